@@ -1,0 +1,67 @@
+#include <QFile>
+#include <QString>
+#include <cstdio>
+#include <iostream>
+#include <string>
+
+#include "ScriptRunner.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "Maszyna Dorum - symulator maszyny cyfrowej, wersja tekstowa\n"
+    "\n"
+    "Użycie:\n"
+    "  dorum-cli script [PLIK]   wykonuje polecenia z PLIKU (albo ze standardowego\n"
+    "                            wejścia, gdy PLIK pominięto lub podano \"-\")\n"
+    "  dorum-cli --help          ten opis\n"
+    "\n"
+    "Skrypt to tekst UTF-8, jedno polecenie w wierszu; wiersze puste i zaczynające\n"
+    "się od # są pomijane. Polecenie, które się nie powiedzie, wypisuje jeden\n"
+    "wiersz \"error: KOMUNIKAT\", a skrypt toczy się dalej. Listę poleceń wypisuje\n"
+    "polecenie help.\n"
+    "\n"
+    "Kod wyjścia: 0 gdy żadne polecenie nie zawiodło, 1 w przeciwnym razie,\n"
+    "2 gdy pliku nie da się odczytać.\n";
+
+int RunScript(const QString& path) {
+  QFile file;
+  const bool fromStdin = path.isEmpty() || path == u"-";
+  bool opened = false;
+  if (fromStdin) {
+    opened = file.open(stdin, QIODevice::ReadOnly);
+  } else {
+    file.setFileName(path);
+    opened = file.open(QIODevice::ReadOnly);
+  }
+  if (!opened) {
+    std::cerr << "dorum-cli: Nie można odczytać pliku " << (fromStdin ? "-" : path.toStdString()) << '\n';
+    return 2;
+  }
+  dorum::cli::TScriptRunner runner(std::cout);
+  while (!file.atEnd()) {
+    const QByteArray bytes = file.readLine();
+    runner.RunLine(QString::fromUtf8(bytes));
+    std::cout.flush();
+  }
+  if (file.error() != QFileDevice::NoError) {
+    std::cerr << "dorum-cli: Błąd odczytu pliku " << path.toStdString() << '\n';
+    return 2;
+  }
+  return runner.AnyFailed() ? 1 : 0;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  const std::string command = argc > 1 ? argv[1] : "";
+  if (command == "--help" || command == "-h" || command == "help") {
+    std::cout << kUsage;
+    return 0;
+  }
+  if (command == "script" && argc <= 3) {
+    return RunScript(argc == 3 ? QString::fromLocal8Bit(argv[2]) : QString());
+  }
+  std::cerr << kUsage;
+  return 2;
+}

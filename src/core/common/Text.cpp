@@ -1,0 +1,201 @@
+#include "common/Text.h"
+
+#include <QFile>
+#include <QSaveFile>
+#include <QStringDecoder>
+#include <array>
+
+#include "common/Error.h"
+#include "control/Texts.h"
+
+namespace dorum {
+
+namespace {
+
+// Upper half of code page 1250. The five codes the code page leaves undefined
+// map to the control characters of the same number, so every byte reads back.
+constexpr std::array<char16_t, 128> kCp1250High = {
+    0x20AC, 0x0081, 0x201A, 0x0083, 0x201E, 0x2026, 0x2020, 0x2021,
+    0x0088, 0x2030, 0x0160, 0x2039, 0x015A, 0x0164, 0x017D, 0x0179,
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+    0x0098, 0x2122, 0x0161, 0x203A, 0x015B, 0x0165, 0x017E, 0x017A,
+    0x00A0, 0x02C7, 0x02D8, 0x0141, 0x00A4, 0x0104, 0x00A6, 0x00A7,
+    0x00A8, 0x00A9, 0x015E, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x017B,
+    0x00B0, 0x00B1, 0x02DB, 0x0142, 0x00B4, 0x00B5, 0x00B6, 0x00B7,
+    0x00B8, 0x0105, 0x015F, 0x00BB, 0x013D, 0x02DD, 0x013E, 0x017C,
+    0x0154, 0x00C1, 0x00C2, 0x0102, 0x00C4, 0x0139, 0x0106, 0x00C7,
+    0x010C, 0x00C9, 0x0118, 0x00CB, 0x011A, 0x00CD, 0x00CE, 0x010E,
+    0x0110, 0x0143, 0x0147, 0x00D3, 0x00D4, 0x0150, 0x00D6, 0x00D7,
+    0x0158, 0x016E, 0x00DA, 0x0170, 0x00DC, 0x00DD, 0x0162, 0x00DF,
+    0x0155, 0x00E1, 0x00E2, 0x0103, 0x00E4, 0x013A, 0x0107, 0x00E7,
+    0x010D, 0x00E9, 0x0119, 0x00EB, 0x011B, 0x00ED, 0x00EE, 0x010F,
+    0x0111, 0x0144, 0x0148, 0x00F3, 0x00F4, 0x0151, 0x00F6, 0x00F7,
+    0x0159, 0x016F, 0x00FA, 0x0171, 0x00FC, 0x00FD, 0x0163, 0x02D9,
+};
+
+bool IsBlank(QChar c) { return c == u' ' || c == u'\t'; }
+
+int HexDigit(QChar c) {
+  const char16_t u = c.unicode();
+  if (u >= u'0' && u <= u'9') return u - u'0';
+  if (u >= u'a' && u <= u'f') return u - u'a' + 10;
+  if (u >= u'A' && u <= u'F') return u - u'A' + 10;
+  return -1;
+}
+
+bool IsValidUtf8(const QByteArray& bytes) {
+  QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+  [[maybe_unused]] const QString text = decoder.decode(bytes);
+  return !decoder.hasError();
+}
+
+bool HasNonAscii(const QByteArray& bytes) {
+  for (const char b : bytes) {
+    if (static_cast<unsigned char>(b) >= 0x80) return true;
+  }
+  return false;
+}
+
+QStringList SplitLines(const QString& text) {
+  QStringList lines;
+  qsizetype start = 0;
+  const qsizetype n = text.size();
+  for (qsizetype i = 0; i < n; ++i) {
+    const QChar c = text.at(i);
+    if (c != u'\r' && c != u'\n') continue;
+    lines.append(text.mid(start, i - start));
+    if (c == u'\r' && i + 1 < n && text.at(i + 1) == u'\n') ++i;
+    start = i + 1;
+  }
+  if (start < n) lines.append(text.mid(start));
+  return lines;
+}
+
+}  // namespace
+
+QChar Cp1250ToChar(std::uint8_t code) {
+  if (code < 0x80) return QChar(static_cast<char16_t>(code));
+  return QChar(kCp1250High[code - 0x80]);
+}
+
+int CharToCp1250(QChar c) {
+  const char16_t u = c.unicode();
+  if (u < 0x80) return u;
+  for (std::size_t i = 0; i < kCp1250High.size(); ++i) {
+    if (kCp1250High[i] == u) return static_cast<int>(0x80 + i);
+  }
+  return -1;
+}
+
+std::uint8_t CharToCp1250OrQuestion(QChar c) {
+  const int code = CharToCp1250(c);
+  return static_cast<std::uint8_t>(code < 0 ? '?' : code);
+}
+
+QString DecodeCp1250(const QByteArray& bytes) {
+  QString text;
+  text.reserve(bytes.size());
+  for (const char b : bytes) text.append(Cp1250ToChar(static_cast<std::uint8_t>(b)));
+  return text;
+}
+
+QByteArray EncodeCp1250(const QString& text) {
+  QByteArray bytes;
+  bytes.reserve(text.size());
+  for (const QChar c : text) {
+    const int code = CharToCp1250(c);
+    if (code < 0) throw EDorumError(Texts::CharacterNotInCodePage(c));
+    bytes.append(static_cast<char>(code));
+  }
+  return bytes;
+}
+
+QChar LowerChar(QChar c) {
+  const char16_t u = c.unicode();
+  if (u < 0x80) return (u >= u'A' && u <= u'Z') ? QChar(static_cast<char16_t>(u + 32)) : c;
+  if (!c.isUpper() || CharToCp1250(c) < 0) return c;
+  const QChar lower = c.toLower();
+  return CharToCp1250(lower) < 0 ? c : lower;
+}
+
+QString LowerCase(const QString& text) {
+  QString result = text;
+  for (QChar& c : result) c = LowerChar(c);
+  return result;
+}
+
+bool TryStrToInt(const QString& text, std::int32_t& value) {
+  qsizetype i = 0;
+  const qsizetype n = text.size();
+  while (i < n && IsBlank(text.at(i))) ++i;
+  bool negative = false;
+  if (i < n && (text.at(i) == u'-' || text.at(i) == u'+')) {
+    negative = text.at(i) == u'-';
+    ++i;
+  }
+  bool hex = false;
+  if (i < n && (text.at(i) == u'$' || text.at(i) == u'x' || text.at(i) == u'X')) {
+    hex = true;
+    ++i;
+  } else if (i + 1 < n && text.at(i) == u'0' && (text.at(i + 1) == u'x' || text.at(i + 1) == u'X')) {
+    hex = true;
+    i += 2;
+  }
+  if (i >= n) return false;
+  std::uint64_t magnitude = 0;
+  const std::uint64_t limit = hex ? 0xFFFFFFFFull : (negative ? 0x80000000ull : 0x7FFFFFFFull);
+  for (; i < n; ++i) {
+    const int digit = hex ? HexDigit(text.at(i))
+                          : (text.at(i).isDigit() && text.at(i).unicode() < 0x80
+                                 ? text.at(i).unicode() - u'0'
+                                 : -1);
+    if (digit < 0) return false;
+    magnitude = magnitude * (hex ? 16 : 10) + static_cast<std::uint64_t>(digit);
+    if (magnitude > limit) return false;
+  }
+  auto bits = static_cast<std::uint32_t>(magnitude);
+  if (negative) bits = 0u - bits;
+  value = static_cast<std::int32_t>(bits);
+  return true;
+}
+
+std::int32_t StrToInt(const QString& text) {
+  std::int32_t value = 0;
+  if (!TryStrToInt(text, value)) throw EDorumError(Texts::NotValidInteger(text));
+  return value;
+}
+
+QStringList DecodeTextLines(const QByteArray& bytes) {
+  static const QByteArray bom("\xEF\xBB\xBF");
+  if (bytes.startsWith(bom)) return SplitLines(QString::fromUtf8(bytes.mid(bom.size())));
+  if (HasNonAscii(bytes) && IsValidUtf8(bytes)) return SplitLines(QString::fromUtf8(bytes));
+  return SplitLines(DecodeCp1250(bytes));
+}
+
+QByteArray EncodeTextLines(const QStringList& lines) {
+  QByteArray bytes;
+  for (const QString& line : lines) {
+    bytes.append(EncodeCp1250(line));
+    bytes.append("\r\n");
+  }
+  return bytes;
+}
+
+QStringList ReadTextFile(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) throw EDorumError(Texts::CannotReadFile(path));
+  const QByteArray bytes = file.readAll();
+  if (file.error() != QFileDevice::NoError) throw EDorumError(Texts::CannotReadFile(path));
+  return DecodeTextLines(bytes);
+}
+
+void WriteTextFile(const QString& path, const QStringList& lines) {
+  const QByteArray bytes = EncodeTextLines(lines);  // raises before the file is touched
+  QSaveFile file(path);
+  if (!file.open(QIODevice::WriteOnly)) throw EDorumError(Texts::CannotWriteFile(path, file.errorString()));
+  if (file.write(bytes) != bytes.size() || !file.commit()) {
+    throw EDorumError(Texts::CannotWriteFile(path, file.errorString()));
+  }
+}
+
+}  // namespace dorum

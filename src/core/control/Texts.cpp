@@ -1,0 +1,56 @@
+#include "control/Texts.h"
+
+namespace dorum::Texts {
+
+QString NotValidInteger(const QString& text) {
+  return QStringLiteral("'%1' is not a valid integer value").arg(text);
+}
+QString ListIndexOutOfBounds(int index) {
+  return QStringLiteral("List index out of bounds (%1)").arg(index);
+}
+QString DivisionByZero() { return QStringLiteral("Division by zero"); }
+
+QString RegisterNotAvailable(const QString& caption) {
+  return QStringLiteral("Rejestr ") + caption + QStringLiteral(" nie jest dostępny");
+}
+QString RegisterActiveAlready(const QString& caption) {
+  return QStringLiteral("Register ") + caption + QStringLiteral(" is active already");
+}
+QString BusEmpty(const QString& caption) {
+  return QStringLiteral("Magistrala ") + caption + QStringLiteral(" jest pusta");
+}
+QString BusBusy(const QString& caption) {
+  return QStringLiteral("Magistrala ") + caption + QStringLiteral(" jest już zajęta");
+}
+QString MemoryBusy() { return QStringLiteral("Pamięć jest już używana"); }
+QString AluNoInput() { return QStringLiteral("Nieznana wartść wejściowa do JAL"); }
+QString AluActiveAlready() { return QStringLiteral("JAL jest już aktywna"); }
+QString AluNoResult() { return QStringLiteral("Wynik z JAL nieokreślony"); }
+QString NoSignalHandler(const QString& componentName) {
+  return QStringLiteral("Nie zdefiniowano procedury obsługi sygnału ") + componentName;
+}
+QString ProgramFinished() { return QStringLiteral("Program został zakończony"); }
+QString UnknownPort() { return QStringLiteral("Nieznany numer portu We/Wy"); }
+
+QString AddressBitsOutOfRange(int bits) {
+  return QStringLiteral("Liczba bitów adresu (%1) musi należeć do zakresu 5..16").arg(bits);
+}
+QString CodeBitsOutOfRange(int bits) {
+  return QStringLiteral("Liczba bitów kodu rozkazu (%1) musi należeć do zakresu 3..8").arg(bits);
+}
+QString UnknownInterruptLine(int line) {
+  return QStringLiteral("Nieznany numer przerwania (%1): dozwolone są 1..4").arg(line);
+}
+QString CharacterNotInCodePage(QChar c) {
+  return QStringLiteral("Znaku '%1' (U+%2) nie można zapisać w stronie kodowej 1250")
+      .arg(c)
+      .arg(c.unicode(), 4, 16, QLatin1Char('0'));
+}
+QString CannotReadFile(const QString& path) {
+  return QStringLiteral("Nie można odczytać pliku %1").arg(path);
+}
+QString CannotWriteFile(const QString& path, const QString& reason) {
+  return QStringLiteral("Nie można zapisać pliku %1: %2").arg(path, reason);
+}
+
+}  // namespace dorum::Texts

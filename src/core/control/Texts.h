@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QString>
+
+// The system's messages. Texts are exact, blanks and spelling included: users
+// and their teachers recognise them, and tests compare them.
+namespace dorum::Texts {
+
+// Standard library messages, kept in English as the runtime phrases them.
+QString NotValidInteger(const QString& text);  // "'%s' is not a valid integer value"
+QString ListIndexOutOfBounds(int index);       // "List index out of bounds (%d)"
+QString DivisionByZero();                      // "Division by zero"
+
+// Data path rules.
+QString RegisterNotAvailable(const QString& caption);
+QString RegisterActiveAlready(const QString& caption);
+QString BusEmpty(const QString& caption);
+QString BusBusy(const QString& caption);
+QString MemoryBusy();
+QString AluNoInput();
+QString AluActiveAlready();
+QString AluNoResult();
+QString NoSignalHandler(const QString& componentName);
+QString ProgramFinished();
+QString UnknownPort();
+
+// Configuration and files.
+QString AddressBitsOutOfRange(int bits);
+QString CodeBitsOutOfRange(int bits);
+QString UnknownInterruptLine(int line);
+QString CharacterNotInCodePage(QChar c);
+QString CannotReadFile(const QString& path);
+QString CannotWriteFile(const QString& path, const QString& reason);
+
+}  // namespace dorum::Texts

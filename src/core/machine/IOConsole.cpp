@@ -1,0 +1,44 @@
+#include "machine/IOConsole.h"
+
+#include "common/Text.h"
+
+namespace dorum {
+
+void TIOConsole::SetInputText(const QString& text) {
+  input_ = text;
+  if (observer_) observer_->InputChanged();
+}
+
+void TIOConsole::AppendInput(const QString& text) { SetInputText(input_ + text); }
+
+std::uint8_t TIOConsole::PeekInputChar() const {
+  if (input_.isEmpty()) return 0;
+  return CharToCp1250OrQuestion(input_.front());
+}
+
+void TIOConsole::DropInputChar() {
+  if (input_.isEmpty()) return;
+  // The whole rest of the field stays: nothing the user typed is lost.
+  const bool pair = input_.size() > 1 && input_.at(0).isHighSurrogate() && input_.at(1).isLowSurrogate();
+  input_.remove(0, pair ? 2 : 1);
+  if (observer_) observer_->InputChanged();
+}
+
+std::uint8_t TIOConsole::TakeInputChar() {
+  const std::uint8_t code = PeekInputChar();
+  DropInputChar();
+  return code;
+}
+
+void TIOConsole::PutOutputChar(int code) {
+  const QChar c = Cp1250ToChar(static_cast<std::uint8_t>(code & 0xFF));
+  output_.append(c);
+  if (observer_) observer_->OutputAppended(c);
+}
+
+void TIOConsole::Clear() {
+  output_.clear();
+  if (observer_) observer_->OutputCleared();
+}
+
+}  // namespace dorum

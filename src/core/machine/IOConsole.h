@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+
+namespace dorum {
+
+class IConsoleObserver {
+ public:
+  virtual ~IConsoleObserver() = default;
+  virtual void InputChanged() {}
+  virtual void OutputAppended(QChar /*c*/) {}
+  virtual void OutputCleared() {}
+};
+
+// The character device pair of the machine: an input field the user types
+// into, read one character per input operation, and an output text the
+// program appends to. Characters travel as code page 1250 codes.
+class TIOConsole {
+ public:
+  [[nodiscard]] const QString& InputText() const noexcept { return input_; }
+  // Replaces the field's text, as typing does; the machine's handling of a
+  // change is run by TMachine::ConsoleInputChanged.
+  void SetInputText(const QString& text);
+  void AppendInput(const QString& text);
+
+  // The code of the first character (0 when the field is empty), left in place.
+  [[nodiscard]] std::uint8_t PeekInputChar() const;
+  void DropInputChar();
+  // The code of the first character, which leaves the field; 0 when empty.
+  std::uint8_t TakeInputChar();
+
+  void PutOutputChar(int code);
+  [[nodiscard]] const QString& OutputText() const noexcept { return output_; }
+  void Clear();
+
+  void SetObserver(IConsoleObserver* observer) noexcept { observer_ = observer; }
+
+ private:
+  QString input_;
+  QString output_;
+  IConsoleObserver* observer_ = nullptr;
+};
+
+}  // namespace dorum

@@ -1,0 +1,275 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+namespace dorum {
+
+enum class TDisplayMode : std::uint8_t {
+  dmBinary = 0,
+  dmUnsigned = 1,
+  dmSigned = 2,
+  dmHexadecimal = 3,
+  dmInstruction = 4,
+};
+
+// Text for a value shown as an instruction (register I, memory words).
+using TGetCodeEvent = std::function<QString(int value)>;
+
+[[nodiscard]] constexpr std::uint32_t WidthMask(int bits) noexcept {
+  if (bits <= 0) return 0;
+  if (bits >= 32) return 0xFFFFFFFFu;
+  return (1u << bits) - 1u;
+}
+
+// Every component of the data path: a caption, the number of the component
+// option it belongs to (its tag) and whether that option is in force.
+class TBaseItem {
+ public:
+  constexpr TBaseItem(const char* caption, int tag) noexcept : caption_(caption), tag_(tag) {}
+
+  [[nodiscard]] QString Caption() const { return QString::fromLatin1(caption_); }
+  [[nodiscard]] const char* CaptionLatin1() const noexcept { return caption_; }
+  [[nodiscard]] int Tag() const noexcept { return tag_; }
+  [[nodiscard]] bool Visible() const noexcept { return visible_; }
+  void SetVisible(bool visible) noexcept { visible_ = visible; }
+
+ private:
+  const char* caption_;
+  int tag_;
+  bool visible_ = true;
+};
+
+// A register may be written once per cycle and, while its option is off,
+// neither read nor written. The flags register is exempt from both rules.
+class TRegister : public TBaseItem {
+ public:
+  constexpr TRegister(const char* caption, int tag, int bits) noexcept
+      : TBaseItem(caption, tag), bits_(bits), mask_(WidthMask(bits)) {}
+
+  [[nodiscard]] std::int32_t Value() const {
+    if (!flag_ && !Visible()) ThrowNotAvailable();
+    const std::uint32_t v = content_ & mask_;
+    if (mode_ == TDisplayMode::dmSigned && bits_ > 0 && (v >> (bits_ - 1)) & 1u) {
+      return static_cast<std::int32_t>(v | ~mask_);
+    }
+    return static_cast<std::int32_t>(v);
+  }
+  void SetValue(std::int32_t v) {
+    if (!flag_) {
+      if (!Visible()) ThrowNotAvailable();
+      if (written_) ThrowActiveAlready();
+    }
+    content_ = static_cast<std::uint32_t>(v) & mask_;
+    written_ = true;
+  }
+
+  // The stored bits as they are, whatever the width is now.
+  [[nodiscard]] std::uint32_t Content() const noexcept { return content_; }
+  [[nodiscard]] int Bits() const noexcept { return bits_; }
+  void SetBits(int bits) noexcept {
+    bits_ = bits;
+    mask_ = WidthMask(bits);
+  }
+  [[nodiscard]] TDisplayMode DisplayMode() const noexcept { return mode_; }
+  void SetDisplayMode(TDisplayMode mode) noexcept { mode_ = mode; }
+  [[nodiscard]] bool Flag() const noexcept { return flag_; }
+  void SetFlag(bool flag) noexcept { flag_ = flag; }
+  [[nodiscard]] bool Written() const noexcept { return written_; }
+  void ClearCycle() noexcept { written_ = false; }
+  void Reset() noexcept {
+    ClearCycle();
+    content_ = 0;
+  }
+
+  // The text after "Caption : " in the machine window.
+  [[nodiscard]] QString ValueText(const TGetCodeEvent& getCode = {}) const;
+
+ private:
+  [[noreturn]] void ThrowNotAvailable() const;
+  [[noreturn]] void ThrowActiveAlready() const;
+
+  int bits_;
+  std::uint32_t mask_;
+  std::uint32_t content_ = 0;
+  TDisplayMode mode_ = TDisplayMode::dmUnsigned;
+  bool flag_ = false;
+  bool written_ = false;
+};
+
+// A bus carries one value per cycle and has no availability check.
+class TBus : public TBaseItem {
+ public:
+  constexpr TBus(const char* caption, int tag, int bits) noexcept
+      : TBaseItem(caption, tag), bits_(bits), mask_(WidthMask(bits)) {}
+
+  [[nodiscard]] std::int32_t Value() const {
+    if (!driven_) ThrowEmpty();
+    return static_cast<std::int32_t>(value_);
+  }
+  void Drive(std::int32_t v) {
+    if (driven_) ThrowBusy();
+    driven_ = true;
+    value_ = static_cast<std::uint32_t>(v) & mask_;
+  }
+  [[nodiscard]] bool Driven() const noexcept { return driven_; }
+  // The last value put on the bus, driven or not.
+  [[nodiscard]] std::uint32_t RawValue() const noexcept { return value_; }
+  [[nodiscard]] int Bits() const noexcept { return bits_; }
+  void SetBits(int bits) noexcept {
+    bits_ = bits;
+    mask_ = WidthMask(bits);
+  }
+  void ClearCycle() noexcept { driven_ = false; }
+  void Reset() noexcept { ClearCycle(); }
+
+ private:
+  [[noreturn]] void ThrowEmpty() const;
+  [[noreturn]] void ThrowBusy() const;
+
+  int bits_;
+  std::uint32_t mask_;
+  std::uint32_t value_ = 0;
+  bool driven_ = false;
+};
+
+// Main memory: all 65 536 words always exist; the configured size only
+// decides how addresses wrap, so shrinking and growing keeps every word.
+class TMemory : public TBaseItem {
+ public:
+  static constexpr int kCells = 65536;
+
+  TMemory(const char* caption, int tag);
+
+  [[nodiscard]] std::int32_t Read(std::int32_t address) {
+    if (busy_) ThrowBusy();
+    const int index = IndexOf(address);
+    ScrollIntoView(index);
+    busy_ = true;
+    return static_cast<std::int32_t>(cells_[static_cast<std::size_t>(index)] & wordMask_);
+  }
+  void Write(std::int32_t address, std::int32_t v) {
+    if (busy_) ThrowBusy();
+    const int index = IndexOf(address);
+    cells_[static_cast<std::size_t>(index)] = static_cast<std::uint32_t>(v) & wordMask_;
+    ScrollIntoView(index);
+    busy_ = true;
+  }
+  // Loading a program: no busy check, no scrolling.
+  void Store(std::int32_t address, std::int32_t v) noexcept {
+    cells_[static_cast<std::size_t>(IndexOf(address))] = static_cast<std::uint32_t>(v) & wordMask_;
+  }
+
+  [[nodiscard]] int IndexOf(std::int32_t address) const noexcept {
+    return static_cast<int>(static_cast<std::uint32_t>(address) & static_cast<std::uint32_t>(size_ - 1));
+  }
+  // The stored bits of a cell (0..65535), not masked to the word width.
+  [[nodiscard]] std::uint32_t Raw(int cell) const noexcept {
+    return cells_[static_cast<std::size_t>(cell) & 0xFFFFu];
+  }
+  // The cell as the machine reads it (masked to the word width).
+  [[nodiscard]] std::uint32_t Word(int cell) const noexcept { return Raw(cell) & wordMask_; }
+
+  [[nodiscard]] bool Busy() const noexcept { return busy_; }
+  [[nodiscard]] int Size() const noexcept { return size_; }
+  [[nodiscard]] int AddressBits() const noexcept { return addressBits_; }
+  void SetSize(int size);
+  [[nodiscard]] int WordBits() const noexcept { return wordBits_; }
+  void SetWordBits(int bits) noexcept {
+    wordBits_ = bits;
+    wordMask_ = WidthMask(bits);
+  }
+  [[nodiscard]] int TopAddress() const noexcept { return topAddress_; }
+  void SetTopAddress(int address) noexcept { topAddress_ = address; }
+  [[nodiscard]] int VisibleRows() const noexcept { return visibleRows_; }
+  void SetVisibleRows(int rows) noexcept { visibleRows_ = rows; }
+
+  // "name address" for a cell (0..65535) shown as an instruction.
+  [[nodiscard]] QString CodeText(int cell, const TGetCodeEvent& getCode = {}) const;
+  // "value ( CodeText )", as the watches show a word.
+  [[nodiscard]] QString CellText(int cell, const TGetCodeEvent& getCode = {}) const;
+
+  void ClearCycle() noexcept { busy_ = false; }
+  void Reset() noexcept { ClearCycle(); }
+
+ private:
+  [[noreturn]] static void ThrowBusy();
+  void ScrollIntoView(int index) noexcept {
+    if (index >= topAddress_ + visibleRows_ || index < topAddress_) {
+      topAddress_ = index;
+      if (topAddress_ > size_ - visibleRows_) topAddress_ = size_ - visibleRows_;
+      if (topAddress_ < 0) topAddress_ = 0;
+    }
+  }
+
+  std::vector<std::uint32_t> cells_;
+  int size_ = 32;
+  int addressBits_ = 5;
+  int wordBits_ = 8;
+  std::uint32_t wordMask_ = 0xFF;
+  int topAddress_ = 0;
+  int visibleRows_ = 15;
+  bool busy_ = false;
+};
+
+// The arithmetic-logic unit ("JAL" in messages) latches one input and
+// produces one result per cycle; the operations themselves are signals.
+class TALU : public TBaseItem {
+ public:
+  constexpr TALU(const char* caption, int tag) noexcept : TBaseItem(caption, tag) {}
+
+  void SetInput(std::int32_t v) noexcept {
+    input_ = v;
+    inputValid_ = true;
+  }
+  [[nodiscard]] std::int32_t InputValue() const {
+    if (!inputValid_) ThrowNoInput();
+    return input_;
+  }
+  void SetResult(std::int32_t v) {
+    if (resultValid_) ThrowActiveAlready();
+    result_ = v;
+    resultValid_ = true;
+  }
+  [[nodiscard]] std::int32_t ResultValue() const {
+    if (!resultValid_) ThrowNoResult();
+    return result_;
+  }
+  [[nodiscard]] bool InputValid() const noexcept { return inputValid_; }
+  [[nodiscard]] bool ResultValid() const noexcept { return resultValid_; }
+  void ClearCycle() noexcept {
+    inputValid_ = false;
+    resultValid_ = false;
+  }
+  void Reset() noexcept { ClearCycle(); }
+
+ private:
+  [[noreturn]] static void ThrowNoInput();
+  [[noreturn]] static void ThrowActiveAlready();
+  [[noreturn]] static void ThrowNoResult();
+
+  std::int32_t input_ = 0;
+  std::int32_t result_ = 0;
+  bool inputValid_ = false;
+  bool resultValid_ = false;
+};
+
+// A control signal. Whether it is active for the cycle is held by the
+// machine (one bit per signal), so a cycle can switch many at once.
+class TSignal : public TBaseItem {
+ public:
+  constexpr TSignal(const char* caption, int tag, bool impulse, const char* componentName) noexcept
+      : TBaseItem(caption, tag), impulse_(impulse), componentName_(componentName) {}
+
+  [[nodiscard]] bool Impulse() const noexcept { return impulse_; }
+  // The name of the component in the machine window ("SignalCzyt").
+  [[nodiscard]] QString ComponentName() const { return QString::fromLatin1(componentName_); }
+
+ private:
+  bool impulse_;
+  const char* componentName_;
+};
+
+}  // namespace dorum

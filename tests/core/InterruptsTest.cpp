@@ -1,0 +1,187 @@
+#include <gtest/gtest.h>
+
+#include "MachineTestSupport.h"
+
+using namespace dorum;
+using namespace dorum::test;
+using R = TRegisterId;
+
+namespace {
+
+class InterruptsAndIO : public ::testing::Test {
+ protected:
+  InterruptsAndIO() {
+    m.SetControl(&control);
+    m.SetComponents(*PresetComponents(QStringLiteral("Ombra")));
+  }
+  int Reg(R id) const { return m.Register(id).Value(); }
+
+  TRecordingControl control;
+  TMachine m;
+};
+
+}  // namespace
+
+TEST_F(InterruptsAndIO, EniAcceptsTheHighestUnmaskedLine) {
+  Set(m, R::RZ, 12);
+  EXPECT_EQ(Cycle(m, "eni"), QString());
+  EXPECT_EQ(Reg(R::RP), 8);
+  EXPECT_EQ(Reg(R::AP), 1);
+  EXPECT_EQ(Reg(R::F) & 4, 4);
+  EXPECT_EQ(Cycle(m, "rint"), QString());
+  EXPECT_EQ(Reg(R::RZ), 4);
+  EXPECT_EQ(Reg(R::RP), 0);
+  EXPECT_EQ(Reg(R::AP), 0);
+  EXPECT_EQ(Reg(R::F) & 4, 4);  // "rint" leaves INT alone
+  EXPECT_EQ(Cycle(m, "eni"), QString());
+  EXPECT_EQ(Reg(R::RP), 4);
+  EXPECT_EQ(Reg(R::AP), 2);
+}
+
+TEST_F(InterruptsAndIO, MasksVectorsAndNothingPending) {
+  Set(m, R::RZ, 12);
+  Set(m, R::RM, 8);
+  EXPECT_EQ(Cycle(m, "eni"), QString());
+  EXPECT_EQ(Reg(R::RP), 4);
+
+  TInterruptVectors vectors = m.Vectors();
+  vectors[2].Address = 17;
+  m.SetVectors(vectors);
+  Set(m, R::RM, 0);
+  Set(m, R::RZ, 2);
+  EXPECT_EQ(Cycle(m, "eni"), QString());
+  EXPECT_EQ(Reg(R::AP), 17);
+
+  Set(m, R::RZ, 0);
+  EXPECT_EQ(Cycle(m, "eni"), QString());
+  EXPECT_EQ(Reg(R::F) & 4, 0);
+  EXPECT_EQ(Reg(R::RP), 0);
+  EXPECT_EQ(Reg(R::AP), 0);
+}
+
+TEST_F(InterruptsAndIO, ButtonsRaiseRequestsBetweenCycles) {
+  m.RaiseInterrupt(2);
+  m.RaiseInterrupt(2);
+  EXPECT_EQ(Reg(R::RZ), 4);
+  m.RaiseInterrupt(1);
+  EXPECT_EQ(Reg(R::RZ), 12);
+  EXPECT_EQ(MessageOf([&] { m.RaiseInterrupt(5); }), QStringLiteral("Nieznany numer przerwania (5): dozwolone są 1..4"));
+  TMachine basic;
+  EXPECT_EQ(MessageOf([&] { basic.RaiseInterrupt(1); }), QStringLiteral("Rejestr RZ nie jest dostępny"));
+}
+
+TEST_F(InterruptsAndIO, InputTakesOneCharacterPerOperation) {
+  Set(m, R::I, 1);
+  m.Console().SetInputText(QStringLiteral("ab"));
+  EXPECT_EQ(Cycle(m, "start"), QString());
+  EXPECT_EQ(Reg(R::RB), 97);
+  EXPECT_EQ(Reg(R::G), 1);
+  EXPECT_EQ(m.Console().InputText(), QStringLiteral("b"));
+  EXPECT_FALSE(control.Waiting);
+}
+
+TEST_F(InterruptsAndIO, WaitingForInputThenTyping) {
+  Set(m, R::I, 1);
+  EXPECT_EQ(Cycle(m, "start"), QString());
+  EXPECT_EQ(Reg(R::RB), 0);
+  EXPECT_EQ(Reg(R::G), 0);
+  EXPECT_TRUE(control.Waiting);
+  EXPECT_EQ(Cycle(m, "wyg"), QString());  // the program polls G
+  EXPECT_TRUE(control.Waiting);
+
+  m.TypeInput(QStringLiteral("xy"));
+  EXPECT_EQ(Reg(R::RB), 120);
+  EXPECT_EQ(Reg(R::G), 1);
+  EXPECT_FALSE(control.Waiting);
+  EXPECT_EQ(m.Console().InputText(), QStringLiteral("y"));
+  EXPECT_EQ(Cycle(m, "wyg"), QString());
+  EXPECT_FALSE(control.Waiting);
+}
+
+TEST_F(InterruptsAndIO, TypingIsKeptWhenNobodyWaitsOnTheInputPort) {
+  Set(m, R::I, 2);
+  control.Waiting = true;
+  m.TypeInput(QStringLiteral("q"));
+  EXPECT_EQ(m.Console().InputText(), QStringLiteral("q"));
+  EXPECT_EQ(Reg(R::RB), 0);
+  control.Waiting = false;
+  Set(m, R::I, 1);
+  m.TypeInput(QStringLiteral("r"));
+  EXPECT_EQ(m.Console().InputText(), QStringLiteral("qr"));
+}
+
+TEST_F(InterruptsAndIO, OutputAndUnknownPorts) {
+  Set(m, R::I, 2);
+  Set(m, R::RB, 65);
+  EXPECT_EQ(Cycle(m, "start"), QString());
+  EXPECT_EQ(m.Console().OutputText(), QStringLiteral("A"));
+  EXPECT_EQ(Reg(R::G), 1);
+  Set(m, R::RB, 0xB9);
+  EXPECT_EQ(Cycle(m, "start"), QString());
+  EXPECT_EQ(m.Console().OutputText(), QStringLiteral("Aą"));  // code page 1250
+  m.Console().Clear();
+  EXPECT_EQ(m.Console().OutputText(), QString());
+
+  Set(m, R::I, 7);
+  EXPECT_EQ(Cycle(m, "start"), QStringLiteral("Nieznany numer portu We/Wy"));
+  EXPECT_EQ(Reg(R::G), 0);
+}
+
+TEST_F(InterruptsAndIO, SamePortNumberMeansInput) {
+  m.SetIOPorts(TIOPorts{3, 3, 3, 4});
+  Set(m, R::I, 3);
+  m.Console().SetInputText(QStringLiteral("z"));
+  EXPECT_EQ(Cycle(m, "start"), QString());
+  EXPECT_EQ(Reg(R::RB), 122);
+  EXPECT_EQ(m.Console().OutputText(), QString());
+}
+
+TEST_F(InterruptsAndIO, NoTypedCharacterIsLost) {
+  // A long paste stays whole: every character is delivered in turn.
+  QString text;
+  for (int n = 0; n < 2000; ++n) text.append(QChar(u'a' + n % 26));
+  m.Console().SetInputText(text);
+  Set(m, R::I, 1);
+  for (int n = 0; n < 2000; ++n) {
+    ASSERT_EQ(Cycle(m, "start"), QString());
+    ASSERT_EQ(Reg(R::RB), 'a' + n % 26) << n;
+  }
+  EXPECT_EQ(m.Console().InputText(), QString());
+
+  // An input operation that cannot store its character leaves it in the field.
+  m.Console().SetInputText(QStringLiteral("k"));
+  Set(m, R::S, 5);
+  EXPECT_EQ(Cycle(m, "wys werb start"), QStringLiteral("Register RB is active already"));
+  EXPECT_EQ(m.Console().InputText(), QStringLiteral("k"));
+  EXPECT_EQ(Reg(R::G), 0);
+}
+
+TEST_F(InterruptsAndIO, CharactersOutsideTheCodePageArriveAsQuestionMarks) {
+  Set(m, R::I, 1);
+  m.Console().SetInputText(QStringLiteral("ж😀"));
+  EXPECT_EQ(Cycle(m, "start"), QString());
+  EXPECT_EQ(Reg(R::RB), '?');
+  EXPECT_EQ(Cycle(m, "start"), QString());
+  EXPECT_EQ(Reg(R::RB), '?');
+  EXPECT_EQ(m.Console().InputText(), QString());
+}
+
+TEST_F(InterruptsAndIO, StopTellsTheControlUnit) {
+  EXPECT_EQ(Cycle(m, "stop"), QStringLiteral("Program został zakończony"));
+  EXPECT_EQ(control.Finished, 1);
+}
+
+TEST(MachineDisplayWithInstructions, NamesComeFromTheControlUnit) {
+  TRecordingControl control;
+  control.Names = {QStringLiteral("stp"), QStringLiteral("dod")};
+  TMachine m;
+  m.SetControl(&control);
+  Set(m, R::I, 37);
+  EXPECT_EQ(m.RegisterText(R::I), QStringLiteral("I : 37 ( dod 5 ) "));
+  Set(m, R::I, 70);  // code 2: no such instruction
+  EXPECT_EQ(m.RegisterText(R::I), QStringLiteral("I : ???"));
+  m.Memory().Store(3, 37);
+  EXPECT_EQ(m.CellText(3), QStringLiteral("37 ( dod 5 )"));
+  m.Memory().Store(3, 101);
+  EXPECT_EQ(m.CellText(3), QStringLiteral("101 (  5 )"));
+}

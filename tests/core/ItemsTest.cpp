@@ -1,0 +1,207 @@
+#include <gtest/gtest.h>
+
+#include "common/Error.h"
+#include "machine/Items.h"
+#include "machine/Machine.h"
+
+using namespace dorum;
+
+namespace {
+
+QString MessageOf(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const EDorumError& e) {
+    return e.Message();
+  }
+  return QStringLiteral("<no error>");
+}
+
+}  // namespace
+
+TEST(Register, MasksAndShowsInEveryMode) {
+  TRegister r("AK", 0, 8);
+  r.SetValue(-1);
+  EXPECT_EQ(r.Value(), 255);
+  const struct {
+    TDisplayMode mode;
+    std::int32_t value;
+    const char* text;
+  } cases[] = {
+      {TDisplayMode::dmUnsigned, 255, "255"},
+      {TDisplayMode::dmSigned, -1, "-1"},
+      {TDisplayMode::dmHexadecimal, 255, "$FF"},
+      {TDisplayMode::dmBinary, 255, "%11111111"},
+      {TDisplayMode::dmInstruction, 255, "???"},
+  };
+  for (const auto& c : cases) {
+    r.SetDisplayMode(c.mode);
+    EXPECT_EQ(r.Value(), c.value);
+    EXPECT_EQ(r.ValueText(), QString::fromLatin1(c.text));
+  }
+  r.ClearCycle();
+  r.SetValue(300);
+  r.SetDisplayMode(TDisplayMode::dmUnsigned);
+  EXPECT_EQ(r.Value(), 44);
+
+  TRegister narrow("A", 0, 5);
+  narrow.SetValue(5);
+  narrow.SetDisplayMode(TDisplayMode::dmBinary);
+  EXPECT_EQ(narrow.ValueText(), QStringLiteral("%00101"));
+  narrow.SetDisplayMode(TDisplayMode::dmHexadecimal);
+  narrow.ClearCycle();
+  narrow.SetValue(31);
+  EXPECT_EQ(narrow.ValueText(), QStringLiteral("$1F"));
+}
+
+TEST(Register, FlagsText) {
+  TRegister f("F", 10, 4);
+  f.SetFlag(true);
+  const struct {
+    int value;
+    const char* text;
+  } cases[] = {{9, "Z ZAK  (9)"}, {0, " (0)"}, {15, "Z V INT ZAK  (15)"}, {4, "INT  (4)"}, {2, "V  (2)"}};
+  for (const auto& c : cases) {
+    f.SetValue(c.value);  // the flags register may be written any number of times
+    EXPECT_EQ(f.ValueText(), QString::fromLatin1(c.text));
+  }
+}
+
+TEST(Register, OncePerCycleAndAvailability) {
+  TRegister ak("AK", 0, 8);
+  ak.SetValue(1);
+  EXPECT_EQ(MessageOf([&] { ak.SetValue(2); }), QStringLiteral("Register AK is active already"));
+  EXPECT_EQ(ak.Value(), 1);
+  ak.ClearCycle();
+  ak.SetValue(2);
+  EXPECT_EQ(ak.Value(), 2);
+
+  TRegister x("X", 6, 8);
+  x.SetVisible(false);
+  EXPECT_EQ(MessageOf([&] { (void)x.Value(); }), QStringLiteral("Rejestr X nie jest dostępny"));
+  EXPECT_EQ(MessageOf([&] { x.SetValue(1); }), QStringLiteral("Rejestr X nie jest dostępny"));
+
+  TRegister f("F", 10, 4);
+  f.SetFlag(true);
+  f.SetVisible(false);
+  f.SetValue(3);
+  EXPECT_EQ(f.Value(), 3);
+}
+
+TEST(Register, NarrowingKeepsTheUpperBits) {
+  TRegister s("S", 0, 8);
+  s.SetValue(200);
+  s.SetBits(4);
+  EXPECT_EQ(s.Value(), 8);
+  s.SetBits(8);
+  EXPECT_EQ(s.Value(), 200);
+}
+
+TEST(Bus, OneDriverPerCycle) {
+  TBus bus("mag S", 0, 8);
+  EXPECT_EQ(MessageOf([&] { (void)bus.Value(); }), QStringLiteral("Magistrala mag S jest pusta"));
+  bus.Drive(300);
+  EXPECT_EQ(bus.Value(), 44);
+  EXPECT_EQ(MessageOf([&] { bus.Drive(1); }), QStringLiteral("Magistrala mag S jest już zajęta"));
+  bus.ClearCycle();
+  EXPECT_FALSE(bus.Driven());
+}
+
+TEST(Memory, WrapsKeepsWordsAndAllowsOneUsePerCycle) {
+  TMemory m("PaO", 0);
+  m.Store(1, 77);
+  EXPECT_EQ(m.Read(33), 77);  // 32 words: address 33 is word 1
+  EXPECT_EQ(MessageOf([&] { (void)m.Read(1); }), QStringLiteral("Pamięć jest już używana"));
+  EXPECT_EQ(MessageOf([&] { m.Write(1, 2); }), QStringLiteral("Pamięć jest już używana"));
+  m.ClearCycle();
+
+  m.SetSize(256);
+  m.Write(200, 9);
+  m.SetSize(32);
+  EXPECT_EQ(m.AddressBits(), 5);
+  m.SetSize(256);
+  EXPECT_EQ(m.Raw(200), 9u);
+
+  m.Store(5, 200);
+  m.SetWordBits(4);
+  m.ClearCycle();
+  EXPECT_EQ(m.Read(5), 8);
+  m.SetWordBits(8);
+  m.ClearCycle();
+  EXPECT_EQ(m.Read(5), 200);
+}
+
+TEST(Memory, AnAccessScrollsItsRowIntoView) {
+  TMemory m("PaO", 0);
+  m.SetVisibleRows(15);
+  (void)m.Read(31);
+  EXPECT_EQ(m.TopAddress(), 17);  // never further than the last full page
+  m.ClearCycle();
+  (void)m.Read(20);
+  EXPECT_EQ(m.TopAddress(), 17);  // already in view
+  m.ClearCycle();
+  (void)m.Read(3);
+  EXPECT_EQ(m.TopAddress(), 3);
+  m.Store(0, 1);  // loading does not scroll
+  EXPECT_EQ(m.TopAddress(), 3);
+  m.SetSize(64);
+  EXPECT_EQ(m.TopAddress(), 0);
+}
+
+TEST(Memory, CodeAndCellTexts) {
+  TMemory m("PaO", 0);
+  m.Store(3, 37);
+  EXPECT_EQ(m.CodeText(3), QStringLiteral("???"));
+  const TGetCodeEvent names = [](int code) { return code == 1 ? QStringLiteral("ład") : QString(); };
+  EXPECT_EQ(m.CodeText(3, names), QStringLiteral("ład 5"));
+  EXPECT_EQ(m.CellText(3, names), QStringLiteral("37 ( ład 5 )"));
+  m.Store(4, 5);
+  EXPECT_EQ(m.CellText(4, names), QStringLiteral("5 (  5 )"));
+  EXPECT_EQ(m.CellText(65535, names), QStringLiteral("0 (  0 )"));
+}
+
+TEST(Alu, InputAndResultRules) {
+  TALU alu("ALU", 0);
+  EXPECT_EQ(MessageOf([&] { (void)alu.InputValue(); }), QStringLiteral("Nieznana wartść wejściowa do JAL"));
+  EXPECT_EQ(MessageOf([&] { (void)alu.ResultValue(); }), QStringLiteral("Wynik z JAL nieokreślony"));
+  alu.SetInput(3);
+  alu.SetInput(4);  // a second latch overwrites
+  EXPECT_EQ(alu.InputValue(), 4);
+  alu.SetResult(-5);
+  EXPECT_EQ(alu.ResultValue(), -5);
+  EXPECT_EQ(MessageOf([&] { alu.SetResult(1); }), QStringLiteral("JAL jest już aktywna"));
+}
+
+TEST(MachineFlags, FollowEveryWriteOfTheAccumulator) {
+  TMachine m;
+  EXPECT_EQ(m.Register(TRegisterId::F).Value(), 8);  // AK is zero at start
+  m.EnterRegisterValue(TRegisterId::AK, QStringLiteral("-1"));
+  EXPECT_EQ(m.Register(TRegisterId::AK).Value(), 255);
+  EXPECT_EQ(m.Register(TRegisterId::F).Value(), 1);  // Z set, ZAK clear
+  m.SetDisplayMode(TRegisterId::AK, TDisplayMode::dmSigned);
+  EXPECT_EQ(m.RegisterText(TRegisterId::AK), QStringLiteral("AK : -1"));
+  m.EnterRegisterValue(TRegisterId::AK, QStringLiteral("0"));
+  EXPECT_EQ(m.Register(TRegisterId::F).Value(), 8);
+  m.EnterRegisterValue(TRegisterId::F, QStringLiteral("2"));  // V only by the user
+  m.EnterRegisterValue(TRegisterId::AK, QStringLiteral("5"));
+  EXPECT_EQ(m.Register(TRegisterId::F).Value(), 2);
+
+  EXPECT_EQ(MessageOf([&] { m.EnterRegisterValue(TRegisterId::AK, QStringLiteral("abc")); }),
+            QStringLiteral("'abc' is not a valid integer value"));
+  EXPECT_EQ(m.Register(TRegisterId::AK).Value(), 5);
+
+  m.ResetMachine();
+  EXPECT_EQ(m.Register(TRegisterId::F).Value(), 0);  // ZAK only returns with the next write of AK
+  m.ZeroRegister(TRegisterId::AK);
+  EXPECT_EQ(m.Register(TRegisterId::F).Value(), 0);
+}
+
+TEST(MachineDisplay, RegisterAndMemoryTexts) {
+  TMachine m;
+  EXPECT_EQ(m.RegisterText(TRegisterId::I), QStringLiteral("I : ???"));  // no instructions known
+  m.EnterMemoryValue(3, QStringLiteral("37"));
+  EXPECT_EQ(m.CellText(3), QStringLiteral("37 (  5 )"));
+  EXPECT_EQ(m.Memory().Busy(), true);
+  m.EnterMemoryValue(3, QStringLiteral("38"));  // an edit clears the busy mark first
+  EXPECT_EQ(m.Memory().Word(3), 38u);
+}

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QStringList>
+#include <functional>
+
+#include "common/Error.h"
+#include "machine/Machine.h"
+
+namespace dorum::test {
+
+inline QString MessageOf(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const EDorumError& e) {
+    return e.Message();
+  }
+  return {};
+}
+
+// Signal names separated by blanks, as a cycle's mask.
+inline std::uint64_t Signals(const char* names) {
+  std::uint64_t mask = 0;
+  for (const QString& name : QString::fromLatin1(names).split(u' ', Qt::SkipEmptyParts)) {
+    const int number = TMachine::FindSignal(name);
+    if (number < 0) throw EDorumError(QStringLiteral("no signal ") + name);
+    mask |= std::uint64_t{1} << number;
+  }
+  return mask;
+}
+
+// Runs one cycle and returns its error message (empty when none).
+inline QString Cycle(TMachine& m, const char* names) {
+  return MessageOf([&] { m.ExecuteSignals(Signals(names)); });
+}
+
+inline void Set(TMachine& m, TRegisterId id, int value) {
+  m.Register(id).ClearCycle();
+  m.Register(id).SetValue(value);
+  m.Register(id).ClearCycle();
+}
+
+// A control unit stand-in that records what the machine tells it.
+class TRecordingControl : public IControlLink {
+ public:
+  QStringList Names;
+  bool Waiting = false;
+  int Finished = 0;
+  int Resets = 0;
+  [[nodiscard]] bool WaitingForInput() const override { return Waiting; }
+  void SetWaitingForInput(bool waiting) override { Waiting = waiting; }
+  void ProgramFinished() override { ++Finished; }
+  void ResetControl() override { ++Resets; }
+  [[nodiscard]] int InstructionCount() const override { return static_cast<int>(Names.size()); }
+  [[nodiscard]] QString InstructionName(int code) const override { return Names.at(code); }
+};
+
+}  // namespace dorum::test

@@ -1,0 +1,193 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "MachineTestSupport.h"
+
+using namespace dorum;
+using namespace dorum::test;
+using R = TRegisterId;
+
+namespace {
+
+struct TSignalCase {
+  const char* Title;
+  std::vector<std::pair<R, int>> Registers;  // before the cycle
+  std::vector<std::pair<int, int>> Words;    // memory before the cycle
+  const char* Cycle;
+  const char16_t* Error;                     // empty: the cycle succeeds
+  std::vector<std::pair<R, int>> After;
+  std::vector<std::pair<TBusId, int>> Buses;  // driven, with this value
+  std::vector<std::pair<int, int>> WordsAfter;
+};
+
+void PrintTo(const TSignalCase& c, std::ostream* os) { *os << c.Title << ": " << c.Cycle; }
+
+class SignalCombinations : public ::testing::TestWithParam<TSignalCase> {};
+
+TEST_P(SignalCombinations, PerformInTableOrder) {
+  const TSignalCase& c = GetParam();
+  TMachine m;
+  m.SetComponents(*PresetComponents(QStringLiteral("Ombra")));
+  for (const auto& [id, value] : c.Registers) Set(m, id, value);
+  for (const auto& [address, value] : c.Words) m.Memory().Store(address, value);
+
+  EXPECT_EQ(Cycle(m, c.Cycle), QString::fromUtf16(c.Error));
+  for (const auto& [id, value] : c.After) {
+    EXPECT_EQ(m.Register(id).Value(), value) << m.Register(id).CaptionLatin1();
+  }
+  for (const auto& [id, value] : c.Buses) {
+    ASSERT_TRUE(m.Bus(id).Driven()) << m.Bus(id).CaptionLatin1();
+    EXPECT_EQ(m.Bus(id).Value(), value) << m.Bus(id).CaptionLatin1();
+  }
+  for (const auto& [address, value] : c.WordsAfter) EXPECT_EQ(m.Memory().Word(address), value);
+}
+
+const TSignalCase kCases[] = {
+    {"fetch", {{R::A, 0}, {R::L, 0}}, {{0, 37}}, "czyt wys wei il", u"", {{R::I, 37}, {R::L, 1}}, {{TBusId::S, 37}}, {}},
+    {"address field", {{R::I, 37}}, {}, "wyad wea", u"", {{R::A, 5}}, {{TBusId::A, 5}}, {}},
+    {"add from memory", {{R::AK, 3}, {R::A, 2}, {R::L, 9}}, {{2, 4}}, "czyt wys weja dod weak wyl wea", u"",
+     {{R::AK, 7}, {R::A, 9}}, {}, {}},
+    {"two drivers", {}, {}, "wyak wys", u"Magistrala mag S jest już zajęta", {}, {{TBusId::S, 0}}, {}},
+    {"empty bus", {}, {}, "weja", u"Magistrala mag S jest pusta", {}, {}, {}},
+    {"memory twice", {{R::A, 1}}, {{1, 6}}, "czyt pisz", u"Pamięć jest już używana", {{R::S, 6}}, {}, {}},
+    {"no input", {}, {}, "dod", u"Nieznana wartść wejściowa do JAL", {}, {}, {}},
+    {"two operations", {}, {}, "wys weja dod ode", u"JAL jest już aktywna", {}, {}, {}},
+    {"no result", {}, {}, "weak", u"Wynik z JAL nieokreślony", {}, {}, {}},
+    {"link from A", {{R::I, 37}}, {}, "wyad as", u"", {}, {{TBusId::S, 5}, {TBusId::A, 5}, {TBusId::AS, 5}}, {}},
+    {"link from S", {{R::AK, 200}}, {}, "wyak as", u"", {}, {{TBusId::A, 8}, {TBusId::S, 200}, {TBusId::AS, 8}}, {}},
+    {"link with nothing", {}, {}, "as", u"Magistrala mag S jest pusta", {}, {}, {}},
+    {"link with both", {{R::I, 37}}, {}, "wyak wyad as", u"Magistrala mag S jest już zajęta", {}, {}, {}},
+    {"complement", {{R::S, 5}}, {}, "wys weja neg weak", u"", {{R::AK, 250}, {R::F, 1}}, {}, {}},
+    {"shift right halves the input", {{R::S, 7}, {R::AK, 100}}, {}, "wys weja shr weak", u"", {{R::AK, 3}}, {}, {}},
+    {"counter wraps", {{R::L, 31}}, {}, "il", u"", {{R::L, 0}}, {}, {}},
+    {"no signal", {{R::AK, 4}}, {}, "", u"", {{R::AK, 4}}, {}, {}},
+    {"write before the bus exists", {}, {}, "czyt wes", u"Magistrala mag S jest pusta", {}, {}, {}},
+    {"memory read then latch", {}, {}, "czyt wys wes", u"Register S is active already", {}, {}, {}},
+    {"il before wel", {{R::L, 3}}, {}, "wyl il wel", u"Register L is active already", {{R::L, 4}}, {}, {}},
+    {"increment before weak", {{R::S, 1}}, {}, "wys weja przep iak weak", u"Register AK is active already",
+     {{R::AK, 1}}, {}, {}},
+    {"wys with wes", {{R::S, 9}}, {}, "wys wes", u"", {{R::S, 9}}, {}, {}},
+    {"rint then eni", {}, {}, "rint eni", u"Register RP is active already", {}, {}, {}},
+    {"pisz uses the old address and data", {{R::A, 3}, {R::S, 9}, {R::L, 7}}, {}, "wyl pisz wea", u"", {{R::A, 7}},
+     {}, {{3, 9}, {7, 0}}},
+    {"unsigned division", {{R::AK, 250}, {R::S, 2}}, {}, "wys weja dziel weak", u"", {{R::AK, 125}}, {}, {}},
+    {"division by zero", {{R::AK, 9}, {R::S, 0}}, {}, "wys weja dziel weak", u"Division by zero", {{R::AK, 9}}, {}, {}},
+    {"product keeps the low bits", {{R::AK, 20}, {R::S, 13}}, {}, "wys weja mno weak", u"", {{R::AK, 4}}, {}, {}},
+    {"or", {{R::AK, 12}, {R::S, 10}}, {}, "wys weja lub weak", u"", {{R::AK, 14}}, {}, {}},
+    {"and", {{R::AK, 12}, {R::S, 10}}, {}, "wys weja i weak", u"", {{R::AK, 8}}, {}, {}},
+    {"subtract below zero", {{R::AK, 1}, {R::S, 2}}, {}, "wys weja ode weak", u"", {{R::AK, 255}, {R::F, 1}}, {}, {}},
+    {"decrement wraps", {{R::AK, 0}}, {}, "dak", u"", {{R::AK, 255}, {R::F, 1}}, {}, {}},
+    {"increment to zero", {{R::AK, 255}}, {}, "iak", u"", {{R::AK, 0}, {R::F, 8}}, {}, {}},
+    {"stop runs last", {{R::L, 2}}, {}, "stop il", u"Program został zakończony", {{R::L, 3}}, {}, {}},
+    {"reserve signals do nothing", {{R::AK, 6}}, {}, "new1 new2 new3 new4", u"", {{R::AK, 6}}, {}, {}},
+    {"stack", {{R::WS, 0}}, {}, "dws", u"", {{R::WS, 31}}, {}, {}},
+    {"stack pointer from bus", {{R::L, 12}}, {}, "wyl wews", u"", {{R::WS, 12}}, {}, {}},
+    {"return address onto bus S", {{R::L, 12}, {R::WS, 30}}, {}, "wyls wyws wes wea", u"", {{R::S, 12}, {R::A, 30}},
+     {}, {}},
+    {"registers X and Y", {{R::X, 3}, {R::Y, 4}}, {}, "wyx wey", u"", {{R::Y, 3}}, {}, {}},
+};
+
+INSTANTIATE_TEST_SUITE_P(Machine, SignalCombinations, ::testing::ValuesIn(kCases),
+                         [](const ::testing::TestParamInfo<TSignalCase>& info) {
+                           QString name = QString::fromLatin1(info.param.Title);
+                           for (QChar& ch : name) {
+                             if (!ch.isLetterOrNumber()) ch = u'_';
+                           }
+                           return name.toStdString();
+                         });
+
+}  // namespace
+
+TEST(Signals, SignedDivisionFollowsTheDisplayMode) {
+  TMachine m;
+  m.SetComponents(*PresetComponents(QStringLiteral("Ombra")));
+  Set(m, R::AK, 250);
+  m.SetDisplayMode(R::AK, TDisplayMode::dmSigned);
+  Set(m, R::S, 2);
+  EXPECT_EQ(Cycle(m, "wys weja dziel weak"), QString());
+  EXPECT_EQ(m.Register(R::AK).Content(), 253u);  // -6 div 2 = -3
+}
+
+TEST(Signals, HiddenComponentsRefuseButBusesAndTheUnitWork) {
+  TMachine m;  // the basic machine only
+  EXPECT_EQ(Cycle(m, "wyx"), QStringLiteral("Rejestr X nie jest dostępny"));
+  EXPECT_EQ(Cycle(m, "wex wys"), QStringLiteral("Rejestr X nie jest dostępny"));
+  Set(m, R::AK, 200);
+  EXPECT_EQ(Cycle(m, "wyak as"), QString());  // the link works while its option is off
+  EXPECT_EQ(m.Bus(TBusId::AS).Value(), 8);
+  Set(m, R::S, 5);
+  EXPECT_EQ(Cycle(m, "wys weja neg weak"), QString());
+  EXPECT_EQ(m.Register(R::AK).Value(), 250);
+  EXPECT_EQ(Cycle(m, "iak"), QString());
+  EXPECT_EQ(Cycle(m, "start"), QStringLiteral("Rejestr G nie jest dostępny"));
+}
+
+TEST(Signals, AFailedCycleKeepsWhatWasDoneAndMarksStayUntilTheNext) {
+  TMachine m;
+  Set(m, R::A, 1);
+  m.Memory().Store(1, 6);
+  EXPECT_EQ(Cycle(m, "czyt pisz wyl wea"), QStringLiteral("Pamięć jest już używana"));
+  EXPECT_EQ(m.Register(R::S).Value(), 6);
+  EXPECT_FALSE(m.Bus(TBusId::A).Driven());  // "wyl" comes after the failure
+  EXPECT_TRUE(m.SignalActive(static_cast<int>(TSignalId::wyl)));
+
+  EXPECT_EQ(Cycle(m, "wyl"), QString());
+  EXPECT_TRUE(m.Bus(TBusId::A).Driven());
+  EXPECT_EQ(Cycle(m, ""), QString());
+  EXPECT_FALSE(m.Bus(TBusId::A).Driven());
+}
+
+TEST(Signals, TableOrderNamesAndLookup) {
+  TMachine m;
+  EXPECT_EQ(m.Signal(0).Caption(), QStringLiteral("czyt"));
+  EXPECT_EQ(m.Signal(14).Caption(), QStringLiteral("as (sa)"));
+  EXPECT_EQ(m.Signal(47).Caption(), QStringLiteral("stop"));
+  EXPECT_EQ(m.Signal(31).ComponentName(), QStringLiteral("SignalWeak"));
+  EXPECT_TRUE(m.Signal(29).Impulse());
+  EXPECT_FALSE(m.Signal(0).Impulse());
+  EXPECT_EQ(TMachine::FindSignal(QStringLiteral("sa")), 14);
+  EXPECT_EQ(TMachine::FindSignal(QStringLiteral("AS")), 14);
+  EXPECT_EQ(TMachine::FindSignal(QStringLiteral("as (sa)")), 14);
+  EXPECT_EQ(TMachine::FindSignal(QStringLiteral("WEAK")), 31);
+  EXPECT_EQ(TMachine::FindSignal(QStringLiteral("nic")), -1);
+}
+
+namespace {
+
+// Counts what a view is told.
+struct TCountingObserver : IMachineObserver {
+  int Registers = 0, Buses = 0, Memory = 0, Signals = 0, Clears = 0, Alu = 0, Config = 0, Resets = 0;
+  void RegisterChanged(TRegisterId) override { ++Registers; }
+  void BusChanged(TBusId) override { ++Buses; }
+  void MemoryAccessed(int) override { ++Memory; }
+  void AluChanged() override { ++Alu; }
+  void SignalChanged(int) override { ++Signals; }
+  void CycleCleared() override { ++Clears; }
+  void ConfigurationChanged() override { ++Config; }
+  void MachineReset() override { ++Resets; }
+};
+
+}  // namespace
+
+TEST(Signals, ViewsLearnOfEveryChange) {
+  TMachine m;
+  TCountingObserver seen;
+  m.SetObserver(&seen);
+  EXPECT_EQ(Cycle(m, "czyt wys wei il"), QString());
+  EXPECT_EQ(seen.Signals, 4);
+  EXPECT_EQ(seen.Clears, 1);
+  EXPECT_EQ(seen.Memory, 1);
+  EXPECT_EQ(seen.Buses, 1);
+  EXPECT_EQ(seen.Registers, 3);  // S, I, L
+  EXPECT_EQ(Cycle(m, "wys weja dod weak"), QString());
+  EXPECT_EQ(seen.Alu, 2);
+  EXPECT_EQ(seen.Registers, 5);  // AK and, through the flags, F
+  m.SetComponents(TComponentSet().set(0).set(1));
+  EXPECT_EQ(seen.Config, 1);
+  m.ResetMachine();
+  EXPECT_EQ(seen.Resets, 1);
+  m.SetObserver(nullptr);
+  EXPECT_EQ(Cycle(m, "czyt"), QString());
+  EXPECT_EQ(seen.Clears, 2);
+}
