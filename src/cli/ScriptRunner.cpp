@@ -39,7 +39,9 @@ TScriptRunner::TScriptRunner(std::ostream& out) : out_(out) {
   RegisterDeviceCommands();
 }
 
-void TScriptRunner::Print(const QString& line) { out_ << line.toStdString() << '\n'; }
+void TScriptRunner::Print(const QString& line) {
+  out_ << line.toStdString() << '\n';
+}
 
 void TScriptRunner::Register(const QString& name, const QString& usage,
                              std::function<void(const QStringList&, const QString&)> run) {
@@ -75,14 +77,16 @@ bool TScriptRunner::RunLine(const QString& rawLine) {
 }
 
 void TScriptRunner::NeedArgs(const QStringList& args, int min, int max, const QString& usage) {
-  if (args.size() < min || args.size() > max) throw EDorumError(Usage(usage.section(u' ', 0, 0), usage));
+  if (args.size() < min || args.size() > max)
+    throw EDorumError(Usage(usage.section(u' ', 0, 0), usage));
 }
 
 TRegisterId TScriptRunner::RegisterArg(const QString& name) const {
   const int index = TMachine::FindRegister(name);
   if (index < 0) {
     throw EDorumError(
-        QStringLiteral("Nieznany rejestr: %1 (rejestry: AK I L A S WS X Y RZ RM RP AP RB G F)").arg(name));
+        QStringLiteral("Nieznany rejestr: %1 (rejestry: AK I L A S WS X Y RZ RM RP AP RB G F)")
+            .arg(name));
   }
   return static_cast<TRegisterId>(index);
 }
@@ -96,106 +100,128 @@ int TScriptRunner::AddressArg(const QString& text) const {
 }
 
 void TScriptRunner::RegisterMachineCommands() {
-  Register(QStringLiteral("help"), QStringLiteral("help"), [this](const QStringList&, const QString&) { Help(); });
+  Register(QStringLiteral("help"), QStringLiteral("help"),
+           [this](const QStringList&, const QString&) { Help(); });
   Register(QStringLiteral("echo"), QStringLiteral("echo TEKST"),
            [this](const QStringList&, const QString& rest) { Print(rest); });
   Register(QStringLiteral("config"),
            QStringLiteral("config [address N | code N | components 0,1,5 | preset NAZWA]"),
            [this](const QStringList& args, const QString&) { Config(args); });
 
-  Register(QStringLiteral("reg"), QStringLiteral("reg NAZWA"), [this](const QStringList& args, const QString&) {
-    NeedArgs(args, 1, 1, QStringLiteral("reg NAZWA"));
-    Print(machine_.RegisterText(RegisterArg(args[0])));
-  });
-  Register(QStringLiteral("regs"), QStringLiteral("regs"), [this](const QStringList& args, const QString&) {
-    NeedArgs(args, 0, 0, QStringLiteral("regs"));
-    for (int r = 0; r < kRegisterCount; ++r) {
-      const auto id = static_cast<TRegisterId>(r);
-      if (machine_.Register(id).Visible()) Print(machine_.RegisterText(id));
-    }
-  });
-  Register(QStringLiteral("set"), QStringLiteral("set NAZWA WARTOŚĆ"), [this](const QStringList& args, const QString&) {
-    NeedArgs(args, 2, 2, QStringLiteral("set NAZWA WARTOŚĆ"));
-    machine_.EnterRegisterValue(RegisterArg(args[0]), args[1]);
-  });
-  Register(QStringLiteral("mode"), QStringLiteral("mode NAZWA binary|unsigned|signed|hex|instruction"),
+  Register(QStringLiteral("reg"), QStringLiteral("reg NAZWA"),
            [this](const QStringList& args, const QString&) {
-             NeedArgs(args, 2, 2, QStringLiteral("mode NAZWA binary|unsigned|signed|hex|instruction"));
-             const TRegisterId id = RegisterArg(args[0]);
-             const auto mode = ModeByName(args[1]);
-             if (!mode) {
-               throw EDorumError(
-                   QStringLiteral("Nieznany sposób wyświetlania: %1 (binary, unsigned, signed, hex, instruction)")
-                       .arg(args[1]));
-             }
-             machine_.SetDisplayMode(id, *mode);
+             NeedArgs(args, 1, 1, QStringLiteral("reg NAZWA"));
+             Print(machine_.RegisterText(RegisterArg(args[0])));
            });
-  Register(QStringLiteral("zero"), QStringLiteral("zero NAZWA"), [this](const QStringList& args, const QString&) {
-    NeedArgs(args, 1, 1, QStringLiteral("zero NAZWA"));
-    machine_.ZeroRegister(RegisterArg(args[0]));
-  });
-  Register(QStringLiteral("mem"), QStringLiteral("mem ADRES [WARTOŚĆ]"), [this](const QStringList& args, const QString&) {
-    NeedArgs(args, 1, 2, QStringLiteral("mem ADRES [WARTOŚĆ]"));
-    const int address = AddressArg(args[0]);
-    if (args.size() == 2) {
-      machine_.EnterMemoryValue(address, args[1]);
-    } else {
-      Print(QString::number(address) + QStringLiteral(": ") + machine_.CellText(address));
-    }
-  });
-  Register(QStringLiteral("bus"), QStringLiteral("bus S|A|AS"), [this](const QStringList& args, const QString&) {
-    NeedArgs(args, 1, 1, QStringLiteral("bus S|A|AS"));
-    const int index = TMachine::FindBus(args[0]);
-    if (index < 0) throw EDorumError(QStringLiteral("Nieznana magistrala: %1 (magistrale: S A AS)").arg(args[0]));
-    const TBus& bus = machine_.Bus(static_cast<TBusId>(index));
-    Print(bus.Caption() + QStringLiteral(" = ") + (bus.Driven() ? QString::number(bus.Value()) : QStringLiteral("-")));
-  });
-  Register(QStringLiteral("signals"), QStringLiteral("signals [NAZWA ...]"), [this](const QStringList& args, const QString&) {
-    std::uint64_t mask = 0;
-    for (qsizetype n = 0; n < args.size(); ++n) {
-      const int number = TMachine::FindSignal(args[n]);
-      if (number < 0) throw EDorumError(QStringLiteral("Nieznany sygnał: %1").arg(args[n]));
-      // "as (sa)" may be written out in full.
-      if (number == static_cast<int>(TSignalId::as) && n + 1 < args.size() && args[n + 1] == u"(sa)") ++n;
-      mask |= std::uint64_t{1} << number;
-    }
-    machine_.ExecuteSignals(mask);
-  });
-  Register(QStringLiteral("active"), QStringLiteral("active"), [this](const QStringList& args, const QString&) {
-    NeedArgs(args, 0, 0, QStringLiteral("active"));
-    QStringList names;
-    for (int n = 0; n < kSignalCount; ++n) {
-      if (machine_.SignalActive(n)) names.append(machine_.Signal(n).Caption());
-    }
-    Print(names.join(QLatin1Char(' ')));
-  });
-  Register(QStringLiteral("reset"), QStringLiteral("reset"), [this](const QStringList& args, const QString&) {
-    NeedArgs(args, 0, 0, QStringLiteral("reset"));
-    machine_.ResetMachine();
-  });
+  Register(QStringLiteral("regs"), QStringLiteral("regs"),
+           [this](const QStringList& args, const QString&) {
+             NeedArgs(args, 0, 0, QStringLiteral("regs"));
+             for (int r = 0; r < kRegisterCount; ++r) {
+               const auto id = static_cast<TRegisterId>(r);
+               if (machine_.Register(id).Visible()) Print(machine_.RegisterText(id));
+             }
+           });
+  Register(QStringLiteral("set"), QStringLiteral("set NAZWA WARTOŚĆ"),
+           [this](const QStringList& args, const QString&) {
+             NeedArgs(args, 2, 2, QStringLiteral("set NAZWA WARTOŚĆ"));
+             machine_.EnterRegisterValue(RegisterArg(args[0]), args[1]);
+           });
+  Register(
+      QStringLiteral("mode"), QStringLiteral("mode NAZWA binary|unsigned|signed|hex|instruction"),
+      [this](const QStringList& args, const QString&) {
+        NeedArgs(args, 2, 2, QStringLiteral("mode NAZWA binary|unsigned|signed|hex|instruction"));
+        const TRegisterId id = RegisterArg(args[0]);
+        const auto mode = ModeByName(args[1]);
+        if (!mode) {
+          throw EDorumError(
+              QStringLiteral(
+                  "Nieznany sposób wyświetlania: %1 (binary, unsigned, signed, hex, instruction)")
+                  .arg(args[1]));
+        }
+        machine_.SetDisplayMode(id, *mode);
+      });
+  Register(QStringLiteral("zero"), QStringLiteral("zero NAZWA"),
+           [this](const QStringList& args, const QString&) {
+             NeedArgs(args, 1, 1, QStringLiteral("zero NAZWA"));
+             machine_.ZeroRegister(RegisterArg(args[0]));
+           });
+  Register(QStringLiteral("mem"), QStringLiteral("mem ADRES [WARTOŚĆ]"),
+           [this](const QStringList& args, const QString&) {
+             NeedArgs(args, 1, 2, QStringLiteral("mem ADRES [WARTOŚĆ]"));
+             const int address = AddressArg(args[0]);
+             if (args.size() == 2) {
+               machine_.EnterMemoryValue(address, args[1]);
+             } else {
+               Print(QString::number(address) + QStringLiteral(": ") + machine_.CellText(address));
+             }
+           });
+  Register(QStringLiteral("bus"), QStringLiteral("bus S|A|AS"),
+           [this](const QStringList& args, const QString&) {
+             NeedArgs(args, 1, 1, QStringLiteral("bus S|A|AS"));
+             const int index = TMachine::FindBus(args[0]);
+             if (index < 0)
+               throw EDorumError(
+                   QStringLiteral("Nieznana magistrala: %1 (magistrale: S A AS)").arg(args[0]));
+             const TBus& bus = machine_.Bus(static_cast<TBusId>(index));
+             Print(bus.Caption() + QStringLiteral(" = ") +
+                   (bus.Driven() ? QString::number(bus.Value()) : QStringLiteral("-")));
+           });
+  Register(QStringLiteral("signals"), QStringLiteral("signals [NAZWA ...]"),
+           [this](const QStringList& args, const QString&) {
+             std::uint64_t mask = 0;
+             for (qsizetype n = 0; n < args.size(); ++n) {
+               const int number = TMachine::FindSignal(args[n]);
+               if (number < 0)
+                 throw EDorumError(QStringLiteral("Nieznany sygnał: %1").arg(args[n]));
+               // "as (sa)" may be written out in full.
+               if (number == static_cast<int>(TSignalId::as) && n + 1 < args.size() &&
+                   args[n + 1] == u"(sa)")
+                 ++n;
+               mask |= std::uint64_t{1} << number;
+             }
+             machine_.ExecuteSignals(mask);
+           });
+  Register(QStringLiteral("active"), QStringLiteral("active"),
+           [this](const QStringList& args, const QString&) {
+             NeedArgs(args, 0, 0, QStringLiteral("active"));
+             QStringList names;
+             for (int n = 0; n < kSignalCount; ++n) {
+               if (machine_.SignalActive(n)) names.append(machine_.Signal(n).Caption());
+             }
+             Print(names.join(QLatin1Char(' ')));
+           });
+  Register(QStringLiteral("reset"), QStringLiteral("reset"),
+           [this](const QStringList& args, const QString&) {
+             NeedArgs(args, 0, 0, QStringLiteral("reset"));
+             machine_.ResetMachine();
+           });
 }
 
 void TScriptRunner::RegisterDeviceCommands() {
-  Register(QStringLiteral("irq"), QStringLiteral("irq 1..4"), [this](const QStringList& args, const QString&) {
-    NeedArgs(args, 1, 1, QStringLiteral("irq 1..4"));
-    machine_.RaiseInterrupt(StrToInt(args[0]));
-  });
-  Register(QStringLiteral("vectors"), QStringLiteral("vectors"), [this](const QStringList& args, const QString&) {
-    NeedArgs(args, 0, 0, QStringLiteral("vectors"));
-    for (std::size_t k = 0; k < machine_.Vectors().size(); ++k) {
-      const TInterruptVector& v = machine_.Vectors()[k];
-      Print(QStringLiteral("%1 %2 %3").arg(k + 1).arg(v.LabelName).arg(v.Address));
-    }
-  });
-  Register(QStringLiteral("vector"), QStringLiteral("vector 1..4 ETYKIETA ADRES"),
+  Register(QStringLiteral("irq"), QStringLiteral("irq 1..4"),
            [this](const QStringList& args, const QString&) {
-             NeedArgs(args, 3, 3, QStringLiteral("vector 1..4 ETYKIETA ADRES"));
-             const std::int32_t k = StrToInt(args[0]);
-             if (k < 1 || k > 4) throw EDorumError(QStringLiteral("Numer wektora %1 spoza zakresu 1..4").arg(k));
-             TInterruptVectors vectors = machine_.Vectors();
-             vectors[static_cast<std::size_t>(k - 1)] = TInterruptVector{StrToInt(args[2]), args[1]};
-             machine_.SetVectors(vectors);
+             NeedArgs(args, 1, 1, QStringLiteral("irq 1..4"));
+             machine_.RaiseInterrupt(StrToInt(args[0]));
            });
+  Register(QStringLiteral("vectors"), QStringLiteral("vectors"),
+           [this](const QStringList& args, const QString&) {
+             NeedArgs(args, 0, 0, QStringLiteral("vectors"));
+             for (std::size_t k = 0; k < machine_.Vectors().size(); ++k) {
+               const TInterruptVector& v = machine_.Vectors()[k];
+               Print(QStringLiteral("%1 %2 %3").arg(k + 1).arg(v.LabelName).arg(v.Address));
+             }
+           });
+  Register(
+      QStringLiteral("vector"), QStringLiteral("vector 1..4 ETYKIETA ADRES"),
+      [this](const QStringList& args, const QString&) {
+        NeedArgs(args, 3, 3, QStringLiteral("vector 1..4 ETYKIETA ADRES"));
+        const std::int32_t k = StrToInt(args[0]);
+        if (k < 1 || k > 4)
+          throw EDorumError(QStringLiteral("Numer wektora %1 spoza zakresu 1..4").arg(k));
+        TInterruptVectors vectors = machine_.Vectors();
+        vectors[static_cast<std::size_t>(k - 1)] = TInterruptVector{StrToInt(args[2]), args[1]};
+        machine_.SetVectors(vectors);
+      });
   Register(QStringLiteral("ports"), QStringLiteral("ports [WE WY PRZERWANIE_WE PRZERWANIE_WY]"),
            [this](const QStringList& args, const QString&) {
              if (args.isEmpty()) {
@@ -208,22 +234,26 @@ void TScriptRunner::RegisterDeviceCommands() {
                return;
              }
              NeedArgs(args, 4, 4, QStringLiteral("ports [WE WY PRZERWANIE_WE PRZERWANIE_WY]"));
-             machine_.SetIOPorts(TIOPorts{StrToInt(args[0]), StrToInt(args[1]), StrToInt(args[2]), StrToInt(args[3])});
+             machine_.SetIOPorts(TIOPorts{StrToInt(args[0]), StrToInt(args[1]), StrToInt(args[2]),
+                                          StrToInt(args[3])});
            });
   Register(QStringLiteral("input"), QStringLiteral("input TEKST"),
            [this](const QStringList&, const QString& rest) { machine_.TypeInput(rest); });
-  Register(QStringLiteral("inputfield"), QStringLiteral("inputfield"), [this](const QStringList& args, const QString&) {
-    NeedArgs(args, 0, 0, QStringLiteral("inputfield"));
-    Print(machine_.Console().InputText());
-  });
-  Register(QStringLiteral("output"), QStringLiteral("output"), [this](const QStringList& args, const QString&) {
-    NeedArgs(args, 0, 0, QStringLiteral("output"));
-    Print(machine_.Console().OutputText());
-  });
-  Register(QStringLiteral("clear-output"), QStringLiteral("clear-output"), [this](const QStringList& args, const QString&) {
-    NeedArgs(args, 0, 0, QStringLiteral("clear-output"));
-    machine_.Console().Clear();
-  });
+  Register(QStringLiteral("inputfield"), QStringLiteral("inputfield"),
+           [this](const QStringList& args, const QString&) {
+             NeedArgs(args, 0, 0, QStringLiteral("inputfield"));
+             Print(machine_.Console().InputText());
+           });
+  Register(QStringLiteral("output"), QStringLiteral("output"),
+           [this](const QStringList& args, const QString&) {
+             NeedArgs(args, 0, 0, QStringLiteral("output"));
+             Print(machine_.Console().OutputText());
+           });
+  Register(QStringLiteral("clear-output"), QStringLiteral("clear-output"),
+           [this](const QStringList& args, const QString&) {
+             NeedArgs(args, 0, 0, QStringLiteral("clear-output"));
+             machine_.Console().Clear();
+           });
 }
 
 void TScriptRunner::Config(const QStringList& args) {
@@ -234,7 +264,8 @@ void TScriptRunner::Config(const QStringList& args) {
               .arg(JoinComponents(machine_.GetComponents())));
     return;
   }
-  const QString usage = QStringLiteral("config [address N | code N | components 0,1,5 | preset NAZWA]");
+  const QString usage =
+      QStringLiteral("config [address N | code N | components 0,1,5 | preset NAZWA]");
   NeedArgs(args, 2, 2, usage);
   const QString& what = args[0];
   if (what == u"address") {
@@ -245,13 +276,16 @@ void TScriptRunner::Config(const QStringList& args) {
     TComponentSet set;
     for (const QString& item : args[1].split(QLatin1Char(','))) {
       const std::int32_t n = StrToInt(item);
-      if (n < 0 || n > 255) throw EDorumError(QStringLiteral("Numer opcji %1 spoza zakresu 0..255").arg(n));
+      if (n < 0 || n > 255)
+        throw EDorumError(QStringLiteral("Numer opcji %1 spoza zakresu 0..255").arg(n));
       set.set(static_cast<std::size_t>(n));
     }
     machine_.SetComponents(set);
   } else if (what == u"preset") {
     const auto set = PresetComponents(args[1]);
-    if (!set) throw EDorumError(QStringLiteral("Nieznany zestaw: %1 (Dorum, Dorum+, Pelt, Ombra)").arg(args[1]));
+    if (!set)
+      throw EDorumError(
+          QStringLiteral("Nieznany zestaw: %1 (Dorum, Dorum+, Pelt, Ombra)").arg(args[1]));
     machine_.SetComponents(*set);
   } else {
     throw EDorumError(Usage(QStringLiteral("config"), usage));

@@ -35,7 +35,8 @@ int RunScript(const QString& path) {
     opened = file.open(QIODevice::ReadOnly);
   }
   if (!opened) {
-    std::cerr << "dorum-cli: Nie można odczytać pliku " << (fromStdin ? "-" : path.toStdString()) << '\n';
+    std::cerr << "dorum-cli: Nie można odczytać pliku " << (fromStdin ? "-" : path.toStdString())
+              << '\n';
     return 2;
   }
   dorum::cli::TScriptRunner runner(std::cout);

@@ -35,9 +35,11 @@ TEST(Configuration, DefaultMachine) {
   const struct {
     R id;
     int bits;
-  } widths[] = {{R::AK, 8}, {R::I, 8}, {R::L, 5}, {R::A, 5}, {R::S, 8}, {R::WS, 5}, {R::X, 8}, {R::Y, 8},
-                {R::RZ, 4}, {R::RM, 4}, {R::RP, 4}, {R::AP, 5}, {R::RB, 8}, {R::G, 1}, {R::F, 4}};
-  for (const auto& w : widths) EXPECT_EQ(m.Register(w.id).Bits(), w.bits) << m.Register(w.id).CaptionLatin1();
+  } widths[] = {{R::AK, 8}, {R::I, 8},  {R::L, 5},  {R::A, 5},  {R::S, 8},
+                {R::WS, 5}, {R::X, 8},  {R::Y, 8},  {R::RZ, 4}, {R::RM, 4},
+                {R::RP, 4}, {R::AP, 5}, {R::RB, 8}, {R::G, 1},  {R::F, 4}};
+  for (const auto& w : widths)
+    EXPECT_EQ(m.Register(w.id).Bits(), w.bits) << m.Register(w.id).CaptionLatin1();
   EXPECT_EQ(m.Bus(TBusId::S).Bits(), 8);
   EXPECT_EQ(m.Bus(TBusId::A).Bits(), 5);
   EXPECT_EQ(m.Bus(TBusId::AS).Bits(), 5);
@@ -80,7 +82,8 @@ TEST(Configuration, ChangesNeverClearAnything) {
   m.SetComponents(SetOf({0, 6}));
   Set(m, R::X, 7);
   m.SetComponents(SetOf({0}));
-  EXPECT_EQ(MessageOf([&] { (void)m.Register(R::X).Value(); }), QStringLiteral("Rejestr X nie jest dostępny"));
+  EXPECT_EQ(MessageOf([&] { (void)m.Register(R::X).Value(); }),
+            QStringLiteral("Rejestr X nie jest dostępny"));
   m.SetComponents(SetOf({0, 6}));
   EXPECT_EQ(m.Register(R::X).Value(), 7);
 }

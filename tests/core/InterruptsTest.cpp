@@ -65,9 +65,11 @@ TEST_F(InterruptsAndIO, ButtonsRaiseRequestsBetweenCycles) {
   EXPECT_EQ(Reg(R::RZ), 4);
   m.RaiseInterrupt(1);
   EXPECT_EQ(Reg(R::RZ), 12);
-  EXPECT_EQ(MessageOf([&] { m.RaiseInterrupt(5); }), QStringLiteral("Nieznany numer przerwania (5): dozwolone są 1..4"));
+  EXPECT_EQ(MessageOf([&] { m.RaiseInterrupt(5); }),
+            QStringLiteral("Nieznany numer przerwania (5): dozwolone są 1..4"));
   TMachine basic;
-  EXPECT_EQ(MessageOf([&] { basic.RaiseInterrupt(1); }), QStringLiteral("Rejestr RZ nie jest dostępny"));
+  EXPECT_EQ(MessageOf([&] { basic.RaiseInterrupt(1); }),
+            QStringLiteral("Rejestr RZ nie jest dostępny"));
 }
 
 TEST_F(InterruptsAndIO, InputTakesOneCharacterPerOperation) {

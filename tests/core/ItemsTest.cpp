@@ -28,10 +28,8 @@ TEST(Register, MasksAndShowsInEveryMode) {
     std::int32_t value;
     const char* text;
   } cases[] = {
-      {TDisplayMode::dmUnsigned, 255, "255"},
-      {TDisplayMode::dmSigned, -1, "-1"},
-      {TDisplayMode::dmHexadecimal, 255, "$FF"},
-      {TDisplayMode::dmBinary, 255, "%11111111"},
+      {TDisplayMode::dmUnsigned, 255, "255"},    {TDisplayMode::dmSigned, -1, "-1"},
+      {TDisplayMode::dmHexadecimal, 255, "$FF"}, {TDisplayMode::dmBinary, 255, "%11111111"},
       {TDisplayMode::dmInstruction, 255, "???"},
   };
   for (const auto& c : cases) {
@@ -60,7 +58,8 @@ TEST(Register, FlagsText) {
   const struct {
     int value;
     const char* text;
-  } cases[] = {{9, "Z ZAK  (9)"}, {0, " (0)"}, {15, "Z V INT ZAK  (15)"}, {4, "INT  (4)"}, {2, "V  (2)"}};
+  } cases[] = {
+      {9, "Z ZAK  (9)"}, {0, " (0)"}, {15, "Z V INT ZAK  (15)"}, {4, "INT  (4)"}, {2, "V  (2)"}};
   for (const auto& c : cases) {
     f.SetValue(c.value);  // the flags register may be written any number of times
     EXPECT_EQ(f.ValueText(), QString::fromLatin1(c.text));
@@ -152,7 +151,9 @@ TEST(Memory, CodeAndCellTexts) {
   TMemory m("PaO", 0);
   m.Store(3, 37);
   EXPECT_EQ(m.CodeText(3), QStringLiteral("???"));
-  const TGetCodeEvent names = [](int code) { return code == 1 ? QStringLiteral("ład") : QString(); };
+  const TGetCodeEvent names = [](int code) {
+    return code == 1 ? QStringLiteral("ład") : QString();
+  };
   EXPECT_EQ(m.CodeText(3, names), QStringLiteral("ład 5"));
   EXPECT_EQ(m.CellText(3, names), QStringLiteral("37 ( ład 5 )"));
   m.Store(4, 5);
@@ -162,8 +163,10 @@ TEST(Memory, CodeAndCellTexts) {
 
 TEST(Alu, InputAndResultRules) {
   TALU alu("ALU", 0);
-  EXPECT_EQ(MessageOf([&] { (void)alu.InputValue(); }), QStringLiteral("Nieznana wartść wejściowa do JAL"));
-  EXPECT_EQ(MessageOf([&] { (void)alu.ResultValue(); }), QStringLiteral("Wynik z JAL nieokreślony"));
+  EXPECT_EQ(MessageOf([&] { (void)alu.InputValue(); }),
+            QStringLiteral("Nieznana wartść wejściowa do JAL"));
+  EXPECT_EQ(MessageOf([&] { (void)alu.ResultValue(); }),
+            QStringLiteral("Wynik z JAL nieokreślony"));
   alu.SetInput(3);
   alu.SetInput(4);  // a second latch overwrites
   EXPECT_EQ(alu.InputValue(), 4);

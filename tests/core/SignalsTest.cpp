@@ -15,13 +15,15 @@ struct TSignalCase {
   std::vector<std::pair<R, int>> Registers;  // before the cycle
   std::vector<std::pair<int, int>> Words;    // memory before the cycle
   const char* Cycle;
-  const char16_t* Error;                     // empty: the cycle succeeds
+  const char16_t* Error;  // empty: the cycle succeeds
   std::vector<std::pair<R, int>> After;
   std::vector<std::pair<TBusId, int>> Buses;  // driven, with this value
   std::vector<std::pair<int, int>> WordsAfter;
 };
 
-void PrintTo(const TSignalCase& c, std::ostream* os) { *os << c.Title << ": " << c.Cycle; }
+void PrintTo(const TSignalCase& c, std::ostream* os) {
+  *os << c.Title << ": " << c.Cycle;
+}
 
 class SignalCombinations : public ::testing::TestWithParam<TSignalCase> {};
 
@@ -43,6 +45,7 @@ TEST_P(SignalCombinations, PerformInTableOrder) {
   for (const auto& [address, value] : c.WordsAfter) EXPECT_EQ(m.Memory().Word(address), value);
 }
 
+// clang-format off
 const TSignalCase kCases[] = {
     {"fetch", {{R::A, 0}, {R::L, 0}}, {{0, 37}}, "czyt wys wei il", u"", {{R::I, 37}, {R::L, 1}}, {{TBusId::S, 37}}, {}},
     {"address field", {{R::I, 37}}, {}, "wyad wea", u"", {{R::A, 5}}, {{TBusId::A, 5}}, {}},
@@ -87,6 +90,7 @@ const TSignalCase kCases[] = {
      {}, {}},
     {"registers X and Y", {{R::X, 3}, {R::Y, 4}}, {}, "wyx wey", u"", {{R::Y, 3}}, {}, {}},
 };
+// clang-format on
 
 INSTANTIATE_TEST_SUITE_P(Machine, SignalCombinations, ::testing::ValuesIn(kCases),
                          [](const ::testing::TestParamInfo<TSignalCase>& info) {
@@ -157,7 +161,8 @@ namespace {
 
 // Counts what a view is told.
 struct TCountingObserver : IMachineObserver {
-  int Registers = 0, Buses = 0, Memory = 0, Signals = 0, Clears = 0, Alu = 0, Config = 0, Resets = 0;
+  int Registers = 0, Buses = 0, Memory = 0, Signals = 0, Clears = 0, Alu = 0, Config = 0,
+      Resets = 0;
   void RegisterChanged(TRegisterId) override { ++Registers; }
   void BusChanged(TBusId) override { ++Buses; }
   void MemoryAccessed(int) override { ++Memory; }

@@ -27,11 +27,23 @@ TEST(StrToInt, AcceptsTheStandardForms) {
     const char* text;
     std::int32_t value;
   } cases[] = {
-      {"0", 0},          {"42", 42},           {"-42", -42},         {"+7", 7},
-      {"   12", 12},     {"\t5", 5},           {"$1F", 31},          {"$ff", 255},
-      {"x1f", 31},       {"X1F", 31},          {"0x10", 16},         {"0X10", 16},
-      {"-$10", -16},     {"$FFFFFFFF", -1},    {"2147483647", 2147483647},
-      {"-2147483648", INT32_MIN},              {"007", 7},
+      {"0", 0},
+      {"42", 42},
+      {"-42", -42},
+      {"+7", 7},
+      {"   12", 12},
+      {"\t5", 5},
+      {"$1F", 31},
+      {"$ff", 255},
+      {"x1f", 31},
+      {"X1F", 31},
+      {"0x10", 16},
+      {"0X10", 16},
+      {"-$10", -16},
+      {"$FFFFFFFF", -1},
+      {"2147483647", 2147483647},
+      {"-2147483648", INT32_MIN},
+      {"007", 7},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(StrToInt(QString::fromLatin1(c.text)), c.value) << c.text;
@@ -39,11 +51,12 @@ TEST(StrToInt, AcceptsTheStandardForms) {
 }
 
 TEST(StrToInt, RejectsEverythingElseWithTheStandardMessage) {
-  const char* bad[] = {"",  "abc", "12a", "12 ", "- 1", "$",  "0x", "x",
-                       "--1", "2147483648", "-2147483649", "$100000000", "1.5", "+"};
+  const char* bad[] = {"",  "abc", "12a",        "12 ",         "- 1",        "$",   "0x",
+                       "x", "--1", "2147483648", "-2147483649", "$100000000", "1.5", "+"};
   for (const char* text : bad) {
     const QString t = QString::fromLatin1(text);
-    EXPECT_EQ(MessageOf([&] { (void)StrToInt(t); }), QStringLiteral("'%1' is not a valid integer value").arg(t))
+    EXPECT_EQ(MessageOf([&] { (void)StrToInt(t); }),
+              QStringLiteral("'%1' is not a valid integer value").arg(t))
         << text;
   }
 }
@@ -62,7 +75,8 @@ TEST(CodePage1250, EveryByteRoundTrips) {
 TEST(LowerCase, CoversAsciiAndPolishLetters) {
   EXPECT_EQ(LowerCase(QStringLiteral("ROZKAZ DOD;")), QStringLiteral("rozkaz dod;"));
   EXPECT_EQ(LowerCase(QStringLiteral("ĄĆĘŁŃÓŚŹŻ")), QStringLiteral("ąćęłńóśźż"));
-  EXPECT_EQ(LowerCase(QStringLiteral("JEŻELI Z TO @Ujemne")), QStringLiteral("jeżeli z to @ujemne"));
+  EXPECT_EQ(LowerCase(QStringLiteral("JEŻELI Z TO @Ujemne")),
+            QStringLiteral("jeżeli z to @ujemne"));
   // Letters the code page cannot hold are left alone.
   EXPECT_EQ(LowerCase(QStringLiteral("ЖΩ")), QStringLiteral("ЖΩ"));
 }
@@ -95,8 +109,11 @@ TEST(TextLines, ChooseTheEncoding) {
 }
 
 TEST(TextLines, EncodeInCodePage1250WithCrLf) {
-  EXPECT_EQ(EncodeTextLines({QStringLiteral("żółw"), QString()}), QByteArray("\xBF\xF3\xB3w\r\n\r\n"));
-  EXPECT_EQ(MessageOf([] { (void)EncodeTextLines({QStringLiteral("ab"), QStringLiteral("ж")}); }),
+  EXPECT_EQ(EncodeTextLines({QStringLiteral("żółw"), QString()}),
+            QByteArray("\xBF\xF3\xB3w\r\n\r\n"));
+  EXPECT_EQ(MessageOf([] {
+              (void)EncodeTextLines({QStringLiteral("ab"), QStringLiteral("ж")});
+            }),
             QStringLiteral("Znaku 'ж' (U+0436) nie można zapisać w stronie kodowej 1250"));
 }
 
@@ -104,7 +121,8 @@ TEST(TextFiles, WriteReadAndKeepTheOldFileOnFailure) {
   QTemporaryDir dir;
   ASSERT_TRUE(dir.isValid());
   const QString path = dir.filePath(QStringLiteral("prog.prg"));
-  const QStringList lines = {QStringLiteral("ROZKAZ DOD;"), QStringLiteral("  // zażółć"), QString()};
+  const QStringList lines = {QStringLiteral("ROZKAZ DOD;"), QStringLiteral("  // zażółć"),
+                             QString()};
   WriteTextFile(path, lines);
   EXPECT_EQ(ReadTextFile(path), lines);
 
@@ -114,6 +132,7 @@ TEST(TextFiles, WriteReadAndKeepTheOldFileOnFailure) {
 
   EXPECT_EQ(MessageOf([&] { (void)ReadTextFile(dir.filePath(QStringLiteral("none.prg"))); }),
             QStringLiteral("Nie można odczytać pliku ") + dir.filePath(QStringLiteral("none.prg")));
-  EXPECT_TRUE(MessageOf([&] { WriteTextFile(dir.filePath(QStringLiteral("no/such/dir/x.prg")), lines); })
-                  .startsWith(QStringLiteral("Nie można zapisać pliku ")));
+  EXPECT_TRUE(MessageOf([&] {
+                WriteTextFile(dir.filePath(QStringLiteral("no/such/dir/x.prg")), lines);
+              }).startsWith(QStringLiteral("Nie można zapisać pliku ")));
 }

@@ -10,8 +10,7 @@ namespace dorum {
 // Positioned syntax errors derive from it.
 class EDorumError : public std::exception {
  public:
-  explicit EDorumError(QString message)
-      : message_(std::move(message)), utf8_(message_.toUtf8()) {}
+  explicit EDorumError(QString message) : message_(std::move(message)), utf8_(message_.toUtf8()) {}
 
   [[nodiscard]] const QString& Message() const noexcept { return message_; }
   [[nodiscard]] const char* what() const noexcept override { return utf8_.constData(); }

@@ -8,7 +8,9 @@ QString NotValidInteger(const QString& text) {
 QString ListIndexOutOfBounds(int index) {
   return QStringLiteral("List index out of bounds (%1)").arg(index);
 }
-QString DivisionByZero() { return QStringLiteral("Division by zero"); }
+QString DivisionByZero() {
+  return QStringLiteral("Division by zero");
+}
 
 QString RegisterNotAvailable(const QString& caption) {
   return QStringLiteral("Rejestr ") + caption + QStringLiteral(" nie jest dostępny");
@@ -22,15 +24,27 @@ QString BusEmpty(const QString& caption) {
 QString BusBusy(const QString& caption) {
   return QStringLiteral("Magistrala ") + caption + QStringLiteral(" jest już zajęta");
 }
-QString MemoryBusy() { return QStringLiteral("Pamięć jest już używana"); }
-QString AluNoInput() { return QStringLiteral("Nieznana wartść wejściowa do JAL"); }
-QString AluActiveAlready() { return QStringLiteral("JAL jest już aktywna"); }
-QString AluNoResult() { return QStringLiteral("Wynik z JAL nieokreślony"); }
+QString MemoryBusy() {
+  return QStringLiteral("Pamięć jest już używana");
+}
+QString AluNoInput() {
+  return QStringLiteral("Nieznana wartść wejściowa do JAL");
+}
+QString AluActiveAlready() {
+  return QStringLiteral("JAL jest już aktywna");
+}
+QString AluNoResult() {
+  return QStringLiteral("Wynik z JAL nieokreślony");
+}
 QString NoSignalHandler(const QString& componentName) {
   return QStringLiteral("Nie zdefiniowano procedury obsługi sygnału ") + componentName;
 }
-QString ProgramFinished() { return QStringLiteral("Program został zakończony"); }
-QString UnknownPort() { return QStringLiteral("Nieznany numer portu We/Wy"); }
+QString ProgramFinished() {
+  return QStringLiteral("Program został zakończony");
+}
+QString UnknownPort() {
+  return QStringLiteral("Nieznany numer portu We/Wy");
+}
 
 QString AddressBitsOutOfRange(int bits) {
   return QStringLiteral("Liczba bitów adresu (%1) musi należeć do zakresu 5..16").arg(bits);

@@ -9,7 +9,9 @@ void TIOConsole::SetInputText(const QString& text) {
   if (observer_) observer_->InputChanged();
 }
 
-void TIOConsole::AppendInput(const QString& text) { SetInputText(input_ + text); }
+void TIOConsole::AppendInput(const QString& text) {
+  SetInputText(input_ + text);
+}
 
 std::uint8_t TIOConsole::PeekInputChar() const {
   if (input_.isEmpty()) return 0;
@@ -19,7 +21,8 @@ std::uint8_t TIOConsole::PeekInputChar() const {
 void TIOConsole::DropInputChar() {
   if (input_.isEmpty()) return;
   // The whole rest of the field stays: nothing the user typed is lost.
-  const bool pair = input_.size() > 1 && input_.at(0).isHighSurrogate() && input_.at(1).isLowSurrogate();
+  const bool pair =
+      input_.size() > 1 && input_.at(0).isHighSurrogate() && input_.at(1).isLowSurrogate();
   input_.remove(0, pair ? 2 : 1);
   if (observer_) observer_->InputChanged();
 }

@@ -17,25 +17,35 @@ QString TRegister::ValueText(const TGetCodeEvent& getCode) const {
   }
   switch (mode_) {
     case TDisplayMode::dmBinary:
-      return QLatin1Char('%') +
-             QStringLiteral("%1").arg(static_cast<std::uint32_t>(v) & mask_, bits_, 2, QLatin1Char('0'));
+      return QLatin1Char('%') + QStringLiteral("%1").arg(static_cast<std::uint32_t>(v) & mask_,
+                                                         bits_, 2, QLatin1Char('0'));
     case TDisplayMode::dmUnsigned:
     case TDisplayMode::dmSigned:
       return QString::number(v);
     case TDisplayMode::dmHexadecimal:
       return QLatin1Char('$') +
-             QStringLiteral("%1").arg(static_cast<std::uint32_t>(v), (bits_ + 3) / 4, 16, QLatin1Char('0')).toUpper();
+             QStringLiteral("%1")
+                 .arg(static_cast<std::uint32_t>(v), (bits_ + 3) / 4, 16, QLatin1Char('0'))
+                 .toUpper();
     case TDisplayMode::dmInstruction:
       return getCode ? getCode(v) : QStringLiteral("???");
   }
   return {};
 }
 
-void TRegister::ThrowNotAvailable() const { throw EDorumError(Texts::RegisterNotAvailable(Caption())); }
-void TRegister::ThrowActiveAlready() const { throw EDorumError(Texts::RegisterActiveAlready(Caption())); }
+void TRegister::ThrowNotAvailable() const {
+  throw EDorumError(Texts::RegisterNotAvailable(Caption()));
+}
+void TRegister::ThrowActiveAlready() const {
+  throw EDorumError(Texts::RegisterActiveAlready(Caption()));
+}
 
-void TBus::ThrowEmpty() const { throw EDorumError(Texts::BusEmpty(Caption())); }
-void TBus::ThrowBusy() const { throw EDorumError(Texts::BusBusy(Caption())); }
+void TBus::ThrowEmpty() const {
+  throw EDorumError(Texts::BusEmpty(Caption()));
+}
+void TBus::ThrowBusy() const {
+  throw EDorumError(Texts::BusBusy(Caption()));
+}
 
 TMemory::TMemory(const char* caption, int tag) : TBaseItem(caption, tag), cells_(kCells, 0u) {}
 
@@ -55,13 +65,22 @@ QString TMemory::CodeText(int cell, const TGetCodeEvent& getCode) const {
 }
 
 QString TMemory::CellText(int cell, const TGetCodeEvent& getCode) const {
-  return QString::number(Word(cell)) + QStringLiteral(" ( ") + CodeText(cell, getCode) + QStringLiteral(" )");
+  return QString::number(Word(cell)) + QStringLiteral(" ( ") + CodeText(cell, getCode) +
+         QStringLiteral(" )");
 }
 
-void TMemory::ThrowBusy() { throw EDorumError(Texts::MemoryBusy()); }
+void TMemory::ThrowBusy() {
+  throw EDorumError(Texts::MemoryBusy());
+}
 
-void TALU::ThrowNoInput() { throw EDorumError(Texts::AluNoInput()); }
-void TALU::ThrowActiveAlready() { throw EDorumError(Texts::AluActiveAlready()); }
-void TALU::ThrowNoResult() { throw EDorumError(Texts::AluNoResult()); }
+void TALU::ThrowNoInput() {
+  throw EDorumError(Texts::AluNoInput());
+}
+void TALU::ThrowActiveAlready() {
+  throw EDorumError(Texts::AluActiveAlready());
+}
+void TALU::ThrowNoResult() {
+  throw EDorumError(Texts::AluNoResult());
+}
 
 }  // namespace dorum

@@ -163,7 +163,8 @@ class TMemory : public TBaseItem {
   }
 
   [[nodiscard]] int IndexOf(std::int32_t address) const noexcept {
-    return static_cast<int>(static_cast<std::uint32_t>(address) & static_cast<std::uint32_t>(size_ - 1));
+    return static_cast<int>(static_cast<std::uint32_t>(address) &
+                            static_cast<std::uint32_t>(size_ - 1));
   }
   // The stored bits of a cell (0..65535), not masked to the word width.
   [[nodiscard]] std::uint32_t Raw(int cell) const noexcept {

@@ -118,7 +118,8 @@ TMachine::TMachine() : s_(InitialState()) {
 int TMachine::FindRegister(const QString& caption) {
   static const TMachineState names = InitialState();
   for (int r = 0; r < kRegisterCount; ++r) {
-    if (caption.compare(names.Registers[static_cast<std::size_t>(r)].Caption(), Qt::CaseInsensitive) == 0) {
+    if (caption.compare(names.Registers[static_cast<std::size_t>(r)].Caption(),
+                        Qt::CaseInsensitive) == 0) {
       return r;
     }
   }
@@ -139,7 +140,8 @@ int TMachine::FindBus(const QString& name) {
   QString bare = name;
   if (bare.startsWith(QStringLiteral("mag "), Qt::CaseInsensitive)) bare = bare.mid(4);
   for (int b = 0; b < kBusCount; ++b) {
-    if (bare.compare(QLatin1String(names[static_cast<std::size_t>(b)]), Qt::CaseInsensitive) == 0) return b;
+    if (bare.compare(QLatin1String(names[static_cast<std::size_t>(b)]), Qt::CaseInsensitive) == 0)
+      return b;
   }
   return -1;
 }
@@ -255,12 +257,15 @@ QString TMachine::MemoryGetCode(int code) const {
   return control_->InstructionName(code);
 }
 
-QString TMachine::CellText(int cell) const { return s_.Memory.CellText(cell, MemoryCodeEvent()); }
+QString TMachine::CellText(int cell) const {
+  return s_.Memory.CellText(cell, MemoryCodeEvent());
+}
 
 // ---- configuration ----
 
 void TMachine::SetAddressBits(int bits) {
-  if (bits < kMinAddressBits || bits > kMaxAddressBits) throw EDorumError(Texts::AddressBitsOutOfRange(bits));
+  if (bits < kMinAddressBits || bits > kMaxAddressBits)
+    throw EDorumError(Texts::AddressBitsOutOfRange(bits));
   const int codeBits = CodeBits();
   for (const TRegisterId id : {TRegisterId::A, TRegisterId::L, TRegisterId::WS, TRegisterId::AP}) {
     Register(id).SetBits(bits);
@@ -273,9 +278,11 @@ void TMachine::SetAddressBits(int bits) {
 }
 
 void TMachine::SetCodeBits(int bits) {
-  if (bits < kMinCodeBits || bits > kMaxCodeBits) throw EDorumError(Texts::CodeBitsOutOfRange(bits));
+  if (bits < kMinCodeBits || bits > kMaxCodeBits)
+    throw EDorumError(Texts::CodeBitsOutOfRange(bits));
   const int wordBits = AddressBits() + bits;
-  for (const TRegisterId id : {TRegisterId::S, TRegisterId::I, TRegisterId::AK, TRegisterId::X, TRegisterId::Y}) {
+  for (const TRegisterId id :
+       {TRegisterId::S, TRegisterId::I, TRegisterId::AK, TRegisterId::X, TRegisterId::Y}) {
     Register(id).SetBits(wordBits);
   }
   Bus(TBusId::S).SetBits(wordBits);
@@ -310,7 +317,9 @@ void TMachine::SetComponents(TComponentSet components) {
   NotifyConfiguration();
 }
 
-TMachineConfig TMachine::Config() const { return {AddressBits(), CodeBits(), GetComponents()}; }
+TMachineConfig TMachine::Config() const {
+  return {AddressBits(), CodeBits(), GetComponents()};
+}
 
 void TMachine::ResetMachine() {
   for (TRegister& r : s_.Registers) r.Reset();
@@ -347,23 +356,45 @@ void TMachine::SignalPiszAction() {
   if (observer_) observer_->MemoryAccessed(s_.Memory.IndexOf(address));
 }
 
-void TMachine::SignalWysAction() { Drive(TBusId::S, Get(TRegisterId::S)); }
-void TMachine::SignalWyakAction() { Drive(TBusId::S, Get(TRegisterId::AK)); }
-void TMachine::SignalWyadAction() { Drive(TBusId::A, Get(TRegisterId::I)); }
-void TMachine::SignalWylAction() { Drive(TBusId::A, Get(TRegisterId::L)); }
+void TMachine::SignalWysAction() {
+  Drive(TBusId::S, Get(TRegisterId::S));
+}
+void TMachine::SignalWyakAction() {
+  Drive(TBusId::S, Get(TRegisterId::AK));
+}
+void TMachine::SignalWyadAction() {
+  Drive(TBusId::A, Get(TRegisterId::I));
+}
+void TMachine::SignalWylAction() {
+  Drive(TBusId::A, Get(TRegisterId::L));
+}
 
 void TMachine::SignalWygAction() {
   Drive(TBusId::S, Get(TRegisterId::G));
   control_->SetWaitingForInput(Get(TRegisterId::G) == 0);
 }
 
-void TMachine::SignalWyrbAction() { Drive(TBusId::S, Get(TRegisterId::RB)); }
-void TMachine::SignalWyxAction() { Drive(TBusId::S, Get(TRegisterId::X)); }
-void TMachine::SignalWyyAction() { Drive(TBusId::S, Get(TRegisterId::Y)); }
-void TMachine::SignalWylsAction() { Drive(TBusId::S, Get(TRegisterId::L)); }
-void TMachine::SignalWywsAction() { Drive(TBusId::A, Get(TRegisterId::WS)); }
-void TMachine::SignalWyrmAction() { Drive(TBusId::A, Get(TRegisterId::RM)); }
-void TMachine::SignalWyapAction() { Drive(TBusId::A, Get(TRegisterId::AP)); }
+void TMachine::SignalWyrbAction() {
+  Drive(TBusId::S, Get(TRegisterId::RB));
+}
+void TMachine::SignalWyxAction() {
+  Drive(TBusId::S, Get(TRegisterId::X));
+}
+void TMachine::SignalWyyAction() {
+  Drive(TBusId::S, Get(TRegisterId::Y));
+}
+void TMachine::SignalWylsAction() {
+  Drive(TBusId::S, Get(TRegisterId::L));
+}
+void TMachine::SignalWywsAction() {
+  Drive(TBusId::A, Get(TRegisterId::WS));
+}
+void TMachine::SignalWyrmAction() {
+  Drive(TBusId::A, Get(TRegisterId::RM));
+}
+void TMachine::SignalWyapAction() {
+  Drive(TBusId::A, Get(TRegisterId::AP));
+}
 
 void TMachine::SignalAsAction() {
   // The link carries a value from whichever bus already has one.
@@ -375,7 +406,9 @@ void TMachine::SignalAsAction() {
   Drive(TBusId::AS, BusValue(TBusId::S));
 }
 
-void TMachine::SignalWejaAction() { SetAluInput(BusValue(TBusId::S)); }
+void TMachine::SignalWejaAction() {
+  SetAluInput(BusValue(TBusId::S));
+}
 
 void TMachine::SignalDodAction() {
   const std::int32_t ak = Get(TRegisterId::AK);
@@ -387,11 +420,14 @@ void TMachine::SignalOdeAction() {
   SetAluResult(Sub(ak, s_.Alu.InputValue()));
 }
 
-void TMachine::SignalPrzepAction() { SetAluResult(s_.Alu.InputValue()); }
+void TMachine::SignalPrzepAction() {
+  SetAluResult(s_.Alu.InputValue());
+}
 
 void TMachine::SignalMnoAction() {
   const std::int64_t product = std::int64_t{Get(TRegisterId::AK)} * s_.Alu.InputValue();
-  SetAluResult(static_cast<std::int32_t>(static_cast<std::uint32_t>(static_cast<std::uint64_t>(product))));
+  SetAluResult(
+      static_cast<std::int32_t>(static_cast<std::uint32_t>(static_cast<std::uint64_t>(product))));
 }
 
 void TMachine::SignalDzielAction() {
@@ -409,7 +445,9 @@ void TMachine::SignalShrAction() {
   SetAluResult(static_cast<std::int32_t>(static_cast<std::uint32_t>(s_.Alu.InputValue()) >> 1));
 }
 
-void TMachine::SignalNegAction() { SetAluResult(~s_.Alu.InputValue()); }
+void TMachine::SignalNegAction() {
+  SetAluResult(~s_.Alu.InputValue());
+}
 
 void TMachine::SignalLubAction() {
   const std::int32_t ak = Get(TRegisterId::AK);
@@ -424,17 +462,39 @@ void TMachine::SignalIAction() {
 // The reserve signals are wired to nothing.
 void TMachine::SignalNewAction() {}
 
-void TMachine::SignalIakAction() { Put(TRegisterId::AK, Add(Get(TRegisterId::AK), 1)); }
-void TMachine::SignalDakAction() { Put(TRegisterId::AK, Sub(Get(TRegisterId::AK), 1)); }
-void TMachine::SignalWeakAction() { Put(TRegisterId::AK, s_.Alu.ResultValue()); }
-void TMachine::SignalWeiAction() { Put(TRegisterId::I, BusValue(TBusId::S)); }
-void TMachine::SignalWeaAction() { Put(TRegisterId::A, BusValue(TBusId::A)); }
-void TMachine::SignalWesAction() { Put(TRegisterId::S, BusValue(TBusId::S)); }
-void TMachine::SignalIlAction() { Put(TRegisterId::L, Add(Get(TRegisterId::L), 1)); }
-void TMachine::SignalWelAction() { Put(TRegisterId::L, BusValue(TBusId::A)); }
-void TMachine::SignalWexAction() { Put(TRegisterId::X, BusValue(TBusId::S)); }
-void TMachine::SignalWeyAction() { Put(TRegisterId::Y, BusValue(TBusId::S)); }
-void TMachine::SignalWerbAction() { Put(TRegisterId::RB, BusValue(TBusId::S)); }
+void TMachine::SignalIakAction() {
+  Put(TRegisterId::AK, Add(Get(TRegisterId::AK), 1));
+}
+void TMachine::SignalDakAction() {
+  Put(TRegisterId::AK, Sub(Get(TRegisterId::AK), 1));
+}
+void TMachine::SignalWeakAction() {
+  Put(TRegisterId::AK, s_.Alu.ResultValue());
+}
+void TMachine::SignalWeiAction() {
+  Put(TRegisterId::I, BusValue(TBusId::S));
+}
+void TMachine::SignalWeaAction() {
+  Put(TRegisterId::A, BusValue(TBusId::A));
+}
+void TMachine::SignalWesAction() {
+  Put(TRegisterId::S, BusValue(TBusId::S));
+}
+void TMachine::SignalIlAction() {
+  Put(TRegisterId::L, Add(Get(TRegisterId::L), 1));
+}
+void TMachine::SignalWelAction() {
+  Put(TRegisterId::L, BusValue(TBusId::A));
+}
+void TMachine::SignalWexAction() {
+  Put(TRegisterId::X, BusValue(TBusId::S));
+}
+void TMachine::SignalWeyAction() {
+  Put(TRegisterId::Y, BusValue(TBusId::S));
+}
+void TMachine::SignalWerbAction() {
+  Put(TRegisterId::RB, BusValue(TBusId::S));
+}
 
 void TMachine::SignalStartAction() {
   control_->SetWaitingForInput(false);
@@ -459,10 +519,18 @@ void TMachine::SignalStartAction() {
   }
 }
 
-void TMachine::SignalIwsAction() { Put(TRegisterId::WS, Add(Get(TRegisterId::WS), 1)); }
-void TMachine::SignalDwsAction() { Put(TRegisterId::WS, Sub(Get(TRegisterId::WS), 1)); }
-void TMachine::SignalWewsAction() { Put(TRegisterId::WS, BusValue(TBusId::A)); }
-void TMachine::SignalWermAction() { Put(TRegisterId::RM, BusValue(TBusId::A)); }
+void TMachine::SignalIwsAction() {
+  Put(TRegisterId::WS, Add(Get(TRegisterId::WS), 1));
+}
+void TMachine::SignalDwsAction() {
+  Put(TRegisterId::WS, Sub(Get(TRegisterId::WS), 1));
+}
+void TMachine::SignalWewsAction() {
+  Put(TRegisterId::WS, BusValue(TBusId::A));
+}
+void TMachine::SignalWermAction() {
+  Put(TRegisterId::RM, BusValue(TBusId::A));
+}
 
 void TMachine::SignalRintAction() {
   Put(TRegisterId::RZ, Get(TRegisterId::RZ) & ~Get(TRegisterId::RP));

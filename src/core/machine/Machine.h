@@ -13,11 +13,13 @@
 namespace dorum {
 
 // Signal numbers: the order in which active signals are performed.
+// clang-format off
 enum class TSignalId : std::uint8_t {
   czyt, pisz, wys, wyak, wyad, wyl, wyg, wyrb, wyx, wyy, wyls, wyws, wyrm, wyap, as, weja,
   dod, ode, przep, mno, dziel, shr, neg, lub, i, new1, new2, new3, new4, iak, dak, weak,
   wei, wea, wes, il, wel, wex, wey, werb, start, iws, dws, wews, werm, rint, eni, stop,
 };
+// clang-format on
 inline constexpr int kSignalCount = 48;
 
 [[nodiscard]] constexpr std::uint64_t SignalBit(TSignalId id) noexcept {
@@ -46,9 +48,13 @@ class TMachine {
 
   // Components.
   [[nodiscard]] TRegister& Register(TRegisterId id) noexcept { return s_.Registers[Index(id)]; }
-  [[nodiscard]] const TRegister& Register(TRegisterId id) const noexcept { return s_.Registers[Index(id)]; }
+  [[nodiscard]] const TRegister& Register(TRegisterId id) const noexcept {
+    return s_.Registers[Index(id)];
+  }
   [[nodiscard]] TBus& Bus(TBusId id) noexcept { return s_.Buses[static_cast<std::size_t>(id)]; }
-  [[nodiscard]] const TBus& Bus(TBusId id) const noexcept { return s_.Buses[static_cast<std::size_t>(id)]; }
+  [[nodiscard]] const TBus& Bus(TBusId id) const noexcept {
+    return s_.Buses[static_cast<std::size_t>(id)];
+  }
   [[nodiscard]] TMemory& Memory() noexcept { return s_.Memory; }
   [[nodiscard]] const TMemory& Memory() const noexcept { return s_.Memory; }
   [[nodiscard]] const TALU& Alu() const noexcept { return s_.Alu; }
@@ -72,7 +78,9 @@ class TMachine {
   [[nodiscard]] const IControlLink& Control() const noexcept { return *control_; }
 
   // Signals and the clock cycle.
-  [[nodiscard]] bool SignalActive(int number) const noexcept { return (s_.ActiveSignals >> number) & 1u; }
+  [[nodiscard]] bool SignalActive(int number) const noexcept {
+    return (s_.ActiveSignals >> number) & 1u;
+  }
   [[nodiscard]] std::uint64_t ActiveSignals() const noexcept { return s_.ActiveSignals; }
   void SetActive(int number, bool on);
   void SetActiveSignals(std::uint64_t mask);
@@ -182,7 +190,9 @@ class TMachine {
   void SignalStopAction();
 
  private:
-  static constexpr std::size_t Index(TRegisterId id) noexcept { return static_cast<std::size_t>(id); }
+  static constexpr std::size_t Index(TRegisterId id) noexcept {
+    return static_cast<std::size_t>(id);
+  }
 
   [[nodiscard]] std::int32_t Get(TRegisterId id) const { return Register(id).Value(); }
   void Put(TRegisterId id, std::int32_t value) {

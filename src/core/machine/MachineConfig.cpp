@@ -40,7 +40,8 @@ const std::array<TPreset, 4>& Presets() {
 
 std::optional<TComponentSet> PresetComponents(const QString& name) {
   for (const TPreset& preset : Presets()) {
-    if (name.compare(QString::fromUtf16(preset.Name), Qt::CaseInsensitive) == 0) return preset.Components;
+    if (name.compare(QString::fromUtf16(preset.Name), Qt::CaseInsensitive) == 0)
+      return preset.Components;
   }
   return std::nullopt;
 }
@@ -53,7 +54,9 @@ QString PresetName(const TComponentSet& components) {
 }
 
 TInterruptVectors DefaultVectors() {
-  return {{{1, QStringLiteral("AP1")}, {2, QStringLiteral("AP2")}, {3, QStringLiteral("AP3")},
+  return {{{1, QStringLiteral("AP1")},
+           {2, QStringLiteral("AP2")},
+           {3, QStringLiteral("AP3")},
            {4, QStringLiteral("AP4")}}};
 }
 
