@@ -3,6 +3,7 @@
 #include <QStringList>
 #include <functional>
 
+#include "QtPrinters.h"
 #include "common/Error.h"
 #include "machine/Machine.h"
 

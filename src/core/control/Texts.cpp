@@ -46,6 +46,46 @@ QString UnknownPort() {
   return QStringLiteral("Nieznany numer portu We/Wy");
 }
 
+QString UnexpectedSymbol() {
+  return QStringLiteral(" Nieoczekiwany symbol");
+}
+QString ExpectedRozkaz() {
+  return QStringLiteral(" Oczekiwane słowo kluczowe ROZKAZ");
+}
+QString ExpectedSemicolon() {
+  return QStringLiteral(" Oczekiwany średnik");
+}
+QString BadFirstCycle() {
+  return QStringLiteral(" Błędna treść pierwszego taktu");
+}
+QString UnfinishedIf() {
+  return QStringLiteral(" Niedokończona instrukcja JEŻELI");
+}
+QString UnexpectedCondition() {
+  return QStringLiteral(" Nieoczekiwany kod warunku");
+}
+QString ExpectedTo() {
+  return QStringLiteral(" Oczekiwane słowo TO");
+}
+QString ExpectedGdy() {
+  return QStringLiteral(" Oczekiwane słowo GDY");
+}
+QString ExpectedNie() {
+  return QStringLiteral(" Oczekiwane słowo nie");
+}
+QString UnfinishedDalej() {
+  return QStringLiteral(" Niedokończona instrukcja DALEJ");
+}
+QString WeiOnlyInFirstCycle() {
+  return QStringLiteral(" Sygnał wei może wystąpić tylko w pierwszym takcie");
+}
+QString UnexpectedSignal(const QString& name) {
+  return QStringLiteral(" Nieoczekiwana nazwa sygnału: ") + name;
+}
+QString UnknownLabel(const QString& label) {
+  return QStringLiteral(" Nieznana etykieta ") + label;
+}
+
 QString AddressBitsOutOfRange(int bits) {
   return QStringLiteral("Liczba bitów adresu (%1) musi należeć do zakresu 5..16").arg(bits);
 }

@@ -24,6 +24,22 @@ QString NoSignalHandler(const QString& componentName);
 QString ProgramFinished();
 QString UnknownPort();
 
+// Word reader and instruction compiler (each begins with a blank, which
+// follows the position "line:column").
+QString UnexpectedSymbol();     // " Nieoczekiwany symbol"
+QString ExpectedRozkaz();       // " Oczekiwane słowo kluczowe ROZKAZ"
+QString ExpectedSemicolon();    // " Oczekiwany średnik"
+QString BadFirstCycle();        // " Błędna treść pierwszego taktu"
+QString UnfinishedIf();         // " Niedokończona instrukcja JEŻELI"
+QString UnexpectedCondition();  // " Nieoczekiwany kod warunku"
+QString ExpectedTo();           // " Oczekiwane słowo TO"
+QString ExpectedGdy();          // " Oczekiwane słowo GDY"
+QString ExpectedNie();          // " Oczekiwane słowo nie"
+QString UnfinishedDalej();      // " Niedokończona instrukcja DALEJ"
+QString WeiOnlyInFirstCycle();  // " Sygnał wei może wystąpić tylko w pierwszym takcie"
+QString UnexpectedSignal(const QString& name);  // " Nieoczekiwana nazwa sygnału: %s"
+QString UnknownLabel(const QString& label);     // " Nieznana etykieta %s"
+
 // Configuration and files.
 QString AddressBitsOutOfRange(int bits);
 QString CodeBitsOutOfRange(int bits);

@@ -129,8 +129,12 @@ int TMachine::FindRegister(const QString& caption) {
 int TMachine::FindSignal(const QString& name) {
   const QString lower = LowerCase(name);
   if (lower == u"as" || lower == u"sa") return static_cast<int>(TSignalId::as);
+  return FindSignalExact(lower);
+}
+
+int TMachine::FindSignalExact(const QString& name) {
   for (int n = 0; n < kSignalCount; ++n) {
-    if (lower == QLatin1String(kSignalTable[static_cast<std::size_t>(n)].Name)) return n;
+    if (name == QLatin1String(kSignalTable[static_cast<std::size_t>(n)].Name)) return n;
   }
   return -1;
 }

@@ -69,6 +69,8 @@ class TMachine {
   // follow the lower-case rule and accept "as" and "sa" for "as (sa)".
   [[nodiscard]] static int FindRegister(const QString& caption);
   [[nodiscard]] static int FindSignal(const QString& name);
+  // The signal whose name is exactly this one ("as (sa)" in full); -1 if none.
+  [[nodiscard]] static int FindSignalExact(const QString& name);
   [[nodiscard]] static int FindBus(const QString& name);
 
   // Links: both may be null (no view; no control unit).

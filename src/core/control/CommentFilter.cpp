@@ -1,0 +1,85 @@
+#include "control/CommentFilter.h"
+
+#include "common/Text.h"
+#include "control/Texts.h"
+
+namespace dorum {
+
+QString TCommentFilter::PositionText() const {
+  return QString::number(LineNumber()) + QLatin1Char(':') + QString::number(Column());
+}
+
+EControlException TCommentFilter::CreateError(const QString& message) const {
+  return EControlException(PositionText() + QLatin1Char(' ') + message, LineNumber(), Column());
+}
+
+QString TCommentFilter::NextToken() {
+  QString result;
+  while (!EndOfText()) {
+    const QString& s = lines_.at(line_);
+    if (s.size() < column_) {  // past the end of the line
+      NextLine(0);
+      if (!result.isEmpty()) return result;
+      ++column_;
+      continue;
+    }
+    if (inBraceComment_) {
+      if (column_ > 0 && s.at(column_ - 1) == u'}') inBraceComment_ = false;
+      ++column_;
+      continue;
+    }
+    if (s.isEmpty() && column_ == 0) {
+      NextLine(1);
+      continue;
+    }
+    const QChar c = column_ == 0 ? QChar(u' ') : s.at(column_ - 1);
+    switch (c.unicode()) {
+      case u' ':
+      case u'\t':
+      case u'\0':
+        if (!result.isEmpty()) return result;
+        ++column_;
+        break;
+      case u'\r':
+      case u'\n':
+        NextLine(0);
+        if (!result.isEmpty()) return result;
+        ++column_;
+        break;
+      case u'{':
+        inBraceComment_ = true;
+        if (!result.isEmpty()) return result;
+        ++column_;
+        break;
+      case u'/':
+        if (column_ < s.size() && s.at(column_) == u'/') {
+          NextLine(0);
+          if (!result.isEmpty()) return result;
+          ++column_;
+          break;
+        }
+        throw CreateError(Texts::UnexpectedSymbol());
+      case u';':
+        if (!result.isEmpty()) return result;
+        tokenLine_ = line_;
+        ++column_;
+        return QStringLiteral(";");
+      case u'\'':
+        // The quoted character is taken as it is, whatever it is.
+        result.append(c);
+        if (column_ < s.size()) result.append(s.at(column_));
+        tokenLine_ = line_;
+        column_ += 2;
+        break;
+      default:
+        result.append(c);
+        result = LowerCase(result);
+        tokenLine_ = line_;
+        ++column_;
+        break;
+    }
+  }
+  return result;
+}
+
+}  // namespace dorum

@@ -1,0 +1,102 @@
+#include <gtest/gtest.h>
+
+#include "QtPrinters.h"
+
+#include "control/CommentFilter.h"
+
+using namespace dorum;
+
+namespace {
+
+// Every word until the end of the text, the final empty word included.
+QStringList Words(const QStringList& lines) {
+  TCommentFilter reader(lines);
+  QStringList words;
+  while (!reader.EndOfText()) words.append(reader.NextToken());
+  return words;
+}
+
+}  // namespace
+
+TEST(CommentFilter, ReadsWords) {
+  const struct {
+    QStringList lines;
+    QStringList words;
+  } cases[] = {
+      {{"czyt wys;"}, {"czyt", "wys", ";", ""}},
+      {{"ROZKAZ Dod; // komentarz"}, {"rozkaz", "dod", ";", ""}},
+      {{"a{comment}b"}, {"a", "b"}},
+      {{"a{comment", "still}b c"}, {"a", "b", "c"}},
+      {{"koniec;"}, {"koniec", ";", ""}},
+      {{"'A"}, {"'A"}},
+      {{"'Ab"}, {"'ab"}},
+      {{"ab'"}, {"ab'"}},
+      {{"ab'c d"}, {"ab'c", "d"}},
+      {{"' x"}, {"' x"}},
+      {{"';"}, {"';"}},
+      {{"JEŻELI Z TO @Ujemne"}, {"jeżeli", "z", "to", "@ujemne"}},
+      {{"ŁAD ĄĆĘŁŃÓŚŹŻ"}, {"ład", "ąćęłńóśźż"}},
+      {{"x", ""}, {"x", ""}},
+      {{"", "// only", "{ comments }", "  "}, {""}},
+      {{}, {}},
+      {{"a\tb\rc"}, {"a", "b"}},  // a line break ends the line
+      {{"(a),b:+1"}, {"(a),b:+1"}},
+      {{"a{", "}"}, {"a", ""}},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(Words(c.lines), c.words) << c.lines.join(u'|').toStdString();
+}
+
+TEST(CommentFilter, LoneSlashIsAnError) {
+  const struct {
+    QStringList lines;
+    const char* message;
+  } cases[] = {
+      {{"x / y"}, "1:3  Nieoczekiwany symbol"},
+      {{"ab/"}, "1:3  Nieoczekiwany symbol"},
+      {{"ok", "  a/b"}, "2:4  Nieoczekiwany symbol"},
+  };
+  for (const auto& c : cases) {
+    TCommentFilter reader(c.lines);
+    try {
+      while (!reader.EndOfText()) (void)reader.NextToken();
+      ADD_FAILURE() << "no error for " << c.message;
+    } catch (const EControlException& e) {
+      EXPECT_EQ(e.Message(), QString::fromUtf8(c.message));
+    }
+  }
+}
+
+TEST(CommentFilter, PositionsAndTokenLines) {
+  const QStringList lines = {"rozkaz x;", "  czyt", "wys"};
+  TCommentFilter r(lines);
+  EXPECT_EQ(r.PositionText(), QStringLiteral("1:1"));
+  EXPECT_EQ(r.NextToken(), QStringLiteral("rozkaz"));
+  EXPECT_EQ(r.PositionText(), QStringLiteral("1:7"));  // on the blank after the word
+  EXPECT_EQ(r.NextToken(), QStringLiteral("x"));
+  EXPECT_EQ(r.NextToken(), QStringLiteral(";"));
+  EXPECT_EQ(r.TokenLine(), 1);
+  EXPECT_EQ(r.NextToken(), QStringLiteral("czyt"));
+  // The word ended at the end of its line: the reader already stands on the next.
+  EXPECT_EQ(r.TokenLine(), 2);
+  EXPECT_EQ(r.LineNumber(), 3);
+  EXPECT_EQ(r.Column(), 0);
+  const EControlException error = r.CreateError(QStringLiteral(" Oczekiwany średnik"));
+  EXPECT_EQ(error.Message(), QStringLiteral("3:0  Oczekiwany średnik"));
+  EXPECT_EQ(error.Line(), 3);
+  EXPECT_EQ(error.Column(), 0);
+  EXPECT_EQ(r.NextToken(), QStringLiteral("wys"));
+  EXPECT_EQ(r.TokenLine(), 3);
+  EXPECT_TRUE(r.EndOfText());
+  EXPECT_EQ(r.NextToken(), QString());
+}
+
+TEST(CommentFilter, LastLineEmptyAfterAWordAtTheEndOfTheLineBefore) {
+  const QStringList lines = {"stop;", ""};
+  TCommentFilter r(lines);
+  EXPECT_EQ(r.NextToken(), QStringLiteral("stop"));
+  EXPECT_EQ(r.NextToken(), QStringLiteral(";"));
+  EXPECT_FALSE(r.EndOfText());
+  EXPECT_EQ(r.NextToken(), QString());
+  EXPECT_TRUE(r.EndOfText());
+}
