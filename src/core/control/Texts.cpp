@@ -86,6 +86,11 @@ QString UnknownLabel(const QString& label) {
   return QStringLiteral(" Nieznana etykieta ") + label;
 }
 
+QString NoRoomForInstruction() {
+  return QStringLiteral(
+      "Brak miejsca na liście rozkazów (rozkaz został dodany ale jest na razie niedostępny)");
+}
+
 QString AddressBitsOutOfRange(int bits) {
   return QStringLiteral("Liczba bitów adresu (%1) musi należeć do zakresu 5..16").arg(bits);
 }

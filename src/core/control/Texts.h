@@ -40,6 +40,9 @@ QString WeiOnlyInFirstCycle();  // " Sygnał wei może wystąpić tylko w pierws
 QString UnexpectedSignal(const QString& name);  // " Nieoczekiwana nazwa sygnału: %s"
 QString UnknownLabel(const QString& label);     // " Nieznana etykieta %s"
 
+// Instruction list.
+QString NoRoomForInstruction();  // "Brak miejsca na liście rozkazów (...)"
+
 // Configuration and files.
 QString AddressBitsOutOfRange(int bits);
 QString CodeBitsOutOfRange(int bits);
