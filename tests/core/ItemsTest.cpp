@@ -1,23 +1,14 @@
 #include <gtest/gtest.h>
 
+#include "MachineTestSupport.h"
+
 #include "common/Error.h"
 #include "machine/Items.h"
 #include "machine/Machine.h"
 
 using namespace dorum;
 
-namespace {
-
-QString MessageOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const EDorumError& e) {
-    return e.Message();
-  }
-  return QStringLiteral("<no error>");
-}
-
-}  // namespace
+using dorum::test::MessageOf;
 
 TEST(Register, MasksAndShowsInEveryMode) {
   TRegister r("AK", 0, 8);

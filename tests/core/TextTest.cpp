@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "MachineTestSupport.h"
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -9,18 +11,7 @@
 
 using namespace dorum;
 
-namespace {
-
-QString MessageOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const EDorumError& e) {
-    return e.Message();
-  }
-  return QStringLiteral("<no error>");
-}
-
-}  // namespace
+using dorum::test::MessageOf;
 
 TEST(StrToInt, AcceptsTheStandardForms) {
   const struct {
