@@ -91,6 +91,12 @@ QString NoRoomForInstruction() {
       "Brak miejsca na liście rozkazów (rozkaz został dodany ale jest na razie niedostępny)");
 }
 
+QString BreakpointInInstruction(const QString& name) {
+  return QStringLiteral("Napotkano punkt zatrzymania trakcie wykonywania rozkazu ") + name;
+}
+QString ProgramBreakpoint() { return QStringLiteral("Program doszedł do punktu zatrzymania"); }
+QString UnknownInstructionCode(int code) { return QStringLiteral("Nieznany kod rozkazu (%1)").arg(code); }
+
 QString AddressBitsOutOfRange(int bits) {
   return QStringLiteral("Liczba bitów adresu (%1) musi należeć do zakresu 5..16").arg(bits);
 }

@@ -43,6 +43,11 @@ QString UnknownLabel(const QString& label);     // " Nieznana etykieta %s"
 // Instruction list.
 QString NoRoomForInstruction();  // "Brak miejsca na liście rozkazów (...)"
 
+// Control unit.
+QString BreakpointInInstruction(const QString& name);  // "Napotkano punkt zatrzymania ..."
+QString ProgramBreakpoint();                           // "Program doszedł do punktu zatrzymania"
+QString UnknownInstructionCode(int code);              // "Nieznany kod rozkazu (%d)"
+
 // Configuration and files.
 QString AddressBitsOutOfRange(int bits);
 QString CodeBitsOutOfRange(int bits);

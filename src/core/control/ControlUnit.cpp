@@ -1,0 +1,176 @@
+#include "control/ControlUnit.h"
+
+#include "common/Error.h"
+#include "control/Texts.h"
+
+namespace dorum {
+
+namespace {
+
+constexpr std::uint64_t kFetchSignals = SignalBit(TSignalId::czyt) | SignalBit(TSignalId::wys) |
+                                        SignalBit(TSignalId::wei) | SignalBit(TSignalId::il);
+
+// The flag of F that each condition tests.
+constexpr std::int32_t ConditionMask(TCondition condition) noexcept {
+  switch (condition) {
+    case TCondition::Z:
+      return 1;
+    case TCondition::Zak:
+      return 8;
+    case TCondition::Int:
+      return 4;
+    case TCondition::V:
+      return 2;
+    case TCondition::None:
+      break;
+  }
+  return 0;
+}
+
+// How often, at most, a run goes without letting the host process messages.
+constexpr auto kMessageInterval = std::chrono::milliseconds(30);
+constexpr std::uint32_t kCyclesBetweenClockChecks = 4096;
+
+}  // namespace
+
+TController::TController(TMachine& machine) : machine_(machine) {
+  machine_.SetControl(this);
+  ResetControl();
+}
+
+TController::~TController() {
+  machine_.SetControl(nullptr);
+}
+
+int TController::CurrentCode() const noexcept {
+  const TRegister& i = machine_.Register(TRegisterId::I);
+  return static_cast<int>((i.Content() & WidthMask(i.Bits())) >> machine_.AddressBits());
+}
+
+const TMicroCode& TController::CurrentMicroCode() const {
+  const TInstruction& instruction = instructions_.At(CurrentCode());
+  if (currentCycle_ < 0 || currentCycle_ >= instruction.CycleCount()) {
+    throw EDorumError(Texts::ListIndexOutOfBounds(currentCycle_));
+  }
+  return instruction.Cycle(currentCycle_);
+}
+
+void TController::ResetControl() {
+  breakpointsArmed_ = true;
+  atFetch_ = true;
+  currentCycle_ = 0;
+  if (host_->ProgramEditorBound()) host_->SetCurrentLine(-1);
+}
+
+void TController::ProgramFinished() {
+  if (host_->ProgramEditorBound()) host_->SetCurrentLine(-1);
+}
+
+void TController::SetCycleSignals() {
+  machine_.SetActiveSignals(0);
+  if (atFetch_) {
+    machine_.SetActiveSignals(kFetchSignals);
+    atFetch_ = false;
+    currentCycle_ = 0;
+    return;
+  }
+  machine_.SetActiveSignals(CurrentMicroCode().Signals.Low());
+}
+
+void TController::PrepareCycle() {
+  // Under manual control the user's choice of signals stands.
+  if (!manualControl_) SetCycleSignals();
+  machine_.ClearCycle();
+}
+
+void TController::ExecuteCycle() {
+  PrepareCycle();
+  // During a fetch I still holds the previous instruction, which is shown.
+  const int code = CurrentCode();
+  host_->ShowInstruction(code);
+  const TMicroCode& micro = CurrentMicroCode();
+  host_->ShowCycleLine(micro.SourceLine);
+  if (breakpointsArmed_ && micro.Breakpoint) stopRequested_ = true;
+  if (!manualControl_ && stopRequested_) {
+    breakpointsArmed_ = false;
+    stopRequested_ = false;
+    throw EDorumError(Texts::BreakpointInInstruction(instructions_.At(code).Name()));
+  }
+  machine_.PerformActiveSignals();
+  breakpointsArmed_ = true;
+  SelectNextCycle();
+}
+
+void TController::SelectNextCycle() {
+  if (manualControl_) return;
+  const int code = CurrentCode();
+  if (code >= instructions_.Count()) throw EDorumError(Texts::UnknownInstructionCode(code));
+  const TMicroCode& micro = CurrentMicroCode();
+  if (micro.Condition == TCondition::None) {
+    currentCycle_ = micro.NextCycle;
+  } else {
+    const std::int32_t flags = machine_.Register(TRegisterId::F).Value();
+    currentCycle_ =
+        (flags & ConditionMask(micro.Condition)) != 0 ? micro.NextCycle : micro.ElseCycle;
+  }
+  atFetch_ = currentCycle_ == 0;
+}
+
+void TController::MarkMessagesProcessed() noexcept {
+  lastMessages_ = std::chrono::steady_clock::now();
+  cyclesSinceClockCheck_ = 0;
+}
+
+void TController::KeepResponsive() {
+  if (++cyclesSinceClockCheck_ < kCyclesBetweenClockChecks) return;
+  cyclesSinceClockCheck_ = 0;
+  if (std::chrono::steady_clock::now() - lastMessages_ < kMessageInterval) return;
+  host_->ProcessMessages();
+  MarkMessagesProcessed();
+}
+
+void TController::ExecuteInstruction() {
+  if (manualControl_) return;
+  stopRequested_ = false;
+  int n = 0;
+  do {
+    ExecuteCycle();
+    ++n;
+    if (trackingLevel_ >= 2) {
+      host_->HandleOneMessage();
+      MarkMessagesProcessed();
+    } else if (n == 100) {
+      n = 0;
+      host_->ProcessMessages();
+      MarkMessagesProcessed();
+    } else {
+      KeepResponsive();
+    }
+    host_->RefreshWatches();
+  } while (!atFetch_ && !stopRequested_);
+  if (atFetch_ && host_->ProgramEditorBound())
+    host_->ShowAddress(machine_.Register(TRegisterId::L).Value());
+  if (trackingLevel_ >= 1) {
+    host_->ProcessMessages();
+    MarkMessagesProcessed();
+  }
+}
+
+void TController::ExecuteProgram(int target) {
+  if (manualControl_) return;
+  stopRequested_ = false;
+  do {
+    ExecuteInstruction();
+    const std::int32_t l = machine_.Register(TRegisterId::L).Value();
+    if (host_->ProgramEditorBound() && host_->IsBreakpointAt(l)) {
+      host_->FocusProgramEditor();
+      throw EDorumError(Texts::ProgramBreakpoint());
+    }
+    if (target == l) {
+      if (host_->ProgramEditorBound()) host_->FocusProgramEditor();
+      return;
+    }
+  } while (!stopRequested_);
+}
+
+}  // namespace dorum

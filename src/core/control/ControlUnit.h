@@ -1,0 +1,105 @@
+#pragma once
+
+#include <QString>
+#include <chrono>
+#include <cstdint>
+
+#include "control/InstructionList.h"
+#include "machine/Machine.h"
+#include "machine/MachineLinks.h"
+
+namespace dorum {
+
+// What the control unit reaches while it runs: the instruction list window,
+// the watches, the bound program editor and the toolkit's message
+// processing. The GUI and the command line implement it; every call is
+// optional, so a run works headless with no host at all.
+class IControlHost {
+ public:
+  virtual ~IControlHost() = default;
+  virtual void ShowInstruction(int /*code*/) {}
+  virtual void ShowCycleLine(int /*line*/) {}
+  virtual void RefreshWatches() {}
+  [[nodiscard]] virtual bool ProgramEditorBound() const { return false; }
+  virtual void ShowAddress(int /*address*/) {}
+  [[nodiscard]] virtual bool IsBreakpointAt(int /*address*/) const { return false; }
+  virtual void SetCurrentLine(int /*line*/) {}
+  virtual void FocusProgramEditor() {}
+  // Handle one pending window message (waiting for one when none is pending).
+  virtual void HandleOneMessage() {}
+  // Process every pending window message.
+  virtual void ProcessMessages() {}
+};
+
+// The control unit: for each clock cycle it chooses the signals (the fetch,
+// or the current microinstruction), has the machine perform them and picks
+// the next cycle from the microprogram and the flags.
+class TController final : public IControlLink {
+ public:
+  explicit TController(TMachine& machine);
+  ~TController() override;
+  TController(const TController&) = delete;
+  TController& operator=(const TController&) = delete;
+
+  [[nodiscard]] TInstructionList& Instructions() noexcept { return instructions_; }
+  [[nodiscard]] const TInstructionList& Instructions() const noexcept { return instructions_; }
+  void AddInstruction(const QStringList& lines) {
+    instructions_.AddInstruction(lines, machine_.CodeBits());
+  }
+  void BuildDefaultInstructions() { instructions_.BuildDefaultInstructions(machine_.CodeBits()); }
+
+  void SetHost(IControlHost* host) noexcept { host_ = host ? host : &noHost_; }
+
+  void ExecuteCycle();
+  void ExecuteInstruction();
+  void ExecuteProgram(int target);
+
+  void SetManualControl(bool manual) noexcept { manualControl_ = manual; }
+  [[nodiscard]] bool ManualControl() const noexcept { return manualControl_; }
+  [[nodiscard]] int TrackingLevel() const noexcept { return trackingLevel_; }
+  void SetTrackingLevel(int level) noexcept { trackingLevel_ = level; }
+  [[nodiscard]] bool StopRequested() const noexcept { return stopRequested_; }
+  // "Przerwij": the run ends at its next check.
+  void RequestStop() noexcept { stopRequested_ = true; }
+  [[nodiscard]] bool BreakpointsArmed() const noexcept { return breakpointsArmed_; }
+  [[nodiscard]] bool AtFetch() const noexcept { return atFetch_; }
+  [[nodiscard]] int CurrentCycle() const noexcept { return currentCycle_; }
+  // The operation code in register I, from its stored bits.
+  [[nodiscard]] int CurrentCode() const noexcept;
+
+  // IControlLink
+  [[nodiscard]] bool WaitingForInput() const override { return waitingForInput_; }
+  void SetWaitingForInput(bool waiting) override { waitingForInput_ = waiting; }
+  void ProgramFinished() override;
+  void ResetControl() override;
+  [[nodiscard]] int InstructionCount() const override { return instructions_.Count(); }
+  [[nodiscard]] QString InstructionName(int code) const override {
+    return instructions_.At(code).Name();
+  }
+
+ private:
+  void PrepareCycle();
+  void SetCycleSignals();
+  void SelectNextCycle();
+  [[nodiscard]] const TMicroCode& CurrentMicroCode() const;
+  // Lets the host process messages when a run has gone on for a while
+  // without doing so, whatever the tracking level.
+  void KeepResponsive();
+  void MarkMessagesProcessed() noexcept;
+
+  TMachine& machine_;
+  TInstructionList instructions_;
+  IControlHost noHost_;
+  IControlHost* host_ = &noHost_;
+  bool breakpointsArmed_ = true;
+  bool manualControl_ = false;
+  bool waitingForInput_ = false;
+  bool atFetch_ = true;
+  int currentCycle_ = 0;
+  bool stopRequested_ = false;
+  int trackingLevel_ = 2;
+  std::uint32_t cyclesSinceClockCheck_ = 0;
+  std::chrono::steady_clock::time_point lastMessages_ = std::chrono::steady_clock::now();
+};
+
+}  // namespace dorum

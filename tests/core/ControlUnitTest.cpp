@@ -1,0 +1,162 @@
+#include <gtest/gtest.h>
+
+#include "MachineTestSupport.h"
+#include "control/ControlUnit.h"
+
+using namespace dorum;
+using namespace dorum::test;
+using R = TRegisterId;
+
+namespace {
+
+// Records what the control unit shows; can abort a run after some calls.
+struct TRecordingHost : IControlHost {
+  TController* Controller = nullptr;
+  QList<int> Instructions, Lines;
+  int Messages = 0, OneMessages = 0, Watches = 0;
+  int StopAfterMessages = -1;
+  void ShowInstruction(int code) override { Instructions.append(code); }
+  void ShowCycleLine(int line) override { Lines.append(line); }
+  void RefreshWatches() override { ++Watches; }
+  void HandleOneMessage() override { ++OneMessages; }
+  void ProcessMessages() override {
+    if (++Messages == StopAfterMessages) Controller->RequestStop();
+  }
+};
+
+class ControlUnit : public ::testing::Test {
+ protected:
+  ControlUnit() : control(m) {
+    control.BuildDefaultInstructions();
+    host.Controller = &control;
+    control.SetHost(&host);
+  }
+  void Program(std::initializer_list<std::pair<int, int>> words) {
+    for (const auto& [address, word] : words) m.Memory().Store(address, word);
+  }
+  static int Word(int code, int address) { return code * 32 + address; }
+  int Reg(R id) const { return m.Register(id).Value(); }
+
+  TMachine m;
+  TController control;
+  TRecordingHost host;
+};
+
+}  // namespace
+
+TEST_F(ControlUnit, FetchShowsThePreviousInstructionAndSelectsTheNewOnesFirstCycle) {
+  Program({{0, Word(1, 5)}});
+  control.ExecuteCycle();
+  EXPECT_EQ(host.Instructions, QList<int>{0});  // I still held 0 («stp»)
+  EXPECT_EQ(host.Lines, QList<int>{3});         // the line «czyt wys wei il;» of «stp»
+  EXPECT_EQ(Reg(R::I), Word(1, 5));
+  EXPECT_EQ(Reg(R::L), 1);
+  EXPECT_FALSE(control.AtFetch());
+  EXPECT_EQ(control.CurrentCycle(), 1);
+  EXPECT_EQ(m.RegisterText(R::I), QStringLiteral("I : 37 ( dod 5 ) "));
+  EXPECT_EQ(m.CellText(0), QStringLiteral("37 ( dod 5 )"));
+}
+
+TEST_F(ControlUnit, RunsTheSumProgramToItsStop) {
+  Program({{0, Word(3, 5)}, {1, Word(1, 6)}, {2, Word(4, 7)}, {3, Word(0, 0)}, {5, 3}, {6, 4}});
+  EXPECT_EQ(MessageOf([&] { control.ExecuteProgram(-1); }),
+            QStringLiteral("Program został zakończony"));
+  EXPECT_EQ(m.Memory().Word(7), 7u);
+  EXPECT_EQ(Reg(R::AK), 7);
+  // The stopping cycle never completes: every later step repeats it.
+  EXPECT_EQ(MessageOf([&] { control.ExecuteCycle(); }),
+            QStringLiteral("Program został zakończony"));
+  m.ResetMachine();
+  EXPECT_TRUE(control.AtFetch());
+}
+
+TEST_F(ControlUnit, ConditionalJumpFollowsTheFlags) {
+  for (const int ak : {-1, 1}) {
+    m.ResetMachine();
+    Program({{0, Word(6, 9)}});
+    m.EnterRegisterValue(R::AK, QString::number(ak));
+    control.ExecuteCycle();  // fetch of «som 9»
+    EXPECT_EQ(control.CurrentCycle(), 1);
+    control.ExecuteCycle();  // the JEŻELI cycle
+    EXPECT_EQ(control.CurrentCycle(), ak < 0 ? 2 : 3) << ak;
+    control.ExecuteInstruction();
+    EXPECT_EQ(Reg(R::L), ak < 0 ? 9 : 1) << ak;
+    EXPECT_TRUE(control.AtFetch());
+  }
+}
+
+TEST_F(ControlUnit, CycleBreakpointStopsBeforeTheCycleAndTheNextStepPerformsIt) {
+  Program({{0, Word(1, 5)}, {5, 4}});
+  control.Instructions().At(1).Cycle(2).Breakpoint = true;
+  EXPECT_EQ(MessageOf([&] { control.ExecuteInstruction(); }),
+            QStringLiteral("Napotkano punkt zatrzymania trakcie wykonywania rozkazu dod"));
+  EXPECT_FALSE(control.BreakpointsArmed());
+  EXPECT_EQ(control.CurrentCycle(), 2);
+  EXPECT_EQ(m.ActiveSignals(),
+            control.Instructions().At(1).Cycle(2).Signals.Low());  // shown, not performed
+  EXPECT_EQ(Reg(R::AK), 0);
+  control.ExecuteCycle();
+  EXPECT_EQ(Reg(R::AK), 4);
+  EXPECT_TRUE(control.BreakpointsArmed());
+  EXPECT_TRUE(control.AtFetch());
+}
+
+TEST_F(ControlUnit, PendingStopReportsOnceThenExecutes) {
+  control.RequestStop();
+  EXPECT_EQ(MessageOf([&] { control.ExecuteCycle(); }),
+            QStringLiteral("Napotkano punkt zatrzymania trakcie wykonywania rozkazu stp"));
+  EXPECT_EQ(MessageOf([&] { control.ExecuteCycle(); }), QString());
+}
+
+TEST_F(ControlUnit, ManualControlPerformsTheUsersSignalsOnly) {
+  control.SetManualControl(true);
+  control.ExecuteInstruction();
+  control.ExecuteProgram(-1);
+  EXPECT_EQ(Reg(R::L), 0);
+  m.SetActive(static_cast<int>(TSignalId::il), true);
+  control.ExecuteCycle();
+  EXPECT_EQ(Reg(R::L), 1);
+  EXPECT_EQ(control.CurrentCycle(), 0);
+  EXPECT_TRUE(control.AtFetch());  // the microprogram position does not move
+}
+
+TEST_F(ControlUnit, UnknownCodesAndEmptyLists) {
+  m.SetCodeBits(4);
+  Program({{0, 8 * 32}});
+  EXPECT_EQ(MessageOf([&] { control.ExecuteCycle(); }), QStringLiteral("Nieznany kod rozkazu (8)"));
+  EXPECT_EQ(MessageOf([&] { control.ExecuteCycle(); }),
+            QStringLiteral("List index out of bounds (8)"));
+  m.ResetMachine();
+  control.Instructions().ClearInstructions();
+  EXPECT_EQ(MessageOf([&] { control.ExecuteCycle(); }),
+            QStringLiteral("List index out of bounds (0)"));
+}
+
+TEST_F(ControlUnit, DecodingUsesTheStoredBitsWhateverTheDisplay) {
+  Program({{0, Word(7, 3)}});
+  m.SetDisplayMode(R::I, TDisplayMode::dmSigned);
+  control.ExecuteCycle();
+  EXPECT_LT(Reg(R::I), 0);
+  EXPECT_EQ(control.CurrentCode(), 7);
+  EXPECT_EQ(control.CurrentCycle(), 1);
+}
+
+TEST_F(ControlUnit, RunToTargetAndTrackingLevels) {
+  Program({{0, Word(5, 4)}, {4, Word(5, 4)}});  // «sob 4» at 0, then an endless «sob 4»
+  control.SetTrackingLevel(2);
+  control.ExecuteProgram(4);
+  EXPECT_EQ(Reg(R::L), 4);
+  EXPECT_EQ(host.OneMessages, 2);  // one per cycle at the highest level
+  EXPECT_EQ(host.Watches, 2);
+}
+
+TEST_F(ControlUnit, AnEndlessProgramStaysAbortableAtTheLowestLevel) {
+  // Two-cycle instructions never reach the hundredth cycle of one
+  // instruction, yet the host is still asked to process messages.
+  Program({{0, Word(5, 0)}});
+  control.SetTrackingLevel(0);
+  host.StopAfterMessages = 2;
+  control.ExecuteProgram(-1);
+  EXPECT_EQ(host.Messages, 2);
+  EXPECT_TRUE(control.StopRequested());  // the abort ended the run and stays pending
+}
