@@ -67,14 +67,22 @@ void TController::ProgramFinished() {
 }
 
 void TController::SetCycleSignals() {
-  machine_.SetActiveSignals(0);
   if (atFetch_) {
     machine_.SetActiveSignals(kFetchSignals);
     atFetch_ = false;
     currentCycle_ = 0;
     return;
   }
-  machine_.SetActiveSignals(CurrentMicroCode().Signals.Low());
+  // One switch of the whole set, so a view hears of each signal once; a
+  // cycle that cannot be found leaves every signal off.
+  std::uint64_t signals = 0;
+  try {
+    signals = CurrentMicroCode().Signals.Low();
+  } catch (const EDorumError&) {
+    machine_.SetActiveSignals(0);
+    throw;
+  }
+  machine_.SetActiveSignals(signals);
 }
 
 void TController::PrepareCycle() {
