@@ -1,0 +1,85 @@
+#include "control/ListFile.h"
+
+#include <algorithm>
+
+#include "control/ControlUnit.h"
+#include "machine/Machine.h"
+
+namespace dorum {
+
+namespace {
+
+const QString kOptions = QStringLiteral("Opcje");
+const QString kInstructions = QStringLiteral("Rozkazy");
+
+QString Numbered(const char16_t* key, int n) {
+  return QString::fromUtf16(key) + QString::number(n);
+}
+
+}  // namespace
+
+void WriteInstructionList(TProfileFile& profile, const TMachine& machine,
+                          const TInstructionList& instructions) {
+  const TComponentSet components = machine.GetComponents();
+  for (const TComponentOption& option : ComponentOptions()) {
+    profile.WriteBool(kOptions, QString::fromUtf16(option.Key),
+                      components.test(static_cast<std::size_t>(option.Number)));
+  }
+  profile.WriteInteger(kOptions, QStringLiteral("Adres"), machine.AddressBits());
+  profile.WriteInteger(kOptions, QStringLiteral("Kod"), machine.CodeBits());
+
+  const int count = instructions.Count();
+  profile.WriteInteger(kInstructions, QStringLiteral("Liczba"), count);
+  for (int i = 0; i < count; ++i)
+    profile.WriteString(kInstructions, Numbered(u"Nazwa", i + 1), instructions.At(i).Name());
+  for (int i = 0; i < count; ++i) {
+    const TInstruction& instruction = instructions.At(i);
+    const QStringList& source = instruction.Source();
+    profile.WriteInteger(instruction.Name(), QStringLiteral("Linie"),
+                         static_cast<int>(source.size()));
+    for (qsizetype j = 0; j < source.size(); ++j)
+      profile.WriteString(instruction.Name(), Numbered(u"Linia", static_cast<int>(j) + 1),
+                          source[j]);
+  }
+}
+
+void SaveInstructionList(const QString& path, const TMachine& machine,
+                         const TInstructionList& instructions) {
+  TProfileFile profile = TProfileFile::Load(path);
+  WriteInstructionList(profile, machine, instructions);
+  profile.Save(path);
+}
+
+void ReadInstructionList(const TProfileFile& profile, TMachine& machine, TController& control) {
+  // One option at a time, as the options dialog would switch them.
+  for (const TComponentOption& option : ComponentOptions()) {
+    TComponentSet components = machine.GetComponents();
+    components.set(static_cast<std::size_t>(option.Number),
+                   profile.ReadBool(kOptions, QString::fromUtf16(option.Key), false));
+    machine.SetComponents(components);
+  }
+  machine.SetAddressBits(
+      profile.ReadInteger(kOptions, QStringLiteral("Adres"), machine.AddressBits()));
+  machine.SetCodeBits(profile.ReadInteger(kOptions, QStringLiteral("Kod"), machine.CodeBits()));
+
+  control.Instructions().ClearInstructions();
+  const int count = profile.ReadInteger(kInstructions, QStringLiteral("Liczba"), 0);
+  for (int i = 1; i <= count; ++i) {
+    const QString name =
+        profile.ReadString(kInstructions, Numbered(u"Nazwa", i), QStringLiteral("???"));
+    // A text cannot have more stored lines than the file has; a larger count
+    // would only add empty lines, so a damaged count costs nothing.
+    const int lineCount = std::min(profile.ReadInteger(name, QStringLiteral("Linie"), 0),
+                                   static_cast<int>(profile.Lines().size()));
+    QStringList lines;
+    for (int j = 1; j <= lineCount; ++j)
+      lines.append(profile.ReadString(name, Numbered(u"Linia", j), QString()));
+    control.AddInstruction(lines);
+  }
+}
+
+void LoadInstructionList(const QString& path, TMachine& machine, TController& control) {
+  ReadInstructionList(TProfileFile::Load(path), machine, control);
+}
+
+}  // namespace dorum

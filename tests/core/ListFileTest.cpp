@@ -1,0 +1,195 @@
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+
+#include "MachineTestSupport.h"
+#include "common/Text.h"
+#include "control/ControlUnit.h"
+#include "control/ListFile.h"
+
+using namespace dorum;
+using namespace dorum::test;
+
+namespace {
+
+QStringList Names(const TInstructionList& list) {
+  QStringList names;
+  for (int i = 0; i < list.Count(); ++i) names.append(list.At(i).Name());
+  return names;
+}
+
+const QStringList kDefaultNames = {"stp", "dod", "ode", "pob", "ład", "sob", "som", "soz"};
+
+struct TListFileTest : ::testing::Test {
+  QTemporaryDir dir;
+  TMachine machine;
+  TController control{machine};
+  QString Path(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
+  void SetUp() override { control.BuildDefaultInstructions(); }
+};
+
+}  // namespace
+
+TEST_F(TListFileTest, DefaultStateFileBeginsAsDocumented) {
+  SaveInstructionList(Path("a.lst"), machine, control.Instructions());
+  const QStringList lines = ReadTextFile(Path("a.lst"));
+  const QStringList head = {"[Opcje]",
+                            "Połączenie=0",
+                            "Inkrementacja=0",
+                            "Logiczne=0",
+                            "Arytmetyczne=0",
+                            "Stos=0",
+                            "RejestrX=0",
+                            "RejestrY=0",
+                            "Przerwania=0",
+                            "Wejście=0",
+                            "Znaczniki=0",
+                            "Adres=5",
+                            "Kod=3",
+                            "[Rozkazy]",
+                            "Liczba=8",
+                            "Nazwa1=stp",
+                            "Nazwa2=dod",
+                            "Nazwa3=ode",
+                            "Nazwa4=pob",
+                            "Nazwa5=ład",
+                            "Nazwa6=sob",
+                            "Nazwa7=som",
+                            "Nazwa8=soz",
+                            "[stp]",
+                            "Linie=5",
+                            "Linia1=// zakończenie programu",
+                            "Linia2=ROZKAZ STP;"};
+  EXPECT_EQ(lines.mid(0, head.size()), head);
+}
+
+TEST_F(TListFileTest, RoundTripRestoresConfigurationAndList) {
+  machine.SetComponents(*PresetComponents("Pelt"));
+  machine.SetAddressBits(8);
+  machine.SetCodeBits(4);
+  control.AddInstruction(
+      {"ROZKAZ NOP;", "   czyt wys wei il;", "{", "\"quoted\"", "}", "  // komentarz  "});
+  SaveInstructionList(Path("a.lst"), machine, control.Instructions());
+
+  TMachine other;
+  TController otherControl(other);
+  LoadInstructionList(Path("a.lst"), other, otherControl);
+  EXPECT_EQ(other.GetComponents(), *PresetComponents("Pelt"));
+  EXPECT_EQ(other.AddressBits(), 8);
+  EXPECT_EQ(other.CodeBits(), 4);
+  ASSERT_EQ(otherControl.Instructions().Count(), 9);
+  for (int i = 0; i < 9; ++i) {
+    EXPECT_EQ(otherControl.Instructions().At(i).Source(), control.Instructions().At(i).Source())
+        << i;
+  }
+}
+
+TEST_F(TListFileTest, SavingOverALongerListLeavesStaleKeysWithoutEffect) {
+  machine.SetCodeBits(4);
+  control.AddInstruction({"ROZKAZ NOWY1;", "czyt wys wei il;"});
+  control.AddInstruction({"ROZKAZ NOWY2;", "czyt wys wei il;"});
+  SaveInstructionList(Path("a.lst"), machine, control.Instructions());
+  control.Instructions().ClearInstructions();
+  control.BuildDefaultInstructions();
+  SaveInstructionList(Path("a.lst"), machine, control.Instructions());
+
+  const QStringList lines = ReadTextFile(Path("a.lst"));
+  EXPECT_TRUE(lines.contains("Nazwa10=nowy2"));
+  EXPECT_TRUE(lines.contains("[nowy1]"));
+  EXPECT_TRUE(lines.contains("Liczba=8"));
+  EXPECT_EQ(lines.count("[stp]"), 1);  // rewritten in place, not repeated
+
+  control.Instructions().ClearInstructions();
+  LoadInstructionList(Path("a.lst"), machine, control);
+  EXPECT_EQ(Names(control.Instructions()), kDefaultNames);
+}
+
+TEST_F(TListFileTest, ForeignFilesFollowTheReadingRules) {
+  const TProfileFile profile({"[opcje]", "stos = 1", "Kod=$4", "[ROZKAZY]", "liczba=1",
+                              "nazwa1=\"x\"", "[X]", "Linie=3", "Linia1=ROZKAZ X;",
+                              "Linia2=   czyt wys wei il;", "Linia3='   wyl wea;'"});
+  ReadInstructionList(profile, machine, control);
+  EXPECT_TRUE(machine.GetComponents().test(5));
+  EXPECT_EQ(machine.CodeBits(), 4);
+  EXPECT_EQ(machine.AddressBits(), 5);  // missing: stays
+  ASSERT_EQ(control.Instructions().Count(), 1);
+  EXPECT_EQ(control.Instructions().At(0).Source(),
+            QStringList({"ROZKAZ X;", "czyt wys wei il;", "   wyl wea;"}));
+}
+
+TEST_F(TListFileTest, PartialLoadsStopAtTheFailingInstruction) {
+  struct Case {
+    QStringList Lines;
+    QString Message;
+    QStringList Loaded;
+  };
+  const QStringList header = {"[Opcje]", "Stos=1", "[Rozkazy]"};
+  const QStringList good = {"[a]", "Linie=2", "Linia1=ROZKAZ A;", "Linia2=czyt wys wei il;"};
+  const Case cases[] = {
+      // More instructions counted than named: the first missing name has no text.
+      {header + QStringList{"Liczba=3", "Nazwa1=a"} + good,
+       "1:1  Oczekiwane słowo kluczowe ROZKAZ",
+       {"a"}},
+      // A named section that is not there.
+      {header + QStringList{"Liczba=2", "Nazwa1=a", "Nazwa2=b"} + good,
+       "1:1  Oczekiwane słowo kluczowe ROZKAZ",
+       {"a"}},
+      // A compile error inside the second instruction, with its own position.
+      {header + QStringList{"Liczba=3", "Nazwa1=a", "Nazwa2=b", "Nazwa3=a"} + good +
+           QStringList{"[b]", "Linie=2", "Linia1=ROZKAZ B;", "Linia2=czyt wys il;"},
+       "2:13  Błędna treść pierwszego taktu",
+       {"a"}},
+  };
+  for (const Case& c : cases) {
+    TMachine m;
+    TController unit(m);
+    unit.BuildDefaultInstructions();
+    EXPECT_EQ(MessageOf([&] { ReadInstructionList(TProfileFile(c.Lines), m, unit); }), c.Message);
+    EXPECT_EQ(Names(unit.Instructions()), c.Loaded);
+    EXPECT_TRUE(m.GetComponents().test(5));  // the configuration took effect
+  }
+}
+
+TEST_F(TListFileTest, CapacityMessageKeepsThatInstructionAndEndsTheLoad) {
+  QStringList lines = {"[Rozkazy]", "Liczba=10"};
+  QStringList sections;
+  for (int i = 1; i <= 10; ++i) {
+    lines.append(QStringLiteral("Nazwa%1=r%1").arg(i));
+    sections += {QStringLiteral("[r%1]").arg(i), "Linie=1",
+                 QStringLiteral("Linia1=ROZKAZ R%1; czyt wys wei il;").arg(i)};
+  }
+  EXPECT_EQ(
+      MessageOf([&] { ReadInstructionList(TProfileFile(lines + sections), machine, control); }),
+      QStringLiteral("Brak miejsca na liście rozkazów (rozkaz został dodany ale jest na razie "
+                     "niedostępny)"));
+  EXPECT_EQ(control.Instructions().Count(), 9);
+}
+
+TEST_F(TListFileTest, MissingFileEmptiesTheListAndKeepsWidths) {
+  machine.SetComponents(*PresetComponents("Ombra"));
+  machine.SetAddressBits(7);
+  LoadInstructionList(Path("none.lst"), machine, control);
+  EXPECT_EQ(machine.GetComponents(), TComponentSet().set(0));
+  EXPECT_EQ(machine.AddressBits(), 7);
+  EXPECT_EQ(control.Instructions().Count(), 0);
+}
+
+TEST_F(TListFileTest, FailedSaveLeavesTheOldFile) {
+  SaveInstructionList(Path("a.lst"), machine, control.Instructions());
+  const QStringList before = ReadTextFile(Path("a.lst"));
+  control.AddInstruction({"ROZKAZ STP;", "czyt wys wei il; // \u263A"});
+  EXPECT_FALSE(MessageOf([&] {
+                 SaveInstructionList(Path("a.lst"), machine, control.Instructions());
+               }).isEmpty());
+  EXPECT_EQ(ReadTextFile(Path("a.lst")), before);
+  EXPECT_FALSE(MessageOf([&] {
+                 SaveInstructionList(Path("no/such/dir/a.lst"), machine, control.Instructions());
+               }).isEmpty());
+}
+
+TEST_F(TListFileTest, OutOfRangeWidthEndsTheLoadBeforeTheList) {
+  EXPECT_FALSE(MessageOf([&] {
+                 ReadInstructionList(TProfileFile({"[Opcje]", "Adres=40"}), machine, control);
+               }).isEmpty());
+  EXPECT_EQ(control.Instructions().Count(), 8);
+}

@@ -1,0 +1,79 @@
+#include <gtest/gtest.h>
+
+#include "QtPrinters.h"
+#include "common/ProfileFile.h"
+
+using namespace dorum;
+
+TEST(ProfileFile, ReadingRules) {
+  struct Case {
+    const char16_t* Raw;  // the text after "="
+    const char16_t* Read;
+  };
+  const Case cases[] = {
+      {u"abc", u"abc"},         {u"   wyl wea;  ", u"wyl wea;"},
+      {u"\t x \t", u"x"},       {u"\"  quoted  \"", u"  quoted  "},
+      {u"'single'", u"single"}, {u"\"mixed'", u"\"mixed'"},
+      {u"\"", u"\""},           {u"\"\"", u""},
+      {u"\"\"x\"\"", u"\"x\""},  // only one pair goes
+      {u"a=b", u"a=b"},         {u"", u""},
+  };
+  for (const Case& c : cases) {
+    const TProfileFile profile({"[S]", QStringLiteral("k=") + QString::fromUtf16(c.Raw)});
+    EXPECT_EQ(profile.ReadString("S", "k"), QString::fromUtf16(c.Read))
+        << QString::fromUtf16(c.Raw).toStdString();
+  }
+  const TProfileFile longValue({"[S]", "k=" + QString(3000, u'x')});
+  EXPECT_EQ(longValue.ReadString("S", "k")->size(), TProfileFile::kMaxValueLength);
+}
+
+TEST(ProfileFile, NamesIgnoreCaseAndTheFirstOfRepeatsCounts) {
+  const TProfileFile profile({"; comment", "[Opcje]", "Połączenie=1", " KOD = 4 ", "kod=5", "[ŁAD]",
+                              "Linie=2", "[opcje]", "Adres=9"});
+  EXPECT_EQ(profile.ReadInteger("OPCJE", "połączenie", 0), 1);
+  EXPECT_EQ(profile.ReadInteger("opcje", "Kod", 0), 4);
+  EXPECT_EQ(profile.ReadInteger("ład", "LINIE", 0), 2);
+  EXPECT_FALSE(profile.ReadString("Opcje", "Adres"));  // the repeated section is not read
+  EXPECT_FALSE(profile.ReadString("Brak", "Kod"));
+}
+
+TEST(ProfileFile, IntegersAndBooleans) {
+  const TProfileFile profile(
+      {"[S]", "dec=12", "hex=$1F", "hex2=0x10", "neg=-3", "bad=12a", "empty=", "yes=7", "no=0"});
+  EXPECT_EQ(profile.ReadInteger("S", "dec", -1), 12);
+  EXPECT_EQ(profile.ReadInteger("S", "hex", -1), 31);
+  EXPECT_EQ(profile.ReadInteger("S", "hex2", -1), 16);
+  EXPECT_EQ(profile.ReadInteger("S", "neg", -1), -3);
+  EXPECT_EQ(profile.ReadInteger("S", "bad", -1), -1);  // not an integer counts as missing
+  EXPECT_EQ(profile.ReadInteger("S", "empty", -1), -1);
+  EXPECT_EQ(profile.ReadInteger("S", "missing", -1), -1);
+  EXPECT_TRUE(profile.ReadBool("S", "yes", false));
+  EXPECT_FALSE(profile.ReadBool("S", "no", true));
+  EXPECT_TRUE(profile.ReadBool("S", "bad", true));
+}
+
+TEST(ProfileFile, WritingKeepsEverythingElse) {
+  TProfileFile profile({"; notes", "[A]", "x=1", "other=keep", "", "[B]", "y=2"});
+  profile.WriteString("a", "X", "10");      // in place, under the name given
+  profile.WriteString("A", "z", "3");       // appended to its section, before the blank line
+  profile.WriteString("C", "w", "4");       // a new section at the end
+  profile.WriteString("b", "y", "  pad ");  // blanks at the ends are kept by quoting
+  EXPECT_EQ(profile.Lines(), QStringList({"; notes", "[A]", "X=10", "other=keep", "z=3", "", "[B]",
+                                          "y=\"  pad \"", "[C]", "w=4"}));
+  EXPECT_EQ(profile.ReadString("A", "z"), QStringLiteral("3"));
+  EXPECT_EQ(profile.ReadString("b", "Y"), QStringLiteral("  pad "));
+  EXPECT_EQ(profile.ReadString("c", "w"), QStringLiteral("4"));
+}
+
+TEST(ProfileFile, WrittenValuesReadBackUnchanged) {
+  const QString values[] = {"plain",  "   wyl wea;", "trailing ", "\"both\"", "'single'",
+                            "\"open", "close'",      "\"",        "",         "'\"mixed'\""};
+  TProfileFile profile;
+  int n = 0;
+  for (const QString& value : values) profile.WriteString("S", QString::number(n++), value);
+  const TProfileFile reread(profile.Lines());
+  n = 0;
+  for (const QString& value : values)
+    EXPECT_EQ(reread.ReadString("S", QString::number(n++)), value) << value.toStdString();
+  EXPECT_EQ(profile.Lines()[1], QStringLiteral("0=plain"));  // no quotes where none are needed
+}
