@@ -5,11 +5,11 @@
 
 namespace dorum::cli {
 
-namespace {
-
 QString Usage(const QString& command, const QString& usage) {
   return QStringLiteral("Polecenie %1 wymaga postaci: %2").arg(command, usage);
 }
+
+namespace {
 
 std::optional<TDisplayMode> ModeByName(const QString& name) {
   static const std::map<QString, TDisplayMode> modes = {
@@ -35,8 +35,13 @@ QString JoinComponents(const TComponentSet& set) {
 }  // namespace
 
 TScriptRunner::TScriptRunner(std::ostream& out) : out_(out) {
+  // A script starts where the application starts: the default machine with
+  // the eight built-in instructions compiled.
+  control_.BuildDefaultInstructions();
   RegisterMachineCommands();
   RegisterDeviceCommands();
+  RegisterInstructionCommands();
+  RegisterRunCommands();
 }
 
 void TScriptRunner::Print(const QString& line) {
@@ -89,6 +94,12 @@ TRegisterId TScriptRunner::RegisterArg(const QString& name) const {
             .arg(name));
   }
   return static_cast<TRegisterId>(index);
+}
+
+int TScriptRunner::SignalArg(const QString& name) const {
+  const int number = TMachine::FindSignal(name);
+  if (number < 0) throw EDorumError(QStringLiteral("Nieznany sygnał: %1").arg(name));
+  return number;
 }
 
 int TScriptRunner::AddressArg(const QString& text) const {
@@ -170,9 +181,7 @@ void TScriptRunner::RegisterMachineCommands() {
            [this](const QStringList& args, const QString&) {
              std::uint64_t mask = 0;
              for (qsizetype n = 0; n < args.size(); ++n) {
-               const int number = TMachine::FindSignal(args[n]);
-               if (number < 0)
-                 throw EDorumError(QStringLiteral("Nieznany sygnał: %1").arg(args[n]));
+               const int number = SignalArg(args[n]);
                // "as (sa)" may be written out in full.
                if (number == static_cast<int>(TSignalId::as) && n + 1 < args.size() &&
                    args[n + 1] == u"(sa)")

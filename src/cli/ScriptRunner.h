@@ -6,9 +6,13 @@
 #include <map>
 #include <ostream>
 
+#include "control/ControlUnit.h"
 #include "machine/Machine.h"
 
 namespace dorum::cli {
+
+// "The command NAME takes the form USAGE".
+[[nodiscard]] QString Usage(const QString& command, const QString& usage);
 
 // Reads script commands, one a line, and runs them on one machine started
 // as the application starts it. A failing command prints one line
@@ -21,6 +25,13 @@ class TScriptRunner {
   bool RunLine(const QString& line);
   [[nodiscard]] bool AnyFailed() const noexcept { return anyFailed_; }
   [[nodiscard]] TMachine& Machine() noexcept { return machine_; }
+  [[nodiscard]] TController& Control() noexcept { return control_; }
+  // Relative file names in commands are taken from this folder (the
+  // script's own), so a script and its files can move together.
+  void SetBaseDirectory(const QString& directory) { baseDirectory_ = directory; }
+
+  // Clock cycles that "run" and "step" may perform per command.
+  static constexpr std::uint64_t kDefaultCycleLimit = 10'000'000;
 
  private:
   struct TCommand {
@@ -33,15 +44,25 @@ class TScriptRunner {
                 std::function<void(const QStringList&, const QString&)> run);
   void RegisterMachineCommands();
   void RegisterDeviceCommands();
+  void RegisterInstructionCommands();
+  void RegisterRunCommands();
 
   [[nodiscard]] TRegisterId RegisterArg(const QString& name) const;
   [[nodiscard]] int AddressArg(const QString& text) const;
+  [[nodiscard]] int SignalArg(const QString& name) const;
+  [[nodiscard]] const TInstruction& InstructionArg(const QString& name) const;
+  [[nodiscard]] QString PathArg(const QString& rest, const QString& usage) const;
+  [[nodiscard]] QString CycleText(const TInstruction& instruction, int k) const;
+  [[nodiscard]] static int CountArg(const QStringList& args, const QString& usage);
   static void NeedArgs(const QStringList& args, int min, int max, const QString& usage);
 
   void Config(const QStringList& args);
   void Help();
 
   TMachine machine_;
+  TController control_{machine_};
+  QString baseDirectory_;
+  std::uint64_t cycleLimit_ = kDefaultCycleLimit;
   std::ostream& out_;
   std::map<QString, TCommand> commands_;
   bool anyFailed_ = false;

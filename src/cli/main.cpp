@@ -1,4 +1,5 @@
 #include <QFile>
+#include <QFileInfo>
 #include <QString>
 #include <cstdio>
 #include <iostream>
@@ -40,6 +41,7 @@ int RunScript(const QString& path) {
     return 2;
   }
   dorum::cli::TScriptRunner runner(std::cout);
+  if (!fromStdin) runner.SetBaseDirectory(QFileInfo(path).absolutePath());
   while (!file.atEnd()) {
     const QByteArray bytes = file.readLine();
     runner.RunLine(QString::fromUtf8(bytes));

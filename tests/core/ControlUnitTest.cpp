@@ -160,3 +160,30 @@ TEST_F(ControlUnit, AnEndlessProgramStaysAbortableAtTheLowestLevel) {
   EXPECT_EQ(host.Messages, 2);
   EXPECT_TRUE(control.StopRequested());  // the abort ended the run and stays pending
 }
+
+TEST_F(ControlUnit, ClickingASignalTogglesItOnlyUnderManualControl) {
+  const int wys = static_cast<int>(TSignalId::wys);
+  control.ToggleSignal(wys);
+  EXPECT_FALSE(m.SignalActive(wys));
+  control.SetManualControl(true);
+  control.ToggleSignal(wys);
+  EXPECT_TRUE(m.SignalActive(wys));
+  control.ToggleSignal(wys);
+  EXPECT_FALSE(m.SignalActive(wys));
+}
+
+TEST_F(ControlUnit, CycleLimitEndsARunBetweenCycles) {
+  Program({{0, Word(5, 0)}});  // sob 0: an endless loop of two-cycle instructions
+  control.SetTrackingLevel(0);
+  control.LimitCycles(7);
+  const std::uint64_t start = control.CyclesPerformed();
+  EXPECT_EQ(MessageOf([&] { control.ExecuteProgram(-1); }),
+            QStringLiteral("Przekroczono limit 7 taktów zegara; program przerwano"));
+  EXPECT_EQ(control.CyclesPerformed() - start, 7u);
+  EXPECT_TRUE(control.CycleLimitReached());
+  EXPECT_FALSE(control.AtFetch());  // stopped inside the fourth instruction
+  control.RemoveCycleLimit();
+  EXPECT_FALSE(control.CycleLimitReached());
+  control.ExecuteCycle();  // single cycles are never limited, and go on from there
+  EXPECT_TRUE(control.AtFetch());
+}

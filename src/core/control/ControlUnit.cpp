@@ -105,8 +105,13 @@ void TController::ExecuteCycle() {
     throw EDorumError(Texts::BreakpointInInstruction(instructions_.At(code).Name()));
   }
   machine_.PerformActiveSignals();
+  ++cyclesPerformed_;
   breakpointsArmed_ = true;
   SelectNextCycle();
+}
+
+void TController::ToggleSignal(int signal) {
+  if (manualControl_) machine_.SetActive(signal, !machine_.SignalActive(signal));
 }
 
 void TController::SelectNextCycle() {
@@ -142,6 +147,7 @@ void TController::ExecuteInstruction() {
   stopRequested_ = false;
   int n = 0;
   do {
+    if (CycleLimitReached()) throw EDorumError(Texts::CycleLimitReached(cycleLimit_ - limitStart_));
     ExecuteCycle();
     ++n;
     if (trackingLevel_ >= 2) {

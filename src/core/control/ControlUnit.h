@@ -64,6 +64,22 @@ class TController final : public IControlLink {
   [[nodiscard]] bool BreakpointsArmed() const noexcept { return breakpointsArmed_; }
   [[nodiscard]] bool AtFetch() const noexcept { return atFetch_; }
   [[nodiscard]] int CurrentCycle() const noexcept { return currentCycle_; }
+  // A click on a signal of the diagram: under manual control it switches the
+  // signal on or off, otherwise it does nothing.
+  void ToggleSignal(int signal);
+
+  // Clock cycles performed since construction.
+  [[nodiscard]] std::uint64_t CyclesPerformed() const noexcept { return cyclesPerformed_; }
+  // Lets "Rozkaz" and "Program" perform at most this many more cycles; the
+  // run that would go further ends with the limit message. Without a limit
+  // (the default) runs go on until they stop.
+  void LimitCycles(std::uint64_t cycles) noexcept {
+    limitStart_ = cyclesPerformed_;
+    cycleLimit_ = cycles > kNoLimit - cyclesPerformed_ ? kNoLimit : cyclesPerformed_ + cycles;
+  }
+  void RemoveCycleLimit() noexcept { cycleLimit_ = kNoLimit; }
+  [[nodiscard]] bool CycleLimitReached() const noexcept { return cyclesPerformed_ >= cycleLimit_; }
+
   // The operation code in register I, from its stored bits.
   [[nodiscard]] int CurrentCode() const noexcept;
 
@@ -98,6 +114,10 @@ class TController final : public IControlLink {
   int currentCycle_ = 0;
   bool stopRequested_ = false;
   int trackingLevel_ = 2;
+  static constexpr std::uint64_t kNoLimit = ~std::uint64_t{0};
+  std::uint64_t cyclesPerformed_ = 0;
+  std::uint64_t cycleLimit_ = kNoLimit;
+  std::uint64_t limitStart_ = 0;
   std::uint32_t cyclesSinceClockCheck_ = 0;
   std::chrono::steady_clock::time_point lastMessages_ = std::chrono::steady_clock::now();
 };

@@ -94,8 +94,15 @@ QString NoRoomForInstruction() {
 QString BreakpointInInstruction(const QString& name) {
   return QStringLiteral("Napotkano punkt zatrzymania trakcie wykonywania rozkazu ") + name;
 }
-QString ProgramBreakpoint() { return QStringLiteral("Program doszedł do punktu zatrzymania"); }
-QString UnknownInstructionCode(int code) { return QStringLiteral("Nieznany kod rozkazu (%1)").arg(code); }
+QString ProgramBreakpoint() {
+  return QStringLiteral("Program doszedł do punktu zatrzymania");
+}
+QString UnknownInstructionCode(int code) {
+  return QStringLiteral("Nieznany kod rozkazu (%1)").arg(code);
+}
+QString CycleLimitReached(std::uint64_t cycles) {
+  return QStringLiteral("Przekroczono limit %1 taktów zegara; program przerwano").arg(cycles);
+}
 
 QString AddressBitsOutOfRange(int bits) {
   return QStringLiteral("Liczba bitów adresu (%1) musi należeć do zakresu 5..16").arg(bits);

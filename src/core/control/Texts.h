@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <cstdint>
 
 // The system's messages. Texts are exact, blanks and spelling included: users
 // and their teachers recognise them, and tests compare them.
@@ -47,6 +48,8 @@ QString NoRoomForInstruction();  // "Brak miejsca na liście rozkazów (...)"
 QString BreakpointInInstruction(const QString& name);  // "Napotkano punkt zatrzymania ..."
 QString ProgramBreakpoint();                           // "Program doszedł do punktu zatrzymania"
 QString UnknownInstructionCode(int code);              // "Nieznany kod rozkazu (%d)"
+// A run that was given a cycle limit (the command line's guard against endless programs).
+QString CycleLimitReached(std::uint64_t cycles);
 
 // Configuration and files.
 QString AddressBitsOutOfRange(int bits);
