@@ -77,9 +77,9 @@ void TProfileFile::BuildIndex() {
     }
     const qsizetype equals = line.indexOf(u'=');
     if (!current || equals < 0) continue;
-    QHash<QString, qsizetype>& keys = index_[*current].Keys;
+    auto& keys = index_[*current].Keys;
     const QString key = LowerCase(TrimBlanks(line.left(equals)));
-    if (!keys.contains(key)) keys.insert(key, n);
+    keys.try_emplace(key, n);  // the first of repeated keys counts
   }
 }
 
@@ -91,20 +91,20 @@ qsizetype TProfileFile::SectionEnd(qsizetype header) const {
 
 void TProfileFile::InsertLine(qsizetype at, const QString& line) {
   lines_.insert(at, line);
-  for (TSectionIndex& section : index_) {
+  for (auto& [name, section] : index_) {
     if (section.Header >= at) ++section.Header;
-    for (qsizetype& keyLine : section.Keys) {
+    for (auto& [key, keyLine] : section.Keys) {
       if (keyLine >= at) ++keyLine;
     }
   }
 }
 
 std::optional<QString> TProfileFile::ReadString(const QString& section, const QString& key) const {
-  const auto found = index_.constFind(LowerCase(section));
-  if (found == index_.constEnd()) return std::nullopt;
-  const auto line = found->Keys.constFind(LowerCase(key));
-  if (line == found->Keys.constEnd()) return std::nullopt;
-  const QString& text = lines_[*line];
+  const auto found = index_.find(LowerCase(section));
+  if (found == index_.end()) return std::nullopt;
+  const auto line = found->second.Keys.find(LowerCase(key));
+  if (line == found->second.Keys.end()) return std::nullopt;
+  const QString& text = lines_[line->second];
   return DecodeValue(text.mid(text.indexOf(u'=') + 1));
 }
 
@@ -133,21 +133,22 @@ void TProfileFile::WriteString(const QString& section, const QString& key, const
     TSectionIndex& added = index_[lowerSection];
     added.Header = lines_.size();
     lines_.append(QLatin1Char('[') + section + QLatin1Char(']'));
-    added.Keys.insert(lowerKey, lines_.size());
+    added.Keys.emplace(lowerKey, lines_.size());
     lines_.append(line);
     return;
   }
-  if (const auto existing = found->Keys.constFind(lowerKey); existing != found->Keys.constEnd()) {
-    lines_[*existing] = line;
+  if (const auto existing = found->second.Keys.find(lowerKey);
+      existing != found->second.Keys.end()) {
+    lines_[existing->second] = line;
     return;
   }
   // A new key goes after the section's last non-empty line, so that an
   // empty line separating sections stays where it is.
-  const qsizetype header = found->Header;
+  const qsizetype header = found->second.Header;
   qsizetype insertAt = SectionEnd(header);
   while (insertAt > header + 1 && TrimBlanks(lines_[insertAt - 1]).isEmpty()) --insertAt;
   InsertLine(insertAt, line);
-  index_[lowerSection].Keys.insert(lowerKey, insertAt);
+  index_[lowerSection].Keys.emplace(lowerKey, insertAt);
 }
 
 void TProfileFile::WriteInteger(const QString& section, const QString& key, int value) {

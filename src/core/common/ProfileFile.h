@@ -1,8 +1,8 @@
 #pragma once
 
-#include <QHash>
 #include <QString>
 #include <QStringList>
+#include <map>
 #include <optional>
 
 namespace dorum {
@@ -52,9 +52,9 @@ class TProfileFile {
   // Kept up to date by writes, so reading and writing a large list stay fast.
   struct TSectionIndex {
     qsizetype Header = 0;
-    QHash<QString, qsizetype> Keys;
+    std::map<QString, qsizetype> Keys;
   };
-  using TIndex = QHash<QString, TSectionIndex>;
+  using TIndex = std::map<QString, TSectionIndex>;
   void BuildIndex();
   // One past the last line that belongs to the section starting at header.
   [[nodiscard]] qsizetype SectionEnd(qsizetype header) const;

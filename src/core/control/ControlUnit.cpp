@@ -31,6 +31,10 @@ constexpr std::int32_t ConditionMask(TCondition condition) noexcept {
 constexpr auto kMessageInterval = std::chrono::milliseconds(30);
 constexpr std::uint32_t kCyclesBetweenClockChecks = 4096;
 
+[[noreturn, gnu::cold, gnu::noinline]] void ThrowListIndex(int index) {
+  throw EDorumError(Texts::ListIndexOutOfBounds(index));
+}
+
 }  // namespace
 
 TController::TController(TMachine& machine) : machine_(machine) {
@@ -47,12 +51,14 @@ int TController::CurrentCode() const noexcept {
   return static_cast<int>((i.Content() & WidthMask(i.Bits())) >> machine_.AddressBits());
 }
 
-const TMicroCode& TController::CurrentMicroCode() const {
-  const TInstruction& instruction = instructions_.At(CurrentCode());
-  if (currentCycle_ < 0 || currentCycle_ >= instruction.CycleCount()) {
-    throw EDorumError(Texts::ListIndexOutOfBounds(currentCycle_));
-  }
-  return instruction.Cycle(currentCycle_);
+const TMicroCode& TController::MicroCodeAt(int code, int cycle) const {
+  const TInstruction* instruction = instructions_.Find(code);
+  if (instruction == nullptr) [[unlikely]]
+    ThrowListIndex(code);
+  const std::vector<TMicroCode>& cycles = instruction->Cycles();
+  if (static_cast<std::size_t>(cycle) >= cycles.size()) [[unlikely]]
+    ThrowListIndex(cycle);
+  return cycles[static_cast<std::size_t>(cycle)];
 }
 
 void TController::ResetControl() {
@@ -66,38 +72,35 @@ void TController::ProgramFinished() {
   if (host_->ProgramEditorBound()) host_->SetCurrentLine(-1);
 }
 
-void TController::SetCycleSignals() {
+const TMicroCode* TController::SetCycleSignals() {
   if (atFetch_) {
     machine_.SetActiveSignals(kFetchSignals);
     atFetch_ = false;
     currentCycle_ = 0;
-    return;
+    return nullptr;
   }
   // One switch of the whole set, so a view hears of each signal once; a
   // cycle that cannot be found leaves every signal off.
-  std::uint64_t signals = 0;
+  const TMicroCode* micro = nullptr;
   try {
-    signals = CurrentMicroCode().Signals.Low();
+    micro = &MicroCodeAt(CurrentCode(), currentCycle_);
   } catch (const EDorumError&) {
     machine_.SetActiveSignals(0);
     throw;
   }
-  machine_.SetActiveSignals(signals);
-}
-
-void TController::PrepareCycle() {
-  // Under manual control the user's choice of signals stands.
-  if (!manualControl_) SetCycleSignals();
-  machine_.ClearCycle();
+  machine_.SetActiveSignals(micro->Signals.Low());
+  return micro;
 }
 
 void TController::ExecuteCycle() {
-  PrepareCycle();
+  // Under manual control the user's choice of signals stands.
+  const TMicroCode* chosen = manualControl_ ? nullptr : SetCycleSignals();
+  machine_.ClearCycle();
   // During a fetch I still holds the previous instruction, which is shown.
   const int code = CurrentCode();
-  host_->ShowInstruction(code);
-  const TMicroCode& micro = CurrentMicroCode();
-  host_->ShowCycleLine(micro.SourceLine);
+  if (hosted_) host_->ShowInstruction(code);
+  const TMicroCode& micro = chosen != nullptr ? *chosen : MicroCodeAt(code, currentCycle_);
+  if (hosted_) host_->ShowCycleLine(micro.SourceLine);
   if (breakpointsArmed_ && micro.Breakpoint) stopRequested_ = true;
   if (!manualControl_ && stopRequested_) {
     breakpointsArmed_ = false;
@@ -107,18 +110,20 @@ void TController::ExecuteCycle() {
   machine_.PerformActiveSignals();
   ++cyclesPerformed_;
   breakpointsArmed_ = true;
-  SelectNextCycle();
+  SelectNextCycle(code, micro);
 }
 
 void TController::ToggleSignal(int signal) {
   if (manualControl_) machine_.SetActive(signal, !machine_.SignalActive(signal));
 }
 
-void TController::SelectNextCycle() {
+void TController::SelectNextCycle(int performedCode, const TMicroCode& performed) {
   if (manualControl_) return;
+  // After a fetch I holds the new instruction; otherwise the cycle just
+  // performed is the current one still.
   const int code = CurrentCode();
   if (code >= instructions_.Count()) throw EDorumError(Texts::UnknownInstructionCode(code));
-  const TMicroCode& micro = CurrentMicroCode();
+  const TMicroCode& micro = code == performedCode ? performed : MicroCodeAt(code, currentCycle_);
   if (micro.Condition == TCondition::None) {
     currentCycle_ = micro.NextCycle;
   } else {
@@ -160,7 +165,7 @@ void TController::ExecuteInstruction() {
     } else {
       KeepResponsive();
     }
-    host_->RefreshWatches();
+    if (hosted_) host_->RefreshWatches();
   } while (!atFetch_ && !stopRequested_);
   if (atFetch_ && host_->ProgramEditorBound())
     host_->ShowAddress(machine_.Register(TRegisterId::L).Value());

@@ -48,7 +48,10 @@ class TController final : public IControlLink {
   }
   void BuildDefaultInstructions() { instructions_.BuildDefaultInstructions(machine_.CodeBits()); }
 
-  void SetHost(IControlHost* host) noexcept { host_ = host ? host : &noHost_; }
+  void SetHost(IControlHost* host) noexcept {
+    host_ = host ? host : &noHost_;
+    hosted_ = host != nullptr;
+  }
 
   void ExecuteCycle();
   void ExecuteInstruction();
@@ -94,10 +97,12 @@ class TController final : public IControlLink {
   }
 
  private:
-  void PrepareCycle();
-  void SetCycleSignals();
-  void SelectNextCycle();
-  [[nodiscard]] const TMicroCode& CurrentMicroCode() const;
+  // Switches on the signals of the cycle about to run; returns the
+  // microinstruction it took them from (none for the fetch).
+  const TMicroCode* SetCycleSignals();
+  void SelectNextCycle(int performedCode, const TMicroCode& performed);
+  // Cycle `cycle` of instruction `code`, or the list's index error.
+  [[nodiscard]] const TMicroCode& MicroCodeAt(int code, int cycle) const;
   // Lets the host process messages when a run has gone on for a while
   // without doing so, whatever the tracking level.
   void KeepResponsive();
@@ -107,6 +112,7 @@ class TController final : public IControlLink {
   TInstructionList instructions_;
   IControlHost noHost_;
   IControlHost* host_ = &noHost_;
+  bool hosted_ = false;  // lets a headless run skip the per-cycle calls
   bool breakpointsArmed_ = true;
   bool manualControl_ = false;
   bool waitingForInput_ = false;

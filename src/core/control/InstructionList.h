@@ -24,6 +24,12 @@ class TInstructionList {
   // Raises "List index out of bounds (%d)" for an index that has no instruction.
   [[nodiscard]] const TInstruction& At(int index) const;
   [[nodiscard]] TInstruction& At(int index);
+  // The instruction with this code, or none.
+  [[nodiscard]] const TInstruction* Find(int index) const noexcept {
+    return static_cast<std::size_t>(index) < items_.size()
+               ? &items_[static_cast<std::size_t>(index)]
+               : nullptr;
+  }
   // The code of the instruction with this (lower-case) name, or -1.
   [[nodiscard]] int IndexOf(const QString& name) const;
 

@@ -4,6 +4,7 @@
 #include <array>
 #include <bit>
 #include <cstdint>
+#include <utility>
 
 #include "machine/IOConsole.h"
 #include "machine/Items.h"
@@ -90,14 +91,7 @@ class TMachine {
   void ClearCycle();
   // Performs every active signal in table order; an error ends the cycle at
   // that signal and keeps what was done before it.
-  void PerformActiveSignals() {
-    std::uint64_t pending = s_.ActiveSignals;
-    while (pending != 0) {
-      const int number = std::countr_zero(pending);
-      pending &= pending - 1;
-      Perform(number);
-    }
-  }
+  void PerformActiveSignals();
   void Perform(int number);
   // One clock cycle with exactly these signals switched on.
   void ExecuteSignals(std::uint64_t mask) {
@@ -192,6 +186,11 @@ class TMachine {
   void SignalStopAction();
 
  private:
+  template <int N>
+  void PerformSignal();
+  template <int... N>
+  void PerformSignals(std::uint64_t mask, std::integer_sequence<int, N...> numbers);
+
   static constexpr std::size_t Index(TRegisterId id) noexcept {
     return static_cast<std::size_t>(id);
   }
