@@ -2,6 +2,7 @@
 
 #include "common/Error.h"
 #include "control/Texts.h"
+#include "program/ProgramDocument.h"
 
 namespace dorum {
 
@@ -43,7 +44,19 @@ TController::TController(TMachine& machine) : machine_(machine) {
 }
 
 TController::~TController() {
+  SetProgramEditor(nullptr);
   machine_.SetControl(nullptr);
+}
+
+void TController::SetProgramEditor(TProgramDocument* document) noexcept {
+  if (programEditor_ == document) return;
+  if (programEditor_ != nullptr) programEditor_->boundTo_ = nullptr;
+  if (document != nullptr) {
+    // A document is bound to one control unit at a time.
+    if (document->boundTo_ != nullptr) document->boundTo_->SetProgramEditor(nullptr);
+    document->boundTo_ = this;
+  }
+  programEditor_ = document;
 }
 
 int TController::CurrentCode() const noexcept {
@@ -65,11 +78,14 @@ void TController::ResetControl() {
   breakpointsArmed_ = true;
   atFetch_ = true;
   currentCycle_ = 0;
-  if (host_->ProgramEditorBound()) host_->SetCurrentLine(-1);
+  if (programEditor_ != nullptr) {
+    programEditor_->SetCurrentLine(-1);
+    programEditor_->Repaint();
+  }
 }
 
 void TController::ProgramFinished() {
-  if (host_->ProgramEditorBound()) host_->SetCurrentLine(-1);
+  if (programEditor_ != nullptr) programEditor_->SetCurrentLine(-1);
 }
 
 const TMicroCode* TController::SetCycleSignals() {
@@ -167,8 +183,8 @@ void TController::ExecuteInstruction() {
     }
     if (hosted_) host_->RefreshWatches();
   } while (!atFetch_ && !stopRequested_);
-  if (atFetch_ && host_->ProgramEditorBound())
-    host_->ShowAddress(machine_.Register(TRegisterId::L).Value());
+  if (atFetch_ && programEditor_ != nullptr)
+    programEditor_->ShowAddress(machine_.Register(TRegisterId::L).Value());
   if (trackingLevel_ >= 1) {
     host_->ProcessMessages();
     MarkMessagesProcessed();
@@ -181,12 +197,12 @@ void TController::ExecuteProgram(int target) {
   do {
     ExecuteInstruction();
     const std::int32_t l = machine_.Register(TRegisterId::L).Value();
-    if (host_->ProgramEditorBound() && host_->IsBreakpointAt(l)) {
-      host_->FocusProgramEditor();
+    if (programEditor_ != nullptr && programEditor_->IsBreakpointAt(l)) {
+      programEditor_->Focus();
       throw EDorumError(Texts::ProgramBreakpoint());
     }
     if (target == l) {
-      if (host_->ProgramEditorBound()) host_->FocusProgramEditor();
+      if (programEditor_ != nullptr) programEditor_->Focus();
       return;
     }
   } while (!stopRequested_);

@@ -10,8 +10,10 @@
 
 namespace dorum {
 
-// What the control unit reaches while it runs: the instruction list window,
-// the watches, the bound program editor and the toolkit's message
+class TProgramDocument;
+
+// What the control unit reaches while it runs besides the bound program:
+// the instruction list window, the watches and the toolkit's message
 // processing. The GUI and the command line implement it; every call is
 // optional, so a run works headless with no host at all.
 class IControlHost {
@@ -20,11 +22,6 @@ class IControlHost {
   virtual void ShowInstruction(int /*code*/) {}
   virtual void ShowCycleLine(int /*line*/) {}
   virtual void RefreshWatches() {}
-  [[nodiscard]] virtual bool ProgramEditorBound() const { return false; }
-  virtual void ShowAddress(int /*address*/) {}
-  [[nodiscard]] virtual bool IsBreakpointAt(int /*address*/) const { return false; }
-  virtual void SetCurrentLine(int /*line*/) {}
-  virtual void FocusProgramEditor() {}
   // Handle one pending window message (waiting for one when none is pending).
   virtual void HandleOneMessage() {}
   // Process every pending window message.
@@ -37,7 +34,7 @@ class IControlHost {
 class TController final : public IControlLink {
  public:
   explicit TController(TMachine& machine);
-  ~TController() override;
+  ~TController() override;  // unbinds the bound program
   TController(const TController&) = delete;
   TController& operator=(const TController&) = delete;
 
@@ -52,6 +49,11 @@ class TController final : public IControlLink {
     host_ = host ? host : &noHost_;
     hosted_ = host != nullptr;
   }
+
+  // Binds the program whose assembly succeeded last: runs mark its current
+  // line and stop at its breakpoints. Destroying the document unbinds it.
+  void SetProgramEditor(TProgramDocument* document) noexcept;
+  [[nodiscard]] TProgramDocument* ProgramEditor() const noexcept { return programEditor_; }
 
   void ExecuteCycle();
   void ExecuteInstruction();
@@ -113,6 +115,7 @@ class TController final : public IControlLink {
   IControlHost noHost_;
   IControlHost* host_ = &noHost_;
   bool hosted_ = false;  // lets a headless run skip the per-cycle calls
+  TProgramDocument* programEditor_ = nullptr;
   bool breakpointsArmed_ = true;
   bool manualControl_ = false;
   bool waitingForInput_ = false;

@@ -100,6 +100,28 @@ QString ProgramBreakpoint() {
 QString UnknownInstructionCode(int code) {
   return QStringLiteral("Nieznany kod rozkazu (%1)").arg(code);
 }
+QString LabelRedefinition(const QString& name) {
+  return QStringLiteral("Próba redefinicji etykiety %1").arg(name);
+}
+QString ExpectedInstruction() {
+  return QStringLiteral(" Oczekiwany rozkaz");
+}
+QString LabelNotFound(const QString& name) {
+  return QStringLiteral("Nie znaleziono etykiety %1").arg(name);
+}
+QString ProgramTooLarge() {
+  return QStringLiteral(
+      "Kod programu nie mieści się w pamięci operacyjnej (Zwiększ liczbę bitów adresu)");
+}
+QString CompileFirst() {
+  return QStringLiteral("Najpierw skompiluj program");
+}
+QString InputExhausted() {
+  return QStringLiteral("Program czeka na znak z wejścia, a dane wejściowe się skończyły");
+}
+QString OutsideMemory() {
+  return QStringLiteral("(poza pamięcią)");
+}
 QString CycleLimitReached(std::uint64_t cycles) {
   return QStringLiteral("Przekroczono limit %1 taktów zegara; program przerwano").arg(cycles);
 }

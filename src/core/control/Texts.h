@@ -51,6 +51,17 @@ QString UnknownInstructionCode(int code);              // "Nieznany kod rozkazu 
 // A run that was given a cycle limit (the command line's guard against endless programs).
 QString CycleLimitReached(std::uint64_t cycles);
 
+// Assembler and debugger.
+QString LabelRedefinition(const QString& name);  // "Próba redefinicji etykiety %s"
+QString ExpectedInstruction();                   // " Oczekiwany rozkaz"
+QString LabelNotFound(const QString& name);      // "Nie znaleziono etykiety %s"
+QString ProgramTooLarge();                       // "Kod programu nie mieści się ..."
+QString CompileFirst();                          // "Najpierw skompiluj program"
+// A grading run whose program waits for input when none is left.
+QString InputExhausted();
+// A watch whose address lies outside the memory.
+QString OutsideMemory();
+
 // Configuration and files.
 QString AddressBitsOutOfRange(int bits);
 QString CodeBitsOutOfRange(int bits);

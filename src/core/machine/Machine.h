@@ -131,6 +131,10 @@ class TMachine {
   [[nodiscard]] bool InterruptButtonsVisible() const noexcept { return buttonsVisible_; }
   [[nodiscard]] const TInterruptVectors& Vectors() const noexcept { return s_.Vectors; }
   void SetVectors(const TInterruptVectors& vectors) { s_.Vectors = vectors; }
+  // Tells the views that words were stored without a machine access.
+  void NotifyMemoryChanged() {
+    if (observer_) observer_->MemoryChanged();
+  }
   [[nodiscard]] const TIOPorts& IOPorts() const noexcept { return s_.IOPorts; }
   void SetIOPorts(const TIOPorts& ports) noexcept { s_.IOPorts = ports; }
   [[nodiscard]] TMachineConfig Config() const;

@@ -1,0 +1,167 @@
+#include "program/Assembler.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "common/Error.h"
+#include "common/Text.h"
+#include "control/CommentFilter.h"
+#include "control/InstructionList.h"
+#include "control/Texts.h"
+#include "machine/Machine.h"
+#include "program/ProgramDocument.h"
+#include "program/Watches.h"
+
+namespace dorum {
+
+namespace {
+
+const QString kReserve = QStringLiteral("rpa");
+const QString kConstant = QStringLiteral("rst");
+const QString kEnd = QStringLiteral("kon");
+
+bool IsLabelDefinition(const QString& word) {
+  return !word.isEmpty() && word.endsWith(u':');
+}
+
+// 'c' with the character's code page 1250 code.
+bool TryCharacter(const QString& word, std::int32_t& value) {
+  if (word.size() != 3 || word[0] != u'\'' || word[2] != u'\'') return false;
+  value = CharToCp1250OrQuestion(word[1]);
+  return true;
+}
+
+}  // namespace
+
+const TProgram::TLabel* TProgram::FindLabel(const QString& name) const {
+  const QString lower = LowerCase(name);
+  const auto at = std::find_if(labels_.begin(), labels_.end(),
+                               [&](const TLabel& l) { return LowerCase(l.Name) == lower; });
+  return at == labels_.end() ? nullptr : &*at;
+}
+
+std::uint32_t TProgram::Operand(TCommentFilter& reader, int bits) const {
+  const QString word = reader.NextToken();
+  std::int32_t value = 0;
+  if (!TryStrToInt(word, value) && !TryCharacter(word, value)) {
+    const TLabel* label = FindLabel(word);
+    if (label == nullptr) throw reader.CreateError(Texts::LabelNotFound(word));
+    value = label->Address;
+  }
+  return static_cast<std::uint32_t>(value) & WidthMask(bits);
+}
+
+int TProgram::CountWords(const QStringList& lines) {
+  // Only the codes the operation field can hold are mnemonics.
+  const int accepted = std::min(1 << machine_.CodeBits(), instructions_.Count());
+  int count = 0;
+  TCommentFilter reader(lines);
+  while (!reader.EndOfText()) {
+    QString word = reader.NextToken();
+    if (word.isEmpty()) break;
+    while (IsLabelDefinition(word)) {
+      const QString name = word.chopped(1);
+      if (FindLabel(name) != nullptr) throw reader.CreateError(Texts::LabelRedefinition(name));
+      labels_.push_back({name, count});
+      watches_.AddWatch(name, count);
+      word = reader.NextToken();
+    }
+    if (word == kEnd) break;
+    if (word == kConstant) {
+      (void)reader.NextToken();
+    } else if (word != kReserve) {
+      int code = 0;
+      while (code < accepted && instructions_.At(code).Name() != word) ++code;
+      if (code < accepted) {
+        const int arguments = instructions_.At(code).ArgumentCount();
+        if (arguments > 0) (void)reader.NextToken();
+        for (int k = 2; k <= arguments; ++k) {
+          (void)reader.NextToken();
+          ++count;
+        }
+      } else if (!word.isEmpty()) {
+        throw reader.CreateError(Texts::ExpectedInstruction());
+      }
+    }
+    ++count;
+  }
+  return count;
+}
+
+void TProgram::StoreWords(const QStringList& lines, std::vector<int>& lineAddresses) {
+  const int a = machine_.AddressBits();
+  const int wordBits = a + machine_.CodeBits();
+  int counter = 0;
+  TCommentFilter reader(lines);
+  // Each word is recorded against the line of the last word read for it.
+  const auto store = [&](std::uint32_t value) {
+    machine_.Memory().Store(counter, static_cast<std::int32_t>(value));
+    const auto line = static_cast<std::size_t>(reader.TokenLine() - 1);
+    if (line < lineAddresses.size()) lineAddresses[line] = counter;
+    ++counter;
+  };
+  while (!reader.EndOfText()) {
+    QString word = reader.NextToken();
+    if (word.isEmpty()) break;
+    while (IsLabelDefinition(word)) word = reader.NextToken();
+    std::uint32_t value = 0;
+    if (word == kEnd) break;
+    if (word == kConstant) {
+      value = Operand(reader, wordBits);
+    } else if (word != kReserve) {
+      const int code = instructions_.IndexOf(word);
+      if (code >= 0) {
+        const int arguments = instructions_.At(code).ArgumentCount();
+        if (arguments > 0) value = Operand(reader, a);
+        value |= static_cast<std::uint32_t>(code) << a;
+        for (int k = 2; k <= arguments; ++k) {
+          store(value);
+          value = Operand(reader, wordBits);
+        }
+      }
+    }
+    store(value);
+  }
+}
+
+void TProgram::PointVectorsAtHandlers() {
+  for (const TLabel& label : labels_) {
+    const QString name = LowerCase(label.Name);
+    const TInterruptVectors& vectors = machine_.Vectors();
+    for (std::size_t k = 0; k < vectors.size(); ++k) {
+      if (LowerCase(vectors[k].LabelName) == name) {
+        TInterruptVectors changed = vectors;
+        changed[k].Address = label.Address;
+        machine_.SetVectors(changed);
+        break;
+      }
+    }
+  }
+}
+
+void TProgram::Assemble(TProgramDocument& document) {
+  labels_.clear();
+  const QStringList lines = document.Texts();
+  watches_.ClearWatches();
+  // The first pass knows the size, so a program that does not fit is
+  // refused before it can overwrite the memory it wraps around to.
+  if (CountWords(lines) > (1 << machine_.AddressBits())) {
+    labels_.clear();
+    throw EDorumError(Texts::ProgramTooLarge());
+  }
+  std::vector<int> lineAddresses(static_cast<std::size_t>(lines.size()), -1);
+  try {
+    StoreWords(lines, lineAddresses);
+  } catch (...) {
+    machine_.NotifyMemoryChanged();
+    labels_.clear();
+    throw;
+  }
+  document.SetAddresses(std::move(lineAddresses));
+  PointVectorsAtHandlers();
+  labels_.clear();
+  machine_.NotifyMemoryChanged();
+  machine_.ResetMachine();
+}
+
+}  // namespace dorum

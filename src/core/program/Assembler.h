@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+
+namespace dorum {
+
+class TMachine;
+class TInstructionList;
+class TWatchList;
+class TProgramDocument;
+class TCommentFilter;
+
+// The assembler: turns a program text into memory words over the machine's
+// instruction set, records each line's address in the document, lists the
+// labels in the watches and points interrupt vectors at handler labels.
+class TProgram {
+ public:
+  TProgram(TMachine& machine, const TInstructionList& instructions, TWatchList& watches)
+      : machine_(machine), instructions_(instructions), watches_(watches) {}
+
+  // Raises EControlException for a syntax error (with its position) and the
+  // plain error for a program larger than the memory; a program that does
+  // not fit is refused before any word is stored.
+  void Assemble(TProgramDocument& document);
+
+ private:
+  struct TLabel {
+    QString Name;
+    int Address;
+  };
+
+  // The label of that name ignoring case, or none.
+  [[nodiscard]] const TLabel* FindLabel(const QString& name) const;
+  // Reads one word and evaluates it as a number, a quoted character or a
+  // label, reduced to the given width.
+  [[nodiscard]] std::uint32_t Operand(TCommentFilter& reader, int bits) const;
+  [[nodiscard]] int CountWords(const QStringList& lines);
+  void StoreWords(const QStringList& lines, std::vector<int>& lineAddresses);
+  void PointVectorsAtHandlers();
+
+  TMachine& machine_;
+  const TInstructionList& instructions_;
+  TWatchList& watches_;
+  std::vector<TLabel> labels_;  // of the assembly under way only
+};
+
+}  // namespace dorum

@@ -1,0 +1,82 @@
+#include "program/ProgramDocument.h"
+
+#include <algorithm>
+
+#include "control/ControlUnit.h"
+
+namespace dorum {
+
+void TDebugger::ToggleBreakpoint(int line) {
+  if (line <= 0) return;
+  const auto at = std::lower_bound(breakpoints_.begin(), breakpoints_.end(), line);
+  if (at != breakpoints_.end() && *at == line) {
+    breakpoints_.erase(at);
+  } else {
+    breakpoints_.insert(at, line);
+  }
+  if (OnBreakpointChange) OnBreakpointChange(line);
+}
+
+bool TDebugger::IsBreakpoint(int line) const {
+  return line > 0 && std::binary_search(breakpoints_.begin(), breakpoints_.end(), line);
+}
+
+bool TDebugger::HasCode(int line) const {
+  return line >= 1 && document_.AddressOfLine(line) >= 0;
+}
+
+TLineFlags TDebugger::LineFlags(int line) const {
+  if (line <= 0) return {};
+  return {line == document_.CurrentLine(), IsBreakpoint(line), HasCode(line)};
+}
+
+TProgramDocument::~TProgramDocument() {
+  if (boundTo_ != nullptr) boundTo_->SetProgramEditor(nullptr);
+}
+
+void TProgramDocument::SetTexts(const QStringList& texts) {
+  texts_ = texts;
+  addresses_.assign(static_cast<std::size_t>(texts.size()), -1);
+}
+
+void TProgramDocument::InsertLine(int index, const QString& text) {
+  index = std::clamp(index, 0, LineCount());
+  texts_.insert(index, text);
+  addresses_.insert(addresses_.begin() + index, -1);
+}
+
+void TProgramDocument::RemoveLine(int index) {
+  if (index < 0 || index >= LineCount()) return;
+  texts_.removeAt(index);
+  addresses_.erase(addresses_.begin() + index);
+}
+
+void TProgramDocument::SetLineText(int index, const QString& text) {
+  if (index >= 0 && index < LineCount()) texts_[index] = text;
+}
+
+void TProgramDocument::SetAddresses(std::vector<int> addresses) {
+  addresses.resize(static_cast<std::size_t>(LineCount()), -1);
+  addresses_ = std::move(addresses);
+}
+
+int TProgramDocument::LineOfAddress(int address) const {
+  const auto at = std::find(addresses_.begin(), addresses_.end(), address);
+  return at == addresses_.end() ? -1 : static_cast<int>(at - addresses_.begin()) + 1;
+}
+
+int TProgramDocument::AddressOfLine(int line) const {
+  if (line < 1 || line > LineCount()) return -1;
+  return addresses_[static_cast<std::size_t>(line - 1)];
+}
+
+void TProgramDocument::ShowAddress(int address) {
+  currentLine_ = LineOfAddress(address);
+  Repaint();
+}
+
+bool TProgramDocument::IsBreakpointAt(int address) const {
+  return debugger_.IsBreakpoint(LineOfAddress(address));
+}
+
+}  // namespace dorum

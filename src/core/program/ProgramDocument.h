@@ -1,0 +1,113 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <vector>
+
+namespace dorum {
+
+class TController;
+class TProgramDocument;
+
+// What a program editor window does for its document: repaint and take the
+// input focus. Every call is optional.
+class IProgramView {
+ public:
+  virtual ~IProgramView() = default;
+  virtual void RepaintAll() {}
+  virtual void RepaintLine(int /*line*/) {}
+  virtual void TakeFocus() {}
+};
+
+struct TLineFlags {
+  bool Current = false;
+  bool Breakpoint = false;
+  bool Code = false;
+  friend bool operator==(const TLineFlags&, const TLineFlags&) = default;
+};
+
+// Breakpoints on the source lines of one program editor: 1-based line
+// numbers, ascending, without duplicates. They stay on their line numbers
+// when lines are inserted or deleted and are not stored with the file.
+class TDebugger {
+ public:
+  explicit TDebugger(const TProgramDocument& document) : document_(document) {}
+
+  void ToggleBreakpoint(int line);
+  [[nodiscard]] bool IsBreakpoint(int line) const;
+  [[nodiscard]] bool HasCode(int line) const;
+  [[nodiscard]] TLineFlags LineFlags(int line) const;
+  [[nodiscard]] const std::vector<int>& Breakpoints() const noexcept { return breakpoints_; }
+
+  // Raised after every toggle with the toggled line.
+  std::function<void(int line)> OnBreakpointChange;
+
+ private:
+  const TProgramDocument& document_;
+  std::vector<int> breakpoints_;
+};
+
+// The text of a program editor: its lines, each with the address the last
+// assembly recorded against it (-1 for none), which moves with its line when
+// other lines are inserted or deleted; the line of the instruction that runs
+// next; and the breakpoints of its debugger.
+class TProgramDocument {
+ public:
+  TProgramDocument() = default;
+  // A document bound to the control unit unbinds itself when destroyed.
+  ~TProgramDocument();
+  TProgramDocument(const TProgramDocument&) = delete;
+  TProgramDocument& operator=(const TProgramDocument&) = delete;
+
+  [[nodiscard]] int LineCount() const noexcept { return static_cast<int>(texts_.size()); }
+  [[nodiscard]] const QStringList& Texts() const noexcept { return texts_; }
+  // Replaces the whole text, as loading a file does: no line has an address.
+  void SetTexts(const QStringList& texts);
+  // Edits by 0-based line index; a new line has no address.
+  void InsertLine(int index, const QString& text);
+  void RemoveLine(int index);
+  void SetLineText(int index, const QString& text);
+
+  // The line address map, one entry per line.
+  [[nodiscard]] const std::vector<int>& Addresses() const noexcept { return addresses_; }
+  void SetAddresses(std::vector<int> addresses);
+
+  // The 1-based number of the first line holding the address, or -1.
+  [[nodiscard]] int LineOfAddress(int address) const;
+  // The address of the 1-based line, or -1 when there is no such line.
+  [[nodiscard]] int AddressOfLine(int line) const;
+
+  [[nodiscard]] int CurrentLine() const noexcept { return currentLine_; }
+  // Stores the current line without repainting.
+  void SetCurrentLine(int line) noexcept { currentLine_ = line; }
+  // Marks the line of the address as current and repaints.
+  void ShowAddress(int address);
+  [[nodiscard]] bool IsBreakpointAt(int address) const;
+
+  [[nodiscard]] TDebugger& Debugger() noexcept { return debugger_; }
+  [[nodiscard]] const TDebugger& Debugger() const noexcept { return debugger_; }
+
+  void SetView(IProgramView* view) noexcept { view_ = view; }
+  void Repaint() const {
+    if (view_ != nullptr) view_->RepaintAll();
+  }
+  void RepaintLine(int line) const {
+    if (view_ != nullptr) view_->RepaintLine(line);
+  }
+  void Focus() const {
+    if (view_ != nullptr) view_->TakeFocus();
+  }
+
+ private:
+  friend class TController;  // keeps boundTo_ in step with its binding
+
+  QStringList texts_;
+  std::vector<int> addresses_;
+  int currentLine_ = -1;
+  TDebugger debugger_{*this};
+  IProgramView* view_ = nullptr;
+  TController* boundTo_ = nullptr;
+};
+
+}  // namespace dorum

@@ -1,0 +1,64 @@
+#include "program/Watches.h"
+
+#include <algorithm>
+
+#include "common/Text.h"
+#include "control/Texts.h"
+#include "machine/Machine.h"
+
+namespace dorum {
+
+namespace {
+
+// Sort key of one lower-case character: letters with Polish diacritics come
+// right after their base letter, everything else in code order.
+int SortKey(QChar c) {
+  static constexpr std::pair<char16_t, char16_t> kAfter[] = {
+      {u'ą', u'a'}, {u'ć', u'c'}, {u'ę', u'e'}, {u'ł', u'l'}, {u'ń', u'n'},
+      {u'ó', u'o'}, {u'ś', u's'}, {u'ź', u'z'}, {u'ż', u'z'}};
+  const char16_t u = c.unicode();
+  for (const auto& [letter, base] : kAfter) {
+    // ż sorts after ź, both after z.
+    if (u == letter) return base * 4 + 1 + (letter == u'ż' ? 1 : 0);
+  }
+  return u * 4;
+}
+
+}  // namespace
+
+int CompareNamesIgnoringCase(const QString& a, const QString& b) {
+  const QString la = LowerCase(a);
+  const QString lb = LowerCase(b);
+  const qsizetype n = std::min(la.size(), lb.size());
+  for (qsizetype i = 0; i < n; ++i) {
+    const int d = SortKey(la[i]) - SortKey(lb[i]);
+    if (d != 0) return d;
+  }
+  return static_cast<int>(la.size() - lb.size());
+}
+
+void TWatchList::ClearWatches() {
+  entries_.clear();
+  if (OnChange) OnChange();
+}
+
+void TWatchList::AddWatch(const QString& name, int address) {
+  const auto at = std::upper_bound(
+      entries_.begin(), entries_.end(), name,
+      [](const QString& n, const TWatch& w) { return CompareNamesIgnoringCase(n, w.Name) < 0; });
+  entries_.insert(at, TWatch{name, address});
+  if (OnChange) OnChange();
+}
+
+QString TWatchList::NameText(int index) const {
+  const TWatch& watch = At(index);
+  return watch.Name + QStringLiteral(" [ ") + QString::number(watch.Address) + QStringLiteral(" ]");
+}
+
+QString TWatchList::ContentText(int index, const TMachine& machine) const {
+  const TWatch& watch = At(index);
+  if (watch.Address < 0 || watch.Address >= machine.Memory().Size()) return Texts::OutsideMemory();
+  return machine.CellText(watch.Address);
+}
+
+}  // namespace dorum

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+#include <vector>
+
+namespace dorum {
+
+class TMachine;
+
+struct TWatch {
+  QString Name;
+  int Address = 0;
+};
+
+// The labels of the program assembled last, kept in alphabetical order
+// ignoring case (Polish letters after their base letters), each shown with
+// the present content of its memory word.
+class TWatchList {
+ public:
+  void ClearWatches();
+  // Inserts the entry at its sorted place (after entries that compare equal).
+  void AddWatch(const QString& name, int address);
+
+  [[nodiscard]] int Count() const noexcept { return static_cast<int>(entries_.size()); }
+  [[nodiscard]] const TWatch& At(int index) const {
+    return entries_.at(static_cast<std::size_t>(index));
+  }
+  // "name [ address ]"
+  [[nodiscard]] QString NameText(int index) const;
+  // The word at the entry's address as the memory shows it; an address
+  // outside the memory is never read.
+  [[nodiscard]] QString ContentText(int index, const TMachine& machine) const;
+
+  // Raised after every change of the entries.
+  std::function<void()> OnChange;
+
+ private:
+  std::vector<TWatch> entries_;
+};
+
+// Alphabetical comparison ignoring case: negative, zero or positive.
+[[nodiscard]] int CompareNamesIgnoringCase(const QString& a, const QString& b);
+
+}  // namespace dorum

@@ -1,0 +1,161 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "MachineTestSupport.h"
+#include "control/ControlUnit.h"
+#include "program/Assembler.h"
+#include "program/ProgramDocument.h"
+#include "program/Watches.h"
+
+using namespace dorum;
+using namespace dorum::test;
+
+namespace {
+
+struct TCountingView : IProgramView {
+  int Repaints = 0, LineRepaints = 0, Focus = 0;
+  void RepaintAll() override { ++Repaints; }
+  void RepaintLine(int) override { ++LineRepaints; }
+  void TakeFocus() override { ++Focus; }
+};
+
+// The worked sum program, with a loop back to the start.
+const QStringList kProgram = {"// suma", "start: POB x", "DOD y",    "ŁAD z",
+                              "STP",     "x: RST 5",     "y: RST 7", "z: RPA"};
+
+class Debugger : public ::testing::Test {
+ protected:
+  Debugger() {
+    control.BuildDefaultInstructions();
+    document->SetView(&view);
+  }
+  // Compiles as the program editor does: assemble, bind, mark the line of L.
+  void Compile(const QStringList& text) {
+    document->SetTexts(text);
+    program.Assemble(*document);
+    control.SetProgramEditor(document.get());
+    document->SetCurrentLine(document->LineOfAddress(m.Register(TRegisterId::L).Value()));
+  }
+  int L() const { return m.Register(TRegisterId::L).Value(); }
+
+  TMachine m;
+  TController control{m};
+  TWatchList watches;
+  TProgram program{m, control.Instructions(), watches};
+  std::unique_ptr<TProgramDocument> document = std::make_unique<TProgramDocument>();
+  TCountingView view;
+};
+
+}  // namespace
+
+TEST_F(Debugger, BreakpointsStaySortedAndToggle) {
+  TDebugger& d = document->Debugger();
+  QList<int> changes;
+  d.OnBreakpointChange = [&](int line) { changes.append(line); };
+  for (const int line : {5, 2, 9, 0, -3}) d.ToggleBreakpoint(line);
+  EXPECT_EQ(d.Breakpoints(), (std::vector<int>{2, 5, 9}));
+  d.ToggleBreakpoint(5);
+  EXPECT_EQ(d.Breakpoints(), (std::vector<int>{2, 9}));
+  EXPECT_EQ(changes, QList<int>({5, 2, 9, 5}));  // lines <= 0 raise nothing
+  EXPECT_FALSE(d.IsBreakpoint(0));
+}
+
+TEST_F(Debugger, LineFlagsAndAddressesFollowTheirLines) {
+  Compile(kProgram);
+  TDebugger& d = document->Debugger();
+  d.ToggleBreakpoint(1);  // a comment line
+  d.ToggleBreakpoint(3);
+  EXPECT_EQ(document->CurrentLine(), 2);
+  EXPECT_EQ(d.LineFlags(1), (TLineFlags{false, true, false}));
+  EXPECT_EQ(d.LineFlags(2), (TLineFlags{true, false, true}));
+  EXPECT_EQ(d.LineFlags(3), (TLineFlags{false, true, true}));
+  EXPECT_EQ(d.LineFlags(0), TLineFlags{});
+  EXPECT_EQ(document->AddressOfLine(9), -1);
+  EXPECT_EQ(document->AddressOfLine(0), -1);
+
+  // A line inserted above: addresses move with their lines, breakpoints stay.
+  document->InsertLine(0, "// nowy");
+  EXPECT_EQ(document->AddressOfLine(3), 0);
+  EXPECT_EQ(document->LineOfAddress(1), 4);
+  EXPECT_TRUE(d.IsBreakpoint(3));
+  EXPECT_TRUE(document->IsBreakpointAt(0));
+  document->RemoveLine(0);
+  EXPECT_TRUE(document->IsBreakpointAt(1));
+}
+
+TEST_F(Debugger, RunsStopAtBreakpointsAndMarkTheCurrentLine) {
+  Compile(kProgram);
+  control.SetTrackingLevel(0);
+  document->Debugger().ToggleBreakpoint(4);  // ŁAD z, address 2
+  EXPECT_EQ(MessageOf([&] { control.ExecuteProgram(-1); }),
+            QStringLiteral("Program doszedł do punktu zatrzymania"));
+  EXPECT_EQ(L(), 2);  // the instruction on the line has not run
+  EXPECT_EQ(document->CurrentLine(), 4);
+  EXPECT_EQ(view.Focus, 1);
+  EXPECT_EQ(m.Memory().Word(6), 0u);
+
+  // Running on executes that instruction first, then reaches the stop.
+  EXPECT_EQ(MessageOf([&] { control.ExecuteProgram(-1); }),
+            QStringLiteral("Program został zakończony"));
+  EXPECT_EQ(m.Memory().Word(6), 12u);
+  EXPECT_EQ(document->CurrentLine(), -1);  // the stop signal clears the mark
+
+  m.ResetMachine();
+  EXPECT_EQ(document->CurrentLine(), -1);
+  const int repaints = view.Repaints;
+  control.ExecuteInstruction();
+  EXPECT_EQ(document->CurrentLine(), 3);  // follows L after a whole instruction
+  EXPECT_GT(view.Repaints, repaints);
+  control.ExecuteCycle();
+  EXPECT_EQ(document->CurrentLine(), 3);  // single cycles do not move it
+}
+
+TEST_F(Debugger, RunToCursorAndToALineWithoutCode) {
+  Compile(kProgram);
+  control.ExecuteProgram(document->AddressOfLine(4));
+  EXPECT_EQ(L(), 2);
+  EXPECT_EQ(view.Focus, 1);
+  // A target without code never matches: the run ends at the stop signal.
+  EXPECT_EQ(MessageOf([&] { control.ExecuteProgram(document->AddressOfLine(1)); }),
+            QStringLiteral("Program został zakończony"));
+}
+
+TEST_F(Debugger, DestroyingTheBoundDocumentUnbindsIt) {
+  Compile(kProgram);
+  EXPECT_EQ(control.ProgramEditor(), document.get());
+  document.reset();
+  EXPECT_EQ(control.ProgramEditor(), nullptr);
+  EXPECT_EQ(MessageOf([&] { control.ExecuteProgram(-1); }),
+            QStringLiteral("Program został zakończony"));
+
+  // Binding another document releases the first.
+  TProgramDocument first;
+  TProgramDocument second;
+  control.SetProgramEditor(&first);
+  control.SetProgramEditor(&second);
+  EXPECT_EQ(control.ProgramEditor(), &second);
+}
+
+TEST(Watches, SortedIgnoringCaseAndSafeOutsideMemory) {
+  TMachine m;
+  TWatchList watches;
+  int changes = 0;
+  watches.OnChange = [&] { ++changes; };
+  for (const auto& [name, address] : std::vector<std::pair<QString, int>>{
+           {"b", 1}, {"A", 2}, {"c", 3}, {"ża", 4}, {"źb", 5}, {"zz", 6}, {"ła", 7}, {"lz", 8}}) {
+    watches.AddWatch(name, address);
+  }
+  QStringList names;
+  for (int i = 0; i < watches.Count(); ++i) names.append(watches.At(i).Name);
+  EXPECT_EQ(names, QStringList({"A", "b", "c", "lz", "ła", "zz", "źb", "ża"}));
+  EXPECT_EQ(changes, 8);
+
+  m.Memory().Store(1, 37);
+  EXPECT_EQ(watches.NameText(1), QStringLiteral("b [ 1 ]"));
+  EXPECT_EQ(watches.ContentText(1, m), QStringLiteral("37 (  5 )"));
+  watches.AddWatch("daleko", 40);  // beyond the 32 words of the default memory
+  EXPECT_EQ(watches.ContentText(3, m), QStringLiteral("(poza pamięcią)"));
+  watches.ClearWatches();
+  EXPECT_EQ(watches.Count(), 0);
+}
