@@ -16,20 +16,6 @@ QString OnOff(bool value) {
   return value ? QStringLiteral("1") : QStringLiteral("0");
 }
 
-// Ends a command's cycle limit however the command ends.
-class TCycleLimitScope {
- public:
-  TCycleLimitScope(TController& control, std::uint64_t cycles) : control_(control) {
-    control_.LimitCycles(cycles);
-  }
-  ~TCycleLimitScope() { control_.RemoveCycleLimit(); }
-  TCycleLimitScope(const TCycleLimitScope&) = delete;
-  TCycleLimitScope& operator=(const TCycleLimitScope&) = delete;
-
- private:
-  TController& control_;
-};
-
 }  // namespace
 
 const TInstruction& TScriptRunner::InstructionArg(const QString& name) const {

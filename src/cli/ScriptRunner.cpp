@@ -42,6 +42,7 @@ TScriptRunner::TScriptRunner(std::ostream& out) : out_(out) {
   RegisterDeviceCommands();
   RegisterInstructionCommands();
   RegisterRunCommands();
+  RegisterProgramCommands();
 }
 
 void TScriptRunner::Print(const QString& line) {

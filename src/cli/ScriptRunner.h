@@ -8,8 +8,25 @@
 
 #include "control/ControlUnit.h"
 #include "machine/Machine.h"
+#include "program/Assembler.h"
+#include "program/ProgramDocument.h"
+#include "program/Watches.h"
 
 namespace dorum::cli {
+
+// Ends a command's cycle limit however the command ends.
+class TCycleLimitScope {
+ public:
+  TCycleLimitScope(TController& control, std::uint64_t cycles) : control_(control) {
+    control_.LimitCycles(cycles);
+  }
+  ~TCycleLimitScope() { control_.RemoveCycleLimit(); }
+  TCycleLimitScope(const TCycleLimitScope&) = delete;
+  TCycleLimitScope& operator=(const TCycleLimitScope&) = delete;
+
+ private:
+  TController& control_;
+};
 
 // "The command NAME takes the form USAGE".
 [[nodiscard]] QString Usage(const QString& command, const QString& usage);
@@ -46,6 +63,7 @@ class TScriptRunner {
   void RegisterDeviceCommands();
   void RegisterInstructionCommands();
   void RegisterRunCommands();
+  void RegisterProgramCommands();
 
   [[nodiscard]] TRegisterId RegisterArg(const QString& name) const;
   [[nodiscard]] int AddressArg(const QString& text) const;
@@ -61,11 +79,16 @@ class TScriptRunner {
 
   TMachine machine_;
   TController control_{machine_};
+  TWatchList watches_;
+  TProgram program_{machine_, control_.Instructions(), watches_};
+  // The one program editor of a script; declared last, so it is destroyed
+  // (and unbound) before the control unit.
   QString baseDirectory_;
   std::uint64_t cycleLimit_ = kDefaultCycleLimit;
   std::ostream& out_;
   std::map<QString, TCommand> commands_;
   bool anyFailed_ = false;
+  TProgramDocument document_;
 };
 
 }  // namespace dorum::cli

@@ -5,6 +5,7 @@
 #include <iostream>
 #include <string>
 
+#include "RunCommand.h"
 #include "ScriptRunner.h"
 
 namespace {
@@ -15,6 +16,9 @@ constexpr const char* kUsage =
     "Użycie:\n"
     "  dorum-cli script [PLIK]   wykonuje polecenia z PLIKU (albo ze standardowego\n"
     "                            wejścia, gdy PLIK pominięto lub podano \"-\")\n"
+    "  dorum-cli run PROGRAM [opcje]\n"
+    "                            asembluje i wykonuje program, np. do oceniania\n"
+    "                            (opcje i kody wyjścia: dorum-cli run --help)\n"
     "  dorum-cli --help          ten opis\n"
     "\n"
     "Skrypt to tekst UTF-8, jedno polecenie w wierszu; wiersze puste i zaczynające\n"
@@ -61,6 +65,11 @@ int main(int argc, char* argv[]) {
   if (command == "--help" || command == "-h" || command == "help") {
     std::cout << kUsage;
     return 0;
+  }
+  if (command == "run") {
+    QStringList arguments;
+    for (int i = 2; i < argc; ++i) arguments.append(QString::fromLocal8Bit(argv[i]));
+    return dorum::cli::RunProgramCommand(arguments, std::cout, std::cerr);
   }
   if (command == "script" && argc <= 3) {
     return RunScript(argc == 3 ? QString::fromLocal8Bit(argv[2]) : QString());

@@ -75,6 +75,8 @@ const TMicroCode& TController::MicroCodeAt(int code, int cycle) const {
 }
 
 void TController::ResetControl() {
+  finished_ = false;
+  inputRanOut_ = false;
   breakpointsArmed_ = true;
   atFetch_ = true;
   currentCycle_ = 0;
@@ -85,6 +87,7 @@ void TController::ResetControl() {
 }
 
 void TController::ProgramFinished() {
+  finished_ = true;
   if (programEditor_ != nullptr) programEditor_->SetCurrentLine(-1);
 }
 
@@ -148,6 +151,7 @@ void TController::SelectNextCycle(int performedCode, const TMicroCode& performed
         (flags & ConditionMask(micro.Condition)) != 0 ? micro.NextCycle : micro.ElseCycle;
   }
   atFetch_ = currentCycle_ == 0;
+  instructionsPerformed_ += atFetch_ ? 1 : 0;
 }
 
 void TController::MarkMessagesProcessed() noexcept {
@@ -170,6 +174,10 @@ void TController::ExecuteInstruction() {
   do {
     if (CycleLimitReached()) throw EDorumError(Texts::CycleLimitReached(cycleLimit_ - limitStart_));
     ExecuteCycle();
+    if (stopWhenInputRunsOut_ && waitingForInput_ && machine_.Console().InputText().isEmpty()) {
+      inputRanOut_ = true;
+      throw EDorumError(Texts::InputExhausted());
+    }
     ++n;
     if (trackingLevel_ >= 2) {
       host_->HandleOneMessage();
@@ -189,6 +197,11 @@ void TController::ExecuteInstruction() {
     host_->ProcessMessages();
     MarkMessagesProcessed();
   }
+}
+
+void TController::RunToLine(int line) {
+  if (programEditor_ == nullptr) throw EDorumError(Texts::CompileFirst());
+  ExecuteProgram(programEditor_->AddressOfLine(line));
 }
 
 void TController::ExecuteProgram(int target) {

@@ -55,6 +55,12 @@ class TController final : public IControlLink {
   void SetProgramEditor(TProgramDocument* document) noexcept;
   [[nodiscard]] TProgramDocument* ProgramEditor() const noexcept { return programEditor_; }
 
+  // "Do kursora": runs the program until L reaches the address of that line
+  // of the bound program; "Najpierw skompiluj program" when none is bound.
+  void RunToLine(int line);
+
+  [[nodiscard]] const TMachine& Machine() const noexcept { return machine_; }
+
   void ExecuteCycle();
   void ExecuteInstruction();
   void ExecuteProgram(int target);
@@ -73,8 +79,20 @@ class TController final : public IControlLink {
   // signal on or off, otherwise it does nothing.
   void ToggleSignal(int signal);
 
-  // Clock cycles performed since construction.
+  // Clock cycles performed, and instructions that ran to their end, since
+  // construction.
   [[nodiscard]] std::uint64_t CyclesPerformed() const noexcept { return cyclesPerformed_; }
+  [[nodiscard]] std::uint64_t InstructionsPerformed() const noexcept {
+    return instructionsPerformed_;
+  }
+  // Whether the stop signal has ended the program since the last reset.
+  [[nodiscard]] bool Finished() const noexcept { return finished_; }
+
+  // For runs without a user at the console: "Rozkaz" and "Program" end with
+  // the input-exhausted message as soon as the program waits for a character
+  // while the input field is empty, since nobody will ever type one.
+  void SetStopWhenInputRunsOut(bool stop) noexcept { stopWhenInputRunsOut_ = stop; }
+  [[nodiscard]] bool InputRanOut() const noexcept { return inputRanOut_; }
   // Lets "Rozkaz" and "Program" perform at most this many more cycles; the
   // run that would go further ends with the limit message. Without a limit
   // (the default) runs go on until they stop.
@@ -125,6 +143,10 @@ class TController final : public IControlLink {
   int trackingLevel_ = 2;
   static constexpr std::uint64_t kNoLimit = ~std::uint64_t{0};
   std::uint64_t cyclesPerformed_ = 0;
+  std::uint64_t instructionsPerformed_ = 0;
+  bool finished_ = false;
+  bool stopWhenInputRunsOut_ = false;
+  bool inputRanOut_ = false;
   std::uint64_t cycleLimit_ = kNoLimit;
   std::uint64_t limitStart_ = 0;
   std::uint32_t cyclesSinceClockCheck_ = 0;

@@ -6,6 +6,7 @@
 #include "common/Error.h"
 #include "common/Text.h"
 #include "control/CommentFilter.h"
+#include "control/ControlUnit.h"
 #include "control/InstructionList.h"
 #include "control/Texts.h"
 #include "machine/Machine.h"
@@ -162,6 +163,14 @@ void TProgram::Assemble(TProgramDocument& document) {
   labels_.clear();
   machine_.NotifyMemoryChanged();
   machine_.ResetMachine();
+}
+
+void CompileProgram(TProgram& program, TController& control, TProgramDocument& document) {
+  program.Assemble(document);
+  control.SetProgramEditor(&document);
+  document.SetCurrentLine(
+      document.LineOfAddress(control.Machine().Register(TRegisterId::L).Value()));
+  document.Repaint();
 }
 
 }  // namespace dorum

@@ -11,6 +11,7 @@ class TInstructionList;
 class TWatchList;
 class TProgramDocument;
 class TCommentFilter;
+class TController;
 
 // The assembler: turns a program text into memory words over the machine's
 // instruction set, records each line's address in the document, lists the
@@ -45,5 +46,9 @@ class TProgram {
   TWatchList& watches_;
   std::vector<TLabel> labels_;  // of the assembly under way only
 };
+
+// The program editor's compile: assembles the document, binds it to the
+// control unit and marks the line of L (0 after the assembly's reset).
+void CompileProgram(TProgram& program, TController& control, TProgramDocument& document);
 
 }  // namespace dorum

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QStringList>
+#include <ostream>
+
+namespace dorum::cli {
+
+// Exit statuses of "dorum-cli run".
+enum class TRunStatus : int {
+  Stopped = 0,      // the program ended with its stop signal
+  Error = 1,        // any other error (assembly, list file, a signal's failure)
+  Usage = 2,        // bad invocation or unreadable file named on the command line
+  Limit = 3,        // the cycle limit was reached
+  Input = 4,        // the program waits for input and none is left
+  Expectation = 5,  // a check of --expect did not hold
+};
+
+// "dorum-cli run PROGRAM [options]": assembles a program on the default
+// machine (or the configuration and instructions of a list file), runs it
+// like "Program" at the lowest tracking level and reports how it ended.
+// `arguments` are those after "run".
+[[nodiscard]] int RunProgramCommand(const QStringList& arguments, std::ostream& out,
+                                    std::ostream& err);
+
+}  // namespace dorum::cli

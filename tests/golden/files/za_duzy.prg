@@ -1,0 +1,34 @@
+// za duży program: 33 słowa w 32-słowowej pamięci
+rst 1
+rst 2
+rst 3
+rst 4
+rst 5
+rst 6
+rst 7
+rst 8
+rst 9
+rst 10
+rst 11
+rst 12
+rst 13
+rst 14
+rst 15
+rst 16
+rst 17
+rst 18
+rst 19
+rst 20
+rst 21
+rst 22
+rst 23
+rst 24
+rst 25
+rst 26
+rst 27
+rst 28
+rst 29
+rst 30
+rst 31
+rst 32
+koniec: rst 33

@@ -1,0 +1,3 @@
+// b³¹d: nieznana etykieta
+POB nic
+STP

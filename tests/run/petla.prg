@@ -1,0 +1,2 @@
+// pêtla bez koñca
+start: SOB start

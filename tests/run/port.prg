@@ -1,0 +1,3 @@
+// b³¹d wykonania: port, którego nie ma
+WYP 7
+STP
