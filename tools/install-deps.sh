@@ -2,7 +2,7 @@
 # Installs the Debian 12 packages the project needs, only those missing.
 set -euo pipefail
 
-packages=(g++ cmake ninja-build qt6-base-dev libgtest-dev libbenchmark-dev)
+packages=(g++ cmake ninja-build qt6-base-dev libgtest-dev libbenchmark-dev clang libclang-rt-dev)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -1,0 +1,26 @@
+// The instruction checker and compiler over arbitrary instruction texts.
+#include "FuzzSupport.h"
+#include "common/Error.h"
+#include "control/ControlUnit.h"
+#include "control/Instruction.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  using namespace dorum;
+  const QStringList lines = fuzz::Lines(data, size);
+  try {
+    (void)TInstruction::CheckInstructionText(lines);
+  } catch (const EDorumError&) {
+  }
+  try {
+    // A compiled instruction must also run: every jump stays inside it.
+    TMachine machine;
+    TController control(machine);
+    control.Instructions().ClearInstructions();
+    control.AddInstruction(lines);
+    control.SetTrackingLevel(0);
+    control.LimitCycles(64);
+    control.ExecuteProgram(-1);
+  } catch (const EDorumError&) {
+  }
+  return 0;
+}
