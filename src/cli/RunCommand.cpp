@@ -34,7 +34,7 @@ const char* const kDescription =
     "  0  program zakończył się rozkazem stopu (\"Program został zakończony\")\n"
     "  1  inny błąd (komunikat na standardowym wyjściu błędów, błąd asemblacji\n"
     "     z pozycją wiersz:kolumna)\n"
-    "  2  błędne wywołanie albo nieczytelny plik programu\n"
+    "  2  błędne wywołanie, nieczytelny plik albo sprawdzenie bez celu\n"
     "  3  wykonano --max-cycles taktów zegara\n"
     "  4  program czeka na znak z wejścia, a dane wejściowe się skończyły\n"
     "  5  któreś ze sprawdzeń --expect nie zachodzi\n"
@@ -43,10 +43,10 @@ const char* const kDescription =
     "  NAZWA=WARTOŚĆ, gdzie NAZWA to rejestr (np. AK, L), mem[ADRES] albo etykieta\n"
     "  programu (wtedy słowo pamięci pod jej adresem). Nazwa zapisana dokładnie\n"
     "  jak nazwa rejestru (A, AK) oznacza rejestr, inaczej najpierw etykietę (a).\n"
-    "  Wartości porównuje się\n"
-    "  w szerokości rejestru lub słowa, więc AK=-1 i AK=255 znaczą to samo przy\n"
-    "  8 bitach. Każde niespełnione sprawdzenie wypisuje na standardowe wyjście\n"
-    "  błędów: expected NAZWA=WARTOŚĆ, got RZECZYWISTA.\n"
+    "  Wartości porównuje się w szerokości rejestru lub słowa, więc AK=-1\n"
+    "  i AK=255 znaczą to samo przy 8 bitach. Każde niespełnione sprawdzenie\n"
+    "  wypisuje na standardowe wyjście błędów: expected NAZWA=WARTOŚĆ, got\n"
+    "  RZECZYWISTA.\n"
     "\n"
     "Z --json wypisywany jest jeden obiekt JSON: status (stopped, error, limit,\n"
     "input), message, cycles, instructions, output, registers (wartość każdego\n"
@@ -238,7 +238,10 @@ int TRun::Execute(const QStringList& arguments) {
   if (!parser.parse(QStringList{QStringLiteral("dorum-cli run")} + arguments))
     return Usage(parser.errorText());
   if (parser.isSet(help)) {
-    out_ << parser.helpText().toStdString();
+    // Without an application object the parser cannot name the program.
+    out_ << parser.helpText()
+                .replace(QStringLiteral("<executable_name>"), QStringLiteral("dorum-cli run"))
+                .toStdString();
     return static_cast<int>(TRunStatus::Stopped);
   }
   if (parser.positionalArguments().size() != 1)
