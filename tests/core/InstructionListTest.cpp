@@ -6,20 +6,11 @@
 using namespace dorum;
 using namespace dorum::test;
 
-namespace {
-
-QStringList Names(const TInstructionList& list) {
-  QStringList names;
-  for (int i = 0; i < list.Count(); ++i) names.append(list.At(i).Name());
-  return names;
-}
-
-}  // namespace
-
 TEST(InstructionList, DefaultSet) {
   TInstructionList list;
   list.BuildDefaultInstructions(3);
-  EXPECT_EQ(Names(list), QStringList({"stp", "dod", "ode", "pob", "ład", "sob", "som", "soz"}));
+  EXPECT_EQ(InstructionNames(list),
+            QStringList({"stp", "dod", "ode", "pob", "ład", "sob", "som", "soz"}));
   const int arguments[] = {0, 1, 1, 1, 1, 1, 1, 1};
   const int cycles[] = {2, 3, 3, 3, 3, 2, 4, 4};
   for (int i = 0; i < list.Count(); ++i) {

@@ -12,12 +12,6 @@ using namespace dorum::test;
 
 namespace {
 
-QStringList Names(const TInstructionList& list) {
-  QStringList names;
-  for (int i = 0; i < list.Count(); ++i) names.append(list.At(i).Name());
-  return names;
-}
-
 const QStringList kDefaultNames = {"stp", "dod", "ode", "pob", "ład", "sob", "som", "soz"};
 
 struct TListFileTest : ::testing::Test {
@@ -101,7 +95,7 @@ TEST_F(TListFileTest, SavingOverALongerListLeavesStaleKeysWithoutEffect) {
 
   control.Instructions().ClearInstructions();
   LoadInstructionList(Path("a.lst"), machine, control);
-  EXPECT_EQ(Names(control.Instructions()), kDefaultNames);
+  EXPECT_EQ(InstructionNames(control.Instructions()), kDefaultNames);
 }
 
 TEST_F(TListFileTest, ForeignFilesFollowTheReadingRules) {
@@ -145,7 +139,7 @@ TEST_F(TListFileTest, PartialLoadsStopAtTheFailingInstruction) {
     TController unit(m);
     unit.BuildDefaultInstructions();
     EXPECT_EQ(MessageOf([&] { ReadInstructionList(TProfileFile(c.Lines), m, unit); }), c.Message);
-    EXPECT_EQ(Names(unit.Instructions()), c.Loaded);
+    EXPECT_EQ(InstructionNames(unit.Instructions()), c.Loaded);
     EXPECT_TRUE(m.GetComponents().test(5));  // the configuration took effect
   }
 }

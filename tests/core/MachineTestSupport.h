@@ -5,9 +5,17 @@
 
 #include "QtPrinters.h"
 #include "common/Error.h"
+#include "control/InstructionList.h"
 #include "machine/Machine.h"
 
 namespace dorum::test {
+
+// The names of the list's instructions in code order.
+inline QStringList InstructionNames(const TInstructionList& list) {
+  QStringList names;
+  for (int i = 0; i < list.Count(); ++i) names.append(list.At(i).Name());
+  return names;
+}
 
 inline QString MessageOf(const std::function<void()>& action) {
   try {
