@@ -13,7 +13,7 @@
 #include "common/Text.h"
 #include "control/ControlUnit.h"
 #include "control/ListFile.h"
-#include "control/Texts.h"
+#include "common/Texts.h"
 #include "program/Assembler.h"
 #include "program/ProgramDocument.h"
 #include "program/Watches.h"

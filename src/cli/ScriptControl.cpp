@@ -6,7 +6,7 @@
 #include "common/Error.h"
 #include "common/Text.h"
 #include "control/ListFile.h"
-#include "control/Texts.h"
+#include "common/Texts.h"
 
 namespace dorum::cli {
 

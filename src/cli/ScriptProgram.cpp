@@ -23,7 +23,7 @@ void TScriptRunner::RegisterProgramCommands() {
   Register(QStringLiteral("current"), QStringLiteral("current"),
            [this](const QStringList& args, const QString&) {
              NeedArgs(args, 0, 0, QStringLiteral("current"));
-             const TProgramDocument* bound = control_.ProgramEditor();
+             const IBoundProgram* bound = control_.ProgramEditor();
              Print(QString::number(bound != nullptr ? bound->CurrentLine() : -1));
            });
   Register(QStringLiteral("break"), QStringLiteral("break WIERSZ"),

@@ -174,9 +174,10 @@ void TScriptRunner::RegisterMachineCommands() {
              if (index < 0)
                throw EDorumError(
                    QStringLiteral("Nieznana magistrala: %1 (magistrale: S A AS)").arg(args[0]));
-             const TBus& bus = machine_.Bus(static_cast<TBusId>(index));
-             Print(bus.Caption() + QStringLiteral(" = ") +
-                   (bus.Driven() ? QString::number(bus.Value()) : QStringLiteral("-")));
+             const auto id = static_cast<TBusId>(index);
+             Print(machine_.Bus(id).Caption() + QStringLiteral(" = ") +
+                   (machine_.BusDriven(id) ? QString::number(machine_.BusValue(id))
+                                           : QStringLiteral("-")));
            });
   Register(QStringLiteral("signals"), QStringLiteral("signals [NAZWA ...]"),
            [this](const QStringList& args, const QString&) {

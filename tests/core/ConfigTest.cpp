@@ -53,7 +53,7 @@ TEST(Configuration, WidestMachine) {
   EXPECT_EQ(m.Memory().Size(), 65536);
   Set(m, R::S, 16777215);
   EXPECT_EQ(Cycle(m, "wys"), QString());
-  EXPECT_EQ(m.Bus(TBusId::S).Value(), 16777215);
+  EXPECT_EQ(m.BusValue(TBusId::S), 16777215);
   m.Memory().Store(65535, 123);
   EXPECT_EQ(m.Memory().Word(65535), 123u);
 }
@@ -167,7 +167,7 @@ TEST(Configuration, ResetKeepsMemoryAndClearsEverythingElse) {
   EXPECT_EQ(m.Register(R::RZ).Value(), 0);
   EXPECT_EQ(m.Register(R::F).Value(), 0);
   EXPECT_EQ(m.ActiveSignals(), 0u);
-  EXPECT_FALSE(m.Bus(TBusId::S).Driven());
+  EXPECT_FALSE(m.BusDriven(TBusId::S));
   EXPECT_EQ(m.Memory().Word(4), 44u);
   EXPECT_EQ(control.Resets, 1);
 }

@@ -39,8 +39,8 @@ TEST_P(SignalCombinations, PerformInTableOrder) {
     EXPECT_EQ(m.Register(id).Value(), value) << m.Register(id).CaptionLatin1();
   }
   for (const auto& [id, value] : c.Buses) {
-    ASSERT_TRUE(m.Bus(id).Driven()) << m.Bus(id).CaptionLatin1();
-    EXPECT_EQ(m.Bus(id).Value(), value) << m.Bus(id).CaptionLatin1();
+    ASSERT_TRUE(m.BusDriven(id)) << m.Bus(id).CaptionLatin1();
+    EXPECT_EQ(m.BusValue(id), value) << m.Bus(id).CaptionLatin1();
   }
   for (const auto& [address, value] : c.WordsAfter) EXPECT_EQ(m.Memory().Word(address), value);
 }
@@ -119,7 +119,7 @@ TEST(Signals, HiddenComponentsRefuseButBusesAndTheUnitWork) {
   EXPECT_EQ(Cycle(m, "wex wys"), QStringLiteral("Rejestr X nie jest dostępny"));
   Set(m, R::AK, 200);
   EXPECT_EQ(Cycle(m, "wyak as"), QString());  // the link works while its option is off
-  EXPECT_EQ(m.Bus(TBusId::AS).Value(), 8);
+  EXPECT_EQ(m.BusValue(TBusId::AS), 8);
   Set(m, R::S, 5);
   EXPECT_EQ(Cycle(m, "wys weja neg weak"), QString());
   EXPECT_EQ(m.Register(R::AK).Value(), 250);
@@ -133,13 +133,13 @@ TEST(Signals, AFailedCycleKeepsWhatWasDoneAndMarksStayUntilTheNext) {
   m.Memory().Store(1, 6);
   EXPECT_EQ(Cycle(m, "czyt pisz wyl wea"), QStringLiteral("Pamięć jest już używana"));
   EXPECT_EQ(m.Register(R::S).Value(), 6);
-  EXPECT_FALSE(m.Bus(TBusId::A).Driven());  // "wyl" comes after the failure
+  EXPECT_FALSE(m.BusDriven(TBusId::A));  // "wyl" comes after the failure
   EXPECT_TRUE(m.SignalActive(static_cast<int>(TSignalId::wyl)));
 
   EXPECT_EQ(Cycle(m, "wyl"), QString());
-  EXPECT_TRUE(m.Bus(TBusId::A).Driven());
+  EXPECT_TRUE(m.BusDriven(TBusId::A));
   EXPECT_EQ(Cycle(m, ""), QString());
-  EXPECT_FALSE(m.Bus(TBusId::A).Driven());
+  EXPECT_FALSE(m.BusDriven(TBusId::A));
 }
 
 TEST(Signals, TableOrderNamesAndLookup) {
@@ -159,40 +159,57 @@ TEST(Signals, TableOrderNamesAndLookup) {
 
 namespace {
 
-// Counts what a view is told.
+// Counts how often a view is told to look.
 struct TCountingObserver : IMachineObserver {
-  int Registers = 0, Buses = 0, Memory = 0, Signals = 0, Clears = 0, Alu = 0, Config = 0,
-      Resets = 0;
-  void RegisterChanged(TRegisterId) override { ++Registers; }
-  void BusChanged(TBusId) override { ++Buses; }
-  void MemoryAccessed(int) override { ++Memory; }
-  void AluChanged() override { ++Alu; }
-  void SignalChanged(int) override { ++Signals; }
-  void CycleCleared() override { ++Clears; }
-  void ConfigurationChanged() override { ++Config; }
-  void MachineReset() override { ++Resets; }
+  int Calls = 0;
+  void MachineChanged() override { ++Calls; }
 };
+
+constexpr std::uint32_t Bits(std::initializer_list<R> registers) {
+  std::uint32_t bits = 0;
+  for (const R r : registers) bits |= 1u << static_cast<int>(r);
+  return bits;
+}
 
 }  // namespace
 
-TEST(Signals, ViewsLearnOfEveryChange) {
+TEST(Signals, ViewsCollectWhatChangedAndAreToldOnlyOfUserActions) {
   TMachine m;
   TCountingObserver seen;
   m.SetObserver(&seen);
+  (void)m.TakeChanges();
   EXPECT_EQ(Cycle(m, "czyt wys wei il"), QString());
-  EXPECT_EQ(seen.Signals, 4);
-  EXPECT_EQ(seen.Clears, 1);
-  EXPECT_EQ(seen.Memory, 1);
-  EXPECT_EQ(seen.Buses, 1);
-  EXPECT_EQ(seen.Registers, 3);  // S, I, L
+  EXPECT_EQ(seen.Calls, 0);  // a cycle never calls the view
+  TMachineChanges c = m.TakeChanges();
+  EXPECT_EQ(c.Signals, Signals("czyt wys wei il"));
+  EXPECT_EQ(c.Registers, Bits({R::S, R::I, R::L}));
+  EXPECT_EQ(c.Buses, 1u << static_cast<int>(TBusId::S));
+  EXPECT_EQ(c.FirstCell, 0);
+  EXPECT_EQ(c.LastCell, 0);
+  EXPECT_FALSE(c.Alu);
+  EXPECT_FALSE(m.TakeChanges().Any());  // nothing new since
+
   EXPECT_EQ(Cycle(m, "wys weja dod weak"), QString());
-  EXPECT_EQ(seen.Alu, 2);
-  EXPECT_EQ(seen.Registers, 5);  // AK and, through the flags, F
+  c = m.TakeChanges();
+  // The marks of S, I and L are released, AK and through the flags F written.
+  EXPECT_EQ(c.Registers, Bits({R::S, R::I, R::L, R::AK, R::F}));
+  EXPECT_EQ(c.Signals, Signals("czyt wei il weja dod weak"));
+  EXPECT_TRUE(c.Alu);
+  EXPECT_FALSE(c.AnyCells());
+
   m.SetComponents(TComponentSet().set(0).set(1));
-  EXPECT_EQ(seen.Config, 1);
+  EXPECT_EQ(seen.Calls, 1);
+  EXPECT_TRUE(m.TakeChanges().Configuration);
   m.ResetMachine();
-  EXPECT_EQ(seen.Resets, 1);
+  EXPECT_EQ(seen.Calls, 2);
+  EXPECT_TRUE(m.TakeChanges().Reset);
+  m.EnterMemoryValue(39, QStringLiteral("3"));  // 32 words: address 39 is word 7
+  EXPECT_EQ(seen.Calls, 3);
+  c = m.TakeChanges();
+  EXPECT_EQ(c.FirstCell, 7);
+  EXPECT_EQ(c.LastCell, 7);
   m.SetObserver(nullptr);
-  EXPECT_EQ(Cycle(m, "czyt"), QString());
-  EXPECT_EQ(seen.Clears, 2);
+  m.ZeroRegister(R::AK);
+  EXPECT_EQ(seen.Calls, 3);
+  EXPECT_EQ(m.TakeChanges().Registers, Bits({R::AK}));
 }

@@ -6,7 +6,7 @@
 #include <array>
 
 #include "common/Error.h"
-#include "control/Texts.h"
+#include "common/Texts.h"
 
 namespace dorum {
 

@@ -1,7 +1,7 @@
 #include "control/CommentFilter.h"
 
 #include "common/Text.h"
-#include "control/Texts.h"
+#include "common/Texts.h"
 
 namespace dorum {
 

@@ -1,8 +1,7 @@
 #include "control/ControlUnit.h"
 
 #include "common/Error.h"
-#include "control/Texts.h"
-#include "program/ProgramDocument.h"
+#include "common/Texts.h"
 
 namespace dorum {
 
@@ -48,15 +47,31 @@ TController::~TController() {
   machine_.SetControl(nullptr);
 }
 
-void TController::SetProgramEditor(TProgramDocument* document) noexcept {
-  if (programEditor_ == document) return;
+IBoundProgram::~IBoundProgram() {
+  if (boundTo_ != nullptr) boundTo_->SetProgramEditor(nullptr);
+}
+
+void TController::SetProgramEditor(IBoundProgram* program) noexcept {
+  if (programEditor_ == program) return;
   if (programEditor_ != nullptr) programEditor_->boundTo_ = nullptr;
-  if (document != nullptr) {
-    // A document is bound to one control unit at a time.
-    if (document->boundTo_ != nullptr) document->boundTo_->SetProgramEditor(nullptr);
-    document->boundTo_ = this;
+  if (program != nullptr) {
+    // A program is bound to one control unit at a time.
+    if (program->boundTo_ != nullptr) program->boundTo_->SetProgramEditor(nullptr);
+    program->boundTo_ = this;
   }
-  programEditor_ = document;
+  programEditor_ = program;
+}
+
+const TCyclePlan& TController::PlanOf(const TMicroCode& micro) {
+  if (micro.Plan.Generation != machine_.PlanGeneration()) [[unlikely]]
+    micro.Plan = machine_.MakePlan(micro.Signals.Low());
+  return micro.Plan;
+}
+
+const TCyclePlan& TController::FetchPlan() {
+  if (fetchPlan_.Generation != machine_.PlanGeneration()) [[unlikely]]
+    fetchPlan_ = machine_.MakePlan(kFetchSignals);
+  return fetchPlan_;
 }
 
 int TController::CurrentCode() const noexcept {
@@ -126,7 +141,11 @@ void TController::ExecuteCycle() {
     stopRequested_ = false;
     throw EDorumError(Texts::BreakpointInInstruction(instructions_.At(code).Name()));
   }
-  machine_.PerformActiveSignals();
+  if (manualControl_) {
+    machine_.PerformActiveSignals();
+  } else {
+    machine_.PerformPlanned(chosen != nullptr ? PlanOf(*chosen) : FetchPlan());
+  }
   ++cyclesPerformed_;
   breakpointsArmed_ = true;
   SelectNextCycle(code, micro);
@@ -210,7 +229,8 @@ void TController::ExecuteProgram(int target) {
   do {
     ExecuteInstruction();
     const std::int32_t l = machine_.Register(TRegisterId::L).Value();
-    if (programEditor_ != nullptr && programEditor_->IsBreakpointAt(l)) {
+    if (programEditor_ != nullptr && programEditor_->HasBreakpoints() &&
+        programEditor_->IsBreakpointAt(l)) {
       programEditor_->Focus();
       throw EDorumError(Texts::ProgramBreakpoint());
     }

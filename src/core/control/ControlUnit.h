@@ -10,7 +10,37 @@
 
 namespace dorum {
 
-class TProgramDocument;
+class TController;
+
+// The program the control unit runs: the document of the program editor
+// whose assembly succeeded last. Runs mark its current line and stop at its
+// breakpoints. A program unbinds itself when it is destroyed.
+class IBoundProgram {
+ public:
+  IBoundProgram(const IBoundProgram&) = delete;
+  IBoundProgram& operator=(const IBoundProgram&) = delete;
+
+  // The 1-based line of the instruction that runs next; -1 for none.
+  [[nodiscard]] virtual int CurrentLine() const = 0;
+  // Stores the current line without showing it.
+  virtual void SetCurrentLine(int line) = 0;
+  // Marks the line of the address as current and shows it.
+  virtual void ShowAddress(int address) = 0;
+  virtual void Repaint() const = 0;
+  virtual void Focus() const = 0;
+  [[nodiscard]] virtual bool HasBreakpoints() const = 0;
+  [[nodiscard]] virtual bool IsBreakpointAt(int address) const = 0;
+  // The address recorded for the 1-based line, or -1.
+  [[nodiscard]] virtual int AddressOfLine(int line) const = 0;
+
+ protected:
+  IBoundProgram() = default;
+  virtual ~IBoundProgram();
+
+ private:
+  friend class TController;  // keeps boundTo_ in step with its binding
+  TController* boundTo_ = nullptr;
+};
 
 // What the control unit reaches while it runs besides the bound program:
 // the instruction list window, the watches and the toolkit's message
@@ -52,8 +82,8 @@ class TController final : public IControlLink {
 
   // Binds the program whose assembly succeeded last: runs mark its current
   // line and stop at its breakpoints. Destroying the document unbinds it.
-  void SetProgramEditor(TProgramDocument* document) noexcept;
-  [[nodiscard]] TProgramDocument* ProgramEditor() const noexcept { return programEditor_; }
+  void SetProgramEditor(IBoundProgram* program) noexcept;
+  [[nodiscard]] IBoundProgram* ProgramEditor() const noexcept { return programEditor_; }
 
   // "Do kursora": runs the program until L reaches the address of that line
   // of the bound program; "Najpierw skompiluj program" when none is bound.
@@ -121,6 +151,9 @@ class TController final : public IControlLink {
   // microinstruction it took them from (none for the fetch).
   const TMicroCode* SetCycleSignals();
   void SelectNextCycle(int performedCode, const TMicroCode& performed);
+  // The plan of a cycle's signals for the present configuration.
+  [[nodiscard]] const TCyclePlan& PlanOf(const TMicroCode& micro);
+  [[nodiscard]] const TCyclePlan& FetchPlan();
   // Cycle `cycle` of instruction `code`, or the list's index error.
   [[nodiscard]] const TMicroCode& MicroCodeAt(int code, int cycle) const;
   // Lets the host process messages when a run has gone on for a while
@@ -133,7 +166,8 @@ class TController final : public IControlLink {
   IControlHost noHost_;
   IControlHost* host_ = &noHost_;
   bool hosted_ = false;  // lets a headless run skip the per-cycle calls
-  TProgramDocument* programEditor_ = nullptr;
+  IBoundProgram* programEditor_ = nullptr;
+  TCyclePlan fetchPlan_;
   bool breakpointsArmed_ = true;
   bool manualControl_ = false;
   bool waitingForInput_ = false;

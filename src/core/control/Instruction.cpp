@@ -4,7 +4,7 @@
 
 #include "common/Text.h"
 #include "control/CommentFilter.h"
-#include "control/Texts.h"
+#include "common/Texts.h"
 #include "machine/Machine.h"
 
 namespace dorum {

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "machine/CyclePlan.h"
+
 namespace dorum {
 
 // Signal numbers 0..255 of one clock cycle. The machine's signals all lie
@@ -41,6 +43,9 @@ struct TMicroCode {
   TCondition Condition = TCondition::None;
   std::int32_t SourceLine = 0;  // 0-based line of the source
   bool Breakpoint = false;
+  // The control unit's plan of the signals for the configuration it was
+  // made for; a cache, remade when the configuration has changed.
+  mutable TCyclePlan Plan;
 };
 
 // A machine instruction defined by its microprogram text. It is built whole

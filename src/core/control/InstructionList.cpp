@@ -1,7 +1,7 @@
 #include "control/InstructionList.h"
 
 #include "common/Error.h"
-#include "control/Texts.h"
+#include "common/Texts.h"
 
 namespace dorum {
 

@@ -1,7 +1,7 @@
 #include "machine/Items.h"
 
 #include "common/Error.h"
-#include "control/Texts.h"
+#include "common/Texts.h"
 
 namespace dorum {
 

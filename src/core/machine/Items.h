@@ -42,15 +42,21 @@ class TBaseItem {
   bool visible_ = true;
 };
 
-// A register may be written once per cycle and, while its option is off,
-// neither read nor written. The flags register is exempt from both rules.
+// A register holds a value cut to its width. While its option is off it can
+// be neither read nor written; the flags register is exempt. Whether it was
+// written in the current cycle is one of the machine's cycle marks.
 class TRegister : public TBaseItem {
  public:
   constexpr TRegister(const char* caption, int tag, int bits) noexcept
       : TBaseItem(caption, tag), bits_(bits), mask_(WidthMask(bits)) {}
 
   [[nodiscard]] std::int32_t Value() const {
-    if (!flag_ && !Visible()) ThrowNotAvailable();
+    if (!Available()) ThrowNotAvailable();
+    return CurrentValue();
+  }
+  // The value as Value() reads it, without the availability check: a
+  // register shown signed reads as a signed number.
+  [[nodiscard]] std::int32_t CurrentValue() const noexcept {
     const std::uint32_t v = content_ & mask_;
     if (mode_ == TDisplayMode::dmSigned && bits_ > 0 && (v >> (bits_ - 1)) & 1u) {
       return static_cast<std::int32_t>(v | ~mask_);
@@ -58,13 +64,12 @@ class TRegister : public TBaseItem {
     return static_cast<std::int32_t>(v);
   }
   void SetValue(std::int32_t v) {
-    if (!flag_) {
-      if (!Visible()) ThrowNotAvailable();
-      if (written_) ThrowActiveAlready();
-    }
-    content_ = static_cast<std::uint32_t>(v) & mask_;
-    written_ = true;
+    if (!Available()) ThrowNotAvailable();
+    Store(v);
   }
+  // Writes without the availability check.
+  void Store(std::int32_t v) noexcept { content_ = static_cast<std::uint32_t>(v) & mask_; }
+  [[nodiscard]] bool Available() const noexcept { return flag_ || Visible(); }
 
   // The stored bits as they are, whatever the width is now.
   [[nodiscard]] std::uint32_t Content() const noexcept { return content_; }
@@ -77,85 +82,66 @@ class TRegister : public TBaseItem {
   void SetDisplayMode(TDisplayMode mode) noexcept { mode_ = mode; }
   [[nodiscard]] bool Flag() const noexcept { return flag_; }
   void SetFlag(bool flag) noexcept { flag_ = flag; }
-  [[nodiscard]] bool Written() const noexcept { return written_; }
-  void ClearCycle() noexcept { written_ = false; }
-  void Reset() noexcept {
-    ClearCycle();
-    content_ = 0;
-  }
+  void Reset() noexcept { content_ = 0; }
 
   // The text after "Caption : " in the machine window.
   [[nodiscard]] QString ValueText(const TGetCodeEvent& getCode = {}) const;
 
- private:
   [[noreturn]] void ThrowNotAvailable() const;
   [[noreturn]] void ThrowActiveAlready() const;
 
+ private:
   int bits_;
   std::uint32_t mask_;
   std::uint32_t content_ = 0;
   TDisplayMode mode_ = TDisplayMode::dmUnsigned;
   bool flag_ = false;
-  bool written_ = false;
 };
 
-// A bus carries one value per cycle and has no availability check.
+// A bus carries one value per cycle and has no availability check. Whether
+// it is driven in the current cycle is one of the machine's cycle marks.
 class TBus : public TBaseItem {
  public:
   constexpr TBus(const char* caption, int tag, int bits) noexcept
       : TBaseItem(caption, tag), bits_(bits), mask_(WidthMask(bits)) {}
 
-  [[nodiscard]] std::int32_t Value() const {
-    if (!driven_) ThrowEmpty();
-    return static_cast<std::int32_t>(value_);
-  }
-  void Drive(std::int32_t v) {
-    if (driven_) ThrowBusy();
-    driven_ = true;
-    value_ = static_cast<std::uint32_t>(v) & mask_;
-  }
-  [[nodiscard]] bool Driven() const noexcept { return driven_; }
   // The last value put on the bus, driven or not.
   [[nodiscard]] std::uint32_t RawValue() const noexcept { return value_; }
+  void Store(std::int32_t v) noexcept { value_ = static_cast<std::uint32_t>(v) & mask_; }
   [[nodiscard]] int Bits() const noexcept { return bits_; }
   void SetBits(int bits) noexcept {
     bits_ = bits;
     mask_ = WidthMask(bits);
   }
-  void ClearCycle() noexcept { driven_ = false; }
-  void Reset() noexcept { ClearCycle(); }
 
- private:
   [[noreturn]] void ThrowEmpty() const;
   [[noreturn]] void ThrowBusy() const;
 
+ private:
   int bits_;
   std::uint32_t mask_;
   std::uint32_t value_ = 0;
-  bool driven_ = false;
 };
 
 // Main memory: all 65 536 words always exist; the configured size only
 // decides how addresses wrap, so shrinking and growing keeps every word.
+// The one access per cycle is one of the machine's cycle marks.
 class TMemory : public TBaseItem {
  public:
   static constexpr int kCells = 65536;
 
   TMemory(const char* caption, int tag);
 
-  [[nodiscard]] std::int32_t Read(std::int32_t address) {
-    if (busy_) ThrowBusy();
+  // An access of the machine: the word is scrolled into view.
+  [[nodiscard]] std::int32_t Read(std::int32_t address) noexcept {
     const int index = IndexOf(address);
     ScrollIntoView(index);
-    busy_ = true;
     return static_cast<std::int32_t>(cells_[static_cast<std::size_t>(index)] & wordMask_);
   }
-  void Write(std::int32_t address, std::int32_t v) {
-    if (busy_) ThrowBusy();
+  void Write(std::int32_t address, std::int32_t v) noexcept {
     const int index = IndexOf(address);
     cells_[static_cast<std::size_t>(index)] = static_cast<std::uint32_t>(v) & wordMask_;
     ScrollIntoView(index);
-    busy_ = true;
   }
   // Loading a program: no busy check, no scrolling.
   void Store(std::int32_t address, std::int32_t v) noexcept {
@@ -173,7 +159,6 @@ class TMemory : public TBaseItem {
   // The cell as the machine reads it (masked to the word width).
   [[nodiscard]] std::uint32_t Word(int cell) const noexcept { return Raw(cell) & wordMask_; }
 
-  [[nodiscard]] bool Busy() const noexcept { return busy_; }
   [[nodiscard]] int Size() const noexcept { return size_; }
   [[nodiscard]] int AddressBits() const noexcept { return addressBits_; }
   void SetSize(int size);
@@ -192,11 +177,9 @@ class TMemory : public TBaseItem {
   // "value ( CodeText )", as the watches show a word.
   [[nodiscard]] QString CellText(int cell, const TGetCodeEvent& getCode = {}) const;
 
-  void ClearCycle() noexcept { busy_ = false; }
-  void Reset() noexcept { ClearCycle(); }
+  [[noreturn]] static void ThrowBusy();
 
  private:
-  [[noreturn]] static void ThrowBusy();
   void ScrollIntoView(int index) noexcept {
     if (index >= topAddress_ + visibleRows_ || index < topAddress_) {
       topAddress_ = index;
@@ -212,49 +195,27 @@ class TMemory : public TBaseItem {
   std::uint32_t wordMask_ = 0xFF;
   int topAddress_ = 0;
   int visibleRows_ = 15;
-  bool busy_ = false;
 };
 
 // The arithmetic-logic unit ("JAL" in messages) latches one input and
 // produces one result per cycle; the operations themselves are signals.
+// Whether the input and the result are valid are cycle marks of the machine.
 class TALU : public TBaseItem {
  public:
   constexpr TALU(const char* caption, int tag) noexcept : TBaseItem(caption, tag) {}
 
-  void SetInput(std::int32_t v) noexcept {
-    input_ = v;
-    inputValid_ = true;
-  }
-  [[nodiscard]] std::int32_t InputValue() const {
-    if (!inputValid_) ThrowNoInput();
-    return input_;
-  }
-  void SetResult(std::int32_t v) {
-    if (resultValid_) ThrowActiveAlready();
-    result_ = v;
-    resultValid_ = true;
-  }
-  [[nodiscard]] std::int32_t ResultValue() const {
-    if (!resultValid_) ThrowNoResult();
-    return result_;
-  }
-  [[nodiscard]] bool InputValid() const noexcept { return inputValid_; }
-  [[nodiscard]] bool ResultValid() const noexcept { return resultValid_; }
-  void ClearCycle() noexcept {
-    inputValid_ = false;
-    resultValid_ = false;
-  }
-  void Reset() noexcept { ClearCycle(); }
+  [[nodiscard]] std::int32_t Input() const noexcept { return input_; }
+  void SetInput(std::int32_t v) noexcept { input_ = v; }
+  [[nodiscard]] std::int32_t Result() const noexcept { return result_; }
+  void SetResult(std::int32_t v) noexcept { result_ = v; }
 
- private:
   [[noreturn]] static void ThrowNoInput();
   [[noreturn]] static void ThrowActiveAlready();
   [[noreturn]] static void ThrowNoResult();
 
+ private:
   std::int32_t input_ = 0;
   std::int32_t result_ = 0;
-  bool inputValid_ = false;
-  bool resultValid_ = false;
 };
 
 // A control signal. Whether it is active for the cycle is held by the

@@ -4,74 +4,102 @@
 
 #include "common/Error.h"
 #include "common/Text.h"
-#include "control/Texts.h"
+#include "common/Texts.h"
 
 namespace dorum {
 
 namespace {
-
-using Action = void (TMachine::*)();
 
 struct TSignalEntry {
   const char* Name;
   int Option;
   bool Impulse;
   const char* ComponentName;
-  Action Handler;
 };
 
 // The signal table: numbers are positions, and the order is the order in
 // which a cycle performs its active signals.
 constexpr std::array<TSignalEntry, kSignalCount> kSignalTable = {{
-    {"czyt", 0, false, "SignalCzyt", &TMachine::SignalCzytAction},
-    {"pisz", 0, false, "SignalPisz", &TMachine::SignalPiszAction},
-    {"wys", 0, false, "SignalWys", &TMachine::SignalWysAction},
-    {"wyak", 0, false, "SignalWyak", &TMachine::SignalWyakAction},
-    {"wyad", 0, false, "SignalWyad", &TMachine::SignalWyadAction},
-    {"wyl", 0, false, "SignalWyl", &TMachine::SignalWylAction},
-    {"wyg", 9, false, "SignalWyg", &TMachine::SignalWygAction},
-    {"wyrb", 9, false, "SignalWyrb", &TMachine::SignalWyrbAction},
-    {"wyx", 6, false, "SignalWyx", &TMachine::SignalWyxAction},
-    {"wyy", 7, false, "SignalWyy", &TMachine::SignalWyyAction},
-    {"wyls", 5, false, "SignalWyls", &TMachine::SignalWylsAction},
-    {"wyws", 5, false, "SignalWyws", &TMachine::SignalWywsAction},
-    {"wyrm", 8, false, "SignalWyrm", &TMachine::SignalWyrmAction},
-    {"wyap", 8, false, "SignalWyap", &TMachine::SignalWyapAction},
-    {"as (sa)", 1, false, "SignalAs", &TMachine::SignalAsAction},
-    {"weja", 0, false, "SignalWeja", &TMachine::SignalWejaAction},
-    {"dod", 0, false, "SignalDod", &TMachine::SignalDodAction},
-    {"ode", 0, false, "SignalOde", &TMachine::SignalOdeAction},
-    {"przep", 0, false, "SignalPrzep", &TMachine::SignalPrzepAction},
-    {"mno", 4, false, "SignalMno", &TMachine::SignalMnoAction},
-    {"dziel", 4, false, "SignalDziel", &TMachine::SignalDzielAction},
-    {"shr", 4, false, "SignalShr", &TMachine::SignalShrAction},
-    {"neg", 3, false, "SignalNeg", &TMachine::SignalNegAction},
-    {"lub", 3, false, "SignalLub", &TMachine::SignalLubAction},
-    {"i", 3, false, "SignalI", &TMachine::SignalIAction},
-    {"new1", kReserveOption, false, "SignalNew1", &TMachine::SignalNewAction},
-    {"new2", kReserveOption, false, "SignalNew2", &TMachine::SignalNewAction},
-    {"new3", kReserveOption, false, "SignalNew3", &TMachine::SignalNewAction},
-    {"new4", kReserveOption, false, "SignalNew4", &TMachine::SignalNewAction},
-    {"iak", 2, true, "SignalIak", &TMachine::SignalIakAction},
-    {"dak", 2, true, "SignalDak", &TMachine::SignalDakAction},
-    {"weak", 0, true, "SignalWeak", &TMachine::SignalWeakAction},
-    {"wei", 0, true, "SignalWei", &TMachine::SignalWeiAction},
-    {"wea", 0, true, "SignalWea", &TMachine::SignalWeaAction},
-    {"wes", 0, true, "SignalWes", &TMachine::SignalWesAction},
-    {"il", 0, true, "SignalIl", &TMachine::SignalIlAction},
-    {"wel", 0, true, "SignalWel", &TMachine::SignalWelAction},
-    {"wex", 6, true, "SignalWex", &TMachine::SignalWexAction},
-    {"wey", 7, true, "SignalWey", &TMachine::SignalWeyAction},
-    {"werb", 9, true, "SignalWerb", &TMachine::SignalWerbAction},
-    {"start", 9, true, "SignalStart", &TMachine::SignalStartAction},
-    {"iws", 5, true, "SignalIws", &TMachine::SignalIwsAction},
-    {"dws", 5, true, "SignalDws", &TMachine::SignalDwsAction},
-    {"wews", 5, true, "SignalWews", &TMachine::SignalWewsAction},
-    {"werm", 8, true, "SignalWerm", &TMachine::SignalWermAction},
-    {"rint", 8, true, "SignalRint", &TMachine::SignalRintAction},
-    {"eni", 8, true, "SignalEni", &TMachine::SignalEniAction},
-    {"stop", 0, false, "SignalStop", &TMachine::SignalStopAction},
+    {"czyt", 0, false, "SignalCzyt"},
+    {"pisz", 0, false, "SignalPisz"},
+    {"wys", 0, false, "SignalWys"},
+    {"wyak", 0, false, "SignalWyak"},
+    {"wyad", 0, false, "SignalWyad"},
+    {"wyl", 0, false, "SignalWyl"},
+    {"wyg", 9, false, "SignalWyg"},
+    {"wyrb", 9, false, "SignalWyrb"},
+    {"wyx", 6, false, "SignalWyx"},
+    {"wyy", 7, false, "SignalWyy"},
+    {"wyls", 5, false, "SignalWyls"},
+    {"wyws", 5, false, "SignalWyws"},
+    {"wyrm", 8, false, "SignalWyrm"},
+    {"wyap", 8, false, "SignalWyap"},
+    {"as (sa)", 1, false, "SignalAs"},
+    {"weja", 0, false, "SignalWeja"},
+    {"dod", 0, false, "SignalDod"},
+    {"ode", 0, false, "SignalOde"},
+    {"przep", 0, false, "SignalPrzep"},
+    {"mno", 4, false, "SignalMno"},
+    {"dziel", 4, false, "SignalDziel"},
+    {"shr", 4, false, "SignalShr"},
+    {"neg", 3, false, "SignalNeg"},
+    {"lub", 3, false, "SignalLub"},
+    {"i", 3, false, "SignalI"},
+    {"new1", kReserveOption, false, "SignalNew1"},
+    {"new2", kReserveOption, false, "SignalNew2"},
+    {"new3", kReserveOption, false, "SignalNew3"},
+    {"new4", kReserveOption, false, "SignalNew4"},
+    {"iak", 2, true, "SignalIak"},
+    {"dak", 2, true, "SignalDak"},
+    {"weak", 0, true, "SignalWeak"},
+    {"wei", 0, true, "SignalWei"},
+    {"wea", 0, true, "SignalWea"},
+    {"wes", 0, true, "SignalWes"},
+    {"il", 0, true, "SignalIl"},
+    {"wel", 0, true, "SignalWel"},
+    {"wex", 6, true, "SignalWex"},
+    {"wey", 7, true, "SignalWey"},
+    {"werb", 9, true, "SignalWerb"},
+    {"start", 9, true, "SignalStart"},
+    {"iws", 5, true, "SignalIws"},
+    {"dws", 5, true, "SignalDws"},
+    {"wews", 5, true, "SignalWews"},
+    {"werm", 8, true, "SignalWerm"},
+    {"rint", 8, true, "SignalRint"},
+    {"eni", 8, true, "SignalEni"},
+    {"stop", 0, false, "SignalStop"},
 }};
+
+using Action = void (TMachine::*)();
+
+// Each signal's action, by signal number.
+template <bool Checked>
+constexpr std::array<Action, kSignalCount> kActions = {
+    &TMachine::SignalCzytAction<Checked>,  &TMachine::SignalPiszAction<Checked>,
+    &TMachine::SignalWysAction<Checked>,   &TMachine::SignalWyakAction<Checked>,
+    &TMachine::SignalWyadAction<Checked>,  &TMachine::SignalWylAction<Checked>,
+    &TMachine::SignalWygAction<Checked>,   &TMachine::SignalWyrbAction<Checked>,
+    &TMachine::SignalWyxAction<Checked>,   &TMachine::SignalWyyAction<Checked>,
+    &TMachine::SignalWylsAction<Checked>,  &TMachine::SignalWywsAction<Checked>,
+    &TMachine::SignalWyrmAction<Checked>,  &TMachine::SignalWyapAction<Checked>,
+    &TMachine::SignalAsAction<Checked>,    &TMachine::SignalWejaAction<Checked>,
+    &TMachine::SignalDodAction<Checked>,   &TMachine::SignalOdeAction<Checked>,
+    &TMachine::SignalPrzepAction<Checked>, &TMachine::SignalMnoAction<Checked>,
+    &TMachine::SignalDzielAction<Checked>, &TMachine::SignalShrAction<Checked>,
+    &TMachine::SignalNegAction<Checked>,   &TMachine::SignalLubAction<Checked>,
+    &TMachine::SignalIAction<Checked>,     &TMachine::SignalNewAction<Checked>,
+    &TMachine::SignalNewAction<Checked>,   &TMachine::SignalNewAction<Checked>,
+    &TMachine::SignalNewAction<Checked>,   &TMachine::SignalIakAction<Checked>,
+    &TMachine::SignalDakAction<Checked>,   &TMachine::SignalWeakAction<Checked>,
+    &TMachine::SignalWeiAction<Checked>,   &TMachine::SignalWeaAction<Checked>,
+    &TMachine::SignalWesAction<Checked>,   &TMachine::SignalIlAction<Checked>,
+    &TMachine::SignalWelAction<Checked>,   &TMachine::SignalWexAction<Checked>,
+    &TMachine::SignalWeyAction<Checked>,   &TMachine::SignalWerbAction<Checked>,
+    &TMachine::SignalStartAction<Checked>, &TMachine::SignalIwsAction<Checked>,
+    &TMachine::SignalDwsAction<Checked>,   &TMachine::SignalWewsAction<Checked>,
+    &TMachine::SignalWermAction<Checked>,  &TMachine::SignalRintAction<Checked>,
+    &TMachine::SignalEniAction<Checked>,   &TMachine::SignalStopAction<Checked>,
+};
 
 template <std::size_t... N>
 std::array<TSignal, kSignalCount> MakeSignals(std::index_sequence<N...>) {
@@ -92,6 +120,7 @@ TMachineState InitialState() {
       TALU("ALU", 0),
       MakeSignals(std::make_index_sequence<kSignalCount>{}),
       0,
+      0,
       DefaultVectors(),
       TIOPorts{},
   };
@@ -109,10 +138,10 @@ std::int32_t Sub(std::int32_t a, std::int32_t b) {
 TMachine::TMachine() : s_(InitialState()) {
   TRegister& f = Register(TRegisterId::F);
   f.SetFlag(true);
-  f.SetValue(8);
-  f.ClearCycle();
+  f.Store(8);
   Register(TRegisterId::I).SetDisplayMode(TDisplayMode::dmInstruction);
   SetComponents(TComponentSet().set(0));
+  pending_ = {};
 }
 
 int TMachine::FindRegister(const QString& caption) {
@@ -150,43 +179,36 @@ int TMachine::FindBus(const QString& name) {
   return -1;
 }
 
+TMachineChanges TMachine::TakeChanges() noexcept {
+  // Marks set since the last look are reported now; the next cycle's clear
+  // reports them again as they go.
+  const std::uint32_t marks = pendingMarks_ | (s_.Marks & ~reportedMarks_);
+  reportedMarks_ = s_.Marks;
+  pendingMarks_ = 0;
+  TMachineChanges changes = pending_;
+  pending_ = {};
+  changes.Registers |= marks & Marks::kRegisters;
+  changes.Buses |= (marks & Marks::kBuses) >> 16;
+  changes.Alu = changes.Alu || (marks & (Marks::kAluInput | Marks::kAluResult)) != 0;
+  return changes;
+}
+
 void TMachine::SetActive(int number, bool on) {
   const std::uint64_t bit = std::uint64_t{1} << number;
-  s_.ActiveSignals = on ? (s_.ActiveSignals | bit) : (s_.ActiveSignals & ~bit);
-  if (observer_) observer_->SignalChanged(number);
-}
-
-void TMachine::SetActiveSignals(std::uint64_t mask) {
-  const std::uint64_t changed = s_.ActiveSignals ^ mask;
-  s_.ActiveSignals = mask;
-  if (!observer_) return;
-  for (std::uint64_t pending = changed; pending != 0; pending &= pending - 1) {
-    observer_->SignalChanged(std::countr_zero(pending));
-  }
-}
-
-void TMachine::ClearCycle() {
-  for (TRegister& r : s_.Registers) r.ClearCycle();
-  for (TBus& b : s_.Buses) b.ClearCycle();
-  s_.Memory.ClearCycle();
-  s_.Alu.ClearCycle();
-  if (observer_) observer_->CycleCleared();
+  SetActiveSignals(on ? (s_.ActiveSignals | bit) : (s_.ActiveSignals & ~bit));
+  Notify();
 }
 
 template <int N>
 void TMachine::PerformSignal() {
-  if constexpr (kSignalTable[N].Handler != nullptr) {
-    (this->*kSignalTable[N].Handler)();
-  } else {
-    throw EDorumError(Texts::NoSignalHandler(Signal(N).ComponentName()));
-  }
+  constexpr Action action = kActions<true>[N];
+  (this->*action)();
 }
 
 template <int... N>
 void TMachine::PerformSignals(std::uint64_t mask, std::integer_sequence<int, N...> /*numbers*/) {
-  // One test per signal in table order, each calling its action directly:
-  // well predicted for the repeating patterns of a running program, and the
-  // actions can be inlined. An action that raises ends the cycle there.
+  // One test per signal in table order, each calling its action directly.
+  // An action that raises ends the cycle there.
   ((mask & (std::uint64_t{1} << N) ? PerformSignal<N>() : void()), ...);
 }
 
@@ -202,49 +224,266 @@ void TMachine::Perform(int number) {
   throw EDorumError(Texts::ListIndexOutOfBounds(number));
 }
 
+// ---- plans ----
+
+namespace {
+
+// The once-per-cycle rules followed through a set of signals without
+// performing them: the marks they would set, and whether any rule could fail.
+class TPlanBuilder {
+ public:
+  explicit TPlanBuilder(const TMachineState& s) : s_(s) {}
+
+  void Read(TRegisterId id) {
+    if (!s_.Registers[static_cast<std::size_t>(id)].Available()) clean_ = false;
+  }
+  void Write(TRegisterId id) {
+    const TRegister& r = s_.Registers[static_cast<std::size_t>(id)];
+    if (!r.Flag() && (!r.Visible() || (marks_ & Marks::Register(id)) != 0)) clean_ = false;
+    marks_ |= Marks::Register(id);
+    if (id == TRegisterId::AK) marks_ |= Marks::Register(TRegisterId::F);
+  }
+  void Move(TRegisterId from, TRegisterId to) {
+    Read(from);
+    Write(to);
+  }
+  void Drive(TBusId id) {
+    if (Driven(id)) clean_ = false;
+    marks_ |= Marks::Bus(id);
+  }
+  void ReadBus(TBusId id) {
+    if (!Driven(id)) clean_ = false;
+  }
+  [[nodiscard]] bool Driven(TBusId id) const { return (marks_ & Marks::Bus(id)) != 0; }
+  void UseMemory() {
+    if ((marks_ & Marks::kMemory) != 0) clean_ = false;
+    marks_ |= Marks::kMemory;
+  }
+  void LatchInput() { marks_ |= Marks::kAluInput; }
+  void NeedInput() {
+    if ((marks_ & Marks::kAluInput) == 0) clean_ = false;
+  }
+  void Result() {
+    if ((marks_ & Marks::kAluResult) != 0) clean_ = false;
+    marks_ |= Marks::kAluResult;
+  }
+  void NeedResult() {
+    if ((marks_ & Marks::kAluResult) == 0) clean_ = false;
+  }
+  // An operation on the accumulator and the input.
+  void Operate(bool withAccumulator) {
+    if (withAccumulator) Read(TRegisterId::AK);
+    NeedInput();
+    Result();
+  }
+  void Unclean() { clean_ = false; }
+
+  [[nodiscard]] bool Clean() const { return clean_; }
+  [[nodiscard]] std::uint32_t MarksNow() const { return marks_; }
+
+ private:
+  const TMachineState& s_;
+  std::uint32_t marks_ = 0;
+  bool clean_ = true;
+};
+
+}  // namespace
+
+TCyclePlan TMachine::MakePlan(std::uint64_t signals) const {
+  using R = TRegisterId;
+  using B = TBusId;
+  using S = TSignalId;
+  TCyclePlan plan;
+  plan.Generation = planGeneration_;
+  plan.Signals = signals;
+  TPlanBuilder b(s_);
+  for (std::uint64_t rest = signals; rest != 0 && b.Clean(); rest &= rest - 1) {
+    const int n = std::countr_zero(rest);
+    std::uint8_t step = static_cast<std::uint8_t>(n);
+    switch (static_cast<S>(n)) {
+      case S::czyt: b.Read(R::A); b.UseMemory(); b.Write(R::S); break;
+      case S::pisz: b.Read(R::A); b.Read(R::S); b.UseMemory(); break;
+      case S::wys: b.Read(R::S); b.Drive(B::S); break;
+      case S::wyak: b.Read(R::AK); b.Drive(B::S); break;
+      case S::wyad: b.Read(R::I); b.Drive(B::A); break;
+      case S::wyl: b.Read(R::L); b.Drive(B::A); break;
+      case S::wyg: b.Read(R::G); b.Drive(B::S); break;
+      case S::wyrb: b.Read(R::RB); b.Drive(B::S); break;
+      case S::wyx: b.Read(R::X); b.Drive(B::S); break;
+      case S::wyy: b.Read(R::Y); b.Drive(B::S); break;
+      case S::wyls: b.Read(R::L); b.Drive(B::S); break;
+      case S::wyws: b.Read(R::WS); b.Drive(B::A); break;
+      case S::wyrm: b.Read(R::RM); b.Drive(B::A); break;
+      case S::wyap: b.Read(R::AP); b.Drive(B::A); break;
+      case S::as:
+        if (b.Driven(B::A)) {
+          step = kStepAsFromA;
+          b.ReadBus(B::A); b.Drive(B::S);
+        } else {
+          step = kStepAsFromS;
+          b.ReadBus(B::S); b.Drive(B::A);
+        }
+        b.ReadBus(B::S); b.Drive(B::AS);
+        break;
+      case S::weja: b.ReadBus(B::S); b.LatchInput(); break;
+      case S::dod: case S::ode: case S::mno: case S::lub: case S::i: b.Operate(true); break;
+      case S::przep: case S::shr: case S::neg: b.Operate(false); break;
+      case S::dziel:
+        b.Read(R::AK);
+        b.NeedInput();
+        plan.MarksBeforeDivision = b.MarksNow();
+        b.Result();
+        break;
+      case S::new1: case S::new2: case S::new3: case S::new4: break;
+      case S::iak: case S::dak: b.Move(R::AK, R::AK); break;
+      case S::weak: b.NeedResult(); b.Write(R::AK); break;
+      case S::wei: b.ReadBus(B::S); b.Write(R::I); break;
+      case S::wea: b.ReadBus(B::A); b.Write(R::A); break;
+      case S::wes: b.ReadBus(B::S); b.Write(R::S); break;
+      case S::il: b.Move(R::L, R::L); break;
+      case S::wel: b.ReadBus(B::A); b.Write(R::L); break;
+      case S::wex: b.ReadBus(B::S); b.Write(R::X); break;
+      case S::wey: b.ReadBus(B::S); b.Write(R::Y); break;
+      case S::werb: b.ReadBus(B::S); b.Write(R::RB); break;
+      // What the device does depends on the port in I and on the input.
+      case S::start: b.Unclean(); break;
+      case S::iws: case S::dws: b.Move(R::WS, R::WS); break;
+      case S::wews: b.ReadBus(B::A); b.Write(R::WS); break;
+      case S::werm: b.ReadBus(B::A); b.Write(R::RM); break;
+      case S::rint:
+        b.Read(R::RZ); b.Read(R::RP);
+        b.Write(R::RZ); b.Write(R::RP); b.Write(R::AP);
+        break;
+      case S::eni:
+        b.Read(R::RZ); b.Read(R::RM);
+        b.Write(R::RP); b.Write(R::AP); b.Write(R::F);
+        break;
+      case S::stop: break;
+      default: b.Unclean(); break;
+    }
+    plan.Steps[plan.StepCount++] = step;
+  }
+  plan.Clean = b.Clean();
+  plan.Marks = b.MarksNow();
+  return plan;
+}
+
+void TMachine::PerformPlanned(const TCyclePlan& plan) {
+  if (!plan.Clean) {
+    PerformActiveSignals();
+    return;
+  }
+  s_.Marks = plan.Marks;
+  RunPlanSteps(plan);
+}
+
+void TMachine::RunPlanSteps(const TCyclePlan& plan) {
+  using S = TSignalId;
+  for (int k = 0; k < plan.StepCount; ++k) {
+    switch (plan.Steps[static_cast<std::size_t>(k)]) {
+      case static_cast<int>(S::czyt): SignalCzytAction<false>(); break;
+      case static_cast<int>(S::pisz): SignalPiszAction<false>(); break;
+      case static_cast<int>(S::wys): SignalWysAction<false>(); break;
+      case static_cast<int>(S::wyak): SignalWyakAction<false>(); break;
+      case static_cast<int>(S::wyad): SignalWyadAction<false>(); break;
+      case static_cast<int>(S::wyl): SignalWylAction<false>(); break;
+      case static_cast<int>(S::wyg): SignalWygAction<false>(); break;
+      case static_cast<int>(S::wyrb): SignalWyrbAction<false>(); break;
+      case static_cast<int>(S::wyx): SignalWyxAction<false>(); break;
+      case static_cast<int>(S::wyy): SignalWyyAction<false>(); break;
+      case static_cast<int>(S::wyls): SignalWylsAction<false>(); break;
+      case static_cast<int>(S::wyws): SignalWywsAction<false>(); break;
+      case static_cast<int>(S::wyrm): SignalWyrmAction<false>(); break;
+      case static_cast<int>(S::wyap): SignalWyapAction<false>(); break;
+      case kStepAsFromA: LinkFromA<false>(); break;
+      case kStepAsFromS: LinkFromS<false>(); break;
+      case static_cast<int>(S::weja): SignalWejaAction<false>(); break;
+      case static_cast<int>(S::dod): SignalDodAction<false>(); break;
+      case static_cast<int>(S::ode): SignalOdeAction<false>(); break;
+      case static_cast<int>(S::przep): SignalPrzepAction<false>(); break;
+      case static_cast<int>(S::mno): SignalMnoAction<false>(); break;
+      case static_cast<int>(S::dziel):
+        if (s_.Alu.Input() == 0) [[unlikely]] {
+          s_.Marks = plan.MarksBeforeDivision;
+          throw EDorumError(Texts::DivisionByZero());
+        }
+        SignalDzielAction<false>();
+        break;
+      case static_cast<int>(S::shr): SignalShrAction<false>(); break;
+      case static_cast<int>(S::neg): SignalNegAction<false>(); break;
+      case static_cast<int>(S::lub): SignalLubAction<false>(); break;
+      case static_cast<int>(S::i): SignalIAction<false>(); break;
+      case static_cast<int>(S::iak): SignalIakAction<false>(); break;
+      case static_cast<int>(S::dak): SignalDakAction<false>(); break;
+      case static_cast<int>(S::weak): SignalWeakAction<false>(); break;
+      case static_cast<int>(S::wei): SignalWeiAction<false>(); break;
+      case static_cast<int>(S::wea): SignalWeaAction<false>(); break;
+      case static_cast<int>(S::wes): SignalWesAction<false>(); break;
+      case static_cast<int>(S::il): SignalIlAction<false>(); break;
+      case static_cast<int>(S::wel): SignalWelAction<false>(); break;
+      case static_cast<int>(S::wex): SignalWexAction<false>(); break;
+      case static_cast<int>(S::wey): SignalWeyAction<false>(); break;
+      case static_cast<int>(S::werb): SignalWerbAction<false>(); break;
+      case static_cast<int>(S::iws): SignalIwsAction<false>(); break;
+      case static_cast<int>(S::dws): SignalDwsAction<false>(); break;
+      case static_cast<int>(S::wews): SignalWewsAction<false>(); break;
+      case static_cast<int>(S::werm): SignalWermAction<false>(); break;
+      case static_cast<int>(S::rint): SignalRintAction<false>(); break;
+      case static_cast<int>(S::eni): SignalEniAction<false>(); break;
+      case static_cast<int>(S::stop): SignalStopAction<false>(); break;
+      default: break;  // the reserve signals are wired to nothing
+    }
+  }
+}
+
 // ---- user actions between cycles ----
 
 void TMachine::EnterRegisterValue(TRegisterId id, const QString& text) {
   const std::int32_t value = StrToInt(text);
-  Register(id).ClearCycle();
-  Put(id, value);
+  ReleaseRegister(id);
+  Put<true>(id, value);
+  Notify();
 }
 
 void TMachine::EnterMemoryValue(int address, const QString& text) {
   const std::int32_t value = StrToInt(text);
-  s_.Memory.ClearCycle();
-  s_.Memory.Write(address, value);
-  if (observer_) observer_->MemoryAccessed(s_.Memory.IndexOf(address));
+  s_.Marks &= ~Marks::kMemory;
+  WriteMemory<true>(address, value);
+  Notify();
 }
 
 void TMachine::ZeroRegister(TRegisterId id) {
   Register(id).Reset();
-  if (observer_) observer_->RegisterChanged(id);
+  pending_.Registers |= Marks::Register(id);
+  Notify();
 }
 
 void TMachine::SetDisplayMode(TRegisterId id, TDisplayMode mode) {
   Register(id).SetDisplayMode(mode);
-  if (observer_) observer_->RegisterChanged(id);
+  pending_.Registers |= Marks::Register(id);
+  Notify();
 }
 
 void TMachine::RaiseInterrupt(int line) {
   if (line < 1 || line > 4) throw EDorumError(Texts::UnknownInterruptLine(line));
-  Register(TRegisterId::RZ).ClearCycle();
-  Put(TRegisterId::RZ, Get(TRegisterId::RZ) | (1 << (4 - line)));
+  ReleaseRegister(TRegisterId::RZ);
+  Put<true>(TRegisterId::RZ, Get<true>(TRegisterId::RZ) | (1 << (4 - line)));
+  Notify();
 }
 
 void TMachine::ConsoleInputChanged() {
   if (console_.InputText().isEmpty() || !control_->WaitingForInput()) return;
-  if (AddressField(Get(TRegisterId::I)) != s_.IOPorts.InputPort) return;
-  Register(TRegisterId::RB).ClearCycle();
+  if (AddressField(Get<true>(TRegisterId::I)) != s_.IOPorts.InputPort) return;
+  ReleaseRegister(TRegisterId::RB);
   // The character leaves the field only once it has been stored.
-  Put(TRegisterId::RB, console_.PeekInputChar());
+  Put<true>(TRegisterId::RB, console_.PeekInputChar());
   console_.DropInputChar();
-  if (Get(TRegisterId::RB) != 0) {
-    Register(TRegisterId::G).ClearCycle();
-    Put(TRegisterId::G, 1);
+  if (Get<true>(TRegisterId::RB) != 0) {
+    ReleaseRegister(TRegisterId::G);
+    Put<true>(TRegisterId::G, 1);
     control_->SetWaitingForInput(false);
   }
+  Notify();
 }
 
 void TMachine::TypeInput(const QString& text) {
@@ -301,7 +540,7 @@ void TMachine::SetAddressBits(int bits) {
   Bus(TBusId::AS).SetBits(bits);
   SetCodeBits(codeBits);
   s_.Memory.SetSize(1 << bits);
-  NotifyConfiguration();
+  ConfigurationChanged();
 }
 
 void TMachine::SetCodeBits(int bits) {
@@ -314,7 +553,7 @@ void TMachine::SetCodeBits(int bits) {
   }
   Bus(TBusId::S).SetBits(wordBits);
   s_.Memory.SetWordBits(wordBits);
-  NotifyConfiguration();
+  ConfigurationChanged();
 }
 
 TComponentSet TMachine::GetComponents() const {
@@ -341,7 +580,7 @@ void TMachine::SetComponents(TComponentSet components) {
   apply(s_.Alu);
   for (TSignal& sig : s_.Signals) apply(sig);
   buttonsVisible_ = components.test(8);
-  NotifyConfiguration();
+  ConfigurationChanged();
 }
 
 TMachineConfig TMachine::Config() const {
@@ -350,236 +589,295 @@ TMachineConfig TMachine::Config() const {
 
 void TMachine::ResetMachine() {
   for (TRegister& r : s_.Registers) r.Reset();
-  for (TBus& b : s_.Buses) b.Reset();
-  s_.Memory.Reset();
-  s_.Alu.Reset();
+  ClearCycle();
   SetActiveSignals(0);
-  if (observer_) observer_->MachineReset();
+  pending_.Reset = true;
+  pending_.Registers |= Marks::kRegisters;
+  pending_.Buses |= (Marks::kBuses >> 16);
+  pending_.Alu = true;
   control_->ResetControl();
+  Notify();
 }
 
+template <bool Checked>
 void TMachine::UpdateFlags() {
-  const auto v = static_cast<std::uint32_t>(Get(TRegisterId::AK));
+  const auto v = static_cast<std::uint32_t>(Get<Checked>(TRegisterId::AK));
   const int w = Register(TRegisterId::AK).Bits();
-  std::int32_t f = Get(TRegisterId::F);
+  std::int32_t f = Get<Checked>(TRegisterId::F);
   f = ((v >> (w - 1)) & 1u) ? (f | 1) : (f & 14);
   f = (v == 0) ? (f | 8) : (f & 7);
-  Register(TRegisterId::F).SetValue(f);
-  if (observer_) observer_->RegisterChanged(TRegisterId::F);
+  Register(TRegisterId::F).Store(f);
+  if constexpr (Checked) s_.Marks |= Marks::Register(TRegisterId::F);
 }
 
 // ---- signal actions ----
 
+template <bool C>
 void TMachine::SignalCzytAction() {
-  const std::int32_t address = Get(TRegisterId::A);
-  const std::int32_t word = s_.Memory.Read(address);
-  if (observer_) observer_->MemoryAccessed(s_.Memory.IndexOf(address));
-  Put(TRegisterId::S, word);
+  const std::int32_t address = Get<C>(TRegisterId::A);
+  const std::int32_t word = ReadMemory<C>(address);
+  Put<C>(TRegisterId::S, word);
 }
 
+template <bool C>
 void TMachine::SignalPiszAction() {
-  const std::int32_t address = Get(TRegisterId::A);
-  s_.Memory.Write(address, Get(TRegisterId::S));
-  if (observer_) observer_->MemoryAccessed(s_.Memory.IndexOf(address));
+  const std::int32_t address = Get<C>(TRegisterId::A);
+  WriteMemory<C>(address, Get<C>(TRegisterId::S));
 }
 
+template <bool C>
 void TMachine::SignalWysAction() {
-  Drive(TBusId::S, Get(TRegisterId::S));
+  Drive<C>(TBusId::S, Get<C>(TRegisterId::S));
 }
+template <bool C>
 void TMachine::SignalWyakAction() {
-  Drive(TBusId::S, Get(TRegisterId::AK));
+  Drive<C>(TBusId::S, Get<C>(TRegisterId::AK));
 }
+template <bool C>
 void TMachine::SignalWyadAction() {
-  Drive(TBusId::A, Get(TRegisterId::I));
+  Drive<C>(TBusId::A, Get<C>(TRegisterId::I));
 }
+template <bool C>
 void TMachine::SignalWylAction() {
-  Drive(TBusId::A, Get(TRegisterId::L));
+  Drive<C>(TBusId::A, Get<C>(TRegisterId::L));
 }
 
+template <bool C>
 void TMachine::SignalWygAction() {
-  Drive(TBusId::S, Get(TRegisterId::G));
-  control_->SetWaitingForInput(Get(TRegisterId::G) == 0);
+  Drive<C>(TBusId::S, Get<C>(TRegisterId::G));
+  control_->SetWaitingForInput(Get<C>(TRegisterId::G) == 0);
 }
 
+template <bool C>
 void TMachine::SignalWyrbAction() {
-  Drive(TBusId::S, Get(TRegisterId::RB));
+  Drive<C>(TBusId::S, Get<C>(TRegisterId::RB));
 }
+template <bool C>
 void TMachine::SignalWyxAction() {
-  Drive(TBusId::S, Get(TRegisterId::X));
+  Drive<C>(TBusId::S, Get<C>(TRegisterId::X));
 }
+template <bool C>
 void TMachine::SignalWyyAction() {
-  Drive(TBusId::S, Get(TRegisterId::Y));
+  Drive<C>(TBusId::S, Get<C>(TRegisterId::Y));
 }
+template <bool C>
 void TMachine::SignalWylsAction() {
-  Drive(TBusId::S, Get(TRegisterId::L));
+  Drive<C>(TBusId::S, Get<C>(TRegisterId::L));
 }
+template <bool C>
 void TMachine::SignalWywsAction() {
-  Drive(TBusId::A, Get(TRegisterId::WS));
+  Drive<C>(TBusId::A, Get<C>(TRegisterId::WS));
 }
+template <bool C>
 void TMachine::SignalWyrmAction() {
-  Drive(TBusId::A, Get(TRegisterId::RM));
+  Drive<C>(TBusId::A, Get<C>(TRegisterId::RM));
 }
+template <bool C>
 void TMachine::SignalWyapAction() {
-  Drive(TBusId::A, Get(TRegisterId::AP));
+  Drive<C>(TBusId::A, Get<C>(TRegisterId::AP));
 }
 
+template <bool C>
+void TMachine::LinkFromA() {
+  Drive<C>(TBusId::S, ReadBus<C>(TBusId::A));
+  Drive<C>(TBusId::AS, ReadBus<C>(TBusId::S));
+}
+
+template <bool C>
+void TMachine::LinkFromS() {
+  Drive<C>(TBusId::A, ReadBus<C>(TBusId::S));
+  Drive<C>(TBusId::AS, ReadBus<C>(TBusId::S));
+}
+
+template <bool C>
 void TMachine::SignalAsAction() {
   // The link carries a value from whichever bus already has one.
-  if (Bus(TBusId::A).Driven()) {
-    Drive(TBusId::S, BusValue(TBusId::A));
+  if (BusDriven(TBusId::A)) {
+    LinkFromA<C>();
   } else {
-    Drive(TBusId::A, BusValue(TBusId::S));
+    LinkFromS<C>();
   }
-  Drive(TBusId::AS, BusValue(TBusId::S));
 }
 
+template <bool C>
 void TMachine::SignalWejaAction() {
-  SetAluInput(BusValue(TBusId::S));
+  SetAluInput<C>(ReadBus<C>(TBusId::S));
 }
 
+template <bool C>
 void TMachine::SignalDodAction() {
-  const std::int32_t ak = Get(TRegisterId::AK);
-  SetAluResult(Add(ak, s_.Alu.InputValue()));
+  const std::int32_t ak = Get<C>(TRegisterId::AK);
+  SetAluResult<C>(Add(ak, AluInput<C>()));
 }
 
+template <bool C>
 void TMachine::SignalOdeAction() {
-  const std::int32_t ak = Get(TRegisterId::AK);
-  SetAluResult(Sub(ak, s_.Alu.InputValue()));
+  const std::int32_t ak = Get<C>(TRegisterId::AK);
+  SetAluResult<C>(Sub(ak, AluInput<C>()));
 }
 
+template <bool C>
 void TMachine::SignalPrzepAction() {
-  SetAluResult(s_.Alu.InputValue());
+  SetAluResult<C>(AluInput<C>());
 }
 
+template <bool C>
 void TMachine::SignalMnoAction() {
-  const std::int64_t product = std::int64_t{Get(TRegisterId::AK)} * s_.Alu.InputValue();
-  SetAluResult(
+  const std::int64_t product = std::int64_t{Get<C>(TRegisterId::AK)} * AluInput<C>();
+  SetAluResult<C>(
       static_cast<std::int32_t>(static_cast<std::uint32_t>(static_cast<std::uint64_t>(product))));
 }
 
+template <bool C>
 void TMachine::SignalDzielAction() {
-  const std::int32_t ak = Get(TRegisterId::AK);
-  const std::int32_t divisor = s_.Alu.InputValue();
+  const std::int32_t ak = Get<C>(TRegisterId::AK);
+  const std::int32_t divisor = AluInput<C>();
   if (divisor == 0) throw EDorumError(Texts::DivisionByZero());
   if (divisor == -1 && ak == std::numeric_limits<std::int32_t>::min()) {
-    SetAluResult(ak);  // the one quotient that does not fit wraps onto itself
+    SetAluResult<C>(ak);  // the one quotient that does not fit wraps onto itself
     return;
   }
-  SetAluResult(ak / divisor);
+  SetAluResult<C>(ak / divisor);
 }
 
+template <bool C>
 void TMachine::SignalShrAction() {
-  SetAluResult(static_cast<std::int32_t>(static_cast<std::uint32_t>(s_.Alu.InputValue()) >> 1));
+  SetAluResult<C>(static_cast<std::int32_t>(static_cast<std::uint32_t>(AluInput<C>()) >> 1));
 }
 
+template <bool C>
 void TMachine::SignalNegAction() {
-  SetAluResult(~s_.Alu.InputValue());
+  SetAluResult<C>(~AluInput<C>());
 }
 
+template <bool C>
 void TMachine::SignalLubAction() {
-  const std::int32_t ak = Get(TRegisterId::AK);
-  SetAluResult(ak | s_.Alu.InputValue());
+  const std::int32_t ak = Get<C>(TRegisterId::AK);
+  SetAluResult<C>(ak | AluInput<C>());
 }
 
+template <bool C>
 void TMachine::SignalIAction() {
-  const std::int32_t ak = Get(TRegisterId::AK);
-  SetAluResult(ak & s_.Alu.InputValue());
+  const std::int32_t ak = Get<C>(TRegisterId::AK);
+  SetAluResult<C>(ak & AluInput<C>());
 }
 
 // The reserve signals are wired to nothing.
+template <bool C>
 void TMachine::SignalNewAction() {}
 
+template <bool C>
 void TMachine::SignalIakAction() {
-  Put(TRegisterId::AK, Add(Get(TRegisterId::AK), 1));
+  Put<C>(TRegisterId::AK, Add(Get<C>(TRegisterId::AK), 1));
 }
+template <bool C>
 void TMachine::SignalDakAction() {
-  Put(TRegisterId::AK, Sub(Get(TRegisterId::AK), 1));
+  Put<C>(TRegisterId::AK, Sub(Get<C>(TRegisterId::AK), 1));
 }
+template <bool C>
 void TMachine::SignalWeakAction() {
-  Put(TRegisterId::AK, s_.Alu.ResultValue());
+  Put<C>(TRegisterId::AK, AluResult<C>());
 }
+template <bool C>
 void TMachine::SignalWeiAction() {
-  Put(TRegisterId::I, BusValue(TBusId::S));
+  Put<C>(TRegisterId::I, ReadBus<C>(TBusId::S));
 }
+template <bool C>
 void TMachine::SignalWeaAction() {
-  Put(TRegisterId::A, BusValue(TBusId::A));
+  Put<C>(TRegisterId::A, ReadBus<C>(TBusId::A));
 }
+template <bool C>
 void TMachine::SignalWesAction() {
-  Put(TRegisterId::S, BusValue(TBusId::S));
+  Put<C>(TRegisterId::S, ReadBus<C>(TBusId::S));
 }
+template <bool C>
 void TMachine::SignalIlAction() {
-  Put(TRegisterId::L, Add(Get(TRegisterId::L), 1));
+  Put<C>(TRegisterId::L, Add(Get<C>(TRegisterId::L), 1));
 }
+template <bool C>
 void TMachine::SignalWelAction() {
-  Put(TRegisterId::L, BusValue(TBusId::A));
+  Put<C>(TRegisterId::L, ReadBus<C>(TBusId::A));
 }
+template <bool C>
 void TMachine::SignalWexAction() {
-  Put(TRegisterId::X, BusValue(TBusId::S));
+  Put<C>(TRegisterId::X, ReadBus<C>(TBusId::S));
 }
+template <bool C>
 void TMachine::SignalWeyAction() {
-  Put(TRegisterId::Y, BusValue(TBusId::S));
+  Put<C>(TRegisterId::Y, ReadBus<C>(TBusId::S));
 }
+template <bool C>
 void TMachine::SignalWerbAction() {
-  Put(TRegisterId::RB, BusValue(TBusId::S));
+  Put<C>(TRegisterId::RB, ReadBus<C>(TBusId::S));
 }
 
+template <bool C>
 void TMachine::SignalStartAction() {
+  // Never planned: what the device does depends on the port and the input,
+  // so the start signal always runs checked.
   control_->SetWaitingForInput(false);
-  Put(TRegisterId::G, 0);
-  const std::int32_t port = AddressField(Get(TRegisterId::I));
+  Put<true>(TRegisterId::G, 0);
+  const std::int32_t port = AddressField(Get<true>(TRegisterId::I));
   if (port == s_.IOPorts.InputPort) {
     // The character leaves the input field only once RB holds it.
-    Put(TRegisterId::RB, console_.PeekInputChar());
+    Put<true>(TRegisterId::RB, console_.PeekInputChar());
     console_.DropInputChar();
-    if (Get(TRegisterId::RB) == 0) {
+    if (Get<true>(TRegisterId::RB) == 0) {
       control_->SetWaitingForInput(true);
       return;
     }
-    Register(TRegisterId::G).ClearCycle();
-    Put(TRegisterId::G, 1);
+    ReleaseRegister(TRegisterId::G);
+    Put<true>(TRegisterId::G, 1);
   } else if (port == s_.IOPorts.OutputPort) {
-    console_.PutOutputChar(Get(TRegisterId::RB) & 0xFF);
-    Register(TRegisterId::G).ClearCycle();
-    Put(TRegisterId::G, 1);
+    console_.PutOutputChar(Get<true>(TRegisterId::RB) & 0xFF);
+    ReleaseRegister(TRegisterId::G);
+    Put<true>(TRegisterId::G, 1);
   } else {
     throw EDorumError(Texts::UnknownPort());
   }
 }
 
+template <bool C>
 void TMachine::SignalIwsAction() {
-  Put(TRegisterId::WS, Add(Get(TRegisterId::WS), 1));
+  Put<C>(TRegisterId::WS, Add(Get<C>(TRegisterId::WS), 1));
 }
+template <bool C>
 void TMachine::SignalDwsAction() {
-  Put(TRegisterId::WS, Sub(Get(TRegisterId::WS), 1));
+  Put<C>(TRegisterId::WS, Sub(Get<C>(TRegisterId::WS), 1));
 }
+template <bool C>
 void TMachine::SignalWewsAction() {
-  Put(TRegisterId::WS, BusValue(TBusId::A));
+  Put<C>(TRegisterId::WS, ReadBus<C>(TBusId::A));
 }
+template <bool C>
 void TMachine::SignalWermAction() {
-  Put(TRegisterId::RM, BusValue(TBusId::A));
+  Put<C>(TRegisterId::RM, ReadBus<C>(TBusId::A));
 }
 
+template <bool C>
 void TMachine::SignalRintAction() {
-  Put(TRegisterId::RZ, Get(TRegisterId::RZ) & ~Get(TRegisterId::RP));
-  Put(TRegisterId::RP, 0);
-  Put(TRegisterId::AP, 0);
+  Put<C>(TRegisterId::RZ, Get<C>(TRegisterId::RZ) & ~Get<C>(TRegisterId::RP));
+  Put<C>(TRegisterId::RP, 0);
+  Put<C>(TRegisterId::AP, 0);
 }
 
+template <bool C>
 void TMachine::SignalEniAction() {
-  const std::int32_t pending = Get(TRegisterId::RZ) & ~Get(TRegisterId::RM);
+  const std::int32_t pending = Get<C>(TRegisterId::RZ) & ~Get<C>(TRegisterId::RM);
   for (int bit = Register(TRegisterId::RP).Bits() - 1; bit >= 0; --bit) {
     if (((pending >> bit) & 1) == 0) continue;
-    Put(TRegisterId::RP, 1 << bit);
+    Put<C>(TRegisterId::RP, 1 << bit);
     // Bit 3 is line 1, the highest priority, whose handler is vector 1.
-    Put(TRegisterId::AP, s_.Vectors[static_cast<std::size_t>(3 - bit)].Address);
-    Put(TRegisterId::F, Get(TRegisterId::F) | 4);
+    Put<C>(TRegisterId::AP, s_.Vectors[static_cast<std::size_t>(3 - bit)].Address);
+    Put<C>(TRegisterId::F, Get<C>(TRegisterId::F) | 4);
     return;
   }
-  Put(TRegisterId::F, Get(TRegisterId::F) & 11);
-  Put(TRegisterId::RP, 0);
-  Put(TRegisterId::AP, 0);
+  Put<C>(TRegisterId::F, Get<C>(TRegisterId::F) & 11);
+  Put<C>(TRegisterId::RP, 0);
+  Put<C>(TRegisterId::AP, 0);
 }
 
+template <bool C>
 void TMachine::SignalStopAction() {
   control_->ProgramFinished();
   throw EDorumError(Texts::ProgramFinished());

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <utility>
 
+#include "machine/CyclePlan.h"
 #include "machine/IOConsole.h"
 #include "machine/Items.h"
 #include "machine/MachineConfig.h"
@@ -21,11 +22,28 @@ enum class TSignalId : std::uint8_t {
   wei, wea, wes, il, wel, wex, wey, werb, start, iws, dws, wews, werm, rint, eni, stop,
 };
 // clang-format on
-inline constexpr int kSignalCount = 48;
 
 [[nodiscard]] constexpr std::uint64_t SignalBit(TSignalId id) noexcept {
   return std::uint64_t{1} << static_cast<int>(id);
 }
+
+// The marks a clock cycle leaves on the data path, one bit each: which
+// registers were written, which buses driven, whether the memory was used
+// and whether the arithmetic-logic unit holds an input and a result. A new
+// cycle starts by clearing them all at once.
+namespace Marks {
+[[nodiscard]] constexpr std::uint32_t Register(TRegisterId id) noexcept {
+  return std::uint32_t{1} << static_cast<int>(id);
+}
+[[nodiscard]] constexpr std::uint32_t Bus(TBusId id) noexcept {
+  return std::uint32_t{1} << (16 + static_cast<int>(id));
+}
+inline constexpr std::uint32_t kRegisters = 0x7FFFu;
+inline constexpr std::uint32_t kBuses = 0x70000u;
+inline constexpr std::uint32_t kMemory = 1u << 20;
+inline constexpr std::uint32_t kAluInput = 1u << 21;
+inline constexpr std::uint32_t kAluResult = 1u << 22;
+}  // namespace Marks
 
 // Everything the machine holds, as one copyable value (a snapshot).
 struct TMachineState {
@@ -35,6 +53,7 @@ struct TMachineState {
   TALU Alu;
   std::array<TSignal, kSignalCount> Signals;
   std::uint64_t ActiveSignals = 0;
+  std::uint32_t Marks = 0;  // of the current cycle, see Marks::
   TInterruptVectors Vectors;
   TIOPorts IOPorts;
 };
@@ -66,6 +85,22 @@ class TMachine {
   [[nodiscard]] TIOConsole& Console() noexcept { return console_; }
   [[nodiscard]] const TIOConsole& Console() const noexcept { return console_; }
 
+  // The marks of the current cycle.
+  [[nodiscard]] std::uint32_t CycleMarks() const noexcept { return s_.Marks; }
+  [[nodiscard]] bool RegisterWritten(TRegisterId id) const noexcept {
+    return (s_.Marks & Marks::Register(id)) != 0;
+  }
+  [[nodiscard]] bool BusDriven(TBusId id) const noexcept {
+    return (s_.Marks & Marks::Bus(id)) != 0;
+  }
+  // The bus's value; "Magistrala ... jest pusta" unless it is driven.
+  [[nodiscard]] std::int32_t BusValue(TBusId id) const { return ReadBus<true>(id); }
+  [[nodiscard]] bool MemoryBusy() const noexcept { return (s_.Marks & Marks::kMemory) != 0; }
+  [[nodiscard]] bool AluInputValid() const noexcept { return (s_.Marks & Marks::kAluInput) != 0; }
+  [[nodiscard]] bool AluResultValid() const noexcept {
+    return (s_.Marks & Marks::kAluResult) != 0;
+  }
+
   // Lookup by caption; -1 when there is none. Registers ignore case; signals
   // follow the lower-case rule and accept "as" and "sa" for "as (sa)".
   [[nodiscard]] static int FindRegister(const QString& caption);
@@ -80,15 +115,27 @@ class TMachine {
   [[nodiscard]] IControlLink& Control() noexcept { return *control_; }
   [[nodiscard]] const IControlLink& Control() const noexcept { return *control_; }
 
+  // Everything that changed since the last call.
+  [[nodiscard]] TMachineChanges TakeChanges() noexcept;
+
   // Signals and the clock cycle.
   [[nodiscard]] bool SignalActive(int number) const noexcept {
     return (s_.ActiveSignals >> number) & 1u;
   }
   [[nodiscard]] std::uint64_t ActiveSignals() const noexcept { return s_.ActiveSignals; }
+  // A signal switched by hand between cycles.
   void SetActive(int number, bool on);
-  void SetActiveSignals(std::uint64_t mask);
+  // The set of a cycle about to run.
+  void SetActiveSignals(std::uint64_t mask) noexcept {
+    pending_.Signals |= s_.ActiveSignals ^ mask;
+    s_.ActiveSignals = mask;
+  }
   // Releases every mark of the previous cycle.
-  void ClearCycle();
+  void ClearCycle() noexcept {
+    pendingMarks_ |= s_.Marks;
+    reportedMarks_ = 0;
+    s_.Marks = 0;
+  }
   // Performs every active signal in table order; an error ends the cycle at
   // that signal and keeps what was done before it.
   void PerformActiveSignals();
@@ -99,6 +146,13 @@ class TMachine {
     ClearCycle();
     PerformActiveSignals();
   }
+
+  // Plans. A change of configuration makes every plan made before it stale.
+  [[nodiscard]] std::uint32_t PlanGeneration() const noexcept { return planGeneration_; }
+  [[nodiscard]] TCyclePlan MakePlan(std::uint64_t signals) const;
+  // Performs the active signals, which must be the plan's, after
+  // ClearCycle; the outcome is exactly PerformActiveSignals'.
+  void PerformPlanned(const TCyclePlan& plan);
 
   // What the machine window lets the user do between cycles.
   void EnterRegisterValue(TRegisterId id, const QString& text);
@@ -133,7 +187,8 @@ class TMachine {
   void SetVectors(const TInterruptVectors& vectors) { s_.Vectors = vectors; }
   // Tells the views that words were stored without a machine access.
   void NotifyMemoryChanged() {
-    if (observer_) observer_->MemoryChanged();
+    pending_.Words = true;
+    Notify();
   }
   [[nodiscard]] const TIOPorts& IOPorts() const noexcept { return s_.IOPorts; }
   void SetIOPorts(const TIOPorts& ports) noexcept { s_.IOPorts = ports; }
@@ -142,95 +197,179 @@ class TMachine {
   // unit back to the fetch.
   void ResetMachine();
 
-  // Signal actions, in table order.
-  void SignalCzytAction();
-  void SignalPiszAction();
-  void SignalWysAction();
-  void SignalWyakAction();
-  void SignalWyadAction();
-  void SignalWylAction();
-  void SignalWygAction();
-  void SignalWyrbAction();
-  void SignalWyxAction();
-  void SignalWyyAction();
-  void SignalWylsAction();
-  void SignalWywsAction();
-  void SignalWyrmAction();
-  void SignalWyapAction();
-  void SignalAsAction();
-  void SignalWejaAction();
-  void SignalDodAction();
-  void SignalOdeAction();
-  void SignalPrzepAction();
-  void SignalMnoAction();
-  void SignalDzielAction();
-  void SignalShrAction();
-  void SignalNegAction();
-  void SignalLubAction();
-  void SignalIAction();
-  void SignalNewAction();
-  void SignalIakAction();
-  void SignalDakAction();
-  void SignalWeakAction();
-  void SignalWeiAction();
-  void SignalWeaAction();
-  void SignalWesAction();
-  void SignalIlAction();
-  void SignalWelAction();
-  void SignalWexAction();
-  void SignalWeyAction();
-  void SignalWerbAction();
-  void SignalStartAction();
-  void SignalIwsAction();
-  void SignalDwsAction();
-  void SignalWewsAction();
-  void SignalWermAction();
-  void SignalRintAction();
-  void SignalEniAction();
-  void SignalStopAction();
+  // Signal actions, in table order. The checked form enforces every
+  // once-per-cycle rule and sets the marks; the unchecked form is what a
+  // clean plan runs.
+  template <bool Checked = true> void SignalCzytAction();
+  template <bool Checked = true> void SignalPiszAction();
+  template <bool Checked = true> void SignalWysAction();
+  template <bool Checked = true> void SignalWyakAction();
+  template <bool Checked = true> void SignalWyadAction();
+  template <bool Checked = true> void SignalWylAction();
+  template <bool Checked = true> void SignalWygAction();
+  template <bool Checked = true> void SignalWyrbAction();
+  template <bool Checked = true> void SignalWyxAction();
+  template <bool Checked = true> void SignalWyyAction();
+  template <bool Checked = true> void SignalWylsAction();
+  template <bool Checked = true> void SignalWywsAction();
+  template <bool Checked = true> void SignalWyrmAction();
+  template <bool Checked = true> void SignalWyapAction();
+  template <bool Checked = true> void SignalAsAction();
+  template <bool Checked = true> void SignalWejaAction();
+  template <bool Checked = true> void SignalDodAction();
+  template <bool Checked = true> void SignalOdeAction();
+  template <bool Checked = true> void SignalPrzepAction();
+  template <bool Checked = true> void SignalMnoAction();
+  template <bool Checked = true> void SignalDzielAction();
+  template <bool Checked = true> void SignalShrAction();
+  template <bool Checked = true> void SignalNegAction();
+  template <bool Checked = true> void SignalLubAction();
+  template <bool Checked = true> void SignalIAction();
+  template <bool Checked = true> void SignalNewAction();
+  template <bool Checked = true> void SignalIakAction();
+  template <bool Checked = true> void SignalDakAction();
+  template <bool Checked = true> void SignalWeakAction();
+  template <bool Checked = true> void SignalWeiAction();
+  template <bool Checked = true> void SignalWeaAction();
+  template <bool Checked = true> void SignalWesAction();
+  template <bool Checked = true> void SignalIlAction();
+  template <bool Checked = true> void SignalWelAction();
+  template <bool Checked = true> void SignalWexAction();
+  template <bool Checked = true> void SignalWeyAction();
+  template <bool Checked = true> void SignalWerbAction();
+  template <bool Checked = true> void SignalStartAction();
+  template <bool Checked = true> void SignalIwsAction();
+  template <bool Checked = true> void SignalDwsAction();
+  template <bool Checked = true> void SignalWewsAction();
+  template <bool Checked = true> void SignalWermAction();
+  template <bool Checked = true> void SignalRintAction();
+  template <bool Checked = true> void SignalEniAction();
+  template <bool Checked = true> void SignalStopAction();
 
  private:
   template <int N>
   void PerformSignal();
   template <int... N>
   void PerformSignals(std::uint64_t mask, std::integer_sequence<int, N...> numbers);
+  void RunPlanSteps(const TCyclePlan& plan);
+  // The two directions of the link "as".
+  template <bool Checked> void LinkFromA();
+  template <bool Checked> void LinkFromS();
 
   static constexpr std::size_t Index(TRegisterId id) noexcept {
     return static_cast<std::size_t>(id);
   }
 
-  [[nodiscard]] std::int32_t Get(TRegisterId id) const { return Register(id).Value(); }
+  template <bool Checked>
+  [[nodiscard]] std::int32_t Get(TRegisterId id) const {
+    if constexpr (Checked) {
+      return Register(id).Value();
+    } else {
+      return Register(id).CurrentValue();
+    }
+  }
+  template <bool Checked>
   void Put(TRegisterId id, std::int32_t value) {
-    Register(id).SetValue(value);
-    if (id == TRegisterId::AK) UpdateFlags();
-    if (observer_) observer_->RegisterChanged(id);
+    TRegister& r = Register(id);
+    if constexpr (Checked) {
+      if (!r.Flag()) {
+        if (!r.Visible()) r.ThrowNotAvailable();
+        if ((s_.Marks & Marks::Register(id)) != 0) r.ThrowActiveAlready();
+      }
+      s_.Marks |= Marks::Register(id);
+    }
+    r.Store(value);
+    if (id == TRegisterId::AK) UpdateFlags<Checked>();
   }
-  [[nodiscard]] std::int32_t BusValue(TBusId id) const { return Bus(id).Value(); }
+  // Lets a register be written again in this cycle (a user's edit, the
+  // input device's second write of G).
+  void ReleaseRegister(TRegisterId id) noexcept { s_.Marks &= ~Marks::Register(id); }
+  template <bool Checked>
+  [[nodiscard]] std::int32_t ReadBus(TBusId id) const {
+    if constexpr (Checked) {
+      if ((s_.Marks & Marks::Bus(id)) == 0) Bus(id).ThrowEmpty();
+    }
+    return static_cast<std::int32_t>(Bus(id).RawValue());
+  }
+  template <bool Checked>
   void Drive(TBusId id, std::int32_t value) {
-    Bus(id).Drive(value);
-    if (observer_) observer_->BusChanged(id);
+    if constexpr (Checked) {
+      if ((s_.Marks & Marks::Bus(id)) != 0) Bus(id).ThrowBusy();
+      s_.Marks |= Marks::Bus(id);
+    }
+    Bus(id).Store(value);
   }
-  void SetAluInput(std::int32_t value) {
+  template <bool Checked>
+  void UseMemory() {
+    if constexpr (Checked) {
+      if ((s_.Marks & Marks::kMemory) != 0) TMemory::ThrowBusy();
+      s_.Marks |= Marks::kMemory;
+    }
+  }
+  template <bool Checked>
+  [[nodiscard]] std::int32_t ReadMemory(std::int32_t address) {
+    UseMemory<Checked>();
+    pending_.TouchCell(s_.Memory.IndexOf(address));
+    return s_.Memory.Read(address);
+  }
+  template <bool Checked>
+  void WriteMemory(std::int32_t address, std::int32_t value) {
+    UseMemory<Checked>();
+    pending_.TouchCell(s_.Memory.IndexOf(address));
+    s_.Memory.Write(address, value);
+  }
+  template <bool Checked>
+  void SetAluInput(std::int32_t value) noexcept {
+    if constexpr (Checked) s_.Marks |= Marks::kAluInput;
     s_.Alu.SetInput(value);
-    if (observer_) observer_->AluChanged();
   }
+  template <bool Checked>
+  [[nodiscard]] std::int32_t AluInput() const {
+    if constexpr (Checked) {
+      if ((s_.Marks & Marks::kAluInput) == 0) TALU::ThrowNoInput();
+    }
+    return s_.Alu.Input();
+  }
+  template <bool Checked>
   void SetAluResult(std::int32_t value) {
+    if constexpr (Checked) {
+      if ((s_.Marks & Marks::kAluResult) != 0) TALU::ThrowActiveAlready();
+      s_.Marks |= Marks::kAluResult;
+    }
     s_.Alu.SetResult(value);
-    if (observer_) observer_->AluChanged();
+  }
+  template <bool Checked>
+  [[nodiscard]] std::int32_t AluResult() const {
+    if constexpr (Checked) {
+      if ((s_.Marks & Marks::kAluResult) == 0) TALU::ThrowNoResult();
+    }
+    return s_.Alu.Result();
   }
   [[nodiscard]] std::int32_t AddressField(std::int32_t word) const noexcept {
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(word) & WidthMask(AddressBits()));
   }
   // The accumulator's write sets Z from its sign bit and ZAK when it is zero.
+  template <bool Checked>
   void UpdateFlags();
-  void NotifyConfiguration() {
-    if (observer_) observer_->ConfigurationChanged();
+  void ConfigurationChanged() {
+    ++planGeneration_;
+    pending_.Configuration = true;
+    Notify();
+  }
+  void Notify() {
+    if (observer_ != nullptr) observer_->MachineChanged();
   }
   [[nodiscard]] TGetCodeEvent RegisterCodeEvent() const;
   [[nodiscard]] TGetCodeEvent MemoryCodeEvent() const;
 
   TMachineState s_;
   bool buttonsVisible_ = false;
+  std::uint32_t planGeneration_ = 1;
+  // Changes not yet collected by a view: the marks of past cycles and those
+  // of the present one not yet reported go into pendingMarks_.
+  TMachineChanges pending_;
+  std::uint32_t pendingMarks_ = 0;
+  std::uint32_t reportedMarks_ = 0;
   TIOConsole console_;
   TStandaloneControl standalone_;
   IControlLink* control_ = &standalone_;

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <limits>
 
 namespace dorum {
 
@@ -11,25 +12,41 @@ inline constexpr int kRegisterCount = 15;
 enum class TBusId : std::uint8_t { S, A, AS };
 inline constexpr int kBusCount = 3;
 
-// What a view of the machine (the machine window, the watches) learns. The
-// machine calls these only while an observer is attached, so a headless run
-// pays one pointer test per change.
+// What changed in the machine since a view last collected its changes
+// (TMachine::TakeChanges). Runs record changes as plain bits, so a view
+// repaints at its own pace and a headless run pays nothing for it.
+struct TMachineChanges {
+  std::uint32_t Registers = 0;  // bit 1 << TRegisterId: value, written mark or display mode
+  std::uint32_t Buses = 0;      // bit 1 << TBusId: driven or released
+  std::uint64_t Signals = 0;    // switched on or off
+  // Memory words read or written, by the machine or the user: none while
+  // FirstCell > LastCell.
+  int FirstCell = std::numeric_limits<int>::max();
+  int LastCell = -1;
+  bool Alu = false;            // input or result latched or released
+  bool Words = false;          // words changed without an access (a program stored)
+  bool Configuration = false;  // widths, memory size or components shown
+  bool Reset = false;
+
+  [[nodiscard]] bool AnyCells() const noexcept { return FirstCell <= LastCell; }
+  [[nodiscard]] bool Any() const noexcept {
+    return Registers != 0 || Buses != 0 || Signals != 0 || AnyCells() || Alu || Words ||
+           Configuration || Reset;
+  }
+  void TouchCell(int cell) noexcept {
+    if (cell < FirstCell) FirstCell = cell;
+    if (cell > LastCell) LastCell = cell;
+  }
+};
+
+// A view of the machine (the machine window, the watches). During runs the
+// machine never calls it; it is told only when a user's action between
+// runs changed something (an edit, a new configuration, a reset, a stored
+// program), so that it can collect the changes at once.
 class IMachineObserver {
  public:
   virtual ~IMachineObserver() = default;
-  virtual void RegisterChanged(TRegisterId /*reg*/) {}
-  virtual void BusChanged(TBusId /*bus*/) {}
-  // A word was read or written (cell index, already wrapped to the size).
-  virtual void MemoryAccessed(int /*cell*/) {}
-  // Words changed without an access of the machine (user edits, loading).
-  virtual void MemoryChanged() {}
-  virtual void AluChanged() {}
-  virtual void SignalChanged(int /*signal*/) {}
-  // Every mark of the previous cycle was released.
-  virtual void CycleCleared() {}
-  // Widths, memory size or visibility changed.
-  virtual void ConfigurationChanged() {}
-  virtual void MachineReset() {}
+  virtual void MachineChanged() = 0;
 };
 
 // What the machine needs of the control unit: the waiting-for-input flag it

@@ -8,7 +8,7 @@
 #include "control/CommentFilter.h"
 #include "control/ControlUnit.h"
 #include "control/InstructionList.h"
-#include "control/Texts.h"
+#include "common/Texts.h"
 #include "machine/Machine.h"
 #include "program/ProgramDocument.h"
 #include "program/Watches.h"

@@ -2,9 +2,13 @@
 
 #include <algorithm>
 
-#include "control/ControlUnit.h"
 
 namespace dorum {
+
+namespace {
+// Every address of the largest memory.
+constexpr int kIndexedAddresses = 65536;
+}  // namespace
 
 void TDebugger::ToggleBreakpoint(int line) {
   if (line <= 0) return;
@@ -30,22 +34,21 @@ TLineFlags TDebugger::LineFlags(int line) const {
   return {line == document_.CurrentLine(), IsBreakpoint(line), HasCode(line)};
 }
 
-TProgramDocument::~TProgramDocument() {
-  if (boundTo_ != nullptr) boundTo_->SetProgramEditor(nullptr);
-}
-
 void TProgramDocument::SetTexts(const QStringList& texts) {
+  indexed_ = false;
   texts_ = texts;
   addresses_.assign(static_cast<std::size_t>(texts.size()), -1);
 }
 
 void TProgramDocument::InsertLine(int index, const QString& text) {
+  indexed_ = false;
   index = std::clamp(index, 0, LineCount());
   texts_.insert(index, text);
   addresses_.insert(addresses_.begin() + index, -1);
 }
 
 void TProgramDocument::RemoveLine(int index) {
+  indexed_ = false;
   if (index < 0 || index >= LineCount()) return;
   texts_.removeAt(index);
   addresses_.erase(addresses_.begin() + index);
@@ -58,11 +61,29 @@ void TProgramDocument::SetLineText(int index, const QString& text) {
 void TProgramDocument::SetAddresses(std::vector<int> addresses) {
   addresses.resize(static_cast<std::size_t>(LineCount()), -1);
   addresses_ = std::move(addresses);
+  indexed_ = false;
+}
+
+void TProgramDocument::IndexAddresses() const {
+  lineOfAddress_.clear();
+  for (std::size_t k = addresses_.size(); k-- > 0;) {
+    const int address = addresses_[k];
+    if (address < 0 || address >= kIndexedAddresses) continue;
+    const auto at = static_cast<std::size_t>(address);
+    if (at >= lineOfAddress_.size()) lineOfAddress_.resize(at + 1, -1);
+    lineOfAddress_[at] = static_cast<int>(k) + 1;  // walking back leaves the first line
+  }
+  indexed_ = true;
 }
 
 int TProgramDocument::LineOfAddress(int address) const {
-  const auto at = std::find(addresses_.begin(), addresses_.end(), address);
-  return at == addresses_.end() ? -1 : static_cast<int>(at - addresses_.begin()) + 1;
+  if (!indexed_) IndexAddresses();
+  if (address >= kIndexedAddresses) {  // no assembly records such an address
+    const auto at = std::find(addresses_.begin(), addresses_.end(), address);
+    return at == addresses_.end() ? -1 : static_cast<int>(at - addresses_.begin()) + 1;
+  }
+  const auto at = static_cast<std::size_t>(address);
+  return address >= 0 && at < lineOfAddress_.size() ? lineOfAddress_[at] : -1;
 }
 
 int TProgramDocument::AddressOfLine(int line) const {

@@ -5,9 +5,10 @@
 #include <functional>
 #include <vector>
 
+#include "control/ControlUnit.h"
+
 namespace dorum {
 
-class TController;
 class TProgramDocument;
 
 // What a program editor window does for its document: repaint and take the
@@ -52,13 +53,9 @@ class TDebugger {
 // assembly recorded against it (-1 for none), which moves with its line when
 // other lines are inserted or deleted; the line of the instruction that runs
 // next; and the breakpoints of its debugger.
-class TProgramDocument {
+class TProgramDocument final : public IBoundProgram {
  public:
   TProgramDocument() = default;
-  // A document bound to the control unit unbinds itself when destroyed.
-  ~TProgramDocument();
-  TProgramDocument(const TProgramDocument&) = delete;
-  TProgramDocument& operator=(const TProgramDocument&) = delete;
 
   [[nodiscard]] int LineCount() const noexcept { return static_cast<int>(texts_.size()); }
   [[nodiscard]] const QStringList& Texts() const noexcept { return texts_; }
@@ -76,38 +73,44 @@ class TProgramDocument {
   // The 1-based number of the first line holding the address, or -1.
   [[nodiscard]] int LineOfAddress(int address) const;
   // The address of the 1-based line, or -1 when there is no such line.
-  [[nodiscard]] int AddressOfLine(int line) const;
+  [[nodiscard]] int AddressOfLine(int line) const override;
 
-  [[nodiscard]] int CurrentLine() const noexcept { return currentLine_; }
+  [[nodiscard]] int CurrentLine() const override { return currentLine_; }
   // Stores the current line without repainting.
-  void SetCurrentLine(int line) noexcept { currentLine_ = line; }
+  void SetCurrentLine(int line) override { currentLine_ = line; }
   // Marks the line of the address as current and repaints.
-  void ShowAddress(int address);
-  [[nodiscard]] bool IsBreakpointAt(int address) const;
+  void ShowAddress(int address) override;
+  [[nodiscard]] bool HasBreakpoints() const override {
+    return !debugger_.Breakpoints().empty();
+  }
+  [[nodiscard]] bool IsBreakpointAt(int address) const override;
 
   [[nodiscard]] TDebugger& Debugger() noexcept { return debugger_; }
   [[nodiscard]] const TDebugger& Debugger() const noexcept { return debugger_; }
 
   void SetView(IProgramView* view) noexcept { view_ = view; }
-  void Repaint() const {
+  void Repaint() const override {
     if (view_ != nullptr) view_->RepaintAll();
   }
   void RepaintLine(int line) const {
     if (view_ != nullptr) view_->RepaintLine(line);
   }
-  void Focus() const {
+  void Focus() const override {
     if (view_ != nullptr) view_->TakeFocus();
   }
 
  private:
-  friend class TController;  // keeps boundTo_ in step with its binding
+  // The first line of each address, made again after the map or the lines
+  // have changed, so that runs find the current line at once.
+  void IndexAddresses() const;
 
   QStringList texts_;
   std::vector<int> addresses_;
+  mutable std::vector<int> lineOfAddress_;
+  mutable bool indexed_ = false;
   int currentLine_ = -1;
   TDebugger debugger_{*this};
   IProgramView* view_ = nullptr;
-  TController* boundTo_ = nullptr;
 };
 
 }  // namespace dorum

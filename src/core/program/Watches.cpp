@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "common/Text.h"
-#include "control/Texts.h"
+#include "common/Texts.h"
 #include "machine/Machine.h"
 
 namespace dorum {

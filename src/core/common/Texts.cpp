@@ -1,4 +1,4 @@
-#include "control/Texts.h"
+#include "common/Texts.h"
 
 namespace dorum::Texts {
 
