@@ -2,7 +2,9 @@
 # Installs the Debian 12 packages the project needs, only those missing.
 set -euo pipefail
 
-packages=(g++ cmake ninja-build qt6-base-dev libgtest-dev libbenchmark-dev clang libclang-rt-dev)
+packages=(g++ cmake ninja-build qt6-base-dev qt6-svg-dev libqscintilla2-qt6-dev qt6-translations-l10n
+  libgtest-dev libbenchmark-dev clang libclang-rt-dev
+  xvfb xauth xdotool imagemagick fonts-dejavu-core)
 
 missing=()
 for p in "${packages[@]}"; do

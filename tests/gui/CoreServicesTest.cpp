@@ -1,0 +1,105 @@
+// The services every window relies on: the error box text, runs that do not
+// nest, work deferred until a run has stopped, and the clock of the views.
+#include <QSignalSpy>
+#include <QTest>
+
+#include "AppCore.h"
+#include "GuiTestSupport.h"
+
+using namespace dorum;
+using namespace dorum::gui;
+
+class CoreServicesTest : public QObject {
+  Q_OBJECT
+
+ private Q_SLOTS:
+  void errorBoxTextEndsWithAFullStopAfterLettersAndDigits() {
+    const struct {
+      const char16_t* message;
+      const char16_t* shown;
+    } cases[] = {
+        {u"Najpierw skompiluj program", u"Najpierw skompiluj program."},
+        {u"Nieznany kod rozkazu (9)", u"Nieznany kod rozkazu (9)"},  // ")" sorts before "."
+        {u"Program został zakończony", u"Program został zakończony."},
+        {u"1:5 Oczekiwany średnik.", u"1:5 Oczekiwany średnik."},
+        {u"Wartość 7", u"Wartość 7."},
+        {u"Co?", u"Co?."},  // "?" sorts after "."
+        {u"Koniec ", u"Koniec "},
+        {u"Zażółć", u"Zażółć."},
+        {u"", u""},
+    };
+    for (const auto& c : cases) QCOMPARE(ErrorBoxText(QString::fromUtf16(c.message)), QString::fromUtf16(c.shown));
+  }
+
+  void aCommandsErrorReachesTheErrorBox() {
+    TAppCore core;
+    test::TDialogScript user;
+    user.Install(core.Dialogs());
+    QVERIFY(!core.Errors().Run(nullptr, [] { throw EDorumError(QStringLiteral("Zły rozkaz")); }));
+    QVERIFY(core.Errors().Run(nullptr, [] {}));
+    QCOMPARE(user.Errors, QStringList{QStringLiteral("Zły rozkaz.")});
+  }
+
+  void aRunDoesNotNestAndReportsItsErrorAfterItHasEnded() {
+    TAppCore core;
+    test::TDialogScript user;
+    user.Install(core.Dialogs());
+    QSignalSpy states(&core, &TAppCore::RunStateChanged);
+    bool inner = false;
+    bool runningWhenReported = true;
+    core.Dialogs().ShowError = [&](QWidget*, const QString&) {
+      runningWhenReported = core.RunInProgress();
+    };
+    QVERIFY(core.Run(nullptr, [&] {
+      QVERIFY(!core.Run(nullptr, [&] { inner = true; }));
+      throw EDorumError(QStringLiteral("Program został zakończony"));
+    }));
+    QVERIFY(!inner);
+    QVERIFY(!runningWhenReported);
+    QCOMPARE(states.count(), 2);
+  }
+
+  void workAskedForDuringARunWaitsForItsEnd() {
+    TAppCore core;
+    test::TDialogScript user;
+    user.Install(core.Dialogs());
+    QStringList order;
+    core.Run(nullptr, [&] {
+      core.AfterStoppingRun([&] { order.append(QStringLiteral("reset")); });
+      QVERIFY(core.Control().StopRequested());
+      order.append(QStringLiteral("run ends"));
+    });
+    core.AfterStoppingRun([&] { order.append(QStringLiteral("at once")); });
+    QCOMPARE(order, (QStringList{QStringLiteral("run ends"), QStringLiteral("reset"),
+                                 QStringLiteral("at once")}));
+  }
+
+  void userActionsAreCollectedOnceAtTheNextTurnOfTheLoop() {
+    TAppCore core;
+    test::TDialogScript user;
+    user.Install(core.Dialogs());
+    QSignalSpy refreshes(&core.Refresh(), &TViewRefresh::Refresh);
+    core.Machine().EnterRegisterValue(TRegisterId::AK, QStringLiteral("5"));
+    core.Machine().ZeroRegister(TRegisterId::L);
+    QCOMPARE(refreshes.count(), 0);
+    QTRY_COMPARE(refreshes.count(), 1);
+    const auto changes = refreshes.at(0).at(0).value<TMachineChanges>();
+    QVERIFY(changes.Registers & (1u << static_cast<int>(TRegisterId::AK)));
+    QVERIFY(changes.Registers & (1u << static_cast<int>(TRegisterId::L)));
+  }
+
+  void aRunIsShownWhenItEnds() {
+    TAppCore core;
+    test::TDialogScript user;
+    user.Install(core.Dialogs());
+    QSignalSpy refreshes(&core.Refresh(), &TViewRefresh::Refresh);
+    core.Control().SetTrackingLevel(0);
+    core.Run(nullptr, [&] { core.Control().ExecuteInstruction(); });
+    QVERIFY(refreshes.count() >= 1);
+    const auto changes = refreshes.last().at(0).value<TMachineChanges>();
+    QVERIFY(changes.Signals != 0);
+  }
+};
+
+QTEST_MAIN(CoreServicesTest)
+#include "CoreServicesTest.moc"

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QMessageBox>
+#include <QStringList>
+#include <deque>
+#include <optional>
+
+#include "UserInterface.h"
+
+namespace dorum::gui::test {
+
+// Stands in for the user in front of the application's dialogs: records
+// what the boxes said and answers the questions from prepared queues.
+struct TDialogScript {
+  QStringList Errors;
+  QStringList Informations;
+  QStringList Questions;
+  std::deque<std::optional<QString>> TextAnswers;  // empty: cancel
+  std::deque<QMessageBox::StandardButton> Answers;  // empty: Cancel
+  std::deque<std::optional<QString>> FileNames;     // empty: cancel
+  QStringList Prompts;  // "title|prompt|text" of every input box
+
+  void Install(TUserDialogs& dialogs) {
+    dialogs.ShowError = [this](QWidget*, const QString& text) { Errors.append(text); };
+    dialogs.ShowInformation = [this](QWidget*, const QString& text) { Informations.append(text); };
+    dialogs.AskText = [this](QWidget*, const QString& title, const QString& prompt,
+                             const QString& text) -> std::optional<QString> {
+      Prompts.append(title + u'|' + prompt + u'|' + text);
+      if (TextAnswers.empty()) return std::nullopt;
+      auto answer = TextAnswers.front();
+      TextAnswers.pop_front();
+      return answer;
+    };
+    dialogs.Ask = [this](QWidget*, const QString& text, QMessageBox::StandardButtons) {
+      Questions.append(text);
+      if (Answers.empty()) return QMessageBox::Cancel;
+      const auto answer = Answers.front();
+      Answers.pop_front();
+      return answer;
+    };
+    const auto file = [this](QWidget*, const QString&, const QString&,
+                             const QString&) -> std::optional<QString> {
+      if (FileNames.empty()) return std::nullopt;
+      auto name = FileNames.front();
+      FileNames.pop_front();
+      return name;
+    };
+    dialogs.OpenFileName = file;
+    dialogs.SaveFileName = file;
+  }
+};
+
+}  // namespace dorum::gui::test
