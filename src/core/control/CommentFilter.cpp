@@ -15,6 +15,7 @@ EControlException TCommentFilter::CreateError(const QString& message) const {
 
 QString TCommentFilter::NextToken() {
   QString result;
+  qsizetype lowered = 0;  // result[0, lowered) is lower-case already
   while (!EndOfText()) {
     const QString& s = lines_.at(line_);
     if (s.size() < column_) {  // past the end of the line
@@ -72,8 +73,11 @@ QString TCommentFilter::NextToken() {
         column_ += 2;
         break;
       default:
+        // A word is lower-cased whole, the quoted characters read into it
+        // so far included; each character is lowered once.
         result.append(c);
-        result = LowerCase(result);
+        for (qsizetype k = lowered; k < result.size(); ++k) result[k] = LowerChar(result[k]);
+        lowered = result.size();
         tokenLine_ = line_;
         ++column_;
         break;

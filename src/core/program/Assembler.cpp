@@ -1,6 +1,8 @@
 #include "program/Assembler.h"
 
 #include <algorithm>
+#include <array>
+#include <tuple>
 #include <vector>
 
 #include "common/Error.h"
@@ -35,10 +37,13 @@ bool TryCharacter(const QString& word, std::int32_t& value) {
 }  // namespace
 
 const TProgram::TLabel* TProgram::FindLabel(const QString& name) const {
-  const QString lower = LowerCase(name);
-  const auto at = std::find_if(labels_.begin(), labels_.end(),
-                               [&](const TLabel& l) { return LowerCase(l.Name) == lower; });
-  return at == labels_.end() ? nullptr : &*at;
+  const auto at = labelIndex_.constFind(LowerCase(name));
+  return at == labelIndex_.cend() ? nullptr : &labels_[*at];
+}
+
+void TProgram::ForgetLabels() {
+  labels_.clear();
+  labelIndex_.clear();
 }
 
 std::uint32_t TProgram::Operand(TCommentFilter& reader, int bits) const {
@@ -53,6 +58,20 @@ std::uint32_t TProgram::Operand(TCommentFilter& reader, int bits) const {
 }
 
 int TProgram::CountWords(const QStringList& lines) {
+  // The watches get every label read, also when the pass fails on the way.
+  struct TFillWatches {
+    TProgram& Program;
+    ~TFillWatches() {
+      std::vector<TWatch> watches;
+      watches.reserve(Program.labels_.size());
+      for (const TLabel& label : Program.labels_) watches.push_back({label.Name, label.Address});
+      Program.watches_.SetWatches(std::move(watches));
+    }
+  } fill{*this};
+  return CountWordsAndLabels(lines);
+}
+
+int TProgram::CountWordsAndLabels(const QStringList& lines) {
   // Only the codes the operation field can hold are mnemonics.
   const int accepted = std::min(1 << machine_.CodeBits(), instructions_.Count());
   int count = 0;
@@ -62,9 +81,10 @@ int TProgram::CountWords(const QStringList& lines) {
     if (word.isEmpty()) break;
     while (IsLabelDefinition(word)) {
       const QString name = word.chopped(1);
-      if (FindLabel(name) != nullptr) throw reader.CreateError(Texts::LabelRedefinition(name));
-      labels_.push_back({name, count});
-      watches_.AddWatch(name, count);
+      QString key = LowerCase(name);
+      if (labelIndex_.contains(key)) throw reader.CreateError(Texts::LabelRedefinition(name));
+      labelIndex_.insert(key, labels_.size());
+      labels_.push_back({name, std::move(key), count});
       word = reader.NextToken();
     }
     if (word == kEnd) break;
@@ -126,28 +146,28 @@ void TProgram::StoreWords(const QStringList& lines, std::vector<int>& lineAddres
 }
 
 void TProgram::PointVectorsAtHandlers() {
+  TInterruptVectors vectors = machine_.Vectors();
+  std::array<QString, std::tuple_size_v<TInterruptVectors>> names;
+  for (std::size_t k = 0; k < vectors.size(); ++k) names[k] = LowerCase(vectors[k].LabelName);
   for (const TLabel& label : labels_) {
-    const QString name = LowerCase(label.Name);
-    const TInterruptVectors& vectors = machine_.Vectors();
+    // A label points the first vector named like it at itself.
     for (std::size_t k = 0; k < vectors.size(); ++k) {
-      if (LowerCase(vectors[k].LabelName) == name) {
-        TInterruptVectors changed = vectors;
-        changed[k].Address = label.Address;
-        machine_.SetVectors(changed);
+      if (names[k] == label.Key) {
+        vectors[k].Address = label.Address;
         break;
       }
     }
   }
+  machine_.SetVectors(vectors);
 }
 
 void TProgram::Assemble(TProgramDocument& document) {
-  labels_.clear();
+  ForgetLabels();
   const QStringList lines = document.Texts();
-  watches_.ClearWatches();
   // The first pass knows the size, so a program that does not fit is
   // refused before it can overwrite the memory it wraps around to.
   if (CountWords(lines) > (1 << machine_.AddressBits())) {
-    labels_.clear();
+    ForgetLabels();
     throw EDorumError(Texts::ProgramTooLarge());
   }
   std::vector<int> lineAddresses(static_cast<std::size_t>(lines.size()), -1);
@@ -155,12 +175,12 @@ void TProgram::Assemble(TProgramDocument& document) {
     StoreWords(lines, lineAddresses);
   } catch (...) {
     machine_.NotifyMemoryChanged();
-    labels_.clear();
+    ForgetLabels();
     throw;
   }
   document.SetAddresses(std::move(lineAddresses));
   PointVectorsAtHandlers();
-  labels_.clear();
+  ForgetLabels();
   machine_.NotifyMemoryChanged();
   machine_.ResetMachine();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QHash>
 #include <QStringList>
 #include <cstdint>
 
@@ -29,6 +30,7 @@ class TProgram {
  private:
   struct TLabel {
     QString Name;
+    QString Key;  // the name lower-cased, as labels compare
     int Address;
   };
 
@@ -38,13 +40,17 @@ class TProgram {
   // label, reduced to the given width.
   [[nodiscard]] std::uint32_t Operand(TCommentFilter& reader, int bits) const;
   [[nodiscard]] int CountWords(const QStringList& lines);
+  [[nodiscard]] int CountWordsAndLabels(const QStringList& lines);
+  void ForgetLabels();
   void StoreWords(const QStringList& lines, std::vector<int>& lineAddresses);
   void PointVectorsAtHandlers();
 
   TMachine& machine_;
   const TInstructionList& instructions_;
   TWatchList& watches_;
-  std::vector<TLabel> labels_;  // of the assembly under way only
+  // Of the assembly under way only: in order of definition, and by key.
+  std::vector<TLabel> labels_;
+  QHash<QString, std::size_t> labelIndex_;
 };
 
 // The program editor's compile: assembles the document, binds it to the

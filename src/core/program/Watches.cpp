@@ -24,6 +24,14 @@ int SortKey(QChar c) {
   return u * 4;
 }
 
+// The sort keys of a whole name.
+std::vector<int> SortKeys(const QString& name) {
+  std::vector<int> keys;
+  keys.reserve(static_cast<std::size_t>(name.size()));
+  for (const QChar c : name) keys.push_back(SortKey(LowerChar(c)));
+  return keys;
+}
+
 }  // namespace
 
 int CompareNamesIgnoringCase(const QString& a, const QString& b) {
@@ -47,6 +55,19 @@ void TWatchList::AddWatch(const QString& name, int address) {
       entries_.begin(), entries_.end(), name,
       [](const QString& n, const TWatch& w) { return CompareNamesIgnoringCase(n, w.Name) < 0; });
   entries_.insert(at, TWatch{name, address});
+  if (OnChange) OnChange();
+}
+
+void TWatchList::SetWatches(std::vector<TWatch> entries) {
+  // Each name's keys are worked out once, not at every comparison.
+  std::vector<std::pair<std::vector<int>, std::size_t>> order;
+  order.reserve(entries.size());
+  for (std::size_t k = 0; k < entries.size(); ++k) order.emplace_back(SortKeys(entries[k].Name), k);
+  std::stable_sort(order.begin(), order.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  entries_.clear();
+  entries_.reserve(entries.size());
+  for (const auto& [keys, k] : order) entries_.push_back(std::move(entries[k]));
   if (OnChange) OnChange();
 }
 

@@ -21,6 +21,9 @@ class TWatchList {
   void ClearWatches();
   // Inserts the entry at its sorted place (after entries that compare equal).
   void AddWatch(const QString& name, int address);
+  // Replaces every entry at once, sorted as AddWatch would have placed
+  // them one by one.
+  void SetWatches(std::vector<TWatch> entries);
 
   [[nodiscard]] int Count() const noexcept { return static_cast<int>(entries_.size()); }
   [[nodiscard]] const TWatch& At(int index) const {
