@@ -58,9 +58,15 @@ class TAppCore final : public QObject, private IControlHost {
   [[nodiscard]] int ShownInstruction() const noexcept { return shownInstruction_; }
   [[nodiscard]] int ShownCycleLine() const noexcept { return shownCycleLine_; }
 
+  // Whoever changes the instruction list (a compiled instruction, a loaded
+  // list, a deleted instruction) says so here; the list window, the
+  // editors' colouring and completion follow.
+  void NotifyInstructionsChanged() { Q_EMIT InstructionsChanged(); }
+
  Q_SIGNALS:
   void RunStateChanged(bool running);
   void AnimationDelayChanged(int ms);
+  void InstructionsChanged();
 
  private:
   // IControlHost
