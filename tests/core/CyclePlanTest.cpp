@@ -1,0 +1,210 @@
+// A planned cycle must leave exactly what the checked, signal-by-signal
+// cycle leaves: the same message, registers, buses, marks, memory, console
+// and control-unit flags, for every signal set on every configuration.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <random>
+
+#include "MachineTestSupport.h"
+#include "control/ControlUnit.h"
+#include "control/ListFile.h"
+
+using namespace dorum;
+using namespace dorum::test;
+
+namespace {
+
+// The signal sets of every cycle of the example instruction lists: the
+// cycles real microprograms run, most of them clean.
+std::vector<std::uint64_t> ExampleSignalSets() {
+  std::vector<std::uint64_t> sets;
+  const QDir examples(QStringLiteral(DORUM_EXAMPLES_DIR));
+  for (const QString& folder : examples.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+    const QDir dir(examples.filePath(folder));
+    for (const QString& name : dir.entryList({QStringLiteral("*.lst")})) {
+      TMachine machine;
+      TController control(machine);
+      LoadInstructionList(dir.filePath(name), machine, control);
+      for (int code = 0; code < control.Instructions().Count(); ++code) {
+        for (const TMicroCode& micro : control.Instructions().At(code).Cycles())
+          sets.push_back(micro.Signals.Low());
+      }
+    }
+  }
+  // Cycles of the extended arithmetic and the link, which the lists use
+  // little, so that zero divisors and both link directions come up.
+  for (const char* names : {"wys weja dziel weak", "wyak weja dziel weak wyl wea",
+                            "czyt wys weja dziel weak", "wyx weja mno weak", "wyl as weja shr weak",
+                            "wyad as wea", "wyak as weja neg weak", "wyrb weja lub weak"}) {
+    sets.push_back(Signals(names));
+  }
+  return sets;
+}
+
+struct TScenario {
+  int AddressBits;
+  int CodeBits;
+  TComponentSet Components;
+  std::array<std::int32_t, kRegisterCount> Values;
+  std::array<TDisplayMode, kRegisterCount> Modes;
+  std::array<std::int32_t, kBusCount> BusValues;
+  std::vector<std::pair<int, int>> Words;
+  QString Input;
+  bool Waiting;
+  std::uint64_t Signals;
+};
+
+TScenario RandomScenario(std::mt19937& random, const std::vector<std::uint64_t>& examples) {
+  auto pick = [&random](int low, int high) {
+    return std::uniform_int_distribution<int>(low, high)(random);
+  };
+  TScenario s;
+  s.AddressBits = pick(5, 8);
+  s.CodeBits = pick(3, 5);
+  s.Components.set(0);
+  for (int option = 1; option <= kOptionCount; ++option) {
+    if (pick(0, 2) != 0) s.Components.set(static_cast<std::size_t>(option));
+  }
+  for (std::size_t r = 0; r < kRegisterCount; ++r) {
+    // Small values make zero divisors, port numbers and carries likely.
+    s.Values[r] = pick(0, 3) == 0 ? pick(-300, 300) : pick(0, 3);
+    s.Modes[r] = static_cast<TDisplayMode>(pick(0, 3));
+  }
+  for (auto& v : s.BusValues) v = pick(-5, 400);
+  for (int k = 0; k < 6; ++k) s.Words.emplace_back(pick(0, 255), pick(-5, 400));
+  s.Input = pick(0, 1) != 0 ? QStringLiteral("ab") : QString();
+  s.Waiting = pick(0, 1) != 0;
+  if (pick(0, 1) == 0) {
+    std::uint64_t set = examples[static_cast<std::size_t>(pick(0, static_cast<int>(examples.size()) - 1))];
+    if (pick(0, 2) == 0) set ^= std::uint64_t{1} << pick(0, kSignalCount - 1);
+    s.Signals = set;
+  } else {
+    s.Signals = 0;
+    for (int k = pick(1, 7); k > 0; --k) s.Signals |= std::uint64_t{1} << pick(0, kSignalCount - 1);
+  }
+  return s;
+}
+
+void Prepare(TMachine& m, const TScenario& s) {
+  m.SetAddressBits(s.AddressBits);
+  m.SetCodeBits(s.CodeBits);
+  m.SetComponents(s.Components);
+  for (std::size_t r = 0; r < kRegisterCount; ++r) {
+    m.Register(static_cast<TRegisterId>(r)).Store(s.Values[r]);
+    if (r != static_cast<std::size_t>(TRegisterId::F))
+      m.Register(static_cast<TRegisterId>(r)).SetDisplayMode(s.Modes[r]);
+  }
+  for (std::size_t b = 0; b < kBusCount; ++b) m.Bus(static_cast<TBusId>(b)).Store(s.BusValues[b]);
+  for (const auto& [address, value] : s.Words) m.Memory().Store(address, value);
+  m.Console().SetInputText(s.Input);
+  m.Control().SetWaitingForInput(s.Waiting);
+}
+
+// Everything a cycle can change, as text, so a difference names itself.
+QStringList Snapshot(const TMachine& m, const TRecordingControl& control, const QString& error) {
+  QStringList lines{QStringLiteral("error ") + error};
+  for (std::size_t r = 0; r < kRegisterCount; ++r) {
+    const TRegister& reg = m.Register(static_cast<TRegisterId>(r));
+    lines.append(QStringLiteral("%1 %2").arg(reg.Caption()).arg(reg.Content()));
+  }
+  for (std::size_t b = 0; b < kBusCount; ++b)
+    lines.append(QStringLiteral("bus %1 %2").arg(b).arg(m.Bus(static_cast<TBusId>(b)).RawValue()));
+  lines.append(QStringLiteral("marks %1").arg(m.CycleMarks(), 0, 16));
+  if (m.AluInputValid()) lines.append(QStringLiteral("alu in %1").arg(m.Alu().Input()));
+  if (m.AluResultValid()) lines.append(QStringLiteral("alu out %1").arg(m.Alu().Result()));
+  for (int cell = 0; cell < 256; ++cell) lines.append(QString::number(m.Memory().Raw(cell)));
+  lines.append(QStringLiteral("top %1").arg(m.Memory().TopAddress()));
+  lines.append(QStringLiteral("input ") + m.Console().InputText());
+  lines.append(QStringLiteral("output ") + m.Console().OutputText());
+  lines.append(QStringLiteral("waiting %1 finished %2").arg(control.Waiting).arg(control.Finished));
+  return lines;
+}
+
+}  // namespace
+
+TEST(CyclePlan, PlannedCyclesLeaveWhatCheckedCyclesLeave) {
+  const std::vector<std::uint64_t> examples = ExampleSignalSets();
+  ASSERT_GT(examples.size(), 50u);
+  std::mt19937 random(20261208);
+  int clean = 0;
+  int failedClean = 0;
+  int zeroDivisors = 0;
+  constexpr int kCases = 4000;
+  for (int n = 0; n < kCases; ++n) {
+    const TScenario s = RandomScenario(random, examples);
+    TMachine checked;
+    TMachine planned;
+    TRecordingControl checkedControl;
+    TRecordingControl plannedControl;
+    checked.SetControl(&checkedControl);
+    planned.SetControl(&plannedControl);
+    Prepare(checked, s);
+    Prepare(planned, s);
+    (void)checked.TakeChanges();
+    (void)planned.TakeChanges();
+
+    const QString checkedError = MessageOf([&] { checked.ExecuteSignals(s.Signals); });
+    const TCyclePlan plan = planned.MakePlan(s.Signals);
+    const QString plannedError = MessageOf([&] {
+      planned.SetActiveSignals(s.Signals);
+      planned.ClearCycle();
+      planned.PerformPlanned(plan);
+    });
+    if (plan.Clean) {
+      ++clean;
+      // A clean plan fails only on data: a zero divisor or the stop signal.
+      if (!plannedError.isEmpty()) ++failedClean;
+      if (plannedError == QStringLiteral("Division by zero")) ++zeroDivisors;
+    }
+    ASSERT_EQ(Snapshot(planned, plannedControl, plannedError),
+              Snapshot(checked, checkedControl, checkedError))
+        << "case " << n << ", signals " << std::hex << s.Signals;
+    const TMachineChanges a = planned.TakeChanges();
+    const TMachineChanges b = checked.TakeChanges();
+    EXPECT_EQ(a.Signals, b.Signals);
+    EXPECT_EQ(a.FirstCell, b.FirstCell);
+    EXPECT_EQ(a.LastCell, b.LastCell);
+  }
+  // Both paths must have been exercised, and clean plans that fail on data too.
+  EXPECT_GT(clean, kCases / 5);
+  EXPECT_LT(clean, kCases);
+  EXPECT_GT(failedClean, 0);
+  EXPECT_GT(zeroDivisors, 0);
+}
+
+TEST(CyclePlan, AConfigurationChangeMakesPlansStaleAndTheirVerdictFollowsIt) {
+  TMachine m;
+  const std::uint64_t wex = Signals("wys wex");
+  const TCyclePlan basic = m.MakePlan(wex);
+  EXPECT_FALSE(basic.Clean);  // X is hidden on the basic machine
+  m.SetComponents(TComponentSet().set(0).set(6));
+  EXPECT_NE(m.PlanGeneration(), basic.Generation);
+  const TCyclePlan withX = m.MakePlan(wex);
+  EXPECT_TRUE(withX.Clean);
+  EXPECT_EQ(withX.Marks, Marks::Bus(TBusId::S) | Marks::Register(TRegisterId::X));
+  // The link's direction is fixed by what drives the buses before it.
+  const TCyclePlan link = m.MakePlan(Signals("wyl as"));
+  ASSERT_TRUE(link.Clean);
+  EXPECT_EQ(link.Steps[1], kStepAsFromA);
+  EXPECT_EQ(m.MakePlan(Signals("wyak as")).Steps[1], kStepAsFromS);
+  EXPECT_FALSE(m.MakePlan(Signals("start")).Clean);  // the device depends on the port
+}
+
+TEST(CyclePlan, TheControlUnitRemakesAPlanWhenTheConfigurationChanges) {
+  TMachine m;
+  TController control(m);
+  m.SetComponents(TComponentSet().set(0).set(6));
+  control.AddInstruction({QStringLiteral("ROZKAZ DAJX;"), QStringLiteral("Argumenty 0;"),
+                          QStringLiteral("czyt wys wei il;"), QStringLiteral("wyak wex wyl wea;")});
+  m.Memory().Store(0, 0);
+  m.Memory().Store(1, 0);
+  Set(m, TRegisterId::AK, 7);
+  control.ExecuteInstruction();
+  EXPECT_EQ(m.Register(TRegisterId::X).Value(), 7);
+  // Without registers X the same cycle, planned before, must now be refused.
+  m.SetComponents(TComponentSet().set(0));
+  EXPECT_EQ(MessageOf([&] { control.ExecuteInstruction(); }),
+            QStringLiteral("Rejestr X nie jest dostępny"));
+  EXPECT_TRUE(m.BusDriven(TBusId::S));  // "wyak" was done before the refusal
+}
