@@ -2,8 +2,14 @@
 // program, with and without a view listening, and instruction compiles.
 #include <benchmark/benchmark.h>
 
+#include <chrono>
+
 #include "common/Error.h"
+#include "control/CommentFilter.h"
 #include "control/ControlUnit.h"
+#include "program/Assembler.h"
+#include "program/ProgramDocument.h"
+#include "program/Watches.h"
 
 namespace {
 
@@ -17,11 +23,42 @@ struct TCountingObserver final : IMachineObserver {
   void MachineChanged() override { ++Calls; }
 };
 
+// A window as the application has it: the control unit reports every cycle
+// to it, and whenever the run lets messages through (at least every 30 ms)
+// it collects the machine's changes and formats what it would repaint.
+class TCollectingView final : public IControlHost {
+ public:
+  explicit TCollectingView(TMachine& machine) : machine_(machine) {}
+  void ShowInstruction(int code) override { instruction_ = code; }
+  void ShowCycleLine(int line) override { line_ = line; }
+  void ProcessMessages() override {
+    const auto now = std::chrono::steady_clock::now();
+    if (now - last_ < std::chrono::milliseconds(33)) return;
+    last_ = now;
+    const TMachineChanges changes = machine_.TakeChanges();
+    for (int r = 0; r < kRegisterCount; ++r) {
+      if ((changes.Registers >> r) & 1u)
+        benchmark::DoNotOptimize(machine_.RegisterText(static_cast<TRegisterId>(r)));
+    }
+    ++Collections;
+  }
+  std::uint64_t Collections = 0;
+
+ private:
+  TMachine& machine_;
+  int instruction_ = -1;
+  int line_ = -1;
+  std::chrono::steady_clock::time_point last_ = std::chrono::steady_clock::now();
+};
+
 // The default machine with "0: dod 5; 1: sob 0", run as "Program" at the
 // lowest tracking level, a million cycles per iteration.
-void RunEndlessLoop(benchmark::State& state, IMachineObserver* observer) {
+void RunEndlessLoop(benchmark::State& state, IMachineObserver* observer,
+                    bool collectingView = false) {
   TMachine machine;
   TController control(machine);
+  TCollectingView view(machine);
+  if (collectingView) control.SetHost(&view);
   control.BuildDefaultInstructions();
   machine.Memory().Store(0, 1 * 32 + 5);  // dod 5
   machine.Memory().Store(1, 5 * 32 + 0);  // sob 0
@@ -56,6 +93,51 @@ void BM_EndlessLoopCountingView(benchmark::State& state) {
       static_cast<double>(observer.Calls) / static_cast<double>(state.iterations() * kCyclesPerRun);
 }
 BENCHMARK(BM_EndlessLoopCountingView)->Unit(benchmark::kMillisecond);
+
+void BM_EndlessLoopViewAt30Hz(benchmark::State& state) {
+  RunEndlessLoop(state, nullptr, true);
+}
+BENCHMARK(BM_EndlessLoopViewAt30Hz)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+// A program as large as the largest memory: 65 536 words, 16 384 of them
+// labelled, every instruction's operand a label.
+QStringList LargeProgram() {
+  QStringList lines;
+  for (int k = 0; k < 16384; ++k) {
+    lines.append(QStringLiteral("etykieta%1: dod etykieta%2").arg(k).arg((k * 7919) % 16384));
+    lines.append(QStringLiteral("  ode etykieta%1").arg((k * 31) % 16384));
+    lines.append(QStringLiteral("  sob etykieta%1").arg(k));
+    lines.append(QStringLiteral("  rst %1").arg(k));
+  }
+  return lines;
+}
+
+void BM_AssembleLargeProgram(benchmark::State& state) {
+  TMachine machine;
+  TController control(machine);
+  machine.SetAddressBits(16);
+  control.BuildDefaultInstructions();
+  TWatchList watches;
+  TProgram program(machine, control.Instructions(), watches);
+  TProgramDocument document;
+  document.SetTexts(LargeProgram());
+  for (auto _ : state) program.Assemble(document);
+  state.counters["labels"] = static_cast<double>(watches.Count());
+}
+BENCHMARK(BM_AssembleLargeProgram)->Unit(benchmark::kMillisecond);
+
+void BM_ReadLongWord(benchmark::State& state) {
+  const QStringList lines{QString(static_cast<qsizetype>(state.range(0)), QLatin1Char('A'))};
+  for (auto _ : state) {
+    TCommentFilter reader(lines);
+    benchmark::DoNotOptimize(reader.NextToken());
+  }
+  state.SetComplexityN(state.range(0));
+  state.counters["ns/char"] = benchmark::Counter(
+      static_cast<double>(state.range(0)), benchmark::Counter::kIsIterationInvariantRate |
+                                               benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_ReadLongWord)->Arg(10000)->Arg(40000)->Arg(160000)->Unit(benchmark::kMicrosecond)->Complexity();
 
 void BM_CompileBuiltInInstructions(benchmark::State& state) {
   for (auto _ : state) {

@@ -7,9 +7,6 @@ namespace dorum {
 
 namespace {
 
-constexpr std::uint64_t kFetchSignals = SignalBit(TSignalId::czyt) | SignalBit(TSignalId::wys) |
-                                        SignalBit(TSignalId::wei) | SignalBit(TSignalId::il);
-
 // The flag of F that each condition tests.
 constexpr std::int32_t ConditionMask(TCondition condition) noexcept {
   switch (condition) {
@@ -62,12 +59,6 @@ void TController::SetProgramEditor(IBoundProgram* program) noexcept {
   programEditor_ = program;
 }
 
-const TCyclePlan& TController::PlanOf(const TMicroCode& micro) {
-  if (micro.Plan.Generation != machine_.PlanGeneration()) [[unlikely]]
-    micro.Plan = machine_.MakePlan(micro.Signals.Low());
-  return micro.Plan;
-}
-
 const TCyclePlan& TController::FetchPlan() {
   if (fetchPlan_.Generation != machine_.PlanGeneration()) [[unlikely]]
     fetchPlan_ = machine_.MakePlan(kFetchSignals);
@@ -76,7 +67,7 @@ const TCyclePlan& TController::FetchPlan() {
 
 int TController::CurrentCode() const noexcept {
   const TRegister& i = machine_.Register(TRegisterId::I);
-  return static_cast<int>((i.Content() & WidthMask(i.Bits())) >> machine_.AddressBits());
+  return static_cast<int>((i.Content() & i.Mask()) >> machine_.AddressBits());
 }
 
 const TMicroCode& TController::MicroCodeAt(int code, int cycle) const {
@@ -106,49 +97,83 @@ void TController::ProgramFinished() {
   if (programEditor_ != nullptr) programEditor_->SetCurrentLine(-1);
 }
 
-const TMicroCode* TController::SetCycleSignals() {
+const TMicroCode* TController::FindCycle(int code, int cycle) const noexcept {
+  const TInstruction* instruction = instructions_.Find(code);
+  if (instruction == nullptr) return nullptr;
+  const std::vector<TMicroCode>& cycles = instruction->Cycles();
+  if (static_cast<std::size_t>(cycle) >= cycles.size()) return nullptr;
+  return &cycles[static_cast<std::size_t>(cycle)];
+}
+
+void TController::ExecuteCycle() {
+  if (manualControl_) {
+    ExecuteManualCycle();
+    return;
+  }
+  const TMicroCode* micro = nullptr;
+  const TCyclePlan* plan = nullptr;
+  int code = 0;
   if (atFetch_) {
     machine_.SetActiveSignals(kFetchSignals);
     atFetch_ = false;
     currentCycle_ = 0;
-    return nullptr;
-  }
-  // One switch of the whole set, so a view hears of each signal once; a
-  // cycle that cannot be found leaves every signal off.
-  const TMicroCode* micro = nullptr;
-  try {
-    micro = &MicroCodeAt(CurrentCode(), currentCycle_);
-  } catch (const EDorumError&) {
-    machine_.SetActiveSignals(0);
-    throw;
-  }
-  machine_.SetActiveSignals(micro->Signals.Low());
-  return micro;
-}
-
-void TController::ExecuteCycle() {
-  // Under manual control the user's choice of signals stands.
-  const TMicroCode* chosen = manualControl_ ? nullptr : SetCycleSignals();
-  machine_.ClearCycle();
-  // During a fetch I still holds the previous instruction, which is shown.
-  const int code = CurrentCode();
-  if (hosted_) host_->ShowInstruction(code);
-  const TMicroCode& micro = chosen != nullptr ? *chosen : MicroCodeAt(code, currentCycle_);
-  if (hosted_) host_->ShowCycleLine(micro.SourceLine);
-  if (breakpointsArmed_ && micro.Breakpoint) stopRequested_ = true;
-  if (!manualControl_ && stopRequested_) {
-    breakpointsArmed_ = false;
-    stopRequested_ = false;
-    throw EDorumError(Texts::BreakpointInInstruction(instructions_.At(code).Name()));
-  }
-  if (manualControl_) {
-    machine_.PerformActiveSignals();
+    machine_.ClearCycle();
+    // During a fetch I still holds the previous instruction, which is shown
+    // with its first cycle.
+    code = CurrentCode();
+    if (hosted_) host_->ShowInstruction(code);
+    micro = &MicroCodeAt(code, 0);
+    plan = &FetchPlan();
   } else {
-    machine_.PerformPlanned(chosen != nullptr ? PlanOf(*chosen) : FetchPlan());
+    code = CurrentCode();
+    micro = FindCycle(code, currentCycle_);
+    if (micro == nullptr) [[unlikely]]
+      RefuseMissingCycle(code);
+    // One switch of the whole set.
+    machine_.SetActiveSignals(micro->Signals.Low());
+    machine_.ClearCycle();
+    if (hosted_) host_->ShowInstruction(code);
+    plan = &PlanOf(*micro);
+  }
+  if (hosted_) host_->ShowCycleLine(micro->SourceLine);
+  if (breakpointsArmed_ && micro->Breakpoint) stopRequested_ = true;
+  if (stopRequested_) [[unlikely]]
+    StopAtBreakpoint(code);
+  if (plan == &fetchPlan_) {
+    machine_.PerformPlannedFetch(*plan);
+  } else {
+    machine_.PerformPlanned(*plan);
   }
   ++cyclesPerformed_;
   breakpointsArmed_ = true;
-  SelectNextCycle(code, micro);
+  SelectNextCycle(code, *micro);
+}
+
+void TController::RefuseMissingCycle(int code) {
+  // A cycle that cannot be found leaves every signal off.
+  machine_.SetActiveSignals(0);
+  (void)MicroCodeAt(code, currentCycle_);  // raises the list's index error
+  ThrowListIndex(currentCycle_);
+}
+
+void TController::StopAtBreakpoint(int code) {
+  breakpointsArmed_ = false;
+  stopRequested_ = false;
+  throw EDorumError(Texts::BreakpointInInstruction(instructions_.At(code).Name()));
+}
+
+void TController::ExecuteManualCycle() {
+  // The user's choice of signals stands, every rule is checked and the
+  // microprogram does not advance.
+  machine_.ClearCycle();
+  const int code = CurrentCode();
+  if (hosted_) host_->ShowInstruction(code);
+  const TMicroCode& micro = MicroCodeAt(code, currentCycle_);
+  if (hosted_) host_->ShowCycleLine(micro.SourceLine);
+  if (breakpointsArmed_ && micro.Breakpoint) stopRequested_ = true;
+  machine_.PerformActiveSignals();
+  ++cyclesPerformed_;
+  breakpointsArmed_ = true;
 }
 
 void TController::ToggleSignal(int signal) {
@@ -156,7 +181,6 @@ void TController::ToggleSignal(int signal) {
 }
 
 void TController::SelectNextCycle(int performedCode, const TMicroCode& performed) {
-  if (manualControl_) return;
   // After a fetch I holds the new instruction; otherwise the cycle just
   // performed is the current one still.
   const int code = CurrentCode();
@@ -165,7 +189,7 @@ void TController::SelectNextCycle(int performedCode, const TMicroCode& performed
   if (micro.Condition == TCondition::None) {
     currentCycle_ = micro.NextCycle;
   } else {
-    const std::int32_t flags = machine_.Register(TRegisterId::F).Value();
+    const std::int32_t flags = machine_.Register(TRegisterId::F).CurrentValue();  // F is always there
     currentCycle_ =
         (flags & ConditionMask(micro.Condition)) != 0 ? micro.NextCycle : micro.ElseCycle;
   }

@@ -147,12 +147,19 @@ class TController final : public IControlLink {
   }
 
  private:
-  // Switches on the signals of the cycle about to run; returns the
-  // microinstruction it took them from (none for the fetch).
-  const TMicroCode* SetCycleSignals();
+  void ExecuteManualCycle();
+  // The rare ends of a cycle, kept out of its way.
+  [[noreturn, gnu::cold, gnu::noinline]] void RefuseMissingCycle(int code);
+  [[noreturn, gnu::cold, gnu::noinline]] void StopAtBreakpoint(int code);
+  // Cycle `cycle` of instruction `code`, or none.
+  [[nodiscard]] const TMicroCode* FindCycle(int code, int cycle) const noexcept;
   void SelectNextCycle(int performedCode, const TMicroCode& performed);
   // The plan of a cycle's signals for the present configuration.
-  [[nodiscard]] const TCyclePlan& PlanOf(const TMicroCode& micro);
+  [[nodiscard]] const TCyclePlan& PlanOf(const TMicroCode& micro) {
+    if (micro.Plan.Generation != machine_.PlanGeneration()) [[unlikely]]
+      micro.Plan = machine_.MakePlan(micro.Signals.Low());
+    return micro.Plan;
+  }
   [[nodiscard]] const TCyclePlan& FetchPlan();
   // Cycle `cycle` of instruction `code`, or the list's index error.
   [[nodiscard]] const TMicroCode& MicroCodeAt(int code, int cycle) const;

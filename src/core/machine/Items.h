@@ -74,6 +74,7 @@ class TRegister : public TBaseItem {
   // The stored bits as they are, whatever the width is now.
   [[nodiscard]] std::uint32_t Content() const noexcept { return content_; }
   [[nodiscard]] int Bits() const noexcept { return bits_; }
+  [[nodiscard]] std::uint32_t Mask() const noexcept { return mask_; }
   void SetBits(int bits) noexcept {
     bits_ = bits;
     mask_ = WidthMask(bits);

@@ -334,7 +334,7 @@ TCyclePlan TMachine::MakePlan(std::uint64_t signals) const {
         plan.MarksBeforeDivision = b.MarksNow();
         b.Result();
         break;
-      case S::new1: case S::new2: case S::new3: case S::new4: break;
+      case S::new1: case S::new2: case S::new3: case S::new4: continue;
       case S::iak: case S::dak: b.Move(R::AK, R::AK); break;
       case S::weak: b.NeedResult(); b.Write(R::AK); break;
       case S::wei: b.ReadBus(B::S); b.Write(R::I); break;
@@ -361,26 +361,35 @@ TCyclePlan TMachine::MakePlan(std::uint64_t signals) const {
       case S::stop: break;
       default: b.Unclean(); break;
     }
+    if (plan.StepCount == TCyclePlan::kMaxSteps) {
+      b.Unclean();
+      break;
+    }
     plan.Steps[plan.StepCount++] = step;
   }
+  plan.Steps[plan.StepCount] = kStepEnd;
   plan.Clean = b.Clean();
   plan.Marks = b.MarksNow();
   return plan;
 }
 
-void TMachine::PerformPlanned(const TCyclePlan& plan) {
-  if (!plan.Clean) {
+void TMachine::PerformPlannedFetch(const TCyclePlan& plan) {
+  if (!plan.Clean) [[unlikely]] {
     PerformActiveSignals();
     return;
   }
   s_.Marks = plan.Marks;
-  RunPlanSteps(plan);
+  SignalCzytAction<false>();
+  SignalWysAction<false>();
+  SignalWeiAction<false>();
+  SignalIlAction<false>();
 }
 
 void TMachine::RunPlanSteps(const TCyclePlan& plan) {
   using S = TSignalId;
-  for (int k = 0; k < plan.StepCount; ++k) {
-    switch (plan.Steps[static_cast<std::size_t>(k)]) {
+  for (const std::uint8_t* step = plan.Steps.data();; ++step) {
+    switch (*step) {
+      case kStepEnd: return;
       case static_cast<int>(S::czyt): SignalCzytAction<false>(); break;
       case static_cast<int>(S::pisz): SignalPiszAction<false>(); break;
       case static_cast<int>(S::wys): SignalWysAction<false>(); break;
@@ -431,7 +440,7 @@ void TMachine::RunPlanSteps(const TCyclePlan& plan) {
       case static_cast<int>(S::rint): SignalRintAction<false>(); break;
       case static_cast<int>(S::eni): SignalEniAction<false>(); break;
       case static_cast<int>(S::stop): SignalStopAction<false>(); break;
-      default: break;  // the reserve signals are wired to nothing
+      default: __builtin_unreachable();  // a plan holds no other step
     }
   }
 }
@@ -597,17 +606,6 @@ void TMachine::ResetMachine() {
   pending_.Alu = true;
   control_->ResetControl();
   Notify();
-}
-
-template <bool Checked>
-void TMachine::UpdateFlags() {
-  const auto v = static_cast<std::uint32_t>(Get<Checked>(TRegisterId::AK));
-  const int w = Register(TRegisterId::AK).Bits();
-  std::int32_t f = Get<Checked>(TRegisterId::F);
-  f = ((v >> (w - 1)) & 1u) ? (f | 1) : (f & 14);
-  f = (v == 0) ? (f | 8) : (f & 7);
-  Register(TRegisterId::F).Store(f);
-  if constexpr (Checked) s_.Marks |= Marks::Register(TRegisterId::F);
 }
 
 // ---- signal actions ----

@@ -27,6 +27,11 @@ enum class TSignalId : std::uint8_t {
   return std::uint64_t{1} << static_cast<int>(id);
 }
 
+// The signals of the fetch that starts every instruction.
+inline constexpr std::uint64_t kFetchSignals = SignalBit(TSignalId::czyt) |
+                                               SignalBit(TSignalId::wys) |
+                                               SignalBit(TSignalId::wei) | SignalBit(TSignalId::il);
+
 // The marks a clock cycle leaves on the data path, one bit each: which
 // registers were written, which buses driven, whether the memory was used
 // and whether the arithmetic-logic unit holds an input and a result. A new
@@ -152,7 +157,16 @@ class TMachine {
   [[nodiscard]] TCyclePlan MakePlan(std::uint64_t signals) const;
   // Performs the active signals, which must be the plan's, after
   // ClearCycle; the outcome is exactly PerformActiveSignals'.
-  void PerformPlanned(const TCyclePlan& plan);
+  void PerformPlanned(const TCyclePlan& plan) {
+    if (!plan.Clean) [[unlikely]] {
+      PerformActiveSignals();
+      return;
+    }
+    s_.Marks = plan.Marks;
+    RunPlanSteps(plan);
+  }
+  // The same for the plan of the fetch, which starts every instruction.
+  void PerformPlannedFetch(const TCyclePlan& plan);
 
   // What the machine window lets the user do between cycles.
   void EnterRegisterValue(TRegisterId id, const QString& text);
@@ -350,7 +364,15 @@ class TMachine {
   }
   // The accumulator's write sets Z from its sign bit and ZAK when it is zero.
   template <bool Checked>
-  void UpdateFlags();
+  void UpdateFlags() {
+    const auto v = static_cast<std::uint32_t>(Get<Checked>(TRegisterId::AK));
+    const int w = Register(TRegisterId::AK).Bits();
+    std::int32_t f = Get<Checked>(TRegisterId::F);
+    f = ((v >> (w - 1)) & 1u) ? (f | 1) : (f & 14);
+    f = (v == 0) ? (f | 8) : (f & 7);
+    Register(TRegisterId::F).Store(f);
+    if constexpr (Checked) s_.Marks |= Marks::Register(TRegisterId::F);
+  }
   void ConfigurationChanged() {
     ++planGeneration_;
     pending_.Configuration = true;
