@@ -7,6 +7,7 @@
 #include "common/Error.h"
 #include "control/CommentFilter.h"
 #include "control/ControlUnit.h"
+#include "control/History.h"
 #include "program/Assembler.h"
 #include "program/ProgramDocument.h"
 #include "program/Watches.h"
@@ -54,11 +55,13 @@ class TCollectingView final : public IControlHost {
 // The default machine with "0: dod 5; 1: sob 0", run as "Program" at the
 // lowest tracking level, a million cycles per iteration.
 void RunEndlessLoop(benchmark::State& state, IMachineObserver* observer,
-                    bool collectingView = false) {
+                    bool collectingView = false, bool history = false) {
   TMachine machine;
   TController control(machine);
   TCollectingView view(machine);
   if (collectingView) control.SetHost(&view);
+  std::unique_ptr<TRunHistory> recorded;
+  if (history) recorded = std::make_unique<TRunHistory>(machine, control);
   control.BuildDefaultInstructions();
   machine.Memory().Store(0, 1 * 32 + 5);  // dod 5
   machine.Memory().Store(1, 5 * 32 + 0);  // sob 0
@@ -93,6 +96,13 @@ void BM_EndlessLoopCountingView(benchmark::State& state) {
       static_cast<double>(observer.Calls) / static_cast<double>(state.iterations() * kCyclesPerRun);
 }
 BENCHMARK(BM_EndlessLoopCountingView)->Unit(benchmark::kMillisecond);
+
+// Every cycle recorded for stepping back (the oldest dropped as the budget
+// fills).
+void BM_EndlessLoopWithHistory(benchmark::State& state) {
+  RunEndlessLoop(state, nullptr, false, true);
+}
+BENCHMARK(BM_EndlessLoopWithHistory)->Unit(benchmark::kMillisecond);
 
 void BM_EndlessLoopViewAt30Hz(benchmark::State& state) {
   RunEndlessLoop(state, nullptr, true);

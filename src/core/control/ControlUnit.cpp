@@ -2,6 +2,7 @@
 
 #include "common/Error.h"
 #include "common/Texts.h"
+#include "control/History.h"
 
 namespace dorum {
 
@@ -105,7 +106,51 @@ const TMicroCode* TController::FindCycle(int code, int cycle) const noexcept {
   return &cycles[static_cast<std::size_t>(cycle)];
 }
 
+void TController::RestorePlace(const TControlPlace& place) {
+  cyclesPerformed_ = place.Cycles;
+  instructionsPerformed_ = place.Instructions;
+  currentCycle_ = place.CurrentCycle;
+  atFetch_ = (place.Flags & TControlPlace::kAtFetch) != 0;
+  breakpointsArmed_ = (place.Flags & TControlPlace::kArmed) != 0;
+  stopRequested_ = (place.Flags & TControlPlace::kStopRequested) != 0;
+  waitingForInput_ = (place.Flags & TControlPlace::kWaiting) != 0;
+  finished_ = (place.Flags & TControlPlace::kFinished) != 0;
+  inputRanOut_ = (place.Flags & TControlPlace::kInputRanOut) != 0;
+  if (programEditor_ != nullptr && programEditor_->CurrentLine() != place.CurrentLine) {
+    programEditor_->SetCurrentLine(place.CurrentLine);
+    programEditor_->Repaint();
+  }
+}
+
 void TController::ExecuteCycle() {
+  if (history_ != nullptr) [[unlikely]] {
+    ExecuteRecordedCycle();
+    return;
+  }
+  PerformCycle();
+}
+
+const TCyclePlan* TController::UpcomingPlan() {
+  if (manualControl_) return nullptr;
+  if (atFetch_) return &FetchPlan();
+  const TMicroCode* micro = FindCycle(CurrentCode(), currentCycle_);
+  return micro != nullptr ? &PlanOf(*micro) : nullptr;
+}
+
+void TController::ExecuteRecordedCycle() {
+  history_->BeginCycle(UpcomingPlan());
+  try {
+    PerformCycle();
+  } catch (...) {
+    // The end of the program is a cycle like any other; a refused one is
+    // no step of its own.
+    history_->EndCycle(!finished_);
+    throw;
+  }
+  history_->EndCycle(false);
+}
+
+void TController::PerformCycle() {
   if (manualControl_) {
     ExecuteManualCycle();
     return;

@@ -11,6 +11,25 @@
 namespace dorum {
 
 class TController;
+class TRunHistory;
+
+// The control unit's place in the microprogram and its counts, as the
+// history of a run keeps them.
+struct TControlPlace {
+  enum : std::uint8_t {
+    kAtFetch = 1,
+    kArmed = 2,
+    kStopRequested = 4,
+    kWaiting = 8,
+    kFinished = 16,
+    kInputRanOut = 32,
+  };
+  std::uint64_t Cycles = 0;
+  std::uint64_t Instructions = 0;
+  std::int32_t CurrentCycle = 0;
+  std::int32_t CurrentLine = -1;  // of the bound program
+  std::uint8_t Flags = 0;
+};
 
 // The program the control unit runs: the document of the program editor
 // whose assembly succeeded last. Runs mark its current line and stop at its
@@ -136,6 +155,24 @@ class TController final : public IControlLink {
   // The operation code in register I, from its stored bits.
   [[nodiscard]] int CurrentCode() const noexcept;
 
+  // Records every cycle into this history (none: nothing is recorded).
+  void SetHistory(TRunHistory* history) noexcept { history_ = history; }
+  [[nodiscard]] TRunHistory* History() const noexcept { return history_; }
+  [[nodiscard]] TControlPlace Place() const noexcept {
+    TControlPlace place;
+    place.Cycles = cyclesPerformed_;
+    place.Instructions = instructionsPerformed_;
+    place.CurrentCycle = currentCycle_;
+    place.CurrentLine = programEditor_ != nullptr ? programEditor_->CurrentLine() : -1;
+    place.Flags = static_cast<std::uint8_t>(
+        (atFetch_ ? TControlPlace::kAtFetch : 0) | (breakpointsArmed_ ? TControlPlace::kArmed : 0) |
+        (stopRequested_ ? TControlPlace::kStopRequested : 0) |
+        (waitingForInput_ ? TControlPlace::kWaiting : 0) |
+        (finished_ ? TControlPlace::kFinished : 0) |
+        (inputRanOut_ ? TControlPlace::kInputRanOut : 0));
+    return place;
+  }
+
   // IControlLink
   [[nodiscard]] bool WaitingForInput() const override { return waitingForInput_; }
   void SetWaitingForInput(bool waiting) override { waitingForInput_ = waiting; }
@@ -147,6 +184,13 @@ class TController final : public IControlLink {
   }
 
  private:
+  friend class TRunHistory;  // steps back by restoring the place
+
+  void RestorePlace(const TControlPlace& place);
+  void PerformCycle();
+  void ExecuteRecordedCycle();
+  // The plan the next cycle will run, when it is found.
+  [[nodiscard]] const TCyclePlan* UpcomingPlan();
   void ExecuteManualCycle();
   // The rare ends of a cycle, kept out of its way.
   [[noreturn, gnu::cold, gnu::noinline]] void RefuseMissingCycle(int code);
@@ -174,6 +218,7 @@ class TController final : public IControlLink {
   IControlHost* host_ = &noHost_;
   bool hosted_ = false;  // lets a headless run skip the per-cycle calls
   IBoundProgram* programEditor_ = nullptr;
+  TRunHistory* history_ = nullptr;
   TCyclePlan fetchPlan_;
   bool breakpointsArmed_ = true;
   bool manualControl_ = false;

@@ -39,6 +39,17 @@ void TIOConsole::PutOutputChar(int code) {
   if (observer_) observer_->OutputAppended(c);
 }
 
+void TIOConsole::RestoreOutput(const QString& text) {
+  output_ = text;
+  if (observer_) observer_->OutputCleared();
+}
+
+void TIOConsole::TruncateOutput(qsizetype length) {
+  if (length >= output_.size()) return;
+  output_.truncate(length);
+  if (observer_) observer_->OutputCleared();
+}
+
 void TIOConsole::Clear() {
   output_.clear();
   if (observer_) observer_->OutputCleared();

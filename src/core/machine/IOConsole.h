@@ -10,6 +10,7 @@ class IConsoleObserver {
   virtual ~IConsoleObserver() = default;
   virtual void InputChanged() {}
   virtual void OutputAppended(QChar /*c*/) {}
+  // The output was cleared or replaced: read OutputText() again.
   virtual void OutputCleared() {}
 };
 
@@ -33,6 +34,12 @@ class TIOConsole {
   void PutOutputChar(int code);
   [[nodiscard]] const QString& OutputText() const noexcept { return output_; }
   void Clear();
+
+  // Stepping back: the texts as they were. Replacing the output is told to
+  // the views as a clear, after which they read the whole text again.
+  void RestoreInput(const QString& text) { SetInputText(text); }
+  void RestoreOutput(const QString& text);
+  void TruncateOutput(qsizetype length);
 
   void SetObserver(IConsoleObserver* observer) noexcept { observer_ = observer; }
 

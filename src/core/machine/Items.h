@@ -73,6 +73,8 @@ class TRegister : public TBaseItem {
 
   // The stored bits as they are, whatever the width is now.
   [[nodiscard]] std::uint32_t Content() const noexcept { return content_; }
+  // Stepping back: the stored bits exactly as they were.
+  void RestoreContent(std::uint32_t content) noexcept { content_ = content; }
   [[nodiscard]] int Bits() const noexcept { return bits_; }
   [[nodiscard]] std::uint32_t Mask() const noexcept { return mask_; }
   void SetBits(int bits) noexcept {
@@ -109,6 +111,7 @@ class TBus : public TBaseItem {
   // The last value put on the bus, driven or not.
   [[nodiscard]] std::uint32_t RawValue() const noexcept { return value_; }
   void Store(std::int32_t v) noexcept { value_ = static_cast<std::uint32_t>(v) & mask_; }
+  void RestoreValue(std::uint32_t raw) noexcept { value_ = raw; }
   [[nodiscard]] int Bits() const noexcept { return bits_; }
   void SetBits(int bits) noexcept {
     bits_ = bits;
@@ -143,6 +146,10 @@ class TMemory : public TBaseItem {
     const int index = IndexOf(address);
     cells_[static_cast<std::size_t>(index)] = static_cast<std::uint32_t>(v) & wordMask_;
     ScrollIntoView(index);
+  }
+  // Stepping back: the stored bits of a cell exactly as they were.
+  void RestoreRaw(int cell, std::uint32_t raw) noexcept {
+    cells_[static_cast<std::size_t>(cell) & 0xFFFFu] = raw;
   }
   // Loading a program: no busy check, no scrolling.
   void Store(std::int32_t address, std::int32_t v) noexcept {

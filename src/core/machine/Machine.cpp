@@ -126,6 +126,22 @@ TMachineState InitialState() {
   };
 }
 
+// One user action between cycles, as one step of the run's history.
+class TUserAction {
+ public:
+  TUserAction(IStepRecorder* recorder, int cell = -1) : recorder_(recorder) {
+    if (recorder_ != nullptr) recorder_->BeginUserAction(cell);
+  }
+  ~TUserAction() {
+    if (recorder_ != nullptr) recorder_->EndUserAction();
+  }
+  TUserAction(const TUserAction&) = delete;
+  TUserAction& operator=(const TUserAction&) = delete;
+
+ private:
+  IStepRecorder* recorder_;
+};
+
 std::int32_t Add(std::int32_t a, std::int32_t b) {
   return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) + static_cast<std::uint32_t>(b));
 }
@@ -194,6 +210,7 @@ TMachineChanges TMachine::TakeChanges() noexcept {
 }
 
 void TMachine::SetActive(int number, bool on) {
+  const TUserAction step(recorder_);
   const std::uint64_t bit = std::uint64_t{1} << number;
   SetActiveSignals(on ? (s_.ActiveSignals | bit) : (s_.ActiveSignals & ~bit));
   Notify();
@@ -448,6 +465,7 @@ void TMachine::RunPlanSteps(const TCyclePlan& plan) {
 // ---- user actions between cycles ----
 
 void TMachine::EnterRegisterValue(TRegisterId id, const QString& text) {
+  const TUserAction step(recorder_);
   const std::int32_t value = StrToInt(text);
   ReleaseRegister(id);
   Put<true>(id, value);
@@ -455,6 +473,7 @@ void TMachine::EnterRegisterValue(TRegisterId id, const QString& text) {
 }
 
 void TMachine::EnterMemoryValue(int address, const QString& text) {
+  const TUserAction step(recorder_, s_.Memory.IndexOf(address));
   const std::int32_t value = StrToInt(text);
   s_.Marks &= ~Marks::kMemory;
   WriteMemory<true>(address, value);
@@ -462,12 +481,14 @@ void TMachine::EnterMemoryValue(int address, const QString& text) {
 }
 
 void TMachine::ZeroRegister(TRegisterId id) {
+  const TUserAction step(recorder_);
   Register(id).Reset();
   pending_.Registers |= Marks::Register(id);
   Notify();
 }
 
 void TMachine::SetDisplayMode(TRegisterId id, TDisplayMode mode) {
+  const TUserAction step(recorder_);
   Register(id).SetDisplayMode(mode);
   pending_.Registers |= Marks::Register(id);
   Notify();
@@ -475,12 +496,14 @@ void TMachine::SetDisplayMode(TRegisterId id, TDisplayMode mode) {
 
 void TMachine::RaiseInterrupt(int line) {
   if (line < 1 || line > 4) throw EDorumError(Texts::UnknownInterruptLine(line));
+  const TUserAction step(recorder_);
   ReleaseRegister(TRegisterId::RZ);
   Put<true>(TRegisterId::RZ, Get<true>(TRegisterId::RZ) | (1 << (4 - line)));
   Notify();
 }
 
 void TMachine::ConsoleInputChanged() {
+  const TUserAction step(recorder_);
   if (console_.InputText().isEmpty() || !control_->WaitingForInput()) return;
   if (AddressField(Get<true>(TRegisterId::I)) != s_.IOPorts.InputPort) return;
   ReleaseRegister(TRegisterId::RB);
@@ -496,8 +519,20 @@ void TMachine::ConsoleInputChanged() {
 }
 
 void TMachine::TypeInput(const QString& text) {
+  const TUserAction step(recorder_);
   console_.AppendInput(text);
   ConsoleInputChanged();
+}
+
+void TMachine::SetConsoleInput(const QString& text) {
+  const TUserAction step(recorder_);
+  console_.SetInputText(text);
+  ConsoleInputChanged();
+}
+
+void TMachine::ClearConsoleOutput() {
+  const TUserAction step(recorder_);
+  console_.Clear();
 }
 
 // ---- display texts ----
@@ -597,6 +632,7 @@ TMachineConfig TMachine::Config() const {
 }
 
 void TMachine::ResetMachine() {
+  if (recorder_ != nullptr) recorder_->StartAfresh();
   for (TRegister& r : s_.Registers) r.Reset();
   ClearCycle();
   SetActiveSignals(0);

@@ -178,6 +178,12 @@ class TMachine {
   void ConsoleInputChanged();
   // The user types at the end of the input field.
   void TypeInput(const QString& text);
+  // The user edits the input field into this text.
+  void SetConsoleInput(const QString& text);
+  // "Clear" of the console's output.
+  void ClearConsoleOutput();
+  // The history of the run, told of every user action; may be null.
+  void SetRecorder(IStepRecorder* recorder) noexcept { recorder_ = recorder; }
 
   // Display texts.
   [[nodiscard]] QString RegisterText(TRegisterId id) const;  // "AK : 15"
@@ -201,6 +207,7 @@ class TMachine {
   void SetVectors(const TInterruptVectors& vectors) { s_.Vectors = vectors; }
   // Tells the views that words were stored without a machine access.
   void NotifyMemoryChanged() {
+    if (recorder_ != nullptr) recorder_->StartAfresh();
     pending_.Words = true;
     Notify();
   }
@@ -261,6 +268,8 @@ class TMachine {
   template <bool Checked = true> void SignalStopAction();
 
  private:
+  friend class TRunHistory;  // steps back by restoring what a step changed
+
   template <int N>
   void PerformSignal();
   template <int... N>
@@ -374,6 +383,7 @@ class TMachine {
     if constexpr (Checked) s_.Marks |= Marks::Register(TRegisterId::F);
   }
   void ConfigurationChanged() {
+    if (recorder_ != nullptr) recorder_->StartAfresh();
     ++planGeneration_;
     pending_.Configuration = true;
     Notify();
@@ -396,6 +406,7 @@ class TMachine {
   TStandaloneControl standalone_;
   IControlLink* control_ = &standalone_;
   IMachineObserver* observer_ = nullptr;
+  IStepRecorder* recorder_ = nullptr;
 };
 
 }  // namespace dorum

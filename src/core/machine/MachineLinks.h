@@ -49,6 +49,20 @@ class IMachineObserver {
   virtual void MachineChanged() = 0;
 };
 
+// Whoever keeps the history of a run learns of every user action on the
+// machine between cycles (an entered value, a switched signal, a typed
+// character, an interrupt button), so that it can be undone in turn.
+class IStepRecorder {
+ public:
+  virtual ~IStepRecorder() = default;
+  // Before anything changes; `cell` is a memory word the action writes.
+  virtual void BeginUserAction(int cell) = 0;
+  virtual void EndUserAction() = 0;
+  // A reset, a new configuration or a program stored: the steps before can
+  // no longer be undone.
+  virtual void StartAfresh() = 0;
+};
+
 // What the machine needs of the control unit: the waiting-for-input flag it
 // keeps, the end of a program, the reset of its sequencing, and the names of
 // the instructions for showing words as instructions.

@@ -37,8 +37,8 @@ bool TryCharacter(const QString& word, std::int32_t& value) {
 }  // namespace
 
 const TProgram::TLabel* TProgram::FindLabel(const QString& name) const {
-  const auto at = labelIndex_.constFind(LowerCase(name));
-  return at == labelIndex_.cend() ? nullptr : &labels_[*at];
+  const auto at = labelIndex_.find(LowerCase(name));
+  return at == labelIndex_.end() ? nullptr : &labels_[at->second];
 }
 
 void TProgram::ForgetLabels() {
@@ -83,7 +83,7 @@ int TProgram::CountWordsAndLabels(const QStringList& lines) {
       const QString name = word.chopped(1);
       QString key = LowerCase(name);
       if (labelIndex_.contains(key)) throw reader.CreateError(Texts::LabelRedefinition(name));
-      labelIndex_.insert(key, labels_.size());
+      labelIndex_.emplace(key, labels_.size());
       labels_.push_back({name, std::move(key), count});
       word = reader.NextToken();
     }

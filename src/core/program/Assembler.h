@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QHash>
+#include <unordered_map>
 #include <QStringList>
 #include <cstdint>
 
@@ -50,7 +51,10 @@ class TProgram {
   TWatchList& watches_;
   // Of the assembly under way only: in order of definition, and by key.
   std::vector<TLabel> labels_;
-  QHash<QString, std::size_t> labelIndex_;
+  struct TKeyHash {
+    std::size_t operator()(const QString& key) const noexcept { return qHash(key); }
+  };
+  std::unordered_map<QString, std::size_t, TKeyHash> labelIndex_;
 };
 
 // The program editor's compile: assembles the document, binds it to the

@@ -1,0 +1,311 @@
+// Stepping back through a run: every step undone restores exactly the state
+// before it, and running forward again gives the same states once more.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <random>
+
+#include "MachineTestSupport.h"
+#include "common/Text.h"
+#include "control/ControlUnit.h"
+#include "control/History.h"
+#include "control/ListFile.h"
+#include "program/Assembler.h"
+#include "program/ProgramDocument.h"
+#include "program/Watches.h"
+
+using namespace dorum;
+using namespace dorum::test;
+
+namespace {
+
+// Everything a step can change, as one text, so a difference shows itself.
+QString StateText(const TMachine& m, const TController& control, const TProgramDocument* program) {
+  QStringList parts;
+  for (std::size_t r = 0; r < kRegisterCount; ++r) {
+    const TRegister& reg = m.Register(static_cast<TRegisterId>(r));
+    parts.append(QStringLiteral("%1=%2/%3").arg(reg.Caption()).arg(reg.Content()).arg(
+        static_cast<int>(reg.DisplayMode())));
+  }
+  for (std::size_t b = 0; b < kBusCount; ++b)
+    parts.append(QStringLiteral("bus%1=%2").arg(b).arg(m.Bus(static_cast<TBusId>(b)).RawValue()));
+  parts.append(QStringLiteral("alu=%1,%2").arg(m.Alu().Input()).arg(m.Alu().Result()));
+  parts.append(QStringLiteral("marks=%1 signals=%2").arg(m.CycleMarks()).arg(m.ActiveSignals()));
+  parts.append(QStringLiteral("top=%1").arg(m.Memory().TopAddress()));
+  QStringList words;
+  for (int cell = 0; cell < m.Memory().Size(); ++cell) words.append(QString::number(m.Memory().Raw(cell)));
+  parts.append(words.join(u','));
+  parts.append(QStringLiteral("in=[%1] out=[%2]").arg(m.Console().InputText(), m.Console().OutputText()));
+  const TControlPlace place = control.Place();
+  parts.append(QStringLiteral("place=%1,%2,%3,%4,%5")
+                   .arg(place.Cycles)
+                   .arg(place.Instructions)
+                   .arg(place.CurrentCycle)
+                   .arg(place.Flags)
+                   .arg(place.CurrentLine));
+  if (program != nullptr) parts.append(QStringLiteral("line=%1").arg(program->CurrentLine()));
+  return parts.join(u' ');
+}
+
+// One thing a user does: a clock cycle, or an action between cycles.
+struct TOperation {
+  enum class TKind { Cycle, Interrupt, Type, Enter, Memory, Mode, Zero } Kind = TKind::Cycle;
+  int A = 0;
+  int B = 0;
+};
+
+class THistoryRun {
+ public:
+  explicit THistoryRun(std::uint32_t seed) : random_(seed) {
+    const QDir examples(QStringLiteral(DORUM_EXAMPLES_DIR));
+    LoadInstructionList(examples.filePath(QStringLiteral("ombra/ombra.lst")), machine_, control_);
+    machine_.SetAddressBits(Pick(5, 7));
+    // Random words run random instructions of the list, errors and all.
+    for (int cell = 0; cell < machine_.Memory().Size(); ++cell)
+      machine_.Memory().Store(cell, Pick(0, (1 << machine_.WordBits()) - 1));
+    machine_.ResetMachine();
+    control_.SetTrackingLevel(0);
+  }
+
+  int Pick(int low, int high) { return std::uniform_int_distribution<int>(low, high)(random_); }
+
+  TOperation RandomOperation() {
+    TOperation op;
+    const int roll = Pick(0, 99);
+    if (roll < 80) return op;
+    op.Kind = roll < 84   ? TOperation::TKind::Interrupt
+              : roll < 88 ? TOperation::TKind::Type
+              : roll < 92 ? TOperation::TKind::Enter
+              : roll < 95 ? TOperation::TKind::Memory
+              : roll < 98 ? TOperation::TKind::Mode
+                          : TOperation::TKind::Zero;
+    op.A = Pick(0, 100);
+    op.B = Pick(-20, 300);
+    return op;
+  }
+
+  void Perform(const TOperation& op) {
+    const auto reg = static_cast<TRegisterId>(op.A % kRegisterCount);
+    (void)MessageOf([&] {
+      switch (op.Kind) {
+        case TOperation::TKind::Cycle:
+          control_.ExecuteCycle();
+          break;
+        case TOperation::TKind::Interrupt:
+          machine_.RaiseInterrupt(1 + op.A % 4);
+          break;
+        case TOperation::TKind::Type:
+          machine_.TypeInput(op.B % 2 == 0 ? QStringLiteral("ż") : QStringLiteral("ab"));
+          break;
+        case TOperation::TKind::Enter:
+          machine_.EnterRegisterValue(reg, QString::number(op.B));
+          break;
+        case TOperation::TKind::Memory:
+          machine_.EnterMemoryValue(op.A, op.B % 7 == 0 ? QStringLiteral("x") : QString::number(op.B));
+          break;
+        case TOperation::TKind::Mode:
+          machine_.SetDisplayMode(reg, static_cast<TDisplayMode>(op.B & 3));
+          break;
+        case TOperation::TKind::Zero:
+          machine_.ZeroRegister(reg);
+          break;
+      }
+    });
+  }
+
+  [[nodiscard]] QString State() const { return StateText(machine_, control_, nullptr); }
+
+  TMachine machine_;
+  TController control_{machine_};
+  TRunHistory history_{machine_, control_};
+  std::mt19937 random_;
+};
+
+}  // namespace
+
+TEST(History, SteppingBackRestoresEachEarlierStateAndForwardRepeatsThem) {
+  for (std::uint32_t seed = 1; seed <= 12; ++seed) {
+    THistoryRun run(seed);
+    std::vector<TOperation> ops;
+    std::vector<QString> before;      // the state before each operation
+    std::vector<std::uint64_t> steps; // the steps recorded before each operation
+    for (int n = 0; n < 400; ++n) {
+      const TOperation op = run.RandomOperation();
+      before.push_back(run.State());
+      steps.push_back(run.history_.UndoableSteps());
+      ops.push_back(op);
+      run.Perform(op);
+    }
+    before.push_back(run.State());
+    steps.push_back(run.history_.UndoableSteps());
+    ASSERT_GT(run.history_.UndoableSteps(), 30u) << "seed " << seed;
+
+    // Back to the start of a random operation that made a step of its own.
+    std::size_t target = ops.size();
+    for (int tries = 0; tries < 100; ++tries) {
+      const auto j = static_cast<std::size_t>(run.Pick(0, static_cast<int>(ops.size()) - 1));
+      if (steps[j + 1] > steps[j] && steps[j] > 0) {
+        target = j;
+        break;
+      }
+    }
+    ASSERT_LT(target, ops.size());
+    while (run.history_.UndoableSteps() > steps[target]) ASSERT_TRUE(run.history_.UndoStep());
+    ASSERT_EQ(run.State(), before[target]) << "seed " << seed << ", back to operation " << target;
+
+    // The same operations again give the same states.
+    for (std::size_t j = target; j < ops.size(); ++j) {
+      run.Perform(ops[j]);
+      ASSERT_EQ(run.State(), before[j + 1]) << "seed " << seed << ", again operation " << j;
+    }
+  }
+}
+
+TEST(History, EachStepBackIsTheStateOneStepEarlier) {
+  THistoryRun run(77);
+  std::vector<QString> states{run.State()};
+  for (int n = 0; n < 300; ++n) {
+    const std::uint64_t stepsBefore = run.history_.UndoableSteps();
+    const QString stateBefore = run.State();
+    run.Perform(run.RandomOperation());
+    // A new step remembers the state before it; a refused cycle is part of
+    // the step before it, so that step now ends where this one ended.
+    if (run.history_.UndoableSteps() > stepsBefore) states.push_back(stateBefore);
+  }
+  while (run.history_.UndoableSteps() > 0) {
+    ASSERT_TRUE(run.history_.UndoStep());
+    ASSERT_EQ(run.State(), states.back()) << run.history_.UndoableSteps() << " steps left";
+    states.pop_back();
+  }
+  EXPECT_FALSE(run.history_.UndoStep());
+}
+
+TEST(History, UserActionsAreStepsUndoneInOrder) {
+  TMachine m;
+  TController control(m);
+  control.BuildDefaultInstructions();
+  TRunHistory history(m, control);
+  m.EnterRegisterValue(TRegisterId::AK, QStringLiteral("5"));
+  m.EnterMemoryValue(3, QStringLiteral("37"));
+  m.SetDisplayMode(TRegisterId::AK, TDisplayMode::dmHexadecimal);
+  m.TypeInput(QStringLiteral("x"));
+  EXPECT_EQ(MessageOf([&] { m.EnterRegisterValue(TRegisterId::L, QStringLiteral("abc")); }),
+            QStringLiteral("'abc' is not a valid integer value"));
+  EXPECT_EQ(history.UndoableSteps(), 4u);  // the refused entry changed nothing
+  EXPECT_EQ(history.UndoableCycles(), 0u);
+
+  ASSERT_TRUE(history.UndoStep());
+  EXPECT_EQ(m.Console().InputText(), QString());
+  ASSERT_TRUE(history.UndoStep());
+  EXPECT_EQ(m.Register(TRegisterId::AK).DisplayMode(), TDisplayMode::dmUnsigned);
+  ASSERT_TRUE(history.UndoStep());
+  EXPECT_EQ(m.Memory().Word(3), 0u);
+  EXPECT_EQ(m.Register(TRegisterId::AK).Value(), 5);
+  ASSERT_TRUE(history.UndoStep());
+  EXPECT_EQ(m.Register(TRegisterId::AK).Value(), 0);
+  EXPECT_EQ(m.Register(TRegisterId::F).Value(), 8);  // the flags went back with AK
+  EXPECT_FALSE(history.UndoStep());
+}
+
+TEST(History, InstructionsAreUndoneWholeAndANewHistoryStartsOnReset) {
+  TMachine m;
+  TController control(m);
+  control.BuildDefaultInstructions();
+  TRunHistory history(m, control);
+  m.Memory().Store(0, 1 * 32 + 5);  // dod 5
+  m.Memory().Store(1, 5 * 32 + 0);  // sob 0
+  m.Memory().Store(5, 1);
+  const QString start = StateText(m, control, nullptr);
+  control.SetTrackingLevel(0);
+  control.ExecuteInstruction();  // 3 cycles
+  const QString afterOne = StateText(m, control, nullptr);
+  control.ExecuteInstruction();  // 2 cycles
+  control.ExecuteCycle();        // the fetch of the next one
+  EXPECT_EQ(history.UndoableCycles(), 6u);
+  EXPECT_EQ(history.UndoableInstructions(), 3u);
+  ASSERT_TRUE(history.UndoInstruction());  // the fetch begun
+  ASSERT_TRUE(history.UndoInstruction());  // "sob"
+  EXPECT_EQ(StateText(m, control, nullptr), afterOne);
+  ASSERT_TRUE(history.UndoInstruction());
+  EXPECT_EQ(StateText(m, control, nullptr), start);
+  EXPECT_FALSE(history.UndoInstruction());
+
+  control.ExecuteInstruction();
+  EXPECT_EQ(history.UndoableCycles(), 3u);
+  m.ResetMachine();
+  EXPECT_EQ(history.UndoableSteps(), 0u);
+  control.ExecuteCycle();
+  m.SetComponents(TComponentSet().set(0).set(1));
+  EXPECT_EQ(history.UndoableSteps(), 0u);
+}
+
+TEST(History, TheBudgetBoundsTheMemoryAndDropsTheOldestSteps) {
+  TMachine m;
+  TController control(m);
+  control.BuildDefaultInstructions();
+  m.SetAddressBits(16);  // the largest memory costs the history nothing more
+  TRunHistory history(m, control, std::size_t{2} << 20);
+  m.Memory().Store(0, 1 * 65536 + 5);
+  m.Memory().Store(1, 5 * 65536 + 0);
+  m.Memory().Store(5, 1);
+  control.SetTrackingLevel(0);
+  control.LimitCycles(200'000);
+  EXPECT_FALSE(MessageOf([&] { control.ExecuteProgram(-1); }).isEmpty());
+  EXPECT_LE(history.BytesAllocated(), history.Budget());
+  EXPECT_LT(history.UndoableCycles(), 200'000u);
+  EXPECT_GT(history.UndoableCycles(), 10'000u);
+  const std::uint64_t cycles = control.CyclesPerformed();
+  const std::uint64_t undoable = history.UndoableCycles();
+  for (std::uint64_t k = 0; k < undoable; ++k) ASSERT_TRUE(history.UndoStep());
+  EXPECT_FALSE(history.UndoStep());
+  EXPECT_EQ(control.CyclesPerformed(), cycles - undoable);
+}
+
+TEST(History, AMillionCyclesFitTheDefaultBudget) {
+  TMachine m;
+  TController control(m);
+  control.BuildDefaultInstructions();
+  TRunHistory history(m, control);
+  m.Memory().Store(0, 1 * 32 + 5);
+  m.Memory().Store(1, 5 * 32 + 0);
+  m.Memory().Store(5, 1);
+  control.SetTrackingLevel(0);
+  control.LimitCycles(1'000'000);
+  (void)MessageOf([&] { control.ExecuteProgram(-1); });
+  EXPECT_EQ(history.UndoableCycles(), 1'000'000u);
+  EXPECT_LE(history.BytesAllocated(), TRunHistory::kDefaultBudget);
+}
+
+TEST(History, TheConsoleGoesBackCharacterByCharacter) {
+  // The echo example reads characters and writes them back in capitals.
+  const QDir examples(QStringLiteral(DORUM_EXAMPLES_DIR));
+  TMachine m;
+  TController control(m);
+  LoadInstructionList(examples.filePath(QStringLiteral("ombra/ombra.lst")), m, control);
+  TWatchList watches;
+  TProgram assembler(m, control.Instructions(), watches);
+  TProgramDocument program;
+  program.SetTexts(ReadTextFile(examples.filePath(QStringLiteral("ombra/echo.prg"))));
+  CompileProgram(assembler, control, program);
+  TRunHistory history(m, control);
+  std::vector<QString> states{StateText(m, control, &program)};
+  m.TypeInput(QStringLiteral("ał."));  // typing is a step too
+  control.SetTrackingLevel(0);
+  QString error;
+  for (int n = 0; n < 5000 && error.isEmpty(); ++n) {
+    const std::uint64_t steps = history.UndoableSteps();
+    const QString before = StateText(m, control, &program);
+    error = MessageOf([&] { control.ExecuteCycle(); });
+    if (history.UndoableSteps() > steps) states.push_back(before);
+  }
+  ASSERT_EQ(error, QStringLiteral("Program został zakończony"));
+  ASSERT_EQ(m.Console().OutputText(), QStringLiteral("Ał."));  // only a to z become capitals
+  ASSERT_EQ(m.Console().InputText(), QString());
+  while (history.UndoableSteps() > 0) {
+    ASSERT_TRUE(history.UndoStep());
+    ASSERT_EQ(StateText(m, control, &program), states.back());
+    states.pop_back();
+  }
+  EXPECT_EQ(m.Console().InputText(), QString());
+  EXPECT_EQ(m.Console().OutputText(), QString());
+}
