@@ -73,7 +73,6 @@ TFindDialog::TFindDialog(QWidget* parent) : QDialog(parent) {
   layout->addLayout(buttons);
 
   connect(FindNextButton, &QPushButton::clicked, this, &TFindDialog::FindNext);
-  connect(TextEdit, &QLineEdit::returnPressed, this, &TFindDialog::FindNext);
   connect(cancel, &QPushButton::clicked, this, &QDialog::hide);
 }
 
@@ -123,7 +122,6 @@ TReplaceDialog::TReplaceDialog(QWidget* parent) : QDialog(parent) {
   layout->addLayout(buttons);
 
   connect(FindNextButton, &QPushButton::clicked, this, &TReplaceDialog::FindNext);
-  connect(TextEdit, &QLineEdit::returnPressed, this, &TReplaceDialog::FindNext);
   connect(ReplaceButton, &QPushButton::clicked, this, &TReplaceDialog::Replace);
   connect(ReplaceAllButton, &QPushButton::clicked, this, &TReplaceDialog::ReplaceAll);
   connect(cancel, &QPushButton::clicked, this, &QDialog::hide);

@@ -444,10 +444,12 @@ void TSourceEditor::ShowCompletions(bool requested) {
   for (const QString& word : completionWords_) {
     if (word.startsWith(prefix, Qt::CaseInsensitive)) matches.append(word);
   }
-  // A word typed out in full needs no list.
-  if (!requested && matches.size() == 1 && matches[0].compare(prefix, Qt::CaseInsensitive) == 0)
+  // A word typed out in full needs no list (and Enter then starts a line).
+  const bool complete = matches.size() == 1 && matches[0].compare(prefix, Qt::CaseInsensitive) == 0;
+  if ((!requested && complete) || matches.isEmpty() || !CaretOnScreen()) {
+    SendScintilla(SCI_AUTOCCANCEL);
     return;
-  if (matches.isEmpty() || !CaretOnScreen()) return;
+  }
   SendScintilla(SCI_AUTOCSETSEPARATOR, static_cast<long>(' '));
   SendScintilla(SCI_AUTOCSHOW, static_cast<uintptr_t>(typed.size()),
                 matches.join(u' ').toUtf8().constData());
@@ -463,7 +465,7 @@ bool TSourceEditor::CaretOnScreen() const {
 }
 
 void TSourceEditor::OnCharacterAdded(int character) {
-  if (SendScintilla(SCI_AUTOCACTIVE) != 0 || completionWords_.isEmpty()) return;
+  if (completionWords_.isEmpty()) return;
   if (QChar::isLetterOrNumber(static_cast<char32_t>(character))) ShowCompletions(false);
 }
 

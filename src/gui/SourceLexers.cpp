@@ -150,6 +150,12 @@ QFont TSourceLexer::defaultFont(int style) const {
   return font;
 }
 
+void TSourceLexer::SetTextFont(const QFont& font) {
+  font_ = font;
+  // QScintilla keeps a style's font once it has asked for it, so each is set.
+  for (int style = 0; style < kSourceStyleCount; ++style) setFont(defaultFont(style), style);
+}
+
 void TSourceLexer::styleText(int start, int end) {
   QsciScintilla* text = editor();
   if (text == nullptr) return;

@@ -50,7 +50,8 @@ class TSourceLexer : public QsciLexerCustom {
   [[nodiscard]] bool defaultEolFill(int style) const override;
   [[nodiscard]] QFont defaultFont(int style) const override;
 
-  void SetTextFont(const QFont& font) { font_ = font; }
+  // The font of every style (some of them bold).
+  void SetTextFont(const QFont& font);
   // The style of a whole (0-based) line that has colours of its own, or -1.
   std::function<int(int line)> LineStyle;
 

@@ -277,6 +277,41 @@ class EditorTest : public QObject {
     QCOMPARE(user_->FileNames.size(), 1u);
   }
 
+  void aCompileDuringARunWaitsForTheRunToStop() {
+    TFormProgramEditor editor(*core_);
+    editor.Memo()->SetLines({"stp"});
+    editor.Memo()->setModified(false);
+    bool compiledDuringRun = true;
+    core_->Run(&editor, [&] {
+      editor.ActionCompile->trigger();
+      compiledDuringRun = !user_->Informations.isEmpty();
+      QVERIFY(core_->Control().StopRequested());
+    });
+    QVERIFY(!compiledDuringRun);
+    QCOMPARE(user_->Informations, QStringList{QStringLiteral("Program został skompilowany")});
+  }
+
+  void completionOffersSignalsAndMnemonics() {
+    TFormCommandEditor instruction(*core_);
+    TFormProgramEditor program(*core_);
+    instruction.show();
+    program.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&program));
+    const auto offered = [](TSourceEditor* memo, const QString& typed) {
+      memo->setFocus();
+      for (QChar c : typed)
+        QTest::sendKeyEvent(QTest::Click, memo, Qt::Key_unknown, QString(c), Qt::NoModifier);
+      if (memo->SendScintilla(QsciScintillaBase::SCI_AUTOCACTIVE) == 0) return QString();
+      memo->SendScintilla(QsciScintillaBase::SCI_AUTOCCOMPLETE);
+      return memo->Lines().join(u'|');
+    };
+    QCOMPARE(offered(instruction.Memo(), QStringLiteral("wyr")), QStringLiteral("wyrb"));
+    QCOMPARE(offered(program.Memo(), QStringLiteral("ła")), QStringLiteral("ład"));
+    // Nothing is offered for a word that is complete already.
+    program.Memo()->clear();
+    QCOMPARE(offered(program.Memo(), QStringLiteral("stp")), QString());
+  }
+
   void findAndReplaceResultsAndMessages() {
     TFormCommandEditor editor(*core_);
     const QStringList text = {"czyt wys", "Czyt czytaj", "czyt;"};
