@@ -150,12 +150,18 @@ void TFormProgramEditor::TakeFocus() {
 void TFormProgramEditor::OnRefresh(const TMachineChanges& changes) {
   // Another code width changes which mnemonics the assembler accepts.
   if (changes.Configuration) UpdateMnemonics();
-  if (marksOutOfDate_ && isVisible()) ShowDebugMarks();
+  if (isVisible() && MarksStale()) ShowDebugMarks();
 }
 
 void TFormProgramEditor::showEvent(QShowEvent* event) {
   TFormCommandEditor::showEvent(event);
-  if (marksOutOfDate_) ShowDebugMarks();
+  if (MarksStale()) ShowDebugMarks();
+}
+
+bool TFormProgramEditor::MarksStale() const {
+  // The stop signal takes the current line away without a repaint; the
+  // display still catches up.
+  return marksOutOfDate_ || document_.CurrentLine() != shownCurrentLine_;
 }
 
 void TFormProgramEditor::ShowDebugMarks() {

@@ -64,6 +64,7 @@ class TFormProgramEditor final : public TFormCommandEditor, private IProgramView
   void UpdateLineMark(int line);
   void UpdateAllLineMarks();
   void OnRefresh(const dorum::TMachineChanges& changes);
+  [[nodiscard]] bool MarksStale() const;
 
   TProgramDocument document_;
   TProgramLexer* lexer_;

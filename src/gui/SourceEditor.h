@@ -2,7 +2,6 @@
 
 #include <QAction>
 #include <QList>
-#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <tuple>

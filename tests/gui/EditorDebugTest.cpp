@@ -173,6 +173,16 @@ class EditorDebugTest : public QObject {
     QTRY_COMPARE(Glyphs(memo), QStringLiteral(".0000000"));
     QCOMPARE(StyleAt(memo, 4, 0), int(ssMnemonic));
 
+    // So does the stop signal at the program's end, which repaints nothing.
+    core_->Machine().Register(TRegisterId::L).SetValue(3);
+    core_->Machine().Register(TRegisterId::A).SetValue(3);  // where the fetch reads
+    editor->Document().ShowAddress(3);
+    QTRY_COMPARE(Glyphs(memo), QStringLiteral(".0001000"));
+    core_->Run(editor.get(), [&] { core_->Control().ExecuteInstruction(); });
+    QCOMPARE(editor->Document().CurrentLine(), -1);
+    QTRY_COMPARE(Glyphs(memo), QStringLiteral(".0000000"));
+    QCOMPARE(StyleAt(memo, 4, 0), int(ssMnemonic));
+
     // A hidden editor catches up when it is shown again.
     editor->hide();
     editor->Document().ShowAddress(0);
