@@ -7,10 +7,10 @@
 
 #include "common/Error.h"
 #include "common/Text.h"
+#include "common/Texts.h"
 #include "control/CommentFilter.h"
 #include "control/ControlUnit.h"
 #include "control/InstructionList.h"
-#include "common/Texts.h"
 #include "machine/Machine.h"
 #include "program/ProgramDocument.h"
 #include "program/Watches.h"
@@ -109,16 +109,15 @@ int TProgram::CountWordsAndLabels(const QStringList& lines) {
   return count;
 }
 
-void TProgram::StoreWords(const QStringList& lines, std::vector<int>& lineAddresses) {
+template <class TStore>
+void TProgram::EmitWords(const QStringList& lines, TStore&& store) const {
   const int a = machine_.AddressBits();
   const int wordBits = a + machine_.CodeBits();
   int counter = 0;
   TCommentFilter reader(lines);
   // Each word is recorded against the line of the last word read for it.
-  const auto store = [&](std::uint32_t value) {
-    machine_.Memory().Store(counter, static_cast<std::int32_t>(value));
-    const auto line = static_cast<std::size_t>(reader.TokenLine() - 1);
-    if (line < lineAddresses.size()) lineAddresses[line] = counter;
+  const auto emit = [&](std::uint32_t value) {
+    store(counter, value, reader.TokenLine());
     ++counter;
   };
   while (!reader.EndOfText()) {
@@ -136,13 +135,21 @@ void TProgram::StoreWords(const QStringList& lines, std::vector<int>& lineAddres
         if (arguments > 0) value = Operand(reader, a);
         value |= static_cast<std::uint32_t>(code) << a;
         for (int k = 2; k <= arguments; ++k) {
-          store(value);
+          emit(value);
           value = Operand(reader, wordBits);
         }
       }
     }
-    store(value);
+    emit(value);
   }
+}
+
+void TProgram::StoreWords(const QStringList& lines, std::vector<int>& lineAddresses) {
+  EmitWords(lines, [&](int address, std::uint32_t value, int line) {
+    machine_.Memory().Store(address, static_cast<std::int32_t>(value));
+    const auto index = static_cast<std::size_t>(line - 1);
+    if (index < lineAddresses.size()) lineAddresses[index] = address;
+  });
 }
 
 void TProgram::PointVectorsAtHandlers() {
@@ -183,6 +190,19 @@ void TProgram::Assemble(TProgramDocument& document) {
   ForgetLabels();
   machine_.NotifyMemoryChanged();
   machine_.ResetMachine();
+}
+
+void TProgram::Check(const QStringList& lines) {
+  // The label table serves this check only and is gone afterwards, also
+  // when the check fails.
+  struct TForget {
+    TProgram& Program;
+    ~TForget() { Program.ForgetLabels(); }
+  } forget{*this};
+  ForgetLabels();
+  if (CountWordsAndLabels(lines) > (1 << machine_.AddressBits()))
+    throw EDorumError(Texts::ProgramTooLarge());
+  EmitWords(lines, [](int, std::uint32_t, int) {});
 }
 
 void CompileProgram(TProgram& program, TController& control, TProgramDocument& document) {

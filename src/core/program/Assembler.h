@@ -1,10 +1,10 @@
 #pragma once
 
-#include <QString>
 #include <QHash>
-#include <unordered_map>
+#include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <unordered_map>
 
 namespace dorum {
 
@@ -27,6 +27,11 @@ class TProgram {
   // plain error for a program larger than the memory; a program that does
   // not fit is refused before any word is stored.
   void Assemble(TProgramDocument& document);
+  // Runs both passes of an assembly over the text and raises its first
+  // error, the same errors in the same order as Assemble, but stores
+  // nothing: no memory word, no watch, no line address, no interrupt
+  // vector, no reset. The editors check a text with it as the user types.
+  void Check(const QStringList& lines);
 
  private:
   struct TLabel {
@@ -44,6 +49,10 @@ class TProgram {
   [[nodiscard]] int CountWordsAndLabels(const QStringList& lines);
   void ForgetLabels();
   void StoreWords(const QStringList& lines, std::vector<int>& lineAddresses);
+  // The second pass: evaluates every word of the program and hands each to
+  // the store with its address and the (1-based) line it is recorded against.
+  template <class TStore>
+  void EmitWords(const QStringList& lines, TStore&& store) const;
   void PointVectorsAtHandlers();
 
   TMachine& machine_;
