@@ -130,6 +130,7 @@ TRunHistory::~TRunHistory() {
 }
 
 void TRunHistory::Clear() noexcept {
+  newest_ = nullptr;
   chunks_.clear();
   spare_.reset();
   spareSize_ = 0;
@@ -236,7 +237,7 @@ void TRunHistory::EndCycle(bool refused) {
 }
 
 void TRunHistory::Count(std::uint32_t size, std::uint32_t flags, bool attached) {
-  TChunk& chunk = chunks_.back();
+  TChunk& chunk = *newest_;
   chunk.Used += size;
   bytes_ += size;
   if (attached) return;
@@ -345,6 +346,8 @@ void TRunHistory::Commit(const TSnapshot& b, bool userAction, bool attached) {
 }
 
 std::uint8_t* TRunHistory::Reserve(std::size_t bound) {
+  if (newest_ != nullptr && newest_->Used + bound <= newest_->Size) [[likely]]
+    return newest_->Bytes.get() + newest_->Used;
   if (chunks_.empty() || chunks_.back().Used + bound > chunks_.back().Size) {
     const std::size_t size = std::max(kChunkSize, bound);
     // The oldest steps make room, and their memory serves the new chunk.
@@ -357,8 +360,8 @@ std::uint8_t* TRunHistory::Reserve(std::size_t bound) {
           TChunk{std::make_unique_for_overwrite<std::uint8_t[]>(size), size, 0, 0, 0, 0});
     }
   }
-  TChunk& chunk = chunks_.back();
-  return chunk.Bytes.get() + chunk.Used;
+  newest_ = &chunks_.back();
+  return newest_->Bytes.get() + newest_->Used;
 }
 
 std::size_t TRunHistory::Capacity() const noexcept {
@@ -379,6 +382,7 @@ void TRunHistory::DropOldest() {
     spareSize_ = oldest.Size;
   }
   chunks_.pop_front();
+  if (chunks_.empty()) newest_ = nullptr;
 }
 
 std::uint32_t TRunHistory::UndoRecord() {
@@ -408,6 +412,7 @@ std::uint32_t TRunHistory::UndoRecord() {
     spare_ = std::move(chunk.Bytes);
     spareSize_ = chunk.Size;
     chunks_.pop_back();
+    newest_ = chunks_.empty() ? nullptr : &chunks_.back();
   }
   return flags;
 }

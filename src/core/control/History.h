@@ -87,6 +87,7 @@ class TRunHistory final : public IStepRecorder {
   bool recordingCycle_ = false;
   bool restoring_ = false;
   std::deque<TChunk> chunks_;
+  TChunk* newest_ = nullptr;  // chunks_.back(), where records are written
   std::unique_ptr<std::uint8_t[]> spare_;  // a chunk's memory kept for the next one
   std::size_t spareSize_ = 0;
   // The record of a planned cycle, written before the cycle runs.
