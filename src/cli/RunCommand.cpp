@@ -1,5 +1,10 @@
 #include "RunCommand.h"
 
+#include <fstream>
+#include <memory>
+
+#include "RunTrace.h"
+
 #include <QCommandLineParser>
 #include <QFile>
 #include <QFileInfo>
@@ -51,7 +56,16 @@ const char* const kDescription =
     "Z --json wypisywany jest jeden obiekt JSON: status (stopped, error, limit,\n"
     "input), message, cycles, instructions, output, registers (wartość każdego\n"
     "widocznego rejestru), expectations (z --expect: name, expected, actual, held)\n"
-    "i memory (z --dump-memory: wszystkie słowa pamięci).";
+    "i memory (z --dump-memory: wszystkie słowa pamięci).\n"
+    "\n"
+    "Z --trace PLIK każdy takt zegara zapisuje jeden wiersz JSON (JSON Lines)\n"
+    "w miarę wykonywania: cycle (numer taktu), L (przed taktem), instruction\n"
+    "i step (nazwa rozkazu i numer jego taktu; pobranie rozkazu to takt 0\n"
+    "rozkazu pobranego), signals (aktywne sygnały w kolejności tabeli),\n"
+    "registers (rejestry, które się zmieniły, z nowymi wartościami), memory\n"
+    "(zapisane słowa pamięci), output (wysłane znaki) i error (komunikat,\n"
+    "gdy takt skończył się błędem). --trace - pisze ślad na standardowe\n"
+    "wyjście zamiast znaków wysyłanych przez program.";
 
 struct TCheck {
   QString Name;
@@ -233,7 +247,12 @@ int TRun::Execute(const QStringList& arguments) {
       QStringLiteral("Naciśnięcie przycisku przerwania LINIA (1-4) po TAKTACH taktach zegara, "
                      "np. 2@100; opcję można powtarzać."),
       QStringLiteral("LINIA@TAKTY"));
-  parser.addOptions({help, list, input, inputFile, maxCycles, expect, json, dumpMemory, irq});
+  const QCommandLineOption trace(
+      QStringLiteral("trace"),
+      QStringLiteral("Ślad: jeden wiersz JSON na każdy takt do PLIKU (- to standardowe wyjście)."),
+      QStringLiteral("PLIK"));
+  parser.addOptions(
+      {help, list, input, inputFile, maxCycles, expect, json, dumpMemory, irq, trace});
 
   if (!parser.parse(QStringList{QStringLiteral("dorum-cli run")} + arguments))
     return Usage(parser.errorText());
@@ -271,6 +290,16 @@ int TRun::Execute(const QStringList& arguments) {
                    [](const auto& a, const auto& b) { return a.Cycle < b.Cycle; });
   json_ = parser.isSet(json);
   dumpMemory_ = parser.isSet(dumpMemory);
+  const QString tracePath = parser.value(trace);
+  const bool traceToOutput = parser.isSet(trace) && tracePath == u"-";
+  if (traceToOutput && json_)
+    return Usage(QStringLiteral("--trace - i --json wykluczają się (oba piszą na standardowe wyjście)"));
+  std::ofstream traceFile;
+  if (parser.isSet(trace) && !traceToOutput) {
+    traceFile.open(tracePath.toStdString(), std::ios::out | std::ios::trunc);
+    if (!traceFile)
+      return Usage(QStringLiteral("Nie można zapisać pliku %1").arg(tracePath));
+  }
 
   const QString programPath = parser.positionalArguments().front();
   QStringList programText;
@@ -303,8 +332,11 @@ int TRun::Execute(const QStringList& arguments) {
     return Usage(e.Message());
   }
 
-  TOutputEcho echo(out_, !json_);
+  TOutputEcho echo(out_, !json_ && !traceToOutput);
   machine_.Console().SetObserver(&echo);
+  std::unique_ptr<TCycleTrace> tracer;
+  if (parser.isSet(trace))
+    tracer = std::make_unique<TCycleTrace>(machine_, control_, traceToOutput ? out_ : traceFile);
   machine_.TypeInput(inputText);
   control_.SetTrackingLevel(0);
   control_.SetStopWhenInputRunsOut(true);

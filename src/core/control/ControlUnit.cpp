@@ -2,7 +2,6 @@
 
 #include "common/Error.h"
 #include "common/Texts.h"
-#include "control/History.h"
 
 namespace dorum {
 
@@ -123,7 +122,7 @@ void TController::RestorePlace(const TControlPlace& place) {
 }
 
 void TController::ExecuteCycle() {
-  if (history_ != nullptr) [[unlikely]] {
+  if (recorder_ != nullptr) [[unlikely]] {
     ExecuteRecordedCycle();
     return;
   }
@@ -138,16 +137,18 @@ const TCyclePlan* TController::UpcomingPlan() {
 }
 
 void TController::ExecuteRecordedCycle() {
-  history_->BeginCycle(UpcomingPlan());
+  recorder_->BeginCycle(UpcomingPlan());
   try {
     PerformCycle();
+  } catch (const EDorumError& e) {
+    recorder_->EndCycle(&e);
+    throw;
   } catch (...) {
-    // The end of the program is a cycle like any other; a refused one is
-    // no step of its own.
-    history_->EndCycle(!finished_);
+    const EDorumError unknown(QStringLiteral("?"));
+    recorder_->EndCycle(&unknown);
     throw;
   }
-  history_->EndCycle(false);
+  recorder_->EndCycle(nullptr);
 }
 
 void TController::PerformCycle() {

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstdint>
 
+#include "common/Error.h"
 #include "control/InstructionList.h"
 #include "machine/Machine.h"
 #include "machine/MachineLinks.h"
@@ -29,6 +30,18 @@ struct TControlPlace {
   std::int32_t CurrentCycle = 0;
   std::int32_t CurrentLine = -1;  // of the bound program
   std::uint8_t Flags = 0;
+};
+
+// Whoever follows every clock cycle: the history of a run, a trace.
+class ICycleRecorder {
+ public:
+  virtual ~ICycleRecorder() = default;
+  // Before the cycle changes anything; `plan` is the plan it will run, when
+  // the control unit knows it (not under manual control).
+  virtual void BeginCycle(const TCyclePlan* plan) = 0;
+  // After it, with the error that ended it, if any (the stop signal's
+  // "Program został zakończony" among them).
+  virtual void EndCycle(const EDorumError* error) = 0;
 };
 
 // The program the control unit runs: the document of the program editor
@@ -155,9 +168,9 @@ class TController final : public IControlLink {
   // The operation code in register I, from its stored bits.
   [[nodiscard]] int CurrentCode() const noexcept;
 
-  // Records every cycle into this history (none: nothing is recorded).
-  void SetHistory(TRunHistory* history) noexcept { history_ = history; }
-  [[nodiscard]] TRunHistory* History() const noexcept { return history_; }
+  // Tells the recorder of every cycle (none: nothing is told).
+  void SetCycleRecorder(ICycleRecorder* recorder) noexcept { recorder_ = recorder; }
+  [[nodiscard]] ICycleRecorder* CycleRecorder() const noexcept { return recorder_; }
   [[nodiscard]] TControlPlace Place() const noexcept {
     TControlPlace place;
     place.Cycles = cyclesPerformed_;
@@ -218,7 +231,7 @@ class TController final : public IControlLink {
   IControlHost* host_ = &noHost_;
   bool hosted_ = false;  // lets a headless run skip the per-cycle calls
   IBoundProgram* programEditor_ = nullptr;
-  TRunHistory* history_ = nullptr;
+  ICycleRecorder* recorder_ = nullptr;
   TCyclePlan fetchPlan_;
   bool breakpointsArmed_ = true;
   bool manualControl_ = false;

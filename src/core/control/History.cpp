@@ -121,12 +121,12 @@ TRunHistory::TRunHistory(TMachine& machine, TController& control, std::size_t bu
       budget_(std::max(budget, kChunkSize)),
       before_(std::make_unique<TSnapshot>()) {
   machine_.SetRecorder(this);
-  control_.SetHistory(this);
+  control_.SetCycleRecorder(this);
 }
 
 TRunHistory::~TRunHistory() {
   machine_.SetRecorder(nullptr);
-  control_.SetHistory(nullptr);
+  control_.SetCycleRecorder(nullptr);
 }
 
 void TRunHistory::Clear() noexcept {
@@ -211,8 +211,9 @@ void TRunHistory::BeginCycle(const TCyclePlan* plan) {
   plannedSize_ = w.Size();
 }
 
-void TRunHistory::EndCycle(bool refused) {
+void TRunHistory::EndCycle(const EDorumError* error) {
   recordingCycle_ = false;
+  const bool refused = error != nullptr && !control_.Finished();
   if (planned_ == nullptr) {
     Commit(*before_, false, refused);
     return;

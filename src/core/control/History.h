@@ -24,7 +24,7 @@ class TController;
 // console. A cycle refused by a rule after it had done part of its work is
 // undone together with the step before it, so that it is no step of its own.
 // Older steps are dropped first when the memory budget is spent.
-class TRunHistory final : public IStepRecorder {
+class TRunHistory final : public IStepRecorder, public ICycleRecorder {
  public:
   static constexpr std::size_t kDefaultBudget = std::size_t{64} << 20;
 
@@ -53,10 +53,10 @@ class TRunHistory final : public IStepRecorder {
   // begun; false when there is none.
   bool UndoInstruction();
 
-  // Recording, called by the control unit around each clock cycle.
-  // `plan` is the plan the cycle will run, if the control unit knows it.
-  void BeginCycle(const TCyclePlan* plan);
-  void EndCycle(bool refused);
+  // ICycleRecorder: the control unit's clock cycles. The end of the program
+  // is a cycle like any other; a refused one is no step of its own.
+  void BeginCycle(const TCyclePlan* plan) override;
+  void EndCycle(const EDorumError* error) override;
 
   // IStepRecorder: the machine's user actions.
   void BeginUserAction(int cell) override;
