@@ -19,6 +19,7 @@ struct TDialogScript {
   std::deque<QMessageBox::StandardButton> Answers;  // empty: Cancel
   std::deque<std::optional<QString>> FileNames;     // empty: cancel
   QStringList Prompts;  // "title|prompt|text" of every input box
+  int FileDialogs = 0;  // how many file dialogs were shown
 
   void Install(TUserDialogs& dialogs) {
     dialogs.ShowError = [this](QWidget*, const QString& text) { Errors.append(text); };
@@ -40,6 +41,7 @@ struct TDialogScript {
     };
     const auto file = [this](QWidget*, const QString&, const QString&,
                              const QString&) -> std::optional<QString> {
+      ++FileDialogs;
       if (FileNames.empty()) return std::nullopt;
       auto name = FileNames.front();
       FileNames.pop_front();
