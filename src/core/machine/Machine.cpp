@@ -567,6 +567,10 @@ QString TMachine::MemoryGetCode(int code) const {
   return control_->InstructionName(code);
 }
 
+QString TMachine::CodeText(int cell) const {
+  return s_.Memory.CodeText(cell, MemoryCodeEvent());
+}
+
 QString TMachine::CellText(int cell) const {
   return s_.Memory.CellText(cell, MemoryCodeEvent());
 }

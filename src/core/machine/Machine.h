@@ -191,6 +191,8 @@ class TMachine {
   [[nodiscard]] QString RegisterGetCode(int value) const;
   [[nodiscard]] QString MemoryGetCode(int code) const;
   [[nodiscard]] QString CellText(int cell) const;
+  // "name address" of a cell shown as an instruction, as the memory view has it.
+  [[nodiscard]] QString CodeText(int cell) const;
 
   // Configuration. Nothing is ever cleared by a change.
   [[nodiscard]] int AddressBits() const noexcept { return Register(TRegisterId::A).Bits(); }

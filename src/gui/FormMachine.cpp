@@ -1,0 +1,343 @@
+#include "FormMachine.h"
+
+#include <QAccessible>
+#include <QActionGroup>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QVBoxLayout>
+
+#include "AppCore.h"
+#include "DiagramAccessibility.h"
+#include "MachineDiagram.h"
+
+namespace dorum::gui {
+
+namespace {
+
+// The pauses between cycles a traced run can take, in ms.
+constexpr std::array<std::pair<int, const char16_t*>, 7> kTempos = {{
+    {0, u"bez opóźnienia"},
+    {50, u"0,05 s na takt"},
+    {100, u"0,1 s na takt"},
+    {250, u"0,25 s na takt"},
+    {500, u"0,5 s na takt"},
+    {1000, u"1 s na takt"},
+    {2000, u"2 s na takt"},
+}};
+
+void InstallAccessibility() {
+  static const bool installed = [] {
+    QAccessible::installFactory(&TDiagramAccessible::Create);
+    return true;
+  }();
+  (void)installed;
+}
+
+struct TModeItem {
+  const char16_t* Caption;
+  TDisplayMode Mode;
+};
+constexpr std::array<TModeItem, 5> kModes = {{
+    {u"Dziesiętnie bez znaku", TDisplayMode::dmUnsigned},
+    {u"Dziesiętnie ze znakiem", TDisplayMode::dmSigned},
+    {u"Binarnie", TDisplayMode::dmBinary},
+    {u"Szestnastkowo", TDisplayMode::dmHexadecimal},
+    {u"Rozkaz", TDisplayMode::dmInstruction},
+}};
+
+}  // namespace
+
+TFormMachine::TFormMachine(TAppCore& core, QWidget* parent)
+    : QWidget(parent), core_(core), machine_(core.Machine()) {
+  InstallAccessibility();
+  setObjectName(QStringLiteral("FormMachine"));
+  setWindowTitle(QStringLiteral("Jednostka centralna"));
+  setAccessibleName(windowTitle());
+  diagram_ = new TMachineDiagram(core_, this);
+  status_ = new QLabel(this);
+  status_->setObjectName(QStringLiteral("RunStatus"));
+  status_->setAccessibleName(QStringLiteral("Stan wykonania"));
+  status_->setContentsMargins(6, 2, 6, 2);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  layout->addWidget(diagram_, 1);
+  layout->addWidget(status_);
+  BuildControls();
+  diagram_->installEventFilter(this);
+
+  connect(diagram_, &TMachineDiagram::RegisterClicked, this, &TFormMachine::EnterRegisterValue);
+  connect(diagram_, &TMachineDiagram::MemoryClicked, this, &TFormMachine::EnterMemoryValue);
+  connect(diagram_, &TMachineDiagram::SignalClicked, this, [this](int signal) {
+    core_.Errors().Run(this, [&] { core_.Control().ToggleSignal(signal); });
+  });
+  connect(diagram_, &TMachineDiagram::RegisterMenuRequested, this,
+          [this](TRegisterId id, const QPoint& at) { RegisterMenu(id)->exec(at); });
+  connect(diagram_, &TMachineDiagram::BackgroundMenuRequested, this,
+          &TFormMachine::ShowBackgroundMenu);
+  connect(&core_.Refresh(), &TViewRefresh::Refresh, this, &TFormMachine::OnRefresh);
+  connect(&core_, &TAppCore::RunStateChanged, this, [this](bool running) {
+    if (running) {
+      runCycles_ = core_.Control().CyclesPerformed();
+      runInstructions_ = core_.Control().InstructionsPerformed();
+    }
+    UpdateRunStatus();
+  });
+  connect(&core_, &TAppCore::InstructionsChanged, this, [this] {
+    // Words and I are shown with the names of the instructions.
+    if (isVisible()) diagram_->update();
+  });
+  runCycles_ = core_.Control().CyclesPerformed();
+  runInstructions_ = core_.Control().InstructionsPerformed();
+  UpdateRunStatus();
+}
+
+TFormMachine::~TFormMachine() = default;
+
+void TFormMachine::BuildControls() {
+  manual_ = new QCheckBox(QStringLiteral("Sterowanie ręczne"), diagram_);
+  manual_->setObjectName(QStringLiteral("CheckBoxManualControl"));
+  manual_->setAccessibleName(manual_->text());
+  connect(manual_, &QCheckBox::toggled, this,
+          [this](bool on) { core_.Control().SetManualControl(on); });
+
+  tracking_ = new QGroupBox(QStringLiteral("Poziom śledzenia"), diagram_);
+  tracking_->setObjectName(QStringLiteral("RadioGroupTracking"));
+  tracking_->setAccessibleName(tracking_->title());
+  trackingGroup_ = new QButtonGroup(this);
+  auto* trackingLayout = new QVBoxLayout(tracking_);
+  trackingLayout->setContentsMargins(6, 0, 2, 1);
+  trackingLayout->setSpacing(0);
+  int level = 0;
+  for (const char16_t* caption : {u"niski (program)", u"średni (rozkaz)", u"wysoki (takt)"}) {
+    auto* button = new QRadioButton(QString::fromUtf16(caption), tracking_);
+    button->setAccessibleName(button->text());
+    trackingLayout->addWidget(button);
+    trackingGroup_->addButton(button, level++);
+  }
+  // The window and the control unit agree on the level from the start: the
+  // middle one, where a run shows each instruction.
+  trackingGroup_->button(1)->setChecked(true);
+  core_.Control().SetTrackingLevel(1);
+  connect(trackingGroup_, &QButtonGroup::idClicked, this,
+          [this](int id) { core_.Control().SetTrackingLevel(id); });
+
+  scroll_ = new QScrollBar(Qt::Vertical, diagram_);
+  scroll_->setObjectName(QStringLiteral("ScrollBar"));
+  scroll_->setAccessibleName(QStringLiteral("Przewijanie pamięci"));
+  connect(scroll_, &QScrollBar::valueChanged, this, [this](int top) {
+    if (syncing_) return;
+    machine_.Memory().SetTopAddress(top);
+    diagram_->ApplyChanges([&] {
+      TMachineChanges changes;
+      changes.TouchCell(top);
+      return changes;
+    }());
+  });
+
+  for (int line = 1; line <= 4; ++line) {
+    auto* button = new QPushButton(QString::number(line), diagram_);
+    button->setObjectName(QStringLiteral("Button%1").arg(line));
+    button->setAccessibleName(QStringLiteral("Przerwanie %1").arg(line));
+    button->setToolTip(button->accessibleName());
+    button->setFocusPolicy(Qt::NoFocus);
+    connect(button, &QPushButton::clicked, this, [this, line] {
+      core_.Errors().Run(this, [&] { machine_.RaiseInterrupt(line); });
+    });
+    interrupts_[static_cast<std::size_t>(line - 1)] = button;
+  }
+
+  tempoPanel_ = new QWidget(diagram_);
+  auto* tempoLayout = new QVBoxLayout(tempoPanel_);
+  tempoLayout->setContentsMargins(0, 0, 0, 0);
+  tempoLayout->setSpacing(1);
+  auto* tempoLabel = new QLabel(QStringLiteral("Tempo (takt):"), tempoPanel_);
+  tempo_ = new QComboBox(tempoPanel_);
+  tempo_->setObjectName(QStringLiteral("ComboBoxTempo"));
+  tempo_->setAccessibleName(QStringLiteral("Tempo przy wysokim poziomie śledzenia"));
+  tempo_->setToolTip(QStringLiteral("Przerwa między taktami przy wysokim poziomie śledzenia"));
+  tempoLabel->setBuddy(tempo_);
+  for (const auto& [ms, caption] : kTempos) tempo_->addItem(QString::fromUtf16(caption), ms);
+  tempoLayout->addWidget(tempoLabel);
+  tempoLayout->addWidget(tempo_);
+  connect(tempo_, &QComboBox::currentIndexChanged, this, [this](int index) {
+    if (!syncing_) core_.SetAnimationDelay(tempo_->itemData(index).toInt());
+  });
+  connect(&core_, &TAppCore::AnimationDelayChanged, this, [this] { SyncControls(); });
+  SyncControls();
+  SyncScrollBar();
+}
+
+QRadioButton* TFormMachine::TrackingButton(int level) const {
+  return qobject_cast<QRadioButton*>(trackingGroup_->button(level));
+}
+
+QPushButton* TFormMachine::InterruptButton(int line) const {
+  return interrupts_.at(static_cast<std::size_t>(line - 1));
+}
+
+void TFormMachine::PlaceControls() {
+  // The controls stand in the diagram's coordinates and grow with it.
+  QFont font = this->font();
+  font.setPixelSize(std::max(8, static_cast<int>(std::lround(11 * diagram_->Scale()))));
+  const auto place = [&](QWidget* w, const QRect& design) {
+    w->setFont(font);
+    w->setGeometry(diagram_->WidgetRect(design));
+  };
+  place(manual_, kManualControlBox);
+  place(tracking_, kTrackingBox);
+  for (QAbstractButton* button : trackingGroup_->buttons()) button->setFont(font);
+  place(scroll_, kMemoryScrollBox);
+  for (int line = 1; line <= 4; ++line) place(InterruptButton(line), InterruptButtonBox(line));
+  place(tempoPanel_, kTempoBox);
+  for (QWidget* child : tempoPanel_->findChildren<QWidget*>()) child->setFont(font);
+}
+
+void TFormMachine::SyncControls() {
+  syncing_ = true;
+  for (QPushButton* button : interrupts_) button->setVisible(machine_.InterruptButtonsVisible());
+  const int delay = core_.AnimationDelay();
+  int best = 0;
+  for (int k = 0; k < tempo_->count(); ++k) {
+    if (std::abs(tempo_->itemData(k).toInt() - delay) <
+        std::abs(tempo_->itemData(best).toInt() - delay))
+      best = k;
+  }
+  tempo_->setCurrentIndex(best);
+  manual_->setChecked(core_.Control().ManualControl());
+  syncing_ = false;
+}
+
+void TFormMachine::SyncScrollBar() {
+  syncing_ = true;
+  const TMemory& memory = machine_.Memory();
+  scroll_->setRange(0, std::max(0, memory.Size() - diagram_->VisibleRows()));
+  scroll_->setPageStep(diagram_->VisibleRows());
+  scroll_->setValue(memory.TopAddress());
+  syncing_ = false;
+}
+
+void TFormMachine::OnRefresh(const TMachineChanges& changes) {
+  if (!isVisible()) {
+    // A hidden window does nothing and catches up when it is shown.
+    stale_ = stale_ || changes.Any();
+    return;
+  }
+  diagram_->ApplyChanges(changes);
+  if (changes.Configuration || changes.Reset) SyncControls();
+  if (changes.Configuration || changes.Reset || changes.Words || changes.AnyCells()) SyncScrollBar();
+  UpdateRunStatus();
+}
+
+void TFormMachine::RefreshAll() {
+  stale_ = false;
+  SyncControls();
+  SyncScrollBar();
+  PlaceControls();
+  diagram_->update();
+  UpdateRunStatus();
+}
+
+void TFormMachine::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  RefreshAll();
+}
+
+bool TFormMachine::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == diagram_ && event->type() == QEvent::Resize) PlaceControls();
+  return QWidget::eventFilter(watched, event);
+}
+
+void TFormMachine::UpdateRunStatus() {
+  const TController& control = core_.Control();
+  const std::uint64_t cycles = control.CyclesPerformed() - runCycles_;
+  const std::uint64_t instructions = control.InstructionsPerformed() - runInstructions_;
+  QString text;
+  if (core_.RunInProgress()) {
+    text = QStringLiteral("Wykonywanie… takty: %1, rozkazy: %2").arg(cycles).arg(instructions);
+  } else {
+    text = QStringLiteral("Zatrzymana. Ostatnie wykonanie: takty %1, rozkazy %2; od startu: takty %3")
+               .arg(cycles)
+               .arg(instructions)
+               .arg(control.CyclesPerformed());
+  }
+  if (control.ManualControl()) text += QStringLiteral(" · sterowanie ręczne");
+  status_->setText(text);
+}
+
+// ---- user actions ----
+
+void TFormMachine::EnterRegisterValue(TRegisterId id) {
+  const TRegister& reg = machine_.Register(id);
+  if (!reg.Available()) return;
+  const std::optional<QString> text =
+      core_.Dialogs().AskText(this, QStringLiteral("Rejestr ") + reg.Caption(),
+                              QStringLiteral("Aktualna wartość"), QString::number(reg.Value()));
+  if (!text) return;
+  core_.Errors().Run(this, [&] { machine_.EnterRegisterValue(id, *text); });
+}
+
+void TFormMachine::EnterMemoryValue(int address) {
+  if (address < 0) return;
+  const TMemory& memory = machine_.Memory();
+  const int cell = memory.IndexOf(address);
+  const std::optional<QString> text = core_.Dialogs().AskText(
+      this, memory.Caption(), QStringLiteral("Wartość[%1]").arg(address),
+      QString::number(memory.Word(cell)));
+  if (!text) return;
+  core_.Errors().Run(this, [&] { machine_.EnterMemoryValue(address, *text); });
+}
+
+std::unique_ptr<QMenu> TFormMachine::RegisterMenu(TRegisterId id) {
+  auto menu = std::make_unique<QMenu>(this);
+  menu->setObjectName(QStringLiteral("PopupMenuRegister"));
+  menu->addAction(QStringLiteral("Wpisz wartość"), this, [this, id] { EnterRegisterValue(id); });
+  QMenu* show = menu->addMenu(QStringLiteral("Pokaż jako"));
+  auto* modes = new QActionGroup(show);
+  for (const TModeItem& item : kModes) {
+    // Only I shows its value as an instruction.
+    if (item.Mode == TDisplayMode::dmInstruction && id != TRegisterId::I) continue;
+    QAction* action = show->addAction(QString::fromUtf16(item.Caption));
+    action->setCheckable(true);
+    action->setChecked(machine_.Register(id).DisplayMode() == item.Mode);
+    modes->addAction(action);
+    const TDisplayMode mode = item.Mode;
+    connect(action, &QAction::triggered, this, [this, id, mode] {
+      core_.Errors().Run(this, [&] { machine_.SetDisplayMode(id, mode); });
+    });
+  }
+  menu->addAction(QStringLiteral("Zeruj"), this, [this, id] {
+    core_.Errors().Run(this, [&] { machine_.ZeroRegister(id); });
+  });
+  return menu;
+}
+
+void TFormMachine::ShowBackgroundMenu(const QPoint& globalAt) {
+  QMenu menu(this);
+  const auto save = [this](const QString& title, const QString& filter, const QString& suffix) {
+    std::optional<QString> name =
+        core_.Dialogs().SaveFileName(this, title, QStringLiteral("schemat") + suffix, filter);
+    if (!name) return;
+    if (!name->endsWith(suffix, Qt::CaseInsensitive)) name->append(suffix);
+    core_.Errors().Run(this, [&] { diagram_->SaveAs(*name); });
+  };
+  menu.addAction(QStringLiteral("Zapisz schemat jako PNG..."), this, [save] {
+    save(QStringLiteral("Zapisz schemat jako PNG"), QStringLiteral("obrazy PNG (*.png)"),
+         QStringLiteral(".png"));
+  });
+  menu.addAction(QStringLiteral("Zapisz schemat jako SVG..."), this, [save] {
+    save(QStringLiteral("Zapisz schemat jako SVG"), QStringLiteral("rysunki SVG (*.svg)"),
+         QStringLiteral(".svg"));
+  });
+  menu.exec(globalAt);
+}
+
+}  // namespace dorum::gui

@@ -1,0 +1,384 @@
+#include "MachineDiagram.h"
+
+#include <QContextMenuEvent>
+#include <QFontMetrics>
+#include <QHelpEvent>
+#include <QImage>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QSvgGenerator>
+#include <QToolTip>
+#include <cmath>
+
+#include "AppCore.h"
+
+namespace dorum::gui {
+
+namespace {
+
+// The text size of the diagram, in design units.
+constexpr int kFontPixels = 11;
+
+}  // namespace
+
+TMachineDiagram::TMachineDiagram(TAppCore& core, QWidget* parent)
+    : QWidget(parent), core_(core), machine_(core.Machine()) {
+  setObjectName(QStringLiteral("MachineDiagram"));
+  setAccessibleName(QStringLiteral("Schemat maszyny"));
+  setMouseTracking(false);
+  setAutoFillBackground(true);
+  setMinimumSize(kDiagramWidth / 2, kDiagramHeight / 2);
+  font_ = font();
+  font_.setPixelSize(kFontPixels);
+  // Rows and columns of the memory view follow the text's size.
+  const QFontMetrics metrics(font_);
+  rowHeight_ = metrics.height();
+  columnStep_ = metrics.horizontalAdvance(QStringLiteral("12345678"));
+  for (const TDiagramItem& item : DiagramItems()) {
+    if (item.Kind == TItemKind::Memory) visibleRows_ = (item.Box.height() - 2) / rowHeight_;
+  }
+  core_.Machine().Memory().SetVisibleRows(visibleRows_);
+}
+
+double TMachineDiagram::Scale() const {
+  return std::min(static_cast<double>(width()) / kDiagramWidth,
+                  static_cast<double>(height()) / kDiagramHeight);
+}
+
+QTransform TMachineDiagram::Transform() const {
+  const double s = Scale();
+  QTransform t;
+  t.translate((width() - kDiagramWidth * s) / 2, (height() - kDiagramHeight * s) / 2);
+  t.scale(s, s);
+  return t;
+}
+
+QRect TMachineDiagram::WidgetRect(const QRect& design) const {
+  return Transform().mapRect(QRectF(design)).toAlignedRect();
+}
+
+bool TMachineDiagram::Shows(const TDiagramItem& item) const {
+  switch (item.Kind) {
+    case TItemKind::Register:
+      return machine_.Register(static_cast<TRegisterId>(item.Id)).Visible();
+    case TItemKind::Bus:
+      return machine_.Bus(static_cast<TBusId>(item.Id)).Visible();
+    case TItemKind::Signal:
+    case TItemKind::Wire:
+      return machine_.Signal(item.Id).Visible();
+    case TItemKind::Memory:
+    case TItemKind::Alu:
+      return true;
+  }
+  return true;
+}
+
+QString TMachineDiagram::TextOf(const TDiagramItem& item) const {
+  switch (item.Kind) {
+    case TItemKind::Register:
+      return machine_.RegisterText(static_cast<TRegisterId>(item.Id));
+    case TItemKind::Bus: {
+      const auto id = static_cast<TBusId>(item.Id);
+      const QString caption = machine_.Bus(id).Caption();
+      return machine_.BusDriven(id) ? caption + QStringLiteral(" = ") +
+                                          QString::number(machine_.BusValue(id))
+                                    : caption;
+    }
+    case TItemKind::Signal:
+      return machine_.Signal(item.Id).Caption();
+    case TItemKind::Memory:
+      return machine_.Memory().Caption();
+    case TItemKind::Alu:
+      return QStringLiteral("JAL");
+    case TItemKind::Wire:
+      return QString::fromLatin1(item.Name);
+  }
+  return {};
+}
+
+QString TMachineDiagram::MemoryRowText(int row) const {
+  const int address = machine_.Memory().TopAddress() + row;
+  if (row < 0 || row >= visibleRows_ || address >= machine_.Memory().Size()) return {};
+  return QStringLiteral("%1  %2  %3")
+      .arg(address)
+      .arg(machine_.Memory().Word(address))
+      .arg(machine_.CodeText(address));
+}
+
+const TDiagramItem* TMachineDiagram::ItemAt(const QPointF& at) const {
+  const QPointF design = Transform().inverted().map(at);
+  const TDiagramItem* found = nullptr;
+  // Later items are drawn over earlier ones, so the last hit wins; wires
+  // take no clicks.
+  for (const TDiagramItem& item : DiagramItems()) {
+    if (item.Kind == TItemKind::Wire || !Shows(item)) continue;
+    if (QRectF(item.Box).contains(design)) found = &item;
+  }
+  return found;
+}
+
+int TMachineDiagram::MemoryAddressAt(const QPointF& at) const {
+  for (const TDiagramItem& item : DiagramItems()) {
+    if (item.Kind != TItemKind::Memory) continue;
+    const QPointF design = Transform().inverted().map(at);
+    const int row = std::clamp(static_cast<int>((design.y() - item.Box.top() - 1) / rowHeight_), 0,
+                               visibleRows_ - 1);
+    return machine_.Memory().TopAddress() + row;
+  }
+  return -1;
+}
+
+// ---- painting ----
+
+QColor TMachineDiagram::Ink() const {
+  return palette().color(QPalette::WindowText);
+}
+
+void TMachineDiagram::paintEvent(QPaintEvent* event) {
+  QPainter painter(this);
+  painter.setRenderHint(QPainter::Antialiasing, true);
+  painter.setRenderHint(QPainter::TextAntialiasing, true);
+  const QTransform transform = Transform();
+  painter.setTransform(transform);
+  Paint(painter, transform.inverted().mapRect(QRectF(event->rect())));
+}
+
+void TMachineDiagram::Paint(QPainter& p, const QRectF& exposed) const {
+  p.setFont(font_);
+  for (const TDiagramItem& item : DiagramItems()) {
+    if (!Shows(item) || !exposed.intersects(QRectF(item.Box).adjusted(-2, -2, 2, 2))) continue;
+    switch (item.Kind) {
+      case TItemKind::Wire:
+        PaintWire(p, item);
+        break;
+      case TItemKind::Bus:
+        PaintBus(p, item);
+        break;
+      case TItemKind::Register:
+        PaintRegister(p, item);
+        break;
+      case TItemKind::Memory:
+        PaintMemory(p, item);
+        break;
+      case TItemKind::Alu:
+        p.setPen(QPen(Ink(), 1));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(QRectF(item.Box).adjusted(0.5, 0.5, -0.5, -0.5));
+        break;
+      case TItemKind::Signal:
+        PaintSignal(p, item);
+        break;
+    }
+  }
+}
+
+void TMachineDiagram::PaintRegister(QPainter& p, const TDiagramItem& item) const {
+  const QRectF box = QRectF(item.Box).adjusted(0.5, 0.5, -0.5, -0.5);
+  p.setPen(QPen(Ink(), 1));
+  p.setBrush(palette().color(QPalette::Base));
+  p.drawRect(box);
+  p.setPen(palette().color(QPalette::Text));
+  p.drawText(box, Qt::AlignCenter, TextOf(item));
+}
+
+void TMachineDiagram::PaintBus(QPainter& p, const TDiagramItem& item) const {
+  const bool driven = machine_.BusDriven(static_cast<TBusId>(item.Id));
+  p.setPen(Qt::NoPen);
+  p.setBrush(driven ? ActiveColor() : palette().color(QPalette::Mid));
+  p.drawRoundedRect(QRectF(item.Box), 2, 2);
+}
+
+void TMachineDiagram::PaintMemory(QPainter& p, const TDiagramItem& item) const {
+  const QRectF box = QRectF(item.Box).adjusted(0.5, 0.5, -0.5, -0.5);
+  p.setPen(QPen(Ink(), 1));
+  p.setBrush(palette().color(QPalette::Base));
+  p.drawRect(box);
+  p.save();
+  p.setClipRect(item.Box.adjusted(1, 1, -1, -1));
+  p.setPen(palette().color(QPalette::Text));
+  const QFontMetrics metrics(font_);
+  const TMemory& memory = machine_.Memory();
+  for (int row = 0; row < visibleRows_; ++row) {
+    const int address = memory.TopAddress() + row;
+    if (address >= memory.Size()) break;
+    const double baseline = item.Box.top() + row * rowHeight_ + 1 + metrics.ascent();
+    const double left = item.Box.left();
+    p.drawText(QPointF(left + 5, baseline), QString::number(address));
+    p.drawText(QPointF(left + columnStep_ + 5, baseline), QString::number(memory.Word(address)));
+    p.drawText(QPointF(left + 2 * columnStep_ + 5, baseline), machine_.CodeText(address));
+  }
+  p.restore();
+}
+
+void TMachineDiagram::PaintSignal(QPainter& p, const TDiagramItem& item) const {
+  const bool active = machine_.SignalActive(item.Id);
+  const QColor color = active ? ActiveColor() : Ink();
+  QFont font = font_;
+  font.setBold(active);
+  p.setFont(font);
+  const QFontMetricsF metrics(font);
+  const QRectF box(item.Box);
+  const QString caption = machine_.Signal(item.Id).Caption();
+  const double textWidth = metrics.horizontalAdvance(caption);
+  const double middle = box.top() + static_cast<int>(box.height()) / 2;
+  const bool right = item.Direction == TSignalDirection::sdRight;
+  p.setPen(color);
+  p.drawText(box, Qt::AlignVCenter | (right ? Qt::AlignLeft : Qt::AlignRight), caption);
+  // The line runs from the caption to the outer end, where an impulse has
+  // a small triangle and a level a bar across the line.
+  const double lineFrom = right ? box.left() + textWidth + 2 : box.left();
+  const double lineTo = right ? box.right() : box.right() - textWidth - 2;
+  p.setPen(QPen(color, 1));
+  p.drawLine(QPointF(lineFrom, middle), QPointF(lineTo, middle));
+  const double end = right ? box.right() : box.left();
+  const double inward = right ? -1 : 1;
+  if (machine_.Signal(item.Id).Impulse()) {
+    QPainterPath triangle;
+    triangle.moveTo(end, middle);
+    triangle.lineTo(end + inward * 7, middle - 2);
+    triangle.lineTo(end + inward * 7, middle + 2);
+    triangle.closeSubpath();
+    p.fillPath(triangle, color);
+  } else {
+    const double x = end + inward * 5;
+    p.drawLine(QPointF(x, middle - 3), QPointF(x, middle + 3));
+  }
+  p.setFont(font_);
+}
+
+void TMachineDiagram::PaintWire(QPainter& p, const TDiagramItem& item) const {
+  const QColor color = machine_.SignalActive(item.Id) ? ActiveColor() : Ink();
+  p.setPen(QPen(color, 1));
+  const QRectF box(item.Box);
+  if (item.Horizontal) {
+    p.drawLine(QPointF(box.left() + 5, box.top()), QPointF(box.right(), box.top()));
+    return;
+  }
+  const double x = box.left() + 5;
+  p.drawLine(QPointF(x, box.top()), QPointF(x, box.bottom()));
+  // An arrow head: two strokes 5 units long at the top or the bottom end.
+  if (item.Arrow == TWireArrow::waStart) {
+    p.drawLine(QPointF(x, box.top()), QPointF(x - 3.5, box.top() + 3.5));
+    p.drawLine(QPointF(x, box.top()), QPointF(x + 3.5, box.top() + 3.5));
+  } else if (item.Arrow == TWireArrow::waStop) {
+    p.drawLine(QPointF(x, box.bottom()), QPointF(x - 3.5, box.bottom() - 3.5));
+    p.drawLine(QPointF(x, box.bottom()), QPointF(x + 3.5, box.bottom() - 3.5));
+  }
+}
+
+// ---- repainting what changed ----
+
+void TMachineDiagram::UpdateItems(QRegion& region, TItemKind kind, int id) const {
+  for (const TDiagramItem& item : DiagramItems()) {
+    if (item.Id != id) continue;
+    if (item.Kind == kind || (kind == TItemKind::Signal && item.Kind == TItemKind::Wire))
+      region += WidgetRect(item.Box.adjusted(-4, -4, 4, 4));
+  }
+}
+
+void TMachineDiagram::ApplyChanges(const TMachineChanges& changes) {
+  QRegion region;
+  if (changes.Configuration || changes.Reset || changes.Words) {
+    region = rect();
+  } else {
+    for (int r = 0; r < kRegisterCount; ++r) {
+      if ((changes.Registers >> r) & 1u) UpdateItems(region, TItemKind::Register, r);
+    }
+    for (int b = 0; b < kBusCount; ++b) {
+      if ((changes.Buses >> b) & 1u) UpdateItems(region, TItemKind::Bus, b);
+    }
+    for (std::uint64_t s = changes.Signals; s != 0; s &= s - 1)
+      UpdateItems(region, TItemKind::Signal, std::countr_zero(s));
+    if (changes.AnyCells()) UpdateItems(region, TItemKind::Memory, 0);
+  }
+  lastUpdate_ = region;
+  if (!region.isEmpty()) update(region);
+}
+
+// ---- user actions ----
+
+void TMachineDiagram::mousePressEvent(QMouseEvent* event) {
+  pressed_ = ItemAt(event->position());
+  QWidget::mousePressEvent(event);
+}
+
+void TMachineDiagram::mouseReleaseEvent(QMouseEvent* event) {
+  const TDiagramItem* item = ItemAt(event->position());
+  const TDiagramItem* pressed = pressed_;
+  pressed_ = nullptr;
+  if (item == nullptr || item != pressed) return;
+  switch (item->Kind) {
+    case TItemKind::Memory:
+      // Any button released over the memory asks for a word.
+      Q_EMIT MemoryClicked(MemoryAddressAt(event->position()));
+      break;
+    case TItemKind::Register:
+      if (event->button() == Qt::LeftButton)
+        Q_EMIT RegisterClicked(static_cast<TRegisterId>(item->Id));
+      break;
+    case TItemKind::Signal:
+      if (event->button() == Qt::LeftButton) Q_EMIT SignalClicked(item->Id);
+      break;
+    default:
+      break;
+  }
+}
+
+void TMachineDiagram::contextMenuEvent(QContextMenuEvent* event) {
+  const TDiagramItem* item = ItemAt(event->pos());
+  if (item != nullptr && item->Kind == TItemKind::Register) {
+    Q_EMIT RegisterMenuRequested(static_cast<TRegisterId>(item->Id), event->globalPos());
+  } else if (item == nullptr || item->Kind == TItemKind::Alu || item->Kind == TItemKind::Bus) {
+    Q_EMIT BackgroundMenuRequested(event->globalPos());
+  }
+}
+
+bool TMachineDiagram::event(QEvent* event) {
+  if (event->type() == QEvent::ToolTip) {
+    auto* help = static_cast<QHelpEvent*>(event);
+    const TDiagramItem* item = ItemAt(help->pos());
+    // A bus tells its value while driven and its name otherwise.
+    if (item != nullptr && item->Kind == TItemKind::Bus) {
+      const auto id = static_cast<TBusId>(item->Id);
+      QToolTip::showText(help->globalPos(),
+                         machine_.BusDriven(id) ? QString::number(machine_.BusValue(id))
+                                                : machine_.Bus(id).Caption(),
+                         this, WidgetRect(item->Box));
+    } else {
+      QToolTip::hideText();
+    }
+    return true;
+  }
+  return QWidget::event(event);
+}
+
+void TMachineDiagram::SaveAs(const QString& fileName) const {
+  const QRectF all(0, 0, kDiagramWidth, kDiagramHeight);
+  if (fileName.endsWith(QStringLiteral(".svg"), Qt::CaseInsensitive)) {
+    QSvgGenerator svg;
+    svg.setFileName(fileName);
+    svg.setSize(QSize(kDiagramWidth, kDiagramHeight));
+    svg.setViewBox(all);
+    svg.setTitle(QStringLiteral("Maszyna Dorum"));
+    QPainter painter(&svg);
+    painter.fillRect(all, palette().color(QPalette::Window));
+    Paint(painter, all);
+    if (!painter.end()) throw EDorumError(QStringLiteral("Nie można zapisać pliku %1").arg(fileName));
+    return;
+  }
+  constexpr int kFactor = 2;
+  QImage image(kDiagramWidth * kFactor, kDiagramHeight * kFactor, QImage::Format_ARGB32);
+  image.fill(palette().color(QPalette::Window));
+  {
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.scale(kFactor, kFactor);
+    Paint(painter, all);
+  }
+  if (!image.save(fileName, "PNG"))
+    throw EDorumError(QStringLiteral("Nie można zapisać pliku %1").arg(fileName));
+}
+
+}  // namespace dorum::gui

@@ -1,0 +1,88 @@
+#pragma once
+
+#include <QFont>
+#include <QRegion>
+#include <QTransform>
+#include <QWidget>
+
+#include "DiagramLayout.h"
+#include "machine/Machine.h"
+
+namespace dorum::gui {
+
+class TAppCore;
+
+// The live diagram of the data path: every register, bus, the memory view,
+// the arithmetic-logic unit, every signal and wire, drawn in design units
+// and scaled to the widget (sharp at any resolution, since everything is
+// drawn as vectors). Active signals, their wires and driven buses are red;
+// hidden components leave their place empty. It repaints only what the
+// machine's changes touch.
+class TMachineDiagram final : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit TMachineDiagram(TAppCore& core, QWidget* parent = nullptr);
+
+  // Design units to widget coordinates: scaled to fit, centred.
+  [[nodiscard]] QTransform Transform() const;
+  [[nodiscard]] QRect WidgetRect(const QRect& design) const;
+  [[nodiscard]] double Scale() const;
+
+  // The visible item under a point of the widget (signals before the boxes
+  // they stand on), or none.
+  [[nodiscard]] const TDiagramItem* ItemAt(const QPointF& at) const;
+  // The address of the memory row under a point of the widget's memory view.
+  [[nodiscard]] int MemoryAddressAt(const QPointF& at) const;
+  [[nodiscard]] bool Shows(const TDiagramItem& item) const;
+  // What an item shows, as a screen reader reads it: «AK : 15», «mag S = 37».
+  [[nodiscard]] QString TextOf(const TDiagramItem& item) const;
+  [[nodiscard]] QString MemoryRowText(int row) const;
+  [[nodiscard]] int VisibleRows() const noexcept { return visibleRows_; }
+  [[nodiscard]] const TMachine& Machine() const noexcept { return machine_; }
+
+  // Repaints what the changes touch.
+  void ApplyChanges(const TMachineChanges& changes);
+  // The region asked to be repainted by the last ApplyChanges.
+  [[nodiscard]] const QRegion& LastUpdate() const noexcept { return lastUpdate_; }
+
+  // The whole diagram in design units, for painting and for export.
+  void Paint(QPainter& painter, const QRectF& exposed) const;
+  // The diagram as a picture file: PNG (twice the design size) or SVG.
+  void SaveAs(const QString& fileName) const;
+
+ Q_SIGNALS:
+  void RegisterClicked(dorum::TRegisterId id);
+  void RegisterMenuRequested(dorum::TRegisterId id, const QPoint& globalAt);
+  void MemoryClicked(int address);
+  void SignalClicked(int signal);
+  void BackgroundMenuRequested(const QPoint& globalAt);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
+  bool event(QEvent* event) override;
+
+ private:
+  void PaintRegister(QPainter& p, const TDiagramItem& item) const;
+  void PaintBus(QPainter& p, const TDiagramItem& item) const;
+  void PaintMemory(QPainter& p, const TDiagramItem& item) const;
+  void PaintSignal(QPainter& p, const TDiagramItem& item) const;
+  void PaintWire(QPainter& p, const TDiagramItem& item) const;
+  [[nodiscard]] QColor Ink() const;
+  [[nodiscard]] static QColor ActiveColor() { return {0xE0, 0x10, 0x10}; }
+  void UpdateItems(QRegion& region, TItemKind kind, int id) const;
+
+  TAppCore& core_;
+  const TMachine& machine_;
+  QFont font_;  // in design units
+  int rowHeight_ = 13;
+  int columnStep_ = 48;
+  int visibleRows_ = 15;
+  QRegion lastUpdate_;
+  const TDiagramItem* pressed_ = nullptr;
+};
+
+}  // namespace dorum::gui
