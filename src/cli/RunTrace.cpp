@@ -15,7 +15,7 @@ TCycleTrace::~TCycleTrace() {
   control_.SetCycleRecorder(nullptr);
 }
 
-void TCycleTrace::BeginCycle(const TCyclePlan* /*plan*/) {
+void TCycleTrace::BeginCycle() {
   ++number_;
   for (std::size_t r = 0; r < kRegisterCount; ++r)
     registers_[r] = machine_.Register(static_cast<TRegisterId>(r)).Content();

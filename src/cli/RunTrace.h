@@ -20,7 +20,7 @@ class TCycleTrace final : public ICycleRecorder {
   TCycleTrace(const TCycleTrace&) = delete;
   TCycleTrace& operator=(const TCycleTrace&) = delete;
 
-  void BeginCycle(const TCyclePlan* plan) override;
+  void BeginCycle() override;
   void EndCycle(const EDorumError* error) override;
 
  private:

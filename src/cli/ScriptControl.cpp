@@ -7,6 +7,7 @@
 #include "common/Text.h"
 #include "control/ListFile.h"
 #include "common/Texts.h"
+#include "control/History.h"
 
 namespace dorum::cli {
 
@@ -38,6 +39,12 @@ int TScriptRunner::CountArg(const QStringList& args, const QString& usage) {
   if (count < 1)
     throw EDorumError(QStringLiteral("Liczba powtórzeń musi być dodatnia: %1").arg(count));
   return count;
+}
+
+TRunHistory& TScriptRunner::RecordedHistory() const {
+  if (!history_)
+    throw EDorumError(QStringLiteral("Historia nie jest zapisywana (polecenie record)"));
+  return *history_;
 }
 
 void TScriptRunner::RegisterInstructionCommands() {
@@ -74,6 +81,7 @@ void TScriptRunner::RegisterInstructionCommands() {
            [this](const QStringList& args, const QString&) {
              NeedArgs(args, 1, 1, QStringLiteral("delete KOD"));
              control_.Instructions().DeleteInstruction(StrToInt(args[0]));
+             control_.InstructionsEdited();
            });
   Register(QStringLiteral("load-list"), QStringLiteral("load-list PLIK"),
            [this](const QStringList&, const QString& rest) {
@@ -166,6 +174,40 @@ void TScriptRunner::RegisterRunCommands() {
            [this](const QStringList& args, const QString&) {
              NeedArgs(args, 0, 0, QStringLiteral("abort"));
              control_.RequestStop();
+           });
+  Register(QStringLiteral("record"), QStringLiteral("record [on|off]"),
+           [this](const QStringList& args, const QString&) {
+             NeedArgs(args, 0, 1, QStringLiteral("record [on|off]"));
+             const bool on = args.isEmpty() || args[0] == u"on";
+             if (!on && args[0] != u"off")
+               throw EDorumError(Usage(QStringLiteral("record"), QStringLiteral("record [on|off]")));
+             if (on && !history_) history_ = std::make_unique<TRunHistory>(machine_, control_);
+             if (!on) history_.reset();
+           });
+  Register(QStringLiteral("back"), QStringLiteral("back [N]"),
+           [this](const QStringList& args, const QString&) {
+             const int count = CountArg(args, QStringLiteral("back [N]"));
+             if (RecordedHistory().UndoSteps(static_cast<std::uint64_t>(count)) == 0)
+               throw EDorumError(QStringLiteral("Nie ma czego cofnąć"));
+           });
+  Register(QStringLiteral("back-step"), QStringLiteral("back-step [N]"),
+           [this](const QStringList& args, const QString&) {
+             const int count = CountArg(args, QStringLiteral("back-step [N]"));
+             for (int k = 0; k < count; ++k) {
+               if (!RecordedHistory().UndoInstruction()) {
+                 if (k == 0) throw EDorumError(QStringLiteral("Nie ma czego cofnąć"));
+                 break;
+               }
+             }
+           });
+  Register(QStringLiteral("history"), QStringLiteral("history"),
+           [this](const QStringList& args, const QString&) {
+             NeedArgs(args, 0, 0, QStringLiteral("history"));
+             const TRunHistory& history = RecordedHistory();
+             Print(QStringLiteral("cycles=%1 instructions=%2 steps=%3")
+                       .arg(history.UndoableCycles())
+                       .arg(history.UndoableInstructions())
+                       .arg(history.UndoableSteps()));
            });
   Register(QStringLiteral("state"), QStringLiteral("state"),
            [this](const QStringList& args, const QString&) {

@@ -4,9 +4,11 @@
 #include <QStringList>
 #include <functional>
 #include <map>
+#include <memory>
 #include <ostream>
 
 #include "control/ControlUnit.h"
+#include "control/History.h"
 #include "machine/Machine.h"
 #include "program/Assembler.h"
 #include "program/ProgramDocument.h"
@@ -71,6 +73,8 @@ class TScriptRunner {
   [[nodiscard]] const TInstruction& InstructionArg(const QString& name) const;
   [[nodiscard]] QString PathArg(const QString& rest, const QString& usage) const;
   [[nodiscard]] QString CycleText(const TInstruction& instruction, int k) const;
+  // The history being recorded, or the error that none is.
+  [[nodiscard]] TRunHistory& RecordedHistory() const;
   [[nodiscard]] static int CountArg(const QStringList& args, const QString& usage);
   static void NeedArgs(const QStringList& args, int min, int max, const QString& usage);
 
@@ -79,6 +83,8 @@ class TScriptRunner {
 
   TMachine machine_;
   TController control_{machine_};
+  // Recorded only when the script asks ("record").
+  std::unique_ptr<TRunHistory> history_;
   TWatchList watches_;
   TProgram program_{machine_, control_.Instructions(), watches_};
   // The one program editor of a script; declared last, so it is destroyed

@@ -129,15 +129,32 @@ void TController::ExecuteCycle() {
   PerformCycle();
 }
 
-const TCyclePlan* TController::UpcomingPlan() {
-  if (manualControl_) return nullptr;
-  if (atFetch_) return &FetchPlan();
-  const TMicroCode* micro = FindCycle(CurrentCode(), currentCycle_);
-  return micro != nullptr ? &PlanOf(*micro) : nullptr;
+void TController::ReplayCycle(bool manual) {
+  struct TQuiet {
+    TController& Control;
+    ICycleRecorder* Recorder;
+    bool Hosted;
+    bool Manual;
+    ~TQuiet() {
+      Control.recorder_ = Recorder;
+      Control.hosted_ = Hosted;
+      Control.manualControl_ = Manual;
+      Control.replaying_ = false;
+    }
+  } quiet{*this, recorder_, hosted_, manualControl_};
+  recorder_ = nullptr;
+  hosted_ = false;
+  manualControl_ = manual;
+  replaying_ = true;
+  try {
+    PerformCycle();
+  } catch (const EDorumError&) {
+    // It ended the same way the first time.
+  }
 }
 
 void TController::ExecuteRecordedCycle() {
-  recorder_->BeginCycle(UpcomingPlan());
+  recorder_->BeginCycle();
   try {
     PerformCycle();
   } catch (const EDorumError& e) {
@@ -182,7 +199,7 @@ void TController::PerformCycle() {
     plan = &PlanOf(*micro);
   }
   if (hosted_) host_->ShowCycleLine(micro->SourceLine);
-  if (breakpointsArmed_ && micro->Breakpoint) stopRequested_ = true;
+  if (breakpointsArmed_ && micro->Breakpoint && !replaying_) stopRequested_ = true;
   if (stopRequested_) [[unlikely]]
     StopAtBreakpoint(code);
   if (plan == &fetchPlan_) {
@@ -216,7 +233,7 @@ void TController::ExecuteManualCycle() {
   if (hosted_) host_->ShowInstruction(code);
   const TMicroCode& micro = MicroCodeAt(code, currentCycle_);
   if (hosted_) host_->ShowCycleLine(micro.SourceLine);
-  if (breakpointsArmed_ && micro.Breakpoint) stopRequested_ = true;
+  if (breakpointsArmed_ && micro.Breakpoint && !replaying_) stopRequested_ = true;
   machine_.PerformActiveSignals();
   ++cyclesPerformed_;
   breakpointsArmed_ = true;

@@ -36,12 +36,15 @@ struct TControlPlace {
 class ICycleRecorder {
  public:
   virtual ~ICycleRecorder() = default;
-  // Before the cycle changes anything; `plan` is the plan it will run, when
-  // the control unit knows it (not under manual control).
-  virtual void BeginCycle(const TCyclePlan* plan) = 0;
+  // Before the cycle changes anything.
+  virtual void BeginCycle() = 0;
   // After it, with the error that ended it, if any (the stop signal's
   // "Program został zakończony" among them).
   virtual void EndCycle(const EDorumError* error) = 0;
+  // The user changed how the next cycles run (manual control, "Przerwij").
+  virtual void ControlChanged() {}
+  // An instruction was compiled or the list was rebuilt.
+  virtual void InstructionsChanged() {}
 };
 
 // The program the control unit runs: the document of the program editor
@@ -103,9 +106,17 @@ class TController final : public IControlLink {
   [[nodiscard]] TInstructionList& Instructions() noexcept { return instructions_; }
   [[nodiscard]] const TInstructionList& Instructions() const noexcept { return instructions_; }
   void AddInstruction(const QStringList& lines) {
+    if (recorder_ != nullptr) recorder_->InstructionsChanged();
     instructions_.AddInstruction(lines, machine_.CodeBits());
   }
-  void BuildDefaultInstructions() { instructions_.BuildDefaultInstructions(machine_.CodeBits()); }
+  // Whoever changes the list through Instructions() says so here.
+  void InstructionsEdited() {
+    if (recorder_ != nullptr) recorder_->InstructionsChanged();
+  }
+  void BuildDefaultInstructions() {
+    if (recorder_ != nullptr) recorder_->InstructionsChanged();
+    instructions_.BuildDefaultInstructions(machine_.CodeBits());
+  }
 
   void SetHost(IControlHost* host) noexcept {
     host_ = host ? host : &noHost_;
@@ -127,13 +138,19 @@ class TController final : public IControlLink {
   void ExecuteInstruction();
   void ExecuteProgram(int target);
 
-  void SetManualControl(bool manual) noexcept { manualControl_ = manual; }
+  void SetManualControl(bool manual) {
+    if (manual != manualControl_ && recorder_ != nullptr) recorder_->ControlChanged();
+    manualControl_ = manual;
+  }
   [[nodiscard]] bool ManualControl() const noexcept { return manualControl_; }
   [[nodiscard]] int TrackingLevel() const noexcept { return trackingLevel_; }
   void SetTrackingLevel(int level) noexcept { trackingLevel_ = level; }
   [[nodiscard]] bool StopRequested() const noexcept { return stopRequested_; }
   // "Przerwij": the run ends at its next check.
-  void RequestStop() noexcept { stopRequested_ = true; }
+  void RequestStop() {
+    if (!stopRequested_ && recorder_ != nullptr) recorder_->ControlChanged();
+    stopRequested_ = true;
+  }
   [[nodiscard]] bool BreakpointsArmed() const noexcept { return breakpointsArmed_; }
   [[nodiscard]] bool AtFetch() const noexcept { return atFetch_; }
   [[nodiscard]] int CurrentCycle() const noexcept { return currentCycle_; }
@@ -171,6 +188,10 @@ class TController final : public IControlLink {
   // Tells the recorder of every cycle (none: nothing is told).
   void SetCycleRecorder(ICycleRecorder* recorder) noexcept { recorder_ = recorder; }
   [[nodiscard]] ICycleRecorder* CycleRecorder() const noexcept { return recorder_; }
+  // The current line of the bound program, -1 without one.
+  [[nodiscard]] int BoundLine() const {
+    return programEditor_ != nullptr ? programEditor_->CurrentLine() : -1;
+  }
   [[nodiscard]] TControlPlace Place() const noexcept {
     TControlPlace place;
     place.Cycles = cyclesPerformed_;
@@ -200,10 +221,11 @@ class TController final : public IControlLink {
   friend class TRunHistory;  // steps back by restoring the place
 
   void RestorePlace(const TControlPlace& place);
+  // Stepping back: one cycle performed again exactly as it ran, told to
+  // nobody and stopping at no breakpoint set since.
+  void ReplayCycle(bool manual);
   void PerformCycle();
   void ExecuteRecordedCycle();
-  // The plan the next cycle will run, when it is found.
-  [[nodiscard]] const TCyclePlan* UpcomingPlan();
   void ExecuteManualCycle();
   // The rare ends of a cycle, kept out of its way.
   [[noreturn, gnu::cold, gnu::noinline]] void RefuseMissingCycle(int code);
@@ -235,6 +257,7 @@ class TController final : public IControlLink {
   TCyclePlan fetchPlan_;
   bool breakpointsArmed_ = true;
   bool manualControl_ = false;
+  bool replaying_ = false;
   bool waitingForInput_ = false;
   bool atFetch_ = true;
   int currentCycle_ = 0;

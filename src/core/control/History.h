@@ -12,18 +12,22 @@
 
 namespace dorum {
 
-class TController;
-
-// The history of a run, for stepping back: every clock cycle and every user
+// The history of a run, for stepping back. Every clock cycle and every user
 // action between cycles (an entered value, a switched signal, a typed
-// character, an interrupt button) is a step, and a step remembers only what
-// it changed, so a million cycles fit in a few tens of megabytes. Stepping
-// back restores exactly the state before the step: registers with their
-// marks, buses, the arithmetic unit, memory words, the signals shown, the
-// control unit's place in the microprogram, the interrupt registers and the
-// console. A cycle refused by a rule after it had done part of its work is
-// undone together with the step before it, so that it is no step of its own.
-// Older steps are dropped first when the memory budget is spent.
+// character, an interrupt button) is a step. Stepping back restores exactly
+// the state before the step: registers with their marks, buses, the
+// arithmetic unit, memory words, the signals shown, the control unit's place
+// in the microprogram, the interrupt registers, the console and the current
+// line of the bound program.
+//
+// Cycles cost almost nothing to record: consecutive cycles form a segment
+// that keeps the state before its first cycle, and a cycle is stepped back
+// by restoring that state and performing the segment's cycles again, which
+// gives exactly the same states, since nothing from outside entered between
+// them (anything that does ends the segment). A user action keeps what it
+// changed. A cycle refused by a rule after it had done part of its work is
+// undone together with the step before it, so it is no step of its own.
+// When the memory budget is spent the oldest steps are dropped first.
 class TRunHistory final : public IStepRecorder, public ICycleRecorder {
  public:
   static constexpr std::size_t kDefaultBudget = std::size_t{64} << 20;
@@ -34,29 +38,30 @@ class TRunHistory final : public IStepRecorder, public ICycleRecorder {
   TRunHistory& operator=(const TRunHistory&) = delete;
 
   // A new history: after assembling a program, loading a list, changing the
-  // configuration or a reset.
+  // configuration or the instructions, or a reset.
   void Clear() noexcept;
 
-  // Steps that can be undone: clock cycles (and user actions), and whole
-  // instructions (back to the start of the instruction before).
+  // Steps that can be undone (cycles and user actions), the clock cycles
+  // among them, and the instructions begun.
+  [[nodiscard]] std::uint64_t UndoableSteps() const noexcept { return steps_; }
   [[nodiscard]] std::uint64_t UndoableCycles() const noexcept { return cycles_; }
   [[nodiscard]] std::uint64_t UndoableInstructions() const noexcept { return instructions_; }
-  [[nodiscard]] std::uint64_t UndoableSteps() const noexcept { return steps_; }
   [[nodiscard]] std::size_t BytesUsed() const noexcept { return bytes_; }
-  // What the history holds allocated, never more than the budget.
-  [[nodiscard]] std::size_t BytesAllocated() const noexcept { return Capacity(); }
   [[nodiscard]] std::size_t Budget() const noexcept { return budget_; }
 
   // "Cofnij takt": undoes the last step; false when there is none.
-  bool UndoStep();
+  bool UndoStep() { return UndoSteps(1) == 1; }
+  // Undoes the last `count` steps (fewer when there are fewer); how many.
+  std::uint64_t UndoSteps(std::uint64_t count);
   // "Cofnij rozkaz": undoes steps back to the start of the last instruction
   // begun; false when there is none.
   bool UndoInstruction();
 
-  // ICycleRecorder: the control unit's clock cycles. The end of the program
-  // is a cycle like any other; a refused one is no step of its own.
-  void BeginCycle(const TCyclePlan* plan) override;
+  // ICycleRecorder: the control unit's clock cycles.
+  void BeginCycle() override;
   void EndCycle(const EDorumError* error) override;
+  void ControlChanged() override;
+  void InstructionsChanged() override { Clear(); }
 
   // IStepRecorder: the machine's user actions.
   void BeginUserAction(int cell) override;
@@ -65,18 +70,27 @@ class TRunHistory final : public IStepRecorder, public ICycleRecorder {
 
  private:
   struct TSnapshot;
-  struct TChunk;
+  struct TSegment;
+  struct TItem;
 
-  void Capture(TSnapshot& snapshot, bool full, int cell) const;
-  void Commit(const TSnapshot& before, bool userAction, bool attached);
-  // Room for a record of at most `bound` bytes at the end of the newest chunk.
-  [[nodiscard]] std::uint8_t* Reserve(std::size_t bound);
-  [[nodiscard]] std::size_t Capacity() const noexcept;
+  // User actions.
+  void Capture(TSnapshot& snapshot, int cell) const;
+  void Commit(const TSnapshot& before);
+  void Restore(const std::uint8_t* record);
+
+  // Segments of cycles.
+  [[gnu::noinline, gnu::cold]] void OpenSegment();
+  [[gnu::noinline]] void NoteLine(TSegment& segment);
+  // A cycle that ended in an error: true when it is no step of its own.
+  [[gnu::noinline]] bool EndRefusedCycle(TSegment& segment);
+  void RestoreSegmentStart(const TSegment& segment);
+  // The state after the first `cycles` cycles of the segment.
+  void ReplayTo(TSegment& segment, std::uint64_t cycles);
+  void UndoLastItem();
+  [[nodiscard]] static bool StartedAtFetch(const TSegment& segment, std::uint64_t cycle);
+
+  void Push(TItem item);
   void DropOldest();
-  void Count(std::uint32_t size, std::uint32_t flags, bool attached);
-  // Undoes the newest record; returns its flags.
-  std::uint32_t UndoRecord();
-  void Restore(const std::uint8_t* record, std::size_t size);
   void TellViews();
 
   TMachine& machine_;
@@ -84,21 +98,17 @@ class TRunHistory final : public IStepRecorder, public ICycleRecorder {
   std::size_t budget_;
   std::unique_ptr<TSnapshot> before_;
   int userDepth_ = 0;
-  bool recordingCycle_ = false;
+  bool inCycle_ = false;
   bool restoring_ = false;
-  std::deque<TChunk> chunks_;
-  TChunk* newest_ = nullptr;  // chunks_.back(), where records are written
-  std::unique_ptr<std::uint8_t[]> spare_;  // a chunk's memory kept for the next one
-  std::size_t spareSize_ = 0;
-  // The record of a planned cycle, written before the cycle runs.
-  const TCyclePlan* planned_ = nullptr;
-  std::uint8_t* plannedRecord_ = nullptr;
-  std::size_t plannedSize_ = 0;
-  TControlPlace plannedPlace_;
+  std::deque<TItem> items_;
+  TSegment* open_ = nullptr;  // the segment the next cycle joins, if any
+  std::uint64_t cycleIndex_ = 0;
+  bool cycleAtFetch_ = false;
+  int lastLine_ = -1;
   std::size_t bytes_ = 0;
+  std::uint64_t steps_ = 0;
   std::uint64_t cycles_ = 0;
   std::uint64_t instructions_ = 0;
-  std::uint64_t steps_ = 0;
 };
 
 }  // namespace dorum
