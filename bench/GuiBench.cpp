@@ -1,0 +1,87 @@
+// Speed of "Program" with the whole application attached: every window
+// created and shown, the views refreshed from their clock, against the same
+// run headless. Runs offscreen.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <memory>
+
+#include "AppCore.h"
+#include "FormMain.h"
+#include "common/Error.h"
+
+namespace {
+
+using namespace dorum;
+using namespace dorum::gui;
+
+constexpr std::uint64_t kCyclesPerRun = 2'000'000;
+
+// The default machine with "0: dod 5; 1: sob 0".
+void StoreEndlessLoop(TMachine& m) {
+  m.Memory().Store(0, 1 * 32 + 5);
+  m.Memory().Store(1, 5 * 32 + 0);
+  m.Memory().Store(5, 1);
+}
+
+void RunProgram(benchmark::State& state, TAppCore& core) {
+  std::uint64_t cycles = 0;
+  for (auto _ : state) {
+    const std::uint64_t before = core.Control().CyclesPerformed();
+    core.Control().LimitCycles(kCyclesPerRun);
+    core.Run(nullptr, [&] { core.Control().ExecuteProgram(-1); });
+    cycles += core.Control().CyclesPerformed() - before;
+  }
+  state.counters["cycles/s"] =
+      benchmark::Counter(static_cast<double>(cycles), benchmark::Counter::kIsRate);
+}
+
+void BM_ProgramHeadless(benchmark::State& state) {
+  TMachine machine;
+  TController control(machine);
+  control.BuildDefaultInstructions();
+  StoreEndlessLoop(machine);
+  control.SetTrackingLevel(static_cast<int>(state.range(0)));
+  std::uint64_t cycles = 0;
+  for (auto _ : state) {
+    const std::uint64_t before = control.CyclesPerformed();
+    control.LimitCycles(kCyclesPerRun);
+    try {
+      control.ExecuteProgram(-1);
+    } catch (const EDorumError&) {
+      // the cycle limit ends each run
+    }
+    cycles += control.CyclesPerformed() - before;
+  }
+  state.counters["cycles/s"] =
+      benchmark::Counter(static_cast<double>(cycles), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_ProgramHeadless)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+void BM_ProgramWithWindows(benchmark::State& state) {
+  TAppCore core;
+  core.Dialogs().ShowError = [](QWidget*, const QString&) {};  // the limit's message
+  TFormMain main(core);
+  main.show();
+  main.ArrangeWindows();
+  // The other tool windows open too, as a student would have them.
+  for (const char* view : {"ActionViewConsole", "ActionInstructions", "ActionViewWatches"})
+    main.Action(QString::fromLatin1(view))->trigger();
+  main.Action(QStringLiteral("ActionViewCPU"))->trigger();
+  QCoreApplication::processEvents();
+  StoreEndlessLoop(core.Machine());
+  core.Control().SetTrackingLevel(static_cast<int>(state.range(0)));
+  RunProgram(state, core);
+}
+BENCHMARK(BM_ProgramWithWindows)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication application(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

@@ -1,0 +1,77 @@
+// Makes the screenshots of the README: the application as a student sees it,
+// on the default machine after a few cycles and on the "Ombra" machine, with
+// a program editor showing colouring, breakpoints and the current line, and
+// the instruction list window during a run. Run it under a display (Xvfb):
+// tools/screenshots.sh does.
+#include <QApplication>
+#include <QDir>
+#include <QPixmap>
+#include <QScreen>
+#include <QTimer>
+#include <QWindow>
+
+#include "AppCore.h"
+#include "DockedWindow.h"
+#include "FormCommandEditor.h"
+#include "FormEditor.h"
+#include "FormMain.h"
+#include "FormMicroprogram.h"
+#include "FormProgramEditor.h"
+#include "SourceEditor.h"
+
+namespace {
+
+using namespace dorum::gui;
+
+void Settle() {
+  for (int k = 0; k < 20; ++k) QCoreApplication::processEvents();
+}
+
+void Shoot(const QDir& folder, const QString& name) {
+  Settle();
+  const QPixmap screen = QGuiApplication::primaryScreen()->grabWindow(0);
+  screen.save(folder.filePath(name + QStringLiteral(".png")));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication application(argc, argv);
+  const QDir folder(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("."));
+  const QString suffix = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
+  const QDir examples(QStringLiteral(DORUM_EXAMPLES_DIR));
+
+  TAppCore core;
+  core.Dialogs().ShowInformation = [](QWidget*, const QString&) {};
+  core.Dialogs().ShowError = [](QWidget*, const QString&) {};
+  TFormMain main(core);
+  main.show();
+  main.ArrangeWindows();
+
+  // The default machine, a program and a few cycles of it.
+  TFormCommandEditor* editor = main.OpenFile(examples.filePath(QStringLiteral("dorum/suma.prg")));
+  editor->Compile();
+  main.Container().ActivateTab(main.FrameOf(&main.MachineWindow()));
+  for (int k = 0; k < 5; ++k) core.Run(nullptr, [&] { core.Control().ExecuteCycle(); });
+  Shoot(folder, QStringLiteral("machine") + suffix);
+
+  // The program editor: colouring, a breakpoint and the current line.
+  auto* program = qobject_cast<TFormProgramEditor*>(editor);
+  program->Document().Debugger().ToggleBreakpoint(program->Document().LineOfAddress(2));
+  main.Container().ActivateTab(main.FrameOf(editor));
+  core.Run(nullptr, [&] { core.Control().ExecuteInstruction(); });
+  Shoot(folder, QStringLiteral("program-editor") + suffix);
+
+  // The "Ombra" machine with its instruction list, the list window beside
+  // the diagram while a program runs.
+  main.InstructionListWindow().LoadInstructionList(examples.filePath(QStringLiteral("ombra/ombra.lst")));
+  TFormCommandEditor* echo = main.OpenFile(examples.filePath(QStringLiteral("ombra/echo.prg")));
+  echo->Compile();
+  main.Container().DockRight(main.FrameOf(&main.InstructionListWindow()));
+  main.Container().ActivateTab(main.FrameOf(&main.MachineWindow()));
+  core.Machine().TypeInput(QStringLiteral("ab"));
+  core.Control().SetTrackingLevel(1);
+  for (int k = 0; k < 12; ++k) core.Run(nullptr, [&] { core.Control().ExecuteInstruction(); });
+  Shoot(folder, QStringLiteral("ombra") + suffix);
+  return 0;
+}

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QDockWidget>
+#include <functional>
+
+namespace dorum::gui {
+
+// The frame of a window that can float on its own or sit as a tab of the
+// editor container: its title follows the window's caption, and its close
+// box either hides it (the permanent windows, brought back by their view
+// commands) or asks the window whether it may go and then destroys it (the
+// source editors).
+class TDockedWindow final : public QDockWidget {
+  Q_OBJECT
+
+ public:
+  // A window that may refuse to close (a modified source asks first).
+  using TCloseQuery = std::function<bool()>;
+
+  explicit TDockedWindow(QWidget* content, QWidget* parent = nullptr);
+
+  [[nodiscard]] QWidget* Content() const noexcept { return content_; }
+  // Source editors are destroyed when closed; the close query may refuse.
+  void SetDisposable(TCloseQuery closeQuery);
+  [[nodiscard]] bool Disposable() const noexcept { return static_cast<bool>(closeQuery_); }
+  // Asks the window whether it may close (always yes for permanent ones).
+  [[nodiscard]] bool MayClose() const { return !closeQuery_ || closeQuery_(); }
+
+ Q_SIGNALS:
+  // The user asked a floating window to go back into the container.
+  void DockRequested(dorum::gui::TDockedWindow* window);
+  // A disposable window agreed to close and is about to be destroyed.
+  void Disposing(dorum::gui::TDockedWindow* window);
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void BuildTitleBar();
+  void ShowFrameMenu(const QPoint& globalAt);
+
+  QWidget* content_;
+  TCloseQuery closeQuery_;
+};
+
+}  // namespace dorum::gui

@@ -1,0 +1,77 @@
+#pragma once
+
+#include <QAction>
+#include <QList>
+#include <QMainWindow>
+#include <QPointer>
+
+#include "DockedWindow.h"
+
+namespace dorum::gui {
+
+// The editor container ("Edytor"): a window whose tab area gathers the
+// source editors and, on request, the other windows as tabs, with dock
+// panels along its right and bottom edges. Any of them can be dragged out to
+// float and docked back by dragging or from its title bar.
+class TFormEditor final : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  static constexpr Qt::DockWidgetArea kTabArea = Qt::LeftDockWidgetArea;
+
+  explicit TFormEditor(QWidget* parent = nullptr);
+  ~TFormEditor() override;
+
+  // The commands of the tab menu that belong to the main window.
+  void SetFileCommands(QAction* open, QAction* save);
+
+  // Docks the window as a new tab, made the active one.
+  void DockAsTab(TDockedWindow* window);
+  void DockRight(TDockedWindow* window);
+  void DockBottom(TDockedWindow* window);
+
+  // The windows docked as tabs, in tab order, and the one in front.
+  [[nodiscard]] QList<TDockedWindow*> Tabs() const;
+  [[nodiscard]] TDockedWindow* ActiveTab() const;
+  void ActivateTab(TDockedWindow* window);
+  [[nodiscard]] bool HoldsAsTab(const TDockedWindow* window) const;
+
+  // "Następny", "Poprzedni" (wrapping around) and "Zamknij".
+  void NextTab();
+  void PreviousTab();
+  void CloseActiveTab();
+
+  // The window keeps its top edge at or below this line (the main window's
+  // strip above it).
+  void SetTopLimit(int top);
+
+  [[nodiscard]] QAction* CloseAction() const noexcept { return close_; }
+  [[nodiscard]] QAction* NextAction() const noexcept { return next_; }
+  [[nodiscard]] QAction* PreviousAction() const noexcept { return previous_; }
+
+ Q_SIGNALS:
+  void ActiveTabChanged(dorum::gui::TDockedWindow* window);
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  void Adopt(TDockedWindow* window);
+  void TabActivated(TDockedWindow* window);
+  void WindowLeftTabs(TDockedWindow* window);
+  void FollowCaption();
+  void UpdateTabMenu();
+  void ShowTabMenu(const QPoint& globalAt);
+  void KeepBelowTopLimit();
+
+  QList<QPointer<TDockedWindow>> order_;  // tab order as the windows were docked
+  QPointer<TDockedWindow> active_;
+  QAction* open_ = nullptr;
+  QAction* save_ = nullptr;
+  QAction* close_;
+  QAction* next_;
+  QAction* previous_;
+  int topLimit_ = 0;
+};
+
+}  // namespace dorum::gui

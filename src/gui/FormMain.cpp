@@ -1,0 +1,595 @@
+#include "FormMain.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QMenuBar>
+#include <QScreen>
+#include <QWindow>
+
+#include "DockedWindow.h"
+#include "FormCommandEditor.h"
+#include "FormEditor.h"
+#include "FormIOConsole.h"
+#include "FormMachine.h"
+#include "FormMicroprogram.h"
+#include "FormProgramEditor.h"
+#include "FormWatches.h"
+#include "SettingsDialog.h"
+#include "WindowList.h"
+
+namespace dorum::gui {
+
+namespace {
+
+// How often the actions' enabled states are brought up to date, as other
+// toolkits do when the application falls idle.
+constexpr int kIdleInterval = 150;  // ms
+
+// The list file proposed by the list commands: next to the program, named
+// like it.
+QString ProposedListFile() {
+  const QFileInfo program(QCoreApplication::applicationFilePath());
+  return program.dir().filePath(program.completeBaseName() + QStringLiteral(".lst"));
+}
+
+const QString kListFilter = QStringLiteral("pliki z listą rozkazów (*.lst)");
+
+}  // namespace
+
+TFormMain::TFormMain(TAppCore& core, QWidget* parent) : QMainWindow(parent), core_(core) {
+  setObjectName(QStringLiteral("FormMain"));
+  setWindowTitle(kApplicationTitle);
+  setAccessibleName(kApplicationTitle);
+  windows_.emplace_back(this);
+  currentForm_ = this;
+
+  const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+  setGeometry(screen.left(), screen.top(), screen.width(), kHeight);
+  setFixedHeight(kHeight);
+
+  // The other windows, in the order the application creates them.
+  container_ = std::make_unique<TFormEditor>();
+  container_->setGeometry(FloatingArea());
+  container_->SetTopLimit(screen.top() + kHeight);
+  windows_.emplace_back(container_.get());
+  machine_ = new TFormMachine(core_);
+  Frame(machine_);
+  console_ = new TFormIOConsole(core_);
+  Frame(console_);
+  startEditor_ = new TFormProgramEditor(core_);
+  AddEditor(startEditor_);
+  microprogram_ = new TFormMicroprogram(core_);
+  Frame(microprogram_);
+  watches_ = new TFormWatches(core_);
+  Frame(watches_);
+
+  BuildActions();
+  BuildMenus();
+  container_->SetFileCommands(Action(QStringLiteral("ActionFileOpen")),
+                              Action(QStringLiteral("ActionFileSave")));
+
+  connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+    if (now != nullptr) ActiveWindowChanged(now->window());
+  });
+  connect(&core_, &TAppCore::RunStateChanged, this, &TFormMain::UpdateActions);
+  idle_.setInterval(kIdleInterval);
+  connect(&idle_, &QTimer::timeout, this, &TFormMain::UpdateActions);
+  idle_.start();
+}
+
+TFormMain::~TFormMain() {
+  idle_.stop();
+  // The windows go before the core objects they show.
+  container_.reset();
+}
+
+// ---- windows ----
+
+TDockedWindow* TFormMain::Frame(QWidget* window) {
+  auto* frame = new TDockedWindow(window, container_.get());
+  frame->hide();
+  frame->setFloating(true);
+  windows_.emplace_back(frame);
+  return frame;
+}
+
+TDockedWindow* TFormMain::FrameOf(const QWidget* window) const {
+  for (const auto& w : windows_) {
+    if (auto* frame = qobject_cast<TDockedWindow*>(w.data()); frame && frame->Content() == window)
+      return frame;
+  }
+  return nullptr;
+}
+
+std::vector<QWidget*> TFormMain::Windows() const {
+  std::vector<QWidget*> windows;
+  for (const auto& w : windows_) {
+    if (w != nullptr) windows.push_back(w);
+  }
+  return windows;
+}
+
+QRect TFormMain::FloatingArea() const {
+  const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+  return {screen.left(), screen.top() + kHeight, screen.width(), screen.height() - kHeight};
+}
+
+void TFormMain::ArrangeWindows() {
+  if (!firstActivation_) return;
+  firstActivation_ = false;
+  ShowForm(container_.get());
+  container_->DockAsTab(FrameOf(machine_));
+  container_->ActivateTab(FrameOf(machine_));
+}
+
+void TFormMain::ShowForm(QWidget* window) {
+  QWidget* shown = window;
+  if (TDockedWindow* frame = FrameOf(window)) shown = frame;
+  if (auto* frame = qobject_cast<TDockedWindow*>(shown); frame && !frame->isFloating()) {
+    // A docked window comes out to float over the area below the strip.
+    frame->setFloating(true);
+    frame->setGeometry(FloatingArea());
+  }
+  shown->show();
+  if (shown->isMinimized()) shown->showNormal();
+  shown->raise();
+  shown->activateWindow();
+  window->setFocus();
+}
+
+void TFormMain::ShowDockedForm(QWidget* window) {
+  TDockedWindow* frame = FrameOf(window);
+  if (frame == nullptr) return;
+  if (frame->isFloating()) {
+    if (frame->isVisible()) {
+      ShowForm(window);
+      return;
+    }
+    ShowForm(container_.get());
+    container_->DockAsTab(frame);
+  } else {
+    if (!container_->isVisible()) ShowForm(container_.get());
+    frame->show();
+    container_->ActivateTab(frame);
+  }
+  window->setFocus();
+}
+
+void TFormMain::AddEditor(TFormCommandEditor* editor) {
+  TDockedWindow* frame = Frame(editor);
+  frame->SetDisposable([editor] { return editor->CloseQuery(); });
+}
+
+void TFormMain::Dock(TDockedWindow* frame) {
+  ShowForm(container_.get());
+  container_->DockAsTab(frame);
+  frame->Content()->setFocus();
+}
+
+TFormProgramEditor* TFormMain::NewProgram() {
+  auto* editor = new TFormProgramEditor(core_);
+  AddEditor(editor);
+  Dock(FrameOf(editor));
+  return editor;
+}
+
+TFormCommandEditor* TFormMain::NewInstruction() {
+  auto* editor = new TFormCommandEditor(core_);
+  AddEditor(editor);
+  Dock(FrameOf(editor));
+  return editor;
+}
+
+QString TFormMain::ExecutableFolder() const {
+  return QFileInfo(QCoreApplication::applicationFilePath()).absolutePath() + QLatin1Char('/');
+}
+
+TFormCommandEditor* TFormMain::OpenFile(const QString& fileName) {
+  const QFileInfo file(fileName);
+  const bool program = file.suffix().compare(QStringLiteral("prg"), Qt::CaseInsensitive) == 0 &&
+                       file.fileName().contains(QLatin1Char('.'));
+  TFormCommandEditor* editor =
+      program ? new TFormProgramEditor(core_) : new TFormCommandEditor(core_);
+  // A file from the program's own folder is named by its bare name.
+  const QString folder = QDir::toNativeSeparators(file.absolutePath()) + QDir::separator();
+  const QString caption = folder == QDir::toNativeSeparators(ExecutableFolder())
+                              ? file.fileName()
+                              : QDir::toNativeSeparators(file.absoluteFilePath());
+  editor->setWindowTitle(caption);
+  if (!editor->LoadFile(file.absoluteFilePath())) {
+    delete editor;  // a file that cannot be read leaves no window behind
+    return nullptr;
+  }
+  AddEditor(editor);
+  Dock(FrameOf(editor));
+  return editor;
+}
+
+// ---- current window ----
+
+void TFormMain::ActiveWindowChanged(QWidget* now) {
+  if (now == nullptr) return;
+  if (now != this) {
+    if (auto* frame = qobject_cast<TDockedWindow*>(now)) {
+      currentForm_ = frame->Content();
+    } else {
+      currentForm_ = now;
+    }
+    return;
+  }
+  ResolveCurrentForm();
+  UpdateActions();
+}
+
+void TFormMain::ResolveCurrentForm() {
+  if (currentForm_ != container_.get()) return;
+  // The document of the container is the window holding its focus, or the
+  // one on its active tab.
+  for (QWidget* w = container_->focusWidget(); w != nullptr; w = w->parentWidget()) {
+    if (auto* frame = qobject_cast<TDockedWindow*>(w)) {
+      currentForm_ = frame->Content();
+      return;
+    }
+  }
+  if (TDockedWindow* tab = container_->ActiveTab()) currentForm_ = tab->Content();
+}
+
+TFormCommandEditor* TFormMain::CurrentEditor() const {
+  return qobject_cast<TFormCommandEditor*>(currentForm_.data());
+}
+
+TFormProgramEditor* TFormMain::BoundEditor() const {
+  const IBoundProgram* bound = core_.Control().ProgramEditor();
+  if (bound == nullptr) return nullptr;
+  for (const auto& w : windows_) {
+    if (auto* frame = qobject_cast<TDockedWindow*>(w.data())) {
+      auto* editor = qobject_cast<TFormProgramEditor*>(frame->Content());
+      if (editor != nullptr && &editor->Document() == bound) return editor;
+    }
+  }
+  return nullptr;
+}
+
+// ---- actions ----
+
+QAction* TFormMain::AddAction(const char* name, const QString& category, const QString& caption,
+                              const QString& menuText, const QKeySequence& key) {
+  auto* action = new QAction(menuText, this);
+  action->setObjectName(QString::fromLatin1(name));
+  action->setProperty("category", category);
+  action->setProperty("caption", caption);
+  if (!key.isEmpty()) {
+    action->setShortcut(key);
+    // The main window's keys work from every window of the application.
+    action->setShortcutContext(Qt::ApplicationShortcut);
+  }
+  addAction(action);
+  actions_.append(action);
+  return action;
+}
+
+void TFormMain::BuildActions() {
+  const auto on = [this](QAction* action, auto&& command) {
+    connect(action, &QAction::triggered, this, std::forward<decltype(command)>(command));
+  };
+  const QString file = QStringLiteral("Plik");
+  on(AddAction("ActionNewProgram", file, QStringLiteral("Program"), QStringLiteral("&Program"), {}),
+     [this] { NewProgram(); });
+  on(AddAction("ActionNewInstruction", file, QStringLiteral("Rozkaz"), QStringLiteral("R&ozkaz"), {}),
+     [this] { NewInstruction(); });
+  on(AddAction("ActionFileOpen", file, QStringLiteral("&Otwórz..."), QStringLiteral("&Otwórz..."),
+               QKeySequence(Qt::Key_F3)),
+     [this] { FileOpen(); });
+  on(AddAction("ActionFileSave", file, QStringLiteral("Zapisz"), QStringLiteral("&Zapisz"),
+               QKeySequence(Qt::Key_F2)),
+     [this] { FileSave(); });
+  on(AddAction("ActionFileSaveAs", file, QStringLiteral("Z&apisz jako..."),
+               QStringLiteral("Z&apisz jako..."), {}),
+     [this] { FileSaveAs(); });
+  on(AddAction("FileExit1", file, QStringLiteral("Wyjście"), QStringLiteral("&Wyjście"), {}),
+     [this] { close(); });
+
+  const QString view = QStringLiteral("Widok");
+  on(AddAction("ActionViewWindowList", view, QStringLiteral("Lista okien"),
+               QStringLiteral("&Lista okien"), QKeySequence(Qt::Key_F5)),
+     [this] { ViewWindowList(); });
+  on(AddAction("ActionViewEditor", view, QStringLiteral("Okno edycyjne"),
+               QStringLiteral("&Okno edycyjne"), {}),
+     [this] { ShowForm(container_.get()); });
+  on(AddAction("ActionInstructions", view, QStringLiteral("Rozkazy"),
+               QStringLiteral("L&ista rozkazów"), QKeySequence(Qt::Key_F10)),
+     [this] { ShowDockedForm(microprogram_); });
+  on(AddAction("ActionViewWatches", view, QStringLiteral("Obserwowane zmienne"),
+               QStringLiteral("O&bserwowane zmienne"), {}),
+     [this] { ShowDockedForm(watches_); });
+  on(AddAction("ActionViewCPU", view, QStringLiteral("Jednostka centralna"),
+               QStringLiteral("&Jednostka centralna"), QKeySequence(Qt::Key_F11)),
+     [this] { ShowDockedForm(machine_); });
+  on(AddAction("ActionViewConsole", view, QStringLiteral("Konsola We/Wy"),
+               QStringLiteral("Ko&nsola we/wy"), QKeySequence(Qt::Key_F12)),
+     [this] { ShowDockedForm(console_); });
+
+  const QString project = QStringLiteral("Projekt");
+  // Ctrl+F2 belongs to "Reset" alone.
+  on(AddAction("ActionSaveList", project, QStringLiteral("Zapisz listę rozkazów"),
+               QStringLiteral("&Zapisz listę rozkazów"), {}),
+     [this] { SaveList(); });
+  on(AddAction("ActionLoadList", project, QStringLiteral("Ładuj listę rozkazów"),
+               QStringLiteral("Ładuj listę rozkazów"), QKeySequence(Qt::CTRL | Qt::Key_F3)),
+     [this] { LoadList(); });
+  on(AddAction("ActionProjectOptions", project, QStringLiteral("Opcje ..."),
+               QStringLiteral("&Opcje ..."), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F11)),
+     [this] { ProjectOptions(); });
+
+  const QString run = QStringLiteral("Wykonaj");
+  on(AddAction("ActionRunProject", run, QStringLiteral("Program"), QStringLiteral("&Program"),
+               QKeySequence(Qt::Key_F9)),
+     [this] { RunProgram(); });
+  on(AddAction("ActionRunInstruction", run, QStringLiteral("Rozkaz"), QStringLiteral("&Rozkaz"),
+               QKeySequence(Qt::Key_F8)),
+     [this] { RunInstruction(); });
+  on(AddAction("ActionRunCycle", run, QStringLiteral("Takt"), QStringLiteral("&Takt"),
+               QKeySequence(Qt::Key_F7)),
+     [this] { RunCycle(); });
+  on(AddAction("ActionRunToCursor", run, QStringLiteral("Do kursora"),
+               QStringLiteral("&Do kursora"), QKeySequence(Qt::Key_F4)),
+     [this] { RunToCursor(); });
+  on(AddAction("ActionReset", run, QStringLiteral("Reset"), QStringLiteral("R&eset"),
+               QKeySequence(Qt::CTRL | Qt::Key_F2)),
+     [this] { Reset(); });
+  on(AddAction("ActionAbort", run, QStringLiteral("Przerwij"), QStringLiteral("Pr&zerwij"), {}),
+     [this] { Abort(); });
+
+  const QString help = QStringLiteral("Pomoc");
+  AddAction("HelpContents1", help, QStringLiteral("Zawartość"), QStringLiteral("&Zawartość"), {})
+      ->setEnabled(false);
+  AddAction("HelpTopicSearch1", help, QStringLiteral("Szukaj tematu"),
+            QStringLiteral("&Szukaj tematu"), {})
+      ->setEnabled(false);
+
+  // Keys without a menu entry: the standard editing and search commands of
+  // the focused text field.
+  const QString edit = QStringLiteral("Edycja");
+  const struct {
+    const char* Name;
+    const char* Caption;
+    QKeySequence Key;
+    const char* Method;
+  } editing[] = {
+      {"ActionEditUndo", "&Undo", QKeySequence(Qt::CTRL | Qt::Key_Z), "undo"},
+      {"ActionEditCut", "Cu&t", QKeySequence(Qt::CTRL | Qt::Key_X), "cut"},
+      {"ActionEditCopy", "&Copy", QKeySequence(Qt::CTRL | Qt::Key_C), "copy"},
+      {"ActionEditPaste", "&Paste", QKeySequence(Qt::CTRL | Qt::Key_V), "paste"},
+      {"ActionEditDelete", "&Delete", QKeySequence(Qt::Key_Delete), "del"},
+      {"ActionEditSelectAll", "Select &All", QKeySequence(Qt::CTRL | Qt::Key_A), "selectAll"},
+  };
+  for (const auto& e : editing) {
+    const char* method = e.Method;
+    on(AddAction(e.Name, edit, QString::fromLatin1(e.Caption), QString::fromLatin1(e.Caption), e.Key),
+       [this, method] { EditCommand(method); });
+  }
+  const QString search = QStringLiteral("Szukaj");
+  on(AddAction("ActionSearchFind", search, QStringLiteral("Znajdź..."), QStringLiteral("Znajdź..."),
+               QKeySequence(Qt::CTRL | Qt::Key_F)),
+     [this] { SearchCommand(&TFormCommandEditor::ShowFindDialog); });
+  on(AddAction("ActionSearchFindNext", search, QStringLiteral("Znajdź następny"),
+               QStringLiteral("Znajdź następny"), QKeySequence(Qt::CTRL | Qt::Key_L)),
+     [this] { SearchCommand(&TFormCommandEditor::ShowFindDialog); });
+  on(AddAction("ActionSearchReplace", search, QStringLiteral("Zamień"), QStringLiteral("Zamień"),
+               QKeySequence(Qt::CTRL | Qt::Key_H)),
+     [this] { SearchCommand(&TFormCommandEditor::ShowReplaceDialog); });
+
+  // The start state: run commands wait for the first refresh; saving needs
+  // an editor; searching waits for the first activation.
+  for (const char* name : {"ActionRunProject", "ActionRunInstruction", "ActionFileSave",
+                           "ActionFileSaveAs", "ActionSearchFind"}) {
+    Action(QString::fromLatin1(name))->setEnabled(false);
+  }
+}
+
+void TFormMain::BuildMenus() {
+  QMenuBar* bar = menuBar();
+  const auto add = [this](QMenu* menu, const char* name) {
+    menu->addAction(Action(QString::fromLatin1(name)));
+  };
+  QMenu* file = bar->addMenu(QStringLiteral("&Plik"));
+  QMenu* fresh = file->addMenu(QStringLiteral("&Nowy"));
+  add(fresh, "ActionNewProgram");
+  add(fresh, "ActionNewInstruction");
+  add(file, "ActionFileOpen");
+  add(file, "ActionFileSave");
+  add(file, "ActionFileSaveAs");
+  file->addSeparator();
+  add(file, "FileExit1");
+  QMenu* view = bar->addMenu(QStringLiteral("&Widok"));
+  for (const char* name : {"ActionViewWindowList", "ActionViewEditor", "ActionInstructions",
+                           "ActionViewWatches", "ActionViewCPU", "ActionViewConsole"})
+    add(view, name);
+  QMenu* project = bar->addMenu(QStringLiteral("P&rojekt"));
+  add(project, "ActionSaveList");
+  add(project, "ActionLoadList");
+  project->addSeparator();
+  add(project, "ActionProjectOptions");
+  QMenu* run = bar->addMenu(QStringLiteral("W&ykonaj"));
+  for (const char* name : {"ActionRunProject", "ActionRunInstruction", "ActionRunCycle",
+                           "ActionRunToCursor", "ActionReset", "ActionAbort"})
+    add(run, name);
+  QMenu* help = bar->addMenu(QStringLiteral("Po&moc"));
+  add(help, "HelpContents1");
+  add(help, "HelpTopicSearch1");
+  for (QMenu* menu : {file, view, project, run, help}) {
+    connect(menu, &QMenu::aboutToShow, this, &TFormMain::UpdateActions);
+  }
+}
+
+QAction* TFormMain::Action(const QString& name) const {
+  for (QAction* action : actions_) {
+    if (action->objectName() == name) return action;
+  }
+  return nullptr;
+}
+
+void TFormMain::UpdateActions() {
+  const bool running = core_.RunInProgress();
+  const bool automatic = !core_.Control().ManualControl();
+  Action(QStringLiteral("ActionRunProject"))->setEnabled(automatic && !running);
+  Action(QStringLiteral("ActionRunInstruction"))->setEnabled(automatic && !running);
+  for (const char* name : {"ActionRunCycle", "ActionRunToCursor"})
+    Action(QString::fromLatin1(name))->setEnabled(!running);
+  const bool editor = CurrentEditor() != nullptr;
+  Action(QStringLiteral("ActionFileSave"))->setEnabled(editor);
+  Action(QStringLiteral("ActionFileSaveAs"))->setEnabled(editor);
+}
+
+// ---- commands ----
+
+void TFormMain::FileOpen() {
+  const std::optional<QString> name = core_.Dialogs().OpenFileName(
+      this, QStringLiteral("Otwórz"), ExecutableFolder(),
+      QStringLiteral("pliki rozkazów (*.rzk);;pliki programów (*.prg);;wszystkie pliki (*)"));
+  if (name) OpenFile(*name);
+}
+
+void TFormMain::FileSave() {
+  ResolveCurrentForm();
+  if (TFormCommandEditor* editor = CurrentEditor()) editor->Save(false);
+}
+
+void TFormMain::FileSaveAs() {
+  ResolveCurrentForm();
+  if (TFormCommandEditor* editor = CurrentEditor()) editor->Save(true);
+}
+
+void TFormMain::LoadList() {
+  const std::optional<QString> name = core_.Dialogs().OpenFileName(
+      this, QStringLiteral("Otwórz plik z listą rozkazów"), ProposedListFile(), kListFilter);
+  if (!name) return;
+  core_.AfterStoppingRun([this, file = *name] {
+    core_.Errors().Run(this, [&] { microprogram_->LoadInstructionList(file); });
+  });
+}
+
+void TFormMain::SaveList() {
+  std::optional<QString> name = core_.Dialogs().SaveFileName(
+      this, QStringLiteral("Zapisz plik z listą rozkazów"), ProposedListFile(), kListFilter);
+  if (!name) return;
+  if (QFileInfo(*name).suffix().isEmpty()) name->append(QStringLiteral(".lst"));
+  core_.Errors().Run(this, [&] { microprogram_->SaveInstructionList(*name); });
+}
+
+void TFormMain::ProjectOptions() {
+  core_.AfterStoppingRun([this] {
+    TFormSettings dialog(core_, this);
+    dialog.exec();
+    machine_->update();
+    core_.Refresh().Schedule();
+  });
+}
+
+void TFormMain::ViewWindowList() {
+  std::vector<QWidget*> candidates = Windows();
+  candidates.erase(candidates.begin());  // not the main window itself
+  TFormWindowList dialog(candidates, this);
+  dialog.exec();
+}
+
+void TFormMain::RunCycle() {
+  core_.Run(this, [this] { core_.Control().ExecuteCycle(); });
+}
+
+void TFormMain::RunInstruction() {
+  if (core_.Control().ManualControl()) return;
+  core_.Run(this, [this] { core_.Control().ExecuteInstruction(); });
+}
+
+void TFormMain::RunProgram() {
+  if (core_.Control().ManualControl()) return;
+  core_.Run(this, [this] { core_.Control().ExecuteProgram(-1); });
+}
+
+void TFormMain::RunToCursor() {
+  core_.Run(this, [this] {
+    const TFormProgramEditor* editor = BoundEditor();
+    core_.Control().RunToLine(editor != nullptr ? editor->CaretLine() : 0);
+  });
+}
+
+void TFormMain::Reset() {
+  core_.AfterStoppingRun([this] { core_.Errors().Run(this, [this] { core_.Machine().ResetMachine(); }); });
+}
+
+void TFormMain::Abort() {
+  core_.RequestStop();
+}
+
+void TFormMain::EditCommand(const char* method) {
+  QWidget* focus = QApplication::focusWidget();
+  if (focus == nullptr) return;
+  QMetaObject::invokeMethod(focus, method);
+}
+
+void TFormMain::SearchCommand(void (TFormCommandEditor::*command)()) {
+  ResolveCurrentForm();
+  if (TFormCommandEditor* editor = CurrentEditor()) (editor->*command)();
+}
+
+// ---- closing and activation ----
+
+bool TFormMain::QueryClose() {
+  // The windows are asked in creation order; the first refusal keeps the
+  // application open and spares the rest the question.
+  for (QWidget* window : Windows()) {
+    if (auto* frame = qobject_cast<TDockedWindow*>(window)) {
+      if (!frame->MayClose()) return false;
+    }
+  }
+  return true;
+}
+
+void TFormMain::closeEvent(QCloseEvent* event) {
+  if (core_.RunInProgress()) {
+    // The run stops first; the question comes when it has.
+    event->ignore();
+    if (!closing_) {
+      closing_ = true;
+      core_.AfterStoppingRun([this] {
+        closing_ = false;
+        close();
+      });
+    }
+    return;
+  }
+  if (!QueryClose()) {
+    event->ignore();
+    return;
+  }
+  event->accept();
+  idle_.stop();
+  QCoreApplication::quit();
+}
+
+void TFormMain::changeEvent(QEvent* event) {
+  QMainWindow::changeEvent(event);
+  if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
+    if (firstActivation_) {
+      ArrangeWindows();
+    } else {
+      ResolveCurrentForm();
+      UpdateActions();
+      Action(QStringLiteral("ActionFileOpen"))->setEnabled(true);
+      Action(QStringLiteral("ActionSearchFind"))->setEnabled(true);
+    }
+  }
+}
+
+void TFormMain::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  // Without a window manager nothing activates the window, so the first
+  // showing arranges the windows too.
+  if (firstActivation_) QTimer::singleShot(0, this, &TFormMain::ArrangeWindows);
+}
+
+}  // namespace dorum::gui

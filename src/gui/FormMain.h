@@ -1,0 +1,127 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QPointer>
+#include <QTimer>
+#include <memory>
+#include <vector>
+
+#include "AppCore.h"
+
+class QAction;
+
+namespace dorum::gui {
+
+class TDockedWindow;
+class TFormEditor;
+class TFormMachine;
+class TFormIOConsole;
+class TFormMicroprogram;
+class TFormWatches;
+class TFormCommandEditor;
+class TFormProgramEditor;
+
+// The main window: a strip across the top of the screen holding the menu
+// bar. Every command of the application is one of its actions, and its
+// actions work from every window of the application. It creates the other
+// windows, in this order: the editor container, the machine window, the
+// console, a program editor, the instruction list window and the watches.
+class TFormMain final : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  static constexpr int kHeight = 100;
+
+  explicit TFormMain(TAppCore& core, QWidget* parent = nullptr);
+  ~TFormMain() override;
+
+  [[nodiscard]] TAppCore& Core() noexcept { return core_; }
+  [[nodiscard]] TFormEditor& Container() noexcept { return *container_; }
+  [[nodiscard]] TFormMachine& MachineWindow() noexcept { return *machine_; }
+  [[nodiscard]] TFormIOConsole& Console() noexcept { return *console_; }
+  [[nodiscard]] TFormMicroprogram& InstructionListWindow() noexcept { return *microprogram_; }
+  [[nodiscard]] TFormWatches& WatchesWindow() noexcept { return *watches_; }
+  // The frame of one of the windows (its dock).
+  [[nodiscard]] TDockedWindow* FrameOf(const QWidget* window) const;
+  // The action with that object name ("ActionRunCycle").
+  [[nodiscard]] QAction* Action(const QString& name) const;
+  [[nodiscard]] const QList<QAction*>& Actions() const noexcept { return actions_; }
+  // The application's windows in creation order, this one first; destroyed
+  // editors are gone from it.
+  [[nodiscard]] std::vector<QWidget*> Windows() const;
+  // The document window the save commands act on.
+  [[nodiscard]] QWidget* CurrentForm() const noexcept { return currentForm_; }
+
+  // The main window's first activation: the container comes up below the
+  // strip with the machine window as its only tab.
+  void ArrangeWindows();
+  // Brings up a window (the container or a floating window).
+  void ShowForm(QWidget* window);
+  // Brings up one of the tool windows, docked in the container.
+  void ShowDockedForm(QWidget* window);
+  // Re-evaluates what the actions allow, as the application does when idle.
+  void UpdateActions();
+
+  // New and opened documents; the editor is shown docked as a new tab.
+  TFormProgramEditor* NewProgram();
+  TFormCommandEditor* NewInstruction();
+  // Opens the file in a new editor (a program editor for ".prg"); none when
+  // the file cannot be read, after the error was shown.
+  TFormCommandEditor* OpenFile(const QString& fileName);
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void changeEvent(QEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  QAction* AddAction(const char* name, const QString& category, const QString& caption,
+                     const QString& menuText, const QKeySequence& key);
+  void BuildActions();
+  void BuildMenus();
+  TDockedWindow* Frame(QWidget* window);
+  void Dock(TDockedWindow* frame);
+  void AddEditor(TFormCommandEditor* editor);
+
+  // Commands.
+  void FileOpen();
+  void FileSave();
+  void FileSaveAs();
+  void LoadList();
+  void SaveList();
+  void ProjectOptions();
+  void ViewWindowList();
+  void RunCycle();
+  void RunInstruction();
+  void RunProgram();
+  void RunToCursor();
+  void Reset();
+  void Abort();
+  void EditCommand(const char* method);
+  void SearchCommand(void (TFormCommandEditor::*command)());
+
+  // Which window is current, as activations change.
+  void ActiveWindowChanged(QWidget* now);
+  void ResolveCurrentForm();
+  [[nodiscard]] TFormCommandEditor* CurrentEditor() const;
+  [[nodiscard]] TFormProgramEditor* BoundEditor() const;
+  [[nodiscard]] bool QueryClose();
+  [[nodiscard]] QString ExecutableFolder() const;
+  [[nodiscard]] QRect FloatingArea() const;
+
+  TAppCore& core_;
+  std::unique_ptr<TFormEditor> container_;
+  TFormMachine* machine_ = nullptr;
+  TFormIOConsole* console_ = nullptr;
+  TFormProgramEditor* startEditor_ = nullptr;
+  TFormMicroprogram* microprogram_ = nullptr;
+  TFormWatches* watches_ = nullptr;
+  std::vector<QPointer<QWidget>> windows_;  // creation order
+  QList<QAction*> actions_;
+  QPointer<QWidget> currentForm_;
+  bool firstActivation_ = true;
+  bool closing_ = false;
+  QTimer idle_;
+};
+
+}  // namespace dorum::gui

@@ -1,0 +1,144 @@
+#include "FormWatches.h"
+
+#include <QAbstractListModel>
+#include <QAction>
+#include <QListView>
+#include <QPainter>
+#include <QStyledItemDelegate>
+#include <QVBoxLayout>
+
+#include "AppCore.h"
+
+namespace dorum::gui {
+
+namespace {
+
+constexpr int kRowHeight = 16;
+constexpr int kContentColumn = 120;  // where the word's content starts in a row
+
+}  // namespace
+
+// The watch list as rows; the content is read from memory when a row is drawn.
+class TWatchModel final : public QAbstractListModel {
+ public:
+  explicit TWatchModel(TAppCore& core, QObject* parent) : QAbstractListModel(parent), core_(core) {}
+
+  [[nodiscard]] int rowCount(const QModelIndex& parent) const override {
+    return parent.isValid() ? 0 : core_.Watches().Count();
+  }
+  [[nodiscard]] QVariant data(const QModelIndex& index, int role) const override {
+    if (!index.isValid() || index.row() >= core_.Watches().Count()) return {};
+    if (role == Qt::DisplayRole || role == Qt::AccessibleTextRole)
+      return Name(index.row()) + QStringLiteral("  ") + Content(index.row());
+    return {};
+  }
+  [[nodiscard]] QString Name(int row) const { return core_.Watches().NameText(row); }
+  [[nodiscard]] QString Content(int row) const {
+    // A row beyond the memory says so without reading it.
+    return core_.Watches().ContentText(row, core_.Machine());
+  }
+  void Reset() {
+    beginResetModel();
+    endResetModel();
+  }
+
+ private:
+  TAppCore& core_;
+};
+
+namespace {
+
+// Name and address at the row's start, the content in a column of its own.
+class TWatchDelegate final : public QStyledItemDelegate {
+ public:
+  TWatchDelegate(const TWatchModel& model, QObject* parent)
+      : QStyledItemDelegate(parent), model_(model) {}
+
+  void paint(QPainter* painter, const QStyleOptionViewItem& option,
+             const QModelIndex& index) const override {
+    const bool selected = (option.state & QStyle::State_Selected) != 0;
+    const QPalette& palette = option.palette;
+    painter->fillRect(option.rect, selected ? palette.highlight() : palette.base());
+    painter->setPen(selected ? palette.color(QPalette::HighlightedText)
+                             : palette.color(QPalette::Text));
+    const QRect row = option.rect;
+    const QRect name(row.left() + 2, row.top(), kContentColumn - 4, row.height());
+    painter->drawText(name, Qt::AlignLeft | Qt::AlignTop, model_.Name(index.row()));
+    const QRect content(row.left() + kContentColumn, row.top(), row.width() - kContentColumn,
+                        row.height());
+    painter->drawText(content, Qt::AlignLeft | Qt::AlignTop, model_.Content(index.row()));
+  }
+  [[nodiscard]] QSize sizeHint(const QStyleOptionViewItem&, const QModelIndex&) const override {
+    return {kContentColumn + 200, kRowHeight};
+  }
+
+ private:
+  const TWatchModel& model_;
+};
+
+}  // namespace
+
+TFormWatches::TFormWatches(TAppCore& core, QWidget* parent) : QWidget(parent), core_(core) {
+  setObjectName(QStringLiteral("FormWatches"));
+  setWindowTitle(QStringLiteral("Zmienne"));
+  setAccessibleName(windowTitle());
+  resize(680, 444);
+  model_ = new TWatchModel(core_, this);
+  list_ = new QListView(this);
+  list_->setObjectName(QStringLiteral("ListBox"));
+  list_->setAccessibleName(QStringLiteral("Zmienne programu"));
+  list_->setModel(model_);
+  list_->setItemDelegate(new TWatchDelegate(*model_, list_));
+  list_->setUniformItemSizes(true);
+  list_->setContextMenuPolicy(Qt::ActionsContextMenu);
+  auto* refresh = new QAction(QStringLiteral("Odśwież"), list_);
+  refresh->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
+  refresh->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+  connect(refresh, &QAction::triggered, this, &TFormWatches::RefreshWatches);
+  list_->addAction(refresh);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(list_);
+
+  core_.Watches().OnChange = [this] {
+    if (isVisible()) {
+      model_->Reset();
+    } else {
+      stale_ = true;
+    }
+  };
+  connect(&core_.Refresh(), &TViewRefresh::Refresh, this, &TFormWatches::OnRefresh);
+  // Words are shown with the names of the instructions.
+  connect(&core_, &TAppCore::InstructionsChanged, this, &TFormWatches::RefreshWatches);
+}
+
+TFormWatches::~TFormWatches() {
+  core_.Watches().OnChange = nullptr;
+}
+
+QString TFormWatches::RowText(int row) const {
+  return model_->Name(row) + QStringLiteral("  ") + model_->Content(row);
+}
+
+void TFormWatches::RefreshWatches() {
+  list_->viewport()->update();
+}
+
+void TFormWatches::OnRefresh(const TMachineChanges& changes) {
+  if (!isVisible()) {
+    stale_ = stale_ || changes.AnyCells() || changes.Words || changes.Configuration;
+    return;
+  }
+  // Only memory changes what the rows show.
+  if (changes.AnyCells() || changes.Words || changes.Configuration || changes.Reset)
+    RefreshWatches();
+}
+
+void TFormWatches::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  if (stale_) model_->Reset();
+  stale_ = false;
+  RefreshWatches();
+}
+
+}  // namespace dorum::gui

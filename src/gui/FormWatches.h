@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QWidget>
+
+#include "machine/MachineLinks.h"
+
+class QListView;
+
+namespace dorum::gui {
+
+class TAppCore;
+class TWatchModel;
+
+// The watches window ("Zmienne"): every label of the program assembled
+// last, in alphabetical order, with its address and the present content of
+// its memory word, refreshed on the views' clock while a program runs.
+class TFormWatches final : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit TFormWatches(TAppCore& core, QWidget* parent = nullptr);
+  ~TFormWatches() override;
+
+  [[nodiscard]] QListView* List() const noexcept { return list_; }
+  // The row as it is drawn: name and address, then the word.
+  [[nodiscard]] QString RowText(int row) const;
+  // "Odśwież": every visible row shows the memory as it is now.
+  void RefreshWatches();
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  void OnRefresh(const TMachineChanges& changes);
+
+  TAppCore& core_;
+  TWatchModel* model_;
+  QListView* list_;
+  bool stale_ = false;
+};
+
+}  // namespace dorum::gui

@@ -1,0 +1,347 @@
+// The application shell: start-up, the main window's actions with their
+// keys and enabling, the editor container and docking, runs, opening files
+// and the close query.
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include "AppCore.h"
+#include "DockedWindow.h"
+#include "FormCommandEditor.h"
+#include "FormEditor.h"
+#include "FormIOConsole.h"
+#include "FormMain.h"
+#include "FormMachine.h"
+#include "FormMicroprogram.h"
+#include "FormProgramEditor.h"
+#include "GuiTestSupport.h"
+#include "SourceEditor.h"
+#include "common/Text.h"
+
+using namespace dorum;
+using namespace dorum::gui;
+
+namespace {
+
+// The application as it starts: its core with a script answering the
+// dialogs, and the main window, shown and arranged.
+struct TApplication {
+  TAppCore Core;
+  test::TDialogScript User;
+  std::unique_ptr<TFormMain> Main;
+
+  TApplication() {
+    User.Install(Core.Dialogs());
+    Main = std::make_unique<TFormMain>(Core);
+    Main->show();
+    Main->ArrangeWindows();
+    QCoreApplication::processEvents();
+  }
+  ~TApplication() { Main.reset(); }
+
+  QAction* Action(const char* name) const { return Main->Action(QString::fromLatin1(name)); }
+  TFormEditor& Container() const { return Main->Container(); }
+  TDockedWindow* FrameOf(QWidget* w) const { return Main->FrameOf(w); }
+};
+
+QString ExamplesFolder() {
+  return QStringLiteral(DORUM_EXAMPLES_DIR);
+}
+
+// An endless program: "dod" and "sob" in a loop.
+void StoreEndlessLoop(TMachine& m) {
+  m.Memory().Store(0, 1 * 32 + 5);
+  m.Memory().Store(1, 5 * 32 + 0);
+  m.Memory().Store(5, 1);
+}
+
+}  // namespace
+
+class ShellTest : public QObject {
+  Q_OBJECT
+
+ private Q_SLOTS:
+  void startUpLeavesTheStripAndTheContainerWithTheMachineWindow() {
+    TApplication app;
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    QCOMPARE(app.Main->height(), TFormMain::kHeight);
+    QCOMPARE(app.Main->width(), screen.width());
+    QCOMPARE(app.Main->windowTitle(), QStringLiteral("Maszyna Dorum"));
+    QVERIFY(app.Container().isVisible());
+    QCOMPARE(app.Container().Tabs().size(), 1);
+    QCOMPARE(app.Container().ActiveTab()->Content(), &app.Main->MachineWindow());
+    QCOMPARE(app.Container().windowTitle(), QStringLiteral("Jednostka centralna"));
+    // The windows in their order of creation, each with a name of its own.
+    QStringList names;
+    for (QWidget* w : app.Main->Windows()) names.append(w->objectName());
+    QCOMPARE(names, (QStringList{"FormMain", "FormEditor", "DockFormMachine", "DockFormIOConsole",
+                                 "DockFormProgramEditor", "DockFormMicroprogram",
+                                 "DockFormWatches"}));
+    // The hidden start-up editor and the other tool windows stay hidden.
+    QVERIFY(!app.FrameOf(&app.Main->Console())->isVisible());
+  }
+
+  void everyCommandHasItsCaptionKeyAndCategory() {
+    TApplication app;
+    const struct {
+      const char* name;
+      const char* category;
+      const char* caption;
+      const char* menu;
+      QKeySequence key;
+    } actions[] = {
+        {"ActionNewProgram", "Plik", "Program", "&Program", {}},
+        {"ActionNewInstruction", "Plik", "Rozkaz", "R&ozkaz", {}},
+        {"ActionFileOpen", "Plik", "&Otwórz...", "&Otwórz...", QKeySequence(Qt::Key_F3)},
+        {"ActionFileSave", "Plik", "Zapisz", "&Zapisz", QKeySequence(Qt::Key_F2)},
+        {"ActionFileSaveAs", "Plik", "Z&apisz jako...", "Z&apisz jako...", {}},
+        {"FileExit1", "Plik", "Wyjście", "&Wyjście", {}},
+        {"ActionViewWindowList", "Widok", "Lista okien", "&Lista okien", QKeySequence(Qt::Key_F5)},
+        {"ActionViewEditor", "Widok", "Okno edycyjne", "&Okno edycyjne", {}},
+        {"ActionInstructions", "Widok", "Rozkazy", "L&ista rozkazów", QKeySequence(Qt::Key_F10)},
+        {"ActionViewWatches", "Widok", "Obserwowane zmienne", "O&bserwowane zmienne", {}},
+        {"ActionViewCPU", "Widok", "Jednostka centralna", "&Jednostka centralna",
+         QKeySequence(Qt::Key_F11)},
+        {"ActionViewConsole", "Widok", "Konsola We/Wy", "Ko&nsola we/wy", QKeySequence(Qt::Key_F12)},
+        {"ActionSaveList", "Projekt", "Zapisz listę rozkazów", "&Zapisz listę rozkazów", {}},
+        {"ActionLoadList", "Projekt", "Ładuj listę rozkazów", "Ładuj listę rozkazów",
+         QKeySequence(Qt::CTRL | Qt::Key_F3)},
+        {"ActionProjectOptions", "Projekt", "Opcje ...", "&Opcje ...",
+         QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F11)},
+        {"ActionRunProject", "Wykonaj", "Program", "&Program", QKeySequence(Qt::Key_F9)},
+        {"ActionRunInstruction", "Wykonaj", "Rozkaz", "&Rozkaz", QKeySequence(Qt::Key_F8)},
+        {"ActionRunCycle", "Wykonaj", "Takt", "&Takt", QKeySequence(Qt::Key_F7)},
+        {"ActionRunToCursor", "Wykonaj", "Do kursora", "&Do kursora", QKeySequence(Qt::Key_F4)},
+        {"ActionReset", "Wykonaj", "Reset", "R&eset", QKeySequence(Qt::CTRL | Qt::Key_F2)},
+        {"ActionAbort", "Wykonaj", "Przerwij", "Pr&zerwij", {}},
+        {"HelpContents1", "Pomoc", "Zawartość", "&Zawartość", {}},
+        {"HelpTopicSearch1", "Pomoc", "Szukaj tematu", "&Szukaj tematu", {}},
+        {"ActionEditUndo", "Edycja", "&Undo", "&Undo", QKeySequence(Qt::CTRL | Qt::Key_Z)},
+        {"ActionSearchFind", "Szukaj", "Znajdź...", "Znajdź...", QKeySequence(Qt::CTRL | Qt::Key_F)},
+        {"ActionSearchFindNext", "Szukaj", "Znajdź następny", "Znajdź następny",
+         QKeySequence(Qt::CTRL | Qt::Key_L)},
+        {"ActionSearchReplace", "Szukaj", "Zamień", "Zamień", QKeySequence(Qt::CTRL | Qt::Key_H)},
+    };
+    for (const auto& a : actions) {
+      QAction* action = app.Action(a.name);
+      QVERIFY2(action != nullptr, a.name);
+      QCOMPARE(action->property("category").toString(), QString::fromUtf8(a.category));
+      QCOMPARE(action->property("caption").toString(), QString::fromUtf8(a.caption));
+      QCOMPARE(action->text(), QString::fromUtf8(a.menu));
+      QCOMPARE(action->shortcut(), a.key);
+      if (!a.key.isEmpty()) QCOMPARE(action->shortcutContext(), Qt::ApplicationShortcut);
+    }
+    // The menu bar holds only the five menus, in order.
+    QStringList menus;
+    for (QAction* menu : app.Main->menuBar()->actions()) menus.append(menu->text());
+    QCOMPARE(menus, (QStringList{"&Plik", "&Widok", "P&rojekt", "W&ykonaj", "Po&moc"}));
+    QVERIFY(!app.Action("HelpContents1")->isEnabled());
+  }
+
+  void manualControlGreysProgramAndInstructionButNotCycle() {
+    TApplication app;
+    app.Main->UpdateActions();
+    QVERIFY(app.Action("ActionRunProject")->isEnabled());
+    QVERIFY(app.Action("ActionRunInstruction")->isEnabled());
+    app.Core.Control().SetManualControl(true);
+    app.Main->UpdateActions();
+    QVERIFY(!app.Action("ActionRunProject")->isEnabled());
+    QVERIFY(!app.Action("ActionRunInstruction")->isEnabled());
+    QVERIFY(app.Action("ActionRunCycle")->isEnabled());
+    const std::uint64_t before = app.Core.Control().CyclesPerformed();
+    app.Action("ActionRunInstruction")->trigger();  // greyed: nothing happens
+    QCOMPARE(app.Core.Control().CyclesPerformed(), before);
+    app.Action("ActionRunCycle")->setEnabled(true);
+    app.Action("ActionRunCycle")->trigger();
+    QCOMPARE(app.Core.Control().CyclesPerformed(), before + 1);
+  }
+
+  void theMainWindowsKeysWorkFromAnotherWindowAndAnEditorsOwnKeysWin() {
+    TApplication app;
+    app.Main->UpdateActions();
+    TFormProgramEditor* editor = app.Main->NewProgram();
+    QApplication::setActiveWindow(&app.Container());
+    editor->Memo()->setFocus();
+    const std::uint64_t before = app.Core.Control().CyclesPerformed();
+    QTest::keyClick(editor->Memo(), Qt::Key_F7);  // the main window's "Takt"
+    QCOMPARE(app.Core.Control().CyclesPerformed(), before + 1);
+    // F2 is the editor's own "Zapisz" while it has the focus.
+    QSignalSpy mainSave(app.Action("ActionFileSave"), &QAction::triggered);
+    QTest::keyClicks(editor->Memo(), QStringLiteral("stp"));
+    QTest::keyClick(editor->Memo(), Qt::Key_F2);
+    QCOMPARE(mainSave.count(), 0);
+    QCOMPARE(app.User.FileDialogs, 1);  // the editor's save dialog, cancelled
+    QVERIFY(editor->Modified());
+  }
+
+  void runToCursorBeforeAnyCompileSaysSo() {
+    TApplication app;
+    app.Action("ActionRunToCursor")->trigger();
+    QCOMPARE(app.User.Errors, QStringList{QStringLiteral("Najpierw skompiluj program.")});
+  }
+
+  void resetByItsKeyResetsTheMachine() {
+    TApplication app;
+    app.Core.Machine().EnterRegisterValue(TRegisterId::AK, QStringLiteral("7"));
+    app.Action("ActionReset")->trigger();
+    QCOMPARE(app.Core.Machine().Register(TRegisterId::AK).Value(), 0);
+  }
+
+  void aRunIsAbortedWithinFiftyMillisecondsAndNoSecondRunStarts() {
+    TApplication app;
+    StoreEndlessLoop(app.Core.Machine());
+    app.Core.Control().SetTrackingLevel(0);
+    app.Main->UpdateActions();
+    QElapsedTimer sinceAbort;
+    qint64 stoppedAfter = -1;
+    int nestedRuns = 0;
+    connect(&app.Core, &TAppCore::RunStateChanged, this, [&](bool running) {
+      if (running) ++nestedRuns;
+      if (!running && sinceAbort.isValid()) stoppedAfter = sinceAbort.elapsed();
+    });
+    QTimer::singleShot(150, this, [&] {
+      // A second run command while the run goes on is greyed and ignored.
+      QVERIFY(!app.Action("ActionRunProject")->isEnabled());
+      app.Action("ActionRunCycle")->trigger();
+      QMetaObject::invokeMethod(app.Action("ActionRunProject"), "trigger");
+    });
+    QTimer::singleShot(300, this, [&] {
+      sinceAbort.start();
+      app.Action("ActionAbort")->trigger();
+    });
+    app.Action("ActionRunProject")->trigger();
+    QCOMPARE(nestedRuns, 1);
+    QVERIFY(stoppedAfter >= 0);
+    QVERIFY2(stoppedAfter <= 50, qPrintable(QString::number(stoppedAfter)));
+    QVERIFY(app.Core.Control().CyclesPerformed() > 1000);
+    QVERIFY(app.User.Errors.isEmpty());
+  }
+
+  void theMachineWindowComesBackDockedWhicheverWayItWasClosed() {
+    TApplication app;
+    TDockedWindow* machine = app.FrameOf(&app.Main->MachineWindow());
+    // Closed while floating: docked back as a new tab.
+    machine->setFloating(true);
+    machine->close();
+    QVERIFY(!machine->isVisible());
+    app.Action("ActionViewCPU")->trigger();
+    QVERIFY(app.Container().HoldsAsTab(machine));
+    QVERIFY(machine->isVisible());
+    // Closed together with the container: the container returns with the
+    // machine's tab in front.
+    app.Action("ActionViewConsole")->trigger();
+    QCOMPARE(app.Container().ActiveTab(), app.FrameOf(&app.Main->Console()));
+    app.Container().close();
+    app.Action("ActionViewCPU")->trigger();
+    QVERIFY(app.Container().isVisible());
+    QCOMPARE(app.Container().ActiveTab(), machine);
+    QCOMPARE(app.Container().windowTitle(), QStringLiteral("Jednostka centralna"));
+    // "Okno edycyjne" brings back a closed container with all its tabs.
+    app.Container().close();
+    app.Action("ActionViewEditor")->trigger();
+    QVERIFY(app.Container().isVisible());
+    QCOMPARE(app.Container().Tabs().size(), 2);
+  }
+
+  void nextAndPreviousWrapAndTheLastTabLeavesTheCaptionEdytor() {
+    TApplication app;
+    TFormProgramEditor* first = app.Main->NewProgram();
+    TFormCommandEditor* second = app.Main->NewInstruction();
+    TFormEditor& c = app.Container();
+    QCOMPARE(c.Tabs().size(), 3);
+    QCOMPARE(c.ActiveTab()->Content(), second);
+    QCOMPARE(c.windowTitle(), QStringLiteral("Noname.rzk"));
+    c.NextTab();  // from the last to the first
+    QCOMPARE(c.ActiveTab()->Content(), &app.Main->MachineWindow());
+    c.PreviousTab();  // from the first to the last
+    QCOMPARE(c.ActiveTab()->Content(), second);
+    c.PreviousTab();
+    QCOMPARE(c.ActiveTab()->Content(), first);
+    // "Zamknij" on an editor destroys it; on the machine window only hides.
+    QPointer<TFormProgramEditor> gone = first;
+    c.CloseActiveTab();
+    QTRY_VERIFY(gone.isNull());
+    c.ActivateTab(app.FrameOf(&app.Main->MachineWindow()));
+    c.CloseActiveTab();
+    QVERIFY(!app.FrameOf(&app.Main->MachineWindow())->isVisible());
+    QCOMPARE(c.Tabs().size(), 1);
+    QCOMPARE(c.windowTitle(), QStringLiteral("Edytor"));
+  }
+
+  void openingChoosesTheEditorByExtensionAndNamesItByFolder() {
+    TApplication app;
+    QTemporaryDir dir;
+    const struct {
+      const char* name;
+      bool program;
+    } cases[] = {{"a.PRG", true},  {"b.prg", true},  {"c.Prg", true},
+                 {"d.rzk", false}, {"e.txt", false}, {"bez_rozszerzenia", false}};
+    for (const auto& c : cases) {
+      const QString path = dir.filePath(QString::fromLatin1(c.name));
+      WriteTextFile(path, {QStringLiteral("stp")});
+      TFormCommandEditor* editor = app.Main->OpenFile(path);
+      QVERIFY(editor != nullptr);
+      QCOMPARE(qobject_cast<TFormProgramEditor*>(editor) != nullptr, c.program);
+      // Another folder than the program's: the full path is the caption.
+      QCOMPARE(editor->windowTitle(), QDir::toNativeSeparators(path));
+    }
+    // A file from the program's own folder is named by its bare name.
+    const QString own = QCoreApplication::applicationDirPath() + QStringLiteral("/shell_own.prg");
+    WriteTextFile(own, {QStringLiteral("stp")});
+    TFormCommandEditor* editor = app.Main->OpenFile(own);
+    QCOMPARE(editor->windowTitle(), QStringLiteral("shell_own.prg"));
+    QFile::remove(own);
+    // A file that cannot be read leaves no window behind.
+    const qsizetype windows = app.Main->Windows().size();
+    QVERIFY(app.Main->OpenFile(dir.filePath(QStringLiteral("brak.prg"))) == nullptr);
+    QCOMPARE(app.Main->Windows().size(), windows);
+    QCOMPARE(app.User.Errors.size(), 1);
+  }
+
+  void closingAsksTheModifiedEditorsInOrderAndStopsAtARefusal() {
+    TApplication app;
+    TFormProgramEditor* first = app.Main->NewProgram();
+    TFormCommandEditor* second = app.Main->NewInstruction();
+    QTest::keyClicks(first->Memo(), QStringLiteral("stp"));
+    QTest::keyClicks(second->Memo(), QStringLiteral("ROZKAZ X;"));
+    app.User.Answers = {QMessageBox::Cancel};
+    QVERIFY(!app.Main->close());
+    QCOMPARE(app.User.Questions.size(), 1);  // the second editor was not asked
+    QVERIFY(app.User.Questions.front().contains(QStringLiteral("Noname.prg")));
+    QVERIFY(app.Main->isVisible());
+  }
+
+  void aProgramRunsToItsEndThroughTheMenuAndTheConsoleShowsItsOutput() {
+    TApplication app;
+    const QDir examples(ExamplesFolder());
+    app.Main->InstructionListWindow().LoadInstructionList(
+        examples.filePath(QStringLiteral("ombra/ombra.lst")));
+    TFormCommandEditor* editor =
+        app.Main->OpenFile(examples.filePath(QStringLiteral("ombra/echo.prg")));
+    QVERIFY(editor != nullptr);
+    editor->Compile();
+    QCOMPARE(app.User.Informations, QStringList{QStringLiteral("Program został skompilowany")});
+    app.Core.Machine().TypeInput(QStringLiteral("Ala."));
+    app.Core.Control().SetTrackingLevel(0);
+    app.Main->UpdateActions();
+    app.Action("ActionViewConsole")->trigger();
+    app.Action("ActionRunProject")->trigger();
+    QCOMPARE(app.User.Errors, QStringList{QStringLiteral("Program został zakończony.")});
+    QCOMPARE(app.Core.Machine().Console().OutputText(), QStringLiteral("ALA."));
+    const auto outputs = app.Main->Console().findChildren<QPlainTextEdit*>();
+    QVERIFY(!outputs.isEmpty());
+    QTRY_VERIFY(outputs.front()->toPlainText().contains(QStringLiteral("ALA.")));
+  }
+};
+
+QTEST_MAIN(ShellTest)
+#include "ShellTest.moc"
