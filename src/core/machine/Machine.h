@@ -206,7 +206,12 @@ class TMachine {
   void SetComponents(TComponentSet components);
   [[nodiscard]] bool InterruptButtonsVisible() const noexcept { return buttonsVisible_; }
   [[nodiscard]] const TInterruptVectors& Vectors() const noexcept { return s_.Vectors; }
-  void SetVectors(const TInterruptVectors& vectors) { s_.Vectors = vectors; }
+  // New handlers or ports change what later cycles do: the steps before
+  // can no longer be performed again.
+  void SetVectors(const TInterruptVectors& vectors) {
+    if (recorder_ != nullptr && vectors != s_.Vectors) recorder_->StartAfresh();
+    s_.Vectors = vectors;
+  }
   // Tells the views that words were stored without a machine access.
   void NotifyMemoryChanged() {
     if (recorder_ != nullptr) recorder_->StartAfresh();
@@ -214,7 +219,10 @@ class TMachine {
     Notify();
   }
   [[nodiscard]] const TIOPorts& IOPorts() const noexcept { return s_.IOPorts; }
-  void SetIOPorts(const TIOPorts& ports) noexcept { s_.IOPorts = ports; }
+  void SetIOPorts(const TIOPorts& ports) {
+    if (recorder_ != nullptr && !(ports == s_.IOPorts)) recorder_->StartAfresh();
+    s_.IOPorts = ports;
+  }
   [[nodiscard]] TMachineConfig Config() const;
   // Every item to its reset state (memory contents stay), then the control
   // unit back to the fetch.
