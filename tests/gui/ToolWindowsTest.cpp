@@ -1,0 +1,201 @@
+// The console, the watches window and the instruction list window.
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QLineEdit>
+#include <QListView>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "AppCore.h"
+#include "FormIOConsole.h"
+#include "FormMicroprogram.h"
+#include "FormWatches.h"
+#include "GuiTestSupport.h"
+#include "common/Text.h"
+#include "control/ListFile.h"
+#include "program/Assembler.h"
+#include "program/ProgramDocument.h"
+
+using namespace dorum;
+using namespace dorum::gui;
+
+namespace {
+
+struct TCore {
+  TAppCore Core;
+  test::TDialogScript User;
+  TCore() { User.Install(Core.Dialogs()); }
+};
+
+QString Examples(const char* file) {
+  return QDir(QStringLiteral(DORUM_EXAMPLES_DIR)).filePath(QString::fromLatin1(file));
+}
+
+QStringList Rows(const QListWidget* list) {
+  QStringList rows;
+  for (int k = 0; k < list->count(); ++k) rows.append(list->item(k)->text());
+  return rows;
+}
+
+}  // namespace
+
+class ToolWindowsTest : public QObject {
+  Q_OBJECT
+
+ private Q_SLOTS:
+  void typingFeedsAWaitingProgramAndTheOutputShowsLineBreaks() {
+    TCore c;
+    TFormIOConsole console(c.Core);
+    console.show();
+    TMachine& m = c.Core.Machine();
+    m.SetComponents(*PresetComponents(QStringLiteral("Ombra")));
+    // "start" on the input port with nothing typed: the program waits.
+    m.EnterRegisterValue(TRegisterId::I, QStringLiteral("1"));
+    m.ExecuteSignals(SignalBit(TSignalId::start));
+    QVERIFY(c.Core.Control().WaitingForInput());
+    QTest::keyClicks(console.InputField(), QStringLiteral("xy"));
+    QCOMPARE(m.Register(TRegisterId::RB).Value(), 120);
+    QCOMPARE(m.Register(TRegisterId::G).Value(), 1);
+    QVERIFY(!c.Core.Control().WaitingForInput());
+    QCOMPARE(console.InputField()->text(), QStringLiteral("y"));  // the rest waits its turn
+
+    // Output: CR LF, a lone CR and a lone LF all end a line.
+    m.EnterRegisterValue(TRegisterId::I, QStringLiteral("2"));
+    for (const int code : {65, 13, 10, 66, 13, 67, 10, 68}) {  // A CR LF B CR C LF D
+      m.EnterRegisterValue(TRegisterId::RB, QString::number(code));
+      m.ExecuteSignals(SignalBit(TSignalId::start));
+    }
+    QCOMPARE(console.OutputText()->toPlainText(), QString());  // not yet: the views' clock
+    c.Core.Refresh().Flush();
+    QCOMPARE(console.OutputText()->toPlainText(), QStringLiteral("A\nB\nC\nD"));
+    console.ClearOutput();
+    QCOMPARE(m.Console().OutputText(), QString());
+    QCOMPARE(console.OutputText()->toPlainText(), QString());
+  }
+
+  void watchesAreSortedAndFollowTheMemory() {
+    TCore c;
+    TFormWatches watches(c.Core);
+    watches.show();
+    TProgramDocument program;
+    program.SetTexts({QStringLiteral("b: pob A"), QStringLiteral("A: dod c"), QStringLiteral("c: rst 5")});
+    CompileProgram(c.Core.Assembler(), c.Core.Control(), program);
+    QCOMPARE(watches.List()->model()->rowCount(), 3);
+    QCOMPARE(watches.RowText(0).section(QStringLiteral("  "), 0, 0), QStringLiteral("a [ 1 ]"));
+    QCOMPARE(watches.RowText(1).section(QStringLiteral("  "), 0, 0), QStringLiteral("b [ 0 ]"));
+    QCOMPARE(watches.RowText(2), QStringLiteral("c [ 2 ]  5 ( stp 5 )"));
+    c.Core.Machine().EnterMemoryValue(2, QStringLiteral("37"));
+    c.Core.Refresh().Flush();
+    QCOMPARE(watches.RowText(2), QStringLiteral("c [ 2 ]  37 ( dod 5 )"));
+    // A word beyond the memory is never read.
+    c.Core.Watches().SetWatches({{QStringLiteral("daleko"), 40}});
+    QCOMPARE(watches.RowText(0), QStringLiteral("daleko [ 40 ]  (poza pamięcią)"));
+  }
+
+  void theListShowsTheInstructionsAndTheirCycleLines() {
+    TCore c;
+    TFormMicroprogram list(c.Core);
+    list.show();
+    QCOMPARE(Rows(list.Commands()), (QStringList{"stp", "dod", "ode", "pob", "ład", "sob", "som", "soz"}));
+    list.Commands()->setCurrentRow(6);  // «som»
+    QCOMPARE(list.Text()->count(), 6);
+    QStringList cycleLines;
+    for (int line = 0; line < list.Text()->count(); ++line) {
+      if (list.IsCycleLine(line)) cycleLines.append(list.Text()->item(line)->text());
+    }
+    QCOMPARE(cycleLines.size(), 4);
+    QVERIFY(!list.IsCycleLine(0));  // the comment
+    QVERIFY(!list.IsCycleLine(1));  // «ROZKAZ SOM;»
+    // The breakpoint command follows the selected line.
+    list.Text()->setCurrentRow(1);
+    QVERIFY(!list.BreakpointAction()->isEnabled());
+    list.Text()->setCurrentRow(2);
+    QVERIFY(list.BreakpointAction()->isEnabled());
+    list.BreakpointAction()->trigger();
+    QVERIFY(c.Core.Control().Instructions().At(6).Cycle(0).Breakpoint);
+    QCOMPARE(list.Text()->currentRow(), 2);
+    list.BreakpointAction()->trigger();
+    QVERIFY(!c.Core.Control().Instructions().At(6).Cycle(0).Breakpoint);
+  }
+
+  void copyingPutsTheTextWithLineEnds() {
+    TCore c;
+    TFormMicroprogram list(c.Core);
+    list.Commands()->setCurrentRow(0);  // «stp»
+    list.CopyAction()->trigger();
+    const QString text = QApplication::clipboard()->text();
+    QCOMPARE(text.count(QStringLiteral("\r\n")), 5);
+    QVERIFY(text.startsWith(QStringLiteral("// zakończenie programu\r\nROZKAZ STP;\r\n")));
+    QVERIFY(text.endsWith(QStringLiteral("stop;\r\n")));
+  }
+
+  void deletingAsksAndRenumbers() {
+    TCore c;
+    TFormMicroprogram list(c.Core);
+    list.Commands()->setCurrentRow(1);
+    c.User.Answers = {QMessageBox::No};
+    list.DeleteAction()->trigger();
+    QCOMPARE(c.User.Questions,
+             QStringList{QStringLiteral("Rzeczywiście chcesz usunąć rozkaz dod z listy rozkazów ?")});
+    QCOMPARE(c.Core.Control().Instructions().Count(), 8);
+    c.User.Answers = {QMessageBox::Yes};
+    list.DeleteAction()->trigger();
+    QCOMPARE(c.Core.Control().Instructions().Count(), 7);
+    QCOMPARE(Rows(list.Commands()).mid(0, 3), (QStringList{"stp", "ode", "pob"}));
+    QCOMPARE(c.Core.Control().Instructions().At(1).Name(), QStringLiteral("ode"));
+    // With no row selected the list's own error says so and nothing changes.
+    list.Commands()->setCurrentRow(-1);
+    list.DeleteAction()->trigger();
+    QCOMPARE(c.User.Errors.back(), QStringLiteral("List index out of bounds (-1)"));
+    QCOMPARE(c.Core.Control().Instructions().Count(), 7);
+  }
+
+  void listFilesLoadWithTheirConfigurationAndABadOneSaysWhy() {
+    TCore c;
+    TFormMicroprogram list(c.Core);
+    list.LoadInstructionList(Examples("ombra/ombra.lst"));
+    QCOMPARE(list.Commands()->count(), c.Core.Control().Instructions().Count());
+    QVERIFY(Rows(list.Commands()).contains(QStringLiteral("wyp")));
+    QVERIFY(c.Core.Machine().Register(TRegisterId::X).Visible());
+    QTemporaryDir dir;
+    const QString saved = dir.filePath(QStringLiteral("zapis.lst"));
+    list.SaveInstructionList(saved);
+    QVERIFY(QFile::exists(saved));
+    // A list whose instruction does not compile stops there with its message.
+    WriteTextFile(dir.filePath(QStringLiteral("zla.lst")),
+                  {QStringLiteral("[Rozkazy]"), QStringLiteral("Liczba=2"),
+                   QStringLiteral("Nazwa1=stp"), QStringLiteral("Nazwa2=zly"),
+                   QStringLiteral("[stp]"), QStringLiteral("Linie=3"),
+                   QStringLiteral("Linia1=ROZKAZ STP;"), QStringLiteral("Linia2=czyt wys wei il;"),
+                   QStringLiteral("Linia3=stop;"), QStringLiteral("[zly]"),
+                   QStringLiteral("Linie=1"), QStringLiteral("Linia1=ROZKAZ ;")});
+    QVERIFY(!c.Core.Errors().Run(nullptr, [&] {
+      list.LoadInstructionList(dir.filePath(QStringLiteral("zla.lst")));
+    }));
+    QCOMPARE(c.User.Errors.size(), 1);
+    QCOMPARE(Rows(list.Commands()), QStringList{QStringLiteral("stp")});  // what was loaded before it
+  }
+
+  void aRunMarksTheInstructionAndItsCycle() {
+    TCore c;
+    TFormMicroprogram list(c.Core);
+    list.show();
+    c.Core.Machine().Memory().Store(0, 1 * 32 + 5);  // dod 5
+    c.Core.Control().SetTrackingLevel(0);
+    c.Core.Run(nullptr, [&] {
+      c.Core.Control().ExecuteCycle();
+      c.Core.Control().ExecuteCycle();
+    });
+    QCOMPARE(list.MarkedInstruction(), 1);
+    QCOMPARE(list.Commands()->currentRow(), 1);
+    QCOMPARE(list.MarkedLine(), 3);  // «wyad wea;»
+    QCOMPARE(list.Text()->currentItem()->text(), QStringLiteral("wyad wea;"));
+  }
+};
+
+QTEST_MAIN(ToolWindowsTest)
+#include "ToolWindowsTest.moc"
