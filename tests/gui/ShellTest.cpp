@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QKeyEvent>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QScreen>
@@ -23,6 +24,7 @@
 #include "FormMachine.h"
 #include "FormMicroprogram.h"
 #include "FormProgramEditor.h"
+#include "FormWatches.h"
 #include "GuiTestSupport.h"
 #include "SourceEditor.h"
 #include "common/Text.h"
@@ -55,6 +57,16 @@ struct TApplication {
 
 QString ExamplesFolder() {
   return QStringLiteral(DORUM_EXAMPLES_DIR);
+}
+
+// Types a text as key presses, Polish letters included.
+void Type(QWidget* widget, const QString& text) {
+  for (const QChar c : text) {
+    QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+    QApplication::sendEvent(widget, &press);
+    QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, QString(c));
+    QApplication::sendEvent(widget, &release);
+  }
 }
 
 // An endless program: "dod" and "sob" in a loop.
@@ -340,6 +352,51 @@ class ShellTest : public QObject {
     const auto outputs = app.Main->Console().findChildren<QPlainTextEdit*>();
     QVERIFY(!outputs.isEmpty());
     QTRY_VERIFY(outputs.front()->toPlainText().contains(QStringLiteral("ALA.")));
+  }
+
+  void aStudentsRoundThroughTheWindowsOwnCommands() {
+    TApplication app;
+    app.Main->UpdateActions();
+    // The "Ombra" list, for its output instruction.
+    app.User.FileNames = {QDir(ExamplesFolder()).filePath(QStringLiteral("ombra/ombra.lst"))};
+    app.Action("ActionLoadList")->trigger();
+    QVERIFY(app.User.Errors.isEmpty());
+    // A new program, typed in.
+    app.Action("ActionNewProgram")->trigger();
+    auto* editor = qobject_cast<TFormProgramEditor*>(app.Container().ActiveTab()->Content());
+    QVERIFY(editor != nullptr);
+    for (const char* line : {"       POB x", "       DOD y", "       ŁAD z", "       POB znak",
+                             "       WYP 2", "       STP", "x:     RST 5", "y:     RST 7",
+                             "z:     RPA", "znak:  RST 'A'"}) {
+      Type(editor->Memo(), QString::fromUtf8(line));
+      QTest::keyClick(editor->Memo(), Qt::Key_Return);
+    }
+    // Compiled with its own key (the save dialog it asks first is cancelled).
+    QTest::keyClick(editor->Memo(), Qt::Key_F9, Qt::ControlModifier);
+    QCOMPARE(app.User.Informations, QStringList{QStringLiteral("Program został skompilowany")});
+    // A breakpoint on the fourth line, then the watches and the console.
+    editor->Memo()->setCursorPosition(3, 0);
+    QTest::keyClick(editor->Memo(), Qt::Key_F8, Qt::ControlModifier);
+    QVERIFY(editor->Document().Debugger().IsBreakpoint(4));
+    app.Action("ActionViewWatches")->trigger();
+    app.Action("ActionViewConsole")->trigger();
+    app.Core.Control().SetTrackingLevel(0);
+    // The run stops at the breakpoint with its message...
+    app.Action("ActionRunProject")->trigger();
+    QCOMPARE(app.User.Errors, QStringList{QStringLiteral("Program doszedł do punktu zatrzymania.")});
+    TFormWatches& watches = app.Main->WatchesWindow();
+    int z = -1;
+    for (int row = 0; row < app.Core.Watches().Count(); ++row) {
+      if (app.Core.Watches().At(row).Name == u"z") z = row;
+    }
+    QVERIFY(z >= 0);
+    QVERIFY(watches.RowText(z).contains(QStringLiteral("  12 (")));
+    QCOMPARE(editor->Document().CurrentLine(), 4);
+    // ... and goes on to its end, the console showing what it wrote.
+    app.Action("ActionRunProject")->trigger();
+    QCOMPARE(app.User.Errors.back(), QStringLiteral("Program został zakończony."));
+    const auto outputs = app.Main->Console().findChildren<QPlainTextEdit*>();
+    QCOMPARE(outputs.front()->toPlainText(), QStringLiteral("A"));
   }
 };
 
