@@ -79,6 +79,12 @@ void TAppCore::HandleOneMessage() {
 }
 
 void TAppCore::ProcessMessages() {
+  // The control unit asks after every instruction at the middle tracking
+  // level; the views repaint from their own clock anyway, so a few hundred
+  // times a second is as often as the user can tell.
+  const auto now = std::chrono::steady_clock::now();
+  if (now - lastMessages_ < kMessageInterval) return;
+  lastMessages_ = now;
   QCoreApplication::processEvents();
 }
 

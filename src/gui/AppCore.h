@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <chrono>
 #include <functional>
 #include <vector>
 
@@ -87,6 +88,8 @@ class TAppCore final : public QObject, private IControlHost {
   int shownInstruction_ = -1;
   int shownCycleLine_ = -1;
   QPointer<QEventLoop> pause_;  // the wait between cycles at level 2
+  static constexpr std::chrono::milliseconds kMessageInterval{4};
+  std::chrono::steady_clock::time_point lastMessages_{};
   std::vector<std::function<void()>> afterRun_;
 };
 

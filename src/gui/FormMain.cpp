@@ -6,10 +6,12 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QMenuBar>
+#include <QMenu>
 #include <QScreen>
 #include <QWindow>
 
 #include "DockedWindow.h"
+#include "Examples.h"
 #include "FormCommandEditor.h"
 #include "FormEditor.h"
 #include "FormIOConsole.h"
@@ -208,6 +210,28 @@ TFormCommandEditor* TFormMain::OpenFile(const QString& fileName) {
   return editor;
 }
 
+TFormCommandEditor* TFormMain::OpenExample(const QString& listFile, const QString& program) {
+  TFormCommandEditor* editor = nullptr;
+  core_.AfterStoppingRun([&] {
+    const bool loaded = core_.Errors().Run(this, [&] {
+      if (!listFile.isEmpty()) {
+        microprogram_->LoadInstructionList(listFile);
+        return;
+      }
+      // The default machine with the eight built-in instructions.
+      TMachine& m = core_.Machine();
+      m.SetComponents(TComponentSet().set(0));
+      m.SetAddressBits(kMinAddressBits);
+      m.SetCodeBits(kMinCodeBits);
+      core_.Control().Instructions().ClearInstructions();
+      core_.Control().BuildDefaultInstructions();
+      core_.NotifyInstructionsChanged();
+    });
+    if (loaded) editor = OpenFile(program);
+  });
+  return editor;
+}
+
 // ---- current window ----
 
 void TFormMain::ActiveWindowChanged(QWidget* now) {
@@ -402,6 +426,7 @@ void TFormMain::BuildMenus() {
   add(file, "ActionFileOpen");
   add(file, "ActionFileSave");
   add(file, "ActionFileSaveAs");
+  BuildExamplesMenu(file);
   file->addSeparator();
   add(file, "FileExit1");
   QMenu* view = bar->addMenu(QStringLiteral("&Widok"));
@@ -422,6 +447,22 @@ void TFormMain::BuildMenus() {
   add(help, "HelpTopicSearch1");
   for (QMenu* menu : {file, view, project, run, help}) {
     connect(menu, &QMenu::aboutToShow, this, &TFormMain::UpdateActions);
+  }
+}
+
+void TFormMain::BuildExamplesMenu(QMenu* file) {
+  const std::vector<TExampleSet> sets = ExampleSets(ExamplesFolder());
+  if (sets.empty()) return;
+  file->addSeparator();
+  QMenu* examples = file->addMenu(QStringLiteral("Przykłady"));
+  examples->setObjectName(QStringLiteral("MenuExamples"));
+  for (const TExampleSet& set : sets) {
+    QMenu* machine = examples->addMenu(set.Machine);
+    for (const QString& program : set.Programs) {
+      const QString list = set.ListFile;
+      machine->addAction(QFileInfo(program).fileName(), this,
+                         [this, list, program] { OpenExample(list, program); });
+    }
   }
 }
 
@@ -447,8 +488,10 @@ void TFormMain::UpdateActions() {
 // ---- commands ----
 
 void TFormMain::FileOpen() {
+  // The examples are at hand when the program has them near it.
+  const QString examples = ExamplesFolder();
   const std::optional<QString> name = core_.Dialogs().OpenFileName(
-      this, QStringLiteral("Otwórz"), ExecutableFolder(),
+      this, QStringLiteral("Otwórz"), examples.isEmpty() ? ExecutableFolder() : examples,
       QStringLiteral("pliki rozkazów (*.rzk);;pliki programów (*.prg);;wszystkie pliki (*)"));
   if (name) OpenFile(*name);
 }

@@ -68,6 +68,9 @@ class TFormMain final : public QMainWindow {
   // Opens the file in a new editor (a program editor for ".prg"); none when
   // the file cannot be read, after the error was shown.
   TFormCommandEditor* OpenFile(const QString& fileName);
+  // "Przykłady": the example's machine (its list, or the default machine)
+  // and its program in an editor, ready to compile and run.
+  TFormCommandEditor* OpenExample(const QString& listFile, const QString& program);
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -79,6 +82,7 @@ class TFormMain final : public QMainWindow {
                      const QString& menuText, const QKeySequence& key);
   void BuildActions();
   void BuildMenus();
+  void BuildExamplesMenu(QMenu* file);
   TDockedWindow* Frame(QWidget* window);
   void Dock(TDockedWindow* frame);
   void AddEditor(TFormCommandEditor* editor);

@@ -24,6 +24,7 @@
 #include "FormMachine.h"
 #include "FormMicroprogram.h"
 #include "FormProgramEditor.h"
+#include "Examples.h"
 #include "FormWatches.h"
 #include "GuiTestSupport.h"
 #include "SourceEditor.h"
@@ -55,7 +56,7 @@ struct TApplication {
   TDockedWindow* FrameOf(QWidget* w) const { return Main->FrameOf(w); }
 };
 
-QString ExamplesFolder() {
+QString SourceExamples() {
   return QStringLiteral(DORUM_EXAMPLES_DIR);
 }
 
@@ -334,7 +335,7 @@ class ShellTest : public QObject {
 
   void aProgramRunsToItsEndThroughTheMenuAndTheConsoleShowsItsOutput() {
     TApplication app;
-    const QDir examples(ExamplesFolder());
+    const QDir examples(SourceExamples());
     app.Main->InstructionListWindow().LoadInstructionList(
         examples.filePath(QStringLiteral("ombra/ombra.lst")));
     TFormCommandEditor* editor =
@@ -358,7 +359,7 @@ class ShellTest : public QObject {
     TApplication app;
     app.Main->UpdateActions();
     // The "Ombra" list, for its output instruction.
-    app.User.FileNames = {QDir(ExamplesFolder()).filePath(QStringLiteral("ombra/ombra.lst"))};
+    app.User.FileNames = {QDir(SourceExamples()).filePath(QStringLiteral("ombra/ombra.lst"))};
     app.Action("ActionLoadList")->trigger();
     QVERIFY(app.User.Errors.isEmpty());
     // A new program, typed in.
@@ -397,6 +398,27 @@ class ShellTest : public QObject {
     QCOMPARE(app.User.Errors.back(), QStringLiteral("Program został zakończony."));
     const auto outputs = app.Main->Console().findChildren<QPlainTextEdit*>();
     QCOMPARE(outputs.front()->toPlainText(), QStringLiteral("A"));
+  }
+
+  void everyExampleOpensReadyToCompileOnItsMachine() {
+    TApplication app;
+    const std::vector<TExampleSet> sets = ExampleSets(ExamplesFolder());
+    QCOMPARE(sets.size(), 4u);
+    QStringList menu;
+    for (QAction* a : app.Main->findChild<QMenu*>(QStringLiteral("MenuExamples"))->actions())
+      menu.append(a->text());
+    QCOMPARE(menu, (QStringList{"Dorum", "Dorum+", "Pelt", "Ombra"}));
+    for (const TExampleSet& set : sets) {
+      for (const QString& program : set.Programs) {
+        TFormCommandEditor* editor = app.Main->OpenExample(set.ListFile, program);
+        QVERIFY2(qobject_cast<TFormProgramEditor*>(editor) != nullptr, qPrintable(program));
+        QCOMPARE(app.Container().ActiveTab()->Content(), editor);
+        QCOMPARE(PresetName(app.Core.Machine().GetComponents()), set.Machine);
+        editor->Compile();
+        QVERIFY2(app.User.Errors.isEmpty(), qPrintable(program + app.User.Errors.join(u';')));
+      }
+    }
+    QCOMPARE(app.User.Informations.size(), 6);
   }
 };
 

@@ -1,0 +1,56 @@
+#include "Examples.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <array>
+
+namespace dorum::gui {
+
+namespace {
+
+struct TFolder {
+  const char* Name;
+  const char16_t* Machine;
+};
+constexpr std::array<TFolder, 4> kFolders = {{
+    {"dorum", u"Dorum"},
+    {"dorum-plus", u"Dorum+"},
+    {"pelt", u"Pelt"},
+    {"ombra", u"Ombra"},
+}};
+
+}  // namespace
+
+QString ExamplesFolder() {
+  const QDir program(QCoreApplication::applicationDirPath());
+  QStringList candidates{program.filePath(QStringLiteral("../share/maszyna-dorum/examples")),
+                         program.filePath(QStringLiteral("examples"))};
+#ifdef DORUM_SOURCE_EXAMPLES
+  candidates.append(QStringLiteral(DORUM_SOURCE_EXAMPLES));
+#endif
+  for (const QString& candidate : candidates) {
+    if (QFileInfo(candidate).isDir()) return QDir(candidate).absolutePath();
+  }
+  return {};
+}
+
+std::vector<TExampleSet> ExampleSets(const QString& folder) {
+  std::vector<TExampleSet> sets;
+  if (folder.isEmpty()) return sets;
+  const QDir root(folder);
+  for (const TFolder& f : kFolders) {
+    const QDir dir(root.filePath(QString::fromLatin1(f.Name)));
+    if (!dir.exists()) continue;
+    TExampleSet set;
+    set.Machine = QString::fromUtf16(f.Machine);
+    const QStringList lists = dir.entryList({QStringLiteral("*.lst")}, QDir::Files, QDir::Name);
+    if (!lists.isEmpty()) set.ListFile = dir.filePath(lists.front());
+    for (const QString& program : dir.entryList({QStringLiteral("*.prg")}, QDir::Files, QDir::Name))
+      set.Programs.append(dir.filePath(program));
+    if (!set.Programs.isEmpty()) sets.push_back(set);
+  }
+  return sets;
+}
+
+}  // namespace dorum::gui

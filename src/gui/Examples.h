@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+namespace dorum::gui {
+
+// The bundled examples of one machine type: its instruction list (none for
+// the default machine) and its programs.
+struct TExampleSet {
+  QString Machine;   // "Dorum", "Dorum+", "Pelt", "Ombra"
+  QString ListFile;  // empty: the default machine with the built-in list
+  QStringList Programs;
+};
+
+// The examples' folder: beside an installed program
+// (share/maszyna-dorum/examples), else the source tree's when run from the
+// build tree; empty when there is none.
+[[nodiscard]] QString ExamplesFolder();
+
+// The example sets found in the folder, in the order of the machine types.
+[[nodiscard]] std::vector<TExampleSet> ExampleSets(const QString& folder);
+
+}  // namespace dorum::gui
