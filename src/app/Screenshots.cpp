@@ -14,6 +14,7 @@
 #include "DockedWindow.h"
 #include "FormCommandEditor.h"
 #include "FormEditor.h"
+#include "FormMachine.h"
 #include "FormMain.h"
 #include "FormMicroprogram.h"
 #include "FormProgramEditor.h"
@@ -57,7 +58,7 @@ int main(int argc, char** argv) {
 
   // The program editor: colouring, a breakpoint and the current line.
   auto* program = qobject_cast<TFormProgramEditor*>(editor);
-  program->Document().Debugger().ToggleBreakpoint(program->Document().LineOfAddress(2));
+  program->Document().Debugger().ToggleBreakpoint(program->Document().LineOfAddress(3));
   main.Container().ActivateTab(main.FrameOf(editor));
   core.Run(nullptr, [&] { core.Control().ExecuteInstruction(); });
   Shoot(folder, QStringLiteral("program-editor") + suffix);

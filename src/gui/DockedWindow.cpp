@@ -65,6 +65,10 @@ void TDockedWindow::BuildTitleBar() {
   setTitleBarWidget(bar);
 }
 
+TDockedWindow::~TDockedWindow() {
+  Q_EMIT Leaving(this);
+}
+
 void TDockedWindow::SetDisposable(TCloseQuery closeQuery) {
   closeQuery_ = std::move(closeQuery);
 }

@@ -18,6 +18,7 @@ class TDockedWindow final : public QDockWidget {
   using TCloseQuery = std::function<bool()>;
 
   explicit TDockedWindow(QWidget* content, QWidget* parent = nullptr);
+  ~TDockedWindow() override;
 
   [[nodiscard]] QWidget* Content() const noexcept { return content_; }
   // Source editors are destroyed when closed; the close query may refuse.
@@ -31,6 +32,8 @@ class TDockedWindow final : public QDockWidget {
   void DockRequested(dorum::gui::TDockedWindow* window);
   // A disposable window agreed to close and is about to be destroyed.
   void Disposing(dorum::gui::TDockedWindow* window);
+  // The frame is being destroyed (still whole when this is emitted).
+  void Leaving(dorum::gui::TDockedWindow* window);
 
  protected:
   void closeEvent(QCloseEvent* event) override;

@@ -78,9 +78,12 @@ void TFormEditor::Adopt(TDockedWindow* window) {
     WindowLeftTabs(window);
   });
   connect(window, &TDockedWindow::DockRequested, this, &TFormEditor::DockAsTab);
-  connect(window, &QObject::destroyed, this, [this] {
-    order_.removeAll(nullptr);
-    if (active_ == nullptr) FollowCaption();
+  connect(window, &TDockedWindow::Leaving, this, [this](TDockedWindow* leaving) {
+    order_.removeAll(leaving);
+    if (active_ == leaving) {
+      active_ = nullptr;
+      FollowCaption();
+    }
   });
 }
 
