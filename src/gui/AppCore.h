@@ -9,6 +9,7 @@
 #include "UserInterface.h"
 #include "ViewRefresh.h"
 #include "control/ControlUnit.h"
+#include "control/History.h"
 #include "machine/Machine.h"
 #include "program/Assembler.h"
 #include "program/Watches.h"
@@ -39,6 +40,10 @@ class TAppCore final : public QObject, private IControlHost {
   [[nodiscard]] TUserDialogs& Dialogs() noexcept { return dialogs_; }
   [[nodiscard]] const TErrorReporter& Errors() const noexcept { return errors_; }
   [[nodiscard]] TViewRefresh& Refresh() noexcept { return refresh_; }
+  // Every cycle and user action of the runs, for stepping back.
+  [[nodiscard]] TRunHistory& History() noexcept { return history_; }
+  // "Cofnij takt" and "Cofnij rozkaz"; false when there was nothing to undo.
+  bool StepBack(bool wholeInstruction);
 
   // Runs one command of the run family ("Takt", "Rozkaz", "Program", "Do
   // kursora"). While one is in progress another is ignored (false). Its
@@ -83,6 +88,7 @@ class TAppCore final : public QObject, private IControlHost {
   TUserDialogs dialogs_;
   TErrorReporter errors_{dialogs_};
   TViewRefresh refresh_{machine_};
+  TRunHistory history_{machine_, control_};
   bool running_ = false;
   int animationDelay_ = kDefaultAnimationDelay;
   int shownInstruction_ = -1;

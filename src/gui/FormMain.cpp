@@ -366,6 +366,12 @@ void TFormMain::BuildActions() {
      [this] { Reset(); });
   on(AddAction("ActionAbort", run, QStringLiteral("Przerwij"), QStringLiteral("Pr&zerwij"), {}),
      [this] { Abort(); });
+  on(AddAction("ActionStepBackCycle", run, QStringLiteral("Cofnij takt"),
+               QStringLiteral("&Cofnij takt"), QKeySequence(Qt::SHIFT | Qt::Key_F7)),
+     [this] { StepBack(false); });
+  on(AddAction("ActionStepBackInstruction", run, QStringLiteral("Cofnij rozkaz"),
+               QStringLiteral("Cofn&ij rozkaz"), QKeySequence(Qt::SHIFT | Qt::Key_F8)),
+     [this] { StepBack(true); });
 
   const QString help = QStringLiteral("Pomoc");
   AddAction("HelpContents1", help, QStringLiteral("Zawartość"), QStringLiteral("&Zawartość"), {})
@@ -442,6 +448,9 @@ void TFormMain::BuildMenus() {
   for (const char* name : {"ActionRunProject", "ActionRunInstruction", "ActionRunCycle",
                            "ActionRunToCursor", "ActionReset", "ActionAbort"})
     add(run, name);
+  run->addSeparator();
+  add(run, "ActionStepBackCycle");
+  add(run, "ActionStepBackInstruction");
   QMenu* help = bar->addMenu(QStringLiteral("Po&moc"));
   add(help, "HelpContents1");
   add(help, "HelpTopicSearch1");
@@ -480,6 +489,10 @@ void TFormMain::UpdateActions() {
   Action(QStringLiteral("ActionRunInstruction"))->setEnabled(automatic && !running);
   for (const char* name : {"ActionRunCycle", "ActionRunToCursor"})
     Action(QString::fromLatin1(name))->setEnabled(!running);
+  const TRunHistory& history = core_.History();
+  Action(QStringLiteral("ActionStepBackCycle"))->setEnabled(!running && history.UndoableSteps() > 0);
+  Action(QStringLiteral("ActionStepBackInstruction"))
+      ->setEnabled(!running && history.UndoableInstructions() > 0);
   const bool editor = CurrentEditor() != nullptr;
   Action(QStringLiteral("ActionFileSave"))->setEnabled(editor);
   Action(QStringLiteral("ActionFileSaveAs"))->setEnabled(editor);
@@ -562,6 +575,11 @@ void TFormMain::RunToCursor() {
 
 void TFormMain::Reset() {
   core_.AfterStoppingRun([this] { core_.Errors().Run(this, [this] { core_.Machine().ResetMachine(); }); });
+}
+
+void TFormMain::StepBack(bool wholeInstruction) {
+  core_.StepBack(wholeInstruction);
+  UpdateActions();
 }
 
 void TFormMain::Abort() {

@@ -101,6 +101,7 @@ class TFormMain final : public QMainWindow {
   void RunToCursor();
   void Reset();
   void Abort();
+  void StepBack(bool wholeInstruction);
   void EditCommand(const char* method);
   void SearchCommand(void (TFormCommandEditor::*command)());
 

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QFileInfo>
 #include <QListWidget>
 #include <QMenu>
 #include <QPainter>
@@ -11,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include "AppCore.h"
+#include "common/Texts.h"
 #include "control/ListFile.h"
 
 namespace dorum::gui {
@@ -93,7 +95,8 @@ TFormMicroprogram::TFormMicroprogram(TAppCore& core, QWidget* parent)
       commands_));
   text_->setItemDelegate(new TRowDelegate(
       [this](int row, bool selected) -> std::optional<QColor> {
-        if (row == markedLine_) return kMarkBackground;
+        // The current cycle's line is marked only in its own instruction.
+        if (row == markedLine_ && shownIndex_ == markedInstruction_) return kMarkBackground;
         const TInstruction* instruction = core_.Control().Instructions().Find(shownIndex_);
         if (instruction == nullptr || shownIndex_ != commands_->currentRow()) return std::nullopt;
         for (const TMicroCode& cycle : instruction->Cycles()) {
@@ -149,7 +152,9 @@ TFormMicroprogram::TFormMicroprogram(TAppCore& core, QWidget* parent)
 
 void TFormMicroprogram::RefreshNames() {
   const QSignalBlocker block(commands_);
-  const int row = commands_->currentRow();
+  const int row = commands_->currentItem() != nullptr && commands_->currentItem()->isSelected()
+                      ? commands_->currentRow()
+                      : -1;
   commands_->clear();
   const TInstructionList& list = core_.Control().Instructions();
   for (int code = 0; code < list.Count(); ++code) commands_->addItem(list.At(code).Name());
@@ -224,10 +229,27 @@ void TFormMicroprogram::DeleteSelected() {
       QStringLiteral("Rzeczywiście chcesz usunąć rozkaz ") + name +
           QStringLiteral(" z listy rozkazów ?"),
       QMessageBox::Yes | QMessageBox::No);
-  if (answer == QMessageBox::No) return;
+  // Only a clear yes deletes: a box closed any other way keeps the instruction.
+  if (answer != QMessageBox::Yes) return;
   core_.Control().Instructions().DeleteInstruction(row);
   core_.Control().InstructionsEdited();
-  delete commands_->takeItem(row);
+  {
+    // Nothing is selected after a deletion, so that no command acts on the
+    // instruction that took the deleted one's code by mistake.
+    const QSignalBlocker block(commands_);
+    delete commands_->takeItem(row);
+    commands_->setCurrentRow(-1);
+  }
+  // The text of a deleted instruction goes too, so that no command acts on
+  // the instruction that took its code.
+  if (shownIndex_ == row) {
+    const QSignalBlocker block(text_);
+    text_->clear();
+    cycleLines_.reset();
+    shownIndex_ = -1;
+  } else if (shownIndex_ > row) {
+    --shownIndex_;
+  }
   core_.NotifyInstructionsChanged();
 }
 
@@ -261,6 +283,10 @@ void TFormMicroprogram::CopyText() {
 }
 
 void TFormMicroprogram::LoadInstructionList(const QString& fileName) {
+  // A file that cannot be read changes nothing (the list files' reader
+  // would take a missing file for an empty list).
+  if (!QFileInfo(fileName).isFile() || !QFileInfo(fileName).isReadable())
+    throw EDorumError(Texts::CannotReadFile(fileName));
   // Whatever the load got through, the window shows it.
   struct TFollow {
     TFormMicroprogram& Window;

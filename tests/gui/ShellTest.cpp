@@ -420,6 +420,48 @@ class ShellTest : public QObject {
     }
     QCOMPARE(app.User.Informations.size(), 6);
   }
+
+  void steppingBackRestoresTheMachineTheLineAndTheMarks() {
+    TApplication app;
+    app.Main->UpdateActions();
+    QVERIFY(!app.Action("ActionStepBackCycle")->isEnabled());  // nothing to undo yet
+    TFormCommandEditor* editor =
+        app.Main->OpenFile(QDir(SourceExamples()).filePath(QStringLiteral("dorum/suma.prg")));
+    editor->Compile();
+    auto& program = qobject_cast<TFormProgramEditor*>(editor)->Document();
+    const auto state = [&] {
+      const TMachine& m = app.Core.Machine();
+      return QStringList{m.RegisterText(TRegisterId::AK), m.RegisterText(TRegisterId::L),
+                         m.RegisterText(TRegisterId::I), QString::number(m.Memory().Word(6)),
+                         QString::number(program.CurrentLine())};
+    };
+    std::vector<QStringList> states{state()};
+    app.Core.Control().SetTrackingLevel(0);
+    app.Action("ActionInstructions")->trigger();
+    for (int k = 0; k < 3; ++k) {  // three instructions: pob, dod, ład
+      app.Action("ActionRunInstruction")->trigger();
+      states.push_back(state());
+    }
+    QCOMPARE(states.back().at(3), QStringLiteral("12"));  // z was written
+    app.Main->UpdateActions();
+    QVERIFY(app.Action("ActionStepBackCycle")->isEnabled());
+    QVERIFY(app.Action("ActionStepBackInstruction")->isEnabled());
+    app.Action("ActionStepBackInstruction")->trigger();
+    QCOMPARE(state(), states[2]);  // «ład» undone: z is 0 again, the line is «ład z»
+    app.Action("ActionStepBackCycle")->trigger();  // the last cycle of «dod»
+    QCOMPARE(app.Main->InstructionListWindow().MarkedInstruction(), 1);
+    app.Action("ActionStepBackInstruction")->trigger();  // the rest of «dod»
+    QCOMPARE(state(), states[1]);
+    // Running forward again gives the same states.
+    app.Action("ActionRunInstruction")->trigger();
+    app.Action("ActionRunInstruction")->trigger();
+    QCOMPARE(state(), states[3]);
+    // A reset starts a new history.
+    app.Action("ActionReset")->trigger();
+    app.Main->UpdateActions();
+    QVERIFY(!app.Action("ActionStepBackCycle")->isEnabled());
+    QVERIFY(!app.Action("ActionStepBackInstruction")->isEnabled());
+  }
 };
 
 QTEST_MAIN(ShellTest)

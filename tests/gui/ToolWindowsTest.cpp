@@ -139,14 +139,17 @@ class ToolWindowsTest : public QObject {
     list.Commands()->setCurrentRow(1);
     c.User.Answers = {QMessageBox::No};
     list.DeleteAction()->trigger();
-    QCOMPARE(c.User.Questions,
-             QStringList{QStringLiteral("Rzeczywiście chcesz usunąć rozkaz dod z listy rozkazów ?")});
+    c.User.Answers = {QMessageBox::Cancel};  // the box closed: nothing deleted either
+    list.DeleteAction()->trigger();
+    QCOMPARE(c.User.Questions.front(),
+             QStringLiteral("Rzeczywiście chcesz usunąć rozkaz dod z listy rozkazów ?"));
     QCOMPARE(c.Core.Control().Instructions().Count(), 8);
     c.User.Answers = {QMessageBox::Yes};
     list.DeleteAction()->trigger();
     QCOMPARE(c.Core.Control().Instructions().Count(), 7);
     QCOMPARE(Rows(list.Commands()).mid(0, 3), (QStringList{"stp", "ode", "pob"}));
     QCOMPARE(c.Core.Control().Instructions().At(1).Name(), QStringLiteral("ode"));
+    QCOMPARE(list.Text()->count(), 0);  // the deleted instruction's text is gone
     // With no row selected the list's own error says so and nothing changes.
     list.Commands()->setCurrentRow(-1);
     list.DeleteAction()->trigger();
@@ -178,6 +181,12 @@ class ToolWindowsTest : public QObject {
     }));
     QCOMPARE(c.User.Errors.size(), 1);
     QCOMPARE(Rows(list.Commands()), QStringList{QStringLiteral("stp")});  // what was loaded before it
+    // A file that is not there changes nothing at all.
+    QVERIFY(!c.Core.Errors().Run(nullptr, [&] {
+      list.LoadInstructionList(dir.filePath(QStringLiteral("brak.lst")));
+    }));
+    QVERIFY(c.User.Errors.back().contains(QStringLiteral("brak.lst")));
+    QCOMPARE(Rows(list.Commands()), QStringList{QStringLiteral("stp")});
   }
 
   void aRunMarksTheInstructionAndItsCycle() {
