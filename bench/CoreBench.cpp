@@ -144,10 +144,15 @@ void BM_ReadLongWord(benchmark::State& state) {
   }
   state.SetComplexityN(state.range(0));
   state.counters["ns/char"] = benchmark::Counter(
-      static_cast<double>(state.range(0)), benchmark::Counter::kIsIterationInvariantRate |
-                                               benchmark::Counter::kInvert);
+      static_cast<double>(state.range(0)),
+      benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
-BENCHMARK(BM_ReadLongWord)->Arg(10000)->Arg(40000)->Arg(160000)->Unit(benchmark::kMicrosecond)->Complexity();
+BENCHMARK(BM_ReadLongWord)
+    ->Arg(10000)
+    ->Arg(40000)
+    ->Arg(160000)
+    ->Unit(benchmark::kMicrosecond)
+    ->Complexity();
 
 void BM_CompileBuiltInInstructions(benchmark::State& state) {
   for (auto _ : state) {

@@ -65,7 +65,8 @@ int main(int argc, char** argv) {
 
   // The "Ombra" machine with its instruction list, the list window beside
   // the diagram while a program runs.
-  main.InstructionListWindow().LoadInstructionList(examples.filePath(QStringLiteral("ombra/ombra.lst")));
+  main.InstructionListWindow().LoadInstructionList(
+      examples.filePath(QStringLiteral("ombra/ombra.lst")));
   TFormCommandEditor* echo = main.OpenFile(examples.filePath(QStringLiteral("ombra/echo.prg")));
   echo->Compile();
   main.Container().DockRight(main.FrameOf(&main.InstructionListWindow()));

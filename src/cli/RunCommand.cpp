@@ -16,9 +16,9 @@
 
 #include "common/Error.h"
 #include "common/Text.h"
+#include "common/Texts.h"
 #include "control/ControlUnit.h"
 #include "control/ListFile.h"
-#include "common/Texts.h"
 #include "program/Assembler.h"
 #include "program/ProgramDocument.h"
 #include "program/Watches.h"
@@ -293,12 +293,12 @@ int TRun::Execute(const QStringList& arguments) {
   const QString tracePath = parser.value(trace);
   const bool traceToOutput = parser.isSet(trace) && tracePath == u"-";
   if (traceToOutput && json_)
-    return Usage(QStringLiteral("--trace - i --json wykluczają się (oba piszą na standardowe wyjście)"));
+    return Usage(
+        QStringLiteral("--trace - i --json wykluczają się (oba piszą na standardowe wyjście)"));
   std::ofstream traceFile;
   if (parser.isSet(trace) && !traceToOutput) {
     traceFile.open(tracePath.toStdString(), std::ios::out | std::ios::trunc);
-    if (!traceFile)
-      return Usage(QStringLiteral("Nie można zapisać pliku %1").arg(tracePath));
+    if (!traceFile) return Usage(QStringLiteral("Nie można zapisać pliku %1").arg(tracePath));
   }
 
   const QString programPath = parser.positionalArguments().front();

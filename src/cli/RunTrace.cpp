@@ -33,7 +33,8 @@ void TCycleTrace::EndCycle(const EDorumError* error) {
   QJsonObject line;
   line[QStringLiteral("cycle")] = static_cast<qint64>(number_);
   const TRegister& l = machine_.Register(TRegisterId::L);
-  line[QStringLiteral("L")] = static_cast<qint64>(registers_[static_cast<std::size_t>(TRegisterId::L)] & l.Mask());
+  line[QStringLiteral("L")] =
+      static_cast<qint64>(registers_[static_cast<std::size_t>(TRegisterId::L)] & l.Mask());
   // A fetch is cycle 0 of the instruction it brings into I.
   const int code = atFetch_ ? control_.CurrentCode() : code_;
   const TInstruction* instruction = control_.Instructions().Find(code);

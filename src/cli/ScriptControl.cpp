@@ -5,9 +5,9 @@
 #include "ScriptRunner.h"
 #include "common/Error.h"
 #include "common/Text.h"
-#include "control/ListFile.h"
 #include "common/Texts.h"
 #include "control/History.h"
+#include "control/ListFile.h"
 
 namespace dorum::cli {
 
@@ -175,15 +175,16 @@ void TScriptRunner::RegisterRunCommands() {
              NeedArgs(args, 0, 0, QStringLiteral("abort"));
              control_.RequestStop();
            });
-  Register(QStringLiteral("record"), QStringLiteral("record [on|off]"),
-           [this](const QStringList& args, const QString&) {
-             NeedArgs(args, 0, 1, QStringLiteral("record [on|off]"));
-             const bool on = args.isEmpty() || args[0] == u"on";
-             if (!on && args[0] != u"off")
-               throw EDorumError(Usage(QStringLiteral("record"), QStringLiteral("record [on|off]")));
-             if (on && !history_) history_ = std::make_unique<TRunHistory>(machine_, control_);
-             if (!on) history_.reset();
-           });
+  Register(
+      QStringLiteral("record"), QStringLiteral("record [on|off]"),
+      [this](const QStringList& args, const QString&) {
+        NeedArgs(args, 0, 1, QStringLiteral("record [on|off]"));
+        const bool on = args.isEmpty() || args[0] == u"on";
+        if (!on && args[0] != u"off")
+          throw EDorumError(Usage(QStringLiteral("record"), QStringLiteral("record [on|off]")));
+        if (on && !history_) history_ = std::make_unique<TRunHistory>(machine_, control_);
+        if (!on) history_.reset();
+      });
   Register(QStringLiteral("back"), QStringLiteral("back [N]"),
            [this](const QStringList& args, const QString&) {
              const int count = CountArg(args, QStringLiteral("back [N]"));

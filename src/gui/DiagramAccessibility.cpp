@@ -48,8 +48,8 @@ class TDiagramAccessible::TPart final : public QAccessibleInterface {
       for (const TDiagramItem& item : DiagramItems()) {
         if (item.Kind != TItemKind::Memory) continue;
         const int rowHeight = (item.Box.height() - 2) / std::max(1, diagram_->VisibleRows());
-        box = diagram_->WidgetRect(
-            QRect(item.Box.left(), item.Box.top() + 1 + row_ * rowHeight, item.Box.width(), rowHeight));
+        box = diagram_->WidgetRect(QRect(item.Box.left(), item.Box.top() + 1 + row_ * rowHeight,
+                                         item.Box.width(), rowHeight));
       }
     }
     return QRect(diagram_->mapToGlobal(box.topLeft()), box.size());
@@ -146,7 +146,8 @@ QAccessibleInterface* TDiagramAccessible::childAt(int x, int y) const {
 
 QAccessibleInterface* TDiagramAccessible::Create(const QString& className, QObject* object) {
   if (className == QLatin1String(TMachineDiagram::staticMetaObject.className())) {
-    if (auto* diagram = qobject_cast<TMachineDiagram*>(object)) return new TDiagramAccessible(diagram);
+    if (auto* diagram = qobject_cast<TMachineDiagram*>(object))
+      return new TDiagramAccessible(diagram);
   }
   return nullptr;
 }

@@ -149,9 +149,8 @@ void TFormMachine::BuildControls() {
     button->setAccessibleName(QStringLiteral("Przerwanie %1").arg(line));
     button->setToolTip(button->accessibleName());
     button->setFocusPolicy(Qt::NoFocus);
-    connect(button, &QPushButton::clicked, this, [this, line] {
-      core_.Errors().Run(this, [&] { machine_.RaiseInterrupt(line); });
-    });
+    connect(button, &QPushButton::clicked, this,
+            [this, line] { core_.Errors().Run(this, [&] { machine_.RaiseInterrupt(line); }); });
     interrupts_[static_cast<std::size_t>(line - 1)] = button;
   }
 
@@ -233,7 +232,8 @@ void TFormMachine::OnRefresh(const TMachineChanges& changes) {
   }
   diagram_->ApplyChanges(changes);
   if (changes.Configuration || changes.Reset) SyncControls();
-  if (changes.Configuration || changes.Reset || changes.Words || changes.AnyCells()) SyncScrollBar();
+  if (changes.Configuration || changes.Reset || changes.Words || changes.AnyCells())
+    SyncScrollBar();
   UpdateRunStatus();
 }
 
@@ -264,10 +264,11 @@ void TFormMachine::UpdateRunStatus() {
   if (core_.RunInProgress()) {
     text = QStringLiteral("Wykonywanie… takty: %1, rozkazy: %2").arg(cycles).arg(instructions);
   } else {
-    text = QStringLiteral("Zatrzymana. Ostatnie wykonanie: takty %1, rozkazy %2; od startu: takty %3")
-               .arg(cycles)
-               .arg(instructions)
-               .arg(control.CyclesPerformed());
+    text =
+        QStringLiteral("Zatrzymana. Ostatnie wykonanie: takty %1, rozkazy %2; od startu: takty %3")
+            .arg(cycles)
+            .arg(instructions)
+            .arg(control.CyclesPerformed());
   }
   if (control.ManualControl()) text += QStringLiteral(" · sterowanie ręczne");
   status_->setText(text);
@@ -289,9 +290,9 @@ void TFormMachine::EnterMemoryValue(int address) {
   if (address < 0) return;
   const TMemory& memory = machine_.Memory();
   const int cell = memory.IndexOf(address);
-  const std::optional<QString> text = core_.Dialogs().AskText(
-      this, memory.Caption(), QStringLiteral("Wartość[%1]").arg(address),
-      QString::number(memory.Word(cell)));
+  const std::optional<QString> text =
+      core_.Dialogs().AskText(this, memory.Caption(), QStringLiteral("Wartość[%1]").arg(address),
+                              QString::number(memory.Word(cell)));
   if (!text) return;
   core_.Errors().Run(this, [&] { machine_.EnterMemoryValue(address, *text); });
 }
@@ -314,9 +315,8 @@ std::unique_ptr<QMenu> TFormMachine::RegisterMenu(TRegisterId id) {
       core_.Errors().Run(this, [&] { machine_.SetDisplayMode(id, mode); });
     });
   }
-  menu->addAction(QStringLiteral("Zeruj"), this, [this, id] {
-    core_.Errors().Run(this, [&] { machine_.ZeroRegister(id); });
-  });
+  menu->addAction(QStringLiteral("Zeruj"), this,
+                  [this, id] { core_.Errors().Run(this, [&] { machine_.ZeroRegister(id); }); });
   return menu;
 }
 

@@ -5,8 +5,8 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
-#include <QMenuBar>
 #include <QMenu>
+#include <QMenuBar>
 #include <QScreen>
 #include <QWindow>
 
@@ -302,7 +302,8 @@ void TFormMain::BuildActions() {
   const QString file = QStringLiteral("Plik");
   on(AddAction("ActionNewProgram", file, QStringLiteral("Program"), QStringLiteral("&Program"), {}),
      [this] { NewProgram(); });
-  on(AddAction("ActionNewInstruction", file, QStringLiteral("Rozkaz"), QStringLiteral("R&ozkaz"), {}),
+  on(AddAction("ActionNewInstruction", file, QStringLiteral("Rozkaz"), QStringLiteral("R&ozkaz"),
+               {}),
      [this] { NewInstruction(); });
   on(AddAction("ActionFileOpen", file, QStringLiteral("&Otwórz..."), QStringLiteral("&Otwórz..."),
                QKeySequence(Qt::Key_F3)),
@@ -398,7 +399,8 @@ void TFormMain::BuildActions() {
   };
   for (const auto& e : editing) {
     const char* method = e.Method;
-    on(AddAction(e.Name, edit, QString::fromLatin1(e.Caption), QString::fromLatin1(e.Caption), e.Key),
+    on(AddAction(e.Name, edit, QString::fromLatin1(e.Caption), QString::fromLatin1(e.Caption),
+                 e.Key),
        [this, method] { EditCommand(method); });
   }
   const QString search = QStringLiteral("Szukaj");
@@ -490,7 +492,8 @@ void TFormMain::UpdateActions() {
   for (const char* name : {"ActionRunCycle", "ActionRunToCursor"})
     Action(QString::fromLatin1(name))->setEnabled(!running);
   const TRunHistory& history = core_.History();
-  Action(QStringLiteral("ActionStepBackCycle"))->setEnabled(!running && history.UndoableSteps() > 0);
+  Action(QStringLiteral("ActionStepBackCycle"))
+      ->setEnabled(!running && history.UndoableSteps() > 0);
   Action(QStringLiteral("ActionStepBackInstruction"))
       ->setEnabled(!running && history.UndoableInstructions() > 0);
   const bool editor = CurrentEditor() != nullptr;
@@ -574,7 +577,8 @@ void TFormMain::RunToCursor() {
 }
 
 void TFormMain::Reset() {
-  core_.AfterStoppingRun([this] { core_.Errors().Run(this, [this] { core_.Machine().ResetMachine(); }); });
+  core_.AfterStoppingRun(
+      [this] { core_.Errors().Run(this, [this] { core_.Machine().ResetMachine(); }); });
 }
 
 void TFormMain::StepBack(bool wholeInstruction) {

@@ -36,9 +36,9 @@ class TRowDelegate final : public QStyledItemDelegate {
     const bool selected = (option.state & QStyle::State_Selected) != 0;
     const std::optional<QColor> special = background_(index.row(), selected);
     const QPalette& palette = option.palette;
-    painter->fillRect(option.rect, special ? *special
-                                           : (selected ? palette.highlight().color()
-                                                       : palette.base().color()));
+    painter->fillRect(
+        option.rect,
+        special ? *special : (selected ? palette.highlight().color() : palette.base().color()));
     painter->setPen(special ? QColor(Qt::white)
                             : palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
     painter->drawText(option.rect.adjusted(2, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter,
@@ -120,13 +120,11 @@ TFormMicroprogram::TFormMicroprogram(TAppCore& core, QWidget* parent)
                            QKeySequence(Qt::CTRL | Qt::Key_F8));
   copy_ = AddCommand(cycleMenu_, text_, QStringLiteral("Kopiuj tekst"),
                      QKeySequence(Qt::CTRL | Qt::Key_Insert));
-  connect(delete_, &QAction::triggered, this, [this] {
-    core_.Errors().Run(this, [this] { DeleteSelected(); });
-  });
+  connect(delete_, &QAction::triggered, this,
+          [this] { core_.Errors().Run(this, [this] { DeleteSelected(); }); });
   connect(refresh_, &QAction::triggered, this, &TFormMicroprogram::RefreshNames);
-  connect(breakpoint_, &QAction::triggered, this, [this] {
-    core_.Errors().Run(this, [this] { ToggleBreakpoint(); });
-  });
+  connect(breakpoint_, &QAction::triggered, this,
+          [this] { core_.Errors().Run(this, [this] { ToggleBreakpoint(); }); });
   connect(copy_, &QAction::triggered, this, &TFormMicroprogram::CopyText);
   commands_->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(commands_, &QWidget::customContextMenuRequested, this,
@@ -224,11 +222,11 @@ void TFormMicroprogram::DeleteSelected() {
   const int row = commands_->currentRow();
   // With no row selected the list's own index error says so.
   const QString name = core_.Control().Instructions().At(row).Name();
-  const QMessageBox::StandardButton answer = core_.Dialogs().Ask(
-      this,
-      QStringLiteral("Rzeczywiście chcesz usunąć rozkaz ") + name +
-          QStringLiteral(" z listy rozkazów ?"),
-      QMessageBox::Yes | QMessageBox::No);
+  const QMessageBox::StandardButton answer =
+      core_.Dialogs().Ask(this,
+                          QStringLiteral("Rzeczywiście chcesz usunąć rozkaz ") + name +
+                              QStringLiteral(" z listy rozkazów ?"),
+                          QMessageBox::Yes | QMessageBox::No);
   // Only a clear yes deletes: a box closed any other way keeps the instruction.
   if (answer != QMessageBox::Yes) return;
   core_.Control().Instructions().DeleteInstruction(row);

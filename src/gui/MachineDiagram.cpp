@@ -82,9 +82,9 @@ QString TMachineDiagram::TextOf(const TDiagramItem& item) const {
     case TItemKind::Bus: {
       const auto id = static_cast<TBusId>(item.Id);
       const QString caption = machine_.Bus(id).Caption();
-      return machine_.BusDriven(id) ? caption + QStringLiteral(" = ") +
-                                          QString::number(machine_.BusValue(id))
-                                    : caption;
+      return machine_.BusDriven(id)
+                 ? caption + QStringLiteral(" = ") + QString::number(machine_.BusValue(id))
+                 : caption;
     }
     case TItemKind::Signal:
       return machine_.Signal(item.Id).Caption();
@@ -365,7 +365,8 @@ void TMachineDiagram::SaveAs(const QString& fileName) const {
     QPainter painter(&svg);
     painter.fillRect(all, palette().color(QPalette::Window));
     Paint(painter, all);
-    if (!painter.end()) throw EDorumError(QStringLiteral("Nie można zapisać pliku %1").arg(fileName));
+    if (!painter.end())
+      throw EDorumError(QStringLiteral("Nie można zapisać pliku %1").arg(fileName));
     return;
   }
   constexpr int kFactor = 2;

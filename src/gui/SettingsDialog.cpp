@@ -109,15 +109,15 @@ QWidget* TFormSettings::BuildComponents() {
   presets_->setExclusive(true);
   const auto& presets = Presets();
   for (int k = 0; k < static_cast<int>(presets.size()); ++k) {
-    auto* button = new QRadioButton(QString::fromUtf16(presets[static_cast<std::size_t>(k)].Name), type);
+    auto* button =
+        new QRadioButton(QString::fromUtf16(presets[static_cast<std::size_t>(k)].Name), type);
     button->setAccessibleName(button->text());
     // Two columns, filled one after the other.
     typeGrid->addWidget(button, k % 2, k / 2);
     presets_->addButton(button, k);
   }
-  connect(presets_, &QButtonGroup::idClicked, this, [this](int id) {
-    ShowComponents(Presets()[static_cast<std::size_t>(id)].Components);
-  });
+  connect(presets_, &QButtonGroup::idClicked, this,
+          [this](int id) { ShowComponents(Presets()[static_cast<std::size_t>(id)].Components); });
   options_ = new QListWidget(page);
   options_->setObjectName(QStringLiteral("CheckListBox"));
   options_->setAccessibleName(QStringLiteral("Składniki maszyny"));
@@ -205,8 +205,8 @@ void TFormSettings::ShowComponents(const TComponentSet& components) {
   }
   SelectPreset(preset);
   for (int k = 0; k < options_->count(); ++k)
-    options_->item(k)->setCheckState(components.test(static_cast<std::size_t>(k + 1)) ? Qt::Checked
-                                                                                      : Qt::Unchecked);
+    options_->item(k)->setCheckState(
+        components.test(static_cast<std::size_t>(k + 1)) ? Qt::Checked : Qt::Unchecked);
   showing_ = false;
 }
 
@@ -233,7 +233,8 @@ TComponentSet TFormSettings::TickedComponents() const {
   TComponentSet components;
   components.set(0);
   for (int k = 0; k < options_->count(); ++k) {
-    if (options_->item(k)->checkState() == Qt::Checked) components.set(static_cast<std::size_t>(k + 1));
+    if (options_->item(k)->checkState() == Qt::Checked)
+      components.set(static_cast<std::size_t>(k + 1));
   }
   return components;
 }

@@ -58,8 +58,12 @@ class TFormSettings final : public QDialog {
   // Ticks option `number` (1..10) as a click on the check list does.
   void TickOption(int number, bool ticked);
   [[nodiscard]] TComponentSet TickedComponents() const;
-  [[nodiscard]] QLineEdit* VectorLabel(int line) const { return vectorLabels_.at(static_cast<std::size_t>(line - 1)); }
-  [[nodiscard]] QLineEdit* VectorAddress(int line) const { return vectorAddresses_.at(static_cast<std::size_t>(line - 1)); }
+  [[nodiscard]] QLineEdit* VectorLabel(int line) const {
+    return vectorLabels_.at(static_cast<std::size_t>(line - 1));
+  }
+  [[nodiscard]] QLineEdit* VectorAddress(int line) const {
+    return vectorAddresses_.at(static_cast<std::size_t>(line - 1));
+  }
   [[nodiscard]] QLineEdit* InputPort() const noexcept { return inputPort_; }
   [[nodiscard]] QLineEdit* InputInterrupt() const noexcept { return inputInterrupt_; }
   [[nodiscard]] QLineEdit* OutputPort() const noexcept { return outputPort_; }

@@ -27,8 +27,8 @@ struct TUserDialogs {
   // An information box (successful compiles).
   std::function<void(QWidget* parent, const QString& text)> ShowInformation;
   // A one-line input box; no value when cancelled.
-  std::function<std::optional<QString>(QWidget* parent, const QString& title,
-                                       const QString& prompt, const QString& text)>
+  std::function<std::optional<QString>(QWidget* parent, const QString& title, const QString& prompt,
+                                       const QString& text)>
       AskText;
   // A question with the given standard buttons; the button pressed.
   std::function<QMessageBox::StandardButton(QWidget* parent, const QString& text,

@@ -56,7 +56,8 @@ TFormWindowList::TFormWindowList(const std::vector<QWidget*>& windows, QWidget* 
   };
   std::vector<TEntry> entries;
   for (QWidget* w : windows_) {
-    if (w == nullptr || w == this || !w->isWindow() || !w->isVisible() || w->windowTitle().isEmpty())
+    if (w == nullptr || w == this || !w->isWindow() || !w->isVisible() ||
+        w->windowTitle().isEmpty())
       continue;
     entries.push_back({w->windowTitle(), w->objectName()});
   }

@@ -10,7 +10,8 @@ namespace dorum::gui {
 
 // The name a window gets: the designed one, or that name with "_1", "_2",
 // ... appended, the first that no other window has.
-[[nodiscard]] QString UniqueWindowName(const QString& designed, const std::vector<QWidget*>& existing);
+[[nodiscard]] QString UniqueWindowName(const QString& designed,
+                                       const std::vector<QWidget*>& existing);
 
 // The window list ("Lista okien"): the application's floating windows by
 // caption; the one chosen comes to the front.

@@ -76,7 +76,8 @@ TScenario RandomScenario(std::mt19937& random, const std::vector<std::uint64_t>&
   s.Input = pick(0, 1) != 0 ? QStringLiteral("ab") : QString();
   s.Waiting = pick(0, 1) != 0;
   if (pick(0, 1) == 0) {
-    std::uint64_t set = examples[static_cast<std::size_t>(pick(0, static_cast<int>(examples.size()) - 1))];
+    std::uint64_t set =
+        examples[static_cast<std::size_t>(pick(0, static_cast<int>(examples.size()) - 1))];
     if (pick(0, 2) == 0) set ^= std::uint64_t{1} << pick(0, kSignalCount - 1);
     s.Signals = set;
   } else {

@@ -24,8 +24,10 @@ QString StateText(const TMachine& m, const TController& control, const TProgramD
   QStringList parts;
   for (std::size_t r = 0; r < kRegisterCount; ++r) {
     const TRegister& reg = m.Register(static_cast<TRegisterId>(r));
-    parts.append(QStringLiteral("%1=%2/%3").arg(reg.Caption()).arg(reg.Content()).arg(
-        static_cast<int>(reg.DisplayMode())));
+    parts.append(QStringLiteral("%1=%2/%3")
+                     .arg(reg.Caption())
+                     .arg(reg.Content())
+                     .arg(static_cast<int>(reg.DisplayMode())));
   }
   for (std::size_t b = 0; b < kBusCount; ++b)
     parts.append(QStringLiteral("bus%1=%2").arg(b).arg(m.Bus(static_cast<TBusId>(b)).RawValue()));
@@ -33,9 +35,11 @@ QString StateText(const TMachine& m, const TController& control, const TProgramD
   parts.append(QStringLiteral("marks=%1 signals=%2").arg(m.CycleMarks()).arg(m.ActiveSignals()));
   parts.append(QStringLiteral("top=%1").arg(m.Memory().TopAddress()));
   QStringList words;
-  for (int cell = 0; cell < m.Memory().Size(); ++cell) words.append(QString::number(m.Memory().Raw(cell)));
+  for (int cell = 0; cell < m.Memory().Size(); ++cell)
+    words.append(QString::number(m.Memory().Raw(cell)));
   parts.append(words.join(u','));
-  parts.append(QStringLiteral("in=[%1] out=[%2]").arg(m.Console().InputText(), m.Console().OutputText()));
+  parts.append(
+      QStringLiteral("in=[%1] out=[%2]").arg(m.Console().InputText(), m.Console().OutputText()));
   const TControlPlace place = control.Place();
   parts.append(QStringLiteral("place=%1,%2,%3,%4,%5")
                    .arg(place.Cycles)
@@ -101,7 +105,8 @@ class THistoryRun {
           machine_.EnterRegisterValue(reg, QString::number(op.B));
           break;
         case TOperation::TKind::Memory:
-          machine_.EnterMemoryValue(op.A, op.B % 7 == 0 ? QStringLiteral("x") : QString::number(op.B));
+          machine_.EnterMemoryValue(op.A,
+                                    op.B % 7 == 0 ? QStringLiteral("x") : QString::number(op.B));
           break;
         case TOperation::TKind::Mode:
           machine_.SetDisplayMode(reg, static_cast<TDisplayMode>(op.B & 3));
@@ -127,8 +132,8 @@ TEST(History, SteppingBackRestoresEachEarlierStateAndForwardRepeatsThem) {
   for (std::uint32_t seed = 1; seed <= 12; ++seed) {
     THistoryRun run(seed);
     std::vector<TOperation> ops;
-    std::vector<QString> before;      // the state before each operation
-    std::vector<std::uint64_t> steps; // the steps recorded before each operation
+    std::vector<QString> before;       // the state before each operation
+    std::vector<std::uint64_t> steps;  // the steps recorded before each operation
     for (int n = 0; n < 400; ++n) {
       const TOperation op = run.RandomOperation();
       before.push_back(run.State());

@@ -28,7 +28,8 @@ class CoreServicesTest : public QObject {
         {u"Zażółć", u"Zażółć."},
         {u"", u""},
     };
-    for (const auto& c : cases) QCOMPARE(ErrorBoxText(QString::fromUtf16(c.message)), QString::fromUtf16(c.shown));
+    for (const auto& c : cases)
+      QCOMPARE(ErrorBoxText(QString::fromUtf16(c.message)), QString::fromUtf16(c.shown));
   }
 
   void aCommandsErrorReachesTheErrorBox() {

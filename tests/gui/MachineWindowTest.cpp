@@ -105,8 +105,11 @@ class MachineWindowTest : public QObject {
       f.setPixelSize(11);
       return f;
     }());
-    const QPoint row3 = w.Diagram().WidgetRect(
-        QRect(memory.Box.left() + 10, memory.Box.top() + 1 + 3 * metrics.height() + 2, 1, 1)).center();
+    const QPoint row3 =
+        w.Diagram()
+            .WidgetRect(QRect(memory.Box.left() + 10,
+                              memory.Box.top() + 1 + 3 * metrics.height() + 2, 1, 1))
+            .center();
     w.User.TextAnswers = {QStringLiteral("37")};
     QTest::mouseClick(&w.Diagram(), Qt::LeftButton, {}, row3);
     QCOMPARE(w.User.Prompts.back(), QStringLiteral("PaO|Wartość[3]|0"));
@@ -131,9 +134,9 @@ class MachineWindowTest : public QObject {
       return std::pair{items, checked};
     };
     const auto [ak, akChecked] = modes(TRegisterId::AK);
-    QCOMPARE(ak, (QStringList{"Wpisz wartość", "Pokaż jako", "  Dziesiętnie bez znaku",
-                              "  Dziesiętnie ze znakiem", "  Binarnie", "  Szestnastkowo",
-                              "Zeruj"}));
+    QCOMPARE(ak,
+             (QStringList{"Wpisz wartość", "Pokaż jako", "  Dziesiętnie bez znaku",
+                          "  Dziesiętnie ze znakiem", "  Binarnie", "  Szestnastkowo", "Zeruj"}));
     QCOMPARE(akChecked, QStringLiteral("Dziesiętnie bez znaku"));
     const auto [i, iChecked] = modes(TRegisterId::I);
     QVERIFY(i.contains(QStringLiteral("  Rozkaz")));
@@ -175,9 +178,10 @@ class MachineWindowTest : public QObject {
     const QImage image = w.Render();
     QVERIFY(RedPixels(image, w.Diagram().WidgetRect(w.Item(TItemKind::Signal, wys).Box)) > 10);
     QVERIFY(RedPixels(image, w.Diagram().WidgetRect(w.Item(TItemKind::Wire, wys).Box)) > 5);
-    QCOMPARE(RedPixels(image, w.Diagram().WidgetRect(
-                                  w.Item(TItemKind::Signal, static_cast<int>(TSignalId::czyt)).Box)),
-             0);
+    QCOMPARE(
+        RedPixels(image, w.Diagram().WidgetRect(
+                             w.Item(TItemKind::Signal, static_cast<int>(TSignalId::czyt)).Box)),
+        0);
     w.Click(TItemKind::Signal, wys);
     QVERIFY(!w.Machine().SignalActive(wys));
   }

@@ -17,14 +17,14 @@
 
 #include "AppCore.h"
 #include "DockedWindow.h"
+#include "Examples.h"
 #include "FormCommandEditor.h"
 #include "FormEditor.h"
 #include "FormIOConsole.h"
-#include "FormMain.h"
 #include "FormMachine.h"
+#include "FormMain.h"
 #include "FormMicroprogram.h"
 #include "FormProgramEditor.h"
-#include "Examples.h"
 #include "FormWatches.h"
 #include "GuiTestSupport.h"
 #include "SourceEditor.h"
@@ -96,9 +96,9 @@ class ShellTest : public QObject {
     // The windows in their order of creation, each with a name of its own.
     QStringList names;
     for (QWidget* w : app.Main->Windows()) names.append(w->objectName());
-    QCOMPARE(names, (QStringList{"FormMain", "FormEditor", "DockFormMachine", "DockFormIOConsole",
-                                 "DockFormProgramEditor", "DockFormMicroprogram",
-                                 "DockFormWatches"}));
+    QCOMPARE(names,
+             (QStringList{"FormMain", "FormEditor", "DockFormMachine", "DockFormIOConsole",
+                          "DockFormProgramEditor", "DockFormMicroprogram", "DockFormWatches"}));
     // The hidden start-up editor and the other tool windows stay hidden.
     QVERIFY(!app.FrameOf(&app.Main->Console())->isVisible());
   }
@@ -124,7 +124,8 @@ class ShellTest : public QObject {
         {"ActionViewWatches", "Widok", "Obserwowane zmienne", "O&bserwowane zmienne", {}},
         {"ActionViewCPU", "Widok", "Jednostka centralna", "&Jednostka centralna",
          QKeySequence(Qt::Key_F11)},
-        {"ActionViewConsole", "Widok", "Konsola We/Wy", "Ko&nsola we/wy", QKeySequence(Qt::Key_F12)},
+        {"ActionViewConsole", "Widok", "Konsola We/Wy", "Ko&nsola we/wy",
+         QKeySequence(Qt::Key_F12)},
         {"ActionSaveList", "Projekt", "Zapisz listę rozkazów", "&Zapisz listę rozkazów", {}},
         {"ActionLoadList", "Projekt", "Ładuj listę rozkazów", "Ładuj listę rozkazów",
          QKeySequence(Qt::CTRL | Qt::Key_F3)},
@@ -139,7 +140,8 @@ class ShellTest : public QObject {
         {"HelpContents1", "Pomoc", "Zawartość", "&Zawartość", {}},
         {"HelpTopicSearch1", "Pomoc", "Szukaj tematu", "&Szukaj tematu", {}},
         {"ActionEditUndo", "Edycja", "&Undo", "&Undo", QKeySequence(Qt::CTRL | Qt::Key_Z)},
-        {"ActionSearchFind", "Szukaj", "Znajdź...", "Znajdź...", QKeySequence(Qt::CTRL | Qt::Key_F)},
+        {"ActionSearchFind", "Szukaj", "Znajdź...", "Znajdź...",
+         QKeySequence(Qt::CTRL | Qt::Key_F)},
         {"ActionSearchFindNext", "Szukaj", "Znajdź następny", "Znajdź następny",
          QKeySequence(Qt::CTRL | Qt::Key_L)},
         {"ActionSearchReplace", "Szukaj", "Zamień", "Zamień", QKeySequence(Qt::CTRL | Qt::Key_H)},
@@ -366,9 +368,9 @@ class ShellTest : public QObject {
     app.Action("ActionNewProgram")->trigger();
     auto* editor = qobject_cast<TFormProgramEditor*>(app.Container().ActiveTab()->Content());
     QVERIFY(editor != nullptr);
-    for (const char* line : {"       POB x", "       DOD y", "       ŁAD z", "       POB znak",
-                             "       WYP 2", "       STP", "x:     RST 5", "y:     RST 7",
-                             "z:     RPA", "znak:  RST 'A'"}) {
+    for (const char* line :
+         {"       POB x", "       DOD y", "       ŁAD z", "       POB znak", "       WYP 2",
+          "       STP", "x:     RST 5", "y:     RST 7", "z:     RPA", "znak:  RST 'A'"}) {
       Type(editor->Memo(), QString::fromUtf8(line));
       QTest::keyClick(editor->Memo(), Qt::Key_Return);
     }
@@ -384,7 +386,8 @@ class ShellTest : public QObject {
     app.Core.Control().SetTrackingLevel(0);
     // The run stops at the breakpoint with its message...
     app.Action("ActionRunProject")->trigger();
-    QCOMPARE(app.User.Errors, QStringList{QStringLiteral("Program doszedł do punktu zatrzymania.")});
+    QCOMPARE(app.User.Errors,
+             QStringList{QStringLiteral("Program doszedł do punktu zatrzymania.")});
     TFormWatches& watches = app.Main->WatchesWindow();
     int z = -1;
     for (int row = 0; row < app.Core.Watches().Count(); ++row) {

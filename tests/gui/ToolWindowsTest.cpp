@@ -82,7 +82,8 @@ class ToolWindowsTest : public QObject {
     TFormWatches watches(c.Core);
     watches.show();
     TProgramDocument program;
-    program.SetTexts({QStringLiteral("b: pob A"), QStringLiteral("A: dod c"), QStringLiteral("c: rst 5")});
+    program.SetTexts(
+        {QStringLiteral("b: pob A"), QStringLiteral("A: dod c"), QStringLiteral("c: rst 5")});
     CompileProgram(c.Core.Assembler(), c.Core.Control(), program);
     QCOMPARE(watches.List()->model()->rowCount(), 3);
     QCOMPARE(watches.RowText(0).section(QStringLiteral("  "), 0, 0), QStringLiteral("a [ 1 ]"));
@@ -100,7 +101,8 @@ class ToolWindowsTest : public QObject {
     TCore c;
     TFormMicroprogram list(c.Core);
     list.show();
-    QCOMPARE(Rows(list.Commands()), (QStringList{"stp", "dod", "ode", "pob", "ład", "sob", "som", "soz"}));
+    QCOMPARE(Rows(list.Commands()),
+             (QStringList{"stp", "dod", "ode", "pob", "ład", "sob", "som", "soz"}));
     list.Commands()->setCurrentRow(6);  // «som»
     QCOMPARE(list.Text()->count(), 6);
     QStringList cycleLines;
@@ -169,22 +171,21 @@ class ToolWindowsTest : public QObject {
     list.SaveInstructionList(saved);
     QVERIFY(QFile::exists(saved));
     // A list whose instruction does not compile stops there with its message.
-    WriteTextFile(dir.filePath(QStringLiteral("zla.lst")),
-                  {QStringLiteral("[Rozkazy]"), QStringLiteral("Liczba=2"),
-                   QStringLiteral("Nazwa1=stp"), QStringLiteral("Nazwa2=zly"),
-                   QStringLiteral("[stp]"), QStringLiteral("Linie=3"),
-                   QStringLiteral("Linia1=ROZKAZ STP;"), QStringLiteral("Linia2=czyt wys wei il;"),
-                   QStringLiteral("Linia3=stop;"), QStringLiteral("[zly]"),
-                   QStringLiteral("Linie=1"), QStringLiteral("Linia1=ROZKAZ ;")});
-    QVERIFY(!c.Core.Errors().Run(nullptr, [&] {
-      list.LoadInstructionList(dir.filePath(QStringLiteral("zla.lst")));
-    }));
+    WriteTextFile(
+        dir.filePath(QStringLiteral("zla.lst")),
+        {QStringLiteral("[Rozkazy]"), QStringLiteral("Liczba=2"), QStringLiteral("Nazwa1=stp"),
+         QStringLiteral("Nazwa2=zly"), QStringLiteral("[stp]"), QStringLiteral("Linie=3"),
+         QStringLiteral("Linia1=ROZKAZ STP;"), QStringLiteral("Linia2=czyt wys wei il;"),
+         QStringLiteral("Linia3=stop;"), QStringLiteral("[zly]"), QStringLiteral("Linie=1"),
+         QStringLiteral("Linia1=ROZKAZ ;")});
+    QVERIFY(!c.Core.Errors().Run(
+        nullptr, [&] { list.LoadInstructionList(dir.filePath(QStringLiteral("zla.lst"))); }));
     QCOMPARE(c.User.Errors.size(), 1);
-    QCOMPARE(Rows(list.Commands()), QStringList{QStringLiteral("stp")});  // what was loaded before it
+    QCOMPARE(Rows(list.Commands()),
+             QStringList{QStringLiteral("stp")});  // what was loaded before it
     // A file that is not there changes nothing at all.
-    QVERIFY(!c.Core.Errors().Run(nullptr, [&] {
-      list.LoadInstructionList(dir.filePath(QStringLiteral("brak.lst")));
-    }));
+    QVERIFY(!c.Core.Errors().Run(
+        nullptr, [&] { list.LoadInstructionList(dir.filePath(QStringLiteral("brak.lst"))); }));
     QVERIFY(c.User.Errors.back().contains(QStringLiteral("brak.lst")));
     QCOMPARE(Rows(list.Commands()), QStringList{QStringLiteral("stp")});
   }

@@ -252,7 +252,8 @@ void TController::SelectNextCycle(int performedCode, const TMicroCode& performed
   if (micro.Condition == TCondition::None) {
     currentCycle_ = micro.NextCycle;
   } else {
-    const std::int32_t flags = machine_.Register(TRegisterId::F).CurrentValue();  // F is always there
+    const std::int32_t flags =
+        machine_.Register(TRegisterId::F).CurrentValue();  // F is always there
     currentCycle_ =
         (flags & ConditionMask(micro.Condition)) != 0 ? micro.NextCycle : micro.ElseCycle;
   }

@@ -198,12 +198,12 @@ class TController final : public IControlLink {
     place.Instructions = instructionsPerformed_;
     place.CurrentCycle = currentCycle_;
     place.CurrentLine = programEditor_ != nullptr ? programEditor_->CurrentLine() : -1;
-    place.Flags = static_cast<std::uint8_t>(
-        (atFetch_ ? TControlPlace::kAtFetch : 0) | (breakpointsArmed_ ? TControlPlace::kArmed : 0) |
-        (stopRequested_ ? TControlPlace::kStopRequested : 0) |
-        (waitingForInput_ ? TControlPlace::kWaiting : 0) |
-        (finished_ ? TControlPlace::kFinished : 0) |
-        (inputRanOut_ ? TControlPlace::kInputRanOut : 0));
+    place.Flags = static_cast<std::uint8_t>((atFetch_ ? TControlPlace::kAtFetch : 0) |
+                                            (breakpointsArmed_ ? TControlPlace::kArmed : 0) |
+                                            (stopRequested_ ? TControlPlace::kStopRequested : 0) |
+                                            (waitingForInput_ ? TControlPlace::kWaiting : 0) |
+                                            (finished_ ? TControlPlace::kFinished : 0) |
+                                            (inputRanOut_ ? TControlPlace::kInputRanOut : 0));
     return place;
   }
 

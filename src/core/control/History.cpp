@@ -101,8 +101,7 @@ struct TRunHistory::TSnapshot {
 // Consecutive clock cycles with nothing from outside between them: the
 // state before the first, and what lets them be performed again.
 struct TRunHistory::TSegment {
-  explicit TSegment(const TMachineState& m)
-      : Registers(m.Registers), Buses(m.Buses), Alu(m.Alu) {}
+  explicit TSegment(const TMachineState& m) : Registers(m.Registers), Buses(m.Buses), Alu(m.Alu) {}
 
   std::array<TRegister, kRegisterCount> Registers;
   std::array<TBus, kBusCount> Buses;
@@ -115,8 +114,8 @@ struct TRunHistory::TSegment {
   bool Manual = false;
   QString Input;
   QString Output;
-  std::uint64_t Cycles = 0;          // recorded since the state was kept
-  std::uint64_t Limit = 0;           // after which the next cycle opens a new segment
+  std::uint64_t Cycles = 0;                // recorded since the state was kept
+  std::uint64_t Limit = 0;                 // after which the next cycle opens a new segment
   std::vector<std::uint64_t> FetchStarts;  // bit k: cycle k began with a fetch
   // The bound program's current line as it was set between cycles: before
   // cycle `first`, the line `second`.

@@ -18,7 +18,7 @@ struct alignas(64) TCyclePlan {
   static constexpr int kMaxSteps = 41;
 
   std::uint64_t Signals = 0;
-  std::uint32_t Generation = 0;  // the configuration it was made for; 0: none
+  std::uint32_t Generation = 0;           // the configuration it was made for; 0: none
   std::uint32_t Marks = 0;                // the marks the cycle leaves
   std::uint32_t MarksBeforeDivision = 0;  // the marks when "dziel" meets a zero divisor
   bool Clean = false;

@@ -314,6 +314,7 @@ TCyclePlan TMachine::MakePlan(std::uint64_t signals) const {
   plan.Generation = planGeneration_;
   plan.Signals = signals;
   TPlanBuilder b(s_);
+  // clang-format off
   for (std::uint64_t rest = signals; rest != 0 && b.Clean(); rest &= rest - 1) {
     const int n = std::countr_zero(rest);
     std::uint8_t step = static_cast<std::uint8_t>(n);
@@ -384,6 +385,7 @@ TCyclePlan TMachine::MakePlan(std::uint64_t signals) const {
     }
     plan.Steps[plan.StepCount++] = step;
   }
+  // clang-format on
   plan.Steps[plan.StepCount] = kStepEnd;
   plan.Clean = b.Clean();
   plan.Marks = b.MarksNow();
@@ -404,6 +406,7 @@ void TMachine::PerformPlannedFetch(const TCyclePlan& plan) {
 
 void TMachine::RunPlanSteps(const TCyclePlan& plan) {
   using S = TSignalId;
+  // clang-format off
   for (const std::uint8_t* step = plan.Steps.data();; ++step) {
     switch (*step) {
       case kStepEnd: return;
@@ -460,6 +463,7 @@ void TMachine::RunPlanSteps(const TCyclePlan& plan) {
       default: __builtin_unreachable();  // a plan holds no other step
     }
   }
+  // clang-format on
 }
 
 // ---- user actions between cycles ----

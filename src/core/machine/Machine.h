@@ -102,9 +102,7 @@ class TMachine {
   [[nodiscard]] std::int32_t BusValue(TBusId id) const { return ReadBus<true>(id); }
   [[nodiscard]] bool MemoryBusy() const noexcept { return (s_.Marks & Marks::kMemory) != 0; }
   [[nodiscard]] bool AluInputValid() const noexcept { return (s_.Marks & Marks::kAluInput) != 0; }
-  [[nodiscard]] bool AluResultValid() const noexcept {
-    return (s_.Marks & Marks::kAluResult) != 0;
-  }
+  [[nodiscard]] bool AluResultValid() const noexcept { return (s_.Marks & Marks::kAluResult) != 0; }
 
   // Lookup by caption; -1 when there is none. Registers ignore case; signals
   // follow the lower-case rule and accept "as" and "sa" for "as (sa)".
@@ -231,51 +229,96 @@ class TMachine {
   // Signal actions, in table order. The checked form enforces every
   // once-per-cycle rule and sets the marks; the unchecked form is what a
   // clean plan runs.
-  template <bool Checked = true> void SignalCzytAction();
-  template <bool Checked = true> void SignalPiszAction();
-  template <bool Checked = true> void SignalWysAction();
-  template <bool Checked = true> void SignalWyakAction();
-  template <bool Checked = true> void SignalWyadAction();
-  template <bool Checked = true> void SignalWylAction();
-  template <bool Checked = true> void SignalWygAction();
-  template <bool Checked = true> void SignalWyrbAction();
-  template <bool Checked = true> void SignalWyxAction();
-  template <bool Checked = true> void SignalWyyAction();
-  template <bool Checked = true> void SignalWylsAction();
-  template <bool Checked = true> void SignalWywsAction();
-  template <bool Checked = true> void SignalWyrmAction();
-  template <bool Checked = true> void SignalWyapAction();
-  template <bool Checked = true> void SignalAsAction();
-  template <bool Checked = true> void SignalWejaAction();
-  template <bool Checked = true> void SignalDodAction();
-  template <bool Checked = true> void SignalOdeAction();
-  template <bool Checked = true> void SignalPrzepAction();
-  template <bool Checked = true> void SignalMnoAction();
-  template <bool Checked = true> void SignalDzielAction();
-  template <bool Checked = true> void SignalShrAction();
-  template <bool Checked = true> void SignalNegAction();
-  template <bool Checked = true> void SignalLubAction();
-  template <bool Checked = true> void SignalIAction();
-  template <bool Checked = true> void SignalNewAction();
-  template <bool Checked = true> void SignalIakAction();
-  template <bool Checked = true> void SignalDakAction();
-  template <bool Checked = true> void SignalWeakAction();
-  template <bool Checked = true> void SignalWeiAction();
-  template <bool Checked = true> void SignalWeaAction();
-  template <bool Checked = true> void SignalWesAction();
-  template <bool Checked = true> void SignalIlAction();
-  template <bool Checked = true> void SignalWelAction();
-  template <bool Checked = true> void SignalWexAction();
-  template <bool Checked = true> void SignalWeyAction();
-  template <bool Checked = true> void SignalWerbAction();
-  template <bool Checked = true> void SignalStartAction();
-  template <bool Checked = true> void SignalIwsAction();
-  template <bool Checked = true> void SignalDwsAction();
-  template <bool Checked = true> void SignalWewsAction();
-  template <bool Checked = true> void SignalWermAction();
-  template <bool Checked = true> void SignalRintAction();
-  template <bool Checked = true> void SignalEniAction();
-  template <bool Checked = true> void SignalStopAction();
+  template <bool Checked = true>
+  void SignalCzytAction();
+  template <bool Checked = true>
+  void SignalPiszAction();
+  template <bool Checked = true>
+  void SignalWysAction();
+  template <bool Checked = true>
+  void SignalWyakAction();
+  template <bool Checked = true>
+  void SignalWyadAction();
+  template <bool Checked = true>
+  void SignalWylAction();
+  template <bool Checked = true>
+  void SignalWygAction();
+  template <bool Checked = true>
+  void SignalWyrbAction();
+  template <bool Checked = true>
+  void SignalWyxAction();
+  template <bool Checked = true>
+  void SignalWyyAction();
+  template <bool Checked = true>
+  void SignalWylsAction();
+  template <bool Checked = true>
+  void SignalWywsAction();
+  template <bool Checked = true>
+  void SignalWyrmAction();
+  template <bool Checked = true>
+  void SignalWyapAction();
+  template <bool Checked = true>
+  void SignalAsAction();
+  template <bool Checked = true>
+  void SignalWejaAction();
+  template <bool Checked = true>
+  void SignalDodAction();
+  template <bool Checked = true>
+  void SignalOdeAction();
+  template <bool Checked = true>
+  void SignalPrzepAction();
+  template <bool Checked = true>
+  void SignalMnoAction();
+  template <bool Checked = true>
+  void SignalDzielAction();
+  template <bool Checked = true>
+  void SignalShrAction();
+  template <bool Checked = true>
+  void SignalNegAction();
+  template <bool Checked = true>
+  void SignalLubAction();
+  template <bool Checked = true>
+  void SignalIAction();
+  template <bool Checked = true>
+  void SignalNewAction();
+  template <bool Checked = true>
+  void SignalIakAction();
+  template <bool Checked = true>
+  void SignalDakAction();
+  template <bool Checked = true>
+  void SignalWeakAction();
+  template <bool Checked = true>
+  void SignalWeiAction();
+  template <bool Checked = true>
+  void SignalWeaAction();
+  template <bool Checked = true>
+  void SignalWesAction();
+  template <bool Checked = true>
+  void SignalIlAction();
+  template <bool Checked = true>
+  void SignalWelAction();
+  template <bool Checked = true>
+  void SignalWexAction();
+  template <bool Checked = true>
+  void SignalWeyAction();
+  template <bool Checked = true>
+  void SignalWerbAction();
+  template <bool Checked = true>
+  void SignalStartAction();
+  template <bool Checked = true>
+  void SignalIwsAction();
+  template <bool Checked = true>
+  void SignalDwsAction();
+  template <bool Checked = true>
+  void SignalWewsAction();
+  template <bool Checked = true>
+  void SignalWermAction();
+  template <bool Checked = true>
+  void SignalRintAction();
+  template <bool Checked = true>
+  void SignalEniAction();
+  template <bool Checked = true>
+  void SignalStopAction();
 
  private:
   friend class TRunHistory;  // steps back by restoring what a step changed
@@ -286,8 +329,10 @@ class TMachine {
   void PerformSignals(std::uint64_t mask, std::integer_sequence<int, N...> numbers);
   void RunPlanSteps(const TCyclePlan& plan);
   // The two directions of the link "as".
-  template <bool Checked> void LinkFromA();
-  template <bool Checked> void LinkFromS();
+  template <bool Checked>
+  void LinkFromA();
+  template <bool Checked>
+  void LinkFromS();
 
   static constexpr std::size_t Index(TRegisterId id) noexcept {
     return static_cast<std::size_t>(id);

@@ -80,9 +80,7 @@ class TProgramDocument final : public IBoundProgram {
   void SetCurrentLine(int line) override { currentLine_ = line; }
   // Marks the line of the address as current and repaints.
   void ShowAddress(int address) override;
-  [[nodiscard]] bool HasBreakpoints() const override {
-    return !debugger_.Breakpoints().empty();
-  }
+  [[nodiscard]] bool HasBreakpoints() const override { return !debugger_.Breakpoints().empty(); }
   [[nodiscard]] bool IsBreakpointAt(int address) const override;
 
   [[nodiscard]] TDebugger& Debugger() noexcept { return debugger_; }
