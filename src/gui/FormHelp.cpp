@@ -26,7 +26,9 @@
 
 // The pages live in the program's resources (help.qrc); a static library
 // has to ask for them to be linked in.
-static void InitHelpResources() { Q_INIT_RESOURCE(help); }
+static void InitHelpResources() {
+  Q_INIT_RESOURCE(help);
+}
 
 namespace dorum::gui {
 
@@ -37,12 +39,14 @@ const QString kTopicScheme = QStringLiteral("temat");
 
 // The chapters in reading order; their titles come from the pages.
 constexpr const char* kChapters[] = {
-    "index.html",   "maszyna.html", "sygnaly.html",  "konfiguracja.html", "przerwania.html",
-    "jezyk.html",   "lista.html",   "asembler.html", "wykonanie.html",    "dorum-cli.html",
+    "index.html", "maszyna.html", "sygnaly.html",  "konfiguracja.html", "przerwania.html",
+    "jezyk.html", "lista.html",   "asembler.html", "wykonanie.html",    "dorum-cli.html",
 };
 constexpr const char* kListChapter = "lista.html";
 
-QUrl PageUrl(const QString& file) { return QUrl(QStringLiteral("qrc:/help/") + file); }
+QUrl PageUrl(const QString& file) {
+  return QUrl(QStringLiteral("qrc:/help/") + file);
+}
 
 QUrl TopicUrl(const QString& word) {
   QUrl url;
@@ -101,8 +105,7 @@ class THelpLibrary {
     static const QRegularExpression body(QStringLiteral("<body[^>]*>(.*)</body>"),
                                          QRegularExpression::DotMatchesEverythingOption);
     QStringList files;
-    QDirIterator it(kRoot, {QStringLiteral("*.html")}, QDir::Files,
-                    QDirIterator::Subdirectories);
+    QDirIterator it(kRoot, {QStringLiteral("*.html")}, QDir::Files, QDirIterator::Subdirectories);
     while (it.hasNext()) files.append(it.next().mid(kRoot.size()));
     // File names order the entries of a chapter (s00_czyt, s01_pisz, ...).
     files.sort();
@@ -285,8 +288,8 @@ class THelpBrowser final : public QTextBrowser {
   QVariant loadResource(int type, const QUrl& url) override {
     if (type == QTextDocument::HtmlResource) {
       if (url.scheme() == kTopicScheme) {
-        const TTopic topic = FindTopic(library_, core_.Machine(), core_.Control().Instructions(),
-                                       url.path());
+        const TTopic topic =
+            FindTopic(library_, core_.Machine(), core_.Control().Instructions(), url.path());
         return topic.Empty() ? MissingTopicPage(url.path())
                              : TopicPage(topic, core_.Machine(), core_.Control().Instructions());
       }
@@ -312,7 +315,9 @@ TFormHelp::TFormHelp(TAppCore& core, QWidget* parent)
 
 TFormHelp::~TFormHelp() = default;
 
-QTextBrowser* TFormHelp::Browser() const noexcept { return browser_; }
+QTextBrowser* TFormHelp::Browser() const noexcept {
+  return browser_;
+}
 
 void TFormHelp::BuildControls() {
   tabs_ = new QTabWidget(this);
@@ -425,7 +430,8 @@ void TFormHelp::FillInstructionNodes() {
   const TInstructionList& instructions = core_.Control().Instructions();
   for (int code = 0; code < instructions.Count(); ++code) {
     const QString& name = instructions.At(code).Name();
-    auto* item = new QTreeWidgetItem(instructionsNode_, {QStringLiteral("%1 %2").arg(code).arg(name)});
+    auto* item =
+        new QTreeWidgetItem(instructionsNode_, {QStringLiteral("%1 %2").arg(code).arg(name)});
     item->setData(0, Qt::UserRole, TopicUrl(name));
   }
 }
@@ -442,8 +448,7 @@ void TFormHelp::ShowSearch() {
 }
 
 bool TFormHelp::ShowTopic(const QString& word) {
-  const TTopic topic =
-      FindTopic(*library_, core_.Machine(), core_.Control().Instructions(), word);
+  const TTopic topic = FindTopic(*library_, core_.Machine(), core_.Control().Instructions(), word);
   if (topic.Empty()) return false;
   Open(TopicUrl(topic.Word));
   return true;
@@ -452,13 +457,16 @@ bool TFormHelp::ShowTopic(const QString& word) {
 QStringList TFormHelp::Topics() const {
   QStringList words = library_->Keywords();
   const TInstructionList& instructions = core_.Control().Instructions();
-  for (int code = 0; code < instructions.Count(); ++code) words.append(instructions.At(code).Name());
+  for (int code = 0; code < instructions.Count(); ++code)
+    words.append(instructions.At(code).Name());
   words.removeDuplicates();
   words.sort();
   return words;
 }
 
-QString TFormHelp::CurrentTitle() const { return browser_->documentTitle(); }
+QString TFormHelp::CurrentTitle() const {
+  return browser_->documentTitle();
+}
 
 void TFormHelp::Open(const QUrl& url) {
   if (!url.isValid()) return;
