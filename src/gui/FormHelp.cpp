@@ -493,10 +493,16 @@ void TFormHelp::UpdateSearch(const QString& text) {
   for (const QString& word : Topics()) {
     if (word.startsWith(needle)) add(word, TopicUrl(word));
   }
-  // ...then every page that holds it somewhere in its text.
+  // ...then every page that holds it somewhere in its text, the pages that
+  // speak of it most first.
+  std::vector<std::pair<qsizetype, const THelpPage*>> pages;
   for (const THelpPage& page : library_->Pages()) {
-    if (page.Text.contains(needle)) add(page.Title, page.Url());
+    if (const qsizetype count = page.Text.count(needle); count > 0)
+      pages.emplace_back(count, &page);
   }
+  std::stable_sort(pages.begin(), pages.end(),
+                   [](const auto& a, const auto& b) { return a.first > b.first; });
+  for (const auto& [count, page] : pages) add(page->Title, page->Url());
   if (listed.isEmpty()) {
     auto* none = new QListWidgetItem(QStringLiteral("Nic nie znaleziono."), searchResults_);
     none->setFlags(Qt::NoItemFlags);
@@ -515,13 +521,24 @@ void TFormHelp::OpenSearchResult(int row) {
 }
 
 void TFormHelp::SelectInContents(const QUrl& url) {
+  // A topic may be reached by several words ("as", "sa"): compare what the
+  // words name, not how they are spelt.
+  const auto named = [this](const QUrl& of) -> QString {
+    if (of.scheme() != kTopicScheme) return of.toString();
+    const TTopic topic =
+        FindTopic(*library_, core_.Machine(), core_.Control().Instructions(), of.path());
+    if (topic.Code >= 0 || topic.Entries.size() != 1) return topic.Word;
+    return topic.Entries.front()->File;
+  };
+  const QString target = named(url);
   const QSignalBlocker blocker(tree_);
   for (QTreeWidgetItemIterator it(tree_); *it; ++it) {
-    if ((*it)->data(0, Qt::UserRole).toUrl() == url) {
+    if (named((*it)->data(0, Qt::UserRole).toUrl()) == target) {
       tree_->setCurrentItem(*it);
       return;
     }
   }
+  tree_->setCurrentItem(nullptr);
 }
 
 void TFormHelp::OnInstructionsChanged() {

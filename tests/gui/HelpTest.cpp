@@ -231,6 +231,14 @@ class HelpTest : public QObject {
     QCOMPARE(signalsChapter.front()->childCount(), kSignalCount);
     QCOMPARE(signalsChapter.front()->child(0)->text(0), QStringLiteral("Sygnał czyt"));
     QCOMPARE(signalsChapter.front()->child(47)->text(0), QStringLiteral("Sygnał stop"));
+    // The contents follow the page shown, whichever word led there.
+    QVERIFY(f.Help.ShowTopic(QStringLiteral("SA")));
+    QVERIFY(tree->currentItem());
+    QCOMPARE(tree->currentItem()->text(0), QStringLiteral("Sygnał as (sa)"));
+    QVERIFY(f.Help.ShowTopic(QStringLiteral("som")));
+    QCOMPARE(tree->currentItem()->text(0), QStringLiteral("6 som"));
+    QVERIFY(f.Help.ShowTopic(QStringLiteral("gdy")));
+    QCOMPARE(tree->currentItem()->text(0), f.Help.CurrentTitle());
   }
 
   void searchFindsTopicsByNameAndPagesByText() {
@@ -282,6 +290,16 @@ class HelpTest : public QObject {
     forward->click();
     QCOMPARE(f.Help.CurrentTitle(), QStringLiteral("RST"));
     QVERIFY(!forward->isEnabled());
+    // The keys of the browser walk the same history.
+    QTest::keyClick(f.Help.Browser(), Qt::Key_Left, Qt::AltModifier);
+    QCOMPARE(f.Help.CurrentTitle(), QStringLiteral("Sygnał czyt"));
+    QTest::keyClick(f.Help.Browser(), Qt::Key_Right, Qt::AltModifier);
+    QCOMPARE(f.Help.CurrentTitle(), QStringLiteral("RST"));
+    // A link in a page leads on, and back returns from it.
+    f.Help.Browser()->setSource(QUrl(QStringLiteral("temat:koniec")));
+    QCOMPARE(f.Help.CurrentTitle(), QStringLiteral("KONIEC"));
+    back->click();
+    QCOMPARE(f.Help.CurrentTitle(), QStringLiteral("RST"));
   }
 
   void everyControlHasAnAccessibleNameAndTheWindowRenders() {
@@ -303,6 +321,10 @@ class HelpTest : public QObject {
     const QImage image = f.Help.grab().toImage();
     QVERIFY(!image.isNull());
     QVERIFY(image.save(QDir::temp().filePath(QStringLiteral("dorum-help.png"))));
+    f.Help.ShowSearch();
+    f.Help.SearchField()->setText(QStringLiteral("magistrala"));
+    QTest::keyClick(f.Help.SearchField(), Qt::Key_Return);
+    QVERIFY(f.Help.grab().save(QDir::temp().filePath(QStringLiteral("dorum-help-search.png"))));
   }
 };
 
