@@ -14,6 +14,7 @@
 #include "DockedWindow.h"
 #include "FormCommandEditor.h"
 #include "FormEditor.h"
+#include "FormHelp.h"
 #include "FormMachine.h"
 #include "FormMain.h"
 #include "FormMicroprogram.h"
@@ -75,5 +76,17 @@ int main(int argc, char** argv) {
   core.Control().SetTrackingLevel(1);
   for (int k = 0; k < 12; ++k) core.Run(nullptr, [&] { core.Control().ExecuteInstruction(); });
   Shoot(folder, QStringLiteral("ombra") + suffix);
+
+  // Stepped back three clock cycles: the diagram, the list window and the
+  // program's current line show the earlier state.
+  main.Container().DockBottom(main.FrameOf(echo));
+  main.Container().ActivateTab(main.FrameOf(&main.MachineWindow()));
+  for (int k = 0; k < 3; ++k) core.StepBack(false);
+  Shoot(folder, QStringLiteral("step-back") + suffix);
+
+  // The help window on the entry of a signal.
+  main.HelpWindow().ShowTopic(QStringLiteral("wyad"));
+  main.Container().DockAsTab(main.FrameOf(&main.HelpWindow()));
+  Shoot(folder, QStringLiteral("help") + suffix);
   return 0;
 }

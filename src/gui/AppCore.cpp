@@ -46,14 +46,6 @@ bool TAppCore::StepBack(bool wholeInstruction) {
   if (running_) return false;
   const bool undone = wholeInstruction ? history_.UndoInstruction() : history_.UndoStep();
   if (!undone) return false;
-  // The instruction list window marks the cycle that comes next.
-  const int code = control_.CurrentCode();
-  shownInstruction_ = code;
-  const TInstruction* instruction = control_.Instructions().Find(code);
-  const int cycle = control_.AtFetch() ? 0 : control_.CurrentCycle();
-  shownCycleLine_ = instruction != nullptr && cycle < instruction->CycleCount()
-                        ? instruction->Cycle(cycle).SourceLine
-                        : -1;
   refresh_.Flush();
   return true;
 }

@@ -61,8 +61,8 @@ class TAppCore final : public QObject, private IControlHost {
 
   // The instruction and the source line of its cycle that the control unit
   // performed last, for the instruction list window.
-  [[nodiscard]] int ShownInstruction() const noexcept { return shownInstruction_; }
-  [[nodiscard]] int ShownCycleLine() const noexcept { return shownCycleLine_; }
+  [[nodiscard]] int ShownInstruction() const noexcept { return control_.ShownInstruction(); }
+  [[nodiscard]] int ShownCycleLine() const noexcept { return control_.ShownCycleLine(); }
 
   // Whoever changes the instruction list (a compiled instruction, a loaded
   // list, a deleted instruction) says so here; the list window, the
@@ -76,8 +76,6 @@ class TAppCore final : public QObject, private IControlHost {
 
  private:
   // IControlHost
-  void ShowInstruction(int code) override { shownInstruction_ = code; }
-  void ShowCycleLine(int line) override { shownCycleLine_ = line; }
   void HandleOneMessage() override;
   void ProcessMessages() override;
 
@@ -91,8 +89,6 @@ class TAppCore final : public QObject, private IControlHost {
   TRunHistory history_{machine_, control_};
   bool running_ = false;
   int animationDelay_ = kDefaultAnimationDelay;
-  int shownInstruction_ = -1;
-  int shownCycleLine_ = -1;
   QPointer<QEventLoop> pause_;  // the wait between cycles at level 2
   static constexpr std::chrono::milliseconds kMessageInterval{4};
   std::chrono::steady_clock::time_point lastMessages_{};

@@ -186,7 +186,7 @@ QPushButton* TFormMachine::InterruptButton(int line) const {
 void TFormMachine::PlaceControls() {
   // The controls stand in the diagram's coordinates and grow with it.
   QFont font = this->font();
-  font.setPixelSize(std::max(8, static_cast<int>(std::lround(11 * diagram_->Scale()))));
+  font.setPixelSize(std::max(6, static_cast<int>(std::lround(11 * diagram_->Scale()))));
   const auto place = [&](QWidget* w, const QRect& design) {
     w->setFont(font);
     w->setGeometry(diagram_->WidgetRect(design));

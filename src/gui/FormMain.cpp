@@ -14,11 +14,13 @@
 #include "Examples.h"
 #include "FormCommandEditor.h"
 #include "FormEditor.h"
+#include "FormHelp.h"
 #include "FormIOConsole.h"
 #include "FormMachine.h"
 #include "FormMicroprogram.h"
 #include "FormProgramEditor.h"
 #include "FormWatches.h"
+#include "SourceEditor.h"
 #include "SettingsDialog.h"
 #include "WindowList.h"
 
@@ -67,6 +69,8 @@ TFormMain::TFormMain(TAppCore& core, QWidget* parent) : QMainWindow(parent), cor
   Frame(microprogram_);
   watches_ = new TFormWatches(core_);
   Frame(watches_);
+  help_ = new TFormHelp(core_);
+  Frame(help_);
 
   BuildActions();
   BuildMenus();
@@ -374,12 +378,22 @@ void TFormMain::BuildActions() {
                QStringLiteral("Cofn&ij rozkaz"), QKeySequence(Qt::SHIFT | Qt::Key_F8)),
      [this] { StepBack(true); });
 
+  // The program's own help, bundled with it.
   const QString help = QStringLiteral("Pomoc");
-  AddAction("HelpContents1", help, QStringLiteral("Zawartość"), QStringLiteral("&Zawartość"), {})
-      ->setEnabled(false);
-  AddAction("HelpTopicSearch1", help, QStringLiteral("Szukaj tematu"),
-            QStringLiteral("&Szukaj tematu"), {})
-      ->setEnabled(false);
+  on(AddAction("HelpContents1", help, QStringLiteral("Zawartość"), QStringLiteral("&Zawartość"), {}),
+     [this] {
+       help_->ShowContents();
+       ShowDockedForm(help_);
+     });
+  on(AddAction("HelpTopicSearch1", help, QStringLiteral("Szukaj tematu"),
+               QStringLiteral("&Szukaj tematu"), {}),
+     [this] {
+       help_->ShowSearch();
+       ShowDockedForm(help_);
+     });
+  on(AddAction("ActionHelpTopic", help, QStringLiteral("Pomoc do słowa"),
+               QStringLiteral("Pomoc do słowa"), QKeySequence(Qt::Key_F1)),
+     [this] { ContextHelp(); });
 
   // Keys without a menu entry: the standard editing and search commands of
   // the focused text field.
@@ -588,6 +602,22 @@ void TFormMain::StepBack(bool wholeInstruction) {
 
 void TFormMain::Abort() {
   core_.RequestStop();
+}
+
+void TFormMain::ContextHelp() {
+  // The word under the caret of the editor that has the focus.
+  QString word;
+  for (QWidget* w = QApplication::focusWidget(); w != nullptr; w = w->parentWidget()) {
+    if (auto* editor = qobject_cast<TFormCommandEditor*>(w)) {
+      int line = 0;
+      int index = 0;
+      editor->Memo()->getCursorPosition(&line, &index);
+      word = editor->Memo()->wordAtLineIndex(line, index);
+      break;
+    }
+  }
+  if (word.isEmpty() || !help_->ShowTopic(word)) help_->ShowContents();
+  ShowDockedForm(help_);
 }
 
 void TFormMain::EditCommand(const char* method) {

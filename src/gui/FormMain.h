@@ -18,6 +18,7 @@ class TFormMachine;
 class TFormIOConsole;
 class TFormMicroprogram;
 class TFormWatches;
+class TFormHelp;
 class TFormCommandEditor;
 class TFormProgramEditor;
 
@@ -41,6 +42,10 @@ class TFormMain final : public QMainWindow {
   [[nodiscard]] TFormIOConsole& Console() noexcept { return *console_; }
   [[nodiscard]] TFormMicroprogram& InstructionListWindow() noexcept { return *microprogram_; }
   [[nodiscard]] TFormWatches& WatchesWindow() noexcept { return *watches_; }
+  [[nodiscard]] TFormHelp& HelpWindow() noexcept { return *help_; }
+  // F1: the help entry of the word under the caret of the editor in use, or
+  // the contents.
+  void ContextHelp();
   // The frame of one of the windows (its dock).
   [[nodiscard]] TDockedWindow* FrameOf(const QWidget* window) const;
   // The action with that object name ("ActionRunCycle").
@@ -121,6 +126,7 @@ class TFormMain final : public QMainWindow {
   TFormProgramEditor* startEditor_ = nullptr;
   TFormMicroprogram* microprogram_ = nullptr;
   TFormWatches* watches_ = nullptr;
+  TFormHelp* help_ = nullptr;
   std::vector<QPointer<QWidget>> windows_;  // creation order
   QList<QAction*> actions_;
   QPointer<QWidget> currentForm_;

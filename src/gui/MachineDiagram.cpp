@@ -29,7 +29,8 @@ TMachineDiagram::TMachineDiagram(TAppCore& core, QWidget* parent)
   setAccessibleName(QStringLiteral("Schemat maszyny"));
   setMouseTracking(false);
   setAutoFillBackground(true);
-  setMinimumSize(kDiagramWidth / 2, kDiagramHeight / 2);
+  // Below about 60 % the texts and the controls in the diagram would not fit.
+  setMinimumSize(kDiagramWidth * 3 / 5, kDiagramHeight * 3 / 5);
   font_ = font();
   font_.setPixelSize(kFontPixels);
   // Rows and columns of the memory view follow the text's size.

@@ -20,6 +20,7 @@
 #include "Examples.h"
 #include "FormCommandEditor.h"
 #include "FormEditor.h"
+#include "FormHelp.h"
 #include "FormIOConsole.h"
 #include "FormMachine.h"
 #include "FormMain.h"
@@ -98,7 +99,8 @@ class ShellTest : public QObject {
     for (QWidget* w : app.Main->Windows()) names.append(w->objectName());
     QCOMPARE(names,
              (QStringList{"FormMain", "FormEditor", "DockFormMachine", "DockFormIOConsole",
-                          "DockFormProgramEditor", "DockFormMicroprogram", "DockFormWatches"}));
+                          "DockFormProgramEditor", "DockFormMicroprogram", "DockFormWatches",
+                          "DockFormHelp"}));
     // The hidden start-up editor and the other tool windows stay hidden.
     QVERIFY(!app.FrameOf(&app.Main->Console())->isVisible());
   }
@@ -159,7 +161,7 @@ class ShellTest : public QObject {
     QStringList menus;
     for (QAction* menu : app.Main->menuBar()->actions()) menus.append(menu->text());
     QCOMPARE(menus, (QStringList{"&Plik", "&Widok", "P&rojekt", "W&ykonaj", "Po&moc"}));
-    QVERIFY(!app.Action("HelpContents1")->isEnabled());
+    QVERIFY(app.Action("HelpContents1")->isEnabled());  // the program's own help
   }
 
   void manualControlGreysProgramAndInstructionButNotCycle() {
@@ -464,6 +466,25 @@ class ShellTest : public QObject {
     app.Main->UpdateActions();
     QVERIFY(!app.Action("ActionStepBackCycle")->isEnabled());
     QVERIFY(!app.Action("ActionStepBackInstruction")->isEnabled());
+  }
+
+  void f1InAnEditorOpensTheEntryOfTheWordUnderTheCaret() {
+    TApplication app;
+    TFormProgramEditor* editor = app.Main->NewProgram();
+    QApplication::setActiveWindow(&app.Container());
+    editor->Memo()->setFocus();
+    Type(editor->Memo(), QStringLiteral("  dod x"));
+    editor->Memo()->setCursorPosition(0, 3);
+    QTest::keyClick(editor->Memo(), Qt::Key_F1);
+    TDockedWindow* help = app.FrameOf(&app.Main->HelpWindow());
+    QVERIFY(help->isVisible());
+    QVERIFY(app.Main->HelpWindow().CurrentTitle().contains(QStringLiteral("dod")));
+    // A word that is no topic shows the contents.
+    editor->Memo()->setCursorPosition(0, 6);
+    QApplication::setActiveWindow(&app.Container());
+    editor->Memo()->setFocus();
+    QTest::keyClick(editor->Memo(), Qt::Key_F1);
+    QVERIFY(!app.Main->HelpWindow().CurrentTitle().contains(QStringLiteral("dod")));
   }
 };
 

@@ -115,6 +115,8 @@ void TController::RestorePlace(const TControlPlace& place) {
   waitingForInput_ = (place.Flags & TControlPlace::kWaiting) != 0;
   finished_ = (place.Flags & TControlPlace::kFinished) != 0;
   inputRanOut_ = (place.Flags & TControlPlace::kInputRanOut) != 0;
+  shownCode_ = place.ShownCode;
+  shownLine_ = place.ShownLine;
   if (programEditor_ != nullptr && programEditor_->CurrentLine() != place.CurrentLine) {
     programEditor_->SetCurrentLine(place.CurrentLine);
     programEditor_->Repaint();
@@ -184,6 +186,7 @@ void TController::PerformCycle() {
     // During a fetch I still holds the previous instruction, which is shown
     // with its first cycle.
     code = CurrentCode();
+    shownCode_ = code;
     if (hosted_) host_->ShowInstruction(code);
     micro = &MicroCodeAt(code, 0);
     plan = &FetchPlan();
@@ -195,9 +198,11 @@ void TController::PerformCycle() {
     // One switch of the whole set.
     machine_.SetActiveSignals(micro->Signals.Low());
     machine_.ClearCycle();
+    shownCode_ = code;
     if (hosted_) host_->ShowInstruction(code);
     plan = &PlanOf(*micro);
   }
+  shownLine_ = micro->SourceLine;
   if (hosted_) host_->ShowCycleLine(micro->SourceLine);
   if (breakpointsArmed_ && micro->Breakpoint && !replaying_) stopRequested_ = true;
   if (stopRequested_) [[unlikely]]
@@ -230,8 +235,10 @@ void TController::ExecuteManualCycle() {
   // microprogram does not advance.
   machine_.ClearCycle();
   const int code = CurrentCode();
+  shownCode_ = code;
   if (hosted_) host_->ShowInstruction(code);
   const TMicroCode& micro = MicroCodeAt(code, currentCycle_);
+  shownLine_ = micro.SourceLine;
   if (hosted_) host_->ShowCycleLine(micro.SourceLine);
   if (breakpointsArmed_ && micro.Breakpoint && !replaying_) stopRequested_ = true;
   machine_.PerformActiveSignals();

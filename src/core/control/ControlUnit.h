@@ -29,6 +29,8 @@ struct TControlPlace {
   std::uint64_t Instructions = 0;
   std::int32_t CurrentCycle = 0;
   std::int32_t CurrentLine = -1;  // of the bound program
+  std::int32_t ShownCode = -1;    // the instruction of the cycle performed last
+  std::int32_t ShownLine = -1;    // and its source line
   std::uint8_t Flags = 0;
 };
 
@@ -154,6 +156,10 @@ class TController final : public IControlLink {
   [[nodiscard]] bool BreakpointsArmed() const noexcept { return breakpointsArmed_; }
   [[nodiscard]] bool AtFetch() const noexcept { return atFetch_; }
   [[nodiscard]] int CurrentCycle() const noexcept { return currentCycle_; }
+  // The instruction of the cycle performed last (during a fetch, the one
+  // still in I) and the source line of that cycle; -1 before any.
+  [[nodiscard]] int ShownInstruction() const noexcept { return shownCode_; }
+  [[nodiscard]] int ShownCycleLine() const noexcept { return shownLine_; }
   // A click on a signal of the diagram: under manual control it switches the
   // signal on or off, otherwise it does nothing.
   void ToggleSignal(int signal);
@@ -198,6 +204,8 @@ class TController final : public IControlLink {
     place.Instructions = instructionsPerformed_;
     place.CurrentCycle = currentCycle_;
     place.CurrentLine = programEditor_ != nullptr ? programEditor_->CurrentLine() : -1;
+    place.ShownCode = shownCode_;
+    place.ShownLine = shownLine_;
     place.Flags = static_cast<std::uint8_t>((atFetch_ ? TControlPlace::kAtFetch : 0) |
                                             (breakpointsArmed_ ? TControlPlace::kArmed : 0) |
                                             (stopRequested_ ? TControlPlace::kStopRequested : 0) |
@@ -261,6 +269,8 @@ class TController final : public IControlLink {
   bool waitingForInput_ = false;
   bool atFetch_ = true;
   int currentCycle_ = 0;
+  int shownCode_ = -1;
+  int shownLine_ = -1;
   bool stopRequested_ = false;
   int trackingLevel_ = 2;
   static constexpr std::uint64_t kNoLimit = ~std::uint64_t{0};

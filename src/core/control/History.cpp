@@ -345,7 +345,8 @@ void TRunHistory::Commit(const TSnapshot& b) {
   if (console.InputText() != b.Input) flags |= kInputText;
   if (console.OutputText() != b.Output) flags |= kOutputText;
   if (place.CurrentCycle != b.Place.CurrentCycle || place.Flags != b.Place.Flags ||
-      place.CurrentLine != b.Place.CurrentLine)
+      place.CurrentLine != b.Place.CurrentLine || place.ShownCode != b.Place.ShownCode ||
+      place.ShownLine != b.Place.ShownLine)
     flags |= kPlace;
   if (flags == 0 && m.Marks == b.Marks) return;  // nothing to undo
 
@@ -373,6 +374,8 @@ void TRunHistory::Commit(const TSnapshot& b) {
   if (flags & kPlace) {
     w.Put(b.Place.CurrentCycle);
     w.Put(b.Place.CurrentLine);
+    w.Put(b.Place.ShownCode);
+    w.Put(b.Place.ShownLine);
     w.Put(b.Place.Flags);
   }
   item.Record.shrink_to_fit();
@@ -412,6 +415,8 @@ void TRunHistory::Restore(const std::uint8_t* record) {
     TControlPlace place = control_.Place();
     place.CurrentCycle = r.Get<std::int32_t>();
     place.CurrentLine = r.Get<std::int32_t>();
+    place.ShownCode = r.Get<std::int32_t>();
+    place.ShownLine = r.Get<std::int32_t>();
     place.Flags = r.Get<std::uint8_t>();
     control_.RestorePlace(place);
   }
