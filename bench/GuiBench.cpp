@@ -6,7 +6,10 @@
 #include <QApplication>
 #include <memory>
 
+#include <QDir>
+
 #include "AppCore.h"
+#include "FormCommandEditor.h"
 #include "FormMain.h"
 #include "common/Error.h"
 
@@ -67,6 +70,12 @@ void BM_ProgramWithWindows(benchmark::State& state) {
   // The other tool windows open too, as a student would have them.
   for (const char* view : {"ActionViewConsole", "ActionInstructions", "ActionViewWatches"})
     main.Action(QString::fromLatin1(view))->trigger();
+  // A program editor bound to the control unit, its current line following
+  // the run.
+  core.Dialogs().ShowInformation = [](QWidget*, const QString&) {};
+  TFormCommandEditor* editor = main.OpenFile(
+      QDir(QStringLiteral(DORUM_EXAMPLES_DIR)).filePath(QStringLiteral("dorum/suma.prg")));
+  editor->Compile();
   main.Action(QStringLiteral("ActionViewCPU"))->trigger();
   QCoreApplication::processEvents();
   StoreEndlessLoop(core.Machine());

@@ -75,7 +75,8 @@ class TAppCore final : public QObject, private IControlHost {
   void InstructionsChanged();
 
  private:
-  // IControlHost
+  // IControlHost: the views read the control unit's place when they repaint.
+  [[nodiscard]] bool FollowsEveryCycle() const override { return false; }
   void HandleOneMessage() override;
   void ProcessMessages() override;
 

@@ -26,6 +26,7 @@ void TViewRefresh::Flush() {
 }
 
 void TViewRefresh::SetRunning(bool running) {
+  running_ = running;
   if (running) {
     runTimer_.start();
   } else {

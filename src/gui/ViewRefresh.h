@@ -26,7 +26,7 @@ class TViewRefresh final : public QObject, public IMachineObserver {
   void Flush();
   // While a run is in progress the views are refreshed from the timer.
   void SetRunning(bool running);
-  [[nodiscard]] bool Running() const noexcept { return runTimer_.isActive(); }
+  [[nodiscard]] bool Running() const noexcept { return running_; }
 
   // IMachineObserver: a user's action between cycles.
   void MachineChanged() override { Schedule(); }
@@ -39,6 +39,7 @@ class TViewRefresh final : public QObject, public IMachineObserver {
  private:
   TMachine& machine_;
   QTimer runTimer_;
+  bool running_ = false;
   QTimer soon_;
 };
 

@@ -69,6 +69,8 @@ class IBoundProgram {
   [[nodiscard]] virtual bool IsBreakpointAt(int address) const = 0;
   // The address recorded for the 1-based line, or -1.
   [[nodiscard]] virtual int AddressOfLine(int line) const = 0;
+  // The 1-based line of the address, or -1.
+  [[nodiscard]] virtual int LineOfAddress(int address) const = 0;
 
  protected:
   IBoundProgram() = default;
@@ -93,6 +95,10 @@ class IControlHost {
   virtual void HandleOneMessage() {}
   // Process every pending window message.
   virtual void ProcessMessages() {}
+  // Whether it wants the three calls above every cycle; a host that reads
+  // the control unit's ShownInstruction() and ShownCycleLine() when it
+  // repaints does not, and spares the run the calls.
+  [[nodiscard]] virtual bool FollowsEveryCycle() const { return true; }
 };
 
 // The control unit: for each clock cycle it chooses the signals (the fetch,
@@ -122,7 +128,7 @@ class TController final : public IControlLink {
 
   void SetHost(IControlHost* host) noexcept {
     host_ = host ? host : &noHost_;
-    hosted_ = host != nullptr;
+    hosted_ = host != nullptr && host->FollowsEveryCycle();
   }
 
   // Binds the program whose assembly succeeded last: runs mark its current

@@ -29,7 +29,7 @@ constexpr std::uint32_t kBusBits = 0x7u << kBusShift;
 // again; with a large memory a segment runs longer, so that keeping the
 // words costs little per cycle. Stepping back performs at most that many
 // cycles again.
-constexpr std::uint64_t kSegmentCycles = 4096;
+constexpr std::uint64_t kSegmentCycles = 32768;
 constexpr std::uint64_t kCyclesPerWord = 16;
 
 class TWriter {
@@ -117,9 +117,11 @@ struct TRunHistory::TSegment {
   std::uint64_t Cycles = 0;                // recorded since the state was kept
   std::uint64_t Limit = 0;                 // after which the next cycle opens a new segment
   std::vector<std::uint64_t> FetchStarts;  // bit k: cycle k began with a fetch
-  // The bound program's current line as it was set between cycles: before
-  // cycle `first`, the line `second`.
-  std::vector<std::pair<std::uint64_t, int>> Lines;
+  // With a program bound, its current line moves between instructions:
+  // before a fetch it is normally the line of the address in L, where a run
+  // put it. Where it was not, (cycle, line), in cycle order.
+  std::vector<std::pair<std::uint32_t, std::int32_t>> Lines;
+  bool Bound = false;
   bool EndsRefused = false;  // its last cycle was refused by a rule
 
   [[nodiscard]] std::size_t Bytes() const {
@@ -185,7 +187,7 @@ void TRunHistory::OpenSegment() {
   segment->Output = machine_.console_.OutputText();
   segment->Limit = std::max(kSegmentCycles, kCyclesPerWord * static_cast<std::uint64_t>(size));
   segment->FetchStarts.assign(static_cast<std::size_t>(segment->Limit / 64 + 1), 0);
-  lastLine_ = segment->Place.CurrentLine;
+  segment->Bound = control_.ProgramEditor() != nullptr;
   open_ = segment.get();
   TItem item;
   item.Segment = std::move(segment);
@@ -205,17 +207,15 @@ void TRunHistory::BeginCycle() {
   const std::uint64_t bit = std::uint64_t{1} << (cycleIndex_ & 63);
   word = cycleAtFetch_ ? (word | bit) : (word & ~bit);
   // The current line moves between instructions, before the next fetch.
-  if (cycleAtFetch_ && control_.ProgramEditor() != nullptr) NoteLine(s);
+  if (cycleAtFetch_ && s.Bound) {
+    const int line = control_.BoundLine();
+    if (line != LineOfL()) [[unlikely]]
+      s.Lines.emplace_back(static_cast<std::uint32_t>(cycleIndex_), line);
+  }
   inCycle_ = true;
 }
 
-void TRunHistory::NoteLine(TSegment& s) {
-  const int line = control_.BoundLine();
-  if (line != lastLine_) {
-    s.Lines.emplace_back(cycleIndex_, line);
-    lastLine_ = line;
-  }
-}
+
 
 void TRunHistory::EndCycle(const EDorumError* error) {
   if (!inCycle_) return;
@@ -230,7 +230,6 @@ void TRunHistory::EndCycle(const EDorumError* error) {
 }
 
 bool TRunHistory::EndRefusedCycle(TSegment& s) {
-  lastLine_ = control_.BoundLine();  // the stop clears it
   // The end of the program is a cycle like any other; a refused one goes
   // with the step before it, and with none it cannot be undone at all.
   if (control_.Finished()) return false;
@@ -266,21 +265,25 @@ void TRunHistory::RestoreSegmentStart(const TSegment& s) {
 
 void TRunHistory::ReplayTo(TSegment& s, std::uint64_t cycles) {
   RestoreSegmentStart(s);
+  // The line moved between instructions as it did the first time.
   auto line = s.Lines.begin();
-  const auto setLines = [&](std::uint64_t before) {
-    for (; line != s.Lines.end() && line->first <= before; ++line) {
-      if (line->first == before) {
-        TControlPlace place = control_.Place();
-        place.CurrentLine = line->second;
-        control_.RestorePlace(place);
-      }
+  const std::uint64_t recorded = s.Cycles;
+  const auto setLine = [&](std::uint64_t before) {
+    if (!s.Bound || before >= recorded || !StartedAtFetch(s, before)) return;
+    TControlPlace place = control_.Place();
+    if (line != s.Lines.end() && line->first == before) {
+      place.CurrentLine = line->second;
+      ++line;
+    } else {
+      place.CurrentLine = LineOfL();
     }
+    control_.RestorePlace(place);
   };
   for (std::uint64_t k = 0; k < cycles; ++k) {
-    setLines(k);
+    setLine(k);
     control_.ReplayCycle(s.Manual);
   }
-  setLines(cycles);
+  setLine(cycles);
   // The segment now ends here; the cycles after it are gone.
   for (std::uint64_t k = cycles; k < s.Cycles; ++k) {
     if (k + 1 == s.Cycles && s.EndsRefused) break;
@@ -290,8 +293,15 @@ void TRunHistory::ReplayTo(TSegment& s, std::uint64_t cycles) {
   }
   s.Cycles = cycles;
   s.EndsRefused = false;
+  // What comes after the replay is recorded afresh.
   while (!s.Lines.empty() && s.Lines.back().first > cycles) s.Lines.pop_back();
-  lastLine_ = control_.BoundLine();
+}
+
+int TRunHistory::LineOfL() const {
+  const IBoundProgram* program = control_.ProgramEditor();
+  return program != nullptr
+             ? program->LineOfAddress(machine_.Register(TRegisterId::L).CurrentValue())
+             : -1;
 }
 
 // ---- user actions ----

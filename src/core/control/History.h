@@ -80,7 +80,6 @@ class TRunHistory final : public IStepRecorder, public ICycleRecorder {
 
   // Segments of cycles.
   [[gnu::noinline, gnu::cold]] void OpenSegment();
-  [[gnu::noinline]] void NoteLine(TSegment& segment);
   // A cycle that ended in an error: true when it is no step of its own.
   [[gnu::noinline]] bool EndRefusedCycle(TSegment& segment);
   void RestoreSegmentStart(const TSegment& segment);
@@ -88,6 +87,9 @@ class TRunHistory final : public IStepRecorder, public ICycleRecorder {
   void ReplayTo(TSegment& segment, std::uint64_t cycles);
   void UndoLastItem();
   [[nodiscard]] static bool StartedAtFetch(const TSegment& segment, std::uint64_t cycle);
+  // The line of the address in L in the bound program, where a run puts
+  // the current line at the end of each instruction.
+  [[nodiscard]] int LineOfL() const;
 
   void Push(TItem item);
   void DropOldest();
@@ -104,7 +106,6 @@ class TRunHistory final : public IStepRecorder, public ICycleRecorder {
   TSegment* open_ = nullptr;  // the segment the next cycle joins, if any
   std::uint64_t cycleIndex_ = 0;
   bool cycleAtFetch_ = false;
-  int lastLine_ = -1;
   std::size_t bytes_ = 0;
   std::uint64_t steps_ = 0;
   std::uint64_t cycles_ = 0;

@@ -71,7 +71,7 @@ class TProgramDocument final : public IBoundProgram {
   void SetAddresses(std::vector<int> addresses);
 
   // The 1-based number of the first line holding the address, or -1.
-  [[nodiscard]] int LineOfAddress(int address) const;
+  [[nodiscard]] int LineOfAddress(int address) const override;
   // The address of the 1-based line, or -1 when there is no such line.
   [[nodiscard]] int AddressOfLine(int line) const override;
 
