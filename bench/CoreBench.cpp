@@ -4,6 +4,7 @@
 
 #include <chrono>
 
+#include "EndlessLoop.h"
 #include "common/Error.h"
 #include "control/CommentFilter.h"
 #include "control/ControlUnit.h"
@@ -63,24 +64,10 @@ void RunEndlessLoop(benchmark::State& state, IMachineObserver* observer,
   std::unique_ptr<TRunHistory> recorded;
   if (history) recorded = std::make_unique<TRunHistory>(machine, control);
   control.BuildDefaultInstructions();
-  machine.Memory().Store(0, 1 * 32 + 5);  // dod 5
-  machine.Memory().Store(1, 5 * 32 + 0);  // sob 0
-  machine.Memory().Store(5, 1);
+  bench::StoreEndlessLoop(machine);
   control.SetTrackingLevel(0);
   machine.SetObserver(observer);
-  std::uint64_t cycles = 0;
-  for (auto _ : state) {
-    const std::uint64_t before = control.CyclesPerformed();
-    control.LimitCycles(kCyclesPerRun);
-    try {
-      control.ExecuteProgram(-1);
-    } catch (const EDorumError&) {
-      // the cycle limit ends each run
-    }
-    cycles += control.CyclesPerformed() - before;
-  }
-  state.counters["cycles/s"] =
-      benchmark::Counter(static_cast<double>(cycles), benchmark::Counter::kIsRate);
+  bench::MeasureRuns(state, control, kCyclesPerRun, [&] { bench::RunHeadless(control); });
   benchmark::DoNotOptimize(machine.Register(TRegisterId::AK).Value());
 }
 

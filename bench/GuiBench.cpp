@@ -9,6 +9,7 @@
 #include <QDir>
 
 #include "AppCore.h"
+#include "EndlessLoop.h"
 #include "FormCommandEditor.h"
 #include "FormMain.h"
 #include "common/Error.h"
@@ -20,44 +21,13 @@ using namespace dorum::gui;
 
 constexpr std::uint64_t kCyclesPerRun = 2'000'000;
 
-// The default machine with "0: dod 5; 1: sob 0".
-void StoreEndlessLoop(TMachine& m) {
-  m.Memory().Store(0, 1 * 32 + 5);
-  m.Memory().Store(1, 5 * 32 + 0);
-  m.Memory().Store(5, 1);
-}
-
-void RunProgram(benchmark::State& state, TAppCore& core) {
-  std::uint64_t cycles = 0;
-  for (auto _ : state) {
-    const std::uint64_t before = core.Control().CyclesPerformed();
-    core.Control().LimitCycles(kCyclesPerRun);
-    core.Run(nullptr, [&] { core.Control().ExecuteProgram(-1); });
-    cycles += core.Control().CyclesPerformed() - before;
-  }
-  state.counters["cycles/s"] =
-      benchmark::Counter(static_cast<double>(cycles), benchmark::Counter::kIsRate);
-}
-
 void BM_ProgramHeadless(benchmark::State& state) {
   TMachine machine;
   TController control(machine);
   control.BuildDefaultInstructions();
-  StoreEndlessLoop(machine);
+  bench::StoreEndlessLoop(machine);
   control.SetTrackingLevel(static_cast<int>(state.range(0)));
-  std::uint64_t cycles = 0;
-  for (auto _ : state) {
-    const std::uint64_t before = control.CyclesPerformed();
-    control.LimitCycles(kCyclesPerRun);
-    try {
-      control.ExecuteProgram(-1);
-    } catch (const EDorumError&) {
-      // the cycle limit ends each run
-    }
-    cycles += control.CyclesPerformed() - before;
-  }
-  state.counters["cycles/s"] =
-      benchmark::Counter(static_cast<double>(cycles), benchmark::Counter::kIsRate);
+  bench::MeasureRuns(state, control, kCyclesPerRun, [&] { bench::RunHeadless(control); });
 }
 BENCHMARK(BM_ProgramHeadless)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
@@ -78,9 +48,11 @@ void BM_ProgramWithWindows(benchmark::State& state) {
   editor->Compile();
   main.Action(QStringLiteral("ActionViewCPU"))->trigger();
   QCoreApplication::processEvents();
-  StoreEndlessLoop(core.Machine());
+  bench::StoreEndlessLoop(core.Machine());
   core.Control().SetTrackingLevel(static_cast<int>(state.range(0)));
-  RunProgram(state, core);
+  bench::MeasureRuns(state, core.Control(), kCyclesPerRun, [&] {
+    core.Run(nullptr, [&] { core.Control().ExecuteProgram(-1); });
+  });
 }
 BENCHMARK(BM_ProgramWithWindows)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
