@@ -4,6 +4,7 @@
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMainWindow>
 #include <QMenu>
 #include <QStyle>
 #include <QToolButton>
@@ -32,25 +33,20 @@ void TDockedWindow::BuildTitleBar() {
   caption->setObjectName(QStringLiteral("Caption"));
   connect(this, &QWidget::windowTitleChanged, caption, &QLabel::setText);
   layout->addWidget(caption, 1);
-  auto* dockButton = new QToolButton(bar);
-  dockButton->setObjectName(QStringLiteral("DockButton"));
-  dockButton->setAutoRaise(true);
-  dockButton->setIcon(style()->standardIcon(QStyle::SP_TitleBarNormalButton));
-  const auto showDockState = [this, dockButton](bool floating) {
-    dockButton->setToolTip(floating ? QStringLiteral("Dokuj w oknie edycyjnym")
-                                    : QStringLiteral("Odłącz"));
-    dockButton->setAccessibleName(dockButton->toolTip());
-  };
-  showDockState(false);
-  connect(this, &QDockWidget::topLevelChanged, dockButton, showDockState);
-  connect(dockButton, &QToolButton::clicked, this, [this] {
-    if (isFloating()) {
+  dockButton_ = new QToolButton(bar);
+  dockButton_->setObjectName(QStringLiteral("DockButton"));
+  dockButton_->setAutoRaise(true);
+  dockButton_->setIcon(style()->standardIcon(QStyle::SP_TitleBarNormalButton));
+  ShowDockState();
+  connect(this, &QDockWidget::topLevelChanged, this, &TDockedWindow::ShowDockState);
+  connect(dockButton_, &QToolButton::clicked, this, [this] {
+    if (Detached()) {
       Q_EMIT DockRequested(this);
     } else {
       setFloating(true);
     }
   });
-  layout->addWidget(dockButton);
+  layout->addWidget(dockButton_);
   auto* closeButton = new QToolButton(bar);
   closeButton->setObjectName(QStringLiteral("CloseButton"));
   closeButton->setAutoRaise(true);
@@ -63,6 +59,23 @@ void TDockedWindow::BuildTitleBar() {
   connect(bar, &QWidget::customContextMenuRequested, this,
           [this, bar](const QPoint& at) { ShowFrameMenu(bar->mapToGlobal(at)); });
   setTitleBarWidget(bar);
+}
+
+bool TDockedWindow::Detached() const {
+  // Docked windows sit directly in a main window; a floating group of tabs
+  // is a window of its own between them.
+  return isFloating() || qobject_cast<const QMainWindow*>(parentWidget()) == nullptr;
+}
+
+void TDockedWindow::ShowDockState() {
+  dockButton_->setToolTip(Detached() ? QStringLiteral("Dokuj w oknie edycyjnym")
+                                     : QStringLiteral("Odłącz"));
+  dockButton_->setAccessibleName(dockButton_->toolTip());
+}
+
+bool TDockedWindow::event(QEvent* event) {
+  if (event->type() == QEvent::ParentChange && dockButton_ != nullptr) ShowDockState();
+  return QDockWidget::event(event);
 }
 
 TDockedWindow::~TDockedWindow() {
@@ -95,7 +108,7 @@ bool TDockedWindow::eventFilter(QObject* watched, QEvent* event) {
 
 void TDockedWindow::ShowFrameMenu(const QPoint& globalAt) {
   QMenu menu(this);
-  if (isFloating()) {
+  if (Detached()) {
     menu.addAction(QStringLiteral("Dokuj w oknie edycyjnym"), this,
                    [this] { Q_EMIT DockRequested(this); });
   } else {

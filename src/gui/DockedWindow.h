@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDockWidget>
+#include <QToolButton>
 #include <functional>
 
 namespace dorum::gui {
@@ -26,6 +27,9 @@ class TDockedWindow final : public QDockWidget {
   [[nodiscard]] bool Disposable() const noexcept { return static_cast<bool>(closeQuery_); }
   // Asks the window whether it may close (always yes for permanent ones).
   [[nodiscard]] bool MayClose() const { return !closeQuery_ || closeQuery_(); }
+  // Out of the container: floating alone, or in a floating group of tabs
+  // that was dragged out by its title bar.
+  [[nodiscard]] bool Detached() const;
 
  Q_SIGNALS:
   // The user asked a floating window to go back into the container.
@@ -38,12 +42,15 @@ class TDockedWindow final : public QDockWidget {
  protected:
   void closeEvent(QCloseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
+  bool event(QEvent* event) override;
 
  private:
   void BuildTitleBar();
   void ShowFrameMenu(const QPoint& globalAt);
+  void ShowDockState();
 
   QWidget* content_;
+  QToolButton* dockButton_ = nullptr;
   TCloseQuery closeQuery_;
 };
 

@@ -17,7 +17,7 @@ TFormEditor::TFormEditor(QWidget* parent) : QMainWindow(parent) {
   setAccessibleName(kCaption);
   setDockNestingEnabled(true);
   setDockOptions(QMainWindow::AllowTabbedDocks | QMainWindow::AllowNestedDocks |
-                 QMainWindow::AnimatedDocks);
+                 QMainWindow::AnimatedDocks | QMainWindow::GroupedDragging);
   setTabPosition(kTabArea, QTabWidget::North);
   // The tab area fills the window; the side panels take room only when a
   // window is docked into them.

@@ -134,23 +134,26 @@ void TFormMain::ArrangeWindows() {
 void TFormMain::ShowForm(QWidget* window) {
   QWidget* shown = window;
   if (TDockedWindow* frame = FrameOf(window)) shown = frame;
-  if (auto* frame = qobject_cast<TDockedWindow*>(shown); frame && !frame->isFloating()) {
+  if (auto* frame = qobject_cast<TDockedWindow*>(shown); frame && !frame->Detached()) {
     // A docked window comes out to float over the area below the strip.
     frame->setFloating(true);
     frame->setGeometry(FloatingArea());
   }
   shown->show();
-  if (shown->isMinimized()) shown->showNormal();
+  // In a floating group of tabs, raising a window brings its tab forward.
   shown->raise();
-  shown->activateWindow();
+  QWidget* top = shown->window();
+  if (top->isMinimized()) top->showNormal();
+  top->raise();
+  top->activateWindow();
   window->setFocus();
 }
 
 void TFormMain::ShowDockedForm(QWidget* window) {
   TDockedWindow* frame = FrameOf(window);
   if (frame == nullptr) return;
-  if (frame->isFloating()) {
-    if (frame->isVisible()) {
+  if (frame->Detached()) {
+    if (frame->window()->isVisible() && !frame->isHidden()) {
       ShowForm(window);
       return;
     }

@@ -1,7 +1,9 @@
 #include "UserInterface.h"
 
+#include <QApplication>
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QPointer>
 
 #include "common/Text.h"
 
@@ -16,15 +18,41 @@ QString ErrorBoxText(const QString& message) {
   return message;
 }
 
+namespace {
+
+// Gives the keyboard back to the window and control that had it before a
+// modal dialog. Window managers usually do this themselves; without one (or
+// with a careless one) the keys of the run commands would go nowhere until
+// the user clicked a window.
+class TFocusReturn {
+ public:
+  TFocusReturn() : window_(QApplication::activeWindow()), focus_(QApplication::focusWidget()) {}
+  ~TFocusReturn() {
+    if (window_ && window_->isVisible()) window_->activateWindow();
+    if (focus_ && focus_->isVisible()) focus_->setFocus(Qt::OtherFocusReason);
+  }
+  TFocusReturn(const TFocusReturn&) = delete;
+  TFocusReturn& operator=(const TFocusReturn&) = delete;
+
+ private:
+  QPointer<QWidget> window_;
+  QPointer<QWidget> focus_;
+};
+
+}  // namespace
+
 TUserDialogs::TUserDialogs()
     : ShowError([](QWidget* parent, const QString& text) {
+        const TFocusReturn focus;
         QMessageBox::critical(parent, kApplicationTitle, text);
       }),
       ShowInformation([](QWidget* parent, const QString& text) {
+        const TFocusReturn focus;
         QMessageBox::information(parent, kApplicationTitle, text);
       }),
       AskText([](QWidget* parent, const QString& title, const QString& prompt,
                  const QString& text) -> std::optional<QString> {
+        const TFocusReturn focus;
         bool ok = false;
         const QString answer =
             QInputDialog::getText(parent, title, prompt, QLineEdit::Normal, text, &ok);
@@ -32,16 +60,19 @@ TUserDialogs::TUserDialogs()
         return answer;
       }),
       Ask([](QWidget* parent, const QString& text, QMessageBox::StandardButtons buttons) {
+        const TFocusReturn focus;
         return QMessageBox::question(parent, kApplicationTitle, text, buttons);
       }),
       OpenFileName([](QWidget* parent, const QString& title, const QString& folderOrFile,
                       const QString& filter) -> std::optional<QString> {
+        const TFocusReturn focus;
         const QString name = QFileDialog::getOpenFileName(parent, title, folderOrFile, filter);
         if (name.isEmpty()) return std::nullopt;
         return name;
       }),
       SaveFileName([](QWidget* parent, const QString& title, const QString& folderOrFile,
                       const QString& filter) -> std::optional<QString> {
+        const TFocusReturn focus;
         const QString name = QFileDialog::getSaveFileName(parent, title, folderOrFile, filter);
         if (name.isEmpty()) return std::nullopt;
         return name;

@@ -11,6 +11,7 @@
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QSignalSpy>
+#include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -267,6 +268,30 @@ class ShellTest : public QObject {
     app.Action("ActionViewEditor")->trigger();
     QVERIFY(app.Container().isVisible());
     QCOMPARE(app.Container().Tabs().size(), 2);
+  }
+
+  void aTabDraggedOutOfTheTabBarFloatsItsWindow() {
+    TApplication app;
+    app.Action("ActionViewConsole")->trigger();
+    TDockedWindow* console = app.FrameOf(&app.Main->Console());
+    QTabBar* tabs = nullptr;
+    for (QTabBar* bar : app.Container().findChildren<QTabBar*>())
+      if (bar->isVisible() && bar->count() == 2) tabs = bar;
+    QVERIFY(tabs != nullptr);
+    int index = 0;
+    while (index < tabs->count() && tabs->tabText(index) != console->windowTitle()) ++index;
+    QVERIFY(index < tabs->count());
+    const QPoint start = tabs->tabRect(index).center();
+    QTest::mousePress(tabs, Qt::LeftButton, {}, start);
+    // Down through the window, then up over the main window's strip, which
+    // is no place to dock.
+    for (int dy = 4; dy <= 200; dy += 4) QTest::mouseMove(tabs, start + QPoint(0, dy));
+    const QPoint strip = tabs->mapFromGlobal(app.Main->mapToGlobal(app.Main->rect().center()));
+    QTest::mouseMove(tabs, strip);
+    QTest::mouseRelease(tabs, Qt::LeftButton, {}, strip);
+    QTRY_VERIFY(console->isFloating());
+    QVERIFY(!app.Container().HoldsAsTab(console));
+    QVERIFY(app.Container().HoldsAsTab(app.FrameOf(&app.Main->MachineWindow())));
   }
 
   void nextAndPreviousWrapAndTheLastTabLeavesTheCaptionEdytor() {
