@@ -36,7 +36,9 @@ TMachineDiagram::TMachineDiagram(TAppCore& core, QWidget* parent)
   // Rows and columns of the memory view follow the text's size.
   const QFontMetrics metrics(font_);
   rowHeight_ = metrics.height();
-  columnStep_ = metrics.horizontalAdvance(QStringLiteral("12345678"));
+  // Addresses and words have at most five digits; the rest of the row is
+  // left to the code column ("pobi 1023" must fit beside the scroll bar).
+  columnStep_ = metrics.horizontalAdvance(QStringLiteral("65535  "));
   for (const TDiagramItem& item : DiagramItems()) {
     if (item.Kind == TItemKind::Memory) visibleRows_ = (item.Box.height() - 2) / rowHeight_;
   }
