@@ -7,6 +7,7 @@
 #include <QFontDatabase>
 #include <QLabel>
 #include <QLineEdit>
+#include <QStandardPaths>
 #include <QStatusBar>
 #include <QVBoxLayout>
 
@@ -161,6 +162,15 @@ QString TFormCommandEditor::ErrorMessage() const {
   return panelMessage_->text();
 }
 
+QString SaveDialogStart(const QString& filePath) {
+  const QFileInfo file(filePath);
+  const QFileInfo folder(file.absolutePath());
+  if (folder.isDir() && folder.isWritable()) return filePath;
+  QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+  if (documents.isEmpty() || !QFileInfo(documents).isDir()) documents = QDir::homePath();
+  return QDir(documents).filePath(file.fileName());
+}
+
 QString TFormCommandEditor::FilePath() const {
   const QString name = windowTitle();
   if (QFileInfo(name).isAbsolute()) return name;
@@ -196,7 +206,8 @@ TFormCommandEditor::TSaveResult TFormCommandEditor::SaveText(bool saveAs) {
   QString name = windowTitle();
   if (saveAs || name == QStringLiteral("Noname.") + extension_) {
     const auto chosen =
-        core_.Dialogs().SaveFileName(this, QStringLiteral("Zapisz jako"), FilePath(), saveFilter_);
+        core_.Dialogs().SaveFileName(this, QStringLiteral("Zapisz jako"), SaveDialogStart(FilePath()),
+                                     saveFilter_);
     if (!chosen) return TSaveResult::Cancelled;
     name = *chosen;
     // The dialog's default extension, for a name typed without one.

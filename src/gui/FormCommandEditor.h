@@ -22,6 +22,10 @@ class TAppCore;
 class TFindDialog;
 class TReplaceDialog;
 class TSourceLexer;
+// Where a save dialog first points for a file: the file itself, or, when
+// its folder cannot be written (the executable's folder of an installed
+// application), the same name in the user's documents.
+[[nodiscard]] QString SaveDialogStart(const QString& filePath);
 
 // The editor of one instruction source (.rzk). Its caption is the file
 // name ("Noname.rzk" until the text is saved under a name of its own);

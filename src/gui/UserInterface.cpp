@@ -26,7 +26,13 @@ namespace {
 // the user clicked a window.
 class TFocusReturn {
  public:
-  TFocusReturn() : window_(QApplication::activeWindow()), focus_(QApplication::focusWidget()) {}
+  // Dialogs may follow each other faster than the window system reports
+  // the activation back, so with no active window the parent's stands in.
+  explicit TFocusReturn(QWidget* parent) : window_(QApplication::activeWindow()) {
+    if (!window_ && parent) window_ = parent->window();
+    focus_ = QApplication::focusWidget();
+    if (!focus_ && window_) focus_ = window_->focusWidget();
+  }
   ~TFocusReturn() {
     if (window_ && window_->isVisible()) window_->activateWindow();
     if (focus_ && focus_->isVisible()) focus_->setFocus(Qt::OtherFocusReason);
@@ -43,16 +49,16 @@ class TFocusReturn {
 
 TUserDialogs::TUserDialogs()
     : ShowError([](QWidget* parent, const QString& text) {
-        const TFocusReturn focus;
+        const TFocusReturn focus(parent);
         QMessageBox::critical(parent, kApplicationTitle, text);
       }),
       ShowInformation([](QWidget* parent, const QString& text) {
-        const TFocusReturn focus;
+        const TFocusReturn focus(parent);
         QMessageBox::information(parent, kApplicationTitle, text);
       }),
       AskText([](QWidget* parent, const QString& title, const QString& prompt,
                  const QString& text) -> std::optional<QString> {
-        const TFocusReturn focus;
+        const TFocusReturn focus(parent);
         bool ok = false;
         const QString answer =
             QInputDialog::getText(parent, title, prompt, QLineEdit::Normal, text, &ok);
@@ -60,19 +66,19 @@ TUserDialogs::TUserDialogs()
         return answer;
       }),
       Ask([](QWidget* parent, const QString& text, QMessageBox::StandardButtons buttons) {
-        const TFocusReturn focus;
+        const TFocusReturn focus(parent);
         return QMessageBox::question(parent, kApplicationTitle, text, buttons);
       }),
       OpenFileName([](QWidget* parent, const QString& title, const QString& folderOrFile,
                       const QString& filter) -> std::optional<QString> {
-        const TFocusReturn focus;
+        const TFocusReturn focus(parent);
         const QString name = QFileDialog::getOpenFileName(parent, title, folderOrFile, filter);
         if (name.isEmpty()) return std::nullopt;
         return name;
       }),
       SaveFileName([](QWidget* parent, const QString& title, const QString& folderOrFile,
                       const QString& filter) -> std::optional<QString> {
-        const TFocusReturn focus;
+        const TFocusReturn focus(parent);
         const QString name = QFileDialog::getSaveFileName(parent, title, folderOrFile, filter);
         if (name.isEmpty()) return std::nullopt;
         return name;

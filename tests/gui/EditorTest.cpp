@@ -93,6 +93,18 @@ class EditorTest : public QObject {
     QVERIFY(user_->Errors.isEmpty());
   }
 
+  void aSaveDialogForAFolderThatCannotBeWrittenStartsInTheDocuments() {
+    // A writable folder keeps the name where it is.
+    QCOMPARE(SaveDialogStart(Path("dodaj.rzk")), Path("dodaj.rzk"));
+    // The executable's folder of an installed application cannot be
+    // written; a missing one stands in for it here (the tests may run as
+    // root, who may write anywhere).
+    const QString proposed = SaveDialogStart(Path("brak/folderu/Noname.rzk"));
+    QCOMPARE(QFileInfo(proposed).fileName(), QStringLiteral("Noname.rzk"));
+    QVERIFY(QFileInfo(QFileInfo(proposed).absolutePath()).isDir());
+    QVERIFY(!proposed.contains(QStringLiteral("brak")));
+  }
+
   void aFailedSaveKeepsTheOldFileAndTheModifiedState() {
     const QString old = Path("stary.prg");
     WriteBytes(old, "stp\r\n");
