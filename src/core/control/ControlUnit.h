@@ -12,7 +12,6 @@
 namespace dorum {
 
 class TController;
-class TRunHistory;
 
 // The control unit's place in the microprogram and its counts, as the
 // history of a run keeps them.
@@ -231,13 +230,13 @@ class TController final : public IControlLink {
     return instructions_.At(code).Name();
   }
 
- private:
-  friend class TRunHistory;  // steps back by restoring the place
-
+  // Stepping back: the place as Place() gave it, and one cycle performed
+  // again exactly as it ran, told to nobody and stopping at no breakpoint
+  // set since.
   void RestorePlace(const TControlPlace& place);
-  // Stepping back: one cycle performed again exactly as it ran, told to
-  // nobody and stopping at no breakpoint set since.
   void ReplayCycle(bool manual);
+
+ private:
   void PerformCycle();
   void ExecuteRecordedCycle();
   void ExecuteManualCycle();
