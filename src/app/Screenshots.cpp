@@ -9,6 +9,8 @@
 #include <QScreen>
 #include <QTimer>
 #include <QWindow>
+#include <functional>
+#include <vector>
 
 #include "AppCore.h"
 #include "DockedWindow.h"
@@ -25,14 +27,28 @@ namespace {
 
 using namespace dorum::gui;
 
-void Settle() {
-  for (int k = 0; k < 20; ++k) QCoreApplication::processEvents();
-}
+// How long each scene is given to settle (layouts, the views' clock) before
+// it is taken.
+constexpr int kSettleMs = 400;
 
 void Shoot(const QDir& folder, const QString& name) {
-  Settle();
   const QPixmap screen = QGuiApplication::primaryScreen()->grabWindow(0);
   screen.save(folder.filePath(name + QStringLiteral(".png")));
+}
+
+// The scenes, one after another from the event loop: each is set up, left
+// to settle, then taken; the last one ends the application.
+void PlayScenes(std::vector<std::pair<QString, std::function<void()>>> scenes, const QDir& folder,
+                std::size_t next = 0) {
+  if (next == scenes.size()) {
+    QCoreApplication::quit();
+    return;
+  }
+  scenes[next].second();
+  QTimer::singleShot(kSettleMs, [scenes = std::move(scenes), folder, next]() mutable {
+    Shoot(folder, scenes[next].first);
+    PlayScenes(std::move(scenes), folder, next + 1);
+  });
 }
 
 }  // namespace
@@ -50,43 +66,48 @@ int main(int argc, char** argv) {
   main.show();
   main.ArrangeWindows();
 
+  TFormCommandEditor* editor = nullptr;
+  TFormCommandEditor* echo = nullptr;
+  std::vector<std::pair<QString, std::function<void()>>> scenes;
   // The default machine, a program and a few cycles of it.
-  TFormCommandEditor* editor = main.OpenFile(examples.filePath(QStringLiteral("dorum/suma.prg")));
-  editor->Compile();
-  main.Container().ActivateTab(main.FrameOf(&main.MachineWindow()));
-  for (int k = 0; k < 5; ++k) core.Run(nullptr, [&] { core.Control().ExecuteCycle(); });
-  Shoot(folder, QStringLiteral("machine") + suffix);
-
+  scenes.emplace_back(QStringLiteral("machine") + suffix, [&] {
+    editor = main.OpenFile(examples.filePath(QStringLiteral("dorum/suma.prg")));
+    editor->Compile();
+    main.Container().ActivateTab(main.FrameOf(&main.MachineWindow()));
+    for (int k = 0; k < 5; ++k) core.Run(nullptr, [&] { core.Control().ExecuteCycle(); });
+  });
   // The program editor: colouring, a breakpoint and the current line.
-  auto* program = qobject_cast<TFormProgramEditor*>(editor);
-  program->Document().Debugger().ToggleBreakpoint(program->Document().LineOfAddress(3));
-  main.Container().ActivateTab(main.FrameOf(editor));
-  core.Run(nullptr, [&] { core.Control().ExecuteInstruction(); });
-  Shoot(folder, QStringLiteral("program-editor") + suffix);
-
+  scenes.emplace_back(QStringLiteral("program-editor") + suffix, [&] {
+    auto* program = qobject_cast<TFormProgramEditor*>(editor);
+    program->Document().Debugger().ToggleBreakpoint(program->Document().LineOfAddress(3));
+    main.Container().ActivateTab(main.FrameOf(editor));
+    core.Run(nullptr, [&] { core.Control().ExecuteInstruction(); });
+  });
   // The "Ombra" machine with its instruction list, the list window beside
   // the diagram while a program runs.
-  main.InstructionListWindow().LoadInstructionList(
-      examples.filePath(QStringLiteral("ombra/ombra.lst")));
-  TFormCommandEditor* echo = main.OpenFile(examples.filePath(QStringLiteral("ombra/echo.prg")));
-  echo->Compile();
-  main.Container().DockRight(main.FrameOf(&main.InstructionListWindow()));
-  main.Container().ActivateTab(main.FrameOf(&main.MachineWindow()));
-  core.Machine().TypeInput(QStringLiteral("ab"));
-  core.Control().SetTrackingLevel(1);
-  for (int k = 0; k < 12; ++k) core.Run(nullptr, [&] { core.Control().ExecuteInstruction(); });
-  Shoot(folder, QStringLiteral("ombra") + suffix);
-
+  scenes.emplace_back(QStringLiteral("ombra") + suffix, [&] {
+    main.InstructionListWindow().LoadInstructionList(
+        examples.filePath(QStringLiteral("ombra/ombra.lst")));
+    echo = main.OpenFile(examples.filePath(QStringLiteral("ombra/echo.prg")));
+    echo->Compile();
+    main.Container().DockRight(main.FrameOf(&main.InstructionListWindow()));
+    main.Container().ActivateTab(main.FrameOf(&main.MachineWindow()));
+    core.Machine().TypeInput(QStringLiteral("ab"));
+    core.Control().SetTrackingLevel(1);
+    for (int k = 0; k < 12; ++k) core.Run(nullptr, [&] { core.Control().ExecuteInstruction(); });
+  });
   // Stepped back three clock cycles: the diagram, the list window and the
   // program's current line show the earlier state.
-  main.Container().DockBottom(main.FrameOf(echo));
-  main.Container().ActivateTab(main.FrameOf(&main.MachineWindow()));
-  for (int k = 0; k < 3; ++k) core.StepBack(false);
-  Shoot(folder, QStringLiteral("step-back") + suffix);
-
+  scenes.emplace_back(QStringLiteral("step-back") + suffix, [&] {
+    main.Container().DockBottom(main.FrameOf(echo));
+    main.Container().ActivateTab(main.FrameOf(&main.MachineWindow()));
+    for (int k = 0; k < 3; ++k) core.StepBack(false);
+  });
   // The help window on the entry of a signal.
-  main.HelpWindow().ShowTopic(QStringLiteral("wyad"));
-  main.Container().DockAsTab(main.FrameOf(&main.HelpWindow()));
-  Shoot(folder, QStringLiteral("help") + suffix);
-  return 0;
+  scenes.emplace_back(QStringLiteral("help") + suffix, [&] {
+    main.HelpWindow().ShowTopic(QStringLiteral("wyad"));
+    main.Container().DockAsTab(main.FrameOf(&main.HelpWindow()));
+  });
+  QTimer::singleShot(kSettleMs, [&] { PlayScenes(std::move(scenes), folder); });
+  return QApplication::exec();
 }

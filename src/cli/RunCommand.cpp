@@ -21,6 +21,7 @@
 #include "control/ListFile.h"
 #include "program/Assembler.h"
 #include "program/ProgramDocument.h"
+#include "program/Session.h"
 #include "program/Watches.h"
 
 namespace dorum::cli {
@@ -203,10 +204,11 @@ class TRun {
 
   std::ostream& out_;
   std::ostream& err_;
-  TMachine machine_;
-  TController control_{machine_};
-  TWatchList watches_;
-  TProgram program_{machine_, control_.Instructions(), watches_};
+  TSession session_;
+  TMachine& machine_ = session_.Machine();
+  TController& control_ = session_.Control();
+  TWatchList& watches_ = session_.Watches();
+  TProgram& program_ = session_.Assembler();
   TProgramDocument document_;
   bool json_ = false;
   bool dumpMemory_ = false;
@@ -312,7 +314,6 @@ int TRun::Execute(const QStringList& arguments) {
   }
   if (parser.isSet(input)) inputText = parser.value(input);
 
-  control_.BuildDefaultInstructions();
   try {
     if (parser.isSet(list)) {
       const QString listPath = parser.value(list);

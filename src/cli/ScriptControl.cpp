@@ -41,10 +41,11 @@ int TScriptRunner::CountArg(const QStringList& args, const QString& usage) {
   return count;
 }
 
-TRunHistory& TScriptRunner::RecordedHistory() const {
-  if (!history_)
+TRunHistory& TScriptRunner::RecordedHistory() {
+  TRunHistory* history = session_.History();
+  if (history == nullptr)
     throw EDorumError(QStringLiteral("Historia nie jest zapisywana (polecenie record)"));
-  return *history_;
+  return *history;
 }
 
 void TScriptRunner::RegisterInstructionCommands() {
@@ -182,8 +183,7 @@ void TScriptRunner::RegisterRunCommands() {
         const bool on = args.isEmpty() || args[0] == u"on";
         if (!on && args[0] != u"off")
           throw EDorumError(Usage(QStringLiteral("record"), QStringLiteral("record [on|off]")));
-        if (on && !history_) history_ = std::make_unique<TRunHistory>(machine_, control_);
-        if (!on) history_.reset();
+        session_.RecordHistory(on);
       });
   Register(QStringLiteral("back"), QStringLiteral("back [N]"),
            [this](const QStringList& args, const QString&) {

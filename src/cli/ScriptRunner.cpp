@@ -35,9 +35,8 @@ QString JoinComponents(const TComponentSet& set) {
 }  // namespace
 
 TScriptRunner::TScriptRunner(std::ostream& out) : out_(out) {
-  // A script starts where the application starts: the default machine with
-  // the eight built-in instructions compiled.
-  control_.BuildDefaultInstructions();
+  // A script starts where the application starts (the session's default
+  // machine with the eight built-in instructions compiled).
   RegisterMachineCommands();
   RegisterDeviceCommands();
   RegisterInstructionCommands();

@@ -12,6 +12,7 @@
 #include "machine/Machine.h"
 #include "program/Assembler.h"
 #include "program/ProgramDocument.h"
+#include "program/Session.h"
 #include "program/Watches.h"
 
 namespace dorum::cli {
@@ -74,19 +75,19 @@ class TScriptRunner {
   [[nodiscard]] QString PathArg(const QString& rest, const QString& usage) const;
   [[nodiscard]] QString CycleText(const TInstruction& instruction, int k) const;
   // The history being recorded, or the error that none is.
-  [[nodiscard]] TRunHistory& RecordedHistory() const;
+  [[nodiscard]] TRunHistory& RecordedHistory();
   [[nodiscard]] static int CountArg(const QStringList& args, const QString& usage);
   static void NeedArgs(const QStringList& args, int min, int max, const QString& usage);
 
   void Config(const QStringList& args);
   void Help();
 
-  TMachine machine_;
-  TController control_{machine_};
-  // Recorded only when the script asks ("record").
-  std::unique_ptr<TRunHistory> history_;
-  TWatchList watches_;
-  TProgram program_{machine_, control_.Instructions(), watches_};
+  // The history is recorded only when the script asks ("record").
+  TSession session_;
+  TMachine& machine_ = session_.Machine();
+  TController& control_ = session_.Control();
+  TWatchList& watches_ = session_.Watches();
+  TProgram& program_ = session_.Assembler();
   // The one program editor of a script; declared last, so it is destroyed
   // (and unbound) before the control unit.
   QString baseDirectory_;

@@ -1,30 +1,80 @@
 #include "AppCore.h"
 
-#include <QCoreApplication>
-#include <QEventLoop>
-#include <QTimer>
+#include <algorithm>
+#include <chrono>
 
 namespace dorum::gui {
 
-TAppCore::TAppCore(QObject* parent) : QObject(parent) {
-  control_.BuildDefaultInstructions();
-  control_.SetHost(this);
-  (void)machine_.TakeChanges();
+namespace {
+
+// Every command the application gives while a run may be in progress. The
+// run commands and stepping back would nest or undo under a run; the
+// others change what the run performs, so the run ends first.
+constexpr struct {
+  TCommand Command;
+  TDuringRun Rule;
+} kCommandRules[] = {
+    {TCommand::RunCycle, TDuringRun::Refused},
+    {TCommand::RunInstruction, TDuringRun::Refused},
+    {TCommand::RunProgram, TDuringRun::Refused},
+    {TCommand::RunToCursor, TDuringRun::Refused},
+    {TCommand::StepBack, TDuringRun::Refused},
+    {TCommand::Reset, TDuringRun::StopsRun},
+    {TCommand::Compile, TDuringRun::StopsRun},
+    {TCommand::LoadList, TDuringRun::StopsRun},
+    {TCommand::ProjectOptions, TDuringRun::StopsRun},
+    {TCommand::DeleteInstruction, TDuringRun::StopsRun},
+    {TCommand::ManualControl, TDuringRun::StopsRun},
+    {TCommand::CloseBoundEditor, TDuringRun::StopsRun},
+    {TCommand::Quit, TDuringRun::StopsRun},
+};
+
+}  // namespace
+
+TDuringRun DuringRun(TCommand command) noexcept {
+  for (const auto& rule : kCommandRules) {
+    if (rule.Command == command) return rule.Rule;
+  }
+  return TDuringRun::StopsRun;
 }
 
-TAppCore::~TAppCore() {
-  control_.SetHost(nullptr);
+TAppCore::TAppCore(QObject* parent) : QObject(parent) {
+  (void)Machine().TakeChanges();
+  slice_.setSingleShot(true);
+  connect(&slice_, &QTimer::timeout, this, &TAppCore::PerformSlice);
+  connect(&refresh_, &TViewRefresh::UserChanged, this, &TAppCore::UserActed);
+}
+
+TAppCore::~TAppCore() = default;
+
+TSliceBudget TAppCore::SliceBudget(int trackingLevel) noexcept {
+  // Long enough that the turns of the event loop cost nothing, short
+  // enough that the application answers at once. At the middle level the
+  // views follow instructions, so the loop turns more often.
+  using std::chrono::milliseconds;
+  return TSliceBudget{.Time = trackingLevel <= 0 ? milliseconds(20) : milliseconds(8)};
+}
+
+bool TAppCore::Allows(TCommand command) const noexcept {
+  return !running_ || DuringRun(command) != TDuringRun::Refused;
+}
+
+bool TAppCore::Perform(TCommand command, const std::function<void()>& action) {
+  if (!Allows(command)) return false;
+  AfterStoppingRun(action);
+  return true;
 }
 
 bool TAppCore::Run(QWidget* parent, const std::function<void()>& command) {
   if (running_) return false;
-  running_ = true;
-  Q_EMIT RunStateChanged(true);
-  refresh_.SetRunning(true);
+  BeginRun(parent);
+  synchronous_ = true;
   QString failure;
   bool failed = false;
   try {
     command();
+    // A run the command left behind ends with it.
+    Control().StopRun();
   } catch (const EDorumError& e) {
     failure = e.Message();
     failed = true;
@@ -32,36 +82,127 @@ bool TAppCore::Run(QWidget* parent, const std::function<void()>& command) {
     failure = QString::fromLocal8Bit(e.what());
     failed = true;
   }
-  running_ = false;
-  refresh_.SetRunning(false);
-  Q_EMIT RunStateChanged(false);
-  if (failed) errors_.Report(parent, failure);
-  std::vector<std::function<void()>> pending;
-  pending.swap(afterRun_);
-  for (const auto& action : pending) action();
+  synchronous_ = false;
+  EndRun(failure, failed);
   return true;
 }
 
-bool TAppCore::StepBack(bool wholeInstruction) {
+bool TAppCore::StartRun(QWidget* parent, const std::function<void()>& start) {
   if (running_) return false;
-  const bool undone = wholeInstruction ? history_.UndoInstruction() : history_.UndoStep();
+  if (!errors_.Run(parent, start)) return true;
+  if (!Control().Running()) return true;  // manual control: there is nothing to run
+  BeginRun(parent);
+  ScheduleSlice(0);
+  return true;
+}
+
+void TAppCore::BeginRun(QWidget* parent) {
+  running_ = true;
+  waiting_ = false;
+  runParent_ = parent;
+  Q_EMIT RunStateChanged(true);
+  refresh_.SetRunning(true);
+}
+
+void TAppCore::EndRun(const QString& failure, bool failed) {
+  slice_.stop();
+  running_ = false;
+  waiting_ = false;
+  refresh_.SetRunning(false);
+  Q_EMIT RunStateChanged(false);
+  if (failed) errors_.Report(runParent_, failure);
+  std::vector<std::function<void()>> pending;
+  pending.swap(afterRun_);
+  for (const auto& action : pending) action();
+}
+
+void TAppCore::ScheduleSlice(int delay) {
+  slice_.start(delay);
+}
+
+void TAppCore::PerformSlice() {
+  if (!running_ || synchronous_) return;
+  ++slices_;
+  waiting_ = false;
+  TSliceEnd end = TSliceEnd::Finished;
+  try {
+    end = Control().RunSlice(SliceBudget(Control().TrackingLevel()));
+  } catch (const EDorumError& e) {
+    EndRun(e.Message(), true);
+    return;
+  } catch (const std::exception& e) {
+    EndRun(QString::fromLocal8Bit(e.what()), true);
+    return;
+  }
+  switch (end) {
+    case TSliceEnd::Budget:
+      ScheduleSlice(0);
+      return;
+    case TSliceEnd::Tempo:
+      // Each cycle is shown, then the run pauses for the tempo.
+      refresh_.Flush();
+      ScheduleSlice(Control().StopRequested() ? 0 : animationDelay_);
+      return;
+    case TSliceEnd::Waiting:
+      // Nothing to do until the user types (or acts otherwise).
+      waiting_ = true;
+      refresh_.Flush();
+      return;
+    case TSliceEnd::Idle:
+    case TSliceEnd::Finished:
+    case TSliceEnd::Stopped:
+      EndRun({}, false);
+      return;
+  }
+}
+
+void TAppCore::UserActed() {
+  if (running_ && waiting_ && !synchronous_) ScheduleSlice(0);
+}
+
+void TAppCore::StopRunNow() {
+  if (!running_) return;
+  QString failure;
+  bool failed = false;
+  try {
+    Control().StopRun();
+  } catch (const EDorumError& e) {
+    failure = e.Message();
+    failed = true;
+  }
+  EndRun(failure, failed);
+}
+
+bool TAppCore::StepBack(bool wholeInstruction) {
+  if (!Allows(TCommand::StepBack)) return false;
+  const bool undone = wholeInstruction ? History().UndoInstruction() : History().UndoStep();
   if (!undone) return false;
   refresh_.Flush();
+  Q_EMIT ControlChanged();
   return true;
 }
 
 void TAppCore::RequestStop() {
-  control_.RequestStop();
-  if (pause_ != nullptr) pause_->quit();
+  Control().RequestStop();
+  // A run pausing for the tempo or for input ends now, not after the pause.
+  if (running_ && !synchronous_) ScheduleSlice(0);
 }
 
-void TAppCore::AfterStoppingRun(std::function<void()> action) {
-  if (!running_) {
-    action();
+void TAppCore::AfterStoppingRun(const std::function<void()>& action) {
+  if (synchronous_) {
+    // Called from within a command of the run family: it comes after it.
+    afterRun_.push_back(action);
+    Control().RequestStop();
     return;
   }
-  afterRun_.push_back(std::move(action));
-  RequestStop();
+  StopRunNow();
+  action();
+}
+
+void TAppCore::SetManualControl(bool manual) {
+  if (manual == Control().ManualControl()) return;
+  AfterStoppingRun([&] { Control().SetManualControl(manual); });
+  Q_EMIT ControlChanged();
 }
 
 void TAppCore::SetAnimationDelay(int ms) {
@@ -69,31 +210,6 @@ void TAppCore::SetAnimationDelay(int ms) {
   if (ms == animationDelay_) return;
   animationDelay_ = ms;
   Q_EMIT AnimationDelayChanged(ms);
-}
-
-void TAppCore::HandleOneMessage() {
-  // Each cycle is shown, then the run pauses for the animation delay while
-  // the application goes on answering the user.
-  refresh_.Flush();
-  if (animationDelay_ <= 0 || control_.StopRequested()) {
-    QCoreApplication::processEvents();
-    return;
-  }
-  QEventLoop pause;
-  pause_ = &pause;
-  QTimer::singleShot(animationDelay_, &pause, &QEventLoop::quit);
-  pause.exec();
-  pause_ = nullptr;
-}
-
-void TAppCore::ProcessMessages() {
-  // The control unit asks after every instruction at the middle tracking
-  // level; the views repaint from their own clock anyway, so a few hundred
-  // times a second is as often as the user can tell.
-  const auto now = std::chrono::steady_clock::now();
-  if (now - lastMessages_ < kMessageInterval) return;
-  lastMessages_ = now;
-  QCoreApplication::processEvents();
 }
 
 }  // namespace dorum::gui

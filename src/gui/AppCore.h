@@ -2,27 +2,49 @@
 
 #include <QObject>
 #include <QPointer>
-#include <chrono>
+#include <QTimer>
 #include <functional>
 #include <vector>
 
 #include "UserInterface.h"
 #include "ViewRefresh.h"
-#include "control/ControlUnit.h"
-#include "control/History.h"
-#include "machine/Machine.h"
-#include "program/Assembler.h"
-#include "program/Watches.h"
-
-class QEventLoop;
+#include "program/Session.h"
 
 namespace dorum::gui {
 
-// The objects of the application that are not windows, created once and
-// wired here: the machine, the control unit (with the eight built-in
-// instructions), the watches and the assembler, the dialogs and the error
-// box, the clock of the views and the run in progress.
-class TAppCore final : public QObject, private IControlHost {
+// The application's commands that touch the machine, the control unit or
+// the program, as far as a run in progress is concerned.
+enum class TCommand : std::uint8_t {
+  RunCycle,           // "Takt"
+  RunInstruction,     // "Rozkaz"
+  RunProgram,         // "Program"
+  RunToCursor,        // "Do kursora"
+  StepBack,           // "Cofnij takt", "Cofnij rozkaz"
+  Reset,              // "Reset"
+  Compile,            // an editor's compile command
+  LoadList,           // "Ładuj listę rozkazów", an example with its list
+  ProjectOptions,     // "Opcje ..."
+  DeleteInstruction,  // "Usuń rozkaz"
+  ManualControl,      // "Sterowanie ręczne"
+  CloseBoundEditor,   // closing the editor whose program runs
+  Quit,               // closing the application
+};
+
+// What a command does while a run is in progress: it is refused (its
+// action greyed), or it stops the run at the cycle boundary the run stands
+// at and then acts. Other commands (entering values, switching signals,
+// typing into the console, the interrupt buttons, the tracking level and
+// the tempo) act between two cycles and the run goes on.
+enum class TDuringRun : std::uint8_t { Refused, StopsRun };
+
+[[nodiscard]] TDuringRun DuringRun(TCommand command) noexcept;
+
+// The objects of the application that are not windows: the session (the
+// machine, the control unit with the eight built-in instructions, the
+// watches, the assembler and the history), the dialogs and the error box,
+// the clock of the views, and the run in progress, which it advances in
+// slices from the event loop.
+class TAppCore final : public QObject {
   Q_OBJECT
 
  public:
@@ -33,66 +55,93 @@ class TAppCore final : public QObject, private IControlHost {
   explicit TAppCore(QObject* parent = nullptr);
   ~TAppCore() override;
 
-  [[nodiscard]] TMachine& Machine() noexcept { return machine_; }
-  [[nodiscard]] TController& Control() noexcept { return control_; }
-  [[nodiscard]] TWatchList& Watches() noexcept { return watches_; }
-  [[nodiscard]] TProgram& Assembler() noexcept { return assembler_; }
+  [[nodiscard]] TSession& Session() noexcept { return session_; }
+  [[nodiscard]] TMachine& Machine() noexcept { return session_.Machine(); }
+  [[nodiscard]] TController& Control() noexcept { return session_.Control(); }
+  [[nodiscard]] TWatchList& Watches() noexcept { return session_.Watches(); }
+  [[nodiscard]] TProgram& Assembler() noexcept { return session_.Assembler(); }
   [[nodiscard]] TUserDialogs& Dialogs() noexcept { return dialogs_; }
   [[nodiscard]] const TErrorReporter& Errors() const noexcept { return errors_; }
   [[nodiscard]] TViewRefresh& Refresh() noexcept { return refresh_; }
   // Every cycle and user action of the runs, for stepping back.
-  [[nodiscard]] TRunHistory& History() noexcept { return history_; }
+  [[nodiscard]] TRunHistory& History() noexcept { return *session_.History(); }
+
+  // Whether the command may be given now.
+  [[nodiscard]] bool Allows(TCommand command) const noexcept;
+  // Gives the command: refused during a run (false), or done after the run
+  // has stopped. An error of the stopped run is shown first.
+  bool Perform(TCommand command, const std::function<void()>& action);
+
   // "Cofnij takt" and "Cofnij rozkaz"; false when there was nothing to undo.
   bool StepBack(bool wholeInstruction);
 
-  // Runs one command of the run family ("Takt", "Rozkaz", "Program", "Do
-  // kursora"). While one is in progress another is ignored (false). Its
-  // error is shown once the run has ended; the views are refreshed then.
+  // Runs a command of the run family at once ("Takt", or a run to its end
+  // without pauses). While a run is in progress it is refused (false). Its
+  // error is shown once it has ended; the views are refreshed then.
   bool Run(QWidget* parent, const std::function<void()>& command);
+  // Starts a run ("Rozkaz", "Program", "Do kursora"): `start` sets it up in
+  // the control unit, and the event loop advances it slice by slice until
+  // it ends. Refused (false) while another is in progress.
+  bool StartRun(QWidget* parent, const std::function<void()>& start);
   [[nodiscard]] bool RunInProgress() const noexcept { return running_; }
-  // "Przerwij": the run ends at its next check.
+  // "Przerwij": the run ends at the next cycle boundary.
   void RequestStop();
-  // Does the action at once, or, during a run, stops the run and does it
-  // when the run has ended (a reset, closing the application).
-  void AfterStoppingRun(std::function<void()> action);
+  // Does the action at once; a run in progress is stopped first (a reset,
+  // a load, closing the application).
+  void AfterStoppingRun(const std::function<void()>& action);
+  // "Sterowanie ręczne": a run in progress stops first.
+  void SetManualControl(bool manual);
 
   [[nodiscard]] int AnimationDelay() const noexcept { return animationDelay_; }
   void SetAnimationDelay(int ms);
 
   // The instruction and the source line of its cycle that the control unit
   // performed last, for the instruction list window.
-  [[nodiscard]] int ShownInstruction() const noexcept { return control_.ShownInstruction(); }
-  [[nodiscard]] int ShownCycleLine() const noexcept { return control_.ShownCycleLine(); }
+  [[nodiscard]] int ShownInstruction() const noexcept { return Control().ShownInstruction(); }
+  [[nodiscard]] int ShownCycleLine() const noexcept { return Control().ShownCycleLine(); }
 
   // Whoever changes the instruction list (a compiled instruction, a loaded
   // list, a deleted instruction) says so here; the list window, the
   // editors' colouring and completion follow.
   void NotifyInstructionsChanged() { Q_EMIT InstructionsChanged(); }
+  // Whoever binds a program or changes what runs may do says so here.
+  void NotifyControlChanged() { Q_EMIT ControlChanged(); }
+
+  // Slices of the runs: how much one may do at each tracking level.
+  [[nodiscard]] static TSliceBudget SliceBudget(int trackingLevel) noexcept;
+  // The slices performed since start-up, for tests and measurements.
+  [[nodiscard]] std::uint64_t SlicesPerformed() const noexcept { return slices_; }
 
  Q_SIGNALS:
   void RunStateChanged(bool running);
   void AnimationDelayChanged(int ms);
   void InstructionsChanged();
+  // Manual control, the bound program or the history changed otherwise
+  // than through the machine.
+  void ControlChanged();
 
  private:
-  // IControlHost: the views read the control unit's place when they repaint.
-  [[nodiscard]] bool FollowsEveryCycle() const override { return false; }
-  void HandleOneMessage() override;
-  void ProcessMessages() override;
+  [[nodiscard]] const TController& Control() const noexcept { return session_.Control(); }
+  void BeginRun(QWidget* parent);
+  void EndRun(const QString& failure, bool failed);
+  void PerformSlice();
+  void ScheduleSlice(int delay);
+  // Stops the run in progress at its cycle boundary and shows what ended it.
+  void StopRunNow();
+  // A run that waits for a character goes on once the user did something.
+  void UserActed();
 
-  TMachine machine_;
-  TController control_{machine_};
-  TWatchList watches_;
-  TProgram assembler_{machine_, control_.Instructions(), watches_};
+  TSession session_{true};
   TUserDialogs dialogs_;
   TErrorReporter errors_{dialogs_};
-  TViewRefresh refresh_{machine_};
-  TRunHistory history_{machine_, control_};
+  TViewRefresh refresh_{session_.Machine()};
   bool running_ = false;
+  bool synchronous_ = false;  // inside Run: nothing can come in between
+  bool waiting_ = false;      // the run waits for the console's input
+  QPointer<QWidget> runParent_;
+  QTimer slice_;
   int animationDelay_ = kDefaultAnimationDelay;
-  QPointer<QEventLoop> pause_;  // the wait between cycles at level 2
-  static constexpr std::chrono::milliseconds kMessageInterval{4};
-  std::chrono::steady_clock::time_point lastMessages_{};
+  std::uint64_t slices_ = 0;
   std::vector<std::function<void()>> afterRun_;
 };
 

@@ -243,9 +243,8 @@ bool TFormCommandEditor::CloseQuery() {
 void TFormCommandEditor::Compile() {
   // Compiling changes the instruction list or the memory, which a run in
   // progress is using: the run is stopped first.
-  core_.AfterStoppingRun([self = QPointer<TFormCommandEditor>(this)] {
-    if (self) self->core_.Errors().Run(self, [&] { self->CompileCommand(); });
-  });
+  core_.Perform(TCommand::Compile,
+                [this] { core_.Errors().Run(this, [this] { CompileCommand(); }); });
 }
 
 void TFormCommandEditor::CompileCommand() {

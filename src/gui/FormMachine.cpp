@@ -107,7 +107,7 @@ void TFormMachine::BuildControls() {
   manual_->setObjectName(QStringLiteral("CheckBoxManualControl"));
   manual_->setAccessibleName(manual_->text());
   connect(manual_, &QCheckBox::toggled, this,
-          [this](bool on) { core_.Control().SetManualControl(on); });
+          [this](bool on) { core_.SetManualControl(on); });
 
   tracking_ = new QGroupBox(QStringLiteral("Poziom śledzenia"), diagram_);
   tracking_->setObjectName(QStringLiteral("RadioGroupTracking"));

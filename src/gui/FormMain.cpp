@@ -28,10 +28,6 @@ namespace dorum::gui {
 
 namespace {
 
-// How often the actions' enabled states are brought up to date, as other
-// toolkits do when the application falls idle.
-constexpr int kIdleInterval = 150;  // ms
-
 // The list file proposed by the list commands: next to the program, named
 // like it.
 QString ProposedListFile() {
@@ -80,14 +76,15 @@ TFormMain::TFormMain(TAppCore& core, QWidget* parent) : QMainWindow(parent), cor
   connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
     if (now != nullptr) ActiveWindowChanged(now->window());
   });
+  // What the actions allow follows the state: a run starting or ending,
+  // the machine changing (the history with it), the list, manual control.
   connect(&core_, &TAppCore::RunStateChanged, this, &TFormMain::UpdateActions);
-  idle_.setInterval(kIdleInterval);
-  connect(&idle_, &QTimer::timeout, this, &TFormMain::UpdateActions);
-  idle_.start();
+  connect(&core_, &TAppCore::InstructionsChanged, this, &TFormMain::UpdateActions);
+  connect(&core_, &TAppCore::ControlChanged, this, &TFormMain::UpdateActions);
+  connect(&core_.Refresh(), &TViewRefresh::Refresh, this, &TFormMain::UpdateActions);
 }
 
 TFormMain::~TFormMain() {
-  idle_.stop();
   // The windows go before the core objects they show.
   container_.reset();
 }
@@ -169,7 +166,14 @@ void TFormMain::ShowDockedForm(QWidget* window) {
 
 void TFormMain::AddEditor(TFormCommandEditor* editor) {
   TDockedWindow* frame = Frame(editor);
-  frame->SetDisposable([editor] { return editor->CloseQuery(); });
+  frame->SetDisposable([this, editor] {
+    if (!editor->CloseQuery()) return false;
+    // The program of a run goes with its editor: the run ends first.
+    auto* program = qobject_cast<TFormProgramEditor*>(editor);
+    if (program != nullptr && &program->Document() == core_.Control().ProgramEditor())
+      core_.Perform(TCommand::CloseBoundEditor, [] {});
+    return true;
+  });
 }
 
 void TFormMain::Dock(TDockedWindow* frame) {
@@ -219,7 +223,7 @@ TFormCommandEditor* TFormMain::OpenFile(const QString& fileName) {
 
 TFormCommandEditor* TFormMain::OpenExample(const QString& listFile, const QString& program) {
   TFormCommandEditor* editor = nullptr;
-  core_.AfterStoppingRun([&] {
+  core_.Perform(TCommand::LoadList, [&] {
     const bool loaded = core_.Errors().Run(this, [&] {
       if (!listFile.isEmpty()) {
         microprogram_->LoadInstructionList(listFile);
@@ -249,6 +253,7 @@ void TFormMain::ActiveWindowChanged(QWidget* now) {
     } else {
       currentForm_ = now;
     }
+    UpdateActions();
     return;
   }
   ResolveCurrentForm();
@@ -502,17 +507,20 @@ QAction* TFormMain::Action(const QString& name) const {
 }
 
 void TFormMain::UpdateActions() {
-  const bool running = core_.RunInProgress();
   const bool automatic = !core_.Control().ManualControl();
-  Action(QStringLiteral("ActionRunProject"))->setEnabled(automatic && !running);
-  Action(QStringLiteral("ActionRunInstruction"))->setEnabled(automatic && !running);
-  for (const char* name : {"ActionRunCycle", "ActionRunToCursor"})
-    Action(QString::fromLatin1(name))->setEnabled(!running);
+  const auto allows = [this](TCommand command) { return core_.Allows(command); };
+  Action(QStringLiteral("ActionRunProject"))
+      ->setEnabled(automatic && allows(TCommand::RunProgram));
+  Action(QStringLiteral("ActionRunInstruction"))
+      ->setEnabled(automatic && allows(TCommand::RunInstruction));
+  Action(QStringLiteral("ActionRunCycle"))->setEnabled(allows(TCommand::RunCycle));
+  Action(QStringLiteral("ActionRunToCursor"))->setEnabled(allows(TCommand::RunToCursor));
   const TRunHistory& history = core_.History();
+  const bool stepBack = allows(TCommand::StepBack);
   Action(QStringLiteral("ActionStepBackCycle"))
-      ->setEnabled(!running && history.UndoableSteps() > 0);
+      ->setEnabled(stepBack && history.UndoableSteps() > 0);
   Action(QStringLiteral("ActionStepBackInstruction"))
-      ->setEnabled(!running && history.UndoableInstructions() > 0);
+      ->setEnabled(stepBack && history.UndoableInstructions() > 0);
   const bool editor = CurrentEditor() != nullptr;
   Action(QStringLiteral("ActionFileSave"))->setEnabled(editor);
   Action(QStringLiteral("ActionFileSaveAs"))->setEnabled(editor);
@@ -543,7 +551,7 @@ void TFormMain::LoadList() {
   const std::optional<QString> name = core_.Dialogs().OpenFileName(
       this, QStringLiteral("Otwórz plik z listą rozkazów"), ProposedListFile(), kListFilter);
   if (!name) return;
-  core_.AfterStoppingRun([this, file = *name] {
+  core_.Perform(TCommand::LoadList, [this, file = *name] {
     core_.Errors().Run(this, [&] { microprogram_->LoadInstructionList(file); });
   });
 }
@@ -557,7 +565,7 @@ void TFormMain::SaveList() {
 }
 
 void TFormMain::ProjectOptions() {
-  core_.AfterStoppingRun([this] {
+  core_.Perform(TCommand::ProjectOptions, [this] {
     TFormSettings dialog(core_, this);
     dialog.exec();
     machine_->update();
@@ -577,25 +585,23 @@ void TFormMain::RunCycle() {
 }
 
 void TFormMain::RunInstruction() {
-  if (core_.Control().ManualControl()) return;
-  core_.Run(this, [this] { core_.Control().ExecuteInstruction(); });
+  core_.StartRun(this, [this] { core_.Control().StartInstruction(); });
 }
 
 void TFormMain::RunProgram() {
-  if (core_.Control().ManualControl()) return;
-  core_.Run(this, [this] { core_.Control().ExecuteProgram(-1); });
+  core_.StartRun(this, [this] { core_.Control().StartProgram(-1); });
 }
 
 void TFormMain::RunToCursor() {
-  core_.Run(this, [this] {
+  core_.StartRun(this, [this] {
     const TFormProgramEditor* editor = BoundEditor();
-    core_.Control().RunToLine(editor != nullptr ? editor->CaretLine() : 0);
+    core_.Control().StartRunToLine(editor != nullptr ? editor->CaretLine() : 0);
   });
 }
 
 void TFormMain::Reset() {
-  core_.AfterStoppingRun(
-      [this] { core_.Errors().Run(this, [this] { core_.Machine().ResetMachine(); }); });
+  core_.Perform(TCommand::Reset,
+                [this] { core_.Errors().Run(this, [this] { core_.Machine().ResetMachine(); }); });
 }
 
 void TFormMain::StepBack(bool wholeInstruction) {
@@ -648,24 +654,13 @@ bool TFormMain::QueryClose() {
 }
 
 void TFormMain::closeEvent(QCloseEvent* event) {
-  if (core_.RunInProgress()) {
-    // The run stops first; the question comes when it has.
-    event->ignore();
-    if (!closing_) {
-      closing_ = true;
-      core_.AfterStoppingRun([this] {
-        closing_ = false;
-        close();
-      });
-    }
-    return;
-  }
+  // The run stops first; the questions come when it has.
+  core_.Perform(TCommand::Quit, [] {});
   if (!QueryClose()) {
     event->ignore();
     return;
   }
   event->accept();
-  idle_.stop();
   QCoreApplication::quit();
 }
 

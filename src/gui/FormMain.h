@@ -131,8 +131,6 @@ class TFormMain final : public QMainWindow {
   QList<QAction*> actions_;
   QPointer<QWidget> currentForm_;
   bool firstActivation_ = true;
-  bool closing_ = false;
-  QTimer idle_;
 };
 
 }  // namespace dorum::gui

@@ -229,8 +229,11 @@ void TFormMicroprogram::DeleteSelected() {
                           QMessageBox::Yes | QMessageBox::No);
   // Only a clear yes deletes: a box closed any other way keeps the instruction.
   if (answer != QMessageBox::Yes) return;
-  core_.Control().Instructions().DeleteInstruction(row);
-  core_.Control().InstructionsEdited();
+  // A run may be performing the instruction: it ends first.
+  core_.Perform(TCommand::DeleteInstruction, [&] {
+    core_.Control().Instructions().DeleteInstruction(row);
+    core_.Control().InstructionsEdited();
+  });
   {
     // Nothing is selected after a deletion, so that no command acts on the
     // instruction that took the deleted one's code by mistake.

@@ -29,12 +29,18 @@ class TViewRefresh final : public QObject, public IMachineObserver {
   [[nodiscard]] bool Running() const noexcept { return running_; }
 
   // IMachineObserver: a user's action between cycles.
-  void MachineChanged() override { Schedule(); }
+  void MachineChanged() override {
+    Schedule();
+    Q_EMIT UserChanged();
+  }
 
  Q_SIGNALS:
   // Every view repaints what the changes touch and whatever it marked
   // dirty itself (a current line, new console output).
   void Refresh(const dorum::TMachineChanges& changes);
+  // The user changed the machine (an entered value, a typed character, an
+  // interrupt button); the views hear of it with the next Refresh.
+  void UserChanged();
 
  private:
   TMachine& machine_;

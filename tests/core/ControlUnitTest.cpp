@@ -9,19 +9,14 @@ using R = TRegisterId;
 
 namespace {
 
-// Records what the control unit shows; can abort a run after some calls.
+// Records what the control unit shows.
 struct TRecordingHost : IControlHost {
   TController* Controller = nullptr;
   QList<int> Instructions, Lines;
-  int Messages = 0, OneMessages = 0, Watches = 0;
-  int StopAfterMessages = -1;
+  int Watches = 0;
   void ShowInstruction(int code) override { Instructions.append(code); }
   void ShowCycleLine(int line) override { Lines.append(line); }
   void RefreshWatches() override { ++Watches; }
-  void HandleOneMessage() override { ++OneMessages; }
-  void ProcessMessages() override {
-    if (++Messages == StopAfterMessages) Controller->RequestStop();
-  }
 };
 
 class ControlUnit : public ::testing::Test {
@@ -144,21 +139,29 @@ TEST_F(ControlUnit, DecodingUsesTheStoredBitsWhateverTheDisplay) {
 TEST_F(ControlUnit, RunToTargetAndTrackingLevels) {
   Program({{0, Word(5, 4)}, {4, Word(5, 4)}});  // «sob 4» at 0, then an endless «sob 4»
   control.SetTrackingLevel(2);
-  control.ExecuteProgram(4);
+  control.StartProgram(4);
+  // At the highest level every cycle is a slice of its own, to be shown.
+  EXPECT_EQ(control.RunSlice({}), TSliceEnd::Tempo);
+  EXPECT_EQ(control.RunSlice({}), TSliceEnd::Tempo);
+  EXPECT_EQ(control.RunSlice({}), TSliceEnd::Finished);
+  EXPECT_FALSE(control.Running());
   EXPECT_EQ(Reg(R::L), 4);
-  EXPECT_EQ(host.OneMessages, 2);  // one per cycle at the highest level
   EXPECT_EQ(host.Watches, 2);
+  EXPECT_EQ(control.CyclesPerformed(), 2u);
 }
 
-TEST_F(ControlUnit, AnEndlessProgramStaysAbortableAtTheLowestLevel) {
-  // Two-cycle instructions never reach the hundredth cycle of one
-  // instruction, yet the host is still asked to process messages.
-  Program({{0, Word(5, 0)}});
+TEST_F(ControlUnit, AnEndlessProgramStopsAtTheNextSliceAtTheLowestLevel) {
+  Program({{0, Word(5, 0)}});  // «sob 0»: two cycles an instruction, for ever
   control.SetTrackingLevel(0);
-  host.StopAfterMessages = 2;
-  control.ExecuteProgram(-1);
-  EXPECT_EQ(host.Messages, 2);
+  control.StartProgram(-1);
+  EXPECT_EQ(control.RunSlice({.Cycles = 1001}), TSliceEnd::Budget);
+  EXPECT_EQ(control.CyclesPerformed(), 1001u);  // inside the 501st instruction
+  control.RequestStop();
+  EXPECT_EQ(control.RunSlice({}), TSliceEnd::Stopped);
+  EXPECT_EQ(control.CyclesPerformed(), 1001u);  // no cycle after the request
+  EXPECT_FALSE(control.Running());
   EXPECT_TRUE(control.StopRequested());  // the abort ended the run and stays pending
+  EXPECT_EQ(control.RunSlice({}), TSliceEnd::Idle);
 }
 
 TEST_F(ControlUnit, ClickingASignalTogglesItOnlyUnderManualControl) {

@@ -2,9 +2,11 @@
 
 #include <QMessageBox>
 #include <QStringList>
+#include <QTest>
 #include <deque>
 #include <optional>
 
+#include "AppCore.h"
 #include "UserInterface.h"
 
 namespace dorum::gui::test {
@@ -51,5 +53,11 @@ struct TDialogScript {
     dialogs.SaveFileName = file;
   }
 };
+
+// Lets the event loop advance the run in progress until it has ended, as
+// the application does; false when it has not ended within the time.
+[[nodiscard]] inline bool WaitForRunEnd(const TAppCore& core, int ms = 20000) {
+  return QTest::qWaitFor([&] { return !core.RunInProgress(); }, ms);
+}
 
 }  // namespace dorum::gui::test

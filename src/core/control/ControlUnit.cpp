@@ -24,10 +24,6 @@ constexpr std::int32_t ConditionMask(TCondition condition) noexcept {
   return 0;
 }
 
-// How often, at most, a run goes without letting the host process messages.
-constexpr auto kMessageInterval = std::chrono::milliseconds(30);
-constexpr std::uint32_t kCyclesBetweenClockChecks = 4096;
-
 [[noreturn, gnu::cold, gnu::noinline]] void ThrowListIndex(int index) {
   throw EDorumError(Texts::ListIndexOutOfBounds(index));
 }
@@ -268,72 +264,109 @@ void TController::SelectNextCycle(int performedCode, const TMicroCode& performed
   instructionsPerformed_ += atFetch_ ? 1 : 0;
 }
 
-void TController::MarkMessagesProcessed() noexcept {
-  lastMessages_ = std::chrono::steady_clock::now();
-  cyclesSinceClockCheck_ = 0;
+void TController::StartInstruction() {
+  runKind_ = manualControl_ ? TRunKind::None : TRunKind::Instruction;
+  instructionOpen_ = false;
 }
 
-void TController::KeepResponsive() {
-  if (++cyclesSinceClockCheck_ < kCyclesBetweenClockChecks) return;
-  cyclesSinceClockCheck_ = 0;
-  if (std::chrono::steady_clock::now() - lastMessages_ < kMessageInterval) return;
-  host_->ProcessMessages();
-  MarkMessagesProcessed();
-}
-
-void TController::ExecuteInstruction() {
-  if (manualControl_) return;
+void TController::StartProgram(int target) {
+  runKind_ = manualControl_ ? TRunKind::None : TRunKind::Program;
+  instructionOpen_ = false;
+  runTarget_ = target;
   stopRequested_ = false;
-  int n = 0;
-  do {
-    if (CycleLimitReached()) throw EDorumError(Texts::CycleLimitReached(cycleLimit_ - limitStart_));
-    ExecuteCycle();
-    if (stopWhenInputRunsOut_ && waitingForInput_ && machine_.Console().InputText().isEmpty()) {
-      inputRanOut_ = true;
-      throw EDorumError(Texts::InputExhausted());
-    }
-    ++n;
-    if (trackingLevel_ >= 2) {
-      host_->HandleOneMessage();
-      MarkMessagesProcessed();
-    } else if (n == 100) {
-      n = 0;
-      host_->ProcessMessages();
-      MarkMessagesProcessed();
-    } else {
-      KeepResponsive();
-    }
-    if (hosted_) host_->RefreshWatches();
-  } while (!atFetch_ && !stopRequested_);
-  if (atFetch_ && programEditor_ != nullptr)
-    programEditor_->ShowAddress(machine_.Register(TRegisterId::L).Value());
-  if (trackingLevel_ >= 1) {
-    host_->ProcessMessages();
-    MarkMessagesProcessed();
+}
+
+void TController::StartRunToLine(int line) {
+  if (programEditor_ == nullptr) throw EDorumError(Texts::CompileFirst());
+  StartProgram(programEditor_->AddressOfLine(line));
+}
+
+TSliceEnd TController::RunSlice(const TSliceBudget& budget) {
+  if (runKind_ == TRunKind::None) return TSliceEnd::Idle;
+  // Manual control stops a run: its cycles never reach the next instruction.
+  if (manualControl_) return EndRun(TSliceEnd::Stopped);
+  try {
+    return PerformSlice(budget);
+  } catch (...) {
+    (void)EndRun(TSliceEnd::Finished);
+    throw;
   }
 }
 
-void TController::RunToLine(int line) {
-  if (programEditor_ == nullptr) throw EDorumError(Texts::CompileFirst());
-  ExecuteProgram(programEditor_->AddressOfLine(line));
+void TController::StopRun() {
+  if (!Running()) return;
+  RequestStop();
+  // Nothing more is performed: the pending request ends the run at the
+  // check it stands before.
+  (void)RunSlice(TSliceBudget{0, {}});
+  (void)EndRun(TSliceEnd::Stopped);
 }
 
-void TController::ExecuteProgram(int target) {
-  if (manualControl_) return;
-  stopRequested_ = false;
-  do {
-    ExecuteInstruction();
-    const std::int32_t l = machine_.Register(TRegisterId::L).Value();
-    if (programEditor_ != nullptr && programEditor_->HasBreakpoints() &&
-        programEditor_->IsBreakpointAt(l)) {
-      programEditor_->Focus();
-      throw EDorumError(Texts::ProgramBreakpoint());
+void TController::FinishRun() {
+  while (Running()) (void)RunSlice({});
+}
+
+bool TController::WaitsForTyping() const {
+  return waitingForInput_ && machine_.Console().InputText().isEmpty();
+}
+
+std::optional<TSliceEnd> TController::EndInstruction() {
+  instructionOpen_ = false;
+  if (atFetch_ && programEditor_ != nullptr)
+    programEditor_->ShowAddress(machine_.Register(TRegisterId::L).Value());
+  if (runKind_ == TRunKind::Instruction)
+    return EndRun(atFetch_ ? TSliceEnd::Finished : TSliceEnd::Stopped);
+  const std::int32_t l = machine_.Register(TRegisterId::L).Value();
+  if (programEditor_ != nullptr && programEditor_->HasBreakpoints() &&
+      programEditor_->IsBreakpointAt(l)) {
+    programEditor_->Focus();
+    throw EDorumError(Texts::ProgramBreakpoint());
+  }
+  if (runTarget_ == l) {
+    if (programEditor_ != nullptr) programEditor_->Focus();
+    return EndRun(TSliceEnd::Finished);
+  }
+  if (stopRequested_) return EndRun(TSliceEnd::Stopped);
+  return std::nullopt;
+}
+
+TSliceEnd TController::PerformSlice(const TSliceBudget& budget) {
+  // The clock is read only every few thousand cycles.
+  constexpr std::uint64_t kCyclesBetweenClockChecks = 2048;
+  const auto start = std::chrono::steady_clock::now();
+  std::uint64_t performed = 0;
+  std::uint64_t nextClockCheck = kCyclesBetweenClockChecks;
+  for (;;) {
+    // An instruction ends at the next fetch, or where a stop was asked for
+    // (between slices too).
+    if (instructionOpen_ && (atFetch_ || stopRequested_)) {
+      if (const std::optional<TSliceEnd> end = EndInstruction()) return *end;
     }
-    if (target == l) {
-      if (programEditor_ != nullptr) programEditor_->Focus();
-      return;
+    if (performed >= budget.Cycles) return TSliceEnd::Budget;
+    if (!instructionOpen_) {
+      // A program's stop asked for between two slices, before the next
+      // instruction began; "Rozkaz" forgets an old request.
+      if (stopRequested_ && runKind_ == TRunKind::Program) return EndRun(TSliceEnd::Stopped);
+      stopRequested_ = false;
+      instructionOpen_ = true;
     }
-  } while (!stopRequested_);
+    if (CycleLimitReached()) throw EDorumError(Texts::CycleLimitReached(cycleLimit_ - limitStart_));
+    ExecuteCycle();
+    ++performed;
+    if (stopWhenInputRunsOut_ && WaitsForTyping()) {
+      inputRanOut_ = true;
+      throw EDorumError(Texts::InputExhausted());
+    }
+    if (hosted_) host_->RefreshWatches();
+    if (waitingForInput_ && WaitsForTyping()) [[unlikely]]
+      return TSliceEnd::Waiting;
+    if (trackingLevel_ >= 2) [[unlikely]]
+      return TSliceEnd::Tempo;
+    if (performed >= nextClockCheck) [[unlikely]] {
+      nextClockCheck = performed + kCyclesBetweenClockChecks;
+      if (std::chrono::steady_clock::now() - start >= budget.Time) return TSliceEnd::Budget;
+    }
+  }
 }
 
 }  // namespace dorum

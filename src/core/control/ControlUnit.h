@@ -3,6 +3,7 @@
 #include <QString>
 #include <chrono>
 #include <cstdint>
+#include <optional>
 
 #include "common/Error.h"
 #include "control/InstructionList.h"
@@ -80,24 +81,38 @@ class IBoundProgram {
   TController* boundTo_ = nullptr;
 };
 
-// What the control unit reaches while it runs besides the bound program:
-// the instruction list window, the watches and the toolkit's message
-// processing. The GUI and the command line implement it; every call is
-// optional, so a run works headless with no host at all.
+// A view that follows every clock cycle as it runs (a test, a tool that
+// logs): which instruction and which line of its microprogram are shown,
+// and the watches after each cycle of a run. The application's windows do
+// not need it: they read ShownInstruction() and ShownCycleLine() when they
+// repaint, which spares the run the calls.
 class IControlHost {
  public:
   virtual ~IControlHost() = default;
   virtual void ShowInstruction(int /*code*/) {}
   virtual void ShowCycleLine(int /*line*/) {}
   virtual void RefreshWatches() {}
-  // Handle one pending window message (waiting for one when none is pending).
-  virtual void HandleOneMessage() {}
-  // Process every pending window message.
-  virtual void ProcessMessages() {}
-  // Whether it wants the three calls above every cycle; a host that reads
-  // the control unit's ShownInstruction() and ShownCycleLine() when it
-  // repaints does not, and spares the run the calls.
-  [[nodiscard]] virtual bool FollowsEveryCycle() const { return true; }
+};
+
+// What a run is: "Rozkaz" (one instruction), or "Program" and "Do kursora"
+// (instructions until a stop, a breakpoint or the target).
+enum class TRunKind : std::uint8_t { None, Instruction, Program };
+
+// Why RunSlice returned.
+enum class TSliceEnd : std::uint8_t {
+  Idle,      // no run was in progress
+  Budget,    // the budget is spent; the run goes on in the next slice
+  Tempo,     // highest tracking level: a cycle to show before the next one
+  Waiting,   // the program waits for a character on the console
+  Finished,  // the instruction ended, the target was reached, or manual control
+  Stopped,   // a stop was requested ("Przerwij")
+};
+
+// How much one slice of a run may do: at most this many cycles, and about
+// this much time (the clock is read every few thousand cycles).
+struct TSliceBudget {
+  std::uint64_t Cycles = ~std::uint64_t{0};
+  std::chrono::steady_clock::duration Time = std::chrono::steady_clock::duration::max();
 };
 
 // The control unit: for each clock cycle it chooses the signals (the fetch,
@@ -127,7 +142,7 @@ class TController final : public IControlLink {
 
   void SetHost(IControlHost* host) noexcept {
     host_ = host ? host : &noHost_;
-    hosted_ = host != nullptr && host->FollowsEveryCycle();
+    hosted_ = host != nullptr;
   }
 
   // Binds the program whose assembly succeeded last: runs mark its current
@@ -135,15 +150,47 @@ class TController final : public IControlLink {
   void SetProgramEditor(IBoundProgram* program) noexcept;
   [[nodiscard]] IBoundProgram* ProgramEditor() const noexcept { return programEditor_; }
 
-  // "Do kursora": runs the program until L reaches the address of that line
-  // of the bound program; "Najpierw skompiluj program" when none is bound.
-  void RunToLine(int line);
-
   [[nodiscard]] const TMachine& Machine() const noexcept { return machine_; }
 
+  // "Takt": one clock cycle, performed at once.
   void ExecuteCycle();
-  void ExecuteInstruction();
-  void ExecuteProgram(int target);
+
+  // Runs are states: a Start call sets one up (under manual control none
+  // is), and RunSlice advances it until its budget is spent or the run
+  // ends, then returns to its caller, who decides when the next slice
+  // comes. Every run ends at a cycle boundary. An error ends the run and
+  // propagates from RunSlice.
+  // "Rozkaz": cycles until the instruction ends or a stop is requested.
+  void StartInstruction();
+  // "Program": instructions until a stop, a breakpoint or L = target (-1
+  // for none).
+  void StartProgram(int target);
+  // "Do kursora": the program until L reaches the address of that line of
+  // the bound program; "Najpierw skompiluj program" when none is bound.
+  void StartRunToLine(int line);
+  TSliceEnd RunSlice(const TSliceBudget& budget);
+  [[nodiscard]] bool Running() const noexcept { return runKind_ != TRunKind::None; }
+  [[nodiscard]] TRunKind RunKind() const noexcept { return runKind_; }
+  // Ends a run at the cycle boundary it stands at, as "Przerwij" does; the
+  // end of the run may still raise (a program breakpoint at L).
+  void StopRun();
+  // Drives the run to its end in one go, without pauses: what a run is
+  // without a user watching.
+  void FinishRun();
+
+  // The same three run to their end at once.
+  void ExecuteInstruction() {
+    StartInstruction();
+    FinishRun();
+  }
+  void ExecuteProgram(int target) {
+    StartProgram(target);
+    FinishRun();
+  }
+  void RunToLine(int line) {
+    StartRunToLine(line);
+    FinishRun();
+  }
 
   void SetManualControl(bool manual) {
     if (manual != manualControl_ && recorder_ != nullptr) recorder_->ControlChanged();
@@ -255,10 +302,16 @@ class TController final : public IControlLink {
   [[nodiscard]] const TCyclePlan& FetchPlan();
   // Cycle `cycle` of instruction `code`, or the list's index error.
   [[nodiscard]] const TMicroCode& MicroCodeAt(int code, int cycle) const;
-  // Lets the host process messages when a run has gone on for a while
-  // without doing so, whatever the tracking level.
-  void KeepResponsive();
-  void MarkMessagesProcessed() noexcept;
+  // The checks between the instructions of a run; the end of the slice,
+  // or none when the run goes on.
+  [[nodiscard]] std::optional<TSliceEnd> EndInstruction();
+  [[nodiscard]] TSliceEnd PerformSlice(const TSliceBudget& budget);
+  [[nodiscard]] bool WaitsForTyping() const;
+  TSliceEnd EndRun(TSliceEnd end) noexcept {
+    runKind_ = TRunKind::None;
+    instructionOpen_ = false;
+    return end;
+  }
 
   TMachine& machine_;
   TInstructionList instructions_;
@@ -286,8 +339,9 @@ class TController final : public IControlLink {
   bool inputRanOut_ = false;
   std::uint64_t cycleLimit_ = kNoLimit;
   std::uint64_t limitStart_ = 0;
-  std::uint32_t cyclesSinceClockCheck_ = 0;
-  std::chrono::steady_clock::time_point lastMessages_ = std::chrono::steady_clock::now();
+  TRunKind runKind_ = TRunKind::None;
+  bool instructionOpen_ = false;  // the run is inside an instruction
+  int runTarget_ = -1;
 };
 
 }  // namespace dorum

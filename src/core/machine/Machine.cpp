@@ -526,12 +526,15 @@ void TMachine::TypeInput(const QString& text) {
   const TUserAction step(recorder_);
   console_.AppendInput(text);
   ConsoleInputChanged();
+  // The field changed even when no character could be delivered yet.
+  Notify();
 }
 
 void TMachine::SetConsoleInput(const QString& text) {
   const TUserAction step(recorder_);
   console_.SetInputText(text);
   ConsoleInputChanged();
+  Notify();
 }
 
 void TMachine::ClearConsoleOutput() {

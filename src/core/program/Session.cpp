@@ -1,0 +1,18 @@
+#include "program/Session.h"
+
+namespace dorum {
+
+TSession::TSession(bool recordHistory) {
+  control_.BuildDefaultInstructions();
+  RecordHistory(recordHistory);
+}
+
+// The history detaches itself from the machine and the control unit first.
+TSession::~TSession() = default;
+
+void TSession::RecordHistory(bool on) {
+  if (on && !history_) history_ = std::make_unique<TRunHistory>(machine_, control_);
+  if (!on) history_.reset();
+}
+
+}  // namespace dorum

@@ -1,0 +1,181 @@
+// Runs as states advanced in slices: however a run is cut into slices, it
+// performs the same cycles as a run in one go, and it ends at a cycle
+// boundary whatever ends it.
+#include <gtest/gtest.h>
+
+#include <QDir>
+
+#include "MachineTestSupport.h"
+#include "common/Text.h"
+#include "control/ListFile.h"
+#include "program/ProgramDocument.h"
+#include "program/Session.h"
+
+using namespace dorum;
+using namespace dorum::test;
+using R = TRegisterId;
+
+namespace {
+
+QString Example(const char* name) {
+  return QDir(QStringLiteral(DORUM_EXAMPLES_DIR)).filePath(QString::fromLatin1(name));
+}
+
+// A session with an example program assembled into memory and bound.
+struct TExampleRun {
+  TExampleRun(const char* program, const char* list = nullptr) {
+    if (list != nullptr) LoadInstructionList(Example(list), Session.Machine(), Session.Control());
+    Document.SetTexts(ReadTextFile(Example(program)));
+    CompileProgram(Session.Assembler(), Session.Control(), Document);
+  }
+  [[nodiscard]] QString State() const {
+    const TMachine& m = Session.Machine();
+    QStringList parts;
+    for (int r = 0; r < kRegisterCount; ++r)
+      parts.append(QString::number(m.Register(static_cast<R>(r)).Content()));
+    for (int cell = 0; cell < m.Memory().Size(); ++cell)
+      parts.append(QString::number(m.Memory().Raw(cell)));
+    parts.append(m.Console().OutputText());
+    parts.append(QString::number(Session.Control().CyclesPerformed()));
+    parts.append(QString::number(Document.CurrentLine()));
+    return parts.join(u' ');
+  }
+
+  TSession Session;
+  TProgramDocument Document;
+};
+
+// Drives the run in slices of `cycles` until it ends; the error that ended
+// it, if any.
+QString RunInSlices(TController& control, std::uint64_t cycles) {
+  return MessageOf([&] {
+    while (control.Running()) (void)control.RunSlice({.Cycles = cycles});
+  });
+}
+
+}  // namespace
+
+TEST(RunSlices, SlicesOfAnySizeEndWhereARunInOneGoEnds) {
+  TExampleRun whole("dorum/mnozenie.prg");
+  whole.Session.Control().SetTrackingLevel(0);
+  const QString message = MessageOf([&] { whole.Session.Control().ExecuteProgram(-1); });
+  EXPECT_EQ(message, QStringLiteral("Program został zakończony"));
+  for (const int level : {0, 1, 2}) {
+    for (const std::uint64_t cycles : {1u, 2u, 7u, 1000u}) {
+      TExampleRun sliced("dorum/mnozenie.prg");
+      sliced.Session.Control().SetTrackingLevel(level);
+      sliced.Session.Control().StartProgram(-1);
+      EXPECT_EQ(RunInSlices(sliced.Session.Control(), cycles), message);
+      EXPECT_EQ(sliced.State(), whole.State()) << level << ' ' << cycles;
+      EXPECT_FALSE(sliced.Session.Control().Running());
+    }
+  }
+}
+
+TEST(RunSlices, AnInstructionEndsAtTheNextFetchWhateverTheSlices) {
+  TExampleRun run("dorum/suma.prg");
+  TController& control = run.Session.Control();
+  control.SetTrackingLevel(1);
+  control.StartInstruction();
+  EXPECT_EQ(control.RunSlice({.Cycles = 1}), TSliceEnd::Budget);  // the fetch
+  EXPECT_TRUE(control.Running());
+  EXPECT_EQ(control.RunSlice({}), TSliceEnd::Finished);
+  EXPECT_TRUE(control.AtFetch());
+  EXPECT_EQ(run.Document.CurrentLine(), run.Document.LineOfAddress(1));
+}
+
+TEST(RunSlices, AStopBetweenTwoInstructionsOfAProgramEndsItWithoutAnotherCycle) {
+  TExampleRun run("dorum/mnozenie.prg");
+  TController& control = run.Session.Control();
+  control.SetTrackingLevel(0);
+  control.StartProgram(-1);
+  // Slices ending on the last cycle of an instruction and inside one.
+  for (const std::uint64_t cycles : {2u, 3u}) {
+    control.StartProgram(-1);
+    (void)control.RunSlice({.Cycles = cycles});
+    const std::uint64_t performed = control.CyclesPerformed();
+    control.RequestStop();
+    EXPECT_EQ(control.RunSlice({}), TSliceEnd::Stopped);
+    EXPECT_EQ(control.CyclesPerformed(), performed);
+  }
+  // "Rozkaz" forgets the pending request and runs its instruction.
+  control.StartInstruction();
+  EXPECT_EQ(control.RunSlice({}), TSliceEnd::Finished);
+}
+
+TEST(RunSlices, AnErrorEndsTheRunAtTheCycleItStoppedIn) {
+  TExampleRun run("dorum/suma.prg");
+  TController& control = run.Session.Control();
+  control.Instructions().At(1).Cycle(2).Breakpoint = true;  // «dod», its last cycle
+  control.StartProgram(-1);
+  EXPECT_EQ(RunInSlices(control, 1000),
+            QStringLiteral("Napotkano punkt zatrzymania trakcie wykonywania rozkazu dod"));
+  EXPECT_FALSE(control.Running());
+  EXPECT_EQ(control.CurrentCycle(), 2);
+  // A program breakpoint ends it after the instruction, the same way.
+  control.Instructions().At(1).Cycle(2).Breakpoint = false;
+  run.Document.Debugger().ToggleBreakpoint(run.Document.LineOfAddress(3));
+  control.StartProgram(-1);
+  EXPECT_EQ(RunInSlices(control, 1), QStringLiteral("Program doszedł do punktu zatrzymania"));
+  EXPECT_FALSE(control.Running());
+  EXPECT_TRUE(control.AtFetch());
+}
+
+TEST(RunSlices, ManualControlStartsNoRunAndStopsOneBetweenSlices) {
+  TExampleRun run("dorum/suma.prg");
+  TController& control = run.Session.Control();
+  control.SetManualControl(true);
+  control.StartProgram(-1);
+  EXPECT_FALSE(control.Running());
+  control.SetManualControl(false);
+  control.StartProgram(-1);
+  (void)control.RunSlice({.Cycles = 1});
+  control.SetManualControl(true);
+  const std::uint64_t performed = control.CyclesPerformed();
+  EXPECT_EQ(control.RunSlice({}), TSliceEnd::Stopped);
+  EXPECT_EQ(control.CyclesPerformed(), performed);
+}
+
+TEST(RunSlices, AProgramWaitingForInputPausesAndGoesOnWithWhatIsTyped) {
+  TExampleRun run("ombra/echo.prg", "ombra/ombra.lst");
+  TController& control = run.Session.Control();
+  TMachine& m = run.Session.Machine();
+  control.SetTrackingLevel(0);
+  control.StartProgram(-1);
+  EXPECT_EQ(control.RunSlice({}), TSliceEnd::Waiting);
+  EXPECT_TRUE(control.Running());
+  m.TypeInput(QStringLiteral("ok."));
+  EXPECT_EQ(RunInSlices(control, 50), QStringLiteral("Program został zakończony"));
+  EXPECT_EQ(m.Console().OutputText(), QStringLiteral("OK."));
+}
+
+TEST(RunSlices, StopRunEndsTheRunWhereItStands) {
+  TExampleRun run("dorum/mnozenie.prg");
+  TController& control = run.Session.Control();
+  control.StartProgram(-1);
+  (void)control.RunSlice({.Cycles = 5});
+  const std::uint64_t performed = control.CyclesPerformed();
+  control.StopRun();
+  EXPECT_FALSE(control.Running());
+  EXPECT_EQ(control.CyclesPerformed(), performed);
+  control.StopRun();  // nothing to stop
+  EXPECT_FALSE(control.Running());
+}
+
+TEST(Session, StartsAsTheApplicationDoesAndRecordsOnRequest) {
+  TSession session;
+  EXPECT_EQ(session.Control().Instructions().Count(), 8);
+  EXPECT_EQ(session.Machine().AddressBits(), 5);
+  EXPECT_EQ(session.History(), nullptr);
+  session.RecordHistory(true);
+  ASSERT_NE(session.History(), nullptr);
+  session.Control().ExecuteCycle();
+  EXPECT_EQ(session.History()->UndoableCycles(), 1u);
+  session.RecordHistory(false);
+  EXPECT_EQ(session.History(), nullptr);
+  // Nobody records now, and nothing dangles (the cycle is «stp»'s stop).
+  EXPECT_EQ(MessageOf([&] { session.Control().ExecuteCycle(); }),
+            QStringLiteral("Program został zakończony"));
+  TSession recording(true);
+  EXPECT_NE(recording.History(), nullptr);
+}
