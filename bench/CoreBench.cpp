@@ -8,10 +8,9 @@
 #include "common/Error.h"
 #include "control/CommentFilter.h"
 #include "control/ControlUnit.h"
-#include "control/History.h"
 #include "program/Assembler.h"
 #include "program/ProgramDocument.h"
-#include "program/Watches.h"
+#include "program/Session.h"
 
 namespace {
 
@@ -25,15 +24,13 @@ struct TCountingObserver final : IMachineObserver {
   void MachineChanged() override { ++Calls; }
 };
 
-// A window as the application has it: the control unit reports every cycle
-// to it, and whenever the run lets messages through (at least every 30 ms)
-// it collects the machine's changes and formats what it would repaint.
-class TCollectingView final : public IControlHost {
+// A window as the application has it: the run goes in slices of a few
+// milliseconds, and between them, about every 33 ms, the view collects the
+// machine's changes and formats what it would repaint.
+class TCollectingView {
  public:
   explicit TCollectingView(TMachine& machine) : machine_(machine) {}
-  void ShowInstruction(int code) override { instruction_ = code; }
-  void ShowCycleLine(int line) override { line_ = line; }
-  void ProcessMessages() override {
+  void BetweenSlices() {
     const auto now = std::chrono::steady_clock::now();
     if (now - last_ < std::chrono::milliseconds(33)) return;
     last_ = now;
@@ -48,26 +45,42 @@ class TCollectingView final : public IControlHost {
 
  private:
   TMachine& machine_;
-  int instruction_ = -1;
-  int line_ = -1;
   std::chrono::steady_clock::time_point last_ = std::chrono::steady_clock::now();
 };
+
+// "Program" in slices as the application runs it, the view looking in
+// between them; the limit's message ends it.
+void RunInSlices(TController& control, TCollectingView& view) {
+  try {
+    control.StartProgram(-1);
+    const TSliceBudget budget{.Time = std::chrono::milliseconds(20)};
+    while (control.Running()) {
+      (void)control.RunSlice(budget);
+      view.BetweenSlices();
+    }
+  } catch (const EDorumError&) {
+    // the cycle limit ends each run
+  }
+}
 
 // The default machine with "0: dod 5; 1: sob 0", run as "Program" at the
 // lowest tracking level, a million cycles per iteration.
 void RunEndlessLoop(benchmark::State& state, IMachineObserver* observer,
                     bool collectingView = false, bool history = false) {
-  TMachine machine;
-  TController control(machine);
+  TSession session(history);
+  TMachine& machine = session.Machine();
+  TController& control = session.Control();
   TCollectingView view(machine);
-  if (collectingView) control.SetHost(&view);
-  std::unique_ptr<TRunHistory> recorded;
-  if (history) recorded = std::make_unique<TRunHistory>(machine, control);
-  control.BuildDefaultInstructions();
   bench::StoreEndlessLoop(machine);
   control.SetTrackingLevel(0);
   machine.SetObserver(observer);
-  bench::MeasureRuns(state, control, kCyclesPerRun, [&] { bench::RunHeadless(control); });
+  bench::MeasureRuns(state, control, kCyclesPerRun, [&] {
+    if (collectingView) {
+      RunInSlices(control, view);
+    } else {
+      bench::RunHeadless(control);
+    }
+  });
   benchmark::DoNotOptimize(machine.Register(TRegisterId::AK).Value());
 }
 
@@ -110,16 +123,12 @@ QStringList LargeProgram() {
 }
 
 void BM_AssembleLargeProgram(benchmark::State& state) {
-  TMachine machine;
-  TController control(machine);
-  machine.SetAddressBits(16);
-  control.BuildDefaultInstructions();
-  TWatchList watches;
-  TProgram program(machine, control.Instructions(), watches);
+  TSession session;
+  session.Machine().SetAddressBits(16);
   TProgramDocument document;
   document.SetTexts(LargeProgram());
-  for (auto _ : state) program.Assemble(document);
-  state.counters["labels"] = static_cast<double>(watches.Count());
+  for (auto _ : state) session.Assembler().Assemble(document);
+  state.counters["labels"] = static_cast<double>(session.Watches().Count());
 }
 BENCHMARK(BM_AssembleLargeProgram)->Unit(benchmark::kMillisecond);
 

@@ -4,6 +4,7 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QEventLoop>
 #include <memory>
 
 #include <QDir>
@@ -22,10 +23,9 @@ using namespace dorum::gui;
 constexpr std::uint64_t kCyclesPerRun = 2'000'000;
 
 void BM_ProgramHeadless(benchmark::State& state) {
-  TMachine machine;
-  TController control(machine);
-  control.BuildDefaultInstructions();
-  bench::StoreEndlessLoop(machine);
+  TSession session;
+  TController& control = session.Control();
+  bench::StoreEndlessLoop(session.Machine());
   control.SetTrackingLevel(static_cast<int>(state.range(0)));
   bench::MeasureRuns(state, control, kCyclesPerRun, [&] { bench::RunHeadless(control); });
 }
@@ -50,8 +50,18 @@ void BM_ProgramWithWindows(benchmark::State& state) {
   QCoreApplication::processEvents();
   bench::StoreEndlessLoop(core.Machine());
   core.Control().SetTrackingLevel(static_cast<int>(state.range(0)));
+  main.UpdateActions();
+  // "Program" as the menu starts it, advanced by the event loop until the
+  // cycle limit ends it.
   bench::MeasureRuns(state, core.Control(), kCyclesPerRun, [&] {
-    core.Run(nullptr, [&] { core.Control().ExecuteProgram(-1); });
+    QEventLoop wait;
+    const QMetaObject::Connection ended =
+        QObject::connect(&core, &TAppCore::RunStateChanged, &wait, [&](bool running) {
+          if (!running) wait.quit();
+        });
+    main.Action(QStringLiteral("ActionRunProject"))->trigger();
+    if (core.RunInProgress()) wait.exec();
+    QObject::disconnect(ended);
   });
 }
 BENCHMARK(BM_ProgramWithWindows)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);

@@ -1,8 +1,8 @@
 // The instruction checker and compiler over arbitrary instruction texts.
 #include "FuzzSupport.h"
 #include "common/Error.h"
-#include "control/ControlUnit.h"
 #include "control/Instruction.h"
+#include "program/Session.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace dorum;
@@ -13,8 +13,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   try {
     // A compiled instruction must also run: every jump stays inside it.
-    TMachine machine;
-    TController control(machine);
+    TSession session;
+    TController& control = session.Control();
     control.Instructions().ClearInstructions();
     control.AddInstruction(lines);
     control.SetTrackingLevel(0);

@@ -2,21 +2,19 @@
 #include "FuzzSupport.h"
 #include "common/Error.h"
 #include "common/ProfileFile.h"
-#include "control/ControlUnit.h"
 #include "control/ListFile.h"
+#include "program/Session.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace dorum;
-  TMachine machine;
-  TController control(machine);
-  control.BuildDefaultInstructions();
+  TSession session;
   TProfileFile profile(fuzz::Lines(data, size));
   try {
-    ReadInstructionList(profile, machine, control);
+    ReadInstructionList(profile, session.Machine(), session.Control());
   } catch (const EDorumError&) {
   }
   // Whatever was loaded can be written back.
   TProfileFile written;
-  WriteInstructionList(written, machine, control.Instructions());
+  WriteInstructionList(written, session.Machine(), session.Control().Instructions());
   return 0;
 }

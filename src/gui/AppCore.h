@@ -84,6 +84,8 @@ class TAppCore final : public QObject {
   // it ends. Refused (false) while another is in progress.
   bool StartRun(QWidget* parent, const std::function<void()>& start);
   [[nodiscard]] bool RunInProgress() const noexcept { return running_; }
+  // The run pauses until the user types a character (or acts otherwise).
+  [[nodiscard]] bool RunWaitsForInput() const noexcept { return running_ && waiting_; }
   // "Przerwij": the run ends at the next cycle boundary.
   void RequestStop();
   // Does the action at once; a run in progress is stopped first (a reset,
