@@ -159,12 +159,6 @@ TEST(Signals, TableOrderNamesAndLookup) {
 
 namespace {
 
-// Counts how often a view is told to look.
-struct TCountingObserver : IMachineObserver {
-  int Calls = 0;
-  void MachineChanged() override { ++Calls; }
-};
-
 constexpr std::uint32_t Bits(std::initializer_list<R> registers) {
   std::uint32_t bits = 0;
   for (const R r : registers) bits |= 1u << static_cast<int>(r);
