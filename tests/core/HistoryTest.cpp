@@ -33,7 +33,6 @@ QString StateText(const TMachine& m, const TController& control, const TProgramD
     parts.append(QStringLiteral("bus%1=%2").arg(b).arg(m.Bus(static_cast<TBusId>(b)).RawValue()));
   parts.append(QStringLiteral("alu=%1,%2").arg(m.Alu().Input()).arg(m.Alu().Result()));
   parts.append(QStringLiteral("marks=%1 signals=%2").arg(m.CycleMarks()).arg(m.ActiveSignals()));
-  parts.append(QStringLiteral("top=%1").arg(m.Memory().TopAddress()));
   QStringList words;
   for (int cell = 0; cell < m.Memory().Size(); ++cell)
     words.append(QString::number(m.Memory().Raw(cell)));
@@ -360,5 +359,6 @@ TEST(History, AMachineSnapshotPutsBackEveryBitAndTheViewsHearOfIt) {
   EXPECT_EQ(changes.Buses, Marks::kBuses >> 16);
   EXPECT_TRUE(changes.Alu);
   EXPECT_TRUE(changes.Words);
+  EXPECT_EQ(changes.AccessedCell, -1);  // putting words back is no access
   m.SetObserver(nullptr);
 }

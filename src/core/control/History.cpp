@@ -14,12 +14,11 @@ enum TRecordBit : std::uint32_t {
   kAluInput = 1u << 19,
   kAluResult = 1u << 20,
   kSignals = 1u << 21,
-  kTop = 1u << 22,
-  kWord = 1u << 23,
-  kInputText = 1u << 24,
-  kOutputText = 1u << 25,
-  kModes = 1u << 26,
-  kPlace = 1u << 27,
+  kWord = 1u << 22,
+  kInputText = 1u << 23,
+  kOutputText = 1u << 24,
+  kModes = 1u << 25,
+  kPlace = 1u << 26,
 };
 constexpr std::uint32_t kRegisterBits = 0x7FFFu;
 constexpr int kBusShift = 16;
@@ -90,7 +89,6 @@ struct TRunHistory::TSnapshot {
   std::int32_t AluResult = 0;
   std::uint32_t Marks = 0;
   std::uint64_t Signals = 0;
-  int TopAddress = 0;
   TControlPlace Place;
   int Cell = -1;  // the word the action may write
   std::uint32_t Word = 0;
@@ -102,7 +100,6 @@ struct TRunHistory::TSnapshot {
 // state before the first, and what lets them be performed again.
 struct TRunHistory::TSegment {
   TMachineSnapshot Machine;
-  int TopAddress = 0;
   TControlPlace Place;
   bool Manual = false;
   std::uint64_t Cycles = 0;                // recorded since the state was kept
@@ -166,7 +163,6 @@ void TRunHistory::ControlChanged() {
 void TRunHistory::OpenSegment() {
   auto segment = std::make_unique<TSegment>();
   segment->Machine = machine_.TakeSnapshot();
-  segment->TopAddress = machine_.Memory().TopAddress();
   segment->Place = control_.Place();
   segment->Manual = control_.ManualControl();
   segment->Limit = std::max(
@@ -232,7 +228,6 @@ bool TRunHistory::StartedAtFetch(const TSegment& segment, std::uint64_t cycle) {
 
 void TRunHistory::RestoreSegmentStart(const TSegment& s) {
   machine_.RestoreSnapshot(s.Machine);
-  machine_.Memory().SetTopAddress(s.TopAddress);
   control_.RestorePlace(s.Place);
 }
 
@@ -301,7 +296,6 @@ void TRunHistory::Capture(TSnapshot& s, int cell) const {
   s.AluResult = m.Alu().Result();
   s.Marks = m.CycleMarks();
   s.Signals = m.ActiveSignals();
-  s.TopAddress = m.Memory().TopAddress();
   s.Place = control_.Place();
   s.Cell = cell;
   s.Word = cell >= 0 ? m.Memory().Raw(cell) : 0;
@@ -325,7 +319,6 @@ void TRunHistory::Commit(const TSnapshot& b) {
   if (m.Alu().Input() != b.AluInput) flags |= kAluInput;
   if (m.Alu().Result() != b.AluResult) flags |= kAluResult;
   if (m.ActiveSignals() != b.Signals) flags |= kSignals;
-  if (m.Memory().TopAddress() != b.TopAddress) flags |= kTop;
   if (b.Cell >= 0 && m.Memory().Raw(b.Cell) != b.Word) flags |= kWord;
   if (console.InputText() != b.Input) flags |= kInputText;
   if (console.OutputText() != b.Output) flags |= kOutputText;
@@ -346,7 +339,6 @@ void TRunHistory::Commit(const TSnapshot& b) {
   if (flags & kAluInput) w.Put(b.AluInput);
   if (flags & kAluResult) w.Put(b.AluResult);
   if (flags & kSignals) w.Put(b.Signals);
-  if (flags & kTop) w.Put(b.TopAddress);
   if (flags & kWord) {
     w.Put(b.Cell);
     w.Put(b.Word);
@@ -382,7 +374,6 @@ void TRunHistory::Restore(const std::uint8_t* record) {
   if (flags & kAluInput) m.RestoreAluInput(r.Get<std::int32_t>());
   if (flags & kAluResult) m.RestoreAluResult(r.Get<std::int32_t>());
   if (flags & kSignals) m.SetActiveSignals(r.Get<std::uint64_t>());
-  if (flags & kTop) m.Memory().SetTopAddress(r.Get<int>());
   if (flags & kWord) {
     const int cell = r.Get<int>();
     m.RestoreWord(cell, r.Get<std::uint32_t>());

@@ -424,13 +424,13 @@ class TMachine {
   template <bool Checked>
   [[nodiscard]] std::int32_t ReadMemory(std::int32_t address) {
     UseMemory<Checked>();
-    pending_.TouchCell(s_.Memory.IndexOf(address));
+    pending_.Access(s_.Memory.IndexOf(address));
     return s_.Memory.Read(address);
   }
   template <bool Checked>
   void WriteMemory(std::int32_t address, std::int32_t value) {
     UseMemory<Checked>();
-    pending_.TouchCell(s_.Memory.IndexOf(address));
+    pending_.Access(s_.Memory.IndexOf(address));
     s_.Memory.Write(address, value);
   }
   template <bool Checked>
