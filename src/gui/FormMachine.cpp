@@ -134,13 +134,7 @@ void TFormMachine::BuildControls() {
   scroll_->setObjectName(QStringLiteral("ScrollBar"));
   scroll_->setAccessibleName(QStringLiteral("Przewijanie pamięci"));
   connect(scroll_, &QScrollBar::valueChanged, this, [this](int top) {
-    if (syncing_) return;
-    machine_.Memory().SetTopAddress(top);
-    diagram_->ApplyChanges([&] {
-      TMachineChanges changes;
-      changes.TouchCell(top);
-      return changes;
-    }());
+    if (!syncing_) diagram_->SetTopRow(top);
   });
 
   for (int line = 1; line <= 4; ++line) {
@@ -217,14 +211,14 @@ void TFormMachine::SyncControls() {
 
 void TFormMachine::SyncScrollBar() {
   syncing_ = true;
-  const TMemory& memory = machine_.Memory();
-  scroll_->setRange(0, std::max(0, memory.Size() - diagram_->VisibleRows()));
+  scroll_->setRange(0, std::max(0, machine_.Memory().Size() - diagram_->VisibleRows()));
   scroll_->setPageStep(diagram_->VisibleRows());
-  scroll_->setValue(memory.TopAddress());
+  scroll_->setValue(diagram_->TopRow());
   syncing_ = false;
 }
 
 void TFormMachine::OnRefresh(const TMachineChanges& changes) {
+  const bool scrolled = diagram_->FollowMemory(changes);
   if (!isVisible()) {
     // A hidden window does nothing and catches up when it is shown.
     stale_ = stale_ || changes.Any();
@@ -232,7 +226,7 @@ void TFormMachine::OnRefresh(const TMachineChanges& changes) {
   }
   diagram_->ApplyChanges(changes);
   if (changes.Configuration || changes.Reset) SyncControls();
-  if (changes.Configuration || changes.Reset || changes.Words || changes.AnyCells())
+  if (scrolled || changes.Configuration || changes.Reset || changes.Words || changes.AnyCells())
     SyncScrollBar();
   UpdateRunStatus();
 }

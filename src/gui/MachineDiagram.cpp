@@ -24,7 +24,7 @@ constexpr int kFontPixels = 11;
 }  // namespace
 
 TMachineDiagram::TMachineDiagram(TAppCore& core, QWidget* parent)
-    : QWidget(parent), core_(core), machine_(core.Machine()) {
+    : QWidget(parent), machine_(core.Machine()), memorySize_(machine_.Memory().Size()) {
   setObjectName(QStringLiteral("MachineDiagram"));
   setAccessibleName(QStringLiteral("Schemat maszyny"));
   setMouseTracking(false);
@@ -42,7 +42,6 @@ TMachineDiagram::TMachineDiagram(TAppCore& core, QWidget* parent)
   for (const TDiagramItem& item : DiagramItems()) {
     if (item.Kind == TItemKind::Memory) visibleRows_ = (item.Box.height() - 2) / rowHeight_;
   }
-  core_.Machine().Memory().SetVisibleRows(visibleRows_);
 }
 
 double TMachineDiagram::Scale() const {
@@ -102,7 +101,7 @@ QString TMachineDiagram::TextOf(const TDiagramItem& item) const {
 }
 
 QString TMachineDiagram::MemoryRowText(int row) const {
-  const int address = machine_.Memory().TopAddress() + row;
+  const int address = topRow_ + row;
   if (row < 0 || row >= visibleRows_ || address >= machine_.Memory().Size()) return {};
   return QStringLiteral("%1  %2  %3")
       .arg(address)
@@ -128,7 +127,7 @@ int TMachineDiagram::MemoryAddressAt(const QPointF& at) const {
     const QPointF design = Transform().inverted().map(at);
     const int row = std::clamp(static_cast<int>((design.y() - item.Box.top() - 1) / rowHeight_), 0,
                                visibleRows_ - 1);
-    return machine_.Memory().TopAddress() + row;
+    return topRow_ + row;
   }
   return -1;
 }
@@ -204,7 +203,7 @@ void TMachineDiagram::PaintMemory(QPainter& p, const TDiagramItem& item) const {
   const QFontMetrics metrics(font_);
   const TMemory& memory = machine_.Memory();
   for (int row = 0; row < visibleRows_; ++row) {
-    const int address = memory.TopAddress() + row;
+    const int address = topRow_ + row;
     if (address >= memory.Size()) break;
     const double baseline = item.Box.top() + row * rowHeight_ + 1 + metrics.ascent();
     const double left = item.Box.left();
@@ -269,6 +268,34 @@ void TMachineDiagram::PaintWire(QPainter& p, const TDiagramItem& item) const {
     p.drawLine(QPointF(x, box.bottom()), QPointF(x - 3.5, box.bottom() - 3.5));
     p.drawLine(QPointF(x, box.bottom()), QPointF(x + 3.5, box.bottom() - 3.5));
   }
+}
+
+// ---- the memory view's rows ----
+
+int TMachineDiagram::LastTopRow() const noexcept {
+  return std::max(0, machine_.Memory().Size() - visibleRows_);
+}
+
+void TMachineDiagram::SetTopRow(int address) {
+  const int top = std::clamp(address, 0, LastTopRow());
+  if (top == topRow_) return;
+  topRow_ = top;
+  QRegion region;
+  UpdateItems(region, TItemKind::Memory, 0);
+  update(region);
+}
+
+bool TMachineDiagram::FollowMemory(const TMachineChanges& changes) {
+  const int before = topRow_;
+  const int size = machine_.Memory().Size();
+  if (size != memorySize_) {
+    memorySize_ = size;
+    topRow_ = 0;
+  }
+  const int cell = changes.AccessedCell;
+  if (cell >= 0 && (cell < topRow_ || cell >= topRow_ + visibleRows_))
+    topRow_ = std::clamp(cell, 0, LastTopRow());
+  return topRow_ != before;
 }
 
 // ---- repainting what changed ----

@@ -39,6 +39,16 @@ class TMachineDiagram final : public QWidget {
   [[nodiscard]] QString TextOf(const TDiagramItem& item) const;
   [[nodiscard]] QString MemoryRowText(int row) const;
   [[nodiscard]] int VisibleRows() const noexcept { return visibleRows_; }
+  // The address in the memory view's first row. Where the user looks is the
+  // view's business alone: the machine only tells which word it accessed.
+  [[nodiscard]] int TopRow() const noexcept { return topRow_; }
+  // Shows the memory from this address on, never past the last full page.
+  void SetTopRow(int address);
+  // Keeps the memory view with the machine: a new memory size shows it from
+  // the start, and a word accessed out of sight scrolls into view. Works
+  // hidden too, so the window shows the right rows when it appears; true
+  // when the first row moved.
+  [[nodiscard]] bool FollowMemory(const TMachineChanges& changes);
   [[nodiscard]] const TMachine& Machine() const noexcept { return machine_; }
 
   // Repaints what the changes touch.
@@ -74,13 +84,15 @@ class TMachineDiagram final : public QWidget {
   [[nodiscard]] QColor Ink() const;
   [[nodiscard]] static QColor ActiveColor() { return {0xE0, 0x10, 0x10}; }
   void UpdateItems(QRegion& region, TItemKind kind, int id) const;
+  [[nodiscard]] int LastTopRow() const noexcept;
 
-  TAppCore& core_;
   const TMachine& machine_;
   QFont font_;  // in design units
   int rowHeight_ = 13;
   int columnStep_ = 48;
   int visibleRows_ = 15;
+  int topRow_ = 0;
+  int memorySize_;  // as last followed, to see a new size
   QRegion lastUpdate_;
   const TDiagramItem* pressed_ = nullptr;
 };

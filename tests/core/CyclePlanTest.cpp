@@ -115,7 +115,6 @@ QStringList Snapshot(const TMachine& m, const TRecordingControl& control, const 
   if (m.AluInputValid()) lines.append(QStringLiteral("alu in %1").arg(m.Alu().Input()));
   if (m.AluResultValid()) lines.append(QStringLiteral("alu out %1").arg(m.Alu().Result()));
   for (int cell = 0; cell < 256; ++cell) lines.append(QString::number(m.Memory().Raw(cell)));
-  lines.append(QStringLiteral("top %1").arg(m.Memory().TopAddress()));
   lines.append(QStringLiteral("input ") + m.Console().InputText());
   lines.append(QStringLiteral("output ") + m.Console().OutputText());
   lines.append(QStringLiteral("waiting %1 finished %2").arg(control.Waiting).arg(control.Finished));
@@ -131,6 +130,7 @@ TEST(CyclePlan, PlannedCyclesLeaveWhatCheckedCyclesLeave) {
   int clean = 0;
   int failedClean = 0;
   int zeroDivisors = 0;
+  int accesses = 0;
   constexpr int kCases = 4000;
   for (int n = 0; n < kCases; ++n) {
     const TScenario s = RandomScenario(random, examples);
@@ -166,12 +166,15 @@ TEST(CyclePlan, PlannedCyclesLeaveWhatCheckedCyclesLeave) {
     EXPECT_EQ(a.Signals, b.Signals);
     EXPECT_EQ(a.FirstCell, b.FirstCell);
     EXPECT_EQ(a.LastCell, b.LastCell);
+    EXPECT_EQ(a.AccessedCell, b.AccessedCell);
+    if (a.AccessedCell >= 0) ++accesses;
   }
   // Both paths must have been exercised, and clean plans that fail on data too.
   EXPECT_GT(clean, kCases / 5);
   EXPECT_LT(clean, kCases);
   EXPECT_GT(failedClean, 0);
   EXPECT_GT(zeroDivisors, 0);
+  EXPECT_GT(accesses, kCases / 10);
 }
 
 TEST(CyclePlan, AConfigurationChangeMakesPlansStaleAndTheirVerdictFollowsIt) {

@@ -33,7 +33,6 @@ QString StateText(const TMachine& m, const TController& control, const TProgramD
     parts.append(QStringLiteral("bus%1=%2").arg(b).arg(m.Bus(static_cast<TBusId>(b)).RawValue()));
   parts.append(QStringLiteral("alu=%1,%2").arg(m.Alu().Input()).arg(m.Alu().Result()));
   parts.append(QStringLiteral("marks=%1 signals=%2").arg(m.CycleMarks()).arg(m.ActiveSignals()));
-  parts.append(QStringLiteral("top=%1").arg(m.Memory().TopAddress()));
   QStringList words;
   for (int cell = 0; cell < m.Memory().Size(); ++cell)
     words.append(QString::number(m.Memory().Raw(cell)));
@@ -321,4 +320,45 @@ TEST(History, TheConsoleGoesBackCharacterByCharacter) {
   }
   EXPECT_EQ(m.Console().InputText(), QString());
   EXPECT_EQ(m.Console().OutputText(), QString());
+}
+
+TEST(History, AMachineSnapshotPutsBackEveryBitAndTheViewsHearOfIt) {
+  TMachine m;
+  TController control(m);
+  m.SetAddressBits(6);
+  m.SetDisplayMode(TRegisterId::AK, TDisplayMode::dmSigned);
+  m.EnterRegisterValue(TRegisterId::AK, QStringLiteral("-3"));
+  m.Memory().Store(40, 77);
+  m.Console().SetInputText(QStringLiteral("ab"));
+  m.Console().PutOutputChar('x');
+  ASSERT_EQ(Cycle(m, "wyak weja dod"), QString());
+  const QString before = StateText(m, control, nullptr);
+  const TMachineSnapshot snapshot = m.TakeSnapshot();
+  EXPECT_EQ(snapshot.Words.size(), 64u);  // the words in use, no more
+
+  ASSERT_EQ(Cycle(m, "czyt wys wei il"), QString());
+  m.SetDisplayMode(TRegisterId::AK, TDisplayMode::dmHexadecimal);
+  m.Memory().Store(40, 1);
+  m.Memory().Store(63, 5);
+  m.Memory().RestoreRaw(64, 9);  // past the size: no cycle reaches it
+  m.Console().SetInputText(QStringLiteral("zz"));
+  m.Console().PutOutputChar('y');
+  ASSERT_NE(StateText(m, control, nullptr), before);
+
+  TCountingObserver seen;
+  m.SetObserver(&seen);
+  (void)m.TakeChanges();
+  m.RestoreSnapshot(snapshot);
+  EXPECT_EQ(StateText(m, control, nullptr), before);
+  EXPECT_EQ(m.Memory().Raw(64), 9u);
+  EXPECT_EQ(seen.Calls, 0);  // a step is told only once it is all back
+  m.NotifyRestored();
+  EXPECT_EQ(seen.Calls, 1);
+  const TMachineChanges changes = m.TakeChanges();
+  EXPECT_EQ(changes.Registers, Marks::kRegisters);
+  EXPECT_EQ(changes.Buses, Marks::kBuses >> 16);
+  EXPECT_TRUE(changes.Alu);
+  EXPECT_TRUE(changes.Words);
+  EXPECT_EQ(changes.AccessedCell, -1);  // putting words back is no access
+  m.SetObserver(nullptr);
 }

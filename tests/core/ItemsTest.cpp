@@ -117,21 +117,6 @@ TEST(Memory, WrapsKeepsWordsAndAllowsOneUsePerCycle) {
   EXPECT_EQ(m.Read(5), 200);
 }
 
-TEST(Memory, AnAccessScrollsItsRowIntoView) {
-  TMemory m("PaO", 0);
-  m.SetVisibleRows(15);
-  (void)m.Read(31);
-  EXPECT_EQ(m.TopAddress(), 17);  // never further than the last full page
-  (void)m.Read(20);
-  EXPECT_EQ(m.TopAddress(), 17);  // already in view
-  (void)m.Read(3);
-  EXPECT_EQ(m.TopAddress(), 3);
-  m.Store(0, 1);  // loading does not scroll
-  EXPECT_EQ(m.TopAddress(), 3);
-  m.SetSize(64);
-  EXPECT_EQ(m.TopAddress(), 0);
-}
-
 TEST(Memory, CodeAndCellTexts) {
   TMemory m("PaO", 0);
   m.Store(3, 37);

@@ -47,6 +47,12 @@ inline void Set(TMachine& m, TRegisterId id, int value) {
   m.Register(id).SetValue(value);
 }
 
+// Counts how often a view is told to look.
+struct TCountingObserver : IMachineObserver {
+  int Calls = 0;
+  void MachineChanged() override { ++Calls; }
+};
+
 // A control unit stand-in that records what the machine tells it.
 class TRecordingControl : public IControlLink {
  public:

@@ -159,12 +159,6 @@ TEST(Signals, TableOrderNamesAndLookup) {
 
 namespace {
 
-// Counts how often a view is told to look.
-struct TCountingObserver : IMachineObserver {
-  int Calls = 0;
-  void MachineChanged() override { ++Calls; }
-};
-
 constexpr std::uint32_t Bits(std::initializer_list<R> registers) {
   std::uint32_t bits = 0;
   for (const R r : registers) bits |= 1u << static_cast<int>(r);
@@ -186,6 +180,7 @@ TEST(Signals, ViewsCollectWhatChangedAndAreToldOnlyOfUserActions) {
   EXPECT_EQ(c.Buses, 1u << static_cast<int>(TBusId::S));
   EXPECT_EQ(c.FirstCell, 0);
   EXPECT_EQ(c.LastCell, 0);
+  EXPECT_EQ(c.AccessedCell, 0);
   EXPECT_FALSE(c.Alu);
   EXPECT_FALSE(m.TakeChanges().Any());  // nothing new since
 
@@ -196,6 +191,7 @@ TEST(Signals, ViewsCollectWhatChangedAndAreToldOnlyOfUserActions) {
   EXPECT_EQ(c.Signals, Signals("czyt wei il weja dod weak"));
   EXPECT_TRUE(c.Alu);
   EXPECT_FALSE(c.AnyCells());
+  EXPECT_EQ(c.AccessedCell, -1);
 
   m.SetComponents(TComponentSet().set(0).set(1));
   EXPECT_EQ(seen.Calls, 1);
@@ -208,8 +204,17 @@ TEST(Signals, ViewsCollectWhatChangedAndAreToldOnlyOfUserActions) {
   c = m.TakeChanges();
   EXPECT_EQ(c.FirstCell, 7);
   EXPECT_EQ(c.LastCell, 7);
+  EXPECT_EQ(c.AccessedCell, 7);
   m.SetObserver(nullptr);
   m.ZeroRegister(R::AK);
   EXPECT_EQ(seen.Calls, 3);
   EXPECT_EQ(m.TakeChanges().Registers, Bits({R::AK}));
+  // Of several accesses, the last one is the word to bring into view.
+  m.EnterMemoryValue(9, QStringLiteral("1"));
+  m.EnterMemoryValue(2, QStringLiteral("1"));
+  m.Memory().Store(20, 1);  // storing a program is no access
+  c = m.TakeChanges();
+  EXPECT_EQ(c.FirstCell, 2);
+  EXPECT_EQ(c.LastCell, 9);
+  EXPECT_EQ(c.AccessedCell, 2);
 }

@@ -156,13 +156,61 @@ class MachineWindowTest : public QObject {
     QScrollBar* scroll = w.Form.MemoryScrollBar();
     QCOMPARE(scroll->maximum(), 32 - 15);
     scroll->setValue(scroll->maximum());
-    QCOMPARE(w.Machine().Memory().TopAddress(), 17);
+    QCOMPARE(w.Diagram().TopRow(), 17);
     QVERIFY(w.Diagram().MemoryRowText(0).startsWith(QStringLiteral("17 ")));
     QVERIFY(w.Diagram().MemoryRowText(14).startsWith(QStringLiteral("31 ")));
     // A larger memory widens the range.
     w.Machine().SetAddressBits(8);
     w.Core.Refresh().Flush();
     QCOMPARE(scroll->maximum(), 256 - 15);
+  }
+
+  void theMemoryViewFollowsTheMachinesAccesses() {
+    TWindow w;
+    QScrollBar* scroll = w.Form.MemoryScrollBar();
+    const auto cycle = [&](TSignalId signal, int address) {
+      w.Machine().Register(TRegisterId::A).SetValue(address);
+      w.Machine().ExecuteSignals(SignalBit(signal));
+      w.Core.Refresh().Flush();
+    };
+    cycle(TSignalId::czyt, 31);
+    QCOMPARE(w.Diagram().TopRow(), 17);  // never past the last full page
+    QCOMPARE(scroll->value(), 17);
+    QVERIFY(w.Diagram().MemoryRowText(14).startsWith(QStringLiteral("31 ")));
+    cycle(TSignalId::czyt, 20);
+    QCOMPARE(w.Diagram().TopRow(), 17);  // in view already
+    cycle(TSignalId::czyt, 3);
+    QCOMPARE(w.Diagram().TopRow(), 3);
+    QVERIFY(w.Diagram().MemoryRowText(0).startsWith(QStringLiteral("3 ")));
+    // Writes follow as reads do: the row just below the last one shown.
+    cycle(TSignalId::pisz, 18);
+    QCOMPARE(w.Diagram().TopRow(), 17);
+    w.Machine().EnterMemoryValue(2, QStringLiteral("7"));
+    w.Core.Refresh().Flush();
+    QCOMPARE(w.Diagram().TopRow(), 2);
+    QCOMPARE(scroll->value(), 2);
+    // Storing a program is no access.
+    w.Machine().Memory().Store(30, 5);
+    w.Machine().NotifyMemoryChanged();
+    w.Core.Refresh().Flush();
+    QCOMPARE(w.Diagram().TopRow(), 2);
+    // Where the user scrolled stays until an access out of view.
+    scroll->setValue(10);
+    QCOMPARE(w.Diagram().TopRow(), 10);
+    cycle(TSignalId::czyt, 24);
+    QCOMPARE(w.Diagram().TopRow(), 10);
+    // A new memory size shows it from the start.
+    w.Machine().SetAddressBits(6);
+    w.Core.Refresh().Flush();
+    QCOMPARE(w.Diagram().TopRow(), 0);
+    QCOMPARE(scroll->value(), 0);
+    // A hidden window follows too, and shows the right rows when it appears.
+    w.Form.hide();
+    cycle(TSignalId::czyt, 40);
+    QCOMPARE(w.Diagram().TopRow(), 40);
+    w.Form.show();
+    QCoreApplication::processEvents();
+    QCOMPARE(scroll->value(), 40);
   }
 
   void signalsToggleOnlyUnderManualControlAndShowRed() {

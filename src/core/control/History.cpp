@@ -14,12 +14,11 @@ enum TRecordBit : std::uint32_t {
   kAluInput = 1u << 19,
   kAluResult = 1u << 20,
   kSignals = 1u << 21,
-  kTop = 1u << 22,
-  kWord = 1u << 23,
-  kInputText = 1u << 24,
-  kOutputText = 1u << 25,
-  kModes = 1u << 26,
-  kPlace = 1u << 27,
+  kWord = 1u << 22,
+  kInputText = 1u << 23,
+  kOutputText = 1u << 24,
+  kModes = 1u << 25,
+  kPlace = 1u << 26,
 };
 constexpr std::uint32_t kRegisterBits = 0x7FFFu;
 constexpr int kBusShift = 16;
@@ -90,7 +89,6 @@ struct TRunHistory::TSnapshot {
   std::int32_t AluResult = 0;
   std::uint32_t Marks = 0;
   std::uint64_t Signals = 0;
-  int TopAddress = 0;
   TControlPlace Place;
   int Cell = -1;  // the word the action may write
   std::uint32_t Word = 0;
@@ -101,19 +99,9 @@ struct TRunHistory::TSnapshot {
 // Consecutive clock cycles with nothing from outside between them: the
 // state before the first, and what lets them be performed again.
 struct TRunHistory::TSegment {
-  explicit TSegment(const TMachineState& m) : Registers(m.Registers), Buses(m.Buses), Alu(m.Alu) {}
-
-  std::array<TRegister, kRegisterCount> Registers;
-  std::array<TBus, kBusCount> Buses;
-  TALU Alu;
-  std::uint64_t Signals = 0;
-  std::uint32_t Marks = 0;
-  int TopAddress = 0;
-  std::vector<std::uint32_t> Words;  // the memory's words in use
+  TMachineSnapshot Machine;
   TControlPlace Place;
   bool Manual = false;
-  QString Input;
-  QString Output;
   std::uint64_t Cycles = 0;                // recorded since the state was kept
   std::uint64_t Limit = 0;                 // after which the next cycle opens a new segment
   std::vector<std::uint64_t> FetchStarts;  // bit k: cycle k began with a fetch
@@ -125,8 +113,9 @@ struct TRunHistory::TSegment {
   bool EndsRefused = false;  // its last cycle was refused by a rule
 
   [[nodiscard]] std::size_t Bytes() const {
-    return sizeof(TSegment) + Words.size() * sizeof(std::uint32_t) + TextBytes(Input) +
-           TextBytes(Output) + FetchStarts.capacity() * sizeof(std::uint64_t) +
+    return sizeof(TSegment) + Machine.Words.size() * sizeof(std::uint32_t) +
+           TextBytes(Machine.Input) + TextBytes(Machine.Output) +
+           FetchStarts.capacity() * sizeof(std::uint64_t) +
            Lines.capacity() * sizeof(Lines.front());
   }
 };
@@ -172,20 +161,12 @@ void TRunHistory::ControlChanged() {
 // ---- cycles ----
 
 void TRunHistory::OpenSegment() {
-  const TMachineState& m = machine_.s_;
-  auto segment = std::make_unique<TSegment>(m);
-  segment->Signals = m.ActiveSignals;
-  segment->Marks = m.Marks;
-  segment->TopAddress = m.Memory.TopAddress();
-  const int size = m.Memory.Size();
-  segment->Words.resize(static_cast<std::size_t>(size));
-  for (int cell = 0; cell < size; ++cell)
-    segment->Words[static_cast<std::size_t>(cell)] = m.Memory.Raw(cell);
+  auto segment = std::make_unique<TSegment>();
+  segment->Machine = machine_.TakeSnapshot();
   segment->Place = control_.Place();
   segment->Manual = control_.ManualControl();
-  segment->Input = machine_.console_.InputText();
-  segment->Output = machine_.console_.OutputText();
-  segment->Limit = std::max(kSegmentCycles, kCyclesPerWord * static_cast<std::uint64_t>(size));
+  segment->Limit = std::max(
+      kSegmentCycles, kCyclesPerWord * static_cast<std::uint64_t>(segment->Machine.Words.size()));
   segment->FetchStarts.assign(static_cast<std::size_t>(segment->Limit / 64 + 1), 0);
   segment->Bound = control_.ProgramEditor() != nullptr;
   open_ = segment.get();
@@ -214,8 +195,6 @@ void TRunHistory::BeginCycle() {
   }
   inCycle_ = true;
 }
-
-
 
 void TRunHistory::EndCycle(const EDorumError* error) {
   if (!inCycle_) return;
@@ -248,18 +227,7 @@ bool TRunHistory::StartedAtFetch(const TSegment& segment, std::uint64_t cycle) {
 }
 
 void TRunHistory::RestoreSegmentStart(const TSegment& s) {
-  TMachineState& m = machine_.s_;
-  m.Registers = s.Registers;
-  m.Buses = s.Buses;
-  m.Alu = s.Alu;
-  machine_.SetActiveSignals(s.Signals);
-  m.Marks = s.Marks;
-  m.Memory.SetTopAddress(s.TopAddress);
-  for (std::size_t cell = 0; cell < s.Words.size(); ++cell)
-    m.Memory.RestoreRaw(static_cast<int>(cell), s.Words[cell]);
-  TIOConsole& console = machine_.console_;
-  if (console.InputText() != s.Input) console.RestoreInput(s.Input);
-  if (console.OutputText() != s.Output) console.RestoreOutput(s.Output);
+  machine_.RestoreSnapshot(s.Machine);
   control_.RestorePlace(s.Place);
 }
 
@@ -317,48 +285,48 @@ void TRunHistory::EndUserAction() {
 }
 
 void TRunHistory::Capture(TSnapshot& s, int cell) const {
-  const TMachineState& m = machine_.s_;
+  const TMachine& m = machine_;
   for (std::size_t r = 0; r < kRegisterCount; ++r) {
-    s.Registers[r] = m.Registers[r].Content();
-    s.Modes[r] = m.Registers[r].DisplayMode();
+    const TRegister& reg = m.Register(static_cast<TRegisterId>(r));
+    s.Registers[r] = reg.Content();
+    s.Modes[r] = reg.DisplayMode();
   }
-  for (std::size_t b = 0; b < kBusCount; ++b) s.Buses[b] = m.Buses[b].RawValue();
-  s.AluInput = m.Alu.Input();
-  s.AluResult = m.Alu.Result();
-  s.Marks = m.Marks;
-  s.Signals = m.ActiveSignals;
-  s.TopAddress = m.Memory.TopAddress();
+  for (std::size_t b = 0; b < kBusCount; ++b) s.Buses[b] = m.Bus(static_cast<TBusId>(b)).RawValue();
+  s.AluInput = m.Alu().Input();
+  s.AluResult = m.Alu().Result();
+  s.Marks = m.CycleMarks();
+  s.Signals = m.ActiveSignals();
   s.Place = control_.Place();
   s.Cell = cell;
-  s.Word = cell >= 0 ? m.Memory.Raw(cell) : 0;
-  s.Input = machine_.console_.InputText();
-  s.Output = machine_.console_.OutputText();
+  s.Word = cell >= 0 ? m.Memory().Raw(cell) : 0;
+  s.Input = m.Console().InputText();
+  s.Output = m.Console().OutputText();
 }
 
 void TRunHistory::Commit(const TSnapshot& b) {
-  const TMachineState& m = machine_.s_;
-  const TIOConsole& console = machine_.console_;
+  const TMachine& m = machine_;
+  const TIOConsole& console = m.Console();
   const TControlPlace place = control_.Place();
   std::uint32_t flags = 0;
   for (std::size_t r = 0; r < kRegisterCount; ++r) {
-    if (m.Registers[r].Content() != b.Registers[r]) flags |= 1u << r;
-    if (m.Registers[r].DisplayMode() != b.Modes[r]) flags |= kModes;
+    const TRegister& reg = m.Register(static_cast<TRegisterId>(r));
+    if (reg.Content() != b.Registers[r]) flags |= 1u << r;
+    if (reg.DisplayMode() != b.Modes[r]) flags |= kModes;
   }
   for (std::size_t k = 0; k < kBusCount; ++k) {
-    if (m.Buses[k].RawValue() != b.Buses[k]) flags |= 1u << (kBusShift + k);
+    if (m.Bus(static_cast<TBusId>(k)).RawValue() != b.Buses[k]) flags |= 1u << (kBusShift + k);
   }
-  if (m.Alu.Input() != b.AluInput) flags |= kAluInput;
-  if (m.Alu.Result() != b.AluResult) flags |= kAluResult;
-  if (m.ActiveSignals != b.Signals) flags |= kSignals;
-  if (m.Memory.TopAddress() != b.TopAddress) flags |= kTop;
-  if (b.Cell >= 0 && m.Memory.Raw(b.Cell) != b.Word) flags |= kWord;
+  if (m.Alu().Input() != b.AluInput) flags |= kAluInput;
+  if (m.Alu().Result() != b.AluResult) flags |= kAluResult;
+  if (m.ActiveSignals() != b.Signals) flags |= kSignals;
+  if (b.Cell >= 0 && m.Memory().Raw(b.Cell) != b.Word) flags |= kWord;
   if (console.InputText() != b.Input) flags |= kInputText;
   if (console.OutputText() != b.Output) flags |= kOutputText;
   if (place.CurrentCycle != b.Place.CurrentCycle || place.Flags != b.Place.Flags ||
       place.CurrentLine != b.Place.CurrentLine || place.ShownCode != b.Place.ShownCode ||
       place.ShownLine != b.Place.ShownLine)
     flags |= kPlace;
-  if (flags == 0 && m.Marks == b.Marks) return;  // nothing to undo
+  if (flags == 0 && m.CycleMarks() == b.Marks) return;  // nothing to undo
 
   TItem item;
   TWriter w(item.Record);
@@ -371,7 +339,6 @@ void TRunHistory::Commit(const TSnapshot& b) {
   if (flags & kAluInput) w.Put(b.AluInput);
   if (flags & kAluResult) w.Put(b.AluResult);
   if (flags & kSignals) w.Put(b.Signals);
-  if (flags & kTop) w.Put(b.TopAddress);
   if (flags & kWord) {
     w.Put(b.Cell);
     w.Put(b.Word);
@@ -396,31 +363,29 @@ void TRunHistory::Commit(const TSnapshot& b) {
 }
 
 void TRunHistory::Restore(const std::uint8_t* record) {
-  TMachineState& m = machine_.s_;
-  TIOConsole& console = machine_.console_;
+  TMachine& m = machine_;
   TReader r(record);
   const auto flags = r.Get<std::uint32_t>();
   const auto marks = r.Get<std::uint32_t>();
   for (std::uint32_t bits = flags & kRegisterBits; bits != 0; bits &= bits - 1)
-    m.Registers[static_cast<std::size_t>(std::countr_zero(bits))].RestoreContent(
-        r.Get<std::uint32_t>());
+    m.RestoreRegister(static_cast<TRegisterId>(std::countr_zero(bits)), r.Get<std::uint32_t>());
   for (std::uint32_t bits = (flags & kBusBits) >> kBusShift; bits != 0; bits &= bits - 1)
-    m.Buses[static_cast<std::size_t>(std::countr_zero(bits))].RestoreValue(r.Get<std::uint32_t>());
-  if (flags & kAluInput) m.Alu.SetInput(r.Get<std::int32_t>());
-  if (flags & kAluResult) m.Alu.SetResult(r.Get<std::int32_t>());
-  if (flags & kSignals) machine_.SetActiveSignals(r.Get<std::uint64_t>());
-  if (flags & kTop) m.Memory.SetTopAddress(r.Get<int>());
+    m.RestoreBus(static_cast<TBusId>(std::countr_zero(bits)), r.Get<std::uint32_t>());
+  if (flags & kAluInput) m.RestoreAluInput(r.Get<std::int32_t>());
+  if (flags & kAluResult) m.RestoreAluResult(r.Get<std::int32_t>());
+  if (flags & kSignals) m.SetActiveSignals(r.Get<std::uint64_t>());
   if (flags & kWord) {
     const int cell = r.Get<int>();
-    m.Memory.RestoreRaw(cell, r.Get<std::uint32_t>());
+    m.RestoreWord(cell, r.Get<std::uint32_t>());
   }
-  if (flags & kInputText) console.RestoreInput(r.GetText());
-  if (flags & kOutputText) console.RestoreOutput(r.GetText());
+  if (flags & kInputText) m.RestoreConsoleInput(r.GetText());
+  if (flags & kOutputText) m.RestoreConsoleOutput(r.GetText());
   if (flags & kModes) {
-    for (TRegister& reg : m.Registers)
-      reg.SetDisplayMode(static_cast<TDisplayMode>(r.Get<std::uint8_t>()));
+    std::array<TDisplayMode, kRegisterCount> modes{};
+    for (TDisplayMode& mode : modes) mode = static_cast<TDisplayMode>(r.Get<std::uint8_t>());
+    m.RestoreDisplayModes(modes);
   }
-  m.Marks = marks;
+  m.RestoreMarks(marks);
   if (flags & kPlace) {
     TControlPlace place = control_.Place();
     place.CurrentCycle = r.Get<std::int32_t>();
@@ -472,7 +437,7 @@ std::uint64_t TRunHistory::UndoSteps(std::uint64_t count) {
   }
   open_ = !items_.empty() && items_.back().Segment ? items_.back().Segment.get() : nullptr;
   restoring_ = false;
-  TellViews();
+  machine_.NotifyRestored();
   return undone;
 }
 
@@ -504,7 +469,7 @@ bool TRunHistory::UndoInstruction() {
   }
   open_ = !items_.empty() && items_.back().Segment ? items_.back().Segment.get() : nullptr;
   restoring_ = false;
-  TellViews();
+  machine_.NotifyRestored();
   return true;
 }
 
@@ -530,17 +495,6 @@ void TRunHistory::DropOldest() {
   }
   bytes_ -= oldest.Bytes;
   items_.pop_front();
-}
-
-void TRunHistory::TellViews() {
-  TMachineChanges& pending = machine_.pending_;
-  pending.Registers |= Marks::kRegisters;
-  pending.Buses |= Marks::kBuses >> 16;
-  pending.Signals |= ~std::uint64_t{0} >> (64 - kSignalCount);
-  pending.Alu = true;
-  pending.Words = true;
-  machine_.reportedMarks_ = 0;
-  machine_.Notify();
 }
 
 }  // namespace dorum

@@ -93,7 +93,6 @@ class TRunHistory final : public IStepRecorder, public ICycleRecorder {
 
   void Push(TItem item);
   void DropOldest();
-  void TellViews();
 
   TMachine& machine_;
   TController& control_;

@@ -50,11 +50,9 @@ void TBus::ThrowBusy() const {
 TMemory::TMemory(const char* caption, int tag) : TBaseItem(caption, tag), cells_(kCells, 0u) {}
 
 void TMemory::SetSize(int size) {
-  if (size == size_) return;
   size_ = size;
   addressBits_ = 0;
   while ((1 << addressBits_) < size) ++addressBits_;
-  topAddress_ = 0;
 }
 
 QString TMemory::CodeText(int cell, const TGetCodeEvent& getCode) const {

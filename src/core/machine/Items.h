@@ -136,22 +136,18 @@ class TMemory : public TBaseItem {
 
   TMemory(const char* caption, int tag);
 
-  // An access of the machine: the word is scrolled into view.
-  [[nodiscard]] std::int32_t Read(std::int32_t address) noexcept {
-    const int index = IndexOf(address);
-    ScrollIntoView(index);
-    return static_cast<std::int32_t>(cells_[static_cast<std::size_t>(index)] & wordMask_);
+  // An access of the machine: the address wraps to the size, the word is
+  // cut to its width.
+  [[nodiscard]] std::int32_t Read(std::int32_t address) const noexcept {
+    return static_cast<std::int32_t>(cells_[static_cast<std::size_t>(IndexOf(address))] &
+                                     wordMask_);
   }
-  void Write(std::int32_t address, std::int32_t v) noexcept {
-    const int index = IndexOf(address);
-    cells_[static_cast<std::size_t>(index)] = static_cast<std::uint32_t>(v) & wordMask_;
-    ScrollIntoView(index);
-  }
+  void Write(std::int32_t address, std::int32_t v) noexcept { Store(address, v); }
   // Stepping back: the stored bits of a cell exactly as they were.
   void RestoreRaw(int cell, std::uint32_t raw) noexcept {
     cells_[static_cast<std::size_t>(cell) & 0xFFFFu] = raw;
   }
-  // Loading a program: no busy check, no scrolling.
+  // Loading a program: no busy check, and no access a view follows.
   void Store(std::int32_t address, std::int32_t v) noexcept {
     cells_[static_cast<std::size_t>(IndexOf(address))] = static_cast<std::uint32_t>(v) & wordMask_;
   }
@@ -175,10 +171,6 @@ class TMemory : public TBaseItem {
     wordBits_ = bits;
     wordMask_ = WidthMask(bits);
   }
-  [[nodiscard]] int TopAddress() const noexcept { return topAddress_; }
-  void SetTopAddress(int address) noexcept { topAddress_ = address; }
-  [[nodiscard]] int VisibleRows() const noexcept { return visibleRows_; }
-  void SetVisibleRows(int rows) noexcept { visibleRows_ = rows; }
 
   // "name address" for a cell (0..65535) shown as an instruction.
   [[nodiscard]] QString CodeText(int cell, const TGetCodeEvent& getCode = {}) const;
@@ -188,21 +180,11 @@ class TMemory : public TBaseItem {
   [[noreturn]] static void ThrowBusy();
 
  private:
-  void ScrollIntoView(int index) noexcept {
-    if (index >= topAddress_ + visibleRows_ || index < topAddress_) {
-      topAddress_ = index;
-      if (topAddress_ > size_ - visibleRows_) topAddress_ = size_ - visibleRows_;
-      if (topAddress_ < 0) topAddress_ = 0;
-    }
-  }
-
   std::vector<std::uint32_t> cells_;
   int size_ = 32;
   int addressBits_ = 5;
   int wordBits_ = 8;
   std::uint32_t wordMask_ = 0xFF;
-  int topAddress_ = 0;
-  int visibleRows_ = 15;
 };
 
 // The arithmetic-logic unit ("JAL" in messages) latches one input and

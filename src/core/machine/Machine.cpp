@@ -542,6 +542,68 @@ void TMachine::ClearConsoleOutput() {
   console_.Clear();
 }
 
+// ---- stepping back ----
+
+TMachineSnapshot TMachine::TakeSnapshot() const {
+  TMachineSnapshot snapshot;
+  for (std::size_t r = 0; r < kRegisterCount; ++r) {
+    snapshot.Registers[r] = s_.Registers[r].Content();
+    snapshot.Modes[r] = s_.Registers[r].DisplayMode();
+  }
+  for (std::size_t b = 0; b < kBusCount; ++b) snapshot.Buses[b] = s_.Buses[b].RawValue();
+  snapshot.AluInput = s_.Alu.Input();
+  snapshot.AluResult = s_.Alu.Result();
+  snapshot.ActiveSignals = s_.ActiveSignals;
+  snapshot.Marks = s_.Marks;
+  // Words past the size are untouched by cycles.
+  const int size = s_.Memory.Size();
+  snapshot.Words.resize(static_cast<std::size_t>(size));
+  for (int cell = 0; cell < size; ++cell)
+    snapshot.Words[static_cast<std::size_t>(cell)] = s_.Memory.Raw(cell);
+  snapshot.Input = console_.InputText();
+  snapshot.Output = console_.OutputText();
+  return snapshot;
+}
+
+void TMachine::RestoreSnapshot(const TMachineSnapshot& snapshot) {
+  for (std::size_t r = 0; r < kRegisterCount; ++r)
+    s_.Registers[r].RestoreContent(snapshot.Registers[r]);
+  RestoreDisplayModes(snapshot.Modes);
+  for (std::size_t b = 0; b < kBusCount; ++b) s_.Buses[b].RestoreValue(snapshot.Buses[b]);
+  s_.Alu.SetInput(snapshot.AluInput);
+  s_.Alu.SetResult(snapshot.AluResult);
+  SetActiveSignals(snapshot.ActiveSignals);
+  s_.Marks = snapshot.Marks;
+  for (std::size_t cell = 0; cell < snapshot.Words.size(); ++cell)
+    s_.Memory.RestoreRaw(static_cast<int>(cell), snapshot.Words[cell]);
+  RestoreConsoleInput(snapshot.Input);
+  RestoreConsoleOutput(snapshot.Output);
+}
+
+void TMachine::RestoreDisplayModes(const std::array<TDisplayMode, kRegisterCount>& modes) noexcept {
+  for (std::size_t r = 0; r < kRegisterCount; ++r) s_.Registers[r].SetDisplayMode(modes[r]);
+}
+
+// The console's views hear of a restored text, so one left as it was is not
+// restored at all.
+void TMachine::RestoreConsoleInput(const QString& text) {
+  if (console_.InputText() != text) console_.RestoreInput(text);
+}
+
+void TMachine::RestoreConsoleOutput(const QString& text) {
+  if (console_.OutputText() != text) console_.RestoreOutput(text);
+}
+
+void TMachine::NotifyRestored() {
+  pending_.Registers |= Marks::kRegisters;
+  pending_.Buses |= Marks::kBuses >> 16;
+  pending_.Signals |= ~std::uint64_t{0} >> (64 - kSignalCount);
+  pending_.Alu = true;
+  pending_.Words = true;
+  reportedMarks_ = 0;
+  Notify();
+}
+
 // ---- display texts ----
 
 TGetCodeEvent TMachine::RegisterCodeEvent() const {

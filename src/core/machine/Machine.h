@@ -5,6 +5,7 @@
 #include <bit>
 #include <cstdint>
 #include <utility>
+#include <vector>
 
 #include "machine/CyclePlan.h"
 #include "machine/IOConsole.h"
@@ -61,6 +62,23 @@ struct TMachineState {
   std::uint32_t Marks = 0;  // of the current cycle, see Marks::
   TInterruptVectors Vectors;
   TIOPorts IOPorts;
+};
+
+// What clock cycles can change in the machine, as plain values: the
+// history of a run keeps one before a segment of cycles and puts it back to
+// perform them again. Widths, components, vectors and ports are not in it:
+// a change of any of them starts the history afresh.
+struct TMachineSnapshot {
+  std::array<std::uint32_t, kRegisterCount> Registers{};  // the stored bits, as Content()
+  std::array<TDisplayMode, kRegisterCount> Modes{};       // a signed register reads signed
+  std::array<std::uint32_t, kBusCount> Buses{};
+  std::int32_t AluInput = 0;
+  std::int32_t AluResult = 0;
+  std::uint64_t ActiveSignals = 0;
+  std::uint32_t Marks = 0;
+  std::vector<std::uint32_t> Words;  // the words in use, stored bits
+  QString Input;
+  QString Output;
 };
 
 // The data path of the Dorum machine with its configuration, its signals and
@@ -182,6 +200,27 @@ class TMachine {
   void ClearConsoleOutput();
   // The history of the run, told of every user action; may be null.
   void SetRecorder(IStepRecorder* recorder) noexcept { recorder_ = recorder; }
+
+  // Stepping back. A snapshot is what a segment of cycles starts from; the
+  // single restores put back what one user action changed, bits exactly as
+  // they were. None of them tells the history or the views: once a whole
+  // step is back, NotifyRestored tells the views.
+  [[nodiscard]] TMachineSnapshot TakeSnapshot() const;
+  void RestoreSnapshot(const TMachineSnapshot& snapshot);
+  void RestoreRegister(TRegisterId id, std::uint32_t content) noexcept {
+    Register(id).RestoreContent(content);
+  }
+  void RestoreBus(TBusId id, std::uint32_t raw) noexcept { Bus(id).RestoreValue(raw); }
+  void RestoreAluInput(std::int32_t value) noexcept { s_.Alu.SetInput(value); }
+  void RestoreAluResult(std::int32_t value) noexcept { s_.Alu.SetResult(value); }
+  void RestoreMarks(std::uint32_t marks) noexcept { s_.Marks = marks; }
+  void RestoreWord(int cell, std::uint32_t raw) noexcept { s_.Memory.RestoreRaw(cell, raw); }
+  void RestoreDisplayModes(const std::array<TDisplayMode, kRegisterCount>& modes) noexcept;
+  void RestoreConsoleInput(const QString& text);
+  void RestoreConsoleOutput(const QString& text);
+  // Everything may have changed: every view draws the machine afresh, and
+  // the marks of the restored cycle are reported again.
+  void NotifyRestored();
 
   // Display texts.
   [[nodiscard]] QString RegisterText(TRegisterId id) const;  // "AK : 15"
@@ -321,8 +360,6 @@ class TMachine {
   void SignalStopAction();
 
  private:
-  friend class TRunHistory;  // steps back by restoring what a step changed
-
   template <int N>
   void PerformSignal();
   template <int... N>
@@ -387,13 +424,13 @@ class TMachine {
   template <bool Checked>
   [[nodiscard]] std::int32_t ReadMemory(std::int32_t address) {
     UseMemory<Checked>();
-    pending_.TouchCell(s_.Memory.IndexOf(address));
+    pending_.Access(s_.Memory.IndexOf(address));
     return s_.Memory.Read(address);
   }
   template <bool Checked>
   void WriteMemory(std::int32_t address, std::int32_t value) {
     UseMemory<Checked>();
-    pending_.TouchCell(s_.Memory.IndexOf(address));
+    pending_.Access(s_.Memory.IndexOf(address));
     s_.Memory.Write(address, value);
   }
   template <bool Checked>

@@ -23,6 +23,9 @@ struct TMachineChanges {
   // FirstCell > LastCell.
   int FirstCell = std::numeric_limits<int>::max();
   int LastCell = -1;
+  // The word of the last read or write by a signal or an entered value, so
+  // that a memory view can bring it into sight; -1 when none.
+  int AccessedCell = -1;
   bool Alu = false;            // input or result latched or released
   bool Words = false;          // words changed without an access (a program stored)
   bool Configuration = false;  // widths, memory size or components shown
@@ -36,6 +39,10 @@ struct TMachineChanges {
   void TouchCell(int cell) noexcept {
     if (cell < FirstCell) FirstCell = cell;
     if (cell > LastCell) LastCell = cell;
+  }
+  void Access(int cell) noexcept {
+    TouchCell(cell);
+    AccessedCell = cell;
   }
 };
 
