@@ -5,7 +5,7 @@
 
 #include "MachineTestSupport.h"
 #include "control/CommentFilter.h"
-#include "control/ControlUnit.h"
+#include "program/Session.h"
 #include "program/Assembler.h"
 #include "program/ProgramDocument.h"
 #include "program/Watches.h"
@@ -17,7 +17,6 @@ namespace {
 
 class AssemblerCheck : public ::testing::Test {
  protected:
-  AssemblerCheck() { control.BuildDefaultInstructions(); }
 
   QString Check(const QStringList& text) {
     return MessageOf([&] { program.Check(text); });
@@ -27,10 +26,11 @@ class AssemblerCheck : public ::testing::Test {
     return MessageOf([&] { program.Assemble(document); });
   }
 
-  TMachine m;
-  TController control{m};
-  TWatchList watches;
-  TProgram program{m, control.Instructions(), watches};
+  TSession session;
+  TMachine& m = session.Machine();
+  TController& control = session.Control();
+  TWatchList& watches = session.Watches();
+  TProgram& program = session.Assembler();
   TProgramDocument document;
 };
 

@@ -2,7 +2,7 @@
 
 #include "MachineTestSupport.h"
 #include "control/CommentFilter.h"
-#include "control/ControlUnit.h"
+#include "program/Session.h"
 #include "program/Assembler.h"
 #include "program/ProgramDocument.h"
 #include "program/Watches.h"
@@ -14,7 +14,6 @@ namespace {
 
 class Assembler : public ::testing::Test {
  protected:
-  Assembler() { control.BuildDefaultInstructions(); }
 
   // Assembles the text; returns the error message (empty when none).
   QString Assemble(const QStringList& text) {
@@ -28,10 +27,11 @@ class Assembler : public ::testing::Test {
     return names;
   }
 
-  TMachine m;
-  TController control{m};
-  TWatchList watches;
-  TProgram program{m, control.Instructions(), watches};
+  TSession session;
+  TMachine& m = session.Machine();
+  TController& control = session.Control();
+  TWatchList& watches = session.Watches();
+  TProgram& program = session.Assembler();
   TProgramDocument document;
 };
 

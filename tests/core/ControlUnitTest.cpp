@@ -2,6 +2,7 @@
 
 #include "MachineTestSupport.h"
 #include "control/ControlUnit.h"
+#include "program/Session.h"
 
 using namespace dorum;
 using namespace dorum::test;
@@ -21,8 +22,7 @@ struct TRecordingHost : IControlHost {
 
 class ControlUnit : public ::testing::Test {
  protected:
-  ControlUnit() : control(m) {
-    control.BuildDefaultInstructions();
+  ControlUnit() {
     host.Controller = &control;
     control.SetHost(&host);
   }
@@ -32,8 +32,9 @@ class ControlUnit : public ::testing::Test {
   static int Word(int code, int address) { return code * 32 + address; }
   int Reg(R id) const { return m.Register(id).Value(); }
 
-  TMachine m;
-  TController control;
+  TSession session;
+  TMachine& m = session.Machine();
+  TController& control = session.Control();
   TRecordingHost host;
 };
 

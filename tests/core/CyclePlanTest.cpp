@@ -9,6 +9,7 @@
 #include "MachineTestSupport.h"
 #include "control/ControlUnit.h"
 #include "control/ListFile.h"
+#include "program/Session.h"
 
 using namespace dorum;
 using namespace dorum::test;
@@ -23,9 +24,9 @@ std::vector<std::uint64_t> ExampleSignalSets() {
   for (const QString& folder : examples.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
     const QDir dir(examples.filePath(folder));
     for (const QString& name : dir.entryList({QStringLiteral("*.lst")})) {
-      TMachine machine;
-      TController control(machine);
-      LoadInstructionList(dir.filePath(name), machine, control);
+      TSession session;
+      TController& control = session.Control();
+      LoadInstructionList(dir.filePath(name), session.Machine(), control);
       for (int code = 0; code < control.Instructions().Count(); ++code) {
         for (const TMicroCode& micro : control.Instructions().At(code).Cycles())
           sets.push_back(micro.Signals.Low());
@@ -196,8 +197,10 @@ TEST(CyclePlan, AConfigurationChangeMakesPlansStaleAndTheirVerdictFollowsIt) {
 }
 
 TEST(CyclePlan, TheControlUnitRemakesAPlanWhenTheConfigurationChanges) {
-  TMachine m;
-  TController control(m);
+  TSession session;
+  TMachine& m = session.Machine();
+  TController& control = session.Control();
+  control.Instructions().ClearInstructions();
   m.SetComponents(TComponentSet().set(0).set(6));
   control.AddInstruction({QStringLiteral("ROZKAZ DAJX;"), QStringLiteral("Argumenty 0;"),
                           QStringLiteral("czyt wys wei il;"), QStringLiteral("wyak wex wyl wea;")});

@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "MachineTestSupport.h"
-#include "control/ControlUnit.h"
+#include "program/Session.h"
 #include "program/Assembler.h"
 #include "program/ProgramDocument.h"
 #include "program/Watches.h"
@@ -26,10 +26,7 @@ const QStringList kProgram = {"// suma", "start: POB x", "DOD y",    "ŁAD z",
 
 class Debugger : public ::testing::Test {
  protected:
-  Debugger() {
-    control.BuildDefaultInstructions();
-    document->SetView(&view);
-  }
+  Debugger() { document->SetView(&view); }
   // Compiles as the program editor does: assemble, bind, mark the line of L.
   void Compile(const QStringList& text) {
     document->SetTexts(text);
@@ -39,10 +36,11 @@ class Debugger : public ::testing::Test {
   }
   int L() const { return m.Register(TRegisterId::L).Value(); }
 
-  TMachine m;
-  TController control{m};
-  TWatchList watches;
-  TProgram program{m, control.Instructions(), watches};
+  TSession session;
+  TMachine& m = session.Machine();
+  TController& control = session.Control();
+  TWatchList& watches = session.Watches();
+  TProgram& program = session.Assembler();
   std::unique_ptr<TProgramDocument> document = std::make_unique<TProgramDocument>();
   TCountingView view;
 };

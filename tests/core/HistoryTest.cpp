@@ -12,7 +12,7 @@
 #include "control/ListFile.h"
 #include "program/Assembler.h"
 #include "program/ProgramDocument.h"
-#include "program/Watches.h"
+#include "program/Session.h"
 
 using namespace dorum;
 using namespace dorum::test;
@@ -119,9 +119,10 @@ class THistoryRun {
 
   [[nodiscard]] QString State() const { return StateText(machine_, control_, nullptr); }
 
-  TMachine machine_;
-  TController control_{machine_};
-  TRunHistory history_{machine_, control_};
+  TSession session_{true};
+  TMachine& machine_ = session_.Machine();
+  TController& control_ = session_.Control();
+  TRunHistory& history_ = *session_.History();
   std::mt19937 random_;
 };
 
@@ -185,10 +186,9 @@ TEST(History, EachStepBackIsTheStateOneStepEarlier) {
 }
 
 TEST(History, UserActionsAreStepsUndoneInOrder) {
-  TMachine m;
-  TController control(m);
-  control.BuildDefaultInstructions();
-  TRunHistory history(m, control);
+  TSession session(true);
+  TMachine& m = session.Machine();
+  TRunHistory& history = *session.History();
   m.EnterRegisterValue(TRegisterId::AK, QStringLiteral("5"));
   m.EnterMemoryValue(3, QStringLiteral("37"));
   m.SetDisplayMode(TRegisterId::AK, TDisplayMode::dmHexadecimal);
@@ -212,10 +212,10 @@ TEST(History, UserActionsAreStepsUndoneInOrder) {
 }
 
 TEST(History, InstructionsAreUndoneWholeAndANewHistoryStartsOnReset) {
-  TMachine m;
-  TController control(m);
-  control.BuildDefaultInstructions();
-  TRunHistory history(m, control);
+  TSession session(true);
+  TMachine& m = session.Machine();
+  TController& control = session.Control();
+  TRunHistory& history = *session.History();
   m.Memory().Store(0, 1 * 32 + 5);  // dod 5
   m.Memory().Store(1, 5 * 32 + 0);  // sob 0
   m.Memory().Store(5, 1);
@@ -244,11 +244,12 @@ TEST(History, InstructionsAreUndoneWholeAndANewHistoryStartsOnReset) {
 }
 
 TEST(History, TheBudgetBoundsTheMemoryAndDropsTheOldestSteps) {
-  TMachine m;
-  TController control(m);
-  control.BuildDefaultInstructions();
+  TSession session;
+  TMachine& m = session.Machine();
+  TController& control = session.Control();
   m.SetAddressBits(16);  // the largest memory: what the history keeps grows with it
-  TRunHistory history(m, control, std::size_t{1} << 20);
+  session.RecordHistory(true, std::size_t{1} << 20);
+  TRunHistory& history = *session.History();
   m.Memory().Store(0, 1 * 65536 + 5);
   m.Memory().Store(1, 5 * 65536 + 0);
   m.Memory().Store(5, 1);
@@ -274,10 +275,10 @@ TEST(History, TheBudgetBoundsTheMemoryAndDropsTheOldestSteps) {
 }
 
 TEST(History, AMillionCyclesFitTheDefaultBudget) {
-  TMachine m;
-  TController control(m);
-  control.BuildDefaultInstructions();
-  TRunHistory history(m, control);
+  TSession session(true);
+  TMachine& m = session.Machine();
+  TController& control = session.Control();
+  TRunHistory& history = *session.History();
   m.Memory().Store(0, 1 * 32 + 5);
   m.Memory().Store(1, 5 * 32 + 0);
   m.Memory().Store(5, 1);
@@ -291,15 +292,15 @@ TEST(History, AMillionCyclesFitTheDefaultBudget) {
 TEST(History, TheConsoleGoesBackCharacterByCharacter) {
   // The echo example reads characters and writes them back in capitals.
   const QDir examples(QStringLiteral(DORUM_EXAMPLES_DIR));
-  TMachine m;
-  TController control(m);
+  TSession session;
+  TMachine& m = session.Machine();
+  TController& control = session.Control();
   LoadInstructionList(examples.filePath(QStringLiteral("ombra/ombra.lst")), m, control);
-  TWatchList watches;
-  TProgram assembler(m, control.Instructions(), watches);
   TProgramDocument program;
   program.SetTexts(ReadTextFile(examples.filePath(QStringLiteral("ombra/echo.prg"))));
-  CompileProgram(assembler, control, program);
-  TRunHistory history(m, control);
+  CompileProgram(session.Assembler(), control, program);
+  session.RecordHistory(true);
+  TRunHistory& history = *session.History();
   std::vector<QString> states{StateText(m, control, &program)};
   m.TypeInput(QStringLiteral("ał."));  // typing is a step too
   control.SetTrackingLevel(0);
@@ -323,8 +324,9 @@ TEST(History, TheConsoleGoesBackCharacterByCharacter) {
 }
 
 TEST(History, AMachineSnapshotPutsBackEveryBitAndTheViewsHearOfIt) {
-  TMachine m;
-  TController control(m);
+  TSession session;
+  TMachine& m = session.Machine();
+  const TController& control = session.Control();
   m.SetAddressBits(6);
   m.SetDisplayMode(TRegisterId::AK, TDisplayMode::dmSigned);
   m.EnterRegisterValue(TRegisterId::AK, QStringLiteral("-3"));

@@ -4,7 +4,7 @@
 
 #include "MachineTestSupport.h"
 #include "common/Text.h"
-#include "control/ControlUnit.h"
+#include "program/Session.h"
 #include "control/ListFile.h"
 
 using namespace dorum;
@@ -16,10 +16,10 @@ const QStringList kDefaultNames = {"stp", "dod", "ode", "pob", "ład", "sob", "s
 
 struct TListFileTest : ::testing::Test {
   QTemporaryDir dir;
-  TMachine machine;
-  TController control{machine};
+  TSession session;
+  TMachine& machine = session.Machine();
+  TController& control = session.Control();
   QString Path(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
-  void SetUp() override { control.BuildDefaultInstructions(); }
 };
 
 }  // namespace
@@ -65,8 +65,9 @@ TEST_F(TListFileTest, RoundTripRestoresConfigurationAndList) {
       {"ROZKAZ NOP;", "   czyt wys wei il;", "{", "\"quoted\"", "}", "  // komentarz  "});
   SaveInstructionList(Path("a.lst"), machine, control.Instructions());
 
-  TMachine other;
-  TController otherControl(other);
+  TSession otherSession;
+  TMachine& other = otherSession.Machine();
+  TController& otherControl = otherSession.Control();
   LoadInstructionList(Path("a.lst"), other, otherControl);
   EXPECT_EQ(other.GetComponents(), *PresetComponents("Pelt"));
   EXPECT_EQ(other.AddressBits(), 8);
@@ -135,9 +136,9 @@ TEST_F(TListFileTest, PartialLoadsStopAtTheFailingInstruction) {
        {"a"}},
   };
   for (const Case& c : cases) {
-    TMachine m;
-    TController unit(m);
-    unit.BuildDefaultInstructions();
+    TSession session;
+    TMachine& m = session.Machine();
+    TController& unit = session.Control();
     EXPECT_EQ(MessageOf([&] { ReadInstructionList(TProfileFile(c.Lines), m, unit); }), c.Message);
     EXPECT_EQ(InstructionNames(unit.Instructions()), c.Loaded);
     EXPECT_TRUE(m.GetComponents().test(5));  // the configuration took effect

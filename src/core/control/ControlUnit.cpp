@@ -1,5 +1,7 @@
 #include "control/ControlUnit.h"
 
+#include <algorithm>
+
 #include "common/Error.h"
 #include "common/Texts.h"
 
@@ -163,7 +165,7 @@ void TController::ExecuteRecordedCycle() {
     recorder_->EndCycle(&unknown);
     throw;
   }
-  recorder_->EndCycle(nullptr);
+  if (recorderEnds_) recorder_->EndCycle(nullptr);
 }
 
 void TController::PerformCycle() {
@@ -331,42 +333,53 @@ std::optional<TSliceEnd> TController::EndInstruction() {
 }
 
 TSliceEnd TController::PerformSlice(const TSliceBudget& budget) {
-  // The clock is read only every few thousand cycles.
+  // The clock is read only every few thousand cycles; the budget, the
+  // clock and the cycle limit share one test a cycle.
   constexpr std::uint64_t kCyclesBetweenClockChecks = 2048;
   const auto start = std::chrono::steady_clock::now();
-  std::uint64_t performed = 0;
-  std::uint64_t nextClockCheck = kCyclesBetweenClockChecks;
+  const std::uint64_t budgetEnd =
+      budget.Cycles > kNoLimit - cyclesPerformed_ ? kNoLimit : cyclesPerformed_ + budget.Cycles;
+  std::uint64_t checkpoint =
+      std::min({budgetEnd, cyclesPerformed_ + kCyclesBetweenClockChecks, cycleLimit_});
+  // Whether anything but a wait for input asks to be looked at after a cycle.
+  const bool lookAfterCycles = hosted_ || trackingLevel_ >= 2;
   for (;;) {
     // An instruction ends at the next fetch, or where a stop was asked for
     // (between slices too).
-    if (instructionOpen_ && (atFetch_ || stopRequested_)) {
-      if (const std::optional<TSliceEnd> end = EndInstruction()) return *end;
-    }
-    if (performed >= budget.Cycles) return TSliceEnd::Budget;
-    if (!instructionOpen_) {
+    if (atFetch_ || stopRequested_ || !instructionOpen_) {
+      if (instructionOpen_) {
+        if (const std::optional<TSliceEnd> end = EndInstruction()) return *end;
+      }
+      if (cyclesPerformed_ >= budgetEnd) return TSliceEnd::Budget;
       // A program's stop asked for between two slices, before the next
       // instruction began; "Rozkaz" forgets an old request.
       if (stopRequested_ && runKind_ == TRunKind::Program) return EndRun(TSliceEnd::Stopped);
       stopRequested_ = false;
       instructionOpen_ = true;
     }
-    if (CycleLimitReached()) throw EDorumError(Texts::CycleLimitReached(cycleLimit_ - limitStart_));
-    ExecuteCycle();
-    ++performed;
-    if (stopWhenInputRunsOut_ && WaitsForTyping()) {
-      inputRanOut_ = true;
-      throw EDorumError(Texts::InputExhausted());
-    }
-    if (hosted_) host_->RefreshWatches();
-    if (waitingForInput_ && WaitsForTyping()) [[unlikely]]
-      return TSliceEnd::Waiting;
-    if (trackingLevel_ >= 2) [[unlikely]]
-      return TSliceEnd::Tempo;
-    if (performed >= nextClockCheck) [[unlikely]] {
-      nextClockCheck = performed + kCyclesBetweenClockChecks;
+    if (cyclesPerformed_ >= checkpoint) [[unlikely]] {
+      if (cyclesPerformed_ >= budgetEnd) return TSliceEnd::Budget;
+      if (CycleLimitReached())
+        throw EDorumError(Texts::CycleLimitReached(cycleLimit_ - limitStart_));
       if (std::chrono::steady_clock::now() - start >= budget.Time) return TSliceEnd::Budget;
+      checkpoint = std::min({budgetEnd, cyclesPerformed_ + kCyclesBetweenClockChecks, cycleLimit_});
+    }
+    ExecuteCycle();
+    if (waitingForInput_ || lookAfterCycles) [[unlikely]] {
+      if (const std::optional<TSliceEnd> end = LookAfterCycle()) return *end;
     }
   }
+}
+
+std::optional<TSliceEnd> TController::LookAfterCycle() {
+  if (stopWhenInputRunsOut_ && WaitsForTyping()) {
+    inputRanOut_ = true;
+    throw EDorumError(Texts::InputExhausted());
+  }
+  if (hosted_) host_->RefreshWatches();
+  if (WaitsForTyping()) return TSliceEnd::Waiting;
+  if (trackingLevel_ >= 2) return TSliceEnd::Tempo;
+  return std::nullopt;
 }
 
 }  // namespace dorum

@@ -41,8 +41,10 @@ class ICycleRecorder {
   // Before the cycle changes anything.
   virtual void BeginCycle() = 0;
   // After it, with the error that ended it, if any (the stop signal's
-  // "Program został zakończony" among them).
+  // "Program został zakończony" among them). A recorder that needs no
+  // cycle ends hears only of the cycles that end in an error.
   virtual void EndCycle(const EDorumError* error) = 0;
+  [[nodiscard]] virtual bool NeedsCycleEnds() const { return true; }
   // The user changed how the next cycles run (manual control, "Przerwij").
   virtual void ControlChanged() {}
   // An instruction was compiled or the list was rebuilt.
@@ -59,6 +61,8 @@ class IBoundProgram {
 
   // The 1-based line of the instruction that runs next; -1 for none.
   [[nodiscard]] virtual int CurrentLine() const = 0;
+  // Whether the current line is the line of the address (both may be -1).
+  [[nodiscard]] virtual bool CurrentLineIsAt(int address) const = 0;
   // Stores the current line without showing it.
   virtual void SetCurrentLine(int line) = 0;
   // Marks the line of the address as current and shows it.
@@ -244,7 +248,10 @@ class TController final : public IControlLink {
   [[nodiscard]] int CurrentCode() const noexcept;
 
   // Tells the recorder of every cycle (none: nothing is told).
-  void SetCycleRecorder(ICycleRecorder* recorder) noexcept { recorder_ = recorder; }
+  void SetCycleRecorder(ICycleRecorder* recorder) noexcept {
+    recorder_ = recorder;
+    recorderEnds_ = recorder != nullptr && recorder->NeedsCycleEnds();
+  }
   [[nodiscard]] ICycleRecorder* CycleRecorder() const noexcept { return recorder_; }
   // The current line of the bound program, -1 without one.
   [[nodiscard]] int BoundLine() const {
@@ -306,6 +313,9 @@ class TController final : public IControlLink {
   // or none when the run goes on.
   [[nodiscard]] std::optional<TSliceEnd> EndInstruction();
   [[nodiscard]] TSliceEnd PerformSlice(const TSliceBudget& budget);
+  // What a wait for input, a view that follows every cycle or the highest
+  // tracking level make of a cycle just performed.
+  [[nodiscard]] std::optional<TSliceEnd> LookAfterCycle();
   [[nodiscard]] bool WaitsForTyping() const;
   TSliceEnd EndRun(TSliceEnd end) noexcept {
     runKind_ = TRunKind::None;
@@ -320,6 +330,7 @@ class TController final : public IControlLink {
   bool hosted_ = false;  // lets a headless run skip the per-cycle calls
   IBoundProgram* programEditor_ = nullptr;
   ICycleRecorder* recorder_ = nullptr;
+  bool recorderEnds_ = false;  // the recorder hears of cycles that end well
   TCyclePlan fetchPlan_;
   bool breakpointsArmed_ = true;
   bool manualControl_ = false;

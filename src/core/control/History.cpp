@@ -176,6 +176,7 @@ void TRunHistory::OpenSegment() {
 }
 
 void TRunHistory::BeginCycle() {
+  counted_ = false;
   if (restoring_) [[unlikely]]
     return;
   if (open_ == nullptr || open_->EndsRefused || open_->Cycles >= open_->Limit) [[unlikely]]
@@ -189,37 +190,41 @@ void TRunHistory::BeginCycle() {
   word = cycleAtFetch_ ? (word | bit) : (word & ~bit);
   // The current line moves between instructions, before the next fetch.
   if (cycleAtFetch_ && s.Bound) {
-    const int line = control_.BoundLine();
-    if (line != LineOfL()) [[unlikely]]
-      s.Lines.emplace_back(static_cast<std::uint32_t>(cycleIndex_), line);
+    const IBoundProgram* program = control_.ProgramEditor();
+    if (program != nullptr &&
+        !program->CurrentLineIsAt(machine_.Register(TRegisterId::L).CurrentValue())) [[unlikely]]
+      s.Lines.emplace_back(static_cast<std::uint32_t>(cycleIndex_), program->CurrentLine());
   }
-  inCycle_ = true;
+  // Counted as a step at once: most cycles end well, and only those that do
+  // not are told to EndCycle.
+  s.Cycles = cycleIndex_ + 1;
+  ++steps_;
+  ++cycles_;
+  instructions_ += cycleAtFetch_ ? 1 : 0;
+  counted_ = true;
 }
 
 void TRunHistory::EndCycle(const EDorumError* error) {
-  if (!inCycle_) return;
-  inCycle_ = false;
-  TSegment& s = *open_;
-  s.Cycles = cycleIndex_ + 1;
-  if (error != nullptr && EndRefusedCycle(s)) [[unlikely]]
-    return;
-  ++steps_;
-  ++cycles_;
-  if (cycleAtFetch_) ++instructions_;
+  if (!counted_ || error == nullptr) return;
+  counted_ = false;
+  // The end of the program is a cycle like any other and stays a step.
+  if (control_.Finished()) return;
+  --steps_;
+  --cycles_;
+  instructions_ -= cycleAtFetch_ ? 1 : 0;
+  EndRefusedCycle(*open_);
 }
 
-bool TRunHistory::EndRefusedCycle(TSegment& s) {
-  // The end of the program is a cycle like any other; a refused one goes
-  // with the step before it, and with none it cannot be undone at all.
-  if (control_.Finished()) return false;
+void TRunHistory::EndRefusedCycle(TSegment& s) {
+  // A refused cycle goes with the step before it, and with none it cannot
+  // be undone at all.
   if (steps_ == 0 && s.Cycles == 1) {
     bytes_ -= items_.back().Bytes;
     items_.pop_back();
     open_ = nullptr;
-    return true;
+    return;
   }
   s.EndsRefused = true;
-  return true;
 }
 
 bool TRunHistory::StartedAtFetch(const TSegment& segment, std::uint64_t cycle) {
@@ -275,12 +280,12 @@ int TRunHistory::LineOfL() const {
 // ---- user actions ----
 
 void TRunHistory::BeginUserAction(int cell) {
-  if (restoring_ || inCycle_) return;
+  if (restoring_) return;
   if (userDepth_++ == 0) Capture(*before_, cell);
 }
 
 void TRunHistory::EndUserAction() {
-  if (restoring_ || inCycle_) return;
+  if (restoring_) return;
   if (--userDepth_ == 0) Commit(*before_);
 }
 

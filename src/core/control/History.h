@@ -59,7 +59,9 @@ class TRunHistory final : public IStepRecorder, public ICycleRecorder {
 
   // ICycleRecorder: the control unit's clock cycles.
   void BeginCycle() override;
+  // Only a cycle that ends in an error changes what BeginCycle recorded.
   void EndCycle(const EDorumError* error) override;
+  [[nodiscard]] bool NeedsCycleEnds() const override { return false; }
   void ControlChanged() override;
   void InstructionsChanged() override { Clear(); }
 
@@ -80,8 +82,8 @@ class TRunHistory final : public IStepRecorder, public ICycleRecorder {
 
   // Segments of cycles.
   [[gnu::noinline, gnu::cold]] void OpenSegment();
-  // A cycle that ended in an error: true when it is no step of its own.
-  [[gnu::noinline]] bool EndRefusedCycle(TSegment& segment);
+  // A cycle refused by a rule: no step of its own.
+  [[gnu::noinline]] void EndRefusedCycle(TSegment& segment);
   void RestoreSegmentStart(const TSegment& segment);
   // The state after the first `cycles` cycles of the segment.
   void ReplayTo(TSegment& segment, std::uint64_t cycles);
@@ -99,7 +101,7 @@ class TRunHistory final : public IStepRecorder, public ICycleRecorder {
   std::size_t budget_;
   std::unique_ptr<TSnapshot> before_;
   int userDepth_ = 0;
-  bool inCycle_ = false;
+  bool counted_ = false;  // BeginCycle counted the cycle as a step
   bool restoring_ = false;
   std::deque<TItem> items_;
   TSegment* open_ = nullptr;  // the segment the next cycle joins, if any

@@ -76,6 +76,9 @@ class TProgramDocument final : public IBoundProgram {
   [[nodiscard]] int AddressOfLine(int line) const override;
 
   [[nodiscard]] int CurrentLine() const override { return currentLine_; }
+  [[nodiscard]] bool CurrentLineIsAt(int address) const override {
+    return currentLine_ == LineOfAddress(address);
+  }
   // Stores the current line without repainting.
   void SetCurrentLine(int line) override { currentLine_ = line; }
   // Marks the line of the address as current and repaints.

@@ -10,8 +10,8 @@ TSession::TSession(bool recordHistory) {
 // The history detaches itself from the machine and the control unit first.
 TSession::~TSession() = default;
 
-void TSession::RecordHistory(bool on) {
-  if (on && !history_) history_ = std::make_unique<TRunHistory>(machine_, control_);
+void TSession::RecordHistory(bool on, std::size_t budget) {
+  if (on && !history_) history_ = std::make_unique<TRunHistory>(machine_, control_, budget);
   if (!on) history_.reset();
 }
 

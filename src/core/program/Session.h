@@ -31,8 +31,9 @@ class TSession {
   [[nodiscard]] TWatchList& Watches() noexcept { return watches_; }
   [[nodiscard]] TProgram& Assembler() noexcept { return assembler_; }
 
-  // Starts or ends recording; a new recording starts empty.
-  void RecordHistory(bool on);
+  // Starts or ends recording; a new recording starts empty and keeps at
+  // most `budget` bytes.
+  void RecordHistory(bool on, std::size_t budget = TRunHistory::kDefaultBudget);
   // The history being recorded, or null.
   [[nodiscard]] TRunHistory* History() noexcept { return history_.get(); }
   [[nodiscard]] const TRunHistory* History() const noexcept { return history_.get(); }
