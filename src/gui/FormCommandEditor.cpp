@@ -205,9 +205,8 @@ bool TFormCommandEditor::LoadFile(const QString& path) {
 TFormCommandEditor::TSaveResult TFormCommandEditor::SaveText(bool saveAs) {
   QString name = windowTitle();
   if (saveAs || name == QStringLiteral("Noname.") + extension_) {
-    const auto chosen =
-        core_.Dialogs().SaveFileName(this, QStringLiteral("Zapisz jako"), SaveDialogStart(FilePath()),
-                                     saveFilter_);
+    const auto chosen = core_.Dialogs().SaveFileName(this, QStringLiteral("Zapisz jako"),
+                                                     SaveDialogStart(FilePath()), saveFilter_);
     if (!chosen) return TSaveResult::Cancelled;
     name = *chosen;
     // The dialog's default extension, for a name typed without one.

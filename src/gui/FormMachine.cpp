@@ -106,8 +106,7 @@ void TFormMachine::BuildControls() {
   manual_ = new QCheckBox(QStringLiteral("Sterowanie ręczne"), diagram_);
   manual_->setObjectName(QStringLiteral("CheckBoxManualControl"));
   manual_->setAccessibleName(manual_->text());
-  connect(manual_, &QCheckBox::toggled, this,
-          [this](bool on) { core_.SetManualControl(on); });
+  connect(manual_, &QCheckBox::toggled, this, [this](bool on) { core_.SetManualControl(on); });
 
   tracking_ = new QGroupBox(QStringLiteral("Poziom śledzenia"), diagram_);
   tracking_->setObjectName(QStringLiteral("RadioGroupTracking"));

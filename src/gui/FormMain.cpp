@@ -20,8 +20,8 @@
 #include "FormMicroprogram.h"
 #include "FormProgramEditor.h"
 #include "FormWatches.h"
-#include "SourceEditor.h"
 #include "SettingsDialog.h"
+#include "SourceEditor.h"
 #include "WindowList.h"
 
 namespace dorum::gui {
@@ -388,7 +388,8 @@ void TFormMain::BuildActions() {
 
   // The program's own help, bundled with it.
   const QString help = QStringLiteral("Pomoc");
-  on(AddAction("HelpContents1", help, QStringLiteral("Zawartość"), QStringLiteral("&Zawartość"), {}),
+  on(AddAction("HelpContents1", help, QStringLiteral("Zawartość"), QStringLiteral("&Zawartość"),
+               {}),
      [this] {
        help_->ShowContents();
        ShowDockedForm(help_);
@@ -509,8 +510,7 @@ QAction* TFormMain::Action(const QString& name) const {
 void TFormMain::UpdateActions() {
   const bool automatic = !core_.Control().ManualControl();
   const auto allows = [this](TCommand command) { return core_.Allows(command); };
-  Action(QStringLiteral("ActionRunProject"))
-      ->setEnabled(automatic && allows(TCommand::RunProgram));
+  Action(QStringLiteral("ActionRunProject"))->setEnabled(automatic && allows(TCommand::RunProgram));
   Action(QStringLiteral("ActionRunInstruction"))
       ->setEnabled(automatic && allows(TCommand::RunInstruction));
   Action(QStringLiteral("ActionRunCycle"))->setEnabled(allows(TCommand::RunCycle));

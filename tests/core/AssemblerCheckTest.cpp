@@ -5,9 +5,9 @@
 
 #include "MachineTestSupport.h"
 #include "control/CommentFilter.h"
-#include "program/Session.h"
 #include "program/Assembler.h"
 #include "program/ProgramDocument.h"
+#include "program/Session.h"
 #include "program/Watches.h"
 
 using namespace dorum;
@@ -17,7 +17,6 @@ namespace {
 
 class AssemblerCheck : public ::testing::Test {
  protected:
-
   QString Check(const QStringList& text) {
     return MessageOf([&] { program.Check(text); });
   }

@@ -2,9 +2,9 @@
 
 #include "MachineTestSupport.h"
 #include "control/CommentFilter.h"
-#include "program/Session.h"
 #include "program/Assembler.h"
 #include "program/ProgramDocument.h"
+#include "program/Session.h"
 #include "program/Watches.h"
 
 using namespace dorum;
@@ -14,7 +14,6 @@ namespace {
 
 class Assembler : public ::testing::Test {
  protected:
-
   // Assembles the text; returns the error message (empty when none).
   QString Assemble(const QStringList& text) {
     document.SetTexts(text);

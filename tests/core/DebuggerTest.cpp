@@ -3,9 +3,9 @@
 #include <memory>
 
 #include "MachineTestSupport.h"
-#include "program/Session.h"
 #include "program/Assembler.h"
 #include "program/ProgramDocument.h"
+#include "program/Session.h"
 #include "program/Watches.h"
 
 using namespace dorum;

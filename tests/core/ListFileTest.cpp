@@ -4,8 +4,8 @@
 
 #include "MachineTestSupport.h"
 #include "common/Text.h"
-#include "program/Session.h"
 #include "control/ListFile.h"
+#include "program/Session.h"
 
 using namespace dorum;
 using namespace dorum::test;

@@ -17,11 +17,11 @@ struct TDialogScript {
   QStringList Errors;
   QStringList Informations;
   QStringList Questions;
-  std::deque<std::optional<QString>> TextAnswers;  // empty: cancel
+  std::deque<std::optional<QString>> TextAnswers;   // empty: cancel
   std::deque<QMessageBox::StandardButton> Answers;  // empty: Cancel
   std::deque<std::optional<QString>> FileNames;     // empty: cancel
-  QStringList Prompts;  // "title|prompt|text" of every input box
-  int FileDialogs = 0;  // how many file dialogs were shown
+  QStringList Prompts;                              // "title|prompt|text" of every input box
+  int FileDialogs = 0;                              // how many file dialogs were shown
 
   void Install(TUserDialogs& dialogs) {
     dialogs.ShowError = [this](QWidget*, const QString& text) { Errors.append(text); };

@@ -109,7 +109,8 @@ class RunCommandsTest : public QObject {
   // Runs the command during a run: afterwards no run is going on, nothing
   // runs on by itself, and the run ended where cycles performed one by one
   // would have left the machine.
-  void CheckInterruptedBy(const char* what, const std::function<void(TRunningApplication&)>& command) {
+  void CheckInterruptedBy(const char* what,
+                          const std::function<void(TRunningApplication&)>& command) {
     TRunningApplication app;
     QVERIFY2(app.StartRun(), what);
     command(app);

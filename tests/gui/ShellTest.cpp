@@ -98,10 +98,9 @@ class ShellTest : public QObject {
     // The windows in their order of creation, each with a name of its own.
     QStringList names;
     for (QWidget* w : app.Main->Windows()) names.append(w->objectName());
-    QCOMPARE(names,
-             (QStringList{"FormMain", "FormEditor", "DockFormMachine", "DockFormIOConsole",
-                          "DockFormProgramEditor", "DockFormMicroprogram", "DockFormWatches",
-                          "DockFormHelp"}));
+    QCOMPARE(names, (QStringList{"FormMain", "FormEditor", "DockFormMachine", "DockFormIOConsole",
+                                 "DockFormProgramEditor", "DockFormMicroprogram", "DockFormWatches",
+                                 "DockFormHelp"}));
     // The hidden start-up editor and the other tool windows stay hidden.
     QVERIFY(!app.FrameOf(&app.Main->Console())->isVisible());
   }

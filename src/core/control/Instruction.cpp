@@ -3,8 +3,8 @@
 #include <optional>
 
 #include "common/Text.h"
-#include "control/CommentFilter.h"
 #include "common/Texts.h"
+#include "control/CommentFilter.h"
 #include "machine/Machine.h"
 
 namespace dorum {
