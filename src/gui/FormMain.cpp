@@ -126,6 +126,8 @@ void TFormMain::ArrangeWindows() {
   ShowForm(container_.get());
   container_->DockAsTab(FrameOf(machine_));
   container_->ActivateTab(FrameOf(machine_));
+  // The first refresh of what the actions allow.
+  UpdateActions();
 }
 
 void TFormMain::ShowForm(QWidget* window) {
