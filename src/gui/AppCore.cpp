@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <chrono>
 
+#include "common/Texts.h"
+
 namespace dorum::gui {
 
 namespace {
@@ -110,10 +112,19 @@ void TAppCore::EndRun(const QString& failure, bool failed) {
   waiting_ = false;
   refresh_.SetRunning(false);
   Q_EMIT RunStateChanged(false);
-  if (failed) errors_.Report(runParent_, failure);
+  if (failed) ReportEnd(failure);
   std::vector<std::function<void()>> pending;
   pending.swap(afterRun_);
   for (const auto& action : pending) action();
+}
+
+void TAppCore::ReportEnd(const QString& message) {
+  // The stop signal ends a program normally: that is news, not a failure.
+  if (Control().Finished() && message == Texts::ProgramFinished()) {
+    dialogs_.ShowInformation(runParent_, ErrorBoxText(message));
+    return;
+  }
+  errors_.Report(runParent_, message);
 }
 
 void TAppCore::ScheduleSlice(int delay) {

@@ -126,6 +126,9 @@ class TAppCore final : public QObject {
   [[nodiscard]] const TController& Control() const noexcept { return session_.Control(); }
   void BeginRun(QWidget* parent);
   void EndRun(const QString& failure, bool failed);
+  // What ended a run, in the error box, or in an information box when the
+  // program came to its stop.
+  void ReportEnd(const QString& message);
   void PerformSlice();
   void ScheduleSlice(int delay);
   // Stops the run in progress at its cycle boundary and shows what ended it.

@@ -73,8 +73,19 @@ TFormMain::TFormMain(TAppCore& core, QWidget* parent) : QMainWindow(parent), cor
   container_->SetFileCommands(Action(QStringLiteral("ActionFileOpen")),
                               Action(QStringLiteral("ActionFileSave")));
 
+  // The current document follows the keyboard focus and the container's
+  // tabs, so it is right whether or not the window system reports
+  // activations.
   connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
-    if (now != nullptr) ActiveWindowChanged(now->window());
+    if (now != nullptr) FocusChanged(now);
+  });
+  connect(container_.get(), &TFormEditor::ActiveTabChanged, this, [this](TDockedWindow* tab) {
+    // A document in front of the container is current unless a floating
+    // window is.
+    const bool floating =
+        DocumentOf(currentForm_) != nullptr && !container_->HoldsAsTab(FrameOf(currentForm_));
+    if (tab != nullptr && !floating) currentForm_ = tab->Content();
+    UpdateActions();
   });
   // What the actions allow follows the state: a run starting or ending,
   // the machine changing (the history with it), the list, manual control.
@@ -247,6 +258,23 @@ TFormCommandEditor* TFormMain::OpenExample(const QString& listFile, const QStrin
 
 // ---- current window ----
 
+void TFormMain::FocusChanged(QWidget* now) {
+  // The document is the docked window around the focus, wherever it is.
+  for (QWidget* w = now; w != nullptr; w = w->parentWidget()) {
+    if (auto* frame = qobject_cast<TDockedWindow*>(w)) {
+      currentForm_ = frame->Content();
+      UpdateActions();
+      return;
+    }
+  }
+  ActiveWindowChanged(now->window());
+}
+
+QWidget* TFormMain::DocumentOf(QWidget* window) const {
+  if (window == nullptr || window == this || window == container_.get()) return nullptr;
+  return window;
+}
+
 void TFormMain::ActiveWindowChanged(QWidget* now) {
   if (now == nullptr) return;
   if (now != this) {
@@ -276,7 +304,12 @@ void TFormMain::ResolveCurrentForm() {
 }
 
 TFormCommandEditor* TFormMain::CurrentEditor() const {
-  return qobject_cast<TFormCommandEditor*>(currentForm_.data());
+  if (auto* editor = qobject_cast<TFormCommandEditor*>(currentForm_.data())) return editor;
+  // The strip and the container are no documents: the container's front
+  // tab stands for them.
+  if (DocumentOf(currentForm_) != nullptr || !container_->isVisible()) return nullptr;
+  const TDockedWindow* tab = container_->ActiveTab();
+  return tab != nullptr ? qobject_cast<TFormCommandEditor*>(tab->Content()) : nullptr;
 }
 
 TFormProgramEditor* TFormMain::BoundEditor() const {

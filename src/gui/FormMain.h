@@ -112,6 +112,10 @@ class TFormMain final : public QMainWindow {
 
   // Which window is current, as activations change.
   void ActiveWindowChanged(QWidget* now);
+  void FocusChanged(QWidget* now);
+  // The window itself when it is a document window (not the strip, not the
+  // container); null otherwise.
+  [[nodiscard]] QWidget* DocumentOf(QWidget* window) const;
   void ResolveCurrentForm();
   [[nodiscard]] TFormCommandEditor* CurrentEditor() const;
   [[nodiscard]] TFormProgramEditor* BoundEditor() const;

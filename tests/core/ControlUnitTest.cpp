@@ -191,3 +191,27 @@ TEST_F(ControlUnit, CycleLimitEndsARunBetweenCycles) {
   control.ExecuteCycle();  // single cycles are never limited, and go on from there
   EXPECT_TRUE(control.AtFetch());
 }
+
+TEST_F(ControlUnit, EveryConditionTestsItsOwnFlag) {
+  // F's bits: 1 Z, 2 V, 4 INT, 8 ZAK. Each condition jumps on its bit alone.
+  const struct {
+    const char* Name;
+    int Bit;
+  } conditions[] = {{"Z", 1}, {"V", 2}, {"INT", 4}, {"ZAK", 8}};
+  for (const auto& c : conditions) {
+    control.Instructions().ClearInstructions();
+    control.AddInstruction({QStringLiteral("ROZKAZ SKOK;"), QStringLiteral("czyt wys wei il;"),
+                            QStringLiteral("JEŻELI %1 TO @tak GDY NIE @nie;").arg(c.Name),
+                            QStringLiteral("@tak wyad wea wel KONIEC;"),
+                            QStringLiteral("@nie wyl wea;")});
+    for (const int flags : {0, 1, 2, 4, 8, 15 - c.Bit, 15}) {
+      m.ResetMachine();
+      Program({{0, Word(0, 9)}});
+      control.ExecuteCycle();  // the fetch
+      m.Register(R::F).Store(flags);
+      control.ExecuteInstruction();
+      const bool jumps = (flags & c.Bit) != 0;
+      EXPECT_EQ(Reg(R::L), jumps ? 9 : 1) << c.Name << " with F = " << flags;
+    }
+  }
+}

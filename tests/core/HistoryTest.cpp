@@ -364,3 +364,25 @@ TEST(History, AMachineSnapshotPutsBackEveryBitAndTheViewsHearOfIt) {
   EXPECT_EQ(changes.AccessedCell, -1);  // putting words back is no access
   m.SetObserver(nullptr);
 }
+
+TEST(History, EntriesIntoTheFirstAndTheLastWordAreUndone) {
+  for (const int bits : {5, 16}) {
+    TSession session(true);
+    TMachine& m = session.Machine();
+    m.SetAddressBits(bits);
+    const int last = m.Memory().Size() - 1;
+    m.Memory().Store(0, 11);
+    m.Memory().Store(last, 22);
+    session.History()->Clear();
+    m.EnterMemoryValue(0, QStringLiteral("33"));
+    m.EnterMemoryValue(last, QStringLiteral("44"));
+    ASSERT_EQ(m.Memory().Raw(0), 33u);
+    ASSERT_EQ(m.Memory().Raw(last), 44u);
+    ASSERT_TRUE(session.History()->UndoStep());
+    EXPECT_EQ(m.Memory().Raw(last), 22u) << bits;
+    EXPECT_EQ(m.Memory().Raw(0), 33u) << bits;
+    ASSERT_TRUE(session.History()->UndoStep());
+    EXPECT_EQ(m.Memory().Raw(0), 11u) << bits;
+    EXPECT_FALSE(session.History()->UndoStep());
+  }
+}

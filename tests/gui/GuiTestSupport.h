@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <QTest>
 #include <deque>
+#include <functional>
 #include <optional>
 
 #include "AppCore.h"
@@ -53,6 +54,21 @@ struct TDialogScript {
     dialogs.SaveFileName = file;
   }
 };
+
+// Runs a step of a test's preparation that may raise (loading a list):
+// false, with the message in the test's log, instead of an exception that
+// would end the whole test program.
+[[nodiscard]] inline bool Succeeds(const std::function<void()>& step) {
+  try {
+    step();
+    return true;
+  } catch (const EDorumError& e) {
+    qWarning("%s", qPrintable(e.Message()));
+  } catch (const std::exception& e) {
+    qWarning("%s", e.what());
+  }
+  return false;
+}
 
 // Lets the event loop advance the run in progress until it has ended, as
 // the application does; false when it has not ended within the time.

@@ -193,7 +193,8 @@ class RunCommandsTest : public QObject {
     TFormMain main(core);
     main.show();
     main.ArrangeWindows();
-    main.InstructionListWindow().LoadInstructionList(Examples("ombra/ombra.lst"));
+    QVERIFY(test::Succeeds(
+        [&] { main.InstructionListWindow().LoadInstructionList(Examples("ombra/ombra.lst")); }));
     TFormCommandEditor* echo = main.OpenFile(Examples("ombra/echo.prg"));
     echo->Compile();
     main.Action(QStringLiteral("ActionViewConsole"))->trigger();
@@ -212,8 +213,35 @@ class RunCommandsTest : public QObject {
     QTRY_VERIFY(core.RunWaitsForInput());
     QTest::keyClicks(input, QStringLiteral("."));
     QVERIFY(test::WaitForRunEnd(core));
-    QCOMPARE(user.Errors, QStringList{QStringLiteral("Program został zakończony.")});
+    QVERIFY(user.Errors.isEmpty());
+    QCOMPARE(user.Informations.back(), QStringLiteral("Program został zakończony."));
     QCOMPARE(core.Machine().Console().OutputText(), QStringLiteral("OK."));
+  }
+
+  void theEndOfAProgramIsNewsAndAFailureIsAnError() {
+    TAppCore core;
+    test::TDialogScript user;
+    user.Install(core.Dialogs());
+    TFormMain main(core);
+    main.show();
+    main.ArrangeWindows();
+    TFormCommandEditor* editor = main.OpenFile(Examples("dorum/suma.prg"));
+    editor->Compile();
+    core.Control().SetTrackingLevel(0);
+    main.Action(QStringLiteral("ActionRunProject"))->trigger();
+    QVERIFY(test::WaitForRunEnd(core));
+    QVERIFY(user.Errors.isEmpty());
+    QCOMPARE(user.Informations.back(), QStringLiteral("Program został zakończony."));
+    // "Takt" repeats the stopping cycle, with the same news.
+    main.Action(QStringLiteral("ActionRunCycle"))->trigger();
+    QCOMPARE(user.Informations.back(), QStringLiteral("Program został zakończony."));
+    QVERIFY(user.Errors.isEmpty());
+    // The same words while no program has stopped are an error.
+    core.Machine().ResetMachine();
+    QVERIFY(!core.Control().Finished());
+    QVERIFY(
+        core.Run(nullptr, [] { throw EDorumError(QStringLiteral("Program został zakończony")); }));
+    QCOMPARE(user.Errors, QStringList{QStringLiteral("Program został zakończony.")});
   }
 
   void abortingDuringTheTempoPauseEndsTheRunAtOnce() {

@@ -162,7 +162,7 @@ class ToolWindowsTest : public QObject {
   void listFilesLoadWithTheirConfigurationAndABadOneSaysWhy() {
     TCore c;
     TFormMicroprogram list(c.Core);
-    list.LoadInstructionList(Examples("ombra/ombra.lst"));
+    QVERIFY(test::Succeeds([&] { list.LoadInstructionList(Examples("ombra/ombra.lst")); }));
     QCOMPARE(list.Commands()->count(), c.Core.Control().Instructions().Count());
     QVERIFY(Rows(list.Commands()).contains(QStringLiteral("wyp")));
     QVERIFY(c.Core.Machine().Register(TRegisterId::X).Visible());
