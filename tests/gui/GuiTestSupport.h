@@ -5,9 +5,11 @@
 #include <QTest>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <optional>
 
 #include "AppCore.h"
+#include "FormMain.h"
 #include "UserInterface.h"
 
 namespace dorum::gui::test {
@@ -53,6 +55,31 @@ struct TDialogScript {
     dialogs.OpenFileName = file;
     dialogs.SaveFileName = file;
   }
+};
+
+// The application as it starts: its core with a script answering the
+// dialogs, and the main window, shown and arranged.
+struct TApplication {
+  TAppCore Core;
+  TDialogScript User;
+  std::unique_ptr<TFormMain> Main;
+
+  TApplication() {
+    User.Install(Core.Dialogs());
+    Main = std::make_unique<TFormMain>(Core);
+    Main->show();
+    Main->ArrangeWindows();
+    QCoreApplication::processEvents();
+  }
+  ~TApplication() { Main.reset(); }
+  TApplication(const TApplication&) = delete;
+  TApplication& operator=(const TApplication&) = delete;
+
+  [[nodiscard]] QAction* Action(const char* name) const {
+    return Main->Action(QString::fromLatin1(name));
+  }
+  [[nodiscard]] TFormEditor& Container() const { return Main->Container(); }
+  [[nodiscard]] TDockedWindow* FrameOf(QWidget* w) const { return Main->FrameOf(w); }
 };
 
 // Runs a step of a test's preparation that may raise (loading a list):

@@ -51,22 +51,17 @@ QString Fingerprint(const TMachine& m, const TController& control) {
   return parts.join(u' ');
 }
 
+using test::TApplication;
+
 // The application with the loop compiled in a program editor (so that the
 // editor is bound), running as "Program" at the lowest tracking level.
-struct TRunningApplication {
-  TAppCore Core;
-  test::TDialogScript User;
-  std::unique_ptr<TFormMain> Main;
+struct TRunningApplication : TApplication {
   TFormProgramEditor* Editor = nullptr;
   // The machine when the run ended, and after how many cycles.
   QString AtStop;
   std::uint64_t CyclesAtStop = 0;
 
   TRunningApplication() {
-    User.Install(Core.Dialogs());
-    Main = std::make_unique<TFormMain>(Core);
-    Main->show();
-    Main->ArrangeWindows();
     Editor = Main->NewProgram();
     Editor->Memo()->setText(kLoop.join(u'\n'));
     User.FileNames = {std::nullopt};  // compiling offers to save first: cancelled
@@ -77,7 +72,6 @@ struct TRunningApplication {
       CyclesAtStop = Core.Control().CyclesPerformed();
     });
   }
-  ~TRunningApplication() { Main.reset(); }
 
   // Starts "Program" and lets it run for a few slices.
   [[nodiscard]] bool StartRun() {
@@ -187,12 +181,10 @@ class RunCommandsTest : public QObject {
   }
 
   void aProgramWaitingForInputGoesOnWithWhatIsTyped() {
-    TAppCore core;
-    test::TDialogScript user;
-    user.Install(core.Dialogs());
-    TFormMain main(core);
-    main.show();
-    main.ArrangeWindows();
+    TApplication app;
+    TAppCore& core = app.Core;
+    const test::TDialogScript& user = app.User;
+    TFormMain& main = *app.Main;
     QVERIFY(test::Succeeds(
         [&] { main.InstructionListWindow().LoadInstructionList(Examples("ombra/ombra.lst")); }));
     TFormCommandEditor* echo = main.OpenFile(Examples("ombra/echo.prg"));
@@ -219,12 +211,10 @@ class RunCommandsTest : public QObject {
   }
 
   void theEndOfAProgramIsNewsAndAFailureIsAnError() {
-    TAppCore core;
-    test::TDialogScript user;
-    user.Install(core.Dialogs());
-    TFormMain main(core);
-    main.show();
-    main.ArrangeWindows();
+    TApplication app;
+    TAppCore& core = app.Core;
+    const test::TDialogScript& user = app.User;
+    TFormMain& main = *app.Main;
     TFormCommandEditor* editor = main.OpenFile(Examples("dorum/suma.prg"));
     editor->Compile();
     core.Control().SetTrackingLevel(0);

@@ -38,26 +38,7 @@ using namespace dorum::gui;
 
 namespace {
 
-// The application as it starts: its core with a script answering the
-// dialogs, and the main window, shown and arranged.
-struct TApplication {
-  TAppCore Core;
-  test::TDialogScript User;
-  std::unique_ptr<TFormMain> Main;
-
-  TApplication() {
-    User.Install(Core.Dialogs());
-    Main = std::make_unique<TFormMain>(Core);
-    Main->show();
-    Main->ArrangeWindows();
-    QCoreApplication::processEvents();
-  }
-  ~TApplication() { Main.reset(); }
-
-  QAction* Action(const char* name) const { return Main->Action(QString::fromLatin1(name)); }
-  TFormEditor& Container() const { return Main->Container(); }
-  TDockedWindow* FrameOf(QWidget* w) const { return Main->FrameOf(w); }
-};
+using test::TApplication;
 
 QString SourceExamples() {
   return QStringLiteral(DORUM_EXAMPLES_DIR);
