@@ -194,6 +194,9 @@ bool TAppCore::StepBack(bool wholeInstruction) {
 }
 
 void TAppCore::RequestStop() {
+  // With no run there is nothing to stop; a request left pending would
+  // make the next "Takt" report a breakpoint nobody set.
+  if (!running_) return;
   Control().RequestStop();
   // A run pausing for the tempo or for input ends now, not after the pause.
   if (running_ && !synchronous_) ScheduleSlice(0);

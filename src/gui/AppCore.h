@@ -86,7 +86,8 @@ class TAppCore final : public QObject {
   [[nodiscard]] bool RunInProgress() const noexcept { return running_; }
   // The run pauses until the user types a character (or acts otherwise).
   [[nodiscard]] bool RunWaitsForInput() const noexcept { return running_ && waiting_; }
-  // "Przerwij": the run ends at the next cycle boundary.
+  // "Przerwij": the run ends at the next cycle boundary; without a run it
+  // does nothing.
   void RequestStop();
   // Does the action at once; a run in progress is stopped first (a reset,
   // a load, closing the application).

@@ -179,3 +179,21 @@ TEST(Session, StartsAsTheApplicationDoesAndRecordsOnRequest) {
   TSession recording(true);
   EXPECT_NE(recording.History(), nullptr);
 }
+
+TEST(RunSlices, AWaitLeftByAnAbortedRunDoesNotHoldTheNextOne) {
+  TExampleRun run("ombra/echo.prg", "ombra/ombra.lst");
+  TController& control = run.Session.Control();
+  control.SetTrackingLevel(0);
+  control.StartProgram(-1);
+  ASSERT_EQ(control.RunSlice({}), TSliceEnd::Waiting);
+  control.StopRun();
+  run.Session.Machine().ResetMachine();
+  ASSERT_TRUE(control.WaitingForInput());  // a reset leaves the flag alone
+  // Another program, which reads nothing, runs on.
+  run.Document.SetTexts({QStringLiteral("start: SOB start")});
+  CompileProgram(run.Session.Assembler(), control, run.Document);
+  const std::uint64_t before = control.CyclesPerformed();
+  control.StartProgram(-1);
+  EXPECT_EQ(control.RunSlice({.Cycles = 100}), TSliceEnd::Budget);
+  EXPECT_EQ(control.CyclesPerformed() - before, 100u);
+}

@@ -234,6 +234,15 @@ class RunCommandsTest : public QObject {
     QCOMPARE(user.Errors, QStringList{QStringLiteral("Program został zakończony.")});
   }
 
+  void abortingWithoutARunLeavesNothingPending() {
+    TApplication app;
+    app.Action("ActionAbort")->trigger();
+    QVERIFY(!app.Core.Control().StopRequested());
+    app.Action("ActionRunCycle")->trigger();
+    QVERIFY(app.User.Errors.isEmpty());
+    QCOMPARE(app.Core.Control().CyclesPerformed(), 1u);
+  }
+
   void abortingDuringTheTempoPauseEndsTheRunAtOnce() {
     TRunningApplication app;
     app.Core.SetAnimationDelay(TAppCore::kMaxAnimationDelay);

@@ -1,6 +1,7 @@
 #include "control/ControlUnit.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "common/Error.h"
 #include "common/Texts.h"
@@ -269,11 +270,13 @@ void TController::SelectNextCycle(int performedCode, const TMicroCode& performed
 void TController::StartInstruction() {
   runKind_ = manualControl_ ? TRunKind::None : TRunKind::Instruction;
   instructionOpen_ = false;
+  waitSignalled_ = false;
 }
 
 void TController::StartProgram(int target) {
   runKind_ = manualControl_ ? TRunKind::None : TRunKind::Program;
   instructionOpen_ = false;
+  waitSignalled_ = false;
   runTarget_ = target;
   stopRequested_ = false;
 }
@@ -365,19 +368,20 @@ TSliceEnd TController::PerformSlice(const TSliceBudget& budget) {
       checkpoint = std::min({budgetEnd, cyclesPerformed_ + kCyclesBetweenClockChecks, cycleLimit_});
     }
     ExecuteCycle();
-    if (waitingForInput_ || lookAfterCycles) [[unlikely]] {
+    if (waitSignalled_ || lookAfterCycles) [[unlikely]] {
       if (const std::optional<TSliceEnd> end = LookAfterCycle()) return *end;
     }
   }
 }
 
 std::optional<TSliceEnd> TController::LookAfterCycle() {
-  if (stopWhenInputRunsOut_ && WaitsForTyping()) {
+  const bool signalled = std::exchange(waitSignalled_, false);
+  if (signalled && stopWhenInputRunsOut_ && WaitsForTyping()) {
     inputRanOut_ = true;
     throw EDorumError(Texts::InputExhausted());
   }
   if (hosted_) host_->RefreshWatches();
-  if (WaitsForTyping()) return TSliceEnd::Waiting;
+  if (signalled && WaitsForTyping()) return TSliceEnd::Waiting;
   if (trackingLevel_ >= 2) return TSliceEnd::Tempo;
   return std::nullopt;
 }

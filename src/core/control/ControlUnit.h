@@ -276,7 +276,10 @@ class TController final : public IControlLink {
 
   // IControlLink
   [[nodiscard]] bool WaitingForInput() const override { return waitingForInput_; }
-  void SetWaitingForInput(bool waiting) override { waitingForInput_ = waiting; }
+  void SetWaitingForInput(bool waiting) override {
+    waitingForInput_ = waiting;
+    waitSignalled_ = waitSignalled_ || waiting;
+  }
   void ProgramFinished() override;
   void ResetControl() override;
   [[nodiscard]] int InstructionCount() const override { return instructions_.Count(); }
@@ -336,6 +339,9 @@ class TController final : public IControlLink {
   bool manualControl_ = false;
   bool replaying_ = false;
   bool waitingForInput_ = false;
+  // A cycle of the run asked to wait ("start" or "wyg" found no character):
+  // the flag alone may be left from a run that ended while it waited.
+  bool waitSignalled_ = false;
   bool atFetch_ = true;
   int currentCycle_ = 0;
   int shownCode_ = -1;
