@@ -22,6 +22,7 @@ struct TDialogScript {
   std::deque<std::optional<QString>> FileNames;     // empty: cancel
   QStringList Prompts;                              // "title|prompt|text" of every input box
   int FileDialogs = 0;                              // how many file dialogs were shown
+  QStringList FileDialogStarts;                     // the folder or file each began at
 
   void Install(TUserDialogs& dialogs) {
     dialogs.ShowError = [this](QWidget*, const QString& text) { Errors.append(text); };
@@ -41,9 +42,10 @@ struct TDialogScript {
       Answers.pop_front();
       return answer;
     };
-    const auto file = [this](QWidget*, const QString&, const QString&,
+    const auto file = [this](QWidget*, const QString&, const QString& folderOrFile,
                              const QString&) -> std::optional<QString> {
       ++FileDialogs;
+      FileDialogStarts.append(folderOrFile);
       if (FileNames.empty()) return std::nullopt;
       auto name = FileNames.front();
       FileNames.pop_front();
