@@ -35,6 +35,20 @@ QString ExamplesFolder() {
   return {};
 }
 
+bool LiesInFolder(const QString& path, const QString& folder) {
+  if (folder.isEmpty()) return false;
+  const QString root = QFileInfo(folder).canonicalFilePath();
+  const QString file = QFileInfo(path).canonicalFilePath();
+  if (root.isEmpty() || file.isEmpty()) return false;
+  const Qt::CaseSensitivity cs =
+#ifdef Q_OS_WIN
+      Qt::CaseInsensitive;
+#else
+      Qt::CaseSensitive;
+#endif
+  return file.startsWith(root.endsWith(u'/') ? root : root + u'/', cs);
+}
+
 std::vector<TExampleSet> ExampleSets(const QString& folder) {
   std::vector<TExampleSet> sets;
   if (folder.isEmpty()) return sets;

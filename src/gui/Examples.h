@@ -19,6 +19,10 @@ struct TExampleSet {
 // build tree; empty when there is none.
 [[nodiscard]] QString ExamplesFolder();
 
+// Whether the file lies in the folder or below it (an empty folder holds
+// nothing); links are followed, so a file reached another way counts too.
+[[nodiscard]] bool LiesInFolder(const QString& path, const QString& folder);
+
 // The example sets found in the folder, in the order of the machine types.
 [[nodiscard]] std::vector<TExampleSet> ExampleSets(const QString& folder);
 

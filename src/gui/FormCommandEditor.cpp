@@ -29,6 +29,19 @@ const QString kNotFound = QStringLiteral("Nie znaleziono szukanego tekstu");
 
 constexpr int kPanelWidth = 80;
 
+// The folder the user keeps documents in; the home folder when the system
+// names none that exists.
+QString DocumentsFolder() {
+  const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+  return !documents.isEmpty() && QFileInfo(documents).isDir() ? documents : QDir::homePath();
+}
+
+// A name the save dialog returned without a folder lies in the program's.
+QString InApplicationFolder(const QString& name) {
+  if (QFileInfo(name).isAbsolute()) return name;
+  return QDir(QCoreApplication::applicationDirPath()).filePath(name);
+}
+
 QLabel* NewPanel(QStatusBar* bar, const QString& name, Qt::Alignment alignment, int stretch) {
   auto* panel = new QLabel(bar);
   panel->setObjectName(name);
@@ -71,6 +84,7 @@ TFormCommandEditor::TFormCommandEditor(TAppCore& core, const TDocumentKind& kind
       saveFilter_(kind.SaveFilter),
       memo_(new TSourceEditor(this)) {
   setWindowTitle(QStringLiteral("Noname.") + extension_);
+  unsavedStart_ = InApplicationFolder(windowTitle());
   memo_->setObjectName(QStringLiteral("Memo"));
   memo_->setAccessibleName(kind.TextName);
   memo_->SetTabMovesFocus(kind.TabMovesFocus);
@@ -166,15 +180,12 @@ QString SaveDialogStart(const QString& filePath) {
   const QFileInfo file(filePath);
   const QFileInfo folder(file.absolutePath());
   if (folder.isDir() && folder.isWritable()) return filePath;
-  QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-  if (documents.isEmpty() || !QFileInfo(documents).isDir()) documents = QDir::homePath();
-  return QDir(documents).filePath(file.fileName());
+  return QDir(DocumentsFolder()).filePath(file.fileName());
 }
 
-QString TFormCommandEditor::FilePath() const {
-  const QString name = windowTitle();
-  if (QFileInfo(name).isAbsolute()) return name;
-  return QDir(QCoreApplication::applicationDirPath()).filePath(name);
+void TFormCommandEditor::SetFilePath(const QString& path) {
+  filePath_ = QFileInfo(path).absoluteFilePath();
+  setWindowTitle(path);
 }
 
 QStringList TFormCommandEditor::FileLines() const {
@@ -183,41 +194,78 @@ QStringList TFormCommandEditor::FileLines() const {
   return lines;
 }
 
+void TFormCommandEditor::ReadIntoText(const QString& path) {
+  TDecodedText text = ReadEncodedTextFile(path);
+  // Every line of a file ends with a line break; the text shows the last
+  // one as an empty line to go on typing in.
+  if (!text.Lines.isEmpty()) text.Lines.append(QString());
+  loading_ = true;
+  memo_->SetLines(text.Lines);
+  loading_ = false;
+  encoding_ = text.Encoding;
+  memo_->SendScintilla(QsciScintillaBase::SCI_EMPTYUNDOBUFFER);
+  memo_->setModified(false);
+  memo_->setCursorPosition(0, 0);
+  checkTimer_.stop();
+  ClearError();
+  TextLoaded();
+  UpdateStatus();
+}
+
 bool TFormCommandEditor::LoadFile(const QString& path) {
   return core_.Errors().Run(this, [&] {
-    QStringList lines = ReadTextFile(path);
-    // Every line of a file ends with a line break; the text shows the last
-    // one as an empty line to go on typing in.
-    if (!lines.isEmpty()) lines.append(QString());
-    loading_ = true;
-    memo_->SetLines(lines);
-    loading_ = false;
-    memo_->SendScintilla(QsciScintillaBase::SCI_EMPTYUNDOBUFFER);
-    memo_->setModified(false);
-    memo_->setCursorPosition(0, 0);
-    checkTimer_.stop();
-    ClearError();
-    TextLoaded();
-    UpdateStatus();
+    ReadIntoText(path);
+    filePath_ = QFileInfo(path).absoluteFilePath();
   });
 }
 
+bool TFormCommandEditor::LoadCopy(const QString& path) {
+  return core_.Errors().Run(this, [&] {
+    ReadIntoText(path);
+    filePath_.clear();
+    unsavedStart_ = QDir(DocumentsFolder()).filePath(QFileInfo(path).fileName());
+  });
+}
+
+std::optional<TTextEncoding> TFormCommandEditor::SaveEncoding(const QStringList& lines,
+                                                              const QString& path) {
+  if (encoding_ != TTextEncoding::Cp1250) return encoding_;
+  const std::optional<QChar> outside = FirstCharOutsideCp1250(lines);
+  if (!outside) return encoding_;
+  // Writing "?" for it would lose the character without a word.
+  const auto answer = core_.Dialogs().Ask(
+      this,
+      QStringLiteral("Znaku '%1' (U+%2) w pliku %3 nie można zapisać w stronie kodowej 1250. "
+                     "Zapisać plik w kodowaniu UTF-8?")
+          .arg(*outside)
+          .arg(outside->unicode(), 4, 16, QLatin1Char('0'))
+          .arg(QDir::toNativeSeparators(path)),
+      QMessageBox::Yes | QMessageBox::Cancel);
+  if (answer != QMessageBox::Yes) return std::nullopt;
+  return TTextEncoding::Utf8;
+}
+
 TFormCommandEditor::TSaveResult TFormCommandEditor::SaveText(bool saveAs) {
-  QString name = windowTitle();
-  if (saveAs || name == QStringLiteral("Noname.") + extension_) {
-    const auto chosen = core_.Dialogs().SaveFileName(this, QStringLiteral("Zapisz jako"),
-                                                     SaveDialogStart(FilePath()), saveFilter_);
+  QString path = filePath_;
+  QString caption;
+  if (saveAs || path.isEmpty()) {
+    const auto chosen = core_.Dialogs().SaveFileName(
+        this, QStringLiteral("Zapisz jako"), SaveDialogStart(path.isEmpty() ? unsavedStart_ : path),
+        saveFilter_);
     if (!chosen) return TSaveResult::Cancelled;
-    name = *chosen;
+    caption = *chosen;
     // The dialog's default extension, for a name typed without one.
-    if (QFileInfo(name).suffix().isEmpty()) name += u'.' + extension_;
+    if (QFileInfo(caption).suffix().isEmpty()) caption += u'.' + extension_;
+    path = InApplicationFolder(caption);
   }
-  const QString path = QFileInfo(name).isAbsolute()
-                           ? name
-                           : QDir(QCoreApplication::applicationDirPath()).filePath(name);
-  WriteTextFile(path, FileLines());
+  const QStringList lines = FileLines();
+  const std::optional<TTextEncoding> encoding = SaveEncoding(lines, path);
+  if (!encoding) return TSaveResult::Cancelled;
+  WriteTextFile(path, lines, *encoding);
+  encoding_ = *encoding;
+  filePath_ = QFileInfo(path).absoluteFilePath();
   memo_->setModified(false);
-  setWindowTitle(name);
+  if (!caption.isEmpty()) setWindowTitle(caption);
   return TSaveResult::Saved;
 }
 

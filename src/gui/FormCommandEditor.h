@@ -5,8 +5,10 @@
 #include <QStringList>
 #include <QTimer>
 #include <QWidget>
+#include <optional>
 
 #include "SourceEditor.h"
+#include "common/Text.h"
 
 class QAction;
 class QLabel;
@@ -27,11 +29,13 @@ class TSourceLexer;
 // application), the same name in the user's documents.
 [[nodiscard]] QString SaveDialogStart(const QString& filePath);
 
-// The editor of one instruction source (.rzk). Its caption is the file
-// name ("Noname.rzk" until the text is saved under a name of its own);
-// "Kompiluj" hands the text to the control unit, which compiles it into the
-// instruction list. The text is checked half a second after typing stops,
-// and the first error is underlined and shown in the status bar.
+// The editor of one instruction source (.rzk). Its caption names the text
+// ("Noname.rzk" for a new one); the file behind the text is kept apart from
+// it, since a caption may be a bare name or an example's name with no file
+// of the user's behind it. "Kompiluj" hands the text to the control unit,
+// which compiles it into the instruction list. The text is checked half a
+// second after typing stops, and the first error is underlined and shown in
+// the status bar.
 class TFormCommandEditor : public QWidget {
   Q_OBJECT
 
@@ -39,15 +43,22 @@ class TFormCommandEditor : public QWidget {
   explicit TFormCommandEditor(TAppCore& core, QWidget* parent = nullptr);
   ~TFormCommandEditor() override;
 
-  // Reads the file into the text (code page 1250 or UTF-8) and leaves it
-  // unmodified. The caption is the shell's to set. False, after the error
-  // box, when the file cannot be read.
+  // Reads the file into the text and leaves it unmodified; saves go back to
+  // it in the encoding it was read in. The caption is the shell's to set.
+  // False, after the error box, when the file cannot be read or would not
+  // come back whole (a NUL byte, bytes that are no text): the text is then
+  // as it was.
   bool LoadFile(const QString& path);
-  // Writes the text to the file its caption names, or, for a new text and
-  // for save as, to the file chosen in the save dialog, whose name becomes
-  // the caption. False when the dialog was cancelled or the writing failed
-  // (the error box has then been shown; the old file and the modified
-  // state are as they were).
+  // Reads the file as LoadFile does, but leaves no file behind the text:
+  // the first save asks for a name, starting in the user's documents. The
+  // bundled examples open so, and are never written.
+  bool LoadCopy(const QString& path);
+  // Writes the text to its file, or, for a text without one and for save
+  // as, to the file chosen in the save dialog, whose name becomes the
+  // caption. A text that code page 1250 cannot hold, to be saved in it,
+  // asks first whether to save it in UTF-8 instead. False when the dialog
+  // or the question was cancelled or the writing failed (the error box has
+  // then been shown; the old file and the modified state are as they were).
   bool Save(bool saveAs);
   // Asks whether to save a modified text. True when the window may close:
   // the text was not modified, the user said No, or said Yes and it saved.
@@ -66,8 +77,12 @@ class TFormCommandEditor : public QWidget {
   void CheckNow();
 
   [[nodiscard]] QString FileExtension() const { return extension_; }
-  // The caption as the file it names (a bare name lies in the program's folder).
-  [[nodiscard]] QString FilePath() const;
+  // The file the text is saved to; empty while there is none (a new text,
+  // an example's copy).
+  [[nodiscard]] QString FilePath() const { return filePath_; }
+  // Binds the text to a file, named in full by the caption: saves go there.
+  void SetFilePath(const QString& path);
+  [[nodiscard]] TTextEncoding Encoding() const noexcept { return encoding_; }
   [[nodiscard]] bool Modified() const;
   // The 1-based line holding the caret.
   [[nodiscard]] int CaretLine() const;
@@ -122,6 +137,12 @@ class TFormCommandEditor : public QWidget {
   enum class TSaveResult { Saved, Cancelled };
   // Raises when the file cannot be written.
   TSaveResult SaveText(bool saveAs);
+  // The encoding to save the lines in: the one read, or, when code page
+  // 1250 cannot hold them, UTF-8 if the user agrees; none when not.
+  [[nodiscard]] std::optional<TTextEncoding> SaveEncoding(const QStringList& lines,
+                                                          const QString& path);
+  // Raises when the file cannot be read or is no text.
+  void ReadIntoText(const QString& path);
   void CompileCommand();
   void CreateActions();
   void CreateStatusBar();
@@ -145,6 +166,10 @@ class TFormCommandEditor : public QWidget {
   QPointer<TReplaceDialog> replaceDialog_;
   QTimer checkTimer_;
   bool loading_ = false;
+  QString filePath_;  // absolute; empty: none yet
+  TTextEncoding encoding_ = TTextEncoding::Cp1250;
+  // Where the save dialog starts while there is no file.
+  QString unsavedStart_;
 };
 
 // The font of the texts: Courier New when the system has it, else its

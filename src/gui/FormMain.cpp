@@ -39,7 +39,8 @@ const QString kListFilter = QStringLiteral("pliki z listą rozkazów (*.lst)");
 
 }  // namespace
 
-TFormMain::TFormMain(TAppCore& core, QWidget* parent) : QMainWindow(parent), core_(core) {
+TFormMain::TFormMain(TAppCore& core, QWidget* parent, const QString& examplesFolder)
+    : QMainWindow(parent), core_(core), examplesFolder_(examplesFolder) {
   setObjectName(QStringLiteral("FormMain"));
   setWindowTitle(kApplicationTitle);
   setAccessibleName(kApplicationTitle);
@@ -214,6 +215,12 @@ QString TFormMain::ExecutableFolder() const {
 }
 
 TFormCommandEditor* TFormMain::OpenFile(const QString& fileName) {
+  // The bundled examples are shared by every user and, once installed,
+  // read-only: edits of them are saved elsewhere.
+  return OpenDocument(fileName, LiesInFolder(fileName, examplesFolder_));
+}
+
+TFormCommandEditor* TFormMain::OpenDocument(const QString& fileName, bool copy) {
   const QFileInfo file(fileName);
   const bool program = file.suffix().compare(QStringLiteral("prg"), Qt::CaseInsensitive) == 0 &&
                        file.fileName().contains(QLatin1Char('.'));
@@ -221,11 +228,13 @@ TFormCommandEditor* TFormMain::OpenFile(const QString& fileName) {
       program ? new TFormProgramEditor(core_) : new TFormCommandEditor(core_);
   // A file from the program's own folder is named by its bare name.
   const QString folder = QDir::toNativeSeparators(file.absolutePath()) + QDir::separator();
-  const QString caption = folder == QDir::toNativeSeparators(ExecutableFolder())
+  const QString caption = copy || folder == QDir::toNativeSeparators(ExecutableFolder())
                               ? file.fileName()
                               : QDir::toNativeSeparators(file.absoluteFilePath());
   editor->setWindowTitle(caption);
-  if (!editor->LoadFile(file.absoluteFilePath())) {
+  const bool loaded =
+      copy ? editor->LoadCopy(file.absoluteFilePath()) : editor->LoadFile(file.absoluteFilePath());
+  if (!loaded) {
     delete editor;  // a file that cannot be read leaves no window behind
     return nullptr;
   }
@@ -251,7 +260,7 @@ TFormCommandEditor* TFormMain::OpenExample(const QString& listFile, const QStrin
       core_.Control().BuildDefaultInstructions();
       core_.NotifyInstructionsChanged();
     });
-    if (loaded) editor = OpenFile(program);
+    if (loaded) editor = OpenDocument(program, true);
   });
   return editor;
 }
@@ -520,7 +529,7 @@ void TFormMain::BuildMenus() {
 }
 
 void TFormMain::BuildExamplesMenu(QMenu* file) {
-  const std::vector<TExampleSet> sets = ExampleSets(ExamplesFolder());
+  const std::vector<TExampleSet> sets = ExampleSets(examplesFolder_);
   if (sets.empty()) return;
   file->addSeparator();
   QMenu* examples = file->addMenu(QStringLiteral("Przykłady"));
@@ -565,9 +574,9 @@ void TFormMain::UpdateActions() {
 
 void TFormMain::FileOpen() {
   // The examples are at hand when the program has them near it.
-  const QString examples = ExamplesFolder();
   const std::optional<QString> name = core_.Dialogs().OpenFileName(
-      this, QStringLiteral("Otwórz"), examples.isEmpty() ? ExecutableFolder() : examples,
+      this, QStringLiteral("Otwórz"),
+      examplesFolder_.isEmpty() ? ExecutableFolder() : examplesFolder_,
       QStringLiteral("pliki rozkazów (*.rzk);;pliki programów (*.prg);;wszystkie pliki (*)"));
   if (name) OpenFile(*name);
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "AppCore.h"
+#include "Examples.h"
 
 class QAction;
 
@@ -33,7 +34,9 @@ class TFormMain final : public QMainWindow {
  public:
   static constexpr int kHeight = 100;
 
-  explicit TFormMain(TAppCore& core, QWidget* parent = nullptr);
+  // The examples of the menu "Przykłady" come from the folder given.
+  explicit TFormMain(TAppCore& core, QWidget* parent = nullptr,
+                     const QString& examplesFolder = ExamplesFolder());
   ~TFormMain() override;
 
   [[nodiscard]] TAppCore& Core() noexcept { return core_; }
@@ -71,10 +74,11 @@ class TFormMain final : public QMainWindow {
   TFormProgramEditor* NewProgram();
   TFormCommandEditor* NewInstruction();
   // Opens the file in a new editor (a program editor for ".prg"); none when
-  // the file cannot be read, after the error was shown.
+  // the file cannot be read, after the error was shown. A file of the
+  // examples' folder opens as a copy, with no file behind it.
   TFormCommandEditor* OpenFile(const QString& fileName);
   // "Przykłady": the example's machine (its list, or the default machine)
-  // and its program in an editor, ready to compile and run.
+  // and a copy of its program in an editor, ready to compile and run.
   TFormCommandEditor* OpenExample(const QString& listFile, const QString& program);
 
  protected:
@@ -91,6 +95,8 @@ class TFormMain final : public QMainWindow {
   TDockedWindow* Frame(QWidget* window);
   void Dock(TDockedWindow* frame);
   void AddEditor(TFormCommandEditor* editor);
+  // A copy has the file's text but no file behind it.
+  TFormCommandEditor* OpenDocument(const QString& fileName, bool copy);
 
   // Commands.
   void FileOpen();
@@ -124,6 +130,7 @@ class TFormMain final : public QMainWindow {
   [[nodiscard]] QRect FloatingArea() const;
 
   TAppCore& core_;
+  const QString examplesFolder_;
   std::unique_ptr<TFormEditor> container_;
   TFormMachine* machine_ = nullptr;
   TFormIOConsole* console_ = nullptr;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QTemporaryDir>
 
 #include "MachineTestSupport.h"
@@ -187,4 +188,20 @@ TEST_F(TListFileTest, OutOfRangeWidthEndsTheLoadBeforeTheList) {
                  ReadInstructionList(TProfileFile({"[Opcje]", "Adres=40"}), machine, control);
                }).isEmpty());
   EXPECT_EQ(control.Instructions().Count(), 8);
+}
+
+TEST_F(TListFileTest, AListFileWithANulByteLoadsNothing) {
+  machine.SetComponents(*PresetComponents("Ombra"));
+  SaveInstructionList(Path("a.lst"), machine, control.Instructions());
+  QFile file(Path("a.lst"));
+  ASSERT_TRUE(file.open(QIODevice::Append));
+  file.write(QByteArray("Linia9=x\0y\r\n", 12));
+  file.close();
+  machine.SetComponents(TComponentSet().set(0));
+  control.Instructions().ClearInstructions();
+  EXPECT_TRUE(MessageOf([&] {
+                LoadInstructionList(Path("a.lst"), machine, control);
+              }).startsWith(QStringLiteral("Nie można wczytać pliku ")));
+  EXPECT_EQ(machine.GetComponents(), TComponentSet().set(0));
+  EXPECT_EQ(control.Instructions().Count(), 0);
 }

@@ -127,3 +127,127 @@ TEST(TextFiles, WriteReadAndKeepTheOldFileOnFailure) {
                 WriteTextFile(dir.filePath(QStringLiteral("no/such/dir/x.prg")), lines);
               }).startsWith(QStringLiteral("Nie można zapisać pliku ")));
 }
+
+namespace {
+
+// "żółw" and a character beyond the basic plane, in UTF-16 with its mark.
+QByteArray Utf16(const QString& text, bool bigEndian) {
+  QByteArray bytes = bigEndian ? QByteArray("\xFE\xFF") : QByteArray("\xFF\xFE");
+  for (const QChar c : text) {
+    const char high = static_cast<char>(c.unicode() >> 8);
+    const char low = static_cast<char>(c.unicode() & 0xFF);
+    bytes.append(bigEndian ? high : low);
+    bytes.append(bigEndian ? low : high);
+  }
+  return bytes;
+}
+
+const QString kMixed = QStringLiteral("żółw \U0001F600\r\nROZKAZ ŁAD;\r\n");
+
+}  // namespace
+
+TEST(TextEncodings, EachIsRecognisedAndSavedBackByteForByte) {
+  const struct {
+    const char* name;
+    QByteArray bytes;
+    TTextEncoding encoding;
+    QStringList lines;
+  } cases[] = {
+      {"code page 1250", "\xBF\xF3\xB3w\r\n", TTextEncoding::Cp1250, {"żółw"}},
+      {"plain ASCII", "stp\r\n", TTextEncoding::Cp1250, {"stp"}},
+      {"UTF-8", QStringLiteral("żółw\r\n").toUtf8(), TTextEncoding::Utf8, {"żółw"}},
+      {"UTF-8 with its mark",
+       "\xEF\xBB\xBF" + kMixed.toUtf8(),
+       TTextEncoding::Utf8WithBom,
+       {QStringLiteral("żółw \U0001F600"), "ROZKAZ ŁAD;"}},
+      {"UTF-16LE",
+       Utf16(kMixed, false),
+       TTextEncoding::Utf16Le,
+       {QStringLiteral("żółw \U0001F600"), "ROZKAZ ŁAD;"}},
+      {"UTF-16BE",
+       Utf16(kMixed, true),
+       TTextEncoding::Utf16Be,
+       {QStringLiteral("żółw \U0001F600"), "ROZKAZ ŁAD;"}},
+  };
+  for (const auto& c : cases) {
+    const TDecodedText text = DecodeText(c.bytes);
+    EXPECT_EQ(text.Encoding, c.encoding) << c.name;
+    EXPECT_EQ(text.Lines, c.lines) << c.name;
+    EXPECT_EQ(EncodeText(text.Lines, text.Encoding), c.bytes) << c.name;
+  }
+}
+
+TEST(TextEncodings, AByteOrderMarkAloneIsAnEmptyText) {
+  EXPECT_EQ(DecodeText("\xFF\xFE").Lines, QStringList());
+  EXPECT_EQ(DecodeText("\xFE\xFF").Encoding, TTextEncoding::Utf16Be);
+  EXPECT_EQ(DecodeText("\xEF\xBB\xBF").Encoding, TTextEncoding::Utf8WithBom);
+}
+
+TEST(TextEncodings, ANulCharacterIsRefusedWithItsLine) {
+  const QString nul =
+      QStringLiteral("w wierszu 2 jest znak NUL (bajt zerowy); to nie jest plik tekstowy");
+  const QByteArray withNul("stp\r\nrst 1\0dalszy tekst\r\n", 25);
+  EXPECT_EQ(MessageOf([&] { (void)DecodeText(withNul); }), nul);
+  EXPECT_EQ(MessageOf([&] { (void)DecodeText("\xEF\xBB\xBF" + withNul); }), nul);
+  QString utf16 = QStringLiteral("żółw\nab");
+  utf16[6] = QChar(u'\0');
+  EXPECT_EQ(MessageOf([&] { (void)DecodeText(Utf16(utf16, false)); }), nul);
+  EXPECT_EQ(MessageOf([&] { (void)DecodeText(Utf16(utf16, true)); }), nul);
+  // A NUL at the very start, before any line break, is on the first line.
+  EXPECT_TRUE(MessageOf([] { (void)DecodeText(QByteArray(1, '\0')); }).contains(u"wierszu 1 "));
+}
+
+TEST(TextEncodings, BytesThatAreNoTextInTheMarkedEncodingAreRefused) {
+  const auto message = [](const char* encoding, int line) {
+    return QStringLiteral(
+               "plik zaczyna się znacznikiem kodowania %1, ale w wierszu %2 ma bajty, "
+               "które nie są w nim poprawnym tekstem")
+        .arg(QString::fromLatin1(encoding))
+        .arg(line);
+  };
+  const struct {
+    const char* name;
+    QByteArray bytes;
+    QString message;
+  } cases[] = {
+      {"bad UTF-8 sequence", "\xEF\xBB\xBFstp\r\nab\xC0\xAF\r\n", message("UTF-8", 2)},
+      {"UTF-8 cut short", "\xEF\xBB\xBFstp\r\n\r\n\xC5", message("UTF-8", 3)},
+      {"odd UTF-16 length", Utf16(QStringLiteral("a\nb"), false) + 'c', message("UTF-16LE", 2)},
+      {"unpaired high surrogate",
+       Utf16(QStringLiteral("a\n") + QChar(0xD83D) + QStringLiteral("b"), true),
+       message("UTF-16BE", 2)},
+      {"unpaired low surrogate", Utf16(QString(QChar(0xDE00)) + QStringLiteral("\na"), false),
+       message("UTF-16LE", 1)},
+  };
+  for (const auto& c : cases) EXPECT_EQ(MessageOf([&] { (void)DecodeText(c.bytes); }), c.message);
+  // Without a mark, bytes that are no UTF-8 are code page 1250 text.
+  EXPECT_EQ(DecodeText("ab\xC0\xAF").Encoding, TTextEncoding::Cp1250);
+}
+
+TEST(TextEncodings, CharactersOutsideCodePage1250AreFound) {
+  EXPECT_EQ(FirstCharOutsideCp1250({QStringLiteral("żółw"), QStringLiteral("€")}), std::nullopt);
+  EXPECT_EQ(FirstCharOutsideCp1250({QStringLiteral("ok"), QStringLiteral("aжb中")}), QChar(u'ж'));
+}
+
+TEST(TextFiles, AFileThatIsNoTextIsRefusedByNameAndEachEncodingIsWrittenBack) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  const QString path = dir.filePath(QStringLiteral("nul.rzk"));
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write(QByteArray("ROZKAZ X;\r\n\0\r\n", 14));
+  file.close();
+  EXPECT_EQ(MessageOf([&] { (void)ReadTextFile(path); }),
+            QStringLiteral("Nie można wczytać pliku ") + path +
+                QStringLiteral(": w wierszu 2 jest znak NUL (bajt zerowy); to nie jest plik "
+                               "tekstowy"));
+
+  const QStringList lines = {QStringLiteral("żółw \u0436"), QString()};
+  for (const TTextEncoding encoding : {TTextEncoding::Utf8, TTextEncoding::Utf8WithBom,
+                                       TTextEncoding::Utf16Le, TTextEncoding::Utf16Be}) {
+    WriteTextFile(path, lines, encoding);
+    const TDecodedText read = ReadEncodedTextFile(path);
+    EXPECT_EQ(read.Lines, lines);
+    EXPECT_EQ(read.Encoding, encoding);
+  }
+}

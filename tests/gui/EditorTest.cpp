@@ -112,20 +112,31 @@ class EditorTest : public QObject {
       const char* name;
       QString text;
       QString target;
+      std::optional<QMessageBox::StandardButton> utf8;  // the answer to "save in UTF-8?"
+      int errors;
     } cases[] = {
-        {"character outside code page 1250", QStringLiteral("rst '中'"), old},
-        {"folder that does not exist", QStringLiteral("stp"), Path("brak/nowy.prg")},
+        // Not written as "?": the question comes, and Cancel keeps all.
+        {"character outside code page 1250", QStringLiteral("rst '中'"), old, QMessageBox::Cancel,
+         0},
+        {"folder that does not exist", QStringLiteral("stp"), Path("brak/nowy.prg"), std::nullopt,
+         1},
+        {"UTF-8 agreed, folder that does not exist", QStringLiteral("rst '中'"),
+         Path("brak/nowy.prg"), QMessageBox::Yes, 1},
     };
     for (const auto& c : cases) {
       TFormProgramEditor editor(*core_);
       QVERIFY(editor.LoadFile(old));
-      editor.setWindowTitle(c.target);
+      editor.SetFilePath(c.target);
       editor.Memo()->SetLines({c.text});
+      user_->Questions.clear();
+      if (c.utf8) user_->Answers = {*c.utf8};
       QVERIFY2(!editor.Save(false), c.name);
-      QCOMPARE(user_->Errors.size(), 1);
+      QCOMPARE(user_->Errors.size(), c.errors);
+      QCOMPARE(user_->Questions.size(), c.utf8 ? 1 : 0);
       user_->Errors.clear();
       QVERIFY2(editor.Modified(), c.name);
       QCOMPARE(editor.windowTitle(), c.target);
+      QCOMPARE(editor.Encoding(), TTextEncoding::Cp1250);
       QCOMPARE(FileBytes(old), QByteArray("stp\r\n"));
     }
   }
@@ -179,11 +190,12 @@ class EditorTest : public QObject {
     QVERIFY(!cp.Modified());
     QVERIFY(!utf.Modified());
     QCOMPARE(Panel(cp, 0), QStringLiteral("     1:  1"));
-    // Saving writes code page 1250 with CR LF, whatever was read.
-    utf.setWindowTitle(Path("utf.rzk"));
+    // Saving writes the encoding that was read, with CR LF.
     utf.Memo()->setModified(true);
     QVERIFY(utf.Save(false));
-    QCOMPARE(FileBytes(Path("utf.rzk")), EncodeTextLines(text));
+    QCOMPARE(FileBytes(Path("utf.rzk")), text.join(QStringLiteral("\r\n")).toUtf8() + "\r\n");
+    QVERIFY(cp.Save(false));
+    QCOMPARE(FileBytes(Path("cp.rzk")), EncodeTextLines(text));
 
     TFormCommandEditor missing(*core_);
     QVERIFY(!missing.LoadFile(Path("nie-ma.rzk")));
@@ -192,7 +204,7 @@ class EditorTest : public QObject {
 
   void compilingAnInstructionAddsItAndTellsTheViews() {
     TFormCommandEditor editor(*core_);
-    editor.setWindowTitle(Path("dod.rzk"));
+    editor.SetFilePath(Path("dod.rzk"));
     QStringList dod = kDod;
     dod[0] = QStringLiteral("ROZKAZ DOD;");
     editor.Memo()->SetLines(dod);

@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "AppCore.h"
+#include "Examples.h"
 #include "FormMain.h"
 #include "UserInterface.h"
 
@@ -25,6 +26,7 @@ struct TDialogScript {
   std::deque<std::optional<QString>> FileNames;     // empty: cancel
   QStringList Prompts;                              // "title|prompt|text" of every input box
   int FileDialogs = 0;                              // how many file dialogs were shown
+  QStringList FileDialogStarts;                     // the folder or file each began at
 
   void Install(TUserDialogs& dialogs) {
     dialogs.ShowError = [this](QWidget*, const QString& text) { Errors.append(text); };
@@ -44,9 +46,10 @@ struct TDialogScript {
       Answers.pop_front();
       return answer;
     };
-    const auto file = [this](QWidget*, const QString&, const QString&,
+    const auto file = [this](QWidget*, const QString&, const QString& folderOrFile,
                              const QString&) -> std::optional<QString> {
       ++FileDialogs;
+      FileDialogStarts.append(folderOrFile);
       if (FileNames.empty()) return std::nullopt;
       auto name = FileNames.front();
       FileNames.pop_front();
@@ -64,9 +67,10 @@ struct TApplication {
   TDialogScript User;
   std::unique_ptr<TFormMain> Main;
 
-  TApplication() {
+  // `examples`: the folder the examples are taken from.
+  explicit TApplication(const QString& examples = ExamplesFolder()) {
     User.Install(Core.Dialogs());
-    Main = std::make_unique<TFormMain>(Core);
+    Main = std::make_unique<TFormMain>(Core, nullptr, examples);
     Main->show();
     Main->ArrangeWindows();
     QCoreApplication::processEvents();

@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -12,6 +13,7 @@
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -43,6 +45,53 @@ using test::TApplication;
 QString SourceExamples() {
   return QStringLiteral(DORUM_EXAMPLES_DIR);
 }
+
+// A writable copy of the examples, so that a save that should not happen
+// cannot touch the source tree's.
+void CopyFolder(const QString& from, const QString& to) {
+  QDirIterator it(from, QDir::Files, QDirIterator::Subdirectories);
+  while (it.hasNext()) {
+    const QString file = it.next();
+    const QString target = QDir(to).filePath(QDir(from).relativeFilePath(file));
+    QVERIFY(QDir().mkpath(QFileInfo(target).absolutePath()));
+    QVERIFY(QFile::copy(file, target));
+  }
+}
+
+QByteArray FileBytes(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return "<none>";
+  return file.readAll();
+}
+
+// The user's documents in a folder of the test's own, by the system's rule
+// for where they are.
+class TDocumentsFolder {
+ public:
+  TDocumentsFolder() : oldConfig_(qgetenv("XDG_CONFIG_HOME")) {
+    QDir(config_.path()).mkpath(QStringLiteral("Dokumenty"));
+    QFile dirs(config_.filePath(QStringLiteral("user-dirs.dirs")));
+    if (dirs.open(QIODevice::WriteOnly))
+      dirs.write("XDG_DOCUMENTS_DIR=\"" + Path().toUtf8() + "\"\n");
+    dirs.close();
+    qputenv("XDG_CONFIG_HOME", config_.path().toUtf8());
+  }
+  ~TDocumentsFolder() {
+    if (oldConfig_.isEmpty()) {
+      qunsetenv("XDG_CONFIG_HOME");
+    } else {
+      qputenv("XDG_CONFIG_HOME", oldConfig_);
+    }
+  }
+  TDocumentsFolder(const TDocumentsFolder&) = delete;
+  TDocumentsFolder& operator=(const TDocumentsFolder&) = delete;
+
+  [[nodiscard]] QString Path() const { return config_.filePath(QStringLiteral("Dokumenty")); }
+
+ private:
+  QTemporaryDir config_;
+  QByteArray oldConfig_;
+};
 
 // Types a text as key presses, Polish letters included.
 void Type(QWidget* widget, const QString& text) {
@@ -457,6 +506,91 @@ class ShellTest : public QObject {
       }
     }
     QCOMPARE(app.User.Informations.size(), 6);
+  }
+
+  void anEditedExampleAsksForANameInTheDocumentsAndIsNeverWritten() {
+    QTemporaryDir copy;
+    CopyFolder(SourceExamples(), copy.path());
+    const TDocumentsFolder documents;
+    QCOMPARE(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation), documents.Path());
+    TApplication app(copy.path());
+    const QString example = QDir(copy.path()).filePath(QStringLiteral("dorum/suma.prg"));
+    const QByteArray original = FileBytes(example);
+    // Through the menu, as a student would.
+    auto* menu = app.Main->findChild<QMenu*>(QStringLiteral("MenuExamples"));
+    QAction* suma = nullptr;
+    for (QAction* machine : menu->actions()) {
+      if (machine->text() != u"Dorum") continue;
+      for (QAction* program : machine->menu()->actions())
+        if (program->text() == u"suma.prg") suma = program;
+    }
+    QVERIFY(suma != nullptr);
+    suma->trigger();
+    auto* editor = qobject_cast<TFormProgramEditor*>(app.Container().ActiveTab()->Content());
+    QVERIFY(editor != nullptr);
+    QCOMPARE(editor->windowTitle(), QStringLiteral("suma.prg"));
+    QVERIFY(editor->FilePath().isEmpty());
+
+    // A line typed, then Ctrl+F9: the save first asks for a name, starting
+    // in the documents; cancelled, the example is compiled as it is shown.
+    editor->Memo()->setCursorPosition(0, 0);
+    Type(editor->Memo(), QStringLiteral("// moja wersja"));
+    QTest::keyClick(editor->Memo(), Qt::Key_Return);
+    QTest::keyClick(editor->Memo(), Qt::Key_F9, Qt::ControlModifier);
+    const QString proposed = QDir(documents.Path()).filePath(QStringLiteral("suma.prg"));
+    QCOMPARE(app.User.FileDialogStarts, QStringList{proposed});
+    QCOMPARE(app.User.Informations, QStringList{QStringLiteral("Program został skompilowany")});
+    QVERIFY(editor->Modified());
+    QCOMPARE(FileBytes(example), original);
+
+    // F2 saves under the name chosen; the next F2 goes there without asking.
+    app.User.FileNames = {proposed};
+    QTest::keyClick(editor->Memo(), Qt::Key_F2);
+    QCOMPARE(editor->FilePath(), proposed);
+    QCOMPARE(editor->windowTitle(), proposed);
+    QVERIFY(!editor->Modified());
+    QVERIFY(FileBytes(proposed).startsWith("// moja wersja\r\n"));
+    Type(editor->Memo(), QStringLiteral("// i jeszcze"));
+    QTest::keyClick(editor->Memo(), Qt::Key_F2);
+    QCOMPARE(app.User.FileDialogs, 2);
+    QVERIFY(FileBytes(proposed).startsWith("// moja wersja\r\n// i jeszcze"));
+    QCOMPARE(FileBytes(example), original);
+    QVERIFY(app.User.Errors.isEmpty());
+  }
+
+  void aFileOpenedFromTheExamplesFolderIsACopyAndOneFromElsewhereIsNot() {
+    QTemporaryDir copy;
+    CopyFolder(SourceExamples(), copy.path());
+    const TDocumentsFolder documents;
+    TApplication app(copy.path());
+    const QString example = QDir(copy.path()).filePath(QStringLiteral("ombra/rozkazy/dns.rzk"));
+    const QByteArray original = FileBytes(example);
+    TFormCommandEditor* editor = app.Main->OpenFile(example);
+    QVERIFY(editor != nullptr);
+    QCOMPARE(editor->windowTitle(), QStringLiteral("dns.rzk"));
+    QVERIFY(editor->FilePath().isEmpty());
+    Type(editor->Memo(), QStringLiteral("// zmiana"));
+    QTest::keyClick(editor->Memo(), Qt::Key_F2);  // the dialog is cancelled
+    QCOMPARE(app.User.FileDialogStarts,
+             QStringList{QDir(documents.Path()).filePath(QStringLiteral("dns.rzk"))});
+    QVERIFY(editor->Modified());
+    QCOMPARE(editor->windowTitle(), QStringLiteral("dns.rzk"));
+    // Closing asks, and "Yes" with the dialog cancelled keeps the window.
+    app.User.Answers = {QMessageBox::Yes};
+    QVERIFY(!editor->CloseQuery());
+    QCOMPARE(FileBytes(example), original);
+
+    // A file beside the examples, not in them, is the user's own.
+    QTemporaryDir own;
+    const QString path = own.filePath(QStringLiteral("dns.rzk"));
+    QVERIFY(QFile::copy(example, path));
+    editor = app.Main->OpenFile(path);
+    QCOMPARE(editor->FilePath(), path);
+    Type(editor->Memo(), QStringLiteral("// zmiana"));
+    QTest::keyClick(editor->Memo(), Qt::Key_F2);
+    QCOMPARE(app.User.FileDialogs, 2);
+    QVERIFY(FileBytes(path).startsWith("// zmiana"));
+    QVERIFY(app.User.Errors.isEmpty());
   }
 
   void steppingBackRestoresTheMachineTheLineAndTheMarks() {

@@ -68,6 +68,94 @@ QStringList SplitLines(const QString& text) {
   return lines;
 }
 
+// The 1-based line of a position in a text, by the line breaks of SplitLines.
+int LineAt(const QString& text, qsizetype position) {
+  int line = 1;
+  for (qsizetype i = 0; i < position && i < text.size(); ++i) {
+    const QChar c = text.at(i);
+    if (c == u'\n' || (c == u'\r' && (i + 1 >= text.size() || text.at(i + 1) != u'\n'))) ++line;
+  }
+  return line;
+}
+
+// A text as decoded so far; ErrorAt is where the first bytes that are no
+// text in its encoding stand, or -1.
+struct TRawText {
+  QString Text;
+  TTextEncoding Encoding = TTextEncoding::Cp1250;
+  qsizetype ErrorAt = -1;
+};
+
+const QByteArray kUtf8Bom("\xEF\xBB\xBF");
+const QByteArray kUtf16LeBom("\xFF\xFE");
+const QByteArray kUtf16BeBom("\xFE\xFF");
+
+TRawText DecodeUtf8(const QByteArray& bytes, TTextEncoding encoding) {
+  TRawText raw{QString::fromUtf8(bytes), encoding, -1};
+  if (IsValidUtf8(bytes)) return raw;
+  // Fed byte by byte, the decoder says where the first bad sequence is; a
+  // sequence cut short by the end of the file is only noticed there.
+  QStringDecoder decoder(QStringDecoder::Utf8);
+  QString decoded;
+  for (qsizetype i = 0; i < bytes.size(); ++i) {
+    decoded += QString(decoder.decode(QByteArrayView(bytes).sliced(i, 1)));
+    if (decoder.hasError()) break;
+  }
+  raw.ErrorAt = decoded.size();
+  return raw;
+}
+
+// By hand: the toolkit's decoder takes an unpaired surrogate or an odd last
+// byte silently.
+TRawText DecodeUtf16(const QByteArray& bytes, TTextEncoding encoding) {
+  const bool bigEndian = encoding == TTextEncoding::Utf16Be;
+  TRawText raw{QString(), encoding, -1};
+  raw.Text.reserve(bytes.size() / 2);
+  const auto unit = [&](qsizetype i) {
+    const auto first = static_cast<std::uint8_t>(bytes[i]);
+    const auto second = static_cast<std::uint8_t>(bytes[i + 1]);
+    return static_cast<char16_t>(bigEndian ? (first << 8) | second : (second << 8) | first);
+  };
+  for (qsizetype i = 0; i + 1 < bytes.size(); i += 2) {
+    const char16_t u = unit(i);
+    if (QChar::isLowSurrogate(u)) break;
+    if (QChar::isHighSurrogate(u)) {
+      if (i + 3 >= bytes.size() || !QChar::isLowSurrogate(unit(i + 2))) break;
+      raw.Text.append(QChar(u));
+      i += 2;
+      raw.Text.append(QChar(unit(i)));
+      continue;
+    }
+    raw.Text.append(QChar(u));
+  }
+  if (raw.Text.size() * 2 != bytes.size()) raw.ErrorAt = raw.Text.size();
+  return raw;
+}
+
+TRawText DecodeRaw(const QByteArray& bytes) {
+  if (bytes.startsWith(kUtf8Bom))
+    return DecodeUtf8(bytes.sliced(kUtf8Bom.size()), TTextEncoding::Utf8WithBom);
+  if (bytes.startsWith(kUtf16LeBom))
+    return DecodeUtf16(bytes.sliced(kUtf16LeBom.size()), TTextEncoding::Utf16Le);
+  if (bytes.startsWith(kUtf16BeBom))
+    return DecodeUtf16(bytes.sliced(kUtf16BeBom.size()), TTextEncoding::Utf16Be);
+  if (HasNonAscii(bytes) && IsValidUtf8(bytes))
+    return {QString::fromUtf8(bytes), TTextEncoding::Utf8, -1};
+  return {DecodeCp1250(bytes), TTextEncoding::Cp1250, -1};
+}
+
+QByteArray EncodeUtf16(const QString& text, bool bigEndian) {
+  QByteArray bytes = bigEndian ? kUtf16BeBom : kUtf16LeBom;
+  bytes.reserve(bytes.size() + text.size() * 2);
+  for (const QChar c : text) {
+    const auto high = static_cast<char>(c.unicode() >> 8);
+    const auto low = static_cast<char>(c.unicode() & 0xFF);
+    bytes.append(bigEndian ? high : low);
+    bytes.append(bigEndian ? low : high);
+  }
+  return bytes;
+}
+
 }  // namespace
 
 QChar Cp1250ToChar(std::uint8_t code) {
@@ -163,32 +251,84 @@ std::int32_t StrToInt(const QString& text) {
   return value;
 }
 
+QString EncodingName(TTextEncoding encoding) {
+  switch (encoding) {
+    case TTextEncoding::Cp1250:
+      return QStringLiteral("Windows-1250");
+    case TTextEncoding::Utf8:
+    case TTextEncoding::Utf8WithBom:
+      return QStringLiteral("UTF-8");
+    case TTextEncoding::Utf16Le:
+      return QStringLiteral("UTF-16LE");
+    case TTextEncoding::Utf16Be:
+      return QStringLiteral("UTF-16BE");
+  }
+  return {};
+}
+
+TDecodedText DecodeText(const QByteArray& bytes) {
+  const TRawText raw = DecodeRaw(bytes);
+  if (raw.ErrorAt >= 0) {
+    throw EDorumError(
+        Texts::BytesNotInEncoding(EncodingName(raw.Encoding), LineAt(raw.Text, raw.ErrorAt)));
+  }
+  if (const qsizetype nul = raw.Text.indexOf(QChar(u'\0')); nul >= 0)
+    throw EDorumError(Texts::NulInText(LineAt(raw.Text, nul)));
+  return {SplitLines(raw.Text), raw.Encoding};
+}
+
 QStringList DecodeTextLines(const QByteArray& bytes) {
-  static const QByteArray bom("\xEF\xBB\xBF");
-  if (bytes.startsWith(bom)) return SplitLines(QString::fromUtf8(bytes.mid(bom.size())));
-  if (HasNonAscii(bytes) && IsValidUtf8(bytes)) return SplitLines(QString::fromUtf8(bytes));
-  return SplitLines(DecodeCp1250(bytes));
+  return DecodeText(bytes).Lines;
+}
+
+QByteArray EncodeText(const QStringList& lines, TTextEncoding encoding) {
+  QString text;
+  for (const QString& line : lines) text += line + QStringLiteral("\r\n");
+  switch (encoding) {
+    case TTextEncoding::Cp1250:
+      break;
+    case TTextEncoding::Utf8:
+      return text.toUtf8();
+    case TTextEncoding::Utf8WithBom:
+      return kUtf8Bom + text.toUtf8();
+    case TTextEncoding::Utf16Le:
+    case TTextEncoding::Utf16Be:
+      return EncodeUtf16(text, encoding == TTextEncoding::Utf16Be);
+  }
+  return EncodeCp1250(text);
 }
 
 QByteArray EncodeTextLines(const QStringList& lines) {
-  QByteArray bytes;
-  for (const QString& line : lines) {
-    bytes.append(EncodeCp1250(line));
-    bytes.append("\r\n");
-  }
-  return bytes;
+  return EncodeText(lines, TTextEncoding::Cp1250);
 }
 
-QStringList ReadTextFile(const QString& path) {
+std::optional<QChar> FirstCharOutsideCp1250(const QStringList& lines) {
+  for (const QString& line : lines) {
+    for (const QChar c : line) {
+      if (CharToCp1250(c) < 0) return c;
+    }
+  }
+  return std::nullopt;
+}
+
+TDecodedText ReadEncodedTextFile(const QString& path) {
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) throw EDorumError(Texts::CannotReadFile(path));
   const QByteArray bytes = file.readAll();
   if (file.error() != QFileDevice::NoError) throw EDorumError(Texts::CannotReadFile(path));
-  return DecodeTextLines(bytes);
+  try {
+    return DecodeText(bytes);
+  } catch (const EDorumError& e) {
+    throw EDorumError(Texts::CannotLoadFile(path, e.Message()));
+  }
 }
 
-void WriteTextFile(const QString& path, const QStringList& lines) {
-  const QByteArray bytes = EncodeTextLines(lines);  // raises before the file is touched
+QStringList ReadTextFile(const QString& path) {
+  return ReadEncodedTextFile(path).Lines;
+}
+
+void WriteTextFile(const QString& path, const QStringList& lines, TTextEncoding encoding) {
+  const QByteArray bytes = EncodeText(lines, encoding);  // raises before the file is touched
   QSaveFile file(path);
   if (!file.open(QIODevice::WriteOnly))
     throw EDorumError(Texts::CannotWriteFile(path, file.errorString()));

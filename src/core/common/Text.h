@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <optional>
 
 namespace dorum {
 
@@ -33,16 +34,47 @@ namespace dorum {
 // The same rule without raising: false when the text is not an integer.
 [[nodiscard]] bool TryStrToInt(const QString& text, std::int32_t& value);
 
+// How a text file was stored, so that saving it writes it back the same way.
+enum class TTextEncoding : std::uint8_t {
+  Cp1250,       // also every file of plain ASCII, and new files
+  Utf8,         // without a byte-order mark
+  Utf8WithBom,  //
+  Utf16Le,      // UTF-16 is only recognised by its byte-order mark, and
+  Utf16Be,      // written with it
+};
+
+// The encoding's name as the messages give it.
+[[nodiscard]] QString EncodingName(TTextEncoding encoding);
+
+struct TDecodedText {
+  QStringList Lines;
+  TTextEncoding Encoding = TTextEncoding::Cp1250;
+};
+
 // Text files as lists of lines. Lines end at CR LF, LF or a lone CR; a line
-// break at the very end does not start another line. Files that begin with a
-// UTF-8 byte-order mark, or that are valid UTF-8 and hold non-ASCII bytes, are
-// read as UTF-8; all others as code page 1250.
+// break at the very end does not start another line. A file that begins
+// with a byte-order mark is read in its encoding (UTF-8, UTF-16 of either
+// byte order); one that is valid UTF-8 and holds non-ASCII bytes is read as
+// UTF-8; all others as code page 1250. Raises, with the reason and the line,
+// when the text would not come back whole: a NUL character (the text
+// controls end their text there), or bytes that are no text in the encoding
+// the byte-order mark names.
+[[nodiscard]] TDecodedText DecodeText(const QByteArray& bytes);
 [[nodiscard]] QStringList DecodeTextLines(const QByteArray& bytes);
-// Code page 1250, every line ended by CR LF.
+// Every line ended by CR LF, with the byte-order mark the encoding has.
+// Raises the plain error for a character code page 1250 cannot hold.
+[[nodiscard]] QByteArray EncodeText(const QStringList& lines, TTextEncoding encoding);
+// Code page 1250.
 [[nodiscard]] QByteArray EncodeTextLines(const QStringList& lines);
+// The first character of the lines that code page 1250 cannot hold.
+[[nodiscard]] std::optional<QChar> FirstCharOutsideCp1250(const QStringList& lines);
+// Raises "cannot read" for a file that cannot be opened, and "cannot load",
+// naming the file and the reason, for one DecodeText refuses.
+[[nodiscard]] TDecodedText ReadEncodedTextFile(const QString& path);
 [[nodiscard]] QStringList ReadTextFile(const QString& path);
 // Writes a complete new file and then replaces the old one in one step, so a
 // failed write leaves the old file as it was.
-void WriteTextFile(const QString& path, const QStringList& lines);
+void WriteTextFile(const QString& path, const QStringList& lines,
+                   TTextEncoding encoding = TTextEncoding::Cp1250);
 
 }  // namespace dorum

@@ -143,6 +143,20 @@ QString CharacterNotInCodePage(QChar c) {
 QString CannotReadFile(const QString& path) {
   return QStringLiteral("Nie można odczytać pliku %1").arg(path);
 }
+QString CannotLoadFile(const QString& path, const QString& reason) {
+  return QStringLiteral("Nie można wczytać pliku %1: %2").arg(path, reason);
+}
+QString NulInText(int line) {
+  return QStringLiteral("w wierszu %1 jest znak NUL (bajt zerowy); to nie jest plik tekstowy")
+      .arg(line);
+}
+QString BytesNotInEncoding(const QString& encoding, int line) {
+  return QStringLiteral(
+             "plik zaczyna się znacznikiem kodowania %1, ale w wierszu %2 ma bajty, "
+             "które nie są w nim poprawnym tekstem")
+      .arg(encoding)
+      .arg(line);
+}
 QString CannotWriteFile(const QString& path, const QString& reason) {
   return QStringLiteral("Nie można zapisać pliku %1: %2").arg(path, reason);
 }

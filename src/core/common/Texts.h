@@ -68,6 +68,10 @@ QString CodeBitsOutOfRange(int bits);
 QString UnknownInterruptLine(int line);
 QString CharacterNotInCodePage(QChar c);
 QString CannotReadFile(const QString& path);
+// A file that was read but cannot be taken as text without losing part of it.
+QString CannotLoadFile(const QString& path, const QString& reason);
+QString NulInText(int line);
+QString BytesNotInEncoding(const QString& encoding, int line);
 QString CannotWriteFile(const QString& path, const QString& reason);
 
 }  // namespace dorum::Texts

@@ -1,0 +1,186 @@
+// Files in the editors as other editors leave them: a file that is no text
+// is refused before any window shows it, UTF-16 opens and goes back as
+// UTF-16, and a character code page 1250 cannot hold is not saved as "?".
+#include <QApplication>
+#include <QFile>
+#include <QKeyEvent>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "AppCore.h"
+#include "FormCommandEditor.h"
+#include "FormMain.h"
+#include "FormProgramEditor.h"
+#include "GuiTestSupport.h"
+#include "common/Text.h"
+
+using namespace dorum;
+using namespace dorum::gui;
+
+namespace {
+
+QByteArray FileBytes(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return "<none>";
+  return file.readAll();
+}
+
+void WriteBytes(const QString& path, const QByteArray& bytes) {
+  QFile file(path);
+  QVERIFY(file.open(QIODevice::WriteOnly));
+  file.write(bytes);
+}
+
+// Types a text as key presses, letters of any script included.
+void Type(QWidget* widget, const QString& text) {
+  for (const QChar c : text) {
+    QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+    QApplication::sendEvent(widget, &press);
+    QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, QString(c));
+    QApplication::sendEvent(widget, &release);
+  }
+}
+
+// A program as Notepad saves it as "Unicode": UTF-16LE with its mark.
+const QByteArray kUtf16Program(
+    "\xFF\xFE"
+    "s\0t\0p\0\r\0\n\0/\0/\0 \0\x7C\x01\xF3\0\x42\x01w\0\r\0\n\0",
+    30);
+
+}  // namespace
+
+class FileEncodingTest : public QObject {
+  Q_OBJECT
+
+  TAppCore* core_ = nullptr;
+  test::TDialogScript* user_ = nullptr;
+  TFormMain* main_ = nullptr;
+  QTemporaryDir* dir_ = nullptr;
+
+  [[nodiscard]] QString Path(const QString& name) const { return dir_->filePath(name); }
+
+ private Q_SLOTS:
+  void init() {
+    core_ = new TAppCore;
+    user_ = new test::TDialogScript;
+    user_->Install(core_->Dialogs());
+    main_ = new TFormMain(*core_);
+    main_->show();
+    main_->ArrangeWindows();
+    dir_ = new QTemporaryDir;
+  }
+  void cleanup() {
+    delete dir_;
+    delete main_;
+    delete user_;
+    delete core_;
+  }
+
+  void aFileWithANulByteIsRefusedAndNoWindowShowsPartOfIt() {
+    const QByteArray bytes("stp\r\nrst 1\0rst 2\r\n", 18);
+    WriteBytes(Path("nul.prg"), bytes);
+    const qsizetype windows = main_->Windows().size();
+    QVERIFY(main_->OpenFile(Path("nul.prg")) == nullptr);
+    QCOMPARE(main_->Windows().size(), windows);
+    QCOMPARE(user_->Errors.size(), 1);
+    QVERIFY2(user_->Errors[0].startsWith(QStringLiteral("Nie można wczytać pliku ") +
+                                         Path("nul.prg") + QStringLiteral(": w wierszu 2 ")),
+             qPrintable(user_->Errors[0]));
+    QVERIFY(user_->Errors[0].contains(QStringLiteral("NUL")));
+    QCOMPARE(FileBytes(Path("nul.prg")), bytes);
+
+    // An editor asked to read it keeps the text it had.
+    TFormCommandEditor editor(*core_);
+    editor.Memo()->SetLines({QStringLiteral("ROZKAZ X;")});
+    QVERIFY(!editor.LoadFile(Path("nul.prg")));
+    QCOMPARE(editor.Memo()->Lines(), QStringList{QStringLiteral("ROZKAZ X;")});
+    QVERIFY(editor.FilePath().isEmpty());
+  }
+
+  void aUtf8FileWithBytesThatAreNoTextIsRefused() {
+    WriteBytes(Path("zly.rzk"), "\xEF\xBB\xBFROZKAZ X;\r\n\xFF\xFE\r\n");
+    QVERIFY(main_->OpenFile(Path("zly.rzk")) == nullptr);
+    QCOMPARE(user_->Errors.size(), 1);
+    QVERIFY(user_->Errors[0].contains(QStringLiteral("UTF-8")));
+    QVERIFY(user_->Errors[0].contains(Path("zly.rzk")));
+  }
+
+  void aUtf16FileOpensAsTextAndIsSavedBackAsUtf16() {
+    for (const bool bigEndian : {false, true}) {
+      QByteArray bytes = kUtf16Program;
+      if (bigEndian) {
+        for (qsizetype i = 0; i + 1 < bytes.size(); i += 2) std::swap(bytes[i], bytes[i + 1]);
+      }
+      const QString path = Path(bigEndian ? QStringLiteral("be.prg") : QStringLiteral("le.prg"));
+      WriteBytes(path, bytes);
+      TFormCommandEditor* editor = main_->OpenFile(path);
+      QVERIFY(editor != nullptr);
+      QCOMPARE(editor->Memo()->Lines(),
+               (QStringList{QStringLiteral("stp"), QStringLiteral("// żółw"), QString()}));
+      // One character typed, then F2: the file is UTF-16 again, mark and all.
+      editor->Memo()->setCursorPosition(0, 3);
+      Type(editor->Memo(), QStringLiteral("ж"));
+      QTest::keyClick(editor->Memo(), Qt::Key_F2);
+      QVERIFY(!editor->Modified());
+      QVERIFY(user_->Questions.isEmpty());
+      const QByteArray saved = FileBytes(path);
+      QVERIFY(saved.startsWith(bigEndian ? "\xFE\xFF" : "\xFF\xFE"));
+      const TDecodedText read = DecodeText(saved);
+      QCOMPARE(read.Encoding, bigEndian ? TTextEncoding::Utf16Be : TTextEncoding::Utf16Le);
+      QCOMPARE(read.Lines, (QStringList{QStringLiteral("stpж"), QStringLiteral("// żółw")}));
+    }
+    QVERIFY(user_->Errors.isEmpty());
+  }
+
+  void aCharacterCodePage1250CannotHoldAsksForUtf8AndCancelKeepsAll() {
+    const QString path = Path("cp.rzk");
+    const QByteArray bytes = EncodeTextLines({QStringLiteral("ROZKAZ ŁAD;")});
+    WriteBytes(path, bytes);
+    TFormCommandEditor* editor = main_->OpenFile(path);
+    QVERIFY(editor != nullptr);
+    editor->Memo()->setCursorPosition(1, 0);
+    Type(editor->Memo(), QStringLiteral("// ж"));
+    const QStringList typed = editor->Memo()->Lines();
+
+    // F2, then Ctrl+F9, which saves first: each asks, Cancel writes nothing.
+    user_->Answers = {QMessageBox::Cancel, QMessageBox::Cancel};
+    QTest::keyClick(editor->Memo(), Qt::Key_F2);
+    QTest::keyClick(editor->Memo(), Qt::Key_F9, Qt::ControlModifier);
+    QCOMPARE(user_->Questions.size(), 2);
+    QCOMPARE(user_->Questions[0],
+             QStringLiteral("Znaku 'ж' (U+0436) w pliku ") + QDir::toNativeSeparators(path) +
+                 QStringLiteral(" nie można zapisać w stronie kodowej 1250. Zapisać plik w "
+                                "kodowaniu UTF-8?"));
+    QCOMPARE(editor->Memo()->Lines(), typed);
+    QVERIFY(editor->Modified());
+    QCOMPARE(FileBytes(path), bytes);
+    QCOMPARE(editor->Encoding(), TTextEncoding::Cp1250);
+
+    // Yes: UTF-8, and from then on without asking.
+    user_->Answers = {QMessageBox::Yes};
+    QTest::keyClick(editor->Memo(), Qt::Key_F2);
+    QVERIFY(!editor->Modified());
+    QCOMPARE(FileBytes(path), QStringLiteral("ROZKAZ ŁAD;\r\n// ж\r\n").toUtf8());
+    Type(editor->Memo(), QStringLiteral("ю"));
+    QTest::keyClick(editor->Memo(), Qt::Key_F2);
+    QCOMPARE(user_->Questions.size(), 3);
+    QCOMPARE(DecodeText(FileBytes(path)).Encoding, TTextEncoding::Utf8);
+  }
+
+  void aNewTextIsAskedAboutAfterItsNameAndCancelKeepsItUnnamed() {
+    TFormProgramEditor* editor = main_->NewProgram();
+    Type(editor->Memo(), QStringLiteral("rst '中'"));
+    user_->FileNames = {Path("nowy.prg")};
+    user_->Answers = {QMessageBox::Cancel};
+    QVERIFY(!editor->Save(false));
+    QCOMPARE(user_->Questions.size(), 1);
+    QVERIFY(!QFile::exists(Path("nowy.prg")));
+    QCOMPARE(editor->windowTitle(), QStringLiteral("Noname.prg"));
+    QVERIFY(editor->FilePath().isEmpty());
+    QVERIFY(editor->Modified());
+    QVERIFY(user_->Errors.isEmpty());
+  }
+};
+
+QTEST_MAIN(FileEncodingTest)
+#include "FileEncodingTest.moc"
