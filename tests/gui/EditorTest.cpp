@@ -26,18 +26,6 @@ using namespace dorum::gui;
 
 namespace {
 
-QByteArray FileBytes(const QString& path) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) return "<none>";
-  return file.readAll();
-}
-
-void WriteBytes(const QString& path, const QByteArray& bytes) {
-  QFile file(path);
-  QVERIFY(file.open(QIODevice::WriteOnly));
-  file.write(bytes);
-}
-
 QString Panel(const TFormCommandEditor& editor, int index) {
   return editor.StatusBar()->findChildren<QLabel*>().at(index)->text();
 }
@@ -82,12 +70,12 @@ class EditorTest : public QObject {
     QVERIFY(instruction.Save(false));
     QCOMPARE(instruction.windowTitle(), Path("dodaj.rzk"));
     QVERIFY(!instruction.Modified());
-    QCOMPARE(FileBytes(Path("dodaj.rzk")), EncodeTextLines(kDod));
+    QCOMPARE(test::FileBytes(Path("dodaj.rzk")), EncodeTextLines(kDod));
 
     // Named now: "Zapisz" writes without asking; "save as" asks again.
     instruction.Memo()->append(QStringLiteral("\r\n// dopisek"));
     QVERIFY(instruction.Save(false));
-    QVERIFY(FileBytes(Path("dodaj.rzk")).endsWith("// dopisek\r\n"));
+    QVERIFY(test::FileBytes(Path("dodaj.rzk")).endsWith("// dopisek\r\n"));
     QVERIFY(!instruction.Save(true));  // cancelled
     QCOMPARE(instruction.windowTitle(), Path("dodaj.rzk"));
     QVERIFY(user_->Errors.isEmpty());
@@ -107,7 +95,7 @@ class EditorTest : public QObject {
 
   void aFailedSaveKeepsTheOldFileAndTheModifiedState() {
     const QString old = Path("stary.prg");
-    WriteBytes(old, "stp\r\n");
+    test::WriteBytes(old, "stp\r\n");
     const struct {
       const char* name;
       QString text;
@@ -137,7 +125,7 @@ class EditorTest : public QObject {
       QVERIFY2(editor.Modified(), c.name);
       QCOMPARE(editor.windowTitle(), c.target);
       QCOMPARE(editor.Encoding(), TTextEncoding::Cp1250);
-      QCOMPARE(FileBytes(old), QByteArray("stp\r\n"));
+      QCOMPARE(test::FileBytes(old), QByteArray("stp\r\n"));
     }
   }
 
@@ -179,8 +167,8 @@ class EditorTest : public QObject {
 
   void filesInUtf8AndCodePage1250ReadAlike() {
     const QStringList text = {"// Łódź, żółć", "ROZKAZ ŁAD;", "czyt wys wei il;"};
-    WriteBytes(Path("cp.rzk"), EncodeTextLines(text));
-    WriteBytes(Path("utf.rzk"), text.join(QStringLiteral("\n")).toUtf8() + "\n");
+    test::WriteBytes(Path("cp.rzk"), EncodeTextLines(text));
+    test::WriteBytes(Path("utf.rzk"), text.join(QStringLiteral("\n")).toUtf8() + "\n");
     TFormCommandEditor cp(*core_);
     TFormCommandEditor utf(*core_);
     QVERIFY(cp.LoadFile(Path("cp.rzk")));
@@ -193,9 +181,9 @@ class EditorTest : public QObject {
     // Saving writes the encoding that was read, with CR LF.
     utf.Memo()->setModified(true);
     QVERIFY(utf.Save(false));
-    QCOMPARE(FileBytes(Path("utf.rzk")), text.join(QStringLiteral("\r\n")).toUtf8() + "\r\n");
+    QCOMPARE(test::FileBytes(Path("utf.rzk")), text.join(QStringLiteral("\r\n")).toUtf8() + "\r\n");
     QVERIFY(cp.Save(false));
-    QCOMPARE(FileBytes(Path("cp.rzk")), EncodeTextLines(text));
+    QCOMPARE(test::FileBytes(Path("cp.rzk")), EncodeTextLines(text));
 
     TFormCommandEditor missing(*core_);
     QVERIFY(!missing.LoadFile(Path("nie-ma.rzk")));
@@ -215,7 +203,7 @@ class EditorTest : public QObject {
     QCOMPARE(core_->Control().Instructions().At(1).Source(), dod);  // replaced in place
     QCOMPARE(changed.count(), 1);
     QVERIFY(!editor.Modified());  // saved before the compile
-    QCOMPARE(FileBytes(Path("dod.rzk")), EncodeTextLines(dod));
+    QCOMPARE(test::FileBytes(Path("dod.rzk")), EncodeTextLines(dod));
 
     // A ninth instruction does not fit three code bits: the list keeps it
     // and says so, and the views hear of it all the same.

@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QTemporaryDir>
 #include <QTest>
+#include <memory>
 
 #include "AppCore.h"
 #include "FormCommandEditor.h"
@@ -19,28 +20,6 @@ using namespace dorum::gui;
 
 namespace {
 
-QByteArray FileBytes(const QString& path) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) return "<none>";
-  return file.readAll();
-}
-
-void WriteBytes(const QString& path, const QByteArray& bytes) {
-  QFile file(path);
-  QVERIFY(file.open(QIODevice::WriteOnly));
-  file.write(bytes);
-}
-
-// Types a text as key presses, letters of any script included.
-void Type(QWidget* widget, const QString& text) {
-  for (const QChar c : text) {
-    QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
-    QApplication::sendEvent(widget, &press);
-    QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, QString(c));
-    QApplication::sendEvent(widget, &release);
-  }
-}
-
 // A program as Notepad saves it as "Unicode": UTF-16LE with its mark.
 const QByteArray kUtf16Program(
     "\xFF\xFE"
@@ -52,33 +31,30 @@ const QByteArray kUtf16Program(
 class FileEncodingTest : public QObject {
   Q_OBJECT
 
+  std::unique_ptr<test::TApplication> app_;
   TAppCore* core_ = nullptr;
   test::TDialogScript* user_ = nullptr;
   TFormMain* main_ = nullptr;
-  QTemporaryDir* dir_ = nullptr;
+  std::unique_ptr<QTemporaryDir> dir_;
 
   [[nodiscard]] QString Path(const QString& name) const { return dir_->filePath(name); }
 
  private Q_SLOTS:
   void init() {
-    core_ = new TAppCore;
-    user_ = new test::TDialogScript;
-    user_->Install(core_->Dialogs());
-    main_ = new TFormMain(*core_);
-    main_->show();
-    main_->ArrangeWindows();
-    dir_ = new QTemporaryDir;
+    app_ = std::make_unique<test::TApplication>();
+    core_ = &app_->Core;
+    user_ = &app_->User;
+    main_ = app_->Main.get();
+    dir_ = std::make_unique<QTemporaryDir>();
   }
   void cleanup() {
-    delete dir_;
-    delete main_;
-    delete user_;
-    delete core_;
+    dir_.reset();
+    app_.reset();
   }
 
   void aFileWithANulByteIsRefusedAndNoWindowShowsPartOfIt() {
     const QByteArray bytes("stp\r\nrst 1\0rst 2\r\n", 18);
-    WriteBytes(Path("nul.prg"), bytes);
+    test::WriteBytes(Path("nul.prg"), bytes);
     const qsizetype windows = main_->Windows().size();
     QVERIFY(main_->OpenFile(Path("nul.prg")) == nullptr);
     QCOMPARE(main_->Windows().size(), windows);
@@ -87,7 +63,7 @@ class FileEncodingTest : public QObject {
                                          Path("nul.prg") + QStringLiteral(": w wierszu 2 ")),
              qPrintable(user_->Errors[0]));
     QVERIFY(user_->Errors[0].contains(QStringLiteral("NUL")));
-    QCOMPARE(FileBytes(Path("nul.prg")), bytes);
+    QCOMPARE(test::FileBytes(Path("nul.prg")), bytes);
 
     // An editor asked to read it keeps the text it had.
     TFormCommandEditor editor(*core_);
@@ -98,7 +74,7 @@ class FileEncodingTest : public QObject {
   }
 
   void aUtf8FileWithBytesThatAreNoTextIsRefused() {
-    WriteBytes(Path("zly.rzk"), "\xEF\xBB\xBFROZKAZ X;\r\n\xFF\xFE\r\n");
+    test::WriteBytes(Path("zly.rzk"), "\xEF\xBB\xBFROZKAZ X;\r\n\xFF\xFE\r\n");
     QVERIFY(main_->OpenFile(Path("zly.rzk")) == nullptr);
     QCOMPARE(user_->Errors.size(), 1);
     QVERIFY(user_->Errors[0].contains(QStringLiteral("UTF-8")));
@@ -112,18 +88,18 @@ class FileEncodingTest : public QObject {
         for (qsizetype i = 0; i + 1 < bytes.size(); i += 2) std::swap(bytes[i], bytes[i + 1]);
       }
       const QString path = Path(bigEndian ? QStringLiteral("be.prg") : QStringLiteral("le.prg"));
-      WriteBytes(path, bytes);
+      test::WriteBytes(path, bytes);
       TFormCommandEditor* editor = main_->OpenFile(path);
       QVERIFY(editor != nullptr);
       QCOMPARE(editor->Memo()->Lines(),
                (QStringList{QStringLiteral("stp"), QStringLiteral("// żółw"), QString()}));
       // One character typed, then F2: the file is UTF-16 again, mark and all.
       editor->Memo()->setCursorPosition(0, 3);
-      Type(editor->Memo(), QStringLiteral("ж"));
+      test::Type(editor->Memo(), QStringLiteral("ж"));
       QTest::keyClick(editor->Memo(), Qt::Key_F2);
       QVERIFY(!editor->Modified());
       QVERIFY(user_->Questions.isEmpty());
-      const QByteArray saved = FileBytes(path);
+      const QByteArray saved = test::FileBytes(path);
       QVERIFY(saved.startsWith(bigEndian ? "\xFE\xFF" : "\xFF\xFE"));
       const TDecodedText read = DecodeText(saved);
       QCOMPARE(read.Encoding, bigEndian ? TTextEncoding::Utf16Be : TTextEncoding::Utf16Le);
@@ -135,11 +111,11 @@ class FileEncodingTest : public QObject {
   void aCharacterCodePage1250CannotHoldAsksForUtf8AndCancelKeepsAll() {
     const QString path = Path("cp.rzk");
     const QByteArray bytes = EncodeTextLines({QStringLiteral("ROZKAZ ŁAD;")});
-    WriteBytes(path, bytes);
+    test::WriteBytes(path, bytes);
     TFormCommandEditor* editor = main_->OpenFile(path);
     QVERIFY(editor != nullptr);
     editor->Memo()->setCursorPosition(1, 0);
-    Type(editor->Memo(), QStringLiteral("// ж"));
+    test::Type(editor->Memo(), QStringLiteral("// ж"));
     const QStringList typed = editor->Memo()->Lines();
 
     // F2, then Ctrl+F9, which saves first: each asks, Cancel writes nothing.
@@ -153,23 +129,23 @@ class FileEncodingTest : public QObject {
                                 "kodowaniu UTF-8?"));
     QCOMPARE(editor->Memo()->Lines(), typed);
     QVERIFY(editor->Modified());
-    QCOMPARE(FileBytes(path), bytes);
+    QCOMPARE(test::FileBytes(path), bytes);
     QCOMPARE(editor->Encoding(), TTextEncoding::Cp1250);
 
     // Yes: UTF-8, and from then on without asking.
     user_->Answers = {QMessageBox::Yes};
     QTest::keyClick(editor->Memo(), Qt::Key_F2);
     QVERIFY(!editor->Modified());
-    QCOMPARE(FileBytes(path), QStringLiteral("ROZKAZ ŁAD;\r\n// ж\r\n").toUtf8());
-    Type(editor->Memo(), QStringLiteral("ю"));
+    QCOMPARE(test::FileBytes(path), QStringLiteral("ROZKAZ ŁAD;\r\n// ж\r\n").toUtf8());
+    test::Type(editor->Memo(), QStringLiteral("ю"));
     QTest::keyClick(editor->Memo(), Qt::Key_F2);
     QCOMPARE(user_->Questions.size(), 3);
-    QCOMPARE(DecodeText(FileBytes(path)).Encoding, TTextEncoding::Utf8);
+    QCOMPARE(DecodeText(test::FileBytes(path)).Encoding, TTextEncoding::Utf8);
   }
 
   void aNewTextIsAskedAboutAfterItsNameAndCancelKeepsItUnnamed() {
     TFormProgramEditor* editor = main_->NewProgram();
-    Type(editor->Memo(), QStringLiteral("rst '中'"));
+    test::Type(editor->Memo(), QStringLiteral("rst '中'"));
     user_->FileNames = {Path("nowy.prg")};
     user_->Answers = {QMessageBox::Cancel};
     QVERIFY(!editor->Save(false));

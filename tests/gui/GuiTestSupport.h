@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QApplication>
+#include <QFile>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QStringList>
 #include <QTest>
@@ -85,6 +88,29 @@ struct TApplication {
   [[nodiscard]] TFormEditor& Container() const { return Main->Container(); }
   [[nodiscard]] TDockedWindow* FrameOf(QWidget* w) const { return Main->FrameOf(w); }
 };
+
+// A file's bytes as they are on the disk ("<none>" without the file).
+inline QByteArray FileBytes(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return "<none>";
+  return file.readAll();
+}
+
+inline void WriteBytes(const QString& path, const QByteArray& bytes) {
+  QFile file(path);
+  QVERIFY(file.open(QIODevice::WriteOnly));
+  file.write(bytes);
+}
+
+// Types a text as key presses, letters of any script included.
+inline void Type(QWidget* widget, const QString& text) {
+  for (const QChar c : text) {
+    QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+    QApplication::sendEvent(widget, &press);
+    QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, QString(c));
+    QApplication::sendEvent(widget, &release);
+  }
+}
 
 // Runs a step of a test's preparation that may raise (loading a list):
 // false, with the message in the test's log, instead of an exception that

@@ -93,16 +93,6 @@ class TDocumentsFolder {
   QByteArray oldConfig_;
 };
 
-// Types a text as key presses, Polish letters included.
-void Type(QWidget* widget, const QString& text) {
-  for (const QChar c : text) {
-    QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
-    QApplication::sendEvent(widget, &press);
-    QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, QString(c));
-    QApplication::sendEvent(widget, &release);
-  }
-}
-
 // An endless program: "dod" and "sob" in a loop.
 void StoreEndlessLoop(TMachine& m) {
   m.Memory().Store(0, 1 * 32 + 5);
@@ -453,7 +443,7 @@ class ShellTest : public QObject {
     for (const char* line :
          {"       POB x", "       DOD y", "       ŁAD z", "       POB znak", "       WYP 2",
           "       STP", "x:     RST 5", "y:     RST 7", "z:     RPA", "znak:  RST 'A'"}) {
-      Type(editor->Memo(), QString::fromUtf8(line));
+      test::Type(editor->Memo(), QString::fromUtf8(line));
       QTest::keyClick(editor->Memo(), Qt::Key_Return);
     }
     // Compiled with its own key (the save dialog it asks first is cancelled).
@@ -534,7 +524,7 @@ class ShellTest : public QObject {
     // A line typed, then Ctrl+F9: the save first asks for a name, starting
     // in the documents; cancelled, the example is compiled as it is shown.
     editor->Memo()->setCursorPosition(0, 0);
-    Type(editor->Memo(), QStringLiteral("// moja wersja"));
+    test::Type(editor->Memo(), QStringLiteral("// moja wersja"));
     QTest::keyClick(editor->Memo(), Qt::Key_Return);
     QTest::keyClick(editor->Memo(), Qt::Key_F9, Qt::ControlModifier);
     const QString proposed = QDir(documents.Path()).filePath(QStringLiteral("suma.prg"));
@@ -550,7 +540,7 @@ class ShellTest : public QObject {
     QCOMPARE(editor->windowTitle(), proposed);
     QVERIFY(!editor->Modified());
     QVERIFY(FileBytes(proposed).startsWith("// moja wersja\r\n"));
-    Type(editor->Memo(), QStringLiteral("// i jeszcze"));
+    test::Type(editor->Memo(), QStringLiteral("// i jeszcze"));
     QTest::keyClick(editor->Memo(), Qt::Key_F2);
     QCOMPARE(app.User.FileDialogs, 2);
     QVERIFY(FileBytes(proposed).startsWith("// moja wersja\r\n// i jeszcze"));
@@ -569,7 +559,7 @@ class ShellTest : public QObject {
     QVERIFY(editor != nullptr);
     QCOMPARE(editor->windowTitle(), QStringLiteral("dns.rzk"));
     QVERIFY(editor->FilePath().isEmpty());
-    Type(editor->Memo(), QStringLiteral("// zmiana"));
+    test::Type(editor->Memo(), QStringLiteral("// zmiana"));
     QTest::keyClick(editor->Memo(), Qt::Key_F2);  // the dialog is cancelled
     QCOMPARE(app.User.FileDialogStarts,
              QStringList{QDir(documents.Path()).filePath(QStringLiteral("dns.rzk"))});
@@ -586,7 +576,7 @@ class ShellTest : public QObject {
     QVERIFY(QFile::copy(example, path));
     editor = app.Main->OpenFile(path);
     QCOMPARE(editor->FilePath(), path);
-    Type(editor->Memo(), QStringLiteral("// zmiana"));
+    test::Type(editor->Memo(), QStringLiteral("// zmiana"));
     QTest::keyClick(editor->Memo(), Qt::Key_F2);
     QCOMPARE(app.User.FileDialogs, 2);
     QVERIFY(FileBytes(path).startsWith("// zmiana"));
@@ -643,7 +633,7 @@ class ShellTest : public QObject {
     TFormProgramEditor* editor = app.Main->NewProgram();
     QApplication::setActiveWindow(&app.Container());
     editor->Memo()->setFocus();
-    Type(editor->Memo(), QStringLiteral("  dod x"));
+    test::Type(editor->Memo(), QStringLiteral("  dod x"));
     editor->Memo()->setCursorPosition(0, 3);
     QTest::keyClick(editor->Memo(), Qt::Key_F1);
     TDockedWindow* help = app.FrameOf(&app.Main->HelpWindow());
