@@ -399,6 +399,10 @@ class TMachine {
   // Lets a register be written again in this cycle (a user's edit, the
   // input device's second write of G).
   void ReleaseRegister(TRegisterId id) noexcept { s_.Marks &= ~Marks::Register(id); }
+  // A write by a user's action between cycles. The register keeps the mark
+  // of the cycle's own write, which a view may have collected already, so
+  // the write is reported on its own, with the flags for the accumulator.
+  void UserPut(TRegisterId id, std::int32_t value);
   template <bool Checked>
   [[nodiscard]] std::int32_t ReadBus(TBusId id) const {
     if constexpr (Checked) {
