@@ -28,7 +28,7 @@ class TShownMachine {
   explicit TShownMachine(const TMachine& m) : m_(m) { ShowAll(); }
 
   void Follow(const TMachineChanges& c) {
-    if (c.Configuration || c.Reset || c.Words) {
+    if (c.Configuration || c.Reset || c.Words || c.Instructions) {
       ShowAll();
       return;
     }
@@ -191,6 +191,37 @@ TEST(MachineChanges, EveryOtherUserActionReportsWhatItChanged) {
   EXPECT_EQ(after("il", [&] { m.SetComponents(*PresetComponents(QStringLiteral("Pelt"))); }),
             QString());
   EXPECT_EQ(after("iak", [&] { m.NotifyRestored(); }), QString());
+}
+
+TEST(MachineChanges, TheInstructionListAndTheControlUnitsModesAreReported) {
+  TSession session;
+  TMachine& m = session.Machine();
+  TController& control = session.Control();
+  TCountingObserver seen;
+  m.SetObserver(&seen);
+  (void)m.TakeChanges();
+
+  // Words and I read with the names of the instructions.
+  control.Instructions().DeleteInstruction(1);
+  control.InstructionsEdited();
+  EXPECT_TRUE(m.TakeChanges().Instructions);
+  control.AddInstruction({QStringLiteral("ROZKAZ NOWY;"), QStringLiteral("czyt wys wei il;")});
+  EXPECT_TRUE(m.TakeChanges().Instructions);
+  LoadInstructionList(QDir(QStringLiteral(DORUM_EXAMPLES_DIR)).filePath(QStringLiteral("pelt/pelt.lst")),
+                      m, control);
+  const TMachineChanges loaded = m.TakeChanges();
+  EXPECT_TRUE(loaded.Instructions);
+  EXPECT_TRUE(loaded.Configuration);
+  const int calls = seen.Calls;
+
+  control.SetManualControl(true);
+  EXPECT_TRUE(m.TakeChanges().Control);
+  control.SetManualControl(true);  // no change
+  EXPECT_FALSE(m.TakeChanges().Any());
+  control.SetTrackingLevel(0);
+  EXPECT_TRUE(m.TakeChanges().Control);
+  EXPECT_EQ(seen.Calls, calls + 2);
+  m.SetObserver(nullptr);
 }
 
 TEST(MachineChanges, ClearingTheConsoleIsAUserActionTheViewsHearOf) {

@@ -249,6 +249,16 @@ class TMachine {
     if (recorder_ != nullptr && vectors != s_.Vectors) recorder_->StartAfresh();
     s_.Vectors = vectors;
   }
+  // The control unit tells the views, through the record of changes, of a
+  // new instruction list and of its modes.
+  void NotifyInstructionsChanged() {
+    pending_.Instructions = true;
+    Notify();
+  }
+  void NotifyControlChanged() {
+    pending_.Control = true;
+    Notify();
+  }
   // Tells the views that words were stored without a machine access.
   void NotifyMemoryChanged() {
     if (recorder_ != nullptr) recorder_->StartAfresh();
