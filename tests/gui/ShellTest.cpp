@@ -200,6 +200,18 @@ class ShellTest : public QObject {
     QVERIFY(editor->Modified());
   }
 
+  void ctrlLInAnEditorIsTheMenusFindNextAndCutsNoLine() {
+    TApplication app;
+    TFormProgramEditor* editor = app.Main->NewProgram();
+    QApplication::setActiveWindow(&app.Container());
+    editor->Memo()->setFocus();
+    Type(editor->Memo(), QStringLiteral("pob x"));
+    QSignalSpy findNext(app.Action("ActionSearchFindNext"), &QAction::triggered);
+    QTest::keyClick(editor->Memo(), Qt::Key_L, Qt::ControlModifier);
+    QCOMPARE(editor->Memo()->text(), QStringLiteral("pob x"));
+    QCOMPARE(findNext.count(), 1);
+  }
+
   void runToCursorBeforeAnyCompileSaysSo() {
     TApplication app;
     app.Action("ActionRunToCursor")->trigger();
