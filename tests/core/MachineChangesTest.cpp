@@ -39,7 +39,8 @@ class TShownMachine {
       if ((c.Buses >> b) & 1u) driven_[Index(b)] = m_.BusDriven(static_cast<TBusId>(b));
     }
     signals_ = (signals_ & ~c.Signals) | (m_.ActiveSignals() & c.Signals);
-    for (int cell = c.FirstCell; cell <= c.LastCell; ++cell) words_[Index(cell)] = m_.CellText(cell);
+    for (int cell = c.FirstCell; cell <= c.LastCell; ++cell)
+      words_[Index(cell)] = m_.CellText(cell);
   }
   // Collects the machine's changes as a view does.
   void Collect(TMachine& m) { Follow(m.TakeChanges()); }
@@ -50,7 +51,8 @@ class TShownMachine {
     QStringList stale;
     for (std::size_t r = 0; r < registers_.size(); ++r) {
       if (registers_[r] != fresh.registers_[r])
-        stale.append(QStringLiteral("shows «%1», holds «%2»").arg(registers_[r], fresh.registers_[r]));
+        stale.append(
+            QStringLiteral("shows «%1», holds «%2»").arg(registers_[r], fresh.registers_[r]));
     }
     for (std::size_t b = 0; b < driven_.size(); ++b) {
       if (driven_[b] != fresh.driven_[b]) stale.append(QStringLiteral("bus %1").arg(b));
@@ -207,8 +209,9 @@ TEST(MachineChanges, TheInstructionListAndTheControlUnitsModesAreReported) {
   EXPECT_TRUE(m.TakeChanges().Instructions);
   control.AddInstruction({QStringLiteral("ROZKAZ NOWY;"), QStringLiteral("czyt wys wei il;")});
   EXPECT_TRUE(m.TakeChanges().Instructions);
-  LoadInstructionList(QDir(QStringLiteral(DORUM_EXAMPLES_DIR)).filePath(QStringLiteral("pelt/pelt.lst")),
-                      m, control);
+  LoadInstructionList(
+      QDir(QStringLiteral(DORUM_EXAMPLES_DIR)).filePath(QStringLiteral("pelt/pelt.lst")), m,
+      control);
   const TMachineChanges loaded = m.TakeChanges();
   EXPECT_TRUE(loaded.Instructions);
   EXPECT_TRUE(loaded.Configuration);

@@ -145,14 +145,15 @@ class IncrementalViewTest : public QObject {
         } else if (roll < 65) {
           done.append(QStringLiteral("register %1").arg(static_cast<int>(reg)));
           if (m.Register(reg).Visible())
-            app.EnterIntoRegister(reg, pick(0, 5) == 0 ? QStringLiteral("x")
-                                                       : QString::number(pick(-300, 300)));
+            app.EnterIntoRegister(
+                reg, pick(0, 5) == 0 ? QStringLiteral("x") : QString::number(pick(-300, 300)));
         } else if (roll < 75) {
           done.append(QStringLiteral("memory"));
           const QRect memory = app.Diagram().WidgetRect(app.Item(TItemKind::Memory, 0).Box);
           app.User.TextAnswers = {QString::number(pick(-9, 400))};
-          QTest::mouseClick(&app.Diagram(), Qt::LeftButton, {},
-                            QPoint(memory.center().x(), pick(memory.top() + 2, memory.bottom() - 2)));
+          QTest::mouseClick(
+              &app.Diagram(), Qt::LeftButton, {},
+              QPoint(memory.center().x(), pick(memory.top() + 2, memory.bottom() - 2)));
         } else if (roll < 80) {
           done.append(QStringLiteral("manual"));
           app.Form().ManualControlBox()->click();

@@ -146,15 +146,21 @@ class TMonkey {
  public:
   explicit TMonkey(std::uint32_t seed) : random_(seed) {
     CopyFolder(QStringLiteral(DORUM_EXAMPLES_DIR), files_.path());
-    for (QDirIterator it(files_.path(), QDir::Files, QDirIterator::Subdirectories);
-         it.hasNext();) {
+    for (QDirIterator it(files_.path(), QDir::Files, QDirIterator::Subdirectories); it.hasNext();) {
       const QString file = it.next();
       if (file.endsWith(QStringLiteral(".prg"))) programs_.append(file);
       if (file.endsWith(QStringLiteral(".lst"))) lists_.append(file);
       if (file.endsWith(QStringLiteral(".rzk"))) instructions_.append(file);
     }
+    // A program that runs until it is stopped, so that commands meet runs.
+    QFile endless(files_.filePath(QStringLiteral("petla.prg")));
+    if (endless.open(QIODevice::WriteOnly))
+      endless.write("petla:  DOD jeden\r\n        SOB petla\r\njeden:  RST 1\r\n");
+    endless.close();
+    programs_.append(endless.fileName());
     QFile garbage(files_.filePath(QStringLiteral("śmieci.prg")));
-    if (garbage.open(QIODevice::WriteOnly)) garbage.write(QByteArray("\x00\xff\xfe;;\r\r\n\x01", 9));
+    if (garbage.open(QIODevice::WriteOnly))
+      garbage.write(QByteArray("\x00\xff\xfe;;\r\r\n\x01", 9));
     user_.Install(core_.Dialogs());
     // Words of every kind, so that cycles and runs do something from the start.
     TMachine& m = core_.Machine();
@@ -169,6 +175,8 @@ class TMonkey {
     answerer_.setInterval(5);
     QObject::connect(&answerer_, &QTimer::timeout, [this] { AnswerModal(); });
     answerer_.start();
+    QObject::connect(&core_, &TAppCore::RunStateChanged,
+                     [this](bool running) { runs_ += running; });
     BuildActions();
   }
   ~TMonkey() {
@@ -181,6 +189,7 @@ class TMonkey {
 
   // One random action; what it was.
   QString Act() {
+    if (core_.RunInProgress()) ++duringRuns_;
     PrepareAnswers();
     afterReset_ = false;
     int total = 0;
@@ -209,8 +218,11 @@ class TMonkey {
     return test::StaleParts(main_->MachineWindow());
   }
 
-  // How often the machine window was compared with its whole repaint.
+  // How often the machine window was compared with its whole repaint, and
+  // how many actions came while a run was in progress.
   [[nodiscard]] int Comparisons() const noexcept { return comparisons_; }
+  [[nodiscard]] int DuringRuns() const noexcept { return duringRuns_; }
+  [[nodiscard]] int Runs() const noexcept { return runs_; }
 
   [[nodiscard]] const QStringList& Errors() const { return user_.Errors; }
   [[nodiscard]] bool Running() const { return core_.RunInProgress(); }
@@ -242,11 +254,11 @@ class TMonkey {
     const int roll = Pick(0, 99);
     if (roll < 10) return std::nullopt;
     if (roll < 60) return QString::number(Pick(-300, 300));
-    static const QStringList odd = {QStringLiteral("abc"),   QString(),
-                                    QStringLiteral(" 12"),   QStringLiteral("1e5"),
-                                    QStringLiteral("$1F"),   QStringLiteral("-2147483648"),
+    static const QStringList odd = {QStringLiteral("abc"),         QString(),
+                                    QStringLiteral(" 12"),         QStringLiteral("1e5"),
+                                    QStringLiteral("$1F"),         QStringLiteral("-2147483648"),
                                     QStringLiteral("99999999999"), QStringLiteral("ż"),
-                                    QStringLiteral("0x10"),  QStringLiteral("--1")};
+                                    QStringLiteral("0x10"),        QStringLiteral("--1")};
     return OneOf(odd);
   }
 
@@ -393,9 +405,9 @@ class TMonkey {
     for (TFormCommandEditor* editor : Editors()) {
       const QString& expected = Expected(editor);
       if (editor->Memo()->text() != expected) {
-        const QString problem = QStringLiteral("the editor «%1» holds «%2», typed was «%3»")
-                                    .arg(editor->windowTitle(), editor->Memo()->text().right(80),
-                                         expected.right(80));
+        const QString problem =
+            QStringLiteral("the editor «%1» holds «%2», typed was «%3»")
+                .arg(editor->windowTitle(), editor->Memo()->text().right(80), expected.right(80));
         Accept(editor);  // one report of it is enough
         return problem;
       }
@@ -408,7 +420,8 @@ class TMonkey {
         "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789   ;:@/,.-'ąęłśżźćńóŁŻ");
     QString text;
     const int length = Pick(1, 12);
-    for (int k = 0; k < length; ++k) text.append(letters.at(Pick(0, static_cast<int>(letters.size()) - 1)));
+    for (int k = 0; k < length; ++k)
+      text.append(letters.at(Pick(0, static_cast<int>(letters.size()) - 1)));
     return text;
   }
 
@@ -416,20 +429,14 @@ class TMonkey {
 
   void BuildActions() {
     actions_ = {
-        {20, [this] { return MenuCommand(); }},
-        {14, [this] { return PressKey(); }},
-        {14, [this] { return ClickDiagram(); }},
-        {4, [this] { return RegisterMenu(); }},
-        {6, [this] { return MachineControls(); }},
-        {5, [this] { return SwitchTabs(); }},
-        {5, [this] { return DockOrFloat(); }},
-        {5, [this] { return OpenOrCloseEditor(); }},
-        {10, [this] { return TypeIntoEditor(); }},
-        {4, [this] { return CompileEditor(); }},
-        {5, [this] { return UseConsole(); }},
-        {4, [this] { return UseInstructionList(); }},
-        {2, [this] { return Search(); }},
-        {5, [this] { return WaitForRun(); }},
+        {20, [this] { return MenuCommand(); }},    {14, [this] { return PressKey(); }},
+        {14, [this] { return ClickDiagram(); }},   {4, [this] { return RegisterMenu(); }},
+        {6, [this] { return MachineControls(); }}, {5, [this] { return SwitchTabs(); }},
+        {5, [this] { return DockOrFloat(); }},     {5, [this] { return OpenOrCloseEditor(); }},
+        {10, [this] { return TypeIntoEditor(); }}, {4, [this] { return CompileEditor(); }},
+        {5, [this] { return UseConsole(); }},      {4, [this] { return UseInstructionList(); }},
+        {2, [this] { return Search(); }},          {5, [this] { return WaitForRun(); }},
+        {8, [this] { return StartRun(); }},
     };
   }
 
@@ -452,7 +459,8 @@ class TMonkey {
   }
 
   QString PressKey() {
-    const TKey& key = Keys().at(static_cast<std::size_t>(Pick(0, static_cast<int>(Keys().size()) - 1)));
+    const TKey& key =
+        Keys().at(static_cast<std::size_t>(Pick(0, static_cast<int>(Keys().size()) - 1)));
     QWidget* target = KeyTarget(main_.get());
     if (Chance(20)) target = main_.get();
     QApplication::setActiveWindow(target->window());
@@ -500,7 +508,9 @@ class TMonkey {
       QApplication::sendEvent(&diagram, &menu);
       return QStringLiteral("menu at %1").arg(Describe(diagram, item));
     }
-    const Qt::MouseButton button = Chance(85) ? Qt::LeftButton : Chance(50) ? Qt::RightButton : Qt::MiddleButton;
+    const Qt::MouseButton button = Chance(85)   ? Qt::LeftButton
+                                   : Chance(50) ? Qt::RightButton
+                                                : Qt::MiddleButton;
     QTest::mouseClick(&diagram, button, {}, at);
     return QStringLiteral("click at %1").arg(Describe(diagram, item));
   }
@@ -684,7 +694,8 @@ class TMonkey {
     if (Chance(40)) main_->ShowDockedForm(&list);
     switch (Pick(0, 5)) {
       case 0:
-        if (list.Commands()->count() > 0) list.Commands()->setCurrentRow(Pick(0, list.Commands()->count() - 1));
+        if (list.Commands()->count() > 0)
+          list.Commands()->setCurrentRow(Pick(0, list.Commands()->count() - 1));
         return QStringLiteral("instruction chosen");
       case 1:
         if (list.Text()->count() > 0) list.Text()->setCurrentRow(Pick(0, list.Text()->count() - 1));
@@ -717,6 +728,23 @@ class TMonkey {
     return QStringLiteral("search in %1").arg(editor->windowTitle());
   }
 
+  // The run commands, by their keys or from the menu.
+  QString StartRun() {
+    static const QStringList names = {
+        QStringLiteral("ActionRunProject"), QStringLiteral("ActionRunProject"),
+        QStringLiteral("ActionRunInstruction"), QStringLiteral("ActionRunToCursor"),
+        QStringLiteral("ActionRunCycle")};
+    QAction* action = main_->Action(OneOf(names));
+    if (Chance(50)) {
+      QWidget* target = KeyTarget(main_.get());
+      QApplication::setActiveWindow(target->window());
+      QTest::keySequence(target, action->shortcut());
+    } else {
+      action->trigger();
+    }
+    return QStringLiteral("run ") + action->objectName();
+  }
+
   QString WaitForRun() {
     if (!core_.RunInProgress()) return QStringLiteral("no run to wait for");
     if (test::WaitForRunEnd(core_, Pick(20, 300))) return QStringLiteral("run ended");
@@ -740,6 +768,8 @@ class TMonkey {
   bool afterReset_ = false;
   QString resetProblem_;
   int comparisons_ = 0;
+  int duringRuns_ = 0;
+  int runs_ = 0;
 };
 
 }  // namespace
@@ -770,10 +800,23 @@ class MonkeyTest : public QObject {
                              .arg(problem, lines.join(QStringLiteral("\n  ")))));
       }
     }
-    qInfo("monkey: %d actions done in %lld ms, the machine window compared %d times", count,
-          static_cast<long long>(clock.elapsed()), monkey.Comparisons());
+    qInfo(
+        "monkey: %d actions done in %lld ms; %d runs, %d actions during one; the machine "
+        "window compared %d times",
+        count, static_cast<long long>(clock.elapsed()), monkey.Runs(), monkey.DuringRuns(),
+        monkey.Comparisons());
   }
 };
 
-QTEST_MAIN(MonkeyTest)
+int main(int argc, char** argv) {
+  // A long walk outlasts the test library's five minutes for a function.
+  const int actions = EnvironmentNumber("DORUM_MONKEY_ACTIONS", kDefaultActions);
+  if (!qEnvironmentVariableIsSet("QTEST_FUNCTION_TIMEOUT"))
+    qputenv("QTEST_FUNCTION_TIMEOUT", QByteArray::number(std::max(300, actions / 10) * 1000));
+  QApplication application(argc, argv);
+  application.setAttribute(Qt::AA_Use96Dpi, true);
+  MonkeyTest test;
+  return QTest::qExec(&test, argc, argv);
+}
+
 #include "MonkeyTest.moc"
