@@ -103,6 +103,11 @@ struct TDialogScript {
     }
   }
   if (stale.isEmpty()) return {};
+  // Both pictures, for a look at what differs.
+  if (const QString folder = qEnvironmentVariable("DORUM_STALE_PICTURES"); !folder.isEmpty()) {
+    shown.save(folder + QStringLiteral("/shown.png"));
+    whole.save(folder + QStringLiteral("/whole.png"));
+  }
   QStringList parts;
   const TMachineDiagram& diagram = form.Diagram();
   const QPoint origin = diagram.mapTo(&form, QPoint(0, 0));
