@@ -91,10 +91,6 @@ TFormMachine::TFormMachine(TAppCore& core, QWidget* parent)
     }
     UpdateRunStatus();
   });
-  connect(&core_, &TAppCore::InstructionsChanged, this, [this] {
-    // Words and I are shown with the names of the instructions.
-    if (isVisible()) diagram_->update();
-  });
   runCycles_ = core_.Control().CyclesPerformed();
   runInstructions_ = core_.Control().InstructionsPerformed();
   UpdateRunStatus();
@@ -205,6 +201,8 @@ void TFormMachine::SyncControls() {
   }
   tempo_->setCurrentIndex(best);
   manual_->setChecked(core_.Control().ManualControl());
+  if (QAbstractButton* level = trackingGroup_->button(core_.Control().TrackingLevel()))
+    level->setChecked(true);
   syncing_ = false;
 }
 
@@ -224,7 +222,7 @@ void TFormMachine::OnRefresh(const TMachineChanges& changes) {
     return;
   }
   diagram_->ApplyChanges(changes);
-  if (changes.Configuration || changes.Reset) SyncControls();
+  if (changes.Configuration || changes.Reset || changes.Control) SyncControls();
   if (scrolled || changes.Configuration || changes.Reset || changes.Words || changes.AnyCells())
     SyncScrollBar();
   UpdateRunStatus();

@@ -108,8 +108,6 @@ TFormWatches::TFormWatches(TAppCore& core, QWidget* parent) : QWidget(parent), c
     }
   };
   connect(&core_.Refresh(), &TViewRefresh::Refresh, this, &TFormWatches::OnRefresh);
-  // Words are shown with the names of the instructions.
-  connect(&core_, &TAppCore::InstructionsChanged, this, &TFormWatches::RefreshWatches);
 }
 
 TFormWatches::~TFormWatches() {
@@ -125,13 +123,15 @@ void TFormWatches::RefreshWatches() {
 }
 
 void TFormWatches::OnRefresh(const TMachineChanges& changes) {
+  // Only memory changes what the rows show, and the names of the
+  // instructions the words are shown with.
+  const bool shown = changes.AnyCells() || changes.Words || changes.Configuration ||
+                     changes.Reset || changes.Instructions;
   if (!isVisible()) {
-    stale_ = stale_ || changes.AnyCells() || changes.Words || changes.Configuration;
+    stale_ = stale_ || shown;
     return;
   }
-  // Only memory changes what the rows show.
-  if (changes.AnyCells() || changes.Words || changes.Configuration || changes.Reset)
-    RefreshWatches();
+  if (shown) RefreshWatches();
 }
 
 void TFormWatches::showEvent(QShowEvent* event) {

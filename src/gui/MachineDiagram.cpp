@@ -310,7 +310,8 @@ void TMachineDiagram::UpdateItems(QRegion& region, TItemKind kind, int id) const
 
 void TMachineDiagram::ApplyChanges(const TMachineChanges& changes) {
   QRegion region;
-  if (changes.Configuration || changes.Reset || changes.Words) {
+  // Words and I are shown with the names of the instructions.
+  if (changes.Configuration || changes.Reset || changes.Words || changes.Instructions) {
     region = rect();
   } else {
     for (int r = 0; r < kRegisterCount; ++r) {

@@ -1,5 +1,8 @@
 #include "SourceEditor.h"
 
+#include <Qsci/qscicommand.h>
+#include <Qsci/qscicommandset.h>
+
 #include <QContextMenuEvent>
 #include <QFontDatabase>
 #include <QGuiApplication>
@@ -154,6 +157,11 @@ TSourceEditor::TSourceEditor(QWidget* parent) : QsciScintilla(parent) {
   SetUpMargins();
   indicatorDefine(SquiggleIndicator, kErrorIndicator);
   setIndicatorForegroundColor(QColor(255, 0, 0), kErrorIndicator);
+  // Ctrl+L is the application's "Znajdź następny"; the text control's own
+  // binding of it cuts the line, and would take the key and the line with it.
+  if (QsciCommand* lineCut =
+          standardCommands()->boundTo(QKeyCombination(Qt::CTRL, Qt::Key_L).toCombined()))
+    lineCut->setKey(0);
   SendScintilla(SCI_AUTOCSETIGNORECASE, 1L);
   SendScintilla(SCI_AUTOCSETORDER, static_cast<long>(SC_ORDER_PERFORMSORT));
   connect(this, &TSourceEditor::linesChanged, this, &TSourceEditor::FitNumberMargin);

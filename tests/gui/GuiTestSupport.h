@@ -2,10 +2,13 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QImage>
 #include <QKeyEvent>
 #include <QMessageBox>
+#include <QScreen>
 #include <QStringList>
 #include <QTest>
+#include <cstdlib>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -13,7 +16,9 @@
 
 #include "AppCore.h"
 #include "Examples.h"
+#include "FormMachine.h"
 #include "FormMain.h"
+#include "MachineDiagram.h"
 #include "UserInterface.h"
 
 namespace dorum::gui::test {
@@ -131,6 +136,79 @@ inline void Type(QWidget* widget, const QString& text) {
 // the application does; false when it has not ended within the time.
 [[nodiscard]] inline bool WaitForRunEnd(const TAppCore& core, int ms = 20000) {
   return QTest::qWaitFor([&] { return !core.RunInProgress(); }, ms);
+}
+
+// What the window system shows of a widget: its part of its window's
+// backing store, as the paints so far left it. QWidget::grab would paint
+// the widget afresh and so never show a part left stale. A null image when
+// the window shows nothing yet.
+[[nodiscard]] inline QImage OnScreen(QWidget& widget) {
+  // The refresh asked for, and the paints it asks for in turn.
+  for (int turn = 0; turn < 3; ++turn) {
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents();
+  }
+  QWidget* window = widget.window();
+  const QPoint at = widget.mapTo(window, QPoint(0, 0));
+  const QPixmap shown = window->screen()->grabWindow(window->winId(), at.x(), at.y(),
+                                                     widget.width(), widget.height());
+  if (shown.isNull() || shown.size() != widget.size()) return {};
+  return shown.toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+// Where the machine window as it is shown differs from the same window
+// brought up to date and painted whole: the diagram's items and the
+// window's controls over the differing pixels ("A", "RunStatus"); empty
+// when the two pictures are equal pixel for pixel, or the window is hidden.
+[[nodiscard]] inline QString StaleParts(TFormMachine& form) {
+  if (!form.isVisible()) return {};
+  const QImage shown = OnScreen(form);
+  form.RefreshAll();
+  form.repaint();
+  const QImage whole = OnScreen(form);
+  if (shown.isNull() || whole.isNull()) return {};
+  if (shown.size() != whole.size()) return QStringLiteral("the window's size");
+  // An antialiased edge that the clip of a partial repaint cuts may come out
+  // a shade apart from the whole repaint (one level in 255 has been seen);
+  // anything left stale differs by far more.
+  constexpr int kShade = 8;
+  const auto apart = [](QRgb a, QRgb b) {
+    return std::abs(qRed(a) - qRed(b)) > kShade || std::abs(qGreen(a) - qGreen(b)) > kShade ||
+           std::abs(qBlue(a) - qBlue(b)) > kShade;
+  };
+  QRect stale;
+  for (int y = 0; y < shown.height(); ++y) {
+    const auto* a = reinterpret_cast<const QRgb*>(shown.constScanLine(y));
+    const auto* b = reinterpret_cast<const QRgb*>(whole.constScanLine(y));
+    for (int x = 0; x < shown.width(); ++x) {
+      if (apart(a[x], b[x])) stale |= QRect(x, y, 1, 1);
+    }
+  }
+  if (stale.isEmpty()) return {};
+  // Both pictures, for a look at what differs.
+  if (const QString folder = qEnvironmentVariable("DORUM_STALE_PICTURES"); !folder.isEmpty()) {
+    shown.save(folder + QStringLiteral("/shown.png"));
+    whole.save(folder + QStringLiteral("/whole.png"));
+  }
+  QStringList parts;
+  const TMachineDiagram& diagram = form.Diagram();
+  const QPoint origin = diagram.mapTo(&form, QPoint(0, 0));
+  for (const TDiagramItem& item : DiagramItems()) {
+    if (item.Kind != TItemKind::Wire && diagram.Shows(item) &&
+        diagram.WidgetRect(item.Box).translated(origin).intersects(stale))
+      parts.append(diagram.TextOf(item));
+  }
+  for (const QWidget* child : form.findChildren<QWidget*>()) {
+    if (child != &diagram && child->isVisible() && !child->objectName().isEmpty() &&
+        QRect(child->mapTo(&form, QPoint(0, 0)), child->size()).intersects(stale))
+      parts.append(child->objectName());
+  }
+  return QStringLiteral("stale in (%1,%2 %3x%4): %5")
+      .arg(stale.x())
+      .arg(stale.y())
+      .arg(stale.width())
+      .arg(stale.height())
+      .arg(parts.join(QStringLiteral(", ")));
 }
 
 }  // namespace dorum::gui::test

@@ -58,12 +58,6 @@ void CopyFolder(const QString& from, const QString& to) {
   }
 }
 
-QByteArray FileBytes(const QString& path) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) return "<none>";
-  return file.readAll();
-}
-
 // The user's documents in a folder of the test's own, by the system's rule
 // for where they are.
 class TDocumentsFolder {
@@ -219,6 +213,18 @@ class ShellTest : public QObject {
     QCOMPARE(mainSave.count(), 0);
     QCOMPARE(app.User.FileDialogs, 1);  // the editor's save dialog, cancelled
     QVERIFY(editor->Modified());
+  }
+
+  void ctrlLInAnEditorIsTheMenusFindNextAndCutsNoLine() {
+    TApplication app;
+    TFormProgramEditor* editor = app.Main->NewProgram();
+    QApplication::setActiveWindow(&app.Container());
+    editor->Memo()->setFocus();
+    test::Type(editor->Memo(), QStringLiteral("pob x"));
+    QSignalSpy findNext(app.Action("ActionSearchFindNext"), &QAction::triggered);
+    QTest::keyClick(editor->Memo(), Qt::Key_L, Qt::ControlModifier);
+    QCOMPARE(editor->Memo()->text(), QStringLiteral("pob x"));
+    QCOMPARE(findNext.count(), 1);
   }
 
   void runToCursorBeforeAnyCompileSaysSo() {
@@ -505,7 +511,7 @@ class ShellTest : public QObject {
     QCOMPARE(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation), documents.Path());
     TApplication app(copy.path());
     const QString example = QDir(copy.path()).filePath(QStringLiteral("dorum/suma.prg"));
-    const QByteArray original = FileBytes(example);
+    const QByteArray original = test::FileBytes(example);
     // Through the menu, as a student would.
     auto* menu = app.Main->findChild<QMenu*>(QStringLiteral("MenuExamples"));
     QAction* suma = nullptr;
@@ -531,7 +537,7 @@ class ShellTest : public QObject {
     QCOMPARE(app.User.FileDialogStarts, QStringList{proposed});
     QCOMPARE(app.User.Informations, QStringList{QStringLiteral("Program został skompilowany")});
     QVERIFY(editor->Modified());
-    QCOMPARE(FileBytes(example), original);
+    QCOMPARE(test::FileBytes(example), original);
 
     // F2 saves under the name chosen; the next F2 goes there without asking.
     app.User.FileNames = {proposed};
@@ -539,12 +545,12 @@ class ShellTest : public QObject {
     QCOMPARE(editor->FilePath(), proposed);
     QCOMPARE(editor->windowTitle(), proposed);
     QVERIFY(!editor->Modified());
-    QVERIFY(FileBytes(proposed).startsWith("// moja wersja\r\n"));
+    QVERIFY(test::FileBytes(proposed).startsWith("// moja wersja\r\n"));
     test::Type(editor->Memo(), QStringLiteral("// i jeszcze"));
     QTest::keyClick(editor->Memo(), Qt::Key_F2);
     QCOMPARE(app.User.FileDialogs, 2);
-    QVERIFY(FileBytes(proposed).startsWith("// moja wersja\r\n// i jeszcze"));
-    QCOMPARE(FileBytes(example), original);
+    QVERIFY(test::FileBytes(proposed).startsWith("// moja wersja\r\n// i jeszcze"));
+    QCOMPARE(test::FileBytes(example), original);
     QVERIFY(app.User.Errors.isEmpty());
   }
 
@@ -554,7 +560,7 @@ class ShellTest : public QObject {
     const TDocumentsFolder documents;
     TApplication app(copy.path());
     const QString example = QDir(copy.path()).filePath(QStringLiteral("ombra/rozkazy/dns.rzk"));
-    const QByteArray original = FileBytes(example);
+    const QByteArray original = test::FileBytes(example);
     TFormCommandEditor* editor = app.Main->OpenFile(example);
     QVERIFY(editor != nullptr);
     QCOMPARE(editor->windowTitle(), QStringLiteral("dns.rzk"));
@@ -568,7 +574,7 @@ class ShellTest : public QObject {
     // Closing asks, and "Yes" with the dialog cancelled keeps the window.
     app.User.Answers = {QMessageBox::Yes};
     QVERIFY(!editor->CloseQuery());
-    QCOMPARE(FileBytes(example), original);
+    QCOMPARE(test::FileBytes(example), original);
 
     // A file beside the examples, not in them, is the user's own.
     QTemporaryDir own;
@@ -579,7 +585,7 @@ class ShellTest : public QObject {
     test::Type(editor->Memo(), QStringLiteral("// zmiana"));
     QTest::keyClick(editor->Memo(), Qt::Key_F2);
     QCOMPARE(app.User.FileDialogs, 2);
-    QVERIFY(FileBytes(path).startsWith("// zmiana"));
+    QVERIFY(test::FileBytes(path).startsWith("// zmiana"));
     QVERIFY(app.User.Errors.isEmpty());
   }
 

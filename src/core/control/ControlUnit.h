@@ -131,16 +131,19 @@ class TController final : public IControlLink {
 
   [[nodiscard]] TInstructionList& Instructions() noexcept { return instructions_; }
   [[nodiscard]] const TInstructionList& Instructions() const noexcept { return instructions_; }
+  // The list may change even when adding fails (an instruction beyond the
+  // codes stays in it), so the history and the views hear of it first.
   void AddInstruction(const QStringList& lines) {
-    if (recorder_ != nullptr) recorder_->InstructionsChanged();
+    InstructionsEdited();
     instructions_.AddInstruction(lines, machine_.CodeBits());
   }
   // Whoever changes the list through Instructions() says so here.
   void InstructionsEdited() {
     if (recorder_ != nullptr) recorder_->InstructionsChanged();
+    machine_.NotifyInstructionsChanged();
   }
   void BuildDefaultInstructions() {
-    if (recorder_ != nullptr) recorder_->InstructionsChanged();
+    InstructionsEdited();
     instructions_.BuildDefaultInstructions(machine_.CodeBits());
   }
 
@@ -197,12 +200,18 @@ class TController final : public IControlLink {
   }
 
   void SetManualControl(bool manual) {
-    if (manual != manualControl_ && recorder_ != nullptr) recorder_->ControlChanged();
+    if (manual == manualControl_) return;
+    if (recorder_ != nullptr) recorder_->ControlChanged();
     manualControl_ = manual;
+    machine_.NotifyControlChanged();
   }
   [[nodiscard]] bool ManualControl() const noexcept { return manualControl_; }
   [[nodiscard]] int TrackingLevel() const noexcept { return trackingLevel_; }
-  void SetTrackingLevel(int level) noexcept { trackingLevel_ = level; }
+  void SetTrackingLevel(int level) {
+    if (level == trackingLevel_) return;
+    trackingLevel_ = level;
+    machine_.NotifyControlChanged();
+  }
   [[nodiscard]] bool StopRequested() const noexcept { return stopRequested_; }
   // "Przerwij": the run ends at its next check.
   void RequestStop() {

@@ -63,6 +63,7 @@ void ReadInstructionList(const TProfileFile& profile, TMachine& machine, TContro
   machine.SetCodeBits(profile.ReadInteger(kOptions, QStringLiteral("Kod"), machine.CodeBits()));
 
   control.Instructions().ClearInstructions();
+  control.InstructionsEdited();
   const int count = profile.ReadInteger(kInstructions, QStringLiteral("Liczba"), 0);
   for (int i = 1; i <= count; ++i) {
     const QString name =

@@ -468,11 +468,16 @@ void TMachine::RunPlanSteps(const TCyclePlan& plan) {
 
 // ---- user actions between cycles ----
 
-void TMachine::EnterRegisterValue(TRegisterId id, const QString& text) {
-  const TUserAction step(recorder_);
-  const std::int32_t value = StrToInt(text);
+void TMachine::UserPut(TRegisterId id, std::int32_t value) {
   ReleaseRegister(id);
   Put<true>(id, value);
+  pending_.Registers |= Marks::Register(id);
+  if (id == TRegisterId::AK) pending_.Registers |= Marks::Register(TRegisterId::F);
+}
+
+void TMachine::EnterRegisterValue(TRegisterId id, const QString& text) {
+  const TUserAction step(recorder_);
+  UserPut(id, StrToInt(text));
   Notify();
 }
 
@@ -501,8 +506,7 @@ void TMachine::SetDisplayMode(TRegisterId id, TDisplayMode mode) {
 void TMachine::RaiseInterrupt(int line) {
   if (line < 1 || line > 4) throw EDorumError(Texts::UnknownInterruptLine(line));
   const TUserAction step(recorder_);
-  ReleaseRegister(TRegisterId::RZ);
-  Put<true>(TRegisterId::RZ, Get<true>(TRegisterId::RZ) | (1 << (4 - line)));
+  UserPut(TRegisterId::RZ, Get<true>(TRegisterId::RZ) | (1 << (4 - line)));
   Notify();
 }
 
@@ -510,13 +514,11 @@ void TMachine::ConsoleInputChanged() {
   const TUserAction step(recorder_);
   if (console_.InputText().isEmpty() || !control_->WaitingForInput()) return;
   if (AddressField(Get<true>(TRegisterId::I)) != s_.IOPorts.InputPort) return;
-  ReleaseRegister(TRegisterId::RB);
   // The character leaves the field only once it has been stored.
-  Put<true>(TRegisterId::RB, console_.PeekInputChar());
+  UserPut(TRegisterId::RB, console_.PeekInputChar());
   console_.DropInputChar();
   if (Get<true>(TRegisterId::RB) != 0) {
-    ReleaseRegister(TRegisterId::G);
-    Put<true>(TRegisterId::G, 1);
+    UserPut(TRegisterId::G, 1);
     control_->SetWaitingForInput(false);
   }
   Notify();
@@ -540,6 +542,8 @@ void TMachine::SetConsoleInput(const QString& text) {
 void TMachine::ClearConsoleOutput() {
   const TUserAction step(recorder_);
   console_.Clear();
+  // A step the views offer to undo.
+  Notify();
 }
 
 // ---- stepping back ----

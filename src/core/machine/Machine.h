@@ -249,6 +249,16 @@ class TMachine {
     if (recorder_ != nullptr && vectors != s_.Vectors) recorder_->StartAfresh();
     s_.Vectors = vectors;
   }
+  // The control unit tells the views, through the record of changes, of a
+  // new instruction list and of its modes.
+  void NotifyInstructionsChanged() {
+    pending_.Instructions = true;
+    Notify();
+  }
+  void NotifyControlChanged() {
+    pending_.Control = true;
+    Notify();
+  }
   // Tells the views that words were stored without a machine access.
   void NotifyMemoryChanged() {
     if (recorder_ != nullptr) recorder_->StartAfresh();
@@ -399,6 +409,10 @@ class TMachine {
   // Lets a register be written again in this cycle (a user's edit, the
   // input device's second write of G).
   void ReleaseRegister(TRegisterId id) noexcept { s_.Marks &= ~Marks::Register(id); }
+  // A write by a user's action between cycles. The register keeps the mark
+  // of the cycle's own write, which a view may have collected already, so
+  // the write is reported on its own, with the flags for the accumulator.
+  void UserPut(TRegisterId id, std::int32_t value);
   template <bool Checked>
   [[nodiscard]] std::int32_t ReadBus(TBusId id) const {
     if constexpr (Checked) {

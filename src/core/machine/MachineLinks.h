@@ -30,11 +30,15 @@ struct TMachineChanges {
   bool Words = false;          // words changed without an access (a program stored)
   bool Configuration = false;  // widths, memory size or components shown
   bool Reset = false;
+  // The instruction list changed: words and I read with other names.
+  bool Instructions = false;
+  // The control unit's modes changed (manual control, the tracking level).
+  bool Control = false;
 
   [[nodiscard]] bool AnyCells() const noexcept { return FirstCell <= LastCell; }
   [[nodiscard]] bool Any() const noexcept {
     return Registers != 0 || Buses != 0 || Signals != 0 || AnyCells() || Alu || Words ||
-           Configuration || Reset;
+           Configuration || Reset || Instructions || Control;
   }
   void TouchCell(int cell) noexcept {
     if (cell < FirstCell) FirstCell = cell;
