@@ -13,7 +13,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   TController& control = session.Control();
   TWatchList& watches = session.Watches();
   TProgramDocument document;
-  document.SetTexts(fuzz::Lines(data, size));
+  const std::optional<QStringList> lines = fuzz::Lines(data, size);
+  if (!lines) return 0;
+  document.SetTexts(*lines);
   try {
     CompileProgram(session.Assembler(), control, document);
     for (int i = 0; i < watches.Count(); ++i) (void)watches.ContentText(i, machine);

@@ -8,7 +8,9 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace dorum;
   TSession session;
-  TProfileFile profile(fuzz::Lines(data, size));
+  const std::optional<QStringList> lines = fuzz::Lines(data, size);
+  if (!lines) return 0;
+  TProfileFile profile(*lines);
   try {
     ReadInstructionList(profile, session.Machine(), session.Control());
   } catch (const EDorumError&) {

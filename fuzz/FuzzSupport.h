@@ -4,15 +4,22 @@
 #include <QStringList>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
+#include "common/Error.h"
 #include "common/Text.h"
 
 namespace dorum::fuzz {
 
-// The input as the lines of a text file, decoded as the system reads files.
-inline QStringList Lines(const std::uint8_t* data, std::size_t size) {
-  return DecodeTextLines(
-      QByteArray(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)));
+// The input as the lines of a text file, decoded as the system reads files;
+// none when the system refuses such a file (a NUL, bytes that are no text).
+inline std::optional<QStringList> Lines(const std::uint8_t* data, std::size_t size) {
+  try {
+    return DecodeTextLines(
+        QByteArray(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)));
+  } catch (const EDorumError&) {
+    return std::nullopt;
+  }
 }
 
 }  // namespace dorum::fuzz
