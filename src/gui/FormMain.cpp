@@ -20,6 +20,7 @@
 #include "FormMicroprogram.h"
 #include "FormProgramEditor.h"
 #include "FormWatches.h"
+#include "OwnKeys.h"
 #include "SettingsDialog.h"
 #include "SourceEditor.h"
 #include "WindowList.h"
@@ -71,6 +72,7 @@ TFormMain::TFormMain(TAppCore& core, QWidget* parent, const QString& examplesFol
 
   BuildActions();
   BuildMenus();
+  qApp->installEventFilter(new TOwnKeys(this));
   container_->SetFileCommands(Action(QStringLiteral("ActionFileOpen")),
                               Action(QStringLiteral("ActionFileSave")));
 
@@ -105,6 +107,9 @@ TFormMain::~TFormMain() {
 
 TDockedWindow* TFormMain::Frame(QWidget* window) {
   auto* frame = new TDockedWindow(window, container_.get());
+  // The window list finds a window by its name: every program editor's
+  // frame would otherwise be called alike.
+  frame->setObjectName(UniqueWindowName(frame->objectName(), Windows()));
   frame->hide();
   frame->setFloating(true);
   windows_.emplace_back(frame);
@@ -180,6 +185,10 @@ void TFormMain::ShowDockedForm(QWidget* window) {
 
 void TFormMain::AddEditor(TFormCommandEditor* editor) {
   TDockedWindow* frame = Frame(editor);
+  // A run that stops at the editor's line hands it the focus: the student
+  // must see the text the keys now go into.
+  connect(editor, &TFormCommandEditor::FocusRequested, this,
+          [this, editor] { ShowDockedForm(editor); });
   frame->SetDisposable([this, editor] {
     if (!editor->CloseQuery()) return false;
     // The program of a run goes with its editor: the run ends first.
