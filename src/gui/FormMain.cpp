@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
+#include <QToolBar>
 #include <QWindow>
 
 #include "DockedWindow.h"
@@ -24,6 +25,12 @@
 #include "SettingsDialog.h"
 #include "SourceEditor.h"
 #include "WindowList.h"
+
+// The tool bar's pictures live in the program's resources (icons.qrc); a
+// static library has to ask for them to be linked in.
+static void InitIconResources() {
+  Q_INIT_RESOURCE(icons);
+}
 
 namespace dorum::gui {
 
@@ -72,6 +79,7 @@ TFormMain::TFormMain(TAppCore& core, QWidget* parent, const QString& examplesFol
 
   BuildActions();
   BuildMenus();
+  BuildToolBar();
   qApp->installEventFilter(new TOwnKeys(this));
   container_->SetFileCommands(Action(QStringLiteral("ActionFileOpen")),
                               Action(QStringLiteral("ActionFileSave")));
@@ -403,6 +411,11 @@ void TFormMain::BuildActions() {
      [this] { ShowDockedForm(console_); });
 
   const QString project = QStringLiteral("Projekt");
+  // The editor's own "Kompiluj", reachable from the menu and the tool bar
+  // while the editor is the current document.
+  on(AddAction("ActionCompile", project, QStringLiteral("Kompiluj"), QStringLiteral("&Kompiluj"),
+               QKeySequence(Qt::CTRL | Qt::Key_F9)),
+     [this] { Compile(); });
   // Ctrl+F2 belongs to "Reset" alone.
   on(AddAction("ActionSaveList", project, QStringLiteral("Zapisz listę rozkazów"),
                QStringLiteral("&Zapisz listę rozkazów"), {}),
@@ -493,7 +506,7 @@ void TFormMain::BuildActions() {
   // The start state: run commands wait for the first refresh; saving needs
   // an editor; searching waits for the first activation.
   for (const char* name : {"ActionRunProject", "ActionRunInstruction", "ActionFileSave",
-                           "ActionFileSaveAs", "ActionSearchFind"}) {
+                           "ActionFileSaveAs", "ActionCompile", "ActionSearchFind"}) {
     Action(QString::fromLatin1(name))->setEnabled(false);
   }
 }
@@ -518,6 +531,8 @@ void TFormMain::BuildMenus() {
                            "ActionViewWatches", "ActionViewCPU", "ActionViewConsole"})
     add(view, name);
   QMenu* project = bar->addMenu(QStringLiteral("P&rojekt"));
+  add(project, "ActionCompile");
+  project->addSeparator();
   add(project, "ActionSaveList");
   add(project, "ActionLoadList");
   project->addSeparator();
@@ -534,6 +549,50 @@ void TFormMain::BuildMenus() {
   add(help, "HelpTopicSearch1");
   for (QMenu* menu : {file, view, project, run, help}) {
     connect(menu, &QMenu::aboutToShow, this, &TFormMain::UpdateActions);
+  }
+}
+
+void TFormMain::BuildToolBar() {
+  InitIconResources();
+  // The most used commands of the menus, the very same actions: a button is
+  // greyed exactly when its menu entry is.
+  const struct {
+    const char* Action;  // none: a separator
+    const char* Icon;
+    const char* Name;
+  } buttons[] = {
+      {"ActionNewProgram", "nowy-program", "Nowy program"},
+      {"ActionFileOpen", "otworz", "Otwórz"},
+      {"ActionFileSave", "zapisz", "Zapisz"},
+      {"ActionCompile", "kompiluj", "Kompiluj"},
+      {nullptr, nullptr, nullptr},
+      {"ActionRunCycle", "takt", "Takt"},
+      {"ActionRunInstruction", "rozkaz", "Rozkaz"},
+      {"ActionRunProject", "program", "Program"},
+      {"ActionRunToCursor", "do-kursora", "Do kursora"},
+      {"ActionAbort", "przerwij", "Przerwij"},
+      {"ActionReset", "reset", "Reset"},
+      {nullptr, nullptr, nullptr},
+      {"ActionStepBackCycle", "cofnij-takt", "Cofnij takt"},
+      {"ActionStepBackInstruction", "cofnij-rozkaz", "Cofnij rozkaz"},
+  };
+  QToolBar* tools = addToolBar(QStringLiteral("Narzędzia"));
+  tools->setObjectName(QStringLiteral("ToolBar"));
+  tools->setAllowedAreas(Qt::TopToolBarArea);
+  tools->setFloatable(false);
+  tools->setIconSize(QSize(24, 24));
+  for (const auto& b : buttons) {
+    if (b.Action == nullptr) {
+      tools->addSeparator();
+      continue;
+    }
+    QAction* action = Action(QString::fromLatin1(b.Action));
+    action->setIcon(QIcon(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(b.Icon))));
+    QString tip = QString::fromUtf8(b.Name);
+    if (!action->shortcut().isEmpty())
+      tip += QStringLiteral(" (%1)").arg(action->shortcut().toString(QKeySequence::NativeText));
+    action->setToolTip(tip);
+    tools->addAction(action);
   }
 }
 
@@ -577,6 +636,7 @@ void TFormMain::UpdateActions() {
   const bool editor = CurrentEditor() != nullptr;
   Action(QStringLiteral("ActionFileSave"))->setEnabled(editor);
   Action(QStringLiteral("ActionFileSaveAs"))->setEnabled(editor);
+  Action(QStringLiteral("ActionCompile"))->setEnabled(editor && allows(TCommand::Compile));
 }
 
 // ---- commands ----
@@ -598,6 +658,11 @@ void TFormMain::FileSave() {
 void TFormMain::FileSaveAs() {
   ResolveCurrentForm();
   if (TFormCommandEditor* editor = CurrentEditor()) editor->Save(true);
+}
+
+void TFormMain::Compile() {
+  ResolveCurrentForm();
+  if (TFormCommandEditor* editor = CurrentEditor()) editor->ActionCompile->trigger();
 }
 
 void TFormMain::LoadList() {

@@ -201,6 +201,73 @@ class WindowCommandsTest : public QObject {
     QVERIFY(app.User.Errors.isEmpty());
     QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget*>(frame));
   }
+
+  void theToolBarsButtonsAreTheMenusCommandsWithPicturesAndKeys() {
+    TApplication app;
+    app.Main->UpdateActions();
+    const auto* tools = app.Main->findChild<QToolBar*>(QStringLiteral("ToolBar"));
+    QVERIFY(tools != nullptr);
+    const QList<QAction*> inMenus = MenuActions(*app.Main->menuBar());
+    const QColor light = QApplication::palette().color(QPalette::Window);
+    QStringList shown;
+    for (QAction* action : tools->actions()) {
+      if (action->isSeparator()) continue;
+      const QString name = action->objectName();
+      shown.append(name);
+      QVERIFY2(inMenus.contains(action), qPrintable(name));
+      const auto* button = qobject_cast<QToolButton*>(tools->widgetForAction(action));
+      QVERIFY2(button != nullptr && button->defaultAction() == action, qPrintable(name));
+      // Drawn sharp at twice the size, and seen on a light and a dark face.
+      const QImage picture = action->icon().pixmap(QSize(48, 48)).toImage();
+      QVERIFY2(picture.width() == 48, qPrintable(name));
+      QVERIFY2(StandingOut(picture, light) > 48 * 48 / 8, qPrintable(name));
+      QVERIFY2(StandingOut(picture, QColor(0x2a, 0x2a, 0x2a)) > 48 * 48 / 8, qPrintable(name));
+      const QString key = action->shortcut().toString(QKeySequence::NativeText);
+      QVERIFY2(key.isEmpty() || action->toolTip().endsWith(QStringLiteral(" (%1)").arg(key)),
+               qPrintable(action->toolTip()));
+    }
+    QCOMPARE(shown,
+             (QStringList{"ActionNewProgram", "ActionFileOpen", "ActionFileSave", "ActionCompile",
+                          "ActionRunCycle", "ActionRunInstruction", "ActionRunProject",
+                          "ActionRunToCursor", "ActionAbort", "ActionReset", "ActionStepBackCycle",
+                          "ActionStepBackInstruction"}));
+    QCOMPARE(app.Action("ActionRunCycle")->toolTip(), QStringLiteral("Takt (F7)"));
+  }
+
+  void theToolBarFollowsTheRunAndTheCurrentDocument() {
+    TApplication app;
+    app.Main->UpdateActions();
+    auto* tools = app.Main->findChild<QToolBar*>(QStringLiteral("ToolBar"));
+    QVERIFY(tools != nullptr);
+    const auto button = [&](const char* name) { return tools->widgetForAction(app.Action(name)); };
+    // Saving and compiling need an editor in front.
+    QVERIFY(!button("ActionFileSave")->isEnabled());
+    QVERIFY(!button("ActionCompile")->isEnabled());
+    TFormProgramEditor* editor = app.Main->NewProgram();
+    app.Main->UpdateActions();
+    QVERIFY(button("ActionCompile")->isEnabled());
+    editor->Memo()->setText(QStringLiteral("x: rst 1\n"));
+    QTest::mouseClick(button("ActionCompile"), Qt::LeftButton);
+    QCOMPARE(app.User.Informations, QStringList{QStringLiteral("Program został skompilowany")});
+    // A run greys the run buttons; "Przerwij" ends it and they come back.
+    StoreEndlessLoop(app.Core.Machine());
+    app.Core.Control().SetTrackingLevel(0);
+    app.Main->UpdateActions();
+    QTest::mouseClick(button("ActionRunProject"), Qt::LeftButton);
+    QVERIFY(app.Core.RunInProgress());
+    for (const char* name : {"ActionRunCycle", "ActionRunInstruction", "ActionRunProject"})
+      QVERIFY2(!button(name)->isEnabled(), name);
+    QVERIFY(button("ActionAbort")->isEnabled());
+    QTest::mouseClick(button("ActionAbort"), Qt::LeftButton);
+    QVERIFY(test::WaitForRunEnd(app.Core));
+    for (const char* name : {"ActionRunCycle", "ActionRunInstruction", "ActionRunProject"})
+      QVERIFY2(button(name)->isEnabled(), name);
+    // By hand only single cycles run.
+    app.Core.Control().SetManualControl(true);
+    app.Main->UpdateActions();
+    QVERIFY(!button("ActionRunProject")->isEnabled());
+    QVERIFY(button("ActionRunCycle")->isEnabled());
+  }
 };
 
 QTEST_MAIN(WindowCommandsTest)
