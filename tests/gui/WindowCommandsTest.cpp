@@ -124,6 +124,9 @@ class WindowCommandsTest : public QObject {
       dialog.ActivateSelected();
       TDockedWindow* wanted = app.FrameOf(editors[static_cast<std::size_t>(chosen)]);
       QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget*>(wanted));
+      // Typing goes into the chosen editor's text.
+      QCOMPARE(QApplication::focusWidget(),
+               static_cast<QWidget*>(editors[static_cast<std::size_t>(chosen)]->Memo()));
     }
   }
 
