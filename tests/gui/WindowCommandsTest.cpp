@@ -237,6 +237,27 @@ class WindowCommandsTest : public QObject {
     QCOMPARE(app.Action("ActionRunCycle")->toolTip(), QStringLiteral("Takt (F7)"));
   }
 
+  void ctrlF9InAnEditorIsItsOwnCompileAndElsewhereTheMenus() {
+    TApplication app;
+    TFormProgramEditor* editor = app.Main->NewProgram();
+    editor->Memo()->setText(QStringLiteral("x: rst 1\n"));
+    app.Main->UpdateActions();
+    QSignalSpy menu(app.Action("ActionCompile"), &QAction::triggered);
+    QApplication::setActiveWindow(&app.Container());
+    editor->Memo()->setFocus();
+    QTest::keyClick(editor->Memo(), Qt::Key_F9, Qt::ControlModifier);
+    QCOMPARE(menu.count(), 0);
+    QCOMPARE(app.User.Informations.size(), 1);
+    // The menu's command acts on the current document: with the
+    // instruction list in front there is none to compile.
+    app.Main->ShowDockedForm(&app.Main->InstructionListWindow());
+    QWidget* list = app.Main->InstructionListWindow().Commands();
+    list->setFocus();
+    QVERIFY(!app.Action("ActionCompile")->isEnabled());
+    QTest::keyClick(list, Qt::Key_F9, Qt::ControlModifier);
+    QCOMPARE(app.User.Informations.size(), 1);
+  }
+
   void theToolBarFollowsTheRunAndTheCurrentDocument() {
     TApplication app;
     app.Main->UpdateActions();
