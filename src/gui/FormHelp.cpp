@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QSignalBlocker>
 #include <QSplitter>
 #include <QStyle>
@@ -310,6 +311,10 @@ TFormHelp::TFormHelp(TAppCore& core, QWidget* parent)
   BuildControls();
   FillContents();
   connect(&core_, &TAppCore::InstructionsChanged, this, &TFormHelp::OnInstructionsChanged);
+  // An instruction's entry gives its word at today's widths.
+  connect(&core_.Refresh(), &TViewRefresh::Refresh, this, [this](const TMachineChanges& changes) {
+    if (changes.Configuration) RenderAgain();
+  });
   ShowContents();
 }
 
@@ -545,8 +550,18 @@ void TFormHelp::OnInstructionsChanged() {
   FillInstructionNodes();
   // An instruction's entry shown now may describe an instruction that has
   // just been replaced or removed.
-  if (browser_->source().scheme() == kTopicScheme) browser_->reload();
+  RenderAgain();
   UpdateSearch(searchField_->text());
+}
+
+void TFormHelp::RenderAgain() {
+  // Only the entries are made from the machine; the bundled pages never
+  // change. The reader keeps his place on the page.
+  if (browser_->source().scheme() != kTopicScheme) return;
+  QScrollBar* scroll = browser_->verticalScrollBar();
+  const int at = scroll->value();
+  browser_->reload();
+  scroll->setValue(at);
 }
 
 }  // namespace dorum::gui

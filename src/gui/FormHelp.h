@@ -62,6 +62,8 @@ class TFormHelp final : public QWidget {
   void Open(const QUrl& url);
   void SelectInContents(const QUrl& url);
   void OnInstructionsChanged();
+  // The page shown made again from the machine as it is now.
+  void RenderAgain();
 
   TAppCore& core_;
   std::unique_ptr<THelpLibrary> library_;

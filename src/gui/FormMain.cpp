@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
+#include <QToolBar>
 #include <QWindow>
 
 #include "DockedWindow.h"
@@ -20,9 +21,16 @@
 #include "FormMicroprogram.h"
 #include "FormProgramEditor.h"
 #include "FormWatches.h"
+#include "OwnKeys.h"
 #include "SettingsDialog.h"
 #include "SourceEditor.h"
 #include "WindowList.h"
+
+// The tool bar's pictures live in the program's resources (icons.qrc); a
+// static library has to ask for them to be linked in.
+static void InitIconResources() {
+  Q_INIT_RESOURCE(icons);
+}
 
 namespace dorum::gui {
 
@@ -71,6 +79,8 @@ TFormMain::TFormMain(TAppCore& core, QWidget* parent, const QString& examplesFol
 
   BuildActions();
   BuildMenus();
+  BuildToolBar();
+  qApp->installEventFilter(new TOwnKeys(this));
   container_->SetFileCommands(Action(QStringLiteral("ActionFileOpen")),
                               Action(QStringLiteral("ActionFileSave")));
 
@@ -105,6 +115,9 @@ TFormMain::~TFormMain() {
 
 TDockedWindow* TFormMain::Frame(QWidget* window) {
   auto* frame = new TDockedWindow(window, container_.get());
+  // The window list finds a window by its name: every program editor's
+  // frame would otherwise be called alike.
+  frame->setObjectName(UniqueWindowName(frame->objectName(), Windows()));
   frame->hide();
   frame->setFloating(true);
   windows_.emplace_back(frame);
@@ -180,6 +193,10 @@ void TFormMain::ShowDockedForm(QWidget* window) {
 
 void TFormMain::AddEditor(TFormCommandEditor* editor) {
   TDockedWindow* frame = Frame(editor);
+  // A run that stops at the editor's line hands it the focus: the student
+  // must see the text the keys now go into.
+  connect(editor, &TFormCommandEditor::FocusRequested, this,
+          [this, editor] { ShowDockedForm(editor); });
   frame->SetDisposable([this, editor] {
     if (!editor->CloseQuery()) return false;
     // The program of a run goes with its editor: the run ends first.
@@ -394,6 +411,11 @@ void TFormMain::BuildActions() {
      [this] { ShowDockedForm(console_); });
 
   const QString project = QStringLiteral("Projekt");
+  // The editor's own "Kompiluj", reachable from the menu and the tool bar
+  // while the editor is the current document.
+  on(AddAction("ActionCompile", project, QStringLiteral("Kompiluj"), QStringLiteral("&Kompiluj"),
+               QKeySequence(Qt::CTRL | Qt::Key_F9)),
+     [this] { Compile(); });
   // Ctrl+F2 belongs to "Reset" alone.
   on(AddAction("ActionSaveList", project, QStringLiteral("Zapisz listę rozkazów"),
                QStringLiteral("&Zapisz listę rozkazów"), {}),
@@ -484,7 +506,7 @@ void TFormMain::BuildActions() {
   // The start state: run commands wait for the first refresh; saving needs
   // an editor; searching waits for the first activation.
   for (const char* name : {"ActionRunProject", "ActionRunInstruction", "ActionFileSave",
-                           "ActionFileSaveAs", "ActionSearchFind"}) {
+                           "ActionFileSaveAs", "ActionCompile", "ActionSearchFind"}) {
     Action(QString::fromLatin1(name))->setEnabled(false);
   }
 }
@@ -509,6 +531,8 @@ void TFormMain::BuildMenus() {
                            "ActionViewWatches", "ActionViewCPU", "ActionViewConsole"})
     add(view, name);
   QMenu* project = bar->addMenu(QStringLiteral("P&rojekt"));
+  add(project, "ActionCompile");
+  project->addSeparator();
   add(project, "ActionSaveList");
   add(project, "ActionLoadList");
   project->addSeparator();
@@ -525,6 +549,50 @@ void TFormMain::BuildMenus() {
   add(help, "HelpTopicSearch1");
   for (QMenu* menu : {file, view, project, run, help}) {
     connect(menu, &QMenu::aboutToShow, this, &TFormMain::UpdateActions);
+  }
+}
+
+void TFormMain::BuildToolBar() {
+  InitIconResources();
+  // The most used commands of the menus, the very same actions: a button is
+  // greyed exactly when its menu entry is.
+  const struct {
+    const char* Action;  // none: a separator
+    const char* Icon;
+    const char* Name;
+  } buttons[] = {
+      {"ActionNewProgram", "nowy-program", "Nowy program"},
+      {"ActionFileOpen", "otworz", "Otwórz"},
+      {"ActionFileSave", "zapisz", "Zapisz"},
+      {"ActionCompile", "kompiluj", "Kompiluj"},
+      {nullptr, nullptr, nullptr},
+      {"ActionRunCycle", "takt", "Takt"},
+      {"ActionRunInstruction", "rozkaz", "Rozkaz"},
+      {"ActionRunProject", "program", "Program"},
+      {"ActionRunToCursor", "do-kursora", "Do kursora"},
+      {"ActionAbort", "przerwij", "Przerwij"},
+      {"ActionReset", "reset", "Reset"},
+      {nullptr, nullptr, nullptr},
+      {"ActionStepBackCycle", "cofnij-takt", "Cofnij takt"},
+      {"ActionStepBackInstruction", "cofnij-rozkaz", "Cofnij rozkaz"},
+  };
+  QToolBar* tools = addToolBar(QStringLiteral("Narzędzia"));
+  tools->setObjectName(QStringLiteral("ToolBar"));
+  tools->setAllowedAreas(Qt::TopToolBarArea);
+  tools->setFloatable(false);
+  tools->setIconSize(QSize(24, 24));
+  for (const auto& b : buttons) {
+    if (b.Action == nullptr) {
+      tools->addSeparator();
+      continue;
+    }
+    QAction* action = Action(QString::fromLatin1(b.Action));
+    action->setIcon(QIcon(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(b.Icon))));
+    QString tip = QString::fromUtf8(b.Name);
+    if (!action->shortcut().isEmpty())
+      tip += QStringLiteral(" (%1)").arg(action->shortcut().toString(QKeySequence::NativeText));
+    action->setToolTip(tip);
+    tools->addAction(action);
   }
 }
 
@@ -568,6 +636,7 @@ void TFormMain::UpdateActions() {
   const bool editor = CurrentEditor() != nullptr;
   Action(QStringLiteral("ActionFileSave"))->setEnabled(editor);
   Action(QStringLiteral("ActionFileSaveAs"))->setEnabled(editor);
+  Action(QStringLiteral("ActionCompile"))->setEnabled(editor && allows(TCommand::Compile));
 }
 
 // ---- commands ----
@@ -589,6 +658,11 @@ void TFormMain::FileSave() {
 void TFormMain::FileSaveAs() {
   ResolveCurrentForm();
   if (TFormCommandEditor* editor = CurrentEditor()) editor->Save(true);
+}
+
+void TFormMain::Compile() {
+  ResolveCurrentForm();
+  if (TFormCommandEditor* editor = CurrentEditor()) editor->ActionCompile->trigger();
 }
 
 void TFormMain::LoadList() {

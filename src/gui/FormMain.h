@@ -91,6 +91,7 @@ class TFormMain final : public QMainWindow {
                      const QString& menuText, const QKeySequence& key);
   void BuildActions();
   void BuildMenus();
+  void BuildToolBar();
   void BuildExamplesMenu(QMenu* file);
   TDockedWindow* Frame(QWidget* window);
   void Dock(TDockedWindow* frame);
@@ -102,6 +103,7 @@ class TFormMain final : public QMainWindow {
   void FileOpen();
   void FileSave();
   void FileSaveAs();
+  void Compile();
   void LoadList();
   void SaveList();
   void ProjectOptions();

@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QStyledItemDelegate>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "AppCore.h"
 
@@ -15,6 +16,7 @@ namespace {
 
 constexpr int kRowHeight = 16;
 constexpr int kContentColumn = 120;  // where the word's content starts in a row
+constexpr int kGap = 8;              // between a long name and the content after it
 
 }  // namespace
 
@@ -62,11 +64,16 @@ class TWatchDelegate final : public QStyledItemDelegate {
     painter->setPen(selected ? palette.color(QPalette::HighlightedText)
                              : palette.color(QPalette::Text));
     const QRect row = option.rect;
-    const QRect name(row.left() + 2, row.top(), kContentColumn - 4, row.height());
-    painter->drawText(name, Qt::AlignLeft | Qt::AlignTop, model_.Name(index.row()));
-    const QRect content(row.left() + kContentColumn, row.top(), row.width() - kContentColumn,
-                        row.height());
-    painter->drawText(content, Qt::AlignLeft | Qt::AlignTop, model_.Content(index.row()));
+    const QString name = model_.Name(index.row());
+    // A long name runs on under the content column, address and all; the
+    // content then follows it, so that neither covers the other.
+    const int nameWidth = option.fontMetrics.horizontalAdvance(name);
+    const int content = std::max(kContentColumn, 2 + nameWidth + kGap);
+    painter->drawText(QRect(row.left() + 2, row.top(), nameWidth + 1, row.height()),
+                      Qt::AlignLeft | Qt::AlignTop, name);
+    painter->drawText(
+        QRect(row.left() + content, row.top(), std::max(0, row.width() - content), row.height()),
+        Qt::AlignLeft | Qt::AlignTop, model_.Content(index.row()));
   }
   [[nodiscard]] QSize sizeHint(const QStyleOptionViewItem&, const QModelIndex&) const override {
     return {kContentColumn + 200, kRowHeight};

@@ -1,6 +1,7 @@
 #include "WindowList.h"
 
 #include <QDialogButtonBox>
+#include <QDockWidget>
 #include <QListWidget>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -87,7 +88,11 @@ void TFormWindowList::ActivateSelected() {
     if (w->isMinimized()) w->showNormal();
     w->raise();
     w->activateWindow();
-    w->setFocus();
+    // The keys go to what the frame holds (an editor's text), not to the
+    // frame around it.
+    auto* frame = qobject_cast<QDockWidget*>(w);
+    QWidget* content = frame != nullptr && frame->widget() != nullptr ? frame->widget() : w;
+    content->setFocus();
     return;
   }
 }

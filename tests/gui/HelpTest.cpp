@@ -277,6 +277,20 @@ class HelpTest : public QObject {
     QCOMPARE(f.Help.CurrentTitle(), title);
   }
 
+  void anEntryShownIsMadeAgainWhenTheWidthsChange() {
+    THelpFixture f;
+    f.Help.show();
+    QVERIFY(f.Help.ShowTopic(QStringLiteral("pob")));
+    const int code = f.Core.Control().Instructions().IndexOf(QStringLiteral("pob"));
+    QVERIFY(Shown(f.Help).contains(QStringLiteral("Przy 5 bitach adresu")));
+    QVERIFY(Shown(f.Help).contains(QStringLiteral("= %1 + adres").arg(code << 5)));
+    f.Core.Perform(TCommand::ProjectOptions, [&] { f.Core.Machine().SetAddressBits(7); });
+    f.Core.Refresh().Flush();
+    QVERIFY(Shown(f.Help).contains(QStringLiteral("Przy 7 bitach adresu")));
+    QVERIFY(Shown(f.Help).contains(QStringLiteral("= %1 + adres").arg(code << 7)));
+    QVERIFY(!Shown(f.Help).contains(QStringLiteral("Przy 5 bitach adresu")));
+  }
+
   void backAndForwardWalkThePagesSeen() {
     THelpFixture f;
     auto* back = f.Help.findChild<QAbstractButton*>(QStringLiteral("ButtonBack"));

@@ -97,6 +97,38 @@ class ToolWindowsTest : public QObject {
     QCOMPARE(watches.RowText(0), QStringLiteral("daleko [ 40 ]  (poza pamięcią)"));
   }
 
+  void aLongLabelKeepsItsAddressInSightAndAShortOneItsColumn() {
+    TCore c;
+    TFormWatches watches(c.Core);
+    watches.show();
+    const QString label = QStringLiteral("bardzo_dluga_etykieta_zmiennej_wynik_posredni");
+    c.Core.Watches().SetWatches({{QStringLiteral("a"), 3}, {label, 4}});
+    QListView* list = watches.List();
+    QCoreApplication::processEvents();  // the rows are laid out
+    const QImage shot = list->viewport()->grab().toImage();
+    const QColor base = list->palette().color(QPalette::Base);
+    // Columns of a row that hold some of its text.
+    const auto inked = [&](int row, int from, int to) {
+      const QRect box = list->visualRect(list->model()->index(row, 0));
+      for (int x = std::max(from, 0); x < std::min(to, shot.width()); ++x) {
+        for (int y = box.top(); y <= box.bottom(); ++y) {
+          if (shot.pixelColor(x, y) != base) return true;
+        }
+      }
+      return false;
+    };
+    const QFontMetrics metrics(list->font());
+    const int end = 2 + metrics.horizontalAdvance(c.Core.Watches().NameText(1));
+    QVERIFY(end >
+            120 + metrics.horizontalAdvance(watches.RowText(1).section(QStringLiteral("  "), 1)));
+    // The closing bracket after the address is drawn; the content follows.
+    QVERIFY(inked(1, end - metrics.horizontalAdvance(u']'), end));
+    QVERIFY(inked(1, end + 1, shot.width()));
+    // A short name leaves the content in its column.
+    QVERIFY(!inked(0, 2 + metrics.horizontalAdvance(c.Core.Watches().NameText(0)) + 1, 120));
+    QVERIFY(inked(0, 120, 130));
+  }
+
   void theListShowsTheInstructionsAndTheirCycleLines() {
     TCore c;
     TFormMicroprogram list(c.Core);
