@@ -411,10 +411,11 @@ void TFormMain::BuildActions() {
      [this] { ShowDockedForm(console_); });
 
   const QString project = QStringLiteral("Projekt");
-  // The editor's own "Kompiluj", reachable from the menu and the tool bar
-  // while the editor is the current document.
+  // The current editor's "Kompiluj" for the tool bar. Its key stays the
+  // editor's own (Ctrl+F9 holds in an editor only), so the menus keep their
+  // entries and the button names the editor's key.
   on(AddAction("ActionCompile", project, QStringLiteral("Kompiluj"), QStringLiteral("&Kompiluj"),
-               QKeySequence(Qt::CTRL | Qt::Key_F9)),
+               {}),
      [this] { Compile(); });
   // Ctrl+F2 belongs to "Reset" alone.
   on(AddAction("ActionSaveList", project, QStringLiteral("Zapisz listę rozkazów"),
@@ -531,8 +532,6 @@ void TFormMain::BuildMenus() {
                            "ActionViewWatches", "ActionViewCPU", "ActionViewConsole"})
     add(view, name);
   QMenu* project = bar->addMenu(QStringLiteral("P&rojekt"));
-  add(project, "ActionCompile");
-  project->addSeparator();
   add(project, "ActionSaveList");
   add(project, "ActionLoadList");
   project->addSeparator();
@@ -564,7 +563,7 @@ void TFormMain::BuildToolBar() {
       {"ActionNewProgram", "nowy-program", "Nowy program"},
       {"ActionFileOpen", "otworz", "Otwórz"},
       {"ActionFileSave", "zapisz", "Zapisz"},
-      {"ActionCompile", "kompiluj", "Kompiluj"},
+      {"ActionCompile", "kompiluj", "Kompiluj (Ctrl+F9)"},
       {nullptr, nullptr, nullptr},
       {"ActionRunCycle", "takt", "Takt"},
       {"ActionRunInstruction", "rozkaz", "Rozkaz"},

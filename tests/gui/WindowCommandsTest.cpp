@@ -217,7 +217,9 @@ class WindowCommandsTest : public QObject {
       if (action->isSeparator()) continue;
       const QString name = action->objectName();
       shown.append(name);
-      QVERIFY2(inMenus.contains(action), qPrintable(name));
+      // "Kompiluj" is the current editor's command, in no menu of the strip.
+      QVERIFY2(inMenus.contains(action) != (name == QStringLiteral("ActionCompile")),
+               qPrintable(name));
       const auto* button = qobject_cast<QToolButton*>(tools->widgetForAction(action));
       QVERIFY2(button != nullptr && button->defaultAction() == action, qPrintable(name));
       // Drawn sharp at twice the size, and seen on a light and a dark face.
@@ -237,23 +239,21 @@ class WindowCommandsTest : public QObject {
     QCOMPARE(app.Action("ActionRunCycle")->toolTip(), QStringLiteral("Takt (F7)"));
   }
 
-  void ctrlF9InAnEditorIsItsOwnCompileAndElsewhereTheMenus() {
+  void ctrlF9CompilesInAnEditorOnly() {
     TApplication app;
     TFormProgramEditor* editor = app.Main->NewProgram();
     editor->Memo()->setText(QStringLiteral("x: rst 1\n"));
     app.Main->UpdateActions();
-    QSignalSpy menu(app.Action("ActionCompile"), &QAction::triggered);
+    QCOMPARE(app.Action("ActionCompile")->toolTip(), QStringLiteral("Kompiluj (Ctrl+F9)"));
     QApplication::setActiveWindow(&app.Container());
     editor->Memo()->setFocus();
     QTest::keyClick(editor->Memo(), Qt::Key_F9, Qt::ControlModifier);
-    QCOMPARE(menu.count(), 0);
     QCOMPARE(app.User.Informations.size(), 1);
-    // The menu's command acts on the current document: with the
-    // instruction list in front there is none to compile.
+    // The key is the editor's: with the instruction list in front it does
+    // nothing.
     app.Main->ShowDockedForm(&app.Main->InstructionListWindow());
     QWidget* list = app.Main->InstructionListWindow().Commands();
     list->setFocus();
-    QVERIFY(!app.Action("ActionCompile")->isEnabled());
     QTest::keyClick(list, Qt::Key_F9, Qt::ControlModifier);
     QCOMPARE(app.User.Informations.size(), 1);
   }
