@@ -112,16 +112,21 @@ void TFormMachine::BuildControls() {
   // font, and the diagram scales to the room left below them.
   controls_ = new QWidget(this);
   controls_->setObjectName(QStringLiteral("MachineControls"));
-  auto* strip = new TFlowLayout(controls_, 8);
+  auto* strip = new TFlowLayout(controls_, 12);
   strip->setContentsMargins(6, 3, 6, 3);
-  manual_ = new QCheckBox(QStringLiteral("Sterowanie ręczne"), controls_);
-  strip->addWidget(manual_);
+  BuildTracking(*strip);
+  // Manual control above the tempo, beside the tracking levels: the three
+  // fit in one row down to a narrow window.
+  auto* column = new QWidget(controls_);
+  auto* columnLayout = new QVBoxLayout(column);
+  columnLayout->setContentsMargins(0, 0, 0, 0);
+  manual_ = new QCheckBox(QStringLiteral("Sterowanie ręczne"), column);
   manual_->setObjectName(QStringLiteral("CheckBoxManualControl"));
   manual_->setAccessibleName(manual_->text());
   connect(manual_, &QCheckBox::toggled, this, [this](bool on) { core_.SetManualControl(on); });
-
-  BuildTracking(*strip);
-  BuildTempo(*strip);
+  columnLayout->addWidget(manual_);
+  BuildTempo(*columnLayout);
+  strip->addWidget(column);
   BuildInterruptButtons(*strip);
 
   scroll_ = new QScrollBar(Qt::Vertical, diagram_);
@@ -142,8 +147,9 @@ void TFormMachine::BuildTracking(TFlowLayout& strip) {
   tracking_->setObjectName(QStringLiteral("RadioGroupTracking"));
   tracking_->setAccessibleName(tracking_->title());
   trackingGroup_ = new QButtonGroup(this);
-  auto* trackingLayout = new QHBoxLayout(tracking_);
-  trackingLayout->setContentsMargins(6, 2, 6, 2);
+  auto* trackingLayout = new QVBoxLayout(tracking_);
+  trackingLayout->setContentsMargins(6, 0, 6, 2);
+  trackingLayout->setSpacing(0);
   strip.addWidget(tracking_);
   int level = 0;
   for (const char16_t* caption : {u"niski (program)", u"średni (rozkaz)", u"wysoki (takt)"}) {
@@ -181,7 +187,7 @@ void TFormMachine::BuildInterruptButtons(TFlowLayout& strip) {
   strip.addWidget(interruptPanel_);
 }
 
-void TFormMachine::BuildTempo(TFlowLayout& strip) {
+void TFormMachine::BuildTempo(QBoxLayout& column) {
   tempoPanel_ = new QWidget(controls_);
   auto* tempoLayout = new QHBoxLayout(tempoPanel_);
   tempoLayout->setContentsMargins(0, 0, 0, 0);
@@ -198,7 +204,7 @@ void TFormMachine::BuildTempo(TFlowLayout& strip) {
   connect(tempo_, &QComboBox::currentIndexChanged, this, [this](int index) {
     if (!syncing_) core_.SetAnimationDelay(tempo_->itemData(index).toInt());
   });
-  strip.addWidget(tempoPanel_);
+  column.addWidget(tempoPanel_);
 }
 
 QRadioButton* TFormMachine::TrackingButton(int level) const {

@@ -7,6 +7,7 @@
 
 #include "machine/Machine.h"
 
+class QBoxLayout;
 class QButtonGroup;
 class QCheckBox;
 class QComboBox;
@@ -60,7 +61,7 @@ class TFormMachine final : public QWidget {
  private:
   void BuildControls();
   void BuildTracking(TFlowLayout& strip);
-  void BuildTempo(TFlowLayout& strip);
+  void BuildTempo(QBoxLayout& column);
   void BuildInterruptButtons(TFlowLayout& strip);
   [[nodiscard]] int ScrollBarRoom() const;
   void PlaceControls();
