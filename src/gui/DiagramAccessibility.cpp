@@ -41,17 +41,9 @@ class TDiagramAccessible::TPart final : public QAccessibleInterface {
 
   [[nodiscard]] QRect rect() const override {
     if (diagram_ == nullptr) return {};
-    QRect box;
-    if (item_ != nullptr) {
-      box = diagram_->WidgetRect(item_->Box);
-    } else {
-      for (const TDiagramItem& item : DiagramItems()) {
-        if (item.Kind != TItemKind::Memory) continue;
-        const int rowHeight = (item.Box.height() - 2) / std::max(1, diagram_->VisibleRows());
-        box = diagram_->WidgetRect(QRect(item.Box.left(), item.Box.top() + 1 + row_ * rowHeight,
-                                         item.Box.width(), rowHeight));
-      }
-    }
+    // A memory row is as high as the diagram draws it.
+    const QRect box =
+        diagram_->WidgetRect(item_ != nullptr ? item_->Box : diagram_->MemoryRowBox(row_));
     return QRect(diagram_->mapToGlobal(box.topLeft()), box.size());
   }
 

@@ -423,8 +423,15 @@ QRect TMachineDiagram::FocusDesignRect() const {
   if (item->Kind != TItemKind::Memory) return item->Box;
   const int row = focusAddress_ - topRow_;
   if (row < 0 || row >= visibleRows_ || focusAddress_ >= machine_.Memory().Size()) return {};
-  return {item->Box.left() + 2, item->Box.top() + 1 + row * rowHeight_, item->Box.width() - 4,
-          rowHeight_};
+  return MemoryRowBox(row).adjusted(2, 0, -2, 0);
+}
+
+QRect TMachineDiagram::MemoryRowBox(int row) const {
+  for (const TDiagramItem& item : DiagramItems()) {
+    if (item.Kind == TItemKind::Memory)
+      return {item.Box.left(), item.Box.top() + 1 + row * rowHeight_, item.Box.width(), rowHeight_};
+  }
+  return {};
 }
 
 QRect TMachineDiagram::FocusRect() const {
@@ -532,6 +539,10 @@ void TMachineDiagram::focusInEvent(QFocusEvent* event) {
   if (!stops.empty() && event->reason() == Qt::TabFocusReason) to = stops.front();
   if (!stops.empty() && event->reason() == Qt::BacktabFocusReason) to = stops.back();
   SetFocusTo(to, AddressInView());
+  // The toolkit tells of the diagram's own focus after this handler; the
+  // part is told once more after it, or a screen reader would stop at the
+  // diagram.
+  QMetaObject::invokeMethod(this, &TMachineDiagram::TellFocus, Qt::QueuedConnection);
 }
 
 void TMachineDiagram::focusOutEvent(QFocusEvent* event) {

@@ -45,6 +45,8 @@ class TMachineDiagram final : public QWidget {
   // What an item shows, as a screen reader reads it: «AK : 15», «mag S = 37».
   [[nodiscard]] QString TextOf(const TDiagramItem& item) const;
   [[nodiscard]] QString MemoryRowText(int row) const;
+  // Where a row of the memory view stands, in design units.
+  [[nodiscard]] QRect MemoryRowBox(int row) const;
   [[nodiscard]] int VisibleRows() const noexcept { return visibleRows_; }
   // The address in the memory view's first row. Where the user looks is the
   // view's business alone: the machine only tells which word it accessed.

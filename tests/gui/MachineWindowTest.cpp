@@ -410,6 +410,20 @@ class MachineWindowTest : public QObject {
     QVERIFY(found.contains(Entry(QAccessible::ScrollBar, QStringLiteral("Przewijanie pamięci"))));
     // The diagram's own parts are still there.
     QVERIFY(found.contains(Entry(QAccessible::StaticText, QStringLiteral("AK : 0"))));
+    // A memory row stands where a click picks its word, at any scale.
+    w.Form.resize(1700, 1000);
+    QCoreApplication::processEvents();
+    QAccessibleInterface* diagram = QAccessible::queryAccessibleInterface(&w.Diagram());
+    int rows = 0;
+    for (int k = 0; k < diagram->childCount(); ++k) {
+      QAccessibleInterface* part = diagram->child(k);
+      if (part->role() != QAccessible::ListItem) continue;
+      const QPoint centre = w.Diagram().mapFromGlobal(part->rect().center());
+      QCOMPARE(w.Diagram().MemoryAddressAt(centre), w.Diagram().TopRow() + rows);
+      QCOMPARE(diagram->childAt(part->rect().center().x(), part->rect().center().y()), part);
+      ++rows;
+    }
+    QCOMPARE(rows, w.Diagram().VisibleRows());
   }
 
   void theKeyboardWalksTheRegistersAndTheMemory() {
