@@ -3,12 +3,14 @@
 #include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QImage>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -484,6 +486,24 @@ class MachineWindowTest : public QObject {
     // Past the last register the focus leaves the diagram for the next control.
     for (int k = 0; k < 30 && d.hasFocus(); ++k) QTest::keyClick(&d, Qt::Key_Tab);
     QVERIFY(!d.hasFocus());
+  }
+
+  void theMenuKeyOpensTheMenuOfTheMarkedRegister() {
+    TAppCore core;
+    TMachineDiagram diagram(core);  // alone, so no menu blocks the test
+    diagram.resize(kDiagramWidth, kDiagramHeight);
+    diagram.show();
+    diagram.setFocus(Qt::TabFocusReason);
+    QSignalSpy menus(&diagram, &TMachineDiagram::RegisterMenuRequested);
+    QTest::keyClick(&diagram, Qt::Key_Right);  // from L to A
+    // The menu key's event stands at the mouse, far from the marked register.
+    QContextMenuEvent key(QContextMenuEvent::Keyboard, QPoint(1, 1),
+                          diagram.mapToGlobal(QPoint(1, 1)));
+    QApplication::sendEvent(&diagram, &key);
+    QCOMPARE(menus.size(), 1);
+    QCOMPARE(menus.at(0).at(0).value<TRegisterId>(), TRegisterId::A);
+    const QRect a = diagram.WidgetRect(diagram.FocusItem()->Box);
+    QVERIFY(a.contains(diagram.mapFromGlobal(menus.at(0).at(1).toPoint())));
   }
 
   void theDiagramIsSavedAsPngAndSvg() {
