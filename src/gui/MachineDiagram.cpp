@@ -439,7 +439,7 @@ QRect TMachineDiagram::FocusRect() const {
   return mark.isEmpty() ? QRect() : WidgetRect(mark);
 }
 
-void TMachineDiagram::SetFocusTo(const TDiagramItem* item, int address) {
+void TMachineDiagram::SetFocusTo(const TDiagramItem* item, int address, bool tell) {
   const QRect before = FocusDesignRect();
   focusItem_ = item;
   focusAddress_ = std::clamp(address, 0, std::max(0, machine_.Memory().Size() - 1));
@@ -451,7 +451,7 @@ void TMachineDiagram::SetFocusTo(const TDiagramItem* item, int address) {
   for (const QRect& mark : {before, FocusDesignRect()}) {
     if (!mark.isEmpty()) update(WidgetRect(mark.adjusted(-4, -4, 4, 4)));
   }
-  TellFocus();
+  if (tell) TellFocus();
 }
 
 int TMachineDiagram::AddressInView() const noexcept {
@@ -538,10 +538,9 @@ void TMachineDiagram::focusInEvent(QFocusEvent* event) {
   // Entered with Tab, the walk starts at the first stop; with Shift+Tab at the last.
   if (!stops.empty() && event->reason() == Qt::TabFocusReason) to = stops.front();
   if (!stops.empty() && event->reason() == Qt::BacktabFocusReason) to = stops.back();
-  SetFocusTo(to, AddressInView());
   // The toolkit tells of the diagram's own focus after this handler; the
-  // part is told once more after it, or a screen reader would stop at the
-  // diagram.
+  // part is told after it, or a screen reader would stop at the diagram.
+  SetFocusTo(to, AddressInView(), false);
   QMetaObject::invokeMethod(this, &TMachineDiagram::TellFocus, Qt::QueuedConnection);
 }
 

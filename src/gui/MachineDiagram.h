@@ -116,7 +116,7 @@ class TMachineDiagram final : public QWidget {
   bool MoveFocus(int step);
   [[nodiscard]] int AddressInView() const noexcept;
   void MoveFocusAddress(int step);
-  void SetFocusTo(const TDiagramItem* item, int address);
+  void SetFocusTo(const TDiagramItem* item, int address, bool tell = true);
   void ActivateFocus();
   void TellFocus();
 
