@@ -41,17 +41,9 @@ class TDiagramAccessible::TPart final : public QAccessibleInterface {
 
   [[nodiscard]] QRect rect() const override {
     if (diagram_ == nullptr) return {};
-    QRect box;
-    if (item_ != nullptr) {
-      box = diagram_->WidgetRect(item_->Box);
-    } else {
-      for (const TDiagramItem& item : DiagramItems()) {
-        if (item.Kind != TItemKind::Memory) continue;
-        const int rowHeight = (item.Box.height() - 2) / std::max(1, diagram_->VisibleRows());
-        box = diagram_->WidgetRect(QRect(item.Box.left(), item.Box.top() + 1 + row_ * rowHeight,
-                                         item.Box.width(), rowHeight));
-      }
-    }
+    // A memory row is as high as the diagram draws it.
+    const QRect box =
+        diagram_->WidgetRect(item_ != nullptr ? item_->Box : diagram_->MemoryRowBox(row_));
     return QRect(diagram_->mapToGlobal(box.topLeft()), box.size());
   }
 
@@ -63,6 +55,8 @@ class TDiagramAccessible::TPart final : public QAccessibleInterface {
   [[nodiscard]] QAccessible::State state() const override {
     QAccessible::State state;
     state.invisible = !Shown();
+    state.focusable = item_ == nullptr || item_->Kind == TItemKind::Register;
+    state.focused = HasFocus();
     if (item_ != nullptr && item_->Kind == TItemKind::Signal && diagram_ != nullptr) {
       state.checkable = true;
       state.checked = diagram_->Shows(*item_) && SignalActive();
@@ -73,6 +67,20 @@ class TDiagramAccessible::TPart final : public QAccessibleInterface {
  private:
   [[nodiscard]] bool SignalActive() const;
 
+ public:
+  // Whether the keyboard's mark stands on this part.
+  [[nodiscard]] bool HasFocus() const {
+    if (diagram_ == nullptr || !Shown()) return false;
+    const TDiagramItem* focus = diagram_->FocusItem();
+    if (focus == nullptr) return false;
+    if (item_ == nullptr)
+      return focus->Kind == TItemKind::Memory &&
+             diagram_->FocusAddress() == diagram_->TopRow() + row_ &&
+             !diagram_->FocusRect().isEmpty();
+    return item_ == focus;
+  }
+
+ private:
   QPointer<TMachineDiagram> diagram_;
   const TDiagramItem* item_;
   int row_;
@@ -108,15 +116,20 @@ void TDiagramAccessible::Rebuild() const {
   for (TPart* part : parts_) QAccessible::registerAccessibleInterface(part);
 }
 
+// The child widgets (the memory's scroll bar) come first, as the toolkit
+// lists them, then the parts the diagram draws.
 int TDiagramAccessible::childCount() const {
   Rebuild();
-  int count = 0;
+  int count = QAccessibleWidget::childCount();
   for (const TPart* part : parts_) count += part->Shown() ? 1 : 0;
   return count;
 }
 
 QAccessibleInterface* TDiagramAccessible::child(int index) const {
   Rebuild();
+  const int widgets = QAccessibleWidget::childCount();
+  if (index < widgets) return QAccessibleWidget::child(index);
+  index -= widgets;
   for (TPart* part : parts_) {
     if (!part->Shown()) continue;
     if (index-- == 0) return part;
@@ -126,7 +139,8 @@ QAccessibleInterface* TDiagramAccessible::child(int index) const {
 
 int TDiagramAccessible::indexOfChild(const QAccessibleInterface* child) const {
   Rebuild();
-  int index = 0;
+  if (const int widget = QAccessibleWidget::indexOfChild(child); widget >= 0) return widget;
+  int index = QAccessibleWidget::childCount();
   for (const TPart* part : parts_) {
     if (!part->Shown()) continue;
     if (part == child) return index;
@@ -136,10 +150,20 @@ int TDiagramAccessible::indexOfChild(const QAccessibleInterface* child) const {
 }
 
 QAccessibleInterface* TDiagramAccessible::childAt(int x, int y) const {
+  if (QAccessibleInterface* widget = QAccessibleWidget::childAt(x, y)) return widget;
   const int count = childCount();
-  for (int k = 0; k < count; ++k) {
+  for (int k = QAccessibleWidget::childCount(); k < count; ++k) {
     QAccessibleInterface* part = child(k);
     if (part->rect().contains(x, y)) return part;
+  }
+  return nullptr;
+}
+
+QAccessibleInterface* TDiagramAccessible::focusChild() const {
+  if (!diagram_->hasFocus()) return QAccessibleWidget::focusChild();
+  Rebuild();
+  for (TPart* part : parts_) {
+    if (part->HasFocus()) return part;
   }
   return nullptr;
 }

@@ -127,9 +127,4 @@ std::span<const TDiagramItem> DiagramItems() {
   return kItems;
 }
 
-QRect InterruptButtonBox(int line) {
-  static constexpr std::array<int, 4> kLeft = {37, 74, 111, 150};
-  return {kLeft.at(static_cast<std::size_t>(line - 1)), 0, 37, 12};
-}
-
 }  // namespace dorum::gui

@@ -34,12 +34,4 @@ struct TDiagramItem {
 
 [[nodiscard]] std::span<const TDiagramItem> DiagramItems();
 
-// The controls that stand in the diagram, in design units.
-inline constexpr QRect kManualControlBox{513, 8, 139, 21};
-inline constexpr QRect kTrackingBox{505, 29, 192, 68};
-inline constexpr QRect kMemoryScrollBox{733, 156, 20, 198};
-inline constexpr QRect kTempoBox{702, 8, 108, 44};
-// Interrupt buttons "1" to "4", above RZ.
-[[nodiscard]] QRect InterruptButtonBox(int line);
-
 }  // namespace dorum::gui

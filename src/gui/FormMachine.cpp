@@ -12,10 +12,13 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QStyle>
 #include <QVBoxLayout>
+#include <cmath>
 
 #include "AppCore.h"
 #include "DiagramAccessibility.h"
+#include "FlowLayout.h"
 #include "MachineDiagram.h"
 
 namespace dorum::gui {
@@ -32,6 +35,9 @@ constexpr std::array<std::pair<int, const char16_t*>, 7> kTempos = {{
     {1000, u"1 s na takt"},
     {2000, u"2 s na takt"},
 }};
+
+// Between the drawing and the memory's scroll bar, in pixels.
+constexpr int kScrollBarGap = 2;
 
 void InstallAccessibility() {
   static const bool installed = [] {
@@ -66,12 +72,15 @@ TFormMachine::TFormMachine(TAppCore& core, QWidget* parent)
   status_->setObjectName(QStringLiteral("RunStatus"));
   status_->setAccessibleName(QStringLiteral("Stan wykonania"));
   status_->setContentsMargins(6, 2, 6, 2);
+  // A narrow window wraps the line rather than hide its end.
+  status_->setWordWrap(true);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
+  BuildControls();
+  layout->addWidget(controls_);
   layout->addWidget(diagram_, 1);
   layout->addWidget(status_);
-  BuildControls();
   diagram_->installEventFilter(this);
 
   connect(diagram_, &TMachineDiagram::RegisterClicked, this, &TFormMachine::EnterRegisterValue);
@@ -99,18 +108,49 @@ TFormMachine::TFormMachine(TAppCore& core, QWidget* parent)
 TFormMachine::~TFormMachine() = default;
 
 void TFormMachine::BuildControls() {
-  manual_ = new QCheckBox(QStringLiteral("Sterowanie ręczne"), diagram_);
+  // The controls stand in a strip above the diagram, in the window's own
+  // font, and the diagram scales to the room left below them.
+  controls_ = new QWidget(this);
+  controls_->setObjectName(QStringLiteral("MachineControls"));
+  auto* strip = new TFlowLayout(controls_, 12);
+  strip->setContentsMargins(6, 3, 6, 3);
+  BuildTracking(*strip);
+  // Manual control above the tempo, beside the tracking levels: the three
+  // fit in one row down to a narrow window.
+  auto* column = new QWidget(controls_);
+  auto* columnLayout = new QVBoxLayout(column);
+  columnLayout->setContentsMargins(0, 0, 0, 0);
+  manual_ = new QCheckBox(QStringLiteral("Sterowanie ręczne"), column);
   manual_->setObjectName(QStringLiteral("CheckBoxManualControl"));
   manual_->setAccessibleName(manual_->text());
   connect(manual_, &QCheckBox::toggled, this, [this](bool on) { core_.SetManualControl(on); });
+  columnLayout->addWidget(manual_);
+  BuildTempo(*columnLayout);
+  strip->addWidget(column);
+  BuildInterruptButtons(*strip);
 
-  tracking_ = new QGroupBox(QStringLiteral("Poziom śledzenia"), diagram_);
+  scroll_ = new QScrollBar(Qt::Vertical, diagram_);
+  scroll_->setObjectName(QStringLiteral("ScrollBar"));
+  scroll_->setAccessibleName(QStringLiteral("Przewijanie pamięci"));
+  connect(scroll_, &QScrollBar::valueChanged, this, [this](int top) {
+    if (!syncing_) diagram_->SetTopRow(top);
+  });
+  connect(diagram_, &TMachineDiagram::TopRowChanged, this, [this] { SyncScrollBar(); });
+  diagram_->SetRightMargin(ScrollBarRoom());
+  connect(&core_, &TAppCore::AnimationDelayChanged, this, [this] { SyncControls(); });
+  SyncControls();
+  SyncScrollBar();
+}
+
+void TFormMachine::BuildTracking(TFlowLayout& strip) {
+  tracking_ = new QGroupBox(QStringLiteral("Poziom śledzenia"), controls_);
   tracking_->setObjectName(QStringLiteral("RadioGroupTracking"));
   tracking_->setAccessibleName(tracking_->title());
   trackingGroup_ = new QButtonGroup(this);
   auto* trackingLayout = new QVBoxLayout(tracking_);
-  trackingLayout->setContentsMargins(6, 0, 2, 1);
+  trackingLayout->setContentsMargins(6, 0, 6, 2);
   trackingLayout->setSpacing(0);
+  strip.addWidget(tracking_);
   int level = 0;
   for (const char16_t* caption : {u"niski (program)", u"średni (rozkaz)", u"wysoki (takt)"}) {
     auto* button = new QRadioButton(QString::fromUtf16(caption), tracking_);
@@ -124,29 +164,34 @@ void TFormMachine::BuildControls() {
   core_.Control().SetTrackingLevel(1);
   connect(trackingGroup_, &QButtonGroup::idClicked, this,
           [this](int id) { core_.Control().SetTrackingLevel(id); });
+}
 
-  scroll_ = new QScrollBar(Qt::Vertical, diagram_);
-  scroll_->setObjectName(QStringLiteral("ScrollBar"));
-  scroll_->setAccessibleName(QStringLiteral("Przewijanie pamięci"));
-  connect(scroll_, &QScrollBar::valueChanged, this, [this](int top) {
-    if (!syncing_) diagram_->SetTopRow(top);
-  });
-
+void TFormMachine::BuildInterruptButtons(TFlowLayout& strip) {
+  interruptPanel_ = new QWidget(controls_);
+  auto* row = new QHBoxLayout(interruptPanel_);
+  row->setContentsMargins(0, 0, 0, 0);
+  row->setSpacing(2);
   for (int line = 1; line <= 4; ++line) {
-    auto* button = new QPushButton(QString::number(line), diagram_);
+    auto* button = new QPushButton(QString::number(line), interruptPanel_);
     button->setObjectName(QStringLiteral("Button%1").arg(line));
     button->setAccessibleName(QStringLiteral("Przerwanie %1").arg(line));
     button->setToolTip(button->accessibleName());
-    button->setFocusPolicy(Qt::NoFocus);
+    // Reached with Tab, but a click during a run leaves the focus where it was.
+    button->setFocusPolicy(Qt::TabFocus);
+    button->setFixedWidth(button->fontMetrics().horizontalAdvance(QStringLiteral("0")) * 4 + 8);
     connect(button, &QPushButton::clicked, this,
             [this, line] { core_.Errors().Run(this, [&] { machine_.RaiseInterrupt(line); }); });
+    row->addWidget(button);
     interrupts_[static_cast<std::size_t>(line - 1)] = button;
   }
+  strip.addWidget(interruptPanel_);
+}
 
-  tempoPanel_ = new QWidget(diagram_);
-  auto* tempoLayout = new QVBoxLayout(tempoPanel_);
+void TFormMachine::BuildTempo(QBoxLayout& column) {
+  tempoPanel_ = new QWidget(controls_);
+  auto* tempoLayout = new QHBoxLayout(tempoPanel_);
   tempoLayout->setContentsMargins(0, 0, 0, 0);
-  tempoLayout->setSpacing(1);
+  tempoLayout->setSpacing(4);
   auto* tempoLabel = new QLabel(QStringLiteral("Tempo (takt):"), tempoPanel_);
   tempo_ = new QComboBox(tempoPanel_);
   tempo_->setObjectName(QStringLiteral("ComboBoxTempo"));
@@ -159,9 +204,7 @@ void TFormMachine::BuildControls() {
   connect(tempo_, &QComboBox::currentIndexChanged, this, [this](int index) {
     if (!syncing_) core_.SetAnimationDelay(tempo_->itemData(index).toInt());
   });
-  connect(&core_, &TAppCore::AnimationDelayChanged, this, [this] { SyncControls(); });
-  SyncControls();
-  SyncScrollBar();
+  column.addWidget(tempoPanel_);
 }
 
 QRadioButton* TFormMachine::TrackingButton(int level) const {
@@ -172,26 +215,25 @@ QPushButton* TFormMachine::InterruptButton(int line) const {
   return interrupts_.at(static_cast<std::size_t>(line - 1));
 }
 
+int TFormMachine::ScrollBarRoom() const {
+  return scroll_->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, scroll_) +
+         kScrollBarGap + 1;
+}
+
 void TFormMachine::PlaceControls() {
-  // The controls stand in the diagram's coordinates and grow with it.
-  QFont font = this->font();
-  font.setPixelSize(std::max(6, static_cast<int>(std::lround(11 * diagram_->Scale()))));
-  const auto place = [&](QWidget* w, const QRect& design) {
-    w->setFont(font);
-    w->setGeometry(diagram_->WidgetRect(design));
-  };
-  place(manual_, kManualControlBox);
-  place(tracking_, kTrackingBox);
-  for (QAbstractButton* button : trackingGroup_->buttons()) button->setFont(font);
-  place(scroll_, kMemoryScrollBox);
-  for (int line = 1; line <= 4; ++line) place(InterruptButton(line), InterruptButtonBox(line));
-  place(tempoPanel_, kTempoBox);
-  for (QWidget* child : tempoPanel_->findChildren<QWidget*>()) child->setFont(font);
+  // The scroll bar stands right of the drawing, as high as the memory view.
+  const QRectF drawing = diagram_->DrawingRect();
+  QRect memory;
+  for (const TDiagramItem& item : DiagramItems()) {
+    if (item.Kind == TItemKind::Memory) memory = diagram_->WidgetRect(item.Box);
+  }
+  const int left = static_cast<int>(std::ceil(drawing.right())) + kScrollBarGap;
+  scroll_->setGeometry(left, memory.top(), ScrollBarRoom() - kScrollBarGap - 1, memory.height());
 }
 
 void TFormMachine::SyncControls() {
   syncing_ = true;
-  for (QPushButton* button : interrupts_) button->setVisible(machine_.InterruptButtonsVisible());
+  interruptPanel_->setVisible(machine_.InterruptButtonsVisible());
   const int delay = core_.AnimationDelay();
   int best = 0;
   for (int k = 0; k < tempo_->count(); ++k) {

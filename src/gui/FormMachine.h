@@ -7,6 +7,7 @@
 
 #include "machine/Machine.h"
 
+class QBoxLayout;
 class QButtonGroup;
 class QCheckBox;
 class QComboBox;
@@ -20,12 +21,14 @@ class QScrollBar;
 namespace dorum::gui {
 
 class TAppCore;
+class TFlowLayout;
 class TMachineDiagram;
 
-// The machine window ("Jednostka centralna"): the diagram of the data path
-// with the controls that stand in it (manual control, tracking level, the
-// pace of a traced run, the interrupt buttons, the memory's scroll bar) and
-// a line telling whether a run is in progress and how far it has got.
+// The machine window ("Jednostka centralna"): the diagram of the data path,
+// scaled to the window; above it the controls (manual control, tracking
+// level, the pace of a traced run, the interrupt buttons), beside the memory
+// its scroll bar, and below a line telling whether a run is in progress and
+// how far it has got.
 class TFormMachine final : public QWidget {
   Q_OBJECT
 
@@ -40,6 +43,8 @@ class TFormMachine final : public QWidget {
   [[nodiscard]] QPushButton* InterruptButton(int line) const;
   [[nodiscard]] QComboBox* TempoBox() const noexcept { return tempo_; }
   [[nodiscard]] QLabel* RunStatus() const noexcept { return status_; }
+  // The strip above the diagram holding every control but the scroll bar.
+  [[nodiscard]] QWidget* ControlStrip() const noexcept { return controls_; }
 
   // "Wpisz wartość" for a register, and the input box of a memory word.
   void EnterRegisterValue(TRegisterId id);
@@ -55,6 +60,10 @@ class TFormMachine final : public QWidget {
 
  private:
   void BuildControls();
+  void BuildTracking(TFlowLayout& strip);
+  void BuildTempo(QBoxLayout& column);
+  void BuildInterruptButtons(TFlowLayout& strip);
+  [[nodiscard]] int ScrollBarRoom() const;
   void PlaceControls();
   void OnRefresh(const TMachineChanges& changes);
   void SyncScrollBar();
@@ -65,6 +74,8 @@ class TFormMachine final : public QWidget {
   TAppCore& core_;
   TMachine& machine_;
   TMachineDiagram* diagram_;
+  QWidget* controls_ = nullptr;  // the strip above the diagram
+  QWidget* interruptPanel_ = nullptr;
   QCheckBox* manual_ = nullptr;
   QGroupBox* tracking_ = nullptr;
   QButtonGroup* trackingGroup_ = nullptr;

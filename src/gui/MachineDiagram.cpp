@@ -1,5 +1,6 @@
 #include "MachineDiagram.h"
 
+#include <QAccessible>
 #include <QContextMenuEvent>
 #include <QFontMetrics>
 #include <QHelpEvent>
@@ -10,6 +11,7 @@
 #include <QPainterPath>
 #include <QSvgGenerator>
 #include <QToolTip>
+#include <algorithm>
 #include <cmath>
 
 #include "AppCore.h"
@@ -29,8 +31,10 @@ TMachineDiagram::TMachineDiagram(TAppCore& core, QWidget* parent)
   setAccessibleName(QStringLiteral("Schemat maszyny"));
   setMouseTracking(false);
   setAutoFillBackground(true);
-  // Below about 60 % the texts and the controls in the diagram would not fit.
-  setMinimumSize(kDiagramWidth * 3 / 5, kDiagramHeight * 3 / 5);
+  // Registers and the memory are reached from the keyboard too.
+  setFocusPolicy(Qt::StrongFocus);
+  // Smaller than this the texts could not be read even on a sharp screen.
+  setMinimumSize(kDiagramWidth / 3, kDiagramHeight / 3);
   font_ = font();
   font_.setPixelSize(kFontPixels);
   // Rows and columns of the memory view follow the text's size.
@@ -45,16 +49,28 @@ TMachineDiagram::TMachineDiagram(TAppCore& core, QWidget* parent)
 }
 
 double TMachineDiagram::Scale() const {
-  return std::min(static_cast<double>(width()) / kDiagramWidth,
+  const int room = std::max(1, width() - rightMargin_);
+  return std::min(static_cast<double>(room) / kDiagramWidth,
                   static_cast<double>(height()) / kDiagramHeight);
 }
 
 QTransform TMachineDiagram::Transform() const {
   const double s = Scale();
+  const int room = std::max(1, width() - rightMargin_);
   QTransform t;
-  t.translate((width() - kDiagramWidth * s) / 2, (height() - kDiagramHeight * s) / 2);
+  t.translate((room - kDiagramWidth * s) / 2, (height() - kDiagramHeight * s) / 2);
   t.scale(s, s);
   return t;
+}
+
+void TMachineDiagram::SetRightMargin(int pixels) {
+  if (pixels == rightMargin_) return;
+  rightMargin_ = pixels;
+  update();
+}
+
+QRectF TMachineDiagram::DrawingRect() const {
+  return Transform().mapRect(QRectF(0, 0, kDiagramWidth, kDiagramHeight));
 }
 
 QRect TMachineDiagram::WidgetRect(const QRect& design) const {
@@ -144,7 +160,15 @@ void TMachineDiagram::paintEvent(QPaintEvent* event) {
   painter.setRenderHint(QPainter::TextAntialiasing, true);
   const QTransform transform = Transform();
   painter.setTransform(transform);
-  Paint(painter, transform.inverted().mapRect(QRectF(event->rect())));
+  const QRectF exposed = transform.inverted().mapRect(QRectF(event->rect()));
+  Paint(painter, exposed);
+  // The focus mark is the screen's alone: no saved picture shows it.
+  const QRect mark = FocusDesignRect();
+  if (hasFocus() && !mark.isEmpty() && exposed.intersects(QRectF(mark).adjusted(-2, -2, 2, 2))) {
+    painter.setPen(QPen(palette().color(QPalette::Highlight), 1.5, Qt::DashLine));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(QRectF(mark).adjusted(-1.5, -1.5, 1.5, 1.5));
+  }
 }
 
 void TMachineDiagram::Paint(QPainter& p, const QRectF& exposed) const {
@@ -358,12 +382,172 @@ void TMachineDiagram::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void TMachineDiagram::contextMenuEvent(QContextMenuEvent* event) {
-  const TDiagramItem* item = ItemAt(event->pos());
+  // The menu key opens the menu of the register the keyboard stands on.
+  const bool byKeyboard = event->reason() == QContextMenuEvent::Keyboard && FocusItem() != nullptr;
+  const TDiagramItem* item = byKeyboard ? FocusItem() : ItemAt(event->pos());
+  if (byKeyboard && item->Kind == TItemKind::Register) {
+    Q_EMIT RegisterMenuRequested(static_cast<TRegisterId>(item->Id),
+                                 mapToGlobal(WidgetRect(item->Box).center()));
+    return;
+  }
   if (item != nullptr && item->Kind == TItemKind::Register) {
     Q_EMIT RegisterMenuRequested(static_cast<TRegisterId>(item->Id), event->globalPos());
   } else if (item == nullptr || item->Kind == TItemKind::Alu || item->Kind == TItemKind::Bus) {
     Q_EMIT BackgroundMenuRequested(event->globalPos());
   }
+}
+
+// ---- the keyboard ----
+
+std::vector<const TDiagramItem*> TMachineDiagram::FocusStops() const {
+  std::vector<const TDiagramItem*> stops;
+  for (const TDiagramItem& item : DiagramItems()) {
+    if ((item.Kind == TItemKind::Register || item.Kind == TItemKind::Memory) && Shows(item))
+      stops.push_back(&item);
+  }
+  std::ranges::stable_sort(stops, [](const TDiagramItem* a, const TDiagramItem* b) {
+    return std::pair{a->Box.top(), a->Box.left()} < std::pair{b->Box.top(), b->Box.left()};
+  });
+  return stops;
+}
+
+const TDiagramItem* TMachineDiagram::FocusItem() const {
+  if (focusItem_ != nullptr && Shows(*focusItem_)) return focusItem_;
+  const std::vector<const TDiagramItem*> stops = FocusStops();
+  return stops.empty() ? nullptr : stops.front();
+}
+
+QRect TMachineDiagram::FocusDesignRect() const {
+  const TDiagramItem* item = FocusItem();
+  if (item == nullptr) return {};
+  if (item->Kind != TItemKind::Memory) return item->Box;
+  const int row = focusAddress_ - topRow_;
+  if (row < 0 || row >= visibleRows_ || focusAddress_ >= machine_.Memory().Size()) return {};
+  return MemoryRowBox(row).adjusted(2, 0, -2, 0);
+}
+
+QRect TMachineDiagram::MemoryRowBox(int row) const {
+  for (const TDiagramItem& item : DiagramItems()) {
+    if (item.Kind == TItemKind::Memory)
+      return {item.Box.left(), item.Box.top() + 1 + row * rowHeight_, item.Box.width(), rowHeight_};
+  }
+  return {};
+}
+
+QRect TMachineDiagram::FocusRect() const {
+  const QRect mark = FocusDesignRect();
+  return mark.isEmpty() ? QRect() : WidgetRect(mark);
+}
+
+void TMachineDiagram::SetFocusTo(const TDiagramItem* item, int address, bool tell) {
+  const QRect before = FocusDesignRect();
+  focusItem_ = item;
+  focusAddress_ = std::clamp(address, 0, std::max(0, machine_.Memory().Size() - 1));
+  if (item != nullptr && item->Kind == TItemKind::Memory &&
+      (focusAddress_ < topRow_ || focusAddress_ >= topRow_ + visibleRows_)) {
+    SetTopRow(focusAddress_ < topRow_ ? focusAddress_ : focusAddress_ - visibleRows_ + 1);
+    Q_EMIT TopRowChanged(topRow_);
+  }
+  for (const QRect& mark : {before, FocusDesignRect()}) {
+    if (!mark.isEmpty()) update(WidgetRect(mark.adjusted(-4, -4, 4, 4)));
+  }
+  if (tell) TellFocus();
+}
+
+int TMachineDiagram::AddressInView() const noexcept {
+  // Moving into the memory must not scroll it away from what the user sees.
+  const bool inView = focusAddress_ >= topRow_ && focusAddress_ < topRow_ + visibleRows_;
+  return inView ? focusAddress_ : topRow_;
+}
+
+bool TMachineDiagram::MoveFocus(int step) {
+  const std::vector<const TDiagramItem*> stops = FocusStops();
+  const auto at = std::ranges::find(stops, FocusItem());
+  if (at == stops.end()) return false;
+  const auto index = (at - stops.begin()) + step;
+  if (index < 0 || index >= std::ssize(stops)) return false;
+  SetFocusTo(stops[static_cast<std::size_t>(index)], AddressInView());
+  return true;
+}
+
+void TMachineDiagram::MoveFocusAddress(int step) {
+  // Back in view first, when the machine scrolled the word away.
+  const int from = FocusDesignRect().isEmpty() ? topRow_ : focusAddress_ + step;
+  SetFocusTo(FocusItem(), from);
+}
+
+void TMachineDiagram::ActivateFocus() {
+  const TDiagramItem* item = FocusItem();
+  if (item == nullptr) return;
+  if (item->Kind == TItemKind::Register) {
+    Q_EMIT RegisterClicked(static_cast<TRegisterId>(item->Id));
+  } else if (!FocusDesignRect().isEmpty()) {
+    Q_EMIT MemoryClicked(focusAddress_);
+  }
+}
+
+void TMachineDiagram::TellFocus() {
+  if (!hasFocus() || !QAccessible::isActive()) return;
+  QAccessibleInterface* diagram = QAccessible::queryAccessibleInterface(this);
+  QAccessibleInterface* part = diagram != nullptr ? diagram->focusChild() : nullptr;
+  if (part == nullptr) return;
+  QAccessibleEvent focus(part, QAccessible::Focus);
+  QAccessible::updateAccessibility(&focus);
+}
+
+void TMachineDiagram::keyPressEvent(QKeyEvent* event) {
+  const TDiagramItem* item = FocusItem();
+  const bool inMemory = item != nullptr && item->Kind == TItemKind::Memory;
+  switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
+      ActivateFocus();
+      return;
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+      if (inMemory) {
+        MoveFocusAddress(event->key() == Qt::Key_Up ? -1 : 1);
+      } else {
+        MoveFocus(event->key() == Qt::Key_Up ? -1 : 1);
+      }
+      return;
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+      if (inMemory) MoveFocusAddress(event->key() == Qt::Key_PageUp ? -visibleRows_ : visibleRows_);
+      return;
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+      MoveFocus(event->key() == Qt::Key_Left ? -1 : 1);
+      return;
+    default:
+      QWidget::keyPressEvent(event);
+  }
+}
+
+bool TMachineDiagram::focusNextPrevChild(bool next) {
+  // Tab walks the registers and the memory, then leaves for the next control.
+  if (hasFocus() && MoveFocus(next ? 1 : -1)) return true;
+  return QWidget::focusNextPrevChild(next);
+}
+
+void TMachineDiagram::focusInEvent(QFocusEvent* event) {
+  QWidget::focusInEvent(event);
+  const std::vector<const TDiagramItem*> stops = FocusStops();
+  const TDiagramItem* to = FocusItem();
+  // Entered with Tab, the walk starts at the first stop; with Shift+Tab at the last.
+  if (!stops.empty() && event->reason() == Qt::TabFocusReason) to = stops.front();
+  if (!stops.empty() && event->reason() == Qt::BacktabFocusReason) to = stops.back();
+  // The toolkit tells of the diagram's own focus after this handler; the
+  // part is told after it, or a screen reader would stop at the diagram.
+  SetFocusTo(to, AddressInView(), false);
+  QMetaObject::invokeMethod(this, &TMachineDiagram::TellFocus, Qt::QueuedConnection);
+}
+
+void TMachineDiagram::focusOutEvent(QFocusEvent* event) {
+  QWidget::focusOutEvent(event);
+  if (const QRect mark = FocusDesignRect(); !mark.isEmpty())
+    update(WidgetRect(mark.adjusted(-4, -4, 4, 4)));
 }
 
 bool TMachineDiagram::event(QEvent* event) {

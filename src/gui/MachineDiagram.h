@@ -4,6 +4,7 @@
 #include <QRegion>
 #include <QTransform>
 #include <QWidget>
+#include <vector>
 
 #include "DiagramLayout.h"
 #include "machine/Machine.h"
@@ -24,8 +25,14 @@ class TMachineDiagram final : public QWidget {
  public:
   explicit TMachineDiagram(TAppCore& core, QWidget* parent = nullptr);
 
-  // Design units to widget coordinates: scaled to fit, centred.
+  // Design units to widget coordinates: scaled to fit the widget less the
+  // right margin, centred in it.
   [[nodiscard]] QTransform Transform() const;
+  // Keeps a strip of the widget right of the drawing free (for the memory's
+  // scroll bar).
+  void SetRightMargin(int pixels);
+  // Where the diagram is drawn, in widget coordinates.
+  [[nodiscard]] QRectF DrawingRect() const;
   [[nodiscard]] QRect WidgetRect(const QRect& design) const;
   [[nodiscard]] double Scale() const;
 
@@ -38,6 +45,8 @@ class TMachineDiagram final : public QWidget {
   // What an item shows, as a screen reader reads it: «AK : 15», «mag S = 37».
   [[nodiscard]] QString TextOf(const TDiagramItem& item) const;
   [[nodiscard]] QString MemoryRowText(int row) const;
+  // Where a row of the memory view stands, in design units.
+  [[nodiscard]] QRect MemoryRowBox(int row) const;
   [[nodiscard]] int VisibleRows() const noexcept { return visibleRows_; }
   // The address in the memory view's first row. Where the user looks is the
   // view's business alone: the machine only tells which word it accessed.
@@ -50,6 +59,15 @@ class TMachineDiagram final : public QWidget {
   // when the first row moved.
   [[nodiscard]] bool FollowMemory(const TMachineChanges& changes);
   [[nodiscard]] const TMachine& Machine() const noexcept { return machine_; }
+
+  // The keyboard's place in the diagram: a register, or the memory (then at
+  // FocusAddress). Tab and the arrow keys move it, Enter asks for a value
+  // as a click does. Null when no register or memory is shown.
+  [[nodiscard]] const TDiagramItem* FocusItem() const;
+  [[nodiscard]] int FocusAddress() const noexcept { return focusAddress_; }
+  // Where the focus mark stands (an item's box or a memory row), in widget
+  // coordinates; empty while the memory's focused word is out of view.
+  [[nodiscard]] QRect FocusRect() const;
 
   // Repaints what the changes touch.
   void ApplyChanges(const TMachineChanges& changes);
@@ -67,6 +85,8 @@ class TMachineDiagram final : public QWidget {
   void MemoryClicked(int address);
   void SignalClicked(int signal);
   void BackgroundMenuRequested(const QPoint& globalAt);
+  // The keyboard scrolled the memory view.
+  void TopRowChanged(int top);
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -74,6 +94,10 @@ class TMachineDiagram final : public QWidget {
   void mouseReleaseEvent(QMouseEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
   bool event(QEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  bool focusNextPrevChild(bool next) override;
+  void focusInEvent(QFocusEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
 
  private:
   void PaintRegister(QPainter& p, const TDiagramItem& item) const;
@@ -85,6 +109,16 @@ class TMachineDiagram final : public QWidget {
   [[nodiscard]] static QColor ActiveColor() { return {0xE0, 0x10, 0x10}; }
   void UpdateItems(QRegion& region, TItemKind kind, int id) const;
   [[nodiscard]] int LastTopRow() const noexcept;
+  // The registers shown and the memory, in reading order.
+  [[nodiscard]] std::vector<const TDiagramItem*> FocusStops() const;
+  [[nodiscard]] QRect FocusDesignRect() const;
+  // Moves the mark by `step` stops; false at either end.
+  bool MoveFocus(int step);
+  [[nodiscard]] int AddressInView() const noexcept;
+  void MoveFocusAddress(int step);
+  void SetFocusTo(const TDiagramItem* item, int address, bool tell = true);
+  void ActivateFocus();
+  void TellFocus();
 
   const TMachine& machine_;
   QFont font_;  // in design units
@@ -93,6 +127,9 @@ class TMachineDiagram final : public QWidget {
   int visibleRows_ = 15;
   int topRow_ = 0;
   int memorySize_;  // as last followed, to see a new size
+  int rightMargin_ = 0;
+  const TDiagramItem* focusItem_ = nullptr;
+  int focusAddress_ = 0;
   QRegion lastUpdate_;
   const TDiagramItem* pressed_ = nullptr;
 };

@@ -3,11 +3,14 @@
 #include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QImage>
+#include <QLabel>
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -29,7 +32,8 @@ struct TWindow {
 
   TWindow() {
     User.Install(Core.Dialogs());
-    Form.resize(kDiagramWidth, kDiagramHeight + 24);
+    // The diagram at about its design size, the controls above it.
+    Form.resize(kDiagramWidth + 40, kDiagramHeight + 120);
     Form.show();
     QCoreApplication::processEvents();
   }
@@ -71,6 +75,36 @@ int RedPixels(const QImage& image, const QRect& box) {
     for (int x = box.left(); x <= box.right(); ++x) red += IsRed(image.pixelColor(x, y)) ? 1 : 0;
   }
   return red;
+}
+
+// Every control of the window, by name, in the window's coordinates.
+std::vector<std::pair<QString, QRect>> ControlGeometries(TFormMachine& form) {
+  std::vector<QWidget*> controls = {
+      form.ManualControlBox(), form.TrackingButton(0)->parentWidget(),
+      form.TempoBox(),         form.TempoBox()->parentWidget()->findChild<QLabel*>(),
+      form.RunStatus(),        form.MemoryScrollBar()};
+  for (int line = 1; line <= 4; ++line) controls.push_back(form.InterruptButton(line));
+  std::vector<std::pair<QString, QRect>> geometries;
+  for (QWidget* w : controls) {
+    if (!w->isVisible()) continue;
+    const QString name = w->accessibleName().isEmpty() ? w->objectName() : w->accessibleName();
+    geometries.emplace_back(name, QRect(w->mapTo(&form, QPoint(0, 0)), w->size()));
+  }
+  return geometries;
+}
+
+QString Entry(QAccessible::Role role, const QString& name) {
+  return QStringLiteral("%1:%2").arg(static_cast<int>(role)).arg(name);
+}
+
+// Every accessible object under `root`, as "role:name".
+void CollectAccessible(QAccessibleInterface* root, QStringList& found, int depth = 0) {
+  if (root == nullptr || depth > 12) return;
+  found.append(Entry(root->role(), root->text(QAccessible::Name)));
+  // On some platforms a combo box is named by the label that stands for it.
+  for (const auto& [label, relation] : root->relations(QAccessible::Label))
+    found.append(Entry(root->role(), label->text(QAccessible::Name)));
+  for (int k = 0; k < root->childCount(); ++k) CollectAccessible(root->child(k), found, depth + 1);
 }
 
 }  // namespace
@@ -245,10 +279,13 @@ class MachineWindowTest : public QObject {
     QVERIFY(!w.Form.InterruptButton(1)->isVisible());
     w.Machine().SetComponents(*PresetComponents(QStringLiteral("Ombra")));
     w.Core.Refresh().Flush();
+    QCoreApplication::processEvents();  // the buttons shown may leave the diagram less room
     const QImage ombra = w.Render();
+    const QRect shownX =
+        w.Diagram().WidgetRect(w.Item(TItemKind::Register, Reg(TRegisterId::X)).Box);
     int differing = 0;
-    for (int px = x.left() + 2; px < x.right() - 2; ++px)
-      differing += ombra.pixelColor(px, x.center().y()) != background ? 1 : 0;
+    for (int px = shownX.left() + 2; px < shownX.right() - 2; ++px)
+      differing += ombra.pixelColor(px, shownX.center().y()) != background ? 1 : 0;
     QVERIFY(differing > 5);
     QVERIFY(w.Form.InterruptButton(1)->isVisible());
     w.Form.InterruptButton(2)->click();
@@ -305,6 +342,168 @@ class MachineWindowTest : public QObject {
                         [](const QString& n) { return n.startsWith(QStringLiteral("0  ")); }));
     QVERIFY(wysChecked);
     QVERIFY(!czytChecked);
+  }
+
+  void theControlsNeverOverlapAndTheDiagramScalesToTheRoomLeft() {
+    TWindow w;
+    w.Machine().SetComponents(*PresetComponents(QStringLiteral("Ombra")));  // interrupts shown
+    w.Core.Refresh().Flush();
+    double lastScale = 0;
+    for (const QSize size : {QSize(500, 350), QSize(800, 600), QSize(1920, 1080)}) {
+      w.Form.resize(size);
+      QCoreApplication::processEvents();
+      QCOMPARE(w.Form.size(), size);
+      const QString at = QStringLiteral("%1x%2").arg(size.width()).arg(size.height());
+      const auto controls = ControlGeometries(w.Form);
+      QCOMPARE(controls.size(), std::size_t{10});
+      const QRect drawing = w.Diagram()
+                                .DrawingRect()
+                                .translated(w.Diagram().mapTo(&w.Form, QPoint(0, 0)))
+                                .toAlignedRect()
+                                .adjusted(1, 1, -1, -1);
+      for (std::size_t a = 0; a < controls.size(); ++a) {
+        const auto& [name, box] = controls[a];
+        QVERIFY2(w.Form.rect().contains(box), qPrintable(at + u' ' + name));
+        QVERIFY2(!box.intersects(drawing), qPrintable(at + u' ' + name));
+        for (std::size_t b = a + 1; b < controls.size(); ++b)
+          QVERIFY2(!box.intersects(controls[b].second),
+                   qPrintable(at + u' ' + name + u'/' + controls[b].first));
+      }
+      // Nothing squeezed below what it needs to show its text.
+      for (QWidget* c : {static_cast<QWidget*>(w.Form.ManualControlBox()),
+                         static_cast<QWidget*>(w.Form.TempoBox())})
+        QVERIFY2(c->width() >= c->minimumSizeHint().width(), qPrintable(at));
+      // The drawing fills the room left, across or down, and grows with it.
+      const QRectF drawn = w.Diagram().DrawingRect();
+      const bool fillsAcross = drawn.width() >= w.Diagram().width() - 30;
+      const bool fillsDown = std::abs(drawn.height() - w.Diagram().height()) < 1;
+      QVERIFY2(fillsAcross || fillsDown, qPrintable(at));
+      QVERIFY(w.Diagram().Scale() > lastScale);
+      lastScale = w.Diagram().Scale();
+      // Clicks find the register drawn there.
+      const int before = w.Machine().Register(TRegisterId::AK).Value();
+      w.User.TextAnswers = {QString::number(size.width() % 100)};
+      w.Click(TItemKind::Register, Reg(TRegisterId::AK));
+      QCOMPARE(w.User.Prompts.back(), QStringLiteral("Rejestr AK|Aktualna wartość|%1").arg(before));
+      QCOMPARE(w.Machine().Register(TRegisterId::AK).Value(), size.width() % 100);
+      // What is on the screen is what a whole repaint draws, the focus mark too.
+      w.Diagram().setFocus();
+      QTest::keyClick(&w.Diagram(), Qt::Key_Tab);
+      w.Machine().EnterRegisterValue(TRegisterId::L, QStringLiteral("7"));
+      w.Core.Refresh().Flush();
+      QCOMPARE(test::StaleParts(w.Form), QString());
+    }
+    QVERIFY(lastScale > 2);
+  }
+
+  void screenReadersReachTheControls() {
+    TWindow w;
+    w.Machine().SetComponents(*PresetComponents(QStringLiteral("Ombra")));
+    w.Core.Refresh().Flush();
+    QStringList found;
+    CollectAccessible(QAccessible::queryAccessibleInterface(&w.Form), found);
+    QVERIFY(found.contains(Entry(QAccessible::CheckBox, QStringLiteral("Sterowanie ręczne"))));
+    for (const char16_t* level : {u"niski (program)", u"średni (rozkaz)", u"wysoki (takt)"})
+      QVERIFY(found.contains(Entry(QAccessible::RadioButton, QString::fromUtf16(level))));
+    QVERIFY(found.contains(Entry(QAccessible::ComboBox, QStringLiteral("Tempo (takt):"))));
+    for (int line = 1; line <= 4; ++line)
+      QVERIFY(
+          found.contains(Entry(QAccessible::Button, QStringLiteral("Przerwanie %1").arg(line))));
+    QVERIFY(found.contains(Entry(QAccessible::ScrollBar, QStringLiteral("Przewijanie pamięci"))));
+    // The diagram's own parts are still there.
+    QVERIFY(found.contains(Entry(QAccessible::StaticText, QStringLiteral("AK : 0"))));
+    // A memory row stands where a click picks its word, at any scale.
+    w.Form.resize(1700, 1000);
+    QCoreApplication::processEvents();
+    QAccessibleInterface* diagram = QAccessible::queryAccessibleInterface(&w.Diagram());
+    int rows = 0;
+    for (int k = 0; k < diagram->childCount(); ++k) {
+      QAccessibleInterface* part = diagram->child(k);
+      if (part->role() != QAccessible::ListItem) continue;
+      const QPoint centre = w.Diagram().mapFromGlobal(part->rect().center());
+      QCOMPARE(w.Diagram().MemoryAddressAt(centre), w.Diagram().TopRow() + rows);
+      QCOMPARE(diagram->childAt(part->rect().center().x(), part->rect().center().y()), part);
+      ++rows;
+    }
+    QCOMPARE(rows, w.Diagram().VisibleRows());
+  }
+
+  void theKeyboardWalksTheRegistersAndTheMemory() {
+    TWindow w;
+    TMachineDiagram& d = w.Diagram();
+    QAccessibleInterface* diagram = QAccessible::queryAccessibleInterface(&d);
+    d.setFocus(Qt::TabFocusReason);
+    QVERIFY(d.hasFocus());
+    // Tab walks in reading order: L first on the basic machine, down to AK.
+    QCOMPARE(diagram->focusChild()->text(QAccessible::Name), QStringLiteral("L : 0"));
+    QStringList walked;
+    const TDiagramItem* ak = &w.Item(TItemKind::Register, Reg(TRegisterId::AK));
+    for (int k = 0; k < 20 && d.FocusItem() != ak; ++k) {
+      QTest::keyClick(&d, Qt::Key_Tab);
+      walked.append(diagram->focusChild()->text(QAccessible::Name));
+    }
+    QVERIFY(walked.contains(QStringLiteral("A : 0")));
+    QVERIFY(std::ranges::any_of(walked, [](const QString& name) {
+      return name.startsWith(QStringLiteral("0  0  "));  // the memory's first row
+    }));
+    QCOMPARE(diagram->focusChild()->text(QAccessible::Name), QStringLiteral("AK : 0"));
+    QVERIFY(diagram->focusChild()->state().focused);
+    QVERIFY(d.FocusRect().intersects(
+        d.WidgetRect(w.Item(TItemKind::Register, Reg(TRegisterId::AK)).Box)));
+    // Enter asks for the value as a click does.
+    w.User.TextAnswers = {QStringLiteral("15")};
+    QTest::keyClick(&d, Qt::Key_Return);
+    QCOMPARE(w.User.Prompts.back(), QStringLiteral("Rejestr AK|Aktualna wartość|0"));
+    QCOMPARE(w.Machine().Register(TRegisterId::AK).Value(), 15);
+    // Back to the memory, then down its words, scrolling past the last row shown.
+    for (int k = 0; k < 20 && d.FocusItem()->Kind != TItemKind::Memory; ++k)
+      QTest::keyClick(&d, Qt::Key_Backtab);
+    QCOMPARE(d.FocusItem()->Kind, TItemKind::Memory);
+    QCOMPARE(d.FocusAddress(), 0);
+    for (int k = 0; k < 3; ++k) QTest::keyClick(&d, Qt::Key_Down);
+    QVERIFY(diagram->focusChild()->text(QAccessible::Name).startsWith(QStringLiteral("3  ")));
+    w.User.TextAnswers = {QStringLiteral("37")};
+    QTest::keyClick(&d, Qt::Key_Enter);
+    QCOMPARE(w.User.Prompts.back(), QStringLiteral("PaO|Wartość[3]|0"));
+    QCOMPARE(w.Machine().Memory().Word(3), 37u);
+    QTest::keyClick(&d, Qt::Key_PageDown);
+    QCOMPARE(d.FocusAddress(), 3 + d.VisibleRows());
+    QCOMPARE(w.Form.MemoryScrollBar()->value(), d.TopRow());
+    QVERIFY(d.TopRow() > 0);
+    QVERIFY(!d.FocusRect().isEmpty());
+    QCOMPARE(test::StaleParts(w.Form), QString());
+    // The machine scrolls the marked word away: no mark is left behind.
+    w.Machine().Register(TRegisterId::A).SetValue(0);
+    w.Machine().ExecuteSignals(SignalBit(TSignalId::czyt));
+    w.Core.Refresh().Flush();
+    QCOMPARE(d.TopRow(), 0);
+    QVERIFY(d.FocusRect().isEmpty());
+    QCOMPARE(test::StaleParts(w.Form), QString());
+    // The next arrow brings the mark back into what is shown.
+    QTest::keyClick(&d, Qt::Key_Down);
+    QCOMPARE(d.TopRow(), 0);
+    QVERIFY(!d.FocusRect().isEmpty());
+    // Past the last register the focus leaves the diagram for the next control.
+    for (int k = 0; k < 30 && d.hasFocus(); ++k) QTest::keyClick(&d, Qt::Key_Tab);
+    QVERIFY(!d.hasFocus());
+  }
+
+  void theMenuKeyOpensTheMenuOfTheMarkedRegister() {
+    TAppCore core;
+    TMachineDiagram diagram(core);  // alone, so no menu blocks the test
+    diagram.resize(kDiagramWidth, kDiagramHeight);
+    diagram.show();
+    diagram.setFocus(Qt::TabFocusReason);
+    QSignalSpy menus(&diagram, &TMachineDiagram::RegisterMenuRequested);
+    QTest::keyClick(&diagram, Qt::Key_Right);  // from L to A
+    // The menu key's event stands at the mouse, far from the marked register.
+    QContextMenuEvent key(QContextMenuEvent::Keyboard, QPoint(1, 1),
+                          diagram.mapToGlobal(QPoint(1, 1)));
+    QApplication::sendEvent(&diagram, &key);
+    QCOMPARE(menus.size(), 1);
+    QCOMPARE(menus.at(0).at(0).value<TRegisterId>(), TRegisterId::A);
+    const QRect a = diagram.WidgetRect(diagram.FocusItem()->Box);
+    QVERIFY(a.contains(diagram.mapFromGlobal(menus.at(0).at(1).toPoint())));
   }
 
   void theDiagramIsSavedAsPngAndSvg() {
