@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QScreen>
 #include <QSettings>
 #include <QWidget>
 #include <array>
@@ -72,13 +73,13 @@ QString TAppSettings::FileName() const {
 
 std::optional<TWindowLayout> TAppSettings::Layout() const {
   if (!settings_->contains(QStringLiteral("Layout/ContainerState"))) return std::nullopt;
-  return TWindowLayout{settings_->value(QStringLiteral("Layout/MainGeometry")).toByteArray(),
+  return TWindowLayout{settings_->value(QStringLiteral("Layout/MainRect")).toRect(),
                        settings_->value(QStringLiteral("Layout/ContainerGeometry")).toByteArray(),
                        settings_->value(QStringLiteral("Layout/ContainerState")).toByteArray()};
 }
 
 void TAppSettings::SetLayout(const TWindowLayout& layout) {
-  settings_->setValue(QStringLiteral("Layout/MainGeometry"), layout.MainGeometry);
+  settings_->setValue(QStringLiteral("Layout/MainRect"), layout.MainRect);
   settings_->setValue(QStringLiteral("Layout/ContainerGeometry"), layout.ContainerGeometry);
   settings_->setValue(QStringLiteral("Layout/ContainerState"), layout.ContainerState);
 }
@@ -158,14 +159,17 @@ void RememberFolders(TUserDialogs& dialogs, const std::shared_ptr<TAppSettings>&
 // ---- the window layout ----
 
 TWindowLayout CaptureLayout(const QWidget& strip, const TFormEditor& container) {
-  return {strip.saveGeometry(), container.saveGeometry(), container.saveState()};
+  return {strip.geometry(), container.saveGeometry(), container.saveState()};
 }
 
 void ApplyLayout(const TWindowLayout& layout, QWidget& strip, TFormEditor& container) {
-  if (!layout.MainGeometry.isEmpty()) strip.restoreGeometry(layout.MainGeometry);
+  // The strip's own title bar may lie above the screen, as it does at
+  // start-up; its menu bar must not.
+  const QRect area = strip.screen()->availableGeometry();
+  if (layout.MainRect.isValid() && area.contains(layout.MainRect))
+    strip.setGeometry(layout.MainRect);
   if (!layout.ContainerGeometry.isEmpty()) container.restoreGeometry(layout.ContainerGeometry);
   if (!layout.ContainerState.isEmpty()) container.RestoreLayout(layout.ContainerState);
-  KeepOnScreen(strip);
   KeepWindowsOnScreen(container);
 }
 

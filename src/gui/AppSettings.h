@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QRect>
 #include <QString>
 #include <QStringList>
 #include <memory>
@@ -36,7 +37,7 @@ enum class TFolderKind { Open, Program, Instruction, List };
 // The window layout: the main strip, the editor container and the windows
 // floating out of it or docked in it.
 struct TWindowLayout {
-  QByteArray MainGeometry;
+  QRect MainRect;  // the strip's own area, without the window system's frame
   QByteArray ContainerGeometry;
   QByteArray ContainerState;
 };

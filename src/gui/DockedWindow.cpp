@@ -13,6 +13,7 @@
 #include <QStyle>
 #include <QToolButton>
 #include <algorithm>
+#include <utility>
 
 namespace dorum::gui {
 
@@ -155,6 +156,7 @@ void TDockedWindow::BeginTitleDrag() {
   // Grouped dragging lets a tab be dragged out of the tab bar, but it also
   // makes a drag of the title bar take every tab of the group along.
   auto* host = qobject_cast<QMainWindow*>(parentWidget());
+  draggedFromDock_ = !isFloating() && host != nullptr;
   if (host == nullptr || isFloating() || !(host->dockOptions() & QMainWindow::GroupedDragging))
     return;
   groupedHost_ = host;
@@ -166,8 +168,16 @@ void TDockedWindow::EndTitleDrag() {
     groupedHost_->setDockOptions(groupedHost_->dockOptions() | QMainWindow::GroupedDragging);
     groupedHost_ = nullptr;
   }
+  if (!isWindow() || !isVisible()) return;
+  // A window taken out of the container floats at a size of its own, not
+  // at the size of the whole container, so that what lies below shows.
+  if (std::exchange(draggedFromDock_, false)) {
+    const QRect area = screen()->availableGeometry();
+    if (width() > area.width() * 3 / 4 || height() > area.height() * 3 / 4)
+      resize(std::min(width(), area.width() * 3 / 5), std::min(height(), area.height() * 3 / 5));
+  }
   // Let go where it may, the window stays where it can be reached.
-  if (isWindow() && isVisible()) KeepOnScreen(*this);
+  KeepOnScreen(*this);
 }
 
 TDockedWindow::~TDockedWindow() {

@@ -90,6 +90,7 @@ class TDockedWindow final : public QDockWidget {
   QString numberedBase_;
   QIcon tabIcon_;
   QPointer<QMainWindow> groupedHost_;
+  bool draggedFromDock_ = false;
   TCloseQuery closeQuery_;
 };
 

@@ -74,6 +74,9 @@ void TFormEditor::Adopt(TDockedWindow* window) {
   connect(window, &QDockWidget::dockLocationChanged, this, [this, window](Qt::DockWidgetArea area) {
     if (area == Qt::RightDockWidgetArea && window->width() < 30)
       resizeDocks({window}, {120}, Qt::Horizontal);
+    // Dragged from a tab into a side panel: the container is named by the
+    // tab in front now.
+    if (window == active_ && !HoldsAsTab(window)) WindowLeftTabs(window);
     ScheduleTabBarTuning();
   });
   connect(window, &TDockedWindow::CaptionChanged, this, [this, window] {

@@ -347,6 +347,7 @@ class LayoutTest : public QObject {
 
   void aLayoutReadBackOffTheScreenIsPlacedOnIt() {
     QTemporaryDir dir;
+    QRect strip;  // as the start-up places it
     const QString settings = dir.filePath(QStringLiteral("settings.ini"));
     {
       TApplication app(ExamplesFolder(), settings);
@@ -356,6 +357,8 @@ class LayoutTest : public QObject {
       // Where a screen that is no longer there put it.
       console->move(Screen().right() + 900, Screen().top() + 50);
       app.Container().move(-2500, Screen().top() + 100);
+      strip = app.Main->geometry();
+      app.Main->move(Screen().left() - 3000, Screen().top() + 400);
       app.Main->StoreSettings();
     }
     TApplication app(ExamplesFolder(), settings);
@@ -364,6 +367,21 @@ class LayoutTest : public QObject {
     QVERIFY(console->isVisible());
     QVERIFY(OnScreen(*console));
     QVERIFY(OnScreen(app.Container()));
+    // The strip goes back where it starts.
+    QCOMPARE(app.Main->geometry(), strip);
+  }
+
+  void theContainerIsNamedByTheTabInFrontWhenAWindowGoesToASidePanel() {
+    TApplication app;
+    app.Action("ActionViewConsole")->trigger();
+    TDockedWindow* console = app.FrameOf(&app.Main->Console());
+    QCOMPARE(app.Container().ActiveTab(), console);
+    QCOMPARE(app.Container().windowTitle(), console->FullCaption());
+    // As a drag into the bottom panel leaves it.
+    app.Container().addDockWidget(Qt::BottomDockWidgetArea, console);
+    QCoreApplication::processEvents();
+    QVERIFY(!app.Container().HoldsAsTab(console));
+    QCOMPARE(app.Container().windowTitle(), QStringLiteral("Jednostka centralna"));
   }
 
   void theApplicationComesBackAsItWasLeft() {
