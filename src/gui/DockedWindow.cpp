@@ -168,10 +168,11 @@ void TDockedWindow::EndTitleDrag() {
     groupedHost_->setDockOptions(groupedHost_->dockOptions() | QMainWindow::GroupedDragging);
     groupedHost_ = nullptr;
   }
+  const bool fromDock = std::exchange(draggedFromDock_, false);
   if (!isWindow() || !isVisible()) return;
   // A window taken out of the container floats at a size of its own, not
   // at the size of the whole container, so that what lies below shows.
-  if (std::exchange(draggedFromDock_, false)) {
+  if (fromDock) {
     const QRect area = screen()->availableGeometry();
     if (width() > area.width() * 3 / 4 || height() > area.height() * 3 / 4)
       resize(std::min(width(), area.width() * 3 / 5), std::min(height(), area.height() * 3 / 5));

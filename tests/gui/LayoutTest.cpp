@@ -103,6 +103,9 @@ class LayoutTest : public QObject {
                                                 .arg(console->frameGeometry().y())
                                                 .arg(console->width())
                                                 .arg(console->height())));
+    // At a size of its own, not the container's, so the container shows.
+    QVERIFY(console->width() <= Screen().width() * 3 / 4);
+    QVERIFY(console->height() <= Screen().height() * 3 / 4);
     // The machine window stays behind as the container's tab, named on the
     // container's caption.
     QVERIFY(app.Container().HoldsAsTab(machine));
