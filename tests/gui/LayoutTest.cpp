@@ -330,6 +330,33 @@ class LayoutTest : public QObject {
     QCOMPARE(app.User.FileDialogStarts.back(), dir.filePath(QStringLiteral("programy/Noname.prg")));
   }
 
+  void eachFileDialogIsKnownByItsFilterAndStartsInItsFolder() {
+    QCOMPARE(FolderKindOf(QStringLiteral(
+                 "pliki rozkazów (*.rzk);;pliki programów (*.prg);;wszystkie pliki (*)")),
+             TFolderKind::Open);
+    QCOMPARE(FolderKindOf(QStringLiteral("pliki programów (*.prg);;wszystkie pliki (*.*)")),
+             TFolderKind::Program);
+    QCOMPARE(FolderKindOf(QStringLiteral("pliki rozkazów (*.rzk);;wszystkie pliki (*.*)")),
+             TFolderKind::Instruction);
+    QCOMPARE(FolderKindOf(QStringLiteral("pliki z listą rozkazów (*.lst)")), TFolderKind::List);
+    QVERIFY(!FolderKindOf(QStringLiteral("obrazy PNG (*.png)")).has_value());
+
+    QTemporaryDir dir;
+    const QString last = dir.filePath(QStringLiteral("ostatni"));
+    QVERIFY(QDir().mkpath(last));
+    const QString existing = WriteSource(dir, QStringLiteral("suma.prg"));
+    // A folder, or nothing, gives way to the folder last used.
+    QCOMPARE(DialogStart(dir.path(), last), last);
+    QCOMPARE(DialogStart(QString(), last), last);
+    // A proposed name moves there; a file that exists stays where it is.
+    QCOMPARE(DialogStart(dir.filePath(QStringLiteral("Noname.prg")), last),
+             QDir(last).filePath(QStringLiteral("Noname.prg")));
+    QCOMPARE(DialogStart(existing, last), existing);
+    // A folder since removed, or none yet, changes nothing.
+    QCOMPARE(DialogStart(dir.path(), dir.filePath(QStringLiteral("gone"))), dir.path());
+    QCOMPARE(DialogStart(dir.path(), QString()), dir.path());
+  }
+
   void thePaceOfRunsIsRememberedButNotTheMachine() {
     QTemporaryDir dir;
     const QString settings = dir.filePath(QStringLiteral("settings.ini"));
