@@ -233,8 +233,15 @@ void TFormEditor::TabAll(const QList<TDockedWindow*>& windows) {
 bool TFormEditor::RestoreLayout(const QByteArray& state) {
   for (TDockedWindow* window : findChildren<TDockedWindow*>()) Adopt(window);
   if (!restoreState(state)) return false;
-  // The tab in front is the one the tab bar shows.
+  // The tabs go in the order the tab bar shows them, and the one in front
+  // is the one it shows in front.
   for (QTabBar* bar : TabBars()) {
+    for (int i = bar->count() - 1; i >= 0; --i) {
+      TDockedWindow* window = WindowOfTab(bar, i);
+      if (!HoldsAsTab(window)) continue;
+      order_.removeAll(window);
+      order_.prepend(window);
+    }
     TDockedWindow* front = WindowOfTab(bar, bar->currentIndex());
     if (HoldsAsTab(front)) active_ = front;
   }

@@ -19,6 +19,7 @@
 #include "DockedWindow.h"
 #include "FormCommandEditor.h"
 #include "FormEditor.h"
+#include "FormHelp.h"
 #include "FormIOConsole.h"
 #include "FormMachine.h"
 #include "FormMain.h"
@@ -424,7 +425,9 @@ class LayoutTest : public QObject {
     {
       TApplication app(ExamplesFolder(), settings);
       app.Action("ActionViewConsole")->trigger();
+      // Tabs in another order than the windows' creation.
       app.Action("ActionViewWatches")->trigger();
+      app.Action("ActionInstructions")->trigger();
       TDockedWindow* console = app.FrameOf(&app.Main->Console());
       DragTitleBar(console, Screen().center());
       QTRY_VERIFY(console->isFloating());
@@ -445,10 +448,10 @@ class LayoutTest : public QObject {
     QVERIFY(console->isVisible());
     QCOMPARE(console->pos(), consoleAt);
     QCOMPARE(app.Container().geometry(), container);
-    QVERIFY(app.Container().HoldsAsTab(machine));
-    QVERIFY(app.Container().HoldsAsTab(watches));
-    QCOMPARE(app.Container().Tabs().size(), 2);
-    QVERIFY(!app.FrameOf(&app.Main->InstructionListWindow())->isVisible());
+    TDockedWindow* instructions = app.FrameOf(&app.Main->InstructionListWindow());
+    QCOMPARE(app.Container().Tabs(), (QList<TDockedWindow*>{machine, watches, instructions}));
+    QCOMPARE(app.Container().ActiveTab(), instructions);
+    QVERIFY(!app.FrameOf(&app.Main->HelpWindow())->isVisible());
     // The start-up editor is not brought up by the editors left open.
     QCOMPARE(app.Container().windowTitle(), app.Container().ActiveTab()->FullCaption());
     auto* menu = app.Main->findChild<QMenu*>(QStringLiteral("MenuRecentFiles"));
