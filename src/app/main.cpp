@@ -2,8 +2,10 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
+#include <memory>
 
 #include "AppCore.h"
+#include "AppSettings.h"
 #include "FormMain.h"
 
 namespace {
@@ -35,6 +37,7 @@ int main(int argc, char** argv) {
 
   dorum::gui::TAppCore core;
   dorum::gui::TFormMain main(core);
+  main.UseSettings(std::make_shared<dorum::gui::TAppSettings>());
   main.show();
   return QApplication::exec();
 }

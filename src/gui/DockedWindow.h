@@ -1,10 +1,19 @@
 #pragma once
 
 #include <QDockWidget>
+#include <QIcon>
+#include <QPointer>
 #include <QToolButton>
 #include <functional>
 
+class QLabel;
+class QMainWindow;
+
 namespace dorum::gui {
+
+// Moves (and, when it is larger, shrinks) a top-level window so that the
+// whole of it lies in the available area of the screen it is on.
+void KeepOnScreen(QWidget& window);
 
 // The frame of a window that can float on its own or sit as a tab of the
 // editor container: its title follows the window's caption, and its close
@@ -31,6 +40,22 @@ class TDockedWindow final : public QDockWidget {
   // that was dragged out by its title bar.
   [[nodiscard]] bool Detached() const;
 
+  // The caption in full: the path of the file behind a document, else the
+  // window's own caption. The frame's title bar shows it.
+  [[nodiscard]] QString FullCaption() const;
+  // The file behind a document; empty for none.
+  void SetFilePath(const QString& path);
+  [[nodiscard]] QString FilePath() const { return filePath_; }
+  // A document's tab is named by its file name, numbered from 2 when other
+  // documents bear the same name; other windows' tabs by their caption.
+  [[nodiscard]] QString TabBaseName() const;
+  void SetTabNumber(int number);
+  [[nodiscard]] int TabNumber() const noexcept { return tabNumber_; }
+  // The name the number was given for.
+  [[nodiscard]] QString NumberedBase() const { return numberedBase_; }
+  void SetTabIcon(const QIcon& icon) { tabIcon_ = icon; }
+  [[nodiscard]] QIcon TabIcon() const { return tabIcon_; }
+
  Q_SIGNALS:
   // The user asked a floating window to go back into the container.
   void DockRequested(dorum::gui::TDockedWindow* window);
@@ -38,6 +63,9 @@ class TDockedWindow final : public QDockWidget {
   void Disposing(dorum::gui::TDockedWindow* window);
   // The frame is being destroyed (still whole when this is emitted).
   void Leaving(dorum::gui::TDockedWindow* window);
+  // The caption, the file or the place of the window has changed.
+  void CaptionChanged(dorum::gui::TDockedWindow* window);
+  void PlaceChanged(dorum::gui::TDockedWindow* window);
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -48,9 +76,21 @@ class TDockedWindow final : public QDockWidget {
   void BuildTitleBar();
   void ShowFrameMenu(const QPoint& globalAt);
   void ShowDockState();
+  void ShowCaption();
+  // A drag of the title bar takes this window alone out of its group of
+  // tabs: the host lets go of grouped dragging until the drag is over.
+  void BeginTitleDrag();
+  void EndTitleDrag();
 
   QWidget* content_;
+  QLabel* caption_ = nullptr;
   QToolButton* dockButton_ = nullptr;
+  QString filePath_;
+  int tabNumber_ = 1;
+  QString numberedBase_;
+  QIcon tabIcon_;
+  QPointer<QMainWindow> groupedHost_;
+  bool draggedFromDock_ = false;
   TCloseQuery closeQuery_;
 };
 

@@ -184,8 +184,15 @@ QString SaveDialogStart(const QString& filePath) {
 }
 
 void TFormCommandEditor::SetFilePath(const QString& path) {
-  filePath_ = QFileInfo(path).absoluteFilePath();
+  BindFile(path);
   setWindowTitle(path);
+}
+
+void TFormCommandEditor::BindFile(const QString& path) {
+  const QString file = path.isEmpty() ? QString() : QFileInfo(path).absoluteFilePath();
+  if (file == filePath_) return;
+  filePath_ = file;
+  Q_EMIT FilePathChanged(filePath_);
 }
 
 QStringList TFormCommandEditor::FileLines() const {
@@ -215,14 +222,14 @@ void TFormCommandEditor::ReadIntoText(const QString& path) {
 bool TFormCommandEditor::LoadFile(const QString& path) {
   return core_.Errors().Run(this, [&] {
     ReadIntoText(path);
-    filePath_ = QFileInfo(path).absoluteFilePath();
+    BindFile(path);
   });
 }
 
 bool TFormCommandEditor::LoadCopy(const QString& path) {
   return core_.Errors().Run(this, [&] {
     ReadIntoText(path);
-    filePath_.clear();
+    BindFile({});
     unsavedStart_ = QDir(DocumentsFolder()).filePath(QFileInfo(path).fileName());
   });
 }
@@ -263,7 +270,7 @@ TFormCommandEditor::TSaveResult TFormCommandEditor::SaveText(bool saveAs) {
   if (!encoding) return TSaveResult::Cancelled;
   WriteTextFile(path, lines, *encoding);
   encoding_ = *encoding;
-  filePath_ = QFileInfo(path).absoluteFilePath();
+  BindFile(path);
   memo_->setModified(false);
   if (!caption.isEmpty()) setWindowTitle(caption);
   return TSaveResult::Saved;

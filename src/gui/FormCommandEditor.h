@@ -107,6 +107,9 @@ class TFormCommandEditor : public QWidget {
   // The control unit wants this editor in front (a run stopped at one of
   // its breakpoints or at the caret).
   void FocusRequested();
+  // The file behind the text has changed (saved under a new name, read);
+  // empty: none.
+  void FilePathChanged(const QString& path);
 
  protected:
   struct TDocumentKind {
@@ -144,6 +147,7 @@ class TFormCommandEditor : public QWidget {
   // Raises when the file cannot be read or is no text.
   void ReadIntoText(const QString& path);
   void CompileCommand();
+  void BindFile(const QString& path);
   void CreateActions();
   void CreateStatusBar();
   void UpdateStatus();

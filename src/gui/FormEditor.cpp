@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QMenu>
 #include <QResizeEvent>
+#include <QSet>
 #include <QTabBar>
 
 namespace dorum::gui {
@@ -43,6 +44,9 @@ TFormEditor::TFormEditor(QWidget* parent) : QMainWindow(parent) {
   setContextMenuPolicy(Qt::CustomContextMenu);
   connect(this, &QWidget::customContextMenuRequested, this,
           [this](const QPoint& at) { ShowTabMenu(mapToGlobal(at)); });
+  tuneTimer_.setSingleShot(true);
+  tuneTimer_.setInterval(0);
+  connect(&tuneTimer_, &QTimer::timeout, this, &TFormEditor::TuneTabBars);
 }
 
 TFormEditor::~TFormEditor() {
@@ -61,6 +65,7 @@ void TFormEditor::Adopt(TDockedWindow* window) {
   order_.append(window);
   connect(window, &QDockWidget::topLevelChanged, this, [this, window](bool floating) {
     if (floating) WindowLeftTabs(window);
+    ScheduleTabBarTuning();
   });
   connect(window, &QDockWidget::visibilityChanged, this, [this, window](bool visible) {
     // A tab brought to the front shows its window.
@@ -69,10 +74,17 @@ void TFormEditor::Adopt(TDockedWindow* window) {
   connect(window, &QDockWidget::dockLocationChanged, this, [this, window](Qt::DockWidgetArea area) {
     if (area == Qt::RightDockWidgetArea && window->width() < 30)
       resizeDocks({window}, {120}, Qt::Horizontal);
+    // Dragged from a tab into a side panel: the container is named by the
+    // tab in front now.
+    if (window == active_ && !HoldsAsTab(window)) WindowLeftTabs(window);
+    ScheduleTabBarTuning();
   });
-  connect(window, &QWidget::windowTitleChanged, this, [this, window] {
+  connect(window, &TDockedWindow::CaptionChanged, this, [this, window] {
+    NumberDocuments();
     if (window == active_) FollowCaption();
+    ScheduleTabBarTuning();
   });
+  connect(window, &TDockedWindow::PlaceChanged, this, &TFormEditor::PlaceChanged);
   connect(window, &TDockedWindow::Disposing, this, [this, window] {
     window->hide();
     WindowLeftTabs(window);
@@ -85,6 +97,8 @@ void TFormEditor::Adopt(TDockedWindow* window) {
       FollowCaption();
     }
   });
+  NumberDocuments();
+  ScheduleTabBarTuning();
 }
 
 void TFormEditor::DockAsTab(TDockedWindow* window) {
@@ -166,7 +180,123 @@ void TFormEditor::WindowLeftTabs(TDockedWindow* window) {
 
 void TFormEditor::FollowCaption() {
   const TDockedWindow* tab = ActiveTab();
-  setWindowTitle(tab != nullptr ? tab->windowTitle() : kCaption);
+  setWindowTitle(tab != nullptr ? tab->FullCaption() : kCaption);
+}
+
+void TFormEditor::PlaceChanged(TDockedWindow* window) {
+  // A window may leave the container inside a floating group of tabs,
+  // without becoming a floating window itself.
+  if (!HoldsAsTab(window) && (window == active_ || Tabs().size() < 2)) {
+    WindowLeftTabs(window);
+  } else {
+    FollowCaption();
+  }
+  ScheduleTabBarTuning();
+}
+
+void TFormEditor::NumberDocuments() {
+  // A number once given stays while the name does, so a tab is not renamed
+  // under the user's eyes when another one goes.
+  if (numbering_) return;  // a number given renames the tab, which brings us back
+  numbering_ = true;
+  QHash<QString, QSet<int>> taken;
+  QList<TDockedWindow*> unnumbered;
+  for (const auto& window : order_) {
+    if (window == nullptr || !window->Disposable()) continue;
+    QSet<int>& numbers = taken[window->TabBaseName()];
+    if (window->NumberedBase() == window->TabBaseName() && !numbers.contains(window->TabNumber())) {
+      numbers.insert(window->TabNumber());
+    } else {
+      unnumbered.append(window);
+    }
+  }
+  for (TDockedWindow* window : unnumbered) {
+    QSet<int>& numbers = taken[window->TabBaseName()];
+    int number = 1;
+    while (numbers.contains(number)) ++number;
+    numbers.insert(number);
+    window->SetTabNumber(number);
+  }
+  numbering_ = false;
+}
+
+void TFormEditor::TabAll(const QList<TDockedWindow*>& windows) {
+  for (TDockedWindow* window : windows) {
+    Adopt(window);
+    if (dockWidgetArea(window) != Qt::NoDockWidgetArea || window->parentWidget() != this)
+      removeDockWidget(window);
+  }
+  for (TDockedWindow* window : windows) DockAsTab(window);
+  if (!windows.isEmpty()) ActivateTab(windows.front());
+}
+
+bool TFormEditor::RestoreLayout(const QByteArray& state) {
+  for (TDockedWindow* window : findChildren<TDockedWindow*>()) Adopt(window);
+  if (!restoreState(state)) return false;
+  // The tabs go in the order the tab bar shows them, and the one in front
+  // is the one it shows in front.
+  for (QTabBar* bar : TabBars()) {
+    for (int i = bar->count() - 1; i >= 0; --i) {
+      TDockedWindow* window = WindowOfTab(bar, i);
+      if (!HoldsAsTab(window)) continue;
+      order_.removeAll(window);
+      order_.prepend(window);
+    }
+    TDockedWindow* front = WindowOfTab(bar, bar->currentIndex());
+    if (HoldsAsTab(front)) active_ = front;
+  }
+  FollowCaption();
+  ScheduleTabBarTuning();
+  Q_EMIT ActiveTabChanged(ActiveTab());
+  return true;
+}
+
+QList<QTabBar*> TFormEditor::TabBars() const {
+  QList<QTabBar*> bars;
+  for (QTabBar* bar : findChildren<QTabBar*>()) {
+    const QWidget* holder = bar->parentWidget();
+    if (holder == this || (holder != nullptr && holder->inherits("QDockWidgetGroupWindow")))
+      bars.append(bar);
+  }
+  return bars;
+}
+
+TDockedWindow* TFormEditor::WindowOfTab(const QTabBar* bar, int index) const {
+  if (bar == nullptr || index < 0 || index >= bar->count()) return nullptr;
+  // The tab bar tells its windows by their address; only a window of ours
+  // is taken at its word.
+  const auto address = bar->tabData(index).value<quintptr>();
+  for (TDockedWindow* window : findChildren<TDockedWindow*>()) {
+    if (reinterpret_cast<quintptr>(static_cast<QDockWidget*>(window)) == address) return window;
+  }
+  return nullptr;
+}
+
+void TFormEditor::ScheduleTabBarTuning() {
+  tuneTimer_.start();
+}
+
+void TFormEditor::TuneTabBars() {
+  // Only what differs is set: every change asks for a new layout, and the
+  // layout brings us back here.
+  for (QTabBar* bar : TabBars()) {
+    if (bar->elideMode() != Qt::ElideNone) bar->setElideMode(Qt::ElideNone);
+    if (!bar->usesScrollButtons()) bar->setUsesScrollButtons(true);
+    for (int i = 0; i < bar->count(); ++i) {
+      const TDockedWindow* window = WindowOfTab(bar, i);
+      if (window == nullptr) continue;
+      if (bar->tabToolTip(i) != window->FullCaption()) bar->setTabToolTip(i, window->FullCaption());
+      if (bar->tabIcon(i).cacheKey() != window->TabIcon().cacheKey())
+        bar->setTabIcon(i, window->TabIcon());
+    }
+  }
+}
+
+bool TFormEditor::event(QEvent* event) {
+  const bool handled = QMainWindow::event(event);
+  // The tab bars are brought up to date when the layout is applied.
+  if (event->type() == QEvent::LayoutRequest) ScheduleTabBarTuning();
+  return handled;
 }
 
 void TFormEditor::NextTab() {

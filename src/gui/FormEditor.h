@@ -4,8 +4,11 @@
 #include <QList>
 #include <QMainWindow>
 #include <QPointer>
+#include <QTimer>
 
 #include "DockedWindow.h"
+
+class QTabBar;
 
 namespace dorum::gui {
 
@@ -45,6 +48,18 @@ class TFormEditor final : public QMainWindow {
   // strip above it).
   void SetTopLimit(int top);
 
+  // Every window given, in that order, as the tabs of the tab area, the
+  // first in front; the windows not given keep their places.
+  void TabAll(const QList<TDockedWindow*>& windows);
+  // The layout of saveState(), with the windows it names taken in as this
+  // container's own; false when the state could not be read.
+  bool RestoreLayout(const QByteArray& state);
+  // The tab bars of the windows' tabs, on this window and on floating
+  // groups of tabs dragged out of it.
+  [[nodiscard]] QList<QTabBar*> TabBars() const;
+  // The window on a tab of one of those tab bars; none for another tab.
+  [[nodiscard]] TDockedWindow* WindowOfTab(const QTabBar* bar, int index) const;
+
   [[nodiscard]] QAction* CloseAction() const noexcept { return close_; }
   [[nodiscard]] QAction* NextAction() const noexcept { return next_; }
   [[nodiscard]] QAction* PreviousAction() const noexcept { return previous_; }
@@ -54,6 +69,7 @@ class TFormEditor final : public QMainWindow {
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
+  bool event(QEvent* event) override;
 
  private:
   void Adopt(TDockedWindow* window);
@@ -63,6 +79,13 @@ class TFormEditor final : public QMainWindow {
   void UpdateTabMenu();
   void ShowTabMenu(const QPoint& globalAt);
   void KeepBelowTopLimit();
+  void NumberDocuments();
+  void PlaceChanged(TDockedWindow* window);
+  // The tab bars are made anew as tabs come and go: each one is set to
+  // scroll rather than elide the names, and shows the windows' full names
+  // and icons.
+  void ScheduleTabBarTuning();
+  void TuneTabBars();
 
   QList<QPointer<TDockedWindow>> order_;  // tab order as the windows were docked
   QPointer<TDockedWindow> active_;
@@ -72,6 +95,8 @@ class TFormEditor final : public QMainWindow {
   QAction* next_;
   QAction* previous_;
   int topLimit_ = 0;
+  QTimer tuneTimer_;
+  bool numbering_ = false;
 };
 
 }  // namespace dorum::gui

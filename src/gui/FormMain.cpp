@@ -5,8 +5,10 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
+#include <QIcon>
 #include <QMenu>
 #include <QMenuBar>
+#include <QRadioButton>
 #include <QScreen>
 #include <QToolBar>
 #include <QWindow>
@@ -30,6 +32,12 @@
 // static library has to ask for them to be linked in.
 static void InitIconResources() {
   Q_INIT_RESOURCE(icons);
+}
+
+// The icons of the documents' tabs live in the program's resources; a
+// static library has to ask for them to be linked in.
+static void InitDocumentIcons() {
+  Q_INIT_RESOURCE(docicons);
 }
 
 namespace dorum::gui {
@@ -151,6 +159,7 @@ void TFormMain::ArrangeWindows() {
   ShowForm(container_.get());
   container_->DockAsTab(FrameOf(machine_));
   container_->ActivateTab(FrameOf(machine_));
+  if (settings_ != nullptr) RestoreSettings();
   // The first refresh of what the actions allow.
   UpdateActions();
 }
@@ -168,6 +177,8 @@ void TFormMain::ShowForm(QWidget* window) {
   shown->raise();
   QWidget* top = shown->window();
   if (top->isMinimized()) top->showNormal();
+  // A window that went off the screen is brought back onto it.
+  if (top != this) KeepOnScreen(*top);
   top->raise();
   top->activateWindow();
   window->setFocus();
@@ -192,7 +203,18 @@ void TFormMain::ShowDockedForm(QWidget* window) {
 }
 
 void TFormMain::AddEditor(TFormCommandEditor* editor) {
+  InitDocumentIcons();
   TDockedWindow* frame = Frame(editor);
+  // The tab tells the kind of the document and is named by its file.
+  const bool program = qobject_cast<TFormProgramEditor*>(editor) != nullptr;
+  frame->SetTabIcon(QIcon(program ? QStringLiteral(":/doc/doc-program.svg")
+                                  : QStringLiteral(":/doc/doc-instruction.svg")));
+  frame->SetFilePath(editor->FilePath());
+  connect(editor, &TFormCommandEditor::FilePathChanged, frame, [this, frame](const QString& path) {
+    frame->SetFilePath(path);
+    NoteRecent(path);
+  });
+  NoteRecent(editor->FilePath());
   // A run that stops at the editor's line hands it the focus: the student
   // must see the text the keys now go into.
   connect(editor, &TFormCommandEditor::FocusRequested, this,
@@ -549,6 +571,7 @@ void TFormMain::BuildMenus() {
   for (QMenu* menu : {file, view, project, run, help}) {
     connect(menu, &QMenu::aboutToShow, this, &TFormMain::UpdateActions);
   }
+  BuildLayoutCommands(file, view);
 }
 
 void TFormMain::BuildToolBar() {
@@ -778,6 +801,7 @@ void TFormMain::closeEvent(QCloseEvent* event) {
     return;
   }
   event->accept();
+  if (settings_ != nullptr) StoreSettings();
   QCoreApplication::quit();
 }
 
@@ -800,6 +824,106 @@ void TFormMain::showEvent(QShowEvent* event) {
   // Without a window manager nothing activates the window, so the first
   // showing arranges the windows too.
   if (firstActivation_) QTimer::singleShot(0, this, &TFormMain::ArrangeWindows);
+}
+
+// ---- layout, remembered settings and recent files ----
+
+void TFormMain::BuildLayoutCommands(QMenu* file, QMenu* view) {
+  recentMenu_ = new QMenu(QStringLiteral("Ostatnio otwierane"), file);
+  recentMenu_->setObjectName(QStringLiteral("MenuRecentFiles"));
+  file->insertMenu(Action(QStringLiteral("ActionFileSave")), recentMenu_);
+  ShowRecentFiles();
+  QAction* restore = AddAction("ActionViewRestoreLayout", QStringLiteral("Widok"),
+                               QStringLiteral("Przywróć układ okien"),
+                               QStringLiteral("&Przywróć układ okien"), {});
+  connect(restore, &QAction::triggered, this, &TFormMain::RestoreWindowLayout);
+  view->addSeparator();
+  view->addAction(restore);
+}
+
+void TFormMain::ShowRecentFiles() {
+  if (recentMenu_ == nullptr) return;
+  recentMenu_->clear();
+  int number = 0;
+  for (const QString& file : recent_.Files()) {
+    // "&1 suma.prg", the full path in the status tip.
+    QAction* entry = recentMenu_->addAction(
+        QStringLiteral("&%1 %2").arg(++number).arg(QDir::toNativeSeparators(file)), this,
+        [this, file] { OpenRecent(file); });
+    entry->setStatusTip(QDir::toNativeSeparators(file));
+  }
+  recentMenu_->setEnabled(!recent_.Files().isEmpty());
+}
+
+void TFormMain::NoteRecent(const QString& file) {
+  if (file.isEmpty()) return;
+  recent_.Add(QFileInfo(file).absoluteFilePath());
+  ShowRecentFiles();
+  if (settings_ != nullptr) settings_->SetRecentFiles(recent_.Files());
+}
+
+void TFormMain::OpenRecent(const QString& file) {
+  if (!QFileInfo(file).isFile()) {
+    recent_.Remove(file);
+    ShowRecentFiles();
+    if (settings_ != nullptr) settings_->SetRecentFiles(recent_.Files());
+    core_.Dialogs().ShowInformation(
+        this, QStringLiteral("Plik %1 już nie istnieje; usunięto go z listy ostatnio otwieranych.")
+                  .arg(QDir::toNativeSeparators(file)));
+    return;
+  }
+  OpenFile(file);
+}
+
+void TFormMain::RestoreWindowLayout() {
+  const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+  if (isMinimized()) showNormal();
+  setGeometry(screen.left(), screen.top(), screen.width(), kHeight);
+  container_->showNormal();
+  container_->setGeometry(FloatingArea());
+  // The windows on view, wherever they float or are docked, come back as
+  // tabs; the closed ones stay closed.
+  QList<TDockedWindow*> shown{FrameOf(machine_)};
+  for (QWidget* window : Windows()) {
+    auto* frame = qobject_cast<TDockedWindow*>(window);
+    if (frame != nullptr && !shown.contains(frame) && !frame->isHidden()) shown.append(frame);
+  }
+  container_->TabAll(shown);
+  container_->raise();
+  container_->activateWindow();
+}
+
+void TFormMain::UseSettings(std::shared_ptr<TAppSettings> settings) {
+  settings_ = std::move(settings);
+  if (settings_ == nullptr) return;
+  RememberFolders(core_.Dialogs(), settings_);
+  recent_.Assign(settings_->RecentFiles());
+  ShowRecentFiles();
+  if (!firstActivation_) RestoreSettings();
+}
+
+void TFormMain::RestoreSettings() {
+  // The machine itself starts as always; only how it is shown is
+  // remembered.
+  if (const std::optional<TRunPace> pace = settings_->Pace()) {
+    if (QRadioButton* level = machine_->TrackingButton(pace->TrackingLevel)) level->click();
+    core_.SetAnimationDelay(pace->Tempo);
+  }
+  if (const std::optional<TWindowLayout> layout = settings_->Layout()) {
+    ApplyLayout(*layout, *this, *container_);
+    // The start-up editor is never shown; a layout that held another
+    // editor under the same name must not bring it up.
+    if (TDockedWindow* start = FrameOf(startEditor_)) start->hide();
+    setFixedHeight(kHeight);
+  }
+}
+
+void TFormMain::StoreSettings() {
+  if (settings_ == nullptr) return;
+  settings_->SetLayout(CaptureLayout(*this, *container_));
+  settings_->SetPace({core_.Control().TrackingLevel(), core_.AnimationDelay()});
+  settings_->SetRecentFiles(recent_.Files());
+  settings_->Sync();
 }
 
 }  // namespace dorum::gui

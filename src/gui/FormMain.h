@@ -7,9 +7,11 @@
 #include <vector>
 
 #include "AppCore.h"
+#include "AppSettings.h"
 #include "Examples.h"
 
 class QAction;
+class QMenu;
 
 namespace dorum::gui {
 
@@ -81,6 +83,21 @@ class TFormMain final : public QMainWindow {
   // and a copy of its program in an editor, ready to compile and run.
   TFormCommandEditor* OpenExample(const QString& listFile, const QString& program);
 
+  // Remembers the layout, the pace of runs, the dialogs' folders and the
+  // recent files in these settings: read back when the windows are
+  // arranged, written when the application closes. Without it nothing is
+  // remembered between starts.
+  void UseSettings(std::shared_ptr<TAppSettings> settings);
+  // Writes what is remembered now.
+  void StoreSettings();
+  [[nodiscard]] const TRecentFiles& RecentFiles() const noexcept { return recent_; }
+  // "Ostatnio otwierane": opens the file again; one that is gone is
+  // dropped from the list with a note.
+  void OpenRecent(const QString& file);
+  // "Przywróć układ okien": every window back as the start-up puts it, the
+  // windows on view as tabs of the container, the machine window first.
+  void RestoreWindowLayout();
+
  protected:
   void closeEvent(QCloseEvent* event) override;
   void changeEvent(QEvent* event) override;
@@ -93,6 +110,10 @@ class TFormMain final : public QMainWindow {
   void BuildMenus();
   void BuildToolBar();
   void BuildExamplesMenu(QMenu* file);
+  void BuildLayoutCommands(QMenu* file, QMenu* view);
+  void ShowRecentFiles();
+  void NoteRecent(const QString& file);
+  void RestoreSettings();
   TDockedWindow* Frame(QWidget* window);
   void Dock(TDockedWindow* frame);
   void AddEditor(TFormCommandEditor* editor);
@@ -144,6 +165,9 @@ class TFormMain final : public QMainWindow {
   QList<QAction*> actions_;
   QPointer<QWidget> currentForm_;
   bool firstActivation_ = true;
+  std::shared_ptr<TAppSettings> settings_;
+  TRecentFiles recent_;
+  QMenu* recentMenu_ = nullptr;
 };
 
 }  // namespace dorum::gui

@@ -15,6 +15,7 @@
 #include <optional>
 
 #include "AppCore.h"
+#include "AppSettings.h"
 #include "Examples.h"
 #include "FormMachine.h"
 #include "FormMain.h"
@@ -75,10 +76,14 @@ struct TApplication {
   TDialogScript User;
   std::unique_ptr<TFormMain> Main;
 
-  // `examples`: the folder the examples are taken from.
-  explicit TApplication(const QString& examples = ExamplesFolder()) {
+  // `examples`: the folder the examples are taken from; `settings`: the
+  // file the application remembers its settings in (none: it remembers
+  // nothing).
+  explicit TApplication(const QString& examples = ExamplesFolder(),
+                        const QString& settings = QString()) {
     User.Install(Core.Dialogs());
     Main = std::make_unique<TFormMain>(Core, nullptr, examples);
+    if (!settings.isEmpty()) Main->UseSettings(std::make_shared<TAppSettings>(settings));
     Main->show();
     Main->ArrangeWindows();
     QCoreApplication::processEvents();
