@@ -7,12 +7,21 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "DockedWindow.h"
+
 namespace dorum::gui {
 
 namespace {
 
 // Each entry carries the window's name beside its caption.
 constexpr int kNameRole = Qt::UserRole + 1;
+
+// A frame's own title is its tab's label ("Noname.prg (2)"); the list shows
+// the caption of the window inside it.
+QString CaptionOf(const QWidget& window) {
+  const auto* frame = qobject_cast<const TDockedWindow*>(&window);
+  return frame != nullptr ? frame->FullCaption() : window.windowTitle();
+}
 
 }  // namespace
 
@@ -60,7 +69,7 @@ TFormWindowList::TFormWindowList(const std::vector<QWidget*>& windows, QWidget* 
     if (w == nullptr || w == this || !w->isWindow() || !w->isVisible() ||
         w->windowTitle().isEmpty())
       continue;
-    entries.push_back({w->windowTitle(), w->objectName()});
+    entries.push_back({CaptionOf(*w), w->objectName()});
   }
   std::stable_sort(entries.begin(), entries.end(), [](const TEntry& a, const TEntry& b) {
     return a.Caption != b.Caption ? a.Caption < b.Caption : a.Name < b.Name;
