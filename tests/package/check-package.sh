@@ -12,13 +12,19 @@ trap 'rm -rf "$root"' EXIT
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 pass() { echo "ok: $*"; }
+# check WHAT-HOLDS WHAT-FAILED COMMAND...: one check, the command's status.
+check() {
+  local holds="$1" failed="$2"
+  shift 2
+  if "$@"; then pass "$holds"; else fail "$failed"; fi
+}
 
 dpkg-deb -x "$deb" "$root"
 examples="$root/usr/share/maszyna-dorum/examples"
 cli="$root/usr/bin/dorum-cli"
 for f in usr/bin/dorum usr/bin/dorum-cli usr/share/applications/maszyna-dorum.desktop \
   usr/share/maszyna-dorum/examples/dorum/suma.prg usr/share/doc/dorum/README.md; do
-  [ -e "$root/$f" ] && pass "holds /$f" || fail "no /$f in the package"
+  check "holds /$f" "no /$f in the package" test -e "$root/$f"
 done
 
 # The examples, run by the packaged runner from the packaged folder. suma.prg
@@ -33,9 +39,11 @@ fi
 input="Ala ma kota."
 output=$("$cli" run "$examples/ombra/echo.prg" --list "$examples/ombra/ombra.lst" --input "$input") ||
   fail "dorum-cli run echo.prg --list ombra.lst: status $?"
+# echo.prg capitalises a..z only, as tr does here.
+# shellcheck disable=SC2018,SC2019
 expected=$(printf '%s' "$input" | tr 'a-z' 'A-Z')
-[ "$output" = "$expected" ] && pass "echo.prg writes \"$output\"" ||
-  fail "echo.prg wrote \"$output\", not \"$expected\""
+check "echo.prg writes \"$output\"" "echo.prg wrote \"$output\", not \"$expected\"" \
+  test "$output" = "$expected"
 
 # The desktop entry: valid, and what it starts and shows is in the package.
 entry="$root/usr/share/applications/maszyna-dorum.desktop"
@@ -45,11 +53,11 @@ else
   fail "desktop-file-validate: $report"
 fi
 exec_name=$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$entry")
-[ -x "$root/usr/bin/$exec_name" ] && pass "Exec=$exec_name is /usr/bin/$exec_name" ||
-  fail "Exec=$exec_name is no program of the package"
+check "Exec=$exec_name is /usr/bin/$exec_name" "Exec=$exec_name is no program of the package" \
+  test -x "$root/usr/bin/$exec_name"
 icon=$(sed -n 's/^Icon=//p' "$entry")
-compgen -G "$root/usr/share/icons/hicolor/*/apps/$icon.*" >/dev/null && pass "Icon=$icon is in hicolor" ||
-  fail "Icon=$icon is not under /usr/share/icons/hicolor"
+check "Icon=$icon is in hicolor" "Icon=$icon is not under /usr/share/icons/hicolor" \
+  test -n "$(compgen -G "$root/usr/share/icons/hicolor/*/apps/$icon.*")"
 
 # Installed programs find their libraries in the system, never in a build tree.
 for program in dorum dorum-cli; do
@@ -76,14 +84,14 @@ done
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
 for library in 'libqt6core6' 'libqt6widgets6' 'libqt6svg6' 'libqscintilla2-qt6-[0-9]+' 'libstdc\+\+6'; do
-  grep -qE "(^|, )$library( |,|$)" <<<"$depends" && pass "depends on $library" ||
-    fail "Depends names no $library"
+  check "depends on $library" "Depends names no $library" \
+    grep -qE "(^|, )$library( |,|$)" <<<"$depends"
 done
 
 # The application itself starts from the package (offscreen) and keeps running.
 status=0
 QT_QPA_PLATFORM=offscreen timeout 3 "$root/usr/bin/dorum" >/dev/null 2>&1 || status=$?
-[ "$status" -eq 124 ] && pass "/usr/bin/dorum starts and runs" || fail "/usr/bin/dorum ended with status $status"
+check "/usr/bin/dorum starts and runs" "/usr/bin/dorum ended with status $status" test "$status" -eq 124
 
 if [ "$failures" -ne 0 ]; then
   echo "$failures check(s) of $(basename "$deb") failed"
