@@ -22,16 +22,23 @@ constexpr std::array<TFolder, 4> kFolders = {{
 
 }  // namespace
 
-QString ExamplesFolder() {
-  const QDir program(QCoreApplication::applicationDirPath());
-  QStringList candidates{program.filePath(QStringLiteral("../share/maszyna-dorum/examples")),
-                         program.filePath(QStringLiteral("examples"))};
-#ifdef DORUM_SOURCE_EXAMPLES
-  candidates.append(QStringLiteral(DORUM_SOURCE_EXAMPLES));
-#endif
-  for (const QString& candidate : candidates) {
+QString ExamplesFolderBeside(const QString& programFolder) {
+  const QDir program(programFolder);
+  for (const QString& candidate :
+       {program.filePath(QStringLiteral("../share/maszyna-dorum/examples")),
+        program.filePath(QStringLiteral("examples"))}) {
     if (QFileInfo(candidate).isDir()) return QDir(candidate).absolutePath();
   }
+  return {};
+}
+
+QString ExamplesFolder() {
+  const QString beside = ExamplesFolderBeside(QCoreApplication::applicationDirPath());
+  if (!beside.isEmpty()) return beside;
+#ifdef DORUM_SOURCE_EXAMPLES
+  if (QFileInfo(QStringLiteral(DORUM_SOURCE_EXAMPLES)).isDir())
+    return QDir(QStringLiteral(DORUM_SOURCE_EXAMPLES)).absolutePath();
+#endif
   return {};
 }
 

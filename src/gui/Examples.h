@@ -14,9 +14,14 @@ struct TExampleSet {
   QStringList Programs;
 };
 
-// The examples' folder: beside an installed program
-// (share/maszyna-dorum/examples), else the source tree's when run from the
-// build tree; empty when there is none.
+// The examples' folder laid out beside a program in programFolder: the
+// installed one (programFolder/../share/maszyna-dorum/examples, so
+// /usr/share/... for /usr/bin/dorum, wherever the prefix is), else an
+// "examples" folder next to the program; empty when there is neither.
+[[nodiscard]] QString ExamplesFolderBeside(const QString& programFolder);
+
+// The examples' folder of this program: the one beside it, else the source
+// tree's when run from the build tree; empty when there is none.
 [[nodiscard]] QString ExamplesFolder();
 
 // Whether the file lies in the folder or below it (an empty folder holds

@@ -504,6 +504,30 @@ class ShellTest : public QObject {
     QCOMPARE(app.User.Informations.size(), 6);
   }
 
+  // A package puts the program in /usr/bin and the examples in
+  // /usr/share/maszyna-dorum; the same layout under a temporary root.
+  void anInstalledProgramFindsTheExamplesInTheSharedDataFolder() {
+    const QTemporaryDir root;
+    QVERIFY(root.isValid());
+    const QString bin = root.filePath(QStringLiteral("usr/bin"));
+    const QString installed = root.filePath(QStringLiteral("usr/share/maszyna-dorum/examples"));
+    QVERIFY(QDir().mkpath(bin));
+    QCOMPARE(ExamplesFolderBeside(bin), QString());  // nothing installed yet
+    CopyFolder(SourceExamples(), installed);
+    QCOMPARE(ExamplesFolderBeside(bin), QDir(installed).absolutePath());
+    QCOMPARE(ExampleSets(ExamplesFolderBeside(bin)).size(), ExampleSets(SourceExamples()).size());
+    const std::vector<TExampleSet> sets = ExampleSets(ExamplesFolderBeside(bin));
+    QVERIFY(!sets.empty());
+    QVERIFY(LiesInFolder(sets.front().Programs.front(), ExamplesFolderBeside(bin)));
+    // A program copied elsewhere alone finds no examples, not some other folder.
+    const QString lone = root.filePath(QStringLiteral("opt/dorum"));
+    QVERIFY(QDir().mkpath(lone));
+    QCOMPARE(ExamplesFolderBeside(lone), QString());
+    // One unpacked with its examples beside it finds those.
+    CopyFolder(SourceExamples(), QDir(lone).filePath(QStringLiteral("examples")));
+    QCOMPARE(ExamplesFolderBeside(lone), QDir(lone).filePath(QStringLiteral("examples")));
+  }
+
   void anEditedExampleAsksForANameInTheDocumentsAndIsNeverWritten() {
     QTemporaryDir copy;
     CopyFolder(SourceExamples(), copy.path());
