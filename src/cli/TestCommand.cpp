@@ -195,7 +195,8 @@ void TGrader::CheckList() const {
   try {
     LoadInstructionList(suite_.List, session.Machine(), session.Control());
   } catch (const EDorumError& e) {
-    throw EDorumError(QStringLiteral("lista rozkazów %1: %2").arg(suite_.List, e.Message()));
+    const QString name = QFileInfo(suite_.Path).absoluteDir().relativeFilePath(suite_.List);
+    throw EDorumError(QStringLiteral("lista rozkazów %1: %2").arg(name, e.Message()));
   }
 }
 
