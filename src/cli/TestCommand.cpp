@@ -5,16 +5,13 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
-#include <QSaveFile>
 #include <QThread>
 #include <QTimer>
-#include <QXmlStreamWriter>
 #include <algorithm>
 #include <functional>
 #include <memory>
@@ -123,7 +120,7 @@ class TGrader {
   [[nodiscard]] QStringList ChildArguments(const TSubmission& submission,
                                            const TTestCase& test) const;
   void RunAll(int jobs);
-  void Start(std::size_t job, const std::function<void()>& done);
+  void Start(std::size_t job, QObject& owner, const std::function<void()>& done);
   TCaseResult Finish(QProcess& process, bool timedOut) const;
 
   std::ostream& out_;
@@ -264,12 +261,13 @@ void TGrader::RunAll(int jobs) {
     }
   }
   QEventLoop loop;
+  QObject owner;  // of the children's process objects, finished or not
   std::size_t next = 0;
   int running = 0;
   std::function<void()> startMore = [&] {
     while (running < jobs && next < pending.size()) {
       ++running;
-      Start(pending[next++], [&] {
+      Start(pending[next++], owner, [&] {
         --running;
         startMore();
       });
@@ -281,9 +279,9 @@ void TGrader::RunAll(int jobs) {
 }
 
 // Starts one child; `done` runs once it has been dealt with, however it ended.
-void TGrader::Start(std::size_t job, const std::function<void()>& done) {
+void TGrader::Start(std::size_t job, QObject& owner, const std::function<void()>& done) {
   const std::size_t caseCount = suite_.Cases.size();
-  auto* process = new QProcess();
+  auto* process = new QProcess(&owner);
   auto clock = std::make_shared<QElapsedTimer>();
   auto timedOut = std::make_shared<bool>(false);
   const auto record = [this, job, process, clock, done](TCaseResult result) {

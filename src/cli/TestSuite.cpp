@@ -14,6 +14,9 @@ namespace dorum::cli {
 
 namespace {
 
+// A day: longer than any run a course needs, short enough for a timer.
+constexpr int kMaxTimeout = 86'400;
+
 [[noreturn]] void Broken(const QString& what) {
   throw EDorumError(what);
 }
@@ -156,8 +159,8 @@ TTestSuite LoadTestSuite(const QString& path) {
   const QJsonValue timeout = object.value(QStringLiteral("timeout"));
   if (!timeout.isUndefined()) {
     suite.TimeoutSeconds = timeout.toDouble(-1);
-    if (!timeout.isDouble() || suite.TimeoutSeconds <= 0)
-      Broken(QStringLiteral("timeout: oczekiwano dodatniej liczby sekund"));
+    if (!timeout.isDouble() || suite.TimeoutSeconds <= 0 || suite.TimeoutSeconds > kMaxTimeout)
+      Broken(QStringLiteral("timeout: oczekiwano liczby sekund od 0 do %1").arg(kMaxTimeout));
   }
   const QJsonValue hide = object.value(QStringLiteral("hide_expected"));
   if (!hide.isUndefined() && !hide.isBool())
