@@ -3,6 +3,7 @@
 #include <fstream>
 #include <memory>
 
+#include "RunGrading.h"
 #include "RunTrace.h"
 
 #include <QCommandLineParser>
@@ -66,7 +67,18 @@ const char* const kDescription =
     "registers (rejestry, które się zmieniły, z nowymi wartościami), memory\n"
     "(zapisane słowa pamięci), output (wysłane znaki) i error (komunikat,\n"
     "gdy takt skończył się błędem). --trace - pisze ślad na standardowe\n"
-    "wyjście zamiast znaków wysyłanych przez program.";
+    "wyjście zamiast znaków wysyłanych przez program.\n"
+    "\n"
+    "Do oceniania:\n"
+    "  --set NAZWA=WARTOŚĆ[,...] wpisuje wartości (nazwy i wartości jak w --expect)\n"
+    "  po asemblacji, a przed wykonaniem: dane testowe zamiast danych programu.\n"
+    "  --instruction PLIK.rzk kompiluje rozkaz do listy przed asemblacją.\n"
+    "  --must-execute NAZWA[,...] wymaga, by każdy z tych rozkazów wykonał się\n"
+    "  choć raz; inaczej to niespełnione sprawdzenie (kod 5).\n"
+    "  --hide-expected wypisuje niespełnione sprawdzenie bez oczekiwanej wartości:\n"
+    "  NAZWA: wrong value RZECZYWISTA.\n"
+    "  Z --json dochodzą executed (nazwa rozkazu: ile razy został pobrany)\n"
+    "  i must_execute (name, executed, held).";
 
 struct TCheck {
   QString Name;
@@ -201,6 +213,13 @@ class TRun {
   }
   TRunStatus RunProgram(std::uint64_t limit);
   int Report(TRunStatus status);
+  static void AddGradingOptions(QCommandLineParser& parser);
+  void CompileInstructionFiles(const QStringList& paths);
+  void ApplySettings(const QStringList& values);
+  void StartCounting(const QCommandLineParser& parser);
+  [[nodiscard]] bool GradingHeld();
+  void ReportGrading(QJsonObject& result) const;
+  void PrintFailedChecks() const;
 
   std::ostream& out_;
   std::ostream& err_;
@@ -216,6 +235,9 @@ class TRun {
   std::vector<TCheck> checks_;
   std::vector<TCheckResult> results_;
   std::vector<TInterruptPress> presses_;
+  bool hideExpected_ = false;
+  std::unique_ptr<TExecutionCount> counter_;
+  std::vector<TMustExecute> mustExecute_;
 };
 
 int TRun::Execute(const QStringList& arguments) {
@@ -255,6 +277,7 @@ int TRun::Execute(const QStringList& arguments) {
       QStringLiteral("PLIK"));
   parser.addOptions(
       {help, list, input, inputFile, maxCycles, expect, json, dumpMemory, irq, trace});
+  AddGradingOptions(parser);
 
   if (!parser.parse(QStringList{QStringLiteral("dorum-cli run")} + arguments))
     return Usage(parser.errorText());
@@ -322,6 +345,7 @@ int TRun::Execute(const QStringList& arguments) {
         return Usage(QStringLiteral("Nie można odczytać pliku %1").arg(listPath));
       LoadInstructionList(listPath, machine_, control_);
     }
+    CompileInstructionFiles(parser.values(QStringLiteral("instruction")));
     document_.SetTexts(programText);
     CompileProgram(program_, control_, document_);
   } catch (const EDorumError& e) {
@@ -329,6 +353,7 @@ int TRun::Execute(const QStringList& arguments) {
   }
   try {
     checks_ = ParseChecks(parser.value(expect), machine_, watches_);
+    ApplySettings(parser.values(QStringLiteral("set")));
   } catch (const EDorumError& e) {
     return Usage(e.Message());
   }
@@ -338,6 +363,7 @@ int TRun::Execute(const QStringList& arguments) {
   std::unique_ptr<TCycleTrace> tracer;
   if (parser.isSet(trace))
     tracer = std::make_unique<TCycleTrace>(machine_, control_, traceToOutput ? out_ : traceFile);
+  StartCounting(parser);
   machine_.TypeInput(inputText);
   control_.SetTrackingLevel(0);
   control_.SetStopWhenInputRunsOut(true);
@@ -375,8 +401,10 @@ TRunStatus TRun::RunProgram(std::uint64_t limit) {
 
 int TRun::Report(TRunStatus status) {
   for (const TCheck& check : checks_) results_.push_back(Evaluate(check, machine_));
+  const bool mustHeld = GradingHeld();  // fills in the counts for every report
   const bool allHeld =
-      std::all_of(results_.begin(), results_.end(), [](const TCheckResult& r) { return r.Held; });
+      std::all_of(results_.begin(), results_.end(), [](const TCheckResult& r) { return r.Held; }) &&
+      mustHeld;
 
   if (json_) {
     QJsonObject result;
@@ -408,18 +436,91 @@ int TRun::Report(TRunStatus status) {
         memory.append(static_cast<qint64>(machine_.Memory().Word(a)));
       result[QStringLiteral("memory")] = memory;
     }
+    ReportGrading(result);
     out_ << QJsonDocument(result).toJson(QJsonDocument::Indented).toStdString();
   } else if (status != TRunStatus::Stopped) {
     err_ << message_.toStdString() << '\n';
   }
-  for (const TCheckResult& r : results_) {
-    if (!r.Held)
-      err_ << "expected " << r.Check->Name.toStdString() << '=' << r.Check->Expected << ", got "
-           << r.Actual << '\n';
-  }
+  PrintFailedChecks();
   out_.flush();
   if (!allHeld) return static_cast<int>(TRunStatus::Expectation);
   return static_cast<int>(status);
+}
+
+void TRun::AddGradingOptions(QCommandLineParser& parser) {
+  parser.addOptions(
+      {{QStringLiteral("set"),
+        QStringLiteral("Wartości NAZWA=WARTOŚĆ po przecinku, wpisywane przed wykonaniem; opcję "
+                       "można powtarzać."),
+        QStringLiteral("WARTOŚCI")},
+       {QStringLiteral("hide-expected"),
+        QStringLiteral("Niespełnione sprawdzenia bez oczekiwanej wartości.")},
+       {QStringLiteral("must-execute"),
+        QStringLiteral("Rozkazy (po przecinku), które muszą się wykonać choć raz."),
+        QStringLiteral("NAZWY")},
+       {QStringLiteral("instruction"),
+        QStringLiteral("Plik rozkazu (.rzk) kompilowany do listy przed asemblacją; opcję można "
+                       "powtarzać."),
+        QStringLiteral("PLIK")}});
+}
+
+void TRun::CompileInstructionFiles(const QStringList& paths) {
+  for (const QString& path : paths) control_.AddInstruction(ReadTextFile(path));
+}
+
+// Test data goes in after the assembly, which resets the machine, and
+// before the first cycle; each value is stored as the user would type it.
+void TRun::ApplySettings(const QStringList& values) {
+  for (const QString& value : values) {
+    for (const TCheck& setting : ParseChecks(value, machine_, watches_)) {
+      const QString text = QString::number(setting.Expected);
+      if (setting.Kind == TCheck::TKind::Memory)
+        machine_.EnterMemoryValue(setting.Address, text);
+      else
+        machine_.EnterRegisterValue(setting.Register, text);
+    }
+  }
+}
+
+void TRun::StartCounting(const QCommandLineParser& parser) {
+  hideExpected_ = parser.isSet(QStringLiteral("hide-expected"));
+  for (const QString& name : SplitNames(parser.values(QStringLiteral("must-execute"))))
+    mustExecute_.push_back({name, 0});
+  counter_ = std::make_unique<TExecutionCount>(control_);
+}
+
+bool TRun::GradingHeld() {
+  if (counter_ == nullptr) return true;
+  for (TMustExecute& must : mustExecute_) must.Executed = counter_->Count(must.Name);
+  return std::all_of(mustExecute_.begin(), mustExecute_.end(),
+                     [](const TMustExecute& must) { return must.Held(); });
+}
+
+void TRun::ReportGrading(QJsonObject& result) const {
+  if (counter_ == nullptr) return;
+  result[QStringLiteral("executed")] = counter_->ToJson();
+  if (mustExecute_.empty()) return;
+  QJsonArray musts;
+  for (const TMustExecute& must : mustExecute_) {
+    musts.append(QJsonObject{{QStringLiteral("name"), must.Name},
+                             {QStringLiteral("executed"), static_cast<qint64>(must.Executed)},
+                             {QStringLiteral("held"), must.Held()}});
+  }
+  result[QStringLiteral("must_execute")] = musts;
+}
+
+void TRun::PrintFailedChecks() const {
+  for (const TCheckResult& r : results_) {
+    if (r.Held) continue;
+    if (hideExpected_)
+      err_ << r.Check->Name.toStdString() << ": wrong value " << r.Actual << '\n';
+    else
+      err_ << "expected " << r.Check->Name.toStdString() << '=' << r.Check->Expected << ", got "
+           << r.Actual << '\n';
+  }
+  for (const TMustExecute& must : mustExecute_) {
+    if (!must.Held()) err_ << must.Name.toStdString() << ": not executed\n";
+  }
 }
 
 }  // namespace

@@ -1,3 +1,4 @@
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QString>
@@ -7,6 +8,7 @@
 
 #include "RunCommand.h"
 #include "ScriptRunner.h"
+#include "TestCommand.h"
 
 namespace {
 
@@ -19,6 +21,9 @@ constexpr const char* kUsage =
     "  dorum-cli run PROGRAM [opcje]\n"
     "                            asembluje i wykonuje program, np. do oceniania\n"
     "                            (opcje i kody wyjścia: dorum-cli run --help)\n"
+    "  dorum-cli test ZESTAW [ZGŁOSZENIE...]\n"
+    "                            ocenia zgłoszenia zestawem przypadków testowych\n"
+    "                            (format zestawu: dorum-cli test --help)\n"
     "  dorum-cli --help          ten opis\n"
     "\n"
     "Skrypt to tekst UTF-8, jedno polecenie w wierszu; wiersze puste i zaczynające\n"
@@ -70,6 +75,13 @@ int main(int argc, char* argv[]) {
     QStringList arguments;
     for (int i = 2; i < argc; ++i) arguments.append(QString::fromLocal8Bit(argv[i]));
     return dorum::cli::RunProgramCommand(arguments, std::cout, std::cerr);
+  }
+  if (command == "test") {
+    // The cases run as child processes of this same executable.
+    const QCoreApplication application(argc, argv);
+    QStringList arguments = QCoreApplication::arguments();
+    arguments.remove(0, 2);
+    return dorum::cli::TestSuiteCommand(arguments, std::cout, std::cerr);
   }
   if (command == "script" && argc <= 3) {
     return RunScript(argc == 3 ? QString::fromLocal8Bit(argv[2]) : QString());

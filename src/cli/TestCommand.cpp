@@ -1,0 +1,338 @@
+#include "TestCommand.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QThread>
+#include <QTimer>
+#include <algorithm>
+#include <functional>
+#include <memory>
+
+#include "TestReport.h"
+#include "TestSuite.h"
+#include "common/Error.h"
+#include "control/ListFile.h"
+#include "program/Session.h"
+
+namespace dorum::cli {
+
+namespace {
+
+const char* const kDescription =
+    "Ocenia zgłoszenia (foldery z programem albo same pliki programu) zestawem\n"
+    "przypadków testowych z pliku SUITE (JSON). Każdy przypadek każdego zgłoszenia\n"
+    "wykonuje osobny proces \"dorum-cli run ... --json\" z własnym limitem taktów\n"
+    "i limitem czasu; kilka naraz (--jobs). Awaria albo zawieszenie jednego nie\n"
+    "zatrzymuje pozostałych.\n"
+    "\n"
+    "Plik zestawu (ścieżki względem niego):\n"
+    "  {\n"
+    "    \"list\": \"kurs.lst\",              lista rozkazów (pominięta: maszyna domyślna)\n"
+    "    \"program\": \"program.prg\",        plik programu w folderze zgłoszenia\n"
+    "    \"instructions\": [\"dod2.rzk\"],    pliki rozkazów ze zgłoszenia, kompilowane\n"
+    "                                     do listy przed asemblacją (nieobowiązkowe)\n"
+    "    \"submissions\": \"zgloszenia\",     folder zgłoszeń, gdy nie podano ich\n"
+    "    \"timeout\": 10,                   sekundy na jeden przypadek (domyślnie 10)\n"
+    "    \"max_cycles\": 100000,            limit taktów każdego przypadku\n"
+    "    \"hide_expected\": false,          raport bez oczekiwanych wartości\n"
+    "    \"cases\": [ { \"name\": \"dodatnie\", \"set\": {\"x\": 5}, \"input\": \"ab\",\n"
+    "                 \"irq\": [\"2@100\"], \"expect\": {\"wynik\": 12},\n"
+    "                 \"max_cycles\": 1000, \"must_execute\": [\"DOD2\"] } ]\n"
+    "  }\n"
+    "set i expect jak --set i --expect polecenia run (obiekt albo tekst\n"
+    "\"NAZWA=WARTOŚĆ,...\"); przypadek musi coś sprawdzać.\n"
+    "\n"
+    "Kod wyjścia: 0 gdy wszystkie przypadki wszystkich zgłoszeń zaliczone,\n"
+    "5 gdy któryś nie, 2 przy błędnym wywołaniu albo zestawie (wypisuje, co\n"
+    "jest nie tak).";
+
+// What one child's report says of its case.
+TCaseResult Interpret(const QJsonObject& report, bool hideExpected) {
+  TCaseResult result;
+  result.Cycles = report.value(QStringLiteral("cycles")).toInteger(-1);
+  const QString status = report.value(QStringLiteral("status")).toString();
+  QString message = report.value(QStringLiteral("message")).toString();
+  const QString file = report.value(QStringLiteral("file")).toString();
+  if (!file.isEmpty() && report.contains(QStringLiteral("line")) && !message.contains(file))
+    message = QStringLiteral("%1:%2:%3: %4")
+                  .arg(QFileInfo(file).fileName())
+                  .arg(report.value(QStringLiteral("line")).toInt())
+                  .arg(report.value(QStringLiteral("column")).toInt())
+                  .arg(message);
+  if (status == u"limit" || status == u"input") {
+    result.Outcome = status == u"limit" ? TOutcome::Limit : TOutcome::Input;
+    result.Message = message;
+    return result;
+  }
+  if (status != u"stopped") {
+    result.Message = message;
+    return result;
+  }
+  QStringList failures;
+  for (const QJsonValue& value : report.value(QStringLiteral("expectations")).toArray()) {
+    const QJsonObject check = value.toObject();
+    if (check.value(QStringLiteral("held")).toBool()) continue;
+    const QString name = check.value(QStringLiteral("name")).toString();
+    const qint64 actual = check.value(QStringLiteral("actual")).toInteger();
+    failures.append(hideExpected ? QStringLiteral("%1: wrong value %2").arg(name).arg(actual)
+                                 : QStringLiteral("expected %1=%2, got %3")
+                                       .arg(name)
+                                       .arg(check.value(QStringLiteral("expected")).toInteger())
+                                       .arg(actual));
+  }
+  for (const QJsonValue& value : report.value(QStringLiteral("must_execute")).toArray()) {
+    const QJsonObject must = value.toObject();
+    if (!must.value(QStringLiteral("held")).toBool())
+      failures.append(must.value(QStringLiteral("name")).toString() +
+                      QStringLiteral(": not executed"));
+  }
+  result.Outcome = failures.isEmpty() ? TOutcome::Passed : TOutcome::Wrong;
+  result.Message = failures.join(QStringLiteral("; "));
+  return result;
+}
+
+QString FirstLines(const QByteArray& text) {
+  QStringList lines = QString::fromUtf8(text).trimmed().split(u'\n');
+  while (lines.size() > 3) lines.removeLast();
+  return lines.join(QStringLiteral(" / "));
+}
+
+class TGrader {
+ public:
+  TGrader(std::ostream& out, std::ostream& err) : out_(out), err_(err) {}
+  int Execute(const QStringList& arguments);
+
+ private:
+  int Usage(const QString& message) {
+    err_ << "dorum-cli test: " << message.toStdString() << '\n';
+    return 2;
+  }
+  void CheckList() const;
+  void CollectSubmissions(const QStringList& paths);
+  [[nodiscard]] QStringList ChildArguments(const TSubmission& submission,
+                                           const TTestCase& test) const;
+  void RunAll(int jobs);
+  void Start(std::size_t job, QObject& owner, const std::function<void()>& done);
+  TCaseResult Finish(QProcess& process, bool timedOut) const;
+
+  std::ostream& out_;
+  std::ostream& err_;
+  TTestSuite suite_;
+  std::vector<TSubmission> submissions_;
+  std::vector<TCaseResult> results_;  // submission by submission, case by case
+};
+
+int TGrader::Execute(const QStringList& arguments) {
+  QCommandLineParser parser;
+  parser.setApplicationDescription(QString::fromUtf8(kDescription));
+  parser.addPositionalArgument(QStringLiteral("SUITE"), QStringLiteral("plik zestawu (.json)"));
+  parser.addPositionalArgument(QStringLiteral("SUBMISSION"),
+                               QStringLiteral("folder zgłoszenia albo plik programu"),
+                               QStringLiteral("[SUBMISSION...]"));
+  const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                QStringLiteral("Ten opis."));
+  const QCommandLineOption junit(QStringLiteral("junit"),
+                                 QStringLiteral("Raport JUnit XML do PLIKU."),
+                                 QStringLiteral("PLIK"));
+  const QCommandLineOption json(QStringLiteral("json"), QStringLiteral("Raport JSON do PLIKU."),
+                                QStringLiteral("PLIK"));
+  const QCommandLineOption jobs(
+      QStringLiteral("jobs"),
+      QStringLiteral("Najwięcej N procesów naraz (domyślnie liczba rdzeni)."), QStringLiteral("N"));
+  parser.addOptions({help, junit, json, jobs});
+  if (!parser.parse(QStringList{QStringLiteral("dorum-cli test")} + arguments))
+    return Usage(parser.errorText());
+  if (parser.isSet(help)) {
+    out_ << parser.helpText()
+                .replace(QStringLiteral("<executable_name>"), QStringLiteral("dorum-cli test"))
+                .toStdString();
+    return 0;
+  }
+  QStringList positional = parser.positionalArguments();
+  if (positional.isEmpty()) return Usage(QStringLiteral("podaj plik zestawu (--help opisuje)"));
+  int jobCount = std::max(1, QThread::idealThreadCount());
+  if (parser.isSet(jobs)) {
+    bool ok = false;
+    jobCount = parser.value(jobs).toInt(&ok);
+    if (!ok || jobCount < 1)
+      return Usage(
+          QStringLiteral("--jobs wymaga dodatniej liczby, nie \"%1\"").arg(parser.value(jobs)));
+  }
+  const QString suitePath = positional.takeFirst();
+  try {
+    suite_ = LoadTestSuite(suitePath);
+    CheckList();
+    CollectSubmissions(positional);
+  } catch (const EDorumError& e) {
+    return Usage(suitePath + QStringLiteral(": ") + e.Message());
+  }
+  RunAll(jobCount);
+  const TGradeReport report{suite_, submissions_, results_};
+  report.PrintSummary(out_);
+  if (parser.isSet(junit) && !report.WriteJunit(parser.value(junit)))
+    return Usage(QStringLiteral("Nie można zapisać pliku %1").arg(parser.value(junit)));
+  if (parser.isSet(json) && !report.WriteJson(parser.value(json)))
+    return Usage(QStringLiteral("Nie można zapisać pliku %1").arg(parser.value(json)));
+  return report.AllPassed() ? 0 : 5;
+}
+
+// The teacher's list is loaded once here: broken, it would fail every
+// submission for a fault that is not theirs.
+void TGrader::CheckList() const {
+  if (suite_.List.isEmpty()) return;
+  TSession session;
+  try {
+    LoadInstructionList(suite_.List, session.Machine(), session.Control());
+  } catch (const EDorumError& e) {
+    const QString name = QFileInfo(suite_.Path).absoluteDir().relativeFilePath(suite_.List);
+    throw EDorumError(QStringLiteral("lista rozkazów %1: %2").arg(name, e.Message()));
+  }
+}
+
+void TGrader::CollectSubmissions(const QStringList& paths) {
+  QStringList all = paths;
+  if (all.isEmpty()) {
+    if (suite_.Submissions.isEmpty())
+      throw EDorumError(QStringLiteral("podaj zgłoszenia albo folder \"submissions\" w zestawie"));
+    const QDir folder(suite_.Submissions);
+    if (!folder.exists())
+      throw EDorumError(QStringLiteral("submissions: nie ma folderu %1").arg(suite_.Submissions));
+    for (const QFileInfo& entry :
+         folder.entryInfoList(QDir::Dirs | QDir::Files | QDir::NoDotAndDotDot, QDir::Name))
+      all.append(entry.filePath());
+    if (all.isEmpty())
+      throw EDorumError(
+          QStringLiteral("submissions: folder %1 jest pusty").arg(suite_.Submissions));
+  }
+  for (const QString& path : all) {
+    const QFileInfo info(path);
+    TSubmission submission;
+    const bool folder = info.isDir();
+    submission.Name = folder ? QDir(path).dirName() : info.completeBaseName();
+    const QDir base = folder ? QDir(info.absoluteFilePath()) : info.absoluteDir();
+    submission.Program = folder ? base.absoluteFilePath(suite_.Program) : info.absoluteFilePath();
+    QStringList needed{submission.Program};
+    for (const QString& instruction : suite_.Instructions) {
+      submission.Instructions.append(base.absoluteFilePath(instruction));
+      needed.append(submission.Instructions.back());
+    }
+    for (const QString& file : needed) {
+      if (!QFileInfo(file).isFile() && submission.Missing.isEmpty())
+        submission.Missing = QStringLiteral("Brak pliku %1").arg(QDir(base).relativeFilePath(file));
+    }
+    submissions_.push_back(submission);
+  }
+}
+
+QStringList TGrader::ChildArguments(const TSubmission& submission, const TTestCase& test) const {
+  QStringList args{QStringLiteral("run"), submission.Program, QStringLiteral("--json")};
+  if (!suite_.List.isEmpty()) args << QStringLiteral("--list") << suite_.List;
+  for (const QString& instruction : submission.Instructions)
+    args << QStringLiteral("--instruction") << instruction;
+  if (!test.Set.isEmpty()) args << QStringLiteral("--set") << test.Set.join(u',');
+  if (!test.Input.isEmpty()) args << QStringLiteral("--input=") + test.Input;
+  for (const QString& press : test.Irq) args << QStringLiteral("--irq") << press;
+  if (!test.Expect.isEmpty()) args << QStringLiteral("--expect") << test.Expect.join(u',');
+  if (test.MaxCycles) args << QStringLiteral("--max-cycles") << QString::number(*test.MaxCycles);
+  if (!test.MustExecute.isEmpty())
+    args << QStringLiteral("--must-execute") << test.MustExecute.join(u',');
+  if (suite_.HideExpected) args << QStringLiteral("--hide-expected");
+  return args;
+}
+
+void TGrader::RunAll(int jobs) {
+  const std::size_t caseCount = suite_.Cases.size();
+  results_.assign(submissions_.size() * caseCount, {});
+  std::vector<std::size_t> pending;
+  for (std::size_t s = 0; s < submissions_.size(); ++s) {
+    for (std::size_t c = 0; c < caseCount; ++c) {
+      if (submissions_[s].Missing.isEmpty())
+        pending.push_back(s * caseCount + c);
+      else
+        results_[s * caseCount + c] = {TOutcome::Missing, submissions_[s].Missing, -1, 0};
+    }
+  }
+  QEventLoop loop;
+  QObject owner;  // of the children's process objects, finished or not
+  std::size_t next = 0;
+  int running = 0;
+  std::function<void()> startMore = [&] {
+    while (running < jobs && next < pending.size()) {
+      ++running;
+      Start(pending[next++], owner, [&] {
+        --running;
+        startMore();
+      });
+    }
+    if (running == 0) loop.quit();
+  };
+  startMore();
+  if (running > 0) loop.exec();
+}
+
+// Starts one child; `done` runs once it has been dealt with, however it ended.
+void TGrader::Start(std::size_t job, QObject& owner, const std::function<void()>& done) {
+  const std::size_t caseCount = suite_.Cases.size();
+  auto* process = new QProcess(&owner);
+  auto clock = std::make_shared<QElapsedTimer>();
+  auto timedOut = std::make_shared<bool>(false);
+  const auto record = [this, job, process, clock, done](TCaseResult result) {
+    result.Seconds = static_cast<double>(clock->elapsed()) / 1000.0;
+    results_[job] = std::move(result);
+    process->deleteLater();
+    done();
+  };
+  QObject::connect(process, &QProcess::finished, process,
+                   [this, process, timedOut, record](int, QProcess::ExitStatus) {
+                     record(Finish(*process, *timedOut));
+                   });
+  QObject::connect(process, &QProcess::errorOccurred, process,
+                   [process, record](QProcess::ProcessError error) {
+                     if (error != QProcess::FailedToStart) return;
+                     record({TOutcome::Crash, process->errorString(), -1, 0});
+                   });
+  const auto timeout = static_cast<int>(suite_.TimeoutSeconds * 1000);
+  QTimer::singleShot(timeout, process, [process, timedOut] {
+    *timedOut = true;
+    process->kill();
+  });
+  process->setStandardInputFile(QProcess::nullDevice());
+  clock->start();
+  process->start(QCoreApplication::applicationFilePath(),
+                 ChildArguments(submissions_[job / caseCount], suite_.Cases[job % caseCount]));
+}
+
+TCaseResult TGrader::Finish(QProcess& process, bool timedOut) const {
+  if (timedOut)
+    return {TOutcome::Timeout,
+            QStringLiteral("Przekroczono czas %1 s, przerwano").arg(suite_.TimeoutSeconds), -1, 0};
+  if (process.exitStatus() == QProcess::CrashExit)
+    return {TOutcome::Crash, QStringLiteral("Proces zakończył się awarią"), -1, 0};
+  const QByteArray output = process.readAllStandardOutput();
+  QJsonParseError error{};
+  const QJsonDocument report = QJsonDocument::fromJson(output, &error);
+  if (error.error != QJsonParseError::NoError || !report.isObject()) {
+    const QString said = FirstLines(process.readAllStandardError());
+    return {TOutcome::Error,
+            said.isEmpty() ? QStringLiteral("Brak wyniku (kod %1)").arg(process.exitCode()) : said,
+            -1, 0};
+  }
+  return Interpret(report.object(), suite_.HideExpected);
+}
+
+}  // namespace
+
+int TestSuiteCommand(const QStringList& arguments, std::ostream& out, std::ostream& err) {
+  TGrader grader(out, err);
+  return grader.Execute(arguments);
+}
+
+}  // namespace dorum::cli

@@ -1,0 +1,205 @@
+#include "TestReport.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSaveFile>
+#include <QXmlStreamWriter>
+#include <algorithm>
+
+namespace dorum::cli {
+
+namespace {
+
+struct TOutcomeText {
+  TOutcome Outcome;
+  const char* Cell;  // in the summary table
+  const char* Type;  // of a JUnit failure and in the JSON report
+  const char* Meaning;
+};
+
+constexpr TOutcomeText kOutcomes[] = {
+    {TOutcome::Passed, "ok", "passed", "zaliczony"},
+    {TOutcome::Wrong, "źle", "wrong", "niespełnione sprawdzenie"},
+    {TOutcome::Error, "błąd", "error", "błąd listy, rozkazu, asemblacji lub wykonania"},
+    {TOutcome::Limit, "limit", "limit", "wykonano limit taktów"},
+    {TOutcome::Input, "wejście", "input", "zabrakło danych wejściowych"},
+    {TOutcome::Timeout, "czas", "timeout", "przekroczony czas"},
+    {TOutcome::Crash, "awaria", "crash", "awaria procesu"},
+    {TOutcome::Missing, "brak", "missing", "brak pliku"},
+};
+
+const TOutcomeText& TextOf(TOutcome outcome) {
+  return *std::find_if(std::begin(kOutcomes), std::end(kOutcomes),
+                       [outcome](const TOutcomeText& t) { return t.Outcome == outcome; });
+}
+
+QString Padded(const QString& text, qsizetype width) {
+  return text + QString(width - text.size() + 2, u' ');
+}
+
+QString Fraction(std::size_t part, std::size_t whole) {
+  return QStringLiteral("%1/%2").arg(part).arg(whole);
+}
+
+}  // namespace
+
+std::size_t TGradeReport::Passed(std::size_t from, std::size_t count) const {
+  return static_cast<std::size_t>(
+      std::count_if(results_.begin() + static_cast<std::ptrdiff_t>(from),
+                    results_.begin() + static_cast<std::ptrdiff_t>(from + count),
+                    [](const TCaseResult& r) { return r.Outcome == TOutcome::Passed; }));
+}
+
+std::size_t TGradeReport::PassedOfCase(std::size_t test) const {
+  std::size_t passed = 0;
+  for (std::size_t s = 0; s < submissions_.size(); ++s)
+    passed += At(s, test).Outcome == TOutcome::Passed ? 1 : 0;
+  return passed;
+}
+
+void TGradeReport::PrintSummary(std::ostream& out) const {
+  const std::size_t cases = suite_.Cases.size();
+  // One table: the header, a row per submission, the totals.
+  std::vector<QStringList> rows;
+  QStringList header{QStringLiteral("zgłoszenie")};
+  for (const TTestCase& test : suite_.Cases) header.append(test.Name);
+  header.append(QStringLiteral("zaliczone"));
+  rows.push_back(header);
+  for (std::size_t s = 0; s < submissions_.size(); ++s) {
+    QStringList row{submissions_[s].Name};
+    for (std::size_t c = 0; c < cases; ++c)
+      row.append(QString::fromUtf8(TextOf(At(s, c).Outcome).Cell));
+    row.append(Fraction(Passed(s * cases, cases), cases));
+    rows.push_back(row);
+  }
+  QStringList totals{QStringLiteral("razem")};
+  for (std::size_t c = 0; c < cases; ++c)
+    totals.append(Fraction(PassedOfCase(c), submissions_.size()));
+  totals.append(Fraction(Passed(0, results_.size()), results_.size()));
+  rows.push_back(totals);
+  std::vector<qsizetype> widths(header.size(), 0);
+  for (const QStringList& row : rows) {
+    for (qsizetype i = 0; i < row.size(); ++i)
+      widths[static_cast<std::size_t>(i)] =
+          std::max(widths[static_cast<std::size_t>(i)], row[i].size());
+  }
+  out << "Zestaw " << suite_.Name.toStdString() << ": zgłoszeń " << submissions_.size()
+      << ", przypadków " << cases << "\n\n";
+  for (const QStringList& row : rows) {
+    QString line;
+    for (qsizetype i = 0; i < row.size(); ++i)
+      line += Padded(row[i], widths[static_cast<std::size_t>(i)]);
+    out << line.trimmed().toStdString() << '\n';
+  }
+  std::size_t whole = 0;
+  for (std::size_t s = 0; s < submissions_.size(); ++s)
+    whole += Passed(s * cases, cases) == cases ? 1 : 0;
+  out << "\nZaliczone w całości: " << whole << " z " << submissions_.size() << " zgłoszeń\n";
+  if (AllPassed()) return;
+  out << "\nNiezaliczone:\n";
+  for (std::size_t s = 0; s < submissions_.size(); ++s) {
+    for (std::size_t c = 0; c < cases; ++c) {
+      const TCaseResult& r = At(s, c);
+      if (r.Outcome == TOutcome::Passed) continue;
+      out << "  " << submissions_[s].Name.toStdString() << " / "
+          << suite_.Cases[c].Name.toStdString() << " (" << TextOf(r.Outcome).Cell
+          << "): " << r.Message.toStdString() << '\n';
+    }
+  }
+  // The legend names only the marks the table uses.
+  out << "\nOznaczenia:";
+  const char* separator = " ";
+  for (const TOutcomeText& t : kOutcomes) {
+    if (std::none_of(results_.begin(), results_.end(),
+                     [&t](const TCaseResult& r) { return r.Outcome == t.Outcome; }))
+      continue;
+    out << separator << t.Cell << " - " << t.Meaning;
+    separator = ", ";
+  }
+  out << '\n';
+}
+
+bool TGradeReport::WriteJunit(const QString& path) const {
+  QSaveFile file(path);
+  if (!file.open(QIODevice::WriteOnly)) return false;
+  const std::size_t cases = suite_.Cases.size();
+  double total = 0;
+  for (const TCaseResult& r : results_) total += r.Seconds;
+  QXmlStreamWriter xml(&file);
+  xml.setAutoFormatting(true);
+  xml.writeStartDocument();
+  xml.writeStartElement(QStringLiteral("testsuites"));
+  xml.writeAttribute(QStringLiteral("name"), suite_.Name);
+  xml.writeAttribute(QStringLiteral("tests"), QString::number(results_.size()));
+  xml.writeAttribute(QStringLiteral("failures"),
+                     QString::number(results_.size() - Passed(0, results_.size())));
+  xml.writeAttribute(QStringLiteral("errors"), QStringLiteral("0"));
+  xml.writeAttribute(QStringLiteral("time"), QString::number(total, 'f', 3));
+  for (std::size_t s = 0; s < submissions_.size(); ++s) {
+    double seconds = 0;
+    for (std::size_t c = 0; c < cases; ++c) seconds += At(s, c).Seconds;
+    xml.writeStartElement(QStringLiteral("testsuite"));
+    xml.writeAttribute(QStringLiteral("name"), submissions_[s].Name);
+    xml.writeAttribute(QStringLiteral("tests"), QString::number(cases));
+    xml.writeAttribute(QStringLiteral("failures"),
+                       QString::number(cases - Passed(s * cases, cases)));
+    xml.writeAttribute(QStringLiteral("errors"), QStringLiteral("0"));
+    xml.writeAttribute(QStringLiteral("skipped"), QStringLiteral("0"));
+    xml.writeAttribute(QStringLiteral("time"), QString::number(seconds, 'f', 3));
+    for (std::size_t c = 0; c < cases; ++c) {
+      const TCaseResult& r = At(s, c);
+      xml.writeStartElement(QStringLiteral("testcase"));
+      xml.writeAttribute(QStringLiteral("name"), suite_.Cases[c].Name);
+      xml.writeAttribute(QStringLiteral("classname"), suite_.Name + u'.' + submissions_[s].Name);
+      xml.writeAttribute(QStringLiteral("time"), QString::number(r.Seconds, 'f', 3));
+      if (r.Outcome != TOutcome::Passed) {
+        xml.writeStartElement(QStringLiteral("failure"));
+        xml.writeAttribute(QStringLiteral("message"), r.Message);
+        xml.writeAttribute(QStringLiteral("type"), QString::fromUtf8(TextOf(r.Outcome).Type));
+        xml.writeCharacters(r.Message);
+        xml.writeEndElement();
+      }
+      xml.writeEndElement();
+    }
+    xml.writeEndElement();
+  }
+  xml.writeEndElement();
+  xml.writeEndDocument();
+  return !xml.hasError() && file.commit();
+}
+
+bool TGradeReport::WriteJson(const QString& path) const {
+  const std::size_t cases = suite_.Cases.size();
+  QJsonArray submissions;
+  for (std::size_t s = 0; s < submissions_.size(); ++s) {
+    QJsonArray results;
+    for (std::size_t c = 0; c < cases; ++c) {
+      const TCaseResult& r = At(s, c);
+      results.append(
+          QJsonObject{{QStringLiteral("name"), suite_.Cases[c].Name},
+                      {QStringLiteral("outcome"), QString::fromUtf8(TextOf(r.Outcome).Type)},
+                      {QStringLiteral("passed"), r.Outcome == TOutcome::Passed},
+                      {QStringLiteral("message"), r.Message},
+                      {QStringLiteral("cycles"), r.Cycles},
+                      {QStringLiteral("time"), r.Seconds}});
+    }
+    submissions.append(
+        QJsonObject{{QStringLiteral("name"), submissions_[s].Name},
+                    {QStringLiteral("program"), submissions_[s].Program},
+                    {QStringLiteral("passed"), static_cast<qint64>(Passed(s * cases, cases))},
+                    {QStringLiteral("total"), static_cast<qint64>(cases)},
+                    {QStringLiteral("cases"), results}});
+  }
+  const QJsonObject report{
+      {QStringLiteral("suite"), suite_.Path},
+      {QStringLiteral("passed"), static_cast<qint64>(Passed(0, results_.size()))},
+      {QStringLiteral("total"), static_cast<qint64>(results_.size())},
+      {QStringLiteral("submissions"), submissions}};
+  QSaveFile file(path);
+  if (!file.open(QIODevice::WriteOnly)) return false;
+  file.write(QJsonDocument(report).toJson(QJsonDocument::Indented));
+  return file.commit();
+}
+
+}  // namespace dorum::cli

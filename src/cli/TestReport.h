@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <ostream>
+#include <vector>
+
+#include "TestSuite.h"
+
+namespace dorum::cli {
+
+// How one case of one submission ended.
+enum class TOutcome { Passed, Wrong, Error, Limit, Input, Timeout, Crash, Missing };
+
+struct TSubmission {
+  QString Name;
+  QString Program;
+  QStringList Instructions;
+  QString Missing;  // what the submission lacks, if anything
+};
+
+struct TCaseResult {
+  TOutcome Outcome = TOutcome::Error;
+  QString Message;
+  qint64 Cycles = -1;
+  double Seconds = 0;
+};
+
+// The results of a suite: the summary table for people, JUnit XML and JSON
+// for tools. Results go submission by submission, case by case.
+class TGradeReport {
+ public:
+  TGradeReport(const TTestSuite& suite, const std::vector<TSubmission>& submissions,
+               const std::vector<TCaseResult>& results)
+      : suite_(suite), submissions_(submissions), results_(results) {}
+
+  void PrintSummary(std::ostream& out) const;
+  [[nodiscard]] bool WriteJunit(const QString& path) const;
+  [[nodiscard]] bool WriteJson(const QString& path) const;
+  [[nodiscard]] bool AllPassed() const { return Passed(0, results_.size()) == results_.size(); }
+
+ private:
+  [[nodiscard]] const TCaseResult& At(std::size_t submission, std::size_t test) const {
+    return results_[submission * suite_.Cases.size() + test];
+  }
+  [[nodiscard]] std::size_t Passed(std::size_t from, std::size_t count) const;
+  [[nodiscard]] std::size_t PassedOfCase(std::size_t test) const;
+
+  const TTestSuite& suite_;
+  const std::vector<TSubmission>& submissions_;
+  const std::vector<TCaseResult>& results_;
+};
+
+}  // namespace dorum::cli

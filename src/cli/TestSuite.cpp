@@ -1,0 +1,185 @@
+#include "TestSuite.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSet>
+
+#include "common/Error.h"
+
+namespace dorum::cli {
+
+namespace {
+
+// A day: longer than any run a course needs, short enough for a timer.
+constexpr int kMaxTimeout = 86'400;
+
+[[noreturn]] void Broken(const QString& what) {
+  throw EDorumError(what);
+}
+
+// Refuses keys the format does not know: a misspelt "expect" must not
+// silently make every submission pass.
+void CheckKeys(const QJsonObject& object, const QStringList& known, const QString& where) {
+  for (const QString& key : object.keys()) {
+    if (!known.contains(key))
+      Broken(QStringLiteral("%1: nieznany klucz \"%2\" (znane: %3)")
+                 .arg(where, key, known.join(QStringLiteral(", "))));
+  }
+}
+
+QString ScalarText(const QJsonValue& value, const QString& where) {
+  if (value.isString()) return value.toString();
+  if (value.isDouble()) {
+    const double number = value.toDouble();
+    if (number != static_cast<double>(static_cast<qint64>(number)))
+      Broken(QStringLiteral("%1: wartość musi być liczbą całkowitą").arg(where));
+    return QString::number(static_cast<qint64>(number));
+  }
+  Broken(QStringLiteral("%1: oczekiwano liczby albo tekstu").arg(where));
+}
+
+// {"wynik": 12, "mem[5]": "$FF"} or "wynik=12,mem[5]=$FF" as NAME=VALUE items.
+QStringList Assignments(const QJsonValue& value, const QString& where) {
+  QStringList items;
+  if (value.isUndefined()) return items;
+  if (value.isString()) {
+    for (const QString& item : value.toString().split(u',', Qt::SkipEmptyParts)) {
+      if (item.indexOf(u'=') <= 0)
+        Broken(QStringLiteral("%1: \"%2\" nie ma postaci NAZWA=WARTOŚĆ").arg(where, item));
+      items.append(item.trimmed());
+    }
+    return items;
+  }
+  if (!value.isObject())
+    Broken(QStringLiteral("%1: oczekiwano obiektu {\"NAZWA\": WARTOŚĆ}").arg(where));
+  const QJsonObject object = value.toObject();
+  for (auto it = object.begin(); it != object.end(); ++it) {
+    if (it.key().contains(u',') || it.key().contains(u'=') || it.key().trimmed().isEmpty())
+      Broken(QStringLiteral("%1: zła nazwa \"%2\"").arg(where, it.key()));
+    items.append(it.key() + u'=' + ScalarText(it.value(), where + u'.' + it.key()));
+  }
+  return items;
+}
+
+QStringList Strings(const QJsonValue& value, const QString& where) {
+  QStringList items;
+  if (value.isUndefined()) return items;
+  if (value.isString()) return value.toString().split(u',', Qt::SkipEmptyParts);
+  if (!value.isArray()) Broken(QStringLiteral("%1: oczekiwano listy tekstów").arg(where));
+  for (const QJsonValue& item : value.toArray()) {
+    if (!item.isString() || item.toString().trimmed().isEmpty())
+      Broken(QStringLiteral("%1: oczekiwano niepustych tekstów").arg(where));
+    items.append(item.toString().trimmed());
+  }
+  return items;
+}
+
+std::optional<std::uint64_t> Cycles(const QJsonValue& value, const QString& where) {
+  if (value.isUndefined()) return std::nullopt;
+  const double number = value.toDouble(-1);
+  if (!value.isDouble() || number < 1 || number > 1e15 ||
+      number != static_cast<double>(static_cast<qint64>(number)))
+    Broken(QStringLiteral("%1: oczekiwano dodatniej liczby całkowitej").arg(where));
+  return static_cast<std::uint64_t>(number);
+}
+
+TTestCase ReadCase(const QJsonValue& value, int index, std::optional<std::uint64_t> cycles) {
+  const QString where = QStringLiteral("cases[%1]").arg(index);
+  if (!value.isObject()) Broken(where + QStringLiteral(": oczekiwano obiektu"));
+  const QJsonObject object = value.toObject();
+  CheckKeys(object,
+            {QStringLiteral("name"), QStringLiteral("set"), QStringLiteral("input"),
+             QStringLiteral("irq"), QStringLiteral("expect"), QStringLiteral("max_cycles"),
+             QStringLiteral("must_execute")},
+            where);
+  TTestCase test;
+  test.Name = object.value(QStringLiteral("name")).toString().trimmed();
+  if (test.Name.isEmpty()) test.Name = QStringLiteral("przypadek%1").arg(index + 1);
+  test.Set = Assignments(object.value(QStringLiteral("set")), where + QStringLiteral(".set"));
+  const QJsonValue input = object.value(QStringLiteral("input"));
+  if (!input.isUndefined() && !input.isString())
+    Broken(where + QStringLiteral(".input: oczekiwano tekstu"));
+  test.Input = input.toString();
+  test.Irq = Strings(object.value(QStringLiteral("irq")), where + QStringLiteral(".irq"));
+  test.Expect =
+      Assignments(object.value(QStringLiteral("expect")), where + QStringLiteral(".expect"));
+  test.MustExecute = Strings(object.value(QStringLiteral("must_execute")),
+                             where + QStringLiteral(".must_execute"));
+  if (test.Expect.isEmpty() && test.MustExecute.isEmpty())
+    Broken(where + QStringLiteral(": przypadek niczego nie sprawdza (expect, must_execute)"));
+  test.MaxCycles =
+      Cycles(object.value(QStringLiteral("max_cycles")), where + QStringLiteral(".max_cycles"));
+  if (!test.MaxCycles) test.MaxCycles = cycles;
+  return test;
+}
+
+QJsonObject ReadObject(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly))
+    Broken(QStringLiteral("Nie można odczytać pliku %1").arg(path));
+  QJsonParseError error{};
+  const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &error);
+  if (error.error != QJsonParseError::NoError)
+    Broken(
+        QStringLiteral("błąd JSON przy znaku %1: %2").arg(error.offset).arg(error.errorString()));
+  if (!document.isObject()) Broken(QStringLiteral("oczekiwano obiektu JSON"));
+  return document.object();
+}
+
+}  // namespace
+
+TTestSuite LoadTestSuite(const QString& path) {
+  const QJsonObject object = ReadObject(path);
+  CheckKeys(object,
+            {QStringLiteral("list"), QStringLiteral("program"), QStringLiteral("instructions"),
+             QStringLiteral("submissions"), QStringLiteral("timeout"), QStringLiteral("max_cycles"),
+             QStringLiteral("hide_expected"), QStringLiteral("cases")},
+            QStringLiteral("zestaw"));
+  const QDir base = QFileInfo(path).absoluteDir();
+  TTestSuite suite;
+  suite.Path = QFileInfo(path).absoluteFilePath();
+  suite.Name = QFileInfo(path).completeBaseName();
+  const QString list = object.value(QStringLiteral("list")).toString();
+  if (!list.isEmpty()) {
+    suite.List = base.absoluteFilePath(list);
+    if (!QFileInfo(suite.List).isFile())
+      Broken(QStringLiteral("list: nie ma pliku %1").arg(suite.List));
+  }
+  suite.Program = object.value(QStringLiteral("program")).toString().trimmed();
+  if (suite.Program.isEmpty())
+    Broken(QStringLiteral("program: podaj nazwę pliku programu w folderze zgłoszenia"));
+  suite.Instructions =
+      Strings(object.value(QStringLiteral("instructions")), QStringLiteral("instructions"));
+  const QString submissions = object.value(QStringLiteral("submissions")).toString();
+  if (!submissions.isEmpty()) suite.Submissions = base.absoluteFilePath(submissions);
+  const QJsonValue timeout = object.value(QStringLiteral("timeout"));
+  if (!timeout.isUndefined()) {
+    suite.TimeoutSeconds = timeout.toDouble(-1);
+    if (!timeout.isDouble() || suite.TimeoutSeconds <= 0 || suite.TimeoutSeconds > kMaxTimeout)
+      Broken(QStringLiteral("timeout: oczekiwano liczby sekund od 0 do %1").arg(kMaxTimeout));
+  }
+  const QJsonValue hide = object.value(QStringLiteral("hide_expected"));
+  if (!hide.isUndefined() && !hide.isBool())
+    Broken(QStringLiteral("hide_expected: oczekiwano true albo false"));
+  suite.HideExpected = hide.toBool();
+  const auto cycles =
+      Cycles(object.value(QStringLiteral("max_cycles")), QStringLiteral("max_cycles"));
+  const QJsonValue cases = object.value(QStringLiteral("cases"));
+  if (!cases.isArray() || cases.toArray().isEmpty())
+    Broken(QStringLiteral("cases: podaj listę przypadków testowych"));
+  QSet<QString> names;
+  for (int i = 0; i < cases.toArray().size(); ++i) {
+    TTestCase test = ReadCase(cases.toArray().at(i), i, cycles);
+    if (names.contains(test.Name))
+      Broken(QStringLiteral("cases[%1]: nazwa \"%2\" powtarza się").arg(i).arg(test.Name));
+    names.insert(test.Name);
+    suite.Cases.push_back(std::move(test));
+  }
+  return suite;
+}
+
+}  // namespace dorum::cli

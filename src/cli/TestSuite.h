@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace dorum::cli {
+
+// One set of test data and what must come of it.
+struct TTestCase {
+  QString Name;
+  QStringList Set;     // "NAME=VALUE" items, stored before the run
+  QString Input;       // for the input device
+  QStringList Irq;     // "LINE@CYCLES" presses
+  QStringList Expect;  // "NAME=VALUE" checks after the run
+  std::optional<std::uint64_t> MaxCycles;
+  QStringList MustExecute;  // instructions that must run at least once
+};
+
+// A suite file: which list, which program file in each submission, which
+// instruction files each submission must bring, and the cases. Paths are
+// absolute once loaded (the file names them relative to itself).
+struct TTestSuite {
+  QString Path;
+  QString Name;              // the file's base name, for the reports
+  QString List;              // empty: the default machine
+  QString Program;           // relative to a submission folder
+  QStringList Instructions;  // relative to a submission folder
+  QString Submissions;       // a folder of submissions, used when none are named
+  double TimeoutSeconds = 10;
+  bool HideExpected = false;
+  std::vector<TTestCase> Cases;
+};
+
+// Reads and checks a suite; EDorumError says what is wrong with it.
+[[nodiscard]] TTestSuite LoadTestSuite(const QString& path);
+
+}  // namespace dorum::cli
