@@ -1,6 +1,7 @@
 #include "Diagnostics.h"
 
 #include <QRegularExpression>
+#include <algorithm>
 
 #include "common/Error.h"
 #include "control/CommentFilter.h"
@@ -17,10 +18,16 @@ QString Quoted(const QString& word) {
   return QStringLiteral("„%1”").arg(word);
 }
 
-// Whether the message already shows the word (the reader lower-cases words,
-// the messages keep them as read).
+// Whether the message already shows the word as a word of its own (the
+// reader lower-cases words, the messages keep them as read); "z" is not
+// named by "Oczekiwany rozkaz".
 bool Names(const QString& message, const QString& word) {
-  return !word.isEmpty() && message.contains(word, Qt::CaseInsensitive);
+  const QString wanted = word.trimmed();
+  if (wanted.isEmpty()) return false;
+  const QStringList parts = message.split(u' ', Qt::SkipEmptyParts);
+  return std::any_of(parts.begin(), parts.end(), [&](const QString& part) {
+    return part.compare(wanted, Qt::CaseInsensitive) == 0;
+  });
 }
 
 // The word at fault, its place and what the message does not say of it.
