@@ -59,6 +59,12 @@ QString StageName(TStage stage) {
 
 }  // namespace
 
+void LoadListToRun(const QString& path, TMachine& machine, TController& control) {
+  LoadInstructionList(path, machine, control);
+  if (control.Instructions().Count() == 0)
+    throw EDorumError(QStringLiteral("brak rozkazów: plik nie zawiera żadnego rozkazu"));
+}
+
 QString WithoutPosition(const QString& message) {
   static const QRegularExpression position(QStringLiteral("^\\d+:\\d+ +"));
   QString text = message;

@@ -7,6 +7,7 @@
 namespace dorum {
 class EDorumError;
 class TController;
+class TMachine;
 class TProgramDocument;
 }  // namespace dorum
 
@@ -32,6 +33,11 @@ struct TDiagnostic {
   int ProgramLine = 0;
   std::uint64_t Cycle = 0;
 };
+
+// Loads a list file to run programs with. A list without a single
+// instruction is refused ("brak rozkazów"): every program would fail on it
+// with an error that blames the program.
+void LoadListToRun(const QString& path, TMachine& machine, TController& control);
 
 // A list file that did not load; `error` as the list reader raised it.
 [[nodiscard]] TDiagnostic ListDiagnostic(const EDorumError& error, const QString& file);

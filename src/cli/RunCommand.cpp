@@ -423,9 +423,7 @@ int TRun::LoadAndAssemble(const TOptions& options, const QStringList& programTex
   std::optional<std::pair<TDiagnostic, QString>> listError;
   if (!options.ListPath.isEmpty()) {
     try {
-      LoadInstructionList(options.ListPath, machine_, control_);
-      if (control_.Instructions().Count() == 0)
-        throw EDorumError(QStringLiteral("brak rozkazów: plik nie zawiera żadnego rozkazu"));
+      LoadListToRun(options.ListPath, machine_, control_);
     } catch (const EDorumError& e) {
       listError.emplace(ListDiagnostic(e, options.ListPath), e.Message());
     }
