@@ -260,8 +260,9 @@ class TRun {
   }
   std::optional<TOptions> ReadOptions(const QStringList& arguments, int& status);
   bool ReadInterruptPresses(const QStringList& values);
-  int Prepare(const TOptions& options, QStringList& programText);
-  int LoadAndAssemble(const TOptions& options, const QStringList& programText);
+  // Each gives the exit status when the run cannot go on, none otherwise.
+  std::optional<int> Prepare(const TOptions& options, QStringList& programText);
+  std::optional<int> LoadAndAssemble(const TOptions& options, const QStringList& programText);
   TRunStatus RunProgram(std::uint64_t limit);
   int Report(TRunStatus status);
   void PrintJson(TRunStatus status);
@@ -396,7 +397,7 @@ std::optional<TRun::TOptions> TRun::ReadOptions(const QStringList& arguments, in
 
 // The teacher's files and checks first: their faults (status 2) come before
 // anything the student's files may do wrong.
-int TRun::Prepare(const TOptions& options, QStringList& programText) {
+std::optional<int> TRun::Prepare(const TOptions& options, QStringList& programText) {
   if (options.Trace && options.TracePath != u"-") {
     traceFile_.open(options.TracePath.toStdString(), std::ios::out | std::ios::trunc);
     if (!traceFile_)
@@ -416,10 +417,10 @@ int TRun::Prepare(const TOptions& options, QStringList& programText) {
     d.Message = e.Message();
     return Fail(d, e.Message());
   }
-  return -1;
+  return std::nullopt;
 }
 
-int TRun::LoadAndAssemble(const TOptions& options, const QStringList& programText) {
+std::optional<int> TRun::LoadAndAssemble(const TOptions& options, const QStringList& programText) {
   std::optional<std::pair<TDiagnostic, QString>> listError;
   if (!options.ListPath.isEmpty()) {
     try {
@@ -446,7 +447,7 @@ int TRun::LoadAndAssemble(const TOptions& options, const QStringList& programTex
   } catch (const EDorumError& e) {
     return Usage(e.Message());
   }
-  return -1;
+  return std::nullopt;
 }
 
 int TRun::Execute(const QStringList& arguments) {
@@ -454,8 +455,8 @@ int TRun::Execute(const QStringList& arguments) {
   const std::optional<TOptions> options = ReadOptions(arguments, status);
   if (!options) return status;
   QStringList programText;
-  if (const int failed = Prepare(*options, programText); failed >= 0) return failed;
-  if (const int failed = LoadAndAssemble(*options, programText); failed >= 0) return failed;
+  if (const auto failed = Prepare(*options, programText)) return *failed;
+  if (const auto failed = LoadAndAssemble(*options, programText)) return *failed;
 
   const bool traceToOutput = options->Trace && options->TracePath == u"-";
   TOutputEcho echo(out_, !json_ && !traceToOutput);
