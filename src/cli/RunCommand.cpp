@@ -2,7 +2,9 @@
 
 #include <fstream>
 #include <memory>
+#include <utility>
 
+#include "Diagnostics.h"
 #include "RunGrading.h"
 #include "RunTrace.h"
 
@@ -37,14 +39,25 @@ const char* const kDescription =
     "najniższym poziomie śledzenia. Znaki wysyłane przez program do portu wyjścia\n"
     "trafiają od razu na standardowe wyjście (w UTF-8).\n"
     "\n"
-    "Kod wyjścia:\n"
-    "  0  program zakończył się rozkazem stopu (\"Program został zakończony\")\n"
-    "  1  inny błąd (komunikat na standardowym wyjściu błędów, błąd asemblacji\n"
-    "     z pozycją wiersz:kolumna)\n"
-    "  2  błędne wywołanie, nieczytelny plik albo sprawdzenie bez celu\n"
-    "  3  wykonano --max-cycles taktów zegara\n"
+    "Kod wyjścia (gdy zachodzi kilka przypadków, liczy się pierwszy z listy):\n"
+    "  2  błąd nauczyciela: błędne opcje albo sprawdzenia, nieczytelny plik listy\n"
+    "     rozkazów lub wejścia, sprawdzenie rejestru, którego maszyna nie ma\n"
+    "  1  błąd ucznia: brak lub błąd pliku programu, błąd pliku listy rozkazów,\n"
+    "     błąd asemblacji, takt odrzucony przez maszynę\n"
+    "  3  wykonano --max-cycles taktów zegara, a program się nie zakończył\n"
     "  4  program czeka na znak z wejścia, a dane wejściowe się skończyły\n"
-    "  5  któreś ze sprawdzeń --expect nie zachodzi\n"
+    "  5  program zakończył się rozkazem stopu, ale któreś ze sprawdzeń --expect\n"
+    "     nie zachodzi (także gdy program nie ma sprawdzanej etykiety)\n"
+    "  0  program zakończył się rozkazem stopu i wszystkie sprawdzenia zachodzą\n"
+    "\n"
+    "Błąd z miejscem w pliku ma postać PLIK:WIERSZ:KOLUMNA: KOMUNIKAT (uwagi),\n"
+    "gdzie wiersz i kolumna wskazują początek słowa, którego błąd dotyczy;\n"
+    "błąd pliku listy rozkazów wskazuje wiersz tego pliku i sekcję rozkazu,\n"
+    "takt odrzucony przez maszynę - rozkaz, jego takt, wiersz programu i numer\n"
+    "taktu zegara.\n"
+    "\n"
+    "Takty zegara liczone są wszystkie, z ostatnim taktem rozkazu stopu;\n"
+    "--max-cycles N pozwala wykonać dokładnie N taktów.\n"
     "\n"
     "Sprawdzenia --expect (po przecinku, po zakończeniu wykonania):\n"
     "  NAZWA=WARTOŚĆ, gdzie NAZWA to rejestr (np. AK, L), mem[ADRES] albo etykieta\n"
@@ -55,10 +68,14 @@ const char* const kDescription =
     "  wypisuje na standardowe wyjście błędów: expected NAZWA=WARTOŚĆ, got\n"
     "  RZECZYWISTA.\n"
     "\n"
-    "Z --json wypisywany jest jeden obiekt JSON: status (stopped, error, limit,\n"
-    "input), message, cycles, instructions, output, registers (wartość każdego\n"
-    "widocznego rejestru), expectations (z --expect: name, expected, actual, held)\n"
-    "i memory (z --dump-memory: wszystkie słowa pamięci).\n"
+    "Z --json wypisywany jest jeden obiekt JSON, także przy błędzie: status\n"
+    "(stopped, error, limit, input, usage), message, cycles, instructions,\n"
+    "output, registers (wartość każdego widocznego rejestru), expectations\n"
+    "(z --expect: name, expected, actual - null, gdy etykiety brak - i held),\n"
+    "memory (z --dump-memory: wszystkie słowa pamięci) oraz przy błędzie to, co\n"
+    "o nim wiadomo: stage (list, assembly, run), diagnostic (wiersz błędu\n"
+    "jak bez --json), file, line, column, word, instruction, step,\n"
+    "program_line i cycle.\n"
     "\n"
     "Z --trace PLIK każdy takt zegara zapisuje jeden wiersz JSON (JSON Lines)\n"
     "w miarę wykonywania: cycle (numer taktu), L (przed taktem), instruction\n"
@@ -83,10 +100,13 @@ const char* const kDescription =
 struct TCheck {
   QString Name;
   std::int32_t Expected = 0;
-  // Where the actual value comes from.
-  enum class TKind { Register, Memory } Kind = TKind::Register;
+  // Where the actual value comes from; a label is looked up after assembly
+  // and becomes a memory word, or stays missing.
+  enum class TKind { Register, Memory, Label, Missing } Kind = TKind::Register;
   TRegisterId Register = TRegisterId::AK;
   int Address = 0;
+  // A register of that name in another case, should no label be so named.
+  int FallbackRegister = -1;
 };
 
 // An interrupt button pressed once the run has performed so many cycles.
@@ -97,7 +117,7 @@ struct TInterruptPress {
 
 struct TCheckResult {
   const TCheck* Check;
-  std::uint32_t Actual;
+  std::optional<std::uint32_t> Actual;  // none when the label is missing
   bool Held;
 };
 
@@ -124,6 +144,8 @@ QString StatusName(TRunStatus status) {
       return QStringLiteral("limit");
     case TRunStatus::Input:
       return QStringLiteral("input");
+    case TRunStatus::Usage:
+      return QStringLiteral("usage");
     default:
       return QStringLiteral("error");
   }
@@ -136,9 +158,20 @@ std::optional<std::uint64_t> ParseCycles(const QString& text) {
   return value;
 }
 
-// Parses "NAME=VALUE,..." against the machine and the program's labels.
-std::vector<TCheck> ParseChecks(const QString& text, const TMachine& machine,
-                                const TWatchList& labels) {
+[[nodiscard]] const TRegister& VisibleRegister(const TMachine& machine, int r,
+                                               const QString& name) {
+  const TRegister& reg = machine.Register(static_cast<TRegisterId>(r));
+  // A check of a register the machine does not show would compare a value
+  // the program can never change.
+  if (!reg.Visible())
+    throw EDorumError(
+        QStringLiteral("Sprawdzenie %1: tej maszyny nie ma rejestru %2").arg(name, reg.Caption()));
+  return reg;
+}
+
+// Parses "NAME=VALUE,..." against the machine; label names wait for the
+// program's labels (ResolveLabels).
+std::vector<TCheck> ParseChecks(const QString& text, const TMachine& machine) {
   std::vector<TCheck> checks;
   for (const QString& item : text.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
     const qsizetype equals = item.indexOf(u'=');
@@ -161,23 +194,12 @@ std::vector<TCheck> ParseChecks(const QString& text, const TMachine& machine,
       // then a label of the program ("a", "wynik"), then a register written
       // in another case.
       const int r = TMachine::FindRegister(check.Name);
-      const bool exactCaption =
-          r >= 0 && machine.Register(static_cast<TRegisterId>(r)).Caption() == check.Name;
-      int found = -1;
-      for (int i = 0; i < labels.Count() && found < 0 && !exactCaption; ++i) {
-        if (CompareNamesIgnoringCase(labels.At(i).Name, check.Name) == 0) found = i;
-      }
-      if (found >= 0) {
-        check.Kind = TCheck::TKind::Memory;
-        check.Address = labels.At(found).Address;
-        if (check.Address < 0 || check.Address >= machine.Memory().Size())
-          throw EDorumError(QStringLiteral("Etykieta %1 wskazuje poza pamięć").arg(check.Name));
-      } else if (r >= 0) {
+      if (r >= 0 && machine.Register(static_cast<TRegisterId>(r)).Caption() == check.Name) {
+        (void)VisibleRegister(machine, r, check.Name);
         check.Register = static_cast<TRegisterId>(r);
       } else {
-        throw EDorumError(
-            QStringLiteral("Sprawdzenie %1: nie ma takiego rejestru ani etykiety programu")
-                .arg(check.Name));
+        check.Kind = TCheck::TKind::Label;
+        check.FallbackRegister = r;
       }
     }
     checks.push_back(check);
@@ -185,7 +207,32 @@ std::vector<TCheck> ParseChecks(const QString& text, const TMachine& machine,
   return checks;
 }
 
+// A name that is neither a label nor a register names a label the program
+// lacks: the check fails, the student's program is at fault.
+void ResolveLabels(std::vector<TCheck>& checks, const TMachine& machine, const TWatchList& labels) {
+  for (TCheck& check : checks) {
+    if (check.Kind != TCheck::TKind::Label) continue;
+    int found = -1;
+    for (int i = 0; i < labels.Count() && found < 0; ++i) {
+      if (CompareNamesIgnoringCase(labels.At(i).Name, check.Name) == 0) found = i;
+    }
+    if (found >= 0 && labels.At(found).Address >= 0 &&
+        labels.At(found).Address < machine.Memory().Size()) {
+      check.Kind = TCheck::TKind::Memory;
+      check.Address = labels.At(found).Address;
+    } else if (found < 0 && check.FallbackRegister >= 0) {
+      (void)VisibleRegister(machine, check.FallbackRegister, check.Name);
+      check.Kind = TCheck::TKind::Register;
+      check.Register = static_cast<TRegisterId>(check.FallbackRegister);
+    } else {
+      check.Kind = TCheck::TKind::Missing;
+    }
+  }
+}
+
 TCheckResult Evaluate(const TCheck& check, const TMachine& machine) {
+  if (check.Kind == TCheck::TKind::Missing || check.Kind == TCheck::TKind::Label)
+    return {&check, std::nullopt, false};
   if (check.Kind == TCheck::TKind::Memory) {
     const std::uint32_t actual = machine.Memory().Word(check.Address);
     const std::uint32_t mask = WidthMask(machine.WordBits());
@@ -203,23 +250,48 @@ class TRun {
   int Execute(const QStringList& arguments);
 
  private:
+  // What the options ask for; nullopt from ReadOptions when they are bad.
+  struct TOptions {
+    std::uint64_t Limit = kDefaultMaxCycles;
+    QString ProgramPath;
+    QString ListPath;
+    QString Checks;
+    QString Input;
+    QString TracePath;
+    bool Trace = false;
+    // Grading: test data, instruction files and instructions that must run.
+    QString Settings;
+    QStringList InstructionFiles;
+    QStringList MustExecute;
+    bool HideExpected = false;
+  };
+
   int Usage(const QString& message) {
-    err_ << "dorum-cli run: " << message.toStdString() << '\n';
-    return static_cast<int>(TRunStatus::Usage);
+    message_ = message;
+    return Report(TRunStatus::Usage);
   }
-  int Fail(const QString& message) {
+  // `message` is the error's own text, position and all, as tools knew it.
+  int Fail(const TDiagnostic& diagnostic, const QString& message) {
+    diagnostic_ = diagnostic;
     message_ = message;
     return Report(TRunStatus::Error);
   }
+  std::optional<TOptions> ReadOptions(const QStringList& arguments, int& status);
+  bool ReadInterruptPresses(const QStringList& values);
+  // Each gives the exit status when the run cannot go on, none otherwise.
+  std::optional<int> Prepare(const TOptions& options, QStringList& programText);
+  std::optional<int> LoadAndAssemble(const TOptions& options, const QStringList& programText);
   TRunStatus RunProgram(std::uint64_t limit);
   int Report(TRunStatus status);
   static void AddGradingOptions(QCommandLineParser& parser);
-  void CompileInstructionFiles(const QStringList& paths);
-  void ApplySettings(const QStringList& values);
-  void StartCounting(const QCommandLineParser& parser);
+  static void ReadGradingOptions(const QCommandLineParser& parser, TOptions& options);
+  std::optional<int> CompileInstructionFiles(const QStringList& paths);
+  std::optional<int> ApplySettings();
+  void StartCounting(const TOptions& options);
   [[nodiscard]] bool GradingHeld();
   void ReportGrading(QJsonObject& result) const;
-  void PrintFailedChecks() const;
+  void PrintJson(TRunStatus status);
+  void PrintChecks() const;
 
   std::ostream& out_;
   std::ostream& err_;
@@ -231,8 +303,13 @@ class TRun {
   TProgramDocument document_;
   bool json_ = false;
   bool dumpMemory_ = false;
+  bool ran_ = false;
   QString message_;
+  QString programPath_;
+  TDiagnostic diagnostic_;
+  std::ofstream traceFile_;
   std::vector<TCheck> checks_;
+  std::vector<TCheck> settings_;
   std::vector<TCheckResult> results_;
   std::vector<TInterruptPress> presses_;
   bool hideExpected_ = false;
@@ -240,7 +317,26 @@ class TRun {
   std::vector<TMustExecute> mustExecute_;
 };
 
-int TRun::Execute(const QStringList& arguments) {
+bool TRun::ReadInterruptPresses(const QStringList& values) {
+  for (const QString& value : values) {
+    const QStringList parts = value.split(u'@');
+    bool lineOk = false;
+    bool cycleOk = false;
+    const int line = parts.size() == 2 ? parts[0].toInt(&lineOk) : 0;
+    const qulonglong cycle = parts.size() == 2 ? parts[1].toULongLong(&cycleOk) : 0;
+    if (!lineOk || !cycleOk || line < 1 || line > 4) {
+      message_ =
+          QStringLiteral("--irq wymaga postaci LINIA@TAKTY z linią 1-4, nie \"%1\"").arg(value);
+      return false;
+    }
+    presses_.push_back({line, cycle});
+  }
+  std::stable_sort(presses_.begin(), presses_.end(),
+                   [](const auto& a, const auto& b) { return a.Cycle < b.Cycle; });
+  return true;
+}
+
+std::optional<TRun::TOptions> TRun::ReadOptions(const QStringList& arguments, int& status) {
   QCommandLineParser parser;
   parser.setApplicationDescription(QString::fromUtf8(kDescription));
   parser.addPositionalArgument(QStringLiteral("PROGRAM"), QStringLiteral("plik programu (.prg)"));
@@ -279,97 +375,140 @@ int TRun::Execute(const QStringList& arguments) {
       {help, list, input, inputFile, maxCycles, expect, json, dumpMemory, irq, trace});
   AddGradingOptions(parser);
 
+  // Asked for JSON, a caller gets JSON even when the options are wrong.
+  json_ = arguments.contains(QStringLiteral("--json"));
+  const auto usage = [&](const QString& message) {
+    status = Usage(message);
+    return std::nullopt;
+  };
   if (!parser.parse(QStringList{QStringLiteral("dorum-cli run")} + arguments))
-    return Usage(parser.errorText());
+    return usage(parser.errorText());
   if (parser.isSet(help)) {
     // Without an application object the parser cannot name the program.
     out_ << parser.helpText()
                 .replace(QStringLiteral("<executable_name>"), QStringLiteral("dorum-cli run"))
                 .toStdString();
-    return static_cast<int>(TRunStatus::Stopped);
+    status = static_cast<int>(TRunStatus::Stopped);
+    return std::nullopt;
   }
+  json_ = parser.isSet(json);
+  dumpMemory_ = parser.isSet(dumpMemory);
   if (parser.positionalArguments().size() != 1)
-    return Usage(QStringLiteral("podaj dokładnie jeden plik programu (--help opisuje użycie)"));
+    return usage(QStringLiteral("podaj dokładnie jeden plik programu (--help opisuje użycie)"));
   if (parser.isSet(input) && parser.isSet(inputFile))
-    return Usage(QStringLiteral("--input i --input-file wykluczają się"));
-  std::uint64_t limit = kDefaultMaxCycles;
+    return usage(QStringLiteral("--input i --input-file wykluczają się"));
+  TOptions options;
   if (parser.isSet(maxCycles)) {
     const auto parsed = ParseCycles(parser.value(maxCycles));
     if (!parsed)
-      return Usage(QStringLiteral("--max-cycles wymaga dodatniej liczby całkowitej, nie \"%1\"")
+      return usage(QStringLiteral("--max-cycles wymaga dodatniej liczby całkowitej, nie \"%1\"")
                        .arg(parser.value(maxCycles)));
-    limit = *parsed;
+    options.Limit = *parsed;
   }
-  for (const QString& value : parser.values(irq)) {
-    const QStringList parts = value.split(u'@');
-    bool lineOk = false;
-    bool cycleOk = false;
-    const int line = parts.size() == 2 ? parts[0].toInt(&lineOk) : 0;
-    const qulonglong cycle = parts.size() == 2 ? parts[1].toULongLong(&cycleOk) : 0;
-    if (!lineOk || !cycleOk || line < 1 || line > 4)
-      return Usage(
-          QStringLiteral("--irq wymaga postaci LINIA@TAKTY z linią 1-4, nie \"%1\"").arg(value));
-    presses_.push_back({line, cycle});
-  }
-  std::stable_sort(presses_.begin(), presses_.end(),
-                   [](const auto& a, const auto& b) { return a.Cycle < b.Cycle; });
-  json_ = parser.isSet(json);
-  dumpMemory_ = parser.isSet(dumpMemory);
-  const QString tracePath = parser.value(trace);
-  const bool traceToOutput = parser.isSet(trace) && tracePath == u"-";
-  if (traceToOutput && json_)
-    return Usage(
+  if (!ReadInterruptPresses(parser.values(irq))) return usage(message_);
+  options.Trace = parser.isSet(trace);
+  options.TracePath = parser.value(trace);
+  if (options.Trace && options.TracePath == u"-" && json_)
+    return usage(
         QStringLiteral("--trace - i --json wykluczają się (oba piszą na standardowe wyjście)"));
-  std::ofstream traceFile;
-  if (parser.isSet(trace) && !traceToOutput) {
-    traceFile.open(tracePath.toStdString(), std::ios::out | std::ios::trunc);
-    if (!traceFile) return Usage(QStringLiteral("Nie można zapisać pliku %1").arg(tracePath));
+  options.ProgramPath = parser.positionalArguments().front();
+  options.ListPath = parser.value(list);
+  options.Checks = parser.value(expect);
+  ReadGradingOptions(parser, options);
+  options.Input = parser.value(input);
+  if (parser.isSet(inputFile)) {
+    try {
+      options.Input = ReadTextFile(parser.value(inputFile)).join(u'\n');
+    } catch (const EDorumError& e) {
+      return usage(e.Message());
+    }
   }
+  return options;
+}
 
-  const QString programPath = parser.positionalArguments().front();
-  QStringList programText;
-  QString inputText;
+// The teacher's files and checks first: their faults (status 2) come before
+// anything the student's files may do wrong.
+std::optional<int> TRun::Prepare(const TOptions& options, QStringList& programText) {
+  if (options.Trace && options.TracePath != u"-") {
+    traceFile_.open(options.TracePath.toStdString(), std::ios::out | std::ios::trunc);
+    if (!traceFile_)
+      return Usage(QStringLiteral("Nie można zapisać pliku %1").arg(options.TracePath));
+  }
+  // A list that is not there would silently empty the instruction set.
+  if (!options.ListPath.isEmpty() && !QFileInfo(options.ListPath).isFile())
+    return Usage(QStringLiteral("Nie można odczytać pliku %1").arg(options.ListPath));
+  programPath_ = options.ProgramPath;
   try {
-    programText = ReadTextFile(programPath);
-    if (parser.isSet(inputFile)) inputText = ReadTextFile(parser.value(inputFile)).join(u'\n');
+    programText = ReadTextFile(programPath_);
+  } catch (const EDorumError& e) {
+    // The program is the student's: a missing or broken one is theirs.
+    TDiagnostic d;
+    d.Stage = TStage::Assembly;
+    d.File = programPath_;
+    d.Message = e.Message();
+    return Fail(d, e.Message());
+  }
+  return std::nullopt;
+}
+
+std::optional<int> TRun::LoadAndAssemble(const TOptions& options, const QStringList& programText) {
+  std::optional<std::pair<TDiagnostic, QString>> listError;
+  if (!options.ListPath.isEmpty()) {
+    try {
+      LoadListToRun(options.ListPath, machine_, control_);
+    } catch (const EDorumError& e) {
+      listError.emplace(ListDiagnostic(e, options.ListPath), e.Message());
+    }
+  }
+  // The configuration is in force even when a stored instruction failed.
+  try {
+    checks_ = ParseChecks(options.Checks, machine_);
+    settings_ = ParseChecks(options.Settings, machine_);
   } catch (const EDorumError& e) {
     return Usage(e.Message());
   }
-  if (parser.isSet(input)) inputText = parser.value(input);
-
+  if (listError) return Fail(listError->first, listError->second);
+  if (const auto failed = CompileInstructionFiles(options.InstructionFiles)) return failed;
   try {
-    if (parser.isSet(list)) {
-      const QString listPath = parser.value(list);
-      // A list that is not there would silently empty the instruction set.
-      if (!QFileInfo(listPath).isFile())
-        return Usage(QStringLiteral("Nie można odczytać pliku %1").arg(listPath));
-      LoadInstructionList(listPath, machine_, control_);
-    }
-    CompileInstructionFiles(parser.values(QStringLiteral("instruction")));
     document_.SetTexts(programText);
     CompileProgram(program_, control_, document_);
   } catch (const EDorumError& e) {
-    return Fail(e.Message());
+    return Fail(AssemblyDiagnostic(e, programPath_), e.Message());
   }
   try {
-    checks_ = ParseChecks(parser.value(expect), machine_, watches_);
-    ApplySettings(parser.values(QStringLiteral("set")));
+    ResolveLabels(checks_, machine_, watches_);
+    ResolveLabels(settings_, machine_, watches_);
   } catch (const EDorumError& e) {
     return Usage(e.Message());
   }
+  return ApplySettings();
+}
 
+int TRun::Execute(const QStringList& arguments) {
+  int status = 0;
+  const std::optional<TOptions> options = ReadOptions(arguments, status);
+  if (!options) return status;
+  QStringList programText;
+  if (const auto failed = Prepare(*options, programText)) return *failed;
+  if (const auto failed = LoadAndAssemble(*options, programText)) return *failed;
+
+  const bool traceToOutput = options->Trace && options->TracePath == u"-";
   TOutputEcho echo(out_, !json_ && !traceToOutput);
   machine_.Console().SetObserver(&echo);
   std::unique_ptr<TCycleTrace> tracer;
-  if (parser.isSet(trace))
-    tracer = std::make_unique<TCycleTrace>(machine_, control_, traceToOutput ? out_ : traceFile);
-  StartCounting(parser);
-  machine_.TypeInput(inputText);
+  if (options->Trace)
+    tracer = std::make_unique<TCycleTrace>(machine_, control_, traceToOutput ? out_ : traceFile_);
+  // The count wraps the trace: it passes every cycle on.
+  StartCounting(*options);
+  machine_.TypeInput(options->Input);
   control_.SetTrackingLevel(0);
   control_.SetStopWhenInputRunsOut(true);
-  const TRunStatus status = RunProgram(limit);
+  ran_ = true;
+  const TRunStatus ended = RunProgram(options->Limit);
   machine_.Console().SetObserver(nullptr);
-  return Report(status);
+  if (ended == TRunStatus::Error)
+    diagnostic_ = RunDiagnostic(message_, control_, document_, programPath_);
+  return Report(ended);
 }
 
 TRunStatus TRun::RunProgram(std::uint64_t limit) {
@@ -399,51 +538,84 @@ TRunStatus TRun::RunProgram(std::uint64_t limit) {
   }
 }
 
+void TRun::PrintJson(TRunStatus status) {
+  QJsonObject result;
+  result[QStringLiteral("status")] = StatusName(status);
+  result[QStringLiteral("message")] = message_;
+  result[QStringLiteral("cycles")] = static_cast<qint64>(control_.CyclesPerformed());
+  result[QStringLiteral("instructions")] = static_cast<qint64>(control_.InstructionsPerformed());
+  result[QStringLiteral("output")] = machine_.Console().OutputText();
+  QJsonObject registers;
+  for (int r = 0; r < kRegisterCount; ++r) {
+    const TRegister& reg = machine_.Register(static_cast<TRegisterId>(r));
+    if (reg.Visible())
+      registers[reg.Caption()] = static_cast<qint64>(reg.Content() & WidthMask(reg.Bits()));
+  }
+  result[QStringLiteral("registers")] = registers;
+  AddDiagnosticFields(result, diagnostic_);
+  if (!results_.empty()) {
+    QJsonArray expectations;
+    for (const TCheckResult& r : results_) {
+      expectations.append(QJsonObject{
+          {QStringLiteral("name"), r.Check->Name},
+          {QStringLiteral("expected"), r.Check->Expected},
+          {QStringLiteral("actual"),
+           r.Actual ? QJsonValue(static_cast<qint64>(*r.Actual)) : QJsonValue(QJsonValue::Null)},
+          {QStringLiteral("held"), r.Held}});
+    }
+    result[QStringLiteral("expectations")] = expectations;
+  }
+  if (dumpMemory_) {
+    QJsonArray memory;
+    for (int a = 0; a < machine_.Memory().Size(); ++a)
+      memory.append(static_cast<qint64>(machine_.Memory().Word(a)));
+    result[QStringLiteral("memory")] = memory;
+  }
+  ReportGrading(result);
+  out_ << QJsonDocument(result).toJson(QJsonDocument::Indented).toStdString();
+}
+
+void TRun::PrintChecks() const {
+  for (const TCheckResult& r : results_) {
+    if (r.Held) continue;
+    // A student's log must not give the answer away.
+    if (hideExpected_)
+      err_ << r.Check->Name.toStdString() << ": wrong value ";
+    else
+      err_ << "expected " << r.Check->Name.toStdString() << '=' << r.Check->Expected << ", got ";
+    if (r.Actual) {
+      err_ << *r.Actual << '\n';
+    } else {
+      err_ << "nothing: the program has no label " << r.Check->Name.toStdString() << '\n';
+    }
+  }
+  for (const TMustExecute& must : mustExecute_) {
+    if (!must.Held()) err_ << must.Name.toStdString() << ": not executed\n";
+  }
+}
+
 int TRun::Report(TRunStatus status) {
-  for (const TCheck& check : checks_) results_.push_back(Evaluate(check, machine_));
+  // Checks are about a finished run only.
+  if (ran_) {
+    for (const TCheck& check : checks_) results_.push_back(Evaluate(check, machine_));
+  }
   const bool mustHeld = GradingHeld();  // fills in the counts for every report
   const bool allHeld =
       std::all_of(results_.begin(), results_.end(), [](const TCheckResult& r) { return r.Held; }) &&
       mustHeld;
-
+  // The teacher's own mistake is told to the teacher, JSON or not.
+  if (status == TRunStatus::Usage) err_ << "dorum-cli run: " << message_.toStdString() << '\n';
   if (json_) {
-    QJsonObject result;
-    result[QStringLiteral("status")] = StatusName(status);
-    result[QStringLiteral("message")] = message_;
-    result[QStringLiteral("cycles")] = static_cast<qint64>(control_.CyclesPerformed());
-    result[QStringLiteral("instructions")] = static_cast<qint64>(control_.InstructionsPerformed());
-    result[QStringLiteral("output")] = machine_.Console().OutputText();
-    QJsonObject registers;
-    for (int r = 0; r < kRegisterCount; ++r) {
-      const TRegister& reg = machine_.Register(static_cast<TRegisterId>(r));
-      if (reg.Visible())
-        registers[reg.Caption()] = static_cast<qint64>(reg.Content() & WidthMask(reg.Bits()));
-    }
-    result[QStringLiteral("registers")] = registers;
-    if (!checks_.empty()) {
-      QJsonArray expectations;
-      for (const TCheckResult& r : results_) {
-        expectations.append(QJsonObject{{QStringLiteral("name"), r.Check->Name},
-                                        {QStringLiteral("expected"), r.Check->Expected},
-                                        {QStringLiteral("actual"), static_cast<qint64>(r.Actual)},
-                                        {QStringLiteral("held"), r.Held}});
-      }
-      result[QStringLiteral("expectations")] = expectations;
-    }
-    if (dumpMemory_) {
-      QJsonArray memory;
-      for (int a = 0; a < machine_.Memory().Size(); ++a)
-        memory.append(static_cast<qint64>(machine_.Memory().Word(a)));
-      result[QStringLiteral("memory")] = memory;
-    }
-    ReportGrading(result);
-    out_ << QJsonDocument(result).toJson(QJsonDocument::Indented).toStdString();
-  } else if (status != TRunStatus::Stopped) {
+    PrintJson(status);
+  } else if (status == TRunStatus::Error) {
+    err_ << FormatDiagnostic(diagnostic_).toStdString() << '\n';
+  } else if (status != TRunStatus::Stopped && status != TRunStatus::Usage) {
     err_ << message_.toStdString() << '\n';
   }
-  PrintFailedChecks();
+  PrintChecks();
   out_.flush();
-  if (!allHeld) return static_cast<int>(TRunStatus::Expectation);
+  // A check tells only of a run that ended as a program should.
+  if (status == TRunStatus::Stopped && !allHeld) return static_cast<int>(TRunStatus::Expectation);
   return static_cast<int>(status);
 }
 
@@ -464,28 +636,51 @@ void TRun::AddGradingOptions(QCommandLineParser& parser) {
         QStringLiteral("PLIK")}});
 }
 
-void TRun::CompileInstructionFiles(const QStringList& paths) {
-  for (const QString& path : paths) control_.AddInstruction(ReadTextFile(path));
+void TRun::ReadGradingOptions(const QCommandLineParser& parser, TOptions& options) {
+  options.Settings = parser.values(QStringLiteral("set")).join(u',');
+  options.InstructionFiles = parser.values(QStringLiteral("instruction"));
+  options.MustExecute = SplitNames(parser.values(QStringLiteral("must-execute")));
+  options.HideExpected = parser.isSet(QStringLiteral("hide-expected"));
+}
+
+// The student's instruction files go into the list before the program is
+// assembled; a fault in one is the student's, at its place in that file.
+std::optional<int> TRun::CompileInstructionFiles(const QStringList& paths) {
+  for (const QString& path : paths) {
+    try {
+      control_.AddInstruction(ReadTextFile(path));
+    } catch (const EDorumError& e) {
+      return Fail(AssemblyDiagnostic(e, path), e.Message());
+    }
+  }
+  return std::nullopt;
 }
 
 // Test data goes in after the assembly, which resets the machine, and
 // before the first cycle; each value is stored as the user would type it.
-void TRun::ApplySettings(const QStringList& values) {
-  for (const QString& value : values) {
-    for (const TCheck& setting : ParseChecks(value, machine_, watches_)) {
-      const QString text = QString::number(setting.Expected);
-      if (setting.Kind == TCheck::TKind::Memory)
-        machine_.EnterMemoryValue(setting.Address, text);
-      else
-        machine_.EnterRegisterValue(setting.Register, text);
+// Data for a label the program lacks cannot be given: the program is at
+// fault, as with a check of such a label.
+std::optional<int> TRun::ApplySettings() {
+  for (const TCheck& setting : settings_) {
+    const QString text = QString::number(setting.Expected);
+    if (setting.Kind == TCheck::TKind::Memory) {
+      machine_.EnterMemoryValue(setting.Address, text);
+    } else if (setting.Kind == TCheck::TKind::Register) {
+      machine_.EnterRegisterValue(setting.Register, text);
+    } else {
+      TDiagnostic d;
+      d.Stage = TStage::Assembly;
+      d.File = programPath_;
+      d.Message = QStringLiteral("Nie znaleziono etykiety %1").arg(setting.Name);
+      return Fail(d, d.Message);
     }
   }
+  return std::nullopt;
 }
 
-void TRun::StartCounting(const QCommandLineParser& parser) {
-  hideExpected_ = parser.isSet(QStringLiteral("hide-expected"));
-  for (const QString& name : SplitNames(parser.values(QStringLiteral("must-execute"))))
-    mustExecute_.push_back({name, 0});
+void TRun::StartCounting(const TOptions& options) {
+  hideExpected_ = options.HideExpected;
+  for (const QString& name : options.MustExecute) mustExecute_.push_back({name, 0});
   counter_ = std::make_unique<TExecutionCount>(control_);
 }
 
@@ -507,20 +702,6 @@ void TRun::ReportGrading(QJsonObject& result) const {
                              {QStringLiteral("held"), must.Held()}});
   }
   result[QStringLiteral("must_execute")] = musts;
-}
-
-void TRun::PrintFailedChecks() const {
-  for (const TCheckResult& r : results_) {
-    if (r.Held) continue;
-    if (hideExpected_)
-      err_ << r.Check->Name.toStdString() << ": wrong value " << r.Actual << '\n';
-    else
-      err_ << "expected " << r.Check->Name.toStdString() << '=' << r.Check->Expected << ", got "
-           << r.Actual << '\n';
-  }
-  for (const TMustExecute& must : mustExecute_) {
-    if (!must.Held()) err_ << must.Name.toStdString() << ": not executed\n";
-  }
 }
 
 }  // namespace

@@ -118,7 +118,7 @@ QString TScriptRunner::CycleText(const TInstruction& instruction, int k) const {
       .arg(static_cast<int>(micro.Condition))
       .arg(micro.NextCycle)
       .arg(micro.ElseCycle)
-      .arg(micro.SourceLine)
+      .arg(micro.SourceLine + 1)  // lines are numbered from 1, as in the error messages
       .arg(OnOff(micro.Breakpoint));
 }
 

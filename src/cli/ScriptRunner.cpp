@@ -110,6 +110,17 @@ int TScriptRunner::AddressArg(const QString& text) const {
   return address;
 }
 
+int TScriptRunner::CellArg(const QString& text) const {
+  std::int32_t number = 0;
+  if (TryStrToInt(text, number)) return AddressArg(text);
+  // A label of the program assembled last stands for its address.
+  for (int i = 0; i < watches_.Count(); ++i) {
+    if (CompareNamesIgnoringCase(watches_.At(i).Name, text) == 0)
+      return AddressArg(QString::number(watches_.At(i).Address));
+  }
+  throw EDorumError(QStringLiteral("Nie ma takiego adresu ani etykiety programu: %1").arg(text));
+}
+
 void TScriptRunner::RegisterMachineCommands() {
   Register(QStringLiteral("help"), QStringLiteral("help"),
            [this](const QStringList&, const QString&) { Help(); });
@@ -156,10 +167,10 @@ void TScriptRunner::RegisterMachineCommands() {
              NeedArgs(args, 1, 1, QStringLiteral("zero NAZWA"));
              machine_.ZeroRegister(RegisterArg(args[0]));
            });
-  Register(QStringLiteral("mem"), QStringLiteral("mem ADRES [WARTOŚĆ]"),
+  Register(QStringLiteral("mem"), QStringLiteral("mem ADRES|ETYKIETA [WARTOŚĆ]"),
            [this](const QStringList& args, const QString&) {
-             NeedArgs(args, 1, 2, QStringLiteral("mem ADRES [WARTOŚĆ]"));
-             const int address = AddressArg(args[0]);
+             NeedArgs(args, 1, 2, QStringLiteral("mem ADRES|ETYKIETA [WARTOŚĆ]"));
+             const int address = CellArg(args[0]);
              if (args.size() == 2) {
                machine_.EnterMemoryValue(address, args[1]);
              } else {

@@ -70,6 +70,8 @@ class TScriptRunner {
 
   [[nodiscard]] TRegisterId RegisterArg(const QString& name) const;
   [[nodiscard]] int AddressArg(const QString& text) const;
+  // An address, or a label of the program assembled last.
+  [[nodiscard]] int CellArg(const QString& text) const;
   [[nodiscard]] int SignalArg(const QString& name) const;
   [[nodiscard]] const TInstruction& InstructionArg(const QString& name) const;
   [[nodiscard]] QString PathArg(const QString& rest, const QString& usage) const;

@@ -59,14 +59,14 @@ TCaseResult Interpret(const QJsonObject& report, bool hideExpected) {
   TCaseResult result;
   result.Cycles = report.value(QStringLiteral("cycles")).toInteger(-1);
   const QString status = report.value(QStringLiteral("status")).toString();
-  QString message = report.value(QStringLiteral("message")).toString();
+  // The runner's own reading of an error names the file and the place; the
+  // file is named as in the submission's folder.
+  QString message = report.value(QStringLiteral("diagnostic")).toString();
   const QString file = report.value(QStringLiteral("file")).toString();
-  if (!file.isEmpty() && report.contains(QStringLiteral("line")) && !message.contains(file))
-    message = QStringLiteral("%1:%2:%3: %4")
-                  .arg(QFileInfo(file).fileName())
-                  .arg(report.value(QStringLiteral("line")).toInt())
-                  .arg(report.value(QStringLiteral("column")).toInt())
-                  .arg(message);
+  if (message.isEmpty())
+    message = report.value(QStringLiteral("message")).toString();
+  else if (!file.isEmpty() && message.startsWith(file))
+    message.replace(0, file.size(), QFileInfo(file).fileName());
   if (status == u"limit" || status == u"input") {
     result.Outcome = status == u"limit" ? TOutcome::Limit : TOutcome::Input;
     result.Message = message;

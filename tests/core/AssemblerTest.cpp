@@ -189,3 +189,36 @@ TEST_F(Assembler, EmptyTextAndInterruptVectorLabels) {
   EXPECT_EQ(m.Vectors()[1].Address, 3);
   EXPECT_EQ(m.Vectors()[2].Address, 3);  // untouched
 }
+
+TEST_F(Assembler, ErrorsKnowTheWordAndWhereItStarts) {
+  struct Case {
+    QStringList Text;
+    const char* Position;  // as the message shows it, just behind the word
+    int Line;
+    int Column;
+    const char* Word;
+    bool AtEnd;
+  };
+  const Case cases[] = {
+      // A word at the end of its line: the reader already stands on the next.
+      {{"start: POB x", "DOD y", "x: RST 1"}, "3:0", 2, 5, "y", false},
+      {{"rpa", "  skocz 3"}, "2:8", 2, 3, "skocz", false},
+      {{"rst 'A' ", "stp"}, "2:0", 1, 5, "'A' ", false},
+      {{"rpa / 2"}, "1:5", 1, 5, "/", false},
+      // Nothing follows the mnemonic: no word, the place of the one before.
+      {{"x: rpa", "  pob"}, "3:0", 2, 3, "pob", true},
+  };
+  for (const Case& c : cases) {
+    document.SetTexts(c.Text);
+    try {
+      program.Assemble(document);
+      ADD_FAILURE() << "no error for " << c.Text.join('|').toStdString();
+    } catch (const EControlException& e) {
+      EXPECT_TRUE(e.Message().startsWith(QString::fromUtf8(c.Position) + u' '));
+      EXPECT_EQ(e.WordPlace().Line, c.Line) << c.Text.join('|').toStdString();
+      EXPECT_EQ(e.WordPlace().Column, c.Column) << c.Text.join('|').toStdString();
+      EXPECT_EQ(e.WordPlace().Word, QString::fromUtf8(c.Word));
+      EXPECT_EQ(e.WordPlace().AtEnd, c.AtEnd);
+    }
+  }
+}

@@ -215,3 +215,32 @@ TEST_F(ControlUnit, EveryConditionTestsItsOwnFlag) {
     }
   }
 }
+
+TEST_F(ControlUnit, TheStopCycleCountsAndALimitOfThatManyCyclesLetsTheProgramEnd) {
+  Program({{0, Word(3, 5)}, {1, Word(1, 6)}, {2, Word(4, 7)}, {3, Word(0, 0)}, {5, 3}, {6, 4}});
+  control.SetTrackingLevel(0);
+  (void)MessageOf([&] { control.ExecuteProgram(-1); });
+  ASSERT_TRUE(control.Finished());
+  const std::uint64_t needed = control.CyclesPerformed();
+  for (const std::uint64_t limit : {needed - 1, needed}) {
+    m.ResetMachine();
+    const std::uint64_t start = control.CyclesPerformed();
+    control.LimitCycles(limit);
+    (void)MessageOf([&] { control.ExecuteProgram(-1); });
+    EXPECT_EQ(control.Finished(), limit == needed) << limit;
+    EXPECT_EQ(control.CyclesPerformed() - start, limit);
+  }
+}
+
+TEST_F(ControlUnit, ARefusedCycleIsNotCountedButKnown) {
+  Program({{0, Word(3, 5)}, {5, 3}});
+  control.ExecuteCycle();  // the fetch of «pob» at address 0
+  EXPECT_EQ(control.InstructionAddress(), 0);
+  control.SetManualControl(true);
+  control.ToggleSignal(TMachine::FindSignalExact(QStringLiteral("wea")));
+  control.ToggleSignal(TMachine::FindSignalExact(QStringLiteral("wyak")));
+  control.ToggleSignal(TMachine::FindSignalExact(QStringLiteral("wyl")));
+  EXPECT_FALSE(MessageOf([&] { control.ExecuteCycle(); }).isEmpty());
+  EXPECT_EQ(control.CyclesPerformed(), 1u);
+  EXPECT_EQ(control.RefusedCycle(), 2u);
+}

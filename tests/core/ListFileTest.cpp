@@ -205,3 +205,36 @@ TEST_F(TListFileTest, AListFileWithANulByteLoadsNothing) {
   EXPECT_EQ(machine.GetComponents(), TComponentSet().set(0));
   EXPECT_EQ(control.Instructions().Count(), 0);
 }
+
+TEST_F(TListFileTest, ErrorsPointAtTheFilesLineAndTheInstruction) {
+  const QStringList head = {
+      "[Opcje]",  "Stos=1", "[Rozkazy]", "Liczba=2",         "Nazwa1=a",
+      "Nazwa2=b", "[a]",    "Linie=2",   "Linia1=ROZKAZ A;", "Linia2=czyt wys wei il;"};
+  struct Case {
+    QStringList Lines;
+    const char* Section;
+    int FileLine;
+    int FileColumn;
+    int TextLine;
+  };
+  const Case cases[] = {
+      // The compiler's error in line 2 of [b], which is line 14 of the file.
+      {head + QStringList{"[b]", "Linie=2", "Linia1=ROZKAZ B;", "Linia2=  czyt wys il;"}, "b", 14,
+       21, 2},
+      // No section: the name in the list is all there is.
+      {head, "b", 6, 0, 0},
+  };
+  for (const Case& c : cases) {
+    TSession s;
+    try {
+      ReadInstructionList(TProfileFile(c.Lines), s.Machine(), s.Control());
+      ADD_FAILURE() << "the list loaded";
+    } catch (const EListFileError& e) {
+      EXPECT_EQ(e.Place().Section, QString::fromUtf8(c.Section));
+      EXPECT_EQ(e.Place().FileLine, c.FileLine);
+      EXPECT_EQ(e.Place().FileColumn, c.FileColumn);
+      EXPECT_EQ(e.Place().TextLine, c.TextLine);
+      EXPECT_TRUE(e.Place().Positioned);
+    }
+  }
+}

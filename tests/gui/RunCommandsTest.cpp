@@ -4,6 +4,7 @@
 // input goes on with what the user types; "Przerwij" cuts the tempo's pause.
 #include <QApplication>
 #include <QDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QSignalSpy>
@@ -16,6 +17,7 @@
 #include "DockedWindow.h"
 #include "FormCommandEditor.h"
 #include "FormIOConsole.h"
+#include "FormMachine.h"
 #include "FormMain.h"
 #include "FormMicroprogram.h"
 #include "FormProgramEditor.h"
@@ -222,6 +224,10 @@ class RunCommandsTest : public QObject {
     QVERIFY(test::WaitForRunEnd(core));
     QVERIFY(user.Errors.isEmpty());
     QCOMPARE(user.Informations.back(), QStringLiteral("Program został zakończony."));
+    // Four instructions of two or three cycles and the stop's own cycle: as
+    // many as the trace of dorum-cli has lines.
+    QCOMPARE(core.Control().CyclesPerformed(), 11u);
+    QVERIFY(main.MachineWindow().RunStatus()->text().contains(QStringLiteral("takty 11,")));
     // "Takt" repeats the stopping cycle, with the same news.
     main.Action(QStringLiteral("ActionRunCycle"))->trigger();
     QCOMPARE(user.Informations.back(), QStringLiteral("Program został zakończony."));

@@ -99,6 +99,19 @@ void TProfileFile::InsertLine(qsizetype at, const QString& line) {
   }
 }
 
+std::optional<TProfileFile::TPlace> TProfileFile::PlaceOf(const QString& section,
+                                                          const QString& key) const {
+  const auto found = index_.find(LowerCase(section));
+  if (found == index_.end()) return std::nullopt;
+  const auto line = found->second.Keys.find(LowerCase(key));
+  if (line == found->second.Keys.end()) return TPlace{found->second.Header, 0};
+  const QString& text = lines_[line->second];
+  const qsizetype raw = text.indexOf(u'=') + 1;
+  const QString value = DecodeValue(text.mid(raw));
+  const qsizetype at = value.isEmpty() ? -1 : text.indexOf(value, raw);
+  return TPlace{line->second, at < 0 ? raw : at};
+}
+
 std::optional<QString> TProfileFile::ReadString(const QString& section, const QString& key) const {
   const auto found = index_.find(LowerCase(section));
   if (found == index_.end()) return std::nullopt;

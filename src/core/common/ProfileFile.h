@@ -38,6 +38,14 @@ class TProfileFile {
   void WriteBool(const QString& section, const QString& key, bool value);
 
   [[nodiscard]] const QStringList& Lines() const noexcept { return lines_; }
+  // Where in Lines() the key that reading takes stands, or its section's
+  // header when the key is missing (none without the section); the column
+  // (from 0) is where the value's text begins, or 0.
+  struct TPlace {
+    qsizetype Line = 0;
+    qsizetype ValueColumn = 0;
+  };
+  [[nodiscard]] std::optional<TPlace> PlaceOf(const QString& section, const QString& key) const;
 
   // How a value is written so that reading gives it back unchanged: values
   // with blanks at either end, or with quotation marks at both ends, are

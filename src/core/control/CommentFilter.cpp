@@ -10,10 +10,26 @@ QString TCommentFilter::PositionText() const {
 }
 
 EControlException TCommentFilter::CreateError(const QString& message) const {
-  return EControlException(PositionText() + QLatin1Char(' ') + message, LineNumber(), Column());
+  return EControlException(PositionText() + QLatin1Char(' ') + message, LineNumber(), Column(),
+                           WordPlace());
+}
+
+TWordPlace TCommentFilter::WordPlace() const {
+  return {static_cast<int>(wordLine_) + 1, static_cast<int>(wordColumn_), word_, atEnd_};
 }
 
 QString TCommentFilter::NextToken() {
+  QString word = ReadToken();
+  atEnd_ = word.isEmpty();
+  if (!atEnd_) {
+    word_ = word;
+    wordLine_ = startLine_;
+    wordColumn_ = startColumn_;
+  }
+  return word;
+}
+
+QString TCommentFilter::ReadToken() {
   QString result;
   qsizetype lowered = 0;  // result[0, lowered) is lower-case already
   while (!EndOfText()) {
@@ -59,14 +75,21 @@ QString TCommentFilter::NextToken() {
           ++column_;
           break;
         }
+        // The slash itself is the word at fault.
+        word_ = QStringLiteral("/");
+        wordLine_ = line_;
+        wordColumn_ = column_;
+        atEnd_ = false;
         throw CreateError(Texts::UnexpectedSymbol());
       case u';':
         if (!result.isEmpty()) return result;
+        MarkWordStart();
         tokenLine_ = line_;
         ++column_;
         return QStringLiteral(";");
       case u'\'':
         // The quoted character is taken as it is, whatever it is.
+        if (result.isEmpty()) MarkWordStart();
         result.append(c);
         if (column_ < s.size()) result.append(s.at(column_));
         tokenLine_ = line_;
@@ -75,6 +98,7 @@ QString TCommentFilter::NextToken() {
       default:
         // A word is lower-cased whole, the quoted characters read into it
         // so far included; each character is lowered once.
+        if (result.isEmpty()) MarkWordStart();
         result.append(c);
         for (qsizetype k = lowered; k < result.size(); ++k) result[k] = LowerChar(result[k]);
         lowered = result.size();

@@ -116,6 +116,7 @@ void TController::RestorePlace(const TControlPlace& place) {
   inputRanOut_ = (place.Flags & TControlPlace::kInputRanOut) != 0;
   shownCode_ = place.ShownCode;
   shownLine_ = place.ShownLine;
+  instructionAddress_ = place.InstructionAddress;
   if (programEditor_ != nullptr && programEditor_->CurrentLine() != place.CurrentLine) {
     programEditor_->SetCurrentLine(place.CurrentLine);
     programEditor_->Repaint();
@@ -178,6 +179,7 @@ void TController::PerformCycle() {
   const TCyclePlan* plan = nullptr;
   int code = 0;
   if (atFetch_) {
+    instructionAddress_ = machine_.Register(TRegisterId::L).CurrentValue();
     machine_.SetActiveSignals(kFetchSignals);
     atFetch_ = false;
     currentCycle_ = 0;
@@ -206,19 +208,36 @@ void TController::PerformCycle() {
   if (breakpointsArmed_ && micro->Breakpoint && !replaying_) stopRequested_ = true;
   if (stopRequested_) [[unlikely]]
     StopAtBreakpoint(code);
-  if (plan == &fetchPlan_) {
-    machine_.PerformPlannedFetch(*plan);
-  } else {
-    machine_.PerformPlanned(*plan);
+  try {
+    if (plan == &fetchPlan_) {
+      machine_.PerformPlannedFetch(*plan);
+    } else {
+      machine_.PerformPlanned(*plan);
+    }
+  } catch (const EDorumError&) {
+    CountEndingCycle();
+    throw;
   }
   ++cyclesPerformed_;
   breakpointsArmed_ = true;
   SelectNextCycle(code, *micro);
 }
 
+void TController::CountEndingCycle() noexcept {
+  // The program's stop is a cycle performed like any other (its signals all
+  // acted), so the count agrees with the trace and the history; a refused
+  // cycle is not, as it is performed again once the cause is mended.
+  if (finished_) {
+    ++cyclesPerformed_;
+  } else {
+    refusedCycle_ = cyclesPerformed_ + 1;
+  }
+}
+
 void TController::RefuseMissingCycle(int code) {
   // A cycle that cannot be found leaves every signal off.
   machine_.SetActiveSignals(0);
+  refusedCycle_ = cyclesPerformed_ + 1;
   (void)MicroCodeAt(code, currentCycle_);  // raises the list's index error
   ThrowListIndex(currentCycle_);
 }
@@ -240,7 +259,12 @@ void TController::ExecuteManualCycle() {
   shownLine_ = micro.SourceLine;
   if (hosted_) host_->ShowCycleLine(micro.SourceLine);
   if (breakpointsArmed_ && micro.Breakpoint && !replaying_) stopRequested_ = true;
-  machine_.PerformActiveSignals();
+  try {
+    machine_.PerformActiveSignals();
+  } catch (const EDorumError&) {
+    CountEndingCycle();
+    throw;
+  }
   ++cyclesPerformed_;
   breakpointsArmed_ = true;
 }

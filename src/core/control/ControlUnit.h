@@ -28,9 +28,10 @@ struct TControlPlace {
   std::uint64_t Cycles = 0;
   std::uint64_t Instructions = 0;
   std::int32_t CurrentCycle = 0;
-  std::int32_t CurrentLine = -1;  // of the bound program
-  std::int32_t ShownCode = -1;    // the instruction of the cycle performed last
-  std::int32_t ShownLine = -1;    // and its source line
+  std::int32_t CurrentLine = -1;        // of the bound program
+  std::int32_t ShownCode = -1;          // the instruction of the cycle performed last
+  std::int32_t ShownLine = -1;          // and its source line
+  std::int32_t InstructionAddress = 0;  // where the instruction under way was fetched
   std::uint8_t Flags = 0;
 };
 
@@ -237,6 +238,11 @@ class TController final : public IControlLink {
   }
   // Whether the stop signal has ended the program since the last reset.
   [[nodiscard]] bool Finished() const noexcept { return finished_; }
+  // The address L held when the instruction under way was fetched.
+  [[nodiscard]] std::int32_t InstructionAddress() const noexcept { return instructionAddress_; }
+  // The number (from 1) of the last cycle whose signals were refused (it is
+  // not among CyclesPerformed()), or 0.
+  [[nodiscard]] std::uint64_t RefusedCycle() const noexcept { return refusedCycle_; }
 
   // For runs without a user at the console: "Rozkaz" and "Program" end with
   // the input-exhausted message as soon as the program waits for a character
@@ -274,6 +280,7 @@ class TController final : public IControlLink {
     place.CurrentLine = programEditor_ != nullptr ? programEditor_->CurrentLine() : -1;
     place.ShownCode = shownCode_;
     place.ShownLine = shownLine_;
+    place.InstructionAddress = instructionAddress_;
     place.Flags = static_cast<std::uint8_t>((atFetch_ ? TControlPlace::kAtFetch : 0) |
                                             (breakpointsArmed_ ? TControlPlace::kArmed : 0) |
                                             (stopRequested_ ? TControlPlace::kStopRequested : 0) |
@@ -308,6 +315,7 @@ class TController final : public IControlLink {
   void ExecuteManualCycle();
   // The rare ends of a cycle, kept out of its way.
   [[noreturn, gnu::cold, gnu::noinline]] void RefuseMissingCycle(int code);
+  [[gnu::cold]] void CountEndingCycle() noexcept;
   [[noreturn, gnu::cold, gnu::noinline]] void StopAtBreakpoint(int code);
   // Cycle `cycle` of instruction `code`, or none.
   [[nodiscard]] const TMicroCode* FindCycle(int code, int cycle) const noexcept;
@@ -360,6 +368,8 @@ class TController final : public IControlLink {
   static constexpr std::uint64_t kNoLimit = ~std::uint64_t{0};
   std::uint64_t cyclesPerformed_ = 0;
   std::uint64_t instructionsPerformed_ = 0;
+  std::uint64_t refusedCycle_ = 0;
+  std::int32_t instructionAddress_ = 0;
   bool finished_ = false;
   bool stopWhenInputRunsOut_ = false;
   bool inputRanOut_ = false;

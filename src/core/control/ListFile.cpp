@@ -1,6 +1,7 @@
 #include "control/ListFile.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "control/ControlUnit.h"
 #include "machine/Machine.h"
@@ -14,6 +15,31 @@ const QString kInstructions = QStringLiteral("Rozkazy");
 
 QString Numbered(const char16_t* key, int n) {
   return QString::fromUtf16(key) + QString::number(n);
+}
+
+// Points a failure to compile the instruction of section `name` (the i-th
+// name of the list) at the file's line that holds the word at fault.
+EListFileError InFile(const TProfileFile& profile, int i, const QString& name,
+                      const EDorumError& error) {
+  EListFileError::TPlace place;
+  place.Section = name;
+  const auto* positioned = dynamic_cast<const EControlException*>(&error);
+  std::optional<TProfileFile::TPlace> at;
+  if (positioned != nullptr) {
+    place.Positioned = true;
+    place.Word = positioned->WordPlace();
+    if (!place.Word.Word.isEmpty()) {
+      place.TextLine = place.Word.Line;
+      at = profile.PlaceOf(name, Numbered(u"Linia", place.Word.Line));
+      if (at && at->ValueColumn > 0)
+        place.FileColumn = static_cast<int>(at->ValueColumn) + place.Word.Column;
+    }
+  }
+  if (!at) at = profile.PlaceOf(name, QStringLiteral("Linie"));
+  // Without its section the instruction is only a name in the list.
+  if (!at) at = profile.PlaceOf(kInstructions, Numbered(u"Nazwa", i));
+  if (at) place.FileLine = static_cast<int>(at->Line) + 1;
+  return {error.Message(), std::move(place)};
 }
 
 }  // namespace
@@ -75,7 +101,11 @@ void ReadInstructionList(const TProfileFile& profile, TMachine& machine, TContro
     QStringList lines;
     for (int j = 1; j <= lineCount; ++j)
       lines.append(profile.ReadString(name, Numbered(u"Linia", j), QString()));
-    control.AddInstruction(lines);
+    try {
+      control.AddInstruction(lines);
+    } catch (const EDorumError& e) {
+      throw InFile(profile, i, name, e);
+    }
   }
 }
 

@@ -3,12 +3,34 @@
 #include <QString>
 
 #include "common/ProfileFile.h"
+#include "control/CommentFilter.h"
 
 namespace dorum {
 
 class TMachine;
 class TController;
 class TInstructionList;
+
+// A stored instruction that does not compile or does not fit. The message is
+// the compiler's own, unchanged; the error also tells where in the file the
+// instruction and the word at fault stand.
+class EListFileError : public EDorumError {
+ public:
+  struct TPlace {
+    QString Section;          // the instruction's section, named by the instruction
+    int FileLine = 0;         // from 1; 0 when the file holds nothing to point at
+    int FileColumn = 0;       // from 1; 0 when only the line is known
+    int TextLine = 0;         // the line within the instruction's text, from 1; 0 for none
+    bool Positioned = false;  // the compiler's error, with its place in the text
+    TWordPlace Word;          // when positioned
+  };
+  EListFileError(const QString& message, TPlace place)
+      : EDorumError(message), place_(std::move(place)) {}
+  [[nodiscard]] const TPlace& Place() const noexcept { return place_; }
+
+ private:
+  TPlace place_;
+};
 
 // Instruction list files (.lst): the machine configuration an instruction
 // set was written for and the source of every instruction, in code order.

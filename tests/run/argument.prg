@@ -1,0 +1,4 @@
+// ostatni argument pominięty
+x: RST 1
+POB x
+   DOD

@@ -1,0 +1,3 @@
+// dwa rejestry na jednej magistrali
+DWA 3
+STP

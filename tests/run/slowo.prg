@@ -1,0 +1,4 @@
+// etykieta bez dwukropka
+start: POB x
+z
+x: RST 1
