@@ -55,10 +55,11 @@ TEST(StopConditionText, ReadsEveryForm) {
     TStopOp Op;
     const char* Name;
     int Value;
-  } cases[] = {{"AK=5", TStopOp::Equal, "AK", 5},       {"AK != -1", TStopOp::NotEqual, "AK", -1},
-               {"x<$10", TStopOp::Less, "x", 16},       {"mem[3]<=2", TStopOp::LessEqual, "mem[3]", 2},
-               {"L>7", TStopOp::Greater, "L", 7},       {"L>=0x8", TStopOp::GreaterEqual, "L", 8},
-               {"changed( z )", TStopOp::Changed, "z", 0}, {"signal(wyak)", TStopOp::Signal, "wyak", 0}};
+  } cases[] = {
+      {"AK=5", TStopOp::Equal, "AK", 5},          {"AK != -1", TStopOp::NotEqual, "AK", -1},
+      {"x<$10", TStopOp::Less, "x", 16},          {"mem[3]<=2", TStopOp::LessEqual, "mem[3]", 2},
+      {"L>7", TStopOp::Greater, "L", 7},          {"L>=0x8", TStopOp::GreaterEqual, "L", 8},
+      {"changed( z )", TStopOp::Changed, "z", 0}, {"signal(wyak)", TStopOp::Signal, "wyak", 0}};
   for (const auto& c : cases) {
     const TStopConditionText parsed = ParseStopCondition(QString::fromUtf8(c.Text));
     EXPECT_EQ(parsed.Op, c.Op) << c.Text;
@@ -73,12 +74,13 @@ TEST(StopConditionText, SaysWhatIsWrong) {
   const struct {
     const char* Text;
     const char* Says;
-  } cases[] = {{"AK", "brak porównania"},      {"=5", "brak nazwy"},
-               {"AK=", "brak wartości"},       {"AK>=zz", "\"zz\" nie jest liczbą"},
-               {"changed()", "brak nazwy"},    {"  ", "Pusty warunek"}};
+  } cases[] = {{"AK", "brak porównania"},   {"=5", "brak nazwy"},
+               {"AK=", "brak wartości"},    {"AK>=zz", "\"zz\" nie jest liczbą"},
+               {"changed()", "brak nazwy"}, {"  ", "Pusty warunek"}};
   for (const auto& c : cases) {
     const QString message = MessageOf([&] { (void)ParseStopCondition(QString::fromUtf8(c.Text)); });
-    EXPECT_TRUE(message.contains(QString::fromUtf8(c.Says))) << c.Text << ": " << message.toStdString();
+    EXPECT_TRUE(message.contains(QString::fromUtf8(c.Says)))
+        << c.Text << ": " << message.toStdString();
   }
 }
 
@@ -95,7 +97,7 @@ TEST(StopConditions, NamesAreLookedUpAsExpectDoes) {
   EXPECT_TRUE(AddError(suma.Session, tooSmall).contains(u"nie mieści się"));
   EXPECT_EQ(suma.Session.StopConditions().Count(), 0);  // none of the bad ones stays
 
-  suma.Session.AddStopCondition(QStringLiteral("Z=1"));  // a label, in any case
+  suma.Session.AddStopCondition(QStringLiteral("Z=1"));   // a label, in any case
   suma.Session.AddStopCondition(QStringLiteral("ak=1"));  // no such label: the register
   const TStopConditions& list = suma.Session.StopConditions();
   ASSERT_EQ(list.Count(), 2);

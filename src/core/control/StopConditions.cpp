@@ -158,11 +158,12 @@ void SetValue(TStopTest& test, const QString& text, std::int32_t value) {
   test.Mask = WidthMask(test.Bits);
   const std::int64_t lowest = -(std::int64_t{1} << (test.Bits - 1));
   if (value < lowest || (value >= 0 && static_cast<std::uint32_t>(value) > test.Mask))
-    Malformed(text, QStringLiteral("wartość %1 nie mieści się w %2 bitach").arg(value).arg(test.Bits));
+    Malformed(text,
+              QStringLiteral("wartość %1 nie mieści się w %2 bitach").arg(value).arg(test.Bits));
   // Unsigned, NAME<0 would never hold and NAME>=0 always would: against
   // zero these two ask about the sign bit.
-  test.Signed = value < 0 || (value == 0 && (test.Op == TStopOp::Less ||
-                                             test.Op == TStopOp::GreaterEqual));
+  test.Signed =
+      value < 0 || (value == 0 && (test.Op == TStopOp::Less || test.Op == TStopOp::GreaterEqual));
   test.Value = value;
 }
 
