@@ -145,12 +145,17 @@ TEST(StopConditions, ChangedComparesWithThePreviousCheckAndDisabledOnesAreSkippe
   EXPECT_EQ(conditions.Check(machine), -1);
   Set(machine, R::AK, 3);
   EXPECT_EQ(conditions.Check(machine), 0);  // the first that holds
-  conditions.SetEnabled(0, false);
+  conditions.SetEnabled(0, false, machine);
   EXPECT_EQ(conditions.Check(machine), -1);  // the change was seen at the last check
   Set(machine, R::AK, 4);
   EXPECT_EQ(conditions.Check(machine), 1);
-  conditions.SetEnabled(1, false);
+  conditions.SetEnabled(1, false, machine);
   EXPECT_FALSE(conditions.Armed());
+  // Changes while it was off are not news once it is on again.
+  Set(machine, R::AK, 5);
+  conditions.SetEnabled(1, true, machine);
+  EXPECT_EQ(conditions.Check(machine), -1);
+  conditions.SetEnabled(1, false, machine);
   conditions.Remove(0);
   EXPECT_EQ(conditions.Count(), 1);
   EXPECT_EQ(conditions.At(0).Text, QStringLiteral("changed(AK)"));

@@ -226,8 +226,10 @@ void TStopConditions::Clear() {
   Rebuild();
 }
 
-void TStopConditions::SetEnabled(int index, bool enabled) {
-  list_.at(static_cast<std::size_t>(index)).Enabled = enabled;
+void TStopConditions::SetEnabled(int index, bool enabled, const TMachine& machine) {
+  TStopCondition& condition = list_.at(static_cast<std::size_t>(index));
+  if (enabled && !condition.Enabled) condition.Test.Last = Read(condition.Test, machine);
+  condition.Enabled = enabled;
   Rebuild();
 }
 

@@ -68,7 +68,9 @@ class TStopConditions {
   void Add(const QString& text, const TMachine& machine, const TWatchList* labels);
   void Remove(int index);
   void Clear();
-  void SetEnabled(int index, bool enabled);
+  // A condition enabled during a run compares its changed() with the value
+  // now, not with the one it last saw before it was disabled.
+  void SetEnabled(int index, bool enabled, const TMachine& machine);
   [[nodiscard]] int Count() const noexcept { return static_cast<int>(list_.size()); }
   [[nodiscard]] const TStopCondition& At(int index) const {
     return list_.at(static_cast<std::size_t>(index));
