@@ -104,6 +104,19 @@ void BM_EndlessLoopWithHistory(benchmark::State& state) {
 }
 BENCHMARK(BM_EndlessLoopWithHistory)->Unit(benchmark::kMillisecond);
 
+// One stop condition that never holds, checked after every cycle: the
+// word the loop reads and never writes.
+void BM_EndlessLoopStopWhenChanged(benchmark::State& state) {
+  TSession session;
+  bench::StoreEndlessLoop(session.Machine());
+  session.Control().SetTrackingLevel(0);
+  session.AddStopCondition(QStringLiteral("changed(mem[5])"));
+  bench::MeasureRuns(state, session.Control(), kCyclesPerRun,
+                     [&] { bench::RunHeadless(session.Control()); });
+  if (session.Control().HeldCondition() >= 0) state.SkipWithError("the condition held");
+}
+BENCHMARK(BM_EndlessLoopStopWhenChanged)->Unit(benchmark::kMillisecond);
+
 void BM_EndlessLoopViewAt30Hz(benchmark::State& state) {
   RunEndlessLoop(state, nullptr, true);
 }

@@ -22,6 +22,7 @@
 #include "common/Texts.h"
 #include "control/ControlUnit.h"
 #include "control/ListFile.h"
+#include "control/StopConditions.h"
 #include "program/Assembler.h"
 #include "program/ProgramDocument.h"
 #include "program/Session.h"
@@ -44,6 +45,8 @@ const char* const kDescription =
     "     rozkazów lub wejścia, sprawdzenie rejestru, którego maszyna nie ma\n"
     "  1  błąd ucznia: brak lub błąd pliku programu, błąd pliku listy rozkazów,\n"
     "     błąd asemblacji, takt odrzucony przez maszynę\n"
+    "  6  zaszedł warunek --stop-when: wykonanie zatrzymano po takcie, w którym\n"
+    "     zaszedł (przed 3, bo zatrzymuje wykonanie, zanim minie limit taktów)\n"
     "  3  wykonano --max-cycles taktów zegara, a program się nie zakończył\n"
     "  4  program czeka na znak z wejścia, a dane wejściowe się skończyły\n"
     "  5  program zakończył się rozkazem stopu, ale któreś ze sprawdzeń --expect\n"
@@ -68,8 +71,22 @@ const char* const kDescription =
     "  wypisuje na standardowe wyjście błędów: expected NAZWA=WARTOŚĆ, got\n"
     "  RZECZYWISTA.\n"
     "\n"
+    "Warunki zatrzymania --stop-when WARUNEK (opcję można powtarzać) sprawdza\n"
+    "się na końcu każdego taktu; pierwszy, który zachodzi, kończy wykonanie po\n"
+    "tym takcie z kodem 6 i komunikatem \"Warunek zatrzymania: WARUNEK\":\n"
+    "  NAZWA=W, NAZWA!=W, NAZWA<W, NAZWA<=W, NAZWA>W, NAZWA>=W - nazwy i wartości\n"
+    "  jak w --expect; porównuje się w szerokości rejestru lub słowa bez znaku,\n"
+    "  a gdy W jest ujemne - ze znakiem; ze znakiem także NAZWA<0 i NAZWA>=0\n"
+    "  (AK<0: najstarszy bit AK jest ustawiony); W musi się mieścić w tej\n"
+    "  szerokości. Błędny warunek to błąd nauczyciela (kod 2).\n"
+    "  changed(NAZWA) - wartość różni się od tej z końca poprzedniego taktu\n"
+    "  (w pierwszym takcie - od tej sprzed wykonania).\n"
+    "  signal(NAZWA) - sygnał był aktywny w tym takcie.\n"
+    "Warunek zachodzący w takcie rozkazu stopu nie zmienia wyniku: program\n"
+    "się zakończył.\n"
+    "\n"
     "Z --json wypisywany jest jeden obiekt JSON, także przy błędzie: status\n"
-    "(stopped, error, limit, input, usage), message, cycles, instructions,\n"
+    "(stopped, error, limit, input, condition, usage), message, cycles, instructions,\n"
     "output, registers (wartość każdego widocznego rejestru), expectations\n"
     "(z --expect: name, expected, actual - null, gdy etykiety brak - i held),\n"
     "memory (z --dump-memory: wszystkie słowa pamięci) oraz przy błędzie to, co\n"
@@ -146,6 +163,8 @@ QString StatusName(TRunStatus status) {
       return QStringLiteral("input");
     case TRunStatus::Usage:
       return QStringLiteral("usage");
+    case TRunStatus::Condition:
+      return QStringLiteral("condition");
     default:
       return QStringLiteral("error");
   }
@@ -259,6 +278,7 @@ class TRun {
     QString Input;
     QString TracePath;
     bool Trace = false;
+    QStringList StopWhen;
     // Grading: test data, instruction files and instructions that must run.
     QString Settings;
     QStringList InstructionFiles;
@@ -371,8 +391,13 @@ std::optional<TRun::TOptions> TRun::ReadOptions(const QStringList& arguments, in
       QStringLiteral("trace"),
       QStringLiteral("Ślad: jeden wiersz JSON na każdy takt do PLIKU (- to standardowe wyjście)."),
       QStringLiteral("PLIK"));
+  const QCommandLineOption stopWhen(
+      QStringLiteral("stop-when"),
+      QStringLiteral("Zatrzymanie po takcie, w którym zachodzi WARUNEK (np. AK>10, changed(x), "
+                     "signal(wyak)); opcję można powtarzać."),
+      QStringLiteral("WARUNEK"));
   parser.addOptions(
-      {help, list, input, inputFile, maxCycles, expect, json, dumpMemory, irq, trace});
+      {help, list, input, inputFile, maxCycles, expect, json, dumpMemory, irq, trace, stopWhen});
   AddGradingOptions(parser);
 
   // Asked for JSON, a caller gets JSON even when the options are wrong.
@@ -414,6 +439,16 @@ std::optional<TRun::TOptions> TRun::ReadOptions(const QStringList& arguments, in
   options.ProgramPath = parser.positionalArguments().front();
   options.ListPath = parser.value(list);
   options.Checks = parser.value(expect);
+  options.StopWhen = parser.values(stopWhen);
+  // The form is checked before any file is read; the names wait for the
+  // program's labels.
+  for (const QString& condition : options.StopWhen) {
+    try {
+      (void)ParseStopCondition(condition);
+    } catch (const EDorumError& e) {
+      return usage(e.Message());
+    }
+  }
   ReadGradingOptions(parser, options);
   options.Input = parser.value(input);
   if (parser.isSet(inputFile)) {
@@ -478,6 +513,7 @@ std::optional<int> TRun::LoadAndAssemble(const TOptions& options, const QStringL
   try {
     ResolveLabels(checks_, machine_, watches_);
     ResolveLabels(settings_, machine_, watches_);
+    for (const QString& condition : options.StopWhen) session_.AddStopCondition(condition);
   } catch (const EDorumError& e) {
     return Usage(e.Message());
   }
@@ -526,6 +562,7 @@ TRunStatus TRun::RunProgram(std::uint64_t limit) {
     } catch (const EDorumError& e) {
       message_ = e.Message();
     }
+    if (control_.HeldCondition() >= 0) return TRunStatus::Condition;
     if (control_.Finished()) return TRunStatus::Stopped;
     if (control_.InputRanOut()) return TRunStatus::Input;
     if (!control_.CycleLimitReached()) return TRunStatus::Error;

@@ -13,6 +13,7 @@ enum class TRunStatus : int {
   Limit = 3,        // the cycle limit was reached
   Input = 4,        // the program waits for input and none is left
   Expectation = 5,  // a check of --expect did not hold
+  Condition = 6,    // a condition of --stop-when held
 };
 
 // "dorum-cli run PROGRAM [options]": assembles a program on the default

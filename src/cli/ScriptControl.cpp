@@ -148,6 +148,20 @@ void TScriptRunner::RegisterRunCommands() {
                throw EDorumError(QStringLiteral("Limit taktów musi być dodatni: %1").arg(cycles));
              cycleLimit_ = static_cast<std::uint64_t>(cycles);
            });
+  // Conditions take the whole rest of the line: "AK > 3" may have blanks.
+  Register(QStringLiteral("stop-when"), QStringLiteral("stop-when [WARUNEK | clear]"),
+           [this](const QStringList&, const QString& rest) {
+             const QString condition = rest.trimmed();
+             TStopConditions& conditions = session_.StopConditions();
+             if (condition == u"clear") {
+               conditions.Clear();
+             } else if (!condition.isEmpty()) {
+               session_.AddStopCondition(condition);
+             } else {
+               for (int i = 0; i < conditions.Count(); ++i)
+                 Print(QStringLiteral("%1: %2").arg(i + 1).arg(conditions.At(i).Text));
+             }
+           });
   Register(QStringLiteral("manual"), QStringLiteral("manual on|off"),
            [this](const QStringList& args, const QString&) {
              NeedArgs(args, 1, 1, QStringLiteral("manual on|off"));

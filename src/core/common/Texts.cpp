@@ -125,6 +125,9 @@ QString OutsideMemory() {
 QString CycleLimitReached(std::uint64_t cycles) {
   return QStringLiteral("Przekroczono limit %1 taktów zegara; program przerwano").arg(cycles);
 }
+QString StopConditionHeld(const QString& condition) {
+  return QStringLiteral("Warunek zatrzymania: %1").arg(condition);
+}
 
 QString AddressBitsOutOfRange(int bits) {
   return QStringLiteral("Liczba bitów adresu (%1) musi należeć do zakresu 5..16").arg(bits);

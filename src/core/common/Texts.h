@@ -50,6 +50,8 @@ QString ProgramBreakpoint();                           // "Program doszedł do p
 QString UnknownInstructionCode(int code);              // "Nieznany kod rozkazu (%d)"
 // A run that was given a cycle limit (the command line's guard against endless programs).
 QString CycleLimitReached(std::uint64_t cycles);
+// A stop condition held at the end of a cycle of a run.
+QString StopConditionHeld(const QString& condition);  // "Warunek zatrzymania: %s"
 
 // Assembler and debugger.
 QString LabelRedefinition(const QString& name);  // "Próba redefinicji etykiety %s"

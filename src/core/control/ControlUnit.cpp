@@ -5,6 +5,7 @@
 
 #include "common/Error.h"
 #include "common/Texts.h"
+#include "control/StopConditions.h"
 
 namespace dorum {
 
@@ -291,16 +292,34 @@ void TController::SelectNextCycle(int performedCode, const TMicroCode& performed
   instructionsPerformed_ += atFetch_ ? 1 : 0;
 }
 
+bool TController::ConditionsArmed() const noexcept {
+  return conditions_ != nullptr && conditions_->Armed();
+}
+
+void TController::BeginConditions() noexcept {
+  heldCondition_ = -1;
+  if (ConditionsArmed()) conditions_->Begin(machine_);
+}
+
+void TController::CheckConditions() {
+  const int held = conditions_->Check(machine_);
+  if (held < 0) return;
+  heldCondition_ = held;
+  throw EDorumError(Texts::StopConditionHeld(conditions_->At(held).Text));
+}
+
 void TController::StartInstruction() {
   runKind_ = manualControl_ ? TRunKind::None : TRunKind::Instruction;
   instructionOpen_ = false;
   waitSignalled_ = false;
+  BeginConditions();
 }
 
 void TController::StartProgram(int target) {
   runKind_ = manualControl_ ? TRunKind::None : TRunKind::Program;
   instructionOpen_ = false;
   waitSignalled_ = false;
+  BeginConditions();
   runTarget_ = target;
   stopRequested_ = false;
 }
@@ -368,8 +387,9 @@ TSliceEnd TController::PerformSlice(const TSliceBudget& budget) {
       budget.Cycles > kNoLimit - cyclesPerformed_ ? kNoLimit : cyclesPerformed_ + budget.Cycles;
   std::uint64_t checkpoint =
       std::min({budgetEnd, cyclesPerformed_ + kCyclesBetweenClockChecks, cycleLimit_});
-  // Whether anything but a wait for input asks to be looked at after a cycle.
-  const bool lookAfterCycles = hosted_ || trackingLevel_ >= 2;
+  // Whether anything but a wait for input asks to be looked at after a
+  // cycle: a run without stop conditions pays nothing for them.
+  const bool lookAfterCycles = hosted_ || trackingLevel_ >= 2 || ConditionsArmed();
   for (;;) {
     // An instruction ends at the next fetch, or where a stop was asked for
     // (between slices too).
@@ -399,6 +419,7 @@ TSliceEnd TController::PerformSlice(const TSliceBudget& budget) {
 }
 
 std::optional<TSliceEnd> TController::LookAfterCycle() {
+  if (ConditionsArmed()) CheckConditions();
   const bool signalled = std::exchange(waitSignalled_, false);
   if (signalled && stopWhenInputRunsOut_ && WaitsForTyping()) {
     inputRanOut_ = true;

@@ -13,6 +13,7 @@
 namespace dorum {
 
 class TController;
+class TStopConditions;
 
 // The control unit's place in the microprogram and its counts, as the
 // history of a run keeps them.
@@ -259,6 +260,13 @@ class TController final : public IControlLink {
   void RemoveCycleLimit() noexcept { cycleLimit_ = kNoLimit; }
   [[nodiscard]] bool CycleLimitReached() const noexcept { return cyclesPerformed_ >= cycleLimit_; }
 
+  // The stop conditions checked after every cycle of a run (none: no
+  // check at all). The first that holds ends the run with the condition's
+  // message, after the cycle in which it held.
+  void SetStopConditions(TStopConditions* conditions) noexcept { conditions_ = conditions; }
+  // The index of the condition that ended the last run, or -1.
+  [[nodiscard]] int HeldCondition() const noexcept { return heldCondition_; }
+
   // The operation code in register I, from its stored bits.
   [[nodiscard]] int CurrentCode() const noexcept;
 
@@ -337,6 +345,9 @@ class TController final : public IControlLink {
   // tracking level make of a cycle just performed.
   [[nodiscard]] std::optional<TSliceEnd> LookAfterCycle();
   [[nodiscard]] bool WaitsForTyping() const;
+  [[nodiscard]] bool ConditionsArmed() const noexcept;
+  void BeginConditions() noexcept;
+  [[gnu::cold]] void CheckConditions();
   TSliceEnd EndRun(TSliceEnd end) noexcept {
     runKind_ = TRunKind::None;
     instructionOpen_ = false;
@@ -378,6 +389,8 @@ class TController final : public IControlLink {
   TRunKind runKind_ = TRunKind::None;
   bool instructionOpen_ = false;  // the run is inside an instruction
   int runTarget_ = -1;
+  TStopConditions* conditions_ = nullptr;
+  int heldCondition_ = -1;
 };
 
 }  // namespace dorum

@@ -4,6 +4,7 @@ namespace dorum {
 
 TSession::TSession(bool recordHistory) {
   control_.BuildDefaultInstructions();
+  control_.SetStopConditions(&stopConditions_);
   RecordHistory(recordHistory);
 }
 

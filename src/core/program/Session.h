@@ -4,6 +4,7 @@
 
 #include "control/ControlUnit.h"
 #include "control/History.h"
+#include "control/StopConditions.h"
 #include "machine/Machine.h"
 #include "program/Assembler.h"
 #include "program/Watches.h"
@@ -31,6 +32,13 @@ class TSession {
   [[nodiscard]] TWatchList& Watches() noexcept { return watches_; }
   [[nodiscard]] TProgram& Assembler() noexcept { return assembler_; }
 
+  // The stop conditions every run of the control unit checks.
+  [[nodiscard]] TStopConditions& StopConditions() noexcept { return stopConditions_; }
+  [[nodiscard]] const TStopConditions& StopConditions() const noexcept { return stopConditions_; }
+  // Adds a condition whose names are the machine's registers and the labels
+  // of the program assembled last; raises what is wrong with a bad one.
+  void AddStopCondition(const QString& text) { stopConditions_.Add(text, machine_, &watches_); }
+
   // Starts or ends recording; a new recording starts empty and keeps at
   // most `budget` bytes.
   void RecordHistory(bool on, std::size_t budget = TRunHistory::kDefaultBudget);
@@ -40,6 +48,7 @@ class TSession {
 
  private:
   TMachine machine_;
+  TStopConditions stopConditions_;
   TController control_{machine_};
   TWatchList watches_;
   TProgram assembler_{machine_, control_.Instructions(), watches_};

@@ -1,0 +1,258 @@
+#include "control/StopConditions.h"
+
+#include <array>
+#include <utility>
+
+#include "common/Error.h"
+#include "common/Text.h"
+#include "machine/Machine.h"
+#include "program/Watches.h"
+
+namespace dorum {
+
+namespace {
+
+struct TOperatorText {
+  const char16_t* Text;
+  TStopOp Op;
+};
+// Two-character operators first, so that "<=" is not read as "<".
+constexpr std::array<TOperatorText, 6> kOperators{{{u"!=", TStopOp::NotEqual},
+                                                   {u"<=", TStopOp::LessEqual},
+                                                   {u">=", TStopOp::GreaterEqual},
+                                                   {u"=", TStopOp::Equal},
+                                                   {u"<", TStopOp::Less},
+                                                   {u">", TStopOp::Greater}}};
+
+[[noreturn]] void Malformed(const QString& text, const QString& why) {
+  throw EDorumError(QStringLiteral("Warunek \"%1\": %2").arg(text, why));
+}
+
+// "changed(NAME)" or "signal(NAME)": the name, or an empty text when the
+// condition is not of that form.
+QString Inside(const QString& text, QStringView function) {
+  if (!text.startsWith(function, Qt::CaseInsensitive)) return {};
+  const QString rest = text.mid(function.size()).trimmed();
+  if (!rest.startsWith(u'(') || !rest.endsWith(u')')) return {};
+  const QString name = rest.mid(1, rest.size() - 2).trimmed();
+  if (name.isEmpty()) Malformed(text, QStringLiteral("brak nazwy w nawiasach"));
+  return name;
+}
+
+TStopConditionText ParseComparison(const QString& text) {
+  qsizetype at = -1;
+  const TOperatorText* found = nullptr;
+  for (const TOperatorText& op : kOperators) {
+    const qsizetype i = text.indexOf(QStringView(op.Text));
+    if (i >= 0 && (at < 0 || i < at)) {
+      at = i;
+      found = &op;
+    }
+  }
+  if (found == nullptr)
+    Malformed(text, QStringLiteral("brak porównania (=, !=, <, <=, >, >=), changed(NAZWA) "
+                                   "ani signal(NAZWA)"));
+  TStopConditionText parsed;
+  parsed.Op = found->Op;
+  parsed.Name = text.left(at).trimmed();
+  if (parsed.Name.isEmpty()) Malformed(text, QStringLiteral("brak nazwy przed porównaniem"));
+  const QString value = text.mid(at + QStringView(found->Text).size()).trimmed();
+  if (value.isEmpty()) Malformed(text, QStringLiteral("brak wartości po porównaniu"));
+  if (!TryStrToInt(value, parsed.Value))
+    Malformed(text, QStringLiteral("\"%1\" nie jest liczbą całkowitą").arg(value));
+  return parsed;
+}
+
+[[nodiscard]] std::int64_t SignExtend(std::uint32_t value, int bits) noexcept {
+  if (bits <= 0 || bits >= 64) return value;
+  const std::uint64_t sign = std::uint64_t{1} << (bits - 1);
+  return static_cast<std::int64_t>((std::uint64_t{value} ^ sign)) - static_cast<std::int64_t>(sign);
+}
+
+[[nodiscard]] std::uint32_t Read(const TStopTest& test, const TMachine& machine) noexcept {
+  switch (test.Source) {
+    case TStopTest::TSource::Register:
+      return machine.Register(static_cast<TRegisterId>(test.Index)).Content() & test.Mask;
+    case TStopTest::TSource::Memory:
+      return machine.Memory().Word(test.Index) & test.Mask;
+    case TStopTest::TSource::Signal:
+      return machine.SignalActive(test.Index) ? 1u : 0u;
+  }
+  return 0;
+}
+
+[[nodiscard]] bool Compare(const TStopTest& test, std::uint32_t raw) noexcept {
+  const std::int64_t actual = test.Signed ? SignExtend(raw, test.Bits) : std::int64_t{raw};
+  switch (test.Op) {
+    case TStopOp::Equal:
+      return actual == test.Value;
+    case TStopOp::NotEqual:
+      return actual != test.Value;
+    case TStopOp::Less:
+      return actual < test.Value;
+    case TStopOp::LessEqual:
+      return actual <= test.Value;
+    case TStopOp::Greater:
+      return actual > test.Value;
+    case TStopOp::GreaterEqual:
+      return actual >= test.Value;
+    case TStopOp::Changed:
+      return raw != test.Last;
+    case TStopOp::Signal:
+      return raw != 0;
+  }
+  return false;
+}
+
+// A label's word, as --expect finds it: case does not matter.
+int LabelAddress(const TWatchList* labels, const QString& name) {
+  if (labels == nullptr) return -1;
+  for (int i = 0; i < labels->Count(); ++i) {
+    if (CompareNamesIgnoringCase(labels->At(i).Name, name) == 0) return labels->At(i).Address;
+  }
+  return -1;
+}
+
+void SetMemory(TStopTest& test, const QString& text, const TMachine& machine, int address) {
+  if (address < 0 || address >= machine.Memory().Size())
+    Malformed(text, QStringLiteral("adres %1 leży poza pamięcią").arg(address));
+  test.Source = TStopTest::TSource::Memory;
+  test.Index = address;
+  test.Bits = machine.WordBits();
+}
+
+void SetRegister(TStopTest& test, const QString& text, const TMachine& machine, int r) {
+  const TRegister& reg = machine.Register(static_cast<TRegisterId>(r));
+  // A register the machine does not show never changes.
+  if (!reg.Visible())
+    Malformed(text, QStringLiteral("tej maszyny nie ma rejestru %1").arg(reg.Caption()));
+  test.Source = TStopTest::TSource::Register;
+  test.Index = r;
+  test.Bits = reg.Bits();
+}
+
+// The name as --expect reads it: mem[ADDRESS]; a register written exactly
+// as its caption; a label of the program; a register in another case.
+void Locate(TStopTest& test, const QString& text, const QString& name, const TMachine& machine,
+            const TWatchList* labels) {
+  if (name.startsWith(u"mem[", Qt::CaseInsensitive) && name.endsWith(u']')) {
+    std::int32_t address = 0;
+    if (!TryStrToInt(name.mid(4, name.size() - 5).trimmed(), address))
+      Malformed(text, QStringLiteral("adres w %1 nie jest liczbą").arg(name));
+    SetMemory(test, text, machine, address);
+    return;
+  }
+  const int r = TMachine::FindRegister(name);
+  if (r >= 0 && machine.Register(static_cast<TRegisterId>(r)).Caption() == name) {
+    SetRegister(test, text, machine, r);
+  } else if (const int address = LabelAddress(labels, name); address >= 0) {
+    SetMemory(test, text, machine, address);
+  } else if (r >= 0) {
+    SetRegister(test, text, machine, r);
+  } else {
+    Malformed(text, QStringLiteral("nie ma rejestru ani etykiety %1").arg(name));
+  }
+}
+
+void SetValue(TStopTest& test, const QString& text, std::int32_t value) {
+  test.Mask = WidthMask(test.Bits);
+  const std::int64_t lowest = -(std::int64_t{1} << (test.Bits - 1));
+  if (value < lowest || (value >= 0 && static_cast<std::uint32_t>(value) > test.Mask))
+    Malformed(text,
+              QStringLiteral("wartość %1 nie mieści się w %2 bitach").arg(value).arg(test.Bits));
+  // Unsigned, NAME<0 would never hold and NAME>=0 always would: against
+  // zero these two ask about the sign bit.
+  test.Signed =
+      value < 0 || (value == 0 && (test.Op == TStopOp::Less || test.Op == TStopOp::GreaterEqual));
+  test.Value = value;
+}
+
+TStopTest Compile(const QString& text, const TMachine& machine, const TWatchList* labels) {
+  const TStopConditionText parsed = ParseStopCondition(text);
+  TStopTest test;
+  test.Op = parsed.Op;
+  if (parsed.Op == TStopOp::Signal) {
+    test.Source = TStopTest::TSource::Signal;
+    test.Index = TMachine::FindSignal(parsed.Name);
+    if (test.Index < 0) Malformed(text, QStringLiteral("nie ma sygnału %1").arg(parsed.Name));
+    test.Bits = 1;
+    test.Mask = 1;
+    return test;
+  }
+  Locate(test, text, parsed.Name, machine, labels);
+  if (parsed.Op == TStopOp::Changed) {
+    test.Mask = WidthMask(test.Bits);
+  } else {
+    SetValue(test, text, parsed.Value);
+  }
+  return test;
+}
+
+}  // namespace
+
+TStopConditionText ParseStopCondition(const QString& written) {
+  const QString text = written.trimmed();
+  if (text.isEmpty()) throw EDorumError(QStringLiteral("Pusty warunek zatrzymania"));
+  TStopConditionText parsed;
+  if (QString name = Inside(text, u"changed"); !name.isEmpty()) {
+    parsed.Name = std::move(name);
+    parsed.Op = TStopOp::Changed;
+  } else if (QString signal = Inside(text, u"signal"); !signal.isEmpty()) {
+    parsed.Name = std::move(signal);
+    parsed.Op = TStopOp::Signal;
+  } else {
+    parsed = ParseComparison(text);
+  }
+  return parsed;
+}
+
+void TStopConditions::Add(const QString& text, const TMachine& machine, const TWatchList* labels) {
+  TStopCondition condition;
+  condition.Text = text.trimmed();
+  condition.Test = Compile(condition.Text, machine, labels);
+  condition.Test.Last = Read(condition.Test, machine);
+  list_.push_back(std::move(condition));
+  Rebuild();
+}
+
+void TStopConditions::Remove(int index) {
+  (void)At(index);  // raises for an index beyond the list
+  list_.erase(list_.begin() + index);
+  Rebuild();
+}
+
+void TStopConditions::Clear() {
+  list_.clear();
+  Rebuild();
+}
+
+void TStopConditions::SetEnabled(int index, bool enabled, const TMachine& machine) {
+  TStopCondition& condition = list_.at(static_cast<std::size_t>(index));
+  if (enabled && !condition.Enabled) condition.Test.Last = Read(condition.Test, machine);
+  condition.Enabled = enabled;
+  Rebuild();
+}
+
+void TStopConditions::Rebuild() {
+  active_.clear();
+  for (std::size_t i = 0; i < list_.size(); ++i) {
+    if (list_[i].Enabled) active_.push_back(i);
+  }
+}
+
+void TStopConditions::Begin(const TMachine& machine) noexcept {
+  for (const std::size_t i : active_) list_[i].Test.Last = Read(list_[i].Test, machine);
+}
+
+int TStopConditions::Check(const TMachine& machine) noexcept {
+  int held = -1;
+  for (const std::size_t i : active_) {
+    TStopTest& test = list_[i].Test;
+    const std::uint32_t raw = Read(test, machine);
+    if (held < 0 && Compare(test, raw)) held = static_cast<int>(i);
+    test.Last = raw;
+  }
+  return held;
+}
+
+}  // namespace dorum

@@ -1,0 +1,97 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+#include <vector>
+
+namespace dorum {
+
+class TMachine;
+class TWatchList;
+
+// How a stop condition tests its value.
+enum class TStopOp : std::uint8_t {
+  Equal,         // NAME=V
+  NotEqual,      // NAME!=V
+  Less,          // NAME<V
+  LessEqual,     // NAME<=V
+  Greater,       // NAME>V
+  GreaterEqual,  // NAME>=V
+  Changed,       // changed(NAME)
+  Signal,        // signal(NAME)
+};
+
+// A condition as written, before its name is looked up.
+struct TStopConditionText {
+  QString Name;
+  TStopOp Op = TStopOp::Equal;
+  std::int32_t Value = 0;
+};
+
+// Reads "NAME<op>V", "changed(NAME)" or "signal(NAME)"; raises an error
+// that says what is wrong with the text.
+[[nodiscard]] TStopConditionText ParseStopCondition(const QString& text);
+
+// A condition compiled against the machine, checked after every cycle of a
+// run: plain data, so that the check neither allocates nor calls Qt.
+// Values are compared within the width of the register or memory word as
+// unsigned numbers; a negative V compares both as two's complement signed
+// numbers of that width, and so do NAME<0 and NAME>=0 (AK<0 holds when the
+// sign bit of AK is set), which unsigned would never or always hold. V must
+// fit the width either way.
+struct TStopTest {
+  enum class TSource : std::uint8_t { Register, Memory, Signal };
+  TSource Source = TSource::Register;
+  TStopOp Op = TStopOp::Equal;
+  int Index = 0;  // register id, memory address or signal number
+  int Bits = 0;
+  std::uint32_t Mask = 0;
+  bool Signed = false;
+  std::int64_t Value = 0;  // V as compared: sign-extended when Signed
+  std::uint32_t Last = 0;  // for changed(): the value at the end of the previous cycle
+};
+
+struct TStopCondition {
+  QString Text;
+  bool Enabled = true;
+  TStopTest Test;
+};
+
+// The user's stop conditions of a session. The control unit checks the
+// enabled ones at the end of every cycle of a run; the first that holds
+// ends the run after that cycle.
+class TStopConditions {
+ public:
+  // Compiles against the machine as it is configured now and the program's
+  // labels (none: registers and mem[...] only); raises an error that says
+  // what is wrong, leaving the list as it was.
+  void Add(const QString& text, const TMachine& machine, const TWatchList* labels);
+  void Remove(int index);
+  void Clear();
+  // A condition enabled during a run compares its changed() with the value
+  // now, not with the one it last saw before it was disabled.
+  void SetEnabled(int index, bool enabled, const TMachine& machine);
+  [[nodiscard]] int Count() const noexcept { return static_cast<int>(list_.size()); }
+  [[nodiscard]] const TStopCondition& At(int index) const {
+    return list_.at(static_cast<std::size_t>(index));
+  }
+
+  // Whether any enabled condition asks to be checked.
+  [[nodiscard]] bool Armed() const noexcept { return !active_.empty(); }
+  // A run starts: changed() compares its first cycle with the values now.
+  void Begin(const TMachine& machine) noexcept;
+  // After a cycle: the index of the first enabled condition that holds, or
+  // -1. Every changed() takes the new value for the next cycle.
+  [[nodiscard]] int Check(const TMachine& machine) noexcept;
+
+ private:
+  void Rebuild();
+
+  std::vector<TStopCondition> list_;
+  // The places of the enabled conditions in the list, in its order. The
+  // tests stay in the list, so that changed() keeps its last value when
+  // another condition is enabled or removed.
+  std::vector<std::size_t> active_;
+};
+
+}  // namespace dorum

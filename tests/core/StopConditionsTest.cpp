@@ -1,0 +1,227 @@
+// Stop conditions: how they are read, how they compare within a width, and
+// that a run ends exactly after the cycle in which one holds, however the
+// run is sliced and at whatever tracking level.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <functional>
+
+#include "MachineTestSupport.h"
+#include "common/Text.h"
+#include "control/StopConditions.h"
+#include "program/ProgramDocument.h"
+#include "program/Session.h"
+
+using namespace dorum;
+using namespace dorum::test;
+using R = TRegisterId;
+
+namespace {
+
+struct TSuma {
+  TSuma() {
+    const QString path = QDir(QStringLiteral(DORUM_EXAMPLES_DIR)).filePath("dorum/suma.prg");
+    Document.SetTexts(ReadTextFile(path));
+    CompileProgram(Session.Assembler(), Session.Control(), Document);
+  }
+  // Cycles performed one by one until `holds` after one of them; its number.
+  std::uint64_t CyclesUntil(const std::function<bool(const TMachine&)>& holds) {
+    TController& control = Session.Control();
+    while (true) {
+      control.ExecuteCycle();
+      if (holds(Session.Machine())) return control.CyclesPerformed();
+    }
+  }
+  int LabelAddress(const char* name) {
+    for (int i = 0; i < Session.Watches().Count(); ++i) {
+      if (Session.Watches().At(i).Name.compare(QLatin1String(name), Qt::CaseInsensitive) == 0)
+        return Session.Watches().At(i).Address;
+    }
+    return -1;
+  }
+  TSession Session;
+  TProgramDocument Document;
+};
+
+QString AddError(TSession& session, const QString& text) {
+  return MessageOf([&] { session.AddStopCondition(text); });
+}
+
+}  // namespace
+
+TEST(StopConditionText, ReadsEveryForm) {
+  const struct {
+    const char* Text;
+    TStopOp Op;
+    const char* Name;
+    int Value;
+  } cases[] = {
+      {"AK=5", TStopOp::Equal, "AK", 5},          {"AK != -1", TStopOp::NotEqual, "AK", -1},
+      {"x<$10", TStopOp::Less, "x", 16},          {"mem[3]<=2", TStopOp::LessEqual, "mem[3]", 2},
+      {"L>7", TStopOp::Greater, "L", 7},          {"L>=0x8", TStopOp::GreaterEqual, "L", 8},
+      {"changed( z )", TStopOp::Changed, "z", 0}, {"signal(wyak)", TStopOp::Signal, "wyak", 0}};
+  for (const auto& c : cases) {
+    const TStopConditionText parsed = ParseStopCondition(QString::fromUtf8(c.Text));
+    EXPECT_EQ(parsed.Op, c.Op) << c.Text;
+    EXPECT_EQ(parsed.Name, QString::fromUtf8(c.Name)) << c.Text;
+    if (c.Op != TStopOp::Changed && c.Op != TStopOp::Signal) {
+      EXPECT_EQ(parsed.Value, c.Value) << c.Text;
+    }
+  }
+}
+
+TEST(StopConditionText, SaysWhatIsWrong) {
+  const struct {
+    const char* Text;
+    const char* Says;
+  } cases[] = {{"AK", "brak porównania"},   {"=5", "brak nazwy"},
+               {"AK=", "brak wartości"},    {"AK>=zz", "\"zz\" nie jest liczbą"},
+               {"changed()", "brak nazwy"}, {"  ", "Pusty warunek"}};
+  for (const auto& c : cases) {
+    const QString message = MessageOf([&] { (void)ParseStopCondition(QString::fromUtf8(c.Text)); });
+    EXPECT_TRUE(message.contains(QString::fromUtf8(c.Says)))
+        << c.Text << ": " << message.toStdString();
+  }
+}
+
+TEST(StopConditions, NamesAreLookedUpAsExpectDoes) {
+  TSuma suma;
+  const int wordBits = suma.Session.Machine().WordBits();
+  EXPECT_TRUE(AddError(suma.Session, "nieznana=1").contains(u"nie ma rejestru ani etykiety"));
+  EXPECT_TRUE(AddError(suma.Session, "signal(nic)").contains(u"nie ma sygnału nic"));
+  EXPECT_TRUE(AddError(suma.Session, "mem[99999]=1").contains(u"poza pamięcią"));
+  EXPECT_TRUE(AddError(suma.Session, "G=0").contains(u"nie ma rejestru G"));
+  const QString tooBig = QStringLiteral("z=%1").arg(1 << wordBits);
+  EXPECT_TRUE(AddError(suma.Session, tooBig).contains(u"nie mieści się"));
+  const QString tooSmall = QStringLiteral("z=%1").arg(-(1 << (wordBits - 1)) - 1);
+  EXPECT_TRUE(AddError(suma.Session, tooSmall).contains(u"nie mieści się"));
+  EXPECT_EQ(suma.Session.StopConditions().Count(), 0);  // none of the bad ones stays
+
+  suma.Session.AddStopCondition(QStringLiteral("Z=1"));   // a label, in any case
+  suma.Session.AddStopCondition(QStringLiteral("ak=1"));  // no such label: the register
+  const TStopConditions& list = suma.Session.StopConditions();
+  ASSERT_EQ(list.Count(), 2);
+  EXPECT_EQ(list.At(0).Test.Source, TStopTest::TSource::Memory);
+  EXPECT_EQ(list.At(0).Test.Index, suma.LabelAddress("z"));
+  EXPECT_EQ(list.At(1).Test.Source, TStopTest::TSource::Register);
+  EXPECT_EQ(list.At(1).Test.Index, static_cast<int>(R::AK));
+}
+
+// Unsigned within the width, unless the value is negative: then both are
+// two's complement numbers of that width.
+TEST(StopConditions, ComparesWithinTheWidth) {
+  TSession session;
+  TMachine& machine = session.Machine();
+  const int bits = machine.Register(R::AK).Bits();
+  const int top = 1 << (bits - 1);  // the sign bit alone
+  Set(machine, R::AK, top);
+  const struct {
+    QString Text;
+    bool Holds;
+  } cases[] = {{QStringLiteral("AK<0"), true},
+               {QStringLiteral("AK>=-1"), false},
+               {QStringLiteral("AK=-%1").arg(top), true},
+               {QStringLiteral("AK=%1").arg(top), true},
+               {QStringLiteral("AK>%1").arg(top - 1), true},
+               {QStringLiteral("AK<%1").arg(top), false},
+               {QStringLiteral("AK!=%1").arg(top), false},
+               {QStringLiteral("AK<=%1").arg(top), true},
+               {QStringLiteral("AK>=0"), false},  // the sign bit is set
+               {QStringLiteral("AK<=0"), false},  // unsigned: zero only
+               {QStringLiteral("AK>0"), true}};
+  for (const auto& c : cases) {
+    TStopConditions conditions;
+    conditions.Add(c.Text, machine, nullptr);
+    EXPECT_EQ(conditions.Check(machine) == 0, c.Holds) << c.Text.toStdString();
+  }
+}
+
+TEST(StopConditions, ChangedComparesWithThePreviousCheckAndDisabledOnesAreSkipped) {
+  TSession session;
+  TMachine& machine = session.Machine();
+  TStopConditions conditions;
+  conditions.Add(QStringLiteral("AK=3"), machine, nullptr);
+  conditions.Add(QStringLiteral("changed(AK)"), machine, nullptr);
+  EXPECT_EQ(conditions.Check(machine), -1);
+  Set(machine, R::AK, 3);
+  EXPECT_EQ(conditions.Check(machine), 0);  // the first that holds
+  conditions.SetEnabled(0, false, machine);
+  EXPECT_EQ(conditions.Check(machine), -1);  // the change was seen at the last check
+  Set(machine, R::AK, 4);
+  EXPECT_EQ(conditions.Check(machine), 1);
+  conditions.SetEnabled(1, false, machine);
+  EXPECT_FALSE(conditions.Armed());
+  // Changes while it was off are not news once it is on again.
+  Set(machine, R::AK, 5);
+  conditions.SetEnabled(1, true, machine);
+  EXPECT_EQ(conditions.Check(machine), -1);
+  conditions.SetEnabled(1, false, machine);
+  conditions.Remove(0);
+  EXPECT_EQ(conditions.Count(), 1);
+  EXPECT_EQ(conditions.At(0).Text, QStringLiteral("changed(AK)"));
+}
+
+// The run ends after the very cycle in which the condition holds, sliced
+// or not, at every tracking level, and is told by the condition's message.
+TEST(StopConditions, RunStopsAfterTheCycleInWhichOneHolds) {
+  const int z = TSuma().LabelAddress("z");
+  ASSERT_GE(z, 0);
+  TSuma reference;
+  const std::uint64_t zWritten =
+      reference.CyclesUntil([&](const TMachine& m) { return m.Memory().Word(z) != 0; });
+  TSuma signalReference;
+  const int weak = TMachine::FindSignal(QStringLiteral("weak"));
+  const std::uint64_t firstWeak =
+      signalReference.CyclesUntil([&](const TMachine& m) { return m.SignalActive(weak); });
+  ASSERT_GT(zWritten, firstWeak);
+
+  const struct {
+    const char* Condition;
+    std::uint64_t Cycles;
+  } cases[] = {{"changed(z)", zWritten}, {"z!=0", zWritten}, {"signal(weak)", firstWeak}};
+  for (const auto& c : cases) {
+    for (int level = 0; level <= 2; ++level) {
+      for (const std::uint64_t slice : {std::uint64_t{1}, std::uint64_t{3}, ~std::uint64_t{0}}) {
+        TSuma suma;
+        TController& control = suma.Session.Control();
+        control.SetTrackingLevel(level);
+        suma.Session.AddStopCondition(QString::fromUtf8(c.Condition));
+        control.StartProgram(-1);
+        const QString message = MessageOf([&] {
+          while (control.Running()) (void)control.RunSlice({.Cycles = slice});
+        });
+        const std::string where = std::string(c.Condition) + " level " + std::to_string(level) +
+                                  " slice " + std::to_string(slice);
+        EXPECT_EQ(message, QStringLiteral("Warunek zatrzymania: %1").arg(c.Condition)) << where;
+        EXPECT_EQ(control.CyclesPerformed(), c.Cycles) << where;
+        EXPECT_EQ(control.HeldCondition(), 0) << where;
+        EXPECT_FALSE(control.Running()) << where;
+      }
+    }
+  }
+}
+
+TEST(StopConditions, ANeverHoldingOneLetsTheProgramEndAndARunGoesOnAfterAStop) {
+  TSuma plain;
+  plain.Session.Control().SetTrackingLevel(0);
+  const QString plainEnd = MessageOf([&] { plain.Session.Control().ExecuteProgram(-1); });
+
+  TSuma suma;
+  TController& control = suma.Session.Control();
+  control.SetTrackingLevel(0);
+  suma.Session.AddStopCondition(QStringLiteral("AK=99"));
+  EXPECT_EQ(MessageOf([&] { control.ExecuteProgram(-1); }), plainEnd);
+  EXPECT_EQ(control.HeldCondition(), -1);
+  EXPECT_EQ(control.CyclesPerformed(), plain.Session.Control().CyclesPerformed());
+
+  // changed(z) stops once; the next run starts from the new value and
+  // goes on to the program's end.
+  TSuma again;
+  TController& second = again.Session.Control();
+  second.SetTrackingLevel(0);
+  again.Session.AddStopCondition(QStringLiteral("changed(z)"));
+  EXPECT_TRUE(MessageOf([&] { second.ExecuteProgram(-1); }).startsWith(u"Warunek zatrzymania"));
+  EXPECT_EQ(MessageOf([&] { second.ExecuteProgram(-1); }), plainEnd);
+  EXPECT_EQ(second.HeldCondition(), -1);
+  EXPECT_EQ(second.CyclesPerformed(), plain.Session.Control().CyclesPerformed());
+}
