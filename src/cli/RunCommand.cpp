@@ -23,6 +23,7 @@
 #include "control/ControlUnit.h"
 #include "control/ListFile.h"
 #include "control/StopConditions.h"
+#include "control/Vcd.h"
 #include "program/Assembler.h"
 #include "program/ProgramDocument.h"
 #include "program/Session.h"
@@ -31,6 +32,11 @@
 namespace dorum::cli {
 
 namespace {
+
+[[nodiscard]] bool OpenOutput(std::ofstream& file, const QString& path) {
+  file.open(path.toStdString(), std::ios::out | std::ios::trunc);
+  return file.is_open();
+}
 
 constexpr std::uint64_t kDefaultMaxCycles = 100'000'000;
 
@@ -102,6 +108,18 @@ const char* const kDescription =
     "(zapisane słowa pamięci), output (wysłane znaki) i error (komunikat,\n"
     "gdy takt skończył się błędem). --trace - pisze ślad na standardowe\n"
     "wyjście zamiast znaków wysyłanych przez program.\n"
+    "\n"
+    "Z --vcd PLIK przebiegi czasowe trafiają w miarę wykonywania do pliku VCD\n"
+    "(Value Change Dump, IEEE 1364; czyta go np. GTKWave): czas k to takt\n"
+    "zegara k, czas 0 to stan przed pierwszym taktem. W zakresie sygnaly jest\n"
+    "po jednej zmiennej 1-bitowej na sygnał konfiguracji (nazwa sygnału, as\n"
+    "dla as (sa)), równej 1 dokładnie w taktach, w których jest aktywny;\n"
+    "w zakresie rejestry po jednej na widoczny rejestr (jego nazwa i szerokość)\n"
+    "z wartością po takcie; w zakresie magistrale po jednej na magistralę\n"
+    "(mag_S, mag_A, mag_AS) z wartością wystawioną w takcie albo x, gdy nic\n"
+    "jej nie wystawiało. Po stanie w czasie 0 zapisywane są tylko zmiany;\n"
+    "ostatni znacznik czasu (takty + 1) zamyka ostatni takt. --vcd - pisze na\n"
+    "standardowe wyjście zamiast znaków wysyłanych przez program.\n"
     "\n"
     "Do oceniania:\n"
     "  --set NAZWA=WARTOŚĆ[,...] wpisuje wartości (nazwy i wartości jak w --expect)\n"
@@ -279,6 +297,8 @@ class TRun {
     QString TracePath;
     bool Trace = false;
     QStringList StopWhen;
+    QString VcdPath;
+    bool Vcd = false;
     // Grading: test data, instruction files and instructions that must run.
     QString Settings;
     QStringList InstructionFiles;
@@ -328,11 +348,14 @@ class TRun {
   QString programPath_;
   TDiagnostic diagnostic_;
   std::ofstream traceFile_;
+  std::ofstream vcdFile_;
   std::vector<TCheck> checks_;
   std::vector<TCheck> settings_;
   std::vector<TCheckResult> results_;
   std::vector<TInterruptPress> presses_;
   bool hideExpected_ = false;
+  // The count, made after the dump, wraps it and so must go first.
+  std::unique_ptr<TVcdRecorder> dump_;
   std::unique_ptr<TExecutionCount> counter_;
   std::vector<TMustExecute> mustExecute_;
 };
@@ -396,8 +419,13 @@ std::optional<TRun::TOptions> TRun::ReadOptions(const QStringList& arguments, in
       QStringLiteral("Zatrzymanie po takcie, w którym zachodzi WARUNEK (np. AK>10, changed(x), "
                      "signal(wyak)); opcję można powtarzać."),
       QStringLiteral("WARUNEK"));
-  parser.addOptions(
-      {help, list, input, inputFile, maxCycles, expect, json, dumpMemory, irq, trace, stopWhen});
+  const QCommandLineOption vcd(
+      QStringLiteral("vcd"),
+      QStringLiteral("Przebiegi czasowe: sygnały, rejestry i magistrale każdego taktu jako plik "
+                     "VCD (IEEE 1364) do PLIKU (- to standardowe wyjście)."),
+      QStringLiteral("PLIK"));
+  parser.addOptions({help, list, input, inputFile, maxCycles, expect, json, dumpMemory, irq, trace,
+                     stopWhen, vcd});
   AddGradingOptions(parser);
 
   // Asked for JSON, a caller gets JSON even when the options are wrong.
@@ -436,6 +464,11 @@ std::optional<TRun::TOptions> TRun::ReadOptions(const QStringList& arguments, in
   if (options.Trace && options.TracePath == u"-" && json_)
     return usage(
         QStringLiteral("--trace - i --json wykluczają się (oba piszą na standardowe wyjście)"));
+  options.Vcd = parser.isSet(vcd);
+  options.VcdPath = parser.value(vcd);
+  if (options.Vcd && options.VcdPath == u"-" && (json_ || options.TracePath == u"-"))
+    return usage(QStringLiteral(
+        "--vcd - wyklucza --json i --trace - (wszystkie piszą na standardowe wyjście)"));
   options.ProgramPath = parser.positionalArguments().front();
   options.ListPath = parser.value(list);
   options.Checks = parser.value(expect);
@@ -464,11 +497,10 @@ std::optional<TRun::TOptions> TRun::ReadOptions(const QStringList& arguments, in
 // The teacher's files and checks first: their faults (status 2) come before
 // anything the student's files may do wrong.
 std::optional<int> TRun::Prepare(const TOptions& options, QStringList& programText) {
-  if (options.Trace && options.TracePath != u"-") {
-    traceFile_.open(options.TracePath.toStdString(), std::ios::out | std::ios::trunc);
-    if (!traceFile_)
-      return Usage(QStringLiteral("Nie można zapisać pliku %1").arg(options.TracePath));
-  }
+  if (options.Trace && options.TracePath != u"-" && !OpenOutput(traceFile_, options.TracePath))
+    return Usage(QStringLiteral("Nie można zapisać pliku %1").arg(options.TracePath));
+  if (options.Vcd && options.VcdPath != u"-" && !OpenOutput(vcdFile_, options.VcdPath))
+    return Usage(QStringLiteral("Nie można zapisać pliku %1").arg(options.VcdPath));
   // A list that is not there would silently empty the instruction set.
   if (!options.ListPath.isEmpty() && !QFileInfo(options.ListPath).isFile())
     return Usage(QStringLiteral("Nie można odczytać pliku %1").arg(options.ListPath));
@@ -529,12 +561,16 @@ int TRun::Execute(const QStringList& arguments) {
   if (const auto failed = LoadAndAssemble(*options, programText)) return *failed;
 
   const bool traceToOutput = options->Trace && options->TracePath == u"-";
-  TOutputEcho echo(out_, !json_ && !traceToOutput);
+  const bool vcdToOutput = options->Vcd && options->VcdPath == u"-";
+  TOutputEcho echo(out_, !json_ && !traceToOutput && !vcdToOutput);
   machine_.Console().SetObserver(&echo);
   std::unique_ptr<TCycleTrace> tracer;
   if (options->Trace)
     tracer = std::make_unique<TCycleTrace>(machine_, control_, traceToOutput ? out_ : traceFile_);
-  // The count wraps the trace: it passes every cycle on.
+  // Made once the settings are in: they are the values at time 0.
+  if (options->Vcd)
+    dump_ = std::make_unique<TVcdRecorder>(machine_, control_, vcdToOutput ? out_ : vcdFile_);
+  // The count wraps the trace and the dump: it passes every cycle on.
   StartCounting(*options);
   machine_.TypeInput(options->Input);
   control_.SetTrackingLevel(0);
@@ -542,6 +578,8 @@ int TRun::Execute(const QStringList& arguments) {
   ran_ = true;
   const TRunStatus ended = RunProgram(options->Limit);
   machine_.Console().SetObserver(nullptr);
+  // The dump's last time stamp goes before anything the report writes.
+  if (dump_ != nullptr) dump_->Finish();
   if (ended == TRunStatus::Error)
     diagnostic_ = RunDiagnostic(message_, control_, document_, programPath_);
   return Report(ended);
