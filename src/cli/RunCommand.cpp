@@ -322,6 +322,8 @@ class TRun {
   std::optional<int> Prepare(const TOptions& options, QStringList& programText);
   std::optional<int> LoadAndAssemble(const TOptions& options, const QStringList& programText);
   TRunStatus RunProgram(std::uint64_t limit);
+  // The trace or dump file a write failed on, or nothing.
+  [[nodiscard]] QString UnwrittenFile(const TOptions& options);
   int Report(TRunStatus status);
   static void AddGradingOptions(QCommandLineParser& parser);
   static void ReadGradingOptions(const QCommandLineParser& parser, TOptions& options);
@@ -580,9 +582,18 @@ int TRun::Execute(const QStringList& arguments) {
   machine_.Console().SetObserver(nullptr);
   // The dump's last time stamp goes before anything the report writes.
   if (dump_ != nullptr) dump_->Finish();
+  // A full disk must not pass for a complete trace or dump.
+  if (const QString unwritten = UnwrittenFile(*options); !unwritten.isEmpty())
+    return Usage(QStringLiteral("Błąd zapisu pliku %1").arg(unwritten));
   if (ended == TRunStatus::Error)
     diagnostic_ = RunDiagnostic(message_, control_, document_, programPath_);
   return Report(ended);
+}
+
+QString TRun::UnwrittenFile(const TOptions& options) {
+  if (options.Trace && options.TracePath != u"-" && !traceFile_.flush()) return options.TracePath;
+  if (options.Vcd && options.VcdPath != u"-" && !vcdFile_.flush()) return options.VcdPath;
+  return {};
 }
 
 TRunStatus TRun::RunProgram(std::uint64_t limit) {
