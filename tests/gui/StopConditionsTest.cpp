@@ -121,9 +121,9 @@ class StopConditionsTest : public QObject {
       QVERIFY(dialog.AddTyped());
       dialog.Edit()->setText(QStringLiteral("signal(weak)"));
       QVERIFY(dialog.AddTyped());
-      QCOMPARE(Rows(dialog.List()), (QStringList{QStringLiteral("changed(AK)"),
-                                                 QStringLiteral("AK>=5"),
-                                                 QStringLiteral("signal(weak)")}));
+      QCOMPARE(Rows(dialog.List()),
+               (QStringList{QStringLiteral("changed(AK)"), QStringLiteral("AK>=5"),
+                            QStringLiteral("signal(weak)")}));
       QCOMPARE(dialog.Edit()->text(), QString());
       QCOMPARE(dialog.List()->item(0)->checkState(), Qt::Checked);
 
@@ -147,8 +147,7 @@ class StopConditionsTest : public QObject {
     // "Usuń wszystkie" and then "Anuluj": the conditions stay as they were.
     TFormStopConditions again(c.Core);
     QCOMPARE(again.List()->item(0)->checkState(), Qt::Unchecked);
-    QTest::mouseClick(again.findChild<QPushButton*>(QStringLiteral("ClearButton")),
-                      Qt::LeftButton);
+    QTest::mouseClick(again.findChild<QPushButton*>(QStringLiteral("ClearButton")), Qt::LeftButton);
     QCOMPARE(again.List()->count(), 0);
     again.reject();
     QCOMPARE(conditions.Count(), 2);
@@ -198,7 +197,8 @@ class StopConditionsTest : public QObject {
     });
     action->trigger();
     QVERIFY(!runningInDialog);
-    QCOMPARE(Texts(app.Core.Session().StopConditions()), QStringList{QStringLiteral("changed(suma)")});
+    QCOMPARE(Texts(app.Core.Session().StopConditions()),
+             QStringList{QStringLiteral("changed(suma)")});
     QVERIFY(app.User.Errors.isEmpty());
   }
 
@@ -241,21 +241,22 @@ class StopConditionsTest : public QObject {
     QCOMPARE(app.Core.Control().CyclesPerformed() - before, change.Cycle);
     QCOMPARE(app.User.Informations.size(), 2);  // the compile's, and the stop's
     const QString box = app.User.Informations.last();
-    QVERIFY2(box.startsWith(QStringLiteral("Warunek zatrzymania: changed(suma)\n")), qPrintable(box));
+    QVERIFY2(box.startsWith(QStringLiteral("Warunek zatrzymania: changed(suma)\n")),
+             qPrintable(box));
     QVERIFY2(box.contains(QStringLiteral("po takcie nr %1").arg(change.Cycle)), qPrintable(box));
     const TProgramDocument& document = app.Editor->Document();
     const int line = document.LineOfAddress(change.InstructionAddress);
     QVERIFY2(box.contains(QStringLiteral("w wierszu %1 programu").arg(line)), qPrintable(box));
     const TMachine& machine = app.Core.Machine();
-    const int code = static_cast<int>(machine.Memory().Word(change.InstructionAddress) >>
-                                      machine.AddressBits());
+    const int code =
+        static_cast<int>(machine.Memory().Word(change.InstructionAddress) >> machine.AddressBits());
     const QString name = app.Core.Control().Instructions().At(code).Name();
     QVERIFY2(box.contains(QStringLiteral(" rozkazu %1 ").arg(name)), qPrintable(box));
     // The editor marks the instruction that runs next, the diagram shows
     // the machine as the cycle left it.
     const TController& control = app.Core.Control();
-    const int next = control.AtFetch() ? machine.Register(TRegisterId::L).Value()
-                                       : control.InstructionAddress();
+    const int next =
+        control.AtFetch() ? machine.Register(TRegisterId::L).Value() : control.InstructionAddress();
     QCOMPARE(document.CurrentLine(), document.LineOfAddress(next));
     QCOMPARE(test::StaleParts(app.Main->MachineWindow()), QString());
 
@@ -276,7 +277,8 @@ class StopConditionsTest : public QObject {
     QVERIFY(test::WaitForRunEnd(app.Core));
     QCOMPARE(app.User.Informations.size(), 2);
     QCOMPARE(app.Core.Control().HeldCondition(), 0);
-    QVERIFY(app.Core.Run(nullptr, [] { throw EDorumError(QStringLiteral("Magistrala mag A jest pusta")); }));
+    QVERIFY(app.Core.Run(nullptr,
+                         [] { throw EDorumError(QStringLiteral("Magistrala mag A jest pusta")); }));
     QCOMPARE(app.User.Informations.size(), 2);
     QCOMPARE(app.User.Errors, QStringList{QStringLiteral("Magistrala mag A jest pusta.")});
   }
