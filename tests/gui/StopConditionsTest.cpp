@@ -3,6 +3,7 @@
 // that follow the labels of a program assembled anew.
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -281,6 +282,30 @@ class StopConditionsTest : public QObject {
                          [] { throw EDorumError(QStringLiteral("Magistrala mag A jest pusta")); }));
     QCOMPARE(app.User.Informations.size(), 2);
     QCOMPARE(app.User.Errors, QStringList{QStringLiteral("Magistrala mag A jest pusta.")});
+  }
+
+  // Loading a list changes the configuration: a register it drops leaves
+  // its condition inactive, and one that brings it back revives it.
+  void conditionsFollowTheConfigurationOfAListLoaded() {
+    test::TApplication app;
+    const QString pelt =
+        QDir(QStringLiteral(DORUM_EXAMPLES_DIR)).filePath(QStringLiteral("pelt/pelt.lst"));
+    app.User.FileNames = {pelt};
+    app.Action("ActionLoadList")->trigger();
+    app.Core.Session().AddStopCondition(QStringLiteral("X=1"));
+    const TStopConditions& conditions = app.Core.Session().StopConditions();
+    QVERIFY(conditions.At(0).Active());
+    // The default machine, as "Przykłady" sets it up, has no register X.
+    (void)app.Main->OpenExample(
+        QString(),
+        QDir(QStringLiteral(DORUM_EXAMPLES_DIR)).filePath(QStringLiteral("dorum/suma.prg")));
+    QVERIFY2(conditions.At(0).Problem.contains(QStringLiteral("X")),
+             qPrintable(conditions.At(0).Problem));
+    QVERIFY(!conditions.Armed());
+    app.User.FileNames = {pelt};
+    app.Action("ActionLoadList")->trigger();
+    QVERIFY(conditions.At(0).Active());
+    QVERIFY2(app.User.Errors.isEmpty(), qPrintable(app.User.Errors.join(u';')));
   }
 
   void conditionsFollowTheLabelsOfAProgramAssembledAnew() {
