@@ -59,8 +59,16 @@ TFormStopConditions::TFormStopConditions(TAppCore& core, QWidget* parent)
   QPushButton* cancel = buttons->addButton(QStringLiteral("Anuluj"), QDialogButtonBox::RejectRole);
   ok->setObjectName(QStringLiteral("ButtonOK"));
   cancel->setObjectName(QStringLiteral("ButtonCancel"));
-  // Enter in the field adds the condition rather than closing the dialog.
   for (QPushButton* button : {ok, cancel}) button->setAutoDefault(false);
+  // Enter adds what is typed, and with nothing typed it is "OK".
+  const auto typing = [this, ok](const QString& text) {
+    const bool typed = !text.trimmed().isEmpty();
+    add_->setEnabled(typed);
+    add_->setDefault(typed);
+    ok->setDefault(!typed);
+  };
+  connect(edit_, &QLineEdit::textChanged, this, typing);
+  typing(edit_->text());
   connect(buttons, &QDialogButtonBox::accepted, this, &TFormStopConditions::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &TFormStopConditions::reject);
   layout->addWidget(buttons);
@@ -83,9 +91,9 @@ QWidget* TFormStopConditions::BuildEditRow() {
   edit_->setObjectName(QStringLiteral("ConditionEdit"));
   edit_->setAccessibleName(QStringLiteral("Nowy warunek"));
   edit_->setPlaceholderText(QStringLiteral("np. changed(wynik), AK<0, signal(weak)"));
-  auto* add = new QPushButton(QStringLiteral("&Dodaj"), row);
-  add->setObjectName(QStringLiteral("AddButton"));
-  add->setDefault(true);
+  add_ = new QPushButton(QStringLiteral("&Dodaj"), row);
+  add_->setObjectName(QStringLiteral("AddButton"));
+  add_->setAutoDefault(false);
   remove_ = new QPushButton(QStringLiteral("&Usuń"), row);
   remove_->setObjectName(QStringLiteral("RemoveButton"));
   remove_->setAutoDefault(false);
@@ -93,8 +101,8 @@ QWidget* TFormStopConditions::BuildEditRow() {
   clear_->setObjectName(QStringLiteral("ClearButton"));
   clear_->setAutoDefault(false);
   layout->addWidget(edit_, 1);
-  for (QPushButton* button : {add, remove_, clear_}) layout->addWidget(button);
-  connect(add, &QPushButton::clicked, this, [this] { (void)AddTyped(); });
+  for (QPushButton* button : {add_, remove_, clear_}) layout->addWidget(button);
+  connect(add_, &QPushButton::clicked, this, [this] { (void)AddTyped(); });
   connect(remove_, &QPushButton::clicked, this, &TFormStopConditions::RemoveSelected);
   connect(clear_, &QPushButton::clicked, this, &TFormStopConditions::RemoveAll);
   return row;

@@ -56,6 +56,7 @@ class TFormStopConditions final : public QDialog {
   QListWidget* list_;
   QLineEdit* edit_ = nullptr;
   QLabel* message_;
+  QPushButton* add_ = nullptr;
   QPushButton* remove_ = nullptr;
   QPushButton* clear_ = nullptr;
   bool filling_ = false;

@@ -135,9 +135,11 @@ class StopConditionsTest : public QObject {
                         Qt::LeftButton);
       QCOMPARE(Rows(dialog.List()),
                (QStringList{QStringLiteral("changed(AK)"), QStringLiteral("signal(weak)")}));
-      // Nothing is in place before "OK".
+      // Nothing is in place before "OK", which Enter is with nothing typed.
       QCOMPARE(c.Core.Session().StopConditions().Count(), 0);
-      dialog.accept();
+      QTest::keyClick(dialog.Edit(), Qt::Key_Return);
+      QVERIFY(!dialog.isVisible());
+      QCOMPARE(dialog.result(), int(QDialog::Accepted));
     }
     const TStopConditions& conditions = c.Core.Session().StopConditions();
     QCOMPARE(Texts(conditions),
