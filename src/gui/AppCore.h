@@ -28,7 +28,7 @@ enum class TCommand : std::uint8_t {
   ManualControl,      // "Sterowanie ręczne"
   CloseBoundEditor,   // closing the editor whose program runs
   Quit,               // closing the application
-  StopConditions,     // "Warunki zatrzymania...", "Zatrzymaj przy zmianie"
+  StopConditions,     // "Warunki zatrzymania..."
 };
 
 // What a command does while a run is in progress: it is refused (its

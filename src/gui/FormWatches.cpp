@@ -151,11 +151,11 @@ void TFormWatches::StopOnChange() {
   const QModelIndex current = list_->currentIndex();
   if (!current.isValid() || current.row() >= core_.Watches().Count()) return;
   const QString condition = ChangeCondition(core_.Watches().At(current.row()), core_.Machine());
-  core_.Perform(TCommand::StopConditions, [&] {
-    core_.Errors().Run(this, [&] {
-      (void)AddOrEnableStopCondition(core_.Session().StopConditions(), condition, core_.Machine(),
-                                     &core_.Watches());
-    });
+  // Like an entered value it acts between two cycles, and a run goes on: it
+  // is asked for to stop the run at the change, not now.
+  core_.Errors().Run(this, [&] {
+    (void)AddOrEnableStopCondition(core_.Session().StopConditions(), condition, core_.Machine(),
+                                   &core_.Watches());
   });
 }
 

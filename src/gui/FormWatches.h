@@ -30,6 +30,7 @@ class TFormWatches final : public QWidget {
   void RefreshWatches();
   // "Zatrzymaj przy zmianie": a run stops after a cycle that changed the
   // selected label's word (the condition is enabled if it is there already).
+  // A run in progress goes on, and stops there.
   void StopOnChange();
   // The condition that watches the label's word for changes.
   [[nodiscard]] static QString ChangeCondition(const TWatch& watch, const TMachine& machine);

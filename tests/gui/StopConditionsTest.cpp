@@ -224,11 +224,20 @@ class StopConditionsTest : public QObject {
     QCOMPARE(Texts(conditions), QStringList{QStringLiteral("changed(suma)")});
     QCOMPARE(conditions.At(0).Test.Index, LabelAddress(app.Core, QStringLiteral("suma")));
 
-    // Once more, with the condition disabled: it is enabled, not repeated.
+    // Once more, with the condition disabled and a run going on: it is
+    // enabled, not repeated, and the run goes on until the word changes.
     conditions.SetEnabled(0, false, app.Core.Machine());
+    app.Main->UpdateActions();
+    app.Action("ActionRunProject")->trigger();
+    QVERIFY(QTest::qWaitFor([&] { return app.Core.Control().CyclesPerformed() > 20; }));
+    QVERIFY(app.Core.RunInProgress());
     item->trigger();
+    QVERIFY(app.Core.RunInProgress());
     QCOMPARE(conditions.Count(), 1);
     QVERIFY(conditions.At(0).Enabled);
+    QVERIFY(test::WaitForRunEnd(app.Core));
+    QVERIFY(app.User.Informations.last().startsWith(
+        QStringLiteral("Warunek zatrzymania: changed(suma)\n")));
     QVERIFY(app.User.Errors.isEmpty());
   }
 
