@@ -86,8 +86,15 @@ void TScriptRunner::RegisterInstructionCommands() {
            });
   Register(QStringLiteral("load-list"), QStringLiteral("load-list PLIK"),
            [this](const QStringList&, const QString& rest) {
-             LoadInstructionList(PathArg(rest, QStringLiteral("load-list PLIK")), machine_,
-                                 control_);
+             // A list that fails half way may have set the configuration.
+             try {
+               LoadInstructionList(PathArg(rest, QStringLiteral("load-list PLIK")), machine_,
+                                   control_);
+             } catch (...) {
+               session_.RecompileStopConditions();
+               throw;
+             }
+             session_.RecompileStopConditions();
            });
   Register(QStringLiteral("save-list"), QStringLiteral("save-list PLIK"),
            [this](const QStringList&, const QString& rest) {
@@ -149,19 +156,24 @@ void TScriptRunner::RegisterRunCommands() {
              cycleLimit_ = static_cast<std::uint64_t>(cycles);
            });
   // Conditions take the whole rest of the line: "AK > 3" may have blanks.
-  Register(QStringLiteral("stop-when"), QStringLiteral("stop-when [WARUNEK | clear]"),
-           [this](const QStringList&, const QString& rest) {
-             const QString condition = rest.trimmed();
-             TStopConditions& conditions = session_.StopConditions();
-             if (condition == u"clear") {
-               conditions.Clear();
-             } else if (!condition.isEmpty()) {
-               session_.AddStopCondition(condition);
-             } else {
-               for (int i = 0; i < conditions.Count(); ++i)
-                 Print(QStringLiteral("%1: %2").arg(i + 1).arg(conditions.At(i).Text));
-             }
-           });
+  Register(
+      QStringLiteral("stop-when"), QStringLiteral("stop-when [WARUNEK | clear]"),
+      [this](const QStringList&, const QString& rest) {
+        const QString condition = rest.trimmed();
+        TStopConditions& conditions = session_.StopConditions();
+        if (condition == u"clear") {
+          conditions.Clear();
+        } else if (!condition.isEmpty()) {
+          session_.AddStopCondition(condition);
+        } else {
+          for (int i = 0; i < conditions.Count(); ++i) {
+            const TStopCondition& c = conditions.At(i);
+            Print(c.Problem.isEmpty()
+                      ? QStringLiteral("%1: %2").arg(i + 1).arg(c.Text)
+                      : QStringLiteral("%1: %2 (nieczynny: %3)").arg(i + 1).arg(c.Text, c.Problem));
+          }
+        }
+      });
   Register(QStringLiteral("manual"), QStringLiteral("manual on|off"),
            [this](const QStringList& args, const QString&) {
              NeedArgs(args, 1, 1, QStringLiteral("manual on|off"));

@@ -128,7 +128,11 @@ void TScriptRunner::RegisterMachineCommands() {
            [this](const QStringList&, const QString& rest) { Print(rest); });
   Register(QStringLiteral("config"),
            QStringLiteral("config [address N | code N | components 0,1,5 | preset NAZWA]"),
-           [this](const QStringList& args, const QString&) { Config(args); });
+           [this](const QStringList& args, const QString&) {
+             Config(args);
+             // Registers and words may have come or gone.
+             session_.RecompileStopConditions();
+           });
 
   Register(QStringLiteral("reg"), QStringLiteral("reg NAZWA"),
            [this](const QStringList& args, const QString&) {

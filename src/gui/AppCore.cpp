@@ -11,33 +11,44 @@ namespace {
 
 // Every command the application gives while a run may be in progress. The
 // run commands and stepping back would nest or undo under a run; the
-// others change what the run performs, so the run ends first.
-constexpr struct {
+// others change what the run performs (the stop conditions decide where it
+// ends), so the run ends first. `Renames`: the command may assemble a
+// program or change the configuration, which the stop conditions' names
+// refer to.
+struct TCommandRule {
   TCommand Command;
   TDuringRun Rule;
-} kCommandRules[] = {
-    {TCommand::RunCycle, TDuringRun::Refused},
-    {TCommand::RunInstruction, TDuringRun::Refused},
-    {TCommand::RunProgram, TDuringRun::Refused},
-    {TCommand::RunToCursor, TDuringRun::Refused},
-    {TCommand::StepBack, TDuringRun::Refused},
-    {TCommand::Reset, TDuringRun::StopsRun},
-    {TCommand::Compile, TDuringRun::StopsRun},
-    {TCommand::LoadList, TDuringRun::StopsRun},
-    {TCommand::ProjectOptions, TDuringRun::StopsRun},
-    {TCommand::DeleteInstruction, TDuringRun::StopsRun},
-    {TCommand::ManualControl, TDuringRun::StopsRun},
-    {TCommand::CloseBoundEditor, TDuringRun::StopsRun},
-    {TCommand::Quit, TDuringRun::StopsRun},
+  bool Renames;
 };
+constexpr TCommandRule kCommandRules[] = {
+    {TCommand::RunCycle, TDuringRun::Refused, false},
+    {TCommand::RunInstruction, TDuringRun::Refused, false},
+    {TCommand::RunProgram, TDuringRun::Refused, false},
+    {TCommand::RunToCursor, TDuringRun::Refused, false},
+    {TCommand::StepBack, TDuringRun::Refused, false},
+    {TCommand::Reset, TDuringRun::StopsRun, false},
+    {TCommand::Compile, TDuringRun::StopsRun, true},
+    {TCommand::LoadList, TDuringRun::StopsRun, true},
+    {TCommand::ProjectOptions, TDuringRun::StopsRun, true},
+    {TCommand::DeleteInstruction, TDuringRun::StopsRun, false},
+    {TCommand::ManualControl, TDuringRun::StopsRun, false},
+    {TCommand::CloseBoundEditor, TDuringRun::StopsRun, false},
+    {TCommand::Quit, TDuringRun::StopsRun, false},
+    {TCommand::StopConditions, TDuringRun::StopsRun, false},
+};
+
+[[nodiscard]] const TCommandRule* RuleOf(TCommand command) noexcept {
+  for (const TCommandRule& rule : kCommandRules) {
+    if (rule.Command == command) return &rule;
+  }
+  return nullptr;
+}
 
 }  // namespace
 
 TDuringRun DuringRun(TCommand command) noexcept {
-  for (const auto& rule : kCommandRules) {
-    if (rule.Command == command) return rule.Rule;
-  }
-  return TDuringRun::StopsRun;
+  const TCommandRule* rule = RuleOf(command);
+  return rule != nullptr ? rule->Rule : TDuringRun::StopsRun;
 }
 
 TAppCore::TAppCore(QObject* parent) : QObject(parent) {
@@ -63,7 +74,16 @@ bool TAppCore::Allows(TCommand command) const noexcept {
 
 bool TAppCore::Perform(TCommand command, const std::function<void()>& action) {
   if (!Allows(command)) return false;
-  AfterStoppingRun(action);
+  const TCommandRule* rule = RuleOf(command);
+  if (rule == nullptr || !rule->Renames) {
+    AfterStoppingRun(action);
+    return true;
+  }
+  // Also after a failed assembly: the labels read before the error stay.
+  AfterStoppingRun([this, action] {
+    action();
+    session_.RecompileStopConditions();
+  });
   return true;
 }
 
@@ -124,7 +144,41 @@ void TAppCore::ReportEnd(const QString& message) {
     dialogs_.ShowInformation(runParent_, ErrorBoxText(message));
     return;
   }
+  if (HeldConditionOf(message) >= 0) {
+    ReportConditionStop(message);
+    return;
+  }
   errors_.Report(runParent_, message);
+}
+
+int TAppCore::HeldConditionOf(const QString& message) const {
+  // The index stays from the last run with conditions; the message tells
+  // whether it was this run's end.
+  const int held = Control().HeldCondition();
+  const TStopConditions& conditions = session_.StopConditions();
+  if (held < 0 || held >= conditions.Count()) return -1;
+  return message == Texts::StopConditionHeld(conditions.At(held).Text) ? held : -1;
+}
+
+void TAppCore::ReportConditionStop(const QString& message) {
+  const TController& control = Control();
+  QString text =
+      message +
+      QStringLiteral("\nWykonanie zatrzymano po takcie nr %1").arg(control.CyclesPerformed());
+  if (const int code = control.ShownInstruction();
+      code >= 0 && code < control.Instructions().Count())
+    text += QStringLiteral(" rozkazu %1").arg(control.Instructions().At(code).Name());
+  if (IBoundProgram* program = control.ProgramEditor()) {
+    // The box names the line of the instruction in whose cycle the
+    // condition held; the editor marks the instruction that runs next, as
+    // after a breakpoint: that one still, when it stopped within it.
+    const int line = program->LineOfAddress(control.InstructionAddress());
+    if (line > 0) text += QStringLiteral(" w wierszu %1 programu").arg(line);
+    program->ShowAddress(control.AtFetch() ? Machine().Register(TRegisterId::L).Value()
+                                           : control.InstructionAddress());
+    program->Focus();
+  }
+  dialogs_.ShowInformation(runParent_, text + u'.');
 }
 
 void TAppCore::ScheduleSlice(int delay) {

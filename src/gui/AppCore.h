@@ -28,6 +28,7 @@ enum class TCommand : std::uint8_t {
   ManualControl,      // "Sterowanie ręczne"
   CloseBoundEditor,   // closing the editor whose program runs
   Quit,               // closing the application
+  StopConditions,     // "Warunki zatrzymania..."
 };
 
 // What a command does while a run is in progress: it is refused (its
@@ -69,7 +70,9 @@ class TAppCore final : public QObject {
   // Whether the command may be given now.
   [[nodiscard]] bool Allows(TCommand command) const noexcept;
   // Gives the command: refused during a run (false), or done after the run
-  // has stopped. An error of the stopped run is shown first.
+  // has stopped. An error of the stopped run is shown first. A command that
+  // may bring new labels or another configuration has the stop conditions
+  // look their names up again after it.
   bool Perform(TCommand command, const std::function<void()>& action);
 
   // "Cofnij takt" and "Cofnij rozkaz"; false when there was nothing to undo.
@@ -128,8 +131,13 @@ class TAppCore final : public QObject {
   void BeginRun(QWidget* parent);
   void EndRun(const QString& failure, bool failed);
   // What ended a run, in the error box, or in an information box when the
-  // program came to its stop.
+  // program came to its stop or a stop condition held.
   void ReportEnd(const QString& message);
+  // The condition that ended the run, if the message is its stop; -1 otherwise.
+  [[nodiscard]] int HeldConditionOf(const QString& message) const;
+  // A stop condition held: the editor shows the line of the instruction
+  // under way; the box names the condition, the cycle and that line.
+  void ReportConditionStop(const QString& message);
   void PerformSlice();
   void ScheduleSlice(int delay);
   // Stops the run in progress at its cycle boundary and shows what ended it.

@@ -22,6 +22,7 @@
 #include "FormMachine.h"
 #include "FormMicroprogram.h"
 #include "FormProgramEditor.h"
+#include "FormStopConditions.h"
 #include "FormWatches.h"
 #include "OwnKeys.h"
 #include "SettingsDialog.h"
@@ -474,6 +475,9 @@ void TFormMain::BuildActions() {
   on(AddAction("ActionStepBackInstruction", run, QStringLiteral("Cofnij rozkaz"),
                QStringLiteral("Cofn&ij rozkaz"), QKeySequence(Qt::SHIFT | Qt::Key_F8)),
      [this] { StepBack(true); });
+  on(AddAction("ActionStopConditions", run, QStringLiteral("Warunki zatrzymania"),
+               QStringLiteral("&Warunki zatrzymania..."), {}),
+     [this] { EditStopConditions(); });
 
   // The program's own help, bundled with it.
   const QString help = QStringLiteral("Pomoc");
@@ -565,6 +569,8 @@ void TFormMain::BuildMenus() {
   run->addSeparator();
   add(run, "ActionStepBackCycle");
   add(run, "ActionStepBackInstruction");
+  run->addSeparator();
+  add(run, "ActionStopConditions");
   QMenu* help = bar->addMenu(QStringLiteral("Po&moc"));
   add(help, "HelpContents1");
   add(help, "HelpTopicSearch1");
@@ -747,6 +753,13 @@ void TFormMain::Reset() {
 void TFormMain::StepBack(bool wholeInstruction) {
   core_.StepBack(wholeInstruction);
   UpdateActions();
+}
+
+void TFormMain::EditStopConditions() {
+  core_.Perform(TCommand::StopConditions, [this] {
+    TFormStopConditions dialog(core_, this);
+    dialog.exec();
+  });
 }
 
 void TFormMain::Abort() {

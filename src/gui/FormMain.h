@@ -135,6 +135,8 @@ class TFormMain final : public QMainWindow {
   void RunToCursor();
   void Reset();
   void Abort();
+  // "Warunki zatrzymania...": the dialog, once a run in progress has stopped.
+  void EditStopConditions();
   void StepBack(bool wholeInstruction);
   void EditCommand(const char* method);
   void SearchCommand(void (TFormCommandEditor::*command)());

@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include "AppCore.h"
+#include "FormStopConditions.h"
 
 namespace dorum::gui {
 
@@ -103,11 +104,19 @@ TFormWatches::TFormWatches(TAppCore& core, QWidget* parent) : QWidget(parent), c
   refresh->setShortcutContext(Qt::WidgetWithChildrenShortcut);
   connect(refresh, &QAction::triggered, this, &TFormWatches::RefreshWatches);
   list_->addAction(refresh);
+  stopOnChange_ = new QAction(QStringLiteral("Zatrzymaj przy zmianie"), list_);
+  stopOnChange_->setObjectName(QStringLiteral("MenuItemStopOnChange"));
+  stopOnChange_->setEnabled(false);
+  connect(stopOnChange_, &QAction::triggered, this, &TFormWatches::StopOnChange);
+  list_->addAction(stopOnChange_);
+  connect(list_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+          [this](const QModelIndex& current) { stopOnChange_->setEnabled(current.isValid()); });
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(list_);
 
   core_.Watches().OnChange = [this] {
+    stopOnChange_->setEnabled(false);  // the list is rebuilt without a selection
     if (isVisible()) {
       model_->Reset();
     } else {
@@ -127,6 +136,27 @@ QString TFormWatches::RowText(int row) const {
 
 void TFormWatches::RefreshWatches() {
   list_->viewport()->update();
+}
+
+QString TFormWatches::ChangeCondition(const TWatch& watch, const TMachine& machine) {
+  // A register written exactly as its caption comes before a label: a
+  // label of that name is watched through its address.
+  const int r = TMachine::FindRegister(watch.Name);
+  if (r >= 0 && machine.Register(static_cast<TRegisterId>(r)).Caption() == watch.Name)
+    return QStringLiteral("changed(mem[%1])").arg(watch.Address);
+  return QStringLiteral("changed(%1)").arg(watch.Name);
+}
+
+void TFormWatches::StopOnChange() {
+  const QModelIndex current = list_->currentIndex();
+  if (!current.isValid() || current.row() >= core_.Watches().Count()) return;
+  const QString condition = ChangeCondition(core_.Watches().At(current.row()), core_.Machine());
+  // Like an entered value it acts between two cycles, and a run goes on: it
+  // is asked for to stop the run at the change, not now.
+  core_.Errors().Run(this, [&] {
+    (void)AddOrEnableStopCondition(core_.Session().StopConditions(), condition, core_.Machine(),
+                                   &core_.Watches());
+  });
 }
 
 void TFormWatches::OnRefresh(const TMachineChanges& changes) {

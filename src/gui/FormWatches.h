@@ -3,7 +3,9 @@
 #include <QWidget>
 
 #include "machine/MachineLinks.h"
+#include "program/Watches.h"
 
+class QAction;
 class QListView;
 
 namespace dorum::gui {
@@ -26,6 +28,12 @@ class TFormWatches final : public QWidget {
   [[nodiscard]] QString RowText(int row) const;
   // "Odśwież": every visible row shows the memory as it is now.
   void RefreshWatches();
+  // "Zatrzymaj przy zmianie": a run stops after a cycle that changed the
+  // selected label's word (the condition is enabled if it is there already).
+  // A run in progress goes on, and stops there.
+  void StopOnChange();
+  // The condition that watches the label's word for changes.
+  [[nodiscard]] static QString ChangeCondition(const TWatch& watch, const TMachine& machine);
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -36,6 +44,7 @@ class TFormWatches final : public QWidget {
   TAppCore& core_;
   TWatchModel* model_;
   QListView* list_;
+  QAction* stopOnChange_;
   bool stale_ = false;
 };
 

@@ -225,3 +225,100 @@ TEST(StopConditions, ANeverHoldingOneLetsTheProgramEndAndARunGoesOnAfterAStop) {
   EXPECT_EQ(second.HeldCondition(), -1);
   EXPECT_EQ(second.CyclesPerformed(), plain.Session.Control().CyclesPerformed());
 }
+
+namespace {
+
+void Assemble(TSession& session, TProgramDocument& document, const QStringList& lines) {
+  document.SetTexts(lines);
+  CompileProgram(session.Assembler(), session.Control(), document);
+}
+
+}  // namespace
+
+// After a new assembly a label's condition watches the label's new word;
+// texts and the user's choices stay.
+TEST(StopConditions, RecompileFollowsTheLabelsAndKeepsTextsAndChoices) {
+  TSession session;
+  TProgramDocument document;
+  Assemble(session, document, {QStringLiteral("x: RST 1"), QStringLiteral("z: RPA")});
+  session.AddStopCondition(QStringLiteral("changed(z)"));
+  session.AddStopCondition(QStringLiteral("z=3"));
+  TStopConditions& list = session.StopConditions();
+  list.SetEnabled(1, false, session.Machine());
+  ASSERT_EQ(list.At(0).Test.Index, 1);
+
+  Assemble(session, document,
+           {QStringLiteral("a: RST 1"), QStringLiteral("b: RST 2"), QStringLiteral("z: RPA")});
+  session.RecompileStopConditions();
+  ASSERT_EQ(list.Count(), 2);
+  EXPECT_EQ(list.At(0).Text, QStringLiteral("changed(z)"));
+  EXPECT_EQ(list.At(0).Test.Index, 2);
+  EXPECT_TRUE(list.At(0).Active());
+  EXPECT_FALSE(list.At(1).Enabled);
+  EXPECT_EQ(list.At(1).Test.Index, 2);
+  // The new word is the one that stops a run.
+  session.Machine().Memory().Store(2, 9);
+  EXPECT_EQ(list.Check(session.Machine()), 0);
+}
+
+// A label gone: the condition stays in the list, says why, and is not
+// checked; once the label is back it is checked again.
+TEST(StopConditions, RecompileKeepsOneThatNoLongerResolvesUncheckedWithItsProblem) {
+  TSession session;
+  TProgramDocument document;
+  Assemble(session, document, {QStringLiteral("z: RST 0")});
+  session.AddStopCondition(QStringLiteral("changed(z)"));
+  TStopConditions& list = session.StopConditions();
+
+  Assemble(session, document, {QStringLiteral("y: RST 0")});
+  session.RecompileStopConditions();
+  ASSERT_EQ(list.Count(), 1);
+  EXPECT_EQ(list.At(0).Text, QStringLiteral("changed(z)"));
+  EXPECT_TRUE(list.At(0).Problem.contains(u"nie ma rejestru ani etykiety z"));
+  EXPECT_FALSE(list.At(0).Active());
+  EXPECT_FALSE(list.Armed());
+  // Enabling it by hand does not make it checked while the name is missing.
+  list.SetEnabled(0, false, session.Machine());
+  list.SetEnabled(0, true, session.Machine());
+  EXPECT_FALSE(list.Armed());
+
+  Assemble(session, document, {QStringLiteral("z: RST 0")});
+  session.RecompileStopConditions();
+  EXPECT_TRUE(list.At(0).Problem.isEmpty());
+  EXPECT_TRUE(list.Armed());
+}
+
+// A word beyond a smaller memory, a register the configuration dropped, a
+// value too wide for a narrower word: none of them is read any more.
+TEST(StopConditions, RecompileAfterTheConfigurationChanged) {
+  TSession session;
+  TMachine& machine = session.Machine();
+  machine.SetAddressBits(6);
+  const int beyond = (1 << 5) + 3;
+  session.AddStopCondition(QStringLiteral("mem[%1]=1").arg(beyond));
+  const int wide = (1 << (machine.WordBits() - 1)) + 1;
+  session.AddStopCondition(QStringLiteral("AK=%1").arg(wide));
+  session.AddStopCondition(QStringLiteral("changed(AK)"));
+  machine.Memory().Store(beyond, 1);
+  machine.SetAddressBits(5);
+  session.RecompileStopConditions();
+  const TStopConditions& list = session.StopConditions();
+  EXPECT_TRUE(list.At(0).Problem.contains(u"poza pamięcią")) << list.At(0).Problem.toStdString();
+  EXPECT_TRUE(list.At(1).Problem.contains(u"nie mieści się")) << list.At(1).Problem.toStdString();
+  EXPECT_TRUE(list.At(2).Active());
+  EXPECT_EQ(list.At(2).Test.Bits, machine.Register(R::AK).Bits());
+  // Before, the old word beyond the memory made mem[...]=1 hold.
+  EXPECT_EQ(session.StopConditions().Check(machine), -1);
+}
+
+TEST(StopConditions, IndexOfFindsTheSameConditionHoweverWritten) {
+  TSession session;
+  session.AddStopCondition(QStringLiteral("changed(AK)"));
+  session.AddStopCondition(QStringLiteral("AK>=5"));
+  const TStopConditions& list = session.StopConditions();
+  EXPECT_EQ(list.IndexOf(QStringLiteral(" changed( ak ) ")), 0);
+  EXPECT_EQ(list.IndexOf(QStringLiteral("AK >= $5")), 1);
+  EXPECT_EQ(list.IndexOf(QStringLiteral("AK>5")), -1);
+  EXPECT_EQ(list.IndexOf(QStringLiteral("signal(AK)")), -1);
+  EXPECT_EQ(list.IndexOf(QStringLiteral("AK>")), -1);
+}

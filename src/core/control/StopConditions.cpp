@@ -228,15 +228,48 @@ void TStopConditions::Clear() {
 
 void TStopConditions::SetEnabled(int index, bool enabled, const TMachine& machine) {
   TStopCondition& condition = list_.at(static_cast<std::size_t>(index));
-  if (enabled && !condition.Enabled) condition.Test.Last = Read(condition.Test, machine);
+  // A test with a problem may point outside the machine: it is not read.
+  if (enabled && !condition.Enabled && condition.Problem.isEmpty())
+    condition.Test.Last = Read(condition.Test, machine);
   condition.Enabled = enabled;
   Rebuild();
+}
+
+void TStopConditions::Recompile(const TMachine& machine, const TWatchList* labels) {
+  for (TStopCondition& condition : list_) {
+    try {
+      condition.Test = Compile(condition.Text, machine, labels);
+      condition.Test.Last = Read(condition.Test, machine);
+      condition.Problem.clear();
+    } catch (const EDorumError& e) {
+      // The old test may name a word or a register the machine no longer
+      // has; it stays, unread, until the names resolve again.
+      condition.Problem = e.Message();
+    }
+  }
+  Rebuild();
+}
+
+int TStopConditions::IndexOf(const QString& text) const {
+  TStopConditionText wanted;
+  try {
+    wanted = ParseStopCondition(text);
+  } catch (const EDorumError&) {
+    return -1;
+  }
+  for (std::size_t i = 0; i < list_.size(); ++i) {
+    const TStopConditionText have = ParseStopCondition(list_[i].Text);
+    if (have.Op == wanted.Op && have.Value == wanted.Value &&
+        have.Name.compare(wanted.Name, Qt::CaseInsensitive) == 0)
+      return static_cast<int>(i);
+  }
+  return -1;
 }
 
 void TStopConditions::Rebuild() {
   active_.clear();
   for (std::size_t i = 0; i < list_.size(); ++i) {
-    if (list_[i].Enabled) active_.push_back(i);
+    if (list_[i].Active()) active_.push_back(i);
   }
 }
 

@@ -53,8 +53,16 @@ struct TStopTest {
 
 struct TStopCondition {
   QString Text;
+  // The user's choice; a condition with a problem is not checked whatever
+  // it says, and is checked again, as chosen, once its names resolve.
   bool Enabled = true;
+  // Why the condition no longer compiles against the machine and the
+  // labels (a label gone, a register the configuration dropped); empty
+  // while it compiles.
+  QString Problem;
   TStopTest Test;
+
+  [[nodiscard]] bool Active() const noexcept { return Enabled && Problem.isEmpty(); }
 };
 
 // The user's stop conditions of a session. The control unit checks the
@@ -68,15 +76,23 @@ class TStopConditions {
   void Add(const QString& text, const TMachine& machine, const TWatchList* labels);
   void Remove(int index);
   void Clear();
+  // Compiles every condition again, after the program was assembled anew
+  // or the configuration changed: texts and choices stay, names find their
+  // new places, and one whose names no longer resolve gets a problem.
+  void Recompile(const TMachine& machine, const TWatchList* labels);
+  // The place of a condition that reads as the text does (names in any
+  // case, blanks aside), or -1; a malformed text is in no list.
+  [[nodiscard]] int IndexOf(const QString& text) const;
   // A condition enabled during a run compares its changed() with the value
-  // now, not with the one it last saw before it was disabled.
+  // now, not with the one it last saw before it was disabled. One with a
+  // problem keeps the choice but stays unchecked.
   void SetEnabled(int index, bool enabled, const TMachine& machine);
   [[nodiscard]] int Count() const noexcept { return static_cast<int>(list_.size()); }
   [[nodiscard]] const TStopCondition& At(int index) const {
     return list_.at(static_cast<std::size_t>(index));
   }
 
-  // Whether any enabled condition asks to be checked.
+  // Whether any active condition asks to be checked.
   [[nodiscard]] bool Armed() const noexcept { return !active_.empty(); }
   // A run starts: changed() compares its first cycle with the values now.
   void Begin(const TMachine& machine) noexcept;

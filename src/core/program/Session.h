@@ -38,6 +38,9 @@ class TSession {
   // Adds a condition whose names are the machine's registers and the labels
   // of the program assembled last; raises what is wrong with a bad one.
   void AddStopCondition(const QString& text) { stopConditions_.Add(text, machine_, &watches_); }
+  // After an assembly (new labels) or a change of the configuration: the
+  // conditions look their names up again.
+  void RecompileStopConditions() { stopConditions_.Recompile(machine_, &watches_); }
 
   // Starts or ends recording; a new recording starts empty and keeps at
   // most `budget` bytes.

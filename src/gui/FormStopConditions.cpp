@@ -1,0 +1,176 @@
+#include "FormStopConditions.h"
+
+#include <QDialogButtonBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "AppCore.h"
+
+namespace dorum::gui {
+
+namespace {
+
+const QString kNote = QStringLiteral(
+    "Warunek ma postać NAZWA=W, NAZWA!=W, NAZWA<W, NAZWA<=W, NAZWA>W, NAZWA>=W, "
+    "changed(NAZWA) (wartość różni się od tej z końca poprzedniego taktu) albo "
+    "signal(NAZWA) (sygnał był aktywny w takcie). NAZWA to rejestr (AK, L, ...), mem[ADRES] "
+    "albo etykieta programu; W to liczba jak w programie (-1, $1F). Warunki są sprawdzane na "
+    "końcu każdego taktu rozkazu i programu; pierwszy spełniony zatrzymuje wykonanie po tym "
+    "takcie.");
+
+}  // namespace
+
+int AddOrEnableStopCondition(TStopConditions& conditions, const QString& text,
+                             const TMachine& machine, const TWatchList* labels) {
+  if (const int present = conditions.IndexOf(text); present >= 0) {
+    conditions.SetEnabled(present, true, machine);
+    return present;
+  }
+  conditions.Add(text, machine, labels);
+  return conditions.Count() - 1;
+}
+
+TFormStopConditions::TFormStopConditions(TAppCore& core, QWidget* parent)
+    : QDialog(parent), core_(core), conditions_(core.Session().StopConditions()) {
+  setObjectName(QStringLiteral("FormStopConditions"));
+  setWindowTitle(QStringLiteral("Warunki zatrzymania"));
+  auto* layout = new QVBoxLayout(this);
+  list_ = new QListWidget(this);
+  list_->setObjectName(QStringLiteral("ConditionList"));
+  list_->setAccessibleName(QStringLiteral("Warunki zatrzymania"));
+  layout->addWidget(list_);
+  layout->addWidget(BuildEditRow());
+  message_ = new QLabel(this);
+  message_->setObjectName(QStringLiteral("Message"));
+  message_->setWordWrap(true);
+  message_->setStyleSheet(QStringLiteral("color: #b00000"));
+  layout->addWidget(message_);
+  auto* note = new QLabel(kNote, this);
+  note->setObjectName(QStringLiteral("Note"));
+  note->setWordWrap(true);
+  layout->addWidget(note);
+  auto* buttons = new QDialogButtonBox(this);
+  QPushButton* ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
+  QPushButton* cancel = buttons->addButton(QStringLiteral("Anuluj"), QDialogButtonBox::RejectRole);
+  ok->setObjectName(QStringLiteral("ButtonOK"));
+  cancel->setObjectName(QStringLiteral("ButtonCancel"));
+  for (QPushButton* button : {ok, cancel}) button->setAutoDefault(false);
+  // Enter adds what is typed, and with nothing typed it is "OK".
+  const auto typing = [this, ok](const QString& text) {
+    const bool typed = !text.trimmed().isEmpty();
+    add_->setEnabled(typed);
+    add_->setDefault(typed);
+    ok->setDefault(!typed);
+  };
+  connect(edit_, &QLineEdit::textChanged, this, typing);
+  typing(edit_->text());
+  connect(buttons, &QDialogButtonBox::accepted, this, &TFormStopConditions::accept);
+  connect(buttons, &QDialogButtonBox::rejected, this, &TFormStopConditions::reject);
+  layout->addWidget(buttons);
+  connect(list_, &QListWidget::itemChanged, this, &TFormStopConditions::ItemChanged);
+  connect(list_, &QListWidget::currentRowChanged, this,
+          [this](int row) { remove_->setEnabled(row >= 0); });
+  // Whatever changed the labels or the machine since, the list shows what
+  // the names refer to now.
+  conditions_.Recompile(core_.Machine(), &core_.Watches());
+  Fill(conditions_.Count() > 0 ? 0 : -1);
+  resize(520, 380);
+  edit_->setFocus();
+}
+
+QWidget* TFormStopConditions::BuildEditRow() {
+  auto* row = new QWidget(this);
+  auto* layout = new QHBoxLayout(row);
+  layout->setContentsMargins(0, 0, 0, 0);
+  edit_ = new QLineEdit(row);
+  edit_->setObjectName(QStringLiteral("ConditionEdit"));
+  edit_->setAccessibleName(QStringLiteral("Nowy warunek"));
+  edit_->setPlaceholderText(QStringLiteral("np. changed(wynik), AK<0, signal(weak)"));
+  add_ = new QPushButton(QStringLiteral("&Dodaj"), row);
+  add_->setObjectName(QStringLiteral("AddButton"));
+  add_->setAutoDefault(false);
+  remove_ = new QPushButton(QStringLiteral("&Usuń"), row);
+  remove_->setObjectName(QStringLiteral("RemoveButton"));
+  remove_->setAutoDefault(false);
+  clear_ = new QPushButton(QStringLiteral("Usuń &wszystkie"), row);
+  clear_->setObjectName(QStringLiteral("ClearButton"));
+  clear_->setAutoDefault(false);
+  layout->addWidget(edit_, 1);
+  for (QPushButton* button : {add_, remove_, clear_}) layout->addWidget(button);
+  connect(add_, &QPushButton::clicked, this, [this] { (void)AddTyped(); });
+  connect(remove_, &QPushButton::clicked, this, &TFormStopConditions::RemoveSelected);
+  connect(clear_, &QPushButton::clicked, this, &TFormStopConditions::RemoveAll);
+  return row;
+}
+
+void TFormStopConditions::Fill(int selected) {
+  filling_ = true;
+  list_->clear();
+  for (int i = 0; i < conditions_.Count(); ++i) {
+    const TStopCondition& condition = conditions_.At(i);
+    auto* item = new QListWidgetItem(condition.Text, list_);
+    item->setCheckState(condition.Active() ? Qt::Checked : Qt::Unchecked);
+    if (!condition.Problem.isEmpty()) {
+      // Its names resolve no more: it cannot be checked until they do.
+      item->setText(condition.Text + QStringLiteral(" — nieczynny: ") + condition.Problem);
+      item->setFlags(item->flags() & ~Qt::ItemIsUserCheckable);
+      item->setForeground(list_->palette().brush(QPalette::Disabled, QPalette::Text));
+      item->setToolTip(condition.Problem);
+    }
+  }
+  list_->setCurrentRow(selected);
+  remove_->setEnabled(list_->currentRow() >= 0);
+  clear_->setEnabled(conditions_.Count() > 0);
+  filling_ = false;
+}
+
+bool TFormStopConditions::AddTyped() {
+  const QString text = edit_->text();
+  int added = -1;
+  try {
+    added = AddOrEnableStopCondition(conditions_, text, core_.Machine(), &core_.Watches());
+  } catch (const EDorumError& e) {
+    // The text stays for mending.
+    message_->setText(e.Message());
+    edit_->setFocus();
+    return false;
+  }
+  message_->clear();
+  edit_->clear();
+  Fill(added);
+  return true;
+}
+
+void TFormStopConditions::RemoveSelected() {
+  const int row = list_->currentRow();
+  if (row < 0 || row >= conditions_.Count()) return;
+  conditions_.Remove(row);
+  Fill(std::min(row, conditions_.Count() - 1));
+}
+
+void TFormStopConditions::RemoveAll() {
+  conditions_.Clear();
+  Fill(-1);
+}
+
+void TFormStopConditions::ItemChanged(QListWidgetItem* item) {
+  if (filling_) return;
+  const int row = list_->row(item);
+  if (row < 0 || row >= conditions_.Count()) return;
+  conditions_.SetEnabled(row, item->checkState() == Qt::Checked, core_.Machine());
+}
+
+void TFormStopConditions::accept() {
+  // A condition typed but not yet added is not lost; a malformed one keeps
+  // the dialog open with its message.
+  if (!edit_->text().trimmed().isEmpty() && !AddTyped()) return;
+  core_.Session().StopConditions() = conditions_;
+  QDialog::accept();
+}
+
+}  // namespace dorum::gui

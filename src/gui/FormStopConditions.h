@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QDialog>
+
+#include "control/StopConditions.h"
+
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QListWidgetItem;
+class QPushButton;
+
+namespace dorum::gui {
+
+class TAppCore;
+
+// Adds the condition, or enables it when the list has it already (written
+// in another case or with other blanks); its place in the list. Raises
+// what is wrong with a malformed one, leaving the list as it was.
+int AddOrEnableStopCondition(TStopConditions& conditions, const QString& text,
+                             const TMachine& machine, const TWatchList* labels);
+
+// "Warunki zatrzymania": the session's stop conditions, each with a check
+// box that enables it, a field to add one, and commands that remove one or
+// all. It edits a copy: "OK" puts it in place (adding what is still typed
+// in the field), "Anuluj" leaves the conditions as they were.
+class TFormStopConditions final : public QDialog {
+  Q_OBJECT
+
+ public:
+  explicit TFormStopConditions(TAppCore& core, QWidget* parent = nullptr);
+
+  [[nodiscard]] QListWidget* List() const noexcept { return list_; }
+  [[nodiscard]] QLineEdit* Edit() const noexcept { return edit_; }
+  // What is wrong with the condition last added; empty when it was fine.
+  [[nodiscard]] QLabel* Message() const noexcept { return message_; }
+  // The conditions as the dialog holds them now.
+  [[nodiscard]] const TStopConditions& Conditions() const noexcept { return conditions_; }
+
+  // "Dodaj": the text of the field; false, with the message shown and the
+  // text kept, when it is malformed.
+  bool AddTyped();
+  // "Usuń": the selected condition.
+  void RemoveSelected();
+  // "Usuń wszystkie".
+  void RemoveAll();
+  void accept() override;
+
+ private:
+  [[nodiscard]] QWidget* BuildEditRow();
+  void Fill(int selected);
+  void ItemChanged(QListWidgetItem* item);
+
+  TAppCore& core_;
+  TStopConditions conditions_;
+  QListWidget* list_;
+  QLineEdit* edit_ = nullptr;
+  QLabel* message_;
+  QPushButton* add_ = nullptr;
+  QPushButton* remove_ = nullptr;
+  QPushButton* clear_ = nullptr;
+  bool filling_ = false;
+};
+
+}  // namespace dorum::gui
