@@ -232,8 +232,10 @@ TEST(LookBack, InstructionsAreNamedWithTheirLinesAndTheProgramKeepsItsLine) {
   EXPECT_EQ(names, QStringList({QStringLiteral("pob"), QStringLiteral("dod"),
                                 QString::fromUtf8("ład"), QStringLiteral("stp")}));
   EXPECT_EQ(lines, QList<int>({6, 7, 8, 9}));
-  // Asking for fewer gives the newest.
-  const std::vector<TRecordedCycle> last = session.History()->LookBack(3);
+  // Asking for fewer gives the newest, and the state before them.
+  TCycleSample before;
+  const std::vector<TRecordedCycle> last = session.History()->LookBack(3, &before);
+  EXPECT_TRUE(SameSample(before, cycles[cycles.size() - 4].Sample));
   ASSERT_EQ(last.size(), 3u);
   EXPECT_EQ(last.back().Number, cycles.back().Number);
   EXPECT_TRUE(SameSample(last.front().Sample, cycles[cycles.size() - 3].Sample));

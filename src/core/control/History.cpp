@@ -485,7 +485,7 @@ std::uint64_t TRunHistory::CountedCycles(const TSegment& segment) noexcept {
   return segment.EndsRefused ? segment.Cycles - 1 : segment.Cycles;
 }
 
-std::vector<TRecordedCycle> TRunHistory::LookBack(std::size_t count) {
+std::vector<TRecordedCycle> TRunHistory::LookBack(std::size_t count, TCycleSample* before) {
   count = std::min(count, kMaxLookBack);
   // The segments that hold the cycles wanted, newest first.
   std::vector<std::pair<const TSegment*, std::uint64_t>> parts;  // segment, first cycle
@@ -516,12 +516,12 @@ std::vector<TRecordedCycle> TRunHistory::LookBack(std::size_t count) {
   } putBack{*this, machine_.BeginQuiet(), machine_.TakeSnapshot(), control_.SaveState()};
   restoring_ = true;
   for (auto part = parts.rbegin(); part != parts.rend(); ++part)
-    SampleSegment(*part->first, part->second, cycles);
+    SampleSegment(*part->first, part->second, cycles, before);
   return cycles;
 }
 
 void TRunHistory::SampleSegment(const TSegment& s, std::uint64_t first,
-                                std::vector<TRecordedCycle>& out) {
+                                std::vector<TRecordedCycle>& out, TCycleSample* before) {
   machine_.RestoreSnapshot(s.Machine);
   TControlPlace place = s.Place;
   // The bound program's line is no business of a look back.
@@ -530,6 +530,7 @@ void TRunHistory::SampleSegment(const TSegment& s, std::uint64_t first,
   const IBoundProgram* program = control_.ProgramEditor();
   const std::uint64_t counted = CountedCycles(s);
   for (std::uint64_t k = 0; k < counted; ++k) {
+    if (before != nullptr && k == first && out.empty()) *before = TCycleSample::Of(machine_);
     control_.ReplayCycle(s.Manual);
     if (k < first) continue;
     TRecordedCycle& cycle = out.emplace_back();

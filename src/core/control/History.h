@@ -74,8 +74,10 @@ class TRunHistory final : public IStepRecorder, public ICycleRecorder {
   // as they were performed: the segments that hold them are performed
   // again, and the machine, the control unit, the history and the record
   // of changes are left exactly as they were. Nothing is spent on it while
-  // a run goes on; a look costs at most one segment's cycles.
-  [[nodiscard]] std::vector<TRecordedCycle> LookBack(std::size_t count);
+  // a run goes on; a look costs at most one segment's cycles. `before`, if
+  // given, receives the state before the first of them.
+  [[nodiscard]] std::vector<TRecordedCycle> LookBack(std::size_t count,
+                                                     TCycleSample* before = nullptr);
   // How many steps back lead to the end of the cycle of that number (the
   // user's actions after it undone too); none when it is not recorded.
   [[nodiscard]] std::optional<std::uint64_t> StepsBackTo(std::uint64_t number) const;
@@ -112,8 +114,8 @@ class TRunHistory final : public IStepRecorder, public ICycleRecorder {
   void ReplayTo(TSegment& segment, std::uint64_t cycles);
   void UndoLastItem();
   // The segment's cycles from `first` on, performed again from its start.
-  void SampleSegment(const TSegment& segment, std::uint64_t first,
-                     std::vector<TRecordedCycle>& out);
+  void SampleSegment(const TSegment& segment, std::uint64_t first, std::vector<TRecordedCycle>& out,
+                     TCycleSample* before);
   [[nodiscard]] static std::uint64_t CountedCycles(const TSegment& segment) noexcept;
   [[nodiscard]] static bool StartedAtFetch(const TSegment& segment, std::uint64_t cycle);
   // The line of the address in L in the bound program, where a run puts
