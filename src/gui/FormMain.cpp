@@ -22,6 +22,7 @@
 #include "FormMachine.h"
 #include "FormMicroprogram.h"
 #include "FormProgramEditor.h"
+#include "FormTiming.h"
 #include "FormWatches.h"
 #include "OwnKeys.h"
 #include "SettingsDialog.h"
@@ -82,6 +83,8 @@ TFormMain::TFormMain(TAppCore& core, QWidget* parent, const QString& examplesFol
   Frame(microprogram_);
   watches_ = new TFormWatches(core_);
   Frame(watches_);
+  timing_ = new TFormTiming(core_);
+  Frame(timing_);
   help_ = new TFormHelp(core_);
   Frame(help_);
 
@@ -431,6 +434,9 @@ void TFormMain::BuildActions() {
   on(AddAction("ActionViewConsole", view, QStringLiteral("Konsola We/Wy"),
                QStringLiteral("Ko&nsola we/wy"), QKeySequence(Qt::Key_F12)),
      [this] { ShowDockedForm(console_); });
+  on(AddAction("ActionViewTiming", view, QStringLiteral("Przebiegi czasowe"),
+               QStringLiteral("Przebie&gi czasowe"), QKeySequence(Qt::CTRL | Qt::Key_F12)),
+     [this] { ShowDockedForm(timing_); });
 
   const QString project = QStringLiteral("Projekt");
   // The current editor's "Kompiluj" for the tool bar. Its key stays the
@@ -550,8 +556,9 @@ void TFormMain::BuildMenus() {
   file->addSeparator();
   add(file, "FileExit1");
   QMenu* view = bar->addMenu(QStringLiteral("&Widok"));
-  for (const char* name : {"ActionViewWindowList", "ActionViewEditor", "ActionInstructions",
-                           "ActionViewWatches", "ActionViewCPU", "ActionViewConsole"})
+  for (const char* name :
+       {"ActionViewWindowList", "ActionViewEditor", "ActionInstructions", "ActionViewWatches",
+        "ActionViewCPU", "ActionViewConsole", "ActionViewTiming"})
     add(view, name);
   QMenu* project = bar->addMenu(QStringLiteral("P&rojekt"));
   add(project, "ActionSaveList");
