@@ -40,8 +40,9 @@ const QString kTopicScheme = QStringLiteral("temat");
 
 // The chapters in reading order; their titles come from the pages.
 constexpr const char* kChapters[] = {
-    "index.html", "maszyna.html", "sygnaly.html",  "konfiguracja.html", "przerwania.html",
-    "jezyk.html", "lista.html",   "asembler.html", "wykonanie.html",    "dorum-cli.html",
+    "index.html",      "maszyna.html",   "sygnaly.html",   "konfiguracja.html",
+    "przerwania.html", "jezyk.html",     "lista.html",     "asembler.html",
+    "wykonanie.html",  "przebiegi.html", "dorum-cli.html",
 };
 constexpr const char* kListChapter = "lista.html";
 
