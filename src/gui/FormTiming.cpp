@@ -61,9 +61,8 @@ TFormTiming::TFormTiming(TAppCore& core, QWidget* parent) : QWidget(parent), cor
   tools_->addSeparator();
   AddExportActions(tools_);
 
-  connect(diagram_, &TTimingDiagram::CycleClicked, this, [this](std::size_t index) {
-    (void)GoToCycle(index);
-  });
+  connect(diagram_, &TTimingDiagram::CycleClicked, this,
+          [this](std::size_t index) { (void)GoToCycle(index); });
   connect(&core_.Refresh(), &TViewRefresh::Refresh, this, &TFormTiming::OnRefresh);
   connect(&core_, &TAppCore::ControlChanged, this, [this] { OnRefresh({}); });
 }
@@ -135,9 +134,10 @@ bool TFormTiming::GoToCycle(std::size_t index) {
 
 void TFormTiming::RunForward(std::uint64_t number) {
   // The cycles kept are performed again, as "Takt" performs them.
-  core_.Run(this, [this, number] {
+  const std::uint64_t last = core_.History().Origin() + number;
+  core_.Run(this, [this, last] {
     TController& control = core_.Control();
-    while (control.CyclesPerformed() < number) {
+    while (control.CyclesPerformed() < last) {
       const std::uint64_t before = control.CyclesPerformed();
       control.ExecuteCycle();
       if (control.CyclesPerformed() == before) break;
@@ -188,7 +188,9 @@ void TFormTiming::contextMenuEvent(QContextMenuEvent* event) {
 void TFormTiming::AskPicture(const QString& suffix) {
   const bool svg = suffix == QStringLiteral(".svg");
   std::optional<QString> name = core_.Dialogs().SaveFileName(
-      this, svg ? QStringLiteral("Zapisz przebiegi jako SVG") : QStringLiteral("Zapisz przebiegi jako PNG"),
+      this,
+      svg ? QStringLiteral("Zapisz przebiegi jako SVG")
+          : QStringLiteral("Zapisz przebiegi jako PNG"),
       QStringLiteral("przebiegi") + suffix,
       svg ? QStringLiteral("rysunki SVG (*.svg)") : QStringLiteral("obrazy PNG (*.png)"));
   if (!name) return;
@@ -201,7 +203,8 @@ void TFormTiming::AskVcd() {
       this, QStringLiteral("Zapisz przebiegi jako VCD"), QStringLiteral("przebiegi.vcd"),
       QStringLiteral("zrzuty VCD (*.vcd)"));
   if (!name) return;
-  if (!name->endsWith(QStringLiteral(".vcd"), Qt::CaseInsensitive)) name->append(QStringLiteral(".vcd"));
+  if (!name->endsWith(QStringLiteral(".vcd"), Qt::CaseInsensitive))
+    name->append(QStringLiteral(".vcd"));
   core_.Errors().Run(this, [&] { SaveVcd(*name); });
 }
 

@@ -17,9 +17,9 @@ namespace dorum::gui {
 
 namespace {
 
-constexpr int kPad = 6;           // around names and values
-constexpr int kCrossing = 4;      // half the width of a value change
-constexpr double kFaded = 0.35;   // the opacity of cycles kept after the current one
+constexpr int kPad = 6;          // around names and values
+constexpr int kCrossing = 4;     // half the width of a value change
+constexpr double kFaded = 0.35;  // the opacity of cycles kept after the current one
 constexpr double kZoomStep = 1.25;
 
 }  // namespace
@@ -131,7 +131,8 @@ int TTimingDiagram::ContentHeight() const {
 
 int TTimingDiagram::NameWidth() const {
   int widest = fontMetrics().horizontalAdvance(QStringLiteral("takt"));
-  for (const TLane& lane : lanes_) widest = std::max(widest, fontMetrics().horizontalAdvance(lane.Name));
+  for (const TLane& lane : lanes_)
+    widest = std::max(widest, fontMetrics().horizontalAdvance(lane.Name));
   return widest + 2 * kPad;
 }
 
@@ -302,6 +303,8 @@ void TTimingDiagram::Paint(QPainter& painter, std::size_t first, std::size_t cou
   const int lane = LaneHeight();
   const QColor text = palette().color(QPalette::Text);
   const QColor grid = palette().color(QPalette::Mid);
+  // Nothing is drawn below the last lane.
+  height = std::min(height, lanesTop + static_cast<int>(lanes_.size()) * lane);
   // The current cycle's column, under everything.
   if (current_ >= first && current_ < first + count) {
     QColor mark = palette().color(QPalette::Highlight);
@@ -315,8 +318,8 @@ void TTimingDiagram::Paint(QPainter& painter, std::size_t first, std::size_t cou
     painter.drawLine(0, top + lane, width, top + lane);
     PaintLane(painter, lanes_[l], top, first, count);
     painter.setPen(text);
-    painter.drawText(QRect(kPad, top, NameWidth() - 2 * kPad, lane), Qt::AlignLeft | Qt::AlignVCenter,
-                     lanes_[l].Name);
+    painter.drawText(QRect(kPad, top, NameWidth() - 2 * kPad, lane),
+                     Qt::AlignLeft | Qt::AlignVCenter, lanes_[l].Name);
   }
   // The instructions' starts cross every lane.
   for (std::size_t k = first; k < first + count; ++k) {
@@ -420,8 +423,8 @@ void TTimingDiagram::PaintValues(QPainter& painter, const TLane& lane, int top, 
     const int right = CellX(first, end);
     // A value that goes on beyond the view's edge has no crossing there.
     const bool changesIn = k > 0 && (k != first || ValueOf(lane, cycles_[k - 1]) != value);
-    const bool changesOut = end < cycles_.size() &&
-                            (end < first + count || ValueOf(lane, cycles_[end]) != value);
+    const bool changesOut =
+        end < cycles_.size() && (end < first + count || ValueOf(lane, cycles_[end]) != value);
     const int in = changesIn ? kCrossing : 0;
     const int out = changesOut ? kCrossing : 0;
     QPainterPath box;
@@ -435,7 +438,8 @@ void TTimingDiagram::PaintValues(QPainter& painter, const TLane& lane, int top, 
     painter.setOpacity(Faded(k) ? kFaded : 1.0);
     painter.setPen(QPen(ink, 1));
     // Where nothing drives a bus the lane is hatched.
-    painter.setBrush(value ? QBrush(Qt::NoBrush) : QBrush(palette().color(QPalette::Mid), Qt::BDiagPattern));
+    painter.setBrush(value ? QBrush(Qt::NoBrush)
+                           : QBrush(palette().color(QPalette::Mid), Qt::BDiagPattern));
     painter.drawPath(box);
     if (value) {
       const int room = right - left - 2 * kCrossing - 2;

@@ -240,3 +240,23 @@ TEST(LookBack, InstructionsAreNamedWithTheirLinesAndTheProgramKeepsItsLine) {
   EXPECT_EQ(last.back().Number, cycles.back().Number);
   EXPECT_TRUE(SameSample(last.front().Sample, cycles[cycles.size() - 3].Sample));
 }
+
+TEST(LookBack, ANewHistoryCountsItsCyclesFromOne) {
+  const QDir examples(QStringLiteral(DORUM_EXAMPLES_DIR));
+  TSession session;
+  TController& control = session.Control();
+  TProgramDocument program;
+  program.SetTexts(ReadTextFile(examples.filePath(QStringLiteral("dorum/suma.prg"))));
+  CompileProgram(session.Assembler(), control, program);
+  session.RecordHistory(true);
+  for (int n = 0; n < 7; ++n) control.ExecuteCycle();
+  session.Machine().ResetMachine();
+  for (int n = 0; n < 3; ++n) control.ExecuteCycle();
+  ASSERT_EQ(control.CyclesPerformed(), 10u);
+  const std::vector<TRecordedCycle> cycles = session.History()->LookBack(10);
+  ASSERT_EQ(cycles.size(), 3u);
+  EXPECT_EQ(cycles.front().Number, 1u);
+  EXPECT_EQ(cycles.back().Number, 3u);
+  EXPECT_EQ(session.History()->Origin(), 7u);
+  EXPECT_EQ(session.History()->StepsBackTo(1), std::optional<std::uint64_t>(2));
+}

@@ -132,7 +132,8 @@ TRunHistory::TRunHistory(TMachine& machine, TController& control, std::size_t bu
     : machine_(machine),
       control_(control),
       budget_(budget),
-      before_(std::make_unique<TSnapshot>()) {
+      before_(std::make_unique<TSnapshot>()),
+      origin_(control.CyclesPerformed()) {
   machine_.SetRecorder(this);
   control_.SetCycleRecorder(this);
 }
@@ -149,6 +150,8 @@ void TRunHistory::Clear() noexcept {
   steps_ = 0;
   cycles_ = 0;
   instructions_ = 0;
+  // A new history counts its cycles from 1, as a run's trace does.
+  origin_ = control_.CyclesPerformed();
 }
 
 void TRunHistory::StartAfresh() {
@@ -534,7 +537,7 @@ void TRunHistory::SampleSegment(const TSegment& s, std::uint64_t first,
     control_.ReplayCycle(s.Manual);
     if (k < first) continue;
     TRecordedCycle& cycle = out.emplace_back();
-    cycle.Number = s.Place.Cycles + k + 1;
+    cycle.Number = s.Place.Cycles - origin_ + k + 1;
     cycle.Sample = TCycleSample::Of(machine_);
     cycle.BeginsInstruction = StartedAtFetch(s, k);
     if (!cycle.BeginsInstruction) continue;
@@ -554,8 +557,8 @@ std::optional<std::uint64_t> TRunHistory::StepsBackTo(std::uint64_t number) cons
     }
     const TSegment& s = *item->Segment;
     const std::uint64_t counted = CountedCycles(s);
-    if (number > s.Place.Cycles && number <= s.Place.Cycles + counted)
-      return steps + (s.Place.Cycles + counted - number);
+    const std::uint64_t base = s.Place.Cycles - origin_;
+    if (number > base && number <= base + counted) return steps + (base + counted - number);
     steps += counted;
   }
   return std::nullopt;

@@ -16,7 +16,7 @@ namespace dorum {
 
 // One recorded clock cycle as a timing diagram shows it.
 struct TRecordedCycle {
-  std::uint64_t Number = 0;  // the control unit's count of cycles once it ended
+  std::uint64_t Number = 0;  // from 1, the first cycle of the history
   TCycleSample Sample;
   bool BeginsInstruction = false;  // a fetch
   QString Instruction;             // the instruction the fetch brought into I
@@ -81,6 +81,9 @@ class TRunHistory final : public IStepRecorder, public ICycleRecorder {
   // How many steps back lead to the end of the cycle of that number (the
   // user's actions after it undone too); none when it is not recorded.
   [[nodiscard]] std::optional<std::uint64_t> StepsBackTo(std::uint64_t number) const;
+  // The control unit's count of cycles when the history began: its cycle
+  // n is the control unit's cycle Origin() + n.
+  [[nodiscard]] std::uint64_t Origin() const noexcept { return origin_; }
 
   // ICycleRecorder: the control unit's clock cycles.
   void BeginCycle() override;
@@ -140,6 +143,7 @@ class TRunHistory final : public IStepRecorder, public ICycleRecorder {
   std::uint64_t steps_ = 0;
   std::uint64_t cycles_ = 0;
   std::uint64_t instructions_ = 0;
+  std::uint64_t origin_ = 0;
 };
 
 }  // namespace dorum
