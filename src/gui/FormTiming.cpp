@@ -80,8 +80,12 @@ void TFormTiming::AddExportActions(QWidget* target) {
 // ---- following the history ----
 
 void TFormTiming::OnRefresh(const TMachineChanges&) {
-  // Looking back costs a replay: only a window in sight does it.
-  if (!isVisible()) {
+  // Looking back costs a replay: only a window in sight does it, and
+  // during a run at most a fifth of the time.
+  constexpr qint64 kPaceFactor = 5;
+  const bool busy = core_.RunInProgress() && sinceLook_.isValid() &&
+                    sinceLook_.nsecsElapsed() < kPaceFactor * lookCost_;
+  if (!isVisible() || busy) {
     stale_ = true;
     return;
   }
@@ -95,7 +99,10 @@ void TFormTiming::showEvent(QShowEvent* event) {
 
 void TFormTiming::Reload() {
   stale_ = false;
+  sinceLook_.start();
   std::vector<TRecordedCycle> cycles = core_.History().LookBack(kCycles);
+  lookCost_ = sinceLook_.nsecsElapsed();
+  sinceLook_.start();
   const std::vector<TRecordedCycle>& shown = diagram_->Cycles();
   if (cycles.empty()) {
     kept_.clear();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QWidget>
 #include <cstdint>
 #include <vector>
@@ -61,6 +62,11 @@ class TFormTiming final : public QWidget {
   // The cycles after the current one, kept after stepping back.
   std::vector<TRecordedCycle> kept_;
   bool stale_ = false;
+  // What the last look back cost, and when it was: during a run the window
+  // looks again only after several times that, so the run keeps its pace
+  // however long the segments are.
+  QElapsedTimer sinceLook_;
+  qint64 lookCost_ = 0;  // ns
 };
 
 }  // namespace dorum::gui

@@ -3,11 +3,14 @@
 #include <QAction>
 #include <QFile>
 #include <QImage>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolBar>
 #include <QXmlStreamReader>
 
 #include "AppCore.h"
+#include "AppSettings.h"
 #include "FormMain.h"
 #include "FormTiming.h"
 #include "GuiTestSupport.h"
@@ -21,7 +24,7 @@ using namespace dorum::gui;
 
 namespace {
 
-const QStringList kSum = {QStringLiteral("pob x"), QStringLiteral("dod y"),
+const QStringList kSum = {QStringLiteral("pob x"),    QStringLiteral("dod y"),
                           QString::fromUtf8("ład z"), QStringLiteral("stp"),
                           QStringLiteral("x: rst 5"), QStringLiteral("y: rst 7"),
                           QStringLiteral("z: rpa")};
@@ -198,6 +201,56 @@ class TimingWindowTest : public QObject {
     QVERIFY(text.contains(" mag_S $end"));
     const QByteArray end = '#' + QByteArray::number(c.Core.Control().CyclesPerformed()) + '\n';
     QVERIFY(text.contains(end));
+  }
+
+  void theDumpDialogRemembersItsFolder() {
+    TCore c;
+    QTemporaryDir dir;
+    auto settings = std::make_shared<TAppSettings>(dir.filePath(QStringLiteral("s.ini")));
+    RememberFolders(c.Core.Dialogs(), settings);
+    TFormTiming timing(c.Core);
+    timing.show();
+    c.RunToEnd();
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("zrzuty")));
+    const QString folder = dir.filePath(QStringLiteral("zrzuty"));
+    QAction* save = nullptr;
+    for (QAction* action : timing.findChild<QToolBar*>()->actions()) {
+      if (action->text() == QStringLiteral("Zapisz jako VCD...")) save = action;
+    }
+    QVERIFY(save != nullptr);
+    c.User.FileNames.push_back(folder + QStringLiteral("/run"));
+    save->trigger();
+    QVERIFY(QFile::exists(folder + QStringLiteral("/run.vcd")));
+    QCOMPARE(settings->LastFolder(TFolderKind::Dump), folder);
+    save->trigger();  // cancelled, but it started where the last one was left
+    QCOMPARE(c.User.FileDialogStarts.back(), folder + QStringLiteral("/przebiegi.vcd"));
+  }
+
+  void keysScrollAndZoom() {
+    TCore c;
+    TFormTiming timing(c.Core);
+    timing.resize(400, 300);
+    timing.show();
+    c.RunToEnd();
+    TTimingDiagram& diagram = timing.Diagram();
+    QCOMPARE(diagram.focusPolicy(), Qt::StrongFocus);
+    QCOMPARE(diagram.accessibleName(), QStringLiteral("Przebiegi czasowe"));
+    QScrollBar* bar = diagram.horizontalScrollBar();
+    QVERIFY(bar->maximum() > 0);
+    QCOMPARE(bar->value(), bar->maximum());  // the newest cycles in sight
+    QTest::keyClick(&diagram, Qt::Key_Home);
+    QCOMPARE(bar->value(), 0);
+    QTest::keyClick(&diagram, Qt::Key_Right);
+    QCOMPARE(diagram.FirstShown(), std::size_t{1});
+    QTest::keyClick(&diagram, Qt::Key_End);
+    QCOMPARE(bar->value(), bar->maximum());
+    QTest::keyClick(&diagram, Qt::Key_Plus);
+    QVERIFY(diagram.CellWidth() > TTimingDiagram::kDefaultCellWidth);
+    QTest::keyClick(&diagram, Qt::Key_Minus);
+    QTest::keyClick(&diagram, Qt::Key_Minus);
+    QVERIFY(diagram.CellWidth() < TTimingDiagram::kDefaultCellWidth);
+    QTest::keyClick(&diagram, Qt::Key_0, Qt::ControlModifier);
+    QCOMPARE(diagram.CellWidth(), TTimingDiagram::kDefaultCellWidth);
   }
 
   void theMainWindowShowsItDockedOnCtrlF12() {
