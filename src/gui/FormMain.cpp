@@ -83,10 +83,10 @@ TFormMain::TFormMain(TAppCore& core, QWidget* parent, const QString& examplesFol
   Frame(microprogram_);
   watches_ = new TFormWatches(core_);
   Frame(watches_);
-  timing_ = new TFormTiming(core_);
-  Frame(timing_);
   help_ = new TFormHelp(core_);
   Frame(help_);
+  timing_ = new TFormTiming(core_);
+  Frame(timing_);
 
   BuildActions();
   BuildMenus();

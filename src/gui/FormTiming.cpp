@@ -107,14 +107,21 @@ void TFormTiming::Reload() {
   if (cycles.empty()) {
     kept_.clear();
   } else if (!shown.empty()) {
-    // Stepping back keeps the cycles after the new current one; cycles run
-    // since that left them only where they came out the same.
-    const TRecordedCycle& now = cycles.back();
+    // Stepping back keeps the cycles after the new current one, as long as
+    // every cycle both have came out the same (a run since then, or a new
+    // history, may have gone another way).
+    const std::uint64_t now = cycles.back().Number;
     std::vector<TRecordedCycle> after;
-    bool same = false;
+    bool same = shown.front().Number <= now;
+    auto fresh = cycles.begin();
     for (const TRecordedCycle& cycle : shown) {
-      if (cycle.Number == now.Number) same = SameSample(cycle.Sample, now.Sample);
-      if (cycle.Number > now.Number) after.push_back(cycle);
+      if (cycle.Number > now) {
+        after.push_back(cycle);
+        continue;
+      }
+      while (fresh != cycles.end() && fresh->Number < cycle.Number) ++fresh;
+      if (fresh != cycles.end() && fresh->Number == cycle.Number)
+        same = same && SameSample(fresh->Sample, cycle.Sample);
     }
     kept_ = same ? std::move(after) : std::vector<TRecordedCycle>{};
   }
