@@ -24,7 +24,9 @@
 #include "FormMain.h"
 #include "FormMicroprogram.h"
 #include "FormProgramEditor.h"
+#include "FormTiming.h"
 #include "SourceEditor.h"
+#include "TimingDiagram.h"
 
 namespace {
 
@@ -159,6 +161,26 @@ int main(int argc, char** argv) {
                       machine->raise();
                     },
                     [&] { return static_cast<QWidget*>(machine); }});
+  // The timing diagram of the sum example run to its end, with the
+  // registers a student follows first.
+  TDockedWindow* timing = main.FrameOf(&main.TimingWindow());
+  scenes.push_back({QStringLiteral("timing") + suffix,
+                    [&] {
+                      TFormCommandEditor* sum = main.OpenExample(
+                          QString(), examples.filePath(QStringLiteral("dorum/suma.prg")));
+                      sum->Compile();
+                      core.Control().SetTrackingLevel(0);
+                      core.Run(nullptr, [&] { core.Control().ExecuteProgram(-1); });
+                      for (const dorum::TRegisterId id :
+                           {dorum::TRegisterId::L, dorum::TRegisterId::I, dorum::TRegisterId::AK})
+                        main.TimingWindow().ShowRegister(id, true);
+                      timing->setFloating(true);
+                      timing->resize(1180, 700);
+                      timing->show();
+                      timing->raise();
+                      main.TimingWindow().Diagram().ScrollToCycle(0);
+                    },
+                    [&] { return static_cast<QWidget*>(timing); }});
   QTimer::singleShot(kSettleMs, [&] { PlayScenes(std::move(scenes), folder); });
   return QApplication::exec();
 }

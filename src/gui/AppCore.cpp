@@ -247,6 +247,13 @@ bool TAppCore::StepBack(bool wholeInstruction) {
   return true;
 }
 
+bool TAppCore::StepBackSteps(std::uint64_t steps) {
+  if (!Allows(TCommand::StepBack) || History().UndoSteps(steps) == 0) return false;
+  refresh_.Flush();
+  Q_EMIT ControlChanged();
+  return true;
+}
+
 void TAppCore::RequestStop() {
   // With no run there is nothing to stop; a request left pending would
   // make the next "Takt" report a breakpoint nobody set.

@@ -77,6 +77,8 @@ class TAppCore final : public QObject {
 
   // "Cofnij takt" and "Cofnij rozkaz"; false when there was nothing to undo.
   bool StepBack(bool wholeInstruction);
+  // That many "Cofnij takt" at once; false when nothing was undone.
+  bool StepBackSteps(std::uint64_t steps);
 
   // Runs a command of the run family at once ("Takt", or a run to its end
   // without pauses). While a run is in progress it is refused (false). Its

@@ -20,11 +20,12 @@ namespace {
 const QString kOrganisation = QStringLiteral("maszyna-dorum");
 const QString kApplication = QStringLiteral("maszyna-dorum");
 
-constexpr std::array<std::pair<TFolderKind, const char*>, 4> kFolderKeys = {{
+constexpr std::array<std::pair<TFolderKind, const char*>, 5> kFolderKeys = {{
     {TFolderKind::Open, "Folders/Open"},
     {TFolderKind::Program, "Folders/Program"},
     {TFolderKind::Instruction, "Folders/Instruction"},
     {TFolderKind::List, "Folders/List"},
+    {TFolderKind::Dump, "Folders/Dump"},
 }};
 
 QString FolderKey(TFolderKind kind) {
@@ -127,6 +128,7 @@ std::optional<TFolderKind> FolderKindOf(const QString& filter) {
   if (filter.contains(QStringLiteral("*.lst"))) return TFolderKind::List;
   if (programs) return TFolderKind::Program;
   if (instructions) return TFolderKind::Instruction;
+  if (filter.contains(QStringLiteral("*.vcd"))) return TFolderKind::Dump;
   return std::nullopt;  // pictures of the diagram and the like
 }
 

@@ -32,7 +32,7 @@ class TRecentFiles {
 };
 
 // The file dialogs that each remember the folder they were last left in.
-enum class TFolderKind { Open, Program, Instruction, List };
+enum class TFolderKind { Open, Program, Instruction, List, Dump };
 
 // The window layout: the main strip, the editor container and the windows
 // floating out of it or docked in it.

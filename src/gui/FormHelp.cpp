@@ -42,7 +42,7 @@ const QString kTopicScheme = QStringLiteral("temat");
 constexpr const char* kChapters[] = {
     "index.html",      "maszyna.html", "sygnaly.html",   "konfiguracja.html",
     "przerwania.html", "jezyk.html",   "lista.html",     "asembler.html",
-    "wykonanie.html",  "warunki.html", "dorum-cli.html",
+    "wykonanie.html",  "warunki.html", "przebiegi.html", "dorum-cli.html",
 };
 constexpr const char* kListChapter = "lista.html";
 

@@ -23,6 +23,7 @@
 #include "FormMicroprogram.h"
 #include "FormProgramEditor.h"
 #include "FormStopConditions.h"
+#include "FormTiming.h"
 #include "FormWatches.h"
 #include "OwnKeys.h"
 #include "SettingsDialog.h"
@@ -85,6 +86,8 @@ TFormMain::TFormMain(TAppCore& core, QWidget* parent, const QString& examplesFol
   Frame(watches_);
   help_ = new TFormHelp(core_);
   Frame(help_);
+  timing_ = new TFormTiming(core_);
+  Frame(timing_);
 
   BuildActions();
   BuildMenus();
@@ -432,6 +435,9 @@ void TFormMain::BuildActions() {
   on(AddAction("ActionViewConsole", view, QStringLiteral("Konsola We/Wy"),
                QStringLiteral("Ko&nsola we/wy"), QKeySequence(Qt::Key_F12)),
      [this] { ShowDockedForm(console_); });
+  on(AddAction("ActionViewTiming", view, QStringLiteral("Przebiegi czasowe"),
+               QStringLiteral("Przebie&gi czasowe"), QKeySequence(Qt::CTRL | Qt::Key_F12)),
+     [this] { ShowDockedForm(timing_); });
 
   const QString project = QStringLiteral("Projekt");
   // The current editor's "Kompiluj" for the tool bar. Its key stays the
@@ -554,8 +560,9 @@ void TFormMain::BuildMenus() {
   file->addSeparator();
   add(file, "FileExit1");
   QMenu* view = bar->addMenu(QStringLiteral("&Widok"));
-  for (const char* name : {"ActionViewWindowList", "ActionViewEditor", "ActionInstructions",
-                           "ActionViewWatches", "ActionViewCPU", "ActionViewConsole"})
+  for (const char* name :
+       {"ActionViewWindowList", "ActionViewEditor", "ActionInstructions", "ActionViewWatches",
+        "ActionViewCPU", "ActionViewConsole", "ActionViewTiming"})
     add(view, name);
   QMenu* project = bar->addMenu(QStringLiteral("P&rojekt"));
   add(project, "ActionSaveList");

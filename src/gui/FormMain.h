@@ -21,6 +21,7 @@ class TFormMachine;
 class TFormIOConsole;
 class TFormMicroprogram;
 class TFormWatches;
+class TFormTiming;
 class TFormHelp;
 class TFormCommandEditor;
 class TFormProgramEditor;
@@ -47,6 +48,7 @@ class TFormMain final : public QMainWindow {
   [[nodiscard]] TFormIOConsole& Console() noexcept { return *console_; }
   [[nodiscard]] TFormMicroprogram& InstructionListWindow() noexcept { return *microprogram_; }
   [[nodiscard]] TFormWatches& WatchesWindow() noexcept { return *watches_; }
+  [[nodiscard]] TFormTiming& TimingWindow() noexcept { return *timing_; }
   [[nodiscard]] TFormHelp& HelpWindow() noexcept { return *help_; }
   // F1: the help entry of the word under the caret of the editor in use, or
   // the contents.
@@ -162,6 +164,7 @@ class TFormMain final : public QMainWindow {
   TFormProgramEditor* startEditor_ = nullptr;
   TFormMicroprogram* microprogram_ = nullptr;
   TFormWatches* watches_ = nullptr;
+  TFormTiming* timing_ = nullptr;
   TFormHelp* help_ = nullptr;
   std::vector<QPointer<QWidget>> windows_;  // creation order
   QList<QAction*> actions_;

@@ -218,7 +218,7 @@ class HelpTest : public QObject {
     f.Help.ShowContents();
     QCOMPARE(f.Help.CurrentTitle(), QStringLiteral("Maszyna Dorum – pomoc"));
     QTreeWidget* tree = f.Help.ContentsTree();
-    QCOMPARE(tree->topLevelItemCount(), 11);
+    QCOMPARE(tree->topLevelItemCount(), 12);
     for (int i = 0; i < tree->topLevelItemCount(); ++i) {
       QTreeWidgetItem* chapter = tree->topLevelItem(i);
       QVERIFY(!chapter->text(0).isEmpty());

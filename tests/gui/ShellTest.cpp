@@ -115,7 +115,7 @@ class ShellTest : public QObject {
     for (QWidget* w : app.Main->Windows()) names.append(w->objectName());
     QCOMPARE(names, (QStringList{"FormMain", "FormEditor", "DockFormMachine", "DockFormIOConsole",
                                  "DockFormProgramEditor", "DockFormMicroprogram", "DockFormWatches",
-                                 "DockFormHelp"}));
+                                 "DockFormHelp", "DockFormTiming"}));
     // The hidden start-up editor and the other tool windows stay hidden.
     QVERIFY(!app.FrameOf(&app.Main->Console())->isVisible());
   }

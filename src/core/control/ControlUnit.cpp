@@ -124,6 +124,18 @@ void TController::RestorePlace(const TControlPlace& place) {
   }
 }
 
+void TController::RestoreState(const TSavedState& state) {
+  TControlPlace place = state.Place;
+  if (programEditor_ != nullptr) {
+    if (programEditor_->CurrentLine() != place.CurrentLine)
+      programEditor_->SetCurrentLine(place.CurrentLine);
+    place.CurrentLine = programEditor_->CurrentLine();
+  }
+  RestorePlace(place);
+  refusedCycle_ = state.RefusedCycle;
+  waitSignalled_ = state.WaitSignalled;
+}
+
 void TController::ExecuteCycle() {
   if (recorder_ != nullptr) [[unlikely]] {
     ExecuteRecordedCycle();

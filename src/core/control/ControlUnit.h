@@ -316,6 +316,17 @@ class TController final : public IControlLink {
   // set since.
   void RestorePlace(const TControlPlace& place);
   void ReplayCycle(bool manual);
+  // Everything a cycle performed again may change, for a look back that
+  // puts it all back; the bound program's line is put back unseen.
+  struct TSavedState {
+    TControlPlace Place;
+    std::uint64_t RefusedCycle = 0;
+    bool WaitSignalled = false;
+  };
+  [[nodiscard]] TSavedState SaveState() const noexcept {
+    return {Place(), refusedCycle_, waitSignalled_};
+  }
+  void RestoreState(const TSavedState& state);
 
  private:
   void PerformCycle();

@@ -1,5 +1,6 @@
 #include "control/History.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstring>
@@ -131,7 +132,8 @@ TRunHistory::TRunHistory(TMachine& machine, TController& control, std::size_t bu
     : machine_(machine),
       control_(control),
       budget_(budget),
-      before_(std::make_unique<TSnapshot>()) {
+      before_(std::make_unique<TSnapshot>()),
+      origin_(control.CyclesPerformed()) {
   machine_.SetRecorder(this);
   control_.SetCycleRecorder(this);
 }
@@ -148,6 +150,8 @@ void TRunHistory::Clear() noexcept {
   steps_ = 0;
   cycles_ = 0;
   instructions_ = 0;
+  // A new history counts its cycles from 1, as a run's trace does.
+  origin_ = control_.CyclesPerformed();
 }
 
 void TRunHistory::StartAfresh() {
@@ -476,6 +480,88 @@ bool TRunHistory::UndoInstruction() {
   restoring_ = false;
   machine_.NotifyRestored();
   return true;
+}
+
+// ---- looking back ----
+
+std::uint64_t TRunHistory::CountedCycles(const TSegment& segment) noexcept {
+  return segment.EndsRefused ? segment.Cycles - 1 : segment.Cycles;
+}
+
+std::vector<TRecordedCycle> TRunHistory::LookBack(std::size_t count, TCycleSample* before) {
+  count = std::min(count, kMaxLookBack);
+  // The segments that hold the cycles wanted, newest first.
+  std::vector<std::pair<const TSegment*, std::uint64_t>> parts;  // segment, first cycle
+  std::size_t found = 0;
+  for (auto item = items_.rbegin(); item != items_.rend() && found < count; ++item) {
+    if (!item->Segment) continue;
+    const std::uint64_t counted = CountedCycles(*item->Segment);
+    const std::uint64_t take = std::min<std::uint64_t>(counted, count - found);
+    if (take == 0) continue;
+    parts.emplace_back(item->Segment.get(), counted - take);
+    found += static_cast<std::size_t>(take);
+  }
+  std::vector<TRecordedCycle> cycles;
+  if (parts.empty()) return cycles;
+  cycles.reserve(found);
+  // Everything goes back as it was, whatever happens on the way.
+  struct TPutBack {
+    TRunHistory& History;
+    TMachine::TQuiet Quiet;
+    TMachineSnapshot Machine;
+    TController::TSavedState Control;
+    ~TPutBack() {
+      History.machine_.RestoreSnapshot(Machine);
+      History.control_.RestoreState(Control);
+      History.machine_.EndQuiet(Quiet);
+      History.restoring_ = false;
+    }
+  } putBack{*this, machine_.BeginQuiet(), machine_.TakeSnapshot(), control_.SaveState()};
+  restoring_ = true;
+  for (auto part = parts.rbegin(); part != parts.rend(); ++part)
+    SampleSegment(*part->first, part->second, cycles, before);
+  return cycles;
+}
+
+void TRunHistory::SampleSegment(const TSegment& s, std::uint64_t first,
+                                std::vector<TRecordedCycle>& out, TCycleSample* before) {
+  machine_.RestoreSnapshot(s.Machine);
+  TControlPlace place = s.Place;
+  // The bound program's line is no business of a look back.
+  place.CurrentLine = control_.BoundLine();
+  control_.RestorePlace(place);
+  const IBoundProgram* program = control_.ProgramEditor();
+  const std::uint64_t counted = CountedCycles(s);
+  for (std::uint64_t k = 0; k < counted; ++k) {
+    if (before != nullptr && k == first && out.empty()) *before = TCycleSample::Of(machine_);
+    control_.ReplayCycle(s.Manual);
+    if (k < first) continue;
+    TRecordedCycle& cycle = out.emplace_back();
+    cycle.Number = s.Place.Cycles - origin_ + k + 1;
+    cycle.Sample = TCycleSample::Of(machine_);
+    cycle.BeginsInstruction = StartedAtFetch(s, k);
+    if (!cycle.BeginsInstruction) continue;
+    const int code = control_.CurrentCode();
+    if (code >= 0 && code < control_.InstructionCount())
+      cycle.Instruction = control_.InstructionName(code);
+    if (program != nullptr) cycle.Line = program->LineOfAddress(control_.InstructionAddress());
+  }
+}
+
+std::optional<std::uint64_t> TRunHistory::StepsBackTo(std::uint64_t number) const {
+  std::uint64_t steps = 0;
+  for (auto item = items_.rbegin(); item != items_.rend(); ++item) {
+    if (!item->Segment) {
+      ++steps;
+      continue;
+    }
+    const TSegment& s = *item->Segment;
+    const std::uint64_t counted = CountedCycles(s);
+    const std::uint64_t base = s.Place.Cycles - origin_;
+    if (number > base && number <= base + counted) return steps + (base + counted - number);
+    steps += counted;
+  }
+  return std::nullopt;
 }
 
 // ---- memory ----

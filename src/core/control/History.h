@@ -5,12 +5,23 @@
 #include <cstdint>
 #include <deque>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "control/ControlUnit.h"
+#include "control/Vcd.h"
 #include "machine/Machine.h"
 
 namespace dorum {
+
+// One recorded clock cycle as a timing diagram shows it.
+struct TRecordedCycle {
+  std::uint64_t Number = 0;  // from 1, the first cycle of the history
+  TCycleSample Sample;
+  bool BeginsInstruction = false;  // a fetch
+  QString Instruction;             // the instruction the fetch brought into I
+  int Line = -1;                   // its line in the bound program, if known
+};
 
 // The history of a run, for stepping back. Every clock cycle and every user
 // action between cycles (an entered value, a switched signal, a typed
@@ -57,6 +68,23 @@ class TRunHistory final : public IStepRecorder, public ICycleRecorder {
   // begun; false when there is none.
   bool UndoInstruction();
 
+  // The most cycles one look back returns.
+  static constexpr std::size_t kMaxLookBack = 2000;
+  // The last `count` recorded cycles (at most kMaxLookBack), oldest first,
+  // as they were performed: the segments that hold them are performed
+  // again, and the machine, the control unit, the history and the record
+  // of changes are left exactly as they were. Nothing is spent on it while
+  // a run goes on; a look costs at most one segment's cycles. `before`, if
+  // given, receives the state before the first of them.
+  [[nodiscard]] std::vector<TRecordedCycle> LookBack(std::size_t count,
+                                                     TCycleSample* before = nullptr);
+  // How many steps back lead to the end of the cycle of that number (the
+  // user's actions after it undone too); none when it is not recorded.
+  [[nodiscard]] std::optional<std::uint64_t> StepsBackTo(std::uint64_t number) const;
+  // The control unit's count of cycles when the history began: its cycle
+  // n is the control unit's cycle Origin() + n.
+  [[nodiscard]] std::uint64_t Origin() const noexcept { return origin_; }
+
   // ICycleRecorder: the control unit's clock cycles.
   void BeginCycle() override;
   // Only a cycle that ends in an error changes what BeginCycle recorded.
@@ -88,6 +116,10 @@ class TRunHistory final : public IStepRecorder, public ICycleRecorder {
   // The state after the first `cycles` cycles of the segment.
   void ReplayTo(TSegment& segment, std::uint64_t cycles);
   void UndoLastItem();
+  // The segment's cycles from `first` on, performed again from its start.
+  void SampleSegment(const TSegment& segment, std::uint64_t first, std::vector<TRecordedCycle>& out,
+                     TCycleSample* before);
+  [[nodiscard]] static std::uint64_t CountedCycles(const TSegment& segment) noexcept;
   [[nodiscard]] static bool StartedAtFetch(const TSegment& segment, std::uint64_t cycle);
   // The line of the address in L in the bound program, where a run puts
   // the current line at the end of each instruction.
@@ -111,6 +143,7 @@ class TRunHistory final : public IStepRecorder, public ICycleRecorder {
   std::uint64_t steps_ = 0;
   std::uint64_t cycles_ = 0;
   std::uint64_t instructions_ = 0;
+  std::uint64_t origin_ = 0;
 };
 
 }  // namespace dorum

@@ -42,6 +42,7 @@ class TIOConsole {
   void TruncateOutput(qsizetype length);
 
   void SetObserver(IConsoleObserver* observer) noexcept { observer_ = observer; }
+  [[nodiscard]] IConsoleObserver* Observer() const noexcept { return observer_; }
 
  private:
   QString input_;

@@ -608,6 +608,21 @@ void TMachine::NotifyRestored() {
   Notify();
 }
 
+TMachine::TQuiet TMachine::BeginQuiet() noexcept {
+  TQuiet quiet{pending_, pendingMarks_, reportedMarks_, observer_, console_.Observer()};
+  observer_ = nullptr;
+  console_.SetObserver(nullptr);
+  return quiet;
+}
+
+void TMachine::EndQuiet(const TQuiet& quiet) noexcept {
+  pending_ = quiet.Pending;
+  pendingMarks_ = quiet.PendingMarks;
+  reportedMarks_ = quiet.ReportedMarks;
+  observer_ = quiet.Observer;
+  console_.SetObserver(quiet.ConsoleObserver);
+}
+
 // ---- display texts ----
 
 TGetCodeEvent TMachine::RegisterCodeEvent() const {

@@ -221,6 +221,18 @@ class TMachine {
   // Everything may have changed: every view draws the machine afresh, and
   // the marks of the restored cycle are reported again.
   void NotifyRestored();
+  // A look back through the history performs recorded cycles again and
+  // then puts everything back: neither the views nor the record of changes
+  // may hear of it.
+  struct TQuiet {
+    TMachineChanges Pending;
+    std::uint32_t PendingMarks = 0;
+    std::uint32_t ReportedMarks = 0;
+    IMachineObserver* Observer = nullptr;
+    IConsoleObserver* ConsoleObserver = nullptr;
+  };
+  [[nodiscard]] TQuiet BeginQuiet() noexcept;
+  void EndQuiet(const TQuiet& quiet) noexcept;
 
   // Display texts.
   [[nodiscard]] QString RegisterText(TRegisterId id) const;  // "AK : 15"

@@ -1,0 +1,246 @@
+#include "FormTiming.h"
+
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <fstream>
+
+#include "AppCore.h"
+#include "TimingDiagram.h"
+#include "common/Error.h"
+#include "control/Vcd.h"
+
+namespace dorum::gui {
+
+namespace {
+
+bool SameSample(const TCycleSample& a, const TCycleSample& b) {
+  return a.Signals == b.Signals && a.Registers == b.Registers && a.Buses == b.Buses &&
+         a.DrivenBuses == b.DrivenBuses;
+}
+
+const QString kNoCycles = QStringLiteral(
+    "Nie zapisano jeszcze żadnego taktu.\n\n"
+    "Przebiegi powstają z historii wykonania: skompiluj program i wykonaj go poleceniem "
+    "„Takt” (F7), „Rozkaz” (F8) lub „Program” (F9) z menu „Wykonaj”. Reset, kompilacja, "
+    "wczytanie listy rozkazów i zmiana konfiguracji zaczynają historię od nowa.");
+
+}  // namespace
+
+TFormTiming::TFormTiming(TAppCore& core, QWidget* parent) : QWidget(parent), core_(core) {
+  setObjectName(QStringLiteral("FormTiming"));
+  setWindowTitle(QStringLiteral("Przebiegi czasowe"));
+  setAccessibleName(windowTitle());
+  resize(900, 420);
+  tools_ = new QToolBar(this);
+  tools_->setObjectName(QStringLiteral("ToolBarTiming"));
+  diagram_ = new TTimingDiagram(core_.Machine(), this);
+  diagram_->SetEmptyText(kNoCycles);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  layout->addWidget(tools_);
+  layout->addWidget(diagram_);
+
+  auto* registers = new QToolButton(tools_);
+  registers->setText(QStringLiteral("Pokaż rejestr"));
+  registers->setPopupMode(QToolButton::InstantPopup);
+  auto* menu = new QMenu(registers);
+  connect(menu, &QMenu::aboutToShow, this, [this, menu] {
+    menu->clear();
+    const std::unique_ptr<QMenu> fresh = RegisterMenu();
+    for (QAction* action : fresh->actions()) {
+      action->setParent(menu);
+      menu->addAction(action);
+    }
+  });
+  registers->setMenu(menu);
+  tools_->addWidget(registers);
+  tools_->addSeparator();
+  AddExportActions(tools_);
+
+  connect(diagram_, &TTimingDiagram::CycleClicked, this,
+          [this](std::size_t index) { (void)GoToCycle(index); });
+  connect(&core_.Refresh(), &TViewRefresh::Refresh, this, &TFormTiming::OnRefresh);
+  connect(&core_, &TAppCore::ControlChanged, this, [this] { OnRefresh({}); });
+}
+
+TFormTiming::~TFormTiming() = default;
+
+void TFormTiming::AddExportActions(QWidget* target) {
+  target->addAction(QStringLiteral("Zapisz jako PNG..."), this,
+                    [this] { AskPicture(QStringLiteral(".png")); });
+  target->addAction(QStringLiteral("Zapisz jako SVG..."), this,
+                    [this] { AskPicture(QStringLiteral(".svg")); });
+  target->addAction(QStringLiteral("Zapisz jako VCD..."), this, [this] { AskVcd(); });
+}
+
+// ---- following the history ----
+
+void TFormTiming::OnRefresh(const TMachineChanges&) {
+  // Looking back costs a replay: only a window in sight does it, and
+  // during a run at most a fifth of the time.
+  constexpr qint64 kPaceFactor = 5;
+  const bool busy = core_.RunInProgress() && sinceLook_.isValid() &&
+                    sinceLook_.nsecsElapsed() < kPaceFactor * lookCost_;
+  if (!isVisible() || busy) {
+    stale_ = true;
+    return;
+  }
+  Reload();
+}
+
+void TFormTiming::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  Reload();
+}
+
+void TFormTiming::Reload() {
+  stale_ = false;
+  sinceLook_.start();
+  std::vector<TRecordedCycle> cycles = core_.History().LookBack(kCycles);
+  lookCost_ = sinceLook_.nsecsElapsed();
+  sinceLook_.start();
+  const std::vector<TRecordedCycle>& shown = diagram_->Cycles();
+  if (cycles.empty()) {
+    kept_.clear();
+  } else if (!shown.empty()) {
+    // Stepping back keeps the cycles after the new current one, as long as
+    // every cycle both have came out the same (a run since then, or a new
+    // history, may have gone another way).
+    const std::uint64_t now = cycles.back().Number;
+    std::vector<TRecordedCycle> after;
+    bool same = shown.front().Number <= now;
+    auto fresh = cycles.begin();
+    for (const TRecordedCycle& cycle : shown) {
+      if (cycle.Number > now) {
+        after.push_back(cycle);
+        continue;
+      }
+      while (fresh != cycles.end() && fresh->Number < cycle.Number) ++fresh;
+      if (fresh != cycles.end() && fresh->Number == cycle.Number)
+        same = same && SameSample(fresh->Sample, cycle.Sample);
+    }
+    kept_ = same ? std::move(after) : std::vector<TRecordedCycle>{};
+  }
+  const std::size_t current = cycles.empty() ? 0 : cycles.size() - 1;
+  cycles.insert(cycles.end(), kept_.begin(), kept_.end());
+  diagram_->SetCycles(std::move(cycles), current);
+}
+
+bool TFormTiming::GoToCycle(std::size_t index) {
+  const std::vector<TRecordedCycle>& cycles = diagram_->Cycles();
+  if (index >= cycles.size() || !core_.Allows(TCommand::StepBack)) return false;
+  const std::uint64_t target = cycles[index].Number;
+  const std::uint64_t now = cycles[diagram_->Current()].Number;
+  if (target > now) {
+    RunForward(target);
+    return true;
+  }
+  if (target == now) return true;
+  const std::optional<std::uint64_t> steps = core_.History().StepsBackTo(target);
+  if (!steps || !core_.StepBackSteps(*steps)) return false;
+  Reload();
+  return true;
+}
+
+void TFormTiming::RunForward(std::uint64_t number) {
+  // The cycles kept are performed again, as "Takt" performs them.
+  const std::uint64_t last = core_.History().Origin() + number;
+  core_.Run(this, [this, last] {
+    TController& control = core_.Control();
+    while (control.CyclesPerformed() < last) {
+      const std::uint64_t before = control.CyclesPerformed();
+      control.ExecuteCycle();
+      if (control.CyclesPerformed() == before) break;
+    }
+  });
+  Reload();
+}
+
+// ---- registers ----
+
+void TFormTiming::ShowRegister(TRegisterId id, bool shown) {
+  std::vector<TRegisterId> registers = diagram_->Registers();
+  std::erase(registers, id);
+  if (shown) {
+    registers.push_back(id);
+    // The lanes keep the machine's order of registers.
+    std::ranges::sort(registers);
+  }
+  diagram_->SetRegisters(std::move(registers));
+}
+
+std::unique_ptr<QMenu> TFormTiming::RegisterMenu() {
+  auto menu = std::make_unique<QMenu>(QStringLiteral("Pokaż rejestr"), this);
+  const std::vector<TRegisterId>& shown = diagram_->Registers();
+  for (int r = 0; r < kRegisterCount; ++r) {
+    const auto id = static_cast<TRegisterId>(r);
+    const TRegister& reg = core_.Machine().Register(id);
+    if (!reg.Visible()) continue;
+    QAction* action = menu->addAction(reg.Caption());
+    action->setCheckable(true);
+    action->setChecked(std::ranges::find(shown, id) != shown.end());
+    connect(action, &QAction::toggled, this, [this, id](bool on) { ShowRegister(id, on); });
+  }
+  return menu;
+}
+
+void TFormTiming::contextMenuEvent(QContextMenuEvent* event) {
+  QMenu menu(this);
+  const std::unique_ptr<QMenu> registers = RegisterMenu();
+  menu.addMenu(registers.get());
+  menu.addSeparator();
+  AddExportActions(&menu);
+  menu.exec(event->globalPos());
+}
+
+// ---- export ----
+
+void TFormTiming::AskPicture(const QString& suffix) {
+  const bool svg = suffix == QStringLiteral(".svg");
+  std::optional<QString> name = core_.Dialogs().SaveFileName(
+      this,
+      svg ? QStringLiteral("Zapisz przebiegi jako SVG")
+          : QStringLiteral("Zapisz przebiegi jako PNG"),
+      QStringLiteral("przebiegi") + suffix,
+      svg ? QStringLiteral("rysunki SVG (*.svg)") : QStringLiteral("obrazy PNG (*.png)"));
+  if (!name) return;
+  if (!name->endsWith(suffix, Qt::CaseInsensitive)) name->append(suffix);
+  core_.Errors().Run(this, [&] { SavePicture(*name); });
+}
+
+void TFormTiming::AskVcd() {
+  std::optional<QString> name = core_.Dialogs().SaveFileName(
+      this, QStringLiteral("Zapisz przebiegi jako VCD"), QStringLiteral("przebiegi.vcd"),
+      QStringLiteral("zrzuty VCD (*.vcd)"));
+  if (!name) return;
+  if (!name->endsWith(QStringLiteral(".vcd"), Qt::CaseInsensitive))
+    name->append(QStringLiteral(".vcd"));
+  core_.Errors().Run(this, [&] { SaveVcd(*name); });
+}
+
+void TFormTiming::SavePicture(const QString& fileName) {
+  diagram_->SaveAs(fileName);
+}
+
+void TFormTiming::SaveVcd(const QString& fileName) {
+  // The recorded cycles up to the current one, numbered from 1 as a run's
+  // dump numbers them.
+  TCycleSample before;
+  const std::vector<TRecordedCycle> cycles = core_.History().LookBack(kCycles, &before);
+  std::ofstream out(fileName.toStdString(), std::ios::binary);
+  if (!out) throw EDorumError(QStringLiteral("Nie można zapisać pliku %1").arg(fileName));
+  before.Signals = 0;
+  before.DrivenBuses = 0;
+  TVcdWriter writer(core_.Machine(), out);
+  writer.Start(before);
+  std::uint64_t time = 0;
+  for (const TRecordedCycle& cycle : cycles) writer.Cycle(++time, cycle.Sample);
+  writer.Finish(time + 1);
+  if (!out) throw EDorumError(QStringLiteral("Nie można zapisać pliku %1").arg(fileName));
+}
+
+}  // namespace dorum::gui

@@ -1,0 +1,72 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QWidget>
+#include <cstdint>
+#include <vector>
+
+#include "control/History.h"
+#include "machine/MachineLinks.h"
+
+class QMenu;
+class QToolBar;
+
+namespace dorum::gui {
+
+class TAppCore;
+class TTimingDiagram;
+
+// The timing-diagram window ("Przebiegi czasowe"): the last recorded cycles
+// of the run from the history, following runs on the views' clock. A click
+// on a cycle steps back to it through the history; the cycles after it stay
+// in the window, faded, and a click on one of them runs forward to it.
+class TFormTiming final : public QWidget {
+  Q_OBJECT
+
+ public:
+  // The most cycles the window shows.
+  static constexpr std::size_t kCycles = 2000;
+
+  explicit TFormTiming(TAppCore& core, QWidget* parent = nullptr);
+  ~TFormTiming() override;
+
+  [[nodiscard]] TTimingDiagram& Diagram() const noexcept { return *diagram_; }
+  // Reads the history afresh.
+  void Reload();
+  // Steps back or runs forward to the cycle of the diagram; false when it
+  // was refused (a run in progress) or the cycle is not there.
+  bool GoToCycle(std::size_t index);
+  // Shows or hides a register's lane.
+  void ShowRegister(TRegisterId id, bool shown);
+  // The exports, to a file given.
+  void SavePicture(const QString& fileName);
+  void SaveVcd(const QString& fileName);
+  // "Pokaż rejestr" with an entry for each register of the machine.
+  [[nodiscard]] std::unique_ptr<QMenu> RegisterMenu();
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
+
+ private:
+  void OnRefresh(const TMachineChanges& changes);
+  void AskPicture(const QString& suffix);
+  void AskVcd();
+  void AddExportActions(QWidget* target);
+  // Runs forward `count` cycles, as "Takt" does.
+  void RunForward(std::uint64_t number);
+
+  TAppCore& core_;
+  TTimingDiagram* diagram_;
+  QToolBar* tools_;
+  // The cycles after the current one, kept after stepping back.
+  std::vector<TRecordedCycle> kept_;
+  bool stale_ = false;
+  // What the last look back cost, and when it was: during a run the window
+  // looks again only after several times that, so the run keeps its pace
+  // however long the segments are.
+  QElapsedTimer sinceLook_;
+  qint64 lookCost_ = 0;  // ns
+};
+
+}  // namespace dorum::gui

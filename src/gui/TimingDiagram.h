@@ -1,0 +1,111 @@
+#pragma once
+
+#include <QAbstractScrollArea>
+#include <QString>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "control/History.h"
+
+class QPainter;
+
+namespace dorum::gui {
+
+// The recorded cycles as a timing diagram: a lane for each signal active
+// in them, one for each bus and for each register chosen, cycle numbers on
+// a ruler and the instructions' starts as labelled lines. The cycles after
+// the current one (kept after stepping back) are drawn faded. It scrolls by
+// cycles and zooms; a click on a cycle is passed on.
+class TTimingDiagram final : public QAbstractScrollArea {
+  Q_OBJECT
+
+ public:
+  static constexpr int kDefaultCellWidth = 56;
+  static constexpr int kMinCellWidth = 14;
+  static constexpr int kMaxCellWidth = 320;
+
+  explicit TTimingDiagram(const TMachine& machine, QWidget* parent = nullptr);
+
+  // The cycles, oldest first; those after `current` are drawn faded. The
+  // view stays at the newest cycles when it was there.
+  void SetCycles(std::vector<TRecordedCycle> cycles, std::size_t current);
+  [[nodiscard]] const std::vector<TRecordedCycle>& Cycles() const noexcept { return cycles_; }
+  [[nodiscard]] std::size_t Current() const noexcept { return current_; }
+  void SetRegisters(std::vector<TRegisterId> registers);
+  [[nodiscard]] const std::vector<TRegisterId>& Registers() const noexcept { return registers_; }
+  // What the window says instead of a diagram when there are no cycles.
+  void SetEmptyText(const QString& text);
+  [[nodiscard]] const QString& EmptyText() const noexcept { return emptyText_; }
+
+  // Lanes as named on the diagram, top to bottom.
+  [[nodiscard]] QStringList LaneNames() const;
+  // The cycles in view: the first and how many.
+  [[nodiscard]] std::size_t FirstShown() const;
+  [[nodiscard]] std::size_t ShownCount() const;
+  [[nodiscard]] int CellWidth() const noexcept { return cellWidth_; }
+  void SetCellWidth(int width);
+  void ScrollToCycle(std::size_t index);
+  // The cycle under a point of the viewport, if any.
+  [[nodiscard]] std::optional<std::size_t> CycleAt(QPoint point) const;
+  // The centre of a cycle's column in the viewport.
+  [[nodiscard]] QPoint CyclePoint(std::size_t index) const;
+
+  // The cycles in view as a picture file: PNG (twice the size) or SVG.
+  void SaveAs(const QString& fileName) const;
+
+ Q_SIGNALS:
+  void CycleClicked(std::size_t index);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  bool viewportEvent(QEvent* event) override;
+
+ private:
+  enum class TLaneKind : std::uint8_t { Signal, Bus, Register };
+  struct TLane {
+    TLaneKind Kind;
+    int Index;
+    QString Name;
+  };
+  // A lane's value in a cycle; none where a bus is not driven.
+  [[nodiscard]] std::optional<std::uint32_t> ValueOf(const TLane& lane,
+                                                     const TRecordedCycle& cycle) const;
+  [[nodiscard]] QString ValueText(const TLane& lane, std::uint32_t value) const;
+
+  void BuildLanes();
+  void UpdateScrollBars();
+  [[nodiscard]] int NameWidth() const;
+  [[nodiscard]] int LaneHeight() const;
+  [[nodiscard]] int RulerHeight() const;
+  [[nodiscard]] int ContentHeight() const;
+
+  // Paints cycles [first, first + count) with the names at x = 0, the
+  // ruler at y = 0 and the lanes from `lanesTop` down.
+  void Paint(QPainter& painter, std::size_t first, std::size_t count, int width, int height,
+             int lanesTop) const;
+  void PaintRuler(QPainter& painter, std::size_t first, std::size_t count, int width) const;
+  void PaintLane(QPainter& painter, const TLane& lane, int top, std::size_t first,
+                 std::size_t count) const;
+  void PaintSignal(QPainter& painter, const TLane& lane, int top, std::size_t first,
+                   std::size_t count) const;
+  void PaintValues(QPainter& painter, const TLane& lane, int top, std::size_t first,
+                   std::size_t count) const;
+  void PaintEmpty(QPainter& painter, const QRect& area) const;
+  [[nodiscard]] int CellX(std::size_t first, std::size_t index) const;
+  [[nodiscard]] bool Faded(std::size_t index) const noexcept { return index > current_; }
+
+  const TMachine& machine_;
+  std::vector<TRecordedCycle> cycles_;
+  std::size_t current_ = 0;
+  std::vector<TRegisterId> registers_;
+  std::vector<TLane> lanes_;
+  QString emptyText_;
+  int cellWidth_ = kDefaultCellWidth;
+};
+
+}  // namespace dorum::gui

@@ -1,0 +1,262 @@
+// Looking back through the history: the last cycles come out as they were
+// performed, and nothing the look touched stays touched.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <map>
+#include <random>
+
+#include "MachineTestSupport.h"
+#include "common/Text.h"
+#include "control/ControlUnit.h"
+#include "control/History.h"
+#include "control/ListFile.h"
+#include "program/Assembler.h"
+#include "program/ProgramDocument.h"
+#include "program/Session.h"
+
+using namespace dorum;
+using namespace dorum::test;
+
+namespace {
+
+QString StateText(const TMachine& m, const TController& control, const TProgramDocument* program) {
+  QStringList parts;
+  for (std::size_t r = 0; r < kRegisterCount; ++r) {
+    const TRegister& reg = m.Register(static_cast<TRegisterId>(r));
+    parts.append(QStringLiteral("%1=%2/%3")
+                     .arg(reg.Caption())
+                     .arg(reg.Content())
+                     .arg(static_cast<int>(reg.DisplayMode())));
+  }
+  for (std::size_t b = 0; b < kBusCount; ++b)
+    parts.append(QStringLiteral("bus%1=%2").arg(b).arg(m.Bus(static_cast<TBusId>(b)).RawValue()));
+  parts.append(QStringLiteral("alu=%1,%2").arg(m.Alu().Input()).arg(m.Alu().Result()));
+  parts.append(QStringLiteral("marks=%1 signals=%2").arg(m.CycleMarks()).arg(m.ActiveSignals()));
+  QStringList words;
+  for (int cell = 0; cell < m.Memory().Size(); ++cell)
+    words.append(QString::number(m.Memory().Raw(cell)));
+  parts.append(words.join(u','));
+  parts.append(
+      QStringLiteral("in=[%1] out=[%2]").arg(m.Console().InputText(), m.Console().OutputText()));
+  const TControlPlace place = control.Place();
+  parts.append(QStringLiteral("place=%1,%2,%3,%4,%5,%6,%7,%8")
+                   .arg(place.Cycles)
+                   .arg(place.Instructions)
+                   .arg(place.CurrentCycle)
+                   .arg(place.Flags)
+                   .arg(place.CurrentLine)
+                   .arg(place.ShownCode)
+                   .arg(place.ShownLine)
+                   .arg(place.InstructionAddress));
+  parts.append(QStringLiteral("refused=%1 finished=%2 waiting=%3")
+                   .arg(control.RefusedCycle())
+                   .arg(control.Finished())
+                   .arg(control.WaitingForInput()));
+  if (program != nullptr) parts.append(QStringLiteral("line=%1").arg(program->CurrentLine()));
+  return parts.join(u' ');
+}
+
+QString HistoryText(const TRunHistory& history) {
+  return QStringLiteral("%1 %2 %3 %4")
+      .arg(history.UndoableSteps())
+      .arg(history.UndoableCycles())
+      .arg(history.UndoableInstructions())
+      .arg(history.BytesUsed());
+}
+
+QString ChangesText(const TMachineChanges& c) {
+  return QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8 %9")
+      .arg(c.Registers)
+      .arg(c.Buses)
+      .arg(c.Signals)
+      .arg(c.FirstCell)
+      .arg(c.LastCell)
+      .arg(c.AccessedCell)
+      .arg(c.Alu)
+      .arg(c.Words)
+      .arg(c.Configuration);
+}
+
+bool SameSample(const TCycleSample& a, const TCycleSample& b) {
+  return a.Signals == b.Signals && a.Registers == b.Registers && a.Buses == b.Buses &&
+         a.DrivenBuses == b.DrivenBuses;
+}
+
+struct TConsoleCount : IConsoleObserver {
+  int Calls = 0;
+  void InputChanged() override { ++Calls; }
+  void OutputAppended(QChar) override { ++Calls; }
+  void OutputCleared() override { ++Calls; }
+};
+
+// The interrupt example run with the user's interrupts, typing and entered
+// values between its cycles; the sample each counted cycle left, by its
+// number.
+class TSampledRun {
+ public:
+  explicit TSampledRun(std::uint32_t seed) : random_(seed) {
+    const QDir examples(QStringLiteral(DORUM_EXAMPLES_DIR));
+    LoadInstructionList(examples.filePath(QStringLiteral("ombra/ombra.lst")), machine_, control_);
+    program_.SetTexts(ReadTextFile(examples.filePath(QStringLiteral("ombra/przerwanie.prg"))));
+    CompileProgram(session_.Assembler(), control_, program_);
+    session_.RecordHistory(true);
+    control_.SetTrackingLevel(0);
+  }
+
+  int Pick(int low, int high) { return std::uniform_int_distribution<int>(low, high)(random_); }
+
+  void Step() {
+    const int roll = Pick(0, 99);
+    (void)MessageOf([&] {
+      if (roll < 88) {
+        const std::uint64_t before = control_.CyclesPerformed();
+        try {
+          control_.ExecuteCycle();
+        } catch (...) {
+          Note(before);
+          throw;
+        }
+        Note(before);
+      } else if (roll < 93) {
+        machine_.RaiseInterrupt(Pick(1, 4));
+      } else if (roll < 97) {
+        machine_.TypeInput(QStringLiteral("q"));
+      } else {
+        machine_.EnterMemoryValue(Pick(0, 31), QString::number(Pick(0, 9)));
+      }
+    });
+  }
+
+  [[nodiscard]] TRunHistory& History() { return *session_.History(); }
+
+  void Note(std::uint64_t before) {
+    if (control_.CyclesPerformed() > before)
+      samples_[control_.CyclesPerformed()] = TCycleSample::Of(machine_);
+  }
+
+  TSession session_;
+  TMachine& machine_ = session_.Machine();
+  TController& control_ = session_.Control();
+  TProgramDocument program_;
+  std::map<std::uint64_t, TCycleSample> samples_;
+  std::mt19937 random_;
+};
+
+}  // namespace
+
+TEST(LookBack, TheLastCyclesComeOutAsTheyRanAndNothingStaysTouched) {
+  int looked = 0;
+  for (std::uint32_t seed = 1; seed <= 16; ++seed) {
+    TSampledRun run(seed);
+    for (int n = 0; n < 600; ++n) run.Step();
+    // An entered word may end the program early.
+    if (run.History().UndoableCycles() < 10) continue;
+    ++looked;
+    TCountingObserver seen;
+    TConsoleCount console;
+    run.machine_.SetObserver(&seen);
+    run.machine_.Console().SetObserver(&console);
+    const QString state = StateText(run.machine_, run.control_, &run.program_);
+    const QString history = HistoryText(run.History());
+    const std::vector<TRecordedCycle> cycles = run.History().LookBack(300);
+    EXPECT_EQ(StateText(run.machine_, run.control_, &run.program_), state) << "seed " << seed;
+    EXPECT_EQ(HistoryText(run.History()), history) << "seed " << seed;
+    EXPECT_EQ(seen.Calls, 0);
+    EXPECT_EQ(console.Calls, 0);
+
+    ASSERT_EQ(cycles.size(), std::min<std::size_t>(300, run.History().UndoableCycles()));
+    for (std::size_t k = 0; k < cycles.size(); ++k) {
+      if (k > 0) {
+        EXPECT_GT(cycles[k].Number, cycles[k - 1].Number);
+      }
+      const auto kept = run.samples_.find(cycles[k].Number);
+      ASSERT_NE(kept, run.samples_.end()) << "seed " << seed << " cycle " << cycles[k].Number;
+      EXPECT_TRUE(SameSample(cycles[k].Sample, kept->second))
+          << "seed " << seed << " cycle " << cycles[k].Number;
+    }
+    run.machine_.SetObserver(nullptr);
+    run.machine_.Console().SetObserver(nullptr);
+
+    // Stepping back to one of them gives the state it shows.
+    const TRecordedCycle& target = cycles[cycles.size() / 2];
+    const std::optional<std::uint64_t> steps = run.History().StepsBackTo(target.Number);
+    ASSERT_TRUE(steps.has_value());
+    ASSERT_EQ(run.History().UndoSteps(*steps), *steps);
+    EXPECT_EQ(run.control_.CyclesPerformed(), target.Number);
+    EXPECT_TRUE(SameSample(TCycleSample::Of(run.machine_), target.Sample)) << "seed " << seed;
+    EXPECT_FALSE(run.History().StepsBackTo(target.Number + 1).has_value());
+  }
+  EXPECT_GE(looked, 4);
+}
+
+TEST(LookBack, TheRecordOfChangesIsLeftAsItWas) {
+  TSampledRun run(5);
+  for (int n = 0; n < 200; ++n) run.Step();
+  // Changes not yet collected by the views stay uncollected, no more, no less.
+  const TMachineChanges pending = run.machine_.TakeChanges();
+  run.machine_.EnterMemoryValue(3, QStringLiteral("9"));
+  (void)run.History().LookBack(100);
+  const TMachineChanges after = run.machine_.TakeChanges();
+  EXPECT_EQ(after.FirstCell, 3);
+  EXPECT_EQ(after.LastCell, 3);
+  (void)run.History().LookBack(100);
+  EXPECT_EQ(ChangesText(run.machine_.TakeChanges()), ChangesText(TMachineChanges{}));
+  EXPECT_NE(ChangesText(pending), ChangesText(after));
+}
+
+TEST(LookBack, InstructionsAreNamedWithTheirLinesAndTheProgramKeepsItsLine) {
+  const QDir examples(QStringLiteral(DORUM_EXAMPLES_DIR));
+  TSession session;
+  TMachine& m = session.Machine();
+  TController& control = session.Control();
+  TProgramDocument program;
+  program.SetTexts(ReadTextFile(examples.filePath(QStringLiteral("dorum/suma.prg"))));
+  CompileProgram(session.Assembler(), control, program);
+  session.RecordHistory(true);
+  control.SetTrackingLevel(0);
+  EXPECT_TRUE(session.History()->LookBack(50).empty());
+  const QString ended = MessageOf([&] { control.ExecuteProgram(-1); });
+  ASSERT_EQ(ended, QStringLiteral("Program został zakończony"));
+  const QString state = StateText(m, control, &program);
+  const std::vector<TRecordedCycle> cycles = session.History()->LookBack(1000);
+  EXPECT_EQ(StateText(m, control, &program), state);
+  EXPECT_EQ(cycles.size(), control.CyclesPerformed());
+  QStringList names;
+  QList<int> lines;
+  for (const TRecordedCycle& cycle : cycles) {
+    if (!cycle.BeginsInstruction) continue;
+    names.append(cycle.Instruction);
+    lines.append(cycle.Line);
+  }
+  EXPECT_EQ(names, QStringList({QStringLiteral("pob"), QStringLiteral("dod"),
+                                QString::fromUtf8("ład"), QStringLiteral("stp")}));
+  EXPECT_EQ(lines, QList<int>({6, 7, 8, 9}));
+  // Asking for fewer gives the newest, and the state before them.
+  TCycleSample before;
+  const std::vector<TRecordedCycle> last = session.History()->LookBack(3, &before);
+  EXPECT_TRUE(SameSample(before, cycles[cycles.size() - 4].Sample));
+  ASSERT_EQ(last.size(), 3u);
+  EXPECT_EQ(last.back().Number, cycles.back().Number);
+  EXPECT_TRUE(SameSample(last.front().Sample, cycles[cycles.size() - 3].Sample));
+}
+
+TEST(LookBack, ANewHistoryCountsItsCyclesFromOne) {
+  const QDir examples(QStringLiteral(DORUM_EXAMPLES_DIR));
+  TSession session;
+  TController& control = session.Control();
+  TProgramDocument program;
+  program.SetTexts(ReadTextFile(examples.filePath(QStringLiteral("dorum/suma.prg"))));
+  CompileProgram(session.Assembler(), control, program);
+  session.RecordHistory(true);
+  for (int n = 0; n < 7; ++n) control.ExecuteCycle();
+  session.Machine().ResetMachine();
+  for (int n = 0; n < 3; ++n) control.ExecuteCycle();
+  ASSERT_EQ(control.CyclesPerformed(), 10u);
+  const std::vector<TRecordedCycle> cycles = session.History()->LookBack(10);
+  ASSERT_EQ(cycles.size(), 3u);
+  EXPECT_EQ(cycles.front().Number, 1u);
+  EXPECT_EQ(cycles.back().Number, 3u);
+  EXPECT_EQ(session.History()->Origin(), 7u);
+  EXPECT_EQ(session.History()->StepsBackTo(1), std::optional<std::uint64_t>(2));
+}
