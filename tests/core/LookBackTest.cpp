@@ -7,6 +7,7 @@
 #include <random>
 
 #include "MachineTestSupport.h"
+#include "StateText.h"
 #include "common/Text.h"
 #include "control/ControlUnit.h"
 #include "control/History.h"
@@ -20,41 +21,19 @@ using namespace dorum::test;
 
 namespace {
 
-QString StateText(const TMachine& m, const TController& control, const TProgramDocument* program) {
-  QStringList parts;
-  for (std::size_t r = 0; r < kRegisterCount; ++r) {
-    const TRegister& reg = m.Register(static_cast<TRegisterId>(r));
-    parts.append(QStringLiteral("%1=%2/%3")
-                     .arg(reg.Caption())
-                     .arg(reg.Content())
-                     .arg(static_cast<int>(reg.DisplayMode())));
-  }
-  for (std::size_t b = 0; b < kBusCount; ++b)
-    parts.append(QStringLiteral("bus%1=%2").arg(b).arg(m.Bus(static_cast<TBusId>(b)).RawValue()));
-  parts.append(QStringLiteral("alu=%1,%2").arg(m.Alu().Input()).arg(m.Alu().Result()));
-  parts.append(QStringLiteral("marks=%1 signals=%2").arg(m.CycleMarks()).arg(m.ActiveSignals()));
-  QStringList words;
-  for (int cell = 0; cell < m.Memory().Size(); ++cell)
-    words.append(QString::number(m.Memory().Raw(cell)));
-  parts.append(words.join(u','));
-  parts.append(
-      QStringLiteral("in=[%1] out=[%2]").arg(m.Console().InputText(), m.Console().OutputText()));
+// What stepping back restores, and what only a look back must leave alone
+// too: the place shown and how the last run ended.
+QString FullStateText(const TMachine& m, const TController& control,
+                      const TProgramDocument* program) {
   const TControlPlace place = control.Place();
-  parts.append(QStringLiteral("place=%1,%2,%3,%4,%5,%6,%7,%8")
-                   .arg(place.Cycles)
-                   .arg(place.Instructions)
-                   .arg(place.CurrentCycle)
-                   .arg(place.Flags)
-                   .arg(place.CurrentLine)
-                   .arg(place.ShownCode)
-                   .arg(place.ShownLine)
-                   .arg(place.InstructionAddress));
-  parts.append(QStringLiteral("refused=%1 finished=%2 waiting=%3")
-                   .arg(control.RefusedCycle())
-                   .arg(control.Finished())
-                   .arg(control.WaitingForInput()));
-  if (program != nullptr) parts.append(QStringLiteral("line=%1").arg(program->CurrentLine()));
-  return parts.join(u' ');
+  return StateText(m, control, program) +
+         QStringLiteral(" shown=%1,%2,%3 refused=%4 finished=%5 waiting=%6")
+             .arg(place.ShownCode)
+             .arg(place.ShownLine)
+             .arg(place.InstructionAddress)
+             .arg(control.RefusedCycle())
+             .arg(control.Finished())
+             .arg(control.WaitingForInput());
 }
 
 QString HistoryText(const TRunHistory& history) {
@@ -157,10 +136,10 @@ TEST(LookBack, TheLastCyclesComeOutAsTheyRanAndNothingStaysTouched) {
     TConsoleCount console;
     run.machine_.SetObserver(&seen);
     run.machine_.Console().SetObserver(&console);
-    const QString state = StateText(run.machine_, run.control_, &run.program_);
+    const QString state = FullStateText(run.machine_, run.control_, &run.program_);
     const QString history = HistoryText(run.History());
     const std::vector<TRecordedCycle> cycles = run.History().LookBack(300);
-    EXPECT_EQ(StateText(run.machine_, run.control_, &run.program_), state) << "seed " << seed;
+    EXPECT_EQ(FullStateText(run.machine_, run.control_, &run.program_), state) << "seed " << seed;
     EXPECT_EQ(HistoryText(run.History()), history) << "seed " << seed;
     EXPECT_EQ(seen.Calls, 0);
     EXPECT_EQ(console.Calls, 0);
@@ -218,9 +197,9 @@ TEST(LookBack, InstructionsAreNamedWithTheirLinesAndTheProgramKeepsItsLine) {
   EXPECT_TRUE(session.History()->LookBack(50).empty());
   const QString ended = MessageOf([&] { control.ExecuteProgram(-1); });
   ASSERT_EQ(ended, QStringLiteral("Program został zakończony"));
-  const QString state = StateText(m, control, &program);
+  const QString state = FullStateText(m, control, &program);
   const std::vector<TRecordedCycle> cycles = session.History()->LookBack(1000);
-  EXPECT_EQ(StateText(m, control, &program), state);
+  EXPECT_EQ(FullStateText(m, control, &program), state);
   EXPECT_EQ(cycles.size(), control.CyclesPerformed());
   QStringList names;
   QList<int> lines;
