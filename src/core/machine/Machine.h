@@ -12,21 +12,9 @@
 #include "machine/Items.h"
 #include "machine/MachineConfig.h"
 #include "machine/MachineLinks.h"
+#include "machine/SignalTable.h"
 
 namespace dorum {
-
-// Signal numbers: the order in which active signals are performed.
-// clang-format off
-enum class TSignalId : std::uint8_t {
-  czyt, pisz, wys, wyak, wyad, wyl, wyg, wyrb, wyx, wyy, wyls, wyws, wyrm, wyap, as, weja,
-  dod, ode, przep, mno, dziel, shr, neg, lub, i, new1, new2, new3, new4, iak, dak, weak,
-  wei, wea, wes, il, wel, wex, wey, werb, start, iws, dws, wews, werm, rint, eni, stop,
-};
-// clang-format on
-
-[[nodiscard]] constexpr std::uint64_t SignalBit(TSignalId id) noexcept {
-  return std::uint64_t{1} << static_cast<int>(id);
-}
 
 // The signals of the fetch that starts every instruction.
 inline constexpr std::uint64_t kFetchSignals = SignalBit(TSignalId::czyt) |
@@ -275,103 +263,33 @@ class TMachine {
   // unit back to the fetch.
   void ResetMachine();
 
-  // Signal actions, in table order. The checked form enforces every
-  // once-per-cycle rule and sets the marks; the unchecked form is what a
-  // clean plan runs.
-  template <bool Checked = true>
-  void SignalCzytAction();
-  template <bool Checked = true>
-  void SignalPiszAction();
-  template <bool Checked = true>
-  void SignalWysAction();
-  template <bool Checked = true>
-  void SignalWyakAction();
-  template <bool Checked = true>
-  void SignalWyadAction();
-  template <bool Checked = true>
-  void SignalWylAction();
-  template <bool Checked = true>
-  void SignalWygAction();
-  template <bool Checked = true>
-  void SignalWyrbAction();
-  template <bool Checked = true>
-  void SignalWyxAction();
-  template <bool Checked = true>
-  void SignalWyyAction();
-  template <bool Checked = true>
-  void SignalWylsAction();
-  template <bool Checked = true>
-  void SignalWywsAction();
-  template <bool Checked = true>
-  void SignalWyrmAction();
-  template <bool Checked = true>
-  void SignalWyapAction();
-  template <bool Checked = true>
-  void SignalAsAction();
-  template <bool Checked = true>
-  void SignalWejaAction();
-  template <bool Checked = true>
-  void SignalDodAction();
-  template <bool Checked = true>
-  void SignalOdeAction();
-  template <bool Checked = true>
-  void SignalPrzepAction();
-  template <bool Checked = true>
-  void SignalMnoAction();
-  template <bool Checked = true>
-  void SignalDzielAction();
-  template <bool Checked = true>
-  void SignalShrAction();
-  template <bool Checked = true>
-  void SignalNegAction();
-  template <bool Checked = true>
-  void SignalLubAction();
-  template <bool Checked = true>
-  void SignalIAction();
-  template <bool Checked = true>
-  void SignalNewAction();
-  template <bool Checked = true>
-  void SignalIakAction();
-  template <bool Checked = true>
-  void SignalDakAction();
-  template <bool Checked = true>
-  void SignalWeakAction();
-  template <bool Checked = true>
-  void SignalWeiAction();
-  template <bool Checked = true>
-  void SignalWeaAction();
-  template <bool Checked = true>
-  void SignalWesAction();
-  template <bool Checked = true>
-  void SignalIlAction();
-  template <bool Checked = true>
-  void SignalWelAction();
-  template <bool Checked = true>
-  void SignalWexAction();
-  template <bool Checked = true>
-  void SignalWeyAction();
-  template <bool Checked = true>
-  void SignalWerbAction();
-  template <bool Checked = true>
-  void SignalStartAction();
-  template <bool Checked = true>
-  void SignalIwsAction();
-  template <bool Checked = true>
-  void SignalDwsAction();
-  template <bool Checked = true>
-  void SignalWewsAction();
-  template <bool Checked = true>
-  void SignalWermAction();
-  template <bool Checked = true>
-  void SignalRintAction();
-  template <bool Checked = true>
-  void SignalEniAction();
-  template <bool Checked = true>
-  void SignalStopAction();
-
  private:
+  // Signal N's action, as its row describes it. The checked form enforces
+  // every once-per-cycle rule and sets the marks; the unchecked form is
+  // what a clean plan runs.
+  template <int N, bool Checked>
+  void Act();
+  // The same as a step of a plan.
+  using TStep = void (*)(TMachine&);
+  template <int... N>
+  static constexpr std::array<TStep, kStepEnd> PlannedSteps(
+      std::integer_sequence<int, N...> numbers);
   template <int N>
-  void PerformSignal();
+  static void PlannedStep(TMachine& m) {
+    m.Act<N, false>();
+  }
+  template <TPlace P, bool Checked>
+  [[nodiscard]] std::int32_t Fetch() const;
+  template <TPlace P, bool Checked>
+  void StoreTo(std::int32_t value);
+  template <bool Checked>
+  void LinkAction();
+  void DeviceAction();
+  template <bool Checked>
+  void AcknowledgeAction();
+  template <bool Checked>
+  void EnableAction();
+  [[noreturn]] void StopAction();
   template <int... N>
   void PerformSignals(std::uint64_t mask, std::integer_sequence<int, N...> numbers);
   void RunPlanSteps(const TCyclePlan& plan);
@@ -380,6 +298,8 @@ class TMachine {
   void LinkFromA();
   template <bool Checked>
   void LinkFromS();
+  static void PlannedLinkFromA(TMachine& m) { m.LinkFromA<false>(); }
+  static void PlannedLinkFromS(TMachine& m) { m.LinkFromS<false>(); }
 
   static constexpr std::size_t Index(TRegisterId id) noexcept {
     return static_cast<std::size_t>(id);
