@@ -46,15 +46,14 @@ TEST(SignalTable, TheHelpPageDescribesEverySignalAsTheTableDoes) {
     EXPECT_EQ(help.Number, n);
     EXPECT_EQ(help.Name, QString::fromLatin1(signal.Name));
     EXPECT_EQ(help.Kind, signal.Kind == TSignalKind::Impulse ? QStringLiteral("impuls")
-                                                               : QStringLiteral("poziom"))
+                                                             : QStringLiteral("poziom"))
         << signal.Name;
     EXPECT_EQ(help.Option, signal.Option) << signal.Name;
     const QString formula = SignalFormula(n);
     if (formula.isEmpty()) continue;
     ++formulas;
-    EXPECT_TRUE(help.Text.contains(formula))
-        << signal.Name << ": \"" << formula.toStdString() << "\" in \"" << help.Text.toStdString()
-        << "\"";
+    EXPECT_TRUE(help.Text.contains(formula)) << signal.Name << ": \"" << formula.toStdString()
+                                             << "\" in \"" << help.Text.toStdString() << "\"";
   }
   EXPECT_GT(formulas, kSignalCount / 2);
 }
@@ -77,8 +76,8 @@ TEST(SignalTable, APlanMarksWhatTheRowsWrite) {
   // Every register, bus and arithmetic latch a clean plan marks is one its
   // rows name, and the other way round.
   TMachine m;
-  m.SetComponents(TComponentSet().set(0).set(1).set(2).set(3).set(4).set(5).set(6).set(7).set(
-      8).set(9));
+  m.SetComponents(
+      TComponentSet().set(0).set(1).set(2).set(3).set(4).set(5).set(6).set(7).set(8).set(9));
   for (int n = 0; n < kSignalCount; ++n) {
     const TSignalRow& row = SignalRow(n);
     if (row.Operation != TSignalOperation::Copy && row.Operation != TSignalOperation::Increment &&
@@ -89,7 +88,8 @@ TEST(SignalTable, APlanMarksWhatTheRowsWrite) {
     const TPlace read = row.Reads[0];
     if (read == Place::Bus(TBusId::S)) set |= SignalBit(TSignalId::wys);
     if (read == Place::Bus(TBusId::A)) set |= SignalBit(TSignalId::wyl);
-    if (read == Place::kAluResult) set |= SignalBit(TSignalId::wys) | SignalBit(TSignalId::weja) | SignalBit(TSignalId::przep);
+    if (read == Place::kAluResult)
+      set |= SignalBit(TSignalId::wys) | SignalBit(TSignalId::weja) | SignalBit(TSignalId::przep);
     if (read == Place::Bus(TBusId::S) && n == static_cast<int>(TSignalId::wes))
       set = SignalBit(TSignalId::wyak) | SignalBit(TSignalId::wes);
     const TCyclePlan plan = m.MakePlan(set);

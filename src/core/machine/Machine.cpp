@@ -332,6 +332,51 @@ void TMachine::RunPlanSteps(const TCyclePlan& plan) {
   }
 }
 
+namespace {
+
+// Whether a step may run inside a whole instruction: it cannot fail on data
+// and does not talk to the control unit or the device.
+constexpr bool FusableStep(std::uint8_t step) noexcept {
+  if (step >= kSignalCount) return true;  // a direction of the link
+  switch (SignalRow(step).Operation) {
+    case TSignalOperation::Divide:
+    case TSignalOperation::Ready:
+    case TSignalOperation::Device:
+    case TSignalOperation::Stop:
+      return false;
+    default:
+      return true;
+  }
+}
+
+}  // namespace
+
+bool TMachine::MakeInstructionPlan(const std::vector<const TCyclePlan*>& cycles,
+                                   TInstructionPlan& plan) const {
+  static constexpr std::array<TStep, kStepEnd> steps =
+      PlannedSteps(std::make_integer_sequence<int, kSignalCount>());
+  plan = {};
+  if (cycles.empty() || cycles.size() > TInstructionPlan::kMaxCycles) return false;
+  for (std::size_t k = 0; k < cycles.size(); ++k) {
+    const TCyclePlan& cycle = *cycles[k];
+    if (!cycle.Clean || cycle.Generation != planGeneration_) return false;
+    // A cycle after the fetch that writes I would change the instruction.
+    if (k > 0 && (cycle.Marks & Marks::Register(TRegisterId::I)) != 0) return false;
+    for (int n = 0; n < cycle.StepCount; ++n) {
+      if (!FusableStep(cycle.Steps[static_cast<std::size_t>(n)])) return false;
+      plan.Steps.push_back(steps[cycle.Steps[static_cast<std::size_t>(n)]]);
+    }
+    if (k + 1 < cycles.size()) plan.EarlierMarks |= cycle.Marks;
+    plan.AnySignals |= cycle.Signals;
+    plan.EverySignal &= cycle.Signals;
+  }
+  plan.Steps.push_back(nullptr);
+  plan.Cycles = static_cast<int>(cycles.size());
+  plan.LastSignals = cycles.back()->Signals;
+  plan.LastMarks = cycles.back()->Marks;
+  return true;
+}
+
 // ---- user actions between cycles ----
 
 void TMachine::UserPut(TRegisterId id, std::int32_t value) {

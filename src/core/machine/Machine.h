@@ -171,6 +171,29 @@ class TMachine {
   }
   // The same for the plan of the fetch, which starts every instruction.
   void PerformPlannedFetch(const TCyclePlan& plan);
+  // The plan of an instruction from the plans of its cycles, the fetch
+  // first; false when the instruction must run cycle by cycle.
+  [[nodiscard]] bool MakeInstructionPlan(const std::vector<const TCyclePlan*>& cycles,
+                                         TInstructionPlan& plan) const;
+  // Runs a whole instruction from the fetch on, leaving exactly what its
+  // cycles performed one by one leave.
+  void PerformInstruction(const TInstructionPlan& plan) {
+    ClearCycle();
+    pendingMarks_ |= plan.EarlierMarks;
+    s_.Marks = plan.LastMarks;
+    const std::uint64_t before = s_.ActiveSignals;
+    pending_.Signals |= (plan.AnySignals | before) & ~(plan.EverySignal & before);
+    s_.ActiveSignals = plan.LastSignals;
+    for (const TInstructionPlan::TStep* step = plan.Steps.data(); *step != nullptr; ++step)
+      (*step)(*this);
+  }
+  // The operation code the next fetch brings into I.
+  [[nodiscard]] int CodeToFetch() const noexcept {
+    const std::uint32_t word =
+        static_cast<std::uint32_t>(s_.Memory.Read(Register(TRegisterId::A).CurrentValue())) &
+        Register(TRegisterId::S).Mask() & Register(TRegisterId::I).Mask();
+    return static_cast<int>(word >> AddressBits());
+  }
 
   // What the machine window lets the user do between cycles.
   void EnterRegisterValue(TRegisterId id, const QString& text);
