@@ -457,11 +457,11 @@ void TController::MakePlannedCode(int code, TPlannedCode& planned) {
 
 bool TController::PerformPlannedInstructions(std::uint64_t checkpoint) {
   bool any = false;
+  // The fetch shows the instruction still in I, and stops at its first line.
+  int shownCode = CurrentCode();
+  const TPlannedCode* shown = &PlannedCode(shownCode);
   for (;;) {
-    // The fetch shows the instruction still in I, and stops at its first line.
-    const int shownCode = CurrentCode();
-    const TPlannedCode& shown = PlannedCode(shownCode);
-    if (!shown.Exists || shown.FetchStops) break;
+    if (!shown->Exists || shown->FetchStops) break;
     const int code = machine_.CodeToFetch();
     const TPlannedCode& next = PlannedCode(code);
     if (!next.Planned ||
@@ -477,7 +477,9 @@ bool TController::PerformPlannedInstructions(std::uint64_t checkpoint) {
     currentCycle_ = 0;
     const bool fetchOnly = next.Plan.Cycles == 1;
     shownCode_ = fetchOnly ? shownCode : code;
-    shownLine_ = fetchOnly ? shown.FetchLine : next.LastLine;
+    shownLine_ = fetchOnly ? shown->FetchLine : next.LastLine;
+    shownCode = code;
+    shown = &next;
     any = true;
     // The target is for the checks between instructions to find.
     if (machine_.Register(TRegisterId::L).CurrentValue() == runTarget_) break;

@@ -306,10 +306,14 @@ void TMachine::PerformPlannedFetch(const TCyclePlan& plan) {
     return;
   }
   s_.Marks = plan.Marks;
-  Act<static_cast<int>(TSignalId::czyt), false>();
-  Act<static_cast<int>(TSignalId::wys), false>();
-  Act<static_cast<int>(TSignalId::wei), false>();
-  Act<static_cast<int>(TSignalId::il), false>();
+  PlannedFetch(*this);
+}
+
+void TMachine::PlannedFetch(TMachine& m) {
+  m.Act<static_cast<int>(TSignalId::czyt), false>();
+  m.Act<static_cast<int>(TSignalId::wys), false>();
+  m.Act<static_cast<int>(TSignalId::wei), false>();
+  m.Act<static_cast<int>(TSignalId::il), false>();
 }
 
 template <int... N>
@@ -362,9 +366,13 @@ bool TMachine::MakeInstructionPlan(const std::vector<const TCyclePlan*>& cycles,
     if (!cycle.Clean || cycle.Generation != planGeneration_) return false;
     // A cycle after the fetch that writes I would change the instruction.
     if (k > 0 && (cycle.Marks & Marks::Register(TRegisterId::I)) != 0) return false;
-    for (int n = 0; n < cycle.StepCount; ++n) {
-      if (!FusableStep(cycle.Steps[static_cast<std::size_t>(n)])) return false;
-      plan.Steps.push_back(steps[cycle.Steps[static_cast<std::size_t>(n)]]);
+    if (k == 0 && cycle.Signals == kFetchSignals) {
+      plan.Steps.push_back(&TMachine::PlannedFetch);
+    } else {
+      for (int n = 0; n < cycle.StepCount; ++n) {
+        if (!FusableStep(cycle.Steps[static_cast<std::size_t>(n)])) return false;
+        plan.Steps.push_back(steps[cycle.Steps[static_cast<std::size_t>(n)]]);
+      }
     }
     if (k + 1 < cycles.size()) plan.EarlierMarks |= cycle.Marks;
     plan.AnySignals |= cycle.Signals;

@@ -189,9 +189,10 @@ class TMachine {
   }
   // The operation code the next fetch brings into I.
   [[nodiscard]] int CodeToFetch() const noexcept {
-    const std::uint32_t word =
-        static_cast<std::uint32_t>(s_.Memory.Read(Register(TRegisterId::A).CurrentValue())) &
-        Register(TRegisterId::S).Mask() & Register(TRegisterId::I).Mask();
+    // The memory cuts the address to its size, so A's sign does not matter.
+    const auto address = static_cast<std::int32_t>(Register(TRegisterId::A).Content());
+    const std::uint32_t word = static_cast<std::uint32_t>(s_.Memory.Read(address)) &
+                               Register(TRegisterId::S).Mask() & Register(TRegisterId::I).Mask();
     return static_cast<int>(word >> AddressBits());
   }
 
@@ -321,6 +322,8 @@ class TMachine {
   void LinkFromA();
   template <bool Checked>
   void LinkFromS();
+  // The fetch, the first cycle of every instruction, as one step.
+  static void PlannedFetch(TMachine& m);
   static void PlannedLinkFromA(TMachine& m) { m.LinkFromA<false>(); }
   static void PlannedLinkFromS(TMachine& m) { m.LinkFromS<false>(); }
 
@@ -421,14 +424,17 @@ class TMachine {
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(word) & WidthMask(AddressBits()));
   }
   // The accumulator's write sets Z from its sign bit and ZAK when it is zero.
+  // Both are available here (the write of AK succeeded, F always is), and
+  // their stored bits say as much as their values.
   template <bool Checked>
   void UpdateFlags() {
-    const auto v = static_cast<std::uint32_t>(Get<Checked>(TRegisterId::AK));
-    const int w = Register(TRegisterId::AK).Bits();
-    std::int32_t f = Get<Checked>(TRegisterId::F);
-    f = ((v >> (w - 1)) & 1u) ? (f | 1) : (f & 14);
-    f = (v == 0) ? (f | 8) : (f & 7);
-    Register(TRegisterId::F).Store(f);
+    const TRegister& ak = Register(TRegisterId::AK);
+    const std::uint32_t v = ak.Content();
+    TRegister& flags = Register(TRegisterId::F);
+    std::uint32_t f = flags.Content() & ~9u;
+    f |= (v >> (ak.Bits() - 1)) & 1u;
+    f |= v == 0 ? 8u : 0u;
+    flags.Store(static_cast<std::int32_t>(f));
     if constexpr (Checked) s_.Marks |= Marks::Register(TRegisterId::F);
   }
   void ConfigurationChanged() {
