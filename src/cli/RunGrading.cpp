@@ -4,42 +4,19 @@
 
 namespace dorum::cli {
 
-TExecutionCount::TExecutionCount(TController& control)
-    : control_(control), next_(control.CycleRecorder()) {
-  control_.SetCycleRecorder(this);
-}
-
-TExecutionCount::~TExecutionCount() {
-  // The trace below may have gone first and unhooked everything.
-  if (control_.CycleRecorder() == this) control_.SetCycleRecorder(next_);
-}
-
-void TExecutionCount::BeginCycle() {
-  fetching_ = control_.AtFetch();
-  if (next_ != nullptr) next_->BeginCycle();
-}
-
-void TExecutionCount::EndCycle(const EDorumError* error) {
-  // A fetch brings the instruction into I even when the cycle then fails.
-  if (fetching_) ++counts_[control_.CurrentCode()];
-  if (next_ != nullptr) next_->EndCycle(error);
-}
-
-void TExecutionCount::ControlChanged() {
-  if (next_ != nullptr) next_->ControlChanged();
-}
-
-void TExecutionCount::InstructionsChanged() {
-  if (next_ != nullptr) next_->InstructionsChanged();
+TExecutionCount::TExecutionCount(const TController& control) : control_(control) {
+  // The control unit counts every fetch (a fetch brings the instruction
+  // into I even when the cycle then fails); a run needs only the difference.
+  for (int code = 0; code < (1 << kMaxCodeBits); ++code)
+    before_.push_back(control_.FetchCount(code));
 }
 
 std::vector<std::pair<QString, std::uint64_t>> TExecutionCount::Counts() const {
   std::vector<std::pair<QString, std::uint64_t>> counts;
   const TInstructionList& list = control_.Instructions();
-  for (const auto& [code, times] : counts_) {
-    const TInstruction* instruction = list.Find(code);
-    // A code beyond the list is no instruction: the run refused it.
-    if (instruction != nullptr) counts.emplace_back(instruction->Name(), times);
+  for (int code = 0; code < list.Count(); ++code) {
+    const std::uint64_t times = control_.FetchCount(code) - before_[static_cast<std::size_t>(code)];
+    if (times > 0) counts.emplace_back(list.At(code).Name(), times);
   }
   return counts;
 }

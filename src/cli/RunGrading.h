@@ -12,18 +12,11 @@ namespace dorum::cli {
 
 // Counts how often each instruction was fetched, so a grader can ask that a
 // student's instruction really ran and did not just sit in the list. It
-// passes every cycle on to the recorder that was there before it (a trace).
-class TExecutionCount final : public ICycleRecorder {
+// reads the control unit's own counts, so the run stays free of a recorder.
+class TExecutionCount final {
  public:
-  explicit TExecutionCount(TController& control);
-  ~TExecutionCount() override;
-  TExecutionCount(const TExecutionCount&) = delete;
-  TExecutionCount& operator=(const TExecutionCount&) = delete;
-
-  void BeginCycle() override;
-  void EndCycle(const EDorumError* error) override;
-  void ControlChanged() override;
-  void InstructionsChanged() override;
+  // Counts from now on.
+  explicit TExecutionCount(const TController& control);
 
   // Times each instruction was fetched, by name, in list order.
   [[nodiscard]] std::vector<std::pair<QString, std::uint64_t>> Counts() const;
@@ -31,10 +24,8 @@ class TExecutionCount final : public ICycleRecorder {
   [[nodiscard]] QJsonObject ToJson() const;
 
  private:
-  TController& control_;
-  ICycleRecorder* next_;
-  bool fetching_ = false;
-  std::map<int, std::uint64_t> counts_;  // by operation code
+  const TController& control_;
+  std::vector<std::uint64_t> before_;  // the control unit's counts at the start, by code
 };
 
 // One instruction that had to run at least once.

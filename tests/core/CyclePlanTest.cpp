@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QSet>
 #include <random>
 
 #include "MachineTestSupport.h"
@@ -214,4 +215,185 @@ TEST(CyclePlan, TheControlUnitRemakesAPlanWhenTheConfigurationChanges) {
   EXPECT_EQ(MessageOf([&] { control.ExecuteInstruction(); }),
             QStringLiteral("Rejestr X nie jest dostępny"));
   EXPECT_TRUE(m.BusDriven(TBusId::S));  // "wyak" was done before the refusal
+}
+
+namespace {
+
+// A follower of every cycle that does nothing: it makes a run go cycle by
+// cycle, each cycle planned or checked on its own.
+class TCycleByCycle final : public IControlHost {};
+
+struct TRunScenario {
+  QString List;  // empty: the default instructions
+  int AddressBits = 5;
+  int CodeBits = 3;
+  TComponentSet Components;
+  std::vector<std::int32_t> Words;
+  std::array<std::int32_t, kRegisterCount> Values{};
+  std::vector<std::pair<int, int>> Breakpoints;  // instruction, cycle
+  QString Input;
+  int Target = -1;
+  std::uint64_t Limit = 0;
+  std::vector<std::uint64_t> Slices;
+};
+
+TRunScenario RandomRun(std::mt19937& random, const QStringList& lists) {
+  auto pick = [&random](int low, int high) {
+    return std::uniform_int_distribution<int>(low, high)(random);
+  };
+  TRunScenario s;
+  s.List = lists[pick(0, static_cast<int>(lists.size()) - 1)];
+  s.AddressBits = pick(5, 7);
+  s.CodeBits = 5;
+  s.Components.set(0);
+  for (int option = 1; option <= kOptionCount; ++option) {
+    if (pick(0, 3) != 0) s.Components.set(static_cast<std::size_t>(option));
+  }
+  // Codes of the first instructions mostly, so that the runs are long.
+  for (int cell = 0; cell < (1 << s.AddressBits); ++cell) {
+    const int code = pick(0, 3) == 0 ? pick(0, 31) : pick(1, 7);
+    s.Words.push_back((code << s.AddressBits) | pick(0, (1 << s.AddressBits) - 1));
+  }
+  for (auto& v : s.Values) v = pick(0, 3) == 0 ? pick(-300, 300) : pick(0, 3);
+  for (int k = pick(0, 2); k > 0; --k) s.Breakpoints.emplace_back(pick(0, 8), pick(0, 3));
+  s.Input = pick(0, 1) != 0 ? QStringLiteral("ab") : QString();
+  s.Target = pick(0, 2) == 0 ? pick(0, (1 << s.AddressBits) - 1) : -1;
+  s.Limit = static_cast<std::uint64_t>(pick(1, 4000));
+  for (int k = pick(1, 4); k > 0; --k) s.Slices.push_back(static_cast<std::uint64_t>(pick(1, 900)));
+  return s;
+}
+
+void PrepareRun(TSession& session, const TRunScenario& s) {
+  TMachine& m = session.Machine();
+  TController& control = session.Control();
+  if (!s.List.isEmpty()) LoadInstructionList(s.List, m, control);
+  m.SetAddressBits(s.AddressBits);
+  m.SetCodeBits(s.CodeBits);
+  m.SetComponents(s.Components);
+  for (std::size_t cell = 0; cell < s.Words.size(); ++cell)
+    m.Memory().Store(static_cast<std::int32_t>(cell), s.Words[cell]);
+  for (std::size_t r = 0; r < kRegisterCount; ++r)
+    m.Register(static_cast<TRegisterId>(r)).Store(s.Values[r]);
+  for (const auto& [code, cycle] : s.Breakpoints) {
+    if (code >= control.Instructions().Count()) continue;
+    TInstruction& instruction = control.Instructions().At(code);
+    if (cycle < instruction.CycleCount()) instruction.Cycle(cycle).Breakpoint = true;
+  }
+  m.Console().SetInputText(s.Input);
+  control.SetTrackingLevel(0);
+  control.SetStopWhenInputRunsOut(true);
+}
+
+// Runs the program in slices, going on after a breakpoint as the user
+// would, and records where each run ended.
+QStringList RunInSlices(TSession& session, const TRunScenario& s) {
+  TController& control = session.Control();
+  control.LimitCycles(s.Limit);
+  QStringList ends;
+  for (int run = 0; run < 3; ++run) {
+    control.StartProgram(s.Target);
+    std::size_t slice = 0;
+    const QString error = MessageOf([&] {
+      while (control.Running()) {
+        const TSliceEnd end = control.RunSlice({s.Slices[slice++ % s.Slices.size()], {}});
+        ends.append(QString::number(static_cast<int>(end)));
+      }
+    });
+    ends.append(QStringLiteral("error ") + error);
+    if (error.isEmpty() || control.Finished() || control.CycleLimitReached()) break;
+  }
+  return ends;
+}
+
+QStringList RunState(TSession& session) {
+  const TMachine& m = session.Machine();
+  const TController& control = session.Control();
+  QStringList lines;
+  for (std::size_t r = 0; r < kRegisterCount; ++r) {
+    const TRegister& reg = m.Register(static_cast<TRegisterId>(r));
+    lines.append(QStringLiteral("%1 %2").arg(reg.Caption()).arg(reg.Content()));
+  }
+  for (std::size_t b = 0; b < kBusCount; ++b)
+    lines.append(QStringLiteral("bus %1 %2").arg(b).arg(m.Bus(static_cast<TBusId>(b)).RawValue()));
+  lines.append(QStringLiteral("marks %1 signals %2")
+                   .arg(m.CycleMarks(), 0, 16)
+                   .arg(m.ActiveSignals(), 0, 16));
+  if (m.AluInputValid()) lines.append(QStringLiteral("alu in %1").arg(m.Alu().Input()));
+  if (m.AluResultValid()) lines.append(QStringLiteral("alu out %1").arg(m.Alu().Result()));
+  for (int cell = 0; cell < m.Memory().Size(); ++cell)
+    lines.append(QString::number(m.Memory().Raw(cell)));
+  lines.append(QStringLiteral("input ") + m.Console().InputText());
+  lines.append(QStringLiteral("output ") + m.Console().OutputText());
+  const TControlPlace place = control.Place();
+  lines.append(QStringLiteral("cycles %1 instructions %2 cycle %3 shown %4 line %5 address %6 "
+                              "flags %7 refused %8")
+                   .arg(place.Cycles)
+                   .arg(place.Instructions)
+                   .arg(place.CurrentCycle)
+                   .arg(place.ShownCode)
+                   .arg(place.ShownLine)
+                   .arg(place.InstructionAddress)
+                   .arg(place.Flags)
+                   .arg(control.RefusedCycle()));
+  for (int code = 0; code < 32; ++code)
+    lines.append(QStringLiteral("fetched %1").arg(control.FetchCount(code)));
+  const TMachineChanges changes = session.Machine().TakeChanges();
+  lines.append(QStringLiteral("changed %1 %2 %3 %4 %5 %6 %7")
+                   .arg(changes.Registers, 0, 16)
+                   .arg(changes.Buses)
+                   .arg(changes.Signals, 0, 16)
+                   .arg(changes.FirstCell)
+                   .arg(changes.LastCell)
+                   .arg(changes.AccessedCell)
+                   .arg(changes.Alu));
+  return lines;
+}
+
+}  // namespace
+
+TEST(CyclePlan, WholeInstructionsLeaveWhatCycleByCycleRunsLeave) {
+  QStringList lists{QString()};
+  const QDir examples(QStringLiteral(DORUM_EXAMPLES_DIR));
+  for (const QString& folder : examples.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+    const QDir dir(examples.filePath(folder));
+    for (const QString& name : dir.entryList({QStringLiteral("*.lst")}))
+      lists.append(dir.filePath(name));
+  }
+  std::mt19937 random(20261209);
+  std::uint64_t instructions = 0;
+  std::uint64_t runWhole = 0;
+  QSet<QString> errors;
+  constexpr int kRuns = 300;
+  for (int n = 0; n < kRuns; ++n) {
+    const TRunScenario s = RandomRun(random, lists);
+    TSession whole;
+    TSession byCycle;
+    PrepareRun(whole, s);
+    PrepareRun(byCycle, s);
+    TCycleByCycle host;
+    byCycle.Control().SetHost(&host);
+    (void)whole.Machine().TakeChanges();
+    (void)byCycle.Machine().TakeChanges();
+    const QStringList wholeEnds = RunInSlices(whole, s);
+    const QStringList byCycleEnds = RunInSlices(byCycle, s);
+    // The follower of every cycle sees each run end at its own tempo; the
+    // errors that ended them must agree.
+    ASSERT_EQ(wholeEnds.filter(QStringLiteral("error")),
+              byCycleEnds.filter(QStringLiteral("error")))
+        << "run " << n << " " << s.List.toStdString();
+    ASSERT_EQ(RunState(whole), RunState(byCycle)) << "run " << n << " " << s.List.toStdString();
+    instructions += whole.Control().InstructionsPerformed();
+    runWhole += whole.Control().InstructionsRunWhole();
+    ASSERT_EQ(byCycle.Control().InstructionsRunWhole(), 0u);
+    for (const QString& end : wholeEnds.filter(QStringLiteral("error ")))
+      errors.insert(end.section(QLatin1Char(' '), 0, 2));
+  }
+  // Long runs, ended in many ways: the limit, the program's stop, a
+  // breakpoint, a refused cycle, an input run out.
+  EXPECT_GT(instructions, kRuns * 20u);
+  // Most instructions ran whole, but not all: some cycles jump on a
+  // condition, stop at a breakpoint or cannot be planned.
+  EXPECT_GT(runWhole, instructions / 2);
+  EXPECT_LT(runWhole, instructions);
+  EXPECT_GE(errors.size(), 5) << QStringList(errors.values()).join(QLatin1Char('|')).toStdString();
 }

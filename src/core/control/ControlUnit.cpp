@@ -34,7 +34,8 @@ constexpr std::int32_t ConditionMask(TCondition condition) noexcept {
 
 }  // namespace
 
-TController::TController(TMachine& machine) : machine_(machine) {
+TController::TController(TMachine& machine)
+    : machine_(machine), plannedCodes_(std::size_t{1} << kMaxCodeBits) {
   machine_.SetControl(this);
   ResetControl();
 }
@@ -141,7 +142,7 @@ void TController::ExecuteCycle() {
     ExecuteRecordedCycle();
     return;
   }
-  PerformCycle();
+  PerformCountedCycle();
 }
 
 void TController::ReplayCycle(bool manual) {
@@ -171,7 +172,7 @@ void TController::ReplayCycle(bool manual) {
 void TController::ExecuteRecordedCycle() {
   recorder_->BeginCycle();
   try {
-    PerformCycle();
+    PerformCountedCycle();
   } catch (const EDorumError& e) {
     recorder_->EndCycle(&e);
     throw;
@@ -402,6 +403,10 @@ TSliceEnd TController::PerformSlice(const TSliceBudget& budget) {
   // Whether anything but a wait for input asks to be looked at after a
   // cycle: a run without stop conditions pays nothing for them.
   const bool lookAfterCycles = hosted_ || trackingLevel_ >= 2 || ConditionsArmed();
+  // With nobody to look between cycles, a program runs whole instructions.
+  const bool planned = !lookAfterCycles && recorder_ == nullptr && runKind_ == TRunKind::Program &&
+                       (programEditor_ == nullptr || !programEditor_->HasBreakpoints());
+  if (planned) ++slice_;
   for (;;) {
     // An instruction ends at the next fetch, or where a stop was asked for
     // (between slices too).
@@ -415,6 +420,8 @@ TSliceEnd TController::PerformSlice(const TSliceBudget& budget) {
       if (stopRequested_ && runKind_ == TRunKind::Program) return EndRun(TSliceEnd::Stopped);
       stopRequested_ = false;
       instructionOpen_ = true;
+      if (planned && atFetch_ && !waitSignalled_ && PerformPlannedInstructions(checkpoint))
+        continue;
     }
     if (cyclesPerformed_ >= checkpoint) [[unlikely]] {
       if (cyclesPerformed_ >= budgetEnd) return TSliceEnd::Budget;
@@ -428,6 +435,68 @@ TSliceEnd TController::PerformSlice(const TSliceBudget& budget) {
       if (const std::optional<TSliceEnd> end = LookAfterCycle()) return *end;
     }
   }
+}
+
+const TController::TPlannedCode& TController::PlannedCode(int code) {
+  TPlannedCode& planned = plannedCodes_[static_cast<std::size_t>(code) & 0xFFu];
+  if (planned.Slice != slice_) MakePlannedCode(code, planned);
+  return planned;
+}
+
+void TController::MakePlannedCode(int code, TPlannedCode& planned) {
+  planned = TPlannedCode{};
+  planned.Slice = slice_;
+  const TInstruction* instruction = instructions_.Find(code);
+  if (instruction == nullptr || instruction->Cycles().empty()) return;
+  const std::vector<TMicroCode>& cycles = instruction->Cycles();
+  planned.Exists = true;
+  planned.FetchStops = cycles[0].Breakpoint;
+  planned.FetchLine = cycles[0].SourceLine;
+  if (cycles[0].Condition != TCondition::None) return;
+  std::vector<const TCyclePlan*> plans{&FetchPlan()};
+  for (std::int32_t next = cycles[0].NextCycle; next != 0;) {
+    if (plans.size() >= TInstructionPlan::kMaxCycles ||
+        static_cast<std::size_t>(next) >= cycles.size())
+      return;
+    const TMicroCode& micro = cycles[static_cast<std::size_t>(next)];
+    if (micro.Condition != TCondition::None || micro.Breakpoint) return;
+    plans.push_back(&PlanOf(micro));
+    planned.LastLine = micro.SourceLine;
+    next = micro.NextCycle;
+  }
+  planned.Planned = machine_.MakeInstructionPlan(plans, planned.Plan);
+}
+
+bool TController::PerformPlannedInstructions(std::uint64_t checkpoint) {
+  bool any = false;
+  // The fetch shows the instruction still in I, and stops at its first line.
+  int shownCode = CurrentCode();
+  const TPlannedCode* shown = &PlannedCode(shownCode);
+  for (;;) {
+    if (!shown->Exists || shown->FetchStops) break;
+    const int code = machine_.CodeToFetch();
+    const TPlannedCode& next = PlannedCode(code);
+    if (!next.Planned ||
+        cyclesPerformed_ + static_cast<std::uint64_t>(next.Plan.Cycles) > checkpoint)
+      break;
+    instructionAddress_ = machine_.Register(TRegisterId::L).CurrentValue();
+    machine_.PerformInstruction(next.Plan);
+    ++fetches_[static_cast<std::size_t>(code)];
+    cyclesPerformed_ += static_cast<std::uint64_t>(next.Plan.Cycles);
+    ++instructionsPerformed_;
+    ++runWhole_;
+    breakpointsArmed_ = true;
+    currentCycle_ = 0;
+    const bool fetchOnly = next.Plan.Cycles == 1;
+    shownCode_ = fetchOnly ? shownCode : code;
+    shownLine_ = fetchOnly ? shown->FetchLine : next.LastLine;
+    shownCode = code;
+    shown = &next;
+    any = true;
+    // The target is for the checks between instructions to find.
+    if (machine_.Register(TRegisterId::L).CurrentValue() == runTarget_) break;
+  }
+  return any;
 }
 
 std::optional<TSliceEnd> TController::LookAfterCycle() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <array>
 #include <chrono>
 #include <cstdint>
 #include <optional>
@@ -237,6 +238,15 @@ class TController final : public IControlLink {
   [[nodiscard]] std::uint64_t InstructionsPerformed() const noexcept {
     return instructionsPerformed_;
   }
+  // The cycles that began at the fetch, by the operation code the fetch
+  // brought into I, since construction (those that then failed included).
+  [[nodiscard]] std::uint64_t FetchCount(int code) const noexcept {
+    return static_cast<std::size_t>(code) < fetches_.size()
+               ? fetches_[static_cast<std::size_t>(code)]
+               : 0;
+  }
+  // Of the instructions performed, those run whole from their plan.
+  [[nodiscard]] std::uint64_t InstructionsRunWhole() const noexcept { return runWhole_; }
   // Whether the stop signal has ended the program since the last reset.
   [[nodiscard]] bool Finished() const noexcept { return finished_; }
   // The address L held when the instruction under way was fetched.
@@ -330,6 +340,18 @@ class TController final : public IControlLink {
 
  private:
   void PerformCycle();
+  // PerformCycle, counting the fetches.
+  void PerformCountedCycle() {
+    const bool fetching = atFetch_;
+    try {
+      PerformCycle();
+    } catch (...) {
+      if (fetching) CountFetch();
+      throw;
+    }
+    if (fetching) CountFetch();
+  }
+  void CountFetch() noexcept { ++fetches_[static_cast<std::size_t>(CurrentCode()) & 0xFFu]; }
   void ExecuteRecordedCycle();
   void ExecuteManualCycle();
   // The rare ends of a cycle, kept out of its way.
@@ -346,6 +368,22 @@ class TController final : public IControlLink {
     return micro.Plan;
   }
   [[nodiscard]] const TCyclePlan& FetchPlan();
+  // Whole instructions while nothing needs to look between their cycles,
+  // as long as they fit before the checkpoint; false when none ran.
+  bool PerformPlannedInstructions(std::uint64_t checkpoint);
+  // The plan of the instruction with this code, made once a slice: the
+  // list, the configuration and the breakpoints cannot change during one.
+  struct TPlannedCode {
+    std::uint64_t Slice = 0;
+    bool Exists = false;         // the code has an instruction
+    bool FetchStops = false;     // a breakpoint on its first line
+    bool Planned = false;        // the plan holds the instruction
+    std::int32_t FetchLine = 0;  // the line a fetch shows while I holds it
+    std::int32_t LastLine = 0;   // the line of its last cycle
+    TInstructionPlan Plan;
+  };
+  [[nodiscard]] const TPlannedCode& PlannedCode(int code);
+  void MakePlannedCode(int code, TPlannedCode& planned);
   // Cycle `cycle` of instruction `code`, or the list's index error.
   [[nodiscard]] const TMicroCode& MicroCodeAt(int code, int cycle) const;
   // The checks between the instructions of a run; the end of the slice,
@@ -374,6 +412,10 @@ class TController final : public IControlLink {
   ICycleRecorder* recorder_ = nullptr;
   bool recorderEnds_ = false;  // the recorder hears of cycles that end well
   TCyclePlan fetchPlan_;
+  std::array<std::uint64_t, std::size_t{1} << kMaxCodeBits> fetches_{};
+  std::vector<TPlannedCode> plannedCodes_;
+  std::uint64_t slice_ = 0;
+  std::uint64_t runWhole_ = 0;
   bool breakpointsArmed_ = true;
   bool manualControl_ = false;
   bool replaying_ = false;

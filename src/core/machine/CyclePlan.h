@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 namespace dorum {
 
@@ -32,5 +33,28 @@ static_assert(sizeof(TCyclePlan) == 64);
 inline constexpr std::uint8_t kStepAsFromA = kSignalCount;
 inline constexpr std::uint8_t kStepAsFromS = kSignalCount + 1;
 inline constexpr std::uint8_t kStepEnd = kSignalCount + 2;
+
+class TMachine;
+
+// A whole instruction worked out in advance: its fetch and the cycles that
+// follow it up to the next fetch, run as one straight sequence of steps,
+// each the address of its own code. Only an instruction whose every cycle
+// is clean, jumps on no condition, cannot fail on data, leaves I alone and
+// needs nothing of the control unit has one; the others run cycle by cycle.
+struct TInstructionPlan {
+  using TStep = void (*)(TMachine&);
+  static constexpr int kMaxCycles = 32;
+
+  std::vector<TStep> Steps;  // ended by a null step
+  int Cycles = 0;            // the fetch included
+  // What cycle-by-cycle running would leave: the set and the marks of the
+  // last cycle, the marks of those before it, and the signals switched
+  // during the instruction (on in some of its cycles and off in others).
+  std::uint64_t LastSignals = 0;
+  std::uint64_t AnySignals = 0;
+  std::uint64_t EverySignal = ~std::uint64_t{0};
+  std::uint32_t LastMarks = 0;
+  std::uint32_t EarlierMarks = 0;
+};
 
 }  // namespace dorum

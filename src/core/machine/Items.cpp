@@ -33,6 +33,11 @@ QString TRegister::ValueText(const TGetCodeEvent& getCode) const {
   return {};
 }
 
+QString TSignal::ComponentName() const {
+  const QString word = Caption().section(QLatin1Char(' '), 0, 0);
+  return QStringLiteral("Signal") + word.left(1).toUpper() + word.mid(1);
+}
+
 void TRegister::ThrowNotAvailable() const {
   throw EDorumError(Texts::RegisterNotAvailable(Caption()));
 }

@@ -212,16 +212,16 @@ class TALU : public TBaseItem {
 // machine (one bit per signal), so a cycle can switch many at once.
 class TSignal : public TBaseItem {
  public:
-  constexpr TSignal(const char* caption, int tag, bool impulse, const char* componentName) noexcept
-      : TBaseItem(caption, tag), impulse_(impulse), componentName_(componentName) {}
+  constexpr TSignal(const char* caption, int tag, bool impulse) noexcept
+      : TBaseItem(caption, tag), impulse_(impulse) {}
 
   [[nodiscard]] bool Impulse() const noexcept { return impulse_; }
-  // The name of the component in the machine window ("SignalCzyt").
-  [[nodiscard]] QString ComponentName() const { return QString::fromLatin1(componentName_); }
+  // The name of the component in the machine window ("SignalCzyt", and
+  // "SignalAs" for "as (sa)").
+  [[nodiscard]] QString ComponentName() const;
 
  private:
   bool impulse_;
-  const char* componentName_;
 };
 
 }  // namespace dorum

@@ -10,101 +10,10 @@ namespace dorum {
 
 namespace {
 
-struct TSignalEntry {
-  const char* Name;
-  int Option;
-  bool Impulse;
-  const char* ComponentName;
-};
-
-// The signal table: numbers are positions, and the order is the order in
-// which a cycle performs its active signals.
-constexpr std::array<TSignalEntry, kSignalCount> kSignalTable = {{
-    {"czyt", 0, false, "SignalCzyt"},
-    {"pisz", 0, false, "SignalPisz"},
-    {"wys", 0, false, "SignalWys"},
-    {"wyak", 0, false, "SignalWyak"},
-    {"wyad", 0, false, "SignalWyad"},
-    {"wyl", 0, false, "SignalWyl"},
-    {"wyg", 9, false, "SignalWyg"},
-    {"wyrb", 9, false, "SignalWyrb"},
-    {"wyx", 6, false, "SignalWyx"},
-    {"wyy", 7, false, "SignalWyy"},
-    {"wyls", 5, false, "SignalWyls"},
-    {"wyws", 5, false, "SignalWyws"},
-    {"wyrm", 8, false, "SignalWyrm"},
-    {"wyap", 8, false, "SignalWyap"},
-    {"as (sa)", 1, false, "SignalAs"},
-    {"weja", 0, false, "SignalWeja"},
-    {"dod", 0, false, "SignalDod"},
-    {"ode", 0, false, "SignalOde"},
-    {"przep", 0, false, "SignalPrzep"},
-    {"mno", 4, false, "SignalMno"},
-    {"dziel", 4, false, "SignalDziel"},
-    {"shr", 4, false, "SignalShr"},
-    {"neg", 3, false, "SignalNeg"},
-    {"lub", 3, false, "SignalLub"},
-    {"i", 3, false, "SignalI"},
-    {"new1", kReserveOption, false, "SignalNew1"},
-    {"new2", kReserveOption, false, "SignalNew2"},
-    {"new3", kReserveOption, false, "SignalNew3"},
-    {"new4", kReserveOption, false, "SignalNew4"},
-    {"iak", 2, true, "SignalIak"},
-    {"dak", 2, true, "SignalDak"},
-    {"weak", 0, true, "SignalWeak"},
-    {"wei", 0, true, "SignalWei"},
-    {"wea", 0, true, "SignalWea"},
-    {"wes", 0, true, "SignalWes"},
-    {"il", 0, true, "SignalIl"},
-    {"wel", 0, true, "SignalWel"},
-    {"wex", 6, true, "SignalWex"},
-    {"wey", 7, true, "SignalWey"},
-    {"werb", 9, true, "SignalWerb"},
-    {"start", 9, true, "SignalStart"},
-    {"iws", 5, true, "SignalIws"},
-    {"dws", 5, true, "SignalDws"},
-    {"wews", 5, true, "SignalWews"},
-    {"werm", 8, true, "SignalWerm"},
-    {"rint", 8, true, "SignalRint"},
-    {"eni", 8, true, "SignalEni"},
-    {"stop", 0, false, "SignalStop"},
-}};
-
-using Action = void (TMachine::*)();
-
-// Each signal's action, by signal number.
-template <bool Checked>
-constexpr std::array<Action, kSignalCount> kActions = {
-    &TMachine::SignalCzytAction<Checked>,  &TMachine::SignalPiszAction<Checked>,
-    &TMachine::SignalWysAction<Checked>,   &TMachine::SignalWyakAction<Checked>,
-    &TMachine::SignalWyadAction<Checked>,  &TMachine::SignalWylAction<Checked>,
-    &TMachine::SignalWygAction<Checked>,   &TMachine::SignalWyrbAction<Checked>,
-    &TMachine::SignalWyxAction<Checked>,   &TMachine::SignalWyyAction<Checked>,
-    &TMachine::SignalWylsAction<Checked>,  &TMachine::SignalWywsAction<Checked>,
-    &TMachine::SignalWyrmAction<Checked>,  &TMachine::SignalWyapAction<Checked>,
-    &TMachine::SignalAsAction<Checked>,    &TMachine::SignalWejaAction<Checked>,
-    &TMachine::SignalDodAction<Checked>,   &TMachine::SignalOdeAction<Checked>,
-    &TMachine::SignalPrzepAction<Checked>, &TMachine::SignalMnoAction<Checked>,
-    &TMachine::SignalDzielAction<Checked>, &TMachine::SignalShrAction<Checked>,
-    &TMachine::SignalNegAction<Checked>,   &TMachine::SignalLubAction<Checked>,
-    &TMachine::SignalIAction<Checked>,     &TMachine::SignalNewAction<Checked>,
-    &TMachine::SignalNewAction<Checked>,   &TMachine::SignalNewAction<Checked>,
-    &TMachine::SignalNewAction<Checked>,   &TMachine::SignalIakAction<Checked>,
-    &TMachine::SignalDakAction<Checked>,   &TMachine::SignalWeakAction<Checked>,
-    &TMachine::SignalWeiAction<Checked>,   &TMachine::SignalWeaAction<Checked>,
-    &TMachine::SignalWesAction<Checked>,   &TMachine::SignalIlAction<Checked>,
-    &TMachine::SignalWelAction<Checked>,   &TMachine::SignalWexAction<Checked>,
-    &TMachine::SignalWeyAction<Checked>,   &TMachine::SignalWerbAction<Checked>,
-    &TMachine::SignalStartAction<Checked>, &TMachine::SignalIwsAction<Checked>,
-    &TMachine::SignalDwsAction<Checked>,   &TMachine::SignalWewsAction<Checked>,
-    &TMachine::SignalWermAction<Checked>,  &TMachine::SignalRintAction<Checked>,
-    &TMachine::SignalEniAction<Checked>,   &TMachine::SignalStopAction<Checked>,
-};
-
 template <std::size_t... N>
 std::array<TSignal, kSignalCount> MakeSignals(std::index_sequence<N...>) {
-  return {TSignal(kSignalTable[N].Name, kSignalTable[N].Option, kSignalTable[N].Impulse,
-                  kSignalTable[N].ComponentName)...};
+  return {TSignal(kSignalTable[N].Name, kSignalTable[N].Option,
+                  kSignalTable[N].Kind == TSignalKind::Impulse)...};
 }
 
 // Registers in the order AK I L A S WS X Y RZ RM RP AP RB G F, with their
@@ -216,17 +125,11 @@ void TMachine::SetActive(int number, bool on) {
   Notify();
 }
 
-template <int N>
-void TMachine::PerformSignal() {
-  constexpr Action action = kActions<true>[N];
-  (this->*action)();
-}
-
 template <int... N>
 void TMachine::PerformSignals(std::uint64_t mask, std::integer_sequence<int, N...> /*numbers*/) {
   // One test per signal in table order, each calling its action directly.
   // An action that raises ends the cycle there.
-  ((mask & (std::uint64_t{1} << N) ? PerformSignal<N>() : void()), ...);
+  ((mask & (std::uint64_t{1} << N) ? Act<N, true>() : void()), ...);
 }
 
 void TMachine::PerformActiveSignals() {
@@ -260,10 +163,6 @@ class TPlanBuilder {
     marks_ |= Marks::Register(id);
     if (id == TRegisterId::AK) marks_ |= Marks::Register(TRegisterId::F);
   }
-  void Move(TRegisterId from, TRegisterId to) {
-    Read(from);
-    Write(to);
-  }
   void Drive(TBusId id) {
     if (Driven(id)) clean_ = false;
     marks_ |= Marks::Bus(id);
@@ -287,13 +186,62 @@ class TPlanBuilder {
   void NeedResult() {
     if ((marks_ & Marks::kAluResult) == 0) clean_ = false;
   }
-  // An operation on the accumulator and the input.
-  void Operate(bool withAccumulator) {
-    if (withAccumulator) Read(TRegisterId::AK);
-    NeedInput();
-    Result();
-  }
   void Unclean() { clean_ = false; }
+  void ReadPlace(TPlace place) {
+    switch (place.Kind) {
+      case TPlaceKind::Register:
+        Read(place.RegisterId());
+        break;
+      case TPlaceKind::Bus:
+        ReadBus(place.BusId());
+        break;
+      case TPlaceKind::Memory:
+        UseMemory();
+        break;
+      case TPlaceKind::AluInput:
+        NeedInput();
+        break;
+      case TPlaceKind::AluResult:
+        NeedResult();
+        break;
+      case TPlaceKind::None:
+        break;
+    }
+  }
+  void WritePlace(TPlace place) {
+    switch (place.Kind) {
+      case TPlaceKind::Register:
+        Write(place.RegisterId());
+        break;
+      case TPlaceKind::Bus:
+        Drive(place.BusId());
+        break;
+      case TPlaceKind::Memory:
+        UseMemory();
+        break;
+      case TPlaceKind::AluInput:
+        LatchInput();
+        break;
+      case TPlaceKind::AluResult:
+        Result();
+        break;
+      case TPlaceKind::None:
+        break;
+    }
+  }
+  // The link "as" carries bus A to bus S when A is driven, else S to A,
+  // and drives AS from S.
+  void Link() {
+    if (Driven(TBusId::A)) {
+      ReadBus(TBusId::A);
+      Drive(TBusId::S);
+    } else {
+      ReadBus(TBusId::S);
+      Drive(TBusId::A);
+    }
+    ReadBus(TBusId::S);
+    Drive(TBusId::AS);
+  }
 
   [[nodiscard]] bool Clean() const { return clean_; }
   [[nodiscard]] std::uint32_t MarksNow() const { return marks_; }
@@ -307,77 +255,30 @@ class TPlanBuilder {
 }  // namespace
 
 TCyclePlan TMachine::MakePlan(std::uint64_t signals) const {
-  using R = TRegisterId;
-  using B = TBusId;
-  using S = TSignalId;
   TCyclePlan plan;
   plan.Generation = planGeneration_;
   plan.Signals = signals;
   TPlanBuilder b(s_);
-  // clang-format off
   for (std::uint64_t rest = signals; rest != 0 && b.Clean(); rest &= rest - 1) {
     const int n = std::countr_zero(rest);
-    std::uint8_t step = static_cast<std::uint8_t>(n);
-    switch (static_cast<S>(n)) {
-      case S::czyt: b.Read(R::A); b.UseMemory(); b.Write(R::S); break;
-      case S::pisz: b.Read(R::A); b.Read(R::S); b.UseMemory(); break;
-      case S::wys: b.Read(R::S); b.Drive(B::S); break;
-      case S::wyak: b.Read(R::AK); b.Drive(B::S); break;
-      case S::wyad: b.Read(R::I); b.Drive(B::A); break;
-      case S::wyl: b.Read(R::L); b.Drive(B::A); break;
-      case S::wyg: b.Read(R::G); b.Drive(B::S); break;
-      case S::wyrb: b.Read(R::RB); b.Drive(B::S); break;
-      case S::wyx: b.Read(R::X); b.Drive(B::S); break;
-      case S::wyy: b.Read(R::Y); b.Drive(B::S); break;
-      case S::wyls: b.Read(R::L); b.Drive(B::S); break;
-      case S::wyws: b.Read(R::WS); b.Drive(B::A); break;
-      case S::wyrm: b.Read(R::RM); b.Drive(B::A); break;
-      case S::wyap: b.Read(R::AP); b.Drive(B::A); break;
-      case S::as:
-        if (b.Driven(B::A)) {
-          step = kStepAsFromA;
-          b.ReadBus(B::A); b.Drive(B::S);
-        } else {
-          step = kStepAsFromS;
-          b.ReadBus(B::S); b.Drive(B::A);
-        }
-        b.ReadBus(B::S); b.Drive(B::AS);
-        break;
-      case S::weja: b.ReadBus(B::S); b.LatchInput(); break;
-      case S::dod: case S::ode: case S::mno: case S::lub: case S::i: b.Operate(true); break;
-      case S::przep: case S::shr: case S::neg: b.Operate(false); break;
-      case S::dziel:
-        b.Read(R::AK);
-        b.NeedInput();
-        plan.MarksBeforeDivision = b.MarksNow();
-        b.Result();
-        break;
-      case S::new1: case S::new2: case S::new3: case S::new4: continue;
-      case S::iak: case S::dak: b.Move(R::AK, R::AK); break;
-      case S::weak: b.NeedResult(); b.Write(R::AK); break;
-      case S::wei: b.ReadBus(B::S); b.Write(R::I); break;
-      case S::wea: b.ReadBus(B::A); b.Write(R::A); break;
-      case S::wes: b.ReadBus(B::S); b.Write(R::S); break;
-      case S::il: b.Move(R::L, R::L); break;
-      case S::wel: b.ReadBus(B::A); b.Write(R::L); break;
-      case S::wex: b.ReadBus(B::S); b.Write(R::X); break;
-      case S::wey: b.ReadBus(B::S); b.Write(R::Y); break;
-      case S::werb: b.ReadBus(B::S); b.Write(R::RB); break;
+    const TSignalRow& row = SignalRow(n);
+    auto step = static_cast<std::uint8_t>(n);
+    switch (row.Operation) {
+      case TSignalOperation::Nothing:
+        continue;
       // What the device does depends on the port in I and on the input.
-      case S::start: b.Unclean(); break;
-      case S::iws: case S::dws: b.Move(R::WS, R::WS); break;
-      case S::wews: b.ReadBus(B::A); b.Write(R::WS); break;
-      case S::werm: b.ReadBus(B::A); b.Write(R::RM); break;
-      case S::rint:
-        b.Read(R::RZ); b.Read(R::RP);
-        b.Write(R::RZ); b.Write(R::RP); b.Write(R::AP);
+      case TSignalOperation::Device:
+        b.Unclean();
         break;
-      case S::eni:
-        b.Read(R::RZ); b.Read(R::RM);
-        b.Write(R::RP); b.Write(R::AP); b.Write(R::F);
+      case TSignalOperation::Link:
+        step = b.Driven(TBusId::A) ? kStepAsFromA : kStepAsFromS;
+        b.Link();
         break;
-      case S::stop: break;
-      default: b.Unclean(); break;
+      default:
+        for (const TPlace place : row.Reads) b.ReadPlace(place);
+        if (row.Operation == TSignalOperation::Divide) plan.MarksBeforeDivision = b.MarksNow();
+        for (const TPlace place : row.Writes) b.WritePlace(place);
+        break;
     }
     if (plan.StepCount == TCyclePlan::kMaxSteps) {
       b.Unclean();
@@ -385,12 +286,19 @@ TCyclePlan TMachine::MakePlan(std::uint64_t signals) const {
     }
     plan.Steps[plan.StepCount++] = step;
   }
-  // clang-format on
   plan.Steps[plan.StepCount] = kStepEnd;
   plan.Clean = b.Clean();
   plan.Marks = b.MarksNow();
   return plan;
 }
+
+namespace {
+
+// A clean plan's division meets a zero divisor: the step that raises it
+// leaves the marks of the steps before it.
+struct TPlannedDivisionByZero {};
+
+}  // namespace
 
 void TMachine::PerformPlannedFetch(const TCyclePlan& plan) {
   if (!plan.Clean) [[unlikely]] {
@@ -398,72 +306,83 @@ void TMachine::PerformPlannedFetch(const TCyclePlan& plan) {
     return;
   }
   s_.Marks = plan.Marks;
-  SignalCzytAction<false>();
-  SignalWysAction<false>();
-  SignalWeiAction<false>();
-  SignalIlAction<false>();
+  PlannedFetch(*this);
+}
+
+void TMachine::PlannedFetch(TMachine& m) {
+  m.Act<static_cast<int>(TSignalId::czyt), false>();
+  m.Act<static_cast<int>(TSignalId::wys), false>();
+  m.Act<static_cast<int>(TSignalId::wei), false>();
+  m.Act<static_cast<int>(TSignalId::il), false>();
+}
+
+template <int... N>
+constexpr std::array<TMachine::TStep, kStepEnd> TMachine::PlannedSteps(
+    std::integer_sequence<int, N...> /*numbers*/) {
+  return {&TMachine::PlannedStep<N>..., &TMachine::PlannedLinkFromA, &TMachine::PlannedLinkFromS};
 }
 
 void TMachine::RunPlanSteps(const TCyclePlan& plan) {
-  using S = TSignalId;
-  // clang-format off
-  for (const std::uint8_t* step = plan.Steps.data();; ++step) {
-    switch (*step) {
-      case kStepEnd: return;
-      case static_cast<int>(S::czyt): SignalCzytAction<false>(); break;
-      case static_cast<int>(S::pisz): SignalPiszAction<false>(); break;
-      case static_cast<int>(S::wys): SignalWysAction<false>(); break;
-      case static_cast<int>(S::wyak): SignalWyakAction<false>(); break;
-      case static_cast<int>(S::wyad): SignalWyadAction<false>(); break;
-      case static_cast<int>(S::wyl): SignalWylAction<false>(); break;
-      case static_cast<int>(S::wyg): SignalWygAction<false>(); break;
-      case static_cast<int>(S::wyrb): SignalWyrbAction<false>(); break;
-      case static_cast<int>(S::wyx): SignalWyxAction<false>(); break;
-      case static_cast<int>(S::wyy): SignalWyyAction<false>(); break;
-      case static_cast<int>(S::wyls): SignalWylsAction<false>(); break;
-      case static_cast<int>(S::wyws): SignalWywsAction<false>(); break;
-      case static_cast<int>(S::wyrm): SignalWyrmAction<false>(); break;
-      case static_cast<int>(S::wyap): SignalWyapAction<false>(); break;
-      case kStepAsFromA: LinkFromA<false>(); break;
-      case kStepAsFromS: LinkFromS<false>(); break;
-      case static_cast<int>(S::weja): SignalWejaAction<false>(); break;
-      case static_cast<int>(S::dod): SignalDodAction<false>(); break;
-      case static_cast<int>(S::ode): SignalOdeAction<false>(); break;
-      case static_cast<int>(S::przep): SignalPrzepAction<false>(); break;
-      case static_cast<int>(S::mno): SignalMnoAction<false>(); break;
-      case static_cast<int>(S::dziel):
-        if (s_.Alu.Input() == 0) [[unlikely]] {
-          s_.Marks = plan.MarksBeforeDivision;
-          throw EDorumError(Texts::DivisionByZero());
-        }
-        SignalDzielAction<false>();
-        break;
-      case static_cast<int>(S::shr): SignalShrAction<false>(); break;
-      case static_cast<int>(S::neg): SignalNegAction<false>(); break;
-      case static_cast<int>(S::lub): SignalLubAction<false>(); break;
-      case static_cast<int>(S::i): SignalIAction<false>(); break;
-      case static_cast<int>(S::iak): SignalIakAction<false>(); break;
-      case static_cast<int>(S::dak): SignalDakAction<false>(); break;
-      case static_cast<int>(S::weak): SignalWeakAction<false>(); break;
-      case static_cast<int>(S::wei): SignalWeiAction<false>(); break;
-      case static_cast<int>(S::wea): SignalWeaAction<false>(); break;
-      case static_cast<int>(S::wes): SignalWesAction<false>(); break;
-      case static_cast<int>(S::il): SignalIlAction<false>(); break;
-      case static_cast<int>(S::wel): SignalWelAction<false>(); break;
-      case static_cast<int>(S::wex): SignalWexAction<false>(); break;
-      case static_cast<int>(S::wey): SignalWeyAction<false>(); break;
-      case static_cast<int>(S::werb): SignalWerbAction<false>(); break;
-      case static_cast<int>(S::iws): SignalIwsAction<false>(); break;
-      case static_cast<int>(S::dws): SignalDwsAction<false>(); break;
-      case static_cast<int>(S::wews): SignalWewsAction<false>(); break;
-      case static_cast<int>(S::werm): SignalWermAction<false>(); break;
-      case static_cast<int>(S::rint): SignalRintAction<false>(); break;
-      case static_cast<int>(S::eni): SignalEniAction<false>(); break;
-      case static_cast<int>(S::stop): SignalStopAction<false>(); break;
-      default: __builtin_unreachable();  // a plan holds no other step
-    }
+  // Each step goes straight to its own code, through one table made from
+  // the signal table.
+  static constexpr std::array<TStep, kStepEnd> steps =
+      PlannedSteps(std::make_integer_sequence<int, kSignalCount>());
+  try {
+    for (const std::uint8_t* step = plan.Steps.data(); *step != kStepEnd; ++step)
+      steps[*step](*this);
+  } catch (const TPlannedDivisionByZero&) {
+    s_.Marks = plan.MarksBeforeDivision;
+    throw EDorumError(Texts::DivisionByZero());
   }
-  // clang-format on
+}
+
+namespace {
+
+// Whether a step may run inside a whole instruction: it cannot fail on data
+// and does not talk to the control unit or the device.
+constexpr bool FusableStep(std::uint8_t step) noexcept {
+  if (step >= kSignalCount) return true;  // a direction of the link
+  switch (SignalRow(step).Operation) {
+    case TSignalOperation::Divide:
+    case TSignalOperation::Ready:
+    case TSignalOperation::Device:
+    case TSignalOperation::Stop:
+      return false;
+    default:
+      return true;
+  }
+}
+
+}  // namespace
+
+bool TMachine::MakeInstructionPlan(const std::vector<const TCyclePlan*>& cycles,
+                                   TInstructionPlan& plan) const {
+  static constexpr std::array<TStep, kStepEnd> steps =
+      PlannedSteps(std::make_integer_sequence<int, kSignalCount>());
+  plan = {};
+  if (cycles.empty() || cycles.size() > TInstructionPlan::kMaxCycles) return false;
+  for (std::size_t k = 0; k < cycles.size(); ++k) {
+    const TCyclePlan& cycle = *cycles[k];
+    if (!cycle.Clean || cycle.Generation != planGeneration_) return false;
+    // A cycle after the fetch that writes I would change the instruction.
+    if (k > 0 && (cycle.Marks & Marks::Register(TRegisterId::I)) != 0) return false;
+    if (k == 0 && cycle.Signals == kFetchSignals) {
+      plan.Steps.push_back(&TMachine::PlannedFetch);
+    } else {
+      for (int n = 0; n < cycle.StepCount; ++n) {
+        if (!FusableStep(cycle.Steps[static_cast<std::size_t>(n)])) return false;
+        plan.Steps.push_back(steps[cycle.Steps[static_cast<std::size_t>(n)]]);
+      }
+    }
+    if (k + 1 < cycles.size()) plan.EarlierMarks |= cycle.Marks;
+    plan.AnySignals |= cycle.Signals;
+    plan.EverySignal &= cycle.Signals;
+  }
+  plan.Steps.push_back(nullptr);
+  plan.Cycles = static_cast<int>(cycles.size());
+  plan.LastSignals = cycles.back()->Signals;
+  plan.LastMarks = cycles.back()->Marks;
+  return true;
 }
 
 // ---- user actions between cycles ----
@@ -738,69 +657,118 @@ void TMachine::ResetMachine() {
 
 // ---- signal actions ----
 
-template <bool C>
-void TMachine::SignalCzytAction() {
-  const std::int32_t address = Get<C>(TRegisterId::A);
-  const std::int32_t word = ReadMemory<C>(address);
-  Put<C>(TRegisterId::S, word);
+template <TPlace P, bool C>
+std::int32_t TMachine::Fetch() const {
+  if constexpr (P.Kind == TPlaceKind::Register) {
+    return Get<C>(P.RegisterId());
+  } else if constexpr (P.Kind == TPlaceKind::Bus) {
+    return ReadBus<C>(P.BusId());
+  } else if constexpr (P.Kind == TPlaceKind::AluInput) {
+    return AluInput<C>();
+  } else {
+    static_assert(P.Kind == TPlaceKind::AluResult, "a signal reads no other place by itself");
+    return AluResult<C>();
+  }
 }
 
-template <bool C>
-void TMachine::SignalPiszAction() {
-  const std::int32_t address = Get<C>(TRegisterId::A);
-  WriteMemory<C>(address, Get<C>(TRegisterId::S));
+template <TPlace P, bool C>
+void TMachine::StoreTo(std::int32_t value) {
+  if constexpr (P.Kind == TPlaceKind::Register) {
+    Put<C>(P.RegisterId(), value);
+  } else if constexpr (P.Kind == TPlaceKind::Bus) {
+    Drive<C>(P.BusId(), value);
+  } else if constexpr (P.Kind == TPlaceKind::AluInput) {
+    SetAluInput<C>(value);
+  } else {
+    static_assert(P.Kind == TPlaceKind::AluResult, "a signal writes no other place by itself");
+    SetAluResult<C>(value);
+  }
 }
 
-template <bool C>
-void TMachine::SignalWysAction() {
-  Drive<C>(TBusId::S, Get<C>(TRegisterId::S));
-}
-template <bool C>
-void TMachine::SignalWyakAction() {
-  Drive<C>(TBusId::S, Get<C>(TRegisterId::AK));
-}
-template <bool C>
-void TMachine::SignalWyadAction() {
-  Drive<C>(TBusId::A, Get<C>(TRegisterId::I));
-}
-template <bool C>
-void TMachine::SignalWylAction() {
-  Drive<C>(TBusId::A, Get<C>(TRegisterId::L));
+namespace {
+
+[[noreturn, gnu::cold, gnu::noinline]] void ThrowDivisionByZero(bool planned) {
+  if (planned) throw TPlannedDivisionByZero{};
+  throw EDorumError(Texts::DivisionByZero());
 }
 
-template <bool C>
-void TMachine::SignalWygAction() {
-  Drive<C>(TBusId::S, Get<C>(TRegisterId::G));
-  control_->SetWaitingForInput(Get<C>(TRegisterId::G) == 0);
+// The arithmetic unit's operations: the accumulator (when the row reads
+// it) and the input into the result.
+template <TSignalOperation Op>
+std::int32_t Compute(std::int32_t ak, std::int32_t input) noexcept {
+  using O = TSignalOperation;
+  if constexpr (Op == O::Add) return Add(ak, input);
+  if constexpr (Op == O::Subtract) return Sub(ak, input);
+  if constexpr (Op == O::Pass) return input;
+  if constexpr (Op == O::Multiply) {
+    const std::int64_t product = std::int64_t{ak} * input;
+    return static_cast<std::int32_t>(
+        static_cast<std::uint32_t>(static_cast<std::uint64_t>(product)));
+  }
+  if constexpr (Op == O::Divide) {
+    // The one quotient that does not fit wraps onto itself.
+    if (input == -1 && ak == std::numeric_limits<std::int32_t>::min()) return ak;
+    return ak / input;
+  }
+  if constexpr (Op == O::ShiftRight)
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(input) >> 1);
+  if constexpr (Op == O::Not) return ~input;
+  if constexpr (Op == O::Or) return ak | input;
+  if constexpr (Op == O::And) return ak & input;
 }
 
-template <bool C>
-void TMachine::SignalWyrbAction() {
-  Drive<C>(TBusId::S, Get<C>(TRegisterId::RB));
+constexpr bool IsArithmetic(TSignalOperation op) noexcept {
+  return op >= TSignalOperation::Add && op <= TSignalOperation::And;
 }
-template <bool C>
-void TMachine::SignalWyxAction() {
-  Drive<C>(TBusId::S, Get<C>(TRegisterId::X));
-}
-template <bool C>
-void TMachine::SignalWyyAction() {
-  Drive<C>(TBusId::S, Get<C>(TRegisterId::Y));
-}
-template <bool C>
-void TMachine::SignalWylsAction() {
-  Drive<C>(TBusId::S, Get<C>(TRegisterId::L));
-}
-template <bool C>
-void TMachine::SignalWywsAction() {
-  Drive<C>(TBusId::A, Get<C>(TRegisterId::WS));
-}
-template <bool C>
-void TMachine::SignalWyrmAction() {
-  Drive<C>(TBusId::A, Get<C>(TRegisterId::RM));
-}
-template <bool C>
-void TMachine::SignalWyapAction() {
-  Drive<C>(TBusId::A, Get<C>(TRegisterId::AP));
+
+}  // namespace
+
+template <int N, bool C>
+void TMachine::Act() {
+  using O = TSignalOperation;
+  constexpr TSignalRow row = kSignalTable[N];
+  constexpr TPlace r0 = row.Reads[0];
+  constexpr TPlace r1 = row.Reads[1];
+  constexpr TPlace w0 = row.Writes[0];
+  constexpr O op = row.Operation;
+  if constexpr (op == O::Copy) {
+    StoreTo<w0, C>(Fetch<r0, C>());
+  } else if constexpr (op == O::Increment) {
+    StoreTo<w0, C>(Add(Fetch<r0, C>(), 1));
+  } else if constexpr (op == O::Decrement) {
+    StoreTo<w0, C>(Sub(Fetch<r0, C>(), 1));
+  } else if constexpr (IsArithmetic(op) && r1.Kind == TPlaceKind::None) {
+    StoreTo<w0, C>(Compute<op>(0, Fetch<r0, C>()));
+  } else if constexpr (IsArithmetic(op)) {
+    const std::int32_t ak = Fetch<r0, C>();
+    const std::int32_t input = Fetch<r1, C>();
+    if constexpr (op == O::Divide) {
+      if (input == 0) [[unlikely]]
+        ThrowDivisionByZero(!C);
+    }
+    StoreTo<w0, C>(Compute<op>(ak, input));
+  } else if constexpr (op == O::ReadMemory) {
+    const std::int32_t address = Fetch<r0, C>();
+    StoreTo<w0, C>(ReadMemory<C>(address));
+  } else if constexpr (op == O::WriteMemory) {
+    const std::int32_t address = Fetch<r0, C>();
+    WriteMemory<C>(address, Fetch<r1, C>());
+  } else if constexpr (op == O::Ready) {
+    StoreTo<w0, C>(Fetch<r0, C>());
+    control_->SetWaitingForInput(Fetch<r0, C>() == 0);
+  } else if constexpr (op == O::Link) {
+    LinkAction<C>();
+  } else if constexpr (op == O::Device) {
+    DeviceAction();
+  } else if constexpr (op == O::Acknowledge) {
+    AcknowledgeAction<C>();
+  } else if constexpr (op == O::Enable) {
+    EnableAction<C>();
+  } else if constexpr (op == O::Stop) {
+    StopAction();
+  } else {
+    static_assert(op == O::Nothing);
+  }
 }
 
 template <bool C>
@@ -816,7 +784,7 @@ void TMachine::LinkFromS() {
 }
 
 template <bool C>
-void TMachine::SignalAsAction() {
+void TMachine::LinkAction() {
   // The link carries a value from whichever bus already has one.
   if (BusDriven(TBusId::A)) {
     LinkFromA<C>();
@@ -825,120 +793,7 @@ void TMachine::SignalAsAction() {
   }
 }
 
-template <bool C>
-void TMachine::SignalWejaAction() {
-  SetAluInput<C>(ReadBus<C>(TBusId::S));
-}
-
-template <bool C>
-void TMachine::SignalDodAction() {
-  const std::int32_t ak = Get<C>(TRegisterId::AK);
-  SetAluResult<C>(Add(ak, AluInput<C>()));
-}
-
-template <bool C>
-void TMachine::SignalOdeAction() {
-  const std::int32_t ak = Get<C>(TRegisterId::AK);
-  SetAluResult<C>(Sub(ak, AluInput<C>()));
-}
-
-template <bool C>
-void TMachine::SignalPrzepAction() {
-  SetAluResult<C>(AluInput<C>());
-}
-
-template <bool C>
-void TMachine::SignalMnoAction() {
-  const std::int64_t product = std::int64_t{Get<C>(TRegisterId::AK)} * AluInput<C>();
-  SetAluResult<C>(
-      static_cast<std::int32_t>(static_cast<std::uint32_t>(static_cast<std::uint64_t>(product))));
-}
-
-template <bool C>
-void TMachine::SignalDzielAction() {
-  const std::int32_t ak = Get<C>(TRegisterId::AK);
-  const std::int32_t divisor = AluInput<C>();
-  if (divisor == 0) throw EDorumError(Texts::DivisionByZero());
-  if (divisor == -1 && ak == std::numeric_limits<std::int32_t>::min()) {
-    SetAluResult<C>(ak);  // the one quotient that does not fit wraps onto itself
-    return;
-  }
-  SetAluResult<C>(ak / divisor);
-}
-
-template <bool C>
-void TMachine::SignalShrAction() {
-  SetAluResult<C>(static_cast<std::int32_t>(static_cast<std::uint32_t>(AluInput<C>()) >> 1));
-}
-
-template <bool C>
-void TMachine::SignalNegAction() {
-  SetAluResult<C>(~AluInput<C>());
-}
-
-template <bool C>
-void TMachine::SignalLubAction() {
-  const std::int32_t ak = Get<C>(TRegisterId::AK);
-  SetAluResult<C>(ak | AluInput<C>());
-}
-
-template <bool C>
-void TMachine::SignalIAction() {
-  const std::int32_t ak = Get<C>(TRegisterId::AK);
-  SetAluResult<C>(ak & AluInput<C>());
-}
-
-// The reserve signals are wired to nothing.
-template <bool C>
-void TMachine::SignalNewAction() {}
-
-template <bool C>
-void TMachine::SignalIakAction() {
-  Put<C>(TRegisterId::AK, Add(Get<C>(TRegisterId::AK), 1));
-}
-template <bool C>
-void TMachine::SignalDakAction() {
-  Put<C>(TRegisterId::AK, Sub(Get<C>(TRegisterId::AK), 1));
-}
-template <bool C>
-void TMachine::SignalWeakAction() {
-  Put<C>(TRegisterId::AK, AluResult<C>());
-}
-template <bool C>
-void TMachine::SignalWeiAction() {
-  Put<C>(TRegisterId::I, ReadBus<C>(TBusId::S));
-}
-template <bool C>
-void TMachine::SignalWeaAction() {
-  Put<C>(TRegisterId::A, ReadBus<C>(TBusId::A));
-}
-template <bool C>
-void TMachine::SignalWesAction() {
-  Put<C>(TRegisterId::S, ReadBus<C>(TBusId::S));
-}
-template <bool C>
-void TMachine::SignalIlAction() {
-  Put<C>(TRegisterId::L, Add(Get<C>(TRegisterId::L), 1));
-}
-template <bool C>
-void TMachine::SignalWelAction() {
-  Put<C>(TRegisterId::L, ReadBus<C>(TBusId::A));
-}
-template <bool C>
-void TMachine::SignalWexAction() {
-  Put<C>(TRegisterId::X, ReadBus<C>(TBusId::S));
-}
-template <bool C>
-void TMachine::SignalWeyAction() {
-  Put<C>(TRegisterId::Y, ReadBus<C>(TBusId::S));
-}
-template <bool C>
-void TMachine::SignalWerbAction() {
-  Put<C>(TRegisterId::RB, ReadBus<C>(TBusId::S));
-}
-
-template <bool C>
-void TMachine::SignalStartAction() {
+void TMachine::DeviceAction() {
   // Never planned: what the device does depends on the port and the input,
   // so the start signal always runs checked.
   control_->SetWaitingForInput(false);
@@ -964,31 +819,14 @@ void TMachine::SignalStartAction() {
 }
 
 template <bool C>
-void TMachine::SignalIwsAction() {
-  Put<C>(TRegisterId::WS, Add(Get<C>(TRegisterId::WS), 1));
-}
-template <bool C>
-void TMachine::SignalDwsAction() {
-  Put<C>(TRegisterId::WS, Sub(Get<C>(TRegisterId::WS), 1));
-}
-template <bool C>
-void TMachine::SignalWewsAction() {
-  Put<C>(TRegisterId::WS, ReadBus<C>(TBusId::A));
-}
-template <bool C>
-void TMachine::SignalWermAction() {
-  Put<C>(TRegisterId::RM, ReadBus<C>(TBusId::A));
-}
-
-template <bool C>
-void TMachine::SignalRintAction() {
+void TMachine::AcknowledgeAction() {
   Put<C>(TRegisterId::RZ, Get<C>(TRegisterId::RZ) & ~Get<C>(TRegisterId::RP));
   Put<C>(TRegisterId::RP, 0);
   Put<C>(TRegisterId::AP, 0);
 }
 
 template <bool C>
-void TMachine::SignalEniAction() {
+void TMachine::EnableAction() {
   const std::int32_t pending = Get<C>(TRegisterId::RZ) & ~Get<C>(TRegisterId::RM);
   for (int bit = Register(TRegisterId::RP).Bits() - 1; bit >= 0; --bit) {
     if (((pending >> bit) & 1) == 0) continue;
@@ -1003,8 +841,7 @@ void TMachine::SignalEniAction() {
   Put<C>(TRegisterId::AP, 0);
 }
 
-template <bool C>
-void TMachine::SignalStopAction() {
+void TMachine::StopAction() {
   control_->ProgramFinished();
   throw EDorumError(Texts::ProgramFinished());
 }

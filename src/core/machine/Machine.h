@@ -12,21 +12,9 @@
 #include "machine/Items.h"
 #include "machine/MachineConfig.h"
 #include "machine/MachineLinks.h"
+#include "machine/SignalTable.h"
 
 namespace dorum {
-
-// Signal numbers: the order in which active signals are performed.
-// clang-format off
-enum class TSignalId : std::uint8_t {
-  czyt, pisz, wys, wyak, wyad, wyl, wyg, wyrb, wyx, wyy, wyls, wyws, wyrm, wyap, as, weja,
-  dod, ode, przep, mno, dziel, shr, neg, lub, i, new1, new2, new3, new4, iak, dak, weak,
-  wei, wea, wes, il, wel, wex, wey, werb, start, iws, dws, wews, werm, rint, eni, stop,
-};
-// clang-format on
-
-[[nodiscard]] constexpr std::uint64_t SignalBit(TSignalId id) noexcept {
-  return std::uint64_t{1} << static_cast<int>(id);
-}
 
 // The signals of the fetch that starts every instruction.
 inline constexpr std::uint64_t kFetchSignals = SignalBit(TSignalId::czyt) |
@@ -183,6 +171,30 @@ class TMachine {
   }
   // The same for the plan of the fetch, which starts every instruction.
   void PerformPlannedFetch(const TCyclePlan& plan);
+  // The plan of an instruction from the plans of its cycles, the fetch
+  // first; false when the instruction must run cycle by cycle.
+  [[nodiscard]] bool MakeInstructionPlan(const std::vector<const TCyclePlan*>& cycles,
+                                         TInstructionPlan& plan) const;
+  // Runs a whole instruction from the fetch on, leaving exactly what its
+  // cycles performed one by one leave.
+  void PerformInstruction(const TInstructionPlan& plan) {
+    ClearCycle();
+    pendingMarks_ |= plan.EarlierMarks;
+    s_.Marks = plan.LastMarks;
+    const std::uint64_t before = s_.ActiveSignals;
+    pending_.Signals |= (plan.AnySignals | before) & ~(plan.EverySignal & before);
+    s_.ActiveSignals = plan.LastSignals;
+    for (const TInstructionPlan::TStep* step = plan.Steps.data(); *step != nullptr; ++step)
+      (*step)(*this);
+  }
+  // The operation code the next fetch brings into I.
+  [[nodiscard]] int CodeToFetch() const noexcept {
+    // The memory cuts the address to its size, so A's sign does not matter.
+    const auto address = static_cast<std::int32_t>(Register(TRegisterId::A).Content());
+    const std::uint32_t word = static_cast<std::uint32_t>(s_.Memory.Read(address)) &
+                               Register(TRegisterId::S).Mask() & Register(TRegisterId::I).Mask();
+    return static_cast<int>(word >> AddressBits());
+  }
 
   // What the machine window lets the user do between cycles.
   void EnterRegisterValue(TRegisterId id, const QString& text);
@@ -287,103 +299,33 @@ class TMachine {
   // unit back to the fetch.
   void ResetMachine();
 
-  // Signal actions, in table order. The checked form enforces every
-  // once-per-cycle rule and sets the marks; the unchecked form is what a
-  // clean plan runs.
-  template <bool Checked = true>
-  void SignalCzytAction();
-  template <bool Checked = true>
-  void SignalPiszAction();
-  template <bool Checked = true>
-  void SignalWysAction();
-  template <bool Checked = true>
-  void SignalWyakAction();
-  template <bool Checked = true>
-  void SignalWyadAction();
-  template <bool Checked = true>
-  void SignalWylAction();
-  template <bool Checked = true>
-  void SignalWygAction();
-  template <bool Checked = true>
-  void SignalWyrbAction();
-  template <bool Checked = true>
-  void SignalWyxAction();
-  template <bool Checked = true>
-  void SignalWyyAction();
-  template <bool Checked = true>
-  void SignalWylsAction();
-  template <bool Checked = true>
-  void SignalWywsAction();
-  template <bool Checked = true>
-  void SignalWyrmAction();
-  template <bool Checked = true>
-  void SignalWyapAction();
-  template <bool Checked = true>
-  void SignalAsAction();
-  template <bool Checked = true>
-  void SignalWejaAction();
-  template <bool Checked = true>
-  void SignalDodAction();
-  template <bool Checked = true>
-  void SignalOdeAction();
-  template <bool Checked = true>
-  void SignalPrzepAction();
-  template <bool Checked = true>
-  void SignalMnoAction();
-  template <bool Checked = true>
-  void SignalDzielAction();
-  template <bool Checked = true>
-  void SignalShrAction();
-  template <bool Checked = true>
-  void SignalNegAction();
-  template <bool Checked = true>
-  void SignalLubAction();
-  template <bool Checked = true>
-  void SignalIAction();
-  template <bool Checked = true>
-  void SignalNewAction();
-  template <bool Checked = true>
-  void SignalIakAction();
-  template <bool Checked = true>
-  void SignalDakAction();
-  template <bool Checked = true>
-  void SignalWeakAction();
-  template <bool Checked = true>
-  void SignalWeiAction();
-  template <bool Checked = true>
-  void SignalWeaAction();
-  template <bool Checked = true>
-  void SignalWesAction();
-  template <bool Checked = true>
-  void SignalIlAction();
-  template <bool Checked = true>
-  void SignalWelAction();
-  template <bool Checked = true>
-  void SignalWexAction();
-  template <bool Checked = true>
-  void SignalWeyAction();
-  template <bool Checked = true>
-  void SignalWerbAction();
-  template <bool Checked = true>
-  void SignalStartAction();
-  template <bool Checked = true>
-  void SignalIwsAction();
-  template <bool Checked = true>
-  void SignalDwsAction();
-  template <bool Checked = true>
-  void SignalWewsAction();
-  template <bool Checked = true>
-  void SignalWermAction();
-  template <bool Checked = true>
-  void SignalRintAction();
-  template <bool Checked = true>
-  void SignalEniAction();
-  template <bool Checked = true>
-  void SignalStopAction();
-
  private:
+  // Signal N's action, as its row describes it. The checked form enforces
+  // every once-per-cycle rule and sets the marks; the unchecked form is
+  // what a clean plan runs.
+  template <int N, bool Checked>
+  void Act();
+  // The same as a step of a plan.
+  using TStep = void (*)(TMachine&);
+  template <int... N>
+  static constexpr std::array<TStep, kStepEnd> PlannedSteps(
+      std::integer_sequence<int, N...> numbers);
   template <int N>
-  void PerformSignal();
+  static void PlannedStep(TMachine& m) {
+    m.Act<N, false>();
+  }
+  template <TPlace P, bool Checked>
+  [[nodiscard]] std::int32_t Fetch() const;
+  template <TPlace P, bool Checked>
+  void StoreTo(std::int32_t value);
+  template <bool Checked>
+  void LinkAction();
+  void DeviceAction();
+  template <bool Checked>
+  void AcknowledgeAction();
+  template <bool Checked>
+  void EnableAction();
+  [[noreturn]] void StopAction();
   template <int... N>
   void PerformSignals(std::uint64_t mask, std::integer_sequence<int, N...> numbers);
   void RunPlanSteps(const TCyclePlan& plan);
@@ -392,6 +334,10 @@ class TMachine {
   void LinkFromA();
   template <bool Checked>
   void LinkFromS();
+  // The fetch, the first cycle of every instruction, as one step.
+  static void PlannedFetch(TMachine& m);
+  static void PlannedLinkFromA(TMachine& m) { m.LinkFromA<false>(); }
+  static void PlannedLinkFromS(TMachine& m) { m.LinkFromS<false>(); }
 
   static constexpr std::size_t Index(TRegisterId id) noexcept {
     return static_cast<std::size_t>(id);
@@ -490,14 +436,17 @@ class TMachine {
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(word) & WidthMask(AddressBits()));
   }
   // The accumulator's write sets Z from its sign bit and ZAK when it is zero.
+  // Both are available here (the write of AK succeeded, F always is), and
+  // their stored bits say as much as their values.
   template <bool Checked>
   void UpdateFlags() {
-    const auto v = static_cast<std::uint32_t>(Get<Checked>(TRegisterId::AK));
-    const int w = Register(TRegisterId::AK).Bits();
-    std::int32_t f = Get<Checked>(TRegisterId::F);
-    f = ((v >> (w - 1)) & 1u) ? (f | 1) : (f & 14);
-    f = (v == 0) ? (f | 8) : (f & 7);
-    Register(TRegisterId::F).Store(f);
+    const TRegister& ak = Register(TRegisterId::AK);
+    const std::uint32_t v = ak.Content();
+    TRegister& flags = Register(TRegisterId::F);
+    std::uint32_t f = flags.Content() & ~9u;
+    f |= (v >> (ak.Bits() - 1)) & 1u;
+    f |= v == 0 ? 8u : 0u;
+    flags.Store(static_cast<std::int32_t>(f));
     if constexpr (Checked) s_.Marks |= Marks::Register(TRegisterId::F);
   }
   void ConfigurationChanged() {
