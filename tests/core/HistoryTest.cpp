@@ -356,3 +356,75 @@ TEST(History, EntriesIntoTheFirstAndTheLastWordAreUndone) {
     EXPECT_FALSE(session.History()->UndoStep());
   }
 }
+
+namespace {
+
+// Hands every cycle to the history one by one, so that a run never takes
+// whole instructions: what the history would record without them.
+class TCycleByCycle final : public ICycleRecorder {
+ public:
+  explicit TCycleByCycle(TRunHistory& history) : history_(history) {}
+  void BeginCycle() override { history_.BeginCycle(); }
+  void EndCycle(const EDorumError* error) override { history_.EndCycle(error); }
+  [[nodiscard]] bool NeedsCycleEnds() const override { return history_.NeedsCycleEnds(); }
+  void ControlChanged() override { history_.ControlChanged(); }
+  void InstructionsChanged() override { history_.InstructionsChanged(); }
+
+ private:
+  TRunHistory& history_;
+};
+
+struct TRecordedRun {
+  TRecordedRun(const QString& program, const QString& list, bool cycleByCycle) {
+    const QDir examples(QStringLiteral(DORUM_EXAMPLES_DIR));
+    if (!list.isEmpty()) LoadInstructionList(examples.filePath(list), machine_, control_);
+    document_.SetTexts(ReadTextFile(examples.filePath(program)));
+    CompileProgram(session_.Assembler(), control_, document_);
+    session_.RecordHistory(true);
+    if (cycleByCycle) control_.SetCycleRecorder(&cycleByCycle_);
+    control_.SetTrackingLevel(0);
+    control_.StartProgram(-1);
+    // Small slices end batches of whole instructions in odd places.
+    while (control_.Running())
+      (void)MessageOf([&] { (void)control_.RunSlice(TSliceBudget{23, {}}); });
+  }
+  [[nodiscard]] QString State() const { return StateText(machine_, control_, &document_); }
+
+  TSession session_{true};
+  TMachine& machine_ = session_.Machine();
+  TController& control_ = session_.Control();
+  TRunHistory& history_ = *session_.History();
+  TCycleByCycle cycleByCycle_{history_};
+  TProgramDocument document_;
+};
+
+}  // namespace
+
+TEST(History, WholeInstructionsAreRecordedAsTheCyclesTheyAre) {
+  const std::pair<QString, QString> programs[] = {
+      {QStringLiteral("dorum/mnozenie.prg"), QString()},
+      {QStringLiteral("dorum-plus/tablica.prg"), QStringLiteral("dorum-plus/dorum-plus.lst")},
+      {QStringLiteral("pelt/podprogram.prg"), QStringLiteral("pelt/pelt.lst")},
+  };
+  for (const auto& [program, list] : programs) {
+    TRecordedRun whole(program, list, false);
+    TRecordedRun byCycle(program, list, true);
+    ASSERT_GT(whole.control_.InstructionsRunWhole(), 0u) << program.toStdString();
+    ASSERT_EQ(byCycle.control_.InstructionsRunWhole(), 0u) << program.toStdString();
+    ASSERT_EQ(whole.history_.UndoableSteps(), byCycle.history_.UndoableSteps());
+    ASSERT_EQ(whole.history_.UndoableInstructions(), byCycle.history_.UndoableInstructions());
+    ASSERT_EQ(whole.State(), byCycle.State()) << program.toStdString();
+    // Back through the run, by instructions and then by cycles: every
+    // state on the way, the program's current line among it, is the same.
+    int n = 0;
+    while (whole.history_.UndoableSteps() > 0) {
+      const bool byInstruction = n++ % 3 == 0;
+      const bool undone =
+          byInstruction ? whole.history_.UndoInstruction() : whole.history_.UndoStep();
+      ASSERT_EQ(byInstruction ? byCycle.history_.UndoInstruction() : byCycle.history_.UndoStep(),
+                undone);
+      ASSERT_EQ(whole.State(), byCycle.State()) << program.toStdString() << " step " << n;
+      ASSERT_EQ(whole.history_.UndoableSteps(), byCycle.history_.UndoableSteps());
+    }
+  }
+}

@@ -404,7 +404,9 @@ TSliceEnd TController::PerformSlice(const TSliceBudget& budget) {
   // cycle: a run without stop conditions pays nothing for them.
   const bool lookAfterCycles = hosted_ || trackingLevel_ >= 2 || ConditionsArmed();
   // With nobody to look between cycles, a program runs whole instructions.
-  const bool planned = !lookAfterCycles && recorder_ == nullptr && runKind_ == TRunKind::Program &&
+  const bool planned = !lookAfterCycles &&
+                       (recorder_ == nullptr || recorder_->TakesWholeInstructions()) &&
+                       runKind_ == TRunKind::Program &&
                        (programEditor_ == nullptr || !programEditor_->HasBreakpoints());
   if (planned) ++slice_;
   for (;;) {
@@ -480,6 +482,10 @@ bool TController::PerformPlannedInstructions(std::uint64_t checkpoint) {
         cyclesPerformed_ + static_cast<std::uint64_t>(next.Plan.Cycles) > checkpoint)
       break;
     instructionAddress_ = machine_.Register(TRegisterId::L).CurrentValue();
+    // After the first, each instruction starts where a run showing every
+    // instruction would have put the current line.
+    if (recorder_ != nullptr)
+      recorder_->WholeInstruction(static_cast<std::uint32_t>(next.Plan.Cycles), any);
     machine_.PerformInstruction(next.Plan);
     ++fetches_[static_cast<std::size_t>(code)];
     cyclesPerformed_ += static_cast<std::uint64_t>(next.Plan.Cycles);

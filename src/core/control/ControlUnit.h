@@ -48,6 +48,15 @@ class ICycleRecorder {
   // cycle ends hears only of the cycles that end in an error.
   virtual void EndCycle(const EDorumError* error) = 0;
   [[nodiscard]] virtual bool NeedsCycleEnds() const { return true; }
+  // A recorder that can take a clean instruction's cycles at once lets a
+  // program run whole instructions: it hears WholeInstruction instead of
+  // the instruction's BeginCycle calls.
+  [[nodiscard]] virtual bool TakesWholeInstructions() const { return false; }
+  // Before an instruction of `cycles` cycles, begun at the fetch, that no
+  // rule can stop; `lineMoved`: the bound program's current line was put
+  // at the instruction's address after the one before, as a run that
+  // shows every instruction does.
+  virtual void WholeInstruction(std::uint32_t /*cycles*/, bool /*lineMoved*/) {}
   // The user changed how the next cycles run (manual control, "Przerwij").
   virtual void ControlChanged() {}
   // An instruction was compiled or the list was rebuilt.

@@ -179,6 +179,21 @@ void TRunHistory::OpenSegment() {
   Push(std::move(item));
 }
 
+void TRunHistory::MarkFetchStart(TSegment& segment, std::uint64_t index, bool atFetch) noexcept {
+  // The segment holds a bit for each cycle it may take.
+  std::uint64_t& word = segment.FetchStarts[static_cast<std::size_t>(index >> 6)];
+  const std::uint64_t bit = std::uint64_t{1} << (index & 63);
+  word = atFetch ? (word | bit) : (word & ~bit);
+}
+
+void TRunHistory::NoteLineAtFetch(TSegment& segment, std::uint64_t index) {
+  if (!segment.Bound) return;
+  const IBoundProgram* program = control_.ProgramEditor();
+  if (program != nullptr &&
+      !program->CurrentLineIsAt(machine_.Register(TRegisterId::L).CurrentValue())) [[unlikely]]
+    segment.Lines.emplace_back(static_cast<std::uint32_t>(index), program->CurrentLine());
+}
+
 void TRunHistory::BeginCycle() {
   counted_ = false;
   if (restoring_) [[unlikely]]
@@ -188,17 +203,9 @@ void TRunHistory::BeginCycle() {
   TSegment& s = *open_;
   cycleIndex_ = s.Cycles;
   cycleAtFetch_ = control_.AtFetch();
-  // The segment holds a bit for each cycle it may take.
-  std::uint64_t& word = s.FetchStarts[static_cast<std::size_t>(cycleIndex_ >> 6)];
-  const std::uint64_t bit = std::uint64_t{1} << (cycleIndex_ & 63);
-  word = cycleAtFetch_ ? (word | bit) : (word & ~bit);
+  MarkFetchStart(s, cycleIndex_, cycleAtFetch_);
   // The current line moves between instructions, before the next fetch.
-  if (cycleAtFetch_ && s.Bound) {
-    const IBoundProgram* program = control_.ProgramEditor();
-    if (program != nullptr &&
-        !program->CurrentLineIsAt(machine_.Register(TRegisterId::L).CurrentValue())) [[unlikely]]
-      s.Lines.emplace_back(static_cast<std::uint32_t>(cycleIndex_), program->CurrentLine());
-  }
+  if (cycleAtFetch_) NoteLineAtFetch(s, cycleIndex_);
   // Counted as a step at once: most cycles end well, and only those that do
   // not are told to EndCycle.
   s.Cycles = cycleIndex_ + 1;
@@ -206,6 +213,22 @@ void TRunHistory::BeginCycle() {
   ++cycles_;
   instructions_ += cycleAtFetch_ ? 1 : 0;
   counted_ = true;
+}
+
+void TRunHistory::WholeInstruction(std::uint32_t cycles, bool lineMoved) {
+  counted_ = false;
+  // The instruction's cycles stay in one segment, within its bits.
+  if (open_ == nullptr || open_->EndsRefused || open_->Cycles + cycles > open_->Limit) [[unlikely]]
+    OpenSegment();
+  TSegment& s = *open_;
+  const std::uint64_t first = s.Cycles;
+  MarkFetchStart(s, first, true);
+  for (std::uint64_t k = 1; k < cycles; ++k) MarkFetchStart(s, first + k, false);
+  if (!lineMoved) NoteLineAtFetch(s, first);
+  s.Cycles = first + cycles;
+  steps_ += cycles;
+  cycles_ += cycles;
+  ++instructions_;
 }
 
 void TRunHistory::EndCycle(const EDorumError* error) {

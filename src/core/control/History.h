@@ -90,6 +90,8 @@ class TRunHistory final : public IStepRecorder, public ICycleRecorder {
   // Only a cycle that ends in an error changes what BeginCycle recorded.
   void EndCycle(const EDorumError* error) override;
   [[nodiscard]] bool NeedsCycleEnds() const override { return false; }
+  [[nodiscard]] bool TakesWholeInstructions() const override { return true; }
+  void WholeInstruction(std::uint32_t cycles, bool lineMoved) override;
   void ControlChanged() override;
   void InstructionsChanged() override { Clear(); }
 
@@ -116,6 +118,11 @@ class TRunHistory final : public IStepRecorder, public ICycleRecorder {
   // The state after the first `cycles` cycles of the segment.
   void ReplayTo(TSegment& segment, std::uint64_t cycles);
   void UndoLastItem();
+  // Marks the cycle at `index` of the segment as begun at a fetch or not.
+  static void MarkFetchStart(TSegment& segment, std::uint64_t index, bool atFetch) noexcept;
+  // At a fetch: keeps the bound program's current line when it is not the
+  // line of L, where stepping back would otherwise put it.
+  void NoteLineAtFetch(TSegment& segment, std::uint64_t index);
   // The segment's cycles from `first` on, performed again from its start.
   void SampleSegment(const TSegment& segment, std::uint64_t first, std::vector<TRecordedCycle>& out,
                      TCycleSample* before);
