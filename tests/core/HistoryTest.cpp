@@ -375,18 +375,20 @@ class TCycleByCycle final : public ICycleRecorder {
 };
 
 struct TRecordedRun {
-  TRecordedRun(const QString& program, const QString& list, bool cycleByCycle) {
+  TRecordedRun(const QStringList& program, const QString& list, bool cycleByCycle,
+               std::uint64_t slice, std::uint64_t limit = 0) {
     const QDir examples(QStringLiteral(DORUM_EXAMPLES_DIR));
     if (!list.isEmpty()) LoadInstructionList(examples.filePath(list), machine_, control_);
-    document_.SetTexts(ReadTextFile(examples.filePath(program)));
+    document_.SetTexts(program);
     CompileProgram(session_.Assembler(), control_, document_);
     session_.RecordHistory(true);
     if (cycleByCycle) control_.SetCycleRecorder(&cycleByCycle_);
     control_.SetTrackingLevel(0);
+    if (limit > 0) control_.LimitCycles(limit);
     control_.StartProgram(-1);
     // Small slices end batches of whole instructions in odd places.
     while (control_.Running())
-      (void)MessageOf([&] { (void)control_.RunSlice(TSliceBudget{23, {}}); });
+      (void)MessageOf([&] { (void)control_.RunSlice(TSliceBudget{slice, {}}); });
   }
   [[nodiscard]] QString State() const { return StateText(machine_, control_, &document_); }
 
@@ -398,6 +400,18 @@ struct TRecordedRun {
   TProgramDocument document_;
 };
 
+QStringList ExampleText(const QString& name) {
+  return ReadTextFile(QDir(QStringLiteral(DORUM_EXAMPLES_DIR)).filePath(name));
+}
+
+void ExpectSameHistories(TRecordedRun& whole, TRecordedRun& byCycle) {
+  ASSERT_GT(whole.control_.InstructionsRunWhole(), 0u);
+  ASSERT_EQ(byCycle.control_.InstructionsRunWhole(), 0u);
+  ASSERT_EQ(whole.history_.UndoableSteps(), byCycle.history_.UndoableSteps());
+  ASSERT_EQ(whole.history_.UndoableInstructions(), byCycle.history_.UndoableInstructions());
+  ASSERT_EQ(whole.State(), byCycle.State());
+}
+
 }  // namespace
 
 TEST(History, WholeInstructionsAreRecordedAsTheCyclesTheyAre) {
@@ -407,13 +421,10 @@ TEST(History, WholeInstructionsAreRecordedAsTheCyclesTheyAre) {
       {QStringLiteral("pelt/podprogram.prg"), QStringLiteral("pelt/pelt.lst")},
   };
   for (const auto& [program, list] : programs) {
-    TRecordedRun whole(program, list, false);
-    TRecordedRun byCycle(program, list, true);
-    ASSERT_GT(whole.control_.InstructionsRunWhole(), 0u) << program.toStdString();
-    ASSERT_EQ(byCycle.control_.InstructionsRunWhole(), 0u) << program.toStdString();
-    ASSERT_EQ(whole.history_.UndoableSteps(), byCycle.history_.UndoableSteps());
-    ASSERT_EQ(whole.history_.UndoableInstructions(), byCycle.history_.UndoableInstructions());
-    ASSERT_EQ(whole.State(), byCycle.State()) << program.toStdString();
+    SCOPED_TRACE(program.toStdString());
+    TRecordedRun whole(ExampleText(program), list, false, 23);
+    TRecordedRun byCycle(ExampleText(program), list, true, 23);
+    ExpectSameHistories(whole, byCycle);
     // Back through the run, by instructions and then by cycles: every
     // state on the way, the program's current line among it, is the same.
     int n = 0;
@@ -423,8 +434,27 @@ TEST(History, WholeInstructionsAreRecordedAsTheCyclesTheyAre) {
           byInstruction ? whole.history_.UndoInstruction() : whole.history_.UndoStep();
       ASSERT_EQ(byInstruction ? byCycle.history_.UndoInstruction() : byCycle.history_.UndoStep(),
                 undone);
-      ASSERT_EQ(whole.State(), byCycle.State()) << program.toStdString() << " step " << n;
+      ASSERT_EQ(whole.State(), byCycle.State()) << "step " << n;
       ASSERT_EQ(whole.history_.UndoableSteps(), byCycle.history_.UndoableSteps());
+    }
+  }
+}
+
+TEST(History, LongBatchesOfWholeInstructionsCrossSegments) {
+  // Batches longer than the recorder's buffer, and runs past a segment's
+  // end, in slices of every size.
+  const QStringList loop{QStringLiteral("start: DOD x"), QStringLiteral("SOB start"),
+                         QStringLiteral("x: RST 1")};
+  for (const std::uint64_t slice : {std::uint64_t{997}, ~std::uint64_t{0}}) {
+    TRecordedRun whole(loop, QString(), false, slice, 80'000);
+    TRecordedRun byCycle(loop, QString(), true, slice, 80'000);
+    ExpectSameHistories(whole, byCycle);
+    for (int n = 0; n < 40; ++n) {
+      ASSERT_EQ(whole.history_.UndoSteps(1999), byCycle.history_.UndoSteps(1999));
+      ASSERT_EQ(whole.State(), byCycle.State()) << "back " << n;
+      ASSERT_TRUE(whole.history_.UndoInstruction());
+      ASSERT_TRUE(byCycle.history_.UndoInstruction());
+      ASSERT_EQ(whole.State(), byCycle.State()) << "back " << n;
     }
   }
 }

@@ -470,7 +470,17 @@ void TController::MakePlannedCode(int code, TPlannedCode& planned) {
 }
 
 bool TController::PerformPlannedInstructions(std::uint64_t checkpoint) {
+  // The recorder hears of the instructions in batches.
+  std::array<std::uint8_t, 64> batch{};
+  std::size_t kept = 0;
+  bool first = true;
   bool any = false;
+  const auto tellRecorder = [&] {
+    if (kept == 0) return;
+    recorder_->WholeInstructions({batch.data(), kept}, first);
+    first = false;
+    kept = 0;
+  };
   // The fetch shows the instruction still in I, and stops at its first line.
   int shownCode = CurrentCode();
   const TPlannedCode* shown = &PlannedCode(shownCode);
@@ -481,12 +491,16 @@ bool TController::PerformPlannedInstructions(std::uint64_t checkpoint) {
     if (!next.Planned ||
         cyclesPerformed_ + static_cast<std::uint64_t>(next.Plan.Cycles) > checkpoint)
       break;
+    // Asked only once an instruction is sure to follow; its room holds the
+    // longest instruction.
+    if (!any && recorder_ != nullptr)
+      checkpoint = std::min(checkpoint, cyclesPerformed_ + recorder_->BeginWholeInstructions());
     instructionAddress_ = machine_.Register(TRegisterId::L).CurrentValue();
-    // After the first, each instruction starts where a run showing every
-    // instruction would have put the current line.
-    if (recorder_ != nullptr)
-      recorder_->WholeInstruction(static_cast<std::uint32_t>(next.Plan.Cycles), any);
     machine_.PerformInstruction(next.Plan);
+    if (recorder_ != nullptr) {
+      batch[kept++] = static_cast<std::uint8_t>(next.Plan.Cycles);
+      if (kept == batch.size()) tellRecorder();
+    }
     ++fetches_[static_cast<std::size_t>(code)];
     cyclesPerformed_ += static_cast<std::uint64_t>(next.Plan.Cycles);
     ++instructionsPerformed_;
@@ -502,6 +516,7 @@ bool TController::PerformPlannedInstructions(std::uint64_t checkpoint) {
     // The target is for the checks between instructions to find.
     if (machine_.Register(TRegisterId::L).CurrentValue() == runTarget_) break;
   }
+  tellRecorder();
   return any;
 }
 

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdint>
 #include <optional>
+#include <span>
 
 #include "common/Error.h"
 #include "control/InstructionList.h"
@@ -48,15 +49,16 @@ class ICycleRecorder {
   // cycle ends hears only of the cycles that end in an error.
   virtual void EndCycle(const EDorumError* error) = 0;
   [[nodiscard]] virtual bool NeedsCycleEnds() const { return true; }
-  // A recorder that can take a clean instruction's cycles at once lets a
-  // program run whole instructions: it hears WholeInstruction instead of
-  // the instruction's BeginCycle calls.
+  // A recorder that can take clean instructions in batches lets a program
+  // run whole instructions: it hears of them instead of their cycles.
   [[nodiscard]] virtual bool TakesWholeInstructions() const { return false; }
-  // Before an instruction of `cycles` cycles, begun at the fetch, that no
-  // rule can stop; `lineMoved`: the bound program's current line was put
-  // at the instruction's address after the one before, as a run that
-  // shows every instruction does.
-  virtual void WholeInstruction(std::uint32_t /*cycles*/, bool /*lineMoved*/) {}
+  // Before the first instruction of a batch, at a fetch: how many cycles
+  // the batch may take at most (at least TInstructionPlan::kMaxCycles).
+  virtual std::uint64_t BeginWholeInstructions() { return 0; }
+  // After instructions of the batch, begun at a fetch, that no rule can
+  // stop: the cycles of each. `first`: they are the batch's first; the
+  // rest start where a run showing every instruction puts the current line.
+  virtual void WholeInstructions(std::span<const std::uint8_t> /*cycles*/, bool /*first*/) {}
   // The user changed how the next cycles run (manual control, "Przerwij").
   virtual void ControlChanged() {}
   // An instruction was compiled or the list was rebuilt.

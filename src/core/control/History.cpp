@@ -215,20 +215,30 @@ void TRunHistory::BeginCycle() {
   counted_ = true;
 }
 
-void TRunHistory::WholeInstruction(std::uint32_t cycles, bool lineMoved) {
-  counted_ = false;
-  // The instruction's cycles stay in one segment, within its bits.
-  if (open_ == nullptr || open_->EndsRefused || open_->Cycles + cycles > open_->Limit) [[unlikely]]
+std::uint64_t TRunHistory::BeginWholeInstructions() {
+  // The batch's state before stays the segment's: a segment opens now if
+  // the open one could not take the longest instruction.
+  if (open_ == nullptr || open_->EndsRefused ||
+      open_->Cycles + TInstructionPlan::kMaxCycles > open_->Limit) [[unlikely]]
     OpenSegment();
+  return open_->Limit - open_->Cycles;
+}
+
+void TRunHistory::WholeInstructions(std::span<const std::uint8_t> cycles, bool first) {
+  counted_ = false;
   TSegment& s = *open_;
-  const std::uint64_t first = s.Cycles;
-  MarkFetchStart(s, first, true);
-  for (std::uint64_t k = 1; k < cycles; ++k) MarkFetchStart(s, first + k, false);
-  if (!lineMoved) NoteLineAtFetch(s, first);
-  s.Cycles = first + cycles;
-  steps_ += cycles;
-  cycles_ += cycles;
-  ++instructions_;
+  std::uint64_t at = s.Cycles;
+  if (first) NoteLineAtFetch(s, at);
+  // The bits past the recorded cycles are clear (a segment cut short
+  // clears them), so only the fetches' are set.
+  for (const std::uint8_t c : cycles) {
+    MarkFetchStart(s, at, true);
+    at += c;
+  }
+  steps_ += at - s.Cycles;
+  cycles_ += at - s.Cycles;
+  instructions_ += cycles.size();
+  s.Cycles = at;
 }
 
 void TRunHistory::EndCycle(const EDorumError* error) {
@@ -291,6 +301,7 @@ void TRunHistory::ReplayTo(TSegment& s, std::uint64_t cycles) {
     --cycles_;
     if (StartedAtFetch(s, k)) --instructions_;
   }
+  for (std::uint64_t k = cycles; k < s.Cycles; ++k) MarkFetchStart(s, k, false);
   s.Cycles = cycles;
   s.EndsRefused = false;
   // What comes after the replay is recorded afresh.

@@ -6,6 +6,7 @@
 #include <deque>
 #include <memory>
 #include <optional>
+#include <span>
 #include <vector>
 
 #include "control/ControlUnit.h"
@@ -91,7 +92,8 @@ class TRunHistory final : public IStepRecorder, public ICycleRecorder {
   void EndCycle(const EDorumError* error) override;
   [[nodiscard]] bool NeedsCycleEnds() const override { return false; }
   [[nodiscard]] bool TakesWholeInstructions() const override { return true; }
-  void WholeInstruction(std::uint32_t cycles, bool lineMoved) override;
+  std::uint64_t BeginWholeInstructions() override;
+  void WholeInstructions(std::span<const std::uint8_t> cycles, bool first) override;
   void ControlChanged() override;
   void InstructionsChanged() override { Clear(); }
 
