@@ -8,6 +8,7 @@
 
 #include "MachineTestSupport.h"
 #include "common/Text.h"
+#include "control/ListFile.h"
 #include "control/StopConditions.h"
 #include "program/ProgramDocument.h"
 #include "program/Session.h"
@@ -321,4 +322,84 @@ TEST(StopConditions, IndexOfFindsTheSameConditionHoweverWritten) {
   EXPECT_EQ(list.IndexOf(QStringLiteral("AK>5")), -1);
   EXPECT_EQ(list.IndexOf(QStringLiteral("signal(AK)")), -1);
   EXPECT_EQ(list.IndexOf(QStringLiteral("AK>")), -1);
+}
+
+namespace {
+
+// A follower of every cycle: with it, a run goes cycle by cycle.
+class TEveryCycle final : public IControlHost {};
+
+struct TWatchedRun {
+  TWatchedRun(const QString& program, const QString& list, bool cycleByCycle) {
+    const QDir examples(QStringLiteral(DORUM_EXAMPLES_DIR));
+    if (!list.isEmpty()) LoadInstructionList(examples.filePath(list), machine_, control_);
+    document_.SetTexts(ReadTextFile(examples.filePath(program)));
+    CompileProgram(session_.Assembler(), control_, document_);
+    if (cycleByCycle) control_.SetHost(&host_);
+    control_.SetTrackingLevel(0);
+  }
+  // Runs on until the next stop, with the user's entries after the first
+  // slice that ends at a fetch if asked; what ended it and where.
+  QString RunOn(std::uint64_t slice, bool enterValues = false) {
+    control_.StartProgram(-1);
+    const QString message = MessageOf([&] {
+      while (control_.Running()) {
+        (void)control_.RunSlice({.Cycles = slice});
+        // Between instructions, where the next slice may take whole ones.
+        if (enterValues && control_.Running() && control_.AtFetch()) {
+          enterValues = false;
+          machine_.EnterMemoryValue(0, QStringLiteral("77"));
+          machine_.EnterRegisterValue(R::AK, QStringLiteral("5"));
+        }
+      }
+    });
+    return QStringLiteral("%1 after %2 held %3 AK=%4 L=%5")
+        .arg(message)
+        .arg(control_.CyclesPerformed())
+        .arg(control_.HeldCondition())
+        .arg(machine_.Register(R::AK).Content())
+        .arg(machine_.Register(R::L).Content());
+  }
+
+  TSession session_;
+  TMachine& machine_ = session_.Machine();
+  TController& control_ = session_.Control();
+  TEveryCycle host_;
+  TProgramDocument document_;
+};
+
+}  // namespace
+
+TEST(StopConditions, WholeInstructionsStopWhereCycleByCycleRunsStop) {
+  const std::pair<QString, QString> programs[] = {
+      {QStringLiteral("dorum/mnozenie.prg"), QString()},
+      {QStringLiteral("dorum-plus/tablica.prg"), QStringLiteral("dorum-plus/dorum-plus.lst")},
+      {QStringLiteral("pelt/podprogram.prg"), QStringLiteral("pelt/pelt.lst")},
+  };
+  std::uint64_t runWhole = 0;
+  for (const auto& [program, list] : programs) {
+    QStringList conditions{QStringLiteral("changed(AK)"), QStringLiteral("changed(WS)"),
+                           QStringLiteral("signal(pisz)"), QStringLiteral("changed(mem[0])")};
+    TWatchedRun named(program, list, false);
+    const TWatchList& labels = named.session_.Watches();
+    for (int i = 0; i < labels.Count(); ++i)
+      conditions.append(QStringLiteral("changed(%1)").arg(labels.At(i).Name));
+    for (const QString& condition : conditions) {
+      for (const std::uint64_t slice : {std::uint64_t{7}, std::uint64_t{200}}) {
+        TWatchedRun whole(program, list, false);
+        TWatchedRun byCycle(program, list, true);
+        if (!MessageOf([&] { whole.session_.AddStopCondition(condition); }).isEmpty()) continue;
+        byCycle.session_.AddStopCondition(condition);
+        // A few stops in turn, the first with places changed by hand
+        // between two slices: the next cycle tells of it either way.
+        for (int stop = 0; stop < 4; ++stop) {
+          ASSERT_EQ(whole.RunOn(slice, stop == 0), byCycle.RunOn(slice, stop == 0))
+              << program.toStdString() << ' ' << condition.toStdString() << " stop " << stop;
+        }
+        runWhole += whole.control_.InstructionsRunWhole();
+        ASSERT_EQ(byCycle.control_.InstructionsRunWhole(), 0u);
+      }
+    }
+  }
+  EXPECT_GT(runWhole, 0u);
 }

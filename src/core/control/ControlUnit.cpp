@@ -403,8 +403,11 @@ TSliceEnd TController::PerformSlice(const TSliceBudget& budget) {
   // Whether anything but a wait for input asks to be looked at after a
   // cycle: a run without stop conditions pays nothing for them.
   const bool lookAfterCycles = hosted_ || trackingLevel_ >= 2 || ConditionsArmed();
-  // With nobody to look between cycles, a program runs whole instructions.
-  const bool planned = !lookAfterCycles &&
+  // With nobody to look between cycles, a program runs whole instructions;
+  // stop conditions let it run those that cannot make them hold.
+  watchedSignals_ =
+      ConditionsArmed() ? conditions_->WatchedSignals() : std::optional<std::uint64_t>{0};
+  const bool planned = !hosted_ && trackingLevel_ < 2 && watchedSignals_.has_value() &&
                        (recorder_ == nullptr || recorder_->TakesWholeInstructions()) &&
                        runKind_ == TRunKind::Program &&
                        (programEditor_ == nullptr || !programEditor_->HasBreakpoints());
@@ -481,6 +484,10 @@ bool TController::PerformPlannedInstructions(std::uint64_t checkpoint) {
     first = false;
     kept = 0;
   };
+  // A place a changed() watches was changed between cycles: the next
+  // cycle is the one to tell.
+  const std::uint64_t watched = *watchedSignals_;
+  if (watched != 0 && !conditions_->Unchanged(machine_)) return false;
   // The fetch shows the instruction still in I, and stops at its first line.
   int shownCode = CurrentCode();
   const TPlannedCode* shown = &PlannedCode(shownCode);
@@ -488,7 +495,7 @@ bool TController::PerformPlannedInstructions(std::uint64_t checkpoint) {
     if (!shown->Exists || shown->FetchStops) break;
     const int code = machine_.CodeToFetch();
     const TPlannedCode& next = PlannedCode(code);
-    if (!next.Planned ||
+    if (!next.Planned || (next.Plan.AnySignals & watched) != 0 ||
         cyclesPerformed_ + static_cast<std::uint64_t>(next.Plan.Cycles) > checkpoint)
       break;
     // Asked only once an instruction is sure to follow; its room holds the

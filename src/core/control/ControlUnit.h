@@ -454,6 +454,9 @@ class TController final : public IControlLink {
   bool instructionOpen_ = false;  // the run is inside an instruction
   int runTarget_ = -1;
   TStopConditions* conditions_ = nullptr;
+  // This slice's: the signals whose instructions run cycle by cycle for
+  // the stop conditions; none: every instruction does.
+  std::optional<std::uint64_t> watchedSignals_;
   int heldCondition_ = -1;
 };
 

@@ -1,11 +1,13 @@
 #include "control/StopConditions.h"
 
+#include <algorithm>
 #include <array>
 #include <utility>
 
 #include "common/Error.h"
 #include "common/Text.h"
 #include "machine/Machine.h"
+#include "machine/SignalTable.h"
 #include "program/Watches.h"
 
 namespace dorum {
@@ -266,11 +268,52 @@ int TStopConditions::IndexOf(const QString& text) const {
   return -1;
 }
 
+namespace {
+
+// The signals that write the place a test reads, from the signal table;
+// none when something else may change it within a cycle: the flags follow
+// the accumulator, the device sets G, and interrupt lines set RZ.
+[[nodiscard]] std::optional<std::uint64_t> WritersOf(const TStopTest& test) noexcept {
+  TPlace place = Place::kMemory;
+  if (test.Source == TStopTest::TSource::Register) {
+    const auto id = static_cast<TRegisterId>(test.Index);
+    if (id == TRegisterId::F || id == TRegisterId::G || id == TRegisterId::RZ) return std::nullopt;
+    place = Place::Reg(id);
+  }
+  std::uint64_t writers = 0;
+  for (const TSignalRow& row : kSignalTable) {
+    if (std::find(row.Writes.begin(), row.Writes.end(), place) != row.Writes.end())
+      writers |= SignalBit(row.Id);
+  }
+  return writers;
+}
+
+// What a test watches for, or none when it must be checked every cycle: a
+// comparison may hold from the first cycle on, whatever changes.
+[[nodiscard]] std::optional<std::uint64_t> WatchedBy(const TStopTest& test) noexcept {
+  if (test.Op == TStopOp::Signal) return std::uint64_t{1} << test.Index;
+  if (test.Op == TStopOp::Changed) return WritersOf(test);
+  return std::nullopt;
+}
+
+}  // namespace
+
 void TStopConditions::Rebuild() {
   active_.clear();
+  watched_ = 0;
   for (std::size_t i = 0; i < list_.size(); ++i) {
-    if (list_[i].Active()) active_.push_back(i);
+    if (!list_[i].Active()) continue;
+    active_.push_back(i);
+    const std::optional<std::uint64_t> watched = WatchedBy(list_[i].Test);
+    watched_ = watched && watched_ ? std::optional(*watched_ | *watched) : std::nullopt;
   }
+}
+
+bool TStopConditions::Unchanged(const TMachine& machine) const noexcept {
+  return std::all_of(active_.begin(), active_.end(), [&](std::size_t i) {
+    const TStopTest& test = list_[i].Test;
+    return test.Op != TStopOp::Changed || Read(test, machine) == test.Last;
+  });
 }
 
 void TStopConditions::Begin(const TMachine& machine) noexcept {

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace dorum {
@@ -96,6 +97,13 @@ class TStopConditions {
   [[nodiscard]] bool Armed() const noexcept { return !active_.empty(); }
   // A run starts: changed() compares its first cycle with the values now.
   void Begin(const TMachine& machine) noexcept;
+  // The enabled conditions can only come to hold in a cycle in which one of
+  // these signals is active (a changed() of a place these signals alone
+  // write, a signal()); none: some condition must be checked every cycle.
+  [[nodiscard]] std::optional<std::uint64_t> WatchedSignals() const noexcept { return watched_; }
+  // Whether every changed() still sees the value it saw last: nothing
+  // changed its place between two cycles.
+  [[nodiscard]] bool Unchanged(const TMachine& machine) const noexcept;
   // After a cycle: the index of the first enabled condition that holds, or
   // -1. Every changed() takes the new value for the next cycle.
   [[nodiscard]] int Check(const TMachine& machine) noexcept;
@@ -108,6 +116,7 @@ class TStopConditions {
   // tests stay in the list, so that changed() keeps its last value when
   // another condition is enabled or removed.
   std::vector<std::size_t> active_;
+  std::optional<std::uint64_t> watched_ = 0;
 };
 
 }  // namespace dorum
