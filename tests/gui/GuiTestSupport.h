@@ -24,6 +24,13 @@
 
 namespace dorum::gui::test {
 
+// An endless loop over the built-in instructions: "suma" changes in every
+// pass, "jeden" never.
+inline const QStringList kEndlessLoop{QStringLiteral("start: DOD jeden"),
+                                      QStringLiteral("       ŁAD suma"),
+                                      QStringLiteral("       SOB start"),
+                                      QStringLiteral("jeden: RST 1"), QStringLiteral("suma:  RPA")};
+
 // Stands in for the user in front of the application's dialogs: records
 // what the boxes said and answers the questions from prepared queues.
 struct TDialogScript {

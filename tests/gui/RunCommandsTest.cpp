@@ -30,10 +30,7 @@ using namespace dorum::gui;
 
 namespace {
 
-// An endless loop over the built-in instructions, with a word it changes.
-const QStringList kLoop{QStringLiteral("start: DOD jeden"), QStringLiteral("       ŁAD suma"),
-                        QStringLiteral("       SOB start"), QStringLiteral("jeden: RST 1"),
-                        QStringLiteral("suma:  RPA")};
+const QStringList& kLoop = test::kEndlessLoop;
 
 QString Examples(const char* file) {
   return QDir(QStringLiteral(DORUM_EXAMPLES_DIR)).filePath(QString::fromLatin1(file));

@@ -25,11 +25,7 @@ using namespace dorum::gui;
 
 namespace {
 
-// An endless loop over the built-in instructions: "suma" changes in every
-// pass, "jeden" never.
-const QStringList kLoop{QStringLiteral("start: DOD jeden"), QStringLiteral("       ŁAD suma"),
-                        QStringLiteral("       SOB start"), QStringLiteral("jeden: RST 1"),
-                        QStringLiteral("suma:  RPA")};
+const QStringList& kLoop = test::kEndlessLoop;
 
 struct TCore {
   TAppCore Core;
