@@ -36,7 +36,7 @@ QString Inside(const QString& text, QStringView function) {
   if (!text.startsWith(function, Qt::CaseInsensitive)) return {};
   const QString rest = text.mid(function.size()).trimmed();
   if (!rest.startsWith(u'(') || !rest.endsWith(u')')) return {};
-  const QString name = rest.mid(1, rest.size() - 2).trimmed();
+  QString name = rest.mid(1, rest.size() - 2).trimmed();
   if (name.isEmpty()) Malformed(text, QStringLiteral("brak nazwy w nawiasach"));
   return name;
 }
@@ -144,10 +144,11 @@ void Locate(TStopTest& test, const QString& text, const QString& name, const TMa
     SetMemory(test, text, machine, address);
     return;
   }
+  // A register written as its caption comes before a label of that name,
+  // and a label before a register written in another case.
   const int r = TMachine::FindRegister(name);
-  if (r >= 0 && machine.Register(static_cast<TRegisterId>(r)).Caption() == name) {
-    SetRegister(test, text, machine, r);
-  } else if (const int address = LabelAddress(labels, name); address >= 0) {
+  const bool caption = r >= 0 && machine.Register(static_cast<TRegisterId>(r)).Caption() == name;
+  if (const int address = caption ? -1 : LabelAddress(labels, name); address >= 0) {
     SetMemory(test, text, machine, address);
   } else if (r >= 0) {
     SetRegister(test, text, machine, r);
