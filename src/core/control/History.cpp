@@ -194,11 +194,15 @@ void TRunHistory::NoteLineAtFetch(TSegment& segment, std::uint64_t index) {
     segment.Lines.emplace_back(static_cast<std::uint32_t>(index), program->CurrentLine());
 }
 
+bool TRunHistory::OpenSegmentTakes(std::uint64_t cycles) const noexcept {
+  return open_ != nullptr && !open_->EndsRefused && open_->Cycles + cycles <= open_->Limit;
+}
+
 void TRunHistory::BeginCycle() {
   counted_ = false;
   if (restoring_) [[unlikely]]
     return;
-  if (open_ == nullptr || open_->EndsRefused || open_->Cycles >= open_->Limit) [[unlikely]]
+  if (!OpenSegmentTakes(1)) [[unlikely]]
     OpenSegment();
   TSegment& s = *open_;
   cycleIndex_ = s.Cycles;
@@ -218,8 +222,7 @@ void TRunHistory::BeginCycle() {
 std::uint64_t TRunHistory::BeginWholeInstructions() {
   // The batch's state before stays the segment's: a segment opens now if
   // the open one could not take the longest instruction.
-  if (open_ == nullptr || open_->EndsRefused ||
-      open_->Cycles + TInstructionPlan::kMaxCycles > open_->Limit) [[unlikely]]
+  if (!OpenSegmentTakes(TInstructionPlan::kMaxCycles)) [[unlikely]]
     OpenSegment();
   return open_->Limit - open_->Cycles;
 }

@@ -113,6 +113,8 @@ class TRunHistory final : public IStepRecorder, public ICycleRecorder {
   void Restore(const std::uint8_t* record);
 
   // Segments of cycles.
+  // Whether the open segment can take this many more cycles.
+  [[nodiscard]] bool OpenSegmentTakes(std::uint64_t cycles) const noexcept;
   [[gnu::noinline, gnu::cold]] void OpenSegment();
   // A cycle refused by a rule: no step of its own.
   [[gnu::noinline]] void EndRefusedCycle(TSegment& segment);
