@@ -95,8 +95,10 @@ bool TAppCore::Run(QWidget* parent, const std::function<void()>& command) {
   bool failed = false;
   try {
     command();
-    // A run the command left behind ends with it.
+    // A run the command left behind ends with it, and a command that came
+    // in between (AfterStoppingRun) leaves no request behind.
     Control().StopRun();
+    if (!afterRun_.empty()) Control().WithdrawStopRequest();
   } catch (const EDorumError& e) {
     failure = e.Message();
     failed = true;
@@ -162,11 +164,12 @@ int TAppCore::HeldConditionOf(const QString& message) const {
 
 void TAppCore::ReportConditionStop(const QString& message) {
   const TController& control = Control();
+  // Numbered as the timing diagram and the trace number it; the instruction
+  // is the one under way, which after a fetch is the one it fetched.
   QString text =
       message +
-      QStringLiteral("\nWykonanie zatrzymano po takcie nr %1").arg(control.CyclesPerformed());
-  if (const int code = control.ShownInstruction();
-      code >= 0 && code < control.Instructions().Count())
+      QStringLiteral("\nWykonanie zatrzymano po takcie nr %1").arg(control.CyclesSinceReset());
+  if (const int code = control.CurrentCode(); code >= 0 && code < control.Instructions().Count())
     text += QStringLiteral(" rozkazu %1").arg(control.Instructions().At(code).Name());
   if (IBoundProgram* program = control.ProgramEditor()) {
     // The box names the line of the instruction in whose cycle the

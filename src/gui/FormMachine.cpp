@@ -298,10 +298,10 @@ void TFormMachine::UpdateRunStatus() {
     text = QStringLiteral("Wykonywanie… takty: %1, rozkazy: %2").arg(cycles).arg(instructions);
   } else {
     text =
-        QStringLiteral("Zatrzymana. Ostatnie wykonanie: takty %1, rozkazy %2; od startu: takty %3")
+        QStringLiteral("Zatrzymana. Ostatnie wykonanie: takty %1, rozkazy %2; od resetu: takty %3")
             .arg(cycles)
             .arg(instructions)
-            .arg(control.CyclesPerformed());
+            .arg(control.CyclesSinceReset());
   }
   if (control.ManualControl()) text += QStringLiteral(" · sterowanie ręczne");
   status_->setText(text);

@@ -239,3 +239,49 @@ TEST(LookBack, ANewHistoryCountsItsCyclesFromOne) {
   EXPECT_EQ(session.History()->Origin(), 7u);
   EXPECT_EQ(session.History()->StepsBackTo(1), std::optional<std::uint64_t>(2));
 }
+
+TEST(LookBack, CyclesAreNumberedFromTheResetWhateverBeganANewHistory) {
+  const QDir examples(QStringLiteral(DORUM_EXAMPLES_DIR));
+  TSession session;
+  TController& control = session.Control();
+  TProgramDocument program;
+  program.SetTexts(ReadTextFile(examples.filePath(QStringLiteral("dorum/suma.prg"))));
+  CompileProgram(session.Assembler(), control, program);
+  session.RecordHistory(true);
+  for (int n = 0; n < 4; ++n) control.ExecuteCycle();
+  session.Machine().ResetMachine();
+  for (int n = 0; n < 3; ++n) control.ExecuteCycle();
+  EXPECT_EQ(control.CyclesSinceReset(), 3u);
+  // A compiled instruction begins a new history, not a new count.
+  control.AddInstruction(control.Instructions().At(5).Source());
+  for (int n = 0; n < 2; ++n) control.ExecuteCycle();
+  const std::vector<TRecordedCycle> cycles = session.History()->LookBack(10);
+  ASSERT_EQ(cycles.size(), 2u);
+  EXPECT_EQ(cycles.front().Number, 4u);
+  EXPECT_EQ(cycles.back().Number, control.CyclesSinceReset());
+  EXPECT_EQ(session.History()->StepsBackTo(5), std::optional<std::uint64_t>(0));
+}
+
+TEST(LookBack, AFetchPerformedAfterARefusedOneBeginsItsInstruction) {
+  // An abort left pending makes the next "Takt" refuse the fetch it was to
+  // perform; the fetch performed then still begins the instruction.
+  const QDir examples(QStringLiteral(DORUM_EXAMPLES_DIR));
+  TSession session;
+  TController& control = session.Control();
+  TProgramDocument program;
+  program.SetTexts(ReadTextFile(examples.filePath(QStringLiteral("dorum/suma.prg"))));
+  CompileProgram(session.Assembler(), control, program);
+  session.RecordHistory(true);
+  control.ExecuteInstruction();  // «pob»
+  ASSERT_TRUE(control.AtFetch());
+  control.RequestStop();
+  ASSERT_FALSE(MessageOf([&] { control.ExecuteCycle(); }).isEmpty());
+  const std::uint64_t instructions = session.History()->UndoableInstructions();
+  control.ExecuteCycle();
+  EXPECT_EQ(session.History()->UndoableInstructions(), instructions + 1);
+  const std::vector<TRecordedCycle> cycles = session.History()->LookBack(1);
+  ASSERT_EQ(cycles.size(), 1u);
+  EXPECT_TRUE(cycles.back().BeginsInstruction);
+  EXPECT_EQ(cycles.back().Instruction, QStringLiteral("dod"));
+  EXPECT_EQ(cycles.back().Line, 7);
+}

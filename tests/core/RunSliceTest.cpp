@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <chrono>
+#include <set>
 
 #include "MachineTestSupport.h"
 #include "common/Text.h"
@@ -196,4 +198,81 @@ TEST(RunSlices, AWaitLeftByAnAbortedRunDoesNotHoldTheNextOne) {
   control.StartProgram(-1);
   EXPECT_EQ(control.RunSlice({.Cycles = 100}), TSliceEnd::Budget);
   EXPECT_EQ(control.CyclesPerformed() - before, 100u);
+}
+
+namespace {
+
+// An endless loop of eight cycles a pass (a counter that wraps at 256 in
+// the default word), and one of eleven.
+const QStringList kCountingLoop{QStringLiteral("petla: DOD jeden"),
+                                QStringLiteral("       ŁAD licznik"),
+                                QStringLiteral("       SOB petla"), QStringLiteral("jeden: RST 1"),
+                                QStringLiteral("licznik: RPA")};
+const QStringList kLongerLoop{
+    QStringLiteral("petla: DOD jeden"),   QStringLiteral("       ŁAD licznik"),
+    QStringLiteral("       POB licznik"), QStringLiteral("       SOB petla"),
+    QStringLiteral("jeden: RST 1"),       QStringLiteral("licznik: RPA")};
+
+struct TLoopRun {
+  explicit TLoopRun(const QStringList& program) {
+    Document.SetTexts(program);
+    CompileProgram(Session.Assembler(), Session.Control(), Document);
+  }
+  TSession Session;
+  TProgramDocument Document;
+};
+
+}  // namespace
+
+TEST(RunSlices, ARunTheApplicationStopsLeavesNoRequestButAnAbortDoes) {
+  for (const int level : {0, 1, 2}) {
+    for (const bool instruction : {false, true}) {
+      TLoopRun run(kCountingLoop);
+      TController& control = run.Session.Control();
+      control.SetTrackingLevel(level);
+      instruction ? control.StartInstruction() : control.StartProgram(-1);
+      (void)control.RunSlice({.Cycles = 2});  // within the first instruction
+      control.StopRun();
+      EXPECT_FALSE(control.StopRequested()) << level << instruction;
+      const std::uint64_t cycles = control.CyclesPerformed();
+      EXPECT_EQ(MessageOf([&] { control.ExecuteCycle(); }), QString()) << level << instruction;
+      EXPECT_EQ(control.CyclesPerformed(), cycles + 1);
+    }
+  }
+  // "Przerwij": the request ends the run and stays for the next cycle,
+  // which reports it; the one after is performed.
+  TLoopRun run(kCountingLoop);
+  TController& control = run.Session.Control();
+  control.SetTrackingLevel(0);
+  control.StartProgram(-1);
+  (void)control.RunSlice({.Cycles = 100});
+  control.RequestStop();
+  EXPECT_EQ(control.RunSlice({}), TSliceEnd::Stopped);
+  const std::uint64_t cycles = control.CyclesPerformed();
+  EXPECT_TRUE(MessageOf([&] {
+                control.ExecuteCycle();
+              }).startsWith(QStringLiteral("Napotkano punkt zatrzymania trakcie wykonywania")));
+  EXPECT_EQ(control.CyclesPerformed(), cycles);
+  EXPECT_EQ(MessageOf([&] { control.ExecuteCycle(); }), QString());
+  EXPECT_EQ(control.CyclesPerformed(), cycles + 1);
+}
+
+TEST(RunSlices, SlicesThatRunOutOfTimeEndAtNoFixedPhaseOfALoop) {
+  // The views see the machine where slices end: a counter must be seen at
+  // many values, whatever the loop's period and the tracking level.
+  for (const QStringList* program : {&kCountingLoop, &kLongerLoop}) {
+    for (const int level : {0, 1}) {
+      TLoopRun run(*program);
+      TController& control = run.Session.Control();
+      control.SetTrackingLevel(level);
+      control.StartProgram(-1);
+      std::set<std::int32_t> seen;
+      for (int slice = 0; slice < 40; ++slice) {
+        ASSERT_EQ(control.RunSlice({.Time = std::chrono::steady_clock::duration::zero()}),
+                  TSliceEnd::Budget);
+        seen.insert(run.Session.Machine().Register(R::AK).Value());
+      }
+      EXPECT_GE(seen.size(), 20u) << program->size() << ' ' << level;
+    }
+  }
 }

@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <functional>
 #include <memory>
+#include <set>
 
 #include "AppCore.h"
 #include "DockedWindow.h"
@@ -162,6 +163,164 @@ class RunCommandsTest : public QObject {
       app.User.Answers = {QMessageBox::No};
       QVERIFY(app.Main->close());
     });
+  }
+
+  // F9 on the endless loop, then a command that stops the run for the
+  // application's own reasons, then F7: the cycle is performed, as no stop
+  // request may stay behind. Only "Przerwij" leaves one, which the next
+  // "Takt" reports instead of performing its cycle.
+  void aRunTheApplicationStopsLeavesNoStopRequest() {
+    const auto press = [](TRunningApplication& /*app*/, QWidget* target, Qt::Key key,
+                          Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+      QApplication::setActiveWindow(target->window());
+      QTest::keyClick(target, key, modifiers);
+    };
+    const auto acceptOrCancelDialog = [](bool accept) {
+      QTimer::singleShot(0, [accept] {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+          accept ? dialog->accept() : dialog->reject();
+      });
+    };
+    struct TStop {
+      const char* What;
+      std::function<void(TRunningApplication&)> Command;
+    };
+    const std::vector<TStop> stops{
+        {"Ctrl+F2",
+         [&](TRunningApplication& app) {
+           press(app, app.Editor->Memo(), Qt::Key_F2, Qt::ControlModifier);
+         }},
+        {"the Reset button",
+         [](TRunningApplication& app) { app.Action("ActionReset")->trigger(); }},
+        {"the options, cancelled",
+         [&](TRunningApplication& app) {
+           acceptOrCancelDialog(false);
+           app.Action("ActionProjectOptions")->trigger();
+         }},
+        {"the options, accepted",
+         [&](TRunningApplication& app) {
+           acceptOrCancelDialog(true);
+           app.Action("ActionProjectOptions")->trigger();
+         }},
+        {"manual control ticked and unticked",
+         [](TRunningApplication& app) {
+           app.Core.SetManualControl(true);
+           app.Core.SetManualControl(false);
+         }},
+        {"Ctrl+F9 during the run",
+         [&](TRunningApplication& app) {
+           app.User.FileNames = {std::nullopt};
+           press(app, app.Editor->Memo(), Qt::Key_F9, Qt::ControlModifier);
+         }},
+        {"loading a list",
+         [](TRunningApplication& app) {
+           app.User.FileNames = {Examples("pelt/pelt.lst")};
+           app.Action("ActionLoadList")->trigger();
+         }},
+        {"closing the editor",
+         [](TRunningApplication& app) {
+           app.User.Answers = {QMessageBox::No};
+           app.Main->FrameOf(app.Editor)->close();
+           QTRY_VERIFY(app.Core.Control().ProgramEditor() == nullptr);
+         }},
+    };
+    int level = 0;
+    for (const TStop& stop : stops) {
+      TRunningApplication app;
+      // Every tracking level in turn.
+      app.Core.Control().SetTrackingLevel(level++ % 3);
+      app.Core.SetAnimationDelay(0);
+      press(app, app.Editor->Memo(), Qt::Key_F9);
+      QVERIFY2(app.Core.RunInProgress(), stop.What);
+      const std::uint64_t slices = app.Core.SlicesPerformed();
+      QVERIFY(QTest::qWaitFor([&] { return app.Core.SlicesPerformed() >= slices + 3; }));
+      stop.Command(app);
+      QVERIFY2(!app.Core.RunInProgress(), stop.What);
+      QVERIFY2(!app.Core.Control().StopRequested(), stop.What);
+      const std::uint64_t cycles = app.Core.Control().CyclesPerformed();
+      press(app, app.Main.get(), Qt::Key_F7);
+      QVERIFY2(app.User.Errors.isEmpty(),
+               qPrintable(QString::fromUtf8(stop.What) + QStringLiteral(": ") +
+                          app.User.Errors.join(u';')));
+      QVERIFY2(app.Core.Control().CyclesPerformed() == cycles + 1, stop.What);
+    }
+    // "Przerwij" is the user's own request: the next "Takt" reports it, the
+    // one after performs its cycle.
+    TRunningApplication app;
+    press(app, app.Editor->Memo(), Qt::Key_F9);
+    QVERIFY(app.Core.RunInProgress());
+    app.Action("ActionAbort")->trigger();
+    QVERIFY(test::WaitForRunEnd(app.Core));
+    const std::uint64_t cycles = app.Core.Control().CyclesPerformed();
+    press(app, app.Main.get(), Qt::Key_F7);
+    QCOMPARE(app.User.Errors.size(), 1);
+    QVERIFY(app.User.Errors.front().startsWith(
+        QStringLiteral("Napotkano punkt zatrzymania trakcie wykonywania rozkazu")));
+    QCOMPARE(app.Core.Control().CyclesPerformed(), cycles);
+    press(app, app.Main.get(), Qt::Key_F7);
+    QCOMPARE(app.Core.Control().CyclesPerformed(), cycles + 1);
+  }
+
+  // During a run the views see the machine where slices end: a counter
+  // must be seen at many values, never locked to the loop's period.
+  void theViewsSeeACounterChangeDuringARunAtEveryLevel() {
+    const QStringList longer{QStringLiteral("start: DOD jeden"), QStringLiteral("       ŁAD suma"),
+                             QStringLiteral("       POB suma"),  QStringLiteral("       SOB start"),
+                             QStringLiteral("jeden: RST 1"),     QStringLiteral("suma:  RPA")};
+    for (const QStringList* program : {&kLoop, &longer}) {
+      for (const int level : {0, 1, 2}) {
+        TRunningApplication app;
+        app.Editor->Memo()->setText(program->join(u'\n'));
+        app.User.FileNames = {std::nullopt};
+        app.Editor->Compile();
+        app.Core.Control().SetTrackingLevel(level);
+        app.Core.SetAnimationDelay(0);
+        std::set<std::int32_t> seen;
+        int refreshes = 0;
+        QObject::connect(&app.Core.Refresh(), &TViewRefresh::Refresh, &app.Core, [&] {
+          ++refreshes;
+          seen.insert(app.Core.Machine().Register(TRegisterId::AK).Value());
+        });
+        app.Main->UpdateActions();
+        app.Action("ActionRunProject")->trigger();
+        // At the highest level every cycle is shown: a pass takes eight.
+        const int wanted = level == 2 ? 180 : 25;
+        QVERIFY(QTest::qWaitFor([&] { return refreshes >= wanted; }, 60000));
+        app.Action("ActionAbort")->trigger();
+        QVERIFY(test::WaitForRunEnd(app.Core));
+        QVERIFY2(seen.size() >= 10, qPrintable(QStringLiteral("level %1, %2 lines: %3 values")
+                                                   .arg(level)
+                                                   .arg(program->size())
+                                                   .arg(seen.size())));
+      }
+    }
+  }
+
+  // The box of a stop condition numbers the cycle as the timing diagram
+  // does (from the reset), and for a fetch names the instruction fetched.
+  void theStopBoxNamesTheCycleAsTheTimingDiagramDoes() {
+    TRunningApplication app;
+    app.Core.Control().SetTrackingLevel(0);
+    for (int k = 0; k < 5; ++k) app.Action("ActionRunCycle")->trigger();
+    app.Action("ActionReset")->trigger();
+    for (int k = 0; k < 3; ++k) app.Action("ActionRunCycle")->trigger();  // «dod»
+    app.Core.Session().AddStopCondition(QStringLiteral("signal(il)"));
+    app.Main->UpdateActions();
+    app.Action("ActionRunProject")->trigger();
+    QVERIFY(test::WaitForRunEnd(app.Core));
+    QVERIFY2(app.User.Errors.isEmpty(), qPrintable(app.User.Errors.join(u';')));
+    const std::vector<TRecordedCycle> last = app.Core.History().LookBack(1);
+    QCOMPARE(last.size(), std::size_t{1});
+    QVERIFY(last.back().BeginsInstruction);
+    QCOMPARE(last.back().Number, std::uint64_t{4});
+    QCOMPARE(last.back().Instruction, QStringLiteral("ład"));
+    QCOMPARE(app.User.Informations.last(),
+             QStringLiteral("Warunek zatrzymania: signal(il)\nWykonanie zatrzymano po takcie nr %1 "
+                            "rozkazu %2 w wierszu %3 programu.")
+                 .arg(last.back().Number)
+                 .arg(last.back().Instruction)
+                 .arg(last.back().Line));
+    QCOMPARE(last.back().Line, 2);
   }
 
   void stepsBackAndRunsAreRefusedWhileARunGoesOn() {

@@ -82,6 +82,7 @@ const TMicroCode& TController::MicroCodeAt(int code, int cycle) const {
 }
 
 void TController::ResetControl() {
+  cyclesAtReset_ = cyclesPerformed_;
   finished_ = false;
   inputRanOut_ = false;
   breakpointsArmed_ = true;
@@ -356,11 +357,17 @@ TSliceEnd TController::RunSlice(const TSliceBudget& budget) {
 
 void TController::StopRun() {
   if (!Running()) return;
+  struct TWithdraw {
+    TController& Control;
+    ~TWithdraw() {
+      (void)Control.EndRun(TSliceEnd::Stopped);
+      Control.WithdrawStopRequest();
+    }
+  } withdraw{*this};
   RequestStop();
   // Nothing more is performed: the pending request ends the run at the
   // check it stands before.
   (void)RunSlice(TSliceBudget{0, {}});
-  (void)EndRun(TSliceEnd::Stopped);
 }
 
 void TController::FinishRun() {
@@ -394,12 +401,11 @@ std::optional<TSliceEnd> TController::EndInstruction() {
 TSliceEnd TController::PerformSlice(const TSliceBudget& budget) {
   // The clock is read only every few thousand cycles; the budget, the
   // clock and the cycle limit share one test a cycle.
-  constexpr std::uint64_t kCyclesBetweenClockChecks = 2048;
   const auto start = std::chrono::steady_clock::now();
   const std::uint64_t budgetEnd =
       budget.Cycles > kNoLimit - cyclesPerformed_ ? kNoLimit : cyclesPerformed_ + budget.Cycles;
   std::uint64_t checkpoint =
-      std::min({budgetEnd, cyclesPerformed_ + kCyclesBetweenClockChecks, cycleLimit_});
+      std::min({budgetEnd, cyclesPerformed_ + CyclesToClockCheck(), cycleLimit_});
   // Whether anything but a wait for input asks to be looked at after a
   // cycle: a run without stop conditions pays nothing for them.
   const bool lookAfterCycles = hosted_ || trackingLevel_ >= 2 || ConditionsArmed();
@@ -433,13 +439,25 @@ TSliceEnd TController::PerformSlice(const TSliceBudget& budget) {
       if (CycleLimitReached())
         throw EDorumError(Texts::CycleLimitReached(cycleLimit_ - limitStart_));
       if (std::chrono::steady_clock::now() - start >= budget.Time) return TSliceEnd::Budget;
-      checkpoint = std::min({budgetEnd, cyclesPerformed_ + kCyclesBetweenClockChecks, cycleLimit_});
+      checkpoint = std::min({budgetEnd, cyclesPerformed_ + CyclesToClockCheck(), cycleLimit_});
     }
     ExecuteCycle();
     if (waitSignalled_ || lookAfterCycles) [[unlikely]] {
       if (const std::optional<TSliceEnd> end = LookAfterCycle()) return *end;
     }
   }
+}
+
+std::uint64_t TController::CyclesToClockCheck() noexcept {
+  // A slice that runs out of time ends at a clock check, and the views see
+  // the machine where slices end. Checks a fixed number of cycles apart
+  // would lock those samples to any loop whose period divides that number
+  // (a counter would always be seen at the same value), so the distance
+  // varies: 1024 to 3071 cycles, from a small generator of its own.
+  clockDraw_ ^= clockDraw_ << 13;
+  clockDraw_ ^= clockDraw_ >> 17;
+  clockDraw_ ^= clockDraw_ << 5;
+  return 1024 + (clockDraw_ & 2047);
 }
 
 const TController::TPlannedCode& TController::PlannedCode(int code) {

@@ -192,8 +192,10 @@ class TController final : public IControlLink {
   TSliceEnd RunSlice(const TSliceBudget& budget);
   [[nodiscard]] bool Running() const noexcept { return runKind_ != TRunKind::None; }
   [[nodiscard]] TRunKind RunKind() const noexcept { return runKind_; }
-  // Ends a run at the cycle boundary it stands at, as "Przerwij" does; the
-  // end of the run may still raise (a program breakpoint at L).
+  // Ends a run at the cycle boundary it stands at, for the application's
+  // own reasons (a reset, a compile, the options...): unlike "Przerwij" it
+  // leaves no stop request behind, so the next "Takt" performs its cycle.
+  // The end of the run may still raise (a program breakpoint at L).
   void StopRun();
   // Drives the run to its end in one go, without pauses: what a run is
   // without a user watching.
@@ -227,13 +229,25 @@ class TController final : public IControlLink {
     machine_.NotifyControlChanged();
   }
   [[nodiscard]] bool StopRequested() const noexcept { return stopRequested_; }
-  // "Przerwij": the run ends at its next check.
+  // "Przerwij": the run ends at its next check. A request that outlives
+  // the run makes the next single cycle report it instead of running.
   void RequestStop() {
     if (!stopRequested_ && recorder_ != nullptr) recorder_->ControlChanged();
     stopRequested_ = true;
   }
+  // Takes back a request the application made only to end a run of its own.
+  void WithdrawStopRequest() {
+    if (stopRequested_ && recorder_ != nullptr) recorder_->ControlChanged();
+    stopRequested_ = false;
+  }
   [[nodiscard]] bool BreakpointsArmed() const noexcept { return breakpointsArmed_; }
   [[nodiscard]] bool AtFetch() const noexcept { return atFetch_; }
+  // Whether the next cycle fetches an instruction: at the fetch, or
+  // repeating a fetch that was refused or failed (the fetch has already
+  // left AtFetch then, and its cycle 0 holds the same signals).
+  [[nodiscard]] bool NextCycleFetches() const noexcept {
+    return atFetch_ || (currentCycle_ == 0 && !manualControl_);
+  }
   [[nodiscard]] int CurrentCycle() const noexcept { return currentCycle_; }
   // The instruction of the cycle performed last (during a fetch, the one
   // still in I) and the source line of that cycle; -1 before any.
@@ -243,6 +257,12 @@ class TController final : public IControlLink {
   // signal on or off, otherwise it does nothing.
   void ToggleSignal(int signal);
 
+  // The clock cycles performed since the machine was last reset: the
+  // number every view gives a cycle (the timing diagram, the stop box).
+  [[nodiscard]] std::uint64_t CyclesSinceReset() const noexcept {
+    return cyclesPerformed_ - cyclesAtReset_;
+  }
+  [[nodiscard]] std::uint64_t CyclesAtReset() const noexcept { return cyclesAtReset_; }
   // Clock cycles performed, and instructions that ran to their end, since
   // construction.
   [[nodiscard]] std::uint64_t CyclesPerformed() const noexcept { return cyclesPerformed_; }
@@ -401,6 +421,8 @@ class TController final : public IControlLink {
   // or none when the run goes on.
   [[nodiscard]] std::optional<TSliceEnd> EndInstruction();
   [[nodiscard]] TSliceEnd PerformSlice(const TSliceBudget& budget);
+  // How many cycles a slice runs before it reads the clock again.
+  [[nodiscard]] std::uint64_t CyclesToClockCheck() noexcept;
   // What a wait for input, a view that follows every cycle or the highest
   // tracking level make of a cycle just performed.
   [[nodiscard]] std::optional<TSliceEnd> LookAfterCycle();
@@ -426,6 +448,7 @@ class TController final : public IControlLink {
   std::array<std::uint64_t, std::size_t{1} << kMaxCodeBits> fetches_{};
   std::vector<TPlannedCode> plannedCodes_;
   std::uint64_t slice_ = 0;
+  std::uint32_t clockDraw_ = 0x9E3779B9u;  // never 0: the generator would stay there
   std::uint64_t runWhole_ = 0;
   bool breakpointsArmed_ = true;
   bool manualControl_ = false;
@@ -442,6 +465,7 @@ class TController final : public IControlLink {
   int trackingLevel_ = 2;
   static constexpr std::uint64_t kNoLimit = ~std::uint64_t{0};
   std::uint64_t cyclesPerformed_ = 0;
+  std::uint64_t cyclesAtReset_ = 0;
   std::uint64_t instructionsPerformed_ = 0;
   std::uint64_t refusedCycle_ = 0;
   std::int32_t instructionAddress_ = 0;

@@ -132,8 +132,7 @@ TRunHistory::TRunHistory(TMachine& machine, TController& control, std::size_t bu
     : machine_(machine),
       control_(control),
       budget_(budget),
-      before_(std::make_unique<TSnapshot>()),
-      origin_(control.CyclesPerformed()) {
+      before_(std::make_unique<TSnapshot>()) {
   machine_.SetRecorder(this);
   control_.SetCycleRecorder(this);
 }
@@ -150,8 +149,6 @@ void TRunHistory::Clear() noexcept {
   steps_ = 0;
   cycles_ = 0;
   instructions_ = 0;
-  // A new history counts its cycles from 1, as a run's trace does.
-  origin_ = control_.CyclesPerformed();
 }
 
 void TRunHistory::StartAfresh() {
@@ -206,7 +203,7 @@ void TRunHistory::BeginCycle() {
     OpenSegment();
   TSegment& s = *open_;
   cycleIndex_ = s.Cycles;
-  cycleAtFetch_ = control_.AtFetch();
+  cycleAtFetch_ = control_.NextCycleFetches();
   MarkFetchStart(s, cycleIndex_, cycleAtFetch_);
   // The current line moves between instructions, before the next fetch.
   if (cycleAtFetch_) NoteLineAtFetch(s, cycleIndex_);
@@ -574,7 +571,7 @@ void TRunHistory::SampleSegment(const TSegment& s, std::uint64_t first,
     control_.ReplayCycle(s.Manual);
     if (k < first) continue;
     TRecordedCycle& cycle = out.emplace_back();
-    cycle.Number = s.Place.Cycles - origin_ + k + 1;
+    cycle.Number = s.Place.Cycles - Origin() + k + 1;
     cycle.Sample = TCycleSample::Of(machine_);
     cycle.BeginsInstruction = StartedAtFetch(s, k);
     if (!cycle.BeginsInstruction) continue;
@@ -594,7 +591,7 @@ std::optional<std::uint64_t> TRunHistory::StepsBackTo(std::uint64_t number) cons
     }
     const TSegment& s = *item->Segment;
     const std::uint64_t counted = CountedCycles(s);
-    const std::uint64_t base = s.Place.Cycles - origin_;
+    const std::uint64_t base = s.Place.Cycles - Origin();
     if (number > base && number <= base + counted) return steps + (base + counted - number);
     steps += counted;
   }

@@ -82,9 +82,10 @@ class TRunHistory final : public IStepRecorder, public ICycleRecorder {
   // How many steps back lead to the end of the cycle of that number (the
   // user's actions after it undone too); none when it is not recorded.
   [[nodiscard]] std::optional<std::uint64_t> StepsBackTo(std::uint64_t number) const;
-  // The control unit's count of cycles when the history began: its cycle
-  // n is the control unit's cycle Origin() + n.
-  [[nodiscard]] std::uint64_t Origin() const noexcept { return origin_; }
+  // Cycles are numbered from the machine's last reset, as a run's trace
+  // numbers them from 1, whatever else began a new history since: cycle n
+  // is the control unit's cycle Origin() + n.
+  [[nodiscard]] std::uint64_t Origin() const noexcept { return control_.CyclesAtReset(); }
 
   // ICycleRecorder: the control unit's clock cycles.
   void BeginCycle() override;
@@ -154,7 +155,6 @@ class TRunHistory final : public IStepRecorder, public ICycleRecorder {
   std::uint64_t steps_ = 0;
   std::uint64_t cycles_ = 0;
   std::uint64_t instructions_ = 0;
-  std::uint64_t origin_ = 0;
 };
 
 }  // namespace dorum
