@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QFile>
 #include <QImage>
+#include <QMenu>
 #include <QProcess>
 #include <QScrollBar>
 #include <QStandardPaths>
@@ -97,6 +98,18 @@ QByteArray DumpOfRun(const QStringList& source) {
   }
   return QByteArray::fromStdString(out.str());
 }
+
+// The window's own export buttons, by their captions.
+QAction* ExportAction(TFormTiming& timing, const QString& caption) {
+  for (QAction* action : timing.findChild<QToolBar*>()->actions()) {
+    if (action->text() == caption) return action;
+  }
+  return nullptr;
+}
+
+const QStringList kExports = {QStringLiteral("Zapisz jako PNG..."),
+                              QStringLiteral("Zapisz jako SVG..."),
+                              QStringLiteral("Zapisz jako VCD...")};
 
 }  // namespace
 
@@ -230,6 +243,83 @@ class TimingWindowTest : public QObject {
       QCOMPARE(QProcess::execute(converter, {vcd, fst}), 0);
       QVERIFY(QFileInfo(fst).size() > 0);
     }
+  }
+
+  void exportsWaitForRecordedCycles() {
+    TCore c;
+    TFormTiming timing(c.Core);
+    timing.show();
+    for (const QString& caption : kExports) {
+      QAction* action = ExportAction(timing, caption);
+      QVERIFY2(action != nullptr, qPrintable(caption));
+      QVERIFY2(!action->isEnabled(), qPrintable(caption));
+    }
+    // Called all the same, they refuse with a message and write nothing.
+    QTemporaryDir dir;
+    for (const QString& name : {QStringLiteral("p.png"), QStringLiteral("p.svg")}) {
+      const QString file = dir.filePath(name);
+      QVERIFY_THROWS_EXCEPTION(EDorumError, timing.SavePicture(file));
+      QVERIFY2(!QFile::exists(file), qPrintable(name));
+    }
+    const QString vcd = dir.filePath(QStringLiteral("p.vcd"));
+    QVERIFY_THROWS_EXCEPTION(EDorumError, timing.SaveVcd(vcd));
+    QVERIFY(!QFile::exists(vcd));
+
+    c.RunToEnd();
+    for (const QString& caption : kExports) QVERIFY(ExportAction(timing, caption)->isEnabled());
+    // A new history has nothing to save again.
+    c.Core.Machine().ResetMachine();
+    c.Core.Refresh().Flush();
+    QVERIFY(timing.Diagram().Cycles().empty());
+    for (const QString& caption : kExports) QVERIFY(!ExportAction(timing, caption)->isEnabled());
+  }
+
+  void theDumpHoldsTheFadedCyclesAsThePicturesDo() {
+    TCore c;
+    TFormTiming timing(c.Core);
+    timing.resize(1400, 500);
+    timing.show();
+    c.RunToEnd();
+    const std::size_t all = timing.Diagram().Cycles().size();
+    QVERIFY(timing.GoToCycle(4));
+    QCOMPARE(timing.Diagram().Cycles().size(), all);
+    QCOMPARE(timing.Diagram().ShownCount(), all);  // the picture shows the faded ones
+    QTemporaryDir dir;
+    const QString vcd = dir.filePath(QStringLiteral("p.vcd"));
+    timing.SaveVcd(vcd);
+    // Every cycle the window holds, up to the last faded one, as the whole
+    // run wrote them.
+    QCOMPARE(test::FileBytes(vcd), DumpOfRun(kSum));
+  }
+
+  void registerLanesFollowTheMachinesOrderNotTheOrderPicked() {
+    TCore c;
+    TFormTiming timing(c.Core);
+    timing.show();
+    c.RunToEnd();
+    const QStringList signalsAndBuses = timing.Diagram().LaneNames();
+    // Picked as a student might: the address first, the accumulator last.
+    const std::vector<TRegisterId> picked = {TRegisterId::L, TRegisterId::I, TRegisterId::AK,
+                                             TRegisterId::A};
+    QVERIFY(!std::ranges::is_sorted(picked));
+    const std::unique_ptr<QMenu> menu = timing.RegisterMenu();
+    for (const TRegisterId id : picked) {
+      const QString caption = c.Core.Machine().Register(id).Caption();
+      for (QAction* action : menu->actions()) {
+        if (action->text() == caption) action->trigger();
+      }
+    }
+    QStringList expected = signalsAndBuses;
+    for (int r = 0; r < kRegisterCount; ++r) {
+      const auto id = static_cast<TRegisterId>(r);
+      if (std::ranges::find(picked, id) != picked.end())
+        expected.append(c.Core.Machine().Register(id).Caption());
+    }
+    QCOMPARE(timing.Diagram().LaneNames(), expected);
+    // Taken away and picked again, a lane goes back to its place.
+    timing.ShowRegister(TRegisterId::I, false);
+    timing.ShowRegister(TRegisterId::I, true);
+    QCOMPARE(timing.Diagram().LaneNames(), expected);
   }
 
   void theDumpDialogRemembersItsFolder() {
