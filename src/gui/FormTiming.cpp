@@ -2,6 +2,7 @@
 
 #include <QContextMenuEvent>
 #include <QMenu>
+#include <QScopeGuard>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -98,11 +99,12 @@ void TFormTiming::RefuseWithoutCycles() const {
 // ---- following the history ----
 
 void TFormTiming::OnRefresh(const TMachineChanges&) {
-  // Looking back costs a replay: only a window in sight does it, and
-  // during a run at most a fifth of the time.
-  constexpr qint64 kPaceFactor = 5;
+  // Looking back costs a replay and the repaint that follows it: only a
+  // window in sight does it, and during a run at most a tenth of the time.
+  constexpr qint64 kPaceFactor = 10;
+  const qint64 cost = lookCost_ + diagram_->PaintCost();
   const bool busy = core_.RunInProgress() && sinceLook_.isValid() &&
-                    sinceLook_.nsecsElapsed() < kPaceFactor * lookCost_;
+                    sinceLook_.nsecsElapsed() < kPaceFactor * cost;
   if (!isVisible() || busy) {
     stale_ = true;
     return;
@@ -117,10 +119,13 @@ void TFormTiming::showEvent(QShowEvent* event) {
 
 void TFormTiming::Reload() {
   stale_ = false;
-  sinceLook_.start();
+  QElapsedTimer cost;
+  cost.start();
+  const auto measure = qScopeGuard([&] {
+    lookCost_ = cost.nsecsElapsed();
+    sinceLook_.start();
+  });
   std::vector<TRecordedCycle> cycles = core_.History().LookBack(kCycles, &before_);
-  lookCost_ = sinceLook_.nsecsElapsed();
-  sinceLook_.start();
   const std::vector<TRecordedCycle>& shown = diagram_->Cycles();
   if (cycles.empty()) {
     kept_.clear();

@@ -73,9 +73,10 @@ class TFormTiming final : public QWidget {
   TCycleSample before_;
   std::vector<QAction*> exports_;  // the tool bar's
   bool stale_ = false;
-  // What the last look back cost, and when it was: during a run the window
-  // looks again only after several times that, so the run keeps its pace
-  // however long the segments are.
+  // What the last look back cost (its repaint is the diagram's to tell),
+  // and when it ended: during a run the window looks again only after
+  // several times both, so the run keeps its pace however long the
+  // segments are and however much the view shows.
   QElapsedTimer sinceLook_;
   qint64 lookCost_ = 0;  // ns
 };

@@ -1,9 +1,11 @@
 #include "TimingDiagram.h"
 
+#include <QElapsedTimer>
 #include <QImage>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QScopeGuard>
 #include <QScrollBar>
 #include <QSvgGenerator>
 #include <QToolTip>
@@ -33,6 +35,7 @@ TTimingDiagram::TTimingDiagram(const TMachine& machine, QWidget* parent)
   horizontalScrollBar()->setSingleStep(1);
   verticalScrollBar()->setSingleStep(8);
   setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  MeasureText();
 }
 
 // ---- contents ----
@@ -64,21 +67,34 @@ void TTimingDiagram::SetEmptyText(const QString& text) {
 }
 
 void TTimingDiagram::BuildLanes() {
-  lanes_.clear();
+  std::vector<TLane> lanes;
   std::uint64_t active = 0;
   for (const TRecordedCycle& cycle : cycles_) active |= cycle.Sample.Signals;
   // The signal table's order, which is the order signals act in.
   for (int n = 0; n < kSignalCount; ++n) {
-    if ((active >> n) & 1u) lanes_.push_back({TLaneKind::Signal, n, machine_.Signal(n).Caption()});
+    if ((active >> n) & 1u) lanes.push_back({TLaneKind::Signal, n, machine_.Signal(n).Caption()});
   }
   for (int b = 0; b < kBusCount; ++b) {
     const TBus& bus = machine_.Bus(static_cast<TBusId>(b));
-    if (bus.Visible()) lanes_.push_back({TLaneKind::Bus, b, bus.Caption()});
+    if (bus.Visible()) lanes.push_back({TLaneKind::Bus, b, bus.Caption()});
   }
   for (const TRegisterId id : registers_) {
     const TRegister& reg = machine_.Register(id);
-    if (reg.Visible()) lanes_.push_back({TLaneKind::Register, static_cast<int>(id), reg.Caption()});
+    if (reg.Visible()) lanes.push_back({TLaneKind::Register, static_cast<int>(id), reg.Caption()});
   }
+  // During a run the lanes seldom change; measuring their names again
+  // would cost more than the rest of a look back.
+  if (lanes == lanes_) return;
+  lanes_ = std::move(lanes);
+  MeasureText();
+}
+
+void TTimingDiagram::MeasureText() {
+  const QFontMetrics metrics = fontMetrics();
+  textHeight_ = metrics.height();
+  int widest = metrics.horizontalAdvance(QStringLiteral("takt"));
+  for (const TLane& lane : lanes_) widest = std::max(widest, metrics.horizontalAdvance(lane.Name));
+  nameWidth_ = widest + 2 * kPad;
 }
 
 QStringList TTimingDiagram::LaneNames() const {
@@ -118,22 +134,15 @@ QString TTimingDiagram::ValueText(const TLane& lane, std::uint32_t value) const 
 // ---- geometry ----
 
 int TTimingDiagram::LaneHeight() const {
-  return fontMetrics().height() + 10;
+  return textHeight_ + 10;
 }
 
 int TTimingDiagram::RulerHeight() const {
-  return 2 * (fontMetrics().height() + 4);
+  return 2 * (textHeight_ + 4);
 }
 
 int TTimingDiagram::ContentHeight() const {
   return RulerHeight() + static_cast<int>(lanes_.size()) * LaneHeight() + kPad;
-}
-
-int TTimingDiagram::NameWidth() const {
-  int widest = fontMetrics().horizontalAdvance(QStringLiteral("takt"));
-  for (const TLane& lane : lanes_)
-    widest = std::max(widest, fontMetrics().horizontalAdvance(lane.Name));
-  return widest + 2 * kPad;
 }
 
 std::size_t TTimingDiagram::FirstShown() const {
@@ -193,6 +202,14 @@ QPoint TTimingDiagram::CyclePoint(std::size_t index) const {
 }
 
 // ---- input ----
+
+void TTimingDiagram::changeEvent(QEvent* event) {
+  QAbstractScrollArea::changeEvent(event);
+  if (event->type() == QEvent::FontChange) {
+    MeasureText();
+    UpdateScrollBars();
+  }
+}
 
 void TTimingDiagram::resizeEvent(QResizeEvent* event) {
   QAbstractScrollArea::resizeEvent(event);
@@ -275,6 +292,9 @@ bool TTimingDiagram::viewportEvent(QEvent* event) {
 // ---- painting ----
 
 void TTimingDiagram::paintEvent(QPaintEvent*) {
+  QElapsedTimer cost;
+  cost.start();
+  const auto measure = qScopeGuard([&] { paintCost_ = cost.nsecsElapsed(); });
   QPainter painter(viewport());
   painter.setRenderHint(QPainter::Antialiasing, true);
   painter.fillRect(viewport()->rect(), palette().color(QPalette::Base));
@@ -282,8 +302,7 @@ void TTimingDiagram::paintEvent(QPaintEvent*) {
     PaintEmpty(painter, viewport()->rect());
     return;
   }
-  Paint(painter, FirstShown(), ShownCount(), viewport()->width(), viewport()->height(),
-        RulerHeight() - verticalScrollBar()->value());
+  Paint(painter, FirstShown(), ShownCount(), viewport()->width(), viewport()->height(), LanesTop());
   if (hasFocus()) {
     QPen pen(palette().color(QPalette::Highlight), 1, Qt::DashLine);
     painter.setPen(pen);
@@ -341,23 +360,19 @@ void TTimingDiagram::PaintRuler(QPainter& painter, std::size_t first, std::size_
   painter.drawText(QRect(kPad, row, NameWidth() - 2 * kPad, row), Qt::AlignLeft | Qt::AlignVCenter,
                    QStringLiteral("takt"));
   const QFontMetrics metrics = fontMetrics();
-  // Numbers where they fit: every cycle, or every n-th when zoomed out.
-  const int numberWidth =
-      metrics.horizontalAdvance(QString::number(cycles_.empty() ? 0 : cycles_.back().Number)) + 4;
-  const int every = std::max(1, (numberWidth + cellWidth_ - 1) / cellWidth_);
+  for (const TRulerLabel& label : RulerLabels(first, count, width)) {
+    painter.setOpacity(Faded(label.Index) ? kFaded : 1.0);
+    painter.setPen(label.Current ? palette().color(QPalette::Highlight) : text);
+    QFont font = painter.font();
+    font.setBold(label.Current);
+    painter.setFont(font);
+    painter.drawText(label.Rect, Qt::AlignCenter, label.Text);
+    font.setBold(false);
+    painter.setFont(font);
+  }
   for (std::size_t k = first; k < first + count; ++k) {
     const int x = CellX(first, k);
     painter.setOpacity(Faded(k) ? kFaded : 1.0);
-    painter.setPen(k == current_ ? palette().color(QPalette::Highlight) : text);
-    if (cycles_[k].Number % static_cast<std::uint64_t>(every) == 0 || k == current_) {
-      QFont font = painter.font();
-      font.setBold(k == current_);
-      painter.setFont(font);
-      painter.drawText(QRect(x - cellWidth_, row, 3 * cellWidth_, row), Qt::AlignCenter,
-                       QString::number(cycles_[k].Number));
-      font.setBold(false);
-      painter.setFont(font);
-    }
     if (!cycles_[k].BeginsInstruction) continue;
     // The name runs up to the next instruction's start.
     std::size_t end = k + 1;
@@ -371,6 +386,28 @@ void TTimingDiagram::PaintRuler(QPainter& painter, std::size_t first, std::size_
   painter.setPen(QPen(palette().color(QPalette::Mid), 1));
   painter.drawLine(0, RulerHeight() - 1, width, RulerHeight() - 1);
   painter.drawLine(NameWidth() - 1, 0, NameWidth() - 1, RulerHeight());
+}
+
+std::vector<TTimingDiagram::TRulerLabel> TTimingDiagram::RulerLabels() const {
+  return RulerLabels(FirstShown(), ShownCount(), viewport()->width());
+}
+
+std::vector<TTimingDiagram::TRulerLabel> TTimingDiagram::RulerLabels(std::size_t first,
+                                                                     std::size_t count, int) const {
+  std::vector<TRulerLabel> labels;
+  const int row = RulerHeight() / 2;
+  const QFontMetrics metrics = fontMetrics();
+  // Numbers where they fit: every cycle, or every n-th when zoomed out.
+  const int numberWidth =
+      metrics.horizontalAdvance(QString::number(cycles_.empty() ? 0 : cycles_.back().Number)) + 4;
+  const int every = std::max(1, (numberWidth + cellWidth_ - 1) / cellWidth_);
+  for (std::size_t k = first; k < first + count; ++k) {
+    const int x = CellX(first, k);
+    if (cycles_[k].Number % static_cast<std::uint64_t>(every) == 0 || k == current_)
+      labels.push_back({k, QString::number(cycles_[k].Number),
+                        QRect(x - cellWidth_, row, 3 * cellWidth_, row), k == current_});
+  }
+  return labels;
 }
 
 void TTimingDiagram::PaintLane(QPainter& painter, const TLane& lane, int top, std::size_t first,
@@ -405,51 +442,80 @@ void TTimingDiagram::PaintSignal(QPainter& painter, const TLane& lane, int top, 
   painter.setOpacity(1.0);
 }
 
-void TTimingDiagram::PaintValues(QPainter& painter, const TLane& lane, int top, std::size_t first,
-                                 std::size_t count) const {
-  const int high = top + 3;
-  const int low = top + LaneHeight() - 3;
-  const int middle = (high + low) / 2;
-  const QColor ink = palette().color(QPalette::Text);
-  const QFontMetrics metrics = fontMetrics();
-  // Runs of equal values: one box each, with the value written in it.
+int TTimingDiagram::LanesTop() const {
+  return RulerHeight() - verticalScrollBar()->value();
+}
+
+std::vector<TTimingDiagram::TValueBox> TTimingDiagram::ValueBoxes(const TLane& lane,
+                                                                  std::size_t first,
+                                                                  std::size_t count) const {
+  std::vector<TValueBox> boxes;
   std::size_t k = first;
   while (k < first + count) {
     const std::optional<std::uint32_t> value = ValueOf(lane, cycles_[k]);
     std::size_t end = k + 1;
     while (end < first + count && ValueOf(lane, cycles_[end]) == value && Faded(end) == Faded(k))
       ++end;
-    const int left = CellX(first, k);
-    const int right = CellX(first, end);
     // A value that goes on beyond the view's edge has no crossing there.
     const bool changesIn = k > 0 && (k != first || ValueOf(lane, cycles_[k - 1]) != value);
     const bool changesOut =
         end < cycles_.size() && (end < first + count || ValueOf(lane, cycles_[end]) != value);
-    const int in = changesIn ? kCrossing : 0;
-    const int out = changesOut ? kCrossing : 0;
+    boxes.push_back({k, end, value, CellX(first, k), CellX(first, end), changesIn ? kCrossing : 0,
+                     changesOut ? kCrossing : 0});
+    k = end;
+  }
+  return boxes;
+}
+
+std::optional<TTimingDiagram::TValueLabel> TTimingDiagram::LabelOf(const TLane& lane,
+                                                                   const TValueBox& box,
+                                                                   int top) const {
+  if (!box.Value) return std::nullopt;
+  const QFontMetrics metrics = fontMetrics();
+  const int high = top + 3;
+  const int low = top + LaneHeight() - 3;
+  const int room = box.Right - box.Left - 2 * kCrossing - 2;
+  if (room < metrics.horizontalAdvance(QStringLiteral("0…"))) return std::nullopt;
+  const QString whole = ValueText(lane, *box.Value);
+  return TValueLabel{metrics.elidedText(whole, Qt::ElideRight, room), whole,
+                     QRect(box.Left + kCrossing + 1, high, room, low - high)};
+}
+
+std::vector<TTimingDiagram::TValueLabel> TTimingDiagram::ValueLabels(std::size_t lane) const {
+  std::vector<TValueLabel> labels;
+  if (lane >= lanes_.size() || lanes_[lane].Kind == TLaneKind::Signal) return labels;
+  const int top = LanesTop() + static_cast<int>(lane) * LaneHeight();
+  for (const TValueBox& box : ValueBoxes(lanes_[lane], FirstShown(), ShownCount())) {
+    if (std::optional<TValueLabel> label = LabelOf(lanes_[lane], box, top))
+      labels.push_back(std::move(*label));
+  }
+  return labels;
+}
+
+void TTimingDiagram::PaintValues(QPainter& painter, const TLane& lane, int top, std::size_t first,
+                                 std::size_t count) const {
+  const int high = top + 3;
+  const int low = top + LaneHeight() - 3;
+  const int middle = (high + low) / 2;
+  const QColor ink = palette().color(QPalette::Text);
+  // Runs of equal values: one box each, with the value written in it.
+  for (const TValueBox& run : ValueBoxes(lane, first, count)) {
     QPainterPath box;
-    box.moveTo(left, middle);
-    box.lineTo(left + in, high);
-    box.lineTo(right - out, high);
-    box.lineTo(right, middle);
-    box.lineTo(right - out, low);
-    box.lineTo(left + in, low);
+    box.moveTo(run.Left, middle);
+    box.lineTo(run.Left + run.In, high);
+    box.lineTo(run.Right - run.Out, high);
+    box.lineTo(run.Right, middle);
+    box.lineTo(run.Right - run.Out, low);
+    box.lineTo(run.Left + run.In, low);
     box.closeSubpath();
-    painter.setOpacity(Faded(k) ? kFaded : 1.0);
+    painter.setOpacity(Faded(run.First) ? kFaded : 1.0);
     painter.setPen(QPen(ink, 1));
     // Where nothing drives a bus the lane is hatched.
-    painter.setBrush(value ? QBrush(Qt::NoBrush)
-                           : QBrush(palette().color(QPalette::Mid), Qt::BDiagPattern));
+    painter.setBrush(run.Value ? QBrush(Qt::NoBrush)
+                               : QBrush(palette().color(QPalette::Mid), Qt::BDiagPattern));
     painter.drawPath(box);
-    if (value) {
-      const int room = right - left - 2 * kCrossing - 2;
-      const QString text = ValueText(lane, *value);
-      if (room >= metrics.horizontalAdvance(QStringLiteral("0…"))) {
-        painter.drawText(QRect(left + kCrossing + 1, high, std::max(0, room), low - high),
-                         Qt::AlignCenter, metrics.elidedText(text, Qt::ElideRight, room));
-      }
-    }
-    k = end;
+    if (const std::optional<TValueLabel> label = LabelOf(lane, run, top))
+      painter.drawText(label->Rect, Qt::AlignCenter, label->Text);
   }
   painter.setOpacity(1.0);
   painter.setBrush(Qt::NoBrush);
