@@ -8,9 +8,30 @@
 
 #include "control/History.h"
 
+class QAccessibleInterface;
 class QPainter;
 
 namespace dorum::gui {
+
+// The colours of the timing diagram under a palette: every line and
+// hatching stands out at least kLineContrast from what it is drawn on (the
+// faded ones after the current cycle too), every text kTextContrast.
+struct TTimingColours {
+  QColor Paper;              // under the lanes
+  QColor Ruler;              // under the ruler
+  QColor CurrentColumn;      // under the current cycle's lanes
+  QColor SignalFill;         // under a signal while it is on
+  QColor CurrentSignalFill;  // the same in the current cycle
+  QColor FadedSignalFill;    // the same after the current cycle
+  QColor Ink;                // the lanes' lines, values and names, the instructions' lines
+  QColor RulerInk;           // cycle numbers and instructions' names
+  QColor CurrentNumber;      // the current cycle's number
+  QColor Faded;              // lines, values and numbers after the current cycle
+  QColor Grid;               // between lanes, under the ruler, beside the names
+  QColor Hatching;           // where nothing drives a bus
+  QColor Focus;              // the keyboard's mark
+};
+[[nodiscard]] TTimingColours TimingColours(const QPalette& palette);
 
 // The recorded cycles as a timing diagram: a lane for each signal active
 // in them, one for each bus and for each register chosen, cycle numbers on
@@ -81,6 +102,14 @@ class TTimingDiagram final : public QAbstractScrollArea {
   // window look back only as often as it can afford both.
   [[nodiscard]] qint64 PaintCost() const noexcept { return paintCost_; }
 
+  [[nodiscard]] const TTimingColours& Colours() const noexcept { return colours_; }
+  // What the view shows, in words, for a screen reader: the cycles in view
+  // and those recorded, the current cycle with its instruction, the lanes,
+  // and what the current cycle left in them.
+  [[nodiscard]] QString Summary() const;
+  // The factory of its accessible interface, installed once.
+  static QAccessibleInterface* CreateAccessible(const QString& className, QObject* object);
+
  Q_SIGNALS:
   void CycleClicked(std::size_t index);
 
@@ -132,12 +161,13 @@ class TTimingDiagram final : public QAbstractScrollArea {
   void Paint(QPainter& painter, std::size_t first, std::size_t count, int width, int height,
              int lanesTop) const;
   void PaintRuler(QPainter& painter, std::size_t first, std::size_t count, int width) const;
+  // A lane; the places of the values written in it are added to `values`.
   void PaintLane(QPainter& painter, const TLane& lane, int top, std::size_t first,
-                 std::size_t count) const;
+                 std::size_t count, std::vector<QRect>& values) const;
   void PaintSignal(QPainter& painter, const TLane& lane, int top, std::size_t first,
                    std::size_t count) const;
   void PaintValues(QPainter& painter, const TLane& lane, int top, std::size_t first,
-                   std::size_t count) const;
+                   std::size_t count, std::vector<QRect>& values) const;
   [[nodiscard]] std::vector<TValueBox> ValueBoxes(const TLane& lane, std::size_t first,
                                                   std::size_t count) const;
   [[nodiscard]] std::optional<TValueLabel> LabelOf(const TLane& lane, const TValueBox& box,
@@ -145,9 +175,16 @@ class TTimingDiagram final : public QAbstractScrollArea {
   [[nodiscard]] std::vector<TRulerLabel> RulerLabels(std::size_t first, std::size_t count,
                                                      int width) const;
   [[nodiscard]] int LanesTop() const;
+  // The instructions' dashed lines, broken where a value is written across.
+  void PaintInstructionLines(QPainter& painter, std::size_t first, std::size_t count, int height,
+                             const std::vector<QRect>& values) const;
+  // The screen reader hears of a change of what is shown.
+  void TellScreenReader();
   void PaintEmpty(QPainter& painter, const QRect& area) const;
   [[nodiscard]] int CellX(std::size_t first, std::size_t index) const;
   [[nodiscard]] bool Faded(std::size_t index) const noexcept { return index > current_; }
+  // What a lane shows in a cycle, in words: «AK = 12», «mag A: bez wartości».
+  [[nodiscard]] QString SpokenValue(const TLane& lane, const TRecordedCycle& cycle) const;
 
   const TMachine& machine_;
   std::vector<TRecordedCycle> cycles_;
@@ -156,6 +193,7 @@ class TTimingDiagram final : public QAbstractScrollArea {
   std::vector<TLane> lanes_;
   QString emptyText_;
   int cellWidth_ = kDefaultCellWidth;
+  TTimingColours colours_;
   int nameWidth_ = 0;
   int textHeight_ = 0;
   qint64 paintCost_ = 0;
