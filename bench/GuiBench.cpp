@@ -12,7 +12,9 @@
 #include "AppCore.h"
 #include "EndlessLoop.h"
 #include "FormCommandEditor.h"
+#include "FormEditor.h"
 #include "FormMain.h"
+#include "FormTiming.h"
 #include "common/Error.h"
 
 namespace {
@@ -38,7 +40,7 @@ void BM_ProgramHeadless(benchmark::State& state) {
 }
 BENCHMARK(BM_ProgramHeadless)->ArgsProduct({{0, 1}, {2, 20}})->Unit(benchmark::kMillisecond);
 
-void BM_ProgramWithWindows(benchmark::State& state) {
+void RunWithWindows(benchmark::State& state, bool timingInFront) {
   const auto owner = std::make_unique<TAppCore>();
   TAppCore& core = *owner;
   core.Dialogs().ShowError = [](QWidget*, const QString&) {};  // the limit's message
@@ -58,6 +60,7 @@ void BM_ProgramWithWindows(benchmark::State& state) {
       QDir(QStringLiteral(DORUM_EXAMPLES_DIR)).filePath(QStringLiteral("dorum/suma.prg")));
   editor->Compile();
   main.Action(QStringLiteral("ActionViewCPU"))->trigger();
+  if (timingInFront) main.Container().ActivateTab(main.FrameOf(&main.TimingWindow()));
   QCoreApplication::processEvents();
   bench::StoreEndlessLoop(core.Machine());
   core.Control().SetTrackingLevel(static_cast<int>(state.range(0)));
@@ -75,6 +78,13 @@ void BM_ProgramWithWindows(benchmark::State& state) {
     QObject::disconnect(ended);
   });
 }
+void BM_ProgramWithWindows(benchmark::State& state) {
+  RunWithWindows(state, false);
+}
+void BM_ProgramTimingInFront(benchmark::State& state) {
+  RunWithWindows(state, true);
+}
+BENCHMARK(BM_ProgramTimingInFront)->ArgsProduct({{0, 1}, {2, 20}})->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ProgramWithWindows)->ArgsProduct({{0, 1}, {2, 20}})->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <QContextMenuEvent>
 #include <QMenu>
+#include <QScopeGuard>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -59,7 +60,7 @@ TFormTiming::TFormTiming(TAppCore& core, QWidget* parent) : QWidget(parent), cor
   registers->setMenu(menu);
   tools_->addWidget(registers);
   tools_->addSeparator();
-  AddExportActions(tools_);
+  exports_ = AddExportActions(tools_);
 
   connect(diagram_, &TTimingDiagram::CycleClicked, this,
           [this](std::size_t index) { (void)GoToCycle(index); });
@@ -69,22 +70,41 @@ TFormTiming::TFormTiming(TAppCore& core, QWidget* parent) : QWidget(parent), cor
 
 TFormTiming::~TFormTiming() = default;
 
-void TFormTiming::AddExportActions(QWidget* target) {
-  target->addAction(QStringLiteral("Zapisz jako PNG..."), this,
-                    [this] { AskPicture(QStringLiteral(".png")); });
-  target->addAction(QStringLiteral("Zapisz jako SVG..."), this,
-                    [this] { AskPicture(QStringLiteral(".svg")); });
-  target->addAction(QStringLiteral("Zapisz jako VCD..."), this, [this] { AskVcd(); });
+std::vector<QAction*> TFormTiming::AddExportActions(QWidget* target) {
+  std::vector<QAction*> actions = {
+      target->addAction(QStringLiteral("Zapisz jako PNG..."), this,
+                        [this] { AskPicture(QStringLiteral(".png")); }),
+      target->addAction(QStringLiteral("Zapisz jako SVG..."), this,
+                        [this] { AskPicture(QStringLiteral(".svg")); }),
+      target->addAction(QStringLiteral("Zapisz jako VCD..."), this, [this] { AskVcd(); })};
+  for (QAction* action : actions) action->setEnabled(HasCycles());
+  return actions;
+}
+
+void TFormTiming::UpdateExportActions() {
+  for (QAction* action : exports_) action->setEnabled(HasCycles());
+}
+
+bool TFormTiming::HasCycles() const noexcept {
+  return !diagram_->Cycles().empty();
+}
+
+void TFormTiming::RefuseWithoutCycles() const {
+  // A picture of the hint, or a dump of no cycle, would only mislead.
+  if (!HasCycles())
+    throw EDorumError(QStringLiteral(
+        "Nie ma czego zapisać: historia wykonania nie zawiera jeszcze żadnego taktu."));
 }
 
 // ---- following the history ----
 
 void TFormTiming::OnRefresh(const TMachineChanges&) {
-  // Looking back costs a replay: only a window in sight does it, and
-  // during a run at most a fifth of the time.
-  constexpr qint64 kPaceFactor = 5;
+  // Looking back costs a replay and the repaint that follows it: only a
+  // window in sight does it, and during a run at most a tenth of the time.
+  constexpr qint64 kPaceFactor = 10;
+  const qint64 cost = lookCost_ + diagram_->PaintCost();
   const bool busy = core_.RunInProgress() && sinceLook_.isValid() &&
-                    sinceLook_.nsecsElapsed() < kPaceFactor * lookCost_;
+                    sinceLook_.nsecsElapsed() < kPaceFactor * cost;
   if (!isVisible() || busy) {
     stale_ = true;
     return;
@@ -99,10 +119,13 @@ void TFormTiming::showEvent(QShowEvent* event) {
 
 void TFormTiming::Reload() {
   stale_ = false;
-  sinceLook_.start();
-  std::vector<TRecordedCycle> cycles = core_.History().LookBack(kCycles);
-  lookCost_ = sinceLook_.nsecsElapsed();
-  sinceLook_.start();
+  QElapsedTimer cost;
+  cost.start();
+  const auto measure = qScopeGuard([&] {
+    lookCost_ = cost.nsecsElapsed();
+    sinceLook_.start();
+  });
+  std::vector<TRecordedCycle> cycles = core_.History().LookBack(kCycles, &before_);
   const std::vector<TRecordedCycle>& shown = diagram_->Cycles();
   if (cycles.empty()) {
     kept_.clear();
@@ -128,6 +151,7 @@ void TFormTiming::Reload() {
   const std::size_t current = cycles.empty() ? 0 : cycles.size() - 1;
   cycles.insert(cycles.end(), kept_.begin(), kept_.end());
   diagram_->SetCycles(std::move(cycles), current);
+  UpdateExportActions();
 }
 
 bool TFormTiming::GoToCycle(std::size_t index) {
@@ -193,7 +217,7 @@ void TFormTiming::contextMenuEvent(QContextMenuEvent* event) {
   const std::unique_ptr<QMenu> registers = RegisterMenu();
   menu.addMenu(registers.get());
   menu.addSeparator();
-  AddExportActions(&menu);
+  (void)AddExportActions(&menu);
   menu.exec(event->globalPos());
 }
 
@@ -223,22 +247,25 @@ void TFormTiming::AskVcd() {
 }
 
 void TFormTiming::SavePicture(const QString& fileName) {
+  if (stale_) Reload();
+  RefuseWithoutCycles();
   diagram_->SaveAs(fileName);
 }
 
 void TFormTiming::SaveVcd(const QString& fileName) {
-  // The recorded cycles up to the current one, numbered from 1 as a run's
-  // dump numbers them.
-  TCycleSample before;
-  const std::vector<TRecordedCycle> cycles = core_.History().LookBack(kCycles, &before);
+  if (stale_) Reload();
+  RefuseWithoutCycles();
+  // The cycles the window holds, those kept after the current one too (as
+  // the pictures show them), numbered from 1 as a run's dump numbers them.
   std::ofstream out(fileName.toStdString(), std::ios::binary);
   if (!out) throw EDorumError(QStringLiteral("Nie można zapisać pliku %1").arg(fileName));
+  TCycleSample before = before_;
   before.Signals = 0;
   before.DrivenBuses = 0;
   TVcdWriter writer(core_.Machine(), out);
   writer.Start(before);
   std::uint64_t time = 0;
-  for (const TRecordedCycle& cycle : cycles) writer.Cycle(++time, cycle.Sample);
+  for (const TRecordedCycle& cycle : diagram_->Cycles()) writer.Cycle(++time, cycle.Sample);
   writer.Finish(time + 1);
   if (!out) throw EDorumError(QStringLiteral("Nie można zapisać pliku %1").arg(fileName));
 }

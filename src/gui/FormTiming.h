@@ -8,6 +8,7 @@
 #include "control/History.h"
 #include "machine/MachineLinks.h"
 
+class QAction;
 class QMenu;
 class QToolBar;
 
@@ -38,7 +39,9 @@ class TFormTiming final : public QWidget {
   bool GoToCycle(std::size_t index);
   // Shows or hides a register's lane.
   void ShowRegister(TRegisterId id, bool shown);
-  // The exports, to a file given.
+  // The exports, to a file given: the pictures the cycles in view, the dump
+  // every cycle the window holds, those after the current one included.
+  // With nothing recorded they refuse with a message.
   void SavePicture(const QString& fileName);
   void SaveVcd(const QString& fileName);
   // "Pokaż rejestr" with an entry for each register of the machine.
@@ -52,7 +55,12 @@ class TFormTiming final : public QWidget {
   void OnRefresh(const TMachineChanges& changes);
   void AskPicture(const QString& suffix);
   void AskVcd();
-  void AddExportActions(QWidget* target);
+  // The export commands on a tool bar or a menu, enabled while there is
+  // something to save.
+  std::vector<QAction*> AddExportActions(QWidget* target);
+  void UpdateExportActions();
+  [[nodiscard]] bool HasCycles() const noexcept;
+  void RefuseWithoutCycles() const;
   // Runs forward `count` cycles, as "Takt" does.
   void RunForward(std::uint64_t number);
 
@@ -61,10 +69,14 @@ class TFormTiming final : public QWidget {
   QToolBar* tools_;
   // The cycles after the current one, kept after stepping back.
   std::vector<TRecordedCycle> kept_;
+  // The state before the first cycle shown, where a dump starts.
+  TCycleSample before_;
+  std::vector<QAction*> exports_;  // the tool bar's
   bool stale_ = false;
-  // What the last look back cost, and when it was: during a run the window
-  // looks again only after several times that, so the run keeps its pace
-  // however long the segments are.
+  // What the last look back cost (its repaint is the diagram's to tell),
+  // and when it ended: during a run the window looks again only after
+  // several times both, so the run keeps its pace however long the
+  // segments are and however much the view shows.
   QElapsedTimer sinceLook_;
   qint64 lookCost_ = 0;  // ns
 };

@@ -29,6 +29,7 @@ TMachineDiagram::TMachineDiagram(TAppCore& core, QWidget* parent)
     : QWidget(parent), machine_(core.Machine()), memorySize_(machine_.Memory().Size()) {
   setObjectName(QStringLiteral("MachineDiagram"));
   setAccessibleName(QStringLiteral("Schemat maszyny"));
+  colours_ = DiagramColours(palette());
   setMouseTracking(false);
   setAutoFillBackground(true);
   // Registers and the memory are reached from the keyboard too.
@@ -150,8 +151,13 @@ int TMachineDiagram::MemoryAddressAt(const QPointF& at) const {
 
 // ---- painting ----
 
-QColor TMachineDiagram::Ink() const {
-  return palette().color(QPalette::WindowText);
+void TMachineDiagram::changeEvent(QEvent* event) {
+  QWidget::changeEvent(event);
+  // A new theme: the colours are chosen again, not on every paint.
+  if (event->type() == QEvent::PaletteChange) {
+    colours_ = DiagramColours(palette());
+    update();
+  }
 }
 
 void TMachineDiagram::paintEvent(QPaintEvent* event) {
@@ -165,7 +171,7 @@ void TMachineDiagram::paintEvent(QPaintEvent* event) {
   // The focus mark is the screen's alone: no saved picture shows it.
   const QRect mark = FocusDesignRect();
   if (hasFocus() && !mark.isEmpty() && exposed.intersects(QRectF(mark).adjusted(-2, -2, 2, 2))) {
-    painter.setPen(QPen(palette().color(QPalette::Highlight), 1.5, Qt::DashLine));
+    painter.setPen(QPen(colours_.Focus, 1.5, Qt::DashLine));
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(QRectF(mark).adjusted(-1.5, -1.5, 1.5, 1.5));
   }
@@ -189,7 +195,7 @@ void TMachineDiagram::Paint(QPainter& p, const QRectF& exposed) const {
         PaintMemory(p, item);
         break;
       case TItemKind::Alu:
-        p.setPen(QPen(Ink(), 1));
+        p.setPen(QPen(colours_.Ink, 1));
         p.setBrush(Qt::NoBrush);
         p.drawRect(QRectF(item.Box).adjusted(0.5, 0.5, -0.5, -0.5));
         break;
@@ -202,28 +208,28 @@ void TMachineDiagram::Paint(QPainter& p, const QRectF& exposed) const {
 
 void TMachineDiagram::PaintRegister(QPainter& p, const TDiagramItem& item) const {
   const QRectF box = QRectF(item.Box).adjusted(0.5, 0.5, -0.5, -0.5);
-  p.setPen(QPen(Ink(), 1));
-  p.setBrush(palette().color(QPalette::Base));
+  p.setPen(QPen(colours_.Ink, 1));
+  p.setBrush(colours_.Box);
   p.drawRect(box);
-  p.setPen(palette().color(QPalette::Text));
+  p.setPen(colours_.Text);
   p.drawText(box, Qt::AlignCenter, TextOf(item));
 }
 
 void TMachineDiagram::PaintBus(QPainter& p, const TDiagramItem& item) const {
   const bool driven = machine_.BusDriven(static_cast<TBusId>(item.Id));
   p.setPen(Qt::NoPen);
-  p.setBrush(driven ? ActiveColor() : palette().color(QPalette::Mid));
+  p.setBrush(driven ? colours_.Active : colours_.IdleBus);
   p.drawRoundedRect(QRectF(item.Box), 2, 2);
 }
 
 void TMachineDiagram::PaintMemory(QPainter& p, const TDiagramItem& item) const {
   const QRectF box = QRectF(item.Box).adjusted(0.5, 0.5, -0.5, -0.5);
-  p.setPen(QPen(Ink(), 1));
-  p.setBrush(palette().color(QPalette::Base));
+  p.setPen(QPen(colours_.Ink, 1));
+  p.setBrush(colours_.Box);
   p.drawRect(box);
   p.save();
   p.setClipRect(item.Box.adjusted(1, 1, -1, -1));
-  p.setPen(palette().color(QPalette::Text));
+  p.setPen(colours_.Text);
   const QFontMetrics metrics(font_);
   const TMemory& memory = machine_.Memory();
   for (int row = 0; row < visibleRows_; ++row) {
@@ -240,7 +246,7 @@ void TMachineDiagram::PaintMemory(QPainter& p, const TDiagramItem& item) const {
 
 void TMachineDiagram::PaintSignal(QPainter& p, const TDiagramItem& item) const {
   const bool active = machine_.SignalActive(item.Id);
-  const QColor color = active ? ActiveColor() : Ink();
+  const QColor color = active ? colours_.Active : colours_.Ink;
   QFont font = font_;
   font.setBold(active);
   p.setFont(font);
@@ -275,7 +281,7 @@ void TMachineDiagram::PaintSignal(QPainter& p, const TDiagramItem& item) const {
 }
 
 void TMachineDiagram::PaintWire(QPainter& p, const TDiagramItem& item) const {
-  const QColor color = machine_.SignalActive(item.Id) ? ActiveColor() : Ink();
+  const QColor color = machine_.SignalActive(item.Id) ? colours_.Active : colours_.Ink;
   p.setPen(QPen(color, 1));
   const QRectF box(item.Box);
   if (item.Horizontal) {
@@ -578,7 +584,7 @@ void TMachineDiagram::SaveAs(const QString& fileName) const {
     svg.setViewBox(all);
     svg.setTitle(QStringLiteral("Maszyna Dorum"));
     QPainter painter(&svg);
-    painter.fillRect(all, palette().color(QPalette::Window));
+    painter.fillRect(all, colours_.Face);
     Paint(painter, all);
     if (!painter.end())
       throw EDorumError(QStringLiteral("Nie można zapisać pliku %1").arg(fileName));
@@ -586,7 +592,7 @@ void TMachineDiagram::SaveAs(const QString& fileName) const {
   }
   constexpr int kFactor = 2;
   QImage image(kDiagramWidth * kFactor, kDiagramHeight * kFactor, QImage::Format_ARGB32);
-  image.fill(palette().color(QPalette::Window));
+  image.fill(colours_.Face);
   {
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing, true);

@@ -74,6 +74,9 @@ class TMachineDiagram final : public QWidget {
   // The region asked to be repainted by the last ApplyChanges.
   [[nodiscard]] const QRegion& LastUpdate() const noexcept { return lastUpdate_; }
 
+  // The colours it draws with, chosen against its palette.
+  [[nodiscard]] const TDiagramColours& Colours() const noexcept { return colours_; }
+
   // The whole diagram in design units, for painting and for export.
   void Paint(QPainter& painter, const QRectF& exposed) const;
   // The diagram as a picture file: PNG (twice the design size) or SVG.
@@ -98,6 +101,7 @@ class TMachineDiagram final : public QWidget {
   bool focusNextPrevChild(bool next) override;
   void focusInEvent(QFocusEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
+  void changeEvent(QEvent* event) override;
 
  private:
   void PaintRegister(QPainter& p, const TDiagramItem& item) const;
@@ -105,8 +109,6 @@ class TMachineDiagram final : public QWidget {
   void PaintMemory(QPainter& p, const TDiagramItem& item) const;
   void PaintSignal(QPainter& p, const TDiagramItem& item) const;
   void PaintWire(QPainter& p, const TDiagramItem& item) const;
-  [[nodiscard]] QColor Ink() const;
-  [[nodiscard]] static QColor ActiveColor() { return {0xE0, 0x10, 0x10}; }
   void UpdateItems(QRegion& region, TItemKind kind, int id) const;
   [[nodiscard]] int LastTopRow() const noexcept;
   // The registers shown and the memory, in reading order.
@@ -121,6 +123,7 @@ class TMachineDiagram final : public QWidget {
   void TellFocus();
 
   const TMachine& machine_;
+  TDiagramColours colours_;
   QFont font_;  // in design units
   int rowHeight_ = 13;
   int columnStep_ = 48;

@@ -1,8 +1,10 @@
 // The timing-diagram window: its lanes, stepping back and forward by a
 // click, following a run, and its exports.
+#include <QAccessible>
 #include <QAction>
 #include <QFile>
 #include <QImage>
+#include <QMenu>
 #include <QProcess>
 #include <QScrollBar>
 #include <QStandardPaths>
@@ -97,6 +99,18 @@ QByteArray DumpOfRun(const QStringList& source) {
   }
   return QByteArray::fromStdString(out.str());
 }
+
+// The window's own export buttons, by their captions.
+QAction* ExportAction(TFormTiming& timing, const QString& caption) {
+  for (QAction* action : timing.findChild<QToolBar*>()->actions()) {
+    if (action->text() == caption) return action;
+  }
+  return nullptr;
+}
+
+const QStringList kExports = {QStringLiteral("Zapisz jako PNG..."),
+                              QStringLiteral("Zapisz jako SVG..."),
+                              QStringLiteral("Zapisz jako VCD...")};
 
 }  // namespace
 
@@ -229,6 +243,226 @@ class TimingWindowTest : public QObject {
       const QString fst = dir.filePath(QStringLiteral("p.fst"));
       QCOMPARE(QProcess::execute(converter, {vcd, fst}), 0);
       QVERIFY(QFileInfo(fst).size() > 0);
+    }
+  }
+
+  void exportsWaitForRecordedCycles() {
+    TCore c;
+    TFormTiming timing(c.Core);
+    timing.show();
+    for (const QString& caption : kExports) {
+      QAction* action = ExportAction(timing, caption);
+      QVERIFY2(action != nullptr, qPrintable(caption));
+      QVERIFY2(!action->isEnabled(), qPrintable(caption));
+    }
+    // Called all the same, they refuse with a message and write nothing.
+    QTemporaryDir dir;
+    for (const QString& name : {QStringLiteral("p.png"), QStringLiteral("p.svg")}) {
+      const QString file = dir.filePath(name);
+      QVERIFY_THROWS_EXCEPTION(EDorumError, timing.SavePicture(file));
+      QVERIFY2(!QFile::exists(file), qPrintable(name));
+    }
+    const QString vcd = dir.filePath(QStringLiteral("p.vcd"));
+    QVERIFY_THROWS_EXCEPTION(EDorumError, timing.SaveVcd(vcd));
+    QVERIFY(!QFile::exists(vcd));
+
+    c.RunToEnd();
+    for (const QString& caption : kExports) QVERIFY(ExportAction(timing, caption)->isEnabled());
+    // A new history has nothing to save again.
+    c.Core.Machine().ResetMachine();
+    c.Core.Refresh().Flush();
+    QVERIFY(timing.Diagram().Cycles().empty());
+    for (const QString& caption : kExports) QVERIFY(!ExportAction(timing, caption)->isEnabled());
+  }
+
+  void theDumpHoldsTheFadedCyclesAsThePicturesDo() {
+    TCore c;
+    TFormTiming timing(c.Core);
+    timing.resize(1400, 500);
+    timing.show();
+    c.RunToEnd();
+    const std::size_t all = timing.Diagram().Cycles().size();
+    QVERIFY(timing.GoToCycle(4));
+    QCOMPARE(timing.Diagram().Cycles().size(), all);
+    QCOMPARE(timing.Diagram().ShownCount(), all);  // the picture shows the faded ones
+    QTemporaryDir dir;
+    const QString vcd = dir.filePath(QStringLiteral("p.vcd"));
+    timing.SaveVcd(vcd);
+    // Every cycle the window holds, up to the last faded one, as the whole
+    // run wrote them.
+    QCOMPARE(test::FileBytes(vcd), DumpOfRun(kSum));
+  }
+
+  void registerLanesFollowTheMachinesOrderNotTheOrderPicked() {
+    TCore c;
+    TFormTiming timing(c.Core);
+    timing.show();
+    c.RunToEnd();
+    const QStringList signalsAndBuses = timing.Diagram().LaneNames();
+    // Picked as a student might: the address first, the accumulator last.
+    const std::vector<TRegisterId> picked = {TRegisterId::L, TRegisterId::I, TRegisterId::AK,
+                                             TRegisterId::A};
+    QVERIFY(!std::ranges::is_sorted(picked));
+    const std::unique_ptr<QMenu> menu = timing.RegisterMenu();
+    for (const TRegisterId id : picked) {
+      const QString caption = c.Core.Machine().Register(id).Caption();
+      for (QAction* action : menu->actions()) {
+        if (action->text() == caption) action->trigger();
+      }
+    }
+    QStringList expected = signalsAndBuses;
+    for (int r = 0; r < kRegisterCount; ++r) {
+      const auto id = static_cast<TRegisterId>(r);
+      if (std::ranges::find(picked, id) != picked.end())
+        expected.append(c.Core.Machine().Register(id).Caption());
+    }
+    QCOMPARE(timing.Diagram().LaneNames(), expected);
+    // Taken away and picked again, a lane goes back to its place.
+    timing.ShowRegister(TRegisterId::I, false);
+    timing.ShowRegister(TRegisterId::I, true);
+    QCOMPARE(timing.Diagram().LaneNames(), expected);
+  }
+
+  void aScreenReaderHearsTheCyclesTheLanesAndTheCurrentOne() {
+    TCore c;
+    TFormTiming timing(c.Core);
+    timing.resize(1400, 500);
+    timing.show();
+    TTimingDiagram& diagram = timing.Diagram();
+    QAccessibleInterface* shown = QAccessible::queryAccessibleInterface(&diagram);
+    QVERIFY(shown != nullptr);
+    QCOMPARE(shown->text(QAccessible::Name), QStringLiteral("Przebiegi czasowe"));
+    QVERIFY(shown->text(QAccessible::Description).contains(QStringLiteral("Nie zapisano")));
+
+    c.RunToEnd();
+    timing.ShowRegister(TRegisterId::AK, true);
+    const auto said = [&] { return shown->text(QAccessible::Description); };
+    const std::vector<TRecordedCycle>& cycles = diagram.Cycles();
+    const QString last = QString::number(cycles.back().Number);
+    QVERIFY2(said().contains(QStringLiteral("takty 1–") + last), qPrintable(said()));
+    QVERIFY2(said().contains(QStringLiteral("bieżący takt ") + last), qPrintable(said()));
+    for (const QString& lane : diagram.LaneNames())
+      QVERIFY2(said().contains(lane), qPrintable(lane));
+    // What the current cycle left: the signals active in it, the values.
+    QVERIFY2(said().contains(QStringLiteral("stop")), qPrintable(said()));
+    QVERIFY2(said().contains(QStringLiteral("AK = 12")), qPrintable(said()));
+
+    QVERIFY(timing.GoToCycle(3));
+    QVERIFY2(said().contains(QStringLiteral("bieżący takt 4")), qPrintable(said()));
+    QVERIFY2(said().contains(QStringLiteral("AK = 5")), qPrintable(said()));
+    // A narrower view says which cycles it shows.
+    diagram.SetCellWidth(TTimingDiagram::kMaxCellWidth);
+    QTest::keyClick(&diagram, Qt::Key_Home);
+    const QString to = QString::number(cycles[diagram.ShownCount() - 1].Number);
+    QVERIFY2(said().contains(QStringLiteral("takty 1–") + to), qPrintable(said()));
+  }
+
+  void rulerNumbersAreSpacedByTheirWidthAndNeverClipped() {
+    TCore c;
+    TTimingDiagram diagram(c.Core.Machine());
+    diagram.resize(700, 300);
+    diagram.show();
+    QFont boldFont = diagram.font();
+    boldFont.setBold(true);
+    const QFontMetrics normal(diagram.font());
+    const QFontMetrics bold(boldFont);
+    const std::size_t current = 150;
+    // Numbers of one, nine and ten digits.
+    for (const std::uint64_t start : {1ull, 123'456'700ull, 4'294'967'200ull}) {
+      std::vector<TRecordedCycle> cycles(300);
+      for (std::size_t k = 0; k < cycles.size(); ++k) cycles[k].Number = start + k;
+      diagram.SetCycles(cycles, current);
+      for (const int width :
+           {TTimingDiagram::kMinCellWidth, 20, 33, 45, TTimingDiagram::kDefaultCellWidth, 90}) {
+        diagram.SetCellWidth(width);
+        for (const std::size_t first : {std::size_t{0}, current - 3, cycles.size() - 1}) {
+          diagram.horizontalScrollBar()->setValue(static_cast<int>(first));
+          const QString where = QStringLiteral("from %1, cell %2, first %3")
+                                    .arg(start)
+                                    .arg(width)
+                                    .arg(diagram.FirstShown());
+          const std::vector<TTimingDiagram::TRulerLabel> labels = diagram.RulerLabels();
+          QVERIFY2(!labels.empty(), qPrintable(where));
+          // Left of the first cycle are the lanes' names.
+          int before = diagram.CycleLeft(diagram.FirstShown()) - 1;
+          bool currentShown = false;
+          for (const TTimingDiagram::TRulerLabel& label : labels) {
+            QCOMPARE(label.Text, QString::number(cycles[label.Index].Number));
+            const int textWidth = (label.Current ? bold : normal).horizontalAdvance(label.Text);
+            const int left = label.Rect.left() + (label.Rect.width() - textWidth) / 2;
+            const int right = left + textWidth;
+            QVERIFY2(left > before, qPrintable(where + QStringLiteral(": ") + label.Text));
+            QVERIFY2(right <= diagram.viewport()->width(), qPrintable(where));
+            // Written over its own cycle's column, if not centred on it.
+            const int column = diagram.CycleLeft(label.Index);
+            QVERIFY2(left < column + width && right > column, qPrintable(where));
+            before = right;
+            currentShown = currentShown || (label.Current && label.Index == current);
+          }
+          const bool currentInView = current >= diagram.FirstShown() &&
+                                     current < diagram.FirstShown() + diagram.ShownCount();
+          QCOMPARE(currentShown, currentInView);
+          // Short numbers at the usual scale: every cycle has its number.
+          if (start == 1 && width == TTimingDiagram::kDefaultCellWidth)
+            QCOMPARE(labels.size(), diagram.ShownCount());
+        }
+      }
+    }
+  }
+
+  void valuesStayOffTheInstructionLinesAndAreWholeWhereTheyFit() {
+    TCore c;
+    TTimingDiagram diagram(c.Core.Machine());
+    diagram.resize(900, 400);
+    diagram.show();
+    diagram.SetRegisters({TRegisterId::AK, TRegisterId::I});
+    // Instructions of two cycles: AK keeps its value all along, I takes a
+    // new one at each fetch, mag S a new one in every cycle.
+    std::vector<TRecordedCycle> cycles(24);
+    for (std::size_t k = 0; k < cycles.size(); ++k) {
+      TRecordedCycle& cycle = cycles[k];
+      cycle.Number = k + 1;
+      cycle.BeginsInstruction = k % 2 == 0;
+      cycle.Instruction = QStringLiteral("dod");
+      cycle.Sample.Registers[static_cast<std::size_t>(TRegisterId::AK)] = 7;
+      cycle.Sample.Registers[static_cast<std::size_t>(TRegisterId::I)] = (k / 2) % 2 ? 69 : 37;
+      cycle.Sample.DrivenBuses = 1u << static_cast<int>(TBusId::S);
+      cycle.Sample.Buses[static_cast<std::size_t>(TBusId::S)] = static_cast<std::uint32_t>(k * 11);
+    }
+    diagram.SetCycles(cycles, cycles.size() - 1);
+    const QStringList lanes = diagram.LaneNames();
+    const QFontMetrics metrics(diagram.font());
+    // How many cycles a value of the lane lasts.
+    const std::vector<std::pair<QString, std::size_t>> lasting = {
+        {QStringLiteral("AK"), cycles.size()},
+        {QStringLiteral("I"), 2},
+        {QStringLiteral("mag S"), 1}};
+    for (int width = TTimingDiagram::kMinCellWidth; width <= 120; width += 7) {
+      diagram.SetCellWidth(width);
+      diagram.horizontalScrollBar()->setValue(0);
+      std::vector<int> lines;
+      for (std::size_t k = 0; k < diagram.ShownCount(); ++k) {
+        if (cycles[k].BeginsInstruction) lines.push_back(diagram.CycleLeft(k));
+      }
+      for (const auto& [name, cycleCount] : lasting) {
+        const auto lane = static_cast<std::size_t>(lanes.indexOf(name));
+        for (const TTimingDiagram::TValueLabel& label : diagram.ValueLabels(lane)) {
+          // The part in view of the box the value is written in.
+          const auto under =
+              static_cast<std::size_t>((label.Rect.center().x() - diagram.CycleLeft(0)) / width);
+          const std::size_t from = under - under % cycleCount;
+          const int box =
+              static_cast<int>(std::min(from + cycleCount, diagram.ShownCount()) - from) * width;
+          const QString where =
+              QStringLiteral("%1 at cell %2: %3").arg(name).arg(width).arg(label.Text);
+          const int textWidth = metrics.horizontalAdvance(label.Text);
+          const int left = label.Rect.left() + (label.Rect.width() - textWidth) / 2;
+          for (const int x : lines)
+            QVERIFY2(x < left - 1 || x > left + textWidth + 1, qPrintable(where));
+          if (box >= metrics.horizontalAdvance(label.Whole) + 12)
+            QVERIFY2(label.Text == label.Whole, qPrintable(where));
+        }
+      }
     }
   }
 
