@@ -355,13 +355,22 @@ void TFormMain::ResolveCurrentForm() {
   if (TDockedWindow* tab = container_->ActiveTab()) currentForm_ = tab->Content();
 }
 
-TFormCommandEditor* TFormMain::CurrentEditor() const {
-  if (auto* editor = qobject_cast<TFormCommandEditor*>(currentForm_.data())) return editor;
+QWidget* TFormMain::SeenDocument() const {
   // The strip and the container are no documents: the container's front
-  // tab stands for them.
-  if (DocumentOf(currentForm_) != nullptr || !container_->isVisible()) return nullptr;
-  const TDockedWindow* tab = container_->ActiveTab();
-  return tab != nullptr ? qobject_cast<TFormCommandEditor*>(tab->Content()) : nullptr;
+  // tab stands for them, and for each of its tabs, of which only the one in
+  // front is seen, whichever of them last had the focus.
+  TDockedWindow* frame = FrameOf(currentForm_);
+  if (DocumentOf(currentForm_) == nullptr || container_->HoldsAsTab(frame)) {
+    const TDockedWindow* tab = container_->isVisible() ? container_->ActiveTab() : nullptr;
+    return tab != nullptr ? tab->Content() : nullptr;
+  }
+  // A window floating alone, or the one in front of a floating group.
+  if (frame != nullptr) return container_->FrontOf(frame)->Content();
+  return currentForm_;
+}
+
+TFormCommandEditor* TFormMain::CurrentEditor() const {
+  return qobject_cast<TFormCommandEditor*>(SeenDocument());
 }
 
 TFormProgramEditor* TFormMain::BoundEditor() const {

@@ -107,11 +107,11 @@ class LayoutTest : public QObject {
     // At a size of its own, not the container's, so the container shows.
     QVERIFY(console->width() <= Screen().width() * 3 / 4);
     QVERIFY(console->height() <= Screen().height() * 3 / 4);
-    // The machine window stays behind as the container's tab, named on the
-    // container's caption.
+    // The machine window stays behind as the container's only tab; a
+    // window undocked with fewer than two tabs left makes it "Edytor" again.
     QVERIFY(app.Container().HoldsAsTab(machine));
     QCOMPARE(app.Container().Tabs(), QList<TDockedWindow*>{machine});
-    QCOMPARE(app.Container().windowTitle(), QStringLiteral("Jednostka centralna"));
+    QCOMPARE(app.Container().windowTitle(), QStringLiteral("Edytor"));
     // The next drag of a tab out of the tab bar may still take it alone.
     QVERIFY(app.Container().dockOptions() & QMainWindow::GroupedDragging);
   }
@@ -208,6 +208,21 @@ class LayoutTest : public QObject {
     QCOMPARE(app.FrameOf(second)->windowTitle(), QStringLiteral("Noname.prg (2)"));
     TFormProgramEditor* fourth = app.Main->NewProgram();
     QCOMPARE(app.FrameOf(fourth)->windowTitle(), QStringLiteral("Noname.prg"));
+  }
+
+  void theFirstNewProgramIsNonameAfterALayoutReadBack() {
+    QTemporaryDir dir;
+    const QString settings = dir.filePath(QStringLiteral("settings.ini"));
+    {
+      TApplication app(ExamplesFolder(), settings);
+      app.Main->NewProgram();
+      app.Main->StoreSettings();
+    }
+    TApplication app(ExamplesFolder(), settings);
+    TFormProgramEditor* first = app.Main->NewProgram();
+    QCOMPARE(app.FrameOf(first)->windowTitle(), QStringLiteral("Noname.prg"));
+    TFormProgramEditor* second = app.Main->NewProgram();
+    QCOMPARE(app.FrameOf(second)->windowTitle(), QStringLiteral("Noname.prg (2)"));
   }
 
   void theTabBarScrollsInsteadOfShorteningTheNames() {

@@ -9,8 +9,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QStandardPaths>
@@ -18,6 +20,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 
 #include "AppCore.h"
 #include "DockedWindow.h"
@@ -86,6 +89,22 @@ class TDocumentsFolder {
   QTemporaryDir config_;
   QByteArray oldConfig_;
 };
+
+// The captions of the context menu that opens while `open` runs; the menu
+// is closed again at once.
+QStringList MenuShownBy(const std::function<void()>& open) {
+  QStringList shown;
+  QTimer::singleShot(0, [&shown] {
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    if (menu == nullptr) return;
+    for (const QAction* action : menu->actions()) {
+      if (!action->isSeparator() && action->isVisible()) shown.append(action->text());
+    }
+    menu->close();
+  });
+  open();
+  return shown;
+}
 
 // An endless program: "dod" and "sob" in a loop.
 void StoreEndlessLoop(TMachine& m) {
@@ -363,6 +382,66 @@ class ShellTest : public QObject {
     QVERIFY(!app.FrameOf(&app.Main->MachineWindow())->isVisible());
     QCOMPARE(c.Tabs().size(), 1);
     QCOMPARE(c.windowTitle(), QStringLiteral("Edytor"));
+  }
+
+  void odlaczWithOneTabLeftNamesTheContainerEdytor() {
+    TApplication app;
+    TFormProgramEditor* editor = app.Main->NewProgram();
+    TFormEditor& c = app.Container();
+    QCOMPARE(c.windowTitle(), QStringLiteral("Noname.prg"));
+    auto* dock = app.FrameOf(editor)->findChild<QToolButton*>(QStringLiteral("DockButton"));
+    QVERIFY(dock != nullptr);
+    QCOMPARE(dock->toolTip(), QStringLiteral("Odłącz"));
+    dock->click();
+    QCoreApplication::processEvents();
+    QCOMPARE(c.Tabs().size(), 1);
+    QCOMPARE(c.windowTitle(), QStringLiteral("Edytor"));
+    // The tab left over comes to the front, and the container stays "Edytor".
+    c.ActivateTab(c.Tabs().front());
+    QCOMPARE(c.windowTitle(), QStringLiteral("Edytor"));
+    // Docked back, the container is named by the tab in front again.
+    QCOMPARE(dock->toolTip(), QStringLiteral("Dokuj w oknie edycyjnym"));
+    dock->click();
+    QCoreApplication::processEvents();
+    QCOMPARE(c.Tabs().size(), 2);
+    QCOMPARE(c.windowTitle(), QStringLiteral("Noname.prg"));
+  }
+
+  void theTabKeysWorkWhateverTheTabMenuShowedBefore() {
+    TApplication app;
+    TFormEditor& c = app.Container();
+    c.CloseActiveTab();  // the machine window: the container is empty
+    QCOMPARE(c.Tabs().size(), 0);
+    const auto tabMenu = [&] {
+      return MenuShownBy([&] { Q_EMIT c.customContextMenuRequested(QPoint(10, 10)); });
+    };
+    // An empty container offers no tab to close or to go to.
+    QCOMPARE(tabMenu(), (QStringList{QStringLiteral("&Otwórz..."), QStringLiteral("&Zapisz")}));
+    TFormProgramEditor* first = app.Main->NewProgram();
+    TFormCommandEditor* second = app.Main->NewInstruction();
+    app.Main->ShowDockedForm(&app.Main->MachineWindow());
+    QCOMPARE(c.Tabs().size(), 3);
+    QApplication::setActiveWindow(&c);
+    const auto press = [&](Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
+      QWidget* focus = c.ActiveTab()->Content()->focusWidget();
+      if (focus == nullptr) focus = c.ActiveTab()->Content();
+      focus->setFocus();
+      QTest::keyClick(focus, key, modifiers);
+    };
+    press(Qt::Key_F6);  // from the last tab to the first
+    QCOMPARE(c.ActiveTab()->Content(), static_cast<QWidget*>(first));
+    press(Qt::Key_F6, Qt::ShiftModifier);
+    QCOMPARE(c.ActiveTab()->Content(), &app.Main->MachineWindow());
+    press(Qt::Key_F6, Qt::ShiftModifier);
+    QCOMPARE(c.ActiveTab()->Content(), static_cast<QWidget*>(second));
+    QPointer<TFormCommandEditor> gone = second;
+    press(Qt::Key_F3, Qt::AltModifier);
+    QTRY_VERIFY(gone.isNull());
+    QCOMPARE(c.Tabs().size(), 2);
+    // With two tabs the menu offers them all.
+    QCOMPARE(tabMenu(), (QStringList{QStringLiteral("&Otwórz..."), QStringLiteral("&Zapisz"),
+                                     QStringLiteral("Zamknij"), QStringLiteral("Następny"),
+                                     QStringLiteral("Poprzedni")}));
   }
 
   void openingChoosesTheEditorByExtensionAndNamesItByFolder() {

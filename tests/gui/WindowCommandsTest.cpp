@@ -7,6 +7,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QSignalSpy>
+#include <QTabBar>
 #include <QTest>
 #include <QToolBar>
 #include <QToolButton>
@@ -86,6 +87,18 @@ int StandingOut(const QImage& picture, const QColor& background) {
     }
   }
   return count;
+}
+
+// Clicks the window's tab in the container's tab bar, as the mouse does.
+bool ClickTab(const TFormEditor& container, const TDockedWindow* window) {
+  for (QTabBar* bar : container.TabBars()) {
+    for (int i = 0; i < bar->count(); ++i) {
+      if (container.WindowOfTab(bar, i) != window) continue;
+      QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(i).center());
+      return true;
+    }
+  }
+  return false;
 }
 
 // An endless program: "dod" and "sob" in a loop.
@@ -291,6 +304,44 @@ class WindowCommandsTest : public QObject {
     app.Main->UpdateActions();
     QVERIFY(!button("ActionRunProject")->isEnabled());
     QVERIFY(button("ActionRunCycle")->isEnabled());
+  }
+
+  void theDocumentCommandsFollowTheTabInFrontHoweverTheWindowWasActivated() {
+    TApplication app;
+    TFormProgramEditor* editor = app.Main->NewProgram();
+    editor->Memo()->setText(QStringLiteral("x: rst 1\n"));
+    QApplication::setActiveWindow(&app.Container());
+    editor->Memo()->setFocus();
+    app.Main->UpdateActions();
+    QVERIFY(app.Action("ActionCompile")->isEnabled());
+    TDockedWindow* machine = app.FrameOf(&app.Main->MachineWindow());
+    QVERIFY(ClickTab(app.Container(), machine));
+    QCOMPARE(app.Container().ActiveTab(), machine);
+    // Whatever activates the container now (the window manager after the
+    // click, or a return from another window), the machine is in front.
+    const auto greyed = [&](const char* when) {
+      for (const char* name : {"ActionFileSave", "ActionFileSaveAs", "ActionCompile"})
+        QVERIFY2(!app.Action(name)->isEnabled(),
+                 qPrintable(QString::fromLatin1(name) + u' ' + QString::fromLatin1(when)));
+    };
+    greyed("after the click");
+    QApplication::setActiveWindow(app.Main.get());
+    greyed("with the strip active");
+    QApplication::setActiveWindow(&app.Container());
+    greyed("with the container activated again");
+    // The keys go to what is seen, not into the text behind the machine.
+    QVERIFY(!editor->isAncestorOf(QApplication::focusWidget()));
+    app.Action("ActionCompile")->trigger();
+    app.Action("ActionFileSave")->trigger();
+    QVERIFY(app.User.Informations.isEmpty());
+    QCOMPARE(app.User.FileDialogs, 0);
+    // Back on the editor's tab the commands are the editor's again.
+    QVERIFY(ClickTab(app.Container(), app.FrameOf(editor)));
+    QApplication::setActiveWindow(app.Main.get());
+    QApplication::setActiveWindow(&app.Container());
+    QVERIFY(app.Action("ActionCompile")->isEnabled());
+    app.Action("ActionCompile")->trigger();
+    QCOMPARE(app.User.Informations, QStringList{QStringLiteral("Program został skompilowany")});
   }
 };
 
