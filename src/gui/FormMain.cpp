@@ -599,26 +599,29 @@ void TFormMain::BuildMenus() {
 void TFormMain::BuildToolBar() {
   InitIconResources();
   // The most used commands of the menus, the very same actions: a button is
-  // greyed exactly when its menu entry is.
+  // greyed exactly when its menu entry is. Each is named by what it does,
+  // for its tool tip and screen readers alike: the menus' "Program" would
+  // name both the new program and the run.
   const struct {
     const char* Action;  // none: a separator
     const char* Icon;
     const char* Name;
+    const char* Key;  // the key to name when the action holds none itself
   } buttons[] = {
-      {"ActionNewProgram", "nowy-program", "Nowy program"},
-      {"ActionFileOpen", "otworz", "Otwórz"},
-      {"ActionFileSave", "zapisz", "Zapisz"},
-      {"ActionCompile", "kompiluj", "Kompiluj (Ctrl+F9)"},
-      {nullptr, nullptr, nullptr},
-      {"ActionRunCycle", "takt", "Takt"},
-      {"ActionRunInstruction", "rozkaz", "Rozkaz"},
-      {"ActionRunProject", "program", "Program"},
-      {"ActionRunToCursor", "do-kursora", "Do kursora"},
-      {"ActionAbort", "przerwij", "Przerwij"},
-      {"ActionReset", "reset", "Reset"},
-      {nullptr, nullptr, nullptr},
-      {"ActionStepBackCycle", "cofnij-takt", "Cofnij takt"},
-      {"ActionStepBackInstruction", "cofnij-rozkaz", "Cofnij rozkaz"},
+      {"ActionNewProgram", "nowy-program", "Nowy program", nullptr},
+      {"ActionFileOpen", "otworz", "Otwórz", nullptr},
+      {"ActionFileSave", "zapisz", "Zapisz", nullptr},
+      {"ActionCompile", "kompiluj", "Kompiluj", "Ctrl+F9"},
+      {nullptr, nullptr, nullptr, nullptr},
+      {"ActionRunCycle", "takt", "Takt", nullptr},
+      {"ActionRunInstruction", "rozkaz", "Rozkaz", nullptr},
+      {"ActionRunProject", "program", "Wykonaj program", nullptr},
+      {"ActionRunToCursor", "do-kursora", "Do kursora", nullptr},
+      {"ActionAbort", "przerwij", "Przerwij", nullptr},
+      {"ActionReset", "reset", "Reset", nullptr},
+      {nullptr, nullptr, nullptr, nullptr},
+      {"ActionStepBackCycle", "cofnij-takt", "Cofnij takt", nullptr},
+      {"ActionStepBackInstruction", "cofnij-rozkaz", "Cofnij rozkaz", nullptr},
   };
   QToolBar* tools = addToolBar(QStringLiteral("Narzędzia"));
   tools->setObjectName(QStringLiteral("ToolBar"));
@@ -632,11 +635,12 @@ void TFormMain::BuildToolBar() {
     }
     QAction* action = Action(QString::fromLatin1(b.Action));
     action->setIcon(QIcon(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(b.Icon))));
-    QString tip = QString::fromUtf8(b.Name);
-    if (!action->shortcut().isEmpty())
-      tip += QStringLiteral(" (%1)").arg(action->shortcut().toString(QKeySequence::NativeText));
-    action->setToolTip(tip);
+    const QString name = QString::fromUtf8(b.Name);
+    const QString key = b.Key != nullptr ? QString::fromLatin1(b.Key)
+                                         : action->shortcut().toString(QKeySequence::NativeText);
+    action->setToolTip(key.isEmpty() ? name : QStringLiteral("%1 (%2)").arg(name, key));
     tools->addAction(action);
+    tools->widgetForAction(action)->setAccessibleName(name);
   }
 }
 

@@ -1,6 +1,7 @@
 // How the main window reaches the other windows: the window list, the keys
 // of the tool windows beside the main window's, a run that stops in an
 // editor, and the tool bar.
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QListWidget>
@@ -252,6 +253,22 @@ class WindowCommandsTest : public QObject {
     QCOMPARE(app.Action("ActionRunCycle")->toolTip(), QStringLiteral("Takt (F7)"));
   }
 
+  void everyToolBarButtonHasANameOfItsOwnForScreenReaders() {
+    TApplication app;
+    const auto* tools = app.Main->findChild<QToolBar*>(QStringLiteral("ToolBar"));
+    QVERIFY(tools != nullptr);
+    QStringList names;
+    for (QAction* action : tools->actions()) {
+      if (action->isSeparator()) continue;
+      QAccessibleInterface* button =
+          QAccessible::queryAccessibleInterface(tools->widgetForAction(action));
+      QVERIFY(button != nullptr);
+      const QString name = button->text(QAccessible::Name);
+      QVERIFY2(!name.isEmpty() && !names.contains(name), qPrintable(name));
+      names.append(name);
+    }
+    QCOMPARE(names.size(), 12);
+  }
   void ctrlF9CompilesInAnEditorOnly() {
     TApplication app;
     TFormProgramEditor* editor = app.Main->NewProgram();
