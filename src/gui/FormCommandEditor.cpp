@@ -426,8 +426,18 @@ void TFormCommandEditor::ShowReplaceDialog() {
   PrepareSearchDialog(replaceDialog_.data());
 }
 
+void TFormCommandEditor::FindAgain() {
+  if (!lastSearch_) {
+    ShowFindDialog();
+    return;
+  }
+  const TSearch search = *lastSearch_;
+  core_.Errors().Run(this, [&] { FindNext(search.Text, search.Options); });
+}
+
 void TFormCommandEditor::FindNext(const QString& text, const TSearchOptions& options) {
   if (text.isEmpty()) throw EDorumError(kEmptyFind);
+  lastSearch_ = TSearch{text, options};
   if (!memo_->FindText(text, options)) throw EDorumError(kNotFound);
 }
 

@@ -540,7 +540,7 @@ void TFormMain::BuildActions() {
      [this] { SearchCommand(&TFormCommandEditor::ShowFindDialog); });
   on(AddAction("ActionSearchFindNext", search, QStringLiteral("Znajdź następny"),
                QStringLiteral("Znajdź następny"), QKeySequence(Qt::CTRL | Qt::Key_L)),
-     [this] { SearchCommand(&TFormCommandEditor::ShowFindDialog); });
+     [this] { SearchCommand(&TFormCommandEditor::FindAgain); });
   on(AddAction("ActionSearchReplace", search, QStringLiteral("Zamień"), QStringLiteral("Zamień"),
                QKeySequence(Qt::CTRL | Qt::Key_H)),
      [this] { SearchCommand(&TFormCommandEditor::ShowReplaceDialog); });

@@ -25,6 +25,7 @@
 #include "AppCore.h"
 #include "DockedWindow.h"
 #include "Examples.h"
+#include "FindDialogs.h"
 #include "FormCommandEditor.h"
 #include "FormEditor.h"
 #include "FormHelp.h"
@@ -244,6 +245,43 @@ class ShellTest : public QObject {
     QTest::keyClick(editor->Memo(), Qt::Key_L, Qt::ControlModifier);
     QCOMPARE(editor->Memo()->text(), QStringLiteral("pob x"));
     QCOMPARE(findNext.count(), 1);
+  }
+
+  void ctrlLFindsTheNextMatchOfTheSearchMadeBefore() {
+    TApplication app;
+    TFormProgramEditor* editor = app.Main->NewProgram();
+    TSourceEditor* memo = editor->Memo();
+    memo->setText(QStringLiteral("dod x\npob x\ndod x\ndod y\n"));
+    QApplication::setActiveWindow(&app.Container());
+    memo->setFocus();
+    memo->setCursorPosition(1, 0);
+    const auto selection = [memo] {
+      int line = 0;
+      int from = 0;
+      int lineTo = 0;
+      int to = 0;
+      memo->getSelection(&line, &from, &lineTo, &to);
+      return QPoint(from, line);
+    };
+    // Without a search before, Ctrl+L asks what to look for.
+    QTest::keyClick(memo, Qt::Key_L, Qt::ControlModifier);
+    TFindDialog* dialog = editor->FindDialog();
+    QVERIFY(dialog != nullptr && dialog->isVisible());
+    dialog->SetText(QStringLiteral("dod"));
+    dialog->FindNextButton->click();  // the first match after the caret
+    QCOMPARE(selection(), QPoint(0, 2));
+    dialog->hide();
+    QApplication::setActiveWindow(&app.Container());
+    memo->setFocus();
+    // Then each Ctrl+L goes on to the next match, the dialog closed.
+    QTest::keyClick(memo, Qt::Key_L, Qt::ControlModifier);
+    QCOMPARE(selection(), QPoint(0, 3));
+    QVERIFY(!dialog->isVisible());
+    // Past the last one it says so, and the selection stays.
+    QTest::keyClick(memo, Qt::Key_L, Qt::ControlModifier);
+    QCOMPARE(app.User.Errors, QStringList{QStringLiteral("Nie znaleziono szukanego tekstu.")});
+    QCOMPARE(selection(), QPoint(0, 3));
+    QVERIFY(!dialog->isVisible());
   }
 
   void runToCursorBeforeAnyCompileSaysSo() {
