@@ -272,7 +272,10 @@ TFormCommandEditor::TSaveResult TFormCommandEditor::SaveText(bool saveAs) {
   encoding_ = *encoding;
   BindFile(path);
   memo_->setModified(false);
-  if (!caption.isEmpty()) setWindowTitle(caption);
+  if (!caption.isEmpty()) {
+    setWindowTitle(caption);
+    Q_EMIT SavedAs(path);
+  }
   return TSaveResult::Saved;
 }
 

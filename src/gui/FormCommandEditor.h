@@ -113,6 +113,8 @@ class TFormCommandEditor : public QWidget {
   // The file behind the text has changed (saved under a new name, read);
   // empty: none.
   void FilePathChanged(const QString& path);
+  // The text was written to a file chosen in the save dialog.
+  void SavedAs(const QString& path);
 
  protected:
   struct TDocumentKind {

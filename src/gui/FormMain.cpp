@@ -219,6 +219,12 @@ void TFormMain::AddEditor(TFormCommandEditor* editor) {
     NoteRecent(path);
   });
   NoteRecent(editor->FilePath());
+  // The save dialog starts next where a text was last written, not where
+  // a save failed.
+  const TFolderKind kind = program ? TFolderKind::Program : TFolderKind::Instruction;
+  connect(editor, &TFormCommandEditor::SavedAs, this, [this, kind](const QString& path) {
+    if (settings_ != nullptr) settings_->SetLastFolder(kind, QFileInfo(path).absolutePath());
+  });
   // A run that stops at the editor's line hands it the focus: the student
   // must see the text the keys now go into.
   connect(editor, &TFormCommandEditor::FocusRequested, this,
@@ -727,7 +733,10 @@ void TFormMain::SaveList() {
       this, QStringLiteral("Zapisz plik z listą rozkazów"), ProposedListFile(), kListFilter);
   if (!name) return;
   if (QFileInfo(*name).suffix().isEmpty()) name->append(QStringLiteral(".lst"));
-  core_.Errors().Run(this, [&] { microprogram_->SaveInstructionList(*name); });
+  const bool saved = core_.Errors().Run(this, [&] { microprogram_->SaveInstructionList(*name); });
+  // The dialog starts next where a list was written, not where it failed.
+  if (saved && settings_ != nullptr)
+    settings_->SetLastFolder(TFolderKind::List, QFileInfo(*name).absolutePath());
 }
 
 void TFormMain::ProjectOptions() {

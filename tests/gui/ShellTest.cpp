@@ -695,6 +695,36 @@ class ShellTest : public QObject {
     QVERIFY(app.User.Errors.isEmpty());
   }
 
+  void anExamplesFirstSaveStartsInTheDocumentsWhateverSaveFailedBefore() {
+    QTemporaryDir copy;
+    CopyFolder(SourceExamples(), copy.path());
+    const TDocumentsFolder documents;
+    QTemporaryDir own;
+    TApplication app(copy.path(), own.filePath(QStringLiteral("settings.ini")));
+    // A save that fails: the name chosen is a folder's.
+    QVERIFY(QDir(own.path()).mkpath(QStringLiteral("zajete/suma.prg")));
+    TFormProgramEditor* fresh = app.Main->NewProgram();
+    test::Type(fresh->Memo(), QStringLiteral("// nowy"));
+    app.User.FileNames = {own.filePath(QStringLiteral("zajete/suma.prg"))};
+    QVERIFY(!fresh->Save(false));
+    QCOMPARE(app.User.Errors.size(), 1);
+    QVERIFY(fresh->Modified());
+    // The example's first save proposes its name in the documents.
+    TFormCommandEditor* example =
+        app.Main->OpenFile(QDir(copy.path()).filePath(QStringLiteral("dorum/suma.prg")));
+    QVERIFY(example != nullptr);
+    test::Type(example->Memo(), QStringLiteral("// moja wersja"));
+    QVERIFY(!example->Save(false));  // cancelled
+    QCOMPARE(app.User.FileDialogStarts.back(),
+             QDir(documents.Path()).filePath(QStringLiteral("suma.prg")));
+    // A save that succeeds is where the next one starts, as before.
+    QVERIFY(QDir(own.path()).mkpath(QStringLiteral("moje")));
+    app.User.FileNames = {own.filePath(QStringLiteral("moje/nowy.prg"))};
+    QVERIFY(fresh->Save(false));
+    QVERIFY(!example->Save(false));  // cancelled
+    QCOMPARE(app.User.FileDialogStarts.back(), own.filePath(QStringLiteral("moje/suma.prg")));
+  }
+
   void aFileOpenedFromTheExamplesFolderIsACopyAndOneFromElsewhereIsNot() {
     QTemporaryDir copy;
     CopyFolder(SourceExamples(), copy.path());
