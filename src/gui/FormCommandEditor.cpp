@@ -13,6 +13,7 @@
 
 #include "AppCore.h"
 #include "FindDialogs.h"
+#include "FormStopConditions.h"
 #include "SourceLexers.h"
 #include "common/Error.h"
 #include "common/Text.h"
@@ -300,8 +301,8 @@ bool TFormCommandEditor::CloseQuery() {
 void TFormCommandEditor::Compile() {
   // Compiling changes the instruction list or the memory, which a run in
   // progress is using: the run is stopped first.
-  core_.Perform(TCommand::Compile,
-                [this] { core_.Errors().Run(this, [this] { CompileCommand(); }); });
+  PerformRenaming(core_, this, TCommand::Compile,
+                  [this] { core_.Errors().Run(this, [this] { CompileCommand(); }); });
 }
 
 void TFormCommandEditor::CompileCommand() {

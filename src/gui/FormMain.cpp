@@ -294,7 +294,7 @@ TFormCommandEditor* TFormMain::OpenDocument(const QString& fileName, bool copy) 
 
 TFormCommandEditor* TFormMain::OpenExample(const QString& listFile, const QString& program) {
   TFormCommandEditor* editor = nullptr;
-  core_.Perform(TCommand::LoadList, [&] {
+  PerformRenaming(core_, this, TCommand::LoadList, [&] {
     const bool loaded = core_.Errors().Run(this, [&] {
       if (!listFile.isEmpty()) {
         microprogram_->LoadInstructionList(listFile);
@@ -723,7 +723,7 @@ void TFormMain::LoadList() {
   const std::optional<QString> name = core_.Dialogs().OpenFileName(
       this, QStringLiteral("Otwórz plik z listą rozkazów"), ProposedListFile(), kListFilter);
   if (!name) return;
-  core_.Perform(TCommand::LoadList, [this, file = *name] {
+  PerformRenaming(core_, this, TCommand::LoadList, [this, file = *name] {
     core_.Errors().Run(this, [&] { microprogram_->LoadInstructionList(file); });
   });
 }
@@ -740,7 +740,7 @@ void TFormMain::SaveList() {
 }
 
 void TFormMain::ProjectOptions() {
-  core_.Perform(TCommand::ProjectOptions, [this] {
+  PerformRenaming(core_, this, TCommand::ProjectOptions, [this] {
     TFormSettings dialog(core_, this);
     dialog.exec();
     machine_->update();
