@@ -12,6 +12,7 @@
 #include <QScreen>
 #include <QToolBar>
 #include <QWindow>
+#include <cstdint>
 
 #include "DockedWindow.h"
 #include "Examples.h"
@@ -54,6 +55,33 @@ QString ProposedListFile() {
 }
 
 const QString kListFilter = QStringLiteral("pliki z listą rozkazów (*.lst)");
+
+// What stands where a text file is looked for.
+enum class TPathKind : std::uint8_t { Missing, Folder, File, Other };
+
+TPathKind PathKindOf(const QString& path) {
+  const QFileInfo info(path);
+  if (!info.exists()) return TPathKind::Missing;
+  if (info.isDir()) return TPathKind::Folder;
+  return info.isFile() ? TPathKind::File : TPathKind::Other;
+}
+
+// Why no text can be read there: the user is told what stands in the
+// file's place, not that a file is gone when a folder or a device is there.
+QString WhatIsAt(TPathKind kind, const QString& path) {
+  static constexpr struct {
+    TPathKind Kind;
+    const char16_t* Text;
+  } kTexts[] = {
+      {TPathKind::Missing, u"Plik %1 już nie istnieje"},
+      {TPathKind::Folder, u"%1 jest folderem, nie plikiem"},
+      {TPathKind::Other, u"%1 nie jest zwykłym plikiem"},
+  };
+  for (const auto& [k, text] : kTexts) {
+    if (k == kind) return QString::fromUtf16(text).arg(QDir::toNativeSeparators(path));
+  }
+  return QDir::toNativeSeparators(path);
+}
 
 }  // namespace
 
@@ -270,6 +298,12 @@ TFormCommandEditor* TFormMain::OpenFile(const QString& fileName) {
 }
 
 TFormCommandEditor* TFormMain::OpenDocument(const QString& fileName, bool copy) {
+  // A folder or a device is no text: reading /dev/zero would never end.
+  const TPathKind kind = PathKindOf(fileName);
+  if (kind == TPathKind::Folder || kind == TPathKind::Other) {
+    core_.Errors().Report(this, WhatIsAt(kind, fileName));
+    return nullptr;
+  }
   const QFileInfo file(fileName);
   const bool program = file.suffix().compare(QStringLiteral("prg"), Qt::CaseInsensitive) == 0 &&
                        file.fileName().contains(QLatin1Char('.'));
@@ -905,13 +939,14 @@ void TFormMain::NoteRecent(const QString& file) {
 }
 
 void TFormMain::OpenRecent(const QString& file) {
-  if (!QFileInfo(file).isFile()) {
+  // Only a file can come back; the note says what stands there instead.
+  const TPathKind kind = PathKindOf(file);
+  if (kind != TPathKind::File) {
     recent_.Remove(file);
     ShowRecentFiles();
     if (settings_ != nullptr) settings_->SetRecentFiles(recent_.Files());
     core_.Dialogs().ShowInformation(
-        this, QStringLiteral("Plik %1 już nie istnieje; usunięto go z listy ostatnio otwieranych.")
-                  .arg(QDir::toNativeSeparators(file)));
+        this, WhatIsAt(kind, file) + QStringLiteral("; usunięto go z listy ostatnio otwieranych."));
     return;
   }
   OpenFile(file);

@@ -312,6 +312,48 @@ class LayoutTest : public QObject {
     QVERIFY(app.User.Errors.isEmpty());
   }
 
+  void aRecentEntryThatIsNoFileIsSaidToBeWhatItIs() {
+    QTemporaryDir dir;
+    const QString settings = dir.filePath(QStringLiteral("settings.ini"));
+    const QString folder = dir.filePath(QStringLiteral("programy"));
+    QVERIFY(QDir().mkpath(folder));
+    const QString device = QStringLiteral("/dev/zero");
+    {
+      TAppSettings remembered(settings);
+      remembered.SetRecentFiles({folder, device});
+      remembered.Sync();
+    }
+    TApplication app(ExamplesFolder(), settings);
+    QCOMPARE(app.Main->RecentFiles().Files(), (QStringList{folder, device}));
+    const qsizetype tabs = app.Container().Tabs().size();
+    app.Main->OpenRecent(folder);
+    QCOMPARE(app.User.Informations.size(), 1);
+    const QString aboutFolder = app.User.Informations.back();
+    QVERIFY2(aboutFolder.contains(QDir::toNativeSeparators(folder)) &&
+                 aboutFolder.contains(QStringLiteral("folder")) &&
+                 !aboutFolder.contains(QStringLiteral("nie istnieje")),
+             qPrintable(aboutFolder));
+    app.Main->OpenRecent(device);
+    QCOMPARE(app.User.Informations.size(), 2);
+    const QString aboutDevice = app.User.Informations.back();
+    QVERIFY2(aboutDevice.contains(device) &&
+                 aboutDevice.contains(QStringLiteral("nie jest zwykłym plikiem")) &&
+                 !aboutDevice.contains(QStringLiteral("nie istnieje")),
+             qPrintable(aboutDevice));
+    // Neither can ever be opened as a text: both are dropped, nothing opened.
+    QVERIFY(app.Main->RecentFiles().Files().isEmpty());
+    QCOMPARE(app.Container().Tabs().size(), tabs);
+    // Chosen in the open dialog, they are refused as well, before reading.
+    QVERIFY(app.Main->OpenFile(device) == nullptr);
+    QVERIFY(app.Main->OpenFile(folder) == nullptr);
+    QCOMPARE(app.User.Errors.size(), 2);
+    QVERIFY2(app.User.Errors[0].contains(QStringLiteral("nie jest zwykłym plikiem")),
+             qPrintable(app.User.Errors[0]));
+    QVERIFY2(app.User.Errors[1].contains(QStringLiteral("folder")), qPrintable(app.User.Errors[1]));
+    QCOMPARE(app.Container().Tabs().size(), tabs);
+    QVERIFY(app.Main->RecentFiles().Files().isEmpty());
+  }
+
   void aFileDialogStartsWhereItWasLastLeftAfterARestart() {
     QTemporaryDir dir;
     const QString settings = dir.filePath(QStringLiteral("settings.ini"));
