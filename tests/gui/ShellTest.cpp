@@ -805,6 +805,26 @@ class ShellTest : public QObject {
     QVERIFY(!app.Action("ActionStepBackInstruction")->isEnabled());
   }
 
+  void cofnijRozkazWaitsForAnInstructionBegun() {
+    TApplication app;
+    // Values entered by hand are steps of their own, but no instruction.
+    app.Core.Machine().EnterRegisterValue(TRegisterId::AK, QStringLiteral("7"));
+    app.Core.Machine().EnterRegisterValue(TRegisterId::L, QStringLiteral("3"));
+    app.Core.Refresh().Flush();
+    app.Main->UpdateActions();
+    QCOMPARE(app.Core.History().UndoableSteps(), std::uint64_t{2});
+    QVERIFY(app.Action("ActionStepBackCycle")->isEnabled());
+    QVERIFY(!app.Action("ActionStepBackInstruction")->isEnabled());
+    // The first cycle begins an instruction: now there is one to undo.
+    app.Action("ActionRunCycle")->trigger();
+    app.Main->UpdateActions();
+    QVERIFY(app.Action("ActionStepBackInstruction")->isEnabled());
+    app.Action("ActionStepBackInstruction")->trigger();
+    QCOMPARE(app.Core.Machine().Register(TRegisterId::L).Value(), 3);
+    QVERIFY(!app.Action("ActionStepBackInstruction")->isEnabled());
+    QVERIFY(app.Action("ActionStepBackCycle")->isEnabled());
+  }
+
   void f1InAnEditorOpensTheEntryOfTheWordUnderTheCaret() {
     TApplication app;
     TFormProgramEditor* editor = app.Main->NewProgram();

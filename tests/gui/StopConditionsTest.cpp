@@ -152,6 +152,32 @@ class StopConditionsTest : public QObject {
     QCOMPARE(conditions.Count(), 2);
   }
 
+  void removingAConditionSelectsTheOneInItsPlaceOrTheLast() {
+    TCore c;
+    TFormStopConditions dialog(c.Core);
+    for (const QString& text : {QStringLiteral("AK=1"), QStringLiteral("AK=2"),
+                                QStringLiteral("AK=3"), QStringLiteral("AK=4")}) {
+      dialog.Edit()->setText(text);
+      QVERIFY(dialog.AddTyped());
+    }
+    auto* remove = dialog.findChild<QPushButton*>(QStringLiteral("RemoveButton"));
+    dialog.List()->setCurrentRow(1);
+    remove->click();  // the one after it takes its place
+    QCOMPARE(Rows(dialog.List()), (QStringList{"AK=1", "AK=3", "AK=4"}));
+    QCOMPARE(dialog.List()->currentRow(), 1);
+    dialog.List()->setCurrentRow(2);
+    remove->click();  // the last: the new last is selected
+    QCOMPARE(Rows(dialog.List()), (QStringList{"AK=1", "AK=3"}));
+    QCOMPARE(dialog.List()->currentRow(), 1);
+    QVERIFY(remove->isEnabled());
+    remove->click();
+    QCOMPARE(dialog.List()->currentRow(), 0);
+    remove->click();
+    QCOMPARE(dialog.List()->count(), 0);
+    QCOMPARE(dialog.List()->currentRow(), -1);
+    QVERIFY(!remove->isEnabled());
+  }
+
   void aMalformedConditionIsRefusedInTheDialogWithTheTextKept() {
     TCore c;
     TFormStopConditions dialog(c.Core);
