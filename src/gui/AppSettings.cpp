@@ -20,19 +20,32 @@ namespace {
 const QString kOrganisation = QStringLiteral("maszyna-dorum");
 const QString kApplication = QStringLiteral("maszyna-dorum");
 
-constexpr std::array<std::pair<TFolderKind, const char*>, 5> kFolderKeys = {{
-    {TFolderKind::Open, "Folders/Open"},
-    {TFolderKind::Program, "Folders/Program"},
-    {TFolderKind::Instruction, "Folders/Instruction"},
-    {TFolderKind::List, "Folders/List"},
-    {TFolderKind::Dump, "Folders/Dump"},
+// `WrittenBySaver`: what a save dialog of the kind chose is remembered by
+// the window that writes it, once written, so that a save that failed
+// leaves the folder where the last one succeeded.
+struct TFolderKey {
+  TFolderKind Kind;
+  const char* Key;
+  bool WrittenBySaver;
+};
+constexpr std::array<TFolderKey, 5> kFolderKeys = {{
+    {TFolderKind::Open, "Folders/Open", false},
+    {TFolderKind::Program, "Folders/Program", true},
+    {TFolderKind::Instruction, "Folders/Instruction", true},
+    {TFolderKind::List, "Folders/List", true},
+    {TFolderKind::Dump, "Folders/Dump", false},
 }};
 
-QString FolderKey(TFolderKind kind) {
-  for (const auto& [k, key] : kFolderKeys) {
-    if (k == kind) return QString::fromLatin1(key);
+const TFolderKey* KeyOf(TFolderKind kind) {
+  for (const TFolderKey& key : kFolderKeys) {
+    if (key.Kind == kind) return &key;
   }
-  return {};
+  return nullptr;
+}
+
+QString FolderKey(TFolderKind kind) {
+  const TFolderKey* key = KeyOf(kind);
+  return key != nullptr ? QString::fromLatin1(key->Key) : QString();
 }
 
 }  // namespace
@@ -142,20 +155,21 @@ QString DialogStart(const QString& proposed, const QString& remembered) {
 
 void RememberFolders(TUserDialogs& dialogs, const std::shared_ptr<TAppSettings>& settings) {
   using TFileDialog = decltype(TUserDialogs::OpenFileName);
-  const auto remembering = [settings](TFileDialog ask) -> TFileDialog {
-    return [settings, ask = std::move(ask)](QWidget* parent, const QString& title,
-                                            const QString& folderOrFile,
-                                            const QString& filter) -> std::optional<QString> {
+  const auto remembering = [settings](TFileDialog ask, bool saving) -> TFileDialog {
+    return [settings, saving, ask = std::move(ask)](
+               QWidget* parent, const QString& title, const QString& folderOrFile,
+               const QString& filter) -> std::optional<QString> {
       const std::optional<TFolderKind> kind = FolderKindOf(filter);
       if (!kind) return ask(parent, title, folderOrFile, filter);
       const std::optional<QString> chosen =
           ask(parent, title, DialogStart(folderOrFile, settings->LastFolder(*kind)), filter);
-      if (chosen) settings->SetLastFolder(*kind, QFileInfo(*chosen).absolutePath());
+      if (chosen && !(saving && KeyOf(*kind)->WrittenBySaver))
+        settings->SetLastFolder(*kind, QFileInfo(*chosen).absolutePath());
       return chosen;
     };
   };
-  dialogs.OpenFileName = remembering(dialogs.OpenFileName);
-  dialogs.SaveFileName = remembering(dialogs.SaveFileName);
+  dialogs.OpenFileName = remembering(dialogs.OpenFileName, false);
+  dialogs.SaveFileName = remembering(dialogs.SaveFileName, true);
 }
 
 // ---- the window layout ----

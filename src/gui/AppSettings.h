@@ -88,7 +88,9 @@ class TAppSettings {
 // exists already (saving a file under another name starts beside it).
 [[nodiscard]] QString DialogStart(const QString& proposed, const QString& remembered);
 // Makes the file dialogs start in the folder each was last left in, and
-// remember the folder of every file chosen.
+// remember the folder of every file chosen, except where a save dialog of
+// a source or a list chose it: the window that writes such a file sets its
+// folder (SetLastFolder) once it has been written.
 void RememberFolders(TUserDialogs& dialogs, const std::shared_ptr<TAppSettings>& settings);
 
 // The layout as it is now, and back again. Read back, a layout that would

@@ -13,6 +13,7 @@
 
 #include "AppCore.h"
 #include "FindDialogs.h"
+#include "FormStopConditions.h"
 #include "SourceLexers.h"
 #include "common/Error.h"
 #include "common/Text.h"
@@ -272,7 +273,10 @@ TFormCommandEditor::TSaveResult TFormCommandEditor::SaveText(bool saveAs) {
   encoding_ = *encoding;
   BindFile(path);
   memo_->setModified(false);
-  if (!caption.isEmpty()) setWindowTitle(caption);
+  if (!caption.isEmpty()) {
+    setWindowTitle(caption);
+    Q_EMIT SavedAs(path);
+  }
   return TSaveResult::Saved;
 }
 
@@ -297,8 +301,8 @@ bool TFormCommandEditor::CloseQuery() {
 void TFormCommandEditor::Compile() {
   // Compiling changes the instruction list or the memory, which a run in
   // progress is using: the run is stopped first.
-  core_.Perform(TCommand::Compile,
-                [this] { core_.Errors().Run(this, [this] { CompileCommand(); }); });
+  PerformRenaming(core_, this, TCommand::Compile,
+                  [this] { core_.Errors().Run(this, [this] { CompileCommand(); }); });
 }
 
 void TFormCommandEditor::CompileCommand() {
@@ -426,8 +430,18 @@ void TFormCommandEditor::ShowReplaceDialog() {
   PrepareSearchDialog(replaceDialog_.data());
 }
 
+void TFormCommandEditor::FindAgain() {
+  if (!lastSearch_) {
+    ShowFindDialog();
+    return;
+  }
+  const TSearch search = *lastSearch_;
+  core_.Errors().Run(this, [&] { FindNext(search.Text, search.Options); });
+}
+
 void TFormCommandEditor::FindNext(const QString& text, const TSearchOptions& options) {
   if (text.isEmpty()) throw EDorumError(kEmptyFind);
+  lastSearch_ = TSearch{text, options};
   if (!memo_->FindText(text, options)) throw EDorumError(kNotFound);
 }
 

@@ -69,6 +69,9 @@ class TFormCommandEditor : public QWidget {
   void Compile();
   void ShowFindDialog();
   void ShowReplaceDialog();
+  // "Znajdź następny" (Ctrl+L): the next match of the search made last,
+  // without a dialog; before any search, the find dialog.
+  void FindAgain();
   // What the dialogs' buttons do; they raise the messages of a failed search.
   void FindNext(const QString& text, const TSearchOptions& options);
   void Replace(const QString& text, const QString& replacement, const TSearchOptions& options,
@@ -110,6 +113,8 @@ class TFormCommandEditor : public QWidget {
   // The file behind the text has changed (saved under a new name, read);
   // empty: none.
   void FilePathChanged(const QString& path);
+  // The text was written to a file chosen in the save dialog.
+  void SavedAs(const QString& path);
 
  protected:
   struct TDocumentKind {
@@ -168,6 +173,11 @@ class TFormCommandEditor : public QWidget {
   QLabel* panelMessage_ = nullptr;
   QPointer<TFindDialog> findDialog_;
   QPointer<TReplaceDialog> replaceDialog_;
+  struct TSearch {
+    QString Text;
+    TSearchOptions Options;
+  };
+  std::optional<TSearch> lastSearch_;  // none before the first search
   QTimer checkTimer_;
   bool loading_ = false;
   QString filePath_;  // absolute; empty: none yet

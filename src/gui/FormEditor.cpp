@@ -70,13 +70,23 @@ void TFormEditor::Adopt(TDockedWindow* window) {
   connect(window, &QDockWidget::visibilityChanged, this, [this, window](bool visible) {
     // A tab brought to the front shows its window.
     if (visible && HoldsAsTab(window) && window != active_) TabActivated(window);
+    // Closed by its own close box, a tab leaves as "Zamknij" takes it.
+    if (!visible && window->isHidden() && !window->isFloating() && window->parentWidget() == this &&
+        dockWidgetArea(window) == kTabArea)
+      WindowLeftTabs(window);
   });
   connect(window, &QDockWidget::dockLocationChanged, this, [this, window](Qt::DockWidgetArea area) {
     if (area == Qt::RightDockWidgetArea && window->width() < 30)
       resizeDocks({window}, {120}, Qt::Horizontal);
-    // Dragged from a tab into a side panel: the container is named by the
-    // tab in front now.
-    if (window == active_ && !HoldsAsTab(window)) WindowLeftTabs(window);
+    if (HoldsAsTab(window)) {
+      // Dragged in as a tab: the container is named by its tabs again.
+      captionFollowsTab_ = true;
+      FollowCaption();
+    } else if (window == active_) {
+      // Dragged from a tab into a side panel: the container is named by
+      // the tab in front now.
+      WindowLeftTabs(window);
+    }
     ScheduleTabBarTuning();
   });
   connect(window, &TDockedWindow::CaptionChanged, this, [this, window] {
@@ -118,6 +128,7 @@ void TFormEditor::DockAsTab(TDockedWindow* window) {
   order_.removeAll(window);
   order_.append(window);
   window->show();
+  captionFollowsTab_ = true;
   ActivateTab(window);
 }
 
@@ -150,6 +161,19 @@ QList<TDockedWindow*> TFormEditor::Tabs() const {
   return tabs;
 }
 
+TDockedWindow* TFormEditor::FrontOf(TDockedWindow* window) const {
+  if (HoldsAsTab(window)) return ActiveTab();
+  for (QTabBar* bar : TabBars()) {
+    if (bar->parentWidget() == this) continue;
+    for (int i = 0; i < bar->count(); ++i) {
+      if (WindowOfTab(bar, i) != window) continue;
+      TDockedWindow* front = WindowOfTab(bar, bar->currentIndex());
+      return front != nullptr ? front : window;
+    }
+  }
+  return window;
+}
+
 TDockedWindow* TFormEditor::ActiveTab() const {
   if (HoldsAsTab(active_)) return active_;
   const QList<TDockedWindow*> tabs = Tabs();
@@ -164,23 +188,44 @@ void TFormEditor::ActivateTab(TDockedWindow* window) {
 
 void TFormEditor::TabActivated(TDockedWindow* window) {
   active_ = window;
+  FocusFront(window);
   FollowCaption();
   Q_EMIT ActiveTabChanged(window);
 }
 
+bool TFormEditor::TabsAlike(const TDockedWindow* a, const TDockedWindow* b) const {
+  // Tabs of this container, or of one floating group of tabs.
+  if (HoldsAsTab(a) || HoldsAsTab(b)) return HoldsAsTab(a) && HoldsAsTab(b);
+  return a->parentWidget() == b->parentWidget() && a->parentWidget() != nullptr &&
+         a->parentWidget()->inherits("QDockWidgetGroupWindow");
+}
+
+void TFormEditor::FocusFront(TDockedWindow* front) {
+  // The focus of the window the tabs are in, active or not: activated
+  // again, that window gives the focus back to where it was.
+  QWidget* focus = front->window()->focusWidget();
+  if (focus == nullptr || front->isAncestorOf(focus)) return;
+  TDockedWindow* holder = nullptr;
+  for (QWidget* w = focus; w != nullptr && holder == nullptr; w = w->parentWidget())
+    holder = qobject_cast<TDockedWindow*>(w);
+  if (holder == nullptr || holder == front || !TabsAlike(holder, front)) return;
+  front->Content()->setFocus();
+  // A window that takes no focus at least takes it from the one behind.
+  if (holder->isAncestorOf(front->window()->focusWidget())) focus->clearFocus();
+}
+
 void TFormEditor::WindowLeftTabs(TDockedWindow* window) {
   if (active_ == window) active_ = nullptr;
-  if (Tabs().size() < 2) {
-    setWindowTitle(kCaption);
-  } else {
-    FollowCaption();
-  }
+  // Undocked or closed with fewer than two tabs behind it, the container
+  // is "Edytor" again; one gone to a side panel leaves it named by its tab.
+  if ((window->Detached() || window->isHidden()) && Tabs().size() < 2) captionFollowsTab_ = false;
+  FollowCaption();
   Q_EMIT ActiveTabChanged(ActiveTab());
 }
 
 void TFormEditor::FollowCaption() {
   const TDockedWindow* tab = ActiveTab();
-  setWindowTitle(tab != nullptr ? tab->FullCaption() : kCaption);
+  setWindowTitle(captionFollowsTab_ && tab != nullptr ? tab->FullCaption() : kCaption);
 }
 
 void TFormEditor::PlaceChanged(TDockedWindow* window) {
@@ -231,8 +276,13 @@ void TFormEditor::TabAll(const QList<TDockedWindow*>& windows) {
 }
 
 bool TFormEditor::RestoreLayout(const QByteArray& state) {
-  for (TDockedWindow* window : findChildren<TDockedWindow*>()) Adopt(window);
   if (!restoreState(state)) return false;
+  // The windows the layout placed are this container's; one it never held
+  // (the start-up editor, never shown) must not take a tab's number.
+  for (TDockedWindow* window : findChildren<TDockedWindow*>()) {
+    if (dockWidgetArea(window) != Qt::NoDockWidgetArea || !window->isHidden()) Adopt(window);
+  }
+  captionFollowsTab_ = true;
   // The tabs go in the order the tab bar shows them, and the one in front
   // is the one it shows in front.
   for (QTabBar* bar : TabBars()) {
@@ -329,24 +379,16 @@ void TFormEditor::CloseActiveTab() {
   }
 }
 
-void TFormEditor::UpdateTabMenu() {
-  const qsizetype tabs = Tabs().size();
-  for (QAction* action : {next_, previous_}) {
-    action->setEnabled(tabs >= 2);
-    action->setVisible(tabs >= 2);
-  }
-  close_->setEnabled(tabs >= 1);
-  close_->setVisible(tabs >= 1);
-}
-
 void TFormEditor::ShowTabMenu(const QPoint& globalAt) {
-  UpdateTabMenu();
+  // The menu offers only what the tabs allow now. The actions themselves
+  // stay enabled and visible: their keys must work whatever this menu
+  // showed last, and with too few tabs they find nothing to do.
+  const qsizetype tabs = Tabs().size();
   QMenu menu(this);
   if (open_ != nullptr) menu.addAction(open_);
   if (save_ != nullptr) menu.addAction(save_);
-  menu.addAction(close_);
-  menu.addAction(next_);
-  menu.addAction(previous_);
+  if (tabs >= 1) menu.addAction(close_);
+  if (tabs >= 2) menu.addActions({next_, previous_});
   menu.exec(globalAt);
 }
 

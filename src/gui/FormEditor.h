@@ -38,6 +38,10 @@ class TFormEditor final : public QMainWindow {
   [[nodiscard]] TDockedWindow* ActiveTab() const;
   void ActivateTab(TDockedWindow* window);
   [[nodiscard]] bool HoldsAsTab(const TDockedWindow* window) const;
+  // The window in front of the tabs the window is one of (this container's,
+  // or a floating group's dragged out of it); the window itself when it
+  // stands alone.
+  [[nodiscard]] TDockedWindow* FrontOf(TDockedWindow* window) const;
 
   // "Następny", "Poprzedni" (wrapping around) and "Zamknij".
   void NextTab();
@@ -76,7 +80,10 @@ class TFormEditor final : public QMainWindow {
   void TabActivated(TDockedWindow* window);
   void WindowLeftTabs(TDockedWindow* window);
   void FollowCaption();
-  void UpdateTabMenu();
+  // The keys go to what is seen: a focus left in a tab now behind moves to
+  // the tab in front.
+  void FocusFront(TDockedWindow* front);
+  [[nodiscard]] bool TabsAlike(const TDockedWindow* a, const TDockedWindow* b) const;
   void ShowTabMenu(const QPoint& globalAt);
   void KeepBelowTopLimit();
   void NumberDocuments();
@@ -97,6 +104,9 @@ class TFormEditor final : public QMainWindow {
   int topLimit_ = 0;
   QTimer tuneTimer_;
   bool numbering_ = false;
+  // The caption names the tab in front from a window's docking as a tab
+  // until a window leaves the container with fewer than two tabs behind it.
+  bool captionFollowsTab_ = true;
 };
 
 }  // namespace dorum::gui

@@ -39,6 +39,24 @@ constexpr std::array<std::pair<int, const char16_t*>, 7> kTempos = {{
 // Between the drawing and the memory's scroll bar, in pixels.
 constexpr int kScrollBarGap = 2;
 
+// The smallest window the diagram is drawn for; the controls may need more.
+constexpr int kSmallestWidth = 500;
+constexpr int kSmallestHeight = 350;
+
+// The line below the diagram: a run in progress, or the last one.
+QString StatusText(bool running, std::uint64_t cycles, std::uint64_t instructions,
+                   std::uint64_t total, bool manual) {
+  QString text =
+      running ? QStringLiteral("Wykonywanie… takty: %1, rozkazy: %2").arg(cycles).arg(instructions)
+              : QStringLiteral(
+                    "Zatrzymana. Ostatnie wykonanie: takty %1, rozkazy %2; od resetu: takty %3")
+                    .arg(cycles)
+                    .arg(instructions)
+                    .arg(total);
+  if (manual) text += QStringLiteral(" · sterowanie ręczne");
+  return text;
+}
+
 void InstallAccessibility() {
   static const bool installed = [] {
     QAccessible::installFactory(&TDiagramAccessible::Create);
@@ -103,6 +121,7 @@ TFormMachine::TFormMachine(TAppCore& core, QWidget* parent)
   runCycles_ = core_.Control().CyclesPerformed();
   runInstructions_ = core_.Control().InstructionsPerformed();
   UpdateRunStatus();
+  KeepControlsWhole();
 }
 
 TFormMachine::~TFormMachine() = default;
@@ -233,7 +252,10 @@ void TFormMachine::PlaceControls() {
 
 void TFormMachine::SyncControls() {
   syncing_ = true;
-  interruptPanel_->setVisible(machine_.InterruptButtonsVisible());
+  if (interruptPanel_->isVisibleTo(this) != machine_.InterruptButtonsVisible()) {
+    interruptPanel_->setVisible(machine_.InterruptButtonsVisible());
+    KeepControlsWhole();
+  }
   const int delay = core_.AnimationDelay();
   int best = 0;
   for (int k = 0; k < tempo_->count(); ++k) {
@@ -291,20 +313,26 @@ bool TFormMachine::eventFilter(QObject* watched, QEvent* event) {
 
 void TFormMachine::UpdateRunStatus() {
   const TController& control = core_.Control();
-  const std::uint64_t cycles = control.CyclesPerformed() - runCycles_;
-  const std::uint64_t instructions = control.InstructionsPerformed() - runInstructions_;
-  QString text;
-  if (core_.RunInProgress()) {
-    text = QStringLiteral("Wykonywanie… takty: %1, rozkazy: %2").arg(cycles).arg(instructions);
-  } else {
-    text =
-        QStringLiteral("Zatrzymana. Ostatnie wykonanie: takty %1, rozkazy %2; od resetu: takty %3")
-            .arg(cycles)
-            .arg(instructions)
-            .arg(control.CyclesSinceReset());
-  }
-  if (control.ManualControl()) text += QStringLiteral(" · sterowanie ręczne");
-  status_->setText(text);
+  status_->setText(StatusText(core_.RunInProgress(), control.CyclesPerformed() - runCycles_,
+                              control.InstructionsPerformed() - runInstructions_,
+                              control.CyclesSinceReset(), control.ManualControl()));
+}
+
+void TFormMachine::KeepControlsWhole() {
+  // Smaller, the strip of controls would wrap over the diagram and push the
+  // status line and the last controls out of the window. The status line
+  // is given the room of the longest it says.
+  const int width = std::max(kSmallestWidth, controls_->minimumSizeHint().width());
+  const QMargins margins = status_->contentsMargins();
+  const int statusHeight =
+      status_->fontMetrics()
+          .boundingRect(QRect(0, 0, width - margins.left() - margins.right(), QWIDGETSIZE_MAX),
+                        Qt::TextWordWrap,
+                        StatusText(false, 999'999'999'999, 999'999'999'999, 999'999'999'999, true))
+          .height() +
+      margins.top() + margins.bottom();
+  const int height = controls_->heightForWidth(width) + diagram_->minimumHeight() + statusHeight;
+  setMinimumSize(width, std::max(kSmallestHeight, height));
 }
 
 // ---- user actions ----

@@ -69,6 +69,9 @@ class TFormMachine final : public QWidget {
   void SyncScrollBar();
   void SyncControls();
   void UpdateRunStatus();
+  // The window's minimum size: the smallest the diagram is drawn for, or
+  // more when the controls need it.
+  void KeepControlsWhole();
   void ShowBackgroundMenu(const QPoint& globalAt);
 
   TAppCore& core_;

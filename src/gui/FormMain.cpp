@@ -12,6 +12,7 @@
 #include <QScreen>
 #include <QToolBar>
 #include <QWindow>
+#include <cstdint>
 
 #include "DockedWindow.h"
 #include "Examples.h"
@@ -54,6 +55,33 @@ QString ProposedListFile() {
 }
 
 const QString kListFilter = QStringLiteral("pliki z listą rozkazów (*.lst)");
+
+// What stands where a text file is looked for.
+enum class TPathKind : std::uint8_t { Missing, Folder, File, Other };
+
+TPathKind PathKindOf(const QString& path) {
+  const QFileInfo info(path);
+  if (!info.exists()) return TPathKind::Missing;
+  if (info.isDir()) return TPathKind::Folder;
+  return info.isFile() ? TPathKind::File : TPathKind::Other;
+}
+
+// Why no text can be read there: the user is told what stands in the
+// file's place, not that a file is gone when a folder or a device is there.
+QString WhatIsAt(TPathKind kind, const QString& path) {
+  static constexpr struct {
+    TPathKind Kind;
+    const char16_t* Text;
+  } kTexts[] = {
+      {TPathKind::Missing, u"Plik %1 już nie istnieje"},
+      {TPathKind::Folder, u"%1 jest folderem, nie plikiem"},
+      {TPathKind::Other, u"%1 nie jest zwykłym plikiem"},
+  };
+  for (const auto& [k, text] : kTexts) {
+    if (k == kind) return QString::fromUtf16(text).arg(QDir::toNativeSeparators(path));
+  }
+  return QDir::toNativeSeparators(path);
+}
 
 }  // namespace
 
@@ -219,6 +247,12 @@ void TFormMain::AddEditor(TFormCommandEditor* editor) {
     NoteRecent(path);
   });
   NoteRecent(editor->FilePath());
+  // The save dialog starts next where a text was last written, not where
+  // a save failed.
+  const TFolderKind kind = program ? TFolderKind::Program : TFolderKind::Instruction;
+  connect(editor, &TFormCommandEditor::SavedAs, this, [this, kind](const QString& path) {
+    if (settings_ != nullptr) settings_->SetLastFolder(kind, QFileInfo(path).absolutePath());
+  });
   // A run that stops at the editor's line hands it the focus: the student
   // must see the text the keys now go into.
   connect(editor, &TFormCommandEditor::FocusRequested, this,
@@ -264,6 +298,12 @@ TFormCommandEditor* TFormMain::OpenFile(const QString& fileName) {
 }
 
 TFormCommandEditor* TFormMain::OpenDocument(const QString& fileName, bool copy) {
+  // A folder or a device is no text: reading /dev/zero would never end.
+  const TPathKind kind = PathKindOf(fileName);
+  if (kind == TPathKind::Folder || kind == TPathKind::Other) {
+    core_.Errors().Report(this, WhatIsAt(kind, fileName));
+    return nullptr;
+  }
   const QFileInfo file(fileName);
   const bool program = file.suffix().compare(QStringLiteral("prg"), Qt::CaseInsensitive) == 0 &&
                        file.fileName().contains(QLatin1Char('.'));
@@ -288,7 +328,7 @@ TFormCommandEditor* TFormMain::OpenDocument(const QString& fileName, bool copy) 
 
 TFormCommandEditor* TFormMain::OpenExample(const QString& listFile, const QString& program) {
   TFormCommandEditor* editor = nullptr;
-  core_.Perform(TCommand::LoadList, [&] {
+  PerformRenaming(core_, this, TCommand::LoadList, [&] {
     const bool loaded = core_.Errors().Run(this, [&] {
       if (!listFile.isEmpty()) {
         microprogram_->LoadInstructionList(listFile);
@@ -355,13 +395,22 @@ void TFormMain::ResolveCurrentForm() {
   if (TDockedWindow* tab = container_->ActiveTab()) currentForm_ = tab->Content();
 }
 
-TFormCommandEditor* TFormMain::CurrentEditor() const {
-  if (auto* editor = qobject_cast<TFormCommandEditor*>(currentForm_.data())) return editor;
+QWidget* TFormMain::SeenDocument() const {
   // The strip and the container are no documents: the container's front
-  // tab stands for them.
-  if (DocumentOf(currentForm_) != nullptr || !container_->isVisible()) return nullptr;
-  const TDockedWindow* tab = container_->ActiveTab();
-  return tab != nullptr ? qobject_cast<TFormCommandEditor*>(tab->Content()) : nullptr;
+  // tab stands for them, and for each of its tabs, of which only the one in
+  // front is seen, whichever of them last had the focus.
+  TDockedWindow* frame = FrameOf(currentForm_);
+  if (DocumentOf(currentForm_) == nullptr || container_->HoldsAsTab(frame)) {
+    const TDockedWindow* tab = container_->isVisible() ? container_->ActiveTab() : nullptr;
+    return tab != nullptr ? tab->Content() : nullptr;
+  }
+  // A window floating alone, or the one in front of a floating group.
+  if (frame != nullptr) return container_->FrontOf(frame)->Content();
+  return currentForm_;
+}
+
+TFormCommandEditor* TFormMain::CurrentEditor() const {
+  return qobject_cast<TFormCommandEditor*>(SeenDocument());
 }
 
 TFormProgramEditor* TFormMain::BoundEditor() const {
@@ -531,7 +580,7 @@ void TFormMain::BuildActions() {
      [this] { SearchCommand(&TFormCommandEditor::ShowFindDialog); });
   on(AddAction("ActionSearchFindNext", search, QStringLiteral("Znajdź następny"),
                QStringLiteral("Znajdź następny"), QKeySequence(Qt::CTRL | Qt::Key_L)),
-     [this] { SearchCommand(&TFormCommandEditor::ShowFindDialog); });
+     [this] { SearchCommand(&TFormCommandEditor::FindAgain); });
   on(AddAction("ActionSearchReplace", search, QStringLiteral("Zamień"), QStringLiteral("Zamień"),
                QKeySequence(Qt::CTRL | Qt::Key_H)),
      [this] { SearchCommand(&TFormCommandEditor::ShowReplaceDialog); });
@@ -590,26 +639,29 @@ void TFormMain::BuildMenus() {
 void TFormMain::BuildToolBar() {
   InitIconResources();
   // The most used commands of the menus, the very same actions: a button is
-  // greyed exactly when its menu entry is.
+  // greyed exactly when its menu entry is. Each is named by what it does,
+  // for its tool tip and screen readers alike: the menus' "Program" would
+  // name both the new program and the run.
   const struct {
     const char* Action;  // none: a separator
     const char* Icon;
     const char* Name;
+    const char* Key;  // the key to name when the action holds none itself
   } buttons[] = {
-      {"ActionNewProgram", "nowy-program", "Nowy program"},
-      {"ActionFileOpen", "otworz", "Otwórz"},
-      {"ActionFileSave", "zapisz", "Zapisz"},
-      {"ActionCompile", "kompiluj", "Kompiluj (Ctrl+F9)"},
-      {nullptr, nullptr, nullptr},
-      {"ActionRunCycle", "takt", "Takt"},
-      {"ActionRunInstruction", "rozkaz", "Rozkaz"},
-      {"ActionRunProject", "program", "Program"},
-      {"ActionRunToCursor", "do-kursora", "Do kursora"},
-      {"ActionAbort", "przerwij", "Przerwij"},
-      {"ActionReset", "reset", "Reset"},
-      {nullptr, nullptr, nullptr},
-      {"ActionStepBackCycle", "cofnij-takt", "Cofnij takt"},
-      {"ActionStepBackInstruction", "cofnij-rozkaz", "Cofnij rozkaz"},
+      {"ActionNewProgram", "nowy-program", "Nowy program", nullptr},
+      {"ActionFileOpen", "otworz", "Otwórz", nullptr},
+      {"ActionFileSave", "zapisz", "Zapisz", nullptr},
+      {"ActionCompile", "kompiluj", "Kompiluj", "Ctrl+F9"},
+      {nullptr, nullptr, nullptr, nullptr},
+      {"ActionRunCycle", "takt", "Takt", nullptr},
+      {"ActionRunInstruction", "rozkaz", "Rozkaz", nullptr},
+      {"ActionRunProject", "program", "Wykonaj program", nullptr},
+      {"ActionRunToCursor", "do-kursora", "Do kursora", nullptr},
+      {"ActionAbort", "przerwij", "Przerwij", nullptr},
+      {"ActionReset", "reset", "Reset", nullptr},
+      {nullptr, nullptr, nullptr, nullptr},
+      {"ActionStepBackCycle", "cofnij-takt", "Cofnij takt", nullptr},
+      {"ActionStepBackInstruction", "cofnij-rozkaz", "Cofnij rozkaz", nullptr},
   };
   QToolBar* tools = addToolBar(QStringLiteral("Narzędzia"));
   tools->setObjectName(QStringLiteral("ToolBar"));
@@ -623,11 +675,12 @@ void TFormMain::BuildToolBar() {
     }
     QAction* action = Action(QString::fromLatin1(b.Action));
     action->setIcon(QIcon(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(b.Icon))));
-    QString tip = QString::fromUtf8(b.Name);
-    if (!action->shortcut().isEmpty())
-      tip += QStringLiteral(" (%1)").arg(action->shortcut().toString(QKeySequence::NativeText));
-    action->setToolTip(tip);
+    const QString name = QString::fromUtf8(b.Name);
+    const QString key = b.Key != nullptr ? QString::fromLatin1(b.Key)
+                                         : action->shortcut().toString(QKeySequence::NativeText);
+    action->setToolTip(key.isEmpty() ? name : QStringLiteral("%1 (%2)").arg(name, key));
     tools->addAction(action);
+    tools->widgetForAction(action)->setAccessibleName(name);
   }
 }
 
@@ -704,7 +757,7 @@ void TFormMain::LoadList() {
   const std::optional<QString> name = core_.Dialogs().OpenFileName(
       this, QStringLiteral("Otwórz plik z listą rozkazów"), ProposedListFile(), kListFilter);
   if (!name) return;
-  core_.Perform(TCommand::LoadList, [this, file = *name] {
+  PerformRenaming(core_, this, TCommand::LoadList, [this, file = *name] {
     core_.Errors().Run(this, [&] { microprogram_->LoadInstructionList(file); });
   });
 }
@@ -714,11 +767,14 @@ void TFormMain::SaveList() {
       this, QStringLiteral("Zapisz plik z listą rozkazów"), ProposedListFile(), kListFilter);
   if (!name) return;
   if (QFileInfo(*name).suffix().isEmpty()) name->append(QStringLiteral(".lst"));
-  core_.Errors().Run(this, [&] { microprogram_->SaveInstructionList(*name); });
+  const bool saved = core_.Errors().Run(this, [&] { microprogram_->SaveInstructionList(*name); });
+  // The dialog starts next where a list was written, not where it failed.
+  if (saved && settings_ != nullptr)
+    settings_->SetLastFolder(TFolderKind::List, QFileInfo(*name).absolutePath());
 }
 
 void TFormMain::ProjectOptions() {
-  core_.Perform(TCommand::ProjectOptions, [this] {
+  PerformRenaming(core_, this, TCommand::ProjectOptions, [this] {
     TFormSettings dialog(core_, this);
     dialog.exec();
     machine_->update();
@@ -883,13 +939,14 @@ void TFormMain::NoteRecent(const QString& file) {
 }
 
 void TFormMain::OpenRecent(const QString& file) {
-  if (!QFileInfo(file).isFile()) {
+  // Only a file can come back; the note says what stands there instead.
+  const TPathKind kind = PathKindOf(file);
+  if (kind != TPathKind::File) {
     recent_.Remove(file);
     ShowRecentFiles();
     if (settings_ != nullptr) settings_->SetRecentFiles(recent_.Files());
     core_.Dialogs().ShowInformation(
-        this, QStringLiteral("Plik %1 już nie istnieje; usunięto go z listy ostatnio otwieranych.")
-                  .arg(QDir::toNativeSeparators(file)));
+        this, WhatIsAt(kind, file) + QStringLiteral("; usunięto go z listy ostatnio otwieranych."));
     return;
   }
   OpenFile(file);

@@ -150,6 +150,9 @@ class TFormMain final : public QMainWindow {
   // container); null otherwise.
   [[nodiscard]] QWidget* DocumentOf(QWidget* window) const;
   void ResolveCurrentForm();
+  // The document the user sees of the current window: a floating window's
+  // own, the tab in front of the container or of a floating group.
+  [[nodiscard]] QWidget* SeenDocument() const;
   [[nodiscard]] TFormCommandEditor* CurrentEditor() const;
   [[nodiscard]] TFormProgramEditor* BoundEditor() const;
   [[nodiscard]] bool QueryClose();

@@ -5,11 +5,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <algorithm>
-
-#include "AppCore.h"
+#include <vector>
 
 namespace dorum::gui {
 
@@ -23,7 +23,45 @@ const QString kNote = QStringLiteral(
     "końcu każdego taktu rozkazu i programu; pierwszy spełniony zatrzymuje wykonanie po tym "
     "takcie.");
 
+// The enabled conditions that are checked now, by their place.
+std::vector<bool> CheckedNow(const TStopConditions& conditions) {
+  std::vector<bool> checked(static_cast<std::size_t>(conditions.Count()));
+  for (int i = 0; i < conditions.Count(); ++i)
+    checked[static_cast<std::size_t>(i)] = conditions.At(i).Active();
+  return checked;
+}
+
+// The conditions checked before that are not now, each with its reason;
+// empty when none was lost.
+QString LostConditions(const TStopConditions& conditions, const std::vector<bool>& before) {
+  QStringList lost;
+  for (int i = 0; i < conditions.Count() && i < static_cast<int>(before.size()); ++i) {
+    const TStopCondition& condition = conditions.At(i);
+    if (before[static_cast<std::size_t>(i)] && !condition.Active())
+      lost.append(condition.Text + QStringLiteral(" — ") + condition.Problem);
+  }
+  if (lost.isEmpty()) return {};
+  return QStringLiteral(
+             "Te warunki zatrzymania stały się nieczynne i nie będą sprawdzane, dopóki ich nazwy "
+             "znów nie będą znane:\n") +
+         lost.join(u'\n');
+}
+
 }  // namespace
+
+bool PerformRenaming(TAppCore& core, QWidget* parent, TCommand command,
+                     std::function<void()> action) {
+  QPointer<QWidget> owner(parent);
+  return core.Perform(command, [&core, owner, action = std::move(action)] {
+    const std::vector<bool> before = CheckedNow(core.Session().StopConditions());
+    action();
+    // The core looks the names up again after the command too; here it is
+    // done first, to tell the user what was lost.
+    core.Session().RecompileStopConditions();
+    const QString lost = LostConditions(core.Session().StopConditions(), before);
+    if (!lost.isEmpty()) core.Dialogs().ShowInformation(owner, lost);
+  });
+}
 
 int AddOrEnableStopCondition(TStopConditions& conditions, const QString& text,
                              const TMachine& machine, const TWatchList* labels) {
@@ -48,7 +86,6 @@ TFormStopConditions::TFormStopConditions(TAppCore& core, QWidget* parent)
   message_ = new QLabel(this);
   message_->setObjectName(QStringLiteral("Message"));
   message_->setWordWrap(true);
-  message_->setStyleSheet(QStringLiteral("color: #b00000"));
   layout->addWidget(message_);
   auto* note = new QLabel(kNote, this);
   note->setObjectName(QStringLiteral("Note"));
@@ -131,19 +168,34 @@ void TFormStopConditions::Fill(int selected) {
 
 bool TFormStopConditions::AddTyped() {
   const QString text = edit_->text();
+  const int present = conditions_.IndexOf(text);
+  const bool wasEnabled = present >= 0 && conditions_.At(present).Enabled;
   int added = -1;
   try {
     added = AddOrEnableStopCondition(conditions_, text, core_.Machine(), &core_.Watches());
   } catch (const EDorumError& e) {
     // The text stays for mending.
-    message_->setText(e.Message());
+    ShowMessage(e.Message(), true);
     edit_->setFocus();
     return false;
   }
-  message_->clear();
+  // One the list had already is not added twice; the user hears why the
+  // list did not grow.
+  ShowMessage(present < 0 ? QString()
+              : wasEnabled
+                  ? QStringLiteral("Warunek %1 jest już na liście; zaznaczono go.")
+                        .arg(conditions_.At(present).Text)
+                  : QStringLiteral("Warunek %1 jest już na liście; zaznaczono go i włączono.")
+                        .arg(conditions_.At(present).Text),
+              false);
   edit_->clear();
   Fill(added);
   return true;
+}
+
+void TFormStopConditions::ShowMessage(const QString& text, bool fault) {
+  message_->setText(text);
+  message_->setStyleSheet(fault ? QStringLiteral("color: #b00000") : QString());
 }
 
 void TFormStopConditions::RemoveSelected() {

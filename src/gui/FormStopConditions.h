@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QDialog>
+#include <functional>
 
+#include "AppCore.h"
 #include "control/StopConditions.h"
 
 class QLabel;
@@ -12,7 +14,12 @@ class QPushButton;
 
 namespace dorum::gui {
 
-class TAppCore;
+// Gives a command that may take away names the stop conditions use (an
+// assembly, a list or an example loaded, the options), as TAppCore::Perform
+// does, and tells the user in an information box which enabled conditions
+// it left unchecked, with the reason for each.
+bool PerformRenaming(TAppCore& core, QWidget* parent, TCommand command,
+                     std::function<void()> action);
 
 // Adds the condition, or enables it when the list has it already (written
 // in another case or with other blanks); its place in the list. Raises
@@ -32,7 +39,8 @@ class TFormStopConditions final : public QDialog {
 
   [[nodiscard]] QListWidget* List() const noexcept { return list_; }
   [[nodiscard]] QLineEdit* Edit() const noexcept { return edit_; }
-  // What is wrong with the condition last added; empty when it was fine.
+  // What is wrong with the condition last added, or that the list had it
+  // already; empty when it was added.
   [[nodiscard]] QLabel* Message() const noexcept { return message_; }
   // The conditions as the dialog holds them now.
   [[nodiscard]] const TStopConditions& Conditions() const noexcept { return conditions_; }
@@ -49,6 +57,8 @@ class TFormStopConditions final : public QDialog {
  private:
   [[nodiscard]] QWidget* BuildEditRow();
   void Fill(int selected);
+  // A fault in red, a note in the dialog's own colour.
+  void ShowMessage(const QString& text, bool fault);
   void ItemChanged(QListWidgetItem* item);
 
   TAppCore& core_;

@@ -264,10 +264,13 @@ void TFormSettings::Apply() {
     return;
   }
   core_.Errors().Run(this, [&] {
+    // A width or a set of components written anew is a new machine, whose
+    // runs start a new history: only what differs is written, so "OK" with
+    // nothing changed keeps the history and what the views show.
     TMachine& m = core_.Machine();
-    m.SetAddressBits(address_->Position());
-    m.SetCodeBits(code_->Position());
-    m.SetComponents(TickedComponents());
+    if (address_->Position() != m.AddressBits()) m.SetAddressBits(address_->Position());
+    if (code_->Position() != m.CodeBits()) m.SetCodeBits(code_->Position());
+    if (TickedComponents() != m.GetComponents()) m.SetComponents(TickedComponents());
     TInterruptVectors vectors;
     for (std::size_t k = 0; k < 4; ++k) vectors[k] = {addresses[k], vectorLabels_[k]->text()};
     m.SetVectors(vectors);

@@ -405,13 +405,52 @@ void TSourceEditor::keyPressEvent(QKeyEvent* e) {
   if (e->key() == Qt::Key_Insert) Q_EMIT OverwriteModeChanged();
 }
 
+std::unique_ptr<QMenu> TSourceEditor::ContextMenu() {
+  // The editor's commands, then the editing of the text in the program's
+  // own language (the control's own menu speaks English).
+  auto menu = std::make_unique<QMenu>();
+  menu->addActions(commands_);
+  const bool writable = !isReadOnly();
+  const bool selected = hasSelectedText();
+  const struct {
+    const char16_t* Caption;  // none: a separator
+    QKeySequence::StandardKey Key;
+    bool Enabled;
+    void (*Perform)(TSourceEditor&);
+  } entries[] = {
+      {nullptr, {}, false, nullptr},
+      {u"&Cofnij", QKeySequence::Undo, writable && isUndoAvailable(),
+       [](TSourceEditor& e) { e.undo(); }},
+      {u"&Ponów", QKeySequence::Redo, writable && isRedoAvailable(),
+       [](TSourceEditor& e) { e.redo(); }},
+      {nullptr, {}, false, nullptr},
+      {u"Wy&tnij", QKeySequence::Cut, writable && selected, [](TSourceEditor& e) { e.cut(); }},
+      {u"&Kopiuj", QKeySequence::Copy, selected, [](TSourceEditor& e) { e.copy(); }},
+      {u"Wk&lej", QKeySequence::Paste, writable && SendScintilla(SCI_CANPASTE) != 0,
+       [](TSourceEditor& e) { e.paste(); }},
+      {u"&Usuń", QKeySequence::Delete, writable && selected,
+       [](TSourceEditor& e) { e.removeSelectedText(); }},
+      {nullptr, {}, false, nullptr},
+      {u"Zaznacz &wszystko", QKeySequence::SelectAll, length() > 0,
+       [](TSourceEditor& e) { e.selectAll(); }},
+  };
+  for (const auto& entry : entries) {
+    if (entry.Caption == nullptr) {
+      menu->addSeparator();
+      continue;
+    }
+    QAction* action = menu->addAction(QString::fromUtf16(entry.Caption));
+    // The key is only shown: the text control carries it out itself.
+    action->setShortcut(entry.Key);
+    action->setShortcutContext(Qt::WidgetShortcut);
+    action->setEnabled(entry.Enabled);
+    connect(action, &QAction::triggered, this, [this, perform = entry.Perform] { perform(*this); });
+  }
+  return menu;
+}
+
 void TSourceEditor::contextMenuEvent(QContextMenuEvent* e) {
-  std::unique_ptr<QMenu> menu(createStandardContextMenu());
-  if (!menu) menu = std::make_unique<QMenu>();
-  QAction* first = menu->actions().value(0);
-  menu->insertActions(first, commands_);
-  if (first != nullptr) menu->insertSeparator(first);
-  menu->exec(e->globalPos());
+  ContextMenu()->exec(e->globalPos());
 }
 
 void TSourceEditor::ToggleBookmark(int digit) {

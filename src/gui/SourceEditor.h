@@ -4,6 +4,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <memory>
 #include <tuple>
 
 // QScintilla's headers are written with Qt's lower-case keywords, which the
@@ -22,6 +23,7 @@
 #endif
 
 class QKeyEvent;
+class QMenu;
 
 namespace dorum::gui {
 
@@ -96,6 +98,9 @@ class TSourceEditor final : public QsciScintilla {
   // Commands of the editor's own: their keys win over the application's
   // shortcuts while the editor has the focus, and they head the context menu.
   void AddOwnCommand(QAction* action);
+  // The context menu: those commands, then undo, redo and the clipboard,
+  // each enabled when it can do something now.
+  [[nodiscard]] std::unique_ptr<QMenu> ContextMenu();
   [[nodiscard]] const QList<QAction*>& OwnCommands() const noexcept { return commands_; }
   // The instruction editor's Tab moves the focus; the program editor's
   // inserts a tab character.

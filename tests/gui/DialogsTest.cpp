@@ -107,6 +107,38 @@ class DialogsTest : public QObject {
     QCOMPARE(m.IOPorts().OutputInterrupt, 4);
   }
 
+  void okWithNothingChangedKeepsTheRunsHistory() {
+    TCore c;
+    TMachine& m = c.Core.Machine();
+    m.SetComponents(Set({0, 1}));
+    // "dod 5" and "sob 0" in a loop.
+    m.Memory().Store(0, 1 * 32 + 5);
+    m.Memory().Store(1, 5 * 32 + 0);
+    m.Memory().Store(5, 1);
+    m.ResetMachine();
+    for (int k = 0; k < 3; ++k) c.Core.Control().ExecuteCycle();
+    const std::uint64_t steps = c.Core.History().UndoableSteps();
+    QCOMPARE(steps, std::uint64_t{3});
+    (void)c.Core.Machine().TakeChanges();
+    {
+      TFormSettings dialog(c.Core);
+      dialog.Apply();
+      QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    }
+    // Nothing changed, nothing starts anew: the cycles can still be undone
+    // and the views are told of no new configuration.
+    QCOMPARE(c.Core.History().UndoableSteps(), steps);
+    QVERIFY(!c.Core.Machine().TakeChanges().Configuration);
+    // One width changed is a new machine: its history starts anew.
+    TFormSettings dialog(c.Core);
+    dialog.CodeBits()->SetPosition(4);
+    dialog.Apply();
+    QCOMPARE(c.Core.Machine().CodeBits(), 4);
+    QCOMPARE(c.Core.Machine().AddressBits(), 5);
+    QCOMPARE(c.Core.Machine().GetComponents(), Set({0, 1}));
+    QCOMPARE(c.Core.History().UndoableSteps(), std::uint64_t{0});
+  }
+
   void aBadFieldIsShownAndNothingIsWritten() {
     TCore c;
     TFormSettings dialog(c.Core);

@@ -2,6 +2,8 @@
 // question, compiling with the caret put on an error, searching and
 // replacing, the editor's own keys, the status bar and the check as you type.
 #include <QAction>
+#include <QApplication>
+#include <QContextMenuEvent>
 #include <QFile>
 #include <QLabel>
 #include <QMainWindow>
@@ -11,6 +13,7 @@
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "AppCore.h"
@@ -415,6 +418,43 @@ class EditorTest : public QObject {
       captions << a->text() + u'\t' + a->shortcut().toString();
     QCOMPARE(captions, (QStringList{"Znajdź\tCtrl+F", "Zamień\tCtrl+H", "Kompiluj\tCtrl+F9",
                                     "Zapisz\tF2", "Punkt zatrzymania\tCtrl+F8"}));
+  }
+
+  void theContextMenuIsTheEditorsOwnInPolish() {
+    QWidget window;
+    auto* editor = new TFormProgramEditor(*core_, &window);
+    auto* layout = new QVBoxLayout(&window);
+    layout->addWidget(editor);
+    window.show();
+    TSourceEditor* memo = editor->Memo();
+    memo->setText(QStringLiteral("pob x"));
+    QStringList shown;
+    QStringList enabled;
+    QTimer::singleShot(0, [&] {
+      auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+      if (menu == nullptr) return;
+      for (QAction* action : menu->actions()) {
+        if (action->isSeparator()) continue;
+        const QString caption = action->text().remove(u'&');
+        shown.append(caption);
+        if (action->isEnabled()) enabled.append(caption);
+      }
+      for (QAction* action : menu->actions()) {
+        if (action->text().remove(u'&') == u"Zaznacz wszystko") action->trigger();
+      }
+      menu->close();
+    });
+    QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(5, 5),
+                            memo->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(memo, &event);
+    QCOMPARE(shown,
+             (QStringList{"Znajdź", "Zamień", "Kompiluj", "Zapisz", "Punkt zatrzymania", "Cofnij",
+                          "Ponów", "Wytnij", "Kopiuj", "Wklej", "Usuń", "Zaznacz wszystko"}));
+    // Nothing selected: nothing to cut, copy or delete.
+    for (const char* greyed : {"Wytnij", "Kopiuj", "Usuń"})
+      QVERIFY2(!enabled.contains(QString::fromUtf8(greyed)), greyed);
+    QVERIFY(enabled.contains(QStringLiteral("Zaznacz wszystko")));
+    QCOMPARE(memo->selectedText(), QStringLiteral("pob x"));
   }
 
   void tabMovesTheFocusInAnInstructionAndIsTypedInAProgram() {

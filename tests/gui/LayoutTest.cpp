@@ -107,11 +107,11 @@ class LayoutTest : public QObject {
     // At a size of its own, not the container's, so the container shows.
     QVERIFY(console->width() <= Screen().width() * 3 / 4);
     QVERIFY(console->height() <= Screen().height() * 3 / 4);
-    // The machine window stays behind as the container's tab, named on the
-    // container's caption.
+    // The machine window stays behind as the container's only tab; a
+    // window undocked with fewer than two tabs left makes it "Edytor" again.
     QVERIFY(app.Container().HoldsAsTab(machine));
     QCOMPARE(app.Container().Tabs(), QList<TDockedWindow*>{machine});
-    QCOMPARE(app.Container().windowTitle(), QStringLiteral("Jednostka centralna"));
+    QCOMPARE(app.Container().windowTitle(), QStringLiteral("Edytor"));
     // The next drag of a tab out of the tab bar may still take it alone.
     QVERIFY(app.Container().dockOptions() & QMainWindow::GroupedDragging);
   }
@@ -210,6 +210,21 @@ class LayoutTest : public QObject {
     QCOMPARE(app.FrameOf(fourth)->windowTitle(), QStringLiteral("Noname.prg"));
   }
 
+  void theFirstNewProgramIsNonameAfterALayoutReadBack() {
+    QTemporaryDir dir;
+    const QString settings = dir.filePath(QStringLiteral("settings.ini"));
+    {
+      TApplication app(ExamplesFolder(), settings);
+      app.Main->NewProgram();
+      app.Main->StoreSettings();
+    }
+    TApplication app(ExamplesFolder(), settings);
+    TFormProgramEditor* first = app.Main->NewProgram();
+    QCOMPARE(app.FrameOf(first)->windowTitle(), QStringLiteral("Noname.prg"));
+    TFormProgramEditor* second = app.Main->NewProgram();
+    QCOMPARE(app.FrameOf(second)->windowTitle(), QStringLiteral("Noname.prg (2)"));
+  }
+
   void theTabBarScrollsInsteadOfShorteningTheNames() {
     TApplication app;
     for (int i = 0; i < 12; ++i) app.Main->NewProgram();
@@ -295,6 +310,48 @@ class LayoutTest : public QObject {
     QCOMPARE(app.Main->RecentFiles().Files(), QStringList{suma});
     QCOMPARE(menu->actions().size(), 1);
     QVERIFY(app.User.Errors.isEmpty());
+  }
+
+  void aRecentEntryThatIsNoFileIsSaidToBeWhatItIs() {
+    QTemporaryDir dir;
+    const QString settings = dir.filePath(QStringLiteral("settings.ini"));
+    const QString folder = dir.filePath(QStringLiteral("programy"));
+    QVERIFY(QDir().mkpath(folder));
+    const QString device = QStringLiteral("/dev/zero");
+    {
+      TAppSettings remembered(settings);
+      remembered.SetRecentFiles({folder, device});
+      remembered.Sync();
+    }
+    TApplication app(ExamplesFolder(), settings);
+    QCOMPARE(app.Main->RecentFiles().Files(), (QStringList{folder, device}));
+    const qsizetype tabs = app.Container().Tabs().size();
+    app.Main->OpenRecent(folder);
+    QCOMPARE(app.User.Informations.size(), 1);
+    const QString aboutFolder = app.User.Informations.back();
+    QVERIFY2(aboutFolder.contains(QDir::toNativeSeparators(folder)) &&
+                 aboutFolder.contains(QStringLiteral("folder")) &&
+                 !aboutFolder.contains(QStringLiteral("nie istnieje")),
+             qPrintable(aboutFolder));
+    app.Main->OpenRecent(device);
+    QCOMPARE(app.User.Informations.size(), 2);
+    const QString aboutDevice = app.User.Informations.back();
+    QVERIFY2(aboutDevice.contains(device) &&
+                 aboutDevice.contains(QStringLiteral("nie jest zwykłym plikiem")) &&
+                 !aboutDevice.contains(QStringLiteral("nie istnieje")),
+             qPrintable(aboutDevice));
+    // Neither can ever be opened as a text: both are dropped, nothing opened.
+    QVERIFY(app.Main->RecentFiles().Files().isEmpty());
+    QCOMPARE(app.Container().Tabs().size(), tabs);
+    // Chosen in the open dialog, they are refused as well, before reading.
+    QVERIFY(app.Main->OpenFile(device) == nullptr);
+    QVERIFY(app.Main->OpenFile(folder) == nullptr);
+    QCOMPARE(app.User.Errors.size(), 2);
+    QVERIFY2(app.User.Errors[0].contains(QStringLiteral("nie jest zwykłym plikiem")),
+             qPrintable(app.User.Errors[0]));
+    QVERIFY2(app.User.Errors[1].contains(QStringLiteral("folder")), qPrintable(app.User.Errors[1]));
+    QCOMPARE(app.Container().Tabs().size(), tabs);
+    QVERIFY(app.Main->RecentFiles().Files().isEmpty());
   }
 
   void aFileDialogStartsWhereItWasLastLeftAfterARestart() {

@@ -93,6 +93,33 @@ std::vector<std::pair<QString, QRect>> ControlGeometries(TFormMachine& form) {
   return geometries;
 }
 
+// The first control of the window that is not whole in it, overlaps
+// another or the drawing, or is squeezed below what its text needs; empty
+// when every one stands apart.
+QString MisplacedControl(TFormMachine& form) {
+  const auto controls = ControlGeometries(form);
+  if (controls.size() != 10) return QStringLiteral("%1 controls shown").arg(controls.size());
+  TMachineDiagram& diagram = form.Diagram();
+  const QRect drawing = diagram.DrawingRect()
+                            .translated(diagram.mapTo(&form, QPoint(0, 0)))
+                            .toAlignedRect()
+                            .adjusted(1, 1, -1, -1);
+  for (std::size_t a = 0; a < controls.size(); ++a) {
+    const auto& [name, box] = controls[a];
+    if (!form.rect().contains(box)) return name + QStringLiteral(" outside the window");
+    if (box.intersects(drawing)) return name + QStringLiteral(" over the drawing");
+    for (std::size_t b = a + 1; b < controls.size(); ++b) {
+      if (box.intersects(controls[b].second)) return name + u'/' + controls[b].first;
+    }
+  }
+  for (QWidget* c :
+       {static_cast<QWidget*>(form.ManualControlBox()), static_cast<QWidget*>(form.TempoBox())}) {
+    if (c->width() < c->minimumSizeHint().width())
+      return c->objectName() + QStringLiteral(" squeezed");
+  }
+  return {};
+}
+
 QString Entry(QAccessible::Role role, const QString& name) {
   return QStringLiteral("%1:%2").arg(static_cast<int>(role)).arg(name);
 }
@@ -354,25 +381,8 @@ class MachineWindowTest : public QObject {
       QCoreApplication::processEvents();
       QCOMPARE(w.Form.size(), size);
       const QString at = QStringLiteral("%1x%2").arg(size.width()).arg(size.height());
-      const auto controls = ControlGeometries(w.Form);
-      QCOMPARE(controls.size(), std::size_t{10});
-      const QRect drawing = w.Diagram()
-                                .DrawingRect()
-                                .translated(w.Diagram().mapTo(&w.Form, QPoint(0, 0)))
-                                .toAlignedRect()
-                                .adjusted(1, 1, -1, -1);
-      for (std::size_t a = 0; a < controls.size(); ++a) {
-        const auto& [name, box] = controls[a];
-        QVERIFY2(w.Form.rect().contains(box), qPrintable(at + u' ' + name));
-        QVERIFY2(!box.intersects(drawing), qPrintable(at + u' ' + name));
-        for (std::size_t b = a + 1; b < controls.size(); ++b)
-          QVERIFY2(!box.intersects(controls[b].second),
-                   qPrintable(at + u' ' + name + u'/' + controls[b].first));
-      }
-      // Nothing squeezed below what it needs to show its text.
-      for (QWidget* c : {static_cast<QWidget*>(w.Form.ManualControlBox()),
-                         static_cast<QWidget*>(w.Form.TempoBox())})
-        QVERIFY2(c->width() >= c->minimumSizeHint().width(), qPrintable(at));
+      const QString misplaced = MisplacedControl(w.Form);
+      QVERIFY2(misplaced.isEmpty(), qPrintable(at + u' ' + misplaced));
       // The drawing fills the room left, across or down, and grows with it.
       const QRectF drawn = w.Diagram().DrawingRect();
       const bool fillsAcross = drawn.width() >= w.Diagram().width() - 30;
@@ -394,6 +404,23 @@ class MachineWindowTest : public QObject {
       QCOMPARE(test::StaleParts(w.Form), QString());
     }
     QVERIFY(lastScale > 2);
+  }
+
+  void theWindowCannotShrinkBelowWhatShowsEveryControl() {
+    TWindow w;
+    w.Machine().SetComponents(*PresetComponents(QStringLiteral("Ombra")));  // interrupts shown
+    w.Core.Refresh().Flush();
+    w.Form.resize(274, 297);
+    QCoreApplication::processEvents();
+    // The smallest window the diagram is drawn for, or more when the
+    // controls need it.
+    QVERIFY2(w.Form.width() >= 500 && w.Form.height() >= 350,
+             qPrintable(QStringLiteral("%1x%2").arg(w.Form.width()).arg(w.Form.height())));
+    QCOMPARE(w.Form.size(), w.Form.minimumSize());
+    const QString misplaced = MisplacedControl(w.Form);
+    QVERIFY2(misplaced.isEmpty(), qPrintable(misplaced));
+    for (int line = 1; line <= 4; ++line) QVERIFY(w.Form.InterruptButton(line)->isVisible());
+    QVERIFY(w.Form.TempoBox()->isVisible());
   }
 
   void screenReadersReachTheControls() {

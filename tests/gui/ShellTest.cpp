@@ -9,8 +9,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QStandardPaths>
@@ -18,10 +20,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 
 #include "AppCore.h"
 #include "DockedWindow.h"
 #include "Examples.h"
+#include "FindDialogs.h"
 #include "FormCommandEditor.h"
 #include "FormEditor.h"
 #include "FormHelp.h"
@@ -86,6 +90,22 @@ class TDocumentsFolder {
   QTemporaryDir config_;
   QByteArray oldConfig_;
 };
+
+// The captions of the context menu that opens while `open` runs; the menu
+// is closed again at once.
+QStringList MenuShownBy(const std::function<void()>& open) {
+  QStringList shown;
+  QTimer::singleShot(0, [&shown] {
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    if (menu == nullptr) return;
+    for (const QAction* action : menu->actions()) {
+      if (!action->isSeparator() && action->isVisible()) shown.append(action->text());
+    }
+    menu->close();
+  });
+  open();
+  return shown;
+}
 
 // An endless program: "dod" and "sob" in a loop.
 void StoreEndlessLoop(TMachine& m) {
@@ -227,6 +247,43 @@ class ShellTest : public QObject {
     QCOMPARE(findNext.count(), 1);
   }
 
+  void ctrlLFindsTheNextMatchOfTheSearchMadeBefore() {
+    TApplication app;
+    TFormProgramEditor* editor = app.Main->NewProgram();
+    TSourceEditor* memo = editor->Memo();
+    memo->setText(QStringLiteral("dod x\npob x\ndod x\ndod y\n"));
+    QApplication::setActiveWindow(&app.Container());
+    memo->setFocus();
+    memo->setCursorPosition(1, 0);
+    const auto selection = [memo] {
+      int line = 0;
+      int from = 0;
+      int lineTo = 0;
+      int to = 0;
+      memo->getSelection(&line, &from, &lineTo, &to);
+      return QPoint(from, line);
+    };
+    // Without a search before, Ctrl+L asks what to look for.
+    QTest::keyClick(memo, Qt::Key_L, Qt::ControlModifier);
+    TFindDialog* dialog = editor->FindDialog();
+    QVERIFY(dialog != nullptr && dialog->isVisible());
+    dialog->SetText(QStringLiteral("dod"));
+    dialog->FindNextButton->click();  // the first match after the caret
+    QCOMPARE(selection(), QPoint(0, 2));
+    dialog->hide();
+    QApplication::setActiveWindow(&app.Container());
+    memo->setFocus();
+    // Then each Ctrl+L goes on to the next match, the dialog closed.
+    QTest::keyClick(memo, Qt::Key_L, Qt::ControlModifier);
+    QCOMPARE(selection(), QPoint(0, 3));
+    QVERIFY(!dialog->isVisible());
+    // Past the last one it says so, and the selection stays.
+    QTest::keyClick(memo, Qt::Key_L, Qt::ControlModifier);
+    QCOMPARE(app.User.Errors, QStringList{QStringLiteral("Nie znaleziono szukanego tekstu.")});
+    QCOMPARE(selection(), QPoint(0, 3));
+    QVERIFY(!dialog->isVisible());
+  }
+
   void runToCursorBeforeAnyCompileSaysSo() {
     TApplication app;
     app.Action("ActionRunToCursor")->trigger();
@@ -363,6 +420,66 @@ class ShellTest : public QObject {
     QVERIFY(!app.FrameOf(&app.Main->MachineWindow())->isVisible());
     QCOMPARE(c.Tabs().size(), 1);
     QCOMPARE(c.windowTitle(), QStringLiteral("Edytor"));
+  }
+
+  void odlaczWithOneTabLeftNamesTheContainerEdytor() {
+    TApplication app;
+    TFormProgramEditor* editor = app.Main->NewProgram();
+    TFormEditor& c = app.Container();
+    QCOMPARE(c.windowTitle(), QStringLiteral("Noname.prg"));
+    auto* dock = app.FrameOf(editor)->findChild<QToolButton*>(QStringLiteral("DockButton"));
+    QVERIFY(dock != nullptr);
+    QCOMPARE(dock->toolTip(), QStringLiteral("Odłącz"));
+    dock->click();
+    QCoreApplication::processEvents();
+    QCOMPARE(c.Tabs().size(), 1);
+    QCOMPARE(c.windowTitle(), QStringLiteral("Edytor"));
+    // The tab left over comes to the front, and the container stays "Edytor".
+    c.ActivateTab(c.Tabs().front());
+    QCOMPARE(c.windowTitle(), QStringLiteral("Edytor"));
+    // Docked back, the container is named by the tab in front again.
+    QCOMPARE(dock->toolTip(), QStringLiteral("Dokuj w oknie edycyjnym"));
+    dock->click();
+    QCoreApplication::processEvents();
+    QCOMPARE(c.Tabs().size(), 2);
+    QCOMPARE(c.windowTitle(), QStringLiteral("Noname.prg"));
+  }
+
+  void theTabKeysWorkWhateverTheTabMenuShowedBefore() {
+    TApplication app;
+    TFormEditor& c = app.Container();
+    c.CloseActiveTab();  // the machine window: the container is empty
+    QCOMPARE(c.Tabs().size(), 0);
+    const auto tabMenu = [&] {
+      return MenuShownBy([&] { Q_EMIT c.customContextMenuRequested(QPoint(10, 10)); });
+    };
+    // An empty container offers no tab to close or to go to.
+    QCOMPARE(tabMenu(), (QStringList{QStringLiteral("&Otwórz..."), QStringLiteral("&Zapisz")}));
+    TFormProgramEditor* first = app.Main->NewProgram();
+    TFormCommandEditor* second = app.Main->NewInstruction();
+    app.Main->ShowDockedForm(&app.Main->MachineWindow());
+    QCOMPARE(c.Tabs().size(), 3);
+    QApplication::setActiveWindow(&c);
+    const auto press = [&](Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
+      QWidget* focus = c.ActiveTab()->Content()->focusWidget();
+      if (focus == nullptr) focus = c.ActiveTab()->Content();
+      focus->setFocus();
+      QTest::keyClick(focus, key, modifiers);
+    };
+    press(Qt::Key_F6);  // from the last tab to the first
+    QCOMPARE(c.ActiveTab()->Content(), static_cast<QWidget*>(first));
+    press(Qt::Key_F6, Qt::ShiftModifier);
+    QCOMPARE(c.ActiveTab()->Content(), &app.Main->MachineWindow());
+    press(Qt::Key_F6, Qt::ShiftModifier);
+    QCOMPARE(c.ActiveTab()->Content(), static_cast<QWidget*>(second));
+    QPointer<TFormCommandEditor> gone = second;
+    press(Qt::Key_F3, Qt::AltModifier);
+    QTRY_VERIFY(gone.isNull());
+    QCOMPARE(c.Tabs().size(), 2);
+    // With two tabs the menu offers them all.
+    QCOMPARE(tabMenu(), (QStringList{QStringLiteral("&Otwórz..."), QStringLiteral("&Zapisz"),
+                                     QStringLiteral("Zamknij"), QStringLiteral("Następny"),
+                                     QStringLiteral("Poprzedni")}));
   }
 
   void openingChoosesTheEditorByExtensionAndNamesItByFolder() {
@@ -578,6 +695,36 @@ class ShellTest : public QObject {
     QVERIFY(app.User.Errors.isEmpty());
   }
 
+  void anExamplesFirstSaveStartsInTheDocumentsWhateverSaveFailedBefore() {
+    QTemporaryDir copy;
+    CopyFolder(SourceExamples(), copy.path());
+    const TDocumentsFolder documents;
+    QTemporaryDir own;
+    TApplication app(copy.path(), own.filePath(QStringLiteral("settings.ini")));
+    // A save that fails: the name chosen is a folder's.
+    QVERIFY(QDir(own.path()).mkpath(QStringLiteral("zajete/suma.prg")));
+    TFormProgramEditor* fresh = app.Main->NewProgram();
+    test::Type(fresh->Memo(), QStringLiteral("// nowy"));
+    app.User.FileNames = {own.filePath(QStringLiteral("zajete/suma.prg"))};
+    QVERIFY(!fresh->Save(false));
+    QCOMPARE(app.User.Errors.size(), 1);
+    QVERIFY(fresh->Modified());
+    // The example's first save proposes its name in the documents.
+    TFormCommandEditor* example =
+        app.Main->OpenFile(QDir(copy.path()).filePath(QStringLiteral("dorum/suma.prg")));
+    QVERIFY(example != nullptr);
+    test::Type(example->Memo(), QStringLiteral("// moja wersja"));
+    QVERIFY(!example->Save(false));  // cancelled
+    QCOMPARE(app.User.FileDialogStarts.back(),
+             QDir(documents.Path()).filePath(QStringLiteral("suma.prg")));
+    // A save that succeeds is where the next one starts, as before.
+    QVERIFY(QDir(own.path()).mkpath(QStringLiteral("moje")));
+    app.User.FileNames = {own.filePath(QStringLiteral("moje/nowy.prg"))};
+    QVERIFY(fresh->Save(false));
+    QVERIFY(!example->Save(false));  // cancelled
+    QCOMPARE(app.User.FileDialogStarts.back(), own.filePath(QStringLiteral("moje/suma.prg")));
+  }
+
   void aFileOpenedFromTheExamplesFolderIsACopyAndOneFromElsewhereIsNot() {
     QTemporaryDir copy;
     CopyFolder(SourceExamples(), copy.path());
@@ -656,6 +803,26 @@ class ShellTest : public QObject {
     app.Main->UpdateActions();
     QVERIFY(!app.Action("ActionStepBackCycle")->isEnabled());
     QVERIFY(!app.Action("ActionStepBackInstruction")->isEnabled());
+  }
+
+  void cofnijRozkazWaitsForAnInstructionBegun() {
+    TApplication app;
+    // Values entered by hand are steps of their own, but no instruction.
+    app.Core.Machine().EnterRegisterValue(TRegisterId::AK, QStringLiteral("7"));
+    app.Core.Machine().EnterRegisterValue(TRegisterId::L, QStringLiteral("3"));
+    app.Core.Refresh().Flush();
+    app.Main->UpdateActions();
+    QCOMPARE(app.Core.History().UndoableSteps(), std::uint64_t{2});
+    QVERIFY(app.Action("ActionStepBackCycle")->isEnabled());
+    QVERIFY(!app.Action("ActionStepBackInstruction")->isEnabled());
+    // The first cycle begins an instruction: now there is one to undo.
+    app.Action("ActionRunCycle")->trigger();
+    app.Main->UpdateActions();
+    QVERIFY(app.Action("ActionStepBackInstruction")->isEnabled());
+    app.Action("ActionStepBackInstruction")->trigger();
+    QCOMPARE(app.Core.Machine().Register(TRegisterId::L).Value(), 3);
+    QVERIFY(!app.Action("ActionStepBackInstruction")->isEnabled());
+    QVERIFY(app.Action("ActionStepBackCycle")->isEnabled());
   }
 
   void f1InAnEditorOpensTheEntryOfTheWordUnderTheCaret() {

@@ -152,6 +152,32 @@ class StopConditionsTest : public QObject {
     QCOMPARE(conditions.Count(), 2);
   }
 
+  void removingAConditionSelectsTheOneInItsPlaceOrTheLast() {
+    TCore c;
+    TFormStopConditions dialog(c.Core);
+    for (const QString& text : {QStringLiteral("AK=1"), QStringLiteral("AK=2"),
+                                QStringLiteral("AK=3"), QStringLiteral("AK=4")}) {
+      dialog.Edit()->setText(text);
+      QVERIFY(dialog.AddTyped());
+    }
+    auto* remove = dialog.findChild<QPushButton*>(QStringLiteral("RemoveButton"));
+    dialog.List()->setCurrentRow(1);
+    remove->click();  // the one after it takes its place
+    QCOMPARE(Rows(dialog.List()), (QStringList{"AK=1", "AK=3", "AK=4"}));
+    QCOMPARE(dialog.List()->currentRow(), 1);
+    dialog.List()->setCurrentRow(2);
+    remove->click();  // the last: the new last is selected
+    QCOMPARE(Rows(dialog.List()), (QStringList{"AK=1", "AK=3"}));
+    QCOMPARE(dialog.List()->currentRow(), 1);
+    QVERIFY(remove->isEnabled());
+    remove->click();
+    QCOMPARE(dialog.List()->currentRow(), 0);
+    remove->click();
+    QCOMPARE(dialog.List()->count(), 0);
+    QCOMPARE(dialog.List()->currentRow(), -1);
+    QVERIFY(!remove->isEnabled());
+  }
+
   void aMalformedConditionIsRefusedInTheDialogWithTheTextKept() {
     TCore c;
     TFormStopConditions dialog(c.Core);
@@ -176,6 +202,60 @@ class StopConditionsTest : public QObject {
     dialog.accept();
     QVERIFY(!dialog.isVisible());
     QCOMPARE(Texts(c.Core.Session().StopConditions()), QStringList{QStringLiteral("AK<0")});
+  }
+
+  void aConditionListedAlreadyIsSaidSoAndSelected() {
+    TCore c;
+    TFormStopConditions dialog(c.Core);
+    for (const QString& text : {QStringLiteral("AK>=5"), QStringLiteral("changed(AK)")}) {
+      dialog.Edit()->setText(text);
+      QVERIFY(dialog.AddTyped());
+    }
+    dialog.List()->item(0)->setCheckState(Qt::Unchecked);
+    QVERIFY(dialog.Message()->text().isEmpty());
+    // Written another way, it is the same condition: not added twice, but
+    // enabled and selected, and the dialog says so.
+    dialog.Edit()->setText(QStringLiteral("ak >= 5"));
+    QVERIFY(dialog.AddTyped());
+    QCOMPARE(dialog.List()->count(), 2);
+    QCOMPARE(dialog.List()->currentRow(), 0);
+    QCOMPARE(dialog.List()->item(0)->checkState(), Qt::Checked);
+    QVERIFY2(dialog.Message()->text().contains(QStringLiteral("AK>=5")) &&
+                 dialog.Message()->text().contains(QStringLiteral("już")),
+             qPrintable(dialog.Message()->text()));
+    QCOMPARE(dialog.Edit()->text(), QString());
+    // A new one clears the note.
+    dialog.Edit()->setText(QStringLiteral("AK=1"));
+    QVERIFY(dialog.AddTyped());
+    QVERIFY(dialog.Message()->text().isEmpty());
+  }
+
+  void anAssemblyThatLeavesConditionsUncheckedSaysWhich() {
+    TProgramApplication app;
+    TSession& session = app.Core.Session();
+    session.AddStopCondition(QStringLiteral("changed(suma)"));
+    session.AddStopCondition(QStringLiteral("AK=3"));
+    session.AddStopCondition(QStringLiteral("suma>2"));
+    session.StopConditions().SetEnabled(2, false, app.Core.Machine());
+    app.User.Informations.clear();
+    QStringList without = kLoop;
+    without[1] = QStringLiteral("       ŁAD jeden");
+    without.removeLast();
+    app.Assemble(without);
+    // The enabled condition that lost its label is named with the reason;
+    // the disabled one was not being checked anyway.
+    QCOMPARE(app.User.Informations.size(), 2);
+    QCOMPARE(app.User.Informations[0], QStringLiteral("Program został skompilowany"));
+    const QString notice = app.User.Informations[1];
+    QVERIFY2(notice.contains(QStringLiteral("changed(suma)")) &&
+                 notice.contains(session.StopConditions().At(0).Problem),
+             qPrintable(notice));
+    QVERIFY2(!notice.contains(QStringLiteral("AK=3")) && !notice.contains(QStringLiteral("suma>2")),
+             qPrintable(notice));
+    // Nothing more is lost by the next assembly, so nothing more is said.
+    app.Assemble(without);
+    QCOMPARE(app.User.Informations.size(), 3);
+    QVERIFY(app.User.Errors.isEmpty());
   }
 
   void theDialogIsOneOfTheRunCommandsAndStopsARunFirst() {
@@ -309,6 +389,10 @@ class StopConditionsTest : public QObject {
     QVERIFY2(conditions.At(0).Problem.contains(QStringLiteral("X")),
              qPrintable(conditions.At(0).Problem));
     QVERIFY(!conditions.Armed());
+    // The user hears which condition went out of use.
+    QCOMPARE(app.User.Informations.size(), 1);
+    QVERIFY2(app.User.Informations[0].contains(QStringLiteral("X=1")),
+             qPrintable(app.User.Informations[0]));
     app.User.FileNames = {pelt};
     app.Action("ActionLoadList")->trigger();
     QVERIFY(conditions.At(0).Active());

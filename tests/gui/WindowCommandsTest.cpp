@@ -1,12 +1,14 @@
 // How the main window reaches the other windows: the window list, the keys
 // of the tool windows beside the main window's, a run that stops in an
 // editor, and the tool bar.
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QSignalSpy>
+#include <QTabBar>
 #include <QTest>
 #include <QToolBar>
 #include <QToolButton>
@@ -86,6 +88,18 @@ int StandingOut(const QImage& picture, const QColor& background) {
     }
   }
   return count;
+}
+
+// Clicks the window's tab in the container's tab bar, as the mouse does.
+bool ClickTab(const TFormEditor& container, const TDockedWindow* window) {
+  for (QTabBar* bar : container.TabBars()) {
+    for (int i = 0; i < bar->count(); ++i) {
+      if (container.WindowOfTab(bar, i) != window) continue;
+      QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(i).center());
+      return true;
+    }
+  }
+  return false;
 }
 
 // An endless program: "dod" and "sob" in a loop.
@@ -239,6 +253,22 @@ class WindowCommandsTest : public QObject {
     QCOMPARE(app.Action("ActionRunCycle")->toolTip(), QStringLiteral("Takt (F7)"));
   }
 
+  void everyToolBarButtonHasANameOfItsOwnForScreenReaders() {
+    TApplication app;
+    const auto* tools = app.Main->findChild<QToolBar*>(QStringLiteral("ToolBar"));
+    QVERIFY(tools != nullptr);
+    QStringList names;
+    for (QAction* action : tools->actions()) {
+      if (action->isSeparator()) continue;
+      QAccessibleInterface* button =
+          QAccessible::queryAccessibleInterface(tools->widgetForAction(action));
+      QVERIFY(button != nullptr);
+      const QString name = button->text(QAccessible::Name);
+      QVERIFY2(!name.isEmpty() && !names.contains(name), qPrintable(name));
+      names.append(name);
+    }
+    QCOMPARE(names.size(), 12);
+  }
   void ctrlF9CompilesInAnEditorOnly() {
     TApplication app;
     TFormProgramEditor* editor = app.Main->NewProgram();
@@ -291,6 +321,44 @@ class WindowCommandsTest : public QObject {
     app.Main->UpdateActions();
     QVERIFY(!button("ActionRunProject")->isEnabled());
     QVERIFY(button("ActionRunCycle")->isEnabled());
+  }
+
+  void theDocumentCommandsFollowTheTabInFrontHoweverTheWindowWasActivated() {
+    TApplication app;
+    TFormProgramEditor* editor = app.Main->NewProgram();
+    editor->Memo()->setText(QStringLiteral("x: rst 1\n"));
+    QApplication::setActiveWindow(&app.Container());
+    editor->Memo()->setFocus();
+    app.Main->UpdateActions();
+    QVERIFY(app.Action("ActionCompile")->isEnabled());
+    TDockedWindow* machine = app.FrameOf(&app.Main->MachineWindow());
+    QVERIFY(ClickTab(app.Container(), machine));
+    QCOMPARE(app.Container().ActiveTab(), machine);
+    // Whatever activates the container now (the window manager after the
+    // click, or a return from another window), the machine is in front.
+    const auto greyed = [&](const char* when) {
+      for (const char* name : {"ActionFileSave", "ActionFileSaveAs", "ActionCompile"})
+        QVERIFY2(!app.Action(name)->isEnabled(),
+                 qPrintable(QString::fromLatin1(name) + u' ' + QString::fromLatin1(when)));
+    };
+    greyed("after the click");
+    QApplication::setActiveWindow(app.Main.get());
+    greyed("with the strip active");
+    QApplication::setActiveWindow(&app.Container());
+    greyed("with the container activated again");
+    // The keys go to what is seen, not into the text behind the machine.
+    QVERIFY(!editor->isAncestorOf(QApplication::focusWidget()));
+    app.Action("ActionCompile")->trigger();
+    app.Action("ActionFileSave")->trigger();
+    QVERIFY(app.User.Informations.isEmpty());
+    QCOMPARE(app.User.FileDialogs, 0);
+    // Back on the editor's tab the commands are the editor's again.
+    QVERIFY(ClickTab(app.Container(), app.FrameOf(editor)));
+    QApplication::setActiveWindow(app.Main.get());
+    QApplication::setActiveWindow(&app.Container());
+    QVERIFY(app.Action("ActionCompile")->isEnabled());
+    app.Action("ActionCompile")->trigger();
+    QCOMPARE(app.User.Informations, QStringList{QStringLiteral("Program został skompilowany")});
   }
 };
 
