@@ -2,12 +2,17 @@
 // program, with and without a view listening, and instruction compiles.
 #include <benchmark/benchmark.h>
 
+#include <QDir>
 #include <chrono>
+#include <memory>
 
 #include "EndlessLoop.h"
+#include "PeakMemory.h"
 #include "common/Error.h"
 #include "control/CommentFilter.h"
 #include "control/ControlUnit.h"
+#include "control/History.h"
+#include "control/ListFile.h"
 #include "program/Assembler.h"
 #include "program/ProgramDocument.h"
 #include "program/Session.h"
@@ -103,6 +108,48 @@ void BM_EndlessLoopWithHistory(benchmark::State& state) {
   RunEndlessLoop(state, nullptr, false, true);
 }
 BENCHMARK(BM_EndlessLoopWithHistory)->Unit(benchmark::kMillisecond);
+
+// The history's memory over a long run: the loop assembled and bound (its
+// current line followed), the history recording with its default budget,
+// and the process's peak resident memory reported. Arguments: the machine
+// (0 "Dorum" with the built-in instructions, 1 "Ombra" with its list, whose
+// «sob» runs cycle by cycle), how the run goes (0 "Program" at level 0,
+// 1 at level 1, 2 "Takt" after "Takt") and millions of cycles.
+void BM_HistoryPeakMemory(benchmark::State& state) {
+  const bench::TPeakMemory peak;
+  const auto session = std::make_unique<TSession>(true);
+  TController& control = session->Control();
+  if (state.range(0) == 1) {
+    LoadInstructionList(
+        QDir(QStringLiteral(DORUM_EXAMPLES_DIR)).filePath(QStringLiteral("ombra/ombra.lst")),
+        session->Machine(), control);
+  }
+  TProgramDocument document;
+  document.SetTexts(
+      {QStringLiteral("start: DOD x"), QStringLiteral("SOB start"), QStringLiteral("x: RST 1")});
+  CompileProgram(session->Assembler(), control, document);
+  const int mode = static_cast<int>(state.range(1));
+  const auto cycles = static_cast<std::uint64_t>(state.range(2)) * 1'000'000;
+  control.SetTrackingLevel(mode);
+  bench::MeasureRuns(state, control, cycles, [&] {
+    if (mode == 2) {
+      for (std::uint64_t k = 0; k < cycles; ++k) control.ExecuteCycle();
+    } else {
+      bench::RunHeadless(control);
+    }
+  });
+  const TRunHistory& history = *session->History();
+  state.counters["history_MiB"] = static_cast<double>(history.BytesUsed()) / (1024.0 * 1024.0);
+  state.counters["kept_Mcycles"] = static_cast<double>(history.UndoableCycles()) / 1e6;
+  peak.Report(state);
+}
+BENCHMARK(BM_HistoryPeakMemory)
+    ->ArgNames({"machine", "mode", "Mcycles"})
+    ->Args({0, 0, 600})
+    ->Args({1, 1, 600})
+    ->Args({1, 2, 200})
+    ->Iterations(1)
+    ->Unit(benchmark::kSecond);
 
 // One stop condition that never holds, checked after every cycle: the
 // word the loop reads and never writes.

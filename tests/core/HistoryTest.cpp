@@ -458,3 +458,66 @@ TEST(History, LongBatchesOfWholeInstructionsCrossSegments) {
     }
   }
 }
+
+namespace {
+
+// The loop above, assembled and bound, its history recording.
+struct TBoundLoop {
+  TBoundLoop() {
+    document_.SetTexts(
+        {QStringLiteral("start: DOD x"), QStringLiteral("SOB start"), QStringLiteral("x: RST 1")});
+    CompileProgram(session_.Assembler(), control_, document_);
+  }
+  [[nodiscard]] QString State() const { return StateText(machine_, control_, &document_); }
+
+  TSession session_{true};
+  TMachine& machine_ = session_.Machine();
+  TController& control_ = session_.Control();
+  TProgramDocument document_;
+  TRunHistory& history_ = *session_.History();
+};
+
+}  // namespace
+
+TEST(History, TheLineShownBeforeABatchOfWholeInstructionsIsPutBack) {
+  // "Takt" leaves the current line on «dod» while L moves on to «sob»; a
+  // batch of just «sob» brings L back to the line shown. Stepping back to
+  // the batch's start must show «dod»'s line again, not the line of L.
+  TBoundLoop run;
+  for (int k = 0; k < 3; ++k) run.control_.ExecuteCycle();
+  ASSERT_EQ(run.document_.CurrentLine(), 1);
+  ASSERT_EQ(run.machine_.Register(TRegisterId::L).Value(), 1);
+  const QString beforeBatch = run.State();
+  run.control_.SetTrackingLevel(0);
+  run.control_.StartProgram(-1);
+  ASSERT_EQ(run.control_.RunSlice(TSliceBudget{2, {}}), TSliceEnd::Budget);
+  ASSERT_EQ(run.control_.InstructionsRunWhole(), 1u);
+  ASSERT_EQ(run.machine_.Register(TRegisterId::L).Value(), 0);
+  run.control_.StopRun();
+  ASSERT_EQ(run.history_.UndoSteps(2), 2u);
+  EXPECT_EQ(run.State(), beforeBatch);
+}
+
+TEST(History, ALineNotedAtAFetchSteppedBackToIsNotedOnceWhenRecordedAgain) {
+  // Every «sob» fetch under "Takt" notes the line (it stays on «dod»). Back
+  // to such a fetch and forward again, then back past it: each state is the
+  // one the cycles passed through.
+  TBoundLoop run;
+  std::vector<QString> states{run.State()};
+  for (int k = 0; k < 10; ++k) {
+    run.control_.ExecuteCycle();
+    states.push_back(run.State());
+  }
+  ASSERT_TRUE(run.history_.UndoInstruction());  // back to the «sob» begun at cycle 8
+  ASSERT_EQ(run.control_.CyclesPerformed(), 8u);
+  ASSERT_EQ(run.State(), states[8]);
+  states.resize(9);
+  for (int k = 8; k < 20; ++k) {
+    run.control_.ExecuteCycle();
+    states.push_back(run.State());
+  }
+  for (int k = 19; k >= 0; --k) {
+    ASSERT_TRUE(run.history_.UndoStep());
+    ASSERT_EQ(run.State(), states[static_cast<std::size_t>(k)]) << "back at cycle " << k;
+  }
+}

@@ -494,12 +494,10 @@ bool TController::PerformPlannedInstructions(std::uint64_t checkpoint) {
   // The recorder hears of the instructions in batches.
   std::array<std::uint8_t, 64> batch{};
   std::size_t kept = 0;
-  bool first = true;
   bool any = false;
   const auto tellRecorder = [&] {
     if (kept == 0) return;
-    recorder_->WholeInstructions({batch.data(), kept}, first);
-    first = false;
+    recorder_->WholeInstructions({batch.data(), kept});
     kept = 0;
   };
   // A place a changed() watches was changed between cycles: the next

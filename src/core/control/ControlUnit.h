@@ -52,13 +52,14 @@ class ICycleRecorder {
   // A recorder that can take clean instructions in batches lets a program
   // run whole instructions: it hears of them instead of their cycles.
   [[nodiscard]] virtual bool TakesWholeInstructions() const { return false; }
-  // Before the first instruction of a batch, at a fetch: how many cycles
-  // the batch may take at most (at least TInstructionPlan::kMaxCycles).
+  // Before the first instruction of a batch, at a fetch, with the current
+  // line still where it was: how many cycles the batch may take at most (at
+  // least TInstructionPlan::kMaxCycles).
   virtual std::uint64_t BeginWholeInstructions() { return 0; }
   // After instructions of the batch, begun at a fetch, that no rule can
-  // stop: the cycles of each. `first`: they are the batch's first; the
-  // rest start where a run showing every instruction puts the current line.
-  virtual void WholeInstructions(std::span<const std::uint8_t> /*cycles*/, bool /*first*/) {}
+  // stop: the cycles of each. All but the batch's first start where a run
+  // showing every instruction puts the current line.
+  virtual void WholeInstructions(std::span<const std::uint8_t> /*cycles*/) {}
   // The user changed how the next cycles run (manual control, "Przerwij").
   virtual void ControlChanged() {}
   // An instruction was compiled or the list was rebuilt.

@@ -188,7 +188,29 @@ void TRunHistory::NoteLineAtFetch(TSegment& segment, std::uint64_t index) {
   const IBoundProgram* program = control_.ProgramEditor();
   if (program != nullptr &&
       !program->CurrentLineIsAt(machine_.Register(TRegisterId::L).CurrentValue())) [[unlikely]]
-    segment.Lines.emplace_back(static_cast<std::uint32_t>(index), program->CurrentLine());
+    NoteLine(segment, index, program->CurrentLine());
+}
+
+void TRunHistory::NoteLine(TSegment& segment, std::uint64_t index, int line) {
+  const std::size_t capacity = segment.Lines.capacity();
+  segment.Lines.emplace_back(static_cast<std::uint32_t>(index), line);
+  if (segment.Lines.capacity() != capacity) [[unlikely]]
+    SegmentGrew(segment);
+}
+
+void TRunHistory::SegmentGrew(TSegment& segment) {
+  // Only the open segment grows, and it is the newest item.
+  TItem& item = items_.back();
+  const std::size_t bytes = segment.Bytes();
+  bytes_ += bytes - item.Bytes;
+  item.Bytes = bytes;
+  // It ends where it stands once the lines outweigh the rest of it, so that
+  // no segment costs more than twice its state and dropping the oldest
+  // always gives memory back; a batch of whole instructions under way still
+  // fills the room it was given.
+  const std::size_t lines = segment.Lines.capacity() * sizeof(segment.Lines.front());
+  if (lines > bytes - lines) segment.Limit = 0;
+  KeepBudget();
 }
 
 bool TRunHistory::OpenSegmentTakes(std::uint64_t cycles) const noexcept {
@@ -221,14 +243,19 @@ std::uint64_t TRunHistory::BeginWholeInstructions() {
   // the open one could not take the longest instruction.
   if (!OpenSegmentTakes(TInstructionPlan::kMaxCycles)) [[unlikely]]
     OpenSegment();
-  return open_->Limit - open_->Cycles;
+  TSegment& s = *open_;
+  // Taken before the line is noted, which may end the segment here.
+  const std::uint64_t room = s.Limit - s.Cycles;
+  // The batch's first instruction starts from the line shown now; the run
+  // moves it before the recorder hears of the batch.
+  NoteLineAtFetch(s, s.Cycles);
+  return room;
 }
 
-void TRunHistory::WholeInstructions(std::span<const std::uint8_t> cycles, bool first) {
+void TRunHistory::WholeInstructions(std::span<const std::uint8_t> cycles) {
   counted_ = false;
   TSegment& s = *open_;
   std::uint64_t at = s.Cycles;
-  if (first) NoteLineAtFetch(s, at);
   // The bits past the recorded cycles are clear (a segment cut short
   // clears them), so only the fetches' are set.
   for (const std::uint8_t c : cycles) {
@@ -304,8 +331,9 @@ void TRunHistory::ReplayTo(TSegment& s, std::uint64_t cycles) {
   for (std::uint64_t k = cycles; k < s.Cycles; ++k) MarkFetchStart(s, k, false);
   s.Cycles = cycles;
   s.EndsRefused = false;
-  // What comes after the replay is recorded afresh.
-  while (!s.Lines.empty() && s.Lines.back().first > cycles) s.Lines.pop_back();
+  // What comes after the replay is recorded afresh, the line at the fetch
+  // it stopped before too.
+  while (!s.Lines.empty() && s.Lines.back().first >= cycles) s.Lines.pop_back();
 }
 
 int TRunHistory::LineOfL() const {
@@ -604,6 +632,10 @@ void TRunHistory::Push(TItem item) {
   item.Bytes = item.Segment ? item.Segment->Bytes() : item.Record.size() + sizeof(TItem);
   bytes_ += item.Bytes;
   items_.push_back(std::move(item));
+  KeepBudget();
+}
+
+void TRunHistory::KeepBudget() {
   while (bytes_ > budget_ && items_.size() > 1) DropOldest();
 }
 

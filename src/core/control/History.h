@@ -94,7 +94,7 @@ class TRunHistory final : public IStepRecorder, public ICycleRecorder {
   [[nodiscard]] bool NeedsCycleEnds() const override { return false; }
   [[nodiscard]] bool TakesWholeInstructions() const override { return true; }
   std::uint64_t BeginWholeInstructions() override;
-  void WholeInstructions(std::span<const std::uint8_t> cycles, bool first) override;
+  void WholeInstructions(std::span<const std::uint8_t> cycles) override;
   void ControlChanged() override;
   void InstructionsChanged() override { Clear(); }
 
@@ -128,6 +128,9 @@ class TRunHistory final : public IStepRecorder, public ICycleRecorder {
   // At a fetch: keeps the bound program's current line when it is not the
   // line of L, where stepping back would otherwise put it.
   void NoteLineAtFetch(TSegment& segment, std::uint64_t index);
+  void NoteLine(TSegment& segment, std::uint64_t index, int line);
+  // The open segment took more memory: counted, and held to its share.
+  [[gnu::noinline, gnu::cold]] void SegmentGrew(TSegment& segment);
   // The segment's cycles from `first` on, performed again from its start.
   void SampleSegment(const TSegment& segment, std::uint64_t first, std::vector<TRecordedCycle>& out,
                      TCycleSample* before);
@@ -138,6 +141,7 @@ class TRunHistory final : public IStepRecorder, public ICycleRecorder {
   [[nodiscard]] int LineOfL() const;
 
   void Push(TItem item);
+  void KeepBudget();
   void DropOldest();
 
   TMachine& machine_;
