@@ -143,6 +143,37 @@ class FileEncodingTest : public QObject {
     QCOMPARE(DecodeText(test::FileBytes(path)).Encoding, TTextEncoding::Utf8);
   }
 
+  // A file written on a system with LF line ends goes back with LF, one
+  // with CR LF with CR LF, whatever is typed in it; a new text gets CR LF.
+  void aSaveKeepsTheLineEndsOfTheFileItRead() {
+    const struct {
+      const char* name;
+      QByteArray read;
+      QByteArray saved;
+    } files[] = {
+        {"lf.prg", "stp\n// koniec\n", "stpx\n// koniec\n"},
+        {"crlf.prg", "stp\r\n// koniec\r\n", "stpx\r\n// koniec\r\n"},
+    };
+    for (const auto& f : files) {
+      const QString path = Path(QString::fromLatin1(f.name));
+      test::WriteBytes(path, f.read);
+      TFormCommandEditor* editor = main_->OpenFile(path);
+      QVERIFY(editor != nullptr);
+      editor->Memo()->setCursorPosition(0, 3);
+      test::Type(editor->Memo(), QStringLiteral("x"));
+      QTest::keyClick(editor->Memo(), Qt::Key_F2);
+      QVERIFY(!editor->Modified());
+      QCOMPARE(test::FileBytes(path), f.saved);
+    }
+
+    TFormProgramEditor* fresh = main_->NewProgram();
+    test::Type(fresh->Memo(), QStringLiteral("stp"));
+    user_->FileNames = {Path("nowy.prg")};
+    QVERIFY(fresh->Save(false));
+    QCOMPARE(test::FileBytes(Path("nowy.prg")), QByteArray("stp\r\n"));
+    QVERIFY(user_->Errors.isEmpty());
+  }
+
   void aNewTextIsAskedAboutAfterItsNameAndCancelKeepsItUnnamed() {
     TFormProgramEditor* editor = main_->NewProgram();
     test::Type(editor->Memo(), QStringLiteral("rst '中'"));

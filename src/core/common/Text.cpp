@@ -68,6 +68,27 @@ QStringList SplitLines(const QString& text) {
   return lines;
 }
 
+TLineEnd FirstLineEnd(const QString& text) {
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    if (text.at(i) == u'\n') return TLineEnd::Lf;
+    if (text.at(i) == u'\r')
+      return i + 1 < text.size() && text.at(i + 1) == u'\n' ? TLineEnd::CrLf : TLineEnd::Cr;
+  }
+  return TLineEnd::CrLf;
+}
+
+QString LineEndText(TLineEnd lineEnd) {
+  switch (lineEnd) {
+    case TLineEnd::Lf:
+      return QStringLiteral("\n");
+    case TLineEnd::Cr:
+      return QStringLiteral("\r");
+    case TLineEnd::CrLf:
+      break;
+  }
+  return QStringLiteral("\r\n");
+}
+
 // The 1-based line of a position in a text, by the line breaks of SplitLines.
 int LineAt(const QString& text, qsizetype position) {
   int line = 1;
@@ -274,16 +295,17 @@ TDecodedText DecodeText(const QByteArray& bytes) {
   }
   if (const qsizetype nul = raw.Text.indexOf(QChar(u'\0')); nul >= 0)
     throw EDorumError(Texts::NulInText(LineAt(raw.Text, nul)));
-  return {SplitLines(raw.Text), raw.Encoding};
+  return {SplitLines(raw.Text), raw.Encoding, FirstLineEnd(raw.Text)};
 }
 
 QStringList DecodeTextLines(const QByteArray& bytes) {
   return DecodeText(bytes).Lines;
 }
 
-QByteArray EncodeText(const QStringList& lines, TTextEncoding encoding) {
+QByteArray EncodeText(const QStringList& lines, TTextEncoding encoding, TLineEnd lineEnd) {
+  const QString end = LineEndText(lineEnd);
   QString text;
-  for (const QString& line : lines) text += line + QStringLiteral("\r\n");
+  for (const QString& line : lines) text += line + end;
   switch (encoding) {
     case TTextEncoding::Cp1250:
       break;
@@ -327,8 +349,10 @@ QStringList ReadTextFile(const QString& path) {
   return ReadEncodedTextFile(path).Lines;
 }
 
-void WriteTextFile(const QString& path, const QStringList& lines, TTextEncoding encoding) {
-  const QByteArray bytes = EncodeText(lines, encoding);  // raises before the file is touched
+void WriteTextFile(const QString& path, const QStringList& lines, TTextEncoding encoding,
+                   TLineEnd lineEnd) {
+  // Raises before the file is touched.
+  const QByteArray bytes = EncodeText(lines, encoding, lineEnd);
   QSaveFile file(path);
   if (!file.open(QIODevice::WriteOnly))
     throw EDorumError(Texts::CannotWriteFile(path, file.errorString()));

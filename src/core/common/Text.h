@@ -46,9 +46,19 @@ enum class TTextEncoding : std::uint8_t {
 // The encoding's name as the messages give it.
 [[nodiscard]] QString EncodingName(TTextEncoding encoding);
 
+// How a text file ended its lines, so that saving it keeps them: an editor
+// on another system should not see every line of a file it wrote changed.
+enum class TLineEnd : std::uint8_t {
+  CrLf,  // also every file without a line break, and new files
+  Lf,
+  Cr,
+};
+
 struct TDecodedText {
   QStringList Lines;
   TTextEncoding Encoding = TTextEncoding::Cp1250;
+  // The first line break decides for a file that mixes them.
+  TLineEnd LineEnd = TLineEnd::CrLf;
 };
 
 // Text files as lists of lines. Lines end at CR LF, LF or a lone CR; a line
@@ -61,9 +71,10 @@ struct TDecodedText {
 // the byte-order mark names.
 [[nodiscard]] TDecodedText DecodeText(const QByteArray& bytes);
 [[nodiscard]] QStringList DecodeTextLines(const QByteArray& bytes);
-// Every line ended by CR LF, with the byte-order mark the encoding has.
-// Raises the plain error for a character code page 1250 cannot hold.
-[[nodiscard]] QByteArray EncodeText(const QStringList& lines, TTextEncoding encoding);
+// Every line ended by the line end, with the byte-order mark the encoding
+// has. Raises the plain error for a character code page 1250 cannot hold.
+[[nodiscard]] QByteArray EncodeText(const QStringList& lines, TTextEncoding encoding,
+                                    TLineEnd lineEnd = TLineEnd::CrLf);
 // Code page 1250.
 [[nodiscard]] QByteArray EncodeTextLines(const QStringList& lines);
 // The first character of the lines that code page 1250 cannot hold.
@@ -75,6 +86,7 @@ struct TDecodedText {
 // Writes a complete new file and then replaces the old one in one step, so a
 // failed write leaves the old file as it was.
 void WriteTextFile(const QString& path, const QStringList& lines,
-                   TTextEncoding encoding = TTextEncoding::Cp1250);
+                   TTextEncoding encoding = TTextEncoding::Cp1250,
+                   TLineEnd lineEnd = TLineEnd::CrLf);
 
 }  // namespace dorum
