@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QTemporaryDir>
 #include <QTest>
+#include <cerrno>
 #include <memory>
 
 #include "AppCore.h"
@@ -172,6 +173,33 @@ class FileEncodingTest : public QObject {
     QVERIFY(fresh->Save(false));
     QCOMPARE(test::FileBytes(Path("nowy.prg")), QByteArray("stp\r\n"));
     QVERIFY(user_->Errors.isEmpty());
+  }
+
+  // What the system refuses is told in Polish, with its own text after it,
+  // and the text in the editor stays as it was.
+  void aFileTheSystemRefusesIsToldWhyAndNothingIsLost() {
+    const auto reason = test::SystemReason;
+    const QString folder = dir_->path();
+    QVERIFY(main_->OpenFile(folder) == nullptr);
+    QCOMPARE(user_->Errors.value(0),
+             QStringLiteral("Nie można odczytać pliku %1: %2")
+                 .arg(folder, reason("w miejscu pliku jest folder", EISDIR)));
+
+    user_->FileNames = {folder};
+    app_->Action("ActionLoadList")->trigger();
+    QCOMPARE(user_->Errors.value(1), user_->Errors.value(0));
+
+    TFormProgramEditor* editor = main_->NewProgram();
+    test::Type(editor->Memo(), QStringLiteral("stp"));
+    const QString nowhere = Path("nie/ma/nowy.prg");
+    user_->FileNames = {nowhere};
+    QVERIFY(!editor->Save(false));
+    QCOMPARE(user_->Errors.value(2),
+             QStringLiteral("Nie można zapisać pliku %1: %2")
+                 .arg(nowhere, reason("nie ma takiego pliku ani folderu", ENOENT)));
+    QVERIFY(editor->Modified());
+    QCOMPARE(editor->Memo()->Lines().value(0), QStringLiteral("stp"));
+    QCOMPARE(user_->Errors.size(), 3);
   }
 
   void aNewTextIsAskedAboutAfterItsNameAndCancelKeepsItUnnamed() {
