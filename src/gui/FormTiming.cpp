@@ -5,11 +5,12 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
-#include <fstream>
+#include <sstream>
+#include <string>
 
 #include "AppCore.h"
 #include "TimingDiagram.h"
-#include "common/Error.h"
+#include "common/Text.h"
 #include "control/Vcd.h"
 
 namespace dorum::gui {
@@ -231,8 +232,9 @@ void TFormTiming::SaveVcd(const QString& fileName) {
   // dump numbers them.
   TCycleSample before;
   const std::vector<TRecordedCycle> cycles = core_.History().LookBack(kCycles, &before);
-  std::ofstream out(fileName.toStdString(), std::ios::binary);
-  if (!out) throw EDorumError(QStringLiteral("Nie można zapisać pliku %1").arg(fileName));
+  // Written whole first: a file the system refuses is then told why, and a
+  // failed write leaves the old dump as it was.
+  std::ostringstream out;
   before.Signals = 0;
   before.DrivenBuses = 0;
   TVcdWriter writer(core_.Machine(), out);
@@ -240,7 +242,8 @@ void TFormTiming::SaveVcd(const QString& fileName) {
   std::uint64_t time = 0;
   for (const TRecordedCycle& cycle : cycles) writer.Cycle(++time, cycle.Sample);
   writer.Finish(time + 1);
-  if (!out) throw EDorumError(QStringLiteral("Nie można zapisać pliku %1").arg(fileName));
+  const std::string text = out.str();
+  WriteFileBytes(fileName, QByteArray(text.data(), static_cast<qsizetype>(text.size())));
 }
 
 }  // namespace dorum::gui

@@ -1,5 +1,6 @@
 #include "TimingDiagram.h"
 
+#include <QBuffer>
 #include <QImage>
 #include <QKeyEvent>
 #include <QPainter>
@@ -12,6 +13,8 @@
 #include <cmath>
 
 #include "common/Error.h"
+#include "common/Text.h"
+#include "common/Texts.h"
 
 namespace dorum::gui {
 
@@ -472,16 +475,21 @@ void TTimingDiagram::SaveAs(const QString& fileName) const {
       Paint(painter, first, count, width, height, RulerHeight());
     }
   };
-  const QString failed = QStringLiteral("Nie można zapisać pliku %1").arg(fileName);
+  // Drawn whole first: a file the system refuses is then told why, and a
+  // failed write leaves the old picture as it was.
+  QBuffer bytes;
+  bytes.open(QIODevice::WriteOnly);
+  const QString failed = Texts::CannotWriteFile(fileName, QStringLiteral("błąd rysowania"));
   if (fileName.endsWith(QStringLiteral(".svg"), Qt::CaseInsensitive)) {
     QSvgGenerator svg;
-    svg.setFileName(fileName);
+    svg.setOutputDevice(&bytes);
     svg.setSize(all.size());
     svg.setViewBox(all);
     svg.setTitle(QStringLiteral("Przebiegi czasowe"));
     QPainter painter(&svg);
     paint(painter);
     if (!painter.end()) throw EDorumError(failed);
+    WriteFileBytes(fileName, bytes.data());
     return;
   }
   constexpr int kFactor = 2;
@@ -492,7 +500,8 @@ void TTimingDiagram::SaveAs(const QString& fileName) const {
     painter.scale(kFactor, kFactor);
     paint(painter);
   }
-  if (!image.save(fileName, "PNG")) throw EDorumError(failed);
+  if (!image.save(&bytes, "PNG")) throw EDorumError(failed);
+  WriteFileBytes(fileName, bytes.data());
 }
 
 }  // namespace dorum::gui
