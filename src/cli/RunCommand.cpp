@@ -1,16 +1,14 @@
 #include "RunCommand.h"
 
-#include <fstream>
 #include <memory>
 #include <utility>
 
 #include "Diagnostics.h"
+#include "OutputFile.h"
 #include "RunGrading.h"
 #include "RunTrace.h"
 
 #include <QCommandLineParser>
-#include <QFile>
-#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -32,11 +30,6 @@
 namespace dorum::cli {
 
 namespace {
-
-[[nodiscard]] bool OpenOutput(std::ofstream& file, const QString& path) {
-  file.open(path.toStdString(), std::ios::out | std::ios::trunc);
-  return file.is_open();
-}
 
 constexpr std::uint64_t kDefaultMaxCycles = 100'000'000;
 
@@ -322,7 +315,7 @@ class TRun {
   std::optional<int> Prepare(const TOptions& options, QStringList& programText);
   std::optional<int> LoadAndAssemble(const TOptions& options, const QStringList& programText);
   TRunStatus RunProgram(std::uint64_t limit);
-  // The trace or dump file a write failed on, or nothing.
+  // What says that a write of the trace or dump file failed, or nothing.
   [[nodiscard]] QString UnwrittenFile(const TOptions& options);
   int Report(TRunStatus status);
   static void AddGradingOptions(QCommandLineParser& parser);
@@ -349,8 +342,8 @@ class TRun {
   QString message_;
   QString programPath_;
   TDiagnostic diagnostic_;
-  std::ofstream traceFile_;
-  std::ofstream vcdFile_;
+  TOutputFile traceFile_;
+  TOutputFile vcdFile_;
   std::vector<TCheck> checks_;
   std::vector<TCheck> settings_;
   std::vector<TCheckResult> results_;
@@ -499,13 +492,18 @@ std::optional<TRun::TOptions> TRun::ReadOptions(const QStringList& arguments, in
 // The teacher's files and checks first: their faults (status 2) come before
 // anything the student's files may do wrong.
 std::optional<int> TRun::Prepare(const TOptions& options, QStringList& programText) {
-  if (options.Trace && options.TracePath != u"-" && !OpenOutput(traceFile_, options.TracePath))
-    return Usage(QStringLiteral("Nie można zapisać pliku %1").arg(options.TracePath));
-  if (options.Vcd && options.VcdPath != u"-" && !OpenOutput(vcdFile_, options.VcdPath))
-    return Usage(QStringLiteral("Nie można zapisać pliku %1").arg(options.VcdPath));
+  if (options.Trace && options.TracePath != u"-" && !traceFile_.Open(options.TracePath))
+    return Usage(Texts::CannotWriteFile(options.TracePath, traceFile_.Reason()));
+  if (options.Vcd && options.VcdPath != u"-" && !vcdFile_.Open(options.VcdPath))
+    return Usage(Texts::CannotWriteFile(options.VcdPath, vcdFile_.Reason()));
   // A list that is not there would silently empty the instruction set.
-  if (!options.ListPath.isEmpty() && !QFileInfo(options.ListPath).isFile())
-    return Usage(QStringLiteral("Nie można odczytać pliku %1").arg(options.ListPath));
+  if (!options.ListPath.isEmpty()) {
+    try {
+      RequireReadableFile(options.ListPath);
+    } catch (const EDorumError& e) {
+      return Usage(e.Message());
+    }
+  }
   programPath_ = options.ProgramPath;
   try {
     programText = ReadTextFile(programPath_);
@@ -568,10 +566,12 @@ int TRun::Execute(const QStringList& arguments) {
   machine_.Console().SetObserver(&echo);
   std::unique_ptr<TCycleTrace> tracer;
   if (options->Trace)
-    tracer = std::make_unique<TCycleTrace>(machine_, control_, traceToOutput ? out_ : traceFile_);
+    tracer = std::make_unique<TCycleTrace>(machine_, control_,
+                                           traceToOutput ? out_ : traceFile_.Stream());
   // Made once the settings are in: they are the values at time 0.
   if (options->Vcd)
-    dump_ = std::make_unique<TVcdRecorder>(machine_, control_, vcdToOutput ? out_ : vcdFile_);
+    dump_ =
+        std::make_unique<TVcdRecorder>(machine_, control_, vcdToOutput ? out_ : vcdFile_.Stream());
   // The count wraps the trace and the dump: it passes every cycle on.
   StartCounting(*options);
   machine_.TypeInput(options->Input);
@@ -584,15 +584,20 @@ int TRun::Execute(const QStringList& arguments) {
   if (dump_ != nullptr) dump_->Finish();
   // A full disk must not pass for a complete trace or dump.
   if (const QString unwritten = UnwrittenFile(*options); !unwritten.isEmpty())
-    return Usage(QStringLiteral("Błąd zapisu pliku %1").arg(unwritten));
+    return Usage(unwritten);
   if (ended == TRunStatus::Error)
     diagnostic_ = RunDiagnostic(message_, control_, document_, programPath_);
   return Report(ended);
 }
 
 QString TRun::UnwrittenFile(const TOptions& options) {
-  if (options.Trace && options.TracePath != u"-" && !traceFile_.flush()) return options.TracePath;
-  if (options.Vcd && options.VcdPath != u"-" && !vcdFile_.flush()) return options.VcdPath;
+  const auto failed = [](const QString& path, const TOutputFile& file) {
+    return QStringLiteral("Błąd zapisu pliku %1: %2").arg(path, file.Reason());
+  };
+  if (options.Trace && options.TracePath != u"-" && !traceFile_.Flush())
+    return failed(options.TracePath, traceFile_);
+  if (options.Vcd && options.VcdPath != u"-" && !vcdFile_.Flush())
+    return failed(options.VcdPath, vcdFile_);
   return {};
 }
 

@@ -177,10 +177,12 @@ int TGrader::Execute(const QStringList& arguments) {
   RunAll(jobCount);
   const TGradeReport report{suite_, submissions_, results_};
   report.PrintSummary(out_);
-  if (parser.isSet(junit) && !report.WriteJunit(parser.value(junit)))
-    return Usage(QStringLiteral("Nie można zapisać pliku %1").arg(parser.value(junit)));
-  if (parser.isSet(json) && !report.WriteJson(parser.value(json)))
-    return Usage(QStringLiteral("Nie można zapisać pliku %1").arg(parser.value(json)));
+  try {
+    if (parser.isSet(junit)) report.WriteJunit(parser.value(junit));
+    if (parser.isSet(json)) report.WriteJson(parser.value(json));
+  } catch (const EDorumError& e) {
+    return Usage(e.Message());
+  }
   return report.AllPassed() ? 0 : 5;
 }
 

@@ -3,9 +3,10 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 #include <QXmlStreamWriter>
 #include <algorithm>
+
+#include "common/Text.h"
 
 namespace dorum::cli {
 
@@ -120,13 +121,12 @@ void TGradeReport::PrintSummary(std::ostream& out) const {
   out << '\n';
 }
 
-bool TGradeReport::WriteJunit(const QString& path) const {
-  QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly)) return false;
+void TGradeReport::WriteJunit(const QString& path) const {
+  QByteArray bytes;
   const std::size_t cases = suite_.Cases.size();
   double total = 0;
   for (const TCaseResult& r : results_) total += r.Seconds;
-  QXmlStreamWriter xml(&file);
+  QXmlStreamWriter xml(&bytes);
   xml.setAutoFormatting(true);
   xml.writeStartDocument();
   xml.writeStartElement(QStringLiteral("testsuites"));
@@ -166,10 +166,10 @@ bool TGradeReport::WriteJunit(const QString& path) const {
   }
   xml.writeEndElement();
   xml.writeEndDocument();
-  return !xml.hasError() && file.commit();
+  WriteFileBytes(path, bytes);
 }
 
-bool TGradeReport::WriteJson(const QString& path) const {
+void TGradeReport::WriteJson(const QString& path) const {
   const std::size_t cases = suite_.Cases.size();
   QJsonArray submissions;
   for (std::size_t s = 0; s < submissions_.size(); ++s) {
@@ -196,10 +196,7 @@ bool TGradeReport::WriteJson(const QString& path) const {
       {QStringLiteral("passed"), static_cast<qint64>(Passed(0, results_.size()))},
       {QStringLiteral("total"), static_cast<qint64>(results_.size())},
       {QStringLiteral("submissions"), submissions}};
-  QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly)) return false;
-  file.write(QJsonDocument(report).toJson(QJsonDocument::Indented));
-  return file.commit();
+  WriteFileBytes(path, QJsonDocument(report).toJson(QJsonDocument::Indented));
 }
 
 }  // namespace dorum::cli

@@ -9,6 +9,7 @@
 #include <QSet>
 
 #include "common/Error.h"
+#include "common/Text.h"
 
 namespace dorum::cli {
 
@@ -118,11 +119,9 @@ TTestCase ReadCase(const QJsonValue& value, int index, std::optional<std::uint64
 }
 
 QJsonObject ReadObject(const QString& path) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly))
-    Broken(QStringLiteral("Nie można odczytać pliku %1").arg(path));
+  const QByteArray bytes = ReadFileBytes(path);
   QJsonParseError error{};
-  const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &error);
+  const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
   if (error.error != QJsonParseError::NoError)
     Broken(
         QStringLiteral("błąd JSON przy znaku %1: %2").arg(error.offset).arg(error.errorString()));

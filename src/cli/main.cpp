@@ -2,6 +2,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QString>
+#include <cerrno>
 #include <cstdio>
 #include <iostream>
 #include <string>
@@ -9,6 +10,7 @@
 #include "RunCommand.h"
 #include "ScriptRunner.h"
 #include "TestCommand.h"
+#include "common/Text.h"
 
 namespace {
 
@@ -37,29 +39,33 @@ constexpr const char* kUsage =
 int RunScript(const QString& path) {
   QFile file;
   const bool fromStdin = path.isEmpty() || path == u"-";
+  const QString name = fromStdin ? QStringLiteral("-") : path;
+  const auto failed = [&](const char* what, int errorNumber) {
+    const QString reason = FileErrorReason(file, errorNumber, dorum::TFileAccess::Read);
+    std::cerr << "dorum-cli: " << what << ' ' << name.toStdString() << ": " << reason.toStdString()
+              << '\n';
+    return 2;
+  };
   bool opened = false;
+  errno = 0;
   if (fromStdin) {
     opened = file.open(stdin, QIODevice::ReadOnly);
   } else {
     file.setFileName(path);
     opened = file.open(QIODevice::ReadOnly);
   }
-  if (!opened) {
-    std::cerr << "dorum-cli: Nie można odczytać pliku " << (fromStdin ? "-" : path.toStdString())
-              << '\n';
-    return 2;
-  }
+  if (!opened) return failed("Nie można odczytać pliku", errno);
   dorum::cli::TScriptRunner runner(std::cout);
   if (!fromStdin) runner.SetBaseDirectory(QFileInfo(path).absolutePath());
+  int readError = 0;
   while (!file.atEnd()) {
+    errno = 0;
     const QByteArray bytes = file.readLine();
+    readError = errno;
     runner.RunLine(QString::fromUtf8(bytes));
     std::cout.flush();
   }
-  if (file.error() != QFileDevice::NoError) {
-    std::cerr << "dorum-cli: Błąd odczytu pliku " << path.toStdString() << '\n';
-    return 2;
-  }
+  if (file.error() != QFileDevice::NoError) return failed("Błąd odczytu pliku", readError);
   return runner.AnyFailed() ? 1 : 0;
 }
 

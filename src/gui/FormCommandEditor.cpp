@@ -211,6 +211,7 @@ void TFormCommandEditor::ReadIntoText(const QString& path) {
   memo_->SetLines(text.Lines);
   loading_ = false;
   encoding_ = text.Encoding;
+  lineEnd_ = text.LineEnd;
   memo_->SendScintilla(QsciScintillaBase::SCI_EMPTYUNDOBUFFER);
   memo_->setModified(false);
   memo_->setCursorPosition(0, 0);
@@ -269,7 +270,7 @@ TFormCommandEditor::TSaveResult TFormCommandEditor::SaveText(bool saveAs) {
   const QStringList lines = FileLines();
   const std::optional<TTextEncoding> encoding = SaveEncoding(lines, path);
   if (!encoding) return TSaveResult::Cancelled;
-  WriteTextFile(path, lines, *encoding);
+  WriteTextFile(path, lines, *encoding, lineEnd_);
   encoding_ = *encoding;
   BindFile(path);
   memo_->setModified(false);

@@ -86,6 +86,7 @@ class TFormCommandEditor : public QWidget {
   // Binds the text to a file, named in full by the caption: saves go there.
   void SetFilePath(const QString& path);
   [[nodiscard]] TTextEncoding Encoding() const noexcept { return encoding_; }
+  [[nodiscard]] TLineEnd LineEnd() const noexcept { return lineEnd_; }
   [[nodiscard]] bool Modified() const;
   // The 1-based line holding the caret.
   [[nodiscard]] int CaretLine() const;
@@ -182,6 +183,7 @@ class TFormCommandEditor : public QWidget {
   bool loading_ = false;
   QString filePath_;  // absolute; empty: none yet
   TTextEncoding encoding_ = TTextEncoding::Cp1250;
+  TLineEnd lineEnd_ = TLineEnd::CrLf;
   // Where the save dialog starts while there is no file.
   QString unsavedStart_;
 };

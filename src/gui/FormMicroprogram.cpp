@@ -3,7 +3,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
-#include <QFileInfo>
 #include <QListWidget>
 #include <QMenu>
 #include <QPainter>
@@ -12,7 +11,7 @@
 #include <QVBoxLayout>
 
 #include "AppCore.h"
-#include "common/Texts.h"
+#include "common/Text.h"
 #include "control/ListFile.h"
 
 namespace dorum::gui {
@@ -286,8 +285,7 @@ void TFormMicroprogram::CopyText() {
 void TFormMicroprogram::LoadInstructionList(const QString& fileName) {
   // A file that cannot be read changes nothing (the list files' reader
   // would take a missing file for an empty list).
-  if (!QFileInfo(fileName).isFile() || !QFileInfo(fileName).isReadable())
-    throw EDorumError(Texts::CannotReadFile(fileName));
+  RequireReadableFile(fileName);
   // Whatever the load got through, the window shows it.
   struct TFollow {
     TFormMicroprogram& Window;

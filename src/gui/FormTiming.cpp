@@ -6,11 +6,12 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
-#include <fstream>
+#include <sstream>
+#include <string>
 
 #include "AppCore.h"
 #include "TimingDiagram.h"
-#include "common/Error.h"
+#include "common/Text.h"
 #include "control/Vcd.h"
 
 namespace dorum::gui {
@@ -257,8 +258,9 @@ void TFormTiming::SaveVcd(const QString& fileName) {
   RefuseWithoutCycles();
   // The cycles the window holds, those kept after the current one too (as
   // the pictures show them), numbered from 1 as a run's dump numbers them.
-  std::ofstream out(fileName.toStdString(), std::ios::binary);
-  if (!out) throw EDorumError(QStringLiteral("Nie można zapisać pliku %1").arg(fileName));
+  // Written whole first: a file the system refuses is then told why, and a
+  // failed write leaves the old dump as it was.
+  std::ostringstream out;
   TCycleSample before = before_;
   before.Signals = 0;
   before.DrivenBuses = 0;
@@ -267,7 +269,8 @@ void TFormTiming::SaveVcd(const QString& fileName) {
   std::uint64_t time = 0;
   for (const TRecordedCycle& cycle : diagram_->Cycles()) writer.Cycle(++time, cycle.Sample);
   writer.Finish(time + 1);
-  if (!out) throw EDorumError(QStringLiteral("Nie można zapisać pliku %1").arg(fileName));
+  const std::string text = out.str();
+  WriteFileBytes(fileName, QByteArray(text.data(), static_cast<qsizetype>(text.size())));
 }
 
 }  // namespace dorum::gui

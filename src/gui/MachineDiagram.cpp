@@ -1,6 +1,7 @@
 #include "MachineDiagram.h"
 
 #include <QAccessible>
+#include <QBuffer>
 #include <QContextMenuEvent>
 #include <QFontMetrics>
 #include <QHelpEvent>
@@ -15,6 +16,9 @@
 #include <cmath>
 
 #include "AppCore.h"
+#include "common/Error.h"
+#include "common/Text.h"
+#include "common/Texts.h"
 
 namespace dorum::gui {
 
@@ -577,17 +581,22 @@ bool TMachineDiagram::event(QEvent* event) {
 
 void TMachineDiagram::SaveAs(const QString& fileName) const {
   const QRectF all(0, 0, kDiagramWidth, kDiagramHeight);
+  // Drawn whole first: a file the system refuses is then told why, and a
+  // failed write leaves the old picture as it was.
+  QBuffer bytes;
+  bytes.open(QIODevice::WriteOnly);
+  const QString failed = Texts::CannotWriteFile(fileName, QStringLiteral("błąd rysowania"));
   if (fileName.endsWith(QStringLiteral(".svg"), Qt::CaseInsensitive)) {
     QSvgGenerator svg;
-    svg.setFileName(fileName);
+    svg.setOutputDevice(&bytes);
     svg.setSize(QSize(kDiagramWidth, kDiagramHeight));
     svg.setViewBox(all);
     svg.setTitle(QStringLiteral("Maszyna Dorum"));
     QPainter painter(&svg);
     painter.fillRect(all, colours_.Face);
     Paint(painter, all);
-    if (!painter.end())
-      throw EDorumError(QStringLiteral("Nie można zapisać pliku %1").arg(fileName));
+    if (!painter.end()) throw EDorumError(failed);
+    WriteFileBytes(fileName, bytes.data());
     return;
   }
   constexpr int kFactor = 2;
@@ -599,8 +608,8 @@ void TMachineDiagram::SaveAs(const QString& fileName) const {
     painter.scale(kFactor, kFactor);
     Paint(painter, all);
   }
-  if (!image.save(fileName, "PNG"))
-    throw EDorumError(QStringLiteral("Nie można zapisać pliku %1").arg(fileName));
+  if (!image.save(&bytes, "PNG")) throw EDorumError(failed);
+  WriteFileBytes(fileName, bytes.data());
 }
 
 }  // namespace dorum::gui

@@ -2,6 +2,7 @@
 
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QBuffer>
 #include <QElapsedTimer>
 #include <QImage>
 #include <QKeyEvent>
@@ -18,6 +19,8 @@
 
 #include "DiagramLayout.h"
 #include "common/Error.h"
+#include "common/Text.h"
+#include "common/Texts.h"
 
 namespace dorum::gui {
 
@@ -735,16 +738,21 @@ void TTimingDiagram::SaveAs(const QString& fileName) const {
       Paint(painter, first, count, width, height, RulerHeight());
     }
   };
-  const QString failed = QStringLiteral("Nie można zapisać pliku %1").arg(fileName);
+  // Drawn whole first: a file the system refuses is then told why, and a
+  // failed write leaves the old picture as it was.
+  QBuffer bytes;
+  bytes.open(QIODevice::WriteOnly);
+  const QString failed = Texts::CannotWriteFile(fileName, QStringLiteral("błąd rysowania"));
   if (fileName.endsWith(QStringLiteral(".svg"), Qt::CaseInsensitive)) {
     QSvgGenerator svg;
-    svg.setFileName(fileName);
+    svg.setOutputDevice(&bytes);
     svg.setSize(all.size());
     svg.setViewBox(all);
     svg.setTitle(QStringLiteral("Przebiegi czasowe"));
     QPainter painter(&svg);
     paint(painter);
     if (!painter.end()) throw EDorumError(failed);
+    WriteFileBytes(fileName, bytes.data());
     return;
   }
   constexpr int kFactor = 2;
@@ -754,7 +762,8 @@ void TTimingDiagram::SaveAs(const QString& fileName) const {
     painter.scale(kFactor, kFactor);
     paint(painter);
   }
-  if (!image.save(fileName, "PNG")) throw EDorumError(failed);
+  if (!image.save(&bytes, "PNG")) throw EDorumError(failed);
+  WriteFileBytes(fileName, bytes.data());
 }
 
 }  // namespace dorum::gui

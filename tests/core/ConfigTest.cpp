@@ -68,6 +68,53 @@ TEST(Configuration, AddressBitsKeepTheCodeBits) {
   EXPECT_EQ(m.Memory().Size(), 256);
 }
 
+// X and Y are word-wide like AK, I and S: after each change of either width,
+// made in either order, each holds exactly a word, whether written between
+// cycles, by a checked cycle or by a planned one made after the change.
+TEST(Configuration, XAndYFollowTheWordWidthThroughEveryChange) {
+  TMachine m;
+  m.SetComponents(SetOf({0, 6, 7}));
+  const struct {
+    int address;
+    int code;
+  } widths[] = {{8, 3}, {8, 6}, {16, 6}, {5, 8}, {16, 8}, {9, 4}, {5, 3}};
+  bool addressFirst = true;
+  for (const auto& w : widths) {
+    const int word = w.address + w.code;
+    SCOPED_TRACE(testing::Message() << w.address << " + " << w.code << " bits");
+    if (addressFirst) {
+      m.SetAddressBits(w.address);
+      m.SetCodeBits(w.code);
+    } else {
+      m.SetCodeBits(w.code);
+      m.SetAddressBits(w.address);
+    }
+    addressFirst = !addressFirst;
+    ASSERT_EQ(m.WordBits(), word);
+    const auto all = static_cast<std::int32_t>(WidthMask(word));
+    for (const R id : {R::AK, R::I, R::S, R::X, R::Y}) {
+      EXPECT_EQ(m.Register(id).Bits(), word) << m.Register(id).CaptionLatin1();
+      Set(m, id, -1);
+      EXPECT_EQ(m.Register(id).Value(), all) << m.Register(id).CaptionLatin1();
+    }
+    Set(m, R::X, 0);
+    Set(m, R::Y, 0);
+    EXPECT_EQ(Cycle(m, "wys wex wey"), QString());
+    EXPECT_EQ(m.Register(R::X).Value(), all);
+    EXPECT_EQ(m.Register(R::Y).Value(), all);
+
+    Set(m, R::X, 0);
+    Set(m, R::Y, 0);
+    const std::uint64_t signals = Signals("wys wex wey");
+    const TCyclePlan plan = m.MakePlan(signals);
+    m.SetActiveSignals(signals);
+    m.ClearCycle();
+    m.PerformPlanned(plan);
+    EXPECT_EQ(m.Register(R::X).Value(), all);
+    EXPECT_EQ(m.Register(R::Y).Value(), all);
+  }
+}
+
 TEST(Configuration, ChangesNeverClearAnything) {
   TMachine m;
   m.SetAddressBits(8);

@@ -59,6 +59,63 @@ TEST_F(InterruptsAndIO, MasksVectorsAndNothingPending) {
   EXPECT_EQ(Reg(R::AP), 0);
 }
 
+// Every line, the last one included, is accepted alone and ahead of every
+// line below it, on its own vector, by the checked cycle and by the planned
+// one that whole instructions run.
+TEST_F(InterruptsAndIO, EniAcceptsEachOfTheFourLinesOnItsOwnVector) {
+  TInterruptVectors vectors = m.Vectors();
+  for (std::size_t k = 0; k < vectors.size(); ++k) vectors[k].Address = 20 + static_cast<int>(k);
+  m.SetVectors(vectors);
+  const std::uint64_t eni = Signals("eni");
+  const TCyclePlan plan = m.MakePlan(eni);
+  ASSERT_TRUE(plan.Clean);
+  for (int line = 1; line <= 4; ++line) {
+    const int bit = 1 << (4 - line);
+    for (const int requests : {bit, bit | (bit - 1)}) {
+      for (const bool planned : {false, true}) {
+        SCOPED_TRACE(testing::Message() << "line " << line << ", RZ " << requests
+                                        << (planned ? ", planned" : ", checked"));
+        Set(m, R::RZ, requests);
+        Set(m, R::RP, 0);
+        Set(m, R::AP, 0);
+        Set(m, R::F, 0);
+        if (planned) {
+          m.SetActiveSignals(eni);
+          m.ClearCycle();
+          m.PerformPlanned(plan);
+        } else {
+          EXPECT_EQ(Cycle(m, "eni"), QString());
+        }
+        EXPECT_EQ(Reg(R::RP), bit);
+        EXPECT_EQ(Reg(R::AP), vectors[static_cast<std::size_t>(line - 1)].Address);
+        EXPECT_EQ(Reg(R::F) & 4, 4);
+      }
+    }
+  }
+}
+
+TEST_F(InterruptsAndIO, TheLastLineIsMaskedAndServedLikeTheOthers) {
+  Set(m, R::RZ, 1);
+  Set(m, R::RM, 1);
+  Set(m, R::F, 4);
+  EXPECT_EQ(Cycle(m, "eni"), QString());
+  EXPECT_EQ(Reg(R::RP), 0);
+  EXPECT_EQ(Reg(R::F) & 4, 0);
+
+  // With line 1 masked, line 4 is the only one left to accept.
+  Set(m, R::RZ, 9);
+  Set(m, R::RM, 8);
+  EXPECT_EQ(Cycle(m, "eni"), QString());
+  EXPECT_EQ(Reg(R::RP), 1);
+  EXPECT_EQ(Reg(R::AP), m.Vectors()[3].Address);
+  EXPECT_EQ(Cycle(m, "rint"), QString());
+  EXPECT_EQ(Reg(R::RZ), 8);
+  EXPECT_EQ(Reg(R::RP), 0);
+
+  m.RaiseInterrupt(4);
+  EXPECT_EQ(Reg(R::RZ), 9);
+}
+
 TEST_F(InterruptsAndIO, ButtonsRaiseRequestsBetweenCycles) {
   m.RaiseInterrupt(2);
   m.RaiseInterrupt(2);

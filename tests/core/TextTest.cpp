@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 
 #include "common/Error.h"
+#include "common/ProfileFile.h"
 #include "common/Text.h"
 
 using namespace dorum;
@@ -120,12 +121,7 @@ TEST(TextFiles, WriteReadAndKeepTheOldFileOnFailure) {
   // A line the code page cannot hold is reported and the file stays as it was.
   EXPECT_FALSE(MessageOf([&] { WriteTextFile(path, {QStringLiteral("ж")}); }).isEmpty());
   EXPECT_EQ(ReadTextFile(path), lines);
-
-  EXPECT_EQ(MessageOf([&] { (void)ReadTextFile(dir.filePath(QStringLiteral("none.prg"))); }),
-            QStringLiteral("Nie można odczytać pliku ") + dir.filePath(QStringLiteral("none.prg")));
-  EXPECT_TRUE(MessageOf([&] {
-                WriteTextFile(dir.filePath(QStringLiteral("no/such/dir/x.prg")), lines);
-              }).startsWith(QStringLiteral("Nie można zapisać pliku ")));
+  // Files the system refuses: FileErrorTest.
 }
 
 namespace {
@@ -250,4 +246,72 @@ TEST(TextFiles, AFileThatIsNoTextIsRefusedByNameAndEachEncodingIsWrittenBack) {
     EXPECT_EQ(read.Lines, lines);
     EXPECT_EQ(read.Encoding, encoding);
   }
+}
+
+// A file comes back with the line ends it was read with: an editor on
+// another system must not find every line of its file changed by a save.
+TEST(TextLineEnds, EachFileIsSavedBackWithItsOwnLineEnds) {
+  const struct {
+    const char* name;
+    QByteArray bytes;
+    TLineEnd lineEnd;
+  } cases[] = {
+      {"LF", "ROZKAZ X;\n\xBF\xF3\xB3w\n\n", TLineEnd::Lf},
+      {"CR LF", "ROZKAZ X;\r\n\xBF\xF3\xB3w\r\n\r\n", TLineEnd::CrLf},
+      {"CR", "ROZKAZ X;\r\xBF\xF3\xB3w\r\r", TLineEnd::Cr},
+      {"UTF-8 with LF", QStringLiteral("żółw\nstp\n").toUtf8(), TLineEnd::Lf},
+      {"UTF-16LE with LF", Utf16(QStringLiteral("żółw\nstp\n"), false), TLineEnd::Lf},
+  };
+  for (const auto& c : cases) {
+    const TDecodedText text = DecodeText(c.bytes);
+    EXPECT_EQ(text.LineEnd, c.lineEnd) << c.name;
+    EXPECT_EQ(EncodeText(text.Lines, text.Encoding, text.LineEnd), c.bytes) << c.name;
+  }
+  // A file that mixes them is saved with its first; one without a line
+  // break, like a new file, with CR LF.
+  EXPECT_EQ(DecodeText("a\nb\r\nc\rd").LineEnd, TLineEnd::Lf);
+  EXPECT_EQ(DecodeText("a\r\nb\nc").LineEnd, TLineEnd::CrLf);
+  EXPECT_EQ(DecodeText("stp").LineEnd, TLineEnd::CrLf);
+  EXPECT_EQ(DecodeText("").LineEnd, TLineEnd::CrLf);
+
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  const QString path = dir.filePath(QStringLiteral("lf.prg"));
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write("stp\n// koniec\n");
+  file.close();
+  TDecodedText read = ReadEncodedTextFile(path);
+  read.Lines.append(QStringLiteral("rst 1"));
+  WriteTextFile(path, read.Lines, read.Encoding, read.LineEnd);
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  EXPECT_EQ(file.readAll(), QByteArray("stp\n// koniec\nrst 1\n"));
+}
+
+// A list saved over a list file keeps that file's line ends and encoding;
+// a new list file gets code page 1250 and CR LF.
+TEST(TextLineEnds, AProfileFileIsSavedAsItWasRead) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  const QString path = dir.filePath(QStringLiteral("lista.lst"));
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write(QStringLiteral("[Opcje]\nAdres=5\n[dod]\nLinia1=// żółw\n").toUtf8());
+  file.close();
+  TProfileFile profile = TProfileFile::Load(path);
+  profile.WriteInteger(QStringLiteral("Opcje"), QStringLiteral("Kod"), 3);
+  profile.WriteString(QStringLiteral("dod"), QStringLiteral("Linia2"), QStringLiteral("ж"));
+  profile.Save(path);
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  EXPECT_EQ(QString::fromUtf8(file.readAll()),
+            QStringLiteral("[Opcje]\nAdres=5\nKod=3\n[dod]\nLinia1=// żółw\nLinia2=ж\n"));
+  file.close();
+
+  const QString fresh = dir.filePath(QStringLiteral("nowa.lst"));
+  TProfileFile created = TProfileFile::Load(fresh);
+  created.WriteString(QStringLiteral("Opcje"), QStringLiteral("Uwaga"), QStringLiteral("żółw"));
+  created.Save(fresh);
+  QFile freshFile(fresh);
+  ASSERT_TRUE(freshFile.open(QIODevice::ReadOnly));
+  EXPECT_EQ(freshFile.readAll(), QByteArray("[Opcje]\r\nUwaga=\xBF\xF3\xB3w\r\n"));
 }

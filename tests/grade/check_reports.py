@@ -30,6 +30,8 @@ def check(condition, what):
 
 
 check(run.returncode == 5, f"exit status {run.returncode}, expected 5")
+# Failed cases are the report's matter; nothing is a complaint of the run.
+check(run.stderr == "", f"standard error: {run.stderr!r}")
 root = ET.parse(junit).getroot()
 check(root.tag == "testsuites", f"root element {root.tag}")
 suites = root.findall("testsuite")

@@ -181,10 +181,10 @@ class EditorTest : public QObject {
     QVERIFY(!cp.Modified());
     QVERIFY(!utf.Modified());
     QCOMPARE(Panel(cp, 0), QStringLiteral("     1:  1"));
-    // Saving writes the encoding that was read, with CR LF.
+    // Saving writes the encoding and the line ends that were read.
     utf.Memo()->setModified(true);
     QVERIFY(utf.Save(false));
-    QCOMPARE(test::FileBytes(Path("utf.rzk")), text.join(QStringLiteral("\r\n")).toUtf8() + "\r\n");
+    QCOMPARE(test::FileBytes(Path("utf.rzk")), text.join(QStringLiteral("\n")).toUtf8() + "\n");
     QVERIFY(cp.Save(false));
     QCOMPARE(test::FileBytes(Path("cp.rzk")), EncodeTextLines(text));
 

@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QTemporaryDir>
 #include <QTest>
+#include <cerrno>
 #include <memory>
 
 #include "AppCore.h"
@@ -141,6 +142,64 @@ class FileEncodingTest : public QObject {
     QTest::keyClick(editor->Memo(), Qt::Key_F2);
     QCOMPARE(user_->Questions.size(), 3);
     QCOMPARE(DecodeText(test::FileBytes(path)).Encoding, TTextEncoding::Utf8);
+  }
+
+  // A file written on a system with LF line ends goes back with LF, one
+  // with CR LF with CR LF, whatever is typed in it; a new text gets CR LF.
+  void aSaveKeepsTheLineEndsOfTheFileItRead() {
+    const struct {
+      const char* name;
+      QByteArray read;
+      QByteArray saved;
+    } files[] = {
+        {"lf.prg", "stp\n// koniec\n", "stpx\n// koniec\n"},
+        {"crlf.prg", "stp\r\n// koniec\r\n", "stpx\r\n// koniec\r\n"},
+    };
+    for (const auto& f : files) {
+      const QString path = Path(QString::fromLatin1(f.name));
+      test::WriteBytes(path, f.read);
+      TFormCommandEditor* editor = main_->OpenFile(path);
+      QVERIFY(editor != nullptr);
+      editor->Memo()->setCursorPosition(0, 3);
+      test::Type(editor->Memo(), QStringLiteral("x"));
+      QTest::keyClick(editor->Memo(), Qt::Key_F2);
+      QVERIFY(!editor->Modified());
+      QCOMPARE(test::FileBytes(path), f.saved);
+    }
+
+    TFormProgramEditor* fresh = main_->NewProgram();
+    test::Type(fresh->Memo(), QStringLiteral("stp"));
+    user_->FileNames = {Path("nowy.prg")};
+    QVERIFY(fresh->Save(false));
+    QCOMPARE(test::FileBytes(Path("nowy.prg")), QByteArray("stp\r\n"));
+    QVERIFY(user_->Errors.isEmpty());
+  }
+
+  // What the system refuses is told in Polish, with its own text after it,
+  // and the text in the editor stays as it was.
+  void aFileTheSystemRefusesIsToldWhyAndNothingIsLost() {
+    const auto reason = test::SystemReason;
+    const QString folder = dir_->path();
+    QVERIFY(main_->OpenFile(folder) == nullptr);
+    QCOMPARE(user_->Errors.value(0),
+             QStringLiteral("Nie można odczytać pliku %1: %2")
+                 .arg(folder, reason("w miejscu pliku jest folder", EISDIR)));
+
+    user_->FileNames = {folder};
+    app_->Action("ActionLoadList")->trigger();
+    QCOMPARE(user_->Errors.value(1), user_->Errors.value(0));
+
+    TFormProgramEditor* editor = main_->NewProgram();
+    test::Type(editor->Memo(), QStringLiteral("stp"));
+    const QString nowhere = Path("nie/ma/nowy.prg");
+    user_->FileNames = {nowhere};
+    QVERIFY(!editor->Save(false));
+    QCOMPARE(user_->Errors.value(2),
+             QStringLiteral("Nie można zapisać pliku %1: %2")
+                 .arg(nowhere, reason("nie ma takiego pliku ani folderu", ENOENT)));
+    QVERIFY(editor->Modified());
+    QCOMPARE(editor->Memo()->Lines().value(0), QStringLiteral("stp"));
+    QCOMPARE(user_->Errors.size(), 3);
   }
 
   void aNewTextIsAskedAboutAfterItsNameAndCancelKeepsItUnnamed() {

@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <system_error>
 
 #include "AppCore.h"
 #include "AppSettings.h"
@@ -142,6 +143,24 @@ inline void Type(QWidget* widget, const QString& text) {
     qWarning("%s", e.what());
   }
   return false;
+}
+
+// The message a step raises, or nothing when it succeeds.
+[[nodiscard]] inline QString MessageOf(const std::function<void()>& step) {
+  try {
+    step();
+  } catch (const EDorumError& e) {
+    return e.Message();
+  }
+  return {};
+}
+
+// How a refusal of the system is told: the Polish cause, then the system's
+// own text for errorNumber in the locale the test runs in.
+[[nodiscard]] inline QString SystemReason(const char* polish, int errorNumber) {
+  return QStringLiteral("%1 (%2)").arg(
+      QString::fromUtf8(polish),
+      QString::fromLocal8Bit(std::generic_category().message(errorNumber)));
 }
 
 // Lets the event loop advance the run in progress until it has ended, as

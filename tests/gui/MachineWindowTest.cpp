@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QFileInfo>
 #include <QImage>
 #include <QLabel>
 #include <QMenu>
@@ -13,6 +14,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <cerrno>
 
 #include "AppCore.h"
 #include "FormMachine.h"
@@ -543,6 +545,16 @@ class MachineWindowTest : public QObject {
     QFile svg(dir.filePath(QStringLiteral("d.svg")));
     QVERIFY(svg.open(QIODevice::ReadOnly));
     QVERIFY(svg.readAll().contains("AK : 0"));
+    // A picture the system refuses is told why.
+    const QString nowhere = dir.filePath(QStringLiteral("nie/ma/d.png"));
+    QCOMPARE(test::MessageOf([&] { w.Diagram().SaveAs(nowhere); }),
+             QStringLiteral("Nie można zapisać pliku %1: %2")
+                 .arg(nowhere, test::SystemReason("nie ma takiego pliku ani folderu", ENOENT)));
+    if (QFileInfo::exists(QStringLiteral("/dev/full"))) {
+      QCOMPARE(test::MessageOf([&] { w.Diagram().SaveAs(QStringLiteral("/dev/full")); }),
+               QStringLiteral("Nie można zapisać pliku /dev/full: %1")
+                   .arg(test::SystemReason("brak miejsca na dysku", ENOSPC)));
+    }
   }
 };
 

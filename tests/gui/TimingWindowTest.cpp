@@ -24,6 +24,7 @@
 #include "program/ProgramDocument.h"
 #include "program/Session.h"
 
+#include <cerrno>
 #include <sstream>
 
 using namespace dorum;
@@ -238,6 +239,19 @@ class TimingWindowTest : public QObject {
     QVERIFY(text.contains(" mag_S $end"));
     // The whole run was recorded: the dump is the one the run wrote itself.
     QCOMPARE(text, DumpOfRun(kSum));
+    // What the system refuses is told why, and the files written stay.
+    const QString nowhere = dir.filePath(QStringLiteral("nie/ma/p.vcd"));
+    QCOMPARE(test::MessageOf([&] { timing.SaveVcd(nowhere); }),
+             QStringLiteral("Nie można zapisać pliku %1: %2")
+                 .arg(nowhere, test::SystemReason("nie ma takiego pliku ani folderu", ENOENT)));
+    const QString underFile = dir.filePath(QStringLiteral("p.png/p.svg"));
+    QCOMPARE(test::MessageOf([&] { timing.SavePicture(underFile); }),
+             QStringLiteral("Nie można zapisać pliku %1: %2")
+                 .arg(underFile, test::SystemReason("część ścieżki nie jest folderem", ENOTDIR)));
+    QCOMPARE(test::MessageOf([&] { timing.SavePicture(dir.path()); }),
+             QStringLiteral("Nie można zapisać pliku %1: %2")
+                 .arg(dir.path(), test::SystemReason("w miejscu pliku jest folder", EISDIR)));
+    QVERIFY(!QImage(png).isNull());
     const QString converter = QStandardPaths::findExecutable(QStringLiteral("vcd2fst"));
     if (!converter.isEmpty()) {
       const QString fst = dir.filePath(QStringLiteral("p.fst"));

@@ -38,11 +38,15 @@ std::optional<QString> SectionName(const QString& line) {
 
 TProfileFile TProfileFile::Load(const QString& path) {
   if (!QFileInfo::exists(path)) return TProfileFile();
-  return TProfileFile(ReadTextFile(path));
+  TDecodedText text = ReadEncodedTextFile(path);
+  TProfileFile profile(std::move(text.Lines));
+  profile.encoding_ = text.Encoding;
+  profile.lineEnd_ = text.LineEnd;
+  return profile;
 }
 
 void TProfileFile::Save(const QString& path) const {
-  WriteTextFile(path, lines_);
+  WriteTextFile(path, lines_, encoding_, lineEnd_);
 }
 
 QString TProfileFile::DecodeValue(const QString& raw) {

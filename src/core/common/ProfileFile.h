@@ -5,6 +5,8 @@
 #include <map>
 #include <optional>
 
+#include "common/Text.h"
+
 namespace dorum {
 
 // A profile file: "[section]" lines, each followed by "key=value" lines.
@@ -23,7 +25,8 @@ class TProfileFile {
   // A file that does not exist reads as an empty profile; one that exists
   // but cannot be read raises the plain error.
   [[nodiscard]] static TProfileFile Load(const QString& path);
-  // Writes the whole profile to a new file that then replaces the old one.
+  // Writes the whole profile to a new file that then replaces the old one,
+  // in the encoding and with the line ends of the file it was loaded from.
   void Save(const QString& path) const;
 
   [[nodiscard]] std::optional<QString> ReadString(const QString& section, const QString& key) const;
@@ -70,6 +73,8 @@ class TProfileFile {
 
   QStringList lines_;
   TIndex index_;
+  TTextEncoding encoding_ = TTextEncoding::Cp1250;
+  TLineEnd lineEnd_ = TLineEnd::CrLf;
 };
 
 }  // namespace dorum

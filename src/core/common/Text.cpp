@@ -1,9 +1,11 @@
 #include "common/Text.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QStringDecoder>
 #include <array>
+#include <cerrno>
 
 #include "common/Error.h"
 #include "common/Texts.h"
@@ -66,6 +68,27 @@ QStringList SplitLines(const QString& text) {
   }
   if (start < n) lines.append(text.mid(start));
   return lines;
+}
+
+TLineEnd FirstLineEnd(const QString& text) {
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    if (text.at(i) == u'\n') return TLineEnd::Lf;
+    if (text.at(i) == u'\r')
+      return i + 1 < text.size() && text.at(i + 1) == u'\n' ? TLineEnd::CrLf : TLineEnd::Cr;
+  }
+  return TLineEnd::CrLf;
+}
+
+QString LineEndText(TLineEnd lineEnd) {
+  switch (lineEnd) {
+    case TLineEnd::Lf:
+      return QStringLiteral("\n");
+    case TLineEnd::Cr:
+      return QStringLiteral("\r");
+    case TLineEnd::CrLf:
+      break;
+  }
+  return QStringLiteral("\r\n");
 }
 
 // The 1-based line of a position in a text, by the line breaks of SplitLines.
@@ -156,7 +179,106 @@ QByteArray EncodeUtf16(const QString& text, bool bigEndian) {
   return bytes;
 }
 
+// The causes users meet, in their words; the system's own text follows.
+struct TCauseText {
+  std::errc Cause;
+  const char16_t* Text;
+};
+constexpr std::array<TCauseText, 9> kCauseTexts = {{
+    {std::errc::no_such_file_or_directory, u"nie ma takiego pliku ani folderu"},
+    {std::errc::not_a_directory, u"część ścieżki nie jest folderem"},
+    {std::errc::is_a_directory, u"w miejscu pliku jest folder"},
+    {std::errc::permission_denied, u"brak uprawnień"},
+    {std::errc::operation_not_permitted, u"brak uprawnień"},
+    {std::errc::read_only_file_system, u"system plików jest tylko do odczytu"},
+    {std::errc::no_space_on_device, u"brak miejsca na dysku"},
+    {std::errc::filename_too_long, u"za długa nazwa pliku"},
+    {std::errc::io_error, u"błąd wejścia-wyjścia urządzenia"},
+}};
+
+// By the stored bits alone: the toolkit's "user" bit asks the system
+// whether we may write, which is another question.
+bool HasWriteBit(const QFileInfo& info) {
+  return (info.permissions() &
+          (QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther)) != 0;
+}
+
+QString CauseText(std::error_code cause, const QFileInfo& info, TFileAccess access) {
+  // Refused a write, a file or folder nobody may write to says more than
+  // "no permission" does.
+  if (access == TFileAccess::Write && cause == std::errc::permission_denied) {
+    if (info.exists() && !HasWriteBit(info)) return QStringLiteral("plik jest tylko do odczytu");
+    const QFileInfo folder(info.absolutePath());
+    if (folder.isDir() && !HasWriteBit(folder))
+      return QStringLiteral("folder jest tylko do odczytu");
+  }
+  for (const TCauseText& c : kCauseTexts) {
+    if (cause == c.Cause) return QString::fromUtf16(c.Text);
+  }
+  return QStringLiteral("błąd systemu operacyjnego");
+}
+
+// The toolkit's error when the failed call left no errno.
+std::optional<std::errc> ToolkitCause(const QFileDevice& file, TFileAccess access) {
+  switch (file.error()) {
+    case QFileDevice::ResourceError:
+      // The toolkit's name for a full disk when writing.
+      if (access == TFileAccess::Write) return std::errc::no_space_on_device;
+      return std::nullopt;
+    case QFileDevice::PermissionsError:
+      return std::errc::permission_denied;
+    default:
+      return std::nullopt;
+  }
+}
+
+[[noreturn]] void RaiseCannotWrite(const QFileDevice& file, int errorNumber) {
+  throw EDorumError(Texts::CannotWriteFile(file.fileName(),
+                                           FileErrorReason(file, errorNumber, TFileAccess::Write)));
+}
+
+void WriteInto(const QString& path, const QByteArray& bytes) {
+  QFile file(path);
+  errno = 0;
+  if (!file.open(QIODevice::WriteOnly)) RaiseCannotWrite(file, errno);
+  errno = 0;
+  if (file.write(bytes) != bytes.size() || !file.flush()) RaiseCannotWrite(file, errno);
+}
+
 }  // namespace
+
+QString FileErrorReason(std::error_code cause, const QString& path, TFileAccess access) {
+  const QFileInfo info(path);
+  // The toolkit finds a folder by itself, and leaves errno as it was.
+  if (info.isDir()) cause = std::make_error_code(std::errc::is_a_directory);
+  return QStringLiteral("%1 (%2)").arg(CauseText(cause, info, access),
+                                       QString::fromLocal8Bit(cause.message()));
+}
+
+QString FileErrorReason(int errorNumber, const QString& path, TFileAccess access) {
+  return FileErrorReason(std::error_code(errorNumber, std::generic_category()), path, access);
+}
+
+QString FileErrorReason(const QFileDevice& file, int errorNumber, TFileAccess access) {
+  const QString path = file.fileName();
+  if (errorNumber != 0 || QFileInfo(path).isDir())
+    return FileErrorReason(errorNumber, path, access);
+  if (const std::optional<std::errc> cause = ToolkitCause(file, access))
+    return FileErrorReason(std::make_error_code(*cause), path, access);
+  return QStringLiteral("%1 (%2)").arg(QStringLiteral("błąd systemu operacyjnego"),
+                                       file.errorString());
+}
+
+void RequireReadableFile(const QString& path) {
+  const QFileInfo info(path);
+  // Opened to learn why not, a pipe would wait for a writer.
+  if (info.exists() && !info.isFile() && !info.isDir())
+    throw EDorumError(Texts::CannotReadFile(path, QStringLiteral("to nie jest zwykły plik")));
+  QFile file(path);
+  errno = 0;
+  if (!file.open(QIODevice::ReadOnly))
+    throw EDorumError(Texts::CannotReadFile(path, FileErrorReason(file, errno, TFileAccess::Read)));
+}
 
 QChar Cp1250ToChar(std::uint8_t code) {
   if (code < 0x80) return QChar(static_cast<char16_t>(code));
@@ -274,16 +396,17 @@ TDecodedText DecodeText(const QByteArray& bytes) {
   }
   if (const qsizetype nul = raw.Text.indexOf(QChar(u'\0')); nul >= 0)
     throw EDorumError(Texts::NulInText(LineAt(raw.Text, nul)));
-  return {SplitLines(raw.Text), raw.Encoding};
+  return {SplitLines(raw.Text), raw.Encoding, FirstLineEnd(raw.Text)};
 }
 
 QStringList DecodeTextLines(const QByteArray& bytes) {
   return DecodeText(bytes).Lines;
 }
 
-QByteArray EncodeText(const QStringList& lines, TTextEncoding encoding) {
+QByteArray EncodeText(const QStringList& lines, TTextEncoding encoding, TLineEnd lineEnd) {
+  const QString end = LineEndText(lineEnd);
   QString text;
-  for (const QString& line : lines) text += line + QStringLiteral("\r\n");
+  for (const QString& line : lines) text += line + end;
   switch (encoding) {
     case TTextEncoding::Cp1250:
       break;
@@ -311,11 +434,29 @@ std::optional<QChar> FirstCharOutsideCp1250(const QStringList& lines) {
   return std::nullopt;
 }
 
-TDecodedText ReadEncodedTextFile(const QString& path) {
+QByteArray ReadFileBytes(const QString& path) {
   QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) throw EDorumError(Texts::CannotReadFile(path));
-  const QByteArray bytes = file.readAll();
-  if (file.error() != QFileDevice::NoError) throw EDorumError(Texts::CannotReadFile(path));
+  const auto cannotRead = [&](int errorNumber) {
+    return EDorumError(
+        Texts::CannotReadFile(path, FileErrorReason(file, errorNumber, TFileAccess::Read)));
+  };
+  errno = 0;
+  if (!file.open(QIODevice::ReadOnly)) throw cannotRead(errno);
+  // One byte past the limit tells a file that is too large from one that
+  // just fills it; /dev/zero or an endless pipe would otherwise take all
+  // the memory there is.
+  errno = 0;
+  QByteArray bytes = file.read(kMaxFileBytes + 1);
+  if (file.error() != QFileDevice::NoError) throw cannotRead(errno);
+  if (bytes.size() > kMaxFileBytes) {
+    throw EDorumError(Texts::CannotReadFile(
+        path, QStringLiteral("plik jest za duży (ponad %1 MiB)").arg(kMaxFileBytes >> 20)));
+  }
+  return bytes;
+}
+
+TDecodedText ReadEncodedTextFile(const QString& path) {
+  const QByteArray bytes = ReadFileBytes(path);
   try {
     return DecodeText(bytes);
   } catch (const EDorumError& e) {
@@ -327,14 +468,26 @@ QStringList ReadTextFile(const QString& path) {
   return ReadEncodedTextFile(path).Lines;
 }
 
-void WriteTextFile(const QString& path, const QStringList& lines, TTextEncoding encoding) {
-  const QByteArray bytes = EncodeText(lines, encoding);  // raises before the file is touched
-  QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly))
-    throw EDorumError(Texts::CannotWriteFile(path, file.errorString()));
-  if (file.write(bytes) != bytes.size() || !file.commit()) {
-    throw EDorumError(Texts::CannotWriteFile(path, file.errorString()));
+void WriteTextFile(const QString& path, const QStringList& lines, TTextEncoding encoding,
+                   TLineEnd lineEnd) {
+  // Raises before the file is touched.
+  WriteFileBytes(path, EncodeText(lines, encoding, lineEnd));
+}
+
+void WriteFileBytes(const QString& path, const QByteArray& bytes) {
+  const QFileInfo info(path);
+  // Put in place of a device, a new file would be no device any more.
+  if (info.exists() && !info.isFile() && !info.isDir()) {
+    WriteInto(path, bytes);
+    return;
   }
+  // errno is read right after the call that failed: the toolkit's own
+  // error is coarser, and its text English.
+  QSaveFile file(path);
+  errno = 0;
+  if (!file.open(QIODevice::WriteOnly)) RaiseCannotWrite(file, errno);
+  errno = 0;
+  if (file.write(bytes) != bytes.size() || !file.commit()) RaiseCannotWrite(file, errno);
 }
 
 }  // namespace dorum

@@ -5,6 +5,9 @@
 #include <QStringList>
 #include <cstdint>
 #include <optional>
+#include <system_error>
+
+class QFileDevice;
 
 namespace dorum {
 
@@ -46,9 +49,19 @@ enum class TTextEncoding : std::uint8_t {
 // The encoding's name as the messages give it.
 [[nodiscard]] QString EncodingName(TTextEncoding encoding);
 
+// How a text file ended its lines, so that saving it keeps them: an editor
+// on another system should not see every line of a file it wrote changed.
+enum class TLineEnd : std::uint8_t {
+  CrLf,  // also every file without a line break, and new files
+  Lf,
+  Cr,
+};
+
 struct TDecodedText {
   QStringList Lines;
   TTextEncoding Encoding = TTextEncoding::Cp1250;
+  // The first line break decides for a file that mixes them.
+  TLineEnd LineEnd = TLineEnd::CrLf;
 };
 
 // Text files as lists of lines. Lines end at CR LF, LF or a lone CR; a line
@@ -61,20 +74,51 @@ struct TDecodedText {
 // the byte-order mark names.
 [[nodiscard]] TDecodedText DecodeText(const QByteArray& bytes);
 [[nodiscard]] QStringList DecodeTextLines(const QByteArray& bytes);
-// Every line ended by CR LF, with the byte-order mark the encoding has.
-// Raises the plain error for a character code page 1250 cannot hold.
-[[nodiscard]] QByteArray EncodeText(const QStringList& lines, TTextEncoding encoding);
+// Every line ended by the line end, with the byte-order mark the encoding
+// has. Raises the plain error for a character code page 1250 cannot hold.
+[[nodiscard]] QByteArray EncodeText(const QStringList& lines, TTextEncoding encoding,
+                                    TLineEnd lineEnd = TLineEnd::CrLf);
 // Code page 1250.
 [[nodiscard]] QByteArray EncodeTextLines(const QStringList& lines);
 // The first character of the lines that code page 1250 cannot hold.
 [[nodiscard]] std::optional<QChar> FirstCharOutsideCp1250(const QStringList& lines);
-// Raises "cannot read" for a file that cannot be opened, and "cannot load",
-// naming the file and the reason, for one DecodeText refuses.
+// Whether a failed operation meant to read the file or to write it.
+enum class TFileAccess : std::uint8_t { Read, Write };
+
+// Why the system refused an operation on the file at path, in Polish with
+// the system's own text after it: "brak uprawnień (Permission denied)". The
+// common causes (no such file, no permission, a read-only file, folder or
+// file system, a full disk, a folder where a file was expected) have texts
+// of their own; the path tells a read-only file or folder and a folder
+// apart from other refusals.
+[[nodiscard]] QString FileErrorReason(std::error_code cause, const QString& path,
+                                      TFileAccess access);
+// The same for errno as the failed call left it.
+[[nodiscard]] QString FileErrorReason(int errorNumber, const QString& path, TFileAccess access);
+// The same for a file the toolkit failed to open, read or write. The
+// toolkit's own error is coarser and its text English, so errno as the
+// failed call left it (0 when it left none) comes first.
+[[nodiscard]] QString FileErrorReason(const QFileDevice& file, int errorNumber, TFileAccess access);
+// Raises "cannot read", with the reason, unless path is a file that can be
+// opened for reading.
+void RequireReadableFile(const QString& path);
+
+// The most any file is read to: far more than a program, a list or a
+// suite ever takes.
+inline constexpr qint64 kMaxFileBytes = qint64{16} << 20;
+// The whole file. Raises "cannot read", naming the file and the reason, for
+// a file that cannot be opened or read or holds more than kMaxFileBytes.
+[[nodiscard]] QByteArray ReadFileBytes(const QString& path);
+// The same, and "cannot load" for a file DecodeText refuses.
 [[nodiscard]] TDecodedText ReadEncodedTextFile(const QString& path);
 [[nodiscard]] QStringList ReadTextFile(const QString& path);
 // Writes a complete new file and then replaces the old one in one step, so a
-// failed write leaves the old file as it was.
+// failed write leaves the old file as it was; a device or a pipe is written
+// into, as nothing can take its place. Raises "cannot write" with the reason.
+void WriteFileBytes(const QString& path, const QByteArray& bytes);
+// The same for lines of text.
 void WriteTextFile(const QString& path, const QStringList& lines,
-                   TTextEncoding encoding = TTextEncoding::Cp1250);
+                   TTextEncoding encoding = TTextEncoding::Cp1250,
+                   TLineEnd lineEnd = TLineEnd::CrLf);
 
 }  // namespace dorum

@@ -143,8 +143,8 @@ QString CharacterNotInCodePage(QChar c) {
       .arg(c)
       .arg(c.unicode(), 4, 16, QLatin1Char('0'));
 }
-QString CannotReadFile(const QString& path) {
-  return QStringLiteral("Nie można odczytać pliku %1").arg(path);
+QString CannotReadFile(const QString& path, const QString& reason) {
+  return QStringLiteral("Nie można odczytać pliku %1: %2").arg(path, reason);
 }
 QString CannotLoadFile(const QString& path, const QString& reason) {
   return QStringLiteral("Nie można wczytać pliku %1: %2").arg(path, reason);

@@ -69,7 +69,7 @@ QString AddressBitsOutOfRange(int bits);
 QString CodeBitsOutOfRange(int bits);
 QString UnknownInterruptLine(int line);
 QString CharacterNotInCodePage(QChar c);
-QString CannotReadFile(const QString& path);
+QString CannotReadFile(const QString& path, const QString& reason);
 // A file that was read but cannot be taken as text without losing part of it.
 QString CannotLoadFile(const QString& path, const QString& reason);
 QString NulInText(int line);
