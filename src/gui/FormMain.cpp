@@ -30,6 +30,7 @@
 #include "SettingsDialog.h"
 #include "SourceEditor.h"
 #include "WindowList.h"
+#include "common/Texts.h"
 
 // The tool bar's pictures live in the program's resources (icons.qrc); a
 // static library has to ask for them to be linked in.
@@ -298,10 +299,9 @@ TFormCommandEditor* TFormMain::OpenFile(const QString& fileName) {
 }
 
 TFormCommandEditor* TFormMain::OpenDocument(const QString& fileName, bool copy) {
-  // A folder or a device is no text: reading /dev/zero would never end.
-  const TPathKind kind = PathKindOf(fileName);
-  if (kind == TPathKind::Folder || kind == TPathKind::Other) {
-    core_.Errors().Report(this, WhatIsAt(kind, fileName));
+  // A device is no text: /dev/zero would be read up to the size limit.
+  if (PathKindOf(fileName) == TPathKind::Other) {
+    core_.Errors().Report(this, Texts::CannotReadFile(fileName, Texts::NotARegularFile()));
     return nullptr;
   }
   const QFileInfo file(fileName);

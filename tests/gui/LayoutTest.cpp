@@ -343,12 +343,13 @@ class LayoutTest : public QObject {
     // Neither can ever be opened as a text: both are dropped, nothing opened.
     QVERIFY(app.Main->RecentFiles().Files().isEmpty());
     QCOMPARE(app.Container().Tabs().size(), tabs);
-    // Chosen in the open dialog, they are refused as well, before reading.
+    // Chosen in the open dialog, they are refused as well.
     QVERIFY(app.Main->OpenFile(device) == nullptr);
     QVERIFY(app.Main->OpenFile(folder) == nullptr);
     QCOMPARE(app.User.Errors.size(), 2);
-    QVERIFY2(app.User.Errors[0].contains(QStringLiteral("nie jest zwykłym plikiem")),
-             qPrintable(app.User.Errors[0]));
+    // The same words as every other file read: the list's, the command line's.
+    QCOMPARE(app.User.Errors[0],
+             QStringLiteral("Nie można odczytać pliku %1: to nie jest zwykły plik.").arg(device));
     QVERIFY2(app.User.Errors[1].contains(QStringLiteral("folder")), qPrintable(app.User.Errors[1]));
     QCOMPARE(app.Container().Tabs().size(), tabs);
     QVERIFY(app.Main->RecentFiles().Files().isEmpty());

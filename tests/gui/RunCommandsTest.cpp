@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <functional>
@@ -214,8 +215,15 @@ class RunCommandsTest : public QObject {
          }},
         {"loading a list",
          [](TRunningApplication& app) {
-           app.User.FileNames = {Examples("pelt/pelt.lst")};
+           // The list in use, saved and read back: another list's instruction
+           // could lack the cycle the control unit stands at.
+           const QTemporaryDir folder;
+           const QString list = folder.filePath(QStringLiteral("dorum.lst"));
+           app.User.FileNames = {list, list};
+           app.Action("ActionSaveList")->trigger();
+           QVERIFY(QFileInfo::exists(list));
            app.Action("ActionLoadList")->trigger();
+           QVERIFY(app.User.FileNames.empty());
          }},
         {"closing the editor",
          [](TRunningApplication& app) {

@@ -273,7 +273,7 @@ void RequireReadableFile(const QString& path) {
   const QFileInfo info(path);
   // Opened to learn why not, a pipe would wait for a writer.
   if (info.exists() && !info.isFile() && !info.isDir())
-    throw EDorumError(Texts::CannotReadFile(path, QStringLiteral("to nie jest zwykły plik")));
+    throw EDorumError(Texts::CannotReadFile(path, Texts::NotARegularFile()));
   QFile file(path);
   errno = 0;
   if (!file.open(QIODevice::ReadOnly))

@@ -146,6 +146,9 @@ QString CharacterNotInCodePage(QChar c) {
 QString CannotReadFile(const QString& path, const QString& reason) {
   return QStringLiteral("Nie można odczytać pliku %1: %2").arg(path, reason);
 }
+QString NotARegularFile() {
+  return QStringLiteral("to nie jest zwykły plik");
+}
 QString CannotLoadFile(const QString& path, const QString& reason) {
   return QStringLiteral("Nie można wczytać pliku %1: %2").arg(path, reason);
 }

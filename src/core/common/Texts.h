@@ -72,6 +72,8 @@ QString CharacterNotInCodePage(QChar c);
 QString CannotReadFile(const QString& path, const QString& reason);
 // A file that was read but cannot be taken as text without losing part of it.
 QString CannotLoadFile(const QString& path, const QString& reason);
+// The reason for a device, a pipe or a socket where a text file was expected.
+QString NotARegularFile();
 QString NulInText(int line);
 QString BytesNotInEncoding(const QString& encoding, int line);
 QString CannotWriteFile(const QString& path, const QString& reason);
