@@ -122,6 +122,18 @@ class TSampledRun {
   std::mt19937 random_;
 };
 
+// The sum example assembled and bound, its history recording.
+struct TRecordedSuma {
+  TRecordedSuma() {
+    const QDir examples(QStringLiteral(DORUM_EXAMPLES_DIR));
+    Program.SetTexts(ReadTextFile(examples.filePath(QStringLiteral("dorum/suma.prg"))));
+    CompileProgram(Session.Assembler(), Session.Control(), Program);
+    Session.RecordHistory(true);
+  }
+  TSession Session;
+  TProgramDocument Program;
+};
+
 }  // namespace
 
 TEST(LookBack, TheLastCyclesComeOutAsTheyRanAndNothingStaysTouched) {
@@ -221,13 +233,9 @@ TEST(LookBack, InstructionsAreNamedWithTheirLinesAndTheProgramKeepsItsLine) {
 }
 
 TEST(LookBack, ANewHistoryCountsItsCyclesFromOne) {
-  const QDir examples(QStringLiteral(DORUM_EXAMPLES_DIR));
-  TSession session;
-  TController& control = session.Control();
-  TProgramDocument program;
-  program.SetTexts(ReadTextFile(examples.filePath(QStringLiteral("dorum/suma.prg"))));
-  CompileProgram(session.Assembler(), control, program);
-  session.RecordHistory(true);
+  TRecordedSuma suma;
+  TSession& session = suma.Session;
+  TController& control = suma.Session.Control();
   for (int n = 0; n < 7; ++n) control.ExecuteCycle();
   session.Machine().ResetMachine();
   for (int n = 0; n < 3; ++n) control.ExecuteCycle();
@@ -241,13 +249,9 @@ TEST(LookBack, ANewHistoryCountsItsCyclesFromOne) {
 }
 
 TEST(LookBack, CyclesAreNumberedFromTheResetWhateverBeganANewHistory) {
-  const QDir examples(QStringLiteral(DORUM_EXAMPLES_DIR));
-  TSession session;
-  TController& control = session.Control();
-  TProgramDocument program;
-  program.SetTexts(ReadTextFile(examples.filePath(QStringLiteral("dorum/suma.prg"))));
-  CompileProgram(session.Assembler(), control, program);
-  session.RecordHistory(true);
+  TRecordedSuma suma;
+  TSession& session = suma.Session;
+  TController& control = suma.Session.Control();
   for (int n = 0; n < 4; ++n) control.ExecuteCycle();
   session.Machine().ResetMachine();
   for (int n = 0; n < 3; ++n) control.ExecuteCycle();
@@ -265,13 +269,9 @@ TEST(LookBack, CyclesAreNumberedFromTheResetWhateverBeganANewHistory) {
 TEST(LookBack, AFetchPerformedAfterARefusedOneBeginsItsInstruction) {
   // An abort left pending makes the next "Takt" refuse the fetch it was to
   // perform; the fetch performed then still begins the instruction.
-  const QDir examples(QStringLiteral(DORUM_EXAMPLES_DIR));
-  TSession session;
-  TController& control = session.Control();
-  TProgramDocument program;
-  program.SetTexts(ReadTextFile(examples.filePath(QStringLiteral("dorum/suma.prg"))));
-  CompileProgram(session.Assembler(), control, program);
-  session.RecordHistory(true);
+  TRecordedSuma suma;
+  TSession& session = suma.Session;
+  TController& control = suma.Session.Control();
   control.ExecuteInstruction();  // «pob»
   ASSERT_TRUE(control.AtFetch());
   control.RequestStop();
