@@ -534,6 +534,11 @@ std::optional<int> TRun::LoadAndAssemble(const TOptions& options, const QStringL
   } catch (const EDorumError& e) {
     return Usage(e.Message());
   }
+  // A button the machine does not have is the teacher's mistake, told
+  // before the run rather than at the press.
+  if (!presses_.empty() && !machine_.Register(TRegisterId::RZ).Visible())
+    return Usage(QStringLiteral("--irq wymaga maszyny z przerwaniami: %1")
+                     .arg(Texts::RegisterNotAvailable(QStringLiteral("RZ"))));
   if (listError) return Fail(listError->first, listError->second);
   if (const auto failed = CompileInstructionFiles(options.InstructionFiles)) return failed;
   try {
