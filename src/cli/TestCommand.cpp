@@ -81,12 +81,16 @@ TCaseResult Interpret(const QJsonObject& report, bool hideExpected) {
     const QJsonObject check = value.toObject();
     if (check.value(QStringLiteral("held")).toBool()) continue;
     const QString name = check.value(QStringLiteral("name")).toString();
-    const qint64 actual = check.value(QStringLiteral("actual")).toInteger();
-    failures.append(hideExpected ? QStringLiteral("%1: wrong value %2").arg(name).arg(actual)
+    // No value at all is a missing label, said as the run says it, not 0.
+    const QJsonValue actual = check.value(QStringLiteral("actual"));
+    const QString got = actual.isDouble()
+                            ? QString::number(actual.toInteger())
+                            : QStringLiteral("nothing: the program has no label %1").arg(name);
+    failures.append(hideExpected ? QStringLiteral("%1: wrong value %2").arg(name, got)
                                  : QStringLiteral("expected %1=%2, got %3")
                                        .arg(name)
                                        .arg(check.value(QStringLiteral("expected")).toInteger())
-                                       .arg(actual));
+                                       .arg(got));
   }
   for (const QJsonValue& value : report.value(QStringLiteral("must_execute")).toArray()) {
     const QJsonObject must = value.toObject();
