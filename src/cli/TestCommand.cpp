@@ -179,14 +179,25 @@ int TGrader::Execute(const QStringList& arguments) {
     return Usage(suitePath + QStringLiteral(": ") + e.Message());
   }
   RunAll(jobCount);
+  // From here on every text may carry what a student wrote.
+  for (TSubmission& submission : submissions_) submission.Name = Readable(submission.Name);
+  for (TCaseResult& result : results_) result.Message = Readable(result.Message);
   const TGradeReport report{suite_, submissions_, results_};
   report.PrintSummary(out_);
-  try {
-    if (parser.isSet(junit)) report.WriteJunit(parser.value(junit));
-    if (parser.isSet(json)) report.WriteJson(parser.value(json));
-  } catch (const EDorumError& e) {
-    return Usage(e.Message());
-  }
+  // Each report on its own: one the system refuses leaves the others.
+  bool written = true;
+  const auto write = [&](const QCommandLineOption& option, auto writeReport) {
+    if (!parser.isSet(option)) return;
+    try {
+      (report.*writeReport)(parser.value(option));
+    } catch (const EDorumError& e) {
+      Usage(e.Message());
+      written = false;
+    }
+  };
+  write(junit, &TGradeReport::WriteJunit);
+  write(json, &TGradeReport::WriteJson);
+  if (!written) return 2;
   return report.AllPassed() ? 0 : 5;
 }
 

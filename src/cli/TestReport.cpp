@@ -43,7 +43,53 @@ QString Fraction(std::size_t part, std::size_t whole) {
   return QStringLiteral("%1/%2").arg(part).arg(whole);
 }
 
+// Characters shown as escapes: C0 and C1 controls (a terminal's commands
+// among them), and those XML 1.0 has no place for.
+bool Unprintable(char16_t c, bool pairedSurrogate) {
+  if (c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0xFFFE || c == 0xFFFF) return true;
+  return QChar::isSurrogate(c) && !pairedSurrogate;
+}
+
+bool PairedSurrogate(const QString& text, qsizetype i) {
+  const char16_t c = text[i].unicode();
+  if (QChar::isHighSurrogate(c))
+    return i + 1 < text.size() && QChar::isLowSurrogate(text[i + 1].unicode());
+  return QChar::isLowSurrogate(c) && i > 0 && QChar::isHighSurrogate(text[i - 1].unicode());
+}
+
+QString Escape(char16_t c) {
+  return c < 0x100 ? QStringLiteral("\\x%1").arg(static_cast<uint>(c), 2, 16, QLatin1Char('0'))
+                   : QStringLiteral("\\u%1").arg(static_cast<uint>(c), 4, 16, QLatin1Char('0'));
+}
+
 }  // namespace
+
+QString Readable(const QString& text) {
+  constexpr qsizetype kLongestWord = 40;
+  QString shown;
+  qsizetype word = 0;  // characters of the word so far
+  bool cut = false;
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    const char16_t c = text[i].unicode();
+    // A path's folders are words of their own.
+    if (c == u' ' || c == u'/') {
+      word = 0;
+      cut = false;
+    } else if (cut) {
+      continue;
+    } else if (++word > kLongestWord) {
+      shown += QStringLiteral("…");
+      cut = true;
+      continue;
+    }
+    if (Unprintable(c, PairedSurrogate(text, i))) {
+      shown += Escape(c);
+    } else {
+      shown += QChar(c);
+    }
+  }
+  return shown;
+}
 
 std::size_t TGradeReport::Passed(std::size_t from, std::size_t count) const {
   return static_cast<std::size_t>(

@@ -26,6 +26,12 @@ struct TCaseResult {
   double Seconds = 0;
 };
 
+// A student's text as the reports show it. What a terminal would take as a
+// command, and what XML 1.0 forbids, is written as a visible escape
+// ("\x01"); a word longer than 40 characters is cut with "…", so that one
+// file with a megabyte on a line cannot swell every report.
+[[nodiscard]] QString Readable(const QString& text);
+
 // The results of a suite: the summary table for people, JUnit XML and JSON
 // for tools. Results go submission by submission, case by case.
 class TGradeReport {

@@ -1,0 +1,72 @@
+#!/usr/bin/env python3
+"""Grades submissions that hold what no teacher expects: a control character
+and a terminal's escape sequence in a word, and a megabyte on one line. The
+summary, JUnit and JSON must all be written, readable by their parsers,
+free of raw control characters, and small; a report the system refuses
+must not keep the other from being written."""
+import json
+import os
+import shutil
+import subprocess
+import sys
+import xml.etree.ElementTree as ET
+
+cli, grade, work = sys.argv[1:4]
+shutil.rmtree(work, ignore_errors=True)
+os.makedirs(work)
+good = os.path.join(grade, "zgloszenia", "dobry")
+hostile = {
+    "sterujacy": b"start: W\x01PR 1\r\nSTP\r\n",
+    "ucieczka": b"start: \x1b[2J\x1b[31mPOB x\r\nSTP\r\nx: RST 1\r\n",
+    "megabajt": b"start: POB " + b"x" * (1 << 20) + b"\r\nSTP\r\n",
+}
+submissions = []
+for name, program in hostile.items():
+    folder = os.path.join(work, name)
+    shutil.copytree(good, folder)
+    with open(os.path.join(folder, "program.prg"), "wb") as f:
+        f.write(program)
+    submissions.append(folder)
+failures = []
+
+
+def check(condition, what):
+    if not condition:
+        failures.append(what)
+
+
+def grade_class(junit, report):
+    return subprocess.run([cli, "test", os.path.join(grade, "zestaw.json"), "--junit", junit,
+                           "--json", report] + submissions, capture_output=True)
+
+
+junit = os.path.join(work, "klasa.xml")
+report = os.path.join(work, "klasa.json")
+run = grade_class(junit, report)
+check(run.returncode == 5, f"exit status {run.returncode}, expected 5")
+check(run.stderr == b"", f"standard error: {run.stderr[:300]!r}")
+summary = run.stdout.decode("utf-8")
+check(not any(ord(c) < 0x20 and c != "\n" for c in summary), "a control character in the summary")
+check("\\x01" in summary and "\\x1b" in summary, "the escapes are not shown in the summary")
+check(len(summary) < 16384, f"summary of {len(summary)} characters")
+for path, limit in ((junit, 65536), (report, 65536)):
+    size = os.path.getsize(path) if os.path.exists(path) else -1
+    check(0 < size < limit, f"{os.path.basename(path)}: {size} bytes")
+if os.path.exists(junit):
+    messages = [f.get("message") for f in ET.parse(junit).getroot().iter("failure")]
+    check(len(messages) == 9, f"{len(messages)} failures in JUnit")
+    check(any("\\x01" in m for m in messages), "JUnit does not show the control character")
+if os.path.exists(report):
+    cases = [c for s in json.load(open(report, encoding="utf-8"))["submissions"] for c in s["cases"]]
+    check(all(len(c["message"]) < 400 for c in cases), "a message of the JSON report is long")
+
+# JUnit into a folder that does not exist: the JSON report is still written.
+os.remove(report)
+run = grade_class(os.path.join(work, "nie", "ma", "klasa.xml"), report)
+check(run.returncode == 2, f"with JUnit refused: exit status {run.returncode}, expected 2")
+check(os.path.exists(report), "with JUnit refused, the JSON report was not written")
+check(b"klasa.xml" in run.stderr, f"the refusal is not told: {run.stderr[:300]!r}")
+
+for failure in failures:
+    print(failure)
+sys.exit(1 if failures else 0)
