@@ -1,6 +1,7 @@
 #include "RunCommand.h"
 
 #include <memory>
+#include <sstream>
 #include <utility>
 
 #include "Diagnostics.h"
@@ -199,6 +200,22 @@ std::optional<std::uint64_t> ParseCycles(const QString& text) {
   return reg;
 }
 
+// A value wider than the place it is compared with could never be told
+// apart from its lower bits: negative down to the sign bit, positive up to
+// the whole width. A label is a memory word.
+void RequireFit(const TCheck& check, const TMachine& machine) {
+  const int bits = check.Kind == TCheck::TKind::Register ? machine.Register(check.Register).Bits()
+                                                         : machine.WordBits();
+  const std::int64_t value = check.Expected;
+  if (bits >= 32 ||
+      (value < (std::int64_t{1} << bits) && value >= -(std::int64_t{1} << (bits - 1))))
+    return;
+  throw EDorumError(QStringLiteral("Wartość %1 w %2 nie mieści się w %3 bitach")
+                        .arg(value)
+                        .arg(check.Name)
+                        .arg(bits));
+}
+
 // Parses "NAME=VALUE,..." against the machine; label names wait for the
 // program's labels (ResolveLabels).
 std::vector<TCheck> ParseChecks(const QString& text, const TMachine& machine) {
@@ -232,6 +249,7 @@ std::vector<TCheck> ParseChecks(const QString& text, const TMachine& machine) {
         check.FallbackRegister = r;
       }
     }
+    RequireFit(check, machine);
     checks.push_back(check);
   }
   return checks;
@@ -278,6 +296,10 @@ class TRun {
  public:
   TRun(std::ostream& out, std::ostream& err) : out_(out), err_(err) {}
   int Execute(const QStringList& arguments);
+  // The options alone, against the configuration of their list: what
+  // would make a run end with status 2 before the program is read; empty
+  // when nothing would.
+  QString CheckOptions(const QStringList& arguments);
 
  private:
   // What the options ask for; nullopt from ReadOptions when they are bad.
@@ -314,6 +336,9 @@ class TRun {
   // Each gives the exit status when the run cannot go on, none otherwise.
   std::optional<int> Prepare(const TOptions& options, QStringList& programText);
   std::optional<int> LoadAndAssemble(const TOptions& options, const QStringList& programText);
+  // The checks, the settings and the interrupt presses against the
+  // configuration in force.
+  std::optional<int> ReadConfiguredOptions(const TOptions& options);
   TRunStatus RunProgram(std::uint64_t limit);
   // What says that a write of the trace or dump file failed, or nothing.
   [[nodiscard]] QString UnwrittenFile(const TOptions& options);
@@ -528,17 +553,7 @@ std::optional<int> TRun::LoadAndAssemble(const TOptions& options, const QStringL
     }
   }
   // The configuration is in force even when a stored instruction failed.
-  try {
-    checks_ = ParseChecks(options.Checks, machine_);
-    settings_ = ParseChecks(options.Settings, machine_);
-  } catch (const EDorumError& e) {
-    return Usage(e.Message());
-  }
-  // A button the machine does not have is the teacher's mistake, told
-  // before the run rather than at the press.
-  if (!presses_.empty() && !machine_.Register(TRegisterId::RZ).Visible())
-    return Usage(QStringLiteral("--irq wymaga maszyny z przerwaniami: %1")
-                     .arg(Texts::RegisterNotAvailable(QStringLiteral("RZ"))));
+  if (const auto failed = ReadConfiguredOptions(options)) return failed;
   if (listError) return Fail(listError->first, listError->second);
   if (const auto failed = CompileInstructionFiles(options.InstructionFiles)) return failed;
   try {
@@ -555,6 +570,37 @@ std::optional<int> TRun::LoadAndAssemble(const TOptions& options, const QStringL
     return Usage(e.Message());
   }
   return ApplySettings();
+}
+
+std::optional<int> TRun::ReadConfiguredOptions(const TOptions& options) {
+  try {
+    checks_ = ParseChecks(options.Checks, machine_);
+    settings_ = ParseChecks(options.Settings, machine_);
+  } catch (const EDorumError& e) {
+    return Usage(e.Message());
+  }
+  // A button the machine does not have is the teacher's mistake, told
+  // before the run rather than at the press.
+  if (!presses_.empty() && !machine_.Register(TRegisterId::RZ).Visible())
+    return Usage(QStringLiteral("--irq wymaga maszyny z przerwaniami: %1")
+                     .arg(Texts::RegisterNotAvailable(QStringLiteral("RZ"))));
+  return std::nullopt;
+}
+
+QString TRun::CheckOptions(const QStringList& arguments) {
+  int status = 0;
+  const std::optional<TOptions> options = ReadOptions(arguments, status);
+  if (!options) return status == static_cast<int>(TRunStatus::Usage) ? message_ : QString();
+  if (!options->ListPath.isEmpty()) {
+    try {
+      RequireReadableFile(options->ListPath);
+      LoadListToRun(options->ListPath, machine_, control_);
+    } catch (const EDorumError& e) {
+      return e.Message();
+    }
+  }
+  (void)ReadConfiguredOptions(*options);
+  return message_;
 }
 
 int TRun::Execute(const QStringList& arguments) {
@@ -801,6 +847,12 @@ void TRun::ReportGrading(QJsonObject& result) const {
 }
 
 }  // namespace
+
+QString CheckRunOptions(const QStringList& arguments) {
+  std::ostringstream out;
+  std::ostringstream err;
+  return TRun(out, err).CheckOptions(arguments);
+}
 
 int RunProgramCommand(const QStringList& arguments, std::ostream& out, std::ostream& err) {
   TRun run(out, err);

@@ -23,4 +23,10 @@ enum class TRunStatus : int {
 [[nodiscard]] int RunProgramCommand(const QStringList& arguments, std::ostream& out,
                                     std::ostream& err);
 
+// What would make "dorum-cli run" with these arguments end with status 2
+// before the program is read (a malformed value, a register or an interrupt
+// line the configuration lacks, an address past memory); empty when
+// nothing would. The program named is not read.
+[[nodiscard]] QString CheckRunOptions(const QStringList& arguments);
+
 }  // namespace dorum::cli

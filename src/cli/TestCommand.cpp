@@ -16,6 +16,7 @@
 #include <functional>
 #include <memory>
 
+#include "RunCommand.h"
 #include "TestReport.h"
 #include "TestSuite.h"
 #include "common/Error.h"
@@ -120,6 +121,10 @@ class TGrader {
     return 2;
   }
   void CheckList() const;
+  // Each case's values as its runs would read them, against the teacher's
+  // configuration: a mistake there would fail every student alike.
+  [[nodiscard]] QStringList CaseMistakes() const;
+  [[nodiscard]] QStringList KnownInstructions() const;
   void CollectSubmissions(const QStringList& paths);
   [[nodiscard]] QStringList ChildArguments(const TSubmission& submission,
                                            const TTestCase& test) const;
@@ -178,6 +183,10 @@ int TGrader::Execute(const QStringList& arguments) {
   } catch (const EDorumError& e) {
     return Usage(suitePath + QStringLiteral(": ") + e.Message());
   }
+  if (const QStringList mistakes = CaseMistakes(); !mistakes.isEmpty()) {
+    for (const QString& mistake : mistakes) Usage(mistake);
+    return 2;
+  }
   RunAll(jobCount);
   // From here on every text may carry what a student wrote.
   for (TSubmission& submission : submissions_) submission.Name = Readable(submission.Name);
@@ -214,6 +223,50 @@ void TGrader::CheckList() const {
   }
 }
 
+QStringList TGrader::KnownInstructions() const {
+  TSession session;
+  if (!suite_.List.isEmpty())
+    LoadInstructionList(suite_.List, session.Machine(), session.Control());
+  QStringList names;
+  const auto& list = session.Control().Instructions();
+  for (int i = 0; i < list.Count(); ++i) names.append(list.At(i).Name());
+  // A student's instruction is named in its file; the file's name is the
+  // name the task gives it.
+  for (const QString& file : suite_.Instructions) names.append(QFileInfo(file).completeBaseName());
+  return names;
+}
+
+QStringList TGrader::CaseMistakes() const {
+  QStringList base{QStringLiteral("zgloszenie.prg")};
+  if (!suite_.List.isEmpty()) base << QStringLiteral("--list") << suite_.List;
+  const QStringList known = KnownInstructions();
+  const QString suite = QFileInfo(suite_.Path).fileName();
+  QStringList mistakes;
+  for (const TTestCase& test : suite_.Cases) {
+    const auto mistake = [&](const char* key, const QString& what) {
+      mistakes.append(
+          QStringLiteral("%1:case %2:%3: %4").arg(suite, test.Name, QLatin1String(key), what));
+    };
+    const auto check = [&](const char* key, const QStringList& options) {
+      if (options.isEmpty()) return;
+      if (const QString said = CheckRunOptions(base + options); !said.isEmpty()) mistake(key, said);
+    };
+    if (!test.Set.isEmpty()) check("set", {QStringLiteral("--set"), test.Set.join(u',')});
+    if (!test.Expect.isEmpty())
+      check("expect", {QStringLiteral("--expect"), test.Expect.join(u',')});
+    QStringList presses;
+    for (const QString& press : test.Irq) presses << QStringLiteral("--irq") << press;
+    check("irq", presses);
+    for (const QString& name : test.MustExecute) {
+      if (!known.contains(name, Qt::CaseInsensitive))
+        mistake("must_execute",
+                QStringLiteral("nie ma rozkazu %1 na liście ani wśród plików rozkazów zestawu")
+                    .arg(name));
+    }
+  }
+  return mistakes;
+}
+
 void TGrader::CollectSubmissions(const QStringList& paths) {
   QStringList all = paths;
   if (all.isEmpty()) {
@@ -231,6 +284,10 @@ void TGrader::CollectSubmissions(const QStringList& paths) {
   }
   for (const QString& path : all) {
     const QFileInfo info(path);
+    // A path the teacher typed that leads nowhere is no student's fault.
+    if (!info.exists())
+      throw EDorumError(
+          QStringLiteral("zgłoszenie %1: nie ma takiego pliku ani folderu").arg(path));
     TSubmission submission;
     const bool folder = info.isDir();
     submission.Name = folder ? QDir(path).dirName() : info.completeBaseName();
