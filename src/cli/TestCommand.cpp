@@ -41,8 +41,11 @@ const char* const kDescription =
     "    \"instructions\": [\"dod2.rzk\"],    pliki rozkazów ze zgłoszenia, kompilowane\n"
     "                                     do listy przed asemblacją (nieobowiązkowe)\n"
     "    \"submissions\": \"zgloszenia\",     folder zgłoszeń, gdy nie podano ich\n"
+    "    \"reference\": \"wzorzec\",          rozwiązanie nauczyciela: musi zaliczyć każdy\n"
+    "                                     przypadek, inaczej ocena się nie zaczyna (kod 2)\n"
     "    \"timeout\": 10,                   sekundy na jeden przypadek (domyślnie 10)\n"
-    "    \"max_cycles\": 100000,            limit taktów każdego przypadku\n"
+    "    \"max_cycles\": 100000,            limit taktów każdego przypadku; \"reference*N\":\n"
+    "                                     N razy tyle taktów, ile zajął wzorzec\n"
     "    \"hide_expected\": false,          raport bez oczekiwanych wartości\n"
     "    \"cases\": [ { \"name\": \"dodatnie\", \"set\": {\"x\": 5}, \"input\": \"ab\",\n"
     "                 \"irq\": [\"2@100\"], \"expect\": {\"wynik\": 12},\n"
@@ -129,6 +132,9 @@ class TGrader {
   [[nodiscard]] QStringList ChildArguments(const TSubmission& submission,
                                            const TTestCase& test) const;
   void RunAll(int jobs);
+  // Runs the reference through every case first; why it fails, if it does.
+  // Its cycles set the limits written as "reference*N".
+  [[nodiscard]] QString CheckReference(int jobs);
   void Start(std::size_t job, QObject& owner, const std::function<void()>& done);
   TCaseResult Finish(QProcess& process, bool timedOut) const;
 
@@ -186,6 +192,12 @@ int TGrader::Execute(const QStringList& arguments) {
   if (const QStringList mistakes = CaseMistakes(); !mistakes.isEmpty()) {
     for (const QString& mistake : mistakes) Usage(mistake);
     return 2;
+  }
+  try {
+    if (const QString failed = CheckReference(jobCount); !failed.isEmpty())
+      return Usage(suitePath + QStringLiteral(": ") + failed);
+  } catch (const EDorumError& e) {
+    return Usage(suitePath + QStringLiteral(": reference: ") + e.Message());
   }
   RunAll(jobCount);
   // From here on every text may carry what a student wrote.
@@ -320,6 +332,27 @@ QStringList TGrader::ChildArguments(const TSubmission& submission, const TTestCa
     args << QStringLiteral("--must-execute") << test.MustExecute.join(u',');
   if (suite_.HideExpected) args << QStringLiteral("--hide-expected");
   return args;
+}
+
+QString TGrader::CheckReference(int jobs) {
+  if (suite_.Reference.isEmpty()) return {};
+  std::vector<TSubmission> students = std::move(submissions_);
+  submissions_.clear();
+  CollectSubmissions({suite_.Reference});
+  if (!submissions_.front().Missing.isEmpty()) return submissions_.front().Missing;
+  RunAll(jobs);
+  submissions_ = std::move(students);
+  for (std::size_t c = 0; c < suite_.Cases.size(); ++c) {
+    const TCaseResult& result = results_[c];
+    TTestCase& test = suite_.Cases[c];
+    if (result.Outcome != TOutcome::Passed)
+      return QStringLiteral("the reference fails case %1: %2").arg(test.Name, result.Message);
+    if (test.ReferenceFactor)
+      test.MaxCycles = std::max<std::uint64_t>(1, static_cast<std::uint64_t>(result.Cycles)) *
+                       *test.ReferenceFactor;
+  }
+  results_.clear();
+  return {};
 }
 
 void TGrader::RunAll(int jobs) {

@@ -88,7 +88,25 @@ std::optional<std::uint64_t> Cycles(const QJsonValue& value, const QString& wher
   return static_cast<std::uint64_t>(number);
 }
 
-TTestCase ReadCase(const QJsonValue& value, int index, std::optional<std::uint64_t> cycles) {
+// A cycle limit: a number, or "reference*N" (N times the reference's).
+struct TCycleLimit {
+  std::optional<std::uint64_t> Cycles;
+  std::optional<std::uint64_t> ReferenceFactor;
+};
+
+TCycleLimit CycleLimit(const QJsonValue& value, const QString& where) {
+  if (!value.isString()) return {Cycles(value, where), std::nullopt};
+  const QString text = value.toString().remove(u' ');
+  const QString prefix = QStringLiteral("reference*");
+  bool ok = false;
+  const qulonglong factor = text.startsWith(prefix) ? text.mid(prefix.size()).toULongLong(&ok) : 0;
+  if (!ok || factor == 0 || factor > 1'000'000)
+    Broken(QStringLiteral("%1: oczekiwano dodatniej liczby całkowitej albo \"reference*N\"")
+               .arg(where));
+  return {std::nullopt, factor};
+}
+
+TTestCase ReadCase(const QJsonValue& value, int index, const TCycleLimit& suiteLimit) {
   const QString where = QStringLiteral("cases[%1]").arg(index);
   if (!value.isObject()) Broken(where + QStringLiteral(": oczekiwano obiektu"));
   const QJsonObject object = value.toObject();
@@ -112,9 +130,11 @@ TTestCase ReadCase(const QJsonValue& value, int index, std::optional<std::uint64
                              where + QStringLiteral(".must_execute"));
   if (test.Expect.isEmpty() && test.MustExecute.isEmpty())
     Broken(where + QStringLiteral(": przypadek niczego nie sprawdza (expect, must_execute)"));
-  test.MaxCycles =
-      Cycles(object.value(QStringLiteral("max_cycles")), where + QStringLiteral(".max_cycles"));
-  if (!test.MaxCycles) test.MaxCycles = cycles;
+  const QJsonValue limit = object.value(QStringLiteral("max_cycles"));
+  const TCycleLimit own =
+      limit.isUndefined() ? suiteLimit : CycleLimit(limit, where + QStringLiteral(".max_cycles"));
+  test.MaxCycles = own.Cycles;
+  test.ReferenceFactor = own.ReferenceFactor;
   return test;
 }
 
@@ -136,7 +156,7 @@ TTestSuite LoadTestSuite(const QString& path) {
   CheckKeys(object,
             {QStringLiteral("list"), QStringLiteral("program"), QStringLiteral("instructions"),
              QStringLiteral("submissions"), QStringLiteral("timeout"), QStringLiteral("max_cycles"),
-             QStringLiteral("hide_expected"), QStringLiteral("cases")},
+             QStringLiteral("hide_expected"), QStringLiteral("reference"), QStringLiteral("cases")},
             QStringLiteral("zestaw"));
   const QDir base = QFileInfo(path).absoluteDir();
   TTestSuite suite;
@@ -165,8 +185,10 @@ TTestSuite LoadTestSuite(const QString& path) {
   if (!hide.isUndefined() && !hide.isBool())
     Broken(QStringLiteral("hide_expected: oczekiwano true albo false"));
   suite.HideExpected = hide.toBool();
-  const auto cycles =
-      Cycles(object.value(QStringLiteral("max_cycles")), QStringLiteral("max_cycles"));
+  const QString reference = object.value(QStringLiteral("reference")).toString().trimmed();
+  if (!reference.isEmpty()) suite.Reference = base.absoluteFilePath(reference);
+  const TCycleLimit cycles =
+      CycleLimit(object.value(QStringLiteral("max_cycles")), QStringLiteral("max_cycles"));
   const QJsonValue cases = object.value(QStringLiteral("cases"));
   if (!cases.isArray() || cases.toArray().isEmpty())
     Broken(QStringLiteral("cases: podaj listę przypadków testowych"));
@@ -176,6 +198,9 @@ TTestSuite LoadTestSuite(const QString& path) {
     if (names.contains(test.Name))
       Broken(QStringLiteral("cases[%1]: nazwa \"%2\" powtarza się").arg(i).arg(test.Name));
     names.insert(test.Name);
+    if (test.ReferenceFactor && suite.Reference.isEmpty())
+      Broken(QStringLiteral("cases[%1].max_cycles: \"reference*N\" wymaga klucza \"reference\"")
+                 .arg(i));
     suite.Cases.push_back(std::move(test));
   }
   return suite;

@@ -16,6 +16,8 @@ struct TTestCase {
   QStringList Irq;     // "LINE@CYCLES" presses
   QStringList Expect;  // "NAME=VALUE" checks after the run
   std::optional<std::uint64_t> MaxCycles;
+  // "reference*N": the limit is N times the cycles the reference took.
+  std::optional<std::uint64_t> ReferenceFactor;
   QStringList MustExecute;  // instructions that must run at least once
 };
 
@@ -29,6 +31,7 @@ struct TTestSuite {
   QString Program;           // relative to a submission folder
   QStringList Instructions;  // relative to a submission folder
   QString Submissions;       // a folder of submissions, used when none are named
+  QString Reference;         // a submission that must pass every case, if any
   double TimeoutSeconds = 10;
   bool HideExpected = false;
   std::vector<TTestCase> Cases;
