@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFileInfo>
+#include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -58,10 +59,58 @@ const char* const kDescription =
     "5 gdy któryś nie, 2 przy błędnym wywołaniu albo zestawie (wypisuje, co\n"
     "jest nie tak).";
 
+// A case that ended without a report of the run.
+TCaseResult Ended(TOutcome outcome, const QString& message) {
+  TCaseResult result;
+  result.Outcome = outcome;
+  result.Message = message;
+  return result;
+}
+
+// Where the child's error stood, as the fields of its report say it.
+QJsonObject PlaceOf(const QJsonObject& report) {
+  QJsonObject place;
+  for (const char* key : {"stage", "file", "line", "column", "word", "instruction", "step",
+                          "program_line", "cycle"}) {
+    const QString name = QString::fromLatin1(key);
+    if (report.contains(name)) place[name] = report.value(name);
+  }
+  // The file as the submission names it.
+  if (place.contains(QStringLiteral("file")))
+    place[QStringLiteral("file")] =
+        QFileInfo(place.value(QStringLiteral("file")).toString()).fileName();
+  return place;
+}
+
+// The checks that did not hold, and the failures as a person reads them.
+QStringList FailedChecks(const QJsonObject& report, bool hideExpected, TCaseResult& result) {
+  QStringList failures;
+  for (const QJsonValue& value : report.value(QStringLiteral("expectations")).toArray()) {
+    const QJsonObject check = value.toObject();
+    if (check.value(QStringLiteral("held")).toBool()) continue;
+    const QString name = check.value(QStringLiteral("name")).toString();
+    // No value at all is a missing label, said as the run says it, not 0.
+    const QJsonValue actual = check.value(QStringLiteral("actual"));
+    TFailedCheck failed{name, check.value(QStringLiteral("expected")).toInteger(), std::nullopt};
+    if (actual.isDouble()) failed.Actual = actual.toInteger();
+    result.Checks.push_back(failed);
+    const QString got = failed.Actual
+                            ? QString::number(*failed.Actual)
+                            : QStringLiteral("nothing: the program has no label %1").arg(name);
+    failures.append(
+        hideExpected
+            ? QStringLiteral("%1: wrong value %2").arg(name, got)
+            : QStringLiteral("expected %1=%2, got %3").arg(name).arg(failed.Expected).arg(got));
+  }
+  return failures;
+}
+
 // What one child's report says of its case.
 TCaseResult Interpret(const QJsonObject& report, bool hideExpected) {
   TCaseResult result;
   result.Cycles = report.value(QStringLiteral("cycles")).toInteger(-1);
+  result.Output = report.value(QStringLiteral("output")).toString();
+  result.Place = PlaceOf(report);
   const QString status = report.value(QStringLiteral("status")).toString();
   // The runner's own reading of an error names the file and the place; the
   // file is named as in the submission's folder.
@@ -71,38 +120,28 @@ TCaseResult Interpret(const QJsonObject& report, bool hideExpected) {
     message = report.value(QStringLiteral("message")).toString();
   else if (!file.isEmpty() && message.startsWith(file))
     message.replace(0, file.size(), QFileInfo(file).fileName());
-  if (status == u"limit" || status == u"input") {
-    result.Outcome = status == u"limit" ? TOutcome::Limit : TOutcome::Input;
-    result.Message = message;
-    return result;
-  }
+  static const QHash<QString, TOutcome> kEnded{{QStringLiteral("limit"), TOutcome::Limit},
+                                               {QStringLiteral("input"), TOutcome::Input},
+                                               {QStringLiteral("usage"), TOutcome::Suite}};
   if (status != u"stopped") {
+    result.Outcome = kEnded.value(status, TOutcome::Error);
     result.Message = message;
     return result;
   }
-  QStringList failures;
-  for (const QJsonValue& value : report.value(QStringLiteral("expectations")).toArray()) {
-    const QJsonObject check = value.toObject();
-    if (check.value(QStringLiteral("held")).toBool()) continue;
-    const QString name = check.value(QStringLiteral("name")).toString();
-    // No value at all is a missing label, said as the run says it, not 0.
-    const QJsonValue actual = check.value(QStringLiteral("actual"));
-    const QString got = actual.isDouble()
-                            ? QString::number(actual.toInteger())
-                            : QStringLiteral("nothing: the program has no label %1").arg(name);
-    failures.append(hideExpected ? QStringLiteral("%1: wrong value %2").arg(name, got)
-                                 : QStringLiteral("expected %1=%2, got %3")
-                                       .arg(name)
-                                       .arg(check.value(QStringLiteral("expected")).toInteger())
-                                       .arg(got));
-  }
+  QStringList failures = FailedChecks(report, hideExpected, result);
+  const bool onlyLabels =
+      !failures.isEmpty() && std::all_of(result.Checks.begin(), result.Checks.end(),
+                                         [](const TFailedCheck& c) { return !c.Actual; });
   for (const QJsonValue& value : report.value(QStringLiteral("must_execute")).toArray()) {
     const QJsonObject must = value.toObject();
     if (!must.value(QStringLiteral("held")).toBool())
       failures.append(must.value(QStringLiteral("name")).toString() +
                       QStringLiteral(": not executed"));
   }
-  result.Outcome = failures.isEmpty() ? TOutcome::Passed : TOutcome::Wrong;
+  result.Outcome = failures.isEmpty() ? TOutcome::Passed
+                   : onlyLabels && failures.size() == static_cast<qsizetype>(result.Checks.size())
+                       ? TOutcome::NoLabel
+                       : TOutcome::Wrong;
   result.Message = failures.join(QStringLiteral("; "));
   return result;
 }
@@ -199,11 +238,20 @@ int TGrader::Execute(const QStringList& arguments) {
   } catch (const EDorumError& e) {
     return Usage(suitePath + QStringLiteral(": reference: ") + e.Message());
   }
+  QElapsedTimer clock;
+  clock.start();
   RunAll(jobCount);
+  const double seconds = static_cast<double>(clock.elapsed()) / 1000.0;
   // From here on every text may carry what a student wrote.
   for (TSubmission& submission : submissions_) submission.Name = Readable(submission.Name);
-  for (TCaseResult& result : results_) result.Message = Readable(result.Message);
-  const TGradeReport report{suite_, submissions_, results_};
+  for (TCaseResult& result : results_) {
+    result.Message = Readable(result.Message);
+    result.Output = Readable(result.Output, true);
+    for (auto it = result.Place.begin(); it != result.Place.end(); ++it) {
+      if (it.value().isString()) it.value() = Readable(it.value().toString());
+    }
+  }
+  const TGradeReport report{suite_, submissions_, results_, seconds};
   report.PrintSummary(out_);
   // Each report on its own: one the system refuses leaves the others.
   bool written = true;
@@ -364,7 +412,7 @@ void TGrader::RunAll(int jobs) {
       if (submissions_[s].Missing.isEmpty())
         pending.push_back(s * caseCount + c);
       else
-        results_[s * caseCount + c] = {TOutcome::Missing, submissions_[s].Missing, -1, 0};
+        results_[s * caseCount + c] = Ended(TOutcome::Missing, submissions_[s].Missing);
     }
   }
   QEventLoop loop;
@@ -404,7 +452,7 @@ void TGrader::Start(std::size_t job, QObject& owner, const std::function<void()>
   QObject::connect(process, &QProcess::errorOccurred, process,
                    [process, record](QProcess::ProcessError error) {
                      if (error != QProcess::FailedToStart) return;
-                     record({TOutcome::Crash, process->errorString(), -1, 0});
+                     record(Ended(TOutcome::Crash, process->errorString()));
                    });
   const auto timeout = static_cast<int>(suite_.TimeoutSeconds * 1000);
   QTimer::singleShot(timeout, process, [process, timedOut] {
@@ -419,18 +467,18 @@ void TGrader::Start(std::size_t job, QObject& owner, const std::function<void()>
 
 TCaseResult TGrader::Finish(QProcess& process, bool timedOut) const {
   if (timedOut)
-    return {TOutcome::Timeout,
-            QStringLiteral("Przekroczono czas %1 s, przerwano").arg(suite_.TimeoutSeconds), -1, 0};
+    return Ended(TOutcome::Timeout,
+                 QStringLiteral("Przekroczono czas %1 s, przerwano").arg(suite_.TimeoutSeconds));
   if (process.exitStatus() == QProcess::CrashExit)
-    return {TOutcome::Crash, QStringLiteral("Proces zakończył się awarią"), -1, 0};
+    return Ended(TOutcome::Crash, QStringLiteral("Proces zakończył się awarią"));
   const QByteArray output = process.readAllStandardOutput();
   QJsonParseError error{};
   const QJsonDocument report = QJsonDocument::fromJson(output, &error);
   if (error.error != QJsonParseError::NoError || !report.isObject()) {
     const QString said = FirstLines(process.readAllStandardError());
-    return {TOutcome::Error,
-            said.isEmpty() ? QStringLiteral("Brak wyniku (kod %1)").arg(process.exitCode()) : said,
-            -1, 0};
+    return Ended(
+        TOutcome::Error,
+        said.isEmpty() ? QStringLiteral("Brak wyniku (kod %1)").arg(process.exitCode()) : said);
   }
   return Interpret(report.object(), suite_.HideExpected);
 }

@@ -1,5 +1,7 @@
 #include "TestReport.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -15,19 +17,27 @@ namespace {
 struct TOutcomeText {
   TOutcome Outcome;
   const char* Cell;  // in the summary table
-  const char* Type;  // of a JUnit failure and in the JSON report
+  const char* Type;  // of a JUnit failure or error and in the JSON report
   const char* Meaning;
+  // JUnit's error rather than failure: the run did not end on its own, or
+  // the teacher's suite was at fault, not the student's answer.
+  bool JunitError;
+  bool Teacher;  // the teacher's mistake, not the student's
 };
 
 constexpr TOutcomeText kOutcomes[] = {
-    {TOutcome::Passed, "ok", "passed", "zaliczony"},
-    {TOutcome::Wrong, "źle", "wrong", "niespełnione sprawdzenie"},
-    {TOutcome::Error, "błąd", "error", "błąd listy, rozkazu, asemblacji lub wykonania"},
-    {TOutcome::Limit, "limit", "limit", "wykonano limit taktów"},
-    {TOutcome::Input, "wejście", "input", "zabrakło danych wejściowych"},
-    {TOutcome::Timeout, "czas", "timeout", "przekroczony czas"},
-    {TOutcome::Crash, "awaria", "crash", "awaria procesu"},
-    {TOutcome::Missing, "brak", "missing", "brak pliku"},
+    {TOutcome::Passed, "ok", "passed", "zaliczony", false, false},
+    {TOutcome::Wrong, "źle", "wrong", "niespełnione sprawdzenie", false, false},
+    {TOutcome::NoLabel, "etykieta", "missing_label", "w programie brak sprawdzanej etykiety", false,
+     false},
+    {TOutcome::Error, "błąd", "error", "błąd listy, rozkazu, asemblacji lub wykonania", false,
+     false},
+    {TOutcome::Limit, "limit", "limit", "wykonano limit taktów", false, false},
+    {TOutcome::Input, "wejście", "input", "zabrakło danych wejściowych", false, false},
+    {TOutcome::Timeout, "czas", "timeout", "przekroczony czas", true, false},
+    {TOutcome::Crash, "awaria", "crash", "awaria procesu", true, false},
+    {TOutcome::Missing, "brak", "missing", "brak pliku", false, false},
+    {TOutcome::Suite, "zestaw", "suite", "błąd zestawu (nauczyciela)", true, true},
 };
 
 const TOutcomeText& TextOf(TOutcome outcome) {
@@ -64,13 +74,24 @@ QString Escape(char16_t c) {
 
 }  // namespace
 
-QString Readable(const QString& text) {
+QString Readable(const QString& text, bool lines) {
   constexpr qsizetype kLongestWord = 40;
+  constexpr qsizetype kLongestText = 4096;
   QString shown;
   qsizetype word = 0;  // characters of the word so far
   bool cut = false;
   for (qsizetype i = 0; i < text.size(); ++i) {
     const char16_t c = text[i].unicode();
+    if (lines && i == kLongestText) {
+      shown += QStringLiteral("…");
+      break;
+    }
+    if (lines && c == u'\n') {
+      shown += QChar(c);
+      word = 0;
+      cut = false;
+      continue;
+    }
     // A path's folders are words of their own.
     if (c == u' ' || c == u'/') {
       word = 0;
@@ -96,6 +117,13 @@ std::size_t TGradeReport::Passed(std::size_t from, std::size_t count) const {
       std::count_if(results_.begin() + static_cast<std::ptrdiff_t>(from),
                     results_.begin() + static_cast<std::ptrdiff_t>(from + count),
                     [](const TCaseResult& r) { return r.Outcome == TOutcome::Passed; }));
+}
+
+std::size_t TGradeReport::Errors(std::size_t from, std::size_t count) const {
+  return static_cast<std::size_t>(
+      std::count_if(results_.begin() + static_cast<std::ptrdiff_t>(from),
+                    results_.begin() + static_cast<std::ptrdiff_t>(from + count),
+                    [](const TCaseResult& r) { return TextOf(r.Outcome).JunitError; }));
 }
 
 std::size_t TGradeReport::PassedOfCase(std::size_t test) const {
@@ -167,47 +195,63 @@ void TGradeReport::PrintSummary(std::ostream& out) const {
   out << '\n';
 }
 
+namespace {
+
+void WriteCounts(QXmlStreamWriter& xml, std::size_t tests, std::size_t failures, std::size_t errors,
+                 double seconds) {
+  xml.writeAttribute(QStringLiteral("tests"), QString::number(tests));
+  xml.writeAttribute(QStringLiteral("failures"), QString::number(failures));
+  xml.writeAttribute(QStringLiteral("errors"), QString::number(errors));
+  xml.writeAttribute(QStringLiteral("time"), QString::number(seconds, 'f', 3));
+}
+
+// One case: a failure or an error with its message, and what the program
+// wrote with the message after it, as a reader shows a test's output.
+void WriteCase(QXmlStreamWriter& xml, const TCaseResult& r, const QString& name,
+               const QString& className) {
+  xml.writeStartElement(QStringLiteral("testcase"));
+  xml.writeAttribute(QStringLiteral("name"), name);
+  xml.writeAttribute(QStringLiteral("classname"), className);
+  xml.writeAttribute(QStringLiteral("time"), QString::number(r.Seconds, 'f', 3));
+  if (r.Outcome != TOutcome::Passed) {
+    const TOutcomeText& text = TextOf(r.Outcome);
+    xml.writeStartElement(text.JunitError ? QStringLiteral("error") : QStringLiteral("failure"));
+    xml.writeAttribute(QStringLiteral("message"), r.Message);
+    xml.writeAttribute(QStringLiteral("type"), QString::fromUtf8(text.Type));
+    xml.writeCharacters(r.Message);
+    xml.writeEndElement();
+  }
+  QString said = r.Output;
+  if (r.Outcome != TOutcome::Passed)
+    said += (said.isEmpty() || said.endsWith(u'\n') ? QString() : QStringLiteral("\n")) + r.Message;
+  if (!said.isEmpty()) xml.writeTextElement(QStringLiteral("system-out"), said);
+  xml.writeEndElement();
+}
+
+}  // namespace
+
 void TGradeReport::WriteJunit(const QString& path) const {
   QByteArray bytes;
   const std::size_t cases = suite_.Cases.size();
-  double total = 0;
-  for (const TCaseResult& r : results_) total += r.Seconds;
   QXmlStreamWriter xml(&bytes);
   xml.setAutoFormatting(true);
   xml.writeStartDocument();
   xml.writeStartElement(QStringLiteral("testsuites"));
   xml.writeAttribute(QStringLiteral("name"), suite_.Name);
-  xml.writeAttribute(QStringLiteral("tests"), QString::number(results_.size()));
-  xml.writeAttribute(QStringLiteral("failures"),
-                     QString::number(results_.size() - Passed(0, results_.size())));
-  xml.writeAttribute(QStringLiteral("errors"), QStringLiteral("0"));
-  xml.writeAttribute(QStringLiteral("time"), QString::number(total, 'f', 3));
+  const std::size_t all = results_.size();
+  const std::size_t errors = Errors(0, all);
+  WriteCounts(xml, all, all - Passed(0, all) - errors, errors, seconds_);
   for (std::size_t s = 0; s < submissions_.size(); ++s) {
     double seconds = 0;
     for (std::size_t c = 0; c < cases; ++c) seconds += At(s, c).Seconds;
     xml.writeStartElement(QStringLiteral("testsuite"));
     xml.writeAttribute(QStringLiteral("name"), submissions_[s].Name);
-    xml.writeAttribute(QStringLiteral("tests"), QString::number(cases));
-    xml.writeAttribute(QStringLiteral("failures"),
-                       QString::number(cases - Passed(s * cases, cases)));
-    xml.writeAttribute(QStringLiteral("errors"), QStringLiteral("0"));
+    const std::size_t failed = cases - Passed(s * cases, cases);
+    const std::size_t erred = Errors(s * cases, cases);
+    WriteCounts(xml, cases, failed - erred, erred, seconds);
     xml.writeAttribute(QStringLiteral("skipped"), QStringLiteral("0"));
-    xml.writeAttribute(QStringLiteral("time"), QString::number(seconds, 'f', 3));
-    for (std::size_t c = 0; c < cases; ++c) {
-      const TCaseResult& r = At(s, c);
-      xml.writeStartElement(QStringLiteral("testcase"));
-      xml.writeAttribute(QStringLiteral("name"), suite_.Cases[c].Name);
-      xml.writeAttribute(QStringLiteral("classname"), suite_.Name + u'.' + submissions_[s].Name);
-      xml.writeAttribute(QStringLiteral("time"), QString::number(r.Seconds, 'f', 3));
-      if (r.Outcome != TOutcome::Passed) {
-        xml.writeStartElement(QStringLiteral("failure"));
-        xml.writeAttribute(QStringLiteral("message"), r.Message);
-        xml.writeAttribute(QStringLiteral("type"), QString::fromUtf8(TextOf(r.Outcome).Type));
-        xml.writeCharacters(r.Message);
-        xml.writeEndElement();
-      }
-      xml.writeEndElement();
-    }
+    for (std::size_t c = 0; c < cases; ++c)
+      WriteCase(xml, At(s, c), suite_.Cases[c].Name, suite_.Name + u'.' + submissions_[s].Name);
     xml.writeEndElement();
   }
   xml.writeEndElement();
@@ -215,32 +259,54 @@ void TGradeReport::WriteJunit(const QString& path) const {
   WriteFileBytes(path, bytes);
 }
 
+namespace {
+
+QJsonObject CaseJson(const TCaseResult& r, const QString& name) {
+  const TOutcomeText& text = TextOf(r.Outcome);
+  QJsonObject result{{QStringLiteral("name"), name},
+                     {QStringLiteral("outcome"), QString::fromUtf8(text.Type)},
+                     {QStringLiteral("passed"), r.Outcome == TOutcome::Passed},
+                     {QStringLiteral("teacher"), text.Teacher},
+                     {QStringLiteral("message"), r.Message},
+                     {QStringLiteral("output"), r.Output},
+                     {QStringLiteral("cycles"), r.Cycles},
+                     {QStringLiteral("time"), r.Seconds}};
+  if (!r.Place.isEmpty()) result[QStringLiteral("place")] = r.Place;
+  QJsonArray checks;
+  for (const TFailedCheck& check : r.Checks) {
+    checks.append(
+        QJsonObject{{QStringLiteral("name"), check.Name},
+                    {QStringLiteral("expected"), check.Expected},
+                    {QStringLiteral("actual"),
+                     check.Actual ? QJsonValue(*check.Actual) : QJsonValue(QJsonValue::Null)}});
+  }
+  if (!checks.isEmpty()) result[QStringLiteral("checks")] = checks;
+  return result;
+}
+
+}  // namespace
+
 void TGradeReport::WriteJson(const QString& path) const {
   const std::size_t cases = suite_.Cases.size();
+  // Files are named relative to the suite, as the suite names them.
+  const QDir base = QFileInfo(suite_.Path).absoluteDir();
   QJsonArray submissions;
   for (std::size_t s = 0; s < submissions_.size(); ++s) {
     QJsonArray results;
-    for (std::size_t c = 0; c < cases; ++c) {
-      const TCaseResult& r = At(s, c);
-      results.append(
-          QJsonObject{{QStringLiteral("name"), suite_.Cases[c].Name},
-                      {QStringLiteral("outcome"), QString::fromUtf8(TextOf(r.Outcome).Type)},
-                      {QStringLiteral("passed"), r.Outcome == TOutcome::Passed},
-                      {QStringLiteral("message"), r.Message},
-                      {QStringLiteral("cycles"), r.Cycles},
-                      {QStringLiteral("time"), r.Seconds}});
-    }
+    for (std::size_t c = 0; c < cases; ++c)
+      results.append(CaseJson(At(s, c), suite_.Cases[c].Name));
     submissions.append(
         QJsonObject{{QStringLiteral("name"), submissions_[s].Name},
-                    {QStringLiteral("program"), submissions_[s].Program},
+                    {QStringLiteral("program"), base.relativeFilePath(submissions_[s].Program)},
                     {QStringLiteral("passed"), static_cast<qint64>(Passed(s * cases, cases))},
                     {QStringLiteral("total"), static_cast<qint64>(cases)},
                     {QStringLiteral("cases"), results}});
   }
   const QJsonObject report{
-      {QStringLiteral("suite"), suite_.Path},
+      {QStringLiteral("suite"), QFileInfo(suite_.Path).fileName()},
       {QStringLiteral("passed"), static_cast<qint64>(Passed(0, results_.size()))},
       {QStringLiteral("total"), static_cast<qint64>(results_.size())},
+      {QStringLiteral("time"), seconds_},
       {QStringLiteral("submissions"), submissions}};
   WriteFileBytes(path, QJsonDocument(report).toJson(QJsonDocument::Indented));
 }

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QJsonObject>
 #include <QString>
 #include <QStringList>
+#include <optional>
 #include <ostream>
 #include <vector>
 
@@ -10,7 +12,14 @@
 namespace dorum::cli {
 
 // How one case of one submission ended.
-enum class TOutcome { Passed, Wrong, Error, Limit, Input, Timeout, Crash, Missing };
+enum class TOutcome { Passed, Wrong, NoLabel, Error, Limit, Input, Timeout, Crash, Missing, Suite };
+
+// A check that did not hold, for the JSON report.
+struct TFailedCheck {
+  QString Name;
+  qint64 Expected = 0;
+  std::optional<qint64> Actual;  // none: the program has no such label
+};
 
 struct TSubmission {
   QString Name;
@@ -24,21 +33,26 @@ struct TCaseResult {
   QString Message;
   qint64 Cycles = -1;
   double Seconds = 0;
+  QString Output;                    // what the program wrote to the console
+  QJsonObject Place;                 // where an error stood: file, line, column...
+  std::vector<TFailedCheck> Checks;  // the checks that did not hold
 };
 
 // A student's text as the reports show it. What a terminal would take as a
 // command, and what XML 1.0 forbids, is written as a visible escape
 // ("\x01"); a word longer than 40 characters is cut with "…", so that one
 // file with a megabyte on a line cannot swell every report.
-[[nodiscard]] QString Readable(const QString& text);
+// With `lines`, line ends stay (a program's output), and the text is cut
+// after 4096 characters.
+[[nodiscard]] QString Readable(const QString& text, bool lines = false);
 
 // The results of a suite: the summary table for people, JUnit XML and JSON
 // for tools. Results go submission by submission, case by case.
 class TGradeReport {
  public:
   TGradeReport(const TTestSuite& suite, const std::vector<TSubmission>& submissions,
-               const std::vector<TCaseResult>& results)
-      : suite_(suite), submissions_(submissions), results_(results) {}
+               const std::vector<TCaseResult>& results, double seconds)
+      : suite_(suite), submissions_(submissions), results_(results), seconds_(seconds) {}
 
   void PrintSummary(std::ostream& out) const;
   // Each raises the plain error, with the system's reason, for a file it
@@ -53,10 +67,14 @@ class TGradeReport {
   }
   [[nodiscard]] std::size_t Passed(std::size_t from, std::size_t count) const;
   [[nodiscard]] std::size_t PassedOfCase(std::size_t test) const;
+  // Of `count` results from `from`: those JUnit calls errors (the run did
+  // not end on its own, or the suite was at fault).
+  [[nodiscard]] std::size_t Errors(std::size_t from, std::size_t count) const;
 
   const TTestSuite& suite_;
   const std::vector<TSubmission>& submissions_;
   const std::vector<TCaseResult>& results_;
+  double seconds_;  // the whole grading's wall time
 };
 
 }  // namespace dorum::cli
