@@ -53,7 +53,15 @@ const char* const kDescription =
     "                 \"max_cycles\": 1000, \"must_execute\": [\"DOD2\"] } ]\n"
     "  }\n"
     "set i expect jak --set i --expect polecenia run (obiekt albo tekst\n"
-    "\"NAZWA=WARTOŚĆ,...\"); przypadek musi coś sprawdzać.\n"
+    "\"NAZWA=WARTOŚĆ,...\"); przypadek musi coś sprawdzać. Ponadto w przypadku:\n"
+    "    \"input_file\": \"dane.txt\"        wejście z pliku (zamiast input)\n"
+    "    \"output\": \"ALA.\"               wyjście konsoli, dokładnie\n"
+    "    \"output_contains\": \"A\"         fragment wyjścia konsoli\n"
+    "    \"status\": \"input\"              jak ma się skończyć wykonanie: stopped\n"
+    "                                     (domyślnie), limit, input albo error\n"
+    "    \"points\": 2                     punkty za przypadek (domyślnie 1; --csv)\n"
+    "W folderze zgłoszeń liczą się foldery i pliki .prg; ukryte, __MACOSX\n"
+    "i inne pliki są pomijane (podane na końcu podsumowania).\n"
     "\n"
     "Kod wyjścia: 0 gdy wszystkie przypadki wszystkich zgłoszeń zaliczone,\n"
     "5 gdy któryś nie, 2 przy błędnym wywołaniu albo zestawie (wypisuje, co\n"
@@ -105,8 +113,25 @@ QStringList FailedChecks(const QJsonObject& report, bool hideExpected, TCaseResu
   return failures;
 }
 
+// The console output against what the case asks of it.
+void CheckOutput(const TTestCase& test, const QString& output, bool hideExpected,
+                 QStringList& failures) {
+  const auto quoted = [](const QString& text) { return u'"' + text + u'"'; };
+  if (test.Output && output != *test.Output) {
+    failures.append(hideExpected ? QStringLiteral("output: wrong, got %1").arg(quoted(output))
+                                 : QStringLiteral("output: expected %1, got %2")
+                                       .arg(quoted(*test.Output), quoted(output)));
+  }
+  if (test.OutputContains && !output.contains(*test.OutputContains)) {
+    failures.append(
+        hideExpected
+            ? QStringLiteral("output: a required piece is missing")
+            : QStringLiteral("output: does not contain %1").arg(quoted(*test.OutputContains)));
+  }
+}
+
 // What one child's report says of its case.
-TCaseResult Interpret(const QJsonObject& report, bool hideExpected) {
+TCaseResult Interpret(const QJsonObject& report, const TTestCase& test, bool hideExpected) {
   TCaseResult result;
   result.Cycles = report.value(QStringLiteral("cycles")).toInteger(-1);
   result.Output = report.value(QStringLiteral("output")).toString();
@@ -123,26 +148,33 @@ TCaseResult Interpret(const QJsonObject& report, bool hideExpected) {
   static const QHash<QString, TOutcome> kEnded{{QStringLiteral("limit"), TOutcome::Limit},
                                                {QStringLiteral("input"), TOutcome::Input},
                                                {QStringLiteral("usage"), TOutcome::Suite}};
-  if (status != u"stopped") {
-    result.Outcome = kEnded.value(status, TOutcome::Error);
-    result.Message = message;
-    return result;
+  QStringList failures;
+  if (status != test.Status) {
+    // A run that was to end otherwise and stopped is a wrong answer.
+    if (status != u"stopped") {
+      result.Outcome = kEnded.value(status, TOutcome::Error);
+      result.Message = message;
+      return result;
+    }
+    failures.append(QStringLiteral("status: expected %1, got stopped").arg(test.Status));
   }
-  QStringList failures = FailedChecks(report, hideExpected, result);
-  const bool onlyLabels =
-      !failures.isEmpty() && std::all_of(result.Checks.begin(), result.Checks.end(),
-                                         [](const TFailedCheck& c) { return !c.Actual; });
+  failures += FailedChecks(report, hideExpected, result);
   for (const QJsonValue& value : report.value(QStringLiteral("must_execute")).toArray()) {
     const QJsonObject must = value.toObject();
     if (!must.value(QStringLiteral("held")).toBool())
       failures.append(must.value(QStringLiteral("name")).toString() +
                       QStringLiteral(": not executed"));
   }
+  CheckOutput(test, result.Output, hideExpected, failures);
+  // Only labels the program lacks: the student named them otherwise.
+  const bool onlyLabels = failures.size() == static_cast<qsizetype>(result.Checks.size()) &&
+                          std::all_of(result.Checks.begin(), result.Checks.end(),
+                                      [](const TFailedCheck& c) { return !c.Actual; });
   result.Outcome = failures.isEmpty() ? TOutcome::Passed
-                   : onlyLabels && failures.size() == static_cast<qsizetype>(result.Checks.size())
-                       ? TOutcome::NoLabel
-                       : TOutcome::Wrong;
+                   : onlyLabels       ? TOutcome::NoLabel
+                                      : TOutcome::Wrong;
   result.Message = failures.join(QStringLiteral("; "));
+  if (result.Outcome == TOutcome::Passed) result.Points = test.Points;
   return result;
 }
 
@@ -175,11 +207,12 @@ class TGrader {
   // Its cycles set the limits written as "reference*N".
   [[nodiscard]] QString CheckReference(int jobs);
   void Start(std::size_t job, QObject& owner, const std::function<void()>& done);
-  TCaseResult Finish(QProcess& process, bool timedOut) const;
+  TCaseResult Finish(QProcess& process, bool timedOut, const TTestCase& test) const;
 
   std::ostream& out_;
   std::ostream& err_;
   TTestSuite suite_;
+  QStringList skipped_;  // entries of the class's folder that are no submissions
   std::vector<TSubmission> submissions_;
   std::vector<TCaseResult> results_;  // submission by submission, case by case
 };
@@ -201,7 +234,11 @@ int TGrader::Execute(const QStringList& arguments) {
   const QCommandLineOption jobs(
       QStringLiteral("jobs"),
       QStringLiteral("Najwięcej N procesów naraz (domyślnie liczba rdzeni)."), QStringLiteral("N"));
-  parser.addOptions({help, junit, json, jobs});
+  const QCommandLineOption csv(
+      QStringLiteral("csv"),
+      QStringLiteral("Dziennik ocen CSV do PLIKU (punkty przypadków, suma, maksimum)."),
+      QStringLiteral("PLIK"));
+  parser.addOptions({help, junit, json, csv, jobs});
   if (!parser.parse(QStringList{QStringLiteral("dorum-cli test")} + arguments))
     return Usage(parser.errorText());
   if (parser.isSet(help)) {
@@ -253,6 +290,9 @@ int TGrader::Execute(const QStringList& arguments) {
   }
   const TGradeReport report{suite_, submissions_, results_, seconds};
   report.PrintSummary(out_);
+  if (!skipped_.isEmpty())
+    out_ << "\nPominięte (to nie zgłoszenia): "
+         << Readable(skipped_.join(QStringLiteral(", "))).toStdString() << '\n';
   // Each report on its own: one the system refuses leaves the others.
   bool written = true;
   const auto write = [&](const QCommandLineOption& option, auto writeReport) {
@@ -266,6 +306,7 @@ int TGrader::Execute(const QStringList& arguments) {
   };
   write(junit, &TGradeReport::WriteJunit);
   write(json, &TGradeReport::WriteJson);
+  write(csv, &TGradeReport::WriteCsv);
   if (!written) return 2;
   return report.AllPassed() ? 0 : 5;
 }
@@ -327,6 +368,13 @@ QStringList TGrader::CaseMistakes() const {
   return mistakes;
 }
 
+// In a class's folder only folders and program files are submissions: a
+// gradebook, an archive's leftovers (__MACOSX) or a hidden file is not.
+bool IsSubmission(const QFileInfo& entry) {
+  if (entry.fileName().startsWith(u'.') || entry.fileName() == u"__MACOSX") return false;
+  return entry.isDir() || entry.suffix().compare(QStringLiteral("prg"), Qt::CaseInsensitive) == 0;
+}
+
 void TGrader::CollectSubmissions(const QStringList& paths) {
   QStringList all = paths;
   if (all.isEmpty()) {
@@ -335,9 +383,13 @@ void TGrader::CollectSubmissions(const QStringList& paths) {
     const QDir folder(suite_.Submissions);
     if (!folder.exists())
       throw EDorumError(QStringLiteral("submissions: nie ma folderu %1").arg(suite_.Submissions));
-    for (const QFileInfo& entry :
-         folder.entryInfoList(QDir::Dirs | QDir::Files | QDir::NoDotAndDotDot, QDir::Name))
-      all.append(entry.filePath());
+    for (const QFileInfo& entry : folder.entryInfoList(
+             QDir::Dirs | QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name)) {
+      if (IsSubmission(entry))
+        all.append(entry.filePath());
+      else
+        skipped_.append(entry.fileName() + (entry.isDir() ? QStringLiteral("/") : QString()));
+    }
     if (all.isEmpty())
       throw EDorumError(
           QStringLiteral("submissions: folder %1 jest pusty").arg(suite_.Submissions));
@@ -446,8 +498,8 @@ void TGrader::Start(std::size_t job, QObject& owner, const std::function<void()>
     done();
   };
   QObject::connect(process, &QProcess::finished, process,
-                   [this, process, timedOut, record](int, QProcess::ExitStatus) {
-                     record(Finish(*process, *timedOut));
+                   [this, process, timedOut, record, job, caseCount](int, QProcess::ExitStatus) {
+                     record(Finish(*process, *timedOut, suite_.Cases[job % caseCount]));
                    });
   QObject::connect(process, &QProcess::errorOccurred, process,
                    [process, record](QProcess::ProcessError error) {
@@ -465,7 +517,7 @@ void TGrader::Start(std::size_t job, QObject& owner, const std::function<void()>
                  ChildArguments(submissions_[job / caseCount], suite_.Cases[job % caseCount]));
 }
 
-TCaseResult TGrader::Finish(QProcess& process, bool timedOut) const {
+TCaseResult TGrader::Finish(QProcess& process, bool timedOut, const TTestCase& test) const {
   if (timedOut)
     return Ended(TOutcome::Timeout,
                  QStringLiteral("Przekroczono czas %1 s, przerwano").arg(suite_.TimeoutSeconds));
@@ -480,7 +532,7 @@ TCaseResult TGrader::Finish(QProcess& process, bool timedOut) const {
         TOutcome::Error,
         said.isEmpty() ? QStringLiteral("Brak wyniku (kod %1)").arg(process.exitCode()) : said);
   }
-  return Interpret(report.object(), suite_.HideExpected);
+  return Interpret(report.object(), test, suite_.HideExpected);
 }
 
 }  // namespace

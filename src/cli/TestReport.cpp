@@ -311,4 +311,46 @@ void TGradeReport::WriteJson(const QString& path) const {
   WriteFileBytes(path, QJsonDocument(report).toJson(QJsonDocument::Indented));
 }
 
+namespace {
+
+// A field as RFC 4180 writes it: quoted when it holds a separator, a quote
+// or a line end.
+QString CsvField(const QString& text) {
+  if (!text.contains(u',') && !text.contains(u'"') && !text.contains(u'\n') &&
+      !text.contains(u'\r'))
+    return text;
+  return u'"' + QString(text).replace(u'"', QStringLiteral("\"\"")) + u'"';
+}
+
+QString CsvRow(const QStringList& fields) {
+  QStringList quoted;
+  for (const QString& field : fields) quoted.append(CsvField(field));
+  return quoted.join(u',') + QStringLiteral("\r\n");
+}
+
+}  // namespace
+
+void TGradeReport::WriteCsv(const QString& path) const {
+  const std::size_t cases = suite_.Cases.size();
+  QStringList header{QStringLiteral("zgłoszenie")};
+  double most = 0;
+  for (const TTestCase& test : suite_.Cases) {
+    header.append(test.Name);
+    most += test.Points;
+  }
+  header << QStringLiteral("suma") << QStringLiteral("maksimum");
+  QString text = CsvRow(header);
+  for (std::size_t s = 0; s < submissions_.size(); ++s) {
+    QStringList row{submissions_[s].Name};
+    double total = 0;
+    for (std::size_t c = 0; c < cases; ++c) {
+      row.append(QString::number(At(s, c).Points));
+      total += At(s, c).Points;
+    }
+    row << QString::number(total) << QString::number(most);
+    text += CsvRow(row);
+  }
+  WriteFileBytes(path, text.toUtf8());
+}
+
 }  // namespace dorum::cli

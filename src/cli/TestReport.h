@@ -33,6 +33,7 @@ struct TCaseResult {
   QString Message;
   qint64 Cycles = -1;
   double Seconds = 0;
+  double Points = 0;                 // earned: the case's points when it passed
   QString Output;                    // what the program wrote to the console
   QJsonObject Place;                 // where an error stood: file, line, column...
   std::vector<TFailedCheck> Checks;  // the checks that did not hold
@@ -59,6 +60,9 @@ class TGradeReport {
   // cannot write.
   void WriteJunit(const QString& path) const;
   void WriteJson(const QString& path) const;
+  // The gradebook: a row per submission with the points of each case, the
+  // total and the most there were, as a spreadsheet or a course site reads.
+  void WriteCsv(const QString& path) const;
   [[nodiscard]] bool AllPassed() const { return Passed(0, results_.size()) == results_.size(); }
 
  private:

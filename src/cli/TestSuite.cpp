@@ -15,6 +15,14 @@ namespace dorum::cli {
 
 namespace {
 
+// A case's keys, as the help and the README list them.
+const QStringList kCaseKeys{QStringLiteral("name"),       QStringLiteral("set"),
+                            QStringLiteral("input"),      QStringLiteral("input_file"),
+                            QStringLiteral("irq"),        QStringLiteral("expect"),
+                            QStringLiteral("max_cycles"), QStringLiteral("must_execute"),
+                            QStringLiteral("output"),     QStringLiteral("output_contains"),
+                            QStringLiteral("status"),     QStringLiteral("points")};
+
 // A day: longer than any run a course needs, short enough for a timer.
 constexpr int kMaxTimeout = 86'400;
 
@@ -106,30 +114,65 @@ TCycleLimit CycleLimit(const QJsonValue& value, const QString& where) {
   return {std::nullopt, factor};
 }
 
-TTestCase ReadCase(const QJsonValue& value, int index, const TCycleLimit& suiteLimit) {
-  const QString where = QStringLiteral("cases[%1]").arg(index);
-  if (!value.isObject()) Broken(where + QStringLiteral(": oczekiwano obiektu"));
-  const QJsonObject object = value.toObject();
-  CheckKeys(object,
-            {QStringLiteral("name"), QStringLiteral("set"), QStringLiteral("input"),
-             QStringLiteral("irq"), QStringLiteral("expect"), QStringLiteral("max_cycles"),
-             QStringLiteral("must_execute")},
-            where);
-  TTestCase test;
-  test.Name = object.value(QStringLiteral("name")).toString().trimmed();
-  if (test.Name.isEmpty()) test.Name = QStringLiteral("przypadek%1").arg(index + 1);
-  test.Set = Assignments(object.value(QStringLiteral("set")), where + QStringLiteral(".set"));
-  const QJsonValue input = object.value(QStringLiteral("input"));
-  if (!input.isUndefined() && !input.isString())
-    Broken(where + QStringLiteral(".input: oczekiwano tekstu"));
-  test.Input = input.toString();
-  test.Irq = Strings(object.value(QStringLiteral("irq")), where + QStringLiteral(".irq"));
+std::optional<QString> OptionalText(const QJsonObject& object, const char* key,
+                                    const QString& where) {
+  const QJsonValue value = object.value(QLatin1String(key));
+  if (value.isUndefined()) return std::nullopt;
+  if (!value.isString()) Broken(QStringLiteral("%1.%2: oczekiwano tekstu").arg(where, key));
+  return value.toString();
+}
+
+// The run's input: typed into the suite, or read from a file beside it.
+QString CaseInput(const QJsonObject& object, const QString& where, const QDir& base) {
+  const std::optional<QString> input = OptionalText(object, "input", where);
+  const std::optional<QString> file = OptionalText(object, "input_file", where);
+  if (input && file) Broken(where + QStringLiteral(": input i input_file wykluczają się"));
+  if (!file) return input.value_or(QString());
+  try {
+    return ReadTextFile(base.absoluteFilePath(*file)).join(u'\n');
+  } catch (const EDorumError& e) {
+    Broken(where + QStringLiteral(".input_file: ") + e.Message());
+  }
+}
+
+// What the case checks: values, instructions that must run, the output and
+// how the run ends; it must check something.
+void ReadCaseChecks(const QJsonObject& object, const QString& where, TTestCase& test) {
   test.Expect =
       Assignments(object.value(QStringLiteral("expect")), where + QStringLiteral(".expect"));
   test.MustExecute = Strings(object.value(QStringLiteral("must_execute")),
                              where + QStringLiteral(".must_execute"));
-  if (test.Expect.isEmpty() && test.MustExecute.isEmpty())
-    Broken(where + QStringLiteral(": przypadek niczego nie sprawdza (expect, must_execute)"));
+  test.Output = OptionalText(object, "output", where);
+  test.OutputContains = OptionalText(object, "output_contains", where);
+  static const QStringList kStatuses{QStringLiteral("stopped"), QStringLiteral("limit"),
+                                     QStringLiteral("input"), QStringLiteral("error")};
+  test.Status = OptionalText(object, "status", where).value_or(QStringLiteral("stopped"));
+  if (!kStatuses.contains(test.Status))
+    Broken(QStringLiteral("%1.status: \"%2\" (znane: %3)")
+               .arg(where, test.Status, kStatuses.join(QStringLiteral(", "))));
+  if (test.Expect.isEmpty() && test.MustExecute.isEmpty() && !test.Output && !test.OutputContains &&
+      test.Status == u"stopped")
+    Broken(where + QStringLiteral(": przypadek niczego nie sprawdza (expect, must_execute, output, "
+                                  "output_contains, status)"));
+  const QJsonValue points = object.value(QStringLiteral("points"));
+  test.Points = points.isUndefined() ? 1.0 : points.toDouble(-1);
+  if (!(points.isUndefined() || points.isDouble()) || test.Points < 0 || test.Points > 1e6)
+    Broken(where + QStringLiteral(".points: oczekiwano nieujemnej liczby"));
+}
+
+TTestCase ReadCase(const QJsonValue& value, int index, const TCycleLimit& suiteLimit,
+                   const QDir& base) {
+  const QString where = QStringLiteral("cases[%1]").arg(index);
+  if (!value.isObject()) Broken(where + QStringLiteral(": oczekiwano obiektu"));
+  const QJsonObject object = value.toObject();
+  CheckKeys(object, kCaseKeys, where);
+  TTestCase test;
+  test.Name = object.value(QStringLiteral("name")).toString().trimmed();
+  if (test.Name.isEmpty()) test.Name = QStringLiteral("przypadek%1").arg(index + 1);
+  test.Set = Assignments(object.value(QStringLiteral("set")), where + QStringLiteral(".set"));
+  test.Input = CaseInput(object, where, base);
+  test.Irq = Strings(object.value(QStringLiteral("irq")), where + QStringLiteral(".irq"));
+  ReadCaseChecks(object, where, test);
   const QJsonValue limit = object.value(QStringLiteral("max_cycles"));
   const TCycleLimit own =
       limit.isUndefined() ? suiteLimit : CycleLimit(limit, where + QStringLiteral(".max_cycles"));
@@ -194,7 +237,7 @@ TTestSuite LoadTestSuite(const QString& path) {
     Broken(QStringLiteral("cases: podaj listę przypadków testowych"));
   QSet<QString> names;
   for (int i = 0; i < cases.toArray().size(); ++i) {
-    TTestCase test = ReadCase(cases.toArray().at(i), i, cycles);
+    TTestCase test = ReadCase(cases.toArray().at(i), i, cycles, base);
     if (names.contains(test.Name))
       Broken(QStringLiteral("cases[%1]: nazwa \"%2\" powtarza się").arg(i).arg(test.Name));
     names.insert(test.Name);

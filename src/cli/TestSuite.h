@@ -18,7 +18,11 @@ struct TTestCase {
   std::optional<std::uint64_t> MaxCycles;
   // "reference*N": the limit is N times the cycles the reference took.
   std::optional<std::uint64_t> ReferenceFactor;
-  QStringList MustExecute;  // instructions that must run at least once
+  QStringList MustExecute;                     // instructions that must run at least once
+  std::optional<QString> Output;               // the console output, exactly
+  std::optional<QString> OutputContains;       // a piece of the console output
+  QString Status = QStringLiteral("stopped");  // how the run must end, as run --json says it
+  double Points = 1;
 };
 
 // A suite file: which list, which program file in each submission, which
