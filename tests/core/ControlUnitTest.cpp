@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include "MachineTestSupport.h"
+
 #include "control/ControlUnit.h"
+#include "control/ListFile.h"
 #include "program/Session.h"
 
 using namespace dorum;
@@ -243,4 +246,26 @@ TEST_F(ControlUnit, ARefusedCycleIsNotCountedButKnown) {
   EXPECT_FALSE(MessageOf([&] { control.ExecuteCycle(); }).isEmpty());
   EXPECT_EQ(control.CyclesPerformed(), 1u);
   EXPECT_EQ(control.RefusedCycle(), 2u);
+}
+
+TEST_F(ControlUnit, AResetForgetsThatTheInputRanOut) {
+  LoadInstructionList(QDir(QStringLiteral(DORUM_EXAMPLES_DIR)).filePath("ombra/ombra.lst"), m,
+                      control);
+  const int wpr = control.Instructions().IndexOf(QStringLiteral("wpr"));
+  ASSERT_GE(wpr, 0);
+  // «wpr 1» waits on the input port with nothing typed.
+  m.Memory().Store(0, (wpr << m.AddressBits()) | m.IOPorts().InputPort);
+  control.SetTrackingLevel(0);
+  control.SetStopWhenInputRunsOut(true);
+  EXPECT_EQ(MessageOf([&] { control.ExecuteProgram(-1); }),
+            QStringLiteral("Program czeka na znak z wejścia, a dane wejściowe się skończyły"));
+  EXPECT_TRUE(control.InputRanOut());
+  m.ResetMachine();
+  EXPECT_FALSE(control.InputRanOut());
+  EXPECT_FALSE(control.Finished());
+  // With input, the same program goes past the instruction.
+  m.TypeInput(QStringLiteral("a"));
+  control.ExecuteInstruction();
+  EXPECT_FALSE(control.InputRanOut());
+  EXPECT_EQ(m.Register(R::L).Value(), 1);
 }

@@ -57,6 +57,14 @@ TEST_F(InterruptsAndIO, MasksVectorsAndNothingPending) {
   EXPECT_EQ(Reg(R::F) & 4, 0);
   EXPECT_EQ(Reg(R::RP), 0);
   EXPECT_EQ(Reg(R::AP), 0);
+
+  // Nothing pending clears INT alone: the accumulator's flags Z, V and ZAK
+  // are the program's and stay as they were.
+  for (const int flags : {15, 11, 9, 8, 1, 2}) {
+    Set(m, R::F, flags);
+    EXPECT_EQ(Cycle(m, "eni"), QString());
+    EXPECT_EQ(Reg(R::F), flags & ~4) << "F was " << flags;
+  }
 }
 
 // Every line, the last one included, is accepted alone and ahead of every

@@ -157,6 +157,21 @@ TEST(Signals, TableOrderNamesAndLookup) {
   EXPECT_EQ(TMachine::FindSignal(QStringLiteral("nic")), -1);
 }
 
+TEST(Buses, FoundByTheirNameWithOrWithoutMag) {
+  // The captions are "mag S", "mag A" and "mag AS"; a name may be given
+  // either way and in any case.
+  TMachine m;
+  for (int b = 0; b < kBusCount; ++b) {
+    const QString caption = m.Bus(static_cast<TBusId>(b)).Caption();
+    EXPECT_EQ(TMachine::FindBus(caption), b) << caption.toStdString();
+    EXPECT_EQ(TMachine::FindBus(caption.toUpper()), b) << caption.toStdString();
+    EXPECT_EQ(TMachine::FindBus(caption.mid(4)), b) << caption.toStdString();
+  }
+  EXPECT_EQ(TMachine::FindBus(QStringLiteral("as")), static_cast<int>(TBusId::AS));
+  for (const char* name : {"mag", "mag ", "magS", "B", "mag B", ""})
+    EXPECT_EQ(TMachine::FindBus(QString::fromLatin1(name)), -1) << name;
+}
+
 namespace {
 
 constexpr std::uint32_t Bits(std::initializer_list<R> registers) {

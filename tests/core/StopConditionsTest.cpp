@@ -91,6 +91,13 @@ TEST(StopConditions, NamesAreLookedUpAsExpectDoes) {
   EXPECT_TRUE(AddError(suma.Session, "nieznana=1").contains(u"nie ma rejestru ani etykiety"));
   EXPECT_TRUE(AddError(suma.Session, "signal(nic)").contains(u"nie ma sygnału nic"));
   EXPECT_TRUE(AddError(suma.Session, "mem[99999]=1").contains(u"poza pamięcią"));
+  EXPECT_TRUE(AddError(suma.Session, "mem[-1]=1").contains(u"poza pamięcią"));
+  // The last word is the last one a condition may name.
+  const int size = suma.Session.Machine().Memory().Size();
+  EXPECT_TRUE(
+      AddError(suma.Session, QStringLiteral("mem[%1]=1").arg(size)).contains(u"poza pamięcią"));
+  EXPECT_EQ(AddError(suma.Session, QStringLiteral("mem[%1]=1").arg(size - 1)), QString());
+  suma.Session.StopConditions().Clear();
   EXPECT_TRUE(AddError(suma.Session, "G=0").contains(u"nie ma rejestru G"));
   const QString tooBig = QStringLiteral("z=%1").arg(1 << wordBits);
   EXPECT_TRUE(AddError(suma.Session, tooBig).contains(u"nie mieści się"));

@@ -136,3 +136,29 @@ TEST(VcdRecorder, PassesEveryCycleOnAndLeavesThePreviousRecorderInPlace) {
   EXPECT_EQ(text.substr(text.size() - 3), "#3\n");
   control.SetCycleRecorder(nullptr);
 }
+
+TEST(VcdRecorder, ADumpBegunAfterACycleStartsWithNoBusDriven) {
+  // The fetch drives bus S; a dump begun after it has time 0 before any
+  // cycle of its own, when nothing drives a bus yet.
+  TSession session;
+  TController& control = session.Control();
+  control.ExecuteCycle();
+  ASSERT_TRUE(session.Machine().BusDriven(TBusId::S));
+  std::ostringstream out;
+  {
+    TVcdRecorder dump(session.Machine(), control, out);
+    const std::string text = out.str();
+    const std::size_t from = text.find("$dumpvars\n");
+    ASSERT_NE(from, std::string::npos);
+    const std::string initial = text.substr(from, text.find("$end\n", from) - from);
+    int buses = 0;
+    for (int b = 0; b < kBusCount; ++b)
+      buses += session.Machine().Bus(static_cast<TBusId>(b)).Visible() ? 1 : 0;
+    int unknown = 0;
+    for (std::size_t at = initial.find("bx "); at != std::string::npos;
+         at = initial.find("bx ", at + 1))
+      ++unknown;
+    EXPECT_EQ(unknown, buses) << initial;
+  }
+  control.SetCycleRecorder(nullptr);
+}

@@ -317,6 +317,22 @@ class StopConditionsTest : public QObject {
     QVERIFY(app.User.Errors.isEmpty());
   }
 
+  void theWatchesMenuItemIsGreyedOnceTheLabelsAreReadAgain() {
+    TProgramApplication app;
+    TFormWatches& watches = app.Main->WatchesWindow();
+    app.Main->ShowDockedForm(&watches);
+    auto* item = watches.List()->findChild<QAction*>(QStringLiteral("MenuItemStopOnChange"));
+    QVERIFY(item != nullptr);
+    watches.List()->setCurrentIndex(watches.List()->model()->index(0, 0));
+    QVERIFY(item->isEnabled());
+    // Compiling again makes the list anew, with no row selected.
+    app.Assemble(kLoop);
+    QVERIFY(!watches.List()->currentIndex().isValid());
+    QVERIFY(!item->isEnabled());
+    watches.List()->setCurrentIndex(watches.List()->model()->index(0, 0));
+    QVERIFY(item->isEnabled());
+  }
+
   void aRunStopsAfterTheCycleOfTheConditionAndTheBoxSaysWhere() {
     const TFirstChange change = FirstChangeOf(kLoop, QStringLiteral("suma"));
     TProgramApplication app;

@@ -154,6 +154,14 @@ class ToolWindowsTest : public QObject {
     QCOMPARE(list.Text()->currentRow(), 2);
     list.BreakpointAction()->trigger();
     QVERIFY(!c.Core.Control().Instructions().At(6).Cycle(0).Breakpoint);
+    // Ctrl+F8 in the text does the same, as in the program editor.
+    list.activateWindow();
+    list.Text()->setFocus();
+    QVERIFY(QTest::qWaitForWindowActive(&list));
+    QTest::keyClick(list.Text(), Qt::Key_F8, Qt::ControlModifier);
+    QVERIFY(c.Core.Control().Instructions().At(6).Cycle(0).Breakpoint);
+    QTest::keyClick(list.Text(), Qt::Key_F8, Qt::ControlModifier);
+    QVERIFY(!c.Core.Control().Instructions().At(6).Cycle(0).Breakpoint);
   }
 
   void copyingPutsTheTextWithLineEnds() {
