@@ -65,7 +65,7 @@ const char* const kDescription =
     "Sprawdzenia --expect (po przecinku, po zakończeniu wykonania):\n"
     "  NAZWA=WARTOŚĆ, gdzie NAZWA to rejestr (np. AK, L), mem[ADRES] albo etykieta\n"
     "  programu (wtedy słowo pamięci pod jej adresem). Nazwa zapisana dokładnie\n"
-    "  jak nazwa rejestru (A, AK) oznacza rejestr, inaczej najpierw etykietę (a).\n"
+    "  jak nazwa rejestru (A, AK) oznacza rejestr, każda inna etykietę (a).\n"
     "  Wartości porównuje się w szerokości rejestru lub słowa, więc AK=-1\n"
     "  i AK=255 znaczą to samo przy 8 bitach. Każde niespełnione sprawdzenie\n"
     "  wypisuje na standardowe wyjście błędów: expected NAZWA=WARTOŚĆ, got\n"
@@ -134,8 +134,6 @@ struct TCheck {
   enum class TKind { Register, Memory, Label, Missing } Kind = TKind::Register;
   TRegisterId Register = TRegisterId::AK;
   int Address = 0;
-  // A register of that name in another case, should no label be so named.
-  int FallbackRegister = -1;
 };
 
 // An interrupt button pressed once the run has performed so many cycles.
@@ -148,6 +146,18 @@ struct TCheckResult {
   const TCheck* Check;
   std::optional<std::uint32_t> Actual;  // none when the label is missing
   bool Held;
+  int Bits = 32;  // the width it was compared in
+
+  // The value as a person compares it with the expectation: against a
+  // negative one, a word with its top bit set is shown signed as well,
+  // "924 (-100)" for 10 bits.
+  [[nodiscard]] QString Shown() const {
+    if (!Actual) return QStringLiteral("nothing: the program has no label %1").arg(Check->Name);
+    const QString plain = QString::number(*Actual);
+    if (Check->Expected >= 0 || Bits >= 32 || ((*Actual >> (Bits - 1)) & 1u) == 0) return plain;
+    const auto value = static_cast<std::int64_t>(*Actual) - (std::int64_t{1} << Bits);
+    return QStringLiteral("%1 (%2)").arg(plain).arg(value);
+  }
 };
 
 // Writes each character the program outputs as soon as it is written.
@@ -237,16 +247,15 @@ std::vector<TCheck> ParseChecks(const QString& text, const TMachine& machine) {
                               .arg(check.Address)
                               .arg(check.Name));
     } else {
-      // A register written exactly as its caption ("A", "AK") comes first,
-      // then a label of the program ("a", "wynik"), then a register written
-      // in another case.
+      // A register is written exactly as its caption ("A", "AK"); any
+      // other name is a label of the program ("a", "wynik"), so that a
+      // label the student forgot is never taken for a register silently.
       const int r = TMachine::FindRegister(check.Name);
       if (r >= 0 && machine.Register(static_cast<TRegisterId>(r)).Caption() == check.Name) {
         (void)VisibleRegister(machine, r, check.Name);
         check.Register = static_cast<TRegisterId>(r);
       } else {
         check.Kind = TCheck::TKind::Label;
-        check.FallbackRegister = r;
       }
     }
     RequireFit(check, machine);
@@ -268,10 +277,6 @@ void ResolveLabels(std::vector<TCheck>& checks, const TMachine& machine, const T
         labels.At(found).Address < machine.Memory().Size()) {
       check.Kind = TCheck::TKind::Memory;
       check.Address = labels.At(found).Address;
-    } else if (found < 0 && check.FallbackRegister >= 0) {
-      (void)VisibleRegister(machine, check.FallbackRegister, check.Name);
-      check.Kind = TCheck::TKind::Register;
-      check.Register = static_cast<TRegisterId>(check.FallbackRegister);
     } else {
       check.Kind = TCheck::TKind::Missing;
     }
@@ -284,12 +289,14 @@ TCheckResult Evaluate(const TCheck& check, const TMachine& machine) {
   if (check.Kind == TCheck::TKind::Memory) {
     const std::uint32_t actual = machine.Memory().Word(check.Address);
     const std::uint32_t mask = WidthMask(machine.WordBits());
-    return {&check, actual, (static_cast<std::uint32_t>(check.Expected) & mask) == actual};
+    return {&check, actual, (static_cast<std::uint32_t>(check.Expected) & mask) == actual,
+            machine.WordBits()};
   }
   const TRegister& reg = machine.Register(check.Register);
   const std::uint32_t mask = WidthMask(reg.Bits());
   const std::uint32_t actual = reg.Content() & mask;
-  return {&check, actual, (static_cast<std::uint32_t>(check.Expected) & mask) == actual};
+  return {&check, actual, (static_cast<std::uint32_t>(check.Expected) & mask) == actual,
+          reg.Bits()};
 }
 
 class TRun {
@@ -703,6 +710,7 @@ void TRun::PrintJson(TRunStatus status) {
           {QStringLiteral("expected"), r.Check->Expected},
           {QStringLiteral("actual"),
            r.Actual ? QJsonValue(static_cast<qint64>(*r.Actual)) : QJsonValue(QJsonValue::Null)},
+          {QStringLiteral("shown"), r.Shown()},
           {QStringLiteral("held"), r.Held}});
     }
     result[QStringLiteral("expectations")] = expectations;
@@ -725,11 +733,7 @@ void TRun::PrintChecks() const {
       err_ << r.Check->Name.toStdString() << ": wrong value ";
     else
       err_ << "expected " << r.Check->Name.toStdString() << '=' << r.Check->Expected << ", got ";
-    if (r.Actual) {
-      err_ << *r.Actual << '\n';
-    } else {
-      err_ << "nothing: the program has no label " << r.Check->Name.toStdString() << '\n';
-    }
+    err_ << r.Shown().toStdString() << '\n';
   }
   for (const TMustExecute& must : mustExecute_) {
     if (!must.Held()) err_ << must.Name.toStdString() << ": not executed\n";

@@ -102,9 +102,8 @@ QStringList FailedChecks(const QJsonObject& report, bool hideExpected, TCaseResu
     TFailedCheck failed{name, check.value(QStringLiteral("expected")).toInteger(), std::nullopt};
     if (actual.isDouble()) failed.Actual = actual.toInteger();
     result.Checks.push_back(failed);
-    const QString got = failed.Actual
-                            ? QString::number(*failed.Actual)
-                            : QStringLiteral("nothing: the program has no label %1").arg(name);
+    // The run's own words for the value, signed where that helps.
+    const QString got = check.value(QStringLiteral("shown")).toString();
     failures.append(
         hideExpected
             ? QStringLiteral("%1: wrong value %2").arg(name, got)
