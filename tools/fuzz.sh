@@ -14,10 +14,11 @@ seeds() {  # target -> seed files
     instruction) ls examples/ombra/rozkazy/*.rzk tests/golden/files/*.rzk ;;
     assembler) ls examples/*/*.prg tests/golden/files/*.prg tests/run/*.prg ;;
     listfile) ls examples/*/*.lst tests/golden/files/*.lst ;;
+    runoptions) ls fuzz/seeds/runoptions/* ;;
   esac
 }
 
-for target in instruction assembler listfile; do
+for target in instruction assembler listfile runoptions; do
   corpus="build/fuzz/corpus/$target"
   mkdir -p "$corpus"
   for seed in $(seeds "$target"); do cp "$seed" "$corpus/seed-${seed//\//_}"; done
