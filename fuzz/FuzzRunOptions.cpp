@@ -20,7 +20,9 @@ const QString& ProgramFile() {
     const QString file = folder.filePath(QStringLiteral("p.prg"));
     QFile out(file);
     if (!out.open(QIODevice::WriteOnly)) std::abort();
-    out.write("start: POB x\r\nDOD y\r\n\xa3" "AD x\r\nSTP\r\nx: RST 3\r\ny: RST -4\r\n");
+    out.write(
+        "start: POB x\r\nDOD y\r\n\xa3"
+        "AD x\r\nSTP\r\nx: RST 3\r\ny: RST -4\r\n");
     return file;
   }();
   return path;
@@ -29,8 +31,8 @@ const QString& ProgramFile() {
 // Options that name files are left out: the fuzzer must not write or read
 // the machine's files, and the cycle limit is ours, so a run stays short.
 bool Allowed(const QString& argument) {
-  for (const char* option : {"--trace", "--vcd", "--input-file", "--instruction", "--list",
-                             "--max-cycles", "--help"}) {
+  for (const char* option :
+       {"--trace", "--vcd", "--input-file", "--instruction", "--list", "--max-cycles", "--help"}) {
     if (argument.startsWith(QLatin1String(option))) return false;
   }
   return !argument.contains(u'/');

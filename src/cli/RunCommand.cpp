@@ -1,5 +1,6 @@
 #include "RunCommand.h"
 
+#include <map>
 #include <memory>
 #include <sstream>
 #include <utility>
@@ -353,6 +354,8 @@ class TRun {
   static void AddGradingOptions(QCommandLineParser& parser);
   static void ReadGradingOptions(const QCommandLineParser& parser, TOptions& options);
   std::optional<int> CompileInstructionFiles(const QStringList& paths);
+  // A refused cycle of an instruction compiled from a file is placed there.
+  void PlaceInInstructionFile(TDiagnostic& d) const;
   std::optional<int> ApplySettings();
   void StartCounting(const TOptions& options);
   [[nodiscard]] bool GradingHeld();
@@ -378,6 +381,7 @@ class TRun {
   TOutputFile vcdFile_;
   std::vector<TCheck> checks_;
   std::vector<TCheck> settings_;
+  std::map<QString, QString> instructionFiles_;  // instruction name -> its file
   std::vector<TCheckResult> results_;
   std::vector<TInterruptPress> presses_;
   bool hideExpected_ = false;
@@ -643,8 +647,10 @@ int TRun::Execute(const QStringList& arguments) {
   // A full disk must not pass for a complete trace or dump.
   if (const QString unwritten = UnwrittenFile(*options); !unwritten.isEmpty())
     return Usage(unwritten);
-  if (ended == TRunStatus::Error)
+  if (ended == TRunStatus::Error) {
     diagnostic_ = RunDiagnostic(message_, control_, document_, programPath_);
+    PlaceInInstructionFile(diagnostic_);
+  }
   return Report(ended);
 }
 
@@ -691,7 +697,11 @@ void TRun::PrintJson(TRunStatus status) {
   QJsonObject result;
   result[QStringLiteral("status")] = StatusName(status);
   result[QStringLiteral("message")] = message_;
-  result[QStringLiteral("cycles")] = static_cast<qint64>(control_.CyclesPerformed());
+  // A refused cycle has its line in the trace, so it is counted here too.
+  const bool refused =
+      diagnostic_.Stage == TStage::Run && control_.RefusedCycle() == control_.CyclesPerformed() + 1;
+  result[QStringLiteral("cycles")] =
+      static_cast<qint64>(control_.CyclesPerformed() + (refused ? 1 : 0));
   result[QStringLiteral("instructions")] = static_cast<qint64>(control_.InstructionsPerformed());
   result[QStringLiteral("output")] = machine_.Console().OutputText();
   QJsonObject registers;
@@ -794,12 +804,29 @@ void TRun::ReadGradingOptions(const QCommandLineParser& parser, TOptions& option
 std::optional<int> TRun::CompileInstructionFiles(const QStringList& paths) {
   for (const QString& path : paths) {
     try {
-      control_.AddInstruction(ReadTextFile(path));
+      const QStringList lines = ReadTextFile(path);
+      control_.AddInstruction(lines);
+      const TInstructionList& list = control_.Instructions();
+      for (int i = 0; i < list.Count(); ++i) {
+        if (list.At(i).Source() == lines) instructionFiles_[list.At(i).Name()] = path;
+      }
     } catch (const EDorumError& e) {
       return Fail(AssemblyDiagnostic(e, path), e.Message());
     }
   }
   return std::nullopt;
+}
+
+void TRun::PlaceInInstructionFile(TDiagnostic& d) const {
+  const auto file = instructionFiles_.find(d.Instruction);
+  if (file == instructionFiles_.end() || d.Step < 0) return;
+  const TInstruction* instruction =
+      control_.Instructions().Find(control_.Instructions().IndexOf(d.Instruction));
+  if (instruction == nullptr || d.Step >= instruction->CycleCount()) return;
+  // The fault is in the student's microprogram: its file and line come
+  // first, the program's line stays in the note.
+  d.File = file->second;
+  d.Line = instruction->Cycle(d.Step).SourceLine + 1;
 }
 
 // Test data goes in after the assembly, which resets the machine, and

@@ -1,0 +1,4 @@
+start: POB x
+       ZAJ x
+       STP
+x:     RST 1
