@@ -647,9 +647,10 @@ int TRun::Execute(const QStringList& arguments) {
   // A full disk must not pass for a complete trace or dump.
   if (const QString unwritten = UnwrittenFile(*options); !unwritten.isEmpty())
     return Usage(unwritten);
-  if (ended == TRunStatus::Error) {
+  // A run that did not end on its own says where the program stood.
+  if (ended == TRunStatus::Error || ended == TRunStatus::Limit || ended == TRunStatus::Input) {
     diagnostic_ = RunDiagnostic(message_, control_, document_, programPath_);
-    PlaceInInstructionFile(diagnostic_);
+    if (ended == TRunStatus::Error) PlaceInInstructionFile(diagnostic_);
   }
   return Report(ended);
 }
@@ -763,7 +764,7 @@ int TRun::Report(TRunStatus status) {
   if (status == TRunStatus::Usage) err_ << "dorum-cli run: " << message_.toStdString() << '\n';
   if (json_) {
     PrintJson(status);
-  } else if (status == TRunStatus::Error) {
+  } else if (diagnostic_.Stage != TStage::None && status != TRunStatus::Usage) {
     err_ << FormatDiagnostic(diagnostic_).toStdString() << '\n';
   } else if (status != TRunStatus::Stopped && status != TRunStatus::Usage) {
     err_ << message_.toStdString() << '\n';
