@@ -3,6 +3,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
+#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFileInfo>
@@ -367,6 +368,23 @@ QStringList TGrader::CaseMistakes() const {
   return mistakes;
 }
 
+// Files a student may have meant: the name in other letter case, with an
+// extension added ("sortuj.prg.txt"), or in a folder below; at most three,
+// named as the submission's folder sees them.
+QStringList NearMisses(const QDir& base, const QString& wanted) {
+  QStringList found;
+  QDirIterator it(base.absolutePath(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+  while (it.hasNext() && found.size() < 3) {
+    const QFileInfo entry(it.next());
+    const QString name = entry.fileName();
+    const bool sameName = name.compare(wanted, Qt::CaseInsensitive) == 0;
+    const bool extended = name.startsWith(wanted + u'.', Qt::CaseInsensitive);
+    if (sameName || extended) found.append(base.relativeFilePath(entry.filePath()));
+  }
+  found.sort();
+  return found;
+}
+
 // In a class's folder only folders and program files are submissions: a
 // gradebook, an archive's leftovers (__MACOSX) or a hidden file is not.
 bool IsSubmission(const QFileInfo& entry) {
@@ -410,8 +428,11 @@ void TGrader::CollectSubmissions(const QStringList& paths) {
       needed.append(submission.Instructions.back());
     }
     for (const QString& file : needed) {
-      if (!QFileInfo(file).isFile() && submission.Missing.isEmpty())
-        submission.Missing = QStringLiteral("Brak pliku %1").arg(QDir(base).relativeFilePath(file));
+      if (QFileInfo(file).isFile() || !submission.Missing.isEmpty()) continue;
+      const QString wanted = QDir(base).relativeFilePath(file);
+      submission.Missing = QStringLiteral("Brak pliku %1").arg(wanted);
+      if (const QStringList near = NearMisses(base, QFileInfo(file).fileName()); !near.isEmpty())
+        submission.Missing += QStringLiteral(" (jest: %1)").arg(near.join(QStringLiteral(", ")));
     }
     submissions_.push_back(submission);
   }
