@@ -369,11 +369,13 @@ QStringList TGrader::CaseMistakes() const {
 }
 
 // Files a student may have meant: the name in other letter case, with an
-// extension added ("sortuj.prg.txt"), or in a folder below; at most three,
-// named as the submission's folder sees them.
-QStringList NearMisses(const QDir& base, const QString& wanted) {
+// extension added ("sortuj.prg.txt"), or, for a submission that is a
+// folder, in a folder below (a program file shares its folder with the rest
+// of the class); at most three, named as the submission's folder sees them.
+QStringList NearMisses(const QDir& base, const QString& wanted, bool below) {
   QStringList found;
-  QDirIterator it(base.absolutePath(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+  QDirIterator it(base.absolutePath(), QDir::Files | QDir::Hidden,
+                  below ? QDirIterator::Subdirectories : QDirIterator::NoIteratorFlags);
   while (it.hasNext() && found.size() < 3) {
     const QFileInfo entry(it.next());
     const QString name = entry.fileName();
@@ -431,7 +433,8 @@ void TGrader::CollectSubmissions(const QStringList& paths) {
       if (QFileInfo(file).isFile() || !submission.Missing.isEmpty()) continue;
       const QString wanted = QDir(base).relativeFilePath(file);
       submission.Missing = QStringLiteral("Brak pliku %1").arg(wanted);
-      if (const QStringList near = NearMisses(base, QFileInfo(file).fileName()); !near.isEmpty())
+      if (const QStringList near = NearMisses(base, QFileInfo(file).fileName(), folder);
+          !near.isEmpty())
         submission.Missing += QStringLiteral(" (jest: %1)").arg(near.join(QStringLiteral(", ")));
     }
     submissions_.push_back(submission);
