@@ -222,7 +222,8 @@ TTestSuite LoadTestSuite(const QString& path) {
   if (!timeout.isUndefined()) {
     suite.TimeoutSeconds = timeout.toDouble(-1);
     if (!timeout.isDouble() || suite.TimeoutSeconds <= 0 || suite.TimeoutSeconds > kMaxTimeout)
-      Broken(QStringLiteral("timeout: oczekiwano liczby sekund od 0 do %1").arg(kMaxTimeout));
+      Broken(QStringLiteral("timeout: oczekiwano liczby sekund większej od 0, najwyżej %1")
+                 .arg(kMaxTimeout));
   }
   const QJsonValue hide = object.value(QStringLiteral("hide_expected"));
   if (!hide.isUndefined() && !hide.isBool())
