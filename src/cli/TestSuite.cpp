@@ -167,7 +167,12 @@ TTestCase ReadCase(const QJsonValue& value, int index, const TCycleLimit& suiteL
   const QJsonObject object = value.toObject();
   CheckKeys(object, kCaseKeys, where);
   TTestCase test;
-  test.Name = object.value(QStringLiteral("name")).toString().trimmed();
+  // A case without a name is named by its place; a name given must say
+  // something, or the reports would show an empty column.
+  const QJsonValue name = object.value(QStringLiteral("name"));
+  if (!name.isUndefined() && (!name.isString() || name.toString().trimmed().isEmpty()))
+    Broken(where + QStringLiteral(".name: oczekiwano niepustego tekstu"));
+  test.Name = name.toString().trimmed();
   if (test.Name.isEmpty()) test.Name = QStringLiteral("przypadek%1").arg(index + 1);
   test.Set = Assignments(object.value(QStringLiteral("set")), where + QStringLiteral(".set"));
   test.Input = CaseInput(object, where, base);
