@@ -14,6 +14,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <algorithm>
 #include <optional>
 
@@ -68,7 +69,9 @@ const char* const kDescription =
     "  programu (wtedy słowo pamięci pod jej adresem). Nazwa zapisana dokładnie\n"
     "  jak nazwa rejestru (A, AK) oznacza rejestr, każda inna etykietę (a).\n"
     "  Wartości porównuje się w szerokości rejestru lub słowa, więc AK=-1\n"
-    "  i AK=255 znaczą to samo przy 8 bitach. Każde niespełnione sprawdzenie\n"
+    "  i AK=255 znaczą to samo przy 8 bitach. Wartość może być też słowem\n"
+    "  rozkazu (\"POB 4\", \"DOD y\"): kod rozkazu nad polem adresowym, a w nim\n"
+    "  argument (liczba albo etykieta). Każde niespełnione sprawdzenie\n"
     "  wypisuje na standardowe wyjście błędów: expected NAZWA=WARTOŚĆ, got\n"
     "  RZECZYWISTA.\n"
     "\n"
@@ -135,6 +138,9 @@ struct TCheck {
   enum class TKind { Register, Memory, Label, Missing } Kind = TKind::Register;
   TRegisterId Register = TRegisterId::AK;
   int Address = 0;
+  // A value written as an instruction word ("ZAM 40"), made into a number
+  // once the program and the student's instructions are compiled.
+  QString Word;
 };
 
 // An interrupt button pressed once the run has performed so many cycles.
@@ -142,6 +148,13 @@ struct TInterruptPress {
   int Line = 0;
   std::uint64_t Cycle = 0;
 };
+
+// The expectation as the teacher wrote it: an instruction word with its
+// number, "DDW y (261)", or the number.
+QString ExpectedText(const TCheck& check) {
+  return check.Word.isEmpty() ? QString::number(check.Expected)
+                              : QStringLiteral("%1 (%2)").arg(check.Word).arg(check.Expected);
+}
 
 struct TCheckResult {
   const TCheck* Check;
@@ -238,7 +251,13 @@ std::vector<TCheck> ParseChecks(const QString& text, const TMachine& machine) {
           QStringLiteral("Sprawdzenie \"%1\" nie ma postaci NAZWA=WARTOŚĆ").arg(item));
     TCheck check;
     check.Name = item.left(equals).trimmed();
-    check.Expected = StrToInt(item.mid(equals + 1).trimmed());
+    const QString value = item.mid(equals + 1).trimmed();
+    if (std::int32_t number = 0; TryStrToInt(value, number))
+      check.Expected = number;
+    else if (!InstructionOfWord(value).isEmpty())
+      check.Word = value;
+    else
+      check.Expected = StrToInt(value);  // raises the usual message
     const QString lower = check.Name.toLower();
     if (lower.startsWith(u"mem[") && lower.endsWith(u']')) {
       check.Kind = TCheck::TKind::Memory;
@@ -259,10 +278,39 @@ std::vector<TCheck> ParseChecks(const QString& text, const TMachine& machine) {
         check.Kind = TCheck::TKind::Label;
       }
     }
-    RequireFit(check, machine);
+    if (check.Word.isEmpty()) RequireFit(check, machine);
     checks.push_back(check);
   }
   return checks;
+}
+
+// Values written as instruction words, as the assembler would write them:
+// the instruction's code above the address field, the argument (a number
+// or a label) in it.
+void ResolveWords(std::vector<TCheck>& checks, const TMachine& machine,
+                  const TInstructionList& instructions, const TWatchList& labels) {
+  for (TCheck& check : checks) {
+    if (check.Word.isEmpty()) continue;
+    const QStringList parts = check.Word.split(QRegularExpression(QStringLiteral("\\s+")));
+    const int code = instructions.IndexOf(parts.front().toLower());
+    if (code < 0)
+      throw EDorumError(QStringLiteral("Wartość %1 w %2: nie ma rozkazu %3")
+                            .arg(check.Word, check.Name, parts.front()));
+    std::int32_t argument = 0;
+    if (parts.size() > 1 && !TryStrToInt(parts[1], argument)) {
+      int found = -1;
+      for (int i = 0; i < labels.Count() && found < 0; ++i) {
+        if (CompareNamesIgnoringCase(labels.At(i).Name, parts[1]) == 0) found = i;
+      }
+      if (found < 0)
+        throw EDorumError(QStringLiteral("Wartość %1 w %2: nie ma etykiety %3")
+                              .arg(check.Word, check.Name, parts[1]));
+      argument = labels.At(found).Address;
+    }
+    const auto address = static_cast<std::uint32_t>(argument) & WidthMask(machine.AddressBits());
+    check.Expected = static_cast<std::int32_t>(
+        (static_cast<std::uint32_t>(code) << machine.AddressBits()) | address);
+  }
 }
 
 // A name that is neither a label nor a register names a label the program
@@ -576,6 +624,8 @@ std::optional<int> TRun::LoadAndAssemble(const TOptions& options, const QStringL
   try {
     ResolveLabels(checks_, machine_, watches_);
     ResolveLabels(settings_, machine_, watches_);
+    ResolveWords(checks_, machine_, control_.Instructions(), watches_);
+    ResolveWords(settings_, machine_, control_.Instructions(), watches_);
     for (const QString& condition : options.StopWhen) session_.AddStopCondition(condition);
   } catch (const EDorumError& e) {
     return Usage(e.Message());
@@ -722,6 +772,7 @@ void TRun::PrintJson(TRunStatus status) {
           {QStringLiteral("actual"),
            r.Actual ? QJsonValue(static_cast<qint64>(*r.Actual)) : QJsonValue(QJsonValue::Null)},
           {QStringLiteral("shown"), r.Shown()},
+          {QStringLiteral("expected_text"), ExpectedText(*r.Check)},
           {QStringLiteral("held"), r.Held}});
     }
     result[QStringLiteral("expectations")] = expectations;
@@ -743,7 +794,8 @@ void TRun::PrintChecks() const {
     if (hideExpected_)
       err_ << r.Check->Name.toStdString() << ": wrong value ";
     else
-      err_ << "expected " << r.Check->Name.toStdString() << '=' << r.Check->Expected << ", got ";
+      err_ << "expected " << r.Check->Name.toStdString() << '='
+           << ExpectedText(*r.Check).toStdString() << ", got ";
     err_ << r.Shown().toStdString() << '\n';
   }
   for (const TMustExecute& must : mustExecute_) {
@@ -879,6 +931,13 @@ void TRun::ReportGrading(QJsonObject& result) const {
 }
 
 }  // namespace
+
+QString InstructionOfWord(const QString& value) {
+  static const QRegularExpression kWord(QStringLiteral("^([^\\W\\d_]\\w*)(\\s+\\S+)?$"),
+                                        QRegularExpression::UseUnicodePropertiesOption);
+  const QRegularExpressionMatch match = kWord.match(value.trimmed());
+  return match.hasMatch() ? match.captured(1) : QString();
+}
 
 QString CheckRunOptions(const QStringList& arguments) {
   std::ostringstream out;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <QStringList>
 #include <ostream>
 
@@ -28,5 +29,9 @@ enum class TRunStatus : int {
 // line the configuration lacks, an address past memory); empty when
 // nothing would. The program named is not read.
 [[nodiscard]] QString CheckRunOptions(const QStringList& arguments);
+
+// The instruction a value written as an instruction word names ("ZAM" of
+// "ZAM 40"); empty when the value is no such word.
+[[nodiscard]] QString InstructionOfWord(const QString& value);
 
 }  // namespace dorum::cli

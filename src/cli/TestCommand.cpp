@@ -54,7 +54,8 @@ const char* const kDescription =
     "                 \"max_cycles\": 1000, \"must_execute\": [\"DOD2\"] } ]\n"
     "  }\n"
     "set i expect jak --set i --expect polecenia run (obiekt albo tekst\n"
-    "\"NAZWA=WARTOŚĆ,...\"); przypadek musi coś sprawdzać. Ponadto w przypadku:\n"
+    "\"NAZWA=WARTOŚĆ,...\"; wartość może być słowem rozkazu, np. \"ZAM 40\");\n"
+    "przypadek musi coś sprawdzać. Ponadto w przypadku:\n"
     "    \"input_file\": \"dane.txt\"        wejście z pliku (zamiast input)\n"
     "    \"output\": \"ALA.\"               wyjście konsoli, dokładnie\n"
     "    \"output_contains\": \"A\"         fragment wyjścia konsoli\n"
@@ -108,7 +109,8 @@ QStringList FailedChecks(const QJsonObject& report, bool hideExpected, TCaseResu
     failures.append(
         hideExpected
             ? QStringLiteral("%1: wrong value %2").arg(name, got)
-            : QStringLiteral("expected %1=%2, got %3").arg(name).arg(failed.Expected).arg(got));
+            : QStringLiteral("expected %1=%2, got %3")
+                  .arg(name, check.value(QStringLiteral("expected_text")).toString(), got));
   }
   return failures;
 }
@@ -358,6 +360,15 @@ QStringList TGrader::CaseMistakes() const {
     QStringList presses;
     for (const QString& press : test.Irq) presses << QStringLiteral("--irq") << press;
     check("irq", presses);
+    // A value written as an instruction word must name an instruction the
+    // task has.
+    for (const QString& item : test.Set + test.Expect) {
+      const QString instruction = InstructionOfWord(item.section(u'=', 1));
+      if (!instruction.isEmpty() && !known.contains(instruction, Qt::CaseInsensitive))
+        mistake(test.Set.contains(item) ? "set" : "expect",
+                QStringLiteral("%1: nie ma rozkazu %2 na liście ani wśród plików rozkazów zestawu")
+                    .arg(item, instruction));
+    }
     for (const QString& name : test.MustExecute) {
       if (!known.contains(name, Qt::CaseInsensitive))
         mistake("must_execute",
