@@ -1,5 +1,6 @@
 #include "RunCommand.h"
 
+#include <chrono>
 #include <map>
 #include <memory>
 #include <sstream>
@@ -375,6 +376,7 @@ class TRun {
     QStringList InstructionFiles;
     QStringList MustExecute;
     bool HideExpected = false;
+    std::optional<std::chrono::milliseconds> TimeLimit;
   };
 
   int Usage(const QString& message) {
@@ -395,7 +397,7 @@ class TRun {
   // The checks, the settings and the interrupt presses against the
   // configuration in force.
   std::optional<int> ReadConfiguredOptions(const TOptions& options);
-  TRunStatus RunProgram(std::uint64_t limit);
+  TRunStatus RunProgram(std::uint64_t limit, std::optional<std::chrono::milliseconds> timeLimit);
   // What says that a write of the trace or dump file failed, or nothing.
   [[nodiscard]] QString UnwrittenFile(const TOptions& options);
   int Report(TRunStatus status);
@@ -422,6 +424,7 @@ class TRun {
   bool json_ = false;
   bool dumpMemory_ = false;
   bool ran_ = false;
+  bool timedOut_ = false;  // the time limit, not the cycle limit, ended the run
   QString message_;
   QString programPath_;
   TDiagnostic diagnostic_;
@@ -562,6 +565,15 @@ std::optional<TRun::TOptions> TRun::ReadOptions(const QStringList& arguments, in
     }
   }
   ReadGradingOptions(parser, options);
+  if (parser.isSet(QStringLiteral("time-limit"))) {
+    bool ok = false;
+    const double seconds = parser.value(QStringLiteral("time-limit")).toDouble(&ok);
+    if (!ok || !(seconds > 0) || seconds > 86'400)
+      return usage(QStringLiteral("--time-limit wymaga liczby sekund większej od 0, najwyżej "
+                                  "86400, nie \"%1\"")
+                       .arg(parser.value(QStringLiteral("time-limit"))));
+    options.TimeLimit = std::chrono::milliseconds(static_cast<std::int64_t>(seconds * 1000));
+  }
   options.Input = parser.value(input);
   if (parser.isSet(inputFile)) {
     try {
@@ -690,7 +702,7 @@ int TRun::Execute(const QStringList& arguments) {
   control_.SetTrackingLevel(0);
   control_.SetStopWhenInputRunsOut(true);
   ran_ = true;
-  const TRunStatus ended = RunProgram(options->Limit);
+  const TRunStatus ended = RunProgram(options->Limit, options->TimeLimit);
   machine_.Console().SetObserver(nullptr);
   // The dump's last time stamp goes before anything the report writes.
   if (dump_ != nullptr) dump_->Finish();
@@ -716,13 +728,17 @@ QString TRun::UnwrittenFile(const TOptions& options) {
   return {};
 }
 
-TRunStatus TRun::RunProgram(std::uint64_t limit) {
-  // The run goes in stretches that end where an interrupt button is pressed.
+TRunStatus TRun::RunProgram(std::uint64_t limit,
+                            std::optional<std::chrono::milliseconds> timeLimit) {
+  // The run goes in stretches that end where an interrupt button is pressed
+  // and, under a time limit, often enough to read the clock.
+  constexpr std::uint64_t kCyclesBetweenClocks = std::uint64_t{1} << 18;
+  const auto start = std::chrono::steady_clock::now();
   std::size_t next = 0;
   while (true) {
     const std::uint64_t performed = control_.CyclesPerformed();
-    const std::uint64_t until =
-        next < presses_.size() ? std::min(presses_[next].Cycle, limit) : limit;
+    std::uint64_t until = next < presses_.size() ? std::min(presses_[next].Cycle, limit) : limit;
+    if (timeLimit) until = std::min(until, performed + kCyclesBetweenClocks);
     control_.LimitCycles(until > performed ? until - performed : 0);
     try {
       control_.ExecuteProgram(-1);
@@ -739,14 +755,22 @@ TRunStatus TRun::RunProgram(std::uint64_t limit) {
       message_ = Texts::CycleLimitReached(limit);
       return TRunStatus::Limit;
     }
-    machine_.RaiseInterrupt(presses_[next].Line);
-    ++next;
+    if (timeLimit && std::chrono::steady_clock::now() - start >= *timeLimit) {
+      timedOut_ = true;
+      message_ = QStringLiteral("Przekroczono czas %1 s, przerwano")
+                     .arg(static_cast<double>(timeLimit->count()) / 1000.0);
+      return TRunStatus::Limit;
+    }
+    if (next < presses_.size() && control_.CyclesPerformed() >= presses_[next].Cycle) {
+      machine_.RaiseInterrupt(presses_[next].Line);
+      ++next;
+    }
   }
 }
 
 void TRun::PrintJson(TRunStatus status) {
   QJsonObject result;
-  result[QStringLiteral("status")] = StatusName(status);
+  result[QStringLiteral("status")] = timedOut_ ? QStringLiteral("timeout") : StatusName(status);
   result[QStringLiteral("message")] = message_;
   // A refused cycle has its line in the trace, so it is counted here too.
   const bool refused =
@@ -842,7 +866,11 @@ void TRun::AddGradingOptions(QCommandLineParser& parser) {
        {QStringLiteral("instruction"),
         QStringLiteral("Plik rozkazu (.rzk) kompilowany do listy przed asemblacją; opcję można "
                        "powtarzać."),
-        QStringLiteral("PLIK")}});
+        QStringLiteral("PLIK")},
+       {QStringLiteral("time-limit"),
+        QStringLiteral("Najwyżej tyle sekund wykonywania; potem jak przy limicie taktów (kod 3, "
+                       "w JSON status timeout), z miejscem, w którym stanął program."),
+        QStringLiteral("SEKUNDY")}});
 }
 
 void TRun::ReadGradingOptions(const QCommandLineParser& parser, TOptions& options) {

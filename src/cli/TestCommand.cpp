@@ -149,6 +149,7 @@ TCaseResult Interpret(const QJsonObject& report, const TTestCase& test, bool hid
     message.replace(0, file.size(), QFileInfo(file).fileName());
   static const QHash<QString, TOutcome> kEnded{{QStringLiteral("limit"), TOutcome::Limit},
                                                {QStringLiteral("input"), TOutcome::Input},
+                                               {QStringLiteral("timeout"), TOutcome::Timeout},
                                                {QStringLiteral("usage"), TOutcome::Suite}};
   QStringList failures;
   if (status != test.Status) {
@@ -465,6 +466,9 @@ QStringList TGrader::ChildArguments(const TSubmission& submission, const TTestCa
   if (!test.MustExecute.isEmpty())
     args << QStringLiteral("--must-execute") << test.MustExecute.join(u',');
   if (suite_.HideExpected) args << QStringLiteral("--hide-expected");
+  // The run stops itself at the timeout and says where it stood; the
+  // clock here only ends a process that could not.
+  args << QStringLiteral("--time-limit") << QString::number(suite_.TimeoutSeconds);
   return args;
 }
 
@@ -540,7 +544,8 @@ void TGrader::Start(std::size_t job, QObject& owner, const std::function<void()>
                      if (error != QProcess::FailedToStart) return;
                      record(Ended(TOutcome::Crash, process->errorString()));
                    });
-  const auto timeout = static_cast<int>(suite_.TimeoutSeconds * 1000);
+  constexpr int kGraceMilliseconds = 5000;
+  const auto timeout = static_cast<int>(suite_.TimeoutSeconds * 1000) + kGraceMilliseconds;
   QTimer::singleShot(timeout, process, [process, timedOut] {
     *timedOut = true;
     process->kill();

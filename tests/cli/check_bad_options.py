@@ -25,6 +25,7 @@ BAD = {
     "--must-execute": ["", "ZZZ", ","],
     "--instruction": ["/nie/ma.rzk", ".", "{prog}"],
     "--input": ["\x01\x1b[2J", "x" * 100000],
+    "--time-limit": ["0", "-1", "abc", "1e9", ""],
 }
 FLAGS = ["--json", "--dump-memory", "--hide-expected"]
 failures = []
