@@ -168,7 +168,7 @@ struct TCheckResult {
   // "924 (-100)" for 10 bits.
   [[nodiscard]] QString Shown() const {
     if (!Actual) return QStringLiteral("nothing: the program has no label %1").arg(Check->Name);
-    const QString plain = QString::number(*Actual);
+    QString plain = QString::number(*Actual);
     if (Check->Expected >= 0 || Bits >= 32 || ((*Actual >> (Bits - 1)) & 1u) == 0) return plain;
     const auto value = static_cast<std::int64_t>(*Actual) - (std::int64_t{1} << Bits);
     return QStringLiteral("%1 (%2)").arg(plain).arg(value);

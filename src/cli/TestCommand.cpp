@@ -95,7 +95,7 @@ QJsonObject PlaceOf(const QJsonObject& report) {
 // The checks that did not hold, and the failures as a person reads them.
 QStringList FailedChecks(const QJsonObject& report, bool hideExpected, TCaseResult& result) {
   QStringList failures;
-  for (const QJsonValue& value : report.value(QStringLiteral("expectations")).toArray()) {
+  for (const QJsonValue value : report.value(QStringLiteral("expectations")).toArray()) {
     const QJsonObject check = value.toObject();
     if (check.value(QStringLiteral("held")).toBool()) continue;
     const QString name = check.value(QStringLiteral("name")).toString();
@@ -162,7 +162,7 @@ TCaseResult Interpret(const QJsonObject& report, const TTestCase& test, bool hid
     failures.append(QStringLiteral("status: expected %1, got stopped").arg(test.Status));
   }
   failures += FailedChecks(report, hideExpected, result);
-  for (const QJsonValue& value : report.value(QStringLiteral("must_execute")).toArray()) {
+  for (const QJsonValue value : report.value(QStringLiteral("must_execute")).toArray()) {
     const QJsonObject must = value.toObject();
     if (!must.value(QStringLiteral("held")).toBool())
       failures.append(must.value(QStringLiteral("name")).toString() +

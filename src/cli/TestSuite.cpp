@@ -79,7 +79,7 @@ QStringList Strings(const QJsonValue& value, const QString& where) {
   if (value.isUndefined()) return items;
   if (value.isString()) return value.toString().split(u',', Qt::SkipEmptyParts);
   if (!value.isArray()) Broken(QStringLiteral("%1: oczekiwano listy tekstów").arg(where));
-  for (const QJsonValue& item : value.toArray()) {
+  for (const QJsonValue item : value.toArray()) {
     if (!item.isString() || item.toString().trimmed().isEmpty())
       Broken(QStringLiteral("%1: oczekiwano niepustych tekstów").arg(where));
     items.append(item.toString().trimmed());
