@@ -8,7 +8,6 @@
 #include "common/Text.h"
 #include "machine/Machine.h"
 #include "machine/SignalTable.h"
-#include "program/Watches.h"
 
 namespace dorum {
 
@@ -107,12 +106,8 @@ TStopConditionText ParseComparison(const QString& text) {
 }
 
 // A label's word, as --expect finds it: case does not matter.
-int LabelAddress(const TWatchList* labels, const QString& name) {
-  if (labels == nullptr) return -1;
-  for (int i = 0; i < labels->Count(); ++i) {
-    if (CompareNamesIgnoringCase(labels->At(i).Name, name) == 0) return labels->At(i).Address;
-  }
-  return -1;
+int LabelAddress(const ILabelAddresses* labels, const QString& name) {
+  return labels == nullptr ? -1 : labels->AddressOf(name);
 }
 
 void SetMemory(TStopTest& test, const QString& text, const TMachine& machine, int address) {
@@ -136,7 +131,7 @@ void SetRegister(TStopTest& test, const QString& text, const TMachine& machine, 
 // The name as --expect reads it: mem[ADDRESS]; a register written exactly
 // as its caption; a label of the program; a register in another case.
 void Locate(TStopTest& test, const QString& text, const QString& name, const TMachine& machine,
-            const TWatchList* labels) {
+            const ILabelAddresses* labels) {
   if (name.startsWith(u"mem[", Qt::CaseInsensitive) && name.endsWith(u']')) {
     std::int32_t address = 0;
     if (!TryStrToInt(name.mid(4, name.size() - 5).trimmed(), address))
@@ -170,7 +165,7 @@ void SetValue(TStopTest& test, const QString& text, std::int32_t value) {
   test.Value = value;
 }
 
-TStopTest Compile(const QString& text, const TMachine& machine, const TWatchList* labels) {
+TStopTest Compile(const QString& text, const TMachine& machine, const ILabelAddresses* labels) {
   const TStopConditionText parsed = ParseStopCondition(text);
   TStopTest test;
   test.Op = parsed.Op;
@@ -209,7 +204,7 @@ TStopConditionText ParseStopCondition(const QString& written) {
   return parsed;
 }
 
-void TStopConditions::Add(const QString& text, const TMachine& machine, const TWatchList* labels) {
+void TStopConditions::Add(const QString& text, const TMachine& machine, const ILabelAddresses* labels) {
   TStopCondition condition;
   condition.Text = text.trimmed();
   condition.Test = Compile(condition.Text, machine, labels);
@@ -238,7 +233,7 @@ void TStopConditions::SetEnabled(int index, bool enabled, const TMachine& machin
   Rebuild();
 }
 
-void TStopConditions::Recompile(const TMachine& machine, const TWatchList* labels) {
+void TStopConditions::Recompile(const TMachine& machine, const ILabelAddresses* labels) {
   for (TStopCondition& condition : list_) {
     try {
       condition.Test = Compile(condition.Text, machine, labels);

@@ -8,7 +8,18 @@
 namespace dorum {
 
 class TMachine;
-class TWatchList;
+
+// Where the labels of the bound program lie. The session answers from its
+// watches, so the conditions need nothing from the layer of programs.
+class ILabelAddresses {
+ public:
+  ILabelAddresses() = default;
+  ILabelAddresses(const ILabelAddresses&) = default;
+  ILabelAddresses& operator=(const ILabelAddresses&) = default;
+  virtual ~ILabelAddresses() = default;
+  // The label's word, whatever the case of its letters; -1 when there is none.
+  [[nodiscard]] virtual int AddressOf(const QString& name) const = 0;
+};
 
 // How a stop condition tests its value.
 enum class TStopOp : std::uint8_t {
@@ -74,13 +85,13 @@ class TStopConditions {
   // Compiles against the machine as it is configured now and the program's
   // labels (none: registers and mem[...] only); raises an error that says
   // what is wrong, leaving the list as it was.
-  void Add(const QString& text, const TMachine& machine, const TWatchList* labels);
+  void Add(const QString& text, const TMachine& machine, const ILabelAddresses* labels);
   void Remove(int index);
   void Clear();
   // Compiles every condition again, after the program was assembled anew
   // or the configuration changed: texts and choices stay, names find their
   // new places, and one whose names no longer resolve gets a problem.
-  void Recompile(const TMachine& machine, const TWatchList* labels);
+  void Recompile(const TMachine& machine, const ILabelAddresses* labels);
   // The place of a condition that reads as the text does (names in any
   // case, blanks aside), or -1; a malformed text is in no list.
   [[nodiscard]] int IndexOf(const QString& text) const;

@@ -82,4 +82,11 @@ QString TWatchList::ContentText(int index, const TMachine& machine) const {
   return machine.CellText(watch.Address);
 }
 
+int TWatchList::AddressOf(const QString& name) const {
+  for (const TWatch& watch : entries_) {
+    if (CompareNamesIgnoringCase(watch.Name, name) == 0) return watch.Address;
+  }
+  return -1;
+}
+
 }  // namespace dorum

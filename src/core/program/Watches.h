@@ -4,6 +4,8 @@
 #include <functional>
 #include <vector>
 
+#include "control/StopConditions.h"
+
 namespace dorum {
 
 class TMachine;
@@ -16,7 +18,7 @@ struct TWatch {
 // The labels of the program assembled last, kept in alphabetical order
 // ignoring case (Polish letters after their base letters), each shown with
 // the present content of its memory word.
-class TWatchList {
+class TWatchList final : public ILabelAddresses {
  public:
   void ClearWatches();
   // Inserts the entry at its sorted place (after entries that compare equal).
@@ -25,6 +27,7 @@ class TWatchList {
   // them one by one.
   void SetWatches(std::vector<TWatch> entries);
 
+  [[nodiscard]] int AddressOf(const QString& name) const override;
   [[nodiscard]] int Count() const noexcept { return static_cast<int>(entries_.size()); }
   [[nodiscard]] const TWatch& At(int index) const {
     return entries_.at(static_cast<std::size_t>(index));
