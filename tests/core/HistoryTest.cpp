@@ -521,3 +521,24 @@ TEST(History, ALineNotedAtAFetchSteppedBackToIsNotedOnceWhenRecordedAgain) {
     ASSERT_EQ(run.State(), states[static_cast<std::size_t>(k)]) << "back at cycle " << k;
   }
 }
+
+TEST(History, StepsBackThroughAWholeSegmentGiveItsMemoryBackAndAnInstructionGoesOnBeyond) {
+  // «dod» whole, then a value typed (a user action ends the segment), then
+  // two cycles of «sob» in a segment of their own.
+  TBoundLoop run;
+  const QString atStart = run.State();
+  for (int k = 0; k < 3; ++k) run.control_.ExecuteCycle();
+  run.machine_.EnterRegisterValue(TRegisterId::AK, QStringLiteral("5"));
+  const QString typed = run.State();
+  const std::size_t bytesBefore = run.history_.BytesUsed();
+  for (int k = 0; k < 2; ++k) run.control_.ExecuteCycle();
+  ASSERT_GT(run.history_.BytesUsed(), bytesBefore);
+
+  ASSERT_EQ(run.history_.UndoSteps(2), 2u);
+  EXPECT_EQ(run.State(), typed);
+  EXPECT_EQ(run.history_.BytesUsed(), bytesBefore);
+  // Back past the typed value to the fetch of «dod».
+  ASSERT_TRUE(run.history_.UndoInstruction());
+  EXPECT_EQ(run.State(), atStart);
+  EXPECT_EQ(run.history_.UndoableSteps(), 0u);
+}

@@ -246,6 +246,8 @@ TEST(LookBack, ANewHistoryCountsItsCyclesFromOne) {
   EXPECT_EQ(cycles.back().Number, 3u);
   EXPECT_EQ(session.History()->Origin(), 7u);
   EXPECT_EQ(session.History()->StepsBackTo(1), std::optional<std::uint64_t>(2));
+  // Cycles are counted from 1: there is no cycle 0 to go back to.
+  EXPECT_FALSE(session.History()->StepsBackTo(0).has_value());
 }
 
 TEST(LookBack, CyclesAreNumberedFromTheResetWhateverBeganANewHistory) {
@@ -264,6 +266,9 @@ TEST(LookBack, CyclesAreNumberedFromTheResetWhateverBeganANewHistory) {
   EXPECT_EQ(cycles.front().Number, 4u);
   EXPECT_EQ(cycles.back().Number, control.CyclesSinceReset());
   EXPECT_EQ(session.History()->StepsBackTo(5), std::optional<std::uint64_t>(0));
+  EXPECT_EQ(session.History()->StepsBackTo(4), std::optional<std::uint64_t>(1));
+  // The last cycle before the new history is no longer recorded.
+  EXPECT_FALSE(session.History()->StepsBackTo(3).has_value());
 }
 
 TEST(LookBack, AFetchPerformedAfterARefusedOneBeginsItsInstruction) {

@@ -152,6 +152,22 @@ class StopConditionsTest : public QObject {
     QCOMPARE(conditions.Count(), 2);
   }
 
+  void addIsGreyedWhileNothingButBlanksIsTyped() {
+    TCore c;
+    TFormStopConditions dialog(c.Core);
+    const auto* add = dialog.findChild<QPushButton*>(QStringLiteral("AddButton"));
+    QVERIFY(add != nullptr);
+    QVERIFY(!add->isEnabled());
+    QTest::keyClicks(dialog.Edit(), QStringLiteral("  "));
+    QVERIFY(!add->isEnabled());
+    QTest::keyClicks(dialog.Edit(), QStringLiteral("AK=1"));
+    QVERIFY(add->isEnabled());
+    QVERIFY(dialog.AddTyped());
+    // The box is emptied by the addition, and "Dodaj" is greyed with it.
+    QCOMPARE(dialog.Edit()->text(), QString());
+    QVERIFY(!add->isEnabled());
+  }
+
   void removingAConditionSelectsTheOneInItsPlaceOrTheLast() {
     TCore c;
     TFormStopConditions dialog(c.Core);

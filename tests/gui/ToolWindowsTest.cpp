@@ -7,6 +7,7 @@
 #include <QListView>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -95,6 +96,24 @@ class ToolWindowsTest : public QObject {
     // A word beyond the memory is never read.
     c.Core.Watches().SetWatches({{QStringLiteral("daleko"), 40}});
     QCOMPARE(watches.RowText(0), QStringLiteral("daleko [ 40 ]  (poza pamięcią)"));
+  }
+
+  void ctrlRInTheWatchesRefreshesThem() {
+    TCore c;
+    TFormWatches watches(c.Core);
+    watches.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&watches));
+    QAction* refresh = nullptr;
+    for (QAction* action : watches.List()->actions()) {
+      if (action->text() == QStringLiteral("Odśwież")) refresh = action;
+    }
+    QVERIFY(refresh != nullptr);
+    QCOMPARE(refresh->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_R));
+    const QSignalSpy triggered(refresh, &QAction::triggered);
+    watches.activateWindow();
+    watches.List()->setFocus();
+    QTest::keyClick(watches.List(), Qt::Key_R, Qt::ControlModifier);
+    QCOMPARE(triggered.count(), 1);
   }
 
   void aLongLabelKeepsItsAddressInSightAndAShortOneItsColumn() {
