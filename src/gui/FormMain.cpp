@@ -708,23 +708,35 @@ QAction* TFormMain::Action(const QString& name) const {
 }
 
 void TFormMain::UpdateActions() {
-  const bool automatic = !core_.Control().ManualControl();
+  if (greying_.empty()) BuildGreyingRules();
+  for (const TGreyingRule& rule : greying_) rule.Action->setEnabled(rule.Enabled());
+}
+
+void TFormMain::BuildGreyingRules() {
+  // One row per action that greys: the action, found once, and when it may
+  // be used.
   const auto allows = [this](TCommand command) { return core_.Allows(command); };
-  Action(QStringLiteral("ActionRunProject"))->setEnabled(automatic && allows(TCommand::RunProgram));
-  Action(QStringLiteral("ActionRunInstruction"))
-      ->setEnabled(automatic && allows(TCommand::RunInstruction));
-  Action(QStringLiteral("ActionRunCycle"))->setEnabled(allows(TCommand::RunCycle));
-  Action(QStringLiteral("ActionRunToCursor"))->setEnabled(allows(TCommand::RunToCursor));
-  const TRunHistory& history = core_.History();
-  const bool stepBack = allows(TCommand::StepBack);
-  Action(QStringLiteral("ActionStepBackCycle"))
-      ->setEnabled(stepBack && history.UndoableSteps() > 0);
-  Action(QStringLiteral("ActionStepBackInstruction"))
-      ->setEnabled(stepBack && history.UndoableInstructions() > 0);
-  const bool editor = CurrentEditor() != nullptr;
-  Action(QStringLiteral("ActionFileSave"))->setEnabled(editor);
-  Action(QStringLiteral("ActionFileSaveAs"))->setEnabled(editor);
-  Action(QStringLiteral("ActionCompile"))->setEnabled(editor && allows(TCommand::Compile));
+  const auto automatic = [this] { return !core_.Control().ManualControl(); };
+  const auto editor = [this] { return CurrentEditor() != nullptr; };
+  const auto history = [this]() -> const TRunHistory& { return core_.History(); };
+  const std::pair<const char16_t*, std::function<bool()>> rules[] = {
+      {u"ActionRunProject", [=] { return automatic() && allows(TCommand::RunProgram); }},
+      {u"ActionRunInstruction", [=] { return automatic() && allows(TCommand::RunInstruction); }},
+      {u"ActionRunCycle", [=] { return allows(TCommand::RunCycle); }},
+      {u"ActionRunToCursor", [=] { return allows(TCommand::RunToCursor); }},
+      {u"ActionStepBackCycle",
+       [=] { return allows(TCommand::StepBack) && history().UndoableSteps() > 0; }},
+      {u"ActionStepBackInstruction",
+       [=] { return allows(TCommand::StepBack) && history().UndoableInstructions() > 0; }},
+      {u"ActionFileSave", editor},
+      {u"ActionFileSaveAs", editor},
+      {u"ActionCompile", [=] { return editor() && allows(TCommand::Compile); }},
+  };
+  for (const auto& [name, enabled] : rules) {
+    QAction* action = Action(QString::fromUtf16(name));
+    Q_ASSERT(action != nullptr);
+    greying_.push_back({action, enabled});
+  }
 }
 
 // ---- commands ----

@@ -3,6 +3,7 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <QTimer>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -73,6 +74,7 @@ class TFormMain final : public QMainWindow {
   void ShowDockedForm(QWidget* window);
   // Re-evaluates what the actions allow, as the application does when idle.
   void UpdateActions();
+  void BuildGreyingRules();
 
   // New and opened documents; the editor is shown docked as a new tab.
   TFormProgramEditor* NewProgram();
@@ -171,6 +173,12 @@ class TFormMain final : public QMainWindow {
   TFormHelp* help_ = nullptr;
   std::vector<QPointer<QWidget>> windows_;  // creation order
   QList<QAction*> actions_;
+  // When each action that greys may be used; read on every refresh.
+  struct TGreyingRule {
+    QAction* Action;
+    std::function<bool()> Enabled;
+  };
+  std::vector<TGreyingRule> greying_;
   QPointer<QWidget> currentForm_;
   bool firstActivation_ = true;
   std::shared_ptr<TAppSettings> settings_;

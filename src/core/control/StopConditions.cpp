@@ -204,7 +204,8 @@ TStopConditionText ParseStopCondition(const QString& written) {
   return parsed;
 }
 
-void TStopConditions::Add(const QString& text, const TMachine& machine, const ILabelAddresses* labels) {
+void TStopConditions::Add(const QString& text, const TMachine& machine,
+                          const ILabelAddresses* labels) {
   TStopCondition condition;
   condition.Text = text.trimmed();
   condition.Test = Compile(condition.Text, machine, labels);
