@@ -222,3 +222,16 @@ TEST_F(Assembler, ErrorsKnowTheWordAndWhereItStarts) {
     }
   }
 }
+
+// Vectors may be named alike; a label then points the first of them only,
+// and the others keep the addresses they were given.
+TEST_F(Assembler, ALabelPointsOnlyTheFirstVectorNamedLikeIt) {
+  TInterruptVectors vectors = m.Vectors();
+  vectors[1] = {7, QStringLiteral("Obsluga")};
+  vectors[3] = {9, QStringLiteral("obsluga")};
+  m.SetVectors(vectors);
+  EXPECT_EQ(Assemble({"sob 0", "rpa", "OBSLUGA: rpa"}), QString());
+  EXPECT_EQ(m.Vectors()[1].Address, 2);
+  EXPECT_EQ(m.Vectors()[3].Address, 9);
+  EXPECT_EQ(m.Vectors()[0], DefaultVectors()[0]);
+}

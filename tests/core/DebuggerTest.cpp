@@ -157,3 +157,22 @@ TEST(Watches, SortedIgnoringCaseAndSafeOutsideMemory) {
   watches.ClearWatches();
   EXPECT_EQ(watches.Count(), 0);
 }
+
+// A name that begins another comes before it, whether the names arrive one
+// by one or as a whole list, and whatever the order they arrive in.
+TEST(Watches, ANameComesBeforeTheLongerNamesItBegins) {
+  const std::vector<TWatch> given{{"abc", 1}, {"A", 2}, {"Ab", 3}, {"b", 4}, {"ab2", 5}};
+  TWatchList oneByOne;
+  for (const TWatch& watch : given) oneByOne.AddWatch(watch.Name, watch.Address);
+  TWatchList whole;
+  whole.SetWatches(given);
+  const QStringList expected{"A", "Ab", "ab2", "abc", "b"};
+  for (const TWatchList* list : {&oneByOne, &whole}) {
+    QStringList names;
+    for (int i = 0; i < list->Count(); ++i) names.append(list->At(i).Name);
+    EXPECT_EQ(names, expected);
+  }
+  EXPECT_LT(CompareNamesIgnoringCase("a", "AB"), 0);
+  EXPECT_GT(CompareNamesIgnoringCase("Ab", "a"), 0);
+  EXPECT_EQ(CompareNamesIgnoringCase("Ab", "aB"), 0);
+}

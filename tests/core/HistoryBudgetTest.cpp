@@ -47,8 +47,11 @@ std::optional<std::size_t> HeapInUse() {
 }
 
 // What the heap may hold beyond the history's own count: the control unit's
-// plans made during the run, the deque's map, the allocator's rounding.
-constexpr std::size_t kHeapSlack = std::size_t{16} << 10;
+// plans made during the run, the deque's map, the allocator's rounding, and
+// the freed blocks its per-thread cache keeps, which it counts as in use and
+// whose number depends on what the test program allocated before (merely
+// registering more tests moved it by some hundred bytes).
+constexpr std::size_t kHeapSlack = std::size_t{20} << 10;
 
 struct TPresetCase {
   const char16_t* Preset;

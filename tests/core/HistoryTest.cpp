@@ -213,6 +213,33 @@ TEST(History, InstructionsAreUndoneWholeAndANewHistoryStartsOnReset) {
   EXPECT_EQ(history.UndoableSteps(), 0u);
 }
 
+// An instruction begun in a run of cycles of its own goes back with all of
+// them, so the next step back reaches what was done before that run.
+TEST(History, AnInstructionAfterAnEntryGoesBackWholeAndThenTheEntryAndTheOneBefore) {
+  TSession session(true);
+  TMachine& m = session.Machine();
+  TController& control = session.Control();
+  TRunHistory& history = *session.History();
+  m.Memory().Store(0, 1 * 32 + 5);  // dod 5
+  m.Memory().Store(1, 1 * 32 + 5);  // dod 5
+  m.Memory().Store(5, 1);
+  control.SetTrackingLevel(0);
+  const QString start = StateText(m, control, nullptr);
+  control.ExecuteInstruction();
+  m.EnterRegisterValue(TRegisterId::AK, QStringLiteral("7"));
+  const QString entered = StateText(m, control, nullptr);
+  control.ExecuteInstruction();
+  EXPECT_EQ(history.UndoableInstructions(), 2u);
+
+  ASSERT_TRUE(history.UndoInstruction());
+  EXPECT_EQ(StateText(m, control, nullptr), entered);
+  EXPECT_EQ(history.UndoableInstructions(), 1u);
+  ASSERT_TRUE(history.UndoInstruction());  // the entry, then the first instruction
+  EXPECT_EQ(StateText(m, control, nullptr), start);
+  EXPECT_EQ(history.UndoableSteps(), 0u);
+  EXPECT_FALSE(history.UndoInstruction());
+}
+
 TEST(History, TheBudgetBoundsTheMemoryAndDropsTheOldestSteps) {
   TSession session;
   TMachine& m = session.Machine();

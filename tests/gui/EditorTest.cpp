@@ -3,9 +3,11 @@
 // replacing, the editor's own keys, the status bar and the check as you type.
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QContextMenuEvent>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMainWindow>
 #include <QMenu>
 #include <QPushButton>
@@ -386,6 +388,27 @@ class EditorTest : public QObject {
     editor.ReplaceDialog()->ReplaceAllButton->click();
     QCOMPARE(user_->Errors, (QStringList{QStringLiteral("Nie znaleziono szukanego tekstu."),
                                          QStringLiteral("Nie można zamieniać pustego tekstu.")}));
+  }
+
+  void theReplaceDialogsBoxesEachTurnOnTheirOwnOption() {
+    TFormCommandEditor editor(*core_);
+    editor.Memo()->SetLines({"czyt Czyt czytaj"});
+    editor.ActionReplace->trigger();
+    TReplaceDialog* dialog = editor.ReplaceDialog();
+    dialog->SetText(QStringLiteral("czyt"));
+    dialog->ReplacementEdit->setText(QStringLiteral("x"));
+    const auto replaceAll = [&](bool matchCase, bool wholeWord) {
+      editor.Memo()->setCursorPosition(0, 0);
+      dialog->MatchCase->setChecked(matchCase);
+      dialog->WholeWord->setChecked(wholeWord);
+      dialog->ReplaceAllButton->click();
+      const QString result = editor.Memo()->Lines().join(u'|');
+      editor.Memo()->undo();
+      return result;
+    };
+    QCOMPARE(replaceAll(true, false), QStringLiteral("x Czyt xaj"));
+    QCOMPARE(replaceAll(false, true), QStringLiteral("x x czytaj"));
+    QCOMPARE(replaceAll(true, true), QStringLiteral("x Czyt czytaj"));
   }
 
   void ownKeysWinOverTheApplicationsShortcuts() {

@@ -78,6 +78,28 @@ class ToolWindowsTest : public QObject {
     QCOMPARE(console.OutputText()->toPlainText(), QString());
   }
 
+  void aLineFeedAfterTheOutputIsClearedIsALineBreakOfItsOwn() {
+    TCore c;
+    TFormIOConsole console(c.Core);
+    console.show();
+    TMachine& m = c.Core.Machine();
+    m.SetComponents(*PresetComponents(QStringLiteral("Ombra")));
+    m.EnterRegisterValue(TRegisterId::I, QStringLiteral("2"));
+    const auto put = [&](int code) {
+      m.EnterRegisterValue(TRegisterId::RB, QString::number(code));
+      m.ExecuteSignals(SignalBit(TSignalId::start));
+      c.Core.Refresh().Flush();
+    };
+    put(69);  // E
+    put(13);  // CR
+    QCOMPARE(console.OutputText()->toPlainText(), QStringLiteral("E\n"));
+    console.ClearOutput();
+    // The CR went with the text it ended: the LF has nothing to pair with.
+    put(10);
+    put(70);  // F
+    QCOMPARE(console.OutputText()->toPlainText(), QStringLiteral("\nF"));
+  }
+
   void watchesAreSortedAndFollowTheMemory() {
     TCore c;
     TFormWatches watches(c.Core);
