@@ -50,8 +50,9 @@ std::optional<std::size_t> HeapInUse() {
 // plans made during the run, the deque's map, the allocator's rounding, and
 // the freed blocks its per-thread cache keeps, which it counts as in use and
 // whose number depends on what the test program allocated before (merely
-// registering more tests moved it by some hundred bytes).
-constexpr std::size_t kHeapSlack = std::size_t{20} << 10;
+// registering more tests moved it by some hundred bytes). A history that
+// leaves its growth uncounted outgrows the budget many times over.
+constexpr std::size_t kHeapSlack = std::size_t{32} << 10;
 
 struct TPresetCase {
   const char16_t* Preset;
