@@ -276,6 +276,13 @@ std::vector<TCheck> ParseChecks(const QString& text, const TMachine& machine) {
         (void)VisibleRegister(machine, r, check.Name);
         check.Register = static_cast<TRegisterId>(r);
       } else {
+        // A name no program can define as a label is the teacher's slip.
+        std::int32_t number = 0;
+        if (check.Name.contains(QRegularExpression(QStringLiteral("[\\s:;]"))) ||
+            TryStrToInt(check.Name, number))
+          throw EDorumError(
+              QStringLiteral("Sprawdzenie %1: to nie jest nazwa rejestru ani etykiety")
+                  .arg(check.Name));
         check.Kind = TCheck::TKind::Label;
       }
     }
