@@ -63,6 +63,8 @@ const TSignalCase kCases[] = {
     {"link with both", {{R::I, 37}}, {}, "wyak wyad as", u"Magistrala mag S jest już zajęta", {}, {}, {}},
     {"complement", {{R::S, 5}}, {}, "wys weja neg weak", u"", {{R::AK, 250}, {R::F, 1}}, {}, {}},
     {"shift right halves the input", {{R::S, 7}, {R::AK, 100}}, {}, "wys weja shr weak", u"", {{R::AK, 3}}, {}, {}},
+    {"sign flag is the top bit alone", {{R::S, 64}}, {}, "wys weja przep weak", u"", {{R::AK, 64}, {R::F, 0}}, {}, {}},
+    {"sign flag from the top bit", {{R::S, 128}}, {}, "wys weja przep weak", u"", {{R::AK, 128}, {R::F, 1}}, {}, {}},
     {"counter wraps", {{R::L, 31}}, {}, "il", u"", {{R::L, 0}}, {}, {}},
     {"no signal", {{R::AK, 4}}, {}, "", u"", {{R::AK, 4}}, {}, {}},
     {"write before the bus exists", {}, {}, "czyt wes", u"Magistrala mag S jest pusta", {}, {}, {}},
