@@ -170,6 +170,24 @@ class ToolWindowsTest : public QObject {
     QVERIFY(inked(0, 120, 130));
   }
 
+  void ctrlRInTheInstructionListRefreshesTheNames() {
+    TCore c;
+    TFormMicroprogram list(c.Core);
+    list.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&list));
+    QAction* refresh = nullptr;
+    for (QAction* action : list.Commands()->actions()) {
+      if (action->text() == QStringLiteral("Odśwież")) refresh = action;
+    }
+    QVERIFY(refresh != nullptr);
+    QCOMPARE(refresh->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_R));
+    const QSignalSpy triggered(refresh, &QAction::triggered);
+    list.activateWindow();
+    list.Commands()->setFocus();
+    QTest::keyClick(list.Commands(), Qt::Key_R, Qt::ControlModifier);
+    QCOMPARE(triggered.count(), 1);
+  }
+
   void theListShowsTheInstructionsAndTheirCycleLines() {
     TCore c;
     TFormMicroprogram list(c.Core);
