@@ -346,6 +346,18 @@ class MachineWindowTest : public QObject {
     QCOMPARE(w.Form.TempoBox()->currentIndex(), 0);
   }
 
+  void theManualControlBoxFollowsTheControlUnit() {
+    TWindow w;
+    QVERIFY(!w.Form.ManualControlBox()->isChecked());
+    // Switched elsewhere (the menu, a loaded state): the box must not lie.
+    w.Core.SetManualControl(true);
+    w.Core.Refresh().Flush();
+    QVERIFY(w.Form.ManualControlBox()->isChecked());
+    w.Core.SetManualControl(false);
+    w.Core.Refresh().Flush();
+    QVERIFY(!w.Form.ManualControlBox()->isChecked());
+  }
+
   void screenReadersReadWhatTheDiagramShows() {
     TWindow w;
     w.Machine().EnterRegisterValue(TRegisterId::AK, QStringLiteral("15"));
