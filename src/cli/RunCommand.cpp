@@ -435,6 +435,9 @@ class TRun {
   QString message_;
   QString programPath_;
   TDiagnostic diagnostic_;
+  // A program that could not be read, told once the teacher's checks are
+  // known to be sound.
+  std::optional<std::pair<TDiagnostic, QString>> programError_;
   TOutputFile traceFile_;
   TOutputFile vcdFile_;
   std::vector<TCheck> checks_;
@@ -616,7 +619,7 @@ std::optional<int> TRun::Prepare(const TOptions& options, QStringList& programTe
     d.Stage = TStage::Assembly;
     d.File = programPath_;
     d.Message = e.Message();
-    return Fail(d, e.Message());
+    programError_.emplace(d, e.Message());
   }
   return std::nullopt;
 }
@@ -632,6 +635,7 @@ std::optional<int> TRun::LoadAndAssemble(const TOptions& options, const QStringL
   }
   // The configuration is in force even when a stored instruction failed.
   if (const auto failed = ReadConfiguredOptions(options)) return failed;
+  if (programError_) return Fail(programError_->first, programError_->second);
   if (listError) return Fail(listError->first, listError->second);
   if (const auto failed = CompileInstructionFiles(options.InstructionFiles)) return failed;
   try {

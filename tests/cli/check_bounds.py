@@ -99,6 +99,9 @@ RUN_ROWS = [
     ("minus.prg", ["--vcd", "-", "--trace", os.devnull], 0, "$enddefinitions"),
     ("minus.prg", ["--json", "--trace", os.devnull], 0, "\"status\": \"stopped\""),
     # The teacher's mistake before the student's, the student's before a check.
+    ("brak.prg", ["--expect", "AK=256"], 2, "nie mieści się"),
+    ("brak.prg", ["--irq", "2@3"], 2, "--irq wymaga maszyny z przerwaniami"),
+    ("brak.prg", ["--expect", "x=1"], 1, "Nie można odczytać pliku brak.prg"),
     ("brak.prg", ["--max-cycles", "0"], 2, "--max-cycles"),
     ("blad.prg", ["--expect", "AK=1"], 1, None),
     ("petla.prg", ["--max-cycles", "5", "--stop-when", "L=0"], 6, "Warunek zatrzymania: L=0"),
