@@ -28,7 +28,7 @@
 #include "control/Vcd.h"
 #include "program/Assembler.h"
 #include "program/ProgramDocument.h"
-#include "program/Session.h"
+#include "session/Session.h"
 #include "program/Watches.h"
 
 namespace dorum::cli {

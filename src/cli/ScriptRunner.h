@@ -12,7 +12,7 @@
 #include "machine/Machine.h"
 #include "program/Assembler.h"
 #include "program/ProgramDocument.h"
-#include "program/Session.h"
+#include "session/Session.h"
 #include "program/Watches.h"
 
 namespace dorum::cli {

@@ -4,7 +4,7 @@
 #include "control/CommentFilter.h"
 #include "program/Assembler.h"
 #include "program/ProgramDocument.h"
-#include "program/Session.h"
+#include "session/Session.h"
 #include "program/Watches.h"
 
 using namespace dorum;

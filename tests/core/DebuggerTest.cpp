@@ -5,7 +5,7 @@
 #include "MachineTestSupport.h"
 #include "program/Assembler.h"
 #include "program/ProgramDocument.h"
-#include "program/Session.h"
+#include "session/Session.h"
 #include "program/Watches.h"
 
 using namespace dorum;

@@ -1,0 +1,4 @@
+// Compiled against the common layer alone: its own header must be found and
+// the machine layer's must not, or the layers would not hold.
+#include "common/Error.h"
+#include "machine/Machine.h"

@@ -1,0 +1,4 @@
+// Compiled against the program layer alone: its own header must be found and
+// the session layer's must not, or the layers would not hold.
+#include "program/Assembler.h"
+#include "session/Session.h"
