@@ -15,7 +15,7 @@
 #include "control/ListFile.h"
 #include "program/Assembler.h"
 #include "program/ProgramDocument.h"
-#include "program/Session.h"
+#include "session/Session.h"
 
 namespace {
 

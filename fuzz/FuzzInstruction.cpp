@@ -2,7 +2,7 @@
 #include "FuzzSupport.h"
 #include "common/Error.h"
 #include "control/Instruction.h"
-#include "program/Session.h"
+#include "session/Session.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace dorum;

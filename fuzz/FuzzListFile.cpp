@@ -3,7 +3,7 @@
 #include "common/Error.h"
 #include "common/ProfileFile.h"
 #include "control/ListFile.h"
-#include "program/Session.h"
+#include "session/Session.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace dorum;

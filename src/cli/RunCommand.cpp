@@ -28,8 +28,8 @@
 #include "control/Vcd.h"
 #include "program/Assembler.h"
 #include "program/ProgramDocument.h"
-#include "program/Session.h"
 #include "program/Watches.h"
+#include "session/Session.h"
 
 namespace dorum::cli {
 

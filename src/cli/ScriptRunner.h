@@ -12,8 +12,8 @@
 #include "machine/Machine.h"
 #include "program/Assembler.h"
 #include "program/ProgramDocument.h"
-#include "program/Session.h"
 #include "program/Watches.h"
+#include "session/Session.h"
 
 namespace dorum::cli {
 

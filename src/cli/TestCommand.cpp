@@ -23,7 +23,7 @@
 #include "TestSuite.h"
 #include "common/Error.h"
 #include "control/ListFile.h"
-#include "program/Session.h"
+#include "session/Session.h"
 
 namespace dorum::cli {
 

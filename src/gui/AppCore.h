@@ -8,7 +8,7 @@
 
 #include "UserInterface.h"
 #include "ViewRefresh.h"
-#include "program/Session.h"
+#include "session/Session.h"
 
 namespace dorum::gui {
 

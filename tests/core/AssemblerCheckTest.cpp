@@ -7,8 +7,8 @@
 #include "control/CommentFilter.h"
 #include "program/Assembler.h"
 #include "program/ProgramDocument.h"
-#include "program/Session.h"
 #include "program/Watches.h"
+#include "session/Session.h"
 
 using namespace dorum;
 using namespace dorum::test;

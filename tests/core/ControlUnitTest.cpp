@@ -5,7 +5,7 @@
 
 #include "control/ControlUnit.h"
 #include "control/ListFile.h"
-#include "program/Session.h"
+#include "session/Session.h"
 
 using namespace dorum;
 using namespace dorum::test;

@@ -10,7 +10,7 @@
 #include "MachineTestSupport.h"
 #include "control/ControlUnit.h"
 #include "control/ListFile.h"
-#include "program/Session.h"
+#include "session/Session.h"
 
 using namespace dorum;
 using namespace dorum::test;

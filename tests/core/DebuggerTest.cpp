@@ -5,8 +5,8 @@
 #include "MachineTestSupport.h"
 #include "program/Assembler.h"
 #include "program/ProgramDocument.h"
-#include "program/Session.h"
 #include "program/Watches.h"
+#include "session/Session.h"
 
 using namespace dorum;
 using namespace dorum::test;

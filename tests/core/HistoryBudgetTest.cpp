@@ -20,7 +20,7 @@
 #include "machine/MachineConfig.h"
 #include "program/Assembler.h"
 #include "program/ProgramDocument.h"
-#include "program/Session.h"
+#include "session/Session.h"
 
 using namespace dorum;
 using namespace dorum::test;

@@ -13,7 +13,7 @@
 #include "control/ListFile.h"
 #include "program/Assembler.h"
 #include "program/ProgramDocument.h"
-#include "program/Session.h"
+#include "session/Session.h"
 
 using namespace dorum;
 using namespace dorum::test;

@@ -6,7 +6,7 @@
 #include "MachineTestSupport.h"
 #include "common/Text.h"
 #include "control/ListFile.h"
-#include "program/Session.h"
+#include "session/Session.h"
 
 using namespace dorum;
 using namespace dorum::test;

@@ -9,7 +9,7 @@
 #include "control/ControlUnit.h"
 #include "control/History.h"
 #include "control/ListFile.h"
-#include "program/Session.h"
+#include "session/Session.h"
 
 using namespace dorum;
 using namespace dorum::test;

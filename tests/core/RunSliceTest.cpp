@@ -11,7 +11,7 @@
 #include "common/Text.h"
 #include "control/ListFile.h"
 #include "program/ProgramDocument.h"
-#include "program/Session.h"
+#include "session/Session.h"
 
 using namespace dorum;
 using namespace dorum::test;

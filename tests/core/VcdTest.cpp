@@ -7,7 +7,7 @@
 
 #include "MachineTestSupport.h"
 #include "control/Vcd.h"
-#include "program/Session.h"
+#include "session/Session.h"
 
 using namespace dorum;
 using namespace dorum::test;

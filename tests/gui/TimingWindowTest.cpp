@@ -22,7 +22,7 @@
 #include "control/Vcd.h"
 #include "program/Assembler.h"
 #include "program/ProgramDocument.h"
-#include "program/Session.h"
+#include "session/Session.h"
 
 #include <cerrno>
 #include <sstream>

@@ -1,4 +1,4 @@
-#include "program/Session.h"
+#include "session/Session.h"
 
 namespace dorum {
 
