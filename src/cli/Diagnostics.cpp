@@ -9,6 +9,7 @@
 #include "control/ListFile.h"
 #include "machine/Machine.h"
 #include "program/ProgramDocument.h"
+#include "session/Session.h"
 
 namespace dorum::cli {
 
@@ -59,9 +60,9 @@ QString StageName(TStage stage) {
 
 }  // namespace
 
-void LoadListToRun(const QString& path, TMachine& machine, TController& control) {
-  LoadInstructionList(path, machine, control);
-  if (control.Instructions().Count() == 0)
+void LoadListToRun(const QString& path, TSession& session) {
+  session.LoadList(path);
+  if (session.Control().Instructions().Count() == 0)
     throw EDorumError(QStringLiteral("brak rozkazów: plik nie zawiera żadnego rozkazu"));
 }
 

@@ -9,6 +9,7 @@ class EDorumError;
 class TController;
 class TMachine;
 class TProgramDocument;
+class TSession;
 }  // namespace dorum
 
 namespace dorum::cli {
@@ -37,7 +38,7 @@ struct TDiagnostic {
 // Loads a list file to run programs with. A list without a single
 // instruction is refused ("brak rozkazów"): every program would fail on it
 // with an error that blames the program.
-void LoadListToRun(const QString& path, TMachine& machine, TController& control);
+void LoadListToRun(const QString& path, TSession& session);
 
 // A list file that did not load; `error` as the list reader raised it.
 [[nodiscard]] TDiagnostic ListDiagnostic(const EDorumError& error, const QString& file);

@@ -426,7 +426,6 @@ class TRun {
   TMachine& machine_ = session_.Machine();
   TController& control_ = session_.Control();
   TWatchList& watches_ = session_.Watches();
-  TProgram& program_ = session_.Assembler();
   TProgramDocument document_;
   bool json_ = false;
   bool dumpMemory_ = false;
@@ -628,7 +627,7 @@ std::optional<int> TRun::LoadAndAssemble(const TOptions& options, const QStringL
   std::optional<std::pair<TDiagnostic, QString>> listError;
   if (!options.ListPath.isEmpty()) {
     try {
-      LoadListToRun(options.ListPath, machine_, control_);
+      LoadListToRun(options.ListPath, session_);
     } catch (const EDorumError& e) {
       listError.emplace(ListDiagnostic(e, options.ListPath), e.Message());
     }
@@ -640,7 +639,7 @@ std::optional<int> TRun::LoadAndAssemble(const TOptions& options, const QStringL
   if (const auto failed = CompileInstructionFiles(options.InstructionFiles)) return failed;
   try {
     document_.SetTexts(programText);
-    CompileProgram(program_, control_, document_);
+    session_.AssembleProgram(document_);
   } catch (const EDorumError& e) {
     return Fail(AssemblyDiagnostic(e, programPath_), e.Message());
   }
@@ -678,7 +677,7 @@ QString TRun::CheckOptions(const QStringList& arguments) {
   if (!options->ListPath.isEmpty()) {
     try {
       RequireReadableFile(options->ListPath);
-      LoadListToRun(options->ListPath, machine_, control_);
+      LoadListToRun(options->ListPath, session_);
     } catch (const EDorumError& e) {
       return e.Message();
     }
@@ -897,7 +896,7 @@ std::optional<int> TRun::CompileInstructionFiles(const QStringList& paths) {
   for (const QString& path : paths) {
     try {
       const QStringList lines = ReadTextFile(path);
-      control_.AddInstruction(lines);
+      session_.CompileInstruction(lines);
       const TInstructionList& list = control_.Instructions();
       for (int i = 0; i < list.Count(); ++i) {
         if (list.At(i).Source() == lines) instructionFiles_[list.At(i).Name()] = path;

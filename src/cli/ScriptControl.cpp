@@ -52,7 +52,7 @@ void TScriptRunner::RegisterInstructionCommands() {
   Register(QStringLiteral("instruction"), QStringLiteral("instruction PLIK"),
            [this](const QStringList&, const QString& rest) {
              const QString path = PathArg(rest, QStringLiteral("instruction PLIK"));
-             control_.AddInstruction(ReadTextFile(path));
+             session_.CompileInstruction(ReadTextFile(path));
            });
   Register(QStringLiteral("instructions"), QStringLiteral("instructions"),
            [this](const QStringList& args, const QString&) {
@@ -81,35 +81,21 @@ void TScriptRunner::RegisterInstructionCommands() {
   Register(QStringLiteral("delete"), QStringLiteral("delete KOD"),
            [this](const QStringList& args, const QString&) {
              NeedArgs(args, 1, 1, QStringLiteral("delete KOD"));
-             control_.Instructions().DeleteInstruction(StrToInt(args[0]));
-             control_.InstructionsEdited();
+             session_.DeleteInstruction(StrToInt(args[0]));
            });
   Register(QStringLiteral("load-list"), QStringLiteral("load-list PLIK"),
            [this](const QStringList&, const QString& rest) {
-             // A list that fails half way may have set the configuration.
-             try {
-               LoadInstructionList(PathArg(rest, QStringLiteral("load-list PLIK")), machine_,
-                                   control_);
-             } catch (...) {
-               session_.RecompileStopConditions();
-               throw;
-             }
-             session_.RecompileStopConditions();
+             session_.LoadList(PathArg(rest, QStringLiteral("load-list PLIK")));
            });
   Register(QStringLiteral("save-list"), QStringLiteral("save-list PLIK"),
            [this](const QStringList&, const QString& rest) {
-             SaveInstructionList(PathArg(rest, QStringLiteral("save-list PLIK")), machine_,
-                                 control_.Instructions());
+             session_.SaveList(PathArg(rest, QStringLiteral("save-list PLIK")));
            });
   Register(QStringLiteral("cycle-break"), QStringLiteral("cycle-break NAZWA K"),
            [this](const QStringList& args, const QString&) {
              NeedArgs(args, 2, 2, QStringLiteral("cycle-break NAZWA K"));
              const int code = control_.Instructions().IndexOf(InstructionArg(args[0]).Name());
-             TInstruction& instruction = control_.Instructions().At(code);
-             const std::int32_t k = StrToInt(args[1]);
-             if (k < 0 || k >= instruction.CycleCount())
-               throw EDorumError(Texts::ListIndexOutOfBounds(k));
-             instruction.Cycle(k).Breakpoint = !instruction.Cycle(k).Breakpoint;
+             session_.ToggleCycleBreakpoint(code, StrToInt(args[1]));
            });
 }
 

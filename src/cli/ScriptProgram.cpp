@@ -12,15 +12,7 @@ void TScriptRunner::RegisterProgramCommands() {
              // Loading the file clears the line map; breakpoints belong to
              // the editor window and stay.
              document_.SetTexts(ReadTextFile(PathArg(rest, QStringLiteral("assemble PLIK"))));
-             // A failed assembly leaves the labels it read: the stop
-             // conditions look their names up either way.
-             try {
-               CompileProgram(program_, control_, document_);
-             } catch (...) {
-               session_.RecompileStopConditions();
-               throw;
-             }
-             session_.RecompileStopConditions();
+             session_.AssembleProgram(document_);
            });
   Register(QStringLiteral("lines"), QStringLiteral("lines"),
            [this](const QStringList& args, const QString&) {

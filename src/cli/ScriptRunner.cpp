@@ -128,11 +128,7 @@ void TScriptRunner::RegisterMachineCommands() {
            [this](const QStringList&, const QString& rest) { Print(rest); });
   Register(QStringLiteral("config"),
            QStringLiteral("config [address N | code N | components 0,1,5 | preset NAZWA]"),
-           [this](const QStringList& args, const QString&) {
-             Config(args);
-             // Registers and words may have come or gone.
-             session_.RecompileStopConditions();
-           });
+           [this](const QStringList& args, const QString&) { Config(args); });
 
   Register(QStringLiteral("reg"), QStringLiteral("reg NAZWA"),
            [this](const QStringList& args, const QString&) {
@@ -180,6 +176,11 @@ void TScriptRunner::RegisterMachineCommands() {
              } else {
                Print(QString::number(address) + QStringLiteral(": ") + machine_.CellText(address));
              }
+           });
+  Register(QStringLiteral("clear-memory"), QStringLiteral("clear-memory"),
+           [this](const QStringList& args, const QString&) {
+             NeedArgs(args, 0, 0, QStringLiteral("clear-memory"));
+             session_.ClearMemory();
            });
   Register(QStringLiteral("bus"), QStringLiteral("bus S|A|AS"),
            [this](const QStringList& args, const QString&) {
@@ -294,9 +295,9 @@ void TScriptRunner::Config(const QStringList& args) {
   NeedArgs(args, 2, 2, usage);
   const QString& what = args[0];
   if (what == u"address") {
-    machine_.SetAddressBits(StrToInt(args[1]));
+    session_.SetAddressBits(StrToInt(args[1]));
   } else if (what == u"code") {
-    machine_.SetCodeBits(StrToInt(args[1]));
+    session_.SetCodeBits(StrToInt(args[1]));
   } else if (what == u"components") {
     TComponentSet set;
     for (const QString& item : args[1].split(QLatin1Char(','))) {
@@ -305,13 +306,13 @@ void TScriptRunner::Config(const QStringList& args) {
         throw EDorumError(QStringLiteral("Numer opcji %1 spoza zakresu 0..255").arg(n));
       set.set(static_cast<std::size_t>(n));
     }
-    machine_.SetComponents(set);
+    session_.SetComponents(set);
   } else if (what == u"preset") {
     const auto set = PresetComponents(args[1]);
     if (!set)
       throw EDorumError(
           QStringLiteral("Nieznany zestaw: %1 (Dorum, Dorum+, Pelt, Ombra)").arg(args[1]));
-    machine_.SetComponents(*set);
+    session_.SetComponents(*set);
   } else {
     throw EDorumError(Usage(QStringLiteral("config"), usage));
   }

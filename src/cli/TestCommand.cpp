@@ -320,7 +320,7 @@ void TGrader::CheckList() const {
   if (suite_.List.isEmpty()) return;
   TSession session;
   try {
-    LoadInstructionList(suite_.List, session.Machine(), session.Control());
+    session.LoadList(suite_.List);
   } catch (const EDorumError& e) {
     const QString name = QFileInfo(suite_.Path).absoluteDir().relativeFilePath(suite_.List);
     throw EDorumError(QStringLiteral("lista rozkazów %1: %2").arg(name, e.Message()));
@@ -329,8 +329,7 @@ void TGrader::CheckList() const {
 
 QStringList TGrader::KnownInstructions() const {
   TSession session;
-  if (!suite_.List.isEmpty())
-    LoadInstructionList(suite_.List, session.Machine(), session.Control());
+  if (!suite_.List.isEmpty()) session.LoadList(suite_.List);
   QStringList names;
   const auto& list = session.Control().Instructions();
   for (int i = 0; i < list.Count(); ++i) names.append(list.At(i).Name());

@@ -12,29 +12,27 @@ namespace {
 // Every command the application gives while a run may be in progress. The
 // run commands and stepping back would nest or undo under a run; the
 // others change what the run performs (the stop conditions decide where it
-// ends), so the run ends first. `Renames`: the command may assemble a
-// program or change the configuration, which the stop conditions' names
-// refer to.
+// ends), so the run ends first.
 struct TCommandRule {
   TCommand Command;
   TDuringRun Rule;
-  bool Renames;
 };
 constexpr TCommandRule kCommandRules[] = {
-    {TCommand::RunCycle, TDuringRun::Refused, false},
-    {TCommand::RunInstruction, TDuringRun::Refused, false},
-    {TCommand::RunProgram, TDuringRun::Refused, false},
-    {TCommand::RunToCursor, TDuringRun::Refused, false},
-    {TCommand::StepBack, TDuringRun::Refused, false},
-    {TCommand::Reset, TDuringRun::StopsRun, false},
-    {TCommand::Compile, TDuringRun::StopsRun, true},
-    {TCommand::LoadList, TDuringRun::StopsRun, true},
-    {TCommand::ProjectOptions, TDuringRun::StopsRun, true},
-    {TCommand::DeleteInstruction, TDuringRun::StopsRun, false},
-    {TCommand::ManualControl, TDuringRun::StopsRun, false},
-    {TCommand::CloseBoundEditor, TDuringRun::StopsRun, false},
-    {TCommand::Quit, TDuringRun::StopsRun, false},
-    {TCommand::StopConditions, TDuringRun::StopsRun, false},
+    {TCommand::RunCycle, TDuringRun::Refused},
+    {TCommand::RunInstruction, TDuringRun::Refused},
+    {TCommand::RunProgram, TDuringRun::Refused},
+    {TCommand::RunToCursor, TDuringRun::Refused},
+    {TCommand::StepBack, TDuringRun::Refused},
+    {TCommand::Reset, TDuringRun::StopsRun},
+    {TCommand::Compile, TDuringRun::StopsRun},
+    {TCommand::LoadList, TDuringRun::StopsRun},
+    {TCommand::ProjectOptions, TDuringRun::StopsRun},
+    {TCommand::DeleteInstruction, TDuringRun::StopsRun},
+    {TCommand::ManualControl, TDuringRun::StopsRun},
+    {TCommand::CloseBoundEditor, TDuringRun::StopsRun},
+    {TCommand::Quit, TDuringRun::StopsRun},
+    {TCommand::StopConditions, TDuringRun::StopsRun},
+    {TCommand::ClearMemory, TDuringRun::StopsRun},
 };
 
 [[nodiscard]] const TCommandRule* RuleOf(TCommand command) noexcept {
@@ -74,16 +72,7 @@ bool TAppCore::Allows(TCommand command) const noexcept {
 
 bool TAppCore::Perform(TCommand command, const std::function<void()>& action) {
   if (!Allows(command)) return false;
-  const TCommandRule* rule = RuleOf(command);
-  if (rule == nullptr || !rule->Renames) {
-    AfterStoppingRun(action);
-    return true;
-  }
-  // Also after a failed assembly: the labels read before the error stay.
-  AfterStoppingRun([this, action] {
-    action();
-    session_.RecompileStopConditions();
-  });
+  AfterStoppingRun(action);
   return true;
 }
 

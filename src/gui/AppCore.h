@@ -29,6 +29,7 @@ enum class TCommand : std::uint8_t {
   CloseBoundEditor,   // closing the editor whose program runs
   Quit,               // closing the application
   StopConditions,     // "Warunki zatrzymania..."
+  ClearMemory,        // "Wyczyść pamięć"
 };
 
 // What a command does while a run is in progress: it is refused (its

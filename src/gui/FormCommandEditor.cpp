@@ -332,7 +332,7 @@ void TFormCommandEditor::CompileText() {
   };
   {
     TNotify notify{core_};
-    core_.Control().AddInstruction(lines);
+    core_.Session().CompileInstruction(lines);
   }
   core_.Dialogs().ShowInformation(this, QStringLiteral("Rozkaz skompilowany pomyślnie"));
 }

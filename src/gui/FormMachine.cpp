@@ -382,7 +382,11 @@ std::unique_ptr<QMenu> TFormMachine::RegisterMenu(TRegisterId id) {
 }
 
 void TFormMachine::ShowBackgroundMenu(const QPoint& globalAt) {
-  QMenu menu(this);
+  BackgroundMenu()->exec(globalAt);
+}
+
+std::unique_ptr<QMenu> TFormMachine::BackgroundMenu() {
+  auto menu = std::make_unique<QMenu>(this);
   const auto save = [this](const QString& title, const QString& filter, const QString& suffix) {
     std::optional<QString> name =
         core_.Dialogs().SaveFileName(this, title, QStringLiteral("schemat") + suffix, filter);
@@ -390,15 +394,19 @@ void TFormMachine::ShowBackgroundMenu(const QPoint& globalAt) {
     if (!name->endsWith(suffix, Qt::CaseInsensitive)) name->append(suffix);
     core_.Errors().Run(this, [&] { diagram_->SaveAs(*name); });
   };
-  menu.addAction(QStringLiteral("Zapisz schemat jako PNG..."), this, [save] {
+  menu->addAction(QStringLiteral("Zapisz schemat jako PNG..."), this, [save] {
     save(QStringLiteral("Zapisz schemat jako PNG"), QStringLiteral("obrazy PNG (*.png)"),
          QStringLiteral(".png"));
   });
-  menu.addAction(QStringLiteral("Zapisz schemat jako SVG..."), this, [save] {
+  menu->addAction(QStringLiteral("Zapisz schemat jako SVG..."), this, [save] {
     save(QStringLiteral("Zapisz schemat jako SVG"), QStringLiteral("rysunki SVG (*.svg)"),
          QStringLiteral(".svg"));
   });
-  menu.exec(globalAt);
+  menu->addSeparator();
+  menu->addAction(QStringLiteral("Wyczyść pamięć"), this, [this] {
+    core_.Perform(TCommand::ClearMemory, [this] { core_.Session().ClearMemory(); });
+  });
+  return menu;
 }
 
 }  // namespace dorum::gui

@@ -51,6 +51,8 @@ class TFormMachine final : public QWidget {
   void EnterMemoryValue(int address);
   // The register's context menu, its current display mode checked.
   [[nodiscard]] std::unique_ptr<QMenu> RegisterMenu(TRegisterId id);
+  // The diagram's own menu: saving it as a picture, clearing the memory.
+  [[nodiscard]] std::unique_ptr<QMenu> BackgroundMenu();
   // Brings the whole window up to date with the machine.
   void RefreshAll();
 

@@ -334,13 +334,7 @@ TFormCommandEditor* TFormMain::OpenExample(const QString& listFile, const QStrin
         microprogram_->LoadInstructionList(listFile);
         return;
       }
-      // The default machine with the eight built-in instructions.
-      TMachine& m = core_.Machine();
-      m.SetComponents(TComponentSet().set(0));
-      m.SetAddressBits(kMinAddressBits);
-      m.SetCodeBits(kMinCodeBits);
-      core_.Control().Instructions().ClearInstructions();
-      core_.Control().BuildDefaultInstructions();
+      core_.Session().RestoreDefaultMachine();
       core_.NotifyInstructionsChanged();
     });
     if (loaded) editor = OpenDocument(program, true);

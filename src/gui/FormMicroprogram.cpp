@@ -229,10 +229,7 @@ void TFormMicroprogram::DeleteSelected() {
   // Only a clear yes deletes: a box closed any other way keeps the instruction.
   if (answer != QMessageBox::Yes) return;
   // A run may be performing the instruction: it ends first.
-  core_.Perform(TCommand::DeleteInstruction, [&] {
-    core_.Control().Instructions().DeleteInstruction(row);
-    core_.Control().InstructionsEdited();
-  });
+  core_.Perform(TCommand::DeleteInstruction, [&] { core_.Session().DeleteInstruction(row); });
   {
     // Nothing is selected after a deletion, so that no command acts on the
     // instruction that took the deleted one's code by mistake.
@@ -262,11 +259,11 @@ void TFormMicroprogram::ToggleBreakpoint() {
   const int line = text_->currentRow();
   if (!IsCycleLine(line)) return;
   // The breakpoint belongs to the first cycle that begins on the line.
-  TInstruction& instruction = core_.Control().Instructions().At(commands_->currentRow());
+  const int code = commands_->currentRow();
+  const TInstruction& instruction = core_.Control().Instructions().At(code);
   for (int k = 0; k < instruction.CycleCount(); ++k) {
-    TMicroCode& cycle = instruction.Cycle(k);
-    if (cycle.SourceLine != line) continue;
-    cycle.Breakpoint = !cycle.Breakpoint;
+    if (instruction.Cycle(k).SourceLine != line) continue;
+    core_.Session().ToggleCycleBreakpoint(code, k);
     break;
   }
   ShowText(commands_->currentRow());
@@ -294,11 +291,11 @@ void TFormMicroprogram::LoadInstructionList(const QString& fileName) {
       Window.core_.NotifyInstructionsChanged();
     }
   } follow{*this};
-  dorum::LoadInstructionList(fileName, core_.Machine(), core_.Control());
+  core_.Session().LoadList(fileName);
 }
 
 void TFormMicroprogram::SaveInstructionList(const QString& fileName) {
-  dorum::SaveInstructionList(fileName, core_.Machine(), core_.Control().Instructions());
+  core_.Session().SaveList(fileName);
 }
 
 }  // namespace dorum::gui

@@ -113,7 +113,7 @@ void TFormProgramEditor::TextLoaded() {
 
 void TFormProgramEditor::CompileText() {
   SyncTexts();
-  CompileProgram(Core().Assembler(), Core().Control(), document_);
+  Core().Session().AssembleProgram(document_);
   ShowDebugMarks();
   Core().Dialogs().ShowInformation(this, QStringLiteral("Program został skompilowany"));
 }

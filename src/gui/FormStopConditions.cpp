@@ -54,10 +54,8 @@ bool PerformRenaming(TAppCore& core, QWidget* parent, TCommand command,
   QPointer<QWidget> owner(parent);
   return core.Perform(command, [&core, owner, action = std::move(action)] {
     const std::vector<bool> before = CheckedNow(core.Session().StopConditions());
+    // The session looks the names up again after whatever renames.
     action();
-    // The core looks the names up again after the command too; here it is
-    // done first, to tell the user what was lost.
-    core.Session().RecompileStopConditions();
     const QString lost = LostConditions(core.Session().StopConditions(), before);
     if (!lost.isEmpty()) core.Dialogs().ShowInformation(owner, lost);
   });

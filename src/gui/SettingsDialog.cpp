@@ -268,9 +268,10 @@ void TFormSettings::Apply() {
     // runs start a new history: only what differs is written, so "OK" with
     // nothing changed keeps the history and what the views show.
     TMachine& m = core_.Machine();
-    if (address_->Position() != m.AddressBits()) m.SetAddressBits(address_->Position());
-    if (code_->Position() != m.CodeBits()) m.SetCodeBits(code_->Position());
-    if (TickedComponents() != m.GetComponents()) m.SetComponents(TickedComponents());
+    TSession& session = core_.Session();
+    if (address_->Position() != m.AddressBits()) session.SetAddressBits(address_->Position());
+    if (code_->Position() != m.CodeBits()) session.SetCodeBits(code_->Position());
+    if (TickedComponents() != m.GetComponents()) session.SetComponents(TickedComponents());
     TInterruptVectors vectors;
     for (std::size_t k = 0; k < 4; ++k) vectors[k] = {addresses[k], vectorLabels_[k]->text()};
     m.SetVectors(vectors);

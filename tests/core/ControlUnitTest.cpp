@@ -86,7 +86,7 @@ TEST_F(ControlUnit, ConditionalJumpFollowsTheFlags) {
 
 TEST_F(ControlUnit, CycleBreakpointStopsBeforeTheCycleAndTheNextStepPerformsIt) {
   Program({{0, Word(1, 5)}, {5, 4}});
-  control.Instructions().At(1).Cycle(2).Breakpoint = true;
+  control.ToggleCycleBreakpoint(1, 2);
   EXPECT_EQ(MessageOf([&] { control.ExecuteInstruction(); }),
             QStringLiteral("Napotkano punkt zatrzymania trakcie wykonywania rozkazu dod"));
   EXPECT_FALSE(control.BreakpointsArmed());
@@ -126,7 +126,7 @@ TEST_F(ControlUnit, UnknownCodesAndEmptyLists) {
   EXPECT_EQ(MessageOf([&] { control.ExecuteCycle(); }),
             QStringLiteral("List index out of bounds (8)"));
   m.ResetMachine();
-  control.Instructions().ClearInstructions();
+  control.ClearInstructions();
   EXPECT_EQ(MessageOf([&] { control.ExecuteCycle(); }),
             QStringLiteral("List index out of bounds (0)"));
 }
@@ -202,7 +202,7 @@ TEST_F(ControlUnit, EveryConditionTestsItsOwnFlag) {
     int Bit;
   } conditions[] = {{"Z", 1}, {"V", 2}, {"INT", 4}, {"ZAK", 8}};
   for (const auto& c : conditions) {
-    control.Instructions().ClearInstructions();
+    control.ClearInstructions();
     control.AddInstruction({QStringLiteral("ROZKAZ SKOK;"), QStringLiteral("czyt wys wei il;"),
                             QStringLiteral("JEŻELI %1 TO @tak GDY NIE @nie;").arg(c.Name),
                             QStringLiteral("@tak wyad wea wel KONIEC;"),

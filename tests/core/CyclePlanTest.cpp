@@ -201,7 +201,7 @@ TEST(CyclePlan, TheControlUnitRemakesAPlanWhenTheConfigurationChanges) {
   TSession session;
   TMachine& m = session.Machine();
   TController& control = session.Control();
-  control.Instructions().ClearInstructions();
+  control.ClearInstructions();
   m.SetComponents(TComponentSet().set(0).set(6));
   control.AddInstruction({QStringLiteral("ROZKAZ DAJX;"), QStringLiteral("Argumenty 0;"),
                           QStringLiteral("czyt wys wei il;"), QStringLiteral("wyak wex wyl wea;")});
@@ -276,8 +276,9 @@ void PrepareRun(TSession& session, const TRunScenario& s) {
     m.Register(static_cast<TRegisterId>(r)).Store(s.Values[r]);
   for (const auto& [code, cycle] : s.Breakpoints) {
     if (code >= control.Instructions().Count()) continue;
-    TInstruction& instruction = control.Instructions().At(code);
-    if (cycle < instruction.CycleCount()) instruction.Cycle(cycle).Breakpoint = true;
+    const TInstruction& instruction = control.Instructions().At(code);
+    if (cycle < instruction.CycleCount() && !instruction.Cycle(cycle).Breakpoint)
+      control.ToggleCycleBreakpoint(code, cycle);
   }
   m.Console().SetInputText(s.Input);
   control.SetTrackingLevel(0);

@@ -85,7 +85,7 @@ TEST_F(TListFileTest, SavingOverALongerListLeavesStaleKeysWithoutEffect) {
   control.AddInstruction({"ROZKAZ NOWY1;", "czyt wys wei il;"});
   control.AddInstruction({"ROZKAZ NOWY2;", "czyt wys wei il;"});
   SaveInstructionList(Path("a.lst"), machine, control.Instructions());
-  control.Instructions().ClearInstructions();
+  control.ClearInstructions();
   control.BuildDefaultInstructions();
   SaveInstructionList(Path("a.lst"), machine, control.Instructions());
 
@@ -95,7 +95,7 @@ TEST_F(TListFileTest, SavingOverALongerListLeavesStaleKeysWithoutEffect) {
   EXPECT_TRUE(lines.contains("Liczba=8"));
   EXPECT_EQ(lines.count("[stp]"), 1);  // rewritten in place, not repeated
 
-  control.Instructions().ClearInstructions();
+  control.ClearInstructions();
   LoadInstructionList(Path("a.lst"), machine, control);
   EXPECT_EQ(InstructionNames(control.Instructions()), kDefaultNames);
 }
@@ -198,7 +198,7 @@ TEST_F(TListFileTest, AListFileWithANulByteLoadsNothing) {
   file.write(QByteArray("Linia9=x\0y\r\n", 12));
   file.close();
   machine.SetComponents(TComponentSet().set(0));
-  control.Instructions().ClearInstructions();
+  control.ClearInstructions();
   EXPECT_TRUE(MessageOf([&] {
                 LoadInstructionList(Path("a.lst"), machine, control);
               }).startsWith(QStringLiteral("Nie można wczytać pliku ")));

@@ -204,8 +204,7 @@ TEST(MachineChanges, TheInstructionListAndTheControlUnitsModesAreReported) {
   (void)m.TakeChanges();
 
   // Words and I read with the names of the instructions.
-  control.Instructions().DeleteInstruction(1);
-  control.InstructionsEdited();
+  control.DeleteInstruction(1);
   EXPECT_TRUE(m.TakeChanges().Instructions);
   control.AddInstruction({QStringLiteral("ROZKAZ NOWY;"), QStringLiteral("czyt wys wei il;")});
   EXPECT_TRUE(m.TakeChanges().Instructions);

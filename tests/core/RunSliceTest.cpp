@@ -108,14 +108,14 @@ TEST(RunSlices, AStopBetweenTwoInstructionsOfAProgramEndsItWithoutAnotherCycle) 
 TEST(RunSlices, AnErrorEndsTheRunAtTheCycleItStoppedIn) {
   TExampleRun run("dorum/suma.prg");
   TController& control = run.Session.Control();
-  control.Instructions().At(1).Cycle(2).Breakpoint = true;  // «dod», its last cycle
+  control.ToggleCycleBreakpoint(1, 2);  // «dod», its last cycle
   control.StartProgram(-1);
   EXPECT_EQ(RunInSlices(control, 1000),
             QStringLiteral("Napotkano punkt zatrzymania trakcie wykonywania rozkazu dod"));
   EXPECT_FALSE(control.Running());
   EXPECT_EQ(control.CurrentCycle(), 2);
   // A program breakpoint ends it after the instruction, the same way.
-  control.Instructions().At(1).Cycle(2).Breakpoint = false;
+  control.ToggleCycleBreakpoint(1, 2);
   run.Document.Debugger().ToggleBreakpoint(run.Document.LineOfAddress(3));
   control.StartProgram(-1);
   EXPECT_EQ(RunInSlices(control, 1), QStringLiteral("Program doszedł do punktu zatrzymania"));

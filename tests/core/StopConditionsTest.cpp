@@ -238,7 +238,7 @@ namespace {
 
 void Assemble(TSession& session, TProgramDocument& document, const QStringList& lines) {
   document.SetTexts(lines);
-  CompileProgram(session.Assembler(), session.Control(), document);
+  session.AssembleProgram(document);
 }
 
 }  // namespace
@@ -257,7 +257,6 @@ TEST(StopConditions, RecompileFollowsTheLabelsAndKeepsTextsAndChoices) {
 
   Assemble(session, document,
            {QStringLiteral("a: RST 1"), QStringLiteral("b: RST 2"), QStringLiteral("z: RPA")});
-  session.RecompileStopConditions();
   ASSERT_EQ(list.Count(), 2);
   EXPECT_EQ(list.At(0).Text, QStringLiteral("changed(z)"));
   EXPECT_EQ(list.At(0).Test.Index, 2);
@@ -279,7 +278,6 @@ TEST(StopConditions, RecompileKeepsOneThatNoLongerResolvesUncheckedWithItsProble
   TStopConditions& list = session.StopConditions();
 
   Assemble(session, document, {QStringLiteral("y: RST 0")});
-  session.RecompileStopConditions();
   ASSERT_EQ(list.Count(), 1);
   EXPECT_EQ(list.At(0).Text, QStringLiteral("changed(z)"));
   EXPECT_TRUE(list.At(0).Problem.contains(u"nie ma rejestru ani etykiety z"));
@@ -291,7 +289,6 @@ TEST(StopConditions, RecompileKeepsOneThatNoLongerResolvesUncheckedWithItsProble
   EXPECT_FALSE(list.Armed());
 
   Assemble(session, document, {QStringLiteral("z: RST 0")});
-  session.RecompileStopConditions();
   EXPECT_TRUE(list.At(0).Problem.isEmpty());
   EXPECT_TRUE(list.Armed());
 }
@@ -308,8 +305,7 @@ TEST(StopConditions, RecompileAfterTheConfigurationChanged) {
   session.AddStopCondition(QStringLiteral("AK=%1").arg(wide));
   session.AddStopCondition(QStringLiteral("changed(AK)"));
   machine.Memory().Store(beyond, 1);
-  machine.SetAddressBits(5);
-  session.RecompileStopConditions();
+  session.SetAddressBits(5);
   const TStopConditions& list = session.StopConditions();
   EXPECT_TRUE(list.At(0).Problem.contains(u"poza pamięcią")) << list.At(0).Problem.toStdString();
   EXPECT_TRUE(list.At(1).Problem.contains(u"nie mieści się")) << list.At(1).Problem.toStdString();

@@ -243,7 +243,7 @@ class EditorDebugTest : public QObject {
     QCOMPARE(StyleAt(source, 2, 7), int(ssNumber));
     QCOMPARE(StyleAt(source, 3, 0), int(ssMnemonic));
     // The mnemonics are those of the instruction list as it is now.
-    core_->Control().Instructions().DeleteInstruction(7);
+    core_->Control().DeleteInstruction(7);
     core_->NotifyInstructionsChanged();
     QCOMPARE(StyleAt(source, 3, 0), int(ssDefault));
   }

@@ -150,7 +150,7 @@ class HelpTest : public QObject {
     QCOMPARE(found.size(), 1);
 
     // An empty list: the shown entry says it is gone, ShowTopic finds nothing.
-    f.Core.Control().Instructions().ClearInstructions();
+    f.Core.Control().ClearInstructions();
     f.Core.NotifyInstructionsChanged();
     QVERIFY(Shown(f.Help).contains(QStringLiteral("Brak hasła")));
     QVERIFY(!f.Help.ShowTopic(QStringLiteral("wpr")));
@@ -159,11 +159,10 @@ class HelpTest : public QObject {
 
   void anInstructionBeyondTheCodesIsSaidToBeUnavailable() {
     THelpFixture f;
-    auto& instructions = f.Core.Control().Instructions();
     try {
-      instructions.AddInstruction({QStringLiteral("ROZKAZ NOWY;"), QStringLiteral("Argumenty 2;"),
-                                   QStringLiteral("czyt wys wei il;")},
-                                  f.Core.Machine().CodeBits());
+      f.Core.Session().CompileInstruction({QStringLiteral("ROZKAZ NOWY;"),
+                                           QStringLiteral("Argumenty 2;"),
+                                           QStringLiteral("czyt wys wei il;")});
       QFAIL("the ninth instruction of a 3-bit code should not fit");
     } catch (const EDorumError&) {
     }

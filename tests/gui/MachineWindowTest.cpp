@@ -180,6 +180,29 @@ class MachineWindowTest : public QObject {
     QVERIFY(w.Diagram().MemoryRowText(3).contains(QStringLiteral("37  dod 5")));
   }
 
+  // The diagram's own menu: the pictures, then clearing the memory, which
+  // ends a run first (the run would go on over words that are gone).
+  void theDiagramMenuClearsTheMemoryAfterEndingARun() {
+    TWindow w;
+    std::unique_ptr<QMenu> menu = w.Form.BackgroundMenu();
+    QStringList items;
+    for (QAction* a : menu->actions())
+      items.append(a->isSeparator() ? QStringLiteral("-") : a->text());
+    QCOMPARE(items, (QStringList{QStringLiteral("Zapisz schemat jako PNG..."),
+                                 QStringLiteral("Zapisz schemat jako SVG..."), QStringLiteral("-"),
+                                 QStringLiteral("Wyczyść pamięć")}));
+    // «sob 0» at 0 loops for ever; a word further up is cleared too.
+    w.Machine().EnterMemoryValue(0, QStringLiteral("160"));
+    w.Machine().EnterMemoryValue(31, QStringLiteral("7"));
+    QVERIFY(w.Core.StartRun(&w.Form, [&] { w.Core.Control().StartProgram(-1); }));
+    QVERIFY(w.Core.RunInProgress());
+    menu->actions().back()->trigger();
+    QVERIFY(!w.Core.RunInProgress());
+    for (int cell = 0; cell < w.Machine().Memory().Size(); ++cell)
+      QCOMPARE(w.Machine().Memory().Word(cell), 0u);
+    QVERIFY(w.User.Errors.isEmpty());
+  }
+
   void theRegisterMenuOffersTheModesAndInstructionOnlyForI() {
     TWindow w;
     const auto modes = [&](TRegisterId id) {

@@ -107,6 +107,12 @@ const TMicroCode* TController::FindCycle(int code, int cycle) const noexcept {
   return &cycles[static_cast<std::size_t>(cycle)];
 }
 
+void TController::ToggleCycleBreakpoint(int code, int cycle) {
+  TInstruction& instruction = instructions_.At(code);
+  if (cycle < 0 || cycle >= instruction.CycleCount()) ThrowListIndex(cycle);
+  instruction.Cycle(cycle).Breakpoint = !instruction.Cycle(cycle).Breakpoint;
+}
+
 void TController::RestorePlace(const TControlPlace& place) {
   cyclesPerformed_ = place.Cycles;
   instructionsPerformed_ = place.Instructions;

@@ -144,23 +144,30 @@ class TController final : public IControlLink {
   TController(const TController&) = delete;
   TController& operator=(const TController&) = delete;
 
-  [[nodiscard]] TInstructionList& Instructions() noexcept { return instructions_; }
+  // The list is changed only through the calls below, which tell the
+  // history and the views first: the list may change even when a call fails
+  // (an instruction beyond the codes stays in it).
   [[nodiscard]] const TInstructionList& Instructions() const noexcept { return instructions_; }
-  // The list may change even when adding fails (an instruction beyond the
-  // codes stays in it), so the history and the views hear of it first.
   void AddInstruction(const QStringList& lines) {
     InstructionsEdited();
     instructions_.AddInstruction(lines, machine_.CodeBits());
   }
-  // Whoever changes the list through Instructions() says so here.
-  void InstructionsEdited() {
-    if (recorder_ != nullptr) recorder_->InstructionsChanged();
-    machine_.NotifyInstructionsChanged();
+  void DeleteInstruction(int code) {
+    (void)instructions_.At(code);  // a code the list lacks changes nothing
+    InstructionsEdited();
+    instructions_.DeleteInstruction(code);
+  }
+  void ClearInstructions() {
+    InstructionsEdited();
+    instructions_.ClearInstructions();
   }
   void BuildDefaultInstructions() {
     InstructionsEdited();
     instructions_.BuildDefaultInstructions(machine_.CodeBits());
   }
+  // Switches the breakpoint of cycle `cycle` of instruction `code`; the
+  // list's index error for a cycle it does not have.
+  void ToggleCycleBreakpoint(int code, int cycle);
 
   void SetHost(IControlHost* host) noexcept {
     host_ = host ? host : &noHost_;
@@ -371,6 +378,10 @@ class TController final : public IControlLink {
   void RestoreState(const TSavedState& state);
 
  private:
+  void InstructionsEdited() {
+    if (recorder_ != nullptr) recorder_->InstructionsChanged();
+    machine_.NotifyInstructionsChanged();
+  }
   void PerformCycle();
   // PerformCycle, counting the fetches.
   void PerformCountedCycle() {

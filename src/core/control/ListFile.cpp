@@ -88,8 +88,7 @@ void ReadInstructionList(const TProfileFile& profile, TMachine& machine, TContro
       profile.ReadInteger(kOptions, QStringLiteral("Adres"), machine.AddressBits()));
   machine.SetCodeBits(profile.ReadInteger(kOptions, QStringLiteral("Kod"), machine.CodeBits()));
 
-  control.Instructions().ClearInstructions();
-  control.InstructionsEdited();
+  control.ClearInstructions();
   const int count = profile.ReadInteger(kInstructions, QStringLiteral("Liczba"), 0);
   for (int i = 1; i <= count; ++i) {
     const QString name =

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+#include <QStringList>
 #include <memory>
 
 #include "control/ControlUnit.h"
@@ -7,6 +9,7 @@
 #include "control/StopConditions.h"
 #include "machine/Machine.h"
 #include "program/Assembler.h"
+#include "program/ProgramDocument.h"
 #include "program/Watches.h"
 
 namespace dorum {
@@ -38,9 +41,35 @@ class TSession {
   // Adds a condition whose names are the machine's registers and the labels
   // of the program assembled last; raises what is wrong with a bad one.
   void AddStopCondition(const QString& text) { stopConditions_.Add(text, machine_, &watches_); }
-  // After an assembly (new labels) or a change of the configuration: the
-  // conditions look their names up again.
-  void RecompileStopConditions() { stopConditions_.Recompile(machine_, &watches_); }
+
+  // What the front ends do to the computer. Each keeps the rest in step
+  // itself: the history and the views hear of a changed instruction list
+  // (from the control unit), and the stop conditions look their names up
+  // again after whatever may bring or take registers, words and labels,
+  // also when it fails half way. Errors propagate.
+
+  // Compiles an instruction's text into the list: a new code, or the
+  // instruction of the same name replaced. A failed compile may still have
+  // changed the list (an instruction beyond the codes stays in it).
+  void CompileInstruction(const QStringList& lines) { control_.AddInstruction(lines); }
+  void DeleteInstruction(int code) { control_.DeleteInstruction(code); }
+  void ToggleCycleBreakpoint(int code, int cycle) { control_.ToggleCycleBreakpoint(code, cycle); }
+  // Reads a list file: its configuration, then its instructions. A list
+  // that fails half way keeps what it got through.
+  void LoadList(const QString& path);
+  void SaveList(const QString& path) const;
+  // The machine the application starts with: the first preset, the
+  // narrowest words and the eight built-in instructions.
+  void RestoreDefaultMachine();
+  void SetAddressBits(int bits);
+  void SetCodeBits(int bits);
+  void SetComponents(TComponentSet components);
+  // Assembles the document into memory and binds it to the control unit,
+  // its current line where L points. A failed assembly keeps the labels it
+  // read.
+  void AssembleProgram(TProgramDocument& document);
+  // Every memory word to 0, as one step the history can take back.
+  void ClearMemory();
 
   // Starts or ends recording; a new recording starts empty and keeps at
   // most `budget` bytes.
@@ -50,6 +79,13 @@ class TSession {
   [[nodiscard]] const TRunHistory* History() const noexcept { return history_.get(); }
 
  private:
+  // After an assembly (new labels) or a change of the configuration.
+  void RecompileStopConditions() { stopConditions_.Recompile(machine_, &watches_); }
+  // Performs `change`, then has the stop conditions look their names up
+  // again, whether it succeeded or not.
+  template <class TChange>
+  void Renaming(TChange&& change);
+
   TMachine machine_;
   TStopConditions stopConditions_;
   TController control_{machine_};
