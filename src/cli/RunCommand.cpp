@@ -9,6 +9,7 @@
 #include "Diagnostics.h"
 #include "OutputFile.h"
 #include "RunGrading.h"
+#include "RunOptions.h"
 #include "RunTrace.h"
 
 #include <QCommandLineParser>
@@ -408,7 +409,6 @@ class TRun {
   // What says that a write of the trace or dump file failed, or nothing.
   [[nodiscard]] QString UnwrittenFile(const TOptions& options);
   int Report(TRunStatus status);
-  static void AddGradingOptions(QCommandLineParser& parser);
   static void ReadGradingOptions(const QCommandLineParser& parser, TOptions& options);
   std::optional<int> CompileInstructionFiles(const QStringList& paths);
   // A refused cycle of an instruction compiled from a file is placed there.
@@ -476,48 +476,13 @@ std::optional<TRun::TOptions> TRun::ReadOptions(const QStringList& arguments, in
   parser.addPositionalArgument(QStringLiteral("PROGRAM"), QStringLiteral("plik programu (.prg)"));
   const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
                                 QStringLiteral("Ten opis."));
-  const QCommandLineOption list(
-      QStringLiteral("list"), QStringLiteral("Plik listy rozkazów (.lst): konfiguracja i rozkazy."),
-      QStringLiteral("PLIK"));
-  const QCommandLineOption input(QStringLiteral("input"),
-                                 QStringLiteral("Tekst dla urządzenia wejścia."),
-                                 QStringLiteral("TEKST"));
-  const QCommandLineOption inputFile(
-      QStringLiteral("input-file"),
-      QStringLiteral("Plik (UTF-8 albo 1250), którego treść trafia na wejście."),
-      QStringLiteral("PLIK"));
-  const QCommandLineOption maxCycles(
-      QStringLiteral("max-cycles"),
-      QStringLiteral("Najwięcej tylu taktów zegara (domyślnie 100000000)."), QStringLiteral("N"));
-  const QCommandLineOption expect(QStringLiteral("expect"),
-                                  QStringLiteral("Sprawdzenia NAZWA=WARTOŚĆ po przecinku."),
-                                  QStringLiteral("SPRAWDZENIA"));
-  const QCommandLineOption json(QStringLiteral("json"),
-                                QStringLiteral("Wynik jako jeden obiekt JSON."));
-  const QCommandLineOption dumpMemory(QStringLiteral("dump-memory"),
-                                      QStringLiteral("Z --json: także wszystkie słowa pamięci."));
-  const QCommandLineOption irq(
-      QStringLiteral("irq"),
-      QStringLiteral("Naciśnięcie przycisku przerwania LINIA (1-4) po TAKTACH taktach zegara, "
-                     "np. 2@100; opcję można powtarzać."),
-      QStringLiteral("LINIA@TAKTY"));
-  const QCommandLineOption trace(
-      QStringLiteral("trace"),
-      QStringLiteral("Ślad: jeden wiersz JSON na każdy takt do PLIKU (- to standardowe wyjście)."),
-      QStringLiteral("PLIK"));
-  const QCommandLineOption stopWhen(
-      QStringLiteral("stop-when"),
-      QStringLiteral("Zatrzymanie po takcie, w którym zachodzi WARUNEK (np. AK>10, changed(x), "
-                     "signal(wyak)); opcję można powtarzać."),
-      QStringLiteral("WARUNEK"));
-  const QCommandLineOption vcd(
-      QStringLiteral("vcd"),
-      QStringLiteral("Przebiegi czasowe: sygnały, rejestry i magistrale każdego taktu jako plik "
-                     "VCD (IEEE 1364) do PLIKU (- to standardowe wyjście)."),
-      QStringLiteral("PLIK"));
-  parser.addOptions({help, list, input, inputFile, maxCycles, expect, json, dumpMemory, irq, trace,
-                     stopWhen, vcd});
-  AddGradingOptions(parser);
+  parser.addOption(help);
+  for (const TRunOption& option : RunOptions()) {
+    const auto text = [](std::string_view utf8) {
+      return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+    };
+    parser.addOption(QCommandLineOption(text(option.Name), text(option.Help), text(option.Value)));
+  }
 
   // Asked for JSON, a caller gets JSON even when the options are wrong.
   json_ = arguments.contains(QStringLiteral("--json"));
@@ -535,35 +500,35 @@ std::optional<TRun::TOptions> TRun::ReadOptions(const QStringList& arguments, in
     status = static_cast<int>(TRunStatus::Stopped);
     return std::nullopt;
   }
-  json_ = parser.isSet(json);
-  dumpMemory_ = parser.isSet(dumpMemory);
+  json_ = parser.isSet(QStringLiteral("json"));
+  dumpMemory_ = parser.isSet(QStringLiteral("dump-memory"));
   if (parser.positionalArguments().size() != 1)
     return usage(QStringLiteral("podaj dokładnie jeden plik programu (--help opisuje użycie)"));
-  if (parser.isSet(input) && parser.isSet(inputFile))
+  if (parser.isSet(QStringLiteral("input")) && parser.isSet(QStringLiteral("input-file")))
     return usage(QStringLiteral("--input i --input-file wykluczają się"));
   TOptions options;
-  if (parser.isSet(maxCycles)) {
-    const auto parsed = ParseCycles(parser.value(maxCycles));
+  if (parser.isSet(QStringLiteral("max-cycles"))) {
+    const auto parsed = ParseCycles(parser.value(QStringLiteral("max-cycles")));
     if (!parsed)
       return usage(QStringLiteral("--max-cycles wymaga dodatniej liczby całkowitej, nie \"%1\"")
-                       .arg(parser.value(maxCycles)));
+                       .arg(parser.value(QStringLiteral("max-cycles"))));
     options.Limit = *parsed;
   }
-  if (!ReadInterruptPresses(parser.values(irq))) return usage(message_);
-  options.Trace = parser.isSet(trace);
-  options.TracePath = parser.value(trace);
+  if (!ReadInterruptPresses(parser.values(QStringLiteral("irq")))) return usage(message_);
+  options.Trace = parser.isSet(QStringLiteral("trace"));
+  options.TracePath = parser.value(QStringLiteral("trace"));
   if (options.Trace && options.TracePath == u"-" && json_)
     return usage(
         QStringLiteral("--trace - i --json wykluczają się (oba piszą na standardowe wyjście)"));
-  options.Vcd = parser.isSet(vcd);
-  options.VcdPath = parser.value(vcd);
+  options.Vcd = parser.isSet(QStringLiteral("vcd"));
+  options.VcdPath = parser.value(QStringLiteral("vcd"));
   if (options.Vcd && options.VcdPath == u"-" && (json_ || options.TracePath == u"-"))
     return usage(QStringLiteral(
         "--vcd - wyklucza --json i --trace - (wszystkie piszą na standardowe wyjście)"));
   options.ProgramPath = parser.positionalArguments().front();
-  options.ListPath = parser.value(list);
-  options.Checks = parser.value(expect);
-  options.StopWhen = parser.values(stopWhen);
+  options.ListPath = parser.value(QStringLiteral("list"));
+  options.Checks = parser.value(QStringLiteral("expect"));
+  options.StopWhen = parser.values(QStringLiteral("stop-when"));
   // The form is checked before any file is read; the names wait for the
   // program's labels.
   for (const QString& condition : options.StopWhen) {
@@ -583,10 +548,10 @@ std::optional<TRun::TOptions> TRun::ReadOptions(const QStringList& arguments, in
                        .arg(parser.value(QStringLiteral("time-limit"))));
     options.TimeLimit = std::chrono::milliseconds(static_cast<std::int64_t>(seconds * 1000));
   }
-  options.Input = parser.value(input);
-  if (parser.isSet(inputFile)) {
+  options.Input = parser.value(QStringLiteral("input"));
+  if (parser.isSet(QStringLiteral("input-file"))) {
     try {
-      options.Input = ReadTextFile(parser.value(inputFile)).join(u'\n');
+      options.Input = ReadTextFile(parser.value(QStringLiteral("input-file"))).join(u'\n');
     } catch (const EDorumError& e) {
       return usage(e.Message());
     }
@@ -860,27 +825,6 @@ int TRun::Report(TRunStatus status) {
   // A check tells only of a run that ended as a program should.
   if (status == TRunStatus::Stopped && !allHeld) return static_cast<int>(TRunStatus::Expectation);
   return static_cast<int>(status);
-}
-
-void TRun::AddGradingOptions(QCommandLineParser& parser) {
-  parser.addOptions(
-      {{QStringLiteral("set"),
-        QStringLiteral("Wartości NAZWA=WARTOŚĆ po przecinku, wpisywane przed wykonaniem; opcję "
-                       "można powtarzać."),
-        QStringLiteral("WARTOŚCI")},
-       {QStringLiteral("hide-expected"),
-        QStringLiteral("Niespełnione sprawdzenia bez oczekiwanej wartości.")},
-       {QStringLiteral("must-execute"),
-        QStringLiteral("Rozkazy (po przecinku), które muszą się wykonać choć raz."),
-        QStringLiteral("NAZWY")},
-       {QStringLiteral("instruction"),
-        QStringLiteral("Plik rozkazu (.rzk) kompilowany do listy przed asemblacją; opcję można "
-                       "powtarzać."),
-        QStringLiteral("PLIK")},
-       {QStringLiteral("time-limit"),
-        QStringLiteral("Najwyżej tyle sekund wykonywania; potem jak przy limicie taktów (kod 3, "
-                       "w JSON status timeout), z miejscem, w którym stanął program."),
-        QStringLiteral("SEKUNDY")}});
 }
 
 void TRun::ReadGradingOptions(const QCommandLineParser& parser, TOptions& options) {

@@ -1,4 +1,5 @@
 #include "TestCommand.h"
+#include "RunOptions.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -341,7 +342,7 @@ QStringList TGrader::KnownInstructions() const {
 
 QStringList TGrader::CaseMistakes() const {
   QStringList base{QStringLiteral("zgloszenie.prg")};
-  if (!suite_.List.isEmpty()) base << QStringLiteral("--list") << suite_.List;
+  if (!suite_.List.isEmpty()) base << RunFlag("list") << suite_.List;
   const QStringList known = KnownInstructions();
   const QString suite = QFileInfo(suite_.Path).fileName();
   QStringList mistakes;
@@ -354,11 +355,10 @@ QStringList TGrader::CaseMistakes() const {
       if (options.isEmpty()) return;
       if (const QString said = CheckRunOptions(base + options); !said.isEmpty()) mistake(key, said);
     };
-    if (!test.Set.isEmpty()) check("set", {QStringLiteral("--set"), test.Set.join(u',')});
-    if (!test.Expect.isEmpty())
-      check("expect", {QStringLiteral("--expect"), test.Expect.join(u',')});
+    if (!test.Set.isEmpty()) check("set", {RunFlag("set"), test.Set.join(u',')});
+    if (!test.Expect.isEmpty()) check("expect", {RunFlag("expect"), test.Expect.join(u',')});
     QStringList presses;
-    for (const QString& press : test.Irq) presses << QStringLiteral("--irq") << press;
+    for (const QString& press : test.Irq) presses << RunFlag("irq") << press;
     check("irq", presses);
     // A value written as an instruction word must name an instruction the
     // task has.
@@ -453,21 +453,20 @@ void TGrader::CollectSubmissions(const QStringList& paths) {
 }
 
 QStringList TGrader::ChildArguments(const TSubmission& submission, const TTestCase& test) const {
-  QStringList args{QStringLiteral("run"), submission.Program, QStringLiteral("--json")};
-  if (!suite_.List.isEmpty()) args << QStringLiteral("--list") << suite_.List;
+  QStringList args{QStringLiteral("run"), submission.Program, RunFlag("json")};
+  if (!suite_.List.isEmpty()) args << RunFlag("list") << suite_.List;
   for (const QString& instruction : submission.Instructions)
-    args << QStringLiteral("--instruction") << instruction;
-  if (!test.Set.isEmpty()) args << QStringLiteral("--set") << test.Set.join(u',');
-  if (!test.Input.isEmpty()) args << QStringLiteral("--input=") + test.Input;
-  for (const QString& press : test.Irq) args << QStringLiteral("--irq") << press;
-  if (!test.Expect.isEmpty()) args << QStringLiteral("--expect") << test.Expect.join(u',');
-  if (test.MaxCycles) args << QStringLiteral("--max-cycles") << QString::number(*test.MaxCycles);
-  if (!test.MustExecute.isEmpty())
-    args << QStringLiteral("--must-execute") << test.MustExecute.join(u',');
-  if (suite_.HideExpected) args << QStringLiteral("--hide-expected");
+    args << RunFlag("instruction") << instruction;
+  if (!test.Set.isEmpty()) args << RunFlag("set") << test.Set.join(u',');
+  if (!test.Input.isEmpty()) args << RunFlag("input") + u'=' + test.Input;
+  for (const QString& press : test.Irq) args << RunFlag("irq") << press;
+  if (!test.Expect.isEmpty()) args << RunFlag("expect") << test.Expect.join(u',');
+  if (test.MaxCycles) args << RunFlag("max-cycles") << QString::number(*test.MaxCycles);
+  if (!test.MustExecute.isEmpty()) args << RunFlag("must-execute") << test.MustExecute.join(u',');
+  if (suite_.HideExpected) args << RunFlag("hide-expected");
   // The run stops itself at the timeout and says where it stood; the
   // clock here only ends a process that could not.
-  args << QStringLiteral("--time-limit") << QString::number(suite_.TimeoutSeconds);
+  args << RunFlag("time-limit") << QString::number(suite_.TimeoutSeconds);
   return args;
 }
 

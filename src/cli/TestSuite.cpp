@@ -199,13 +199,21 @@ QJsonObject ReadObject(const QString& path) {
 
 }  // namespace
 
+const QStringList& SuiteKeys() {
+  static const QStringList keys{
+      QStringLiteral("list"),          QStringLiteral("program"),   QStringLiteral("instructions"),
+      QStringLiteral("submissions"),   QStringLiteral("timeout"),   QStringLiteral("max_cycles"),
+      QStringLiteral("hide_expected"), QStringLiteral("reference"), QStringLiteral("cases")};
+  return keys;
+}
+
+const QStringList& CaseKeys() {
+  return kCaseKeys;
+}
+
 TTestSuite LoadTestSuite(const QString& path) {
   const QJsonObject object = ReadObject(path);
-  CheckKeys(object,
-            {QStringLiteral("list"), QStringLiteral("program"), QStringLiteral("instructions"),
-             QStringLiteral("submissions"), QStringLiteral("timeout"), QStringLiteral("max_cycles"),
-             QStringLiteral("hide_expected"), QStringLiteral("reference"), QStringLiteral("cases")},
-            QStringLiteral("zestaw"));
+  CheckKeys(object, SuiteKeys(), QStringLiteral("zestaw"));
   const QDir base = QFileInfo(path).absoluteDir();
   TTestSuite suite;
   suite.Path = QFileInfo(path).absoluteFilePath();

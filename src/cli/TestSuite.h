@@ -43,5 +43,8 @@ struct TTestSuite {
 
 // Reads and checks a suite; EDorumError says what is wrong with it.
 [[nodiscard]] TTestSuite LoadTestSuite(const QString& path);
+// The keys a suite's top level and each case may hold.
+[[nodiscard]] const QStringList& SuiteKeys();
+[[nodiscard]] const QStringList& CaseKeys();
 
 }  // namespace dorum::cli

@@ -1,12 +1,13 @@
 #!/usr/bin/env python3
-"""Holds dorum-cli run's options in three places to one list: the options
+"""Holds dorum-cli run's options in four places to one list: the options
 its parser takes (the help's "Options:"), the options its help text talks
-about, and the options the README's sections on run describe."""
+about, the options the README's sections on run describe, and those the
+application's help page on dorum-cli describes."""
 import re
 import subprocess
 import sys
 
-cli, readme = sys.argv[1:3]
+cli, readme, page = sys.argv[1:4]
 help_text = subprocess.run([cli, "run", "--help"], capture_output=True, text=True).stdout
 listed = help_text[help_text.index("Options:"):help_text.index("Arguments:")]
 description = help_text[:help_text.index("Options:")] + help_text[help_text.index("Arguments:"):]
@@ -25,6 +26,14 @@ if taken - documented:
 stray = {o for o in documented - taken if not o.startswith(("--junit", "--jobs", "--csv"))}
 if stray:
     failures.append(f"the README describes options run does not take: {sorted(stray)}")
+html = open(page, encoding="utf-8").read()
+run_part = html[html.index("<h2>dorum-cli run</h2>"):]
+on_page = set(re.findall(r"(--[a-z][\w-]+)", run_part)) - {"--help"}
+on_page = {o for o in on_page if not o.startswith(("--junit", "--jobs", "--csv"))}
+if taken - on_page:
+    failures.append(f"the help page does not describe: {sorted(taken - on_page)}")
+if on_page - taken:
+    failures.append(f"the help page describes options run does not take: {sorted(on_page - taken)}")
 for failure in failures:
     print(failure)
 sys.exit(1 if failures else 0)

@@ -59,8 +59,9 @@ TEST_F(TSessionTest, EveryRenamingUseCaseLooksTheConditionsUpAgainEvenWhenItFail
   ASSERT_TRUE(ProblemOf(1).isEmpty());
   QFile list(Path("zla.lst"));
   ASSERT_TRUE(list.open(QIODevice::WriteOnly));
-  list.write("[Opcje]\r\nAdres=5\r\nKod=3\r\n[Rozkazy]\r\nLiczba=1\r\nNazwa1=zly\r\n"
-             "[zly]\r\nLinie=2\r\nLinia1=ROZKAZ ZLY;\r\nLinia2=nieznany_sygnal;\r\n");
+  list.write(
+      "[Opcje]\r\nAdres=5\r\nKod=3\r\n[Rozkazy]\r\nLiczba=1\r\nNazwa1=zly\r\n"
+      "[zly]\r\nLinie=2\r\nLinia1=ROZKAZ ZLY;\r\nLinia2=nieznany_sygnal;\r\n");
   list.close();
   EXPECT_THROW(session.LoadList(Path("zla.lst")), EDorumError);
   EXPECT_EQ(machine.AddressBits(), 5);
