@@ -78,6 +78,33 @@ class ToolWindowsTest : public QObject {
     QCOMPARE(console.OutputText()->toPlainText(), QString());
   }
 
+  void theCaretKeepsItsPlaceFromTheEndAsTheProgramTakesCharacters() {
+    TCore c;
+    TFormIOConsole console(c.Core);
+    console.show();
+    TMachine& m = c.Core.Machine();
+    m.SetComponents(*PresetComponents(QStringLiteral("Ombra")));
+    QLineEdit* input = console.InputField();
+    const auto take = [&] {
+      m.EnterRegisterValue(TRegisterId::I, QStringLiteral("1"));
+      m.ExecuteSignals(SignalBit(TSignalId::start));
+      c.Core.Refresh().Flush();
+    };
+    // Typed ahead, before the program reads: it waits in the field.
+    QTest::keyClicks(input, QStringLiteral("abcd"));
+    QCOMPARE(input->cursorPosition(), 4);
+    take();
+    QCOMPARE(input->text(), QStringLiteral("bcd"));
+    QCOMPARE(input->cursorPosition(), 3);  // still at the end
+    input->setCursorPosition(1);           // between "b" and "c"
+    take();
+    QCOMPARE(input->text(), QStringLiteral("cd"));
+    QCOMPARE(input->cursorPosition(), 0);  // still before "c"
+    take();
+    QCOMPARE(input->text(), QStringLiteral("d"));
+    QCOMPARE(input->cursorPosition(), 0);  // not before the start
+  }
+
   void aLineFeedAfterTheOutputIsClearedIsALineBreakOfItsOwn() {
     TCore c;
     TFormIOConsole console(c.Core);
