@@ -4,6 +4,9 @@
 // and the windows' own commands with their keys.
 #include <QAction>
 #include <QApplication>
+#include <QDialog>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTest>
@@ -19,6 +22,7 @@
 #include "FormProgramEditor.h"
 #include "FormWatches.h"
 #include "GuiTestSupport.h"
+#include "OwnKeys.h"
 #include "SourceEditor.h"
 
 using namespace dorum;
@@ -297,6 +301,56 @@ class ActionTableTest : public QObject {
     }
     app.Action("ActionAbort")->trigger();
     QVERIFY(test::WaitForRunEnd(app.Core));
+  }
+
+  void aWindowsOwnKeyIsFoundFromTheFocusUpToItsWindowOnly() {
+    QWidget outer;
+    auto* window = new QDialog(&outer);  // a window of its own inside another
+    auto* panel = new QWidget(window);
+    auto* edit = new QLineEdit(panel);
+    const auto add = [](QWidget* owner, Qt::Key key, Qt::ShortcutContext context) {
+      auto* action = new QAction(owner);
+      action->setShortcut(QKeySequence(key));
+      action->setShortcutContext(context);
+      owner->addAction(action);
+      return action;
+    };
+    QAction* own = add(edit, Qt::Key_F2, Qt::WidgetShortcut);
+    QAction* panelOnly = add(panel, Qt::Key_F3, Qt::WidgetShortcut);
+    QAction* panelWide = add(panel, Qt::Key_F4, Qt::WidgetWithChildrenShortcut);
+    QAction* windowWide = add(window, Qt::Key_F5, Qt::WindowShortcut);
+    (void)add(window, Qt::Key_F6, Qt::ApplicationShortcut);
+    add(edit, Qt::Key_F7, Qt::WidgetShortcut)->setEnabled(false);
+    add(edit, Qt::Key_F8, Qt::WidgetShortcut)->setVisible(false);
+    (void)add(&outer, Qt::Key_F9, Qt::WindowShortcut);
+    const auto found = [](QWidget* focus, Qt::Key key,
+                          Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+      const QKeyEvent press(QEvent::KeyPress, key, modifiers);
+      return OwnCommandFor(focus, press);
+    };
+    const struct {
+      QWidget* Focus;
+      Qt::Key Key;
+      QAction* Action;
+    } keys[] = {
+        {edit, Qt::Key_F2, own},        {edit, Qt::Key_F3, nullptr},
+        {panel, Qt::Key_F3, panelOnly}, {edit, Qt::Key_F4, panelWide},
+        {edit, Qt::Key_F5, windowWide}, {edit, Qt::Key_F6, nullptr},
+        {edit, Qt::Key_F7, nullptr},    {edit, Qt::Key_F8, nullptr},
+        {edit, Qt::Key_F9, nullptr},    {panel, Qt::Key_F2, nullptr},
+        {nullptr, Qt::Key_F2, nullptr}, {edit, Qt::Key_F10, nullptr},
+    };
+    for (const auto& k : keys) {
+      QVERIFY2(found(k.Focus, k.Key) == k.Action,
+               qPrintable(QKeySequence(k.Key).toString() +
+                          (k.Focus == edit ? " in the field" : " elsewhere")));
+    }
+    // The keypad's keys are the keys themselves.
+    QCOMPARE(found(edit, Qt::Key_F2, Qt::KeypadModifier), own);
+    // An open menu handles its keys itself.
+    QMenu menu;
+    menu.addAction(own);
+    QCOMPARE(found(&menu, Qt::Key_F2), nullptr);
   }
 
   void theWindowsOwnCommandsHaveTheirKeys() {
