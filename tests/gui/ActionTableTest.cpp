@@ -4,6 +4,7 @@
 // and the windows' own commands with their keys.
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QDialog>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -17,6 +18,7 @@
 #include "AppCore.h"
 #include "FormCommandEditor.h"
 #include "FormEditor.h"
+#include "FormMachine.h"
 #include "FormMain.h"
 #include "FormMicroprogram.h"
 #include "FormProgramEditor.h"
@@ -201,6 +203,36 @@ class ActionTableTest : public QObject {
                               .arg(QChar::fromLatin1(kLetters[state]))
                               .arg(differing.join(QStringLiteral(", ")), shown)));
     }
+  }
+
+  void theActionsFollowTheStateWithoutAMenuBeingOpened() {
+    // No refresh is asked for here: the greying must follow by itself.
+    TApplication app;
+    QAction* program = app.Action("ActionRunProject");
+    QAction* cycle = app.Action("ActionRunCycle");
+    QAction* back = app.Action("ActionStepBackCycle");
+    QVERIFY(program->isEnabled());
+    QVERIFY(!back->isEnabled());
+    // Manual control, switched in the machine window.
+    app.Main->MachineWindow().ManualControlBox()->click();
+    QVERIFY(!program->isEnabled());
+    app.Main->MachineWindow().ManualControlBox()->click();
+    QVERIFY(program->isEnabled());
+    // A value entered by hand: a step to undo, once the views are told.
+    app.Core.Machine().EnterRegisterValue(TRegisterId::AK, QStringLiteral("7"));
+    app.Core.Refresh().Flush();
+    QVERIFY(back->isEnabled());
+    // A run greys the run commands while it goes on.
+    StoreEndlessLoop(app.Core.Machine());
+    app.Core.Control().SetTrackingLevel(0);
+    program->trigger();
+    QVERIFY(app.Core.RunInProgress());
+    QVERIFY(!cycle->isEnabled());
+    QVERIFY(!back->isEnabled());
+    app.Action("ActionAbort")->trigger();
+    QVERIFY(test::WaitForRunEnd(app.Core));
+    QVERIFY(cycle->isEnabled());
+    QVERIFY(back->isEnabled());
   }
 
   void everyMenuHoldsItsEntriesInOrder() {
