@@ -7,6 +7,7 @@
 #include <QListView>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -103,6 +104,48 @@ class ToolWindowsTest : public QObject {
     take();
     QCOMPARE(input->text(), QStringLiteral("d"));
     QCOMPARE(input->cursorPosition(), 0);  // not before the start
+  }
+
+  void theOutputFollowsItsLastLineWhetherAddedOrShownWhole() {
+    TCore c;
+    TFormIOConsole console(c.Core);
+    console.resize(300, 200);
+    console.show();
+    TMachine& m = c.Core.Machine();
+    m.SetComponents(*PresetComponents(QStringLiteral("Ombra")));
+    m.EnterRegisterValue(TRegisterId::I, QStringLiteral("2"));
+    const auto put = [&](int code) {
+      m.EnterRegisterValue(TRegisterId::RB, QString::number(code));
+      m.ExecuteSignals(SignalBit(TSignalId::start));
+    };
+    QScrollBar* scroll = console.OutputText()->verticalScrollBar();
+    for (int line = 0; line < 40; ++line) {
+      put(65 + line % 26);
+      put(10);
+      c.Core.Refresh().Flush();  // added to what is shown
+    }
+    QVERIFY(scroll->maximum() > 0);
+    QCOMPARE(scroll->value(), scroll->maximum());
+    scroll->setValue(0);
+    put(90);
+    c.Core.Refresh().Flush();
+    QCOMPARE(scroll->value(), scroll->maximum());
+    // Shown whole again once the window comes back.
+    console.hide();
+    for (int line = 0; line < 10; ++line) {
+      put(66);
+      put(10);
+      c.Core.Refresh().Flush();
+    }
+    console.show();
+    QCoreApplication::processEvents();
+    QCOMPARE(scroll->value(), scroll->maximum());
+    QVERIFY(console.OutputText()->toPlainText().endsWith(QStringLiteral("B\n")));
+    // What came while hidden, before the views were told, shows at once.
+    console.hide();
+    put(67);
+    console.show();
+    QVERIFY(console.OutputText()->toPlainText().endsWith(QStringLiteral("B\nC")));
   }
 
   void aLineFeedAfterTheOutputIsClearedIsALineBreakOfItsOwn() {
