@@ -366,6 +366,9 @@ class DialogsTest : public QObject {
     QVERIFY(!a.isMinimized());  // restored before it was brought up
     QCOMPARE(UniqueWindowName(QStringLiteral("FormA"), {&a, &twin}), QStringLiteral("FormA_2"));
     QCOMPARE(UniqueWindowName(QStringLiteral("FormC"), {&a, &twin}), QStringLiteral("FormC"));
+    // The numbers start at 1; a window gone takes no name.
+    QCOMPARE(UniqueWindowName(QStringLiteral("FormA"), {&a}), QStringLiteral("FormA_1"));
+    QCOMPARE(UniqueWindowName(QStringLiteral("FormA"), {&a, nullptr}), QStringLiteral("FormA_1"));
   }
 
   void anEmptyWindowListJustCloses() {
