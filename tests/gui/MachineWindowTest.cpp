@@ -10,6 +10,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -389,6 +390,46 @@ class MachineWindowTest : public QObject {
     QVERIFY(!w.Core.Control().ManualControl());
     w.Core.Refresh().Flush();
     QVERIFY(!status->text().contains(QStringLiteral("sterowanie ręczne")));
+  }
+
+  void theStatusLineCountsTheLastRunAndTheCyclesSinceTheReset() {
+    TWindow w;
+    // "dod 5" and "sob 0" in a loop.
+    w.Machine().Memory().Store(0, 1 * 32 + 5);
+    w.Machine().Memory().Store(1, 5 * 32 + 0);
+    w.Machine().Memory().Store(5, 1);
+    TController& control = w.Core.Control();
+    control.SetTrackingLevel(0);
+    QVERIFY(w.Core.Run(nullptr, [&] { control.ExecuteInstruction(); }));
+    const std::uint64_t first = control.CyclesPerformed();
+    QVERIFY(w.Core.Run(nullptr, [&] {
+      control.ExecuteInstruction();
+      control.ExecuteInstruction();
+    }));
+    const std::uint64_t last = control.CyclesPerformed() - first;
+    QVERIFY(last > 2 && first != last);
+    auto* status = w.Form.findChild<QLabel*>(QStringLiteral("RunStatus"));
+    QCOMPARE(status->text(),
+             QStringLiteral("Zatrzymana. Ostatnie wykonanie: takty %1, rozkazy 2; od resetu: "
+                            "takty %2")
+                 .arg(last)
+                 .arg(control.CyclesSinceReset()));
+    QCOMPARE(control.CyclesSinceReset(), first + last);
+    // While a run goes on: its own cycles and instructions so far.
+    QVERIFY(w.Core.StartRun(nullptr, [&] { control.StartProgram(-1); }));
+    QTRY_VERIFY(control.CyclesPerformed() > first + last + 100);
+    w.Core.Refresh().Flush();
+    const QRegularExpression running(
+        QStringLiteral("^Wykonywanie… takty: (\\d+), rozkazy: (\\d+)$"));
+    const QRegularExpressionMatch match = running.match(status->text());
+    QVERIFY2(match.hasMatch(), qPrintable(status->text()));
+    const qulonglong cycles = match.captured(1).toULongLong();
+    const qulonglong instructions = match.captured(2).toULongLong();
+    QVERIFY(cycles > 100);
+    QVERIFY(cycles <= control.CyclesPerformed() - first - last);
+    QVERIFY(instructions * 2 <= cycles && instructions > 0);
+    control.RequestStop();
+    QVERIFY(test::WaitForRunEnd(w.Core));
   }
 
   void eachInterruptButtonRaisesItsOwnLine() {
