@@ -539,6 +539,8 @@ class StopConditionsTest : public QObject {
     QVERIFY(!(row->flags() & Qt::ItemIsUserCheckable));
     QVERIFY2(row->text().contains(conditions.At(0).Problem), qPrintable(row->text()));
     QVERIFY(conditions.At(0).Problem.contains(QStringLiteral("suma")));
+    // Shown unchecked, it is still on: the list filled in is no click.
+    QVERIFY(dialog.Conditions().At(0).Enabled);
     dialog.reject();
 
     // Back again, the condition is checked as before.
