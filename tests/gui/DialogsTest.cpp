@@ -1,12 +1,16 @@
 // The project options dialog and the window list dialog.
+#include <QCheckBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMainWindow>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QTabWidget>
 #include <QTest>
 #include <QToolButton>
 
 #include "AppCore.h"
+#include "FindDialogs.h"
 #include "GuiTestSupport.h"
 #include "SettingsDialog.h"
 #include "WindowList.h"
@@ -82,6 +86,116 @@ class DialogsTest : public QObject {
     QCOMPARE(dialog.CodeBits()->Position(), 3);
     QVERIFY(!dialog.CodeBits()->SetPosition(9));
     QCOMPARE(dialog.CodeBits()->Position(), 3);
+  }
+
+  void everyPresetTicksExactlyItsComponentsAndIsFoundAgainFromTheTicks() {
+    TCore c;
+    TFormSettings dialog(c.Core);
+    const struct {
+      const char* Name;
+      TComponentSet Components;
+    } presets[] = {
+        {"Dorum", Set({0})},
+        {"Dorum+", Set({0, 1})},
+        {"Pelt", Set({0, 1, 2, 3, 4, 5, 6, 7})},
+        {"Ombra", Set({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10})},
+    };
+    QCOMPARE(dialog.CheckList()->count(), 10);
+    for (int k = 0; k < 4; ++k) {
+      const auto& preset = presets[k];
+      QCOMPARE(PresetButton(dialog, k)->text(), QString::fromUtf8(preset.Name));
+      PresetButton(dialog, k)->click();
+      QCOMPARE(dialog.TickedComponents(), preset.Components);
+      QCOMPARE(dialog.SelectedPreset(), k);
+      // Ticks item by item from the empty set select the preset again,
+      // and not before its last component.
+      PresetButton(dialog, 0)->click();
+      for (int option = 1; option <= 10; ++option) {
+        if (!preset.Components.test(static_cast<std::size_t>(option))) continue;
+        QVERIFY(dialog.SelectedPreset() != k || k == 0);
+        dialog.TickOption(option, true);
+      }
+      QCOMPARE(dialog.SelectedPreset(), k);
+      // Any tick more leaves the preset.
+      for (int option = 1; option <= 10; ++option) {
+        if (preset.Components.test(static_cast<std::size_t>(option))) continue;
+        dialog.TickOption(option, true);
+        QVERIFY(dialog.SelectedPreset() != k);
+        dialog.TickOption(option, false);
+        QCOMPARE(dialog.SelectedPreset(), k);
+      }
+    }
+    // The sets of the presets are what "OK" writes.
+    PresetButton(dialog, 3)->click();
+    dialog.Apply();
+    QCOMPARE(c.Core.Machine().GetComponents(), presets[3].Components);
+  }
+
+  void eachWidthStopsAtBothOfItsLimits() {
+    TCore c;
+    TFormSettings dialog(c.Core);
+    const struct {
+      TUpDown* Box;
+      int Minimum;
+      int Maximum;
+    } widths[] = {{dialog.AddressBits(), 5, 16}, {dialog.CodeBits(), 3, 8}};
+    for (const auto& w : widths) {
+      QVERIFY(!w.Box->SetPosition(w.Minimum - 1));
+      QVERIFY(!w.Box->SetPosition(w.Maximum + 1));
+      QVERIFY(w.Box->SetPosition(w.Minimum));
+      w.Box->Down()->click();
+      QCOMPARE(w.Box->Position(), w.Minimum);
+      w.Box->Up()->click();
+      QCOMPARE(w.Box->Position(), w.Minimum + 1);
+      QVERIFY(w.Box->SetPosition(w.Maximum));
+      w.Box->Up()->click();
+      QCOMPARE(w.Box->Position(), w.Maximum);
+      w.Box->Down()->click();
+      QCOMPARE(w.Box->Position(), w.Maximum - 1);
+    }
+    // Both limits are written as they are.
+    dialog.AddressBits()->SetPosition(16);
+    dialog.CodeBits()->SetPosition(3);
+    dialog.Apply();
+    QCOMPARE(c.Core.Machine().AddressBits(), 16);
+    QCOMPARE(c.Core.Machine().CodeBits(), 3);
+  }
+
+  void everyAddressFieldIsShownAndWrittenToItsOwnPlace() {
+    TCore c;
+    TMachine& m = c.Core.Machine();
+    m.SetComponents(Set({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
+    {
+      TFormSettings dialog(c.Core);
+      for (int line = 1; line <= 4; ++line) {
+        dialog.VectorLabel(line)->setText(QStringLiteral("obs%1").arg(line));
+        dialog.VectorAddress(line)->setText(QString::number(10 + line));
+      }
+      dialog.InputPort()->setText(QStringLiteral("21"));
+      dialog.OutputPort()->setText(QStringLiteral("22"));
+      dialog.InputInterrupt()->setText(QStringLiteral("3"));
+      dialog.OutputInterrupt()->setText(QStringLiteral("1"));
+      dialog.Apply();
+    }
+    for (std::size_t k = 0; k < 4; ++k) {
+      QCOMPARE(m.Vectors()[k].LabelName, QStringLiteral("obs%1").arg(k + 1));
+      QCOMPARE(m.Vectors()[k].Address, static_cast<int>(11 + k));
+    }
+    QCOMPARE(m.IOPorts().InputPort, 21);
+    QCOMPARE(m.IOPorts().OutputPort, 22);
+    QCOMPARE(m.IOPorts().InputInterrupt, 3);
+    QCOMPARE(m.IOPorts().OutputInterrupt, 1);
+    // Shown again as written.
+    TFormSettings dialog(c.Core);
+    for (int line = 1; line <= 4; ++line) {
+      QCOMPARE(dialog.VectorLabel(line)->text(), QStringLiteral("obs%1").arg(line));
+      QCOMPARE(dialog.VectorAddress(line)->text(), QString::number(10 + line));
+    }
+    QCOMPARE(dialog.InputPort()->text(), QStringLiteral("21"));
+    QCOMPARE(dialog.OutputPort()->text(), QStringLiteral("22"));
+    QCOMPARE(dialog.InputInterrupt()->text(), QStringLiteral("3"));
+    QCOMPARE(dialog.OutputInterrupt()->text(), QStringLiteral("1"));
+    QCOMPARE(dialog.SelectedPreset(), 3);
   }
 
   void okWritesEverythingInOrderAndKeepsTheWidthsOfAPreset() {
@@ -165,6 +279,65 @@ class DialogsTest : public QObject {
     QCOMPARE(c.Core.Machine().CodeBits(), 3);
   }
 
+  void theSearchDialogsPassEveryBoxAsTickedAndEachButtonItsOwnCommand() {
+    TFindDialog find;
+    TReplaceDialog replace;
+    QVERIFY(find.Down->isChecked());  // forward, until chosen otherwise
+    QVERIFY(!find.MatchCase->isChecked());
+    QVERIFY(!find.WholeWord->isChecked());
+    const auto shown = [](const TSearchOptions& o) {
+      return QStringLiteral("%1%2%3").arg(o.MatchCase).arg(o.WholeWord).arg(o.Backwards);
+    };
+    for (int ticks = 0; ticks < 8; ++ticks) {
+      const bool matchCase = (ticks & 1) != 0;
+      const bool wholeWord = (ticks & 2) != 0;
+      const bool up = (ticks & 4) != 0;
+      find.MatchCase->setChecked(matchCase);
+      find.WholeWord->setChecked(wholeWord);
+      (up ? find.Up : find.Down)->setChecked(true);
+      QCOMPARE(shown(find.Options()), shown({matchCase, wholeWord, up}));
+      // The replace dialog always searches forward.
+      replace.MatchCase->setChecked(matchCase);
+      replace.WholeWord->setChecked(wholeWord);
+      QCOMPARE(shown(replace.Options()), shown({matchCase, wholeWord, false}));
+    }
+    find.SetText(QStringLiteral("dod"));
+    QCOMPARE(find.Text(), QStringLiteral("dod"));
+    QCOMPARE(find.TextEdit->selectedText(), QStringLiteral("dod"));  // typing replaces it
+    replace.SetText(QStringLiteral("pob"));
+    replace.ReplacementEdit->setText(QStringLiteral("ład"));
+    QCOMPARE(replace.Text(), QStringLiteral("pob"));
+    QCOMPARE(replace.TextEdit->selectedText(), QStringLiteral("pob"));
+    QCOMPARE(replace.Replacement(), QStringLiteral("ład"));
+    // Each button asks for its own command; "Anuluj" only hides.
+    QStringList asked;
+    connect(&find, &TFindDialog::FindNext, this, [&] { asked.append(QStringLiteral("find")); });
+    connect(&replace, &TReplaceDialog::FindNext, this,
+            [&] { asked.append(QStringLiteral("next")); });
+    connect(&replace, &TReplaceDialog::Replace, this, [&] { asked.append(QStringLiteral("one")); });
+    connect(&replace, &TReplaceDialog::ReplaceAll, this,
+            [&] { asked.append(QStringLiteral("all")); });
+    find.FindNextButton->click();
+    replace.FindNextButton->click();
+    replace.ReplaceButton->click();
+    replace.ReplaceAllButton->click();
+    QCOMPARE(asked, (QStringList{"find", "next", "one", "all"}));
+    QVERIFY(find.FindNextButton->isDefault());
+    QVERIFY(replace.FindNextButton->isDefault());
+    for (QDialog* dialog : std::initializer_list<QDialog*>{&find, &replace}) {
+      dialog->show();
+      QPushButton* cancel = nullptr;
+      for (QPushButton* button : dialog->findChildren<QPushButton*>()) {
+        if (button->text() == QStringLiteral("Anuluj")) cancel = button;
+      }
+      QVERIFY(cancel != nullptr);
+      cancel->click();
+      QVERIFY(!dialog->isVisible());
+      QCOMPARE(dialog->result(), 0);
+    }
+    QCOMPARE(asked.size(), 4);
+  }
+
   void theWindowListShowsFloatingVisibleWindowsByCaption() {
     QMainWindow a, b, hidden, untitled;
     a.setObjectName(QStringLiteral("FormA"));
@@ -193,6 +366,9 @@ class DialogsTest : public QObject {
     QVERIFY(!a.isMinimized());  // restored before it was brought up
     QCOMPARE(UniqueWindowName(QStringLiteral("FormA"), {&a, &twin}), QStringLiteral("FormA_2"));
     QCOMPARE(UniqueWindowName(QStringLiteral("FormC"), {&a, &twin}), QStringLiteral("FormC"));
+    // The numbers start at 1; a window gone takes no name.
+    QCOMPARE(UniqueWindowName(QStringLiteral("FormA"), {&a}), QStringLiteral("FormA_1"));
+    QCOMPARE(UniqueWindowName(QStringLiteral("FormA"), {&a, nullptr}), QStringLiteral("FormA_1"));
   }
 
   void anEmptyWindowListJustCloses() {

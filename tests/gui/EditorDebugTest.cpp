@@ -55,6 +55,31 @@ class EditorDebugTest : public QObject {
   }
 
  private Q_SLOTS:
+  void everyCombinationOfFlagsHasItsGlyphAndColours() {
+    // Current first, then a breakpoint on code or not, then code alone.
+    const struct {
+      bool Current, Breakpoint, Code;
+      int Glyph;
+      int Style;
+    } lines[] = {
+        {false, false, false, -1, -1},
+        {false, false, true, 0, -1},
+        {false, true, false, 4, ssBreakpointNoCodeLine},
+        {false, true, true, 3, ssBreakpointLine},
+        {true, false, false, 1, ssCurrentLine},
+        {true, false, true, 1, ssCurrentLine},
+        {true, true, false, 2, ssCurrentLine},
+        {true, true, true, 2, ssCurrentLine},
+    };
+    for (const auto& l : lines) {
+      const TLineFlags flags{l.Current, l.Breakpoint, l.Code};
+      const QByteArray which = QByteArray::number(l.Current) + QByteArray::number(l.Breakpoint) +
+                               QByteArray::number(l.Code);
+      QVERIFY2(TFormProgramEditor::GlyphOf(flags) == l.Glyph, which.constData());
+      QVERIFY2(TFormProgramEditor::LineStyleOf(flags) == l.Style, which.constData());
+    }
+  }
+
   void init() {
     core_ = new TAppCore;
     user_ = new test::TDialogScript;

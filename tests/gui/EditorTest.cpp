@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QContextMenuEvent>
 #include <QFile>
 #include <QLabel>
@@ -23,6 +24,7 @@
 #include "FormCommandEditor.h"
 #include "FormProgramEditor.h"
 #include "GuiTestSupport.h"
+#include "SourceEditor.h"
 #include "SourceLexers.h"
 #include "common/Text.h"
 
@@ -478,6 +480,61 @@ class EditorTest : public QObject {
       QVERIFY2(!enabled.contains(QString::fromUtf8(greyed)), greyed);
     QVERIFY(enabled.contains(QStringLiteral("Zaznacz wszystko")));
     QCOMPARE(memo->selectedText(), QStringLiteral("pob x"));
+  }
+
+  void theEditingEntriesAreGreyedByWhatTheTextAllows() {
+    TSourceEditor memo(nullptr);
+    // Each entry's key, and in which of the states below it is enabled:
+    // e(mpty), t(ext), s(elected), d(eleted), u(ndone), r(ead-only, selected).
+    const struct {
+      const char* Caption;
+      QKeySequence::StandardKey Key;
+      const char* States;
+    } entries[] = {
+        {"&Cofnij", QKeySequence::Undo, "etsDur"},
+        {"&Ponów", QKeySequence::Redo, "etsdUr"},
+        {"Wy&tnij", QKeySequence::Cut, "etSdur"},
+        {"&Kopiuj", QKeySequence::Copy, "etSduR"},
+        {"Wk&lej", QKeySequence::Paste, "ETSDUr"},
+        {"&Usuń", QKeySequence::Delete, "etSdur"},
+        {"Zaznacz &wszystko", QKeySequence::SelectAll, "eTSDUR"},
+    };
+    QApplication::clipboard()->setText(QStringLiteral("dod x"));
+    const auto check = [&](char state) {
+      const std::unique_ptr<QMenu> menu = memo.ContextMenu();
+      QStringList wrong;
+      std::size_t row = 0;
+      for (QAction* action : menu->actions()) {
+        if (action->isSeparator()) continue;
+        if (row >= std::size(entries)) {
+          wrong.append(QStringLiteral("extra ") + action->text());
+          continue;
+        }
+        const auto& entry = entries[row++];
+        const QChar letter = QChar::fromLatin1(state).toUpper();
+        const bool enabled = QString::fromLatin1(entry.States).contains(letter);
+        if (action->text() != QString::fromUtf8(entry.Caption) ||
+            action->shortcut() != QKeySequence(entry.Key) || action->isEnabled() != enabled)
+          wrong.append(action->text() + (action->isEnabled() ? " enabled" : " greyed"));
+      }
+      if (row != std::size(entries)) wrong.append(QStringLiteral("%1 entries").arg(row));
+      return wrong.join(QStringLiteral(", "));
+    };
+    QCOMPARE(check('e'), QString());
+    memo.setText(QStringLiteral("pob x"));
+    memo.SendScintilla(QsciScintillaBase::SCI_EMPTYUNDOBUFFER);
+    QCOMPARE(check('t'), QString());
+    memo.setSelection(0, 0, 0, 3);
+    QCOMPARE(check('s'), QString());
+    memo.removeSelectedText();
+    QCOMPARE(check('d'), QString());
+    memo.undo();
+    memo.setCursorPosition(0, 0);
+    QCOMPARE(memo.text(), QStringLiteral("pob x"));
+    QCOMPARE(check('u'), QString());
+    memo.setSelection(0, 0, 0, 3);
+    memo.setReadOnly(true);
+    QCOMPARE(check('r'), QString());
   }
 
   void tabMovesTheFocusInAnInstructionAndIsTypedInAProgram() {

@@ -10,6 +10,8 @@
 #include <QTest>
 #include <QTextBrowser>
 #include <QTreeWidget>
+#include <algorithm>
+#include <vector>
 
 #include "AppCore.h"
 #include "FormHelp.h"
@@ -171,6 +173,9 @@ class HelpTest : public QObject {
     QVERIFY(text.contains(QStringLiteral("niedostępny")));
     QVERIFY(text.contains(QStringLiteral("liczba argumentów: 2")));
     QVERIFY(text.contains(QStringLiteral("argument2")));
+    QVERIFY2(text.contains(QStringLiteral("Przy 3 bitach kodu maszyna ma tylko 8 kodów operacji "
+                                          "(0–7), a ten rozkaz stoi na pozycji 8.")),
+             qPrintable(text));
   }
 
   void anUnknownWordFindsNothingAndShowsNothing() {
@@ -274,6 +279,24 @@ class HelpTest : public QObject {
     const QString title = f.Help.CurrentTitle();
     QTest::keyClick(field, Qt::Key_Return);
     QCOMPARE(f.Help.CurrentTitle(), title);
+  }
+
+  void pagesFoundAreListedByHowOftenTheySpeakOfTheText() {
+    THelpFixture f;
+    f.Help.ShowSearch();
+    const QString needle = QStringLiteral("rejestr");
+    f.Help.SearchField()->setText(needle);
+    QListWidget* results = f.Help.SearchResults();
+    std::vector<qsizetype> counts;
+    for (int row = 0; row < results->count(); ++row) {
+      const QUrl url = results->item(row)->data(Qt::UserRole).toUrl();
+      if (url.scheme() != u"qrc") continue;  // a topic or an entry, made when shown
+      Q_EMIT results->itemActivated(results->item(row));
+      counts.push_back(f.Help.Browser()->toPlainText().toLower().count(needle));
+    }
+    QVERIFY(counts.size() > 3);
+    QVERIFY(counts.front() > counts.back());
+    QVERIFY(std::is_sorted(counts.rbegin(), counts.rend()));
   }
 
   void anEntryShownIsMadeAgainWhenTheWidthsChange() {

@@ -389,6 +389,24 @@ class LayoutTest : public QObject {
     QCOMPARE(app.User.FileDialogStarts.back(), dir.filePath(QStringLiteral("programy/Noname.prg")));
   }
 
+  void programsAndInstructionsEachRememberTheirOwnFolder() {
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("rozkazy")));
+    QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("programy")));
+    TApplication app(ExamplesFolder(), dir.filePath(QStringLiteral("settings.ini")));
+    app.User.FileNames = {dir.filePath(QStringLiteral("rozkazy/a.rzk"))};
+    QVERIFY(app.Main->NewInstruction()->Save(false));
+    app.User.FileNames = {dir.filePath(QStringLiteral("programy/b.prg"))};
+    QVERIFY(app.Main->NewProgram()->Save(false));
+    // Cancelled saves of new documents: where did each dialog start?
+    QVERIFY(!app.Main->NewInstruction()->Save(false));
+    QCOMPARE(QFileInfo(app.User.FileDialogStarts.back()).absolutePath(),
+             dir.filePath(QStringLiteral("rozkazy")));
+    QVERIFY(!app.Main->NewProgram()->Save(false));
+    QCOMPARE(QFileInfo(app.User.FileDialogStarts.back()).absolutePath(),
+             dir.filePath(QStringLiteral("programy")));
+  }
+
   void eachFileDialogIsKnownByItsFilterAndStartsInItsFolder() {
     QCOMPARE(FolderKindOf(QStringLiteral(
                  "pliki rozkazów (*.rzk);;pliki programów (*.prg);;wszystkie pliki (*)")),

@@ -10,6 +10,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -367,6 +368,144 @@ class MachineWindowTest : public QObject {
     QCOMPARE(w.Core.Control().TrackingLevel(), 2);
     w.Core.SetAnimationDelay(0);
     QCOMPARE(w.Form.TempoBox()->currentIndex(), 0);
+  }
+
+  void everyTempoIsOfferedAndTheNearestIsShown() {
+    TWindow w;
+    const struct {
+      int Ms;
+      const char* Caption;
+    } tempos[] = {
+        {0, "bez opóźnienia"},   {50, "0,05 s na takt"}, {100, "0,1 s na takt"},
+        {250, "0,25 s na takt"}, {500, "0,5 s na takt"}, {1000, "1 s na takt"},
+        {2000, "2 s na takt"},
+    };
+    QComboBox* box = w.Form.TempoBox();
+    QCOMPARE(box->count(), 7);
+    // The start delay is one of the items.
+    QCOMPARE(box->currentIndex(), 2);
+    for (int k = 6; k >= 0; --k) {
+      QCOMPARE(box->itemText(k), QString::fromUtf8(tempos[k].Caption));
+      box->setCurrentIndex(k);
+      QCOMPARE(w.Core.AnimationDelay(), tempos[k].Ms);
+    }
+    // A delay between two items shows the nearer one, the smaller on a tie.
+    const std::pair<int, int> nearest[] = {{1, 0},    {24, 0},  {25, 0},   {26, 1},   {75, 1},
+                                           {76, 2},   {174, 2}, {176, 3},  {374, 3},  {376, 4},
+                                           {749, 4},  {751, 5}, {1499, 5}, {1500, 5}, {1501, 6},
+                                           {2000, 6}, {5000, 6}};
+    for (const auto& [ms, index] : nearest) {
+      w.Core.SetAnimationDelay(ms);
+      QVERIFY2(box->currentIndex() == index, qPrintable(QString::number(ms)));
+    }
+  }
+
+  void theManualControlBoxSwitchesTheControlUnitAndTheStatusSaysSo() {
+    TWindow w;
+    w.Form.ManualControlBox()->click();
+    QVERIFY(w.Core.Control().ManualControl());
+    w.Core.Refresh().Flush();
+    auto* status = w.Form.findChild<QLabel*>(QStringLiteral("RunStatus"));
+    QVERIFY(status != nullptr);
+    QVERIFY(status->text().startsWith(QStringLiteral("Zatrzymana. Ostatnie wykonanie: ")));
+    QVERIFY(status->text().endsWith(QStringLiteral(" · sterowanie ręczne")));
+    w.Form.ManualControlBox()->click();
+    QVERIFY(!w.Core.Control().ManualControl());
+    w.Core.Refresh().Flush();
+    QVERIFY(!status->text().contains(QStringLiteral("sterowanie ręczne")));
+  }
+
+  void theStatusLineCountsTheLastRunAndTheCyclesSinceTheReset() {
+    TWindow w;
+    // "dod 5" and "sob 0" in a loop.
+    w.Machine().Memory().Store(0, 1 * 32 + 5);
+    w.Machine().Memory().Store(1, 5 * 32 + 0);
+    w.Machine().Memory().Store(5, 1);
+    TController& control = w.Core.Control();
+    control.SetTrackingLevel(0);
+    QVERIFY(w.Core.Run(nullptr, [&] { control.ExecuteInstruction(); }));
+    const std::uint64_t first = control.CyclesPerformed();
+    QVERIFY(w.Core.Run(nullptr, [&] {
+      control.ExecuteInstruction();
+      control.ExecuteInstruction();
+    }));
+    const std::uint64_t last = control.CyclesPerformed() - first;
+    QVERIFY(last > 2 && first != last);
+    auto* status = w.Form.findChild<QLabel*>(QStringLiteral("RunStatus"));
+    QCOMPARE(status->text(),
+             QStringLiteral("Zatrzymana. Ostatnie wykonanie: takty %1, rozkazy 2; od resetu: "
+                            "takty %2")
+                 .arg(last)
+                 .arg(control.CyclesSinceReset()));
+    QCOMPARE(control.CyclesSinceReset(), first + last);
+    // While a run goes on: its own cycles and instructions so far.
+    QVERIFY(w.Core.StartRun(nullptr, [&] { control.StartProgram(-1); }));
+    QTRY_VERIFY(control.CyclesPerformed() > first + last + 100);
+    w.Core.Refresh().Flush();
+    const QRegularExpression running(
+        QStringLiteral("^Wykonywanie… takty: (\\d+), rozkazy: (\\d+)$"));
+    const QRegularExpressionMatch match = running.match(status->text());
+    QVERIFY2(match.hasMatch(), qPrintable(status->text()));
+    const qulonglong cycles = match.captured(1).toULongLong();
+    const qulonglong instructions = match.captured(2).toULongLong();
+    QVERIFY(cycles > 100);
+    QVERIFY(cycles <= control.CyclesPerformed() - first - last);
+    QVERIFY(instructions * 2 <= cycles && instructions > 0);
+    control.RequestStop();
+    QVERIFY(test::WaitForRunEnd(w.Core));
+  }
+
+  void eachInterruptButtonRaisesItsOwnLine() {
+    TWindow w;
+    w.Machine().SetComponents(*PresetComponents(QStringLiteral("Ombra")));
+    w.Core.Refresh().Flush();
+    // Line 1 is the most urgent, the top bit of the four.
+    const int bits[] = {8, 4, 2, 1};
+    for (int line = 1; line <= 4; ++line) {
+      w.Machine().EnterRegisterValue(TRegisterId::RZ, QStringLiteral("0"));
+      QCOMPARE(w.Form.InterruptButton(line)->accessibleName(),
+               QStringLiteral("Przerwanie %1").arg(line));
+      QCOMPARE(w.Form.InterruptButton(line)->text(), QString::number(line));
+      w.Form.InterruptButton(line)->click();
+      QCOMPARE(w.Machine().Register(TRegisterId::RZ).Value(), bits[line - 1]);
+    }
+  }
+
+  void everyRegisterAsksWithItsNameAndAMissingOneAsksNothing() {
+    TWindow w;
+    w.Machine().SetComponents(*PresetComponents(QStringLiteral("Ombra")));
+    w.Core.Refresh().Flush();
+    // Each register offers its own value and takes what is typed.
+    for (const TRegisterId id : {TRegisterId::A, TRegisterId::S, TRegisterId::L, TRegisterId::I,
+                                 TRegisterId::X, TRegisterId::Y}) {
+      w.Machine().EnterRegisterValue(id, QStringLiteral("3"));
+      w.User.TextAnswers = {QStringLiteral("6")};
+      w.Form.EnterRegisterValue(id);
+      QCOMPARE(
+          w.User.Prompts.back(),
+          QStringLiteral("Rejestr %1|Aktualna wartość|3").arg(w.Machine().Register(id).Caption()));
+      QCOMPARE(w.Machine().Register(id).Value(), 6);
+    }
+    // Without the component the register has no box to ask in.
+    w.Machine().SetComponents(*PresetComponents(QStringLiteral("Dorum")));
+    const qsizetype asked = w.User.Prompts.size();
+    w.User.TextAnswers = {QStringLiteral("6")};
+    w.Form.EnterRegisterValue(TRegisterId::X);
+    QCOMPARE(w.User.Prompts.size(), asked);
+    // A memory cell by its address: the first, the last, none.
+    const int last = w.Machine().Memory().Size() - 1;
+    w.Machine().Memory().Store(last, 9);
+    w.User.TextAnswers = {QStringLiteral("4")};
+    w.Form.EnterMemoryValue(last);
+    QCOMPARE(w.User.Prompts.back(), QStringLiteral("PaO|Wartość[%1]|9").arg(last));
+    QCOMPARE(w.Machine().Memory().Word(last), 4u);
+    w.User.TextAnswers = {QStringLiteral("5")};
+    w.Form.EnterMemoryValue(0);
+    QCOMPARE(w.User.Prompts.back(), QStringLiteral("PaO|Wartość[0]|0"));
+    QCOMPARE(w.Machine().Memory().Word(0), 5u);
+    const qsizetype prompts = w.User.Prompts.size();
+    w.Form.EnterMemoryValue(-1);
+    QCOMPARE(w.User.Prompts.size(), prompts);
   }
 
   void theManualControlBoxFollowsTheControlUnit() {

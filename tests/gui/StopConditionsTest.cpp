@@ -246,6 +246,61 @@ class StopConditionsTest : public QObject {
     QVERIFY(dialog.Message()->text().isEmpty());
   }
 
+  void theButtonsFollowTheListFromTheStart() {
+    TCore c;
+    const auto button = [](const TFormStopConditions& dialog, const char* name) {
+      return dialog.findChild<QPushButton*>(QString::fromLatin1(name));
+    };
+    {
+      // Empty: nothing to remove; Enter is "OK".
+      TFormStopConditions dialog(c.Core);
+      QCOMPARE(dialog.List()->currentRow(), -1);
+      QVERIFY(!button(dialog, "RemoveButton")->isEnabled());
+      QVERIFY(!button(dialog, "ClearButton")->isEnabled());
+      QVERIFY(button(dialog, "ButtonOK")->isDefault());
+      QVERIFY(!button(dialog, "AddButton")->isDefault());
+      dialog.Edit()->setText(QStringLiteral("AK=1"));
+      // Typed: Enter adds.
+      QVERIFY(button(dialog, "AddButton")->isDefault());
+      QVERIFY(!button(dialog, "ButtonOK")->isDefault());
+      QVERIFY(dialog.AddTyped());
+      QVERIFY(button(dialog, "RemoveButton")->isEnabled());
+      QVERIFY(button(dialog, "ClearButton")->isEnabled());
+      QVERIFY(button(dialog, "ButtonOK")->isDefault());
+      dialog.accept();
+    }
+    // Opened again with one: it is selected and can be removed.
+    TFormStopConditions dialog(c.Core);
+    QCOMPARE(dialog.List()->currentRow(), 0);
+    QVERIFY(button(dialog, "RemoveButton")->isEnabled());
+    QVERIFY(button(dialog, "ClearButton")->isEnabled());
+    button(dialog, "ClearButton")->click();
+    QVERIFY(!button(dialog, "RemoveButton")->isEnabled());
+    QVERIFY(!button(dialog, "ClearButton")->isEnabled());
+  }
+
+  void aConditionTypedAgainIsAnsweredByWhetherItWasOn() {
+    TCore c;
+    TFormStopConditions dialog(c.Core);
+    dialog.Edit()->setText(QStringLiteral("AK>=5"));
+    QVERIFY(dialog.AddTyped());
+    dialog.Edit()->setText(QStringLiteral("AK>=5"));
+    QVERIFY(dialog.AddTyped());
+    QCOMPARE(dialog.Message()->text(),
+             QStringLiteral("Warunek AK>=5 jest już na liście; zaznaczono go."));
+    QVERIFY(dialog.Message()->styleSheet().isEmpty());  // news, not a fault
+    dialog.List()->item(0)->setCheckState(Qt::Unchecked);
+    dialog.Edit()->setText(QStringLiteral("AK>=5"));
+    QVERIFY(dialog.AddTyped());
+    QCOMPARE(dialog.Message()->text(),
+             QStringLiteral("Warunek AK>=5 jest już na liście; zaznaczono go i włączono."));
+    QVERIFY(dialog.Conditions().At(0).Enabled);
+    // A refusal is shown as a fault.
+    dialog.Edit()->setText(QStringLiteral("AK<"));
+    QVERIFY(!dialog.AddTyped());
+    QVERIFY(dialog.Message()->styleSheet().contains(QStringLiteral("color")));
+  }
+
   void anAssemblyThatLeavesConditionsUncheckedSaysWhich() {
     TProgramApplication app;
     TSession& session = app.Core.Session();
@@ -331,6 +386,24 @@ class StopConditionsTest : public QObject {
     QVERIFY(app.User.Informations.last().startsWith(
         QStringLiteral("Warunek zatrzymania: changed(suma)\n")));
     QVERIFY(app.User.Errors.isEmpty());
+  }
+
+  void aLabelNamedAsARegisterIsWatchedThroughItsAddress() {
+    TCore c;
+    // Only the register's exact caption would name the register itself.
+    const struct {
+      const char* Name;
+      int Address;
+      const char* Condition;
+    } watches[] = {
+        {"AK", 7, "changed(mem[7])"}, {"RZ", 12, "changed(mem[12])"}, {"ak", 7, "changed(ak)"},
+        {"suma", 3, "changed(suma)"}, {"AKX", 4, "changed(AKX)"},
+    };
+    for (const auto& w : watches) {
+      QCOMPARE(
+          TFormWatches::ChangeCondition({QString::fromLatin1(w.Name), w.Address}, c.Core.Machine()),
+          QString::fromLatin1(w.Condition));
+    }
   }
 
   void theWatchesMenuItemIsGreyedOnceTheLabelsAreReadAgain() {
@@ -466,6 +539,8 @@ class StopConditionsTest : public QObject {
     QVERIFY(!(row->flags() & Qt::ItemIsUserCheckable));
     QVERIFY2(row->text().contains(conditions.At(0).Problem), qPrintable(row->text()));
     QVERIFY(conditions.At(0).Problem.contains(QStringLiteral("suma")));
+    // Shown unchecked, it is still on: the list filled in is no click.
+    QVERIFY(dialog.Conditions().At(0).Enabled);
     dialog.reject();
 
     // Back again, the condition is checked as before.

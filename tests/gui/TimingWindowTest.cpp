@@ -2,7 +2,9 @@
 // click, following a run, and its exports.
 #include <QAccessible>
 #include <QAction>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QMenu>
 #include <QProcess>
@@ -20,6 +22,7 @@
 #include "GuiTestSupport.h"
 #include "TimingDiagram.h"
 #include "control/Vcd.h"
+#include "machine/MachineConfig.h"
 #include "program/Assembler.h"
 #include "program/ProgramDocument.h"
 #include "session/Session.h"
@@ -287,6 +290,74 @@ class TimingWindowTest : public QObject {
     c.Core.Refresh().Flush();
     QVERIFY(timing.Diagram().Cycles().empty());
     for (const QString& caption : kExports) QVERIFY(!ExportAction(timing, caption)->isEnabled());
+  }
+
+  void theExportsAskForANameAndAddTheirSuffixOnlyWhenItIsMissing() {
+    TCore c;
+    TFormTiming timing(c.Core);
+    timing.show();
+    c.RunToEnd();
+    QTemporaryDir dir;
+    // What the user types, and the file that is written.
+    const struct {
+      const char* Caption;
+      const char* Typed;
+      const char* Written;
+    } exports[] = {
+        {"Zapisz jako PNG...", "a", "a.png"}, {"Zapisz jako PNG...", "b.PNG", "b.PNG"},
+        {"Zapisz jako SVG...", "c", "c.svg"}, {"Zapisz jako SVG...", "d.Svg", "d.Svg"},
+        {"Zapisz jako VCD...", "e", "e.vcd"}, {"Zapisz jako VCD...", "f.VCD", "f.VCD"},
+    };
+    for (const auto& e : exports) {
+      c.User.FileNames = {dir.filePath(QString::fromLatin1(e.Typed))};
+      ExportAction(timing, QString::fromLatin1(e.Caption))->trigger();
+      QVERIFY2(QFileInfo(dir.filePath(QString::fromLatin1(e.Written))).size() > 0, e.Written);
+    }
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 6);
+    // Cancelled, nothing is written.
+    c.User.FileNames.clear();
+    ExportAction(timing, QStringLiteral("Zapisz jako VCD..."))->trigger();
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 6);
+    QVERIFY(c.User.Errors.isEmpty());
+  }
+
+  void theRegisterMenuOffersTheRegistersTheMachineShows() {
+    TCore c;
+    TFormTiming timing(c.Core);
+    timing.show();
+    const auto offered = [&] {
+      QStringList captions;
+      const std::unique_ptr<QMenu> menu = timing.RegisterMenu();
+      for (const QAction* action : menu->actions()) {
+        if (!action->isCheckable()) return QStringList{QStringLiteral("not checkable")};
+        captions.append(action->text() + (action->isChecked() ? QStringLiteral("*") : QString()));
+      }
+      return captions;
+    };
+    QStringList basic = offered();
+    QVERIFY(!basic.contains(QStringLiteral("X")));
+    QVERIFY(!basic.contains(QStringLiteral("Y")));
+    QVERIFY(basic.contains(QStringLiteral("AK")));
+    timing.ShowRegister(TRegisterId::AK, true);
+    QVERIFY(offered().contains(QStringLiteral("AK*")));
+    c.Core.Machine().SetComponents(*PresetComponents(QStringLiteral("Ombra")));
+    const QStringList ombra = offered();
+    QVERIFY(ombra.contains(QStringLiteral("X")));
+    QVERIFY(ombra.contains(QStringLiteral("Y")));
+    QVERIFY(ombra.size() > basic.size());
+  }
+
+  void aClickOnTheCurrentCycleOrPastTheLastChangesNothing() {
+    TCore c;
+    TFormTiming timing(c.Core);
+    timing.show();
+    c.RunToEnd();
+    const std::size_t count = timing.Diagram().Cycles().size();
+    const std::uint64_t cycles = c.Core.Control().CyclesPerformed();
+    QVERIFY(timing.GoToCycle(timing.Diagram().Current()));  // already there
+    QVERIFY(!timing.GoToCycle(count));
+    QCOMPARE(c.Core.Control().CyclesPerformed(), cycles);
+    QCOMPARE(timing.Diagram().Current(), count - 1);
   }
 
   void theDumpHoldsTheFadedCyclesAsThePicturesDo() {

@@ -7,6 +7,7 @@
 #include <QListView>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -76,6 +77,75 @@ class ToolWindowsTest : public QObject {
     console.ClearOutput();
     QCOMPARE(m.Console().OutputText(), QString());
     QCOMPARE(console.OutputText()->toPlainText(), QString());
+  }
+
+  void theCaretKeepsItsPlaceFromTheEndAsTheProgramTakesCharacters() {
+    TCore c;
+    TFormIOConsole console(c.Core);
+    console.show();
+    TMachine& m = c.Core.Machine();
+    m.SetComponents(*PresetComponents(QStringLiteral("Ombra")));
+    QLineEdit* input = console.InputField();
+    const auto take = [&] {
+      m.EnterRegisterValue(TRegisterId::I, QStringLiteral("1"));
+      m.ExecuteSignals(SignalBit(TSignalId::start));
+      c.Core.Refresh().Flush();
+    };
+    // Typed ahead, before the program reads: it waits in the field.
+    QTest::keyClicks(input, QStringLiteral("abcd"));
+    QCOMPARE(input->cursorPosition(), 4);
+    take();
+    QCOMPARE(input->text(), QStringLiteral("bcd"));
+    QCOMPARE(input->cursorPosition(), 3);  // still at the end
+    input->setCursorPosition(1);           // between "b" and "c"
+    take();
+    QCOMPARE(input->text(), QStringLiteral("cd"));
+    QCOMPARE(input->cursorPosition(), 0);  // still before "c"
+    take();
+    QCOMPARE(input->text(), QStringLiteral("d"));
+    QCOMPARE(input->cursorPosition(), 0);  // not before the start
+  }
+
+  void theOutputFollowsItsLastLineWhetherAddedOrShownWhole() {
+    TCore c;
+    TFormIOConsole console(c.Core);
+    console.resize(300, 200);
+    console.show();
+    TMachine& m = c.Core.Machine();
+    m.SetComponents(*PresetComponents(QStringLiteral("Ombra")));
+    m.EnterRegisterValue(TRegisterId::I, QStringLiteral("2"));
+    const auto put = [&](int code) {
+      m.EnterRegisterValue(TRegisterId::RB, QString::number(code));
+      m.ExecuteSignals(SignalBit(TSignalId::start));
+    };
+    QScrollBar* scroll = console.OutputText()->verticalScrollBar();
+    for (int line = 0; line < 40; ++line) {
+      put(65 + line % 26);
+      put(10);
+      c.Core.Refresh().Flush();  // added to what is shown
+    }
+    QVERIFY(scroll->maximum() > 0);
+    QCOMPARE(scroll->value(), scroll->maximum());
+    scroll->setValue(0);
+    put(90);
+    c.Core.Refresh().Flush();
+    QCOMPARE(scroll->value(), scroll->maximum());
+    // Shown whole again once the window comes back.
+    console.hide();
+    for (int line = 0; line < 10; ++line) {
+      put(66);
+      put(10);
+      c.Core.Refresh().Flush();
+    }
+    console.show();
+    QCoreApplication::processEvents();
+    QCOMPARE(scroll->value(), scroll->maximum());
+    QVERIFY(console.OutputText()->toPlainText().endsWith(QStringLiteral("B\n")));
+    // What came while hidden, before the views were told, shows at once.
+    console.hide();
+    put(67);
+    console.show();
+    QVERIFY(console.OutputText()->toPlainText().endsWith(QStringLiteral("B\nC")));
   }
 
   void aLineFeedAfterTheOutputIsClearedIsALineBreakOfItsOwn() {

@@ -4,11 +4,14 @@
 #include <QAccessible>
 #include <QAction>
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QSignalSpy>
 #include <QTabBar>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
 #include <QToolButton>
@@ -19,6 +22,7 @@
 
 #include "AppCore.h"
 #include "DockedWindow.h"
+#include "FindDialogs.h"
 #include "FormCommandEditor.h"
 #include "FormEditor.h"
 #include "FormHelp.h"
@@ -115,6 +119,52 @@ class WindowCommandsTest : public QObject {
   Q_OBJECT
 
  private Q_SLOTS:
+  void theListIsSavedWithItsExtensionWhenTheNameHasNone() {
+    TApplication app;
+    QTemporaryDir dir;
+    const struct {
+      const char* Typed;
+      const char* Written;
+    } names[] = {{"moja", "moja.lst"}, {"inna.txt", "inna.txt"}, {"trzecia.lst", "trzecia.lst"}};
+    for (const auto& n : names) {
+      app.User.FileNames = {dir.filePath(QString::fromLatin1(n.Typed))};
+      app.Action("ActionSaveList")->trigger();
+      QVERIFY2(QFileInfo::exists(dir.filePath(QString::fromLatin1(n.Written))), n.Written);
+    }
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 3);
+    // Both list dialogs propose a list named as the program.
+    app.Action("ActionLoadList")->trigger();
+    QCOMPARE(app.User.FileDialogStarts.size(), 4);
+    for (const QString& start : app.User.FileDialogStarts)
+      QCOMPARE(QFileInfo(start).fileName(),
+               QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName() +
+                   QStringLiteral(".lst"));
+    QVERIFY(app.User.Errors.isEmpty());
+  }
+
+  void theSearchDialogsProposeTheSelectionOrTheWordAtTheCaretOrKeepTheirText() {
+    TApplication app;
+    TFormProgramEditor* editor = app.Main->NewProgram();
+    TSourceEditor* memo = editor->Memo();
+    memo->setText(QStringLiteral("pob suma\n\ndod jeden"));
+    memo->setSelection(0, 4, 0, 6);  // "su"
+    editor->ShowFindDialog();
+    QCOMPARE(editor->FindDialog()->Text(), QStringLiteral("su"));
+    memo->setCursorPosition(2, 5);  // in "jeden"
+    editor->ShowFindDialog();
+    QCOMPARE(editor->FindDialog()->Text(), QStringLiteral("jeden"));
+    // A selection over lines is no text to look for: the word at the caret.
+    memo->setSelection(0, 0, 2, 2);
+    editor->ShowReplaceDialog();
+    QCOMPARE(editor->ReplaceDialog()->Text(), QStringLiteral("dod"));
+    // Nothing at the caret: the text looked for last stays.
+    memo->setCursorPosition(1, 0);
+    editor->ShowFindDialog();
+    QCOMPARE(editor->FindDialog()->Text(), QStringLiteral("jeden"));
+    editor->ShowReplaceDialog();
+    QCOMPARE(editor->ReplaceDialog()->Text(), QStringLiteral("dod"));
+  }
+
   void theWindowListBringsUpEachOfTwoFloatingEditors() {
     TApplication app;
     const std::vector<TFormProgramEditor*> editors{app.Main->NewProgram(), app.Main->NewProgram()};
