@@ -478,7 +478,8 @@ TEST(StopConditions, ARegistersCaptionComesBeforeALabelOfThatName) {
     Assemble(session, document,
              {QStringLiteral("x: RST 1"), QStringLiteral("%1: RST 2").arg(QLatin1String(name))});
     session.AddStopCondition(QStringLiteral("changed(%1)").arg(QLatin1String(name)));
-    session.AddStopCondition(QStringLiteral("changed(%1)").arg(QString::fromLatin1(name).toLower()));
+    session.AddStopCondition(
+        QStringLiteral("changed(%1)").arg(QString::fromLatin1(name).toLower()));
     const TStopConditions& list = session.StopConditions();
     ASSERT_EQ(list.Count(), 2) << name;
     EXPECT_EQ(list.At(0).Test.Source, TStopTest::TSource::Register) << name;
