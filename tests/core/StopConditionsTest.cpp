@@ -488,3 +488,19 @@ TEST(StopConditions, ARegistersCaptionComesBeforeALabelOfThatName) {
     EXPECT_EQ(list.At(1).Test.Index, 1) << name;
   }
 }
+
+// The flags follow every write of the accumulator, not only the signals
+// that name them: a run taking whole instructions still sees them change.
+TEST(StopConditions, ChangedFlagsStopWholeInstructionRunsWhereCycleByCycleOnesStop) {
+  TWatchedRun whole(QStringLiteral("dorum/mnozenie.prg"), QString(), false);
+  TWatchedRun byCycle(QStringLiteral("dorum/mnozenie.prg"), QString(), true);
+  for (TWatchedRun* run : {&whole, &byCycle}) {
+    run->machine_.SetComponents(*PresetComponents(QStringLiteral("Ombra")));
+    run->session_.AddStopCondition(QStringLiteral("changed(F)"));
+  }
+  for (int stop = 0; stop < 3; ++stop) {
+    const QString expected = byCycle.RunOn(200);
+    EXPECT_TRUE(expected.startsWith(u"Warunek zatrzymania: changed(F)")) << expected.toStdString();
+    EXPECT_EQ(whole.RunOn(200), expected) << "stop " << stop;
+  }
+}
