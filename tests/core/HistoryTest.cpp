@@ -603,3 +603,25 @@ TEST(History, TypingThatEndsAWaitForInputIsUndoneWithTheWait) {
   m.TypeInput(QStringLiteral("a"));
   EXPECT_EQ(StateText(m, control, nullptr), delivered);
 }
+
+// With a small budget the oldest entries go; the count of steps says how
+// many can still be undone, one by one, and each goes to the value before.
+TEST(History, TheBudgetDropsTheOldestEntriesAndCountsWhatIsLeft) {
+  TSession session;
+  TMachine& m = session.Machine();
+  session.RecordHistory(true, std::size_t{4} << 10);
+  TRunHistory& history = *session.History();
+  constexpr int kEntries = 2000;
+  for (int n = 1; n <= kEntries; ++n)
+    m.EnterRegisterValue(TRegisterId::AK, QString::number(n % 200));
+  EXPECT_LE(history.BytesUsed(), history.Budget());
+  const std::uint64_t steps = history.UndoableSteps();
+  ASSERT_GT(steps, 0u);
+  ASSERT_LT(steps, static_cast<std::uint64_t>(kEntries));  // the oldest were dropped
+  for (std::uint64_t k = 1; k <= steps; ++k) {
+    ASSERT_TRUE(history.UndoStep()) << k;
+    EXPECT_EQ(m.Register(TRegisterId::AK).Value(), static_cast<int>((kEntries - k) % 200)) << k;
+    EXPECT_EQ(history.UndoableSteps(), steps - k);
+  }
+  EXPECT_FALSE(history.UndoStep());
+}
