@@ -121,6 +121,9 @@ TEST_F(Assembler, EveryMessageWithItsPosition) {
       {{"pob nigdzie // x"}, "1:12 Nie znaleziono etykiety nigdzie"},
       {{"rst 'A' ", "stp"}, "2:0 Nie znaleziono etykiety 'A' "},  // the quote took the blank
       {{"pob"}, "2:0 Nie znaleziono etykiety "},
+      // Three characters with a quote first but not last are no character.
+      {{"rst 'ab"}, "2:0 Nie znaleziono etykiety 'ab"},
+      {{"rst 'a'b"}, "2:0 Nie znaleziono etykiety 'a'b"},
       {{"rpa / 2"}, "1:5  Nieoczekiwany symbol"},
   };
   for (const Case& c : cases) {

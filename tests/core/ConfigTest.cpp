@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <map>
+#include <vector>
+
 #include "MachineTestSupport.h"
 
 using namespace dorum;
@@ -217,4 +221,29 @@ TEST(Configuration, ResetKeepsMemoryAndClearsEverythingElse) {
   EXPECT_FALSE(m.BusDriven(TBusId::S));
   EXPECT_EQ(m.Memory().Word(4), 44u);
   EXPECT_EQ(control.Resets, 1);
+}
+
+// Each option shows its own registers and bus, and the four interrupt
+// buttons belong to the interrupt option alone.
+TEST(Configuration, EachOptionShowsItsOwnRegistersAndButtons) {
+  const std::map<int, std::vector<R>> registers = {
+      {5, {R::WS}},       {6, {R::X}}, {7, {R::Y}}, {8, {R::RZ, R::RM, R::RP, R::AP}},
+      {9, {R::RB, R::G}}, {10, {R::F}}};
+  const std::vector<R> basic = {R::AK, R::I, R::L, R::A, R::S};
+  TMachine m;
+  for (int option = 0; option <= 10; ++option) {
+    m.SetComponents(SetOf({0, option}));
+    for (int r = 0; r < kRegisterCount; ++r) {
+      const auto id = static_cast<R>(r);
+      const auto own = registers.find(option);
+      const bool shown =
+          std::find(basic.begin(), basic.end(), id) != basic.end() ||
+          (own != registers.end() &&
+           std::find(own->second.begin(), own->second.end(), id) != own->second.end());
+      EXPECT_EQ(m.Register(id).Visible(), shown) << "option " << option << " register " << r;
+    }
+    EXPECT_EQ(m.Bus(TBusId::AS).Visible(), option == 1) << option;
+    EXPECT_TRUE(m.Bus(TBusId::S).Visible() && m.Bus(TBusId::A).Visible()) << option;
+    EXPECT_EQ(m.InterruptButtonsVisible(), option == 8) << option;
+  }
 }

@@ -269,3 +269,28 @@ TEST_F(ControlUnit, AResetForgetsThatTheInputRanOut) {
   EXPECT_FALSE(control.InputRanOut());
   EXPECT_EQ(m.Register(R::L).Value(), 1);
 }
+
+// A reset goes back to the fetch with every breakpoint armed again, also
+// the one the last run stopped at.
+TEST_F(ControlUnit, AResetStartsAtTheFetchWithBreakpointsArmedAgain) {
+  Program({{0, Word(1, 5)}, {5, 4}});
+  control.ExecuteCycle();  // the fetch of «dod 5»
+  control.ExecuteCycle();
+  ASSERT_EQ(control.CurrentCycle(), 2);
+  m.ResetMachine();
+  EXPECT_EQ(control.CurrentCycle(), 0);
+  EXPECT_TRUE(control.AtFetch());
+
+  // After the reset I holds 0 («stp»), whose first cycle the fetch shows.
+  control.Instructions().At(0).Cycle(0).Breakpoint = true;
+  const QString stop =
+      QStringLiteral("Napotkano punkt zatrzymania trakcie wykonywania rozkazu stp");
+  EXPECT_EQ(MessageOf([&] { control.ExecuteCycle(); }), stop);
+  EXPECT_FALSE(control.BreakpointsArmed());
+  m.ResetMachine();
+  EXPECT_TRUE(control.BreakpointsArmed());
+  EXPECT_EQ(MessageOf([&] { control.ExecuteCycle(); }), stop);
+  // Not reset: the next step performs the cycle it stopped before.
+  EXPECT_EQ(MessageOf([&] { control.ExecuteCycle(); }), QString());
+  EXPECT_EQ(Reg(R::I), Word(1, 5));
+}

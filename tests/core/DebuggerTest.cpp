@@ -176,3 +176,70 @@ TEST(Watches, ANameComesBeforeTheLongerNamesItBegins) {
   EXPECT_GT(CompareNamesIgnoringCase("Ab", "a"), 0);
   EXPECT_EQ(CompareNamesIgnoringCase("Ab", "aB"), 0);
 }
+
+// Every letter with a diacritic comes right after its base letter (and ż
+// after ź), in either case, before the next letter of the alphabet.
+TEST(Watches, EveryPolishLetterSortsRightAfterItsBaseLetter) {
+  const struct {
+    const char16_t* Base;
+    const char16_t* Letter;
+    const char16_t* Next;
+  } letters[] = {{u"a", u"ą", u"b"}, {u"c", u"ć", u"d"}, {u"e", u"ę", u"f"},
+                 {u"l", u"ł", u"m"}, {u"n", u"ń", u"o"}, {u"o", u"ó", u"p"},
+                 {u"s", u"ś", u"t"}, {u"z", u"ź", u"ż"}, {u"ź", u"ż", u"{"}};
+  for (const auto& l : letters) {
+    const QString base = QString::fromUtf16(l.Base) + QStringLiteral("zz");
+    const QString letter = QString::fromUtf16(l.Letter).toUpper() + QStringLiteral("a");
+    const QString next = QString::fromUtf16(l.Next) + QStringLiteral("a");
+    EXPECT_LT(CompareNamesIgnoringCase(base, letter), 0) << letter.toStdString();
+    EXPECT_LT(CompareNamesIgnoringCase(letter, next), 0) << letter.toStdString();
+    EXPECT_EQ(CompareNamesIgnoringCase(letter, letter.toLower()), 0) << letter.toStdString();
+    TWatchList oneByOne;
+    for (const QString& name : {next, letter, base}) oneByOne.AddWatch(name, 1);
+    TWatchList whole;
+    whole.SetWatches({{next, 1}, {letter, 2}, {base, 3}});
+    for (const TWatchList* list : {&oneByOne, &whole}) {
+      ASSERT_EQ(list->Count(), 3);
+      EXPECT_EQ(QStringList({list->At(0).Name, list->At(1).Name, list->At(2).Name}),
+                QStringList({base, letter, next}));
+    }
+  }
+}
+
+// Names equal but for case keep the order they came in; a name is found
+// in any case; words at both ends of the memory are shown, none beyond.
+TEST(Watches, EqualNamesKeepTheirOrderAndLookupIgnoresCase) {
+  TWatchList oneByOne;
+  oneByOne.AddWatch("Licznik", 1);
+  oneByOne.AddWatch("LICZNIK", 2);
+  oneByOne.AddWatch("licznik", 3);
+  // Many more from a whole program, each spelling of "licznik" in turn.
+  std::vector<TWatch> spellings;
+  for (int k = 0; k < 64; ++k) {
+    QString name = QStringLiteral("licznik");
+    for (int bit = 0; bit < 6; ++bit) {
+      if ((k >> bit) & 1) name[bit] = name[bit].toUpper();
+    }
+    spellings.push_back({name, (k * 37) % 64 + 1});
+  }
+  TWatchList whole;
+  whole.SetWatches(spellings);
+  ASSERT_EQ(whole.Count(), 64);
+  for (int k = 0; k < 64; ++k) EXPECT_EQ(whole.At(k).Address, (k * 37) % 64 + 1) << k;
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(oneByOne.At(i).Address, i + 1);
+  for (const TWatchList* list : {&oneByOne, &whole}) {
+    EXPECT_EQ(list->AddressOf("lICZNIK"), list->At(0).Address);
+    EXPECT_EQ(list->AddressOf("licz"), -1);
+  }
+  TMachine m;
+  const int size = m.Memory().Size();
+  TWatchList ends;
+  ends.SetWatches({{"a", -1}, {"b", 0}, {"c", size - 1}, {"d", size}});
+  m.Memory().Store(0, 7);
+  m.Memory().Store(size - 1, 9);
+  EXPECT_EQ(ends.ContentText(0, m), QStringLiteral("(poza pamięcią)"));
+  EXPECT_EQ(ends.ContentText(1, m), m.CellText(0));
+  EXPECT_EQ(ends.ContentText(2, m), m.CellText(size - 1));
+  EXPECT_EQ(ends.ContentText(3, m), QStringLiteral("(poza pamięcią)"));
+  EXPECT_EQ(ends.NameText(0), QStringLiteral("a [ -1 ]"));
+}

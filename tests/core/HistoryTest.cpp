@@ -569,3 +569,59 @@ TEST(History, StepsBackThroughAWholeSegmentGiveItsMemoryBackAndAnInstructionGoes
   EXPECT_EQ(run.State(), atStart);
   EXPECT_EQ(run.history_.UndoableSteps(), 0u);
 }
+
+// A character typed while the program waits for it ends the wait: undoing
+// the typing waits again with the field as it was, and typing once more
+// delivers it the same way.
+TEST(History, TypingThatEndsAWaitForInputIsUndoneWithTheWait) {
+  TSession session(true);
+  TMachine& m = session.Machine();
+  TController& control = session.Control();
+  TRunHistory& history = *session.History();
+  LoadInstructionList(
+      QDir(QStringLiteral(DORUM_EXAMPLES_DIR)).filePath(QStringLiteral("ombra/ombra.lst")), m,
+      control);
+  const int wpr = control.Instructions().IndexOf(QStringLiteral("wpr"));
+  ASSERT_GE(wpr, 0);
+  m.Memory().Store(0, (wpr << m.AddressBits()) | m.IOPorts().InputPort);
+  m.ResetMachine();
+  for (int n = 0; n < 20 && !control.WaitingForInput(); ++n) control.ExecuteCycle();
+  ASSERT_TRUE(control.WaitingForInput());
+  const QString waiting = StateText(m, control, nullptr);
+  const std::uint64_t steps = history.UndoableSteps();
+
+  m.TypeInput(QStringLiteral("a"));
+  EXPECT_FALSE(control.WaitingForInput());
+  EXPECT_EQ(m.Register(TRegisterId::RB).Value(), 'a');
+  EXPECT_EQ(m.Register(TRegisterId::G).Value(), 1);
+  const QString delivered = StateText(m, control, nullptr);
+  EXPECT_EQ(history.UndoableSteps(), steps + 1);
+
+  ASSERT_TRUE(history.UndoStep());
+  EXPECT_TRUE(control.WaitingForInput());
+  EXPECT_EQ(StateText(m, control, nullptr), waiting);
+  m.TypeInput(QStringLiteral("a"));
+  EXPECT_EQ(StateText(m, control, nullptr), delivered);
+}
+
+// With a small budget the oldest entries go; the count of steps says how
+// many can still be undone, one by one, and each goes to the value before.
+TEST(History, TheBudgetDropsTheOldestEntriesAndCountsWhatIsLeft) {
+  TSession session;
+  TMachine& m = session.Machine();
+  session.RecordHistory(true, std::size_t{4} << 10);
+  TRunHistory& history = *session.History();
+  constexpr int kEntries = 2000;
+  for (int n = 1; n <= kEntries; ++n)
+    m.EnterRegisterValue(TRegisterId::AK, QString::number(n % 200));
+  EXPECT_LE(history.BytesUsed(), history.Budget());
+  const std::uint64_t steps = history.UndoableSteps();
+  ASSERT_GT(steps, 0u);
+  ASSERT_LT(steps, static_cast<std::uint64_t>(kEntries));  // the oldest were dropped
+  for (std::uint64_t k = 1; k <= steps; ++k) {
+    ASSERT_TRUE(history.UndoStep()) << k;
+    EXPECT_EQ(m.Register(TRegisterId::AK).Value(), static_cast<int>((kEntries - k) % 200)) << k;
+    EXPECT_EQ(history.UndoableSteps(), steps - k);
+  }
+  EXPECT_FALSE(history.UndoStep());
+}

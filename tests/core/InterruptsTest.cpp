@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "MachineTestSupport.h"
+#include "machine/IOConsole.h"
 
 using namespace dorum;
 using namespace dorum::test;
@@ -251,4 +252,46 @@ TEST(MachineDisplayWithInstructions, NamesComeFromTheControlUnit) {
   EXPECT_EQ(m.CellText(3), QStringLiteral("37 ( dod 5 )"));
   m.Memory().Store(3, 101);
   EXPECT_EQ(m.CellText(3), QStringLiteral("101 (  5 )"));
+}
+
+namespace {
+
+struct TConsoleEvents final : IConsoleObserver {
+  int Inputs = 0;
+  int Cleared = 0;
+  QString Appended;
+  void InputChanged() override { ++Inputs; }
+  void OutputAppended(QChar c) override { Appended.append(c); }
+  void OutputCleared() override { ++Cleared; }
+};
+
+}  // namespace
+
+// The console window follows the fields through its observer: every
+// character taken from the input is told, every one written, and a cut of
+// the output only when something was cut.
+TEST(Console, TellsItsObserverOfEveryChange) {
+  TIOConsole console;
+  TConsoleEvents seen;
+  console.SetObserver(&seen);
+  console.AppendInput(QStringLiteral("ab"));
+  EXPECT_EQ(seen.Inputs, 1);
+  EXPECT_EQ(console.TakeInputChar(), 'a');
+  EXPECT_EQ(seen.Inputs, 2);
+  EXPECT_EQ(console.InputText(), QStringLiteral("b"));
+  console.DropInputChar();
+  console.DropInputChar();  // nothing left: nothing to tell
+  EXPECT_EQ(seen.Inputs, 3);
+  EXPECT_EQ(console.TakeInputChar(), 0);
+
+  console.PutOutputChar(0x100 + 'x');  // only the low byte is a character
+  console.PutOutputChar(0xB9);         // ą in code page 1250
+  EXPECT_EQ(seen.Appended, QStringLiteral("xą"));
+  console.TruncateOutput(2);
+  console.TruncateOutput(5);
+  EXPECT_EQ(seen.Cleared, 0);
+  EXPECT_EQ(console.OutputText(), QStringLiteral("xą"));
+  console.TruncateOutput(1);
+  EXPECT_EQ(seen.Cleared, 1);
+  EXPECT_EQ(console.OutputText(), QStringLiteral("x"));
 }

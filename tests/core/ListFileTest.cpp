@@ -223,6 +223,8 @@ TEST_F(TListFileTest, ErrorsPointAtTheFilesLineAndTheInstruction) {
        21, 2},
       // No section: the name in the list is all there is.
       {head, "b", 6, 0, 0},
+      // An empty text has no word at fault: its count of lines, line 12.
+      {head + QStringList{"[b]", "Linie=1", "Linia1="}, "b", 12, 0, 0},
   };
   for (const Case& c : cases) {
     TSession s;

@@ -290,3 +290,26 @@ TEST(LookBack, AFetchPerformedAfterARefusedOneBeginsItsInstruction) {
   EXPECT_EQ(cycles.back().Instruction, QStringLiteral("dod"));
   EXPECT_EQ(cycles.back().Line, 7);
 }
+
+// However many are asked for, a look back returns at most its limit: the
+// newest cycles, numbered up to the last one performed.
+TEST(LookBack, AtMostTheLimitOfTheNewestCyclesComeBack) {
+  TSession session(true);
+  TMachine& m = session.Machine();
+  TController& control = session.Control();
+  ASSERT_EQ(TRunHistory::kMaxLookBack, 2000u);  // the timing window draws that many
+  // «dod 5» then «sob 0»: an endless loop.
+  m.Memory().Store(0, 1 * 32 + 5);
+  m.Memory().Store(1, 5 * 32 + 0);
+  m.Memory().Store(5, 1);
+  control.SetTrackingLevel(0);
+  const std::uint64_t total = TRunHistory::kMaxLookBack + 500;
+  for (std::uint64_t n = 0; n < total; ++n) control.ExecuteCycle();
+  for (const std::size_t asked :
+       {TRunHistory::kMaxLookBack, TRunHistory::kMaxLookBack + 1, TRunHistory::kMaxLookBack * 2}) {
+    const std::vector<TRecordedCycle> cycles = session.History()->LookBack(asked);
+    ASSERT_EQ(cycles.size(), TRunHistory::kMaxLookBack) << asked;
+    EXPECT_EQ(cycles.back().Number, total) << asked;
+    EXPECT_EQ(cycles.front().Number, total - TRunHistory::kMaxLookBack + 1) << asked;
+  }
+}

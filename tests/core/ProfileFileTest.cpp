@@ -77,3 +77,35 @@ TEST(ProfileFile, WrittenValuesReadBackUnchanged) {
     EXPECT_EQ(reread.ReadString("S", QString::number(n++)), value) << value.toStdString();
   EXPECT_EQ(profile.Lines()[1], QStringLiteral("0=plain"));  // no quotes where none are needed
 }
+
+// Quotes are added only where reading would otherwise lose something: a
+// quote at one end only reads back as it stands.
+TEST(ProfileFile, OnlyValuesThatNeedThemAreQuoted) {
+  const struct {
+    const char* Value;
+    const char* Line;
+  } cases[] = {{"\"open", "k=\"open"},   {"close'", "k=close'"},   {"'both'", "k=\"'both'\""},
+               {"\"a\"", "k=\"\"a\"\""}, {" lead", "k=\" lead\""}, {"in side", "k=in side"}};
+  for (const auto& c : cases) {
+    TProfileFile profile;
+    profile.WriteString("S", "k", QString::fromLatin1(c.Value));
+    ASSERT_EQ(profile.Lines().size(), 2) << c.Value;
+    EXPECT_EQ(profile.Lines()[1], QString::fromLatin1(c.Line)) << c.Value;
+    EXPECT_EQ(TProfileFile(profile.Lines()).ReadString("S", "k"), QString::fromLatin1(c.Value));
+  }
+}
+
+// A key added to a section that runs straight into the next one lands
+// before the next header, which keeps its place for later writes.
+TEST(ProfileFile, KeysAddedToAdjacentSectionsStayInTheirOwn) {
+  TProfileFile profile({"[A]", "x=1", "[B]", "y=2", "[C]"});
+  profile.WriteString("A", "a2", "3");
+  profile.WriteString("B", "b2", "4");
+  profile.WriteString("A", "a3", "5");
+  profile.WriteString("C", "c1", "6");
+  EXPECT_EQ(profile.Lines(),
+            QStringList({"[A]", "x=1", "a2=3", "a3=5", "[B]", "y=2", "b2=4", "[C]", "c1=6"}));
+  const TProfileFile reread(profile.Lines());
+  EXPECT_EQ(reread.ReadString("B", "b2"), QStringLiteral("4"));
+  EXPECT_EQ(reread.ReadString("A", "a3"), QStringLiteral("5"));
+}

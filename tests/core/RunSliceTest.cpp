@@ -276,3 +276,19 @@ TEST(RunSlices, SlicesThatRunOutOfTimeEndAtNoFixedPhaseOfALoop) {
     }
   }
 }
+
+// "Rozkaz" stopped inside its instruction ends stopped, not finished: the
+// next fetch has not come.
+TEST(RunSlices, AnInstructionStoppedBeforeItsNextFetchEndsStopped) {
+  TExampleRun run("dorum/suma.prg");
+  TController& control = run.Session.Control();
+  control.SetTrackingLevel(1);
+  control.StartInstruction();
+  EXPECT_EQ(control.RunSlice({.Cycles = 2}), TSliceEnd::Budget);
+  const std::uint64_t performed = control.CyclesPerformed();
+  control.RequestStop();
+  EXPECT_EQ(control.RunSlice({}), TSliceEnd::Stopped);
+  EXPECT_FALSE(control.AtFetch());
+  EXPECT_FALSE(control.Running());
+  EXPECT_EQ(control.CyclesPerformed(), performed);
+}

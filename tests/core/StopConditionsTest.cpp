@@ -406,3 +406,97 @@ TEST(StopConditions, WholeInstructionsStopWhereCycleByCycleRunsStop) {
   }
   EXPECT_GT(runWhole, 0u);
 }
+
+// Both ends of a width: the largest unsigned value and the most negative
+// one fit, one past either does not; each fitting one holds exactly there.
+TEST(StopConditions, EveryValueThatFitsIsAcceptedUpToBothEnds) {
+  TSession session;
+  TMachine& machine = session.Machine();
+  const int bits = machine.Register(R::AK).Bits();
+  const int all = (1 << bits) - 1;
+  const int lowest = -(1 << (bits - 1));
+  const struct {
+    int Value;
+    bool Fits;
+  } cases[] = {{all, true}, {all + 1, false}, {lowest, true}, {lowest - 1, false}, {0, true}};
+  for (const auto& c : cases) {
+    const QString text = QStringLiteral("AK=%1").arg(c.Value);
+    TStopConditions conditions;
+    const QString error = MessageOf([&] { conditions.Add(text, machine, nullptr); });
+    EXPECT_EQ(error.isEmpty(), c.Fits) << text.toStdString() << ": " << error.toStdString();
+    if (!c.Fits) continue;
+    Set(machine, R::AK, c.Value);
+    EXPECT_EQ(conditions.Check(machine), 0) << text.toStdString();
+    Set(machine, R::AK, c.Value + 1);
+    EXPECT_EQ(conditions.Check(machine), -1) << text.toStdString();
+  }
+}
+
+// Any difference is a change: up, down, and the sign bit alone.
+TEST(StopConditions, ChangedHoldsForEveryKindOfDifference) {
+  TSession session;
+  TMachine& machine = session.Machine();
+  const int top = 1 << (machine.Register(R::AK).Bits() - 1);
+  TStopConditions conditions;
+  Set(machine, R::AK, 5);
+  conditions.Add(QStringLiteral("changed(AK)"), machine, nullptr);
+  const struct {
+    int Value;
+    bool Holds;
+  } steps[] = {{5, false}, {4, true}, {9, true}, {9, false}, {9 | top, true}, {9, true}, {0, true}};
+  for (const auto& s : steps) {
+    Set(machine, R::AK, s.Value);
+    EXPECT_EQ(conditions.Check(machine) == 0, s.Holds) << "AK=" << s.Value;
+  }
+  // Enabling one that is on already keeps the change it has not yet seen.
+  Set(machine, R::AK, 3);
+  conditions.SetEnabled(0, true, machine);
+  EXPECT_EQ(conditions.Check(machine), 0);
+}
+
+TEST(StopConditions, IndexOfTellsConditionsApartByTheirValue) {
+  TSession session;
+  session.AddStopCondition(QStringLiteral("AK=3"));
+  session.AddStopCondition(QStringLiteral("AK=4"));
+  const TStopConditions& list = session.StopConditions();
+  EXPECT_EQ(list.IndexOf(QStringLiteral("AK=4")), 1);
+  EXPECT_EQ(list.IndexOf(QStringLiteral("AK=3")), 0);
+  EXPECT_EQ(list.IndexOf(QStringLiteral("AK=5")), -1);
+  EXPECT_EQ(list.IndexOf(QStringLiteral("L=3")), -1);
+}
+
+// A label named like a register: the register's own caption means the
+// register, any other spelling the label.
+TEST(StopConditions, ARegistersCaptionComesBeforeALabelOfThatName) {
+  for (const char* name : {"AK", "L", "S"}) {
+    TSession session;
+    TProgramDocument document;
+    Assemble(session, document,
+             {QStringLiteral("x: RST 1"), QStringLiteral("%1: RST 2").arg(QLatin1String(name))});
+    session.AddStopCondition(QStringLiteral("changed(%1)").arg(QLatin1String(name)));
+    session.AddStopCondition(
+        QStringLiteral("changed(%1)").arg(QString::fromLatin1(name).toLower()));
+    const TStopConditions& list = session.StopConditions();
+    ASSERT_EQ(list.Count(), 2) << name;
+    EXPECT_EQ(list.At(0).Test.Source, TStopTest::TSource::Register) << name;
+    EXPECT_EQ(list.At(0).Test.Index, TMachine::FindRegister(QLatin1String(name))) << name;
+    EXPECT_EQ(list.At(1).Test.Source, TStopTest::TSource::Memory) << name;
+    EXPECT_EQ(list.At(1).Test.Index, 1) << name;
+  }
+}
+
+// The flags follow every write of the accumulator, not only the signals
+// that name them: a run taking whole instructions still sees them change.
+TEST(StopConditions, ChangedFlagsStopWholeInstructionRunsWhereCycleByCycleOnesStop) {
+  TWatchedRun whole(QStringLiteral("dorum/mnozenie.prg"), QString(), false);
+  TWatchedRun byCycle(QStringLiteral("dorum/mnozenie.prg"), QString(), true);
+  for (TWatchedRun* run : {&whole, &byCycle}) {
+    run->machine_.SetComponents(*PresetComponents(QStringLiteral("Ombra")));
+    run->session_.AddStopCondition(QStringLiteral("changed(F)"));
+  }
+  for (int stop = 0; stop < 3; ++stop) {
+    const QString expected = byCycle.RunOn(200);
+    EXPECT_TRUE(expected.startsWith(u"Warunek zatrzymania: changed(F)")) << expected.toStdString();
+    EXPECT_EQ(whole.RunOn(200), expected) << "stop " << stop;
+  }
+}

@@ -53,6 +53,17 @@ TEST(StrToInt, RejectsEverythingElseWithTheStandardMessage) {
   }
 }
 
+// Digits of other scripts are digits to Unicode but not in a number.
+TEST(StrToInt, OnlyAsciiDigitsAreDigits) {
+  for (const char16_t* text :
+       {u"\u0663", u"1\u0663", u"\u0966", u"\uFF13", u"-\u0661", u"$\u0661"}) {
+    const QString t = QString::fromUtf16(text);
+    EXPECT_EQ(MessageOf([&] { (void)StrToInt(t); }),
+              QStringLiteral("'%1' is not a valid integer value").arg(t))
+        << t.toStdString();
+  }
+}
+
 TEST(CodePage1250, EveryByteRoundTrips) {
   for (int code = 0; code < 256; ++code) {
     EXPECT_EQ(CharToCp1250(Cp1250ToChar(static_cast<std::uint8_t>(code))), code) << code;

@@ -162,3 +162,19 @@ TEST(VcdRecorder, ADumpBegunAfterACycleStartsWithNoBusDriven) {
   }
   control.SetCycleRecorder(nullptr);
 }
+
+// A register narrowed by the configuration keeps its upper bits for a
+// later widening, but the dump shows only the bits of its width.
+TEST(Vcd, ANarrowedRegisterIsDumpedWithinItsWidth) {
+  TMachine m;
+  m.SetAddressBits(7);
+  Set(m, R::L, 0x65);  // 110 0101
+  m.SetAddressBits(5);
+  ASSERT_EQ(m.Register(R::L).Bits(), 5);
+  const TCycleSample sample = TCycleSample::Of(m);
+  EXPECT_EQ(sample.Registers[static_cast<std::size_t>(R::L)], 0x05u);
+  std::ostringstream out;
+  TVcdWriter(m, out).Start(Quiet(m));
+  EXPECT_EQ(out.str().find("b1100101 "), std::string::npos);
+  EXPECT_NE(out.str().find("b101 "), std::string::npos);
+}
