@@ -282,7 +282,7 @@ TEST_F(ControlUnit, AResetStartsAtTheFetchWithBreakpointsArmedAgain) {
   EXPECT_TRUE(control.AtFetch());
 
   // After the reset I holds 0 («stp»), whose first cycle the fetch shows.
-  control.Instructions().At(0).Cycle(0).Breakpoint = true;
+  control.ToggleCycleBreakpoint(0, 0);
   const QString stop =
       QStringLiteral("Napotkano punkt zatrzymania trakcie wykonywania rozkazu stp");
   EXPECT_EQ(MessageOf([&] { control.ExecuteCycle(); }), stop);
