@@ -19,8 +19,8 @@ constexpr TRunOption kRunOptions[] = {
      "Naciśnięcie przycisku przerwania LINIA (1-4) po TAKTACH taktach zegara, np. 2@100; opcję "
      "można powtarzać.",
      "irq"},
-    {"trace", "PLIK",
-     "Ślad: jeden wiersz JSON na każdy takt do PLIKU (- to standardowe wyjście).", ""},
+    {"trace", "PLIK", "Ślad: jeden wiersz JSON na każdy takt do PLIKU (- to standardowe wyjście).",
+     ""},
     {"stop-when", "WARUNEK",
      "Zatrzymanie po takcie, w którym zachodzi WARUNEK (np. AK>10, changed(x), signal(wyak)); "
      "opcję można powtarzać.",

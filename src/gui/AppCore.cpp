@@ -166,9 +166,13 @@ void TAppCore::ReportConditionStop(const QString& message) {
     // after a breakpoint: that one still, when it stopped within it.
     const int line = program->LineOfAddress(control.InstructionAddress());
     if (line > 0) text += QStringLiteral(" w wierszu %1 programu").arg(line);
-    program->ShowAddress(control.AtFetch() ? Machine().Register(TRegisterId::L).Value()
-                                           : control.InstructionAddress());
-    program->Focus();
+    program->SetCurrentLine(program->LineOfAddress(control.AtFetch()
+                                                       ? Machine().Register(TRegisterId::L).Value()
+                                                       : control.InstructionAddress()));
+    Machine().NotifyLineMoved();
+    Machine().NotifyFocusWanted();
+    // The editor shows the line and takes the focus before the box opens.
+    refresh_.Flush();
   }
   dialogs_.ShowInformation(runParent_, text + u'.');
 }

@@ -128,8 +128,7 @@ void TFormProgramEditor::ToggleBreakpointAtCaret() {
 }
 
 void TFormProgramEditor::RepaintAll() {
-  // Called by the control unit after every instruction: the marks are drawn
-  // on the views' next tick, not at the pace of the run.
+  // The marks are drawn on the views' next tick.
   marksOutOfDate_ = true;
   if (!Core().Refresh().Running()) Core().Refresh().Schedule();
 }
@@ -151,6 +150,9 @@ void TFormProgramEditor::OnRefresh(const TMachineChanges& changes) {
   // Another code width changes which mnemonics the assembler accepts.
   if (changes.Configuration) UpdateMnemonics();
   if (isVisible() && MarksStale()) ShowDebugMarks();
+  // A breakpoint of the program, or the target of "Do kursora", brings the
+  // program's editor forward.
+  if (changes.Focus && Core().Control().ProgramEditor() == &document_) TakeFocus();
 }
 
 void TFormProgramEditor::showEvent(QShowEvent* event) {

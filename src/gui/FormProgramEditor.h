@@ -54,7 +54,7 @@ class TFormProgramEditor final : public TFormCommandEditor, private IProgramView
   // IProgramView
   void RepaintAll() override;
   void RepaintLine(int line) override;
-  void TakeFocus() override;
+  void TakeFocus();
 
   // Keeps the document's lines in step with an edit of the text.
   void FollowEdit(int position, int type, const char* text, int length, int linesAdded);

@@ -14,10 +14,9 @@ using namespace dorum::test;
 namespace {
 
 struct TCountingView : IProgramView {
-  int Repaints = 0, LineRepaints = 0, Focus = 0;
+  int Repaints = 0, LineRepaints = 0;
   void RepaintAll() override { ++Repaints; }
   void RepaintLine(int) override { ++LineRepaints; }
-  void TakeFocus() override { ++Focus; }
 };
 
 // The worked sum program, with a loop back to the start.
@@ -82,15 +81,21 @@ TEST_F(Debugger, LineFlagsAndAddressesFollowTheirLines) {
   EXPECT_TRUE(document->IsBreakpointAt(1));
 }
 
+// The control unit moves the line and wishes for focus through the
+// machine's record of changes; it never calls into the document's view.
 TEST_F(Debugger, RunsStopAtBreakpointsAndMarkTheCurrentLine) {
   Compile(kProgram);
   control.SetTrackingLevel(0);
   document->Debugger().ToggleBreakpoint(4);  // ŁAD z, address 2
+  (void)m.TakeChanges();
+  const int repaints = view.Repaints;
   EXPECT_EQ(MessageOf([&] { control.ExecuteProgram(-1); }),
             QStringLiteral("Program doszedł do punktu zatrzymania"));
   EXPECT_EQ(L(), 2);  // the instruction on the line has not run
   EXPECT_EQ(document->CurrentLine(), 4);
-  EXPECT_EQ(view.Focus, 1);
+  TMachineChanges changes = m.TakeChanges();
+  EXPECT_TRUE(changes.Focus);
+  EXPECT_TRUE(changes.Line);
   EXPECT_EQ(m.Memory().Word(6), 0u);
 
   // Running on executes that instruction first, then reaches the stop.
@@ -98,22 +103,28 @@ TEST_F(Debugger, RunsStopAtBreakpointsAndMarkTheCurrentLine) {
             QStringLiteral("Program został zakończony"));
   EXPECT_EQ(m.Memory().Word(6), 12u);
   EXPECT_EQ(document->CurrentLine(), -1);  // the stop signal clears the mark
+  changes = m.TakeChanges();
+  EXPECT_TRUE(changes.Line);
+  EXPECT_FALSE(changes.Focus);
 
   m.ResetMachine();
   EXPECT_EQ(document->CurrentLine(), -1);
-  const int repaints = view.Repaints;
+  (void)m.TakeChanges();
   control.ExecuteInstruction();
   EXPECT_EQ(document->CurrentLine(), 3);  // follows L after a whole instruction
-  EXPECT_GT(view.Repaints, repaints);
+  EXPECT_TRUE(m.TakeChanges().Line);
   control.ExecuteCycle();
   EXPECT_EQ(document->CurrentLine(), 3);  // single cycles do not move it
+  EXPECT_FALSE(m.TakeChanges().Line);
+  EXPECT_EQ(view.Repaints, repaints);
 }
 
 TEST_F(Debugger, RunToCursorAndToALineWithoutCode) {
   Compile(kProgram);
+  (void)m.TakeChanges();
   control.ExecuteProgram(document->AddressOfLine(4));
   EXPECT_EQ(L(), 2);
-  EXPECT_EQ(view.Focus, 1);
+  EXPECT_TRUE(m.TakeChanges().Focus);
   // A target without code never matches: the run ends at the stop signal.
   EXPECT_EQ(MessageOf([&] { control.ExecuteProgram(document->AddressOfLine(1)); }),
             QStringLiteral("Program został zakończony"));

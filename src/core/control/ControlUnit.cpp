@@ -88,15 +88,18 @@ void TController::ResetControl() {
   breakpointsArmed_ = true;
   atFetch_ = true;
   currentCycle_ = 0;
-  if (programEditor_ != nullptr) {
-    programEditor_->SetCurrentLine(-1);
-    programEditor_->Repaint();
-  }
+  MoveBoundLine(-1);
 }
 
 void TController::ProgramFinished() {
   finished_ = true;
-  if (programEditor_ != nullptr) programEditor_->SetCurrentLine(-1);
+  MoveBoundLine(-1);
+}
+
+void TController::MoveBoundLine(int line) {
+  if (programEditor_ == nullptr || programEditor_->CurrentLine() == line) return;
+  programEditor_->SetCurrentLine(line);
+  machine_.NotifyLineMoved();
 }
 
 const TMicroCode* TController::FindCycle(int code, int cycle) const noexcept {
@@ -126,10 +129,7 @@ void TController::RestorePlace(const TControlPlace& place) {
   shownCode_ = place.ShownCode;
   shownLine_ = place.ShownLine;
   instructionAddress_ = place.InstructionAddress;
-  if (programEditor_ != nullptr && programEditor_->CurrentLine() != place.CurrentLine) {
-    programEditor_->SetCurrentLine(place.CurrentLine);
-    programEditor_->Repaint();
-  }
+  MoveBoundLine(place.CurrentLine);
 }
 
 void TController::RestoreState(const TSavedState& state) {
@@ -387,17 +387,17 @@ bool TController::WaitsForTyping() const {
 std::optional<TSliceEnd> TController::EndInstruction() {
   instructionOpen_ = false;
   if (atFetch_ && programEditor_ != nullptr)
-    programEditor_->ShowAddress(machine_.Register(TRegisterId::L).Value());
+    MoveBoundLine(programEditor_->LineOfAddress(machine_.Register(TRegisterId::L).Value()));
   if (runKind_ == TRunKind::Instruction)
     return EndRun(atFetch_ ? TSliceEnd::Finished : TSliceEnd::Stopped);
   const std::int32_t l = machine_.Register(TRegisterId::L).Value();
   if (programEditor_ != nullptr && programEditor_->HasBreakpoints() &&
       programEditor_->IsBreakpointAt(l)) {
-    programEditor_->Focus();
+    machine_.NotifyFocusWanted();
     throw EDorumError(Texts::ProgramBreakpoint());
   }
   if (runTarget_ == l) {
-    if (programEditor_ != nullptr) programEditor_->Focus();
+    if (programEditor_ != nullptr) machine_.NotifyFocusWanted();
     return EndRun(TSliceEnd::Finished);
   }
   if (stopRequested_) return EndRun(TSliceEnd::Stopped);

@@ -67,8 +67,10 @@ class ICycleRecorder {
 };
 
 // The program the control unit runs: the document of the program editor
-// whose assembly succeeded last. Runs mark its current line and stop at its
-// breakpoints. A program unbinds itself when it is destroyed.
+// whose assembly succeeded last. Runs move its current line and stop at its
+// breakpoints; they never call into its views, which read the moved line
+// and a wish for focus from the machine's record of changes. A program
+// unbinds itself when it is destroyed.
 class IBoundProgram {
  public:
   IBoundProgram(const IBoundProgram&) = delete;
@@ -78,12 +80,7 @@ class IBoundProgram {
   [[nodiscard]] virtual int CurrentLine() const = 0;
   // Whether the current line is the line of the address (both may be -1).
   [[nodiscard]] virtual bool CurrentLineIsAt(int address) const = 0;
-  // Stores the current line without showing it.
   virtual void SetCurrentLine(int line) = 0;
-  // Marks the line of the address as current and shows it.
-  virtual void ShowAddress(int address) = 0;
-  virtual void Repaint() const = 0;
-  virtual void Focus() const = 0;
   [[nodiscard]] virtual bool HasBreakpoints() const = 0;
   [[nodiscard]] virtual bool IsBreakpointAt(int address) const = 0;
   // The address recorded for the 1-based line, or -1.
@@ -442,6 +439,8 @@ class TController final : public IControlLink {
   [[nodiscard]] bool ConditionsArmed() const noexcept;
   void BeginConditions() noexcept;
   [[gnu::cold]] void CheckConditions();
+  // Moves the bound program's current line, telling the views.
+  void MoveBoundLine(int line);
   TSliceEnd EndRun(TSliceEnd end) noexcept {
     runKind_ = TRunKind::None;
     instructionOpen_ = false;

@@ -283,6 +283,16 @@ class TMachine {
     pending_.Control = true;
     Notify();
   }
+  // The control unit moved the bound program's current line, or wishes its
+  // editor brought forward: the views read both from the record of changes.
+  void NotifyLineMoved() {
+    pending_.Line = true;
+    Notify();
+  }
+  void NotifyFocusWanted() {
+    pending_.Focus = true;
+    Notify();
+  }
   // Tells the views that words were stored without a machine access.
   void NotifyMemoryChanged() {
     if (recorder_ != nullptr) recorder_->StartAfresh();

@@ -34,11 +34,16 @@ struct TMachineChanges {
   bool Instructions = false;
   // The control unit's modes changed (manual control, the tracking level).
   bool Control = false;
+  // The bound program's current line moved.
+  bool Line = false;
+  // The control unit wishes the bound program's editor brought forward: a
+  // breakpoint of the program or the target of "Do kursora" was reached.
+  bool Focus = false;
 
   [[nodiscard]] bool AnyCells() const noexcept { return FirstCell <= LastCell; }
   [[nodiscard]] bool Any() const noexcept {
     return Registers != 0 || Buses != 0 || Signals != 0 || AnyCells() || Alu || Words ||
-           Configuration || Reset || Instructions || Control;
+           Configuration || Reset || Instructions || Control || Line || Focus;
   }
   void TouchCell(int cell) noexcept {
     if (cell < FirstCell) FirstCell = cell;

@@ -208,9 +208,9 @@ void TProgram::Check(const QStringList& lines) {
 void CompileProgram(TProgram& program, TController& control, TProgramDocument& document) {
   program.Assemble(document);
   control.SetProgramEditor(&document);
+  // The words stored tell the views; they find the new line then.
   document.SetCurrentLine(
       document.LineOfAddress(control.Machine().Register(TRegisterId::L).Value()));
-  document.Repaint();
 }
 
 }  // namespace dorum

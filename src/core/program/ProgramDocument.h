@@ -11,14 +11,13 @@ namespace dorum {
 
 class TProgramDocument;
 
-// What a program editor window does for its document: repaint and take the
-// input focus. Every call is optional.
+// What a program editor window does for its document when the front end
+// edits it: repaint. Every call is optional.
 class IProgramView {
  public:
   virtual ~IProgramView() = default;
   virtual void RepaintAll() {}
   virtual void RepaintLine(int /*line*/) {}
-  virtual void TakeFocus() {}
 };
 
 struct TLineFlags {
@@ -81,8 +80,9 @@ class TProgramDocument final : public IBoundProgram {
   }
   // Stores the current line without repainting.
   void SetCurrentLine(int line) override { currentLine_ = line; }
-  // Marks the line of the address as current and repaints.
-  void ShowAddress(int address) override;
+  // Marks the line of the address as current and repaints (the front end's
+  // own call: the control unit only moves the line).
+  void ShowAddress(int address);
   [[nodiscard]] bool HasBreakpoints() const override { return !debugger_.Breakpoints().empty(); }
   [[nodiscard]] bool IsBreakpointAt(int address) const override;
 
@@ -90,14 +90,11 @@ class TProgramDocument final : public IBoundProgram {
   [[nodiscard]] const TDebugger& Debugger() const noexcept { return debugger_; }
 
   void SetView(IProgramView* view) noexcept { view_ = view; }
-  void Repaint() const override {
+  void Repaint() const {
     if (view_ != nullptr) view_->RepaintAll();
   }
   void RepaintLine(int line) const {
     if (view_ != nullptr) view_->RepaintLine(line);
-  }
-  void Focus() const override {
-    if (view_ != nullptr) view_->TakeFocus();
   }
 
  private:
