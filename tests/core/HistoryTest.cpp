@@ -347,7 +347,7 @@ TEST(History, AMachineSnapshotPutsBackEveryBitAndTheViewsHearOfIt) {
   TCountingObserver seen;
   m.SetObserver(&seen);
   (void)m.TakeChanges();
-  m.RestoreSnapshot(snapshot);
+  TMachine::TRestorer(m).Snapshot(snapshot);
   EXPECT_EQ(StateText(m, control, nullptr), before);
   EXPECT_EQ(m.Memory().Raw(64), 9u);
   EXPECT_EQ(seen.Calls, 0);  // a step is told only once it is all back

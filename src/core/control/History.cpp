@@ -296,7 +296,7 @@ bool TRunHistory::StartedAtFetch(const TSegment& segment, std::uint64_t cycle) {
 }
 
 void TRunHistory::RestoreSegmentStart(const TSegment& s) {
-  machine_.RestoreSnapshot(s.Machine);
+  TMachine::TRestorer(machine_).Snapshot(s.Machine);
   control_.RestorePlace(s.Place);
 }
 
@@ -435,28 +435,29 @@ void TRunHistory::Commit(const TSnapshot& b) {
 
 void TRunHistory::Restore(const std::uint8_t* record) {
   TMachine& m = machine_;
+  TMachine::TRestorer restore(machine_);
   TReader r(record);
   const auto flags = r.Get<std::uint32_t>();
   const auto marks = r.Get<std::uint32_t>();
   for (std::uint32_t bits = flags & kRegisterBits; bits != 0; bits &= bits - 1)
-    m.RestoreRegister(static_cast<TRegisterId>(std::countr_zero(bits)), r.Get<std::uint32_t>());
+    restore.Register(static_cast<TRegisterId>(std::countr_zero(bits)), r.Get<std::uint32_t>());
   for (std::uint32_t bits = (flags & kBusBits) >> kBusShift; bits != 0; bits &= bits - 1)
-    m.RestoreBus(static_cast<TBusId>(std::countr_zero(bits)), r.Get<std::uint32_t>());
-  if (flags & kAluInput) m.RestoreAluInput(r.Get<std::int32_t>());
-  if (flags & kAluResult) m.RestoreAluResult(r.Get<std::int32_t>());
+    restore.Bus(static_cast<TBusId>(std::countr_zero(bits)), r.Get<std::uint32_t>());
+  if (flags & kAluInput) restore.AluInput(r.Get<std::int32_t>());
+  if (flags & kAluResult) restore.AluResult(r.Get<std::int32_t>());
   if (flags & kSignals) m.SetActiveSignals(r.Get<std::uint64_t>());
   if (flags & kWord) {
     const int cell = r.Get<int>();
-    m.RestoreWord(cell, r.Get<std::uint32_t>());
+    restore.Word(cell, r.Get<std::uint32_t>());
   }
-  if (flags & kInputText) m.RestoreConsoleInput(r.GetText());
-  if (flags & kOutputText) m.RestoreConsoleOutput(r.GetText());
+  if (flags & kInputText) restore.ConsoleInput(r.GetText());
+  if (flags & kOutputText) restore.ConsoleOutput(r.GetText());
   if (flags & kModes) {
     std::array<TDisplayMode, kRegisterCount> modes{};
     for (TDisplayMode& mode : modes) mode = static_cast<TDisplayMode>(r.Get<std::uint8_t>());
-    m.RestoreDisplayModes(modes);
+    restore.DisplayModes(modes);
   }
-  m.RestoreMarks(marks);
+  restore.Marks(marks);
   if (flags & kPlace) {
     TControlPlace place = control_.Place();
     place.CurrentCycle = r.Get<std::int32_t>();
@@ -573,12 +574,13 @@ std::vector<TRecordedCycle> TRunHistory::LookBack(std::size_t count, TCycleSampl
     TMachineSnapshot Machine;
     TController::TSavedState Control;
     ~TPutBack() {
-      History.machine_.RestoreSnapshot(Machine);
+      TMachine::TRestorer(History.machine_).Snapshot(Machine);
       History.control_.RestoreState(Control);
-      History.machine_.EndQuiet(Quiet);
+      TMachine::TRestorer(History.machine_).EndQuiet(Quiet);
       History.restoring_ = false;
     }
-  } putBack{*this, machine_.BeginQuiet(), machine_.TakeSnapshot(), control_.SaveState()};
+  } putBack{*this, TMachine::TRestorer(machine_).BeginQuiet(), machine_.TakeSnapshot(),
+            control_.SaveState()};
   restoring_ = true;
   for (auto part = parts.rbegin(); part != parts.rend(); ++part)
     SampleSegment(*part->first, part->second, cycles, before);
@@ -587,7 +589,7 @@ std::vector<TRecordedCycle> TRunHistory::LookBack(std::size_t count, TCycleSampl
 
 void TRunHistory::SampleSegment(const TSegment& s, std::uint64_t first,
                                 std::vector<TRecordedCycle>& out, TCycleSample* before) {
-  machine_.RestoreSnapshot(s.Machine);
+  TMachine::TRestorer(machine_).Snapshot(s.Machine);
   TControlPlace place = s.Place;
   // The bound program's line is no business of a look back.
   place.CurrentLine = control_.BoundLine();

@@ -213,23 +213,8 @@ class TMachine {
   // The history of the run, told of every user action; may be null.
   void SetRecorder(IStepRecorder* recorder) noexcept { recorder_ = recorder; }
 
-  // Stepping back. A snapshot is what a segment of cycles starts from; the
-  // single restores put back what one user action changed, bits exactly as
-  // they were. None of them tells the history or the views: once a whole
-  // step is back, NotifyRestored tells the views.
+  // A snapshot is what a segment of cycles starts from.
   [[nodiscard]] TMachineSnapshot TakeSnapshot() const;
-  void RestoreSnapshot(const TMachineSnapshot& snapshot);
-  void RestoreRegister(TRegisterId id, std::uint32_t content) noexcept {
-    Register(id).RestoreContent(content);
-  }
-  void RestoreBus(TBusId id, std::uint32_t raw) noexcept { Bus(id).RestoreValue(raw); }
-  void RestoreAluInput(std::int32_t value) noexcept { s_.Alu.SetInput(value); }
-  void RestoreAluResult(std::int32_t value) noexcept { s_.Alu.SetResult(value); }
-  void RestoreMarks(std::uint32_t marks) noexcept { s_.Marks = marks; }
-  void RestoreWord(int cell, std::uint32_t raw) noexcept { s_.Memory.RestoreRaw(cell, raw); }
-  void RestoreDisplayModes(const std::array<TDisplayMode, kRegisterCount>& modes) noexcept;
-  void RestoreConsoleInput(const QString& text);
-  void RestoreConsoleOutput(const QString& text);
   // Everything may have changed: every view draws the machine afresh, and
   // the marks of the restored cycle are reported again.
   void NotifyRestored();
@@ -243,8 +228,35 @@ class TMachine {
     IMachineObserver* Observer = nullptr;
     IConsoleObserver* ConsoleObserver = nullptr;
   };
-  [[nodiscard]] TQuiet BeginQuiet() noexcept;
-  void EndQuiet(const TQuiet& quiet) noexcept;
+
+  // Stepping back, the one way in: a snapshot put back whole, the single
+  // restores that put back what one user action changed (bits exactly as
+  // they were), and the quiet of a look back. None of them tells the
+  // history or the views: once a whole step is back, NotifyRestored tells
+  // the views. Only the history of a run (and its tests) makes one.
+  class TRestorer {
+   public:
+    explicit TRestorer(TMachine& machine) noexcept : m_(machine) {}
+    void Snapshot(const TMachineSnapshot& snapshot) { m_.RestoreSnapshot(snapshot); }
+    void Register(TRegisterId id, std::uint32_t content) noexcept {
+      m_.Register(id).RestoreContent(content);
+    }
+    void Bus(TBusId id, std::uint32_t raw) noexcept { m_.Bus(id).RestoreValue(raw); }
+    void AluInput(std::int32_t value) noexcept { m_.s_.Alu.SetInput(value); }
+    void AluResult(std::int32_t value) noexcept { m_.s_.Alu.SetResult(value); }
+    void Marks(std::uint32_t marks) noexcept { m_.s_.Marks = marks; }
+    void Word(int cell, std::uint32_t raw) noexcept { m_.s_.Memory.RestoreRaw(cell, raw); }
+    void DisplayModes(const std::array<TDisplayMode, kRegisterCount>& modes) noexcept {
+      m_.RestoreDisplayModes(modes);
+    }
+    void ConsoleInput(const QString& text) { m_.RestoreConsoleInput(text); }
+    void ConsoleOutput(const QString& text) { m_.RestoreConsoleOutput(text); }
+    [[nodiscard]] TQuiet BeginQuiet() noexcept { return m_.BeginQuiet(); }
+    void EndQuiet(const TQuiet& quiet) noexcept { m_.EndQuiet(quiet); }
+
+   private:
+    TMachine& m_;
+  };
 
   // Display texts.
   [[nodiscard]] QString RegisterText(TRegisterId id) const;  // "AK : 15"
@@ -468,6 +480,13 @@ class TMachine {
   void Notify() {
     if (observer_ != nullptr) observer_->MachineChanged();
   }
+  // Stepping back, through TRestorer.
+  void RestoreSnapshot(const TMachineSnapshot& snapshot);
+  void RestoreDisplayModes(const std::array<TDisplayMode, kRegisterCount>& modes) noexcept;
+  void RestoreConsoleInput(const QString& text);
+  void RestoreConsoleOutput(const QString& text);
+  [[nodiscard]] TQuiet BeginQuiet() noexcept;
+  void EndQuiet(const TQuiet& quiet) noexcept;
   [[nodiscard]] TGetCodeEvent RegisterCodeEvent() const;
   [[nodiscard]] TGetCodeEvent MemoryCodeEvent() const;
 
