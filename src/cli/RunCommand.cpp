@@ -662,7 +662,7 @@ int TRun::Execute(const QStringList& arguments) {
   const bool traceToOutput = options->Trace && options->TracePath == u"-";
   const bool vcdToOutput = options->Vcd && options->VcdPath == u"-";
   TOutputEcho echo(out_, !json_ && !traceToOutput && !vcdToOutput);
-  machine_.Console().SetObserver(&echo);
+  auto echoing = machine_.Console().Subscribe(echo);
   std::unique_ptr<TCycleTrace> tracer;
   if (options->Trace)
     tracer = std::make_unique<TCycleTrace>(machine_, control_,
@@ -678,7 +678,7 @@ int TRun::Execute(const QStringList& arguments) {
   control_.SetStopWhenInputRunsOut(true);
   ran_ = true;
   const TRunStatus ended = RunProgram(options->Limit, options->TimeLimit);
-  machine_.Console().SetObserver(nullptr);
+  echoing.End();
   // The dump's last time stamp goes before anything the report writes.
   if (dump_ != nullptr) dump_->Finish();
   // A full disk must not pass for a complete trace or dump.

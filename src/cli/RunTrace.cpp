@@ -7,13 +7,7 @@
 namespace dorum::cli {
 
 TCycleTrace::TCycleTrace(TMachine& machine, TController& control, std::ostream& out)
-    : machine_(machine), control_(control), out_(out) {
-  control_.SetCycleRecorder(this);
-}
-
-TCycleTrace::~TCycleTrace() {
-  control_.SetCycleRecorder(nullptr);
-}
+    : machine_(machine), control_(control), out_(out), recording_(control.RecordCycles(*this)) {}
 
 void TCycleTrace::BeginCycle() {
   ++number_;

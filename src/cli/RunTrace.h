@@ -16,7 +16,6 @@ namespace dorum::cli {
 class TCycleTrace final : public ICycleRecorder {
  public:
   TCycleTrace(TMachine& machine, TController& control, std::ostream& out);
-  ~TCycleTrace() override;
   TCycleTrace(const TCycleTrace&) = delete;
   TCycleTrace& operator=(const TCycleTrace&) = delete;
 
@@ -36,6 +35,8 @@ class TCycleTrace final : public ICycleRecorder {
   int cell_ = 0;
   std::uint32_t word_ = 0;
   qsizetype output_ = 0;
+  // Last: the cycles are heard once everything above is ready.
+  TController::TRecording recording_;
 };
 
 }  // namespace dorum::cli

@@ -49,14 +49,12 @@ TFormIOConsole::TFormIOConsole(TAppCore& core, QWidget* parent) : QWidget(parent
     menu.exec(output_->mapToGlobal(at));
   });
   connect(&core_.Refresh(), &TViewRefresh::Refresh, this, &TFormIOConsole::OnRefresh);
-  core_.Machine().Console().SetObserver(this);
+  subscription_ = core_.Machine().Console().Subscribe(*this);
   ShowInput();
   ShowWholeOutput();
 }
 
-TFormIOConsole::~TFormIOConsole() {
-  core_.Machine().Console().SetObserver(nullptr);
-}
+TFormIOConsole::~TFormIOConsole() = default;
 
 void TFormIOConsole::ClearOutput() {
   core_.Errors().Run(this, [this] { core_.Machine().ClearConsoleOutput(); });

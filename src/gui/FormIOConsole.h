@@ -50,6 +50,7 @@ class TFormIOConsole final : public QWidget, private IConsoleObserver {
   bool outputStale_ = false;
   bool inputStale_ = false;
   bool afterReturn_ = false;  // the last character shown was a CR
+  TSubscribers<IConsoleObserver>::TSubscription subscription_;
 };
 
 }  // namespace dorum::gui

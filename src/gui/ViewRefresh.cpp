@@ -9,12 +9,10 @@ TViewRefresh::TViewRefresh(TMachine& machine, QObject* parent)
   soon_.setInterval(0);
   connect(&runTimer_, &QTimer::timeout, this, &TViewRefresh::Flush);
   connect(&soon_, &QTimer::timeout, this, &TViewRefresh::Flush);
-  machine_.SetObserver(this);
+  subscription_ = machine_.Subscribe(*this);
 }
 
-TViewRefresh::~TViewRefresh() {
-  machine_.SetObserver(nullptr);
-}
+TViewRefresh::~TViewRefresh() = default;
 
 void TViewRefresh::Schedule() {
   if (!soon_.isActive()) soon_.start();

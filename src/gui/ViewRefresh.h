@@ -47,6 +47,7 @@ class TViewRefresh final : public QObject, public IMachineObserver {
   QTimer runTimer_;
   bool running_ = false;
   QTimer soon_;
+  TSubscribers<IMachineObserver>::TSubscription subscription_;
 };
 
 }  // namespace dorum::gui

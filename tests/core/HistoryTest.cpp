@@ -345,7 +345,7 @@ TEST(History, AMachineSnapshotPutsBackEveryBitAndTheViewsHearOfIt) {
   ASSERT_NE(StateText(m, control, nullptr), before);
 
   TCountingObserver seen;
-  m.SetObserver(&seen);
+  auto seenSubscription = m.Subscribe(seen);
   (void)m.TakeChanges();
   TMachine::TRestorer(m).Snapshot(snapshot);
   EXPECT_EQ(StateText(m, control, nullptr), before);
@@ -359,7 +359,7 @@ TEST(History, AMachineSnapshotPutsBackEveryBitAndTheViewsHearOfIt) {
   EXPECT_TRUE(changes.Alu);
   EXPECT_TRUE(changes.Words);
   EXPECT_EQ(changes.AccessedCell, -1);  // putting words back is no access
-  m.SetObserver(nullptr);
+  seenSubscription.End();
 }
 
 TEST(History, EntriesIntoTheFirstAndTheLastWordAreUndone) {
@@ -386,19 +386,13 @@ TEST(History, EntriesIntoTheFirstAndTheLastWordAreUndone) {
 
 namespace {
 
-// Hands every cycle to the history one by one, so that a run never takes
-// whole instructions: what the history would record without them.
+// A second recorder that takes no whole instructions: beside it the
+// history hears of every cycle one by one, as it would without them.
 class TCycleByCycle final : public ICycleRecorder {
  public:
-  explicit TCycleByCycle(TRunHistory& history) : history_(history) {}
-  void BeginCycle() override { history_.BeginCycle(); }
-  void EndCycle(const EDorumError* error) override { history_.EndCycle(error); }
-  [[nodiscard]] bool NeedsCycleEnds() const override { return history_.NeedsCycleEnds(); }
-  void ControlChanged() override { history_.ControlChanged(); }
-  void InstructionsChanged() override { history_.InstructionsChanged(); }
-
- private:
-  TRunHistory& history_;
+  void BeginCycle() override {}
+  void EndCycle(const EDorumError* /*error*/) override {}
+  [[nodiscard]] bool NeedsCycleEnds() const override { return false; }
 };
 
 struct TRecordedRun {
@@ -409,7 +403,7 @@ struct TRecordedRun {
     document_.SetTexts(program);
     CompileProgram(session_.Assembler(), control_, document_);
     session_.RecordHistory(true);
-    if (cycleByCycle) control_.SetCycleRecorder(&cycleByCycle_);
+    if (cycleByCycle) cycleByCycleRecording_ = control_.RecordCycles(cycleByCycle_);
     control_.SetTrackingLevel(0);
     if (limit > 0) control_.LimitCycles(limit);
     control_.StartProgram(-1);
@@ -423,7 +417,8 @@ struct TRecordedRun {
   TMachine& machine_ = session_.Machine();
   TController& control_ = session_.Control();
   TRunHistory& history_ = *session_.History();
-  TCycleByCycle cycleByCycle_{history_};
+  TCycleByCycle cycleByCycle_;
+  TController::TRecording cycleByCycleRecording_;
   TProgramDocument document_;
 };
 

@@ -273,7 +273,7 @@ struct TConsoleEvents final : IConsoleObserver {
 TEST(Console, TellsItsObserverOfEveryChange) {
   TIOConsole console;
   TConsoleEvents seen;
-  console.SetObserver(&seen);
+  auto seenSubscription = console.Subscribe(seen);
   console.AppendInput(QStringLiteral("ab"));
   EXPECT_EQ(seen.Inputs, 1);
   EXPECT_EQ(console.TakeInputChar(), 'a');

@@ -146,8 +146,8 @@ TEST(LookBack, TheLastCyclesComeOutAsTheyRanAndNothingStaysTouched) {
     ++looked;
     TCountingObserver seen;
     TConsoleCount console;
-    run.machine_.SetObserver(&seen);
-    run.machine_.Console().SetObserver(&console);
+    auto seenSubscription = run.machine_.Subscribe(seen);
+    auto consoleSubscription = run.machine_.Console().Subscribe(console);
     const QString state = FullStateText(run.machine_, run.control_, &run.program_);
     const QString history = HistoryText(run.History());
     const std::vector<TRecordedCycle> cycles = run.History().LookBack(300);
@@ -166,8 +166,6 @@ TEST(LookBack, TheLastCyclesComeOutAsTheyRanAndNothingStaysTouched) {
       EXPECT_TRUE(SameSample(cycles[k].Sample, kept->second))
           << "seed " << seed << " cycle " << cycles[k].Number;
     }
-    run.machine_.SetObserver(nullptr);
-    run.machine_.Console().SetObserver(nullptr);
 
     // Stepping back to one of them gives the state it shows.
     const TRecordedCycle& target = cycles[cycles.size() / 2];

@@ -200,7 +200,7 @@ TEST(MachineChanges, TheInstructionListAndTheControlUnitsModesAreReported) {
   TMachine& m = session.Machine();
   TController& control = session.Control();
   TCountingObserver seen;
-  m.SetObserver(&seen);
+  auto seenSubscription = m.Subscribe(seen);
   (void)m.TakeChanges();
 
   // Words and I read with the names of the instructions.
@@ -223,20 +223,18 @@ TEST(MachineChanges, TheInstructionListAndTheControlUnitsModesAreReported) {
   control.SetTrackingLevel(0);
   EXPECT_TRUE(m.TakeChanges().Control);
   EXPECT_EQ(seen.Calls, calls + 2);
-  m.SetObserver(nullptr);
 }
 
 TEST(MachineChanges, ClearingTheConsoleIsAUserActionTheViewsHearOf) {
   TSession session(true);
   TMachine& m = session.Machine();
   TCountingObserver seen;
-  m.SetObserver(&seen);
+  auto seenSubscription = m.Subscribe(seen);
   m.Console().PutOutputChar('a');
   m.ClearConsoleOutput();
   EXPECT_EQ(seen.Calls, 1);
   // It is a step: the views offer to step it back.
   EXPECT_EQ(session.History()->UndoableSteps(), 1u);
-  m.SetObserver(nullptr);
 }
 
 // Random cycles, instructions, steps back, resets, entries, typing, modes
@@ -299,4 +297,29 @@ TEST(MachineChanges, ARandomRunNeverLeavesTheViewStale) {
       ASSERT_EQ(shown.Stale(), QString()) << "seed " << seed << ", action " << n;
     }
   }
+}
+
+// Views hear of changes for as long as their subscriptions live, however
+// many there are; a subscription handed on keeps its view heard.
+TEST(MachineChanges, EverySubscribedViewHearsUntilItsSubscriptionEnds) {
+  TMachine m;
+  TCountingObserver one;
+  TCountingObserver two;
+  auto first = m.Subscribe(one);
+  {
+    const auto second = m.Subscribe(two);
+    m.ZeroRegister(R::AK);
+    EXPECT_EQ(one.Calls, 1);
+    EXPECT_EQ(two.Calls, 1);
+  }
+  m.ZeroRegister(R::AK);
+  EXPECT_EQ(one.Calls, 2);
+  EXPECT_EQ(two.Calls, 1);
+  auto handedOn = std::move(first);
+  m.ZeroRegister(R::AK);
+  EXPECT_EQ(one.Calls, 3);
+  handedOn = m.Subscribe(two);  // the old subscription ends
+  m.ZeroRegister(R::AK);
+  EXPECT_EQ(one.Calls, 3);
+  EXPECT_EQ(two.Calls, 2);
 }

@@ -187,7 +187,7 @@ constexpr std::uint32_t Bits(std::initializer_list<R> registers) {
 TEST(Signals, ViewsCollectWhatChangedAndAreToldOnlyOfUserActions) {
   TMachine m;
   TCountingObserver seen;
-  m.SetObserver(&seen);
+  auto seenSubscription = m.Subscribe(seen);
   (void)m.TakeChanges();
   EXPECT_EQ(Cycle(m, "czyt wys wei il"), QString());
   EXPECT_EQ(seen.Calls, 0);  // a cycle never calls the view
@@ -222,7 +222,7 @@ TEST(Signals, ViewsCollectWhatChangedAndAreToldOnlyOfUserActions) {
   EXPECT_EQ(c.FirstCell, 7);
   EXPECT_EQ(c.LastCell, 7);
   EXPECT_EQ(c.AccessedCell, 7);
-  m.SetObserver(nullptr);
+  seenSubscription.End();
   m.ZeroRegister(R::AK);
   EXPECT_EQ(seen.Calls, 3);
   EXPECT_EQ(m.TakeChanges().Registers, Bits({R::AK}));

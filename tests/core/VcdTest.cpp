@@ -31,8 +31,10 @@ TCycleSample Quiet(const TMachine& m) {
 struct TCountingRecorder final : ICycleRecorder {
   int Begins = 0;
   int Ends = 0;
+  bool NeedsEnds = true;
   void BeginCycle() override { ++Begins; }
   void EndCycle(const EDorumError*) override { ++Ends; }
+  [[nodiscard]] bool NeedsCycleEnds() const override { return NeedsEnds; }
 };
 
 }  // namespace
@@ -111,30 +113,44 @@ TEST(Vcd, ABusIsUnknownInCyclesNothingDrivesIt) {
   EXPECT_EQ(m.Bus(TBusId::S).RawValue(), 5u);
 }
 
-TEST(VcdRecorder, PassesEveryCycleOnAndLeavesThePreviousRecorderInPlace) {
+// Any number of recorders hear of every cycle, each for as long as its
+// subscription lives; one that needs no cycle ends hears only of errors.
+TEST(VcdRecorder, EveryRecorderHearsEveryCycleWhileItsSubscriptionLives) {
   TSession session;
   TController& control = session.Control();
-  TCountingRecorder previous;
-  control.SetCycleRecorder(&previous);
+  TCountingRecorder first;
+  TCountingRecorder errorsOnly;
+  errorsOnly.NeedsEnds = false;
+  TController::TRecording firstRecording = control.RecordCycles(first);
   std::ostringstream out;
   {
+    const TController::TRecording errorsRecording = control.RecordCycles(errorsOnly);
     TVcdRecorder dump(session.Machine(), control, out);
-    EXPECT_EQ(control.CycleRecorder(), &dump);
     // An empty memory holds "stp": a fetch, then the stop cycle's error,
     // which is a cycle of the dump too.
     control.ExecuteCycle();
     EXPECT_EQ(MessageOf([&] { control.ExecuteCycle(); }),
               QStringLiteral("Program został zakończony"));
   }
-  EXPECT_EQ(control.CycleRecorder(), &previous);
-  EXPECT_EQ(previous.Begins, 2);
-  EXPECT_EQ(previous.Ends, 2);
+  EXPECT_EQ(first.Begins, 2);
+  EXPECT_EQ(first.Ends, 2);
+  EXPECT_EQ(errorsOnly.Begins, 2);
+  EXPECT_EQ(errorsOnly.Ends, 1);
   const std::string text = out.str();
   EXPECT_NE(text.find("\n#1\n"), std::string::npos);
   EXPECT_NE(text.find("\n#2\n"), std::string::npos);
   // The last cycle is closed by a time stamp after it.
   EXPECT_EQ(text.substr(text.size() - 3), "#3\n");
-  control.SetCycleRecorder(nullptr);
+
+  // The others have gone; the first still hears, until its own end.
+  session.Machine().ResetMachine();
+  control.ExecuteCycle();
+  EXPECT_EQ(first.Begins, 3);
+  EXPECT_EQ(errorsOnly.Begins, 2);
+  firstRecording.End();
+  EXPECT_EQ(MessageOf([&] { control.ExecuteCycle(); }),
+            QStringLiteral("Program został zakończony"));
+  EXPECT_EQ(first.Begins, 3);
 }
 
 TEST(VcdRecorder, ADumpBegunAfterACycleStartsWithNoBusDriven) {
@@ -160,7 +176,6 @@ TEST(VcdRecorder, ADumpBegunAfterACycleStartsWithNoBusDriven) {
       ++unknown;
     EXPECT_EQ(unknown, buses) << initial;
   }
-  control.SetCycleRecorder(nullptr);
 }
 
 // A register narrowed by the configuration keeps its upper bits for a

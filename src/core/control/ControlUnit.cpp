@@ -36,8 +36,61 @@ constexpr std::int32_t ConditionMask(TCondition condition) noexcept {
 
 TController::TController(TMachine& machine)
     : machine_(machine), plannedCodes_(std::size_t{1} << kMaxCodeBits) {
+  recorders_.OnChange = [this] { ChooseRecorder(); };
   machine_.SetControl(this);
   ResetControl();
+}
+
+void TController::ChooseRecorder() noexcept {
+  switch (recorders_.Count()) {
+    case 0:
+      recorder_ = nullptr;
+      break;
+    case 1:
+      recorder_ = recorders_.Listeners().front();
+      break;
+    default:
+      recorder_ = &allRecorders_;
+  }
+  recorderEnds_ = recorder_ != nullptr && recorder_->NeedsCycleEnds();
+}
+
+void TController::TRecorders::BeginCycle() {
+  for (ICycleRecorder* r : list_.Listeners()) r->BeginCycle();
+}
+
+void TController::TRecorders::EndCycle(const EDorumError* error) {
+  for (ICycleRecorder* r : list_.Listeners()) {
+    if (error != nullptr || r->NeedsCycleEnds()) r->EndCycle(error);
+  }
+}
+
+bool TController::TRecorders::NeedsCycleEnds() const {
+  return std::any_of(list_.Listeners().begin(), list_.Listeners().end(),
+                     [](const ICycleRecorder* r) { return r->NeedsCycleEnds(); });
+}
+
+bool TController::TRecorders::TakesWholeInstructions() const {
+  return std::all_of(list_.Listeners().begin(), list_.Listeners().end(),
+                     [](const ICycleRecorder* r) { return r->TakesWholeInstructions(); });
+}
+
+std::uint64_t TController::TRecorders::BeginWholeInstructions() {
+  std::uint64_t most = ~std::uint64_t{0};
+  for (ICycleRecorder* r : list_.Listeners()) most = std::min(most, r->BeginWholeInstructions());
+  return most;
+}
+
+void TController::TRecorders::WholeInstructions(std::span<const std::uint8_t> cycles) {
+  for (ICycleRecorder* r : list_.Listeners()) r->WholeInstructions(cycles);
+}
+
+void TController::TRecorders::ControlChanged() {
+  for (ICycleRecorder* r : list_.Listeners()) r->ControlChanged();
+}
+
+void TController::TRecorders::InstructionsChanged() {
+  for (ICycleRecorder* r : list_.Listeners()) r->InstructionsChanged();
 }
 
 TController::~TController() {

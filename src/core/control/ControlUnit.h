@@ -8,6 +8,7 @@
 #include <span>
 
 #include "common/Error.h"
+#include "common/Subscribers.h"
 #include "control/InstructionList.h"
 #include "machine/Machine.h"
 #include "machine/MachineLinks.h"
@@ -316,12 +317,13 @@ class TController final : public IControlLink {
   // The operation code in register I, from its stored bits.
   [[nodiscard]] int CurrentCode() const noexcept;
 
-  // Tells the recorder of every cycle (none: nothing is told).
-  void SetCycleRecorder(ICycleRecorder* recorder) noexcept {
-    recorder_ = recorder;
-    recorderEnds_ = recorder != nullptr && recorder->NeedsCycleEnds();
+  // Tells the recorder of every cycle for as long as the subscription
+  // lives; any number may listen (a history, a trace, a timing dump), and
+  // whole instructions run only when every one of them takes them.
+  using TRecording = TSubscribers<ICycleRecorder>::TSubscription;
+  [[nodiscard]] TRecording RecordCycles(ICycleRecorder& recorder) {
+    return recorders_.Subscribe(recorder);
   }
-  [[nodiscard]] ICycleRecorder* CycleRecorder() const noexcept { return recorder_; }
   // The current line of the bound program, -1 without one.
   [[nodiscard]] int BoundLine() const {
     return programEditor_ != nullptr ? programEditor_->CurrentLine() : -1;
@@ -447,12 +449,35 @@ class TController final : public IControlLink {
     return end;
   }
 
+  // Every recorder hears of a cycle through this one, which the hot path
+  // calls when two or more listen.
+  class TRecorders final : public ICycleRecorder {
+   public:
+    explicit TRecorders(TSubscribers<ICycleRecorder>& list) noexcept : list_(list) {}
+    void BeginCycle() override;
+    void EndCycle(const EDorumError* error) override;
+    [[nodiscard]] bool NeedsCycleEnds() const override;
+    [[nodiscard]] bool TakesWholeInstructions() const override;
+    std::uint64_t BeginWholeInstructions() override;
+    void WholeInstructions(std::span<const std::uint8_t> cycles) override;
+    void ControlChanged() override;
+    void InstructionsChanged() override;
+
+   private:
+    TSubscribers<ICycleRecorder>& list_;
+  };
+  // After a recorder came or went.
+  void ChooseRecorder() noexcept;
+
   TMachine& machine_;
   TInstructionList instructions_;
   IControlHost noHost_;
   IControlHost* host_ = &noHost_;
   bool hosted_ = false;  // lets a headless run skip the per-cycle calls
   IBoundProgram* programEditor_ = nullptr;
+  TSubscribers<ICycleRecorder> recorders_;
+  TRecorders allRecorders_{recorders_};
+  // The one the cycles tell: none, the only one, or all through allRecorders_.
   ICycleRecorder* recorder_ = nullptr;
   bool recorderEnds_ = false;  // the recorder hears of cycles that end well
   TCyclePlan fetchPlan_;

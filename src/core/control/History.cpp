@@ -134,12 +134,12 @@ TRunHistory::TRunHistory(TMachine& machine, TController& control, std::size_t bu
       budget_(budget),
       before_(std::make_unique<TSnapshot>()) {
   machine_.SetRecorder(this);
-  control_.SetCycleRecorder(this);
+  recording_ = control_.RecordCycles(*this);
 }
 
 TRunHistory::~TRunHistory() {
   machine_.SetRecorder(nullptr);
-  control_.SetCycleRecorder(nullptr);
+  recording_.End();
 }
 
 void TRunHistory::Clear() noexcept {

@@ -146,6 +146,7 @@ class TRunHistory final : public IStepRecorder, public ICycleRecorder {
 
   TMachine& machine_;
   TController& control_;
+  TController::TRecording recording_;
   std::size_t budget_;
   std::unique_ptr<TSnapshot> before_;
   int userDepth_ = 0;

@@ -141,18 +141,18 @@ void TVcdWriter::Finish(std::uint64_t end) {
 }
 
 TVcdRecorder::TVcdRecorder(const TMachine& machine, TController& control, std::ostream& out)
-    : machine_(machine), control_(control), next_(control.CycleRecorder()), writer_(machine, out) {
+    : machine_(machine), writer_(machine, out) {
   // Nothing has run yet: no signal is active and no bus driven.
   TCycleSample initial = TCycleSample::Of(machine_);
   initial.Signals = 0;
   initial.DrivenBuses = 0;
   writer_.Start(initial);
-  control_.SetCycleRecorder(this);
+  recording_ = control.RecordCycles(*this);
 }
 
 TVcdRecorder::~TVcdRecorder() {
+  recording_.End();
   Finish();
-  if (control_.CycleRecorder() == this) control_.SetCycleRecorder(next_);
 }
 
 void TVcdRecorder::Finish() {
@@ -161,22 +161,9 @@ void TVcdRecorder::Finish() {
   writer_.Finish(number_ + 1);
 }
 
-void TVcdRecorder::BeginCycle() {
-  if (next_ != nullptr) next_->BeginCycle();
-}
-
-void TVcdRecorder::EndCycle(const EDorumError* error) {
+void TVcdRecorder::EndCycle(const EDorumError* /*error*/) {
   ++number_;
   writer_.Cycle(number_, TCycleSample::Of(machine_));
-  if (next_ != nullptr) next_->EndCycle(error);
-}
-
-void TVcdRecorder::ControlChanged() {
-  if (next_ != nullptr) next_->ControlChanged();
-}
-
-void TVcdRecorder::InstructionsChanged() {
-  if (next_ != nullptr) next_->InstructionsChanged();
 }
 
 }  // namespace dorum

@@ -80,20 +80,17 @@ class TVcdRecorder final : public ICycleRecorder {
   TVcdRecorder(const TVcdRecorder&) = delete;
   TVcdRecorder& operator=(const TVcdRecorder&) = delete;
 
-  void BeginCycle() override;
+  void BeginCycle() override {}
   void EndCycle(const EDorumError* error) override;
-  void ControlChanged() override;
-  void InstructionsChanged() override;
   // Ends the dump after the last cycle; the destructor does so otherwise.
   void Finish();
 
  private:
   const TMachine& machine_;
-  TController& control_;
-  ICycleRecorder* next_;
   TVcdWriter writer_;
   std::uint64_t number_ = 0;
   bool finished_ = false;
+  TController::TRecording recording_;
 };
 
 }  // namespace dorum

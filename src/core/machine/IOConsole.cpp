@@ -6,7 +6,7 @@ namespace dorum {
 
 void TIOConsole::SetInputText(const QString& text) {
   input_ = text;
-  if (observer_) observer_->InputChanged();
+  observers_.Tell([](IConsoleObserver& o) { o.InputChanged(); });
 }
 
 void TIOConsole::AppendInput(const QString& text) {
@@ -24,7 +24,7 @@ void TIOConsole::DropInputChar() {
   const bool pair =
       input_.size() > 1 && input_.at(0).isHighSurrogate() && input_.at(1).isLowSurrogate();
   input_.remove(0, pair ? 2 : 1);
-  if (observer_) observer_->InputChanged();
+  observers_.Tell([](IConsoleObserver& o) { o.InputChanged(); });
 }
 
 std::uint8_t TIOConsole::TakeInputChar() {
@@ -36,23 +36,23 @@ std::uint8_t TIOConsole::TakeInputChar() {
 void TIOConsole::PutOutputChar(int code) {
   const QChar c = Cp1250ToChar(static_cast<std::uint8_t>(code & 0xFF));
   output_.append(c);
-  if (observer_) observer_->OutputAppended(c);
+  observers_.Tell([c](IConsoleObserver& o) { o.OutputAppended(c); });
 }
 
 void TIOConsole::RestoreOutput(const QString& text) {
   output_ = text;
-  if (observer_) observer_->OutputCleared();
+  observers_.Tell([](IConsoleObserver& o) { o.OutputCleared(); });
 }
 
 void TIOConsole::TruncateOutput(qsizetype length) {
   if (length >= output_.size()) return;
   output_.truncate(length);
-  if (observer_) observer_->OutputCleared();
+  observers_.Tell([](IConsoleObserver& o) { o.OutputCleared(); });
 }
 
 void TIOConsole::Clear() {
   output_.clear();
-  if (observer_) observer_->OutputCleared();
+  observers_.Tell([](IConsoleObserver& o) { o.OutputCleared(); });
 }
 
 }  // namespace dorum

@@ -3,6 +3,8 @@
 #include <QString>
 #include <cstdint>
 
+#include "common/Subscribers.h"
+
 namespace dorum {
 
 class IConsoleObserver {
@@ -41,13 +43,17 @@ class TIOConsole {
   void RestoreOutput(const QString& text);
   void TruncateOutput(qsizetype length);
 
-  void SetObserver(IConsoleObserver* observer) noexcept { observer_ = observer; }
-  [[nodiscard]] IConsoleObserver* Observer() const noexcept { return observer_; }
+  [[nodiscard]] TSubscribers<IConsoleObserver>::TSubscription Subscribe(
+      IConsoleObserver& observer) {
+    return observers_.Subscribe(observer);
+  }
+  // Returns whether they were muted before.
+  bool MuteObservers(bool muted) noexcept { return observers_.Mute(muted); }
 
  private:
   QString input_;
   QString output_;
-  IConsoleObserver* observer_ = nullptr;
+  TSubscribers<IConsoleObserver> observers_;
 };
 
 }  // namespace dorum

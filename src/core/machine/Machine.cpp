@@ -528,18 +528,16 @@ void TMachine::NotifyRestored() {
 }
 
 TMachine::TQuiet TMachine::BeginQuiet() noexcept {
-  TQuiet quiet{pending_, pendingMarks_, reportedMarks_, observer_, console_.Observer()};
-  observer_ = nullptr;
-  console_.SetObserver(nullptr);
-  return quiet;
+  return TQuiet{pending_, pendingMarks_, reportedMarks_, observers_.Mute(true),
+                console_.MuteObservers(true)};
 }
 
 void TMachine::EndQuiet(const TQuiet& quiet) noexcept {
   pending_ = quiet.Pending;
   pendingMarks_ = quiet.PendingMarks;
   reportedMarks_ = quiet.ReportedMarks;
-  observer_ = quiet.Observer;
-  console_.SetObserver(quiet.ConsoleObserver);
+  observers_.Mute(quiet.ObserversMuted);
+  console_.MuteObservers(quiet.ConsoleMuted);
 }
 
 // ---- display texts ----

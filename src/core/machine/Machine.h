@@ -119,7 +119,12 @@ class TMachine {
   [[nodiscard]] static int FindBus(const QString& name);
 
   // Links: both may be null (no view; no control unit).
-  void SetObserver(IMachineObserver* observer) noexcept { observer_ = observer; }
+  // Views hear of changes for as long as their subscription lives; they
+  // take the record of changes when they repaint.
+  [[nodiscard]] TSubscribers<IMachineObserver>::TSubscription Subscribe(
+      IMachineObserver& observer) {
+    return observers_.Subscribe(observer);
+  }
   void SetControl(IControlLink* control) noexcept { control_ = control ? control : &standalone_; }
   [[nodiscard]] IControlLink& Control() noexcept { return *control_; }
   [[nodiscard]] const IControlLink& Control() const noexcept { return *control_; }
@@ -225,8 +230,8 @@ class TMachine {
     TMachineChanges Pending;
     std::uint32_t PendingMarks = 0;
     std::uint32_t ReportedMarks = 0;
-    IMachineObserver* Observer = nullptr;
-    IConsoleObserver* ConsoleObserver = nullptr;
+    bool ObserversMuted = false;
+    bool ConsoleMuted = false;
   };
 
   // Stepping back, the one way in: a snapshot put back whole, the single
@@ -478,7 +483,7 @@ class TMachine {
     Notify();
   }
   void Notify() {
-    if (observer_ != nullptr) observer_->MachineChanged();
+    observers_.Tell([](IMachineObserver& o) { o.MachineChanged(); });
   }
   // Stepping back, through TRestorer.
   void RestoreSnapshot(const TMachineSnapshot& snapshot);
@@ -501,7 +506,7 @@ class TMachine {
   TIOConsole console_;
   TStandaloneControl standalone_;
   IControlLink* control_ = &standalone_;
-  IMachineObserver* observer_ = nullptr;
+  TSubscribers<IMachineObserver> observers_;
   IStepRecorder* recorder_ = nullptr;
 };
 
