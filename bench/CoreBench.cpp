@@ -78,7 +78,8 @@ void RunEndlessLoop(benchmark::State& state, IMachineObserver* observer,
   TCollectingView view(machine);
   bench::StoreEndlessLoop(machine);
   control.SetTrackingLevel(0);
-  machine.SetObserver(observer);
+  TSubscribers<IMachineObserver>::TSubscription watching;
+  if (observer != nullptr) watching = machine.Subscribe(*observer);
   bench::MeasureRuns(state, control, kCyclesPerRun, [&] {
     if (collectingView) {
       RunInSlices(control, view);

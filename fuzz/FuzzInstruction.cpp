@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // A compiled instruction must also run: every jump stays inside it.
     TSession session;
     TController& control = session.Control();
-    control.Instructions().ClearInstructions();
+    control.ClearInstructions();
     control.AddInstruction(lines);
     control.SetTrackingLevel(0);
     control.LimitCycles(64);
