@@ -48,6 +48,54 @@ namespace dorum::gui {
 
 namespace {
 
+// The object names of the main window's actions, by TActionId: what
+// tests and saved settings find them by.
+constexpr std::array<const char*, kActionCount> kActionNames = {
+    "ActionNewProgram",
+    "ActionNewInstruction",
+    "ActionFileOpen",
+    "ActionFileSave",
+    "ActionFileSaveAs",
+    "FileExit1",
+    "ActionViewWindowList",
+    "ActionViewEditor",
+    "ActionInstructions",
+    "ActionViewWatches",
+    "ActionViewCPU",
+    "ActionViewConsole",
+    "ActionViewTiming",
+    "ActionCompile",
+    "ActionSaveList",
+    "ActionLoadList",
+    "ActionProjectOptions",
+    "ActionRunProject",
+    "ActionRunInstruction",
+    "ActionRunCycle",
+    "ActionRunToCursor",
+    "ActionReset",
+    "ActionAbort",
+    "ActionStepBackCycle",
+    "ActionStepBackInstruction",
+    "ActionStopConditions",
+    "HelpContents1",
+    "HelpTopicSearch1",
+    "ActionHelpTopic",
+    "ActionEditUndo",
+    "ActionEditCut",
+    "ActionEditCopy",
+    "ActionEditPaste",
+    "ActionEditDelete",
+    "ActionEditSelectAll",
+    "ActionSearchFind",
+    "ActionSearchFindNext",
+    "ActionSearchReplace",
+    "ActionViewRestoreLayout",
+};
+
+}  // namespace
+
+namespace {
+
 // The list file proposed by the list commands: next to the program, named
 // like it.
 QString ProposedListFile() {
@@ -122,8 +170,7 @@ TFormMain::TFormMain(TAppCore& core, QWidget* parent, const QString& examplesFol
   BuildMenus();
   BuildToolBar();
   qApp->installEventFilter(new TOwnKeys(this));
-  container_->SetFileCommands(Action(QStringLiteral("ActionFileOpen")),
-                              Action(QStringLiteral("ActionFileSave")));
+  container_->SetFileCommands(Action(TActionId::FileOpen), Action(TActionId::FileSave));
 
   // The current document follows the keyboard focus and the container's
   // tabs, so it is right whether or not the window system reports
@@ -421,10 +468,10 @@ TFormProgramEditor* TFormMain::BoundEditor() const {
 
 // ---- actions ----
 
-QAction* TFormMain::AddAction(const char* name, const QString& category, const QString& caption,
+QAction* TFormMain::AddAction(TActionId id, const QString& category, const QString& caption,
                               const QString& menuText, const QKeySequence& key) {
   auto* action = new QAction(menuText, this);
-  action->setObjectName(QString::fromLatin1(name));
+  action->setObjectName(QString::fromLatin1(kActionNames[static_cast<std::size_t>(id)]));
   action->setProperty("category", category);
   action->setProperty("caption", caption);
   if (!key.isEmpty()) {
@@ -434,6 +481,7 @@ QAction* TFormMain::AddAction(const char* name, const QString& category, const Q
   }
   addAction(action);
   actions_.append(action);
+  byId_[static_cast<std::size_t>(id)] = action;
   return action;
 }
 
@@ -442,43 +490,44 @@ void TFormMain::BuildActions() {
     connect(action, &QAction::triggered, this, std::forward<decltype(command)>(command));
   };
   const QString file = QStringLiteral("Plik");
-  on(AddAction("ActionNewProgram", file, QStringLiteral("Program"), QStringLiteral("&Program"), {}),
+  on(AddAction(TActionId::NewProgram, file, QStringLiteral("Program"), QStringLiteral("&Program"),
+               {}),
      [this] { NewProgram(); });
-  on(AddAction("ActionNewInstruction", file, QStringLiteral("Rozkaz"), QStringLiteral("R&ozkaz"),
+  on(AddAction(TActionId::NewInstruction, file, QStringLiteral("Rozkaz"), QStringLiteral("R&ozkaz"),
                {}),
      [this] { NewInstruction(); });
-  on(AddAction("ActionFileOpen", file, QStringLiteral("&Otwórz..."), QStringLiteral("&Otwórz..."),
-               QKeySequence(Qt::Key_F3)),
+  on(AddAction(TActionId::FileOpen, file, QStringLiteral("&Otwórz..."),
+               QStringLiteral("&Otwórz..."), QKeySequence(Qt::Key_F3)),
      [this] { FileOpen(); });
-  on(AddAction("ActionFileSave", file, QStringLiteral("Zapisz"), QStringLiteral("&Zapisz"),
+  on(AddAction(TActionId::FileSave, file, QStringLiteral("Zapisz"), QStringLiteral("&Zapisz"),
                QKeySequence(Qt::Key_F2)),
      [this] { FileSave(); });
-  on(AddAction("ActionFileSaveAs", file, QStringLiteral("Z&apisz jako..."),
+  on(AddAction(TActionId::FileSaveAs, file, QStringLiteral("Z&apisz jako..."),
                QStringLiteral("Z&apisz jako..."), {}),
      [this] { FileSaveAs(); });
-  on(AddAction("FileExit1", file, QStringLiteral("Wyjście"), QStringLiteral("&Wyjście"), {}),
+  on(AddAction(TActionId::Exit, file, QStringLiteral("Wyjście"), QStringLiteral("&Wyjście"), {}),
      [this] { close(); });
 
   const QString view = QStringLiteral("Widok");
-  on(AddAction("ActionViewWindowList", view, QStringLiteral("Lista okien"),
+  on(AddAction(TActionId::ViewWindowList, view, QStringLiteral("Lista okien"),
                QStringLiteral("&Lista okien"), QKeySequence(Qt::Key_F5)),
      [this] { ViewWindowList(); });
-  on(AddAction("ActionViewEditor", view, QStringLiteral("Okno edycyjne"),
+  on(AddAction(TActionId::ViewEditor, view, QStringLiteral("Okno edycyjne"),
                QStringLiteral("&Okno edycyjne"), {}),
      [this] { ShowForm(container_.get()); });
-  on(AddAction("ActionInstructions", view, QStringLiteral("Rozkazy"),
+  on(AddAction(TActionId::Instructions, view, QStringLiteral("Rozkazy"),
                QStringLiteral("L&ista rozkazów"), QKeySequence(Qt::Key_F10)),
      [this] { ShowDockedForm(microprogram_); });
-  on(AddAction("ActionViewWatches", view, QStringLiteral("Obserwowane zmienne"),
+  on(AddAction(TActionId::ViewWatches, view, QStringLiteral("Obserwowane zmienne"),
                QStringLiteral("O&bserwowane zmienne"), {}),
      [this] { ShowDockedForm(watches_); });
-  on(AddAction("ActionViewCPU", view, QStringLiteral("Jednostka centralna"),
+  on(AddAction(TActionId::ViewCPU, view, QStringLiteral("Jednostka centralna"),
                QStringLiteral("&Jednostka centralna"), QKeySequence(Qt::Key_F11)),
      [this] { ShowDockedForm(machine_); });
-  on(AddAction("ActionViewConsole", view, QStringLiteral("Konsola We/Wy"),
+  on(AddAction(TActionId::ViewConsole, view, QStringLiteral("Konsola We/Wy"),
                QStringLiteral("Ko&nsola we/wy"), QKeySequence(Qt::Key_F12)),
      [this] { ShowDockedForm(console_); });
-  on(AddAction("ActionViewTiming", view, QStringLiteral("Przebiegi czasowe"),
+  on(AddAction(TActionId::ViewTiming, view, QStringLiteral("Przebiegi czasowe"),
                QStringLiteral("Przebie&gi czasowe"), QKeySequence(Qt::CTRL | Qt::Key_F12)),
      [this] { ShowDockedForm(timing_); });
 
@@ -486,63 +535,63 @@ void TFormMain::BuildActions() {
   // The current editor's "Kompiluj" for the tool bar. Its key stays the
   // editor's own (Ctrl+F9 holds in an editor only), so the menus keep their
   // entries and the button names the editor's key.
-  on(AddAction("ActionCompile", project, QStringLiteral("Kompiluj"), QStringLiteral("&Kompiluj"),
+  on(AddAction(TActionId::Compile, project, QStringLiteral("Kompiluj"), QStringLiteral("&Kompiluj"),
                {}),
      [this] { Compile(); });
   // Ctrl+F2 belongs to "Reset" alone.
-  on(AddAction("ActionSaveList", project, QStringLiteral("Zapisz listę rozkazów"),
+  on(AddAction(TActionId::SaveList, project, QStringLiteral("Zapisz listę rozkazów"),
                QStringLiteral("&Zapisz listę rozkazów"), {}),
      [this] { SaveList(); });
-  on(AddAction("ActionLoadList", project, QStringLiteral("Ładuj listę rozkazów"),
+  on(AddAction(TActionId::LoadList, project, QStringLiteral("Ładuj listę rozkazów"),
                QStringLiteral("Ładuj listę rozkazów"), QKeySequence(Qt::CTRL | Qt::Key_F3)),
      [this] { LoadList(); });
-  on(AddAction("ActionProjectOptions", project, QStringLiteral("Opcje ..."),
+  on(AddAction(TActionId::ProjectOptions, project, QStringLiteral("Opcje ..."),
                QStringLiteral("&Opcje ..."), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F11)),
      [this] { ProjectOptions(); });
 
   const QString run = QStringLiteral("Wykonaj");
-  on(AddAction("ActionRunProject", run, QStringLiteral("Program"), QStringLiteral("&Program"),
+  on(AddAction(TActionId::RunProject, run, QStringLiteral("Program"), QStringLiteral("&Program"),
                QKeySequence(Qt::Key_F9)),
      [this] { RunProgram(); });
-  on(AddAction("ActionRunInstruction", run, QStringLiteral("Rozkaz"), QStringLiteral("&Rozkaz"),
+  on(AddAction(TActionId::RunInstruction, run, QStringLiteral("Rozkaz"), QStringLiteral("&Rozkaz"),
                QKeySequence(Qt::Key_F8)),
      [this] { RunInstruction(); });
-  on(AddAction("ActionRunCycle", run, QStringLiteral("Takt"), QStringLiteral("&Takt"),
+  on(AddAction(TActionId::RunCycle, run, QStringLiteral("Takt"), QStringLiteral("&Takt"),
                QKeySequence(Qt::Key_F7)),
      [this] { RunCycle(); });
-  on(AddAction("ActionRunToCursor", run, QStringLiteral("Do kursora"),
+  on(AddAction(TActionId::RunToCursor, run, QStringLiteral("Do kursora"),
                QStringLiteral("&Do kursora"), QKeySequence(Qt::Key_F4)),
      [this] { RunToCursor(); });
-  on(AddAction("ActionReset", run, QStringLiteral("Reset"), QStringLiteral("R&eset"),
+  on(AddAction(TActionId::Reset, run, QStringLiteral("Reset"), QStringLiteral("R&eset"),
                QKeySequence(Qt::CTRL | Qt::Key_F2)),
      [this] { Reset(); });
-  on(AddAction("ActionAbort", run, QStringLiteral("Przerwij"), QStringLiteral("Pr&zerwij"), {}),
+  on(AddAction(TActionId::Abort, run, QStringLiteral("Przerwij"), QStringLiteral("Pr&zerwij"), {}),
      [this] { Abort(); });
-  on(AddAction("ActionStepBackCycle", run, QStringLiteral("Cofnij takt"),
+  on(AddAction(TActionId::StepBackCycle, run, QStringLiteral("Cofnij takt"),
                QStringLiteral("&Cofnij takt"), QKeySequence(Qt::SHIFT | Qt::Key_F7)),
      [this] { StepBack(false); });
-  on(AddAction("ActionStepBackInstruction", run, QStringLiteral("Cofnij rozkaz"),
+  on(AddAction(TActionId::StepBackInstruction, run, QStringLiteral("Cofnij rozkaz"),
                QStringLiteral("Cofn&ij rozkaz"), QKeySequence(Qt::SHIFT | Qt::Key_F8)),
      [this] { StepBack(true); });
-  on(AddAction("ActionStopConditions", run, QStringLiteral("Warunki zatrzymania"),
+  on(AddAction(TActionId::StopConditions, run, QStringLiteral("Warunki zatrzymania"),
                QStringLiteral("&Warunki zatrzymania..."), {}),
      [this] { EditStopConditions(); });
 
   // The program's own help, bundled with it.
   const QString help = QStringLiteral("Pomoc");
-  on(AddAction("HelpContents1", help, QStringLiteral("Zawartość"), QStringLiteral("&Zawartość"),
-               {}),
+  on(AddAction(TActionId::HelpContents, help, QStringLiteral("Zawartość"),
+               QStringLiteral("&Zawartość"), {}),
      [this] {
        help_->ShowContents();
        ShowDockedForm(help_);
      });
-  on(AddAction("HelpTopicSearch1", help, QStringLiteral("Szukaj tematu"),
+  on(AddAction(TActionId::HelpSearch, help, QStringLiteral("Szukaj tematu"),
                QStringLiteral("&Szukaj tematu"), {}),
      [this] {
        help_->ShowSearch();
        ShowDockedForm(help_);
      });
-  on(AddAction("ActionHelpTopic", help, QStringLiteral("Pomoc do słowa"),
+  on(AddAction(TActionId::HelpTopic, help, QStringLiteral("Pomoc do słowa"),
                QStringLiteral("Pomoc do słowa"), QKeySequence(Qt::Key_F1)),
      [this] { ContextHelp(); });
 
@@ -550,80 +599,77 @@ void TFormMain::BuildActions() {
   // the focused text field.
   const QString edit = QStringLiteral("Edycja");
   const struct {
-    const char* Name;
+    TActionId Id;
     const char* Caption;
     QKeySequence Key;
     const char* Method;
   } editing[] = {
-      {"ActionEditUndo", "&Undo", QKeySequence(Qt::CTRL | Qt::Key_Z), "undo"},
-      {"ActionEditCut", "Cu&t", QKeySequence(Qt::CTRL | Qt::Key_X), "cut"},
-      {"ActionEditCopy", "&Copy", QKeySequence(Qt::CTRL | Qt::Key_C), "copy"},
-      {"ActionEditPaste", "&Paste", QKeySequence(Qt::CTRL | Qt::Key_V), "paste"},
-      {"ActionEditDelete", "&Delete", QKeySequence(Qt::Key_Delete), "del"},
-      {"ActionEditSelectAll", "Select &All", QKeySequence(Qt::CTRL | Qt::Key_A), "selectAll"},
+      {TActionId::EditUndo, "&Undo", QKeySequence(Qt::CTRL | Qt::Key_Z), "undo"},
+      {TActionId::EditCut, "Cu&t", QKeySequence(Qt::CTRL | Qt::Key_X), "cut"},
+      {TActionId::EditCopy, "&Copy", QKeySequence(Qt::CTRL | Qt::Key_C), "copy"},
+      {TActionId::EditPaste, "&Paste", QKeySequence(Qt::CTRL | Qt::Key_V), "paste"},
+      {TActionId::EditDelete, "&Delete", QKeySequence(Qt::Key_Delete), "del"},
+      {TActionId::EditSelectAll, "Select &All", QKeySequence(Qt::CTRL | Qt::Key_A), "selectAll"},
   };
   for (const auto& e : editing) {
     const char* method = e.Method;
-    on(AddAction(e.Name, edit, QString::fromLatin1(e.Caption), QString::fromLatin1(e.Caption),
-                 e.Key),
+    on(AddAction(e.Id, edit, QString::fromLatin1(e.Caption), QString::fromLatin1(e.Caption), e.Key),
        [this, method] { EditCommand(method); });
   }
   const QString search = QStringLiteral("Szukaj");
-  on(AddAction("ActionSearchFind", search, QStringLiteral("Znajdź..."), QStringLiteral("Znajdź..."),
-               QKeySequence(Qt::CTRL | Qt::Key_F)),
+  on(AddAction(TActionId::SearchFind, search, QStringLiteral("Znajdź..."),
+               QStringLiteral("Znajdź..."), QKeySequence(Qt::CTRL | Qt::Key_F)),
      [this] { SearchCommand(&TFormCommandEditor::ShowFindDialog); });
-  on(AddAction("ActionSearchFindNext", search, QStringLiteral("Znajdź następny"),
+  on(AddAction(TActionId::SearchFindNext, search, QStringLiteral("Znajdź następny"),
                QStringLiteral("Znajdź następny"), QKeySequence(Qt::CTRL | Qt::Key_L)),
      [this] { SearchCommand(&TFormCommandEditor::FindAgain); });
-  on(AddAction("ActionSearchReplace", search, QStringLiteral("Zamień"), QStringLiteral("Zamień"),
+  on(AddAction(TActionId::SearchReplace, search, QStringLiteral("Zamień"), QStringLiteral("Zamień"),
                QKeySequence(Qt::CTRL | Qt::Key_H)),
      [this] { SearchCommand(&TFormCommandEditor::ShowReplaceDialog); });
 
   // The start state: run commands wait for the first refresh; saving needs
   // an editor; searching waits for the first activation.
-  for (const char* name : {"ActionRunProject", "ActionRunInstruction", "ActionFileSave",
-                           "ActionFileSaveAs", "ActionCompile", "ActionSearchFind"}) {
-    Action(QString::fromLatin1(name))->setEnabled(false);
+  for (const TActionId id : {TActionId::RunProject, TActionId::RunInstruction, TActionId::FileSave,
+                             TActionId::FileSaveAs, TActionId::Compile, TActionId::SearchFind}) {
+    Action(id)->setEnabled(false);
   }
 }
 
 void TFormMain::BuildMenus() {
   QMenuBar* bar = menuBar();
-  const auto add = [this](QMenu* menu, const char* name) {
-    menu->addAction(Action(QString::fromLatin1(name)));
-  };
+  const auto add = [this](QMenu* menu, TActionId id) { menu->addAction(Action(id)); };
   QMenu* file = bar->addMenu(QStringLiteral("&Plik"));
   QMenu* fresh = file->addMenu(QStringLiteral("&Nowy"));
-  add(fresh, "ActionNewProgram");
-  add(fresh, "ActionNewInstruction");
-  add(file, "ActionFileOpen");
-  add(file, "ActionFileSave");
-  add(file, "ActionFileSaveAs");
+  add(fresh, TActionId::NewProgram);
+  add(fresh, TActionId::NewInstruction);
+  add(file, TActionId::FileOpen);
+  add(file, TActionId::FileSave);
+  add(file, TActionId::FileSaveAs);
   BuildExamplesMenu(file);
   file->addSeparator();
-  add(file, "FileExit1");
+  add(file, TActionId::Exit);
   QMenu* view = bar->addMenu(QStringLiteral("&Widok"));
-  for (const char* name :
-       {"ActionViewWindowList", "ActionViewEditor", "ActionInstructions", "ActionViewWatches",
-        "ActionViewCPU", "ActionViewConsole", "ActionViewTiming"})
-    add(view, name);
+  for (const TActionId id :
+       {TActionId::ViewWindowList, TActionId::ViewEditor, TActionId::Instructions,
+        TActionId::ViewWatches, TActionId::ViewCPU, TActionId::ViewConsole, TActionId::ViewTiming})
+    add(view, id);
   QMenu* project = bar->addMenu(QStringLiteral("P&rojekt"));
-  add(project, "ActionSaveList");
-  add(project, "ActionLoadList");
+  add(project, TActionId::SaveList);
+  add(project, TActionId::LoadList);
   project->addSeparator();
-  add(project, "ActionProjectOptions");
+  add(project, TActionId::ProjectOptions);
   QMenu* run = bar->addMenu(QStringLiteral("W&ykonaj"));
-  for (const char* name : {"ActionRunProject", "ActionRunInstruction", "ActionRunCycle",
-                           "ActionRunToCursor", "ActionReset", "ActionAbort"})
-    add(run, name);
+  for (const TActionId id : {TActionId::RunProject, TActionId::RunInstruction, TActionId::RunCycle,
+                             TActionId::RunToCursor, TActionId::Reset, TActionId::Abort})
+    add(run, id);
   run->addSeparator();
-  add(run, "ActionStepBackCycle");
-  add(run, "ActionStepBackInstruction");
+  add(run, TActionId::StepBackCycle);
+  add(run, TActionId::StepBackInstruction);
   run->addSeparator();
-  add(run, "ActionStopConditions");
+  add(run, TActionId::StopConditions);
   QMenu* help = bar->addMenu(QStringLiteral("Po&moc"));
-  add(help, "HelpContents1");
-  add(help, "HelpTopicSearch1");
+  add(help, TActionId::HelpContents);
+  add(help, TActionId::HelpSearch);
   for (QMenu* menu : {file, view, project, run, help}) {
     connect(menu, &QMenu::aboutToShow, this, &TFormMain::UpdateActions);
   }
@@ -637,25 +683,25 @@ void TFormMain::BuildToolBar() {
   // for its tool tip and screen readers alike: the menus' "Program" would
   // name both the new program and the run.
   const struct {
-    const char* Action;  // none: a separator
+    std::optional<TActionId> Action;  // none: a separator
     const char* Icon;
     const char* Name;
     const char* Key;  // the key to name when the action holds none itself
   } buttons[] = {
-      {"ActionNewProgram", "nowy-program", "Nowy program", nullptr},
-      {"ActionFileOpen", "otworz", "Otwórz", nullptr},
-      {"ActionFileSave", "zapisz", "Zapisz", nullptr},
-      {"ActionCompile", "kompiluj", "Kompiluj", "Ctrl+F9"},
-      {nullptr, nullptr, nullptr, nullptr},
-      {"ActionRunCycle", "takt", "Takt", nullptr},
-      {"ActionRunInstruction", "rozkaz", "Rozkaz", nullptr},
-      {"ActionRunProject", "program", "Wykonaj program", nullptr},
-      {"ActionRunToCursor", "do-kursora", "Do kursora", nullptr},
-      {"ActionAbort", "przerwij", "Przerwij", nullptr},
-      {"ActionReset", "reset", "Reset", nullptr},
-      {nullptr, nullptr, nullptr, nullptr},
-      {"ActionStepBackCycle", "cofnij-takt", "Cofnij takt", nullptr},
-      {"ActionStepBackInstruction", "cofnij-rozkaz", "Cofnij rozkaz", nullptr},
+      {TActionId::NewProgram, "nowy-program", "Nowy program", nullptr},
+      {TActionId::FileOpen, "otworz", "Otwórz", nullptr},
+      {TActionId::FileSave, "zapisz", "Zapisz", nullptr},
+      {TActionId::Compile, "kompiluj", "Kompiluj", "Ctrl+F9"},
+      {std::nullopt, nullptr, nullptr, nullptr},
+      {TActionId::RunCycle, "takt", "Takt", nullptr},
+      {TActionId::RunInstruction, "rozkaz", "Rozkaz", nullptr},
+      {TActionId::RunProject, "program", "Wykonaj program", nullptr},
+      {TActionId::RunToCursor, "do-kursora", "Do kursora", nullptr},
+      {TActionId::Abort, "przerwij", "Przerwij", nullptr},
+      {TActionId::Reset, "reset", "Reset", nullptr},
+      {std::nullopt, nullptr, nullptr, nullptr},
+      {TActionId::StepBackCycle, "cofnij-takt", "Cofnij takt", nullptr},
+      {TActionId::StepBackInstruction, "cofnij-rozkaz", "Cofnij rozkaz", nullptr},
   };
   QToolBar* tools = addToolBar(QStringLiteral("Narzędzia"));
   tools->setObjectName(QStringLiteral("ToolBar"));
@@ -663,11 +709,11 @@ void TFormMain::BuildToolBar() {
   tools->setFloatable(false);
   tools->setIconSize(QSize(24, 24));
   for (const auto& b : buttons) {
-    if (b.Action == nullptr) {
+    if (!b.Action) {
       tools->addSeparator();
       continue;
     }
-    QAction* action = Action(QString::fromLatin1(b.Action));
+    QAction* action = Action(*b.Action);
     action->setIcon(QIcon(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(b.Icon))));
     const QString name = QString::fromUtf8(b.Name);
     const QString key = b.Key != nullptr ? QString::fromLatin1(b.Key)
@@ -694,6 +740,10 @@ void TFormMain::BuildExamplesMenu(QMenu* file) {
   }
 }
 
+QAction* TFormMain::Action(TActionId id) const {
+  return byId_[static_cast<std::size_t>(id)];
+}
+
 QAction* TFormMain::Action(const QString& name) const {
   for (QAction* action : actions_) {
     if (action->objectName() == name) return action;
@@ -713,21 +763,21 @@ void TFormMain::BuildGreyingRules() {
   const auto automatic = [this] { return !core_.Control().ManualControl(); };
   const auto editor = [this] { return CurrentEditor() != nullptr; };
   const auto history = [this]() -> const TRunHistory& { return core_.History(); };
-  const std::pair<const char16_t*, std::function<bool()>> rules[] = {
-      {u"ActionRunProject", [=] { return automatic() && allows(TCommand::RunProgram); }},
-      {u"ActionRunInstruction", [=] { return automatic() && allows(TCommand::RunInstruction); }},
-      {u"ActionRunCycle", [=] { return allows(TCommand::RunCycle); }},
-      {u"ActionRunToCursor", [=] { return allows(TCommand::RunToCursor); }},
-      {u"ActionStepBackCycle",
+  const std::pair<TActionId, std::function<bool()>> rules[] = {
+      {TActionId::RunProject, [=] { return automatic() && allows(TCommand::RunProgram); }},
+      {TActionId::RunInstruction, [=] { return automatic() && allows(TCommand::RunInstruction); }},
+      {TActionId::RunCycle, [=] { return allows(TCommand::RunCycle); }},
+      {TActionId::RunToCursor, [=] { return allows(TCommand::RunToCursor); }},
+      {TActionId::StepBackCycle,
        [=] { return allows(TCommand::StepBack) && history().UndoableSteps() > 0; }},
-      {u"ActionStepBackInstruction",
+      {TActionId::StepBackInstruction,
        [=] { return allows(TCommand::StepBack) && history().UndoableInstructions() > 0; }},
-      {u"ActionFileSave", editor},
-      {u"ActionFileSaveAs", editor},
-      {u"ActionCompile", [=] { return editor() && allows(TCommand::Compile); }},
+      {TActionId::FileSave, editor},
+      {TActionId::FileSaveAs, editor},
+      {TActionId::Compile, [=] { return editor() && allows(TCommand::Compile); }},
   };
-  for (const auto& [name, enabled] : rules) {
-    QAction* action = Action(QString::fromUtf16(name));
+  for (const auto& [id, enabled] : rules) {
+    QAction* action = Action(id);
     Q_ASSERT(action != nullptr);
     greying_.push_back({action, enabled});
   }
@@ -895,8 +945,8 @@ void TFormMain::changeEvent(QEvent* event) {
     } else {
       ResolveCurrentForm();
       UpdateActions();
-      Action(QStringLiteral("ActionFileOpen"))->setEnabled(true);
-      Action(QStringLiteral("ActionSearchFind"))->setEnabled(true);
+      Action(TActionId::FileOpen)->setEnabled(true);
+      Action(TActionId::SearchFind)->setEnabled(true);
     }
   }
 }
@@ -913,9 +963,9 @@ void TFormMain::showEvent(QShowEvent* event) {
 void TFormMain::BuildLayoutCommands(QMenu* file, QMenu* view) {
   recentMenu_ = new QMenu(QStringLiteral("Ostatnio otwierane"), file);
   recentMenu_->setObjectName(QStringLiteral("MenuRecentFiles"));
-  file->insertMenu(Action(QStringLiteral("ActionFileSave")), recentMenu_);
+  file->insertMenu(Action(TActionId::FileSave), recentMenu_);
   ShowRecentFiles();
-  QAction* restore = AddAction("ActionViewRestoreLayout", QStringLiteral("Widok"),
+  QAction* restore = AddAction(TActionId::ViewRestoreLayout, QStringLiteral("Widok"),
                                QStringLiteral("Przywróć układ okien"),
                                QStringLiteral("&Przywróć układ okien"), {});
   connect(restore, &QAction::triggered, this, &TFormMain::RestoreWindowLayout);

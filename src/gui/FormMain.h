@@ -3,6 +3,7 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <QTimer>
+#include <array>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -15,6 +16,52 @@ class QAction;
 class QMenu;
 
 namespace dorum::gui {
+
+// The main window's commands, each one action of the menus, the tool bar
+// and the keys.
+enum class TActionId : std::uint8_t {
+  NewProgram,
+  NewInstruction,
+  FileOpen,
+  FileSave,
+  FileSaveAs,
+  Exit,
+  ViewWindowList,
+  ViewEditor,
+  Instructions,
+  ViewWatches,
+  ViewCPU,
+  ViewConsole,
+  ViewTiming,
+  Compile,
+  SaveList,
+  LoadList,
+  ProjectOptions,
+  RunProject,
+  RunInstruction,
+  RunCycle,
+  RunToCursor,
+  Reset,
+  Abort,
+  StepBackCycle,
+  StepBackInstruction,
+  StopConditions,
+  HelpContents,
+  HelpSearch,
+  HelpTopic,
+  EditUndo,
+  EditCut,
+  EditCopy,
+  EditPaste,
+  EditDelete,
+  EditSelectAll,
+  SearchFind,
+  SearchFindNext,
+  SearchReplace,
+  ViewRestoreLayout,
+};
+inline constexpr std::size_t kActionCount =
+    static_cast<std::size_t>(TActionId::ViewRestoreLayout) + 1;
 
 class TDockedWindow;
 class TFormEditor;
@@ -57,6 +104,8 @@ class TFormMain final : public QMainWindow {
   // The frame of one of the windows (its dock).
   [[nodiscard]] TDockedWindow* FrameOf(const QWidget* window) const;
   // The action with that object name ("ActionRunCycle").
+  [[nodiscard]] QAction* Action(TActionId id) const;
+  // By object name, as tests and tools find them.
   [[nodiscard]] QAction* Action(const QString& name) const;
   [[nodiscard]] const QList<QAction*>& Actions() const noexcept { return actions_; }
   // The application's windows in creation order, this one first; destroyed
@@ -108,7 +157,7 @@ class TFormMain final : public QMainWindow {
   void showEvent(QShowEvent* event) override;
 
  private:
-  QAction* AddAction(const char* name, const QString& category, const QString& caption,
+  QAction* AddAction(TActionId id, const QString& category, const QString& caption,
                      const QString& menuText, const QKeySequence& key);
   void BuildActions();
   void BuildMenus();
@@ -173,6 +222,7 @@ class TFormMain final : public QMainWindow {
   TFormHelp* help_ = nullptr;
   std::vector<QPointer<QWidget>> windows_;  // creation order
   QList<QAction*> actions_;
+  std::array<QAction*, kActionCount> byId_{};
   // When each action that greys may be used; read on every refresh.
   struct TGreyingRule {
     QAction* Action;
