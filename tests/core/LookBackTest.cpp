@@ -289,6 +289,37 @@ TEST(LookBack, AFetchPerformedAfterARefusedOneBeginsItsInstruction) {
   EXPECT_EQ(cycles.back().Line, 7);
 }
 
+// A refused fetch began nothing: "Cofnij rozkaz" is greyed by the count of
+// instructions, so one counted for it would offer an undo of nothing, or go
+// back past the instruction the user meant.
+TEST(LookBack, ARefusedFetchBeginsNoInstructionToUndo) {
+  {
+    TRecordedSuma suma;
+    TController& control = suma.Session.Control();
+    control.RequestStop();
+    ASSERT_FALSE(MessageOf([&] { control.ExecuteCycle(); }).isEmpty());
+    EXPECT_EQ(suma.Session.History()->UndoableSteps(), 0u);
+    EXPECT_EQ(suma.Session.History()->UndoableInstructions(), 0u);
+  }
+  TRecordedSuma suma;
+  TSession& session = suma.Session;
+  TController& control = session.Control();
+  control.ExecuteInstruction();  // «pob»
+  ASSERT_TRUE(control.AtFetch());
+  const std::uint64_t instructions = session.History()->UndoableInstructions();
+  const std::uint64_t cycles = session.History()->UndoableCycles();
+  ASSERT_EQ(instructions, 1u);
+  control.RequestStop();
+  ASSERT_FALSE(MessageOf([&] { control.ExecuteCycle(); }).isEmpty());
+  EXPECT_EQ(session.History()->UndoableInstructions(), instructions);
+  EXPECT_EQ(session.History()->UndoableCycles(), cycles);
+  // Undone, «pob» leaves nothing more to undo.
+  ASSERT_TRUE(session.History()->UndoInstruction());
+  EXPECT_EQ(control.CyclesPerformed(), 0u);
+  EXPECT_EQ(session.History()->UndoableInstructions(), 0u);
+  EXPECT_EQ(session.History()->UndoableCycles(), 0u);
+}
+
 // However many are asked for, a look back returns at most its limit: the
 // newest cycles, numbered up to the last one performed.
 TEST(LookBack, AtMostTheLimitOfTheNewestCyclesComeBack) {
