@@ -325,6 +325,13 @@ TEST(StopConditions, IndexOfFindsTheSameConditionHoweverWritten) {
   EXPECT_EQ(list.IndexOf(QStringLiteral("AK>5")), -1);
   EXPECT_EQ(list.IndexOf(QStringLiteral("signal(AK)")), -1);
   EXPECT_EQ(list.IndexOf(QStringLiteral("AK>")), -1);
+  // Conditions that differ only in their value are told apart.
+  session.AddStopCondition(QStringLiteral("AK=3"));
+  session.AddStopCondition(QStringLiteral("AK=4"));
+  EXPECT_EQ(list.IndexOf(QStringLiteral("AK=4")), 3);
+  EXPECT_EQ(list.IndexOf(QStringLiteral("AK=3")), 2);
+  EXPECT_EQ(list.IndexOf(QStringLiteral("AK=5")), -1);
+  EXPECT_EQ(list.IndexOf(QStringLiteral("L=3")), -1);
 }
 
 namespace {
@@ -452,17 +459,6 @@ TEST(StopConditions, ChangedHoldsForEveryKindOfDifference) {
   Set(machine, R::AK, 3);
   conditions.SetEnabled(0, true, machine);
   EXPECT_EQ(conditions.Check(machine), 0);
-}
-
-TEST(StopConditions, IndexOfTellsConditionsApartByTheirValue) {
-  TSession session;
-  session.AddStopCondition(QStringLiteral("AK=3"));
-  session.AddStopCondition(QStringLiteral("AK=4"));
-  const TStopConditions& list = session.StopConditions();
-  EXPECT_EQ(list.IndexOf(QStringLiteral("AK=4")), 1);
-  EXPECT_EQ(list.IndexOf(QStringLiteral("AK=3")), 0);
-  EXPECT_EQ(list.IndexOf(QStringLiteral("AK=5")), -1);
-  EXPECT_EQ(list.IndexOf(QStringLiteral("L=3")), -1);
 }
 
 // A label named like a register: the register's own caption means the

@@ -37,6 +37,27 @@ QString Examples(const char* file) {
   return QDir(QStringLiteral(DORUM_EXAMPLES_DIR)).filePath(QString::fromLatin1(file));
 }
 
+// The console window over an Ombra machine, whose port 1 reads the input
+// field and port 2 writes the output.
+struct TConsoleRig {
+  TCore c;
+  TFormIOConsole console{c.Core};
+  TMachine& m = c.Core.Machine();
+  TConsoleRig() {
+    console.show();
+    m.SetComponents(*PresetComponents(QStringLiteral("Ombra")));
+  }
+  // "start" on a port, as the instruction that writes or reads does.
+  void Start(int port) {
+    m.EnterRegisterValue(TRegisterId::I, QString::number(port));
+    m.ExecuteSignals(SignalBit(TSignalId::start));
+  }
+  void Put(int code) {
+    m.EnterRegisterValue(TRegisterId::RB, QString::number(code));
+    Start(2);
+  }
+};
+
 QStringList Rows(const QListWidget* list) {
   QStringList rows;
   for (int k = 0; k < list->count(); ++k) rows.append(list->item(k)->text());
@@ -50,14 +71,12 @@ class ToolWindowsTest : public QObject {
 
  private Q_SLOTS:
   void typingFeedsAWaitingProgramAndTheOutputShowsLineBreaks() {
-    TCore c;
-    TFormIOConsole console(c.Core);
-    console.show();
-    TMachine& m = c.Core.Machine();
-    m.SetComponents(*PresetComponents(QStringLiteral("Ombra")));
+    TConsoleRig rig;
+    TCore& c = rig.c;
+    TFormIOConsole& console = rig.console;
+    TMachine& m = rig.m;
     // "start" on the input port with nothing typed: the program waits.
-    m.EnterRegisterValue(TRegisterId::I, QStringLiteral("1"));
-    m.ExecuteSignals(SignalBit(TSignalId::start));
+    rig.Start(1);
     QVERIFY(c.Core.Control().WaitingForInput());
     QTest::keyClicks(console.InputField(), QStringLiteral("xy"));
     QCOMPARE(m.Register(TRegisterId::RB).Value(), 120);
@@ -66,11 +85,7 @@ class ToolWindowsTest : public QObject {
     QCOMPARE(console.InputField()->text(), QStringLiteral("y"));  // the rest waits its turn
 
     // Output: CR LF, a lone CR and a lone LF all end a line.
-    m.EnterRegisterValue(TRegisterId::I, QStringLiteral("2"));
-    for (const int code : {65, 13, 10, 66, 13, 67, 10, 68}) {  // A CR LF B CR C LF D
-      m.EnterRegisterValue(TRegisterId::RB, QString::number(code));
-      m.ExecuteSignals(SignalBit(TSignalId::start));
-    }
+    for (const int code : {65, 13, 10, 66, 13, 67, 10, 68}) rig.Put(code);  // A CR LF B CR C LF D
     QCOMPARE(console.OutputText()->toPlainText(), QString());  // not yet: the views' clock
     c.Core.Refresh().Flush();
     QCOMPARE(console.OutputText()->toPlainText(), QStringLiteral("A\nB\nC\nD"));
@@ -80,16 +95,11 @@ class ToolWindowsTest : public QObject {
   }
 
   void theCaretKeepsItsPlaceFromTheEndAsTheProgramTakesCharacters() {
-    TCore c;
-    TFormIOConsole console(c.Core);
-    console.show();
-    TMachine& m = c.Core.Machine();
-    m.SetComponents(*PresetComponents(QStringLiteral("Ombra")));
-    QLineEdit* input = console.InputField();
+    TConsoleRig rig;
+    QLineEdit* input = rig.console.InputField();
     const auto take = [&] {
-      m.EnterRegisterValue(TRegisterId::I, QStringLiteral("1"));
-      m.ExecuteSignals(SignalBit(TSignalId::start));
-      c.Core.Refresh().Flush();
+      rig.Start(1);
+      rig.c.Core.Refresh().Flush();
     };
     // Typed ahead, before the program reads: it waits in the field.
     QTest::keyClicks(input, QStringLiteral("abcd"));
@@ -107,17 +117,11 @@ class ToolWindowsTest : public QObject {
   }
 
   void theOutputFollowsItsLastLineWhetherAddedOrShownWhole() {
-    TCore c;
-    TFormIOConsole console(c.Core);
+    TConsoleRig rig;
+    TCore& c = rig.c;
+    TFormIOConsole& console = rig.console;
     console.resize(300, 200);
-    console.show();
-    TMachine& m = c.Core.Machine();
-    m.SetComponents(*PresetComponents(QStringLiteral("Ombra")));
-    m.EnterRegisterValue(TRegisterId::I, QStringLiteral("2"));
-    const auto put = [&](int code) {
-      m.EnterRegisterValue(TRegisterId::RB, QString::number(code));
-      m.ExecuteSignals(SignalBit(TSignalId::start));
-    };
+    const auto put = [&](int code) { rig.Put(code); };
     QScrollBar* scroll = console.OutputText()->verticalScrollBar();
     for (int line = 0; line < 40; ++line) {
       put(65 + line % 26);
@@ -149,16 +153,11 @@ class ToolWindowsTest : public QObject {
   }
 
   void aLineFeedAfterTheOutputIsClearedIsALineBreakOfItsOwn() {
-    TCore c;
-    TFormIOConsole console(c.Core);
-    console.show();
-    TMachine& m = c.Core.Machine();
-    m.SetComponents(*PresetComponents(QStringLiteral("Ombra")));
-    m.EnterRegisterValue(TRegisterId::I, QStringLiteral("2"));
+    TConsoleRig rig;
+    TFormIOConsole& console = rig.console;
     const auto put = [&](int code) {
-      m.EnterRegisterValue(TRegisterId::RB, QString::number(code));
-      m.ExecuteSignals(SignalBit(TSignalId::start));
-      c.Core.Refresh().Flush();
+      rig.Put(code);
+      rig.c.Core.Refresh().Flush();
     };
     put(69);  // E
     put(13);  // CR
