@@ -207,15 +207,14 @@ QString CauseText(std::error_code cause, const QFileInfo& info, TFileAccess acce
   // Refused a write, a file or folder nobody may write to says more than
   // "no permission" does.
   if (access == TFileAccess::Write && cause == std::errc::permission_denied) {
-    if (info.exists() && !HasWriteBit(info)) return QStringLiteral("plik jest tylko do odczytu");
+    if (info.exists() && !HasWriteBit(info)) return Texts::FileReadOnly();
     const QFileInfo folder(info.absolutePath());
-    if (folder.isDir() && !HasWriteBit(folder))
-      return QStringLiteral("folder jest tylko do odczytu");
+    if (folder.isDir() && !HasWriteBit(folder)) return Texts::FolderReadOnly();
   }
   for (const TCauseText& c : kCauseTexts) {
     if (cause == c.Cause) return QString::fromUtf16(c.Text);
   }
-  return QStringLiteral("błąd systemu operacyjnego");
+  return Texts::OperatingSystemError();
 }
 
 // The toolkit's error when the failed call left no errno.
@@ -265,8 +264,7 @@ QString FileErrorReason(const QFileDevice& file, int errorNumber, TFileAccess ac
     return FileErrorReason(errorNumber, path, access);
   if (const std::optional<std::errc> cause = ToolkitCause(file, access))
     return FileErrorReason(std::make_error_code(*cause), path, access);
-  return QStringLiteral("%1 (%2)").arg(QStringLiteral("błąd systemu operacyjnego"),
-                                       file.errorString());
+  return QStringLiteral("%1 (%2)").arg(Texts::OperatingSystemError(), file.errorString());
 }
 
 void RequireReadableFile(const QString& path) {
@@ -449,8 +447,8 @@ QByteArray ReadFileBytes(const QString& path) {
   QByteArray bytes = file.read(kMaxFileBytes + 1);
   if (file.error() != QFileDevice::NoError) throw cannotRead(errno);
   if (bytes.size() > kMaxFileBytes) {
-    throw EDorumError(Texts::CannotReadFile(
-        path, QStringLiteral("plik jest za duży (ponad %1 MiB)").arg(kMaxFileBytes >> 20)));
+    throw EDorumError(
+        Texts::CannotReadFile(path, Texts::FileTooLarge(static_cast<int>(kMaxFileBytes >> 20))));
   }
   return bytes;
 }

@@ -167,4 +167,53 @@ QString CannotWriteFile(const QString& path, const QString& reason) {
   return QStringLiteral("Nie można zapisać pliku %1: %2").arg(path, reason);
 }
 
+QString MalformedStopCondition(const QString& text, const QString& why) {
+  return QStringLiteral("Warunek \"%1\": %2").arg(text, why);
+}
+QString EmptyStopCondition() {
+  return QStringLiteral("Pusty warunek zatrzymania");
+}
+QString NoNameInParentheses() {
+  return QStringLiteral("brak nazwy w nawiasach");
+}
+QString NoComparison() {
+  return QStringLiteral("brak porównania (=, !=, <, <=, >, >=), changed(NAZWA) ani signal(NAZWA)");
+}
+QString NoNameBeforeComparison() {
+  return QStringLiteral("brak nazwy przed porównaniem");
+}
+QString NoValueAfterComparison() {
+  return QStringLiteral("brak wartości po porównaniu");
+}
+QString AddressOutsideMemory(int address) {
+  return QStringLiteral("adres %1 leży poza pamięcią").arg(address);
+}
+QString MachineLacksRegister(const QString& caption) {
+  return QStringLiteral("tej maszyny nie ma rejestru %1").arg(caption);
+}
+QString AddressNotANumber(const QString& name) {
+  return QStringLiteral("adres w %1 nie jest liczbą").arg(name);
+}
+QString NoRegisterOrLabel(const QString& name) {
+  return QStringLiteral("nie ma rejestru ani etykiety %1").arg(name);
+}
+QString ValueTooWide(std::int64_t value, int bits) {
+  return QStringLiteral("wartość %1 nie mieści się w %2 bitach").arg(value).arg(bits);
+}
+QString NoSuchSignal(const QString& name) {
+  return QStringLiteral("nie ma sygnału %1").arg(name);
+}
+QString FileReadOnly() {
+  return QStringLiteral("plik jest tylko do odczytu");
+}
+QString FolderReadOnly() {
+  return QStringLiteral("folder jest tylko do odczytu");
+}
+QString OperatingSystemError() {
+  return QStringLiteral("błąd systemu operacyjnego");
+}
+QString FileTooLarge(int mebibytes) {
+  return QStringLiteral("plik jest za duży (ponad %1 MiB)").arg(mebibytes);
+}
+
 }  // namespace dorum::Texts

@@ -53,6 +53,21 @@ QString CycleLimitReached(std::uint64_t cycles);
 // A stop condition held at the end of a cycle of a run.
 QString StopConditionHeld(const QString& condition);  // "Warunek zatrzymania: %s"
 
+// Stop conditions that cannot be read: "Warunek "TEXT": WHY", with WHY one
+// of those below.
+QString MalformedStopCondition(const QString& text, const QString& why);
+QString EmptyStopCondition();
+QString NoNameInParentheses();
+QString NoComparison();
+QString NoNameBeforeComparison();
+QString NoValueAfterComparison();
+QString AddressOutsideMemory(int address);
+QString MachineLacksRegister(const QString& caption);
+QString AddressNotANumber(const QString& name);
+QString NoRegisterOrLabel(const QString& name);
+QString ValueTooWide(std::int64_t value, int bits);
+QString NoSuchSignal(const QString& name);
+
 // Assembler and debugger.
 QString LabelRedefinition(const QString& name);  // "Próba redefinicji etykiety %s"
 QString ExpectedInstruction();                   // " Oczekiwany rozkaz"
@@ -74,6 +89,11 @@ QString CannotReadFile(const QString& path, const QString& reason);
 QString CannotLoadFile(const QString& path, const QString& reason);
 // The reason for a device, a pipe or a socket where a text file was expected.
 QString NotARegularFile();
+// Why the system refused a file, before its own words.
+QString FileReadOnly();
+QString FolderReadOnly();
+QString OperatingSystemError();
+QString FileTooLarge(int mebibytes);
 QString NulInText(int line);
 QString BytesNotInEncoding(const QString& encoding, int line);
 QString CannotWriteFile(const QString& path, const QString& reason);

@@ -6,6 +6,7 @@
 
 #include "common/Error.h"
 #include "common/Text.h"
+#include "common/Texts.h"
 #include "machine/Machine.h"
 #include "machine/SignalTable.h"
 
@@ -26,7 +27,7 @@ constexpr std::array<TOperatorText, 6> kOperators{{{u"!=", TStopOp::NotEqual},
                                                    {u">", TStopOp::Greater}}};
 
 [[noreturn]] void Malformed(const QString& text, const QString& why) {
-  throw EDorumError(QStringLiteral("Warunek \"%1\": %2").arg(text, why));
+  throw EDorumError(Texts::MalformedStopCondition(text, why));
 }
 
 // "changed(NAME)" or "signal(NAME)": the name, or an empty text when the
@@ -36,7 +37,7 @@ QString Inside(const QString& text, QStringView function) {
   const QString rest = text.mid(function.size()).trimmed();
   if (!rest.startsWith(u'(') || !rest.endsWith(u')')) return {};
   QString name = rest.mid(1, rest.size() - 2).trimmed();
-  if (name.isEmpty()) Malformed(text, QStringLiteral("brak nazwy w nawiasach"));
+  if (name.isEmpty()) Malformed(text, Texts::NoNameInParentheses());
   return name;
 }
 
@@ -50,15 +51,13 @@ TStopConditionText ParseComparison(const QString& text) {
       found = &op;
     }
   }
-  if (found == nullptr)
-    Malformed(text, QStringLiteral("brak porównania (=, !=, <, <=, >, >=), changed(NAZWA) "
-                                   "ani signal(NAZWA)"));
+  if (found == nullptr) Malformed(text, Texts::NoComparison());
   TStopConditionText parsed;
   parsed.Op = found->Op;
   parsed.Name = text.left(at).trimmed();
-  if (parsed.Name.isEmpty()) Malformed(text, QStringLiteral("brak nazwy przed porównaniem"));
+  if (parsed.Name.isEmpty()) Malformed(text, Texts::NoNameBeforeComparison());
   const QString value = text.mid(at + QStringView(found->Text).size()).trimmed();
-  if (value.isEmpty()) Malformed(text, QStringLiteral("brak wartości po porównaniu"));
+  if (value.isEmpty()) Malformed(text, Texts::NoValueAfterComparison());
   if (!TryStrToInt(value, parsed.Value))
     Malformed(text, QStringLiteral("\"%1\" nie jest liczbą całkowitą").arg(value));
   return parsed;
@@ -112,7 +111,7 @@ int LabelAddress(const ILabelAddresses* labels, const QString& name) {
 
 void SetMemory(TStopTest& test, const QString& text, const TMachine& machine, int address) {
   if (address < 0 || address >= machine.Memory().Size())
-    Malformed(text, QStringLiteral("adres %1 leży poza pamięcią").arg(address));
+    Malformed(text, Texts::AddressOutsideMemory(address));
   test.Source = TStopTest::TSource::Memory;
   test.Index = address;
   test.Bits = machine.WordBits();
@@ -121,8 +120,7 @@ void SetMemory(TStopTest& test, const QString& text, const TMachine& machine, in
 void SetRegister(TStopTest& test, const QString& text, const TMachine& machine, int r) {
   const TRegister& reg = machine.Register(static_cast<TRegisterId>(r));
   // A register the machine does not show never changes.
-  if (!reg.Visible())
-    Malformed(text, QStringLiteral("tej maszyny nie ma rejestru %1").arg(reg.Caption()));
+  if (!reg.Visible()) Malformed(text, Texts::MachineLacksRegister(reg.Caption()));
   test.Source = TStopTest::TSource::Register;
   test.Index = r;
   test.Bits = reg.Bits();
@@ -135,7 +133,7 @@ void Locate(TStopTest& test, const QString& text, const QString& name, const TMa
   if (name.startsWith(u"mem[", Qt::CaseInsensitive) && name.endsWith(u']')) {
     std::int32_t address = 0;
     if (!TryStrToInt(name.mid(4, name.size() - 5).trimmed(), address))
-      Malformed(text, QStringLiteral("adres w %1 nie jest liczbą").arg(name));
+      Malformed(text, Texts::AddressNotANumber(name));
     SetMemory(test, text, machine, address);
     return;
   }
@@ -148,7 +146,7 @@ void Locate(TStopTest& test, const QString& text, const QString& name, const TMa
   } else if (r >= 0) {
     SetRegister(test, text, machine, r);
   } else {
-    Malformed(text, QStringLiteral("nie ma rejestru ani etykiety %1").arg(name));
+    Malformed(text, Texts::NoRegisterOrLabel(name));
   }
 }
 
@@ -156,8 +154,7 @@ void SetValue(TStopTest& test, const QString& text, std::int32_t value) {
   test.Mask = WidthMask(test.Bits);
   const std::int64_t lowest = -(std::int64_t{1} << (test.Bits - 1));
   if (value < lowest || (value >= 0 && static_cast<std::uint32_t>(value) > test.Mask))
-    Malformed(text,
-              QStringLiteral("wartość %1 nie mieści się w %2 bitach").arg(value).arg(test.Bits));
+    Malformed(text, Texts::ValueTooWide(value, test.Bits));
   // Unsigned, NAME<0 would never hold and NAME>=0 always would: against
   // zero these two ask about the sign bit.
   test.Signed =
@@ -172,7 +169,7 @@ TStopTest Compile(const QString& text, const TMachine& machine, const ILabelAddr
   if (parsed.Op == TStopOp::Signal) {
     test.Source = TStopTest::TSource::Signal;
     test.Index = TMachine::FindSignal(parsed.Name);
-    if (test.Index < 0) Malformed(text, QStringLiteral("nie ma sygnału %1").arg(parsed.Name));
+    if (test.Index < 0) Malformed(text, Texts::NoSuchSignal(parsed.Name));
     test.Bits = 1;
     test.Mask = 1;
     return test;
@@ -190,7 +187,7 @@ TStopTest Compile(const QString& text, const TMachine& machine, const ILabelAddr
 
 TStopConditionText ParseStopCondition(const QString& written) {
   const QString text = written.trimmed();
-  if (text.isEmpty()) throw EDorumError(QStringLiteral("Pusty warunek zatrzymania"));
+  if (text.isEmpty()) throw EDorumError(Texts::EmptyStopCondition());
   TStopConditionText parsed;
   if (QString name = Inside(text, u"changed"); !name.isEmpty()) {
     parsed.Name = std::move(name);
