@@ -114,7 +114,7 @@ int main(int argc, char** argv) {
                       editor->Compile();
                       main.Container().ActivateTab(main.FrameOf(&main.MachineWindow()));
                       for (int k = 0; k < 5; ++k)
-                        core.Run(nullptr, [&] { core.Control().ExecuteCycle(); });
+                        core.Run(nullptr, [&] { return core.Control().ExecuteCycle(); });
                     }});
   // The program editor: colouring, a breakpoint and the current line.
   scenes.push_back({QStringLiteral("program-editor") + suffix, [&] {
@@ -122,7 +122,7 @@ int main(int argc, char** argv) {
                       program->Document().Debugger().ToggleBreakpoint(
                           program->Document().LineOfAddress(3));
                       main.Container().ActivateTab(main.FrameOf(editor));
-                      core.Run(nullptr, [&] { core.Control().ExecuteInstruction(); });
+                      core.Run(nullptr, [&] { return core.Control().ExecuteInstruction(); });
                     }});
   // The "Ombra" machine with its instruction list, the list window beside
   // the diagram while a program runs.
@@ -136,7 +136,7 @@ int main(int argc, char** argv) {
                       core.Machine().TypeInput(QStringLiteral("ab"));
                       core.Control().SetTrackingLevel(1);
                       for (int k = 0; k < 12; ++k)
-                        core.Run(nullptr, [&] { core.Control().ExecuteInstruction(); });
+                        core.Run(nullptr, [&] { return core.Control().ExecuteInstruction(); });
                     }});
   // Stepped back three clock cycles: the diagram, the list window and the
   // program's current line show the earlier state.
@@ -170,7 +170,7 @@ int main(int argc, char** argv) {
                           QString(), examples.filePath(QStringLiteral("dorum/suma.prg")));
                       sum->Compile();
                       core.Control().SetTrackingLevel(0);
-                      core.Run(nullptr, [&] { core.Control().ExecuteProgram(-1); });
+                      core.Run(nullptr, [&] { return core.Control().ExecuteProgram(-1); });
                       for (const dorum::TRegisterId id :
                            {dorum::TRegisterId::L, dorum::TRegisterId::I, dorum::TRegisterId::AK})
                         main.TimingWindow().ShowRegister(id, true);

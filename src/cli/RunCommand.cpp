@@ -406,6 +406,9 @@ class TRun {
   // configuration in force.
   std::optional<int> ReadConfiguredOptions(const TOptions& options);
   TRunStatus RunProgram(std::uint64_t limit, std::optional<std::chrono::milliseconds> timeLimit);
+  // The status of a run that ended without an error; none for its cycle
+  // limit, which may be only a stretch's.
+  std::optional<TRunStatus> StatusOfEnd(TSliceEnd end);
   // What says that a write of the trace or dump file failed, or nothing.
   [[nodiscard]] QString UnwrittenFile(const TOptions& options);
   int Report(TRunStatus status);
@@ -703,6 +706,31 @@ QString TRun::UnwrittenFile(const TOptions& options) {
   return {};
 }
 
+std::optional<TRunStatus> TRun::StatusOfEnd(TSliceEnd end) {
+  switch (end) {
+    case TSliceEnd::ConditionHeld:
+      return TRunStatus::Condition;
+    case TSliceEnd::ProgramEnded:
+      return TRunStatus::Stopped;
+    case TSliceEnd::InputExhausted:
+      return TRunStatus::Input;
+    case TSliceEnd::CycleLimit:
+      return std::nullopt;
+    case TSliceEnd::Breakpoint:
+    case TSliceEnd::ProgramBreakpoint:
+      return TRunStatus::Error;
+    case TSliceEnd::Idle:
+    case TSliceEnd::Budget:
+    case TSliceEnd::Tempo:
+    case TSliceEnd::Waiting:
+    case TSliceEnd::Finished:
+    case TSliceEnd::Stopped:
+      break;
+  }
+  message_ = QStringLiteral("Przerwano wykonywanie programu");
+  return TRunStatus::Error;
+}
+
 TRunStatus TRun::RunProgram(std::uint64_t limit,
                             std::optional<std::chrono::milliseconds> timeLimit) {
   // The run goes in stretches that end where an interrupt button is pressed
@@ -715,17 +743,16 @@ TRunStatus TRun::RunProgram(std::uint64_t limit,
     std::uint64_t until = next < presses_.size() ? std::min(presses_[next].Cycle, limit) : limit;
     if (timeLimit) until = std::min(until, performed + kCyclesBetweenClocks);
     control_.LimitCycles(until > performed ? until - performed : 0);
+    TSliceEnd end = TSliceEnd::Stopped;
     try {
-      control_.ExecuteProgram(-1);
-      message_ = QStringLiteral("Przerwano wykonywanie programu");
-      return TRunStatus::Error;
+      end = control_.ExecuteProgram(-1);
     } catch (const EDorumError& e) {
-      message_ = e.Message();
+      message_ = e.Message();  // a cycle the machine refused
+      return TRunStatus::Error;
     }
-    if (control_.HeldCondition() >= 0) return TRunStatus::Condition;
-    if (control_.Finished()) return TRunStatus::Stopped;
-    if (control_.InputRanOut()) return TRunStatus::Input;
-    if (!control_.CycleLimitReached()) return TRunStatus::Error;
+    message_ = control_.EndMessage();
+    if (const std::optional<TRunStatus> status = StatusOfEnd(end)) return *status;
+    // The limit of this stretch, or of the whole run.
     if (control_.CyclesPerformed() >= limit) {
       message_ = Texts::CycleLimitReached(limit);
       return TRunStatus::Limit;

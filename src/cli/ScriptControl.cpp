@@ -119,19 +119,19 @@ void TScriptRunner::RegisterRunCommands() {
   Register(QStringLiteral("cycle"), QStringLiteral("cycle [N]"),
            [this](const QStringList& args, const QString&) {
              const int count = CountArg(args, QStringLiteral("cycle [N]"));
-             for (int n = 0; n < count; ++n) control_.ExecuteCycle();
+             for (int n = 0; n < count; ++n) Ran(control_.ExecuteCycle());
            });
   Register(QStringLiteral("step"), QStringLiteral("step [N]"),
            [this](const QStringList& args, const QString&) {
              const int count = CountArg(args, QStringLiteral("step [N]"));
              const TCycleLimitScope limit(control_, cycleLimit_);
-             for (int n = 0; n < count; ++n) control_.ExecuteInstruction();
+             for (int n = 0; n < count; ++n) Ran(control_.ExecuteInstruction());
            });
   Register(QStringLiteral("run"), QStringLiteral("run"),
            [this](const QStringList& args, const QString&) {
              NeedArgs(args, 0, 0, QStringLiteral("run"));
              const TCycleLimitScope limit(control_, cycleLimit_);
-             control_.ExecuteProgram(-1);
+             Ran(control_.ExecuteProgram(-1));
            });
   Register(QStringLiteral("limit"), QStringLiteral("limit N"),
            [this](const QStringList& args, const QString&) {

@@ -44,7 +44,7 @@ void TScriptRunner::RegisterProgramCommands() {
              NeedArgs(args, 1, 1, QStringLiteral("run-to WIERSZ"));
              const int line = StrToInt(args[0]);
              const TCycleLimitScope limit(control_, cycleLimit_);
-             control_.RunToLine(line);
+             Ran(control_.RunToLine(line));
            });
   Register(QStringLiteral("watches"), QStringLiteral("watches"),
            [this](const QStringList& args, const QString&) {

@@ -7,6 +7,7 @@
 #include <memory>
 #include <ostream>
 
+#include "common/Error.h"
 #include "control/ControlUnit.h"
 #include "control/History.h"
 #include "machine/Machine.h"
@@ -80,6 +81,11 @@ class TScriptRunner {
   [[nodiscard]] TRunHistory& RecordedHistory();
   [[nodiscard]] static int CountArg(const QStringList& args, const QString& usage);
   static void NeedArgs(const QStringList& args, int min, int max, const QString& usage);
+  // A script reports every stop of a run (the program's end, a breakpoint,
+  // a condition, the limit) as the command's failure, with its message.
+  void Ran(TSliceEnd end) const {
+    if (IsRunStop(end)) throw EDorumError(control_.EndMessage());
+  }
 
   void Config(const QStringList& args);
   void Help();

@@ -76,27 +76,25 @@ bool TAppCore::Perform(TCommand command, const std::function<void()>& action) {
   return true;
 }
 
-bool TAppCore::Run(QWidget* parent, const std::function<void()>& command) {
+bool TAppCore::Run(QWidget* parent, const std::function<TSliceEnd()>& command) {
   if (running_) return false;
   BeginRun(parent);
   synchronous_ = true;
-  QString failure;
-  bool failed = false;
+  TSliceEnd end = TSliceEnd::Finished;
+  std::optional<QString> error;
   try {
-    command();
+    end = command();
     // A run the command left behind ends with it, and a command that came
     // in between (AfterStoppingRun) leaves no request behind.
-    Control().StopRun();
+    if (const TSliceEnd stopped = Control().StopRun(); IsRunStop(stopped)) end = stopped;
     if (!afterRun_.empty()) Control().WithdrawStopRequest();
   } catch (const EDorumError& e) {
-    failure = e.Message();
-    failed = true;
+    error = e.Message();
   } catch (const std::exception& e) {
-    failure = QString::fromLocal8Bit(e.what());
-    failed = true;
+    error = QString::fromLocal8Bit(e.what());
   }
   synchronous_ = false;
-  EndRun(failure, failed);
+  EndRun(end, error);
   return true;
 }
 
@@ -117,38 +115,45 @@ void TAppCore::BeginRun(QWidget* parent) {
   refresh_.SetRunning(true);
 }
 
-void TAppCore::EndRun(const QString& failure, bool failed) {
+void TAppCore::EndRun(TSliceEnd end, const std::optional<QString>& error) {
   slice_.stop();
   running_ = false;
   waiting_ = false;
   refresh_.SetRunning(false);
   Q_EMIT RunStateChanged(false);
-  if (failed) ReportEnd(failure);
+  ReportEnd(end, error);
   std::vector<std::function<void()>> pending;
   pending.swap(afterRun_);
   for (const auto& action : pending) action();
 }
 
-void TAppCore::ReportEnd(const QString& message) {
-  // The stop signal ends a program normally: that is news, not a failure.
-  if (Control().Finished() && message == Texts::ProgramFinished()) {
-    dialogs_.ShowInformation(runParent_, ErrorBoxText(message));
+void TAppCore::ReportEnd(TSliceEnd end, const std::optional<QString>& error) {
+  if (error) {
+    errors_.Report(runParent_, *error);
     return;
   }
-  if (HeldConditionOf(message) >= 0) {
-    ReportConditionStop(message);
-    return;
+  switch (end) {
+    case TSliceEnd::ProgramEnded:
+      // The stop signal ends a program normally: that is news, not a failure.
+      dialogs_.ShowInformation(runParent_, ErrorBoxText(Control().EndMessage()));
+      return;
+    case TSliceEnd::ConditionHeld:
+      ReportConditionStop(Control().EndMessage());
+      return;
+    case TSliceEnd::Breakpoint:
+    case TSliceEnd::ProgramBreakpoint:
+    case TSliceEnd::CycleLimit:
+    case TSliceEnd::InputExhausted:
+      errors_.Report(runParent_, Control().EndMessage());
+      return;
+    case TSliceEnd::Idle:
+    case TSliceEnd::Budget:
+    case TSliceEnd::Tempo:
+    case TSliceEnd::Waiting:
+    case TSliceEnd::Finished:
+    case TSliceEnd::Stopped:
+      return;
   }
-  errors_.Report(runParent_, message);
-}
-
-int TAppCore::HeldConditionOf(const QString& message) const {
-  // The index stays from the last run with conditions; the message tells
-  // whether it was this run's end.
-  const int held = Control().HeldCondition();
-  const TStopConditions& conditions = session_.StopConditions();
-  if (held < 0 || held >= conditions.Count()) return -1;
-  return message == Texts::StopConditionHeld(conditions.At(held).Text) ? held : -1;
 }
 
 void TAppCore::ReportConditionStop(const QString& message) {
@@ -189,10 +194,10 @@ void TAppCore::PerformSlice() {
   try {
     end = Control().RunSlice(SliceBudget(Control().TrackingLevel()));
   } catch (const EDorumError& e) {
-    EndRun(e.Message(), true);
+    EndRun(TSliceEnd::Finished, e.Message());
     return;
   } catch (const std::exception& e) {
-    EndRun(QString::fromLocal8Bit(e.what()), true);
+    EndRun(TSliceEnd::Finished, QString::fromLocal8Bit(e.what()));
     return;
   }
   switch (end) {
@@ -212,7 +217,13 @@ void TAppCore::PerformSlice() {
     case TSliceEnd::Idle:
     case TSliceEnd::Finished:
     case TSliceEnd::Stopped:
-      EndRun({}, false);
+    case TSliceEnd::ProgramEnded:
+    case TSliceEnd::Breakpoint:
+    case TSliceEnd::ProgramBreakpoint:
+    case TSliceEnd::ConditionHeld:
+    case TSliceEnd::CycleLimit:
+    case TSliceEnd::InputExhausted:
+      EndRun(end);
       return;
   }
 }
@@ -223,15 +234,14 @@ void TAppCore::UserActed() {
 
 void TAppCore::StopRunNow() {
   if (!running_) return;
-  QString failure;
-  bool failed = false;
+  TSliceEnd end = TSliceEnd::Stopped;
+  std::optional<QString> error;
   try {
-    Control().StopRun();
+    end = Control().StopRun();
   } catch (const EDorumError& e) {
-    failure = e.Message();
-    failed = true;
+    error = e.Message();
   }
-  EndRun(failure, failed);
+  EndRun(end, error);
 }
 
 bool TAppCore::StepBack(bool wholeInstruction) {

@@ -4,6 +4,7 @@
 #include <QPointer>
 #include <QTimer>
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include "UserInterface.h"
@@ -82,9 +83,10 @@ class TAppCore final : public QObject {
   bool StepBackSteps(std::uint64_t steps);
 
   // Runs a command of the run family at once ("Takt", or a run to its end
-  // without pauses). While a run is in progress it is refused (false). Its
-  // error is shown once it has ended; the views are refreshed then.
-  bool Run(QWidget* parent, const std::function<void()>& command);
+  // without pauses), which returns how it ended. While a run is in progress
+  // it is refused (false). How it ended is shown once it has ended; the
+  // views are refreshed then.
+  bool Run(QWidget* parent, const std::function<TSliceEnd()>& command);
   // Starts a run ("Rozkaz", "Program", "Do kursora"): `start` sets it up in
   // the control unit, and the event loop advances it slice by slice until
   // it ends. Refused (false) while another is in progress.
@@ -132,12 +134,12 @@ class TAppCore final : public QObject {
  private:
   [[nodiscard]] const TController& Control() const noexcept { return session_.Control(); }
   void BeginRun(QWidget* parent);
-  void EndRun(const QString& failure, bool failed);
-  // What ended a run, in the error box, or in an information box when the
-  // program came to its stop or a stop condition held.
-  void ReportEnd(const QString& message);
-  // The condition that ended the run, if the message is its stop; -1 otherwise.
-  [[nodiscard]] int HeldConditionOf(const QString& message) const;
+  // `error`: the error of a cycle the machine refused, if one ended it.
+  void EndRun(TSliceEnd end, const std::optional<QString>& error = std::nullopt);
+  // What ended a run: in an information box when the program came to its
+  // stop or a stop condition held, in the error box for the other stops
+  // and for an error.
+  void ReportEnd(TSliceEnd end, const std::optional<QString>& error);
   // A stop condition held: the editor shows the line of the instruction
   // under way; the box names the condition, the cycle and that line.
   void ReportConditionStop(const QString& message);

@@ -846,7 +846,7 @@ void TFormMain::ViewWindowList() {
 }
 
 void TFormMain::RunCycle() {
-  core_.Run(this, [this] { core_.Control().ExecuteCycle(); });
+  core_.Run(this, [this] { return core_.Control().ExecuteCycle(); });
 }
 
 void TFormMain::RunInstruction() {

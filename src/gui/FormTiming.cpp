@@ -178,9 +178,10 @@ void TFormTiming::RunForward(std::uint64_t number) {
     TController& control = core_.Control();
     while (control.CyclesPerformed() < last) {
       const std::uint64_t before = control.CyclesPerformed();
-      control.ExecuteCycle();
+      if (const TSliceEnd end = control.ExecuteCycle(); end != TSliceEnd::Finished) return end;
       if (control.CyclesPerformed() == before) break;
     }
+    return TSliceEnd::Finished;
   });
   Reload();
 }

@@ -58,12 +58,12 @@ TEST_F(ControlUnit, FetchShowsThePreviousInstructionAndSelectsTheNewOnesFirstCyc
 
 TEST_F(ControlUnit, RunsTheSumProgramToItsStop) {
   Program({{0, Word(3, 5)}, {1, Word(1, 6)}, {2, Word(4, 7)}, {3, Word(0, 0)}, {5, 3}, {6, 4}});
-  EXPECT_EQ(MessageOf([&] { control.ExecuteProgram(-1); }),
+  EXPECT_EQ(EndOf(control, [&] { return control.ExecuteProgram(-1); }),
             QStringLiteral("Program został zakończony"));
   EXPECT_EQ(m.Memory().Word(7), 7u);
   EXPECT_EQ(Reg(R::AK), 7);
   // The stopping cycle never completes: every later step repeats it.
-  EXPECT_EQ(MessageOf([&] { control.ExecuteCycle(); }),
+  EXPECT_EQ(EndOf(control, [&] { return control.ExecuteCycle(); }),
             QStringLiteral("Program został zakończony"));
   m.ResetMachine();
   EXPECT_TRUE(control.AtFetch());
@@ -87,7 +87,7 @@ TEST_F(ControlUnit, ConditionalJumpFollowsTheFlags) {
 TEST_F(ControlUnit, CycleBreakpointStopsBeforeTheCycleAndTheNextStepPerformsIt) {
   Program({{0, Word(1, 5)}, {5, 4}});
   control.ToggleCycleBreakpoint(1, 2);
-  EXPECT_EQ(MessageOf([&] { control.ExecuteInstruction(); }),
+  EXPECT_EQ(EndOf(control, [&] { return control.ExecuteInstruction(); }),
             QStringLiteral("Napotkano punkt zatrzymania trakcie wykonywania rozkazu dod"));
   EXPECT_FALSE(control.BreakpointsArmed());
   EXPECT_EQ(control.CurrentCycle(), 2);
@@ -102,9 +102,9 @@ TEST_F(ControlUnit, CycleBreakpointStopsBeforeTheCycleAndTheNextStepPerformsIt) 
 
 TEST_F(ControlUnit, PendingStopReportsOnceThenExecutes) {
   control.RequestStop();
-  EXPECT_EQ(MessageOf([&] { control.ExecuteCycle(); }),
+  EXPECT_EQ(EndOf(control, [&] { return control.ExecuteCycle(); }),
             QStringLiteral("Napotkano punkt zatrzymania trakcie wykonywania rozkazu stp"));
-  EXPECT_EQ(MessageOf([&] { control.ExecuteCycle(); }), QString());
+  EXPECT_EQ(EndOf(control, [&] { return control.ExecuteCycle(); }), QString());
 }
 
 TEST_F(ControlUnit, ManualControlPerformsTheUsersSignalsOnly) {
@@ -122,12 +122,13 @@ TEST_F(ControlUnit, ManualControlPerformsTheUsersSignalsOnly) {
 TEST_F(ControlUnit, UnknownCodesAndEmptyLists) {
   m.SetCodeBits(4);
   Program({{0, 8 * 32}});
-  EXPECT_EQ(MessageOf([&] { control.ExecuteCycle(); }), QStringLiteral("Nieznany kod rozkazu (8)"));
-  EXPECT_EQ(MessageOf([&] { control.ExecuteCycle(); }),
+  EXPECT_EQ(EndOf(control, [&] { return control.ExecuteCycle(); }),
+            QStringLiteral("Nieznany kod rozkazu (8)"));
+  EXPECT_EQ(EndOf(control, [&] { return control.ExecuteCycle(); }),
             QStringLiteral("List index out of bounds (8)"));
   m.ResetMachine();
   control.ClearInstructions();
-  EXPECT_EQ(MessageOf([&] { control.ExecuteCycle(); }),
+  EXPECT_EQ(EndOf(control, [&] { return control.ExecuteCycle(); }),
             QStringLiteral("List index out of bounds (0)"));
 }
 
@@ -184,7 +185,7 @@ TEST_F(ControlUnit, CycleLimitEndsARunBetweenCycles) {
   control.SetTrackingLevel(0);
   control.LimitCycles(7);
   const std::uint64_t start = control.CyclesPerformed();
-  EXPECT_EQ(MessageOf([&] { control.ExecuteProgram(-1); }),
+  EXPECT_EQ(EndOf(control, [&] { return control.ExecuteProgram(-1); }),
             QStringLiteral("Przekroczono limit 7 taktów zegara; program przerwano"));
   EXPECT_EQ(control.CyclesPerformed() - start, 7u);
   EXPECT_TRUE(control.CycleLimitReached());
@@ -222,14 +223,14 @@ TEST_F(ControlUnit, EveryConditionTestsItsOwnFlag) {
 TEST_F(ControlUnit, TheStopCycleCountsAndALimitOfThatManyCyclesLetsTheProgramEnd) {
   Program({{0, Word(3, 5)}, {1, Word(1, 6)}, {2, Word(4, 7)}, {3, Word(0, 0)}, {5, 3}, {6, 4}});
   control.SetTrackingLevel(0);
-  (void)MessageOf([&] { control.ExecuteProgram(-1); });
+  (void)EndOf(control, [&] { return control.ExecuteProgram(-1); });
   ASSERT_TRUE(control.Finished());
   const std::uint64_t needed = control.CyclesPerformed();
   for (const std::uint64_t limit : {needed - 1, needed}) {
     m.ResetMachine();
     const std::uint64_t start = control.CyclesPerformed();
     control.LimitCycles(limit);
-    (void)MessageOf([&] { control.ExecuteProgram(-1); });
+    (void)EndOf(control, [&] { return control.ExecuteProgram(-1); });
     EXPECT_EQ(control.Finished(), limit == needed) << limit;
     EXPECT_EQ(control.CyclesPerformed() - start, limit);
   }
@@ -243,7 +244,7 @@ TEST_F(ControlUnit, ARefusedCycleIsNotCountedButKnown) {
   control.ToggleSignal(TMachine::FindSignalExact(QStringLiteral("wea")));
   control.ToggleSignal(TMachine::FindSignalExact(QStringLiteral("wyak")));
   control.ToggleSignal(TMachine::FindSignalExact(QStringLiteral("wyl")));
-  EXPECT_FALSE(MessageOf([&] { control.ExecuteCycle(); }).isEmpty());
+  EXPECT_FALSE(EndOf(control, [&] { return control.ExecuteCycle(); }).isEmpty());
   EXPECT_EQ(control.CyclesPerformed(), 1u);
   EXPECT_EQ(control.RefusedCycle(), 2u);
 }
@@ -257,7 +258,7 @@ TEST_F(ControlUnit, AResetForgetsThatTheInputRanOut) {
   m.Memory().Store(0, (wpr << m.AddressBits()) | m.IOPorts().InputPort);
   control.SetTrackingLevel(0);
   control.SetStopWhenInputRunsOut(true);
-  EXPECT_EQ(MessageOf([&] { control.ExecuteProgram(-1); }),
+  EXPECT_EQ(EndOf(control, [&] { return control.ExecuteProgram(-1); }),
             QStringLiteral("Program czeka na znak z wejścia, a dane wejściowe się skończyły"));
   EXPECT_TRUE(control.InputRanOut());
   m.ResetMachine();
@@ -285,12 +286,12 @@ TEST_F(ControlUnit, AResetStartsAtTheFetchWithBreakpointsArmedAgain) {
   control.ToggleCycleBreakpoint(0, 0);
   const QString stop =
       QStringLiteral("Napotkano punkt zatrzymania trakcie wykonywania rozkazu stp");
-  EXPECT_EQ(MessageOf([&] { control.ExecuteCycle(); }), stop);
+  EXPECT_EQ(EndOf(control, [&] { return control.ExecuteCycle(); }), stop);
   EXPECT_FALSE(control.BreakpointsArmed());
   m.ResetMachine();
   EXPECT_TRUE(control.BreakpointsArmed());
-  EXPECT_EQ(MessageOf([&] { control.ExecuteCycle(); }), stop);
+  EXPECT_EQ(EndOf(control, [&] { return control.ExecuteCycle(); }), stop);
   // Not reset: the next step performs the cycle it stopped before.
-  EXPECT_EQ(MessageOf([&] { control.ExecuteCycle(); }), QString());
+  EXPECT_EQ(EndOf(control, [&] { return control.ExecuteCycle(); }), QString());
   EXPECT_EQ(Reg(R::I), Word(1, 5));
 }

@@ -212,7 +212,7 @@ TEST(CyclePlan, TheControlUnitRemakesAPlanWhenTheConfigurationChanges) {
   EXPECT_EQ(m.Register(TRegisterId::X).Value(), 7);
   // Without registers X the same cycle, planned before, must now be refused.
   m.SetComponents(TComponentSet().set(0));
-  EXPECT_EQ(MessageOf([&] { control.ExecuteInstruction(); }),
+  EXPECT_EQ(EndOf(control, [&] { return control.ExecuteInstruction(); }),
             QStringLiteral("Rejestr X nie jest dostępny"));
   EXPECT_TRUE(m.BusDriven(TBusId::S));  // "wyak" was done before the refusal
 }

@@ -89,7 +89,7 @@ TEST_F(Debugger, RunsStopAtBreakpointsAndMarkTheCurrentLine) {
   document->Debugger().ToggleBreakpoint(4);  // ŁAD z, address 2
   (void)m.TakeChanges();
   const int repaints = view.Repaints;
-  EXPECT_EQ(MessageOf([&] { control.ExecuteProgram(-1); }),
+  EXPECT_EQ(EndOf(control, [&] { return control.ExecuteProgram(-1); }),
             QStringLiteral("Program doszedł do punktu zatrzymania"));
   EXPECT_EQ(L(), 2);  // the instruction on the line has not run
   EXPECT_EQ(document->CurrentLine(), 4);
@@ -99,7 +99,7 @@ TEST_F(Debugger, RunsStopAtBreakpointsAndMarkTheCurrentLine) {
   EXPECT_EQ(m.Memory().Word(6), 0u);
 
   // Running on executes that instruction first, then reaches the stop.
-  EXPECT_EQ(MessageOf([&] { control.ExecuteProgram(-1); }),
+  EXPECT_EQ(EndOf(control, [&] { return control.ExecuteProgram(-1); }),
             QStringLiteral("Program został zakończony"));
   EXPECT_EQ(m.Memory().Word(6), 12u);
   EXPECT_EQ(document->CurrentLine(), -1);  // the stop signal clears the mark
@@ -126,7 +126,7 @@ TEST_F(Debugger, RunToCursorAndToALineWithoutCode) {
   EXPECT_EQ(L(), 2);
   EXPECT_TRUE(m.TakeChanges().Focus);
   // A target without code never matches: the run ends at the stop signal.
-  EXPECT_EQ(MessageOf([&] { control.ExecuteProgram(document->AddressOfLine(1)); }),
+  EXPECT_EQ(EndOf(control, [&] { return control.ExecuteProgram(document->AddressOfLine(1)); }),
             QStringLiteral("Program został zakończony"));
 }
 
@@ -135,7 +135,7 @@ TEST_F(Debugger, DestroyingTheBoundDocumentUnbindsIt) {
   EXPECT_EQ(control.ProgramEditor(), document.get());
   document.reset();
   EXPECT_EQ(control.ProgramEditor(), nullptr);
-  EXPECT_EQ(MessageOf([&] { control.ExecuteProgram(-1); }),
+  EXPECT_EQ(EndOf(control, [&] { return control.ExecuteProgram(-1); }),
             QStringLiteral("Program został zakończony"));
 
   // Binding another document releases the first.

@@ -252,7 +252,7 @@ TEST(History, TheBudgetBoundsTheMemoryAndDropsTheOldestSteps) {
   m.Memory().Store(5, 1);
   control.SetTrackingLevel(0);
   control.LimitCycles(5'000'000);
-  EXPECT_FALSE(MessageOf([&] { control.ExecuteProgram(-1); }).isEmpty());
+  EXPECT_FALSE(EndOf(control, [&] { return control.ExecuteProgram(-1); }).isEmpty());
   EXPECT_LE(history.BytesUsed(), history.Budget());
   EXPECT_LT(history.UndoableCycles(), 5'000'000u);  // the oldest were dropped
   EXPECT_GE(history.UndoableCycles(), 1'000'000u);
@@ -281,7 +281,7 @@ TEST(History, AMillionCyclesFitTheDefaultBudget) {
   m.Memory().Store(5, 1);
   control.SetTrackingLevel(0);
   control.LimitCycles(1'000'000);
-  (void)MessageOf([&] { control.ExecuteProgram(-1); });
+  (void)EndOf(control, [&] { return control.ExecuteProgram(-1); });
   EXPECT_EQ(history.UndoableCycles(), 1'000'000u);
   EXPECT_LE(history.BytesUsed(), TRunHistory::kDefaultBudget);
 }
@@ -305,7 +305,7 @@ TEST(History, TheConsoleGoesBackCharacterByCharacter) {
   for (int n = 0; n < 5000 && error.isEmpty(); ++n) {
     const std::uint64_t steps = history.UndoableSteps();
     const QString before = StateText(m, control, &program);
-    error = MessageOf([&] { control.ExecuteCycle(); });
+    error = EndOf(control, [&] { return control.ExecuteCycle(); });
     if (history.UndoableSteps() > steps) states.push_back(before);
   }
   ASSERT_EQ(error, QStringLiteral("Program został zakończony"));

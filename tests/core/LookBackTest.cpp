@@ -205,7 +205,7 @@ TEST(LookBack, InstructionsAreNamedWithTheirLinesAndTheProgramKeepsItsLine) {
   session.RecordHistory(true);
   control.SetTrackingLevel(0);
   EXPECT_TRUE(session.History()->LookBack(50).empty());
-  const QString ended = MessageOf([&] { control.ExecuteProgram(-1); });
+  const QString ended = EndOf(control, [&] { return control.ExecuteProgram(-1); });
   ASSERT_EQ(ended, QStringLiteral("Program został zakończony"));
   const QString state = FullStateText(m, control, &program);
   const std::vector<TRecordedCycle> cycles = session.History()->LookBack(1000);
@@ -278,7 +278,7 @@ TEST(LookBack, AFetchPerformedAfterARefusedOneBeginsItsInstruction) {
   control.ExecuteInstruction();  // «pob»
   ASSERT_TRUE(control.AtFetch());
   control.RequestStop();
-  ASSERT_FALSE(MessageOf([&] { control.ExecuteCycle(); }).isEmpty());
+  ASSERT_FALSE(EndOf(control, [&] { return control.ExecuteCycle(); }).isEmpty());
   const std::uint64_t instructions = session.History()->UndoableInstructions();
   control.ExecuteCycle();
   EXPECT_EQ(session.History()->UndoableInstructions(), instructions + 1);
@@ -297,7 +297,7 @@ TEST(LookBack, ARefusedFetchBeginsNoInstructionToUndo) {
     TRecordedSuma suma;
     TController& control = suma.Session.Control();
     control.RequestStop();
-    ASSERT_FALSE(MessageOf([&] { control.ExecuteCycle(); }).isEmpty());
+    ASSERT_FALSE(EndOf(control, [&] { return control.ExecuteCycle(); }).isEmpty());
     EXPECT_EQ(suma.Session.History()->UndoableSteps(), 0u);
     EXPECT_EQ(suma.Session.History()->UndoableInstructions(), 0u);
   }
@@ -310,7 +310,7 @@ TEST(LookBack, ARefusedFetchBeginsNoInstructionToUndo) {
   const std::uint64_t cycles = session.History()->UndoableCycles();
   ASSERT_EQ(instructions, 1u);
   control.RequestStop();
-  ASSERT_FALSE(MessageOf([&] { control.ExecuteCycle(); }).isEmpty());
+  ASSERT_FALSE(EndOf(control, [&] { return control.ExecuteCycle(); }).isEmpty());
   EXPECT_EQ(session.History()->UndoableInstructions(), instructions);
   EXPECT_EQ(session.History()->UndoableCycles(), cycles);
   // Undone, «pob» leaves nothing more to undo.

@@ -5,6 +5,7 @@
 
 #include "QtPrinters.h"
 #include "common/Error.h"
+#include "control/ControlUnit.h"
 #include "control/InstructionList.h"
 #include "machine/Machine.h"
 
@@ -24,6 +25,18 @@ inline QString MessageOf(const std::function<void()>& action) {
     return e.Message();
   }
   return {};
+}
+
+// What a run or a cycle of the control unit ended with, in the system's
+// words: the message of its stop or of its error; empty when it ended
+// otherwise (the instruction done, the target reached, stopped).
+inline QString EndOf(const TController& control, const std::function<TSliceEnd()>& run) {
+  try {
+    const TSliceEnd end = run();
+    return IsRunStop(end) ? control.EndMessage() : QString();
+  } catch (const EDorumError& e) {
+    return e.Message();
+  }
 }
 
 // Signal names separated by blanks, as a cycle's mask.

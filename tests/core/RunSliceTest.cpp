@@ -9,6 +9,7 @@
 
 #include "MachineTestSupport.h"
 #include "common/Text.h"
+#include "common/Texts.h"
 #include "control/ListFile.h"
 #include "program/ProgramDocument.h"
 #include "session/Session.h"
@@ -47,11 +48,13 @@ struct TExampleRun {
   TProgramDocument Document;
 };
 
-// Drives the run in slices of `cycles` until it ends; the error that ended
-// it, if any.
+// Drives the run in slices of `cycles` until it ends; the message of the
+// stop or the error that ended it, if any.
 QString RunInSlices(TController& control, std::uint64_t cycles) {
-  return MessageOf([&] {
-    while (control.Running()) (void)control.RunSlice({.Cycles = cycles});
+  return EndOf(control, [&] {
+    TSliceEnd end = TSliceEnd::Idle;
+    while (control.Running()) end = control.RunSlice({.Cycles = cycles});
+    return end;
   });
 }
 
@@ -60,7 +63,8 @@ QString RunInSlices(TController& control, std::uint64_t cycles) {
 TEST(RunSlices, SlicesOfAnySizeEndWhereARunInOneGoEnds) {
   TExampleRun whole("dorum/mnozenie.prg");
   whole.Session.Control().SetTrackingLevel(0);
-  const QString message = MessageOf([&] { whole.Session.Control().ExecuteProgram(-1); });
+  const QString message =
+      EndOf(whole.Session.Control(), [&] { return whole.Session.Control().ExecuteProgram(-1); });
   EXPECT_EQ(message, QStringLiteral("Program został zakończony"));
   for (const int level : {0, 1, 2}) {
     for (const std::uint64_t cycles : {1u, 2u, 7u, 1000u}) {
@@ -176,7 +180,7 @@ TEST(Session, StartsAsTheApplicationDoesAndRecordsOnRequest) {
   session.RecordHistory(false);
   EXPECT_EQ(session.History(), nullptr);
   // Nobody records now, and nothing dangles (the cycle is «stp»'s stop).
-  EXPECT_EQ(MessageOf([&] { session.Control().ExecuteCycle(); }),
+  EXPECT_EQ(EndOf(session.Control(), [&] { return session.Control().ExecuteCycle(); }),
             QStringLiteral("Program został zakończony"));
   TSession recording(true);
   EXPECT_NE(recording.History(), nullptr);
@@ -235,7 +239,8 @@ TEST(RunSlices, ARunTheApplicationStopsLeavesNoRequestButAnAbortDoes) {
       control.StopRun();
       EXPECT_FALSE(control.StopRequested()) << level << instruction;
       const std::uint64_t cycles = control.CyclesPerformed();
-      EXPECT_EQ(MessageOf([&] { control.ExecuteCycle(); }), QString()) << level << instruction;
+      EXPECT_EQ(EndOf(control, [&] { return control.ExecuteCycle(); }), QString())
+          << level << instruction;
       EXPECT_EQ(control.CyclesPerformed(), cycles + 1);
     }
   }
@@ -249,11 +254,11 @@ TEST(RunSlices, ARunTheApplicationStopsLeavesNoRequestButAnAbortDoes) {
   control.RequestStop();
   EXPECT_EQ(control.RunSlice({}), TSliceEnd::Stopped);
   const std::uint64_t cycles = control.CyclesPerformed();
-  EXPECT_TRUE(MessageOf([&] {
-                control.ExecuteCycle();
-              }).startsWith(QStringLiteral("Napotkano punkt zatrzymania trakcie wykonywania")));
+  EXPECT_EQ(control.ExecuteCycle(), TSliceEnd::Breakpoint);
+  EXPECT_TRUE(control.EndMessage().startsWith(
+      QStringLiteral("Napotkano punkt zatrzymania trakcie wykonywania")));
   EXPECT_EQ(control.CyclesPerformed(), cycles);
-  EXPECT_EQ(MessageOf([&] { control.ExecuteCycle(); }), QString());
+  EXPECT_EQ(EndOf(control, [&] { return control.ExecuteCycle(); }), QString());
   EXPECT_EQ(control.CyclesPerformed(), cycles + 1);
 }
 
@@ -291,4 +296,55 @@ TEST(RunSlices, AnInstructionStoppedBeforeItsNextFetchEndsStopped) {
   EXPECT_FALSE(control.AtFetch());
   EXPECT_FALSE(control.Running());
   EXPECT_EQ(control.CyclesPerformed(), performed);
+}
+
+// Each way a run stops comes back as a reason of its own, with the words the
+// boxes show; only a cycle the machine refuses raises.
+TEST(RunSlices, EachStopIsAReasonOfItsOwnAndOnlyARefusedCycleRaises) {
+  const auto ended = [](TExampleRun& run, TSliceEnd expected, const QString& message) {
+    TController& control = run.Session.Control();
+    control.SetTrackingLevel(0);
+    EXPECT_EQ(control.ExecuteProgram(-1), expected) << message.toStdString();
+    EXPECT_EQ(control.EndMessage(), message);
+    EXPECT_FALSE(control.Running());
+  };
+  TExampleRun ends("dorum/suma.prg");
+  ended(ends, TSliceEnd::ProgramEnded, Texts::ProgramFinished());
+
+  TExampleRun breakpoint("dorum/suma.prg");
+  breakpoint.Session.ToggleCycleBreakpoint(1, 2);  // «dod», its last cycle
+  ended(breakpoint, TSliceEnd::Breakpoint, Texts::BreakpointInInstruction(QStringLiteral("dod")));
+
+  TExampleRun programBreakpoint("dorum/suma.prg");
+  programBreakpoint.Document.Debugger().ToggleBreakpoint(
+      programBreakpoint.Document.LineOfAddress(2));
+  ended(programBreakpoint, TSliceEnd::ProgramBreakpoint, Texts::ProgramBreakpoint());
+
+  TExampleRun condition("dorum/suma.prg");
+  condition.Session.AddStopCondition(QStringLiteral("changed(z)"));
+  ended(condition, TSliceEnd::ConditionHeld,
+        Texts::StopConditionHeld(QStringLiteral("changed(z)")));
+  EXPECT_EQ(condition.Session.Control().HeldCondition(), 0);
+
+  TExampleRun limit("dorum/suma.prg");
+  limit.Session.Control().LimitCycles(3);
+  ended(limit, TSliceEnd::CycleLimit, Texts::CycleLimitReached(3));
+
+  TExampleRun input("ombra/echo.prg", "ombra/ombra.lst");
+  input.Session.Control().SetStopWhenInputRunsOut(true);
+  ended(input, TSliceEnd::InputExhausted, Texts::InputExhausted());
+
+  // "Takt" says the same: the stop signal's cycle, then a request pending.
+  TController& control = ends.Session.Control();
+  ends.Session.Machine().ResetMachine();
+  EXPECT_EQ(control.ExecuteCycle(), TSliceEnd::Finished);
+  control.RequestStop();
+  EXPECT_EQ(control.ExecuteCycle(), TSliceEnd::Breakpoint);
+
+  // A word with no instruction is a fault, not a stop.
+  TExampleRun refused("dorum/suma.prg");
+  refused.Session.DeleteInstruction(7);
+  refused.Session.Machine().Memory().Store(0, 7 << 5);
+  EXPECT_THROW((void)refused.Session.Control().ExecuteProgram(-1), EDorumError);
+  EXPECT_FALSE(refused.Session.Control().Running());
 }

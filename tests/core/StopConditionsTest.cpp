@@ -195,8 +195,10 @@ TEST(StopConditions, RunStopsAfterTheCycleInWhichOneHolds) {
         control.SetTrackingLevel(level);
         suma.Session.AddStopCondition(QString::fromUtf8(c.Condition));
         control.StartProgram(-1);
-        const QString message = MessageOf([&] {
-          while (control.Running()) (void)control.RunSlice({.Cycles = slice});
+        const QString message = EndOf(control, [&] {
+          TSliceEnd end = TSliceEnd::Idle;
+          while (control.Running()) end = control.RunSlice({.Cycles = slice});
+          return end;
         });
         const std::string where = std::string(c.Condition) + " level " + std::to_string(level) +
                                   " slice " + std::to_string(slice);
@@ -212,13 +214,14 @@ TEST(StopConditions, RunStopsAfterTheCycleInWhichOneHolds) {
 TEST(StopConditions, ANeverHoldingOneLetsTheProgramEndAndARunGoesOnAfterAStop) {
   TSuma plain;
   plain.Session.Control().SetTrackingLevel(0);
-  const QString plainEnd = MessageOf([&] { plain.Session.Control().ExecuteProgram(-1); });
+  const QString plainEnd =
+      EndOf(plain.Session.Control(), [&] { return plain.Session.Control().ExecuteProgram(-1); });
 
   TSuma suma;
   TController& control = suma.Session.Control();
   control.SetTrackingLevel(0);
   suma.Session.AddStopCondition(QStringLiteral("AK=99"));
-  EXPECT_EQ(MessageOf([&] { control.ExecuteProgram(-1); }), plainEnd);
+  EXPECT_EQ(EndOf(control, [&] { return control.ExecuteProgram(-1); }), plainEnd);
   EXPECT_EQ(control.HeldCondition(), -1);
   EXPECT_EQ(control.CyclesPerformed(), plain.Session.Control().CyclesPerformed());
 
@@ -228,8 +231,10 @@ TEST(StopConditions, ANeverHoldingOneLetsTheProgramEndAndARunGoesOnAfterAStop) {
   TController& second = again.Session.Control();
   second.SetTrackingLevel(0);
   again.Session.AddStopCondition(QStringLiteral("changed(z)"));
-  EXPECT_TRUE(MessageOf([&] { second.ExecuteProgram(-1); }).startsWith(u"Warunek zatrzymania"));
-  EXPECT_EQ(MessageOf([&] { second.ExecuteProgram(-1); }), plainEnd);
+  EXPECT_EQ(second.ExecuteProgram(-1), TSliceEnd::ConditionHeld);
+  EXPECT_TRUE(second.EndMessage().startsWith(u"Warunek zatrzymania"));
+  EXPECT_EQ(second.ExecuteProgram(-1), TSliceEnd::ProgramEnded);
+  EXPECT_EQ(second.EndMessage(), plainEnd);
   EXPECT_EQ(second.HeldCondition(), -1);
   EXPECT_EQ(second.CyclesPerformed(), plain.Session.Control().CyclesPerformed());
 }
@@ -352,9 +357,10 @@ struct TWatchedRun {
   // slice that ends at a fetch if asked; what ended it and where.
   QString RunOn(std::uint64_t slice, bool enterValues = false) {
     control_.StartProgram(-1);
-    const QString message = MessageOf([&] {
+    const QString message = EndOf(control_, [&] {
+      TSliceEnd end = TSliceEnd::Idle;
       while (control_.Running()) {
-        (void)control_.RunSlice({.Cycles = slice});
+        end = control_.RunSlice({.Cycles = slice});
         // Between instructions, where the next slice may take whole ones.
         if (enterValues && control_.Running() && control_.AtFetch()) {
           enterValues = false;
@@ -362,6 +368,7 @@ struct TWatchedRun {
           machine_.EnterRegisterValue(R::AK, QStringLiteral("5"));
         }
       }
+      return end;
     });
     return QStringLiteral("%1 after %2 held %3 AK=%4 L=%5")
         .arg(message)

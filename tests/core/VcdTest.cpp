@@ -129,7 +129,7 @@ TEST(VcdRecorder, EveryRecorderHearsEveryCycleWhileItsSubscriptionLives) {
     // An empty memory holds "stp": a fetch, then the stop cycle's error,
     // which is a cycle of the dump too.
     control.ExecuteCycle();
-    EXPECT_EQ(MessageOf([&] { control.ExecuteCycle(); }),
+    EXPECT_EQ(EndOf(control, [&] { return control.ExecuteCycle(); }),
               QStringLiteral("Program został zakończony"));
   }
   EXPECT_EQ(first.Begins, 2);
@@ -148,7 +148,7 @@ TEST(VcdRecorder, EveryRecorderHearsEveryCycleWhileItsSubscriptionLives) {
   EXPECT_EQ(first.Begins, 3);
   EXPECT_EQ(errorsOnly.Begins, 2);
   firstRecording.End();
-  EXPECT_EQ(MessageOf([&] { control.ExecuteCycle(); }),
+  EXPECT_EQ(EndOf(control, [&] { return control.ExecuteCycle(); }),
             QStringLiteral("Program został zakończony"));
   EXPECT_EQ(first.Begins, 3);
 }

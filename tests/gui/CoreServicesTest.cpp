@@ -51,10 +51,15 @@ class CoreServicesTest : public QObject {
     core.Dialogs().ShowError = [&](QWidget*, const QString&) {
       runningWhenReported = core.RunInProgress();
     };
-    QVERIFY(core.Run(nullptr, [&] {
-      QVERIFY(!core.Run(nullptr, [&] { inner = true; }));
-      throw EDorumError(QStringLiteral("Program został zakończony"));
+    bool nested = true;
+    QVERIFY(core.Run(nullptr, [&]() -> TSliceEnd {
+      nested = core.Run(nullptr, [&] {
+        inner = true;
+        return TSliceEnd::Finished;
+      });
+      throw EDorumError(QStringLiteral("Magistrala mag A jest pusta"));
     }));
+    QVERIFY(!nested);
     QVERIFY(!inner);
     QVERIFY(!runningWhenReported);
     QCOMPARE(states.count(), 2);
@@ -65,11 +70,14 @@ class CoreServicesTest : public QObject {
     test::TDialogScript user;
     user.Install(core.Dialogs());
     QStringList order;
+    bool requested = false;
     core.Run(nullptr, [&] {
       core.AfterStoppingRun([&] { order.append(QStringLiteral("reset")); });
-      QVERIFY(core.Control().StopRequested());
+      requested = core.Control().StopRequested();
       order.append(QStringLiteral("run ends"));
+      return TSliceEnd::Finished;
     });
+    QVERIFY(requested);
     core.AfterStoppingRun([&] { order.append(QStringLiteral("at once")); });
     QCOMPARE(order, (QStringList{QStringLiteral("run ends"), QStringLiteral("reset"),
                                  QStringLiteral("at once")}));
@@ -95,7 +103,7 @@ class CoreServicesTest : public QObject {
     user.Install(core.Dialogs());
     QSignalSpy refreshes(&core.Refresh(), &TViewRefresh::Refresh);
     core.Control().SetTrackingLevel(0);
-    core.Run(nullptr, [&] { core.Control().ExecuteInstruction(); });
+    core.Run(nullptr, [&] { return core.Control().ExecuteInstruction(); });
     QVERIFY(refreshes.count() >= 1);
     const auto changes = refreshes.last().at(0).value<TMachineChanges>();
     QVERIFY(changes.Signals != 0);

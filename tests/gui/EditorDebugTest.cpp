@@ -181,7 +181,7 @@ class EditorDebugTest : public QObject {
     QVERIFY(QTest::qWaitForWindowExposed(editor.get()));
     TSourceEditor& memo = *editor->Memo();
     core_->Control().SetTrackingLevel(0);
-    core_->Run(editor.get(), [&] { core_->Control().ExecuteInstruction(); });
+    core_->Run(editor.get(), [&] { return core_->Control().ExecuteInstruction(); });
     QCOMPARE(editor->Document().CurrentLine(), 3);
     QTRY_COMPARE(Glyphs(memo), QStringLiteral(".0100000"));
     QCOMPARE(StyleAt(memo, 2, 0), int(ssCurrentLine));
@@ -203,7 +203,7 @@ class EditorDebugTest : public QObject {
     core_->Machine().Register(TRegisterId::A).SetValue(3);  // where the fetch reads
     editor->Document().ShowAddress(3);
     QTRY_COMPARE(Glyphs(memo), QStringLiteral(".0001000"));
-    core_->Run(editor.get(), [&] { core_->Control().ExecuteInstruction(); });
+    core_->Run(editor.get(), [&] { return core_->Control().ExecuteInstruction(); });
     QCOMPARE(editor->Document().CurrentLine(), -1);
     QTRY_COMPARE(Glyphs(memo), QStringLiteral(".0000000"));
     QCOMPARE(StyleAt(memo, 4, 0), int(ssMnemonic));
@@ -225,7 +225,7 @@ class EditorDebugTest : public QObject {
     editor->Memo()->setCursorPosition(3, 0);
     editor->ActionBreakpoint->trigger();  // "ŁAD z", address 2
     core_->Control().SetTrackingLevel(0);
-    core_->Run(editor.get(), [&] { core_->Control().ExecuteProgram(-1); });
+    core_->Run(editor.get(), [&] { return core_->Control().ExecuteProgram(-1); });
     QCOMPARE(user_->Errors, QStringList{QStringLiteral("Program doszedł do punktu zatrzymania.")});
     QCOMPARE(forward.count(), 1);
     QCOMPARE(editor->Document().CurrentLine(), 4);

@@ -301,11 +301,14 @@ class EditorTest : public QObject {
     editor.Memo()->SetLines({"stp"});
     editor.Memo()->setModified(false);
     bool compiledDuringRun = true;
+    bool requested = false;
     core_->Run(&editor, [&] {
       editor.ActionCompile->trigger();
       compiledDuringRun = !user_->Informations.isEmpty();
-      QVERIFY(core_->Control().StopRequested());
+      requested = core_->Control().StopRequested();
+      return TSliceEnd::Finished;
     });
+    QVERIFY(requested);
     QVERIFY(!compiledDuringRun);
     QCOMPARE(user_->Informations, QStringList{QStringLiteral("Program został skompilowany")});
   }

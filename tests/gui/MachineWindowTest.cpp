@@ -423,11 +423,11 @@ class MachineWindowTest : public QObject {
     w.Machine().Memory().Store(5, 1);
     TController& control = w.Core.Control();
     control.SetTrackingLevel(0);
-    QVERIFY(w.Core.Run(nullptr, [&] { control.ExecuteInstruction(); }));
+    QVERIFY(w.Core.Run(nullptr, [&] { return control.ExecuteInstruction(); }));
     const std::uint64_t first = control.CyclesPerformed();
     QVERIFY(w.Core.Run(nullptr, [&] {
       control.ExecuteInstruction();
-      control.ExecuteInstruction();
+      return control.ExecuteInstruction();
     }));
     const std::uint64_t last = control.CyclesPerformed() - first;
     QVERIFY(last > 2 && first != last);

@@ -336,7 +336,7 @@ class RunCommandsTest : public QObject {
     QVERIFY(app.StartRun());
     QVERIFY(!app.Core.Allows(TCommand::StepBack));
     QVERIFY(!app.Core.StepBack(false));
-    QVERIFY(!app.Core.Run(nullptr, [&] { app.Core.Control().ExecuteCycle(); }));
+    QVERIFY(!app.Core.Run(nullptr, [&] { return app.Core.Control().ExecuteCycle(); }));
     QVERIFY(!app.Core.StartRun(nullptr, [&] { app.Core.Control().StartInstruction(); }));
     QVERIFY(!app.Main->Action(QStringLiteral("ActionStepBackCycle"))->isEnabled());
     QVERIFY(app.Core.RunInProgress());
@@ -396,11 +396,12 @@ class RunCommandsTest : public QObject {
     main.Action(QStringLiteral("ActionRunCycle"))->trigger();
     QCOMPARE(user.Informations.back(), QStringLiteral("Program został zakończony."));
     QVERIFY(user.Errors.isEmpty());
-    // The same words while no program has stopped are an error.
+    // The same words as an error of a cycle are an error.
     core.Machine().ResetMachine();
     QVERIFY(!core.Control().Finished());
-    QVERIFY(
-        core.Run(nullptr, [] { throw EDorumError(QStringLiteral("Program został zakończony")); }));
+    QVERIFY(core.Run(nullptr, []() -> TSliceEnd {
+      throw EDorumError(QStringLiteral("Program został zakończony"));
+    }));
     QCOMPARE(user.Errors, QStringList{QStringLiteral("Program został zakończony.")});
   }
 

@@ -470,8 +470,9 @@ class StopConditionsTest : public QObject {
     QVERIFY(test::WaitForRunEnd(app.Core));
     QCOMPARE(app.User.Informations.size(), 2);
     QCOMPARE(app.Core.Control().HeldCondition(), 0);
-    QVERIFY(app.Core.Run(nullptr,
-                         [] { throw EDorumError(QStringLiteral("Magistrala mag A jest pusta")); }));
+    QVERIFY(app.Core.Run(nullptr, []() -> TSliceEnd {
+      throw EDorumError(QStringLiteral("Magistrala mag A jest pusta"));
+    }));
     QCOMPARE(app.User.Informations.size(), 2);
     QCOMPARE(app.User.Errors, QStringList{QStringLiteral("Magistrala mag A jest pusta.")});
   }

@@ -51,7 +51,7 @@ struct TCore {
   }
   void RunToEnd() {
     Core.Control().SetTrackingLevel(0);
-    Core.Run(nullptr, [this] { Core.Control().ExecuteProgram(-1); });
+    Core.Run(nullptr, [this] { return Core.Control().ExecuteProgram(-1); });
   }
 };
 
@@ -177,8 +177,8 @@ class TimingWindowTest : public QObject {
     // What runs differently from what was kept drops the rest.
     QVERIFY(timing.GoToCycle(2));
     c.Core.Machine().EnterMemoryValue(5, QStringLiteral("1"));  // y := 1
-    c.Core.Run(nullptr, [&] { c.Core.Control().ExecuteInstruction(); });
-    c.Core.Run(nullptr, [&] { c.Core.Control().ExecuteInstruction(); });
+    c.Core.Run(nullptr, [&] { return c.Core.Control().ExecuteInstruction(); });
+    c.Core.Run(nullptr, [&] { return c.Core.Control().ExecuteInstruction(); });
     c.Core.Refresh().Flush();
     QCOMPARE(diagram.Cycles().size(), diagram.Current() + 1);
   }
@@ -190,7 +190,10 @@ class TimingWindowTest : public QObject {
     c.RunToEnd();
     const std::uint64_t cycles = c.Core.Control().CyclesPerformed();
     bool refused = false;
-    c.Core.Run(nullptr, [&] { refused = !timing.GoToCycle(0); });
+    c.Core.Run(nullptr, [&] {
+      refused = !timing.GoToCycle(0);
+      return TSliceEnd::Finished;
+    });
     QVERIFY(refused);
     QCOMPARE(c.Core.Control().CyclesPerformed(), cycles);
   }

@@ -366,7 +366,7 @@ class ToolWindowsTest : public QObject {
     c.Core.Control().SetTrackingLevel(0);
     c.Core.Run(nullptr, [&] {
       c.Core.Control().ExecuteCycle();
-      c.Core.Control().ExecuteCycle();
+      return c.Core.Control().ExecuteCycle();
     });
     QCOMPARE(list.MarkedInstruction(), 1);
     QCOMPARE(list.Commands()->currentRow(), 1);

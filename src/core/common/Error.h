@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <cstdint>
 #include <exception>
 
 namespace dorum {
@@ -18,6 +19,29 @@ class EDorumError : public std::exception {
  private:
   QString message_;
   QByteArray utf8_;
+};
+
+// The ways a run stops that break no rule.
+enum class TRunStop : std::uint8_t {
+  ProgramEnded,       // the stop signal: "Program został zakończony"
+  Breakpoint,         // a cycle breakpoint of the microprogram, before its cycle
+  ProgramBreakpoint,  // a breakpoint of the program, before its instruction
+  ConditionHeld,      // a stop condition held after a cycle
+  CycleLimit,         // the cycle limit a run was given
+  InputExhausted,     // a run without a user waits for input when none is left
+};
+
+// Raised where such a stop happens, deep in a cycle, and caught by the
+// control unit, which returns the stop as the reason its run ended: a front
+// end never sees one. Recorders of cycles hear of it as of an error, with
+// its message.
+class ERunStop final : public EDorumError {
+ public:
+  ERunStop(TRunStop reason, QString message) : EDorumError(std::move(message)), reason_(reason) {}
+  [[nodiscard]] TRunStop Reason() const noexcept { return reason_; }
+
+ private:
+  TRunStop reason_;
 };
 
 }  // namespace dorum

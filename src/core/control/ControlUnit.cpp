@@ -197,12 +197,40 @@ void TController::RestoreState(const TSavedState& state) {
   waitSignalled_ = state.WaitSignalled;
 }
 
-void TController::ExecuteCycle() {
+TSliceEnd TController::ExecuteCycle() {
+  try {
+    StepCycle();
+  } catch (const ERunStop& stop) {
+    return Ended(stop);
+  }
+  return TSliceEnd::Finished;
+}
+
+void TController::StepCycle() {
   if (recorder_ != nullptr) [[unlikely]] {
     ExecuteRecordedCycle();
     return;
   }
   PerformCountedCycle();
+}
+
+TSliceEnd TController::Ended(const ERunStop& stop) {
+  endMessage_ = stop.Message();
+  switch (stop.Reason()) {
+    case TRunStop::ProgramEnded:
+      return TSliceEnd::ProgramEnded;
+    case TRunStop::Breakpoint:
+      return TSliceEnd::Breakpoint;
+    case TRunStop::ProgramBreakpoint:
+      return TSliceEnd::ProgramBreakpoint;
+    case TRunStop::ConditionHeld:
+      return TSliceEnd::ConditionHeld;
+    case TRunStop::CycleLimit:
+      return TSliceEnd::CycleLimit;
+    case TRunStop::InputExhausted:
+      return TSliceEnd::InputExhausted;
+  }
+  return TSliceEnd::Stopped;
 }
 
 void TController::ReplayCycle(bool manual) {
@@ -319,7 +347,8 @@ void TController::RefuseMissingCycle(int code) {
 void TController::StopAtBreakpoint(int code) {
   breakpointsArmed_ = false;
   stopRequested_ = false;
-  throw EDorumError(Texts::BreakpointInInstruction(instructions_.At(code).Name()));
+  throw ERunStop(TRunStop::Breakpoint,
+                 Texts::BreakpointInInstruction(instructions_.At(code).Name()));
 }
 
 void TController::ExecuteManualCycle() {
@@ -378,7 +407,7 @@ void TController::CheckConditions() {
   const int held = conditions_->Check(machine_);
   if (held < 0) return;
   heldCondition_ = held;
-  throw EDorumError(Texts::StopConditionHeld(conditions_->At(held).Text));
+  throw ERunStop(TRunStop::ConditionHeld, Texts::StopConditionHeld(conditions_->At(held).Text));
 }
 
 void TController::StartInstruction() {
@@ -408,14 +437,16 @@ TSliceEnd TController::RunSlice(const TSliceBudget& budget) {
   if (manualControl_) return EndRun(TSliceEnd::Stopped);
   try {
     return PerformSlice(budget);
+  } catch (const ERunStop& stop) {
+    return EndRun(Ended(stop));
   } catch (...) {
     (void)EndRun(TSliceEnd::Finished);
     throw;
   }
 }
 
-void TController::StopRun() {
-  if (!Running()) return;
+TSliceEnd TController::StopRun() {
+  if (!Running()) return TSliceEnd::Idle;
   struct TWithdraw {
     TController& Control;
     ~TWithdraw() {
@@ -426,11 +457,13 @@ void TController::StopRun() {
   RequestStop();
   // Nothing more is performed: the pending request ends the run at the
   // check it stands before.
-  (void)RunSlice(TSliceBudget{0, {}});
+  return RunSlice(TSliceBudget{0, {}});
 }
 
-void TController::FinishRun() {
-  while (Running()) (void)RunSlice({});
+TSliceEnd TController::FinishRun() {
+  TSliceEnd end = TSliceEnd::Idle;
+  while (Running()) end = RunSlice({});
+  return end;
 }
 
 bool TController::WaitsForTyping() const {
@@ -447,7 +480,7 @@ std::optional<TSliceEnd> TController::EndInstruction() {
   if (programEditor_ != nullptr && programEditor_->HasBreakpoints() &&
       programEditor_->IsBreakpointAt(l)) {
     machine_.NotifyFocusWanted();
-    throw EDorumError(Texts::ProgramBreakpoint());
+    throw ERunStop(TRunStop::ProgramBreakpoint, Texts::ProgramBreakpoint());
   }
   if (runTarget_ == l) {
     if (programEditor_ != nullptr) machine_.NotifyFocusWanted();
@@ -496,11 +529,11 @@ TSliceEnd TController::PerformSlice(const TSliceBudget& budget) {
     if (cyclesPerformed_ >= checkpoint) [[unlikely]] {
       if (cyclesPerformed_ >= budgetEnd) return TSliceEnd::Budget;
       if (CycleLimitReached())
-        throw EDorumError(Texts::CycleLimitReached(cycleLimit_ - limitStart_));
+        throw ERunStop(TRunStop::CycleLimit, Texts::CycleLimitReached(cycleLimit_ - limitStart_));
       if (std::chrono::steady_clock::now() - start >= budget.Time) return TSliceEnd::Budget;
       checkpoint = std::min({budgetEnd, cyclesPerformed_ + CyclesToClockCheck(), cycleLimit_});
     }
-    ExecuteCycle();
+    StepCycle();
     if (waitSignalled_ || lookAfterCycles) [[unlikely]] {
       if (const std::optional<TSliceEnd> end = LookAfterCycle()) return *end;
     }
@@ -607,7 +640,7 @@ std::optional<TSliceEnd> TController::LookAfterCycle() {
   const bool signalled = std::exchange(waitSignalled_, false);
   if (signalled && stopWhenInputRunsOut_ && WaitsForTyping()) {
     inputRanOut_ = true;
-    throw EDorumError(Texts::InputExhausted());
+    throw ERunStop(TRunStop::InputExhausted, Texts::InputExhausted());
   }
   if (hosted_) host_->RefreshWatches();
   if (signalled && WaitsForTyping()) return TSliceEnd::Waiting;

@@ -115,15 +115,27 @@ class IControlHost {
 // (instructions until a stop, a breakpoint or the target).
 enum class TRunKind : std::uint8_t { None, Instruction, Program };
 
-// Why RunSlice returned.
+// Why RunSlice (or a single cycle) returned. The last six end a run the
+// way TRunStop names them; EndMessage() says it in the system's words.
 enum class TSliceEnd : std::uint8_t {
   Idle,      // no run was in progress
   Budget,    // the budget is spent; the run goes on in the next slice
   Tempo,     // highest tracking level: a cycle to show before the next one
   Waiting,   // the program waits for a character on the console
-  Finished,  // the instruction ended, the target was reached, or manual control
-  Stopped,   // a stop was requested ("Przerwij")
+  Finished,  // the cycle or the instruction ended, the target was reached
+  Stopped,   // a stop was requested ("Przerwij"), or manual control
+  ProgramEnded,
+  Breakpoint,
+  ProgramBreakpoint,
+  ConditionHeld,  // HeldCondition() tells which
+  CycleLimit,
+  InputExhausted,
 };
+
+// Whether a run ended the way TRunStop names, with a message to show.
+[[nodiscard]] constexpr bool IsRunStop(TSliceEnd end) noexcept {
+  return end >= TSliceEnd::ProgramEnded;
+}
 
 // How much one slice of a run may do: at most this many cycles, and about
 // this much time (the clock is read every few thousand cycles).
@@ -179,13 +191,15 @@ class TController final : public IControlLink {
 
   [[nodiscard]] const TMachine& Machine() const noexcept { return machine_; }
 
-  // "Takt": one clock cycle, performed at once.
-  void ExecuteCycle();
+  // "Takt": one clock cycle, performed at once: Finished, or the stop that
+  // came before or with it. A cycle the machine refuses raises its error.
+  TSliceEnd ExecuteCycle();
 
   // Runs are states: a Start call sets one up (under manual control none
   // is), and RunSlice advances it until its budget is spent or the run
   // ends, then returns to its caller, who decides when the next slice
-  // comes. Every run ends at a cycle boundary. An error ends the run and
+  // comes. Every run ends at a cycle boundary, with the reason it ended;
+  // only a cycle the machine refuses ends it with an error, which
   // propagates from RunSlice.
   // "Rozkaz": cycles until the instruction ends or a stop is requested.
   void StartInstruction();
@@ -201,25 +215,28 @@ class TController final : public IControlLink {
   // Ends a run at the cycle boundary it stands at, for the application's
   // own reasons (a reset, a compile, the options...): unlike "Przerwij" it
   // leaves no stop request behind, so the next "Takt" performs its cycle.
-  // The end of the run may still raise (a program breakpoint at L).
-  void StopRun();
+  // The run may still end otherwise (a program breakpoint at L).
+  TSliceEnd StopRun();
   // Drives the run to its end in one go, without pauses: what a run is
   // without a user watching.
-  void FinishRun();
+  TSliceEnd FinishRun();
 
   // The same three run to their end at once.
-  void ExecuteInstruction() {
+  TSliceEnd ExecuteInstruction() {
     StartInstruction();
-    FinishRun();
+    return FinishRun();
   }
-  void ExecuteProgram(int target) {
+  TSliceEnd ExecuteProgram(int target) {
     StartProgram(target);
-    FinishRun();
+    return FinishRun();
   }
-  void RunToLine(int line) {
+  TSliceEnd RunToLine(int line) {
     StartRunToLine(line);
-    FinishRun();
+    return FinishRun();
   }
+  // The message of the last stop a run or a cycle ended with (see
+  // IsRunStop), in the system's words.
+  [[nodiscard]] const QString& EndMessage() const noexcept { return endMessage_; }
 
   void SetManualControl(bool manual) {
     if (manual == manualControl_) return;
@@ -377,6 +394,10 @@ class TController final : public IControlLink {
   void RestoreState(const TSavedState& state);
 
  private:
+  // ExecuteCycle within a run: a stop propagates as ERunStop.
+  void StepCycle();
+  // Notes the stop and returns it as the reason a run ended.
+  TSliceEnd Ended(const ERunStop& stop);
   void InstructionsEdited() {
     if (recorder_ != nullptr) recorder_->InstructionsChanged();
     machine_.NotifyInstructionsChanged();
@@ -518,6 +539,7 @@ class TController final : public IControlLink {
   // the stop conditions; none: every instruction does.
   std::optional<std::uint64_t> watchedSignals_;
   int heldCondition_ = -1;
+  QString endMessage_;
 };
 
 }  // namespace dorum

@@ -841,7 +841,7 @@ void TMachine::EnableAction() {
 
 void TMachine::StopAction() {
   control_->ProgramFinished();
-  throw EDorumError(Texts::ProgramFinished());
+  throw ERunStop(TRunStop::ProgramEnded, Texts::ProgramFinished());
 }
 
 }  // namespace dorum
