@@ -282,7 +282,7 @@ void TAppCore::AfterStoppingRun(const std::function<void()>& action) {
 
 void TAppCore::SetManualControl(bool manual) {
   if (manual == Control().ManualControl()) return;
-  AfterStoppingRun([&] { Control().SetManualControl(manual); });
+  AfterStoppingRun([this, manual] { Control().SetManualControl(manual); });
   Q_EMIT ControlChanged();
 }
 

@@ -97,8 +97,11 @@ class TAppCore final : public QObject {
   // "Przerwij": the run ends at the next cycle boundary; without a run it
   // does nothing.
   void RequestStop();
-  // Does the action at once; a run in progress is stopped first (a reset,
-  // a load, closing the application).
+  // Does the action once no run is in progress (a reset, a load, closing
+  // the application): a sliced run is stopped first and the action done at
+  // once; called from within a command of Run, the action waits until that
+  // command has ended, so it must not capture the caller's locals by
+  // reference.
   void AfterStoppingRun(const std::function<void()>& action);
   // "Sterowanie ręczne": a run in progress stops first.
   void SetManualControl(bool manual);

@@ -229,7 +229,8 @@ void TFormMicroprogram::DeleteSelected() {
   // Only a clear yes deletes: a box closed any other way keeps the instruction.
   if (answer != QMessageBox::Yes) return;
   // A run may be performing the instruction: it ends first.
-  core_.Perform(TCommand::DeleteInstruction, [&] { core_.Session().DeleteInstruction(row); });
+  core_.Perform(TCommand::DeleteInstruction,
+                [this, row] { core_.Session().DeleteInstruction(row); });
   {
     // Nothing is selected after a deletion, so that no command acts on the
     // instruction that took the deleted one's code by mistake.
