@@ -2,7 +2,6 @@
 // program, with and without a view listening, and instruction compiles.
 #include <benchmark/benchmark.h>
 
-#include <QDir>
 #include <chrono>
 #include <memory>
 
@@ -121,13 +120,10 @@ void BM_HistoryPeakMemory(benchmark::State& state) {
   const auto session = std::make_unique<TSession>(true);
   TController& control = session->Control();
   if (state.range(0) == 1) {
-    LoadInstructionList(
-        QDir(QStringLiteral(DORUM_EXAMPLES_DIR)).filePath(QStringLiteral("ombra/ombra.lst")),
-        session->Machine(), control);
+    LoadInstructionList(DORUM_EXAMPLES_DIR "/ombra/ombra.lst", session->Machine(), control);
   }
   TProgramDocument document;
-  document.SetTexts(
-      {QStringLiteral("start: DOD x"), QStringLiteral("SOB start"), QStringLiteral("x: RST 1")});
+  document.SetTexts({"start: DOD x", "SOB start", "x: RST 1"});
   CompileProgram(session->Assembler(), control, document);
   const int mode = static_cast<int>(state.range(1));
   const auto cycles = static_cast<std::uint64_t>(state.range(2)) * 1'000'000;
@@ -158,7 +154,7 @@ void BM_EndlessLoopStopWhenChanged(benchmark::State& state) {
   TSession session;
   bench::StoreEndlessLoop(session.Machine());
   session.Control().SetTrackingLevel(0);
-  session.AddStopCondition(QStringLiteral("changed(mem[5])"));
+  session.AddStopCondition("changed(mem[5])");
   bench::MeasureRuns(state, session.Control(), kCyclesPerRun,
                      [&] { bench::RunHeadless(session.Control()); });
   if (session.Control().HeldCondition() >= 0) state.SkipWithError("the condition held");
@@ -172,13 +168,13 @@ BENCHMARK(BM_EndlessLoopViewAt30Hz)->Unit(benchmark::kMillisecond)->MinTime(2.0)
 
 // A program as large as the largest memory: 65 536 words, 16 384 of them
 // labelled, every instruction's operand a label.
-QStringList LargeProgram() {
-  QStringList lines;
+TLines LargeProgram() {
+  TLines lines;
   for (int k = 0; k < 16384; ++k) {
-    lines.append(QStringLiteral("etykieta%1: dod etykieta%2").arg(k).arg((k * 7919) % 16384));
-    lines.append(QStringLiteral("  ode etykieta%1").arg((k * 31) % 16384));
-    lines.append(QStringLiteral("  sob etykieta%1").arg(k));
-    lines.append(QStringLiteral("  rst %1").arg(k));
+    lines.push_back("etykieta" + ToText(k) + ": dod etykieta" + ToText((k * 7919) % 16384));
+    lines.push_back("  ode etykieta" + ToText((k * 31) % 16384));
+    lines.push_back("  sob etykieta" + ToText(k));
+    lines.push_back("  rst " + ToText(k));
   }
   return lines;
 }
@@ -194,7 +190,7 @@ void BM_AssembleLargeProgram(benchmark::State& state) {
 BENCHMARK(BM_AssembleLargeProgram)->Unit(benchmark::kMillisecond);
 
 void BM_ReadLongWord(benchmark::State& state) {
-  const QStringList lines{QString(static_cast<qsizetype>(state.range(0)), QLatin1Char('A'))};
+  const TLines lines{std::string(static_cast<std::size_t>(state.range(0)), 'A')};
   for (auto _ : state) {
     TCommentFilter reader(lines);
     benchmark::DoNotOptimize(reader.NextToken());

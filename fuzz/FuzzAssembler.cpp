@@ -13,7 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   TController& control = session.Control();
   TWatchList& watches = session.Watches();
   TProgramDocument document;
-  const std::optional<QStringList> lines = fuzz::Lines(data, size);
+  const std::optional<TLines> lines = fuzz::Lines(data, size);
   if (!lines) return 0;
   document.SetTexts(*lines);
   try {

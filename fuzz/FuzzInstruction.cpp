@@ -6,9 +6,9 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace dorum;
-  const std::optional<QStringList> read = fuzz::Lines(data, size);
+  const std::optional<TLines> read = fuzz::Lines(data, size);
   if (!read) return 0;
-  const QStringList& lines = *read;
+  const TLines& lines = *read;
   try {
     (void)TInstruction::CheckInstructionText(lines);
   } catch (const EDorumError&) {

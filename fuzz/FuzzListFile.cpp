@@ -8,7 +8,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace dorum;
   TSession session;
-  const std::optional<QStringList> lines = fuzz::Lines(data, size);
+  const std::optional<TLines> lines = fuzz::Lines(data, size);
   if (!lines) return 0;
   TProfileFile profile(*lines);
   try {

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <sstream>
 
+#include "CoreText.h"
 #include "FuzzSupport.h"
 #include "RunCommand.h"
 
@@ -43,7 +44,7 @@ bool Allowed(const QString& argument) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace dorum;
   if (size == 0) return 0;
-  const std::optional<QStringList> lines = fuzz::Lines(data + 1, size - 1);
+  const std::optional<TLines> lines = fuzz::Lines(data + 1, size - 1);
   if (!lines) return 0;
   static const std::array<const char*, 4> kLists{"", "dorum-plus/dorum-plus.lst", "pelt/pelt.lst",
                                                  "ombra/ombra.lst"};
@@ -52,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (*list != '\0')
     arguments << QStringLiteral("--list")
               << QDir(QStringLiteral(DORUM_EXAMPLES_DIR)).filePath(QString::fromLatin1(list));
-  for (const QString& line : *lines) {
+  for (const QString& line : Q(*lines)) {
     if (Allowed(line)) arguments.append(line);
   }
   std::ostringstream out;

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <QByteArray>
-#include <QStringList>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -13,10 +11,9 @@ namespace dorum::fuzz {
 
 // The input as the lines of a text file, decoded as the system reads files;
 // none when the system refuses such a file (a NUL, bytes that are no text).
-inline std::optional<QStringList> Lines(const std::uint8_t* data, std::size_t size) {
+inline std::optional<TLines> Lines(const std::uint8_t* data, std::size_t size) {
   try {
-    return DecodeTextLines(
-        QByteArray(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)));
+    return DecodeTextLines(std::string_view(reinterpret_cast<const char*>(data), size));
   } catch (const EDorumError&) {
     return std::nullopt;
   }

@@ -133,7 +133,7 @@ int main(int argc, char** argv) {
                       echo->Compile();
                       main.Container().DockRight(main.FrameOf(&main.InstructionListWindow()));
                       main.Container().ActivateTab(main.FrameOf(&main.MachineWindow()));
-                      core.Machine().TypeInput(QStringLiteral("ab"));
+                      core.Machine().TypeInput("ab");
                       core.Control().SetTrackingLevel(1);
                       for (int k = 0; k < 12; ++k)
                         core.Run(nullptr, [&] { return core.Control().ExecuteInstruction(); });

@@ -3,6 +3,8 @@
 #include <QRegularExpression>
 #include <algorithm>
 
+#include "CoreText.h"
+
 #include "common/Error.h"
 #include "control/CommentFilter.h"
 #include "control/ControlUnit.h"
@@ -37,11 +39,11 @@ void TakeWord(TDiagnostic& d, const TWordPlace& word, const QString& atEndNote) 
   if (word.AtEnd) {
     // Nothing follows: there is no word at fault, only the one before it.
     d.Word.clear();
-    if (!word.Word.isEmpty()) d.Note = atEndNote.arg(Quoted(word.Word));
+    if (!word.Word.empty()) d.Note = atEndNote.arg(Quoted(Q(word.Word)));
     return;
   }
-  d.Word = word.Word;
-  if (!Names(d.Message, word.Word)) d.Note = QStringLiteral("słowo %1").arg(Quoted(word.Word));
+  d.Word = Q(word.Word);
+  if (!Names(d.Message, d.Word)) d.Note = QStringLiteral("słowo %1").arg(Quoted(d.Word));
 }
 
 QString StageName(TStage stage) {
@@ -61,9 +63,9 @@ QString StageName(TStage stage) {
 }  // namespace
 
 void LoadListToRun(const QString& path, TSession& session) {
-  session.LoadList(path);
+  session.LoadList(U8(path));
   if (session.Control().Instructions().Count() == 0)
-    throw EDorumError(QStringLiteral("brak rozkazów: plik nie zawiera żadnego rozkazu"));
+    throw EDorumError("brak rozkazów: plik nie zawiera żadnego rozkazu");
 }
 
 QString WithoutPosition(const QString& message) {
@@ -77,10 +79,10 @@ TDiagnostic AssemblyDiagnostic(const EDorumError& error, const QString& file) {
   TDiagnostic d;
   d.Stage = TStage::Assembly;
   d.File = file;
-  d.Message = WithoutPosition(error.Message());
+  d.Message = WithoutPosition(Q(error.Message()));
   if (const auto* positioned = dynamic_cast<const EControlException*>(&error)) {
     const TWordPlace& word = positioned->WordPlace();
-    if (!word.Word.isEmpty()) {
+    if (!word.Word.empty()) {
       d.Line = word.Line;
       d.Column = word.Column;
     }
@@ -93,16 +95,16 @@ TDiagnostic ListDiagnostic(const EDorumError& error, const QString& file) {
   TDiagnostic d;
   d.Stage = TStage::List;
   d.File = file;
-  d.Message = WithoutPosition(error.Message());
+  d.Message = WithoutPosition(Q(error.Message()));
   const auto* inFile = dynamic_cast<const EListFileError*>(&error);
   if (inFile == nullptr) return d;
   const EListFileError::TPlace& place = inFile->Place();
-  d.Section = place.Section;
+  d.Section = Q(place.Section);
   d.Line = place.FileLine;
   d.Column = place.FileColumn;
   if (place.Positioned)
     TakeWord(d, place.Word, QStringLiteral("tekst rozkazu kończy się po słowie %1"));
-  QString where = QStringLiteral("rozkaz %1 w sekcji [%1]").arg(place.Section);
+  QString where = QStringLiteral("rozkaz %1 w sekcji [%1]").arg(d.Section);
   if (place.TextLine > 0) where += QStringLiteral(", wiersz %1 jego tekstu").arg(place.TextLine);
   d.Note = d.Note.isEmpty() ? where : where + QStringLiteral(", ") + d.Note;
   return d;
@@ -129,7 +131,7 @@ TDiagnostic RunDiagnostic(const QString& message, const TController& control,
             : control.CurrentCode();
   d.Step = control.CurrentCycle();
   if (const TInstruction* instruction = control.Instructions().Find(code))
-    d.Instruction = instruction->Name();
+    d.Instruction = Q(instruction->Name());
   QStringList parts;
   if (!d.Instruction.isEmpty()) parts << QStringLiteral("rozkaz %1").arg(d.Instruction);
   parts << QStringLiteral("takt %1 rozkazu").arg(d.Step);

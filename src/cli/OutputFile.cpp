@@ -2,6 +2,7 @@
 
 #include <cerrno>
 
+#include "CoreText.h"
 #include "common/Text.h"
 
 namespace dorum::cli {
@@ -46,7 +47,7 @@ bool TOutputFile::Flush() {
 }
 
 QString TOutputFile::Reason() const {
-  return FileErrorReason(buffer_.Error(), path_, TFileAccess::Write);
+  return Q(FileErrorReason(buffer_.Error(), U8(path_), TFileAccess::Write));
 }
 
 }  // namespace dorum::cli

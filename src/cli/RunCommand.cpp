@@ -6,6 +6,7 @@
 #include <sstream>
 #include <utility>
 
+#include "CoreText.h"
 #include "Diagnostics.h"
 #include "OutputFile.h"
 #include "RunGrading.h"
@@ -180,9 +181,9 @@ struct TCheckResult {
 class TOutputEcho final : public IConsoleObserver {
  public:
   TOutputEcho(std::ostream& out, bool echo) : out_(out), echo_(echo) {}
-  void OutputAppended(QChar c) override {
+  void OutputAppended(char32_t c) override {
     if (!echo_) return;
-    out_ << QString(c).toStdString();
+    out_ << CharText(c);
     out_.flush();
   }
 
@@ -221,8 +222,8 @@ std::optional<std::uint64_t> ParseCycles(const QString& text) {
   // A check of a register the machine does not show would compare a value
   // the program can never change.
   if (!reg.Visible())
-    throw EDorumError(
-        QStringLiteral("Sprawdzenie %1: tej maszyny nie ma rejestru %2").arg(name, reg.Caption()));
+    throw EDorumError(U8(QStringLiteral("Sprawdzenie %1: tej maszyny nie ma rejestru %2")
+                             .arg(name, Q(reg.Caption()))));
   return reg;
 }
 
@@ -236,10 +237,10 @@ void RequireFit(const TCheck& check, const TMachine& machine) {
   if (bits >= 32 ||
       (value < (std::int64_t{1} << bits) && value >= -(std::int64_t{1} << (bits - 1))))
     return;
-  throw EDorumError(QStringLiteral("Wartość %1 w %2 nie mieści się w %3 bitach")
-                        .arg(value)
-                        .arg(check.Name)
-                        .arg(bits));
+  throw EDorumError(U8(QStringLiteral("Wartość %1 w %2 nie mieści się w %3 bitach")
+                           .arg(value)
+                           .arg(check.Name)
+                           .arg(bits)));
 }
 
 // Parses "NAME=VALUE,..." against the machine; label names wait for the
@@ -250,40 +251,40 @@ std::vector<TCheck> ParseChecks(const QString& text, const TMachine& machine) {
     const qsizetype equals = item.indexOf(u'=');
     if (equals <= 0)
       throw EDorumError(
-          QStringLiteral("Sprawdzenie \"%1\" nie ma postaci NAZWA=WARTOŚĆ").arg(item));
+          U8(QStringLiteral("Sprawdzenie \"%1\" nie ma postaci NAZWA=WARTOŚĆ").arg(item)));
     TCheck check;
     check.Name = item.left(equals).trimmed();
     const QString value = item.mid(equals + 1).trimmed();
-    if (std::int32_t number = 0; TryStrToInt(value, number))
+    if (std::int32_t number = 0; TryStrToInt(U8(value), number))
       check.Expected = number;
     else if (!InstructionOfWord(value).isEmpty())
       check.Word = value;
     else
-      check.Expected = StrToInt(value);  // raises the usual message
+      check.Expected = StrToInt(U8(value));  // raises the usual message
     const QString lower = check.Name.toLower();
     if (lower.startsWith(u"mem[") && lower.endsWith(u']')) {
       check.Kind = TCheck::TKind::Memory;
-      check.Address = StrToInt(check.Name.mid(4, check.Name.size() - 5));
+      check.Address = StrToInt(U8(check.Name.mid(4, check.Name.size() - 5)));
       if (check.Address < 0 || check.Address >= machine.Memory().Size())
-        throw EDorumError(QStringLiteral("Adres %1 w sprawdzeniu %2 leży poza pamięcią")
-                              .arg(check.Address)
-                              .arg(check.Name));
+        throw EDorumError(U8(QStringLiteral("Adres %1 w sprawdzeniu %2 leży poza pamięcią")
+                                 .arg(check.Address)
+                                 .arg(check.Name)));
     } else {
       // A register is written exactly as its caption ("A", "AK"); any
       // other name is a label of the program ("a", "wynik"), so that a
       // label the student forgot is never taken for a register silently.
-      const int r = TMachine::FindRegister(check.Name);
-      if (r >= 0 && machine.Register(static_cast<TRegisterId>(r)).Caption() == check.Name) {
+      const int r = TMachine::FindRegister(U8(check.Name));
+      if (r >= 0 && machine.Register(static_cast<TRegisterId>(r)).Caption() == U8(check.Name)) {
         (void)VisibleRegister(machine, r, check.Name);
         check.Register = static_cast<TRegisterId>(r);
       } else {
         // A name no program can define as a label is the teacher's slip.
         std::int32_t number = 0;
         if (check.Name.contains(QRegularExpression(QStringLiteral("[\\s:;]"))) ||
-            TryStrToInt(check.Name, number))
+            TryStrToInt(U8(check.Name), number))
           throw EDorumError(
-              QStringLiteral("Sprawdzenie %1: to nie jest nazwa rejestru ani etykiety")
-                  .arg(check.Name));
+              U8(QStringLiteral("Sprawdzenie %1: to nie jest nazwa rejestru ani etykiety")
+                     .arg(check.Name)));
         check.Kind = TCheck::TKind::Label;
       }
     }
@@ -301,19 +302,19 @@ void ResolveWords(std::vector<TCheck>& checks, const TMachine& machine,
   for (TCheck& check : checks) {
     if (check.Word.isEmpty()) continue;
     const QStringList parts = check.Word.split(QRegularExpression(QStringLiteral("\\s+")));
-    const int code = instructions.IndexOf(parts.front().toLower());
+    const int code = instructions.IndexOf(U8(parts.front().toLower()));
     if (code < 0)
-      throw EDorumError(QStringLiteral("Wartość %1 w %2: nie ma rozkazu %3")
-                            .arg(check.Word, check.Name, parts.front()));
+      throw EDorumError(U8(QStringLiteral("Wartość %1 w %2: nie ma rozkazu %3")
+                               .arg(check.Word, check.Name, parts.front())));
     std::int32_t argument = 0;
-    if (parts.size() > 1 && !TryStrToInt(parts[1], argument)) {
+    if (parts.size() > 1 && !TryStrToInt(U8(parts[1]), argument)) {
       int found = -1;
       for (int i = 0; i < labels.Count() && found < 0; ++i) {
-        if (CompareNamesIgnoringCase(labels.At(i).Name, parts[1]) == 0) found = i;
+        if (CompareNamesIgnoringCase(labels.At(i).Name, U8(parts[1])) == 0) found = i;
       }
       if (found < 0)
-        throw EDorumError(QStringLiteral("Wartość %1 w %2: nie ma etykiety %3")
-                              .arg(check.Word, check.Name, parts[1]));
+        throw EDorumError(U8(QStringLiteral("Wartość %1 w %2: nie ma etykiety %3")
+                                 .arg(check.Word, check.Name, parts[1])));
       argument = labels.At(found).Address;
     }
     const auto address = static_cast<std::uint32_t>(argument) & WidthMask(machine.AddressBits());
@@ -329,7 +330,7 @@ void ResolveLabels(std::vector<TCheck>& checks, const TMachine& machine, const T
     if (check.Kind != TCheck::TKind::Label) continue;
     int found = -1;
     for (int i = 0; i < labels.Count() && found < 0; ++i) {
-      if (CompareNamesIgnoringCase(labels.At(i).Name, check.Name) == 0) found = i;
+      if (CompareNamesIgnoringCase(labels.At(i).Name, U8(check.Name)) == 0) found = i;
     }
     if (found >= 0 && labels.At(found).Address >= 0 &&
         labels.At(found).Address < machine.Memory().Size()) {
@@ -536,9 +537,9 @@ std::optional<TRun::TOptions> TRun::ReadOptions(const QStringList& arguments, in
   // program's labels.
   for (const QString& condition : options.StopWhen) {
     try {
-      (void)ParseStopCondition(condition);
+      (void)ParseStopCondition(U8(condition));
     } catch (const EDorumError& e) {
-      return usage(e.Message());
+      return usage(Q(e.Message()));
     }
   }
   ReadGradingOptions(parser, options);
@@ -554,9 +555,9 @@ std::optional<TRun::TOptions> TRun::ReadOptions(const QStringList& arguments, in
   options.Input = parser.value(QStringLiteral("input"));
   if (parser.isSet(QStringLiteral("input-file"))) {
     try {
-      options.Input = ReadTextFile(parser.value(QStringLiteral("input-file"))).join(u'\n');
+      options.Input = Q(Join(ReadTextFile(U8(parser.value(QStringLiteral("input-file")))), "\n"));
     } catch (const EDorumError& e) {
-      return usage(e.Message());
+      return usage(Q(e.Message()));
     }
   }
   return options;
@@ -566,27 +567,27 @@ std::optional<TRun::TOptions> TRun::ReadOptions(const QStringList& arguments, in
 // anything the student's files may do wrong.
 std::optional<int> TRun::Prepare(const TOptions& options, QStringList& programText) {
   if (options.Trace && options.TracePath != u"-" && !traceFile_.Open(options.TracePath))
-    return Usage(Texts::CannotWriteFile(options.TracePath, traceFile_.Reason()));
+    return Usage(Q(Texts::CannotWriteFile(U8(options.TracePath), U8(traceFile_.Reason()))));
   if (options.Vcd && options.VcdPath != u"-" && !vcdFile_.Open(options.VcdPath))
-    return Usage(Texts::CannotWriteFile(options.VcdPath, vcdFile_.Reason()));
+    return Usage(Q(Texts::CannotWriteFile(U8(options.VcdPath), U8(vcdFile_.Reason()))));
   // A list that is not there would silently empty the instruction set.
   if (!options.ListPath.isEmpty()) {
     try {
-      RequireReadableFile(options.ListPath);
+      RequireReadableFile(U8(options.ListPath));
     } catch (const EDorumError& e) {
-      return Usage(e.Message());
+      return Usage(Q(e.Message()));
     }
   }
   programPath_ = options.ProgramPath;
   try {
-    programText = ReadTextFile(programPath_);
+    programText = Q(ReadTextFile(U8(programPath_)));
   } catch (const EDorumError& e) {
     // The program is the student's: a missing or broken one is theirs.
     TDiagnostic d;
     d.Stage = TStage::Assembly;
     d.File = programPath_;
-    d.Message = e.Message();
-    programError_.emplace(d, e.Message());
+    d.Message = Q(e.Message());
+    programError_.emplace(d, Q(e.Message()));
   }
   return std::nullopt;
 }
@@ -597,7 +598,7 @@ std::optional<int> TRun::LoadAndAssemble(const TOptions& options, const QStringL
     try {
       LoadListToRun(options.ListPath, session_);
     } catch (const EDorumError& e) {
-      listError.emplace(ListDiagnostic(e, options.ListPath), e.Message());
+      listError.emplace(ListDiagnostic(e, options.ListPath), Q(e.Message()));
     }
   }
   // The configuration is in force even when a stored instruction failed.
@@ -606,19 +607,19 @@ std::optional<int> TRun::LoadAndAssemble(const TOptions& options, const QStringL
   if (listError) return Fail(listError->first, listError->second);
   if (const auto failed = CompileInstructionFiles(options.InstructionFiles)) return failed;
   try {
-    document_.SetTexts(programText);
+    document_.SetTexts(U8(programText));
     session_.AssembleProgram(document_);
   } catch (const EDorumError& e) {
-    return Fail(AssemblyDiagnostic(e, programPath_), e.Message());
+    return Fail(AssemblyDiagnostic(e, programPath_), Q(e.Message()));
   }
   try {
     ResolveLabels(checks_, machine_, watches_);
     ResolveLabels(settings_, machine_, watches_);
     ResolveWords(checks_, machine_, control_.Instructions(), watches_);
     ResolveWords(settings_, machine_, control_.Instructions(), watches_);
-    for (const QString& condition : options.StopWhen) session_.AddStopCondition(condition);
+    for (const QString& condition : options.StopWhen) session_.AddStopCondition(U8(condition));
   } catch (const EDorumError& e) {
-    return Usage(e.Message());
+    return Usage(Q(e.Message()));
   }
   return ApplySettings();
 }
@@ -628,13 +629,13 @@ std::optional<int> TRun::ReadConfiguredOptions(const TOptions& options) {
     checks_ = ParseChecks(options.Checks, machine_);
     settings_ = ParseChecks(options.Settings, machine_);
   } catch (const EDorumError& e) {
-    return Usage(e.Message());
+    return Usage(Q(e.Message()));
   }
   // A button the machine does not have is the teacher's mistake, told
   // before the run rather than at the press.
   if (!presses_.empty() && !machine_.Register(TRegisterId::RZ).Visible())
     return Usage(QStringLiteral("--irq wymaga maszyny z przerwaniami: %1")
-                     .arg(Texts::RegisterNotAvailable(QStringLiteral("RZ"))));
+                     .arg(Q(Texts::RegisterNotAvailable("RZ"))));
   return std::nullopt;
 }
 
@@ -644,10 +645,10 @@ QString TRun::CheckOptions(const QStringList& arguments) {
   if (!options) return status == static_cast<int>(TRunStatus::Usage) ? message_ : QString();
   if (!options->ListPath.isEmpty()) {
     try {
-      RequireReadableFile(options->ListPath);
+      RequireReadableFile(U8(options->ListPath));
       LoadListToRun(options->ListPath, session_);
     } catch (const EDorumError& e) {
-      return e.Message();
+      return Q(e.Message());
     }
   }
   (void)ReadConfiguredOptions(*options);
@@ -676,7 +677,7 @@ int TRun::Execute(const QStringList& arguments) {
         std::make_unique<TVcdRecorder>(machine_, control_, vcdToOutput ? out_ : vcdFile_.Stream());
   // The count wraps the trace and the dump: it passes every cycle on.
   StartCounting(*options);
-  machine_.TypeInput(options->Input);
+  machine_.TypeInput(U8(options->Input));
   control_.SetTrackingLevel(0);
   control_.SetStopWhenInputRunsOut(true);
   ran_ = true;
@@ -747,14 +748,14 @@ TRunStatus TRun::RunProgram(std::uint64_t limit,
     try {
       end = control_.ExecuteProgram(-1);
     } catch (const EDorumError& e) {
-      message_ = e.Message();  // a cycle the machine refused
+      message_ = Q(e.Message());  // a cycle the machine refused
       return TRunStatus::Error;
     }
-    message_ = control_.EndMessage();
+    message_ = Q(control_.EndMessage());
     if (const std::optional<TRunStatus> status = StatusOfEnd(end)) return *status;
     // The limit of this stretch, or of the whole run.
     if (control_.CyclesPerformed() >= limit) {
-      message_ = Texts::CycleLimitReached(limit);
+      message_ = Q(Texts::CycleLimitReached(limit));
       return TRunStatus::Limit;
     }
     if (timeLimit && std::chrono::steady_clock::now() - start >= *timeLimit) {
@@ -780,12 +781,12 @@ void TRun::PrintJson(TRunStatus status) {
   result[QStringLiteral("cycles")] =
       static_cast<qint64>(control_.CyclesPerformed() + (refused ? 1 : 0));
   result[QStringLiteral("instructions")] = static_cast<qint64>(control_.InstructionsPerformed());
-  result[QStringLiteral("output")] = machine_.Console().OutputText();
+  result[QStringLiteral("output")] = Q(machine_.Console().OutputText());
   QJsonObject registers;
   for (int r = 0; r < kRegisterCount; ++r) {
     const TRegister& reg = machine_.Register(static_cast<TRegisterId>(r));
     if (reg.Visible())
-      registers[reg.Caption()] = static_cast<qint64>(reg.Content() & WidthMask(reg.Bits()));
+      registers[Q(reg.Caption())] = static_cast<qint64>(reg.Content() & WidthMask(reg.Bits()));
   }
   result[QStringLiteral("registers")] = registers;
   AddDiagnosticFields(result, diagnostic_);
@@ -866,14 +867,14 @@ void TRun::ReadGradingOptions(const QCommandLineParser& parser, TOptions& option
 std::optional<int> TRun::CompileInstructionFiles(const QStringList& paths) {
   for (const QString& path : paths) {
     try {
-      const QStringList lines = ReadTextFile(path);
+      const TLines lines = ReadTextFile(U8(path));
       session_.CompileInstruction(lines);
       const TInstructionList& list = control_.Instructions();
       for (int i = 0; i < list.Count(); ++i) {
-        if (list.At(i).Source() == lines) instructionFiles_[list.At(i).Name()] = path;
+        if (list.At(i).Source() == lines) instructionFiles_[Q(list.At(i).Name())] = path;
       }
     } catch (const EDorumError& e) {
-      return Fail(AssemblyDiagnostic(e, path), e.Message());
+      return Fail(AssemblyDiagnostic(e, path), Q(e.Message()));
     }
   }
   return std::nullopt;
@@ -883,7 +884,7 @@ void TRun::PlaceInInstructionFile(TDiagnostic& d) const {
   const auto file = instructionFiles_.find(d.Instruction);
   if (file == instructionFiles_.end() || d.Step < 0) return;
   const TInstruction* instruction =
-      control_.Instructions().Find(control_.Instructions().IndexOf(d.Instruction));
+      control_.Instructions().Find(control_.Instructions().IndexOf(U8(d.Instruction)));
   if (instruction == nullptr || d.Step >= instruction->CycleCount()) return;
   // The fault is in the student's microprogram: its file and line come
   // first, the program's line stays in the note.
@@ -899,9 +900,9 @@ std::optional<int> TRun::ApplySettings() {
   for (const TCheck& setting : settings_) {
     const QString text = QString::number(setting.Expected);
     if (setting.Kind == TCheck::TKind::Memory) {
-      machine_.EnterMemoryValue(setting.Address, text);
+      machine_.EnterMemoryValue(setting.Address, U8(text));
     } else if (setting.Kind == TCheck::TKind::Register) {
-      machine_.EnterRegisterValue(setting.Register, text);
+      machine_.EnterRegisterValue(setting.Register, U8(text));
     } else {
       TDiagnostic d;
       d.Stage = TStage::Assembly;

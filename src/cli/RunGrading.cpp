@@ -1,5 +1,6 @@
 #include "RunGrading.h"
 
+#include "CoreText.h"
 #include "program/Watches.h"
 
 namespace dorum::cli {
@@ -16,7 +17,7 @@ std::vector<std::pair<QString, std::uint64_t>> TExecutionCount::Counts() const {
   const TInstructionList& list = control_.Instructions();
   for (int code = 0; code < list.Count(); ++code) {
     const std::uint64_t times = control_.FetchCount(code) - before_[static_cast<std::size_t>(code)];
-    if (times > 0) counts.emplace_back(list.At(code).Name(), times);
+    if (times > 0) counts.emplace_back(Q(list.At(code).Name()), times);
   }
   return counts;
 }
@@ -24,7 +25,7 @@ std::vector<std::pair<QString, std::uint64_t>> TExecutionCount::Counts() const {
 std::uint64_t TExecutionCount::Count(const QString& name) const {
   std::uint64_t total = 0;
   for (const auto& [instruction, times] : Counts()) {
-    if (CompareNamesIgnoringCase(instruction, name) == 0) total += times;
+    if (CompareNamesIgnoringCase(U8(instruction), U8(name)) == 0) total += times;
   }
   return total;
 }

@@ -4,6 +4,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include "CoreText.h"
+
 namespace dorum::cli {
 
 TCycleTrace::TCycleTrace(TMachine& machine, TController& control, std::ostream& out)
@@ -33,27 +35,27 @@ void TCycleTrace::EndCycle(const EDorumError* error) {
   const int code = atFetch_ ? control_.CurrentCode() : code_;
   const TInstruction* instruction = control_.Instructions().Find(code);
   line[QStringLiteral("instruction")] =
-      instruction != nullptr ? QJsonValue(instruction->Name()) : QJsonValue(QJsonValue::Null);
+      instruction != nullptr ? QJsonValue(Q(instruction->Name())) : QJsonValue(QJsonValue::Null);
   line[QStringLiteral("step")] = atFetch_ ? 0 : cycle_;
   QJsonArray signals;
   for (int n = 0; n < kSignalCount; ++n) {
-    if (machine_.SignalActive(n)) signals.append(machine_.Signal(n).Caption());
+    if (machine_.SignalActive(n)) signals.append(Q(machine_.Signal(n).Caption()));
   }
   line[QStringLiteral("signals")] = signals;
   QJsonObject registers;
   for (std::size_t r = 0; r < kRegisterCount; ++r) {
     const TRegister& reg = machine_.Register(static_cast<TRegisterId>(r));
     if (reg.Content() != registers_[r])
-      registers[reg.Caption()] = static_cast<qint64>(reg.Content() & reg.Mask());
+      registers[Q(reg.Caption())] = static_cast<qint64>(reg.Content() & reg.Mask());
   }
   line[QStringLiteral("registers")] = registers;
   QJsonObject memory;
   if (machine_.Memory().Raw(cell_) != word_)
     memory[QString::number(cell_)] = static_cast<qint64>(machine_.Memory().Word(cell_));
   line[QStringLiteral("memory")] = memory;
-  const QString& output = machine_.Console().OutputText();
-  if (output.size() > output_) line[QStringLiteral("output")] = output.mid(output_);
-  if (error != nullptr) line[QStringLiteral("error")] = error->Message();
+  const std::string& output = machine_.Console().OutputText();
+  if (output.size() > output_) line[QStringLiteral("output")] = Q(output.substr(output_));
+  if (error != nullptr) line[QStringLiteral("error")] = Q(error->Message());
   out_ << QJsonDocument(line).toJson(QJsonDocument::Compact).toStdString() << '\n';
 }
 

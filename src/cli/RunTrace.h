@@ -34,7 +34,7 @@ class TCycleTrace final : public ICycleRecorder {
   int code_ = 0;
   int cell_ = 0;
   std::uint32_t word_ = 0;
-  qsizetype output_ = 0;
+  std::size_t output_ = 0;  // bytes of the output already traced
   // Last: the cycles are heard once everything above is ready.
   TController::TRecording recording_;
 };

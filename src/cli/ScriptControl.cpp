@@ -2,6 +2,7 @@
 // the run commands.
 #include <QDir>
 
+#include "CoreText.h"
 #include "ScriptRunner.h"
 #include "common/Error.h"
 #include "common/Text.h"
@@ -20,31 +21,31 @@ QString OnOff(bool value) {
 }  // namespace
 
 const TInstruction& TScriptRunner::InstructionArg(const QString& name) const {
-  const int code = control_.Instructions().IndexOf(LowerCase(name));
+  const int code = control_.Instructions().IndexOf(LowerCase(U8(name)));
   if (code < 0)
-    throw EDorumError(QStringLiteral("Nieznany rozkaz: %1 (lista: instructions)").arg(name));
+    throw EDorumError(U8(QStringLiteral("Nieznany rozkaz: %1 (lista: instructions)").arg(name)));
   return control_.Instructions().At(code);
 }
 
 QString TScriptRunner::PathArg(const QString& rest, const QString& usage) const {
   const QString name = rest.trimmed();
-  if (name.isEmpty()) throw EDorumError(Usage(usage.section(u' ', 0, 0), usage));
+  if (name.isEmpty()) throw EDorumError(U8(Usage(usage.section(u' ', 0, 0), usage)));
   return baseDirectory_.isEmpty() ? name : QDir(baseDirectory_).filePath(name);
 }
 
 int TScriptRunner::CountArg(const QStringList& args, const QString& usage) {
   NeedArgs(args, 0, 1, usage);
   if (args.isEmpty()) return 1;
-  const std::int32_t count = StrToInt(args[0]);
+  const std::int32_t count = StrToInt(U8(args[0]));
   if (count < 1)
-    throw EDorumError(QStringLiteral("Liczba powtórzeń musi być dodatnia: %1").arg(count));
+    throw EDorumError(U8(QStringLiteral("Liczba powtórzeń musi być dodatnia: %1").arg(count)));
   return count;
 }
 
 TRunHistory& TScriptRunner::RecordedHistory() {
   TRunHistory* history = session_.History();
   if (history == nullptr)
-    throw EDorumError(QStringLiteral("Historia nie jest zapisywana (polecenie record)"));
+    throw EDorumError(U8(QStringLiteral("Historia nie jest zapisywana (polecenie record)")));
   return *history;
 }
 
@@ -52,7 +53,7 @@ void TScriptRunner::RegisterInstructionCommands() {
   Register(QStringLiteral("instruction"), QStringLiteral("instruction PLIK"),
            [this](const QStringList&, const QString& rest) {
              const QString path = PathArg(rest, QStringLiteral("instruction PLIK"));
-             session_.CompileInstruction(ReadTextFile(path));
+             session_.CompileInstruction(ReadTextFile(U8(path)));
            });
   Register(QStringLiteral("instructions"), QStringLiteral("instructions"),
            [this](const QStringList& args, const QString&) {
@@ -62,7 +63,7 @@ void TScriptRunner::RegisterInstructionCommands() {
                const TInstruction& instruction = list.At(code);
                Print(QStringLiteral("%1 %2 %3 %4")
                          .arg(code)
-                         .arg(instruction.Name())
+                         .arg(Q(instruction.Name()))
                          .arg(instruction.ArgumentCount())
                          .arg(instruction.CycleCount()));
              }
@@ -76,26 +77,26 @@ void TScriptRunner::RegisterInstructionCommands() {
   Register(QStringLiteral("source"), QStringLiteral("source NAZWA"),
            [this](const QStringList& args, const QString&) {
              NeedArgs(args, 1, 1, QStringLiteral("source NAZWA"));
-             for (const QString& line : InstructionArg(args[0]).Source()) Print(line);
+             for (const std::string& line : InstructionArg(args[0]).Source()) Print(Q(line));
            });
   Register(QStringLiteral("delete"), QStringLiteral("delete KOD"),
            [this](const QStringList& args, const QString&) {
              NeedArgs(args, 1, 1, QStringLiteral("delete KOD"));
-             session_.DeleteInstruction(StrToInt(args[0]));
+             session_.DeleteInstruction(StrToInt(U8(args[0])));
            });
   Register(QStringLiteral("load-list"), QStringLiteral("load-list PLIK"),
            [this](const QStringList&, const QString& rest) {
-             session_.LoadList(PathArg(rest, QStringLiteral("load-list PLIK")));
+             session_.LoadList(U8(PathArg(rest, QStringLiteral("load-list PLIK"))));
            });
   Register(QStringLiteral("save-list"), QStringLiteral("save-list PLIK"),
            [this](const QStringList&, const QString& rest) {
-             session_.SaveList(PathArg(rest, QStringLiteral("save-list PLIK")));
+             session_.SaveList(U8(PathArg(rest, QStringLiteral("save-list PLIK"))));
            });
   Register(QStringLiteral("cycle-break"), QStringLiteral("cycle-break NAZWA K"),
            [this](const QStringList& args, const QString&) {
              NeedArgs(args, 2, 2, QStringLiteral("cycle-break NAZWA K"));
              const int code = control_.Instructions().IndexOf(InstructionArg(args[0]).Name());
-             session_.ToggleCycleBreakpoint(code, StrToInt(args[1]));
+             session_.ToggleCycleBreakpoint(code, StrToInt(U8(args[1])));
            });
 }
 
@@ -103,7 +104,7 @@ QString TScriptRunner::CycleText(const TInstruction& instruction, int k) const {
   const TMicroCode& micro = instruction.Cycle(k);
   QStringList names;
   for (int n = 0; n < kSignalCount; ++n) {
-    if (micro.Signals.Test(n)) names.append(machine_.Signal(n).Caption());
+    if (micro.Signals.Test(n)) names.append(Q(machine_.Signal(n).Caption()));
   }
   return QStringLiteral("%1: %2 | cond=%3 next=%4 else=%5 line=%6 break=%7")
       .arg(k)
@@ -133,40 +134,42 @@ void TScriptRunner::RegisterRunCommands() {
              const TCycleLimitScope limit(control_, cycleLimit_);
              Ran(control_.ExecuteProgram(-1));
            });
-  Register(QStringLiteral("limit"), QStringLiteral("limit N"),
-           [this](const QStringList& args, const QString&) {
-             NeedArgs(args, 1, 1, QStringLiteral("limit N"));
-             const std::int32_t cycles = StrToInt(args[0]);
-             if (cycles < 1)
-               throw EDorumError(QStringLiteral("Limit taktów musi być dodatni: %1").arg(cycles));
-             cycleLimit_ = static_cast<std::uint64_t>(cycles);
-           });
-  // Conditions take the whole rest of the line: "AK > 3" may have blanks.
   Register(
-      QStringLiteral("stop-when"), QStringLiteral("stop-when [WARUNEK | clear]"),
-      [this](const QStringList&, const QString& rest) {
-        const QString condition = rest.trimmed();
-        TStopConditions& conditions = session_.StopConditions();
-        if (condition == u"clear") {
-          conditions.Clear();
-        } else if (!condition.isEmpty()) {
-          session_.AddStopCondition(condition);
-        } else {
-          for (int i = 0; i < conditions.Count(); ++i) {
-            const TStopCondition& c = conditions.At(i);
-            Print(c.Problem.isEmpty()
-                      ? QStringLiteral("%1: %2").arg(i + 1).arg(c.Text)
-                      : QStringLiteral("%1: %2 (nieczynny: %3)").arg(i + 1).arg(c.Text, c.Problem));
-          }
-        }
+      QStringLiteral("limit"), QStringLiteral("limit N"),
+      [this](const QStringList& args, const QString&) {
+        NeedArgs(args, 1, 1, QStringLiteral("limit N"));
+        const std::int32_t cycles = StrToInt(U8(args[0]));
+        if (cycles < 1)
+          throw EDorumError(U8(QStringLiteral("Limit taktów musi być dodatni: %1").arg(cycles)));
+        cycleLimit_ = static_cast<std::uint64_t>(cycles);
       });
-  Register(QStringLiteral("manual"), QStringLiteral("manual on|off"),
-           [this](const QStringList& args, const QString&) {
-             NeedArgs(args, 1, 1, QStringLiteral("manual on|off"));
-             if (args[0] != u"on" && args[0] != u"off")
-               throw EDorumError(Usage(QStringLiteral("manual"), QStringLiteral("manual on|off")));
-             control_.SetManualControl(args[0] == u"on");
+  // Conditions take the whole rest of the line: "AK > 3" may have blanks.
+  Register(QStringLiteral("stop-when"), QStringLiteral("stop-when [WARUNEK | clear]"),
+           [this](const QStringList&, const QString& rest) {
+             const QString condition = rest.trimmed();
+             TStopConditions& conditions = session_.StopConditions();
+             if (condition == u"clear") {
+               conditions.Clear();
+             } else if (!condition.isEmpty()) {
+               session_.AddStopCondition(U8(condition));
+             } else {
+               for (int i = 0; i < conditions.Count(); ++i) {
+                 const TStopCondition& c = conditions.At(i);
+                 Print(c.Problem.empty() ? QStringLiteral("%1: %2").arg(i + 1).arg(Q(c.Text))
+                                         : QStringLiteral("%1: %2 (nieczynny: %3)")
+                                               .arg(i + 1)
+                                               .arg(Q(c.Text), Q(c.Problem)));
+               }
+             }
            });
+  Register(
+      QStringLiteral("manual"), QStringLiteral("manual on|off"),
+      [this](const QStringList& args, const QString&) {
+        NeedArgs(args, 1, 1, QStringLiteral("manual on|off"));
+        if (args[0] != u"on" && args[0] != u"off")
+          throw EDorumError(U8(Usage(QStringLiteral("manual"), QStringLiteral("manual on|off"))));
+        control_.SetManualControl(args[0] == u"on");
+      });
   Register(QStringLiteral("toggle"), QStringLiteral("toggle NAZWA ..."),
            [this](const QStringList& args, const QString&) {
              NeedArgs(args, 1, kSignalCount, QStringLiteral("toggle NAZWA ..."));
@@ -174,15 +177,15 @@ void TScriptRunner::RegisterRunCommands() {
              for (const QString& name : args) signals.append(SignalArg(name));
              for (const int signal : signals) control_.ToggleSignal(signal);
            });
-  Register(
-      QStringLiteral("tracking"), QStringLiteral("tracking 0|1|2"),
-      [this](const QStringList& args, const QString&) {
-        NeedArgs(args, 1, 1, QStringLiteral("tracking 0|1|2"));
-        const std::int32_t level = StrToInt(args[0]);
-        if (level < 0 || level > 2)
-          throw EDorumError(Usage(QStringLiteral("tracking"), QStringLiteral("tracking 0|1|2")));
-        control_.SetTrackingLevel(level);
-      });
+  Register(QStringLiteral("tracking"), QStringLiteral("tracking 0|1|2"),
+           [this](const QStringList& args, const QString&) {
+             NeedArgs(args, 1, 1, QStringLiteral("tracking 0|1|2"));
+             const std::int32_t level = StrToInt(U8(args[0]));
+             if (level < 0 || level > 2)
+               throw EDorumError(
+                   U8(Usage(QStringLiteral("tracking"), QStringLiteral("tracking 0|1|2"))));
+             control_.SetTrackingLevel(level);
+           });
   Register(QStringLiteral("abort"), QStringLiteral("abort"),
            [this](const QStringList& args, const QString&) {
              NeedArgs(args, 0, 0, QStringLiteral("abort"));
@@ -194,21 +197,21 @@ void TScriptRunner::RegisterRunCommands() {
         NeedArgs(args, 0, 1, QStringLiteral("record [on|off]"));
         const bool on = args.isEmpty() || args[0] == u"on";
         if (!on && args[0] != u"off")
-          throw EDorumError(Usage(QStringLiteral("record"), QStringLiteral("record [on|off]")));
+          throw EDorumError(U8(Usage(QStringLiteral("record"), QStringLiteral("record [on|off]"))));
         session_.RecordHistory(on);
       });
   Register(QStringLiteral("back"), QStringLiteral("back [N]"),
            [this](const QStringList& args, const QString&) {
              const int count = CountArg(args, QStringLiteral("back [N]"));
              if (RecordedHistory().UndoSteps(static_cast<std::uint64_t>(count)) == 0)
-               throw EDorumError(QStringLiteral("Nie ma czego cofnąć"));
+               throw EDorumError(U8(QStringLiteral("Nie ma czego cofnąć")));
            });
   Register(QStringLiteral("back-step"), QStringLiteral("back-step [N]"),
            [this](const QStringList& args, const QString&) {
              const int count = CountArg(args, QStringLiteral("back-step [N]"));
              for (int k = 0; k < count; ++k) {
                if (!RecordedHistory().UndoInstruction()) {
-                 if (k == 0) throw EDorumError(QStringLiteral("Nie ma czego cofnąć"));
+                 if (k == 0) throw EDorumError(U8(QStringLiteral("Nie ma czego cofnąć")));
                  break;
                }
              }

@@ -1,5 +1,6 @@
 // Script commands of programs: assembling into the script's one program
 // document, its line map, breakpoints and current line, and the watches.
+#include "CoreText.h"
 #include "ScriptRunner.h"
 #include "common/Error.h"
 #include "common/Text.h"
@@ -11,7 +12,7 @@ void TScriptRunner::RegisterProgramCommands() {
            [this](const QStringList&, const QString& rest) {
              // Loading the file clears the line map; breakpoints belong to
              // the editor window and stay.
-             document_.SetTexts(ReadTextFile(PathArg(rest, QStringLiteral("assemble PLIK"))));
+             document_.SetTexts(ReadTextFile(U8(PathArg(rest, QStringLiteral("assemble PLIK")))));
              session_.AssembleProgram(document_);
            });
   Register(QStringLiteral("lines"), QStringLiteral("lines"),
@@ -29,7 +30,7 @@ void TScriptRunner::RegisterProgramCommands() {
   Register(QStringLiteral("break"), QStringLiteral("break WIERSZ"),
            [this](const QStringList& args, const QString&) {
              NeedArgs(args, 1, 1, QStringLiteral("break WIERSZ"));
-             document_.Debugger().ToggleBreakpoint(StrToInt(args[0]));
+             document_.Debugger().ToggleBreakpoint(StrToInt(U8(args[0])));
            });
   Register(QStringLiteral("breakpoints"), QStringLiteral("breakpoints"),
            [this](const QStringList& args, const QString&) {
@@ -42,7 +43,7 @@ void TScriptRunner::RegisterProgramCommands() {
   Register(QStringLiteral("run-to"), QStringLiteral("run-to WIERSZ"),
            [this](const QStringList& args, const QString&) {
              NeedArgs(args, 1, 1, QStringLiteral("run-to WIERSZ"));
-             const int line = StrToInt(args[0]);
+             const int line = StrToInt(U8(args[0]));
              const TCycleLimitScope limit(control_, cycleLimit_);
              Ran(control_.RunToLine(line));
            });
@@ -50,7 +51,7 @@ void TScriptRunner::RegisterProgramCommands() {
            [this](const QStringList& args, const QString&) {
              NeedArgs(args, 0, 0, QStringLiteral("watches"));
              for (int i = 0; i < watches_.Count(); ++i)
-               Print(watches_.NameText(i) + QLatin1Char('\t') + watches_.ContentText(i, machine_));
+               Print(Q(watches_.NameText(i) + '\t' + watches_.ContentText(i, machine_)));
            });
 }
 

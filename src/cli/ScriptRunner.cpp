@@ -1,5 +1,6 @@
 #include "ScriptRunner.h"
 
+#include "CoreText.h"
 #include "common/Error.h"
 #include "common/Text.h"
 
@@ -68,12 +69,13 @@ bool TScriptRunner::RunLine(const QString& rawLine) {
   try {
     const auto it = commands_.find(name);
     if (it == commands_.end()) {
-      throw EDorumError(QStringLiteral("Nieznane polecenie: %1 (lista poleceń: help)").arg(name));
+      throw EDorumError(
+          U8(QStringLiteral("Nieznane polecenie: %1 (lista poleceń: help)").arg(name)));
     }
     it->second.Run(words.mid(1), rest);
     return true;
   } catch (const EDorumError& error) {
-    Print(QStringLiteral("error: ") + error.Message());
+    Print(QStringLiteral("error: ") + Q(error.Message()));
   } catch (const std::exception& error) {
     Print(QStringLiteral("error: ") + QString::fromUtf8(error.what()));
   }
@@ -83,42 +85,43 @@ bool TScriptRunner::RunLine(const QString& rawLine) {
 
 void TScriptRunner::NeedArgs(const QStringList& args, int min, int max, const QString& usage) {
   if (args.size() < min || args.size() > max)
-    throw EDorumError(Usage(usage.section(u' ', 0, 0), usage));
+    throw EDorumError(U8(Usage(usage.section(u' ', 0, 0), usage)));
 }
 
 TRegisterId TScriptRunner::RegisterArg(const QString& name) const {
-  const int index = TMachine::FindRegister(name);
+  const int index = TMachine::FindRegister(U8(name));
   if (index < 0) {
     throw EDorumError(
-        QStringLiteral("Nieznany rejestr: %1 (rejestry: AK I L A S WS X Y RZ RM RP AP RB G F)")
-            .arg(name));
+        U8(QStringLiteral("Nieznany rejestr: %1 (rejestry: AK I L A S WS X Y RZ RM RP AP RB G F)")
+               .arg(name)));
   }
   return static_cast<TRegisterId>(index);
 }
 
 int TScriptRunner::SignalArg(const QString& name) const {
-  const int number = TMachine::FindSignal(name);
-  if (number < 0) throw EDorumError(QStringLiteral("Nieznany sygnał: %1").arg(name));
+  const int number = TMachine::FindSignal(U8(name));
+  if (number < 0) throw EDorumError(U8(QStringLiteral("Nieznany sygnał: %1").arg(name)));
   return number;
 }
 
 int TScriptRunner::AddressArg(const QString& text) const {
-  const std::int32_t address = StrToInt(text);
+  const std::int32_t address = StrToInt(U8(text));
   if (address < 0 || address >= TMemory::kCells) {
-    throw EDorumError(QStringLiteral("Adres %1 spoza zakresu 0..65535").arg(address));
+    throw EDorumError(U8(QStringLiteral("Adres %1 spoza zakresu 0..65535").arg(address)));
   }
   return address;
 }
 
 int TScriptRunner::CellArg(const QString& text) const {
   std::int32_t number = 0;
-  if (TryStrToInt(text, number)) return AddressArg(text);
+  if (TryStrToInt(U8(text), number)) return AddressArg(text);
   // A label of the program assembled last stands for its address.
   for (int i = 0; i < watches_.Count(); ++i) {
-    if (CompareNamesIgnoringCase(watches_.At(i).Name, text) == 0)
+    if (CompareNamesIgnoringCase(watches_.At(i).Name, U8(text)) == 0)
       return AddressArg(QString::number(watches_.At(i).Address));
   }
-  throw EDorumError(QStringLiteral("Nie ma takiego adresu ani etykiety programu: %1").arg(text));
+  throw EDorumError(
+      U8(QStringLiteral("Nie ma takiego adresu ani etykiety programu: %1").arg(text)));
 }
 
 void TScriptRunner::RegisterMachineCommands() {
@@ -133,20 +136,20 @@ void TScriptRunner::RegisterMachineCommands() {
   Register(QStringLiteral("reg"), QStringLiteral("reg NAZWA"),
            [this](const QStringList& args, const QString&) {
              NeedArgs(args, 1, 1, QStringLiteral("reg NAZWA"));
-             Print(machine_.RegisterText(RegisterArg(args[0])));
+             Print(Q(machine_.RegisterText(RegisterArg(args[0]))));
            });
   Register(QStringLiteral("regs"), QStringLiteral("regs"),
            [this](const QStringList& args, const QString&) {
              NeedArgs(args, 0, 0, QStringLiteral("regs"));
              for (int r = 0; r < kRegisterCount; ++r) {
                const auto id = static_cast<TRegisterId>(r);
-               if (machine_.Register(id).Visible()) Print(machine_.RegisterText(id));
+               if (machine_.Register(id).Visible()) Print(Q(machine_.RegisterText(id)));
              }
            });
   Register(QStringLiteral("set"), QStringLiteral("set NAZWA WARTOŚĆ"),
            [this](const QStringList& args, const QString&) {
              NeedArgs(args, 2, 2, QStringLiteral("set NAZWA WARTOŚĆ"));
-             machine_.EnterRegisterValue(RegisterArg(args[0]), args[1]);
+             machine_.EnterRegisterValue(RegisterArg(args[0]), U8(args[1]));
            });
   Register(
       QStringLiteral("mode"), QStringLiteral("mode NAZWA binary|unsigned|signed|hex|instruction"),
@@ -155,10 +158,10 @@ void TScriptRunner::RegisterMachineCommands() {
         const TRegisterId id = RegisterArg(args[0]);
         const auto mode = ModeByName(args[1]);
         if (!mode) {
-          throw EDorumError(
+          throw EDorumError(U8(
               QStringLiteral(
                   "Nieznany sposób wyświetlania: %1 (binary, unsigned, signed, hex, instruction)")
-                  .arg(args[1]));
+                  .arg(args[1])));
         }
         machine_.SetDisplayMode(id, *mode);
       });
@@ -167,16 +170,17 @@ void TScriptRunner::RegisterMachineCommands() {
              NeedArgs(args, 1, 1, QStringLiteral("zero NAZWA"));
              machine_.ZeroRegister(RegisterArg(args[0]));
            });
-  Register(QStringLiteral("mem"), QStringLiteral("mem ADRES|ETYKIETA [WARTOŚĆ]"),
-           [this](const QStringList& args, const QString&) {
-             NeedArgs(args, 1, 2, QStringLiteral("mem ADRES|ETYKIETA [WARTOŚĆ]"));
-             const int address = CellArg(args[0]);
-             if (args.size() == 2) {
-               machine_.EnterMemoryValue(address, args[1]);
-             } else {
-               Print(QString::number(address) + QStringLiteral(": ") + machine_.CellText(address));
-             }
-           });
+  Register(
+      QStringLiteral("mem"), QStringLiteral("mem ADRES|ETYKIETA [WARTOŚĆ]"),
+      [this](const QStringList& args, const QString&) {
+        NeedArgs(args, 1, 2, QStringLiteral("mem ADRES|ETYKIETA [WARTOŚĆ]"));
+        const int address = CellArg(args[0]);
+        if (args.size() == 2) {
+          machine_.EnterMemoryValue(address, U8(args[1]));
+        } else {
+          Print(QString::number(address) + QStringLiteral(": ") + Q(machine_.CellText(address)));
+        }
+      });
   Register(QStringLiteral("clear-memory"), QStringLiteral("clear-memory"),
            [this](const QStringList& args, const QString&) {
              NeedArgs(args, 0, 0, QStringLiteral("clear-memory"));
@@ -185,12 +189,12 @@ void TScriptRunner::RegisterMachineCommands() {
   Register(QStringLiteral("bus"), QStringLiteral("bus S|A|AS"),
            [this](const QStringList& args, const QString&) {
              NeedArgs(args, 1, 1, QStringLiteral("bus S|A|AS"));
-             const int index = TMachine::FindBus(args[0]);
+             const int index = TMachine::FindBus(U8(args[0]));
              if (index < 0)
                throw EDorumError(
-                   QStringLiteral("Nieznana magistrala: %1 (magistrale: S A AS)").arg(args[0]));
+                   U8(QStringLiteral("Nieznana magistrala: %1 (magistrale: S A AS)").arg(args[0])));
              const auto id = static_cast<TBusId>(index);
-             Print(machine_.Bus(id).Caption() + QStringLiteral(" = ") +
+             Print(Q(machine_.Bus(id).Caption()) + QStringLiteral(" = ") +
                    (machine_.BusDriven(id) ? QString::number(machine_.BusValue(id))
                                            : QStringLiteral("-")));
            });
@@ -212,7 +216,7 @@ void TScriptRunner::RegisterMachineCommands() {
              NeedArgs(args, 0, 0, QStringLiteral("active"));
              QStringList names;
              for (int n = 0; n < kSignalCount; ++n) {
-               if (machine_.SignalActive(n)) names.append(machine_.Signal(n).Caption());
+               if (machine_.SignalActive(n)) names.append(Q(machine_.Signal(n).Caption()));
              }
              Print(names.join(QLatin1Char(' ')));
            });
@@ -227,27 +231,27 @@ void TScriptRunner::RegisterDeviceCommands() {
   Register(QStringLiteral("irq"), QStringLiteral("irq 1..4"),
            [this](const QStringList& args, const QString&) {
              NeedArgs(args, 1, 1, QStringLiteral("irq 1..4"));
-             machine_.RaiseInterrupt(StrToInt(args[0]));
+             machine_.RaiseInterrupt(StrToInt(U8(args[0])));
            });
   Register(QStringLiteral("vectors"), QStringLiteral("vectors"),
            [this](const QStringList& args, const QString&) {
              NeedArgs(args, 0, 0, QStringLiteral("vectors"));
              for (std::size_t k = 0; k < machine_.Vectors().size(); ++k) {
                const TInterruptVector& v = machine_.Vectors()[k];
-               Print(QStringLiteral("%1 %2 %3").arg(k + 1).arg(v.LabelName).arg(v.Address));
+               Print(QStringLiteral("%1 %2 %3").arg(k + 1).arg(Q(v.LabelName)).arg(v.Address));
              }
            });
-  Register(
-      QStringLiteral("vector"), QStringLiteral("vector 1..4 ETYKIETA ADRES"),
-      [this](const QStringList& args, const QString&) {
-        NeedArgs(args, 3, 3, QStringLiteral("vector 1..4 ETYKIETA ADRES"));
-        const std::int32_t k = StrToInt(args[0]);
-        if (k < 1 || k > 4)
-          throw EDorumError(QStringLiteral("Numer wektora %1 spoza zakresu 1..4").arg(k));
-        TInterruptVectors vectors = machine_.Vectors();
-        vectors[static_cast<std::size_t>(k - 1)] = TInterruptVector{StrToInt(args[2]), args[1]};
-        machine_.SetVectors(vectors);
-      });
+  Register(QStringLiteral("vector"), QStringLiteral("vector 1..4 ETYKIETA ADRES"),
+           [this](const QStringList& args, const QString&) {
+             NeedArgs(args, 3, 3, QStringLiteral("vector 1..4 ETYKIETA ADRES"));
+             const std::int32_t k = StrToInt(U8(args[0]));
+             if (k < 1 || k > 4)
+               throw EDorumError(U8(QStringLiteral("Numer wektora %1 spoza zakresu 1..4").arg(k)));
+             TInterruptVectors vectors = machine_.Vectors();
+             vectors[static_cast<std::size_t>(k - 1)] =
+                 TInterruptVector{StrToInt(U8(args[2])), U8(args[1])};
+             machine_.SetVectors(vectors);
+           });
   Register(QStringLiteral("ports"), QStringLiteral("ports [WE WY PRZERWANIE_WE PRZERWANIE_WY]"),
            [this](const QStringList& args, const QString&) {
              if (args.isEmpty()) {
@@ -260,20 +264,20 @@ void TScriptRunner::RegisterDeviceCommands() {
                return;
              }
              NeedArgs(args, 4, 4, QStringLiteral("ports [WE WY PRZERWANIE_WE PRZERWANIE_WY]"));
-             machine_.SetIOPorts(TIOPorts{StrToInt(args[0]), StrToInt(args[1]), StrToInt(args[2]),
-                                          StrToInt(args[3])});
+             machine_.SetIOPorts(TIOPorts{StrToInt(U8(args[0])), StrToInt(U8(args[1])),
+                                          StrToInt(U8(args[2])), StrToInt(U8(args[3]))});
            });
   Register(QStringLiteral("input"), QStringLiteral("input TEKST"),
-           [this](const QStringList&, const QString& rest) { machine_.TypeInput(rest); });
+           [this](const QStringList&, const QString& rest) { machine_.TypeInput(U8(rest)); });
   Register(QStringLiteral("inputfield"), QStringLiteral("inputfield"),
            [this](const QStringList& args, const QString&) {
              NeedArgs(args, 0, 0, QStringLiteral("inputfield"));
-             Print(machine_.Console().InputText());
+             Print(Q(machine_.Console().InputText()));
            });
   Register(QStringLiteral("output"), QStringLiteral("output"),
            [this](const QStringList& args, const QString&) {
              NeedArgs(args, 0, 0, QStringLiteral("output"));
-             Print(machine_.Console().OutputText());
+             Print(Q(machine_.Console().OutputText()));
            });
   Register(QStringLiteral("clear-output"), QStringLiteral("clear-output"),
            [this](const QStringList& args, const QString&) {
@@ -295,26 +299,26 @@ void TScriptRunner::Config(const QStringList& args) {
   NeedArgs(args, 2, 2, usage);
   const QString& what = args[0];
   if (what == u"address") {
-    session_.SetAddressBits(StrToInt(args[1]));
+    session_.SetAddressBits(StrToInt(U8(args[1])));
   } else if (what == u"code") {
-    session_.SetCodeBits(StrToInt(args[1]));
+    session_.SetCodeBits(StrToInt(U8(args[1])));
   } else if (what == u"components") {
     TComponentSet set;
     for (const QString& item : args[1].split(QLatin1Char(','))) {
-      const std::int32_t n = StrToInt(item);
+      const std::int32_t n = StrToInt(U8(item));
       if (n < 0 || n > 255)
-        throw EDorumError(QStringLiteral("Numer opcji %1 spoza zakresu 0..255").arg(n));
+        throw EDorumError(U8(QStringLiteral("Numer opcji %1 spoza zakresu 0..255").arg(n)));
       set.set(static_cast<std::size_t>(n));
     }
     session_.SetComponents(set);
   } else if (what == u"preset") {
-    const auto set = PresetComponents(args[1]);
+    const auto set = PresetComponents(U8(args[1]));
     if (!set)
       throw EDorumError(
-          QStringLiteral("Nieznany zestaw: %1 (Dorum, Dorum+, Pelt, Ombra)").arg(args[1]));
+          U8(QStringLiteral("Nieznany zestaw: %1 (Dorum, Dorum+, Pelt, Ombra)").arg(args[1])));
     session_.SetComponents(*set);
   } else {
-    throw EDorumError(Usage(QStringLiteral("config"), usage));
+    throw EDorumError(U8(Usage(QStringLiteral("config"), usage)));
   }
 }
 

@@ -19,6 +19,7 @@
 #include <functional>
 #include <memory>
 
+#include "CoreText.h"
 #include "RunCommand.h"
 #include "TestReport.h"
 #include "TestSuite.h"
@@ -267,7 +268,7 @@ int TGrader::Execute(const QStringList& arguments) {
     CheckList();
     CollectSubmissions(positional);
   } catch (const EDorumError& e) {
-    return Usage(suitePath + QStringLiteral(": ") + e.Message());
+    return Usage(suitePath + QStringLiteral(": ") + Q(e.Message()));
   }
   if (const QStringList mistakes = CaseMistakes(); !mistakes.isEmpty()) {
     for (const QString& mistake : mistakes) Usage(mistake);
@@ -277,7 +278,7 @@ int TGrader::Execute(const QStringList& arguments) {
     if (const QString failed = CheckReference(jobCount); !failed.isEmpty())
       return Usage(suitePath + QStringLiteral(": ") + failed);
   } catch (const EDorumError& e) {
-    return Usage(suitePath + QStringLiteral(": reference: ") + e.Message());
+    return Usage(suitePath + QStringLiteral(": reference: ") + Q(e.Message()));
   }
   QElapsedTimer clock;
   clock.start();
@@ -304,7 +305,7 @@ int TGrader::Execute(const QStringList& arguments) {
     try {
       (report.*writeReport)(parser.value(option));
     } catch (const EDorumError& e) {
-      Usage(e.Message());
+      Usage(Q(e.Message()));
       written = false;
     }
   };
@@ -321,19 +322,19 @@ void TGrader::CheckList() const {
   if (suite_.List.isEmpty()) return;
   TSession session;
   try {
-    session.LoadList(suite_.List);
+    session.LoadList(U8(suite_.List));
   } catch (const EDorumError& e) {
     const QString name = QFileInfo(suite_.Path).absoluteDir().relativeFilePath(suite_.List);
-    throw EDorumError(QStringLiteral("lista rozkazów %1: %2").arg(name, e.Message()));
+    throw EDorumError(U8(QStringLiteral("lista rozkazów %1: %2").arg(name, Q(e.Message()))));
   }
 }
 
 QStringList TGrader::KnownInstructions() const {
   TSession session;
-  if (!suite_.List.isEmpty()) session.LoadList(suite_.List);
+  if (!suite_.List.isEmpty()) session.LoadList(U8(suite_.List));
   QStringList names;
   const auto& list = session.Control().Instructions();
-  for (int i = 0; i < list.Count(); ++i) names.append(list.At(i).Name());
+  for (int i = 0; i < list.Count(); ++i) names.append(Q(list.At(i).Name()));
   // A student's instruction is named in its file; the file's name is the
   // name the task gives it.
   for (const QString& file : suite_.Instructions) names.append(QFileInfo(file).completeBaseName());
@@ -409,10 +410,12 @@ void TGrader::CollectSubmissions(const QStringList& paths) {
   QStringList all = paths;
   if (all.isEmpty()) {
     if (suite_.Submissions.isEmpty())
-      throw EDorumError(QStringLiteral("podaj zgłoszenia albo folder \"submissions\" w zestawie"));
+      throw EDorumError(
+          U8(QStringLiteral("podaj zgłoszenia albo folder \"submissions\" w zestawie")));
     const QDir folder(suite_.Submissions);
     if (!folder.exists())
-      throw EDorumError(QStringLiteral("submissions: nie ma folderu %1").arg(suite_.Submissions));
+      throw EDorumError(
+          U8(QStringLiteral("submissions: nie ma folderu %1").arg(suite_.Submissions)));
     for (const QFileInfo& entry : folder.entryInfoList(
              QDir::Dirs | QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name)) {
       if (IsSubmission(entry))
@@ -422,14 +425,14 @@ void TGrader::CollectSubmissions(const QStringList& paths) {
     }
     if (all.isEmpty())
       throw EDorumError(
-          QStringLiteral("submissions: folder %1 jest pusty").arg(suite_.Submissions));
+          U8(QStringLiteral("submissions: folder %1 jest pusty").arg(suite_.Submissions)));
   }
   for (const QString& path : all) {
     const QFileInfo info(path);
     // A path the teacher typed that leads nowhere is no student's fault.
     if (!info.exists())
       throw EDorumError(
-          QStringLiteral("zgłoszenie %1: nie ma takiego pliku ani folderu").arg(path));
+          U8(QStringLiteral("zgłoszenie %1: nie ma takiego pliku ani folderu").arg(path)));
     TSubmission submission;
     const bool folder = info.isDir();
     submission.Name = folder ? QDir(path).dirName() : info.completeBaseName();

@@ -8,6 +8,7 @@
 #include <QXmlStreamWriter>
 #include <algorithm>
 
+#include "CoreText.h"
 #include "common/Text.h"
 
 namespace dorum::cli {
@@ -256,7 +257,7 @@ void TGradeReport::WriteJunit(const QString& path) const {
   }
   xml.writeEndElement();
   xml.writeEndDocument();
-  WriteFileBytes(path, bytes);
+  WriteFileBytes(U8(path), Bytes(bytes));
 }
 
 namespace {
@@ -308,7 +309,7 @@ void TGradeReport::WriteJson(const QString& path) const {
       {QStringLiteral("total"), static_cast<qint64>(results_.size())},
       {QStringLiteral("time"), seconds_},
       {QStringLiteral("submissions"), submissions}};
-  WriteFileBytes(path, QJsonDocument(report).toJson(QJsonDocument::Indented));
+  WriteFileBytes(U8(path), Bytes(QJsonDocument(report).toJson(QJsonDocument::Indented)));
 }
 
 namespace {
@@ -350,7 +351,7 @@ void TGradeReport::WriteCsv(const QString& path) const {
     row << QString::number(total) << QString::number(most);
     text += CsvRow(row);
   }
-  WriteFileBytes(path, text.toUtf8());
+  WriteFileBytes(U8(path), U8(text));
 }
 
 }  // namespace dorum::cli

@@ -8,6 +8,7 @@
 #include <QJsonObject>
 #include <QSet>
 
+#include "CoreText.h"
 #include "common/Error.h"
 #include "common/Text.h"
 
@@ -27,7 +28,7 @@ const QStringList kCaseKeys{QStringLiteral("name"),       QStringLiteral("set"),
 constexpr int kMaxTimeout = 86'400;
 
 [[noreturn]] void Broken(const QString& what) {
-  throw EDorumError(what);
+  throw EDorumError(U8(what));
 }
 
 // Refuses keys the format does not know: a misspelt "expect" must not
@@ -129,9 +130,9 @@ QString CaseInput(const QJsonObject& object, const QString& where, const QDir& b
   if (input && file) Broken(where + QStringLiteral(": input i input_file wykluczają się"));
   if (!file) return input.value_or(QString());
   try {
-    return ReadTextFile(base.absoluteFilePath(*file)).join(u'\n');
+    return Q(Join(ReadTextFile(U8(base.absoluteFilePath(*file))), "\n"));
   } catch (const EDorumError& e) {
-    Broken(where + QStringLiteral(".input_file: ") + e.Message());
+    Broken(where + QStringLiteral(".input_file: ") + Q(e.Message()));
   }
 }
 
@@ -187,7 +188,7 @@ TTestCase ReadCase(const QJsonValue& value, int index, const TCycleLimit& suiteL
 }
 
 QJsonObject ReadObject(const QString& path) {
-  const QByteArray bytes = ReadFileBytes(path);
+  const QByteArray bytes = ByteArray(ReadFileBytes(U8(path)));
   QJsonParseError error{};
   const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
   if (error.error != QJsonParseError::NoError)

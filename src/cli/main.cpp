@@ -7,10 +7,10 @@
 #include <iostream>
 #include <string>
 
+#include "CoreText.h"
 #include "RunCommand.h"
 #include "ScriptRunner.h"
 #include "TestCommand.h"
-#include "common/Text.h"
 
 namespace {
 
@@ -41,7 +41,7 @@ int RunScript(const QString& path) {
   const bool fromStdin = path.isEmpty() || path == u"-";
   const QString name = fromStdin ? QStringLiteral("-") : path;
   const auto failed = [&](const char* what, int errorNumber) {
-    const QString reason = FileErrorReason(file, errorNumber, dorum::TFileAccess::Read);
+    const QString reason = dorum::FileErrorReason(file, errorNumber, dorum::TFileAccess::Read);
     std::cerr << "dorum-cli: " << what << ' ' << name.toStdString() << ": " << reason.toStdString()
               << '\n';
     return 2;

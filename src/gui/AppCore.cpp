@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 
+#include "CoreText.h"
 #include "common/Texts.h"
 
 namespace dorum::gui {
@@ -89,7 +90,7 @@ bool TAppCore::Run(QWidget* parent, const std::function<TSliceEnd()>& command) {
     if (const TSliceEnd stopped = Control().StopRun(); IsRunStop(stopped)) end = stopped;
     if (!afterRun_.empty()) Control().WithdrawStopRequest();
   } catch (const EDorumError& e) {
-    error = e.Message();
+    error = Q(e.Message());
   } catch (const std::exception& e) {
     error = QString::fromLocal8Bit(e.what());
   }
@@ -135,16 +136,16 @@ void TAppCore::ReportEnd(TSliceEnd end, const std::optional<QString>& error) {
   switch (end) {
     case TSliceEnd::ProgramEnded:
       // The stop signal ends a program normally: that is news, not a failure.
-      dialogs_.ShowInformation(runParent_, ErrorBoxText(Control().EndMessage()));
+      dialogs_.ShowInformation(runParent_, ErrorBoxText(Q(Control().EndMessage())));
       return;
     case TSliceEnd::ConditionHeld:
-      ReportConditionStop(Control().EndMessage());
+      ReportConditionStop(Q(Control().EndMessage()));
       return;
     case TSliceEnd::Breakpoint:
     case TSliceEnd::ProgramBreakpoint:
     case TSliceEnd::CycleLimit:
     case TSliceEnd::InputExhausted:
-      errors_.Report(runParent_, Control().EndMessage());
+      errors_.Report(runParent_, Q(Control().EndMessage()));
       return;
     case TSliceEnd::Idle:
     case TSliceEnd::Budget:
@@ -164,7 +165,7 @@ void TAppCore::ReportConditionStop(const QString& message) {
       message +
       QStringLiteral("\nWykonanie zatrzymano po takcie nr %1").arg(control.CyclesSinceReset());
   if (const int code = control.CurrentCode(); code >= 0 && code < control.Instructions().Count())
-    text += QStringLiteral(" rozkazu %1").arg(control.Instructions().At(code).Name());
+    text += QStringLiteral(" rozkazu %1").arg(Q(control.Instructions().At(code).Name()));
   if (IBoundProgram* program = control.ProgramEditor()) {
     // The box names the line of the instruction in whose cycle the
     // condition held; the editor marks the instruction that runs next, as
@@ -194,7 +195,7 @@ void TAppCore::PerformSlice() {
   try {
     end = Control().RunSlice(SliceBudget(Control().TrackingLevel()));
   } catch (const EDorumError& e) {
-    EndRun(TSliceEnd::Finished, e.Message());
+    EndRun(TSliceEnd::Finished, Q(e.Message()));
     return;
   } catch (const std::exception& e) {
     EndRun(TSliceEnd::Finished, QString::fromLocal8Bit(e.what()));
@@ -239,7 +240,7 @@ void TAppCore::StopRunNow() {
   try {
     end = Control().StopRun();
   } catch (const EDorumError& e) {
-    error = e.Message();
+    error = Q(e.Message());
   }
   EndRun(end, error);
 }

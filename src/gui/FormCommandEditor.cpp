@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include "AppCore.h"
+#include "CoreText.h"
 #include "FindDialogs.h"
 #include "FormStopConditions.h"
 #include "SourceLexers.h"
@@ -24,9 +25,10 @@ namespace dorum::gui {
 
 namespace {
 
-const QString kEmptyFind = QStringLiteral("Nie można szukać pustego tekstu");
-const QString kEmptyReplace = QStringLiteral("Nie można zamieniać pustego tekstu");
-const QString kNotFound = QStringLiteral("Nie znaleziono szukanego tekstu");
+// Raised as EDorumError, whose text is UTF-8 like the core's.
+constexpr const char* kEmptyFind = "Nie można szukać pustego tekstu";
+constexpr const char* kEmptyReplace = "Nie można zamieniać pustego tekstu";
+constexpr const char* kNotFound = "Nie znaleziono szukanego tekstu";
 
 constexpr int kPanelWidth = 80;
 
@@ -203,12 +205,13 @@ QStringList TFormCommandEditor::FileLines() const {
 }
 
 void TFormCommandEditor::ReadIntoText(const QString& path) {
-  TDecodedText text = ReadEncodedTextFile(path);
+  const TDecodedText text = ReadEncodedTextFile(U8(path));
+  QStringList lines = Q(text.Lines);
   // Every line of a file ends with a line break; the text shows the last
   // one as an empty line to go on typing in.
-  if (!text.Lines.isEmpty()) text.Lines.append(QString());
+  if (!lines.isEmpty()) lines.append(QString());
   loading_ = true;
-  memo_->SetLines(text.Lines);
+  memo_->SetLines(lines);
   loading_ = false;
   encoding_ = text.Encoding;
   lineEnd_ = text.LineEnd;
@@ -239,15 +242,15 @@ bool TFormCommandEditor::LoadCopy(const QString& path) {
 std::optional<TTextEncoding> TFormCommandEditor::SaveEncoding(const QStringList& lines,
                                                               const QString& path) {
   if (encoding_ != TTextEncoding::Cp1250) return encoding_;
-  const std::optional<QChar> outside = FirstCharOutsideCp1250(lines);
+  const std::optional<char32_t> outside = FirstCharOutsideCp1250(U8(lines));
   if (!outside) return encoding_;
   // Writing "?" for it would lose the character without a word.
   const auto answer = core_.Dialogs().Ask(
       this,
       QStringLiteral("Znaku '%1' (U+%2) w pliku %3 nie można zapisać w stronie kodowej 1250. "
                      "Zapisać plik w kodowaniu UTF-8?")
-          .arg(*outside)
-          .arg(outside->unicode(), 4, 16, QLatin1Char('0'))
+          .arg(Q(*outside))
+          .arg(static_cast<uint>(*outside), 4, 16, QLatin1Char('0'))
           .arg(QDir::toNativeSeparators(path)),
       QMessageBox::Yes | QMessageBox::Cancel);
   if (answer != QMessageBox::Yes) return std::nullopt;
@@ -270,7 +273,7 @@ TFormCommandEditor::TSaveResult TFormCommandEditor::SaveText(bool saveAs) {
   const QStringList lines = FileLines();
   const std::optional<TTextEncoding> encoding = SaveEncoding(lines, path);
   if (!encoding) return TSaveResult::Cancelled;
-  WriteTextFile(path, lines, *encoding, lineEnd_);
+  WriteTextFile(U8(path), U8(lines), *encoding, lineEnd_);
   encoding_ = *encoding;
   BindFile(path);
   memo_->setModified(false);
@@ -332,7 +335,7 @@ void TFormCommandEditor::CompileText() {
   };
   {
     TNotify notify{core_};
-    core_.Session().CompileInstruction(lines);
+    core_.Session().CompileInstruction(U8(lines));
   }
   core_.Dialogs().ShowInformation(this, QStringLiteral("Rozkaz skompilowany pomyślnie"));
 }
@@ -340,7 +343,7 @@ void TFormCommandEditor::CompileText() {
 void TFormCommandEditor::CheckText() {
   // A compile of a copy: the syntax check and the labels of the jumps,
   // without touching the instruction list.
-  const TInstruction checked(FileLines());
+  const TInstruction checked(U8(FileLines()));
   (void)checked;
 }
 
@@ -357,8 +360,9 @@ void TFormCommandEditor::CheckNow() {
 }
 
 void TFormCommandEditor::MarkError(const EDorumError& error) {
-  panelMessage_->setText(error.Message());
-  panelMessage_->setToolTip(error.Message());
+  const QString message = Q(error.Message());
+  panelMessage_->setText(message);
+  panelMessage_->setToolTip(message);
   if (const auto* positioned = dynamic_cast<const EControlException*>(&error))
     memo_->MarkError(positioned->Line(), positioned->Column());
 }

@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "AppCore.h"
+#include "CoreText.h"
 #include "common/Text.h"
 
 // The pages live in the program's resources (help.qrc); a static library
@@ -117,11 +118,11 @@ class THelpLibrary {
       page.File = file;
       page.Title = PlainText(Capture(html, title));
       for (const QString& word : Capture(html, keywords).split(u',', Qt::SkipEmptyParts)) {
-        page.Keywords.append(LowerCase(word.trimmed()));
+        page.Keywords.append(Q(LowerCase(U8(word.trimmed()))));
       }
       page.Chapter = Capture(html, chapter);
       page.Body = Capture(html, body);
-      page.Text = LowerCase(PlainText(page.Body));
+      page.Text = Q(LowerCase(U8(PlainText(page.Body))));
       for (const QString& word : page.Keywords) byKeyword_[word].append(pages_.size());
       pages_.push_back(std::move(page));
     }
@@ -165,9 +166,10 @@ struct TTopic {
 TTopic FindTopic(const THelpLibrary& library, const TMachine& machine,
                  const TInstructionList& instructions, const QString& asked) {
   TTopic topic;
-  topic.Word = LowerCase(asked.trimmed());
-  if (topic.Word.isEmpty()) return topic;
-  topic.Code = instructions.IndexOf(topic.Word);
+  const std::string word = LowerCase(U8(asked.trimmed()));
+  topic.Word = Q(word);
+  if (word.empty()) return topic;
+  topic.Code = instructions.IndexOf(word);
   const auto add = [&](const QString& word) {
     for (const THelpPage* page : library.Entries(word)) {
       if (std::find(topic.Entries.begin(), topic.Entries.end(), page) == topic.Entries.end())
@@ -175,8 +177,8 @@ TTopic FindTopic(const THelpLibrary& library, const TMachine& machine,
     }
   };
   // The signal table decides what is a signal ("as" and "sa" are "as (sa)").
-  if (const int signal = TMachine::FindSignal(topic.Word); signal >= 0)
-    add(LowerCase(machine.Signal(signal).Caption()));
+  if (const int signal = TMachine::FindSignal(word); signal >= 0)
+    add(Q(LowerCase(machine.Signal(signal).Caption())));
   add(topic.Word);
   return topic;
 }
@@ -209,7 +211,7 @@ QString UsageText(const QString& name, int arguments) {
 // instruction itself.
 QString InstructionEntry(const TMachine& machine, const TInstructionList& instructions, int code) {
   const TInstruction& instruction = instructions.At(code);
-  const QString name = instruction.Name().toHtmlEscaped();
+  const QString name = Q(instruction.Name()).toHtmlEscaped();
   const int addressBits = machine.AddressBits();
   const int codeBits = machine.CodeBits();
   const int capacity = 1 << codeBits;
@@ -220,7 +222,7 @@ QString InstructionEntry(const TMachine& machine, const TInstructionList& instru
               .arg(code)
               .arg(instruction.ArgumentCount())
               .arg(instruction.CycleCount());
-  html += UsageText(instruction.Name(), instruction.ArgumentCount());
+  html += UsageText(Q(instruction.Name()), instruction.ArgumentCount());
   if (code < capacity) {
     html += QStringLiteral(
                 "<p>Przy %1 bitach adresu słowo tego rozkazu ma wartość %2·2<sup>%1</sup> + "
@@ -240,7 +242,7 @@ QString InstructionEntry(const TMachine& machine, const TInstructionList& instru
                 .arg(code);
   }
   html += QStringLiteral("<h2>Treść mikroprogramu</h2><pre>%1</pre>")
-              .arg(instruction.Source().join(u'\n').toHtmlEscaped());
+              .arg(Q(Join(instruction.Source(), "\n")).toHtmlEscaped());
   html += QStringLiteral(
       "<p>Zobacz też: <a href=\"qrc:/help/jezyk.html\">język opisu rozkazów</a>, "
       "<a href=\"qrc:/help/lista.html\">lista rozkazów</a>, "
@@ -435,7 +437,7 @@ void TFormHelp::FillInstructionNodes() {
   qDeleteAll(instructionsNode_->takeChildren());
   const TInstructionList& instructions = core_.Control().Instructions();
   for (int code = 0; code < instructions.Count(); ++code) {
-    const QString& name = instructions.At(code).Name();
+    const QString name = Q(instructions.At(code).Name());
     auto* item =
         new QTreeWidgetItem(instructionsNode_, {QStringLiteral("%1 %2").arg(code).arg(name)});
     item->setData(0, Qt::UserRole, TopicUrl(name));
@@ -464,7 +466,7 @@ QStringList TFormHelp::Topics() const {
   QStringList words = library_->Keywords();
   const TInstructionList& instructions = core_.Control().Instructions();
   for (int code = 0; code < instructions.Count(); ++code)
-    words.append(instructions.At(code).Name());
+    words.append(Q(instructions.At(code).Name()));
   words.removeDuplicates();
   words.sort();
   return words;
@@ -486,7 +488,7 @@ void TFormHelp::Open(const QUrl& url) {
 
 void TFormHelp::UpdateSearch(const QString& text) {
   searchResults_->clear();
-  const QString needle = LowerCase(text.trimmed());
+  const QString needle = Q(LowerCase(U8(text.trimmed())));
   if (needle.isEmpty()) return;
   QList<QUrl> listed;
   const auto add = [&](const QString& caption, const QUrl& url) {

@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "AppCore.h"
+#include "CoreText.h"
 
 namespace dorum::gui {
 
@@ -39,7 +40,7 @@ TFormIOConsole::TFormIOConsole(TAppCore& core, QWidget* parent) : QWidget(parent
   layout->addWidget(outputGroup, 1);
 
   connect(input_, &QLineEdit::textEdited, this, [this](const QString& text) {
-    core_.Errors().Run(this, [&] { core_.Machine().SetConsoleInput(text); });
+    core_.Errors().Run(this, [&] { core_.Machine().SetConsoleInput(U8(text)); });
     // The machine may have taken a character straight away.
     ShowInput();
   });
@@ -61,8 +62,8 @@ void TFormIOConsole::ClearOutput() {
   OnRefresh();
 }
 
-void TFormIOConsole::OutputAppended(QChar c) {
-  if (!outputStale_) pending_.append(c);
+void TFormIOConsole::OutputAppended(char32_t c) {
+  if (!outputStale_) pending_.append(Q(c));
 }
 
 void TFormIOConsole::OutputCleared() {
@@ -95,7 +96,7 @@ void TFormIOConsole::OnRefresh() {
 
 void TFormIOConsole::ShowInput() {
   inputStale_ = false;
-  const QString& text = core_.Machine().Console().InputText();
+  const QString text = Q(core_.Machine().Console().InputText());
   if (input_->text() == text) return;
   const int fromEnd = static_cast<int>(input_->text().size()) - input_->cursorPosition();
   input_->setText(text);
@@ -106,7 +107,7 @@ void TFormIOConsole::ShowWholeOutput() {
   outputStale_ = false;
   pending_.clear();
   afterReturn_ = false;
-  output_->setPlainText(Displayed(core_.Machine().Console().OutputText()));
+  output_->setPlainText(Displayed(Q(core_.Machine().Console().OutputText())));
   output_->verticalScrollBar()->setValue(output_->verticalScrollBar()->maximum());
 }
 

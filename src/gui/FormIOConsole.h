@@ -34,7 +34,7 @@ class TFormIOConsole final : public QWidget, private IConsoleObserver {
  private:
   // IConsoleObserver
   void InputChanged() override { inputStale_ = true; }
-  void OutputAppended(QChar c) override;
+  void OutputAppended(char32_t c) override;
   void OutputCleared() override;
 
   void OnRefresh();

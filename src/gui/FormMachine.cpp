@@ -17,6 +17,7 @@
 #include <cmath>
 
 #include "AppCore.h"
+#include "CoreText.h"
 #include "DiagramAccessibility.h"
 #include "FlowLayout.h"
 #include "MachineDiagram.h"
@@ -341,10 +342,10 @@ void TFormMachine::EnterRegisterValue(TRegisterId id) {
   const TRegister& reg = machine_.Register(id);
   if (!reg.Available()) return;
   const std::optional<QString> text =
-      core_.Dialogs().AskText(this, QStringLiteral("Rejestr ") + reg.Caption(),
+      core_.Dialogs().AskText(this, QStringLiteral("Rejestr ") + Q(reg.Caption()),
                               QStringLiteral("Aktualna wartość"), QString::number(reg.Value()));
   if (!text) return;
-  core_.Errors().Run(this, [&] { machine_.EnterRegisterValue(id, *text); });
+  core_.Errors().Run(this, [&] { machine_.EnterRegisterValue(id, U8(*text)); });
 }
 
 void TFormMachine::EnterMemoryValue(int address) {
@@ -352,10 +353,10 @@ void TFormMachine::EnterMemoryValue(int address) {
   const TMemory& memory = machine_.Memory();
   const int cell = memory.IndexOf(address);
   const std::optional<QString> text =
-      core_.Dialogs().AskText(this, memory.Caption(), QStringLiteral("Wartość[%1]").arg(address),
+      core_.Dialogs().AskText(this, Q(memory.Caption()), QStringLiteral("Wartość[%1]").arg(address),
                               QString::number(memory.Word(cell)));
   if (!text) return;
-  core_.Errors().Run(this, [&] { machine_.EnterMemoryValue(address, *text); });
+  core_.Errors().Run(this, [&] { machine_.EnterMemoryValue(address, U8(*text)); });
 }
 
 std::unique_ptr<QMenu> TFormMachine::RegisterMenu(TRegisterId id) {

@@ -14,6 +14,7 @@
 #include <QWindow>
 #include <cstdint>
 
+#include "CoreText.h"
 #include "DockedWindow.h"
 #include "Examples.h"
 #include "FormCommandEditor.h"
@@ -348,7 +349,7 @@ TFormCommandEditor* TFormMain::OpenFile(const QString& fileName) {
 TFormCommandEditor* TFormMain::OpenDocument(const QString& fileName, bool copy) {
   // A device is no text: /dev/zero would be read up to the size limit.
   if (PathKindOf(fileName) == TPathKind::Other) {
-    core_.Errors().Report(this, Texts::CannotReadFile(fileName, Texts::NotARegularFile()));
+    core_.Errors().Report(this, Q(Texts::CannotReadFile(U8(fileName), Texts::NotARegularFile())));
     return nullptr;
   }
   const QFileInfo file(fileName);

@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "AppCore.h"
+#include "CoreText.h"
 #include "common/Text.h"
 #include "control/ListFile.h"
 
@@ -154,7 +155,7 @@ void TFormMicroprogram::RefreshNames() {
                       : -1;
   commands_->clear();
   const TInstructionList& list = core_.Control().Instructions();
-  for (int code = 0; code < list.Count(); ++code) commands_->addItem(list.At(code).Name());
+  for (int code = 0; code < list.Count(); ++code) commands_->addItem(Q(list.At(code).Name()));
   if (row >= 0 && row < commands_->count()) commands_->setCurrentRow(row);
   if (shownIndex_ >= 0) ShowText(shownIndex_);
 }
@@ -166,7 +167,7 @@ void TFormMicroprogram::ShowText(int index) {
   shownIndex_ = index;
   const TInstruction* instruction = core_.Control().Instructions().Find(index);
   if (instruction == nullptr) return;
-  text_->addItems(instruction->Source());
+  text_->addItems(Q(instruction->Source()));
   for (const TMicroCode& cycle : instruction->Cycles()) {
     if (cycle.SourceLine >= 0 && cycle.SourceLine < 256)
       cycleLines_.set(static_cast<std::size_t>(cycle.SourceLine));
@@ -220,7 +221,7 @@ void TFormMicroprogram::DeleteSelected() {
   if (commands_->count() == 0) return;
   const int row = commands_->currentRow();
   // With no row selected the list's own index error says so.
-  const QString name = core_.Control().Instructions().At(row).Name();
+  const QString name = Q(core_.Control().Instructions().At(row).Name());
   const QMessageBox::StandardButton answer =
       core_.Dialogs().Ask(this,
                           QStringLiteral("Rzeczywiście chcesz usunąć rozkaz ") + name +
@@ -283,7 +284,8 @@ void TFormMicroprogram::CopyText() {
 void TFormMicroprogram::LoadInstructionList(const QString& fileName) {
   // A file that cannot be read changes nothing (the list files' reader
   // would take a missing file for an empty list).
-  RequireReadableFile(fileName);
+  const std::string path = U8(fileName);
+  RequireReadableFile(path);
   // Whatever the load got through, the window shows it.
   struct TFollow {
     TFormMicroprogram& Window;
@@ -292,11 +294,11 @@ void TFormMicroprogram::LoadInstructionList(const QString& fileName) {
       Window.core_.NotifyInstructionsChanged();
     }
   } follow{*this};
-  core_.Session().LoadList(fileName);
+  core_.Session().LoadList(path);
 }
 
 void TFormMicroprogram::SaveInstructionList(const QString& fileName) {
-  core_.Session().SaveList(fileName);
+  core_.Session().SaveList(U8(fileName));
 }
 
 }  // namespace dorum::gui

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "AppCore.h"
+#include "CoreText.h"
 #include "SourceLexers.h"
 #include "program/Assembler.h"
 
@@ -35,7 +36,7 @@ TFormProgramEditor::TFormProgramEditor(TAppCore& core, QWidget* parent)
           &TFormProgramEditor::ToggleBreakpointAtCaret);
   memo->AddOwnCommand(ActionBreakpoint);
 
-  document_.SetTexts(memo->Lines());
+  document_.SetTexts(U8(memo->Lines()));
   document_.SetView(this);
   document_.Debugger().OnBreakpointChange = [this](int line) { RepaintLine(line); };
   lexer_->LineStyle = [this](int line) {
@@ -88,26 +89,28 @@ void TFormProgramEditor::FollowEdit(int position, int type, const char* text, in
   // text, and so its address, whole below them; otherwise the line where
   // the edit began keeps its address and the lines after it come and go.
   const int index = static_cast<int>(atLineStart && wholeLines ? line : line + 1);
-  for (int k = 0; k < linesAdded; ++k) document_.InsertLine(index, QString());
+  for (int k = 0; k < linesAdded; ++k) document_.InsertLine(index, {});
   for (int k = 0; k < -linesAdded; ++k) document_.RemoveLine(index);
   const int lines = memo->lines();
-  while (document_.LineCount() < lines) document_.InsertLine(document_.LineCount(), QString());
+  while (document_.LineCount() < lines) document_.InsertLine(document_.LineCount(), {});
   while (document_.LineCount() > lines) document_.RemoveLine(document_.LineCount() - 1);
   // Breakpoints keep their line numbers while the addresses moved.
   UpdateAllLineMarks();
 }
 
 void TFormProgramEditor::SyncTexts() {
-  const QStringList lines = Memo()->Lines();
-  while (document_.LineCount() < lines.size()) document_.InsertLine(document_.LineCount(), {});
-  while (document_.LineCount() > lines.size()) document_.RemoveLine(document_.LineCount() - 1);
-  for (int k = 0; k < lines.size(); ++k) {
-    if (document_.Texts()[k] != lines[k]) document_.SetLineText(k, lines[k]);
+  const TLines lines = U8(Memo()->Lines());
+  const int count = static_cast<int>(lines.size());
+  while (document_.LineCount() < count) document_.InsertLine(document_.LineCount(), {});
+  while (document_.LineCount() > count) document_.RemoveLine(document_.LineCount() - 1);
+  for (int k = 0; k < count; ++k) {
+    const std::string& line = lines[static_cast<std::size_t>(k)];
+    if (document_.Texts()[static_cast<std::size_t>(k)] != line) document_.SetLineText(k, line);
   }
 }
 
 void TFormProgramEditor::TextLoaded() {
-  document_.SetTexts(Memo()->Lines());
+  document_.SetTexts(U8(Memo()->Lines()));
   UpdateAllLineMarks();
 }
 
@@ -190,7 +193,7 @@ void TFormProgramEditor::UpdateMnemonics() {
   const TInstructionList& list = Core().Control().Instructions();
   const int accepted = std::min(1 << Core().Machine().CodeBits(), list.Count());
   QStringList names;
-  for (int code = 0; code < accepted; ++code) names.append(list.At(code).Name());
+  for (int code = 0; code < accepted; ++code) names.append(Q(list.At(code).Name()));
   lexer_->SetMnemonics(names);
   Memo()->SetCompletionWords(lexer_->Vocabulary());
   Memo()->recolor();

@@ -11,6 +11,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "CoreText.h"
+
 namespace dorum::gui {
 
 namespace {
@@ -38,7 +40,7 @@ QString LostConditions(const TStopConditions& conditions, const std::vector<bool
   for (int i = 0; i < conditions.Count() && i < static_cast<int>(before.size()); ++i) {
     const TStopCondition& condition = conditions.At(i);
     if (before[static_cast<std::size_t>(i)] && !condition.Active())
-      lost.append(condition.Text + QStringLiteral(" — ") + condition.Problem);
+      lost.append(Q(condition.Text) + QStringLiteral(" — ") + Q(condition.Problem));
   }
   if (lost.isEmpty()) return {};
   return QStringLiteral(
@@ -63,11 +65,12 @@ bool PerformRenaming(TAppCore& core, QWidget* parent, TCommand command,
 
 int AddOrEnableStopCondition(TStopConditions& conditions, const QString& text,
                              const TMachine& machine, const TWatchList* labels) {
-  if (const int present = conditions.IndexOf(text); present >= 0) {
+  const std::string condition = U8(text);
+  if (const int present = conditions.IndexOf(condition); present >= 0) {
     conditions.SetEnabled(present, true, machine);
     return present;
   }
-  conditions.Add(text, machine, labels);
+  conditions.Add(condition, machine, labels);
   return conditions.Count() - 1;
 }
 
@@ -148,14 +151,16 @@ void TFormStopConditions::Fill(int selected) {
   list_->clear();
   for (int i = 0; i < conditions_.Count(); ++i) {
     const TStopCondition& condition = conditions_.At(i);
-    auto* item = new QListWidgetItem(condition.Text, list_);
+    const QString text = Q(condition.Text);
+    auto* item = new QListWidgetItem(text, list_);
     item->setCheckState(condition.Active() ? Qt::Checked : Qt::Unchecked);
-    if (!condition.Problem.isEmpty()) {
+    if (!condition.Problem.empty()) {
       // Its names resolve no more: it cannot be checked until they do.
-      item->setText(condition.Text + QStringLiteral(" — nieczynny: ") + condition.Problem);
+      const QString problem = Q(condition.Problem);
+      item->setText(text + QStringLiteral(" — nieczynny: ") + problem);
       item->setFlags(item->flags() & ~Qt::ItemIsUserCheckable);
       item->setForeground(list_->palette().brush(QPalette::Disabled, QPalette::Text));
-      item->setToolTip(condition.Problem);
+      item->setToolTip(problem);
     }
   }
   list_->setCurrentRow(selected);
@@ -166,14 +171,14 @@ void TFormStopConditions::Fill(int selected) {
 
 bool TFormStopConditions::AddTyped() {
   const QString text = edit_->text();
-  const int present = conditions_.IndexOf(text);
+  const int present = conditions_.IndexOf(U8(text));
   const bool wasEnabled = present >= 0 && conditions_.At(present).Enabled;
   int added = -1;
   try {
     added = AddOrEnableStopCondition(conditions_, text, core_.Machine(), &core_.Watches());
   } catch (const EDorumError& e) {
     // The text stays for mending.
-    ShowMessage(e.Message(), true);
+    ShowMessage(Q(e.Message()), true);
     edit_->setFocus();
     return false;
   }
@@ -182,9 +187,9 @@ bool TFormStopConditions::AddTyped() {
   ShowMessage(present < 0 ? QString()
               : wasEnabled
                   ? QStringLiteral("Warunek %1 jest już na liście; zaznaczono go.")
-                        .arg(conditions_.At(present).Text)
+                        .arg(Q(conditions_.At(present).Text))
                   : QStringLiteral("Warunek %1 jest już na liście; zaznaczono go i włączono.")
-                        .arg(conditions_.At(present).Text),
+                        .arg(Q(conditions_.At(present).Text)),
               false);
   edit_->clear();
   Fill(added);

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "AppCore.h"
+#include "CoreText.h"
 #include "TimingDiagram.h"
 #include "common/Text.h"
 #include "control/Vcd.h"
@@ -93,8 +94,8 @@ bool TFormTiming::HasCycles() const noexcept {
 void TFormTiming::RefuseWithoutCycles() const {
   // A picture of the hint, or a dump of no cycle, would only mislead.
   if (!HasCycles())
-    throw EDorumError(QStringLiteral(
-        "Nie ma czego zapisać: historia wykonania nie zawiera jeszcze żadnego taktu."));
+    throw EDorumError(
+        "Nie ma czego zapisać: historia wykonania nie zawiera jeszcze żadnego taktu.");
 }
 
 // ---- following the history ----
@@ -206,7 +207,7 @@ std::unique_ptr<QMenu> TFormTiming::RegisterMenu() {
     const auto id = static_cast<TRegisterId>(r);
     const TRegister& reg = core_.Machine().Register(id);
     if (!reg.Visible()) continue;
-    QAction* action = menu->addAction(reg.Caption());
+    QAction* action = menu->addAction(Q(reg.Caption()));
     action->setCheckable(true);
     action->setChecked(std::ranges::find(shown, id) != shown.end());
     connect(action, &QAction::toggled, this, [this, id](bool on) { ShowRegister(id, on); });
@@ -270,8 +271,7 @@ void TFormTiming::SaveVcd(const QString& fileName) {
   std::uint64_t time = 0;
   for (const TRecordedCycle& cycle : diagram_->Cycles()) writer.Cycle(++time, cycle.Sample);
   writer.Finish(time + 1);
-  const std::string text = out.str();
-  WriteFileBytes(fileName, QByteArray(text.data(), static_cast<qsizetype>(text.size())));
+  WriteFileBytes(U8(fileName), out.str());
 }
 
 }  // namespace dorum::gui

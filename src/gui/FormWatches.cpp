@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include "AppCore.h"
+#include "CoreText.h"
 #include "FormStopConditions.h"
 
 namespace dorum::gui {
@@ -35,10 +36,10 @@ class TWatchModel final : public QAbstractListModel {
       return Name(index.row()) + QStringLiteral("  ") + Content(index.row());
     return {};
   }
-  [[nodiscard]] QString Name(int row) const { return core_.Watches().NameText(row); }
+  [[nodiscard]] QString Name(int row) const { return Q(core_.Watches().NameText(row)); }
   [[nodiscard]] QString Content(int row) const {
     // A row beyond the memory says so without reading it.
-    return core_.Watches().ContentText(row, core_.Machine());
+    return Q(core_.Watches().ContentText(row, core_.Machine()));
   }
   void Reset() {
     beginResetModel();
@@ -144,7 +145,7 @@ QString TFormWatches::ChangeCondition(const TWatch& watch, const TMachine& machi
   const int r = TMachine::FindRegister(watch.Name);
   if (r >= 0 && machine.Register(static_cast<TRegisterId>(r)).Caption() == watch.Name)
     return QStringLiteral("changed(mem[%1])").arg(watch.Address);
-  return QStringLiteral("changed(%1)").arg(watch.Name);
+  return QStringLiteral("changed(%1)").arg(Q(watch.Name));
 }
 
 void TFormWatches::StopOnChange() {

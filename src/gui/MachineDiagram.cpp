@@ -16,6 +16,7 @@
 #include <cmath>
 
 #include "AppCore.h"
+#include "CoreText.h"
 #include "common/Error.h"
 #include "common/Text.h"
 #include "common/Texts.h"
@@ -101,18 +102,18 @@ bool TMachineDiagram::Shows(const TDiagramItem& item) const {
 QString TMachineDiagram::TextOf(const TDiagramItem& item) const {
   switch (item.Kind) {
     case TItemKind::Register:
-      return machine_.RegisterText(static_cast<TRegisterId>(item.Id));
+      return Q(machine_.RegisterText(static_cast<TRegisterId>(item.Id)));
     case TItemKind::Bus: {
       const auto id = static_cast<TBusId>(item.Id);
-      const QString caption = machine_.Bus(id).Caption();
+      const QString caption = Q(machine_.Bus(id).Caption());
       return machine_.BusDriven(id)
                  ? caption + QStringLiteral(" = ") + QString::number(machine_.BusValue(id))
                  : caption;
     }
     case TItemKind::Signal:
-      return machine_.Signal(item.Id).Caption();
+      return Q(machine_.Signal(item.Id).Caption());
     case TItemKind::Memory:
-      return machine_.Memory().Caption();
+      return Q(machine_.Memory().Caption());
     case TItemKind::Alu:
       return QStringLiteral("JAL");
     case TItemKind::Wire:
@@ -127,7 +128,7 @@ QString TMachineDiagram::MemoryRowText(int row) const {
   return QStringLiteral("%1  %2  %3")
       .arg(address)
       .arg(machine_.Memory().Word(address))
-      .arg(machine_.CodeText(address));
+      .arg(Q(machine_.CodeText(address)));
 }
 
 const TDiagramItem* TMachineDiagram::ItemAt(const QPointF& at) const {
@@ -243,7 +244,7 @@ void TMachineDiagram::PaintMemory(QPainter& p, const TDiagramItem& item) const {
     const double left = item.Box.left();
     p.drawText(QPointF(left + 5, baseline), QString::number(address));
     p.drawText(QPointF(left + columnStep_ + 5, baseline), QString::number(memory.Word(address)));
-    p.drawText(QPointF(left + 2 * columnStep_ + 5, baseline), machine_.CodeText(address));
+    p.drawText(QPointF(left + 2 * columnStep_ + 5, baseline), Q(machine_.CodeText(address)));
   }
   p.restore();
 }
@@ -256,7 +257,7 @@ void TMachineDiagram::PaintSignal(QPainter& p, const TDiagramItem& item) const {
   p.setFont(font);
   const QFontMetricsF metrics(font);
   const QRectF box(item.Box);
-  const QString caption = machine_.Signal(item.Id).Caption();
+  const QString caption = Q(machine_.Signal(item.Id).Caption());
   const double textWidth = metrics.horizontalAdvance(caption);
   const double middle = box.top() + static_cast<int>(box.height()) / 2;
   const bool right = item.Direction == TSignalDirection::sdRight;
@@ -569,7 +570,7 @@ bool TMachineDiagram::event(QEvent* event) {
       const auto id = static_cast<TBusId>(item->Id);
       QToolTip::showText(help->globalPos(),
                          machine_.BusDriven(id) ? QString::number(machine_.BusValue(id))
-                                                : machine_.Bus(id).Caption(),
+                                                : Q(machine_.Bus(id).Caption()),
                          this, WidgetRect(item->Box));
     } else {
       QToolTip::hideText();
@@ -585,7 +586,8 @@ void TMachineDiagram::SaveAs(const QString& fileName) const {
   // failed write leaves the old picture as it was.
   QBuffer bytes;
   bytes.open(QIODevice::WriteOnly);
-  const QString failed = Texts::CannotWriteFile(fileName, QStringLiteral("błąd rysowania"));
+  const std::string path = U8(fileName);
+  const std::string failed = Texts::CannotWriteFile(path, "błąd rysowania");
   if (fileName.endsWith(QStringLiteral(".svg"), Qt::CaseInsensitive)) {
     QSvgGenerator svg;
     svg.setOutputDevice(&bytes);
@@ -596,7 +598,7 @@ void TMachineDiagram::SaveAs(const QString& fileName) const {
     painter.fillRect(all, colours_.Face);
     Paint(painter, all);
     if (!painter.end()) throw EDorumError(failed);
-    WriteFileBytes(fileName, bytes.data());
+    WriteFileBytes(path, Bytes(bytes.data()));
     return;
   }
   constexpr int kFactor = 2;
@@ -609,7 +611,7 @@ void TMachineDiagram::SaveAs(const QString& fileName) const {
     Paint(painter, all);
   }
   if (!image.save(&bytes, "PNG")) throw EDorumError(failed);
-  WriteFileBytes(fileName, bytes.data());
+  WriteFileBytes(path, Bytes(bytes.data()));
 }
 
 }  // namespace dorum::gui

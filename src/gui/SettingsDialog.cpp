@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 
 #include "AppCore.h"
+#include "CoreText.h"
 #include "common/Text.h"
 
 namespace dorum::gui {
@@ -109,8 +110,7 @@ QWidget* TFormSettings::BuildComponents() {
   presets_->setExclusive(true);
   const auto& presets = Presets();
   for (int k = 0; k < static_cast<int>(presets.size()); ++k) {
-    auto* button =
-        new QRadioButton(QString::fromUtf16(presets[static_cast<std::size_t>(k)].Name), type);
+    auto* button = new QRadioButton(Q(presets[static_cast<std::size_t>(k)].Name), type);
     button->setAccessibleName(button->text());
     // Two columns, filled one after the other.
     typeGrid->addWidget(button, k % 2, k / 2);
@@ -122,7 +122,7 @@ QWidget* TFormSettings::BuildComponents() {
   options_->setObjectName(QStringLiteral("CheckListBox"));
   options_->setAccessibleName(QStringLiteral("Składniki maszyny"));
   for (const TComponentOption& option : ComponentOptions()) {
-    auto* item = new QListWidgetItem(QString::fromUtf16(option.Label), options_);
+    auto* item = new QListWidgetItem(Q(option.Label), options_);
     item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable | Qt::ItemIsSelectable);
     item->setCheckState(Qt::Unchecked);
   }
@@ -185,7 +185,7 @@ void TFormSettings::ShowMachine() {
   code_->SetPosition(m.CodeBits());
   ShowComponents(m.GetComponents());
   for (std::size_t k = 0; k < 4; ++k) {
-    vectorLabels_[k]->setText(m.Vectors()[k].LabelName);
+    vectorLabels_[k]->setText(Q(m.Vectors()[k].LabelName));
     vectorAddresses_[k]->setText(QString::number(m.Vectors()[k].Address));
   }
   const TIOPorts& ports = m.IOPorts();
@@ -250,11 +250,11 @@ void TFormSettings::Apply() {
   const bool read = core_.Errors().Run(this, [&] {
     for (std::size_t k = 0; k < 4; ++k) {
       failed = vectorAddresses_[k];
-      addresses[k] = StrToInt(vectorAddresses_[k]->text());
+      addresses[k] = StrToInt(U8(vectorAddresses_[k]->text()));
     }
     for (std::size_t k = 0; k < 4; ++k) {
       failed = portFields[k];
-      ports[k] = StrToInt(portFields[k]->text());
+      ports[k] = StrToInt(U8(portFields[k]->text()));
     }
   });
   if (!read) {
@@ -273,7 +273,7 @@ void TFormSettings::Apply() {
     if (code_->Position() != m.CodeBits()) session.SetCodeBits(code_->Position());
     if (TickedComponents() != m.GetComponents()) session.SetComponents(TickedComponents());
     TInterruptVectors vectors;
-    for (std::size_t k = 0; k < 4; ++k) vectors[k] = {addresses[k], vectorLabels_[k]->text()};
+    for (std::size_t k = 0; k < 4; ++k) vectors[k] = {addresses[k], U8(vectorLabels_[k]->text())};
     m.SetVectors(vectors);
     m.SetIOPorts(TIOPorts{ports[0], ports[1], ports[3], ports[2]});
   });

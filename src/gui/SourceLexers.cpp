@@ -1,7 +1,10 @@
 #include "SourceLexers.h"
 
+#include <string>
+#include <string_view>
 #include <vector>
 
+#include "CoreText.h"
 #include "common/Text.h"
 
 namespace dorum::gui {
@@ -48,7 +51,7 @@ const QStringList& Directives() {
   return words;
 }
 
-bool IsNumber(const QString& word) {
+bool IsNumber(std::string_view word) {
   std::int32_t value = 0;
   return TryStrToInt(word, value);
 }
@@ -240,35 +243,37 @@ bool TSourceLexer::StyleLine(const QByteArray& bytes, bool inBraces, int lineSty
 }
 
 int TInstructionLexer::WordStyle(const QString& word) const {
-  const QString w = LowerCase(word);
+  const std::string lower = LowerCase(U8(word));
+  const QString w = Q(lower);
   if (InstructionKeywords().contains(w)) return ssKeyword;
   if (Conditions().contains(w)) return ssCondition;
   if (w.startsWith(u'@')) return ssLabel;
-  if (TMachine::FindSignal(w) >= 0) return ssSignal;
-  if (IsNumber(w)) return ssNumber;
+  if (TMachine::FindSignal(lower) >= 0) return ssSignal;
+  if (IsNumber(lower)) return ssNumber;
   return ssDefault;
 }
 
 QStringList TInstructionLexer::Vocabulary(const TMachine& machine) {
   QStringList words = InstructionKeywords();
   for (int n = 0; n < kSignalCount; ++n) {
-    const QString name = machine.Signal(n).Caption();
-    if (TMachine::FindSignalExact(name) != n) continue;
+    const std::string caption = machine.Signal(n).Caption();
+    if (TMachine::FindSignalExact(caption) != n) continue;
     if (n == static_cast<int>(TSignalId::as)) {
       words << QStringLiteral("as") << QStringLiteral("sa");
     } else {
-      words << name;
+      words << Q(caption);
     }
   }
   return words;
 }
 
 int TProgramLexer::WordStyle(const QString& word) const {
-  const QString w = LowerCase(word);
+  const std::string lower = LowerCase(U8(word));
+  const QString w = Q(lower);
   if (w.endsWith(u':')) return ssLabelDefinition;
   if (Directives().contains(w)) return ssDirective;
   if (mnemonics_.contains(w)) return ssMnemonic;
-  if (IsNumber(w)) return ssNumber;
+  if (IsNumber(lower)) return ssNumber;
   if (w.size() == 3 && w[0] == u'\'' && w[2] == u'\'') return ssCharacter;
   return ssDefault;
 }

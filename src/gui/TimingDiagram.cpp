@@ -17,6 +17,7 @@
 #include <array>
 #include <cmath>
 
+#include "CoreText.h"
 #include "DiagramLayout.h"
 #include "common/Error.h"
 #include "common/Text.h"
@@ -87,15 +88,17 @@ void TTimingDiagram::BuildLanes() {
   for (const TRecordedCycle& cycle : cycles_) active |= cycle.Sample.Signals;
   // The signal table's order, which is the order signals act in.
   for (int n = 0; n < kSignalCount; ++n) {
-    if ((active >> n) & 1u) lanes.push_back({TLaneKind::Signal, n, machine_.Signal(n).Caption()});
+    if ((active >> n) & 1u)
+      lanes.push_back({TLaneKind::Signal, n, Q(machine_.Signal(n).Caption())});
   }
   for (int b = 0; b < kBusCount; ++b) {
     const TBus& bus = machine_.Bus(static_cast<TBusId>(b));
-    if (bus.Visible()) lanes.push_back({TLaneKind::Bus, b, bus.Caption()});
+    if (bus.Visible()) lanes.push_back({TLaneKind::Bus, b, Q(bus.Caption())});
   }
   for (const TRegisterId id : registers_) {
     const TRegister& reg = machine_.Register(id);
-    if (reg.Visible()) lanes.push_back({TLaneKind::Register, static_cast<int>(id), reg.Caption()});
+    if (reg.Visible())
+      lanes.push_back({TLaneKind::Register, static_cast<int>(id), Q(reg.Caption())});
   }
   // During a run the lanes seldom change; measuring their names again
   // would cost more than the rest of a look back.
@@ -142,8 +145,9 @@ QString TTimingDiagram::ValueText(const TLane& lane, std::uint32_t value) const 
   TRegister shown = machine_.Register(id);
   shown.RestoreContent(value);
   if (id == TRegisterId::I)
-    return shown.ValueText([this](int word) { return machine_.RegisterGetCode(word); }).trimmed();
-  return shown.ValueText().trimmed();
+    return Q(shown.ValueText([this](int word) { return machine_.RegisterGetCode(word); }))
+        .trimmed();
+  return Q(shown.ValueText()).trimmed();
 }
 
 // ---- geometry ----
@@ -296,7 +300,7 @@ bool TTimingDiagram::viewportEvent(QEvent* event) {
     if (index) {
       const TRecordedCycle& cycle = cycles_[*index];
       QString text = QStringLiteral("takt %1").arg(cycle.Number);
-      if (cycle.BeginsInstruction) text += QStringLiteral(", rozkaz ") + cycle.Instruction;
+      if (cycle.BeginsInstruction) text += QStringLiteral(", rozkaz ") + Q(cycle.Instruction);
       if (cycle.Line > 0) text += QStringLiteral(", wiersz %1").arg(cycle.Line);
       QToolTip::showText(help->globalPos(), text, viewport());
     } else {
@@ -405,7 +409,7 @@ void TTimingDiagram::PaintRuler(QPainter& painter, std::size_t first, std::size_
     const int room = CellX(first, end) - x - kPad;
     painter.setPen(Faded(k) ? colours_.Faded : colours_.RulerInk);
     painter.drawText(QRect(x + 3, 0, std::max(0, room), row), Qt::AlignLeft | Qt::AlignVCenter,
-                     metrics.elidedText(cycles_[k].Instruction, Qt::ElideRight, room));
+                     metrics.elidedText(Q(cycles_[k].Instruction), Qt::ElideRight, room));
   }
   painter.setPen(QPen(colours_.Grid, 1));
   painter.drawLine(0, RulerHeight() - 1, width, RulerHeight() - 1);
@@ -635,7 +639,7 @@ QString TTimingDiagram::Summary() const {
   // The instruction the current cycle belongs to.
   for (std::size_t k = current_ + 1; k-- > 0;) {
     if (!cycles_[k].BeginsInstruction) continue;
-    text += QStringLiteral(", rozkaz ") + cycles_[k].Instruction;
+    text += QStringLiteral(", rozkaz ") + Q(cycles_[k].Instruction);
     break;
   }
   if (current_ + 1 < cycles_.size())
@@ -742,7 +746,8 @@ void TTimingDiagram::SaveAs(const QString& fileName) const {
   // failed write leaves the old picture as it was.
   QBuffer bytes;
   bytes.open(QIODevice::WriteOnly);
-  const QString failed = Texts::CannotWriteFile(fileName, QStringLiteral("błąd rysowania"));
+  const std::string path = U8(fileName);
+  const std::string failed = Texts::CannotWriteFile(path, "błąd rysowania");
   if (fileName.endsWith(QStringLiteral(".svg"), Qt::CaseInsensitive)) {
     QSvgGenerator svg;
     svg.setOutputDevice(&bytes);
@@ -752,7 +757,7 @@ void TTimingDiagram::SaveAs(const QString& fileName) const {
     QPainter painter(&svg);
     paint(painter);
     if (!painter.end()) throw EDorumError(failed);
-    WriteFileBytes(fileName, bytes.data());
+    WriteFileBytes(path, Bytes(bytes.data()));
     return;
   }
   constexpr int kFactor = 2;
@@ -763,7 +768,7 @@ void TTimingDiagram::SaveAs(const QString& fileName) const {
     paint(painter);
   }
   if (!image.save(&bytes, "PNG")) throw EDorumError(failed);
-  WriteFileBytes(fileName, bytes.data());
+  WriteFileBytes(path, Bytes(bytes.data()));
 }
 
 }  // namespace dorum::gui

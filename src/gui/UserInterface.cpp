@@ -13,7 +13,7 @@ QString ErrorBoxText(const QString& message) {
   if (message.isEmpty()) return message;
   // Compared as code page 1250 codes: letters and digits sort after ".",
   // blanks and most punctuation before it.
-  const int last = CharToCp1250(message.back());
+  const int last = CharToCp1250(message.back().unicode());
   if (last < 0 || last > '.') return message + QLatin1Char('.');
   return message;
 }

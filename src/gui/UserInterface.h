@@ -7,6 +7,7 @@
 #include <functional>
 #include <optional>
 
+#include "CoreText.h"
 #include "common/Error.h"
 
 namespace dorum::gui {
@@ -60,7 +61,7 @@ class TErrorReporter {
       std::forward<TCommand>(command)();
       return true;
     } catch (const EDorumError& e) {
-      ReportSafely(parent, e.Message());
+      ReportSafely(parent, Q(e.Message()));
     } catch (const std::exception& e) {
       ReportSafely(parent, QString::fromLocal8Bit(e.what()));
     }

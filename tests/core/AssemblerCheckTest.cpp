@@ -17,10 +17,10 @@ namespace {
 
 class AssemblerCheck : public ::testing::Test {
  protected:
-  QString Check(const QStringList& text) {
+  std::string Check(const TLines& text) {
     return MessageOf([&] { program.Check(text); });
   }
-  QString Assemble(const QStringList& text) {
+  std::string Assemble(const TLines& text) {
     document.SetTexts(text);
     return MessageOf([&] { program.Assemble(document); });
   }
@@ -36,7 +36,7 @@ class AssemblerCheck : public ::testing::Test {
 }  // namespace
 
 TEST_F(AssemblerCheck, ReportsTheFirstErrorExactlyAsAnAssembly) {
-  const QStringList texts[] = {
+  const TLines texts[] = {
       {"start: pob x", "dod y", "x: rst 5"},            // unknown label y
       {"a: rpa", "A: rpa"},                             // redefinition
       {"pob 1", "nieznany 3"},                          // no instruction
@@ -47,11 +47,11 @@ TEST_F(AssemblerCheck, ReportsTheFirstErrorExactlyAsAnAssembly) {
       {"// tylko komentarz"},
       {},
   };
-  for (const QStringList& text : texts) {
-    const QString checked = Check(text);
-    EXPECT_EQ(checked, Assemble(text)) << text.join(u'|').toStdString();
+  for (const TLines& text : texts) {
+    const std::string checked = Check(text);
+    EXPECT_EQ(checked, Assemble(text)) << Join(text, "|");
   }
-  EXPECT_EQ(Check({"pob y"}), QStringLiteral("2:0 Nie znaleziono etykiety y"));
+  EXPECT_EQ(Check({"pob y"}), "2:0 Nie znaleziono etykiety y");
 }
 
 TEST_F(AssemblerCheck, ThePositionOfTheErrorIsCarried) {
@@ -65,17 +65,17 @@ TEST_F(AssemblerCheck, ThePositionOfTheErrorIsCarried) {
 }
 
 TEST_F(AssemblerCheck, AProgramLargerThanTheMemoryIsRefused) {
-  QStringList full;
-  for (int k = 0; k < 32; ++k) full.append(QStringLiteral("rpa"));
-  EXPECT_EQ(Check(full), QString());
-  full.append(QStringLiteral("rpa"));
+  TLines full;
+  for (int k = 0; k < 32; ++k) full.push_back("rpa");
+  EXPECT_EQ(Check(full), "");
+  full.push_back("rpa");
   EXPECT_EQ(Check(full), Assemble(full));
-  EXPECT_FALSE(Check(full).isEmpty());
+  EXPECT_FALSE(Check(full).empty());
 }
 
 TEST_F(AssemblerCheck, StoresNothingWhetherTheTextIsGoodOrNot) {
   // A machine and a document in a known state: an earlier assembly.
-  ASSERT_EQ(Assemble({"start: pob x", "stp", "x: rst 5", "ap1: rpa"}), QString());
+  ASSERT_EQ(Assemble({"start: pob x", "stp", "x: rst 5", "ap1: rpa"}), "");
   m.Register(TRegisterId::L).SetValue(3);
   m.Register(TRegisterId::AK).SetValue(11);
   document.SetCurrentLine(2);
@@ -88,12 +88,12 @@ TEST_F(AssemblerCheck, StoresNothingWhetherTheTextIsGoodOrNot) {
   watches.OnChange = [&] { ++watchChanges; };
   const int watchCount = watches.Count();
 
-  const QStringList texts[] = {
+  const TLines texts[] = {
       {"ap2: rst 7", "ap1: rst 9", "inny: dod ap2", "stp"},  // good, with handler labels
       {"a: rst 1", "b: pob brak"},                           // fails in the second pass
       {"a: rst 1", "a: rst 2"},                              // fails in the first pass
   };
-  for (const QStringList& text : texts) {
+  for (const TLines& text : texts) {
     (void)Check(text);
     for (int a = 0; a < m.Memory().Size(); ++a)
       EXPECT_EQ(m.Memory().Word(a), memory[static_cast<std::size_t>(a)]) << a;
@@ -112,8 +112,8 @@ TEST_F(AssemblerCheck, StoresNothingWhetherTheTextIsGoodOrNot) {
 TEST_F(AssemblerCheck, LabelsOfACheckDoNotReachTheNextAssembly) {
   // A failed check leaves its labels behind nowhere: the next assembly
   // defines the same names without a redefinition error.
-  EXPECT_FALSE(Check({"x: rst 1", "y: pob brak"}).isEmpty());
-  EXPECT_EQ(Assemble({"x: rst 1", "y: pob x"}), QString());
-  EXPECT_EQ(Check({"y: pob x", "x: rst 1"}), QString());
-  EXPECT_EQ(Check({"pob x"}), QStringLiteral("2:0 Nie znaleziono etykiety x"));
+  EXPECT_FALSE(Check({"x: rst 1", "y: pob brak"}).empty());
+  EXPECT_EQ(Assemble({"x: rst 1", "y: pob x"}), "");
+  EXPECT_EQ(Check({"y: pob x", "x: rst 1"}), "");
+  EXPECT_EQ(Check({"pob x"}), "2:0 Nie znaleziono etykiety x");
 }

@@ -15,14 +15,14 @@ namespace {
 class Assembler : public ::testing::Test {
  protected:
   // Assembles the text; returns the error message (empty when none).
-  QString Assemble(const QStringList& text) {
+  std::string Assemble(const TLines& text) {
     document.SetTexts(text);
     return MessageOf([&] { program.Assemble(document); });
   }
   std::uint32_t Word(int address) const { return m.Memory().Word(address); }
-  QStringList WatchNames() const {
-    QStringList names;
-    for (int i = 0; i < watches.Count(); ++i) names.append(watches.NameText(i));
+  TLines WatchNames() const {
+    TLines names;
+    for (int i = 0; i < watches.Count(); ++i) names.push_back(watches.NameText(i));
     return names;
   }
 
@@ -40,17 +40,17 @@ TEST_F(Assembler, WorkedExampleWordsAndLineMap) {
   m.Register(TRegisterId::L).SetValue(9);
   ASSERT_EQ(Assemble({"// suma", "start: POB x", "DOD y", "ŁAD z", "STP", "x: RST 5", "y: RST 7",
                       "z: RPA"}),
-            QString());
+            "");
   const std::uint32_t words[] = {100, 37, 134, 0, 5, 7, 0};
   for (int a = 0; a < 7; ++a) EXPECT_EQ(Word(a), words[a]) << a;
   EXPECT_EQ(document.Addresses(), (std::vector<int>{-1, 0, 1, 2, 3, 4, 5, 6}));
-  EXPECT_EQ(WatchNames(), QStringList({"start [ 0 ]", "x [ 4 ]", "y [ 5 ]", "z [ 6 ]"}));
+  EXPECT_EQ(WatchNames(), TLines({"start [ 0 ]", "x [ 4 ]", "y [ 5 ]", "z [ 6 ]"}));
   EXPECT_EQ(m.Register(TRegisterId::L).Value(), 0);  // the machine was reset
 
   // "kon" ends the program: nothing after it is read, not even for errors.
   ASSERT_EQ(Assemble({"// suma", "start: POB x", "DOD y", "ŁAD z", "STP", "x: RST 5", "y: RST 7",
                       "z: RPA", "KON", "zły tekst x: x: nieznana"}),
-            QString());
+            "");
   EXPECT_EQ(document.Addresses().back(), -1);
 }
 
@@ -74,42 +74,42 @@ TEST_F(Assembler, OperandFormsAndWidths) {
       {"x1f: rst x1f", 31},  // a number, even where a label of that name exists
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(Assemble({QString::fromUtf8(c.Text)}), QString()) << c.Text;
+    EXPECT_EQ(Assemble({c.Text}), "") << c.Text;
     EXPECT_EQ(Word(0), c.Word) << c.Text;
   }
   // Sixteen address bits and eight code bits: the full widths.
   m.SetAddressBits(16);
   m.SetCodeBits(8);
-  EXPECT_EQ(Assemble({"rst -1", "pob 65535", "rst $12345678"}), QString());
+  EXPECT_EQ(Assemble({"rst -1", "pob 65535", "rst $12345678"}), "");
   EXPECT_EQ(Word(0), 0xFFFFFFu);
   EXPECT_EQ(Word(1), (3u << 16) | 65535u);
   EXPECT_EQ(Word(2), 0x345678u);
 }
 
 TEST_F(Assembler, LabelsForwardCaseAndLines) {
-  EXPECT_EQ(Assemble({"Start: sob Koniec", "", "koniec:", "  dalej: stp // komentarz"}), QString());
+  EXPECT_EQ(Assemble({"Start: sob Koniec", "", "koniec:", "  dalej: stp // komentarz"}), "");
   EXPECT_EQ(Word(0), 5u * 32 + 1);
   EXPECT_EQ(document.Addresses(), (std::vector<int>{0, -1, -1, 1}));
-  EXPECT_EQ(WatchNames(), QStringList({"dalej [ 1 ]", "koniec [ 1 ]", "start [ 0 ]"}));
+  EXPECT_EQ(WatchNames(), TLines({"dalej [ 1 ]", "koniec [ 1 ]", "start [ 0 ]"}));
 }
 
 TEST_F(Assembler, InstructionsWithOtherArgumentCounts) {
   m.SetCodeBits(4);
   control.AddInstruction({"ROZKAZ DWA;", "Argumenty 2;", "czyt wys wei il;"});
-  EXPECT_EQ(Assemble({"dwa 3 'B'", "stp"}), QString());
+  EXPECT_EQ(Assemble({"dwa 3 'B'", "stp"}), "");
   EXPECT_EQ(Word(0), 8u * 32 + 3);
   EXPECT_EQ(Word(1), 66u);
   EXPECT_EQ(Word(2), 0u);
   EXPECT_EQ(document.Addresses(), (std::vector<int>{1, 2}));  // the line keeps the last word
   // The operands may stand on lines of their own: each word is recorded
   // against the line of its own last word.
-  EXPECT_EQ(Assemble({"dwa", "3", "4"}), QString());
+  EXPECT_EQ(Assemble({"dwa", "3", "4"}), "");
   EXPECT_EQ(document.Addresses(), (std::vector<int>{-1, 0, 1}));
 }
 
 TEST_F(Assembler, EveryMessageWithItsPosition) {
   struct Case {
-    QStringList Text;
+    TLines Text;
     const char* Message;
   };
   const Case cases[] = {
@@ -127,7 +127,7 @@ TEST_F(Assembler, EveryMessageWithItsPosition) {
       {{"rpa / 2"}, "1:5  Nieoczekiwany symbol"},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(Assemble(c.Text), QString::fromUtf8(c.Message)) << c.Text.join('|').toStdString();
+    EXPECT_EQ(Assemble(c.Text), c.Message) << Join(c.Text, "|");
   }
 }
 
@@ -135,37 +135,38 @@ TEST_F(Assembler, OnlyTheCodesTheOperationFieldHoldsAreMnemonics) {
   m.SetCodeBits(4);
   control.AddInstruction({"ROZKAZ NOWY;", "czyt wys wei il;"});  // code 8
   m.SetCodeBits(3);
-  EXPECT_EQ(Assemble({"nowy 1"}), QStringLiteral("1:5  Oczekiwany rozkaz"));
+  EXPECT_EQ(Assemble({"nowy 1"}), "1:5  Oczekiwany rozkaz");
 }
 
 TEST_F(Assembler, ProgramThatDoesNotFitLeavesMemoryUntouched) {
-  QStringList full;
-  for (int i = 0; i < 32; ++i) full.append(QStringLiteral("rst %1").arg(i + 1));
-  EXPECT_EQ(Assemble(full), QString());  // exactly 2^A words
+  TLines full;
+  for (int i = 0; i < 32; ++i) full.push_back("rst " + std::to_string(i + 1));
+  EXPECT_EQ(Assemble(full), "");  // exactly 2^A words
   EXPECT_EQ(Word(31), 32u);
 
   m.Memory().Store(0, 77);
-  document.SetTexts(full + QStringList{"x: rpa"});
+  full.push_back("x: rpa");
+  document.SetTexts(full);
   document.SetAddresses({});
   const std::vector<int> before = document.Addresses();
   EXPECT_EQ(MessageOf([&] { program.Assemble(document); }),
-            QStringLiteral("Kod programu nie mieści się w pamięci operacyjnej (Zwiększ liczbę "
-                           "bitów adresu)"));
+            "Kod programu nie mieści się w pamięci operacyjnej (Zwiększ liczbę "
+            "bitów adresu)");
   EXPECT_EQ(Word(0), 77u);  // nothing wrapped around
   EXPECT_EQ(document.Addresses(), before);
-  EXPECT_EQ(WatchNames(), QStringList({"x [ 32 ]"}));  // every label of the program
+  EXPECT_EQ(WatchNames(), TLines({"x [ 32 ]"}));  // every label of the program
 }
 
 TEST_F(Assembler, FailuresKeepWhatWasDoneBefore) {
-  ASSERT_EQ(Assemble({"a: rst 1", "b: rst 2"}), QString());
+  ASSERT_EQ(Assemble({"a: rst 1", "b: rst 2"}), "");
   const std::vector<int> map = document.Addresses();
   m.Register(TRegisterId::L).SetValue(5);
 
   // A duplicate label in the first pass: labels before it only, memory untouched.
   document.SetTexts({"p: rst 9", "q: rpa", "p: rpa", "r: rpa"});
   document.SetAddresses(map);
-  EXPECT_FALSE(MessageOf([&] { program.Assemble(document); }).isEmpty());
-  EXPECT_EQ(WatchNames(), QStringList({"p [ 0 ]", "q [ 1 ]"}));
+  EXPECT_FALSE(MessageOf([&] { program.Assemble(document); }).empty());
+  EXPECT_EQ(WatchNames(), TLines({"p [ 0 ]", "q [ 1 ]"}));
   EXPECT_EQ(Word(0), 1u);
 
   // An undefined operand in the second pass: earlier words stay written,
@@ -173,21 +174,21 @@ TEST_F(Assembler, FailuresKeepWhatWasDoneBefore) {
   document.SetTexts({"p: rst 9", "pob brak", "r: rpa"});
   document.SetAddresses(map);
   const std::vector<int> before = document.Addresses();
-  EXPECT_FALSE(MessageOf([&] { program.Assemble(document); }).isEmpty());
+  EXPECT_FALSE(MessageOf([&] { program.Assemble(document); }).empty());
   EXPECT_EQ(Word(0), 9u);
-  EXPECT_EQ(WatchNames(), QStringList({"p [ 0 ]", "r [ 2 ]"}));
+  EXPECT_EQ(WatchNames(), TLines({"p [ 0 ]", "r [ 2 ]"}));
   EXPECT_EQ(document.Addresses(), before);
   EXPECT_EQ(m.Register(TRegisterId::L).Value(), 5);
 }
 
 TEST_F(Assembler, EmptyTextAndInterruptVectorLabels) {
   m.Register(TRegisterId::L).SetValue(3);
-  EXPECT_EQ(Assemble({"", "// tylko komentarz", "{ i taki }"}), QString());
+  EXPECT_EQ(Assemble({"", "// tylko komentarz", "{ i taki }"}), "");
   EXPECT_EQ(document.Addresses(), (std::vector<int>{-1, -1, -1}));
   EXPECT_EQ(m.Vectors(), DefaultVectors());
   EXPECT_EQ(m.Register(TRegisterId::L).Value(), 0);
 
-  EXPECT_EQ(Assemble({"sob 0", "rpa", "ap1: rpa", "AP2: rpa"}), QString());
+  EXPECT_EQ(Assemble({"sob 0", "rpa", "ap1: rpa", "AP2: rpa"}), "");
   EXPECT_EQ(m.Vectors()[0].Address, 2);
   EXPECT_EQ(m.Vectors()[1].Address, 3);
   EXPECT_EQ(m.Vectors()[2].Address, 3);  // untouched
@@ -195,7 +196,7 @@ TEST_F(Assembler, EmptyTextAndInterruptVectorLabels) {
 
 TEST_F(Assembler, ErrorsKnowTheWordAndWhereItStarts) {
   struct Case {
-    QStringList Text;
+    TLines Text;
     const char* Position;  // as the message shows it, just behind the word
     int Line;
     int Column;
@@ -215,12 +216,12 @@ TEST_F(Assembler, ErrorsKnowTheWordAndWhereItStarts) {
     document.SetTexts(c.Text);
     try {
       program.Assemble(document);
-      ADD_FAILURE() << "no error for " << c.Text.join('|').toStdString();
+      ADD_FAILURE() << "no error for " << Join(c.Text, "|");
     } catch (const EControlException& e) {
-      EXPECT_TRUE(e.Message().startsWith(QString::fromUtf8(c.Position) + u' '));
-      EXPECT_EQ(e.WordPlace().Line, c.Line) << c.Text.join('|').toStdString();
-      EXPECT_EQ(e.WordPlace().Column, c.Column) << c.Text.join('|').toStdString();
-      EXPECT_EQ(e.WordPlace().Word, QString::fromUtf8(c.Word));
+      EXPECT_TRUE(e.Message().starts_with(std::string(c.Position) + ' ')) << e.Message();
+      EXPECT_EQ(e.WordPlace().Line, c.Line) << Join(c.Text, "|");
+      EXPECT_EQ(e.WordPlace().Column, c.Column) << Join(c.Text, "|");
+      EXPECT_EQ(e.WordPlace().Word, c.Word);
       EXPECT_EQ(e.WordPlace().AtEnd, c.AtEnd);
     }
   }
@@ -230,10 +231,10 @@ TEST_F(Assembler, ErrorsKnowTheWordAndWhereItStarts) {
 // and the others keep the addresses they were given.
 TEST_F(Assembler, ALabelPointsOnlyTheFirstVectorNamedLikeIt) {
   TInterruptVectors vectors = m.Vectors();
-  vectors[1] = {7, QStringLiteral("Obsluga")};
-  vectors[3] = {9, QStringLiteral("obsluga")};
+  vectors[1] = {7, "Obsluga"};
+  vectors[3] = {9, "obsluga"};
   m.SetVectors(vectors);
-  EXPECT_EQ(Assemble({"sob 0", "rpa", "OBSLUGA: rpa"}), QString());
+  EXPECT_EQ(Assemble({"sob 0", "rpa", "OBSLUGA: rpa"}), "");
   EXPECT_EQ(m.Vectors()[1].Address, 2);
   EXPECT_EQ(m.Vectors()[3].Address, 9);
   EXPECT_EQ(m.Vectors()[0], DefaultVectors()[0]);

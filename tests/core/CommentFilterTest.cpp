@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "QtPrinters.h"
-
 #include "control/CommentFilter.h"
 
 using namespace dorum;
@@ -9,10 +7,10 @@ using namespace dorum;
 namespace {
 
 // Every word until the end of the text, the final empty word included.
-QStringList Words(const QStringList& lines) {
+TLines Words(const TLines& lines) {
   TCommentFilter reader(lines);
-  QStringList words;
-  while (!reader.EndOfText()) words.append(reader.NextToken());
+  TLines words;
+  while (!reader.EndOfText()) words.push_back(reader.NextToken());
   return words;
 }
 
@@ -20,8 +18,8 @@ QStringList Words(const QStringList& lines) {
 
 TEST(CommentFilter, ReadsWords) {
   const struct {
-    QStringList lines;
-    QStringList words;
+    TLines lines;
+    TLines words;
   } cases[] = {
       {{"czyt wys;"}, {"czyt", "wys", ";", ""}},
       {{"ROZKAZ Dod; // komentarz"}, {"rozkaz", "dod", ";", ""}},
@@ -43,13 +41,12 @@ TEST(CommentFilter, ReadsWords) {
       {{"(a),b:+1"}, {"(a),b:+1"}},
       {{"a{", "}"}, {"a", ""}},
   };
-  for (const auto& c : cases)
-    EXPECT_EQ(Words(c.lines), c.words) << c.lines.join(u'|').toStdString();
+  for (const auto& c : cases) EXPECT_EQ(Words(c.lines), c.words) << Join(c.lines, "|");
 }
 
 TEST(CommentFilter, LoneSlashIsAnError) {
   const struct {
-    QStringList lines;
+    TLines lines;
     const char* message;
   } cases[] = {
       {{"x / y"}, "1:3  Nieoczekiwany symbol"},
@@ -62,41 +59,41 @@ TEST(CommentFilter, LoneSlashIsAnError) {
       while (!reader.EndOfText()) (void)reader.NextToken();
       ADD_FAILURE() << "no error for " << c.message;
     } catch (const EControlException& e) {
-      EXPECT_EQ(e.Message(), QString::fromUtf8(c.message));
+      EXPECT_EQ(e.Message(), c.message);
     }
   }
 }
 
 TEST(CommentFilter, PositionsAndTokenLines) {
-  const QStringList lines = {"rozkaz x;", "  czyt", "wys"};
+  const TLines lines = {"rozkaz x;", "  czyt", "wys"};
   TCommentFilter r(lines);
-  EXPECT_EQ(r.PositionText(), QStringLiteral("1:1"));
-  EXPECT_EQ(r.NextToken(), QStringLiteral("rozkaz"));
-  EXPECT_EQ(r.PositionText(), QStringLiteral("1:7"));  // on the blank after the word
-  EXPECT_EQ(r.NextToken(), QStringLiteral("x"));
-  EXPECT_EQ(r.NextToken(), QStringLiteral(";"));
+  EXPECT_EQ(r.PositionText(), "1:1");
+  EXPECT_EQ(r.NextToken(), "rozkaz");
+  EXPECT_EQ(r.PositionText(), "1:7");  // on the blank after the word
+  EXPECT_EQ(r.NextToken(), "x");
+  EXPECT_EQ(r.NextToken(), ";");
   EXPECT_EQ(r.TokenLine(), 1);
-  EXPECT_EQ(r.NextToken(), QStringLiteral("czyt"));
+  EXPECT_EQ(r.NextToken(), "czyt");
   // The word ended at the end of its line: the reader already stands on the next.
   EXPECT_EQ(r.TokenLine(), 2);
   EXPECT_EQ(r.LineNumber(), 3);
   EXPECT_EQ(r.Column(), 0);
-  const EControlException error = r.CreateError(QStringLiteral(" Oczekiwany średnik"));
-  EXPECT_EQ(error.Message(), QStringLiteral("3:0  Oczekiwany średnik"));
+  const EControlException error = r.CreateError(" Oczekiwany średnik");
+  EXPECT_EQ(error.Message(), "3:0  Oczekiwany średnik");
   EXPECT_EQ(error.Line(), 3);
   EXPECT_EQ(error.Column(), 0);
-  EXPECT_EQ(r.NextToken(), QStringLiteral("wys"));
+  EXPECT_EQ(r.NextToken(), "wys");
   EXPECT_EQ(r.TokenLine(), 3);
   EXPECT_TRUE(r.EndOfText());
-  EXPECT_EQ(r.NextToken(), QString());
+  EXPECT_EQ(r.NextToken(), "");
 }
 
 TEST(CommentFilter, LastLineEmptyAfterAWordAtTheEndOfTheLineBefore) {
-  const QStringList lines = {"stop;", ""};
+  const TLines lines = {"stop;", ""};
   TCommentFilter r(lines);
-  EXPECT_EQ(r.NextToken(), QStringLiteral("stop"));
-  EXPECT_EQ(r.NextToken(), QStringLiteral(";"));
+  EXPECT_EQ(r.NextToken(), "stop");
+  EXPECT_EQ(r.NextToken(), ";");
   EXPECT_FALSE(r.EndOfText());
-  EXPECT_EQ(r.NextToken(), QString());
+  EXPECT_EQ(r.NextToken(), "");
   EXPECT_TRUE(r.EndOfText());
 }

@@ -56,7 +56,7 @@ TEST(Configuration, WidestMachine) {
   EXPECT_EQ(m.WordBits(), 24);
   EXPECT_EQ(m.Memory().Size(), 65536);
   Set(m, R::S, 16777215);
-  EXPECT_EQ(Cycle(m, "wys"), QString());
+  EXPECT_EQ(Cycle(m, "wys"), "");
   EXPECT_EQ(m.BusValue(TBusId::S), 16777215);
   m.Memory().Store(65535, 123);
   EXPECT_EQ(m.Memory().Word(65535), 123u);
@@ -103,7 +103,7 @@ TEST(Configuration, XAndYFollowTheWordWidthThroughEveryChange) {
     }
     Set(m, R::X, 0);
     Set(m, R::Y, 0);
-    EXPECT_EQ(Cycle(m, "wys wex wey"), QString());
+    EXPECT_EQ(Cycle(m, "wys wex wey"), "");
     EXPECT_EQ(m.Register(R::X).Value(), all);
     EXPECT_EQ(m.Register(R::Y).Value(), all);
 
@@ -133,8 +133,7 @@ TEST(Configuration, ChangesNeverClearAnything) {
   m.SetComponents(SetOf({0, 6}));
   Set(m, R::X, 7);
   m.SetComponents(SetOf({0}));
-  EXPECT_EQ(MessageOf([&] { (void)m.Register(R::X).Value(); }),
-            QStringLiteral("Rejestr X nie jest dostępny"));
+  EXPECT_EQ(MessageOf([&] { (void)m.Register(R::X).Value(); }), "Rejestr X nie jest dostępny");
   m.SetComponents(SetOf({0, 6}));
   EXPECT_EQ(m.Register(R::X).Value(), 7);
 }
@@ -142,11 +141,11 @@ TEST(Configuration, ChangesNeverClearAnything) {
 TEST(Configuration, WidthsOutsideTheirRangesAreRefused) {
   TMachine m;
   EXPECT_EQ(MessageOf([&] { m.SetAddressBits(17); }),
-            QStringLiteral("Liczba bitów adresu (17) musi należeć do zakresu 5..16"));
+            "Liczba bitów adresu (17) musi należeć do zakresu 5..16");
   EXPECT_EQ(MessageOf([&] { m.SetAddressBits(4); }),
-            QStringLiteral("Liczba bitów adresu (4) musi należeć do zakresu 5..16"));
+            "Liczba bitów adresu (4) musi należeć do zakresu 5..16");
   EXPECT_EQ(MessageOf([&] { m.SetCodeBits(9); }),
-            QStringLiteral("Liczba bitów kodu rozkazu (9) musi należeć do zakresu 3..8"));
+            "Liczba bitów kodu rozkazu (9) musi należeć do zakresu 3..8");
   EXPECT_EQ(m.AddressBits(), 5);
   EXPECT_EQ(m.CodeBits(), 3);
 }
@@ -161,18 +160,18 @@ TEST(Configuration, PresetsShowTheirComponents) {
                  {"Ombra", SetOf({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10})}};
   for (const auto& p : presets) {
     TMachine m;
-    const auto set = PresetComponents(QString::fromLatin1(p.name));
+    const auto set = PresetComponents(p.name);
     ASSERT_TRUE(set.has_value()) << p.name;
     EXPECT_EQ(*set, p.set);
     m.SetComponents(*set);
     EXPECT_EQ(m.GetComponents(), p.set) << p.name;
-    EXPECT_EQ(PresetName(m.GetComponents()), QString::fromLatin1(p.name));
+    EXPECT_EQ(PresetName(m.GetComponents()), p.name);
   }
-  EXPECT_FALSE(PresetComponents(QStringLiteral("Nic")).has_value());
-  EXPECT_EQ(PresetName(SetOf({0, 2})), QString());
+  EXPECT_FALSE(PresetComponents("Nic").has_value());
+  EXPECT_EQ(PresetName(SetOf({0, 2})), "");
 
   TMachine m;
-  m.SetComponents(*PresetComponents(QStringLiteral("Dorum+")));
+  m.SetComponents(*PresetComponents("Dorum+"));
   EXPECT_TRUE(m.Bus(TBusId::AS).Visible());
   EXPECT_TRUE(m.Signal(static_cast<int>(TSignalId::as)).Visible());
   EXPECT_FALSE(m.Signal(static_cast<int>(TSignalId::iak)).Visible());
@@ -188,10 +187,10 @@ TEST(Configuration, TheBasicMachineIsAlwaysThereAndFlagsWorkHidden) {
   m.SetComponents(SetOf({0}));
   EXPECT_FALSE(m.Register(R::F).Visible());
   Set(m, R::S, 0);
-  EXPECT_EQ(Cycle(m, "wys weja przep weak"), QString());
+  EXPECT_EQ(Cycle(m, "wys weja przep weak"), "");
   EXPECT_EQ(m.Register(R::F).Value(), 8);  // flags still follow the accumulator
   // The reserve signals stay hidden with every option on.
-  m.SetComponents(*PresetComponents(QStringLiteral("Ombra")));
+  m.SetComponents(*PresetComponents("Ombra"));
   EXPECT_FALSE(m.Signal(static_cast<int>(TSignalId::new1)).Visible());
   EXPECT_TRUE(m.InterruptButtonsVisible());
 }
@@ -199,16 +198,16 @@ TEST(Configuration, TheBasicMachineIsAlwaysThereAndFlagsWorkHidden) {
 TEST(Configuration, ComponentOptionTable) {
   const auto& options = ComponentOptions();
   EXPECT_EQ(options.front().Number, 1);
-  EXPECT_EQ(QString::fromUtf16(options.front().Key), QStringLiteral("Połączenie"));
-  EXPECT_EQ(QString::fromUtf16(options[8].Label), QStringLiteral("wejście/wyjście"));
-  EXPECT_EQ(QString::fromUtf16(options[9].Key), QStringLiteral("Znaczniki"));
+  EXPECT_STREQ(options.front().Key, "Połączenie");
+  EXPECT_STREQ(options[8].Label, "wejście/wyjście");
+  EXPECT_STREQ(options[9].Key, "Znaczniki");
 }
 
 TEST(Configuration, ResetKeepsMemoryAndClearsEverythingElse) {
   TRecordingControl control;
   TMachine m;
   m.SetControl(&control);
-  m.SetComponents(*PresetComponents(QStringLiteral("Ombra")));
+  m.SetComponents(*PresetComponents("Ombra"));
   m.Memory().Store(4, 44);
   Set(m, R::AK, 5);
   Set(m, R::RZ, 3);

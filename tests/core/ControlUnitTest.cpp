@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <QDir>
+#include <string>
+#include <vector>
+
 #include "MachineTestSupport.h"
 
 #include "control/ControlUnit.h"
@@ -16,10 +18,10 @@ namespace {
 // Records what the control unit shows.
 struct TRecordingHost : IControlHost {
   TController* Controller = nullptr;
-  QList<int> Instructions, Lines;
+  std::vector<int> Instructions, Lines;
   int Watches = 0;
-  void ShowInstruction(int code) override { Instructions.append(code); }
-  void ShowCycleLine(int line) override { Lines.append(line); }
+  void ShowInstruction(int code) override { Instructions.push_back(code); }
+  void ShowCycleLine(int line) override { Lines.push_back(line); }
   void RefreshWatches() override { ++Watches; }
 };
 
@@ -46,25 +48,24 @@ class ControlUnit : public ::testing::Test {
 TEST_F(ControlUnit, FetchShowsThePreviousInstructionAndSelectsTheNewOnesFirstCycle) {
   Program({{0, Word(1, 5)}});
   control.ExecuteCycle();
-  EXPECT_EQ(host.Instructions, QList<int>{0});  // I still held 0 («stp»)
-  EXPECT_EQ(host.Lines, QList<int>{3});         // the line «czyt wys wei il;» of «stp»
+  EXPECT_EQ(host.Instructions, std::vector<int>{0});  // I still held 0 («stp»)
+  EXPECT_EQ(host.Lines, std::vector<int>{3});         // the line «czyt wys wei il;» of «stp»
   EXPECT_EQ(Reg(R::I), Word(1, 5));
   EXPECT_EQ(Reg(R::L), 1);
   EXPECT_FALSE(control.AtFetch());
   EXPECT_EQ(control.CurrentCycle(), 1);
-  EXPECT_EQ(m.RegisterText(R::I), QStringLiteral("I : 37 ( dod 5 ) "));
-  EXPECT_EQ(m.CellText(0), QStringLiteral("37 ( dod 5 )"));
+  EXPECT_EQ(m.RegisterText(R::I), "I : 37 ( dod 5 ) ");
+  EXPECT_EQ(m.CellText(0), "37 ( dod 5 )");
 }
 
 TEST_F(ControlUnit, RunsTheSumProgramToItsStop) {
   Program({{0, Word(3, 5)}, {1, Word(1, 6)}, {2, Word(4, 7)}, {3, Word(0, 0)}, {5, 3}, {6, 4}});
   EXPECT_EQ(EndOf(control, [&] { return control.ExecuteProgram(-1); }),
-            QStringLiteral("Program został zakończony"));
+            "Program został zakończony");
   EXPECT_EQ(m.Memory().Word(7), 7u);
   EXPECT_EQ(Reg(R::AK), 7);
   // The stopping cycle never completes: every later step repeats it.
-  EXPECT_EQ(EndOf(control, [&] { return control.ExecuteCycle(); }),
-            QStringLiteral("Program został zakończony"));
+  EXPECT_EQ(EndOf(control, [&] { return control.ExecuteCycle(); }), "Program został zakończony");
   m.ResetMachine();
   EXPECT_TRUE(control.AtFetch());
 }
@@ -73,7 +74,7 @@ TEST_F(ControlUnit, ConditionalJumpFollowsTheFlags) {
   for (const int ak : {-1, 1}) {
     m.ResetMachine();
     Program({{0, Word(6, 9)}});
-    m.EnterRegisterValue(R::AK, QString::number(ak));
+    m.EnterRegisterValue(R::AK, std::to_string(ak));
     control.ExecuteCycle();  // fetch of «som 9»
     EXPECT_EQ(control.CurrentCycle(), 1);
     control.ExecuteCycle();  // the JEŻELI cycle
@@ -88,7 +89,7 @@ TEST_F(ControlUnit, CycleBreakpointStopsBeforeTheCycleAndTheNextStepPerformsIt) 
   Program({{0, Word(1, 5)}, {5, 4}});
   control.ToggleCycleBreakpoint(1, 2);
   EXPECT_EQ(EndOf(control, [&] { return control.ExecuteInstruction(); }),
-            QStringLiteral("Napotkano punkt zatrzymania trakcie wykonywania rozkazu dod"));
+            "Napotkano punkt zatrzymania trakcie wykonywania rozkazu dod");
   EXPECT_FALSE(control.BreakpointsArmed());
   EXPECT_EQ(control.CurrentCycle(), 2);
   EXPECT_EQ(m.ActiveSignals(),
@@ -103,8 +104,8 @@ TEST_F(ControlUnit, CycleBreakpointStopsBeforeTheCycleAndTheNextStepPerformsIt) 
 TEST_F(ControlUnit, PendingStopReportsOnceThenExecutes) {
   control.RequestStop();
   EXPECT_EQ(EndOf(control, [&] { return control.ExecuteCycle(); }),
-            QStringLiteral("Napotkano punkt zatrzymania trakcie wykonywania rozkazu stp"));
-  EXPECT_EQ(EndOf(control, [&] { return control.ExecuteCycle(); }), QString());
+            "Napotkano punkt zatrzymania trakcie wykonywania rozkazu stp");
+  EXPECT_EQ(EndOf(control, [&] { return control.ExecuteCycle(); }), "");
 }
 
 TEST_F(ControlUnit, ManualControlPerformsTheUsersSignalsOnly) {
@@ -122,14 +123,11 @@ TEST_F(ControlUnit, ManualControlPerformsTheUsersSignalsOnly) {
 TEST_F(ControlUnit, UnknownCodesAndEmptyLists) {
   m.SetCodeBits(4);
   Program({{0, 8 * 32}});
-  EXPECT_EQ(EndOf(control, [&] { return control.ExecuteCycle(); }),
-            QStringLiteral("Nieznany kod rozkazu (8)"));
-  EXPECT_EQ(EndOf(control, [&] { return control.ExecuteCycle(); }),
-            QStringLiteral("List index out of bounds (8)"));
+  EXPECT_EQ(EndOf(control, [&] { return control.ExecuteCycle(); }), "Nieznany kod rozkazu (8)");
+  EXPECT_EQ(EndOf(control, [&] { return control.ExecuteCycle(); }), "List index out of bounds (8)");
   m.ResetMachine();
   control.ClearInstructions();
-  EXPECT_EQ(EndOf(control, [&] { return control.ExecuteCycle(); }),
-            QStringLiteral("List index out of bounds (0)"));
+  EXPECT_EQ(EndOf(control, [&] { return control.ExecuteCycle(); }), "List index out of bounds (0)");
 }
 
 TEST_F(ControlUnit, DecodingUsesTheStoredBitsWhateverTheDisplay) {
@@ -186,7 +184,7 @@ TEST_F(ControlUnit, CycleLimitEndsARunBetweenCycles) {
   control.LimitCycles(7);
   const std::uint64_t start = control.CyclesPerformed();
   EXPECT_EQ(EndOf(control, [&] { return control.ExecuteProgram(-1); }),
-            QStringLiteral("Przekroczono limit 7 taktów zegara; program przerwano"));
+            "Przekroczono limit 7 taktów zegara; program przerwano");
   EXPECT_EQ(control.CyclesPerformed() - start, 7u);
   EXPECT_TRUE(control.CycleLimitReached());
   EXPECT_FALSE(control.AtFetch());  // stopped inside the fourth instruction
@@ -204,10 +202,9 @@ TEST_F(ControlUnit, EveryConditionTestsItsOwnFlag) {
   } conditions[] = {{"Z", 1}, {"V", 2}, {"INT", 4}, {"ZAK", 8}};
   for (const auto& c : conditions) {
     control.ClearInstructions();
-    control.AddInstruction({QStringLiteral("ROZKAZ SKOK;"), QStringLiteral("czyt wys wei il;"),
-                            QStringLiteral("JEŻELI %1 TO @tak GDY NIE @nie;").arg(c.Name),
-                            QStringLiteral("@tak wyad wea wel KONIEC;"),
-                            QStringLiteral("@nie wyl wea;")});
+    control.AddInstruction({"ROZKAZ SKOK;", "czyt wys wei il;",
+                            std::string("JEŻELI ") + c.Name + " TO @tak GDY NIE @nie;",
+                            "@tak wyad wea wel KONIEC;", "@nie wyl wea;"});
     for (const int flags : {0, 1, 2, 4, 8, 15 - c.Bit, 15}) {
       m.ResetMachine();
       Program({{0, Word(0, 9)}});
@@ -241,31 +238,30 @@ TEST_F(ControlUnit, ARefusedCycleIsNotCountedButKnown) {
   control.ExecuteCycle();  // the fetch of «pob» at address 0
   EXPECT_EQ(control.InstructionAddress(), 0);
   control.SetManualControl(true);
-  control.ToggleSignal(TMachine::FindSignalExact(QStringLiteral("wea")));
-  control.ToggleSignal(TMachine::FindSignalExact(QStringLiteral("wyak")));
-  control.ToggleSignal(TMachine::FindSignalExact(QStringLiteral("wyl")));
-  EXPECT_FALSE(EndOf(control, [&] { return control.ExecuteCycle(); }).isEmpty());
+  control.ToggleSignal(TMachine::FindSignalExact("wea"));
+  control.ToggleSignal(TMachine::FindSignalExact("wyak"));
+  control.ToggleSignal(TMachine::FindSignalExact("wyl"));
+  EXPECT_FALSE(EndOf(control, [&] { return control.ExecuteCycle(); }).empty());
   EXPECT_EQ(control.CyclesPerformed(), 1u);
   EXPECT_EQ(control.RefusedCycle(), 2u);
 }
 
 TEST_F(ControlUnit, AResetForgetsThatTheInputRanOut) {
-  LoadInstructionList(QDir(QStringLiteral(DORUM_EXAMPLES_DIR)).filePath("ombra/ombra.lst"), m,
-                      control);
-  const int wpr = control.Instructions().IndexOf(QStringLiteral("wpr"));
+  LoadInstructionList(ExamplePath("ombra/ombra.lst"), m, control);
+  const int wpr = control.Instructions().IndexOf("wpr");
   ASSERT_GE(wpr, 0);
   // «wpr 1» waits on the input port with nothing typed.
   m.Memory().Store(0, (wpr << m.AddressBits()) | m.IOPorts().InputPort);
   control.SetTrackingLevel(0);
   control.SetStopWhenInputRunsOut(true);
   EXPECT_EQ(EndOf(control, [&] { return control.ExecuteProgram(-1); }),
-            QStringLiteral("Program czeka na znak z wejścia, a dane wejściowe się skończyły"));
+            "Program czeka na znak z wejścia, a dane wejściowe się skończyły");
   EXPECT_TRUE(control.InputRanOut());
   m.ResetMachine();
   EXPECT_FALSE(control.InputRanOut());
   EXPECT_FALSE(control.Finished());
   // With input, the same program goes past the instruction.
-  m.TypeInput(QStringLiteral("a"));
+  m.TypeInput("a");
   control.ExecuteInstruction();
   EXPECT_FALSE(control.InputRanOut());
   EXPECT_EQ(m.Register(R::L).Value(), 1);
@@ -284,14 +280,13 @@ TEST_F(ControlUnit, AResetStartsAtTheFetchWithBreakpointsArmedAgain) {
 
   // After the reset I holds 0 («stp»), whose first cycle the fetch shows.
   control.ToggleCycleBreakpoint(0, 0);
-  const QString stop =
-      QStringLiteral("Napotkano punkt zatrzymania trakcie wykonywania rozkazu stp");
+  const std::string stop = "Napotkano punkt zatrzymania trakcie wykonywania rozkazu stp";
   EXPECT_EQ(EndOf(control, [&] { return control.ExecuteCycle(); }), stop);
   EXPECT_FALSE(control.BreakpointsArmed());
   m.ResetMachine();
   EXPECT_TRUE(control.BreakpointsArmed());
   EXPECT_EQ(EndOf(control, [&] { return control.ExecuteCycle(); }), stop);
   // Not reset: the next step performs the cycle it stopped before.
-  EXPECT_EQ(EndOf(control, [&] { return control.ExecuteCycle(); }), QString());
+  EXPECT_EQ(EndOf(control, [&] { return control.ExecuteCycle(); }), "");
   EXPECT_EQ(Reg(R::I), Word(1, 5));
 }

@@ -3,11 +3,16 @@
 // and control-unit flags, for every signal set on every configuration.
 #include <gtest/gtest.h>
 
-#include <QDir>
-#include <QSet>
+#include <algorithm>
+#include <filesystem>
+#include <iterator>
 #include <random>
+#include <set>
+#include <string>
+#include <string_view>
 
 #include "MachineTestSupport.h"
+#include "common/Strings.h"
 #include "control/ControlUnit.h"
 #include "control/ListFile.h"
 #include "session/Session.h"
@@ -19,19 +24,44 @@ namespace {
 
 // The signal sets of every cycle of the example instruction lists: the
 // cycles real microprograms run, most of them clean.
+// Every instruction list of the examples' folders, in the order of their
+// names, so that the same seed draws the same scenarios everywhere.
+TLines ExampleLists() {
+  namespace fs = std::filesystem;
+  std::vector<fs::path> folders;
+  for (const fs::directory_entry& entry : fs::directory_iterator(DORUM_EXAMPLES_DIR)) {
+    if (entry.is_directory()) folders.push_back(entry.path());
+  }
+  std::sort(folders.begin(), folders.end());
+  TLines lists;
+  for (const fs::path& folder : folders) {
+    TLines names;
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
+      if (entry.path().extension() == ".lst") names.push_back(entry.path().string());
+    }
+    std::sort(names.begin(), names.end());
+    lists.insert(lists.end(), names.begin(), names.end());
+  }
+  return lists;
+}
+
+// The lines that contain the text.
+TLines Containing(const TLines& lines, std::string_view text) {
+  TLines found;
+  std::copy_if(lines.begin(), lines.end(), std::back_inserter(found),
+               [&](const std::string& line) { return line.find(text) != std::string::npos; });
+  return found;
+}
+
 std::vector<std::uint64_t> ExampleSignalSets() {
   std::vector<std::uint64_t> sets;
-  const QDir examples(QStringLiteral(DORUM_EXAMPLES_DIR));
-  for (const QString& folder : examples.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-    const QDir dir(examples.filePath(folder));
-    for (const QString& name : dir.entryList({QStringLiteral("*.lst")})) {
-      TSession session;
-      TController& control = session.Control();
-      LoadInstructionList(dir.filePath(name), session.Machine(), control);
-      for (int code = 0; code < control.Instructions().Count(); ++code) {
-        for (const TMicroCode& micro : control.Instructions().At(code).Cycles())
-          sets.push_back(micro.Signals.Low());
-      }
+  for (const std::string& list : ExampleLists()) {
+    TSession session;
+    TController& control = session.Control();
+    LoadInstructionList(list, session.Machine(), control);
+    for (int code = 0; code < control.Instructions().Count(); ++code) {
+      for (const TMicroCode& micro : control.Instructions().At(code).Cycles())
+        sets.push_back(micro.Signals.Low());
     }
   }
   // Cycles of the extended arithmetic and the link, which the lists use
@@ -52,7 +82,7 @@ struct TScenario {
   std::array<TDisplayMode, kRegisterCount> Modes;
   std::array<std::int32_t, kBusCount> BusValues;
   std::vector<std::pair<int, int>> Words;
-  QString Input;
+  std::string Input;
   bool Waiting;
   std::uint64_t Signals;
 };
@@ -75,7 +105,7 @@ TScenario RandomScenario(std::mt19937& random, const std::vector<std::uint64_t>&
   }
   for (auto& v : s.BusValues) v = pick(-5, 400);
   for (int k = 0; k < 6; ++k) s.Words.emplace_back(pick(0, 255), pick(-5, 400));
-  s.Input = pick(0, 1) != 0 ? QStringLiteral("ab") : QString();
+  s.Input = pick(0, 1) != 0 ? "ab" : std::string();
   s.Waiting = pick(0, 1) != 0;
   if (pick(0, 1) == 0) {
     std::uint64_t set =
@@ -105,21 +135,24 @@ void Prepare(TMachine& m, const TScenario& s) {
 }
 
 // Everything a cycle can change, as text, so a difference names itself.
-QStringList Snapshot(const TMachine& m, const TRecordingControl& control, const QString& error) {
-  QStringList lines{QStringLiteral("error ") + error};
+TLines Snapshot(const TMachine& m, const TRecordingControl& control, const std::string& error) {
+  TLines lines{"error " + error};
   for (std::size_t r = 0; r < kRegisterCount; ++r) {
     const TRegister& reg = m.Register(static_cast<TRegisterId>(r));
-    lines.append(QStringLiteral("%1 %2").arg(reg.Caption()).arg(reg.Content()));
+    lines.push_back(reg.Caption() + ' ' + std::to_string(reg.Content()));
   }
-  for (std::size_t b = 0; b < kBusCount; ++b)
-    lines.append(QStringLiteral("bus %1 %2").arg(b).arg(m.Bus(static_cast<TBusId>(b)).RawValue()));
-  lines.append(QStringLiteral("marks %1").arg(m.CycleMarks(), 0, 16));
-  if (m.AluInputValid()) lines.append(QStringLiteral("alu in %1").arg(m.Alu().Input()));
-  if (m.AluResultValid()) lines.append(QStringLiteral("alu out %1").arg(m.Alu().Result()));
-  for (int cell = 0; cell < 256; ++cell) lines.append(QString::number(m.Memory().Raw(cell)));
-  lines.append(QStringLiteral("input ") + m.Console().InputText());
-  lines.append(QStringLiteral("output ") + m.Console().OutputText());
-  lines.append(QStringLiteral("waiting %1 finished %2").arg(control.Waiting).arg(control.Finished));
+  for (std::size_t b = 0; b < kBusCount; ++b) {
+    lines.push_back("bus " + std::to_string(b) + ' ' +
+                    std::to_string(m.Bus(static_cast<TBusId>(b)).RawValue()));
+  }
+  lines.push_back("marks " + ToText(m.CycleMarks(), 16));
+  if (m.AluInputValid()) lines.push_back("alu in " + std::to_string(m.Alu().Input()));
+  if (m.AluResultValid()) lines.push_back("alu out " + std::to_string(m.Alu().Result()));
+  for (int cell = 0; cell < 256; ++cell) lines.push_back(std::to_string(m.Memory().Raw(cell)));
+  lines.push_back("input " + m.Console().InputText());
+  lines.push_back("output " + m.Console().OutputText());
+  lines.push_back("waiting " + std::to_string(control.Waiting) + " finished " +
+                  std::to_string(control.Finished));
   return lines;
 }
 
@@ -147,9 +180,9 @@ TEST(CyclePlan, PlannedCyclesLeaveWhatCheckedCyclesLeave) {
     (void)checked.TakeChanges();
     (void)planned.TakeChanges();
 
-    const QString checkedError = MessageOf([&] { checked.ExecuteSignals(s.Signals); });
+    const std::string checkedError = MessageOf([&] { checked.ExecuteSignals(s.Signals); });
     const TCyclePlan plan = planned.MakePlan(s.Signals);
-    const QString plannedError = MessageOf([&] {
+    const std::string plannedError = MessageOf([&] {
       planned.SetActiveSignals(s.Signals);
       planned.ClearCycle();
       planned.PerformPlanned(plan);
@@ -157,8 +190,8 @@ TEST(CyclePlan, PlannedCyclesLeaveWhatCheckedCyclesLeave) {
     if (plan.Clean) {
       ++clean;
       // A clean plan fails only on data: a zero divisor or the stop signal.
-      if (!plannedError.isEmpty()) ++failedClean;
-      if (plannedError == QStringLiteral("Division by zero")) ++zeroDivisors;
+      if (!plannedError.empty()) ++failedClean;
+      if (plannedError == "Division by zero") ++zeroDivisors;
     }
     ASSERT_EQ(Snapshot(planned, plannedControl, plannedError),
               Snapshot(checked, checkedControl, checkedError))
@@ -203,8 +236,7 @@ TEST(CyclePlan, TheControlUnitRemakesAPlanWhenTheConfigurationChanges) {
   TController& control = session.Control();
   control.ClearInstructions();
   m.SetComponents(TComponentSet().set(0).set(6));
-  control.AddInstruction({QStringLiteral("ROZKAZ DAJX;"), QStringLiteral("Argumenty 0;"),
-                          QStringLiteral("czyt wys wei il;"), QStringLiteral("wyak wex wyl wea;")});
+  control.AddInstruction({"ROZKAZ DAJX;", "Argumenty 0;", "czyt wys wei il;", "wyak wex wyl wea;"});
   m.Memory().Store(0, 0);
   m.Memory().Store(1, 0);
   Set(m, TRegisterId::AK, 7);
@@ -213,7 +245,7 @@ TEST(CyclePlan, TheControlUnitRemakesAPlanWhenTheConfigurationChanges) {
   // Without registers X the same cycle, planned before, must now be refused.
   m.SetComponents(TComponentSet().set(0));
   EXPECT_EQ(EndOf(control, [&] { return control.ExecuteInstruction(); }),
-            QStringLiteral("Rejestr X nie jest dostępny"));
+            "Rejestr X nie jest dostępny");
   EXPECT_TRUE(m.BusDriven(TBusId::S));  // "wyak" was done before the refusal
 }
 
@@ -224,20 +256,20 @@ namespace {
 class TCycleByCycle final : public IControlHost {};
 
 struct TRunScenario {
-  QString List;  // empty: the default instructions
+  std::string List;  // empty: the default instructions
   int AddressBits = 5;
   int CodeBits = 3;
   TComponentSet Components;
   std::vector<std::int32_t> Words;
   std::array<std::int32_t, kRegisterCount> Values{};
   std::vector<std::pair<int, int>> Breakpoints;  // instruction, cycle
-  QString Input;
+  std::string Input;
   int Target = -1;
   std::uint64_t Limit = 0;
   std::vector<std::uint64_t> Slices;
 };
 
-TRunScenario RandomRun(std::mt19937& random, const QStringList& lists) {
+TRunScenario RandomRun(std::mt19937& random, const TLines& lists) {
   auto pick = [&random](int low, int high) {
     return std::uniform_int_distribution<int>(low, high)(random);
   };
@@ -256,7 +288,7 @@ TRunScenario RandomRun(std::mt19937& random, const QStringList& lists) {
   }
   for (auto& v : s.Values) v = pick(0, 3) == 0 ? pick(-300, 300) : pick(0, 3);
   for (int k = pick(0, 2); k > 0; --k) s.Breakpoints.emplace_back(pick(0, 8), pick(0, 3));
-  s.Input = pick(0, 1) != 0 ? QStringLiteral("ab") : QString();
+  s.Input = pick(0, 1) != 0 ? "ab" : std::string();
   s.Target = pick(0, 2) == 0 ? pick(0, (1 << s.AddressBits) - 1) : -1;
   s.Limit = static_cast<std::uint64_t>(pick(1, 4000));
   for (int k = pick(1, 4); k > 0; --k) s.Slices.push_back(static_cast<std::uint64_t>(pick(1, 900)));
@@ -266,7 +298,7 @@ TRunScenario RandomRun(std::mt19937& random, const QStringList& lists) {
 void PrepareRun(TSession& session, const TRunScenario& s) {
   TMachine& m = session.Machine();
   TController& control = session.Control();
-  if (!s.List.isEmpty()) LoadInstructionList(s.List, m, control);
+  if (!s.List.empty()) LoadInstructionList(s.List, m, control);
   m.SetAddressBits(s.AddressBits);
   m.SetCodeBits(s.CodeBits);
   m.SetComponents(s.Components);
@@ -287,83 +319,72 @@ void PrepareRun(TSession& session, const TRunScenario& s) {
 
 // Runs the program in slices, going on after a breakpoint as the user
 // would, and records where each run ended.
-QStringList RunInSlices(TSession& session, const TRunScenario& s) {
+TLines RunInSlices(TSession& session, const TRunScenario& s) {
   TController& control = session.Control();
   control.LimitCycles(s.Limit);
-  QStringList ends;
+  TLines ends;
   for (int run = 0; run < 3; ++run) {
     control.StartProgram(s.Target);
     std::size_t slice = 0;
-    const QString error = MessageOf([&] {
+    const std::string error = MessageOf([&] {
       while (control.Running()) {
         const TSliceEnd end = control.RunSlice({s.Slices[slice++ % s.Slices.size()], {}});
-        ends.append(QString::number(static_cast<int>(end)));
+        ends.push_back(std::to_string(static_cast<int>(end)));
       }
     });
-    ends.append(QStringLiteral("error ") + error);
-    if (error.isEmpty() || control.Finished() || control.CycleLimitReached()) break;
+    ends.push_back("error " + error);
+    if (error.empty() || control.Finished() || control.CycleLimitReached()) break;
   }
   return ends;
 }
 
-QStringList RunState(TSession& session) {
+TLines RunState(TSession& session) {
   const TMachine& m = session.Machine();
   const TController& control = session.Control();
-  QStringList lines;
+  TLines lines;
   for (std::size_t r = 0; r < kRegisterCount; ++r) {
     const TRegister& reg = m.Register(static_cast<TRegisterId>(r));
-    lines.append(QStringLiteral("%1 %2").arg(reg.Caption()).arg(reg.Content()));
+    lines.push_back(reg.Caption() + ' ' + std::to_string(reg.Content()));
   }
-  for (std::size_t b = 0; b < kBusCount; ++b)
-    lines.append(QStringLiteral("bus %1 %2").arg(b).arg(m.Bus(static_cast<TBusId>(b)).RawValue()));
-  lines.append(QStringLiteral("marks %1 signals %2")
-                   .arg(m.CycleMarks(), 0, 16)
-                   .arg(m.ActiveSignals(), 0, 16));
-  if (m.AluInputValid()) lines.append(QStringLiteral("alu in %1").arg(m.Alu().Input()));
-  if (m.AluResultValid()) lines.append(QStringLiteral("alu out %1").arg(m.Alu().Result()));
+  for (std::size_t b = 0; b < kBusCount; ++b) {
+    lines.push_back("bus " + std::to_string(b) + ' ' +
+                    std::to_string(m.Bus(static_cast<TBusId>(b)).RawValue()));
+  }
+  lines.push_back("marks " + ToText(m.CycleMarks(), 16) + " signals " +
+                  ToText(m.ActiveSignals(), 16));
+  if (m.AluInputValid()) lines.push_back("alu in " + std::to_string(m.Alu().Input()));
+  if (m.AluResultValid()) lines.push_back("alu out " + std::to_string(m.Alu().Result()));
   for (int cell = 0; cell < m.Memory().Size(); ++cell)
-    lines.append(QString::number(m.Memory().Raw(cell)));
-  lines.append(QStringLiteral("input ") + m.Console().InputText());
-  lines.append(QStringLiteral("output ") + m.Console().OutputText());
+    lines.push_back(std::to_string(m.Memory().Raw(cell)));
+  lines.push_back("input " + m.Console().InputText());
+  lines.push_back("output " + m.Console().OutputText());
   const TControlPlace place = control.Place();
-  lines.append(QStringLiteral("cycles %1 instructions %2 cycle %3 shown %4 line %5 address %6 "
-                              "flags %7 refused %8")
-                   .arg(place.Cycles)
-                   .arg(place.Instructions)
-                   .arg(place.CurrentCycle)
-                   .arg(place.ShownCode)
-                   .arg(place.ShownLine)
-                   .arg(place.InstructionAddress)
-                   .arg(place.Flags)
-                   .arg(control.RefusedCycle()));
+  lines.push_back(
+      "cycles " + std::to_string(place.Cycles) + " instructions " +
+      std::to_string(place.Instructions) + " cycle " + std::to_string(place.CurrentCycle) +
+      " shown " + std::to_string(place.ShownCode) + " line " + std::to_string(place.ShownLine) +
+      " address " + std::to_string(place.InstructionAddress) + " flags " +
+      std::to_string(place.Flags) + " refused " + std::to_string(control.RefusedCycle()));
   for (int code = 0; code < 32; ++code)
-    lines.append(QStringLiteral("fetched %1").arg(control.FetchCount(code)));
+    lines.push_back("fetched " + std::to_string(control.FetchCount(code)));
   const TMachineChanges changes = session.Machine().TakeChanges();
-  lines.append(QStringLiteral("changed %1 %2 %3 %4 %5 %6 %7")
-                   .arg(changes.Registers, 0, 16)
-                   .arg(changes.Buses)
-                   .arg(changes.Signals, 0, 16)
-                   .arg(changes.FirstCell)
-                   .arg(changes.LastCell)
-                   .arg(changes.AccessedCell)
-                   .arg(changes.Alu));
+  lines.push_back("changed " + ToText(changes.Registers, 16) + ' ' + std::to_string(changes.Buses) +
+                  ' ' + ToText(changes.Signals, 16) + ' ' + std::to_string(changes.FirstCell) +
+                  ' ' + std::to_string(changes.LastCell) + ' ' +
+                  std::to_string(changes.AccessedCell) + ' ' + std::to_string(changes.Alu));
   return lines;
 }
 
 }  // namespace
 
 TEST(CyclePlan, WholeInstructionsLeaveWhatCycleByCycleRunsLeave) {
-  QStringList lists{QString()};
-  const QDir examples(QStringLiteral(DORUM_EXAMPLES_DIR));
-  for (const QString& folder : examples.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-    const QDir dir(examples.filePath(folder));
-    for (const QString& name : dir.entryList({QStringLiteral("*.lst")}))
-      lists.append(dir.filePath(name));
-  }
+  TLines lists{std::string()};
+  const TLines examples = ExampleLists();
+  lists.insert(lists.end(), examples.begin(), examples.end());
   std::mt19937 random(20261209);
   std::uint64_t instructions = 0;
   std::uint64_t runWhole = 0;
-  QSet<QString> errors;
+  std::set<std::string> errors;
   constexpr int kRuns = 300;
   for (int n = 0; n < kRuns; ++n) {
     const TRunScenario s = RandomRun(random, lists);
@@ -375,19 +396,22 @@ TEST(CyclePlan, WholeInstructionsLeaveWhatCycleByCycleRunsLeave) {
     byCycle.Control().SetHost(&host);
     (void)whole.Machine().TakeChanges();
     (void)byCycle.Machine().TakeChanges();
-    const QStringList wholeEnds = RunInSlices(whole, s);
-    const QStringList byCycleEnds = RunInSlices(byCycle, s);
+    const TLines wholeEnds = RunInSlices(whole, s);
+    const TLines byCycleEnds = RunInSlices(byCycle, s);
     // The follower of every cycle sees each run end at its own tempo; the
     // errors that ended them must agree.
-    ASSERT_EQ(wholeEnds.filter(QStringLiteral("error")),
-              byCycleEnds.filter(QStringLiteral("error")))
-        << "run " << n << " " << s.List.toStdString();
-    ASSERT_EQ(RunState(whole), RunState(byCycle)) << "run " << n << " " << s.List.toStdString();
+    ASSERT_EQ(Containing(wholeEnds, "error"), Containing(byCycleEnds, "error"))
+        << "run " << n << " " << s.List;
+    ASSERT_EQ(RunState(whole), RunState(byCycle)) << "run " << n << " " << s.List;
     instructions += whole.Control().InstructionsPerformed();
     runWhole += whole.Control().InstructionsRunWhole();
     ASSERT_EQ(byCycle.Control().InstructionsRunWhole(), 0u);
-    for (const QString& end : wholeEnds.filter(QStringLiteral("error ")))
-      errors.insert(end.section(QLatin1Char(' '), 0, 2));
+    // The kind of error: "error" and the first two words of its message.
+    for (const std::string& end : Containing(wholeEnds, "error ")) {
+      TLines words = Split(end, ' ');
+      words.resize(std::min<std::size_t>(words.size(), 3));
+      errors.insert(Join(words, " "));
+    }
   }
   // Long runs, ended in many ways: the limit, the program's stop, a
   // breakpoint, a refused cycle, an input run out.
@@ -396,5 +420,5 @@ TEST(CyclePlan, WholeInstructionsLeaveWhatCycleByCycleRunsLeave) {
   // condition, stop at a breakpoint or cannot be planned.
   EXPECT_GT(runWhole, instructions / 2);
   EXPECT_LT(runWhole, instructions);
-  EXPECT_GE(errors.size(), 5) << QStringList(errors.values()).join(QLatin1Char('|')).toStdString();
+  EXPECT_GE(errors.size(), 5u) << Join(TLines(errors.begin(), errors.end()), "|");
 }

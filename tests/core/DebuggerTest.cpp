@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "MachineTestSupport.h"
 #include "program/Assembler.h"
@@ -20,14 +23,14 @@ struct TCountingView : IProgramView {
 };
 
 // The worked sum program, with a loop back to the start.
-const QStringList kProgram = {"// suma", "start: POB x", "DOD y",    "ŁAD z",
-                              "STP",     "x: RST 5",     "y: RST 7", "z: RPA"};
+const TLines kProgram = {"// suma", "start: POB x", "DOD y",    "ŁAD z",
+                         "STP",     "x: RST 5",     "y: RST 7", "z: RPA"};
 
 class Debugger : public ::testing::Test {
  protected:
   Debugger() { document->SetView(&view); }
   // Compiles as the program editor does: assemble, bind, mark the line of L.
-  void Compile(const QStringList& text) {
+  void Compile(const TLines& text) {
     document->SetTexts(text);
     program.Assemble(*document);
     control.SetProgramEditor(document.get());
@@ -48,13 +51,13 @@ class Debugger : public ::testing::Test {
 
 TEST_F(Debugger, BreakpointsStaySortedAndToggle) {
   TDebugger& d = document->Debugger();
-  QList<int> changes;
-  d.OnBreakpointChange = [&](int line) { changes.append(line); };
+  std::vector<int> changes;
+  d.OnBreakpointChange = [&](int line) { changes.push_back(line); };
   for (const int line : {5, 2, 9, 0, -3}) d.ToggleBreakpoint(line);
   EXPECT_EQ(d.Breakpoints(), (std::vector<int>{2, 5, 9}));
   d.ToggleBreakpoint(5);
   EXPECT_EQ(d.Breakpoints(), (std::vector<int>{2, 9}));
-  EXPECT_EQ(changes, QList<int>({5, 2, 9, 5}));  // lines <= 0 raise nothing
+  EXPECT_EQ(changes, std::vector<int>({5, 2, 9, 5}));  // lines <= 0 raise nothing
   EXPECT_FALSE(d.IsBreakpoint(0));
 }
 
@@ -90,7 +93,7 @@ TEST_F(Debugger, RunsStopAtBreakpointsAndMarkTheCurrentLine) {
   (void)m.TakeChanges();
   const int repaints = view.Repaints;
   EXPECT_EQ(EndOf(control, [&] { return control.ExecuteProgram(-1); }),
-            QStringLiteral("Program doszedł do punktu zatrzymania"));
+            "Program doszedł do punktu zatrzymania");
   EXPECT_EQ(L(), 2);  // the instruction on the line has not run
   EXPECT_EQ(document->CurrentLine(), 4);
   TMachineChanges changes = m.TakeChanges();
@@ -100,7 +103,7 @@ TEST_F(Debugger, RunsStopAtBreakpointsAndMarkTheCurrentLine) {
 
   // Running on executes that instruction first, then reaches the stop.
   EXPECT_EQ(EndOf(control, [&] { return control.ExecuteProgram(-1); }),
-            QStringLiteral("Program został zakończony"));
+            "Program został zakończony");
   EXPECT_EQ(m.Memory().Word(6), 12u);
   EXPECT_EQ(document->CurrentLine(), -1);  // the stop signal clears the mark
   changes = m.TakeChanges();
@@ -127,7 +130,7 @@ TEST_F(Debugger, RunToCursorAndToALineWithoutCode) {
   EXPECT_TRUE(m.TakeChanges().Focus);
   // A target without code never matches: the run ends at the stop signal.
   EXPECT_EQ(EndOf(control, [&] { return control.ExecuteProgram(document->AddressOfLine(1)); }),
-            QStringLiteral("Program został zakończony"));
+            "Program został zakończony");
 }
 
 TEST_F(Debugger, DestroyingTheBoundDocumentUnbindsIt) {
@@ -136,7 +139,7 @@ TEST_F(Debugger, DestroyingTheBoundDocumentUnbindsIt) {
   document.reset();
   EXPECT_EQ(control.ProgramEditor(), nullptr);
   EXPECT_EQ(EndOf(control, [&] { return control.ExecuteProgram(-1); }),
-            QStringLiteral("Program został zakończony"));
+            "Program został zakończony");
 
   // Binding another document releases the first.
   TProgramDocument first;
@@ -151,20 +154,20 @@ TEST(Watches, SortedIgnoringCaseAndSafeOutsideMemory) {
   TWatchList watches;
   int changes = 0;
   watches.OnChange = [&] { ++changes; };
-  for (const auto& [name, address] : std::vector<std::pair<QString, int>>{
+  for (const auto& [name, address] : std::vector<std::pair<std::string, int>>{
            {"b", 1}, {"A", 2}, {"c", 3}, {"ża", 4}, {"źb", 5}, {"zz", 6}, {"ła", 7}, {"lz", 8}}) {
     watches.AddWatch(name, address);
   }
-  QStringList names;
-  for (int i = 0; i < watches.Count(); ++i) names.append(watches.At(i).Name);
-  EXPECT_EQ(names, QStringList({"A", "b", "c", "lz", "ła", "zz", "źb", "ża"}));
+  TLines names;
+  for (int i = 0; i < watches.Count(); ++i) names.push_back(watches.At(i).Name);
+  EXPECT_EQ(names, TLines({"A", "b", "c", "lz", "ła", "zz", "źb", "ża"}));
   EXPECT_EQ(changes, 8);
 
   m.Memory().Store(1, 37);
-  EXPECT_EQ(watches.NameText(1), QStringLiteral("b [ 1 ]"));
-  EXPECT_EQ(watches.ContentText(1, m), QStringLiteral("37 (  5 )"));
+  EXPECT_EQ(watches.NameText(1), "b [ 1 ]");
+  EXPECT_EQ(watches.ContentText(1, m), "37 (  5 )");
   watches.AddWatch("daleko", 40);  // beyond the 32 words of the default memory
-  EXPECT_EQ(watches.ContentText(3, m), QStringLiteral("(poza pamięcią)"));
+  EXPECT_EQ(watches.ContentText(3, m), "(poza pamięcią)");
   watches.ClearWatches();
   EXPECT_EQ(watches.Count(), 0);
 }
@@ -177,10 +180,10 @@ TEST(Watches, ANameComesBeforeTheLongerNamesItBegins) {
   for (const TWatch& watch : given) oneByOne.AddWatch(watch.Name, watch.Address);
   TWatchList whole;
   whole.SetWatches(given);
-  const QStringList expected{"A", "Ab", "ab2", "abc", "b"};
+  const TLines expected{"A", "Ab", "ab2", "abc", "b"};
   for (const TWatchList* list : {&oneByOne, &whole}) {
-    QStringList names;
-    for (int i = 0; i < list->Count(); ++i) names.append(list->At(i).Name);
+    TLines names;
+    for (int i = 0; i < list->Count(); ++i) names.push_back(list->At(i).Name);
     EXPECT_EQ(names, expected);
   }
   EXPECT_LT(CompareNamesIgnoringCase("a", "AB"), 0);
@@ -192,27 +195,28 @@ TEST(Watches, ANameComesBeforeTheLongerNamesItBegins) {
 // after ź), in either case, before the next letter of the alphabet.
 TEST(Watches, EveryPolishLetterSortsRightAfterItsBaseLetter) {
   const struct {
-    const char16_t* Base;
-    const char16_t* Letter;
-    const char16_t* Next;
-  } letters[] = {{u"a", u"ą", u"b"}, {u"c", u"ć", u"d"}, {u"e", u"ę", u"f"},
-                 {u"l", u"ł", u"m"}, {u"n", u"ń", u"o"}, {u"o", u"ó", u"p"},
-                 {u"s", u"ś", u"t"}, {u"z", u"ź", u"ż"}, {u"ź", u"ż", u"{"}};
+    const char* Base;
+    const char* Upper;  // the letter in both cases
+    const char* Lower;
+    const char* Next;
+  } letters[] = {{"a", "Ą", "ą", "b"}, {"c", "Ć", "ć", "d"}, {"e", "Ę", "ę", "f"},
+                 {"l", "Ł", "ł", "m"}, {"n", "Ń", "ń", "o"}, {"o", "Ó", "ó", "p"},
+                 {"s", "Ś", "ś", "t"}, {"z", "Ź", "ź", "ż"}, {"ź", "Ż", "ż", "{"}};
   for (const auto& l : letters) {
-    const QString base = QString::fromUtf16(l.Base) + QStringLiteral("zz");
-    const QString letter = QString::fromUtf16(l.Letter).toUpper() + QStringLiteral("a");
-    const QString next = QString::fromUtf16(l.Next) + QStringLiteral("a");
-    EXPECT_LT(CompareNamesIgnoringCase(base, letter), 0) << letter.toStdString();
-    EXPECT_LT(CompareNamesIgnoringCase(letter, next), 0) << letter.toStdString();
-    EXPECT_EQ(CompareNamesIgnoringCase(letter, letter.toLower()), 0) << letter.toStdString();
+    const std::string base = std::string(l.Base) + "zz";
+    const std::string letter = std::string(l.Upper) + "a";
+    const std::string next = std::string(l.Next) + "a";
+    EXPECT_LT(CompareNamesIgnoringCase(base, letter), 0) << letter;
+    EXPECT_LT(CompareNamesIgnoringCase(letter, next), 0) << letter;
+    EXPECT_EQ(CompareNamesIgnoringCase(letter, std::string(l.Lower) + "a"), 0) << letter;
     TWatchList oneByOne;
-    for (const QString& name : {next, letter, base}) oneByOne.AddWatch(name, 1);
+    for (const std::string& name : {next, letter, base}) oneByOne.AddWatch(name, 1);
     TWatchList whole;
     whole.SetWatches({{next, 1}, {letter, 2}, {base, 3}});
     for (const TWatchList* list : {&oneByOne, &whole}) {
       ASSERT_EQ(list->Count(), 3);
-      EXPECT_EQ(QStringList({list->At(0).Name, list->At(1).Name, list->At(2).Name}),
-                QStringList({base, letter, next}));
+      EXPECT_EQ(TLines({list->At(0).Name, list->At(1).Name, list->At(2).Name}),
+                TLines({base, letter, next}));
     }
   }
 }
@@ -227,9 +231,10 @@ TEST(Watches, EqualNamesKeepTheirOrderAndLookupIgnoresCase) {
   // Many more from a whole program, each spelling of "licznik" in turn.
   std::vector<TWatch> spellings;
   for (int k = 0; k < 64; ++k) {
-    QString name = QStringLiteral("licznik");
+    std::string name = "licznik";
     for (int bit = 0; bit < 6; ++bit) {
-      if ((k >> bit) & 1) name[bit] = name[bit].toUpper();
+      const auto at = static_cast<std::size_t>(bit);
+      if ((k >> bit) & 1) name[at] = static_cast<char>(std::toupper(name[at]));
     }
     spellings.push_back({name, (k * 37) % 64 + 1});
   }
@@ -248,9 +253,9 @@ TEST(Watches, EqualNamesKeepTheirOrderAndLookupIgnoresCase) {
   ends.SetWatches({{"a", -1}, {"b", 0}, {"c", size - 1}, {"d", size}});
   m.Memory().Store(0, 7);
   m.Memory().Store(size - 1, 9);
-  EXPECT_EQ(ends.ContentText(0, m), QStringLiteral("(poza pamięcią)"));
+  EXPECT_EQ(ends.ContentText(0, m), "(poza pamięcią)");
   EXPECT_EQ(ends.ContentText(1, m), m.CellText(0));
   EXPECT_EQ(ends.ContentText(2, m), m.CellText(size - 1));
-  EXPECT_EQ(ends.ContentText(3, m), QStringLiteral("(poza pamięcią)"));
-  EXPECT_EQ(ends.NameText(0), QStringLiteral("a [ -1 ]"));
+  EXPECT_EQ(ends.ContentText(3, m), "(poza pamięcią)");
+  EXPECT_EQ(ends.NameText(0), "a [ -1 ]");
 }

@@ -4,9 +4,9 @@
 // stepping back still gives exactly the states the run passed through.
 #include <gtest/gtest.h>
 
-#include <QDir>
 #include <functional>
 #include <optional>
+#include <string>
 
 #if defined(__GLIBC__)
 #include <malloc.h>
@@ -55,16 +55,16 @@ std::optional<std::size_t> HeapInUse() {
 constexpr std::size_t kHeapSlack = std::size_t{32} << 10;
 
 struct TPresetCase {
-  const char16_t* Preset;
-  const char16_t* List;  // empty: the built-in instructions
+  const char* Preset;
+  const char* List;  // empty: the built-in instructions
   const char* TestName;
 };
 
 constexpr TPresetCase kPresets[] = {
-    {u"Dorum", u"", "Dorum"},
-    {u"Dorum+", u"dorum-plus/dorum-plus.lst", "DorumPlus"},
-    {u"Pelt", u"pelt/pelt.lst", "Pelt"},
-    {u"Ombra", u"ombra/ombra.lst", "Ombra"},
+    {"Dorum", "", "Dorum"},
+    {"Dorum+", "dorum-plus/dorum-plus.lst", "DorumPlus"},
+    {"Pelt", "pelt/pelt.lst", "Pelt"},
+    {"Ombra", "ombra/ombra.lst", "Ombra"},
 };
 
 // The ways a run reaches the history: "Takt" (every cycle told, the current
@@ -86,8 +86,7 @@ constexpr TModeCase kModes[] = {
     {TRunMode::ProgramWatched, "Program with changed(x)"},
 };
 
-const QStringList kEndlessLoop{QStringLiteral("start: DOD x"), QStringLiteral("SOB start"),
-                               QStringLiteral("x: RST 1")};
+const TLines kEndlessLoop{"start: DOD x", "SOB start", "x: RST 1"};
 
 // Where the run stood after a piece: the cycle and a digest of the state.
 struct TCheckpoint {
@@ -98,26 +97,24 @@ struct TCheckpoint {
 class TBudgetRun {
  public:
   TBudgetRun(const TPresetCase& preset, TRunMode mode, std::size_t budget) : mode_(mode) {
-    const QString list = QString::fromUtf16(preset.List);
-    if (!list.isEmpty())
-      LoadInstructionList(QDir(QStringLiteral(DORUM_EXAMPLES_DIR)).filePath(list), machine_,
-                          control_);
+    const std::string list = preset.List;
+    if (!list.empty()) LoadInstructionList(ExamplePath(list), machine_, control_);
     document_.SetTexts(kEndlessLoop);
     CompileProgram(session_.Assembler(), control_, document_);
     control_.SetTrackingLevel(mode == TRunMode::ProgramLevel1  ? 1
                               : mode == TRunMode::Cycles       ? 2
                               : mode == TRunMode::Instructions ? 2
                                                                : 0);
-    if (mode == TRunMode::ProgramWatched) session_.AddStopCondition(QStringLiteral("changed(x)"));
+    if (mode == TRunMode::ProgramWatched) session_.AddStopCondition("changed(x)");
     session_.RecordHistory(true, budget);
     history_ = session_.History();
   }
 
-  [[nodiscard]] QString Preset() const { return PresetName(machine_.GetComponents()); }
+  [[nodiscard]] std::string Preset() const { return PresetName(machine_.GetComponents()); }
   [[nodiscard]] TRunHistory& History() const { return *history_; }
   [[nodiscard]] std::uint64_t Cycle() const { return control_.CyclesPerformed(); }
   [[nodiscard]] std::size_t State() const {
-    return qHash(StateText(machine_, control_, &document_));
+    return std::hash<std::string>{}(StateText(machine_, control_, &document_));
   }
 
   // Pieces of at least `piece` cycles for as long as `afterPiece` says so.
@@ -152,9 +149,9 @@ class TBudgetRun {
 // every piece; then steps back to every checkpoint still recorded, newest
 // first.
 void ExpectBudgetKept(const TPresetCase& preset, const TModeCase& mode, std::size_t budget) {
-  SCOPED_TRACE(QString::fromUtf16(preset.Preset).toStdString() + ", " + mode.Name);
+  SCOPED_TRACE(std::string(preset.Preset) + ", " + mode.Name);
   TBudgetRun run(preset, mode.Mode, budget);
-  ASSERT_EQ(run.Preset(), QString::fromUtf16(preset.Preset));
+  ASSERT_EQ(run.Preset(), preset.Preset);
   TRunHistory& history = run.History();
   std::vector<TCheckpoint> checkpoints;
   checkpoints.reserve(1000);
@@ -184,12 +181,15 @@ void ExpectBudgetKept(const TPresetCase& preset, const TModeCase& mode, std::siz
   int visited = 0;
   for (auto point = checkpoints.rbegin(); point != checkpoints.rend(); ++point) {
     if (point->Cycle < oldest) break;
-    ASSERT_EQ(history.UndoSteps(run.Cycle() - point->Cycle), run.Cycle() - point->Cycle);
+    // Stepping back moves run.Cycle(): the distance is taken before.
+    const std::uint64_t back = run.Cycle() - point->Cycle;
+    ASSERT_EQ(history.UndoSteps(back), back);
     ASSERT_EQ(run.State(), point->State) << "back at cycle " << point->Cycle;
     ++visited;
   }
   EXPECT_GE(visited, 2);
-  EXPECT_EQ(history.UndoSteps(~std::uint64_t{0}), run.Cycle() - oldest);
+  const std::uint64_t rest = run.Cycle() - oldest;
+  EXPECT_EQ(history.UndoSteps(~std::uint64_t{0}), rest);
   EXPECT_EQ(run.Cycle(), oldest);
   EXPECT_FALSE(history.UndoStep());
 }

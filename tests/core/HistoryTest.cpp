@@ -2,7 +2,6 @@
 // before it, and running forward again gives the same states once more.
 #include <gtest/gtest.h>
 
-#include <QDir>
 #include <random>
 
 #include "MachineTestSupport.h"
@@ -30,8 +29,7 @@ struct TOperation {
 class THistoryRun {
  public:
   explicit THistoryRun(std::uint32_t seed) : random_(seed) {
-    const QDir examples(QStringLiteral(DORUM_EXAMPLES_DIR));
-    LoadInstructionList(examples.filePath(QStringLiteral("ombra/ombra.lst")), machine_, control_);
+    LoadInstructionList(ExamplePath("ombra/ombra.lst"), machine_, control_);
     machine_.SetAddressBits(Pick(5, 7));
     // Random words run random instructions of the list, errors and all.
     for (int cell = 0; cell < machine_.Memory().Size(); ++cell)
@@ -68,14 +66,13 @@ class THistoryRun {
           machine_.RaiseInterrupt(1 + op.A % 4);
           break;
         case TOperation::TKind::Type:
-          machine_.TypeInput(op.B % 2 == 0 ? QStringLiteral("ż") : QStringLiteral("ab"));
+          machine_.TypeInput(op.B % 2 == 0 ? "ż" : "ab");
           break;
         case TOperation::TKind::Enter:
-          machine_.EnterRegisterValue(reg, QString::number(op.B));
+          machine_.EnterRegisterValue(reg, std::to_string(op.B));
           break;
         case TOperation::TKind::Memory:
-          machine_.EnterMemoryValue(op.A,
-                                    op.B % 7 == 0 ? QStringLiteral("x") : QString::number(op.B));
+          machine_.EnterMemoryValue(op.A, op.B % 7 == 0 ? "x" : std::to_string(op.B));
           break;
         case TOperation::TKind::Mode:
           machine_.SetDisplayMode(reg, static_cast<TDisplayMode>(op.B & 3));
@@ -87,7 +84,7 @@ class THistoryRun {
     });
   }
 
-  [[nodiscard]] QString State() const { return StateText(machine_, control_, nullptr); }
+  [[nodiscard]] std::string State() const { return StateText(machine_, control_, nullptr); }
 
   TSession session_{true};
   TMachine& machine_ = session_.Machine();
@@ -102,7 +99,7 @@ TEST(History, SteppingBackRestoresEachEarlierStateAndForwardRepeatsThem) {
   for (std::uint32_t seed = 1; seed <= 12; ++seed) {
     THistoryRun run(seed);
     std::vector<TOperation> ops;
-    std::vector<QString> before;       // the state before each operation
+    std::vector<std::string> before;   // the state before each operation
     std::vector<std::uint64_t> steps;  // the steps recorded before each operation
     for (int n = 0; n < 400; ++n) {
       const TOperation op = run.RandomOperation();
@@ -138,10 +135,10 @@ TEST(History, SteppingBackRestoresEachEarlierStateAndForwardRepeatsThem) {
 
 TEST(History, EachStepBackIsTheStateOneStepEarlier) {
   THistoryRun run(77);
-  std::vector<QString> states{run.State()};
+  std::vector<std::string> states{run.State()};
   for (int n = 0; n < 300; ++n) {
     const std::uint64_t stepsBefore = run.history_.UndoableSteps();
-    const QString stateBefore = run.State();
+    const std::string stateBefore = run.State();
     run.Perform(run.RandomOperation());
     // A new step remembers the state before it; a refused cycle is part of
     // the step before it, so that step now ends where this one ended.
@@ -159,17 +156,17 @@ TEST(History, UserActionsAreStepsUndoneInOrder) {
   TSession session(true);
   TMachine& m = session.Machine();
   TRunHistory& history = *session.History();
-  m.EnterRegisterValue(TRegisterId::AK, QStringLiteral("5"));
-  m.EnterMemoryValue(3, QStringLiteral("37"));
+  m.EnterRegisterValue(TRegisterId::AK, "5");
+  m.EnterMemoryValue(3, "37");
   m.SetDisplayMode(TRegisterId::AK, TDisplayMode::dmHexadecimal);
-  m.TypeInput(QStringLiteral("x"));
-  EXPECT_EQ(MessageOf([&] { m.EnterRegisterValue(TRegisterId::L, QStringLiteral("abc")); }),
-            QStringLiteral("'abc' is not a valid integer value"));
+  m.TypeInput("x");
+  EXPECT_EQ(MessageOf([&] { m.EnterRegisterValue(TRegisterId::L, "abc"); }),
+            "'abc' is not a valid integer value");
   EXPECT_EQ(history.UndoableSteps(), 4u);  // the refused entry changed nothing
   EXPECT_EQ(history.UndoableCycles(), 0u);
 
   ASSERT_TRUE(history.UndoStep());
-  EXPECT_EQ(m.Console().InputText(), QString());
+  EXPECT_EQ(m.Console().InputText(), "");
   ASSERT_TRUE(history.UndoStep());
   EXPECT_EQ(m.Register(TRegisterId::AK).DisplayMode(), TDisplayMode::dmUnsigned);
   ASSERT_TRUE(history.UndoStep());
@@ -189,10 +186,10 @@ TEST(History, InstructionsAreUndoneWholeAndANewHistoryStartsOnReset) {
   m.Memory().Store(0, 1 * 32 + 5);  // dod 5
   m.Memory().Store(1, 5 * 32 + 0);  // sob 0
   m.Memory().Store(5, 1);
-  const QString start = StateText(m, control, nullptr);
+  const std::string start = StateText(m, control, nullptr);
   control.SetTrackingLevel(0);
   control.ExecuteInstruction();  // 3 cycles
-  const QString afterOne = StateText(m, control, nullptr);
+  const std::string afterOne = StateText(m, control, nullptr);
   control.ExecuteInstruction();  // 2 cycles
   control.ExecuteCycle();        // the fetch of the next one
   EXPECT_EQ(history.UndoableCycles(), 6u);
@@ -224,10 +221,10 @@ TEST(History, AnInstructionAfterAnEntryGoesBackWholeAndThenTheEntryAndTheOneBefo
   m.Memory().Store(1, 1 * 32 + 5);  // dod 5
   m.Memory().Store(5, 1);
   control.SetTrackingLevel(0);
-  const QString start = StateText(m, control, nullptr);
+  const std::string start = StateText(m, control, nullptr);
   control.ExecuteInstruction();
-  m.EnterRegisterValue(TRegisterId::AK, QStringLiteral("7"));
-  const QString entered = StateText(m, control, nullptr);
+  m.EnterRegisterValue(TRegisterId::AK, "7");
+  const std::string entered = StateText(m, control, nullptr);
   control.ExecuteInstruction();
   EXPECT_EQ(history.UndoableInstructions(), 2u);
 
@@ -252,14 +249,14 @@ TEST(History, TheBudgetBoundsTheMemoryAndDropsTheOldestSteps) {
   m.Memory().Store(5, 1);
   control.SetTrackingLevel(0);
   control.LimitCycles(5'000'000);
-  EXPECT_FALSE(EndOf(control, [&] { return control.ExecuteProgram(-1); }).isEmpty());
+  EXPECT_FALSE(EndOf(control, [&] { return control.ExecuteProgram(-1); }).empty());
   EXPECT_LE(history.BytesUsed(), history.Budget());
   EXPECT_LT(history.UndoableCycles(), 5'000'000u);  // the oldest were dropped
   EXPECT_GE(history.UndoableCycles(), 1'000'000u);
   const std::uint64_t cycles = control.CyclesPerformed();
   const std::uint64_t undoable = history.UndoableCycles();
   // Single steps back, then all the rest at once.
-  const QString before = StateText(m, control, nullptr);
+  const std::string before = StateText(m, control, nullptr);
   ASSERT_TRUE(history.UndoStep());
   ASSERT_TRUE(history.UndoStep());
   EXPECT_EQ(control.CyclesPerformed(), cycles - 2);
@@ -288,36 +285,35 @@ TEST(History, AMillionCyclesFitTheDefaultBudget) {
 
 TEST(History, TheConsoleGoesBackCharacterByCharacter) {
   // The echo example reads characters and writes them back in capitals.
-  const QDir examples(QStringLiteral(DORUM_EXAMPLES_DIR));
   TSession session;
   TMachine& m = session.Machine();
   TController& control = session.Control();
-  LoadInstructionList(examples.filePath(QStringLiteral("ombra/ombra.lst")), m, control);
+  LoadInstructionList(ExamplePath("ombra/ombra.lst"), m, control);
   TProgramDocument program;
-  program.SetTexts(ReadTextFile(examples.filePath(QStringLiteral("ombra/echo.prg"))));
+  program.SetTexts(ReadTextFile(ExamplePath("ombra/echo.prg")));
   CompileProgram(session.Assembler(), control, program);
   session.RecordHistory(true);
   TRunHistory& history = *session.History();
-  std::vector<QString> states{StateText(m, control, &program)};
-  m.TypeInput(QStringLiteral("ał."));  // typing is a step too
+  std::vector<std::string> states{StateText(m, control, &program)};
+  m.TypeInput("ał.");  // typing is a step too
   control.SetTrackingLevel(0);
-  QString error;
-  for (int n = 0; n < 5000 && error.isEmpty(); ++n) {
+  std::string error;
+  for (int n = 0; n < 5000 && error.empty(); ++n) {
     const std::uint64_t steps = history.UndoableSteps();
-    const QString before = StateText(m, control, &program);
+    const std::string before = StateText(m, control, &program);
     error = EndOf(control, [&] { return control.ExecuteCycle(); });
     if (history.UndoableSteps() > steps) states.push_back(before);
   }
-  ASSERT_EQ(error, QStringLiteral("Program został zakończony"));
-  ASSERT_EQ(m.Console().OutputText(), QStringLiteral("Ał."));  // only a to z become capitals
-  ASSERT_EQ(m.Console().InputText(), QString());
+  ASSERT_EQ(error, "Program został zakończony");
+  ASSERT_EQ(m.Console().OutputText(), "Ał.");  // only a to z become capitals
+  ASSERT_EQ(m.Console().InputText(), "");
   while (history.UndoableSteps() > 0) {
     ASSERT_TRUE(history.UndoStep());
     ASSERT_EQ(StateText(m, control, &program), states.back());
     states.pop_back();
   }
-  EXPECT_EQ(m.Console().InputText(), QString());
-  EXPECT_EQ(m.Console().OutputText(), QString());
+  EXPECT_EQ(m.Console().InputText(), "");
+  EXPECT_EQ(m.Console().OutputText(), "");
 }
 
 TEST(History, AMachineSnapshotPutsBackEveryBitAndTheViewsHearOfIt) {
@@ -326,21 +322,21 @@ TEST(History, AMachineSnapshotPutsBackEveryBitAndTheViewsHearOfIt) {
   const TController& control = session.Control();
   m.SetAddressBits(6);
   m.SetDisplayMode(TRegisterId::AK, TDisplayMode::dmSigned);
-  m.EnterRegisterValue(TRegisterId::AK, QStringLiteral("-3"));
+  m.EnterRegisterValue(TRegisterId::AK, "-3");
   m.Memory().Store(40, 77);
-  m.Console().SetInputText(QStringLiteral("ab"));
+  m.Console().SetInputText("ab");
   m.Console().PutOutputChar('x');
-  ASSERT_EQ(Cycle(m, "wyak weja dod"), QString());
-  const QString before = StateText(m, control, nullptr);
+  ASSERT_EQ(Cycle(m, "wyak weja dod"), "");
+  const std::string before = StateText(m, control, nullptr);
   const TMachineSnapshot snapshot = m.TakeSnapshot();
   EXPECT_EQ(snapshot.Words.size(), 64u);  // the words in use, no more
 
-  ASSERT_EQ(Cycle(m, "czyt wys wei il"), QString());
+  ASSERT_EQ(Cycle(m, "czyt wys wei il"), "");
   m.SetDisplayMode(TRegisterId::AK, TDisplayMode::dmHexadecimal);
   m.Memory().Store(40, 1);
   m.Memory().Store(63, 5);
   m.Memory().RestoreRaw(64, 9);  // past the size: no cycle reaches it
-  m.Console().SetInputText(QStringLiteral("zz"));
+  m.Console().SetInputText("zz");
   m.Console().PutOutputChar('y');
   ASSERT_NE(StateText(m, control, nullptr), before);
 
@@ -371,8 +367,8 @@ TEST(History, EntriesIntoTheFirstAndTheLastWordAreUndone) {
     m.Memory().Store(0, 11);
     m.Memory().Store(last, 22);
     session.History()->Clear();
-    m.EnterMemoryValue(0, QStringLiteral("33"));
-    m.EnterMemoryValue(last, QStringLiteral("44"));
+    m.EnterMemoryValue(0, "33");
+    m.EnterMemoryValue(last, "44");
     ASSERT_EQ(m.Memory().Raw(0), 33u);
     ASSERT_EQ(m.Memory().Raw(last), 44u);
     ASSERT_TRUE(session.History()->UndoStep());
@@ -396,10 +392,9 @@ class TCycleByCycle final : public ICycleRecorder {
 };
 
 struct TRecordedRun {
-  TRecordedRun(const QStringList& program, const QString& list, bool cycleByCycle,
+  TRecordedRun(const TLines& program, const std::string& list, bool cycleByCycle,
                std::uint64_t slice, std::uint64_t limit = 0) {
-    const QDir examples(QStringLiteral(DORUM_EXAMPLES_DIR));
-    if (!list.isEmpty()) LoadInstructionList(examples.filePath(list), machine_, control_);
+    if (!list.empty()) LoadInstructionList(ExamplePath(list), machine_, control_);
     document_.SetTexts(program);
     CompileProgram(session_.Assembler(), control_, document_);
     session_.RecordHistory(true);
@@ -411,7 +406,7 @@ struct TRecordedRun {
     while (control_.Running())
       (void)MessageOf([&] { (void)control_.RunSlice(TSliceBudget{slice, {}}); });
   }
-  [[nodiscard]] QString State() const { return StateText(machine_, control_, &document_); }
+  [[nodiscard]] std::string State() const { return StateText(machine_, control_, &document_); }
 
   TSession session_{true};
   TMachine& machine_ = session_.Machine();
@@ -422,8 +417,8 @@ struct TRecordedRun {
   TProgramDocument document_;
 };
 
-QStringList ExampleText(const QString& name) {
-  return ReadTextFile(QDir(QStringLiteral(DORUM_EXAMPLES_DIR)).filePath(name));
+TLines ExampleText(const std::string& name) {
+  return ReadTextFile(ExamplePath(name));
 }
 
 void ExpectSameHistories(TRecordedRun& whole, TRecordedRun& byCycle) {
@@ -437,13 +432,13 @@ void ExpectSameHistories(TRecordedRun& whole, TRecordedRun& byCycle) {
 }  // namespace
 
 TEST(History, WholeInstructionsAreRecordedAsTheCyclesTheyAre) {
-  const std::pair<QString, QString> programs[] = {
-      {QStringLiteral("dorum/mnozenie.prg"), QString()},
-      {QStringLiteral("dorum-plus/tablica.prg"), QStringLiteral("dorum-plus/dorum-plus.lst")},
-      {QStringLiteral("pelt/podprogram.prg"), QStringLiteral("pelt/pelt.lst")},
+  const std::pair<std::string, std::string> programs[] = {
+      {"dorum/mnozenie.prg", std::string()},
+      {"dorum-plus/tablica.prg", "dorum-plus/dorum-plus.lst"},
+      {"pelt/podprogram.prg", "pelt/pelt.lst"},
   };
   for (const auto& [program, list] : programs) {
-    SCOPED_TRACE(program.toStdString());
+    SCOPED_TRACE(program);
     TRecordedRun whole(ExampleText(program), list, false, 23);
     TRecordedRun byCycle(ExampleText(program), list, true, 23);
     ExpectSameHistories(whole, byCycle);
@@ -465,11 +460,10 @@ TEST(History, WholeInstructionsAreRecordedAsTheCyclesTheyAre) {
 TEST(History, LongBatchesOfWholeInstructionsCrossSegments) {
   // Batches longer than the recorder's buffer, and runs past a segment's
   // end, in slices of every size.
-  const QStringList loop{QStringLiteral("start: DOD x"), QStringLiteral("SOB start"),
-                         QStringLiteral("x: RST 1")};
+  const TLines loop{"start: DOD x", "SOB start", "x: RST 1"};
   for (const std::uint64_t slice : {std::uint64_t{997}, ~std::uint64_t{0}}) {
-    TRecordedRun whole(loop, QString(), false, slice, 80'000);
-    TRecordedRun byCycle(loop, QString(), true, slice, 80'000);
+    TRecordedRun whole(loop, std::string(), false, slice, 80'000);
+    TRecordedRun byCycle(loop, std::string(), true, slice, 80'000);
     ExpectSameHistories(whole, byCycle);
     for (int n = 0; n < 40; ++n) {
       ASSERT_EQ(whole.history_.UndoSteps(1999), byCycle.history_.UndoSteps(1999));
@@ -486,11 +480,10 @@ namespace {
 // The loop above, assembled and bound, its history recording.
 struct TBoundLoop {
   TBoundLoop() {
-    document_.SetTexts(
-        {QStringLiteral("start: DOD x"), QStringLiteral("SOB start"), QStringLiteral("x: RST 1")});
+    document_.SetTexts({"start: DOD x", "SOB start", "x: RST 1"});
     CompileProgram(session_.Assembler(), control_, document_);
   }
-  [[nodiscard]] QString State() const { return StateText(machine_, control_, &document_); }
+  [[nodiscard]] std::string State() const { return StateText(machine_, control_, &document_); }
 
   TSession session_{true};
   TMachine& machine_ = session_.Machine();
@@ -509,7 +502,7 @@ TEST(History, TheLineShownBeforeABatchOfWholeInstructionsIsPutBack) {
   for (int k = 0; k < 3; ++k) run.control_.ExecuteCycle();
   ASSERT_EQ(run.document_.CurrentLine(), 1);
   ASSERT_EQ(run.machine_.Register(TRegisterId::L).Value(), 1);
-  const QString beforeBatch = run.State();
+  const std::string beforeBatch = run.State();
   run.control_.SetTrackingLevel(0);
   run.control_.StartProgram(-1);
   ASSERT_EQ(run.control_.RunSlice(TSliceBudget{2, {}}), TSliceEnd::Budget);
@@ -525,7 +518,7 @@ TEST(History, ALineNotedAtAFetchSteppedBackToIsNotedOnceWhenRecordedAgain) {
   // to such a fetch and forward again, then back past it: each state is the
   // one the cycles passed through.
   TBoundLoop run;
-  std::vector<QString> states{run.State()};
+  std::vector<std::string> states{run.State()};
   for (int k = 0; k < 10; ++k) {
     run.control_.ExecuteCycle();
     states.push_back(run.State());
@@ -548,10 +541,10 @@ TEST(History, StepsBackThroughAWholeSegmentGiveItsMemoryBackAndAnInstructionGoes
   // «dod» whole, then a value typed (a user action ends the segment), then
   // two cycles of «sob» in a segment of their own.
   TBoundLoop run;
-  const QString atStart = run.State();
+  const std::string atStart = run.State();
   for (int k = 0; k < 3; ++k) run.control_.ExecuteCycle();
-  run.machine_.EnterRegisterValue(TRegisterId::AK, QStringLiteral("5"));
-  const QString typed = run.State();
+  run.machine_.EnterRegisterValue(TRegisterId::AK, "5");
+  const std::string typed = run.State();
   const std::size_t bytesBefore = run.history_.BytesUsed();
   for (int k = 0; k < 2; ++k) run.control_.ExecuteCycle();
   ASSERT_GT(run.history_.BytesUsed(), bytesBefore);
@@ -573,29 +566,27 @@ TEST(History, TypingThatEndsAWaitForInputIsUndoneWithTheWait) {
   TMachine& m = session.Machine();
   TController& control = session.Control();
   TRunHistory& history = *session.History();
-  LoadInstructionList(
-      QDir(QStringLiteral(DORUM_EXAMPLES_DIR)).filePath(QStringLiteral("ombra/ombra.lst")), m,
-      control);
-  const int wpr = control.Instructions().IndexOf(QStringLiteral("wpr"));
+  LoadInstructionList(ExamplePath("ombra/ombra.lst"), m, control);
+  const int wpr = control.Instructions().IndexOf("wpr");
   ASSERT_GE(wpr, 0);
   m.Memory().Store(0, (wpr << m.AddressBits()) | m.IOPorts().InputPort);
   m.ResetMachine();
   for (int n = 0; n < 20 && !control.WaitingForInput(); ++n) control.ExecuteCycle();
   ASSERT_TRUE(control.WaitingForInput());
-  const QString waiting = StateText(m, control, nullptr);
+  const std::string waiting = StateText(m, control, nullptr);
   const std::uint64_t steps = history.UndoableSteps();
 
-  m.TypeInput(QStringLiteral("a"));
+  m.TypeInput("a");
   EXPECT_FALSE(control.WaitingForInput());
   EXPECT_EQ(m.Register(TRegisterId::RB).Value(), 'a');
   EXPECT_EQ(m.Register(TRegisterId::G).Value(), 1);
-  const QString delivered = StateText(m, control, nullptr);
+  const std::string delivered = StateText(m, control, nullptr);
   EXPECT_EQ(history.UndoableSteps(), steps + 1);
 
   ASSERT_TRUE(history.UndoStep());
   EXPECT_TRUE(control.WaitingForInput());
   EXPECT_EQ(StateText(m, control, nullptr), waiting);
-  m.TypeInput(QStringLiteral("a"));
+  m.TypeInput("a");
   EXPECT_EQ(StateText(m, control, nullptr), delivered);
 }
 
@@ -608,7 +599,7 @@ TEST(History, TheBudgetDropsTheOldestEntriesAndCountsWhatIsLeft) {
   TRunHistory& history = *session.History();
   constexpr int kEntries = 2000;
   for (int n = 1; n <= kEntries; ++n)
-    m.EnterRegisterValue(TRegisterId::AK, QString::number(n % 200));
+    m.EnterRegisterValue(TRegisterId::AK, std::to_string(n % 200));
   EXPECT_LE(history.BytesUsed(), history.Budget());
   const std::uint64_t steps = history.UndoableSteps();
   ASSERT_GT(steps, 0u);

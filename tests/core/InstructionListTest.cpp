@@ -10,14 +10,14 @@ TEST(InstructionList, DefaultSet) {
   TInstructionList list;
   list.BuildDefaultInstructions(3);
   EXPECT_EQ(InstructionNames(list),
-            QStringList({"stp", "dod", "ode", "pob", "ład", "sob", "som", "soz"}));
+            TLines({"stp", "dod", "ode", "pob", "ład", "sob", "som", "soz"}));
   const int arguments[] = {0, 1, 1, 1, 1, 1, 1, 1};
   const int cycles[] = {2, 3, 3, 3, 3, 2, 4, 4};
   for (int i = 0; i < list.Count(); ++i) {
     EXPECT_EQ(list.At(i).ArgumentCount(), arguments[i]) << i;
     EXPECT_EQ(list.At(i).CycleCount(), cycles[i]) << i;
   }
-  EXPECT_EQ(list.At(4).Source().at(1), QStringLiteral("ROZKAZ ŁAD;"));
+  EXPECT_EQ(list.At(4).Source().at(1), "ROZKAZ ŁAD;");
   EXPECT_EQ(list.At(7).Cycle(1).Condition, TCondition::Zak);
 }
 
@@ -28,14 +28,12 @@ TEST(InstructionList, ReplaceAppendDeleteAndCapacity) {
   EXPECT_EQ(list.Count(), 8);
   EXPECT_EQ(list.At(1).CycleCount(), 2);  // replaced in place, code 1 kept
 
-  EXPECT_EQ(
-      MessageOf([&] {
-        list.AddInstruction({"ROZKAZ NOWY;", "czyt wys wei il;"}, 3);
-      }),
-      QStringLiteral(
-          "Brak miejsca na liście rozkazów (rozkaz został dodany ale jest na razie niedostępny)"));
+  EXPECT_EQ(MessageOf([&] {
+              list.AddInstruction({"ROZKAZ NOWY;", "czyt wys wei il;"}, 3);
+            }),
+            "Brak miejsca na liście rozkazów (rozkaz został dodany ale jest na razie niedostępny)");
   EXPECT_EQ(list.Count(), 9);
-  EXPECT_EQ(list.IndexOf(QStringLiteral("nowy")), 8);
+  EXPECT_EQ(list.IndexOf("nowy"), 8);
   list.AddInstruction({"ROZKAZ DRUGI;", "czyt wys wei il;"}, 4);  // room for 16
   EXPECT_EQ(list.Count(), 10);
 
@@ -43,14 +41,13 @@ TEST(InstructionList, ReplaceAppendDeleteAndCapacity) {
   EXPECT_EQ(MessageOf([&] {
               list.AddInstruction({"ROZKAZ DOD;", "czyt wys il;"}, 4);
             }),
-            QStringLiteral("2:13  Błędna treść pierwszego taktu"));
+            "2:13  Błędna treść pierwszego taktu");
   EXPECT_EQ(list.At(1).CycleCount(), 2);
 
   list.DeleteInstruction(0);
-  EXPECT_EQ(list.At(0).Name(), QStringLiteral("dod"));
-  EXPECT_EQ(MessageOf([&] { list.DeleteInstruction(9); }),
-            QStringLiteral("List index out of bounds (9)"));
-  EXPECT_EQ(MessageOf([&] { (void)list.At(-1); }), QStringLiteral("List index out of bounds (-1)"));
+  EXPECT_EQ(list.At(0).Name(), "dod");
+  EXPECT_EQ(MessageOf([&] { list.DeleteInstruction(9); }), "List index out of bounds (9)");
+  EXPECT_EQ(MessageOf([&] { (void)list.At(-1); }), "List index out of bounds (-1)");
   list.ClearInstructions();
   EXPECT_EQ(list.Count(), 0);
 }
@@ -67,7 +64,7 @@ TEST(InstructionList, CompiledCyclesRunOnTheMachine) {
   const TInstruction& dod = list.At(1);
   int cycle = 0;
   do {
-    ASSERT_EQ(MessageOf([&] { m.ExecuteSignals(dod.Cycle(cycle).Signals.Low()); }), QString());
+    ASSERT_EQ(MessageOf([&] { m.ExecuteSignals(dod.Cycle(cycle).Signals.Low()); }), "");
     cycle = dod.Cycle(cycle).NextCycle;
   } while (cycle != 0);
   EXPECT_EQ(m.Register(TRegisterId::AK).Value(), 7);

@@ -1,8 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "QtPrinters.h"
+#include <string>
 
 #include "common/Error.h"
+#include "common/Strings.h"
 #include "control/CommentFilter.h"
 #include "control/Instruction.h"
 #include "machine/Machine.h"
@@ -11,11 +12,11 @@ using namespace dorum;
 
 namespace {
 
-QStringList Lines(const char* text) {
-  return QString::fromUtf8(text).split(u'\n');
+TLines Lines(const char* text) {
+  return Split(text, '\n');
 }
 
-QString ErrorOf(const char* text) {
+std::string ErrorOf(const char* text) {
   try {
     TInstruction instruction(Lines(text));
   } catch (const EDorumError& e) {
@@ -24,12 +25,12 @@ QString ErrorOf(const char* text) {
   return {};
 }
 
-QStringList SignalNames(const TMicroCode& c) {
-  QStringList names;
+TLines SignalNames(const TMicroCode& c) {
+  TLines names;
   TMachine m;
   for (int n = 0; n < 256; ++n) {
     if (c.Signals.Test(n))
-      names.append(n < kSignalCount ? m.Signal(n).Caption() : QString::number(n));
+      names.push_back(n < kSignalCount ? m.Signal(n).Caption() : std::to_string(n));
   }
   return names;
 }
@@ -40,19 +41,19 @@ TEST(Instruction, CompilesCyclesWithTheirSuccessors) {
   const TInstruction dod(
       Lines("// (Ak)+((Ad))->Ak\nROZKAZ DOD;\nczyt wys wei il;\nwyad wea;\nczyt wys weja dod weak "
             "wyl wea;"));
-  EXPECT_EQ(dod.Name(), QStringLiteral("dod"));
+  EXPECT_EQ(dod.Name(), "dod");
   EXPECT_EQ(dod.ArgumentCount(), 1);
   EXPECT_TRUE(dod.Compiled());
   ASSERT_EQ(dod.CycleCount(), 3);
   EXPECT_EQ(dod.Cycle(0).NextCycle, 1);
   EXPECT_EQ(dod.Cycle(1).NextCycle, 2);
   EXPECT_EQ(dod.Cycle(2).NextCycle, 0);
-  EXPECT_EQ(SignalNames(dod.Cycle(0)), QStringList({"czyt", "wys", "wei", "il"}));
+  EXPECT_EQ(SignalNames(dod.Cycle(0)), TLines({"czyt", "wys", "wei", "il"}));
   // Signals are held as numbers, so they come back in table order.
   EXPECT_EQ(SignalNames(dod.Cycle(2)),
-            QStringList({"czyt", "wys", "wyl", "weja", "dod", "weak", "wea"}));
+            TLines({"czyt", "wys", "wyl", "weja", "dod", "weak", "wea"}));
   EXPECT_EQ(dod.Cycle(2).SourceLine, 4);
-  EXPECT_EQ(dod.Source().front(), QStringLiteral("// (Ak)+((Ad))->Ak"));
+  EXPECT_EQ(dod.Source().front(), "// (Ak)+((Ad))->Ak");
 }
 
 TEST(Instruction, ArgumentsAndSourceLines) {
@@ -76,7 +77,7 @@ TEST(Instruction, ConditionalJumps) {
   EXPECT_EQ(som.Cycle(1).ElseCycle, 3);
   EXPECT_EQ(som.Cycle(2).NextCycle, 0);
   EXPECT_EQ(som.Cycle(2).ElseCycle, 0);
-  EXPECT_EQ(SignalNames(som.Cycle(2)), QStringList({"wyad", "wea", "wel"}));
+  EXPECT_EQ(SignalNames(som.Cycle(2)), TLines({"wyad", "wea", "wel"}));
   EXPECT_EQ(som.Cycle(3).NextCycle, 0);
 
   const TInstruction shortForm(
@@ -97,7 +98,7 @@ TEST(Instruction, ConditionalJumps) {
 
 TEST(Instruction, OddButAcceptedTexts) {
   const TInstruction bare(Lines("ROZKAZ X"));
-  EXPECT_EQ(bare.Name(), QStringLiteral("x"));
+  EXPECT_EQ(bare.Name(), "x");
   EXPECT_EQ(bare.CycleCount(), 0);
 
   const TInstruction unclosed(Lines("ROZKAZ X; czyt wys wei il; wyl wea"));
@@ -105,13 +106,13 @@ TEST(Instruction, OddButAcceptedTexts) {
 
   const TInstruction repeated(Lines("ROZKAZ X; czyt czyt wys wei il; sa; as iak;"));
   EXPECT_EQ(repeated.CycleCount(), 3);
-  EXPECT_EQ(SignalNames(repeated.Cycle(1)), QStringList({"as (sa)"}));
-  EXPECT_EQ(SignalNames(repeated.Cycle(2)), QStringList({"as (sa)", "iak"}));
+  EXPECT_EQ(SignalNames(repeated.Cycle(1)), TLines({"as (sa)"}));
+  EXPECT_EQ(SignalNames(repeated.Cycle(2)), TLines({"as (sa)", "iak"}));
 
   const TInstruction empty(Lines("ROZKAZ X; czyt wys wei il; ; new1 new4;"));
   ASSERT_EQ(empty.CycleCount(), 3);
   EXPECT_TRUE(empty.Cycle(1).Signals.Empty());
-  EXPECT_EQ(SignalNames(empty.Cycle(2)), QStringList({"new1", "new4"}));
+  EXPECT_EQ(SignalNames(empty.Cycle(2)), TLines({"new1", "new4"}));
 }
 
 TEST(Instruction, RejectedTextsCarryTheirPosition) {
@@ -144,8 +145,7 @@ TEST(Instruction, RejectedTextsCarryTheirPosition) {
       {"ROZKAZ X; Argumenty", "'' is not a valid integer value"},
       {"ROZKAZ X; Argumenty dwa;", "'dwa' is not a valid integer value"},
   };
-  for (const auto& c : cases)
-    EXPECT_EQ(ErrorOf(c.text).toStdString(), std::string(c.message)) << c.text;
+  for (const auto& c : cases) EXPECT_EQ(ErrorOf(c.text), c.message) << c.text;
 }
 
 TEST(Instruction, ErrorsArePositionedExceptions) {

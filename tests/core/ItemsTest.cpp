@@ -26,7 +26,7 @@ TEST(Register, MasksAndShowsInEveryMode) {
   for (const auto& c : cases) {
     r.SetDisplayMode(c.mode);
     EXPECT_EQ(r.Value(), c.value);
-    EXPECT_EQ(r.ValueText(), QString::fromLatin1(c.text));
+    EXPECT_EQ(r.ValueText(), c.text);
   }
   r.SetValue(300);
   r.SetDisplayMode(TDisplayMode::dmUnsigned);
@@ -35,10 +35,10 @@ TEST(Register, MasksAndShowsInEveryMode) {
   TRegister narrow("A", 0, 5);
   narrow.SetValue(5);
   narrow.SetDisplayMode(TDisplayMode::dmBinary);
-  EXPECT_EQ(narrow.ValueText(), QStringLiteral("%00101"));
+  EXPECT_EQ(narrow.ValueText(), "%00101");
   narrow.SetDisplayMode(TDisplayMode::dmHexadecimal);
   narrow.SetValue(31);
-  EXPECT_EQ(narrow.ValueText(), QStringLiteral("$1F"));
+  EXPECT_EQ(narrow.ValueText(), "$1F");
 }
 
 TEST(Register, FlagsText) {
@@ -51,24 +51,23 @@ TEST(Register, FlagsText) {
       {9, "Z ZAK  (9)"}, {0, " (0)"}, {15, "Z V INT ZAK  (15)"}, {4, "INT  (4)"}, {2, "V  (2)"}};
   for (const auto& c : cases) {
     f.SetValue(c.value);  // the flags register may be written any number of times
-    EXPECT_EQ(f.ValueText(), QString::fromLatin1(c.text));
+    EXPECT_EQ(f.ValueText(), c.text);
   }
 }
 
 TEST(Register, OncePerCycleAndAvailability) {
   TMachine m;
   // "iak" comes before "weak": the second write of AK in the cycle fails.
-  EXPECT_EQ(dorum::test::Cycle(m, "wys weja przep iak weak"),
-            QStringLiteral("Register AK is active already"));
+  EXPECT_EQ(dorum::test::Cycle(m, "wys weja przep iak weak"), "Register AK is active already");
   EXPECT_EQ(m.Register(TRegisterId::AK).Value(), 1);
   EXPECT_TRUE(m.RegisterWritten(TRegisterId::AK));
-  EXPECT_EQ(dorum::test::Cycle(m, "iak"), QString());
+  EXPECT_EQ(dorum::test::Cycle(m, "iak"), "");
   EXPECT_EQ(m.Register(TRegisterId::AK).Value(), 2);
 
   TRegister x("X", 6, 8);
   x.SetVisible(false);
-  EXPECT_EQ(MessageOf([&] { (void)x.Value(); }), QStringLiteral("Rejestr X nie jest dostępny"));
-  EXPECT_EQ(MessageOf([&] { x.SetValue(1); }), QStringLiteral("Rejestr X nie jest dostępny"));
+  EXPECT_EQ(MessageOf([&] { (void)x.Value(); }), "Rejestr X nie jest dostępny");
+  EXPECT_EQ(MessageOf([&] { x.SetValue(1); }), "Rejestr X nie jest dostępny");
 
   TRegister f("F", 10, 4);
   f.SetFlag(true);
@@ -88,12 +87,11 @@ TEST(Register, NarrowingKeepsTheUpperBits) {
 
 TEST(Bus, OneDriverPerCycle) {
   TMachine m;
-  EXPECT_EQ(MessageOf([&] { (void)m.BusValue(TBusId::S); }),
-            QStringLiteral("Magistrala mag S jest pusta"));
+  EXPECT_EQ(MessageOf([&] { (void)m.BusValue(TBusId::S); }), "Magistrala mag S jest pusta");
   dorum::test::Set(m, TRegisterId::AK, 300);
-  EXPECT_EQ(dorum::test::Cycle(m, "wyak"), QString());
+  EXPECT_EQ(dorum::test::Cycle(m, "wyak"), "");
   EXPECT_EQ(m.BusValue(TBusId::S), 44);
-  EXPECT_EQ(dorum::test::Cycle(m, "wys wyak"), QStringLiteral("Magistrala mag S jest już zajęta"));
+  EXPECT_EQ(dorum::test::Cycle(m, "wys wyak"), "Magistrala mag S jest już zajęta");
   m.ClearCycle();
   EXPECT_FALSE(m.BusDriven(TBusId::S));
 }
@@ -120,33 +118,31 @@ TEST(Memory, WrapsKeepsWordsAndAllowsOneUsePerCycle) {
 TEST(Memory, CodeAndCellTexts) {
   TMemory m("PaO", 0);
   m.Store(3, 37);
-  EXPECT_EQ(m.CodeText(3), QStringLiteral("???"));
-  const TGetCodeEvent names = [](int code) {
-    return code == 1 ? QStringLiteral("ład") : QString();
-  };
-  EXPECT_EQ(m.CodeText(3, names), QStringLiteral("ład 5"));
-  EXPECT_EQ(m.CellText(3, names), QStringLiteral("37 ( ład 5 )"));
+  EXPECT_EQ(m.CodeText(3), "???");
+  const TGetCodeEvent names = [](int code) { return code == 1 ? "ład" : std::string(); };
+  EXPECT_EQ(m.CodeText(3, names), "ład 5");
+  EXPECT_EQ(m.CellText(3, names), "37 ( ład 5 )");
   m.Store(4, 5);
-  EXPECT_EQ(m.CellText(4, names), QStringLiteral("5 (  5 )"));
-  EXPECT_EQ(m.CellText(65535, names), QStringLiteral("0 (  0 )"));
+  EXPECT_EQ(m.CellText(4, names), "5 (  5 )");
+  EXPECT_EQ(m.CellText(65535, names), "0 (  0 )");
 }
 
 TEST(MachineFlags, FollowEveryWriteOfTheAccumulator) {
   TMachine m;
   EXPECT_EQ(m.Register(TRegisterId::F).Value(), 8);  // AK is zero at start
-  m.EnterRegisterValue(TRegisterId::AK, QStringLiteral("-1"));
+  m.EnterRegisterValue(TRegisterId::AK, "-1");
   EXPECT_EQ(m.Register(TRegisterId::AK).Value(), 255);
   EXPECT_EQ(m.Register(TRegisterId::F).Value(), 1);  // Z set, ZAK clear
   m.SetDisplayMode(TRegisterId::AK, TDisplayMode::dmSigned);
-  EXPECT_EQ(m.RegisterText(TRegisterId::AK), QStringLiteral("AK : -1"));
-  m.EnterRegisterValue(TRegisterId::AK, QStringLiteral("0"));
+  EXPECT_EQ(m.RegisterText(TRegisterId::AK), "AK : -1");
+  m.EnterRegisterValue(TRegisterId::AK, "0");
   EXPECT_EQ(m.Register(TRegisterId::F).Value(), 8);
-  m.EnterRegisterValue(TRegisterId::F, QStringLiteral("2"));  // V only by the user
-  m.EnterRegisterValue(TRegisterId::AK, QStringLiteral("5"));
+  m.EnterRegisterValue(TRegisterId::F, "2");  // V only by the user
+  m.EnterRegisterValue(TRegisterId::AK, "5");
   EXPECT_EQ(m.Register(TRegisterId::F).Value(), 2);
 
-  EXPECT_EQ(MessageOf([&] { m.EnterRegisterValue(TRegisterId::AK, QStringLiteral("abc")); }),
-            QStringLiteral("'abc' is not a valid integer value"));
+  EXPECT_EQ(MessageOf([&] { m.EnterRegisterValue(TRegisterId::AK, "abc"); }),
+            "'abc' is not a valid integer value");
   EXPECT_EQ(m.Register(TRegisterId::AK).Value(), 5);
 
   m.ResetMachine();
@@ -157,10 +153,10 @@ TEST(MachineFlags, FollowEveryWriteOfTheAccumulator) {
 
 TEST(MachineDisplay, RegisterAndMemoryTexts) {
   TMachine m;
-  EXPECT_EQ(m.RegisterText(TRegisterId::I), QStringLiteral("I : ???"));  // no instructions known
-  m.EnterMemoryValue(3, QStringLiteral("37"));
-  EXPECT_EQ(m.CellText(3), QStringLiteral("37 (  5 )"));
+  EXPECT_EQ(m.RegisterText(TRegisterId::I), "I : ???");  // no instructions known
+  m.EnterMemoryValue(3, "37");
+  EXPECT_EQ(m.CellText(3), "37 (  5 )");
   EXPECT_EQ(m.MemoryBusy(), true);
-  m.EnterMemoryValue(3, QStringLiteral("38"));  // an edit clears the busy mark first
+  m.EnterMemoryValue(3, "38");  // an edit clears the busy mark first
   EXPECT_EQ(m.Memory().Word(3), 38u);
 }

@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
-#include <QFile>
-#include <QTemporaryDir>
+#include <algorithm>
+#include <initializer_list>
+#include <string>
 
 #include "MachineTestSupport.h"
+#include "TempDir.h"
 #include "common/Text.h"
 #include "control/ListFile.h"
 #include "session/Session.h"
@@ -13,49 +15,61 @@ using namespace dorum::test;
 
 namespace {
 
-const QStringList kDefaultNames = {"stp", "dod", "ode", "pob", "ład", "sob", "som", "soz"};
+const TLines kDefaultNames = {"stp", "dod", "ode", "pob", "ład", "sob", "som", "soz"};
+
+// The parts one after another, as a file holds them.
+TLines Joined(std::initializer_list<TLines> parts) {
+  TLines lines;
+  for (const TLines& part : parts) lines.insert(lines.end(), part.begin(), part.end());
+  return lines;
+}
+
+bool Holds(const TLines& lines, const std::string& line) {
+  return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
 
 struct TListFileTest : ::testing::Test {
-  QTemporaryDir dir;
+  TTempDir dir;
   TSession session;
   TMachine& machine = session.Machine();
   TController& control = session.Control();
-  QString Path(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
+  std::string Path(const char* name) const { return dir.FilePath(name); }
 };
 
 }  // namespace
 
 TEST_F(TListFileTest, DefaultStateFileBeginsAsDocumented) {
   SaveInstructionList(Path("a.lst"), machine, control.Instructions());
-  const QStringList lines = ReadTextFile(Path("a.lst"));
-  const QStringList head = {"[Opcje]",
-                            "Połączenie=0",
-                            "Inkrementacja=0",
-                            "Logiczne=0",
-                            "Arytmetyczne=0",
-                            "Stos=0",
-                            "RejestrX=0",
-                            "RejestrY=0",
-                            "Przerwania=0",
-                            "Wejście=0",
-                            "Znaczniki=0",
-                            "Adres=5",
-                            "Kod=3",
-                            "[Rozkazy]",
-                            "Liczba=8",
-                            "Nazwa1=stp",
-                            "Nazwa2=dod",
-                            "Nazwa3=ode",
-                            "Nazwa4=pob",
-                            "Nazwa5=ład",
-                            "Nazwa6=sob",
-                            "Nazwa7=som",
-                            "Nazwa8=soz",
-                            "[stp]",
-                            "Linie=5",
-                            "Linia1=// zakończenie programu",
-                            "Linia2=ROZKAZ STP;"};
-  EXPECT_EQ(lines.mid(0, head.size()), head);
+  const TLines lines = ReadTextFile(Path("a.lst"));
+  const TLines head = {"[Opcje]",
+                       "Połączenie=0",
+                       "Inkrementacja=0",
+                       "Logiczne=0",
+                       "Arytmetyczne=0",
+                       "Stos=0",
+                       "RejestrX=0",
+                       "RejestrY=0",
+                       "Przerwania=0",
+                       "Wejście=0",
+                       "Znaczniki=0",
+                       "Adres=5",
+                       "Kod=3",
+                       "[Rozkazy]",
+                       "Liczba=8",
+                       "Nazwa1=stp",
+                       "Nazwa2=dod",
+                       "Nazwa3=ode",
+                       "Nazwa4=pob",
+                       "Nazwa5=ład",
+                       "Nazwa6=sob",
+                       "Nazwa7=som",
+                       "Nazwa8=soz",
+                       "[stp]",
+                       "Linie=5",
+                       "Linia1=// zakończenie programu",
+                       "Linia2=ROZKAZ STP;"};
+  ASSERT_GE(lines.size(), head.size());
+  EXPECT_EQ(TLines(lines.begin(), lines.begin() + static_cast<std::ptrdiff_t>(head.size())), head);
 }
 
 TEST_F(TListFileTest, RoundTripRestoresConfigurationAndList) {
@@ -89,11 +103,12 @@ TEST_F(TListFileTest, SavingOverALongerListLeavesStaleKeysWithoutEffect) {
   control.BuildDefaultInstructions();
   SaveInstructionList(Path("a.lst"), machine, control.Instructions());
 
-  const QStringList lines = ReadTextFile(Path("a.lst"));
-  EXPECT_TRUE(lines.contains("Nazwa10=nowy2"));
-  EXPECT_TRUE(lines.contains("[nowy1]"));
-  EXPECT_TRUE(lines.contains("Liczba=8"));
-  EXPECT_EQ(lines.count("[stp]"), 1);  // rewritten in place, not repeated
+  const TLines lines = ReadTextFile(Path("a.lst"));
+  EXPECT_TRUE(Holds(lines, "Nazwa10=nowy2"));
+  EXPECT_TRUE(Holds(lines, "[nowy1]"));
+  EXPECT_TRUE(Holds(lines, "Liczba=8"));
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), "[stp]"),
+            1);  // rewritten in place, not repeated
 
   control.ClearInstructions();
   LoadInstructionList(Path("a.lst"), machine, control);
@@ -110,29 +125,31 @@ TEST_F(TListFileTest, ForeignFilesFollowTheReadingRules) {
   EXPECT_EQ(machine.AddressBits(), 5);  // missing: stays
   ASSERT_EQ(control.Instructions().Count(), 1);
   EXPECT_EQ(control.Instructions().At(0).Source(),
-            QStringList({"ROZKAZ X;", "czyt wys wei il;", "   wyl wea;"}));
+            TLines({"ROZKAZ X;", "czyt wys wei il;", "   wyl wea;"}));
 }
 
 TEST_F(TListFileTest, PartialLoadsStopAtTheFailingInstruction) {
   struct Case {
-    QStringList Lines;
-    QString Message;
-    QStringList Loaded;
+    TLines Lines;
+    std::string Message;
+    TLines Loaded;
   };
-  const QStringList header = {"[Opcje]", "Stos=1", "[Rozkazy]"};
-  const QStringList good = {"[a]", "Linie=2", "Linia1=ROZKAZ A;", "Linia2=czyt wys wei il;"};
+  const TLines header = {"[Opcje]", "Stos=1", "[Rozkazy]"};
+  const TLines good = {"[a]", "Linie=2", "Linia1=ROZKAZ A;", "Linia2=czyt wys wei il;"};
   const Case cases[] = {
       // More instructions counted than named: the first missing name has no text.
-      {header + QStringList{"Liczba=3", "Nazwa1=a"} + good,
+      {Joined({header, {"Liczba=3", "Nazwa1=a"}, good}),
        "1:1  Oczekiwane słowo kluczowe ROZKAZ",
        {"a"}},
       // A named section that is not there.
-      {header + QStringList{"Liczba=2", "Nazwa1=a", "Nazwa2=b"} + good,
+      {Joined({header, {"Liczba=2", "Nazwa1=a", "Nazwa2=b"}, good}),
        "1:1  Oczekiwane słowo kluczowe ROZKAZ",
        {"a"}},
       // A compile error inside the second instruction, with its own position.
-      {header + QStringList{"Liczba=3", "Nazwa1=a", "Nazwa2=b", "Nazwa3=a"} + good +
-           QStringList{"[b]", "Linie=2", "Linia1=ROZKAZ B;", "Linia2=czyt wys il;"},
+      {Joined({header,
+               {"Liczba=3", "Nazwa1=a", "Nazwa2=b", "Nazwa3=a"},
+               good,
+               {"[b]", "Linie=2", "Linia1=ROZKAZ B;", "Linia2=czyt wys il;"}}),
        "2:13  Błędna treść pierwszego taktu",
        {"a"}},
   };
@@ -147,17 +164,18 @@ TEST_F(TListFileTest, PartialLoadsStopAtTheFailingInstruction) {
 }
 
 TEST_F(TListFileTest, CapacityMessageKeepsThatInstructionAndEndsTheLoad) {
-  QStringList lines = {"[Rozkazy]", "Liczba=10"};
-  QStringList sections;
+  TLines lines = {"[Rozkazy]", "Liczba=10"};
+  TLines sections;
   for (int i = 1; i <= 10; ++i) {
-    lines.append(QStringLiteral("Nazwa%1=r%1").arg(i));
-    sections += {QStringLiteral("[r%1]").arg(i), "Linie=1",
-                 QStringLiteral("Linia1=ROZKAZ R%1; czyt wys wei il;").arg(i)};
+    lines.push_back("Nazwa" + std::to_string(i) + "=r" + std::to_string(i));
+    sections.insert(sections.end(), {"[r" + std::to_string(i) + "]", "Linie=1",
+                                     "Linia1=ROZKAZ R" + std::to_string(i) + "; czyt wys wei il;"});
   }
-  EXPECT_EQ(
-      MessageOf([&] { ReadInstructionList(TProfileFile(lines + sections), machine, control); }),
-      QStringLiteral("Brak miejsca na liście rozkazów (rozkaz został dodany ale jest na razie "
-                     "niedostępny)"));
+  EXPECT_EQ(MessageOf([&] {
+              ReadInstructionList(TProfileFile(Joined({lines, sections})), machine, control);
+            }),
+            "Brak miejsca na liście rozkazów (rozkaz został dodany ale jest na razie "
+            "niedostępny)");
   EXPECT_EQ(control.Instructions().Count(), 9);
 }
 
@@ -172,46 +190,43 @@ TEST_F(TListFileTest, MissingFileEmptiesTheListAndKeepsWidths) {
 
 TEST_F(TListFileTest, FailedSaveLeavesTheOldFile) {
   SaveInstructionList(Path("a.lst"), machine, control.Instructions());
-  const QStringList before = ReadTextFile(Path("a.lst"));
+  const TLines before = ReadTextFile(Path("a.lst"));
   control.AddInstruction({"ROZKAZ STP;", "czyt wys wei il; // \u263A"});
   EXPECT_FALSE(MessageOf([&] {
                  SaveInstructionList(Path("a.lst"), machine, control.Instructions());
-               }).isEmpty());
+               }).empty());
   EXPECT_EQ(ReadTextFile(Path("a.lst")), before);
   EXPECT_FALSE(MessageOf([&] {
                  SaveInstructionList(Path("no/such/dir/a.lst"), machine, control.Instructions());
-               }).isEmpty());
+               }).empty());
 }
 
 TEST_F(TListFileTest, OutOfRangeWidthEndsTheLoadBeforeTheList) {
   EXPECT_FALSE(MessageOf([&] {
                  ReadInstructionList(TProfileFile({"[Opcje]", "Adres=40"}), machine, control);
-               }).isEmpty());
+               }).empty());
   EXPECT_EQ(control.Instructions().Count(), 8);
 }
 
 TEST_F(TListFileTest, AListFileWithANulByteLoadsNothing) {
   machine.SetComponents(*PresetComponents("Ombra"));
   SaveInstructionList(Path("a.lst"), machine, control.Instructions());
-  QFile file(Path("a.lst"));
-  ASSERT_TRUE(file.open(QIODevice::Append));
-  file.write(QByteArray("Linia9=x\0y\r\n", 12));
-  file.close();
+  ASSERT_TRUE(PutFileBytes(Path("a.lst"), std::string("Linia9=x\0y\r\n", 12), true));
   machine.SetComponents(TComponentSet().set(0));
   control.ClearInstructions();
-  EXPECT_TRUE(MessageOf([&] {
-                LoadInstructionList(Path("a.lst"), machine, control);
-              }).startsWith(QStringLiteral("Nie można wczytać pliku ")));
+  const std::string message =
+      MessageOf([&] { LoadInstructionList(Path("a.lst"), machine, control); });
+  EXPECT_TRUE(message.starts_with("Nie można wczytać pliku ")) << message;
   EXPECT_EQ(machine.GetComponents(), TComponentSet().set(0));
   EXPECT_EQ(control.Instructions().Count(), 0);
 }
 
 TEST_F(TListFileTest, ErrorsPointAtTheFilesLineAndTheInstruction) {
-  const QStringList head = {
+  const TLines head = {
       "[Opcje]",  "Stos=1", "[Rozkazy]", "Liczba=2",         "Nazwa1=a",
       "Nazwa2=b", "[a]",    "Linie=2",   "Linia1=ROZKAZ A;", "Linia2=czyt wys wei il;"};
   struct Case {
-    QStringList Lines;
+    TLines Lines;
     const char* Section;
     int FileLine;
     int FileColumn;
@@ -219,12 +234,12 @@ TEST_F(TListFileTest, ErrorsPointAtTheFilesLineAndTheInstruction) {
   };
   const Case cases[] = {
       // The compiler's error in line 2 of [b], which is line 14 of the file.
-      {head + QStringList{"[b]", "Linie=2", "Linia1=ROZKAZ B;", "Linia2=  czyt wys il;"}, "b", 14,
-       21, 2},
+      {Joined({head, {"[b]", "Linie=2", "Linia1=ROZKAZ B;", "Linia2=  czyt wys il;"}}), "b", 14, 21,
+       2},
       // No section: the name in the list is all there is.
       {head, "b", 6, 0, 0},
       // An empty text has no word at fault: its count of lines, line 12.
-      {head + QStringList{"[b]", "Linie=1", "Linia1="}, "b", 12, 0, 0},
+      {Joined({head, {"[b]", "Linie=1", "Linia1="}}), "b", 12, 0, 0},
   };
   for (const Case& c : cases) {
     TSession s;
@@ -232,7 +247,7 @@ TEST_F(TListFileTest, ErrorsPointAtTheFilesLineAndTheInstruction) {
       ReadInstructionList(TProfileFile(c.Lines), s.Machine(), s.Control());
       ADD_FAILURE() << "the list loaded";
     } catch (const EListFileError& e) {
-      EXPECT_EQ(e.Place().Section, QString::fromUtf8(c.Section));
+      EXPECT_EQ(e.Place().Section, c.Section);
       EXPECT_EQ(e.Place().FileLine, c.FileLine);
       EXPECT_EQ(e.Place().FileColumn, c.FileColumn);
       EXPECT_EQ(e.Place().TextLine, c.TextLine);

@@ -2,7 +2,6 @@
 // performed, and nothing the look touched stays touched.
 #include <gtest/gtest.h>
 
-#include <QDir>
 #include <map>
 #include <random>
 
@@ -23,38 +22,28 @@ namespace {
 
 // What stepping back restores, and what only a look back must leave alone
 // too: the place shown and how the last run ended.
-QString FullStateText(const TMachine& m, const TController& control,
-                      const TProgramDocument* program) {
+std::string FullStateText(const TMachine& m, const TController& control,
+                          const TProgramDocument* program) {
   const TControlPlace place = control.Place();
-  return StateText(m, control, program) +
-         QStringLiteral(" shown=%1,%2,%3 refused=%4 finished=%5 waiting=%6")
-             .arg(place.ShownCode)
-             .arg(place.ShownLine)
-             .arg(place.InstructionAddress)
-             .arg(control.RefusedCycle())
-             .arg(control.Finished())
-             .arg(control.WaitingForInput());
+  return StateText(m, control, program) + " shown=" + std::to_string(place.ShownCode) + ',' +
+         std::to_string(place.ShownLine) + ',' + std::to_string(place.InstructionAddress) +
+         " refused=" + std::to_string(control.RefusedCycle()) +
+         " finished=" + std::to_string(control.Finished()) +
+         " waiting=" + std::to_string(control.WaitingForInput());
 }
 
-QString HistoryText(const TRunHistory& history) {
-  return QStringLiteral("%1 %2 %3 %4")
-      .arg(history.UndoableSteps())
-      .arg(history.UndoableCycles())
-      .arg(history.UndoableInstructions())
-      .arg(history.BytesUsed());
+std::string HistoryText(const TRunHistory& history) {
+  return Join({std::to_string(history.UndoableSteps()), std::to_string(history.UndoableCycles()),
+               std::to_string(history.UndoableInstructions()), std::to_string(history.BytesUsed())},
+              " ");
 }
 
-QString ChangesText(const TMachineChanges& c) {
-  return QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8 %9")
-      .arg(c.Registers)
-      .arg(c.Buses)
-      .arg(c.Signals)
-      .arg(c.FirstCell)
-      .arg(c.LastCell)
-      .arg(c.AccessedCell)
-      .arg(c.Alu)
-      .arg(c.Words)
-      .arg(c.Configuration);
+std::string ChangesText(const TMachineChanges& c) {
+  return Join(
+      {std::to_string(c.Registers), std::to_string(c.Buses), std::to_string(c.Signals),
+       std::to_string(c.FirstCell), std::to_string(c.LastCell), std::to_string(c.AccessedCell),
+       std::to_string(c.Alu), std::to_string(c.Words), std::to_string(c.Configuration)},
+      " ");
 }
 
 bool SameSample(const TCycleSample& a, const TCycleSample& b) {
@@ -65,7 +54,7 @@ bool SameSample(const TCycleSample& a, const TCycleSample& b) {
 struct TConsoleCount : IConsoleObserver {
   int Calls = 0;
   void InputChanged() override { ++Calls; }
-  void OutputAppended(QChar) override { ++Calls; }
+  void OutputAppended(char32_t) override { ++Calls; }
   void OutputCleared() override { ++Calls; }
 };
 
@@ -75,9 +64,8 @@ struct TConsoleCount : IConsoleObserver {
 class TSampledRun {
  public:
   explicit TSampledRun(std::uint32_t seed) : random_(seed) {
-    const QDir examples(QStringLiteral(DORUM_EXAMPLES_DIR));
-    LoadInstructionList(examples.filePath(QStringLiteral("ombra/ombra.lst")), machine_, control_);
-    program_.SetTexts(ReadTextFile(examples.filePath(QStringLiteral("ombra/przerwanie.prg"))));
+    LoadInstructionList(ExamplePath("ombra/ombra.lst"), machine_, control_);
+    program_.SetTexts(ReadTextFile(ExamplePath("ombra/przerwanie.prg")));
     CompileProgram(session_.Assembler(), control_, program_);
     session_.RecordHistory(true);
     control_.SetTrackingLevel(0);
@@ -100,9 +88,9 @@ class TSampledRun {
       } else if (roll < 93) {
         machine_.RaiseInterrupt(Pick(1, 4));
       } else if (roll < 97) {
-        machine_.TypeInput(QStringLiteral("q"));
+        machine_.TypeInput("q");
       } else {
-        machine_.EnterMemoryValue(Pick(0, 31), QString::number(Pick(0, 9)));
+        machine_.EnterMemoryValue(Pick(0, 31), std::to_string(Pick(0, 9)));
       }
     });
   }
@@ -125,8 +113,7 @@ class TSampledRun {
 // The sum example assembled and bound, its history recording.
 struct TRecordedSuma {
   TRecordedSuma() {
-    const QDir examples(QStringLiteral(DORUM_EXAMPLES_DIR));
-    Program.SetTexts(ReadTextFile(examples.filePath(QStringLiteral("dorum/suma.prg"))));
+    Program.SetTexts(ReadTextFile(ExamplePath("dorum/suma.prg")));
     CompileProgram(Session.Assembler(), Session.Control(), Program);
     Session.RecordHistory(true);
   }
@@ -148,8 +135,8 @@ TEST(LookBack, TheLastCyclesComeOutAsTheyRanAndNothingStaysTouched) {
     TConsoleCount console;
     auto seenSubscription = run.machine_.Subscribe(seen);
     auto consoleSubscription = run.machine_.Console().Subscribe(console);
-    const QString state = FullStateText(run.machine_, run.control_, &run.program_);
-    const QString history = HistoryText(run.History());
+    const std::string state = FullStateText(run.machine_, run.control_, &run.program_);
+    const std::string history = HistoryText(run.History());
     const std::vector<TRecordedCycle> cycles = run.History().LookBack(300);
     EXPECT_EQ(FullStateText(run.machine_, run.control_, &run.program_), state) << "seed " << seed;
     EXPECT_EQ(HistoryText(run.History()), history) << "seed " << seed;
@@ -184,7 +171,7 @@ TEST(LookBack, TheRecordOfChangesIsLeftAsItWas) {
   for (int n = 0; n < 200; ++n) run.Step();
   // Changes not yet collected by the views stay uncollected, no more, no less.
   const TMachineChanges pending = run.machine_.TakeChanges();
-  run.machine_.EnterMemoryValue(3, QStringLiteral("9"));
+  run.machine_.EnterMemoryValue(3, "9");
   (void)run.History().LookBack(100);
   const TMachineChanges after = run.machine_.TakeChanges();
   EXPECT_EQ(after.FirstCell, 3);
@@ -195,32 +182,30 @@ TEST(LookBack, TheRecordOfChangesIsLeftAsItWas) {
 }
 
 TEST(LookBack, InstructionsAreNamedWithTheirLinesAndTheProgramKeepsItsLine) {
-  const QDir examples(QStringLiteral(DORUM_EXAMPLES_DIR));
   TSession session;
   TMachine& m = session.Machine();
   TController& control = session.Control();
   TProgramDocument program;
-  program.SetTexts(ReadTextFile(examples.filePath(QStringLiteral("dorum/suma.prg"))));
+  program.SetTexts(ReadTextFile(ExamplePath("dorum/suma.prg")));
   CompileProgram(session.Assembler(), control, program);
   session.RecordHistory(true);
   control.SetTrackingLevel(0);
   EXPECT_TRUE(session.History()->LookBack(50).empty());
-  const QString ended = EndOf(control, [&] { return control.ExecuteProgram(-1); });
-  ASSERT_EQ(ended, QStringLiteral("Program został zakończony"));
-  const QString state = FullStateText(m, control, &program);
+  const std::string ended = EndOf(control, [&] { return control.ExecuteProgram(-1); });
+  ASSERT_EQ(ended, "Program został zakończony");
+  const std::string state = FullStateText(m, control, &program);
   const std::vector<TRecordedCycle> cycles = session.History()->LookBack(1000);
   EXPECT_EQ(FullStateText(m, control, &program), state);
   EXPECT_EQ(cycles.size(), control.CyclesPerformed());
-  QStringList names;
-  QList<int> lines;
+  TLines names;
+  std::vector<int> lines;
   for (const TRecordedCycle& cycle : cycles) {
     if (!cycle.BeginsInstruction) continue;
-    names.append(cycle.Instruction);
-    lines.append(cycle.Line);
+    names.push_back(cycle.Instruction);
+    lines.push_back(cycle.Line);
   }
-  EXPECT_EQ(names, QStringList({QStringLiteral("pob"), QStringLiteral("dod"),
-                                QString::fromUtf8("ład"), QStringLiteral("stp")}));
-  EXPECT_EQ(lines, QList<int>({6, 7, 8, 9}));
+  EXPECT_EQ(names, TLines({"pob", "dod", "ład", "stp"}));
+  EXPECT_EQ(lines, std::vector<int>({6, 7, 8, 9}));
   // Asking for fewer gives the newest, and the state before them.
   TCycleSample before;
   const std::vector<TRecordedCycle> last = session.History()->LookBack(3, &before);
@@ -278,14 +263,14 @@ TEST(LookBack, AFetchPerformedAfterARefusedOneBeginsItsInstruction) {
   control.ExecuteInstruction();  // «pob»
   ASSERT_TRUE(control.AtFetch());
   control.RequestStop();
-  ASSERT_FALSE(EndOf(control, [&] { return control.ExecuteCycle(); }).isEmpty());
+  ASSERT_FALSE(EndOf(control, [&] { return control.ExecuteCycle(); }).empty());
   const std::uint64_t instructions = session.History()->UndoableInstructions();
   control.ExecuteCycle();
   EXPECT_EQ(session.History()->UndoableInstructions(), instructions + 1);
   const std::vector<TRecordedCycle> cycles = session.History()->LookBack(1);
   ASSERT_EQ(cycles.size(), 1u);
   EXPECT_TRUE(cycles.back().BeginsInstruction);
-  EXPECT_EQ(cycles.back().Instruction, QStringLiteral("dod"));
+  EXPECT_EQ(cycles.back().Instruction, "dod");
   EXPECT_EQ(cycles.back().Line, 7);
 }
 
@@ -297,7 +282,7 @@ TEST(LookBack, ARefusedFetchBeginsNoInstructionToUndo) {
     TRecordedSuma suma;
     TController& control = suma.Session.Control();
     control.RequestStop();
-    ASSERT_FALSE(EndOf(control, [&] { return control.ExecuteCycle(); }).isEmpty());
+    ASSERT_FALSE(EndOf(control, [&] { return control.ExecuteCycle(); }).empty());
     EXPECT_EQ(suma.Session.History()->UndoableSteps(), 0u);
     EXPECT_EQ(suma.Session.History()->UndoableInstructions(), 0u);
   }
@@ -310,7 +295,7 @@ TEST(LookBack, ARefusedFetchBeginsNoInstructionToUndo) {
   const std::uint64_t cycles = session.History()->UndoableCycles();
   ASSERT_EQ(instructions, 1u);
   control.RequestStop();
-  ASSERT_FALSE(EndOf(control, [&] { return control.ExecuteCycle(); }).isEmpty());
+  ASSERT_FALSE(EndOf(control, [&] { return control.ExecuteCycle(); }).empty());
   EXPECT_EQ(session.History()->UndoableInstructions(), instructions);
   EXPECT_EQ(session.History()->UndoableCycles(), cycles);
   // Undone, «pob» leaves nothing more to undo.

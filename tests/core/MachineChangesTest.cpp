@@ -2,7 +2,6 @@
 // changes what a view shows reports it, whatever the view collected before.
 #include <gtest/gtest.h>
 
-#include <QDir>
 #include <random>
 
 #include "MachineTestSupport.h"
@@ -46,29 +45,28 @@ class TShownMachine {
   void Collect(TMachine& m) { Follow(m.TakeChanges()); }
 
   // What differs from a view drawn afresh; empty when nothing does.
-  [[nodiscard]] QString Stale() const {
+  [[nodiscard]] std::string Stale() const {
     const TShownMachine fresh(m_);
-    QStringList stale;
+    TLines stale;
     for (std::size_t r = 0; r < registers_.size(); ++r) {
       if (registers_[r] != fresh.registers_[r])
-        stale.append(
-            QStringLiteral("shows «%1», holds «%2»").arg(registers_[r], fresh.registers_[r]));
+        stale.push_back("shows «" + registers_[r] + "», holds «" + fresh.registers_[r] + "»");
     }
     for (std::size_t b = 0; b < driven_.size(); ++b) {
-      if (driven_[b] != fresh.driven_[b]) stale.append(QStringLiteral("bus %1").arg(b));
+      if (driven_[b] != fresh.driven_[b]) stale.push_back("bus " + std::to_string(b));
     }
-    if (signals_ != fresh.signals_) stale.append(QStringLiteral("signals"));
+    if (signals_ != fresh.signals_) stale.push_back("signals");
     for (std::size_t cell = 0; cell < words_.size(); ++cell) {
-      if (words_[cell] != fresh.words_[cell]) stale.append(QStringLiteral("word %1").arg(cell));
+      if (words_[cell] != fresh.words_[cell]) stale.push_back("word " + std::to_string(cell));
     }
-    return stale.join(QStringLiteral("; "));
+    return Join(stale, "; ");
   }
 
  private:
   static std::size_t Index(int n) { return static_cast<std::size_t>(n); }
   // A hidden register shows nothing.
-  [[nodiscard]] QString Text(R id) const {
-    return m_.Register(id).Visible() ? m_.RegisterText(id) : QString();
+  [[nodiscard]] std::string Text(R id) const {
+    return m_.Register(id).Visible() ? m_.RegisterText(id) : std::string();
   }
   void ShowAll() {
     for (int r = 0; r < kRegisterCount; ++r) registers_[Index(r)] = Text(static_cast<R>(r));
@@ -79,10 +77,10 @@ class TShownMachine {
   }
 
   const TMachine& m_;
-  std::array<QString, kRegisterCount> registers_;
+  std::array<std::string, kRegisterCount> registers_;
   std::array<bool, kBusCount> driven_{};
   std::uint64_t signals_ = 0;
-  std::vector<QString> words_;
+  std::vector<std::string> words_;
 };
 
 // "dod 5" and "sob 0" in a loop, with 1 in word 5.
@@ -98,57 +96,57 @@ void StoreEndlessLoop(TMachine& m) {
 TEST(MachineChanges, AnEntryIsReportedAfterTheViewCollectedTheCycleThatWroteTheRegister) {
   TMachine m;
   Set(m, R::L, 1);
-  ASSERT_EQ(Cycle(m, "wyl wea"), QString());
+  ASSERT_EQ(Cycle(m, "wyl wea"), "");
   TShownMachine shown(m);
   shown.Collect(m);
-  m.EnterRegisterValue(R::A, QStringLiteral("41"));
+  m.EnterRegisterValue(R::A, "41");
   const TMachineChanges changes = m.TakeChanges();
   EXPECT_EQ(changes.Registers, Bit(R::A));
   shown.Follow(changes);
-  EXPECT_EQ(shown.Stale(), QString());
+  EXPECT_EQ(shown.Stale(), "");
 
   // The accumulator's flags change with it.
-  ASSERT_EQ(Cycle(m, "iak"), QString());
+  ASSERT_EQ(Cycle(m, "iak"), "");
   shown.Collect(m);
-  m.EnterRegisterValue(R::AK, QStringLiteral("-1"));
+  m.EnterRegisterValue(R::AK, "-1");
   EXPECT_EQ(m.TakeChanges().Registers, Bit(R::AK) | Bit(R::F));
 }
 
 TEST(MachineChanges, AnInterruptButtonIsReportedAfterACycleThatWroteRz) {
   TMachine m;
-  m.SetComponents(*PresetComponents(QStringLiteral("Ombra")));
+  m.SetComponents(*PresetComponents("Ombra"));
   Set(m, R::RZ, 8);
   Set(m, R::RP, 8);
-  ASSERT_EQ(Cycle(m, "rint"), QString());
+  ASSERT_EQ(Cycle(m, "rint"), "");
   TShownMachine shown(m);
   shown.Collect(m);
   m.RaiseInterrupt(2);
   const TMachineChanges changes = m.TakeChanges();
   EXPECT_EQ(changes.Registers, Bit(R::RZ));
   shown.Follow(changes);
-  EXPECT_EQ(shown.Stale(), QString());
+  EXPECT_EQ(shown.Stale(), "");
 }
 
 TEST(MachineChanges, TypingForAWaitingProgramReportsRbAndG) {
   TRecordingControl control;
   TMachine m;
   m.SetControl(&control);
-  m.SetComponents(*PresetComponents(QStringLiteral("Ombra")));
+  m.SetComponents(*PresetComponents("Ombra"));
   Set(m, R::I, 1);  // the input port
-  ASSERT_EQ(Cycle(m, "start"), QString());
+  ASSERT_EQ(Cycle(m, "start"), "");
   ASSERT_TRUE(control.Waiting);
   TShownMachine shown(m);
   shown.Collect(m);
-  m.TypeInput(QStringLiteral("x"));
+  m.TypeInput("x");
   ASSERT_EQ(m.Register(R::RB).Value(), 120);
   const TMachineChanges changes = m.TakeChanges();
   EXPECT_EQ(changes.Registers, Bit(R::RB) | Bit(R::G));
   shown.Follow(changes);
-  EXPECT_EQ(shown.Stale(), QString());
+  EXPECT_EQ(shown.Stale(), "");
   // The same through an edit of the whole field.
-  ASSERT_EQ(Cycle(m, "start"), QString());
+  ASSERT_EQ(Cycle(m, "start"), "");
   shown.Collect(m);
-  m.SetConsoleInput(QStringLiteral("y"));
+  m.SetConsoleInput("y");
   EXPECT_EQ(m.TakeChanges().Registers, Bit(R::RB) | Bit(R::G));
   m.SetControl(nullptr);
 }
@@ -166,33 +164,32 @@ TEST(MachineChanges, AnEntryAfterSteppingBackAnInstructionIsReported) {
   shown.Collect(m);
   ASSERT_TRUE(session.History()->UndoInstruction());
   shown.Collect(m);
-  EXPECT_EQ(shown.Stale(), QString());
-  m.EnterRegisterValue(R::A, QStringLiteral("41"));
+  EXPECT_EQ(shown.Stale(), "");
+  m.EnterRegisterValue(R::A, "41");
   shown.Collect(m);
-  EXPECT_EQ(m.RegisterText(R::A), QStringLiteral("A : 9"));
-  EXPECT_EQ(shown.Stale(), QString());
+  EXPECT_EQ(m.RegisterText(R::A), "A : 9");
+  EXPECT_EQ(shown.Stale(), "");
 }
 
 TEST(MachineChanges, EveryOtherUserActionReportsWhatItChanged) {
   TMachine m;
   TShownMachine shown(m);
   const auto after = [&](const char* signals, const std::function<void()>& action) {
-    EXPECT_EQ(Cycle(m, signals), QString());
+    EXPECT_EQ(Cycle(m, signals), "");
     shown.Collect(m);
     action();
     shown.Collect(m);
     return shown.Stale();
   };
-  EXPECT_EQ(after("iak", [&] { m.ZeroRegister(R::AK); }), QString());
-  EXPECT_EQ(after("il", [&] { m.SetDisplayMode(R::L, TDisplayMode::dmBinary); }), QString());
-  m.EnterRegisterValue(R::A, QStringLiteral("3"));
-  EXPECT_EQ(after("czyt", [&] { m.EnterMemoryValue(3, QStringLiteral("17")); }), QString());
-  EXPECT_EQ(after("wys", [&] { m.SetActive(static_cast<int>(TSignalId::wyak), true); }), QString());
-  EXPECT_EQ(after("wys weja przep weak", [&] { m.ResetMachine(); }), QString());
-  EXPECT_EQ(after("il", [&] { m.SetAddressBits(7); }), QString());
-  EXPECT_EQ(after("il", [&] { m.SetComponents(*PresetComponents(QStringLiteral("Pelt"))); }),
-            QString());
-  EXPECT_EQ(after("iak", [&] { m.NotifyRestored(); }), QString());
+  EXPECT_EQ(after("iak", [&] { m.ZeroRegister(R::AK); }), "");
+  EXPECT_EQ(after("il", [&] { m.SetDisplayMode(R::L, TDisplayMode::dmBinary); }), "");
+  m.EnterRegisterValue(R::A, "3");
+  EXPECT_EQ(after("czyt", [&] { m.EnterMemoryValue(3, "17"); }), "");
+  EXPECT_EQ(after("wys", [&] { m.SetActive(static_cast<int>(TSignalId::wyak), true); }), "");
+  EXPECT_EQ(after("wys weja przep weak", [&] { m.ResetMachine(); }), "");
+  EXPECT_EQ(after("il", [&] { m.SetAddressBits(7); }), "");
+  EXPECT_EQ(after("il", [&] { m.SetComponents(*PresetComponents("Pelt")); }), "");
+  EXPECT_EQ(after("iak", [&] { m.NotifyRestored(); }), "");
 }
 
 TEST(MachineChanges, TheInstructionListAndTheControlUnitsModesAreReported) {
@@ -206,11 +203,9 @@ TEST(MachineChanges, TheInstructionListAndTheControlUnitsModesAreReported) {
   // Words and I read with the names of the instructions.
   control.DeleteInstruction(1);
   EXPECT_TRUE(m.TakeChanges().Instructions);
-  control.AddInstruction({QStringLiteral("ROZKAZ NOWY;"), QStringLiteral("czyt wys wei il;")});
+  control.AddInstruction({"ROZKAZ NOWY;", "czyt wys wei il;"});
   EXPECT_TRUE(m.TakeChanges().Instructions);
-  LoadInstructionList(
-      QDir(QStringLiteral(DORUM_EXAMPLES_DIR)).filePath(QStringLiteral("pelt/pelt.lst")), m,
-      control);
+  LoadInstructionList(ExamplePath("pelt/pelt.lst"), m, control);
   const TMachineChanges loaded = m.TakeChanges();
   EXPECT_TRUE(loaded.Instructions);
   EXPECT_TRUE(loaded.Configuration);
@@ -249,9 +244,7 @@ TEST(MachineChanges, ARandomRunNeverLeavesTheViewStale) {
     TSession session(true);
     TMachine& m = session.Machine();
     TController& control = session.Control();
-    LoadInstructionList(
-        QDir(QStringLiteral(DORUM_EXAMPLES_DIR)).filePath(QStringLiteral("ombra/ombra.lst")), m,
-        control);
+    LoadInstructionList(ExamplePath("ombra/ombra.lst"), m, control);
     for (int cell = 0; cell < m.Memory().Size(); ++cell)
       m.Memory().Store(cell, pick(0, (1 << m.WordBits()) - 1));
     m.NotifyMemoryChanged();
@@ -273,11 +266,11 @@ TEST(MachineChanges, ARandomRunNeverLeavesTheViewStale) {
         } else if (roll < 63) {
           m.ResetMachine();
         } else if (roll < 72) {
-          m.EnterRegisterValue(reg, QString::number(pick(-300, 300)));
+          m.EnterRegisterValue(reg, std::to_string(pick(-300, 300)));
         } else if (roll < 77) {
-          m.EnterMemoryValue(pick(0, 200), QString::number(pick(-50, 500)));
+          m.EnterMemoryValue(pick(0, 200), std::to_string(pick(-50, 500)));
         } else if (roll < 81) {
-          m.TypeInput(pick(0, 1) == 0 ? QStringLiteral("a") : QStringLiteral("żb"));
+          m.TypeInput(pick(0, 1) == 0 ? "a" : "żb");
         } else if (roll < 85) {
           m.RaiseInterrupt(pick(1, 4));
         } else if (roll < 88) {
@@ -294,7 +287,7 @@ TEST(MachineChanges, ARandomRunNeverLeavesTheViewStale) {
       // The views look at their own pace: after some actions, not all.
       if (pick(0, 2) != 0) continue;
       shown.Collect(m);
-      ASSERT_EQ(shown.Stale(), QString()) << "seed " << seed << ", action " << n;
+      ASSERT_EQ(shown.Stale(), "") << "seed " << seed << ", action " << n;
     }
   }
 }

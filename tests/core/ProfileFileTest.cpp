@@ -1,30 +1,31 @@
 #include <gtest/gtest.h>
 
-#include "QtPrinters.h"
+#include <string>
+
 #include "common/ProfileFile.h"
 
 using namespace dorum;
 
 TEST(ProfileFile, ReadingRules) {
   struct Case {
-    const char16_t* Raw;  // the text after "="
-    const char16_t* Read;
+    const char* Raw;  // the text after "="
+    const char* Read;
   };
   const Case cases[] = {
-      {u"abc", u"abc"},         {u"   wyl wea;  ", u"wyl wea;"},
-      {u"\t x \t", u"x"},       {u"\"  quoted  \"", u"  quoted  "},
-      {u"'single'", u"single"}, {u"\"mixed'", u"\"mixed'"},
-      {u"\"", u"\""},           {u"\"\"", u""},
-      {u"\"\"x\"\"", u"\"x\""},  // only one pair goes
-      {u"a=b", u"a=b"},         {u"", u""},
+      {"abc", "abc"},         {"   wyl wea;  ", "wyl wea;"},
+      {"\t x \t", "x"},       {"\"  quoted  \"", "  quoted  "},
+      {"'single'", "single"}, {"\"mixed'", "\"mixed'"},
+      {"\"", "\""},           {"\"\"", ""},
+      {"\"\"x\"\"", "\"x\""},  // only one pair goes
+      {"a=b", "a=b"},         {"", ""},
   };
   for (const Case& c : cases) {
-    const TProfileFile profile({"[S]", QStringLiteral("k=") + QString::fromUtf16(c.Raw)});
-    EXPECT_EQ(profile.ReadString("S", "k"), QString::fromUtf16(c.Read))
-        << QString::fromUtf16(c.Raw).toStdString();
+    const TProfileFile profile({"[S]", std::string("k=") + c.Raw});
+    EXPECT_EQ(profile.ReadString("S", "k"), c.Read) << c.Raw;
   }
-  const TProfileFile longValue({"[S]", "k=" + QString(3000, u'x')});
-  EXPECT_EQ(longValue.ReadString("S", "k")->size(), TProfileFile::kMaxValueLength);
+  const TProfileFile longValue({"[S]", "k=" + std::string(3000, 'x')});
+  EXPECT_EQ(longValue.ReadString("S", "k")->size(),
+            static_cast<std::size_t>(TProfileFile::kMaxValueLength));
 }
 
 TEST(ProfileFile, NamesIgnoreCaseAndTheFirstOfRepeatsCounts) {
@@ -58,24 +59,24 @@ TEST(ProfileFile, WritingKeepsEverythingElse) {
   profile.WriteString("A", "z", "3");       // appended to its section, before the blank line
   profile.WriteString("C", "w", "4");       // a new section at the end
   profile.WriteString("b", "y", "  pad ");  // blanks at the ends are kept by quoting
-  EXPECT_EQ(profile.Lines(), QStringList({"; notes", "[A]", "X=10", "other=keep", "z=3", "", "[B]",
-                                          "y=\"  pad \"", "[C]", "w=4"}));
-  EXPECT_EQ(profile.ReadString("A", "z"), QStringLiteral("3"));
-  EXPECT_EQ(profile.ReadString("b", "Y"), QStringLiteral("  pad "));
-  EXPECT_EQ(profile.ReadString("c", "w"), QStringLiteral("4"));
+  EXPECT_EQ(profile.Lines(), TLines({"; notes", "[A]", "X=10", "other=keep", "z=3", "", "[B]",
+                                     "y=\"  pad \"", "[C]", "w=4"}));
+  EXPECT_EQ(profile.ReadString("A", "z"), "3");
+  EXPECT_EQ(profile.ReadString("b", "Y"), "  pad ");
+  EXPECT_EQ(profile.ReadString("c", "w"), "4");
 }
 
 TEST(ProfileFile, WrittenValuesReadBackUnchanged) {
-  const QString values[] = {"plain",  "   wyl wea;", "trailing ", "\"both\"", "'single'",
-                            "\"open", "close'",      "\"",        "",         "'\"mixed'\""};
+  const std::string values[] = {"plain",  "   wyl wea;", "trailing ", "\"both\"", "'single'",
+                                "\"open", "close'",      "\"",        "",         "'\"mixed'\""};
   TProfileFile profile;
   int n = 0;
-  for (const QString& value : values) profile.WriteString("S", QString::number(n++), value);
+  for (const std::string& value : values) profile.WriteString("S", std::to_string(n++), value);
   const TProfileFile reread(profile.Lines());
   n = 0;
-  for (const QString& value : values)
-    EXPECT_EQ(reread.ReadString("S", QString::number(n++)), value) << value.toStdString();
-  EXPECT_EQ(profile.Lines()[1], QStringLiteral("0=plain"));  // no quotes where none are needed
+  for (const std::string& value : values)
+    EXPECT_EQ(reread.ReadString("S", std::to_string(n++)), value) << value;
+  EXPECT_EQ(profile.Lines()[1], "0=plain");  // no quotes where none are needed
 }
 
 // Quotes are added only where reading would otherwise lose something: a
@@ -88,10 +89,10 @@ TEST(ProfileFile, OnlyValuesThatNeedThemAreQuoted) {
                {"\"a\"", "k=\"\"a\"\""}, {" lead", "k=\" lead\""}, {"in side", "k=in side"}};
   for (const auto& c : cases) {
     TProfileFile profile;
-    profile.WriteString("S", "k", QString::fromLatin1(c.Value));
-    ASSERT_EQ(profile.Lines().size(), 2) << c.Value;
-    EXPECT_EQ(profile.Lines()[1], QString::fromLatin1(c.Line)) << c.Value;
-    EXPECT_EQ(TProfileFile(profile.Lines()).ReadString("S", "k"), QString::fromLatin1(c.Value));
+    profile.WriteString("S", "k", c.Value);
+    ASSERT_EQ(profile.Lines().size(), 2u) << c.Value;
+    EXPECT_EQ(profile.Lines()[1], c.Line) << c.Value;
+    EXPECT_EQ(TProfileFile(profile.Lines()).ReadString("S", "k"), c.Value);
   }
 }
 
@@ -104,8 +105,8 @@ TEST(ProfileFile, KeysAddedToAdjacentSectionsStayInTheirOwn) {
   profile.WriteString("A", "a3", "5");
   profile.WriteString("C", "c1", "6");
   EXPECT_EQ(profile.Lines(),
-            QStringList({"[A]", "x=1", "a2=3", "a3=5", "[B]", "y=2", "b2=4", "[C]", "c1=6"}));
+            TLines({"[A]", "x=1", "a2=3", "a3=5", "[B]", "y=2", "b2=4", "[C]", "c1=6"}));
   const TProfileFile reread(profile.Lines());
-  EXPECT_EQ(reread.ReadString("B", "b2"), QStringLiteral("4"));
-  EXPECT_EQ(reread.ReadString("A", "a3"), QStringLiteral("5"));
+  EXPECT_EQ(reread.ReadString("B", "b2"), "4");
+  EXPECT_EQ(reread.ReadString("A", "a3"), "5");
 }

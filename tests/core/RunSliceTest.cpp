@@ -3,9 +3,9 @@
 // boundary whatever ends it.
 #include <gtest/gtest.h>
 
-#include <QDir>
 #include <chrono>
 #include <set>
+#include <string>
 
 #include "MachineTestSupport.h"
 #include "common/Text.h"
@@ -20,28 +20,25 @@ using R = TRegisterId;
 
 namespace {
 
-QString Example(const char* name) {
-  return QDir(QStringLiteral(DORUM_EXAMPLES_DIR)).filePath(QString::fromLatin1(name));
-}
-
 // A session with an example program assembled into memory and bound.
 struct TExampleRun {
   TExampleRun(const char* program, const char* list = nullptr) {
-    if (list != nullptr) LoadInstructionList(Example(list), Session.Machine(), Session.Control());
-    Document.SetTexts(ReadTextFile(Example(program)));
+    if (list != nullptr)
+      LoadInstructionList(ExamplePath(list), Session.Machine(), Session.Control());
+    Document.SetTexts(ReadTextFile(ExamplePath(program)));
     CompileProgram(Session.Assembler(), Session.Control(), Document);
   }
-  [[nodiscard]] QString State() const {
+  [[nodiscard]] std::string State() const {
     const TMachine& m = Session.Machine();
-    QStringList parts;
+    TLines parts;
     for (int r = 0; r < kRegisterCount; ++r)
-      parts.append(QString::number(m.Register(static_cast<R>(r)).Content()));
+      parts.push_back(std::to_string(m.Register(static_cast<R>(r)).Content()));
     for (int cell = 0; cell < m.Memory().Size(); ++cell)
-      parts.append(QString::number(m.Memory().Raw(cell)));
-    parts.append(m.Console().OutputText());
-    parts.append(QString::number(Session.Control().CyclesPerformed()));
-    parts.append(QString::number(Document.CurrentLine()));
-    return parts.join(u' ');
+      parts.push_back(std::to_string(m.Memory().Raw(cell)));
+    parts.push_back(m.Console().OutputText());
+    parts.push_back(std::to_string(Session.Control().CyclesPerformed()));
+    parts.push_back(std::to_string(Document.CurrentLine()));
+    return Join(parts, " ");
   }
 
   TSession Session;
@@ -50,7 +47,7 @@ struct TExampleRun {
 
 // Drives the run in slices of `cycles` until it ends; the message of the
 // stop or the error that ended it, if any.
-QString RunInSlices(TController& control, std::uint64_t cycles) {
+std::string RunInSlices(TController& control, std::uint64_t cycles) {
   return EndOf(control, [&] {
     TSliceEnd end = TSliceEnd::Idle;
     while (control.Running()) end = control.RunSlice({.Cycles = cycles});
@@ -63,9 +60,9 @@ QString RunInSlices(TController& control, std::uint64_t cycles) {
 TEST(RunSlices, SlicesOfAnySizeEndWhereARunInOneGoEnds) {
   TExampleRun whole("dorum/mnozenie.prg");
   whole.Session.Control().SetTrackingLevel(0);
-  const QString message =
+  const std::string message =
       EndOf(whole.Session.Control(), [&] { return whole.Session.Control().ExecuteProgram(-1); });
-  EXPECT_EQ(message, QStringLiteral("Program został zakończony"));
+  EXPECT_EQ(message, "Program został zakończony");
   for (const int level : {0, 1, 2}) {
     for (const std::uint64_t cycles : {1u, 2u, 7u, 1000u}) {
       TExampleRun sliced("dorum/mnozenie.prg");
@@ -115,14 +112,14 @@ TEST(RunSlices, AnErrorEndsTheRunAtTheCycleItStoppedIn) {
   control.ToggleCycleBreakpoint(1, 2);  // «dod», its last cycle
   control.StartProgram(-1);
   EXPECT_EQ(RunInSlices(control, 1000),
-            QStringLiteral("Napotkano punkt zatrzymania trakcie wykonywania rozkazu dod"));
+            "Napotkano punkt zatrzymania trakcie wykonywania rozkazu dod");
   EXPECT_FALSE(control.Running());
   EXPECT_EQ(control.CurrentCycle(), 2);
   // A program breakpoint ends it after the instruction, the same way.
   control.ToggleCycleBreakpoint(1, 2);
   run.Document.Debugger().ToggleBreakpoint(run.Document.LineOfAddress(3));
   control.StartProgram(-1);
-  EXPECT_EQ(RunInSlices(control, 1), QStringLiteral("Program doszedł do punktu zatrzymania"));
+  EXPECT_EQ(RunInSlices(control, 1), "Program doszedł do punktu zatrzymania");
   EXPECT_FALSE(control.Running());
   EXPECT_TRUE(control.AtFetch());
 }
@@ -150,9 +147,9 @@ TEST(RunSlices, AProgramWaitingForInputPausesAndGoesOnWithWhatIsTyped) {
   control.StartProgram(-1);
   EXPECT_EQ(control.RunSlice({}), TSliceEnd::Waiting);
   EXPECT_TRUE(control.Running());
-  m.TypeInput(QStringLiteral("ok."));
-  EXPECT_EQ(RunInSlices(control, 50), QStringLiteral("Program został zakończony"));
-  EXPECT_EQ(m.Console().OutputText(), QStringLiteral("OK."));
+  m.TypeInput("ok.");
+  EXPECT_EQ(RunInSlices(control, 50), "Program został zakończony");
+  EXPECT_EQ(m.Console().OutputText(), "OK.");
 }
 
 TEST(RunSlices, StopRunEndsTheRunWhereItStands) {
@@ -181,7 +178,7 @@ TEST(Session, StartsAsTheApplicationDoesAndRecordsOnRequest) {
   EXPECT_EQ(session.History(), nullptr);
   // Nobody records now, and nothing dangles (the cycle is «stp»'s stop).
   EXPECT_EQ(EndOf(session.Control(), [&] { return session.Control().ExecuteCycle(); }),
-            QStringLiteral("Program został zakończony"));
+            "Program został zakończony");
   TSession recording(true);
   EXPECT_NE(recording.History(), nullptr);
 }
@@ -196,7 +193,7 @@ TEST(RunSlices, AWaitLeftByAnAbortedRunDoesNotHoldTheNextOne) {
   run.Session.Machine().ResetMachine();
   ASSERT_TRUE(control.WaitingForInput());  // a reset leaves the flag alone
   // Another program, which reads nothing, runs on.
-  run.Document.SetTexts({QStringLiteral("start: SOB start")});
+  run.Document.SetTexts({"start: SOB start"});
   CompileProgram(run.Session.Assembler(), control, run.Document);
   const std::uint64_t before = control.CyclesPerformed();
   control.StartProgram(-1);
@@ -208,17 +205,13 @@ namespace {
 
 // An endless loop of eight cycles a pass (a counter that wraps at 256 in
 // the default word), and one of eleven.
-const QStringList kCountingLoop{QStringLiteral("petla: DOD jeden"),
-                                QStringLiteral("       ŁAD licznik"),
-                                QStringLiteral("       SOB petla"), QStringLiteral("jeden: RST 1"),
-                                QStringLiteral("licznik: RPA")};
-const QStringList kLongerLoop{
-    QStringLiteral("petla: DOD jeden"),   QStringLiteral("       ŁAD licznik"),
-    QStringLiteral("       POB licznik"), QStringLiteral("       SOB petla"),
-    QStringLiteral("jeden: RST 1"),       QStringLiteral("licznik: RPA")};
+const TLines kCountingLoop{"petla: DOD jeden", "       ŁAD licznik", "       SOB petla",
+                           "jeden: RST 1", "licznik: RPA"};
+const TLines kLongerLoop{"petla: DOD jeden", "       ŁAD licznik", "       POB licznik",
+                         "       SOB petla", "jeden: RST 1",       "licznik: RPA"};
 
 struct TLoopRun {
-  explicit TLoopRun(const QStringList& program) {
+  explicit TLoopRun(const TLines& program) {
     Document.SetTexts(program);
     CompileProgram(Session.Assembler(), Session.Control(), Document);
   }
@@ -239,8 +232,7 @@ TEST(RunSlices, ARunTheApplicationStopsLeavesNoRequestButAnAbortDoes) {
       control.StopRun();
       EXPECT_FALSE(control.StopRequested()) << level << instruction;
       const std::uint64_t cycles = control.CyclesPerformed();
-      EXPECT_EQ(EndOf(control, [&] { return control.ExecuteCycle(); }), QString())
-          << level << instruction;
+      EXPECT_EQ(EndOf(control, [&] { return control.ExecuteCycle(); }), "") << level << instruction;
       EXPECT_EQ(control.CyclesPerformed(), cycles + 1);
     }
   }
@@ -255,17 +247,16 @@ TEST(RunSlices, ARunTheApplicationStopsLeavesNoRequestButAnAbortDoes) {
   EXPECT_EQ(control.RunSlice({}), TSliceEnd::Stopped);
   const std::uint64_t cycles = control.CyclesPerformed();
   EXPECT_EQ(control.ExecuteCycle(), TSliceEnd::Breakpoint);
-  EXPECT_TRUE(control.EndMessage().startsWith(
-      QStringLiteral("Napotkano punkt zatrzymania trakcie wykonywania")));
+  EXPECT_TRUE(control.EndMessage().starts_with("Napotkano punkt zatrzymania trakcie wykonywania"));
   EXPECT_EQ(control.CyclesPerformed(), cycles);
-  EXPECT_EQ(EndOf(control, [&] { return control.ExecuteCycle(); }), QString());
+  EXPECT_EQ(EndOf(control, [&] { return control.ExecuteCycle(); }), "");
   EXPECT_EQ(control.CyclesPerformed(), cycles + 1);
 }
 
 TEST(RunSlices, SlicesThatRunOutOfTimeEndAtNoFixedPhaseOfALoop) {
   // The views see the machine where slices end: a counter must be seen at
   // many values, whatever the loop's period and the tracking level.
-  for (const QStringList* program : {&kCountingLoop, &kLongerLoop}) {
+  for (const TLines* program : {&kCountingLoop, &kLongerLoop}) {
     for (const int level : {0, 1}) {
       TLoopRun run(*program);
       TController& control = run.Session.Control();
@@ -301,10 +292,10 @@ TEST(RunSlices, AnInstructionStoppedBeforeItsNextFetchEndsStopped) {
 // Each way a run stops comes back as a reason of its own, with the words the
 // boxes show; only a cycle the machine refuses raises.
 TEST(RunSlices, EachStopIsAReasonOfItsOwnAndOnlyARefusedCycleRaises) {
-  const auto ended = [](TExampleRun& run, TSliceEnd expected, const QString& message) {
+  const auto ended = [](TExampleRun& run, TSliceEnd expected, const std::string& message) {
     TController& control = run.Session.Control();
     control.SetTrackingLevel(0);
-    EXPECT_EQ(control.ExecuteProgram(-1), expected) << message.toStdString();
+    EXPECT_EQ(control.ExecuteProgram(-1), expected) << message;
     EXPECT_EQ(control.EndMessage(), message);
     EXPECT_FALSE(control.Running());
   };
@@ -313,7 +304,7 @@ TEST(RunSlices, EachStopIsAReasonOfItsOwnAndOnlyARefusedCycleRaises) {
 
   TExampleRun breakpoint("dorum/suma.prg");
   breakpoint.Session.ToggleCycleBreakpoint(1, 2);  // «dod», its last cycle
-  ended(breakpoint, TSliceEnd::Breakpoint, Texts::BreakpointInInstruction(QStringLiteral("dod")));
+  ended(breakpoint, TSliceEnd::Breakpoint, Texts::BreakpointInInstruction("dod"));
 
   TExampleRun programBreakpoint("dorum/suma.prg");
   programBreakpoint.Document.Debugger().ToggleBreakpoint(
@@ -321,9 +312,8 @@ TEST(RunSlices, EachStopIsAReasonOfItsOwnAndOnlyARefusedCycleRaises) {
   ended(programBreakpoint, TSliceEnd::ProgramBreakpoint, Texts::ProgramBreakpoint());
 
   TExampleRun condition("dorum/suma.prg");
-  condition.Session.AddStopCondition(QStringLiteral("changed(z)"));
-  ended(condition, TSliceEnd::ConditionHeld,
-        Texts::StopConditionHeld(QStringLiteral("changed(z)")));
+  condition.Session.AddStopCondition("changed(z)");
+  ended(condition, TSliceEnd::ConditionHeld, Texts::StopConditionHeld("changed(z)"));
   EXPECT_EQ(condition.Session.Control().HeldCondition(), 0);
 
   TExampleRun limit("dorum/suma.prg");

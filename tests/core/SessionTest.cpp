@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <QFile>
-#include <QTemporaryDir>
+#include <string>
 
 #include "MachineTestSupport.h"
+#include "TempDir.h"
 #include "common/Error.h"
 #include "common/Texts.h"
 #include "machine/MachineConfig.h"
@@ -16,19 +16,17 @@ using namespace dorum::test;
 namespace {
 
 struct TSessionTest : ::testing::Test {
-  QTemporaryDir dir;
+  TTempDir dir;
   TSession session{true};
   TMachine& machine = session.Machine();
   TProgramDocument document;
 
-  [[nodiscard]] QString Path(const char* name) const {
-    return dir.filePath(QString::fromLatin1(name));
-  }
-  void Assemble(const QStringList& lines) {
+  [[nodiscard]] std::string Path(const char* name) const { return dir.FilePath(name); }
+  void Assemble(const TLines& lines) {
     document.SetTexts(lines);
     session.AssembleProgram(document);
   }
-  [[nodiscard]] const QString& ProblemOf(int condition) const {
+  [[nodiscard]] const std::string& ProblemOf(int condition) const {
     return session.StopConditions().At(condition).Problem;
   }
 };
@@ -38,44 +36,42 @@ struct TSessionTest : ::testing::Test {
 // Whatever brings or takes names looks the stop conditions up again by
 // itself, also when it fails half way: a front end has nothing to remember.
 TEST_F(TSessionTest, EveryRenamingUseCaseLooksTheConditionsUpAgainEvenWhenItFails) {
-  Assemble({QStringLiteral("z: RST 0")});
-  session.AddStopCondition(QStringLiteral("changed(z)"));
+  Assemble({"z: RST 0"});
+  session.AddStopCondition("changed(z)");
   // An assembly that fails after the label y keeps y, and z is gone.
-  EXPECT_THROW(Assemble({QStringLiteral("y: RST 0"), QStringLiteral("NIEZNANY 1")}), EDorumError);
-  EXPECT_TRUE(ProblemOf(0).contains(u"z")) << ProblemOf(0).toStdString();
-  Assemble({QStringLiteral("z: RST 0")});
-  EXPECT_TRUE(ProblemOf(0).isEmpty());
+  EXPECT_THROW(Assemble({"y: RST 0", "NIEZNANY 1"}), EDorumError);
+  EXPECT_TRUE(Contains(ProblemOf(0), "z")) << ProblemOf(0);
+  Assemble({"z: RST 0"});
+  EXPECT_TRUE(ProblemOf(0).empty());
 
   session.SetAddressBits(6);
-  session.AddStopCondition(QStringLiteral("mem[40]=1"));
-  EXPECT_TRUE(ProblemOf(1).isEmpty());
+  session.AddStopCondition("mem[40]=1");
+  EXPECT_TRUE(ProblemOf(1).empty());
   session.SetAddressBits(5);
-  EXPECT_TRUE(ProblemOf(1).contains(u"poza pamięcią")) << ProblemOf(1).toStdString();
+  EXPECT_TRUE(Contains(ProblemOf(1), "poza pamięcią")) << ProblemOf(1);
   session.SetCodeBits(4);  // a wider word, memory as it was
-  EXPECT_FALSE(ProblemOf(1).isEmpty());
+  EXPECT_FALSE(ProblemOf(1).empty());
 
   // A list whose configuration is read before one of its instructions fails.
   session.SetAddressBits(6);
-  ASSERT_TRUE(ProblemOf(1).isEmpty());
-  QFile list(Path("zla.lst"));
-  ASSERT_TRUE(list.open(QIODevice::WriteOnly));
-  list.write(
-      "[Opcje]\r\nAdres=5\r\nKod=3\r\n[Rozkazy]\r\nLiczba=1\r\nNazwa1=zly\r\n"
-      "[zly]\r\nLinie=2\r\nLinia1=ROZKAZ ZLY;\r\nLinia2=nieznany_sygnal;\r\n");
-  list.close();
+  ASSERT_TRUE(ProblemOf(1).empty());
+  ASSERT_TRUE(
+      PutFileBytes(Path("zla.lst"),
+                   "[Opcje]\r\nAdres=5\r\nKod=3\r\n[Rozkazy]\r\nLiczba=1\r\nNazwa1=zly\r\n"
+                   "[zly]\r\nLinie=2\r\nLinia1=ROZKAZ ZLY;\r\nLinia2=nieznany_sygnal;\r\n"));
   EXPECT_THROW(session.LoadList(Path("zla.lst")), EDorumError);
   EXPECT_EQ(machine.AddressBits(), 5);
-  EXPECT_TRUE(ProblemOf(1).contains(u"poza pamięcią")) << ProblemOf(1).toStdString();
+  EXPECT_TRUE(Contains(ProblemOf(1), "poza pamięcią")) << ProblemOf(1);
 }
 
 TEST_F(TSessionTest, TheDefaultMachineComesBackWithItsInstructionsAndConditionsFollow) {
-  session.SetComponents(*PresetComponents(QStringLiteral("Ombra")));
+  session.SetComponents(*PresetComponents("Ombra"));
   session.SetAddressBits(8);
   session.SetCodeBits(5);
   session.DeleteInstruction(0);
-  session.AddStopCondition(QStringLiteral("X=1"));
-  session.AddStopCondition(QStringLiteral("mem[200]=1"));
-  ASSERT_TRUE(ProblemOf(0).isEmpty());
+  session.AddStopCondition("X=1");
+  session.AddStopCondition("mem[200]=1");
+  ASSERT_TRUE(ProblemOf(0).empty());
 
   session.RestoreDefaultMachine();
   EXPECT_EQ(machine.GetComponents(), TComponentSet().set(0));
@@ -83,16 +79,16 @@ TEST_F(TSessionTest, TheDefaultMachineComesBackWithItsInstructionsAndConditionsF
   EXPECT_EQ(machine.CodeBits(), kMinCodeBits);
   const TInstructionList& list = session.Control().Instructions();
   ASSERT_EQ(list.Count(), 8);
-  EXPECT_EQ(list.At(0).Name(), QStringLiteral("stp"));
-  EXPECT_EQ(list.At(7).Name(), QStringLiteral("soz"));
-  EXPECT_FALSE(ProblemOf(0).isEmpty());  // no register X
-  EXPECT_FALSE(ProblemOf(1).isEmpty());  // no word 200
+  EXPECT_EQ(list.At(0).Name(), "stp");
+  EXPECT_EQ(list.At(7).Name(), "soz");
+  EXPECT_FALSE(ProblemOf(0).empty());  // no register X
+  EXPECT_FALSE(ProblemOf(1).empty());  // no word 200
 }
 
 // A code or a cycle the list does not have is refused before anything
 // changes: the steps recorded so far can still be taken back.
 TEST_F(TSessionTest, InstructionEditsOutsideTheListChangeNothing) {
-  machine.EnterMemoryValue(3, QStringLiteral("7"));
+  machine.EnterMemoryValue(3, "7");
   ASSERT_EQ(session.History()->UndoableSteps(), 1u);
   (void)machine.TakeChanges();
   const int count = session.Control().Instructions().Count();
@@ -121,8 +117,8 @@ TEST_F(TSessionTest, InstructionEditsOutsideTheListChangeNothing) {
 // beyond it.
 TEST_F(TSessionTest, ClearingTheMemoryZeroesEveryWord) {
   session.SetAddressBits(6);
-  machine.EnterMemoryValue(0, QStringLiteral("5"));
-  machine.EnterMemoryValue(63, QStringLiteral("-1"));
+  machine.EnterMemoryValue(0, "5");
+  machine.EnterMemoryValue(63, "-1");
   ASSERT_EQ(session.History()->UndoableSteps(), 2u);
   (void)machine.TakeChanges();
 

@@ -2,8 +2,11 @@
 // signals, their plans and the help page's table must all agree with it.
 #include <gtest/gtest.h>
 
-#include <QFile>
-#include <QRegularExpression>
+#include <fstream>
+#include <iterator>
+#include <regex>
+#include <string>
+#include <vector>
 
 #include "machine/Machine.h"
 #include "machine/SignalTable.h"
@@ -14,22 +17,24 @@ namespace {
 
 struct THelpRow {
   int Number = -1;
-  QString Name;
-  QString Kind;
+  std::string Name;
+  std::string Kind;
   int Option = -1;
-  QString Text;
+  std::string Text;
 };
 
 std::vector<THelpRow> HelpRows() {
-  QFile file(QStringLiteral(DORUM_SOURCE_DIR "/src/gui/help/sygnaly.html"));
-  EXPECT_TRUE(file.open(QIODevice::ReadOnly));
-  const QString html = QString::fromUtf8(file.readAll());
-  static const QRegularExpression row(QStringLiteral(
-      R"(<tr><td>(\d+)</td><td><a [^>]*>([^<]*)</a></td><td>(\w+)</td><td>(\d+)</td><td>(.*)</td></tr>)"));
+  std::ifstream file(DORUM_SOURCE_DIR "/src/gui/help/sygnaly.html", std::ios::binary);
+  EXPECT_TRUE(file.is_open());
+  const std::string html{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+  static const std::regex row(
+      R"(<tr><td>(\d+)</td><td><a [^>]*>([^<]*)</a></td><td>(\w+)</td><td>(\d+)</td><td>(.*)</td></tr>)");
   std::vector<THelpRow> rows;
-  for (const QRegularExpressionMatch& m : row.globalMatch(html)) {
-    rows.push_back({m.captured(1).toInt(), m.captured(2), m.captured(3), m.captured(4).toInt(),
-                    m.captured(5)});
+  for (auto m = std::sregex_iterator(html.begin(), html.end(), row); m != std::sregex_iterator();
+       ++m) {
+    const std::smatch& cells = *m;
+    rows.push_back({std::stoi(cells[1].str()), cells[2].str(), cells[3].str(),
+                    std::stoi(cells[4].str()), cells[5].str()});
   }
   return rows;
 }
@@ -44,16 +49,14 @@ TEST(SignalTable, TheHelpPageDescribesEverySignalAsTheTableDoes) {
     const TSignalRow& signal = SignalRow(n);
     const THelpRow& help = rows[static_cast<std::size_t>(n)];
     EXPECT_EQ(help.Number, n);
-    EXPECT_EQ(help.Name, QString::fromLatin1(signal.Name));
-    EXPECT_EQ(help.Kind, signal.Kind == TSignalKind::Impulse ? QStringLiteral("impuls")
-                                                             : QStringLiteral("poziom"))
-        << signal.Name;
+    EXPECT_EQ(help.Name, signal.Name);
+    EXPECT_EQ(help.Kind, signal.Kind == TSignalKind::Impulse ? "impuls" : "poziom") << signal.Name;
     EXPECT_EQ(help.Option, signal.Option) << signal.Name;
-    const QString formula = SignalFormula(n);
-    if (formula.isEmpty()) continue;
+    const std::string formula = SignalFormula(n);
+    if (formula.empty()) continue;
     ++formulas;
-    EXPECT_TRUE(help.Text.contains(formula)) << signal.Name << ": \"" << formula.toStdString()
-                                             << "\" in \"" << help.Text.toStdString() << "\"";
+    EXPECT_NE(help.Text.find(formula), std::string::npos)
+        << signal.Name << ": \"" << formula << "\" in \"" << help.Text << "\"";
   }
   EXPECT_GT(formulas, kSignalCount / 2);
 }
@@ -62,14 +65,13 @@ TEST(SignalTable, TheMachinesSignalsAreTheRowsOfTheTable) {
   TMachine m;
   for (int n = 0; n < kSignalCount; ++n) {
     const TSignalRow& row = SignalRow(n);
-    EXPECT_EQ(m.Signal(n).Caption(), QString::fromLatin1(row.Name));
+    EXPECT_EQ(m.Signal(n).Caption(), row.Name);
     EXPECT_EQ(m.Signal(n).Tag(), row.Option);
     EXPECT_EQ(m.Signal(n).Impulse(), row.Kind == TSignalKind::Impulse);
-    EXPECT_EQ(TMachine::FindSignalExact(QString::fromLatin1(row.Name)), n);
+    EXPECT_EQ(TMachine::FindSignalExact(row.Name), n);
   }
-  EXPECT_EQ(m.Signal(static_cast<int>(TSignalId::as)).ComponentName(), QStringLiteral("SignalAs"));
-  EXPECT_EQ(m.Signal(static_cast<int>(TSignalId::czyt)).ComponentName(),
-            QStringLiteral("SignalCzyt"));
+  EXPECT_EQ(m.Signal(static_cast<int>(TSignalId::as)).ComponentName(), "SignalAs");
+  EXPECT_EQ(m.Signal(static_cast<int>(TSignalId::czyt)).ComponentName(), "SignalCzyt");
 }
 
 TEST(SignalTable, APlanMarksWhatTheRowsWrite) {

@@ -1,8 +1,8 @@
 #pragma once
 
-#include <QString>
-#include <QStringList>
+#include <string>
 
+#include "common/Strings.h"
 #include "control/ControlUnit.h"
 #include "machine/Machine.h"
 #include "program/ProgramDocument.h"
@@ -10,35 +10,32 @@
 namespace dorum::test {
 
 // Everything a step can change, as one text, so a difference shows itself.
-inline QString StateText(const TMachine& m, const TController& control,
-                         const TProgramDocument* program) {
-  QStringList parts;
+inline std::string StateText(const TMachine& m, const TController& control,
+                             const TProgramDocument* program) {
+  using std::to_string;
+  TLines parts;
   for (std::size_t r = 0; r < kRegisterCount; ++r) {
     const TRegister& reg = m.Register(static_cast<TRegisterId>(r));
-    parts.append(QStringLiteral("%1=%2/%3")
-                     .arg(reg.Caption())
-                     .arg(reg.Content())
-                     .arg(static_cast<int>(reg.DisplayMode())));
+    parts.push_back(reg.Caption() + '=' + to_string(reg.Content()) + '/' +
+                    to_string(static_cast<int>(reg.DisplayMode())));
   }
   for (std::size_t b = 0; b < kBusCount; ++b)
-    parts.append(QStringLiteral("bus%1=%2").arg(b).arg(m.Bus(static_cast<TBusId>(b)).RawValue()));
-  parts.append(QStringLiteral("alu=%1,%2").arg(m.Alu().Input()).arg(m.Alu().Result()));
-  parts.append(QStringLiteral("marks=%1 signals=%2").arg(m.CycleMarks()).arg(m.ActiveSignals()));
-  QStringList words;
+    parts.push_back("bus" + to_string(b) + '=' +
+                    to_string(m.Bus(static_cast<TBusId>(b)).RawValue()));
+  parts.push_back("alu=" + to_string(m.Alu().Input()) + ',' + to_string(m.Alu().Result()));
+  parts.push_back("marks=" + to_string(m.CycleMarks()) +
+                  " signals=" + to_string(m.ActiveSignals()));
+  TLines words;
   for (int cell = 0; cell < m.Memory().Size(); ++cell)
-    words.append(QString::number(m.Memory().Raw(cell)));
-  parts.append(words.join(u','));
-  parts.append(
-      QStringLiteral("in=[%1] out=[%2]").arg(m.Console().InputText(), m.Console().OutputText()));
+    words.push_back(to_string(m.Memory().Raw(cell)));
+  parts.push_back(Join(words, ","));
+  parts.push_back("in=[" + m.Console().InputText() + "] out=[" + m.Console().OutputText() + ']');
   const TControlPlace place = control.Place();
-  parts.append(QStringLiteral("place=%1,%2,%3,%4,%5")
-                   .arg(place.Cycles)
-                   .arg(place.Instructions)
-                   .arg(place.CurrentCycle)
-                   .arg(place.Flags)
-                   .arg(place.CurrentLine));
-  if (program != nullptr) parts.append(QStringLiteral("line=%1").arg(program->CurrentLine()));
-  return parts.join(u' ');
+  parts.push_back("place=" + to_string(place.Cycles) + ',' + to_string(place.Instructions) + ',' +
+                  to_string(place.CurrentCycle) + ',' + to_string(place.Flags) + ',' +
+                  to_string(place.CurrentLine));
+  if (program != nullptr) parts.push_back("line=" + to_string(program->CurrentLine()));
+  return Join(parts, " ");
 }
 
 }  // namespace dorum::test

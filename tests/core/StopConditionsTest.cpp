@@ -3,8 +3,8 @@
 // run is sliced and at whatever tracking level.
 #include <gtest/gtest.h>
 
-#include <QDir>
 #include <functional>
+#include <string>
 
 #include "MachineTestSupport.h"
 #include "common/Text.h"
@@ -21,8 +21,7 @@ namespace {
 
 struct TSuma {
   TSuma() {
-    const QString path = QDir(QStringLiteral(DORUM_EXAMPLES_DIR)).filePath("dorum/suma.prg");
-    Document.SetTexts(ReadTextFile(path));
+    Document.SetTexts(ReadTextFile(ExamplePath("dorum/suma.prg")));
     CompileProgram(Session.Assembler(), Session.Control(), Document);
   }
   // Cycles performed one by one until `holds` after one of them; its number.
@@ -35,7 +34,7 @@ struct TSuma {
   }
   int LabelAddress(const char* name) {
     for (int i = 0; i < Session.Watches().Count(); ++i) {
-      if (Session.Watches().At(i).Name.compare(QLatin1String(name), Qt::CaseInsensitive) == 0)
+      if (EqualsIgnoringAsciiCase(Session.Watches().At(i).Name, name))
         return Session.Watches().At(i).Address;
     }
     return -1;
@@ -44,7 +43,7 @@ struct TSuma {
   TProgramDocument Document;
 };
 
-QString AddError(TSession& session, const QString& text) {
+std::string AddError(TSession& session, const std::string& text) {
   return MessageOf([&] { session.AddStopCondition(text); });
 }
 
@@ -62,9 +61,9 @@ TEST(StopConditionText, ReadsEveryForm) {
       {"L>7", TStopOp::Greater, "L", 7},          {"L>=0x8", TStopOp::GreaterEqual, "L", 8},
       {"changed( z )", TStopOp::Changed, "z", 0}, {"signal(wyak)", TStopOp::Signal, "wyak", 0}};
   for (const auto& c : cases) {
-    const TStopConditionText parsed = ParseStopCondition(QString::fromUtf8(c.Text));
+    const TStopConditionText parsed = ParseStopCondition(c.Text);
     EXPECT_EQ(parsed.Op, c.Op) << c.Text;
-    EXPECT_EQ(parsed.Name, QString::fromUtf8(c.Name)) << c.Text;
+    EXPECT_EQ(parsed.Name, c.Name) << c.Text;
     if (c.Op != TStopOp::Changed && c.Op != TStopOp::Signal) {
       EXPECT_EQ(parsed.Value, c.Value) << c.Text;
     }
@@ -79,34 +78,33 @@ TEST(StopConditionText, SaysWhatIsWrong) {
                {"AK=", "brak wartości"},    {"AK>=zz", "\"zz\" nie jest liczbą"},
                {"changed()", "brak nazwy"}, {"  ", "Pusty warunek"}};
   for (const auto& c : cases) {
-    const QString message = MessageOf([&] { (void)ParseStopCondition(QString::fromUtf8(c.Text)); });
-    EXPECT_TRUE(message.contains(QString::fromUtf8(c.Says)))
-        << c.Text << ": " << message.toStdString();
+    const std::string message = MessageOf([&] { (void)ParseStopCondition(c.Text); });
+    EXPECT_TRUE(Contains(message, c.Says)) << c.Text << ": " << message;
   }
 }
 
 TEST(StopConditions, NamesAreLookedUpAsExpectDoes) {
   TSuma suma;
   const int wordBits = suma.Session.Machine().WordBits();
-  EXPECT_TRUE(AddError(suma.Session, "nieznana=1").contains(u"nie ma rejestru ani etykiety"));
-  EXPECT_TRUE(AddError(suma.Session, "signal(nic)").contains(u"nie ma sygnału nic"));
-  EXPECT_TRUE(AddError(suma.Session, "mem[99999]=1").contains(u"poza pamięcią"));
-  EXPECT_TRUE(AddError(suma.Session, "mem[-1]=1").contains(u"poza pamięcią"));
+  EXPECT_TRUE(Contains(AddError(suma.Session, "nieznana=1"), "nie ma rejestru ani etykiety"));
+  EXPECT_TRUE(Contains(AddError(suma.Session, "signal(nic)"), "nie ma sygnału nic"));
+  EXPECT_TRUE(Contains(AddError(suma.Session, "mem[99999]=1"), "poza pamięcią"));
+  EXPECT_TRUE(Contains(AddError(suma.Session, "mem[-1]=1"), "poza pamięcią"));
   // The last word is the last one a condition may name.
   const int size = suma.Session.Machine().Memory().Size();
   EXPECT_TRUE(
-      AddError(suma.Session, QStringLiteral("mem[%1]=1").arg(size)).contains(u"poza pamięcią"));
-  EXPECT_EQ(AddError(suma.Session, QStringLiteral("mem[%1]=1").arg(size - 1)), QString());
+      Contains(AddError(suma.Session, "mem[" + std::to_string(size) + "]=1"), "poza pamięcią"));
+  EXPECT_EQ(AddError(suma.Session, "mem[" + std::to_string(size - 1) + "]=1"), "");
   suma.Session.StopConditions().Clear();
-  EXPECT_TRUE(AddError(suma.Session, "G=0").contains(u"nie ma rejestru G"));
-  const QString tooBig = QStringLiteral("z=%1").arg(1 << wordBits);
-  EXPECT_TRUE(AddError(suma.Session, tooBig).contains(u"nie mieści się"));
-  const QString tooSmall = QStringLiteral("z=%1").arg(-(1 << (wordBits - 1)) - 1);
-  EXPECT_TRUE(AddError(suma.Session, tooSmall).contains(u"nie mieści się"));
+  EXPECT_TRUE(Contains(AddError(suma.Session, "G=0"), "nie ma rejestru G"));
+  const std::string tooBig = "z=" + std::to_string(1 << wordBits);
+  EXPECT_TRUE(Contains(AddError(suma.Session, tooBig), "nie mieści się"));
+  const std::string tooSmall = "z=" + std::to_string(-(1 << (wordBits - 1)) - 1);
+  EXPECT_TRUE(Contains(AddError(suma.Session, tooSmall), "nie mieści się"));
   EXPECT_EQ(suma.Session.StopConditions().Count(), 0);  // none of the bad ones stays
 
-  suma.Session.AddStopCondition(QStringLiteral("Z=1"));   // a label, in any case
-  suma.Session.AddStopCondition(QStringLiteral("ak=1"));  // no such label: the register
+  suma.Session.AddStopCondition("Z=1");   // a label, in any case
+  suma.Session.AddStopCondition("ak=1");  // no such label: the register
   const TStopConditions& list = suma.Session.StopConditions();
   ASSERT_EQ(list.Count(), 2);
   EXPECT_EQ(list.At(0).Test.Source, TStopTest::TSource::Memory);
@@ -124,23 +122,23 @@ TEST(StopConditions, ComparesWithinTheWidth) {
   const int top = 1 << (bits - 1);  // the sign bit alone
   Set(machine, R::AK, top);
   const struct {
-    QString Text;
+    std::string Text;
     bool Holds;
-  } cases[] = {{QStringLiteral("AK<0"), true},
-               {QStringLiteral("AK>=-1"), false},
-               {QStringLiteral("AK=-%1").arg(top), true},
-               {QStringLiteral("AK=%1").arg(top), true},
-               {QStringLiteral("AK>%1").arg(top - 1), true},
-               {QStringLiteral("AK<%1").arg(top), false},
-               {QStringLiteral("AK!=%1").arg(top), false},
-               {QStringLiteral("AK<=%1").arg(top), true},
-               {QStringLiteral("AK>=0"), false},  // the sign bit is set
-               {QStringLiteral("AK<=0"), false},  // unsigned: zero only
-               {QStringLiteral("AK>0"), true}};
+  } cases[] = {{"AK<0", true},
+               {"AK>=-1", false},
+               {"AK=-" + std::to_string(top), true},
+               {"AK=" + std::to_string(top), true},
+               {"AK>" + std::to_string(top - 1), true},
+               {"AK<" + std::to_string(top), false},
+               {"AK!=" + std::to_string(top), false},
+               {"AK<=" + std::to_string(top), true},
+               {"AK>=0", false},  // the sign bit is set
+               {"AK<=0", false},  // unsigned: zero only
+               {"AK>0", true}};
   for (const auto& c : cases) {
     TStopConditions conditions;
     conditions.Add(c.Text, machine, nullptr);
-    EXPECT_EQ(conditions.Check(machine) == 0, c.Holds) << c.Text.toStdString();
+    EXPECT_EQ(conditions.Check(machine) == 0, c.Holds) << c.Text;
   }
 }
 
@@ -148,8 +146,8 @@ TEST(StopConditions, ChangedComparesWithThePreviousCheckAndDisabledOnesAreSkippe
   TSession session;
   TMachine& machine = session.Machine();
   TStopConditions conditions;
-  conditions.Add(QStringLiteral("AK=3"), machine, nullptr);
-  conditions.Add(QStringLiteral("changed(AK)"), machine, nullptr);
+  conditions.Add("AK=3", machine, nullptr);
+  conditions.Add("changed(AK)", machine, nullptr);
   EXPECT_EQ(conditions.Check(machine), -1);
   Set(machine, R::AK, 3);
   EXPECT_EQ(conditions.Check(machine), 0);  // the first that holds
@@ -166,7 +164,7 @@ TEST(StopConditions, ChangedComparesWithThePreviousCheckAndDisabledOnesAreSkippe
   conditions.SetEnabled(1, false, machine);
   conditions.Remove(0);
   EXPECT_EQ(conditions.Count(), 1);
-  EXPECT_EQ(conditions.At(0).Text, QStringLiteral("changed(AK)"));
+  EXPECT_EQ(conditions.At(0).Text, "changed(AK)");
 }
 
 // The run ends after the very cycle in which the condition holds, sliced
@@ -178,7 +176,7 @@ TEST(StopConditions, RunStopsAfterTheCycleInWhichOneHolds) {
   const std::uint64_t zWritten =
       reference.CyclesUntil([&](const TMachine& m) { return m.Memory().Word(z) != 0; });
   TSuma signalReference;
-  const int weak = TMachine::FindSignal(QStringLiteral("weak"));
+  const int weak = TMachine::FindSignal("weak");
   const std::uint64_t firstWeak =
       signalReference.CyclesUntil([&](const TMachine& m) { return m.SignalActive(weak); });
   ASSERT_GT(zWritten, firstWeak);
@@ -193,16 +191,16 @@ TEST(StopConditions, RunStopsAfterTheCycleInWhichOneHolds) {
         TSuma suma;
         TController& control = suma.Session.Control();
         control.SetTrackingLevel(level);
-        suma.Session.AddStopCondition(QString::fromUtf8(c.Condition));
+        suma.Session.AddStopCondition(c.Condition);
         control.StartProgram(-1);
-        const QString message = EndOf(control, [&] {
+        const std::string message = EndOf(control, [&] {
           TSliceEnd end = TSliceEnd::Idle;
           while (control.Running()) end = control.RunSlice({.Cycles = slice});
           return end;
         });
         const std::string where = std::string(c.Condition) + " level " + std::to_string(level) +
                                   " slice " + std::to_string(slice);
-        EXPECT_EQ(message, QStringLiteral("Warunek zatrzymania: %1").arg(c.Condition)) << where;
+        EXPECT_EQ(message, std::string("Warunek zatrzymania: ") + c.Condition) << where;
         EXPECT_EQ(control.CyclesPerformed(), c.Cycles) << where;
         EXPECT_EQ(control.HeldCondition(), 0) << where;
         EXPECT_FALSE(control.Running()) << where;
@@ -214,13 +212,13 @@ TEST(StopConditions, RunStopsAfterTheCycleInWhichOneHolds) {
 TEST(StopConditions, ANeverHoldingOneLetsTheProgramEndAndARunGoesOnAfterAStop) {
   TSuma plain;
   plain.Session.Control().SetTrackingLevel(0);
-  const QString plainEnd =
+  const std::string plainEnd =
       EndOf(plain.Session.Control(), [&] { return plain.Session.Control().ExecuteProgram(-1); });
 
   TSuma suma;
   TController& control = suma.Session.Control();
   control.SetTrackingLevel(0);
-  suma.Session.AddStopCondition(QStringLiteral("AK=99"));
+  suma.Session.AddStopCondition("AK=99");
   EXPECT_EQ(EndOf(control, [&] { return control.ExecuteProgram(-1); }), plainEnd);
   EXPECT_EQ(control.HeldCondition(), -1);
   EXPECT_EQ(control.CyclesPerformed(), plain.Session.Control().CyclesPerformed());
@@ -230,9 +228,9 @@ TEST(StopConditions, ANeverHoldingOneLetsTheProgramEndAndARunGoesOnAfterAStop) {
   TSuma again;
   TController& second = again.Session.Control();
   second.SetTrackingLevel(0);
-  again.Session.AddStopCondition(QStringLiteral("changed(z)"));
+  again.Session.AddStopCondition("changed(z)");
   EXPECT_EQ(second.ExecuteProgram(-1), TSliceEnd::ConditionHeld);
-  EXPECT_TRUE(second.EndMessage().startsWith(u"Warunek zatrzymania"));
+  EXPECT_TRUE(second.EndMessage().starts_with("Warunek zatrzymania"));
   EXPECT_EQ(second.ExecuteProgram(-1), TSliceEnd::ProgramEnded);
   EXPECT_EQ(second.EndMessage(), plainEnd);
   EXPECT_EQ(second.HeldCondition(), -1);
@@ -241,7 +239,7 @@ TEST(StopConditions, ANeverHoldingOneLetsTheProgramEndAndARunGoesOnAfterAStop) {
 
 namespace {
 
-void Assemble(TSession& session, TProgramDocument& document, const QStringList& lines) {
+void Assemble(TSession& session, TProgramDocument& document, const TLines& lines) {
   document.SetTexts(lines);
   session.AssembleProgram(document);
 }
@@ -253,17 +251,16 @@ void Assemble(TSession& session, TProgramDocument& document, const QStringList& 
 TEST(StopConditions, RecompileFollowsTheLabelsAndKeepsTextsAndChoices) {
   TSession session;
   TProgramDocument document;
-  Assemble(session, document, {QStringLiteral("x: RST 1"), QStringLiteral("z: RPA")});
-  session.AddStopCondition(QStringLiteral("changed(z)"));
-  session.AddStopCondition(QStringLiteral("z=3"));
+  Assemble(session, document, {"x: RST 1", "z: RPA"});
+  session.AddStopCondition("changed(z)");
+  session.AddStopCondition("z=3");
   TStopConditions& list = session.StopConditions();
   list.SetEnabled(1, false, session.Machine());
   ASSERT_EQ(list.At(0).Test.Index, 1);
 
-  Assemble(session, document,
-           {QStringLiteral("a: RST 1"), QStringLiteral("b: RST 2"), QStringLiteral("z: RPA")});
+  Assemble(session, document, {"a: RST 1", "b: RST 2", "z: RPA"});
   ASSERT_EQ(list.Count(), 2);
-  EXPECT_EQ(list.At(0).Text, QStringLiteral("changed(z)"));
+  EXPECT_EQ(list.At(0).Text, "changed(z)");
   EXPECT_EQ(list.At(0).Test.Index, 2);
   EXPECT_TRUE(list.At(0).Active());
   EXPECT_FALSE(list.At(1).Enabled);
@@ -278,14 +275,14 @@ TEST(StopConditions, RecompileFollowsTheLabelsAndKeepsTextsAndChoices) {
 TEST(StopConditions, RecompileKeepsOneThatNoLongerResolvesUncheckedWithItsProblem) {
   TSession session;
   TProgramDocument document;
-  Assemble(session, document, {QStringLiteral("z: RST 0")});
-  session.AddStopCondition(QStringLiteral("changed(z)"));
+  Assemble(session, document, {"z: RST 0"});
+  session.AddStopCondition("changed(z)");
   TStopConditions& list = session.StopConditions();
 
-  Assemble(session, document, {QStringLiteral("y: RST 0")});
+  Assemble(session, document, {"y: RST 0"});
   ASSERT_EQ(list.Count(), 1);
-  EXPECT_EQ(list.At(0).Text, QStringLiteral("changed(z)"));
-  EXPECT_TRUE(list.At(0).Problem.contains(u"nie ma rejestru ani etykiety z"));
+  EXPECT_EQ(list.At(0).Text, "changed(z)");
+  EXPECT_TRUE(Contains(list.At(0).Problem, "nie ma rejestru ani etykiety z"));
   EXPECT_FALSE(list.At(0).Active());
   EXPECT_FALSE(list.Armed());
   // Enabling it by hand does not make it checked while the name is missing.
@@ -293,8 +290,8 @@ TEST(StopConditions, RecompileKeepsOneThatNoLongerResolvesUncheckedWithItsProble
   list.SetEnabled(0, true, session.Machine());
   EXPECT_FALSE(list.Armed());
 
-  Assemble(session, document, {QStringLiteral("z: RST 0")});
-  EXPECT_TRUE(list.At(0).Problem.isEmpty());
+  Assemble(session, document, {"z: RST 0"});
+  EXPECT_TRUE(list.At(0).Problem.empty());
   EXPECT_TRUE(list.Armed());
 }
 
@@ -305,15 +302,15 @@ TEST(StopConditions, RecompileAfterTheConfigurationChanged) {
   TMachine& machine = session.Machine();
   machine.SetAddressBits(6);
   const int beyond = (1 << 5) + 3;
-  session.AddStopCondition(QStringLiteral("mem[%1]=1").arg(beyond));
+  session.AddStopCondition("mem[" + std::to_string(beyond) + "]=1");
   const int wide = (1 << (machine.WordBits() - 1)) + 1;
-  session.AddStopCondition(QStringLiteral("AK=%1").arg(wide));
-  session.AddStopCondition(QStringLiteral("changed(AK)"));
+  session.AddStopCondition("AK=" + std::to_string(wide));
+  session.AddStopCondition("changed(AK)");
   machine.Memory().Store(beyond, 1);
   session.SetAddressBits(5);
   const TStopConditions& list = session.StopConditions();
-  EXPECT_TRUE(list.At(0).Problem.contains(u"poza pamięcią")) << list.At(0).Problem.toStdString();
-  EXPECT_TRUE(list.At(1).Problem.contains(u"nie mieści się")) << list.At(1).Problem.toStdString();
+  EXPECT_TRUE(Contains(list.At(0).Problem, "poza pamięcią")) << list.At(0).Problem;
+  EXPECT_TRUE(Contains(list.At(1).Problem, "nie mieści się")) << list.At(1).Problem;
   EXPECT_TRUE(list.At(2).Active());
   EXPECT_EQ(list.At(2).Test.Bits, machine.Register(R::AK).Bits());
   // Before, the old word beyond the memory made mem[...]=1 hold.
@@ -322,21 +319,21 @@ TEST(StopConditions, RecompileAfterTheConfigurationChanged) {
 
 TEST(StopConditions, IndexOfFindsTheSameConditionHoweverWritten) {
   TSession session;
-  session.AddStopCondition(QStringLiteral("changed(AK)"));
-  session.AddStopCondition(QStringLiteral("AK>=5"));
+  session.AddStopCondition("changed(AK)");
+  session.AddStopCondition("AK>=5");
   const TStopConditions& list = session.StopConditions();
-  EXPECT_EQ(list.IndexOf(QStringLiteral(" changed( ak ) ")), 0);
-  EXPECT_EQ(list.IndexOf(QStringLiteral("AK >= $5")), 1);
-  EXPECT_EQ(list.IndexOf(QStringLiteral("AK>5")), -1);
-  EXPECT_EQ(list.IndexOf(QStringLiteral("signal(AK)")), -1);
-  EXPECT_EQ(list.IndexOf(QStringLiteral("AK>")), -1);
+  EXPECT_EQ(list.IndexOf(" changed( ak ) "), 0);
+  EXPECT_EQ(list.IndexOf("AK >= $5"), 1);
+  EXPECT_EQ(list.IndexOf("AK>5"), -1);
+  EXPECT_EQ(list.IndexOf("signal(AK)"), -1);
+  EXPECT_EQ(list.IndexOf("AK>"), -1);
   // Conditions that differ only in their value are told apart.
-  session.AddStopCondition(QStringLiteral("AK=3"));
-  session.AddStopCondition(QStringLiteral("AK=4"));
-  EXPECT_EQ(list.IndexOf(QStringLiteral("AK=4")), 3);
-  EXPECT_EQ(list.IndexOf(QStringLiteral("AK=3")), 2);
-  EXPECT_EQ(list.IndexOf(QStringLiteral("AK=5")), -1);
-  EXPECT_EQ(list.IndexOf(QStringLiteral("L=3")), -1);
+  session.AddStopCondition("AK=3");
+  session.AddStopCondition("AK=4");
+  EXPECT_EQ(list.IndexOf("AK=4"), 3);
+  EXPECT_EQ(list.IndexOf("AK=3"), 2);
+  EXPECT_EQ(list.IndexOf("AK=5"), -1);
+  EXPECT_EQ(list.IndexOf("L=3"), -1);
 }
 
 namespace {
@@ -345,37 +342,34 @@ namespace {
 class TEveryCycle final : public IControlHost {};
 
 struct TWatchedRun {
-  TWatchedRun(const QString& program, const QString& list, bool cycleByCycle) {
-    const QDir examples(QStringLiteral(DORUM_EXAMPLES_DIR));
-    if (!list.isEmpty()) LoadInstructionList(examples.filePath(list), machine_, control_);
-    document_.SetTexts(ReadTextFile(examples.filePath(program)));
+  TWatchedRun(const std::string& program, const std::string& list, bool cycleByCycle) {
+    if (!list.empty()) LoadInstructionList(ExamplePath(list), machine_, control_);
+    document_.SetTexts(ReadTextFile(ExamplePath(program)));
     CompileProgram(session_.Assembler(), control_, document_);
     if (cycleByCycle) control_.SetHost(&host_);
     control_.SetTrackingLevel(0);
   }
   // Runs on until the next stop, with the user's entries after the first
   // slice that ends at a fetch if asked; what ended it and where.
-  QString RunOn(std::uint64_t slice, bool enterValues = false) {
+  std::string RunOn(std::uint64_t slice, bool enterValues = false) {
     control_.StartProgram(-1);
-    const QString message = EndOf(control_, [&] {
+    const std::string message = EndOf(control_, [&] {
       TSliceEnd end = TSliceEnd::Idle;
       while (control_.Running()) {
         end = control_.RunSlice({.Cycles = slice});
         // Between instructions, where the next slice may take whole ones.
         if (enterValues && control_.Running() && control_.AtFetch()) {
           enterValues = false;
-          machine_.EnterMemoryValue(0, QStringLiteral("77"));
-          machine_.EnterRegisterValue(R::AK, QStringLiteral("5"));
+          machine_.EnterMemoryValue(0, "77");
+          machine_.EnterRegisterValue(R::AK, "5");
         }
       }
       return end;
     });
-    return QStringLiteral("%1 after %2 held %3 AK=%4 L=%5")
-        .arg(message)
-        .arg(control_.CyclesPerformed())
-        .arg(control_.HeldCondition())
-        .arg(machine_.Register(R::AK).Content())
-        .arg(machine_.Register(R::L).Content());
+    return message + " after " + std::to_string(control_.CyclesPerformed()) + " held " +
+           std::to_string(control_.HeldCondition()) +
+           " AK=" + std::to_string(machine_.Register(R::AK).Content()) +
+           " L=" + std::to_string(machine_.Register(R::L).Content());
   }
 
   TSession session_;
@@ -388,30 +382,29 @@ struct TWatchedRun {
 }  // namespace
 
 TEST(StopConditions, WholeInstructionsStopWhereCycleByCycleRunsStop) {
-  const std::pair<QString, QString> programs[] = {
-      {QStringLiteral("dorum/mnozenie.prg"), QString()},
-      {QStringLiteral("dorum-plus/tablica.prg"), QStringLiteral("dorum-plus/dorum-plus.lst")},
-      {QStringLiteral("pelt/podprogram.prg"), QStringLiteral("pelt/pelt.lst")},
+  const std::pair<std::string, std::string> programs[] = {
+      {"dorum/mnozenie.prg", std::string()},
+      {"dorum-plus/tablica.prg", "dorum-plus/dorum-plus.lst"},
+      {"pelt/podprogram.prg", "pelt/pelt.lst"},
   };
   std::uint64_t runWhole = 0;
   for (const auto& [program, list] : programs) {
-    QStringList conditions{QStringLiteral("changed(AK)"), QStringLiteral("changed(WS)"),
-                           QStringLiteral("signal(pisz)"), QStringLiteral("changed(mem[0])")};
+    TLines conditions{"changed(AK)", "changed(WS)", "signal(pisz)", "changed(mem[0])"};
     TWatchedRun named(program, list, false);
     const TWatchList& labels = named.session_.Watches();
     for (int i = 0; i < labels.Count(); ++i)
-      conditions.append(QStringLiteral("changed(%1)").arg(labels.At(i).Name));
-    for (const QString& condition : conditions) {
+      conditions.push_back("changed(" + labels.At(i).Name + ")");
+    for (const std::string& condition : conditions) {
       for (const std::uint64_t slice : {std::uint64_t{7}, std::uint64_t{200}}) {
         TWatchedRun whole(program, list, false);
         TWatchedRun byCycle(program, list, true);
-        if (!MessageOf([&] { whole.session_.AddStopCondition(condition); }).isEmpty()) continue;
+        if (!MessageOf([&] { whole.session_.AddStopCondition(condition); }).empty()) continue;
         byCycle.session_.AddStopCondition(condition);
         // A few stops in turn, the first with places changed by hand
         // between two slices: the next cycle tells of it either way.
         for (int stop = 0; stop < 4; ++stop) {
           ASSERT_EQ(whole.RunOn(slice, stop == 0), byCycle.RunOn(slice, stop == 0))
-              << program.toStdString() << ' ' << condition.toStdString() << " stop " << stop;
+              << program << ' ' << condition << " stop " << stop;
         }
         runWhole += whole.control_.InstructionsRunWhole();
         ASSERT_EQ(byCycle.control_.InstructionsRunWhole(), 0u);
@@ -434,15 +427,15 @@ TEST(StopConditions, EveryValueThatFitsIsAcceptedUpToBothEnds) {
     bool Fits;
   } cases[] = {{all, true}, {all + 1, false}, {lowest, true}, {lowest - 1, false}, {0, true}};
   for (const auto& c : cases) {
-    const QString text = QStringLiteral("AK=%1").arg(c.Value);
+    const std::string text = "AK=" + std::to_string(c.Value);
     TStopConditions conditions;
-    const QString error = MessageOf([&] { conditions.Add(text, machine, nullptr); });
-    EXPECT_EQ(error.isEmpty(), c.Fits) << text.toStdString() << ": " << error.toStdString();
+    const std::string error = MessageOf([&] { conditions.Add(text, machine, nullptr); });
+    EXPECT_EQ(error.empty(), c.Fits) << text << ": " << error;
     if (!c.Fits) continue;
     Set(machine, R::AK, c.Value);
-    EXPECT_EQ(conditions.Check(machine), 0) << text.toStdString();
+    EXPECT_EQ(conditions.Check(machine), 0) << text;
     Set(machine, R::AK, c.Value + 1);
-    EXPECT_EQ(conditions.Check(machine), -1) << text.toStdString();
+    EXPECT_EQ(conditions.Check(machine), -1) << text;
   }
 }
 
@@ -453,7 +446,7 @@ TEST(StopConditions, ChangedHoldsForEveryKindOfDifference) {
   const int top = 1 << (machine.Register(R::AK).Bits() - 1);
   TStopConditions conditions;
   Set(machine, R::AK, 5);
-  conditions.Add(QStringLiteral("changed(AK)"), machine, nullptr);
+  conditions.Add("changed(AK)", machine, nullptr);
   const struct {
     int Value;
     bool Holds;
@@ -474,15 +467,13 @@ TEST(StopConditions, ARegistersCaptionComesBeforeALabelOfThatName) {
   for (const char* name : {"AK", "L", "S"}) {
     TSession session;
     TProgramDocument document;
-    Assemble(session, document,
-             {QStringLiteral("x: RST 1"), QStringLiteral("%1: RST 2").arg(QLatin1String(name))});
-    session.AddStopCondition(QStringLiteral("changed(%1)").arg(QLatin1String(name)));
-    session.AddStopCondition(
-        QStringLiteral("changed(%1)").arg(QString::fromLatin1(name).toLower()));
+    Assemble(session, document, {"x: RST 1", std::string(name) + ": RST 2"});
+    session.AddStopCondition("changed(" + std::string(name) + ")");
+    session.AddStopCondition("changed(" + LowerCase(name) + ")");
     const TStopConditions& list = session.StopConditions();
     ASSERT_EQ(list.Count(), 2) << name;
     EXPECT_EQ(list.At(0).Test.Source, TStopTest::TSource::Register) << name;
-    EXPECT_EQ(list.At(0).Test.Index, TMachine::FindRegister(QLatin1String(name))) << name;
+    EXPECT_EQ(list.At(0).Test.Index, TMachine::FindRegister(name)) << name;
     EXPECT_EQ(list.At(1).Test.Source, TStopTest::TSource::Memory) << name;
     EXPECT_EQ(list.At(1).Test.Index, 1) << name;
   }
@@ -491,15 +482,15 @@ TEST(StopConditions, ARegistersCaptionComesBeforeALabelOfThatName) {
 // The flags follow every write of the accumulator, not only the signals
 // that name them: a run taking whole instructions still sees them change.
 TEST(StopConditions, ChangedFlagsStopWholeInstructionRunsWhereCycleByCycleOnesStop) {
-  TWatchedRun whole(QStringLiteral("dorum/mnozenie.prg"), QString(), false);
-  TWatchedRun byCycle(QStringLiteral("dorum/mnozenie.prg"), QString(), true);
+  TWatchedRun whole("dorum/mnozenie.prg", std::string(), false);
+  TWatchedRun byCycle("dorum/mnozenie.prg", std::string(), true);
   for (TWatchedRun* run : {&whole, &byCycle}) {
-    run->machine_.SetComponents(*PresetComponents(QStringLiteral("Ombra")));
-    run->session_.AddStopCondition(QStringLiteral("changed(F)"));
+    run->machine_.SetComponents(*PresetComponents("Ombra"));
+    run->session_.AddStopCondition("changed(F)");
   }
   for (int stop = 0; stop < 3; ++stop) {
-    const QString expected = byCycle.RunOn(200);
-    EXPECT_TRUE(expected.startsWith(u"Warunek zatrzymania: changed(F)")) << expected.toStdString();
+    const std::string expected = byCycle.RunOn(200);
+    EXPECT_TRUE(expected.starts_with("Warunek zatrzymania: changed(F)")) << expected;
     EXPECT_EQ(whole.RunOn(200), expected) << "stop " << stop;
   }
 }

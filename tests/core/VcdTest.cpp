@@ -74,7 +74,7 @@ TEST(Vcd, AfterTheFirstDumpOnlyChangesAreWritten) {
   EXPECT_EQ(Since(out, mark), "#1\n");
 
   Set(m, R::AK, 6);
-  ASSERT_EQ(Cycle(m, "wyak wes"), QString());
+  ASSERT_EQ(Cycle(m, "wyak wes"), "");
   mark = out.str().size();
   writer.Cycle(2, TCycleSample::Of(m));
   // wyak and wes rise; AK (set between the cycles), S and the S bus hold 6.
@@ -94,7 +94,7 @@ TEST(Vcd, AfterTheFirstDumpOnlyChangesAreWritten) {
 TEST(Vcd, ABusIsUnknownInCyclesNothingDrivesIt) {
   TMachine m;
   Set(m, R::AK, 5);
-  ASSERT_EQ(Cycle(m, "wyak wes"), QString());
+  ASSERT_EQ(Cycle(m, "wyak wes"), "");
   const TCycleSample driven = TCycleSample::Of(m);
   EXPECT_EQ(driven.DrivenBuses, 1u << static_cast<int>(TBusId::S));
   EXPECT_EQ(driven.Buses[static_cast<std::size_t>(TBusId::S)], 5u);
@@ -105,7 +105,7 @@ TEST(Vcd, ABusIsUnknownInCyclesNothingDrivesIt) {
   std::size_t mark = out.str().size();
   writer.Cycle(1, driven);
   EXPECT_NE(Since(out, mark).find("b101 "), std::string::npos);
-  ASSERT_EQ(Cycle(m, ""), QString());
+  ASSERT_EQ(Cycle(m, ""), "");
   mark = out.str().size();
   writer.Cycle(2, TCycleSample::Of(m));
   // Two signals fall, the bus goes back to x though its last value stays.
@@ -129,8 +129,7 @@ TEST(VcdRecorder, EveryRecorderHearsEveryCycleWhileItsSubscriptionLives) {
     // An empty memory holds "stp": a fetch, then the stop cycle's error,
     // which is a cycle of the dump too.
     control.ExecuteCycle();
-    EXPECT_EQ(EndOf(control, [&] { return control.ExecuteCycle(); }),
-              QStringLiteral("Program został zakończony"));
+    EXPECT_EQ(EndOf(control, [&] { return control.ExecuteCycle(); }), "Program został zakończony");
   }
   EXPECT_EQ(first.Begins, 2);
   EXPECT_EQ(first.Ends, 2);
@@ -148,8 +147,7 @@ TEST(VcdRecorder, EveryRecorderHearsEveryCycleWhileItsSubscriptionLives) {
   EXPECT_EQ(first.Begins, 3);
   EXPECT_EQ(errorsOnly.Begins, 2);
   firstRecording.End();
-  EXPECT_EQ(EndOf(control, [&] { return control.ExecuteCycle(); }),
-            QStringLiteral("Program został zakończony"));
+  EXPECT_EQ(EndOf(control, [&] { return control.ExecuteCycle(); }), "Program został zakończony");
   EXPECT_EQ(first.Begins, 3);
 }
 

@@ -96,7 +96,7 @@ QString EnabledIn(TState state, const QStringList& names) {
       app.Main->UpdateActions();
       break;
     case kValuesOnly:
-      app.Core.Machine().EnterRegisterValue(TRegisterId::AK, QStringLiteral("7"));
+      app.Core.Machine().EnterRegisterValue(TRegisterId::AK, "7");
       app.Core.Refresh().Flush();
       app.Main->UpdateActions();
       break;
@@ -219,7 +219,7 @@ class ActionTableTest : public QObject {
     app.Main->MachineWindow().ManualControlBox()->click();
     QVERIFY(program->isEnabled());
     // A value entered by hand: a step to undo, once the views are told.
-    app.Core.Machine().EnterRegisterValue(TRegisterId::AK, QStringLiteral("7"));
+    app.Core.Machine().EnterRegisterValue(TRegisterId::AK, "7");
     app.Core.Refresh().Flush();
     QVERIFY(back->isEnabled());
     // A run greys the run commands while it goes on.

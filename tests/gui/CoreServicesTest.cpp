@@ -36,7 +36,7 @@ class CoreServicesTest : public QObject {
     TAppCore core;
     test::TDialogScript user;
     user.Install(core.Dialogs());
-    QVERIFY(!core.Errors().Run(nullptr, [] { throw EDorumError(QStringLiteral("Zły rozkaz")); }));
+    QVERIFY(!core.Errors().Run(nullptr, [] { throw EDorumError("Zły rozkaz"); }));
     QVERIFY(core.Errors().Run(nullptr, [] {}));
     QCOMPARE(user.Errors, QStringList{QStringLiteral("Zły rozkaz.")});
   }
@@ -57,7 +57,7 @@ class CoreServicesTest : public QObject {
         inner = true;
         return TSliceEnd::Finished;
       });
-      throw EDorumError(QStringLiteral("Magistrala mag A jest pusta"));
+      throw EDorumError("Magistrala mag A jest pusta");
     }));
     QVERIFY(!nested);
     QVERIFY(!inner);
@@ -88,7 +88,7 @@ class CoreServicesTest : public QObject {
     test::TDialogScript user;
     user.Install(core.Dialogs());
     QSignalSpy refreshes(&core.Refresh(), &TViewRefresh::Refresh);
-    core.Machine().EnterRegisterValue(TRegisterId::AK, QStringLiteral("5"));
+    core.Machine().EnterRegisterValue(TRegisterId::AK, "5");
     core.Machine().ZeroRegister(TRegisterId::L);
     QCOMPARE(refreshes.count(), 0);
     QTRY_COMPARE(refreshes.count(), 1);

@@ -86,10 +86,7 @@ double MostContrast(const QImage& image, const QRect& area, const QColor& backgr
   return most;
 }
 
-const QStringList kSum = {QStringLiteral("pob x"),    QStringLiteral("dod y"),
-                          QString::fromUtf8("ład z"), QStringLiteral("stp"),
-                          QStringLiteral("x: rst 5"), QStringLiteral("y: rst 7"),
-                          QStringLiteral("z: rpa")};
+const TLines kSum = {"pob x", "dod y", "ład z", "stp", "x: rst 5", "y: rst 7", "z: rpa"};
 
 const TDiagramItem& Item(TItemKind kind, int id) {
   for (const TDiagramItem& item : DiagramItems()) {

@@ -10,6 +10,7 @@
 #include <QToolButton>
 
 #include "AppCore.h"
+#include "CoreText.h"
 #include "FindDialogs.h"
 #include "GuiTestSupport.h"
 #include "SettingsDialog.h"
@@ -178,7 +179,7 @@ class DialogsTest : public QObject {
       dialog.Apply();
     }
     for (std::size_t k = 0; k < 4; ++k) {
-      QCOMPARE(m.Vectors()[k].LabelName, QStringLiteral("obs%1").arg(k + 1));
+      QCOMPARE(Q(m.Vectors()[k].LabelName), QStringLiteral("obs%1").arg(k + 1));
       QCOMPARE(m.Vectors()[k].Address, static_cast<int>(11 + k));
     }
     QCOMPARE(m.IOPorts().InputPort, 21);
@@ -214,7 +215,7 @@ class DialogsTest : public QObject {
     QCOMPARE(m.AddressBits(), 8);
     QCOMPARE(m.CodeBits(), 5);
     QCOMPARE(m.GetComponents(), Set({0, 1, 2, 3, 4, 5, 6, 7}));
-    QCOMPARE(m.Vectors()[1].LabelName, QStringLiteral("obsluga"));
+    QCOMPARE(Q(m.Vectors()[1].LabelName), QStringLiteral("obsluga"));
     QCOMPARE(m.Vectors()[1].Address, 16);
     QCOMPARE(m.IOPorts().OutputPort, 7);
     QCOMPARE(m.IOPorts().InputInterrupt, 2);

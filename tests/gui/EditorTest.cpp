@@ -20,6 +20,7 @@
 #include <QVBoxLayout>
 
 #include "AppCore.h"
+#include "CoreText.h"
 #include "FindDialogs.h"
 #include "FormCommandEditor.h"
 #include "FormProgramEditor.h"
@@ -77,7 +78,7 @@ class EditorTest : public QObject {
     QVERIFY(instruction.Save(false));
     QCOMPARE(instruction.windowTitle(), Path("dodaj.rzk"));
     QVERIFY(!instruction.Modified());
-    QCOMPARE(test::FileBytes(Path("dodaj.rzk")), EncodeTextLines(kDod));
+    QCOMPARE(test::FileBytes(Path("dodaj.rzk")), ByteArray(EncodeTextLines(U8(kDod))));
 
     // Named now: "Zapisz" writes without asking; "save as" asks again.
     instruction.Memo()->append(QStringLiteral("\r\n// dopisek"));
@@ -174,7 +175,7 @@ class EditorTest : public QObject {
 
   void filesInUtf8AndCodePage1250ReadAlike() {
     const QStringList text = {"// Łódź, żółć", "ROZKAZ ŁAD;", "czyt wys wei il;"};
-    test::WriteBytes(Path("cp.rzk"), EncodeTextLines(text));
+    test::WriteBytes(Path("cp.rzk"), ByteArray(EncodeTextLines(U8(text))));
     test::WriteBytes(Path("utf.rzk"), text.join(QStringLiteral("\n")).toUtf8() + "\n");
     TFormCommandEditor cp(*core_);
     TFormCommandEditor utf(*core_);
@@ -190,7 +191,7 @@ class EditorTest : public QObject {
     QVERIFY(utf.Save(false));
     QCOMPARE(test::FileBytes(Path("utf.rzk")), text.join(QStringLiteral("\n")).toUtf8() + "\n");
     QVERIFY(cp.Save(false));
-    QCOMPARE(test::FileBytes(Path("cp.rzk")), EncodeTextLines(text));
+    QCOMPARE(test::FileBytes(Path("cp.rzk")), ByteArray(EncodeTextLines(U8(text))));
 
     TFormCommandEditor missing(*core_);
     QVERIFY(!missing.LoadFile(Path("nie-ma.rzk")));
@@ -207,10 +208,10 @@ class EditorTest : public QObject {
     editor.ActionCompile->trigger();
     QCOMPARE(user_->Errors, QStringList());
     QCOMPARE(user_->Informations, QStringList{QStringLiteral("Rozkaz skompilowany pomyślnie")});
-    QCOMPARE(core_->Control().Instructions().At(1).Source(), dod);  // replaced in place
+    QCOMPARE(Q(core_->Control().Instructions().At(1).Source()), dod);  // replaced in place
     QCOMPARE(changed.count(), 1);
     QVERIFY(!editor.Modified());  // saved before the compile
-    QCOMPARE(test::FileBytes(Path("dod.rzk")), EncodeTextLines(dod));
+    QCOMPARE(test::FileBytes(Path("dod.rzk")), ByteArray(EncodeTextLines(U8(dod))));
 
     // A ninth instruction does not fit three code bits: the list keeps it
     // and says so, and the views hear of it all the same.
@@ -218,7 +219,7 @@ class EditorTest : public QObject {
     editor.ActionCompile->trigger();
     QCOMPARE(user_->Errors.size(), 1);
     QCOMPARE(user_->Informations.size(), 1);
-    QCOMPARE(core_->Control().Instructions().IndexOf(QStringLiteral("dodaj")), 8);
+    QCOMPARE(core_->Control().Instructions().IndexOf("dodaj"), 8);
     QCOMPARE(changed.count(), 2);
   }
 
@@ -349,7 +350,7 @@ class EditorTest : public QObject {
         editor.FindNext(QString::fromUtf8(what), options);
         return selected();
       } catch (const EDorumError& e) {
-        return e.Message();
+        return Q(e.Message());
       }
     };
     // Forward from the caret, match after match.
@@ -369,7 +370,7 @@ class EditorTest : public QObject {
         editor.Replace(QString::fromUtf8(what), QString::fromUtf8(with), options, all);
         return editor.Memo()->Lines().join(u'|');
       } catch (const EDorumError& e) {
-        return e.Message();
+        return Q(e.Message());
       }
     };
     editor.Memo()->setCursorPosition(0, 0);

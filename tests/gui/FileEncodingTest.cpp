@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "AppCore.h"
+#include "CoreText.h"
 #include "FormCommandEditor.h"
 #include "FormMain.h"
 #include "FormProgramEditor.h"
@@ -102,16 +103,16 @@ class FileEncodingTest : public QObject {
       QVERIFY(user_->Questions.isEmpty());
       const QByteArray saved = test::FileBytes(path);
       QVERIFY(saved.startsWith(bigEndian ? "\xFE\xFF" : "\xFF\xFE"));
-      const TDecodedText read = DecodeText(saved);
+      const TDecodedText read = DecodeText(Bytes(saved));
       QCOMPARE(read.Encoding, bigEndian ? TTextEncoding::Utf16Be : TTextEncoding::Utf16Le);
-      QCOMPARE(read.Lines, (QStringList{QStringLiteral("stpж"), QStringLiteral("// żółw")}));
+      QCOMPARE(Q(read.Lines), (QStringList{QStringLiteral("stpж"), QStringLiteral("// żółw")}));
     }
     QVERIFY(user_->Errors.isEmpty());
   }
 
   void aCharacterCodePage1250CannotHoldAsksForUtf8AndCancelKeepsAll() {
     const QString path = Path("cp.rzk");
-    const QByteArray bytes = EncodeTextLines({QStringLiteral("ROZKAZ ŁAD;")});
+    const QByteArray bytes = ByteArray(EncodeTextLines({"ROZKAZ ŁAD;"}));
     test::WriteBytes(path, bytes);
     TFormCommandEditor* editor = main_->OpenFile(path);
     QVERIFY(editor != nullptr);
@@ -141,7 +142,22 @@ class FileEncodingTest : public QObject {
     test::Type(editor->Memo(), QStringLiteral("ю"));
     QTest::keyClick(editor->Memo(), Qt::Key_F2);
     QCOMPARE(user_->Questions.size(), 3);
-    QCOMPARE(DecodeText(test::FileBytes(path)).Encoding, TTextEncoding::Utf8);
+    QCOMPARE(DecodeText(Bytes(test::FileBytes(path))).Encoding, TTextEncoding::Utf8);
+  }
+
+  // A character beyond 16 bits is named whole in the question, not by the
+  // first half of its UTF-16 pair.
+  void aCharacterBeyondSixteenBitsIsNamedWhole() {
+    const QString path = Path("emoji.rzk");
+    TFormCommandEditor editor(*core_);
+    editor.SetFilePath(path);
+    editor.Memo()->SetLines({QStringLiteral("// 😀")});
+    user_->Answers = {QMessageBox::Cancel};
+    QVERIFY(!editor.Save(false));
+    QCOMPARE(user_->Questions.size(), 1);
+    QVERIFY2(user_->Questions[0].startsWith(QStringLiteral("Znaku '😀' (U+1f600) w pliku ")),
+             qPrintable(user_->Questions[0]));
+    QVERIFY(!QFile::exists(path));
   }
 
   // A file written on a system with LF line ends goes back with LF, one

@@ -17,6 +17,7 @@
 
 #include "AppCore.h"
 #include "AppSettings.h"
+#include "CoreText.h"
 #include "Examples.h"
 #include "FormMachine.h"
 #include "FormMain.h"
@@ -138,7 +139,7 @@ inline void Type(QWidget* widget, const QString& text) {
     step();
     return true;
   } catch (const EDorumError& e) {
-    qWarning("%s", qPrintable(e.Message()));
+    qWarning("%s", e.Message().c_str());
   } catch (const std::exception& e) {
     qWarning("%s", e.what());
   }
@@ -150,7 +151,7 @@ inline void Type(QWidget* widget, const QString& text) {
   try {
     step();
   } catch (const EDorumError& e) {
-    return e.Message();
+    return Q(e.Message());
   }
   return {};
 }

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "AppCore.h"
+#include "CoreText.h"
 #include "FormHelp.h"
 #include "GuiTestSupport.h"
 #include "common/Text.h"
@@ -52,7 +53,7 @@ class HelpTest : public QObject {
     static const QRegularExpression option(QStringLiteral("Opcja: (\\d+)"));
     for (int n = 0; n < kSignalCount; ++n) {
       const TSignal& signal = f.Core.Machine().Signal(n);
-      const QString caption = signal.Caption();
+      const QString caption = Q(signal.Caption());
       QVERIFY2(f.Help.ShowTopic(caption), qPrintable(caption));
       const QString text = Shown(f.Help);
       QVERIFY2(text.contains(QStringLiteral("Sygnał ") + caption), qPrintable(caption));
@@ -107,7 +108,7 @@ class HelpTest : public QObject {
     QVERIFY(f.Help.ShowTopic(word));
     QVERIFY2(f.Help.CurrentTitle().contains(title), qPrintable(f.Help.CurrentTitle()));
     QVERIFY(Shown(f.Help).contains(mention));
-    QVERIFY(f.Help.Topics().contains(LowerCase(word)));
+    QVERIFY(f.Help.Topics().contains(Q(LowerCase(U8(word)))));
   }
 
   void aBuiltInMnemonicHasAnEntryMadeFromTheInstruction() {
@@ -134,7 +135,7 @@ class HelpTest : public QObject {
     THelpFixture f;
     QVERIFY(!f.Help.ShowTopic(QStringLiteral("wpr")));
     QVERIFY(test::Succeeds([&] {
-      LoadInstructionList(QStringLiteral(DORUM_EXAMPLES_DIR "/ombra/ombra.lst"), f.Core.Machine(),
+      LoadInstructionList(DORUM_EXAMPLES_DIR "/ombra/ombra.lst", f.Core.Machine(),
                           f.Core.Control());
     }));
     f.Core.NotifyInstructionsChanged();
@@ -143,9 +144,8 @@ class HelpTest : public QObject {
     const QString text = Shown(f.Help);
     QVERIFY(text.contains(QStringLiteral("Rozkaz wpr")));
     QVERIFY(text.contains(QStringLiteral("ROZKAZ WPR;")));
-    QVERIFY(
-        text.contains(QStringLiteral("Kod operacji: %1")
-                          .arg(f.Core.Control().Instructions().IndexOf(QStringLiteral("wpr")))));
+    QVERIFY(text.contains(
+        QStringLiteral("Kod operacji: %1").arg(f.Core.Control().Instructions().IndexOf("wpr"))));
     // The table of contents lists the loaded instructions.
     const auto found = f.Help.ContentsTree()->findItems(QStringLiteral("wpr"),
                                                         Qt::MatchEndsWith | Qt::MatchRecursive);
@@ -162,9 +162,7 @@ class HelpTest : public QObject {
   void anInstructionBeyondTheCodesIsSaidToBeUnavailable() {
     THelpFixture f;
     try {
-      f.Core.Session().CompileInstruction({QStringLiteral("ROZKAZ NOWY;"),
-                                           QStringLiteral("Argumenty 2;"),
-                                           QStringLiteral("czyt wys wei il;")});
+      f.Core.Session().CompileInstruction({"ROZKAZ NOWY;", "Argumenty 2;", "czyt wys wei il;"});
       QFAIL("the ninth instruction of a 3-bit code should not fit");
     } catch (const EDorumError&) {
     }
@@ -303,7 +301,7 @@ class HelpTest : public QObject {
     THelpFixture f;
     f.Help.show();
     QVERIFY(f.Help.ShowTopic(QStringLiteral("pob")));
-    const int code = f.Core.Control().Instructions().IndexOf(QStringLiteral("pob"));
+    const int code = f.Core.Control().Instructions().IndexOf("pob");
     QVERIFY(Shown(f.Help).contains(QStringLiteral("Przy 5 bitach adresu")));
     QVERIFY(Shown(f.Help).contains(QStringLiteral("= %1 + adres").arg(code << 5)));
     f.Core.Perform(TCommand::ProjectOptions, [&] { f.Core.Machine().SetAddressBits(7); });

@@ -11,6 +11,7 @@
 #include <random>
 
 #include "AppCore.h"
+#include "CoreText.h"
 #include "FormCommandEditor.h"
 #include "FormIOConsole.h"
 #include "FormMachine.h"
@@ -87,7 +88,7 @@ class IncrementalViewTest : public QObject {
     app.Trigger("ActionStepBackInstruction");
     QCOMPARE(test::StaleParts(app.Form()), QString());
     app.EnterIntoRegister(TRegisterId::A, QStringLiteral("41"));
-    QCOMPARE(m.RegisterText(TRegisterId::A), QStringLiteral("A : 9"));
+    QCOMPARE(Q(m.RegisterText(TRegisterId::A)), QStringLiteral("A : 9"));
     QCOMPARE(test::StaleParts(app.Form()), QString());
   }
 

@@ -18,6 +18,7 @@
 #include <cerrno>
 
 #include "AppCore.h"
+#include "CoreText.h"
 #include "FormMachine.h"
 #include "GuiTestSupport.h"
 #include "MachineDiagram.h"
@@ -152,7 +153,7 @@ class MachineWindowTest : public QObject {
     QCOMPARE(w.Machine().Register(TRegisterId::F).Value(), 1);  // Z, and no more ZAK
     // Shown signed, the register offers its signed value for editing.
     w.Machine().SetDisplayMode(TRegisterId::AK, TDisplayMode::dmSigned);
-    QCOMPARE(w.Machine().RegisterText(TRegisterId::AK), QStringLiteral("AK : -1"));
+    QCOMPARE(Q(w.Machine().RegisterText(TRegisterId::AK)), QStringLiteral("AK : -1"));
     w.User.TextAnswers = {QStringLiteral("abc")};
     w.Click(TItemKind::Register, Reg(TRegisterId::AK));
     QCOMPARE(w.User.Prompts.back(), QStringLiteral("Rejestr AK|Aktualna wartość|-1"));
@@ -193,8 +194,8 @@ class MachineWindowTest : public QObject {
                                  QStringLiteral("Zapisz schemat jako SVG..."), QStringLiteral("-"),
                                  QStringLiteral("Wyczyść pamięć")}));
     // «sob 0» at 0 loops for ever; a word further up is cleared too.
-    w.Machine().EnterMemoryValue(0, QStringLiteral("160"));
-    w.Machine().EnterMemoryValue(31, QStringLiteral("7"));
+    w.Machine().EnterMemoryValue(0, "160");
+    w.Machine().EnterMemoryValue(31, "7");
     QVERIFY(w.Core.StartRun(&w.Form, [&] { w.Core.Control().StartProgram(-1); }));
     QVERIFY(w.Core.RunInProgress());
     menu->actions().back()->trigger();
@@ -230,9 +231,9 @@ class MachineWindowTest : public QObject {
     QCOMPARE(iChecked, QStringLiteral("Rozkaz"));
     // Choosing a mode and zeroing act on the menu's register.
     std::unique_ptr<QMenu> menu = w.Form.RegisterMenu(TRegisterId::S);
-    w.Machine().EnterRegisterValue(TRegisterId::S, QStringLiteral("5"));
+    w.Machine().EnterRegisterValue(TRegisterId::S, "5");
     menu->actions().at(1)->menu()->actions().at(2)->trigger();  // "Binarnie"
-    QCOMPARE(w.Machine().RegisterText(TRegisterId::S), QStringLiteral("S : %00000101"));
+    QCOMPARE(Q(w.Machine().RegisterText(TRegisterId::S)), QStringLiteral("S : %00000101"));
     menu->actions().at(2)->trigger();  // "Zeruj"
     QCOMPARE(w.Machine().Register(TRegisterId::S).Value(), 0);
   }
@@ -272,7 +273,7 @@ class MachineWindowTest : public QObject {
     // Writes follow as reads do: the row just below the last one shown.
     cycle(TSignalId::pisz, 18);
     QCOMPARE(w.Diagram().TopRow(), 17);
-    w.Machine().EnterMemoryValue(2, QStringLiteral("7"));
+    w.Machine().EnterMemoryValue(2, "7");
     w.Core.Refresh().Flush();
     QCOMPARE(w.Diagram().TopRow(), 2);
     QCOMPARE(scroll->value(), 2);
@@ -330,7 +331,7 @@ class MachineWindowTest : public QObject {
     for (int px = x.left() + 2; px < x.right() - 2; px += 3)
       QCOMPARE(basic.pixelColor(px, x.center().y()), background);
     QVERIFY(!w.Form.InterruptButton(1)->isVisible());
-    w.Machine().SetComponents(*PresetComponents(QStringLiteral("Ombra")));
+    w.Machine().SetComponents(*PresetComponents("Ombra"));
     w.Core.Refresh().Flush();
     QCoreApplication::processEvents();  // the buttons shown may leave the diagram less room
     const QImage ombra = w.Render();
@@ -348,7 +349,7 @@ class MachineWindowTest : public QObject {
   void aRefreshRepaintsOnlyWhatChanged() {
     TWindow w;
     w.Core.Refresh().Flush();
-    w.Machine().EnterRegisterValue(TRegisterId::L, QStringLiteral("3"));
+    w.Machine().EnterRegisterValue(TRegisterId::L, "3");
     w.Core.Refresh().Flush();
     const QRegion update = w.Diagram().LastUpdate();
     const QRect l = w.Diagram().WidgetRect(w.Item(TItemKind::Register, Reg(TRegisterId::L)).Box);
@@ -457,12 +458,12 @@ class MachineWindowTest : public QObject {
 
   void eachInterruptButtonRaisesItsOwnLine() {
     TWindow w;
-    w.Machine().SetComponents(*PresetComponents(QStringLiteral("Ombra")));
+    w.Machine().SetComponents(*PresetComponents("Ombra"));
     w.Core.Refresh().Flush();
     // Line 1 is the most urgent, the top bit of the four.
     const int bits[] = {8, 4, 2, 1};
     for (int line = 1; line <= 4; ++line) {
-      w.Machine().EnterRegisterValue(TRegisterId::RZ, QStringLiteral("0"));
+      w.Machine().EnterRegisterValue(TRegisterId::RZ, "0");
       QCOMPARE(w.Form.InterruptButton(line)->accessibleName(),
                QStringLiteral("Przerwanie %1").arg(line));
       QCOMPARE(w.Form.InterruptButton(line)->text(), QString::number(line));
@@ -473,21 +474,20 @@ class MachineWindowTest : public QObject {
 
   void everyRegisterAsksWithItsNameAndAMissingOneAsksNothing() {
     TWindow w;
-    w.Machine().SetComponents(*PresetComponents(QStringLiteral("Ombra")));
+    w.Machine().SetComponents(*PresetComponents("Ombra"));
     w.Core.Refresh().Flush();
     // Each register offers its own value and takes what is typed.
     for (const TRegisterId id : {TRegisterId::A, TRegisterId::S, TRegisterId::L, TRegisterId::I,
                                  TRegisterId::X, TRegisterId::Y}) {
-      w.Machine().EnterRegisterValue(id, QStringLiteral("3"));
+      w.Machine().EnterRegisterValue(id, "3");
       w.User.TextAnswers = {QStringLiteral("6")};
       w.Form.EnterRegisterValue(id);
-      QCOMPARE(
-          w.User.Prompts.back(),
-          QStringLiteral("Rejestr %1|Aktualna wartość|3").arg(w.Machine().Register(id).Caption()));
+      QCOMPARE(w.User.Prompts.back(), QStringLiteral("Rejestr %1|Aktualna wartość|3")
+                                          .arg(Q(w.Machine().Register(id).Caption())));
       QCOMPARE(w.Machine().Register(id).Value(), 6);
     }
     // Without the component the register has no box to ask in.
-    w.Machine().SetComponents(*PresetComponents(QStringLiteral("Dorum")));
+    w.Machine().SetComponents(*PresetComponents("Dorum"));
     const qsizetype asked = w.User.Prompts.size();
     w.User.TextAnswers = {QStringLiteral("6")};
     w.Form.EnterRegisterValue(TRegisterId::X);
@@ -522,8 +522,8 @@ class MachineWindowTest : public QObject {
 
   void screenReadersReadWhatTheDiagramShows() {
     TWindow w;
-    w.Machine().EnterRegisterValue(TRegisterId::AK, QStringLiteral("15"));
-    w.Machine().EnterRegisterValue(TRegisterId::S, QStringLiteral("37"));
+    w.Machine().EnterRegisterValue(TRegisterId::AK, "15");
+    w.Machine().EnterRegisterValue(TRegisterId::S, "37");
     w.Machine().ExecuteSignals(SignalBit(TSignalId::wys));
     QAccessibleInterface* diagram = QAccessible::queryAccessibleInterface(&w.Diagram());
     QVERIFY(diagram != nullptr);
@@ -549,7 +549,7 @@ class MachineWindowTest : public QObject {
 
   void theControlsNeverOverlapAndTheDiagramScalesToTheRoomLeft() {
     TWindow w;
-    w.Machine().SetComponents(*PresetComponents(QStringLiteral("Ombra")));  // interrupts shown
+    w.Machine().SetComponents(*PresetComponents("Ombra"));  // interrupts shown
     w.Core.Refresh().Flush();
     double lastScale = 0;
     for (const QSize size : {QSize(500, 350), QSize(800, 600), QSize(1920, 1080)}) {
@@ -575,7 +575,7 @@ class MachineWindowTest : public QObject {
       // What is on the screen is what a whole repaint draws, the focus mark too.
       w.Diagram().setFocus();
       QTest::keyClick(&w.Diagram(), Qt::Key_Tab);
-      w.Machine().EnterRegisterValue(TRegisterId::L, QStringLiteral("7"));
+      w.Machine().EnterRegisterValue(TRegisterId::L, "7");
       w.Core.Refresh().Flush();
       QCOMPARE(test::StaleParts(w.Form), QString());
     }
@@ -584,7 +584,7 @@ class MachineWindowTest : public QObject {
 
   void theWindowCannotShrinkBelowWhatShowsEveryControl() {
     TWindow w;
-    w.Machine().SetComponents(*PresetComponents(QStringLiteral("Ombra")));  // interrupts shown
+    w.Machine().SetComponents(*PresetComponents("Ombra"));  // interrupts shown
     w.Core.Refresh().Flush();
     w.Form.resize(274, 297);
     QCoreApplication::processEvents();
@@ -601,7 +601,7 @@ class MachineWindowTest : public QObject {
 
   void screenReadersReachTheControls() {
     TWindow w;
-    w.Machine().SetComponents(*PresetComponents(QStringLiteral("Ombra")));
+    w.Machine().SetComponents(*PresetComponents("Ombra"));
     w.Core.Refresh().Flush();
     QStringList found;
     CollectAccessible(QAccessible::queryAccessibleInterface(&w.Form), found);

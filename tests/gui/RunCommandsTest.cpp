@@ -16,6 +16,7 @@
 #include <set>
 
 #include "AppCore.h"
+#include "CoreText.h"
 #include "DockedWindow.h"
 #include "FormCommandEditor.h"
 #include "FormIOConsole.h"
@@ -88,7 +89,7 @@ struct TRunningApplication : TApplication {
   [[nodiscard]] QString OneByOne(std::uint64_t cycles) const {
     TSession session;
     TProgramDocument document;
-    document.SetTexts(kLoop);
+    document.SetTexts(U8(kLoop));
     CompileProgram(session.Assembler(), session.Control(), document);
     for (std::uint64_t k = 0; k < cycles; ++k) session.Control().ExecuteCycle();
     return Fingerprint(session.Machine(), session.Control());
@@ -312,7 +313,7 @@ class RunCommandsTest : public QObject {
     for (int k = 0; k < 5; ++k) app.Action("ActionRunCycle")->trigger();
     app.Action("ActionReset")->trigger();
     for (int k = 0; k < 3; ++k) app.Action("ActionRunCycle")->trigger();  // «dod»
-    app.Core.Session().AddStopCondition(QStringLiteral("signal(il)"));
+    app.Core.Session().AddStopCondition("signal(il)");
     app.Main->UpdateActions();
     app.Action("ActionRunProject")->trigger();
     QVERIFY(test::WaitForRunEnd(app.Core));
@@ -321,12 +322,12 @@ class RunCommandsTest : public QObject {
     QCOMPARE(last.size(), std::size_t{1});
     QVERIFY(last.back().BeginsInstruction);
     QCOMPARE(last.back().Number, std::uint64_t{4});
-    QCOMPARE(last.back().Instruction, QStringLiteral("ład"));
+    QCOMPARE(Q(last.back().Instruction), QStringLiteral("ład"));
     QCOMPARE(app.User.Informations.last(),
              QStringLiteral("Warunek zatrzymania: signal(il)\nWykonanie zatrzymano po takcie nr %1 "
                             "rozkazu %2 w wierszu %3 programu.")
                  .arg(last.back().Number)
-                 .arg(last.back().Instruction)
+                 .arg(Q(last.back().Instruction))
                  .arg(last.back().Line));
     QCOMPARE(last.back().Line, 2);
   }
@@ -367,13 +368,13 @@ class RunCommandsTest : public QObject {
     auto* input = main.Console().findChild<QLineEdit*>();
     QVERIFY(input != nullptr);
     QTest::keyClicks(input, QStringLiteral("ok"));
-    QTRY_COMPARE(core.Machine().Console().OutputText(), QStringLiteral("OK"));
+    QTRY_COMPARE(Q(core.Machine().Console().OutputText()), QStringLiteral("OK"));
     QTRY_VERIFY(core.RunWaitsForInput());
     QTest::keyClicks(input, QStringLiteral("."));
     QVERIFY(test::WaitForRunEnd(core));
     QVERIFY(user.Errors.isEmpty());
     QCOMPARE(user.Informations.back(), QStringLiteral("Program został zakończony."));
-    QCOMPARE(core.Machine().Console().OutputText(), QStringLiteral("OK."));
+    QCOMPARE(Q(core.Machine().Console().OutputText()), QStringLiteral("OK."));
   }
 
   void theEndOfAProgramIsNewsAndAFailureIsAnError() {
@@ -399,9 +400,8 @@ class RunCommandsTest : public QObject {
     // The same words as an error of a cycle are an error.
     core.Machine().ResetMachine();
     QVERIFY(!core.Control().Finished());
-    QVERIFY(core.Run(nullptr, []() -> TSliceEnd {
-      throw EDorumError(QStringLiteral("Program został zakończony"));
-    }));
+    QVERIFY(
+        core.Run(nullptr, []() -> TSliceEnd { throw EDorumError("Program został zakończony"); }));
     QCOMPARE(user.Errors, QStringList{QStringLiteral("Program został zakończony.")});
   }
 

@@ -23,6 +23,7 @@
 #include <QToolButton>
 
 #include "AppCore.h"
+#include "CoreText.h"
 #include "DockedWindow.h"
 #include "Examples.h"
 #include "FindDialogs.h"
@@ -292,7 +293,7 @@ class ShellTest : public QObject {
 
   void resetByItsKeyResetsTheMachine() {
     TApplication app;
-    app.Core.Machine().EnterRegisterValue(TRegisterId::AK, QStringLiteral("7"));
+    app.Core.Machine().EnterRegisterValue(TRegisterId::AK, "7");
     app.Action("ActionReset")->trigger();
     QCOMPARE(app.Core.Machine().Register(TRegisterId::AK).Value(), 0);
   }
@@ -496,7 +497,7 @@ class ShellTest : public QObject {
                  {"d.rzk", false}, {"e.txt", false}, {"bez_rozszerzenia", false}};
     for (const auto& c : cases) {
       const QString path = dir.filePath(QString::fromLatin1(c.name));
-      WriteTextFile(path, {QStringLiteral("stp")});
+      WriteTextFile(U8(path), {"stp"});
       TFormCommandEditor* editor = app.Main->OpenFile(path);
       QVERIFY(editor != nullptr);
       QCOMPARE(qobject_cast<TFormProgramEditor*>(editor) != nullptr, c.program);
@@ -505,7 +506,7 @@ class ShellTest : public QObject {
     }
     // A file from the program's own folder is named by its bare name.
     const QString own = QCoreApplication::applicationDirPath() + QStringLiteral("/shell_own.prg");
-    WriteTextFile(own, {QStringLiteral("stp")});
+    WriteTextFile(U8(own), {"stp"});
     TFormCommandEditor* editor = app.Main->OpenFile(own);
     QCOMPARE(editor->windowTitle(), QStringLiteral("shell_own.prg"));
     QFile::remove(own);
@@ -541,7 +542,7 @@ class ShellTest : public QObject {
     QVERIFY(editor != nullptr);
     editor->Compile();
     QCOMPARE(app.User.Informations, QStringList{QStringLiteral("Program został skompilowany")});
-    app.Core.Machine().TypeInput(QStringLiteral("Ala."));
+    app.Core.Machine().TypeInput("Ala.");
     app.Core.Control().SetTrackingLevel(0);
     app.Main->UpdateActions();
     app.Action("ActionViewConsole")->trigger();
@@ -550,7 +551,7 @@ class ShellTest : public QObject {
     // The normal end is news, not an error.
     QVERIFY(app.User.Errors.isEmpty());
     QCOMPARE(app.User.Informations.back(), QStringLiteral("Program został zakończony."));
-    QCOMPARE(app.Core.Machine().Console().OutputText(), QStringLiteral("ALA."));
+    QCOMPARE(Q(app.Core.Machine().Console().OutputText()), QStringLiteral("ALA."));
     const auto outputs = app.Main->Console().findChildren<QPlainTextEdit*>();
     QVERIFY(!outputs.isEmpty());
     QTRY_VERIFY(outputs.front()->toPlainText().contains(QStringLiteral("ALA.")));
@@ -591,7 +592,7 @@ class ShellTest : public QObject {
     TFormWatches& watches = app.Main->WatchesWindow();
     int z = -1;
     for (int row = 0; row < app.Core.Watches().Count(); ++row) {
-      if (app.Core.Watches().At(row).Name == u"z") z = row;
+      if (app.Core.Watches().At(row).Name == "z") z = row;
     }
     QVERIFY(z >= 0);
     QVERIFY(watches.RowText(z).contains(QStringLiteral("  12 (")));
@@ -617,7 +618,7 @@ class ShellTest : public QObject {
         TFormCommandEditor* editor = app.Main->OpenExample(set.ListFile, program);
         QVERIFY2(qobject_cast<TFormProgramEditor*>(editor) != nullptr, qPrintable(program));
         QCOMPARE(app.Container().ActiveTab()->Content(), editor);
-        QCOMPARE(PresetName(app.Core.Machine().GetComponents()), set.Machine);
+        QCOMPARE(Q(PresetName(app.Core.Machine().GetComponents())), set.Machine);
         editor->Compile();
         QVERIFY2(app.User.Errors.isEmpty(), qPrintable(program + app.User.Errors.join(u';')));
       }
@@ -774,8 +775,8 @@ class ShellTest : public QObject {
     auto& program = qobject_cast<TFormProgramEditor*>(editor)->Document();
     const auto state = [&] {
       const TMachine& m = app.Core.Machine();
-      return QStringList{m.RegisterText(TRegisterId::AK), m.RegisterText(TRegisterId::L),
-                         m.RegisterText(TRegisterId::I), QString::number(m.Memory().Word(6)),
+      return QStringList{Q(m.RegisterText(TRegisterId::AK)), Q(m.RegisterText(TRegisterId::L)),
+                         Q(m.RegisterText(TRegisterId::I)), QString::number(m.Memory().Word(6)),
                          QString::number(program.CurrentLine())};
     };
     std::vector<QStringList> states{state()};
@@ -812,8 +813,8 @@ class ShellTest : public QObject {
   void cofnijRozkazWaitsForAnInstructionBegun() {
     TApplication app;
     // Values entered by hand are steps of their own, but no instruction.
-    app.Core.Machine().EnterRegisterValue(TRegisterId::AK, QStringLiteral("7"));
-    app.Core.Machine().EnterRegisterValue(TRegisterId::L, QStringLiteral("3"));
+    app.Core.Machine().EnterRegisterValue(TRegisterId::AK, "7");
+    app.Core.Machine().EnterRegisterValue(TRegisterId::L, "3");
     app.Core.Refresh().Flush();
     app.Main->UpdateActions();
     QCOMPARE(app.Core.History().UndoableSteps(), std::uint64_t{2});

@@ -13,6 +13,7 @@
 #include <QTimer>
 
 #include "AppCore.h"
+#include "CoreText.h"
 #include "FormProgramEditor.h"
 #include "FormStopConditions.h"
 #include "FormWatches.h"
@@ -37,9 +38,9 @@ struct TCore {
 QString RefusalOf(TAppCore& core, const QString& text) {
   TStopConditions scratch;
   try {
-    scratch.Add(text, core.Machine(), &core.Watches());
+    scratch.Add(U8(text), core.Machine(), &core.Watches());
   } catch (const EDorumError& e) {
-    return e.Message();
+    return Q(e.Message());
   }
   return {};
 }
@@ -52,13 +53,14 @@ QStringList Rows(const QListWidget* list) {
 
 QStringList Texts(const TStopConditions& conditions) {
   QStringList texts;
-  for (int k = 0; k < conditions.Count(); ++k) texts.append(conditions.At(k).Text);
+  for (int k = 0; k < conditions.Count(); ++k) texts.append(Q(conditions.At(k).Text));
   return texts;
 }
 
 int LabelAddress(TAppCore& core, const QString& name) {
+  const std::string wanted = U8(name);
   for (int k = 0; k < core.Watches().Count(); ++k) {
-    if (core.Watches().At(k).Name == name) return core.Watches().At(k).Address;
+    if (core.Watches().At(k).Name == wanted) return core.Watches().At(k).Address;
   }
   return -1;
 }
@@ -89,11 +91,12 @@ struct TFirstChange {
 TFirstChange FirstChangeOf(const QStringList& program, const QString& label) {
   TSession session;
   TProgramDocument document;
-  document.SetTexts(program);
+  document.SetTexts(U8(program));
   CompileProgram(session.Assembler(), session.Control(), document);
+  const std::string wanted = U8(label);
   int address = -1;
   for (int k = 0; k < session.Watches().Count(); ++k) {
-    if (session.Watches().At(k).Name == label) address = session.Watches().At(k).Address;
+    if (session.Watches().At(k).Name == wanted) address = session.Watches().At(k).Address;
   }
   const std::uint32_t before = session.Machine().Memory().Word(address);
   while (session.Machine().Memory().Word(address) == before) session.Control().ExecuteCycle();
@@ -304,9 +307,9 @@ class StopConditionsTest : public QObject {
   void anAssemblyThatLeavesConditionsUncheckedSaysWhich() {
     TProgramApplication app;
     TSession& session = app.Core.Session();
-    session.AddStopCondition(QStringLiteral("changed(suma)"));
-    session.AddStopCondition(QStringLiteral("AK=3"));
-    session.AddStopCondition(QStringLiteral("suma>2"));
+    session.AddStopCondition("changed(suma)");
+    session.AddStopCondition("AK=3");
+    session.AddStopCondition("suma>2");
     session.StopConditions().SetEnabled(2, false, app.Core.Machine());
     app.User.Informations.clear();
     QStringList without = kLoop;
@@ -319,7 +322,7 @@ class StopConditionsTest : public QObject {
     QCOMPARE(app.User.Informations[0], QStringLiteral("Program został skompilowany"));
     const QString notice = app.User.Informations[1];
     QVERIFY2(notice.contains(QStringLiteral("changed(suma)")) &&
-                 notice.contains(session.StopConditions().At(0).Problem),
+                 notice.contains(Q(session.StopConditions().At(0).Problem)),
              qPrintable(notice));
     QVERIFY2(!notice.contains(QStringLiteral("AK=3")) && !notice.contains(QStringLiteral("suma>2")),
              qPrintable(notice));
@@ -362,7 +365,7 @@ class StopConditionsTest : public QObject {
     QVERIFY(!item->isEnabled());  // nothing selected
     int row = -1;
     for (int k = 0; k < app.Core.Watches().Count(); ++k) {
-      if (app.Core.Watches().At(k).Name == QStringLiteral("suma")) row = k;
+      if (app.Core.Watches().At(k).Name == "suma") row = k;
     }
     watches.List()->setCurrentIndex(watches.List()->model()->index(row, 0));
     QVERIFY(item->isEnabled());
@@ -400,9 +403,8 @@ class StopConditionsTest : public QObject {
         {"suma", 3, "changed(suma)"}, {"AKX", 4, "changed(AKX)"},
     };
     for (const auto& w : watches) {
-      QCOMPARE(
-          TFormWatches::ChangeCondition({QString::fromLatin1(w.Name), w.Address}, c.Core.Machine()),
-          QString::fromLatin1(w.Condition));
+      QCOMPARE(TFormWatches::ChangeCondition({w.Name, w.Address}, c.Core.Machine()),
+               QString::fromLatin1(w.Condition));
     }
   }
 
@@ -425,7 +427,7 @@ class StopConditionsTest : public QObject {
   void aRunStopsAfterTheCycleOfTheConditionAndTheBoxSaysWhere() {
     const TFirstChange change = FirstChangeOf(kLoop, QStringLiteral("suma"));
     TProgramApplication app;
-    app.Core.Session().AddStopCondition(QStringLiteral("changed(suma)"));
+    app.Core.Session().AddStopCondition("changed(suma)");
     const std::uint64_t before = app.Core.Control().CyclesPerformed();
     app.Main->UpdateActions();
     app.Action("ActionRunProject")->trigger();
@@ -443,7 +445,7 @@ class StopConditionsTest : public QObject {
     const TMachine& machine = app.Core.Machine();
     const int code =
         static_cast<int>(machine.Memory().Word(change.InstructionAddress) >> machine.AddressBits());
-    const QString name = app.Core.Control().Instructions().At(code).Name();
+    const QString name = Q(app.Core.Control().Instructions().At(code).Name());
     QVERIFY2(box.contains(QStringLiteral(" rozkazu %1 ").arg(name)), qPrintable(box));
     // The editor marks the instruction that runs next, the diagram shows
     // the machine as the cycle left it.
@@ -464,15 +466,14 @@ class StopConditionsTest : public QObject {
   // later failure of a single cycle is an error all the same.
   void aFailureAfterAConditionStopIsStillAnError() {
     TProgramApplication app;
-    app.Core.Session().AddStopCondition(QStringLiteral("changed(suma)"));
+    app.Core.Session().AddStopCondition("changed(suma)");
     app.Main->UpdateActions();
     app.Action("ActionRunProject")->trigger();
     QVERIFY(test::WaitForRunEnd(app.Core));
     QCOMPARE(app.User.Informations.size(), 2);
     QCOMPARE(app.Core.Control().HeldCondition(), 0);
-    QVERIFY(app.Core.Run(nullptr, []() -> TSliceEnd {
-      throw EDorumError(QStringLiteral("Magistrala mag A jest pusta"));
-    }));
+    QVERIFY(app.Core.Run(nullptr,
+                         []() -> TSliceEnd { throw EDorumError("Magistrala mag A jest pusta"); }));
     QCOMPARE(app.User.Informations.size(), 2);
     QCOMPARE(app.User.Errors, QStringList{QStringLiteral("Magistrala mag A jest pusta.")});
   }
@@ -485,15 +486,15 @@ class StopConditionsTest : public QObject {
         QDir(QStringLiteral(DORUM_EXAMPLES_DIR)).filePath(QStringLiteral("pelt/pelt.lst"));
     app.User.FileNames = {pelt};
     app.Action("ActionLoadList")->trigger();
-    app.Core.Session().AddStopCondition(QStringLiteral("X=1"));
+    app.Core.Session().AddStopCondition("X=1");
     const TStopConditions& conditions = app.Core.Session().StopConditions();
     QVERIFY(conditions.At(0).Active());
     // The default machine, as "Przykłady" sets it up, has no register X.
     (void)app.Main->OpenExample(
         QString(),
         QDir(QStringLiteral(DORUM_EXAMPLES_DIR)).filePath(QStringLiteral("dorum/suma.prg")));
-    QVERIFY2(conditions.At(0).Problem.contains(QStringLiteral("X")),
-             qPrintable(conditions.At(0).Problem));
+    const QString problem = Q(conditions.At(0).Problem);
+    QVERIFY2(problem.contains(QStringLiteral("X")), qPrintable(problem));
     QVERIFY(!conditions.Armed());
     // The user hears which condition went out of use.
     QCOMPARE(app.User.Informations.size(), 1);
@@ -507,7 +508,7 @@ class StopConditionsTest : public QObject {
 
   void conditionsFollowTheLabelsOfAProgramAssembledAnew() {
     TProgramApplication app;
-    app.Core.Session().AddStopCondition(QStringLiteral("changed(suma)"));
+    app.Core.Session().AddStopCondition("changed(suma)");
     const TStopConditions& conditions = app.Core.Session().StopConditions();
     const int old = LabelAddress(app.Core, QStringLiteral("suma"));
     QCOMPARE(conditions.At(0).Test.Index, old);
@@ -538,8 +539,9 @@ class StopConditionsTest : public QObject {
     QListWidgetItem* row = dialog.List()->item(0);
     QCOMPARE(row->checkState(), Qt::Unchecked);
     QVERIFY(!(row->flags() & Qt::ItemIsUserCheckable));
-    QVERIFY2(row->text().contains(conditions.At(0).Problem), qPrintable(row->text()));
-    QVERIFY(conditions.At(0).Problem.contains(QStringLiteral("suma")));
+    const QString problem = Q(conditions.At(0).Problem);
+    QVERIFY2(row->text().contains(problem), qPrintable(row->text()));
+    QVERIFY(problem.contains(QStringLiteral("suma")));
     // Shown unchecked, it is still on: the list filled in is no click.
     QVERIFY(dialog.Conditions().At(0).Enabled);
     dialog.reject();

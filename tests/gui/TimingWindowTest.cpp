@@ -17,6 +17,7 @@
 
 #include "AppCore.h"
 #include "AppSettings.h"
+#include "CoreText.h"
 #include "FormMain.h"
 #include "FormTiming.h"
 #include "GuiTestSupport.h"
@@ -35,10 +36,7 @@ using namespace dorum::gui;
 
 namespace {
 
-const QStringList kSum = {QStringLiteral("pob x"),    QStringLiteral("dod y"),
-                          QString::fromUtf8("ład z"), QStringLiteral("stp"),
-                          QStringLiteral("x: rst 5"), QStringLiteral("y: rst 7"),
-                          QStringLiteral("z: rpa")};
+const TLines kSum = {"pob x", "dod y", "ład z", "stp", "x: rst 5", "y: rst 7", "z: rpa"};
 
 struct TCore {
   TAppCore Core;
@@ -62,7 +60,7 @@ bool SameSample(const TCycleSample& a, const TCycleSample& b) {
 
 // The lanes a diagram of the program must have, found by running it apart,
 // cycle by cycle: every signal active in some cycle, then the buses.
-QStringList ExpectedLanes(const QStringList& source) {
+QStringList ExpectedLanes(const TLines& source) {
   TSession session;
   TProgramDocument program;
   program.SetTexts(source);
@@ -77,18 +75,18 @@ QStringList ExpectedLanes(const QStringList& source) {
   }
   QStringList lanes;
   for (int s = 0; s < kSignalCount; ++s) {
-    if ((active >> s) & 1u) lanes.append(session.Machine().Signal(s).Caption());
+    if ((active >> s) & 1u) lanes.append(Q(session.Machine().Signal(s).Caption()));
   }
   for (int b = 0; b < kBusCount; ++b) {
     const TBus& bus = session.Machine().Bus(static_cast<TBusId>(b));
-    if (bus.Visible()) lanes.append(bus.Caption());
+    if (bus.Visible()) lanes.append(Q(bus.Caption()));
   }
   return lanes;
 }
 
 // The dump a run of the program writes as it goes, as dorum-cli run --vcd
 // writes it.
-QByteArray DumpOfRun(const QStringList& source) {
+QByteArray DumpOfRun(const TLines& source) {
   TSession session;
   TProgramDocument program;
   program.SetTexts(source);
@@ -176,7 +174,7 @@ class TimingWindowTest : public QObject {
 
     // What runs differently from what was kept drops the rest.
     QVERIFY(timing.GoToCycle(2));
-    c.Core.Machine().EnterMemoryValue(5, QStringLiteral("1"));  // y := 1
+    c.Core.Machine().EnterMemoryValue(5, "1");  // y := 1
     c.Core.Run(nullptr, [&] { return c.Core.Control().ExecuteInstruction(); });
     c.Core.Run(nullptr, [&] { return c.Core.Control().ExecuteInstruction(); });
     c.Core.Refresh().Flush();
@@ -343,7 +341,7 @@ class TimingWindowTest : public QObject {
     QVERIFY(basic.contains(QStringLiteral("AK")));
     timing.ShowRegister(TRegisterId::AK, true);
     QVERIFY(offered().contains(QStringLiteral("AK*")));
-    c.Core.Machine().SetComponents(*PresetComponents(QStringLiteral("Ombra")));
+    c.Core.Machine().SetComponents(*PresetComponents("Ombra"));
     const QStringList ombra = offered();
     QVERIFY(ombra.contains(QStringLiteral("X")));
     QVERIFY(ombra.contains(QStringLiteral("Y")));
@@ -393,7 +391,7 @@ class TimingWindowTest : public QObject {
     QVERIFY(!std::ranges::is_sorted(picked));
     const std::unique_ptr<QMenu> menu = timing.RegisterMenu();
     for (const TRegisterId id : picked) {
-      const QString caption = c.Core.Machine().Register(id).Caption();
+      const QString caption = Q(c.Core.Machine().Register(id).Caption());
       for (QAction* action : menu->actions()) {
         if (action->text() == caption) action->trigger();
       }
@@ -402,7 +400,7 @@ class TimingWindowTest : public QObject {
     for (int r = 0; r < kRegisterCount; ++r) {
       const auto id = static_cast<TRegisterId>(r);
       if (std::ranges::find(picked, id) != picked.end())
-        expected.append(c.Core.Machine().Register(id).Caption());
+        expected.append(Q(c.Core.Machine().Register(id).Caption()));
     }
     QCOMPARE(timing.Diagram().LaneNames(), expected);
     // Taken away and picked again, a lane goes back to its place.
@@ -511,7 +509,7 @@ class TimingWindowTest : public QObject {
       TRecordedCycle& cycle = cycles[k];
       cycle.Number = k + 1;
       cycle.BeginsInstruction = k % 2 == 0;
-      cycle.Instruction = QStringLiteral("dod");
+      cycle.Instruction = "dod";
       cycle.Sample.Registers[static_cast<std::size_t>(TRegisterId::AK)] = 7;
       cycle.Sample.Registers[static_cast<std::size_t>(TRegisterId::I)] = (k / 2) % 2 ? 69 : 37;
       cycle.Sample.DrivenBuses = 1u << static_cast<int>(TBusId::S);

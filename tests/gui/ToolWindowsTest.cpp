@@ -11,8 +11,10 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <string>
 
 #include "AppCore.h"
+#include "CoreText.h"
 #include "FormIOConsole.h"
 #include "FormMicroprogram.h"
 #include "FormWatches.h"
@@ -45,15 +47,15 @@ struct TConsoleRig {
   TMachine& m = c.Core.Machine();
   TConsoleRig() {
     console.show();
-    m.SetComponents(*PresetComponents(QStringLiteral("Ombra")));
+    m.SetComponents(*PresetComponents("Ombra"));
   }
   // "start" on a port, as the instruction that writes or reads does.
   void Start(int port) {
-    m.EnterRegisterValue(TRegisterId::I, QString::number(port));
+    m.EnterRegisterValue(TRegisterId::I, std::to_string(port));
     m.ExecuteSignals(SignalBit(TSignalId::start));
   }
   void Put(int code) {
-    m.EnterRegisterValue(TRegisterId::RB, QString::number(code));
+    m.EnterRegisterValue(TRegisterId::RB, std::to_string(code));
     Start(2);
   }
 };
@@ -105,7 +107,7 @@ class ToolWindowsTest : public QObject {
     c.Core.Refresh().Flush();
     QCOMPARE(console.OutputText()->toPlainText(), QStringLiteral("A\nB\nC\nD"));
     console.ClearOutput();
-    QCOMPARE(m.Console().OutputText(), QString());
+    QCOMPARE(Q(m.Console().OutputText()), QString());
     QCOMPARE(console.OutputText()->toPlainText(), QString());
   }
 
@@ -129,6 +131,25 @@ class ToolWindowsTest : public QObject {
     take();
     QCOMPARE(input->text(), QStringLiteral("d"));
     QCOMPARE(input->cursorPosition(), 0);  // not before the start
+  }
+
+  // A letter beyond ASCII is more than one byte of the core's text: the
+  // field still counts characters from its end, and the output shows the
+  // letters the program wrote, not their bytes.
+  void lettersBeyondAsciiCrossTheConsoleWhole() {
+    TConsoleRig rig;
+    QLineEdit* input = rig.console.InputField();
+    test::Type(input, QStringLiteral("żółw"));
+    input->setCursorPosition(2);  // between "ó" and "ł"
+    rig.Start(1);
+    rig.c.Core.Refresh().Flush();
+    QCOMPARE(rig.m.Register(TRegisterId::RB).Value() & 0xFF, 0xBF);  // "ż" in code page 1250
+    QCOMPARE(input->text(), QStringLiteral("ółw"));
+    QCOMPARE(input->cursorPosition(), 1);                     // still before "ł"
+    for (const int code : {0xB3, 0xB9, 0x9C}) rig.Put(code);  // "ł", "ą", "ś"
+    rig.c.Core.Refresh().Flush();
+    QCOMPARE(rig.console.OutputText()->toPlainText(), QStringLiteral("łąś"));
+    QCOMPARE(Q(rig.m.Console().OutputText()), QStringLiteral("łąś"));
   }
 
   void theOutputFollowsItsLastLineWhetherAddedOrShownWhole() {
@@ -189,18 +210,17 @@ class ToolWindowsTest : public QObject {
     TFormWatches watches(c.Core);
     watches.show();
     TProgramDocument program;
-    program.SetTexts(
-        {QStringLiteral("b: pob A"), QStringLiteral("A: dod c"), QStringLiteral("c: rst 5")});
+    program.SetTexts({"b: pob A", "A: dod c", "c: rst 5"});
     CompileProgram(c.Core.Assembler(), c.Core.Control(), program);
     QCOMPARE(watches.List()->model()->rowCount(), 3);
     QCOMPARE(watches.RowText(0).section(QStringLiteral("  "), 0, 0), QStringLiteral("a [ 1 ]"));
     QCOMPARE(watches.RowText(1).section(QStringLiteral("  "), 0, 0), QStringLiteral("b [ 0 ]"));
     QCOMPARE(watches.RowText(2), QStringLiteral("c [ 2 ]  5 ( stp 5 )"));
-    c.Core.Machine().EnterMemoryValue(2, QStringLiteral("37"));
+    c.Core.Machine().EnterMemoryValue(2, "37");
     c.Core.Refresh().Flush();
     QCOMPARE(watches.RowText(2), QStringLiteral("c [ 2 ]  37 ( dod 5 )"));
     // A word beyond the memory is never read.
-    c.Core.Watches().SetWatches({{QStringLiteral("daleko"), 40}});
+    c.Core.Watches().SetWatches({{"daleko", 40}});
     QCOMPARE(watches.RowText(0), QStringLiteral("daleko [ 40 ]  (poza pamięcią)"));
   }
 
@@ -217,7 +237,7 @@ class ToolWindowsTest : public QObject {
     TFormWatches watches(c.Core);
     watches.show();
     const QString label = QStringLiteral("bardzo_dluga_etykieta_zmiennej_wynik_posredni");
-    c.Core.Watches().SetWatches({{QStringLiteral("a"), 3}, {label, 4}});
+    c.Core.Watches().SetWatches({{"a", 3}, {U8(label), 4}});
     QListView* list = watches.List();
     QCoreApplication::processEvents();  // the rows are laid out
     const QImage shot = list->viewport()->grab().toImage();
@@ -233,14 +253,14 @@ class ToolWindowsTest : public QObject {
       return false;
     };
     const QFontMetrics metrics(list->font());
-    const int end = 2 + metrics.horizontalAdvance(c.Core.Watches().NameText(1));
+    const int end = 2 + metrics.horizontalAdvance(Q(c.Core.Watches().NameText(1)));
     QVERIFY(end >
             120 + metrics.horizontalAdvance(watches.RowText(1).section(QStringLiteral("  "), 1)));
     // The closing bracket after the address is drawn; the content follows.
     QVERIFY(inked(1, end - metrics.horizontalAdvance(u']'), end));
     QVERIFY(inked(1, end + 1, shot.width()));
     // A short name leaves the content in its column.
-    QVERIFY(!inked(0, 2 + metrics.horizontalAdvance(c.Core.Watches().NameText(0)) + 1, 120));
+    QVERIFY(!inked(0, 2 + metrics.horizontalAdvance(Q(c.Core.Watches().NameText(0))) + 1, 120));
     QVERIFY(inked(0, 120, 130));
   }
 
@@ -313,7 +333,7 @@ class ToolWindowsTest : public QObject {
     list.DeleteAction()->trigger();
     QCOMPARE(c.Core.Control().Instructions().Count(), 7);
     QCOMPARE(Rows(list.Commands()).mid(0, 3), (QStringList{"stp", "ode", "pob"}));
-    QCOMPARE(c.Core.Control().Instructions().At(1).Name(), QStringLiteral("ode"));
+    QCOMPARE(Q(c.Core.Control().Instructions().At(1).Name()), QStringLiteral("ode"));
     QCOMPARE(list.Text()->count(), 0);  // the deleted instruction's text is gone
     // With no row selected the list's own error says so and nothing changes.
     list.Commands()->setCurrentRow(-1);
@@ -334,13 +354,10 @@ class ToolWindowsTest : public QObject {
     list.SaveInstructionList(saved);
     QVERIFY(QFile::exists(saved));
     // A list whose instruction does not compile stops there with its message.
-    WriteTextFile(
-        dir.filePath(QStringLiteral("zla.lst")),
-        {QStringLiteral("[Rozkazy]"), QStringLiteral("Liczba=2"), QStringLiteral("Nazwa1=stp"),
-         QStringLiteral("Nazwa2=zly"), QStringLiteral("[stp]"), QStringLiteral("Linie=3"),
-         QStringLiteral("Linia1=ROZKAZ STP;"), QStringLiteral("Linia2=czyt wys wei il;"),
-         QStringLiteral("Linia3=stop;"), QStringLiteral("[zly]"), QStringLiteral("Linie=1"),
-         QStringLiteral("Linia1=ROZKAZ ;")});
+    WriteTextFile(U8(dir.filePath(QStringLiteral("zla.lst"))),
+                  {"[Rozkazy]", "Liczba=2", "Nazwa1=stp", "Nazwa2=zly", "[stp]", "Linie=3",
+                   "Linia1=ROZKAZ STP;", "Linia2=czyt wys wei il;", "Linia3=stop;", "[zly]",
+                   "Linie=1", "Linia1=ROZKAZ ;"});
     QVERIFY(!c.Core.Errors().Run(
         nullptr, [&] { list.LoadInstructionList(dir.filePath(QStringLiteral("zla.lst"))); }));
     QCOMPARE(c.User.Errors.size(), 1);

@@ -1,9 +1,8 @@
 #pragma once
 
-#include <QByteArray>
-#include <QString>
 #include <cstdint>
 #include <exception>
+#include <string>
 
 namespace dorum {
 
@@ -11,14 +10,13 @@ namespace dorum {
 // Positioned syntax errors derive from it.
 class EDorumError : public std::exception {
  public:
-  explicit EDorumError(QString message) : message_(std::move(message)), utf8_(message_.toUtf8()) {}
+  explicit EDorumError(std::string message) : message_(std::move(message)) {}
 
-  [[nodiscard]] const QString& Message() const noexcept { return message_; }
-  [[nodiscard]] const char* what() const noexcept override { return utf8_.constData(); }
+  [[nodiscard]] const std::string& Message() const noexcept { return message_; }
+  [[nodiscard]] const char* what() const noexcept override { return message_.c_str(); }
 
  private:
-  QString message_;
-  QByteArray utf8_;
+  std::string message_;
 };
 
 // The ways a run stops that break no rule.
@@ -37,7 +35,8 @@ enum class TRunStop : std::uint8_t {
 // its message.
 class ERunStop final : public EDorumError {
  public:
-  ERunStop(TRunStop reason, QString message) : EDorumError(std::move(message)), reason_(reason) {}
+  ERunStop(TRunStop reason, std::string message)
+      : EDorumError(std::move(message)), reason_(reason) {}
   [[nodiscard]] TRunStop Reason() const noexcept { return reason_; }
 
  private:

@@ -1,6 +1,6 @@
 #include "common/ProfileFile.h"
 
-#include <QFileInfo>
+#include <filesystem>
 
 #include "common/Text.h"
 
@@ -8,36 +8,36 @@ namespace dorum {
 
 namespace {
 
-bool IsBlank(QChar c) {
-  return c == u' ' || c == u'\t';
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t';
 }
 
-QString TrimBlanks(const QString& text) {
-  qsizetype begin = 0;
-  qsizetype end = text.size();
-  while (begin < end && IsBlank(text[begin])) ++begin;
-  while (end > begin && IsBlank(text[end - 1])) --end;
-  return text.mid(begin, end - begin);
-}
-
-bool IsQuote(QChar c) {
-  return c == u'"' || c == u'\'';
+bool IsQuote(char c) {
+  return c == '"' || c == '\'';
 }
 
 // The name inside "[...]", or nothing when the line is not a section header.
-std::optional<QString> SectionName(const QString& line) {
-  const QString text = TrimBlanks(line);
-  if (!text.startsWith(u'[')) return std::nullopt;
+std::optional<std::string> SectionName(std::string_view line) {
+  const std::string_view text = TrimBlanks(line);
+  if (!text.starts_with('[')) return std::nullopt;
   // The last "]" closes the name, so a name may itself hold one.
-  const qsizetype close = text.lastIndexOf(u']');
-  if (close < 0) return std::nullopt;
-  return TrimBlanks(text.mid(1, close - 1));
+  const std::size_t close = text.rfind(']');
+  if (close == std::string_view::npos) return std::nullopt;
+  return std::string(TrimBlanks(text.substr(1, close - 1)));
+}
+
+// The raw text after the first "=" of a key's line.
+std::string_view RawValue(std::string_view line) {
+  return line.substr(line.find('=') + 1);
 }
 
 }  // namespace
 
-TProfileFile TProfileFile::Load(const QString& path) {
-  if (!QFileInfo::exists(path)) return TProfileFile();
+TProfileFile TProfileFile::Load(const std::string& path) {
+  std::error_code ignored;
+  if (!std::filesystem::exists(std::filesystem::path(std::u8string(path.begin(), path.end())),
+                               ignored))
+    return TProfileFile();
   TDecodedText text = ReadEncodedTextFile(path);
   TProfileFile profile(std::move(text.Lines));
   profile.encoding_ = text.Encoding;
@@ -45,31 +45,30 @@ TProfileFile TProfileFile::Load(const QString& path) {
   return profile;
 }
 
-void TProfileFile::Save(const QString& path) const {
+void TProfileFile::Save(const std::string& path) const {
   WriteTextFile(path, lines_, encoding_, lineEnd_);
 }
 
-QString TProfileFile::DecodeValue(const QString& raw) {
-  QString value = TrimBlanks(raw);
+std::string TProfileFile::DecodeValue(std::string_view raw) {
+  std::string_view value = TrimBlanks(raw);
   if (value.size() >= 2 && IsQuote(value.front()) && value.back() == value.front())
-    value = value.mid(1, value.size() - 2);
-  if (value.size() > kMaxValueLength) value.truncate(kMaxValueLength);
-  return value;
+    value = value.substr(1, value.size() - 2);
+  return std::string(value.substr(0, ByteOffsetOfChar(value, kMaxValueLength)));
 }
 
-QString TProfileFile::EncodeValue(const QString& value) {
-  if (value.isEmpty()) return value;
+std::string TProfileFile::EncodeValue(std::string_view value) {
+  if (value.empty()) return {};
   const bool blankEnds = IsBlank(value.front()) || IsBlank(value.back());
   const bool quotedEnds = IsQuote(value.front()) && IsQuote(value.back());
-  if (blankEnds || quotedEnds) return QLatin1Char('"') + value + QLatin1Char('"');
-  return value;
+  if (blankEnds || quotedEnds) return '"' + std::string(value) + '"';
+  return std::string(value);
 }
 
 void TProfileFile::BuildIndex() {
   index_.clear();
-  std::optional<QString> current;  // lower-case name of the section being read
-  for (qsizetype n = 0; n < lines_.size(); ++n) {
-    const QString& line = lines_[n];
+  std::optional<std::string> current;  // lower-case name of the section being read
+  for (std::size_t n = 0; n < lines_.size(); ++n) {
+    const std::string& line = lines_[n];
     if (const auto name = SectionName(line)) {
       current = LowerCase(*name);
       if (index_.contains(*current)) {
@@ -79,22 +78,21 @@ void TProfileFile::BuildIndex() {
       }
       continue;
     }
-    const qsizetype equals = line.indexOf(u'=');
-    if (!current || equals < 0) continue;
+    const std::size_t equals = line.find('=');
+    if (!current || equals == std::string::npos) continue;
     auto& keys = index_[*current].Keys;
-    const QString key = LowerCase(TrimBlanks(line.left(equals)));
-    keys.try_emplace(key, n);  // the first of repeated keys counts
+    keys.try_emplace(LowerCase(TrimBlanks(std::string_view(line).substr(0, equals))), n);
   }
 }
 
-qsizetype TProfileFile::SectionEnd(qsizetype header) const {
-  qsizetype n = header + 1;
+std::size_t TProfileFile::SectionEnd(std::size_t header) const {
+  std::size_t n = header + 1;
   while (n < lines_.size() && !SectionName(lines_[n])) ++n;
   return n;
 }
 
-void TProfileFile::InsertLine(qsizetype at, const QString& line) {
-  lines_.insert(at, line);
+void TProfileFile::InsertLine(std::size_t at, std::string line) {
+  lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at), std::move(line));
   for (auto& [name, section] : index_) {
     if (section.Header >= at) ++section.Header;
     for (auto& [key, keyLine] : section.Keys) {
@@ -103,77 +101,80 @@ void TProfileFile::InsertLine(qsizetype at, const QString& line) {
   }
 }
 
-std::optional<TProfileFile::TPlace> TProfileFile::PlaceOf(const QString& section,
-                                                          const QString& key) const {
+std::optional<TProfileFile::TPlace> TProfileFile::PlaceOf(std::string_view section,
+                                                          std::string_view key) const {
   const auto found = index_.find(LowerCase(section));
   if (found == index_.end()) return std::nullopt;
   const auto line = found->second.Keys.find(LowerCase(key));
   if (line == found->second.Keys.end()) return TPlace{found->second.Header, 0};
-  const QString& text = lines_[line->second];
-  const qsizetype raw = text.indexOf(u'=') + 1;
-  const QString value = DecodeValue(text.mid(raw));
-  const qsizetype at = value.isEmpty() ? -1 : text.indexOf(value, raw);
-  return TPlace{line->second, at < 0 ? raw : at};
+  const std::string& text = lines_[line->second];
+  const std::size_t raw = text.find('=') + 1;
+  const std::string value = DecodeValue(std::string_view(text).substr(raw));
+  const std::size_t at = value.empty() ? std::string::npos : text.find(value, raw);
+  return TPlace{line->second,
+                CharCount(std::string_view(text).substr(0, at == std::string::npos ? raw : at))};
 }
 
-std::optional<QString> TProfileFile::ReadString(const QString& section, const QString& key) const {
+std::optional<std::string> TProfileFile::ReadString(std::string_view section,
+                                                    std::string_view key) const {
   const auto found = index_.find(LowerCase(section));
   if (found == index_.end()) return std::nullopt;
   const auto line = found->second.Keys.find(LowerCase(key));
   if (line == found->second.Keys.end()) return std::nullopt;
-  const QString& text = lines_[line->second];
-  return DecodeValue(text.mid(text.indexOf(u'=') + 1));
+  return DecodeValue(RawValue(lines_[line->second]));
 }
 
-QString TProfileFile::ReadString(const QString& section, const QString& key,
-                                 const QString& fallback) const {
-  return ReadString(section, key).value_or(fallback);
+std::string TProfileFile::ReadString(std::string_view section, std::string_view key,
+                                     std::string_view fallback) const {
+  if (auto value = ReadString(section, key)) return std::move(*value);
+  return std::string(fallback);
 }
 
-int TProfileFile::ReadInteger(const QString& section, const QString& key, int fallback) const {
+int TProfileFile::ReadInteger(std::string_view section, std::string_view key, int fallback) const {
   const auto text = ReadString(section, key);
   if (!text) return fallback;
   std::int32_t value = 0;
   return TryStrToInt(*text, value) ? value : fallback;
 }
 
-bool TProfileFile::ReadBool(const QString& section, const QString& key, bool fallback) const {
+bool TProfileFile::ReadBool(std::string_view section, std::string_view key, bool fallback) const {
   return ReadInteger(section, key, fallback ? 1 : 0) != 0;
 }
 
-void TProfileFile::WriteString(const QString& section, const QString& key, const QString& value) {
-  const QString line = key + QLatin1Char('=') + EncodeValue(value);
-  const QString lowerSection = LowerCase(section);
-  const QString lowerKey = LowerCase(key);
+void TProfileFile::WriteString(std::string_view section, std::string_view key,
+                               std::string_view value) {
+  std::string line = std::string(key) + '=' + EncodeValue(value);
+  const std::string lowerSection = LowerCase(section);
+  std::string lowerKey = LowerCase(key);
   auto found = index_.find(lowerSection);
   if (found == index_.end()) {
     TSectionIndex& added = index_[lowerSection];
     added.Header = lines_.size();
-    lines_.append(QLatin1Char('[') + section + QLatin1Char(']'));
-    added.Keys.emplace(lowerKey, lines_.size());
-    lines_.append(line);
+    lines_.push_back('[' + std::string(section) + ']');
+    added.Keys.emplace(std::move(lowerKey), lines_.size());
+    lines_.push_back(std::move(line));
     return;
   }
   if (const auto existing = found->second.Keys.find(lowerKey);
       existing != found->second.Keys.end()) {
-    lines_[existing->second] = line;
+    lines_[existing->second] = std::move(line);
     return;
   }
   // A new key goes after the section's last non-empty line, so that an
   // empty line separating sections stays where it is.
-  const qsizetype header = found->second.Header;
-  qsizetype insertAt = SectionEnd(header);
-  while (insertAt > header + 1 && TrimBlanks(lines_[insertAt - 1]).isEmpty()) --insertAt;
-  InsertLine(insertAt, line);
-  index_[lowerSection].Keys.emplace(lowerKey, insertAt);
+  const std::size_t header = found->second.Header;
+  std::size_t insertAt = SectionEnd(header);
+  while (insertAt > header + 1 && TrimBlanks(lines_[insertAt - 1]).empty()) --insertAt;
+  InsertLine(insertAt, std::move(line));
+  index_[lowerSection].Keys.emplace(std::move(lowerKey), insertAt);
 }
 
-void TProfileFile::WriteInteger(const QString& section, const QString& key, int value) {
-  WriteString(section, key, QString::number(value));
+void TProfileFile::WriteInteger(std::string_view section, std::string_view key, int value) {
+  WriteString(section, key, ToText(value));
 }
 
-void TProfileFile::WriteBool(const QString& section, const QString& key, bool value) {
-  WriteString(section, key, value ? QStringLiteral("1") : QStringLiteral("0"));
+void TProfileFile::WriteBool(std::string_view section, std::string_view key, bool value) {
+  WriteString(section, key, value ? "1" : "0");
 }
 
 }  // namespace dorum

@@ -1,219 +1,247 @@
 #include "common/Texts.h"
 
+#include <initializer_list>
+
+#include "common/Strings.h"
+
 namespace dorum::Texts {
 
-QString NotValidInteger(const QString& text) {
-  return QStringLiteral("'%1' is not a valid integer value").arg(text);
-}
-QString ListIndexOutOfBounds(int index) {
-  return QStringLiteral("List index out of bounds (%1)").arg(index);
-}
-QString DivisionByZero() {
-  return QStringLiteral("Division by zero");
+namespace {
+
+// The pattern with %1..%9 replaced by the arguments, each read once.
+std::string Fill(std::string_view pattern, std::initializer_list<std::string_view> args) {
+  std::string result;
+  result.reserve(pattern.size() + 32);
+  for (std::size_t i = 0; i < pattern.size(); ++i) {
+    const char c = pattern[i];
+    if (c == '%' && i + 1 < pattern.size() && pattern[i + 1] >= '1' && pattern[i + 1] <= '9') {
+      const auto n = static_cast<std::size_t>(pattern[i + 1] - '1');
+      if (n < args.size()) {
+        result += *(args.begin() + n);
+        ++i;
+        continue;
+      }
+    }
+    result.push_back(c);
+  }
+  return result;
 }
 
-QString RegisterNotAvailable(const QString& caption) {
-  return QStringLiteral("Rejestr ") + caption + QStringLiteral(" nie jest dostępny");
+}  // namespace
+
+std::string NotValidInteger(std::string_view text) {
+  return Fill("'%1' is not a valid integer value", {text});
 }
-QString RegisterActiveAlready(const QString& caption) {
-  return QStringLiteral("Register ") + caption + QStringLiteral(" is active already");
+std::string ListIndexOutOfBounds(int index) {
+  return Fill("List index out of bounds (%1)", {ToText(index)});
 }
-QString BusEmpty(const QString& caption) {
-  return QStringLiteral("Magistrala ") + caption + QStringLiteral(" jest pusta");
-}
-QString BusBusy(const QString& caption) {
-  return QStringLiteral("Magistrala ") + caption + QStringLiteral(" jest już zajęta");
-}
-QString MemoryBusy() {
-  return QStringLiteral("Pamięć jest już używana");
-}
-QString AluNoInput() {
-  return QStringLiteral("Nieznana wartść wejściowa do JAL");
-}
-QString AluActiveAlready() {
-  return QStringLiteral("JAL jest już aktywna");
-}
-QString AluNoResult() {
-  return QStringLiteral("Wynik z JAL nieokreślony");
-}
-QString NoSignalHandler(const QString& componentName) {
-  return QStringLiteral("Nie zdefiniowano procedury obsługi sygnału ") + componentName;
-}
-QString ProgramFinished() {
-  return QStringLiteral("Program został zakończony");
-}
-QString UnknownPort() {
-  return QStringLiteral("Nieznany numer portu We/Wy");
+std::string DivisionByZero() {
+  return "Division by zero";
 }
 
-QString UnexpectedSymbol() {
-  return QStringLiteral(" Nieoczekiwany symbol");
+std::string RegisterNotAvailable(std::string_view caption) {
+  return Fill("Rejestr %1 nie jest dostępny", {caption});
 }
-QString ExpectedRozkaz() {
-  return QStringLiteral(" Oczekiwane słowo kluczowe ROZKAZ");
+std::string RegisterActiveAlready(std::string_view caption) {
+  return Fill("Register %1 is active already", {caption});
 }
-QString ExpectedSemicolon() {
-  return QStringLiteral(" Oczekiwany średnik");
+std::string BusEmpty(std::string_view caption) {
+  return Fill("Magistrala %1 jest pusta", {caption});
 }
-QString BadFirstCycle() {
-  return QStringLiteral(" Błędna treść pierwszego taktu");
+std::string BusBusy(std::string_view caption) {
+  return Fill("Magistrala %1 jest już zajęta", {caption});
 }
-QString UnfinishedIf() {
-  return QStringLiteral(" Niedokończona instrukcja JEŻELI");
+std::string MemoryBusy() {
+  return "Pamięć jest już używana";
 }
-QString UnexpectedCondition() {
-  return QStringLiteral(" Nieoczekiwany kod warunku");
+std::string AluNoInput() {
+  return "Nieznana wartść wejściowa do JAL";
 }
-QString ExpectedTo() {
-  return QStringLiteral(" Oczekiwane słowo TO");
+std::string AluActiveAlready() {
+  return "JAL jest już aktywna";
 }
-QString ExpectedGdy() {
-  return QStringLiteral(" Oczekiwane słowo GDY");
+std::string AluNoResult() {
+  return "Wynik z JAL nieokreślony";
 }
-QString ExpectedNie() {
-  return QStringLiteral(" Oczekiwane słowo nie");
+std::string NoSignalHandler(std::string_view componentName) {
+  return Fill("Nie zdefiniowano procedury obsługi sygnału %1", {componentName});
 }
-QString UnfinishedDalej() {
-  return QStringLiteral(" Niedokończona instrukcja DALEJ");
+std::string ProgramFinished() {
+  return "Program został zakończony";
 }
-QString WeiOnlyInFirstCycle() {
-  return QStringLiteral(" Sygnał wei może wystąpić tylko w pierwszym takcie");
-}
-QString UnexpectedSignal(const QString& name) {
-  return QStringLiteral(" Nieoczekiwana nazwa sygnału: ") + name;
-}
-QString UnknownLabel(const QString& label) {
-  return QStringLiteral(" Nieznana etykieta ") + label;
+std::string UnknownPort() {
+  return "Nieznany numer portu We/Wy";
 }
 
-QString NoRoomForInstruction() {
-  return QStringLiteral(
+std::string UnexpectedSymbol() {
+  return " Nieoczekiwany symbol";
+}
+std::string ExpectedRozkaz() {
+  return " Oczekiwane słowo kluczowe ROZKAZ";
+}
+std::string ExpectedSemicolon() {
+  return " Oczekiwany średnik";
+}
+std::string BadFirstCycle() {
+  return " Błędna treść pierwszego taktu";
+}
+std::string UnfinishedIf() {
+  return " Niedokończona instrukcja JEŻELI";
+}
+std::string UnexpectedCondition() {
+  return " Nieoczekiwany kod warunku";
+}
+std::string ExpectedTo() {
+  return " Oczekiwane słowo TO";
+}
+std::string ExpectedGdy() {
+  return " Oczekiwane słowo GDY";
+}
+std::string ExpectedNie() {
+  return " Oczekiwane słowo nie";
+}
+std::string UnfinishedDalej() {
+  return " Niedokończona instrukcja DALEJ";
+}
+std::string WeiOnlyInFirstCycle() {
+  return " Sygnał wei może wystąpić tylko w pierwszym takcie";
+}
+std::string UnexpectedSignal(std::string_view name) {
+  return Fill(" Nieoczekiwana nazwa sygnału: %1", {name});
+}
+std::string UnknownLabel(std::string_view label) {
+  return Fill(" Nieznana etykieta %1", {label});
+}
+
+std::string NoRoomForInstruction() {
+  return std::string(
       "Brak miejsca na liście rozkazów (rozkaz został dodany ale jest na razie niedostępny)");
 }
 
-QString BreakpointInInstruction(const QString& name) {
-  return QStringLiteral("Napotkano punkt zatrzymania trakcie wykonywania rozkazu ") + name;
+std::string BreakpointInInstruction(std::string_view name) {
+  return Fill("Napotkano punkt zatrzymania trakcie wykonywania rozkazu %1", {name});
 }
-QString ProgramBreakpoint() {
-  return QStringLiteral("Program doszedł do punktu zatrzymania");
+std::string ProgramBreakpoint() {
+  return "Program doszedł do punktu zatrzymania";
 }
-QString UnknownInstructionCode(int code) {
-  return QStringLiteral("Nieznany kod rozkazu (%1)").arg(code);
+std::string UnknownInstructionCode(int code) {
+  return Fill("Nieznany kod rozkazu (%1)", {ToText(code)});
 }
-QString LabelRedefinition(const QString& name) {
-  return QStringLiteral("Próba redefinicji etykiety %1").arg(name);
+std::string LabelRedefinition(std::string_view name) {
+  return Fill("Próba redefinicji etykiety %1", {name});
 }
-QString ExpectedInstruction() {
-  return QStringLiteral(" Oczekiwany rozkaz");
+std::string ExpectedInstruction() {
+  return " Oczekiwany rozkaz";
 }
-QString LabelNotFound(const QString& name) {
-  return QStringLiteral("Nie znaleziono etykiety %1").arg(name);
+std::string LabelNotFound(std::string_view name) {
+  return Fill("Nie znaleziono etykiety %1", {name});
 }
-QString ProgramTooLarge() {
-  return QStringLiteral(
+std::string ProgramTooLarge() {
+  return std::string(
       "Kod programu nie mieści się w pamięci operacyjnej (Zwiększ liczbę bitów adresu)");
 }
-QString CompileFirst() {
-  return QStringLiteral("Najpierw skompiluj program");
+std::string CompileFirst() {
+  return "Najpierw skompiluj program";
 }
-QString InputExhausted() {
-  return QStringLiteral("Program czeka na znak z wejścia, a dane wejściowe się skończyły");
+std::string InputExhausted() {
+  return "Program czeka na znak z wejścia, a dane wejściowe się skończyły";
 }
-QString OutsideMemory() {
-  return QStringLiteral("(poza pamięcią)");
+std::string OutsideMemory() {
+  return "(poza pamięcią)";
 }
-QString CycleLimitReached(std::uint64_t cycles) {
-  return QStringLiteral("Przekroczono limit %1 taktów zegara; program przerwano").arg(cycles);
+std::string CycleLimitReached(std::uint64_t cycles) {
+  return Fill("Przekroczono limit %1 taktów zegara; program przerwano", {ToText(cycles)});
 }
-QString StopConditionHeld(const QString& condition) {
-  return QStringLiteral("Warunek zatrzymania: %1").arg(condition);
-}
-
-QString AddressBitsOutOfRange(int bits) {
-  return QStringLiteral("Liczba bitów adresu (%1) musi należeć do zakresu 5..16").arg(bits);
-}
-QString CodeBitsOutOfRange(int bits) {
-  return QStringLiteral("Liczba bitów kodu rozkazu (%1) musi należeć do zakresu 3..8").arg(bits);
-}
-QString UnknownInterruptLine(int line) {
-  return QStringLiteral("Nieznany numer przerwania (%1): dozwolone są 1..4").arg(line);
-}
-QString CharacterNotInCodePage(QChar c) {
-  return QStringLiteral("Znaku '%1' (U+%2) nie można zapisać w stronie kodowej 1250")
-      .arg(c)
-      .arg(c.unicode(), 4, 16, QLatin1Char('0'));
-}
-QString CannotReadFile(const QString& path, const QString& reason) {
-  return QStringLiteral("Nie można odczytać pliku %1: %2").arg(path, reason);
-}
-QString NotARegularFile() {
-  return QStringLiteral("to nie jest zwykły plik");
-}
-QString CannotLoadFile(const QString& path, const QString& reason) {
-  return QStringLiteral("Nie można wczytać pliku %1: %2").arg(path, reason);
-}
-QString NulInText(int line) {
-  return QStringLiteral("w wierszu %1 jest znak NUL (bajt zerowy); to nie jest plik tekstowy")
-      .arg(line);
-}
-QString BytesNotInEncoding(const QString& encoding, int line) {
-  return QStringLiteral(
-             "plik zaczyna się znacznikiem kodowania %1, ale w wierszu %2 ma bajty, "
-             "które nie są w nim poprawnym tekstem")
-      .arg(encoding)
-      .arg(line);
-}
-QString CannotWriteFile(const QString& path, const QString& reason) {
-  return QStringLiteral("Nie można zapisać pliku %1: %2").arg(path, reason);
+std::string StopConditionHeld(std::string_view condition) {
+  return Fill("Warunek zatrzymania: %1", {condition});
 }
 
-QString MalformedStopCondition(const QString& text, const QString& why) {
-  return QStringLiteral("Warunek \"%1\": %2").arg(text, why);
+std::string AddressBitsOutOfRange(int bits) {
+  return Fill("Liczba bitów adresu (%1) musi należeć do zakresu 5..16", {ToText(bits)});
 }
-QString EmptyStopCondition() {
-  return QStringLiteral("Pusty warunek zatrzymania");
+std::string CodeBitsOutOfRange(int bits) {
+  return Fill("Liczba bitów kodu rozkazu (%1) musi należeć do zakresu 3..8", {ToText(bits)});
 }
-QString NoNameInParentheses() {
-  return QStringLiteral("brak nazwy w nawiasach");
+std::string UnknownInterruptLine(int line) {
+  return Fill("Nieznany numer przerwania (%1): dozwolone są 1..4", {ToText(line)});
 }
-QString NoComparison() {
-  return QStringLiteral("brak porównania (=, !=, <, <=, >, >=), changed(NAZWA) ani signal(NAZWA)");
+std::string CharacterNotInCodePage(char32_t c) {
+  return Fill("Znaku '%1' (U+%2) nie można zapisać w stronie kodowej 1250",
+              {CharText(c), ToText(static_cast<std::uint64_t>(c), 16, 4)});
 }
-QString NoNameBeforeComparison() {
-  return QStringLiteral("brak nazwy przed porównaniem");
+std::string CannotReadFile(std::string_view path, std::string_view reason) {
+  return Fill("Nie można odczytać pliku %1: %2", {path, reason});
 }
-QString NoValueAfterComparison() {
-  return QStringLiteral("brak wartości po porównaniu");
+std::string NotARegularFile() {
+  return "to nie jest zwykły plik";
 }
-QString AddressOutsideMemory(int address) {
-  return QStringLiteral("adres %1 leży poza pamięcią").arg(address);
+std::string CannotLoadFile(std::string_view path, std::string_view reason) {
+  return Fill("Nie można wczytać pliku %1: %2", {path, reason});
 }
-QString MachineLacksRegister(const QString& caption) {
-  return QStringLiteral("tej maszyny nie ma rejestru %1").arg(caption);
+std::string NulInText(int line) {
+  return Fill("w wierszu %1 jest znak NUL (bajt zerowy); to nie jest plik tekstowy",
+              {ToText(line)});
 }
-QString AddressNotANumber(const QString& name) {
-  return QStringLiteral("adres w %1 nie jest liczbą").arg(name);
+std::string BytesNotInEncoding(std::string_view encoding, int line) {
+  return Fill(
+      "plik zaczyna się znacznikiem kodowania %1, ale w wierszu %2 ma bajty, "
+      "które nie są w nim poprawnym tekstem",
+      {encoding, ToText(line)});
 }
-QString NoRegisterOrLabel(const QString& name) {
-  return QStringLiteral("nie ma rejestru ani etykiety %1").arg(name);
+std::string CannotWriteFile(std::string_view path, std::string_view reason) {
+  return Fill("Nie można zapisać pliku %1: %2", {path, reason});
 }
-QString ValueTooWide(std::int64_t value, int bits) {
-  return QStringLiteral("wartość %1 nie mieści się w %2 bitach").arg(value).arg(bits);
+
+std::string MalformedStopCondition(std::string_view text, std::string_view why) {
+  return Fill("Warunek \"%1\": %2", {text, why});
 }
-QString NoSuchSignal(const QString& name) {
-  return QStringLiteral("nie ma sygnału %1").arg(name);
+std::string EmptyStopCondition() {
+  return "Pusty warunek zatrzymania";
 }
-QString FileReadOnly() {
-  return QStringLiteral("plik jest tylko do odczytu");
+std::string NoNameInParentheses() {
+  return "brak nazwy w nawiasach";
 }
-QString FolderReadOnly() {
-  return QStringLiteral("folder jest tylko do odczytu");
+std::string NoComparison() {
+  return "brak porównania (=, !=, <, <=, >, >=), changed(NAZWA) ani signal(NAZWA)";
 }
-QString OperatingSystemError() {
-  return QStringLiteral("błąd systemu operacyjnego");
+std::string NoNameBeforeComparison() {
+  return "brak nazwy przed porównaniem";
 }
-QString FileTooLarge(int mebibytes) {
-  return QStringLiteral("plik jest za duży (ponad %1 MiB)").arg(mebibytes);
+std::string NoValueAfterComparison() {
+  return "brak wartości po porównaniu";
+}
+std::string NotAnIntegerValue(std::string_view value) {
+  return Fill("\"%1\" nie jest liczbą całkowitą", {value});
+}
+std::string AddressOutsideMemory(int address) {
+  return Fill("adres %1 leży poza pamięcią", {ToText(address)});
+}
+std::string MachineLacksRegister(std::string_view caption) {
+  return Fill("tej maszyny nie ma rejestru %1", {caption});
+}
+std::string AddressNotANumber(std::string_view name) {
+  return Fill("adres w %1 nie jest liczbą", {name});
+}
+std::string NoRegisterOrLabel(std::string_view name) {
+  return Fill("nie ma rejestru ani etykiety %1", {name});
+}
+std::string ValueTooWide(std::int64_t value, int bits) {
+  return Fill("wartość %1 nie mieści się w %2 bitach", {ToText(value), ToText(bits)});
+}
+std::string NoSuchSignal(std::string_view name) {
+  return Fill("nie ma sygnału %1", {name});
+}
+std::string FileReadOnly() {
+  return "plik jest tylko do odczytu";
+}
+std::string FolderReadOnly() {
+  return "folder jest tylko do odczytu";
+}
+std::string OperatingSystemError() {
+  return "błąd systemu operacyjnego";
+}
+std::string FileTooLarge(int mebibytes) {
+  return Fill("plik jest za duży (ponad %1 MiB)", {ToText(mebibytes)});
 }
 
 }  // namespace dorum::Texts

@@ -1,101 +1,103 @@
 #pragma once
 
-#include <QString>
 #include <cstdint>
+#include <string>
+#include <string_view>
 
 // The system's messages. Texts are exact, blanks and spelling included: users
 // and their teachers recognise them, and tests compare them.
 namespace dorum::Texts {
 
 // Standard library messages, kept in English as the runtime phrases them.
-QString NotValidInteger(const QString& text);  // "'%s' is not a valid integer value"
-QString ListIndexOutOfBounds(int index);       // "List index out of bounds (%d)"
-QString DivisionByZero();                      // "Division by zero"
+std::string NotValidInteger(std::string_view text);  // "'%s' is not a valid integer value"
+std::string ListIndexOutOfBounds(int index);         // "List index out of bounds (%d)"
+std::string DivisionByZero();                        // "Division by zero"
 
 // Data path rules.
-QString RegisterNotAvailable(const QString& caption);
-QString RegisterActiveAlready(const QString& caption);
-QString BusEmpty(const QString& caption);
-QString BusBusy(const QString& caption);
-QString MemoryBusy();
-QString AluNoInput();
-QString AluActiveAlready();
-QString AluNoResult();
-QString NoSignalHandler(const QString& componentName);
-QString ProgramFinished();
-QString UnknownPort();
+std::string RegisterNotAvailable(std::string_view caption);
+std::string RegisterActiveAlready(std::string_view caption);
+std::string BusEmpty(std::string_view caption);
+std::string BusBusy(std::string_view caption);
+std::string MemoryBusy();
+std::string AluNoInput();
+std::string AluActiveAlready();
+std::string AluNoResult();
+std::string NoSignalHandler(std::string_view componentName);
+std::string ProgramFinished();
+std::string UnknownPort();
 
 // Word reader and instruction compiler (each begins with a blank, which
 // follows the position "line:column").
-QString UnexpectedSymbol();     // " Nieoczekiwany symbol"
-QString ExpectedRozkaz();       // " Oczekiwane słowo kluczowe ROZKAZ"
-QString ExpectedSemicolon();    // " Oczekiwany średnik"
-QString BadFirstCycle();        // " Błędna treść pierwszego taktu"
-QString UnfinishedIf();         // " Niedokończona instrukcja JEŻELI"
-QString UnexpectedCondition();  // " Nieoczekiwany kod warunku"
-QString ExpectedTo();           // " Oczekiwane słowo TO"
-QString ExpectedGdy();          // " Oczekiwane słowo GDY"
-QString ExpectedNie();          // " Oczekiwane słowo nie"
-QString UnfinishedDalej();      // " Niedokończona instrukcja DALEJ"
-QString WeiOnlyInFirstCycle();  // " Sygnał wei może wystąpić tylko w pierwszym takcie"
-QString UnexpectedSignal(const QString& name);  // " Nieoczekiwana nazwa sygnału: %s"
-QString UnknownLabel(const QString& label);     // " Nieznana etykieta %s"
+std::string UnexpectedSymbol();     // " Nieoczekiwany symbol"
+std::string ExpectedRozkaz();       // " Oczekiwane słowo kluczowe ROZKAZ"
+std::string ExpectedSemicolon();    // " Oczekiwany średnik"
+std::string BadFirstCycle();        // " Błędna treść pierwszego taktu"
+std::string UnfinishedIf();         // " Niedokończona instrukcja JEŻELI"
+std::string UnexpectedCondition();  // " Nieoczekiwany kod warunku"
+std::string ExpectedTo();           // " Oczekiwane słowo TO"
+std::string ExpectedGdy();          // " Oczekiwane słowo GDY"
+std::string ExpectedNie();          // " Oczekiwane słowo nie"
+std::string UnfinishedDalej();      // " Niedokończona instrukcja DALEJ"
+std::string WeiOnlyInFirstCycle();  // " Sygnał wei może wystąpić tylko w pierwszym takcie"
+std::string UnexpectedSignal(std::string_view name);  // " Nieoczekiwana nazwa sygnału: %s"
+std::string UnknownLabel(std::string_view label);     // " Nieznana etykieta %s"
 
 // Instruction list.
-QString NoRoomForInstruction();  // "Brak miejsca na liście rozkazów (...)"
+std::string NoRoomForInstruction();  // "Brak miejsca na liście rozkazów (...)"
 
 // Control unit.
-QString BreakpointInInstruction(const QString& name);  // "Napotkano punkt zatrzymania ..."
-QString ProgramBreakpoint();                           // "Program doszedł do punktu zatrzymania"
-QString UnknownInstructionCode(int code);              // "Nieznany kod rozkazu (%d)"
+std::string BreakpointInInstruction(std::string_view name);  // "Napotkano punkt zatrzymania ..."
+std::string ProgramBreakpoint();               // "Program doszedł do punktu zatrzymania"
+std::string UnknownInstructionCode(int code);  // "Nieznany kod rozkazu (%d)"
 // A run that was given a cycle limit (the command line's guard against endless programs).
-QString CycleLimitReached(std::uint64_t cycles);
+std::string CycleLimitReached(std::uint64_t cycles);
 // A stop condition held at the end of a cycle of a run.
-QString StopConditionHeld(const QString& condition);  // "Warunek zatrzymania: %s"
+std::string StopConditionHeld(std::string_view condition);  // "Warunek zatrzymania: %s"
 
 // Stop conditions that cannot be read: "Warunek "TEXT": WHY", with WHY one
 // of those below.
-QString MalformedStopCondition(const QString& text, const QString& why);
-QString EmptyStopCondition();
-QString NoNameInParentheses();
-QString NoComparison();
-QString NoNameBeforeComparison();
-QString NoValueAfterComparison();
-QString AddressOutsideMemory(int address);
-QString MachineLacksRegister(const QString& caption);
-QString AddressNotANumber(const QString& name);
-QString NoRegisterOrLabel(const QString& name);
-QString ValueTooWide(std::int64_t value, int bits);
-QString NoSuchSignal(const QString& name);
+std::string MalformedStopCondition(std::string_view text, std::string_view why);
+std::string EmptyStopCondition();
+std::string NoNameInParentheses();
+std::string NoComparison();
+std::string NoNameBeforeComparison();
+std::string NoValueAfterComparison();
+std::string NotAnIntegerValue(std::string_view value);
+std::string AddressOutsideMemory(int address);
+std::string MachineLacksRegister(std::string_view caption);
+std::string AddressNotANumber(std::string_view name);
+std::string NoRegisterOrLabel(std::string_view name);
+std::string ValueTooWide(std::int64_t value, int bits);
+std::string NoSuchSignal(std::string_view name);
 
 // Assembler and debugger.
-QString LabelRedefinition(const QString& name);  // "Próba redefinicji etykiety %s"
-QString ExpectedInstruction();                   // " Oczekiwany rozkaz"
-QString LabelNotFound(const QString& name);      // "Nie znaleziono etykiety %s"
-QString ProgramTooLarge();                       // "Kod programu nie mieści się ..."
-QString CompileFirst();                          // "Najpierw skompiluj program"
+std::string LabelRedefinition(std::string_view name);  // "Próba redefinicji etykiety %s"
+std::string ExpectedInstruction();                     // " Oczekiwany rozkaz"
+std::string LabelNotFound(std::string_view name);      // "Nie znaleziono etykiety %s"
+std::string ProgramTooLarge();                         // "Kod programu nie mieści się ..."
+std::string CompileFirst();                            // "Najpierw skompiluj program"
 // A grading run whose program waits for input when none is left.
-QString InputExhausted();
+std::string InputExhausted();
 // A watch whose address lies outside the memory.
-QString OutsideMemory();
+std::string OutsideMemory();
 
 // Configuration and files.
-QString AddressBitsOutOfRange(int bits);
-QString CodeBitsOutOfRange(int bits);
-QString UnknownInterruptLine(int line);
-QString CharacterNotInCodePage(QChar c);
-QString CannotReadFile(const QString& path, const QString& reason);
+std::string AddressBitsOutOfRange(int bits);
+std::string CodeBitsOutOfRange(int bits);
+std::string UnknownInterruptLine(int line);
+std::string CharacterNotInCodePage(char32_t c);
+std::string CannotReadFile(std::string_view path, std::string_view reason);
 // A file that was read but cannot be taken as text without losing part of it.
-QString CannotLoadFile(const QString& path, const QString& reason);
+std::string CannotLoadFile(std::string_view path, std::string_view reason);
 // The reason for a device, a pipe or a socket where a text file was expected.
-QString NotARegularFile();
+std::string NotARegularFile();
 // Why the system refused a file, before its own words.
-QString FileReadOnly();
-QString FolderReadOnly();
-QString OperatingSystemError();
-QString FileTooLarge(int mebibytes);
-QString NulInText(int line);
-QString BytesNotInEncoding(const QString& encoding, int line);
-QString CannotWriteFile(const QString& path, const QString& reason);
+std::string FileReadOnly();
+std::string FolderReadOnly();
+std::string OperatingSystemError();
+std::string FileTooLarge(int mebibytes);
+std::string NulInText(int line);
+std::string BytesNotInEncoding(std::string_view encoding, int line);
+std::string CannotWriteFile(std::string_view path, std::string_view reason);
 
 }  // namespace dorum::Texts

@@ -1,9 +1,10 @@
 #pragma once
 
-#include <QString>
-#include <QStringList>
+#include <cstddef>
+#include <string>
 
 #include "common/Error.h"
+#include "common/Strings.h"
 
 namespace dorum {
 
@@ -16,13 +17,13 @@ namespace dorum {
 struct TWordPlace {
   int Line = 0;
   int Column = 0;
-  QString Word;
+  std::string Word;
   bool AtEnd = false;
 };
 
 class EControlException : public EDorumError {
  public:
-  EControlException(const QString& message, int line, int column, TWordPlace word = {})
+  EControlException(const std::string& message, int line, int column, TWordPlace word = {})
       : EDorumError(message), line_(line), column_(column), word_(std::move(word)) {}
   [[nodiscard]] int Line() const noexcept { return line_; }
   [[nodiscard]] int Column() const noexcept { return column_; }
@@ -43,11 +44,11 @@ class EControlException : public EDorumError {
 class TCommentFilter {
  public:
   // The lines must outlive the reader and stay unchanged during the pass.
-  explicit TCommentFilter(const QStringList& lines) : lines_(lines) {}
+  explicit TCommentFilter(const TLines& lines) : lines_(lines) {}
 
   [[nodiscard]] bool EndOfText() const noexcept { return line_ >= lines_.size(); }
   // The next word, or the empty word once the text is exhausted.
-  QString NextToken();
+  std::string NextToken();
   // The last word read and where it starts; see TWordPlace.
   [[nodiscard]] TWordPlace WordPlace() const;
   [[nodiscard]] int LineNumber() const noexcept { return static_cast<int>(line_) + 1; }
@@ -55,33 +56,37 @@ class TCommentFilter {
   [[nodiscard]] int TokenLine() const noexcept { return static_cast<int>(tokenLine_) + 1; }
   // 1-based column of the next character; 0 is just before the first.
   [[nodiscard]] int Column() const noexcept { return static_cast<int>(column_); }
-  [[nodiscard]] QString PositionText() const;
+  [[nodiscard]] std::string PositionText() const;
   // An error at the reader's place, for the caller to raise.
-  [[nodiscard]] EControlException CreateError(const QString& message) const;
+  [[nodiscard]] EControlException CreateError(const std::string& message) const;
 
  private:
-  void NextLine(qsizetype column) {
+  void NextLine(std::size_t column) {
     ++line_;
     column_ = column;
   }
-  QString ReadToken();
+  std::u32string ReadToken();
+  // The line being read, as characters.
+  const std::u32string& CurrentLine();
   void MarkWordStart() noexcept {
     startLine_ = line_;
     startColumn_ = column_;
   }
 
-  const QStringList& lines_;
-  qsizetype line_ = 0;
-  qsizetype column_ = 1;
-  qsizetype tokenLine_ = 0;
+  const TLines& lines_;
+  std::size_t line_ = 0;
+  std::size_t column_ = 1;
+  std::size_t tokenLine_ = 0;
   bool inBraceComment_ = false;
   // The word being read starts here; the last non-empty word read, and its start.
-  qsizetype startLine_ = 0;
-  qsizetype startColumn_ = 0;
-  QString word_;
-  qsizetype wordLine_ = 0;
-  qsizetype wordColumn_ = 0;
+  std::size_t startLine_ = 0;
+  std::size_t startColumn_ = 0;
+  std::string word_;
+  std::size_t wordLine_ = 0;
+  std::size_t wordColumn_ = 0;
   bool atEnd_ = true;  // no word read yet
+  std::u32string current_;
+  std::size_t currentLine_ = static_cast<std::size_t>(-1);
 };
 
 }  // namespace dorum

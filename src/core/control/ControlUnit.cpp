@@ -265,7 +265,7 @@ void TController::ExecuteRecordedCycle() {
     recorder_->EndCycle(&e);
     throw;
   } catch (...) {
-    const EDorumError unknown(QStringLiteral("?"));
+    const EDorumError unknown("?");
     recorder_->EndCycle(&unknown);
     throw;
   }
@@ -467,7 +467,7 @@ TSliceEnd TController::FinishRun() {
 }
 
 bool TController::WaitsForTyping() const {
-  return waitingForInput_ && machine_.Console().InputText().isEmpty();
+  return waitingForInput_ && machine_.Console().InputText().empty();
 }
 
 std::optional<TSliceEnd> TController::EndInstruction() {

@@ -1,13 +1,14 @@
 #pragma once
 
-#include <QString>
 #include <array>
 #include <chrono>
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string>
 
 #include "common/Error.h"
+#include "common/Strings.h"
 #include "common/Subscribers.h"
 #include "control/InstructionList.h"
 #include "machine/Machine.h"
@@ -158,7 +159,7 @@ class TController final : public IControlLink {
   // history and the views first: the list may change even when a call fails
   // (an instruction beyond the codes stays in it).
   [[nodiscard]] const TInstructionList& Instructions() const noexcept { return instructions_; }
-  void AddInstruction(const QStringList& lines) {
+  void AddInstruction(const TLines& lines) {
     InstructionsEdited();
     instructions_.AddInstruction(lines, machine_.CodeBits());
   }
@@ -236,7 +237,7 @@ class TController final : public IControlLink {
   }
   // The message of the last stop a run or a cycle ended with (see
   // IsRunStop), in the system's words.
-  [[nodiscard]] const QString& EndMessage() const noexcept { return endMessage_; }
+  [[nodiscard]] const std::string& EndMessage() const noexcept { return endMessage_; }
 
   void SetManualControl(bool manual) {
     if (manual == manualControl_) return;
@@ -372,7 +373,7 @@ class TController final : public IControlLink {
   void ProgramFinished() override;
   void ResetControl() override;
   [[nodiscard]] int InstructionCount() const override { return instructions_.Count(); }
-  [[nodiscard]] QString InstructionName(int code) const override {
+  [[nodiscard]] std::string InstructionName(int code) const override {
     return instructions_.At(code).Name();
   }
 
@@ -539,7 +540,7 @@ class TController final : public IControlLink {
   // the stop conditions; none: every instruction does.
   std::optional<std::uint64_t> watchedSignals_;
   int heldCondition_ = -1;
-  QString endMessage_;
+  std::string endMessage_;
 };
 
 }  // namespace dorum

@@ -41,12 +41,12 @@ class TWriter {
     bytes_.resize(at + sizeof(T));
     std::memcpy(bytes_.data() + at, &value, sizeof(T));
   }
-  void PutText(const QString& text) {
+  void PutText(const std::string& text) {
     Put(static_cast<std::uint32_t>(text.size()));
     const std::size_t at = bytes_.size();
-    const std::size_t size = static_cast<std::size_t>(text.size()) * sizeof(char16_t);
+    const std::size_t size = text.size();
     bytes_.resize(at + size);
-    if (size != 0) std::memcpy(bytes_.data() + at, text.utf16(), size);
+    if (size != 0) std::memcpy(bytes_.data() + at, text.data(), size);
   }
 
  private:
@@ -63,11 +63,10 @@ class TReader {
     at_ += sizeof(T);
     return value;
   }
-  QString GetText() {
+  std::string GetText() {
     const auto size = Get<std::uint32_t>();
-    QString text(static_cast<qsizetype>(size), Qt::Uninitialized);
-    if (size != 0) std::memcpy(text.data(), at_, size * sizeof(char16_t));
-    at_ += size * sizeof(char16_t);
+    std::string text(reinterpret_cast<const char*>(at_), size);
+    at_ += size;
     return text;
   }
 
@@ -75,8 +74,8 @@ class TReader {
   const std::uint8_t* at_;
 };
 
-std::size_t TextBytes(const QString& text) {
-  return static_cast<std::size_t>(text.size()) * sizeof(char16_t);
+std::size_t TextBytes(const std::string& text) {
+  return text.size();
 }
 
 }  // namespace
@@ -93,8 +92,8 @@ struct TRunHistory::TSnapshot {
   TControlPlace Place;
   int Cell = -1;  // the word the action may write
   std::uint32_t Word = 0;
-  QString Input;
-  QString Output;
+  std::string Input;
+  std::string Output;
 };
 
 // Consecutive clock cycles with nothing from outside between them: the

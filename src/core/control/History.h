@@ -1,14 +1,15 @@
 #pragma once
 
-#include <QString>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <memory>
 #include <optional>
 #include <span>
+#include <string>
 #include <vector>
 
+#include "common/Strings.h"
 #include "control/ControlUnit.h"
 #include "control/Vcd.h"
 #include "machine/Machine.h"
@@ -20,7 +21,7 @@ struct TRecordedCycle {
   std::uint64_t Number = 0;  // from 1, the first cycle of the history
   TCycleSample Sample;
   bool BeginsInstruction = false;  // a fetch
-  QString Instruction;             // the instruction the fetch brought into I
+  std::string Instruction;         // the instruction the fetch brought into I
   int Line = -1;                   // its line in the bound program, if known
 };
 

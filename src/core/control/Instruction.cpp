@@ -11,56 +11,56 @@ namespace dorum {
 
 namespace {
 
-const QString kRozkaz = QStringLiteral("rozkaz");
-const QString kArgumenty = QStringLiteral("argumenty");
-const QString kJezeli = QStringLiteral("jeżeli");
-const QString kDalej = QStringLiteral("dalej");
-const QString kKoniec = QStringLiteral("koniec");
-const QString kSemicolon = QStringLiteral(";");
+const std::string kRozkaz = "rozkaz";
+const std::string kArgumenty = "argumenty";
+const std::string kJezeli = "jeżeli";
+const std::string kDalej = "dalej";
+const std::string kKoniec = "koniec";
+const std::string kSemicolon = ";";
 
-bool IsClause(const QString& w) {
+bool IsClause(const std::string& w) {
   return w == kJezeli || w == kDalej || w == kKoniec;
 }
 
-std::optional<TCondition> ConditionOf(const QString& w) {
-  if (w == u"z") return TCondition::Z;
-  if (w == u"zak") return TCondition::Zak;
-  if (w == u"int") return TCondition::Int;
-  if (w == u"v") return TCondition::V;
+std::optional<TCondition> ConditionOf(const std::string& w) {
+  if (w == "z") return TCondition::Z;
+  if (w == "zak") return TCondition::Zak;
+  if (w == "int") return TCondition::Int;
+  if (w == "v") return TCondition::V;
   return std::nullopt;
 }
 
-QString SignalNameOf(const QString& w) {
-  return (w == u"sa" || w == u"as") ? QStringLiteral("as (sa)") : w;
+std::string SignalNameOf(const std::string& w) {
+  return (w == "sa" || w == "as") ? std::string("as (sa)") : w;
 }
 
 // The four signals of the fetch, as bits of the first-cycle set.
-int FetchBit(const QString& w) {
-  if (w == u"czyt") return 1;
-  if (w == u"wys") return 2;
-  if (w == u"wei") return 4;
-  if (w == u"il") return 8;
+int FetchBit(const std::string& w) {
+  if (w == "czyt") return 1;
+  if (w == "wys") return 2;
+  if (w == "wei") return 4;
+  if (w == "il") return 8;
   return 0;
 }
 constexpr int kWholeFetch = 15;
 
 // Reads one more word of a clause, or fails with the given message when the
 // text ends first.
-QString NeedWord(TCommentFilter& reader, const QString& unfinished) {
+std::string NeedWord(TCommentFilter& reader, const std::string& unfinished) {
   if (reader.EndOfText()) throw reader.CreateError(unfinished);
   return reader.NextToken();
 }
 
-void CheckClause(TCommentFilter& r, const QString& clause) {
+void CheckClause(TCommentFilter& r, const std::string& clause) {
   if (clause == kJezeli) {
     if (!ConditionOf(NeedWord(r, Texts::UnfinishedIf())))
       throw r.CreateError(Texts::UnexpectedCondition());
-    if (NeedWord(r, Texts::UnfinishedIf()) != u"to") throw r.CreateError(Texts::ExpectedTo());
+    if (NeedWord(r, Texts::UnfinishedIf()) != "to") throw r.CreateError(Texts::ExpectedTo());
     (void)NeedWord(r, Texts::UnfinishedIf());  // the target is looked up by the compile
-    const QString after = NeedWord(r, Texts::UnfinishedIf());
+    const std::string after = NeedWord(r, Texts::UnfinishedIf());
     if (after == kSemicolon) return;  // the short form
-    if (after != u"gdy") throw r.CreateError(Texts::ExpectedGdy());
-    if (NeedWord(r, Texts::UnfinishedIf()) != u"nie") throw r.CreateError(Texts::ExpectedNie());
+    if (after != "gdy") throw r.CreateError(Texts::ExpectedGdy());
+    if (NeedWord(r, Texts::UnfinishedIf()) != "nie") throw r.CreateError(Texts::ExpectedNie());
     (void)NeedWord(r, Texts::UnfinishedIf());  // the second target
   }
   if (clause == kDalej) {
@@ -70,21 +70,21 @@ void CheckClause(TCommentFilter& r, const QString& clause) {
     throw r.CreateError(Texts::ExpectedSemicolon());
 }
 
-void CheckSignal(const TCommentFilter& r, const QString& word) {
-  const QString name = SignalNameOf(word);
-  if (name == u"wei") throw r.CreateError(Texts::WeiOnlyInFirstCycle());
+void CheckSignal(const TCommentFilter& r, const std::string& word) {
+  const std::string name = SignalNameOf(word);
+  if (name == "wei") throw r.CreateError(Texts::WeiOnlyInFirstCycle());
   if (TMachine::FindSignalExact(name) < 0) throw r.CreateError(Texts::UnexpectedSignal(name));
 }
 
-int LabelIndex(const QStringList& labels, const QString& target) {
-  const QString wanted = LowerCase(target);
-  for (qsizetype i = 0; i < labels.size(); ++i) {
-    if (LowerCase(labels.at(i)) == wanted) return static_cast<int>(i);
+int LabelIndex(const TLines& labels, const std::string& target) {
+  const std::string wanted = LowerCase(target);
+  for (std::size_t i = 0; i < labels.size(); ++i) {
+    if (LowerCase(labels[i]) == wanted) return static_cast<int>(i);
   }
   return -1;
 }
 
-int JumpTarget(const TCommentFilter& r, const QStringList& labels, const QString& target) {
+int JumpTarget(const TCommentFilter& r, const TLines& labels, const std::string& target) {
   const int index = LabelIndex(labels, target);
   if (index < 0) throw r.CreateError(Texts::UnknownLabel(target));
   return index;
@@ -92,7 +92,7 @@ int JumpTarget(const TCommentFilter& r, const QStringList& labels, const QString
 
 // Reads the header "ROZKAZ name ;" and, after it, a declaration "ARGUMENTY n ;"
 // if there is one; returns the first word of the first cycle.
-QString SkipArguments(TCommentFilter& r, QString w) {
+std::string SkipArguments(TCommentFilter& r, std::string w) {
   if (w == kArgumenty) {
     (void)r.NextToken();
     (void)r.NextToken();
@@ -103,26 +103,26 @@ QString SkipArguments(TCommentFilter& r, QString w) {
 
 }  // namespace
 
-TInstruction::TInstruction(const QStringList& lines) {
+TInstruction::TInstruction(const TLines& lines) {
   SetSource(lines);
 }
 
-void TInstruction::SetSource(const QStringList& lines) {
-  QStringList lowered;
+void TInstruction::SetSource(const TLines& lines) {
+  TLines lowered;
   lowered.reserve(lines.size());
-  for (const QString& line : lines) lowered.append(LowerCase(line));
+  for (const std::string& line : lines) lowered.push_back(LowerCase(line));
   argumentCount_ = CheckInstructionText(lowered);
   source_ = lines;
   Compile();
   compiled_ = true;
 }
 
-int TInstruction::CheckInstructionText(const QStringList& lines) {
+int TInstruction::CheckInstructionText(const TLines& lines) {
   TCommentFilter r(lines);
   // Blanks and control characters do not count as text.
   bool anyText = false;
-  for (const QString& line : lines) {
-    for (const QChar c : line) anyText = anyText || c.unicode() > u' ';
+  for (const std::string& line : lines) {
+    for (const char c : line) anyText = anyText || static_cast<unsigned char>(c) > ' ';
   }
   if (!anyText) throw r.CreateError(Texts::ExpectedRozkaz());
 
@@ -130,7 +130,7 @@ int TInstruction::CheckInstructionText(const QStringList& lines) {
   int state = 0;
   int firstCycle = 0;
   while (!r.EndOfText()) {
-    const QString w = r.NextToken();
+    const std::string w = r.NextToken();
     switch (state) {
       case 0:
         if (w != kRozkaz) throw r.CreateError(Texts::ExpectedRozkaz());
@@ -150,7 +150,7 @@ int TInstruction::CheckInstructionText(const QStringList& lines) {
           state = 4;
         } else if (FetchBit(w) != 0) {
           firstCycle |= FetchBit(w);
-        } else if (w.toUpper() == u"ARGUMENTY") {
+        } else if (UpperAscii(w) == "ARGUMENTY") {
           result = StrToInt(r.NextToken());
           (void)r.NextToken();
         } else {
@@ -159,11 +159,11 @@ int TInstruction::CheckInstructionText(const QStringList& lines) {
         break;
       case 4:
       case 5:
-        if (w.isEmpty() || w == kSemicolon) break;
+        if (w.empty() || w == kSemicolon) break;
         if (IsClause(w)) {
           CheckClause(r, w);
           state = 4;
-        } else if (state == 4 && w.startsWith(u'@')) {
+        } else if (state == 4 && w.starts_with('@')) {
           state = 5;  // a label, until the next clause
         } else {
           CheckSignal(r, w);
@@ -178,22 +178,22 @@ void TInstruction::Compile() {
   cycles_.clear();
 
   // Pass 1: the label of every closed cycle (empty for none), in order.
-  QStringList labels;
+  TLines labels;
   {
     TCommentFilter r(source_);
     (void)r.NextToken();
     name_ = r.NextToken();
     (void)r.NextToken();
-    QString pending;
+    std::string pending;
     bool cycleStart = true;
     while (!r.EndOfText()) {
-      QString w = r.NextToken();
+      std::string w = r.NextToken();
       if (cycleStart) {
         w = SkipArguments(r, w);
-        if (w.startsWith(u'@')) pending = w;
+        if (w.starts_with('@')) pending = w;
       }
       if (w == kSemicolon) {
-        labels.append(pending);
+        labels.push_back(pending);
         pending.clear();
       }
       cycleStart = w == kSemicolon;
@@ -206,13 +206,13 @@ void TInstruction::Compile() {
   bool cycleStart = true;
   TMicroCode c;
   while (!r.EndOfText()) {
-    QString w = r.NextToken();
+    std::string w = r.NextToken();
     if (cycleStart) {
       w = SkipArguments(r, w);
       const int k = static_cast<int>(cycles_.size());
       c = TMicroCode{};
       c.SourceLine = r.LineNumber() - 1;
-      c.NextCycle = labels.size() == k + 1 ? 0 : k + 1;
+      c.NextCycle = static_cast<int>(labels.size()) == k + 1 ? 0 : k + 1;
       c.ElseCycle = c.NextCycle;
       cycleStart = false;
     }
@@ -233,7 +233,7 @@ void TInstruction::Compile() {
     } else if (w == kKoniec) {
       c.NextCycle = 0;
       c.ElseCycle = 0;
-    } else if (!w.isEmpty() && w != kSemicolon) {
+    } else if (!w.empty() && w != kSemicolon) {
       // Labels and anything else that names no signal are passed over.
       const int number = TMachine::FindSignalExact(SignalNameOf(w));
       if (number >= 0) c.Signals.Set(number);

@@ -1,11 +1,11 @@
 #pragma once
 
-#include <QString>
-#include <QStringList>
 #include <array>
 #include <cstdint>
+#include <string>
 #include <vector>
 
+#include "common/Strings.h"
 #include "machine/CyclePlan.h"
 
 namespace dorum {
@@ -52,11 +52,11 @@ struct TMicroCode {
 // by its constructor, which checks and compiles the text or raises.
 class TInstruction {
  public:
-  explicit TInstruction(const QStringList& lines);
+  explicit TInstruction(const TLines& lines);
 
-  [[nodiscard]] const QString& Name() const noexcept { return name_; }
+  [[nodiscard]] const std::string& Name() const noexcept { return name_; }
   [[nodiscard]] int ArgumentCount() const noexcept { return argumentCount_; }
-  [[nodiscard]] const QStringList& Source() const noexcept { return source_; }
+  [[nodiscard]] const TLines& Source() const noexcept { return source_; }
   [[nodiscard]] bool Compiled() const noexcept { return compiled_; }
   [[nodiscard]] int CycleCount() const noexcept { return static_cast<int>(cycles_.size()); }
   [[nodiscard]] const TMicroCode& Cycle(int index) const {
@@ -66,15 +66,15 @@ class TInstruction {
   [[nodiscard]] const std::vector<TMicroCode>& Cycles() const noexcept { return cycles_; }
 
   // The syntax check: the argument count, or a positioned error.
-  [[nodiscard]] static int CheckInstructionText(const QStringList& lines);
+  [[nodiscard]] static int CheckInstructionText(const TLines& lines);
   // Builds the cycles from the source; raises for a jump to an unknown label.
   void Compile();
 
  private:
-  void SetSource(const QStringList& lines);
+  void SetSource(const TLines& lines);
 
-  QStringList source_;
-  QString name_;
+  TLines source_;
+  std::string name_;
   bool compiled_ = false;
   int argumentCount_ = 1;
   std::vector<TMicroCode> cycles_;

@@ -1,11 +1,13 @@
 #include "control/InstructionList.h"
 
+#include <utility>
+
 #include "common/Error.h"
 #include "common/Texts.h"
 
 namespace dorum {
 
-void TInstructionList::AddInstruction(const QStringList& lines, int codeBits) {
+void TInstructionList::AddInstruction(const TLines& lines, int codeBits) {
   TInstruction instruction(lines);  // raises before the list is touched
   const int existing = IndexOf(instruction.Name());
   if (existing >= 0) {
@@ -22,7 +24,7 @@ void TInstructionList::DeleteInstruction(int index) {
 }
 
 void TInstructionList::BuildDefaultInstructions(int codeBits) {
-  for (const QStringList& lines : DefaultInstructionTexts()) AddInstruction(lines, codeBits);
+  for (const TLines& lines : DefaultInstructionTexts()) AddInstruction(lines, codeBits);
 }
 
 const TInstruction& TInstructionList::At(int index) const {
@@ -34,15 +36,15 @@ TInstruction& TInstructionList::At(int index) {
   return const_cast<TInstruction&>(std::as_const(*this).At(index));
 }
 
-int TInstructionList::IndexOf(const QString& name) const {
+int TInstructionList::IndexOf(const std::string& name) const {
   for (int i = 0; i < Count(); ++i) {
     if (items_[static_cast<std::size_t>(i)].Name() == name) return i;
   }
   return -1;
 }
 
-const std::vector<QStringList>& DefaultInstructionTexts() {
-  static const std::vector<QStringList> texts = {
+const std::vector<TLines>& DefaultInstructionTexts() {
+  static const std::vector<TLines> texts = {
       {"// zakończenie programu", "ROZKAZ STP;", "Argumenty 0;", "czyt wys wei il;", "stop;"},
       {"// (Ak)+((Ad))->Ak", "ROZKAZ DOD;", "czyt wys wei il;", "wyad wea;",
        "czyt wys weja dod weak wyl wea;"},

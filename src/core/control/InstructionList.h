@@ -1,8 +1,9 @@
 #pragma once
 
-#include <QStringList>
+#include <string>
 #include <vector>
 
+#include "common/Strings.h"
 #include "control/Instruction.h"
 
 namespace dorum {
@@ -14,7 +15,7 @@ class TInstructionList {
   // Compiles the lines and replaces the instruction of the same name, or
   // appends it. Appending beyond 2^codeBits instructions keeps the new one
   // in the list and then raises the "no room" message.
-  void AddInstruction(const QStringList& lines, int codeBits);
+  void AddInstruction(const TLines& lines, int codeBits);
   void DeleteInstruction(int index);
   void ClearInstructions() noexcept { items_.clear(); }
   // The eight instructions every machine starts with.
@@ -31,13 +32,13 @@ class TInstructionList {
                : nullptr;
   }
   // The code of the instruction with this (lower-case) name, or -1.
-  [[nodiscard]] int IndexOf(const QString& name) const;
+  [[nodiscard]] int IndexOf(const std::string& name) const;
 
  private:
   std::vector<TInstruction> items_;
 };
 
 // The sources of the built-in instructions, in code order.
-[[nodiscard]] const std::vector<QStringList>& DefaultInstructionTexts();
+[[nodiscard]] const std::vector<TLines>& DefaultInstructionTexts();
 
 }  // namespace dorum

@@ -10,16 +10,16 @@ namespace dorum {
 
 namespace {
 
-const QString kOptions = QStringLiteral("Opcje");
-const QString kInstructions = QStringLiteral("Rozkazy");
+constexpr std::string_view kOptions = "Opcje";
+constexpr std::string_view kInstructions = "Rozkazy";
 
-QString Numbered(const char16_t* key, int n) {
-  return QString::fromUtf16(key) + QString::number(n);
+std::string Numbered(const char* key, int n) {
+  return key + ToText(n);
 }
 
 // Points a failure to compile the instruction of section `name` (the i-th
 // name of the list) at the file's line that holds the word at fault.
-EListFileError InFile(const TProfileFile& profile, int i, const QString& name,
+EListFileError InFile(const TProfileFile& profile, int i, const std::string& name,
                       const EDorumError& error) {
   EListFileError::TPlace place;
   place.Section = name;
@@ -28,16 +28,16 @@ EListFileError InFile(const TProfileFile& profile, int i, const QString& name,
   if (positioned != nullptr) {
     place.Positioned = true;
     place.Word = positioned->WordPlace();
-    if (!place.Word.Word.isEmpty()) {
+    if (!place.Word.Word.empty()) {
       place.TextLine = place.Word.Line;
-      at = profile.PlaceOf(name, Numbered(u"Linia", place.Word.Line));
+      at = profile.PlaceOf(name, Numbered("Linia", place.Word.Line));
       if (at && at->ValueColumn > 0)
         place.FileColumn = static_cast<int>(at->ValueColumn) + place.Word.Column;
     }
   }
-  if (!at) at = profile.PlaceOf(name, QStringLiteral("Linie"));
+  if (!at) at = profile.PlaceOf(name, "Linie");
   // Without its section the instruction is only a name in the list.
-  if (!at) at = profile.PlaceOf(kInstructions, Numbered(u"Nazwa", i));
+  if (!at) at = profile.PlaceOf(kInstructions, Numbered("Nazwa", i));
   if (at) place.FileLine = static_cast<int>(at->Line) + 1;
   return {error.Message(), std::move(place)};
 }
@@ -48,28 +48,27 @@ void WriteInstructionList(TProfileFile& profile, const TMachine& machine,
                           const TInstructionList& instructions) {
   const TComponentSet components = machine.GetComponents();
   for (const TComponentOption& option : ComponentOptions()) {
-    profile.WriteBool(kOptions, QString::fromUtf16(option.Key),
+    profile.WriteBool(kOptions, option.Key,
                       components.test(static_cast<std::size_t>(option.Number)));
   }
-  profile.WriteInteger(kOptions, QStringLiteral("Adres"), machine.AddressBits());
-  profile.WriteInteger(kOptions, QStringLiteral("Kod"), machine.CodeBits());
+  profile.WriteInteger(kOptions, "Adres", machine.AddressBits());
+  profile.WriteInteger(kOptions, "Kod", machine.CodeBits());
 
   const int count = instructions.Count();
-  profile.WriteInteger(kInstructions, QStringLiteral("Liczba"), count);
+  profile.WriteInteger(kInstructions, "Liczba", count);
   for (int i = 0; i < count; ++i)
-    profile.WriteString(kInstructions, Numbered(u"Nazwa", i + 1), instructions.At(i).Name());
+    profile.WriteString(kInstructions, Numbered("Nazwa", i + 1), instructions.At(i).Name());
   for (int i = 0; i < count; ++i) {
     const TInstruction& instruction = instructions.At(i);
-    const QStringList& source = instruction.Source();
-    profile.WriteInteger(instruction.Name(), QStringLiteral("Linie"),
-                         static_cast<int>(source.size()));
-    for (qsizetype j = 0; j < source.size(); ++j)
-      profile.WriteString(instruction.Name(), Numbered(u"Linia", static_cast<int>(j) + 1),
+    const TLines& source = instruction.Source();
+    profile.WriteInteger(instruction.Name(), "Linie", static_cast<int>(source.size()));
+    for (std::size_t j = 0; j < source.size(); ++j)
+      profile.WriteString(instruction.Name(), Numbered("Linia", static_cast<int>(j) + 1),
                           source[j]);
   }
 }
 
-void SaveInstructionList(const QString& path, const TMachine& machine,
+void SaveInstructionList(const std::string& path, const TMachine& machine,
                          const TInstructionList& instructions) {
   TProfileFile profile = TProfileFile::Load(path);
   WriteInstructionList(profile, machine, instructions);
@@ -81,25 +80,23 @@ void ReadInstructionList(const TProfileFile& profile, TMachine& machine, TContro
   for (const TComponentOption& option : ComponentOptions()) {
     TComponentSet components = machine.GetComponents();
     components.set(static_cast<std::size_t>(option.Number),
-                   profile.ReadBool(kOptions, QString::fromUtf16(option.Key), false));
+                   profile.ReadBool(kOptions, option.Key, false));
     machine.SetComponents(components);
   }
-  machine.SetAddressBits(
-      profile.ReadInteger(kOptions, QStringLiteral("Adres"), machine.AddressBits()));
-  machine.SetCodeBits(profile.ReadInteger(kOptions, QStringLiteral("Kod"), machine.CodeBits()));
+  machine.SetAddressBits(profile.ReadInteger(kOptions, "Adres", machine.AddressBits()));
+  machine.SetCodeBits(profile.ReadInteger(kOptions, "Kod", machine.CodeBits()));
 
   control.ClearInstructions();
-  const int count = profile.ReadInteger(kInstructions, QStringLiteral("Liczba"), 0);
+  const int count = profile.ReadInteger(kInstructions, "Liczba", 0);
   for (int i = 1; i <= count; ++i) {
-    const QString name =
-        profile.ReadString(kInstructions, Numbered(u"Nazwa", i), QStringLiteral("???"));
+    const std::string name = profile.ReadString(kInstructions, Numbered("Nazwa", i), "???");
     // A text cannot have more stored lines than the file has; a larger count
     // would only add empty lines, so a damaged count costs nothing.
-    const int lineCount = std::min(profile.ReadInteger(name, QStringLiteral("Linie"), 0),
-                                   static_cast<int>(profile.Lines().size()));
-    QStringList lines;
+    const int lineCount =
+        std::min(profile.ReadInteger(name, "Linie", 0), static_cast<int>(profile.Lines().size()));
+    TLines lines;
     for (int j = 1; j <= lineCount; ++j)
-      lines.append(profile.ReadString(name, Numbered(u"Linia", j), QString()));
+      lines.push_back(profile.ReadString(name, Numbered("Linia", j), ""));
     try {
       control.AddInstruction(lines);
     } catch (const EDorumError& e) {
@@ -108,7 +105,7 @@ void ReadInstructionList(const TProfileFile& profile, TMachine& machine, TContro
   }
 }
 
-void LoadInstructionList(const QString& path, TMachine& machine, TController& control) {
+void LoadInstructionList(const std::string& path, TMachine& machine, TController& control) {
   ReadInstructionList(TProfileFile::Load(path), machine, control);
 }
 

@@ -1,8 +1,9 @@
 #pragma once
 
-#include <QString>
+#include <string>
 
 #include "common/ProfileFile.h"
+#include "common/Strings.h"
 #include "control/CommentFilter.h"
 
 namespace dorum {
@@ -17,14 +18,14 @@ class TInstructionList;
 class EListFileError : public EDorumError {
  public:
   struct TPlace {
-    QString Section;          // the instruction's section, named by the instruction
+    std::string Section;      // the instruction's section, named by the instruction
     int FileLine = 0;         // from 1; 0 when the file holds nothing to point at
     int FileColumn = 0;       // from 1; 0 when only the line is known
     int TextLine = 0;         // the line within the instruction's text, from 1; 0 for none
     bool Positioned = false;  // the compiler's error, with its place in the text
     TWordPlace Word;          // when positioned
   };
-  EListFileError(const QString& message, TPlace place)
+  EListFileError(const std::string& message, TPlace place)
       : EDorumError(message), place_(std::move(place)) {}
   [[nodiscard]] const TPlace& Place() const noexcept { return place_; }
 
@@ -41,7 +42,7 @@ void WriteInstructionList(TProfileFile& profile, const TMachine& machine,
                           const TInstructionList& instructions);
 // Opens the file (if any), writes into it and replaces it in one step; a
 // failed write raises and leaves the old file as it was.
-void SaveInstructionList(const QString& path, const TMachine& machine,
+void SaveInstructionList(const std::string& path, const TMachine& machine,
                          const TInstructionList& instructions);
 
 // Applies the configuration (one option at a time, then the widths), clears
@@ -50,6 +51,6 @@ void SaveInstructionList(const QString& path, const TMachine& machine,
 // configuration and the instructions before it stay.
 void ReadInstructionList(const TProfileFile& profile, TMachine& machine, TController& control);
 // A file that does not exist reads as empty.
-void LoadInstructionList(const QString& path, TMachine& machine, TController& control);
+void LoadInstructionList(const std::string& path, TMachine& machine, TController& control);
 
 }  // namespace dorum

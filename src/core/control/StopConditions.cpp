@@ -15,38 +15,39 @@ namespace dorum {
 namespace {
 
 struct TOperatorText {
-  const char16_t* Text;
+  const char* Text;
   TStopOp Op;
 };
 // Two-character operators first, so that "<=" is not read as "<".
-constexpr std::array<TOperatorText, 6> kOperators{{{u"!=", TStopOp::NotEqual},
-                                                   {u"<=", TStopOp::LessEqual},
-                                                   {u">=", TStopOp::GreaterEqual},
-                                                   {u"=", TStopOp::Equal},
-                                                   {u"<", TStopOp::Less},
-                                                   {u">", TStopOp::Greater}}};
+constexpr std::array<TOperatorText, 6> kOperators{{{"!=", TStopOp::NotEqual},
+                                                   {"<=", TStopOp::LessEqual},
+                                                   {">=", TStopOp::GreaterEqual},
+                                                   {"=", TStopOp::Equal},
+                                                   {"<", TStopOp::Less},
+                                                   {">", TStopOp::Greater}}};
 
-[[noreturn]] void Malformed(const QString& text, const QString& why) {
+[[noreturn]] void Malformed(const std::string& text, const std::string& why) {
   throw EDorumError(Texts::MalformedStopCondition(text, why));
 }
 
 // "changed(NAME)" or "signal(NAME)": the name, or an empty text when the
 // condition is not of that form.
-QString Inside(const QString& text, QStringView function) {
-  if (!text.startsWith(function, Qt::CaseInsensitive)) return {};
-  const QString rest = text.mid(function.size()).trimmed();
-  if (!rest.startsWith(u'(') || !rest.endsWith(u')')) return {};
-  QString name = rest.mid(1, rest.size() - 2).trimmed();
-  if (name.isEmpty()) Malformed(text, Texts::NoNameInParentheses());
+std::string Inside(const std::string& text, std::string_view function) {
+  if (!EqualsIgnoringAsciiCase(std::string_view(text).substr(0, function.size()), function))
+    return {};
+  const std::string_view rest = Trimmed(std::string_view(text).substr(function.size()));
+  if (!rest.starts_with('(') || !rest.ends_with(')')) return {};
+  std::string name(Trimmed(rest.substr(1, rest.size() - 2)));
+  if (name.empty()) Malformed(text, Texts::NoNameInParentheses());
   return name;
 }
 
-TStopConditionText ParseComparison(const QString& text) {
-  qsizetype at = -1;
+TStopConditionText ParseComparison(const std::string& text) {
+  std::size_t at = std::string::npos;
   const TOperatorText* found = nullptr;
   for (const TOperatorText& op : kOperators) {
-    const qsizetype i = text.indexOf(QStringView(op.Text));
-    if (i >= 0 && (at < 0 || i < at)) {
+    const std::size_t i = text.find(op.Text);
+    if (i < at) {
       at = i;
       found = &op;
     }
@@ -54,12 +55,12 @@ TStopConditionText ParseComparison(const QString& text) {
   if (found == nullptr) Malformed(text, Texts::NoComparison());
   TStopConditionText parsed;
   parsed.Op = found->Op;
-  parsed.Name = text.left(at).trimmed();
-  if (parsed.Name.isEmpty()) Malformed(text, Texts::NoNameBeforeComparison());
-  const QString value = text.mid(at + QStringView(found->Text).size()).trimmed();
-  if (value.isEmpty()) Malformed(text, Texts::NoValueAfterComparison());
-  if (!TryStrToInt(value, parsed.Value))
-    Malformed(text, QStringLiteral("\"%1\" nie jest liczbą całkowitą").arg(value));
+  parsed.Name = Trimmed(std::string_view(text).substr(0, at));
+  if (parsed.Name.empty()) Malformed(text, Texts::NoNameBeforeComparison());
+  const std::string value(
+      Trimmed(std::string_view(text).substr(at + std::string_view(found->Text).size())));
+  if (value.empty()) Malformed(text, Texts::NoValueAfterComparison());
+  if (!TryStrToInt(value, parsed.Value)) Malformed(text, Texts::NotAnIntegerValue(value));
   return parsed;
 }
 
@@ -105,11 +106,11 @@ TStopConditionText ParseComparison(const QString& text) {
 }
 
 // A label's word, as --expect finds it: case does not matter.
-int LabelAddress(const ILabelAddresses* labels, const QString& name) {
+int LabelAddress(const ILabelAddresses* labels, const std::string& name) {
   return labels == nullptr ? -1 : labels->AddressOf(name);
 }
 
-void SetMemory(TStopTest& test, const QString& text, const TMachine& machine, int address) {
+void SetMemory(TStopTest& test, const std::string& text, const TMachine& machine, int address) {
   if (address < 0 || address >= machine.Memory().Size())
     Malformed(text, Texts::AddressOutsideMemory(address));
   test.Source = TStopTest::TSource::Memory;
@@ -117,7 +118,7 @@ void SetMemory(TStopTest& test, const QString& text, const TMachine& machine, in
   test.Bits = machine.WordBits();
 }
 
-void SetRegister(TStopTest& test, const QString& text, const TMachine& machine, int r) {
+void SetRegister(TStopTest& test, const std::string& text, const TMachine& machine, int r) {
   const TRegister& reg = machine.Register(static_cast<TRegisterId>(r));
   // A register the machine does not show never changes.
   if (!reg.Visible()) Malformed(text, Texts::MachineLacksRegister(reg.Caption()));
@@ -128,11 +129,11 @@ void SetRegister(TStopTest& test, const QString& text, const TMachine& machine, 
 
 // The name as --expect reads it: mem[ADDRESS]; a register written exactly
 // as its caption; a label of the program; a register in another case.
-void Locate(TStopTest& test, const QString& text, const QString& name, const TMachine& machine,
-            const ILabelAddresses* labels) {
-  if (name.startsWith(u"mem[", Qt::CaseInsensitive) && name.endsWith(u']')) {
+void Locate(TStopTest& test, const std::string& text, const std::string& name,
+            const TMachine& machine, const ILabelAddresses* labels) {
+  if (EqualsIgnoringAsciiCase(std::string_view(name).substr(0, 4), "mem[") && name.ends_with(']')) {
     std::int32_t address = 0;
-    if (!TryStrToInt(name.mid(4, name.size() - 5).trimmed(), address))
+    if (!TryStrToInt(Trimmed(std::string_view(name).substr(4, name.size() - 5)), address))
       Malformed(text, Texts::AddressNotANumber(name));
     SetMemory(test, text, machine, address);
     return;
@@ -150,7 +151,7 @@ void Locate(TStopTest& test, const QString& text, const QString& name, const TMa
   }
 }
 
-void SetValue(TStopTest& test, const QString& text, std::int32_t value) {
+void SetValue(TStopTest& test, const std::string& text, std::int32_t value) {
   test.Mask = WidthMask(test.Bits);
   const std::int64_t lowest = -(std::int64_t{1} << (test.Bits - 1));
   if (value < lowest || (value >= 0 && static_cast<std::uint32_t>(value) > test.Mask))
@@ -162,7 +163,7 @@ void SetValue(TStopTest& test, const QString& text, std::int32_t value) {
   test.Value = value;
 }
 
-TStopTest Compile(const QString& text, const TMachine& machine, const ILabelAddresses* labels) {
+TStopTest Compile(const std::string& text, const TMachine& machine, const ILabelAddresses* labels) {
   const TStopConditionText parsed = ParseStopCondition(text);
   TStopTest test;
   test.Op = parsed.Op;
@@ -185,14 +186,14 @@ TStopTest Compile(const QString& text, const TMachine& machine, const ILabelAddr
 
 }  // namespace
 
-TStopConditionText ParseStopCondition(const QString& written) {
-  const QString text = written.trimmed();
-  if (text.isEmpty()) throw EDorumError(Texts::EmptyStopCondition());
+TStopConditionText ParseStopCondition(const std::string& written) {
+  const std::string text(Trimmed(written));
+  if (text.empty()) throw EDorumError(Texts::EmptyStopCondition());
   TStopConditionText parsed;
-  if (QString name = Inside(text, u"changed"); !name.isEmpty()) {
+  if (std::string name = Inside(text, "changed"); !name.empty()) {
     parsed.Name = std::move(name);
     parsed.Op = TStopOp::Changed;
-  } else if (QString signal = Inside(text, u"signal"); !signal.isEmpty()) {
+  } else if (std::string signal = Inside(text, "signal"); !signal.empty()) {
     parsed.Name = std::move(signal);
     parsed.Op = TStopOp::Signal;
   } else {
@@ -201,10 +202,10 @@ TStopConditionText ParseStopCondition(const QString& written) {
   return parsed;
 }
 
-void TStopConditions::Add(const QString& text, const TMachine& machine,
+void TStopConditions::Add(const std::string& text, const TMachine& machine,
                           const ILabelAddresses* labels) {
   TStopCondition condition;
-  condition.Text = text.trimmed();
+  condition.Text = Trimmed(text);
   condition.Test = Compile(condition.Text, machine, labels);
   condition.Test.Last = Read(condition.Test, machine);
   list_.push_back(std::move(condition));
@@ -225,7 +226,7 @@ void TStopConditions::Clear() {
 void TStopConditions::SetEnabled(int index, bool enabled, const TMachine& machine) {
   TStopCondition& condition = list_.at(static_cast<std::size_t>(index));
   // A test with a problem may point outside the machine: it is not read.
-  if (enabled && !condition.Enabled && condition.Problem.isEmpty())
+  if (enabled && !condition.Enabled && condition.Problem.empty())
     condition.Test.Last = Read(condition.Test, machine);
   condition.Enabled = enabled;
   Rebuild();
@@ -246,7 +247,7 @@ void TStopConditions::Recompile(const TMachine& machine, const ILabelAddresses* 
   Rebuild();
 }
 
-int TStopConditions::IndexOf(const QString& text) const {
+int TStopConditions::IndexOf(const std::string& text) const {
   TStopConditionText wanted;
   try {
     wanted = ParseStopCondition(text);
@@ -256,7 +257,7 @@ int TStopConditions::IndexOf(const QString& text) const {
   for (std::size_t i = 0; i < list_.size(); ++i) {
     const TStopConditionText have = ParseStopCondition(list_[i].Text);
     if (have.Op == wanted.Op && have.Value == wanted.Value &&
-        have.Name.compare(wanted.Name, Qt::CaseInsensitive) == 0)
+        EqualsIgnoringAsciiCase(have.Name, wanted.Name))
       return static_cast<int>(i);
   }
   return -1;

@@ -1,9 +1,11 @@
 #pragma once
 
-#include <QString>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
+
+#include "common/Strings.h"
 
 namespace dorum {
 
@@ -18,7 +20,7 @@ class ILabelAddresses {
   ILabelAddresses& operator=(const ILabelAddresses&) = default;
   virtual ~ILabelAddresses() = default;
   // The label's word, whatever the case of its letters; -1 when there is none.
-  [[nodiscard]] virtual int AddressOf(const QString& name) const = 0;
+  [[nodiscard]] virtual int AddressOf(const std::string& name) const = 0;
 };
 
 // How a stop condition tests its value.
@@ -35,14 +37,14 @@ enum class TStopOp : std::uint8_t {
 
 // A condition as written, before its name is looked up.
 struct TStopConditionText {
-  QString Name;
+  std::string Name;
   TStopOp Op = TStopOp::Equal;
   std::int32_t Value = 0;
 };
 
 // Reads "NAME<op>V", "changed(NAME)" or "signal(NAME)"; raises an error
 // that says what is wrong with the text.
-[[nodiscard]] TStopConditionText ParseStopCondition(const QString& text);
+[[nodiscard]] TStopConditionText ParseStopCondition(const std::string& text);
 
 // A condition compiled against the machine, checked after every cycle of a
 // run: plain data, so that the check neither allocates nor calls Qt.
@@ -64,17 +66,17 @@ struct TStopTest {
 };
 
 struct TStopCondition {
-  QString Text;
+  std::string Text;
   // The user's choice; a condition with a problem is not checked whatever
   // it says, and is checked again, as chosen, once its names resolve.
   bool Enabled = true;
   // Why the condition no longer compiles against the machine and the
   // labels (a label gone, a register the configuration dropped); empty
   // while it compiles.
-  QString Problem;
+  std::string Problem;
   TStopTest Test;
 
-  [[nodiscard]] bool Active() const noexcept { return Enabled && Problem.isEmpty(); }
+  [[nodiscard]] bool Active() const noexcept { return Enabled && Problem.empty(); }
 };
 
 // The user's stop conditions of a session. The control unit checks the
@@ -85,7 +87,7 @@ class TStopConditions {
   // Compiles against the machine as it is configured now and the program's
   // labels (none: registers and mem[...] only); raises an error that says
   // what is wrong, leaving the list as it was.
-  void Add(const QString& text, const TMachine& machine, const ILabelAddresses* labels);
+  void Add(const std::string& text, const TMachine& machine, const ILabelAddresses* labels);
   void Remove(int index);
   void Clear();
   // Compiles every condition again, after the program was assembled anew
@@ -94,7 +96,7 @@ class TStopConditions {
   void Recompile(const TMachine& machine, const ILabelAddresses* labels);
   // The place of a condition that reads as the text does (names in any
   // case, blanks aside), or -1; a malformed text is in no list.
-  [[nodiscard]] int IndexOf(const QString& text) const;
+  [[nodiscard]] int IndexOf(const std::string& text) const;
   // A condition enabled during a run compares its changed() with the value
   // now, not with the one it last saw before it was disabled. One with a
   // problem keeps the choice but stays unchecked.

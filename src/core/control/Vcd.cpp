@@ -5,18 +5,18 @@ namespace dorum {
 namespace {
 
 // Identifier codes: printable characters from '!' on, in base 94.
-QByteArray CodeOf(std::size_t index) {
+std::string CodeOf(std::size_t index) {
   constexpr std::size_t kDigits = 94;
-  QByteArray code;
+  std::string code;
   do {
-    code.append(static_cast<char>('!' + index % kDigits));
+    code.push_back(static_cast<char>('!' + index % kDigits));
     index /= kDigits;
   } while (index > 0);
   return code;
 }
 
-QByteArray Binary(std::uint32_t bits) {
-  return QByteArray::number(bits, 2);
+std::string Binary(std::uint32_t bits) {
+  return ToText(bits, 2);
 }
 
 }  // namespace
@@ -41,18 +41,17 @@ TVcdWriter::TVcdWriter(const TMachine& machine, std::ostream& out) : out_(out) {
   last_.resize(variables_.size());
 }
 
-QByteArray TVcdWriter::SignalName(const TSignal& signal) {
-  const QByteArray caption(signal.CaptionLatin1());
-  const qsizetype blank = caption.indexOf(' ');
-  return blank < 0 ? caption : caption.left(blank);
+std::string TVcdWriter::SignalName(const TSignal& signal) {
+  const std::string caption(signal.CaptionLatin1());
+  return caption.substr(0, caption.find(' '));
 }
 
-QByteArray TVcdWriter::BusName(const TBus& bus) {
-  return QByteArray(bus.CaptionLatin1()).replace(' ', '_');
+std::string TVcdWriter::BusName(const TBus& bus) {
+  return ReplaceAll(bus.CaptionLatin1(), " ", "_");
 }
 
 void TVcdWriter::AddVariables(const TMachine& machine) {
-  const auto add = [this](TKind kind, int index, int bits, QByteArray name) {
+  const auto add = [this](TKind kind, int index, int bits, std::string name) {
     variables_.push_back({kind, index, bits, std::move(name), CodeOf(variables_.size())});
   };
   for (int n = 0; n < kSignalCount; ++n) {
@@ -73,8 +72,8 @@ void TVcdWriter::WriteScope(const char* scope, TKind kind) {
   out_ << "$scope module " << scope << " $end\n";
   for (const TVariable& v : variables_) {
     if (v.Kind != kind) continue;
-    out_ << "$var " << (kind == TKind::Register ? "reg " : "wire ") << v.Bits << ' '
-         << v.Code.constData() << ' ' << v.Name.constData() << " $end\n";
+    out_ << "$var " << (kind == TKind::Register ? "reg " : "wire ") << v.Bits << ' ' << v.Code
+         << ' ' << v.Name << " $end\n";
   }
   out_ << "$upscope $end\n";
 }
@@ -112,12 +111,10 @@ TVcdWriter::TValue TVcdWriter::ValueOf(const TVariable& variable, const TCycleSa
 
 void TVcdWriter::WriteValue(const TVariable& variable, TValue value) {
   if (variable.Kind == TKind::Signal) {
-    out_ << (value.Known ? (value.Bits != 0 ? '1' : '0') : 'x') << variable.Code.constData()
-         << '\n';
+    out_ << (value.Known ? (value.Bits != 0 ? '1' : '0') : 'x') << variable.Code << '\n';
     return;
   }
-  out_ << 'b' << (value.Known ? Binary(value.Bits).constData() : "x") << ' '
-       << variable.Code.constData() << '\n';
+  out_ << 'b' << (value.Known ? Binary(value.Bits) : "x") << ' ' << variable.Code << '\n';
 }
 
 void TVcdWriter::WriteChanges(const TCycleSample& sample) {

@@ -1,11 +1,12 @@
 #pragma once
 
-#include <QByteArray>
 #include <array>
 #include <cstdint>
 #include <ostream>
+#include <string>
 #include <vector>
 
+#include "common/Strings.h"
 #include "control/ControlUnit.h"
 #include "machine/Machine.h"
 
@@ -39,9 +40,9 @@ class TVcdWriter {
   void Finish(std::uint64_t end);
 
   // A signal's name in the dump: "as" for "as (sa)".
-  [[nodiscard]] static QByteArray SignalName(const TSignal& signal);
+  [[nodiscard]] static std::string SignalName(const TSignal& signal);
   // A bus's: "mag_AS" for "mag AS", as names hold no blanks.
-  [[nodiscard]] static QByteArray BusName(const TBus& bus);
+  [[nodiscard]] static std::string BusName(const TBus& bus);
 
  private:
   enum class TKind : std::uint8_t { Signal, Register, Bus };
@@ -49,8 +50,8 @@ class TVcdWriter {
     TKind Kind;
     int Index;
     int Bits;
-    QByteArray Name;
-    QByteArray Code;
+    std::string Name;
+    std::string Code;
   };
   struct TValue {
     std::uint32_t Bits = 0;

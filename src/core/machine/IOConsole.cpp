@@ -4,26 +4,27 @@
 
 namespace dorum {
 
-void TIOConsole::SetInputText(const QString& text) {
+void TIOConsole::SetInputText(const std::string& text) {
   input_ = text;
   observers_.Tell([](IConsoleObserver& o) { o.InputChanged(); });
 }
 
-void TIOConsole::AppendInput(const QString& text) {
+void TIOConsole::AppendInput(const std::string& text) {
   SetInputText(input_ + text);
 }
 
 std::uint8_t TIOConsole::PeekInputChar() const {
-  if (input_.isEmpty()) return 0;
-  return CharToCp1250OrQuestion(input_.front());
+  if (input_.empty()) return 0;
+  std::size_t i = 0;
+  return CharToCp1250OrQuestion(NextChar(input_, i));
 }
 
 void TIOConsole::DropInputChar() {
-  if (input_.isEmpty()) return;
+  if (input_.empty()) return;
   // The whole rest of the field stays: nothing the user typed is lost.
-  const bool pair =
-      input_.size() > 1 && input_.at(0).isHighSurrogate() && input_.at(1).isLowSurrogate();
-  input_.remove(0, pair ? 2 : 1);
+  std::size_t length = 0;
+  (void)NextChar(input_, length);
+  input_.erase(0, length);
   observers_.Tell([](IConsoleObserver& o) { o.InputChanged(); });
 }
 
@@ -34,19 +35,19 @@ std::uint8_t TIOConsole::TakeInputChar() {
 }
 
 void TIOConsole::PutOutputChar(int code) {
-  const QChar c = Cp1250ToChar(static_cast<std::uint8_t>(code & 0xFF));
-  output_.append(c);
+  const char32_t c = Cp1250ToChar(static_cast<std::uint8_t>(code & 0xFF));
+  AppendChar(output_, c);
   observers_.Tell([c](IConsoleObserver& o) { o.OutputAppended(c); });
 }
 
-void TIOConsole::RestoreOutput(const QString& text) {
+void TIOConsole::RestoreOutput(const std::string& text) {
   output_ = text;
   observers_.Tell([](IConsoleObserver& o) { o.OutputCleared(); });
 }
 
-void TIOConsole::TruncateOutput(qsizetype length) {
+void TIOConsole::TruncateOutput(std::size_t length) {
   if (length >= output_.size()) return;
-  output_.truncate(length);
+  output_.resize(length);
   observers_.Tell([](IConsoleObserver& o) { o.OutputCleared(); });
 }
 

@@ -1,8 +1,9 @@
 #pragma once
 
-#include <QString>
 #include <cstdint>
+#include <string>
 
+#include "common/Strings.h"
 #include "common/Subscribers.h"
 
 namespace dorum {
@@ -11,7 +12,7 @@ class IConsoleObserver {
  public:
   virtual ~IConsoleObserver() = default;
   virtual void InputChanged() {}
-  virtual void OutputAppended(QChar /*c*/) {}
+  virtual void OutputAppended(char32_t /*c*/) {}
   // The output was cleared or replaced: read OutputText() again.
   virtual void OutputCleared() {}
 };
@@ -21,11 +22,11 @@ class IConsoleObserver {
 // program appends to. Characters travel as code page 1250 codes.
 class TIOConsole {
  public:
-  [[nodiscard]] const QString& InputText() const noexcept { return input_; }
+  [[nodiscard]] const std::string& InputText() const noexcept { return input_; }
   // Replaces the field's text, as typing does; the machine's handling of a
   // change is run by TMachine::ConsoleInputChanged.
-  void SetInputText(const QString& text);
-  void AppendInput(const QString& text);
+  void SetInputText(const std::string& text);
+  void AppendInput(const std::string& text);
 
   // The code of the first character (0 when the field is empty), left in place.
   [[nodiscard]] std::uint8_t PeekInputChar() const;
@@ -34,14 +35,14 @@ class TIOConsole {
   std::uint8_t TakeInputChar();
 
   void PutOutputChar(int code);
-  [[nodiscard]] const QString& OutputText() const noexcept { return output_; }
+  [[nodiscard]] const std::string& OutputText() const noexcept { return output_; }
   void Clear();
 
   // Stepping back: the texts as they were. Replacing the output is told to
   // the views as a clear, after which they read the whole text again.
-  void RestoreInput(const QString& text) { SetInputText(text); }
-  void RestoreOutput(const QString& text);
-  void TruncateOutput(qsizetype length);
+  void RestoreInput(const std::string& text) { SetInputText(text); }
+  void RestoreOutput(const std::string& text);
+  void TruncateOutput(std::size_t length);  // in bytes
 
   [[nodiscard]] TSubscribers<IConsoleObserver>::TSubscription Subscribe(
       IConsoleObserver& observer) {
@@ -51,8 +52,8 @@ class TIOConsole {
   bool MuteObservers(bool muted) noexcept { return observers_.Mute(muted); }
 
  private:
-  QString input_;
-  QString output_;
+  std::string input_;
+  std::string output_;
   TSubscribers<IConsoleObserver> observers_;
 };
 

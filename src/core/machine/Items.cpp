@@ -5,37 +5,34 @@
 
 namespace dorum {
 
-QString TRegister::ValueText(const TGetCodeEvent& getCode) const {
+std::string TRegister::ValueText(const TGetCodeEvent& getCode) const {
   const std::int32_t v = Value();
   if (flag_) {
-    QString text = QStringLiteral(" (") + QString::number(v) + QLatin1Char(')');
-    if (v & 8) text.prepend(QStringLiteral("ZAK "));
-    if (v & 4) text.prepend(QStringLiteral("INT "));
-    if (v & 2) text.prepend(QStringLiteral("V "));
-    if (v & 1) text.prepend(QStringLiteral("Z "));
-    return text;
+    std::string text;
+    if (v & 1) text += "Z ";
+    if (v & 2) text += "V ";
+    if (v & 4) text += "INT ";
+    if (v & 8) text += "ZAK ";
+    return text + " (" + ToText(v) + ')';
   }
   switch (mode_) {
     case TDisplayMode::dmBinary:
-      return QLatin1Char('%') + QStringLiteral("%1").arg(static_cast<std::uint32_t>(v) & mask_,
-                                                         bits_, 2, QLatin1Char('0'));
+      return '%' + ToText(static_cast<std::uint32_t>(v) & mask_, 2, bits_);
     case TDisplayMode::dmUnsigned:
     case TDisplayMode::dmSigned:
-      return QString::number(v);
+      return ToText(v);
     case TDisplayMode::dmHexadecimal:
-      return QLatin1Char('$') +
-             QStringLiteral("%1")
-                 .arg(static_cast<std::uint32_t>(v), (bits_ + 3) / 4, 16, QLatin1Char('0'))
-                 .toUpper();
+      return '$' + UpperAscii(ToText(static_cast<std::uint32_t>(v), 16, (bits_ + 3) / 4));
     case TDisplayMode::dmInstruction:
-      return getCode ? getCode(v) : QStringLiteral("???");
+      return getCode ? getCode(v) : "???";
   }
   return {};
 }
 
-QString TSignal::ComponentName() const {
-  const QString word = Caption().section(QLatin1Char(' '), 0, 0);
-  return QStringLiteral("Signal") + word.left(1).toUpper() + word.mid(1);
+std::string TSignal::ComponentName() const {
+  std::string word = Caption().substr(0, Caption().find(' '));
+  if (!word.empty()) word = UpperAscii(word.substr(0, 1)) + word.substr(1);
+  return "Signal" + word;
 }
 
 void TRegister::ThrowNotAvailable() const {
@@ -60,16 +57,15 @@ void TMemory::SetSize(int size) {
   while ((1 << addressBits_) < size) ++addressBits_;
 }
 
-QString TMemory::CodeText(int cell, const TGetCodeEvent& getCode) const {
-  if (!getCode) return QStringLiteral("???");
+std::string TMemory::CodeText(int cell, const TGetCodeEvent& getCode) const {
+  if (!getCode) return "???";
   const std::uint32_t raw = Raw(cell);
-  return getCode(static_cast<int>(raw >> addressBits_)) + QLatin1Char(' ') +
-         QString::number(raw & static_cast<std::uint32_t>(size_ - 1));
+  return getCode(static_cast<int>(raw >> addressBits_)) + ' ' +
+         ToText(raw & static_cast<std::uint32_t>(size_ - 1));
 }
 
-QString TMemory::CellText(int cell, const TGetCodeEvent& getCode) const {
-  return QString::number(Word(cell)) + QStringLiteral(" ( ") + CodeText(cell, getCode) +
-         QStringLiteral(" )");
+std::string TMemory::CellText(int cell, const TGetCodeEvent& getCode) const {
+  return ToText(Word(cell)) + " ( " + CodeText(cell, getCode) + " )";
 }
 
 void TMemory::ThrowBusy() {

@@ -1,9 +1,11 @@
 #pragma once
 
-#include <QString>
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <vector>
+
+#include "common/Strings.h"
 
 namespace dorum {
 
@@ -16,7 +18,7 @@ enum class TDisplayMode : std::uint8_t {
 };
 
 // Text for a value shown as an instruction (register I, memory words).
-using TGetCodeEvent = std::function<QString(int value)>;
+using TGetCodeEvent = std::function<std::string(int value)>;
 
 [[nodiscard]] constexpr std::uint32_t WidthMask(int bits) noexcept {
   if (bits <= 0) return 0;
@@ -30,7 +32,7 @@ class TBaseItem {
  public:
   constexpr TBaseItem(const char* caption, int tag) noexcept : caption_(caption), tag_(tag) {}
 
-  [[nodiscard]] QString Caption() const { return QString::fromLatin1(caption_); }
+  [[nodiscard]] std::string Caption() const { return caption_; }
   [[nodiscard]] const char* CaptionLatin1() const noexcept { return caption_; }
   [[nodiscard]] int Tag() const noexcept { return tag_; }
   [[nodiscard]] bool Visible() const noexcept { return visible_; }
@@ -88,7 +90,7 @@ class TRegister : public TBaseItem {
   void Reset() noexcept { content_ = 0; }
 
   // The text after "Caption : " in the machine window.
-  [[nodiscard]] QString ValueText(const TGetCodeEvent& getCode = {}) const;
+  [[nodiscard]] std::string ValueText(const TGetCodeEvent& getCode = {}) const;
 
   [[noreturn]] void ThrowNotAvailable() const;
   [[noreturn]] void ThrowActiveAlready() const;
@@ -173,9 +175,9 @@ class TMemory : public TBaseItem {
   }
 
   // "name address" for a cell (0..65535) shown as an instruction.
-  [[nodiscard]] QString CodeText(int cell, const TGetCodeEvent& getCode = {}) const;
+  [[nodiscard]] std::string CodeText(int cell, const TGetCodeEvent& getCode = {}) const;
   // "value ( CodeText )", as the watches show a word.
-  [[nodiscard]] QString CellText(int cell, const TGetCodeEvent& getCode = {}) const;
+  [[nodiscard]] std::string CellText(int cell, const TGetCodeEvent& getCode = {}) const;
 
   [[noreturn]] static void ThrowBusy();
 
@@ -218,7 +220,7 @@ class TSignal : public TBaseItem {
   [[nodiscard]] bool Impulse() const noexcept { return impulse_; }
   // The name of the component in the machine window ("SignalCzyt", and
   // "SignalAs" for "as (sa)").
-  [[nodiscard]] QString ComponentName() const;
+  [[nodiscard]] std::string ComponentName() const;
 
  private:
   bool impulse_;

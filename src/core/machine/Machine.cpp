@@ -69,37 +69,35 @@ TMachine::TMachine() : s_(InitialState()) {
   pending_ = {};
 }
 
-int TMachine::FindRegister(const QString& caption) {
+int TMachine::FindRegister(const std::string& caption) {
   static const TMachineState names = InitialState();
   for (int r = 0; r < kRegisterCount; ++r) {
-    if (caption.compare(names.Registers[static_cast<std::size_t>(r)].Caption(),
-                        Qt::CaseInsensitive) == 0) {
+    if (EqualsIgnoringAsciiCase(caption, names.Registers[static_cast<std::size_t>(r)].Caption())) {
       return r;
     }
   }
   return -1;
 }
 
-int TMachine::FindSignal(const QString& name) {
-  const QString lower = LowerCase(name);
-  if (lower == u"as" || lower == u"sa") return static_cast<int>(TSignalId::as);
+int TMachine::FindSignal(const std::string& name) {
+  const std::string lower = LowerCase(name);
+  if (lower == "as" || lower == "sa") return static_cast<int>(TSignalId::as);
   return FindSignalExact(lower);
 }
 
-int TMachine::FindSignalExact(const QString& name) {
+int TMachine::FindSignalExact(const std::string& name) {
   for (int n = 0; n < kSignalCount; ++n) {
-    if (name == QLatin1String(kSignalTable[static_cast<std::size_t>(n)].Name)) return n;
+    if (name == std::string_view(kSignalTable[static_cast<std::size_t>(n)].Name)) return n;
   }
   return -1;
 }
 
-int TMachine::FindBus(const QString& name) {
+int TMachine::FindBus(const std::string& name) {
   static const std::array<const char*, kBusCount> names = {"S", "A", "AS"};
-  QString bare = name;
-  if (bare.startsWith(QStringLiteral("mag "), Qt::CaseInsensitive)) bare = bare.mid(4);
+  std::string_view bare = name;
+  if (EqualsIgnoringAsciiCase(bare.substr(0, 4), "mag ")) bare.remove_prefix(4);
   for (int b = 0; b < kBusCount; ++b) {
-    if (bare.compare(QLatin1String(names[static_cast<std::size_t>(b)]), Qt::CaseInsensitive) == 0)
-      return b;
+    if (EqualsIgnoringAsciiCase(bare, names[static_cast<std::size_t>(b)])) return b;
   }
   return -1;
 }
@@ -394,13 +392,13 @@ void TMachine::UserPut(TRegisterId id, std::int32_t value) {
   if (id == TRegisterId::AK) pending_.Registers |= Marks::Register(TRegisterId::F);
 }
 
-void TMachine::EnterRegisterValue(TRegisterId id, const QString& text) {
+void TMachine::EnterRegisterValue(TRegisterId id, const std::string& text) {
   const TUserAction step(recorder_);
   UserPut(id, StrToInt(text));
   Notify();
 }
 
-void TMachine::EnterMemoryValue(int address, const QString& text) {
+void TMachine::EnterMemoryValue(int address, const std::string& text) {
   const TUserAction step(recorder_, s_.Memory.IndexOf(address));
   const std::int32_t value = StrToInt(text);
   s_.Marks &= ~Marks::kMemory;
@@ -431,7 +429,7 @@ void TMachine::RaiseInterrupt(int line) {
 
 void TMachine::ConsoleInputChanged() {
   const TUserAction step(recorder_);
-  if (console_.InputText().isEmpty() || !control_->WaitingForInput()) return;
+  if (console_.InputText().empty() || !control_->WaitingForInput()) return;
   if (AddressField(Get<true>(TRegisterId::I)) != s_.IOPorts.InputPort) return;
   // The character leaves the field only once it has been stored.
   UserPut(TRegisterId::RB, console_.PeekInputChar());
@@ -443,7 +441,7 @@ void TMachine::ConsoleInputChanged() {
   Notify();
 }
 
-void TMachine::TypeInput(const QString& text) {
+void TMachine::TypeInput(const std::string& text) {
   const TUserAction step(recorder_);
   console_.AppendInput(text);
   ConsoleInputChanged();
@@ -451,7 +449,7 @@ void TMachine::TypeInput(const QString& text) {
   Notify();
 }
 
-void TMachine::SetConsoleInput(const QString& text) {
+void TMachine::SetConsoleInput(const std::string& text) {
   const TUserAction step(recorder_);
   console_.SetInputText(text);
   ConsoleInputChanged();
@@ -509,11 +507,11 @@ void TMachine::RestoreDisplayModes(const std::array<TDisplayMode, kRegisterCount
 
 // The console's views hear of a restored text, so one left as it was is not
 // restored at all.
-void TMachine::RestoreConsoleInput(const QString& text) {
+void TMachine::RestoreConsoleInput(const std::string& text) {
   if (console_.InputText() != text) console_.RestoreInput(text);
 }
 
-void TMachine::RestoreConsoleOutput(const QString& text) {
+void TMachine::RestoreConsoleOutput(const std::string& text) {
   if (console_.OutputText() != text) console_.RestoreOutput(text);
 }
 
@@ -550,33 +548,33 @@ TGetCodeEvent TMachine::MemoryCodeEvent() const {
   return [this](int code) { return MemoryGetCode(code); };
 }
 
-QString TMachine::RegisterValueText(TRegisterId id) const {
+std::string TMachine::RegisterValueText(TRegisterId id) const {
   // Only I shows words as instructions.
   if (id == TRegisterId::I) return Register(id).ValueText(RegisterCodeEvent());
   return Register(id).ValueText();
 }
 
-QString TMachine::RegisterText(TRegisterId id) const {
-  return Register(id).Caption() + QStringLiteral(" : ") + RegisterValueText(id);
+std::string TMachine::RegisterText(TRegisterId id) const {
+  return Register(id).Caption() + std::string(" : ") + RegisterValueText(id);
 }
 
-QString TMachine::RegisterGetCode(int value) const {
+std::string TMachine::RegisterGetCode(int value) const {
   const int size = s_.Memory.Size();
-  if (value < 0 || value / size >= control_->InstructionCount()) return QStringLiteral("???");
-  return QString::number(value) + QStringLiteral(" ( ") + control_->InstructionName(value / size) +
-         QLatin1Char(' ') + QString::number(value & (size - 1)) + QStringLiteral(" ) ");
+  if (value < 0 || value / size >= control_->InstructionCount()) return std::string("???");
+  return ToText(value) + std::string(" ( ") + control_->InstructionName(value / size) + ' ' +
+         ToText(value & (size - 1)) + std::string(" ) ");
 }
 
-QString TMachine::MemoryGetCode(int code) const {
+std::string TMachine::MemoryGetCode(int code) const {
   if (code < 0 || code >= control_->InstructionCount()) return {};
   return control_->InstructionName(code);
 }
 
-QString TMachine::CodeText(int cell) const {
+std::string TMachine::CodeText(int cell) const {
   return s_.Memory.CodeText(cell, MemoryCodeEvent());
 }
 
-QString TMachine::CellText(int cell) const {
+std::string TMachine::CellText(int cell) const {
   return s_.Memory.CellText(cell, MemoryCodeEvent());
 }
 

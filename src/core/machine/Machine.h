@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QString>
 #include <array>
 #include <bit>
 #include <cstdint>
@@ -65,8 +64,8 @@ struct TMachineSnapshot {
   std::uint64_t ActiveSignals = 0;
   std::uint32_t Marks = 0;
   std::vector<std::uint32_t> Words;  // the words in use, stored bits
-  QString Input;
-  QString Output;
+  std::string Input;
+  std::string Output;
 };
 
 // The data path of the Dorum machine with its configuration, its signals and
@@ -112,11 +111,11 @@ class TMachine {
 
   // Lookup by caption; -1 when there is none. Registers ignore case; signals
   // follow the lower-case rule and accept "as" and "sa" for "as (sa)".
-  [[nodiscard]] static int FindRegister(const QString& caption);
-  [[nodiscard]] static int FindSignal(const QString& name);
+  [[nodiscard]] static int FindRegister(const std::string& caption);
+  [[nodiscard]] static int FindSignal(const std::string& name);
   // The signal whose name is exactly this one ("as (sa)" in full); -1 if none.
-  [[nodiscard]] static int FindSignalExact(const QString& name);
-  [[nodiscard]] static int FindBus(const QString& name);
+  [[nodiscard]] static int FindSignalExact(const std::string& name);
+  [[nodiscard]] static int FindBus(const std::string& name);
 
   // Links: both may be null (no view; no control unit).
   // Views hear of changes for as long as their subscription lives; they
@@ -202,17 +201,17 @@ class TMachine {
   }
 
   // What the machine window lets the user do between cycles.
-  void EnterRegisterValue(TRegisterId id, const QString& text);
-  void EnterMemoryValue(int address, const QString& text);
+  void EnterRegisterValue(TRegisterId id, const std::string& text);
+  void EnterMemoryValue(int address, const std::string& text);
   void ZeroRegister(TRegisterId id);
   void SetDisplayMode(TRegisterId id, TDisplayMode mode);
   void RaiseInterrupt(int line);
   // Runs the machine's handling of a change of the console's input field.
   void ConsoleInputChanged();
   // The user types at the end of the input field.
-  void TypeInput(const QString& text);
+  void TypeInput(const std::string& text);
   // The user edits the input field into this text.
-  void SetConsoleInput(const QString& text);
+  void SetConsoleInput(const std::string& text);
   // "Clear" of the console's output.
   void ClearConsoleOutput();
   // The history of the run, told of every user action; may be null.
@@ -254,8 +253,8 @@ class TMachine {
     void DisplayModes(const std::array<TDisplayMode, kRegisterCount>& modes) noexcept {
       m_.RestoreDisplayModes(modes);
     }
-    void ConsoleInput(const QString& text) { m_.RestoreConsoleInput(text); }
-    void ConsoleOutput(const QString& text) { m_.RestoreConsoleOutput(text); }
+    void ConsoleInput(const std::string& text) { m_.RestoreConsoleInput(text); }
+    void ConsoleOutput(const std::string& text) { m_.RestoreConsoleOutput(text); }
     [[nodiscard]] TQuiet BeginQuiet() noexcept { return m_.BeginQuiet(); }
     void EndQuiet(const TQuiet& quiet) noexcept { m_.EndQuiet(quiet); }
 
@@ -264,13 +263,13 @@ class TMachine {
   };
 
   // Display texts.
-  [[nodiscard]] QString RegisterText(TRegisterId id) const;  // "AK : 15"
-  [[nodiscard]] QString RegisterValueText(TRegisterId id) const;
-  [[nodiscard]] QString RegisterGetCode(int value) const;
-  [[nodiscard]] QString MemoryGetCode(int code) const;
-  [[nodiscard]] QString CellText(int cell) const;
+  [[nodiscard]] std::string RegisterText(TRegisterId id) const;  // "AK : 15"
+  [[nodiscard]] std::string RegisterValueText(TRegisterId id) const;
+  [[nodiscard]] std::string RegisterGetCode(int value) const;
+  [[nodiscard]] std::string MemoryGetCode(int code) const;
+  [[nodiscard]] std::string CellText(int cell) const;
   // "name address" of a cell shown as an instruction, as the memory view has it.
-  [[nodiscard]] QString CodeText(int cell) const;
+  [[nodiscard]] std::string CodeText(int cell) const;
 
   // Configuration. Nothing is ever cleared by a change.
   [[nodiscard]] int AddressBits() const noexcept { return Register(TRegisterId::A).Bits(); }
@@ -488,8 +487,8 @@ class TMachine {
   // Stepping back, through TRestorer.
   void RestoreSnapshot(const TMachineSnapshot& snapshot);
   void RestoreDisplayModes(const std::array<TDisplayMode, kRegisterCount>& modes) noexcept;
-  void RestoreConsoleInput(const QString& text);
-  void RestoreConsoleOutput(const QString& text);
+  void RestoreConsoleInput(const std::string& text);
+  void RestoreConsoleOutput(const std::string& text);
   [[nodiscard]] TQuiet BeginQuiet() noexcept;
   void EndQuiet(const TQuiet& quiet) noexcept;
   [[nodiscard]] TGetCodeEvent RegisterCodeEvent() const;

@@ -14,50 +14,46 @@ TComponentSet Options(std::initializer_list<int> numbers) {
 
 const std::array<TComponentOption, kOptionCount>& ComponentOptions() {
   static const std::array<TComponentOption, kOptionCount> options = {{
-      {1, u"połączenie międzymagistralowe", u"Połączenie"},
-      {2, u"inkrementacja i dekrementacja akumulatora", u"Inkrementacja"},
-      {3, u"operacje logiczne w JAL", u"Logiczne"},
-      {4, u"rozszerzone operacje arytmetyczne w JAL", u"Arytmetyczne"},
-      {5, u"obsługa stosu", u"Stos"},
-      {6, u"rejestr X", u"RejestrX"},
-      {7, u"rejestr Y", u"RejestrY"},
-      {8, u"przerwania", u"Przerwania"},
-      {9, u"wejście/wyjście", u"Wejście"},
-      {10, u"dodatkowe znaczniki", u"Znaczniki"},
+      {1, "połączenie międzymagistralowe", "Połączenie"},
+      {2, "inkrementacja i dekrementacja akumulatora", "Inkrementacja"},
+      {3, "operacje logiczne w JAL", "Logiczne"},
+      {4, "rozszerzone operacje arytmetyczne w JAL", "Arytmetyczne"},
+      {5, "obsługa stosu", "Stos"},
+      {6, "rejestr X", "RejestrX"},
+      {7, "rejestr Y", "RejestrY"},
+      {8, "przerwania", "Przerwania"},
+      {9, "wejście/wyjście", "Wejście"},
+      {10, "dodatkowe znaczniki", "Znaczniki"},
   }};
   return options;
 }
 
 const std::array<TPreset, 4>& Presets() {
   static const std::array<TPreset, 4> presets = {{
-      {u"Dorum", Options({0})},
-      {u"Dorum+", Options({0, 1})},
-      {u"Pelt", Options({0, 1, 2, 3, 4, 5, 6, 7})},
-      {u"Ombra", Options({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10})},
+      {"Dorum", Options({0})},
+      {"Dorum+", Options({0, 1})},
+      {"Pelt", Options({0, 1, 2, 3, 4, 5, 6, 7})},
+      {"Ombra", Options({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10})},
   }};
   return presets;
 }
 
-std::optional<TComponentSet> PresetComponents(const QString& name) {
+std::optional<TComponentSet> PresetComponents(const std::string& name) {
   for (const TPreset& preset : Presets()) {
-    if (name.compare(QString::fromUtf16(preset.Name), Qt::CaseInsensitive) == 0)
-      return preset.Components;
+    if (EqualsIgnoringAsciiCase(name, preset.Name)) return preset.Components;
   }
   return std::nullopt;
 }
 
-QString PresetName(const TComponentSet& components) {
+std::string PresetName(const TComponentSet& components) {
   for (const TPreset& preset : Presets()) {
-    if (preset.Components == components) return QString::fromUtf16(preset.Name);
+    if (preset.Components == components) return preset.Name;
   }
   return {};
 }
 
 TInterruptVectors DefaultVectors() {
-  return {{{1, QStringLiteral("AP1")},
-           {2, QStringLiteral("AP2")},
-           {3, QStringLiteral("AP3")},
-           {4, QStringLiteral("AP4")}}};
+  return {{{1, "AP1"}, {2, "AP2"}, {3, "AP3"}, {4, "AP4"}}};
 }
 
 }  // namespace dorum

@@ -1,9 +1,11 @@
 #pragma once
 
-#include <QString>
 #include <array>
 #include <bitset>
 #include <optional>
+#include <string>
+
+#include "common/Strings.h"
 
 namespace dorum {
 
@@ -18,7 +20,7 @@ struct TMachineConfig {
 
 struct TInterruptVector {
   int Address = 0;
-  QString LabelName;
+  std::string LabelName;
   friend bool operator==(const TInterruptVector&, const TInterruptVector&) = default;
 };
 using TInterruptVectors = std::array<TInterruptVector, 4>;
@@ -41,22 +43,22 @@ inline constexpr int kReserveOption = 11;
 
 struct TComponentOption {
   int Number;
-  const char16_t* Label;  // the options dialog's check-list text
-  const char16_t* Key;    // the key in instruction list files
+  const char* Label;  // the options dialog's check-list text
+  const char* Key;    // the key in instruction list files
 };
 
 // Options 1..10 in order.
 [[nodiscard]] const std::array<TComponentOption, kOptionCount>& ComponentOptions();
 
 struct TPreset {
-  const char16_t* Name;
+  const char* Name;
   TComponentSet Components;
 };
 [[nodiscard]] const std::array<TPreset, 4>& Presets();
 // The preset of that name (compared without regard to case), if any.
-[[nodiscard]] std::optional<TComponentSet> PresetComponents(const QString& name);
+[[nodiscard]] std::optional<TComponentSet> PresetComponents(const std::string& name);
 // The name of the preset whose set equals the given one exactly, or empty.
-[[nodiscard]] QString PresetName(const TComponentSet& components);
+[[nodiscard]] std::string PresetName(const TComponentSet& components);
 
 [[nodiscard]] TInterruptVectors DefaultVectors();
 

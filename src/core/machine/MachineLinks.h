@@ -1,8 +1,10 @@
 #pragma once
 
-#include <QString>
 #include <cstdint>
 #include <limits>
+#include <string>
+
+#include "common/Strings.h"
 
 namespace dorum {
 
@@ -90,7 +92,7 @@ class IControlLink {
   virtual void ProgramFinished() = 0;
   virtual void ResetControl() = 0;
   [[nodiscard]] virtual int InstructionCount() const = 0;
-  [[nodiscard]] virtual QString InstructionName(int code) const = 0;
+  [[nodiscard]] virtual std::string InstructionName(int code) const = 0;
 };
 
 // The link of a machine that runs without a control unit (signals switched
@@ -102,7 +104,7 @@ class TStandaloneControl final : public IControlLink {
   void ProgramFinished() override {}
   void ResetControl() override {}
   [[nodiscard]] int InstructionCount() const override { return 0; }
-  [[nodiscard]] QString InstructionName(int /*code*/) const override { return {}; }
+  [[nodiscard]] std::string InstructionName(int /*code*/) const override { return {}; }
 
  private:
   bool waiting_ = false;

@@ -4,21 +4,21 @@ namespace dorum {
 
 namespace {
 
-QString PlaceName(TPlace place) {
+std::string PlaceName(TPlace place) {
   static constexpr std::array<const char*, kRegisterCount> registers = {
       "AK", "I", "L", "A", "S", "WS", "X", "Y", "RZ", "RM", "RP", "AP", "RB", "G", "F"};
   static constexpr std::array<const char*, kBusCount> buses = {"mag S", "mag A", "mag AS"};
   switch (place.Kind) {
     case TPlaceKind::Register:
-      return QString::fromLatin1(registers[place.Index]);
+      return registers[place.Index];
     case TPlaceKind::Bus:
-      return QString::fromLatin1(buses[place.Index]);
+      return buses[place.Index];
     case TPlaceKind::Memory:
-      return QStringLiteral("PaO");
+      return "PaO";
     case TPlaceKind::AluInput:
-      return QStringLiteral("wejście");
+      return "wejście";
     case TPlaceKind::AluResult:
-      return QStringLiteral("wynik");
+      return "wynik";
     case TPlaceKind::None:
       break;
   }
@@ -26,21 +26,21 @@ QString PlaceName(TPlace place) {
 }
 
 // The arithmetic unit's operator between the accumulator and the input.
-QString OperatorOf(TSignalOperation operation) {
+std::string OperatorOf(TSignalOperation operation) {
   using O = TSignalOperation;
   switch (operation) {
     case O::Add:
-      return QStringLiteral(" + ");
+      return " + ";
     case O::Subtract:
-      return QStringLiteral(" − ");
+      return " − ";
     case O::Multiply:
-      return QStringLiteral(" × ");
+      return " × ";
     case O::Divide:
-      return QStringLiteral(" div ");
+      return " div ";
     case O::Or:
-      return QStringLiteral(" or ");
+      return " or ";
     case O::And:
-      return QStringLiteral(" and ");
+      return " and ";
     default:
       return {};
   }
@@ -48,33 +48,32 @@ QString OperatorOf(TSignalOperation operation) {
 
 }  // namespace
 
-QString SignalFormula(int number) {
+std::string SignalFormula(int number) {
   using O = TSignalOperation;
   const TSignalRow& row = SignalRow(number);
-  const QString read = PlaceName(row.Reads[0]);
-  const QString written = PlaceName(row.Writes[0]);
+  const std::string read = PlaceName(row.Reads[0]);
+  const std::string written = PlaceName(row.Writes[0]);
   switch (row.Operation) {
     case O::Copy:
     case O::Ready:
-      return written + QStringLiteral(" ← ") + read;
+      return written + " ← " + read;
     case O::Increment:
-      return written + QStringLiteral(" ← ") + read + QStringLiteral(" + 1");
+      return written + " ← " + read + " + 1";
     case O::Decrement:
-      return written + QStringLiteral(" ← ") + read + QStringLiteral(" − 1");
+      return written + " ← " + read + " − 1";
     case O::ReadMemory:
-      return written + QStringLiteral(" ← PaO[") + read + QLatin1Char(']');
+      return written + " ← PaO[" + read + ']';
     case O::WriteMemory:
-      return QStringLiteral("PaO[") + read + QStringLiteral("] ← ") + PlaceName(row.Reads[1]);
+      return "PaO[" + read + "] ← " + PlaceName(row.Reads[1]);
     case O::Pass:
-      return QStringLiteral("wynik JAL = ") + read;
+      return "wynik JAL = " + read;
     case O::Add:
     case O::Subtract:
     case O::Multiply:
     case O::Divide:
     case O::Or:
     case O::And:
-      return QStringLiteral("wynik JAL = ") + read + OperatorOf(row.Operation) +
-             PlaceName(row.Reads[1]);
+      return "wynik JAL = " + read + OperatorOf(row.Operation) + PlaceName(row.Reads[1]);
     default:
       return {};
   }

@@ -1,9 +1,10 @@
 #pragma once
 
-#include <QString>
 #include <array>
 #include <cstdint>
+#include <string>
 
+#include "common/Strings.h"
 #include "machine/CyclePlan.h"
 #include "machine/MachineConfig.h"
 #include "machine/MachineLinks.h"
@@ -179,6 +180,6 @@ static_assert(NumbersArePositions());
 // help page's table of signals writes it: "mag S ← AK", "AK ← AK + 1",
 // "S ← PaO[A]", "wynik JAL = AK + wejście". Empty for a signal whose action
 // takes words to tell.
-[[nodiscard]] QString SignalFormula(int number);
+[[nodiscard]] std::string SignalFormula(int number);
 
 }  // namespace dorum

@@ -19,24 +19,27 @@ namespace dorum {
 
 namespace {
 
-const QString kReserve = QStringLiteral("rpa");
-const QString kConstant = QStringLiteral("rst");
-const QString kEnd = QStringLiteral("kon");
+const std::string kReserve = "rpa";
+const std::string kConstant = "rst";
+const std::string kEnd = "kon";
 
-bool IsLabelDefinition(const QString& word) {
-  return !word.isEmpty() && word.endsWith(u':');
+bool IsLabelDefinition(const std::string& word) {
+  return !word.empty() && word.ends_with(':');
 }
 
 // 'c' with the character's code page 1250 code.
-bool TryCharacter(const QString& word, std::int32_t& value) {
-  if (word.size() != 3 || word[0] != u'\'' || word[2] != u'\'') return false;
-  value = CharToCp1250OrQuestion(word[1]);
+bool TryCharacter(const std::string& word, std::int32_t& value) {
+  if (word.size() < 3 || word.front() != '\'' || word.back() != '\'') return false;
+  std::size_t end = 1;
+  const char32_t c = NextChar(word, end);
+  if (end != word.size() - 1) return false;  // one character between the quotes
+  value = CharToCp1250OrQuestion(c);
   return true;
 }
 
 }  // namespace
 
-const TProgram::TLabel* TProgram::FindLabel(const QString& name) const {
+const TProgram::TLabel* TProgram::FindLabel(const std::string& name) const {
   const auto at = labelIndex_.find(LowerCase(name));
   return at == labelIndex_.end() ? nullptr : &labels_[at->second];
 }
@@ -47,7 +50,7 @@ void TProgram::ForgetLabels() {
 }
 
 std::uint32_t TProgram::Operand(TCommentFilter& reader, int bits) const {
-  const QString word = reader.NextToken();
+  const std::string word = reader.NextToken();
   std::int32_t value = 0;
   if (!TryStrToInt(word, value) && !TryCharacter(word, value)) {
     const TLabel* label = FindLabel(word);
@@ -57,7 +60,7 @@ std::uint32_t TProgram::Operand(TCommentFilter& reader, int bits) const {
   return static_cast<std::uint32_t>(value) & WidthMask(bits);
 }
 
-int TProgram::CountWords(const QStringList& lines) {
+int TProgram::CountWords(const TLines& lines) {
   // The watches get every label read, also when the pass fails on the way.
   struct TFillWatches {
     TProgram& Program;
@@ -71,17 +74,17 @@ int TProgram::CountWords(const QStringList& lines) {
   return CountWordsAndLabels(lines);
 }
 
-int TProgram::CountWordsAndLabels(const QStringList& lines) {
+int TProgram::CountWordsAndLabels(const TLines& lines) {
   // Only the codes the operation field can hold are mnemonics.
   const int accepted = std::min(1 << machine_.CodeBits(), instructions_.Count());
   int count = 0;
   TCommentFilter reader(lines);
   while (!reader.EndOfText()) {
-    QString word = reader.NextToken();
-    if (word.isEmpty()) break;
+    std::string word = reader.NextToken();
+    if (word.empty()) break;
     while (IsLabelDefinition(word)) {
-      const QString name = word.chopped(1);
-      QString key = LowerCase(name);
+      const std::string name = word.substr(0, word.size() - 1);
+      std::string key = LowerCase(name);
       if (labelIndex_.contains(key)) throw reader.CreateError(Texts::LabelRedefinition(name));
       labelIndex_.emplace(key, labels_.size());
       labels_.push_back({name, std::move(key), count});
@@ -100,7 +103,7 @@ int TProgram::CountWordsAndLabels(const QStringList& lines) {
           (void)reader.NextToken();
           ++count;
         }
-      } else if (!word.isEmpty()) {
+      } else if (!word.empty()) {
         throw reader.CreateError(Texts::ExpectedInstruction());
       }
     }
@@ -110,7 +113,7 @@ int TProgram::CountWordsAndLabels(const QStringList& lines) {
 }
 
 template <class TStore>
-void TProgram::EmitWords(const QStringList& lines, TStore&& store) const {
+void TProgram::EmitWords(const TLines& lines, TStore&& store) const {
   const int a = machine_.AddressBits();
   const int wordBits = a + machine_.CodeBits();
   int counter = 0;
@@ -121,8 +124,8 @@ void TProgram::EmitWords(const QStringList& lines, TStore&& store) const {
     ++counter;
   };
   while (!reader.EndOfText()) {
-    QString word = reader.NextToken();
-    if (word.isEmpty()) break;
+    std::string word = reader.NextToken();
+    if (word.empty()) break;
     while (IsLabelDefinition(word)) word = reader.NextToken();
     std::uint32_t value = 0;
     if (word == kEnd) break;
@@ -144,7 +147,7 @@ void TProgram::EmitWords(const QStringList& lines, TStore&& store) const {
   }
 }
 
-void TProgram::StoreWords(const QStringList& lines, std::vector<int>& lineAddresses) {
+void TProgram::StoreWords(const TLines& lines, std::vector<int>& lineAddresses) {
   EmitWords(lines, [&](int address, std::uint32_t value, int line) {
     machine_.Memory().Store(address, static_cast<std::int32_t>(value));
     const auto index = static_cast<std::size_t>(line - 1);
@@ -154,7 +157,7 @@ void TProgram::StoreWords(const QStringList& lines, std::vector<int>& lineAddres
 
 void TProgram::PointVectorsAtHandlers() {
   TInterruptVectors vectors = machine_.Vectors();
-  std::array<QString, std::tuple_size_v<TInterruptVectors>> names;
+  std::array<std::string, std::tuple_size_v<TInterruptVectors>> names;
   for (std::size_t k = 0; k < vectors.size(); ++k) names[k] = LowerCase(vectors[k].LabelName);
   for (const TLabel& label : labels_) {
     // A label points the first vector named like it at itself.
@@ -170,7 +173,7 @@ void TProgram::PointVectorsAtHandlers() {
 
 void TProgram::Assemble(TProgramDocument& document) {
   ForgetLabels();
-  const QStringList lines = document.Texts();
+  const TLines lines = document.Texts();
   // The first pass knows the size, so a program that does not fit is
   // refused before it can overwrite the memory it wraps around to.
   if (CountWords(lines) > (1 << machine_.AddressBits())) {
@@ -192,7 +195,7 @@ void TProgram::Assemble(TProgramDocument& document) {
   machine_.ResetMachine();
 }
 
-void TProgram::Check(const QStringList& lines) {
+void TProgram::Check(const TLines& lines) {
   // The label table serves this check only and is gone afterwards, also
   // when the check fails.
   struct TForget {

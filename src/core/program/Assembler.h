@@ -1,10 +1,10 @@
 #pragma once
 
-#include <QHash>
-#include <QString>
-#include <QStringList>
 #include <cstdint>
+#include <string>
 #include <unordered_map>
+
+#include "common/Strings.h"
 
 namespace dorum {
 
@@ -31,28 +31,28 @@ class TProgram {
   // error, the same errors in the same order as Assemble, but stores
   // nothing: no memory word, no watch, no line address, no interrupt
   // vector, no reset. The editors check a text with it as the user types.
-  void Check(const QStringList& lines);
+  void Check(const TLines& lines);
 
  private:
   struct TLabel {
-    QString Name;
-    QString Key;  // the name lower-cased, as labels compare
+    std::string Name;
+    std::string Key;  // the name lower-cased, as labels compare
     int Address;
   };
 
   // The label of that name ignoring case, or none.
-  [[nodiscard]] const TLabel* FindLabel(const QString& name) const;
+  [[nodiscard]] const TLabel* FindLabel(const std::string& name) const;
   // Reads one word and evaluates it as a number, a quoted character or a
   // label, reduced to the given width.
   [[nodiscard]] std::uint32_t Operand(TCommentFilter& reader, int bits) const;
-  [[nodiscard]] int CountWords(const QStringList& lines);
-  [[nodiscard]] int CountWordsAndLabels(const QStringList& lines);
+  [[nodiscard]] int CountWords(const TLines& lines);
+  [[nodiscard]] int CountWordsAndLabels(const TLines& lines);
   void ForgetLabels();
-  void StoreWords(const QStringList& lines, std::vector<int>& lineAddresses);
+  void StoreWords(const TLines& lines, std::vector<int>& lineAddresses);
   // The second pass: evaluates every word of the program and hands each to
   // the store with its address and the (1-based) line it is recorded against.
   template <class TStore>
-  void EmitWords(const QStringList& lines, TStore&& store) const;
+  void EmitWords(const TLines& lines, TStore&& store) const;
   void PointVectorsAtHandlers();
 
   TMachine& machine_;
@@ -60,10 +60,7 @@ class TProgram {
   TWatchList& watches_;
   // Of the assembly under way only: in order of definition, and by key.
   std::vector<TLabel> labels_;
-  struct TKeyHash {
-    std::size_t operator()(const QString& key) const noexcept { return qHash(key); }
-  };
-  std::unordered_map<QString, std::size_t, TKeyHash> labelIndex_;
+  std::unordered_map<std::string, std::size_t> labelIndex_;
 };
 
 // The program editor's compile: assembles the document, binds it to the

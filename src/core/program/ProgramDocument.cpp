@@ -33,28 +33,28 @@ TLineFlags TDebugger::LineFlags(int line) const {
   return {line == document_.CurrentLine(), IsBreakpoint(line), HasCode(line)};
 }
 
-void TProgramDocument::SetTexts(const QStringList& texts) {
+void TProgramDocument::SetTexts(const TLines& texts) {
   indexed_ = false;
   texts_ = texts;
   addresses_.assign(static_cast<std::size_t>(texts.size()), -1);
 }
 
-void TProgramDocument::InsertLine(int index, const QString& text) {
+void TProgramDocument::InsertLine(int index, const std::string& text) {
   indexed_ = false;
   index = std::clamp(index, 0, LineCount());
-  texts_.insert(index, text);
+  texts_.insert(texts_.begin() + index, text);
   addresses_.insert(addresses_.begin() + index, -1);
 }
 
 void TProgramDocument::RemoveLine(int index) {
   indexed_ = false;
   if (index < 0 || index >= LineCount()) return;
-  texts_.removeAt(index);
+  texts_.erase(texts_.begin() + index);
   addresses_.erase(addresses_.begin() + index);
 }
 
-void TProgramDocument::SetLineText(int index, const QString& text) {
-  if (index >= 0 && index < LineCount()) texts_[index] = text;
+void TProgramDocument::SetLineText(int index, const std::string& text) {
+  if (index >= 0 && index < LineCount()) texts_[static_cast<std::size_t>(index)] = text;
 }
 
 void TProgramDocument::SetAddresses(std::vector<int> addresses) {

@@ -1,10 +1,10 @@
 #pragma once
 
-#include <QString>
-#include <QStringList>
 #include <functional>
+#include <string>
 #include <vector>
 
+#include "common/Strings.h"
 #include "control/ControlUnit.h"
 
 namespace dorum {
@@ -57,13 +57,13 @@ class TProgramDocument final : public IBoundProgram {
   TProgramDocument() = default;
 
   [[nodiscard]] int LineCount() const noexcept { return static_cast<int>(texts_.size()); }
-  [[nodiscard]] const QStringList& Texts() const noexcept { return texts_; }
+  [[nodiscard]] const TLines& Texts() const noexcept { return texts_; }
   // Replaces the whole text, as loading a file does: no line has an address.
-  void SetTexts(const QStringList& texts);
+  void SetTexts(const TLines& texts);
   // Edits by 0-based line index; a new line has no address.
-  void InsertLine(int index, const QString& text);
+  void InsertLine(int index, const std::string& text);
   void RemoveLine(int index);
-  void SetLineText(int index, const QString& text);
+  void SetLineText(int index, const std::string& text);
 
   // The line address map, one entry per line.
   [[nodiscard]] const std::vector<int>& Addresses() const noexcept { return addresses_; }
@@ -102,7 +102,7 @@ class TProgramDocument final : public IBoundProgram {
   // have changed, so that runs find the current line at once.
   void IndexAddresses() const;
 
-  QStringList texts_;
+  TLines texts_;
   std::vector<int> addresses_;
   mutable std::vector<int> lineOfAddress_;
   mutable bool indexed_ = false;

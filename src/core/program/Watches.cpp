@@ -12,37 +12,36 @@ namespace {
 
 // Sort key of one lower-case character: letters with Polish diacritics come
 // right after their base letter, everything else in code order.
-int SortKey(QChar c) {
-  static constexpr std::pair<char16_t, char16_t> kAfter[] = {
-      {u'ą', u'a'}, {u'ć', u'c'}, {u'ę', u'e'}, {u'ł', u'l'}, {u'ń', u'n'},
-      {u'ó', u'o'}, {u'ś', u's'}, {u'ź', u'z'}, {u'ż', u'z'}};
-  const char16_t u = c.unicode();
+int SortKey(char32_t c) {
+  static constexpr std::pair<char32_t, char32_t> kAfter[] = {
+      {U'ą', U'a'}, {U'ć', U'c'}, {U'ę', U'e'}, {U'ł', U'l'}, {U'ń', U'n'},
+      {U'ó', U'o'}, {U'ś', U's'}, {U'ź', U'z'}, {U'ż', U'z'}};
   for (const auto& [letter, base] : kAfter) {
     // ż sorts after ź, both after z.
-    if (u == letter) return base * 4 + 1 + (letter == u'ż' ? 1 : 0);
+    if (c == letter) return static_cast<int>(base) * 4 + 1 + (letter == U'ż' ? 1 : 0);
   }
-  return u * 4;
+  return static_cast<int>(c) * 4;
 }
 
 // The sort keys of a whole name.
-std::vector<int> SortKeys(const QString& name) {
+std::vector<int> SortKeys(std::string_view name) {
   std::vector<int> keys;
-  keys.reserve(static_cast<std::size_t>(name.size()));
-  for (const QChar c : name) keys.push_back(SortKey(LowerChar(c)));
+  keys.reserve(name.size());
+  for (std::size_t i = 0; i < name.size();) keys.push_back(SortKey(LowerChar(NextChar(name, i))));
   return keys;
 }
 
 }  // namespace
 
-int CompareNamesIgnoringCase(const QString& a, const QString& b) {
-  const QString la = LowerCase(a);
-  const QString lb = LowerCase(b);
-  const qsizetype n = std::min(la.size(), lb.size());
-  for (qsizetype i = 0; i < n; ++i) {
-    const int d = SortKey(la[i]) - SortKey(lb[i]);
+int CompareNamesIgnoringCase(const std::string& a, const std::string& b) {
+  const std::vector<int> ka = SortKeys(a);
+  const std::vector<int> kb = SortKeys(b);
+  const std::size_t n = std::min(ka.size(), kb.size());
+  for (std::size_t i = 0; i < n; ++i) {
+    const int d = ka[i] - kb[i];
     if (d != 0) return d;
   }
-  return static_cast<int>(la.size() - lb.size());
+  return static_cast<int>(ka.size()) - static_cast<int>(kb.size());
 }
 
 void TWatchList::ClearWatches() {
@@ -50,10 +49,11 @@ void TWatchList::ClearWatches() {
   if (OnChange) OnChange();
 }
 
-void TWatchList::AddWatch(const QString& name, int address) {
-  const auto at = std::upper_bound(
-      entries_.begin(), entries_.end(), name,
-      [](const QString& n, const TWatch& w) { return CompareNamesIgnoringCase(n, w.Name) < 0; });
+void TWatchList::AddWatch(const std::string& name, int address) {
+  const auto at = std::upper_bound(entries_.begin(), entries_.end(), name,
+                                   [](const std::string& n, const TWatch& w) {
+                                     return CompareNamesIgnoringCase(n, w.Name) < 0;
+                                   });
   entries_.insert(at, TWatch{name, address});
   if (OnChange) OnChange();
 }
@@ -71,18 +71,18 @@ void TWatchList::SetWatches(std::vector<TWatch> entries) {
   if (OnChange) OnChange();
 }
 
-QString TWatchList::NameText(int index) const {
+std::string TWatchList::NameText(int index) const {
   const TWatch& watch = At(index);
-  return watch.Name + QStringLiteral(" [ ") + QString::number(watch.Address) + QStringLiteral(" ]");
+  return watch.Name + std::string(" [ ") + ToText(watch.Address) + " ]";
 }
 
-QString TWatchList::ContentText(int index, const TMachine& machine) const {
+std::string TWatchList::ContentText(int index, const TMachine& machine) const {
   const TWatch& watch = At(index);
   if (watch.Address < 0 || watch.Address >= machine.Memory().Size()) return Texts::OutsideMemory();
   return machine.CellText(watch.Address);
 }
 
-int TWatchList::AddressOf(const QString& name) const {
+int TWatchList::AddressOf(const std::string& name) const {
   for (const TWatch& watch : entries_) {
     if (CompareNamesIgnoringCase(watch.Name, name) == 0) return watch.Address;
   }

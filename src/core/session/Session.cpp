@@ -28,11 +28,11 @@ void TSession::Renaming(TChange&& change) {
   change();
 }
 
-void TSession::LoadList(const QString& path) {
+void TSession::LoadList(const std::string& path) {
   Renaming([&] { LoadInstructionList(path, machine_, control_); });
 }
 
-void TSession::SaveList(const QString& path) const {
+void TSession::SaveList(const std::string& path) const {
   SaveInstructionList(path, machine_, control_.Instructions());
 }
 

@@ -1,9 +1,9 @@
 #pragma once
 
-#include <QString>
-#include <QStringList>
 #include <memory>
+#include <string>
 
+#include "common/Strings.h"
 #include "control/ControlUnit.h"
 #include "control/History.h"
 #include "control/StopConditions.h"
@@ -40,7 +40,7 @@ class TSession {
   [[nodiscard]] const TStopConditions& StopConditions() const noexcept { return stopConditions_; }
   // Adds a condition whose names are the machine's registers and the labels
   // of the program assembled last; raises what is wrong with a bad one.
-  void AddStopCondition(const QString& text) { stopConditions_.Add(text, machine_, &watches_); }
+  void AddStopCondition(const std::string& text) { stopConditions_.Add(text, machine_, &watches_); }
 
   // What the front ends do to the computer. Each keeps the rest in step
   // itself: the history and the views hear of a changed instruction list
@@ -51,13 +51,13 @@ class TSession {
   // Compiles an instruction's text into the list: a new code, or the
   // instruction of the same name replaced. A failed compile may still have
   // changed the list (an instruction beyond the codes stays in it).
-  void CompileInstruction(const QStringList& lines) { control_.AddInstruction(lines); }
+  void CompileInstruction(const TLines& lines) { control_.AddInstruction(lines); }
   void DeleteInstruction(int code) { control_.DeleteInstruction(code); }
   void ToggleCycleBreakpoint(int code, int cycle) { control_.ToggleCycleBreakpoint(code, cycle); }
   // Reads a list file: its configuration, then its instructions. A list
   // that fails half way keeps what it got through.
-  void LoadList(const QString& path);
-  void SaveList(const QString& path) const;
+  void LoadList(const std::string& path);
+  void SaveList(const std::string& path) const;
   // The machine the application starts with: the first preset, the
   // narrowest words and the eight built-in instructions.
   void RestoreDefaultMachine();
