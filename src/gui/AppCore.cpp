@@ -80,22 +80,12 @@ bool TAppCore::Perform(TCommand command, const std::function<void()>& action) {
 bool TAppCore::Run(QWidget* parent, const std::function<TSliceEnd()>& command) {
   if (running_) return false;
   BeginRun(parent);
-  synchronous_ = true;
-  TSliceEnd end = TSliceEnd::Finished;
-  std::optional<QString> error;
-  try {
-    end = command();
-    // A run the command left behind ends with it, and a command that came
-    // in between (AfterStoppingRun) leaves no request behind.
+  Advance([&] {
+    TSliceEnd end = command();
+    // A run the command left behind ends with it: the whole run was one piece.
     if (const TSliceEnd stopped = Control().StopRun(); IsRunStop(stopped)) end = stopped;
-    if (!afterRun_.empty()) Control().WithdrawStopRequest();
-  } catch (const EDorumError& e) {
-    error = Q(e.Message());
-  } catch (const std::exception& e) {
-    error = QString::fromLocal8Bit(e.what());
-  }
-  synchronous_ = false;
-  EndRun(end, error);
+    return IsRunStop(end) ? end : TSliceEnd::Finished;
+  });
   return true;
 }
 
@@ -123,9 +113,6 @@ void TAppCore::EndRun(TSliceEnd end, const std::optional<QString>& error) {
   refresh_.SetRunning(false);
   Q_EMIT RunStateChanged(false);
   ReportEnd(end, error);
-  std::vector<std::function<void()>> pending;
-  pending.swap(afterRun_);
-  for (const auto& action : pending) action();
 }
 
 void TAppCore::ReportEnd(TSliceEnd end, const std::optional<QString>& error) {
@@ -188,12 +175,16 @@ void TAppCore::ScheduleSlice(int delay) {
 }
 
 void TAppCore::PerformSlice() {
-  if (!running_ || synchronous_) return;
+  if (!running_) return;
   ++slices_;
+  Advance([this] { return Control().RunSlice(SliceBudget(Control().TrackingLevel())); });
+}
+
+void TAppCore::Advance(const std::function<TSliceEnd()>& piece) {
   waiting_ = false;
   TSliceEnd end = TSliceEnd::Finished;
   try {
-    end = Control().RunSlice(SliceBudget(Control().TrackingLevel()));
+    end = piece();
   } catch (const EDorumError& e) {
     EndRun(TSliceEnd::Finished, Q(e.Message()));
     return;
@@ -201,6 +192,8 @@ void TAppCore::PerformSlice() {
     EndRun(TSliceEnd::Finished, QString::fromLocal8Bit(e.what()));
     return;
   }
+  // The piece may have ended the run itself (a command that stops it).
+  if (!running_) return;
   switch (end) {
     case TSliceEnd::Budget:
       ScheduleSlice(0);
@@ -230,7 +223,7 @@ void TAppCore::PerformSlice() {
 }
 
 void TAppCore::UserActed() {
-  if (running_ && waiting_ && !synchronous_) ScheduleSlice(0);
+  if (running_ && waiting_) ScheduleSlice(0);
 }
 
 void TAppCore::StopRunNow() {
@@ -267,16 +260,10 @@ void TAppCore::RequestStop() {
   if (!running_) return;
   Control().RequestStop();
   // A run pausing for the tempo or for input ends now, not after the pause.
-  if (running_ && !synchronous_) ScheduleSlice(0);
+  if (running_) ScheduleSlice(0);
 }
 
 void TAppCore::AfterStoppingRun(const std::function<void()>& action) {
-  if (synchronous_) {
-    // Called from within a command of the run family: it comes after it.
-    afterRun_.push_back(action);
-    Control().RequestStop();
-    return;
-  }
   StopRunNow();
   action();
 }

@@ -82,10 +82,11 @@ class TAppCore final : public QObject {
   // That many "Cofnij takt" at once; false when nothing was undone.
   bool StepBackSteps(std::uint64_t steps);
 
-  // Runs a command of the run family at once ("Takt", or a run to its end
-  // without pauses), which returns how it ended. While a run is in progress
-  // it is refused (false). How it ended is shown once it has ended; the
-  // views are refreshed then.
+  // A run of one piece done at once ("Takt", or a run to its end without
+  // pauses): `command` performs it and returns how it ended, and it ends as
+  // a slice of a sliced run ends. While a run is in progress it is refused
+  // (false). How it ended is shown once it has ended; the views are
+  // refreshed then.
   bool Run(QWidget* parent, const std::function<TSliceEnd()>& command);
   // Starts a run ("Rozkaz", "Program", "Do kursora"): `start` sets it up in
   // the control unit, and the event loop advances it slice by slice until
@@ -97,11 +98,9 @@ class TAppCore final : public QObject {
   // "Przerwij": the run ends at the next cycle boundary; without a run it
   // does nothing.
   void RequestStop();
-  // Does the action once no run is in progress (a reset, a load, closing
-  // the application): a sliced run is stopped first and the action done at
-  // once; called from within a command of Run, the action waits until that
-  // command has ended, so it must not capture the caller's locals by
-  // reference.
+  // Stops the run in progress, if any, and does the action at once (a
+  // reset, a load, closing the application). An error of the stopped run is
+  // shown first.
   void AfterStoppingRun(const std::function<void()>& action);
   // "Sterowanie ręczne": a run in progress stops first.
   void SetManualControl(bool manual);
@@ -147,6 +146,9 @@ class TAppCore final : public QObject {
   // under way; the box names the condition, the cycle and that line.
   void ReportConditionStop(const QString& message);
   void PerformSlice();
+  // The one way a run advances: performs a piece of it (a slice, or the
+  // whole of a Run) and goes on, pauses or ends as the piece says.
+  void Advance(const std::function<TSliceEnd()>& piece);
   void ScheduleSlice(int delay);
   // Stops the run in progress at its cycle boundary and shows what ended it.
   void StopRunNow();
@@ -158,13 +160,11 @@ class TAppCore final : public QObject {
   TErrorReporter errors_{dialogs_};
   TViewRefresh refresh_{session_.Machine()};
   bool running_ = false;
-  bool synchronous_ = false;  // inside Run: nothing can come in between
-  bool waiting_ = false;      // the run waits for the console's input
+  bool waiting_ = false;  // the run waits for the console's input
   QPointer<QWidget> runParent_;
   QTimer slice_;
   int animationDelay_ = kDefaultAnimationDelay;
   std::uint64_t slices_ = 0;
-  std::vector<std::function<void()>> afterRun_;
 };
 
 }  // namespace dorum::gui
