@@ -56,7 +56,8 @@ char32_t NextChar(std::string_view text, std::size_t& i) noexcept {
     return b0;
   }
   char32_t c = b0 & (0x7F >> length);
-  for (std::size_t k = 1; k < length; ++k) c = (c << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+  for (std::size_t k = 1; k < length; ++k)
+    c = (c << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
   i += length;
   return c;
 }
@@ -131,8 +132,8 @@ std::string UpperAscii(std::string_view text) {
 
 bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) noexcept {
   const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return lower(x) == lower(y); });
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                            [&](char x, char y) { return lower(x) == lower(y); });
 }
 
 std::vector<std::string> Split(std::string_view text, char separator) {

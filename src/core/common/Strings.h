@@ -34,13 +34,18 @@ void AppendChar(std::string& text, char32_t c);
 [[nodiscard]] std::vector<std::string> Split(std::string_view text, char separator);
 [[nodiscard]] std::string Join(const std::vector<std::string>& parts, std::string_view separator);
 // Every occurrence of what, in order.
-[[nodiscard]] std::string ReplaceAll(std::string text, std::string_view what, std::string_view with);
+[[nodiscard]] std::string ReplaceAll(std::string text, std::string_view what,
+                                     std::string_view with);
 
 // Numbers as the messages and the views write them.
 [[nodiscard]] std::string ToText(std::int64_t value);
 [[nodiscard]] std::string ToText(std::uint64_t value);
-inline std::string ToText(int value) { return ToText(static_cast<std::int64_t>(value)); }
-inline std::string ToText(unsigned value) { return ToText(static_cast<std::uint64_t>(value)); }
+inline std::string ToText(int value) {
+  return ToText(static_cast<std::int64_t>(value));
+}
+inline std::string ToText(unsigned value) {
+  return ToText(static_cast<std::uint64_t>(value));
+}
 // Lower-case digits in base 2..36, at least width of them (zeros in front).
 [[nodiscard]] std::string ToText(std::uint64_t value, int base, int width = 0);
 
