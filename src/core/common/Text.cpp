@@ -187,23 +187,6 @@ std::string EncodeUtf16(std::string_view text, bool bigEndian) {
   return bytes;
 }
 
-// The causes users meet, in their words; the system's own text follows.
-struct TCauseText {
-  std::errc Cause;
-  const char* Text;
-};
-constexpr std::array<TCauseText, 9> kCauseTexts = {{
-    {std::errc::no_such_file_or_directory, "nie ma takiego pliku ani folderu"},
-    {std::errc::not_a_directory, "część ścieżki nie jest folderem"},
-    {std::errc::is_a_directory, "w miejscu pliku jest folder"},
-    {std::errc::permission_denied, "brak uprawnień"},
-    {std::errc::operation_not_permitted, "brak uprawnień"},
-    {std::errc::read_only_file_system, "system plików jest tylko do odczytu"},
-    {std::errc::no_space_on_device, "brak miejsca na dysku"},
-    {std::errc::filename_too_long, "za długa nazwa pliku"},
-    {std::errc::io_error, "błąd wejścia-wyjścia urządzenia"},
-}};
-
 fs::path PathOf(const std::string& path) {
   return fs::path(std::u8string(path.begin(), path.end()));
 }
@@ -242,9 +225,7 @@ std::string CauseText(std::error_code cause, const fs::path& path, TFileAccess a
     const fs::path folder = fs::absolute(path).parent_path();
     if (IsDirectory(folder) && !HasWriteBit(folder)) return Texts::FolderReadOnly();
   }
-  for (const TCauseText& c : kCauseTexts) {
-    if (cause == c.Cause) return c.Text;
-  }
+  if (std::string text = Texts::FileErrorCause(cause); !text.empty()) return text;
   return Texts::OperatingSystemError();
 }
 

@@ -1,5 +1,6 @@
 #include "common/Texts.h"
 
+#include <array>
 #include <initializer_list>
 
 #include "common/Strings.h"
@@ -230,6 +231,27 @@ std::string ValueTooWide(std::int64_t value, int bits) {
 }
 std::string NoSuchSignal(std::string_view name) {
   return Fill("nie ma sygnału %1", {name});
+}
+std::string FileErrorCause(std::error_code cause) {
+  struct TCauseText {
+    std::errc Cause;
+    const char* Text;
+  };
+  static constexpr std::array<TCauseText, 9> kCauseTexts = {{
+      {std::errc::no_such_file_or_directory, "nie ma takiego pliku ani folderu"},
+      {std::errc::not_a_directory, "część ścieżki nie jest folderem"},
+      {std::errc::is_a_directory, "w miejscu pliku jest folder"},
+      {std::errc::permission_denied, "brak uprawnień"},
+      {std::errc::operation_not_permitted, "brak uprawnień"},
+      {std::errc::read_only_file_system, "system plików jest tylko do odczytu"},
+      {std::errc::no_space_on_device, "brak miejsca na dysku"},
+      {std::errc::filename_too_long, "za długa nazwa pliku"},
+      {std::errc::io_error, "błąd wejścia-wyjścia urządzenia"},
+  }};
+  for (const TCauseText& c : kCauseTexts) {
+    if (cause == c.Cause) return c.Text;
+  }
+  return {};
 }
 std::string FileReadOnly() {
   return "plik jest tylko do odczytu";

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 // The system's messages. Texts are exact, blanks and spelling included: users
 // and their teachers recognise them, and tests compare them.
@@ -91,7 +92,9 @@ std::string CannotReadFile(std::string_view path, std::string_view reason);
 std::string CannotLoadFile(std::string_view path, std::string_view reason);
 // The reason for a device, a pipe or a socket where a text file was expected.
 std::string NotARegularFile();
-// Why the system refused a file, before its own words.
+// Why the system refused a file, before its own words: the causes users
+// meet have texts of their own (empty for the others).
+std::string FileErrorCause(std::error_code cause);
 std::string FileReadOnly();
 std::string FolderReadOnly();
 std::string OperatingSystemError();
