@@ -611,3 +611,24 @@ TEST(History, TheBudgetDropsTheOldestEntriesAndCountsWhatIsLeft) {
   }
   EXPECT_FALSE(history.UndoStep());
 }
+
+// A step that alone outweighs the budget (a segment of the largest memory
+// under a small budget) stays all the same: the last thing done can always
+// be undone, and only the steps before it make room.
+TEST(History, TheNewestStepStaysWhenItAloneOutgrowsTheBudget) {
+  TSession session;
+  TMachine& m = session.Machine();
+  TController& control = session.Control();
+  m.SetAddressBits(16);
+  session.RecordHistory(true, std::size_t{16} << 10);
+  TRunHistory& history = *session.History();
+  m.EnterRegisterValue(TRegisterId::AK, "7");
+  ASSERT_EQ(history.UndoableSteps(), 1u);
+  const std::string before = StateText(m, control, nullptr);
+  control.ExecuteCycle();
+  EXPECT_GT(history.BytesUsed(), history.Budget());
+  EXPECT_EQ(history.UndoableSteps(), 1u);  // the entry made room for the cycle
+  ASSERT_TRUE(history.UndoStep());
+  EXPECT_EQ(StateText(m, control, nullptr), before);
+  EXPECT_FALSE(history.UndoStep());
+}
