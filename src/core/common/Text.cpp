@@ -304,7 +304,8 @@ void ReplaceFile(const std::string& path, std::string_view bytes) {
     fs::permissions(temporary, fs::status(target, ignored).permissions(), ignored);
   int error = WriteAll(file.get(), bytes);
   if (error == 0 && !SyncToDisk(file.get())) error = errno;
-  file.reset();
+  // A file system may report a failed write only when the file is closed.
+  if (std::fclose(file.release()) != 0 && error == 0) error = errno == 0 ? EIO : errno;
   std::error_code renamed;
   if (error == 0) fs::rename(temporary, target, renamed);
   if (error != 0 || renamed) {
