@@ -43,7 +43,7 @@ class TDiagramAccessible::TPart final : public QAccessibleInterface {
     if (diagram_ == nullptr) return {};
     // A memory row is as high as the diagram draws it.
     const QRect box =
-        diagram_->WidgetRect(item_ != nullptr ? item_->Box : diagram_->MemoryRowBox(row_));
+        diagram_->WidgetRect(item_ != nullptr ? Rect(item_->Box) : diagram_->MemoryRowBox(row_));
     return QRect(diagram_->mapToGlobal(box.topLeft()), box.size());
   }
 

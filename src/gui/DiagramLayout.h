@@ -3,40 +3,18 @@
 #include <QColor>
 #include <QRect>
 #include <QString>
-#include <cstdint>
 #include <initializer_list>
-#include <span>
+
+#include "diagram/DiagramItems.h"
 
 class QPalette;
 
 namespace dorum::gui {
 
-// The diagram of the data path is drawn in design units: a client area of
-// 816 × 477, scaled to the window.
-inline constexpr int kDiagramWidth = 816;
-inline constexpr int kDiagramHeight = 477;
-
-enum class TItemKind : std::uint8_t { Register, Bus, Memory, Alu, Signal, Wire };
-
-// Where a signal's caption stands and its line runs.
-enum class TSignalDirection : std::uint8_t { sdLeft, sdRight };
-// Which end of a wire carries the arrow head.
-enum class TWireArrow : std::uint8_t { waStart, waStop, waNone };
-
-// One item of the diagram: what it is (with the number of its register, bus
-// or signal), where it stands and how it is drawn. Painting, hit-testing and
-// the accessible children all walk this one table.
-struct TDiagramItem {
-  TItemKind Kind;
-  int Id;  // TRegisterId, TBusId or signal number; for a wire, its signal
-  QRect Box;
-  TSignalDirection Direction = TSignalDirection::sdLeft;
-  TWireArrow Arrow = TWireArrow::waStart;
-  bool Horizontal = false;
-  const char* Name = "";  // the component's name ("WireWyak1", "SignalCzyt")
-};
-
-[[nodiscard]] std::span<const TDiagramItem> DiagramItems();
+// A design box as the toolkit's rectangle.
+[[nodiscard]] inline QRect Rect(const TBox& box) {
+  return {box.X, box.Y, box.Width, box.Height};
+}
 
 // ---- colours ----
 

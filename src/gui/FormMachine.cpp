@@ -245,7 +245,7 @@ void TFormMachine::PlaceControls() {
   const QRectF drawing = diagram_->DrawingRect();
   QRect memory;
   for (const TDiagramItem& item : DiagramItems()) {
-    if (item.Kind == TItemKind::Memory) memory = diagram_->WidgetRect(item.Box);
+    if (item.Kind == TItemKind::Memory) memory = diagram_->WidgetRect(Rect(item.Box));
   }
   const int left = static_cast<int>(std::ceil(drawing.right())) + kScrollBarGap;
   scroll_->setGeometry(left, memory.top(), ScrollBarRoom() - kScrollBarGap - 1, memory.height());

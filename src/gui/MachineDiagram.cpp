@@ -50,7 +50,7 @@ TMachineDiagram::TMachineDiagram(TAppCore& core, QWidget* parent)
   // left to the code column ("pobi 1023" must fit beside the scroll bar).
   columnStep_ = metrics.horizontalAdvance(QStringLiteral("65535  "));
   for (const TDiagramItem& item : DiagramItems()) {
-    if (item.Kind == TItemKind::Memory) visibleRows_ = (item.Box.height() - 2) / rowHeight_;
+    if (item.Kind == TItemKind::Memory) visibleRows_ = (Rect(item.Box).height() - 2) / rowHeight_;
   }
 }
 
@@ -138,7 +138,7 @@ const TDiagramItem* TMachineDiagram::ItemAt(const QPointF& at) const {
   // take no clicks.
   for (const TDiagramItem& item : DiagramItems()) {
     if (item.Kind == TItemKind::Wire || !Shows(item)) continue;
-    if (QRectF(item.Box).contains(design)) found = &item;
+    if (QRectF(Rect(item.Box)).contains(design)) found = &item;
   }
   return found;
 }
@@ -147,8 +147,9 @@ int TMachineDiagram::MemoryAddressAt(const QPointF& at) const {
   for (const TDiagramItem& item : DiagramItems()) {
     if (item.Kind != TItemKind::Memory) continue;
     const QPointF design = Transform().inverted().map(at);
-    const int row = std::clamp(static_cast<int>((design.y() - item.Box.top() - 1) / rowHeight_), 0,
-                               visibleRows_ - 1);
+    const int row =
+        std::clamp(static_cast<int>((design.y() - Rect(item.Box).top() - 1) / rowHeight_), 0,
+                   visibleRows_ - 1);
     return topRow_ + row;
   }
   return -1;
@@ -185,7 +186,8 @@ void TMachineDiagram::paintEvent(QPaintEvent* event) {
 void TMachineDiagram::Paint(QPainter& p, const QRectF& exposed) const {
   p.setFont(font_);
   for (const TDiagramItem& item : DiagramItems()) {
-    if (!Shows(item) || !exposed.intersects(QRectF(item.Box).adjusted(-2, -2, 2, 2))) continue;
+    if (!Shows(item) || !exposed.intersects(QRectF(Rect(item.Box)).adjusted(-2, -2, 2, 2)))
+      continue;
     switch (item.Kind) {
       case TItemKind::Wire:
         PaintWire(p, item);
@@ -202,7 +204,7 @@ void TMachineDiagram::Paint(QPainter& p, const QRectF& exposed) const {
       case TItemKind::Alu:
         p.setPen(QPen(colours_.Ink, 1));
         p.setBrush(Qt::NoBrush);
-        p.drawRect(QRectF(item.Box).adjusted(0.5, 0.5, -0.5, -0.5));
+        p.drawRect(QRectF(Rect(item.Box)).adjusted(0.5, 0.5, -0.5, -0.5));
         break;
       case TItemKind::Signal:
         PaintSignal(p, item);
@@ -212,7 +214,7 @@ void TMachineDiagram::Paint(QPainter& p, const QRectF& exposed) const {
 }
 
 void TMachineDiagram::PaintRegister(QPainter& p, const TDiagramItem& item) const {
-  const QRectF box = QRectF(item.Box).adjusted(0.5, 0.5, -0.5, -0.5);
+  const QRectF box = QRectF(Rect(item.Box)).adjusted(0.5, 0.5, -0.5, -0.5);
   p.setPen(QPen(colours_.Ink, 1));
   p.setBrush(colours_.Box);
   p.drawRect(box);
@@ -224,24 +226,24 @@ void TMachineDiagram::PaintBus(QPainter& p, const TDiagramItem& item) const {
   const bool driven = machine_.BusDriven(static_cast<TBusId>(item.Id));
   p.setPen(Qt::NoPen);
   p.setBrush(driven ? colours_.Active : colours_.IdleBus);
-  p.drawRoundedRect(QRectF(item.Box), 2, 2);
+  p.drawRoundedRect(QRectF(Rect(item.Box)), 2, 2);
 }
 
 void TMachineDiagram::PaintMemory(QPainter& p, const TDiagramItem& item) const {
-  const QRectF box = QRectF(item.Box).adjusted(0.5, 0.5, -0.5, -0.5);
+  const QRectF box = QRectF(Rect(item.Box)).adjusted(0.5, 0.5, -0.5, -0.5);
   p.setPen(QPen(colours_.Ink, 1));
   p.setBrush(colours_.Box);
   p.drawRect(box);
   p.save();
-  p.setClipRect(item.Box.adjusted(1, 1, -1, -1));
+  p.setClipRect(Rect(item.Box).adjusted(1, 1, -1, -1));
   p.setPen(colours_.Text);
   const QFontMetrics metrics(font_);
   const TMemory& memory = machine_.Memory();
   for (int row = 0; row < visibleRows_; ++row) {
     const int address = topRow_ + row;
     if (address >= memory.Size()) break;
-    const double baseline = item.Box.top() + row * rowHeight_ + 1 + metrics.ascent();
-    const double left = item.Box.left();
+    const double baseline = Rect(item.Box).top() + row * rowHeight_ + 1 + metrics.ascent();
+    const double left = Rect(item.Box).left();
     p.drawText(QPointF(left + 5, baseline), QString::number(address));
     p.drawText(QPointF(left + columnStep_ + 5, baseline), QString::number(memory.Word(address)));
     p.drawText(QPointF(left + 2 * columnStep_ + 5, baseline), Q(machine_.CodeText(address)));
@@ -256,7 +258,7 @@ void TMachineDiagram::PaintSignal(QPainter& p, const TDiagramItem& item) const {
   font.setBold(active);
   p.setFont(font);
   const QFontMetricsF metrics(font);
-  const QRectF box(item.Box);
+  const QRectF box(Rect(item.Box));
   const QString caption = Q(machine_.Signal(item.Id).Caption());
   const double textWidth = metrics.horizontalAdvance(caption);
   const double middle = box.top() + static_cast<int>(box.height()) / 2;
@@ -288,7 +290,7 @@ void TMachineDiagram::PaintSignal(QPainter& p, const TDiagramItem& item) const {
 void TMachineDiagram::PaintWire(QPainter& p, const TDiagramItem& item) const {
   const QColor color = machine_.SignalActive(item.Id) ? colours_.Active : colours_.Ink;
   p.setPen(QPen(color, 1));
-  const QRectF box(item.Box);
+  const QRectF box(Rect(item.Box));
   if (item.Horizontal) {
     p.drawLine(QPointF(box.left() + 5, box.top()), QPointF(box.right(), box.top()));
     return;
@@ -339,7 +341,7 @@ void TMachineDiagram::UpdateItems(QRegion& region, TItemKind kind, int id) const
   for (const TDiagramItem& item : DiagramItems()) {
     if (item.Id != id) continue;
     if (item.Kind == kind || (kind == TItemKind::Signal && item.Kind == TItemKind::Wire))
-      region += WidgetRect(item.Box.adjusted(-4, -4, 4, 4));
+      region += WidgetRect(Rect(item.Box).adjusted(-4, -4, 4, 4));
   }
 }
 
@@ -417,7 +419,7 @@ std::vector<const TDiagramItem*> TMachineDiagram::FocusStops() const {
       stops.push_back(&item);
   }
   std::ranges::stable_sort(stops, [](const TDiagramItem* a, const TDiagramItem* b) {
-    return std::pair{a->Box.top(), a->Box.left()} < std::pair{b->Box.top(), b->Box.left()};
+    return std::pair{a->Box.Y, a->Box.X} < std::pair{b->Box.Y, b->Box.X};
   });
   return stops;
 }
@@ -431,7 +433,7 @@ const TDiagramItem* TMachineDiagram::FocusItem() const {
 QRect TMachineDiagram::FocusDesignRect() const {
   const TDiagramItem* item = FocusItem();
   if (item == nullptr) return {};
-  if (item->Kind != TItemKind::Memory) return item->Box;
+  if (item->Kind != TItemKind::Memory) return Rect(item->Box);
   const int row = focusAddress_ - topRow_;
   if (row < 0 || row >= visibleRows_ || focusAddress_ >= machine_.Memory().Size()) return {};
   return MemoryRowBox(row).adjusted(2, 0, -2, 0);
@@ -440,7 +442,8 @@ QRect TMachineDiagram::FocusDesignRect() const {
 QRect TMachineDiagram::MemoryRowBox(int row) const {
   for (const TDiagramItem& item : DiagramItems()) {
     if (item.Kind == TItemKind::Memory)
-      return {item.Box.left(), item.Box.top() + 1 + row * rowHeight_, item.Box.width(), rowHeight_};
+      return {Rect(item.Box).left(), Rect(item.Box).top() + 1 + row * rowHeight_,
+              Rect(item.Box).width(), rowHeight_};
   }
   return {};
 }

@@ -34,6 +34,7 @@ class TMachineDiagram final : public QWidget {
   // Where the diagram is drawn, in widget coordinates.
   [[nodiscard]] QRectF DrawingRect() const;
   [[nodiscard]] QRect WidgetRect(const QRect& design) const;
+  [[nodiscard]] QRect WidgetRect(const TBox& design) const { return WidgetRect(Rect(design)); }
   [[nodiscard]] double Scale() const;
 
   // The visible item under a point of the widget (signals before the boxes

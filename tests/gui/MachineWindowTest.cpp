@@ -172,8 +172,7 @@ class MachineWindowTest : public QObject {
     }());
     const QPoint row3 =
         w.Diagram()
-            .WidgetRect(QRect(memory.Box.left() + 10,
-                              memory.Box.top() + 1 + 3 * metrics.height() + 2, 1, 1))
+            .WidgetRect(QRect(memory.Box.X + 10, memory.Box.Y + 1 + 3 * metrics.height() + 2, 1, 1))
             .center();
     w.User.TextAnswers = {QStringLiteral("37")};
     QTest::mouseClick(&w.Diagram(), Qt::LeftButton, {}, row3);
