@@ -290,7 +290,8 @@ bool SyncToDisk([[maybe_unused]] std::FILE* file) {
 int RefusalToReplace(const fs::path& target) {
   if (!Exists(target)) return 0;
   errno = 0;
-  if (TFile(std::fopen(target.c_str(), "r+b"))) return 0;
+  // Opened to append, which needs the right to write and nothing more.
+  if (TFile(std::fopen(target.c_str(), "ab"))) return 0;
   return errno;
 }
 
