@@ -47,7 +47,7 @@ struct TStopConditionText {
 [[nodiscard]] TStopConditionText ParseStopCondition(const std::string& text);
 
 // A condition compiled against the machine, checked after every cycle of a
-// run: plain data, so that the check neither allocates nor calls Qt.
+// run: plain data, so that the check neither allocates nor formats text.
 // Values are compared within the width of the register or memory word as
 // unsigned numbers; a negative V compares both as two's complement signed
 // numbers of that width, and so do NAME<0 and NAME>=0 (AK<0 holds when the
