@@ -84,6 +84,21 @@ TEST_F(Debugger, LineFlagsAndAddressesFollowTheirLines) {
   EXPECT_TRUE(document->IsBreakpointAt(1));
 }
 
+// A new text has no addresses until it is assembled: one that fails to
+// assemble must not leave the old program's lines found by address.
+TEST_F(Debugger, ANewTextForgetsTheLinesOfTheOldAddresses) {
+  Compile(kProgram);
+  document->Debugger().ToggleBreakpoint(3);
+  EXPECT_EQ(document->LineOfAddress(1), 3);
+  EXPECT_TRUE(document->IsBreakpointAt(1));
+  document->SetTexts({"// inny", "POB x", "DOD y"});
+  for (const int address : {0, 1, 2}) EXPECT_EQ(document->LineOfAddress(address), -1) << address;
+  EXPECT_FALSE(document->IsBreakpointAt(1));
+  document->SetAddresses({-1, 0, 1});
+  EXPECT_EQ(document->LineOfAddress(1), 3);
+  EXPECT_TRUE(document->IsBreakpointAt(1));
+}
+
 // The control unit moves the line and wishes for focus through the
 // machine's record of changes; it never calls into the document's view.
 TEST_F(Debugger, RunsStopAtBreakpointsAndMarkTheCurrentLine) {

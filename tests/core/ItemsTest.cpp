@@ -37,8 +37,13 @@ TEST(Register, MasksAndShowsInEveryMode) {
   narrow.SetDisplayMode(TDisplayMode::dmBinary);
   EXPECT_EQ(narrow.ValueText(), "%00101");
   narrow.SetDisplayMode(TDisplayMode::dmHexadecimal);
+  EXPECT_EQ(narrow.ValueText(), "$05");  // a digit for each started four bits
   narrow.SetValue(31);
   EXPECT_EQ(narrow.ValueText(), "$1F");
+  TRegister wide("S", 0, 13);
+  wide.SetDisplayMode(TDisplayMode::dmHexadecimal);
+  wide.SetValue(0x1A);
+  EXPECT_EQ(wide.ValueText(), "$001A");
 }
 
 TEST(Register, FlagsText) {

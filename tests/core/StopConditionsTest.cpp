@@ -142,6 +142,33 @@ TEST(StopConditions, ComparesWithinTheWidth) {
   }
 }
 
+// A word of memory is as wide as AK, not as an address: its sign is its
+// top bit.
+TEST(StopConditions, AMemoryWordComparesInTheWordsWidth) {
+  TSession session;
+  TMachine& machine = session.Machine();
+  const int top = 1 << (machine.WordBits() - 1);
+  const int addressTop = 1 << (machine.AddressBits() - 1);
+  ASSERT_LT(addressTop, top);
+  machine.EnterMemoryValue(3, std::to_string(top));
+  machine.EnterMemoryValue(4, std::to_string(addressTop));
+  const struct {
+    std::string Text;
+    bool Holds;
+  } cases[] = {{"mem[3]<0", true},
+               {"mem[3]=-" + std::to_string(top), true},
+               {"mem[3]=" + std::to_string(top), true},
+               {"mem[3]>=0", false},
+               {"mem[4]>0", true},
+               {"mem[4]<0", false},
+               {"mem[4]=-" + std::to_string(addressTop), false}};
+  for (const auto& c : cases) {
+    TStopConditions conditions;
+    conditions.Add(c.Text, machine, nullptr);
+    EXPECT_EQ(conditions.Check(machine) == 0, c.Holds) << c.Text;
+  }
+}
+
 TEST(StopConditions, ChangedComparesWithThePreviousCheckAndDisabledOnesAreSkipped) {
   TSession session;
   TMachine& machine = session.Machine();

@@ -213,6 +213,11 @@ TEST(TextEncodings, BytesThatAreNoTextInTheMarkedEncodingAreRefused) {
   } cases[] = {
       {"bad UTF-8 sequence", "\xEF\xBB\xBFstp\r\nab\xC0\xAF\r\n", message("UTF-8", 2)},
       {"UTF-8 cut short", "\xEF\xBB\xBFstp\r\n\r\n\xC5", message("UTF-8", 3)},
+      // Well-formed in shape, but no character: a surrogate, an overlong
+      // form and a code past U+10FFFF.
+      {"UTF-8 surrogate", "\xEF\xBB\xBFstp\r\na\xED\xA0\x80\r\n", message("UTF-8", 2)},
+      {"UTF-8 overlong", "\xEF\xBB\xBF\xE0\x80\xAF", message("UTF-8", 1)},
+      {"UTF-8 past the last code", "\xEF\xBB\xBF\n\xF4\x90\x80\x80", message("UTF-8", 2)},
       {"odd UTF-16 length", Utf16(u"a\nb", false) + 'c', message("UTF-16LE", 2)},
       {"unpaired high surrogate",
        Utf16(u"a\n\xD83D"
@@ -226,6 +231,9 @@ TEST(TextEncodings, BytesThatAreNoTextInTheMarkedEncodingAreRefused) {
   }
   // Without a mark, bytes that are no UTF-8 are code page 1250 text.
   EXPECT_EQ(DecodeText("ab\xC0\xAF").Encoding, TTextEncoding::Cp1250);
+  const TDecodedText surrogate = DecodeText("a\xED\xA0\x80");
+  EXPECT_EQ(surrogate.Encoding, TTextEncoding::Cp1250);
+  EXPECT_EQ(surrogate.Lines, TLines{"a\u00ED\u00A0\u20AC"});
 }
 
 TEST(TextEncodings, CharactersOutsideCodePage1250AreFound) {

@@ -17,6 +17,8 @@ os.makedirs(work)
 good = os.path.join(grade, "zgloszenia", "dobry")
 hostile = {
     "sterujacy": b"start: W\x01PR 1\r\nSTP\r\n",
+    # DEL, and a C1 control: code page 1250 leaves byte 0x81 undefined.
+    "usuwajacy": b"start: W\x7fP\x81R 1\r\nSTP\r\n",
     "ucieczka": b"start: \x1b[2J\x1b[31mPOB x\r\nSTP\r\nx: RST 1\r\n",
     "megabajt": b"start: POB " + b"x" * (1 << 20) + b"\r\nSTP\r\n",
 }
@@ -35,6 +37,11 @@ def check(condition, what):
         failures.append(what)
 
 
+# C0 and C1 controls, DEL among them: a terminal's commands.
+def control(c):
+    return (ord(c) < 0x20 and c != "\n") or 0x7F <= ord(c) <= 0x9F
+
+
 def grade_class(junit, report):
     return subprocess.run([cli, "test", os.path.join(grade, "zestaw.json"), "--junit", junit,
                            "--json", report] + submissions, capture_output=True)
@@ -46,15 +53,16 @@ run = grade_class(junit, report)
 check(run.returncode == 5, f"exit status {run.returncode}, expected 5")
 check(run.stderr == b"", f"standard error: {run.stderr[:300]!r}")
 summary = run.stdout.decode("utf-8")
-check(not any(ord(c) < 0x20 and c != "\n" for c in summary), "a control character in the summary")
-check("\\x01" in summary and "\\x1b" in summary, "the escapes are not shown in the summary")
+check(not any(control(c) for c in summary), "a control character in the summary")
+for escape in ("\\x01", "\\x1b", "\\x7f", "\\x81"):
+    check(escape in summary, f"the escape {escape} is not shown in the summary")
 check(len(summary) < 16384, f"summary of {len(summary)} characters")
 for path, limit in ((junit, 65536), (report, 65536)):
     size = os.path.getsize(path) if os.path.exists(path) else -1
     check(0 < size < limit, f"{os.path.basename(path)}: {size} bytes")
 if os.path.exists(junit):
     messages = [f.get("message") for f in ET.parse(junit).getroot().iter("failure")]
-    check(len(messages) == 9, f"{len(messages)} failures in JUnit")
+    check(len(messages) == 3 * len(hostile), f"{len(messages)} failures in JUnit")
     check(any("\\x01" in m for m in messages), "JUnit does not show the control character")
 if os.path.exists(report):
     cases = [c for s in json.load(open(report, encoding="utf-8"))["submissions"] for c in s["cases"]]
