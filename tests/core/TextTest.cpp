@@ -38,6 +38,11 @@ TEST(StrToInt, AcceptsTheStandardForms) {
       {"2147483647", 2147483647},
       {"-2147483648", INT32_MIN},
       {"007", 7},
+      {"$aA", 170},  // both ends of both ranges of letter digits
+      {"$fF", 255},
+      {"x09", 9},
+      {"9", 9},
+      {"-0", 0},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(StrToInt(c.text), c.value) << c.text;
@@ -45,8 +50,9 @@ TEST(StrToInt, AcceptsTheStandardForms) {
 }
 
 TEST(StrToInt, RejectsEverythingElseWithTheStandardMessage) {
-  const char* bad[] = {"",  "abc", "12a",        "12 ",         "- 1",        "$",   "0x",
-                       "x", "--1", "2147483648", "-2147483649", "$100000000", "1.5", "+"};
+  const char* bad[] = {"",   "abc", "12a",        "12 ",         "- 1",        "$",   "0x",
+                       "x",  "--1", "2147483648", "-2147483649", "$100000000", "1.5", "+",
+                       "$g", "$G",  "x@",         "$`",          "/",          ":"};
   for (const char* text : bad) {
     EXPECT_EQ(MessageOf([&] { (void)StrToInt(text); }),
               "'"s + text + "' is not a valid integer value")
