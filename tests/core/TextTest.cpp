@@ -205,6 +205,14 @@ TEST(TextEncodings, ANulCharacterIsRefusedWithItsLine) {
   // A NUL at the very start, before any line break, is on the first line.
   const std::string first = MessageOf([] { (void)DecodeText(std::string(1, '\0')); });
   EXPECT_NE(first.find("wierszu 1 "), std::string::npos) << first;
+  // Lines are counted by every kind of line break, a CR LF as one.
+  const auto lineOf = [](const std::string& text) {
+    return MessageOf([&] { (void)DecodeText(text); }).substr(0, 12);
+  };
+  EXPECT_EQ(lineOf("a\rb\r\nc\nd\0"s), "w wierszu 4 ");
+  EXPECT_EQ(lineOf("a\r\r\0"s), "w wierszu 3 ");
+  EXPECT_EQ(lineOf("a\n\r\0"s), "w wierszu 3 ");
+  EXPECT_EQ(lineOf("a\r\n\0"s), "w wierszu 2 ");
 }
 
 TEST(TextEncodings, BytesThatAreNoTextInTheMarkedEncodingAreRefused) {
