@@ -40,6 +40,13 @@ TEST(CommentFilter, ReadsWords) {
       {{"a\tb\rc"}, {"a", "b"}},  // a line break ends the line
       {{"(a),b:+1"}, {"(a),b:+1"}},
       {{"a{", "}"}, {"a", ""}},
+      {{std::string("a\0b", 3)}, {"a", "b"}},  // NUL separates words as a blank does
+      {{"a\nb"}, {"a"}},
+      {{"a;b"}, {"a", ";", "b"}},
+      {{"a{x}}b"}, {"a", "}b"}},
+      {{"x '", "b"}, {"x", "'", "b"}},
+      {{"{x", "}b"}, {"b"}},  // a brace first on its line closes the comment  // an apostrophe
+                              // ending the line is taken alone
   };
   for (const auto& c : cases) EXPECT_EQ(Words(c.lines), c.words) << Join(c.lines, "|");
 }

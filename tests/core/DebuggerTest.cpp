@@ -84,6 +84,34 @@ TEST_F(Debugger, LineFlagsAndAddressesFollowTheirLines) {
   EXPECT_TRUE(document->IsBreakpointAt(1));
 }
 
+// The first and the last line are lines like any other; an index past
+// the last changes nothing.
+TEST_F(Debugger, EditsAndLookupsReachBothEndsAndNoFurther) {
+  Compile(kProgram);
+  const int count = document->LineCount();
+  ASSERT_EQ(count, 8);
+  EXPECT_EQ(document->AddressOfLine(count), 6);  // z: RPA
+  EXPECT_EQ(document->LineOfAddress(6), count);
+  EXPECT_EQ(document->AddressOfLine(count + 1), -1);
+  EXPECT_TRUE(document->Debugger().HasCode(count));
+  EXPECT_FALSE(document->Debugger().HasCode(count + 1));
+
+  document->SetLineText(count, "poza");
+  document->RemoveLine(count);
+  EXPECT_EQ(document->Texts(), kProgram);
+  document->SetLineText(count - 1, "z: RPA // ostatni");
+  EXPECT_EQ(document->Texts().back(), "z: RPA // ostatni");
+  document->RemoveLine(count - 1);
+  EXPECT_EQ(document->LineCount(), count - 1);
+  EXPECT_EQ(document->LineOfAddress(6), -1);  // its line is gone
+  document->InsertLine(count + 5, "// na końcu");
+  EXPECT_EQ(document->Texts().back(), "// na końcu");
+  EXPECT_EQ(document->AddressOfLine(count), -1);
+  document->SetAddresses({-1, 0});
+  EXPECT_EQ(document->LineOfAddress(0), 2);
+  EXPECT_EQ(document->LineOfAddress(1), -1);
+}
+
 // A new text has no addresses until it is assembled: one that fails to
 // assemble must not leave the old program's lines found by address.
 TEST_F(Debugger, ANewTextForgetsTheLinesOfTheOldAddresses) {

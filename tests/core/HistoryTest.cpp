@@ -152,6 +152,27 @@ TEST(History, EachStepBackIsTheStateOneStepEarlier) {
   EXPECT_FALSE(run.history_.UndoStep());
 }
 
+// Under manual control a click on a signal is a step of its own.
+TEST(History, ASignalClickedUnderManualControlIsAStepUndoneAlone) {
+  TSession session(true);
+  TMachine& m = session.Machine();
+  TController& control = session.Control();
+  TRunHistory& history = *session.History();
+  control.SetManualControl(true);
+  const int wyak = TMachine::FindSignalExact("wyak");
+  const int wes = TMachine::FindSignalExact("wes");
+  control.ToggleSignal(wyak);
+  control.ToggleSignal(wes);
+  ASSERT_TRUE(m.SignalActive(wyak));
+  ASSERT_EQ(history.UndoableSteps(), 2u);
+  ASSERT_TRUE(history.UndoStep());
+  EXPECT_TRUE(m.SignalActive(wyak));
+  EXPECT_FALSE(m.SignalActive(wes));
+  ASSERT_TRUE(history.UndoStep());
+  EXPECT_FALSE(m.SignalActive(wyak));
+  EXPECT_FALSE(history.UndoStep());
+}
+
 TEST(History, UserActionsAreStepsUndoneInOrder) {
   TSession session(true);
   TMachine& m = session.Machine();

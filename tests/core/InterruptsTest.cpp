@@ -133,6 +133,9 @@ TEST_F(InterruptsAndIO, ButtonsRaiseRequestsBetweenCycles) {
   EXPECT_EQ(Reg(R::RZ), 12);
   EXPECT_EQ(MessageOf([&] { m.RaiseInterrupt(5); }),
             "Nieznany numer przerwania (5): dozwolone są 1..4");
+  EXPECT_EQ(MessageOf([&] { m.RaiseInterrupt(0); }),
+            "Nieznany numer przerwania (0): dozwolone są 1..4");
+  EXPECT_EQ(Reg(R::RZ), 12);  // a refused line raises nothing
   TMachine basic;
   EXPECT_EQ(MessageOf([&] { basic.RaiseInterrupt(1); }), "Rejestr RZ nie jest dostępny");
 }

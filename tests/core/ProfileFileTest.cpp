@@ -110,3 +110,20 @@ TEST(ProfileFile, KeysAddedToAdjacentSectionsStayInTheirOwn) {
   EXPECT_EQ(reread.ReadString("B", "b2"), "4");
   EXPECT_EQ(reread.ReadString("A", "a3"), "5");
 }
+
+// The less common forms: a section name holding "]", a tab at a value's end,
+// a negative number as a switch, blanks around a header.
+TEST(ProfileFile, HeadersTabsAndNegativeSwitches) {
+  const TProfileFile read({" [ a]b ] ", "k=1", "[T]", "on=-1", "off=0", "tab=\"\tx\t\""});
+  EXPECT_EQ(read.ReadInteger("a]b", "k", 0), 1);
+  EXPECT_TRUE(read.ReadBool("T", "on", false));
+  EXPECT_FALSE(read.ReadBool("T", "off", true));
+  EXPECT_EQ(read.ReadString("T", "tab"), "\tx\t");
+
+  for (const char* value : {"\tx", "x\t", "'x'", "'x\""}) {
+    TProfileFile written;
+    written.WriteString("S", "k", value);
+    EXPECT_EQ(TProfileFile(written.Lines()).ReadString("S", "k"), value) << value;
+    EXPECT_NE(written.Lines()[1], std::string("k=") + value) << value;  // quoted
+  }
+}

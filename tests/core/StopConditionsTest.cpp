@@ -521,3 +521,42 @@ TEST(StopConditions, ChangedFlagsStopWholeInstructionRunsWhereCycleByCycleOnesSt
     EXPECT_EQ(whole.RunOn(200), expected) << "stop " << stop;
   }
 }
+
+// Each refusal names the condition as written and the number at fault.
+TEST(StopConditions, EveryRefusalIsSpelledOutWithItsNumbers) {
+  TSuma suma;
+  const TMachine& machine = suma.Session.Machine();
+  const int size = machine.Memory().Size();
+  const int wordBits = machine.WordBits();
+  const int akBits = machine.Register(R::AK).Bits();
+  const std::string big = std::to_string(1 << wordBits);
+  const std::string low = std::to_string(-(1 << (akBits - 1)) - 1);
+  const std::string end = std::to_string(size);
+  const struct {
+    std::string Text;
+    std::string Message;
+  } cases[] = {
+      {"   ", "Pusty warunek zatrzymania"},
+      {"AK",
+       "Warunek \"AK\": brak porównania (=, !=, <, <=, >, >=), changed(NAZWA) ani "
+       "signal(NAZWA)"},
+      {" <3 ", "Warunek \"<3\": brak nazwy przed porównaniem"},
+      {"AK!=", "Warunek \"AK!=\": brak wartości po porównaniu"},
+      {"AK>1.5", "Warunek \"AK>1.5\": \"1.5\" nie jest liczbą całkowitą"},
+      {"changed( )", "Warunek \"changed( )\": brak nazwy w nawiasach"},
+      {"signal()", "Warunek \"signal()\": brak nazwy w nawiasach"},
+      {"mem[" + end + "]=1",
+       "Warunek \"mem[" + end + "]=1\": adres " + end + " leży poza pamięcią"},
+      {"mem[-3]=1", "Warunek \"mem[-3]=1\": adres -3 leży poza pamięcią"},
+      {"mem[x]=1", "Warunek \"mem[x]=1\": adres w mem[x] nie jest liczbą"},
+      {"mem[0]=" + big, "Warunek \"mem[0]=" + big + "\": wartość " + big + " nie mieści się w " +
+                            std::to_string(wordBits) + " bitach"},
+      {"AK=" + low, "Warunek \"AK=" + low + "\": wartość " + low + " nie mieści się w " +
+                        std::to_string(akBits) + " bitach"},
+      {"nic=1", "Warunek \"nic=1\": nie ma rejestru ani etykiety nic"},
+      {"signal(nic)", "Warunek \"signal(nic)\": nie ma sygnału nic"},
+      {"G=0", "Warunek \"G=0\": tej maszyny nie ma rejestru G"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(AddError(suma.Session, c.Text), c.Message) << c.Text;
+  EXPECT_EQ(suma.Session.StopConditions().Count(), 0);
+}

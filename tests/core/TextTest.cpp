@@ -38,6 +38,11 @@ TEST(StrToInt, AcceptsTheStandardForms) {
       {"2147483647", 2147483647},
       {"-2147483648", INT32_MIN},
       {"007", 7},
+      {"$aA", 170},  // both ends of both ranges of letter digits
+      {"$fF", 255},
+      {"x09", 9},
+      {"9", 9},
+      {"-0", 0},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(StrToInt(c.text), c.value) << c.text;
@@ -45,8 +50,9 @@ TEST(StrToInt, AcceptsTheStandardForms) {
 }
 
 TEST(StrToInt, RejectsEverythingElseWithTheStandardMessage) {
-  const char* bad[] = {"",  "abc", "12a",        "12 ",         "- 1",        "$",   "0x",
-                       "x", "--1", "2147483648", "-2147483649", "$100000000", "1.5", "+"};
+  const char* bad[] = {"",   "abc", "12a",        "12 ",         "- 1",        "$",   "0x",
+                       "x",  "--1", "2147483648", "-2147483649", "$100000000", "1.5", "+",
+                       "$g", "$G",  "x@",         "$`",          "/",          ":"};
   for (const char* text : bad) {
     EXPECT_EQ(MessageOf([&] { (void)StrToInt(text); }),
               "'"s + text + "' is not a valid integer value")
@@ -199,6 +205,14 @@ TEST(TextEncodings, ANulCharacterIsRefusedWithItsLine) {
   // A NUL at the very start, before any line break, is on the first line.
   const std::string first = MessageOf([] { (void)DecodeText(std::string(1, '\0')); });
   EXPECT_NE(first.find("wierszu 1 "), std::string::npos) << first;
+  // Lines are counted by every kind of line break, a CR LF as one.
+  const auto lineOf = [](const std::string& text) {
+    return MessageOf([&] { (void)DecodeText(text); }).substr(0, 12);
+  };
+  EXPECT_EQ(lineOf("a\rb\r\nc\nd\0"s), "w wierszu 4 ");
+  EXPECT_EQ(lineOf("a\r\r\0"s), "w wierszu 3 ");
+  EXPECT_EQ(lineOf("a\n\r\0"s), "w wierszu 3 ");
+  EXPECT_EQ(lineOf("a\r\n\0"s), "w wierszu 2 ");
 }
 
 TEST(TextEncodings, BytesThatAreNoTextInTheMarkedEncodingAreRefused) {

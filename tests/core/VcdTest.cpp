@@ -89,6 +89,14 @@ TEST(Vcd, AfterTheFirstDumpOnlyChangesAreWritten) {
   mark = out.str().size();
   writer.Finish(4);
   EXPECT_EQ(Since(out, mark), "#4\n");
+
+  // An end no later than the last time written adds no time of its own.
+  TVcdWriter same(m, out);
+  same.Start(Quiet(m));
+  same.Cycle(5, Quiet(m));
+  mark = out.str().size();
+  same.Finish(5);
+  EXPECT_EQ(Since(out, mark), "");
 }
 
 TEST(Vcd, ABusIsUnknownInCyclesNothingDrivesIt) {
