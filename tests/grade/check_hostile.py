@@ -62,6 +62,8 @@ for escape in ("\\x01", "\\x1b", "\\x7f", "\\x81"):
 for escape in ("\\x9f", "\\ufffe", "\\uffff"):
     check(escape in summary, f"the escape {escape} is not shown in the summary")
 check("\u00a0" in summary and "\\xa0" not in summary, "a no-break space is not shown as itself")
+# A long word is cut after its 40th character.
+check("x" * 40 + "…" in summary and "x" * 41 not in summary, "the long word is not cut at 40")
 check(len(summary) < 16384, f"summary of {len(summary)} characters")
 for path, limit in ((junit, 65536), (report, 65536)):
     size = os.path.getsize(path) if os.path.exists(path) else -1
