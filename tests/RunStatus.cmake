@@ -2,7 +2,12 @@
 # and that it explained itself: on standard error, or with QUIET (a success)
 # on standard output.
 string(REPLACE "|" ";" args "${ARGS}")
-execute_process(COMMAND ${CLI} ${args} OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE status)
+# INPUT, when given, is fed on standard input.
+if(INPUT)
+  set(input_file INPUT_FILE ${INPUT})
+endif()
+execute_process(COMMAND ${CLI} ${args} ${input_file}
+  OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE status)
 if(NOT status STREQUAL STATUS)
   message(FATAL_ERROR "exit status ${status}, expected ${STATUS}")
 endif()
@@ -12,4 +17,7 @@ if(NOT QUIET AND err STREQUAL "")
 endif()
 if(QUIET AND out STREQUAL "")
   message(FATAL_ERROR "nothing was said on standard output")
+endif()
+if(DEFINED EXPECTED_OUT AND NOT out STREQUAL EXPECTED_OUT)
+  message(FATAL_ERROR "standard output \"${out}\", expected \"${EXPECTED_OUT}\"")
 endif()

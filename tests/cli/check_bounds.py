@@ -167,6 +167,15 @@ def suite_rows(work):
         ({}, {"expect": {"mem[31]": 0}}, 0, "ola"),
         ({}, {"expect": {"mem[32]": 0}}, 2, "Adres 32"),
         ({}, {"name": ""}, 2, "name: oczekiwano niepustego tekstu"),
+        ({"hide_expected": True}, {}, 0, "ola"),
+        ({"hide_expected": "tak"}, {}, 2, "hide_expected: oczekiwano true albo false"),
+        ({}, {"input": "a", "input_file": "p.prg"}, 2, "input i input_file wykluczają się"),
+        ({}, {"expect": {"AK=": 5}}, 2, "zła nazwa \"AK=\""),
+        ({}, {"expect": {"A,K": 5}}, 2, "zła nazwa \"A,K\""),
+        ({}, {"expect": {" ": 5}}, 2, "zła nazwa"),
+        ({}, {"must_execute": ["POB"]}, 0, "ola"),
+        ({}, {"must_execute": [" "]}, 2, "must_execute: oczekiwano niepustych tekstów"),
+        ({}, {"must_execute": [5]}, 2, "must_execute: oczekiwano niepustych tekstów"),
     ]
     for top, case, status, text in rows:
         suite = dict({"program": "p.prg", "cases": [dict(GOOD_CASE, **case)]}, **top)

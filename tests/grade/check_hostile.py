@@ -19,6 +19,9 @@ hostile = {
     "sterujacy": b"start: W\x01PR 1\r\nSTP\r\n",
     # DEL, and a C1 control: code page 1250 leaves byte 0x81 undefined.
     "usuwajacy": b"start: W\x7fP\x81R 1\r\nSTP\r\n",
+    # In UTF-8: the last C1 control, the first printable character after
+    # them (a no-break space), and the two noncharacters XML forbids.
+    "graniczny": "start: W\u009fP\u00a0R\ufffe\uffff 1\r\nSTP\r\n".encode("utf-8"),
     "ucieczka": b"start: \x1b[2J\x1b[31mPOB x\r\nSTP\r\nx: RST 1\r\n",
     "megabajt": b"start: POB " + b"x" * (1 << 20) + b"\r\nSTP\r\n",
 }
@@ -56,6 +59,11 @@ summary = run.stdout.decode("utf-8")
 check(not any(control(c) for c in summary), "a control character in the summary")
 for escape in ("\\x01", "\\x1b", "\\x7f", "\\x81"):
     check(escape in summary, f"the escape {escape} is not shown in the summary")
+for escape in ("\\x9f", "\\ufffe", "\\uffff"):
+    check(escape in summary, f"the escape {escape} is not shown in the summary")
+check("\u00a0" in summary and "\\xa0" not in summary, "a no-break space is not shown as itself")
+# A long word is cut after its 40th character.
+check("x" * 40 + "…" in summary and "x" * 41 not in summary, "the long word is not cut at 40")
 check(len(summary) < 16384, f"summary of {len(summary)} characters")
 for path, limit in ((junit, 65536), (report, 65536)):
     size = os.path.getsize(path) if os.path.exists(path) else -1

@@ -51,6 +51,19 @@ for suite in suites:
             check(bool(failure.get("message")), "failure without message")
         cases[(suite.get("name"), testcase.get("name"))] = (
             None if failure is None else failure.get("message"))
+# Every testsuite says it skipped nothing; a failed case's system-out is
+# what the program wrote, then the message on a line of its own, and only
+# the message when the program wrote nothing.
+for suite in suites:
+    check(suite.get("skipped") == "0", f"{suite.get('name')}: skipped attribute")
+    for testcase in suite.findall("testcase"):
+        failure = testcase.find("failure")
+        said = testcase.findtext("system-out")
+        if failure is None:
+            continue
+        message = failure.get("message")
+        check(said is not None and said.endswith(message) and not said.startswith("\n"),
+              f"{suite.get('name')}/{testcase.get('name')}: system-out {said!r}")
 check(len(cases) == 6 * 3, f"{len(cases)} testcases, expected 18")
 check(root.get("tests") == "18", "testsuites tests attribute")
 
@@ -63,6 +76,16 @@ for submission in data["submissions"]:
             check(message is None, f"{submission['name']}/{case['name']}: passed in JSON only")
         else:
             check(message == case["message"], f"{submission['name']}/{case['name']}: messages")
+# A case that stopped somewhere says where: the syntax error's line; a
+# passed case has no place.
+for submission in data["submissions"]:
+    for case in submission["cases"]:
+        if case["passed"]:
+            check("place" not in case, f"{submission['name']}/{case['name']}: a place when passed")
+        elif submission["name"] == "bledna_skladnia":
+            place = case.get("place", {})
+            check(place.get("line", 0) > 0 and place.get("file") == "program.prg",
+                  f"bledna_skladnia/{case['name']}: place {place}")
 passed = {name for (name, _), message in cases.items() if message is None}
 check(passed == {"dobry"}, f"passing submissions {passed}")
 check(cases[("zly", "inne")] == "expected wynik=50, got 30", "the wrong result and its value")
