@@ -124,6 +124,8 @@ TEST_F(Assembler, EveryMessageWithItsPosition) {
       // Three characters with a quote first but not last are no character.
       {{"rst 'ab"}, "2:0 Nie znaleziono etykiety 'ab"},
       {{"rst 'a'b"}, "2:0 Nie znaleziono etykiety 'a'b"},
+      // Nor are two characters between the quotes.
+      {{"rst 'ab'"}, "2:0 Nie znaleziono etykiety 'ab'"},
       {{"rpa / 2"}, "1:5  Nieoczekiwany symbol"},
   };
   for (const Case& c : cases) {

@@ -611,6 +611,30 @@ TEST(History, TypingThatEndsAWaitForInputIsUndoneWithTheWait) {
   EXPECT_EQ(StateText(m, control, nullptr), delivered);
 }
 
+// Stepping back over the cycle in which the input ran out forgets that it
+// ran out, so that a character typed then lets the program go on.
+TEST(History, SteppingBackOverTheInputRunningOutForgetsIt) {
+  TSession session(true);
+  TMachine& m = session.Machine();
+  TController& control = session.Control();
+  TRunHistory& history = *session.History();
+  LoadInstructionList(ExamplePath("ombra/ombra.lst"), m, control);
+  const int wpr = control.Instructions().IndexOf("wpr");
+  ASSERT_GE(wpr, 0);
+  m.Memory().Store(0, (wpr << m.AddressBits()) | m.IOPorts().InputPort);
+  m.ResetMachine();
+  control.SetStopWhenInputRunsOut(true);
+  (void)control.ExecuteProgram(-1);
+  ASSERT_TRUE(control.InputRanOut());
+
+  ASSERT_TRUE(history.UndoStep());
+  EXPECT_FALSE(control.InputRanOut());
+  m.TypeInput("a");
+  control.ExecuteInstruction();
+  EXPECT_FALSE(control.InputRanOut());
+  EXPECT_EQ(m.Register(TRegisterId::L).Value(), 1);
+}
+
 // With a small budget the oldest entries go; the count of steps says how
 // many can still be undone, one by one, and each goes to the value before.
 TEST(History, TheBudgetDropsTheOldestEntriesAndCountsWhatIsLeft) {
