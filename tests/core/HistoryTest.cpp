@@ -2,6 +2,7 @@
 // before it, and running forward again gives the same states once more.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <random>
 
 #include "MachineTestSupport.h"
@@ -21,7 +22,17 @@ namespace {
 
 // One thing a user does: a clock cycle, or an action between cycles.
 struct TOperation {
-  enum class TKind { Cycle, Interrupt, Type, Enter, Memory, Mode, Zero } Kind = TKind::Cycle;
+  enum class TKind {
+    Cycle,
+    Interrupt,
+    Type,
+    Enter,
+    Memory,
+    Mode,
+    Zero,
+    Signal,
+    Manual
+  } Kind = TKind::Cycle;
   int A = 0;
   int B = 0;
 };
@@ -47,9 +58,11 @@ class THistoryRun {
     op.Kind = roll < 84   ? TOperation::TKind::Interrupt
               : roll < 88 ? TOperation::TKind::Type
               : roll < 92 ? TOperation::TKind::Enter
-              : roll < 95 ? TOperation::TKind::Memory
-              : roll < 98 ? TOperation::TKind::Mode
-                          : TOperation::TKind::Zero;
+              : roll < 94 ? TOperation::TKind::Memory
+              : roll < 96 ? TOperation::TKind::Mode
+              : roll < 97 ? TOperation::TKind::Zero
+              : roll < 99 ? TOperation::TKind::Signal
+                          : TOperation::TKind::Manual;
     op.A = Pick(0, 100);
     op.B = Pick(-20, 300);
     return op;
@@ -80,11 +93,23 @@ class THistoryRun {
         case TOperation::TKind::Zero:
           machine_.ZeroRegister(reg);
           break;
+        case TOperation::TKind::Signal:
+          control_.ToggleSignal(op.A % kSignalCount);
+          break;
+        case TOperation::TKind::Manual:
+          control_.SetManualControl(!control_.ManualControl());
+          break;
       }
     });
   }
 
-  [[nodiscard]] std::string State() const { return StateText(machine_, control_, nullptr); }
+  // What the views show of the control unit belongs to the state as well.
+  [[nodiscard]] std::string State() const {
+    return StateText(machine_, control_, nullptr) +
+           " shown=" + std::to_string(control_.ShownInstruction()) + ',' +
+           std::to_string(control_.ShownCycleLine()) + ',' +
+           std::to_string(control_.InstructionAddress());
+  }
 
   TSession session_{true};
   TMachine& machine_ = session_.Machine();
@@ -101,10 +126,12 @@ TEST(History, SteppingBackRestoresEachEarlierStateAndForwardRepeatsThem) {
     std::vector<TOperation> ops;
     std::vector<std::string> before;   // the state before each operation
     std::vector<std::uint64_t> steps;  // the steps recorded before each operation
+    std::vector<bool> manual;          // a mode of the control unit, not a step
     for (int n = 0; n < 400; ++n) {
       const TOperation op = run.RandomOperation();
       before.push_back(run.State());
       steps.push_back(run.history_.UndoableSteps());
+      manual.push_back(run.control_.ManualControl());
       ops.push_back(op);
       run.Perform(op);
     }
@@ -126,6 +153,7 @@ TEST(History, SteppingBackRestoresEachEarlierStateAndForwardRepeatsThem) {
     ASSERT_EQ(run.State(), before[target]) << "seed " << seed << ", back to operation " << target;
 
     // The same operations again give the same states.
+    run.control_.SetManualControl(manual[target]);
     for (std::size_t j = target; j < ops.size(); ++j) {
       run.Perform(ops[j]);
       ASSERT_EQ(run.State(), before[j + 1]) << "seed " << seed << ", again operation " << j;
@@ -676,4 +704,128 @@ TEST(History, TheNewestStepStaysWhenItAloneOutgrowsTheBudget) {
   ASSERT_TRUE(history.UndoStep());
   EXPECT_EQ(StateText(m, control, nullptr), before);
   EXPECT_FALSE(history.UndoStep());
+}
+
+// A stop at a cycle breakpoint disarms it for the cycle that follows; a step
+// back to that moment keeps it disarmed, one further back arms it again, and
+// the breakpoints themselves are no part of the history.
+TEST(History, SteppingBackOverABreakpointStopPutsBackWhetherItIsArmed) {
+  TSession session(true);
+  TMachine& m = session.Machine();
+  TController& control = session.Control();
+  TRunHistory& history = *session.History();
+  m.Memory().Store(0, 1 * 32 + 5);  // dod 5
+  m.Memory().Store(5, 4);
+  const auto state = [&] {
+    return StateText(m, control, nullptr) + " shown=" + std::to_string(control.ShownInstruction()) +
+           ',' + std::to_string(control.ShownCycleLine()) +
+           " armed=" + std::to_string(control.BreakpointsArmed());
+  };
+  ASSERT_EQ(control.ExecuteCycle(), TSliceEnd::Finished);  // the fetch
+  const std::string afterFetch = state();
+  ASSERT_EQ(control.ExecuteCycle(), TSliceEnd::Finished);
+  control.ToggleCycleBreakpoint(1, 2);
+  ASSERT_EQ(control.ExecuteCycle(), TSliceEnd::Breakpoint);
+  ASSERT_FALSE(control.BreakpointsArmed());
+  const std::string stopped = state();
+  ASSERT_EQ(control.ExecuteCycle(), TSliceEnd::Finished);
+  ASSERT_EQ(m.Register(TRegisterId::AK).Value(), 4);
+  const std::string performed = state();
+
+  ASSERT_TRUE(history.UndoStep());
+  EXPECT_EQ(state(), stopped);
+  EXPECT_FALSE(control.BreakpointsArmed());
+  EXPECT_EQ(control.CurrentCycle(), 2);
+  EXPECT_EQ(m.Register(TRegisterId::AK).Value(), 0);
+  EXPECT_TRUE(control.Instructions().At(1).Cycle(2).Breakpoint);
+  EXPECT_EQ(control.ExecuteCycle(), TSliceEnd::Finished);
+  EXPECT_EQ(state(), performed);
+
+  // The refused stop goes back with the cycle before it.
+  ASSERT_EQ(history.UndoSteps(2), 2u);
+  EXPECT_EQ(state(), afterFetch);
+  EXPECT_TRUE(control.BreakpointsArmed());
+  EXPECT_TRUE(control.Instructions().At(1).Cycle(2).Breakpoint);
+  ASSERT_EQ(control.ExecuteCycle(), TSliceEnd::Finished);
+  EXPECT_EQ(control.ExecuteCycle(), TSliceEnd::Breakpoint);
+  EXPECT_EQ(state(), stopped);
+}
+
+// Whatever the user does between cycles goes back one action at a time,
+// each restoring exactly what it changed and keeping the rest: the value,
+// the flags that follow the accumulator, the display modes, the memory
+// cell and the console's fields.
+TEST(History, EachKindOfUserActionIsUndoneExactlyAndDoneAgainTheSame) {
+  TSession session(true);
+  TMachine& m = session.Machine();
+  TController& control = session.Control();
+  TRunHistory& history = *session.History();
+  const auto state = [&] {
+    return StateText(m, control, nullptr) + " shown=" + std::to_string(control.ShownInstruction()) +
+           ',' + std::to_string(control.ShownCycleLine());
+  };
+  m.Memory().Store(0, 1 * 32 + 5);  // dod 5
+  m.Memory().Store(5, 7);
+  control.ExecuteCycle();
+  control.ExecuteCycle();
+  // Output a program wrote, for the clearing to take away.
+  m.Console().PutOutputChar('h');
+  m.Console().PutOutputChar('i');
+  const std::vector<std::function<void()>> actions = {
+      [&] { m.EnterRegisterValue(TRegisterId::AK, "-1"); },
+      [&] { m.EnterRegisterValue(TRegisterId::AK, "0"); },
+      [&] { m.EnterRegisterValue(TRegisterId::A, "31"); },
+      [&] { m.SetDisplayMode(TRegisterId::AK, TDisplayMode::dmSigned); },
+      [&] { m.SetDisplayMode(TRegisterId::S, TDisplayMode::dmBinary); },
+      [&] { m.SetDisplayMode(TRegisterId::L, TDisplayMode::dmHexadecimal); },
+      [&] { m.EnterMemoryValue(31, "511"); },
+      [&] { m.EnterMemoryValue(0, "3"); },
+      [&] { m.ZeroRegister(TRegisterId::I); },
+      [&] { m.TypeInput("ab"); },
+      [&] { m.SetConsoleInput("xyz"); },
+      [&] { m.ClearConsoleOutput(); },
+      [&] { m.SetConsoleInput(""); },
+      [&] { m.EnterRegisterValue(TRegisterId::AK, "64"); },
+  };
+  std::vector<std::string> states{state()};
+  for (const auto& action : actions) {
+    const std::uint64_t steps = history.UndoableSteps();
+    action();
+    ASSERT_EQ(history.UndoableSteps(), steps + 1);
+    states.push_back(state());
+    ASSERT_NE(states.back(), states[states.size() - 2]);
+  }
+  for (std::size_t n = actions.size(); n-- > 0;) {
+    ASSERT_TRUE(history.UndoStep());
+    EXPECT_EQ(state(), states[n]) << "undoing action " << n;
+  }
+  for (std::size_t n = 0; n < actions.size(); ++n) {
+    actions[n]();
+    EXPECT_EQ(state(), states[n + 1]) << "doing action " << n << " again";
+  }
+}
+
+// A stop asked for outside a run waits for the next cycle; a cycle under
+// manual control leaves it waiting. Stepping back over that cycle brings the
+// request back even when it was taken back since, and the next cycle then
+// reports it.
+TEST(History, SteppingBackOverAManualCycleBringsBackAPendingStop) {
+  TSession session(true);
+  TMachine& m = session.Machine();
+  TController& control = session.Control();
+  TRunHistory& history = *session.History();
+  control.SetManualControl(true);
+  control.ToggleSignal(TMachine::FindSignalExact("wyak"));
+  control.RequestStop();
+  ASSERT_EQ(control.ExecuteCycle(), TSliceEnd::Finished);
+  ASSERT_TRUE(control.StopRequested());
+  control.WithdrawStopRequest();
+  ASSERT_FALSE(control.StopRequested());
+
+  ASSERT_TRUE(history.UndoStep());
+  EXPECT_TRUE(control.StopRequested());
+  EXPECT_TRUE(m.SignalActive(TMachine::FindSignalExact("wyak")));
+  control.SetManualControl(false);
+  EXPECT_EQ(control.ExecuteCycle(), TSliceEnd::Breakpoint);
+  EXPECT_FALSE(control.StopRequested());
 }
