@@ -560,3 +560,28 @@ TEST(StopConditions, EveryRefusalIsSpelledOutWithItsNumbers) {
   for (const auto& c : cases) EXPECT_EQ(AddError(suma.Session, c.Text), c.Message) << c.Text;
   EXPECT_EQ(suma.Session.StopConditions().Count(), 0);
 }
+
+// Every comparison on both sides of its value and at it, unsigned and
+// signed: a value just below, equal and just above each operand.
+TEST(StopConditions, EveryComparisonHoldsOnItsSideOfTheValueOnly) {
+  TSession session;
+  TMachine& machine = session.Machine();
+  const struct {
+    const char* Op;
+    bool Below, Equal, Above;
+  } ops[] = {{"<", true, false, false}, {"<=", true, true, false}, {"=", false, true, false},
+             {"!=", true, false, true}, {">=", false, true, true}, {">", false, false, true}};
+  for (const int value : {5, -5}) {
+    for (const auto& op : ops) {
+      const std::string text = "AK" + std::string(op.Op) + std::to_string(value);
+      TStopConditions conditions;
+      conditions.Add(text, machine, nullptr);
+      const bool expected[] = {op.Below, op.Equal, op.Above};
+      for (int d = -1; d <= 1; ++d) {
+        Set(machine, R::AK, value + d);
+        EXPECT_EQ(conditions.Check(machine) == 0, expected[d + 1])
+            << text << " with AK=" << value + d;
+      }
+    }
+  }
+}
