@@ -164,3 +164,20 @@ TEST(Instruction, FirstOfTwoEqualLabelsWins) {
   EXPECT_EQ(TInstruction::CheckInstructionText(Lines("rozkaz x; argumenty $10; czyt wys wei il;")),
             16);
 }
+
+// The first cycle is the fetch and nothing else: all four of its signals,
+// in any order, each of them needed.
+TEST(Instruction, TheFirstCycleNeedsEachOfTheFourFetchSignals) {
+  const std::vector<std::string> fetch = {"czyt", "wys", "wei", "il"};
+  for (std::size_t left = 0; left < fetch.size(); ++left) {
+    std::string cycle;
+    for (std::size_t k = 0; k < fetch.size(); ++k) {
+      if (k != left) cycle += fetch[k] + ' ';
+    }
+    const std::string text = "ROZKAZ X; " + cycle + ";";
+    EXPECT_EQ(ErrorOf(text.c_str()),
+              "1:" + std::to_string(text.size() + 1) + "  Błędna treść pierwszego taktu")
+        << text;
+  }
+  EXPECT_EQ(ErrorOf("ROZKAZ X; il wei wys czyt;"), "");
+}
