@@ -159,13 +159,14 @@ TEST(VcdRecorder, EveryRecorderHearsEveryCycleWhileItsSubscriptionLives) {
   EXPECT_EQ(first.Begins, 3);
 }
 
-TEST(VcdRecorder, ADumpBegunAfterACycleStartsWithNoBusDriven) {
+TEST(VcdRecorder, ADumpBegunAfterACycleStartsWithNoBusDrivenAndNoSignalActive) {
   // The fetch drives bus S; a dump begun after it has time 0 before any
-  // cycle of its own, when nothing drives a bus yet.
+  // cycle of its own, when nothing drives a bus yet and no signal is on.
   TSession session;
   TController& control = session.Control();
   control.ExecuteCycle();
   ASSERT_TRUE(session.Machine().BusDriven(TBusId::S));
+  ASSERT_NE(session.Machine().ActiveSignals(), 0u);
   std::ostringstream out;
   {
     TVcdRecorder dump(session.Machine(), control, out);
@@ -181,6 +182,8 @@ TEST(VcdRecorder, ADumpBegunAfterACycleStartsWithNoBusDriven) {
          at = initial.find("bx ", at + 1))
       ++unknown;
     EXPECT_EQ(unknown, buses) << initial;
+    EXPECT_EQ(initial.find("\n1"), std::string::npos) << initial;
+    EXPECT_NE(initial.find("\n0"), std::string::npos) << initial;
   }
 }
 
