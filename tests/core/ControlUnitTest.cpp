@@ -290,3 +290,34 @@ TEST_F(ControlUnit, AResetStartsAtTheFetchWithBreakpointsArmedAgain) {
   EXPECT_EQ(EndOf(control, [&] { return control.ExecuteCycle(); }), "");
   EXPECT_EQ(Reg(R::I), Word(1, 5));
 }
+
+// Under manual control a cycle breakpoint does not stop the cycle the user
+// chose; it stays requested, and the first cycle after manual control ends
+// reports it. A manual cycle performed after a stop arms the breakpoints
+// again.
+TEST_F(ControlUnit, ABreakpointMetUnderManualControlIsReportedOnceItEnds) {
+  Program({{0, Word(1, 5)}, {5, 4}});
+  control.ExecuteCycle();  // the fetch
+  ASSERT_EQ(control.CurrentCycle(), 1);
+  control.ToggleCycleBreakpoint(1, 1);
+  control.SetManualControl(true);
+  EXPECT_EQ(EndOf(control, [&] { return control.ExecuteCycle(); }), "");
+  EXPECT_TRUE(control.StopRequested());
+  EXPECT_TRUE(control.BreakpointsArmed());
+  EXPECT_EQ(control.CurrentCycle(), 1);
+  control.SetManualControl(false);
+  EXPECT_EQ(EndOf(control, [&] { return control.ExecuteCycle(); }),
+            "Napotkano punkt zatrzymania trakcie wykonywania rozkazu dod");
+  EXPECT_FALSE(control.StopRequested());
+  EXPECT_FALSE(control.BreakpointsArmed());
+
+  control.SetManualControl(true);
+  EXPECT_EQ(EndOf(control, [&] { return control.ExecuteCycle(); }), "");
+  EXPECT_TRUE(control.BreakpointsArmed());
+  EXPECT_FALSE(control.StopRequested());  // it was disarmed when the cycle began
+  control.SetManualControl(false);
+  EXPECT_EQ(EndOf(control, [&] { return control.ExecuteCycle(); }),
+            "Napotkano punkt zatrzymania trakcie wykonywania rozkazu dod");
+  EXPECT_EQ(EndOf(control, [&] { return control.ExecuteCycle(); }), "");
+  EXPECT_EQ(control.CurrentCycle(), 2);
+}

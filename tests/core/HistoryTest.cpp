@@ -829,3 +829,25 @@ TEST(History, SteppingBackOverAManualCycleBringsBackAPendingStop) {
   EXPECT_EQ(control.ExecuteCycle(), TSliceEnd::Breakpoint);
   EXPECT_FALSE(control.StopRequested());
 }
+
+// Stepping back performs recorded cycles again: a breakpoint set on one of
+// them since does not stop that, and it stays set.
+TEST(History, ABreakpointSetAfterTheCyclesRanDoesNotStopSteppingBack) {
+  TSession session(true);
+  TMachine& m = session.Machine();
+  TController& control = session.Control();
+  TRunHistory& history = *session.History();
+  m.Memory().Store(0, 1 * 32 + 5);  // dod 5
+  m.Memory().Store(5, 4);
+  control.ExecuteCycle();
+  control.ExecuteCycle();
+  const std::string afterTwo = StateText(m, control, nullptr);
+  control.ExecuteCycle();
+  control.ToggleCycleBreakpoint(1, 1);
+  control.ToggleCycleBreakpoint(1, 2);
+  ASSERT_TRUE(history.UndoStep());
+  EXPECT_EQ(StateText(m, control, nullptr), afterTwo);
+  EXPECT_TRUE(control.Instructions().At(1).Cycle(1).Breakpoint);
+  EXPECT_TRUE(control.Instructions().At(1).Cycle(2).Breakpoint);
+  EXPECT_EQ(control.ExecuteCycle(), TSliceEnd::Breakpoint);
+}
