@@ -851,3 +851,26 @@ TEST(History, ABreakpointSetAfterTheCyclesRanDoesNotStopSteppingBack) {
   EXPECT_TRUE(control.Instructions().At(1).Cycle(2).Breakpoint);
   EXPECT_EQ(control.ExecuteCycle(), TSliceEnd::Breakpoint);
 }
+
+// The instruction stepped back is the last one begun, even when its fetch
+// is the second cycle of a run of cycles: the cycle before it stays.
+TEST(History, AnInstructionBegunInTheSecondCycleOfARunGoesBackAloneToItsFetch) {
+  TSession session(true);
+  TMachine& m = session.Machine();
+  TController& control = session.Control();
+  TRunHistory& history = *session.History();
+  m.Memory().Store(0, 1 * 32 + 5);  // dod 5
+  m.Memory().Store(1, 1 * 32 + 5);  // dod 5
+  m.Memory().Store(5, 4);
+  control.ExecuteCycle();  // the fetch of the first
+  control.ExecuteCycle();
+  m.EnterMemoryValue(20, "3");  // ends the run of cycles
+  control.ExecuteCycle();       // the last cycle of the first
+  ASSERT_TRUE(control.AtFetch());
+  const std::string firstDone = StateText(m, control, nullptr);
+  control.ExecuteCycle();  // the fetch of the second
+  control.ExecuteCycle();
+  ASSERT_TRUE(history.UndoInstruction());
+  EXPECT_EQ(StateText(m, control, nullptr), firstDone);
+  EXPECT_EQ(m.Register(TRegisterId::AK).Value(), 4);
+}
