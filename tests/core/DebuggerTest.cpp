@@ -318,20 +318,21 @@ struct TRecordingView final : IProgramView {
 // beyond the addresses the fast lookup covers.
 TEST(ProgramDocument, AnAddressIsFoundOnItsFirstLineAtEveryAddress) {
   TProgramDocument document;
-  document.SetTexts({"a", "b", "c", "d", "e", "f"});
-  document.SetAddresses({-1, 3, 3, 65535, 70000, 70000});
+  document.SetTexts({"a", "b", "c", "d", "e", "f", "g"});
+  document.SetAddresses({-1, 3, 3, 65535, 65536, 70000, 70000});
   EXPECT_EQ(document.LineOfAddress(3), 2);
   EXPECT_EQ(document.LineOfAddress(65535), 4);
-  EXPECT_EQ(document.LineOfAddress(70000), 5);
-  for (const int address : {-1, 0, 2, 4, 65534, 65536, 69999}) {
+  EXPECT_EQ(document.LineOfAddress(65536), 5);
+  EXPECT_EQ(document.LineOfAddress(70000), 6);
+  for (const int address : {-1, 0, 2, 4, 65534, 65537, 69999}) {
     EXPECT_EQ(document.LineOfAddress(address), -1) << address;
   }
   // The map follows the lines: a short one is filled up, a long one cut.
   document.SetAddresses({7});
-  EXPECT_EQ(document.Addresses(), (std::vector<int>{7, -1, -1, -1, -1, -1}));
+  EXPECT_EQ(document.Addresses(), (std::vector<int>{7, -1, -1, -1, -1, -1, -1}));
   document.SetAddresses({0, 1, 2, 3, 4, 5, 6, 7});
-  EXPECT_EQ(document.Addresses(), (std::vector<int>{0, 1, 2, 3, 4, 5}));
-  EXPECT_EQ(document.LineOfAddress(6), -1);
+  EXPECT_EQ(document.Addresses(), (std::vector<int>{0, 1, 2, 3, 4, 5, 6}));
+  EXPECT_EQ(document.LineOfAddress(7), -1);
 }
 
 TEST(ProgramDocument, EditsOutsideTheTextAreKeptInIt) {

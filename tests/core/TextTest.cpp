@@ -429,8 +429,9 @@ TEST(TextFiles, SavingKeepsPermissionsLinksAndNoTemporaryFile) {
   const std::string path = dir.FilePath("prog.prg");
   WriteTextFile(path, {"stp"});
   std::error_code error;
+  // Not what a new file gets: the group may write, others may not read.
   const fs::perms shared = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
-                           fs::perms::others_read;
+                           fs::perms::group_write;
   fs::permissions(path, shared, fs::perm_options::replace, error);
   ASSERT_FALSE(error);
   WriteTextFile(path, {"rst 1"});
