@@ -189,3 +189,42 @@ TEST_F(TSessionTest, AnAssemblyBindsTheDocumentAndMarksTheLineOfL) {
   session.AddStopCondition("changed(x)");
   EXPECT_TRUE(ProblemOf(0).empty()) << ProblemOf(0);
 }
+
+// A wider or narrower word decides which values a condition on a word can
+// compare with.
+TEST_F(TSessionTest, ChangingTheWordWidthLooksTheConditionsUpAgain) {
+  session.SetCodeBits(4);
+  session.AddStopCondition("mem[0]=300");
+  ASSERT_TRUE(ProblemOf(0).empty()) << ProblemOf(0);
+  session.SetCodeBits(3);
+  EXPECT_TRUE(Contains(ProblemOf(0), "300")) << ProblemOf(0);
+  session.SetCodeBits(4);
+  EXPECT_TRUE(ProblemOf(0).empty()) << ProblemOf(0);
+  session.SetCodeBits(3);
+  session.RestoreDefaultMachine();
+  EXPECT_FALSE(ProblemOf(0).empty());
+  session.SetAddressBits(6);  // two more bits of address widen the word too
+  EXPECT_TRUE(ProblemOf(0).empty()) << ProblemOf(0);
+}
+
+// The views hear of stored words whether the assembly succeeds or stops
+// half way; a program refused for its size stores nothing to tell of.
+TEST_F(TSessionTest, AnAssemblyTellsTheViewsOfTheWordsItStored) {
+  (void)machine.TakeChanges();
+  Assemble({"rst 5"});
+  TMachineChanges changes = machine.TakeChanges();
+  EXPECT_TRUE(changes.Words);
+  EXPECT_TRUE(changes.Reset);
+
+  EXPECT_THROW(Assemble({"rst 6", "pob brak"}), EDorumError);
+  changes = machine.TakeChanges();
+  EXPECT_TRUE(changes.Words);
+  EXPECT_FALSE(changes.Reset);
+  EXPECT_EQ(machine.Memory().Word(0), 6u);
+
+  TLines tooLarge(33, "rpa");
+  EXPECT_THROW(Assemble(tooLarge), EDorumError);
+  changes = machine.TakeChanges();
+  EXPECT_FALSE(changes.Words);
+  EXPECT_FALSE(changes.Reset);
+}
