@@ -211,7 +211,15 @@ TEST(Watches, SortedIgnoringCaseAndSafeOutsideMemory) {
   EXPECT_EQ(watches.ContentText(1, m), "37 (  5 )");
   watches.AddWatch("daleko", 40);  // beyond the 32 words of the default memory
   EXPECT_EQ(watches.ContentText(3, m), "(poza pamięcią)");
+  EXPECT_EQ(changes, 9);
   watches.ClearWatches();
+  EXPECT_EQ(watches.Count(), 0);
+  EXPECT_EQ(changes, 10);
+  // A whole list at once is one change, also an empty one.
+  watches.SetWatches({{"b", 1}, {"a", 2}});
+  EXPECT_EQ(changes, 11);
+  watches.SetWatches({});
+  EXPECT_EQ(changes, 12);
   EXPECT_EQ(watches.Count(), 0);
 }
 
