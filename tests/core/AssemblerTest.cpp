@@ -241,3 +241,18 @@ TEST_F(Assembler, ALabelPointsOnlyTheFirstVectorNamedLikeIt) {
   EXPECT_EQ(m.Vectors()[3].Address, 9);
   EXPECT_EQ(m.Vectors()[0], DefaultVectors()[0]);
 }
+
+// A character in quotes is its code page 1250 code, whatever its length in
+// bytes; one the code page lacks is stored as "?".
+TEST_F(Assembler, QuotedCharactersAreCodePageCodes) {
+  const struct {
+    const char* Text;
+    std::uint32_t Word;
+  } cases[] = {{"rst 'ż'", 0xBF}, {"rst 'Ś'", 0x8C}, {"rst '€'", 0x80},
+               {"rst 'ж'", '?'},  {"rst '😀'", '?'},  {"rst '0'", '0'}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(Assemble({c.Text}), "") << c.Text;
+    EXPECT_EQ(Word(0), c.Word) << c.Text;
+  }
+  EXPECT_EQ(Assemble({"rst 'żó'"}), "2:0 Nie znaleziono etykiety 'żó'");
+}

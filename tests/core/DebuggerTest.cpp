@@ -211,7 +211,15 @@ TEST(Watches, SortedIgnoringCaseAndSafeOutsideMemory) {
   EXPECT_EQ(watches.ContentText(1, m), "37 (  5 )");
   watches.AddWatch("daleko", 40);  // beyond the 32 words of the default memory
   EXPECT_EQ(watches.ContentText(3, m), "(poza pamięcią)");
+  EXPECT_EQ(changes, 9);
   watches.ClearWatches();
+  EXPECT_EQ(watches.Count(), 0);
+  EXPECT_EQ(changes, 10);
+  // A whole list at once is one change, also an empty one.
+  watches.SetWatches({{"b", 1}, {"a", 2}});
+  EXPECT_EQ(changes, 11);
+  watches.SetWatches({});
+  EXPECT_EQ(changes, 12);
   EXPECT_EQ(watches.Count(), 0);
 }
 
@@ -301,4 +309,90 @@ TEST(Watches, EqualNamesKeepTheirOrderAndLookupIgnoresCase) {
   EXPECT_EQ(ends.ContentText(2, m), m.CellText(size - 1));
   EXPECT_EQ(ends.ContentText(3, m), "(poza pamięcią)");
   EXPECT_EQ(ends.NameText(0), "a [ -1 ]");
+}
+
+namespace {
+
+struct TRecordingView final : IProgramView {
+  int All = 0;
+  std::vector<int> Lines;
+  void RepaintAll() override { ++All; }
+  void RepaintLine(int line) override { Lines.push_back(line); }
+};
+
+}  // namespace
+
+// An address recorded on several lines belongs to the first of them, also
+// beyond the addresses the fast lookup covers.
+TEST(ProgramDocument, AnAddressIsFoundOnItsFirstLineAtEveryAddress) {
+  TProgramDocument document;
+  document.SetTexts({"a", "b", "c", "d", "e", "f", "g"});
+  document.SetAddresses({-1, 3, 3, 65535, 65536, 70000, 70000});
+  EXPECT_EQ(document.LineOfAddress(3), 2);
+  EXPECT_EQ(document.LineOfAddress(65535), 4);
+  EXPECT_EQ(document.LineOfAddress(65536), 5);
+  EXPECT_EQ(document.LineOfAddress(70000), 6);
+  for (const int address : {-1, 0, 2, 4, 65534, 65537, 69999}) {
+    EXPECT_EQ(document.LineOfAddress(address), -1) << address;
+  }
+  // The map follows the lines: a short one is filled up, a long one cut.
+  document.SetAddresses({7});
+  EXPECT_EQ(document.Addresses(), (std::vector<int>{7, -1, -1, -1, -1, -1, -1}));
+  document.SetAddresses({0, 1, 2, 3, 4, 5, 6, 7});
+  EXPECT_EQ(document.Addresses(), (std::vector<int>{0, 1, 2, 3, 4, 5, 6}));
+  EXPECT_EQ(document.LineOfAddress(7), -1);
+}
+
+TEST(ProgramDocument, EditsOutsideTheTextAreKeptInIt) {
+  TProgramDocument document;
+  document.SetTexts({"a", "b"});
+  document.SetAddresses({0, 1});
+  document.InsertLine(-4, "przed");  // before the first line, not nowhere
+  EXPECT_EQ(document.Texts(), TLines({"przed", "a", "b"}));
+  EXPECT_EQ(document.Addresses(), (std::vector<int>{-1, 0, 1}));
+  document.InsertLine(3, "po");
+  EXPECT_EQ(document.Texts().back(), "po");
+  document.RemoveLine(-1);
+  document.RemoveLine(4);
+  document.SetLineText(-1, "x");
+  document.SetLineText(4, "x");
+  EXPECT_EQ(document.Texts(), TLines({"przed", "a", "b", "po"}));
+  document.RemoveLine(0);
+  EXPECT_EQ(document.Texts(), TLines({"a", "b", "po"}));
+  EXPECT_EQ(document.LineOfAddress(1), 2);
+  document.SetLineText(0, "A");
+  EXPECT_EQ(document.Texts().front(), "A");
+  EXPECT_EQ(document.AddressOfLine(1), 0);  // a changed text keeps its address
+}
+
+// The front end's own marking repaints the whole text; the control unit's
+// moving of the line repaints nothing by itself.
+TEST(ProgramDocument, ShowingAnAddressMarksItsLineAndRepaints) {
+  TProgramDocument document;
+  document.SetTexts({"// x", "stp", "rpa"});
+  document.SetAddresses({-1, 0, 1});
+  TRecordingView view;
+  document.SetView(&view);
+  document.ShowAddress(1);
+  EXPECT_EQ(document.CurrentLine(), 3);
+  EXPECT_EQ(view.All, 1);
+  EXPECT_TRUE(document.CurrentLineIsAt(1));
+  EXPECT_FALSE(document.CurrentLineIsAt(0));
+  document.ShowAddress(9);
+  EXPECT_EQ(document.CurrentLine(), -1);
+  EXPECT_EQ(view.All, 2);
+  document.SetCurrentLine(2);
+  EXPECT_EQ(document.CurrentLine(), 2);
+  EXPECT_EQ(view.All, 2);
+  EXPECT_TRUE(view.Lines.empty());
+  EXPECT_EQ(document.Debugger().LineFlags(2), (TLineFlags{true, false, true}));
+  EXPECT_EQ(document.Debugger().LineFlags(1), (TLineFlags{false, false, false}));
+  EXPECT_FALSE(document.HasBreakpoints());
+  document.Debugger().ToggleBreakpoint(3);
+  EXPECT_TRUE(document.HasBreakpoints());
+  EXPECT_TRUE(document.IsBreakpointAt(1));
+  EXPECT_FALSE(document.IsBreakpointAt(0));
+  document.SetView(nullptr);
+  document.ShowAddress(0);  // without a view, nothing to repaint
+  EXPECT_EQ(view.All, 2);
 }

@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <set>
 #include <string>
 
 #include "diagram/DiagramItems.h"
 #include "machine/Machine.h"
+#include "machine/SignalTable.h"
 
 using namespace dorum;
 
@@ -42,6 +45,65 @@ TEST(DiagramItems, EveryRegisterAndBusIsDrawnOnceAndEverySignalHasItsCaption) {
     // A wire belongs to a signal the diagram names.
     if (item.Kind == TItemKind::Wire) {
       EXPECT_EQ(CountOf(TItemKind::Signal, item.Id), 1) << item.Name;
+    }
+  }
+}
+
+namespace {
+
+// A signal's caption without the other name it may carry: "as (sa)".
+std::string Capitalized(std::string name) {
+  name.resize(std::min(name.size(), name.find(' ')));
+  name[0] = static_cast<char>(name[0] - 'a' + 'A');
+  return name;
+}
+
+// The name a front end knows the item by, from its kind and number.
+std::string ExpectedName(const TDiagramItem& item) {
+  static const char* const kRegisters[] = {"AK", "I",  "L",  "A",  "S",  "WS", "X", "Y",
+                                           "RZ", "RM", "RP", "AP", "RB", "G",  "F"};
+  static const char* const kBuses[] = {"S", "A", "AS"};
+  switch (item.Kind) {
+    case TItemKind::Register:
+      return std::string("Register") + kRegisters[item.Id];
+    case TItemKind::Bus:
+      return std::string("Bus") + kBuses[item.Id];
+    case TItemKind::Memory:
+      return "Memory";
+    case TItemKind::Alu:
+      return "Alu";
+    case TItemKind::Signal:
+      return "Signal" + Capitalized(kSignalTable[static_cast<std::size_t>(item.Id)].Name);
+    case TItemKind::Wire:
+      return "Wire" + Capitalized(kSignalTable[static_cast<std::size_t>(item.Id)].Name);
+  }
+  return {};
+}
+
+}  // namespace
+
+// The table's rows are what their names say: a row with the wrong kind or
+// number would light, name or hit-test another component.
+TEST(DiagramItems, EachItemIsTheComponentItsNameSays) {
+  for (std::size_t s = 0; s < kSignalTable.size(); ++s)
+    ASSERT_EQ(static_cast<std::size_t>(kSignalTable[s].Id), s);
+  for (const TDiagramItem& item : DiagramItems()) {
+    SCOPED_TRACE(item.Name);
+    std::string name = item.Name;
+    // The pieces of one wire are numbered from 0.
+    if (item.Kind == TItemKind::Wire && std::isdigit(static_cast<unsigned char>(name.back())))
+      name.pop_back();
+    EXPECT_EQ(name, ExpectedName(item));
+    // Only wires carry arrows.
+    if (item.Kind != TItemKind::Wire) {
+      EXPECT_EQ(item.Arrow, TWireArrow::waNone);
+    }
+  }
+  for (int s = 0; s < kSignalCount; ++s) EXPECT_EQ(CountOf(TItemKind::Signal, s), 1) << s;
+  // A wire is drawn lengthwise: a horizontal one wider than high.
+  for (const TDiagramItem& item : DiagramItems()) {
+    if (item.Kind == TItemKind::Wire || item.Kind == TItemKind::Bus) {
+      EXPECT_EQ(item.Horizontal, item.Box.Width > item.Box.Height) << item.Name;
     }
   }
 }

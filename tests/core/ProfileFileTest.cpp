@@ -3,6 +3,7 @@
 #include <string>
 
 #include "common/ProfileFile.h"
+#include "common/Strings.h"
 
 using namespace dorum;
 
@@ -126,4 +127,55 @@ TEST(ProfileFile, HeadersTabsAndNegativeSwitches) {
     EXPECT_EQ(TProfileFile(written.Lines()).ReadString("S", "k"), value) << value;
     EXPECT_NE(written.Lines()[1], std::string("k=") + value) << value;  // quoted
   }
+}
+
+// A list file's error is shown where its text stands in the file: the line
+// of the key (or of its section's header) and the column, in characters,
+// where the value the reading takes begins.
+TEST(ProfileFile, PlacesOfKeysAndValues) {
+  const TProfileFile profile({"; uwagi", "[Opcje]", "Kod=3", "Nazwa =  \"żółw\"", "Puste=", "Ł=ż x",
+                              "ab=ab", "kod=5", "[Inna]", "x=1", "[opcje]", "Adres=9"});
+  const struct {
+    const char* Section;
+    const char* Key;
+    std::size_t Line;
+    std::size_t Column;
+  } cases[] = {
+      {"opcje", "KOD", 2, 4},   {"Opcje", "nazwa", 3, 10},
+      {"OPCJE", "puste", 4, 6}, {"Opcje", "ł", 5, 2},
+      {"Opcje", "AB", 6, 3},    {"inna", "X", 9, 2},
+      {"Opcje", "brak", 1, 0},  {"Inna", "Kod", 8, 0},
+      {"opcje", "Adres", 1, 0},  // the repeated section is never read
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.Section) + "/" + c.Key);
+    const auto place = profile.PlaceOf(c.Section, c.Key);
+    ASSERT_TRUE(place.has_value());
+    EXPECT_EQ(place->Line, c.Line);
+    EXPECT_EQ(place->ValueColumn, c.Column);
+  }
+  EXPECT_FALSE(profile.PlaceOf("Brak", "Kod").has_value());
+}
+
+TEST(ProfileFile, AValueIsCutAfterItsLastCharacterNotByte) {
+  std::string letters;
+  for (int i = 0; i < 3000; ++i) letters += "ż";
+  const TProfileFile profile({"[S]", "k=" + letters, "e=" + std::string(2047, 'e')});
+  const std::string read = *profile.ReadString("S", "k");
+  EXPECT_EQ(CharCount(read), static_cast<std::size_t>(TProfileFile::kMaxValueLength));
+  EXPECT_EQ(read.size(), 2U * TProfileFile::kMaxValueLength);
+  EXPECT_EQ(profile.ReadString("S", "e")->size(), 2047U);  // just fits
+}
+
+TEST(ProfileFile, SwitchesAndNumbersAreWrittenAsTheyAreRead) {
+  TProfileFile profile;
+  profile.WriteBool("S", "on", true);
+  profile.WriteBool("S", "off", false);
+  profile.WriteInteger("S", "neg", -12);
+  EXPECT_EQ(profile.Lines(), TLines({"[S]", "on=1", "off=0", "neg=-12"}));
+  EXPECT_TRUE(profile.ReadBool("S", "on", false));
+  EXPECT_FALSE(profile.ReadBool("S", "off", true));
+  EXPECT_TRUE(profile.ReadBool("S", "missing", true));
+  EXPECT_FALSE(profile.ReadBool("S", "missing", false));
+  EXPECT_EQ(profile.ReadInteger("S", "neg", 0), -12);
 }

@@ -129,3 +129,102 @@ TEST_F(TSessionTest, ClearingTheMemoryZeroesEveryWord) {
   EXPECT_TRUE(machine.TakeChanges().Words);
   EXPECT_EQ(session.History()->UndoableSteps(), 0u);
 }
+
+// Recording is switched on and off as a whole: switching it on again keeps
+// what was recorded, off forgets it, and a new recording starts empty.
+TEST(Session, RecordingTheHistoryStartsEmptyAndKeepsItsBudget) {
+  TSession session;
+  EXPECT_EQ(session.History(), nullptr);
+  session.RecordHistory(true, 1 << 20);
+  ASSERT_NE(session.History(), nullptr);
+  EXPECT_EQ(session.History()->Budget(), std::size_t{1} << 20);
+  EXPECT_EQ(session.History()->UndoableSteps(), 0u);
+  session.Machine().EnterMemoryValue(1, "4");
+  TRunHistory* const recording = session.History();
+  session.RecordHistory(true);
+  EXPECT_EQ(session.History(), recording);
+  EXPECT_EQ(session.History()->UndoableSteps(), 1u);
+  session.RecordHistory(false);
+  EXPECT_EQ(session.History(), nullptr);
+  session.RecordHistory(true);
+  ASSERT_NE(session.History(), nullptr);
+  EXPECT_EQ(session.History()->UndoableSteps(), 0u);
+  EXPECT_EQ(session.History()->Budget(), TRunHistory::kDefaultBudget);
+
+  const TSession recorded(true);
+  ASSERT_NE(recorded.History(), nullptr);
+  EXPECT_EQ(recorded.History()->Budget(), TRunHistory::kDefaultBudget);
+}
+
+TEST_F(TSessionTest, ChangingTheComponentsLooksTheConditionsUpAgain) {
+  session.SetComponents(*PresetComponents("Ombra"));
+  session.AddStopCondition("X=1");
+  ASSERT_TRUE(ProblemOf(0).empty());
+  session.SetComponents(TComponentSet().set(0));
+  EXPECT_TRUE(Contains(ProblemOf(0), "X")) << ProblemOf(0);
+  session.SetComponents(*PresetComponents("Ombra"));
+  EXPECT_TRUE(ProblemOf(0).empty()) << ProblemOf(0);
+
+  // A list that loads whole brings its memory size with it.
+  session.SetAddressBits(6);
+  session.AddStopCondition("mem[40]=1");
+  session.SetAddressBits(5);
+  EXPECT_FALSE(ProblemOf(1).empty());
+  ASSERT_TRUE(PutFileBytes(Path("dobra.lst"), "[Opcje]\r\nAdres=6\r\nKod=3\r\n"));
+  session.LoadList(Path("dobra.lst"));
+  EXPECT_EQ(machine.AddressBits(), 6);
+  EXPECT_TRUE(ProblemOf(1).empty()) << ProblemOf(1);
+}
+
+// The program editor's compile: the document is bound, its lines know
+// their addresses and the line of the reset L (address 0) is current.
+TEST_F(TSessionTest, AnAssemblyBindsTheDocumentAndMarksTheLineOfL) {
+  machine.Register(TRegisterId::L).SetValue(2);
+  Assemble({"// start", "", "start: pob x", "stp", "x: rst 4"});
+  EXPECT_EQ(session.Control().ProgramEditor(), &document);
+  EXPECT_EQ(document.CurrentLine(), 3);
+  EXPECT_EQ(machine.Register(TRegisterId::L).Value(), 0);
+  EXPECT_EQ(session.Watches().Count(), 2);
+  EXPECT_EQ(machine.Memory().Word(2), 4u);
+  session.AddStopCondition("changed(x)");
+  EXPECT_TRUE(ProblemOf(0).empty()) << ProblemOf(0);
+}
+
+// A wider or narrower word decides which values a condition on a word can
+// compare with.
+TEST_F(TSessionTest, ChangingTheWordWidthLooksTheConditionsUpAgain) {
+  session.SetCodeBits(4);
+  session.AddStopCondition("mem[0]=300");
+  ASSERT_TRUE(ProblemOf(0).empty()) << ProblemOf(0);
+  session.SetCodeBits(3);
+  EXPECT_TRUE(Contains(ProblemOf(0), "300")) << ProblemOf(0);
+  session.SetCodeBits(4);
+  EXPECT_TRUE(ProblemOf(0).empty()) << ProblemOf(0);
+  session.SetCodeBits(3);
+  session.RestoreDefaultMachine();
+  EXPECT_FALSE(ProblemOf(0).empty());
+  session.SetAddressBits(6);  // two more bits of address widen the word too
+  EXPECT_TRUE(ProblemOf(0).empty()) << ProblemOf(0);
+}
+
+// The views hear of stored words whether the assembly succeeds or stops
+// half way; a program refused for its size stores nothing to tell of.
+TEST_F(TSessionTest, AnAssemblyTellsTheViewsOfTheWordsItStored) {
+  (void)machine.TakeChanges();
+  Assemble({"rst 5"});
+  TMachineChanges changes = machine.TakeChanges();
+  EXPECT_TRUE(changes.Words);
+  EXPECT_TRUE(changes.Reset);
+
+  EXPECT_THROW(Assemble({"rst 6", "pob brak"}), EDorumError);
+  changes = machine.TakeChanges();
+  EXPECT_TRUE(changes.Words);
+  EXPECT_FALSE(changes.Reset);
+  EXPECT_EQ(machine.Memory().Word(0), 6u);
+
+  TLines tooLarge(33, "rpa");
+  EXPECT_THROW(Assemble(tooLarge), EDorumError);
+  changes = machine.TakeChanges();
+  EXPECT_FALSE(changes.Words);
+  EXPECT_FALSE(changes.Reset);
+}

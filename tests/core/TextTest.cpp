@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <set>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "MachineTestSupport.h"
 #include "TempDir.h"
@@ -11,6 +14,7 @@
 
 using namespace dorum;
 
+using dorum::test::Contains;
 using dorum::test::MessageOf;
 using dorum::test::TTempDir;
 using namespace std::string_literals;
@@ -326,4 +330,137 @@ TEST(TextLineEnds, AProfileFileIsSavedAsItWasRead) {
   created.WriteString("Opcje", "Uwaga", "żółw");
   created.Save(fresh);
   EXPECT_EQ(dorum::test::FileBytes(fresh), "[Opcje]\r\nUwaga=\xBF\xF3\xB3w\r\n");
+}
+
+// The Polish letters by their code page 1250 codes, as a file from the
+// original system holds them.
+TEST(CodePage1250, ThePolishLettersHaveTheirCodes) {
+  const std::string_view letters = "ąćęłńóśźżĄĆĘŁŃÓŚŹŻ";
+  const std::uint8_t codes[] = {0xB9, 0xE6, 0xEA, 0xB3, 0xF1, 0xF3, 0x9C, 0x9F, 0xBF,
+                                0xA5, 0xC6, 0xCA, 0xA3, 0xD1, 0xD3, 0x8C, 0x8F, 0xAF};
+  std::size_t i = 0;
+  for (const std::uint8_t code : codes) {
+    const char32_t letter = NextChar(letters, i);
+    EXPECT_EQ(Cp1250ToChar(code), letter) << int{code};
+    EXPECT_EQ(CharToCp1250(letter), code) << int{code};
+  }
+  EXPECT_EQ(i, letters.size());
+  EXPECT_EQ(DecodeCp1250("\x80\x81\x98\xA0\xFF"), "€\u0081\u0098\u00A0\u02D9");
+  EXPECT_EQ(EncodeCp1250("a€ż"), "a\x80\xBF");
+}
+
+// In the code page a capital's small letter stands 0x10 further in the
+// 0x8A..0x8F row, 0x20 further from 0xC0 on, and at four codes of their
+// own in the 0xA0 row.
+TEST(LowerCase, EveryCapitalOfTheCodePageHasItsSmallLetter) {
+  std::vector<std::pair<int, int>> pairs = {{0x8A, 0x9A}, {0x8C, 0x9C}, {0x8D, 0x9D}, {0x8E, 0x9E},
+                                            {0x8F, 0x9F}, {0xA3, 0xB3}, {0xA5, 0xB9}, {0xAA, 0xBA},
+                                            {0xAF, 0xBF}, {0xBC, 0xBE}};
+  for (int upper = 0xC0; upper <= 0xDE; ++upper) {
+    if (upper != 0xD7) pairs.emplace_back(upper, upper + 0x20);  // × and ÷ are no letters
+  }
+  std::set<int> capitals;
+  for (const auto& [upper, lower] : pairs) {
+    const char32_t capital = Cp1250ToChar(static_cast<std::uint8_t>(upper));
+    const char32_t small = Cp1250ToChar(static_cast<std::uint8_t>(lower));
+    EXPECT_EQ(LowerChar(capital), small) << std::hex << upper;
+    EXPECT_EQ(LowerChar(small), small) << std::hex << lower;
+    EXPECT_EQ(LowerCase(CharText(capital) + "X"), CharText(small) + "x") << std::hex << upper;
+    capitals.insert(upper);
+  }
+  // Every other code stays as it is.
+  for (int code = 0x80; code <= 0xFF; ++code) {
+    if (capitals.contains(code)) continue;
+    const char32_t c = Cp1250ToChar(static_cast<std::uint8_t>(code));
+    EXPECT_EQ(LowerChar(c), c) << std::hex << code;
+  }
+  for (char32_t c = 0; c < 0x80; ++c) {
+    EXPECT_EQ(LowerChar(c), c >= U'A' && c <= U'Z' ? c + 32 : c) << static_cast<int>(c);
+  }
+  EXPECT_EQ(LowerCase("@AZ[`az{"), "@az[`az{");
+  // Bytes that are no UTF-8 are kept as they are, so nothing is lost.
+  EXPECT_EQ(LowerCase("A\xFF\xC5Ż\xE2\x82"), "a\xFF\xC5ż\xE2\x82");
+}
+
+// The ends of the surrogate ranges: a pair reaches from U+10000 to
+// U+10FFFF; the units just outside them are characters of their own.
+TEST(TextEncodings, Utf16SurrogatePairsAtTheirBounds) {
+  for (const bool bigEndian : {false, true}) {
+    SCOPED_TRACE(bigEndian);
+    const std::u16string units = u"\xD7FF\xD800\xDC00\xDBFF\xDFFF\xE000";
+    const TDecodedText text = DecodeText(Utf16(units, bigEndian));
+    EXPECT_EQ(text.Lines, TLines{"\uD7FF\U00010000\U0010FFFF\uE000"});
+    EXPECT_EQ(EncodeText(text.Lines, text.Encoding), Utf16(units + u"\r\n", bigEndian));
+
+    const auto refused = [&](std::u16string_view bad) {
+      return MessageOf([&] { (void)DecodeText(Utf16(bad, bigEndian)); });
+    };
+    const std::string name = bigEndian ? "UTF-16BE" : "UTF-16LE";
+    // A high surrogate as the last unit, or before a unit that is none.
+    EXPECT_TRUE(Contains(refused(u"a\n\xDBFF"), name + ", ale w wierszu 2 "));
+    EXPECT_TRUE(Contains(refused(u"a\xD800\xE000"), name + ", ale w wierszu 1 "));
+    EXPECT_TRUE(Contains(refused(u"a\xD800\xDBFF"), name));
+    EXPECT_TRUE(Contains(refused(u"\n\n\xDFFF"), name + ", ale w wierszu 3 "));
+    // A high surrogate followed by a single byte.
+    EXPECT_TRUE(
+        Contains(MessageOf([&] { (void)DecodeText(Utf16(u"\xD800", bigEndian) + 'x'); }), name));
+  }
+}
+
+TEST(StrToInt, HexadecimalIsABitPatternEvenWithASign) {
+  EXPECT_EQ(StrToInt("-$FFFFFFFF"), 1);
+  EXPECT_EQ(StrToInt("$80000000"), INT32_MIN);
+  EXPECT_EQ(StrToInt("-0x80000000"), INT32_MIN);
+  EXPECT_EQ(StrToInt(" \t+0X7fffffff"), INT32_MAX);
+  std::int32_t value = 99;
+  EXPECT_FALSE(TryStrToInt("0x1G", value));
+  EXPECT_FALSE(TryStrToInt("\n5", value));  // a line break is no blank here
+  EXPECT_FALSE(TryStrToInt("5\t", value));
+  EXPECT_EQ(value, 99);  // untouched when the text is no integer
+  EXPECT_TRUE(TryStrToInt("-2147483648", value));
+  EXPECT_EQ(value, INT32_MIN);
+}
+
+// Saving replaces the file in one step, but what the user set up around
+// it stays: its permissions, a link to it, the folder free of leftovers.
+TEST(TextFiles, SavingKeepsPermissionsLinksAndNoTemporaryFile) {
+  namespace fs = std::filesystem;
+  const TTempDir dir;
+  const std::string path = dir.FilePath("prog.prg");
+  WriteTextFile(path, {"stp"});
+  std::error_code error;
+  // Not what a new file gets: the group may write, others may not read.
+  const fs::perms shared = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                           fs::perms::group_write;
+  fs::permissions(path, shared, fs::perm_options::replace, error);
+  ASSERT_FALSE(error);
+  WriteTextFile(path, {"rst 1"});
+  EXPECT_EQ(fs::status(path).permissions(), shared);
+  EXPECT_EQ(dorum::test::FileBytes(path), "rst 1\r\n");
+
+  const std::string link = dir.FilePath("skrot.prg");
+  fs::create_symlink(path, link, error);
+  const bool linked = !error;
+  if (linked) {
+    WriteTextFile(link, {"rst 2"});
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(dorum::test::FileBytes(path), "rst 2\r\n");
+  }
+  WriteFileBytes(dir.FilePath("nowy.bin"), "\0\xFF"sv);
+  EXPECT_EQ(dorum::test::FileBytes(dir.FilePath("nowy.bin")), "\0\xFF"sv);
+
+  std::set<std::string> names;
+  for (const auto& entry : fs::directory_iterator(dir.FilePath("")))
+    names.insert(entry.path().filename().string());
+  std::set<std::string> expected{"prog.prg", "nowy.bin"};
+  if (linked) expected.insert("skrot.prg");
+  EXPECT_EQ(names, expected);
+}
+
+TEST(TextEncodings, EachHasTheNameTheMessagesGive) {
+  EXPECT_EQ(EncodingName(TTextEncoding::Cp1250), "Windows-1250");
+  EXPECT_EQ(EncodingName(TTextEncoding::Utf8), "UTF-8");
+  EXPECT_EQ(EncodingName(TTextEncoding::Utf8WithBom), "UTF-8");
+  EXPECT_EQ(EncodingName(TTextEncoding::Utf16Le), "UTF-16LE");
+  EXPECT_EQ(EncodingName(TTextEncoding::Utf16Be), "UTF-16BE");
 }

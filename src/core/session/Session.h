@@ -68,7 +68,8 @@ class TSession {
   // its current line where L points. A failed assembly keeps the labels it
   // read.
   void AssembleProgram(TProgramDocument& document);
-  // Every memory word to 0, as one step the history can take back.
+  // Every memory word to 0; as after an assembly, the history cannot step
+  // back past it.
   void ClearMemory();
 
   // Starts or ends recording; a new recording starts empty and keeps at
