@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Builds the simulation core and its unit tests for WebAssembly with
-# emscripten and runs the tests under node; arguments go to the test program
-# (e.g. --gtest_filter='Text*'). With --speed [CYCLES] it measures the
+# Builds the simulation core, the web page's engine and their unit tests for
+# WebAssembly with emscripten and runs the tests under node; arguments go to
+# the test programs (e.g. --gtest_filter='Text*'). With --speed [CYCLES] it measures the
 # core's cycles per second under node instead. BUILD_DIR chooses the folder.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -16,5 +16,6 @@ if [ "${1:-}" = "--speed" ]; then
   cmake --build "$build" --target dorum-speed
   exec node "$build/bench/dorum-speed.js" "${2:-50000000}"
 fi
-cmake --build "$build" --target dorum_core_tests
-exec node "$build/tests/core/dorum_core_tests.js" "$@"
+cmake --build "$build" --target dorum_core_tests dorum_engine_tests
+node "$build/tests/core/dorum_core_tests.js" "$@"
+exec node "$build/tests/core/dorum_engine_tests.js" "$@"
