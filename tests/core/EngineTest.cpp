@@ -84,7 +84,16 @@ TEST_F(EngineTest, ACycleIsDoneAtOnceAndSteppedBack) {
   EXPECT_TRUE(engine.StepBack(true));  // back to before "POB x"
   EXPECT_EQ(machine.Register(TRegisterId::AK).Value(), 0);
   EXPECT_EQ(engine.Session().Control().CyclesSinceReset(), 0u);
+  EXPECT_FALSE(engine.CanStepBack(false));
   EXPECT_FALSE(engine.StepBack(false));  // nothing left
+
+  // Under manual control only single cycles run.
+  engine.SetManualControl(true);
+  EXPECT_TRUE(engine.CanStart(TRunCommand::Cycle));
+  EXPECT_FALSE(engine.CanStart(TRunCommand::Instruction));
+  EXPECT_FALSE(engine.CanStart(TRunCommand::Program));
+  EXPECT_TRUE(engine.Start(TRunCommand::Cycle).Box == TBoxKind::None);
+  EXPECT_TRUE(engine.CanStepBack(false));
 }
 
 TEST_F(EngineTest, AnEndlessLoopGoesOnSliceBySliceUntilStopped) {
@@ -95,6 +104,8 @@ TEST_F(EngineTest, AnEndlessLoopGoesOnSliceBySliceUntilStopped) {
     state = engine.Slice(2);
   }
   EXPECT_TRUE(state.Running);
+  EXPECT_FALSE(engine.CanStepBack(false));
+  EXPECT_FALSE(engine.CanStart(TRunCommand::Cycle));
   EXPECT_FALSE(engine.StepBack(false));  // refused while it runs
   // Another run command is refused too, and leaves the run going.
   EXPECT_TRUE(engine.Start(TRunCommand::Cycle).Running);

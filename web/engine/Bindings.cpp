@@ -152,7 +152,6 @@ class TPageEngine {
     for (int address = std::max(firstRow, 0); address < std::min(firstRow + rows, size); ++address)
       memory.call<void>("push", MemoryRowText(machine, address));
     const TController& control = session.Control();
-    const TRunHistory* history = session.History();
     val view = val::object();
     view.set("items", items);
     view.set("memory", memory);
@@ -161,9 +160,14 @@ class TPageEngine {
     view.set("currentLine", engine_.CurrentLine());
     view.set("cycles", static_cast<double>(control.CyclesSinceReset()));
     view.set("manualControl", control.ManualControl());
-    view.set("undoableSteps", static_cast<double>(history ? history->UndoableSteps() : 0));
-    view.set("undoableInstructions",
-             static_cast<double>(history ? history->UndoableInstructions() : 0));
+    val enabled = val::object();
+    enabled.set("cycle", engine_.CanStart(TRunCommand::Cycle));
+    enabled.set("instruction", engine_.CanStart(TRunCommand::Instruction));
+    enabled.set("program", engine_.CanStart(TRunCommand::Program));
+    enabled.set("toLine", engine_.CanStart(TRunCommand::ToLine));
+    enabled.set("stepBack", engine_.CanStepBack(false));
+    enabled.set("stepBackInstruction", engine_.CanStepBack(true));
+    view.set("enabled", enabled);
     view.set("output", machine.Console().OutputText());
     view.set("input", machine.Console().InputText());
     return view;

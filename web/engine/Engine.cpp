@@ -108,6 +108,25 @@ TOutcome TEngine::CompileInstruction(const std::string& text) {
   return Trying([&] { session_.CompileInstruction(LinesOf(text)); });
 }
 
+bool TEngine::CanStart(TRunCommand command) const noexcept {
+  if (running_) return false;
+  switch (command) {
+    case TRunCommand::Instruction:
+    case TRunCommand::Program:
+      return !session_.Control().ManualControl();
+    case TRunCommand::Cycle:
+    case TRunCommand::ToLine:
+      break;
+  }
+  return true;
+}
+
+bool TEngine::CanStepBack(bool wholeInstruction) const noexcept {
+  const TRunHistory* history = session_.History();
+  if (running_ || history == nullptr) return false;
+  return (wholeInstruction ? history->UndoableInstructions() : history->UndoableSteps()) > 0;
+}
+
 TRunState TEngine::Start(TRunCommand command, int line) {
   if (running_) return {true, false, TBoxKind::None, {}};
   TController& control = session_.Control();

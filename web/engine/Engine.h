@@ -85,6 +85,11 @@ class TEngine {
   // undone or a run is in progress.
   bool StepBack(bool wholeInstruction);
   [[nodiscard]] bool Running() const noexcept { return running_; }
+  // Whether the command may be given now, as the desktop greys it: no run
+  // command during a run, "Rozkaz" and "Program" not under manual control,
+  // stepping back only over what the history holds.
+  [[nodiscard]] bool CanStart(TRunCommand command) const noexcept;
+  [[nodiscard]] bool CanStepBack(bool wholeInstruction) const noexcept;
 
   // What a student enters between cycles.
   TOutcome EnterRegister(TRegisterId id, const std::string& text);
