@@ -55,6 +55,9 @@ TEST_F(EngineTest, ACompileErrorTellsItsPlaceAndACycleErrorIsAnErrorBox) {
   EXPECT_FALSE(wrong.Ok);
   EXPECT_EQ(wrong.Line, 2);
   EXPECT_GT(wrong.Column, 0);
+  EXPECT_EQ(wrong.Mark.Line, 2);  // "XYZ" is marked
+  EXPECT_EQ(wrong.Mark.Begin, 0);
+  EXPECT_EQ(wrong.Mark.End, 3);
   EXPECT_FALSE(wrong.Message.empty());
 
   // STP replaced by an instruction whose second cycle reads an empty bus.

@@ -27,6 +27,13 @@ val ToJs(const TOutcome& outcome) {
   result.set("message", outcome.Message);
   result.set("line", outcome.Line);
   result.set("column", outcome.Column);
+  if (outcome.Line > 0) {
+    val mark = val::object();
+    mark.set("line", outcome.Mark.Line);
+    mark.set("begin", outcome.Mark.Begin);
+    mark.set("end", outcome.Mark.End);
+    result.set("mark", mark);
+  }
   return result;
 }
 
@@ -99,6 +106,7 @@ class TPageEngine {
   }
   val Slice(double milliseconds) { return ToJs(engine_.Slice(milliseconds)); }
   void RequestStop() { engine_.RequestStop(); }
+  [[nodiscard]] bool Running() const { return engine_.Running(); }
   val Reset() { return ToJs(engine_.Reset()); }
   bool StepBack(bool wholeInstruction) { return engine_.StepBack(wholeInstruction); }
   val EnterRegister(int id, const std::string& text) {
@@ -191,6 +199,7 @@ EMSCRIPTEN_BINDINGS(dorum_engine) {
       .function("start", &TPageEngine::Start)
       .function("slice", &TPageEngine::Slice)
       .function("requestStop", &TPageEngine::RequestStop)
+      .function("running", &TPageEngine::Running)
       .function("reset", &TPageEngine::Reset)
       .function("stepBack", &TPageEngine::StepBack)
       .function("enterRegister", &TPageEngine::EnterRegister)

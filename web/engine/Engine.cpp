@@ -19,22 +19,26 @@ TLines LinesOf(const std::string& text) {
   return lines;
 }
 
-TOutcome OutcomeOf(const EDorumError& error) {
-  TOutcome outcome{false, error.Message()};
+// The error of a text the page sent; a placed one with the editor's mark.
+TOutcome OutcomeOf(const EDorumError& error, const TLines& lines = {}) {
+  TOutcome outcome;
+  outcome.Ok = false;
+  outcome.Message = error.Message();
   if (const auto* positioned = dynamic_cast<const EControlException*>(&error)) {
     outcome.Line = positioned->Line();
     outcome.Column = positioned->Column();
+    outcome.Mark = ErrorMarkRange(lines, outcome.Line, outcome.Column);
   }
   return outcome;
 }
 
-// Does the action; its error becomes the outcome.
+// Does the action; its error becomes the outcome, placed in `lines`.
 template <class TAction>
-TOutcome Trying(TAction&& action) {
+TOutcome Trying(TAction&& action, const TLines& lines = {}) {
   try {
     action();
   } catch (const EDorumError& e) {
-    return OutcomeOf(e);
+    return OutcomeOf(e, lines);
   }
   return {};
 }
@@ -69,7 +73,8 @@ std::string TEngine::EncodeText(const std::string& text, TTextEncoding encoding,
                                 TOutcome& outcome) {
   std::string bytes;
   try {
-    bytes = dorum::EncodeText(LinesOf(text), encoding, lineEnd);
+    const TLines lines = LinesOf(text);
+    bytes = dorum::EncodeText(lines, encoding, lineEnd);
     outcome = {};
   } catch (const EDorumError& e) {
     outcome = OutcomeOf(e);
@@ -97,15 +102,19 @@ std::string TEngine::SaveList() {
 
 TOutcome TEngine::CompileProgram(const std::string& text) {
   StopRun();
-  return Trying([&] {
-    program_.SetTexts(LinesOf(text));
-    session_.AssembleProgram(program_);
-  });
+  const TLines lines = LinesOf(text);
+  return Trying(
+      [&] {
+        program_.SetTexts(lines);
+        session_.AssembleProgram(program_);
+      },
+      lines);
 }
 
 TOutcome TEngine::CompileInstruction(const std::string& text) {
   StopRun();
-  return Trying([&] { session_.CompileInstruction(LinesOf(text)); });
+  const TLines lines = LinesOf(text);
+  return Trying([&] { session_.CompileInstruction(lines); }, lines);
 }
 
 bool TEngine::CanStart(TRunCommand command) const noexcept {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "common/Text.h"
+#include "control/CommentFilter.h"
 #include "program/ProgramDocument.h"
 #include "session/Session.h"
 
@@ -30,6 +31,8 @@ struct TOutcome {
   std::string Message;
   int Line = 0;  // 1-based; 0 when the error has no place
   int Column = 0;
+  // The characters the editor marks (see ErrorMarkRange), when placed.
+  TMarkRange Mark;
 };
 
 // Where a run stands after a call: still going (the page asks for the next
