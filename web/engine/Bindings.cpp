@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "Engine.h"
+#include "common/Texts.h"
 #include "diagram/DiagramItems.h"
 
 using emscripten::val;
@@ -25,6 +26,7 @@ val ToJs(const TOutcome& outcome) {
   val result = val::object();
   result.set("ok", outcome.Ok);
   result.set("message", outcome.Message);
+  result.set("boxText", Texts::BoxText(outcome.Message));
   result.set("line", outcome.Line);
   result.set("column", outcome.Column);
   if (outcome.Line > 0) {
@@ -115,6 +117,16 @@ class TPageEngine {
   val EnterMemory(int address, const std::string& text) {
     return ToJs(engine_.EnterMemory(address, text));
   }
+  // What the value box offers: the box's title and label and the value now.
+  val RegisterValue(int id) const {
+    const TRegister& reg = engine_.Session().Machine().Register(static_cast<TRegisterId>(id));
+    return Ask("Rejestr " + reg.Caption(), "Aktualna wartość", std::to_string(reg.Value()));
+  }
+  val MemoryValue(int address) const {
+    const TMemory& memory = engine_.Session().Machine().Memory();
+    return Ask(memory.Caption(), "Wartość[" + std::to_string(address) + "]",
+               std::to_string(memory.Word(memory.IndexOf(address))));
+  }
   void ToggleSignal(int signal) { engine_.ToggleSignal(signal); }
   void SetManualControl(bool manual) { engine_.SetManualControl(manual); }
   void TypeInput(const std::string& text) { engine_.TypeInput(text); }
@@ -182,6 +194,14 @@ class TPageEngine {
   }
 
  private:
+  static val Ask(const std::string& title, const std::string& label, const std::string& value) {
+    val ask = val::object();
+    ask.set("title", title);
+    ask.set("label", label);
+    ask.set("value", value);
+    return ask;
+  }
+
   TEngine engine_;
 };
 
@@ -205,6 +225,8 @@ EMSCRIPTEN_BINDINGS(dorum_engine) {
       .function("enterRegister", &TPageEngine::EnterRegister)
       .function("enterMemory", &TPageEngine::EnterMemory)
       .function("toggleSignal", &TPageEngine::ToggleSignal)
+      .function("registerValue", &TPageEngine::RegisterValue)
+      .function("memoryValue", &TPageEngine::MemoryValue)
       .function("setManualControl", &TPageEngine::SetManualControl)
       .function("typeInput", &TPageEngine::TypeInput)
       .class_function("layout", &TPageEngine::Layout)

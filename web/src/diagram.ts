@@ -5,8 +5,10 @@ import type { ItemView, LayoutItem, View } from './protocol';
 const svgNs = 'http://www.w3.org/2000/svg';
 export const diagramWidth = 816;
 export const diagramHeight = 477;
-// Rows of the memory box: its height less the frame, one row per 18 units.
+// Rows of the memory box: its height less the frame, one row per 18 units;
+// its columns (address, word, code) as wide as "65535  ".
 const memoryRowHeight = 18;
+const memoryColumn = 48;
 
 function element<K extends keyof SVGElementTagNameMap>(
   name: K,
@@ -54,6 +56,8 @@ export class MachineDiagram {
   }
 
   update(view: View): void {
+    // The cycle shown, for whoever waits for one (a test, a tool).
+    this.svg.dataset['cycles'] = String(view.cycles);
     view.items.forEach((state, index) => {
       const drawn = this.drawn[index];
       if (drawn) this.show(drawn, state);
@@ -61,9 +65,12 @@ export class MachineDiagram {
     this.memorySize = view.memorySize;
     this.memoryRows.forEach((row, index) => {
       const text = view.memory[index] ?? '';
-      row.textContent = text;
+      if (row.getAttribute('aria-label') === text) return;
       row.setAttribute('aria-label', text);
       row.style.display = text ? '' : 'none';
+      // "address  word  code": the code itself holds single blanks only.
+      const columns = text.split('  ');
+      row.querySelectorAll('tspan').forEach((span, column) => (span.textContent = columns[column] ?? ''));
     });
   }
 
@@ -125,7 +132,8 @@ export class MachineDiagram {
     group.append(element('rect', { x: item.x + 0.5, y: item.y + 0.5, width: item.width - 1, height: item.height - 1 }));
     group.setAttribute('role', 'list');
     for (let row = 0; row < Math.floor((item.height - 2) / memoryRowHeight); ++row) {
-      const text = element('text', { x: item.x + 5, y: item.y + 2 + row * memoryRowHeight + memoryRowHeight / 2, 'dominant-baseline': 'central', 'xml:space': 'preserve', class: 'row' });
+      const text = element('text', { y: item.y + 2 + row * memoryRowHeight + memoryRowHeight / 2, 'dominant-baseline': 'central', class: 'row' });
+      for (let column = 0; column < 3; ++column) text.append(element('tspan', { x: item.x + 5 + column * memoryColumn }));
       const address = () => this.memoryFirst + row;
       this.clickable(text, 'listitem', () => this.actions.enterMemory(address()));
       this.memoryRows.push(text);

@@ -3,10 +3,22 @@
 import { EditorState, StateEffect, StateField, type Extension } from '@codemirror/state';
 import { Decoration, type DecorationSet, EditorView, keymap, lineNumbers, highlightActiveLine } from '@codemirror/view';
 import { defaultKeymap, history, historyKeymap } from '@codemirror/commands';
-import { wordRange } from './words';
+import type { MarkRange } from './protocol';
 
-const setError = StateEffect.define<{ line: number; column: number } | null>();
+const setError = StateEffect.define<MarkRange | null>();
 const setCurrentLine = StateEffect.define<number>();
+
+// The engine counts characters; the editor counts UTF-16 units.
+function unitOffset(text: string, characters: number): number {
+  let units = 0;
+  for (let i = 0; i < characters && units < text.length; ++i) units += text.codePointAt(units)! > 0xffff ? 2 : 1;
+  return units;
+}
+
+function markOffsets(state: EditorState, mark: MarkRange): [number, number] {
+  const line = state.doc.line(Math.min(Math.max(mark.line, 1), state.doc.lines));
+  return [line.from + unitOffset(line.text, mark.begin), line.from + unitOffset(line.text, mark.end)];
+}
 
 const errorMark = Decoration.mark({ class: 'cm-error-word' });
 const currentLineMark = Decoration.line({ class: 'cm-next-line' });
@@ -22,10 +34,8 @@ const errorField = StateField.define<DecorationSet>({
         marks = Decoration.none;
         continue;
       }
-      const lines = transaction.state.doc.toString().split('\n');
-      const range = wordRange(lines, effect.value.line, effect.value.column);
-      const line = transaction.state.doc.line(range.line);
-      marks = Decoration.set(range.end > range.begin ? [errorMark.range(line.from + range.begin, line.from + range.end)] : []);
+      const [from, to] = markOffsets(transaction.state, effect.value);
+      marks = Decoration.set(to > from ? [errorMark.range(from, to)] : []);
     }
     return marks;
   },
@@ -62,7 +72,7 @@ export class SourceEditor {
           keymap.of([...defaultKeymap, ...historyKeymap]),
           errorField,
           currentLineField,
-          EditorView.contentAttributes.of({ 'aria-label': label }),
+          EditorView.contentAttributes.of({ 'aria-label': label, tabindex: '0' }),
           EditorView.updateListener.of((update) => {
             if (update.docChanged) onChange(update.state.doc.toString());
           }),
@@ -85,11 +95,10 @@ export class SourceEditor {
     return this.view.state.doc.lineAt(this.view.state.selection.main.head).number;
   }
 
-  markError(line: number, column: number): void {
-    this.view.dispatch({ effects: setError.of({ line, column }) });
-    const range = wordRange(this.text.split('\n'), line, column);
-    const at = this.view.state.doc.line(range.line).from + range.begin;
-    this.view.dispatch({ selection: { anchor: at }, scrollIntoView: true });
+  // Marks the word at fault and puts the caret at its start.
+  markError(mark: MarkRange): void {
+    const [from] = markOffsets(this.view.state, mark);
+    this.view.dispatch({ effects: setError.of(mark), selection: { anchor: from }, scrollIntoView: true });
   }
 
   clearError(): void {

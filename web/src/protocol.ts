@@ -17,9 +17,18 @@ export const runCommandCode: Record<RunCommand, number> = {
 // the line and column (from 1) of the word a compile stopped at.
 export interface Outcome {
   ok: boolean;
-  message: string;
+  message: string; // as an editor's status line shows it
+  boxText: string; // as the error box shows it
   line: number;
   column: number;
+  mark?: MarkRange; // what the editor marks, when the error has a place
+}
+
+// Characters of a line (from 1) an editor marks, counted from 0, end excluded.
+export interface MarkRange {
+  line: number;
+  begin: number;
+  end: number;
 }
 
 // A text file opened through the engine: its lines joined by "\n", and the
@@ -107,6 +116,8 @@ export type Request =
   | { kind: 'enterRegister'; id: number; text: string }
   | { kind: 'enterMemory'; address: number; text: string }
   | { kind: 'toggleSignal'; id: number }
+  | { kind: 'registerValue'; id: number }
+  | { kind: 'memoryValue'; address: number }
   | { kind: 'setManualControl'; manual: boolean }
   | { kind: 'typeInput'; text: string }
   | { kind: 'memoryWindow'; first: number; rows: number };
@@ -126,9 +137,18 @@ export interface Answers {
   enterRegister: Outcome;
   enterMemory: Outcome;
   toggleSignal: null;
+  registerValue: ValueQuestion;
+  memoryValue: ValueQuestion;
   setManualControl: null;
   typeInput: null;
   memoryWindow: null;
+}
+
+// What the value box asks before a value is entered.
+export interface ValueQuestion {
+  title: string;
+  label: string;
+  value: string;
 }
 
 export interface Envelope {
