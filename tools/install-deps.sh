@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(g++ cmake ninja-build qt6-base-dev qt6-svg-dev libqscintilla2-qt6-dev qt6-translations-l10n
-  libgtest-dev googletest libbenchmark-dev clang clang-format libclang-rt-dev emscripten nodejs
+  libgtest-dev googletest libbenchmark-dev clang clang-format libclang-rt-dev emscripten nodejs chromium
   xvfb xauth xdotool imagemagick fonts-dejavu-core
   dpkg-dev file desktop-file-utils
   gtkwave)

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Builds the simulation core and its unit tests for WebAssembly with
-# emscripten and runs the tests under node; arguments go to the test program
-# (e.g. --gtest_filter='Text*'). With --speed [CYCLES] it measures the
-# core's cycles per second under node instead. BUILD_DIR chooses the folder.
+# Builds the simulation core, the web page's engine and their unit tests for
+# WebAssembly with emscripten and runs the tests under node; arguments go to
+# the test programs (e.g. --gtest_filter='Text*'). With --speed [CYCLES] it measures the
+# core's cycles per second under node instead; with --engine it only builds
+# the web page's engine. BUILD_DIR chooses the folder.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build/wasm}
@@ -12,9 +13,13 @@ export NODE_PATH=${NODE_PATH:-/usr/share/nodejs}
 mkdir -p "$build"
 emcmake cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DDORUM_CORE_ONLY=ON \
   >"$build/configure.log" 2>&1 || { cat "$build/configure.log"; exit 1; }
+if [ "${1:-}" = "--engine" ]; then
+  exec cmake --build "$build" --target dorum-engine
+fi
 if [ "${1:-}" = "--speed" ]; then
   cmake --build "$build" --target dorum-speed
   exec node "$build/bench/dorum-speed.js" "${2:-50000000}"
 fi
-cmake --build "$build" --target dorum_core_tests
-exec node "$build/tests/core/dorum_core_tests.js" "$@"
+cmake --build "$build" --target dorum_core_tests dorum_engine_tests
+node "$build/tests/core/dorum_core_tests.js" "$@"
+exec node "$build/tests/core/dorum_engine_tests.js" "$@"

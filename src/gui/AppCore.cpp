@@ -120,54 +120,20 @@ void TAppCore::ReportEnd(TSliceEnd end, const std::optional<QString>& error) {
     errors_.Report(runParent_, *error);
     return;
   }
-  switch (end) {
-    case TSliceEnd::ProgramEnded:
-      // The stop signal ends a program normally: that is news, not a failure.
-      dialogs_.ShowInformation(runParent_, ErrorBoxText(Q(Control().EndMessage())));
+  const TEndReport report = session_.ReportEnd(end);
+  switch (report.Box) {
+    case TBoxKind::None:
       return;
-    case TSliceEnd::ConditionHeld:
-      ReportConditionStop(Q(Control().EndMessage()));
+    case TBoxKind::Information:
+      // A stop condition brought the program's editor forward: it shows the
+      // line before the box opens.
+      if (end == TSliceEnd::ConditionHeld && Control().ProgramEditor() != nullptr) refresh_.Flush();
+      dialogs_.ShowInformation(runParent_, Q(report.Text));
       return;
-    case TSliceEnd::Breakpoint:
-    case TSliceEnd::ProgramBreakpoint:
-    case TSliceEnd::CycleLimit:
-    case TSliceEnd::InputExhausted:
-      errors_.Report(runParent_, Q(Control().EndMessage()));
-      return;
-    case TSliceEnd::Idle:
-    case TSliceEnd::Budget:
-    case TSliceEnd::Tempo:
-    case TSliceEnd::Waiting:
-    case TSliceEnd::Finished:
-    case TSliceEnd::Stopped:
+    case TBoxKind::Error:
+      errors_.Report(runParent_, Q(report.Text));
       return;
   }
-}
-
-void TAppCore::ReportConditionStop(const QString& message) {
-  const TController& control = Control();
-  // Numbered as the timing diagram and the trace number it; the instruction
-  // is the one under way, which after a fetch is the one it fetched.
-  QString text =
-      message +
-      QStringLiteral("\nWykonanie zatrzymano po takcie nr %1").arg(control.CyclesSinceReset());
-  if (const int code = control.CurrentCode(); code >= 0 && code < control.Instructions().Count())
-    text += QStringLiteral(" rozkazu %1").arg(Q(control.Instructions().At(code).Name()));
-  if (IBoundProgram* program = control.ProgramEditor()) {
-    // The box names the line of the instruction in whose cycle the
-    // condition held; the editor marks the instruction that runs next, as
-    // after a breakpoint: that one still, when it stopped within it.
-    const int line = program->LineOfAddress(control.InstructionAddress());
-    if (line > 0) text += QStringLiteral(" w wierszu %1 programu").arg(line);
-    program->SetCurrentLine(program->LineOfAddress(control.AtFetch()
-                                                       ? Machine().Register(TRegisterId::L).Value()
-                                                       : control.InstructionAddress()));
-    Machine().NotifyLineMoved();
-    Machine().NotifyFocusWanted();
-    // The editor shows the line and takes the focus before the box opens.
-    refresh_.Flush();
-  }
-  dialogs_.ShowInformation(runParent_, text + u'.');
 }
 
 void TAppCore::ScheduleSlice(int delay) {

@@ -142,9 +142,6 @@ class TAppCore final : public QObject {
   // stop or a stop condition held, in the error box for the other stops
   // and for an error.
   void ReportEnd(TSliceEnd end, const std::optional<QString>& error);
-  // A stop condition held: the editor shows the line of the instruction
-  // under way; the box names the condition, the cycle and that line.
-  void ReportConditionStop(const QString& message);
   void PerformSlice();
   // The one way a run advances: performs a piece of it (a slice, or the
   // whole of a Run) and goes on, pauses or ends as the piece says.

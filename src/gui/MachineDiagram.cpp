@@ -84,51 +84,17 @@ QRect TMachineDiagram::WidgetRect(const QRect& design) const {
 }
 
 bool TMachineDiagram::Shows(const TDiagramItem& item) const {
-  switch (item.Kind) {
-    case TItemKind::Register:
-      return machine_.Register(static_cast<TRegisterId>(item.Id)).Visible();
-    case TItemKind::Bus:
-      return machine_.Bus(static_cast<TBusId>(item.Id)).Visible();
-    case TItemKind::Signal:
-    case TItemKind::Wire:
-      return machine_.Signal(item.Id).Visible();
-    case TItemKind::Memory:
-    case TItemKind::Alu:
-      return true;
-  }
-  return true;
+  return ItemShown(machine_, item);
 }
 
 QString TMachineDiagram::TextOf(const TDiagramItem& item) const {
-  switch (item.Kind) {
-    case TItemKind::Register:
-      return Q(machine_.RegisterText(static_cast<TRegisterId>(item.Id)));
-    case TItemKind::Bus: {
-      const auto id = static_cast<TBusId>(item.Id);
-      const QString caption = Q(machine_.Bus(id).Caption());
-      return machine_.BusDriven(id)
-                 ? caption + QStringLiteral(" = ") + QString::number(machine_.BusValue(id))
-                 : caption;
-    }
-    case TItemKind::Signal:
-      return Q(machine_.Signal(item.Id).Caption());
-    case TItemKind::Memory:
-      return Q(machine_.Memory().Caption());
-    case TItemKind::Alu:
-      return QStringLiteral("JAL");
-    case TItemKind::Wire:
-      return QString::fromLatin1(item.Name);
-  }
-  return {};
+  return Q(ItemText(machine_, item));
 }
 
 QString TMachineDiagram::MemoryRowText(int row) const {
   const int address = topRow_ + row;
   if (row < 0 || row >= visibleRows_ || address >= machine_.Memory().Size()) return {};
-  return QStringLiteral("%1  %2  %3")
-      .arg(address)
-      .arg(machine_.Memory().Word(address))
-      .arg(Q(machine_.CodeText(address)));
+  return Q(dorum::MemoryRowText(machine_, address));
 }
 
 const TDiagramItem* TMachineDiagram::ItemAt(const QPointF& at) const {

@@ -15,35 +15,15 @@
 #include <algorithm>
 #include <memory>
 
+#include "CoreText.h"
+#include "control/CommentFilter.h"
+
 namespace dorum::gui {
 
 namespace {
 
 constexpr int kGlyphWidth = 11;
 constexpr int kGlyphHeight = 14;
-
-// Where the code of a line ends: at a "//" comment, if it has one. Quoted
-// characters and brace comments are stepped over as the word reader does.
-int CodeEnd(const QString& line) {
-  bool inBraces = false;
-  for (int i = 0; i < line.size(); ++i) {
-    const QChar c = line[i];
-    if (inBraces) {
-      inBraces = c != u'}';
-    } else if (c == u'{') {
-      inBraces = true;
-    } else if (c == u'\'') {
-      ++i;
-    } else if (c == u'/' && i + 1 < line.size() && line[i + 1] == u'/') {
-      return i;
-    }
-  }
-  return static_cast<int>(line.size());
-}
-
-bool IsBlank(QChar c) {
-  return c == u' ' || c == u'\t' || c == QChar(0);
-}
 
 QString WithoutLineBreak(QString line) {
   while (line.endsWith(u'\n') || line.endsWith(u'\r')) line.chop(1);
@@ -241,34 +221,13 @@ void TSourceEditor::SetCaret(int line, int column) {
 
 void TSourceEditor::MarkError(int line, int column) {
   ClearErrorMark();
-  const int count = lines();
-  int at = line - 1;
-  int end = 0;
-  if (at >= count) {  // the text ended before the construct did
-    at = count - 1;
-    end = static_cast<int>(WithoutLineBreak(text(at)).size());
-  } else if (column <= 0 && at > 0) {
-    // The reader had just passed a word at the end of the line before.
-    --at;
-    end = CodeEnd(WithoutLineBreak(text(at)));
-  } else {
-    end =
-        std::clamp(column - 1, 0, static_cast<int>(WithoutLineBreak(text(std::max(at, 0))).size()));
-  }
-  at = std::max(at, 0);
-  const QString s = WithoutLineBreak(text(at));
-  while (end > 0 && IsBlank(s[end - 1])) --end;
-  int begin = end;
-  while (begin > 0 && !IsBlank(s[begin - 1])) --begin;
-  if (begin == end) {  // no word there: mark the character at the place
-    if (end < s.size()) {
-      ++end;
-    } else if (begin > 0) {
-      --begin;
-    }
-  }
-  errorMark_ = {at, begin, end};
-  if (begin < end) fillIndicatorRange(at, begin, at, end, kErrorIndicator);
+  TLines texts;
+  texts.reserve(static_cast<std::size_t>(lines()));
+  for (int at = 0; at < lines(); ++at) texts.push_back(U8(WithoutLineBreak(text(at))));
+  const TMarkRange mark = ErrorMarkRange(texts, line, column);
+  errorMark_ = {mark.Line - 1, mark.Begin, mark.End};
+  if (mark.Begin < mark.End)
+    fillIndicatorRange(mark.Line - 1, mark.Begin, mark.Line - 1, mark.End, kErrorIndicator);
 }
 
 void TSourceEditor::ClearErrorMark() {

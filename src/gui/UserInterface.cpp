@@ -5,17 +5,13 @@
 #include <QInputDialog>
 #include <QPointer>
 
-#include "common/Text.h"
+#include "CoreText.h"
+#include "common/Texts.h"
 
 namespace dorum::gui {
 
 QString ErrorBoxText(const QString& message) {
-  if (message.isEmpty()) return message;
-  // Compared as code page 1250 codes: letters and digits sort after ".",
-  // blanks and most punctuation before it.
-  const int last = CharToCp1250(message.back().unicode());
-  if (last < 0 || last > '.') return message + QLatin1Char('.');
-  return message;
+  return Q(Texts::BoxText(U8(message)));
 }
 
 namespace {

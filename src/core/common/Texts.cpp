@@ -4,6 +4,7 @@
 #include <initializer_list>
 
 #include "common/Strings.h"
+#include "common/Text.h"
 
 namespace dorum::Texts {
 
@@ -38,6 +39,17 @@ std::string ListIndexOutOfBounds(int index) {
 }
 std::string DivisionByZero() {
   return "Division by zero";
+}
+
+std::string BoxText(const std::string& message) {
+  if (message.empty()) return message;
+  char32_t last = 0;
+  for (std::size_t at = 0; at < message.size();) last = NextChar(message, at);
+  // Compared as code page 1250 codes: letters and digits sort after ".",
+  // blanks and most punctuation before it.
+  const int code = CharToCp1250(last);
+  if (code < 0 || code > '.') return message + '.';
+  return message;
 }
 
 std::string RegisterNotAvailable(std::string_view caption) {

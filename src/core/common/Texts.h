@@ -14,6 +14,10 @@ std::string NotValidInteger(std::string_view text);  // "'%s' is not a valid int
 std::string ListIndexOutOfBounds(int index);         // "List index out of bounds (%d)"
 std::string DivisionByZero();                        // "Division by zero"
 
+// A message as a message box shows it: ended with a full stop unless it
+// already ends in a blank or punctuation.
+std::string BoxText(const std::string& message);
+
 // Data path rules.
 std::string RegisterNotAvailable(std::string_view caption);
 std::string RegisterActiveAlready(std::string_view caption);

@@ -3,6 +3,8 @@
 #include "common/Text.h"
 #include "common/Texts.h"
 
+#include <algorithm>
+
 namespace dorum {
 
 std::string TCommentFilter::PositionText() const {
@@ -119,6 +121,73 @@ std::u32string TCommentFilter::ReadToken() {
     }
   }
   return result;
+}
+
+namespace {
+
+bool IsMarkBlank(char32_t c) {
+  return c == U' ' || c == U'\t' || c == 0;
+}
+
+std::u32string Characters(std::string_view line) {
+  std::u32string chars;
+  for (std::size_t at = 0; at < line.size();) chars += NextChar(line, at);
+  return chars;
+}
+
+// Where a line's code ends: at a "//" comment, if it has one. Quoted
+// characters and brace comments are stepped over as the reader does.
+int CodeEnd(const std::u32string& line) {
+  bool inBraces = false;
+  for (std::size_t i = 0; i < line.size(); ++i) {
+    const char32_t c = line[i];
+    if (inBraces) {
+      inBraces = c != U'}';
+    } else if (c == U'{') {
+      inBraces = true;
+    } else if (c == U'\'') {
+      ++i;
+    } else if (c == U'/' && i + 1 < line.size() && line[i + 1] == U'/') {
+      return static_cast<int>(i);
+    }
+  }
+  return static_cast<int>(line.size());
+}
+
+}  // namespace
+
+TMarkRange ErrorMarkRange(const TLines& lines, int line, int column) {
+  const int count = std::max(static_cast<int>(lines.size()), 1);
+  const auto text = [&](int at) {
+    return at >= 0 && at < static_cast<int>(lines.size())
+               ? Characters(lines[static_cast<std::size_t>(at)])
+               : std::u32string();
+  };
+  int at = line - 1;
+  int end = 0;
+  if (at >= count) {  // the text ended before the construct did
+    at = count - 1;
+    end = static_cast<int>(text(at).size());
+  } else if (column <= 0 && at > 0) {
+    // The reader had just passed a word at the end of the line before.
+    --at;
+    end = CodeEnd(text(at));
+  } else {
+    end = std::clamp(column - 1, 0, static_cast<int>(text(std::max(at, 0)).size()));
+  }
+  at = std::max(at, 0);
+  const std::u32string s = text(at);
+  while (end > 0 && IsMarkBlank(s[static_cast<std::size_t>(end - 1)])) --end;
+  int begin = end;
+  while (begin > 0 && !IsMarkBlank(s[static_cast<std::size_t>(begin - 1)])) --begin;
+  if (begin == end) {  // no word there: mark the character at the place
+    if (end < static_cast<int>(s.size())) {
+      ++end;
+    } else if (begin > 0) {
+      --begin;
+    }
+  }
+  return {at + 1, begin, end};
 }
 
 }  // namespace dorum

@@ -89,4 +89,17 @@ class TCommentFilter {
   std::size_t currentLine_ = static_cast<std::size_t>(-1);
 };
 
+// The characters an editor marks for a syntax error at (line, column), as
+// the error reports its place: the reader stands just behind the word at
+// fault, so the mark covers the word before the place, or the character at
+// it when no word is there. A place past the text's end marks the end of
+// the last line; column 0 on a later line, the end of the code on the line
+// before. Lines count from 1, columns from 0 in characters, End excluded.
+struct TMarkRange {
+  int Line = 1;
+  int Begin = 0;
+  int End = 0;
+};
+[[nodiscard]] TMarkRange ErrorMarkRange(const TLines& lines, int line, int column);
+
 }  // namespace dorum

@@ -127,4 +127,63 @@ std::span<const TDiagramItem> DiagramItems() {
   return kItems;
 }
 
+bool ItemShown(const TMachine& machine, const TDiagramItem& item) {
+  switch (item.Kind) {
+    case TItemKind::Register:
+      return machine.Register(static_cast<TRegisterId>(item.Id)).Visible();
+    case TItemKind::Bus:
+      return machine.Bus(static_cast<TBusId>(item.Id)).Visible();
+    case TItemKind::Signal:
+    case TItemKind::Wire:
+      return machine.Signal(item.Id).Visible();
+    case TItemKind::Memory:
+    case TItemKind::Alu:
+      return true;
+  }
+  return true;
+}
+
+bool ItemActive(const TMachine& machine, const TDiagramItem& item) {
+  switch (item.Kind) {
+    case TItemKind::Bus:
+      return machine.BusDriven(static_cast<TBusId>(item.Id));
+    case TItemKind::Signal:
+    case TItemKind::Wire:
+      return machine.SignalActive(item.Id);
+    case TItemKind::Register:
+    case TItemKind::Memory:
+    case TItemKind::Alu:
+      return false;
+  }
+  return false;
+}
+
+std::string ItemText(const TMachine& machine, const TDiagramItem& item) {
+  if (!ItemShown(machine, item)) return {};
+  switch (item.Kind) {
+    case TItemKind::Register:
+      return machine.RegisterText(static_cast<TRegisterId>(item.Id));
+    case TItemKind::Bus: {
+      const auto id = static_cast<TBusId>(item.Id);
+      const std::string caption = machine.Bus(id).Caption();
+      return machine.BusDriven(id) ? caption + " = " + std::to_string(machine.BusValue(id))
+                                   : caption;
+    }
+    case TItemKind::Signal:
+      return machine.Signal(item.Id).Caption();
+    case TItemKind::Memory:
+      return machine.Memory().Caption();
+    case TItemKind::Alu:
+      return "JAL";
+    case TItemKind::Wire:
+      return item.Name;
+  }
+  return {};
+}
+
+std::string MemoryRowText(const TMachine& machine, int address) {
+  return std::to_string(address) + "  " + std::to_string(machine.Memory().Word(address)) + "  " +
+         machine.CodeText(address);
+}
+
 }  // namespace dorum

@@ -2,10 +2,13 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 
 // The layout of the machine diagram, which every front end draws from: the
 // desktop's widget and the web page's picture.
 namespace dorum {
+
+class TMachine;
 
 // The diagram of the data path is drawn in design units: a client area of
 // 816 × 477, scaled to the window.
@@ -41,5 +44,17 @@ struct TDiagramItem {
 };
 
 [[nodiscard]] std::span<const TDiagramItem> DiagramItems();
+
+// What an item shows of the machine now, the same in every front end.
+// Whether it is part of the configured machine.
+[[nodiscard]] bool ItemShown(const TMachine& machine, const TDiagramItem& item);
+// Drawn in the active colour: a driven bus, a signal or wire that is on.
+[[nodiscard]] bool ItemActive(const TMachine& machine, const TDiagramItem& item);
+// Its caption, which is also its accessible name: "AK : 5", a bus's name
+// with "= value" while driven, a signal's name; empty for an item the
+// machine lacks.
+[[nodiscard]] std::string ItemText(const TMachine& machine, const TDiagramItem& item);
+// A row of the memory view: "address  word  code".
+[[nodiscard]] std::string MemoryRowText(const TMachine& machine, int address);
 
 }  // namespace dorum

@@ -1,5 +1,6 @@
 #include "session/Session.h"
 
+#include "common/Texts.h"
 #include "control/ListFile.h"
 #include "machine/MachineConfig.h"
 
@@ -66,6 +67,51 @@ void TSession::ClearMemory() {
   TMemory& memory = machine_.Memory();
   for (int cell = 0; cell < memory.Size(); ++cell) memory.Store(cell, 0);
   machine_.NotifyMemoryChanged();
+}
+
+TEndReport TSession::ReportEnd(TSliceEnd end) {
+  switch (end) {
+    case TSliceEnd::ProgramEnded:
+      // The stop signal ends a program normally: that is news, not a failure.
+      return {TBoxKind::Information, Texts::BoxText(control_.EndMessage())};
+    case TSliceEnd::ConditionHeld:
+      return ReportConditionStop();
+    case TSliceEnd::Breakpoint:
+    case TSliceEnd::ProgramBreakpoint:
+    case TSliceEnd::CycleLimit:
+    case TSliceEnd::InputExhausted:
+      return {TBoxKind::Error, Texts::BoxText(control_.EndMessage())};
+    case TSliceEnd::Idle:
+    case TSliceEnd::Budget:
+    case TSliceEnd::Tempo:
+    case TSliceEnd::Waiting:
+    case TSliceEnd::Finished:
+    case TSliceEnd::Stopped:
+      break;
+  }
+  return {};
+}
+
+TEndReport TSession::ReportConditionStop() {
+  // Numbered as the timing diagram and the trace number it; the instruction
+  // is the one under way, which after a fetch is the one it fetched.
+  std::string text = control_.EndMessage() + "\nWykonanie zatrzymano po takcie nr " +
+                     std::to_string(control_.CyclesSinceReset());
+  if (const int code = control_.CurrentCode(); code >= 0 && code < control_.Instructions().Count())
+    text += " rozkazu " + control_.Instructions().At(code).Name();
+  if (IBoundProgram* program = control_.ProgramEditor()) {
+    // The box names the line of the instruction in whose cycle the
+    // condition held; the editor marks the instruction that runs next, as
+    // after a breakpoint: that one still, when it stopped within it.
+    const int line = program->LineOfAddress(control_.InstructionAddress());
+    if (line > 0) text += " w wierszu " + std::to_string(line) + " programu";
+    program->SetCurrentLine(program->LineOfAddress(control_.AtFetch()
+                                                       ? machine_.Register(TRegisterId::L).Value()
+                                                       : control_.InstructionAddress()));
+    machine_.NotifyLineMoved();
+    machine_.NotifyFocusWanted();
+  }
+  return {TBoxKind::Information, text + '.'};
 }
 
 }  // namespace dorum

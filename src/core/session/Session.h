@@ -14,6 +14,13 @@
 
 namespace dorum {
 
+// How the end of a run is told to the user.
+enum class TBoxKind : std::uint8_t { None, Information, Error };
+struct TEndReport {
+  TBoxKind Box = TBoxKind::None;
+  std::string Text;  // as the box shows it
+};
+
 // One simulated computer as the application starts it: the default machine
 // with the eight built-in instructions compiled, its control unit, the
 // watches, the assembler and, when asked for, the history of its runs. The
@@ -72,6 +79,13 @@ class TSession {
   // back past it.
   void ClearMemory();
 
+  // What the box says when a run or a cycle ended so: the program's end and
+  // a stop condition are news, the other stops errors; a slice that leaves
+  // the run going, or a plain end, says nothing. A stop condition also
+  // brings the bound program's current line to the instruction that runs
+  // next and wishes its editor forward.
+  [[nodiscard]] TEndReport ReportEnd(TSliceEnd end);
+
   // Starts or ends recording; a new recording starts empty and keeps at
   // most `budget` bytes.
   void RecordHistory(bool on, std::size_t budget = TRunHistory::kDefaultBudget);
@@ -81,6 +95,7 @@ class TSession {
 
  private:
   // After an assembly (new labels) or a change of the configuration.
+  [[nodiscard]] TEndReport ReportConditionStop();
   void RecompileStopConditions() { stopConditions_.Recompile(machine_, &watches_); }
   // Performs `change`, then has the stop conditions look their names up
   // again, whether it succeeded or not.

@@ -1,0 +1,185 @@
+#include "Engine.h"
+
+#include <gtest/gtest.h>
+
+#include "TempDir.h"
+
+namespace dorum::web {
+namespace {
+
+using test::FileBytes;
+using test::TTempDir;
+
+std::string Example(const std::string& name) {
+  return FileBytes(std::string(DORUM_EXAMPLES_DIR) + '/' + name);
+}
+
+// Slices of a millisecond until the run ends, as the page's worker asks.
+TRunState Finish(TEngine& engine, TRunState state) {
+  for (int slice = 0; state.Running && !state.Waiting && slice < 10000; ++slice)
+    state = engine.Slice(1);
+  return state;
+}
+
+struct EngineTest : testing::Test {
+  TTempDir folder;
+  TEngine engine{folder.Path()};
+
+  void Compile(const std::string& text) {
+    const TOutcome outcome = engine.CompileProgram(text);
+    ASSERT_TRUE(outcome.Ok) << outcome.Message;
+  }
+  [[nodiscard]] int Word(int address) const {
+    return static_cast<int>(engine.Session().Machine().Memory().Word(address));
+  }
+};
+
+TEST_F(EngineTest, AnExampleOpensInItsEncodingCompilesAndRunsToTheInformationBox) {
+  const TOpenedText opened = engine.OpenText("suma.prg", Example("dorum/suma.prg"));
+  ASSERT_TRUE(opened.Outcome.Ok) << opened.Outcome.Message;
+  EXPECT_EQ(opened.Encoding, TTextEncoding::Cp1250);
+  EXPECT_NE(opened.Text.find("ŁAD z"), std::string::npos);  // decoded from code page 1250
+  Compile(opened.Text);
+  EXPECT_EQ(engine.CurrentLine(), 6);  // "start: POB x"
+
+  const TRunState state = Finish(engine, engine.Start(TRunCommand::Program));
+  EXPECT_FALSE(state.Running);
+  EXPECT_EQ(state.Box, TBoxKind::Information);
+  EXPECT_EQ(state.Message, "Program został zakończony.");
+  EXPECT_EQ(Word(6), 12);  // z := 5 + 7
+  EXPECT_FALSE(engine.Running());
+}
+
+TEST_F(EngineTest, ACompileErrorTellsItsPlaceAndACycleErrorIsAnErrorBox) {
+  const TOutcome wrong = engine.CompileProgram("POB 1\nXYZ 2\n");
+  EXPECT_FALSE(wrong.Ok);
+  EXPECT_EQ(wrong.Line, 2);
+  EXPECT_GT(wrong.Column, 0);
+  EXPECT_EQ(wrong.Mark.Line, 2);  // "XYZ" is marked
+  EXPECT_EQ(wrong.Mark.Begin, 0);
+  EXPECT_EQ(wrong.Mark.End, 3);
+  EXPECT_FALSE(wrong.Message.empty());
+
+  // STP replaced by an instruction whose second cycle reads an empty bus.
+  const TOutcome bad = engine.CompileInstruction("ROZKAZ STP;\nczyt wys wei il;\nweja;");
+  ASSERT_TRUE(bad.Ok) << bad.Message;
+  Compile("STP 0\n");
+  TRunState state = engine.Start(TRunCommand::Cycle);  // the fetch
+  EXPECT_EQ(state.Box, TBoxKind::None) << state.Message;
+  state = engine.Start(TRunCommand::Cycle);
+  EXPECT_EQ(state.Box, TBoxKind::Error);
+  EXPECT_EQ(state.Message.back(), '.');
+  EXPECT_FALSE(state.Running);
+}
+
+TEST_F(EngineTest, ACycleIsDoneAtOnceAndSteppedBack) {
+  Compile("POB x\nSTP\nx: RST 9\n");
+  const TRunState state = engine.Start(TRunCommand::Instruction);
+  EXPECT_TRUE(state.Running);
+  EXPECT_FALSE(Finish(engine, state).Running);
+  const TMachine& machine = engine.Session().Machine();
+  EXPECT_EQ(machine.Register(TRegisterId::AK).Value(), 9);
+  EXPECT_FALSE(engine.Start(TRunCommand::Cycle).Running);
+  EXPECT_EQ(engine.Session().Control().CyclesSinceReset(), 4u);
+
+  EXPECT_TRUE(engine.StepBack(true));  // the fetch of STP
+  EXPECT_EQ(engine.Session().Control().CyclesSinceReset(), 3u);
+  EXPECT_TRUE(engine.StepBack(true));  // back to before "POB x"
+  EXPECT_EQ(machine.Register(TRegisterId::AK).Value(), 0);
+  EXPECT_EQ(engine.Session().Control().CyclesSinceReset(), 0u);
+  EXPECT_FALSE(engine.CanStepBack(false));
+  EXPECT_FALSE(engine.StepBack(false));  // nothing left
+
+  // Under manual control only single cycles run.
+  engine.SetManualControl(true);
+  EXPECT_TRUE(engine.CanStart(TRunCommand::Cycle));
+  EXPECT_FALSE(engine.CanStart(TRunCommand::Instruction));
+  EXPECT_FALSE(engine.CanStart(TRunCommand::Program));
+  EXPECT_TRUE(engine.Start(TRunCommand::Cycle).Box == TBoxKind::None);
+  EXPECT_TRUE(engine.CanStepBack(false));
+}
+
+TEST_F(EngineTest, AnEndlessLoopGoesOnSliceBySliceUntilStopped) {
+  Compile("a: SOB a\n");
+  TRunState state = engine.Start(TRunCommand::Program);
+  for (int slice = 0; slice < 3; ++slice) {
+    ASSERT_TRUE(state.Running);
+    state = engine.Slice(2);
+  }
+  EXPECT_TRUE(state.Running);
+  EXPECT_FALSE(engine.CanStepBack(false));
+  EXPECT_FALSE(engine.CanStart(TRunCommand::Cycle));
+  EXPECT_FALSE(engine.StepBack(false));  // refused while it runs
+  // Another run command is refused too, and leaves the run going.
+  EXPECT_TRUE(engine.Start(TRunCommand::Cycle).Running);
+  engine.RequestStop();
+  state = engine.Slice(2);
+  EXPECT_FALSE(state.Running);
+  EXPECT_EQ(state.Box, TBoxKind::None);
+  // The request outlives the run: the next "Takt" reports it instead of
+  // running, the one after runs.
+  const std::uint64_t before = engine.Session().Control().CyclesSinceReset();
+  const TRunState reported = engine.Start(TRunCommand::Cycle);
+  EXPECT_EQ(reported.Box, TBoxKind::Error);
+  EXPECT_EQ(reported.Message, "Napotkano punkt zatrzymania trakcie wykonywania rozkazu sob.");
+  EXPECT_EQ(engine.Session().Control().CyclesSinceReset(), before);
+  const TRunState next = engine.Start(TRunCommand::Cycle);
+  EXPECT_EQ(next.Box, TBoxKind::None) << next.Message;
+  EXPECT_EQ(engine.Session().Control().CyclesSinceReset(), before + 1);
+}
+
+TEST_F(EngineTest, CommandsThatNeedTheMachineStopARunFirst) {
+  Compile("a: SOB a\n");
+  ASSERT_TRUE(engine.Start(TRunCommand::Program).Running);
+  ASSERT_TRUE(engine.Slice(1).Running);
+  EXPECT_TRUE(engine.Reset().Ok);
+  EXPECT_FALSE(engine.Running());
+  EXPECT_EQ(engine.Slice(1).Box, TBoxKind::None);
+  EXPECT_EQ(engine.Session().Control().CyclesSinceReset(), 0u);
+
+  ASSERT_TRUE(engine.Start(TRunCommand::Program).Running);
+  Compile("STP\n");
+  EXPECT_FALSE(engine.Running());
+  EXPECT_EQ(Finish(engine, engine.Start(TRunCommand::Program)).Box, TBoxKind::Information);
+}
+
+TEST_F(EngineTest, AListLoadsFromItsBytesAndSavesBackAsTheDesktopWritesIt) {
+  const std::string bytes = Example("pelt/pelt.lst");
+  const TOutcome loaded = engine.LoadList("pelt.lst", bytes);
+  ASSERT_TRUE(loaded.Ok) << loaded.Message;
+  EXPECT_EQ(engine.Session().Control().Instructions().Count(), 14);
+  EXPECT_EQ(engine.Session().Machine().AddressBits(), 6);
+  EXPECT_EQ(engine.SaveList(), bytes);  // nothing changed, nothing rewritten
+
+  const TOutcome broken = engine.LoadList("zly.lst",
+                                          "[Rozkazy]\r\nLiczba=1\r\nNazwa1=x\r\n[x]\r\n"
+                                          "linia1=ROZKAZ x;\r\nlinia2=czyt wys;\r\n");
+  EXPECT_FALSE(broken.Ok);
+  EXPECT_FALSE(broken.Message.empty());
+}
+
+TEST_F(EngineTest, TextsAreOpenedAndSavedInTheirEncodingsAndRefusedWhole) {
+  const TOpenedText utf8 = engine.OpenText("a.prg", "\xEF\xBB\xBF// żółw\r\nSTP\r\n");
+  ASSERT_TRUE(utf8.Outcome.Ok);
+  EXPECT_EQ(utf8.Encoding, TTextEncoding::Utf8WithBom);
+  EXPECT_EQ(utf8.LineEnd, TLineEnd::CrLf);
+  EXPECT_EQ(utf8.Text, "// żółw\nSTP");
+  TOutcome outcome;
+  EXPECT_EQ(TEngine::EncodeText(utf8.Text, utf8.Encoding, utf8.LineEnd, outcome),
+            "\xEF\xBB\xBF// żółw\r\nSTP\r\n");
+  EXPECT_TRUE(outcome.Ok);
+
+  const TOpenedText nul = engine.OpenText("b.prg", std::string("STP\0", 4));
+  EXPECT_FALSE(nul.Outcome.Ok);
+  EXPECT_NE(nul.Outcome.Message.find("b.prg"), std::string::npos);
+  EXPECT_TRUE(nul.Text.empty());
+
+  // Code page 1250 has no room for "∑".
+  EXPECT_TRUE(TEngine::EncodeText("// ∑", TTextEncoding::Cp1250, TLineEnd::Lf, outcome).empty());
+  EXPECT_FALSE(outcome.Ok);
+  // A name with folders keeps only its own name, inside the engine's folder.
+  EXPECT_TRUE(engine.OpenText("../../x.prg", "STP").Outcome.Ok);
+}
+
+}  // namespace
+}  // namespace dorum::web

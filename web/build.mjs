@@ -1,0 +1,74 @@
+// Builds the page into build/web: the bundled scripts, the page, the
+// engine, the examples with their index, and the help pages.
+import { build } from 'esbuild';
+import { cpSync, mkdirSync, readdirSync, readFileSync, writeFileSync, existsSync } from 'node:fs';
+import { dirname, join, resolve } from 'node:path';
+import { fileURLToPath } from 'node:url';
+
+const here = dirname(fileURLToPath(import.meta.url));
+const root = resolve(here, '..');
+const out = resolve(process.env.WEB_OUT ?? join(root, 'build/web'));
+const engine = resolve(process.env.ENGINE_JS ?? join(root, 'build/wasm/web/engine/engine.js'));
+
+// The examples' folders and the machines they belong to, as the desktop's
+// "Przykłady" menu names them.
+const folders = [
+  ['dorum', 'Dorum'],
+  ['dorum-plus', 'Dorum+'],
+  ['pelt', 'Pelt'],
+  ['ombra', 'Ombra'],
+];
+
+function copyExamples() {
+  const examples = [];
+  for (const [folder, machine] of folders) {
+    const source = join(root, 'examples', folder);
+    if (!existsSync(source)) continue;
+    const files = readdirSync(source).sort();
+    const list = files.find((f) => f.endsWith('.lst'));
+    for (const file of files.filter((f) => f.endsWith('.prg')))
+      examples.push({ machine, file, path: `${folder}/${file}`, ...(list ? { list: `${folder}/${list}` } : {}) });
+    mkdirSync(join(out, 'examples', folder), { recursive: true });
+    for (const file of files.filter((f) => f.endsWith('.prg') || f.endsWith('.lst')))
+      cpSync(join(source, file), join(out, 'examples', folder, file));
+  }
+  writeFileSync(join(out, 'examples/examples.json'), JSON.stringify(examples, null, 1));
+}
+
+// The desktop's help pages, their links made relative.
+function copyHelp() {
+  const source = join(root, 'src/gui/help');
+  mkdirSync(join(out, 'help'), { recursive: true });
+  for (const file of readdirSync(source).filter((f) => f.endsWith('.html'))) {
+    const text = readFileSync(join(source, file), 'utf8').replaceAll('qrc:/help/', '');
+    writeFileSync(join(out, 'help', file), text);
+  }
+}
+
+// The page's unit tests, bundled for node's test runner.
+async function buildUnitTests() {
+  const tests = join(here, 'test/unit');
+  const entryPoints = readdirSync(tests).filter((f) => f.endsWith('.test.ts')).map((f) => join(tests, f));
+  await build({ bundle: true, platform: 'node', format: 'cjs', target: 'node20', logLevel: 'warning', entryPoints, outdir: join(root, 'build/web-tests'), outExtension: { '.js': '.cjs' } });
+}
+
+if (process.argv.includes('--unit-tests')) {
+  await buildUnitTests();
+  process.exit(0);
+}
+
+mkdirSync(out, { recursive: true });
+if (!existsSync(engine)) {
+  console.error(`The engine is missing: ${engine} (tools/web.sh builds it)`);
+  process.exit(1);
+}
+const common = { bundle: true, minify: true, sourcemap: false, target: 'es2022', logLevel: 'warning' };
+await build({ ...common, entryPoints: [join(here, 'src/main.ts')], outfile: join(out, 'app.js'), format: 'iife' });
+await build({ ...common, entryPoints: [join(here, 'src/worker.ts')], outfile: join(out, 'worker.js'), format: 'iife' });
+cpSync(join(here, 'index.html'), join(out, 'index.html'));
+cpSync(join(here, 'style.css'), join(out, 'style.css'));
+cpSync(join(root, 'data/maszyna-dorum.svg'), join(out, 'favicon.svg'));
+cpSync(engine, join(out, 'engine.js'));
+copyExamples();
+copyHelp();
+console.log(`The page is in ${out}`);

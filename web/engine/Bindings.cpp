@@ -1,0 +1,236 @@
+// The engine as the page's worker sees it: one class whose calls take and
+// give plain JavaScript values. The worker's side of the same calls is
+// typed in web/src/protocol.ts.
+#include <emscripten/bind.h>
+#include <emscripten/val.h>
+
+#include <algorithm>
+
+#include "Engine.h"
+#include "common/Texts.h"
+#include "diagram/DiagramItems.h"
+
+using emscripten::val;
+
+namespace dorum::web {
+
+namespace {
+
+val Bytes(const std::string& bytes) {
+  return val::global("Uint8Array")
+      .new_(emscripten::typed_memory_view(bytes.size(),
+                                          reinterpret_cast<const std::uint8_t*>(bytes.data())));
+}
+
+val ToJs(const TOutcome& outcome) {
+  val result = val::object();
+  result.set("ok", outcome.Ok);
+  result.set("message", outcome.Message);
+  result.set("boxText", Texts::BoxText(outcome.Message));
+  result.set("line", outcome.Line);
+  result.set("column", outcome.Column);
+  if (outcome.Line > 0) {
+    val mark = val::object();
+    mark.set("line", outcome.Mark.Line);
+    mark.set("begin", outcome.Mark.Begin);
+    mark.set("end", outcome.Mark.End);
+    result.set("mark", mark);
+  }
+  return result;
+}
+
+const char* BoxName(TBoxKind box) {
+  switch (box) {
+    case TBoxKind::Information:
+      return "information";
+    case TBoxKind::Error:
+      return "error";
+    case TBoxKind::None:
+      break;
+  }
+  return "none";
+}
+
+val ToJs(const TRunState& state) {
+  val result = val::object();
+  result.set("running", state.Running);
+  result.set("waiting", state.Waiting);
+  result.set("box", std::string(BoxName(state.Box)));
+  result.set("message", state.Message);
+  return result;
+}
+
+const char* KindName(TItemKind kind) {
+  switch (kind) {
+    case TItemKind::Register:
+      return "register";
+    case TItemKind::Bus:
+      return "bus";
+    case TItemKind::Memory:
+      return "memory";
+    case TItemKind::Alu:
+      return "alu";
+    case TItemKind::Signal:
+      return "signal";
+    case TItemKind::Wire:
+      return "wire";
+  }
+  return "";
+}
+
+// The engine behind the page: a thin class converting its values.
+class TPageEngine {
+ public:
+  val OpenText(const std::string& name, const std::string& bytes) const {
+    const TOpenedText opened = engine_.OpenText(name, bytes);
+    val result = ToJs(opened.Outcome);
+    result.set("text", opened.Text);
+    result.set("encoding", static_cast<int>(opened.Encoding));
+    result.set("lineEnd", static_cast<int>(opened.LineEnd));
+    return result;
+  }
+  static val EncodeText(const std::string& text, int encoding, int lineEnd) {
+    TOutcome outcome;
+    const std::string bytes = TEngine::EncodeText(text, static_cast<TTextEncoding>(encoding),
+                                                  static_cast<TLineEnd>(lineEnd), outcome);
+    val result = ToJs(outcome);
+    result.set("bytes", Bytes(bytes));
+    return result;
+  }
+  val LoadList(const std::string& name, const std::string& bytes) {
+    return ToJs(engine_.LoadList(name, bytes));
+  }
+  val SaveList() { return Bytes(engine_.SaveList()); }
+  val CompileProgram(const std::string& text) { return ToJs(engine_.CompileProgram(text)); }
+  val CompileInstruction(const std::string& text) { return ToJs(engine_.CompileInstruction(text)); }
+  val Start(int command, int line) {
+    return ToJs(engine_.Start(static_cast<TRunCommand>(command), line));
+  }
+  val Slice(double milliseconds) { return ToJs(engine_.Slice(milliseconds)); }
+  void RequestStop() { engine_.RequestStop(); }
+  [[nodiscard]] bool Running() const { return engine_.Running(); }
+  val Reset() { return ToJs(engine_.Reset()); }
+  bool StepBack(bool wholeInstruction) { return engine_.StepBack(wholeInstruction); }
+  val EnterRegister(int id, const std::string& text) {
+    return ToJs(engine_.EnterRegister(static_cast<TRegisterId>(id), text));
+  }
+  val EnterMemory(int address, const std::string& text) {
+    return ToJs(engine_.EnterMemory(address, text));
+  }
+  // What the value box offers: the box's title and label and the value now.
+  val RegisterValue(int id) const {
+    const TRegister& reg = engine_.Session().Machine().Register(static_cast<TRegisterId>(id));
+    return Ask("Rejestr " + reg.Caption(), "Aktualna wartość", std::to_string(reg.Value()));
+  }
+  val MemoryValue(int address) const {
+    const TMemory& memory = engine_.Session().Machine().Memory();
+    return Ask(memory.Caption(), "Wartość[" + std::to_string(address) + "]",
+               std::to_string(memory.Word(memory.IndexOf(address))));
+  }
+  void ToggleSignal(int signal) { engine_.ToggleSignal(signal); }
+  void SetManualControl(bool manual) { engine_.SetManualControl(manual); }
+  void TypeInput(const std::string& text) { engine_.TypeInput(text); }
+
+  // The diagram's items, where they stand and how they are drawn.
+  static val Layout() {
+    val items = val::array();
+    for (const TDiagramItem& item : DiagramItems()) {
+      val v = val::object();
+      v.set("kind", std::string(KindName(item.Kind)));
+      v.set("id", item.Id);
+      v.set("x", item.Box.X);
+      v.set("y", item.Box.Y);
+      v.set("width", item.Box.Width);
+      v.set("height", item.Box.Height);
+      v.set("right", item.Direction == TSignalDirection::sdRight);
+      v.set("arrow", item.Arrow == TWireArrow::waStart  ? std::string("start")
+                     : item.Arrow == TWireArrow::waStop ? std::string("stop")
+                                                        : std::string("none"));
+      v.set("horizontal", item.Horizontal);
+      v.set("name", std::string(item.Name));
+      items.call<void>("push", v);
+    }
+    return items;
+  }
+
+  // What the page shows now: every item of the diagram in the layout's
+  // order, the memory rows asked for, and where the run stands.
+  val View(int firstRow, int rows) const {
+    const TSession& session = engine_.Session();
+    const TMachine& machine = session.Machine();
+    val items = val::array();
+    for (const TDiagramItem& item : DiagramItems()) {
+      val v = val::object();
+      v.set("shown", ItemShown(machine, item));
+      v.set("active", ItemActive(machine, item));
+      v.set("text", ItemText(machine, item));
+      if (item.Kind == TItemKind::Signal) v.set("impulse", machine.Signal(item.Id).Impulse());
+      items.call<void>("push", v);
+    }
+    val memory = val::array();
+    const int size = machine.Memory().Size();
+    for (int address = std::max(firstRow, 0); address < std::min(firstRow + rows, size); ++address)
+      memory.call<void>("push", MemoryRowText(machine, address));
+    const TController& control = session.Control();
+    val view = val::object();
+    view.set("items", items);
+    view.set("memory", memory);
+    view.set("memorySize", size);
+    view.set("running", engine_.Running());
+    view.set("currentLine", engine_.CurrentLine());
+    view.set("cycles", static_cast<double>(control.CyclesSinceReset()));
+    view.set("manualControl", control.ManualControl());
+    val enabled = val::object();
+    enabled.set("cycle", engine_.CanStart(TRunCommand::Cycle));
+    enabled.set("instruction", engine_.CanStart(TRunCommand::Instruction));
+    enabled.set("program", engine_.CanStart(TRunCommand::Program));
+    enabled.set("toLine", engine_.CanStart(TRunCommand::ToLine));
+    enabled.set("stepBack", engine_.CanStepBack(false));
+    enabled.set("stepBackInstruction", engine_.CanStepBack(true));
+    view.set("enabled", enabled);
+    view.set("output", machine.Console().OutputText());
+    view.set("input", machine.Console().InputText());
+    return view;
+  }
+
+ private:
+  static val Ask(const std::string& title, const std::string& label, const std::string& value) {
+    val ask = val::object();
+    ask.set("title", title);
+    ask.set("label", label);
+    ask.set("value", value);
+    return ask;
+  }
+
+  TEngine engine_;
+};
+
+}  // namespace
+
+EMSCRIPTEN_BINDINGS(dorum_engine) {
+  emscripten::class_<TPageEngine>("Engine")
+      .constructor<>()
+      .function("openText", &TPageEngine::OpenText)
+      .class_function("encodeText", &TPageEngine::EncodeText)
+      .function("loadList", &TPageEngine::LoadList)
+      .function("saveList", &TPageEngine::SaveList)
+      .function("compileProgram", &TPageEngine::CompileProgram)
+      .function("compileInstruction", &TPageEngine::CompileInstruction)
+      .function("start", &TPageEngine::Start)
+      .function("slice", &TPageEngine::Slice)
+      .function("requestStop", &TPageEngine::RequestStop)
+      .function("running", &TPageEngine::Running)
+      .function("reset", &TPageEngine::Reset)
+      .function("stepBack", &TPageEngine::StepBack)
+      .function("enterRegister", &TPageEngine::EnterRegister)
+      .function("enterMemory", &TPageEngine::EnterMemory)
+      .function("toggleSignal", &TPageEngine::ToggleSignal)
+      .function("registerValue", &TPageEngine::RegisterValue)
+      .function("memoryValue", &TPageEngine::MemoryValue)
+      .function("setManualControl", &TPageEngine::SetManualControl)
+      .function("typeInput", &TPageEngine::TypeInput)
+      .class_function("layout", &TPageEngine::Layout)
+      .function("view", &TPageEngine::View);
+}
+
+}  // namespace dorum::web

@@ -1,0 +1,253 @@
+#include "Engine.h"
+
+#include <chrono>
+#include <filesystem>
+
+#include "common/Strings.h"
+#include "common/Texts.h"
+#include "control/CommentFilter.h"
+
+namespace dorum::web {
+
+namespace {
+
+// The page's text has "\n" between lines, as a browser's text area gives it.
+TLines LinesOf(const std::string& text) {
+  TLines lines = Split(text, '\n');
+  for (std::string& line : lines)
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+  return lines;
+}
+
+// The error of a text the page sent; a placed one with the editor's mark.
+TOutcome OutcomeOf(const EDorumError& error, const TLines& lines = {}) {
+  TOutcome outcome;
+  outcome.Ok = false;
+  outcome.Message = error.Message();
+  if (const auto* positioned = dynamic_cast<const EControlException*>(&error)) {
+    outcome.Line = positioned->Line();
+    outcome.Column = positioned->Column();
+    outcome.Mark = ErrorMarkRange(lines, outcome.Line, outcome.Column);
+  }
+  return outcome;
+}
+
+// Does the action; its error becomes the outcome, placed in `lines`.
+template <class TAction>
+TOutcome Trying(TAction&& action, const TLines& lines = {}) {
+  try {
+    action();
+  } catch (const EDorumError& e) {
+    return OutcomeOf(e, lines);
+  }
+  return {};
+}
+
+}  // namespace
+
+TEngine::TEngine(std::string folder) : folder_(std::move(folder)) {}
+
+std::string TEngine::PathOf(const std::string& name) const {
+  // Only the file's own name: the page names no folders.
+  std::string base = name.substr(name.find_last_of("/\\") + 1);
+  if (base.empty() || base == "." || base == "..") base = "plik";
+  return folder_.empty() ? base : folder_ + '/' + base;
+}
+
+TOpenedText TEngine::OpenText(const std::string& name, std::string_view bytes) const {
+  TOpenedText opened;
+  const std::string path = PathOf(name);
+  opened.Outcome = Trying([&] {
+    WriteFileBytes(path, bytes);
+    TDecodedText text = ReadEncodedTextFile(path);
+    opened.Text = Join(text.Lines, "\n");
+    opened.Encoding = text.Encoding;
+    opened.LineEnd = text.LineEnd;
+  });
+  std::error_code ignored;
+  std::filesystem::remove(std::filesystem::path(std::u8string(path.begin(), path.end())), ignored);
+  return opened;
+}
+
+std::string TEngine::EncodeText(const std::string& text, TTextEncoding encoding, TLineEnd lineEnd,
+                                TOutcome& outcome) {
+  std::string bytes;
+  try {
+    const TLines lines = LinesOf(text);
+    bytes = dorum::EncodeText(lines, encoding, lineEnd);
+    outcome = {};
+  } catch (const EDorumError& e) {
+    outcome = OutcomeOf(e);
+  }
+  return bytes;
+}
+
+TOutcome TEngine::LoadList(const std::string& name, std::string_view bytes) {
+  StopRun();
+  const std::string path = PathOf(name);
+  return Trying([&] {
+    WriteFileBytes(path, bytes);
+    listPath_ = path;
+    session_.LoadList(path);
+  });
+}
+
+std::string TEngine::SaveList() {
+  // Written over the file it was loaded from, which keeps the keys it holds
+  // besides the list, its encoding and its line ends.
+  const std::string path = listPath_.empty() ? PathOf("rozkazy.lst") : listPath_;
+  session_.SaveList(path);
+  return ReadFileBytes(path);
+}
+
+TOutcome TEngine::CompileProgram(const std::string& text) {
+  StopRun();
+  const TLines lines = LinesOf(text);
+  return Trying(
+      [&] {
+        program_.SetTexts(lines);
+        session_.AssembleProgram(program_);
+      },
+      lines);
+}
+
+TOutcome TEngine::CompileInstruction(const std::string& text) {
+  StopRun();
+  const TLines lines = LinesOf(text);
+  return Trying([&] { session_.CompileInstruction(lines); }, lines);
+}
+
+bool TEngine::CanStart(TRunCommand command) const noexcept {
+  if (running_) return false;
+  switch (command) {
+    case TRunCommand::Instruction:
+    case TRunCommand::Program:
+      return !session_.Control().ManualControl();
+    case TRunCommand::Cycle:
+    case TRunCommand::ToLine:
+      break;
+  }
+  return true;
+}
+
+bool TEngine::CanStepBack(bool wholeInstruction) const noexcept {
+  const TRunHistory* history = session_.History();
+  if (running_ || history == nullptr) return false;
+  return (wholeInstruction ? history->UndoableInstructions() : history->UndoableSteps()) > 0;
+}
+
+TRunState TEngine::Start(TRunCommand command, int line) {
+  if (running_) return {true, false, TBoxKind::None, {}};
+  TController& control = session_.Control();
+  try {
+    switch (command) {
+      case TRunCommand::Cycle: {
+        // One piece: what the run left behind ends with it.
+        TSliceEnd end = control.ExecuteCycle();
+        if (const TSliceEnd stopped = control.StopRun(); IsRunStop(stopped)) end = stopped;
+        return EndOf(end);
+      }
+      case TRunCommand::Instruction:
+        control.StartInstruction();
+        break;
+      case TRunCommand::Program:
+        control.StartProgram(-1);
+        break;
+      case TRunCommand::ToLine:
+        control.StartRunToLine(line);
+        break;
+    }
+  } catch (const EDorumError& e) {
+    return Failed(e);
+  }
+  // Under manual control there is nothing to run.
+  running_ = control.Running();
+  return {running_, false, TBoxKind::None, {}};
+}
+
+TRunState TEngine::Slice(double milliseconds) {
+  if (!running_) return {};
+  const auto time = std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+      std::chrono::duration<double, std::milli>(milliseconds));
+  try {
+    const TSliceEnd end = session_.Control().RunSlice(TSliceBudget{.Time = time});
+    switch (end) {
+      case TSliceEnd::Budget:
+      case TSliceEnd::Tempo:
+        return {true, false, TBoxKind::None, {}};
+      case TSliceEnd::Waiting:
+        return {true, true, TBoxKind::None, {}};
+      case TSliceEnd::Idle:
+      case TSliceEnd::Finished:
+      case TSliceEnd::Stopped:
+      case TSliceEnd::ProgramEnded:
+      case TSliceEnd::Breakpoint:
+      case TSliceEnd::ProgramBreakpoint:
+      case TSliceEnd::ConditionHeld:
+      case TSliceEnd::CycleLimit:
+      case TSliceEnd::InputExhausted:
+        break;
+    }
+    return EndOf(end);
+  } catch (const EDorumError& e) {
+    return Failed(e);
+  }
+}
+
+void TEngine::RequestStop() {
+  // With no run there is nothing to stop; a request left pending would
+  // make the next "Takt" report a breakpoint nobody set.
+  if (running_) session_.Control().RequestStop();
+}
+
+TRunState TEngine::EndOf(TSliceEnd end) {
+  running_ = false;
+  const TEndReport report = session_.ReportEnd(end);
+  return {false, false, report.Box, report.Text};
+}
+
+TRunState TEngine::Failed(const EDorumError& error) {
+  running_ = false;
+  return {false, false, TBoxKind::Error, Texts::BoxText(error.Message())};
+}
+
+void TEngine::StopRun() {
+  if (!running_) return;
+  running_ = false;
+  try {
+    (void)session_.Control().StopRun();
+  } catch (const EDorumError&) {
+    // The run ends either way; the command that stopped it goes on.
+  }
+}
+
+TOutcome TEngine::Reset() {
+  StopRun();
+  return Trying([&] { session_.Machine().ResetMachine(); });
+}
+
+bool TEngine::StepBack(bool wholeInstruction) {
+  TRunHistory* history = session_.History();
+  if (running_ || history == nullptr) return false;
+  return wholeInstruction ? history->UndoInstruction() : history->UndoStep();
+}
+
+TOutcome TEngine::EnterRegister(TRegisterId id, const std::string& text) {
+  return Trying([&] { session_.Machine().EnterRegisterValue(id, text); });
+}
+
+TOutcome TEngine::EnterMemory(int address, const std::string& text) {
+  return Trying([&] { session_.Machine().EnterMemoryValue(address, text); });
+}
+
+void TEngine::SetManualControl(bool manual) {
+  if (manual == session_.Control().ManualControl()) return;
+  StopRun();
+  session_.Control().SetManualControl(manual);
+}
+
+void TEngine::TypeInput(const std::string& text) {
+  session_.Machine().TypeInput(text);
+}
+
+}  // namespace dorum::web

@@ -1,0 +1,125 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/Text.h"
+#include "control/CommentFilter.h"
+#include "program/ProgramDocument.h"
+#include "session/Session.h"
+
+// The web page's simulated computer: one session with its history and the
+// program document, offered as the few calls the page's worker makes. The
+// rules stay in the session; this only translates between the page's
+// requests and the session's use cases, as the desktop's application does.
+namespace dorum::web {
+
+// The run commands of the page, named as on the desktop.
+enum class TRunCommand : std::uint8_t {
+  Cycle,        // "Takt": one clock cycle, done at once
+  Instruction,  // "Rozkaz"
+  Program,      // "Program"
+  ToLine,       // "Do kursora"
+};
+
+// What a call that may fail tells the page: nothing, or the message in the
+// box's words, with the place of the word a compile stopped at.
+struct TOutcome {
+  bool Ok = true;
+  std::string Message;
+  int Line = 0;  // 1-based; 0 when the error has no place
+  int Column = 0;
+  // The characters the editor marks (see ErrorMarkRange), when placed.
+  TMarkRange Mark;
+};
+
+// Where a run stands after a call: still going (the page asks for the next
+// slice), paused for console input, or ended with the box to show.
+struct TRunState {
+  bool Running = false;
+  bool Waiting = false;
+  TBoxKind Box = TBoxKind::None;
+  std::string Message;
+};
+
+// A text file the page opened: its lines joined by "\n", and how it was
+// stored, so that it is saved back the same way.
+struct TOpenedText {
+  TOutcome Outcome;
+  std::string Text;
+  TTextEncoding Encoding = TTextEncoding::Cp1250;
+  TLineEnd LineEnd = TLineEnd::CrLf;
+};
+
+class TEngine {
+ public:
+  // Files the page hands over pass through `folder` (the module's own file
+  // system in the browser, where the empty name means its root).
+  explicit TEngine(std::string folder = {});
+
+  // Files, in the desktop's encodings and with its refusals ("Nie można
+  // załadować pliku NAME ..."); `name` is what the message calls the file.
+  [[nodiscard]] TOpenedText OpenText(const std::string& name, std::string_view bytes) const;
+  // The bytes to save; the outcome tells a character the encoding lacks.
+  [[nodiscard]] static std::string EncodeText(const std::string& text, TTextEncoding encoding,
+                                              TLineEnd lineEnd, TOutcome& outcome);
+
+  // Loads an instruction list from its file's bytes; a run stops first.
+  TOutcome LoadList(const std::string& name, std::string_view bytes);
+  // The instruction list as its file holds it.
+  [[nodiscard]] std::string SaveList();
+  // Assembles the program into memory; a run stops first.
+  TOutcome CompileProgram(const std::string& text);
+  // Compiles an instruction's text into the list; a run stops first.
+  TOutcome CompileInstruction(const std::string& text);
+
+  // Starts a run ("Takt" is done at once); `line` is the target line of "Do
+  // kursora". Refused while a run is in progress.
+  TRunState Start(TRunCommand command, int line = 0);
+  // Advances the run in progress for about `milliseconds`.
+  TRunState Slice(double milliseconds);
+  // "Przerwij": the run ends at its next check.
+  void RequestStop();
+  // "Reset": a run in progress stops first.
+  TOutcome Reset();
+  // "Cofnij takt" (false) and "Cofnij rozkaz" (true); false when nothing was
+  // undone or a run is in progress.
+  bool StepBack(bool wholeInstruction);
+  [[nodiscard]] bool Running() const noexcept { return running_; }
+  // Whether the command may be given now, as the desktop greys it: no run
+  // command during a run, "Rozkaz" and "Program" not under manual control,
+  // stepping back only over what the history holds.
+  [[nodiscard]] bool CanStart(TRunCommand command) const noexcept;
+  [[nodiscard]] bool CanStepBack(bool wholeInstruction) const noexcept;
+
+  // What a student enters between cycles.
+  TOutcome EnterRegister(TRegisterId id, const std::string& text);
+  TOutcome EnterMemory(int address, const std::string& text);
+  void ToggleSignal(int signal) { session_.Control().ToggleSignal(signal); }
+  void SetManualControl(bool manual);
+  void TypeInput(const std::string& text);
+
+  [[nodiscard]] const TSession& Session() const noexcept { return session_; }
+  [[nodiscard]] TSession& Session() noexcept { return session_; }
+  [[nodiscard]] const TProgramDocument& Program() const noexcept { return program_; }
+  // The line of the program that runs next (0 for none).
+  [[nodiscard]] int CurrentLine() const { return program_.CurrentLine(); }
+
+ private:
+  // Ends a run in progress at its cycle boundary, for a command that needs
+  // the machine still (a compile, a load, a reset).
+  void StopRun();
+  [[nodiscard]] std::string PathOf(const std::string& name) const;
+  TRunState EndOf(TSliceEnd end);
+  TRunState Failed(const EDorumError& error);
+
+  TSession session_{true};
+  TProgramDocument program_;
+  std::string folder_;
+  std::string listPath_;  // the list file loaded last
+  bool running_ = false;
+};
+
+}  // namespace dorum::web

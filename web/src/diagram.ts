@@ -1,0 +1,208 @@
+// The machine diagram as SVG, drawn from the engine's layout table (the one
+// the desktop draws from) and refreshed from each view.
+import type { ItemView, LayoutItem, View } from './protocol';
+
+const svgNs = 'http://www.w3.org/2000/svg';
+export const diagramWidth = 816;
+export const diagramHeight = 477;
+// Rows of the memory box: its height less the frame, one row per 18 units;
+// its columns (address, word, code) as wide as "65535  ".
+const memoryRowHeight = 18;
+const memoryColumn = 48;
+
+function element<K extends keyof SVGElementTagNameMap>(
+  name: K,
+  attributes: Record<string, string | number> = {},
+): SVGElementTagNameMap[K] {
+  const e = document.createElementNS(svgNs, name);
+  for (const [key, value] of Object.entries(attributes)) e.setAttribute(key, String(value));
+  return e;
+}
+
+// What the page does when a student clicks an item.
+export interface DiagramActions {
+  enterRegister(id: number, caption: string): void;
+  enterMemory(address: number): void;
+  toggleSignal(id: number): void;
+}
+
+interface Drawn {
+  item: LayoutItem;
+  group: SVGGElement;
+  text?: SVGTextElement;
+}
+
+export class MachineDiagram {
+  readonly svg: SVGSVGElement;
+  private readonly drawn: Drawn[] = [];
+  private readonly memoryRows: SVGTextElement[] = [];
+  private memoryFirst = 0;
+  private memorySize = 0;
+
+  constructor(layout: LayoutItem[], private readonly actions: DiagramActions) {
+    this.svg = element('svg', {
+      viewBox: `0 0 ${diagramWidth} ${diagramHeight}`,
+      role: 'group',
+      'aria-label': 'Schemat maszyny',
+      class: 'diagram',
+    });
+    for (const item of layout) this.drawn.push(this.draw(item));
+  }
+
+  // How many memory rows the box shows.
+  get visibleRows(): number {
+    const memory = this.drawn.find((d) => d.item.kind === 'memory');
+    return memory ? Math.floor((memory.item.height - 2) / memoryRowHeight) : 0;
+  }
+
+  update(view: View): void {
+    // The cycle shown, for whoever waits for one (a test, a tool).
+    this.svg.dataset['cycles'] = String(view.cycles);
+    view.items.forEach((state, index) => {
+      const drawn = this.drawn[index];
+      if (drawn) this.show(drawn, state);
+    });
+    this.memorySize = view.memorySize;
+    this.memoryRows.forEach((row, index) => {
+      const text = view.memory[index] ?? '';
+      if (row.getAttribute('aria-label') === text) return;
+      row.setAttribute('aria-label', text);
+      row.style.display = text ? '' : 'none';
+      // "address  word  code": the code itself holds single blanks only.
+      const columns = text.split('  ');
+      row.querySelectorAll('tspan').forEach((span, column) => (span.textContent = columns[column] ?? ''));
+    });
+  }
+
+  // The first memory row shown; the page asks the worker for those rows.
+  scrollMemory(delta: number): number {
+    const last = Math.max(0, this.memorySize - this.visibleRows);
+    this.memoryFirst = Math.min(Math.max(this.memoryFirst + delta, 0), last);
+    return this.memoryFirst;
+  }
+
+  private show(drawn: Drawn, state: ItemView): void {
+    const { group, item } = drawn;
+    group.style.display = state.shown ? '' : 'none';
+    group.classList.toggle('active', state.active);
+    if (drawn.text && drawn.text.textContent !== state.text) drawn.text.textContent = state.text;
+    if (item.kind === 'wire') return;
+    if (group.getAttribute('aria-label') !== state.text) group.setAttribute('aria-label', state.text);
+    if (item.kind === 'signal') {
+      group.setAttribute('aria-checked', String(state.active));
+      group.classList.toggle('impulse', state.impulse === true);
+    }
+  }
+
+  private draw(item: LayoutItem): Drawn {
+    const group = element('g', { class: item.kind, 'data-name': item.name });
+    this.svg.append(group);
+    switch (item.kind) {
+      case 'register':
+        return this.drawRegister(item, group);
+      case 'bus':
+        group.append(element('rect', { x: item.x, y: item.y, width: item.width, height: item.height, rx: 2 }));
+        group.setAttribute('role', 'img');
+        return { item, group };
+      case 'memory':
+        return this.drawMemory(item, group);
+      case 'alu':
+        group.append(element('rect', { x: item.x + 0.5, y: item.y + 0.5, width: item.width - 1, height: item.height - 1 }));
+        group.setAttribute('role', 'img');
+        group.setAttribute('aria-label', 'JAL');
+        return { item, group };
+      case 'signal':
+        return this.drawSignal(item, group);
+      case 'wire':
+        this.drawWire(item, group);
+        group.setAttribute('aria-hidden', 'true');
+        return { item, group };
+    }
+  }
+
+  private drawRegister(item: LayoutItem, group: SVGGElement): Drawn {
+    group.append(element('rect', { x: item.x + 0.5, y: item.y + 0.5, width: item.width - 1, height: item.height - 1 }));
+    const text = element('text', { x: item.x + item.width / 2, y: item.y + item.height / 2, 'text-anchor': 'middle', 'dominant-baseline': 'central' });
+    group.append(text);
+    this.clickable(group, 'button', () => this.actions.enterRegister(item.id, text.textContent ?? ''));
+    return { item, group, text };
+  }
+
+  private drawMemory(item: LayoutItem, group: SVGGElement): Drawn {
+    group.append(element('rect', { x: item.x + 0.5, y: item.y + 0.5, width: item.width - 1, height: item.height - 1 }));
+    group.setAttribute('role', 'list');
+    for (let row = 0; row < Math.floor((item.height - 2) / memoryRowHeight); ++row) {
+      const text = element('text', { y: item.y + 2 + row * memoryRowHeight + memoryRowHeight / 2, 'dominant-baseline': 'central', class: 'row' });
+      for (let column = 0; column < 3; ++column) text.append(element('tspan', { x: item.x + 5 + column * memoryColumn }));
+      const address = () => this.memoryFirst + row;
+      this.clickable(text, 'listitem', () => this.actions.enterMemory(address()));
+      this.memoryRows.push(text);
+      group.append(text);
+    }
+    group.addEventListener('wheel', (event) => {
+      event.preventDefault();
+      group.dispatchEvent(new CustomEvent('memoryscroll', { bubbles: true, detail: Math.sign(event.deltaY) * 3 }));
+    });
+    return { item, group };
+  }
+
+  private drawSignal(item: LayoutItem, group: SVGGElement): Drawn {
+    const middle = item.y + Math.floor(item.height / 2);
+    const text = element('text', {
+      x: item.right ? item.x : item.x + item.width,
+      y: middle,
+      'text-anchor': item.right ? 'start' : 'end',
+      'dominant-baseline': 'central',
+    });
+    group.append(text);
+    // The line from the caption to the outer end; its length follows the
+    // caption once it is drawn.
+    const line = element('line', { y1: middle, y2: middle });
+    const end = item.right ? item.x + item.width : item.x;
+    const inward = item.right ? -1 : 1;
+    const impulse = element('path', { d: `M${end},${middle} l${inward * 7},-2 v4 z`, class: 'impulse-mark' });
+    const level = element('line', { x1: end + inward * 5, x2: end + inward * 5, y1: middle - 3, y2: middle + 3, class: 'level-mark' });
+    group.append(line, impulse, level);
+    const placeLine = () => {
+      const width = text.getComputedTextLength?.() ?? 20;
+      if (item.right) {
+        line.setAttribute('x1', String(item.x + width + 2));
+        line.setAttribute('x2', String(item.x + item.width));
+      } else {
+        line.setAttribute('x1', String(item.x));
+        line.setAttribute('x2', String(item.x + item.width - width - 2));
+      }
+    };
+    new MutationObserver(placeLine).observe(text, { childList: true, characterData: true, subtree: true });
+    this.clickable(group, 'checkbox', () => this.actions.toggleSignal(item.id));
+    return { item, group, text };
+  }
+
+  private drawWire(item: LayoutItem, group: SVGGElement): void {
+    if (item.horizontal) {
+      group.append(element('line', { x1: item.x + 5, y1: item.y, x2: item.x + item.width, y2: item.y }));
+      return;
+    }
+    const x = item.x + 5;
+    const top = item.y;
+    const bottom = item.y + item.height;
+    group.append(element('line', { x1: x, y1: top, x2: x, y2: bottom }));
+    if (item.arrow === 'none') return;
+    const tip = item.arrow === 'start' ? top : bottom;
+    const back = item.arrow === 'start' ? 5 : -5;
+    group.append(element('polyline', { points: `${x - 4},${tip + back} ${x},${tip} ${x + 4},${tip + back}`, fill: 'none' }));
+  }
+
+  private clickable(target: SVGElement, role: string, act: () => void): void {
+    target.setAttribute('role', role);
+    target.setAttribute('tabindex', '0');
+    target.addEventListener('click', act);
+    target.addEventListener('keydown', (event) => {
+      const key = (event as KeyboardEvent).key;
+      if (key === 'Enter' || key === ' ') {
+        event.preventDefault();
+        act();
+      }
+    });
+  }
+}

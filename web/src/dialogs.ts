@@ -1,0 +1,106 @@
+// The message boxes and the value box, as the desktop's: a dialog holding
+// the message's text with an "OK" button; an error is an alert dialog.
+// One box at a time; the keyboard goes back where it was after it.
+
+export type MessageKind = 'information' | 'error';
+
+function trapFocus(box: HTMLElement, event: KeyboardEvent): void {
+  if (event.key !== 'Tab') return;
+  const focusable = [...box.querySelectorAll<HTMLElement>('input, button')];
+  if (focusable.length === 0) return;
+  const first = focusable[0]!;
+  const last = focusable[focusable.length - 1]!;
+  if (event.shiftKey && document.activeElement === first) {
+    event.preventDefault();
+    last.focus();
+  } else if (!event.shiftKey && document.activeElement === last) {
+    event.preventDefault();
+    first.focus();
+  }
+}
+
+function openBox(role: string, title: string, build: (box: HTMLElement, close: () => void) => HTMLElement): Promise<void> {
+  const before = document.activeElement as HTMLElement | null;
+  const backdrop = document.createElement('div');
+  backdrop.className = 'backdrop';
+  const box = document.createElement('div');
+  box.className = `box ${role}`;
+  box.setAttribute('role', role);
+  box.setAttribute('aria-modal', 'true');
+  const heading = document.createElement('h2');
+  heading.id = `box-title-${Date.now()}`;
+  heading.textContent = title;
+  box.setAttribute('aria-labelledby', heading.id);
+  box.append(heading);
+  backdrop.append(box);
+  return new Promise((resolve) => {
+    const close = () => {
+      backdrop.remove();
+      before?.focus();
+      resolve();
+    };
+    const first = build(box, close);
+    box.addEventListener('keydown', (event) => {
+      event.stopPropagation();
+      if (event.key === 'Escape') close();
+      trapFocus(box, event);
+    });
+    document.body.append(backdrop);
+    first.focus();
+  });
+}
+
+export function showMessage(kind: MessageKind, text: string): Promise<void> {
+  return openBox(kind === 'error' ? 'alertdialog' : 'dialog', 'Maszyna Dorum', (box, close) => {
+    const message = document.createElement('p');
+    message.className = 'message';
+    message.id = `box-text-${Date.now()}`;
+    message.textContent = text;
+    box.setAttribute('aria-describedby', message.id);
+    const ok = document.createElement('button');
+    ok.textContent = 'OK';
+    ok.addEventListener('click', close);
+    const buttons = document.createElement('div');
+    buttons.className = 'buttons';
+    buttons.append(ok);
+    box.append(message, buttons);
+    return ok;
+  });
+}
+
+// Asks for a value; null when the box was cancelled.
+export async function askValue(title: string, label: string, initial: string): Promise<string | null> {
+  let answer: string | null = null;
+  await openBox('dialog', title, (box, close) => {
+    const form = document.createElement('form');
+    const caption = document.createElement('label');
+    caption.textContent = label;
+    const input = document.createElement('input');
+    input.value = initial;
+    caption.append(input);
+    const ok = document.createElement('button');
+    ok.type = 'submit';
+    ok.textContent = 'OK';
+    const cancel = document.createElement('button');
+    cancel.type = 'button';
+    cancel.textContent = 'Anuluj';
+    cancel.addEventListener('click', close);
+    const buttons = document.createElement('div');
+    buttons.className = 'buttons';
+    buttons.append(ok, cancel);
+    form.append(caption, buttons);
+    form.addEventListener('submit', (event) => {
+      event.preventDefault();
+      answer = input.value;
+      close();
+    });
+    box.append(form);
+    setTimeout(() => input.select());
+    return input;
+  });
+  return answer;
+}
+
+export function boxOpen(): boolean {
+  return document.querySelector('.backdrop') !== null;
+}

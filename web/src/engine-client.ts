@@ -1,0 +1,51 @@
+// The page's side of the worker: typed requests, each answered once.
+import type { Answers, Envelope, LayoutItem, Notice, Request, RunState, View } from './protocol';
+
+export interface EngineEvents {
+  view(view: View): void;
+  runEnded(state: RunState): void;
+  failed(message: string): void;
+}
+
+export class EngineClient {
+  private readonly worker: Worker;
+  private nextId = 1;
+  private readonly waiting = new Map<number, (answer: unknown) => void>();
+  readonly ready: Promise<LayoutItem[]>;
+
+  constructor(url: string, private readonly events: EngineEvents) {
+    this.worker = new Worker(url);
+    let resolveReady: (layout: LayoutItem[]) => void = () => {};
+    this.ready = new Promise((resolve) => (resolveReady = resolve));
+    this.worker.onmessage = (event: MessageEvent<Notice>) => {
+      const notice = event.data;
+      switch (notice.kind) {
+        case 'ready':
+          resolveReady(notice.layout);
+          return;
+        case 'answer':
+          this.waiting.get(notice.id)?.(notice.answer);
+          this.waiting.delete(notice.id);
+          return;
+        case 'view':
+          this.events.view(notice.view);
+          return;
+        case 'runEnded':
+          this.events.runEnded(notice.state);
+          return;
+        case 'failed':
+          this.events.failed(notice.message);
+          return;
+      }
+    };
+  }
+
+  call<R extends Request>(request: R): Promise<Answers[R['kind']]> {
+    const id = this.nextId++;
+    const envelope: Envelope = { id, request };
+    return new Promise((resolve) => {
+      this.waiting.set(id, resolve as (answer: unknown) => void);
+      this.worker.postMessage(envelope);
+    });
+  }
+}

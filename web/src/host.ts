@@ -1,0 +1,172 @@
+// The engine's side of the protocol: performs the page's requests on the
+// engine and advances runs in slices. The worker wires it to its messages;
+// tests drive it directly under node.
+import type { LayoutItem, Notice, Request, RunState, View } from './protocol';
+import { runCommandCode } from './protocol';
+
+// The engine as web/engine/Bindings.cpp offers it.
+export interface Engine {
+  openText(name: string, bytes: Uint8Array): unknown;
+  loadList(name: string, bytes: Uint8Array): unknown;
+  saveList(): Uint8Array;
+  compileProgram(text: string): unknown;
+  compileInstruction(text: string): unknown;
+  start(command: number, line: number): RunState;
+  slice(milliseconds: number): RunState;
+  requestStop(): void;
+  running(): boolean;
+  reset(): unknown;
+  stepBack(whole: boolean): boolean;
+  enterRegister(id: number, text: string): unknown;
+  enterMemory(address: number, text: string): unknown;
+  toggleSignal(id: number): void;
+  registerValue(id: number): unknown;
+  memoryValue(address: number): unknown;
+  setManualControl(manual: boolean): void;
+  typeInput(text: string): void;
+  view(firstRow: number, rows: number): View;
+  delete(): void;
+}
+
+export interface EngineModule {
+  Engine: {
+    new (): Engine;
+    layout(): LayoutItem[];
+    encodeText(text: string, encoding: number, lineEnd: number): unknown;
+  };
+}
+
+// A slice long enough that the turns between slices cost nothing, short
+// enough that a key is answered at once.
+const sliceMilliseconds = 15;
+// Views sent during a run: about one per frame.
+const viewInterval = 30;
+
+export class EngineHost {
+  private readonly engine: Engine;
+  private memoryFirst = 0;
+  private memoryRows = 10;
+  private running = false;
+  private lastView = 0;
+
+  // `post` sends a notice to the page; `yieldThen` runs the next slice once
+  // the messages that arrived meanwhile have been handled.
+  constructor(
+    private readonly module: EngineModule,
+    private readonly post: (notice: Notice) => void,
+    private readonly yieldThen: (next: () => void) => void,
+  ) {
+    this.engine = new module.Engine();
+    post({ kind: 'ready', layout: module.Engine.layout() });
+    this.sendView();
+  }
+
+  // Performs a request, answers it and sends the view it left.
+  handle(id: number, request: Request): void {
+    let answer: unknown;
+    try {
+      answer = this.perform(request);
+    } catch (error) {
+      this.post({ kind: 'failed', message: String(error) });
+      return;
+    }
+    this.post({ kind: 'answer', id, answer });
+    if (!this.running) this.sendView();
+  }
+
+  private sendView(): void {
+    this.lastView = performance.now();
+    this.post({ kind: 'view', view: this.engine.view(this.memoryFirst, this.memoryRows) });
+  }
+
+  private runSlice(): void {
+    if (!this.running) return;
+    let state: RunState;
+    try {
+      state = this.engine.slice(sliceMilliseconds);
+    } catch (error) {
+      this.running = false;
+      this.post({ kind: 'failed', message: String(error) });
+      return;
+    }
+    this.followRun(state);
+  }
+
+  // Goes on with a run, pauses it for input, or reports its end.
+  private followRun(state: RunState): void {
+    this.running = state.running && !state.waiting;
+    if (this.running) {
+      if (performance.now() - this.lastView >= viewInterval) this.sendView();
+      this.yieldThen(() => this.runSlice());
+      return;
+    }
+    this.sendView();
+    if (!state.running) this.post({ kind: 'runEnded', state });
+  }
+
+  // A run paused for input goes on (or ends, after "Przerwij").
+  private resumeRun(): void {
+    if (this.running || !this.engine.running()) return;
+    this.running = true;
+    this.yieldThen(() => this.runSlice());
+  }
+
+  private perform(request: Request): unknown {
+    const engine = this.engine;
+    switch (request.kind) {
+      case 'openText':
+        return engine.openText(request.name, request.bytes);
+      case 'encodeText':
+        return this.module.Engine.encodeText(request.text, request.encoding, request.lineEnd);
+      case 'loadList':
+        this.running = false;
+        return engine.loadList(request.name, request.bytes);
+      case 'saveList':
+        return engine.saveList();
+      case 'compileProgram':
+        this.running = false;
+        return engine.compileProgram(request.text);
+      case 'compileInstruction':
+        this.running = false;
+        return engine.compileInstruction(request.text);
+      case 'start': {
+        const state = engine.start(runCommandCode[request.command], request.line);
+        // The run goes on after the answer, slice by slice.
+        queueMicrotask(() => this.followRun(state));
+        return state;
+      }
+      case 'stop':
+        engine.requestStop();
+        this.resumeRun();
+        return null;
+      case 'reset':
+        this.running = false;
+        return engine.reset();
+      case 'stepBack':
+        return engine.stepBack(request.whole);
+      case 'enterRegister':
+        return engine.enterRegister(request.id, request.text);
+      case 'enterMemory':
+        return engine.enterMemory(request.address, request.text);
+      case 'registerValue':
+        return engine.registerValue(request.id);
+      case 'memoryValue':
+        return engine.memoryValue(request.address);
+      case 'toggleSignal':
+        engine.toggleSignal(request.id);
+        return null;
+      case 'setManualControl':
+        this.running = false;
+        engine.setManualControl(request.manual);
+        return null;
+      case 'typeInput':
+        engine.typeInput(request.text);
+        this.resumeRun();
+        return null;
+      case 'memoryWindow':
+        this.memoryFirst = request.first;
+        this.memoryRows = request.rows;
+        return null;
+    }
+  }
+}

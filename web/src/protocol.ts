@@ -1,0 +1,166 @@
+// The messages between the page and the engine's worker. The engine's side
+// of every call is web/engine/Bindings.cpp; keep the two in step.
+
+// The run commands, named as on the desktop: "Takt", "Rozkaz", "Program",
+// "Do kursora".
+export type RunCommand = 'cycle' | 'instruction' | 'program' | 'toLine';
+
+// The engine's numbers for them (TRunCommand).
+export const runCommandCode: Record<RunCommand, number> = {
+  cycle: 0,
+  instruction: 1,
+  program: 2,
+  toLine: 3,
+};
+
+// What a call that may fail answers: the message in the box's words, with
+// the line and column (from 1) of the word a compile stopped at.
+export interface Outcome {
+  ok: boolean;
+  message: string; // as an editor's status line shows it
+  boxText: string; // as the error box shows it
+  line: number;
+  column: number;
+  mark?: MarkRange; // what the editor marks, when the error has a place
+}
+
+// Characters of a line (from 1) an editor marks, counted from 0, end excluded.
+export interface MarkRange {
+  line: number;
+  begin: number;
+  end: number;
+}
+
+// A text file opened through the engine: its lines joined by "\n", and the
+// encoding and line ends it is saved back with (the engine's numbers).
+export interface OpenedText extends Outcome {
+  text: string;
+  encoding: number;
+  lineEnd: number;
+}
+
+export interface EncodedText extends Outcome {
+  bytes: Uint8Array;
+}
+
+export type BoxKind = 'none' | 'information' | 'error';
+
+// Where a run stands: going on, waiting for console input, or ended with the
+// box to show.
+export interface RunState {
+  running: boolean;
+  waiting: boolean;
+  box: BoxKind;
+  message: string;
+}
+
+export type ItemKind = 'register' | 'bus' | 'memory' | 'alu' | 'signal' | 'wire';
+
+// One item of the machine diagram in design units (816 × 477).
+export interface LayoutItem {
+  kind: ItemKind;
+  id: number;
+  x: number;
+  y: number;
+  width: number;
+  height: number;
+  right: boolean; // a signal's caption stands left of its line
+  arrow: 'start' | 'stop' | 'none';
+  horizontal: boolean;
+  name: string;
+}
+
+// What an item shows now.
+export interface ItemView {
+  shown: boolean;
+  active: boolean;
+  text: string;
+  impulse?: boolean;
+}
+
+export interface Enabled {
+  cycle: boolean;
+  instruction: boolean;
+  program: boolean;
+  toLine: boolean;
+  stepBack: boolean;
+  stepBackInstruction: boolean;
+}
+
+// Everything the page draws, in the layout's order.
+export interface View {
+  items: ItemView[];
+  memory: string[]; // the rows asked for: "address  word  code"
+  memorySize: number;
+  running: boolean;
+  currentLine: number; // the program's line that runs next, 0 for none
+  cycles: number;
+  manualControl: boolean;
+  output: string;
+  input: string;
+  enabled: Enabled;
+}
+
+// The page's requests. Each is answered once, with the same id.
+export type Request =
+  | { kind: 'openText'; name: string; bytes: Uint8Array }
+  | { kind: 'encodeText'; text: string; encoding: number; lineEnd: number }
+  | { kind: 'loadList'; name: string; bytes: Uint8Array }
+  | { kind: 'saveList' }
+  | { kind: 'compileProgram'; text: string }
+  | { kind: 'compileInstruction'; text: string }
+  | { kind: 'start'; command: RunCommand; line: number }
+  | { kind: 'stop' }
+  | { kind: 'reset' }
+  | { kind: 'stepBack'; whole: boolean }
+  | { kind: 'enterRegister'; id: number; text: string }
+  | { kind: 'enterMemory'; address: number; text: string }
+  | { kind: 'toggleSignal'; id: number }
+  | { kind: 'registerValue'; id: number }
+  | { kind: 'memoryValue'; address: number }
+  | { kind: 'setManualControl'; manual: boolean }
+  | { kind: 'typeInput'; text: string }
+  | { kind: 'memoryWindow'; first: number; rows: number };
+
+// What each request answers.
+export interface Answers {
+  openText: OpenedText;
+  encodeText: EncodedText;
+  loadList: Outcome;
+  saveList: Uint8Array;
+  compileProgram: Outcome;
+  compileInstruction: Outcome;
+  start: RunState;
+  stop: null;
+  reset: Outcome;
+  stepBack: boolean;
+  enterRegister: Outcome;
+  enterMemory: Outcome;
+  toggleSignal: null;
+  registerValue: ValueQuestion;
+  memoryValue: ValueQuestion;
+  setManualControl: null;
+  typeInput: null;
+  memoryWindow: null;
+}
+
+// What the value box asks before a value is entered.
+export interface ValueQuestion {
+  title: string;
+  label: string;
+  value: string;
+}
+
+export interface Envelope {
+  id: number;
+  request: Request;
+}
+
+// From the worker: an answer, a fresh view (after every request and during
+// runs, at most once a frame), the end of a run, or the start-up's layout.
+export type Notice =
+  | { kind: 'ready'; layout: LayoutItem[] }
+  | { kind: 'answer'; id: number; answer: unknown }
+  | { kind: 'view'; view: View }
+  | { kind: 'runEnded'; state: RunState }
+  | { kind: 'failed'; message: string };

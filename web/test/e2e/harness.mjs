@@ -1,0 +1,101 @@
+// Serves build/web on a free port of 127.0.0.1 and drives Debian's
+// chromium headless, recording every request the page makes.
+import { chromium } from 'playwright-core';
+import { spawn } from 'node:child_process';
+import { createServer } from 'node:net';
+import { fileURLToPath } from 'node:url';
+import { dirname, resolve } from 'node:path';
+
+const here = dirname(fileURLToPath(import.meta.url));
+export const webRoot = resolve(process.env.WEB_OUT ?? resolve(here, '../../../build/web'));
+export const chromiumPath = process.env.CHROMIUM ?? '/usr/bin/chromium';
+
+function freePort() {
+  return new Promise((done, fail) => {
+    const probe = createServer();
+    probe.on('error', fail);
+    probe.listen(0, '127.0.0.1', () => {
+      const { port } = probe.address();
+      probe.close(() => done(port));
+    });
+  });
+}
+
+async function waitForServer(url) {
+  for (let attempt = 0; attempt < 100; ++attempt) {
+    try {
+      if ((await fetch(url)).ok) return;
+    } catch {
+      // not listening yet
+    }
+    await new Promise((r) => setTimeout(r, 100));
+  }
+  throw new Error(`no server at ${url}`);
+}
+
+export async function startSite() {
+  const port = await freePort();
+  const server = spawn('python3', ['-m', 'http.server', String(port), '--bind', '127.0.0.1'], {
+    cwd: webRoot,
+    stdio: 'ignore',
+  });
+  const url = `http://127.0.0.1:${port}/`;
+  await waitForServer(url);
+  const browser = await chromium.launch({ executablePath: chromiumPath, args: ['--no-sandbox'] });
+  return {
+    url,
+    browser,
+    async close() {
+      await browser.close();
+      server.kill();
+    },
+  };
+}
+
+// A fresh page of its own (its own storage) at 1366 × 768, ready to use.
+export async function openPage(site, context) {
+  context ??= await site.browser.newContext({ viewport: { width: 1366, height: 768 } });
+  const page = await context.newPage();
+  page.requests = [];
+  page.errors = [];
+  page.on('request', (request) => page.requests.push(request.url()));
+  page.on('pageerror', (error) => page.errors.push(error.message));
+  await page.goto(site.url);
+  await page.waitForSelector('body.ready');
+  return page;
+}
+
+export async function openExample(page, name) {
+  await page.getByRole('button', { name: 'Przykłady' }).click();
+  await page.getByRole('menuitem', { name }).click();
+  await page.waitForFunction(
+    (file) => document.querySelector('#program-name')?.textContent === file,
+    name.split(': ')[1],
+  );
+}
+
+// The message box: its role, its text, closed with "OK".
+export async function closeBox(page) {
+  const box = page.locator('.box');
+  await box.waitFor();
+  const role = await box.getAttribute('role');
+  const text = await box.locator('.message').textContent();
+  await box.getByRole('button', { name: 'OK' }).click();
+  await box.waitFor({ state: 'detached' });
+  return { role, text };
+}
+
+export const register = (page, name) => page.locator(`g.register[data-name=Register${name}]`);
+
+export async function typeProgram(page, text) {
+  const editor = page.getByRole('textbox', { name: 'Program' });
+  await editor.click();
+  await page.keyboard.press('Control+A');
+  await page.keyboard.press('Delete');
+  await editor.pressSequentially(text);
+}
+
+// Waits until the diagram shows the machine after that many cycles.
+export async function shownCycle(page, cycles) {
+  await page.waitForFunction((n) => document.querySelector('svg.diagram')?.dataset.cycles === String(n), cycles);
+}

@@ -1,0 +1,111 @@
+// The student's loop in a real browser.
+import { after, before, test } from 'node:test';
+import assert from 'node:assert/strict';
+import { readFileSync } from 'node:fs';
+import { closeBox, openExample, openPage, register, shownCycle, startSite, typeProgram } from './harness.mjs';
+
+const screenshots = process.env.WEB_SCREENSHOTS;
+let site;
+
+before(async () => {
+  site = await startSite();
+});
+after(async () => {
+  await site?.close();
+});
+
+test('an example compiles, runs cycle by cycle on the diagram, steps back and ends', async () => {
+  const page = await openPage(site);
+  await openExample(page, 'Dorum: suma.prg');
+  await page.getByRole('button', { name: 'Kompiluj' }).click();
+  assert.deepEqual(await closeBox(page), { role: 'dialog', text: 'Program został skompilowany' });
+
+  const ak = register(page, 'AK');
+  for (let cycle = 1; cycle <= 10 && (await ak.getAttribute('aria-label')) !== 'AK : 5'; ++cycle) {
+    await page.keyboard.press('F7');
+    await shownCycle(page, cycle);
+  }
+  assert.equal(await ak.getAttribute('aria-label'), 'AK : 5');
+  assert.equal(await ak.locator('text').textContent(), 'AK : 5');
+  assert.ok(await page.getByRole('button', { name: 'AK : 5' }).isVisible());
+  if (screenshots) await page.screenshot({ path: `${screenshots}/web-diagram.png` });
+
+  await page.keyboard.press('Shift+F7');
+  await page.waitForFunction(() => document.querySelector('g.register[data-name=RegisterAK]')?.getAttribute('aria-label') === 'AK : 0');
+  assert.equal(await page.getByRole('button', { name: 'Cofnij rozkaz' }).isEnabled(), true);
+
+  await page.keyboard.press('F9');
+  assert.deepEqual(await closeBox(page), { role: 'dialog', text: 'Program został zakończony.' });
+  assert.equal(await ak.getAttribute('aria-label'), 'AK : 12');
+  assert.deepEqual(page.errors, []);
+});
+
+test('a compile error is an alert and its word is marked in the editor', async () => {
+  const page = await openPage(site);
+  await typeProgram(page, 'POB x\nXYZ 1\nx: RST 2\n');
+  await page.keyboard.press('Control+F9');
+  const box = await closeBox(page);
+  assert.equal(box.role, 'alertdialog');
+  assert.match(box.text, /^2:\d+ /);
+  assert.equal(await page.locator('.cm-error-word').textContent(), 'XYZ');
+  assert.match(await page.locator('#program-error').textContent(), /^2:\d+ /);
+  if (screenshots) await page.screenshot({ path: `${screenshots}/web-error.png` });
+});
+
+test('an endless loop keeps the page answering and stops at "Przerwij"', async () => {
+  const page = await openPage(site);
+  await typeProgram(page, 'a: SOB a\n');
+  await page.keyboard.press('Control+F9');
+  await closeBox(page);
+  await page.keyboard.press('F9');
+  const takt = page.getByRole('button', { name: 'Takt', exact: true });
+  await page.waitForFunction(() => document.body.classList.contains('running'));
+  assert.equal(await takt.isDisabled(), true);
+  // The page answers during the run: the editor takes keys.
+  await page.getByRole('textbox', { name: 'Program' }).press('End');
+  await page.getByRole('button', { name: 'Przerwij' }).click();
+  await page.waitForFunction(() => !document.body.classList.contains('running'));
+  assert.equal(await takt.isEnabled(), true);
+  assert.equal(await page.locator('.box').count(), 0);
+});
+
+test('the console example echoes typed input in capitals', async () => {
+  const page = await openPage(site);
+  await openExample(page, 'Ombra: echo.prg');
+  await page.getByRole('button', { name: 'Kompiluj' }).click();
+  await closeBox(page);
+  await page.keyboard.press('F9');
+  await page.getByLabel('Wejście').fill('ala.');
+  await page.getByLabel('Wejście').press('Enter');
+  assert.deepEqual(await closeBox(page), { role: 'dialog', text: 'Program został zakończony.' });
+  assert.equal(await page.locator('#console-output').textContent(), 'ALA.');
+});
+
+test('a reload keeps the work in progress', async () => {
+  const context = await site.browser.newContext({ viewport: { width: 1366, height: 768 } });
+  const page = await openPage(site, context);
+  await typeProgram(page, '// moja praca\nSTP\n');
+  await page.reload();
+  await page.waitForSelector('body.ready');
+  assert.deepEqual(await page.locator('.cm-line').allTextContents(), ['// moja praca', 'STP', '']);
+  await context.close();
+});
+
+test('nothing is asked of any host but the page\'s own, and no serious accessibility fault', async () => {
+  // The test's own script goes past the page's policy; the page's do not.
+  const context = await site.browser.newContext({ viewport: { width: 1366, height: 768 }, bypassCSP: true });
+  const page = await openPage(site, context);
+  await openExample(page, 'Dorum: suma.prg');
+  const own = new URL(site.url).origin;
+  assert.deepEqual(page.requests.filter((url) => !url.startsWith(own) && !url.startsWith('data:')), []);
+  const axe = readFileSync(new URL('../../node_modules/axe-core/axe.min.js', import.meta.url), 'utf8');
+  await page.addScriptTag({ content: axe });
+  const violations = await page.evaluate(async () => {
+    const result = await window.axe.run(document, { resultTypes: ['violations'] });
+    return result.violations
+      .filter((v) => v.impact === 'serious' || v.impact === 'critical')
+      .map((v) => `${v.id}: ${v.nodes.map((n) => n.target.join(' ')).join(', ')}`);
+  });
+  assert.deepEqual(violations, []);
+  await context.close();
+});

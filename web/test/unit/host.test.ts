@@ -1,0 +1,137 @@
+// The protocol against the real engine, under node: every request the page
+// may send is answered as protocol.ts says, and runs go on in slices.
+import { test } from 'node:test';
+import assert from 'node:assert/strict';
+import { createRequire } from 'node:module';
+import { readFileSync } from 'node:fs';
+import { join } from 'node:path';
+import { EngineHost, type EngineModule } from '../../src/host';
+import type { Notice, Request, RunState, View } from '../../src/protocol';
+
+// The tests run bundled in build/web-tests, beside the page in build/web.
+const webOut = process.env['WEB_OUT'] ?? join(__dirname, '../web');
+const examples = join(__dirname, '../../examples');
+const createEngine = createRequire(__filename)(join(webOut, 'engine.js')) as () => Promise<EngineModule>;
+
+// A host with its notices collected; slices follow each other on the event loop.
+async function newHost() {
+  const notices: Notice[] = [];
+  const host = new EngineHost(await createEngine(), (n) => notices.push(n), (next) => setImmediate(next));
+  let id = 0;
+  const ask = (request: Request): unknown => {
+    host.handle(++id, request);
+    const answer = notices.find((n) => n.kind === 'answer' && n.id === id);
+    assert.ok(answer, `no answer to ${request.kind}`);
+    return (answer as { answer: unknown }).answer;
+  };
+  const lastView = (): View => (notices.filter((n) => n.kind === 'view').pop() as { view: View }).view;
+  const runEnd = async (): Promise<RunState> => {
+    for (let turn = 0; turn < 2000; ++turn) {
+      const end = notices.find((n) => n.kind === 'runEnded');
+      if (end) {
+        notices.splice(notices.indexOf(end), 1);
+        return (end as { state: RunState }).state;
+      }
+      await new Promise((r) => setImmediate(r));
+    }
+    throw new Error('the run did not end');
+  };
+  return { notices, ask, lastView, runEnd };
+}
+
+const bytesOf = (path: string) => new Uint8Array(readFileSync(join(examples, path)));
+
+test('the host starts with the layout and a view', async () => {
+  const { notices } = await newHost();
+  const ready = notices[0];
+  assert.equal(ready?.kind, 'ready');
+  const layout = ready.kind === 'ready' ? ready.layout : [];
+  assert.equal(layout.length, 93);
+  assert.ok(layout.some((item) => item.kind === 'register' && item.name === 'RegisterAK'));
+  const view = notices[1];
+  assert.equal(view?.kind, 'view');
+  if (view.kind === 'view') {
+    assert.equal(view.view.items.length, layout.length);
+    assert.equal(view.view.running, false);
+    assert.deepEqual(view.view.enabled, {
+      cycle: true, instruction: true, program: true, toLine: true, stepBack: false, stepBackInstruction: false,
+    });
+  }
+});
+
+test('every request is answered in the shape the protocol gives', async () => {
+  const { ask } = await newHost();
+  const outcome = (value: unknown) => {
+    const o = value as Record<string, unknown>;
+    assert.equal(typeof o['ok'], 'boolean');
+    assert.equal(typeof o['message'], 'string');
+    assert.equal(typeof o['boxText'], 'string');
+    assert.equal(typeof o['line'], 'number');
+    assert.equal(typeof o['column'], 'number');
+    return o;
+  };
+  const opened = outcome(ask({ kind: 'openText', name: 'suma.prg', bytes: bytesOf('dorum/suma.prg') }));
+  assert.equal(opened['ok'], true);
+  assert.equal(opened['encoding'], 0);
+  assert.equal(opened['lineEnd'], 0);
+  assert.match(opened['text'] as string, /ŁAD z/);
+  const encoded = outcome(ask({ kind: 'encodeText', text: 'ŁAD z', encoding: 0, lineEnd: 1 }));
+  assert.deepEqual([...(encoded['bytes'] as Uint8Array)], [0xa3, 0x41, 0x44, 0x20, 0x7a, 0x0a]);
+  assert.equal(outcome(ask({ kind: 'loadList', name: 'pelt.lst', bytes: bytesOf('pelt/pelt.lst') }))['ok'], true);
+  assert.deepEqual(ask({ kind: 'saveList' }), bytesOf('pelt/pelt.lst'));
+  assert.equal(outcome(ask({ kind: 'compileInstruction', text: 'ROZKAZ NIC;\nczyt wys wei il;' }))['ok'], true);
+  const wrong = outcome(ask({ kind: 'compileProgram', text: 'POB 1\nXYZ 2' }));
+  assert.equal(wrong['ok'], false);
+  assert.deepEqual(wrong['mark'], { line: 2, begin: 0, end: 3 });
+  assert.equal(outcome(ask({ kind: 'compileProgram', text: 'STP' }))['ok'], true);
+  const state = ask({ kind: 'start', command: 'cycle', line: 0 }) as RunState;
+  assert.deepEqual(Object.keys(state).sort(), ['box', 'message', 'running', 'waiting']);
+  assert.equal(ask({ kind: 'stepBack', whole: false }), true);
+  assert.equal(outcome(ask({ kind: 'reset' }))['ok'], true);
+  assert.equal(outcome(ask({ kind: 'enterRegister', id: 0, text: '7' }))['ok'], true);
+  assert.deepEqual(ask({ kind: 'registerValue', id: 0 }), { title: 'Rejestr AK', label: 'Aktualna wartość', value: '7' });
+  assert.equal(outcome(ask({ kind: 'enterMemory', address: 3, text: 'abc' }))['ok'], false);
+  assert.deepEqual(ask({ kind: 'memoryValue', address: 3 }), { title: 'PaO', label: 'Wartość[3]', value: '0' });
+  for (const request of [
+    { kind: 'toggleSignal', id: 0 },
+    { kind: 'setManualControl', manual: false },
+    { kind: 'typeInput', text: 'x' },
+    { kind: 'memoryWindow', first: 0, rows: 4 },
+    { kind: 'stop' },
+  ] as Request[])
+    assert.equal(ask(request), null, request.kind);
+});
+
+test('a program runs in slices to the information box; its views follow', async () => {
+  const { ask, runEnd, lastView } = await newHost();
+  const opened = ask({ kind: 'openText', name: 'suma.prg', bytes: bytesOf('dorum/suma.prg') }) as { text: string };
+  ask({ kind: 'compileProgram', text: opened.text });
+  ask({ kind: 'memoryWindow', first: 4, rows: 3 });
+  const started = ask({ kind: 'start', command: 'program', line: 0 }) as RunState;
+  assert.equal(started.running, true);
+  assert.deepEqual(await runEnd(), { running: false, waiting: false, box: 'information', message: 'Program został zakończony.' });
+  const view = lastView();
+  assert.deepEqual(view.memory, ['4  5  stp 5', '5  7  stp 7', '6  12  stp 12']);
+  assert.equal(view.running, false);
+  assert.equal(view.enabled.stepBackInstruction, true);
+});
+
+test('an endless loop ends at "Przerwij" without a box, and a run waits for typed input', async () => {
+  const { ask, runEnd, lastView } = await newHost();
+  ask({ kind: 'compileProgram', text: 'a: SOB a' });
+  ask({ kind: 'start', command: 'program', line: 0 });
+  await new Promise((r) => setTimeout(r, 50));
+  assert.equal(lastView().enabled.cycle, false);
+  ask({ kind: 'stop' });
+  assert.equal((await runEnd()).box, 'none');
+
+  assert.equal((ask({ kind: 'loadList', name: 'ombra.lst', bytes: bytesOf('ombra/ombra.lst') }) as { ok: boolean }).ok, true);
+  const echo = ask({ kind: 'openText', name: 'echo.prg', bytes: bytesOf('ombra/echo.prg') }) as { text: string };
+  assert.equal((ask({ kind: 'compileProgram', text: echo.text }) as { ok: boolean }).ok, true);
+  ask({ kind: 'start', command: 'program', line: 0 });
+  await new Promise((r) => setTimeout(r, 50));
+  assert.equal(lastView().running, true); // waiting for a character
+  ask({ kind: 'typeInput', text: 'Ok.' });
+  assert.equal((await runEnd()).box, 'information');
+  assert.equal(lastView().output, 'OK.');
+});
