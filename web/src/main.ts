@@ -337,3 +337,6 @@ async function startUp(): Promise<void> {
 }
 
 void startUp();
+
+// Once loaded, the page works offline: its service worker keeps every file.
+if ('serviceWorker' in navigator) void navigator.serviceWorker.register('sw.js').catch(() => {});

@@ -45,9 +45,16 @@ export async function startSite() {
   return {
     url,
     browser,
+    // The network fails: nothing answers at the page's address any more.
+    async stopServer() {
+      if (server.exitCode !== null || server.signalCode !== null) return;
+      const exited = new Promise((resolve) => server.once('exit', resolve));
+      server.kill();
+      await exited;
+    },
     async close() {
       await browser.close();
-      server.kill();
+      await this.stopServer();
     },
   };
 }

@@ -146,3 +146,30 @@ test('files are read and saved back byte for byte in their encodings; a NUL file
   assert.match(box.text, /zly\.prg/);
   assert.equal(await page.getByRole('tab').count(), tabs);
 });
+
+test('once loaded, the page goes on working without a network', async () => {
+  // A site of its own, whose server this test stops.
+  const own = await startSite();
+  try {
+    const context = await newContext(own);
+    const page = await openPage(own, context);
+    // Controlled means every file of the page is kept and served by its
+    // service worker.
+    await page.waitForFunction(() => navigator.serviceWorker.controller !== null, null, { timeout: 10000 });
+    await own.stopServer();
+    // The page goes on: an example, a compile, a run.
+    await openExample(page, 'Pelt: podprogram.prg');
+    await page.keyboard.press('Control+F9');
+    assert.deepEqual(await closeBox(page), { role: 'dialog', text: 'Program został skompilowany' });
+    await page.keyboard.press('F9');
+    assert.equal((await closeBox(page)).role, 'dialog');
+    // And it opens again, as after a closed tab.
+    await page.reload();
+    await page.waitForSelector('body.ready');
+    await page.getByRole('button', { name: 'Przykłady' }).click();
+    await page.getByRole('menuitem', { name: 'Dorum: suma.prg' }).waitFor();
+    assert.deepEqual(page.errors, []);
+  } finally {
+    await own.close();
+  }
+});
