@@ -1,6 +1,7 @@
 // Builds the page into build/web: the bundled scripts, the page, the
 // engine, the examples with their index, and the help pages.
 import { build } from 'esbuild';
+import { createHash } from 'node:crypto';
 import { cpSync, mkdirSync, readdirSync, readFileSync, writeFileSync, existsSync } from 'node:fs';
 import { dirname, join, resolve } from 'node:path';
 import { fileURLToPath } from 'node:url';
@@ -45,6 +46,8 @@ function copyHelp() {
   }
 }
 
+const common = { bundle: true, minify: true, sourcemap: false, target: 'es2022', logLevel: 'warning' };
+
 // The page's unit tests, bundled for node's test runner.
 async function buildUnitTests() {
   const tests = join(here, 'test/unit');
@@ -57,12 +60,36 @@ if (process.argv.includes('--unit-tests')) {
   process.exit(0);
 }
 
+// Every file of the page, for the service worker to keep; the version is
+// their hash, so that any change brings a new one.
+function pageFiles(folder = out, prefix = '') {
+  const files = [];
+  for (const entry of readdirSync(folder, { withFileTypes: true }).sort((a, b) => a.name.localeCompare(b.name))) {
+    const path = prefix + entry.name;
+    if (entry.isDirectory()) files.push(...pageFiles(join(folder, entry.name), `${path}/`));
+    else if (path !== 'sw.js') files.push(path);
+  }
+  return files;
+}
+
+async function buildServiceWorker() {
+  const files = pageFiles();
+  const hash = createHash('sha256');
+  for (const file of files) hash.update(file).update(readFileSync(join(out, file)));
+  await build({
+    ...common,
+    entryPoints: [join(here, 'src/sw.ts')],
+    outfile: join(out, 'sw.js'),
+    format: 'iife',
+    define: { PAGE_FILES: JSON.stringify(['./', ...files]), PAGE_VERSION: JSON.stringify(hash.digest('hex').slice(0, 16)) },
+  });
+}
+
 mkdirSync(out, { recursive: true });
 if (!existsSync(engine)) {
   console.error(`The engine is missing: ${engine} (tools/web.sh builds it)`);
   process.exit(1);
 }
-const common = { bundle: true, minify: true, sourcemap: false, target: 'es2022', logLevel: 'warning' };
 await build({ ...common, entryPoints: [join(here, 'src/main.ts')], outfile: join(out, 'app.js'), format: 'iife' });
 await build({ ...common, entryPoints: [join(here, 'src/worker.ts')], outfile: join(out, 'worker.js'), format: 'iife' });
 cpSync(join(here, 'index.html'), join(out, 'index.html'));
@@ -71,4 +98,5 @@ cpSync(join(root, 'data/maszyna-dorum.svg'), join(out, 'favicon.svg'));
 cpSync(engine, join(out, 'engine.js'));
 copyExamples();
 copyHelp();
+await buildServiceWorker();
 console.log(`The page is in ${out}`);

@@ -18,6 +18,7 @@
 #include "SourceLexers.h"
 #include "common/Error.h"
 #include "common/Text.h"
+#include "common/Texts.h"
 #include "control/CommentFilter.h"
 #include "control/Instruction.h"
 
@@ -246,12 +247,7 @@ std::optional<TTextEncoding> TFormCommandEditor::SaveEncoding(const QStringList&
   if (!outside) return encoding_;
   // Writing "?" for it would lose the character without a word.
   const auto answer = core_.Dialogs().Ask(
-      this,
-      QStringLiteral("Znaku '%1' (U+%2) w pliku %3 nie można zapisać w stronie kodowej 1250. "
-                     "Zapisać plik w kodowaniu UTF-8?")
-          .arg(Q(*outside))
-          .arg(static_cast<uint>(*outside), 4, 16, QLatin1Char('0'))
-          .arg(QDir::toNativeSeparators(path)),
+      this, Q(Texts::SaveInUtf8Question(*outside, U8(QDir::toNativeSeparators(path)))),
       QMessageBox::Yes | QMessageBox::Cancel);
   if (answer != QMessageBox::Yes) return std::nullopt;
   return TTextEncoding::Utf8;

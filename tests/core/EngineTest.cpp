@@ -163,11 +163,24 @@ TEST_F(EngineTest, TextsAreOpenedAndSavedInTheirEncodingsAndRefusedWhole) {
   ASSERT_TRUE(utf8.Outcome.Ok);
   EXPECT_EQ(utf8.Encoding, TTextEncoding::Utf8WithBom);
   EXPECT_EQ(utf8.LineEnd, TLineEnd::CrLf);
-  EXPECT_EQ(utf8.Text, "// żółw\nSTP");
+  EXPECT_EQ(utf8.Text, "// żółw\nSTP\n");  // and the empty line to type on
   TOutcome outcome;
   EXPECT_EQ(TEngine::EncodeText(utf8.Text, utf8.Encoding, utf8.LineEnd, outcome),
             "\xEF\xBB\xBF// żółw\r\nSTP\r\n");
   EXPECT_TRUE(outcome.Ok);
+  // A file without a last line break gets one, as on the desktop.
+  const TOpenedText unended = engine.OpenText("c.prg", "STP\nSTP");
+  EXPECT_EQ(unended.LineEnd, TLineEnd::Lf);
+  EXPECT_EQ(TEngine::EncodeText(unended.Text, unended.Encoding, unended.LineEnd, outcome),
+            "STP\nSTP\n");
+  EXPECT_EQ(engine.OpenText("d.prg", "").Text, "");
+
+  // Code page 1250 lacks "∑": saving asks whether to store the file in UTF-8.
+  EXPECT_EQ(TEngine::SaveQuestion("// ∑\n", TTextEncoding::Cp1250, "a.prg"),
+            "Znaku '∑' (U+2211) w pliku a.prg nie można zapisać w stronie kodowej 1250. "
+            "Zapisać plik w kodowaniu UTF-8?");
+  EXPECT_EQ(TEngine::SaveQuestion("// ∑\n", TTextEncoding::Utf8, "a.prg"), "");
+  EXPECT_EQ(TEngine::SaveQuestion("// żółw\n", TTextEncoding::Cp1250, "a.prg"), "");
 
   const TOpenedText nul = engine.OpenText("b.prg", std::string("STP\0", 4));
   EXPECT_FALSE(nul.Outcome.Ok);

@@ -97,6 +97,9 @@ class TPageEngine {
     result.set("bytes", Bytes(bytes));
     return result;
   }
+  static std::string SaveQuestion(const std::string& text, int encoding, const std::string& name) {
+    return TEngine::SaveQuestion(text, static_cast<TTextEncoding>(encoding), name);
+  }
   val LoadList(const std::string& name, const std::string& bytes) {
     return ToJs(engine_.LoadList(name, bytes));
   }
@@ -212,6 +215,7 @@ EMSCRIPTEN_BINDINGS(dorum_engine) {
       .constructor<>()
       .function("openText", &TPageEngine::OpenText)
       .class_function("encodeText", &TPageEngine::EncodeText)
+      .class_function("saveQuestion", &TPageEngine::SaveQuestion)
       .function("loadList", &TPageEngine::LoadList)
       .function("saveList", &TPageEngine::SaveList)
       .function("compileProgram", &TPageEngine::CompileProgram)

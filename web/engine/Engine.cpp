@@ -20,6 +20,14 @@ TLines LinesOf(const std::string& text) {
 }
 
 // The error of a text the page sent; a placed one with the editor's mark.
+// The lines a file gets: the editor's last line, empty after the last line
+// break, is no line of the file.
+TLines FileLinesOf(const std::string& text) {
+  TLines lines = LinesOf(text);
+  if (!lines.empty() && lines.back().empty()) lines.pop_back();
+  return lines;
+}
+
 TOutcome OutcomeOf(const EDorumError& error, const TLines& lines = {}) {
   TOutcome outcome;
   outcome.Ok = false;
@@ -60,7 +68,10 @@ TOpenedText TEngine::OpenText(const std::string& name, std::string_view bytes) c
   opened.Outcome = Trying([&] {
     WriteFileBytes(path, bytes);
     TDecodedText text = ReadEncodedTextFile(path);
+    // Every line of a file ends with a line break; the editor shows the
+    // last one as an empty line to go on typing in.
     opened.Text = Join(text.Lines, "\n");
+    if (!text.Lines.empty()) opened.Text += '\n';
     opened.Encoding = text.Encoding;
     opened.LineEnd = text.LineEnd;
   });
@@ -73,13 +84,19 @@ std::string TEngine::EncodeText(const std::string& text, TTextEncoding encoding,
                                 TOutcome& outcome) {
   std::string bytes;
   try {
-    const TLines lines = LinesOf(text);
-    bytes = dorum::EncodeText(lines, encoding, lineEnd);
+    bytes = dorum::EncodeText(FileLinesOf(text), encoding, lineEnd);
     outcome = {};
   } catch (const EDorumError& e) {
     outcome = OutcomeOf(e);
   }
   return bytes;
+}
+
+std::string TEngine::SaveQuestion(const std::string& text, TTextEncoding encoding,
+                                  const std::string& name) {
+  if (encoding != TTextEncoding::Cp1250) return {};
+  const std::optional<char32_t> outside = FirstCharOutsideCp1250(FileLinesOf(text));
+  return outside ? Texts::SaveInUtf8Question(*outside, name) : std::string();
 }
 
 TOutcome TEngine::LoadList(const std::string& name, std::string_view bytes) {

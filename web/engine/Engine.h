@@ -62,7 +62,13 @@ class TEngine {
   // Files, in the desktop's encodings and with its refusals ("Nie można
   // załadować pliku NAME ..."); `name` is what the message calls the file.
   [[nodiscard]] TOpenedText OpenText(const std::string& name, std::string_view bytes) const;
-  // The bytes to save; the outcome tells a character the encoding lacks.
+  // The question to ask before saving the text in that encoding, or empty:
+  // a file of code page 1250 with a character the code page lacks may be
+  // saved in UTF-8 instead.
+  [[nodiscard]] static std::string SaveQuestion(const std::string& text, TTextEncoding encoding,
+                                                const std::string& name);
+  // The bytes to save, the editor's last empty line being no line of the
+  // file; the outcome tells a character the encoding lacks.
   [[nodiscard]] static std::string EncodeText(const std::string& text, TTextEncoding encoding,
                                               TLineEnd lineEnd, TOutcome& outcome);
 

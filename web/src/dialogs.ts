@@ -68,6 +68,33 @@ export function showMessage(kind: MessageKind, text: string): Promise<void> {
   });
 }
 
+// A question with "Tak" and "Anuluj"; true for "Tak".
+export async function askQuestion(text: string): Promise<boolean> {
+  let yes = false;
+  await openBox('dialog', 'Maszyna Dorum', (box, close) => {
+    const message = document.createElement('p');
+    message.className = 'message';
+    message.id = `box-text-${Date.now()}`;
+    message.textContent = text;
+    box.setAttribute('aria-describedby', message.id);
+    const ok = document.createElement('button');
+    ok.textContent = 'Tak';
+    ok.addEventListener('click', () => {
+      yes = true;
+      close();
+    });
+    const cancel = document.createElement('button');
+    cancel.textContent = 'Anuluj';
+    cancel.addEventListener('click', close);
+    const buttons = document.createElement('div');
+    buttons.className = 'buttons';
+    buttons.append(ok, cancel);
+    box.append(message, buttons);
+    return ok;
+  });
+  return yes;
+}
+
 // Asks for a value; null when the box was cancelled.
 export async function askValue(title: string, label: string, initial: string): Promise<string | null> {
   let answer: string | null = null;

@@ -33,6 +33,7 @@ export interface EngineModule {
     new (): Engine;
     layout(): LayoutItem[];
     encodeText(text: string, encoding: number, lineEnd: number): unknown;
+    saveQuestion(text: string, encoding: number, name: string): string;
   };
 }
 
@@ -118,6 +119,8 @@ export class EngineHost {
         return engine.openText(request.name, request.bytes);
       case 'encodeText':
         return this.module.Engine.encodeText(request.text, request.encoding, request.lineEnd);
+      case 'saveQuestion':
+        return this.module.Engine.saveQuestion(request.text, request.encoding, request.name);
       case 'loadList':
         this.running = false;
         return engine.loadList(request.name, request.bytes);

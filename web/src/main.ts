@@ -1,24 +1,26 @@
-// The page: the run commands, the program editor, the machine diagram and
-// the console over the engine's worker.
+// The page: the run commands, the editors, the machine diagram and the
+// console over the engine's worker.
 import { EngineClient } from './engine-client';
 import { MachineDiagram } from './diagram';
-import { SourceEditor } from './editor';
-import { askValue, boxOpen, showMessage } from './dialogs';
+import { askQuestion, askValue, boxOpen, showMessage } from './dialogs';
 import type { Enabled, Outcome, RunCommand, RunState, View } from './protocol';
 import { type Example, examplesByMachine } from './examples';
-import { Storage } from './storage';
+import { Storage, type DocumentKind } from './storage';
+import { Documents, type Document } from './documents';
+import { openFile, saveFile, type PickedFile } from './files';
 
 const $ = <T extends HTMLElement>(selector: string) => document.querySelector<T>(selector)!;
 
-const storage = new Storage(window.localStorage);
 let view: View | null = null;
 let diagram: MachineDiagram | null = null;
+// The program compiled last: the one that runs, whose next line is shown.
+let bound: Document | null = null;
 
 const engine = new EngineClient('worker.js', {
   view(fresh) {
     view = fresh;
     diagram?.update(fresh);
-    program.showCurrentLine(fresh.currentLine);
+    for (const document of documents.all) document.editor.showCurrentLine(document === bound ? fresh.currentLine : 0);
     updateCommands(fresh.enabled, fresh.running);
     showConsole(fresh);
   },
@@ -30,67 +32,78 @@ const engine = new EngineClient('worker.js', {
   },
 });
 
-// ---- the program editor ----
+const documents = new Documents($('#editor-tabs'), $('#editor-panels'), $('.editor-panel .status'), new Storage(window.localStorage));
 
-const work = storage.loadProgram();
-const program = new SourceEditor($('#program-editor'), 'Program', work.text, (text) => storage.saveProgram(programName(), text));
-
-function programName(): string {
-  return $('#program-name').textContent ?? 'program.prg';
-}
-$('#program-name').textContent = work.name;
+// ---- compiling ----
 
 async function compile(): Promise<void> {
-  program.clearError();
-  const outcome = await engine.call({ kind: 'compileProgram', text: program.text });
-  if (outcome.ok) {
+  const document = documents.current;
+  document.editor.clearError();
+  document.status = '';
+  if (document.kind === 'program') {
+    const outcome = await engine.call({ kind: 'compileProgram', text: document.editor.text });
+    if (!outcome.ok) return failedCompile(document, outcome);
+    bound = document;
     await showMessage('information', 'Program został skompilowany');
-    return;
+  } else {
+    const outcome = await engine.call({ kind: 'compileInstruction', text: document.editor.text });
+    if (!outcome.ok) return failedCompile(document, outcome);
+    await showMessage('information', 'Rozkaz skompilowany pomyślnie');
   }
-  await failedCompile(outcome);
 }
 
-async function failedCompile(outcome: Outcome): Promise<void> {
-  if (outcome.mark) program.markError(outcome.mark);
-  $('#program-error').textContent = outcome.message;
+async function failedCompile(document: Document, outcome: Outcome): Promise<void> {
+  document.markError(outcome.mark, outcome.message);
   await showMessage('error', outcome.boxText);
-  program.view.focus();
+  document.editor.view.focus();
 }
-
-program.view.dom.addEventListener('input', () => ($('#program-error').textContent = ''));
 
 // ---- the run commands ----
 
-interface CommandButton {
+interface Command {
   id: string;
   name: string; // the accessible name, as on the desktop
-  key: string; // as the key handler names it
-  keyLabel: string;
+  key?: string; // as keyName() names it
   act: () => void;
-  enabled: (e: Enabled, running: boolean) => boolean;
+  enabled: (e: Enabled) => boolean;
 }
 
-const commands: CommandButton[] = [
-  { id: 'cycle', name: 'Takt', key: 'F7', keyLabel: 'F7', act: () => start('cycle'), enabled: (e) => e.cycle },
-  { id: 'instruction', name: 'Rozkaz', key: 'F8', keyLabel: 'F8', act: () => start('instruction'), enabled: (e) => e.instruction },
-  { id: 'program', name: 'Program', key: 'F9', keyLabel: 'F9', act: () => start('program'), enabled: (e) => e.program },
-  { id: 'to-line', name: 'Do kursora', key: 'F4', keyLabel: 'F4', act: () => start('toLine'), enabled: (e) => e.toLine },
-  { id: 'stop', name: 'Przerwij', key: '', keyLabel: '', act: () => void engine.call({ kind: 'stop' }), enabled: () => true },
-  { id: 'reset', name: 'Reset', key: 'Ctrl+F2', keyLabel: 'Ctrl+F2', act: () => void reset(), enabled: () => true },
-  { id: 'back', name: 'Cofnij takt', key: 'Shift+F7', keyLabel: 'Shift+F7', act: () => void stepBack(false), enabled: (e) => e.stepBack },
-  { id: 'back-instruction', name: 'Cofnij rozkaz', key: 'Shift+F8', keyLabel: 'Shift+F8', act: () => void stepBack(true), enabled: (e) => e.stepBackInstruction },
+const always = () => true;
+
+const fileCommands: Command[] = [
+  { id: 'new-program', name: 'Nowy program', act: () => void documents.create('program'), enabled: always },
+  { id: 'new-instruction', name: 'Nowy rozkaz', act: () => void documents.create('instruction'), enabled: always },
+  { id: 'open', name: 'Otwórz', key: 'F3', act: () => void open(), enabled: always },
+  { id: 'save', name: 'Zapisz', key: 'F2', act: () => void save(false), enabled: always },
+  { id: 'save-as', name: 'Zapisz jako', act: () => void save(true), enabled: always },
 ];
 
-function buildCommands(): void {
-  const bar = $('#run-commands');
+const runCommands: Command[] = [
+  { id: 'cycle', name: 'Takt', key: 'F7', act: () => void start('cycle'), enabled: (e) => e.cycle },
+  { id: 'instruction', name: 'Rozkaz', key: 'F8', act: () => void start('instruction'), enabled: (e) => e.instruction },
+  { id: 'program', name: 'Program', key: 'F9', act: () => void start('program'), enabled: (e) => e.program },
+  { id: 'to-line', name: 'Do kursora', key: 'F4', act: () => void start('toLine'), enabled: (e) => e.toLine },
+  { id: 'stop', name: 'Przerwij', act: () => void engine.call({ kind: 'stop' }), enabled: always },
+  { id: 'reset', name: 'Reset', key: 'Ctrl+F2', act: () => void reset(), enabled: always },
+  { id: 'back', name: 'Cofnij takt', key: 'Shift+F7', act: () => void stepBack(false), enabled: (e) => e.stepBack },
+  { id: 'back-instruction', name: 'Cofnij rozkaz', key: 'Shift+F8', act: () => void stepBack(true), enabled: (e) => e.stepBackInstruction },
+];
+
+const otherKeys: Command[] = [
+  { id: 'compile', name: 'Kompiluj', key: 'Ctrl+F9', act: () => void compile(), enabled: always },
+  { id: 'load-list', name: 'Ładuj listę rozkazów', key: 'Ctrl+F3', act: () => void open(), enabled: always },
+];
+
+const buttonOf = (command: Command) => document.getElementById(`command-${command.id}`) as HTMLButtonElement | null;
+
+function buildButtons(bar: HTMLElement, commands: Command[]): void {
   for (const command of commands) {
     const button = document.createElement('button');
     button.id = `command-${command.id}`;
     button.textContent = command.name;
-    button.setAttribute('aria-label', command.name);
-    if (command.keyLabel) {
-      button.title = `${command.name} (${command.keyLabel})`;
-      button.setAttribute('aria-keyshortcuts', command.keyLabel.replace('Ctrl', 'Control'));
+    if (command.key) {
+      button.title = `${command.name} (${command.key})`;
+      button.setAttribute('aria-keyshortcuts', command.key.replace('Ctrl', 'Control'));
     }
     button.addEventListener('click', command.act);
     bar.append(button);
@@ -98,21 +111,16 @@ function buildCommands(): void {
 }
 
 function updateCommands(enabled: Enabled, running: boolean): void {
-  for (const command of commands) {
-    const button = document.getElementById(`command-${command.id}`) as HTMLButtonElement | null;
-    if (button) button.disabled = !command.enabled(enabled, running);
+  for (const command of runCommands) {
+    const button = buttonOf(command);
+    if (button) button.disabled = !command.enabled(enabled);
   }
-  $('#compile').toggleAttribute('aria-busy', running);
   document.body.classList.toggle('running', running);
 }
 
 async function start(command: RunCommand): Promise<void> {
-  if (view && !commands.find((c) => c.id === idOf(command))!.enabled(view.enabled, view.running)) return;
-  await engine.call({ kind: 'start', command, line: program.caretLine });
-}
-
-function idOf(command: RunCommand): string {
-  return command === 'toLine' ? 'to-line' : command;
+  const line = documents.current === bound ? documents.current.editor.caretLine : (bound?.editor.caretLine ?? 0);
+  await engine.call({ kind: 'start', command, line });
 }
 
 async function report(state: RunState): Promise<void> {
@@ -138,37 +146,28 @@ document.addEventListener(
   (event) => {
     if (boxOpen()) return;
     const name = keyName(event);
-    if (name === 'Ctrl+F9') {
-      event.preventDefault();
-      void compile();
-      return;
-    }
-    const command = commands.find((c) => c.key === name);
+    const command = [...fileCommands, ...runCommands, ...otherKeys].find((c) => c.key === name);
     if (!command) return;
     event.preventDefault();
-    const button = document.getElementById(`command-${command.id}`) as HTMLButtonElement;
-    if (!button.disabled) command.act();
+    const button = buttonOf(command);
+    if (!button || !button.disabled) command.act();
   },
   true,
 );
 
 // ---- the diagram ----
 
-async function enterRegister(id: number): Promise<void> {
-  const question = await engine.call({ kind: 'registerValue', id });
+async function enterValue(question: { title: string; label: string; value: string }, enter: (text: string) => Promise<Outcome>): Promise<void> {
   const text = await askValue(question.title, question.label, question.value);
   if (text === null) return;
-  const outcome = await engine.call({ kind: 'enterRegister', id, text });
+  const outcome = await enter(text);
   if (!outcome.ok) await showMessage('error', outcome.boxText);
 }
 
-async function enterMemory(address: number): Promise<void> {
-  const question = await engine.call({ kind: 'memoryValue', address });
-  const text = await askValue(question.title, question.label, question.value);
-  if (text === null) return;
-  const outcome = await engine.call({ kind: 'enterMemory', address, text });
-  if (!outcome.ok) await showMessage('error', outcome.boxText);
-}
+const enterRegister = async (id: number) =>
+  enterValue(await engine.call({ kind: 'registerValue', id }), (text) => engine.call({ kind: 'enterRegister', id, text }));
+const enterMemory = async (address: number) =>
+  enterValue(await engine.call({ kind: 'memoryValue', address }), (text) => engine.call({ kind: 'enterMemory', address, text }));
 
 // ---- the console ----
 
@@ -189,17 +188,60 @@ $<HTMLFormElement>('#console-form').addEventListener('submit', (event) => {
 
 // ---- files and examples ----
 
-async function openProgram(name: string, bytes: Uint8Array): Promise<boolean> {
-  const opened = await engine.call({ kind: 'openText', name, bytes });
+const kindOfFile = (name: string): DocumentKind | 'list' =>
+  /\.lst$/i.test(name) ? 'list' : /\.rzk$/i.test(name) ? 'instruction' : 'program';
+
+// Opens a file's bytes as the desktop does: a list is loaded, a program or
+// an instruction opens in an editor; a file the engine refuses loads nothing.
+async function openBytes(file: PickedFile): Promise<boolean> {
+  const kind = kindOfFile(file.name);
+  if (kind === 'list') {
+    const outcome = await engine.call({ kind: 'loadList', name: file.name, bytes: file.bytes });
+    if (!outcome.ok) await showMessage('error', outcome.boxText);
+    return outcome.ok;
+  }
+  const opened = await engine.call({ kind: 'openText', name: file.name, bytes: file.bytes });
   if (!opened.ok) {
     await showMessage('error', opened.boxText);
     return false;
   }
-  program.text = opened.text;
-  program.clearError();
-  $('#program-name').textContent = name;
-  storage.saveProgram(name, opened.text, opened.encoding, opened.lineEnd);
+  documents.open({ kind, name: file.name, text: opened.text, encoding: opened.encoding, lineEnd: opened.lineEnd }, file.handle);
   return true;
+}
+
+async function open(): Promise<void> {
+  try {
+    const file = await openFile();
+    if (file) await openBytes(file);
+  } catch (error) {
+    await showMessage('error', String(error));
+  }
+}
+
+async function save(ask: boolean): Promise<void> {
+  const document = documents.current;
+  const { work } = document;
+  let encoding = work.encoding;
+  const question = await engine.call({ kind: 'saveQuestion', text: work.text, encoding, name: work.name });
+  if (question) {
+    if (!(await askQuestion(question))) return;
+    encoding = 1; // UTF-8
+  }
+  const encoded = await engine.call({ kind: 'encodeText', text: work.text, encoding, lineEnd: work.lineEnd });
+  if (!encoded.ok) {
+    await showMessage('error', encoded.boxText);
+    return;
+  }
+  try {
+    const saved = await saveFile(work.name, encoded.bytes, document.handle, ask);
+    if (!saved) return;
+    work.encoding = encoding;
+    document.handle = saved.handle;
+    document.rename(saved.name);
+    documents.save();
+  } catch (error) {
+    await showMessage('error', String(error));
+  }
 }
 
 async function fetchBytes(path: string): Promise<Uint8Array> {
@@ -207,23 +249,17 @@ async function fetchBytes(path: string): Promise<Uint8Array> {
   return new Uint8Array(await response.arrayBuffer());
 }
 
+// An example opens as a copy, with the instruction list of its machine.
 async function openExample(example: Example): Promise<void> {
   closeExamples();
   if (example.list) {
     const name = example.list.split('/').pop()!;
-    const outcome = await engine.call({ kind: 'loadList', name, bytes: await fetchBytes(`examples/${example.list}`) });
-    if (!outcome.ok) {
-      await showMessage('error', outcome.boxText);
-      return;
-    }
+    if (!(await openBytes({ name, bytes: await fetchBytes(`examples/${example.list}`) }))) return;
   }
-  await openProgram(example.file, await fetchBytes(`examples/${example.path}`));
-  program.view.focus();
+  await openBytes({ name: example.file, bytes: await fetchBytes(`examples/${example.path}`) });
 }
 
-let examples: Example[] = [];
-
-function buildExamples(): void {
+function buildExamples(examples: Example[]): void {
   const menu = $('#examples-menu');
   menu.replaceChildren();
   for (const [machine, items] of examplesByMachine(examples)) {
@@ -276,11 +312,13 @@ $('#examples-menu').addEventListener('keydown', (event) => {
 });
 
 $('#compile').addEventListener('click', () => void compile());
+$('#close-document').addEventListener('click', () => documents.closeCurrent());
 
 // ---- start-up ----
 
 async function startUp(): Promise<void> {
-  buildCommands();
+  buildButtons($('#file-commands'), fileCommands);
+  buildButtons($('#run-commands'), runCommands);
   const layout = await engine.ready;
   diagram = new MachineDiagram(layout, {
     enterRegister: (id) => void enterRegister(id),
@@ -294,9 +332,11 @@ async function startUp(): Promise<void> {
   });
   void engine.call({ kind: 'memoryWindow', first: 0, rows: diagram.visibleRows });
   if (view) diagram.update(view);
-  examples = await (await fetch('examples/examples.json')).json();
-  buildExamples();
+  buildExamples(await (await fetch('examples/examples.json')).json());
   document.body.classList.add('ready');
 }
 
 void startUp();
+
+// Once loaded, the page works offline: its service worker keeps every file.
+if ('serviceWorker' in navigator) void navigator.serviceWorker.register('sw.js').catch(() => {});

@@ -105,6 +105,7 @@ export interface View {
 export type Request =
   | { kind: 'openText'; name: string; bytes: Uint8Array }
   | { kind: 'encodeText'; text: string; encoding: number; lineEnd: number }
+  | { kind: 'saveQuestion'; text: string; encoding: number; name: string }
   | { kind: 'loadList'; name: string; bytes: Uint8Array }
   | { kind: 'saveList' }
   | { kind: 'compileProgram'; text: string }
@@ -126,6 +127,7 @@ export type Request =
 export interface Answers {
   openText: OpenedText;
   encodeText: EncodedText;
+  saveQuestion: string; // empty: nothing to ask
   loadList: Outcome;
   saveList: Uint8Array;
   compileProgram: Outcome;

@@ -1,45 +1,67 @@
 // The work in progress, kept in the browser's storage after every change,
-// so that a reload or a closed tab loses nothing.
+// so that a reload or a closed tab loses nothing: every open document with
+// its text and how its file was stored.
 
-export interface ProgramWork {
+export type DocumentKind = 'program' | 'instruction';
+
+export interface DocumentWork {
+  kind: DocumentKind;
   name: string;
   text: string;
   encoding: number; // the engine's numbers: 0 is code page 1250
   lineEnd: number; // 0 is CR LF
 }
 
-// The text a new page starts with.
-export const newProgram: ProgramWork = { name: 'program.prg', text: '', encoding: 0, lineEnd: 0 };
+export interface Work {
+  documents: DocumentWork[];
+  current: number;
+}
 
-const key = 'dorum.program';
+// What a new document starts as.
+export function newDocument(kind: DocumentKind, name?: string): DocumentWork {
+  return { kind, name: name ?? (kind === 'program' ? 'program.prg' : 'rozkaz.rzk'), text: '', encoding: 0, lineEnd: 0 };
+}
+
+// A new page: one empty program.
+export const newWork = (): Work => ({ documents: [newDocument('program')], current: 0 });
+
+const key = 'dorum.work';
+
+function documentOf(value: unknown): DocumentWork | null {
+  if (typeof value !== 'object' || value === null) return null;
+  const d = value as Partial<DocumentWork>;
+  if (typeof d.text !== 'string' || typeof d.name !== 'string') return null;
+  return {
+    kind: d.kind === 'instruction' ? 'instruction' : 'program',
+    name: d.name,
+    text: d.text,
+    encoding: typeof d.encoding === 'number' ? d.encoding : 0,
+    lineEnd: typeof d.lineEnd === 'number' ? d.lineEnd : 0,
+  };
+}
 
 export class Storage {
   constructor(private readonly store: Pick<globalThis.Storage, 'getItem' | 'setItem'>) {}
 
-  loadProgram(): ProgramWork {
+  load(): Work {
     try {
-      const saved = JSON.parse(this.store.getItem(key) ?? 'null') as Partial<ProgramWork> | null;
-      if (saved && typeof saved.text === 'string' && typeof saved.name === 'string') {
-        return {
-          name: saved.name,
-          text: saved.text,
-          encoding: typeof saved.encoding === 'number' ? saved.encoding : 0,
-          lineEnd: typeof saved.lineEnd === 'number' ? saved.lineEnd : 0,
-        };
+      const saved = JSON.parse(this.store.getItem(key) ?? 'null') as Partial<Work> | null;
+      const documents = Array.isArray(saved?.documents) ? saved!.documents.map(documentOf).filter((d): d is DocumentWork => d !== null) : [];
+      if (documents.length > 0) {
+        const current = typeof saved!.current === 'number' ? saved!.current : 0;
+        return { documents, current: Math.min(Math.max(current, 0), documents.length - 1) };
       }
     } catch {
       // Storage that cannot be read starts afresh, as a new page would.
     }
-    return { ...newProgram };
+    return newWork();
   }
 
-  saveProgram(name: string, text: string, encoding?: number, lineEnd?: number): void {
-    const previous = this.loadProgram();
-    const work: ProgramWork = { name, text, encoding: encoding ?? previous.encoding, lineEnd: lineEnd ?? previous.lineEnd };
+  save(work: Work): void {
     try {
       this.store.setItem(key, JSON.stringify(work));
     } catch {
-      // A full or forbidden storage: the page goes on, the editor holds the text.
+      // A full or forbidden storage: the page goes on, the editors hold the text.
     }
   }
 }

@@ -182,6 +182,12 @@ std::string CharacterNotInCodePage(char32_t c) {
   return Fill("Znaku '%1' (U+%2) nie można zapisać w stronie kodowej 1250",
               {CharText(c), ToText(static_cast<std::uint64_t>(c), 16, 4)});
 }
+std::string SaveInUtf8Question(char32_t c, std::string_view path) {
+  return Fill(
+      "Znaku '%1' (U+%2) w pliku %3 nie można zapisać w stronie kodowej 1250. "
+      "Zapisać plik w kodowaniu UTF-8?",
+      {CharText(c), ToText(static_cast<std::uint64_t>(c), 16, 4), path});
+}
 std::string CannotReadFile(std::string_view path, std::string_view reason) {
   return Fill("Nie można odczytać pliku %1: %2", {path, reason});
 }

@@ -91,6 +91,8 @@ std::string AddressBitsOutOfRange(int bits);
 std::string CodeBitsOutOfRange(int bits);
 std::string UnknownInterruptLine(int line);
 std::string CharacterNotInCodePage(char32_t c);
+// Asked before a file of code page 1250 holding such a character is saved.
+std::string SaveInUtf8Question(char32_t c, std::string_view path);
 std::string CannotReadFile(std::string_view path, std::string_view reason);
 // A file that was read but cannot be taken as text without losing part of it.
 std::string CannotLoadFile(std::string_view path, std::string_view reason);

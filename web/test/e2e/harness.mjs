@@ -45,33 +45,76 @@ export async function startSite() {
   return {
     url,
     browser,
+    // The network fails: nothing answers at the page's address any more.
+    async stopServer() {
+      if (server.exitCode !== null || server.signalCode !== null) return;
+      const exited = new Promise((resolve) => server.once('exit', resolve));
+      server.kill();
+      await exited;
+    },
     async close() {
       await browser.close();
-      server.kill();
+      await this.stopServer();
     },
   };
 }
 
 // A fresh page of its own (its own storage) at 1366 × 768, ready to use.
 export async function openPage(site, context) {
-  context ??= await site.browser.newContext({ viewport: { width: 1366, height: 768 } });
+  context ??= await newContext(site);
   const page = await context.newPage();
   page.requests = [];
   page.errors = [];
   page.on('request', (request) => page.requests.push(request.url()));
   page.on('pageerror', (error) => page.errors.push(error.message));
+  // Listening from the start: the browser hands file choosers to the test
+  // only once it is told to, which takes a moment.
+  page.choosers = [];
+  page.on('filechooser', (chooser) => page.choosers.shift()?.(chooser));
   await page.goto(site.url);
   await page.waitForSelector('body.ready');
   return page;
 }
 
+// A context of its own. The browser's file pickers are native dialogs no
+// test can answer, so the page's tests take its other way: an upload and a
+// download.
+export async function newContext(site, options = {}) {
+  const context = await site.browser.newContext({ viewport: { width: 1366, height: 768 }, acceptDownloads: true, ...options });
+  await context.addInitScript(() => {
+    for (const name of ['showOpenFilePicker', 'showSaveFilePicker'])
+      Object.defineProperty(window, name, { value: undefined });
+  });
+  return context;
+}
+
+// Waits until the tab of that file is the one shown.
+export async function shownDocument(page, file) {
+  await page.getByRole('tab', { name: file, selected: true }).waitFor();
+}
+
 export async function openExample(page, name) {
   await page.getByRole('button', { name: 'Przykłady' }).click();
   await page.getByRole('menuitem', { name }).click();
-  await page.waitForFunction(
-    (file) => document.querySelector('#program-name')?.textContent === file,
-    name.split(': ')[1],
-  );
+  await shownDocument(page, name.split(': ')[1]);
+}
+
+// Opens a file through the page's upload; a refused one opens no tab.
+export async function uploadFile(page, name, bytes) {
+  const chooser = new Promise((resolve) => page.choosers.push(resolve));
+  await page.keyboard.press('F3');
+  await (await chooser).setFiles({ name, mimeType: 'text/plain', buffer: Buffer.from(bytes) });
+}
+
+// Saves the shown document through the page's download; its bytes.
+export async function downloadSaved(page, key = 'F2', answer) {
+  const download = page.waitForEvent('download');
+  await page.keyboard.press(key);
+  if (answer) await page.locator('.box').getByRole('button', { name: answer }).click();
+  const saved = await download;
+  const chunks = [];
+  for await (const chunk of await saved.createReadStream()) chunks.push(chunk);
+  return { name: saved.suggestedFilename(), bytes: Buffer.concat(chunks) };
 }
 
 // The message box: its role, its text, closed with "OK".
@@ -88,7 +131,7 @@ export async function closeBox(page) {
 export const register = (page, name) => page.locator(`g.register[data-name=Register${name}]`);
 
 export async function typeProgram(page, text) {
-  const editor = page.getByRole('textbox', { name: 'Program' });
+  const editor = page.locator('[role=tabpanel]:not([hidden]) .cm-content');
   await editor.click();
   await page.keyboard.press('Control+A');
   await page.keyboard.press('Delete');

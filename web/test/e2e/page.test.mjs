@@ -2,7 +2,9 @@
 import { after, before, test } from 'node:test';
 import assert from 'node:assert/strict';
 import { readFileSync } from 'node:fs';
-import { closeBox, openExample, openPage, register, shownCycle, startSite, typeProgram } from './harness.mjs';
+import {
+  closeBox, downloadSaved, newContext, openExample, openPage, register, shownCycle, shownDocument, startSite, typeProgram, uploadFile,
+} from './harness.mjs';
 
 const screenshots = process.env.WEB_SCREENSHOTS;
 let site;
@@ -48,7 +50,7 @@ test('a compile error is an alert and its word is marked in the editor', async (
   assert.equal(box.role, 'alertdialog');
   assert.match(box.text, /^2:\d+ /);
   assert.equal(await page.locator('.cm-error-word').textContent(), 'XYZ');
-  assert.match(await page.locator('#program-error').textContent(), /^2:\d+ /);
+  assert.match(await page.locator('.editor-panel .status').textContent(), /^2:\d+ /);
   if (screenshots) await page.screenshot({ path: `${screenshots}/web-error.png` });
 });
 
@@ -62,7 +64,7 @@ test('an endless loop keeps the page answering and stops at "Przerwij"', async (
   await page.waitForFunction(() => document.body.classList.contains('running'));
   assert.equal(await takt.isDisabled(), true);
   // The page answers during the run: the editor takes keys.
-  await page.getByRole('textbox', { name: 'Program' }).press('End');
+  await page.locator('.cm-content').first().press('End');
   await page.getByRole('button', { name: 'Przerwij' }).click();
   await page.waitForFunction(() => !document.body.classList.contains('running'));
   assert.equal(await takt.isEnabled(), true);
@@ -82,18 +84,23 @@ test('the console example echoes typed input in capitals', async () => {
 });
 
 test('a reload keeps the work in progress', async () => {
-  const context = await site.browser.newContext({ viewport: { width: 1366, height: 768 } });
+  const context = await newContext(site);
   const page = await openPage(site, context);
   await typeProgram(page, '// moja praca\nSTP\n');
+  await page.getByRole('button', { name: 'Nowy rozkaz' }).click();
+  await typeProgram(page, 'ROZKAZ NIC;');
   await page.reload();
   await page.waitForSelector('body.ready');
-  assert.deepEqual(await page.locator('.cm-line').allTextContents(), ['// moja praca', 'STP', '']);
+  assert.deepEqual(await page.getByRole('tab').allTextContents(), ['program.prg', 'rozkaz.rzk']);
+  await shownDocument(page, 'rozkaz.rzk');
+  await page.getByRole('tab', { name: 'program.prg' }).click();
+  assert.deepEqual(await page.locator('[role=tabpanel]:not([hidden]) .cm-line').allTextContents(), ['// moja praca', 'STP', '']);
   await context.close();
 });
 
 test('nothing is asked of any host but the page\'s own, and no serious accessibility fault', async () => {
   // The test's own script goes past the page's policy; the page's do not.
-  const context = await site.browser.newContext({ viewport: { width: 1366, height: 768 }, bypassCSP: true });
+  const context = await newContext(site, { bypassCSP: true });
   const page = await openPage(site, context);
   await openExample(page, 'Dorum: suma.prg');
   const own = new URL(site.url).origin;
@@ -108,4 +115,61 @@ test('nothing is asked of any host but the page\'s own, and no serious accessibi
   });
   assert.deepEqual(violations, []);
   await context.close();
+});
+
+test('files are read and saved back byte for byte in their encodings; a NUL file is refused', async () => {
+  const page = await openPage(site);
+  const files = [
+    ['suma.prg', readFileSync(new URL('../../../examples/dorum/suma.prg', import.meta.url))],
+    ['utf8.prg', Buffer.concat([Buffer.from([0xef, 0xbb, 0xbf]), Buffer.from('// żółw\nSTP\n')])],
+    ['lf.rzk', Buffer.from('ROZKAZ NIC;\nczyt wys wei il;\n')],
+  ];
+  for (const [name, bytes] of files) {
+    await uploadFile(page, name, bytes);
+    await shownDocument(page, name);
+    const saved = await downloadSaved(page);
+    assert.equal(saved.name, name);
+    assert.deepEqual(saved.bytes, bytes, name);
+  }
+  // A character code page 1250 lacks: saved in UTF-8 after the question.
+  await uploadFile(page, 'znak.prg', Buffer.from('STP\r\n'));
+  await shownDocument(page, 'znak.prg');
+  await page.locator('[role=tabpanel]:not([hidden]) .cm-content').press('Control+End');
+  await page.keyboard.type('// ∑');
+  const saved = await downloadSaved(page, 'F2', 'Tak');
+  assert.deepEqual(saved.bytes, Buffer.from('STP\r\n// ∑\r\n'));
+
+  const tabs = await page.getByRole('tab').count();
+  await uploadFile(page, 'zly.prg', Buffer.from('STP\0\r\n', 'latin1'));
+  const box = await closeBox(page);
+  assert.equal(box.role, 'alertdialog');
+  assert.match(box.text, /zly\.prg/);
+  assert.equal(await page.getByRole('tab').count(), tabs);
+});
+
+test('once loaded, the page goes on working without a network', async () => {
+  // A site of its own, whose server this test stops.
+  const own = await startSite();
+  try {
+    const context = await newContext(own);
+    const page = await openPage(own, context);
+    // Controlled means every file of the page is kept and served by its
+    // service worker.
+    await page.waitForFunction(() => navigator.serviceWorker.controller !== null, null, { timeout: 10000 });
+    await own.stopServer();
+    // The page goes on: an example, a compile, a run.
+    await openExample(page, 'Pelt: podprogram.prg');
+    await page.keyboard.press('Control+F9');
+    assert.deepEqual(await closeBox(page), { role: 'dialog', text: 'Program został skompilowany' });
+    await page.keyboard.press('F9');
+    assert.equal((await closeBox(page)).role, 'dialog');
+    // And it opens again, as after a closed tab.
+    await page.reload();
+    await page.waitForSelector('body.ready');
+    await page.getByRole('button', { name: 'Przykłady' }).click();
+    await page.getByRole('menuitem', { name: 'Dorum: suma.prg' }).waitFor();
+    assert.deepEqual(page.errors, []);
+  } finally {
+    await own.close();
+  }
 });

@@ -77,6 +77,11 @@ test('every request is answered in the shape the protocol gives', async () => {
   assert.match(opened['text'] as string, /ŁAD z/);
   const encoded = outcome(ask({ kind: 'encodeText', text: 'ŁAD z', encoding: 0, lineEnd: 1 }));
   assert.deepEqual([...(encoded['bytes'] as Uint8Array)], [0xa3, 0x41, 0x44, 0x20, 0x7a, 0x0a]);
+  assert.equal(
+    ask({ kind: 'saveQuestion', text: '// ∑', encoding: 0, name: 'a.prg' }),
+    "Znaku '∑' (U+2211) w pliku a.prg nie można zapisać w stronie kodowej 1250. Zapisać plik w kodowaniu UTF-8?",
+  );
+  assert.equal(ask({ kind: 'saveQuestion', text: '// ∑', encoding: 1, name: 'a.prg' }), '');
   assert.equal(outcome(ask({ kind: 'loadList', name: 'pelt.lst', bytes: bytesOf('pelt/pelt.lst') }))['ok'], true);
   assert.deepEqual(ask({ kind: 'saveList' }), bytesOf('pelt/pelt.lst'));
   assert.equal(outcome(ask({ kind: 'compileInstruction', text: 'ROZKAZ NIC;\nczyt wys wei il;' }))['ok'], true);

@@ -1,6 +1,6 @@
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
-import { Storage, newProgram } from '../../src/storage';
+import { Storage, newDocument, newWork, type Work } from '../../src/storage';
 import { examplesByMachine } from '../../src/examples';
 
 function memoryStore(initial: Record<string, string> = {}) {
@@ -12,30 +12,37 @@ function memoryStore(initial: Record<string, string> = {}) {
   };
 }
 
-test('the work is kept with its name, encoding and line ends, and read back', () => {
+test('every open document is kept with its name, kind, encoding and line ends', () => {
   const store = memoryStore();
   const storage = new Storage(store);
-  assert.deepEqual(storage.loadProgram(), newProgram);
-  storage.saveProgram('suma.prg', 'STP', 1, 2);
-  assert.deepEqual(new Storage(store).loadProgram(), { name: 'suma.prg', text: 'STP', encoding: 1, lineEnd: 2 });
-  // Typing keeps how the file was stored.
-  storage.saveProgram('suma.prg', 'STP\nSTP');
-  assert.deepEqual(storage.loadProgram(), { name: 'suma.prg', text: 'STP\nSTP', encoding: 1, lineEnd: 2 });
+  assert.deepEqual(storage.load(), newWork());
+  const work: Work = {
+    documents: [
+      { kind: 'program', name: 'suma.prg', text: 'STP', encoding: 1, lineEnd: 2 },
+      { kind: 'instruction', name: 'dod.rzk', text: 'ROZKAZ DOD;', encoding: 0, lineEnd: 0 },
+    ],
+    current: 1,
+  };
+  storage.save(work);
+  assert.deepEqual(new Storage(store).load(), work);
+  assert.deepEqual(newDocument('instruction'), { kind: 'instruction', name: 'rozkaz.rzk', text: '', encoding: 0, lineEnd: 0 });
 });
 
 test('storage that is damaged, foreign or full loses nothing of the page', () => {
-  for (const stored of ['{', 'null', '42', '{"text": 5, "name": "a"}', '{"name": "a"}']) {
-    assert.deepEqual(new Storage(memoryStore({ 'dorum.program': stored })).loadProgram(), newProgram, stored);
+  for (const stored of ['{', 'null', '42', '{"documents": 5}', '{"documents": [{"text": 5, "name": "a"}]}', '{"documents": []}']) {
+    assert.deepEqual(new Storage(memoryStore({ 'dorum.work': stored })).load(), newWork(), stored);
   }
-  const partial = new Storage(memoryStore({ 'dorum.program': '{"name":"a.prg","text":"STP"}' }));
-  assert.deepEqual(partial.loadProgram(), { name: 'a.prg', text: 'STP', encoding: 0, lineEnd: 0 });
+  // What can be read is kept: a document without its encoding, a foreign
+  // kind, a current tab out of range.
+  const partial = new Storage(memoryStore({ 'dorum.work': '{"documents":[{"name":"a.prg","text":"STP","kind":"x"},7],"current":9}' }));
+  assert.deepEqual(partial.load(), { documents: [{ kind: 'program', name: 'a.prg', text: 'STP', encoding: 0, lineEnd: 0 }], current: 0 });
   const full = new Storage({
     getItem: () => null,
     setItem: () => {
       throw new Error('QuotaExceededError');
     },
   });
-  assert.doesNotThrow(() => full.saveProgram('a.prg', 'STP'));
+  assert.doesNotThrow(() => full.save(newWork()));
 });
 
 test('the examples are grouped by machine in the order listed', () => {

@@ -1,0 +1,141 @@
+// The editor panel: a tab for each open program or instruction, the one
+// shown edited in a CodeMirror editor. Every change is kept in storage.
+import { SourceEditor } from './editor';
+import { type DocumentKind, type DocumentWork, newDocument, Storage } from './storage';
+import type { MarkRange } from './protocol';
+
+export class Document {
+  readonly editor: SourceEditor;
+  readonly tab: HTMLButtonElement;
+  readonly panel: HTMLElement;
+  handle?: FileSystemFileHandle;
+
+  constructor(
+    public work: DocumentWork,
+    tab: HTMLButtonElement,
+    panel: HTMLElement,
+    private readonly statusLine: HTMLElement,
+    changed: () => void,
+  ) {
+    this.tab = tab;
+    this.panel = panel;
+    const label = work.kind === 'program' ? 'Program' : 'Rozkaz';
+    this.editor = new SourceEditor(panel, label, work.text, (text) => {
+      this.work.text = text;
+      this.status = '';
+      changed();
+    });
+    this.rename(work.name);
+  }
+
+  get kind(): DocumentKind {
+    return this.work.kind;
+  }
+
+  rename(name: string): void {
+    this.work.name = name;
+    this.tab.textContent = name;
+  }
+
+  // The editor's status line: the last compile's error, until the next edit.
+  set status(message: string) {
+    this.statusLine.textContent = message;
+  }
+
+  markError(mark: MarkRange | undefined, message: string): void {
+    if (mark) this.editor.markError(mark);
+    this.status = message;
+  }
+}
+
+export class Documents {
+  private readonly list: Document[] = [];
+  private shown = -1;
+
+  constructor(
+    private readonly tabs: HTMLElement,
+    private readonly panels: HTMLElement,
+    private readonly statusLine: HTMLElement,
+    private readonly storage: Storage,
+  ) {
+    const work = storage.load();
+    for (const document of work.documents) this.add(document, false);
+    this.show(work.current);
+    tabs.addEventListener('keydown', (event) => this.moveBetweenTabs(event));
+  }
+
+  get current(): Document {
+    return this.list[this.shown]!;
+  }
+
+  get all(): readonly Document[] {
+    return this.list;
+  }
+
+  // Opens a document in a tab of its own and shows it.
+  open(work: DocumentWork, handle?: FileSystemFileHandle): Document {
+    const document = this.add(work, true);
+    document.handle = handle;
+    this.show(this.list.length - 1);
+    this.save();
+    return document;
+  }
+
+  create(kind: DocumentKind): Document {
+    return this.open(newDocument(kind));
+  }
+
+  // Closes the shown tab; the last one becomes a new program.
+  closeCurrent(): void {
+    const [closed] = this.list.splice(this.shown, 1);
+    closed?.tab.remove();
+    closed?.panel.remove();
+    if (this.list.length === 0) this.add(newDocument('program'), false);
+    this.show(Math.min(this.shown, this.list.length - 1));
+    this.save();
+  }
+
+  show(index: number): void {
+    if (index !== this.shown) this.statusLine.textContent = '';
+    this.shown = Math.min(Math.max(index, 0), this.list.length - 1);
+    this.list.forEach((document, at) => {
+      const selected = at === this.shown;
+      document.tab.setAttribute('aria-selected', String(selected));
+      document.tab.tabIndex = selected ? 0 : -1;
+      document.panel.hidden = !selected;
+    });
+    this.save();
+  }
+
+  save(): void {
+    this.storage.save({ documents: this.list.map((d) => d.work), current: this.shown });
+  }
+
+  private add(work: DocumentWork, focus: boolean): Document {
+    const id = `document-${Date.now()}-${this.list.length}`;
+    const tab = document.createElement('button');
+    tab.setAttribute('role', 'tab');
+    tab.id = `${id}-tab`;
+    tab.setAttribute('aria-controls', `${id}-panel`);
+    const panel = document.createElement('div');
+    panel.className = 'editor';
+    panel.id = `${id}-panel`;
+    panel.setAttribute('role', 'tabpanel');
+    panel.setAttribute('aria-labelledby', tab.id);
+    this.tabs.append(tab);
+    this.panels.append(panel);
+    const doc = new Document(work, tab, panel, this.statusLine, () => this.save());
+    tab.addEventListener('click', () => this.show(this.list.indexOf(doc)));
+    this.list.push(doc);
+    if (focus) queueMicrotask(() => doc.editor.view.focus());
+    return doc;
+  }
+
+  private moveBetweenTabs(event: KeyboardEvent): void {
+    if (event.key !== 'ArrowLeft' && event.key !== 'ArrowRight') return;
+    event.preventDefault();
+    const step = event.key === 'ArrowRight' ? 1 : this.list.length - 1;
+    this.show((this.shown + step) % this.list.length);
+    this.current.tab.focus();
+  }
+}
