@@ -307,7 +307,7 @@ void TMachine::PerformPlannedFetch(const TCyclePlan& plan) {
   PlannedFetch();
 }
 
-void TMachine::PlannedFetch() {
+inline void TMachine::PlannedFetch() {
   Act<static_cast<int>(TSignalId::czyt), false>();
   Act<static_cast<int>(TSignalId::wys), false>();
   Act<static_cast<int>(TSignalId::wei), false>();
