@@ -586,7 +586,6 @@ bool TController::PerformPlannedInstructions(std::uint64_t checkpoint) {
   // The recorder hears of the instructions in batches.
   std::array<std::uint8_t, 64> batch{};
   std::size_t kept = 0;
-  bool any = false;
   const auto tellRecorder = [&] {
     if (kept == 0) return;
     recorder_->WholeInstructions({batch.data(), kept});
@@ -599,40 +598,56 @@ bool TController::PerformPlannedInstructions(std::uint64_t checkpoint) {
   // The fetch shows the instruction still in I, and stops at its first line.
   int shownCode = CurrentCode();
   const TPlannedCode* shown = &PlannedCode(shownCode);
+  // The counters stay in locals until the loop ends: the steps run behind
+  // a call, across which members would be stored and loaded again for
+  // every instruction. Nothing the loop calls reads them.
+  const TRegister& l = machine_.Register(TRegisterId::L);
+  std::int32_t address = l.CurrentValue();
+  std::int32_t started = address;
+  std::uint64_t cycles = cyclesPerformed_;
+  std::uint64_t performed = 0;
+  int lastCode = 0;
+  const TPlannedCode* last = nullptr;
   for (;;) {
     if (!shown->Exists || shown->FetchStops) break;
     const int code = machine_.CodeToFetch();
     const TPlannedCode& next = PlannedCode(code);
     if (!next.Planned || (next.Plan.AnySignals & watched) != 0 ||
-        cyclesPerformed_ + static_cast<std::uint64_t>(next.Plan.Cycles) > checkpoint)
+        cycles + static_cast<std::uint64_t>(next.Plan.Cycles) > checkpoint)
       break;
     // Asked only once an instruction is sure to follow; its room holds the
     // longest instruction.
-    if (!any && recorder_ != nullptr)
-      checkpoint = std::min(checkpoint, cyclesPerformed_ + recorder_->BeginWholeInstructions());
-    instructionAddress_ = machine_.Register(TRegisterId::L).CurrentValue();
+    if (performed == 0 && recorder_ != nullptr)
+      checkpoint = std::min(checkpoint, cycles + recorder_->BeginWholeInstructions());
+    started = address;
     machine_.PerformInstruction(next.Plan);
     if (recorder_ != nullptr) {
       batch[kept++] = static_cast<std::uint8_t>(next.Plan.Cycles);
       if (kept == batch.size()) tellRecorder();
     }
     ++fetches_[static_cast<std::size_t>(code)];
-    cyclesPerformed_ += static_cast<std::uint64_t>(next.Plan.Cycles);
-    ++instructionsPerformed_;
-    ++runWhole_;
-    breakpointsArmed_ = true;
-    currentCycle_ = 0;
-    const bool fetchOnly = next.Plan.Cycles == 1;
-    shownCode_ = fetchOnly ? shownCode : code;
-    shownLine_ = fetchOnly ? shown->FetchLine : next.LastLine;
+    cycles += static_cast<std::uint64_t>(next.Plan.Cycles);
+    ++performed;
+    lastCode = shownCode;
+    last = shown;
     shownCode = code;
     shown = &next;
-    any = true;
+    address = l.CurrentValue();
     // The target is for the checks between instructions to find.
-    if (machine_.Register(TRegisterId::L).CurrentValue() == runTarget_) break;
+    if (address == runTarget_) break;
   }
   tellRecorder();
-  return any;
+  if (performed == 0) return false;
+  instructionAddress_ = started;
+  cyclesPerformed_ = cycles;
+  instructionsPerformed_ += performed;
+  runWhole_ += performed;
+  breakpointsArmed_ = true;
+  currentCycle_ = 0;
+  const bool fetchOnly = shown->Plan.Cycles == 1;
+  shownCode_ = fetchOnly ? lastCode : shownCode;
+  shownLine_ = fetchOnly ? last->FetchLine : shown->LastLine;
+  return true;
 }
 
 std::optional<TSliceEnd> TController::LookAfterCycle() {

@@ -434,7 +434,13 @@ class TController final : public IControlLink {
   [[nodiscard]] const TCyclePlan& FetchPlan();
   // Whole instructions while nothing needs to look between their cycles,
   // as long as they fit before the checkpoint; false when none ran.
-  bool PerformPlannedInstructions(std::uint64_t checkpoint);
+  // Kept a function of its own: V8 moves a WebAssembly function to its
+  // optimising compiler only between calls, so this loop inlined into the
+  // slice (or into main), which is called once for a whole run, would stay
+  // in baseline code for good. "used" keeps emscripten's optimiser from
+  // inlining it into its one caller as well. Called once per checkpoint,
+  // the call costs nothing natively.
+  [[gnu::noinline, gnu::used]] bool PerformPlannedInstructions(std::uint64_t checkpoint);
   // The plan of the instruction with this code, made once a slice: the
   // list, the configuration and the breakpoints cannot change during one.
   struct TPlannedCode {

@@ -33,20 +33,22 @@ static_assert(sizeof(TCyclePlan) == 64);
 inline constexpr std::uint8_t kStepAsFromA = kSignalCount;
 inline constexpr std::uint8_t kStepAsFromS = kSignalCount + 1;
 inline constexpr std::uint8_t kStepEnd = kSignalCount + 2;
-
-class TMachine;
+// The whole fetch as one step, in an instruction's plan only.
+inline constexpr std::uint8_t kStepFetch = kSignalCount + 3;
 
 // A whole instruction worked out in advance: its fetch and the cycles that
-// follow it up to the next fetch, run as one straight sequence of steps,
-// each the address of its own code. Only an instruction whose every cycle
-// is clean, jumps on no condition, cannot fail on data, leaves I alone and
-// needs nothing of the control unit has one; the others run cycle by cycle.
+// follow it up to the next fetch, run as one straight sequence of steps
+// numbered as a cycle's are. Numbers rather than the addresses of the
+// steps' code: a call through a pointer cannot be inlined, and under
+// WebAssembly it costs far more than one switch over every step. Only an
+// instruction whose every cycle is clean, jumps on no condition, cannot
+// fail on data, leaves I alone and needs nothing of the control unit has
+// one; the others run cycle by cycle.
 struct TInstructionPlan {
-  using TStep = void (*)(TMachine&);
   static constexpr int kMaxCycles = 32;
 
-  std::vector<TStep> Steps;  // ended by a null step
-  int Cycles = 0;            // the fetch included
+  std::vector<std::uint8_t> Steps;  // ended by kStepEnd
+  int Cycles = 0;                   // the fetch included
   // What cycle-by-cycle running would leave: the set and the marks of the
   // last cycle, the marks of those before it, and the signals switched
   // during the instruction (on in some of its cycles and off in others).

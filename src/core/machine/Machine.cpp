@@ -304,30 +304,59 @@ void TMachine::PerformPlannedFetch(const TCyclePlan& plan) {
     return;
   }
   s_.Marks = plan.Marks;
-  PlannedFetch(*this);
+  PlannedFetch();
 }
 
-void TMachine::PlannedFetch(TMachine& m) {
-  m.Act<static_cast<int>(TSignalId::czyt), false>();
-  m.Act<static_cast<int>(TSignalId::wys), false>();
-  m.Act<static_cast<int>(TSignalId::wei), false>();
-  m.Act<static_cast<int>(TSignalId::il), false>();
+inline void TMachine::PlannedFetch() {
+  Act<static_cast<int>(TSignalId::czyt), false>();
+  Act<static_cast<int>(TSignalId::wys), false>();
+  Act<static_cast<int>(TSignalId::wei), false>();
+  Act<static_cast<int>(TSignalId::il), false>();
 }
 
-template <int... N>
-constexpr std::array<TMachine::TStep, kStepEnd> TMachine::PlannedSteps(
-    std::integer_sequence<int, N...> /*numbers*/) {
-  return {&TMachine::PlannedStep<N>..., &TMachine::PlannedLinkFromA, &TMachine::PlannedLinkFromS};
+// One case a signal; the cases are written out because nothing else makes
+// a switch of a template's instances.
+#define DORUM_STEP(n)  \
+  case (n):            \
+    Act<(n), false>(); \
+    break;
+#define DORUM_STEPS4(n) DORUM_STEP(n) DORUM_STEP((n) + 1) DORUM_STEP((n) + 2) DORUM_STEP((n) + 3)
+#define DORUM_STEPS8(n) DORUM_STEPS4(n) DORUM_STEPS4((n) + 4)
+
+void TMachine::RunSteps(const std::uint8_t* step) {
+  // One switch inlines every step into this loop: no call a step, and
+  // under WebAssembly a br_table instead of a call_indirect.
+  static_assert(kSignalCount == 48, "a case for every signal");
+  for (;; ++step) {
+    switch (*step) {
+      DORUM_STEPS8(0)
+      DORUM_STEPS8(8)
+      DORUM_STEPS8(16)
+      DORUM_STEPS8(24)
+      DORUM_STEPS8(32)
+      DORUM_STEPS8(40)
+      case kStepAsFromA:
+        LinkFromA<false>();
+        break;
+      case kStepAsFromS:
+        LinkFromS<false>();
+        break;
+      case kStepFetch:
+        PlannedFetch();
+        break;
+      default:
+        return;
+    }
+  }
 }
+
+#undef DORUM_STEPS8
+#undef DORUM_STEPS4
+#undef DORUM_STEP
 
 void TMachine::RunPlanSteps(const TCyclePlan& plan) {
-  // Each step goes straight to its own code, through one table made from
-  // the signal table.
-  static constexpr std::array<TStep, kStepEnd> steps =
-      PlannedSteps(std::make_integer_sequence<int, kSignalCount>());
   try {
-    for (const std::uint8_t* step = plan.Steps.data(); *step != kStepEnd; ++step)
-      steps[*step](*this);
+    RunSteps(plan.Steps.data());
   } catch (const TPlannedDivisionByZero&) {
     s_.Marks = plan.MarksBeforeDivision;
     throw EDorumError(Texts::DivisionByZero());
@@ -355,8 +384,6 @@ constexpr bool FusableStep(std::uint8_t step) noexcept {
 
 bool TMachine::MakeInstructionPlan(const std::vector<const TCyclePlan*>& cycles,
                                    TInstructionPlan& plan) const {
-  static constexpr std::array<TStep, kStepEnd> steps =
-      PlannedSteps(std::make_integer_sequence<int, kSignalCount>());
   plan = {};
   if (cycles.empty() || cycles.size() > TInstructionPlan::kMaxCycles) return false;
   for (std::size_t k = 0; k < cycles.size(); ++k) {
@@ -365,18 +392,19 @@ bool TMachine::MakeInstructionPlan(const std::vector<const TCyclePlan*>& cycles,
     // A cycle after the fetch that writes I would change the instruction.
     if (k > 0 && (cycle.Marks & Marks::Register(TRegisterId::I)) != 0) return false;
     if (k == 0 && cycle.Signals == kFetchSignals) {
-      plan.Steps.push_back(&TMachine::PlannedFetch);
+      plan.Steps.push_back(kStepFetch);
     } else {
       for (int n = 0; n < cycle.StepCount; ++n) {
-        if (!FusableStep(cycle.Steps[static_cast<std::size_t>(n)])) return false;
-        plan.Steps.push_back(steps[cycle.Steps[static_cast<std::size_t>(n)]]);
+        const std::uint8_t step = cycle.Steps[static_cast<std::size_t>(n)];
+        if (!FusableStep(step)) return false;
+        plan.Steps.push_back(step);
       }
     }
     if (k + 1 < cycles.size()) plan.EarlierMarks |= cycle.Marks;
     plan.AnySignals |= cycle.Signals;
     plan.EverySignal &= cycle.Signals;
   }
-  plan.Steps.push_back(nullptr);
+  plan.Steps.push_back(kStepEnd);
   plan.Cycles = static_cast<int>(cycles.size());
   plan.LastSignals = cycles.back()->Signals;
   plan.LastMarks = cycles.back()->Marks;

@@ -188,8 +188,7 @@ class TMachine {
     const std::uint64_t before = s_.ActiveSignals;
     pending_.Signals |= (plan.AnySignals | before) & ~(plan.EverySignal & before);
     s_.ActiveSignals = plan.LastSignals;
-    for (const TInstructionPlan::TStep* step = plan.Steps.data(); *step != nullptr; ++step)
-      (*step)(*this);
+    RunSteps(plan.Steps.data());
   }
   // The operation code the next fetch brings into I.
   [[nodiscard]] int CodeToFetch() const noexcept {
@@ -331,15 +330,8 @@ class TMachine {
   // what a clean plan runs.
   template <int N, bool Checked>
   void Act();
-  // The same as a step of a plan.
-  using TStep = void (*)(TMachine&);
-  template <int... N>
-  static constexpr std::array<TStep, kStepEnd> PlannedSteps(
-      std::integer_sequence<int, N...> numbers);
-  template <int N>
-  static void PlannedStep(TMachine& m) {
-    m.Act<N, false>();
-  }
+  // Runs the unchecked steps of a plan up to kStepEnd.
+  void RunSteps(const std::uint8_t* step);
   template <TPlace P, bool Checked>
   [[nodiscard]] std::int32_t Fetch() const;
   template <TPlace P, bool Checked>
@@ -360,10 +352,9 @@ class TMachine {
   void LinkFromA();
   template <bool Checked>
   void LinkFromS();
-  // The fetch, the first cycle of every instruction, as one step.
-  static void PlannedFetch(TMachine& m);
-  static void PlannedLinkFromA(TMachine& m) { m.LinkFromA<false>(); }
-  static void PlannedLinkFromS(TMachine& m) { m.LinkFromS<false>(); }
+  // The fetch, the first cycle of every instruction, as one step; inlined
+  // into the loop of steps, which every instruction passes through.
+  [[gnu::always_inline]] inline void PlannedFetch();
 
   static constexpr std::size_t Index(TRegisterId id) noexcept {
     return static_cast<std::size_t>(id);
