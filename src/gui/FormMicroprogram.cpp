@@ -260,14 +260,7 @@ void TFormMicroprogram::ToggleBreakpoint() {
   if (text_->count() == 0) return;
   const int line = text_->currentRow();
   if (!IsCycleLine(line)) return;
-  // The breakpoint belongs to the first cycle that begins on the line.
-  const int code = commands_->currentRow();
-  const TInstruction& instruction = core_.Control().Instructions().At(code);
-  for (int k = 0; k < instruction.CycleCount(); ++k) {
-    if (instruction.Cycle(k).SourceLine != line) continue;
-    core_.Session().ToggleCycleBreakpoint(code, k);
-    break;
-  }
+  (void)core_.Session().ToggleBreakpointAtLine(commands_->currentRow(), line);
   ShowText(commands_->currentRow());
   const QSignalBlocker block(text_);
   text_->setCurrentRow(line);

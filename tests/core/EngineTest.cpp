@@ -143,6 +143,27 @@ TEST_F(EngineTest, CommandsThatNeedTheMachineStopARunFirst) {
   EXPECT_EQ(Finish(engine, engine.Start(TRunCommand::Program)).Box, TBoxKind::Information);
 }
 
+TEST_F(EngineTest, AnInstructionIsDeletedAndItsCyclesGetBreakpointsByLine) {
+  Compile("a: SOB a\n");
+  ASSERT_TRUE(engine.Start(TRunCommand::Program).Running);
+  const int count = engine.Session().Control().Instructions().Count();
+  EXPECT_TRUE(engine.DeleteInstruction(count - 1).Ok);  // stops the run first
+  EXPECT_FALSE(engine.Running());
+  EXPECT_EQ(engine.Session().Control().Instructions().Count(), count - 1);
+  EXPECT_FALSE(engine.DeleteInstruction(count + 5).Ok);
+
+  // "sob": its second cycle begins on line 4 of its source.
+  const int sob = 5;
+  ASSERT_EQ(engine.Session().Control().Instructions().At(sob).Name(), "sob");
+  EXPECT_TRUE(engine.ToggleBreakpointAtLine(sob, 4));
+  EXPECT_TRUE(engine.Session().Control().Instructions().At(sob).Cycle(1).Breakpoint);
+  EXPECT_FALSE(engine.ToggleBreakpointAtLine(sob, 0));
+  EXPECT_FALSE(engine.ToggleBreakpointAtLine(99, 1));
+  const TRunState state = Finish(engine, engine.Start(TRunCommand::Program));
+  EXPECT_EQ(state.Box, TBoxKind::Error);
+  EXPECT_EQ(state.Message, "Napotkano punkt zatrzymania trakcie wykonywania rozkazu sob.");
+}
+
 TEST_F(EngineTest, AListLoadsFromItsBytesAndSavesBackAsTheDesktopWritesIt) {
   const std::string bytes = Example("pelt/pelt.lst");
   const TOutcome loaded = engine.LoadList("pelt.lst", bytes);

@@ -113,6 +113,31 @@ TEST_F(TSessionTest, InstructionEditsOutsideTheListChangeNothing) {
   EXPECT_TRUE(machine.TakeChanges().Instructions);
 }
 
+// A breakpoint set at a line of the source belongs to the first cycle that
+// begins there; a line where none begins sets nothing.
+TEST_F(TSessionTest, ABreakpointAtALineIsThatOfTheFirstCycleBeginningThere) {
+  session.CompileInstruction(
+      {"ROZKAZ STP;", "czyt wys wei il;", "wyl wea; wyak weja;", "", "stop;"});
+  const int code = 0;
+  const auto breakpoints = [&] {
+    std::string marks;
+    for (const TMicroCode& cycle : session.Control().Instructions().At(code).Cycles())
+      marks += cycle.Breakpoint ? '*' : '.';
+    return marks;
+  };
+  ASSERT_EQ(breakpoints(), "....");
+  EXPECT_TRUE(session.ToggleBreakpointAtLine(code, 2));
+  EXPECT_EQ(breakpoints(), ".*..");
+  EXPECT_TRUE(session.ToggleBreakpointAtLine(code, 4));
+  EXPECT_EQ(breakpoints(), ".*.*");
+  EXPECT_FALSE(session.ToggleBreakpointAtLine(code, 3));  // an empty line
+  EXPECT_FALSE(session.ToggleBreakpointAtLine(code, 0));  // the header
+  EXPECT_TRUE(session.ToggleBreakpointAtLine(code, 2));
+  EXPECT_EQ(breakpoints(), "...*");
+  EXPECT_EQ(MessageOf([&] { session.ToggleBreakpointAtLine(99, 1); }),
+            Texts::ListIndexOutOfBounds(99));
+}
+
 // Like a program stored: every word 0, the views told, and no step back
 // beyond it.
 TEST_F(TSessionTest, ClearingTheMemoryZeroesEveryWord) {

@@ -131,6 +131,35 @@ class TPageEngine {
                std::to_string(memory.Word(memory.IndexOf(address))));
   }
   void ToggleSignal(int signal) { engine_.ToggleSignal(signal); }
+  val DeleteInstruction(int code) { return ToJs(engine_.DeleteInstruction(code)); }
+  bool ToggleBreakpointAtLine(int code, int line) {
+    return engine_.ToggleBreakpointAtLine(code, line);
+  }
+
+  // The instruction list in code order: each name, its source, and the
+  // lines where its cycles begin, with their breakpoints.
+  val Instructions() const {
+    val list = val::array();
+    const TInstructionList& instructions = engine_.Session().Control().Instructions();
+    for (int code = 0; code < instructions.Count(); ++code) {
+      const TInstruction& instruction = instructions.At(code);
+      val lines = val::array();
+      for (const std::string& line : instruction.Source()) lines.call<void>("push", line);
+      val cycles = val::array();
+      val breakpoints = val::array();
+      for (const TMicroCode& cycle : instruction.Cycles()) {
+        cycles.call<void>("push", cycle.SourceLine);
+        if (cycle.Breakpoint) breakpoints.call<void>("push", cycle.SourceLine);
+      }
+      val v = val::object();
+      v.set("name", instruction.Name());
+      v.set("lines", lines);
+      v.set("cycleLines", cycles);
+      v.set("breakpointLines", breakpoints);
+      list.call<void>("push", v);
+    }
+    return list;
+  }
   void SetManualControl(bool manual) { engine_.SetManualControl(manual); }
   void TypeInput(const std::string& text) { engine_.TypeInput(text); }
 
@@ -181,6 +210,8 @@ class TPageEngine {
     view.set("memorySize", size);
     view.set("running", engine_.Running());
     view.set("currentLine", engine_.CurrentLine());
+    view.set("shownInstruction", control.ShownInstruction());
+    view.set("shownCycleLine", control.ShownCycleLine());
     view.set("cycles", static_cast<double>(control.CyclesSinceReset()));
     view.set("manualControl", control.ManualControl());
     val enabled = val::object();
@@ -229,6 +260,9 @@ EMSCRIPTEN_BINDINGS(dorum_engine) {
       .function("enterRegister", &TPageEngine::EnterRegister)
       .function("enterMemory", &TPageEngine::EnterMemory)
       .function("toggleSignal", &TPageEngine::ToggleSignal)
+      .function("deleteInstruction", &TPageEngine::DeleteInstruction)
+      .function("toggleBreakpointAtLine", &TPageEngine::ToggleBreakpointAtLine)
+      .function("instructions", &TPageEngine::Instructions)
       .function("registerValue", &TPageEngine::RegisterValue)
       .function("memoryValue", &TPageEngine::MemoryValue)
       .function("setManualControl", &TPageEngine::SetManualControl)

@@ -134,6 +134,19 @@ TOutcome TEngine::CompileInstruction(const std::string& text) {
   return Trying([&] { session_.CompileInstruction(lines); }, lines);
 }
 
+TOutcome TEngine::DeleteInstruction(int code) {
+  StopRun();
+  return Trying([&] { session_.DeleteInstruction(code); });
+}
+
+bool TEngine::ToggleBreakpointAtLine(int code, int line) {
+  try {
+    return session_.ToggleBreakpointAtLine(code, line);
+  } catch (const EDorumError&) {
+    return false;  // a code the list lacks
+  }
+}
+
 bool TEngine::CanStart(TRunCommand command) const noexcept {
   if (running_) return false;
   switch (command) {

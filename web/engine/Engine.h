@@ -81,6 +81,12 @@ class TEngine {
   // Compiles an instruction's text into the list; a run stops first.
   TOutcome CompileInstruction(const std::string& text);
 
+  // "Usuń rozkaz": a run stops first.
+  TOutcome DeleteInstruction(int code);
+  // "Punkt zatrzymania" at a line (from 0) of an instruction's source; false
+  // when no cycle begins there.
+  bool ToggleBreakpointAtLine(int code, int line);
+
   // Starts a run ("Takt" is done at once); `line` is the target line of "Do
   // kursora". Refused while a run is in progress.
   TRunState Start(TRunCommand command, int line = 0);

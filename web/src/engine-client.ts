@@ -1,8 +1,9 @@
 // The page's side of the worker: typed requests, each answered once.
-import type { Answers, Envelope, LayoutItem, Notice, Request, RunState, View } from './protocol';
+import type { Answers, Envelope, InstructionEntry, LayoutItem, Notice, Request, RunState, View } from './protocol';
 
 export interface EngineEvents {
   view(view: View): void;
+  instructions(list: InstructionEntry[]): void;
   runEnded(state: RunState): void;
   failed(message: string): void;
 }
@@ -29,6 +30,9 @@ export class EngineClient {
           return;
         case 'view':
           this.events.view(notice.view);
+          return;
+        case 'instructions':
+          this.events.instructions(notice.list);
           return;
         case 'runEnded':
           this.events.runEnded(notice.state);

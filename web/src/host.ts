@@ -1,7 +1,7 @@
 // The engine's side of the protocol: performs the page's requests on the
 // engine and advances runs in slices. The worker wires it to its messages;
 // tests drive it directly under node.
-import type { LayoutItem, Notice, Request, RunState, View } from './protocol';
+import type { InstructionEntry, LayoutItem, Notice, Request, RunState, View } from './protocol';
 import { runCommandCode } from './protocol';
 
 // The engine as web/engine/Bindings.cpp offers it.
@@ -20,6 +20,9 @@ export interface Engine {
   enterRegister(id: number, text: string): unknown;
   enterMemory(address: number, text: string): unknown;
   toggleSignal(id: number): void;
+  deleteInstruction(code: number): unknown;
+  toggleBreakpointAtLine(code: number, line: number): boolean;
+  instructions(): InstructionEntry[];
   registerValue(id: number): unknown;
   memoryValue(address: number): unknown;
   setManualControl(manual: boolean): void;
@@ -43,6 +46,10 @@ const sliceMilliseconds = 15;
 // Views sent during a run: about one per frame.
 const viewInterval = 30;
 
+// The requests after which the instruction list may differ (a failed
+// compile may still have added an instruction).
+const changesInstructions = new Set<Request['kind']>(['compileInstruction', 'loadList', 'deleteInstruction', 'toggleBreakpoint']);
+
 export class EngineHost {
   private readonly engine: Engine;
   private memoryFirst = 0;
@@ -59,7 +66,12 @@ export class EngineHost {
   ) {
     this.engine = new module.Engine();
     post({ kind: 'ready', layout: module.Engine.layout() });
+    this.sendInstructions();
     this.sendView();
+  }
+
+  private sendInstructions(): void {
+    this.post({ kind: 'instructions', list: this.engine.instructions() });
   }
 
   // Performs a request, answers it and sends the view it left.
@@ -72,6 +84,7 @@ export class EngineHost {
       return;
     }
     this.post({ kind: 'answer', id, answer });
+    if (changesInstructions.has(request.kind)) this.sendInstructions();
     if (!this.running) this.sendView();
   }
 
@@ -155,6 +168,11 @@ export class EngineHost {
         return engine.registerValue(request.id);
       case 'memoryValue':
         return engine.memoryValue(request.address);
+      case 'deleteInstruction':
+        this.running = false;
+        return engine.deleteInstruction(request.code);
+      case 'toggleBreakpoint':
+        return engine.toggleBreakpointAtLine(request.code, request.line);
       case 'toggleSignal':
         engine.toggleSignal(request.id);
         return null;

@@ -8,6 +8,7 @@ import { type Example, examplesByMachine } from './examples';
 import { Storage, type DocumentKind } from './storage';
 import { Documents, type Document } from './documents';
 import { openFile, saveFile, type PickedFile } from './files';
+import { InstructionList } from './instructions';
 
 const $ = <T extends HTMLElement>(selector: string) => document.querySelector<T>(selector)!;
 
@@ -23,6 +24,10 @@ const engine = new EngineClient('worker.js', {
     for (const document of documents.all) document.editor.showCurrentLine(document === bound ? fresh.currentLine : 0);
     updateCommands(fresh.enabled, fresh.running);
     showConsole(fresh);
+    instructionList.follow(fresh);
+  },
+  instructions(list) {
+    instructionList.setList(list);
   },
   runEnded(state) {
     void report(state);
@@ -33,6 +38,38 @@ const engine = new EngineClient('worker.js', {
 });
 
 const documents = new Documents($('#editor-tabs'), $('#editor-panels'), $('.editor-panel .status'), new Storage(window.localStorage));
+
+const instructionList = new InstructionList(
+  $('#instruction-names'),
+  $('#instruction-source'),
+  $<HTMLButtonElement>('#delete-instruction'),
+  $<HTMLButtonElement>('#toggle-breakpoint'),
+  {
+    deleteInstruction: (code) =>
+      void engine.call({ kind: 'deleteInstruction', code }).then(async (outcome) => {
+        if (!outcome.ok) await showMessage('error', outcome.boxText);
+      }),
+    toggleBreakpoint: (code, line) => void engine.call({ kind: 'toggleBreakpoint', code, line }),
+  },
+);
+
+// The lower panel's tabs: the console and the instruction list.
+function showLowerTab(tab: HTMLElement): void {
+  for (const other of document.querySelectorAll<HTMLElement>('#lower-tabs [role=tab]')) {
+    const selected = other === tab;
+    other.setAttribute('aria-selected', String(selected));
+    other.tabIndex = selected ? 0 : -1;
+    document.getElementById(other.getAttribute('aria-controls')!)!.hidden = !selected;
+  }
+}
+for (const tab of document.querySelectorAll<HTMLElement>('#lower-tabs [role=tab]')) tab.addEventListener('click', () => showLowerTab(tab));
+$('#lower-tabs').addEventListener('keydown', (event) => {
+  if (event.key !== 'ArrowLeft' && event.key !== 'ArrowRight') return;
+  const tabs = [...document.querySelectorAll<HTMLElement>('#lower-tabs [role=tab]')];
+  const next = tabs[(tabs.indexOf(document.activeElement as HTMLElement) + 1) % tabs.length]!;
+  showLowerTab(next);
+  next.focus();
+});
 
 // ---- compiling ----
 

@@ -94,6 +94,8 @@ export interface View {
   memorySize: number;
   running: boolean;
   currentLine: number; // the program's line that runs next, 0 for none
+  shownInstruction: number; // the code of the instruction performed last, -1 for none
+  shownCycleLine: number; // the line (from 0) of its source where that cycle begins
   cycles: number;
   manualControl: boolean;
   output: string;
@@ -117,6 +119,8 @@ export type Request =
   | { kind: 'enterRegister'; id: number; text: string }
   | { kind: 'enterMemory'; address: number; text: string }
   | { kind: 'toggleSignal'; id: number }
+  | { kind: 'deleteInstruction'; code: number }
+  | { kind: 'toggleBreakpoint'; code: number; line: number }
   | { kind: 'registerValue'; id: number }
   | { kind: 'memoryValue'; address: number }
   | { kind: 'setManualControl'; manual: boolean }
@@ -139,6 +143,8 @@ export interface Answers {
   enterRegister: Outcome;
   enterMemory: Outcome;
   toggleSignal: null;
+  deleteInstruction: Outcome;
+  toggleBreakpoint: boolean;
   registerValue: ValueQuestion;
   memoryValue: ValueQuestion;
   setManualControl: null;
@@ -153,16 +159,26 @@ export interface ValueQuestion {
   value: string;
 }
 
+// An instruction of the list, in code order.
+export interface InstructionEntry {
+  name: string;
+  lines: string[];
+  cycleLines: number[]; // where each cycle begins (from 0)
+  breakpointLines: number[];
+}
+
 export interface Envelope {
   id: number;
   request: Request;
 }
 
 // From the worker: an answer, a fresh view (after every request and during
-// runs, at most once a frame), the end of a run, or the start-up's layout.
+// runs, at most once a frame), the instruction list when it may have
+// changed, the end of a run, or the start-up's layout.
 export type Notice =
   | { kind: 'ready'; layout: LayoutItem[] }
   | { kind: 'answer'; id: number; answer: unknown }
   | { kind: 'view'; view: View }
+  | { kind: 'instructions'; list: InstructionEntry[] }
   | { kind: 'runEnded'; state: RunState }
   | { kind: 'failed'; message: string };

@@ -29,6 +29,16 @@ void TSession::Renaming(TChange&& change) {
   change();
 }
 
+bool TSession::ToggleBreakpointAtLine(int code, int line) {
+  const TInstruction& instruction = control_.Instructions().At(code);
+  for (int k = 0; k < instruction.CycleCount(); ++k) {
+    if (instruction.Cycle(k).SourceLine != line) continue;
+    control_.ToggleCycleBreakpoint(code, k);
+    return true;
+  }
+  return false;
+}
+
 void TSession::LoadList(const std::string& path) {
   Renaming([&] { LoadInstructionList(path, machine_, control_); });
 }

@@ -61,6 +61,10 @@ class TSession {
   void CompileInstruction(const TLines& lines) { control_.AddInstruction(lines); }
   void DeleteInstruction(int code) { control_.DeleteInstruction(code); }
   void ToggleCycleBreakpoint(int code, int cycle) { control_.ToggleCycleBreakpoint(code, cycle); }
+  // The same for the cycle that begins on line `line` (from 0) of the
+  // instruction's source, the first one when several do; false when none
+  // begins there.
+  bool ToggleBreakpointAtLine(int code, int line);
   // Reads a list file: its configuration, then its instructions. A list
   // that fails half way keeps what it got through.
   void LoadList(const std::string& path);

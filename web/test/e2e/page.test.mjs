@@ -91,7 +91,8 @@ test('a reload keeps the work in progress', async () => {
   await typeProgram(page, 'ROZKAZ NIC;');
   await page.reload();
   await page.waitForSelector('body.ready');
-  assert.deepEqual(await page.getByRole('tab').allTextContents(), ['program.prg', 'rozkaz.rzk']);
+  const files = page.getByRole('tablist', { name: 'Otwarte pliki' }).getByRole('tab');
+  assert.deepEqual(await files.allTextContents(), ['program.prg', 'rozkaz.rzk']);
   await shownDocument(page, 'rozkaz.rzk');
   await page.getByRole('tab', { name: 'program.prg' }).click();
   assert.deepEqual(await page.locator('[role=tabpanel]:not([hidden]) .cm-line').allTextContents(), ['// moja praca', 'STP', '']);
@@ -119,12 +120,12 @@ test('nothing is asked of any host but the page\'s own, and no serious accessibi
 
 test('files are read and saved back byte for byte in their encodings; a NUL file is refused', async () => {
   const page = await openPage(site);
-  const files = [
+  const samples = [
     ['suma.prg', readFileSync(new URL('../../../examples/dorum/suma.prg', import.meta.url))],
     ['utf8.prg', Buffer.concat([Buffer.from([0xef, 0xbb, 0xbf]), Buffer.from('// żółw\nSTP\n')])],
     ['lf.rzk', Buffer.from('ROZKAZ NIC;\nczyt wys wei il;\n')],
   ];
-  for (const [name, bytes] of files) {
+  for (const [name, bytes] of samples) {
     await uploadFile(page, name, bytes);
     await shownDocument(page, name);
     const saved = await downloadSaved(page);
@@ -139,12 +140,13 @@ test('files are read and saved back byte for byte in their encodings; a NUL file
   const saved = await downloadSaved(page, 'F2', 'Tak');
   assert.deepEqual(saved.bytes, Buffer.from('STP\r\n// ∑\r\n'));
 
-  const tabs = await page.getByRole('tab').count();
+  const files = page.getByRole('tablist', { name: 'Otwarte pliki' }).getByRole('tab');
+  const tabs = await files.count();
   await uploadFile(page, 'zly.prg', Buffer.from('STP\0\r\n', 'latin1'));
   const box = await closeBox(page);
   assert.equal(box.role, 'alertdialog');
   assert.match(box.text, /zly\.prg/);
-  assert.equal(await page.getByRole('tab').count(), tabs);
+  assert.equal(await files.count(), tabs);
 });
 
 test('once loaded, the page goes on working without a network', async () => {
@@ -172,4 +174,34 @@ test('once loaded, the page goes on working without a network', async () => {
   } finally {
     await own.close();
   }
+});
+
+test('the instruction list takes a cycle breakpoint, deletes an instruction and follows a new one', async () => {
+  const page = await openPage(site);
+  await page.getByRole('tab', { name: 'Lista rozkazów' }).click();
+  const names = page.getByRole('listbox', { name: 'Rozkazy' }).getByRole('option');
+  assert.deepEqual(await names.allTextContents(), ['stp', 'dod', 'ode', 'pob', 'ład', 'sob', 'som', 'soz']);
+  await names.filter({ hasText: 'sob' }).click();
+  const source = page.getByRole('listbox', { name: 'Treść rozkazu' }).getByRole('option');
+  await source.filter({ hasText: 'wyad wea wel;' }).click();
+  await page.getByRole('button', { name: 'Punkt zatrzymania' }).click();
+  await page.locator('#instruction-source li.breakpoint').waitFor();
+
+  await typeProgram(page, 'a: SOB a\n');
+  await page.keyboard.press('Control+F9');
+  await closeBox(page);
+  await page.keyboard.press('F9');
+  assert.deepEqual(await closeBox(page), { role: 'alertdialog', text: 'Napotkano punkt zatrzymania trakcie wykonywania rozkazu sob.' });
+  // The list shows the instruction and the cycle where the run stopped.
+  assert.equal(await page.locator('#instruction-names li.current').textContent(), 'sob');
+
+  await names.filter({ hasText: 'soz' }).click();
+  await page.getByRole('button', { name: 'Usuń rozkaz' }).click();
+  await page.waitForFunction(() => document.querySelectorAll('#instruction-names li').length === 7);
+
+  await page.getByRole('button', { name: 'Nowy rozkaz' }).click();
+  await typeProgram(page, 'ROZKAZ NIC;\nczyt wys wei il;');
+  await page.keyboard.press('Control+F9');
+  assert.deepEqual(await closeBox(page), { role: 'dialog', text: 'Rozkaz skompilowany pomyślnie' });
+  await page.waitForFunction(() => [...document.querySelectorAll('#instruction-names li')].at(-1)?.textContent === 'nic');
 });

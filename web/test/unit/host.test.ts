@@ -48,7 +48,16 @@ test('the host starts with the layout and a view', async () => {
   const layout = ready.kind === 'ready' ? ready.layout : [];
   assert.equal(layout.length, 93);
   assert.ok(layout.some((item) => item.kind === 'register' && item.name === 'RegisterAK'));
-  const view = notices[1];
+  const instructions = notices[1];
+  assert.equal(instructions?.kind, 'instructions');
+  if (instructions.kind === 'instructions') {
+    assert.deepEqual(instructions.list.map((i) => i.name), ['stp', 'dod', 'ode', 'pob', 'ład', 'sob', 'som', 'soz']);
+    assert.deepEqual(instructions.list[5], {
+      name: 'sob', lines: ['// skok bezwarunkowy', 'ROZKAZ SOB;', 'Argumenty 1;', 'czyt wys wei il;', 'wyad wea wel;'],
+      cycleLines: [3, 4], breakpointLines: [],
+    });
+  }
+  const view = notices[2];
   assert.equal(view?.kind, 'view');
   if (view.kind === 'view') {
     assert.equal(view.view.items.length, layout.length);
@@ -97,6 +106,9 @@ test('every request is answered in the shape the protocol gives', async () => {
   assert.deepEqual(ask({ kind: 'registerValue', id: 0 }), { title: 'Rejestr AK', label: 'Aktualna wartość', value: '7' });
   assert.equal(outcome(ask({ kind: 'enterMemory', address: 3, text: 'abc' }))['ok'], false);
   assert.deepEqual(ask({ kind: 'memoryValue', address: 3 }), { title: 'PaO', label: 'Wartość[3]', value: '0' });
+  assert.equal(ask({ kind: 'toggleBreakpoint', code: 5, line: 4 }), true);
+  assert.equal(ask({ kind: 'toggleBreakpoint', code: 5, line: 0 }), false);
+  assert.equal(outcome(ask({ kind: 'deleteInstruction', code: 99 }))['ok'], false);
   for (const request of [
     { kind: 'toggleSignal', id: 0 },
     { kind: 'setManualControl', manual: false },
