@@ -3,7 +3,9 @@
 # page with esbuild) and serves it on http://127.0.0.1:$PORT/ (8080 unless
 # PORT says otherwise). With --build-only it only builds; with --test it
 # builds, then runs the page's unit tests under node and its end-to-end
-# tests in chromium (WEB_SCREENSHOTS=folder also takes the screenshots).
+# tests in chromium (WEB_SCREENSHOTS=folder also takes the screenshots);
+# with --speed [CYCLES] it measures the page's worker in chromium beside
+# native `dorum-cli run` (the release build) on the speed yardstick's loop.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 port=${PORT:-8080}
@@ -18,6 +20,10 @@ fi
 npx tsc --noEmit -p .
 node build.mjs
 if [ "${1:-}" = "--build-only" ]; then exit 0; fi
+if [ "${1:-}" = "--speed" ]; then
+  (cd "$root" && cmake --preset release >/dev/null && cmake --build --preset release --target dorum-cli)
+  exec node test/speed.mjs "$root/build/release/src/cli/dorum-cli" "${2:-50000000}"
+fi
 if [ "${1:-}" = "--test" ]; then
   npm test --silent
   exec node --test test/e2e/

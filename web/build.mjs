@@ -92,7 +92,9 @@ if (!existsSync(engine)) {
 }
 await build({ ...common, entryPoints: [join(here, 'src/main.ts')], outfile: join(out, 'app.js'), format: 'iife' });
 await build({ ...common, entryPoints: [join(here, 'src/worker.ts')], outfile: join(out, 'worker.js'), format: 'iife' });
+await build({ ...common, entryPoints: [join(here, 'src/bench.ts')], outfile: join(out, 'bench.js'), format: 'iife' });
 cpSync(join(here, 'index.html'), join(out, 'index.html'));
+cpSync(join(here, 'bench.html'), join(out, 'bench.html'));
 cpSync(join(here, 'style.css'), join(out, 'style.css'));
 cpSync(join(root, 'data/maszyna-dorum.svg'), join(out, 'favicon.svg'));
 cpSync(engine, join(out, 'engine.js'));

@@ -215,5 +215,11 @@ TEST_F(EngineTest, TextsAreOpenedAndSavedInTheirEncodingsAndRefusedWhole) {
   EXPECT_TRUE(engine.OpenText("../../x.prg", "STP").Outcome.Ok);
 }
 
+TEST(EngineSpeed, TheYardstickLoopRunsToItsLimit) {
+  EXPECT_GT(TEngine::MeasureSpeed(10'000), 0);
+  EXPECT_EQ(TEngine::MeasureSpeed(0), 0);
+  EXPECT_EQ(TEngine::MeasureSpeed(-5), 0);
+}
+
 }  // namespace
 }  // namespace dorum::web

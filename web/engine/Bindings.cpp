@@ -97,6 +97,7 @@ class TPageEngine {
     result.set("bytes", Bytes(bytes));
     return result;
   }
+  static double Speed(double cycles) { return TEngine::MeasureSpeed(cycles); }
   static std::string SaveQuestion(const std::string& text, int encoding, const std::string& name) {
     return TEngine::SaveQuestion(text, static_cast<TTextEncoding>(encoding), name);
   }
@@ -247,6 +248,7 @@ EMSCRIPTEN_BINDINGS(dorum_engine) {
       .function("openText", &TPageEngine::OpenText)
       .class_function("encodeText", &TPageEngine::EncodeText)
       .class_function("saveQuestion", &TPageEngine::SaveQuestion)
+      .class_function("speed", &TPageEngine::Speed)
       .function("loadList", &TPageEngine::LoadList)
       .function("saveList", &TPageEngine::SaveList)
       .function("compileProgram", &TPageEngine::CompileProgram)

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <filesystem>
 
+#include "Yardstick.h"
 #include "common/Strings.h"
 #include "common/Texts.h"
 #include "control/CommentFilter.h"
@@ -132,6 +133,11 @@ TOutcome TEngine::CompileInstruction(const std::string& text) {
   StopRun();
   const TLines lines = LinesOf(text);
   return Trying([&] { session_.CompileInstruction(lines); }, lines);
+}
+
+double TEngine::MeasureSpeed(double cycles) {
+  if (!(cycles >= 1 && cycles <= 1e12)) return 0;
+  return YardstickCyclesPerSecond(static_cast<std::uint64_t>(cycles));
 }
 
 TOutcome TEngine::DeleteInstruction(int code) {

@@ -113,6 +113,10 @@ class TEngine {
   void SetManualControl(bool manual);
   void TypeInput(const std::string& text);
 
+  // The speed yardstick's loop run for `cycles` in a session of its own:
+  // cycles per second, 0 when it did not reach the limit.
+  [[nodiscard]] static double MeasureSpeed(double cycles);
+
   [[nodiscard]] const TSession& Session() const noexcept { return session_; }
   [[nodiscard]] TSession& Session() noexcept { return session_; }
   [[nodiscard]] const TProgramDocument& Program() const noexcept { return program_; }

@@ -37,6 +37,7 @@ export interface EngineModule {
     layout(): LayoutItem[];
     encodeText(text: string, encoding: number, lineEnd: number): unknown;
     saveQuestion(text: string, encoding: number, name: string): string;
+    speed(cycles: number): number;
   };
 }
 
@@ -188,6 +189,8 @@ export class EngineHost {
         this.memoryFirst = request.first;
         this.memoryRows = request.rows;
         return null;
+      case 'speed':
+        return this.module.Engine.speed(request.cycles);
     }
   }
 }

@@ -125,7 +125,8 @@ export type Request =
   | { kind: 'memoryValue'; address: number }
   | { kind: 'setManualControl'; manual: boolean }
   | { kind: 'typeInput'; text: string }
-  | { kind: 'memoryWindow'; first: number; rows: number };
+  | { kind: 'memoryWindow'; first: number; rows: number }
+  | { kind: 'speed'; cycles: number };
 
 // What each request answers.
 export interface Answers {
@@ -150,6 +151,7 @@ export interface Answers {
   setManualControl: null;
   typeInput: null;
   memoryWindow: null;
+  speed: number; // cycles per second of the yardstick loop, 0 if it failed
 }
 
 // What the value box asks before a value is entered.

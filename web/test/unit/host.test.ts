@@ -109,6 +109,8 @@ test('every request is answered in the shape the protocol gives', async () => {
   assert.equal(ask({ kind: 'toggleBreakpoint', code: 5, line: 4 }), true);
   assert.equal(ask({ kind: 'toggleBreakpoint', code: 5, line: 0 }), false);
   assert.equal(outcome(ask({ kind: 'deleteInstruction', code: 99 }))['ok'], false);
+  assert.ok((ask({ kind: 'speed', cycles: 10000 }) as number) > 0);
+  assert.equal(ask({ kind: 'speed', cycles: 0 }), 0);
   for (const request of [
     { kind: 'toggleSignal', id: 0 },
     { kind: 'setManualControl', manual: false },
