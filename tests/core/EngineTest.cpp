@@ -215,6 +215,23 @@ TEST_F(EngineTest, TextsAreOpenedAndSavedInTheirEncodingsAndRefusedWhole) {
   EXPECT_TRUE(engine.OpenText("../../x.prg", "STP").Outcome.Ok);
 }
 
+TEST_F(EngineTest, AtTheHighestTrackingLevelEveryCycleIsAPause) {
+  Compile("POB x\nSTP\nx: RST 3\n");
+  engine.SetTrackingLevel(2);
+  TRunState state = engine.Start(TRunCommand::Program);
+  int pauses = 0;
+  while (state.Running && pauses < 20) {
+    state = engine.Slice(50);
+    if (state.Pause) ++pauses;
+    EXPECT_EQ(static_cast<int>(engine.Session().Control().CyclesSinceReset()),
+              state.Running ? pauses : pauses + 1)
+        << "one cycle a slice";
+  }
+  EXPECT_EQ(state.Box, TBoxKind::Information);
+  EXPECT_EQ(pauses, 4);  // POB's three cycles and STP's fetch; its second cycle ends the run
+  EXPECT_FALSE(engine.RaiseInterrupt(9).Ok);
+}
+
 TEST(EngineSpeed, TheYardstickLoopRunsToItsLimit) {
   EXPECT_GT(TEngine::MeasureSpeed(10'000), 0);
   EXPECT_EQ(TEngine::MeasureSpeed(0), 0);

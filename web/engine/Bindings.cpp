@@ -55,6 +55,7 @@ val ToJs(const TRunState& state) {
   val result = val::object();
   result.set("running", state.Running);
   result.set("waiting", state.Waiting);
+  result.set("pause", state.Pause);
   result.set("box", std::string(BoxName(state.Box)));
   result.set("message", state.Message);
   return result;
@@ -162,6 +163,8 @@ class TPageEngine {
     return list;
   }
   void SetManualControl(bool manual) { engine_.SetManualControl(manual); }
+  void SetTrackingLevel(int level) { engine_.SetTrackingLevel(level); }
+  val RaiseInterrupt(int line) { return ToJs(engine_.RaiseInterrupt(line)); }
   void TypeInput(const std::string& text) { engine_.TypeInput(text); }
 
   // The diagram's items, where they stand and how they are drawn.
@@ -215,6 +218,8 @@ class TPageEngine {
     view.set("shownCycleLine", control.ShownCycleLine());
     view.set("cycles", static_cast<double>(control.CyclesSinceReset()));
     view.set("manualControl", control.ManualControl());
+    view.set("trackingLevel", control.TrackingLevel());
+    view.set("interruptButtons", machine.InterruptButtonsVisible());
     val enabled = val::object();
     enabled.set("cycle", engine_.CanStart(TRunCommand::Cycle));
     enabled.set("instruction", engine_.CanStart(TRunCommand::Instruction));
@@ -268,6 +273,8 @@ EMSCRIPTEN_BINDINGS(dorum_engine) {
       .function("registerValue", &TPageEngine::RegisterValue)
       .function("memoryValue", &TPageEngine::MemoryValue)
       .function("setManualControl", &TPageEngine::SetManualControl)
+      .function("setTrackingLevel", &TPageEngine::SetTrackingLevel)
+      .function("raiseInterrupt", &TPageEngine::RaiseInterrupt)
       .function("typeInput", &TPageEngine::TypeInput)
       .class_function("layout", &TPageEngine::Layout)
       .function("view", &TPageEngine::View);

@@ -54,7 +54,10 @@ TOutcome Trying(TAction&& action, const TLines& lines = {}) {
 
 }  // namespace
 
-TEngine::TEngine(std::string folder) : folder_(std::move(folder)) {}
+TEngine::TEngine(std::string folder) : folder_(std::move(folder)) {
+  // As the desktop's machine window starts: a run shows each instruction.
+  session_.Control().SetTrackingLevel(1);
+}
 
 std::string TEngine::PathOf(const std::string& name) const {
   // Only the file's own name: the page names no folders.
@@ -173,7 +176,7 @@ bool TEngine::CanStepBack(bool wholeInstruction) const noexcept {
 }
 
 TRunState TEngine::Start(TRunCommand command, int line) {
-  if (running_) return {true, false, TBoxKind::None, {}};
+  if (running_) return {true, false, false, TBoxKind::None, {}};
   TController& control = session_.Control();
   try {
     switch (command) {
@@ -198,7 +201,7 @@ TRunState TEngine::Start(TRunCommand command, int line) {
   }
   // Under manual control there is nothing to run.
   running_ = control.Running();
-  return {running_, false, TBoxKind::None, {}};
+  return {running_, false, false, TBoxKind::None, {}};
 }
 
 TRunState TEngine::Slice(double milliseconds) {
@@ -209,10 +212,11 @@ TRunState TEngine::Slice(double milliseconds) {
     const TSliceEnd end = session_.Control().RunSlice(TSliceBudget{.Time = time});
     switch (end) {
       case TSliceEnd::Budget:
+        return {true, false, false, TBoxKind::None, {}};
       case TSliceEnd::Tempo:
-        return {true, false, TBoxKind::None, {}};
+        return {true, false, true, TBoxKind::None, {}};
       case TSliceEnd::Waiting:
-        return {true, true, TBoxKind::None, {}};
+        return {true, true, false, TBoxKind::None, {}};
       case TSliceEnd::Idle:
       case TSliceEnd::Finished:
       case TSliceEnd::Stopped:
@@ -239,12 +243,12 @@ void TEngine::RequestStop() {
 TRunState TEngine::EndOf(TSliceEnd end) {
   running_ = false;
   const TEndReport report = session_.ReportEnd(end);
-  return {false, false, report.Box, report.Text};
+  return {false, false, false, report.Box, report.Text};
 }
 
 TRunState TEngine::Failed(const EDorumError& error) {
   running_ = false;
-  return {false, false, TBoxKind::Error, Texts::BoxText(error.Message())};
+  return {false, false, false, TBoxKind::Error, Texts::BoxText(error.Message())};
 }
 
 void TEngine::StopRun() {
@@ -280,6 +284,10 @@ void TEngine::SetManualControl(bool manual) {
   if (manual == session_.Control().ManualControl()) return;
   StopRun();
   session_.Control().SetManualControl(manual);
+}
+
+TOutcome TEngine::RaiseInterrupt(int line) {
+  return Trying([&] { session_.Machine().RaiseInterrupt(line); });
 }
 
 void TEngine::TypeInput(const std::string& text) {

@@ -40,6 +40,7 @@ struct TOutcome {
 struct TRunState {
   bool Running = false;
   bool Waiting = false;
+  bool Pause = false;  // highest tracking level: a cycle to show, then the tempo's pause
   TBoxKind Box = TBoxKind::None;
   std::string Message;
 };
@@ -111,6 +112,10 @@ class TEngine {
   TOutcome EnterMemory(int address, const std::string& text);
   void ToggleSignal(int signal) { session_.Control().ToggleSignal(signal); }
   void SetManualControl(bool manual);
+  // "Poziom śledzenia": 0 program, 1 instruction, 2 cycle.
+  void SetTrackingLevel(int level) { session_.Control().SetTrackingLevel(level); }
+  // An interrupt button.
+  TOutcome RaiseInterrupt(int line);
   void TypeInput(const std::string& text);
 
   // The speed yardstick's loop run for `cycles` in a session of its own:

@@ -26,6 +26,8 @@ export interface Engine {
   registerValue(id: number): unknown;
   memoryValue(address: number): unknown;
   setManualControl(manual: boolean): void;
+  setTrackingLevel(level: number): void;
+  raiseInterrupt(line: number): unknown;
   typeInput(text: string): void;
   view(firstRow: number, rows: number): View;
   delete(): void;
@@ -57,6 +59,9 @@ export class EngineHost {
   private memoryRows = 10;
   private running = false;
   private lastView = 0;
+  // The pause between cycles at the highest tracking level ("Tempo").
+  private tempo = 100;
+  private pauseTimer: ReturnType<typeof setTimeout> | null = null;
 
   // `post` sends a notice to the page; `yieldThen` runs the next slice once
   // the messages that arrived meanwhile have been handled.
@@ -86,7 +91,7 @@ export class EngineHost {
     }
     this.post({ kind: 'answer', id, answer });
     if (changesInstructions.has(request.kind)) this.sendInstructions();
-    if (!this.running) this.sendView();
+    if (!this.running || this.pauseTimer !== null) this.sendView();
   }
 
   private sendView(): void {
@@ -110,6 +115,15 @@ export class EngineHost {
   // Goes on with a run, pauses it for input, or reports its end.
   private followRun(state: RunState): void {
     this.running = state.running && !state.waiting;
+    if (this.running && state.pause) {
+      // Each cycle is shown, then the run waits for the tempo.
+      this.sendView();
+      this.pauseTimer = setTimeout(() => {
+        this.pauseTimer = null;
+        this.runSlice();
+      }, this.tempo);
+      return;
+    }
     if (this.running) {
       if (performance.now() - this.lastView >= viewInterval) this.sendView();
       this.yieldThen(() => this.runSlice());
@@ -119,11 +133,25 @@ export class EngineHost {
     if (!state.running) this.post({ kind: 'runEnded', state });
   }
 
-  // A run paused for input goes on (or ends, after "Przerwij").
+  // A run paused for input or the tempo goes on now (or ends, after
+  // "Przerwij").
   private resumeRun(): void {
+    if (this.pauseTimer !== null) {
+      clearTimeout(this.pauseTimer);
+      this.pauseTimer = null;
+      this.yieldThen(() => this.runSlice());
+      return;
+    }
     if (this.running || !this.engine.running()) return;
     this.running = true;
     this.yieldThen(() => this.runSlice());
+  }
+
+  // A command that stops the run: no slice comes after the pause.
+  private stopPause(): void {
+    if (this.pauseTimer === null) return;
+    clearTimeout(this.pauseTimer);
+    this.pauseTimer = null;
   }
 
   private perform(request: Request): unknown {
@@ -136,14 +164,17 @@ export class EngineHost {
       case 'saveQuestion':
         return this.module.Engine.saveQuestion(request.text, request.encoding, request.name);
       case 'loadList':
+        this.stopPause();
         this.running = false;
         return engine.loadList(request.name, request.bytes);
       case 'saveList':
         return engine.saveList();
       case 'compileProgram':
+        this.stopPause();
         this.running = false;
         return engine.compileProgram(request.text);
       case 'compileInstruction':
+        this.stopPause();
         this.running = false;
         return engine.compileInstruction(request.text);
       case 'start': {
@@ -157,6 +188,7 @@ export class EngineHost {
         this.resumeRun();
         return null;
       case 'reset':
+        this.stopPause();
         this.running = false;
         return engine.reset();
       case 'stepBack':
@@ -170,6 +202,7 @@ export class EngineHost {
       case 'memoryValue':
         return engine.memoryValue(request.address);
       case 'deleteInstruction':
+        this.stopPause();
         this.running = false;
         return engine.deleteInstruction(request.code);
       case 'toggleBreakpoint':
@@ -178,9 +211,18 @@ export class EngineHost {
         engine.toggleSignal(request.id);
         return null;
       case 'setManualControl':
+        this.stopPause();
         this.running = false;
         engine.setManualControl(request.manual);
         return null;
+      case 'setTrackingLevel':
+        engine.setTrackingLevel(request.level);
+        return null;
+      case 'setTempo':
+        this.tempo = Math.min(Math.max(request.milliseconds, 0), 2000);
+        return null;
+      case 'raiseInterrupt':
+        return engine.raiseInterrupt(request.line);
       case 'typeInput':
         engine.typeInput(request.text);
         this.resumeRun();

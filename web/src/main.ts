@@ -25,6 +25,7 @@ const engine = new EngineClient('worker.js', {
     updateCommands(fresh.enabled, fresh.running);
     showConsole(fresh);
     instructionList.follow(fresh);
+    showMachineControls(fresh);
   },
   instructions(list) {
     instructionList.setList(list);
@@ -205,6 +206,35 @@ const enterRegister = async (id: number) =>
   enterValue(await engine.call({ kind: 'registerValue', id }), (text) => engine.call({ kind: 'enterRegister', id, text }));
 const enterMemory = async (address: number) =>
   enterValue(await engine.call({ kind: 'memoryValue', address }), (text) => engine.call({ kind: 'enterMemory', address, text }));
+
+// ---- tracking, tempo, manual control, interrupts ----
+
+function showMachineControls(fresh: View): void {
+  for (const radio of document.querySelectorAll<HTMLInputElement>('#tracking input')) radio.checked = Number(radio.value) === fresh.trackingLevel;
+  $<HTMLInputElement>('#manual-control').checked = fresh.manualControl;
+  $('#interrupts').hidden = !fresh.interruptButtons;
+}
+
+for (const radio of document.querySelectorAll<HTMLInputElement>('#tracking input'))
+  radio.addEventListener('change', () => void engine.call({ kind: 'setTrackingLevel', level: Number(radio.value) }));
+$<HTMLSelectElement>('#tempo').addEventListener('change', (event) =>
+  void engine.call({ kind: 'setTempo', milliseconds: Number((event.target as HTMLSelectElement).value) }),
+);
+$<HTMLInputElement>('#manual-control').addEventListener('change', (event) =>
+  void engine.call({ kind: 'setManualControl', manual: (event.target as HTMLInputElement).checked }),
+);
+for (let line = 1; line <= 4; ++line) {
+  const button = document.createElement('button');
+  button.textContent = String(line);
+  button.setAttribute('aria-label', `Przerwanie ${line}`);
+  button.title = `Przerwanie ${line}`;
+  button.addEventListener('click', () =>
+    void engine.call({ kind: 'raiseInterrupt', line }).then(async (outcome) => {
+      if (!outcome.ok) await showMessage('error', outcome.boxText);
+    }),
+  );
+  $('#interrupts').append(button);
+}
 
 // ---- the console ----
 

@@ -50,6 +50,7 @@ export type BoxKind = 'none' | 'information' | 'error';
 export interface RunState {
   running: boolean;
   waiting: boolean;
+  pause?: boolean; // highest tracking level: a cycle to show, then the tempo's pause
   box: BoxKind;
   message: string;
 }
@@ -98,6 +99,8 @@ export interface View {
   shownCycleLine: number; // the line (from 0) of its source where that cycle begins
   cycles: number;
   manualControl: boolean;
+  trackingLevel: number; // 0 program, 1 instruction, 2 cycle
+  interruptButtons: boolean;
   output: string;
   input: string;
   enabled: Enabled;
@@ -124,6 +127,9 @@ export type Request =
   | { kind: 'registerValue'; id: number }
   | { kind: 'memoryValue'; address: number }
   | { kind: 'setManualControl'; manual: boolean }
+  | { kind: 'setTrackingLevel'; level: number }
+  | { kind: 'setTempo'; milliseconds: number }
+  | { kind: 'raiseInterrupt'; line: number }
   | { kind: 'typeInput'; text: string }
   | { kind: 'memoryWindow'; first: number; rows: number }
   | { kind: 'speed'; cycles: number };
@@ -149,6 +155,9 @@ export interface Answers {
   registerValue: ValueQuestion;
   memoryValue: ValueQuestion;
   setManualControl: null;
+  setTrackingLevel: null;
+  setTempo: null;
+  raiseInterrupt: Outcome;
   typeInput: null;
   memoryWindow: null;
   speed: number; // cycles per second of the yardstick loop, 0 if it failed

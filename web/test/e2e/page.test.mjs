@@ -205,3 +205,28 @@ test('the instruction list takes a cycle breakpoint, deletes an instruction and 
   assert.deepEqual(await closeBox(page), { role: 'dialog', text: 'Rozkaz skompilowany pomyślnie' });
   await page.waitForFunction(() => [...document.querySelectorAll('#instruction-names li')].at(-1)?.textContent === 'nic');
 });
+
+test('at the highest tracking level a run shows every cycle at its tempo; manual control switches signals', async () => {
+  const page = await openPage(site);
+  await typeProgram(page, 'a: SOB a\n');
+  await page.keyboard.press('Control+F9');
+  await closeBox(page);
+  await page.getByRole('radio', { name: 'wysoki (takt)' }).check();
+  await page.getByRole('combobox', { name: 'Tempo przy wysokim poziomie śledzenia' }).selectOption('250');
+  await page.keyboard.press('F9');
+  await shownCycle(page, 1);
+  await shownCycle(page, 2);
+  const started = Date.now();
+  await page.getByRole('button', { name: 'Przerwij' }).click();
+  // The pause ends at once, not after the tempo.
+  await page.waitForFunction(() => !document.body.classList.contains('running'));
+  assert.ok(Date.now() - started < 1000);
+
+  await page.getByRole('checkbox', { name: 'Sterowanie ręczne' }).check();
+  await page.waitForFunction(() => document.querySelector('#command-program')?.disabled === true);
+  assert.equal(await page.getByRole('button', { name: 'Rozkaz', exact: true }).isDisabled(), true);
+  const czyt = page.getByRole('checkbox', { name: 'czyt' });
+  assert.equal(await czyt.getAttribute('aria-checked'), 'false');
+  await czyt.click();
+  await page.waitForFunction(() => document.querySelector('g.signal[data-name=SignalCzyt]')?.getAttribute('aria-checked') === 'true');
+});

@@ -98,8 +98,11 @@ test('every request is answered in the shape the protocol gives', async () => {
   assert.equal(wrong['ok'], false);
   assert.deepEqual(wrong['mark'], { line: 2, begin: 0, end: 3 });
   assert.equal(outcome(ask({ kind: 'compileProgram', text: 'STP' }))['ok'], true);
+  assert.equal(ask({ kind: 'setTrackingLevel', level: 1 }), null);
+  assert.equal(ask({ kind: 'setTempo', milliseconds: 50 }), null);
+  assert.equal(outcome(ask({ kind: 'raiseInterrupt', line: 9 }))['ok'], false);
   const state = ask({ kind: 'start', command: 'cycle', line: 0 }) as RunState;
-  assert.deepEqual(Object.keys(state).sort(), ['box', 'message', 'running', 'waiting']);
+  assert.deepEqual(Object.keys(state).sort(), ['box', 'message', 'pause', 'running', 'waiting']);
   assert.equal(ask({ kind: 'stepBack', whole: false }), true);
   assert.equal(outcome(ask({ kind: 'reset' }))['ok'], true);
   assert.equal(outcome(ask({ kind: 'enterRegister', id: 0, text: '7' }))['ok'], true);
@@ -128,7 +131,7 @@ test('a program runs in slices to the information box; its views follow', async 
   ask({ kind: 'memoryWindow', first: 4, rows: 3 });
   const started = ask({ kind: 'start', command: 'program', line: 0 }) as RunState;
   assert.equal(started.running, true);
-  assert.deepEqual(await runEnd(), { running: false, waiting: false, box: 'information', message: 'Program został zakończony.' });
+  assert.deepEqual(await runEnd(), { running: false, waiting: false, pause: false, box: 'information', message: 'Program został zakończony.' });
   const view = lastView();
   assert.deepEqual(view.memory, ['4  5  stp 5', '5  7  stp 7', '6  12  stp 12']);
   assert.equal(view.running, false);
