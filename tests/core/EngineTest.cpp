@@ -72,6 +72,22 @@ TEST_F(EngineTest, ACompileErrorTellsItsPlaceAndACycleErrorIsAnErrorBox) {
   EXPECT_FALSE(state.Running);
 }
 
+TEST_F(EngineTest, ATextIsCheckedAsTypedWithoutChangingAnything) {
+  const TOutcome program = engine.CheckProgram("POB x\nXYZ 1\nx: RST 2\n");
+  EXPECT_FALSE(program.Ok);
+  EXPECT_EQ(program.Mark.Line, 2);
+  EXPECT_EQ(program.Mark.End, 3);
+  EXPECT_TRUE(engine.CheckProgram("POB x\nx: RST 2\n").Ok);
+  EXPECT_EQ(engine.Session().Machine().Memory().Word(1), 0u);  // nothing stored
+
+  const int count = engine.Session().Control().Instructions().Count();
+  const TOutcome instruction = TEngine::CheckInstruction("ROZKAZ NOWY;\nczyt wys wei il;\nskok @nigdzie;");
+  EXPECT_FALSE(instruction.Ok);
+  EXPECT_EQ(instruction.Line, 3);
+  EXPECT_TRUE(TEngine::CheckInstruction("ROZKAZ NOWY;\nczyt wys wei il;").Ok);
+  EXPECT_EQ(engine.Session().Control().Instructions().Count(), count);  // the list as it was
+}
+
 TEST_F(EngineTest, ACycleIsDoneAtOnceAndSteppedBack) {
   Compile("POB x\nSTP\nx: RST 9\n");
   const TRunState state = engine.Start(TRunCommand::Instruction);

@@ -107,6 +107,10 @@ class TPageEngine {
   }
   val SaveList() { return Bytes(engine_.SaveList()); }
   val CompileProgram(const std::string& text) { return ToJs(engine_.CompileProgram(text)); }
+  val CheckProgram(const std::string& text) { return ToJs(engine_.CheckProgram(text)); }
+  static val CheckInstruction(const std::string& text) {
+    return ToJs(TEngine::CheckInstruction(text));
+  }
   val CompileInstruction(const std::string& text) { return ToJs(engine_.CompileInstruction(text)); }
   val Start(int command, int line) {
     return ToJs(engine_.Start(static_cast<TRunCommand>(command), line));
@@ -258,6 +262,8 @@ EMSCRIPTEN_BINDINGS(dorum_engine) {
       .function("saveList", &TPageEngine::SaveList)
       .function("compileProgram", &TPageEngine::CompileProgram)
       .function("compileInstruction", &TPageEngine::CompileInstruction)
+      .function("checkProgram", &TPageEngine::CheckProgram)
+      .class_function("checkInstruction", &TPageEngine::CheckInstruction)
       .function("start", &TPageEngine::Start)
       .function("slice", &TPageEngine::Slice)
       .function("requestStop", &TPageEngine::RequestStop)

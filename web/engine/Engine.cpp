@@ -7,6 +7,7 @@
 #include "common/Strings.h"
 #include "common/Texts.h"
 #include "control/CommentFilter.h"
+#include "control/Instruction.h"
 
 namespace dorum::web {
 
@@ -130,6 +131,18 @@ TOutcome TEngine::CompileProgram(const std::string& text) {
         session_.AssembleProgram(program_);
       },
       lines);
+}
+
+TOutcome TEngine::CheckProgram(const std::string& text) {
+  const TLines lines = LinesOf(text);
+  return Trying([&] { session_.Assembler().Check(lines); }, lines);
+}
+
+TOutcome TEngine::CheckInstruction(const std::string& text) {
+  // A compile of a copy: the syntax and the labels of the jumps, without
+  // touching the instruction list.
+  const TLines lines = LinesOf(text);
+  return Trying([&] { (void)TInstruction(lines); }, lines);
 }
 
 TOutcome TEngine::CompileInstruction(const std::string& text) {

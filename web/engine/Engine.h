@@ -88,6 +88,11 @@ class TEngine {
   // when no cycle begins there.
   bool ToggleBreakpointAtLine(int code, int line);
 
+  // The check the editors make as the student types: the compile's first
+  // error, with its place, but nothing stored or changed.
+  TOutcome CheckProgram(const std::string& text);
+  [[nodiscard]] static TOutcome CheckInstruction(const std::string& text);
+
   // Starts a run ("Takt" is done at once); `line` is the target line of "Do
   // kursora". Refused while a run is in progress.
   TRunState Start(TRunCommand command, int line = 0);

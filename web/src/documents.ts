@@ -42,15 +42,21 @@ export class Document {
     this.statusLine.textContent = message;
   }
 
-  markError(mark: MarkRange | undefined, message: string): void {
-    if (mark) this.editor.markError(mark);
+  markError(mark: MarkRange | undefined, message: string, moveCaret = true): void {
+    if (mark) this.editor.markError(mark, moveCaret);
     this.status = message;
   }
 }
 
+// The pause after the last key before a text is checked, in ms.
+export const checkDelay = 500;
+
 export class Documents {
   private readonly list: Document[] = [];
   private shown = -1;
+  private checkTimer: ReturnType<typeof setTimeout> | null = null;
+  // Checks the shown document's text as the student types.
+  checker: (document: Document) => void = () => {};
 
   constructor(
     private readonly tabs: HTMLElement,
@@ -107,6 +113,14 @@ export class Documents {
     this.save();
   }
 
+  private scheduleCheck(): void {
+    if (this.checkTimer !== null) clearTimeout(this.checkTimer);
+    this.checkTimer = setTimeout(() => {
+      this.checkTimer = null;
+      this.checker(this.current);
+    }, checkDelay);
+  }
+
   save(): void {
     this.storage.save({ documents: this.list.map((d) => d.work), current: this.shown });
   }
@@ -124,7 +138,10 @@ export class Documents {
     panel.setAttribute('aria-labelledby', tab.id);
     this.tabs.append(tab);
     this.panels.append(panel);
-    const doc = new Document(work, tab, panel, this.statusLine, () => this.save());
+    const doc = new Document(work, tab, panel, this.statusLine, () => {
+      this.save();
+      this.scheduleCheck();
+    });
     tab.addEventListener('click', () => this.show(this.list.indexOf(doc)));
     this.list.push(doc);
     if (focus) queueMicrotask(() => doc.editor.view.focus());

@@ -95,8 +95,13 @@ export class SourceEditor {
     return this.view.state.doc.lineAt(this.view.state.selection.main.head).number;
   }
 
-  // Marks the word at fault and puts the caret at its start.
-  markError(mark: MarkRange): void {
+  // Marks the word at fault and puts the caret at its start; a check made
+  // while the student types leaves the caret where it is.
+  markError(mark: MarkRange, moveCaret = true): void {
+    if (!moveCaret) {
+      this.view.dispatch({ effects: setError.of(mark) });
+      return;
+    }
     const [from] = markOffsets(this.view.state, mark);
     this.view.dispatch({ effects: setError.of(mark), selection: { anchor: from }, scrollIntoView: true });
   }

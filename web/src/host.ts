@@ -11,6 +11,7 @@ export interface Engine {
   saveList(): Uint8Array;
   compileProgram(text: string): unknown;
   compileInstruction(text: string): unknown;
+  checkProgram(text: string): unknown;
   start(command: number, line: number): RunState;
   slice(milliseconds: number): RunState;
   requestStop(): void;
@@ -40,6 +41,7 @@ export interface EngineModule {
     encodeText(text: string, encoding: number, lineEnd: number): unknown;
     saveQuestion(text: string, encoding: number, name: string): string;
     speed(cycles: number): number;
+    checkInstruction(text: string): unknown;
   };
 }
 
@@ -177,6 +179,10 @@ export class EngineHost {
         this.stopPause();
         this.running = false;
         return engine.compileInstruction(request.text);
+      case 'checkProgram':
+        return engine.checkProgram(request.text);
+      case 'checkInstruction':
+        return this.module.Engine.checkInstruction(request.text);
       case 'start': {
         const state = engine.start(runCommandCode[request.command], request.line);
         // The run goes on after the answer, slice by slice.

@@ -74,6 +74,17 @@ $('#lower-tabs').addEventListener('keydown', (event) => {
 
 // ---- compiling ----
 
+// As the student types: the first error marked, the caret left alone.
+documents.checker = async (document) => {
+  const text = document.editor.text;
+  const kind = document.kind === 'program' ? 'checkProgram' : 'checkInstruction';
+  const outcome = await engine.call({ kind, text });
+  // A text typed on meanwhile waits for its own check.
+  if (document.editor.text !== text || documents.current !== document) return;
+  if (outcome.ok) return;
+  document.markError(outcome.mark, outcome.message, false);
+};
+
 async function compile(): Promise<void> {
   const document = documents.current;
   document.editor.clearError();

@@ -115,6 +115,8 @@ export type Request =
   | { kind: 'saveList' }
   | { kind: 'compileProgram'; text: string }
   | { kind: 'compileInstruction'; text: string }
+  | { kind: 'checkProgram'; text: string }
+  | { kind: 'checkInstruction'; text: string }
   | { kind: 'start'; command: RunCommand; line: number }
   | { kind: 'stop' }
   | { kind: 'reset' }
@@ -143,6 +145,8 @@ export interface Answers {
   saveList: Uint8Array;
   compileProgram: Outcome;
   compileInstruction: Outcome;
+  checkProgram: Outcome;
+  checkInstruction: Outcome;
   start: RunState;
   stop: null;
   reset: Outcome;

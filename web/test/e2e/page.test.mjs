@@ -45,6 +45,11 @@ test('an example compiles, runs cycle by cycle on the diagram, steps back and en
 test('a compile error is an alert and its word is marked in the editor', async () => {
   const page = await openPage(site);
   await typeProgram(page, 'POB x\nXYZ 1\nx: RST 2\n');
+  // Checked as typed: marked without a box, the caret left where it was.
+  await page.locator('.cm-error-word').waitFor();
+  assert.equal(await page.locator('.cm-error-word').textContent(), 'XYZ');
+  assert.match(await page.locator('.editor-panel .status').textContent(), /^2:\d+ /);
+  assert.equal(await page.locator('.box').count(), 0);
   await page.keyboard.press('Control+F9');
   const box = await closeBox(page);
   assert.equal(box.role, 'alertdialog');

@@ -97,6 +97,8 @@ test('every request is answered in the shape the protocol gives', async () => {
   const wrong = outcome(ask({ kind: 'compileProgram', text: 'POB 1\nXYZ 2' }));
   assert.equal(wrong['ok'], false);
   assert.deepEqual(wrong['mark'], { line: 2, begin: 0, end: 3 });
+  assert.deepEqual(outcome(ask({ kind: 'checkProgram', text: 'POB 1\nXYZ 2' }))['mark'], { line: 2, begin: 0, end: 3 });
+  assert.equal(outcome(ask({ kind: 'checkInstruction', text: 'ROZKAZ X;\nczyt wys wei il;' }))['ok'], true);
   assert.equal(outcome(ask({ kind: 'compileProgram', text: 'STP' }))['ok'], true);
   assert.equal(ask({ kind: 'setTrackingLevel', level: 1 }), null);
   assert.equal(ask({ kind: 'setTempo', milliseconds: 50 }), null);
