@@ -72,6 +72,20 @@ TEST_F(EngineTest, ACompileErrorTellsItsPlaceAndACycleErrorIsAnErrorBox) {
   EXPECT_FALSE(state.Running);
 }
 
+TEST_F(EngineTest, AProgramStopsAtTheBreakpointsItWasCompiledWithOrGivenLater) {
+  ASSERT_TRUE(engine.CompileProgram("POB x\nDOD x\nSTP\nx: RST 3\n", {2}).Ok);
+  TRunState state = Finish(engine, engine.Start(TRunCommand::Program));
+  EXPECT_EQ(state.Box, TBoxKind::Error);  // before "DOD x"
+  EXPECT_EQ(engine.CurrentLine(), 2);
+  engine.SetBreakpoints({3});
+  state = Finish(engine, engine.Start(TRunCommand::Program));
+  EXPECT_EQ(state.Box, TBoxKind::Error);
+  EXPECT_EQ(engine.CurrentLine(), 3);  // not at 2 any more
+  engine.SetBreakpoints({});
+  EXPECT_EQ(Finish(engine, engine.Start(TRunCommand::Program)).Box, TBoxKind::Information);
+  EXPECT_EQ(engine.Session().Machine().Register(TRegisterId::AK).Value(), 6);
+}
+
 TEST_F(EngineTest, ATextIsCheckedAsTypedWithoutChangingAnything) {
   const TOutcome program = engine.CheckProgram("POB x\nXYZ 1\nx: RST 2\n");
   EXPECT_FALSE(program.Ok);
@@ -81,7 +95,8 @@ TEST_F(EngineTest, ATextIsCheckedAsTypedWithoutChangingAnything) {
   EXPECT_EQ(engine.Session().Machine().Memory().Word(1), 0u);  // nothing stored
 
   const int count = engine.Session().Control().Instructions().Count();
-  const TOutcome instruction = TEngine::CheckInstruction("ROZKAZ NOWY;\nczyt wys wei il;\nskok @nigdzie;");
+  const TOutcome instruction =
+      TEngine::CheckInstruction("ROZKAZ NOWY;\nczyt wys wei il;\nskok @nigdzie;");
   EXPECT_FALSE(instruction.Ok);
   EXPECT_EQ(instruction.Line, 3);
   EXPECT_TRUE(TEngine::CheckInstruction("ROZKAZ NOWY;\nczyt wys wei il;").Ok);

@@ -106,7 +106,12 @@ class TPageEngine {
     return ToJs(engine_.LoadList(name, bytes));
   }
   val SaveList() { return Bytes(engine_.SaveList()); }
-  val CompileProgram(const std::string& text) { return ToJs(engine_.CompileProgram(text)); }
+  val CompileProgram(const std::string& text, const val& breakpoints) {
+    return ToJs(engine_.CompileProgram(text, emscripten::vecFromJSArray<int>(breakpoints)));
+  }
+  void SetBreakpoints(const val& lines) {
+    engine_.SetBreakpoints(emscripten::vecFromJSArray<int>(lines));
+  }
   val CheckProgram(const std::string& text) { return ToJs(engine_.CheckProgram(text)); }
   static val CheckInstruction(const std::string& text) {
     return ToJs(TEngine::CheckInstruction(text));
@@ -261,6 +266,7 @@ EMSCRIPTEN_BINDINGS(dorum_engine) {
       .function("loadList", &TPageEngine::LoadList)
       .function("saveList", &TPageEngine::SaveList)
       .function("compileProgram", &TPageEngine::CompileProgram)
+      .function("setBreakpoints", &TPageEngine::SetBreakpoints)
       .function("compileInstruction", &TPageEngine::CompileInstruction)
       .function("checkProgram", &TPageEngine::CheckProgram)
       .class_function("checkInstruction", &TPageEngine::CheckInstruction)

@@ -122,15 +122,23 @@ std::string TEngine::SaveList() {
   return ReadFileBytes(path);
 }
 
-TOutcome TEngine::CompileProgram(const std::string& text) {
+TOutcome TEngine::CompileProgram(const std::string& text, const std::vector<int>& breakpoints) {
   StopRun();
   const TLines lines = LinesOf(text);
   return Trying(
       [&] {
         program_.SetTexts(lines);
+        SetBreakpoints(breakpoints);
         session_.AssembleProgram(program_);
       },
       lines);
+}
+
+void TEngine::SetBreakpoints(const std::vector<int>& lines) {
+  TDebugger& debugger = program_.Debugger();
+  for (const int line : std::vector<int>(debugger.Breakpoints())) debugger.ToggleBreakpoint(line);
+  for (const int line : lines)
+    if (!debugger.IsBreakpoint(line)) debugger.ToggleBreakpoint(line);
 }
 
 TOutcome TEngine::CheckProgram(const std::string& text) {

@@ -77,8 +77,11 @@ class TEngine {
   TOutcome LoadList(const std::string& name, std::string_view bytes);
   // The instruction list as its file holds it.
   [[nodiscard]] std::string SaveList();
-  // Assembles the program into memory; a run stops first.
-  TOutcome CompileProgram(const std::string& text);
+  // Assembles the program into memory with breakpoints at those lines (from
+  // 1); a run stops first.
+  TOutcome CompileProgram(const std::string& text, const std::vector<int>& breakpoints = {});
+  // The compiled program's breakpoints, from now on exactly these lines.
+  void SetBreakpoints(const std::vector<int>& lines);
   // Compiles an instruction's text into the list; a run stops first.
   TOutcome CompileInstruction(const std::string& text);
 

@@ -20,11 +20,23 @@ export class Document {
     this.tab = tab;
     this.panel = panel;
     const label = work.kind === 'program' ? 'Program' : 'Rozkaz';
-    this.editor = new SourceEditor(panel, label, work.text, (text) => {
-      this.work.text = text;
-      this.status = '';
+    const breakpointsChanged = () => {
+      this.work.breakpoints = this.editor.breakpointLines;
       changed();
-    });
+    };
+    this.editor = new SourceEditor(
+      panel,
+      label,
+      work.text,
+      (text) => {
+        this.work.text = text;
+        if (this.work.breakpoints) this.work.breakpoints = this.editor.breakpointLines;
+        this.status = '';
+        changed();
+      },
+      work.kind === 'program' ? breakpointsChanged : undefined,
+    );
+    if (work.breakpoints) this.editor.breakpointLines = work.breakpoints;
     this.rename(work.name);
   }
 
@@ -57,6 +69,8 @@ export class Documents {
   private checkTimer: ReturnType<typeof setTimeout> | null = null;
   // Checks the shown document's text as the student types.
   checker: (document: Document) => void = () => {};
+  // A program's breakpoints changed (or moved with its lines).
+  breakpointsChanged: (document: Document) => void = () => {};
 
   constructor(
     private readonly tabs: HTMLElement,
@@ -138,9 +152,10 @@ export class Documents {
     panel.setAttribute('aria-labelledby', tab.id);
     this.tabs.append(tab);
     this.panels.append(panel);
-    const doc = new Document(work, tab, panel, this.statusLine, () => {
+    const doc: Document = new Document(work, tab, panel, this.statusLine, () => {
       this.save();
       this.scheduleCheck();
+      if (doc.kind === 'program') this.breakpointsChanged(doc);
     });
     tab.addEventListener('click', () => this.show(this.list.indexOf(doc)));
     this.list.push(doc);

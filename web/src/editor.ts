@@ -1,7 +1,7 @@
 // A source editor: CodeMirror with line numbers, the error mark at the word
 // a compile stopped at, and the program's line that runs next.
-import { EditorState, StateEffect, StateField, type Extension } from '@codemirror/state';
-import { Decoration, type DecorationSet, EditorView, keymap, lineNumbers, highlightActiveLine } from '@codemirror/view';
+import { EditorState, RangeSet, StateEffect, StateField, type Extension } from '@codemirror/state';
+import { Decoration, type DecorationSet, EditorView, GutterMarker, gutter, keymap, lineNumbers, highlightActiveLine } from '@codemirror/view';
 import { defaultKeymap, history, historyKeymap } from '@codemirror/commands';
 import type { MarkRange } from './protocol';
 
@@ -56,11 +56,78 @@ const currentLineField = StateField.define<DecorationSet>({
   provide: (field) => EditorView.decorations.from(field),
 });
 
+// A program's breakpoints: a mark in the gutter and the line coloured; they
+// move with their lines as the text is edited.
+const toggleBreakpoint = StateEffect.define<number>(); // a position on the line
+const setBreakpoints = StateEffect.define<number[]>(); // lines from 1
+
+class BreakpointMarker extends GutterMarker {
+  override toDOM(): Node {
+    const mark = document.createElement('span');
+    mark.className = 'cm-breakpoint-mark';
+    mark.textContent = '●';
+    mark.setAttribute('aria-hidden', 'true');
+    return mark;
+  }
+}
+const breakpointMarker = new BreakpointMarker();
+const breakpointLine = Decoration.line({ class: 'cm-breakpoint-line' });
+
+const breakpointField = StateField.define<RangeSet<GutterMarker>>({
+  create: () => RangeSet.empty,
+  update(marks, transaction) {
+    marks = marks.map(transaction.changes);
+    for (const effect of transaction.effects) {
+      if (effect.is(setBreakpoints)) {
+        const doc = transaction.state.doc;
+        marks = RangeSet.of(effect.value.filter((line) => line >= 1 && line <= doc.lines).map((line) => breakpointMarker.range(doc.line(line).from)), true);
+      } else if (effect.is(toggleBreakpoint)) {
+        const from = transaction.state.doc.lineAt(effect.value).from;
+        let present = false;
+        marks.between(from, from, () => {
+          present = true;
+        });
+        marks = present ? marks.update({ filter: (at) => at !== from }) : marks.update({ add: [breakpointMarker.range(from)] });
+      }
+    }
+    return marks;
+  },
+});
+
+const breakpointLines = EditorView.decorations.compute([breakpointField], (state) => {
+  const lines: ReturnType<typeof breakpointLine.range>[] = [];
+  state.field(breakpointField).between(0, state.doc.length, (from) => {
+    lines.push(breakpointLine.range(from));
+  });
+  return Decoration.set(lines, true);
+});
+
+// The gutter and Ctrl+F8 ("Punkt zatrzymania") of a program editor.
+function breakpoints(changed: () => void): Extension {
+  const toggleAt = (view: EditorView, position: number) => {
+    view.dispatch({ effects: toggleBreakpoint.of(position) });
+    changed();
+    return true;
+  };
+  return [
+    breakpointField,
+    breakpointLines,
+    gutter({
+      class: 'cm-breakpoint-gutter',
+      markers: (view) => view.state.field(breakpointField),
+      initialSpacer: () => breakpointMarker,
+      domEventHandlers: { mousedown: (view, line) => toggleAt(view, line.from) },
+    }),
+    keymap.of([{ key: 'Ctrl-F8', run: (view) => toggleAt(view, view.state.selection.main.head) }]),
+  ];
+}
+
 export class SourceEditor {
   readonly view: EditorView;
   private shownLine = 0;
 
-  constructor(parent: HTMLElement, label: string, text: string, onChange: (text: string) => void, extra: Extension = []) {
+  // `onBreakpoints` gives the editor a breakpoint gutter (a program's).
+  constructor(parent: HTMLElement, label: string, text: string, onChange: (text: string) => void, onBreakpoints?: () => void) {
     this.view = new EditorView({
       parent,
       state: EditorState.create({
@@ -76,10 +143,24 @@ export class SourceEditor {
           EditorView.updateListener.of((update) => {
             if (update.docChanged) onChange(update.state.doc.toString());
           }),
-          extra,
+          onBreakpoints ? breakpoints(onBreakpoints) : [],
         ],
       }),
     });
+  }
+
+  // The breakpoints' lines (from 1), in order.
+  get breakpointLines(): number[] {
+    const lines: number[] = [];
+    const state = this.view.state;
+    state.field(breakpointField, false)?.between(0, state.doc.length, (from) => {
+      lines.push(state.doc.lineAt(from).number);
+    });
+    return lines;
+  }
+
+  set breakpointLines(lines: number[]) {
+    if (this.view.state.field(breakpointField, false)) this.view.dispatch({ effects: setBreakpoints.of(lines) });
   }
 
   get text(): string {

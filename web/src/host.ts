@@ -9,7 +9,8 @@ export interface Engine {
   openText(name: string, bytes: Uint8Array): unknown;
   loadList(name: string, bytes: Uint8Array): unknown;
   saveList(): Uint8Array;
-  compileProgram(text: string): unknown;
+  compileProgram(text: string, breakpoints: number[]): unknown;
+  setBreakpoints(lines: number[]): void;
   compileInstruction(text: string): unknown;
   checkProgram(text: string): unknown;
   start(command: number, line: number): RunState;
@@ -174,7 +175,10 @@ export class EngineHost {
       case 'compileProgram':
         this.stopPause();
         this.running = false;
-        return engine.compileProgram(request.text);
+        return engine.compileProgram(request.text, request.breakpoints);
+      case 'setBreakpoints':
+        engine.setBreakpoints(request.lines);
+        return null;
       case 'compileInstruction':
         this.stopPause();
         this.running = false;

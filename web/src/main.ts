@@ -74,6 +74,11 @@ $('#lower-tabs').addEventListener('keydown', (event) => {
 
 // ---- compiling ----
 
+// The program that runs stops at the breakpoints its editor shows.
+documents.breakpointsChanged = (document) => {
+  if (document === bound) void engine.call({ kind: 'setBreakpoints', lines: document.editor.breakpointLines });
+};
+
 // As the student types: the first error marked, the caret left alone.
 documents.checker = async (document) => {
   const text = document.editor.text;
@@ -90,7 +95,7 @@ async function compile(): Promise<void> {
   document.editor.clearError();
   document.status = '';
   if (document.kind === 'program') {
-    const outcome = await engine.call({ kind: 'compileProgram', text: document.editor.text });
+    const outcome = await engine.call({ kind: 'compileProgram', text: document.editor.text, breakpoints: document.editor.breakpointLines });
     if (!outcome.ok) return failedCompile(document, outcome);
     bound = document;
     await showMessage('information', 'Program został skompilowany');

@@ -113,7 +113,8 @@ export type Request =
   | { kind: 'saveQuestion'; text: string; encoding: number; name: string }
   | { kind: 'loadList'; name: string; bytes: Uint8Array }
   | { kind: 'saveList' }
-  | { kind: 'compileProgram'; text: string }
+  | { kind: 'compileProgram'; text: string; breakpoints: number[] }
+  | { kind: 'setBreakpoints'; lines: number[] }
   | { kind: 'compileInstruction'; text: string }
   | { kind: 'checkProgram'; text: string }
   | { kind: 'checkInstruction'; text: string }
@@ -144,6 +145,7 @@ export interface Answers {
   loadList: Outcome;
   saveList: Uint8Array;
   compileProgram: Outcome;
+  setBreakpoints: null;
   compileInstruction: Outcome;
   checkProgram: Outcome;
   checkInstruction: Outcome;

@@ -10,6 +10,7 @@ export interface DocumentWork {
   text: string;
   encoding: number; // the engine's numbers: 0 is code page 1250
   lineEnd: number; // 0 is CR LF
+  breakpoints?: number[]; // a program's, lines from 1
 }
 
 export interface Work {
@@ -37,6 +38,7 @@ function documentOf(value: unknown): DocumentWork | null {
     text: d.text,
     encoding: typeof d.encoding === 'number' ? d.encoding : 0,
     lineEnd: typeof d.lineEnd === 'number' ? d.lineEnd : 0,
+    ...(Array.isArray(d.breakpoints) ? { breakpoints: d.breakpoints.filter((line): line is number => Number.isInteger(line) && line >= 1) } : {}),
   };
 }
 

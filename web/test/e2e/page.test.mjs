@@ -235,3 +235,25 @@ test('at the highest tracking level a run shows every cycle at its tempo; manual
   await czyt.click();
   await page.waitForFunction(() => document.querySelector('g.signal[data-name=SignalCzyt]')?.getAttribute('aria-checked') === 'true');
 });
+
+test('a breakpoint set in the gutter or with Ctrl+F8 stops the program before its line', async () => {
+  const page = await openPage(site);
+  await typeProgram(page, 'POB x\nDOD x\nSTP\nx: RST 3\n');
+  // In the gutter before the compile, with the keys after it.
+  const gutter = await page.locator('[role=tabpanel]:not([hidden]) .cm-breakpoint-gutter').boundingBox();
+  const line = await page.locator('[role=tabpanel]:not([hidden]) .cm-line').nth(1).boundingBox();
+  await page.mouse.click(gutter.x + gutter.width / 2, line.y + line.height / 2);
+  await page.keyboard.press('Control+F9');
+  await closeBox(page);
+  await page.keyboard.press('F9');
+  assert.equal((await closeBox(page)).role, 'alertdialog');
+  assert.equal(await page.locator('.cm-next-line').textContent(), 'DOD x');
+  await page.locator('.cm-line').nth(2).click();
+  await page.keyboard.press('Control+F8');
+  await page.locator('.cm-line').nth(1).click();
+  await page.keyboard.press('Control+F8'); // off
+  await page.keyboard.press('F9');
+  assert.equal((await closeBox(page)).role, 'alertdialog');
+  assert.equal(await page.locator('.cm-next-line').textContent(), 'STP');
+  assert.equal(await page.locator('.cm-breakpoint-line').count(), 1);
+});

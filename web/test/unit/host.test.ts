@@ -94,12 +94,13 @@ test('every request is answered in the shape the protocol gives', async () => {
   assert.equal(outcome(ask({ kind: 'loadList', name: 'pelt.lst', bytes: bytesOf('pelt/pelt.lst') }))['ok'], true);
   assert.deepEqual(ask({ kind: 'saveList' }), bytesOf('pelt/pelt.lst'));
   assert.equal(outcome(ask({ kind: 'compileInstruction', text: 'ROZKAZ NIC;\nczyt wys wei il;' }))['ok'], true);
-  const wrong = outcome(ask({ kind: 'compileProgram', text: 'POB 1\nXYZ 2' }));
+  const wrong = outcome(ask({ kind: 'compileProgram', text: 'POB 1\nXYZ 2', breakpoints: [] }));
   assert.equal(wrong['ok'], false);
   assert.deepEqual(wrong['mark'], { line: 2, begin: 0, end: 3 });
   assert.deepEqual(outcome(ask({ kind: 'checkProgram', text: 'POB 1\nXYZ 2' }))['mark'], { line: 2, begin: 0, end: 3 });
   assert.equal(outcome(ask({ kind: 'checkInstruction', text: 'ROZKAZ X;\nczyt wys wei il;' }))['ok'], true);
-  assert.equal(outcome(ask({ kind: 'compileProgram', text: 'STP' }))['ok'], true);
+  assert.equal(outcome(ask({ kind: 'compileProgram', text: 'STP', breakpoints: [1] }))['ok'], true);
+  assert.equal(ask({ kind: 'setBreakpoints', lines: [] }), null);
   assert.equal(ask({ kind: 'setTrackingLevel', level: 1 }), null);
   assert.equal(ask({ kind: 'setTempo', milliseconds: 50 }), null);
   assert.equal(outcome(ask({ kind: 'raiseInterrupt', line: 9 }))['ok'], false);
@@ -129,7 +130,7 @@ test('every request is answered in the shape the protocol gives', async () => {
 test('a program runs in slices to the information box; its views follow', async () => {
   const { ask, runEnd, lastView } = await newHost();
   const opened = ask({ kind: 'openText', name: 'suma.prg', bytes: bytesOf('dorum/suma.prg') }) as { text: string };
-  ask({ kind: 'compileProgram', text: opened.text });
+  ask({ kind: 'compileProgram', text: opened.text, breakpoints: [] });
   ask({ kind: 'memoryWindow', first: 4, rows: 3 });
   const started = ask({ kind: 'start', command: 'program', line: 0 }) as RunState;
   assert.equal(started.running, true);
@@ -142,7 +143,7 @@ test('a program runs in slices to the information box; its views follow', async 
 
 test('an endless loop ends at "Przerwij" without a box, and a run waits for typed input', async () => {
   const { ask, runEnd, lastView } = await newHost();
-  ask({ kind: 'compileProgram', text: 'a: SOB a' });
+  ask({ kind: 'compileProgram', text: 'a: SOB a', breakpoints: [] });
   ask({ kind: 'start', command: 'program', line: 0 });
   await new Promise((r) => setTimeout(r, 50));
   assert.equal(lastView().enabled.cycle, false);
@@ -151,7 +152,7 @@ test('an endless loop ends at "Przerwij" without a box, and a run waits for type
 
   assert.equal((ask({ kind: 'loadList', name: 'ombra.lst', bytes: bytesOf('ombra/ombra.lst') }) as { ok: boolean }).ok, true);
   const echo = ask({ kind: 'openText', name: 'echo.prg', bytes: bytesOf('ombra/echo.prg') }) as { text: string };
-  assert.equal((ask({ kind: 'compileProgram', text: echo.text }) as { ok: boolean }).ok, true);
+  assert.equal((ask({ kind: 'compileProgram', text: echo.text, breakpoints: [] }) as { ok: boolean }).ok, true);
   ask({ kind: 'start', command: 'program', line: 0 });
   await new Promise((r) => setTimeout(r, 50));
   assert.equal(lastView().running, true); // waiting for a character
