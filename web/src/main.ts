@@ -9,6 +9,7 @@ import { Storage, type DocumentKind } from './storage';
 import { Documents, type Document } from './documents';
 import { openFile, saveFile, type PickedFile } from './files';
 import { InstructionList } from './instructions';
+import { attachSeparator, loadSizes, saveSizes } from './layout';
 
 const $ = <T extends HTMLElement>(selector: string) => document.querySelector<T>(selector)!;
 
@@ -396,6 +397,17 @@ $('#examples-menu').addEventListener('keydown', (event) => {
 
 $('#compile').addEventListener('click', () => void compile());
 $('#close-document').addEventListener('click', () => documents.closeCurrent());
+
+// ---- the panels' sizes ----
+
+const sizes = loadSizes(window.localStorage);
+const applySizes = () => {
+  document.body.style.setProperty('--editor-width', `${sizes.editorWidth}%`);
+  document.body.style.setProperty('--lower-height', `${sizes.lowerHeight}%`);
+  saveSizes(window.localStorage, sizes);
+};
+attachSeparator($('#split-editor'), $('main'), 'editorWidth', sizes, applySizes);
+attachSeparator($('#split-lower'), $('.right-column'), 'lowerHeight', sizes, applySizes);
 
 // ---- start-up ----
 

@@ -257,3 +257,19 @@ test('a breakpoint set in the gutter or with Ctrl+F8 stops the program before it
   assert.equal(await page.locator('.cm-next-line').textContent(), 'STP');
   assert.equal(await page.locator('.cm-breakpoint-line').count(), 1);
 });
+
+test('the panels are resized with the keyboard and keep their sizes across a reload', async () => {
+  const context = await newContext(site);
+  const page = await openPage(site, context);
+  const editor = page.locator('.editor-panel');
+  const before = (await editor.boundingBox()).width;
+  const separator = page.getByRole('separator', { name: 'Szerokość edytora' });
+  await separator.focus();
+  for (let i = 0; i < 5; ++i) await page.keyboard.press('ArrowRight');
+  const wider = (await editor.boundingBox()).width;
+  assert.ok(wider > before + 50, `${wider} > ${before}`);
+  await page.reload();
+  await page.waitForSelector('body.ready');
+  assert.ok(Math.abs((await editor.boundingBox()).width - wider) < 2);
+  await context.close();
+});
