@@ -264,18 +264,16 @@ void TFormSettings::Apply() {
     return;
   }
   core_.Errors().Run(this, [&] {
-    // A width or a set of components written anew is a new machine, whose
-    // runs start a new history: only what differs is written, so "OK" with
-    // nothing changed keeps the history and what the views show.
-    TMachine& m = core_.Machine();
-    TSession& session = core_.Session();
-    if (address_->Position() != m.AddressBits()) session.SetAddressBits(address_->Position());
-    if (code_->Position() != m.CodeBits()) session.SetCodeBits(code_->Position());
-    if (TickedComponents() != m.GetComponents()) session.SetComponents(TickedComponents());
-    TInterruptVectors vectors;
-    for (std::size_t k = 0; k < 4; ++k) vectors[k] = {addresses[k], U8(vectorLabels_[k]->text())};
-    m.SetVectors(vectors);
-    m.SetIOPorts(TIOPorts{ports[0], ports[1], ports[3], ports[2]});
+    // Only what differs is written: "OK" with nothing changed keeps the
+    // history and what the views show.
+    TMachineOptions options;
+    options.AddressBits = address_->Position();
+    options.CodeBits = code_->Position();
+    options.Components = TickedComponents();
+    for (std::size_t k = 0; k < 4; ++k)
+      options.Vectors[k] = {addresses[k], U8(vectorLabels_[k]->text())};
+    options.Ports = TIOPorts{ports[0], ports[1], ports[3], ports[2]};
+    core_.Session().Configure(options);
   });
   accept();
 }

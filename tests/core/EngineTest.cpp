@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "TempDir.h"
+#include "machine/MachineConfig.h"
 
 namespace dorum::web {
 namespace {
@@ -261,6 +262,23 @@ TEST_F(EngineTest, AtTheHighestTrackingLevelEveryCycleIsAPause) {
   EXPECT_EQ(state.Box, TBoxKind::Information);
   EXPECT_EQ(pauses, 4);  // POB's three cycles and STP's fetch; its second cycle ends the run
   EXPECT_FALSE(engine.RaiseInterrupt(9).Ok);
+}
+
+TEST_F(EngineTest, OptionsAreWrittenOnlyWhenEveryNumberReads) {
+  TMachineOptions options = engine.Session().Options();
+  options.AddressBits = 8;
+  options.Components = *PresetComponents("Ombra");
+  const TOutcome bad = engine.Configure(options, {"0", "0", "1a", "0"}, {"1", "2", "3", "4"});
+  EXPECT_FALSE(bad.Ok);
+  EXPECT_EQ(bad.Line, 3);  // the third vector's address
+  EXPECT_EQ(bad.Message, "'1a' is not a valid integer value");
+  EXPECT_EQ(engine.Session().Machine().AddressBits(), 5);  // nothing written
+
+  ASSERT_TRUE(engine.Configure(options, {"0", "0", "$10", "0"}, {"1", "2", "3", "4"}).Ok);
+  EXPECT_EQ(engine.Session().Machine().AddressBits(), 8);
+  EXPECT_EQ(engine.Session().Machine().Vectors()[2].Address, 16);
+  EXPECT_EQ(engine.Session().Machine().IOPorts(), (TIOPorts{1, 2, 3, 4}));
+  EXPECT_TRUE(engine.Session().Machine().InterruptButtonsVisible());
 }
 
 TEST(EngineSpeed, TheYardstickLoopRunsToItsLimit) {

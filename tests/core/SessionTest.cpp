@@ -113,6 +113,32 @@ TEST_F(TSessionTest, InstructionEditsOutsideTheListChangeNothing) {
   EXPECT_TRUE(machine.TakeChanges().Instructions);
 }
 
+// The options dialog's settings at once: the same again change nothing (the
+// history keeps its steps), a new width makes a new machine.
+TEST_F(TSessionTest, OptionsWrittenAgainKeepTheHistoryAndNewOnesTakeEffect) {
+  machine.EnterMemoryValue(3, "7");
+  ASSERT_EQ(session.History()->UndoableSteps(), 1u);
+  TMachineOptions options = session.Options();
+  EXPECT_EQ(options.AddressBits, machine.AddressBits());
+  EXPECT_EQ(options.Components, machine.GetComponents());
+  session.Configure(options);
+  EXPECT_EQ(session.History()->UndoableSteps(), 1u);
+
+  options.AddressBits = 7;
+  options.CodeBits = 4;
+  options.Components = *PresetComponents("Pelt");
+  options.Vectors[2] = {12, "obsluga"};
+  options.Ports = TIOPorts{5, 6, 1, 2};
+  session.Configure(options);
+  EXPECT_EQ(machine.AddressBits(), 7);
+  EXPECT_EQ(machine.CodeBits(), 4);
+  EXPECT_EQ(machine.GetComponents(), *PresetComponents("Pelt"));
+  EXPECT_EQ(machine.Vectors()[2], (TInterruptVector{12, "obsluga"}));
+  EXPECT_EQ(machine.IOPorts(), (TIOPorts{5, 6, 1, 2}));
+  EXPECT_EQ(session.History()->UndoableSteps(), 0u);  // a new machine
+  EXPECT_EQ(session.Options().CodeBits, 4);
+}
+
 // A breakpoint set at a line of the source belongs to the first cycle that
 // begins there; a line where none begins sets nothing.
 TEST_F(TSessionTest, ABreakpointAtALineIsThatOfTheFirstCycleBeginningThere) {

@@ -9,6 +9,7 @@
 #include "Engine.h"
 #include "common/Texts.h"
 #include "diagram/DiagramItems.h"
+#include "machine/MachineConfig.h"
 
 using emscripten::val;
 
@@ -142,6 +143,67 @@ class TPageEngine {
                std::to_string(memory.Word(memory.IndexOf(address))));
   }
   void ToggleSignal(int signal) { engine_.ToggleSignal(signal); }
+  // The options dialog: what it offers and what the machine has now.
+  val Options() const {
+    const TMachineOptions now = engine_.Session().Options();
+    const auto components = [](const TComponentSet& set) {
+      val ticked = val::array();
+      for (const TComponentOption& option : ComponentOptions())
+        ticked.call<void>("push", set.test(static_cast<std::size_t>(option.Number)));
+      return ticked;
+    };
+    val result = val::object();
+    result.set("addressBits", now.AddressBits);
+    result.set("codeBits", now.CodeBits);
+    result.set("minAddressBits", kMinAddressBits);
+    result.set("maxAddressBits", kMaxAddressBits);
+    result.set("minCodeBits", kMinCodeBits);
+    result.set("maxCodeBits", kMaxCodeBits);
+    result.set("components", components(now.Components));
+    val labels = val::array();
+    for (const TComponentOption& option : ComponentOptions())
+      labels.call<void>("push", std::string(option.Label));
+    result.set("componentLabels", labels);
+    val presets = val::array();
+    for (const TPreset& preset : Presets()) {
+      val p = val::object();
+      p.set("name", std::string(preset.Name));
+      p.set("components", components(preset.Components));
+      presets.call<void>("push", p);
+    }
+    result.set("presets", presets);
+    val vectors = val::array();
+    for (const TInterruptVector& vector : now.Vectors) {
+      val v = val::object();
+      v.set("label", vector.LabelName);
+      v.set("address", std::to_string(vector.Address));
+      vectors.call<void>("push", v);
+    }
+    result.set("vectors", vectors);
+    val devices = val::array();
+    for (const int number : {now.Ports.InputPort, now.Ports.OutputPort, now.Ports.InputInterrupt,
+                             now.Ports.OutputInterrupt})
+      devices.call<void>("push", std::to_string(number));
+    result.set("devices", devices);
+    return result;
+  }
+  val Configure(const val& chosen) {
+    TMachineOptions options;
+    options.AddressBits = chosen["addressBits"].as<int>();
+    options.CodeBits = chosen["codeBits"].as<int>();
+    options.Components.set(0);
+    const std::vector<bool> ticked = emscripten::vecFromJSArray<bool>(chosen["components"]);
+    for (std::size_t k = 0; k < ticked.size() && k < ComponentOptions().size(); ++k)
+      options.Components.set(static_cast<std::size_t>(ComponentOptions()[k].Number), ticked[k]);
+    std::array<std::string, 4> addresses;
+    std::array<std::string, 4> devices;
+    for (std::size_t k = 0; k < 4; ++k) {
+      options.Vectors[k].LabelName = chosen["vectorLabels"][k].as<std::string>();
+      addresses[k] = chosen["vectorAddresses"][k].as<std::string>();
+      devices[k] = chosen["devices"][k].as<std::string>();
+    }
+    return ToJs(engine_.Configure(options, addresses, devices));
+  }
   val DeleteInstruction(int code) { return ToJs(engine_.DeleteInstruction(code)); }
   bool ToggleBreakpointAtLine(int code, int line) {
     return engine_.ToggleBreakpointAtLine(code, line);
@@ -280,6 +342,8 @@ EMSCRIPTEN_BINDINGS(dorum_engine) {
       .function("enterMemory", &TPageEngine::EnterMemory)
       .function("toggleSignal", &TPageEngine::ToggleSignal)
       .function("deleteInstruction", &TPageEngine::DeleteInstruction)
+      .function("options", &TPageEngine::Options)
+      .function("configure", &TPageEngine::Configure)
       .function("toggleBreakpointAtLine", &TPageEngine::ToggleBreakpointAtLine)
       .function("instructions", &TPageEngine::Instructions)
       .function("registerValue", &TPageEngine::RegisterValue)

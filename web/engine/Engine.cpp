@@ -164,6 +164,29 @@ double TEngine::MeasureSpeed(double cycles) {
   return YardstickCyclesPerSecond(static_cast<std::uint64_t>(cycles));
 }
 
+TOutcome TEngine::Configure(TMachineOptions options,
+                            const std::array<std::string, 4>& vectorAddresses,
+                            const std::array<std::string, 4>& deviceNumbers) {
+  std::array<std::int32_t, 4> devices{};
+  for (std::size_t k = 0; k < 8; ++k) {
+    const std::string& text = k < 4 ? vectorAddresses[k] : deviceNumbers[k - 4];
+    std::int32_t value = 0;
+    if (!TryStrToInt(text, value)) {
+      TOutcome outcome = OutcomeOf(EDorumError(Texts::NotValidInteger(text)));
+      outcome.Line = static_cast<int>(k) + 1;
+      return outcome;
+    }
+    if (k < 4) {
+      options.Vectors[k].Address = value;
+    } else {
+      devices[k - 4] = value;
+    }
+  }
+  options.Ports = TIOPorts{devices[0], devices[1], devices[2], devices[3]};
+  StopRun();
+  return Trying([&] { session_.Configure(options); });
+}
+
 TOutcome TEngine::DeleteInstruction(int code) {
   StopRun();
   return Trying([&] { session_.DeleteInstruction(code); });

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -84,6 +85,15 @@ class TEngine {
   void SetBreakpoints(const std::vector<int>& lines);
   // Compiles an instruction's text into the list; a run stops first.
   TOutcome CompileInstruction(const std::string& text);
+
+  // The options dialog's fields as the student typed them: the numbers of
+  // the interrupt vectors (address) and of the devices (input port, output
+  // port, input interrupt, output interrupt) are read as the desktop reads
+  // them, and nothing is written unless all of them are numbers. A run
+  // stops first. `Field` of the outcome's Line names the field at fault:
+  // 1-4 a vector's address, 5-8 a device's number.
+  TOutcome Configure(TMachineOptions options, const std::array<std::string, 4>& vectorAddresses,
+                     const std::array<std::string, 4>& deviceNumbers);
 
   // "Usuń rozkaz": a run stops first.
   TOutcome DeleteInstruction(int code);

@@ -23,6 +23,8 @@ export interface Engine {
   enterMemory(address: number, text: string): unknown;
   toggleSignal(id: number): void;
   deleteInstruction(code: number): unknown;
+  options(): unknown;
+  configure(options: object): unknown;
   toggleBreakpointAtLine(code: number, line: number): boolean;
   instructions(): InstructionEntry[];
   registerValue(id: number): unknown;
@@ -54,7 +56,7 @@ const viewInterval = 30;
 
 // The requests after which the instruction list may differ (a failed
 // compile may still have added an instruction).
-const changesInstructions = new Set<Request['kind']>(['compileInstruction', 'loadList', 'deleteInstruction', 'toggleBreakpoint']);
+const changesInstructions = new Set<Request['kind']>(['compileInstruction', 'loadList', 'deleteInstruction', 'toggleBreakpoint', 'configure']);
 
 export class EngineHost {
   private readonly engine: Engine;
@@ -215,6 +217,12 @@ export class EngineHost {
         this.stopPause();
         this.running = false;
         return engine.deleteInstruction(request.code);
+      case 'options':
+        return engine.options();
+      case 'configure':
+        this.stopPause();
+        this.running = false;
+        return engine.configure(request.options);
       case 'toggleBreakpoint':
         return engine.toggleBreakpointAtLine(request.code, request.line);
       case 'toggleSignal':

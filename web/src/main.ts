@@ -10,6 +10,7 @@ import { Documents, type Document } from './documents';
 import { openFile, saveFile, type PickedFile } from './files';
 import { InstructionList } from './instructions';
 import { attachSeparator, loadSizes, saveSizes } from './layout';
+import { showOptions } from './options';
 
 const $ = <T extends HTMLElement>(selector: string) => document.querySelector<T>(selector)!;
 
@@ -144,6 +145,23 @@ const runCommands: Command[] = [
   { id: 'back-instruction', name: 'Cofnij rozkaz', key: 'Shift+F8', act: () => void stepBack(true), enabled: (e) => e.stepBackInstruction },
 ];
 
+const projectCommands: Command[] = [
+  { id: 'options', name: 'Opcje ...', key: 'Ctrl+Shift+F11', act: () => void editOptions(), enabled: always },
+];
+
+async function editOptions(): Promise<void> {
+  const options = await engine.call({ kind: 'options' });
+  await showOptions(options, async (chosen) => {
+    // The widths come from number fields: out of range, they are brought in.
+    chosen.addressBits = Math.min(Math.max(Math.round(chosen.addressBits) || options.addressBits, options.minAddressBits), options.maxAddressBits);
+    chosen.codeBits = Math.min(Math.max(Math.round(chosen.codeBits) || options.codeBits, options.minCodeBits), options.maxCodeBits);
+    const outcome = await engine.call({ kind: 'configure', options: chosen });
+    if (outcome.ok) return 0;
+    await showMessage('error', outcome.boxText);
+    return outcome.line || -1;
+  });
+}
+
 const otherKeys: Command[] = [
   { id: 'compile', name: 'Kompiluj', key: 'Ctrl+F9', act: () => void compile(), enabled: always },
   { id: 'load-list', name: 'Ładuj listę rozkazów', key: 'Ctrl+F3', act: () => void open(), enabled: always },
@@ -201,7 +219,7 @@ document.addEventListener(
   (event) => {
     if (boxOpen()) return;
     const name = keyName(event);
-    const command = [...fileCommands, ...runCommands, ...otherKeys].find((c) => c.key === name);
+    const command = [...fileCommands, ...projectCommands, ...runCommands, ...otherKeys].find((c) => c.key === name);
     if (!command) return;
     event.preventDefault();
     const button = buttonOf(command);
@@ -413,6 +431,7 @@ attachSeparator($('#split-lower'), $('.right-column'), 'lowerHeight', sizes, app
 
 async function startUp(): Promise<void> {
   buildButtons($('#file-commands'), fileCommands);
+  buildButtons($('#project-commands'), projectCommands);
   buildButtons($('#run-commands'), runCommands);
   const layout = await engine.ready;
   diagram = new MachineDiagram(layout, {

@@ -126,6 +126,8 @@ export type Request =
   | { kind: 'enterMemory'; address: number; text: string }
   | { kind: 'toggleSignal'; id: number }
   | { kind: 'deleteInstruction'; code: number }
+  | { kind: 'options' }
+  | { kind: 'configure'; options: ChosenOptions }
   | { kind: 'toggleBreakpoint'; code: number; line: number }
   | { kind: 'registerValue'; id: number }
   | { kind: 'memoryValue'; address: number }
@@ -157,6 +159,8 @@ export interface Answers {
   enterMemory: Outcome;
   toggleSignal: null;
   deleteInstruction: Outcome;
+  options: MachineOptions;
+  configure: Outcome; // line: the field at fault, 1-4 a vector's address, 5-8 a device's number
   toggleBreakpoint: boolean;
   registerValue: ValueQuestion;
   memoryValue: ValueQuestion;
@@ -174,6 +178,32 @@ export interface ValueQuestion {
   title: string;
   label: string;
   value: string;
+}
+
+// The options dialog: what it offers and what the machine has now. The
+// components are the ten options in order; the devices are the input port,
+// the output port, the input interrupt and the output interrupt.
+export interface MachineOptions {
+  addressBits: number;
+  codeBits: number;
+  minAddressBits: number;
+  maxAddressBits: number;
+  minCodeBits: number;
+  maxCodeBits: number;
+  components: boolean[];
+  componentLabels: string[];
+  presets: { name: string; components: boolean[] }[];
+  vectors: { label: string; address: string }[];
+  devices: string[];
+}
+
+export interface ChosenOptions {
+  addressBits: number;
+  codeBits: number;
+  components: boolean[];
+  vectorLabels: string[];
+  vectorAddresses: string[];
+  devices: string[];
 }
 
 // An instruction of the list, in code order.

@@ -69,6 +69,21 @@ void TSession::SetComponents(TComponentSet components) {
   Renaming([&] { machine_.SetComponents(components); });
 }
 
+TMachineOptions TSession::Options() const {
+  return {machine_.AddressBits(), machine_.CodeBits(), machine_.GetComponents(), machine_.Vectors(),
+          machine_.IOPorts()};
+}
+
+void TSession::Configure(const TMachineOptions& options) {
+  Renaming([&] {
+    if (options.AddressBits != machine_.AddressBits()) machine_.SetAddressBits(options.AddressBits);
+    if (options.CodeBits != machine_.CodeBits()) machine_.SetCodeBits(options.CodeBits);
+    if (options.Components != machine_.GetComponents()) machine_.SetComponents(options.Components);
+    machine_.SetVectors(options.Vectors);
+    machine_.SetIOPorts(options.Ports);
+  });
+}
+
 void TSession::AssembleProgram(TProgramDocument& document) {
   Renaming([&] { CompileProgram(assembler_, control_, document); });
 }

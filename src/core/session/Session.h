@@ -8,6 +8,7 @@
 #include "control/History.h"
 #include "control/StopConditions.h"
 #include "machine/Machine.h"
+#include "machine/MachineConfig.h"
 #include "program/Assembler.h"
 #include "program/ProgramDocument.h"
 #include "program/Watches.h"
@@ -19,6 +20,15 @@ enum class TBoxKind : std::uint8_t { None, Information, Error };
 struct TEndReport {
   TBoxKind Box = TBoxKind::None;
   std::string Text;  // as the box shows it
+};
+
+// Everything the options dialog sets, at once.
+struct TMachineOptions {
+  int AddressBits = kMinAddressBits;
+  int CodeBits = kMinCodeBits;
+  TComponentSet Components;
+  TInterruptVectors Vectors;
+  TIOPorts Ports;
 };
 
 // One simulated computer as the application starts it: the default machine
@@ -75,6 +85,12 @@ class TSession {
   void SetAddressBits(int bits);
   void SetCodeBits(int bits);
   void SetComponents(TComponentSet components);
+  [[nodiscard]] TMachineOptions Options() const;
+  // Writes the options. A width or a set of components written anew is a
+  // new machine, whose runs start a new history: only what differs is
+  // written, so the same options again keep the history and what the views
+  // show.
+  void Configure(const TMachineOptions& options);
   // Assembles the document into memory and binds it to the control unit,
   // its current line where L points. A failed assembly keeps the labels it
   // read.

@@ -117,6 +117,20 @@ test('every request is answered in the shape the protocol gives', async () => {
   assert.equal(outcome(ask({ kind: 'deleteInstruction', code: 99 }))['ok'], false);
   assert.ok((ask({ kind: 'speed', cycles: 10000 }) as number) > 0);
   assert.equal(ask({ kind: 'speed', cycles: 0 }), 0);
+  const options = ask({ kind: 'options' }) as Record<string, unknown>;
+  assert.deepEqual(
+    Object.keys(options).sort(),
+    ['addressBits', 'codeBits', 'componentLabels', 'components', 'devices', 'maxAddressBits', 'maxCodeBits', 'minAddressBits', 'minCodeBits', 'presets', 'vectors'],
+  );
+  assert.equal((options['componentLabels'] as string[]).length, 10);
+  assert.deepEqual((options['presets'] as { name: string }[]).map((p) => p.name), ['Dorum', 'Dorum+', 'Pelt', 'Ombra']);
+  const chosen = {
+    addressBits: 7, codeBits: 4, components: (options['presets'] as { components: boolean[] }[])[3]!.components,
+    vectorLabels: ['', '', '', ''], vectorAddresses: ['0', '0', '0', '0'], devices: ['1', '2', '3', '4'],
+  };
+  assert.equal(outcome(ask({ kind: 'configure', options: { ...chosen, devices: ['1', '2', '3', 'x'] } }))['line'], 8);
+  assert.equal(outcome(ask({ kind: 'configure', options: chosen }))['ok'], true);
+  assert.equal((ask({ kind: 'options' }) as { addressBits: number }).addressBits, 7);
   for (const request of [
     { kind: 'toggleSignal', id: 0 },
     { kind: 'setManualControl', manual: false },
