@@ -299,6 +299,16 @@ class TPageEngine {
     enabled.set("stepBack", engine_.CanStepBack(false));
     enabled.set("stepBackInstruction", engine_.CanStepBack(true));
     view.set("enabled", enabled);
+    // The watches: the labels of the program assembled last with their words.
+    val watches = val::array();
+    const TWatchList& watchList = engine_.Session().Watches();
+    for (int k = 0; k < watchList.Count(); ++k) {
+      val watch = val::object();
+      watch.set("name", watchList.NameText(k));
+      watch.set("content", watchList.ContentText(k, machine));
+      watches.call<void>("push", watch);
+    }
+    view.set("watches", watches);
     view.set("output", machine.Console().OutputText());
     view.set("input", machine.Console().InputText());
     return view;

@@ -28,6 +28,7 @@ const engine = new EngineClient('worker.js', {
     showConsole(fresh);
     instructionList.follow(fresh);
     showMachineControls(fresh);
+    showWatches(fresh);
   },
   instructions(list) {
     instructionList.setList(list);
@@ -69,7 +70,8 @@ for (const tab of document.querySelectorAll<HTMLElement>('#lower-tabs [role=tab]
 $('#lower-tabs').addEventListener('keydown', (event) => {
   if (event.key !== 'ArrowLeft' && event.key !== 'ArrowRight') return;
   const tabs = [...document.querySelectorAll<HTMLElement>('#lower-tabs [role=tab]')];
-  const next = tabs[(tabs.indexOf(document.activeElement as HTMLElement) + 1) % tabs.length]!;
+  const step = event.key === 'ArrowRight' ? 1 : tabs.length - 1;
+  const next = tabs[(tabs.indexOf(document.activeElement as HTMLElement) + step) % tabs.length]!;
   showLowerTab(next);
   next.focus();
 });
@@ -269,6 +271,24 @@ for (let line = 1; line <= 4; ++line) {
     }),
   );
   $('#interrupts').append(button);
+}
+
+// ---- the watches ----
+
+function showWatches(fresh: View): void {
+  const list = $('#watches');
+  const rows = fresh.watches.map((w) => `${w.name}  ${w.content}`);
+  const shown = [...list.children].map((li) => li.textContent);
+  if (rows.length === shown.length && rows.every((row, k) => row === shown[k])) return;
+  list.replaceChildren(
+    ...rows.map((row) => {
+      const item = document.createElement('li');
+      item.setAttribute('role', 'option');
+      item.setAttribute('aria-selected', 'false');
+      item.textContent = row;
+      return item;
+    }),
+  );
 }
 
 // ---- the console ----

@@ -101,6 +101,7 @@ export interface View {
   manualControl: boolean;
   trackingLevel: number; // 0 program, 1 instruction, 2 cycle
   interruptButtons: boolean;
+  watches: { name: string; content: string }[]; // "name [ address ]" and the word as shown
   output: string;
   input: string;
   enabled: Enabled;

@@ -50,6 +50,7 @@ class TSession {
   [[nodiscard]] TController& Control() noexcept { return control_; }
   [[nodiscard]] const TController& Control() const noexcept { return control_; }
   [[nodiscard]] TWatchList& Watches() noexcept { return watches_; }
+  [[nodiscard]] const TWatchList& Watches() const noexcept { return watches_; }
   [[nodiscard]] TProgram& Assembler() noexcept { return assembler_; }
 
   // The stop conditions every run of the control unit checks.

@@ -39,6 +39,11 @@ test('an example compiles, runs cycle by cycle on the diagram, steps back and en
   await page.keyboard.press('F9');
   assert.deepEqual(await closeBox(page), { role: 'dialog', text: 'Program został zakończony.' });
   assert.equal(await ak.getAttribute('aria-label'), 'AK : 12');
+  // The watches show the program's labels with their words.
+  await page.getByRole('tab', { name: 'Zmienne' }).click();
+  const watches = await page.getByRole('listbox', { name: 'Zmienne programu' }).getByRole('option').allTextContents();
+  assert.equal(watches.length, 4);
+  assert.match(watches.find((w) => w.startsWith('z ')), /^z \[ 6 \]\s+12\b/);
   assert.deepEqual(page.errors, []);
 });
 
