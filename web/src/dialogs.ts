@@ -50,49 +50,40 @@ function openBox(role: string, title: string, build: (box: HTMLElement, close: (
   });
 }
 
-export function showMessage(kind: MessageKind, text: string): Promise<void> {
-  return openBox(kind === 'error' ? 'alertdialog' : 'dialog', 'Maszyna Dorum', (box, close) => {
+// A box with the text and its buttons, the first taking the keyboard; the
+// answer is the index of the button pressed, -1 for Escape.
+async function textBox(role: string, text: string, labels: string[]): Promise<number> {
+  let answer = -1;
+  await openBox(role, 'Maszyna Dorum', (box, close) => {
     const message = document.createElement('p');
     message.className = 'message';
     message.id = `box-text-${Date.now()}`;
     message.textContent = text;
     box.setAttribute('aria-describedby', message.id);
-    const ok = document.createElement('button');
-    ok.textContent = 'OK';
-    ok.addEventListener('click', close);
     const buttons = document.createElement('div');
     buttons.className = 'buttons';
-    buttons.append(ok);
+    labels.forEach((label, index) => {
+      const button = document.createElement('button');
+      button.textContent = label;
+      button.addEventListener('click', () => {
+        answer = index;
+        close();
+      });
+      buttons.append(button);
+    });
     box.append(message, buttons);
-    return ok;
+    return buttons.querySelector('button')!;
   });
+  return answer;
+}
+
+export async function showMessage(kind: MessageKind, text: string): Promise<void> {
+  await textBox(kind === 'error' ? 'alertdialog' : 'dialog', text, ['OK']);
 }
 
 // A question with "Tak" and "Anuluj"; true for "Tak".
 export async function askQuestion(text: string): Promise<boolean> {
-  let yes = false;
-  await openBox('dialog', 'Maszyna Dorum', (box, close) => {
-    const message = document.createElement('p');
-    message.className = 'message';
-    message.id = `box-text-${Date.now()}`;
-    message.textContent = text;
-    box.setAttribute('aria-describedby', message.id);
-    const ok = document.createElement('button');
-    ok.textContent = 'Tak';
-    ok.addEventListener('click', () => {
-      yes = true;
-      close();
-    });
-    const cancel = document.createElement('button');
-    cancel.textContent = 'Anuluj';
-    cancel.addEventListener('click', close);
-    const buttons = document.createElement('div');
-    buttons.className = 'buttons';
-    buttons.append(ok, cancel);
-    box.append(message, buttons);
-    return ok;
-  });
-  return yes;
+  return (await textBox('dialog', text, ['Tak', 'Anuluj'])) === 0;
 }
 
 // Asks for a value; null when the box was cancelled.
