@@ -7,6 +7,7 @@
 #include "CoreText.h"
 #include "SourceLexers.h"
 #include "program/Assembler.h"
+#include "program/Colouring.h"
 
 namespace dorum::gui {
 
@@ -190,11 +191,8 @@ void TFormProgramEditor::UpdateAllLineMarks() {
 }
 
 void TFormProgramEditor::UpdateMnemonics() {
-  const TInstructionList& list = Core().Control().Instructions();
-  const int accepted = std::min(1 << Core().Machine().CodeBits(), list.Count());
-  QStringList names;
-  for (int code = 0; code < accepted; ++code) names.append(Q(list.At(code).Name()));
-  lexer_->SetMnemonics(names);
+  lexer_->SetMnemonics(
+      AcceptedMnemonics(Core().Control().Instructions(), Core().Machine().CodeBits()));
   Memo()->SetCompletionWords(lexer_->Vocabulary());
   Memo()->recolor();
 }

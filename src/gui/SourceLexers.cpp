@@ -6,54 +6,27 @@
 
 #include "CoreText.h"
 #include "common/Text.h"
+#include "program/Colouring.h"
 
 namespace dorum::gui {
 
 namespace {
 
-bool IsBlankByte(char c) {
-  return c == ' ' || c == '\t' || c == '\0';
-}
-
 bool IsLineBreak(char c) {
   return c == '\r' || c == '\n';
 }
 
-// The end of the (UTF-8) character that starts at i.
-qsizetype CharacterEnd(const QByteArray& bytes, qsizetype i, qsizetype end) {
-  ++i;
-  while (i < end && (static_cast<unsigned char>(bytes[i]) & 0xC0) == 0x80) ++i;
-  return i;
+// The styles of the words are the core's kinds, in the same order.
+static_assert(static_cast<int>(TWordKind::Semicolon) == ssSemicolon);
+
+int StyleOf(TWordKind kind) {
+  return static_cast<int>(kind);
 }
 
-struct TRun {
-  qsizetype Length;
-  int Style;
-};
-
-const QStringList& InstructionKeywords() {
-  static const QStringList words = {QStringLiteral("rozkaz"), QStringLiteral("argumenty"),
-                                    QStringLiteral("jeżeli"), QStringLiteral("to"),
-                                    QStringLiteral("gdy"),    QStringLiteral("nie"),
-                                    QStringLiteral("dalej"),  QStringLiteral("koniec")};
-  return words;
-}
-
-const QStringList& Conditions() {
-  static const QStringList words = {QStringLiteral("z"), QStringLiteral("zak"),
-                                    QStringLiteral("int"), QStringLiteral("v")};
-  return words;
-}
-
-const QStringList& Directives() {
-  static const QStringList words = {QStringLiteral("rpa"), QStringLiteral("rst"),
-                                    QStringLiteral("kon")};
-  return words;
-}
-
-bool IsNumber(std::string_view word) {
-  std::int32_t value = 0;
-  return TryStrToInt(word, value);
+QStringList Words(const std::vector<std::string>& words) {
+  QStringList list;
+  for (const std::string& word : words) list << Q(word);
+  return list;
 }
 
 }  // namespace
@@ -184,77 +157,26 @@ void TSourceLexer::styleText(int start, int end) {
 bool TSourceLexer::StyleLine(const QByteArray& bytes, bool inBraces, int lineStyle) {
   qsizetype end = bytes.size();
   while (end > 0 && IsLineBreak(bytes[end - 1])) --end;
-  std::vector<TRun> runs;
-  const auto add = [&runs](qsizetype length, int style) {
-    if (length <= 0) return;
-    if (!runs.empty() && runs.back().Style == style) {
-      runs.back().Length += length;
-    } else {
-      runs.push_back({length, style});
-    }
-  };
-  qsizetype i = 0;
-  while (i < end) {
-    if (inBraces) {
-      const qsizetype close = bytes.indexOf('}', i);
-      const qsizetype stop = close < 0 || close >= end ? end : close + 1;
-      add(stop - i, ssComment);
-      inBraces = close < 0 || close >= end;
-      i = stop;
-      continue;
-    }
-    const char c = bytes[i];
-    if (IsBlankByte(c)) {
-      add(1, ssDefault);
-      ++i;
-    } else if (c == '{') {
-      add(1, ssComment);
-      inBraces = true;
-      ++i;
-    } else if (c == '/' && i + 1 < end && bytes[i + 1] == '/') {
-      add(end - i, ssComment);
-      i = end;
-    } else if (c == ';') {
-      add(1, ssSemicolon);
-      ++i;
-    } else {
-      qsizetype j = i;
-      while (j < end) {
-        const char d = bytes[j];
-        if (d == '\'') {  // the quoted character belongs to the word, whatever it is
-          j = j + 1 < end ? CharacterEnd(bytes, j + 1, end) : j + 1;
-          continue;
-        }
-        if (IsBlankByte(d) || d == ';' || d == '{') break;
-        if (d == '/' && j + 1 < end && bytes[j + 1] == '/') break;
-        j = CharacterEnd(bytes, j, end);
-      }
-      add(j - i, WordStyle(QString::fromUtf8(bytes.mid(i, j - i))));
-      i = j;
-    }
-  }
-  add(bytes.size() - end, ssDefault);
+  const std::string_view line(bytes.constData(), static_cast<std::size_t>(end));
+  const std::vector<TWordSpan> spans = ColourLine(line, inBraces, [this](std::string_view word) {
+    return static_cast<TWordKind>(WordStyle(Q(std::string(word))));
+  });
   if (lineStyle >= 0) {
     setStyling(static_cast<int>(bytes.size()), lineStyle);
-  } else {
-    for (const TRun& run : runs) setStyling(static_cast<int>(run.Length), run.Style);
+    return inBraces;
   }
+  for (const TWordSpan& span : spans) setStyling(static_cast<int>(span.Length), StyleOf(span.Kind));
+  // The line break keeps the plain style.
+  if (bytes.size() > end) setStyling(static_cast<int>(bytes.size() - end), ssDefault);
   return inBraces;
 }
 
 int TInstructionLexer::WordStyle(const QString& word) const {
-  const std::string lower = LowerCase(U8(word));
-  const QString w = Q(lower);
-  if (InstructionKeywords().contains(w)) return ssKeyword;
-  if (Conditions().contains(w)) return ssCondition;
-  if (w.startsWith(u'@')) return ssLabel;
-  if (TMachine::FindSignal(lower) >= 0) return ssSignal;
-  if (IsNumber(lower)) return ssNumber;
-  return ssDefault;
+  return StyleOf(InstructionWordKind(U8(word)));
 }
 
 QStringList TInstructionLexer::Vocabulary(const TMachine& machine) {
-  QStringList words = InstructionKeywords();
+  QStringList words = Words(InstructionKeywords());
   for (int n = 0; n < kSignalCount; ++n) {
     const std::string caption = machine.Signal(n).Caption();
     if (TMachine::FindSignalExact(caption) != n) continue;
@@ -268,24 +190,15 @@ QStringList TInstructionLexer::Vocabulary(const TMachine& machine) {
 }
 
 int TProgramLexer::WordStyle(const QString& word) const {
-  const std::string lower = LowerCase(U8(word));
-  const QString w = Q(lower);
-  if (w.endsWith(u':')) return ssLabelDefinition;
-  if (Directives().contains(w)) return ssDirective;
-  if (mnemonics_.contains(w)) return ssMnemonic;
-  if (IsNumber(lower)) return ssNumber;
-  if (w.size() == 3 && w[0] == u'\'' && w[2] == u'\'') return ssCharacter;
-  return ssDefault;
+  return StyleOf(ProgramWordKind(U8(word), mnemonics_));
 }
 
-void TProgramLexer::SetMnemonics(const QStringList& mnemonics) {
-  mnemonics_ = QSet<QString>(mnemonics.begin(), mnemonics.end());
+void TProgramLexer::SetMnemonics(std::vector<std::string> mnemonics) {
+  mnemonics_ = std::move(mnemonics);
 }
 
 QStringList TProgramLexer::Vocabulary() const {
-  QStringList words = Directives();
-  for (const QString& m : mnemonics_) words << m;
-  return words;
+  return Words(ProgramDirectives()) + Words(mnemonics_);
 }
 
 }  // namespace dorum::gui

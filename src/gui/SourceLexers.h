@@ -1,10 +1,11 @@
 #pragma once
 
 #include <QFont>
-#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <string>
+#include <vector>
 
 #include "SourceEditor.h"
 #include "machine/Machine.h"
@@ -89,12 +90,12 @@ class TProgramLexer final : public TSourceLexer {
   [[nodiscard]] const char* language() const override { return "Program"; }
   [[nodiscard]] int WordStyle(const QString& word) const override;
   // The mnemonics the assembler accepts now (lower case).
-  void SetMnemonics(const QStringList& mnemonics);
+  void SetMnemonics(std::vector<std::string> mnemonics);
   // What completion offers: the directives and the mnemonics.
   [[nodiscard]] QStringList Vocabulary() const;
 
  private:
-  QSet<QString> mnemonics_;
+  std::vector<std::string> mnemonics_;
 };
 
 }  // namespace dorum::gui

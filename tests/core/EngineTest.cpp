@@ -104,6 +104,24 @@ TEST_F(EngineTest, ATextIsCheckedAsTypedWithoutChangingAnything) {
   EXPECT_EQ(engine.Session().Control().Instructions().Count(), count);  // the list as it was
 }
 
+TEST_F(EngineTest, ATextIsColouredLineByLineWithTheMnemonicsOfTheList) {
+  const auto colours = engine.Colour(true, "start: POB x {a\nb} STP\r\nNIC");
+  ASSERT_EQ(colours.size(), 3u);
+  ASSERT_EQ(colours[0].size(), 5u);
+  EXPECT_EQ(colours[0][0].Kind, TWordKind::LabelDefinition);
+  EXPECT_EQ(colours[0][2].Kind, TWordKind::Mnemonic);
+  EXPECT_EQ(colours[0][4].Kind, TWordKind::Comment);  // the brace comment runs on
+  EXPECT_EQ(colours[1][0].Kind, TWordKind::Comment);
+  EXPECT_EQ(colours[1][2].Kind, TWordKind::Mnemonic);
+  EXPECT_EQ(colours[1][2].Length, 3u);  // the CR of a CR LF line is no part of it
+  EXPECT_EQ(colours[2][0].Kind, TWordKind::Text);
+  // An instruction beyond the codes stays in the list, but is no mnemonic.
+  EXPECT_FALSE(engine.CompileInstruction("ROZKAZ NIC;\nczyt wys wei il;").Ok);
+  EXPECT_EQ(engine.Session().Control().Instructions().Count(), 9);
+  EXPECT_EQ(engine.Colour(true, "NIC")[0][0].Kind, TWordKind::Text);
+  EXPECT_EQ(engine.Colour(false, "czyt")[0][0].Kind, TWordKind::Signal);
+}
+
 TEST_F(EngineTest, ACycleIsDoneAtOnceAndSteppedBack) {
   Compile("POB x\nSTP\nx: RST 9\n");
   const TRunState state = engine.Start(TRunCommand::Instruction);

@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "Engine.h"
+#include "common/Strings.h"
 #include "common/Texts.h"
 #include "diagram/DiagramItems.h"
 #include "machine/MachineConfig.h"
@@ -114,6 +115,28 @@ class TPageEngine {
     engine_.SetBreakpoints(emscripten::vecFromJSArray<int>(lines));
   }
   val CheckProgram(const std::string& text) { return ToJs(engine_.CheckProgram(text)); }
+  // Each line's coloured pieces as [begin, length, kind], counted in
+  // characters (the page counts UTF-16 units of them) rather than bytes.
+  val Colour(bool program, const std::string& text) const {
+    val lines = val::array();
+    std::size_t lineStart = 0;
+    for (const std::vector<TWordSpan>& spans : engine_.Colour(program, text)) {
+      const std::size_t lineEnd = std::min(text.find('\n', lineStart), text.size());
+      const std::string_view line(text.data() + lineStart, lineEnd - lineStart);
+      val pieces = val::array();
+      for (const TWordSpan& span : spans) {
+        if (span.Kind == TWordKind::Text) continue;
+        val piece = val::array();
+        piece.call<void>("push", static_cast<int>(CharCount(line.substr(0, span.Begin))));
+        piece.call<void>("push", static_cast<int>(CharCount(line.substr(span.Begin, span.Length))));
+        piece.call<void>("push", static_cast<int>(span.Kind));
+        pieces.call<void>("push", piece);
+      }
+      lines.call<void>("push", pieces);
+      lineStart = lineEnd + 1;
+    }
+    return lines;
+  }
   static val CheckInstruction(const std::string& text) {
     return ToJs(TEngine::CheckInstruction(text));
   }
@@ -341,6 +364,7 @@ EMSCRIPTEN_BINDINGS(dorum_engine) {
       .function("setBreakpoints", &TPageEngine::SetBreakpoints)
       .function("compileInstruction", &TPageEngine::CompileInstruction)
       .function("checkProgram", &TPageEngine::CheckProgram)
+      .function("colour", &TPageEngine::Colour)
       .class_function("checkInstruction", &TPageEngine::CheckInstruction)
       .function("start", &TPageEngine::Start)
       .function("slice", &TPageEngine::Slice)

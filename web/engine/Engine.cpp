@@ -153,6 +153,19 @@ TOutcome TEngine::CheckInstruction(const std::string& text) {
   return Trying([&] { (void)TInstruction(lines); }, lines);
 }
 
+std::vector<std::vector<TWordSpan>> TEngine::Colour(bool program, const std::string& text) const {
+  const std::vector<std::string> mnemonics =
+      program ? AcceptedMnemonics(session_.Control().Instructions(), session_.Machine().CodeBits())
+              : std::vector<std::string>();
+  const auto kind = [&](std::string_view word) {
+    return program ? ProgramWordKind(word, mnemonics) : InstructionWordKind(word);
+  };
+  std::vector<std::vector<TWordSpan>> lines;
+  bool inBraces = false;
+  for (const std::string& line : LinesOf(text)) lines.push_back(ColourLine(line, inBraces, kind));
+  return lines;
+}
+
 TOutcome TEngine::CompileInstruction(const std::string& text) {
   StopRun();
   const TLines lines = LinesOf(text);

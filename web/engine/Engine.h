@@ -8,6 +8,7 @@
 
 #include "common/Text.h"
 #include "control/CommentFilter.h"
+#include "program/Colouring.h"
 #include "program/ProgramDocument.h"
 #include "session/Session.h"
 
@@ -105,6 +106,11 @@ class TEngine {
   // error, with its place, but nothing stored or changed.
   TOutcome CheckProgram(const std::string& text);
   [[nodiscard]] static TOutcome CheckInstruction(const std::string& text);
+
+  // The editors' colours of a text, line by line: for a program with the
+  // mnemonics the assembler accepts now.
+  [[nodiscard]] std::vector<std::vector<TWordSpan>> Colour(bool program,
+                                                           const std::string& text) const;
 
   // Starts a run ("Takt" is done at once); `line` is the target line of "Do
   // kursora". Refused while a run is in progress.

@@ -69,6 +69,8 @@ export class Documents {
   private checkTimer: ReturnType<typeof setTimeout> | null = null;
   // Checks the shown document's text as the student types.
   checker: (document: Document) => void = () => {};
+  // Colours a document's text (as it is typed, and when it opens).
+  colourer: (document: Document) => void = () => {};
   // A program's breakpoints changed (or moved with its lines).
   breakpointsChanged: (document: Document) => void = () => {};
 
@@ -155,10 +157,12 @@ export class Documents {
     const doc: Document = new Document(work, tab, panel, this.statusLine, () => {
       this.save();
       this.scheduleCheck();
+      this.colourer(doc);
       if (doc.kind === 'program') this.breakpointsChanged(doc);
     });
     tab.addEventListener('click', () => this.show(this.list.indexOf(doc)));
     this.list.push(doc);
+    queueMicrotask(() => this.colourer(doc));
     if (focus) queueMicrotask(() => doc.editor.view.focus());
     return doc;
   }

@@ -3,7 +3,7 @@
 import { EditorState, RangeSet, StateEffect, StateField, type Extension } from '@codemirror/state';
 import { Decoration, type DecorationSet, EditorView, GutterMarker, gutter, keymap, lineNumbers, highlightActiveLine } from '@codemirror/view';
 import { defaultKeymap, history, historyKeymap } from '@codemirror/commands';
-import type { MarkRange } from './protocol';
+import type { ColourPiece, MarkRange } from './protocol';
 
 const setError = StateEffect.define<MarkRange | null>();
 const setCurrentLine = StateEffect.define<number>();
@@ -122,6 +122,36 @@ function breakpoints(changed: () => void): Extension {
   ];
 }
 
+// The words' colours, as the engine's reader gives them for the text it was
+// given; an edit since keeps the old colours, moved with the text.
+const wordClasses = ['', 'comment', 'keyword', 'signal', 'condition', 'label', 'number', 'character', 'directive', 'mnemonic', 'label-definition', 'semicolon'];
+const wordMarks = wordClasses.map((name) => Decoration.mark({ class: `cm-w-${name}` }));
+const setColours = StateEffect.define<{ text: string; lines: ColourPiece[][] }>();
+
+const colourField = StateField.define<DecorationSet>({
+  create: () => Decoration.none,
+  update(colours, transaction) {
+    colours = colours.map(transaction.changes);
+    for (const effect of transaction.effects) {
+      if (!effect.is(setColours) || effect.value.text !== transaction.state.doc.toString()) continue;
+      const doc = transaction.state.doc;
+      const ranges = [];
+      for (let n = 0; n < effect.value.lines.length && n < doc.lines; ++n) {
+        const line = doc.line(n + 1);
+        for (const [begin, length, kind] of effect.value.lines[n]!) {
+          const from = line.from + unitOffset(line.text, begin);
+          const to = line.from + unitOffset(line.text, begin + length);
+          const mark = wordMarks[kind];
+          if (mark && to > from) ranges.push(mark.range(from, to));
+        }
+      }
+      colours = Decoration.set(ranges, true);
+    }
+    return colours;
+  },
+  provide: (field) => EditorView.decorations.from(field),
+});
+
 export class SourceEditor {
   readonly view: EditorView;
   private shownLine = 0;
@@ -139,6 +169,7 @@ export class SourceEditor {
           keymap.of([...defaultKeymap, ...historyKeymap]),
           errorField,
           currentLineField,
+          colourField,
           EditorView.contentAttributes.of({ 'aria-label': label, tabindex: '0' }),
           EditorView.updateListener.of((update) => {
             if (update.docChanged) onChange(update.state.doc.toString());
@@ -185,6 +216,11 @@ export class SourceEditor {
     }
     const [from] = markOffsets(this.view.state, mark);
     this.view.dispatch({ effects: setError.of(mark), selection: { anchor: from }, scrollIntoView: true });
+  }
+
+  // The colours the engine gave for `text`; ignored if the text has changed.
+  colour(text: string, lines: ColourPiece[][]): void {
+    this.view.dispatch({ effects: setColours.of({ text, lines }) });
   }
 
   clearError(): void {

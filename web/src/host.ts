@@ -13,6 +13,7 @@ export interface Engine {
   setBreakpoints(lines: number[]): void;
   compileInstruction(text: string): unknown;
   checkProgram(text: string): unknown;
+  colour(program: boolean, text: string): unknown;
   start(command: number, line: number): RunState;
   slice(milliseconds: number): RunState;
   requestStop(): void;
@@ -187,6 +188,8 @@ export class EngineHost {
         return engine.compileInstruction(request.text);
       case 'checkProgram':
         return engine.checkProgram(request.text);
+      case 'colour':
+        return engine.colour(request.program, request.text);
       case 'checkInstruction':
         return this.module.Engine.checkInstruction(request.text);
       case 'start': {

@@ -32,6 +32,7 @@ const engine = new EngineClient('worker.js', {
   },
   instructions(list) {
     instructionList.setList(list);
+    for (const document of documents.all) if (document.kind === 'program') documents.colourer(document);
   },
   runEnded(state) {
     void report(state);
@@ -81,6 +82,14 @@ $('#lower-tabs').addEventListener('keydown', (event) => {
 // The program that runs stops at the breakpoints its editor shows.
 documents.breakpointsChanged = (document) => {
   if (document === bound) void engine.call({ kind: 'setBreakpoints', lines: document.editor.breakpointLines });
+};
+
+// The words' colours from the engine's reader: as the student types, when a
+// document opens, and for programs when the instruction list changes.
+documents.colourer = async (document) => {
+  const text = document.editor.text;
+  const lines = await engine.call({ kind: 'colour', program: document.kind === 'program', text });
+  document.editor.colour(text, lines);
 };
 
 // As the student types: the first error marked, the caret left alone.

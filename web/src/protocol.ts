@@ -119,6 +119,7 @@ export type Request =
   | { kind: 'compileInstruction'; text: string }
   | { kind: 'checkProgram'; text: string }
   | { kind: 'checkInstruction'; text: string }
+  | { kind: 'colour'; program: boolean; text: string }
   | { kind: 'start'; command: RunCommand; line: number }
   | { kind: 'stop' }
   | { kind: 'reset' }
@@ -152,6 +153,7 @@ export interface Answers {
   compileInstruction: Outcome;
   checkProgram: Outcome;
   checkInstruction: Outcome;
+  colour: ColourPiece[][]; // for each line
   start: RunState;
   stop: null;
   reset: Outcome;
@@ -206,6 +208,12 @@ export interface ChosenOptions {
   vectorAddresses: string[];
   devices: string[];
 }
+
+// A coloured piece of a line: its first character (from 0), its length in
+// characters and its kind (the engine's TWordKind: 1 comment, 2 keyword,
+// 3 signal, 4 condition, 5 label, 6 number, 7 character, 8 directive,
+// 9 mnemonic, 10 label definition, 11 semicolon).
+export type ColourPiece = [number, number, number];
 
 // An instruction of the list, in code order.
 export interface InstructionEntry {

@@ -19,6 +19,12 @@ after(async () => {
 test('an example compiles, runs cycle by cycle on the diagram, steps back and ends', async () => {
   const page = await openPage(site);
   await openExample(page, 'Dorum: suma.prg');
+  // Coloured by the engine's reader, as the desktop colours it.
+  await page.locator('.cm-w-mnemonic').first().waitFor();
+  assert.deepEqual(await page.locator('.cm-w-mnemonic').allTextContents(), ['POB', 'DOD', 'ŁAD', 'STP']);
+  assert.deepEqual(await page.locator('.cm-w-label-definition').allTextContents(), ['start:', 'x:', 'y:', 'z:']);
+  assert.deepEqual(await page.locator('.cm-w-directive').allTextContents(), ['RST', 'RST', 'RPA']);
+  assert.equal(await page.locator('.cm-w-comment').count(), 4);
   await page.getByRole('button', { name: 'Kompiluj' }).click();
   assert.deepEqual(await closeBox(page), { role: 'dialog', text: 'Program został skompilowany' });
 

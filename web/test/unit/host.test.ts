@@ -99,6 +99,8 @@ test('every request is answered in the shape the protocol gives', async () => {
   assert.deepEqual(wrong['mark'], { line: 2, begin: 0, end: 3 });
   assert.deepEqual(outcome(ask({ kind: 'checkProgram', text: 'POB 1\nXYZ 2' }))['mark'], { line: 2, begin: 0, end: 3 });
   assert.equal(outcome(ask({ kind: 'checkInstruction', text: 'ROZKAZ X;\nczyt wys wei il;' }))['ok'], true);
+  // Pieces counted in characters: "Ł" is one, though two bytes.
+  assert.deepEqual(ask({ kind: 'colour', program: true, text: 'ŁAD x // c\n;' }), [[[0, 3, 9], [6, 4, 1]], [[0, 1, 11]]]);
   assert.equal(outcome(ask({ kind: 'compileProgram', text: 'STP', breakpoints: [1] }))['ok'], true);
   assert.equal(ask({ kind: 'setBreakpoints', lines: [] }), null);
   assert.equal(ask({ kind: 'setTrackingLevel', level: 1 }), null);
