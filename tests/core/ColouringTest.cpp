@@ -33,13 +33,29 @@ std::string Kinds(std::initializer_list<std::pair<const char*, K>> pieces) {
 TEST(Colouring, InstructionLinesSplitAsTheWordReaderDoes) {
   bool braces = false;
   EXPECT_EQ(Pieces("JEŻELI Z TO @dalej GDY NIE @koniec;", braces, InstructionWordKind),
-            Kinds({{"JEŻELI", K::Keyword}, {" ", K::Text}, {"Z", K::Condition}, {" ", K::Text},
-                   {"TO", K::Keyword}, {" ", K::Text}, {"@dalej", K::Label}, {" ", K::Text},
-                   {"GDY", K::Keyword}, {" ", K::Text}, {"NIE", K::Keyword}, {" ", K::Text},
-                   {"@koniec", K::Label}, {";", K::Semicolon}}));
+            Kinds({{"JEŻELI", K::Keyword},
+                   {" ", K::Text},
+                   {"Z", K::Condition},
+                   {" ", K::Text},
+                   {"TO", K::Keyword},
+                   {" ", K::Text},
+                   {"@dalej", K::Label},
+                   {" ", K::Text},
+                   {"GDY", K::Keyword},
+                   {" ", K::Text},
+                   {"NIE", K::Keyword},
+                   {" ", K::Text},
+                   {"@koniec", K::Label},
+                   {";", K::Semicolon}}));
   EXPECT_EQ(Pieces("czyt wys\tsa 12 x // koniec", braces, InstructionWordKind),
-            Kinds({{"czyt", K::Signal}, {" ", K::Text}, {"wys", K::Signal}, {"\t", K::Text},
-                   {"sa", K::Signal}, {" ", K::Text}, {"12", K::Number}, {" x ", K::Text},
+            Kinds({{"czyt", K::Signal},
+                   {" ", K::Text},
+                   {"wys", K::Signal},
+                   {"\t", K::Text},
+                   {"sa", K::Signal},
+                   {" ", K::Text},
+                   {"12", K::Number},
+                   {" x ", K::Text},
                    {"// koniec", K::Comment}}));
   EXPECT_FALSE(braces);
 }
@@ -49,9 +65,9 @@ TEST(Colouring, BraceCommentsRunAcrossLines) {
   EXPECT_EQ(Pieces("wyl {to jest", braces, InstructionWordKind),
             Kinds({{"wyl", K::Signal}, {" ", K::Text}, {"{to jest", K::Comment}}));
   EXPECT_TRUE(braces);
-  EXPECT_EQ(Pieces("komentarz} wel;", braces, InstructionWordKind),
-            Kinds({{"komentarz}", K::Comment}, {" ", K::Text}, {"wel", K::Signal},
-                   {";", K::Semicolon}}));
+  EXPECT_EQ(
+      Pieces("komentarz} wel;", braces, InstructionWordKind),
+      Kinds({{"komentarz}", K::Comment}, {" ", K::Text}, {"wel", K::Signal}, {";", K::Semicolon}}));
   EXPECT_FALSE(braces);
   EXPECT_EQ(Pieces("", braces, InstructionWordKind), "");
 }
@@ -60,9 +76,10 @@ TEST(Colouring, ProgramWordsAndQuotedCharacters) {
   const std::vector<std::string> mnemonics = {"pob", "ład", "stp"};
   const auto kind = [&](std::string_view word) { return ProgramWordKind(word, mnemonics); };
   bool braces = false;
-  EXPECT_EQ(Pieces("start: ŁAD x", braces, kind),
-            Kinds({{"start:", K::LabelDefinition}, {" ", K::Text}, {"ŁAD", K::Mnemonic},
-                   {" x", K::Text}}));
+  EXPECT_EQ(
+      Pieces("start: ŁAD x", braces, kind),
+      Kinds(
+          {{"start:", K::LabelDefinition}, {" ", K::Text}, {"ŁAD", K::Mnemonic}, {" x", K::Text}}));
   // A quoted "/" belongs to its word; "ż" between quotes is one character,
   // and so is ";".
   EXPECT_EQ(Pieces("RST '/ // c", braces, kind),
