@@ -288,10 +288,8 @@ bool TFormCommandEditor::Save(bool saveAs) {
 
 bool TFormCommandEditor::CloseQuery() {
   if (!Modified()) return true;
-  const auto answer = core_.Dialogs().Ask(
-      this,
-      QStringLiteral("Plik ") + windowTitle() + QStringLiteral(" został zmodyfikowany. Zapisać ?"),
-      QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+  const auto answer = core_.Dialogs().Ask(this, Q(Texts::SaveModifiedQuestion(U8(windowTitle()))),
+                                          QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
   if (answer == QMessageBox::No) return true;
   if (answer != QMessageBox::Yes) return false;
   // A cancelled or failed save keeps the window, and the text, open.

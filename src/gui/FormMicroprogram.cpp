@@ -13,6 +13,7 @@
 #include "AppCore.h"
 #include "CoreText.h"
 #include "common/Text.h"
+#include "common/Texts.h"
 #include "control/ListFile.h"
 
 namespace dorum::gui {
@@ -222,11 +223,8 @@ void TFormMicroprogram::DeleteSelected() {
   const int row = commands_->currentRow();
   // With no row selected the list's own index error says so.
   const QString name = Q(core_.Control().Instructions().At(row).Name());
-  const QMessageBox::StandardButton answer =
-      core_.Dialogs().Ask(this,
-                          QStringLiteral("Rzeczywiście chcesz usunąć rozkaz ") + name +
-                              QStringLiteral(" z listy rozkazów ?"),
-                          QMessageBox::Yes | QMessageBox::No);
+  const QMessageBox::StandardButton answer = core_.Dialogs().Ask(
+      this, Q(Texts::DeleteInstructionQuestion(U8(name))), QMessageBox::Yes | QMessageBox::No);
   // Only a clear yes deletes: a box closed any other way keeps the instruction.
   if (answer != QMessageBox::Yes) return;
   // A run may be performing the instruction: it ends first.

@@ -101,6 +101,12 @@ class TPageEngine {
     return result;
   }
   static double Speed(double cycles) { return TEngine::MeasureSpeed(cycles); }
+  // The desktop's questions, in its words: "delete" an instruction, close
+  // a "modified" file.
+  static std::string Question(const std::string& which, const std::string& name) {
+    return which == "delete" ? Texts::DeleteInstructionQuestion(name)
+                             : Texts::SaveModifiedQuestion(name);
+  }
   static std::string SaveQuestion(const std::string& text, int encoding, const std::string& name) {
     return TEngine::SaveQuestion(text, static_cast<TTextEncoding>(encoding), name);
   }
@@ -358,6 +364,7 @@ EMSCRIPTEN_BINDINGS(dorum_engine) {
       .class_function("encodeText", &TPageEngine::EncodeText)
       .class_function("saveQuestion", &TPageEngine::SaveQuestion)
       .class_function("speed", &TPageEngine::Speed)
+      .class_function("question", &TPageEngine::Question)
       .function("loadList", &TPageEngine::LoadList)
       .function("saveList", &TPageEngine::SaveList)
       .function("compileProgram", &TPageEngine::CompileProgram)

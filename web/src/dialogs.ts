@@ -86,6 +86,17 @@ export async function askQuestion(text: string): Promise<boolean> {
   return (await textBox('dialog', text, ['Tak', 'Anuluj'])) === 0;
 }
 
+// A question with "Tak" and "Nie"; true only for "Tak".
+export async function askYesNo(text: string): Promise<boolean> {
+  return (await textBox('dialog', text, ['Tak', 'Nie'])) === 0;
+}
+
+// A question with "Tak", "Nie" and "Anuluj" (Escape too).
+export async function askYesNoCancel(text: string): Promise<'yes' | 'no' | 'cancel'> {
+  const answer = await textBox('dialog', text, ['Tak', 'Nie', 'Anuluj']);
+  return answer === 0 ? 'yes' : answer === 1 ? 'no' : 'cancel';
+}
+
 // Asks for a value; null when the box was cancelled.
 export async function askValue(title: string, label: string, initial: string): Promise<string | null> {
   let answer: string | null = null;

@@ -30,6 +30,7 @@ export class Document {
       work.text,
       (text) => {
         this.work.text = text;
+        this.work.modified = true;
         if (this.work.breakpoints) this.work.breakpoints = this.editor.breakpointLines;
         this.status = '';
         changed();
@@ -107,8 +108,11 @@ export class Documents {
     return this.open(newDocument(kind));
   }
 
-  // Closes the shown tab; the last one becomes a new program.
-  closeCurrent(): void {
+  // Closes the shown tab; the last one becomes a new program. Unsaved
+  // changes are not thrown away without a word: `confirm` asks first and
+  // says whether to close.
+  async closeCurrent(confirm: (document: Document) => Promise<boolean>): Promise<void> {
+    if (this.current.work.modified && !(await confirm(this.current))) return;
     const [closed] = this.list.splice(this.shown, 1);
     closed?.tab.remove();
     closed?.panel.remove();
@@ -125,6 +129,7 @@ export class Documents {
       document.tab.setAttribute('aria-selected', String(selected));
       document.tab.tabIndex = selected ? 0 : -1;
       document.panel.hidden = !selected;
+      if (selected) document.tab.scrollIntoView({ block: 'nearest', inline: 'nearest' });
     });
     this.save();
   }

@@ -2,7 +2,7 @@
 // a compile stopped at, and the program's line that runs next.
 import { EditorState, RangeSet, StateEffect, StateField, type Extension } from '@codemirror/state';
 import { Decoration, type DecorationSet, EditorView, GutterMarker, gutter, keymap, lineNumbers, highlightActiveLine } from '@codemirror/view';
-import { defaultKeymap, history, historyKeymap } from '@codemirror/commands';
+import { defaultKeymap, history, historyKeymap, insertTab } from '@codemirror/commands';
 import type { ColourPiece, MarkRange } from './protocol';
 
 const setError = StateEffect.define<MarkRange | null>();
@@ -166,7 +166,9 @@ export class SourceEditor {
           lineNumbers(),
           history(),
           highlightActiveLine(),
-          keymap.of([...defaultKeymap, ...historyKeymap]),
+          // Tab types a tab, as in the desktop's editors (the sources line
+          // up with them); Ctrl+M switches Tab to moving on, for the keyboard.
+          keymap.of([{ key: 'Tab', run: insertTab }, ...defaultKeymap, ...historyKeymap]),
           errorField,
           currentLineField,
           colourField,

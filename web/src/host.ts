@@ -45,6 +45,7 @@ export interface EngineModule {
     encodeText(text: string, encoding: number, lineEnd: number): unknown;
     saveQuestion(text: string, encoding: number, name: string): string;
     speed(cycles: number): number;
+    question(which: string, name: string): string;
     checkInstruction(text: string): unknown;
   };
 }
@@ -254,6 +255,8 @@ export class EngineHost {
         return null;
       case 'speed':
         return this.module.Engine.speed(request.cycles);
+      case 'question':
+        return this.module.Engine.question(request.which, request.name);
     }
   }
 }

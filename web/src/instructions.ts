@@ -5,7 +5,7 @@
 import type { InstructionEntry, View } from './protocol';
 
 export interface InstructionActions {
-  deleteInstruction(code: number): void;
+  deleteInstruction(code: number, name: string): void;
   toggleBreakpoint(code: number, line: number): void;
 }
 
@@ -87,7 +87,8 @@ export class InstructionList {
   }
 
   private deleteSelected(): void {
-    if (this.selected < this.list.length) this.actions.deleteInstruction(this.selected);
+    const entry = this.list[this.selected];
+    if (entry) this.actions.deleteInstruction(this.selected, entry.name);
   }
 
   private toggleBreakpoint(): void {

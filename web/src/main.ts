@@ -2,7 +2,7 @@
 // console over the engine's worker.
 import { EngineClient } from './engine-client';
 import { MachineDiagram } from './diagram';
-import { askQuestion, askValue, boxOpen, showMessage } from './dialogs';
+import { askQuestion, askValue, askYesNo, askYesNoCancel, boxOpen, showMessage } from './dialogs';
 import type { Enabled, Outcome, RunCommand, RunState, View } from './protocol';
 import { type Example, examplesByMachine } from './examples';
 import { Storage, type DocumentKind } from './storage';
@@ -50,10 +50,12 @@ const instructionList = new InstructionList(
   $<HTMLButtonElement>('#delete-instruction'),
   $<HTMLButtonElement>('#toggle-breakpoint'),
   {
-    deleteInstruction: (code) =>
-      void engine.call({ kind: 'deleteInstruction', code }).then(async (outcome) => {
-        if (!outcome.ok) await showMessage('error', outcome.boxText);
-      }),
+    deleteInstruction: async (code, name) => {
+      // Only a clear yes deletes.
+      if (!(await askYesNo(await engine.call({ kind: 'question', which: 'delete', name })))) return;
+      const outcome = await engine.call({ kind: 'deleteInstruction', code });
+      if (!outcome.ok) await showMessage('error', outcome.boxText);
+    },
     toggleBreakpoint: (code, line) => void engine.call({ kind: 'toggleBreakpoint', code, line }),
   },
 );
@@ -158,6 +160,7 @@ const runCommands: Command[] = [
 
 const projectCommands: Command[] = [
   { id: 'options', name: 'Opcje ...', key: 'Ctrl+Shift+F11', act: () => void editOptions(), enabled: always },
+  { id: 'save-list', name: 'Zapisz listę rozkazów', act: () => void saveList(), enabled: always },
 ];
 
 async function editOptions(): Promise<void> {
@@ -310,12 +313,15 @@ function showConsole(fresh: View): void {
   }
 }
 
-$<HTMLFormElement>('#console-form').addEventListener('submit', (event) => {
-  event.preventDefault();
-  const input = $<HTMLInputElement>('#console-input');
+// What is typed goes to the console's input at once, as on the desktop:
+// a program waiting for a character goes on with the first key.
+$<HTMLInputElement>('#console-input').addEventListener('input', (event) => {
+  const input = event.target as HTMLInputElement;
+  if (input.value === '') return;
   void engine.call({ kind: 'typeInput', text: input.value });
   input.value = '';
 });
+$<HTMLFormElement>('#console-form').addEventListener('submit', (event) => event.preventDefault());
 
 // ---- files and examples ----
 
@@ -329,6 +335,7 @@ async function openBytes(file: PickedFile): Promise<boolean> {
   if (kind === 'list') {
     const outcome = await engine.call({ kind: 'loadList', name: file.name, bytes: file.bytes });
     if (!outcome.ok) await showMessage('error', outcome.boxText);
+    else listName = file.name;
     return outcome.ok;
   }
   const opened = await engine.call({ kind: 'openText', name: file.name, bytes: file.bytes });
@@ -349,31 +356,46 @@ async function open(): Promise<void> {
   }
 }
 
-async function save(ask: boolean): Promise<void> {
+async function save(ask: boolean): Promise<boolean> {
   const document = documents.current;
   const { work } = document;
   let encoding = work.encoding;
   const question = await engine.call({ kind: 'saveQuestion', text: work.text, encoding, name: work.name });
   if (question) {
-    if (!(await askQuestion(question))) return;
+    if (!(await askQuestion(question))) return false;
     encoding = 1; // UTF-8
   }
   const encoded = await engine.call({ kind: 'encodeText', text: work.text, encoding, lineEnd: work.lineEnd });
   if (!encoded.ok) {
     await showMessage('error', encoded.boxText);
-    return;
+    return false;
   }
   try {
     const saved = await saveFile(work.name, encoded.bytes, document.handle, ask);
-    if (!saved) return;
+    if (!saved) return false;
     work.encoding = encoding;
+    work.modified = false;
     document.handle = saved.handle;
     document.rename(saved.name);
     documents.save();
+    return true;
+  } catch (error) {
+    await showMessage('error', String(error));
+    return false;
+  }
+}
+
+// The instruction list and the configuration, as a list file: over the
+// file it was loaded from (the engine keeps what else that file held).
+async function saveList(): Promise<void> {
+  const bytes = await engine.call({ kind: 'saveList' });
+  try {
+    await saveFile(listName, bytes, undefined, true);
   } catch (error) {
     await showMessage('error', String(error));
   }
 }
+let listName = 'rozkazy.lst';
 
 async function fetchBytes(path: string): Promise<Uint8Array> {
   const response = await fetch(path);
@@ -443,7 +465,13 @@ $('#examples-menu').addEventListener('keydown', (event) => {
 });
 
 $('#compile').addEventListener('click', () => void compile());
-$('#close-document').addEventListener('click', () => documents.closeCurrent());
+$('#close-document').addEventListener('click', () =>
+  void documents.closeCurrent(async (document) => {
+    const answer = await askYesNoCancel(await engine.call({ kind: 'question', which: 'modified', name: document.work.name }));
+    if (answer === 'cancel') return false;
+    return answer === 'no' || (await save(false));
+  }),
+);
 
 // ---- the panels' sizes ----
 

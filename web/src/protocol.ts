@@ -139,7 +139,8 @@ export type Request =
   | { kind: 'raiseInterrupt'; line: number }
   | { kind: 'typeInput'; text: string }
   | { kind: 'memoryWindow'; first: number; rows: number }
-  | { kind: 'speed'; cycles: number };
+  | { kind: 'speed'; cycles: number }
+  | { kind: 'question'; which: 'delete' | 'modified'; name: string };
 
 // What each request answers.
 export interface Answers {
@@ -174,6 +175,7 @@ export interface Answers {
   typeInput: null;
   memoryWindow: null;
   speed: number; // cycles per second of the yardstick loop, 0 if it failed
+  question: string;
 }
 
 // What the value box asks before a value is entered.

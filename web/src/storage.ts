@@ -11,6 +11,7 @@ export interface DocumentWork {
   encoding: number; // the engine's numbers: 0 is code page 1250
   lineEnd: number; // 0 is CR LF
   breakpoints?: number[]; // a program's, lines from 1
+  modified?: boolean; // changed since it was opened or saved
 }
 
 export interface Work {
@@ -38,6 +39,7 @@ function documentOf(value: unknown): DocumentWork | null {
     text: d.text,
     encoding: typeof d.encoding === 'number' ? d.encoding : 0,
     lineEnd: typeof d.lineEnd === 'number' ? d.lineEnd : 0,
+    ...(d.modified === true ? { modified: true } : {}),
     ...(Array.isArray(d.breakpoints) ? { breakpoints: d.breakpoints.filter((line): line is number => Number.isInteger(line) && line >= 1) } : {}),
   };
 }

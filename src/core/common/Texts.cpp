@@ -182,6 +182,12 @@ std::string CharacterNotInCodePage(char32_t c) {
   return Fill("Znaku '%1' (U+%2) nie można zapisać w stronie kodowej 1250",
               {CharText(c), ToText(static_cast<std::uint64_t>(c), 16, 4)});
 }
+std::string DeleteInstructionQuestion(std::string_view name) {
+  return Fill("Rzeczywiście chcesz usunąć rozkaz %1 z listy rozkazów ?", {name});
+}
+std::string SaveModifiedQuestion(std::string_view file) {
+  return Fill("Plik %1 został zmodyfikowany. Zapisać ?", {file});
+}
 std::string SaveInUtf8Question(char32_t c, std::string_view path) {
   return Fill(
       "Znaku '%1' (U+%2) w pliku %3 nie można zapisać w stronie kodowej 1250. "

@@ -91,6 +91,10 @@ std::string AddressBitsOutOfRange(int bits);
 std::string CodeBitsOutOfRange(int bits);
 std::string UnknownInterruptLine(int line);
 std::string CharacterNotInCodePage(char32_t c);
+// Asked before an instruction is deleted from the list, and before an
+// editor with unsaved changes is closed.
+std::string DeleteInstructionQuestion(std::string_view name);
+std::string SaveModifiedQuestion(std::string_view file);
 // Asked before a file of code page 1250 holding such a character is saved.
 std::string SaveInUtf8Question(char32_t c, std::string_view path);
 std::string CannotReadFile(std::string_view path, std::string_view reason);

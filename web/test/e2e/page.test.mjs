@@ -93,8 +93,8 @@ test('the console example echoes typed input in capitals', async () => {
   await page.getByRole('button', { name: 'Kompiluj' }).click();
   await closeBox(page);
   await page.keyboard.press('F9');
-  await page.getByLabel('Wejście').fill('ala.');
-  await page.getByLabel('Wejście').press('Enter');
+  // Each key goes to the program at once, no Enter needed.
+  await page.getByLabel('Wejście').pressSequentially('ala.');
   assert.deepEqual(await closeBox(page), { role: 'dialog', text: 'Program został zakończony.' });
   assert.equal(await page.locator('#console-output').textContent(), 'ALA.');
 });
@@ -213,6 +213,13 @@ test('the instruction list takes a cycle breakpoint, deletes an instruction and 
 
   await names.filter({ hasText: 'soz' }).click();
   await page.getByRole('button', { name: 'Usuń rozkaz' }).click();
+  // Only a clear yes deletes.
+  const question = page.getByRole('dialog');
+  assert.equal(await question.locator('.message').textContent(), 'Rzeczywiście chcesz usunąć rozkaz soz z listy rozkazów ?');
+  await question.getByRole('button', { name: 'Nie' }).click();
+  assert.equal(await names.count(), 8);
+  await page.getByRole('button', { name: 'Usuń rozkaz' }).click();
+  await page.getByRole('dialog').getByRole('button', { name: 'Tak' }).click();
   await page.waitForFunction(() => document.querySelectorAll('#instruction-names li').length === 7);
 
   await page.getByRole('button', { name: 'Nowy rozkaz' }).click();
@@ -308,4 +315,21 @@ test('the options change the machine, and a bad number changes nothing', async (
   assert.equal(await dialog.getByRole('radio', { name: 'Pelt' }).isChecked(), true);
   assert.equal(await dialog.getByLabel('Liczba bitów adresowych').inputValue(), '6');
   await dialog.getByRole('button', { name: 'Anuluj' }).click();
+});
+
+test('a changed tab asks before it closes, and Tab types a tab', async () => {
+  const page = await openPage(site);
+  await typeProgram(page, 'et:');
+  await page.keyboard.press('Tab');
+  await page.keyboard.type('STP');
+  assert.deepEqual(await page.locator('[role=tabpanel]:not([hidden]) .cm-line').allTextContents(), ['et:\tSTP']);
+  await page.getByRole('button', { name: 'Zamknij' }).click();
+  const question = page.getByRole('dialog');
+  assert.equal(await question.locator('.message').textContent(), 'Plik program.prg został zmodyfikowany. Zapisać ?');
+  await question.getByRole('button', { name: 'Anuluj' }).click();
+  assert.deepEqual(await page.locator('[role=tabpanel]:not([hidden]) .cm-line').allTextContents(), ['et:\tSTP']);
+  await page.getByRole('button', { name: 'Zamknij' }).click();
+  await page.getByRole('dialog').getByRole('button', { name: 'Nie' }).click();
+  // The last tab closed: a new, empty program takes its place.
+  await page.waitForFunction(() => document.querySelector('[role=tabpanel]:not([hidden]) .cm-content')?.textContent === '');
 });

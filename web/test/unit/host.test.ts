@@ -117,6 +117,8 @@ test('every request is answered in the shape the protocol gives', async () => {
   assert.equal(ask({ kind: 'toggleBreakpoint', code: 5, line: 4 }), true);
   assert.equal(ask({ kind: 'toggleBreakpoint', code: 5, line: 0 }), false);
   assert.equal(outcome(ask({ kind: 'deleteInstruction', code: 99 }))['ok'], false);
+  assert.equal(ask({ kind: 'question', which: 'delete', name: 'nic' }), 'Rzeczywiście chcesz usunąć rozkaz nic z listy rozkazów ?');
+  assert.equal(ask({ kind: 'question', which: 'modified', name: 'a.prg' }), 'Plik a.prg został zmodyfikowany. Zapisać ?');
   assert.ok((ask({ kind: 'speed', cycles: 10000 }) as number) > 0);
   assert.equal(ask({ kind: 'speed', cycles: 0 }), 0);
   const options = ask({ kind: 'options' }) as Record<string, unknown>;
