@@ -148,6 +148,8 @@ export class MachineDiagram {
 
   private drawSignal(item: LayoutItem, group: SVGGElement): Drawn {
     const middle = item.y + Math.floor(item.height / 2);
+    // The whole box takes the click, as on the desktop, not the letters alone.
+    group.append(element('rect', { x: item.x, y: item.y, width: item.width, height: item.height, class: 'hit' }));
     const text = element('text', {
       x: item.right ? item.x : item.x + item.width,
       y: middle,

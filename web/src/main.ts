@@ -5,7 +5,7 @@ import { MachineDiagram } from './diagram';
 import { askQuestion, askValue, askYesNo, askYesNoCancel, boxOpen, showMessage } from './dialogs';
 import type { Enabled, Outcome, RunCommand, RunState, View } from './protocol';
 import { type Example, examplesByMachine } from './examples';
-import { Storage, type DocumentKind } from './storage';
+import { Storage, loadMachine, saveMachine, type DocumentKind } from './storage';
 import { Documents, type Document } from './documents';
 import { openFile, saveFile, type PickedFile } from './files';
 import { InstructionList } from './instructions';
@@ -32,6 +32,7 @@ const engine = new EngineClient('worker.js', {
   },
   instructions(list) {
     instructionList.setList(list);
+    void keepMachine();
     for (const document of documents.all) if (document.kind === 'program') documents.colourer(document);
   },
   runEnded(state) {
@@ -397,6 +398,23 @@ async function saveList(): Promise<void> {
 }
 let listName = 'rozkazy.lst';
 
+// The instruction list and the configuration survive a reload: kept after
+// each change, once the one kept before has been loaded again.
+let machineRestored = false;
+async function keepMachine(): Promise<void> {
+  if (!machineRestored) return;
+  saveMachine(window.localStorage, { name: listName, bytes: await engine.call({ kind: 'saveList' }) });
+}
+
+async function restoreMachine(): Promise<void> {
+  const kept = loadMachine(window.localStorage);
+  if (kept) {
+    const outcome = await engine.call({ kind: 'loadList', name: kept.name, bytes: kept.bytes });
+    if (outcome.ok) listName = kept.name;
+  }
+  machineRestored = true;
+}
+
 async function fetchBytes(path: string): Promise<Uint8Array> {
   const response = await fetch(path);
   return new Uint8Array(await response.arrayBuffer());
@@ -491,6 +509,7 @@ async function startUp(): Promise<void> {
   buildButtons($('#project-commands'), projectCommands);
   buildButtons($('#run-commands'), runCommands);
   const layout = await engine.ready;
+  await restoreMachine();
   diagram = new MachineDiagram(layout, {
     enterRegister: (id) => void enterRegister(id),
     enterMemory: (address) => void enterMemory(address),

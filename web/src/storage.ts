@@ -69,3 +69,33 @@ export class Storage {
     }
   }
 }
+
+// The machine's instruction list and configuration, as the list file the
+// engine writes: kept after every change, loaded again at the next start.
+export interface MachineWork {
+  name: string;
+  bytes: Uint8Array;
+}
+
+const machineKey = 'dorum.machine';
+
+export function saveMachine(store: Pick<globalThis.Storage, 'setItem'>, work: MachineWork): void {
+  try {
+    let binary = '';
+    for (const byte of work.bytes) binary += String.fromCharCode(byte);
+    store.setItem(machineKey, JSON.stringify({ name: work.name, bytes: btoa(binary) }));
+  } catch {
+    // A full or forbidden storage: the machine is built again from the files.
+  }
+}
+
+export function loadMachine(store: Pick<globalThis.Storage, 'getItem'>): MachineWork | null {
+  try {
+    const saved = JSON.parse(store.getItem(machineKey) ?? 'null') as { name?: unknown; bytes?: unknown } | null;
+    if (typeof saved?.name !== 'string' || typeof saved.bytes !== 'string') return null;
+    const binary = atob(saved.bytes);
+    return { name: saved.name, bytes: Uint8Array.from(binary, (c) => c.charCodeAt(0)) };
+  } catch {
+    return null;
+  }
+}

@@ -105,8 +105,15 @@ test('a reload keeps the work in progress', async () => {
   await typeProgram(page, '// moja praca\nSTP\n');
   await page.getByRole('button', { name: 'Nowy rozkaz' }).click();
   await typeProgram(page, 'ROZKAZ NIC;');
+  // The machine's list and configuration too.
+  await page.getByRole('tab', { name: 'Lista rozkazów' }).click();
+  await page.getByRole('listbox', { name: 'Rozkazy' }).getByRole('option').filter({ hasText: 'soz' }).click();
+  await page.getByRole('button', { name: 'Usuń rozkaz' }).click();
+  await page.getByRole('dialog').getByRole('button', { name: 'Tak' }).click();
+  await page.waitForFunction(() => document.querySelectorAll('#instruction-names li').length === 7);
   await page.reload();
   await page.waitForSelector('body.ready');
+  await page.waitForFunction(() => document.querySelectorAll('#instruction-names li').length === 7);
   const files = page.getByRole('tablist', { name: 'Otwarte pliki' }).getByRole('tab');
   assert.deepEqual(await files.allTextContents(), ['program.prg', 'rozkaz.rzk']);
   await shownDocument(page, 'rozkaz.rzk');
@@ -250,7 +257,9 @@ test('at the highest tracking level a run shows every cycle at its tempo; manual
   assert.equal(await page.getByRole('button', { name: 'Rozkaz', exact: true }).isDisabled(), true);
   const czyt = page.getByRole('checkbox', { name: 'czyt' });
   assert.equal(await czyt.getAttribute('aria-checked'), 'false');
-  await czyt.click();
+  // A click on the signal's line, away from its name, switches it too.
+  const box = await page.locator('g.signal[data-name=SignalCzyt] .hit').boundingBox();
+  await page.mouse.click(box.x + 3, box.y + box.height / 2);
   await page.waitForFunction(() => document.querySelector('g.signal[data-name=SignalCzyt]')?.getAttribute('aria-checked') === 'true');
 });
 

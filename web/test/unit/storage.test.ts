@@ -1,6 +1,6 @@
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
-import { Storage, newDocument, newWork, type Work } from '../../src/storage';
+import { Storage, loadMachine, newDocument, newWork, saveMachine, type Work } from '../../src/storage';
 import { examplesByMachine } from '../../src/examples';
 
 function memoryStore(initial: Record<string, string> = {}) {
@@ -53,4 +53,14 @@ test('the examples are grouped by machine in the order listed', () => {
   ]);
   assert.deepEqual([...groups.keys()], ['Dorum', 'Pelt']);
   assert.deepEqual(groups.get('Dorum')!.map((e) => e.file), ['a.prg', 'b.prg']);
+});
+
+test('the machine is kept as its list file, byte for byte', () => {
+  const store = memoryStore();
+  assert.equal(loadMachine(store), null);
+  const bytes = Uint8Array.from([0x5b, 0x4f, 0xa3, 0x0d, 0x0a, 0x00, 0xff]);
+  saveMachine(store, { name: 'ombra.lst', bytes });
+  assert.deepEqual(loadMachine(store), { name: 'ombra.lst', bytes });
+  for (const stored of ['{', '{"name": 1, "bytes": ""}', '{"name": "a", "bytes": "%%%"}'])
+    assert.equal(loadMachine(memoryStore({ 'dorum.machine': stored })), null, stored);
 });
