@@ -2,7 +2,7 @@
 // a compile stopped at, and the program's line that runs next.
 import { EditorState, RangeSet, StateEffect, StateField, type Extension } from '@codemirror/state';
 import { Decoration, type DecorationSet, EditorView, GutterMarker, gutter, keymap, lineNumbers, highlightActiveLine } from '@codemirror/view';
-import { defaultKeymap, history, historyKeymap, insertTab } from '@codemirror/commands';
+import { defaultKeymap, history, historyKeymap, insertTab, temporarilySetTabFocusMode } from '@codemirror/commands';
 import type { ColourPiece, MarkRange } from './protocol';
 
 const setError = StateEffect.define<MarkRange | null>();
@@ -167,12 +167,18 @@ export class SourceEditor {
           history(),
           highlightActiveLine(),
           // Tab types a tab, as in the desktop's editors (the sources line
-          // up with them); Ctrl+M switches Tab to moving on, for the keyboard.
-          keymap.of([{ key: 'Tab', run: insertTab }, ...defaultKeymap, ...historyKeymap]),
+          // up with them); Escape, then Tab, leaves the editor, so that the
+          // keyboard alone reaches every control (Ctrl+M switches for good).
+          keymap.of([
+            { key: 'Tab', run: insertTab },
+            { key: 'Escape', run: temporarilySetTabFocusMode },
+            ...defaultKeymap,
+            ...historyKeymap,
+          ]),
           errorField,
           currentLineField,
           colourField,
-          EditorView.contentAttributes.of({ 'aria-label': label, tabindex: '0' }),
+          EditorView.contentAttributes.of({ 'aria-label': label, 'aria-description': 'Tab wstawia tabulator; Esc, potem Tab, przechodzi dalej', tabindex: '0' }),
           EditorView.updateListener.of((update) => {
             if (update.docChanged) onChange(update.state.doc.toString());
           }),

@@ -332,6 +332,10 @@ test('a changed tab asks before it closes, and Tab types a tab', async () => {
   await page.keyboard.press('Tab');
   await page.keyboard.type('STP');
   assert.deepEqual(await page.locator('[role=tabpanel]:not([hidden]) .cm-line').allTextContents(), ['et:\tSTP']);
+  // Escape, then Tab, leaves the editor: the keyboard is never trapped.
+  await page.keyboard.press('Escape');
+  await page.keyboard.press('Tab');
+  assert.notEqual(await page.evaluate(() => document.activeElement?.classList.contains('cm-content')), true);
   await page.getByRole('button', { name: 'Zamknij' }).click();
   const question = page.getByRole('dialog');
   assert.equal(await question.locator('.message').textContent(), 'Plik program.prg został zmodyfikowany. Zapisać ?');
