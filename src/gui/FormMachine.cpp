@@ -66,18 +66,6 @@ void InstallAccessibility() {
   (void)installed;
 }
 
-struct TModeItem {
-  const char16_t* Caption;
-  TDisplayMode Mode;
-};
-constexpr std::array<TModeItem, 5> kModes = {{
-    {u"Dziesiętnie bez znaku", TDisplayMode::dmUnsigned},
-    {u"Dziesiętnie ze znakiem", TDisplayMode::dmSigned},
-    {u"Binarnie", TDisplayMode::dmBinary},
-    {u"Szestnastkowo", TDisplayMode::dmHexadecimal},
-    {u"Rozkaz", TDisplayMode::dmInstruction},
-}};
-
 }  // namespace
 
 TFormMachine::TFormMachine(TAppCore& core, QWidget* parent)
@@ -365,10 +353,8 @@ std::unique_ptr<QMenu> TFormMachine::RegisterMenu(TRegisterId id) {
   menu->addAction(QStringLiteral("Wpisz wartość"), this, [this, id] { EnterRegisterValue(id); });
   QMenu* show = menu->addMenu(QStringLiteral("Pokaż jako"));
   auto* modes = new QActionGroup(show);
-  for (const TModeItem& item : kModes) {
-    // Only I shows its value as an instruction.
-    if (item.Mode == TDisplayMode::dmInstruction && id != TRegisterId::I) continue;
-    QAction* action = show->addAction(QString::fromUtf16(item.Caption));
+  for (const TDisplayModeChoice& item : DisplayModeChoices(id)) {
+    QAction* action = show->addAction(Q(item.Caption));
     action->setCheckable(true);
     action->setChecked(machine_.Register(id).DisplayMode() == item.Mode);
     modes->addAction(action);

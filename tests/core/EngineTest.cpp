@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "TempDir.h"
+#include "diagram/DiagramItems.h"
 #include "machine/MachineConfig.h"
 
 namespace dorum::web {
@@ -191,6 +192,46 @@ TEST_F(EngineTest, CommandsThatNeedTheMachineStopARunFirst) {
   Compile("STP\n");
   EXPECT_FALSE(engine.Running());
   EXPECT_EQ(Finish(engine, engine.Start(TRunCommand::Program)).Box, TBoxKind::Information);
+}
+
+TEST_F(EngineTest, ARegistersMenuChangesHowItShowsZeroesItAndTheMemoryIsCleared) {
+  const TMachine& machine = engine.Session().Machine();
+  ASSERT_TRUE(engine.EnterRegister(TRegisterId::AK, "-1").Ok);
+  ASSERT_TRUE(engine.SetDisplayMode(TRegisterId::AK, TDisplayMode::dmSigned).Ok);
+  EXPECT_EQ(machine.Register(TRegisterId::AK).ValueText(), "-1");
+  ASSERT_TRUE(engine.SetDisplayMode(TRegisterId::AK, TDisplayMode::dmHexadecimal).Ok);
+  EXPECT_EQ(machine.Register(TRegisterId::AK).ValueText(), "$FF");
+  // Zeroing leaves the flags as they were, and is a step to take back.
+  const std::uint32_t flags = machine.Register(TRegisterId::F).Content();
+  ASSERT_TRUE(engine.ZeroRegister(TRegisterId::AK).Ok);
+  EXPECT_EQ(machine.Register(TRegisterId::AK).Value(), 0);
+  EXPECT_EQ(machine.Register(TRegisterId::F).Content(), flags);
+  EXPECT_TRUE(engine.StepBack(false));
+  EXPECT_EQ(machine.Register(TRegisterId::AK).ValueText(), "$FF");
+
+  // Clearing the memory stops a run first and zeroes every word.
+  Compile("a: SOB a\n");
+  ASSERT_TRUE(engine.EnterMemory(7, "37").Ok);
+  ASSERT_TRUE(engine.Start(TRunCommand::Program).Running);
+  engine.ClearMemory();
+  EXPECT_FALSE(engine.Running());
+  for (int address = 0; address < machine.Memory().Size(); ++address)
+    ASSERT_EQ(Word(address), 0) << address;
+}
+
+TEST(DisplayModeChoices, OnlyIOffersTheInstructionAndTheOrderIsTheMenus) {
+  std::vector<std::string> captions;
+  for (const TDisplayModeChoice& choice : DisplayModeChoices(TRegisterId::I))
+    captions.emplace_back(choice.Caption);
+  EXPECT_EQ(captions, (std::vector<std::string>{"Dziesiętnie bez znaku", "Dziesiętnie ze znakiem",
+                                                "Binarnie", "Szestnastkowo", "Rozkaz"}));
+  EXPECT_EQ(DisplayModeChoices(TRegisterId::I).back().Mode, TDisplayMode::dmInstruction);
+  for (int id = 0; id < kRegisterCount; ++id) {
+    if (static_cast<TRegisterId>(id) == TRegisterId::I) continue;
+    const auto choices = DisplayModeChoices(static_cast<TRegisterId>(id));
+    ASSERT_EQ(choices.size(), 4U) << id;
+    EXPECT_EQ(choices[2].Mode, TDisplayMode::dmBinary);
+  }
 }
 
 TEST_F(EngineTest, AnInstructionIsDeletedAndItsCyclesGetBreakpointsByLine) {

@@ -172,6 +172,28 @@ class TPageEngine {
                std::to_string(memory.Word(memory.IndexOf(address))));
   }
   void ToggleSignal(int signal) { engine_.ToggleSignal(signal); }
+  // A register's "Pokaż jako" choices and the one it shows now.
+  val RegisterModes(int id) const {
+    const auto reg = static_cast<TRegisterId>(id);
+    val choices = val::array();
+    for (const TDisplayModeChoice& choice : DisplayModeChoices(reg)) {
+      val c = val::object();
+      c.set("caption", std::string(choice.Caption));
+      c.set("mode", static_cast<int>(choice.Mode));
+      choices.call<void>("push", c);
+    }
+    val result = val::object();
+    result.set("choices", choices);
+    result.set("current",
+               static_cast<int>(engine_.Session().Machine().Register(reg).DisplayMode()));
+    return result;
+  }
+  val SetDisplayMode(int id, int mode) {
+    return ToJs(
+        engine_.SetDisplayMode(static_cast<TRegisterId>(id), static_cast<TDisplayMode>(mode)));
+  }
+  val ZeroRegister(int id) { return ToJs(engine_.ZeroRegister(static_cast<TRegisterId>(id))); }
+  void ClearMemory() { engine_.ClearMemory(); }
   // The options dialog: what it offers and what the machine has now.
   val Options() const {
     const TMachineOptions now = engine_.Session().Options();
@@ -382,6 +404,10 @@ EMSCRIPTEN_BINDINGS(dorum_engine) {
       .function("enterRegister", &TPageEngine::EnterRegister)
       .function("enterMemory", &TPageEngine::EnterMemory)
       .function("toggleSignal", &TPageEngine::ToggleSignal)
+      .function("registerModes", &TPageEngine::RegisterModes)
+      .function("setDisplayMode", &TPageEngine::SetDisplayMode)
+      .function("zeroRegister", &TPageEngine::ZeroRegister)
+      .function("clearMemory", &TPageEngine::ClearMemory)
       .function("deleteInstruction", &TPageEngine::DeleteInstruction)
       .function("options", &TPageEngine::Options)
       .function("configure", &TPageEngine::Configure)

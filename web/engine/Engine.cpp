@@ -333,6 +333,19 @@ TOutcome TEngine::EnterRegister(TRegisterId id, const std::string& text) {
   return Trying([&] { session_.Machine().EnterRegisterValue(id, text); });
 }
 
+TOutcome TEngine::SetDisplayMode(TRegisterId id, TDisplayMode mode) {
+  return Trying([&] { session_.Machine().SetDisplayMode(id, mode); });
+}
+
+TOutcome TEngine::ZeroRegister(TRegisterId id) {
+  return Trying([&] { session_.Machine().ZeroRegister(id); });
+}
+
+void TEngine::ClearMemory() {
+  StopRun();
+  session_.ClearMemory();
+}
+
 TOutcome TEngine::EnterMemory(int address, const std::string& text) {
   return Trying([&] { session_.Machine().EnterMemoryValue(address, text); });
 }

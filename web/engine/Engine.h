@@ -135,6 +135,11 @@ class TEngine {
   TOutcome EnterRegister(TRegisterId id, const std::string& text);
   TOutcome EnterMemory(int address, const std::string& text);
   void ToggleSignal(int signal) { session_.Control().ToggleSignal(signal); }
+  // A register's menu: "Pokaż jako" and "Zeruj".
+  TOutcome SetDisplayMode(TRegisterId id, TDisplayMode mode);
+  TOutcome ZeroRegister(TRegisterId id);
+  // "Wyczyść pamięć": stops a run first, as the desktop does.
+  void ClearMemory();
   void SetManualControl(bool manual);
   // "Poziom śledzenia": 0 program, 1 instruction, 2 cycle.
   void SetTrackingLevel(int level) { session_.Control().SetTrackingLevel(level); }

@@ -1,6 +1,7 @@
 // The machine diagram as SVG, drawn from the engine's layout table (the one
 // the desktop draws from) and refreshed from each view.
 import type { ItemView, LayoutItem, View } from './protocol';
+import { isContextMenuKey, type Opener } from './menu';
 
 const svgNs = 'http://www.w3.org/2000/svg';
 export const diagramWidth = 816;
@@ -24,6 +25,9 @@ export interface DiagramActions {
   enterRegister(id: number, caption: string): void;
   enterMemory(address: number): void;
   toggleSignal(id: number): void;
+  // Context menus: a register's, and the diagram's own ("Wyczyść pamięć").
+  registerMenu(id: number, opener: Opener, at?: { x: number; y: number }): void;
+  diagramMenu(opener: Opener, at?: { x: number; y: number }): void;
 }
 
 interface Drawn {
@@ -47,6 +51,10 @@ export class MachineDiagram {
       class: 'diagram',
     });
     for (const item of layout) this.drawn.push(this.draw(item));
+    this.svg.addEventListener('contextmenu', (event) => {
+      event.preventDefault();
+      this.actions.diagramMenu(this.svg, { x: event.clientX, y: event.clientY });
+    });
   }
 
   // How many memory rows the box shows.
@@ -125,6 +133,18 @@ export class MachineDiagram {
     const text = element('text', { x: item.x + item.width / 2, y: item.y + item.height / 2, 'text-anchor': 'middle', 'dominant-baseline': 'central' });
     group.append(text);
     this.clickable(group, 'button', () => this.actions.enterRegister(item.id, text.textContent ?? ''));
+    group.setAttribute('aria-haspopup', 'menu');
+    group.addEventListener('contextmenu', (event) => {
+      event.preventDefault();
+      event.stopPropagation();
+      this.actions.registerMenu(item.id, group, { x: event.clientX, y: event.clientY });
+    });
+    group.addEventListener('keydown', (event) => {
+      if (!isContextMenuKey(event)) return;
+      event.preventDefault();
+      event.stopPropagation();
+      this.actions.registerMenu(item.id, group);
+    });
     return { item, group, text };
   }
 
@@ -135,10 +155,25 @@ export class MachineDiagram {
       const text = element('text', { y: item.y + 2 + row * memoryRowHeight + memoryRowHeight / 2, 'dominant-baseline': 'central', class: 'row' });
       for (let column = 0; column < 3; ++column) text.append(element('tspan', { x: item.x + 5 + column * memoryColumn }));
       const address = () => this.memoryFirst + row;
-      this.clickable(text, 'listitem', () => this.actions.enterMemory(address()));
+      this.clickable(text, 'listitem', () => this.actions.enterMemory(address()), false);
+      text.addEventListener('keydown', (event) => {
+        if (!isContextMenuKey(event)) return;
+        event.preventDefault();
+        this.actions.diagramMenu(text);
+      });
       this.memoryRows.push(text);
       group.append(text);
     }
+    // A click anywhere on a row's stripe, not only on its letters, as on
+    // the desktop, which reads the row from where the pointer is.
+    group.addEventListener('click', (event) => {
+      const point = this.svg.createSVGPoint();
+      point.x = event.clientX;
+      point.y = event.clientY;
+      const y = point.matrixTransform(this.svg.getScreenCTM()?.inverse()).y;
+      const row = Math.floor((y - item.y - 2) / memoryRowHeight);
+      if (row >= 0 && row < this.memoryRows.length && this.memoryFirst + row < this.memorySize) this.actions.enterMemory(this.memoryFirst + row);
+    });
     group.addEventListener('wheel', (event) => {
       event.preventDefault();
       group.dispatchEvent(new CustomEvent('memoryscroll', { bubbles: true, detail: Math.sign(event.deltaY) * 3 }));
@@ -195,10 +230,10 @@ export class MachineDiagram {
     group.append(element('polyline', { points: `${x - 4},${tip + back} ${x},${tip} ${x + 4},${tip + back}`, fill: 'none' }));
   }
 
-  private clickable(target: SVGElement, role: string, act: () => void): void {
+  private clickable(target: SVGElement, role: string, act: () => void, byClick = true): void {
     target.setAttribute('role', role);
     target.setAttribute('tabindex', '0');
-    target.addEventListener('click', act);
+    if (byClick) target.addEventListener('click', act);
     target.addEventListener('keydown', (event) => {
       const key = (event as KeyboardEvent).key;
       if (key === 'Enter' || key === ' ') {

@@ -44,12 +44,14 @@ function uploadFile(accept: string): Promise<PickedFile | null> {
   });
 }
 
-// A file the student chooses; null when the choice was cancelled.
-export async function openFile(): Promise<PickedFile | null> {
+// A file the student chooses (only instruction lists when `listOnly`); null
+// when the choice was cancelled.
+export async function openFile(listOnly = false): Promise<PickedFile | null> {
   const open = picker().showOpenFilePicker;
-  if (!open) return uploadFile('.prg,.rzk,.lst,.txt');
+  if (!open) return uploadFile(listOnly ? '.lst' : '.prg,.rzk,.lst,.txt');
   try {
-    const [handle] = await open.call(window, { types: fileTypes, excludeAcceptAllOption: false });
+    const types = listOnly ? fileTypes.slice(2) : fileTypes;
+    const [handle] = await open.call(window, { types, excludeAcceptAllOption: false });
     if (!handle) return null;
     const file = await handle.getFile();
     return { name: file.name, bytes: new Uint8Array(await file.arrayBuffer()), handle };
@@ -59,16 +61,34 @@ export async function openFile(): Promise<PickedFile | null> {
   }
 }
 
+// The name a download is saved under: what the student typed, with the
+// old name's extension when the new one has none.
+export function downloadName(typed: string, old: string): string | null {
+  const name = typed.trim().replace(/[\\/:*?"<>|]/g, '_');
+  if (name === '' || /^\.+$/.test(name)) return null;
+  const extensionOf = (file: string) => /\.[A-Za-z0-9]{1,8}$/.exec(file)?.[0] ?? '';
+  return extensionOf(name) ? name : name + extensionOf(old);
+}
+
 // Writes the bytes: into the file of `handle` unless asked where, else
-// where the student chooses, else as a download. The name it was saved
-// under, and its handle; null when cancelled.
-export async function saveFile(name: string, bytes: Uint8Array, handle: FileSystemFileHandle | undefined, ask: boolean): Promise<{ name: string; handle?: FileSystemFileHandle } | null> {
+// where the student chooses, else as a download (under a name `chooseName`
+// asks for, when asked where). The name it was saved under, and its
+// handle; null when cancelled.
+export async function saveFile(
+  name: string,
+  bytes: Uint8Array,
+  handle: FileSystemFileHandle | undefined,
+  ask: boolean,
+  chooseName?: (name: string) => Promise<string | null>,
+): Promise<{ name: string; handle?: FileSystemFileHandle } | null> {
   const save = picker().showSaveFilePicker;
   try {
     if (!handle || ask) {
       if (!save) {
-        download(name, bytes);
-        return { name };
+        const chosen = ask && chooseName ? await chooseName(name) : name;
+        if (chosen === null) return null;
+        download(chosen, bytes);
+        return { name: chosen };
       }
       handle = await save.call(window, { suggestedName: name, types: fileTypes });
     }

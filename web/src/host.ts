@@ -23,6 +23,10 @@ export interface Engine {
   enterRegister(id: number, text: string): unknown;
   enterMemory(address: number, text: string): unknown;
   toggleSignal(id: number): void;
+  registerModes(id: number): unknown;
+  setDisplayMode(id: number, mode: number): unknown;
+  zeroRegister(id: number): unknown;
+  clearMemory(): void;
   deleteInstruction(code: number): unknown;
   options(): unknown;
   configure(options: object): unknown;
@@ -231,6 +235,17 @@ export class EngineHost {
         return engine.toggleBreakpointAtLine(request.code, request.line);
       case 'toggleSignal':
         engine.toggleSignal(request.id);
+        return null;
+      case 'registerModes':
+        return engine.registerModes(request.id);
+      case 'setDisplayMode':
+        return engine.setDisplayMode(request.id, request.mode);
+      case 'zeroRegister':
+        return engine.zeroRegister(request.id);
+      case 'clearMemory':
+        this.stopPause();
+        this.running = false;
+        engine.clearMemory();
         return null;
       case 'setManualControl':
         this.stopPause();

@@ -7,7 +7,8 @@ import type { Enabled, Outcome, RunCommand, RunState, View } from './protocol';
 import { type Example, examplesByMachine } from './examples';
 import { Storage, loadMachine, saveMachine, type DocumentKind } from './storage';
 import { Documents, type Document } from './documents';
-import { openFile, saveFile, type PickedFile } from './files';
+import { downloadName, openFile, saveFile, type PickedFile } from './files';
+import { buildMenuBar, showContextMenu, type MenuItem, type Opener } from './menu';
 import { InstructionList } from './instructions';
 import { attachSeparator, loadSizes, saveSizes } from './layout';
 import { showOptions } from './options';
@@ -55,6 +56,7 @@ const instructionList = new InstructionList(
       // Only a clear yes deletes.
       if (!(await askYesNo(await engine.call({ kind: 'question', which: 'delete', name })))) return;
       const outcome = await engine.call({ kind: 'deleteInstruction', code });
+      markListChanged();
       if (!outcome.ok) await showMessage('error', outcome.boxText);
     },
     toggleBreakpoint: (code, line) => void engine.call({ kind: 'toggleBreakpoint', code, line }),
@@ -117,6 +119,7 @@ async function compile(): Promise<void> {
     await showMessage('information', 'Program został skompilowany');
   } else {
     const outcome = await engine.call({ kind: 'compileInstruction', text: document.editor.text });
+    markListChanged();
     if (!outcome.ok) return failedCompile(document, outcome);
     await showMessage('information', 'Rozkaz skompilowany pomyślnie');
   }
@@ -171,6 +174,7 @@ async function editOptions(): Promise<void> {
     chosen.addressBits = Math.min(Math.max(Math.round(chosen.addressBits) || options.addressBits, options.minAddressBits), options.maxAddressBits);
     chosen.codeBits = Math.min(Math.max(Math.round(chosen.codeBits) || options.codeBits, options.minCodeBits), options.maxCodeBits);
     const outcome = await engine.call({ kind: 'configure', options: chosen });
+    markListChanged();
     if (outcome.ok) return 0;
     await showMessage('error', outcome.boxText);
     return outcome.line || -1;
@@ -179,7 +183,7 @@ async function editOptions(): Promise<void> {
 
 const otherKeys: Command[] = [
   { id: 'compile', name: 'Kompiluj', key: 'Ctrl+F9', act: () => void compile(), enabled: always },
-  { id: 'load-list', name: 'Ładuj listę rozkazów', key: 'Ctrl+F3', act: () => void open(), enabled: always },
+  { id: 'load-list', name: 'Ładuj listę rozkazów', key: 'Ctrl+F3', act: () => void openList(), enabled: always },
 ];
 
 const buttonOf = (command: Command) => document.getElementById(`command-${command.id}`) as HTMLButtonElement | null;
@@ -243,6 +247,37 @@ document.addEventListener(
   true,
 );
 
+// ---- the menu bar, as the desktop's ----
+
+const commandById = (id: string) => [...fileCommands, ...projectCommands, ...runCommands, ...otherKeys].find((c) => c.id === id)!;
+
+function menuItem(id: string, label?: string, separator = false): MenuItem {
+  const command = commandById(id);
+  const item: MenuItem = { label: label ?? command.name, act: command.act, enabled: () => (view ? command.enabled(view.enabled) : true), separator };
+  if (command.key) item.key = command.key;
+  return item;
+}
+
+function buildMenus(): void {
+  buildMenuBar($('#menubar'), [
+    {
+      label: 'Plik',
+      items: [
+        { label: 'Nowy', items: [menuItem('new-program', 'Program'), menuItem('new-instruction', 'Rozkaz')] },
+        menuItem('open', 'Otwórz...'),
+        menuItem('save'),
+        menuItem('save-as', 'Zapisz jako...'),
+      ],
+    },
+    { label: 'Projekt', items: [menuItem('save-list'), menuItem('load-list'), menuItem('options')] },
+    {
+      label: 'Wykonaj',
+      items: ['program', 'instruction', 'cycle', 'to-line', 'reset', 'stop'].map((id) => menuItem(id)).concat(menuItem('back', undefined, true), menuItem('back-instruction')),
+    },
+    { label: 'Pomoc', items: [{ label: 'Zawartość', act: () => void window.open('help/index.html', '_blank', 'noopener') }] },
+  ]);
+}
+
 // ---- the diagram ----
 
 async function enterValue(question: { title: string; label: string; value: string }, enter: (text: string) => Promise<Outcome>): Promise<void> {
@@ -256,6 +291,33 @@ const enterRegister = async (id: number) =>
   enterValue(await engine.call({ kind: 'registerValue', id }), (text) => engine.call({ kind: 'enterRegister', id, text }));
 const enterMemory = async (address: number) =>
   enterValue(await engine.call({ kind: 'memoryValue', address }), (text) => engine.call({ kind: 'enterMemory', address, text }));
+
+// A register's menu, as the desktop's: "Wpisz wartość", "Pokaż jako" and
+// "Zeruj".
+async function registerMenu(id: number, opener: Opener, at?: { x: number; y: number }): Promise<void> {
+  const modes = await engine.call({ kind: 'registerModes', id });
+  const failedWith = async (outcome: Outcome) => {
+    if (!outcome.ok) await showMessage('error', outcome.boxText);
+  };
+  const items: MenuItem[] = [
+    { label: 'Wpisz wartość', act: () => void enterRegister(id) },
+    {
+      label: 'Pokaż jako',
+      items: modes.choices.map((choice) => ({
+        label: choice.caption,
+        checked: () => choice.mode === modes.current,
+        act: () => void engine.call({ kind: 'setDisplayMode', id, mode: choice.mode }).then(failedWith),
+      })),
+    },
+    { label: 'Zeruj', act: () => void engine.call({ kind: 'zeroRegister', id }).then(failedWith) },
+  ];
+  showContextMenu(items, 'Rejestr', opener, at);
+}
+
+// The diagram's own menu.
+function diagramMenu(opener: Opener, at?: { x: number; y: number }): void {
+  showContextMenu([{ label: 'Wyczyść pamięć', act: () => void engine.call({ kind: 'clearMemory' }) }], 'Schemat', opener, at);
+}
 
 // ---- tracking, tempo, manual control, interrupts ----
 
@@ -333,12 +395,7 @@ const kindOfFile = (name: string): DocumentKind | 'list' =>
 // an instruction opens in an editor; a file the engine refuses loads nothing.
 async function openBytes(file: PickedFile): Promise<boolean> {
   const kind = kindOfFile(file.name);
-  if (kind === 'list') {
-    const outcome = await engine.call({ kind: 'loadList', name: file.name, bytes: file.bytes });
-    if (!outcome.ok) await showMessage('error', outcome.boxText);
-    else listName = file.name;
-    return outcome.ok;
-  }
+  if (kind === 'list') return loadList(file);
   const opened = await engine.call({ kind: 'openText', name: file.name, bytes: file.bytes });
   if (!opened.ok) {
     await showMessage('error', opened.boxText);
@@ -357,6 +414,33 @@ async function open(): Promise<void> {
   }
 }
 
+// "Ładuj listę rozkazów": whatever its name, the file is read as a list.
+async function openList(): Promise<void> {
+  try {
+    const file = await openFile(true);
+    if (file) await loadList(file);
+  } catch (error) {
+    await showMessage('error', String(error));
+  }
+}
+
+async function loadList(file: PickedFile): Promise<boolean> {
+  const outcome = await engine.call({ kind: 'loadList', name: file.name, bytes: file.bytes });
+  if (!outcome.ok) await showMessage('error', outcome.boxText);
+  else {
+    listName = file.name;
+    listChanged = false;
+  }
+  return outcome.ok;
+}
+
+// Without a save dialog in the browser, "Zapisz jako" asks for the name
+// the download gets.
+async function chooseName(name: string): Promise<string | null> {
+  const typed = await askValue('Zapisz jako', 'Nazwa pliku', name);
+  return typed === null ? null : downloadName(typed, name);
+}
+
 async function save(ask: boolean): Promise<boolean> {
   const document = documents.current;
   const { work } = document;
@@ -372,7 +456,7 @@ async function save(ask: boolean): Promise<boolean> {
     return false;
   }
   try {
-    const saved = await saveFile(work.name, encoded.bytes, document.handle, ask);
+    const saved = await saveFile(work.name, encoded.bytes, document.handle, ask, chooseName);
     if (!saved) return false;
     work.encoding = encoding;
     work.modified = false;
@@ -391,26 +475,37 @@ async function save(ask: boolean): Promise<boolean> {
 async function saveList(): Promise<void> {
   const bytes = await engine.call({ kind: 'saveList' });
   try {
-    await saveFile(listName, bytes, undefined, true);
+    const saved = await saveFile(listName, bytes, undefined, true, chooseName);
+    if (saved) listName = saved.name;
   } catch (error) {
     await showMessage('error', String(error));
   }
 }
 let listName = 'rozkazy.lst';
+// Whether the student changed the list since it was loaded: an example's
+// own list then replaces it only when the student agrees.
+let listChanged = false;
+function markListChanged(): void {
+  listChanged = true;
+  void keepMachine();
+}
 
 // The instruction list and the configuration survive a reload: kept after
 // each change, once the one kept before has been loaded again.
 let machineRestored = false;
 async function keepMachine(): Promise<void> {
   if (!machineRestored) return;
-  saveMachine(window.localStorage, { name: listName, bytes: await engine.call({ kind: 'saveList' }) });
+  saveMachine(window.localStorage, { name: listName, bytes: await engine.call({ kind: 'saveList' }), changed: listChanged });
 }
 
 async function restoreMachine(): Promise<void> {
   const kept = loadMachine(window.localStorage);
   if (kept) {
     const outcome = await engine.call({ kind: 'loadList', name: kept.name, bytes: kept.bytes });
-    if (outcome.ok) listName = kept.name;
+    if (outcome.ok) {
+      listName = kept.name;
+      listChanged = kept.changed === true;
+    }
   }
   machineRestored = true;
 }
@@ -425,10 +520,16 @@ async function openExample(example: Example): Promise<void> {
   closeExamples();
   if (example.list) {
     const name = example.list.split('/').pop()!;
-    if (!(await openBytes({ name, bytes: await fetchBytes(`examples/${example.list}`) }))) return;
+    // Only the student's own changes to the list are worth a question.
+    const answer = listChanged ? await askYesNoCancel(exampleListQuestion(example.file, name)) : 'yes';
+    if (answer === 'cancel') return;
+    if (answer === 'yes' && !(await loadList({ name, bytes: await fetchBytes(`examples/${example.list}`) }))) return;
   }
   await openBytes({ name: example.file, bytes: await fetchBytes(`examples/${example.path}`) });
 }
+
+const exampleListQuestion = (file: string, list: string) =>
+  `Przykład ${file} korzysta z listy rozkazów ${list}. Lista rozkazów została zmieniona. Załadować ${list} w jej miejsce?`;
 
 function buildExamples(examples: Example[]): void {
   const menu = $('#examples-menu');
@@ -508,12 +609,15 @@ async function startUp(): Promise<void> {
   buildButtons($('#file-commands'), fileCommands);
   buildButtons($('#project-commands'), projectCommands);
   buildButtons($('#run-commands'), runCommands);
+  buildMenus();
   const layout = await engine.ready;
   await restoreMachine();
   diagram = new MachineDiagram(layout, {
     enterRegister: (id) => void enterRegister(id),
     enterMemory: (address) => void enterMemory(address),
     toggleSignal: (id) => void engine.call({ kind: 'toggleSignal', id }),
+    registerMenu: (id, opener, at) => void registerMenu(id, opener, at),
+    diagramMenu,
   });
   $('#diagram').append(diagram.svg);
   diagram.svg.addEventListener('memoryscroll', (event) => {

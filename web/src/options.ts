@@ -25,7 +25,7 @@ function labelled(caption: string, input: HTMLInputElement): HTMLLabelElement {
 export function showOptions(options: MachineOptions, apply: (chosen: ChosenOptions) => Promise<number>): Promise<void> {
   const before = document.activeElement as HTMLElement | null;
   const backdrop = element('div', { class: 'backdrop' });
-  const form = element('form', { class: 'box options', role: 'dialog', 'aria-modal': 'true', 'aria-labelledby': 'options-title' });
+  const form = element('form', { class: 'box options', novalidate: '', role: 'dialog', 'aria-modal': 'true', 'aria-labelledby': 'options-title' });
   form.append(element('h2', { id: 'options-title' }, 'Opcje projektu'));
 
   const word = element('fieldset');

@@ -127,6 +127,10 @@ export type Request =
   | { kind: 'enterRegister'; id: number; text: string }
   | { kind: 'enterMemory'; address: number; text: string }
   | { kind: 'toggleSignal'; id: number }
+  | { kind: 'registerModes'; id: number }
+  | { kind: 'setDisplayMode'; id: number; mode: number }
+  | { kind: 'zeroRegister'; id: number }
+  | { kind: 'clearMemory' }
   | { kind: 'deleteInstruction'; code: number }
   | { kind: 'options' }
   | { kind: 'configure'; options: ChosenOptions }
@@ -162,6 +166,10 @@ export interface Answers {
   enterRegister: Outcome;
   enterMemory: Outcome;
   toggleSignal: null;
+  registerModes: RegisterModes;
+  setDisplayMode: Outcome;
+  zeroRegister: Outcome;
+  clearMemory: null;
   deleteInstruction: Outcome;
   options: MachineOptions;
   configure: Outcome; // line: the field at fault, 1-4 a vector's address, 5-8 a device's number
@@ -176,6 +184,13 @@ export interface Answers {
   memoryWindow: null;
   speed: number; // cycles per second of the yardstick loop, 0 if it failed
   question: string;
+}
+
+// A register's "Pokaż jako" choices (the engine's TDisplayMode numbers) and
+// the one it shows now.
+export interface RegisterModes {
+  choices: { caption: string; mode: number }[];
+  current: number;
 }
 
 // What the value box asks before a value is entered.

@@ -75,6 +75,7 @@ export class Storage {
 export interface MachineWork {
   name: string;
   bytes: Uint8Array;
+  changed?: boolean; // changed by the student since it was loaded
 }
 
 const machineKey = 'dorum.machine';
@@ -83,7 +84,7 @@ export function saveMachine(store: Pick<globalThis.Storage, 'setItem'>, work: Ma
   try {
     let binary = '';
     for (const byte of work.bytes) binary += String.fromCharCode(byte);
-    store.setItem(machineKey, JSON.stringify({ name: work.name, bytes: btoa(binary) }));
+    store.setItem(machineKey, JSON.stringify({ name: work.name, bytes: btoa(binary), changed: work.changed === true }));
   } catch {
     // A full or forbidden storage: the machine is built again from the files.
   }
@@ -91,10 +92,10 @@ export function saveMachine(store: Pick<globalThis.Storage, 'setItem'>, work: Ma
 
 export function loadMachine(store: Pick<globalThis.Storage, 'getItem'>): MachineWork | null {
   try {
-    const saved = JSON.parse(store.getItem(machineKey) ?? 'null') as { name?: unknown; bytes?: unknown } | null;
+    const saved = JSON.parse(store.getItem(machineKey) ?? 'null') as { name?: unknown; bytes?: unknown; changed?: unknown } | null;
     if (typeof saved?.name !== 'string' || typeof saved.bytes !== 'string') return null;
     const binary = atob(saved.bytes);
-    return { name: saved.name, bytes: Uint8Array.from(binary, (c) => c.charCodeAt(0)) };
+    return { name: saved.name, bytes: Uint8Array.from(binary, (c) => c.charCodeAt(0)), changed: saved.changed === true };
   } catch {
     return null;
   }

@@ -187,3 +187,22 @@ std::string MemoryRowText(const TMachine& machine, int address) {
 }
 
 }  // namespace dorum
+
+namespace dorum {
+
+std::vector<TDisplayModeChoice> DisplayModeChoices(TRegisterId id) {
+  static constexpr std::array<TDisplayModeChoice, 5> kChoices = {{
+      {"Dziesiętnie bez znaku", TDisplayMode::dmUnsigned},
+      {"Dziesiętnie ze znakiem", TDisplayMode::dmSigned},
+      {"Binarnie", TDisplayMode::dmBinary},
+      {"Szestnastkowo", TDisplayMode::dmHexadecimal},
+      {"Rozkaz", TDisplayMode::dmInstruction},
+  }};
+  std::vector<TDisplayModeChoice> offered;
+  for (const TDisplayModeChoice& choice : kChoices)
+    if (choice.Mode != TDisplayMode::dmInstruction || id == TRegisterId::I)
+      offered.push_back(choice);
+  return offered;
+}
+
+}  // namespace dorum

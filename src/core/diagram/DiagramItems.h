@@ -3,12 +3,16 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
+#include <vector>
 
 // The layout of the machine diagram, which every front end draws from: the
 // desktop's widget and the web page's picture.
 namespace dorum {
 
 class TMachine;
+enum class TDisplayMode : std::uint8_t;
+enum class TRegisterId : std::uint8_t;
 
 // The diagram of the data path is drawn in design units: a client area of
 // 816 × 477, scaled to the window.
@@ -56,5 +60,13 @@ struct TDiagramItem {
 [[nodiscard]] std::string ItemText(const TMachine& machine, const TDiagramItem& item);
 // A row of the memory view: "address  word  code".
 [[nodiscard]] std::string MemoryRowText(const TMachine& machine, int address);
+
+// A register's "Pokaż jako" choices, in menu order.
+struct TDisplayModeChoice {
+  std::string_view Caption;
+  TDisplayMode Mode;
+};
+// The choices a register offers: only I shows its value as an instruction.
+[[nodiscard]] std::vector<TDisplayModeChoice> DisplayModeChoices(TRegisterId id);
 
 }  // namespace dorum

@@ -112,6 +112,18 @@ test('every request is answered in the shape the protocol gives', async () => {
   assert.equal(outcome(ask({ kind: 'reset' }))['ok'], true);
   assert.equal(outcome(ask({ kind: 'enterRegister', id: 0, text: '7' }))['ok'], true);
   assert.deepEqual(ask({ kind: 'registerValue', id: 0 }), { title: 'Rejestr AK', label: 'Aktualna wartość', value: '7' });
+  // AK's menu: its choices without "Rozkaz", the one it shows, zeroing.
+  const modes = ask({ kind: 'registerModes', id: 0 }) as { choices: { caption: string; mode: number }[]; current: number };
+  assert.deepEqual(modes.choices.map((c) => c.caption), ['Dziesiętnie bez znaku', 'Dziesiętnie ze znakiem', 'Binarnie', 'Szestnastkowo']);
+  assert.equal(modes.current, 1);
+  assert.equal(outcome(ask({ kind: 'setDisplayMode', id: 0, mode: 3 }))['ok'], true);
+  assert.equal((ask({ kind: 'registerModes', id: 0 }) as { current: number }).current, 3);
+  assert.equal(outcome(ask({ kind: 'zeroRegister', id: 0 }))['ok'], true);
+  assert.equal((ask({ kind: 'registerValue', id: 0 }) as { value: string }).value, '0');
+  assert.equal(outcome(ask({ kind: 'enterRegister', id: 0, text: '7' }))['ok'], true);
+  assert.equal(outcome(ask({ kind: 'enterMemory', address: 3, text: '9' }))['ok'], true);
+  assert.equal(ask({ kind: 'clearMemory' }), null);
+  assert.deepEqual(ask({ kind: 'memoryValue', address: 3 }), { title: 'PaO', label: 'Wartość[3]', value: '0' });
   assert.equal(outcome(ask({ kind: 'enterMemory', address: 3, text: 'abc' }))['ok'], false);
   assert.deepEqual(ask({ kind: 'memoryValue', address: 3 }), { title: 'PaO', label: 'Wartość[3]', value: '0' });
   assert.equal(ask({ kind: 'toggleBreakpoint', code: 5, line: 4 }), true);

@@ -60,7 +60,10 @@ test('the machine is kept as its list file, byte for byte', () => {
   assert.equal(loadMachine(store), null);
   const bytes = Uint8Array.from([0x5b, 0x4f, 0xa3, 0x0d, 0x0a, 0x00, 0xff]);
   saveMachine(store, { name: 'ombra.lst', bytes });
-  assert.deepEqual(loadMachine(store), { name: 'ombra.lst', bytes });
+  assert.deepEqual(loadMachine(store), { name: 'ombra.lst', bytes, changed: false });
+  // Whether the student changed it is kept too: an example asks before replacing it.
+  saveMachine(store, { name: 'ombra.lst', bytes, changed: true });
+  assert.equal(loadMachine(store)?.changed, true);
   for (const stored of ['{', '{"name": 1, "bytes": ""}', '{"name": "a", "bytes": "%%%"}'])
     assert.equal(loadMachine(memoryStore({ 'dorum.machine': stored })), null, stored);
 });

@@ -1,0 +1,148 @@
+// The menus: the menu bar's commands, a register's menu and the diagram's,
+// and the names a download is saved under.
+import { after, before, test } from 'node:test';
+import assert from 'node:assert/strict';
+import { closeBox, openExample, openPage, register, shownCycle, startSite } from './harness.mjs';
+
+let site;
+
+before(async () => {
+  site = await startSite();
+});
+after(async () => {
+  await site?.close();
+});
+
+const menu = (page, name) => page.getByRole('menu', { name });
+
+test('the run commands are menu items too, greyed as the buttons are and worked by keyboard', async () => {
+  const page = await openPage(site);
+  await openExample(page, 'Dorum: suma.prg');
+  await page.keyboard.press('Control+F9');
+  await closeBox(page);
+
+  await page.getByRole('menubar').getByRole('menuitem', { name: 'Wykonaj' }).click();
+  const run = menu(page, 'Wykonaj');
+  assert.deepEqual(await run.getByRole('menuitem').evaluateAll((items) => items.map((i) => i.getAttribute('aria-label') ?? i.textContent)), [
+    'Program', 'Rozkaz', 'Takt', 'Do kursora', 'Reset', 'Przerwij', 'Cofnij takt', 'Cofnij rozkaz',
+  ]);
+  // Nothing to step back over yet.
+  assert.equal(await run.getByRole('menuitem', { name: 'Cofnij takt' }).getAttribute('aria-disabled'), 'true');
+  await run.getByRole('menuitem', { name: 'Takt', exact: true }).click();
+  await shownCycle(page, 1);
+  assert.equal(await run.count(), 0);
+
+  // From the keyboard: to "Wykonaj" along the bar, down into its menu, to "Takt".
+  await page.getByRole('menubar').getByRole('menuitem', { name: 'Plik' }).focus();
+  await page.keyboard.press('ArrowRight');
+  await page.keyboard.press('ArrowRight');
+  await page.keyboard.press('ArrowDown');
+  await page.keyboard.press('ArrowDown');
+  await page.keyboard.press('ArrowDown');
+  assert.equal(await page.evaluate(() => document.activeElement?.getAttribute('aria-label')), 'Takt');
+  await page.keyboard.press('Enter');
+  await shownCycle(page, 2);
+  assert.equal(await page.getByRole('menubar').getByRole('menuitem', { name: 'Wykonaj' }).evaluate((e) => e === document.activeElement), true);
+
+  // Under manual control "Program" and "Rozkaz" are greyed, and do nothing.
+  await page.getByRole('checkbox', { name: 'Sterowanie ręczne' }).check();
+  await page.waitForFunction(() => document.querySelector('#command-program')?.disabled === true);
+  await page.getByRole('menubar').getByRole('menuitem', { name: 'Wykonaj' }).click();
+  assert.equal(await run.getByRole('menuitem', { name: 'Program', exact: true }).getAttribute('aria-disabled'), 'true');
+  assert.equal(await run.getByRole('menuitem', { name: 'Rozkaz', exact: true }).getAttribute('aria-disabled'), 'true');
+  await run.getByRole('menuitem', { name: 'Program', exact: true }).click({ force: true });
+  assert.equal(await run.count(), 1, 'a greyed item leaves its menu open');
+  await page.keyboard.press('Escape');
+  assert.equal(await run.count(), 0);
+  assert.equal(await page.locator('svg.diagram').getAttribute('data-cycles'), '2');
+  assert.deepEqual(page.errors, []);
+});
+
+test('a register shows its value as chosen in its menu and is zeroed there; the memory is cleared', async () => {
+  const page = await openPage(site);
+  const ak = register(page, 'AK');
+  await ak.click();
+  await page.locator('.box input').fill('5');
+  await page.keyboard.press('Enter');
+  await page.waitForFunction(() => document.querySelector('g.register[data-name=RegisterAK]')?.getAttribute('aria-label') === 'AK : 5');
+
+  await ak.click({ button: 'right' });
+  const registerMenu = menu(page, 'Rejestr');
+  await registerMenu.waitFor();
+  assert.deepEqual(await registerMenu.locator(':scope > [role=menuitem]').allTextContents(), ['Wpisz wartość', 'Pokaż jako', 'Zeruj']);
+  await registerMenu.getByRole('menuitem', { name: 'Pokaż jako' }).click();
+  const modes = menu(page, 'Pokaż jako');
+  // Only I shows its value as an instruction.
+  assert.deepEqual(await modes.getByRole('menuitemradio').allTextContents(), [
+    'Dziesiętnie bez znaku', 'Dziesiętnie ze znakiem', 'Binarnie', 'Szestnastkowo',
+  ]);
+  assert.equal(await modes.getByRole('menuitemradio', { name: 'Dziesiętnie bez znaku' }).getAttribute('aria-checked'), 'true');
+  await modes.getByRole('menuitemradio', { name: 'Binarnie' }).click();
+  await page.waitForFunction(() => document.querySelector('g.register[data-name=RegisterAK]')?.getAttribute('aria-label') === 'AK : %00000101');
+
+  // By keyboard: Shift+F10 on the focused register, "Zeruj" at the end.
+  await ak.focus();
+  await page.keyboard.press('Shift+F10');
+  await registerMenu.waitFor();
+  await page.keyboard.press('End');
+  await page.keyboard.press('Enter');
+  await page.waitForFunction(() => document.querySelector('g.register[data-name=RegisterAK]')?.getAttribute('aria-label') === 'AK : %00000000');
+  assert.equal(await ak.evaluate((e) => e === document.activeElement), true);
+
+  // I offers "Rozkaz", and shows it.
+  await register(page, 'I').click({ button: 'right' });
+  await registerMenu.getByRole('menuitem', { name: 'Pokaż jako' }).click();
+  assert.equal(await modes.getByRole('menuitemradio', { name: 'Rozkaz' }).getAttribute('aria-checked'), 'true');
+  await page.keyboard.press('Escape');
+  await page.keyboard.press('Escape');
+  assert.equal(await registerMenu.count(), 0);
+
+  // "Wyczyść pamięć" from the diagram's menu.
+  // Anywhere on the row's stripe, right of its letters too.
+  const memory = await page.locator('svg.diagram g.memory rect').first().boundingBox();
+  const row3 = await page.locator('svg.diagram text.row').nth(3).boundingBox();
+  await page.mouse.click(memory.x + memory.width - 30, row3.y + row3.height / 2);
+  await page.locator('.box input').fill('37');
+  await page.keyboard.press('Enter');
+  await page.waitForFunction(() => document.querySelectorAll('svg.diagram text.row')[3]?.getAttribute('aria-label')?.startsWith('3  37'));
+  await page.locator('svg.diagram').click({ button: 'right', position: { x: 20, y: 20 } });
+  await menu(page, 'Schemat').getByRole('menuitem', { name: 'Wyczyść pamięć' }).click();
+  await page.waitForFunction(() => document.querySelectorAll('svg.diagram text.row')[3]?.getAttribute('aria-label')?.startsWith('3  0'));
+  assert.deepEqual(page.errors, []);
+});
+
+test('"Zapisz jako" asks the name of the download; an example asks before replacing a changed list', async () => {
+  const page = await openPage(site);
+  await page.getByRole('button', { name: 'Nowy program' }).click();
+  await page.locator('[role=tabpanel]:not([hidden]) .cm-content').pressSequentially('STP\n');
+  const download = page.waitForEvent('download');
+  await page.getByRole('button', { name: 'Zapisz jako' }).click();
+  const box = page.getByRole('dialog', { name: 'Zapisz jako' });
+  await box.locator('input').fill('moj program');
+  await box.getByRole('button', { name: 'OK' }).click();
+  assert.equal((await download).suggestedFilename(), 'moj program.prg');
+  await page.getByRole('tab', { name: 'moj program.prg', selected: true }).waitFor();
+
+  // A list changed by the student: an example with a list of its own asks.
+  await page.getByRole('button', { name: 'Nowy rozkaz' }).click();
+  await page.locator('[role=tabpanel]:not([hidden]) .cm-content').pressSequentially('ROZKAZ NIC;\nczyt wys wei il;\n');
+  await page.keyboard.press('Control+F9');
+  await closeBox(page);
+  const tabs = page.getByRole('tablist', { name: 'Otwarte pliki' }).getByRole('tab');
+  const before = await tabs.count();
+  await page.getByRole('button', { name: 'Przykłady' }).click();
+  await page.getByRole('menuitem', { name: 'Pelt: podprogram.prg' }).click();
+  const question = page.getByRole('dialog');
+  assert.match(await question.locator('.message').textContent(), /pelt\.lst/);
+  await question.getByRole('button', { name: 'Anuluj' }).click();
+  assert.equal(await tabs.count(), before);
+  // "Nie": the program opens over the student's list, which keeps NIC.
+  await page.getByRole('button', { name: 'Przykłady' }).click();
+  await page.getByRole('menuitem', { name: 'Pelt: podprogram.prg' }).click();
+  await page.getByRole('dialog').getByRole('button', { name: 'Nie' }).click();
+  await page.getByRole('tab', { name: 'podprogram.prg', selected: true }).waitFor();
+  await page.getByRole('tab', { name: 'Lista rozkazów' }).click();
+  const names = page.getByRole('listbox', { name: 'Rozkazy' }).getByRole('option');
+  assert.ok((await names.allTextContents()).includes('nic'));
+  assert.deepEqual(page.errors, []);
+});
