@@ -10,6 +10,7 @@ export const diagramHeight = 477;
 // its columns (address, word, code) as wide as "65535  ".
 const memoryRowHeight = 18;
 const memoryColumn = 48;
+const scrollBarWidth = 16;
 
 function element<K extends keyof SVGElementTagNameMap>(
   name: K,
@@ -42,6 +43,7 @@ export class MachineDiagram {
   private readonly memoryRows: SVGTextElement[] = [];
   private memoryFirst = 0;
   private memorySize = 0;
+  private scrollBar: { bar: SVGGElement; thumb: SVGRectElement; top: number; height: number } | null = null;
 
   constructor(layout: LayoutItem[], private readonly actions: DiagramActions) {
     this.svg = element('svg', {
@@ -70,7 +72,11 @@ export class MachineDiagram {
       const drawn = this.drawn[index];
       if (drawn) this.show(drawn, state);
     });
-    this.memorySize = view.memorySize;
+    if (this.memorySize !== view.memorySize) {
+      this.memorySize = view.memorySize;
+      // A smaller memory: the view comes back within it.
+      this.scrollBy(0);
+    }
     this.memoryRows.forEach((row, index) => {
       const text = view.memory[index] ?? '';
       if (row.getAttribute('aria-label') === text) return;
@@ -83,7 +89,7 @@ export class MachineDiagram {
   }
 
   // The first memory row shown; the page asks the worker for those rows.
-  scrollMemory(delta: number): number {
+  private scrollMemory(delta: number): number {
     const last = Math.max(0, this.memorySize - this.visibleRows);
     this.memoryFirst = Math.min(Math.max(this.memoryFirst + delta, 0), last);
     return this.memoryFirst;
@@ -172,13 +178,87 @@ export class MachineDiagram {
       point.y = event.clientY;
       const y = point.matrixTransform(this.svg.getScreenCTM()?.inverse()).y;
       const row = Math.floor((y - item.y - 2) / memoryRowHeight);
+      if (event.target instanceof Element && event.target.closest('.scrollbar')) return;
       if (row >= 0 && row < this.memoryRows.length && this.memoryFirst + row < this.memorySize) this.actions.enterMemory(this.memoryFirst + row);
     });
     group.addEventListener('wheel', (event) => {
       event.preventDefault();
-      group.dispatchEvent(new CustomEvent('memoryscroll', { bubbles: true, detail: Math.sign(event.deltaY) * 3 }));
+      this.scrollBy(Math.sign(event.deltaY) * 3);
     });
+    this.drawScrollBar(item, group);
     return { item, group };
+  }
+
+  // The scroll bar beside the memory, as on the desktop: its track pages, its
+  // thumb drags, and with the keyboard the arrows, Page Up/Down, Home, End.
+  private drawScrollBar(item: LayoutItem, memory: SVGGElement): void {
+    const x = item.x + item.width - scrollBarWidth - 1;
+    const top = item.y + 1;
+    const height = item.height - 2;
+    const bar = element('g', { class: 'scrollbar', role: 'scrollbar', tabindex: 0, 'aria-label': 'Przewijanie pamięci', 'aria-orientation': 'vertical', 'aria-valuemin': 0 });
+    const track = element('rect', { x, y: top, width: scrollBarWidth, height, class: 'track' });
+    const thumb = element('rect', { x: x + 2, y: top, width: scrollBarWidth - 4, height, rx: 2, class: 'thumb' });
+    bar.append(track, thumb);
+    memory.append(bar);
+    this.scrollBar = { bar, thumb, top, height };
+    const page = () => Math.max(1, this.visibleRows - 1);
+    bar.addEventListener('click', (event) => {
+      event.stopPropagation();
+      if (event.target !== track) return;
+      const thumbTop = Number(thumb.getAttribute('y'));
+      this.scrollBy(this.toDiagramY(event.clientY) < thumbTop ? -page() : page());
+    });
+    bar.addEventListener('keydown', (event) => {
+      const steps: Record<string, number> = { ArrowDown: 1, ArrowUp: -1, PageDown: page(), PageUp: -page(), Home: -this.memorySize, End: this.memorySize };
+      const step = steps[event.key];
+      if (step === undefined) return;
+      event.preventDefault();
+      this.scrollBy(step);
+    });
+    thumb.addEventListener('pointerdown', (event) => {
+      event.preventDefault();
+      thumb.setPointerCapture(event.pointerId);
+      const startY = this.toDiagramY(event.clientY);
+      const startFirst = this.memoryFirst;
+      const move = (moved: PointerEvent) => {
+        const rows = Math.round(((this.toDiagramY(moved.clientY) - startY) / height) * this.memorySize);
+        this.scrollBy(startFirst + rows - this.memoryFirst);
+      };
+      const release = () => {
+        thumb.removeEventListener('pointermove', move);
+        thumb.removeEventListener('pointerup', release);
+      };
+      thumb.addEventListener('pointermove', move);
+      thumb.addEventListener('pointerup', release);
+    });
+  }
+
+  private toDiagramY(clientY: number): number {
+    const point = this.svg.createSVGPoint();
+    point.y = clientY;
+    return point.matrixTransform(this.svg.getScreenCTM()?.inverse()).y;
+  }
+
+  // Scrolls the memory view; the page asks the worker for the rows shown.
+  private scrollBy(delta: number): void {
+    const before = this.memoryFirst;
+    this.scrollMemory(delta);
+    this.showScrollBar();
+    if (this.memoryFirst !== before || delta === 0)
+      this.svg.dispatchEvent(new CustomEvent('memoryscroll', { detail: this.memoryFirst }));
+  }
+
+  private showScrollBar(): void {
+    if (!this.scrollBar) return;
+    const { bar, thumb, top, height } = this.scrollBar;
+    const last = Math.max(0, this.memorySize - this.visibleRows);
+    const shown = this.memorySize > 0 ? Math.min(1, this.visibleRows / this.memorySize) : 1;
+    const thumbHeight = Math.max(12, height * shown);
+    thumb.setAttribute('height', String(thumbHeight));
+    thumb.setAttribute('y', String(top + (last > 0 ? ((height - thumbHeight) * this.memoryFirst) / last : 0)));
+    bar.setAttribute('aria-valuemax', String(last));
+    bar.setAttribute('aria-valuenow', String(this.memoryFirst));
+    bar.setAttribute('aria-valuetext', `adres ${this.memoryFirst}`);
   }
 
   private drawSignal(item: LayoutItem, group: SVGGElement): Drawn {

@@ -621,8 +621,7 @@ async function startUp(): Promise<void> {
   });
   $('#diagram').append(diagram.svg);
   diagram.svg.addEventListener('memoryscroll', (event) => {
-    const first = diagram!.scrollMemory((event as CustomEvent<number>).detail);
-    void engine.call({ kind: 'memoryWindow', first, rows: diagram!.visibleRows });
+    void engine.call({ kind: 'memoryWindow', first: (event as CustomEvent<number>).detail, rows: diagram!.visibleRows });
   });
   void engine.call({ kind: 'memoryWindow', first: 0, rows: diagram.visibleRows });
   if (view) diagram.update(view);

@@ -146,3 +146,26 @@ test('"Zapisz jako" asks the name of the download; an example asks before replac
   assert.ok((await names.allTextContents()).includes('nic'));
   assert.deepEqual(page.errors, []);
 });
+
+test('the memory scrolls by its scroll bar, with the mouse and the keyboard', async () => {
+  const page = await openPage(site);
+  const rows = page.locator('svg.diagram text.row');
+  const firstRow = async () => (await rows.first().getAttribute('aria-label')).split('  ')[0];
+  const bar = page.getByRole('scrollbar', { name: 'Przewijanie pamięci' });
+  assert.equal(await bar.getAttribute('aria-valuemax'), String(32 - (await rows.count())));
+  await bar.focus();
+  await page.keyboard.press('End');
+  await page.waitForFunction(() => document.querySelector('svg.diagram text.row:last-of-type')?.getAttribute('aria-label')?.startsWith('31  '));
+  assert.equal(await bar.getAttribute('aria-valuenow'), await firstRow());
+  await page.keyboard.press('Home');
+  await page.waitForFunction(() => document.querySelector('svg.diagram text.row')?.getAttribute('aria-label')?.startsWith('0  '));
+  await page.keyboard.press('ArrowDown');
+  await page.waitForFunction(() => document.querySelector('svg.diagram text.row')?.getAttribute('aria-label')?.startsWith('1  '));
+  // A click on the track below the thumb goes a page on.
+  const track = await bar.locator('.track').boundingBox();
+  await page.mouse.click(track.x + track.width / 2, track.y + track.height - 3);
+  await page.waitForFunction(() => document.querySelector('svg.diagram text.row')?.getAttribute('aria-label')?.startsWith('11  '));
+  // The click scrolled, and entered no value.
+  assert.equal(await page.locator('.box').count(), 0);
+  assert.deepEqual(page.errors, []);
+});
