@@ -98,6 +98,7 @@ export class MachineDiagram {
   private show(drawn: Drawn, state: ItemView): void {
     const { group, item } = drawn;
     group.style.display = state.shown ? '' : 'none';
+    if (item.kind === 'memory' && this.scrollBar) this.scrollBar.bar.style.display = group.style.display;
     group.classList.toggle('active', state.active);
     if (drawn.text && drawn.text.textContent !== state.text) drawn.text.textContent = state.text;
     if (item.kind === 'wire') return;
@@ -199,7 +200,10 @@ export class MachineDiagram {
     const track = element('rect', { x, y: top, width: scrollBarWidth, height, class: 'track' });
     const thumb = element('rect', { x: x + 2, y: top, width: scrollBarWidth - 4, height, rx: 2, class: 'thumb' });
     bar.append(track, thumb);
-    memory.append(bar);
+    // Beside the memory's list, not in it: a list holds only its rows.
+    memory.id = 'memory-rows';
+    bar.setAttribute('aria-controls', memory.id);
+    memory.after(bar);
     this.scrollBar = { bar, thumb, top, height };
     const page = () => Math.max(1, this.visibleRows - 1);
     bar.addEventListener('click', (event) => {
