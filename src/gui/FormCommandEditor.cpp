@@ -26,11 +26,6 @@ namespace dorum::gui {
 
 namespace {
 
-// Raised as EDorumError, whose text is UTF-8 like the core's.
-constexpr const char* kEmptyFind = "Nie można szukać pustego tekstu";
-constexpr const char* kEmptyReplace = "Nie można zamieniać pustego tekstu";
-constexpr const char* kNotFound = "Nie znaleziono szukanego tekstu";
-
 constexpr int kPanelWidth = 80;
 
 // The folder the user keeps documents in; the home folder when the system
@@ -439,15 +434,16 @@ void TFormCommandEditor::FindAgain() {
 }
 
 void TFormCommandEditor::FindNext(const QString& text, const TSearchOptions& options) {
-  if (text.isEmpty()) throw EDorumError(kEmptyFind);
+  if (text.isEmpty()) throw EDorumError(std::string(Texts::EmptyFind));
   lastSearch_ = TSearch{text, options};
-  if (!memo_->FindText(text, options)) throw EDorumError(kNotFound);
+  if (!memo_->FindText(text, options)) throw EDorumError(std::string(Texts::NotFound));
 }
 
 void TFormCommandEditor::Replace(const QString& text, const QString& replacement,
                                  const TSearchOptions& options, bool all) {
-  if (text.isEmpty()) throw EDorumError(kEmptyReplace);
-  if (memo_->ReplaceText(text, replacement, options, all) == 0) throw EDorumError(kNotFound);
+  if (text.isEmpty()) throw EDorumError(std::string(Texts::EmptyReplace));
+  if (memo_->ReplaceText(text, replacement, options, all) == 0)
+    throw EDorumError(std::string(Texts::NotFound));
 }
 
 }  // namespace dorum::gui

@@ -107,6 +107,13 @@ class TPageEngine {
     return which == "delete" ? Texts::DeleteInstructionQuestion(name)
                              : Texts::SaveModifiedQuestion(name);
   }
+  // The editors' find and replace, as their error box says it.
+  static std::string SearchMessage(const std::string& which) {
+    const std::string_view text = which == "emptyFind"      ? Texts::EmptyFind
+                                  : which == "emptyReplace" ? Texts::EmptyReplace
+                                                            : Texts::NotFound;
+    return Texts::BoxText(std::string(text));
+  }
   static std::string SaveQuestion(const std::string& text, int encoding, const std::string& name) {
     return TEngine::SaveQuestion(text, static_cast<TTextEncoding>(encoding), name);
   }
@@ -387,6 +394,7 @@ EMSCRIPTEN_BINDINGS(dorum_engine) {
       .class_function("saveQuestion", &TPageEngine::SaveQuestion)
       .class_function("speed", &TPageEngine::Speed)
       .class_function("question", &TPageEngine::Question)
+      .class_function("searchMessage", &TPageEngine::SearchMessage)
       .function("loadList", &TPageEngine::LoadList)
       .function("saveList", &TPageEngine::SaveList)
       .function("compileProgram", &TPageEngine::CompileProgram)

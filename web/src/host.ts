@@ -50,6 +50,7 @@ export interface EngineModule {
     saveQuestion(text: string, encoding: number, name: string): string;
     speed(cycles: number): number;
     question(which: string, name: string): string;
+    searchMessage(which: string): string;
     checkInstruction(text: string): unknown;
   };
 }
@@ -272,6 +273,8 @@ export class EngineHost {
         return this.module.Engine.speed(request.cycles);
       case 'question':
         return this.module.Engine.question(request.which, request.name);
+      case 'searchMessage':
+        return this.module.Engine.searchMessage(request.which);
     }
   }
 }

@@ -8,6 +8,7 @@ import { type Example, examplesByMachine } from './examples';
 import { Storage, loadMachine, saveMachine, type DocumentKind } from './storage';
 import { Documents, type Document } from './documents';
 import { downloadName, openFile, saveFile, type PickedFile } from './files';
+import { FindPanel } from './find';
 import { buildMenuBar, showContextMenu, type MenuItem, type Opener } from './menu';
 import { InstructionList } from './instructions';
 import { attachSeparator, loadSizes, saveSizes } from './layout';
@@ -181,8 +182,16 @@ async function editOptions(): Promise<void> {
   });
 }
 
+// Find and replace in the editor shown.
+const findPanel = new FindPanel($('.editor-panel'), () => documents.current.editor.view, async (why) =>
+  showMessage('error', await engine.call({ kind: 'searchMessage', which: why })),
+);
+
 const otherKeys: Command[] = [
   { id: 'compile', name: 'Kompiluj', key: 'Ctrl+F9', act: () => void compile(), enabled: always },
+  { id: 'find', name: 'Znajdź...', key: 'Ctrl+F', act: () => findPanel.open(false), enabled: always },
+  { id: 'find-next', name: 'Znajdź następny', key: 'Ctrl+L', act: () => void findPanel.findAgain(), enabled: always },
+  { id: 'replace', name: 'Zamień', key: 'Ctrl+H', act: () => findPanel.open(true), enabled: always },
   { id: 'load-list', name: 'Ładuj listę rozkazów', key: 'Ctrl+F3', act: () => void openList(), enabled: always },
 ];
 
@@ -230,7 +239,9 @@ async function stepBack(whole: boolean): Promise<void> {
 }
 
 function keyName(event: KeyboardEvent): string {
-  return (event.ctrlKey ? 'Ctrl+' : '') + (event.shiftKey ? 'Shift+' : '') + event.key;
+  // A letter is named by its capital, whatever Caps Lock says.
+  const key = event.key.length === 1 ? event.key.toUpperCase() : event.key;
+  return (event.ctrlKey ? 'Ctrl+' : '') + (event.shiftKey ? 'Shift+' : '') + key;
 }
 
 document.addEventListener(
@@ -269,6 +280,7 @@ function buildMenus(): void {
         menuItem('save-as', 'Zapisz jako...'),
       ],
     },
+    { label: 'Szukaj', items: [menuItem('find'), menuItem('find-next'), menuItem('replace')] },
     { label: 'Projekt', items: [menuItem('save-list'), menuItem('load-list'), menuItem('options')] },
     {
       label: 'Wykonaj',

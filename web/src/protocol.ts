@@ -144,7 +144,8 @@ export type Request =
   | { kind: 'typeInput'; text: string }
   | { kind: 'memoryWindow'; first: number; rows: number }
   | { kind: 'speed'; cycles: number }
-  | { kind: 'question'; which: 'delete' | 'modified'; name: string };
+  | { kind: 'question'; which: 'delete' | 'modified'; name: string }
+  | { kind: 'searchMessage'; which: 'emptyFind' | 'emptyReplace' | 'notFound' };
 
 // What each request answers.
 export interface Answers {
@@ -184,6 +185,7 @@ export interface Answers {
   memoryWindow: null;
   speed: number; // cycles per second of the yardstick loop, 0 if it failed
   question: string;
+  searchMessage: string;
 }
 
 // A register's "Pokaż jako" choices (the engine's TDisplayMode numbers) and

@@ -95,6 +95,10 @@ std::string CharacterNotInCodePage(char32_t c);
 // editor with unsaved changes is closed.
 std::string DeleteInstructionQuestion(std::string_view name);
 std::string SaveModifiedQuestion(std::string_view file);
+// The editors' find and replace.
+inline constexpr std::string_view EmptyFind = "Nie można szukać pustego tekstu";
+inline constexpr std::string_view EmptyReplace = "Nie można zamieniać pustego tekstu";
+inline constexpr std::string_view NotFound = "Nie znaleziono szukanego tekstu";
 // Asked before a file of code page 1250 holding such a character is saved.
 std::string SaveInUtf8Question(char32_t c, std::string_view path);
 std::string CannotReadFile(std::string_view path, std::string_view reason);
