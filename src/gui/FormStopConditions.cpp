@@ -12,66 +12,25 @@
 #include <vector>
 
 #include "CoreText.h"
+#include "common/Texts.h"
 
 namespace dorum::gui {
-
-namespace {
-
-const QString kNote = QStringLiteral(
-    "Warunek ma postać NAZWA=W, NAZWA!=W, NAZWA<W, NAZWA<=W, NAZWA>W, NAZWA>=W, "
-    "changed(NAZWA) (wartość różni się od tej z końca poprzedniego taktu) albo "
-    "signal(NAZWA) (sygnał był aktywny w takcie). NAZWA to rejestr (AK, L, ...), mem[ADRES] "
-    "albo etykieta programu; W to liczba jak w programie (-1, $1F). Warunki są sprawdzane na "
-    "końcu każdego taktu rozkazu i programu; pierwszy spełniony zatrzymuje wykonanie po tym "
-    "takcie.");
-
-// The enabled conditions that are checked now, by their place.
-std::vector<bool> CheckedNow(const TStopConditions& conditions) {
-  std::vector<bool> checked(static_cast<std::size_t>(conditions.Count()));
-  for (int i = 0; i < conditions.Count(); ++i)
-    checked[static_cast<std::size_t>(i)] = conditions.At(i).Active();
-  return checked;
-}
-
-// The conditions checked before that are not now, each with its reason;
-// empty when none was lost.
-QString LostConditions(const TStopConditions& conditions, const std::vector<bool>& before) {
-  QStringList lost;
-  for (int i = 0; i < conditions.Count() && i < static_cast<int>(before.size()); ++i) {
-    const TStopCondition& condition = conditions.At(i);
-    if (before[static_cast<std::size_t>(i)] && !condition.Active())
-      lost.append(Q(condition.Text) + QStringLiteral(" — ") + Q(condition.Problem));
-  }
-  if (lost.isEmpty()) return {};
-  return QStringLiteral(
-             "Te warunki zatrzymania stały się nieczynne i nie będą sprawdzane, dopóki ich nazwy "
-             "znów nie będą znane:\n") +
-         lost.join(u'\n');
-}
-
-}  // namespace
 
 bool PerformRenaming(TAppCore& core, QWidget* parent, TCommand command,
                      std::function<void()> action) {
   QPointer<QWidget> owner(parent);
   return core.Perform(command, [&core, owner, action = std::move(action)] {
-    const std::vector<bool> before = CheckedNow(core.Session().StopConditions());
+    const std::vector<bool> before = core.Session().StopConditions().ActiveNow();
     // The session looks the names up again after whatever renames.
     action();
-    const QString lost = LostConditions(core.Session().StopConditions(), before);
-    if (!lost.isEmpty()) core.Dialogs().ShowInformation(owner, lost);
+    const std::string lost = core.Session().StopConditions().LostSince(before);
+    if (!lost.empty()) core.Dialogs().ShowInformation(owner, Q(lost));
   });
 }
 
 int AddOrEnableStopCondition(TStopConditions& conditions, const QString& text,
                              const TMachine& machine, const TWatchList* labels) {
-  const std::string condition = U8(text);
-  if (const int present = conditions.IndexOf(condition); present >= 0) {
-    conditions.SetEnabled(present, true, machine);
-    return present;
-  }
-  conditions.Add(condition, machine, labels);
-  return conditions.Count() - 1;
+  return conditions.AddOrEnable(U8(text), machine, labels);
 }
 
 TFormStopConditions::TFormStopConditions(TAppCore& core, QWidget* parent)
@@ -88,7 +47,7 @@ TFormStopConditions::TFormStopConditions(TAppCore& core, QWidget* parent)
   message_->setObjectName(QStringLiteral("Message"));
   message_->setWordWrap(true);
   layout->addWidget(message_);
-  auto* note = new QLabel(kNote, this);
+  auto* note = new QLabel(Q(Texts::StopConditionNote), this);
   note->setObjectName(QStringLiteral("Note"));
   note->setWordWrap(true);
   layout->addWidget(note);
@@ -157,7 +116,7 @@ void TFormStopConditions::Fill(int selected) {
     if (!condition.Problem.empty()) {
       // Its names resolve no more: it cannot be checked until they do.
       const QString problem = Q(condition.Problem);
-      item->setText(text + QStringLiteral(" — nieczynny: ") + problem);
+      item->setText(Q(Texts::InactiveStopCondition(condition.Text, condition.Problem)));
       item->setFlags(item->flags() & ~Qt::ItemIsUserCheckable);
       item->setForeground(list_->palette().brush(QPalette::Disabled, QPalette::Text));
       item->setToolTip(problem);
@@ -185,11 +144,7 @@ bool TFormStopConditions::AddTyped() {
   // One the list had already is not added twice; the user hears why the
   // list did not grow.
   ShowMessage(present < 0 ? QString()
-              : wasEnabled
-                  ? QStringLiteral("Warunek %1 jest już na liście; zaznaczono go.")
-                        .arg(Q(conditions_.At(present).Text))
-                  : QStringLiteral("Warunek %1 jest już na liście; zaznaczono go i włączono.")
-                        .arg(Q(conditions_.At(present).Text)),
+                          : Q(Texts::StopConditionListed(conditions_.At(present).Text, wasEnabled)),
               false);
   edit_->clear();
   Fill(added);

@@ -219,6 +219,55 @@ TEST_F(EngineTest, ARegistersMenuChangesHowItShowsZeroesItAndTheMemoryIsCleared)
     ASSERT_EQ(Word(address), 0) << address;
 }
 
+TEST_F(EngineTest, StopConditionsAreEditedOnACopyAndEndARunWhereOneHolds) {
+  Compile("a: DOD jeden\nSOB a\njeden: RST 1\n");
+  engine.EditStopConditions();
+  EXPECT_FALSE(engine.AddStopCondition("AK=").Ok);
+  const TStopConditionAdded added = engine.AddStopCondition("AK=3");
+  ASSERT_TRUE(added.Ok) << added.Message;
+  EXPECT_EQ(added.Index, 0);
+  EXPECT_EQ(added.Message, "");
+  ASSERT_TRUE(engine.AddStopCondition("changed(jeden)").Ok);
+  // Typed again, in other letters: enabled, not added twice.
+  engine.SetStopConditionChecked(0, false);
+  const TStopConditionAdded again = engine.AddStopCondition("ak = 3");
+  EXPECT_EQ(again.Index, 0);
+  EXPECT_EQ(again.Message, "Warunek AK=3 jest już na liście; zaznaczono go i włączono.");
+  ASSERT_EQ(engine.StopConditionRows().size(), 2U);
+  // Nothing reaches the session before OK.
+  EXPECT_EQ(engine.Session().StopConditions().Count(), 0);
+  engine.RemoveStopCondition(1);
+  engine.RemoveStopCondition(5);  // beyond the list: nothing
+  engine.CommitStopConditions();
+  ASSERT_EQ(engine.Session().StopConditions().Count(), 1);
+
+  const TRunState ended = Finish(engine, engine.Start(TRunCommand::Program));
+  EXPECT_EQ(ended.Box, TBoxKind::Information);
+  EXPECT_EQ(ended.Message.rfind("Warunek zatrzymania: AK=3", 0), 0U) << ended.Message;
+  EXPECT_EQ(engine.Session().Machine().Register(TRegisterId::AK).Value(), 3);
+
+  // A label the program loses: the compile tells, the dialog shows why.
+  engine.EditStopConditions();
+  ASSERT_TRUE(engine.AddStopCondition("changed(jeden)").Ok);
+  engine.CommitStopConditions();
+  const TOutcome compiled = engine.CompileProgram("STP\n");
+  ASSERT_TRUE(compiled.Ok);
+  EXPECT_EQ(compiled.Notice.rfind("Te warunki zatrzymania stały się nieczynne", 0), 0U)
+      << compiled.Notice;
+  EXPECT_NE(compiled.Notice.find("\nchanged(jeden) — "), std::string::npos);
+  EXPECT_EQ(engine.CompileProgram("STP\n").Notice, "");  // told once
+  engine.EditStopConditions();
+  const auto rows = engine.StopConditionRows();
+  ASSERT_EQ(rows.size(), 2U);
+  EXPECT_TRUE(rows[0].Checkable);
+  EXPECT_FALSE(rows[1].Checkable);
+  EXPECT_FALSE(rows[1].Checked);
+  EXPECT_EQ(rows[1].Text.rfind("changed(jeden) — nieczynny: ", 0), 0U);
+  engine.ClearStopConditions();
+  EXPECT_TRUE(engine.StopConditionRows().empty());
+  EXPECT_EQ(engine.Session().StopConditions().Count(), 2);  // until OK
+}
+
 TEST(DisplayModeChoices, OnlyIOffersTheInstructionAndTheOrderIsTheMenus) {
   std::vector<std::string> captions;
   for (const TDisplayModeChoice& choice : DisplayModeChoices(TRegisterId::I))

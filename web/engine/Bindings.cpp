@@ -31,6 +31,7 @@ val ToJs(const TOutcome& outcome) {
   result.set("boxText", Texts::BoxText(outcome.Message));
   result.set("line", outcome.Line);
   result.set("column", outcome.Column);
+  if (!outcome.Notice.empty()) result.set("notice", Texts::BoxText(outcome.Notice));
   if (outcome.Line > 0) {
     val mark = val::object();
     mark.set("line", outcome.Mark.Line);
@@ -201,6 +202,47 @@ class TPageEngine {
   }
   val ZeroRegister(int id) { return ToJs(engine_.ZeroRegister(static_cast<TRegisterId>(id))); }
   void ClearMemory() { engine_.ClearMemory(); }
+  // The stop conditions' dialog: the rows of its copy after each change.
+  val StopConditions() const {
+    val rows = val::array();
+    for (const TStopConditionRow& row : engine_.StopConditionRows()) {
+      val r = val::object();
+      r.set("text", row.Text);
+      r.set("checked", row.Checked);
+      r.set("checkable", row.Checkable);
+      rows.call<void>("push", r);
+    }
+    return rows;
+  }
+  val EditStopConditions() {
+    engine_.EditStopConditions();
+    val result = val::object();
+    result.set("rows", StopConditions());
+    result.set("note", std::string(Texts::StopConditionNote));
+    return result;
+  }
+  val AddStopCondition(const std::string& text) {
+    const TStopConditionAdded added = engine_.AddStopCondition(text);
+    val result = val::object();
+    result.set("ok", added.Ok);
+    result.set("message", added.Message);
+    result.set("index", added.Index);
+    result.set("rows", StopConditions());
+    return result;
+  }
+  val RemoveStopCondition(int index) {
+    engine_.RemoveStopCondition(index);
+    return StopConditions();
+  }
+  val ClearStopConditions() {
+    engine_.ClearStopConditions();
+    return StopConditions();
+  }
+  val SetStopConditionChecked(int index, bool checked) {
+    engine_.SetStopConditionChecked(index, checked);
+    return StopConditions();
+  }
+  void CommitStopConditions() { engine_.CommitStopConditions(); }
   // The options dialog: what it offers and what the machine has now.
   val Options() const {
     const TMachineOptions now = engine_.Session().Options();
@@ -416,6 +458,12 @@ EMSCRIPTEN_BINDINGS(dorum_engine) {
       .function("setDisplayMode", &TPageEngine::SetDisplayMode)
       .function("zeroRegister", &TPageEngine::ZeroRegister)
       .function("clearMemory", &TPageEngine::ClearMemory)
+      .function("editStopConditions", &TPageEngine::EditStopConditions)
+      .function("addStopCondition", &TPageEngine::AddStopCondition)
+      .function("removeStopCondition", &TPageEngine::RemoveStopCondition)
+      .function("clearStopConditions", &TPageEngine::ClearStopConditions)
+      .function("setStopConditionChecked", &TPageEngine::SetStopConditionChecked)
+      .function("commitStopConditions", &TPageEngine::CommitStopConditions)
       .function("deleteInstruction", &TPageEngine::DeleteInstruction)
       .function("options", &TPageEngine::Options)
       .function("configure", &TPageEngine::Configure)

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <utility>
 
 #include "Yardstick.h"
 #include "common/Strings.h"
@@ -55,6 +56,15 @@ TOutcome Trying(TAction&& action, const TLines& lines = {}) {
 
 }  // namespace
 
+template <typename TAction>
+TOutcome TEngine::Renaming(TAction&& action, const TLines& lines) {
+  const std::vector<bool> before = session_.StopConditions().ActiveNow();
+  TOutcome outcome = Trying(std::forward<TAction>(action), lines);
+  // Even a failure half way may have renamed.
+  outcome.Notice = session_.StopConditions().LostSince(before);
+  return outcome;
+}
+
 TEngine::TEngine(std::string folder) : folder_(std::move(folder)) {
   // As the desktop's machine window starts: a run shows each instruction.
   session_.Control().SetTrackingLevel(1);
@@ -107,7 +117,7 @@ std::string TEngine::SaveQuestion(const std::string& text, TTextEncoding encodin
 TOutcome TEngine::LoadList(const std::string& name, std::string_view bytes) {
   StopRun();
   const std::string path = PathOf(name);
-  return Trying([&] {
+  return Renaming([&] {
     WriteFileBytes(path, bytes);
     listPath_ = path;
     session_.LoadList(path);
@@ -125,7 +135,7 @@ std::string TEngine::SaveList() {
 TOutcome TEngine::CompileProgram(const std::string& text, const std::vector<int>& breakpoints) {
   StopRun();
   const TLines lines = LinesOf(text);
-  return Trying(
+  return Renaming(
       [&] {
         program_.SetTexts(lines);
         SetBreakpoints(breakpoints);
@@ -197,7 +207,7 @@ TOutcome TEngine::Configure(TMachineOptions options,
   }
   options.Ports = TIOPorts{devices[0], devices[1], devices[2], devices[3]};
   StopRun();
-  return Trying([&] { session_.Configure(options); });
+  return Renaming([&] { session_.Configure(options); });
 }
 
 TOutcome TEngine::DeleteInstruction(int code) {
@@ -362,6 +372,56 @@ TOutcome TEngine::RaiseInterrupt(int line) {
 
 void TEngine::TypeInput(const std::string& text) {
   session_.Machine().TypeInput(text);
+}
+
+void TEngine::EditStopConditions() {
+  stopDraft_ = session_.StopConditions();
+  // Whatever changed the labels or the machine since, the list shows what
+  // the names refer to now.
+  stopDraft_.Recompile(session_.Machine(), &session_.Watches());
+}
+
+std::vector<TStopConditionRow> TEngine::StopConditionRows() const {
+  std::vector<TStopConditionRow> rows;
+  for (int i = 0; i < stopDraft_.Count(); ++i) {
+    const TStopCondition& condition = stopDraft_.At(i);
+    // One whose names do not resolve cannot be checked until they do.
+    if (!condition.Problem.empty())
+      rows.push_back(
+          {Texts::InactiveStopCondition(condition.Text, condition.Problem), false, false});
+    else
+      rows.push_back({condition.Text, condition.Active(), true});
+  }
+  return rows;
+}
+
+TStopConditionAdded TEngine::AddStopCondition(const std::string& text) {
+  const int present = stopDraft_.IndexOf(text);
+  const bool wasEnabled = present >= 0 && stopDraft_.At(present).Enabled;
+  TStopConditionAdded added;
+  try {
+    added.Index = stopDraft_.AddOrEnable(text, session_.Machine(), &session_.Watches());
+  } catch (const EDorumError& e) {
+    return {false, e.Message(), -1};
+  }
+  // One the list had already is not added twice; the student hears why the
+  // list did not grow.
+  if (present >= 0)
+    added.Message = Texts::StopConditionListed(stopDraft_.At(present).Text, wasEnabled);
+  return added;
+}
+
+void TEngine::RemoveStopCondition(int index) {
+  if (index >= 0 && index < stopDraft_.Count()) stopDraft_.Remove(index);
+}
+
+void TEngine::SetStopConditionChecked(int index, bool checked) {
+  if (index >= 0 && index < stopDraft_.Count())
+    stopDraft_.SetEnabled(index, checked, session_.Machine());
+}
+
+void TEngine::CommitStopConditions() {
+  session_.StopConditions() = stopDraft_;
 }
 
 }  // namespace dorum::web

@@ -35,6 +35,24 @@ struct TOutcome {
   int Column = 0;
   // The characters the editor marks (see ErrorMarkRange), when placed.
   TMarkRange Mark;
+  // News for an information box after a success: the stop conditions that
+  // stopped being checked because their names no longer resolve.
+  std::string Notice;
+};
+
+// A stop condition as its dialog lists it.
+struct TStopConditionRow {
+  std::string Text;     // with its problem, for one whose names do not resolve
+  bool Checked = true;  // checked now
+  bool Checkable = true;
+};
+
+// What adding a typed condition did: its place in the list, or why not
+// (the text stays for mending); a note when the list held it already.
+struct TStopConditionAdded {
+  bool Ok = true;
+  std::string Message;
+  int Index = -1;
 };
 
 // Where a run stands after a call: still going (the page asks for the next
@@ -131,6 +149,16 @@ class TEngine {
   [[nodiscard]] bool CanStart(TRunCommand command) const noexcept;
   [[nodiscard]] bool CanStepBack(bool wholeInstruction) const noexcept;
 
+  // The stop conditions' dialog edits a copy of the session's conditions,
+  // looked up again against the machine and labels now; OK writes it back.
+  void EditStopConditions();
+  [[nodiscard]] std::vector<TStopConditionRow> StopConditionRows() const;
+  TStopConditionAdded AddStopCondition(const std::string& text);
+  void RemoveStopCondition(int index);
+  void ClearStopConditions() { stopDraft_.Clear(); }
+  void SetStopConditionChecked(int index, bool checked);
+  void CommitStopConditions();
+
   // What a student enters between cycles.
   TOutcome EnterRegister(TRegisterId id, const std::string& text);
   TOutcome EnterMemory(int address, const std::string& text);
@@ -163,12 +191,17 @@ class TEngine {
   void StopRun();
   [[nodiscard]] std::string PathOf(const std::string& name) const;
   TRunState EndOf(TSliceEnd end);
+  // Runs what may rename (a compile, a list, the options) and tells which
+  // stop conditions that left unchecked.
+  template <typename TAction>
+  TOutcome Renaming(TAction&& action, const TLines& lines = {});
   TRunState Failed(const EDorumError& error);
 
   TSession session_{true};
   TProgramDocument program_;
   std::string folder_;
-  std::string listPath_;  // the list file loaded last
+  std::string listPath_;       // the list file loaded last
+  TStopConditions stopDraft_;  // the stop conditions' dialog's copy
   bool running_ = false;
 };
 

@@ -27,6 +27,12 @@ export interface Engine {
   setDisplayMode(id: number, mode: number): unknown;
   zeroRegister(id: number): unknown;
   clearMemory(): void;
+  editStopConditions(): unknown;
+  addStopCondition(text: string): unknown;
+  removeStopCondition(index: number): unknown;
+  clearStopConditions(): unknown;
+  setStopConditionChecked(index: number, checked: boolean): unknown;
+  commitStopConditions(): void;
   deleteInstruction(code: number): unknown;
   options(): unknown;
   configure(options: object): unknown;
@@ -247,6 +253,19 @@ export class EngineHost {
         this.stopPause();
         this.running = false;
         engine.clearMemory();
+        return null;
+      case 'editStopConditions':
+        return engine.editStopConditions();
+      case 'addStopCondition':
+        return engine.addStopCondition(request.text);
+      case 'removeStopCondition':
+        return engine.removeStopCondition(request.index);
+      case 'clearStopConditions':
+        return engine.clearStopConditions();
+      case 'setStopConditionChecked':
+        return engine.setStopConditionChecked(request.index, request.checked);
+      case 'commitStopConditions':
+        engine.commitStopConditions();
         return null;
       case 'setManualControl':
         this.stopPause();

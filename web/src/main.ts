@@ -9,6 +9,7 @@ import { Storage, loadMachine, saveMachine, type DocumentKind } from './storage'
 import { Documents, type Document } from './documents';
 import { downloadName, openFile, saveFile, type PickedFile } from './files';
 import { FindPanel } from './find';
+import { editStopConditions } from './stopconditions';
 import { buildMenuBar, showContextMenu, type MenuItem, type Opener } from './menu';
 import { InstructionList } from './instructions';
 import { attachSeparator, loadSizes, saveSizes } from './layout';
@@ -118,12 +119,18 @@ async function compile(): Promise<void> {
     if (!outcome.ok) return failedCompile(document, outcome);
     bound = document;
     await showMessage('information', 'Program został skompilowany');
+    await tellNotice(outcome);
   } else {
     const outcome = await engine.call({ kind: 'compileInstruction', text: document.editor.text });
     markListChanged();
     if (!outcome.ok) return failedCompile(document, outcome);
     await showMessage('information', 'Rozkaz skompilowany pomyślnie');
   }
+}
+
+// The stop conditions a compile, a list or the options left unchecked.
+async function tellNotice(outcome: Outcome): Promise<void> {
+  if (outcome.notice) await showMessage('information', outcome.notice);
 }
 
 async function failedCompile(document: Document, outcome: Outcome): Promise<void> {
@@ -176,7 +183,10 @@ async function editOptions(): Promise<void> {
     chosen.codeBits = Math.min(Math.max(Math.round(chosen.codeBits) || options.codeBits, options.minCodeBits), options.maxCodeBits);
     const outcome = await engine.call({ kind: 'configure', options: chosen });
     markListChanged();
-    if (outcome.ok) return 0;
+    if (outcome.ok) {
+      await tellNotice(outcome);
+      return 0;
+    }
     await showMessage('error', outcome.boxText);
     return outcome.line || -1;
   });
@@ -186,6 +196,24 @@ async function editOptions(): Promise<void> {
 const findPanel = new FindPanel($('.editor-panel'), () => documents.current.editor.view, async (why) =>
   showMessage('error', await engine.call({ kind: 'searchMessage', which: why })),
 );
+
+// Commands of the menus alone.
+const menuCommands: Command[] = [
+  {
+    id: 'stop-conditions',
+    name: 'Warunki zatrzymania',
+    act: () =>
+      void editStopConditions({
+        edit: () => engine.call({ kind: 'editStopConditions' }),
+        add: (text) => engine.call({ kind: 'addStopCondition', text }),
+        remove: (index) => engine.call({ kind: 'removeStopCondition', index }),
+        clear: () => engine.call({ kind: 'clearStopConditions' }),
+        check: (index, checked) => engine.call({ kind: 'setStopConditionChecked', index, checked }),
+        commit: async () => void (await engine.call({ kind: 'commitStopConditions' })),
+      }),
+    enabled: always,
+  },
+];
 
 const otherKeys: Command[] = [
   { id: 'compile', name: 'Kompiluj', key: 'Ctrl+F9', act: () => void compile(), enabled: always },
@@ -260,7 +288,7 @@ document.addEventListener(
 
 // ---- the menu bar, as the desktop's ----
 
-const commandById = (id: string) => [...fileCommands, ...projectCommands, ...runCommands, ...otherKeys].find((c) => c.id === id)!;
+const commandById = (id: string) => [...fileCommands, ...projectCommands, ...runCommands, ...otherKeys, ...menuCommands].find((c) => c.id === id)!;
 
 function menuItem(id: string, label?: string, separator = false): MenuItem {
   const command = commandById(id);
@@ -284,7 +312,7 @@ function buildMenus(): void {
     { label: 'Projekt', items: [menuItem('save-list'), menuItem('load-list'), menuItem('options')] },
     {
       label: 'Wykonaj',
-      items: ['program', 'instruction', 'cycle', 'to-line', 'reset', 'stop'].map((id) => menuItem(id)).concat(menuItem('back', undefined, true), menuItem('back-instruction')),
+      items: ['program', 'instruction', 'cycle', 'to-line', 'reset', 'stop'].map((id) => menuItem(id)).concat(menuItem('back', undefined, true), menuItem('back-instruction'), menuItem('stop-conditions', 'Warunki zatrzymania...', true)),
     },
     { label: 'Pomoc', items: [{ label: 'Zawartość', act: () => void window.open('help/index.html', '_blank', 'noopener') }] },
   ]);
@@ -442,6 +470,7 @@ async function loadList(file: PickedFile): Promise<boolean> {
   else {
     listName = file.name;
     listChanged = false;
+    await tellNotice(outcome);
   }
   return outcome.ok;
 }

@@ -22,6 +22,7 @@ export interface Outcome {
   line: number;
   column: number;
   mark?: MarkRange; // what the editor marks, when the error has a place
+  notice?: string; // after a success: stop conditions no longer checked
 }
 
 // Characters of a line (from 1) an editor marks, counted from 0, end excluded.
@@ -131,6 +132,12 @@ export type Request =
   | { kind: 'setDisplayMode'; id: number; mode: number }
   | { kind: 'zeroRegister'; id: number }
   | { kind: 'clearMemory' }
+  | { kind: 'editStopConditions' }
+  | { kind: 'addStopCondition'; text: string }
+  | { kind: 'removeStopCondition'; index: number }
+  | { kind: 'clearStopConditions' }
+  | { kind: 'setStopConditionChecked'; index: number; checked: boolean }
+  | { kind: 'commitStopConditions' }
   | { kind: 'deleteInstruction'; code: number }
   | { kind: 'options' }
   | { kind: 'configure'; options: ChosenOptions }
@@ -171,6 +178,12 @@ export interface Answers {
   setDisplayMode: Outcome;
   zeroRegister: Outcome;
   clearMemory: null;
+  editStopConditions: { rows: StopConditionRow[]; note: string };
+  addStopCondition: { ok: boolean; message: string; index: number; rows: StopConditionRow[] };
+  removeStopCondition: StopConditionRow[];
+  clearStopConditions: StopConditionRow[];
+  setStopConditionChecked: StopConditionRow[];
+  commitStopConditions: null;
   deleteInstruction: Outcome;
   options: MachineOptions;
   configure: Outcome; // line: the field at fault, 1-4 a vector's address, 5-8 a device's number
@@ -193,6 +206,14 @@ export interface Answers {
 export interface RegisterModes {
   choices: { caption: string; mode: number }[];
   current: number;
+}
+
+// A stop condition as its dialog lists it: one whose names no longer
+// resolve says why and cannot be checked.
+export interface StopConditionRow {
+  text: string;
+  checked: boolean;
+  checkable: boolean;
 }
 
 // What the value box asks before a value is entered.

@@ -52,6 +52,24 @@ std::string BoxText(const std::string& message) {
   return message;
 }
 
+std::string StopConditionListed(std::string_view condition, bool wasEnabled) {
+  return Fill(wasEnabled ? "Warunek %1 jest już na liście; zaznaczono go."
+                         : "Warunek %1 jest już na liście; zaznaczono go i włączono.",
+              {condition});
+}
+
+std::string InactiveStopCondition(std::string_view condition, std::string_view problem) {
+  return Fill("%1 — nieczynny: %2", {condition, problem});
+}
+
+std::string LostStopConditions(const std::vector<std::string>& conditionsWithReasons) {
+  std::string text =
+      "Te warunki zatrzymania stały się nieczynne i nie będą sprawdzane, dopóki ich nazwy znów "
+      "nie będą znane:";
+  for (const std::string& line : conditionsWithReasons) text += '\n' + line;
+  return text;
+}
+
 std::string RegisterNotAvailable(std::string_view caption) {
   return Fill("Rejestr %1 nie jest dostępny", {caption});
 }

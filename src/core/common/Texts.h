@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <vector>
 
 // The system's messages. Texts are exact, blanks and spelling included: users
 // and their teachers recognise them, and tests compare them.
@@ -95,6 +96,19 @@ std::string CharacterNotInCodePage(char32_t c);
 // editor with unsaved changes is closed.
 std::string DeleteInstructionQuestion(std::string_view name);
 std::string SaveModifiedQuestion(std::string_view file);
+// The stop conditions' dialog: what a condition may say, one typed again,
+// a condition whose names no longer resolve, and those that stopped being
+// checked after a compile, a list loaded or the options changed.
+inline constexpr std::string_view StopConditionNote =
+    "Warunek ma postać NAZWA=W, NAZWA!=W, NAZWA<W, NAZWA<=W, NAZWA>W, NAZWA>=W, "
+    "changed(NAZWA) (wartość różni się od tej z końca poprzedniego taktu) albo "
+    "signal(NAZWA) (sygnał był aktywny w takcie). NAZWA to rejestr (AK, L, ...), mem[ADRES] "
+    "albo etykieta programu; W to liczba jak w programie (-1, $1F). Warunki są sprawdzane na "
+    "końcu każdego taktu rozkazu i programu; pierwszy spełniony zatrzymuje wykonanie po tym "
+    "takcie.";
+std::string StopConditionListed(std::string_view condition, bool wasEnabled);
+std::string InactiveStopCondition(std::string_view condition, std::string_view problem);
+std::string LostStopConditions(const std::vector<std::string>& conditionsWithReasons);
 // The editors' find and replace.
 inline constexpr std::string_view EmptyFind = "Nie można szukać pustego tekstu";
 inline constexpr std::string_view EmptyReplace = "Nie można zamieniać pustego tekstu";

@@ -212,6 +212,31 @@ void TStopConditions::Add(const std::string& text, const TMachine& machine,
   Rebuild();
 }
 
+int TStopConditions::AddOrEnable(const std::string& text, const TMachine& machine,
+                                 const ILabelAddresses* labels) {
+  if (const int present = IndexOf(text); present >= 0) {
+    SetEnabled(present, true, machine);
+    return present;
+  }
+  Add(text, machine, labels);
+  return Count() - 1;
+}
+
+std::vector<bool> TStopConditions::ActiveNow() const {
+  std::vector<bool> active;
+  active.reserve(list_.size());
+  for (const TStopCondition& condition : list_) active.push_back(condition.Active());
+  return active;
+}
+
+std::string TStopConditions::LostSince(const std::vector<bool>& before) const {
+  std::vector<std::string> lost;
+  for (std::size_t i = 0; i < list_.size() && i < before.size(); ++i) {
+    if (before[i] && !list_[i].Active()) lost.push_back(list_[i].Text + " — " + list_[i].Problem);
+  }
+  return lost.empty() ? std::string() : Texts::LostStopConditions(lost);
+}
+
 void TStopConditions::Remove(int index) {
   (void)At(index);  // raises for an index beyond the list
   list_.erase(list_.begin() + index);

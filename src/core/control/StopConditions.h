@@ -88,6 +88,9 @@ class TStopConditions {
   // labels (none: registers and mem[...] only); raises an error that says
   // what is wrong, leaving the list as it was.
   void Add(const std::string& text, const TMachine& machine, const ILabelAddresses* labels);
+  // As Add, but a condition the list holds already (IndexOf) is enabled
+  // instead of added twice; its place either way.
+  int AddOrEnable(const std::string& text, const TMachine& machine, const ILabelAddresses* labels);
   void Remove(int index);
   void Clear();
   // Compiles every condition again, after the program was assembled anew
@@ -102,6 +105,11 @@ class TStopConditions {
   // problem keeps the choice but stays unchecked.
   void SetEnabled(int index, bool enabled, const TMachine& machine);
   [[nodiscard]] int Count() const noexcept { return static_cast<int>(list_.size()); }
+  // Which conditions are checked now, by place; after something renamed,
+  // the message naming those checked before that no longer are (each with
+  // its problem), or empty when none was lost.
+  [[nodiscard]] std::vector<bool> ActiveNow() const;
+  [[nodiscard]] std::string LostSince(const std::vector<bool>& before) const;
   [[nodiscard]] const TStopCondition& At(int index) const {
     return list_.at(static_cast<std::size_t>(index));
   }

@@ -2,7 +2,7 @@
 // and the names a download is saved under.
 import { after, before, test } from 'node:test';
 import assert from 'node:assert/strict';
-import { closeBox, openExample, openPage, register, shownCycle, startSite } from './harness.mjs';
+import { closeBox, openExample, openPage, register, shownCycle, startSite, typeProgram } from './harness.mjs';
 
 let site;
 
@@ -15,6 +15,18 @@ after(async () => {
 
 const menu = (page, name) => page.getByRole('menu', { name });
 
+// What `read` answers once it equals `expected` (the page answers after the
+// worker did); the last answer when it never does.
+async function eventually(read, expected) {
+  let value;
+  for (let attempt = 0; attempt < 100; ++attempt) {
+    value = await read();
+    if (JSON.stringify(value) === JSON.stringify(expected)) break;
+    await new Promise((r) => setTimeout(r, 50));
+  }
+  return value;
+}
+
 test('the run commands are menu items too, greyed as the buttons are and worked by keyboard', async () => {
   const page = await openPage(site);
   await openExample(page, 'Dorum: suma.prg');
@@ -24,7 +36,7 @@ test('the run commands are menu items too, greyed as the buttons are and worked 
   await page.getByRole('menubar').getByRole('menuitem', { name: 'Wykonaj' }).click();
   const run = menu(page, 'Wykonaj');
   assert.deepEqual(await run.getByRole('menuitem').evaluateAll((items) => items.map((i) => i.getAttribute('aria-label') ?? i.textContent)), [
-    'Program', 'Rozkaz', 'Takt', 'Do kursora', 'Reset', 'Przerwij', 'Cofnij takt', 'Cofnij rozkaz',
+    'Program', 'Rozkaz', 'Takt', 'Do kursora', 'Reset', 'Przerwij', 'Cofnij takt', 'Cofnij rozkaz', 'Warunki zatrzymania...',
   ]);
   // Nothing to step back over yet.
   assert.equal(await run.getByRole('menuitem', { name: 'Cofnij takt' }).getAttribute('aria-disabled'), 'true');
@@ -223,5 +235,82 @@ test('find and replace in the editor, with the desktop\'s messages', async () =>
   assert.deepEqual(await closeBox(page), { role: 'alertdialog', text: 'Nie można zamieniać pustego tekstu.' });
   await box.getByRole('button', { name: 'Anuluj' }).click();
   assert.equal(await box.count(), 0);
+  assert.deepEqual(page.errors, []);
+});
+
+test('stop conditions end a run where one holds; names that no longer resolve are told', async () => {
+  const page = await openPage(site);
+  await page.getByRole('button', { name: 'Nowy program' }).click();
+  await page.locator('[role=tabpanel]:not([hidden]) .cm-content').pressSequentially('a: DOD jeden\nSOB a\njeden: RST 1\n');
+  await page.keyboard.press('Control+F9');
+  await closeBox(page);
+
+  const openDialog = async () => {
+    await page.getByRole('menubar').getByRole('menuitem', { name: 'Wykonaj' }).click();
+    await menu(page, 'Wykonaj').getByRole('menuitem', { name: 'Warunki zatrzymania...' }).click();
+    return page.getByRole('dialog', { name: 'Warunki zatrzymania' });
+  };
+  let dialog = await openDialog();
+  const field = dialog.getByRole('textbox', { name: 'Nowy warunek' });
+  await field.fill('AK=');
+  await field.press('Enter');
+  await dialog.locator('.message.fault').waitFor();
+  assert.equal(await field.inputValue(), 'AK=', 'a malformed text stays for mending');
+  await field.fill('AK=3');
+  await field.press('Enter');
+  await eventually(() => field.inputValue(), '');
+  await field.fill('changed(jeden)');
+  await dialog.getByRole('button', { name: 'Dodaj' }).click();
+  await eventually(() => field.inputValue(), '');
+  // Typed again: not added twice, and the student is told.
+  await field.fill('ak = 3');
+  await field.press('Enter');
+  const listed = 'Warunek AK=3 jest już na liście; zaznaczono go.';
+  assert.equal(await eventually(() => dialog.locator('.message').textContent(), listed), listed);
+  const rows = dialog.getByRole('listitem');
+  assert.deepEqual(await rows.allTextContents(), ['AK=3', 'changed(jeden)']);
+  // "Anuluj" writes nothing.
+  await dialog.getByRole('button', { name: 'Anuluj' }).click();
+  dialog = await openDialog();
+  await dialog.waitFor();
+  assert.equal(await rows.count(), 0);
+  await field.fill('AK=3');
+  await dialog.getByRole('button', { name: 'OK' }).click();
+  await dialog.waitFor({ state: 'detached' });
+
+  await page.keyboard.press('F9');
+  const stopped = await closeBox(page);
+  assert.match(stopped.text, /^Warunek zatrzymania: AK=3/);
+  assert.equal(await register(page, 'AK').getAttribute('aria-label'), 'AK : 3');
+
+  // A condition on a label the program loses: the compile tells it, and the
+  // dialog shows it unchecked, with why.
+  dialog = await openDialog();
+  await field.fill('changed(jeden)');
+  await dialog.getByRole('button', { name: 'OK' }).click();
+  await dialog.waitFor({ state: 'detached' });
+  await typeProgram(page, 'a: SOB a\nSTP\n');
+  await page.keyboard.press('Control+F9');
+  // Two boxes, one after the other: the compile's, then the news.
+  await page.locator('.box .message', { hasText: 'Program został skompilowany' }).waitFor();
+  await page.locator('.box').getByRole('button', { name: 'OK' }).click();
+  const lost = page.locator('.box', { hasText: 'Te warunki zatrzymania' });
+  await lost.waitFor();
+  assert.equal(await lost.getAttribute('role'), 'dialog');
+  assert.match(await lost.locator('.message').textContent(), /^Te warunki zatrzymania stały się nieczynne[^\n]*\nchanged\(jeden\) — /);
+  await lost.getByRole('button', { name: 'OK' }).click();
+  dialog = await openDialog();
+  await rows.nth(1).waitFor();
+  assert.match(await rows.nth(1).textContent(), /^changed\(jeden\) — nieczynny: /);
+  assert.equal(await rows.nth(1).getByRole('checkbox').isDisabled(), true);
+  // Unchecked and removed.
+  await rows.nth(0).getByRole('checkbox').uncheck();
+  await rows.nth(1).click();
+  await dialog.getByRole('button', { name: 'Usuń', exact: true }).click();
+  assert.deepEqual(await eventually(() => rows.allTextContents(), ['AK=3']), ['AK=3']);
+  assert.equal(await rows.nth(0).getByRole('checkbox').isChecked(), false);
+  await dialog.getByRole('button', { name: 'Usuń wszystkie' }).click();
+  assert.equal(await eventually(() => rows.count(), 0), 0);
+  await dialog.getByRole('button', { name: 'Anuluj' }).click();
   assert.deepEqual(page.errors, []);
 });

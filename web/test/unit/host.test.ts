@@ -125,6 +125,18 @@ test('every request is answered in the shape the protocol gives', async () => {
   assert.equal(ask({ kind: 'clearMemory' }), null);
   assert.deepEqual(ask({ kind: 'memoryValue', address: 3 }), { title: 'PaO', label: 'Wartość[3]', value: '0' });
   assert.equal(outcome(ask({ kind: 'enterMemory', address: 3, text: 'abc' }))['ok'], false);
+  // The stop conditions' dialog: rows after each change, written on commit.
+  const edited = ask({ kind: 'editStopConditions' }) as { rows: unknown[]; note: string };
+  assert.deepEqual(edited.rows, []);
+  assert.match(edited.note, /^Warunek ma postać NAZWA=W/);
+  const added = ask({ kind: 'addStopCondition', text: 'AK>2' }) as { ok: boolean; index: number; rows: unknown[] };
+  assert.deepEqual([added.ok, added.index, added.rows], [true, 0, [{ text: 'AK>2', checked: true, checkable: true }]]);
+  assert.equal((ask({ kind: 'addStopCondition', text: 'AK>' }) as { ok: boolean }).ok, false);
+  assert.deepEqual(ask({ kind: 'setStopConditionChecked', index: 0, checked: false }), [{ text: 'AK>2', checked: false, checkable: true }]);
+  assert.deepEqual(ask({ kind: 'removeStopCondition', index: 0 }), []);
+  ask({ kind: 'addStopCondition', text: 'AK>2' });
+  assert.deepEqual(ask({ kind: 'clearStopConditions' }), []);
+  assert.equal(ask({ kind: 'commitStopConditions' }), null);
   assert.deepEqual(ask({ kind: 'memoryValue', address: 3 }), { title: 'PaO', label: 'Wartość[3]', value: '0' });
   assert.equal(ask({ kind: 'toggleBreakpoint', code: 5, line: 4 }), true);
   assert.equal(ask({ kind: 'toggleBreakpoint', code: 5, line: 0 }), false);
