@@ -47,3 +47,17 @@ test('F4 runs to the caret\'s line; "Cofnij rozkaz" is greyed until an instructi
   assert.equal(await register(page, 'AK').getAttribute('aria-label'), 'AK : 6');
   assert.deepEqual(page.errors, []);
 });
+
+test('an edit takes the error\'s mark and message away at once', async () => {
+  const page = await openPage(site);
+  await typeProgram(page, 'STPX\n');
+  await page.locator('.cm-error-word').waitFor();
+  assert.equal(await page.locator('.cm-error-word').textContent(), 'STPX');
+  await shownEditor(page).locator('.cm-line').first().click();
+  await page.keyboard.press('End');
+  await page.keyboard.press('Backspace');
+  // Now right: nothing marks it again.
+  await page.waitForFunction(() => document.querySelector('.cm-error-word') === null, null, { timeout: 3000 });
+  assert.equal(await page.locator('.editor-panel .status').textContent(), '');
+  assert.deepEqual(page.errors, []);
+});
