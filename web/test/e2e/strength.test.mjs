@@ -61,3 +61,25 @@ test('an edit takes the error\'s mark and message away at once', async () => {
   assert.equal(await page.locator('.editor-panel .status').textContent(), '');
   assert.deepEqual(page.errors, []);
 });
+
+test('after the wheel, Enter on a memory row enters the word of that row', async () => {
+  const page = await openPage(site);
+  const rows = page.locator('g.memory text.row');
+  await rows.first().waitFor();
+  assert.match(await rows.first().getAttribute('aria-label'), /^0  /);
+  const box = await page.locator('g.memory rect').first().boundingBox();
+  await page.mouse.move(box.x + box.width / 2, box.y + box.height / 2);
+  await page.mouse.wheel(0, 120);
+  await page.waitForFunction(() => document.querySelector('g.memory text.row')?.getAttribute('aria-label')?.startsWith('3  '));
+
+  await rows.first().focus();
+  await page.keyboard.press('Enter');
+  const value = page.getByRole('dialog');
+  await value.getByLabel('Wartość[3]').fill('7');
+  await value.getByRole('button', { name: 'OK' }).click();
+  await page.waitForFunction(() => document.querySelector('g.memory text.row')?.getAttribute('aria-label')?.startsWith('3  7  '));
+  // The word at address 0 is as it was.
+  await page.mouse.move(box.x + box.width / 2, box.y + box.height / 2);
+  await page.mouse.wheel(0, -120);
+  await page.waitForFunction(() => document.querySelector('g.memory text.row')?.getAttribute('aria-label')?.startsWith('0  0  '));
+});
