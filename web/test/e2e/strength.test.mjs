@@ -97,3 +97,19 @@ test('"Punkt zatrzymania" is greyed on a line where no cycle begins', async () =
   await source.locator('li:not(.cycle)').first().click();
   assert.equal(await isDisabled(page, 'Punkt zatrzymania'), true);
 });
+
+test('a bad device number hands the keyboard to its own field', async () => {
+  const page = await openPage(site);
+  const dialog = page.getByRole('dialog', { name: 'Opcje projektu' });
+  for (const field of ['Port wejścia', 'Port wyjścia', 'Przerwanie wejścia', 'Przerwanie wyjścia']) {
+    await page.getByRole('button', { name: 'Opcje ...' }).click();
+    await dialog.getByRole('textbox', { name: field }).fill('zle');
+    await dialog.getByRole('button', { name: 'OK' }).click();
+    const box = page.getByRole('alertdialog');
+    assert.match(await box.textContent(), /'zle' is not a valid integer value/);
+    await box.getByRole('button', { name: 'OK' }).click();
+    assert.equal(await page.evaluate(() => document.activeElement?.getAttribute('aria-label')), field);
+    await dialog.getByRole('button', { name: 'Anuluj' }).click();
+    await dialog.waitFor({ state: 'detached' });
+  }
+});
