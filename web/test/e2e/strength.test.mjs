@@ -113,3 +113,16 @@ test('a bad device number hands the keyboard to its own field', async () => {
     await dialog.waitFor({ state: 'detached' });
   }
 });
+
+test('the console\'s separator grows the lower panel with ArrowUp and shrinks it with ArrowDown', async () => {
+  const page = await openPage(site);
+  const lower = page.getByRole('region', { name: 'Konsola i lista rozkazów' });
+  const separator = page.getByRole('separator', { name: 'Wysokość konsoli' });
+  const before = (await lower.boundingBox()).height;
+  await separator.focus();
+  for (let i = 0; i < 5; ++i) await page.keyboard.press('ArrowUp');
+  const taller = (await lower.boundingBox()).height;
+  assert.ok(taller > before + 20, `${taller} > ${before}`);
+  for (let i = 0; i < 10; ++i) await page.keyboard.press('ArrowDown');
+  assert.ok((await lower.boundingBox()).height < before - 20);
+});
