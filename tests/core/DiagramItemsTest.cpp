@@ -107,3 +107,27 @@ TEST(DiagramItems, EachItemIsTheComponentItsNameSays) {
     }
   }
 }
+
+// A signal switched on lights its own box and every piece of its wires, and
+// nothing else: the registers, the memory and the ALU never light.
+TEST(DiagramItems, ASignalSwitchedOnLightsItselfAndItsWiresOnly) {
+  TMachine machine;
+  const int wyak = static_cast<int>(TSignalId::wyak);
+  const auto lit = [&machine](const TDiagramItem& item) { return ItemActive(machine, item); };
+  for (const TDiagramItem& item : DiagramItems()) {
+    if (item.Kind != TItemKind::Bus) {
+      EXPECT_FALSE(lit(item)) << item.Name;
+    }
+  }
+  machine.SetActive(wyak, true);
+  int wires = 0;
+  for (const TDiagramItem& item : DiagramItems()) {
+    SCOPED_TRACE(item.Name);
+    if (item.Kind == TItemKind::Bus) continue;  // lit by what drives it
+    const bool itsOwn =
+        (item.Kind == TItemKind::Signal || item.Kind == TItemKind::Wire) && item.Id == wyak;
+    EXPECT_EQ(lit(item), itsOwn);
+    wires += item.Kind == TItemKind::Wire && itsOwn;
+  }
+  EXPECT_EQ(wires, 3);  // WireWyak0, 1 and 2
+}

@@ -88,6 +88,22 @@ TEST_F(EngineTest, AProgramStopsAtTheBreakpointsItWasCompiledWithOrGivenLater) {
   EXPECT_EQ(engine.Session().Machine().Register(TRegisterId::AK).Value(), 6);
 }
 
+// The breakpoints given later replace those of the compile: one taken away
+// no longer stops a run, whichever way the run goes.
+TEST_F(EngineTest, ABreakpointTakenAwayNoLongerStopsARun) {
+  ASSERT_TRUE(engine.CompileProgram("POB x\nDOD x\nSTP\nx: RST 3\n", {2, 3}).Ok);
+  engine.SetBreakpoints({3});
+  TRunState state = Finish(engine, engine.Start(TRunCommand::Program));
+  EXPECT_EQ(state.Box, TBoxKind::Error);
+  EXPECT_EQ(engine.CurrentLine(), 3);
+  EXPECT_EQ(engine.Session().Machine().Register(TRegisterId::AK).Value(), 6);
+  // From the start again: none left, the program runs to its end.
+  engine.SetBreakpoints({});
+  ASSERT_TRUE(engine.Reset().Ok);
+  state = Finish(engine, engine.Start(TRunCommand::Program));
+  EXPECT_EQ(state.Box, TBoxKind::Information) << state.Message;
+}
+
 TEST_F(EngineTest, ATextIsCheckedAsTypedWithoutChangingAnything) {
   const TOutcome program = engine.CheckProgram("POB x\nXYZ 1\nx: RST 2\n");
   EXPECT_FALSE(program.Ok);

@@ -5,6 +5,7 @@
 #include "MachineTestSupport.h"
 #include "TempDir.h"
 #include "common/Error.h"
+#include "common/Text.h"
 #include "common/Texts.h"
 #include "machine/MachineConfig.h"
 #include "program/ProgramDocument.h"
@@ -278,4 +279,27 @@ TEST_F(TSessionTest, AnAssemblyTellsTheViewsOfTheWordsItStored) {
   changes = machine.TakeChanges();
   EXPECT_FALSE(changes.Words);
   EXPECT_FALSE(changes.Reset);
+}
+
+// Each way a run ends is told in the desktop's box: the program's end is
+// news, a stop the student did not ask for is an alert, "Przerwij" says
+// nothing.
+TEST_F(TSessionTest, EachEndOfARunIsToldInItsOwnBox) {
+  TController& control = session.Control();
+  control.SetTrackingLevel(0);
+  Assemble({"POB x", "STP", "x: RST 3"});
+  const TSliceEnd ended = control.ExecuteProgram(-1);
+  ASSERT_EQ(ended, TSliceEnd::ProgramEnded);
+  EXPECT_EQ(session.ReportEnd(ended).Box, TBoxKind::Information);
+  EXPECT_EQ(session.ReportEnd(ended).Text, Texts::BoxText(Texts::ProgramFinished()));
+  EXPECT_EQ(session.ReportEnd(TSliceEnd::Stopped).Box, TBoxKind::None);
+
+  session.LoadList(ExamplePath("ombra/ombra.lst"));
+  Assemble(ReadTextFile(ExamplePath("ombra/echo.prg")));
+  control.SetStopWhenInputRunsOut(true);
+  const TSliceEnd starved = control.ExecuteProgram(-1);
+  ASSERT_EQ(starved, TSliceEnd::InputExhausted);
+  const TEndReport report = session.ReportEnd(starved);
+  EXPECT_EQ(report.Box, TBoxKind::Error);
+  EXPECT_EQ(report.Text, Texts::BoxText(Texts::InputExhausted()));
 }
