@@ -13,6 +13,7 @@
 #include "CoreText.h"
 #include "TimingDiagram.h"
 #include "common/Text.h"
+#include "common/Texts.h"
 #include "control/Vcd.h"
 
 namespace dorum::gui {
@@ -24,12 +25,6 @@ bool SameSample(const TCycleSample& a, const TCycleSample& b) {
          a.DrivenBuses == b.DrivenBuses;
 }
 
-const QString kNoCycles = QStringLiteral(
-    "Nie zapisano jeszcze żadnego taktu.\n\n"
-    "Przebiegi powstają z historii wykonania: skompiluj program i wykonaj go poleceniem "
-    "„Takt” (F7), „Rozkaz” (F8) lub „Program” (F9) z menu „Wykonaj”. Reset, kompilacja, "
-    "wczytanie listy rozkazów i zmiana konfiguracji zaczynają historię od nowa.");
-
 }  // namespace
 
 TFormTiming::TFormTiming(TAppCore& core, QWidget* parent) : QWidget(parent), core_(core) {
@@ -40,7 +35,7 @@ TFormTiming::TFormTiming(TAppCore& core, QWidget* parent) : QWidget(parent), cor
   tools_ = new QToolBar(this);
   tools_->setObjectName(QStringLiteral("ToolBarTiming"));
   diagram_ = new TTimingDiagram(core_.Machine(), this);
-  diagram_->SetEmptyText(kNoCycles);
+  diagram_->SetEmptyText(Q(Texts::NoCyclesRecorded));
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);

@@ -84,22 +84,8 @@ void TTimingDiagram::SetEmptyText(const QString& text) {
 
 void TTimingDiagram::BuildLanes() {
   std::vector<TLane> lanes;
-  std::uint64_t active = 0;
-  for (const TRecordedCycle& cycle : cycles_) active |= cycle.Sample.Signals;
-  // The signal table's order, which is the order signals act in.
-  for (int n = 0; n < kSignalCount; ++n) {
-    if ((active >> n) & 1u)
-      lanes.push_back({TLaneKind::Signal, n, Q(machine_.Signal(n).Caption())});
-  }
-  for (int b = 0; b < kBusCount; ++b) {
-    const TBus& bus = machine_.Bus(static_cast<TBusId>(b));
-    if (bus.Visible()) lanes.push_back({TLaneKind::Bus, b, Q(bus.Caption())});
-  }
-  for (const TRegisterId id : registers_) {
-    const TRegister& reg = machine_.Register(id);
-    if (reg.Visible())
-      lanes.push_back({TLaneKind::Register, static_cast<int>(id), Q(reg.Caption())});
-  }
+  for (const TTimingLane& lane : TimingLanes(machine_, cycles_, registers_))
+    lanes.push_back({lane.Kind, lane.Index, Q(lane.Name)});
   // During a run the lanes seldom change; measuring their names again
   // would cost more than the rest of a look back.
   if (lanes == lanes_) return;
@@ -123,31 +109,11 @@ QStringList TTimingDiagram::LaneNames() const {
 
 std::optional<std::uint32_t> TTimingDiagram::ValueOf(const TLane& lane,
                                                      const TRecordedCycle& cycle) const {
-  const TCycleSample& s = cycle.Sample;
-  const auto index = static_cast<std::size_t>(lane.Index);
-  switch (lane.Kind) {
-    case TLaneKind::Signal:
-      return static_cast<std::uint32_t>((s.Signals >> lane.Index) & 1u);
-    case TLaneKind::Bus:
-      if (((s.DrivenBuses >> lane.Index) & 1u) == 0) return std::nullopt;
-      return s.Buses[index];
-    case TLaneKind::Register:
-      return s.Registers[index];
-  }
-  return std::nullopt;
+  return LaneValue({lane.Kind, lane.Index, {}}, cycle.Sample);
 }
 
 QString TTimingDiagram::ValueText(const TLane& lane, std::uint32_t value) const {
-  if (lane.Kind == TLaneKind::Bus) return QString::number(value);
-  // The register shows the value as the machine window would: a copy of
-  // it holding the value formats it by its own display mode.
-  const auto id = static_cast<TRegisterId>(lane.Index);
-  TRegister shown = machine_.Register(id);
-  shown.RestoreContent(value);
-  if (id == TRegisterId::I)
-    return Q(shown.ValueText([this](int word) { return machine_.RegisterGetCode(word); }))
-        .trimmed();
-  return Q(shown.ValueText()).trimmed();
+  return Q(LaneValueText(machine_, {lane.Kind, lane.Index, {}}, value));
 }
 
 // ---- geometry ----

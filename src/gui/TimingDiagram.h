@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "control/History.h"
+#include "diagram/TimingLanes.h"
 
 class QAccessibleInterface;
 class QPainter;
@@ -123,7 +124,6 @@ class TTimingDiagram final : public QAbstractScrollArea {
   void changeEvent(QEvent* event) override;
 
  private:
-  enum class TLaneKind : std::uint8_t { Signal, Bus, Register };
   struct TLane {
     TLaneKind Kind;
     int Index;

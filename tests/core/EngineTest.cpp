@@ -284,6 +284,36 @@ TEST_F(EngineTest, StopConditionsAreEditedOnACopyAndEndARunWhereOneHolds) {
   EXPECT_EQ(engine.Session().StopConditions().Count(), 2);  // until OK
 }
 
+TEST_F(EngineTest, TheTimingDiagramShowsTheHistorysCyclesAndIsWrittenAsVcd) {
+  EXPECT_TRUE(engine.Timing(50).Cycles.empty());
+  EXPECT_EQ(engine.TimingVcd(50), "");
+  Compile("POB x\nSTP\nx: RST 9\n");
+  for (int cycle = 0; cycle < 4; ++cycle)
+    ASSERT_EQ(engine.Start(TRunCommand::Cycle).Box, TBoxKind::None);
+  const std::vector<TRegisterId> ak = {TRegisterId::AK};
+  const TEngine::TTiming timing = engine.Timing(50, ak);
+  ASSERT_EQ(timing.Cycles.size(), 4U);
+  EXPECT_EQ(timing.Cycles.front().Number, 1U);
+  EXPECT_TRUE(timing.Cycles[0].BeginsInstruction);
+  EXPECT_EQ(timing.Cycles[0].Instruction, "pob");
+  EXPECT_TRUE(timing.Cycles[3].BeginsInstruction);  // the fetch of STP
+  // Signals that were on, the buses, then the register chosen.
+  ASSERT_FALSE(timing.Lanes.empty());
+  EXPECT_EQ(timing.Lanes.front().Kind, TLaneKind::Signal);
+  EXPECT_EQ(timing.Lanes.back(),
+            (TTimingLane{TLaneKind::Register, static_cast<int>(TRegisterId::AK), "AK"}));
+  EXPECT_EQ(LaneValue(timing.Lanes.back(), timing.Cycles[3].Sample), 9U);
+  EXPECT_EQ(LaneValueText(engine.Session().Machine(), timing.Lanes.back(), 9), "9");
+  // Only the last cycles, when fewer are asked for.
+  EXPECT_EQ(engine.Timing(2).Cycles.front().Number, 3U);
+
+  const std::string vcd = engine.TimingVcd(50);
+  EXPECT_NE(vcd.find("$enddefinitions"), std::string::npos);
+  EXPECT_NE(vcd.find("\n#4\n"), std::string::npos);
+  EXPECT_NE(vcd.find("\n#5\n"), std::string::npos);  // the last cycle closed
+  EXPECT_EQ(vcd.find("\n#6\n"), std::string::npos);
+}
+
 TEST(DisplayModeChoices, OnlyIOffersTheInstructionAndTheOrderIsTheMenus) {
   std::vector<std::string> captions;
   for (const TDisplayModeChoice& choice : DisplayModeChoices(TRegisterId::I))

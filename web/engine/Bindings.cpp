@@ -5,6 +5,8 @@
 #include <emscripten/val.h>
 
 #include <algorithm>
+#include <array>
+#include <optional>
 
 #include "Engine.h"
 #include "common/Strings.h"
@@ -243,6 +245,50 @@ class TPageEngine {
     return StopConditions();
   }
   void CommitStopConditions() { engine_.CommitStopConditions(); }
+  // "Przebiegi czasowe": the lanes, and for each cycle its number, the
+  // instruction a fetch brought in, and each lane's value (null where a bus
+  // was not driven) with its text.
+  val Timing(int count, const val& registers) {
+    std::vector<TRegisterId> chosen;
+    for (const int id : emscripten::vecFromJSArray<int>(registers))
+      chosen.push_back(static_cast<TRegisterId>(id));
+    const TEngine::TTiming timing =
+        engine_.Timing(static_cast<std::size_t>(std::max(count, 0)), chosen);
+    static constexpr std::array<const char*, 3> kKinds = {"signal", "bus", "register"};
+    val lanes = val::array();
+    for (const TTimingLane& lane : timing.Lanes) {
+      val l = val::object();
+      l.set("name", lane.Name);
+      l.set("kind", std::string(kKinds.at(static_cast<std::size_t>(lane.Kind))));
+      lanes.call<void>("push", l);
+    }
+    val cycles = val::array();
+    for (const TRecordedCycle& cycle : timing.Cycles) {
+      val c = val::object();
+      c.set("number", static_cast<double>(cycle.Number));
+      c.set("instruction", cycle.BeginsInstruction ? cycle.Instruction : std::string());
+      val values = val::array();
+      val texts = val::array();
+      for (const TTimingLane& lane : timing.Lanes) {
+        const std::optional<std::uint32_t> value = LaneValue(lane, cycle.Sample);
+        values.call<void>("push", value ? val(*value) : val::null());
+        texts.call<void>("push", value && lane.Kind != TLaneKind::Signal
+                                     ? LaneValueText(engine_.Session().Machine(), lane, *value)
+                                     : std::string());
+      }
+      c.set("values", values);
+      c.set("texts", texts);
+      cycles.call<void>("push", c);
+    }
+    val result = val::object();
+    result.set("lanes", lanes);
+    result.set("cycles", cycles);
+    result.set("empty", std::string(Texts::NoCyclesRecorded));
+    return result;
+  }
+  val TimingVcd(int count) {
+    return Bytes(engine_.TimingVcd(static_cast<std::size_t>(std::max(count, 0))));
+  }
   // The options dialog: what it offers and what the machine has now.
   val Options() const {
     const TMachineOptions now = engine_.Session().Options();
@@ -464,6 +510,8 @@ EMSCRIPTEN_BINDINGS(dorum_engine) {
       .function("clearStopConditions", &TPageEngine::ClearStopConditions)
       .function("setStopConditionChecked", &TPageEngine::SetStopConditionChecked)
       .function("commitStopConditions", &TPageEngine::CommitStopConditions)
+      .function("timing", &TPageEngine::Timing)
+      .function("timingVcd", &TPageEngine::TimingVcd)
       .function("deleteInstruction", &TPageEngine::DeleteInstruction)
       .function("options", &TPageEngine::Options)
       .function("configure", &TPageEngine::Configure)

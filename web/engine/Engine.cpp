@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <sstream>
 #include <utility>
 
 #include "Yardstick.h"
@@ -422,6 +423,29 @@ void TEngine::SetStopConditionChecked(int index, bool checked) {
 
 void TEngine::CommitStopConditions() {
   session_.StopConditions() = stopDraft_;
+}
+
+TEngine::TTiming TEngine::Timing(std::size_t count, const std::vector<TRegisterId>& registers) {
+  TTiming timing;
+  if (TRunHistory* history = session_.History(); history != nullptr)
+    timing.Cycles = history->LookBack(count, &timing.Before);
+  timing.Lanes = TimingLanes(session_.Machine(), timing.Cycles, registers);
+  return timing;
+}
+
+std::string TEngine::TimingVcd(std::size_t count) {
+  TTiming timing = Timing(count);
+  if (timing.Cycles.empty()) return {};
+  // Time 0 is the state before the first cycle: no signal on, no bus driven.
+  timing.Before.Signals = 0;
+  timing.Before.DrivenBuses = 0;
+  std::ostringstream out;
+  TVcdWriter writer(session_.Machine(), out);
+  writer.Start(timing.Before);
+  std::uint64_t time = 0;
+  for (const TRecordedCycle& cycle : timing.Cycles) writer.Cycle(++time, cycle.Sample);
+  writer.Finish(time + 1);
+  return out.str();
 }
 
 }  // namespace dorum::web

@@ -8,6 +8,7 @@
 
 #include "common/Text.h"
 #include "control/CommentFilter.h"
+#include "diagram/TimingLanes.h"
 #include "program/Colouring.h"
 #include "program/ProgramDocument.h"
 #include "session/Session.h"
@@ -158,6 +159,19 @@ class TEngine {
   void ClearStopConditions() { stopDraft_.Clear(); }
   void SetStopConditionChecked(int index, bool checked);
   void CommitStopConditions();
+
+  // "Przebiegi czasowe": the last `count` cycles of the history (what
+  // stepping back keeps), oldest first, with the lanes that show them and
+  // the state before the first; no cycles without a history.
+  struct TTiming {
+    std::vector<TTimingLane> Lanes;
+    std::vector<TRecordedCycle> Cycles;
+    TCycleSample Before;
+  };
+  [[nodiscard]] TTiming Timing(std::size_t count, const std::vector<TRegisterId>& registers = {});
+  // Those cycles as a Value Change Dump, numbered from 1; empty when there
+  // are none.
+  [[nodiscard]] std::string TimingVcd(std::size_t count);
 
   // What a student enters between cycles.
   TOutcome EnterRegister(TRegisterId id, const std::string& text);

@@ -33,6 +33,8 @@ export interface Engine {
   clearStopConditions(): unknown;
   setStopConditionChecked(index: number, checked: boolean): unknown;
   commitStopConditions(): void;
+  timing(count: number, registers: number[]): unknown;
+  timingVcd(count: number): Uint8Array;
   deleteInstruction(code: number): unknown;
   options(): unknown;
   configure(options: object): unknown;
@@ -267,6 +269,10 @@ export class EngineHost {
       case 'commitStopConditions':
         engine.commitStopConditions();
         return null;
+      case 'timing':
+        return engine.timing(request.count, request.registers);
+      case 'timingVcd':
+        return engine.timingVcd(request.count);
       case 'setManualControl':
         this.stopPause();
         this.running = false;

@@ -10,6 +10,7 @@ import { Documents, type Document } from './documents';
 import { downloadName, openFile, saveFile, type PickedFile } from './files';
 import { FindPanel } from './find';
 import { editStopConditions } from './stopconditions';
+import { TimingPanel } from './timing';
 import { buildMenuBar, showContextMenu, type MenuItem, type Opener } from './menu';
 import { InstructionList } from './instructions';
 import { attachSeparator, loadSizes, saveSizes } from './layout';
@@ -32,6 +33,7 @@ const engine = new EngineClient('worker.js', {
     instructionList.follow(fresh);
     showMachineControls(fresh);
     showWatches(fresh);
+    followTiming(fresh);
   },
   instructions(list) {
     instructionList.setList(list);
@@ -73,6 +75,7 @@ function showLowerTab(tab: HTMLElement): void {
     other.tabIndex = selected ? 0 : -1;
     document.getElementById(other.getAttribute('aria-controls')!)!.hidden = !selected;
   }
+  if (tab.id === 'tab-timing') redrawTiming();
 }
 for (const tab of document.querySelectorAll<HTMLElement>('#lower-tabs [role=tab]')) tab.addEventListener('click', () => showLowerTab(tab));
 $('#lower-tabs').addEventListener('keydown', (event) => {
@@ -405,6 +408,64 @@ function showWatches(fresh: View): void {
     }),
   );
 }
+
+// ---- the timing diagram ----
+
+const timingPanel = new TimingPanel($('#timing'), $('#timing-empty'));
+// The registers whose lanes the student chose, by the engine's numbers.
+const timingRegisters: number[] = [];
+let timingAsked = '';
+let timingTimer: ReturnType<typeof setTimeout> | null = null;
+
+// Looking back replays the history's cycles: only a panel in sight asks,
+// and during a run at most four times a second.
+function followTiming(fresh: View): void {
+  if ($('#timing-panel').hidden) return;
+  const key = `${fresh.cycles}/${timingRegisters.join(',')}`;
+  if (key === timingAsked || timingTimer) return;
+  timingAsked = key;
+  void drawTiming();
+  timingTimer = setTimeout(() => {
+    timingTimer = null;
+    if (view) followTiming(view);
+  }, 250);
+}
+
+async function drawTiming(): Promise<void> {
+  timingPanel.draw(await engine.call({ kind: 'timing', count: 400, registers: timingRegisters }));
+}
+
+function redrawTiming(): void {
+  timingAsked = '';
+  if (view) followTiming(view);
+}
+
+$('#timing-registers').addEventListener('click', (event) => {
+  const registers = (diagram?.registers ?? []).map(({ id, caption }) => ({
+    label: caption,
+    checkbox: true,
+    checked: () => timingRegisters.includes(id),
+    act: () => {
+      const at = timingRegisters.indexOf(id);
+      if (at >= 0) timingRegisters.splice(at, 1);
+      else timingRegisters.push(id);
+      redrawTiming();
+    },
+  }));
+  showContextMenu(registers, 'Pokaż rejestr', event.currentTarget as HTMLElement);
+});
+$('#timing-vcd').addEventListener('click', async () => {
+  const bytes = await engine.call({ kind: 'timingVcd', count: 400 });
+  if (bytes.length === 0) {
+    await showMessage('error', 'Nie zapisano jeszcze żadnego taktu.');
+    return;
+  }
+  try {
+    await saveFile('przebiegi.vcd', bytes, undefined, true, chooseName);
+  } catch (error) {
+    await showMessage('error', String(error));
+  }
+});
 
 // ---- the console ----
 

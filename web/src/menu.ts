@@ -8,7 +8,8 @@ export interface MenuItem {
   key?: string; // the key shown beside the label
   act?: () => void;
   enabled?: () => boolean;
-  checked?: () => boolean; // makes it a radio item
+  checked?: () => boolean; // makes it a radio item (a check box with `checkbox`)
+  checkbox?: boolean;
   items?: MenuItem[]; // a submenu
   separator?: boolean; // a line before the item
 }
@@ -57,7 +58,7 @@ function focusEntry(menu: OpenMenu, index: number): void {
 function buildEntry(menu: OpenMenu, item: MenuItem): HTMLLIElement {
   const entry = document.createElement('li');
   const radio = item.checked !== undefined;
-  entry.setAttribute('role', radio ? 'menuitemradio' : 'menuitem');
+  entry.setAttribute('role', radio ? (item.checkbox ? 'menuitemcheckbox' : 'menuitemradio') : 'menuitem');
   if (radio) entry.setAttribute('aria-checked', String(item.checked!()));
   entry.tabIndex = -1;
   const label = document.createElement('span');

@@ -138,6 +138,8 @@ export type Request =
   | { kind: 'clearStopConditions' }
   | { kind: 'setStopConditionChecked'; index: number; checked: boolean }
   | { kind: 'commitStopConditions' }
+  | { kind: 'timing'; count: number; registers: number[] }
+  | { kind: 'timingVcd'; count: number }
   | { kind: 'deleteInstruction'; code: number }
   | { kind: 'options' }
   | { kind: 'configure'; options: ChosenOptions }
@@ -184,6 +186,8 @@ export interface Answers {
   clearStopConditions: StopConditionRow[];
   setStopConditionChecked: StopConditionRow[];
   commitStopConditions: null;
+  timing: Timing;
+  timingVcd: Uint8Array;
   deleteInstruction: Outcome;
   options: MachineOptions;
   configure: Outcome; // line: the field at fault, 1-4 a vector's address, 5-8 a device's number
@@ -214,6 +218,16 @@ export interface StopConditionRow {
   text: string;
   checked: boolean;
   checkable: boolean;
+}
+
+// "Przebiegi czasowe": the lanes (signals active in the cycles, the buses,
+// the registers chosen) and the recorded cycles, oldest first: each lane's
+// value (null where a bus was not driven) and its text for buses and
+// registers; the instruction a fetch brought in, else ''.
+export interface Timing {
+  lanes: { name: string; kind: 'signal' | 'bus' | 'register' }[];
+  cycles: { number: number; instruction: string; values: (number | null)[]; texts: string[] }[];
+  empty: string; // what the panel says while there are no cycles
 }
 
 // What the value box asks before a value is entered.

@@ -109,6 +109,12 @@ inline constexpr std::string_view StopConditionNote =
 std::string StopConditionListed(std::string_view condition, bool wasEnabled);
 std::string InactiveStopCondition(std::string_view condition, std::string_view problem);
 std::string LostStopConditions(const std::vector<std::string>& conditionsWithReasons);
+// What the timing diagram says while the history holds no cycle.
+inline constexpr std::string_view NoCyclesRecorded =
+    "Nie zapisano jeszcze żadnego taktu.\n\n"
+    "Przebiegi powstają z historii wykonania: skompiluj program i wykonaj go poleceniem "
+    "„Takt” (F7), „Rozkaz” (F8) lub „Program” (F9) z menu „Wykonaj”. Reset, kompilacja, "
+    "wczytanie listy rozkazów i zmiana konfiguracji zaczynają historię od nowa.";
 // The editors' find and replace.
 inline constexpr std::string_view EmptyFind = "Nie można szukać pustego tekstu";
 inline constexpr std::string_view EmptyReplace = "Nie można zamieniać pustego tekstu";
