@@ -28,11 +28,6 @@ bool PerformRenaming(TAppCore& core, QWidget* parent, TCommand command,
   });
 }
 
-int AddOrEnableStopCondition(TStopConditions& conditions, const QString& text,
-                             const TMachine& machine, const TWatchList* labels) {
-  return conditions.AddOrEnable(U8(text), machine, labels);
-}
-
 TFormStopConditions::TFormStopConditions(TAppCore& core, QWidget* parent)
     : QDialog(parent), core_(core), conditions_(core.Session().StopConditions()) {
   setObjectName(QStringLiteral("FormStopConditions"));
@@ -134,7 +129,7 @@ bool TFormStopConditions::AddTyped() {
   const bool wasEnabled = present >= 0 && conditions_.At(present).Enabled;
   int added = -1;
   try {
-    added = AddOrEnableStopCondition(conditions_, text, core_.Machine(), &core_.Watches());
+    added = conditions_.AddOrEnable(U8(text), core_.Machine(), &core_.Watches());
   } catch (const EDorumError& e) {
     // The text stays for mending.
     ShowMessage(Q(e.Message()), true);

@@ -21,12 +21,6 @@ namespace dorum::gui {
 bool PerformRenaming(TAppCore& core, QWidget* parent, TCommand command,
                      std::function<void()> action);
 
-// Adds the condition, or enables it when the list has it already (written
-// in another case or with other blanks); its place in the list. Raises
-// what is wrong with a malformed one, leaving the list as it was.
-int AddOrEnableStopCondition(TStopConditions& conditions, const QString& text,
-                             const TMachine& machine, const TWatchList* labels);
-
 // "Warunki zatrzymania": the session's stop conditions, each with a check
 // box that enables it, a field to add one, and commands that remove one or
 // all. It edits a copy: "OK" puts it in place (adding what is still typed

@@ -10,7 +10,6 @@
 
 #include "AppCore.h"
 #include "CoreText.h"
-#include "FormStopConditions.h"
 
 namespace dorum::gui {
 
@@ -140,24 +139,15 @@ void TFormWatches::RefreshWatches() {
 }
 
 QString TFormWatches::ChangeCondition(const TWatch& watch, const TMachine& machine) {
-  // A register written exactly as its caption comes before a label: a
-  // label of that name is watched through its address.
-  const int r = TMachine::FindRegister(watch.Name);
-  if (r >= 0 && machine.Register(static_cast<TRegisterId>(r)).Caption() == watch.Name)
-    return QStringLiteral("changed(mem[%1])").arg(watch.Address);
-  return QStringLiteral("changed(%1)").arg(Q(watch.Name));
+  return Q(WatchChangeCondition(watch, machine));
 }
 
 void TFormWatches::StopOnChange() {
   const QModelIndex current = list_->currentIndex();
   if (!current.isValid() || current.row() >= core_.Watches().Count()) return;
-  const QString condition = ChangeCondition(core_.Watches().At(current.row()), core_.Machine());
   // Like an entered value it acts between two cycles, and a run goes on: it
   // is asked for to stop the run at the change, not now.
-  core_.Errors().Run(this, [&] {
-    (void)AddOrEnableStopCondition(core_.Session().StopConditions(), condition, core_.Machine(),
-                                   &core_.Watches());
-  });
+  core_.Errors().Run(this, [&] { (void)core_.Session().StopOnChange(current.row()); });
 }
 
 void TFormWatches::OnRefresh(const TMachineChanges& changes) {

@@ -314,6 +314,27 @@ TEST_F(EngineTest, TheTimingDiagramShowsTheHistorysCyclesAndIsWrittenAsVcd) {
   EXPECT_EQ(vcd.find("\n#6\n"), std::string::npos);
 }
 
+TEST_F(EngineTest, AWatchStopsARunWhenItsWordChanges) {
+  Compile("a: DOD jeden\nŁAD wynik\nSOB a\njeden: RST 1\nwynik: RST 0\n");
+  const TWatchList& watches = engine.Session().Watches();
+  int wynik = -1;
+  for (int i = 0; i < watches.Count(); ++i)
+    if (watches.At(i).Name == "wynik") wynik = i;
+  ASSERT_GE(wynik, 0);
+  // A watch written exactly as a register is watched through its address.
+  const TMachine& machine = engine.Session().Machine();
+  EXPECT_EQ(WatchChangeCondition({"AK", 5}, machine), "changed(mem[5])");
+  EXPECT_EQ(WatchChangeCondition({"ak", 5}, machine), "changed(ak)");
+  EXPECT_EQ(WatchChangeCondition({"wynik", 4}, machine), "changed(wynik)");
+  ASSERT_TRUE(engine.StopOnChange(wynik).Ok);
+  ASSERT_TRUE(engine.StopOnChange(wynik).Ok);  // enabled again, not added twice
+  EXPECT_EQ(engine.Session().StopConditions().Count(), 1);
+  EXPECT_FALSE(engine.StopOnChange(watches.Count()).Ok);
+  const TRunState ended = Finish(engine, engine.Start(TRunCommand::Program));
+  EXPECT_EQ(ended.Message.rfind("Warunek zatrzymania: changed(wynik)", 0), 0U) << ended.Message;
+  EXPECT_EQ(Word(watches.At(wynik).Address), 1);
+}
+
 TEST(DisplayModeChoices, OnlyIOffersTheInstructionAndTheOrderIsTheMenus) {
   std::vector<std::string> captions;
   for (const TDisplayModeChoice& choice : DisplayModeChoices(TRegisterId::I))

@@ -245,6 +245,7 @@ class TPageEngine {
     return StopConditions();
   }
   void CommitStopConditions() { engine_.CommitStopConditions(); }
+  val StopOnChange(int watch) { return ToJs(engine_.StopOnChange(watch)); }
   // "Przebiegi czasowe": the lanes, and for each cycle its number, the
   // instruction a fetch brought in, and each lane's value (null where a bus
   // was not driven) with its text.
@@ -510,6 +511,7 @@ EMSCRIPTEN_BINDINGS(dorum_engine) {
       .function("clearStopConditions", &TPageEngine::ClearStopConditions)
       .function("setStopConditionChecked", &TPageEngine::SetStopConditionChecked)
       .function("commitStopConditions", &TPageEngine::CommitStopConditions)
+      .function("stopOnChange", &TPageEngine::StopOnChange)
       .function("timing", &TPageEngine::Timing)
       .function("timingVcd", &TPageEngine::TimingVcd)
       .function("deleteInstruction", &TPageEngine::DeleteInstruction)

@@ -421,6 +421,10 @@ void TEngine::SetStopConditionChecked(int index, bool checked) {
     stopDraft_.SetEnabled(index, checked, session_.Machine());
 }
 
+TOutcome TEngine::StopOnChange(int watch) {
+  return Trying([&] { (void)session_.StopOnChange(watch); });
+}
+
 void TEngine::CommitStopConditions() {
   session_.StopConditions() = stopDraft_;
 }

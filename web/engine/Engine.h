@@ -159,6 +159,8 @@ class TEngine {
   void ClearStopConditions() { stopDraft_.Clear(); }
   void SetStopConditionChecked(int index, bool checked);
   void CommitStopConditions();
+  // "Zatrzymaj przy zmianie" on a watch (its place in "Zmienne").
+  TOutcome StopOnChange(int watch);
 
   // "Przebiegi czasowe": the last `count` cycles of the history (what
   // stepping back keeps), oldest first, with the lanes that show them and

@@ -33,6 +33,7 @@ export interface Engine {
   clearStopConditions(): unknown;
   setStopConditionChecked(index: number, checked: boolean): unknown;
   commitStopConditions(): void;
+  stopOnChange(watch: number): unknown;
   timing(count: number, registers: number[]): unknown;
   timingVcd(count: number): Uint8Array;
   deleteInstruction(code: number): unknown;
@@ -269,6 +270,8 @@ export class EngineHost {
       case 'commitStopConditions':
         engine.commitStopConditions();
         return null;
+      case 'stopOnChange':
+        return engine.stopOnChange(request.watch);
       case 'timing':
         return engine.timing(request.count, request.registers);
       case 'timingVcd':

@@ -11,7 +11,7 @@ import { downloadName, openFile, saveFile, type PickedFile } from './files';
 import { FindPanel } from './find';
 import { editStopConditions } from './stopconditions';
 import { TimingPanel } from './timing';
-import { buildMenuBar, showContextMenu, type MenuItem, type Opener } from './menu';
+import { buildMenuBar, isContextMenuKey, showContextMenu, type MenuItem, type Opener } from './menu';
 import { InstructionList } from './instructions';
 import { attachSeparator, loadSizes, saveSizes } from './layout';
 import { showOptions } from './options';
@@ -398,16 +398,68 @@ function showWatches(fresh: View): void {
   const rows = fresh.watches.map((w) => `${w.name}  ${w.content}`);
   const shown = [...list.children].map((li) => li.textContent);
   if (rows.length === shown.length && rows.every((row, k) => row === shown[k])) return;
+  const selected = Math.min(selectedWatch(), rows.length - 1);
   list.replaceChildren(
-    ...rows.map((row) => {
+    ...rows.map((row, index) => {
       const item = document.createElement('li');
+      item.id = `watch-${index}`;
       item.setAttribute('role', 'option');
-      item.setAttribute('aria-selected', 'false');
+      item.setAttribute('aria-selected', String(index === selected));
       item.textContent = row;
+      item.addEventListener('click', () => selectWatch(index));
+      item.addEventListener('contextmenu', (event) => {
+        event.preventDefault();
+        selectWatch(index);
+        watchMenu(item, { x: event.clientX, y: event.clientY });
+      });
       return item;
     }),
   );
+  if (selected >= 0) list.setAttribute('aria-activedescendant', `watch-${selected}`);
+  else list.removeAttribute('aria-activedescendant');
 }
+
+const selectedWatch = () => [...$('#watches').children].findIndex((item) => item.getAttribute('aria-selected') === 'true');
+
+function selectWatch(index: number): void {
+  const items = [...$('#watches').children];
+  items.forEach((item, k) => item.setAttribute('aria-selected', String(k === index)));
+  if (items[index]) $('#watches').setAttribute('aria-activedescendant', items[index].id);
+}
+
+// As on the desktop: the watch's word stops a run when it changes.
+function watchMenu(opener: Opener, at?: { x: number; y: number }): void {
+  const watch = selectedWatch();
+  if (watch < 0) return;
+  showContextMenu(
+    [
+      {
+        label: 'Zatrzymaj przy zmianie',
+        act: () =>
+          void engine.call({ kind: 'stopOnChange', watch }).then(async (outcome) => {
+            if (!outcome.ok) await showMessage('error', outcome.boxText);
+          }),
+      },
+    ],
+    'Zmienne',
+    opener,
+    at,
+  );
+}
+
+$('#watches').addEventListener('keydown', (event) => {
+  const count = $('#watches').children.length;
+  if (count === 0) return;
+  const at = selectedWatch();
+  if (event.key === 'ArrowDown' || event.key === 'ArrowUp') {
+    event.preventDefault();
+    selectWatch(Math.min(Math.max(at + (event.key === 'ArrowDown' ? 1 : -1), 0), count - 1));
+  } else if (isContextMenuKey(event)) {
+    event.preventDefault();
+    if (at < 0) selectWatch(0);
+    watchMenu($('#watches'));
+  }
+});
 
 // ---- the timing diagram ----
 

@@ -138,6 +138,7 @@ export type Request =
   | { kind: 'clearStopConditions' }
   | { kind: 'setStopConditionChecked'; index: number; checked: boolean }
   | { kind: 'commitStopConditions' }
+  | { kind: 'stopOnChange'; watch: number }
   | { kind: 'timing'; count: number; registers: number[] }
   | { kind: 'timingVcd'; count: number }
   | { kind: 'deleteInstruction'; code: number }
@@ -186,6 +187,7 @@ export interface Answers {
   clearStopConditions: StopConditionRow[];
   setStopConditionChecked: StopConditionRow[];
   commitStopConditions: null;
+  stopOnChange: Outcome;
   timing: Timing;
   timingVcd: Uint8Array;
   deleteInstruction: Outcome;

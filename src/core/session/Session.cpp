@@ -94,6 +94,21 @@ void TSession::ClearMemory() {
   machine_.NotifyMemoryChanged();
 }
 
+std::string WatchChangeCondition(const TWatch& watch, const TMachine& machine) {
+  // A register written exactly as its caption comes before a label: a
+  // label of that name is watched through its address.
+  const int r = TMachine::FindRegister(watch.Name);
+  if (r >= 0 && machine.Register(static_cast<TRegisterId>(r)).Caption() == watch.Name)
+    return "changed(mem[" + std::to_string(watch.Address) + "])";
+  return "changed(" + watch.Name + ")";
+}
+
+int TSession::StopOnChange(int watch) {
+  if (watch < 0 || watch >= watches_.Count()) throw EDorumError(Texts::ListIndexOutOfBounds(watch));
+  return stopConditions_.AddOrEnable(WatchChangeCondition(watches_.At(watch), machine_), machine_,
+                                     &watches_);
+}
+
 TEndReport TSession::ReportEnd(TSliceEnd end) {
   switch (end) {
     case TSliceEnd::ProgramEnded:

@@ -37,6 +37,10 @@ struct TMachineOptions {
 // members are declared in the order their references need: everything
 // refers to the machine, the assembler to the control unit's list and the
 // watches, the history to the machine and the control unit.
+// The condition that stops a run when a watch's word changes: a watch named
+// exactly as a register is watched through its address.
+[[nodiscard]] std::string WatchChangeCondition(const TWatch& watch, const TMachine& machine);
+
 class TSession {
  public:
   // With `recordHistory` every cycle and user action can be stepped back.
@@ -59,6 +63,9 @@ class TSession {
   // Adds a condition whose names are the machine's registers and the labels
   // of the program assembled last; raises what is wrong with a bad one.
   void AddStopCondition(const std::string& text) { stopConditions_.Add(text, machine_, &watches_); }
+  // "Zatrzymaj przy zmianie" on a watch: its changed() condition added, or
+  // enabled when the list holds it; the condition's place.
+  int StopOnChange(int watch);
 
   // What the front ends do to the computer. Each keeps the rest in step
   // itself: the history and the views hear of a changed instruction list

@@ -425,3 +425,27 @@ test('menus answer the keys a menu answers: arrows round, Home, End, letters, le
   await page.getByRole('tab', { name: 'rozkaz.rzk', selected: true }).waitFor();
   assert.deepEqual(page.errors, []);
 });
+
+test('a watch stops a run when its word changes', async () => {
+  const page = await openPage(site);
+  await openExample(page, 'Dorum: suma.prg');
+  await page.keyboard.press('Control+F9');
+  await closeBox(page);
+  await page.getByRole('tab', { name: 'Zmienne' }).click();
+  const watches = page.getByRole('listbox', { name: 'Zmienne programu' });
+  const z = watches.getByRole('option').filter({ hasText: /^z / });
+  await z.click({ button: 'right' });
+  assert.equal(await z.getAttribute('aria-selected'), 'true');
+  await menu(page, 'Zmienne').getByRole('menuitem', { name: 'Zatrzymaj przy zmianie' }).click();
+  await page.keyboard.press('F9');
+  const box = await closeBox(page);
+  assert.match(box.text, /^Warunek zatrzymania: changed\(z\)/);
+  // By keyboard: the arrows choose a watch, Shift+F10 opens its menu.
+  await watches.focus();
+  await page.keyboard.press('ArrowUp');
+  await page.keyboard.press('Shift+F10');
+  await menu(page, 'Zmienne').waitFor();
+  await page.keyboard.press('Escape');
+  assert.equal(await watches.getByRole('option', { selected: true }).count(), 1);
+  assert.deepEqual(page.errors, []);
+});
