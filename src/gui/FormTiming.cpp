@@ -89,8 +89,7 @@ bool TFormTiming::HasCycles() const noexcept {
 void TFormTiming::RefuseWithoutCycles() const {
   // A picture of the hint, or a dump of no cycle, would only mislead.
   if (!HasCycles())
-    throw EDorumError(
-        "Nie ma czego zapisać: historia wykonania nie zawiera jeszcze żadnego taktu.");
+    throw EDorumError(std::string(Texts::NothingToSave));
 }
 
 // ---- following the history ----

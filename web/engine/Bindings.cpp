@@ -285,6 +285,7 @@ class TPageEngine {
     result.set("lanes", lanes);
     result.set("cycles", cycles);
     result.set("empty", std::string(Texts::NoCyclesRecorded));
+    result.set("nothingToSave", Texts::BoxText(std::string(Texts::NothingToSave)));
     return result;
   }
   val TimingVcd(int count) {

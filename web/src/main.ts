@@ -11,6 +11,7 @@ import { downloadName, openFile, saveFile, type PickedFile } from './files';
 import { FindPanel } from './find';
 import { editStopConditions } from './stopconditions';
 import { TimingPanel } from './timing';
+import { pngPicture, svgPicture } from './picture';
 import { buildMenuBar, isContextMenuKey, showContextMenu, type MenuItem, type Opener } from './menu';
 import { InstructionList } from './instructions';
 import { attachSeparator, loadSizes, saveSizes } from './layout';
@@ -357,9 +358,31 @@ async function registerMenu(id: number, opener: Opener, at?: { x: number; y: num
   showContextMenu(items, 'Rejestr', opener, at);
 }
 
+// A diagram saved as a picture, under a name the student chooses.
+async function savePicture(svg: SVGSVGElement, width: number, height: number, name: string, png: boolean): Promise<void> {
+  try {
+    const text = svgPicture(svg, width, height);
+    const bytes = png ? await pngPicture(text, width, height) : new TextEncoder().encode(text);
+    await saveFile(`${name}.${png ? 'png' : 'svg'}`, bytes, undefined, true, chooseName);
+  } catch (error) {
+    await showMessage('error', String(error));
+  }
+}
+
+const saveDiagram = (png: boolean) => diagram && void savePicture(diagram.svg, 816, 477, 'schemat', png);
+
 // The diagram's own menu.
 function diagramMenu(opener: Opener, at?: { x: number; y: number }): void {
-  showContextMenu([{ label: 'Wyczyść pamięć', act: () => void engine.call({ kind: 'clearMemory' }) }], 'Schemat', opener, at);
+  showContextMenu(
+    [
+      { label: 'Zapisz schemat jako PNG...', act: () => saveDiagram(true) },
+      { label: 'Zapisz schemat jako SVG...', act: () => saveDiagram(false) },
+      { label: 'Wyczyść pamięć', act: () => void engine.call({ kind: 'clearMemory' }), separator: true },
+    ],
+    'Schemat',
+    opener,
+    at,
+  );
 }
 
 // ---- tracking, tempo, manual control, interrupts ----
@@ -506,10 +529,17 @@ $('#timing-registers').addEventListener('click', (event) => {
   }));
   showContextMenu(registers, 'Pokaż rejestr', event.currentTarget as HTMLElement);
 });
+for (const png of [true, false]) {
+  $(png ? '#timing-png' : '#timing-svg').addEventListener('click', () => {
+    const svg = timingPanel.svg;
+    if (!timingPanel.hasCycles) return void showMessage('error', timingPanel.nothingToSave);
+    void savePicture(svg, Number(svg.getAttribute('width')), Number(svg.getAttribute('height')), 'przebiegi', png);
+  });
+}
 $('#timing-vcd').addEventListener('click', async () => {
   const bytes = await engine.call({ kind: 'timingVcd', count: 400 });
   if (bytes.length === 0) {
-    await showMessage('error', 'Nie zapisano jeszcze żadnego taktu.');
+    await showMessage('error', timingPanel.nothingToSave);
     return;
   }
   try {

@@ -230,6 +230,7 @@ export interface Timing {
   lanes: { name: string; kind: 'signal' | 'bus' | 'register' }[];
   cycles: { number: number; instruction: string; values: (number | null)[]; texts: string[] }[];
   empty: string; // what the panel says while there are no cycles
+  nothingToSave: string; // the box for a picture or dump asked for then
 }
 
 // What the value box asks before a value is entered.

@@ -33,15 +33,17 @@ export class TimingPanel {
   readonly svg: SVGSVGElement;
   private drawnCycles = -1;
   private drawnKey = '';
+  // What a save asked for without cycles says.
+  nothingToSave = '';
 
   constructor(private readonly host: HTMLElement, private readonly emptyText: HTMLElement) {
     this.svg = element('svg', { class: 'timing', role: 'img' });
     host.append(this.svg);
   }
 
-  // Whether the drawing already shows this many cycles of this machine.
-  isShowing(cycles: number): boolean {
-    return this.drawnCycles === cycles;
+  // Whether there is anything to save.
+  get hasCycles(): boolean {
+    return this.drawnCycles > 0;
   }
 
   draw(timing: Timing): void {
@@ -49,6 +51,7 @@ export class TimingPanel {
     if (key === this.drawnKey) return;
     this.drawnKey = key;
     this.drawnCycles = timing.cycles.length === 0 ? 0 : timing.cycles[timing.cycles.length - 1]!.number;
+    this.nothingToSave = timing.nothingToSave;
     const atEnd = this.host.scrollLeft + this.host.clientWidth >= this.host.scrollWidth - cellWidth;
     this.emptyText.hidden = timing.cycles.length > 0;
     this.emptyText.textContent = timing.empty;

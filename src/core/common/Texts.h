@@ -115,6 +115,9 @@ inline constexpr std::string_view NoCyclesRecorded =
     "Przebiegi powstają z historii wykonania: skompiluj program i wykonaj go poleceniem "
     "„Takt” (F7), „Rozkaz” (F8) lub „Program” (F9) z menu „Wykonaj”. Reset, kompilacja, "
     "wczytanie listy rozkazów i zmiana konfiguracji zaczynają historię od nowa.";
+// A picture or dump of the timing diagram asked for before any cycle.
+inline constexpr std::string_view NothingToSave =
+    "Nie ma czego zapisać: historia wykonania nie zawiera jeszcze żadnego taktu.";
 // The editors' find and replace.
 inline constexpr std::string_view EmptyFind = "Nie można szukać pustego tekstu";
 inline constexpr std::string_view EmptyReplace = "Nie można zamieniać pustego tekstu";

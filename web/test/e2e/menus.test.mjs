@@ -449,3 +449,45 @@ test('a watch stops a run when its word changes', async () => {
   assert.equal(await watches.getByRole('option', { selected: true }).count(), 1);
   assert.deepEqual(page.errors, []);
 });
+
+test('the diagrams are saved as pictures; without cycles there is nothing to save', async () => {
+  const page = await openPage(site);
+  const saveAs = async (click, name) => {
+    const download = page.waitForEvent('download');
+    await click();
+    await page.locator('.box input').press('Enter');
+    const saved = await download;
+    const chunks = [];
+    for await (const chunk of await saved.createReadStream()) chunks.push(chunk);
+    assert.equal(saved.suggestedFilename(), name);
+    return Buffer.concat(chunks);
+  };
+  const diagramMenuItem = async (label) => {
+    await page.locator('svg.diagram').click({ button: 'right', position: { x: 20, y: 20 } });
+    await menu(page, 'Schemat').getByRole('menuitem', { name: label }).click();
+  };
+  const svg = (await saveAs(() => diagramMenuItem('Zapisz schemat jako SVG...'), 'schemat.svg')).toString();
+  assert.match(svg, /^<svg [^>]*xmlns="http:\/\/www.w3.org\/2000\/svg"[^>]*width="816" height="477"/);
+  assert.match(svg, /<style>[^<]*svg\.diagram \.bus\.active rect \{ fill: #d40000; \}/);
+  assert.ok(svg.includes('AK : 0'));
+  assert.ok(!svg.includes('scrollbar') && !svg.includes('tabindex'));
+  const png = await saveAs(() => diagramMenuItem('Zapisz schemat jako PNG...'), 'schemat.png');
+  assert.deepEqual([...png.subarray(1, 4)], [...Buffer.from('PNG')]);
+  assert.equal(png.readUInt32BE(16), 816 * 2);
+
+  await page.getByRole('tab', { name: 'Przebiegi czasowe' }).click();
+  await page.locator('#timing-empty', { hasText: 'Nie zapisano' }).waitFor();
+  await page.getByRole('button', { name: 'Zapisz jako SVG...' }).click();
+  assert.deepEqual(await closeBox(page), { role: 'alertdialog', text: 'Nie ma czego zapisać: historia wykonania nie zawiera jeszcze żadnego taktu.' });
+  await page.getByRole('button', { name: 'Zapisz jako VCD...' }).click();
+  assert.equal((await closeBox(page)).role, 'alertdialog');
+  await typeProgram(page, 'STP\n');
+  await page.keyboard.press('Control+F9');
+  await closeBox(page);
+  await page.keyboard.press('F7');
+  await page.locator('svg.timing text.number').first().waitFor();
+  const timing = (await saveAs(() => page.getByRole('button', { name: 'Zapisz jako SVG...' }).click(), 'przebiegi.svg')).toString();
+  assert.match(timing, /class="timing"/);
+  assert.match(timing, />czyt</);
+  assert.deepEqual(page.errors, []);
+});
