@@ -88,8 +88,7 @@ bool TFormTiming::HasCycles() const noexcept {
 
 void TFormTiming::RefuseWithoutCycles() const {
   // A picture of the hint, or a dump of no cycle, would only mislead.
-  if (!HasCycles())
-    throw EDorumError(std::string(Texts::NothingToSave));
+  if (!HasCycles()) throw EDorumError(std::string(Texts::NothingToSave));
 }
 
 // ---- following the history ----

@@ -306,7 +306,17 @@ TEST_F(EngineTest, TheTimingDiagramShowsTheHistorysCyclesAndIsWrittenAsVcd) {
   EXPECT_EQ(LaneValueText(engine.Session().Machine(), timing.Lanes.back(), 9), "9");
   // Only the last cycles, when fewer are asked for.
   EXPECT_EQ(engine.Timing(2).Cycles.front().Number, 3U);
+  // A click on cycle 2 steps back to its end; the current one, a later one
+  // or one never recorded is refused.
+  EXPECT_FALSE(engine.GoToCycle(4));
+  EXPECT_FALSE(engine.GoToCycle(9));
+  EXPECT_TRUE(engine.GoToCycle(2));
+  EXPECT_EQ(engine.Session().Control().CyclesSinceReset(), 2U);
+  EXPECT_EQ(engine.Timing(50).Cycles.size(), 2U);
+  EXPECT_FALSE(engine.GoToCycle(0));
 
+  ASSERT_EQ(engine.Start(TRunCommand::Cycle).Box, TBoxKind::None);
+  ASSERT_EQ(engine.Start(TRunCommand::Cycle).Box, TBoxKind::None);
   const std::string vcd = engine.TimingVcd(50);
   EXPECT_NE(vcd.find("$enddefinitions"), std::string::npos);
   EXPECT_NE(vcd.find("\n#4\n"), std::string::npos);

@@ -288,6 +288,9 @@ class TPageEngine {
     result.set("nothingToSave", Texts::BoxText(std::string(Texts::NothingToSave)));
     return result;
   }
+  bool GoToCycle(double number) {
+    return number >= 1 && engine_.GoToCycle(static_cast<std::uint64_t>(number));
+  }
   val TimingVcd(int count) {
     return Bytes(engine_.TimingVcd(static_cast<std::size_t>(std::max(count, 0))));
   }
@@ -515,6 +518,7 @@ EMSCRIPTEN_BINDINGS(dorum_engine) {
       .function("stopOnChange", &TPageEngine::StopOnChange)
       .function("timing", &TPageEngine::Timing)
       .function("timingVcd", &TPageEngine::TimingVcd)
+      .function("goToCycle", &TPageEngine::GoToCycle)
       .function("deleteInstruction", &TPageEngine::DeleteInstruction)
       .function("options", &TPageEngine::Options)
       .function("configure", &TPageEngine::Configure)

@@ -437,6 +437,13 @@ TEngine::TTiming TEngine::Timing(std::size_t count, const std::vector<TRegisterI
   return timing;
 }
 
+bool TEngine::GoToCycle(std::uint64_t number) {
+  TRunHistory* history = session_.History();
+  if (running_ || history == nullptr) return false;
+  const std::optional<std::uint64_t> steps = history->StepsBackTo(number);
+  return steps && *steps > 0 && history->UndoSteps(*steps) > 0;
+}
+
 std::string TEngine::TimingVcd(std::size_t count) {
   TTiming timing = Timing(count);
   if (timing.Cycles.empty()) return {};

@@ -171,6 +171,9 @@ class TEngine {
     TCycleSample Before;
   };
   [[nodiscard]] TTiming Timing(std::size_t count, const std::vector<TRegisterId>& registers = {});
+  // A click on an earlier cycle of the timing diagram: steps back to the
+  // end of it; false when it is not recorded, not earlier, or a run goes on.
+  bool GoToCycle(std::uint64_t number);
   // Those cycles as a Value Change Dump, numbered from 1; empty when there
   // are none.
   [[nodiscard]] std::string TimingVcd(std::size_t count);

@@ -59,9 +59,11 @@ export class MachineDiagram {
     });
   }
 
-  // The registers of the diagram, by the engine's numbers and captions.
+  // The registers the machine shows, by the engine's numbers and captions.
   get registers(): { id: number; caption: string }[] {
-    return this.drawn.filter((d) => d.item.kind === 'register').map((d) => ({ id: d.item.id, caption: d.item.name.replace(/^Register/, '') }));
+    return this.drawn
+      .filter((d) => d.item.kind === 'register' && d.group.style.display !== 'none')
+      .map((d) => ({ id: d.item.id, caption: d.item.name.replace(/^Register/, '') }));
   }
 
   // How many memory rows the box shows.

@@ -36,6 +36,7 @@ export interface Engine {
   stopOnChange(watch: number): unknown;
   timing(count: number, registers: number[]): unknown;
   timingVcd(count: number): Uint8Array;
+  goToCycle(number: number): boolean;
   deleteInstruction(code: number): unknown;
   options(): unknown;
   configure(options: object): unknown;
@@ -276,6 +277,8 @@ export class EngineHost {
         return engine.timing(request.count, request.registers);
       case 'timingVcd':
         return engine.timingVcd(request.count);
+      case 'goToCycle':
+        return engine.goToCycle(request.number);
       case 'setManualControl':
         this.stopPause();
         this.running = false;

@@ -515,6 +515,12 @@ function redrawTiming(): void {
   if (view) followTiming(view);
 }
 
+// A click on an earlier cycle steps back to the end of it.
+timingPanel.svg.addEventListener('click', (event) => {
+  const number = timingPanel.cycleAt(event.clientX);
+  if (number !== null) void engine.call({ kind: 'goToCycle', number });
+});
+
 $('#timing-registers').addEventListener('click', (event) => {
   const registers = (diagram?.registers ?? []).map(({ id, caption }) => ({
     label: caption,
@@ -524,6 +530,8 @@ $('#timing-registers').addEventListener('click', (event) => {
       const at = timingRegisters.indexOf(id);
       if (at >= 0) timingRegisters.splice(at, 1);
       else timingRegisters.push(id);
+      // The lanes keep the machine's order of registers.
+      timingRegisters.sort((a, b) => a - b);
       redrawTiming();
     },
   }));

@@ -141,6 +141,7 @@ export type Request =
   | { kind: 'stopOnChange'; watch: number }
   | { kind: 'timing'; count: number; registers: number[] }
   | { kind: 'timingVcd'; count: number }
+  | { kind: 'goToCycle'; number: number }
   | { kind: 'deleteInstruction'; code: number }
   | { kind: 'options' }
   | { kind: 'configure'; options: ChosenOptions }
@@ -190,6 +191,7 @@ export interface Answers {
   stopOnChange: Outcome;
   timing: Timing;
   timingVcd: Uint8Array;
+  goToCycle: boolean;
   deleteInstruction: Outcome;
   options: MachineOptions;
   configure: Outcome; // line: the field at fault, 1-4 a vector's address, 5-8 a device's number

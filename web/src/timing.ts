@@ -33,12 +33,20 @@ export class TimingPanel {
   readonly svg: SVGSVGElement;
   private drawnCycles = -1;
   private drawnKey = '';
+  private numbers: number[] = [];
   // What a save asked for without cycles says.
   nothingToSave = '';
 
   constructor(private readonly host: HTMLElement, private readonly emptyText: HTMLElement) {
     this.svg = element('svg', { class: 'timing', role: 'img' });
     host.append(this.svg);
+  }
+
+  // The number of the cycle drawn under a point of the window, if any.
+  cycleAt(clientX: number): number | null {
+    const x = clientX - this.svg.getBoundingClientRect().left;
+    const index = Math.floor((x - nameWidth) / cellWidth);
+    return x >= nameWidth && index < this.numbers.length ? this.numbers[index]! : null;
   }
 
   // Whether there is anything to save.
@@ -52,6 +60,7 @@ export class TimingPanel {
     this.drawnKey = key;
     this.drawnCycles = timing.cycles.length === 0 ? 0 : timing.cycles[timing.cycles.length - 1]!.number;
     this.nothingToSave = timing.nothingToSave;
+    this.numbers = timing.cycles.map((cycle) => cycle.number);
     const atEnd = this.host.scrollLeft + this.host.clientWidth >= this.host.scrollWidth - cellWidth;
     this.emptyText.hidden = timing.cycles.length > 0;
     this.emptyText.textContent = timing.empty;

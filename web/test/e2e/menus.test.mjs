@@ -360,6 +360,13 @@ test('the timing diagram follows the cycles, shows a chosen register and is save
   // Stepping back: the diagram ends at the cycle now current.
   await page.keyboard.press('Shift+F7');
   assert.deepEqual(await eventually(numbers, ['1', '2', '3']), ['1', '2', '3']);
+  // A click on cycle 2 goes back to its end.
+  const two = await page.locator('svg.timing text.number').nth(1).boundingBox();
+  await page.mouse.click(two.x + two.width / 2, two.y + 60);
+  assert.deepEqual(await eventually(numbers, ['1', '2']), ['1', '2']);
+  await shownCycle(page, 2);
+  await page.keyboard.press('F7');
+  assert.deepEqual(await eventually(numbers, ['1', '2', '3']), ['1', '2', '3']);
 
   const download = page.waitForEvent('download');
   await page.getByRole('button', { name: 'Zapisz jako VCD...' }).click();
