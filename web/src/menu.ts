@@ -70,8 +70,9 @@ function buildEntry(menu: OpenMenu, item: MenuItem): HTMLLIElement {
     key.textContent = item.key;
     entry.append(key);
     entry.setAttribute('aria-keyshortcuts', item.key.replace('Ctrl', 'Control'));
-    // Named by its label alone, as the desktop's menu item is.
-    entry.setAttribute('aria-label', item.label);
+    // Named by its label alone, as the desktop's menu item is: the key is
+    // told by aria-keyshortcuts.
+    key.setAttribute('aria-hidden', 'true');
   }
   const enabled = item.enabled?.() ?? true;
   if (!enabled) entry.setAttribute('aria-disabled', 'true');

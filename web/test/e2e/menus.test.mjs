@@ -2,7 +2,8 @@
 // and the names a download is saved under.
 import { after, before, test } from 'node:test';
 import assert from 'node:assert/strict';
-import { closeBox, openExample, openPage, register, shownCycle, startSite, typeProgram } from './harness.mjs';
+import { readFileSync } from 'node:fs';
+import { closeBox, newContext, openExample, openPage, register, shownCycle, startSite, typeProgram } from './harness.mjs';
 
 let site;
 
@@ -35,7 +36,7 @@ test('the run commands are menu items too, greyed as the buttons are and worked 
 
   await page.getByRole('menubar').getByRole('menuitem', { name: 'Wykonaj' }).click();
   const run = menu(page, 'Wykonaj');
-  assert.deepEqual(await run.getByRole('menuitem').evaluateAll((items) => items.map((i) => i.getAttribute('aria-label') ?? i.textContent)), [
+  assert.deepEqual(await run.getByRole('menuitem').evaluateAll((items) => items.map((i) => i.firstElementChild.textContent)), [
     'Program', 'Rozkaz', 'Takt', 'Do kursora', 'Reset', 'Przerwij', 'Cofnij takt', 'Cofnij rozkaz', 'Warunki zatrzymania...',
   ]);
   // Nothing to step back over yet.
@@ -51,7 +52,7 @@ test('the run commands are menu items too, greyed as the buttons are and worked 
   await page.keyboard.press('ArrowDown');
   await page.keyboard.press('ArrowDown');
   await page.keyboard.press('ArrowDown');
-  assert.equal(await page.evaluate(() => document.activeElement?.getAttribute('aria-label')), 'Takt');
+  assert.equal(await page.evaluate(() => document.activeElement?.firstElementChild?.textContent), 'Takt');
   await page.keyboard.press('Enter');
   await shownCycle(page, 2);
   assert.equal(await page.getByRole('menubar').getByRole('menuitem', { name: 'Wykonaj' }).evaluate((e) => e === document.activeElement), true);
@@ -385,7 +386,7 @@ test('the timing diagram follows the cycles, shows a chosen register and is save
 
 test('menus answer the keys a menu answers: arrows round, Home, End, letters, left and right', async () => {
   const page = await openPage(site);
-  const focused = () => page.evaluate(() => document.activeElement?.getAttribute('aria-label') ?? document.activeElement?.textContent);
+  const focused = () => page.evaluate(() => (document.activeElement?.matches('li') ? document.activeElement.firstElementChild : document.activeElement)?.textContent);
   const bar = page.getByRole('menubar');
   await bar.getByRole('menuitem', { name: 'Plik' }).focus();
   await page.keyboard.press('ArrowDown');
@@ -497,4 +498,43 @@ test('the diagrams are saved as pictures; without cycles there is nothing to sav
   assert.match(timing, /class="timing"/);
   assert.match(timing, />czyt</);
   assert.deepEqual(page.errors, []);
+});
+
+test('the menus, the find box, the stop conditions and the timing diagram pass the accessibility check', async () => {
+  const context = await newContext(site, { bypassCSP: true });
+  const page = await openPage(site, context);
+  await page.addScriptTag({ content: readFileSync(new URL('../../node_modules/axe-core/axe.min.js', import.meta.url), 'utf8') });
+  const serious = () =>
+    page.evaluate(async () => {
+      const result = await window.axe.run(document, { resultTypes: ['violations'] });
+      return result.violations
+        .filter((v) => v.impact === 'serious' || v.impact === 'critical')
+        .map((v) => `${v.id}: ${v.nodes.map((n) => n.target.join(' ')).join(', ')}`);
+    });
+  await openExample(page, 'Dorum: suma.prg');
+  await page.keyboard.press('Control+F9');
+  await closeBox(page);
+  await page.keyboard.press('F8');
+  await page.getByRole('tab', { name: 'Przebiegi czasowe' }).click();
+  await page.locator('svg.timing text.number').first().waitFor();
+  await page.getByRole('menubar').getByRole('menuitem', { name: 'Wykonaj' }).click();
+  assert.deepEqual(await serious(), [], 'a menu open, the timing diagram shown');
+  await page.keyboard.press('Escape');
+  await register(page, 'AK').click({ button: 'right' });
+  await menu(page, 'Rejestr').getByRole('menuitem', { name: 'Pokaż jako' }).click();
+  assert.deepEqual(await serious(), [], "a register's menu and its submenu");
+  await page.keyboard.press('Escape');
+  await page.keyboard.press('Escape');
+  await page.keyboard.press('Control+H');
+  await page.getByRole('dialog', { name: 'Zamień' }).waitFor();
+  assert.deepEqual(await serious(), [], 'the replace box');
+  await page.keyboard.press('Escape');
+  await page.getByRole('menubar').getByRole('menuitem', { name: 'Wykonaj' }).click();
+  await menu(page, 'Wykonaj').getByRole('menuitem', { name: 'Warunki zatrzymania...' }).click();
+  const dialog = page.getByRole('dialog', { name: 'Warunki zatrzymania' });
+  await dialog.getByRole('textbox').fill('AK=3');
+  await dialog.getByRole('button', { name: 'Dodaj' }).click();
+  await dialog.getByRole('listitem').waitFor();
+  assert.deepEqual(await serious(), [], 'the stop conditions');
+  await context.close();
 });
