@@ -131,6 +131,9 @@ test('the run commands answer to their keys and are greyed as the run allows, in
   assert.equal(await run.getByRole('menuitem', { name: 'Program', exact: true }).getAttribute('aria-disabled'), 'true');
   assert.equal(await run.getByRole('menuitem', { name: 'Takt', exact: true }).getAttribute('aria-disabled'), 'true');
   assert.equal(await run.getByRole('menuitem', { name: 'Przerwij', exact: true }).getAttribute('aria-disabled'), null);
+  // A greyed item does nothing, not even close its menu.
+  await run.getByRole('menuitem', { name: 'Takt', exact: true }).click({ force: true });
+  assert.equal(await run.isVisible(), true);
   await run.getByRole('menuitem', { name: 'Przerwij', exact: true }).click();
   await page.waitForFunction(() => !document.body.classList.contains('running'));
   assert.equal(await button('Takt').isEnabled(), true);
@@ -162,6 +165,10 @@ test('the instruction list follows the cycle performed and a cycle breakpoint st
   await page.keyboard.press('F7');
   await shownCycle(page, 3);
   assert.match(await currentLine(), /czyt wys weja przep weak/);
+  // The cycle performed is also the line chosen, ready for a breakpoint.
+  const chosen = page.locator('#instruction-source li[aria-selected=true]');
+  assert.equal(await chosen.textContent(), await currentLine());
+  assert.equal(await page.getByRole('button', { name: 'Punkt zatrzymania' }).isEnabled(), true);
 
   // A breakpoint on that cycle of POB: "Program" from the start stops before it.
   await page.getByRole('listbox', { name: 'Treść rozkazu' }).getByRole('option').filter({ hasText: 'czyt wys weja' }).click();
