@@ -226,3 +226,53 @@ test('a bad device number gives its own field the keyboard; an edit clears the c
   assert.equal(await page.locator('.cm-error-word').count(), 0);
   assert.deepEqual(page.errors, []);
 });
+
+test('the editors\' tabs go round with the arrows, only the compiled program shows its next line, and keys wait for an open box', async () => {
+  const page = await openPage(site);
+  const tabs = page.locator('#editor-tabs [role=tab]');
+  const shownPanel = '[role=tabpanel]:not([hidden])';
+  await page.getByRole('button', { name: 'Nowy program' }).click();
+  assert.equal(await tabs.count(), 2);
+  await page.locator(`${shownPanel} .cm-content`).pressSequentially('STP\nSTP\n');
+  await tabs.nth(0).click();
+  await compiled(page, 'POB x\nSTP\nx: RST 3\n');
+  await page.keyboard.press('F8');
+  await shownCycle(page, 3);
+  assert.equal(await page.locator(`${shownPanel} .cm-next-line`).textContent(), 'STP');
+  // The other tab's text was never compiled: no line of it runs next.
+  await tabs.nth(1).click();
+  await page.locator(`${shownPanel} .cm-line`, { hasText: 'STP' }).first().waitFor();
+  assert.equal(await page.locator(`${shownPanel} .cm-next-line`).count(), 0);
+
+  // Left from the first tab comes round to the last.
+  await tabs.nth(1).focus();
+  await page.keyboard.press('ArrowLeft');
+  assert.equal(await tabs.nth(0).getAttribute('aria-selected'), 'true');
+  await page.keyboard.press('ArrowLeft');
+  assert.equal(await tabs.nth(1).getAttribute('aria-selected'), 'true');
+  assert.equal(await page.evaluate(() => document.activeElement?.getAttribute('role')), 'tab');
+  await page.keyboard.press('ArrowRight');
+  assert.equal(await tabs.nth(0).getAttribute('aria-selected'), 'true');
+
+  // "Opcje ..." on its key.
+  await page.keyboard.press('Control+Shift+F11');
+  const options = page.getByRole('dialog', { name: 'Opcje projektu' });
+  await options.waitFor();
+  await page.keyboard.press('Escape');
+  await options.waitFor({ state: 'detached' });
+
+  // A key pressed under a box waits: the run command does not run behind it.
+  await page.keyboard.press('Control+F2');
+  await shownCycle(page, 0);
+  await page.keyboard.press('Control+F9');
+  const box = page.locator('.box');
+  await box.waitFor();
+  await page.keyboard.press('F7');
+  await page.waitForTimeout(300);
+  await box.getByRole('button', { name: 'OK' }).click();
+  await page.keyboard.press('F7');
+  await shownCycle(page, 1);
+  await page.waitForTimeout(300);
+  assert.equal(await page.locator('svg.diagram').getAttribute('data-cycles'), '1');
+  assert.deepEqual(page.errors, []);
+});
