@@ -276,3 +276,27 @@ test('the editors\' tabs go round with the arrows, only the compiled program sho
   assert.equal(await page.locator('svg.diagram').getAttribute('data-cycles'), '1');
   assert.deepEqual(page.errors, []);
 });
+
+test('the separators move their panels the way their arrows point, and no further than their bounds', async () => {
+  const page = await openPage(site);
+  const lower = page.getByRole('separator', { name: 'Wysokość konsoli' });
+  const height = async () => (await lower.boundingBox()).y;
+  const before = await height();
+  await lower.focus();
+  for (let i = 0; i < 3; ++i) await page.keyboard.press('ArrowUp');
+  // Up raises the separator: the lower panel grows.
+  assert.ok((await height()) < before - 10, `${await height()} < ${before}`);
+  assert.equal(await lower.getAttribute('aria-valuenow'), '36');
+  for (let i = 0; i < 40; ++i) await page.keyboard.press('ArrowDown');
+  assert.equal(await lower.getAttribute('aria-valuenow'), '10');
+
+  const editor = page.getByRole('separator', { name: 'Szerokość edytora' });
+  await editor.focus();
+  for (let i = 0; i < 30; ++i) await page.keyboard.press('ArrowRight');
+  assert.equal(await editor.getAttribute('aria-valuenow'), '70');
+  for (let i = 0; i < 40; ++i) await page.keyboard.press('ArrowLeft');
+  assert.equal(await editor.getAttribute('aria-valuenow'), '15');
+  const width = (await page.locator('.editor-panel').boundingBox()).width;
+  assert.ok(Math.abs(width - 1366 * 0.15) < 40, `${width}`);
+  assert.deepEqual(page.errors, []);
+});
