@@ -1,0 +1,164 @@
+// The web engine's answers to the page where the page trusts them whole:
+// which breakpoints a run stops at, what a stop request left behind, which
+// commands are open, what the stop conditions' dialog says and what a
+// change of the options tells.
+
+#include <gtest/gtest.h>
+
+#include "Engine.h"
+#include "TempDir.h"
+#include "machine/MachineConfig.h"
+
+namespace dorum::web {
+namespace {
+
+using test::TTempDir;
+
+TRunState Finish(TEngine& engine, TRunState state) {
+  for (int slice = 0; state.Running && !state.Waiting && slice < 10000; ++slice)
+    state = engine.Slice(1);
+  return state;
+}
+
+struct EngineRules : testing::Test {
+  TTempDir folder;
+  TEngine engine{folder.Path()};
+
+  void Compile(const std::string& text, const std::vector<int>& breakpoints = {}) {
+    const TOutcome outcome = engine.CompileProgram(text, breakpoints);
+    ASSERT_TRUE(outcome.Ok) << outcome.Message;
+  }
+  [[nodiscard]] int AK() const {
+    return engine.Session().Machine().Register(TRegisterId::AK).Value();
+  }
+};
+
+// The breakpoints given replace those there were: from the start of the
+// program a run passes a line no longer marked.
+TEST_F(EngineRules, BreakpointsGivenAgainReplaceTheOldOnes) {
+  Compile("POB x\nDOD x\nDOD x\nSTP\nx: RST 3\n", {2});
+  engine.SetBreakpoints({3});
+  TRunState state = Finish(engine, engine.Start(TRunCommand::Program));
+  EXPECT_EQ(state.Box, TBoxKind::Error);
+  EXPECT_EQ(engine.CurrentLine(), 3);
+  EXPECT_EQ(AK(), 6);
+
+  // A compile with none clears those set since.
+  engine.SetBreakpoints({2, 3});
+  Compile("POB x\nDOD x\nDOD x\nSTP\nx: RST 3\n");
+  state = Finish(engine, engine.Start(TRunCommand::Program));
+  EXPECT_EQ(state.Box, TBoxKind::Information) << state.Message;
+  EXPECT_EQ(AK(), 9);
+}
+
+// "Przerwij" with nothing running leaves nothing behind: the next "Takt"
+// performs its cycle.
+TEST_F(EngineRules, AStopWithoutARunIsForgotten) {
+  Compile("POB x\nSTP\nx: RST 3\n", {2});
+  engine.RequestStop();
+  TRunState state = engine.Start(TRunCommand::Cycle);
+  EXPECT_EQ(state.Box, TBoxKind::None) << state.Message;
+  EXPECT_EQ(engine.Session().Control().CyclesSinceReset(), 1u);
+  EXPECT_FALSE(state.Running);
+}
+
+// Manual control stops the run under way and leaves only "Takt" and "Do
+// kursora" open; "Cofnij rozkaz" is open only over an instruction begun.
+TEST_F(EngineRules, ManualControlEndsARunAndGreysTheLongerCommands) {
+  Compile("a: SOB a\n");
+  ASSERT_TRUE(engine.Start(TRunCommand::Program).Running);
+  ASSERT_TRUE(engine.Slice(1).Running);
+  engine.SetManualControl(true);
+  EXPECT_FALSE(engine.Running());
+  EXPECT_FALSE(engine.Slice(1).Running);
+  EXPECT_TRUE(engine.CanStart(TRunCommand::Cycle));
+  EXPECT_TRUE(engine.CanStart(TRunCommand::ToLine));
+  EXPECT_FALSE(engine.CanStart(TRunCommand::Instruction));
+  EXPECT_FALSE(engine.CanStart(TRunCommand::Program));
+  engine.SetManualControl(false);
+  EXPECT_TRUE(engine.CanStart(TRunCommand::Program));
+  EXPECT_TRUE(engine.CanStart(TRunCommand::Instruction));
+
+  // A compile starts the history afresh; a value typed in is a step, but
+  // no instruction.
+  Compile("STP\n");
+  ASSERT_TRUE(engine.EnterMemory(4, "7").Ok);
+  EXPECT_TRUE(engine.CanStepBack(false));
+  EXPECT_FALSE(engine.CanStepBack(true));
+  EXPECT_TRUE(engine.StepBack(false));
+  EXPECT_EQ(engine.Session().Machine().Memory().Word(4), 0u);
+  EXPECT_FALSE(engine.CanStepBack(false));
+}
+
+// An instruction compiled while a program runs ends the run first.
+TEST_F(EngineRules, CompilingAnInstructionStopsTheRun) {
+  Compile("a: SOB a\n");
+  ASSERT_TRUE(engine.Start(TRunCommand::Program).Running);
+  ASSERT_TRUE(engine.Slice(1).Running);
+  EXPECT_TRUE(engine.CompileInstruction("ROZKAZ STP;\nczyt wys wei il;\nstop;").Ok);
+  EXPECT_FALSE(engine.Running());
+  EXPECT_TRUE(engine.CanStart(TRunCommand::Program));
+  ASSERT_TRUE(engine.Start(TRunCommand::Program).Running);
+  ASSERT_TRUE(engine.Slice(1).Running);
+  EXPECT_TRUE(engine.DeleteInstruction(7).Ok);
+  EXPECT_FALSE(engine.Running());
+}
+
+// The dialog tells whether a condition typed again was only selected or
+// also checked, and lists each as checked or not.
+TEST_F(EngineRules, TheStopConditionsDialogSaysWhatATypedConditionDid) {
+  engine.EditStopConditions();
+  ASSERT_TRUE(engine.AddStopCondition("AK=3").Ok);
+  ASSERT_TRUE(engine.AddStopCondition("L>2").Ok);
+  const TStopConditionAdded checked = engine.AddStopCondition("AK = 3");
+  EXPECT_EQ(checked.Index, 0);
+  EXPECT_EQ(checked.Message, "Warunek AK=3 jest już na liście; zaznaczono go.");
+  engine.SetStopConditionChecked(1, false);
+  std::vector<TStopConditionRow> rows = engine.StopConditionRows();
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_TRUE(rows[0].Checked);
+  EXPECT_FALSE(rows[1].Checked);
+  EXPECT_TRUE(rows[1].Checkable);
+  EXPECT_EQ(rows[1].Text, "L>2");
+  const TStopConditionAdded enabled = engine.AddStopCondition("l>2");
+  EXPECT_EQ(enabled.Index, 1);
+  EXPECT_EQ(enabled.Message, "Warunek L>2 jest już na liście; zaznaczono go i włączono.");
+  rows = engine.StopConditionRows();
+  EXPECT_TRUE(rows[1].Checked);
+  engine.SetStopConditionChecked(7, false);  // beyond the list: nothing
+  EXPECT_EQ(engine.StopConditionRows().size(), 2u);
+}
+
+// Options that take a register away tell which conditions it silenced.
+TEST_F(EngineRules, OptionsTellWhichStopConditionsTheyLeftUnchecked) {
+  TMachineOptions options = engine.Session().Options();
+  options.Components = *PresetComponents("Ombra");
+  ASSERT_TRUE(engine.Configure(options, {"0", "0", "0", "0"}, {"1", "2", "3", "4"}).Ok);
+  engine.EditStopConditions();
+  ASSERT_TRUE(engine.AddStopCondition("X=1").Ok);
+  ASSERT_TRUE(engine.AddStopCondition("AK=1").Ok);
+  engine.CommitStopConditions();
+
+  options.Components = TComponentSet().set(0);
+  const TOutcome outcome = engine.Configure(options, {"0", "0", "0", "0"}, {"1", "2", "3", "4"});
+  ASSERT_TRUE(outcome.Ok) << outcome.Message;
+  EXPECT_EQ(outcome.Notice.rfind("Te warunki zatrzymania stały się nieczynne", 0), 0u)
+      << outcome.Notice;
+  EXPECT_NE(outcome.Notice.find("\nX=1 — "), std::string::npos) << outcome.Notice;
+  EXPECT_EQ(outcome.Notice.find("AK=1"), std::string::npos) << outcome.Notice;
+  // The same options again lose nothing more.
+  EXPECT_EQ(engine.Configure(options, {"0", "0", "0", "0"}, {"1", "2", "3", "4"}).Notice, "");
+}
+
+// The page names files only by their names: one called like a folder still
+// opens, inside the engine's folder.
+TEST_F(EngineRules, AFileNamedLikeAFolderStillOpens) {
+  for (const char* name : {"..", ".", "a/", "x/.."}) {
+    const TOpenedText opened = engine.OpenText(name, "POB 1\r\nSTP\r\n");
+    EXPECT_TRUE(opened.Outcome.Ok) << name << ": " << opened.Outcome.Message;
+    EXPECT_EQ(opened.Text, "POB 1\nSTP\n") << name;
+  }
+}
+
+}  // namespace
+}  // namespace dorum::web
