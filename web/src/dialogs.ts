@@ -6,7 +6,7 @@ export type MessageKind = 'information' | 'error';
 
 function trapFocus(box: HTMLElement, event: KeyboardEvent): void {
   if (event.key !== 'Tab') return;
-  const focusable = [...box.querySelectorAll<HTMLElement>('input, button')];
+  const focusable = [...box.querySelectorAll<HTMLElement>('input:not(:disabled), button:not(:disabled), select')];
   if (focusable.length === 0) return;
   const first = focusable[0]!;
   const last = focusable[focusable.length - 1]!;
@@ -128,6 +128,58 @@ export async function askValue(title: string, label: string, initial: string): P
     return input;
   });
   return answer;
+}
+
+export const element = <K extends keyof HTMLElementTagNameMap>(name: K, attributes: Record<string, string> = {}, text = '') => {
+  const e = document.createElement(name);
+  for (const [key, value] of Object.entries(attributes)) e.setAttribute(key, value);
+  if (text) e.textContent = text;
+  return e;
+};
+
+// What a modal form does: its first field, what "OK" (or Enter) does, true
+// when the form may close, and keys of its own.
+export interface FormActions {
+  first: HTMLElement;
+  submit: () => Promise<boolean>;
+  key?: (event: KeyboardEvent) => void;
+}
+
+// A modal dialog built as a form, with "OK" and "Anuluj" at its end:
+// Escape or "Anuluj" closes it unchanged, Tab stays inside it, and the
+// keyboard goes back where it was.
+export function showModalForm(title: string, className: string, build: (form: HTMLFormElement) => FormActions): Promise<void> {
+  const before = document.activeElement as HTMLElement | null;
+  const backdrop = element('div', { class: 'backdrop' });
+  const titleId = `form-title-${Date.now()}`;
+  const form = element('form', { class: `box ${className}`, novalidate: '', role: 'dialog', 'aria-modal': 'true', 'aria-labelledby': titleId });
+  form.append(element('h2', { id: titleId }, title));
+  const actions = build(form);
+  const buttons = element('div', { class: 'buttons' });
+  const cancel = element('button', { type: 'button' }, 'Anuluj');
+  buttons.append(element('button', { type: 'submit' }, 'OK'), cancel);
+  form.append(buttons);
+  backdrop.append(form);
+  return new Promise((resolve) => {
+    const close = () => {
+      backdrop.remove();
+      before?.focus();
+      resolve();
+    };
+    cancel.addEventListener('click', close);
+    form.addEventListener('keydown', (event) => {
+      event.stopPropagation();
+      if (event.key === 'Escape') close();
+      else if (event.key === 'Tab') trapFocus(form, event);
+      else actions.key?.(event);
+    });
+    form.addEventListener('submit', async (event) => {
+      event.preventDefault();
+      if (await actions.submit()) close();
+    });
+    document.body.append(backdrop);
+    actions.first.focus();
+  });
 }
 
 export function boxOpen(): boolean {
