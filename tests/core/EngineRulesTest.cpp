@@ -162,3 +162,24 @@ TEST_F(EngineRules, AFileNamedLikeAFolderStillOpens) {
 
 }  // namespace
 }  // namespace dorum::web
+
+namespace dorum::web {
+namespace {
+
+// The word an error is about is marked whole, whatever follows it.
+TEST(EngineMarks, TheWordAtFaultIsMarkedExactly) {
+  const TOutcome signal = TEngine::CheckInstruction("ROZKAZ A;\nczyt wys zly;");
+  ASSERT_FALSE(signal.Ok);
+  EXPECT_EQ(signal.Mark.Line, 2);
+  EXPECT_EQ(signal.Mark.Begin, 9);
+  EXPECT_EQ(signal.Mark.End, 12);
+  TEngine engine;
+  const TOutcome mnemonic = engine.CheckProgram("POB x\nXYZ;\nx: RST 1\n");
+  ASSERT_FALSE(mnemonic.Ok);
+  EXPECT_EQ(mnemonic.Mark.Line, 2);
+  EXPECT_EQ(mnemonic.Mark.Begin, 0);
+  EXPECT_EQ(mnemonic.Mark.End, 3);
+}
+
+}  // namespace
+}  // namespace dorum::web

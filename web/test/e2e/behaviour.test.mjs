@@ -207,11 +207,13 @@ test('a bad device number gives its own field the keyboard; an edit clears the c
   assert.equal(await page.evaluate(() => document.activeElement?.getAttribute('aria-label')), 'Przerwanie wejścia');
   await dialog.getByLabel('Przerwanie wejścia').fill('3');
   await dialog.getByLabel('Port wyjścia').fill('7');
+  await dialog.getByLabel('Etykieta przerwania 3').fill('obsluga');
   await dialog.getByRole('button', { name: 'OK' }).click();
   await dialog.waitFor({ state: 'detached' });
   await page.getByRole('button', { name: 'Opcje ...' }).click();
   assert.equal(await dialog.getByLabel('Port wyjścia').inputValue(), '7');
   assert.equal(await dialog.getByLabel('Przerwanie wejścia').inputValue(), '3');
+  assert.equal(await dialog.getByLabel('Etykieta przerwania 3').inputValue(), 'obsluga');
   await dialog.getByRole('button', { name: 'Anuluj' }).click();
 
   await typeProgram(page, 'POB x\nXYZ 1\nx: RST 2\n');
