@@ -345,6 +345,17 @@ TEST_F(EngineTest, AWatchStopsARunWhenItsWordChanges) {
   EXPECT_EQ(Word(watches.At(wynik).Address), 1);
 }
 
+TEST_F(EngineTest, StepsBackOnlyAsFarAsTheCommandIsOffered) {
+  Compile("STP\n");
+  ASSERT_TRUE(engine.EnterRegister(TRegisterId::AK, "7").Ok);
+  // No instruction begun: "Cofnij rozkaz" is greyed and takes nothing back.
+  EXPECT_FALSE(engine.CanStepBack(true));
+  EXPECT_FALSE(engine.StepBack(true));
+  EXPECT_EQ(engine.Session().Machine().Register(TRegisterId::AK).Value(), 7);
+  EXPECT_TRUE(engine.StepBack(false));
+  EXPECT_EQ(engine.Session().Machine().Register(TRegisterId::AK).Value(), 0);
+}
+
 TEST(DisplayModeChoices, OnlyIOffersTheInstructionAndTheOrderIsTheMenus) {
   std::vector<std::string> captions;
   for (const TDisplayModeChoice& choice : DisplayModeChoices(TRegisterId::I))

@@ -335,8 +335,10 @@ TOutcome TEngine::Reset() {
 }
 
 bool TEngine::StepBack(bool wholeInstruction) {
+  // As the command is greyed: "Cofnij rozkaz" with no instruction begun
+  // would otherwise take back the values typed since.
+  if (!CanStepBack(wholeInstruction)) return false;
   TRunHistory* history = session_.History();
-  if (running_ || history == nullptr) return false;
   return wholeInstruction ? history->UndoInstruction() : history->UndoStep();
 }
 
