@@ -1,0 +1,54 @@
+// More of the page's smaller promises: which row a list keeps chosen after
+// a change, which way the arrows move, what the find box remembers, and
+// when a text being typed is checked.
+import { after, before, test } from 'node:test';
+import assert from 'node:assert/strict';
+import { openPage, startSite, typeProgram } from './harness.mjs';
+
+let site;
+
+before(async () => {
+  site = await startSite();
+});
+after(async () => {
+  await site?.close();
+});
+
+const isDisabled = (page, name) => page.getByRole('button', { name, exact: true }).isDisabled();
+
+// What `read` answers once it equals `expected` (the page answers after the
+// worker did); the last answer when it never does.
+async function eventually(read, expected) {
+  let value;
+  for (let attempt = 0; attempt < 100; ++attempt) {
+    value = await read();
+    if (JSON.stringify(value) === JSON.stringify(expected)) break;
+    await new Promise((r) => setTimeout(r, 50));
+  }
+  return value;
+}
+
+test('after "Usuń" takes the last condition, the one before it is chosen and goes next', async () => {
+  const page = await openPage(site);
+  await page.getByRole('menubar').getByRole('menuitem', { name: 'Wykonaj' }).click();
+  await page.getByRole('menu', { name: 'Wykonaj' }).getByRole('menuitem', { name: 'Warunki zatrzymania...' }).click();
+  const dialog = page.getByRole('dialog', { name: 'Warunki zatrzymania' });
+  const field = dialog.getByRole('textbox', { name: 'Nowy warunek' });
+  const rows = dialog.getByRole('listitem');
+  const chosen = () => rows.evaluateAll((items) => items.map((item) => item.getAttribute('aria-current') === 'true'));
+  for (const text of ['AK=3', 'AK=4']) {
+    await field.fill(text);
+    await dialog.getByRole('button', { name: 'Dodaj' }).click();
+    await eventually(() => field.inputValue(), '');
+  }
+  assert.deepEqual(await eventually(chosen, [false, true]), [false, true]);
+  const remove = dialog.getByRole('button', { name: 'Usuń', exact: true });
+  await remove.click();
+  assert.deepEqual(await eventually(chosen, [true]), [true]);
+  assert.equal(await rows.textContent(), 'AK=3');
+  assert.equal(await remove.isDisabled(), false);
+  await remove.click();
+  assert.equal(await eventually(() => rows.count(), 0), 0);
+  assert.equal(await remove.isDisabled(), true);
+  assert.deepEqual(page.errors, []);
+});
