@@ -52,3 +52,21 @@ test('after "Usuń" takes the last condition, the one before it is chosen and go
   assert.equal(await remove.isDisabled(), true);
   assert.deepEqual(page.errors, []);
 });
+
+test('the arrows move along the lower panel\'s tabs, right to the next and left to the one before', async () => {
+  const page = await openPage(site);
+  const tabs = page.getByRole('tablist', { name: 'Okna' }).getByRole('tab');
+  const selected = () => tabs.evaluateAll((all) => all.filter((t) => t.getAttribute('aria-selected') === 'true').map((t) => t.textContent));
+  await page.getByRole('tab', { name: 'Konsola' }).focus();
+  await page.keyboard.press('ArrowRight');
+  assert.deepEqual(await selected(), ['Lista rozkazów']);
+  await page.keyboard.press('ArrowRight');
+  assert.deepEqual(await selected(), ['Zmienne']);
+  await page.keyboard.press('ArrowLeft');
+  assert.deepEqual(await selected(), ['Lista rozkazów']);
+  await page.keyboard.press('ArrowLeft');
+  await page.keyboard.press('ArrowLeft');
+  // From the first round to the last.
+  assert.deepEqual(await selected(), ['Przebiegi czasowe']);
+  assert.equal(await page.evaluate(() => document.activeElement?.textContent), 'Przebiegi czasowe');
+});
