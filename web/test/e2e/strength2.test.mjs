@@ -70,3 +70,28 @@ test('the arrows move along the lower panel\'s tabs, right to the next and left 
   assert.deepEqual(await selected(), ['Przebiegi czasowe']);
   assert.equal(await page.evaluate(() => document.activeElement?.textContent), 'Przebiegi czasowe');
 });
+
+test('the find box opened again ticks what the last search ticked, each box on its own', async () => {
+  const page = await openPage(site);
+  await typeProgram(page, 'POB x\nSTP\nx: RST 1\n');
+  const find = page.getByRole('dialog', { name: 'Znajdź' });
+  const ticks = async () => [
+    await find.getByRole('checkbox', { name: 'Uwzględniaj wielkość liter' }).isChecked(),
+    await find.getByRole('checkbox', { name: 'Tylko całe wyrazy' }).isChecked(),
+  ];
+  for (const [matchCase, wholeWord] of [
+    [false, true],
+    [true, false],
+  ]) {
+    await page.keyboard.press('Control+Home');
+    await page.keyboard.press('Control+F');
+    await find.getByRole('checkbox', { name: 'Uwzględniaj wielkość liter' }).setChecked(matchCase);
+    await find.getByRole('checkbox', { name: 'Tylko całe wyrazy' }).setChecked(wholeWord);
+    await find.getByRole('textbox', { name: 'Znajdź' }).fill('x');
+    await find.getByRole('button', { name: 'Znajdź następny' }).click();
+    await find.getByRole('textbox', { name: 'Znajdź' }).press('Escape');
+    await page.keyboard.press('Control+F');
+    assert.deepEqual(await ticks(), [matchCase, wholeWord]);
+    await find.getByRole('textbox', { name: 'Znajdź' }).press('Escape');
+  }
+});
