@@ -95,3 +95,25 @@ test('the find box opened again ticks what the last search ticked, each box on i
     await find.getByRole('textbox', { name: 'Znajdź' }).press('Escape');
   }
 });
+
+test('a text being typed is checked only after the pause that follows its last key', async () => {
+  const page = await openPage(site);
+  await typeProgram(page, 'STPX');
+  await page.locator('.cm-error-word').waitFor();
+  // From now on each mark's arrival is timed against the last key.
+  await page.evaluate(() => {
+    window.marked = [];
+    new MutationObserver(() => {
+      if (document.querySelector('.cm-error-word')) window.marked.push(performance.now());
+    }).observe(document.querySelector('.editor-panel'), { childList: true, subtree: true });
+  });
+  for (let key = 0; key < 8; ++key) {
+    await page.keyboard.press(key % 2 === 0 ? 'Space' : 'Backspace');
+    await page.evaluate(() => (window.lastKey = performance.now()));
+    await page.waitForTimeout(150);
+  }
+  await page.locator('.cm-error-word').waitFor();
+  const { marked, lastKey } = await page.evaluate(() => ({ marked: window.marked, lastKey: window.lastKey }));
+  assert.ok(marked.length > 0);
+  assert.ok(marked[0] >= lastKey + 400, `marked ${marked[0] - lastKey} ms after the last key`);
+});
