@@ -117,3 +117,21 @@ test('a text being typed is checked only after the pause that follows its last k
   assert.ok(marked.length > 0);
   assert.ok(marked[0] >= lastKey + 400, `marked ${marked[0] - lastKey} ms after the last key`);
 });
+
+test('choosing another instruction leaves none of its lines chosen', async () => {
+  const page = await openPage(site);
+  await page.getByRole('tab', { name: 'Lista rozkazów' }).click();
+  const names = page.getByRole('listbox', { name: 'Rozkazy' }).getByRole('option');
+  const source = page.locator('#instruction-source');
+  await names.filter({ hasText: 'dod' }).click();
+  await source.locator('li.cycle').first().click();
+  assert.equal(await isDisabled(page, 'Punkt zatrzymania'), false);
+  await names.filter({ hasText: 'ode' }).click();
+  assert.equal(await source.locator('li[aria-selected=true]').count(), 0);
+  assert.equal(await isDisabled(page, 'Punkt zatrzymania'), true);
+  // Ctrl+F8 with no line chosen sets no breakpoint.
+  await source.focus();
+  await page.keyboard.press('Control+F8');
+  await page.waitForTimeout(200);
+  assert.equal(await source.locator('li.breakpoint').count(), 0);
+});
