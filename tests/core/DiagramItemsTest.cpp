@@ -4,9 +4,12 @@
 #include <cctype>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "diagram/DiagramItems.h"
+#include "diagram/TimingLanes.h"
 #include "machine/Machine.h"
+#include "machine/MachineConfig.h"
 #include "machine/SignalTable.h"
 
 using namespace dorum;
@@ -130,4 +133,30 @@ TEST(DiagramItems, ASignalSwitchedOnLightsItselfAndItsWiresOnly) {
     wires += item.Kind == TItemKind::Wire && itsOwn;
   }
   EXPECT_EQ(wires, 3);  // WireWyak0, 1 and 2
+}
+
+// The timing diagram follows the machine as configured: a register chosen
+// for a lane has none while the configuration leaves it out.
+TEST(TimingLanes, AChosenRegisterHasALaneOnlyWhileTheMachineHasIt) {
+  TMachine machine;
+  const std::vector<TRegisterId> chosen = {TRegisterId::AK, TRegisterId::X, TRegisterId::RZ};
+  const auto registerLanes = [&] {
+    std::vector<std::string> names;
+    for (const TTimingLane& lane : TimingLanes(machine, {}, chosen))
+      if (lane.Kind == TLaneKind::Register) names.push_back(lane.Name);
+    return names;
+  };
+  ASSERT_FALSE(machine.Register(TRegisterId::X).Visible());
+  ASSERT_FALSE(machine.Register(TRegisterId::RZ).Visible());
+  EXPECT_EQ(registerLanes(), std::vector<std::string>{"AK"});
+
+  TComponentSet every = TComponentSet().set(0);
+  for (const TComponentOption& option : ComponentOptions())
+    every.set(static_cast<std::size_t>(option.Number));
+  machine.SetComponents(every);
+  ASSERT_TRUE(machine.Register(TRegisterId::X).Visible());
+  ASSERT_TRUE(machine.Register(TRegisterId::RZ).Visible());
+  std::vector<std::string> expected;
+  for (const TRegisterId id : chosen) expected.push_back(machine.Register(id).Caption());
+  EXPECT_EQ(registerLanes(), expected);
 }

@@ -202,3 +202,26 @@ test('an endless loop ends at "Przerwij" without a box, and a run waits for type
   assert.equal((await runEnd()).box, 'information');
   assert.equal(lastView().output, 'OK.');
 });
+
+test('a run reset during the tempo\'s pause leaves nothing behind to hold up the next run', async () => {
+  const { ask, runEnd, lastView } = await newHost();
+  ask({ kind: 'setTrackingLevel', level: 2 });
+  ask({ kind: 'setTempo', milliseconds: 2000 });
+  ask({ kind: 'compileProgram', text: 'a: SOB a', breakpoints: [] });
+  ask({ kind: 'start', command: 'program', line: 0 });
+  await new Promise((r) => setTimeout(r, 50));
+  assert.equal(lastView().running, true); // the first cycle shown, the pause begun
+  ask({ kind: 'reset' });
+
+  // The next run waits for a character, and the character lets it go on.
+  ask({ kind: 'setTrackingLevel', level: 0 });
+  assert.equal((ask({ kind: 'loadList', name: 'ombra.lst', bytes: bytesOf('ombra/ombra.lst') }) as { ok: boolean }).ok, true);
+  const echo = ask({ kind: 'openText', name: 'echo.prg', bytes: bytesOf('ombra/echo.prg') }) as { text: string };
+  assert.equal((ask({ kind: 'compileProgram', text: echo.text, breakpoints: [] }) as { ok: boolean }).ok, true);
+  ask({ kind: 'start', command: 'program', line: 0 });
+  await new Promise((r) => setTimeout(r, 50));
+  assert.equal(lastView().running, true);
+  ask({ kind: 'typeInput', text: 'Ok.' });
+  assert.equal((await runEnd()).box, 'information');
+  assert.equal(lastView().output, 'OK.');
+});
