@@ -142,3 +142,15 @@ export async function typeProgram(page, text) {
 export async function shownCycle(page, cycles) {
   await page.waitForFunction((n) => document.querySelector('svg.diagram')?.dataset.cycles === String(n), cycles);
 }
+
+// What `read` answers once it equals `expected` (the page answers after the
+// worker did); the last answer when it never does.
+export async function eventually(read, expected) {
+  let value;
+  for (let attempt = 0; attempt < 100; ++attempt) {
+    value = await read();
+    if (JSON.stringify(value) === JSON.stringify(expected)) break;
+    await new Promise((r) => setTimeout(r, 50));
+  }
+  return value;
+}

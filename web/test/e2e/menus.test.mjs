@@ -3,7 +3,7 @@
 import { after, before, test } from 'node:test';
 import assert from 'node:assert/strict';
 import { readFileSync } from 'node:fs';
-import { closeBox, newContext, openExample, openPage, register, shownCycle, startSite, typeProgram } from './harness.mjs';
+import { closeBox, eventually, newContext, openExample, openPage, register, shownCycle, startSite, typeProgram } from './harness.mjs';
 
 let site;
 
@@ -15,18 +15,6 @@ after(async () => {
 });
 
 const menu = (page, name) => page.getByRole('menu', { name });
-
-// What `read` answers once it equals `expected` (the page answers after the
-// worker did); the last answer when it never does.
-async function eventually(read, expected) {
-  let value;
-  for (let attempt = 0; attempt < 100; ++attempt) {
-    value = await read();
-    if (JSON.stringify(value) === JSON.stringify(expected)) break;
-    await new Promise((r) => setTimeout(r, 50));
-  }
-  return value;
-}
 
 test('the run commands are menu items too, greyed as the buttons are and worked by keyboard', async () => {
   const page = await openPage(site);

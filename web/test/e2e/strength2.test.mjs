@@ -3,7 +3,7 @@
 // when a text being typed is checked.
 import { after, before, test } from 'node:test';
 import assert from 'node:assert/strict';
-import { openPage, startSite, typeProgram } from './harness.mjs';
+import { eventually, openPage, startSite, typeProgram } from './harness.mjs';
 
 let site;
 
@@ -15,18 +15,6 @@ after(async () => {
 });
 
 const isDisabled = (page, name) => page.getByRole('button', { name, exact: true }).isDisabled();
-
-// What `read` answers once it equals `expected` (the page answers after the
-// worker did); the last answer when it never does.
-async function eventually(read, expected) {
-  let value;
-  for (let attempt = 0; attempt < 100; ++attempt) {
-    value = await read();
-    if (JSON.stringify(value) === JSON.stringify(expected)) break;
-    await new Promise((r) => setTimeout(r, 50));
-  }
-  return value;
-}
 
 test('after "Usuń" takes the last condition, the one before it is chosen and goes next', async () => {
   const page = await openPage(site);
