@@ -101,5 +101,15 @@ TEST(Colouring, OnlyTheCodesTheOperationFieldHoldsAreMnemonics) {
   EXPECT_EQ(AcceptedMnemonics(list, 2), (std::vector<std::string>{"stp", "dod", "ode", "pob"}));
 }
 
+// "v" is a flag like "z"; "//" ends a word it follows at once.
+TEST(Colouring, EveryFlagIsAConditionAndACommentCutsTheWordBeforeIt) {
+  for (const char* flag : {"z", "ZAK", "int", "V"})
+    EXPECT_EQ(InstructionWordKind(flag), K::Condition) << flag;
+  EXPECT_EQ(InstructionWordKind("w"), K::Text);
+  bool braces = false;
+  EXPECT_EQ(Pieces("wys//x", braces, InstructionWordKind),
+            Kinds({{"wys", K::Signal}, {"//x", K::Comment}}));
+}
+
 }  // namespace
 }  // namespace dorum

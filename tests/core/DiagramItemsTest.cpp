@@ -11,6 +11,7 @@
 #include "machine/Machine.h"
 #include "machine/MachineConfig.h"
 #include "machine/SignalTable.h"
+#include "session/Session.h"
 
 using namespace dorum;
 
@@ -159,4 +160,59 @@ TEST(TimingLanes, AChosenRegisterHasALaneOnlyWhileTheMachineHasIt) {
   std::vector<std::string> expected;
   for (const TRegisterId id : chosen) expected.push_back(machine.Register(id).Caption());
   EXPECT_EQ(registerLanes(), expected);
+}
+
+// A lane for each signal the cycles turned on, in the signals' order, then
+// each bus the machine shows, then the registers chosen; a bus nobody drove
+// has no value, and a register's value reads as the register shows it.
+TEST(TimingLanes, LanesFollowTheCyclesAndShowValuesAsTheDiagramDoes) {
+  TSession session;  // the instruction list names the codes
+  TMachine& machine = session.Machine();
+  const int czyt = static_cast<int>(TSignalId::czyt);
+  const int wys = static_cast<int>(TSignalId::wys);
+  std::vector<TRecordedCycle> cycles(2);
+  cycles[0].Sample.Signals = std::uint64_t{1} << wys;
+  cycles[1].Sample.Signals = std::uint64_t{1} << czyt;
+  cycles[1].Sample.DrivenBuses = 1u << static_cast<int>(TBusId::S);
+  cycles[1].Sample.Buses[static_cast<std::size_t>(TBusId::S)] = 12;
+  cycles[1].Sample.Registers[static_cast<std::size_t>(TRegisterId::I)] = (3u << 5) | 4u;
+  const std::vector<TRegisterId> chosen = {TRegisterId::I};
+  const std::vector<TTimingLane> lanes = TimingLanes(machine, cycles, chosen);
+
+  std::vector<int> signals;
+  std::vector<std::string> buses;
+  for (const TTimingLane& lane : lanes) {
+    if (lane.Kind == TLaneKind::Signal) signals.push_back(lane.Index);
+    if (lane.Kind == TLaneKind::Bus) buses.push_back(lane.Name);
+  }
+  EXPECT_EQ(signals, (std::vector<int>{std::min(czyt, wys), std::max(czyt, wys)}));
+  std::vector<std::string> shownBuses;
+  for (int b = 0; b < kBusCount; ++b)
+    if (machine.Bus(static_cast<TBusId>(b)).Visible())
+      shownBuses.push_back(machine.Bus(static_cast<TBusId>(b)).Caption());
+  ASSERT_LT(shownBuses.size(), static_cast<std::size_t>(kBusCount));  // AS is not on Dorum
+  EXPECT_EQ(buses, shownBuses);
+  ASSERT_EQ(lanes.back().Kind, TLaneKind::Register);
+
+  const auto laneOf = [&](TLaneKind kind, int index) {
+    for (const TTimingLane& lane : lanes)
+      if (lane.Kind == kind && lane.Index == index) return lane;
+    ADD_FAILURE() << "no lane " << index;
+    return TTimingLane{};
+  };
+  const TTimingLane bus = laneOf(TLaneKind::Bus, static_cast<int>(TBusId::S));
+  EXPECT_EQ(LaneValue(bus, cycles[0].Sample), std::nullopt);
+  EXPECT_EQ(LaneValue(bus, cycles[1].Sample), 12u);
+  EXPECT_EQ(LaneValueText(machine, bus, 12), "12");
+  const TTimingLane signal = laneOf(TLaneKind::Signal, czyt);
+  EXPECT_EQ(LaneValue(signal, cycles[0].Sample), 0u);
+  EXPECT_EQ(LaneValue(signal, cycles[1].Sample), 1u);
+
+  // I shows its code as the instruction's name, as on the diagram; AK a number.
+  machine.Register(TRegisterId::I).RestoreContent((3u << 5) | 4u);
+  const std::string shown(Trimmed(machine.RegisterValueText(TRegisterId::I)));
+  EXPECT_EQ(LaneValueText(machine, lanes.back(), (3u << 5) | 4u), shown);
+  EXPECT_NE(shown.find("pob"), std::string::npos) << shown;
+  const TTimingLane ak{TLaneKind::Register, static_cast<int>(TRegisterId::AK), "AK"};
+  EXPECT_EQ(LaneValueText(machine, ak, 7), "7");
 }

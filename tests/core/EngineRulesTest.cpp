@@ -150,6 +150,90 @@ TEST_F(EngineRules, OptionsTellWhichStopConditionsTheyLeftUnchecked) {
   EXPECT_EQ(engine.Configure(options, {"0", "0", "0", "0"}, {"1", "2", "3", "4"}).Notice, "");
 }
 
+// "Takt" through the last cycle of STP ends the program with its box, as a
+// run does: the checks at the end of the instruction are made.
+TEST_F(EngineRules, ACycleThroughTheStopSignalEndsTheProgram) {
+  Compile("STP\n");
+  TRunState state;
+  for (int cycle = 0; cycle < 8 && state.Box == TBoxKind::None; ++cycle)
+    state = engine.Start(TRunCommand::Cycle);
+  EXPECT_EQ(state.Box, TBoxKind::Information);
+  EXPECT_EQ(state.Message, "Program został zakończony.");
+  EXPECT_FALSE(engine.Running());
+}
+
+// A slice cut short by its time goes straight on: it is neither the tempo's
+// pause nor a wait for a key.
+TEST_F(EngineRules, ASliceCutByItsTimeIsNeitherAPauseNorAWait) {
+  Compile("a: SOB a\n");
+  ASSERT_TRUE(engine.Start(TRunCommand::Program).Running);
+  const TRunState state = engine.Slice(1);
+  EXPECT_TRUE(state.Running);
+  EXPECT_FALSE(state.Pause);
+  EXPECT_FALSE(state.Waiting);
+  EXPECT_EQ(state.Box, TBoxKind::None);
+}
+
+// Under manual control "Do kursora" has nothing to run: the page must not
+// wait for a run that never began.
+TEST_F(EngineRules, UnderManualControlARunToTheCursorNeverBegins) {
+  Compile("POB x\nDOD x\nSTP\nx: RST 3\n");
+  engine.SetManualControl(true);
+  const TRunState state = engine.Start(TRunCommand::ToLine, 3);
+  EXPECT_FALSE(state.Running);
+  EXPECT_FALSE(engine.Running());
+  EXPECT_TRUE(engine.CanStart(TRunCommand::Cycle));
+}
+
+// Any row of the stop conditions' dialog can be removed, the first too;
+// a row beyond the list removes nothing.
+TEST_F(EngineRules, AnyStopConditionRowIsRemoved) {
+  engine.EditStopConditions();
+  ASSERT_TRUE(engine.AddStopCondition("AK=3").Ok);
+  ASSERT_TRUE(engine.AddStopCondition("L>2").Ok);
+  ASSERT_TRUE(engine.AddStopCondition("A=1").Ok);
+  engine.RemoveStopCondition(0);
+  engine.RemoveStopCondition(-1);
+  engine.RemoveStopCondition(2);
+  std::vector<TStopConditionRow> rows = engine.StopConditionRows();
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(rows[0].Text, "L>2");
+  EXPECT_EQ(rows[1].Text, "A=1");
+  engine.RemoveStopCondition(1);
+  rows = engine.StopConditionRows();
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(rows[0].Text, "L>2");
+}
+
+// Time 0 of a VCD file of the last cycles is the state before the first of
+// them with no signal on, however many cycles came before.
+TEST_F(EngineRules, AVcdOfTheLastCyclesStartsWithEverySignalOff) {
+  Compile("POB x\nDOD x\nDOD x\nSTP\nx: RST 3\n");
+  for (int cycle = 0; cycle < 5; ++cycle)
+    ASSERT_EQ(engine.Start(TRunCommand::Cycle).Box, TBoxKind::None);
+  const std::string vcd = engine.TimingVcd(2);
+  const std::size_t begin = vcd.find("$dumpvars\n");
+  const std::size_t end = vcd.find("$end\n", begin);
+  ASSERT_NE(begin, std::string::npos);
+  ASSERT_NE(end, std::string::npos);
+  const std::string initial = vcd.substr(begin, end - begin);
+  EXPECT_NE(initial.find("\n0"), std::string::npos) << initial;
+  EXPECT_EQ(initial.find("\n1"), std::string::npos) << initial;
+  EXPECT_NE(vcd.find("\n#2\n"), std::string::npos);
+  EXPECT_EQ(vcd.find("\n#4\n"), std::string::npos);
+}
+
+// A list saved again keeps the line ends of the file it was loaded from.
+TEST_F(EngineRules, AListIsSavedOverTheFileItCameFrom) {
+  std::string bytes = test::FileBytes(std::string(DORUM_EXAMPLES_DIR) + "/pelt/pelt.lst");
+  std::string unix;
+  for (const char c : bytes)
+    if (c != '\r') unix += c;
+  ASSERT_NE(unix, bytes);
+  ASSERT_TRUE(engine.LoadList("moja.lst", unix).Ok);
+  EXPECT_EQ(engine.SaveList(), unix);
+}
+
 // The page names files only by their names: one called like a folder still
 // opens, inside the engine's folder.
 TEST_F(EngineRules, AFileNamedLikeAFolderStillOpens) {

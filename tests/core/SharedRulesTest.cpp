@@ -258,3 +258,33 @@ TEST(SharedRules, StopConditionsAreAddedOnceAndTellWhichWereLost) {
   EXPECT_EQ(conditions.LostSince({true}), "");
   EXPECT_EQ(conditions.LostSince({true, true}), lost);
 }
+
+// The bus between the buses is drawn only on a machine that has it, and a
+// memory row reads as the desktop's: address, word, then the word as code.
+TEST(SharedRules, TheLinkBusIsShownOnlyWithItsComponentAndMemoryRowsReadAsOnTheDesktop) {
+  TSession session;  // the instruction list names the codes
+  TMachine& machine = session.Machine();
+  EXPECT_FALSE(ItemShown(machine, Item("BusAS")));
+  EXPECT_EQ(ItemText(machine, Item("BusAS")), "");
+  TComponentSet every = TComponentSet().set(0);
+  for (const TComponentOption& option : ComponentOptions())
+    every.set(static_cast<std::size_t>(option.Number));
+  machine.SetComponents(every);
+  EXPECT_TRUE(ItemShown(machine, Item("BusAS")));
+  EXPECT_FALSE(ItemText(machine, Item("BusAS")).empty());
+
+  machine.EnterMemoryValue(3, "101");  // code 3, address 5 on 5 address bits
+  EXPECT_EQ(MemoryRowText(machine, 3), "3  101  pob 5");
+  EXPECT_EQ(MemoryRowText(machine, 0), "0  0  stp 0");
+}
+
+// A condition that holds in an instruction no line of the program holds (a
+// jump into empty memory) names no line.
+TEST_F(TRunFixture, AConditionInCodeOutsideTheProgramNamesNoLine) {
+  Assemble({"sob 20", "stp"});
+  session.AddStopCondition("L=21");
+  ASSERT_EQ(session.Control().ExecuteProgram(-1), TSliceEnd::ConditionHeld);
+  const TEndReport report = session.ReportEnd(TSliceEnd::ConditionHeld);
+  EXPECT_TRUE(Contains(report.Text, "rozkazu stp.")) << report.Text;
+  EXPECT_FALSE(Contains(report.Text, "w wierszu")) << report.Text;
+}
