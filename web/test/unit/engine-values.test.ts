@@ -107,6 +107,18 @@ test('the options come back in the dialog\'s order and the components by their n
   assert.deepEqual(now.vectors.map((v) => v.address), ['1', '2', '3', '4']);
   assert.deepEqual(now.vectors.map((v) => v.label), ['a', 'b', 'c', 'd']);
   assert.deepEqual([now.addressBits, now.codeBits], [6, 4]);
+
+  // Options that take X away tell, in a box's sentence, which condition it silenced.
+  const ombra = options.presets.find((p) => p.name === 'Ombra')!.components;
+  ask({ kind: 'configure', options: { ...chosen, components: ombra } });
+  ask({ kind: 'editStopConditions' });
+  assert.equal((ask({ kind: 'addStopCondition', text: 'X=1' }) as { ok: boolean }).ok, true);
+  ask({ kind: 'commitStopConditions' });
+  const dorum = { ...chosen, components: options.presets.find((p) => p.name === 'Dorum')!.components };
+  const lost = ask({ kind: 'configure', options: dorum }) as { ok: boolean; notice?: string };
+  assert.equal(lost.ok, true);
+  assert.match(lost.notice ?? '', /^Te warunki zatrzymania stały się nieczynne[^]*\nX=1 — [^]*\.$/);
+  assert.equal((ask({ kind: 'configure', options: dorum }) as { notice?: string }).notice, undefined);
 });
 
 test('the timing diagram gets each cycle\'s values and texts; a cycle clicked is gone back to', async () => {
