@@ -1,0 +1,255 @@
+// The editor panel, the boxes and the separators as a student meets them:
+// which tab is shown after a close, what a reload keeps, where the caret goes
+// after an error, where the keyboard goes in and out of a box, and how the
+// mouse drags a separator.
+import { after, before, test } from 'node:test';
+import assert from 'node:assert/strict';
+import { closeBox, eventually, newContext, openPage, register, startSite, typeProgram } from './harness.mjs';
+
+let site;
+
+before(async () => {
+  site = await startSite();
+});
+after(async () => {
+  await site?.close();
+});
+
+// The editor tabs: name, chosen, in the Tab order.
+const tabsOf = (page) =>
+  page
+    .getByRole('tablist', { name: 'Otwarte pliki' })
+    .getByRole('tab')
+    .evaluateAll((tabs) => tabs.map((t) => `${t.textContent}${t.getAttribute('aria-selected') === 'true' ? '*' : ''}${t.tabIndex}`));
+const shownText = (page) => page.locator('[role=tabpanel]:not([hidden]) .cm-line').allTextContents();
+const command = (page, id) => page.locator(`#command-${id}`).click();
+const focusedLabel = (page) => page.evaluate(() => document.activeElement?.getAttribute('aria-label') ?? document.activeElement?.textContent);
+
+test('tabs open focused, close to their right-hand neighbour, ask only when changed, and a reload keeps them', async () => {
+  const context = await newContext(site);
+  const page = await openPage(site, context);
+  await command(page, 'new-instruction');
+  // The new tab is shown and has the keyboard: typing goes into it.
+  await page.keyboard.type('ROZKAZ A;');
+  assert.deepEqual(await shownText(page), ['ROZKAZ A;']);
+  assert.equal(await focusedLabel(page), 'Rozkaz');
+  await command(page, 'new-program');
+  await page.keyboard.type('STP');
+  assert.equal(await focusedLabel(page), 'Program');
+  assert.deepEqual(await tabsOf(page), ['program.prg-1', 'rozkaz.rzk-1', 'program.prg*0']);
+
+  // A compile error's message goes when another tab is shown, not when the
+  // same one is chosen again.
+  await typeProgram(page, 'XYZ');
+  await page.keyboard.press('Control+F9');
+  await closeBox(page);
+  const status = page.locator('.status');
+  assert.notEqual(await status.textContent(), '');
+  await page.getByRole('tablist', { name: 'Otwarte pliki' }).getByRole('tab', { selected: true }).click();
+  assert.notEqual(await status.textContent(), '');
+  await page.getByRole('tab', { name: 'rozkaz.rzk' }).click();
+  assert.equal(await status.textContent(), '');
+  assert.deepEqual(await tabsOf(page), ['program.prg-1', 'rozkaz.rzk*0', 'program.prg-1']);
+
+  // A reload keeps the tabs, the one shown, and which were changed.
+  await page.reload();
+  await page.waitForSelector('body.ready');
+  assert.deepEqual(await tabsOf(page), ['program.prg-1', 'rozkaz.rzk*0', 'program.prg-1']);
+  assert.deepEqual(await shownText(page), ['ROZKAZ A;']);
+  await page.getByRole('button', { name: 'Zamknij' }).click();
+  const question = page.getByRole('dialog');
+  assert.equal(await question.locator('.message').textContent(), 'Plik rozkaz.rzk został zmodyfikowany. Zapisać ?');
+  // Escape is "Anuluj": the tab stays.
+  await page.keyboard.press('Escape');
+  await question.waitFor({ state: 'detached' });
+  assert.deepEqual(await tabsOf(page), ['program.prg-1', 'rozkaz.rzk*0', 'program.prg-1']);
+  await page.getByRole('button', { name: 'Zamknij' }).click();
+  await page.getByRole('dialog').getByRole('button', { name: 'Nie' }).click();
+  // The tab to the right takes the closed one's place.
+  await eventually(() => tabsOf(page), ['program.prg-1', 'program.prg*0']);
+  assert.deepEqual(await shownText(page), ['XYZ']);
+  await page.getByRole('button', { name: 'Zamknij' }).click();
+  await page.getByRole('dialog').getByRole('button', { name: 'Nie' }).click();
+  // The last tab closed: the one before it is shown. It was never changed,
+  // so it closes without a question.
+  assert.deepEqual(await eventually(() => tabsOf(page), ['program.prg*0']), ['program.prg*0']);
+  await page.getByRole('button', { name: 'Zamknij' }).click();
+  await page.waitForTimeout(200);
+  assert.equal(await page.locator('.box').count(), 0);
+  assert.deepEqual(page.errors, []);
+  await context.close();
+});
+
+test('a compile error puts the caret at its word; a check while typing leaves the caret alone', async () => {
+  const page = await openPage(site);
+  await typeProgram(page, 'POB 1\nXYZ 2\nSTP');
+  await page.locator('.cm-error-word').waitFor();
+  // The check marked the word, but the caret stays at the end of the text.
+  await page.keyboard.type('!');
+  assert.deepEqual(await shownText(page), ['POB 1', 'XYZ 2', 'STP!']);
+  await page.keyboard.press('Backspace');
+  await page.keyboard.press('Control+F9');
+  assert.equal((await closeBox(page)).role, 'alertdialog');
+  assert.equal(await page.locator('.cm-error-word').textContent(), 'XYZ');
+  // The box gave the keyboard back to the editor, the caret at the word.
+  await page.keyboard.type('#');
+  assert.deepEqual(await shownText(page), ['POB 1', '#XYZ 2', 'STP']);
+  assert.equal(await page.locator('.cm-error-word').count(), 0);
+});
+
+test('the next line is marked down to the program\'s last line; breakpoints toggle and move with their lines across a reload', async () => {
+  const context = await newContext(site);
+  const page = await openPage(site, context);
+  await typeProgram(page, 'POB x\nSTP\nx: RST 5');
+  await page.keyboard.press('Control+F9');
+  await closeBox(page);
+  await page.keyboard.press('F8');
+  await page.locator('.cm-next-line', { hasText: 'STP' }).waitFor();
+  // Ctrl+F8 twice on a line: on, then off again.
+  await page.locator('.cm-line').nth(1).click();
+  await page.keyboard.press('Control+F8');
+  assert.deepEqual(await page.locator('.cm-breakpoint-line').allTextContents(), ['STP']);
+  await page.keyboard.press('Control+F8');
+  assert.equal(await page.locator('.cm-breakpoint-line').count(), 0);
+  // The gutter the same way.
+  const gutter = await page.locator('[role=tabpanel]:not([hidden]) .cm-breakpoint-gutter').boundingBox();
+  const third = await page.locator('[role=tabpanel]:not([hidden]) .cm-line').nth(2).boundingBox();
+  const mark = () => page.mouse.click(gutter.x + gutter.width / 2, third.y + third.height / 2);
+  await mark();
+  assert.deepEqual(await page.locator('.cm-breakpoint-line').allTextContents(), ['x: RST 5']);
+  await mark();
+  assert.equal(await page.locator('.cm-breakpoint-line').count(), 0);
+  await page.locator('.cm-line').nth(1).click();
+  await page.keyboard.press('Control+F8');
+  // A line typed above moves the breakpoint down with its line, and so it
+  // comes back after a reload.
+  await page.locator('.cm-line').nth(0).click();
+  await page.keyboard.press('Home');
+  await page.keyboard.type('// nowa\n');
+  assert.deepEqual(await page.locator('.cm-breakpoint-line').allTextContents(), ['STP']);
+  await page.reload();
+  await page.waitForSelector('body.ready');
+  assert.deepEqual(await shownText(page), ['// nowa', 'POB x', 'STP', 'x: RST 5']);
+  assert.deepEqual(await page.locator('.cm-breakpoint-line').allTextContents(), ['STP']);
+  // An instruction's editor has no breakpoints.
+  await command(page, 'new-instruction');
+  await page.keyboard.type('ROZKAZ A;');
+  await page.keyboard.press('Control+F8');
+  assert.equal(await page.locator('[role=tabpanel]:not([hidden]) .cm-breakpoint-gutter').count(), 0);
+  assert.equal(await page.locator('[role=tabpanel]:not([hidden]) .cm-breakpoint-line').count(), 0);
+  await context.close();
+});
+
+test('the separators follow the mouse within their bounds, let go on release, and keep their sizes', async () => {
+  const context = await newContext(site);
+  const page = await openPage(site, context);
+  const editor = page.getByRole('separator', { name: 'Szerokość edytora' });
+  const lower = page.getByRole('separator', { name: 'Wysokość konsoli' });
+  assert.deepEqual(
+    await editor.evaluate((e) => ['aria-orientation', 'aria-valuemin', 'aria-valuemax', 'aria-valuenow', 'tabindex'].map((a) => e.getAttribute(a))),
+    ['vertical', '15', '70', '33', '0'],
+  );
+  assert.deepEqual(
+    await lower.evaluate((e) => ['aria-orientation', 'aria-valuemin', 'aria-valuemax', 'aria-valuenow', 'tabindex'].map((a) => e.getAttribute(a))),
+    ['horizontal', '10', '70', '30', '0'],
+  );
+  const drag = async (separator, to) => {
+    const box = await separator.boundingBox();
+    await page.mouse.move(box.x + box.width / 2, box.y + box.height / 2);
+    await page.mouse.down();
+    for (const [x, y] of to) await page.mouse.move(x ?? box.x + box.width / 2, y ?? box.y + box.height / 2, { steps: 2 });
+    await page.mouse.up();
+  };
+  // The editor's edge goes where the mouse goes, across the page's width.
+  await drag(editor, [[683, null]]);
+  assert.equal(await editor.getAttribute('aria-valuenow'), '50');
+  assert.ok(Math.abs((await page.locator('.editor-panel').boundingBox()).width - 683) < 20);
+  await drag(editor, [[5, null]]);
+  assert.equal(await editor.getAttribute('aria-valuenow'), '15');
+  await drag(editor, [[1360, null]]);
+  assert.equal(await editor.getAttribute('aria-valuenow'), '70');
+  // Released, the separator no longer follows the mouse.
+  await page.mouse.move(400, 300, { steps: 2 });
+  assert.equal(await editor.getAttribute('aria-valuenow'), '70');
+  await drag(editor, [[546, null]]);
+  assert.equal(await editor.getAttribute('aria-valuenow'), '40');
+
+  // The console grows as its top edge is dragged up, within its bounds.
+  const column = await page.locator('.separator.horizontal').evaluate((e) => e.parentElement.getBoundingClientRect().toJSON());
+  await drag(lower, [[null, column.bottom - column.height * 0.5]]);
+  assert.ok(Math.abs(Number(await lower.getAttribute('aria-valuenow')) - 50) <= 1, await lower.getAttribute('aria-valuenow'));
+  await drag(lower, [[null, column.bottom - 2]]);
+  assert.equal(await lower.getAttribute('aria-valuenow'), '10');
+  await drag(lower, [[null, column.top + 2]]);
+  assert.equal(await lower.getAttribute('aria-valuenow'), '70');
+  await drag(lower, [[null, column.bottom - column.height * 0.4]]);
+  const height = await lower.getAttribute('aria-valuenow');
+
+  await page.reload();
+  await page.waitForSelector('body.ready');
+  assert.equal(await editor.getAttribute('aria-valuenow'), '40');
+  assert.equal(await lower.getAttribute('aria-valuenow'), height);
+  assert.deepEqual(page.errors, []);
+  await context.close();
+});
+
+test('the options box: presets tick their sets, the keyboard stays inside, Escape changes nothing and gives the keyboard back', async () => {
+  const page = await openPage(site);
+  const opener = page.getByRole('button', { name: 'Opcje ...' });
+  await opener.focus();
+  await page.keyboard.press('Enter');
+  const dialog = page.getByRole('dialog', { name: 'Opcje projektu' });
+  await dialog.waitFor();
+  assert.equal(await page.evaluate(() => document.activeElement?.closest('label')?.textContent), 'Liczba bitów adresowych');
+  // Tab from "Anuluj" comes round to the first field; Shift+Tab goes back.
+  await dialog.getByRole('button', { name: 'Anuluj' }).focus();
+  await page.keyboard.press('Tab');
+  assert.equal(await page.evaluate(() => document.activeElement?.closest('label')?.textContent), 'Liczba bitów adresowych');
+  await page.keyboard.press('Shift+Tab');
+  assert.equal(await page.evaluate(() => document.activeElement?.textContent), 'Anuluj');
+
+  const radios = dialog.getByRole('radiogroup').getByRole('radio');
+  const ticks = () => dialog.getByRole('group', { name: 'Składniki maszyny' }).getByRole('checkbox').evaluateAll((boxes) => boxes.map((b) => b.checked));
+  const chosen = () => radios.evaluateAll((rs) => rs.filter((r) => r.checked).map((r) => r.parentElement.textContent));
+  const atFirst = await chosen();
+  const dorum = await ticks();
+  await dialog.getByRole('radio', { name: 'Ombra' }).check();
+  const ombra = await ticks();
+  assert.notDeepEqual(ombra, dorum);
+  assert.deepEqual(await chosen(), ['Ombra']);
+  // A box ticked by hand makes a set no preset names.
+  const first = dialog.getByRole('group', { name: 'Składniki maszyny' }).getByRole('checkbox').first();
+  await first.setChecked(!ombra[0]);
+  assert.deepEqual(await chosen(), []);
+  await first.setChecked(ombra[0]);
+  assert.deepEqual(await chosen(), ['Ombra']);
+  // The box is each field's caption: a click on the caption ticks it.
+  const caption = await first.evaluate((b) => b.parentElement.textContent);
+  await dialog.getByText(caption, { exact: true }).click();
+  assert.equal(await first.isChecked(), !ombra[0]);
+
+  // Escape: nothing written, the keyboard back on the button that opened it.
+  await page.keyboard.press('Escape');
+  await dialog.waitFor({ state: 'detached' });
+  assert.equal(await page.evaluate(() => document.activeElement?.textContent), 'Opcje ...');
+  assert.equal(await register(page, 'X').isVisible(), false);
+  await opener.click();
+  assert.deepEqual(await chosen(), atFirst);
+  assert.deepEqual(await ticks(), dorum);
+
+  // A bad address of the third vector gives that field the keyboard.
+  await dialog.getByLabel('Adres procedury przerwania 3').fill('zle');
+  await dialog.getByLabel('Adres procedury przerwania 1').press('Enter');
+  const alert = page.getByRole('alertdialog');
+  await alert.getByRole('button', { name: 'OK' }).click();
+  await alert.waitFor({ state: 'detached' });
+  assert.equal(await focusedLabel(page), 'Adres procedury przerwania 3');
+  assert.equal(await page.evaluate(() => document.activeElement.selectionEnd - document.activeElement.selectionStart), 3);
+  // Enter in a field is "OK": the preset written, the box closed.
+  await dialog.getByLabel('Adres procedury przerwania 3').fill('0');
+  await dialog.getByRole('radio', { name: 'Ombra' }).check();
+  await dialog.getByLabel('Etykieta przerwania 1').press('Enter');
+  await dialog.waitFor({ state: 'detached' });
+  await page.getByRole('button', { name: 'X : 0' }).waitFor();
+  assert.deepEqual(page.errors, []);
+});
