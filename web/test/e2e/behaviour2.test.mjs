@@ -84,6 +84,8 @@ test('a compile error puts the caret at its word; a check while typing leaves th
   const page = await openPage(site);
   await typeProgram(page, 'POB 1\nXYZ 2\nSTP');
   await page.locator('.cm-error-word').waitFor();
+  // Coloured as typed.
+  assert.deepEqual(await eventually(() => page.locator('.cm-w-mnemonic').allTextContents(), ['POB', 'STP']), ['POB', 'STP']);
   // The check marked the word, but the caret stays at the end of the text.
   await page.keyboard.type('!');
   assert.deepEqual(await shownText(page), ['POB 1', 'XYZ 2', 'STP!']);
@@ -100,15 +102,17 @@ test('a compile error puts the caret at its word; a check while typing leaves th
 test('the next line is marked down to the program\'s last line; breakpoints toggle and move with their lines across a reload', async () => {
   const context = await newContext(site);
   const page = await openPage(site, context);
-  await typeProgram(page, 'POB x\nSTP\nx: RST 5');
+  await typeProgram(page, 'POB x\nSOB a\nx: RST 5\na: STP');
   await page.keyboard.press('Control+F9');
   await closeBox(page);
   await page.keyboard.press('F8');
-  await page.locator('.cm-next-line', { hasText: 'STP' }).waitFor();
+  await page.locator('.cm-next-line', { hasText: 'SOB a' }).waitFor();
+  await page.keyboard.press('F8');
+  await page.locator('.cm-next-line', { hasText: 'a: STP' }).waitFor();
   // Ctrl+F8 twice on a line: on, then off again.
   await page.locator('.cm-line').nth(1).click();
   await page.keyboard.press('Control+F8');
-  assert.deepEqual(await page.locator('.cm-breakpoint-line').allTextContents(), ['STP']);
+  assert.deepEqual(await page.locator('.cm-breakpoint-line').allTextContents(), ['SOB a']);
   await page.keyboard.press('Control+F8');
   assert.equal(await page.locator('.cm-breakpoint-line').count(), 0);
   // The gutter the same way.
@@ -126,11 +130,11 @@ test('the next line is marked down to the program\'s last line; breakpoints togg
   await page.locator('.cm-line').nth(0).click();
   await page.keyboard.press('Home');
   await page.keyboard.type('// nowa\n');
-  assert.deepEqual(await page.locator('.cm-breakpoint-line').allTextContents(), ['STP']);
+  assert.deepEqual(await page.locator('.cm-breakpoint-line').allTextContents(), ['SOB a']);
   await page.reload();
   await page.waitForSelector('body.ready');
-  assert.deepEqual(await shownText(page), ['// nowa', 'POB x', 'STP', 'x: RST 5']);
-  assert.deepEqual(await page.locator('.cm-breakpoint-line').allTextContents(), ['STP']);
+  assert.deepEqual(await shownText(page), ['// nowa', 'POB x', 'SOB a', 'x: RST 5', 'a: STP']);
+  assert.deepEqual(await page.locator('.cm-breakpoint-line').allTextContents(), ['SOB a']);
   // An instruction's editor has no breakpoints.
   await command(page, 'new-instruction');
   await page.keyboard.type('ROZKAZ A;');
