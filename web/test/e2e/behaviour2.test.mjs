@@ -4,7 +4,7 @@
 // mouse drags a separator.
 import { after, before, test } from 'node:test';
 import assert from 'node:assert/strict';
-import { closeBox, eventually, newContext, openPage, register, startSite, typeProgram } from './harness.mjs';
+import { closeBox, downloadSaved, eventually, newContext, openPage, register, shownDocument, startSite, typeProgram, uploadFile } from './harness.mjs';
 
 let site;
 
@@ -306,4 +306,49 @@ test('the value box: its text chosen to be typed over, Enter enters it, Escape a
   await box.waitFor({ state: 'detached' });
   assert.equal(await page.evaluate(() => document.activeElement?.classList.contains('cm-content')), true);
   assert.deepEqual(page.errors, []);
+});
+
+test('a file keeps its encoding and line ends across a reload; a save clears its change, a cancelled "Zapisz jako" does not', async () => {
+  const context = await newContext(site);
+  const page = await openPage(site, context);
+  // The chooser offers the editors' files, or lists only.
+  const accept = async (key) => {
+    const chooser = new Promise((resolve) => page.choosers.push(resolve));
+    await page.keyboard.press(key);
+    const picked = await chooser;
+    const kinds = await picked.element().getAttribute('accept');
+    await picked.setFiles([]);
+    return kinds;
+  };
+  assert.equal(await accept('F3'), '.prg,.rzk,.lst,.txt');
+  assert.equal(await accept('Control+F3'), '.lst');
+
+  const bytes = Buffer.concat([Buffer.from([0xef, 0xbb, 0xbf]), Buffer.from('// żółw\nSTP\n')]);
+  await uploadFile(page, 'lf.prg', bytes);
+  await shownDocument(page, 'lf.prg');
+  await page.locator('[role=tabpanel]:not([hidden]) .cm-content').press('Control+End');
+  await page.keyboard.type('// ź');
+  await page.reload();
+  await page.waitForSelector('body.ready');
+  await shownDocument(page, 'lf.prg');
+  // "Zapisz jako" cancelled: nothing saved, the name and the change kept.
+  await page.getByRole('button', { name: 'Zapisz jako' }).click();
+  const name = page.getByRole('dialog', { name: 'Zapisz jako' });
+  assert.equal(await name.locator('input').inputValue(), 'lf.prg');
+  await page.keyboard.press('Escape');
+  await name.waitFor({ state: 'detached' });
+  await page.getByRole('tab', { name: 'lf.prg', selected: true }).waitFor();
+  const saved = await downloadSaved(page);
+  assert.equal(saved.name, 'lf.prg');
+  assert.deepEqual(saved.bytes, Buffer.concat([bytes, Buffer.from('// ź\n')]));
+  // Saved, the tab closes without a question, even after a reload.
+  await page.reload();
+  await page.waitForSelector('body.ready');
+  const tabs = page.getByRole('tablist', { name: 'Otwarte pliki' }).getByRole('tab');
+  assert.deepEqual(await tabs.allTextContents(), ['program.prg', 'lf.prg']);
+  await page.getByRole('button', { name: 'Zamknij' }).click();
+  assert.deepEqual(await eventually(() => tabs.allTextContents(), ['program.prg']), ['program.prg']);
+  assert.equal(await page.locator('.box').count(), 0);
+  assert.deepEqual(page.errors, []);
+  await context.close();
 });
