@@ -97,6 +97,16 @@ test('a compile error puts the caret at its word; a check while typing leaves th
   await page.keyboard.type('#');
   assert.deepEqual(await shownText(page), ['POB 1', '#XYZ 2', 'STP']);
   assert.equal(await page.locator('.cm-error-word').count(), 0);
+
+  // A character beyond the 16-bit range is one character to the engine but
+  // two to the editor: the colours and the mark after it still fit.
+  await command(page, 'new-instruction');
+  await page.keyboard.type('{😀} ROZKAZ A;');
+  const shown = page.locator('[role=tabpanel]:not([hidden])');
+  await shown.locator('.cm-error-word').first().waitFor();
+  assert.equal(await eventually(async () => (await shown.locator('.cm-error-word').allTextContents()).join(''), 'A;'), 'A;');
+  assert.deepEqual(await eventually(() => shown.locator('.cm-w-keyword').allTextContents(), ['ROZKAZ']), ['ROZKAZ']);
+  assert.deepEqual(await shown.locator('.cm-w-comment').allTextContents(), ['{😀}']);
 });
 
 test('the next line is marked down to the program\'s last line; breakpoints toggle and move with their lines across a reload', async () => {
@@ -267,6 +277,7 @@ test('the value box: its text chosen to be typed over, Enter enters it, Escape a
   const word = () => row.getAttribute('aria-label');
   await row.focus();
   await page.keyboard.press('Enter');
+  await field.waitFor();
   assert.equal(await page.evaluate(() => document.activeElement?.closest('label')?.textContent), 'Wartość[0]');
   // The old value is chosen: the first key replaces it.
   await page.waitForFunction(() => document.activeElement?.selectionEnd === 1 && document.activeElement?.selectionStart === 0);
