@@ -248,6 +248,7 @@ test('the options box: presets tick their sets, the keyboard stays inside, Escap
   assert.equal(await page.evaluate(() => document.activeElement?.textContent), 'Opcje ...');
   assert.equal(await register(page, 'X').isVisible(), false);
   await opener.click();
+  await dialog.waitFor();
   assert.deepEqual(await chosen(), atFirst);
   assert.deepEqual(await ticks(), dorum);
 
@@ -362,4 +363,39 @@ test('a file keeps its encoding and line ends across a reload; a save clears its
   assert.equal(await page.locator('.box').count(), 0);
   assert.deepEqual(page.errors, []);
   await context.close();
+});
+
+test('a picture of the diagram is drawn on white at twice its size, with no style that needs the page', async () => {
+  const page = await openPage(site);
+  const saveAs = async (label) => {
+    const download = page.waitForEvent('download');
+    await page.locator('svg.diagram').click({ button: 'right', position: { x: 20, y: 20 } });
+    await page.getByRole('menu', { name: 'Schemat' }).getByRole('menuitem', { name: label }).click();
+    await page.locator('.box input').press('Enter');
+    const chunks = [];
+    for await (const chunk of await (await download).createReadStream()) chunks.push(chunk);
+    return Buffer.concat(chunks);
+  };
+  const svg = (await saveAs('Zapisz schemat jako SVG...')).toString();
+  const size = /<svg [^>]*width="(\d+)" height="(\d+)"/.exec(svg);
+  assert.ok(size, svg.slice(0, 200));
+  const style = /<style>([^<]*)<\/style>/.exec(svg)?.[1] ?? '';
+  assert.ok(style.length > 100);
+  assert.doesNotMatch(style, /var\(|:focus|:hover/);
+  const png = await saveAs('Zapisz schemat jako PNG...');
+  assert.deepEqual([png.readUInt32BE(16), png.readUInt32BE(20)], [Number(size[1]) * 2, Number(size[2]) * 2]);
+  // The corner, where nothing is drawn, is opaque white.
+  const corner = await page.evaluate(async (data) => {
+    const image = new Image();
+    image.src = `data:image/png;base64,${data}`;
+    await image.decode();
+    const canvas = document.createElement('canvas');
+    canvas.width = image.width;
+    canvas.height = image.height;
+    const context = canvas.getContext('2d');
+    context.drawImage(image, 0, 0);
+    return [...context.getImageData(1, 1, 1, 1).data];
+  }, png.toString('base64'));
+  assert.deepEqual(corner, [255, 255, 255, 255]);
+  assert.deepEqual(page.errors, []);
 });
