@@ -38,6 +38,17 @@ test('tabs open focused, close to their right-hand neighbour, ask only when chan
   assert.equal(await focusedLabel(page), 'Program');
   assert.deepEqual(await tabsOf(page), ['program.prg-1', 'rozkaz.rzk-1', 'program.prg*0']);
 
+  // The arrows go along the tabs and round, the keyboard with them.
+  await page.getByRole('tablist', { name: 'Otwarte pliki' }).getByRole('tab', { selected: true }).focus();
+  await page.keyboard.press('ArrowRight');
+  assert.deepEqual(await tabsOf(page), ['program.prg*0', 'rozkaz.rzk-1', 'program.prg-1']);
+  await page.keyboard.press('ArrowRight');
+  assert.deepEqual(await tabsOf(page), ['program.prg-1', 'rozkaz.rzk*0', 'program.prg-1']);
+  assert.equal(await page.evaluate(() => document.activeElement?.textContent), 'rozkaz.rzk');
+  await page.keyboard.press('ArrowLeft');
+  await page.keyboard.press('ArrowLeft');
+  assert.deepEqual(await tabsOf(page), ['program.prg-1', 'rozkaz.rzk-1', 'program.prg*0']);
+
   // A compile error's message goes when another tab is shown, not when the
   // same one is chosen again.
   await typeProgram(page, 'XYZ');
@@ -263,9 +274,20 @@ test('the options box: presets tick their sets, the keyboard stays inside, Escap
   // Enter in a field is "OK": the preset written, the box closed.
   await dialog.getByLabel('Adres procedury przerwania 3').fill('0');
   await dialog.getByRole('radio', { name: 'Ombra' }).check();
+  const address = Number(await dialog.getByLabel('Liczba bitów adresowych').inputValue());
+  const code = dialog.getByLabel('Liczba bitów kodu');
+  const bits = Number(await code.inputValue()) + 1 === address ? Number(await code.inputValue()) - 1 : Number(await code.inputValue()) + 1;
+  await code.fill(String(bits));
+  await dialog.getByLabel('Etykieta przerwania 1').fill('obsluga');
   await dialog.getByLabel('Etykieta przerwania 1').press('Enter');
   await dialog.waitFor({ state: 'detached' });
   await page.getByRole('button', { name: 'X : 0' }).waitFor();
+  await opener.click();
+  await dialog.waitFor();
+  assert.deepEqual(
+    [await code.inputValue(), await dialog.getByLabel('Liczba bitów adresowych').inputValue(), await dialog.getByLabel('Etykieta przerwania 1').inputValue()],
+    [String(bits), String(address), 'obsluga'],
+  );
   assert.deepEqual(page.errors, []);
 });
 
