@@ -421,3 +421,76 @@ test('a picture of the diagram is drawn on white at twice its size, with no styl
   assert.deepEqual(corner, [255, 255, 255, 255]);
   assert.deepEqual(page.errors, []);
 });
+
+test('with the browser\'s own file pickers, a file is saved back where it came from and "Zapisz jako" asks where', async () => {
+  // Pickers that answer as the test says and keep what was asked and written.
+  const context = await site.browser.newContext({ viewport: { width: 1366, height: 768 } });
+  await context.addInitScript(() => {
+    const files = { asked: [], written: {}, answers: [] };
+    window.__files = files;
+    const handle = (name, text) => ({
+      name,
+      getFile: async () => new File([new TextEncoder().encode(text)], name),
+      createWritable: async () => {
+        const chunks = [];
+        return { write: async (bytes) => void chunks.push(...bytes), close: async () => void (files.written[name] = String.fromCharCode(...chunks)) };
+      },
+    });
+    const answer = () => {
+      const next = files.answers.shift();
+      if (next === 'cancel') throw new DOMException('cancelled', 'AbortError');
+      if (next === 'fail') throw new Error('zepsuty dysk');
+      return handle(next.name, next.text ?? '');
+    };
+    window.showOpenFilePicker = async (options) => {
+      files.asked.push(['open', options.types.map((t) => Object.values(t.accept)[0][0])]);
+      return [answer()];
+    };
+    window.showSaveFilePicker = async (options) => {
+      files.asked.push(['save', options.suggestedName]);
+      return answer();
+    };
+  });
+  const page = await openPage(site, context);
+  const files = () => page.evaluate(() => window.__files);
+  const answer = (value) => page.evaluate((v) => window.__files.answers.push(v), value);
+
+  await answer({ name: 'a.prg', text: 'STP\r\n' });
+  await page.keyboard.press('F3');
+  await page.getByRole('tab', { name: 'a.prg', selected: true }).waitFor();
+  assert.deepEqual((await files()).asked, [['open', ['.prg', '.rzk', '.lst']]]);
+  await answer('cancel');
+  await page.keyboard.press('Control+F3');
+  assert.deepEqual(await eventually(async () => (await files()).asked.length, 2), 2);
+  assert.deepEqual((await files()).asked[1], ['open', ['.lst']]);
+
+  // "Zapisz": back into the file it came from, without a question.
+  await page.locator('[role=tabpanel]:not([hidden]) .cm-content').press('Control+End');
+  await page.keyboard.type('// x');
+  await page.keyboard.press('F2');
+  assert.deepEqual(await eventually(async () => (await files()).written, { 'a.prg': 'STP\r\n// x\r\n' }), { 'a.prg': 'STP\r\n// x\r\n' });
+  assert.equal((await files()).asked.length, 2);
+  // "Zapisz jako": where the student chooses; the tab takes that name.
+  await answer({ name: 'b.prg' });
+  await page.getByRole('button', { name: 'Zapisz jako' }).click();
+  await page.getByRole('tab', { name: 'b.prg', selected: true }).waitFor();
+  assert.deepEqual((await files()).asked[2], ['save', 'a.prg']);
+  assert.equal((await files()).written['b.prg'], 'STP\r\n// x\r\n');
+
+  // A new file has nowhere to go yet: "Zapisz" asks; cancelled, nothing changes.
+  await page.getByRole('button', { name: 'Nowy program' }).click();
+  await page.keyboard.type('STP');
+  await answer('cancel');
+  await page.keyboard.press('F2');
+  assert.deepEqual(await eventually(async () => (await files()).asked[3], ['save', 'program.prg']), ['save', 'program.prg']);
+  await page.getByRole('tab', { name: 'program.prg', selected: true }).waitFor();
+  assert.equal(await page.locator('.box').count(), 0);
+  // A picker that fails says why.
+  await answer('fail');
+  await page.keyboard.press('F3');
+  const box = await closeBox(page);
+  assert.equal(box.role, 'alertdialog');
+  assert.match(box.text, /zepsuty dysk/);
+  assert.deepEqual(page.errors, []);
+  await context.close();
+});
