@@ -383,6 +383,24 @@ test('a file keeps its encoding and line ends across a reload; a save clears its
   await page.getByRole('button', { name: 'Zamknij' }).click();
   assert.deepEqual(await eventually(() => tabs.allTextContents(), ['program.prg']), ['program.prg']);
   assert.equal(await page.locator('.box').count(), 0);
+
+  // A character code page 1250 lacks: Escape or "Anuluj" at the question
+  // saves nothing; only "Tak" saves, in UTF-8.
+  let downloads = 0;
+  page.on('download', () => ++downloads);
+  await page.locator('[role=tabpanel]:not([hidden]) .cm-content').click();
+  await page.keyboard.type('// ∑');
+  for (const answer of ['Escape', 'Anuluj']) {
+    await page.keyboard.press('F2');
+    const question = page.getByRole('dialog');
+    await question.waitFor();
+    if (answer === 'Escape') await page.keyboard.press('Escape');
+    else await question.getByRole('button', { name: answer }).click();
+    await question.waitFor({ state: 'detached' });
+  }
+  const utf8 = await downloadSaved(page, 'F2', 'Tak');
+  assert.deepEqual(utf8.bytes, Buffer.from('// ∑\r\n'));
+  assert.equal(downloads, 1);
   assert.deepEqual(page.errors, []);
   await context.close();
 });
