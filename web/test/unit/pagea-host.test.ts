@@ -194,3 +194,23 @@ test('a run waiting for a key waits quietly, goes on with it, and ends at "Przer
   assert.equal(lastView().running, false);
   assert.equal(lastView().output, 'XA');
 });
+
+test('a long run is shown as it goes, about once a frame, not after every slice', async () => {
+  const { ask, views } = await newHost();
+  assert.equal((ask({ kind: 'compileProgram', text: 'a: SOB a', breakpoints: [] }) as { ok: boolean }).ok, true);
+  const before = views().length;
+  const started = performance.now();
+  ask({ kind: 'start', command: 'program', line: 0 });
+  try {
+    while (views().length < before + 5 && performance.now() - started < 10000) await turns(1);
+    const elapsed = performance.now() - started;
+    const shown = views().slice(before);
+    assert.ok(shown.length >= 5, 'the run was not shown while it went on');
+    assert.ok(shown.every((v) => v.running));
+    assert.ok(shown.at(-1)!.cycles > shown[0]!.cycles);
+    // Views at least 30 ms apart (the answer to "start" brings one more).
+    assert.ok(shown.length <= elapsed / 30 + 2, `${shown.length} views in ${elapsed} ms`);
+  } finally {
+    ask({ kind: 'stop' });
+  }
+});
