@@ -87,6 +87,10 @@ test('tabs open focused, close to their right-hand neighbour, ask only when chan
   await page.getByRole('button', { name: 'Zamknij' }).click();
   await page.waitForTimeout(200);
   assert.equal(await page.locator('.box').count(), 0);
+  // In its place, a new program.
+  assert.deepEqual(await tabsOf(page), ['program.prg*0']);
+  assert.equal(await page.locator('[role=tabpanel]:not([hidden]) .cm-content').getAttribute('aria-label'), 'Program');
+  assert.equal(await page.locator('.editor[role=tabpanel]').count(), 1);
   assert.deepEqual(page.errors, []);
   await context.close();
 });
