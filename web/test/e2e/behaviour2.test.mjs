@@ -1,0 +1,518 @@
+// The editor panel, the boxes and the separators as a student meets them:
+// which tab is shown after a close, what a reload keeps, where the caret goes
+// after an error, where the keyboard goes in and out of a box, and how the
+// mouse drags a separator.
+import { after, before, test } from 'node:test';
+import assert from 'node:assert/strict';
+import { closeBox, downloadSaved, eventually, newContext, openPage, register, shownDocument, startSite, typeProgram, uploadFile } from './harness.mjs';
+
+let site;
+
+before(async () => {
+  site = await startSite();
+});
+after(async () => {
+  await site?.close();
+});
+
+// The editor tabs: name, chosen, in the Tab order.
+const tabsOf = (page) =>
+  page
+    .getByRole('tablist', { name: 'Otwarte pliki' })
+    .getByRole('tab')
+    .evaluateAll((tabs) => tabs.map((t) => `${t.textContent}${t.getAttribute('aria-selected') === 'true' ? '*' : ''}${t.tabIndex}`));
+const shownText = (page) => page.locator('[role=tabpanel]:not([hidden]) .cm-line').allTextContents();
+const command = (page, id) => page.locator(`#command-${id}`).click();
+const focusedLabel = (page) => page.evaluate(() => document.activeElement?.getAttribute('aria-label') ?? document.activeElement?.textContent);
+
+test('tabs open focused, close to their right-hand neighbour, ask only when changed, and a reload keeps them', async () => {
+  const context = await newContext(site);
+  const page = await openPage(site, context);
+  await command(page, 'new-instruction');
+  // The new tab is shown and has the keyboard: typing goes into it.
+  await page.keyboard.type('ROZKAZ A;');
+  assert.deepEqual(await shownText(page), ['ROZKAZ A;']);
+  assert.equal(await focusedLabel(page), 'Rozkaz');
+  await command(page, 'new-program');
+  await page.keyboard.type('STP');
+  assert.equal(await focusedLabel(page), 'Program');
+  assert.deepEqual(await tabsOf(page), ['program.prg-1', 'rozkaz.rzk-1', 'program.prg*0']);
+
+  // The arrows go along the tabs and round, the keyboard with them.
+  await page.getByRole('tablist', { name: 'Otwarte pliki' }).getByRole('tab', { selected: true }).focus();
+  await page.keyboard.press('ArrowRight');
+  assert.deepEqual(await tabsOf(page), ['program.prg*0', 'rozkaz.rzk-1', 'program.prg-1']);
+  await page.keyboard.press('ArrowRight');
+  assert.deepEqual(await tabsOf(page), ['program.prg-1', 'rozkaz.rzk*0', 'program.prg-1']);
+  assert.equal(await page.evaluate(() => document.activeElement?.textContent), 'rozkaz.rzk');
+  await page.keyboard.press('ArrowLeft');
+  await page.keyboard.press('ArrowLeft');
+  assert.deepEqual(await tabsOf(page), ['program.prg-1', 'rozkaz.rzk-1', 'program.prg*0']);
+
+  // A compile error's message goes when another tab is shown, not when the
+  // same one is chosen again.
+  await typeProgram(page, 'XYZ');
+  await page.keyboard.press('Control+F9');
+  await closeBox(page);
+  const status = page.locator('.status');
+  assert.notEqual(await status.textContent(), '');
+  await page.getByRole('tablist', { name: 'Otwarte pliki' }).getByRole('tab', { selected: true }).click();
+  assert.notEqual(await status.textContent(), '');
+  await page.getByRole('tab', { name: 'rozkaz.rzk' }).click();
+  assert.equal(await status.textContent(), '');
+  assert.deepEqual(await tabsOf(page), ['program.prg-1', 'rozkaz.rzk*0', 'program.prg-1']);
+
+  // A reload keeps the tabs, the one shown, and which were changed.
+  await page.reload();
+  await page.waitForSelector('body.ready');
+  assert.deepEqual(await tabsOf(page), ['program.prg-1', 'rozkaz.rzk*0', 'program.prg-1']);
+  assert.deepEqual(await shownText(page), ['ROZKAZ A;']);
+  await page.getByRole('button', { name: 'Zamknij' }).click();
+  const question = page.getByRole('dialog');
+  assert.equal(await question.locator('.message').textContent(), 'Plik rozkaz.rzk został zmodyfikowany. Zapisać ?');
+  // Escape is "Anuluj": the tab stays.
+  await page.keyboard.press('Escape');
+  await question.waitFor({ state: 'detached' });
+  assert.deepEqual(await tabsOf(page), ['program.prg-1', 'rozkaz.rzk*0', 'program.prg-1']);
+  await page.getByRole('button', { name: 'Zamknij' }).click();
+  await page.getByRole('dialog').getByRole('button', { name: 'Nie' }).click();
+  // The tab to the right takes the closed one's place.
+  await eventually(() => tabsOf(page), ['program.prg-1', 'program.prg*0']);
+  assert.deepEqual(await shownText(page), ['XYZ']);
+  await page.getByRole('button', { name: 'Zamknij' }).click();
+  await page.getByRole('dialog').getByRole('button', { name: 'Nie' }).click();
+  // The last tab closed: the one before it is shown. It was never changed,
+  // so it closes without a question.
+  assert.deepEqual(await eventually(() => tabsOf(page), ['program.prg*0']), ['program.prg*0']);
+  await page.getByRole('button', { name: 'Zamknij' }).click();
+  await page.waitForTimeout(200);
+  assert.equal(await page.locator('.box').count(), 0);
+  // In its place, a new program.
+  assert.deepEqual(await tabsOf(page), ['program.prg*0']);
+  assert.equal(await page.locator('[role=tabpanel]:not([hidden]) .cm-content').getAttribute('aria-label'), 'Program');
+  assert.equal(await page.locator('.editor[role=tabpanel]').count(), 1);
+  assert.deepEqual(page.errors, []);
+  await context.close();
+});
+
+test('a compile error puts the caret at its word; a check while typing leaves the caret alone', async () => {
+  const page = await openPage(site);
+  await typeProgram(page, 'POB 1\nXYZ 2\nSTP');
+  await page.locator('.cm-error-word').waitFor();
+  // Coloured as typed.
+  assert.deepEqual(await eventually(() => page.locator('.cm-w-mnemonic').allTextContents(), ['POB', 'STP']), ['POB', 'STP']);
+  // The check marked the word, but the caret stays at the end of the text.
+  await page.keyboard.type('!');
+  assert.deepEqual(await shownText(page), ['POB 1', 'XYZ 2', 'STP!']);
+  await page.keyboard.press('Backspace');
+  await page.keyboard.press('Control+F9');
+  assert.equal((await closeBox(page)).role, 'alertdialog');
+  assert.equal(await page.locator('.cm-error-word').textContent(), 'XYZ');
+  // The box gave the keyboard back to the editor, the caret at the word.
+  await page.keyboard.type('#');
+  assert.deepEqual(await shownText(page), ['POB 1', '#XYZ 2', 'STP']);
+  assert.equal(await page.locator('.cm-error-word').count(), 0);
+
+  // A character beyond the 16-bit range is one character to the engine but
+  // two to the editor: the colours and the mark after it still fit.
+  await command(page, 'new-instruction');
+  await page.keyboard.type('{😀} ROZKAZ A;');
+  const shown = page.locator('[role=tabpanel]:not([hidden])');
+  await shown.locator('.cm-error-word').first().waitFor();
+  assert.equal(await eventually(async () => (await shown.locator('.cm-error-word').allTextContents()).join(''), 'A;'), 'A;');
+  assert.deepEqual(await eventually(() => shown.locator('.cm-w-keyword').allTextContents(), ['ROZKAZ']), ['ROZKAZ']);
+  assert.deepEqual(await shown.locator('.cm-w-comment').allTextContents(), ['{😀}']);
+});
+
+test('the next line is marked down to the program\'s last line; breakpoints toggle and move with their lines across a reload', async () => {
+  const context = await newContext(site);
+  const page = await openPage(site, context);
+  await typeProgram(page, 'POB x\nSOB a\nx: RST 5\na: STP');
+  await page.keyboard.press('Control+F9');
+  await closeBox(page);
+  await page.keyboard.press('F8');
+  await page.locator('.cm-next-line', { hasText: 'SOB a' }).waitFor();
+  await page.keyboard.press('F8');
+  await page.locator('.cm-next-line', { hasText: 'a: STP' }).waitFor();
+  // Ctrl+F8 twice on a line: on, then off again.
+  await page.locator('.cm-line').nth(1).click();
+  await page.keyboard.press('Control+F8');
+  assert.deepEqual(await page.locator('.cm-breakpoint-line').allTextContents(), ['SOB a']);
+  await page.keyboard.press('Control+F8');
+  assert.equal(await page.locator('.cm-breakpoint-line').count(), 0);
+  // The gutter the same way.
+  const gutter = await page.locator('[role=tabpanel]:not([hidden]) .cm-breakpoint-gutter').boundingBox();
+  const third = await page.locator('[role=tabpanel]:not([hidden]) .cm-line').nth(2).boundingBox();
+  const mark = () => page.mouse.click(gutter.x + gutter.width / 2, third.y + third.height / 2);
+  await mark();
+  assert.deepEqual(await page.locator('.cm-breakpoint-line').allTextContents(), ['x: RST 5']);
+  await mark();
+  assert.equal(await page.locator('.cm-breakpoint-line').count(), 0);
+  await page.locator('.cm-line').nth(1).click();
+  await page.keyboard.press('Control+F8');
+  // A line typed above moves the breakpoint down with its line, and so it
+  // comes back after a reload.
+  await page.locator('.cm-line').nth(0).click();
+  await page.keyboard.press('Home');
+  await page.keyboard.type('// nowa\n');
+  assert.deepEqual(await page.locator('.cm-breakpoint-line').allTextContents(), ['SOB a']);
+  await page.reload();
+  await page.waitForSelector('body.ready');
+  assert.deepEqual(await shownText(page), ['// nowa', 'POB x', 'SOB a', 'x: RST 5', 'a: STP']);
+  assert.deepEqual(await page.locator('.cm-breakpoint-line').allTextContents(), ['SOB a']);
+  // An instruction's editor has no breakpoints.
+  await command(page, 'new-instruction');
+  await page.keyboard.type('ROZKAZ A;');
+  await page.keyboard.press('Control+F8');
+  assert.equal(await page.locator('[role=tabpanel]:not([hidden]) .cm-breakpoint-gutter').count(), 0);
+  assert.equal(await page.locator('[role=tabpanel]:not([hidden]) .cm-breakpoint-line').count(), 0);
+  await context.close();
+});
+
+test('the separators follow the mouse within their bounds, let go on release, and keep their sizes', async () => {
+  const context = await newContext(site);
+  const page = await openPage(site, context);
+  const editor = page.getByRole('separator', { name: 'Szerokość edytora' });
+  const lower = page.getByRole('separator', { name: 'Wysokość konsoli' });
+  assert.deepEqual(
+    await editor.evaluate((e) => ['aria-orientation', 'aria-valuemin', 'aria-valuemax', 'aria-valuenow', 'tabindex'].map((a) => e.getAttribute(a))),
+    ['vertical', '15', '70', '33', '0'],
+  );
+  assert.deepEqual(
+    await lower.evaluate((e) => ['aria-orientation', 'aria-valuemin', 'aria-valuemax', 'aria-valuenow', 'tabindex'].map((a) => e.getAttribute(a))),
+    ['horizontal', '10', '70', '30', '0'],
+  );
+  const drag = async (separator, to) => {
+    const box = await separator.boundingBox();
+    await page.mouse.move(box.x + box.width / 2, box.y + box.height / 2);
+    await page.mouse.down();
+    for (const [x, y] of to) await page.mouse.move(x ?? box.x + box.width / 2, y ?? box.y + box.height / 2, { steps: 2 });
+    await page.mouse.up();
+  };
+  // The editor's edge goes where the mouse goes, across the page's width.
+  await drag(editor, [[683, null]]);
+  assert.equal(await editor.getAttribute('aria-valuenow'), '50');
+  assert.ok(Math.abs((await page.locator('.editor-panel').boundingBox()).width - 683) < 20);
+  await drag(editor, [[5, null]]);
+  assert.equal(await editor.getAttribute('aria-valuenow'), '15');
+  await drag(editor, [[1360, null]]);
+  assert.equal(await editor.getAttribute('aria-valuenow'), '70');
+  // Released, the separator no longer follows the mouse.
+  await page.mouse.move(400, 300, { steps: 2 });
+  assert.equal(await editor.getAttribute('aria-valuenow'), '70');
+  await drag(editor, [[546, null]]);
+  assert.equal(await editor.getAttribute('aria-valuenow'), '40');
+
+  // The console grows as its top edge is dragged up, within its bounds.
+  const column = await page.locator('.separator.horizontal').evaluate((e) => e.parentElement.getBoundingClientRect().toJSON());
+  await drag(lower, [[null, column.bottom - column.height * 0.5]]);
+  assert.ok(Math.abs(Number(await lower.getAttribute('aria-valuenow')) - 50) <= 1, await lower.getAttribute('aria-valuenow'));
+  await drag(lower, [[null, column.bottom - 2]]);
+  assert.equal(await lower.getAttribute('aria-valuenow'), '10');
+  await drag(lower, [[null, column.top + 2]]);
+  assert.equal(await lower.getAttribute('aria-valuenow'), '70');
+  await drag(lower, [[null, column.bottom - column.height * 0.4]]);
+  const height = await lower.getAttribute('aria-valuenow');
+
+  await page.reload();
+  await page.waitForSelector('body.ready');
+  assert.equal(await editor.getAttribute('aria-valuenow'), '40');
+  assert.equal(await lower.getAttribute('aria-valuenow'), height);
+  assert.deepEqual(page.errors, []);
+  await context.close();
+});
+
+test('the options box: presets tick their sets, the keyboard stays inside, Escape changes nothing and gives the keyboard back', async () => {
+  const page = await openPage(site);
+  const opener = page.getByRole('button', { name: 'Opcje ...' });
+  await opener.focus();
+  await page.keyboard.press('Enter');
+  const dialog = page.getByRole('dialog', { name: 'Opcje projektu' });
+  await dialog.waitFor();
+  assert.equal(await page.evaluate(() => document.activeElement?.closest('label')?.textContent), 'Liczba bitów adresowych');
+  // Tab from "Anuluj" comes round to the first field; Shift+Tab goes back.
+  await dialog.getByRole('button', { name: 'Anuluj' }).focus();
+  await page.keyboard.press('Tab');
+  assert.equal(await page.evaluate(() => document.activeElement?.closest('label')?.textContent), 'Liczba bitów adresowych');
+  await page.keyboard.press('Shift+Tab');
+  assert.equal(await page.evaluate(() => document.activeElement?.textContent), 'Anuluj');
+
+  const radios = dialog.getByRole('radiogroup').getByRole('radio');
+  const ticks = () => dialog.getByRole('group', { name: 'Składniki maszyny' }).getByRole('checkbox').evaluateAll((boxes) => boxes.map((b) => b.checked));
+  const chosen = () => radios.evaluateAll((rs) => rs.filter((r) => r.checked).map((r) => r.parentElement.textContent));
+  const atFirst = await chosen();
+  const dorum = await ticks();
+  await dialog.getByRole('radio', { name: 'Ombra' }).check();
+  const ombra = await ticks();
+  assert.notDeepEqual(ombra, dorum);
+  assert.deepEqual(await chosen(), ['Ombra']);
+  // A box ticked by hand makes a set no preset names.
+  const first = dialog.getByRole('group', { name: 'Składniki maszyny' }).getByRole('checkbox').first();
+  await first.setChecked(!ombra[0]);
+  assert.deepEqual(await chosen(), []);
+  await first.setChecked(ombra[0]);
+  assert.deepEqual(await chosen(), ['Ombra']);
+  // The box is each field's caption: a click on the caption ticks it.
+  const caption = await first.evaluate((b) => b.parentElement.textContent);
+  await dialog.getByText(caption, { exact: true }).click();
+  assert.equal(await first.isChecked(), !ombra[0]);
+
+  // Escape: nothing written, the keyboard back on the button that opened it.
+  await page.keyboard.press('Escape');
+  await dialog.waitFor({ state: 'detached' });
+  assert.equal(await page.evaluate(() => document.activeElement?.textContent), 'Opcje ...');
+  assert.equal(await register(page, 'X').isVisible(), false);
+  await opener.click();
+  await dialog.waitFor();
+  assert.deepEqual(await chosen(), atFirst);
+  assert.deepEqual(await ticks(), dorum);
+
+  // A bad address of the third vector gives that field the keyboard.
+  await dialog.getByLabel('Adres procedury przerwania 3').fill('zle');
+  await dialog.getByLabel('Adres procedury przerwania 1').press('Enter');
+  const alert = page.getByRole('alertdialog');
+  await alert.getByRole('button', { name: 'OK' }).click();
+  await alert.waitFor({ state: 'detached' });
+  assert.equal(await focusedLabel(page), 'Adres procedury przerwania 3');
+  assert.equal(await page.evaluate(() => document.activeElement.selectionEnd - document.activeElement.selectionStart), 3);
+  // Enter in a field is "OK": the preset written, the box closed.
+  await dialog.getByLabel('Adres procedury przerwania 3').fill('0');
+  await dialog.getByRole('radio', { name: 'Ombra' }).check();
+  const address = Number(await dialog.getByLabel('Liczba bitów adresowych').inputValue());
+  const code = dialog.getByLabel('Liczba bitów kodu');
+  const bits = Number(await code.inputValue()) + 1 === address ? Number(await code.inputValue()) - 1 : Number(await code.inputValue()) + 1;
+  await code.fill(String(bits));
+  await dialog.getByLabel('Etykieta przerwania 1').fill('obsluga');
+  await dialog.getByLabel('Etykieta przerwania 1').press('Enter');
+  await dialog.waitFor({ state: 'detached' });
+  await page.getByRole('button', { name: 'X : 0' }).waitFor();
+  await opener.click();
+  await dialog.waitFor();
+  assert.deepEqual(
+    [await code.inputValue(), await dialog.getByLabel('Liczba bitów adresowych').inputValue(), await dialog.getByLabel('Etykieta przerwania 1').inputValue()],
+    [String(bits), String(address), 'obsluga'],
+  );
+  assert.deepEqual(page.errors, []);
+});
+
+test('the value box: its text chosen to be typed over, Enter enters it, Escape and "Anuluj" change nothing, the keyboard comes back', async () => {
+  const page = await openPage(site);
+  const row = page.locator('g.memory text.row').first();
+  await row.waitFor();
+  const value = page.getByRole('dialog', { name: 'PaO' });
+  const field = value.getByLabel('Wartość[0]');
+  const word = () => row.getAttribute('aria-label');
+  await row.focus();
+  await page.keyboard.press('Enter');
+  await field.waitFor();
+  assert.equal(await page.evaluate(() => document.activeElement?.closest('label')?.textContent), 'Wartość[0]');
+  // The old value is chosen: the first key replaces it.
+  await page.waitForFunction(() => document.activeElement?.selectionEnd === 1 && document.activeElement?.selectionStart === 0);
+  await page.keyboard.type('12');
+  await page.keyboard.press('Enter');
+  await value.waitFor({ state: 'detached' });
+  assert.match(await eventually(async () => (await word()).slice(0, 6), '0  12 '), /^0 {2}12 /);
+  assert.equal(await page.evaluate(() => document.activeElement?.getAttribute('aria-label')?.slice(0, 5)), '0  12');
+  // The keyboard stays in the box both ways round.
+  await page.keyboard.press('Enter');
+  await field.waitFor();
+  await page.keyboard.press('Shift+Tab');
+  assert.equal(await page.evaluate(() => document.activeElement?.textContent), 'Anuluj');
+  await page.keyboard.press('Tab');
+  assert.equal(await page.evaluate(() => document.activeElement?.tagName), 'INPUT');
+  await page.keyboard.type('5');
+  await page.keyboard.press('Escape');
+  await value.waitFor({ state: 'detached' });
+  await page.keyboard.press('Enter');
+  await field.fill('6');
+  await value.getByRole('button', { name: 'Anuluj' }).click();
+  await value.waitFor({ state: 'detached' });
+  assert.match(await word(), /^0 {2}12 /);
+  assert.equal(await page.evaluate(() => document.activeElement?.getAttribute('aria-label')?.slice(0, 5)), '0  12');
+
+  // A message box: the information is a plain dialog, its "OK" has the
+  // keyboard, and Enter closes it.
+  await typeProgram(page, 'STP');
+  await page.keyboard.press('Control+F9');
+  const box = page.locator('.box');
+  await box.waitFor();
+  assert.equal(await box.getAttribute('role'), 'dialog');
+  assert.equal(await box.locator('.message').textContent(), 'Program został skompilowany');
+  assert.equal(await box.getAttribute('aria-describedby'), await box.locator('.message').getAttribute('id'));
+  assert.equal(await page.evaluate(() => document.activeElement?.textContent), 'OK');
+  await page.keyboard.press('Enter');
+  await box.waitFor({ state: 'detached' });
+  assert.equal(await page.evaluate(() => document.activeElement?.classList.contains('cm-content')), true);
+  assert.deepEqual(page.errors, []);
+});
+
+test('a file keeps its encoding and line ends across a reload; a save clears its change, a cancelled "Zapisz jako" does not', async () => {
+  const context = await newContext(site);
+  const page = await openPage(site, context);
+  // The chooser offers the editors' files, or lists only.
+  const accept = async (key) => {
+    const chooser = new Promise((resolve) => page.choosers.push(resolve));
+    await page.keyboard.press(key);
+    const picked = await chooser;
+    const kinds = await picked.element().getAttribute('accept');
+    await picked.setFiles([]);
+    return kinds;
+  };
+  assert.equal(await accept('F3'), '.prg,.rzk,.lst,.txt');
+  assert.equal(await accept('Control+F3'), '.lst');
+
+  const bytes = Buffer.concat([Buffer.from([0xef, 0xbb, 0xbf]), Buffer.from('// żółw\nSTP\n')]);
+  await uploadFile(page, 'lf.prg', bytes);
+  await shownDocument(page, 'lf.prg');
+  await page.locator('[role=tabpanel]:not([hidden]) .cm-content').press('Control+End');
+  await page.keyboard.type('// ź');
+  await page.reload();
+  await page.waitForSelector('body.ready');
+  await shownDocument(page, 'lf.prg');
+  // "Zapisz jako" cancelled: nothing saved, the name and the change kept.
+  await page.getByRole('button', { name: 'Zapisz jako' }).click();
+  const name = page.getByRole('dialog', { name: 'Zapisz jako' });
+  assert.equal(await name.locator('input').inputValue(), 'lf.prg');
+  await page.keyboard.press('Escape');
+  await name.waitFor({ state: 'detached' });
+  await page.getByRole('tab', { name: 'lf.prg', selected: true }).waitFor();
+  const saved = await downloadSaved(page);
+  assert.equal(saved.name, 'lf.prg');
+  assert.deepEqual(saved.bytes, Buffer.concat([bytes, Buffer.from('// ź\n')]));
+  // Saved, the tab closes without a question, even after a reload.
+  await page.reload();
+  await page.waitForSelector('body.ready');
+  const tabs = page.getByRole('tablist', { name: 'Otwarte pliki' }).getByRole('tab');
+  assert.deepEqual(await tabs.allTextContents(), ['program.prg', 'lf.prg']);
+  await page.getByRole('button', { name: 'Zamknij' }).click();
+  assert.deepEqual(await eventually(() => tabs.allTextContents(), ['program.prg']), ['program.prg']);
+  assert.equal(await page.locator('.box').count(), 0);
+
+  // A character code page 1250 lacks: Escape or "Anuluj" at the question
+  // saves nothing; only "Tak" saves, in UTF-8.
+  let downloads = 0;
+  page.on('download', () => ++downloads);
+  await page.locator('[role=tabpanel]:not([hidden]) .cm-content').click();
+  await page.keyboard.type('// ∑');
+  for (const answer of ['Escape', 'Anuluj']) {
+    await page.keyboard.press('F2');
+    const question = page.getByRole('dialog');
+    await question.waitFor();
+    if (answer === 'Escape') await page.keyboard.press('Escape');
+    else await question.getByRole('button', { name: answer }).click();
+    await question.waitFor({ state: 'detached' });
+  }
+  const utf8 = await downloadSaved(page, 'F2', 'Tak');
+  assert.deepEqual(utf8.bytes, Buffer.from('// ∑\r\n'));
+  assert.equal(downloads, 1);
+  assert.deepEqual(page.errors, []);
+  await context.close();
+});
+
+test('a picture of the diagram is drawn on white at twice its size, with no style that needs the page', async () => {
+  const page = await openPage(site);
+  const saveAs = async (label) => {
+    const download = page.waitForEvent('download');
+    await page.locator('svg.diagram').click({ button: 'right', position: { x: 20, y: 20 } });
+    await page.getByRole('menu', { name: 'Schemat' }).getByRole('menuitem', { name: label }).click();
+    await page.locator('.box input').press('Enter');
+    const chunks = [];
+    for await (const chunk of await (await download).createReadStream()) chunks.push(chunk);
+    return Buffer.concat(chunks);
+  };
+  const svg = (await saveAs('Zapisz schemat jako SVG...')).toString();
+  const size = /<svg [^>]*width="(\d+)" height="(\d+)"/.exec(svg);
+  assert.ok(size, svg.slice(0, 200));
+  const style = /<style>([^<]*)<\/style>/.exec(svg)?.[1] ?? '';
+  assert.ok(style.length > 100);
+  assert.doesNotMatch(style, /var\(|:focus|:hover/);
+  const png = await saveAs('Zapisz schemat jako PNG...');
+  assert.deepEqual([png.readUInt32BE(16), png.readUInt32BE(20)], [Number(size[1]) * 2, Number(size[2]) * 2]);
+  // The corner, where nothing is drawn, is opaque white.
+  const corner = await page.evaluate(async (data) => {
+    const image = new Image();
+    image.src = `data:image/png;base64,${data}`;
+    await image.decode();
+    const canvas = document.createElement('canvas');
+    canvas.width = image.width;
+    canvas.height = image.height;
+    const context = canvas.getContext('2d');
+    context.drawImage(image, 0, 0);
+    return [...context.getImageData(1, 1, 1, 1).data];
+  }, png.toString('base64'));
+  assert.deepEqual(corner, [255, 255, 255, 255]);
+  assert.deepEqual(page.errors, []);
+});
+
+test('with the browser\'s own file pickers, a file is saved back where it came from and "Zapisz jako" asks where', async () => {
+  // Pickers that answer as the test says and keep what was asked and written.
+  const context = await site.browser.newContext({ viewport: { width: 1366, height: 768 } });
+  await context.addInitScript(() => {
+    const files = { asked: [], written: {}, answers: [] };
+    window.__files = files;
+    const handle = (name, text) => ({
+      name,
+      getFile: async () => new File([new TextEncoder().encode(text)], name),
+      createWritable: async () => {
+        const chunks = [];
+        return { write: async (bytes) => void chunks.push(...bytes), close: async () => void (files.written[name] = String.fromCharCode(...chunks)) };
+      },
+    });
+    const answer = () => {
+      const next = files.answers.shift();
+      if (next === 'cancel') throw new DOMException('cancelled', 'AbortError');
+      if (next === 'fail') throw new Error('zepsuty dysk');
+      return handle(next.name, next.text ?? '');
+    };
+    window.showOpenFilePicker = async (options) => {
+      files.asked.push(['open', options.types.map((t) => Object.values(t.accept)[0][0])]);
+      return [answer()];
+    };
+    window.showSaveFilePicker = async (options) => {
+      files.asked.push(['save', options.suggestedName]);
+      return answer();
+    };
+  });
+  const page = await openPage(site, context);
+  const files = () => page.evaluate(() => window.__files);
+  const answer = (value) => page.evaluate((v) => window.__files.answers.push(v), value);
+
+  await answer({ name: 'a.prg', text: 'STP\r\n' });
+  await page.keyboard.press('F3');
+  await page.getByRole('tab', { name: 'a.prg', selected: true }).waitFor();
+  assert.deepEqual((await files()).asked, [['open', ['.prg', '.rzk', '.lst']]]);
+  await answer('cancel');
+  await page.keyboard.press('Control+F3');
+  assert.deepEqual(await eventually(async () => (await files()).asked.length, 2), 2);
+  assert.deepEqual((await files()).asked[1], ['open', ['.lst']]);
+
+  // "Zapisz": back into the file it came from, without a question.
+  await page.locator('[role=tabpanel]:not([hidden]) .cm-content').press('Control+End');
+  await page.keyboard.type('// x');
+  await page.keyboard.press('F2');
+  assert.deepEqual(await eventually(async () => (await files()).written, { 'a.prg': 'STP\r\n// x\r\n' }), { 'a.prg': 'STP\r\n// x\r\n' });
+  assert.equal((await files()).asked.length, 2);
+  // "Zapisz jako": where the student chooses; the tab takes that name.
+  await answer({ name: 'b.prg' });
+  await page.getByRole('button', { name: 'Zapisz jako' }).click();
+  await page.getByRole('tab', { name: 'b.prg', selected: true }).waitFor();
+  assert.deepEqual((await files()).asked[2], ['save', 'a.prg']);
+  assert.equal((await files()).written['b.prg'], 'STP\r\n// x\r\n');
+
+  // A new file has nowhere to go yet: "Zapisz" asks; cancelled, nothing changes.
+  await page.getByRole('button', { name: 'Nowy program' }).click();
+  await page.keyboard.type('STP');
+  await answer('cancel');
+  await page.keyboard.press('F2');
+  assert.deepEqual(await eventually(async () => (await files()).asked[3], ['save', 'program.prg']), ['save', 'program.prg']);
+  await page.getByRole('tab', { name: 'program.prg', selected: true }).waitFor();
+  assert.equal(await page.locator('.box').count(), 0);
+  // A picker that fails says why.
+  await answer('fail');
+  await page.keyboard.press('F3');
+  const box = await closeBox(page);
+  assert.equal(box.role, 'alertdialog');
+  assert.match(box.text, /zepsuty dysk/);
+  assert.deepEqual(page.errors, []);
+  await context.close();
+});

@@ -1,0 +1,55 @@
+// What the page keeps of each document across a reload beyond its text:
+// its breakpoints and whether it was changed, read back only as far as
+// they make sense.
+import { test } from 'node:test';
+import assert from 'node:assert/strict';
+import { Storage, loadMachine, type Work } from '../../src/storage';
+import { loadSizes, saveSizes } from '../../src/layout';
+
+function memoryStore(initial: Record<string, string> = {}) {
+  const items = new Map(Object.entries(initial));
+  return { items, getItem: (key: string) => items.get(key) ?? null, setItem: (key: string, value: string) => void items.set(key, value) };
+}
+
+test('a program\'s breakpoints and a changed document\'s mark survive a reload; nonsense in them does not', () => {
+  const store = memoryStore();
+  const work: Work = {
+    documents: [
+      { kind: 'program', name: 'a.prg', text: 'POB x\nSTP', encoding: 1, lineEnd: 1, breakpoints: [1, 2], modified: true },
+      { kind: 'program', name: 'b.prg', text: 'STP', encoding: 0, lineEnd: 0, breakpoints: [] },
+      { kind: 'instruction', name: 'c.rzk', text: 'ROZKAZ C;', encoding: 0, lineEnd: 2 },
+    ],
+    current: 2,
+  };
+  new Storage(store).save(work);
+  assert.deepEqual(new Storage(store).load(), work);
+
+  const saved = {
+    documents: [
+      { kind: 'program', name: 'a.prg', text: 'STP', breakpoints: [0, -1, 1.5, '3', null, 2, 4], modified: 'yes' },
+      { kind: 'program', name: 'b.prg', text: 'STP', breakpoints: 'all', modified: false },
+    ],
+    current: -4,
+  };
+  const read = new Storage(memoryStore({ 'dorum.work': JSON.stringify(saved) })).load();
+  assert.deepEqual(read, {
+    documents: [
+      { kind: 'program', name: 'a.prg', text: 'STP', encoding: 0, lineEnd: 0, breakpoints: [2, 4] },
+      { kind: 'program', name: 'b.prg', text: 'STP', encoding: 0, lineEnd: 0 },
+    ],
+    current: 0,
+  });
+});
+
+test('a kept machine needs both its name and its bytes; kept sizes are each read on their own', () => {
+  for (const stored of ['{"name": "a.lst"}', '{"bytes": "AAAA"}', '{"name": "a.lst", "bytes": 5}', '{"name": "a.lst", "bytes": ["AAAA"]}', 'null'])
+    assert.equal(loadMachine(memoryStore({ 'dorum.machine': stored })), null, stored);
+  const store = memoryStore();
+  saveSizes(store, { editorWidth: 55, lowerHeight: 12 });
+  assert.deepEqual(loadSizes(store), { editorWidth: 55, lowerHeight: 12 });
+  store.items.set('dorum.layout', '{"lowerHeight": 44}');
+  assert.deepEqual(loadSizes(store), { editorWidth: 33, lowerHeight: 44 });
+  store.items.set('dorum.layout', '{"editorWidth": 14.5, "lowerHeight": 70.5}');
+  assert.deepEqual(loadSizes(store), { editorWidth: 15, lowerHeight: 70 });
+  assert.doesNotThrow(() => saveSizes({ setItem: () => { throw new Error('full'); } }, { editorWidth: 40, lowerHeight: 40 }));
+});
