@@ -86,11 +86,13 @@ test('the find box opened again ticks what the last search ticked, each box on i
 
 test('a text being typed is checked only after the pause that follows its last key', async () => {
   const page = await openPage(site);
-  await typeProgram(page, 'STPX');
-  await page.locator('.cm-error-word').waitFor();
-  // The page's clock, not the machine's: the pauses are exact however busy
-  // the machine is (the engine's worker keeps its own time).
+  // The page's clock, not the machine's, from before the first key: the
+  // pauses are exact however busy the machine is (the engine's worker keeps
+  // its own time), and no check is left waiting on the real clock.
   await page.clock.install();
+  await typeProgram(page, 'STPX');
+  await page.clock.runFor(600);
+  await page.locator('.cm-error-word').waitFor();
   for (let key = 0; key < 8; ++key) {
     await page.keyboard.press(key % 2 === 0 ? 'Space' : 'Backspace');
     await page.clock.runFor(150);
