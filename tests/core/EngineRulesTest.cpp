@@ -203,6 +203,12 @@ TEST_F(EngineRules, AnyStopConditionRowIsRemoved) {
   rows = engine.StopConditionRows();
   ASSERT_EQ(rows.size(), 1u);
   EXPECT_EQ(rows[0].Text, "L>2");
+  // A row just past the end is no row: nothing is checked, nothing breaks.
+  engine.SetStopConditionChecked(1, false);
+  engine.RemoveStopCondition(1);
+  rows = engine.StopConditionRows();
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_TRUE(rows[0].Checked);
 }
 
 // Time 0 of a VCD file of the last cycles is the state before the first of
@@ -219,6 +225,12 @@ TEST_F(EngineRules, AVcdOfTheLastCyclesStartsWithEverySignalOff) {
   const std::string initial = vcd.substr(begin, end - begin);
   EXPECT_NE(initial.find("\n0"), std::string::npos) << initial;
   EXPECT_EQ(initial.find("\n1"), std::string::npos) << initial;
+  // and no bus driven: Dorum's two buses are unknown there.
+  std::size_t unknown = 0;
+  for (std::size_t at = initial.find("\nbx "); at != std::string::npos;
+       at = initial.find("\nbx ", at + 1))
+    ++unknown;
+  EXPECT_EQ(unknown, 2u) << initial;
   EXPECT_NE(vcd.find("\n#2\n"), std::string::npos);
   EXPECT_EQ(vcd.find("\n#4\n"), std::string::npos);
 }
