@@ -333,3 +333,313 @@ test('the lists answer their keys: watches, instructions and their lines, the ex
   assert.equal(await source.locator('li:not(.breakpoint)[aria-description]').count(), 0);
   assert.deepEqual(page.errors, []);
 });
+
+// The shown editor's selection: where it starts and what it holds.
+const selection = (page) =>
+  page.evaluate(() => {
+    const { state } = document.querySelector('[role=tabpanel]:not([hidden]) .cm-content').cmTile.root.view;
+    return `${state.selection.main.from}-${state.sliceDoc(state.selection.main.from, state.selection.main.to)}`;
+  });
+const inEditor = (page) => page.evaluate(() => document.querySelector('[role=tabpanel]:not([hidden]) .cm-content').contains(document.activeElement));
+
+test('the find box starts from the selected word, remembers its text and direction, and gives the editor back', async () => {
+  const page = await openPage(site);
+  await typeProgram(page, 'POB x\nSTP\nx: RST 1\n');
+  const find = page.getByRole('dialog', { name: 'Znajdź' });
+  const field = find.getByRole('textbox', { name: 'Znajdź' });
+  // Ctrl+L before any search opens the box, empty.
+  await page.keyboard.press('Control+L');
+  await find.waitFor();
+  assert.equal(await field.inputValue(), '');
+  await find.getByRole('button', { name: 'Anuluj' }).click();
+  assert.equal(await find.count(), 0);
+  assert.equal(await inEditor(page), true);
+  // The word selected is the text sought.
+  await page.keyboard.press('Control+Home');
+  await page.keyboard.press('End');
+  await page.keyboard.press('Shift+ArrowLeft');
+  await page.keyboard.press('Control+f');
+  assert.equal(await field.inputValue(), 'x');
+  assert.equal(await field.evaluate((e) => e === document.activeElement && e.selectionStart === 0 && e.selectionEnd === 1), true);
+  assert.equal(await find.getByRole('radio', { name: 'W dół' }).isChecked(), true);
+  await field.press('Enter');
+  assert.equal(await selection(page), '10-x');
+  await find.getByRole('radio', { name: 'W górę' }).check();
+  await find.getByRole('button', { name: 'Znajdź następny' }).click();
+  assert.equal(await selection(page), '4-x');
+  await field.press('Escape');
+  assert.equal(await inEditor(page), true);
+  // A selection of more than a line is not sought: the last text is offered, and its direction.
+  await page.keyboard.press('Control+A');
+  await page.keyboard.press('Control+F');
+  assert.equal(await field.inputValue(), 'x');
+  assert.equal(await find.getByRole('radio', { name: 'W górę' }).isChecked(), true);
+  // Enter on a check box ticks nothing and seeks nothing.
+  await page.keyboard.press('Escape');
+  await page.keyboard.press('Control+Home');
+  await page.keyboard.press('Control+F');
+  await find.getByRole('radio', { name: 'W dół' }).check();
+  await field.fill('x');
+  await find.getByRole('checkbox', { name: 'Tylko całe wyrazy' }).focus();
+  await page.keyboard.press('Enter');
+  assert.equal(await selection(page), '0-');
+  assert.equal(await find.getByRole('checkbox', { name: 'Tylko całe wyrazy' }).isChecked(), false);
+  await field.press('Enter');
+  assert.equal(await selection(page), '4-x');
+  // Ctrl+L goes on the remembered way, downwards now.
+  await page.keyboard.press('Escape');
+  await page.keyboard.press('Control+l');
+  assert.equal(await selection(page), '10-x');
+  // The replace box has no direction, and Ctrl+H in small letters opens it too.
+  await page.keyboard.press('Control+h');
+  const replace = page.getByRole('dialog', { name: 'Zamień' });
+  await replace.waitFor();
+  assert.equal(await replace.getByRole('heading').textContent(), 'Zamień');
+  assert.equal(await replace.getByRole('radio').count(), 0);
+  assert.equal(await page.getByRole('dialog', { name: 'Znajdź' }).count(), 0, 'one box at a time');
+  await replace.getByRole('button', { name: 'Anuluj' }).click();
+  assert.equal(await inEditor(page), true);
+  assert.deepEqual(page.errors, []);
+});
+
+test('the stop conditions dialog greys what cannot be done, tells faults apart and keeps what "OK" wrote', async () => {
+  const page = await openPage(site);
+  const openDialog = async () => {
+    await top(page, 'Wykonaj').click();
+    await menu(page, 'Wykonaj').getByRole('menuitem', { name: 'Warunki zatrzymania...' }).click();
+    const dialog = page.getByRole('dialog', { name: 'Warunki zatrzymania' });
+    await dialog.waitFor();
+    return dialog;
+  };
+  let dialog = await openDialog();
+  const field = dialog.getByRole('textbox', { name: 'Nowy warunek' });
+  const button = (name) => dialog.getByRole('button', { name, exact: true });
+  const greyed = async () => [await button('Dodaj').isDisabled(), await button('Usuń').isDisabled(), await button('Usuń wszystkie').isDisabled()];
+  const rows = dialog.getByRole('listitem');
+  const current = () => rows.evaluateAll((all) => all.map((r) => r.getAttribute('aria-current') === 'true'));
+  const message = dialog.locator('.message');
+  assert.deepEqual(await greyed(), [true, true, true]);
+  assert.notEqual((await dialog.locator('.note').textContent()).trim(), '');
+  assert.equal(await field.evaluate((e) => e === document.activeElement), true);
+  await field.fill('   ');
+  assert.equal(await button('Dodaj').isDisabled(), true, 'blanks are nothing to add');
+  await field.fill('AK=');
+  assert.equal(await button('Dodaj').isDisabled(), false);
+  await button('Dodaj').click();
+  await dialog.locator('.message.fault').waitFor();
+  assert.equal(await field.evaluate((e) => e === document.activeElement), true);
+  await field.fill('AK=1');
+  await field.press('Enter');
+  await eventually(() => field.inputValue(), '');
+  assert.equal(await message.evaluate((e) => e.classList.contains('fault')), false);
+  assert.deepEqual(await greyed(), [true, false, false]);
+  await field.fill('AK=2');
+  await field.press('Enter');
+  assert.deepEqual(await eventually(current, [false, true]), [false, true]);
+  // A click chooses the row "Usuń" takes.
+  await rows.nth(0).click();
+  assert.deepEqual(await current(), [true, false]);
+  await button('Usuń').click();
+  assert.deepEqual(await eventually(() => rows.allTextContents(), ['AK=2']), ['AK=2']);
+  assert.deepEqual(await current(), [true]);
+  // Unchecked, it stays unchecked; a condition typed but not added is added by "OK".
+  await rows.nth(0).getByRole('checkbox').uncheck();
+  await field.fill('AK=5');
+  await dialog.getByRole('button', { name: 'OK' }).click();
+  await dialog.waitFor({ state: 'detached' });
+  dialog = await openDialog();
+  assert.deepEqual(await rows.allTextContents(), ['AK=2', 'AK=5']);
+  assert.deepEqual([await rows.nth(0).getByRole('checkbox').isChecked(), await rows.nth(1).getByRole('checkbox').isChecked()], [false, true]);
+  assert.deepEqual(await current(), [true, false], 'the first row is chosen when the dialog opens');
+  assert.deepEqual(await greyed(), [true, false, false]);
+  // The checkbox's focus chooses its row too.
+  await rows.nth(1).getByRole('checkbox').focus();
+  assert.deepEqual(await current(), [false, true]);
+  await button('Usuń wszystkie').click();
+  assert.equal(await eventually(() => rows.count(), 0), 0);
+  assert.deepEqual(await greyed(), [true, true, true]);
+  // Enter with nothing typed is "OK".
+  await field.press('Enter');
+  await dialog.waitFor({ state: 'detached' });
+  dialog = await openDialog();
+  assert.equal(await rows.count(), 0);
+  await dialog.getByRole('button', { name: 'Anuluj' }).click();
+  assert.deepEqual(page.errors, []);
+});
+
+test('the timing diagram names its cycles, keeps the chosen registers in the machine\'s order and catches up when shown', async () => {
+  const page = await openPage(site);
+  await openExample(page, 'Dorum: suma.prg');
+  await compiled(page);
+  await page.getByRole('tab', { name: 'Przebiegi czasowe' }).click();
+  await page.locator('#timing-empty', { hasText: /^Nie zapisano jeszcze żadnego taktu\./ }).waitFor();
+  for (let cycle = 1; cycle <= 3; ++cycle) {
+    await page.keyboard.press('F7');
+    await shownCycle(page, cycle);
+  }
+  const numbers = () => page.locator('svg.timing text.number').allTextContents();
+  assert.deepEqual(await eventually(numbers, ['1', '2', '3']), ['1', '2', '3']);
+  assert.equal(await page.locator('#timing-empty').isVisible(), false);
+  assert.match(await page.locator('svg.timing').getAttribute('aria-label'), /^Przebiegi czasowe: takty 1–3, (\S+, )*czyt\b/);
+  // A signal's lane is high in the cycles it was on: czyt in the fetch of POB.
+  const czyt = page.locator('svg.timing g.lane[data-name=czyt] rect.on');
+  const firstCell = await page.locator('svg.timing text.number').first().boundingBox();
+  const on = await czyt.first().boundingBox();
+  assert.ok(on.x < firstCell.x && on.x + on.width > firstCell.x + firstCell.width, 'czyt is on in cycle 1');
+
+  // Two registers chosen the other way round: their lanes in the machine's order.
+  const choose = async (name) => {
+    await page.getByRole('button', { name: 'Pokaż rejestr' }).click();
+    await menu(page, 'Pokaż rejestr').locator('[role=menuitemcheckbox]', { hasText: new RegExp(`^${name}$`) }).click();
+  };
+  await page.getByRole('button', { name: 'Pokaż rejestr' }).click();
+  const offered = await menu(page, 'Pokaż rejestr').getByRole('menuitemcheckbox').allTextContents();
+  await page.keyboard.press('Escape');
+  const [earlier, later] = [offered.indexOf('A'), offered.indexOf('AK')].sort((a, b) => a - b).map((k) => offered[k]);
+  await choose(later);
+  await choose(earlier);
+  const registerLanes = () => page.locator('svg.timing g.lane.register').evaluateAll((all) => all.map((g) => g.dataset.name));
+  assert.deepEqual(await eventually(registerLanes, [earlier, later]), [earlier, later]);
+  await page.getByRole('button', { name: 'Pokaż rejestr' }).click();
+  const ticked = await menu(page, 'Pokaż rejestr').getByRole('menuitemcheckbox').evaluateAll((all) =>
+    all.filter((i) => i.getAttribute('aria-checked') === 'true').map((i) => i.textContent),
+  );
+  assert.deepEqual(ticked, [earlier, later]);
+  await page.keyboard.press('Escape');
+  await choose(earlier);
+  assert.deepEqual(await eventually(registerLanes, [later]), [later]);
+
+  // Out of sight it waits; shown again, it has the cycles done meanwhile.
+  await page.getByRole('tab', { name: 'Konsola' }).click();
+  await page.keyboard.press('F7');
+  await shownCycle(page, 4);
+  await page.getByRole('tab', { name: 'Przebiegi czasowe' }).click();
+  assert.deepEqual(await eventually(numbers, ['1', '2', '3', '4']), ['1', '2', '3', '4']);
+  // A click on the names' column goes nowhere; on a cycle, back to it.
+  const svg = await page.locator('svg.timing').boundingBox();
+  await page.mouse.click(svg.x + 10, svg.y + 50);
+  await page.keyboard.press('F7');
+  await shownCycle(page, 5);
+  assert.deepEqual(await eventually(numbers, ['1', '2', '3', '4', '5']), ['1', '2', '3', '4', '5']);
+  const three = await page.locator('svg.timing text.number').nth(2).boundingBox();
+  await page.mouse.click(three.x + three.width / 2, three.y + 40);
+  await shownCycle(page, 3);
+  assert.deepEqual(await eventually(numbers, ['1', '2', '3']), ['1', '2', '3']);
+  assert.equal(await page.locator('svg.timing text.number.now').textContent(), '3');
+  assert.deepEqual(page.errors, []);
+});
+
+test('lists keep the name they were read or saved under, whatever opened them, across a reload', async () => {
+  const page = await openPage(site);
+  const saveList = async (name) => {
+    const download = page.waitForEvent('download');
+    await top(page, 'Projekt').click();
+    await menu(page, 'Projekt').getByRole('menuitem', { name: 'Zapisz listę rozkazów' }).click();
+    const box = page.getByRole('dialog', { name: 'Zapisz jako' });
+    await box.waitFor();
+    const offered = await box.getByRole('textbox', { name: 'Nazwa pliku' }).inputValue();
+    if (name) await box.getByRole('textbox').fill(name);
+    await box.getByRole('button', { name: 'OK' }).click();
+    const saved = await download;
+    const chunks = [];
+    for await (const chunk of await saved.createReadStream()) chunks.push(chunk);
+    return { offered, name: saved.suggestedFilename(), bytes: Buffer.concat(chunks) };
+  };
+  const first = await saveList('moja');
+  assert.equal(first.offered, 'rozkazy.lst');
+  assert.equal(first.name, 'moja.lst');
+  assert.equal((await saveList()).offered, 'moja.lst');
+  const tabs = page.getByRole('tablist', { name: 'Otwarte pliki' }).getByRole('tab');
+  const opened = await tabs.count();
+  // Ctrl+F3 reads any file as a list.
+  const chooser = new Promise((resolve) => page.choosers.push(resolve));
+  await page.keyboard.press('Control+F3');
+  await (await chooser).setFiles({ name: 'inna.txt', mimeType: 'text/plain', buffer: first.bytes });
+  assert.equal(await eventually(async () => (await saveList()).offered, 'inna.txt'), 'inna.txt');
+  // "Otwórz" knows a list by its extension, in capitals too; an instruction likewise.
+  await uploadFile(page, 'KOPIA.LST', first.bytes);
+  assert.equal(await eventually(async () => (await saveList()).offered, 'KOPIA.LST'), 'KOPIA.LST');
+  assert.equal(await tabs.count(), opened);
+  // A list loaded is as the file has it; one the student changed stays
+  // changed across a reload, so an example asks before replacing it.
+  await page.getByRole('tab', { name: 'Lista rozkazów' }).click();
+  await page.getByRole('listbox', { name: 'Rozkazy' }).getByRole('option', { name: 'soz' }).click();
+  await page.getByRole('button', { name: 'Usuń rozkaz' }).click();
+  await page.locator('.box').getByRole('button', { name: 'Tak' }).click();
+  await page.getByRole('listbox', { name: 'Rozkazy' }).getByRole('option', { name: 'soz' }).waitFor({ state: 'detached' });
+  await page.waitForFunction(() => JSON.parse(localStorage.getItem('dorum.machine') ?? '{}').changed === true);
+  await page.reload();
+  await page.waitForSelector('body.ready');
+  await page.getByRole('button', { name: 'Przykłady' }).click();
+  await page.getByRole('menuitem', { name: 'Pelt: podprogram.prg' }).click();
+  const question = page.locator('.box');
+  await question.waitFor();
+  assert.match(await question.locator('.message').textContent(), /Lista rozkazów została zmieniona/);
+  await question.getByRole('button', { name: 'Anuluj' }).click();
+  assert.equal((await saveList()).offered, 'KOPIA.LST');
+  await uploadFile(page, 'NIC.RZK', 'ROZKAZ NIC;\nczyt wys wei il;\n');
+  await page.getByRole('tab', { name: 'NIC.RZK', selected: true }).waitFor();
+  await page.keyboard.press('Control+F9');
+  assert.deepEqual(await closeBox(page), { role: 'dialog', text: 'Rozkaz skompilowany pomyślnie' });
+  assert.deepEqual(page.errors, []);
+});
+
+test('the machine\'s controls: the widths brought into range, the interrupt buttons of a machine that has them, the tracking level', async () => {
+  const page = await openPage(site);
+  const options = page.getByRole('dialog', { name: 'Opcje projektu' });
+  const widths = async () => [await options.getByLabel('Liczba bitów adresowych').inputValue(), await options.getByLabel('Liczba bitów kodu').inputValue()];
+  await page.keyboard.press('Control+Shift+F11');
+  await options.getByLabel('Liczba bitów adresowych').fill('99');
+  await options.getByLabel('Liczba bitów kodu').fill('1');
+  await options.getByRole('radio', { name: 'Ombra' }).check();
+  await options.getByRole('button', { name: 'OK' }).click();
+  await options.waitFor({ state: 'detached' });
+  const interrupts = page.getByRole('group', { name: 'Przerwania' });
+  await interrupts.waitFor();
+  assert.deepEqual(await interrupts.getByRole('button').evaluateAll((all) => all.map((b) => b.getAttribute('aria-label'))), [
+    'Przerwanie 1', 'Przerwanie 2', 'Przerwanie 3', 'Przerwanie 4',
+  ]);
+  await page.keyboard.press('Control+Shift+F11');
+  assert.deepEqual(await widths(), ['16', '3']);
+  await options.getByLabel('Liczba bitów adresowych').fill('2');
+  await options.getByLabel('Liczba bitów kodu').fill('30');
+  await options.getByRole('button', { name: 'OK' }).click();
+  await options.waitFor({ state: 'detached' });
+  await page.keyboard.press('Control+Shift+F11');
+  assert.deepEqual(await widths(), ['5', '8']);
+  // A field left empty keeps the width it had.
+  await options.getByLabel('Liczba bitów adresowych').fill('');
+  await options.getByRole('button', { name: 'OK' }).click();
+  await options.waitFor({ state: 'detached' });
+  await page.keyboard.press('Control+Shift+F11');
+  assert.deepEqual(await widths(), ['5', '8']);
+  await options.getByRole('button', { name: 'Anuluj' }).click();
+
+  // Each button raises its own line: the first is RZ's highest bit.
+  const rz = register(page, 'RZ');
+  await interrupts.getByRole('button', { name: 'Przerwanie 1' }).click();
+  await page.waitForFunction(() => document.querySelector('g.register[data-name=RegisterRZ]')?.getAttribute('aria-label') === 'RZ : 8');
+  await interrupts.getByRole('button', { name: 'Przerwanie 4' }).click();
+  await page.waitForFunction(() => document.querySelector('g.register[data-name=RegisterRZ]')?.getAttribute('aria-label') === 'RZ : 9');
+  assert.equal(await rz.getAttribute('aria-label'), 'RZ : 9');
+
+  // The tracking level chosen is the one the machine keeps: a run at the
+  // lowest level shows no cycle until it ends.
+  await page.getByRole('radio', { name: 'niski (program)' }).check();
+  await typeProgram(page, 'DOD x\nDOD x\nSTP\nx: RST 1\n');
+  await compiled(page);
+  await page.keyboard.press('F9');
+  assert.deepEqual(await closeBox(page), { role: 'dialog', text: 'Program został zakończony.' });
+  const checkedLevels = () => page.locator('#tracking input:checked').evaluateAll((all) => all.map((r) => r.value));
+  assert.deepEqual(await checkedLevels(), ['0']);
+  await page.getByRole('radio', { name: 'wysoki (takt)' }).check();
+  await page.keyboard.press('Control+F2');
+  await shownCycle(page, 0);
+  assert.deepEqual(await checkedLevels(), ['2']);
+  // Back to the machine without interrupts: the buttons go.
+  await page.keyboard.press('Control+Shift+F11');
+  await options.getByRole('radio', { name: 'Dorum', exact: true }).check();
+  await options.getByRole('button', { name: 'OK' }).click();
+  await interrupts.waitFor({ state: 'hidden' });
+  assert.deepEqual(page.errors, []);
+});
