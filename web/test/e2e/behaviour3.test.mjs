@@ -112,10 +112,6 @@ test('every menu holds its commands with their keys, and the bar and its menus a
   assert.equal(await menu(page, 'Plik').count(), 1);
   assert.equal(await focused(page), 'Nowy');
   assert.equal(await page.getByRole('menuitem', { name: 'Nowy' }).getAttribute('aria-expanded'), 'false');
-  // Up with no item focused goes to the last.
-  await menu(page, 'Plik').focus();
-  await page.keyboard.press('ArrowUp');
-  assert.equal(await focused(page), 'Zapisz jako...');
   // Tab leaves the menus closed.
   await page.keyboard.press('Tab');
   assert.equal(await page.getByRole('menu').count(), 0);
@@ -209,7 +205,9 @@ test('context menus open by the menu key too, stay inside the window and give th
 
   // Opened in the window's corner, the menu is moved inside it.
   const { width, height } = page.viewportSize();
-  await page.locator('svg.diagram').dispatchEvent('contextmenu', { clientX: width - 2, clientY: height - 2 });
+  await page.locator('svg.diagram').evaluate((svg, [x, y]) => {
+    svg.dispatchEvent(new MouseEvent('contextmenu', { clientX: x, clientY: y, bubbles: true, cancelable: true }));
+  }, [width - 2, height - 2]);
   const placed = await menu(page, 'Schemat').boundingBox();
   assert.ok(placed.x + placed.width <= width && placed.y + placed.height <= height, JSON.stringify(placed));
   assert.ok(placed.x > 0 && placed.y > 0);
@@ -251,9 +249,16 @@ test('the lists answer their keys: watches, instructions and their lines, the ex
   // Enter opens the example focused.
   await examples.click();
   await page.getByRole('menuitem', { name: 'Dorum: suma.prg' }).focus();
-  await page.keyboard.press('Enter');
+  await page.keyboard.press(' ');
   await page.getByRole('tab', { name: 'suma.prg', selected: true }).waitFor();
   await compiled(page);
+
+  // The lower panel's tabs: only the one shown is reached by Tab, and only its panel is in sight.
+  const lower = page.getByRole('tablist', { name: 'Okna' }).getByRole('tab');
+  const lowerState = () =>
+    lower.evaluateAll((all) => all.map((t) => `${t.textContent}:${t.tabIndex}:${document.getElementById(t.getAttribute('aria-controls')).hidden}`));
+  await page.getByRole('tab', { name: 'Zmienne' }).click();
+  assert.deepEqual(await lowerState(), ['Konsola:-1:true', 'Lista rozkazów:-1:true', 'Zmienne:0:false', 'Przebiegi czasowe:-1:true']);
 
   // The watches: none chosen at first; the arrows go down and up and stop at the ends.
   await page.getByRole('tab', { name: 'Zmienne' }).click();
@@ -262,6 +267,15 @@ test('the lists answer their keys: watches, instructions and their lines, the ex
   assert.ok(rows.length >= 3, rows.join());
   const chosen = () => watches.getByRole('option', { selected: true }).allTextContents();
   assert.deepEqual(await chosen(), []);
+  // The menu key with none chosen chooses the first, and offers its menu.
+  await watches.focus();
+  await page.keyboard.press('Shift+F10');
+  await menu(page, 'Zmienne').waitFor();
+  assert.deepEqual(await chosen(), [rows[0]]);
+  await page.keyboard.press('Escape');
+  await page.getByRole('tab', { name: 'Konsola' }).click();
+  await page.getByRole('tab', { name: 'Zmienne' }).click();
+  await watches.evaluate((list) => [...list.children].forEach((item) => item.setAttribute('aria-selected', 'false')));
   await watches.focus();
   await page.keyboard.press('ArrowDown');
   assert.deepEqual(await chosen(), [rows[0]]);
@@ -274,8 +288,11 @@ test('the lists answer their keys: watches, instructions and their lines, the ex
   for (let k = 0; k < rows.length + 1; ++k) await page.keyboard.press('ArrowDown');
   assert.deepEqual(await chosen(), [rows.at(-1)]);
   // A run that changes a word keeps the watch chosen.
-  await page.keyboard.press('F8');
-  await shownCycle(page, 3);
+  const before = await watches.getByRole('option').allTextContents();
+  await page.keyboard.press('F9');
+  assert.deepEqual(await closeBox(page), { role: 'dialog', text: 'Program został zakończony.' });
+  const changed = async () => JSON.stringify(await watches.getByRole('option').allTextContents()) !== JSON.stringify(before);
+  assert.equal(await eventually(changed, true), true, 'the run changed a watched word');
   assert.deepEqual((await chosen()).length, 1);
   assert.equal((await chosen())[0].split('  ')[0], rows.at(-1).split('  ')[0]);
 
@@ -608,11 +625,17 @@ test('the machine\'s controls: the widths brought into range, the interrupt butt
   await page.keyboard.press('Control+Shift+F11');
   assert.deepEqual(await widths(), ['5', '8']);
   // A field left empty keeps the width it had.
-  await options.getByLabel('Liczba bitów adresowych').fill('');
+  await options.getByLabel('Liczba bitów adresowych').fill('7');
+  await options.getByLabel('Liczba bitów kodu').fill('6');
   await options.getByRole('button', { name: 'OK' }).click();
   await options.waitFor({ state: 'detached' });
   await page.keyboard.press('Control+Shift+F11');
-  assert.deepEqual(await widths(), ['5', '8']);
+  await options.getByLabel('Liczba bitów adresowych').fill('');
+  await options.getByLabel('Liczba bitów kodu').fill('');
+  await options.getByRole('button', { name: 'OK' }).click();
+  await options.waitFor({ state: 'detached' });
+  await page.keyboard.press('Control+Shift+F11');
+  assert.deepEqual(await widths(), ['7', '6']);
   await options.getByRole('button', { name: 'Anuluj' }).click();
 
   // Each button raises its own line: the first is RZ's highest bit.
