@@ -407,10 +407,21 @@ test('the find box starts from the selected word, remembers its text and directi
   await page.keyboard.press('Escape');
   await page.keyboard.press('Control+l');
   assert.equal(await selection(page), '10-x');
-  // The replace box has no direction, and Ctrl+H in small letters opens it too.
+  // The replace box has no direction, and Ctrl+H in small letters opens it
+  // too: it seeks downwards even when the last search went up.
+  await page.keyboard.press('Control+f');
+  await find.getByRole('radio', { name: 'W górę' }).check();
+  await find.getByRole('button', { name: 'Znajdź następny' }).click();
+  assert.equal(await selection(page), '4-x');
+  await page.keyboard.press('Escape');
+  await page.keyboard.press('Control+Home');
   await page.keyboard.press('Control+h');
   const replace = page.getByRole('dialog', { name: 'Zamień' });
   await replace.waitFor();
+  await replace.getByRole('button', { name: 'Znajdź następny' }).click();
+  assert.equal(await selection(page), '4-x');
+  await replace.getByRole('button', { name: 'Znajdź następny' }).click();
+  assert.equal(await selection(page), '10-x');
   assert.equal(await replace.getByRole('heading').textContent(), 'Zamień');
   assert.equal(await replace.getByRole('radio').count(), 0);
   assert.equal(await page.getByRole('dialog', { name: 'Znajdź' }).count(), 0, 'one box at a time');
@@ -664,5 +675,52 @@ test('the machine\'s controls: the widths brought into range, the interrupt butt
   await options.getByRole('radio', { name: 'Dorum', exact: true }).check();
   await options.getByRole('button', { name: 'OK' }).click();
   await interrupts.waitFor({ state: 'hidden' });
+  assert.deepEqual(page.errors, []);
+});
+
+test('the run keys go by the compiled program from any tab and do nothing while greyed; a smaller memory brings its rows back', async () => {
+  const page = await openPage(site);
+  await typeProgram(page, 'POB x\nDOD x\nSTP\nx: RST 3\n');
+  await page.locator('[role=tabpanel]:not([hidden]) .cm-line').nth(2).click();
+  await compiled(page);
+  // From another editor, "Do kursora" runs to the caret of the program compiled.
+  await page.getByRole('button', { name: 'Nowy program' }).click();
+  await page.keyboard.press('F4');
+  await shownCycle(page, 6);
+  assert.equal(await register(page, 'AK').getAttribute('aria-label'), 'AK : 6');
+  await page.keyboard.press('Control+F2');
+  await shownCycle(page, 0);
+  // Under manual control the greyed keys start nothing.
+  await page.getByRole('checkbox', { name: 'Sterowanie ręczne' }).check();
+  await page.waitForFunction(() => document.querySelector('#command-program')?.disabled === true);
+  await page.keyboard.press('F9');
+  await page.keyboard.press('F8');
+  await page.keyboard.press('F7');
+  await shownCycle(page, 1);
+  assert.equal(await page.locator('.box').count(), 0);
+  assert.equal(await page.locator('svg.diagram').getAttribute('data-cycles'), '1');
+  await page.getByRole('checkbox', { name: 'Sterowanie ręczne' }).uncheck();
+
+  // A memory made smaller while its last rows are shown: the rows come back within it.
+  const options = page.getByRole('dialog', { name: 'Opcje projektu' });
+  const setAddressBits = async (bits) => {
+    await page.keyboard.press('Control+Shift+F11');
+    await options.getByLabel('Liczba bitów adresowych').fill(String(bits));
+    await options.getByRole('button', { name: 'OK' }).click();
+    await options.waitFor({ state: 'detached' });
+  };
+  await setAddressBits(6);
+  const bar = page.getByRole('scrollbar', { name: 'Przewijanie pamięci' });
+  const rows = page.locator('svg.diagram text.row');
+  const shown = await rows.count();
+  await eventually(() => bar.getAttribute('aria-valuemax'), String(64 - shown));
+  await bar.focus();
+  await page.keyboard.press('End');
+  await page.waitForFunction(() => document.querySelector('svg.diagram text.row:last-of-type')?.getAttribute('aria-label')?.startsWith('63  '));
+  await setAddressBits(5);
+  await page.waitForFunction(() => document.querySelector('svg.diagram text.row:last-of-type')?.getAttribute('aria-label')?.startsWith('31  '));
+  assert.equal(await bar.getAttribute('aria-valuemax'), String(32 - shown));
+  assert.equal(await bar.getAttribute('aria-valuenow'), String(32 - shown));
+  assert.equal(await bar.getAttribute('aria-valuetext'), `adres ${32 - shown}`);
   assert.deepEqual(page.errors, []);
 });
