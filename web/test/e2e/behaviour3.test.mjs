@@ -680,6 +680,11 @@ test('the machine\'s controls: the widths brought into range, the interrupt butt
 
 test('the run keys go by the compiled program from any tab and do nothing while greyed; a smaller memory brings its rows back', async () => {
   const page = await openPage(site);
+  // A compile that fails hands the keyboard to the editor, even from the button.
+  await typeProgram(page, 'STPX\n');
+  await page.getByRole('button', { name: 'Kompiluj' }).click();
+  assert.equal((await closeBox(page)).role, 'alertdialog');
+  assert.equal(await eventually(() => inEditor(page), true), true);
   await typeProgram(page, 'POB x\nDOD x\nSTP\nx: RST 3\n');
   await page.locator('[role=tabpanel]:not([hidden]) .cm-line').nth(2).click();
   await compiled(page);
