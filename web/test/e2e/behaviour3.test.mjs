@@ -1,0 +1,731 @@
+// The page's smaller promises, one panel at a time: what each menu holds
+// and how its keys move, the keys every command answers to, the context
+// menus, the lists' keys, the find box's memory, the stop conditions'
+// greying, the timing diagram's lanes and the list files' names.
+import { after, before, test } from 'node:test';
+import assert from 'node:assert/strict';
+import { closeBox, eventually, openExample, openPage, register, shownCycle, startSite, typeProgram, uploadFile } from './harness.mjs';
+
+let site;
+
+before(async () => {
+  site = await startSite();
+});
+after(async () => {
+  await site?.close();
+});
+
+const menu = (page, name) => page.getByRole('menu', { name });
+const bar = (page) => page.getByRole('menubar');
+const top = (page, name) => bar(page).getByRole('menuitem', { name });
+// The focused menu item's label (or the focused element's text).
+const focused = (page) =>
+  page.evaluate(() => (document.activeElement?.matches('li') ? document.activeElement.firstElementChild : document.activeElement)?.textContent);
+// A menu as the student reads it: each label with its key, a line as "---".
+const entriesOf = (list) =>
+  list.locator(':scope > li').evaluateAll((items) =>
+    items.map((li) => {
+      if (li.getAttribute('role') === 'separator') return '---';
+      const key = li.getAttribute('aria-keyshortcuts');
+      const shown = li.querySelector('.key')?.textContent;
+      return [li.firstElementChild.textContent, key, shown].filter(Boolean).join(' ');
+    }),
+  );
+
+async function compiled(page) {
+  await page.keyboard.press('Control+F9');
+  assert.deepEqual(await closeBox(page), { role: 'dialog', text: 'Program został skompilowany' });
+}
+
+test('every menu holds its commands with their keys, and the bar and its menus answer mouse and keys', async () => {
+  const page = await openPage(site);
+  const expected = {
+    Plik: ['Nowy', 'Otwórz... F3 F3', 'Zapisz F2 F2', 'Zapisz jako...'],
+    Szukaj: ['Znajdź... Control+F Ctrl+F', 'Znajdź następny Control+L Ctrl+L', 'Zamień Control+H Ctrl+H'],
+    Projekt: ['Zapisz listę rozkazów', 'Ładuj listę rozkazów Control+F3 Ctrl+F3', 'Opcje ... Control+Shift+F11 Ctrl+Shift+F11'],
+    Wykonaj: [
+      'Program F9 F9', 'Rozkaz F8 F8', 'Takt F7 F7', 'Do kursora F4 F4', 'Reset Control+F2 Ctrl+F2', 'Przerwij', '---',
+      'Cofnij takt Shift+F7 Shift+F7', 'Cofnij rozkaz Shift+F8 Shift+F8', '---', 'Warunki zatrzymania...',
+    ],
+    Pomoc: ['Zawartość'],
+  };
+  for (const [name, entries] of Object.entries(expected)) {
+    await top(page, name).click();
+    assert.equal(await top(page, name).getAttribute('aria-expanded'), 'true', name);
+    assert.deepEqual(await entriesOf(menu(page, name)), entries, name);
+    // A click on the open menu's own item closes it.
+    await top(page, name).click();
+    assert.equal(await menu(page, name).count(), 0, name);
+    assert.equal(await top(page, name).getAttribute('aria-expanded'), 'false', name);
+  }
+  // The toolbar's buttons tell the same keys.
+  const keys = await page.locator('header.toolbar button[aria-keyshortcuts]').evaluateAll((all) =>
+    Object.fromEntries(all.map((b) => [b.textContent, [b.getAttribute('aria-keyshortcuts'), b.title]])),
+  );
+  assert.deepEqual(keys, {
+    Otwórz: ['F3', 'Otwórz (F3)'],
+    Zapisz: ['F2', 'Zapisz (F2)'],
+    'Opcje ...': ['Control+Shift+F11', 'Opcje ... (Ctrl+Shift+F11)'],
+    Takt: ['F7', 'Takt (F7)'],
+    Rozkaz: ['F8', 'Rozkaz (F8)'],
+    Program: ['F9', 'Program (F9)'],
+    'Do kursora': ['F4', 'Do kursora (F4)'],
+    Reset: ['Control+F2', 'Reset (Ctrl+F2)'],
+    'Cofnij takt': ['Shift+F7', 'Cofnij takt (Shift+F7)'],
+    'Cofnij rozkaz': ['Shift+F8', 'Cofnij rozkaz (Shift+F8)'],
+  });
+
+  // Along the bar: one item at a time is reached by Tab, and the arrows go round.
+  const tabbable = () => bar(page).getByRole('menuitem').evaluateAll((all) => all.filter((t) => t.tabIndex === 0).map((t) => t.textContent));
+  assert.deepEqual(await tabbable(), ['Plik']);
+  await top(page, 'Plik').focus();
+  await page.keyboard.press('ArrowLeft');
+  assert.equal(await focused(page), 'Pomoc');
+  assert.deepEqual(await tabbable(), ['Pomoc']);
+  await page.keyboard.press('ArrowRight');
+  await page.keyboard.press('ArrowRight');
+  assert.equal(await focused(page), 'Szukaj');
+  assert.deepEqual(await tabbable(), ['Szukaj']);
+  assert.equal(await page.getByRole('menu').count(), 0, 'the arrows along the bar open nothing');
+
+  // Enter on the bar opens its menu at the first item; down from the last goes round to the first.
+  await top(page, 'Plik').focus();
+  await page.keyboard.press('Enter');
+  assert.equal(await focused(page), 'Nowy');
+  await page.keyboard.press('End');
+  await page.keyboard.press('ArrowDown');
+  assert.equal(await focused(page), 'Nowy');
+  // The same letter again goes on to the next item it begins, and round.
+  await page.keyboard.press('z');
+  assert.equal(await focused(page), 'Zapisz');
+  await page.keyboard.press('z');
+  assert.equal(await focused(page), 'Zapisz jako...');
+  await page.keyboard.press('z');
+  assert.equal(await focused(page), 'Zapisz');
+  // A submenu: Space opens it, Escape closes it alone, back on its item.
+  await page.keyboard.press('Home');
+  await page.keyboard.press(' ');
+  assert.equal(await focused(page), 'Program');
+  assert.equal(await page.getByRole('menuitem', { name: 'Nowy' }).getAttribute('aria-expanded'), 'true');
+  await page.keyboard.press('Escape');
+  assert.equal(await menu(page, 'Nowy').count(), 0);
+  assert.equal(await menu(page, 'Plik').count(), 1);
+  assert.equal(await focused(page), 'Nowy');
+  assert.equal(await page.getByRole('menuitem', { name: 'Nowy' }).getAttribute('aria-expanded'), 'false');
+  // Tab leaves the menus closed.
+  await page.keyboard.press('Tab');
+  assert.equal(await page.getByRole('menu').count(), 0);
+  assert.equal(await top(page, 'Plik').getAttribute('aria-expanded'), 'false');
+
+  // The mouse: a click opens a menu without choosing an item; moving to the
+  // next item of the bar opens its menu; resting on "Nowy" opens its
+  // submenu, and moving on closes it.
+  await top(page, 'Plik').click();
+  assert.equal(await focused(page), 'Plik');
+  await top(page, 'Szukaj').hover();
+  assert.equal(await menu(page, 'Szukaj').count(), 1);
+  assert.equal(await menu(page, 'Plik').count(), 0);
+  await top(page, 'Plik').hover();
+  await menu(page, 'Plik').getByRole('menuitem', { name: 'Nowy' }).hover();
+  await menu(page, 'Nowy').waitFor();
+  await menu(page, 'Plik').getByRole('menuitem', { name: 'Zapisz', exact: true }).hover();
+  assert.equal(await eventually(() => menu(page, 'Nowy').count(), 0), 0);
+  assert.equal(await focused(page), 'Zapisz');
+  // A click elsewhere closes the menus.
+  await page.locator('#console-output').click();
+  assert.equal(await page.getByRole('menu').count(), 0);
+
+  // The items do what they say.
+  const tabs = page.getByRole('tablist', { name: 'Otwarte pliki' }).getByRole('tab');
+  const before = await tabs.count();
+  await top(page, 'Plik').click();
+  await menu(page, 'Plik').getByRole('menuitem', { name: 'Nowy' }).click();
+  await menu(page, 'Nowy').getByRole('menuitem', { name: 'Program' }).click();
+  assert.equal(await eventually(() => tabs.count(), before + 1), before + 1);
+  await top(page, 'Szukaj').click();
+  await menu(page, 'Szukaj').getByRole('menuitem', { name: 'Zamień' }).click();
+  await page.getByRole('dialog', { name: 'Zamień' }).waitFor();
+  await page.keyboard.press('Escape');
+  await top(page, 'Szukaj').click();
+  await menu(page, 'Szukaj').getByRole('menuitem', { name: 'Znajdź...' }).click();
+  await page.getByRole('dialog', { name: 'Znajdź' }).waitFor();
+  await page.keyboard.press('Escape');
+  await top(page, 'Projekt').click();
+  await menu(page, 'Projekt').getByRole('menuitem', { name: 'Opcje ...' }).click();
+  await page.locator('form.box').waitFor();
+  await page.locator('form.box').getByRole('button', { name: 'Anuluj' }).click();
+  await top(page, 'Pomoc').click();
+  const help = page.waitForEvent('popup');
+  await menu(page, 'Pomoc').getByRole('menuitem', { name: 'Zawartość' }).click();
+  assert.match((await help).url(), /\/help\/index\.html$/);
+  assert.deepEqual(page.errors, []);
+});
+
+test('context menus open by the menu key too, stay inside the window and give the keyboard back', async () => {
+  const page = await openPage(site);
+  const ak = register(page, 'AK');
+  await ak.focus();
+  await page.keyboard.press('ContextMenu');
+  await menu(page, 'Rejestr').waitFor();
+  assert.equal(await focused(page), 'Wpisz wartość');
+  await page.keyboard.press('Escape');
+  assert.equal(await menu(page, 'Rejestr').count(), 0);
+  assert.equal(await ak.evaluate((e) => e === document.activeElement), true);
+  // "Wpisz wartość" asks for the register's value.
+  await page.keyboard.press('Shift+F10');
+  await page.keyboard.press('Enter');
+  const box = page.locator('.box');
+  await box.waitFor();
+  assert.equal(await box.locator('h2').textContent(), 'Rejestr AK');
+  await box.locator('input').fill('7');
+  await box.getByRole('button', { name: 'OK' }).click();
+  await page.getByRole('button', { name: 'AK : 7' }).waitFor();
+  // Space, as Enter, on a register asks for its value.
+  await ak.focus();
+  await page.keyboard.press(' ');
+  await box.waitFor();
+  assert.equal(await box.locator('input').inputValue(), '7');
+  await box.getByRole('button', { name: 'Anuluj' }).click();
+  await box.waitFor({ state: 'detached' });
+
+  // A memory row's menu is the diagram's; Escape gives the row the keyboard back.
+  const row = page.locator('svg.diagram text.row').nth(2);
+  await row.focus();
+  await page.keyboard.press('Shift+F10');
+  await menu(page, 'Schemat').waitFor();
+  assert.equal(await focused(page), 'Zapisz schemat jako PNG...');
+  await page.keyboard.press('Escape');
+  assert.equal(await row.evaluate((e) => e === document.activeElement), true);
+  // Space on a row enters its word.
+  await page.keyboard.press(' ');
+  await box.waitFor();
+  assert.equal(await box.locator('label').textContent(), 'Wartość[2]');
+  await box.getByRole('button', { name: 'Anuluj' }).click();
+  await box.waitFor({ state: 'detached' });
+
+  // Opened in the window's corner, the menu is moved inside it.
+  const { width, height } = page.viewportSize();
+  await page.locator('svg.diagram').evaluate((svg, [x, y]) => {
+    svg.dispatchEvent(new MouseEvent('contextmenu', { clientX: x, clientY: y, bubbles: true, cancelable: true }));
+  }, [width - 2, height - 2]);
+  const placed = await menu(page, 'Schemat').boundingBox();
+  assert.ok(placed.x + placed.width <= width && placed.y + placed.height <= height, JSON.stringify(placed));
+  assert.ok(placed.x > 0 && placed.y > 0);
+  await page.keyboard.press('Escape');
+  // Opened by a click, at the pointer.
+  await page.locator('svg.diagram').click({ button: 'right', position: { x: 30, y: 40 } });
+  const diagramBox = await page.locator('svg.diagram').boundingBox();
+  const atPointer = await menu(page, 'Schemat').boundingBox();
+  assert.ok(Math.abs(atPointer.x - diagramBox.x - 30) <= 1 && Math.abs(atPointer.y - diagramBox.y - 40) <= 1, JSON.stringify(atPointer));
+  await page.keyboard.press('Escape');
+
+  // The timing diagram offers only the registers the machine has.
+  await page.getByRole('tab', { name: 'Przebiegi czasowe' }).click();
+  await page.getByRole('button', { name: 'Pokaż rejestr' }).click();
+  const offered = await menu(page, 'Pokaż rejestr').getByRole('menuitemcheckbox').allTextContents();
+  assert.ok(offered.includes('AK') && offered.includes('A'), offered.join());
+  assert.ok(!offered.includes('X') && !offered.includes('Y'), offered.join());
+  assert.deepEqual(page.errors, []);
+});
+
+test('the lists answer their keys: watches, instructions and their lines, the examples', async () => {
+  const page = await openPage(site);
+  // The examples' menu: the arrows go round, Escape closes it on its button.
+  const examples = page.getByRole('button', { name: 'Przykłady' });
+  await examples.click();
+  assert.equal(await examples.getAttribute('aria-expanded'), 'true');
+  const items = menu(page, 'Przykłady').getByRole('menuitem');
+  const names = await items.evaluateAll((all) => all.map((i) => i.getAttribute('aria-label')));
+  assert.equal(await page.evaluate(() => document.activeElement?.getAttribute('aria-label')), names[0]);
+  await page.keyboard.press('ArrowUp');
+  assert.equal(await page.evaluate(() => document.activeElement?.getAttribute('aria-label')), names.at(-1));
+  await page.keyboard.press('ArrowDown');
+  await page.keyboard.press('ArrowDown');
+  assert.equal(await page.evaluate(() => document.activeElement?.getAttribute('aria-label')), names[1]);
+  await page.keyboard.press('Escape');
+  assert.equal(await menu(page, 'Przykłady').isVisible(), false);
+  assert.equal(await examples.getAttribute('aria-expanded'), 'false');
+  assert.equal(await examples.evaluate((e) => e === document.activeElement), true);
+  // Enter opens the example focused.
+  await examples.click();
+  await page.getByRole('menuitem', { name: 'Dorum: suma.prg' }).focus();
+  await page.keyboard.press(' ');
+  await page.getByRole('tab', { name: 'suma.prg', selected: true }).waitFor();
+  await compiled(page);
+
+  // The lower panel's tabs: only the one shown is reached by Tab, and only its panel is in sight.
+  const lower = page.getByRole('tablist', { name: 'Okna' }).getByRole('tab');
+  const lowerState = () =>
+    lower.evaluateAll((all) => all.map((t) => `${t.textContent}:${t.tabIndex}:${document.getElementById(t.getAttribute('aria-controls')).hidden}`));
+  await page.getByRole('tab', { name: 'Zmienne' }).click();
+  assert.deepEqual(await lowerState(), ['Konsola:-1:true', 'Lista rozkazów:-1:true', 'Zmienne:0:false', 'Przebiegi czasowe:-1:true']);
+
+  // The watches: none chosen at first; the arrows go down and up and stop at the ends.
+  await page.getByRole('tab', { name: 'Zmienne' }).click();
+  const watches = page.getByRole('listbox', { name: 'Zmienne programu' });
+  const rows = await watches.getByRole('option').allTextContents();
+  assert.ok(rows.length >= 3, rows.join());
+  const chosen = () => watches.getByRole('option', { selected: true }).allTextContents();
+  assert.deepEqual(await chosen(), []);
+  // The menu key with none chosen chooses the first, and offers its menu.
+  await watches.focus();
+  await page.keyboard.press('Shift+F10');
+  await menu(page, 'Zmienne').waitFor();
+  assert.deepEqual(await chosen(), [rows[0]]);
+  await page.keyboard.press('Escape');
+  await page.getByRole('tab', { name: 'Konsola' }).click();
+  await page.getByRole('tab', { name: 'Zmienne' }).click();
+  await watches.evaluate((list) => [...list.children].forEach((item) => item.setAttribute('aria-selected', 'false')));
+  await watches.focus();
+  await page.keyboard.press('ArrowDown');
+  assert.deepEqual(await chosen(), [rows[0]]);
+  await page.keyboard.press('ArrowDown');
+  assert.deepEqual(await chosen(), [rows[1]]);
+  assert.equal(await watches.getAttribute('aria-activedescendant'), 'watch-1');
+  await page.keyboard.press('ArrowUp');
+  await page.keyboard.press('ArrowUp');
+  assert.deepEqual(await chosen(), [rows[0]]);
+  for (let k = 0; k < rows.length + 1; ++k) await page.keyboard.press('ArrowDown');
+  assert.deepEqual(await chosen(), [rows.at(-1)]);
+  // A run that changes a word keeps the watch chosen.
+  const before = await watches.getByRole('option').allTextContents();
+  await page.keyboard.press('F9');
+  assert.deepEqual(await closeBox(page), { role: 'dialog', text: 'Program został zakończony.' });
+  const changed = async () => JSON.stringify(await watches.getByRole('option').allTextContents()) !== JSON.stringify(before);
+  assert.equal(await eventually(changed, true), true, 'the run changed a watched word');
+  assert.deepEqual((await chosen()).length, 1);
+  assert.equal((await chosen())[0].split('  ')[0], rows.at(-1).split('  ')[0]);
+
+  // The instructions: the arrows choose one and show its lines, stopping at the ends.
+  await page.getByRole('tab', { name: 'Lista rozkazów' }).click();
+  const list = page.getByRole('listbox', { name: 'Rozkazy' });
+  const source = page.getByRole('listbox', { name: 'Treść rozkazu' });
+  const chosenName = () => list.getByRole('option', { selected: true }).allTextContents();
+  const all = await list.getByRole('option').allTextContents();
+  await list.getByRole('option').first().click();
+  await list.focus();
+  await page.keyboard.press('ArrowUp');
+  assert.deepEqual(await chosenName(), [all[0]]);
+  await page.keyboard.press('ArrowDown');
+  assert.deepEqual(await chosenName(), [all[1]]);
+  assert.match((await source.getByRole('option').allTextContents()).join('\n'), new RegExp(`^ROZKAZ ${all[1]}\\b`, 'im'));
+  for (let k = 0; k < all.length; ++k) await page.keyboard.press('ArrowDown');
+  assert.deepEqual(await chosenName(), [all.at(-1)]);
+  // Delete asks first; "Nie" keeps it.
+  await page.keyboard.press('Delete');
+  const question = page.locator('.box');
+  await question.waitFor();
+  assert.match(await question.locator('.message').textContent(), new RegExp(all.at(-1)));
+  await question.getByRole('button', { name: 'Nie' }).click();
+  await question.waitFor({ state: 'detached' });
+  assert.equal(await list.getByRole('option').count(), all.length);
+  // "Tak": it goes, and the one before it is chosen.
+  await page.getByRole('button', { name: 'Usuń rozkaz' }).click();
+  await question.getByRole('button', { name: 'Tak' }).click();
+  assert.equal(await eventually(() => list.getByRole('option').count(), all.length - 1), all.length - 1);
+  assert.deepEqual(await chosenName(), [all.at(-2)]);
+  assert.ok((await source.getByRole('option').count()) > 0);
+
+  // Its lines: the arrows from none to the first, down and up, not past the first.
+  await list.getByRole('option').filter({ hasText: /^pob$/ }).click();
+  const lines = await source.getByRole('option').allTextContents();
+  const chosenLine = () => source.getByRole('option', { selected: true }).allTextContents();
+  await source.focus();
+  await page.keyboard.press('ArrowDown');
+  assert.deepEqual(await chosenLine(), [lines[0]]);
+  await page.keyboard.press('ArrowDown');
+  assert.deepEqual(await chosenLine(), [lines[1]]);
+  await page.keyboard.press('ArrowUp');
+  await page.keyboard.press('ArrowUp');
+  assert.deepEqual(await chosenLine(), [lines[0]]);
+  for (let k = 0; k < lines.length + 1; ++k) await page.keyboard.press('ArrowDown');
+  assert.deepEqual(await chosenLine(), [lines.at(-1)]);
+  // Ctrl+F8 on a cycle's line marks it, and says so to a screen reader.
+  const cycleLine = source.locator('li.cycle').first();
+  await cycleLine.click();
+  await source.focus();
+  await page.keyboard.press('Control+F8');
+  await source.locator('li.breakpoint').waitFor();
+  assert.equal(await source.locator('li.breakpoint').getAttribute('aria-description'), 'punkt zatrzymania');
+  assert.equal(await source.locator('li:not(.breakpoint)[aria-description]').count(), 0);
+  assert.deepEqual(page.errors, []);
+});
+
+// The shown editor's selection: where it starts and what it holds.
+const selection = (page) =>
+  page.evaluate(() => {
+    const { state } = document.querySelector('[role=tabpanel]:not([hidden]) .cm-content').cmTile.root.view;
+    return `${state.selection.main.from}-${state.sliceDoc(state.selection.main.from, state.selection.main.to)}`;
+  });
+const inEditor = (page) => page.evaluate(() => document.querySelector('[role=tabpanel]:not([hidden]) .cm-content').contains(document.activeElement));
+
+test('the find box starts from the selected word, remembers its text and direction, and gives the editor back', async () => {
+  const page = await openPage(site);
+  await typeProgram(page, 'POB x\nSTP\nx: RST 1\n');
+  const find = page.getByRole('dialog', { name: 'Znajdź' });
+  const field = find.getByRole('textbox', { name: 'Znajdź' });
+  // Ctrl+L before any search opens the box, empty.
+  await page.keyboard.press('Control+L');
+  await find.waitFor();
+  assert.equal(await field.inputValue(), '');
+  await find.getByRole('button', { name: 'Anuluj' }).click();
+  assert.equal(await find.count(), 0);
+  assert.equal(await inEditor(page), true);
+  // The word selected is the text sought.
+  await page.keyboard.press('Control+Home');
+  await page.keyboard.press('End');
+  await page.keyboard.press('Shift+ArrowLeft');
+  await page.keyboard.press('Control+f');
+  assert.equal(await field.inputValue(), 'x');
+  assert.equal(await field.evaluate((e) => e === document.activeElement && e.selectionStart === 0 && e.selectionEnd === 1), true);
+  assert.equal(await find.getByRole('radio', { name: 'W dół' }).isChecked(), true);
+  await field.press('Enter');
+  assert.equal(await selection(page), '10-x');
+  await find.getByRole('radio', { name: 'W górę' }).check();
+  await find.getByRole('button', { name: 'Znajdź następny' }).click();
+  assert.equal(await selection(page), '4-x');
+  await field.press('Escape');
+  assert.equal(await inEditor(page), true);
+  // A selection of more than a line is not sought: the last text is offered, and its direction.
+  await page.keyboard.press('Control+A');
+  await page.keyboard.press('Control+F');
+  assert.equal(await field.inputValue(), 'x');
+  assert.equal(await find.getByRole('radio', { name: 'W górę' }).isChecked(), true);
+  // Enter on a check box ticks nothing and seeks nothing.
+  await page.keyboard.press('Escape');
+  await page.keyboard.press('Control+Home');
+  await page.keyboard.press('Control+F');
+  await find.getByRole('radio', { name: 'W dół' }).check();
+  await field.fill('x');
+  await find.getByRole('checkbox', { name: 'Tylko całe wyrazy' }).focus();
+  await page.keyboard.press('Enter');
+  assert.equal(await selection(page), '0-');
+  assert.equal(await find.getByRole('checkbox', { name: 'Tylko całe wyrazy' }).isChecked(), false);
+  await field.press('Enter');
+  assert.equal(await selection(page), '4-x');
+  // Ctrl+L goes on the remembered way, downwards now.
+  await page.keyboard.press('Escape');
+  await page.keyboard.press('Control+l');
+  assert.equal(await selection(page), '10-x');
+  // The replace box has no direction, and Ctrl+H in small letters opens it
+  // too: it seeks downwards even when the last search went up.
+  await page.keyboard.press('Control+f');
+  await find.getByRole('radio', { name: 'W górę' }).check();
+  await find.getByRole('button', { name: 'Znajdź następny' }).click();
+  assert.equal(await selection(page), '4-x');
+  await page.keyboard.press('Escape');
+  await page.keyboard.press('Control+Home');
+  await page.keyboard.press('Control+h');
+  const replace = page.getByRole('dialog', { name: 'Zamień' });
+  await replace.waitFor();
+  await replace.getByRole('button', { name: 'Znajdź następny' }).click();
+  assert.equal(await selection(page), '4-x');
+  await replace.getByRole('button', { name: 'Znajdź następny' }).click();
+  assert.equal(await selection(page), '10-x');
+  assert.equal(await replace.getByRole('heading').textContent(), 'Zamień');
+  assert.equal(await replace.getByRole('radio').count(), 0);
+  assert.equal(await page.getByRole('dialog', { name: 'Znajdź' }).count(), 0, 'one box at a time');
+  await replace.getByRole('button', { name: 'Anuluj' }).click();
+  assert.equal(await inEditor(page), true);
+  assert.deepEqual(page.errors, []);
+});
+
+test('the stop conditions dialog greys what cannot be done, tells faults apart and keeps what "OK" wrote', async () => {
+  const page = await openPage(site);
+  const openDialog = async () => {
+    await top(page, 'Wykonaj').click();
+    await menu(page, 'Wykonaj').getByRole('menuitem', { name: 'Warunki zatrzymania...' }).click();
+    const dialog = page.getByRole('dialog', { name: 'Warunki zatrzymania' });
+    await dialog.waitFor();
+    return dialog;
+  };
+  let dialog = await openDialog();
+  const field = dialog.getByRole('textbox', { name: 'Nowy warunek' });
+  const button = (name) => dialog.getByRole('button', { name, exact: true });
+  const greyed = async () => [await button('Dodaj').isDisabled(), await button('Usuń').isDisabled(), await button('Usuń wszystkie').isDisabled()];
+  const rows = dialog.getByRole('listitem');
+  const current = () => rows.evaluateAll((all) => all.map((r) => r.getAttribute('aria-current') === 'true'));
+  const message = dialog.locator('.message');
+  assert.deepEqual(await greyed(), [true, true, true]);
+  assert.notEqual((await dialog.locator('.note').textContent()).trim(), '');
+  assert.equal(await field.evaluate((e) => e === document.activeElement), true);
+  await field.fill('   ');
+  assert.equal(await button('Dodaj').isDisabled(), true, 'blanks are nothing to add');
+  await field.fill('AK=');
+  assert.equal(await button('Dodaj').isDisabled(), false);
+  await button('Dodaj').click();
+  await dialog.locator('.message.fault').waitFor();
+  assert.equal(await field.evaluate((e) => e === document.activeElement), true);
+  await field.fill('AK=1');
+  await field.press('Enter');
+  await eventually(() => field.inputValue(), '');
+  assert.equal(await message.evaluate((e) => e.classList.contains('fault')), false);
+  assert.deepEqual(await greyed(), [true, false, false]);
+  await field.fill('AK=2');
+  await field.press('Enter');
+  assert.deepEqual(await eventually(current, [false, true]), [false, true]);
+  // A click chooses the row "Usuń" takes.
+  await rows.nth(0).click();
+  assert.deepEqual(await current(), [true, false]);
+  await button('Usuń').click();
+  assert.deepEqual(await eventually(() => rows.allTextContents(), ['AK=2']), ['AK=2']);
+  assert.deepEqual(await current(), [true]);
+  // Unchecked, it stays unchecked; a condition typed but not added is added by "OK".
+  await rows.nth(0).getByRole('checkbox').uncheck();
+  await field.fill('AK=5');
+  await dialog.getByRole('button', { name: 'OK' }).click();
+  await dialog.waitFor({ state: 'detached' });
+  dialog = await openDialog();
+  assert.deepEqual(await rows.allTextContents(), ['AK=2', 'AK=5']);
+  assert.deepEqual([await rows.nth(0).getByRole('checkbox').isChecked(), await rows.nth(1).getByRole('checkbox').isChecked()], [false, true]);
+  assert.deepEqual(await current(), [true, false], 'the first row is chosen when the dialog opens');
+  assert.deepEqual(await greyed(), [true, false, false]);
+  // The checkbox's focus chooses its row too.
+  await rows.nth(1).getByRole('checkbox').focus();
+  assert.deepEqual(await current(), [false, true]);
+  await button('Usuń wszystkie').click();
+  assert.equal(await eventually(() => rows.count(), 0), 0);
+  assert.deepEqual(await greyed(), [true, true, true]);
+  // Enter with nothing typed is "OK".
+  await field.press('Enter');
+  await dialog.waitFor({ state: 'detached' });
+  dialog = await openDialog();
+  assert.equal(await rows.count(), 0);
+  await dialog.getByRole('button', { name: 'Anuluj' }).click();
+  assert.deepEqual(page.errors, []);
+});
+
+test('the timing diagram names its cycles, keeps the chosen registers in the machine\'s order and catches up when shown', async () => {
+  const page = await openPage(site);
+  await openExample(page, 'Dorum: suma.prg');
+  await compiled(page);
+  await page.getByRole('tab', { name: 'Przebiegi czasowe' }).click();
+  await page.locator('#timing-empty', { hasText: /^Nie zapisano jeszcze żadnego taktu\./ }).waitFor();
+  for (let cycle = 1; cycle <= 3; ++cycle) {
+    await page.keyboard.press('F7');
+    await shownCycle(page, cycle);
+  }
+  const numbers = () => page.locator('svg.timing text.number').allTextContents();
+  assert.deepEqual(await eventually(numbers, ['1', '2', '3']), ['1', '2', '3']);
+  assert.equal(await page.locator('#timing-empty').isVisible(), false);
+  assert.match(await page.locator('svg.timing').getAttribute('aria-label'), /^Przebiegi czasowe: takty 1–3, (\S+, )*czyt\b/);
+  // A signal's lane is high in the cycles it was on: czyt in the fetch of POB.
+  const czyt = page.locator('svg.timing g.lane[data-name=czyt] rect.on');
+  const firstCell = await page.locator('svg.timing text.number').first().boundingBox();
+  const on = await czyt.first().boundingBox();
+  assert.ok(on.x < firstCell.x && on.x + on.width > firstCell.x + firstCell.width, 'czyt is on in cycle 1');
+
+  // Two registers chosen the other way round: their lanes in the machine's order.
+  const choose = async (name) => {
+    await page.getByRole('button', { name: 'Pokaż rejestr' }).click();
+    await menu(page, 'Pokaż rejestr').locator('[role=menuitemcheckbox]', { hasText: new RegExp(`^${name}$`) }).click();
+  };
+  await page.getByRole('button', { name: 'Pokaż rejestr' }).click();
+  const offered = await menu(page, 'Pokaż rejestr').getByRole('menuitemcheckbox').allTextContents();
+  await page.keyboard.press('Escape');
+  const [earlier, later] = [offered.indexOf('A'), offered.indexOf('AK')].sort((a, b) => a - b).map((k) => offered[k]);
+  await choose(later);
+  await choose(earlier);
+  const registerLanes = () => page.locator('svg.timing g.lane.register').evaluateAll((all) => all.map((g) => g.dataset.name));
+  assert.deepEqual(await eventually(registerLanes, [earlier, later]), [earlier, later]);
+  await page.getByRole('button', { name: 'Pokaż rejestr' }).click();
+  const ticked = await menu(page, 'Pokaż rejestr').getByRole('menuitemcheckbox').evaluateAll((all) =>
+    all.filter((i) => i.getAttribute('aria-checked') === 'true').map((i) => i.textContent),
+  );
+  assert.deepEqual(ticked, [earlier, later]);
+  await page.keyboard.press('Escape');
+  await choose(earlier);
+  assert.deepEqual(await eventually(registerLanes, [later]), [later]);
+
+  // Out of sight it waits; shown again, it has the cycles done meanwhile.
+  await page.getByRole('tab', { name: 'Konsola' }).click();
+  await page.keyboard.press('F7');
+  await shownCycle(page, 4);
+  await page.getByRole('tab', { name: 'Przebiegi czasowe' }).click();
+  assert.deepEqual(await eventually(numbers, ['1', '2', '3', '4']), ['1', '2', '3', '4']);
+  // A click on the names' column goes nowhere; on a cycle, back to it.
+  const svg = await page.locator('svg.timing').boundingBox();
+  await page.mouse.click(svg.x + 10, svg.y + 50);
+  await page.keyboard.press('F7');
+  await shownCycle(page, 5);
+  assert.deepEqual(await eventually(numbers, ['1', '2', '3', '4', '5']), ['1', '2', '3', '4', '5']);
+  const three = await page.locator('svg.timing text.number').nth(2).boundingBox();
+  await page.mouse.click(three.x + three.width / 2, three.y + 40);
+  await shownCycle(page, 3);
+  assert.deepEqual(await eventually(numbers, ['1', '2', '3']), ['1', '2', '3']);
+  assert.equal(await page.locator('svg.timing text.number.now').textContent(), '3');
+  assert.deepEqual(page.errors, []);
+});
+
+test('lists keep the name they were read or saved under, whatever opened them, across a reload', async () => {
+  const page = await openPage(site);
+  const saveList = async (name) => {
+    const download = page.waitForEvent('download');
+    await top(page, 'Projekt').click();
+    await menu(page, 'Projekt').getByRole('menuitem', { name: 'Zapisz listę rozkazów' }).click();
+    const box = page.getByRole('dialog', { name: 'Zapisz jako' });
+    await box.waitFor();
+    const offered = await box.getByRole('textbox', { name: 'Nazwa pliku' }).inputValue();
+    if (name) await box.getByRole('textbox').fill(name);
+    await box.getByRole('button', { name: 'OK' }).click();
+    const saved = await download;
+    const chunks = [];
+    for await (const chunk of await saved.createReadStream()) chunks.push(chunk);
+    return { offered, name: saved.suggestedFilename(), bytes: Buffer.concat(chunks) };
+  };
+  const first = await saveList('moja');
+  assert.equal(first.offered, 'rozkazy.lst');
+  assert.equal(first.name, 'moja.lst');
+  assert.equal((await saveList()).offered, 'moja.lst');
+  const tabs = page.getByRole('tablist', { name: 'Otwarte pliki' }).getByRole('tab');
+  const opened = await tabs.count();
+  // Ctrl+F3 reads any file as a list.
+  const chooser = new Promise((resolve) => page.choosers.push(resolve));
+  await page.keyboard.press('Control+F3');
+  await (await chooser).setFiles({ name: 'inna.txt', mimeType: 'text/plain', buffer: first.bytes });
+  assert.equal(await eventually(async () => (await saveList()).offered, 'inna.txt'), 'inna.txt');
+  // "Otwórz" knows a list by its extension, in capitals too; an instruction likewise.
+  await uploadFile(page, 'KOPIA.LST', first.bytes);
+  assert.equal(await eventually(async () => (await saveList()).offered, 'KOPIA.LST'), 'KOPIA.LST');
+  assert.equal(await tabs.count(), opened);
+  // A list loaded is as the file has it; one the student changed stays
+  // changed across a reload, so an example asks before replacing it.
+  await page.getByRole('tab', { name: 'Lista rozkazów' }).click();
+  await page.getByRole('listbox', { name: 'Rozkazy' }).getByRole('option', { name: 'soz' }).click();
+  await page.getByRole('button', { name: 'Usuń rozkaz' }).click();
+  await page.locator('.box').getByRole('button', { name: 'Tak' }).click();
+  await page.getByRole('listbox', { name: 'Rozkazy' }).getByRole('option', { name: 'soz' }).waitFor({ state: 'detached' });
+  await page.waitForFunction(() => JSON.parse(localStorage.getItem('dorum.machine') ?? '{}').changed === true);
+  await page.reload();
+  await page.waitForSelector('body.ready');
+  await page.getByRole('button', { name: 'Przykłady' }).click();
+  await page.getByRole('menuitem', { name: 'Pelt: podprogram.prg' }).click();
+  const question = page.locator('.box');
+  await question.waitFor();
+  assert.match(await question.locator('.message').textContent(), /Lista rozkazów została zmieniona/);
+  await question.getByRole('button', { name: 'Anuluj' }).click();
+  assert.equal((await saveList()).offered, 'KOPIA.LST');
+  await uploadFile(page, 'NIC.RZK', 'ROZKAZ NIC;\nczyt wys wei il;\n');
+  await page.getByRole('tab', { name: 'NIC.RZK', selected: true }).waitFor();
+  await page.keyboard.press('Control+F9');
+  assert.deepEqual(await closeBox(page), { role: 'dialog', text: 'Rozkaz skompilowany pomyślnie' });
+  assert.deepEqual(page.errors, []);
+});
+
+test('the machine\'s controls: the widths brought into range, the interrupt buttons of a machine that has them, the tracking level', async () => {
+  const page = await openPage(site);
+  const options = page.getByRole('dialog', { name: 'Opcje projektu' });
+  const widths = async () => [await options.getByLabel('Liczba bitów adresowych').inputValue(), await options.getByLabel('Liczba bitów kodu').inputValue()];
+  await page.keyboard.press('Control+Shift+F11');
+  await options.getByLabel('Liczba bitów adresowych').fill('99');
+  await options.getByLabel('Liczba bitów kodu').fill('1');
+  await options.getByRole('radio', { name: 'Ombra' }).check();
+  await options.getByRole('button', { name: 'OK' }).click();
+  await options.waitFor({ state: 'detached' });
+  const interrupts = page.getByRole('group', { name: 'Przerwania' });
+  await interrupts.waitFor();
+  assert.deepEqual(await interrupts.getByRole('button').evaluateAll((all) => all.map((b) => b.getAttribute('aria-label'))), [
+    'Przerwanie 1', 'Przerwanie 2', 'Przerwanie 3', 'Przerwanie 4',
+  ]);
+  await page.keyboard.press('Control+Shift+F11');
+  assert.deepEqual(await widths(), ['16', '3']);
+  await options.getByLabel('Liczba bitów adresowych').fill('2');
+  await options.getByLabel('Liczba bitów kodu').fill('30');
+  await options.getByRole('button', { name: 'OK' }).click();
+  await options.waitFor({ state: 'detached' });
+  await page.keyboard.press('Control+Shift+F11');
+  assert.deepEqual(await widths(), ['5', '8']);
+  // A field left empty keeps the width it had.
+  await options.getByLabel('Liczba bitów adresowych').fill('7');
+  await options.getByLabel('Liczba bitów kodu').fill('6');
+  await options.getByRole('button', { name: 'OK' }).click();
+  await options.waitFor({ state: 'detached' });
+  await page.keyboard.press('Control+Shift+F11');
+  await options.getByLabel('Liczba bitów adresowych').fill('');
+  await options.getByLabel('Liczba bitów kodu').fill('');
+  await options.getByRole('button', { name: 'OK' }).click();
+  await options.waitFor({ state: 'detached' });
+  await page.keyboard.press('Control+Shift+F11');
+  assert.deepEqual(await widths(), ['7', '6']);
+  await options.getByRole('button', { name: 'Anuluj' }).click();
+
+  // Each button raises its own line: the first is RZ's highest bit.
+  const rz = register(page, 'RZ');
+  await interrupts.getByRole('button', { name: 'Przerwanie 1' }).click();
+  await page.waitForFunction(() => document.querySelector('g.register[data-name=RegisterRZ]')?.getAttribute('aria-label') === 'RZ : 8');
+  await interrupts.getByRole('button', { name: 'Przerwanie 4' }).click();
+  await page.waitForFunction(() => document.querySelector('g.register[data-name=RegisterRZ]')?.getAttribute('aria-label') === 'RZ : 9');
+  assert.equal(await rz.getAttribute('aria-label'), 'RZ : 9');
+
+  // The tracking level chosen is the one the machine keeps: a run at the
+  // lowest level shows no cycle until it ends.
+  await page.getByRole('radio', { name: 'niski (program)' }).check();
+  await typeProgram(page, 'DOD x\nDOD x\nSTP\nx: RST 1\n');
+  await compiled(page);
+  await page.keyboard.press('F9');
+  assert.deepEqual(await closeBox(page), { role: 'dialog', text: 'Program został zakończony.' });
+  const checkedLevels = () => page.locator('#tracking input:checked').evaluateAll((all) => all.map((r) => r.value));
+  assert.deepEqual(await checkedLevels(), ['0']);
+  await page.getByRole('radio', { name: 'wysoki (takt)' }).check();
+  await page.keyboard.press('Control+F2');
+  await shownCycle(page, 0);
+  assert.deepEqual(await checkedLevels(), ['2']);
+  // Back to the machine without interrupts: the buttons go.
+  await page.keyboard.press('Control+Shift+F11');
+  await options.getByRole('radio', { name: 'Dorum', exact: true }).check();
+  await options.getByRole('button', { name: 'OK' }).click();
+  await interrupts.waitFor({ state: 'hidden' });
+  assert.deepEqual(page.errors, []);
+});
+
+test('the run keys go by the compiled program from any tab and do nothing while greyed; a smaller memory brings its rows back', async () => {
+  const page = await openPage(site);
+  // A compile that fails hands the keyboard to the editor, even from the button.
+  await typeProgram(page, 'STPX\n');
+  await page.getByRole('button', { name: 'Kompiluj' }).click();
+  assert.equal((await closeBox(page)).role, 'alertdialog');
+  assert.equal(await eventually(() => inEditor(page), true), true);
+  await typeProgram(page, 'POB x\nDOD x\nSTP\nx: RST 3\n');
+  await page.locator('[role=tabpanel]:not([hidden]) .cm-line').nth(2).click();
+  await compiled(page);
+  // From another editor, "Do kursora" runs to the caret of the program compiled.
+  await page.getByRole('button', { name: 'Nowy program' }).click();
+  await page.keyboard.press('F4');
+  await shownCycle(page, 6);
+  assert.equal(await register(page, 'AK').getAttribute('aria-label'), 'AK : 6');
+  await page.keyboard.press('Control+F2');
+  await shownCycle(page, 0);
+  // Under manual control the greyed keys start nothing.
+  await page.getByRole('checkbox', { name: 'Sterowanie ręczne' }).check();
+  await page.waitForFunction(() => document.querySelector('#command-program')?.disabled === true);
+  await page.keyboard.press('F9');
+  await page.keyboard.press('F8');
+  await page.keyboard.press('F7');
+  await shownCycle(page, 1);
+  assert.equal(await page.locator('.box').count(), 0);
+  assert.equal(await page.locator('svg.diagram').getAttribute('data-cycles'), '1');
+  await page.getByRole('checkbox', { name: 'Sterowanie ręczne' }).uncheck();
+
+  // A memory made smaller while its last rows are shown: the rows come back within it.
+  const options = page.getByRole('dialog', { name: 'Opcje projektu' });
+  const setAddressBits = async (bits) => {
+    await page.keyboard.press('Control+Shift+F11');
+    await options.getByLabel('Liczba bitów adresowych').fill(String(bits));
+    await options.getByRole('button', { name: 'OK' }).click();
+    await options.waitFor({ state: 'detached' });
+  };
+  await setAddressBits(6);
+  const bar = page.getByRole('scrollbar', { name: 'Przewijanie pamięci' });
+  const rows = page.locator('svg.diagram text.row');
+  const shown = await rows.count();
+  await eventually(() => bar.getAttribute('aria-valuemax'), String(64 - shown));
+  await bar.focus();
+  await page.keyboard.press('End');
+  await page.waitForFunction(() => document.querySelector('svg.diagram text.row:last-of-type')?.getAttribute('aria-label')?.startsWith('63  '));
+  await setAddressBits(5);
+  await page.waitForFunction(() => document.querySelector('svg.diagram text.row:last-of-type')?.getAttribute('aria-label')?.startsWith('31  '));
+  assert.equal(await bar.getAttribute('aria-valuemax'), String(32 - shown));
+  assert.equal(await bar.getAttribute('aria-valuenow'), String(32 - shown));
+  assert.equal(await bar.getAttribute('aria-valuetext'), `adres ${32 - shown}`);
+  assert.deepEqual(page.errors, []);
+});
