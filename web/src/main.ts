@@ -694,10 +694,13 @@ async function restoreMachine(): Promise<void> {
   const kept = loadMachine(window.localStorage);
   if (kept) {
     const outcome = await engine.call({ kind: 'loadList', name: kept.name, bytes: kept.bytes });
-    if (outcome.ok) {
-      listName = kept.name;
-      listChanged = kept.changed === true;
-    }
+    // A list the loader stopped in (one fuller than its codes allow) is
+    // still the student's as far as it went: its name and its change mark
+    // stay, so an example's list asks before replacing it, and the box says
+    // what stopped it.
+    listName = kept.name;
+    listChanged = kept.changed === true;
+    if (!outcome.ok) void showMessage('error', outcome.boxText);
   }
   machineRestored = true;
 }

@@ -516,3 +516,30 @@ test('with the browser\'s own file pickers, a file is saved back where it came f
   assert.deepEqual(page.errors, []);
   await context.close();
 });
+
+// An instruction compiled into a full list is kept but cannot be used yet;
+// after a reload the list is the student's still: the box says so again,
+// and an example's list asks before it replaces it.
+test('a list fuller than its codes stays the student\'s across a reload', async () => {
+  const context = await newContext(site);
+  const page = await openPage(site, context);
+  await command(page, 'new-instruction');
+  await page.keyboard.type('ROZKAZ NOWY;\nczyt wys wei il;');
+  await page.keyboard.press('Control+F9');
+  const full = await closeBox(page);
+  assert.match(full.text, /^Brak miejsca na liście rozkazów/);
+  await page.waitForFunction(() => JSON.parse(localStorage.getItem('dorum.machine') ?? '{}').changed === true);
+  await page.reload();
+  await page.waitForSelector('body.ready');
+  assert.deepEqual(await closeBox(page), full);
+  await page.getByRole('tab', { name: 'Lista rozkazów' }).click();
+  await page.getByRole('listbox', { name: 'Rozkazy' }).getByRole('option', { name: 'NOWY' }).waitFor();
+  await page.getByRole('button', { name: 'Przykłady' }).click();
+  await page.getByRole('menuitem', { name: 'Pelt: podprogram.prg' }).click();
+  const question = page.locator('.box');
+  await question.waitFor();
+  assert.match(await question.locator('.message').textContent(), /Lista rozkazów została zmieniona/);
+  await question.getByRole('button', { name: 'Anuluj' }).click();
+  assert.deepEqual(page.errors, []);
+  await context.close();
+});
