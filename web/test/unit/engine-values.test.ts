@@ -3,24 +3,11 @@
 // holds, what the options dialog and the timing diagram are given.
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
-import { createRequire } from 'node:module';
-import { join } from 'node:path';
-import { EngineHost, type EngineModule } from '../../src/host';
-import type { InstructionEntry, LayoutItem, Notice, Request, Timing, View } from '../../src/protocol';
-
-const webOut = process.env['WEB_OUT'] ?? join(__dirname, '../web');
-const createEngine = createRequire(__filename)(join(webOut, 'engine.js')) as () => Promise<EngineModule>;
+import type { InstructionEntry, LayoutItem, Timing, View } from '../../src/protocol';
+import { askingHost } from './engine-host';
 
 async function newHost() {
-  const notices: Notice[] = [];
-  const host = new EngineHost(await createEngine(), (n) => notices.push(n), (next) => setImmediate(next));
-  let id = 0;
-  const ask = (request: Request): unknown => {
-    host.handle(++id, request);
-    const answer = notices.find((n) => n.kind === 'answer' && n.id === id);
-    assert.ok(answer, `no answer to ${request.kind}`);
-    return (answer as { answer: unknown }).answer;
-  };
+  const { notices, ask } = await askingHost();
   const ready = notices[0] as { layout: LayoutItem[] };
   const view = (): View => (notices.filter((n) => n.kind === 'view').pop() as { view: View }).view;
   const instructions = (): InstructionEntry[] =>

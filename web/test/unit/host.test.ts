@@ -2,28 +2,11 @@
 // may send is answered as protocol.ts says, and runs go on in slices.
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
-import { createRequire } from 'node:module';
-import { readFileSync } from 'node:fs';
-import { join } from 'node:path';
-import { EngineHost, type EngineModule } from '../../src/host';
-import type { Notice, Request, RunState, View } from '../../src/protocol';
+import type { Request, RunState, View } from '../../src/protocol';
+import { askingHost, bytesOf } from './engine-host';
 
-// The tests run bundled in build/web-tests, beside the page in build/web.
-const webOut = process.env['WEB_OUT'] ?? join(__dirname, '../web');
-const examples = join(__dirname, '../../examples');
-const createEngine = createRequire(__filename)(join(webOut, 'engine.js')) as () => Promise<EngineModule>;
-
-// A host with its notices collected; slices follow each other on the event loop.
 async function newHost() {
-  const notices: Notice[] = [];
-  const host = new EngineHost(await createEngine(), (n) => notices.push(n), (next) => setImmediate(next));
-  let id = 0;
-  const ask = (request: Request): unknown => {
-    host.handle(++id, request);
-    const answer = notices.find((n) => n.kind === 'answer' && n.id === id);
-    assert.ok(answer, `no answer to ${request.kind}`);
-    return (answer as { answer: unknown }).answer;
-  };
+  const { notices, ask } = await askingHost();
   const lastView = (): View => (notices.filter((n) => n.kind === 'view').pop() as { view: View }).view;
   const runEnd = async (): Promise<RunState> => {
     for (let turn = 0; turn < 2000; ++turn) {
@@ -39,7 +22,6 @@ async function newHost() {
   return { notices, ask, lastView, runEnd };
 }
 
-const bytesOf = (path: string) => new Uint8Array(readFileSync(join(examples, path)));
 
 test('the host starts with the layout and a view', async () => {
   const { notices } = await newHost();

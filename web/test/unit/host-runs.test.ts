@@ -3,16 +3,8 @@
 // node's mocked one, so a pause of seconds takes no time and cannot race.
 import { mock, test } from 'node:test';
 import assert from 'node:assert/strict';
-import { createRequire } from 'node:module';
-import { readFileSync } from 'node:fs';
-import { join } from 'node:path';
-import { EngineHost, type EngineModule } from '../../src/host';
-import type { Notice, Request, RunState, View } from '../../src/protocol';
-
-const webOut = process.env['WEB_OUT'] ?? join(__dirname, '../web');
-const examples = join(__dirname, '../../examples');
-const createEngine = createRequire(__filename)(join(webOut, 'engine.js')) as () => Promise<EngineModule>;
-const bytesOf = (path: string) => new Uint8Array(readFileSync(join(examples, path)));
+import type { Request, RunState, View } from '../../src/protocol';
+import { askingHost, bytesOf } from './engine-host';
 
 // Slices follow each other through setImmediate, which stays real.
 const turns = async (count: number) => {
@@ -20,15 +12,7 @@ const turns = async (count: number) => {
 };
 
 async function newHost() {
-  const notices: Notice[] = [];
-  const host = new EngineHost(await createEngine(), (n) => notices.push(n), (next) => setImmediate(next));
-  let id = 0;
-  const ask = (request: Request): unknown => {
-    host.handle(++id, request);
-    const answer = notices.find((n) => n.kind === 'answer' && n.id === id);
-    assert.ok(answer, `no answer to ${request.kind}`);
-    return (answer as { answer: unknown }).answer;
-  };
+  const { notices, ask } = await askingHost();
   const views = () => notices.filter((n) => n.kind === 'view').map((n) => (n as { view: View }).view);
   const lastView = (): View => views().pop()!;
   const ended = () => notices.filter((n) => n.kind === 'runEnded').map((n) => (n as { state: RunState }).state);
