@@ -629,23 +629,19 @@ test('the machine\'s controls: the widths brought into range, the interrupt butt
   ]);
   await page.keyboard.press('Control+Shift+F11');
   assert.deepEqual(await widths(), ['16', '3']);
-  await options.getByLabel('Liczba bitów adresowych').fill('2');
-  await options.getByLabel('Liczba bitów kodu').fill('30');
-  await options.getByRole('button', { name: 'OK' }).click();
-  await options.waitFor({ state: 'detached' });
-  await page.keyboard.press('Control+Shift+F11');
+  // Writes both widths with "OK" and opens the dialog again.
+  const writeWidths = async (address, code) => {
+    await options.getByLabel('Liczba bitów adresowych').fill(address);
+    await options.getByLabel('Liczba bitów kodu').fill(code);
+    await options.getByRole('button', { name: 'OK' }).click();
+    await options.waitFor({ state: 'detached' });
+    await page.keyboard.press('Control+Shift+F11');
+  };
+  await writeWidths('2', '30');
   assert.deepEqual(await widths(), ['5', '8']);
   // A field left empty keeps the width it had.
-  await options.getByLabel('Liczba bitów adresowych').fill('7');
-  await options.getByLabel('Liczba bitów kodu').fill('6');
-  await options.getByRole('button', { name: 'OK' }).click();
-  await options.waitFor({ state: 'detached' });
-  await page.keyboard.press('Control+Shift+F11');
-  await options.getByLabel('Liczba bitów adresowych').fill('');
-  await options.getByLabel('Liczba bitów kodu').fill('');
-  await options.getByRole('button', { name: 'OK' }).click();
-  await options.waitFor({ state: 'detached' });
-  await page.keyboard.press('Control+Shift+F11');
+  await writeWidths('7', '6');
+  await writeWidths('', '');
   assert.deepEqual(await widths(), ['7', '6']);
   await options.getByRole('button', { name: 'Anuluj' }).click();
 
