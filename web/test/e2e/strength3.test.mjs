@@ -2,7 +2,7 @@
 // encoding a file was saved in, and whether the list counts as changed.
 import { after, before, test } from 'node:test';
 import assert from 'node:assert/strict';
-import { downloadSaved, eventually, openPage, startSite } from './harness.mjs';
+import { closeBox, downloadSaved, eventually, openPage, startSite } from './harness.mjs';
 
 let site;
 
@@ -36,5 +36,30 @@ test('a file saved in UTF-8 after the question stays UTF-8: the next save asks n
   await page.reload();
   await page.waitForSelector('body.ready');
   assert.deepEqual(await storedEncodings(page), [1]);
+  assert.deepEqual(page.errors, []);
+});
+
+test('a list loaded over the student\'s changes counts as unchanged: an example\'s own list then loads without a question', async () => {
+  const page = await openPage(site);
+  // The student changes the list: a new instruction.
+  await page.getByRole('button', { name: 'Nowy rozkaz' }).click();
+  await page.locator('[role=tabpanel]:not([hidden]) .cm-content').pressSequentially('ROZKAZ NIC;\nczyt wys wei il;\n');
+  await page.keyboard.press('Control+F9');
+  await closeBox(page);
+  await page.waitForFunction(() => JSON.parse(localStorage.getItem('dorum.machine') ?? '{}').changed === true);
+  // A list from a file replaces it, changes and all.
+  const list = Buffer.from(await (await fetch(`${site.url}examples/pelt/pelt.lst`)).arrayBuffer());
+  const chooser = new Promise((resolve) => page.choosers.push(resolve));
+  await page.keyboard.press('Control+F3');
+  await (await chooser).setFiles({ name: 'pelt.lst', mimeType: 'text/plain', buffer: list });
+  await page.waitForFunction(() => JSON.parse(localStorage.getItem('dorum.machine') ?? '{}').name === 'pelt.lst');
+  assert.equal(await page.evaluate(() => JSON.parse(localStorage.getItem('dorum.machine')).changed), false);
+  // So an example with a list of its own opens at once.
+  await page.getByRole('button', { name: 'Przykłady' }).click();
+  await page.getByRole('menuitem', { name: 'Pelt: podprogram.prg' }).click();
+  const opened = page.getByRole('tab', { name: 'podprogram.prg', selected: true });
+  await Promise.race([page.locator('.box').waitFor(), opened.waitFor()]);
+  assert.equal(await page.locator('.box').count(), 0, 'the example asked about the list');
+  await opened.waitFor();
   assert.deepEqual(page.errors, []);
 });
