@@ -3,7 +3,7 @@
 // holds, what the options dialog and the timing diagram are given.
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
-import type { InstructionEntry, LayoutItem, Timing, View } from '../../src/protocol';
+import type { InstructionEntry, LayoutItem, Outcome, Timing, View } from '../../src/protocol';
 import { askingHost } from './engine-host';
 
 async function newHost() {
@@ -146,4 +146,23 @@ test('the instruction list gives breakpoints only on the lines that have one', a
   assert.deepEqual(list[3]!.cycleLines, [2, 3, 4]);
   assert.deepEqual(list[3]!.breakpointLines, [3]);
   assert.ok(list.every((entry, code) => code === 3 || entry.breakpointLines.length === 0));
+});
+
+test('only an error with a place in the text comes with a mark for the editor', async () => {
+  const { ask } = await newHost();
+  const compiled = (text: string) => ask({ kind: 'compileProgram', text, breakpoints: [] }) as Outcome;
+  // A success, and failures the text cannot place, leave the editor's caret
+  // where the student has it.
+  assert.equal(compiled('STP\n').mark, undefined);
+  const tooLong = compiled('RST 1\n'.repeat(40));
+  assert.equal(tooLong.ok, false);
+  assert.equal(tooLong.line, 0);
+  assert.equal(tooLong.mark, undefined);
+  const entered = ask({ kind: 'enterRegister', id: 0, text: 'abc' }) as Outcome;
+  assert.equal(entered.ok, false);
+  assert.equal(entered.mark, undefined);
+  // A placed one is marked on its own line.
+  const placed = ask({ kind: 'compileInstruction', text: 'ROZKAZ X;\nblah;\n' }) as Outcome;
+  assert.equal(placed.line, 2);
+  assert.deepEqual(placed.mark, { line: 2, begin: 0, end: 4 });
 });
