@@ -1,10 +1,9 @@
-// The page's longer errands as a student runs them: saving a file again
-// after it went over to UTF-8, which changes to the instruction list an
+// The page's longer errands as a student runs them: a change of options an
 // example asks about, keys while a box is up, a compile after a failed one.
 import { after, before, test } from 'node:test';
 import assert from 'node:assert/strict';
 import { readFileSync } from 'node:fs';
-import { closeBox, downloadSaved, openPage, shownCycle, shownDocument, startSite, typeProgram, uploadFile } from './harness.mjs';
+import { closeBox, openPage, shownCycle, shownDocument, startSite, typeProgram } from './harness.mjs';
 
 let site;
 
@@ -34,24 +33,7 @@ async function exampleAsked(page, name) {
   return asked;
 }
 
-test('a file that went over to UTF-8 is saved in it again without a second question', async () => {
-  const page = await openPage(site);
-  // "// ł" in code page 1250, with the desktop's line ends.
-  await uploadFile(page, 'znaki.prg', Buffer.from([0x2f, 0x2f, 0x20, 0xb3, 0x0d, 0x0a]));
-  await shownDocument(page, 'znaki.prg');
-  const editor = page.locator('[role=tabpanel]:not([hidden]) .cm-content');
-  await editor.click();
-  await page.keyboard.press('Control+End');
-  await page.keyboard.type('// ∑');
-  const first = await downloadSaved(page, 'F2', 'Tak');
-  assert.equal(first.bytes.toString('utf8'), '// ł\r\n// ∑\r\n');
-  await page.keyboard.type(' ż');
-  const second = await downloadSaved(page, 'F2');
-  assert.equal(second.bytes.toString('utf8'), '// ł\r\n// ∑ ż\r\n');
-  assert.equal(await box(page).count(), 0);
-});
-
-test('the list counts as the student\'s own after a change of options, and no longer after a list is loaded', async () => {
+test('the list counts as the student\'s own after a change of options', async () => {
   const page = await openPage(site);
   // New widths are a change of the list's project: an example asks.
   await page.keyboard.press('Control+Shift+F11');
@@ -62,19 +44,6 @@ test('the list counts as the student\'s own after a change of options, and no lo
   assert.equal(await exampleAsked(page, 'Pelt: podprogram.prg'), true);
   // The example's list took its place: the next example with it asks nothing.
   assert.equal(await exampleAsked(page, 'Pelt: podprogram.prg'), false);
-
-  // A list the student loads is as its file has it, so nothing is asked.
-  await page.getByRole('tab', { name: 'Lista rozkazów' }).click();
-  await page.getByRole('listbox', { name: 'Rozkazy' }).getByRole('option').first().click();
-  await page.getByRole('button', { name: 'Usuń rozkaz' }).click();
-  await box(page).getByRole('button', { name: 'Tak' }).click();
-  await box(page).waitFor({ state: 'detached' });
-  const chooser = new Promise((resolve) => page.choosers.push(resolve));
-  await page.keyboard.press('Control+F3');
-  const list = readFileSync(new URL('ombra/ombra.lst', examples));
-  await (await chooser).setFiles({ name: 'ombra.lst', mimeType: 'text/plain', buffer: list });
-  await page.getByRole('listbox', { name: 'Rozkazy' }).getByRole('option', { name: 'wpr' }).waitFor();
-  assert.equal(await exampleAsked(page, 'Dorum+: tablica.prg'), false);
   assert.deepEqual(page.errors, []);
 });
 
