@@ -20,6 +20,10 @@ import { showOptions } from './options';
 const $ = <T extends HTMLElement>(selector: string) => document.querySelector<T>(selector)!;
 
 let view: View | null = null;
+// The page is ready once the worker's first view has arrived: before it,
+// the diagram would stand without values.
+let firstView: () => void = () => {};
+const viewArrived = new Promise<void>((resolve) => (firstView = resolve));
 let diagram: MachineDiagram | null = null;
 // The program compiled last: the one that runs, whose next line is shown.
 let bound: Document | null = null;
@@ -27,6 +31,7 @@ let bound: Document | null = null;
 const engine = new EngineClient('worker.js', {
   view(fresh) {
     view = fresh;
+    firstView();
     diagram?.update(fresh);
     for (const document of documents.all) document.editor.showCurrentLine(document === bound ? fresh.currentLine : 0);
     updateCommands(fresh.enabled, fresh.running);
@@ -819,7 +824,8 @@ async function startUp(): Promise<void> {
     void engine.call({ kind: 'memoryWindow', first: (event as CustomEvent<number>).detail, rows: diagram!.visibleRows });
   });
   void engine.call({ kind: 'memoryWindow', first: 0, rows: diagram.visibleRows });
-  if (view) diagram.update(view);
+  await viewArrived;
+  diagram.update(view!);
   buildExamples(await (await fetch('examples/examples.json')).json());
   document.body.classList.add('ready');
   // When the diagram first stands drawn, for the page's measures.
