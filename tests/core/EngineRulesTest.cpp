@@ -238,12 +238,12 @@ TEST_F(EngineRules, AVcdOfTheLastCyclesStartsWithEverySignalOff) {
 // A list saved again keeps the line ends of the file it was loaded from.
 TEST_F(EngineRules, AListIsSavedOverTheFileItCameFrom) {
   std::string bytes = test::FileBytes(std::string(DORUM_EXAMPLES_DIR) + "/pelt/pelt.lst");
-  std::string unix;
+  std::string lineFeedsOnly;
   for (const char c : bytes)
-    if (c != '\r') unix += c;
-  ASSERT_NE(unix, bytes);
-  ASSERT_TRUE(engine.LoadList("moja.lst", unix).Ok);
-  EXPECT_EQ(engine.SaveList(), unix);
+    if (c != '\r') lineFeedsOnly += c;
+  ASSERT_NE(lineFeedsOnly, bytes);
+  ASSERT_TRUE(engine.LoadList("moja.lst", lineFeedsOnly).Ok);
+  EXPECT_EQ(engine.SaveList(), lineFeedsOnly);
 }
 
 // The page names files only by their names: one called like a folder still
