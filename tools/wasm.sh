@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds the simulation core, the web page's engine and their unit tests for
+# Builds the simulation core, its application layer and their unit tests for
 # WebAssembly with emscripten and runs the tests under node; arguments go to
 # the test programs (e.g. --gtest_filter='Text*'). With --speed [CYCLES] it measures the
 # core's cycles per second under node instead; with --engine it only builds
@@ -20,6 +20,6 @@ if [ "${1:-}" = "--speed" ]; then
   cmake --build "$build" --target dorum-speed
   exec node "$build/bench/dorum-speed.js" "${2:-50000000}"
 fi
-cmake --build "$build" --target dorum_core_tests dorum_engine_tests
+cmake --build "$build" --target dorum_core_tests dorum_app_tests
 node "$build/tests/core/dorum_core_tests.js" "$@"
-exec node "$build/tests/core/dorum_engine_tests.js" "$@"
+exec node "$build/tests/app/dorum_app_tests.js" "$@"

@@ -326,7 +326,7 @@ void TFormCommandEditor::CompileText() {
     TNotify notify{core_};
     core_.Session().CompileInstruction(U8(lines));
   }
-  core_.Dialogs().ShowInformation(this, QStringLiteral("Rozkaz skompilowany pomyślnie"));
+  core_.Dialogs().ShowInformation(this, Q(Texts::InstructionCompiled));
 }
 
 void TFormCommandEditor::CheckText() {

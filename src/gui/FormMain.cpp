@@ -49,54 +49,6 @@ namespace dorum::gui {
 
 namespace {
 
-// The object names of the main window's actions, by TActionId: what
-// tests and saved settings find them by.
-constexpr std::array<const char*, kActionCount> kActionNames = {
-    "ActionNewProgram",
-    "ActionNewInstruction",
-    "ActionFileOpen",
-    "ActionFileSave",
-    "ActionFileSaveAs",
-    "FileExit1",
-    "ActionViewWindowList",
-    "ActionViewEditor",
-    "ActionInstructions",
-    "ActionViewWatches",
-    "ActionViewCPU",
-    "ActionViewConsole",
-    "ActionViewTiming",
-    "ActionCompile",
-    "ActionSaveList",
-    "ActionLoadList",
-    "ActionProjectOptions",
-    "ActionRunProject",
-    "ActionRunInstruction",
-    "ActionRunCycle",
-    "ActionRunToCursor",
-    "ActionReset",
-    "ActionAbort",
-    "ActionStepBackCycle",
-    "ActionStepBackInstruction",
-    "ActionStopConditions",
-    "HelpContents1",
-    "HelpTopicSearch1",
-    "ActionHelpTopic",
-    "ActionEditUndo",
-    "ActionEditCut",
-    "ActionEditCopy",
-    "ActionEditPaste",
-    "ActionEditDelete",
-    "ActionEditSelectAll",
-    "ActionSearchFind",
-    "ActionSearchFindNext",
-    "ActionSearchReplace",
-    "ActionViewRestoreLayout",
-};
-
-}  // namespace
-
-namespace {
-
 // The list file proposed by the list commands: next to the program, named
 // like it.
 QString ProposedListFile() {
@@ -353,8 +305,7 @@ TFormCommandEditor* TFormMain::OpenDocument(const QString& fileName, bool copy) 
     return nullptr;
   }
   const QFileInfo file(fileName);
-  const bool program = file.suffix().compare(QStringLiteral("prg"), Qt::CaseInsensitive) == 0 &&
-                       file.fileName().contains(QLatin1Char('.'));
+  const bool program = FileKindOf(U8(file.fileName())) == TFileKind::Program;
   TFormCommandEditor* editor =
       program ? new TFormProgramEditor(core_) : new TFormCommandEditor(core_);
   // A file from the program's own folder is named by its bare name.
@@ -375,9 +326,21 @@ TFormCommandEditor* TFormMain::OpenDocument(const QString& fileName, bool copy) 
 }
 
 TFormCommandEditor* TFormMain::OpenExample(const QString& listFile, const QString& program) {
+  // Only the student's own changes to the list in use are worth a question;
+  // without a yes the example opens on the machine there is.
+  bool replace = true;
+  const std::string question = core_.App().ExampleQuestion(
+      U8(QFileInfo(program).fileName()),
+      listFile.isEmpty() ? std::string() : U8(QFileInfo(listFile).fileName()));
+  if (!question.empty()) {
+    const QMessageBox::StandardButton answer = core_.Dialogs().Ask(
+        this, Q(question), QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    if (answer != QMessageBox::Yes && answer != QMessageBox::No) return nullptr;
+    replace = answer == QMessageBox::Yes;
+  }
   TFormCommandEditor* editor = nullptr;
-  PerformRenaming(core_, this, TCommand::LoadList, [&] {
-    const bool loaded = core_.Errors().Run(this, [&] {
+  PerformRenaming(core_, this, TCommand::OpenExample, [&] {
+    const bool loaded = !replace || core_.Errors().Run(this, [&] {
       if (!listFile.isEmpty()) {
         microprogram_->LoadInstructionList(listFile);
         return;
@@ -469,14 +432,14 @@ TFormProgramEditor* TFormMain::BoundEditor() const {
 
 // ---- actions ----
 
-QAction* TFormMain::AddAction(TActionId id, const QString& category, const QString& caption,
-                              const QString& menuText, const QKeySequence& key) {
-  auto* action = new QAction(menuText, this);
-  action->setObjectName(QString::fromLatin1(kActionNames[static_cast<std::size_t>(id)]));
-  action->setProperty("category", category);
-  action->setProperty("caption", caption);
-  if (!key.isEmpty()) {
-    action->setShortcut(key);
+QAction* TFormMain::AddAction(TActionId id) {
+  const TCommandRow& row = CommandRow(id);
+  auto* action = new QAction(Q(row.MenuText), this);
+  action->setObjectName(Q(row.Name));
+  action->setProperty("category", Q(row.Menu));
+  action->setProperty("caption", Q(row.Caption));
+  if (!row.Key.empty()) {
+    action->setShortcut(QKeySequence(Q(row.Key), QKeySequence::PortableText));
     // The main window's keys work from every window of the application.
     action->setShortcutContext(Qt::ApplicationShortcut);
   }
@@ -487,146 +450,63 @@ QAction* TFormMain::AddAction(TActionId id, const QString& category, const QStri
 }
 
 void TFormMain::BuildActions() {
-  const auto on = [this](QAction* action, auto&& command) {
-    connect(action, &QAction::triggered, this, std::forward<decltype(command)>(command));
-  };
-  const QString file = QStringLiteral("Plik");
-  on(AddAction(TActionId::NewProgram, file, QStringLiteral("Program"), QStringLiteral("&Program"),
-               {}),
-     [this] { NewProgram(); });
-  on(AddAction(TActionId::NewInstruction, file, QStringLiteral("Rozkaz"), QStringLiteral("R&ozkaz"),
-               {}),
-     [this] { NewInstruction(); });
-  on(AddAction(TActionId::FileOpen, file, QStringLiteral("&Otwórz..."),
-               QStringLiteral("&Otwórz..."), QKeySequence(Qt::Key_F3)),
-     [this] { FileOpen(); });
-  on(AddAction(TActionId::FileSave, file, QStringLiteral("Zapisz"), QStringLiteral("&Zapisz"),
-               QKeySequence(Qt::Key_F2)),
-     [this] { FileSave(); });
-  on(AddAction(TActionId::FileSaveAs, file, QStringLiteral("Z&apisz jako..."),
-               QStringLiteral("Z&apisz jako..."), {}),
-     [this] { FileSaveAs(); });
-  on(AddAction(TActionId::Exit, file, QStringLiteral("Wyjście"), QStringLiteral("&Wyjście"), {}),
-     [this] { close(); });
-
-  const QString view = QStringLiteral("Widok");
-  on(AddAction(TActionId::ViewWindowList, view, QStringLiteral("Lista okien"),
-               QStringLiteral("&Lista okien"), QKeySequence(Qt::Key_F5)),
-     [this] { ViewWindowList(); });
-  on(AddAction(TActionId::ViewEditor, view, QStringLiteral("Okno edycyjne"),
-               QStringLiteral("&Okno edycyjne"), {}),
-     [this] { ShowForm(container_.get()); });
-  on(AddAction(TActionId::Instructions, view, QStringLiteral("Rozkazy"),
-               QStringLiteral("L&ista rozkazów"), QKeySequence(Qt::Key_F10)),
-     [this] { ShowDockedForm(microprogram_); });
-  on(AddAction(TActionId::ViewWatches, view, QStringLiteral("Obserwowane zmienne"),
-               QStringLiteral("O&bserwowane zmienne"), {}),
-     [this] { ShowDockedForm(watches_); });
-  on(AddAction(TActionId::ViewCPU, view, QStringLiteral("Jednostka centralna"),
-               QStringLiteral("&Jednostka centralna"), QKeySequence(Qt::Key_F11)),
-     [this] { ShowDockedForm(machine_); });
-  on(AddAction(TActionId::ViewConsole, view, QStringLiteral("Konsola We/Wy"),
-               QStringLiteral("Ko&nsola we/wy"), QKeySequence(Qt::Key_F12)),
-     [this] { ShowDockedForm(console_); });
-  on(AddAction(TActionId::ViewTiming, view, QStringLiteral("Przebiegi czasowe"),
-               QStringLiteral("Przebie&gi czasowe"), QKeySequence(Qt::CTRL | Qt::Key_F12)),
-     [this] { ShowDockedForm(timing_); });
-
-  const QString project = QStringLiteral("Projekt");
-  // The current editor's "Kompiluj" for the tool bar. Its key stays the
-  // editor's own (Ctrl+F9 holds in an editor only), so the menus keep their
-  // entries and the button names the editor's key.
-  on(AddAction(TActionId::Compile, project, QStringLiteral("Kompiluj"), QStringLiteral("&Kompiluj"),
-               {}),
-     [this] { Compile(); });
-  // Ctrl+F2 belongs to "Reset" alone.
-  on(AddAction(TActionId::SaveList, project, QStringLiteral("Zapisz listę rozkazów"),
-               QStringLiteral("&Zapisz listę rozkazów"), {}),
-     [this] { SaveList(); });
-  on(AddAction(TActionId::LoadList, project, QStringLiteral("Ładuj listę rozkazów"),
-               QStringLiteral("Ładuj listę rozkazów"), QKeySequence(Qt::CTRL | Qt::Key_F3)),
-     [this] { LoadList(); });
-  on(AddAction(TActionId::ProjectOptions, project, QStringLiteral("Opcje ..."),
-               QStringLiteral("&Opcje ..."), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F11)),
-     [this] { ProjectOptions(); });
-
-  const QString run = QStringLiteral("Wykonaj");
-  on(AddAction(TActionId::RunProject, run, QStringLiteral("Program"), QStringLiteral("&Program"),
-               QKeySequence(Qt::Key_F9)),
-     [this] { RunProgram(); });
-  on(AddAction(TActionId::RunInstruction, run, QStringLiteral("Rozkaz"), QStringLiteral("&Rozkaz"),
-               QKeySequence(Qt::Key_F8)),
-     [this] { RunInstruction(); });
-  on(AddAction(TActionId::RunCycle, run, QStringLiteral("Takt"), QStringLiteral("&Takt"),
-               QKeySequence(Qt::Key_F7)),
-     [this] { RunCycle(); });
-  on(AddAction(TActionId::RunToCursor, run, QStringLiteral("Do kursora"),
-               QStringLiteral("&Do kursora"), QKeySequence(Qt::Key_F4)),
-     [this] { RunToCursor(); });
-  on(AddAction(TActionId::Reset, run, QStringLiteral("Reset"), QStringLiteral("R&eset"),
-               QKeySequence(Qt::CTRL | Qt::Key_F2)),
-     [this] { Reset(); });
-  on(AddAction(TActionId::Abort, run, QStringLiteral("Przerwij"), QStringLiteral("Pr&zerwij"), {}),
-     [this] { Abort(); });
-  on(AddAction(TActionId::StepBackCycle, run, QStringLiteral("Cofnij takt"),
-               QStringLiteral("&Cofnij takt"), QKeySequence(Qt::SHIFT | Qt::Key_F7)),
-     [this] { StepBack(false); });
-  on(AddAction(TActionId::StepBackInstruction, run, QStringLiteral("Cofnij rozkaz"),
-               QStringLiteral("Cofn&ij rozkaz"), QKeySequence(Qt::SHIFT | Qt::Key_F8)),
-     [this] { StepBack(true); });
-  on(AddAction(TActionId::StopConditions, run, QStringLiteral("Warunki zatrzymania"),
-               QStringLiteral("&Warunki zatrzymania..."), {}),
-     [this] { EditStopConditions(); });
-
-  // The program's own help, bundled with it.
-  const QString help = QStringLiteral("Pomoc");
-  on(AddAction(TActionId::HelpContents, help, QStringLiteral("Zawartość"),
-               QStringLiteral("&Zawartość"), {}),
-     [this] {
-       help_->ShowContents();
-       ShowDockedForm(help_);
-     });
-  on(AddAction(TActionId::HelpSearch, help, QStringLiteral("Szukaj tematu"),
-               QStringLiteral("&Szukaj tematu"), {}),
-     [this] {
-       help_->ShowSearch();
-       ShowDockedForm(help_);
-     });
-  on(AddAction(TActionId::HelpTopic, help, QStringLiteral("Pomoc do słowa"),
-               QStringLiteral("Pomoc do słowa"), QKeySequence(Qt::Key_F1)),
-     [this] { ContextHelp(); });
-
-  // Keys without a menu entry: the standard editing and search commands of
-  // the focused text field.
-  const QString edit = QStringLiteral("Edycja");
-  const struct {
-    TActionId Id;
-    const char* Caption;
-    QKeySequence Key;
-    const char* Method;
-  } editing[] = {
-      {TActionId::EditUndo, "&Undo", QKeySequence(Qt::CTRL | Qt::Key_Z), "undo"},
-      {TActionId::EditCut, "Cu&t", QKeySequence(Qt::CTRL | Qt::Key_X), "cut"},
-      {TActionId::EditCopy, "&Copy", QKeySequence(Qt::CTRL | Qt::Key_C), "copy"},
-      {TActionId::EditPaste, "&Paste", QKeySequence(Qt::CTRL | Qt::Key_V), "paste"},
-      {TActionId::EditDelete, "&Delete", QKeySequence(Qt::Key_Delete), "del"},
-      {TActionId::EditSelectAll, "Select &All", QKeySequence(Qt::CTRL | Qt::Key_A), "selectAll"},
-  };
-  for (const auto& e : editing) {
-    const char* method = e.Method;
-    on(AddAction(e.Id, edit, QString::fromLatin1(e.Caption), QString::fromLatin1(e.Caption), e.Key),
-       [this, method] { EditCommand(method); });
+  // Every command of the menus as the application's table describes it.
+  for (const TCommandRow& row : Commands().first(kActionCount)) {
+    if (row.Id != TActionId::ViewRestoreLayout) AddAction(row.Id);
   }
-  const QString search = QStringLiteral("Szukaj");
-  on(AddAction(TActionId::SearchFind, search, QStringLiteral("Znajdź..."),
-               QStringLiteral("Znajdź..."), QKeySequence(Qt::CTRL | Qt::Key_F)),
-     [this] { SearchCommand(&TFormCommandEditor::ShowFindDialog); });
-  on(AddAction(TActionId::SearchFindNext, search, QStringLiteral("Znajdź następny"),
-               QStringLiteral("Znajdź następny"), QKeySequence(Qt::CTRL | Qt::Key_L)),
-     [this] { SearchCommand(&TFormCommandEditor::FindAgain); });
-  on(AddAction(TActionId::SearchReplace, search, QStringLiteral("Zamień"), QStringLiteral("Zamień"),
-               QKeySequence(Qt::CTRL | Qt::Key_H)),
-     [this] { SearchCommand(&TFormCommandEditor::ShowReplaceDialog); });
+  const std::pair<TActionId, std::function<void()>> handlers[] = {
+      {TActionId::NewProgram, [this] { NewProgram(); }},
+      {TActionId::NewInstruction, [this] { NewInstruction(); }},
+      {TActionId::FileOpen, [this] { FileOpen(); }},
+      {TActionId::FileSave, [this] { FileSave(); }},
+      {TActionId::FileSaveAs, [this] { FileSaveAs(); }},
+      {TActionId::Exit, [this] { close(); }},
+      {TActionId::ViewWindowList, [this] { ViewWindowList(); }},
+      {TActionId::ViewEditor, [this] { ShowForm(container_.get()); }},
+      {TActionId::Instructions, [this] { ShowDockedForm(microprogram_); }},
+      {TActionId::ViewWatches, [this] { ShowDockedForm(watches_); }},
+      {TActionId::ViewCPU, [this] { ShowDockedForm(machine_); }},
+      {TActionId::ViewConsole, [this] { ShowDockedForm(console_); }},
+      {TActionId::ViewTiming, [this] { ShowDockedForm(timing_); }},
+      {TActionId::Compile, [this] { Compile(); }},
+      {TActionId::SaveList, [this] { SaveList(); }},
+      {TActionId::LoadList, [this] { LoadList(); }},
+      {TActionId::ProjectOptions, [this] { ProjectOptions(); }},
+      {TActionId::RunProject, [this] { RunProgram(); }},
+      {TActionId::RunInstruction, [this] { RunInstruction(); }},
+      {TActionId::RunCycle, [this] { RunCycle(); }},
+      {TActionId::RunToCursor, [this] { RunToCursor(); }},
+      {TActionId::Reset, [this] { Reset(); }},
+      {TActionId::Abort, [this] { Abort(); }},
+      {TActionId::StepBackCycle, [this] { StepBack(false); }},
+      {TActionId::StepBackInstruction, [this] { StepBack(true); }},
+      {TActionId::StopConditions, [this] { EditStopConditions(); }},
+      // The program's own help, bundled with it.
+      {TActionId::HelpContents,
+       [this] {
+         help_->ShowContents();
+         ShowDockedForm(help_);
+       }},
+      {TActionId::HelpSearch,
+       [this] {
+         help_->ShowSearch();
+         ShowDockedForm(help_);
+       }},
+      {TActionId::HelpTopic, [this] { ContextHelp(); }},
+      // Keys without a menu entry: the standard editing and search commands
+      // of the focused text field.
+      {TActionId::EditUndo, [this] { EditCommand("undo"); }},
+      {TActionId::EditCut, [this] { EditCommand("cut"); }},
+      {TActionId::EditCopy, [this] { EditCommand("copy"); }},
+      {TActionId::EditPaste, [this] { EditCommand("paste"); }},
+      {TActionId::EditDelete, [this] { EditCommand("del"); }},
+      {TActionId::EditSelectAll, [this] { EditCommand("selectAll"); }},
+      {TActionId::SearchFind, [this] { SearchCommand(&TFormCommandEditor::ShowFindDialog); }},
+      {TActionId::SearchFindNext, [this] { SearchCommand(&TFormCommandEditor::FindAgain); }},
+      {TActionId::SearchReplace, [this] { SearchCommand(&TFormCommandEditor::ShowReplaceDialog); }},
+  };
+  for (const auto& [id, handler] : handlers)
+    connect(Action(id), &QAction::triggered, this, handler);
 
   // The start state: run commands wait for the first refresh; saving needs
   // an editor; searching waits for the first activation.
@@ -758,29 +638,13 @@ void TFormMain::UpdateActions() {
 }
 
 void TFormMain::BuildGreyingRules() {
-  // One row per action that greys: the action, found once, and when it may
-  // be used.
-  const auto allows = [this](TCommand command) { return core_.Allows(command); };
-  const auto automatic = [this] { return !core_.Control().ManualControl(); };
-  const auto editor = [this] { return CurrentEditor() != nullptr; };
-  const auto history = [this]() -> const TRunHistory& { return core_.History(); };
-  const std::pair<TActionId, std::function<bool()>> rules[] = {
-      {TActionId::RunProject, [=] { return automatic() && allows(TCommand::RunProgram); }},
-      {TActionId::RunInstruction, [=] { return automatic() && allows(TCommand::RunInstruction); }},
-      {TActionId::RunCycle, [=] { return allows(TCommand::RunCycle); }},
-      {TActionId::RunToCursor, [=] { return allows(TCommand::RunToCursor); }},
-      {TActionId::StepBackCycle,
-       [=] { return allows(TCommand::StepBack) && history().UndoableSteps() > 0; }},
-      {TActionId::StepBackInstruction,
-       [=] { return allows(TCommand::StepBack) && history().UndoableInstructions() > 0; }},
-      {TActionId::FileSave, editor},
-      {TActionId::FileSaveAs, editor},
-      {TActionId::Compile, [=] { return editor() && allows(TCommand::Compile); }},
-  };
-  for (const auto& [id, enabled] : rules) {
-    QAction* action = Action(id);
+  // Every action whose command the table greys, found once.
+  for (const TCommandRow& row : Commands().first(kActionCount)) {
+    if (row.When == TEnabledWhen::Always && row.DuringRun != TDuringRun::Refused) continue;
+    QAction* action = Action(row.Id);
     Q_ASSERT(action != nullptr);
-    greying_.push_back({action, enabled});
+    greying_.push_back(
+        {action, [this, id = row.Id] { return core_.Enabled(id, CurrentEditor() != nullptr); }});
   }
 }
 
@@ -847,22 +711,20 @@ void TFormMain::ViewWindowList() {
 }
 
 void TFormMain::RunCycle() {
-  core_.Run(this, [this] { return core_.Control().ExecuteCycle(); });
+  core_.Start(this, TRunCommand::Cycle);
 }
 
 void TFormMain::RunInstruction() {
-  core_.StartRun(this, [this] { core_.Control().StartInstruction(); });
+  core_.Start(this, TRunCommand::Instruction);
 }
 
 void TFormMain::RunProgram() {
-  core_.StartRun(this, [this] { core_.Control().StartProgram(-1); });
+  core_.Start(this, TRunCommand::Program);
 }
 
 void TFormMain::RunToCursor() {
-  core_.StartRun(this, [this] {
-    const TFormProgramEditor* editor = BoundEditor();
-    core_.Control().StartRunToLine(editor != nullptr ? editor->CaretLine() : 0);
-  });
+  const TFormProgramEditor* editor = BoundEditor();
+  core_.Start(this, TRunCommand::ToLine, editor != nullptr ? editor->CaretLine() : 0);
 }
 
 void TFormMain::Reset() {
@@ -966,9 +828,7 @@ void TFormMain::BuildLayoutCommands(QMenu* file, QMenu* view) {
   recentMenu_->setObjectName(QStringLiteral("MenuRecentFiles"));
   file->insertMenu(Action(TActionId::FileSave), recentMenu_);
   ShowRecentFiles();
-  QAction* restore = AddAction(TActionId::ViewRestoreLayout, QStringLiteral("Widok"),
-                               QStringLiteral("Przywróć układ okien"),
-                               QStringLiteral("&Przywróć układ okien"), {});
+  QAction* restore = AddAction(TActionId::ViewRestoreLayout);
   connect(restore, &QAction::triggered, this, &TFormMain::RestoreWindowLayout);
   view->addSeparator();
   view->addAction(restore);

@@ -18,50 +18,9 @@ class QMenu;
 namespace dorum::gui {
 
 // The main window's commands, each one action of the menus, the tool bar
-// and the keys.
-enum class TActionId : std::uint8_t {
-  NewProgram,
-  NewInstruction,
-  FileOpen,
-  FileSave,
-  FileSaveAs,
-  Exit,
-  ViewWindowList,
-  ViewEditor,
-  Instructions,
-  ViewWatches,
-  ViewCPU,
-  ViewConsole,
-  ViewTiming,
-  Compile,
-  SaveList,
-  LoadList,
-  ProjectOptions,
-  RunProject,
-  RunInstruction,
-  RunCycle,
-  RunToCursor,
-  Reset,
-  Abort,
-  StepBackCycle,
-  StepBackInstruction,
-  StopConditions,
-  HelpContents,
-  HelpSearch,
-  HelpTopic,
-  EditUndo,
-  EditCut,
-  EditCopy,
-  EditPaste,
-  EditDelete,
-  EditSelectAll,
-  SearchFind,
-  SearchFindNext,
-  SearchReplace,
-  ViewRestoreLayout,
-};
-inline constexpr std::size_t kActionCount =
-    static_cast<std::size_t>(TActionId::ViewRestoreLayout) + 1;
+// and the keys: the first rows of the application's command table.
+using TActionId = TCommandId;
+inline constexpr std::size_t kActionCount = kMenuCommandCount;
 
 class TDockedWindow;
 class TFormEditor;
@@ -157,8 +116,8 @@ class TFormMain final : public QMainWindow {
   void showEvent(QShowEvent* event) override;
 
  private:
-  QAction* AddAction(TActionId id, const QString& category, const QString& caption,
-                     const QString& menuText, const QKeySequence& key);
+  // The action of a command, as the application's table describes it.
+  QAction* AddAction(TActionId id);
   void BuildActions();
   void BuildMenus();
   void BuildToolBar();

@@ -6,6 +6,7 @@
 #include "AppCore.h"
 #include "CoreText.h"
 #include "SourceLexers.h"
+#include "common/Texts.h"
 #include "program/Assembler.h"
 #include "program/Colouring.h"
 
@@ -119,7 +120,7 @@ void TFormProgramEditor::CompileText() {
   SyncTexts();
   Core().Session().AssembleProgram(document_);
   ShowDebugMarks();
-  Core().Dialogs().ShowInformation(this, QStringLiteral("Program został skompilowany"));
+  Core().Dialogs().ShowInformation(this, Q(Texts::ProgramCompiled));
 }
 
 void TFormProgramEditor::CheckText() {

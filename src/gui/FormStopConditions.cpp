@@ -20,16 +20,16 @@ bool PerformRenaming(TAppCore& core, QWidget* parent, TCommand command,
                      std::function<void()> action) {
   QPointer<QWidget> owner(parent);
   return core.Perform(command, [&core, owner, action = std::move(action)] {
-    const std::vector<bool> before = core.Session().StopConditions().ActiveNow();
-    // The session looks the names up again after whatever renames.
-    action();
-    const std::string lost = core.Session().StopConditions().LostSince(before);
+    const std::string lost = core.App().Renamed(action);
     if (!lost.empty()) core.Dialogs().ShowInformation(owner, Q(lost));
   });
 }
 
 TFormStopConditions::TFormStopConditions(TAppCore& core, QWidget* parent)
-    : QDialog(parent), core_(core), conditions_(core.Session().StopConditions()) {
+    : QDialog(parent), core_(core) {
+  // The application edits a copy, looked up again against the machine and
+  // labels now.
+  (void)core_.App().EditStopConditions();
   setObjectName(QStringLiteral("FormStopConditions"));
   setWindowTitle(QStringLiteral("Warunki zatrzymania"));
   auto* layout = new QVBoxLayout(this);
@@ -67,10 +67,7 @@ TFormStopConditions::TFormStopConditions(TAppCore& core, QWidget* parent)
   connect(list_, &QListWidget::itemChanged, this, &TFormStopConditions::ItemChanged);
   connect(list_, &QListWidget::currentRowChanged, this,
           [this](int row) { remove_->setEnabled(row >= 0); });
-  // Whatever changed the labels or the machine since, the list shows what
-  // the names refer to now.
-  conditions_.Recompile(core_.Machine(), &core_.Watches());
-  Fill(conditions_.Count() > 0 ? 0 : -1);
+  Fill(Conditions().Count() > 0 ? 0 : -1);
   resize(520, 380);
   edit_->setFocus();
 }
@@ -100,49 +97,40 @@ QWidget* TFormStopConditions::BuildEditRow() {
   return row;
 }
 
+const TStopConditions& TFormStopConditions::Conditions() const noexcept {
+  return core_.App().StopConditionsDraft();
+}
+
 void TFormStopConditions::Fill(int selected) {
   filling_ = true;
   list_->clear();
-  for (int i = 0; i < conditions_.Count(); ++i) {
-    const TStopCondition& condition = conditions_.At(i);
-    const QString text = Q(condition.Text);
-    auto* item = new QListWidgetItem(text, list_);
-    item->setCheckState(condition.Active() ? Qt::Checked : Qt::Unchecked);
-    if (!condition.Problem.empty()) {
+  for (const TStopConditionRow& row : core_.App().StopConditionRows()) {
+    auto* item = new QListWidgetItem(Q(row.Text), list_);
+    item->setCheckState(row.Checked ? Qt::Checked : Qt::Unchecked);
+    if (!row.Checkable) {
       // Its names resolve no more: it cannot be checked until they do.
-      const QString problem = Q(condition.Problem);
-      item->setText(Q(Texts::InactiveStopCondition(condition.Text, condition.Problem)));
       item->setFlags(item->flags() & ~Qt::ItemIsUserCheckable);
       item->setForeground(list_->palette().brush(QPalette::Disabled, QPalette::Text));
-      item->setToolTip(problem);
+      item->setToolTip(Q(row.Problem));
     }
   }
   list_->setCurrentRow(selected);
   remove_->setEnabled(list_->currentRow() >= 0);
-  clear_->setEnabled(conditions_.Count() > 0);
+  clear_->setEnabled(list_->count() > 0);
   filling_ = false;
 }
 
 bool TFormStopConditions::AddTyped() {
-  const QString text = edit_->text();
-  const int present = conditions_.IndexOf(U8(text));
-  const bool wasEnabled = present >= 0 && conditions_.At(present).Enabled;
-  int added = -1;
-  try {
-    added = conditions_.AddOrEnable(U8(text), core_.Machine(), &core_.Watches());
-  } catch (const EDorumError& e) {
-    // The text stays for mending.
-    ShowMessage(Q(e.Message()), true);
+  const TStopConditionAdded added = core_.App().AddStopCondition(U8(edit_->text()));
+  // A malformed one stays for mending; one the list had already is not
+  // added twice, and the user hears why the list did not grow.
+  ShowMessage(Q(added.Message), !added.Ok);
+  if (!added.Ok) {
     edit_->setFocus();
     return false;
   }
-  // One the list had already is not added twice; the user hears why the
-  // list did not grow.
-  ShowMessage(present < 0 ? QString()
-                          : Q(Texts::StopConditionListed(conditions_.At(present).Text, wasEnabled)),
-              false);
   edit_->clear();
-  Fill(added);
+  Fill(added.Index);
   return true;
 }
 
@@ -153,28 +141,28 @@ void TFormStopConditions::ShowMessage(const QString& text, bool fault) {
 
 void TFormStopConditions::RemoveSelected() {
   const int row = list_->currentRow();
-  if (row < 0 || row >= conditions_.Count()) return;
-  conditions_.Remove(row);
-  Fill(std::min(row, conditions_.Count() - 1));
+  if (row < 0 || row >= list_->count()) return;
+  core_.App().RemoveStopCondition(row);
+  Fill(std::min(row, Conditions().Count() - 1));
 }
 
 void TFormStopConditions::RemoveAll() {
-  conditions_.Clear();
+  core_.App().ClearStopConditions();
   Fill(-1);
 }
 
 void TFormStopConditions::ItemChanged(QListWidgetItem* item) {
   if (filling_) return;
   const int row = list_->row(item);
-  if (row < 0 || row >= conditions_.Count()) return;
-  conditions_.SetEnabled(row, item->checkState() == Qt::Checked, core_.Machine());
+  if (row < 0) return;
+  core_.App().SetStopConditionChecked(row, item->checkState() == Qt::Checked);
 }
 
 void TFormStopConditions::accept() {
   // A condition typed but not yet added is not lost; a malformed one keeps
   // the dialog open with its message.
   if (!edit_->text().trimmed().isEmpty() && !AddTyped()) return;
-  core_.Session().StopConditions() = conditions_;
+  core_.App().CommitStopConditions();
   QDialog::accept();
 }
 

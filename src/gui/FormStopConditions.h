@@ -23,8 +23,9 @@ bool PerformRenaming(TAppCore& core, QWidget* parent, TCommand command,
 
 // "Warunki zatrzymania": the session's stop conditions, each with a check
 // box that enables it, a field to add one, and commands that remove one or
-// all. It edits a copy: "OK" puts it in place (adding what is still typed
-// in the field), "Anuluj" leaves the conditions as they were.
+// all. It shows the application's copy: "OK" puts it in place (adding what
+// is still typed in the field), "Anuluj" leaves the conditions as they
+// were.
 class TFormStopConditions final : public QDialog {
   Q_OBJECT
 
@@ -37,7 +38,7 @@ class TFormStopConditions final : public QDialog {
   // already; empty when it was added.
   [[nodiscard]] QLabel* Message() const noexcept { return message_; }
   // The conditions as the dialog holds them now.
-  [[nodiscard]] const TStopConditions& Conditions() const noexcept { return conditions_; }
+  [[nodiscard]] const TStopConditions& Conditions() const noexcept;
 
   // "Dodaj": the text of the field; false, with the message shown and the
   // text kept, when it is malformed.
@@ -56,7 +57,6 @@ class TFormStopConditions final : public QDialog {
   void ItemChanged(QListWidgetItem* item);
 
   TAppCore& core_;
-  TStopConditions conditions_;
   QListWidget* list_;
   QLineEdit* edit_ = nullptr;
   QLabel* message_;

@@ -151,33 +151,15 @@ void TFormTiming::Reload() {
 
 bool TFormTiming::GoToCycle(std::size_t index) {
   const std::vector<TRecordedCycle>& cycles = diagram_->Cycles();
-  if (index >= cycles.size() || !core_.Allows(TCommand::StepBack)) return false;
+  if (index >= cycles.size() || !core_.Allows(TCommand::GoToCycle)) return false;
   const std::uint64_t target = cycles[index].Number;
   const std::uint64_t now = cycles[diagram_->Current()].Number;
-  if (target > now) {
-    RunForward(target);
-    return true;
-  }
   if (target == now) return true;
-  const std::optional<std::uint64_t> steps = core_.History().StepsBackTo(target);
-  if (!steps || !core_.StepBackSteps(*steps)) return false;
+  // An earlier cycle must still be recorded to be gone back to.
+  if (target < now && !core_.History().StepsBackTo(target)) return false;
+  if (!core_.GoToCycle(this, target)) return false;
   Reload();
   return true;
-}
-
-void TFormTiming::RunForward(std::uint64_t number) {
-  // The cycles kept are performed again, as "Takt" performs them.
-  const std::uint64_t last = core_.History().Origin() + number;
-  core_.Run(this, [this, last] {
-    TController& control = core_.Control();
-    while (control.CyclesPerformed() < last) {
-      const std::uint64_t before = control.CyclesPerformed();
-      if (const TSliceEnd end = control.ExecuteCycle(); end != TSliceEnd::Finished) return end;
-      if (control.CyclesPerformed() == before) break;
-    }
-    return TSliceEnd::Finished;
-  });
-  Reload();
 }
 
 // ---- registers ----

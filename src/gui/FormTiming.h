@@ -61,8 +61,6 @@ class TFormTiming final : public QWidget {
   void UpdateExportActions();
   [[nodiscard]] bool HasCycles() const noexcept;
   void RefuseWithoutCycles() const;
-  // Runs forward `count` cycles, as "Takt" does.
-  void RunForward(std::uint64_t number);
 
   TAppCore& core_;
   TTimingDiagram* diagram_;

@@ -240,41 +240,32 @@ TComponentSet TFormSettings::TickedComponents() const {
 }
 
 void TFormSettings::Apply() {
-  // Every number is checked before anything is written, so a bad field
-  // loses nothing: it gets the focus with its error and the dialog stays.
-  std::array<std::int32_t, 4> addresses{};
-  std::array<std::int32_t, 4> ports{};
-  const std::array<QLineEdit*, 4> portFields = {inputPort_, outputPort_, outputInterrupt_,
-                                                inputInterrupt_};
-  QLineEdit* failed = nullptr;
-  const bool read = core_.Errors().Run(this, [&] {
-    for (std::size_t k = 0; k < 4; ++k) {
-      failed = vectorAddresses_[k];
-      addresses[k] = StrToInt(U8(vectorAddresses_[k]->text()));
-    }
-    for (std::size_t k = 0; k < 4; ++k) {
-      failed = portFields[k];
-      ports[k] = StrToInt(U8(portFields[k]->text()));
-    }
-  });
-  if (!read) {
+  // The application checks every number before anything is written, so a
+  // bad field loses nothing: it gets the focus with its error and the
+  // dialog stays.
+  TMachineOptions options;
+  options.AddressBits = address_->Position();
+  options.CodeBits = code_->Position();
+  options.Components = TickedComponents();
+  std::array<std::string, 4> addresses;
+  for (std::size_t k = 0; k < 4; ++k) {
+    options.Vectors[k].LabelName = U8(vectorLabels_[k]->text());
+    addresses[k] = U8(vectorAddresses_[k]->text());
+  }
+  const std::array<QLineEdit*, 4> devices = {inputPort_, outputPort_, inputInterrupt_,
+                                             outputInterrupt_};
+  std::array<std::string, 4> numbers;
+  for (std::size_t k = 0; k < 4; ++k) numbers[k] = U8(devices[k]->text());
+  const TOutcome outcome = core_.App().Configure(options, addresses, numbers);
+  if (!outcome.Ok) core_.Errors().Report(this, Q(outcome.Message));
+  if (outcome.Line > 0) {
+    const auto field = static_cast<std::size_t>(outcome.Line - 1);
+    QLineEdit* failed = field < 4 ? vectorAddresses_[field] : devices[field - 4];
     tabs_->setCurrentIndex(2);
     failed->setFocus();
     failed->selectAll();
     return;
   }
-  core_.Errors().Run(this, [&] {
-    // Only what differs is written: "OK" with nothing changed keeps the
-    // history and what the views show.
-    TMachineOptions options;
-    options.AddressBits = address_->Position();
-    options.CodeBits = code_->Position();
-    options.Components = TickedComponents();
-    for (std::size_t k = 0; k < 4; ++k)
-      options.Vectors[k] = {addresses[k], U8(vectorLabels_[k]->text())};
-    options.Ports = TIOPorts{ports[0], ports[1], ports[3], ports[2]};
-    core_.Session().Configure(options);
-  });
   accept();
 }
 

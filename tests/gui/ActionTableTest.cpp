@@ -32,7 +32,7 @@ using namespace dorum::gui;
 
 namespace {
 
-using test::TApplication;
+using test::TDesktop;
 
 // The states the application passes through, as the columns of the table
 // below: a letter per state, upper case where the action may be used.
@@ -72,7 +72,7 @@ QString EnabledIn(TState state, const QStringList& names) {
     const TFormMain main(core, nullptr, QString());
     return shownOf(main);
   }
-  TApplication app;
+  TDesktop app;
   switch (state) {
     case kStart:
       break;
@@ -174,7 +174,7 @@ class ActionTableTest : public QObject {
     {
       // The table names every action, each once, and the keys are the
       // documented ones, held application-wide.
-      TApplication app;
+      TDesktop app;
       QStringList all;
       for (const QAction* action : app.Main->Actions()) all.append(action->objectName());
       QCOMPARE(all, names);
@@ -207,7 +207,7 @@ class ActionTableTest : public QObject {
 
   void theActionsFollowTheStateWithoutAMenuBeingOpened() {
     // No refresh is asked for here: the greying must follow by itself.
-    TApplication app;
+    TDesktop app;
     QAction* program = app.Action("ActionRunProject");
     QAction* cycle = app.Action("ActionRunCycle");
     QAction* back = app.Action("ActionStepBackCycle");
@@ -236,7 +236,7 @@ class ActionTableTest : public QObject {
   }
 
   void everyMenuHoldsItsEntriesInOrder() {
-    TApplication app;
+    TDesktop app;
     const auto entries = [](const QMenu* menu) {
       QStringList shown;
       for (const QAction* action : menu->actions())
@@ -264,7 +264,7 @@ class ActionTableTest : public QObject {
   }
 
   void theToolBarNamesEachButtonWithItsKey() {
-    TApplication app;
+    TDesktop app;
     auto* tools = app.Main->findChild<QToolBar*>(QStringLiteral("ToolBar"));
     QVERIFY(tools != nullptr);
     QStringList shown;
@@ -303,9 +303,9 @@ class ActionTableTest : public QObject {
     } commands[] = {
         {TCommand::RunCycle, TDuringRun::Refused},
         {TCommand::RunInstruction, TDuringRun::Refused},
-        {TCommand::RunProgram, TDuringRun::Refused},
+        {TCommand::RunProject, TDuringRun::Refused},
         {TCommand::RunToCursor, TDuringRun::Refused},
-        {TCommand::StepBack, TDuringRun::Refused},
+        {TCommand::StepBackCycle, TDuringRun::Refused},
         {TCommand::Reset, TDuringRun::StopsRun},
         {TCommand::Compile, TDuringRun::StopsRun},
         {TCommand::LoadList, TDuringRun::StopsRun},
@@ -316,12 +316,12 @@ class ActionTableTest : public QObject {
         {TCommand::Quit, TDuringRun::StopsRun},
         {TCommand::StopConditions, TDuringRun::StopsRun},
     };
-    TApplication app;
+    TDesktop app;
     StoreEndlessLoop(app.Core.Machine());
     app.Core.Control().SetTrackingLevel(0);
     for (const auto& c : commands) {
       const int number = static_cast<int>(c.Command);
-      QVERIFY2(DuringRun(c.Command) == c.Rule, qPrintable(QString::number(number)));
+      QVERIFY2(CommandRow(c.Command).DuringRun == c.Rule, qPrintable(QString::number(number)));
       QVERIFY2(app.Core.Allows(c.Command), qPrintable(QString::number(number)));
     }
     app.Main->UpdateActions();
@@ -386,7 +386,7 @@ class ActionTableTest : public QObject {
   }
 
   void theWindowsOwnCommandsHaveTheirKeys() {
-    TApplication app;
+    TDesktop app;
     TFormProgramEditor* program = app.Main->NewProgram();
     TFormCommandEditor* instruction = app.Main->NewInstruction();
     // The caption and key of each command a window holds itself; `direct`:

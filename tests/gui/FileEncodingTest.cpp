@@ -33,7 +33,7 @@ const QByteArray kUtf16Program(
 class FileEncodingTest : public QObject {
   Q_OBJECT
 
-  std::unique_ptr<test::TApplication> app_;
+  std::unique_ptr<test::TDesktop> app_;
   TAppCore* core_ = nullptr;
   test::TDialogScript* user_ = nullptr;
   TFormMain* main_ = nullptr;
@@ -43,7 +43,7 @@ class FileEncodingTest : public QObject {
 
  private Q_SLOTS:
   void init() {
-    app_ = std::make_unique<test::TApplication>();
+    app_ = std::make_unique<test::TDesktop>();
     core_ = &app_->Core;
     user_ = &app_->User;
     main_ = app_->Main.get();

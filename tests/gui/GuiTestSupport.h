@@ -80,7 +80,7 @@ struct TDialogScript {
 
 // The application as it starts: its core with a script answering the
 // dialogs, and the main window, shown and arranged.
-struct TApplication {
+struct TDesktop {
   TAppCore Core;
   TDialogScript User;
   std::unique_ptr<TFormMain> Main;
@@ -88,8 +88,8 @@ struct TApplication {
   // `examples`: the folder the examples are taken from; `settings`: the
   // file the application remembers its settings in (none: it remembers
   // nothing).
-  explicit TApplication(const QString& examples = ExamplesFolder(),
-                        const QString& settings = QString()) {
+  explicit TDesktop(const QString& examples = ExamplesFolder(),
+                    const QString& settings = QString()) {
     User.Install(Core.Dialogs());
     Main = std::make_unique<TFormMain>(Core, nullptr, examples);
     if (!settings.isEmpty()) Main->UseSettings(std::make_shared<TAppSettings>(settings));
@@ -97,9 +97,9 @@ struct TApplication {
     Main->ArrangeWindows();
     QCoreApplication::processEvents();
   }
-  ~TApplication() { Main.reset(); }
-  TApplication(const TApplication&) = delete;
-  TApplication& operator=(const TApplication&) = delete;
+  ~TDesktop() { Main.reset(); }
+  TDesktop(const TDesktop&) = delete;
+  TDesktop& operator=(const TDesktop&) = delete;
 
   [[nodiscard]] QAction* Action(const char* name) const {
     return Main->Action(QString::fromLatin1(name));

@@ -27,19 +27,19 @@ using namespace dorum::gui;
 namespace {
 
 // The application as it starts, the machine window in front.
-struct TApplication {
+struct TDesktop {
   TAppCore Core;
   test::TDialogScript User;
   std::unique_ptr<TFormMain> Main;
 
-  TApplication() {
+  TDesktop() {
     User.Install(Core.Dialogs());
     Main = std::make_unique<TFormMain>(Core);
     Main->show();
     Main->ArrangeWindows();
     QCoreApplication::processEvents();
   }
-  ~TApplication() { Main.reset(); }
+  ~TDesktop() { Main.reset(); }
 
   void Trigger(const char* action) {
     Main->UpdateActions();
@@ -75,7 +75,7 @@ class IncrementalViewTest : public QObject {
 
  private Q_SLOTS:
   void aRegisterEnteredAfterSteppingBackAnInstructionIsDrawn() {
-    TApplication app;
+    TDesktop app;
     TMachine& m = app.Core.Machine();
     // An endless loop: "dod 5" and "sob 0", with 1 in word 5.
     m.Memory().Store(0, 1 * 32 + 5);
@@ -93,7 +93,7 @@ class IncrementalViewTest : public QObject {
   }
 
   void typingForAProgramWaitingAtItsInputDrawsRbAndG() {
-    TApplication app;
+    TDesktop app;
     app.Main->InstructionListWindow().LoadInstructionList(
         QDir(Examples()).filePath(QStringLiteral("ombra/ombra.lst")));
     TFormCommandEditor* editor =
@@ -118,7 +118,7 @@ class IncrementalViewTest : public QObject {
       const auto pick = [&](int low, int high) {
         return std::uniform_int_distribution<int>(low, high)(random);
       };
-      TApplication app;
+      TDesktop app;
       TMachine& m = app.Core.Machine();
       app.Main->InstructionListWindow().LoadInstructionList(
           QDir(Examples()).filePath(QStringLiteral("ombra/ombra.lst")));

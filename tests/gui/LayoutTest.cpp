@@ -33,7 +33,7 @@ using namespace dorum::gui;
 
 namespace {
 
-using test::TApplication;
+using test::TDesktop;
 
 QRect Screen() {
   return QGuiApplication::primaryScreen()->availableGeometry();
@@ -87,7 +87,7 @@ class LayoutTest : public QObject {
 
  private Q_SLOTS:
   void aTitleBarDraggedOutFloatsThatWindowAloneOnTheScreen() {
-    TApplication app;
+    TDesktop app;
     app.Action("ActionViewConsole")->trigger();
     TDockedWindow* console = app.FrameOf(&app.Main->Console());
     TDockedWindow* machine = app.FrameOf(&app.Main->MachineWindow());
@@ -117,7 +117,7 @@ class LayoutTest : public QObject {
   }
 
   void aWindowBroughtUpIsPlacedOnTheScreen() {
-    TApplication app;
+    TDesktop app;
     app.Action("ActionViewConsole")->trigger();
     TDockedWindow* console = app.FrameOf(&app.Main->Console());
     console->setFloating(true);
@@ -132,7 +132,7 @@ class LayoutTest : public QObject {
   }
 
   void restoringTheLayoutBringsEveryWindowBackAsAtStartUp() {
-    TApplication app;
+    TDesktop app;
     TFormEditor& c = app.Container();
     const QRect startUp = c.geometry();
     TDockedWindow* machine = app.FrameOf(&app.Main->MachineWindow());
@@ -162,7 +162,7 @@ class LayoutTest : public QObject {
   }
 
   void aTabIsNamedByItsFileWithTheFullPathBeside() {
-    TApplication app;
+    TDesktop app;
     QTemporaryDir dir;
     const QString path = WriteSource(dir, QStringLiteral("suma.prg"));
     TFormCommandEditor* editor = app.Main->OpenFile(path);
@@ -186,7 +186,7 @@ class LayoutTest : public QObject {
   }
 
   void newDocumentsAreToldApartOnTheirTabsButKeepTheirCaption() {
-    TApplication app;
+    TDesktop app;
     TFormProgramEditor* first = app.Main->NewProgram();
     TFormProgramEditor* second = app.Main->NewProgram();
     TFormProgramEditor* third = app.Main->NewProgram();
@@ -214,11 +214,11 @@ class LayoutTest : public QObject {
     QTemporaryDir dir;
     const QString settings = dir.filePath(QStringLiteral("settings.ini"));
     {
-      TApplication app(ExamplesFolder(), settings);
+      TDesktop app(ExamplesFolder(), settings);
       app.Main->NewProgram();
       app.Main->StoreSettings();
     }
-    TApplication app(ExamplesFolder(), settings);
+    TDesktop app(ExamplesFolder(), settings);
     TFormProgramEditor* first = app.Main->NewProgram();
     QCOMPARE(app.FrameOf(first)->windowTitle(), QStringLiteral("Noname.prg"));
     TFormProgramEditor* second = app.Main->NewProgram();
@@ -226,7 +226,7 @@ class LayoutTest : public QObject {
   }
 
   void theTabBarScrollsInsteadOfShorteningTheNames() {
-    TApplication app;
+    TDesktop app;
     for (int i = 0; i < 12; ++i) app.Main->NewProgram();
     TDockedWindow* last = app.FrameOf(app.Main->NewInstruction());
     QTRY_VERIFY(TabOf(app.Container(), last).first != nullptr);
@@ -247,7 +247,7 @@ class LayoutTest : public QObject {
   }
 
   void aTabsIconTellsAProgramFromAnInstruction() {
-    TApplication app;
+    TDesktop app;
     TDockedWindow* program = app.FrameOf(app.Main->NewProgram());
     TDockedWindow* instruction = app.FrameOf(app.Main->NewInstruction());
     TDockedWindow* another = app.FrameOf(app.Main->NewProgram());
@@ -285,7 +285,7 @@ class LayoutTest : public QObject {
 
   void theRecentMenuOpensAFileAndDropsOneThatIsGone() {
     QTemporaryDir dir;
-    TApplication app(ExamplesFolder(), dir.filePath(QStringLiteral("settings.ini")));
+    TDesktop app(ExamplesFolder(), dir.filePath(QStringLiteral("settings.ini")));
     const QString suma = WriteSource(dir, QStringLiteral("suma.prg"));
     const QString mnoz = WriteSource(dir, QStringLiteral("mnoz.rzk"));
     QVERIFY(app.Main->OpenFile(suma) != nullptr);
@@ -323,7 +323,7 @@ class LayoutTest : public QObject {
       remembered.SetRecentFiles({folder, device});
       remembered.Sync();
     }
-    TApplication app(ExamplesFolder(), settings);
+    TDesktop app(ExamplesFolder(), settings);
     QCOMPARE(app.Main->RecentFiles().Files(), (QStringList{folder, device}));
     const qsizetype tabs = app.Container().Tabs().size();
     app.Main->OpenRecent(folder);
@@ -362,7 +362,7 @@ class LayoutTest : public QObject {
     QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("programy")));
     const QString program = WriteSource(dir, QStringLiteral("programy/suma.prg"));
     {
-      TApplication app(ExamplesFolder(), settings);
+      TDesktop app(ExamplesFolder(), settings);
       app.User.FileNames = {program};
       app.Action("ActionFileOpen")->trigger();
       // A list saved into another folder.
@@ -371,7 +371,7 @@ class LayoutTest : public QObject {
       QVERIFY(QFileInfo::exists(dir.filePath(QStringLiteral("listy/moja.lst"))));
       app.Main->StoreSettings();
     }
-    TApplication app(ExamplesFolder(), settings);
+    TDesktop app(ExamplesFolder(), settings);
     app.Action("ActionFileOpen")->trigger();
     app.Action("ActionLoadList")->trigger();
     QCOMPARE(app.User.FileDialogStarts.size(), 2);
@@ -393,7 +393,7 @@ class LayoutTest : public QObject {
     QTemporaryDir dir;
     QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("rozkazy")));
     QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("programy")));
-    TApplication app(ExamplesFolder(), dir.filePath(QStringLiteral("settings.ini")));
+    TDesktop app(ExamplesFolder(), dir.filePath(QStringLiteral("settings.ini")));
     app.User.FileNames = {dir.filePath(QStringLiteral("rozkazy/a.rzk"))};
     QVERIFY(app.Main->NewInstruction()->Save(false));
     app.User.FileNames = {dir.filePath(QStringLiteral("programy/b.prg"))};
@@ -438,13 +438,13 @@ class LayoutTest : public QObject {
     QTemporaryDir dir;
     const QString settings = dir.filePath(QStringLiteral("settings.ini"));
     {
-      TApplication app(ExamplesFolder(), settings);
+      TDesktop app(ExamplesFolder(), settings);
       app.Main->MachineWindow().TrackingButton(2)->click();
       app.Core.SetAnimationDelay(500);
       app.Core.Machine().SetAddressBits(8);
       app.Main->StoreSettings();
     }
-    TApplication app(ExamplesFolder(), settings);
+    TDesktop app(ExamplesFolder(), settings);
     QCOMPARE(app.Core.Control().TrackingLevel(), 2);
     QVERIFY(app.Main->MachineWindow().TrackingButton(2)->isChecked());
     QCOMPARE(app.Core.AnimationDelay(), 500);
@@ -457,7 +457,7 @@ class LayoutTest : public QObject {
     QRect strip;  // as the start-up places it
     const QString settings = dir.filePath(QStringLiteral("settings.ini"));
     {
-      TApplication app(ExamplesFolder(), settings);
+      TDesktop app(ExamplesFolder(), settings);
       app.Action("ActionViewConsole")->trigger();
       TDockedWindow* console = app.FrameOf(&app.Main->Console());
       console->setFloating(true);
@@ -468,7 +468,7 @@ class LayoutTest : public QObject {
       app.Main->move(Screen().left() - 3000, Screen().top() + 400);
       app.Main->StoreSettings();
     }
-    TApplication app(ExamplesFolder(), settings);
+    TDesktop app(ExamplesFolder(), settings);
     TDockedWindow* console = app.FrameOf(&app.Main->Console());
     QVERIFY(console->isFloating());
     QVERIFY(console->isVisible());
@@ -479,7 +479,7 @@ class LayoutTest : public QObject {
   }
 
   void theContainerIsNamedByTheTabInFrontWhenAWindowGoesToASidePanel() {
-    TApplication app;
+    TDesktop app;
     app.Action("ActionViewConsole")->trigger();
     TDockedWindow* console = app.FrameOf(&app.Main->Console());
     QCOMPARE(app.Container().ActiveTab(), console);
@@ -499,7 +499,7 @@ class LayoutTest : public QObject {
     const QPoint consoleAt(Screen().left() + 120, Screen().top() + 260);
     QRect container;
     {
-      TApplication app(ExamplesFolder(), settings);
+      TDesktop app(ExamplesFolder(), settings);
       app.Action("ActionViewConsole")->trigger();
       // Tabs in another order than the windows' creation.
       app.Action("ActionViewWatches")->trigger();
@@ -516,7 +516,7 @@ class LayoutTest : public QObject {
       app.Action("ActionFileOpen")->trigger();
       QVERIFY(app.Main->close());
     }
-    TApplication app(ExamplesFolder(), settings);
+    TDesktop app(ExamplesFolder(), settings);
     TDockedWindow* console = app.FrameOf(&app.Main->Console());
     TDockedWindow* watches = app.FrameOf(&app.Main->WatchesWindow());
     TDockedWindow* machine = app.FrameOf(&app.Main->MachineWindow());

@@ -53,11 +53,11 @@ QString Fingerprint(const TMachine& m, const TController& control) {
   return parts.join(u' ');
 }
 
-using test::TApplication;
+using test::TDesktop;
 
 // The application with the loop compiled in a program editor (so that the
 // editor is bound), running as "Program" at the lowest tracking level.
-struct TRunningApplication : TApplication {
+struct TRunningApplication : TDesktop {
   TFormProgramEditor* Editor = nullptr;
   // The machine when the run ended, and after how many cycles.
   QString AtStop;
@@ -335,7 +335,7 @@ class RunCommandsTest : public QObject {
   void stepsBackAndRunsAreRefusedWhileARunGoesOn() {
     TRunningApplication app;
     QVERIFY(app.StartRun());
-    QVERIFY(!app.Core.Allows(TCommand::StepBack));
+    QVERIFY(!app.Core.Allows(TCommand::StepBackCycle));
     QVERIFY(!app.Core.StepBack(false));
     QVERIFY(!app.Core.Run(nullptr, [&] { return app.Core.Control().ExecuteCycle(); }));
     QVERIFY(!app.Core.StartRun(nullptr, [&] { app.Core.Control().StartInstruction(); }));
@@ -343,12 +343,12 @@ class RunCommandsTest : public QObject {
     QVERIFY(app.Core.RunInProgress());
     app.Main->Action(QStringLiteral("ActionAbort"))->trigger();
     QVERIFY(test::WaitForRunEnd(app.Core));
-    QVERIFY(app.Core.Allows(TCommand::StepBack));
+    QVERIFY(app.Core.Allows(TCommand::StepBackCycle));
     QVERIFY(app.Main->Action(QStringLiteral("ActionStepBackCycle"))->isEnabled());
   }
 
   void aProgramWaitingForInputGoesOnWithWhatIsTyped() {
-    TApplication app;
+    TDesktop app;
     TAppCore& core = app.Core;
     const test::TDialogScript& user = app.User;
     TFormMain& main = *app.Main;
@@ -378,7 +378,7 @@ class RunCommandsTest : public QObject {
   }
 
   void theEndOfAProgramIsNewsAndAFailureIsAnError() {
-    TApplication app;
+    TDesktop app;
     TAppCore& core = app.Core;
     const test::TDialogScript& user = app.User;
     TFormMain& main = *app.Main;
@@ -406,7 +406,7 @@ class RunCommandsTest : public QObject {
   }
 
   void abortingWithoutARunLeavesNothingPending() {
-    TApplication app;
+    TDesktop app;
     app.Action("ActionAbort")->trigger();
     QVERIFY(!app.Core.Control().StopRequested());
     app.Action("ActionRunCycle")->trigger();

@@ -45,7 +45,7 @@ using namespace dorum::gui;
 
 namespace {
 
-using test::TApplication;
+using test::TDesktop;
 
 QString SourceExamples() {
   return QStringLiteral(DORUM_EXAMPLES_DIR);
@@ -122,7 +122,7 @@ class ShellTest : public QObject {
 
  private Q_SLOTS:
   void startUpLeavesTheStripAndTheContainerWithTheMachineWindow() {
-    TApplication app;
+    TDesktop app;
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     QCOMPARE(app.Main->height(), TFormMain::kHeight);
     QCOMPARE(app.Main->width(), screen.width());
@@ -142,7 +142,7 @@ class ShellTest : public QObject {
   }
 
   void everyCommandHasItsCaptionKeyAndCategory() {
-    TApplication app;
+    TDesktop app;
     const struct {
       const char* name;
       const char* category;
@@ -201,7 +201,7 @@ class ShellTest : public QObject {
   }
 
   void manualControlGreysProgramAndInstructionButNotCycle() {
-    TApplication app;
+    TDesktop app;
     app.Main->UpdateActions();
     QVERIFY(app.Action("ActionRunProject")->isEnabled());
     QVERIFY(app.Action("ActionRunInstruction")->isEnabled());
@@ -219,7 +219,7 @@ class ShellTest : public QObject {
   }
 
   void theMainWindowsKeysWorkFromAnotherWindowAndAnEditorsOwnKeysWin() {
-    TApplication app;
+    TDesktop app;
     app.Main->UpdateActions();
     TFormProgramEditor* editor = app.Main->NewProgram();
     QApplication::setActiveWindow(&app.Container());
@@ -237,7 +237,7 @@ class ShellTest : public QObject {
   }
 
   void ctrlLInAnEditorIsTheMenusFindNextAndCutsNoLine() {
-    TApplication app;
+    TDesktop app;
     TFormProgramEditor* editor = app.Main->NewProgram();
     QApplication::setActiveWindow(&app.Container());
     editor->Memo()->setFocus();
@@ -249,7 +249,7 @@ class ShellTest : public QObject {
   }
 
   void ctrlLFindsTheNextMatchOfTheSearchMadeBefore() {
-    TApplication app;
+    TDesktop app;
     TFormProgramEditor* editor = app.Main->NewProgram();
     TSourceEditor* memo = editor->Memo();
     memo->setText(QStringLiteral("dod x\npob x\ndod x\ndod y\n"));
@@ -286,20 +286,20 @@ class ShellTest : public QObject {
   }
 
   void runToCursorBeforeAnyCompileSaysSo() {
-    TApplication app;
+    TDesktop app;
     app.Action("ActionRunToCursor")->trigger();
     QCOMPARE(app.User.Errors, QStringList{QStringLiteral("Najpierw skompiluj program.")});
   }
 
   void resetByItsKeyResetsTheMachine() {
-    TApplication app;
+    TDesktop app;
     app.Core.Machine().EnterRegisterValue(TRegisterId::AK, "7");
     app.Action("ActionReset")->trigger();
     QCOMPARE(app.Core.Machine().Register(TRegisterId::AK).Value(), 0);
   }
 
   void aRunIsAbortedAtTheNextSliceAndNoSecondRunStarts() {
-    TApplication app;
+    TDesktop app;
     StoreEndlessLoop(app.Core.Machine());
     app.Core.Control().SetTrackingLevel(0);
     app.Main->UpdateActions();
@@ -330,7 +330,7 @@ class ShellTest : public QObject {
   void theSaveCommandsFollowTheEditorInFrontWithoutActivations() {
     // Nothing here activates a window: the offscreen platform reports no
     // activations, as some window managers do not.
-    TApplication app;
+    TDesktop app;
     QAction* save = app.Action("ActionFileSave");
     QAction* saveAs = app.Action("ActionFileSaveAs");
     TFormProgramEditor* editor = app.Main->NewProgram();
@@ -349,7 +349,7 @@ class ShellTest : public QObject {
   }
 
   void theMachineWindowComesBackDockedWhicheverWayItWasClosed() {
-    TApplication app;
+    TDesktop app;
     TDockedWindow* machine = app.FrameOf(&app.Main->MachineWindow());
     // Closed while floating: docked back as a new tab.
     machine->setFloating(true);
@@ -375,7 +375,7 @@ class ShellTest : public QObject {
   }
 
   void aTabDraggedOutOfTheTabBarFloatsItsWindow() {
-    TApplication app;
+    TDesktop app;
     app.Action("ActionViewConsole")->trigger();
     TDockedWindow* console = app.FrameOf(&app.Main->Console());
     QTabBar* tabs = nullptr;
@@ -399,7 +399,7 @@ class ShellTest : public QObject {
   }
 
   void nextAndPreviousWrapAndTheLastTabLeavesTheCaptionEdytor() {
-    TApplication app;
+    TDesktop app;
     TFormProgramEditor* first = app.Main->NewProgram();
     TFormCommandEditor* second = app.Main->NewInstruction();
     TFormEditor& c = app.Container();
@@ -424,7 +424,7 @@ class ShellTest : public QObject {
   }
 
   void odlaczWithOneTabLeftNamesTheContainerEdytor() {
-    TApplication app;
+    TDesktop app;
     TFormProgramEditor* editor = app.Main->NewProgram();
     TFormEditor& c = app.Container();
     QCOMPARE(c.windowTitle(), QStringLiteral("Noname.prg"));
@@ -447,7 +447,7 @@ class ShellTest : public QObject {
   }
 
   void theTabKeysWorkWhateverTheTabMenuShowedBefore() {
-    TApplication app;
+    TDesktop app;
     TFormEditor& c = app.Container();
     const auto tabMenu = [&] {
       return MenuShownBy([&] { Q_EMIT c.customContextMenuRequested(QPoint(10, 10)); });
@@ -488,7 +488,7 @@ class ShellTest : public QObject {
   }
 
   void openingChoosesTheEditorByExtensionAndNamesItByFolder() {
-    TApplication app;
+    TDesktop app;
     QTemporaryDir dir;
     const struct {
       const char* name;
@@ -518,7 +518,7 @@ class ShellTest : public QObject {
   }
 
   void closingAsksTheModifiedEditorsInOrderAndStopsAtARefusal() {
-    TApplication app;
+    TDesktop app;
     TFormProgramEditor* first = app.Main->NewProgram();
     TFormCommandEditor* second = app.Main->NewInstruction();
     QTest::keyClicks(first->Memo(), QStringLiteral("stp"));
@@ -531,7 +531,7 @@ class ShellTest : public QObject {
   }
 
   void aProgramRunsToItsEndThroughTheMenuAndTheConsoleShowsItsOutput() {
-    TApplication app;
+    TDesktop app;
     const QDir examples(SourceExamples());
     QVERIFY(test::Succeeds([&] {
       app.Main->InstructionListWindow().LoadInstructionList(
@@ -558,7 +558,7 @@ class ShellTest : public QObject {
   }
 
   void aStudentsRoundThroughTheWindowsOwnCommands() {
-    TApplication app;
+    TDesktop app;
     app.Main->UpdateActions();
     // The "Ombra" list, for its output instruction.
     app.User.FileNames = {QDir(SourceExamples()).filePath(QStringLiteral("ombra/ombra.lst"))};
@@ -606,7 +606,7 @@ class ShellTest : public QObject {
   }
 
   void everyExampleOpensReadyToCompileOnItsMachine() {
-    TApplication app;
+    TDesktop app;
     const std::vector<TExampleSet> sets = ExampleSets(ExamplesFolder());
     QCOMPARE(sets.size(), 4u);
     QStringList menu;
@@ -655,7 +655,7 @@ class ShellTest : public QObject {
     CopyFolder(SourceExamples(), copy.path());
     const TDocumentsFolder documents;
     QCOMPARE(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation), documents.Path());
-    TApplication app(copy.path());
+    TDesktop app(copy.path());
     const QString example = QDir(copy.path()).filePath(QStringLiteral("dorum/suma.prg"));
     const QByteArray original = test::FileBytes(example);
     // Through the menu, as a student would.
@@ -705,7 +705,7 @@ class ShellTest : public QObject {
     CopyFolder(SourceExamples(), copy.path());
     const TDocumentsFolder documents;
     QTemporaryDir own;
-    TApplication app(copy.path(), own.filePath(QStringLiteral("settings.ini")));
+    TDesktop app(copy.path(), own.filePath(QStringLiteral("settings.ini")));
     // A save that fails: the name chosen is a folder's.
     QVERIFY(QDir(own.path()).mkpath(QStringLiteral("zajete/suma.prg")));
     TFormProgramEditor* fresh = app.Main->NewProgram();
@@ -734,7 +734,7 @@ class ShellTest : public QObject {
     QTemporaryDir copy;
     CopyFolder(SourceExamples(), copy.path());
     const TDocumentsFolder documents;
-    TApplication app(copy.path());
+    TDesktop app(copy.path());
     const QString example = QDir(copy.path()).filePath(QStringLiteral("ombra/rozkazy/dns.rzk"));
     const QByteArray original = test::FileBytes(example);
     TFormCommandEditor* editor = app.Main->OpenFile(example);
@@ -766,7 +766,7 @@ class ShellTest : public QObject {
   }
 
   void steppingBackRestoresTheMachineTheLineAndTheMarks() {
-    TApplication app;
+    TDesktop app;
     app.Main->UpdateActions();
     QVERIFY(!app.Action("ActionStepBackCycle")->isEnabled());  // nothing to undo yet
     TFormCommandEditor* editor =
@@ -811,7 +811,7 @@ class ShellTest : public QObject {
   }
 
   void cofnijRozkazWaitsForAnInstructionBegun() {
-    TApplication app;
+    TDesktop app;
     // Values entered by hand are steps of their own, but no instruction.
     app.Core.Machine().EnterRegisterValue(TRegisterId::AK, "7");
     app.Core.Machine().EnterRegisterValue(TRegisterId::L, "3");
@@ -831,7 +831,7 @@ class ShellTest : public QObject {
   }
 
   void f1InAnEditorOpensTheEntryOfTheWordUnderTheCaret() {
-    TApplication app;
+    TDesktop app;
     TFormProgramEditor* editor = app.Main->NewProgram();
     QApplication::setActiveWindow(&app.Container());
     editor->Memo()->setFocus();

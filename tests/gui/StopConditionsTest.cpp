@@ -66,7 +66,7 @@ int LabelAddress(TAppCore& core, const QString& name) {
 }
 
 // The application with a program compiled in an editor, which binds it.
-struct TProgramApplication : test::TApplication {
+struct TProgramApplication : test::TDesktop {
   TFormProgramEditor* Editor = nullptr;
 
   explicit TProgramApplication(const QStringList& program = kLoop) {
@@ -333,7 +333,7 @@ class StopConditionsTest : public QObject {
   }
 
   void theDialogIsOneOfTheRunCommandsAndStopsARunFirst() {
-    QCOMPARE(DuringRun(TCommand::StopConditions), TDuringRun::StopsRun);
+    QCOMPARE(CommandRow(TCommand::StopConditions).DuringRun, TDuringRun::StopsRun);
     TProgramApplication app;
     QAction* action = app.Action("ActionStopConditions");
     QVERIFY(action != nullptr);
@@ -481,7 +481,7 @@ class StopConditionsTest : public QObject {
   // Loading a list changes the configuration: a register it drops leaves
   // its condition inactive, and one that brings it back revives it.
   void conditionsFollowTheConfigurationOfAListLoaded() {
-    test::TApplication app;
+    test::TDesktop app;
     const QString pelt =
         QDir(QStringLiteral(DORUM_EXAMPLES_DIR)).filePath(QStringLiteral("pelt/pelt.lst"));
     app.User.FileNames = {pelt};

@@ -603,7 +603,7 @@ class TimingWindowTest : public QObject {
   }
 
   void theMainWindowShowsItDockedOnCtrlF12() {
-    test::TApplication app;
+    test::TDesktop app;
     QAction* action = app.Action("ActionViewTiming");
     QVERIFY(action != nullptr);
     QCOMPARE(action->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_F12));

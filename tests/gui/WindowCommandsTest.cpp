@@ -41,7 +41,7 @@ using namespace dorum::gui;
 
 namespace {
 
-using test::TApplication;
+using test::TDesktop;
 
 // The windows the window list is offered: all but the main window.
 std::vector<QWidget*> Candidates(const TFormMain& main) {
@@ -120,7 +120,7 @@ class WindowCommandsTest : public QObject {
 
  private Q_SLOTS:
   void theListIsSavedWithItsExtensionWhenTheNameHasNone() {
-    TApplication app;
+    TDesktop app;
     QTemporaryDir dir;
     const struct {
       const char* Typed;
@@ -143,7 +143,7 @@ class WindowCommandsTest : public QObject {
   }
 
   void theSearchDialogsProposeTheSelectionOrTheWordAtTheCaretOrKeepTheirText() {
-    TApplication app;
+    TDesktop app;
     TFormProgramEditor* editor = app.Main->NewProgram();
     TSourceEditor* memo = editor->Memo();
     memo->setText(QStringLiteral("pob suma\n\ndod jeden"));
@@ -166,7 +166,7 @@ class WindowCommandsTest : public QObject {
   }
 
   void theWindowListBringsUpEachOfTwoFloatingEditors() {
-    TApplication app;
+    TDesktop app;
     const std::vector<TFormProgramEditor*> editors{app.Main->NewProgram(), app.Main->NewProgram()};
     for (TFormProgramEditor* editor : editors) {
       TDockedWindow* frame = app.FrameOf(editor);
@@ -195,7 +195,7 @@ class WindowCommandsTest : public QObject {
   }
 
   void everyKeyOfAToolWindowIsItsOwnWhileItHasTheFocus() {
-    TApplication app;
+    TDesktop app;
     app.Main->UpdateActions();
     TFormMicroprogram& list = app.Main->InstructionListWindow();
     std::vector<std::pair<QAction*, std::unique_ptr<QSignalSpy>>> mainCommands;
@@ -233,7 +233,7 @@ class WindowCommandsTest : public QObject {
   }
 
   void aBreakpointStopBringsTheBoundEditorsTabForward() {
-    TApplication app;
+    TDesktop app;
     TFormProgramEditor* editor = app.Main->NewProgram();
     editor->Memo()->setText(QStringLiteral("pob x\ndod x\nsob 0\nx: rst 1\n"));
     editor->ActionCompile->trigger();
@@ -253,7 +253,7 @@ class WindowCommandsTest : public QObject {
   }
 
   void aFloatingBoundEditorComesToTheFrontAtTheCursor() {
-    TApplication app;
+    TDesktop app;
     TFormProgramEditor* editor = app.Main->NewProgram();
     editor->Memo()->setText(QStringLiteral("pob x\ndod x\nsob 0\nx: rst 1\n"));
     editor->ActionCompile->trigger();
@@ -270,7 +270,7 @@ class WindowCommandsTest : public QObject {
   }
 
   void theToolBarsButtonsAreTheMenusCommandsWithPicturesAndKeys() {
-    TApplication app;
+    TDesktop app;
     app.Main->UpdateActions();
     const auto* tools = app.Main->findChild<QToolBar*>(QStringLiteral("ToolBar"));
     QVERIFY(tools != nullptr);
@@ -304,7 +304,7 @@ class WindowCommandsTest : public QObject {
   }
 
   void everyToolBarButtonHasANameOfItsOwnForScreenReaders() {
-    TApplication app;
+    TDesktop app;
     const auto* tools = app.Main->findChild<QToolBar*>(QStringLiteral("ToolBar"));
     QVERIFY(tools != nullptr);
     QStringList names;
@@ -320,7 +320,7 @@ class WindowCommandsTest : public QObject {
     QCOMPARE(names.size(), 12);
   }
   void ctrlF9CompilesInAnEditorOnly() {
-    TApplication app;
+    TDesktop app;
     TFormProgramEditor* editor = app.Main->NewProgram();
     editor->Memo()->setText(QStringLiteral("x: rst 1\n"));
     app.Main->UpdateActions();
@@ -339,7 +339,7 @@ class WindowCommandsTest : public QObject {
   }
 
   void theToolBarFollowsTheRunAndTheCurrentDocument() {
-    TApplication app;
+    TDesktop app;
     app.Main->UpdateActions();
     auto* tools = app.Main->findChild<QToolBar*>(QStringLiteral("ToolBar"));
     QVERIFY(tools != nullptr);
@@ -374,7 +374,7 @@ class WindowCommandsTest : public QObject {
   }
 
   void theDocumentCommandsFollowTheTabInFrontHoweverTheWindowWasActivated() {
-    TApplication app;
+    TDesktop app;
     TFormProgramEditor* editor = app.Main->NewProgram();
     editor->Memo()->setText(QStringLiteral("x: rst 1\n"));
     QApplication::setActiveWindow(&app.Container());

@@ -1,6 +1,7 @@
-// The engine as the page's worker sees it: one class whose calls take and
-// give plain JavaScript values. The worker's side of the same calls is
-// typed in web/src/protocol.ts.
+// The application as the page's worker sees it: one class whose calls take
+// and give plain JavaScript values. The worker's side of the same calls is
+// typed in web/src/protocol.ts. Every rule is the application's; this only
+// converts.
 #include <emscripten/bind.h>
 #include <emscripten/val.h>
 
@@ -8,7 +9,8 @@
 #include <array>
 #include <optional>
 
-#include "Engine.h"
+#include "Yardstick.h"
+#include "app/Application.h"
 #include "common/Strings.h"
 #include "common/Texts.h"
 #include "diagram/DiagramItems.h"
@@ -17,6 +19,8 @@
 using emscripten::val;
 
 namespace dorum::web {
+
+using dorum::TApplication;
 
 namespace {
 
@@ -34,6 +38,7 @@ val ToJs(const TOutcome& outcome) {
   result.set("line", outcome.Line);
   result.set("column", outcome.Column);
   if (!outcome.Notice.empty()) result.set("notice", Texts::BoxText(outcome.Notice));
+  if (!outcome.Information.empty()) result.set("information", outcome.Information);
   if (outcome.Line > 0) {
     val mark = val::object();
     mark.set("line", outcome.Mark.Line);
@@ -56,13 +61,14 @@ const char* BoxName(TBoxKind box) {
   return "none";
 }
 
-val ToJs(const TRunState& state) {
+val ToJs(const TRunStep& step) {
   val result = val::object();
-  result.set("running", state.Running);
-  result.set("waiting", state.Waiting);
-  result.set("pause", state.Pause);
-  result.set("box", std::string(BoxName(state.Box)));
-  result.set("message", state.Message);
+  result.set("running", step.Running());
+  result.set("waiting", step.Next == TRunNext::Input);
+  result.set("pause", step.Next == TRunNext::Pause);
+  result.set("delay", step.DelayMs);
+  result.set("box", std::string(BoxName(step.Box)));
+  result.set("message", step.Message);
   return result;
 }
 
@@ -97,13 +103,18 @@ class TPageEngine {
   }
   static val EncodeText(const std::string& text, int encoding, int lineEnd) {
     TOutcome outcome;
-    const std::string bytes = TEngine::EncodeText(text, static_cast<TTextEncoding>(encoding),
-                                                  static_cast<TLineEnd>(lineEnd), outcome);
+    const std::string bytes = TApplication::EncodeText(text, static_cast<TTextEncoding>(encoding),
+                                                       static_cast<TLineEnd>(lineEnd), outcome);
     val result = ToJs(outcome);
     result.set("bytes", Bytes(bytes));
     return result;
   }
-  static double Speed(double cycles) { return TEngine::MeasureSpeed(cycles); }
+  // The speed yardstick's loop run for `cycles` in a session of its own:
+  // cycles per second, 0 when it did not reach the limit.
+  static double Speed(double cycles) {
+    if (!(cycles >= 1 && cycles <= 1e12)) return 0;
+    return YardstickCyclesPerSecond(static_cast<std::uint64_t>(cycles));
+  }
   // The desktop's questions, in its words: "delete" an instruction, close
   // a "modified" file.
   static std::string Question(const std::string& which, const std::string& name) {
@@ -118,7 +129,7 @@ class TPageEngine {
     return Texts::BoxText(std::string(text));
   }
   static std::string SaveQuestion(const std::string& text, int encoding, const std::string& name) {
-    return TEngine::SaveQuestion(text, static_cast<TTextEncoding>(encoding), name);
+    return TApplication::SaveQuestion(text, static_cast<TTextEncoding>(encoding), name);
   }
   val LoadList(const std::string& name, const std::string& bytes) {
     return ToJs(engine_.LoadList(name, bytes));
@@ -154,14 +165,15 @@ class TPageEngine {
     return lines;
   }
   static val CheckInstruction(const std::string& text) {
-    return ToJs(TEngine::CheckInstruction(text));
+    return ToJs(TApplication::CheckInstruction(text));
   }
   val CompileInstruction(const std::string& text) { return ToJs(engine_.CompileInstruction(text)); }
   val Start(int command, int line) {
     return ToJs(engine_.Start(static_cast<TRunCommand>(command), line));
   }
-  val Slice(double milliseconds) { return ToJs(engine_.Slice(milliseconds)); }
-  void RequestStop() { engine_.RequestStop(); }
+  val Slice() { return ToJs(engine_.Slice()); }
+  bool RequestStop() { return engine_.RequestStop(); }
+  bool SetTempo(int milliseconds) { return engine_.SetTempo(milliseconds); }
   [[nodiscard]] bool Running() const { return engine_.Running(); }
   val Reset() { return ToJs(engine_.Reset()); }
   bool StepBack(bool wholeInstruction) { return engine_.StepBack(wholeInstruction); }
@@ -217,7 +229,7 @@ class TPageEngine {
     return rows;
   }
   val EditStopConditions() {
-    engine_.EditStopConditions();
+    (void)engine_.EditStopConditions();
     val result = val::object();
     result.set("rows", StopConditions());
     result.set("note", std::string(Texts::StopConditionNote));
@@ -253,7 +265,7 @@ class TPageEngine {
     std::vector<TRegisterId> chosen;
     for (const int id : emscripten::vecFromJSArray<int>(registers))
       chosen.push_back(static_cast<TRegisterId>(id));
-    const TEngine::TTiming timing =
+    const TApplication::TTiming timing =
         engine_.Timing(static_cast<std::size_t>(std::max(count, 0)), chosen);
     static constexpr std::array<const char*, 3> kKinds = {"signal", "bus", "register"};
     val lanes = val::array();
@@ -288,8 +300,8 @@ class TPageEngine {
     result.set("nothingToSave", Texts::BoxText(std::string(Texts::NothingToSave)));
     return result;
   }
-  bool GoToCycle(double number) {
-    return number >= 1 && engine_.GoToCycle(static_cast<std::uint64_t>(number));
+  val GoToCycle(double number) {
+    return ToJs(number >= 1 ? engine_.GoToCycle(static_cast<std::uint64_t>(number)) : TRunStep{});
   }
   val TimingVcd(int count) {
     return Bytes(engine_.TimingVcd(static_cast<std::size_t>(std::max(count, 0))));
@@ -384,10 +396,20 @@ class TPageEngine {
     }
     return list;
   }
-  void SetManualControl(bool manual) { engine_.SetManualControl(manual); }
+  void SetManualControl(bool manual) { (void)engine_.SetManualControl(manual); }
+  val RestoreDefaultMachine() { return ToJs(engine_.RestoreDefaultMachine()); }
+  static std::string FileKind(const std::string& name) {
+    return FileKindOf(name) == TFileKind::Program ? "program" : "instruction";
+  }
+  [[nodiscard]] bool ListChanged() const { return engine_.ListChanged(); }
+  void SetListChanged(bool changed) { engine_.SetListChanged(changed); }
+  [[nodiscard]] std::string ExampleQuestion(const std::string& example,
+                                            const std::string& list) const {
+    return engine_.ExampleQuestion(example, list);
+  }
   void SetTrackingLevel(int level) { engine_.SetTrackingLevel(level); }
   val RaiseInterrupt(int line) { return ToJs(engine_.RaiseInterrupt(line)); }
-  void TypeInput(const std::string& text) { engine_.TypeInput(text); }
+  bool TypeInput(const std::string& text) { return engine_.TypeInput(text); }
 
   // The diagram's items, where they stand and how they are drawn.
   static val Layout() {
@@ -442,13 +464,12 @@ class TPageEngine {
     view.set("manualControl", control.ManualControl());
     view.set("trackingLevel", control.TrackingLevel());
     view.set("interruptButtons", machine.InterruptButtonsVisible());
+    // Each command the page has, greyed as the desktop greys it.
     val enabled = val::object();
-    enabled.set("cycle", engine_.CanStart(TRunCommand::Cycle));
-    enabled.set("instruction", engine_.CanStart(TRunCommand::Instruction));
-    enabled.set("program", engine_.CanStart(TRunCommand::Program));
-    enabled.set("toLine", engine_.CanStart(TRunCommand::ToLine));
-    enabled.set("stepBack", engine_.CanStepBack(false));
-    enabled.set("stepBackInstruction", engine_.CanStepBack(true));
+    const TCommandState state = engine_.CommandState();
+    for (const TCommandRow& row : Commands())
+      if (!row.PageName.empty())
+        enabled.set(std::string(row.PageName), CommandEnabled(row.Id, state));
     view.set("enabled", enabled);
     // The watches: the labels of the program assembled last with their words.
     val watches = val::array();
@@ -474,7 +495,7 @@ class TPageEngine {
     return ask;
   }
 
-  TEngine engine_;
+  TApplication engine_;
 };
 
 }  // namespace
@@ -499,6 +520,12 @@ EMSCRIPTEN_BINDINGS(dorum_engine) {
       .function("start", &TPageEngine::Start)
       .function("slice", &TPageEngine::Slice)
       .function("requestStop", &TPageEngine::RequestStop)
+      .function("setTempo", &TPageEngine::SetTempo)
+      .function("restoreDefaultMachine", &TPageEngine::RestoreDefaultMachine)
+      .function("fileKind", &TPageEngine::FileKind)
+      .function("listChanged", &TPageEngine::ListChanged)
+      .function("setListChanged", &TPageEngine::SetListChanged)
+      .function("exampleQuestion", &TPageEngine::ExampleQuestion)
       .function("running", &TPageEngine::Running)
       .function("reset", &TPageEngine::Reset)
       .function("stepBack", &TPageEngine::StepBack)

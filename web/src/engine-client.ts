@@ -11,7 +11,7 @@ export interface EngineEvents {
 export class EngineClient {
   private readonly worker: Worker;
   private nextId = 1;
-  private readonly waiting = new Map<number, (answer: unknown) => void>();
+  private readonly waiting = new Map<number, { resolve: (answer: unknown) => void; reject: (error: Error) => void }>();
   readonly ready: Promise<LayoutItem[]>;
 
   constructor(url: string, private readonly events: EngineEvents) {
@@ -25,7 +25,7 @@ export class EngineClient {
           resolveReady(notice.layout);
           return;
         case 'answer':
-          this.waiting.get(notice.id)?.(notice.answer);
+          this.waiting.get(notice.id)?.resolve(notice.answer);
           this.waiting.delete(notice.id);
           return;
         case 'view':
@@ -39,6 +39,10 @@ export class EngineClient {
           return;
         case 'failed':
           this.events.failed(notice.message);
+          if (notice.id !== undefined) {
+            this.waiting.get(notice.id)?.reject(new Error(notice.message));
+            this.waiting.delete(notice.id);
+          }
           return;
       }
     };
@@ -47,8 +51,8 @@ export class EngineClient {
   call<R extends Request>(request: R): Promise<Answers[R['kind']]> {
     const id = this.nextId++;
     const envelope: Envelope = { id, request };
-    return new Promise((resolve) => {
-      this.waiting.set(id, resolve as (answer: unknown) => void);
+    return new Promise((resolve, reject) => {
+      this.waiting.set(id, { resolve: resolve as (answer: unknown) => void, reject });
       this.worker.postMessage(envelope);
     });
   }

@@ -15,8 +15,14 @@ export interface Engine {
   checkProgram(text: string): unknown;
   colour(program: boolean, text: string): unknown;
   start(command: number, line: number): RunState;
-  slice(milliseconds: number): RunState;
-  requestStop(): void;
+  slice(): RunState;
+  requestStop(): boolean;
+  setTempo(milliseconds: number): boolean;
+  restoreDefaultMachine(): unknown;
+  fileKind(name: string): 'program' | 'instruction';
+  listChanged(): boolean;
+  setListChanged(changed: boolean): void;
+  exampleQuestion(example: string, list: string): string;
   running(): boolean;
   reset(): unknown;
   stepBack(whole: boolean): boolean;
@@ -36,7 +42,7 @@ export interface Engine {
   stopOnChange(watch: number): unknown;
   timing(count: number, registers: number[]): unknown;
   timingVcd(count: number): Uint8Array;
-  goToCycle(number: number): boolean;
+  goToCycle(number: number): RunState;
   deleteInstruction(code: number): unknown;
   options(): unknown;
   configure(options: object): unknown;
@@ -47,7 +53,7 @@ export interface Engine {
   setManualControl(manual: boolean): void;
   setTrackingLevel(level: number): void;
   raiseInterrupt(line: number): unknown;
-  typeInput(text: string): void;
+  typeInput(text: string): boolean;
   view(firstRow: number, rows: number): View;
   delete(): void;
 }
@@ -65,15 +71,12 @@ export interface EngineModule {
   };
 }
 
-// A slice long enough that the turns between slices cost nothing, short
-// enough that a key is answered at once.
-const sliceMilliseconds = 15;
 // Views sent during a run: about one per frame.
 const viewInterval = 30;
 
 // The requests after which the instruction list may differ (a failed
 // compile may still have added an instruction).
-const changesInstructions = new Set<Request['kind']>(['compileInstruction', 'loadList', 'deleteInstruction', 'toggleBreakpoint', 'configure']);
+const changesInstructions = new Set<Request['kind']>(['compileInstruction', 'loadList', 'deleteInstruction', 'toggleBreakpoint', 'configure', 'restoreDefaultMachine']);
 
 export class EngineHost {
   private readonly engine: Engine;
@@ -81,8 +84,6 @@ export class EngineHost {
   private memoryRows = 10;
   private running = false;
   private lastView = 0;
-  // The pause between cycles at the highest tracking level ("Tempo").
-  private tempo = 100;
   private pauseTimer: ReturnType<typeof setTimeout> | null = null;
 
   // `post` sends a notice to the page; `yieldThen` runs the next slice once
@@ -108,12 +109,23 @@ export class EngineHost {
     try {
       answer = this.perform(request);
     } catch (error) {
-      this.post({ kind: 'failed', message: String(error) });
+      this.post({ kind: 'failed', id, message: String(error) });
       return;
+    }
+    // A command that stops the run ends it here: no slice comes after it.
+    if (!this.engine.running() && (this.running || this.pauseTimer !== null)) {
+      this.stopPause();
+      this.running = false;
     }
     this.post({ kind: 'answer', id, answer });
     if (changesInstructions.has(request.kind)) this.sendInstructions();
     if (!this.running || this.pauseTimer !== null) this.sendView();
+  }
+
+  // The run in progress waits for the console's input: no slice comes until
+  // the student types (or acts otherwise).
+  waitingForInput(): boolean {
+    return !this.running && this.pauseTimer === null && this.engine.running();
   }
 
   private sendView(): void {
@@ -125,7 +137,7 @@ export class EngineHost {
     if (!this.running) return;
     let state: RunState;
     try {
-      state = this.engine.slice(sliceMilliseconds);
+      state = this.engine.slice();
     } catch (error) {
       this.running = false;
       this.post({ kind: 'failed', message: String(error) });
@@ -143,7 +155,7 @@ export class EngineHost {
       this.pauseTimer = setTimeout(() => {
         this.pauseTimer = null;
         this.runSlice();
-      }, this.tempo);
+      }, state.delay ?? 0);
       return;
     }
     if (this.running) {
@@ -186,21 +198,15 @@ export class EngineHost {
       case 'saveQuestion':
         return this.module.Engine.saveQuestion(request.text, request.encoding, request.name);
       case 'loadList':
-        this.stopPause();
-        this.running = false;
         return engine.loadList(request.name, request.bytes);
       case 'saveList':
         return engine.saveList();
       case 'compileProgram':
-        this.stopPause();
-        this.running = false;
         return engine.compileProgram(request.text, request.breakpoints);
       case 'setBreakpoints':
         engine.setBreakpoints(request.lines);
         return null;
       case 'compileInstruction':
-        this.stopPause();
-        this.running = false;
         return engine.compileInstruction(request.text);
       case 'checkProgram':
         return engine.checkProgram(request.text);
@@ -215,12 +221,9 @@ export class EngineHost {
         return state;
       }
       case 'stop':
-        engine.requestStop();
-        this.resumeRun();
+        if (engine.requestStop()) this.resumeRun();
         return null;
       case 'reset':
-        this.stopPause();
-        this.running = false;
         return engine.reset();
       case 'stepBack':
         return engine.stepBack(request.whole);
@@ -233,14 +236,10 @@ export class EngineHost {
       case 'memoryValue':
         return engine.memoryValue(request.address);
       case 'deleteInstruction':
-        this.stopPause();
-        this.running = false;
         return engine.deleteInstruction(request.code);
       case 'options':
         return engine.options();
       case 'configure':
-        this.stopPause();
-        this.running = false;
         return engine.configure(request.options);
       case 'toggleBreakpoint':
         return engine.toggleBreakpointAtLine(request.code, request.line);
@@ -254,8 +253,6 @@ export class EngineHost {
       case 'zeroRegister':
         return engine.zeroRegister(request.id);
       case 'clearMemory':
-        this.stopPause();
-        this.running = false;
         engine.clearMemory();
         return null;
       case 'editStopConditions':
@@ -277,24 +274,36 @@ export class EngineHost {
         return engine.timing(request.count, request.registers);
       case 'timingVcd':
         return engine.timingVcd(request.count);
-      case 'goToCycle':
-        return engine.goToCycle(request.number);
+      case 'goToCycle': {
+        // A later cycle is run forward to, as "Takt" runs, and may end so.
+        const state = engine.goToCycle(request.number);
+        if (state.box !== 'none') queueMicrotask(() => this.post({ kind: 'runEnded', state }));
+        return state;
+      }
       case 'setManualControl':
-        this.stopPause();
-        this.running = false;
         engine.setManualControl(request.manual);
         return null;
       case 'setTrackingLevel':
         engine.setTrackingLevel(request.level);
         return null;
       case 'setTempo':
-        this.tempo = Math.min(Math.max(request.milliseconds, 0), 2000);
+        engine.setTempo(request.milliseconds);
         return null;
+      case 'restoreDefaultMachine':
+        return engine.restoreDefaultMachine();
+      case 'fileKind':
+        return engine.fileKind(request.name);
+      case 'listChanged':
+        return engine.listChanged();
+      case 'setListChanged':
+        engine.setListChanged(request.changed);
+        return null;
+      case 'exampleQuestion':
+        return engine.exampleQuestion(request.example, request.list);
       case 'raiseInterrupt':
         return engine.raiseInterrupt(request.line);
       case 'typeInput':
-        engine.typeInput(request.text);
-        this.resumeRun();
+        if (engine.typeInput(request.text)) this.resumeRun();
         return null;
       case 'memoryWindow':
         this.memoryFirst = request.first;

@@ -127,13 +127,13 @@ async function compile(): Promise<void> {
     const outcome = await engine.call({ kind: 'compileProgram', text: document.editor.text, breakpoints: document.editor.breakpointLines });
     if (!outcome.ok) return failedCompile(document, outcome);
     bound = document;
-    await showMessage('information', 'Program został skompilowany');
+    await showMessage('information', outcome.information ?? '');
     await tellNotice(outcome);
   } else {
     const outcome = await engine.call({ kind: 'compileInstruction', text: document.editor.text });
     markListChanged();
     if (!outcome.ok) return failedCompile(document, outcome);
-    await showMessage('information', 'Rozkaz skompilowany pomyślnie');
+    await showMessage('information', outcome.information ?? '');
   }
 }
 
@@ -584,14 +584,11 @@ $<HTMLFormElement>('#console-form').addEventListener('submit', (event) => event.
 
 // ---- files and examples ----
 
-const kindOfFile = (name: string): DocumentKind | 'list' =>
-  /\.lst$/i.test(name) ? 'list' : /\.rzk$/i.test(name) ? 'instruction' : 'program';
-
-// Opens a file's bytes as the desktop does: a list is loaded, a program or
-// an instruction opens in an editor; a file the engine refuses loads nothing.
+// Opens a file's bytes in the editor its name calls for (a list, too, opens
+// as a text: only "Ładuj listę rozkazów" replaces the machine); a file the
+// engine refuses opens nothing.
 async function openBytes(file: PickedFile): Promise<boolean> {
-  const kind = kindOfFile(file.name);
-  if (kind === 'list') return loadList(file);
+  const kind: DocumentKind = await engine.call({ kind: 'fileKind', name: file.name });
   const opened = await engine.call({ kind: 'openText', name: file.name, bytes: file.bytes });
   if (!opened.ok) {
     await showMessage('error', opened.boxText);
@@ -625,7 +622,6 @@ async function loadList(file: PickedFile): Promise<boolean> {
   if (!outcome.ok) await showMessage('error', outcome.boxText);
   else {
     listName = file.name;
-    listChanged = false;
     await tellNotice(outcome);
   }
   return outcome.ok;
@@ -679,11 +675,9 @@ async function saveList(): Promise<void> {
   }
 }
 let listName = 'rozkazy.lst';
-// Whether the student changed the list since it was loaded: an example's
-// own list then replaces it only when the student agrees.
-let listChanged = false;
+// The list changed (the engine keeps whether the student changed it since
+// it was loaded).
 function markListChanged(): void {
-  listChanged = true;
   void keepMachine();
 }
 
@@ -692,7 +686,8 @@ function markListChanged(): void {
 let machineRestored = false;
 async function keepMachine(): Promise<void> {
   if (!machineRestored) return;
-  saveMachine(window.localStorage, { name: listName, bytes: await engine.call({ kind: 'saveList' }), changed: listChanged });
+  const changed = await engine.call({ kind: 'listChanged' });
+  saveMachine(window.localStorage, { name: listName, bytes: await engine.call({ kind: 'saveList' }), changed });
 }
 
 async function restoreMachine(): Promise<void> {
@@ -704,7 +699,7 @@ async function restoreMachine(): Promise<void> {
     // stay, so an example's list asks before replacing it, and the box says
     // what stopped it.
     listName = kept.name;
-    listChanged = kept.changed === true;
+    await engine.call({ kind: 'setListChanged', changed: kept.changed === true });
     if (!outcome.ok) void showMessage('error', outcome.boxText);
   }
   machineRestored = true;
@@ -715,21 +710,30 @@ async function fetchBytes(path: string): Promise<Uint8Array> {
   return new Uint8Array(await response.arrayBuffer());
 }
 
-// An example opens as a copy, with the instruction list of its machine.
+// An example opens as a copy, on its machine: with the instruction list of
+// its folder, or the default machine for a folder without one. Only the
+// student's own changes to the list in use are worth a question.
 async function openExample(example: Example): Promise<void> {
   closeExamples();
-  if (example.list) {
-    const name = example.list.split('/').pop()!;
-    // Only the student's own changes to the list are worth a question.
-    const answer = listChanged ? await askYesNoCancel(exampleListQuestion(example.file, name)) : 'yes';
-    if (answer === 'cancel') return;
-    if (answer === 'yes' && !(await loadList({ name, bytes: await fetchBytes(`examples/${example.list}`) }))) return;
-  }
+  const name = example.list?.split('/').pop() ?? '';
+  const question = await engine.call({ kind: 'exampleQuestion', example: example.file, list: name });
+  const answer = question ? await askYesNoCancel(question) : 'yes';
+  if (answer === 'cancel') return;
+  if (answer === 'yes' && !(await useExampleMachine(example, name))) return;
   await openBytes({ name: example.file, bytes: await fetchBytes(`examples/${example.path}`) });
 }
 
-const exampleListQuestion = (file: string, list: string) =>
-  `Przykład ${file} korzysta z listy rozkazów ${list}. Lista rozkazów została zmieniona. Załadować ${list} w jej miejsce?`;
+async function useExampleMachine(example: Example, name: string): Promise<boolean> {
+  if (example.list) return loadList({ name, bytes: await fetchBytes(`examples/${example.list}`) });
+  const outcome = await engine.call({ kind: 'restoreDefaultMachine' });
+  if (!outcome.ok) {
+    await showMessage('error', outcome.boxText);
+    return false;
+  }
+  listName = 'rozkazy.lst';
+  await tellNotice(outcome);
+  return true;
+}
 
 function buildExamples(examples: Example[]): void {
   const menu = $('#examples-menu');

@@ -23,6 +23,7 @@ export interface Outcome {
   column: number;
   mark?: MarkRange; // what the editor marks, when the error has a place
   notice?: string; // after a success: stop conditions no longer checked
+  information?: string; // after a success: what the information box says
 }
 
 // Characters of a line (from 1) an editor marks, counted from 0, end excluded.
@@ -52,6 +53,7 @@ export interface RunState {
   running: boolean;
   waiting: boolean;
   pause?: boolean; // highest tracking level: a cycle to show, then the tempo's pause
+  delay?: number; // the pause before the next slice, in ms
   box: BoxKind;
   message: string;
 }
@@ -151,6 +153,11 @@ export type Request =
   | { kind: 'setManualControl'; manual: boolean }
   | { kind: 'setTrackingLevel'; level: number }
   | { kind: 'setTempo'; milliseconds: number }
+  | { kind: 'restoreDefaultMachine' }
+  | { kind: 'fileKind'; name: string }
+  | { kind: 'listChanged' }
+  | { kind: 'setListChanged'; changed: boolean }
+  | { kind: 'exampleQuestion'; example: string; list: string }
   | { kind: 'raiseInterrupt'; line: number }
   | { kind: 'typeInput'; text: string }
   | { kind: 'memoryWindow'; first: number; rows: number }
@@ -191,7 +198,7 @@ export interface Answers {
   stopOnChange: Outcome;
   timing: Timing;
   timingVcd: Uint8Array;
-  goToCycle: boolean;
+  goToCycle: RunState; // a later cycle is run forward to and may end so
   deleteInstruction: Outcome;
   options: MachineOptions;
   configure: Outcome; // line: the field at fault, 1-4 a vector's address, 5-8 a device's number
@@ -201,6 +208,11 @@ export interface Answers {
   setManualControl: null;
   setTrackingLevel: null;
   setTempo: null;
+  restoreDefaultMachine: Outcome;
+  fileKind: 'program' | 'instruction'; // the editor "Otwórz" opens the file in
+  listChanged: boolean; // whether the student changed the list since it was loaded
+  setListChanged: null;
+  exampleQuestion: string; // empty: nothing to ask
   raiseInterrupt: Outcome;
   typeInput: null;
   memoryWindow: null;
@@ -289,11 +301,12 @@ export interface Envelope {
 
 // From the worker: an answer, a fresh view (after every request and during
 // runs, at most once a frame), the instruction list when it may have
-// changed, the end of a run, or the start-up's layout.
+// changed, the end of a run, the start-up's layout, or a failure (of the
+// request with that id, whose promise it rejects).
 export type Notice =
   | { kind: 'ready'; layout: LayoutItem[] }
   | { kind: 'answer'; id: number; answer: unknown }
   | { kind: 'view'; view: View }
   | { kind: 'instructions'; list: InstructionEntry[] }
   | { kind: 'runEnded'; state: RunState }
-  | { kind: 'failed'; message: string };
+  | { kind: 'failed'; id?: number; message: string };

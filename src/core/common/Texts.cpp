@@ -206,6 +206,17 @@ std::string DeleteInstructionQuestion(std::string_view name) {
 std::string SaveModifiedQuestion(std::string_view file) {
   return Fill("Plik %1 został zmodyfikowany. Zapisać ?", {file});
 }
+std::string ExampleListQuestion(std::string_view example, std::string_view list) {
+  if (list.empty())
+    return Fill(
+        "Przykład %1 korzysta z domyślnej listy rozkazów. Lista rozkazów została zmieniona. "
+        "Przywrócić domyślną listę rozkazów w jej miejsce?",
+        {example});
+  return Fill(
+      "Przykład %1 korzysta z listy rozkazów %2. Lista rozkazów została zmieniona. "
+      "Załadować %2 w jej miejsce?",
+      {example, list});
+}
 std::string SaveInUtf8Question(char32_t c, std::string_view path) {
   return Fill(
       "Znaku '%1' (U+%2) w pliku %3 nie można zapisać w stronie kodowej 1250. "

@@ -96,6 +96,12 @@ std::string CharacterNotInCodePage(char32_t c);
 // editor with unsaved changes is closed.
 std::string DeleteInstructionQuestion(std::string_view name);
 std::string SaveModifiedQuestion(std::string_view file);
+// The information boxes of a successful compile.
+inline constexpr std::string_view ProgramCompiled = "Program został skompilowany";
+inline constexpr std::string_view InstructionCompiled = "Rozkaz skompilowany pomyślnie";
+// Asked before an example's machine replaces a list the student changed:
+// the example's own list, or the default machine when `list` is empty.
+std::string ExampleListQuestion(std::string_view example, std::string_view list);
 // The stop conditions' dialog: what a condition may say, one typed again,
 // a condition whose names no longer resolve, and those that stopped being
 // checked after a compile, a list loaded or the options changed.

@@ -41,6 +41,9 @@ bool TSession::ToggleBreakpointAtLine(int code, int line) {
 
 void TSession::LoadList(const std::string& path) {
   Renaming([&] { LoadInstructionList(path, machine_, control_); });
+  // A list from a file is the file's, changes and all; one the loader
+  // stopped in is still the student's as far as it went.
+  listChanged_ = false;
 }
 
 void TSession::SaveList(const std::string& path) const {
@@ -55,6 +58,7 @@ void TSession::RestoreDefaultMachine() {
     control_.ClearInstructions();
     control_.BuildDefaultInstructions();
   });
+  listChanged_ = false;
 }
 
 void TSession::SetAddressBits(int bits) {
@@ -75,6 +79,7 @@ TMachineOptions TSession::Options() const {
 }
 
 void TSession::Configure(const TMachineOptions& options) {
+  listChanged_ = true;
   Renaming([&] {
     if (options.AddressBits != machine_.AddressBits()) machine_.SetAddressBits(options.AddressBits);
     if (options.CodeBits != machine_.CodeBits()) machine_.SetCodeBits(options.CodeBits);

@@ -76,8 +76,19 @@ class TSession {
   // Compiles an instruction's text into the list: a new code, or the
   // instruction of the same name replaced. A failed compile may still have
   // changed the list (an instruction beyond the codes stays in it).
-  void CompileInstruction(const TLines& lines) { control_.AddInstruction(lines); }
-  void DeleteInstruction(int code) { control_.DeleteInstruction(code); }
+  void CompileInstruction(const TLines& lines) {
+    listChanged_ = true;
+    control_.AddInstruction(lines);
+  }
+  void DeleteInstruction(int code) {
+    control_.DeleteInstruction(code);
+    listChanged_ = true;
+  }
+  // Whether the student changed the list (an instruction compiled or
+  // deleted, the options written) since it was loaded from a file or the
+  // default machine was restored.
+  [[nodiscard]] bool ListChanged() const noexcept { return listChanged_; }
+  void SetListChanged(bool changed) noexcept { listChanged_ = changed; }
   void ToggleCycleBreakpoint(int code, int cycle) { control_.ToggleCycleBreakpoint(code, cycle); }
   // The same for the cycle that begins on line `line` (from 0) of the
   // instruction's source, the first one when several do; false when none
@@ -136,6 +147,7 @@ class TSession {
   TWatchList watches_;
   TProgram assembler_{machine_, control_.Instructions(), watches_};
   std::unique_ptr<TRunHistory> history_;
+  bool listChanged_ = false;
 };
 
 }  // namespace dorum

@@ -1,4 +1,4 @@
-#include "Engine.h"
+#include "app/Application.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include "diagram/DiagramItems.h"
 #include "machine/MachineConfig.h"
 
-namespace dorum::web {
+namespace dorum {
 namespace {
 
 using test::FileBytes;
@@ -17,15 +17,20 @@ std::string Example(const std::string& name) {
 }
 
 // Slices of a millisecond until the run ends, as the page's worker asks.
-TRunState Finish(TEngine& engine, TRunState state) {
-  for (int slice = 0; state.Running && !state.Waiting && slice < 10000; ++slice)
-    state = engine.Slice(1);
+// A slice of `ms` milliseconds, as a clock of the page's might ask.
+TRunStep Slice(TApplication& engine, int ms) {
+  return engine.Slice(TSliceBudget{.Time = std::chrono::milliseconds(ms)});
+}
+
+TRunStep Finish(TApplication& engine, TRunStep state) {
+  for (int slice = 0; state.Running() && !(state.Next == TRunNext::Input) && slice < 10000; ++slice)
+    state = Slice(engine, 1);
   return state;
 }
 
 struct EngineTest : testing::Test {
   TTempDir folder;
-  TEngine engine{folder.Path()};
+  TApplication engine{folder.Path()};
 
   void Compile(const std::string& text) {
     const TOutcome outcome = engine.CompileProgram(text);
@@ -44,8 +49,8 @@ TEST_F(EngineTest, AnExampleOpensInItsEncodingCompilesAndRunsToTheInformationBox
   Compile(opened.Text);
   EXPECT_EQ(engine.CurrentLine(), 6);  // "start: POB x"
 
-  const TRunState state = Finish(engine, engine.Start(TRunCommand::Program));
-  EXPECT_FALSE(state.Running);
+  const TRunStep state = Finish(engine, engine.Start(TRunCommand::Program));
+  EXPECT_FALSE(state.Running());
   EXPECT_EQ(state.Box, TBoxKind::Information);
   EXPECT_EQ(state.Message, "Program został zakończony.");
   EXPECT_EQ(Word(6), 12);  // z := 5 + 7
@@ -66,17 +71,17 @@ TEST_F(EngineTest, ACompileErrorTellsItsPlaceAndACycleErrorIsAnErrorBox) {
   const TOutcome bad = engine.CompileInstruction("ROZKAZ STP;\nczyt wys wei il;\nweja;");
   ASSERT_TRUE(bad.Ok) << bad.Message;
   Compile("STP 0\n");
-  TRunState state = engine.Start(TRunCommand::Cycle);  // the fetch
+  TRunStep state = engine.Start(TRunCommand::Cycle);  // the fetch
   EXPECT_EQ(state.Box, TBoxKind::None) << state.Message;
   state = engine.Start(TRunCommand::Cycle);
   EXPECT_EQ(state.Box, TBoxKind::Error);
   EXPECT_EQ(state.Message.back(), '.');
-  EXPECT_FALSE(state.Running);
+  EXPECT_FALSE(state.Running());
 }
 
 TEST_F(EngineTest, AProgramStopsAtTheBreakpointsItWasCompiledWithOrGivenLater) {
   ASSERT_TRUE(engine.CompileProgram("POB x\nDOD x\nSTP\nx: RST 3\n", {2}).Ok);
-  TRunState state = Finish(engine, engine.Start(TRunCommand::Program));
+  TRunStep state = Finish(engine, engine.Start(TRunCommand::Program));
   EXPECT_EQ(state.Box, TBoxKind::Error);  // before "DOD x"
   EXPECT_EQ(engine.CurrentLine(), 2);
   engine.SetBreakpoints({3});
@@ -93,7 +98,7 @@ TEST_F(EngineTest, AProgramStopsAtTheBreakpointsItWasCompiledWithOrGivenLater) {
 TEST_F(EngineTest, ABreakpointTakenAwayNoLongerStopsARun) {
   ASSERT_TRUE(engine.CompileProgram("POB x\nDOD x\nSTP\nx: RST 3\n", {2, 3}).Ok);
   engine.SetBreakpoints({3});
-  TRunState state = Finish(engine, engine.Start(TRunCommand::Program));
+  TRunStep state = Finish(engine, engine.Start(TRunCommand::Program));
   EXPECT_EQ(state.Box, TBoxKind::Error);
   EXPECT_EQ(engine.CurrentLine(), 3);
   EXPECT_EQ(engine.Session().Machine().Register(TRegisterId::AK).Value(), 6);
@@ -114,10 +119,10 @@ TEST_F(EngineTest, ATextIsCheckedAsTypedWithoutChangingAnything) {
 
   const int count = engine.Session().Control().Instructions().Count();
   const TOutcome instruction =
-      TEngine::CheckInstruction("ROZKAZ NOWY;\nczyt wys wei il;\nskok @nigdzie;");
+      TApplication::CheckInstruction("ROZKAZ NOWY;\nczyt wys wei il;\nskok @nigdzie;");
   EXPECT_FALSE(instruction.Ok);
   EXPECT_EQ(instruction.Line, 3);
-  EXPECT_TRUE(TEngine::CheckInstruction("ROZKAZ NOWY;\nczyt wys wei il;").Ok);
+  EXPECT_TRUE(TApplication::CheckInstruction("ROZKAZ NOWY;\nczyt wys wei il;").Ok);
   EXPECT_EQ(engine.Session().Control().Instructions().Count(), count);  // the list as it was
 }
 
@@ -141,12 +146,12 @@ TEST_F(EngineTest, ATextIsColouredLineByLineWithTheMnemonicsOfTheList) {
 
 TEST_F(EngineTest, ACycleIsDoneAtOnceAndSteppedBack) {
   Compile("POB x\nSTP\nx: RST 9\n");
-  const TRunState state = engine.Start(TRunCommand::Instruction);
-  EXPECT_TRUE(state.Running);
-  EXPECT_FALSE(Finish(engine, state).Running);
+  const TRunStep state = engine.Start(TRunCommand::Instruction);
+  EXPECT_TRUE(state.Running());
+  EXPECT_FALSE(Finish(engine, state).Running());
   const TMachine& machine = engine.Session().Machine();
   EXPECT_EQ(machine.Register(TRegisterId::AK).Value(), 9);
-  EXPECT_FALSE(engine.Start(TRunCommand::Cycle).Running);
+  EXPECT_FALSE(engine.Start(TRunCommand::Cycle).Running());
   EXPECT_EQ(engine.Session().Control().CyclesSinceReset(), 4u);
 
   EXPECT_TRUE(engine.StepBack(true));  // the fetch of STP
@@ -154,57 +159,57 @@ TEST_F(EngineTest, ACycleIsDoneAtOnceAndSteppedBack) {
   EXPECT_TRUE(engine.StepBack(true));  // back to before "POB x"
   EXPECT_EQ(machine.Register(TRegisterId::AK).Value(), 0);
   EXPECT_EQ(engine.Session().Control().CyclesSinceReset(), 0u);
-  EXPECT_FALSE(engine.CanStepBack(false));
+  EXPECT_FALSE(engine.Enabled(TCommandId::StepBackCycle));
   EXPECT_FALSE(engine.StepBack(false));  // nothing left
 
   // Under manual control only single cycles run.
   engine.SetManualControl(true);
-  EXPECT_TRUE(engine.CanStart(TRunCommand::Cycle));
-  EXPECT_FALSE(engine.CanStart(TRunCommand::Instruction));
-  EXPECT_FALSE(engine.CanStart(TRunCommand::Program));
+  EXPECT_TRUE(engine.Enabled(TCommandId::RunCycle));
+  EXPECT_FALSE(engine.Enabled(TCommandId::RunInstruction));
+  EXPECT_FALSE(engine.Enabled(TCommandId::RunProject));
   EXPECT_TRUE(engine.Start(TRunCommand::Cycle).Box == TBoxKind::None);
-  EXPECT_TRUE(engine.CanStepBack(false));
+  EXPECT_TRUE(engine.Enabled(TCommandId::StepBackCycle));
 }
 
 TEST_F(EngineTest, AnEndlessLoopGoesOnSliceBySliceUntilStopped) {
   Compile("a: SOB a\n");
-  TRunState state = engine.Start(TRunCommand::Program);
+  TRunStep state = engine.Start(TRunCommand::Program);
   for (int slice = 0; slice < 3; ++slice) {
-    ASSERT_TRUE(state.Running);
-    state = engine.Slice(2);
+    ASSERT_TRUE(state.Running());
+    state = Slice(engine, 2);
   }
-  EXPECT_TRUE(state.Running);
-  EXPECT_FALSE(engine.CanStepBack(false));
-  EXPECT_FALSE(engine.CanStart(TRunCommand::Cycle));
+  EXPECT_TRUE(state.Running());
+  EXPECT_FALSE(engine.Enabled(TCommandId::StepBackCycle));
+  EXPECT_FALSE(engine.Enabled(TCommandId::RunCycle));
   EXPECT_FALSE(engine.StepBack(false));  // refused while it runs
   // Another run command is refused too, and leaves the run going.
-  EXPECT_TRUE(engine.Start(TRunCommand::Cycle).Running);
+  EXPECT_TRUE(engine.Start(TRunCommand::Cycle).Running());
   engine.RequestStop();
-  state = engine.Slice(2);
-  EXPECT_FALSE(state.Running);
+  state = Slice(engine, 2);
+  EXPECT_FALSE(state.Running());
   EXPECT_EQ(state.Box, TBoxKind::None);
   // The request outlives the run: the next "Takt" reports it instead of
   // running, the one after runs.
   const std::uint64_t before = engine.Session().Control().CyclesSinceReset();
-  const TRunState reported = engine.Start(TRunCommand::Cycle);
+  const TRunStep reported = engine.Start(TRunCommand::Cycle);
   EXPECT_EQ(reported.Box, TBoxKind::Error);
   EXPECT_EQ(reported.Message, "Napotkano punkt zatrzymania trakcie wykonywania rozkazu sob.");
   EXPECT_EQ(engine.Session().Control().CyclesSinceReset(), before);
-  const TRunState next = engine.Start(TRunCommand::Cycle);
+  const TRunStep next = engine.Start(TRunCommand::Cycle);
   EXPECT_EQ(next.Box, TBoxKind::None) << next.Message;
   EXPECT_EQ(engine.Session().Control().CyclesSinceReset(), before + 1);
 }
 
 TEST_F(EngineTest, CommandsThatNeedTheMachineStopARunFirst) {
   Compile("a: SOB a\n");
-  ASSERT_TRUE(engine.Start(TRunCommand::Program).Running);
-  ASSERT_TRUE(engine.Slice(1).Running);
+  ASSERT_TRUE(engine.Start(TRunCommand::Program).Running());
+  ASSERT_TRUE(Slice(engine, 1).Running());
   EXPECT_TRUE(engine.Reset().Ok);
   EXPECT_FALSE(engine.Running());
-  EXPECT_EQ(engine.Slice(1).Box, TBoxKind::None);
+  EXPECT_EQ(Slice(engine, 1).Box, TBoxKind::None);
   EXPECT_EQ(engine.Session().Control().CyclesSinceReset(), 0u);
 
-  ASSERT_TRUE(engine.Start(TRunCommand::Program).Running);
+  ASSERT_TRUE(engine.Start(TRunCommand::Program).Running());
   Compile("STP\n");
   EXPECT_FALSE(engine.Running());
   EXPECT_EQ(Finish(engine, engine.Start(TRunCommand::Program)).Box, TBoxKind::Information);
@@ -228,7 +233,7 @@ TEST_F(EngineTest, ARegistersMenuChangesHowItShowsZeroesItAndTheMemoryIsCleared)
   // Clearing the memory stops a run first and zeroes every word.
   Compile("a: SOB a\n");
   ASSERT_TRUE(engine.EnterMemory(7, "37").Ok);
-  ASSERT_TRUE(engine.Start(TRunCommand::Program).Running);
+  ASSERT_TRUE(engine.Start(TRunCommand::Program).Running());
   engine.ClearMemory();
   EXPECT_FALSE(engine.Running());
   for (int address = 0; address < machine.Memory().Size(); ++address)
@@ -257,7 +262,7 @@ TEST_F(EngineTest, StopConditionsAreEditedOnACopyAndEndARunWhereOneHolds) {
   engine.CommitStopConditions();
   ASSERT_EQ(engine.Session().StopConditions().Count(), 1);
 
-  const TRunState ended = Finish(engine, engine.Start(TRunCommand::Program));
+  const TRunStep ended = Finish(engine, engine.Start(TRunCommand::Program));
   EXPECT_EQ(ended.Box, TBoxKind::Information);
   EXPECT_EQ(ended.Message.rfind("Warunek zatrzymania: AK=3", 0), 0U) << ended.Message;
   EXPECT_EQ(engine.Session().Machine().Register(TRegisterId::AK).Value(), 3);
@@ -291,7 +296,7 @@ TEST_F(EngineTest, TheTimingDiagramShowsTheHistorysCyclesAndIsWrittenAsVcd) {
   for (int cycle = 0; cycle < 4; ++cycle)
     ASSERT_EQ(engine.Start(TRunCommand::Cycle).Box, TBoxKind::None);
   const std::vector<TRegisterId> ak = {TRegisterId::AK};
-  const TEngine::TTiming timing = engine.Timing(50, ak);
+  const TApplication::TTiming timing = engine.Timing(50, ak);
   ASSERT_EQ(timing.Cycles.size(), 4U);
   EXPECT_EQ(timing.Cycles.front().Number, 1U);
   EXPECT_TRUE(timing.Cycles[0].BeginsInstruction);
@@ -306,14 +311,26 @@ TEST_F(EngineTest, TheTimingDiagramShowsTheHistorysCyclesAndIsWrittenAsVcd) {
   EXPECT_EQ(LaneValueText(engine.Session().Machine(), timing.Lanes.back(), 9), "9");
   // Only the last cycles, when fewer are asked for.
   EXPECT_EQ(engine.Timing(2).Cycles.front().Number, 3U);
-  // A click on cycle 2 steps back to its end; the current one, a later one
-  // or one never recorded is refused.
-  EXPECT_FALSE(engine.GoToCycle(4));
-  EXPECT_FALSE(engine.GoToCycle(9));
-  EXPECT_TRUE(engine.GoToCycle(2));
-  EXPECT_EQ(engine.Session().Control().CyclesSinceReset(), 2U);
+  // A click on the current cycle, or on cycle 0, changes nothing; on cycle
+  // 2 it steps back to its end; on a later one it runs forward to it as
+  // "Takt" would, and the cycles come back.
+  const auto cycle = [&] { return engine.Session().Control().CyclesSinceReset(); };
+  EXPECT_FALSE(engine.GoToCycle(4).Running());
+  EXPECT_EQ(cycle(), 4U);
+  (void)engine.GoToCycle(2);
+  EXPECT_EQ(cycle(), 2U);
   EXPECT_EQ(engine.Timing(50).Cycles.size(), 2U);
-  EXPECT_FALSE(engine.GoToCycle(0));
+  (void)engine.GoToCycle(0);
+  EXPECT_EQ(cycle(), 2U);
+  const TRunStep forward = engine.GoToCycle(3);
+  EXPECT_FALSE(forward.Running());
+  EXPECT_EQ(forward.Box, TBoxKind::None);
+  EXPECT_EQ(cycle(), 3U);
+  ASSERT_EQ(engine.Timing(50).Cycles.size(), 3U);
+  const TCycleSample again = engine.Timing(50).Cycles[2].Sample;
+  EXPECT_EQ(again.Signals, timing.Cycles[2].Sample.Signals);
+  EXPECT_EQ(again.Registers, timing.Cycles[2].Sample.Registers);
+  (void)engine.GoToCycle(2);
 
   ASSERT_EQ(engine.Start(TRunCommand::Cycle).Box, TBoxKind::None);
   ASSERT_EQ(engine.Start(TRunCommand::Cycle).Box, TBoxKind::None);
@@ -340,7 +357,7 @@ TEST_F(EngineTest, AWatchStopsARunWhenItsWordChanges) {
   ASSERT_TRUE(engine.StopOnChange(wynik).Ok);  // enabled again, not added twice
   EXPECT_EQ(engine.Session().StopConditions().Count(), 1);
   EXPECT_FALSE(engine.StopOnChange(watches.Count()).Ok);
-  const TRunState ended = Finish(engine, engine.Start(TRunCommand::Program));
+  const TRunStep ended = Finish(engine, engine.Start(TRunCommand::Program));
   EXPECT_EQ(ended.Message.rfind("Warunek zatrzymania: changed(wynik)", 0), 0U) << ended.Message;
   EXPECT_EQ(Word(watches.At(wynik).Address), 1);
 }
@@ -349,7 +366,7 @@ TEST_F(EngineTest, StepsBackOnlyAsFarAsTheCommandIsOffered) {
   Compile("STP\n");
   ASSERT_TRUE(engine.EnterRegister(TRegisterId::AK, "7").Ok);
   // No instruction begun: "Cofnij rozkaz" is greyed and takes nothing back.
-  EXPECT_FALSE(engine.CanStepBack(true));
+  EXPECT_FALSE(engine.Enabled(TCommandId::StepBackInstruction));
   EXPECT_FALSE(engine.StepBack(true));
   EXPECT_EQ(engine.Session().Machine().Register(TRegisterId::AK).Value(), 7);
   EXPECT_TRUE(engine.StepBack(false));
@@ -373,7 +390,7 @@ TEST(DisplayModeChoices, OnlyIOffersTheInstructionAndTheOrderIsTheMenus) {
 
 TEST_F(EngineTest, AnInstructionIsDeletedAndItsCyclesGetBreakpointsByLine) {
   Compile("a: SOB a\n");
-  ASSERT_TRUE(engine.Start(TRunCommand::Program).Running);
+  ASSERT_TRUE(engine.Start(TRunCommand::Program).Running());
   const int count = engine.Session().Control().Instructions().Count();
   EXPECT_TRUE(engine.DeleteInstruction(count - 1).Ok);  // stops the run first
   EXPECT_FALSE(engine.Running());
@@ -387,7 +404,7 @@ TEST_F(EngineTest, AnInstructionIsDeletedAndItsCyclesGetBreakpointsByLine) {
   EXPECT_TRUE(engine.Session().Control().Instructions().At(sob).Cycle(1).Breakpoint);
   EXPECT_FALSE(engine.ToggleBreakpointAtLine(sob, 0));
   EXPECT_FALSE(engine.ToggleBreakpointAtLine(99, 1));
-  const TRunState state = Finish(engine, engine.Start(TRunCommand::Program));
+  const TRunStep state = Finish(engine, engine.Start(TRunCommand::Program));
   EXPECT_EQ(state.Box, TBoxKind::Error);
   EXPECT_EQ(state.Message, "Napotkano punkt zatrzymania trakcie wykonywania rozkazu sob.");
 }
@@ -414,22 +431,22 @@ TEST_F(EngineTest, TextsAreOpenedAndSavedInTheirEncodingsAndRefusedWhole) {
   EXPECT_EQ(utf8.LineEnd, TLineEnd::CrLf);
   EXPECT_EQ(utf8.Text, "// żółw\nSTP\n");  // and the empty line to type on
   TOutcome outcome;
-  EXPECT_EQ(TEngine::EncodeText(utf8.Text, utf8.Encoding, utf8.LineEnd, outcome),
+  EXPECT_EQ(TApplication::EncodeText(utf8.Text, utf8.Encoding, utf8.LineEnd, outcome),
             "\xEF\xBB\xBF// żółw\r\nSTP\r\n");
   EXPECT_TRUE(outcome.Ok);
   // A file without a last line break gets one, as on the desktop.
   const TOpenedText unended = engine.OpenText("c.prg", "STP\nSTP");
   EXPECT_EQ(unended.LineEnd, TLineEnd::Lf);
-  EXPECT_EQ(TEngine::EncodeText(unended.Text, unended.Encoding, unended.LineEnd, outcome),
+  EXPECT_EQ(TApplication::EncodeText(unended.Text, unended.Encoding, unended.LineEnd, outcome),
             "STP\nSTP\n");
   EXPECT_EQ(engine.OpenText("d.prg", "").Text, "");
 
   // Code page 1250 lacks "∑": saving asks whether to store the file in UTF-8.
-  EXPECT_EQ(TEngine::SaveQuestion("// ∑\n", TTextEncoding::Cp1250, "a.prg"),
+  EXPECT_EQ(TApplication::SaveQuestion("// ∑\n", TTextEncoding::Cp1250, "a.prg"),
             "Znaku '∑' (U+2211) w pliku a.prg nie można zapisać w stronie kodowej 1250. "
             "Zapisać plik w kodowaniu UTF-8?");
-  EXPECT_EQ(TEngine::SaveQuestion("// ∑\n", TTextEncoding::Utf8, "a.prg"), "");
-  EXPECT_EQ(TEngine::SaveQuestion("// żółw\n", TTextEncoding::Cp1250, "a.prg"), "");
+  EXPECT_EQ(TApplication::SaveQuestion("// ∑\n", TTextEncoding::Utf8, "a.prg"), "");
+  EXPECT_EQ(TApplication::SaveQuestion("// żółw\n", TTextEncoding::Cp1250, "a.prg"), "");
 
   const TOpenedText nul = engine.OpenText("b.prg", std::string("STP\0", 4));
   EXPECT_FALSE(nul.Outcome.Ok);
@@ -437,7 +454,8 @@ TEST_F(EngineTest, TextsAreOpenedAndSavedInTheirEncodingsAndRefusedWhole) {
   EXPECT_TRUE(nul.Text.empty());
 
   // Code page 1250 has no room for "∑".
-  EXPECT_TRUE(TEngine::EncodeText("// ∑", TTextEncoding::Cp1250, TLineEnd::Lf, outcome).empty());
+  EXPECT_TRUE(
+      TApplication::EncodeText("// ∑", TTextEncoding::Cp1250, TLineEnd::Lf, outcome).empty());
   EXPECT_FALSE(outcome.Ok);
   // A name with folders keeps only its own name, inside the engine's folder.
   EXPECT_TRUE(engine.OpenText("../../x.prg", "STP").Outcome.Ok);
@@ -446,13 +464,13 @@ TEST_F(EngineTest, TextsAreOpenedAndSavedInTheirEncodingsAndRefusedWhole) {
 TEST_F(EngineTest, AtTheHighestTrackingLevelEveryCycleIsAPause) {
   Compile("POB x\nSTP\nx: RST 3\n");
   engine.SetTrackingLevel(2);
-  TRunState state = engine.Start(TRunCommand::Program);
+  TRunStep state = engine.Start(TRunCommand::Program);
   int pauses = 0;
-  while (state.Running && pauses < 20) {
-    state = engine.Slice(50);
-    if (state.Pause) ++pauses;
+  while (state.Running() && pauses < 20) {
+    state = Slice(engine, 50);
+    if ((state.Next == TRunNext::Pause)) ++pauses;
     EXPECT_EQ(static_cast<int>(engine.Session().Control().CyclesSinceReset()),
-              state.Running ? pauses : pauses + 1)
+              state.Running() ? pauses : pauses + 1)
         << "one cycle a slice";
   }
   EXPECT_EQ(state.Box, TBoxKind::Information);
@@ -477,11 +495,5 @@ TEST_F(EngineTest, OptionsAreWrittenOnlyWhenEveryNumberReads) {
   EXPECT_TRUE(engine.Session().Machine().InterruptButtonsVisible());
 }
 
-TEST(EngineSpeed, TheYardstickLoopRunsToItsLimit) {
-  EXPECT_GT(TEngine::MeasureSpeed(10'000), 0);
-  EXPECT_EQ(TEngine::MeasureSpeed(0), 0);
-  EXPECT_EQ(TEngine::MeasureSpeed(-5), 0);
-}
-
 }  // namespace
-}  // namespace dorum::web
+}  // namespace dorum

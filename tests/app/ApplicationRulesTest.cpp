@@ -5,24 +5,29 @@
 
 #include <gtest/gtest.h>
 
-#include "Engine.h"
 #include "TempDir.h"
+#include "app/Application.h"
 #include "machine/MachineConfig.h"
 
-namespace dorum::web {
+namespace dorum {
 namespace {
 
 using test::TTempDir;
 
-TRunState Finish(TEngine& engine, TRunState state) {
-  for (int slice = 0; state.Running && !state.Waiting && slice < 10000; ++slice)
-    state = engine.Slice(1);
+// A slice of `ms` milliseconds, as a clock of the page's might ask.
+TRunStep Slice(TApplication& engine, int ms) {
+  return engine.Slice(TSliceBudget{.Time = std::chrono::milliseconds(ms)});
+}
+
+TRunStep Finish(TApplication& engine, TRunStep state) {
+  for (int slice = 0; state.Running() && !(state.Next == TRunNext::Input) && slice < 10000; ++slice)
+    state = Slice(engine, 1);
   return state;
 }
 
 struct EngineRules : testing::Test {
   TTempDir folder;
-  TEngine engine{folder.Path()};
+  TApplication engine{folder.Path()};
 
   void Compile(const std::string& text, const std::vector<int>& breakpoints = {}) {
     const TOutcome outcome = engine.CompileProgram(text, breakpoints);
@@ -38,7 +43,7 @@ struct EngineRules : testing::Test {
 TEST_F(EngineRules, BreakpointsGivenAgainReplaceTheOldOnes) {
   Compile("POB x\nDOD x\nDOD x\nSTP\nx: RST 3\n", {2});
   engine.SetBreakpoints({3});
-  TRunState state = Finish(engine, engine.Start(TRunCommand::Program));
+  TRunStep state = Finish(engine, engine.Start(TRunCommand::Program));
   EXPECT_EQ(state.Box, TBoxKind::Error);
   EXPECT_EQ(engine.CurrentLine(), 3);
   EXPECT_EQ(AK(), 6);
@@ -56,50 +61,50 @@ TEST_F(EngineRules, BreakpointsGivenAgainReplaceTheOldOnes) {
 TEST_F(EngineRules, AStopWithoutARunIsForgotten) {
   Compile("POB x\nSTP\nx: RST 3\n", {2});
   engine.RequestStop();
-  TRunState state = engine.Start(TRunCommand::Cycle);
+  TRunStep state = engine.Start(TRunCommand::Cycle);
   EXPECT_EQ(state.Box, TBoxKind::None) << state.Message;
   EXPECT_EQ(engine.Session().Control().CyclesSinceReset(), 1u);
-  EXPECT_FALSE(state.Running);
+  EXPECT_FALSE(state.Running());
 }
 
 // Manual control stops the run under way and leaves only "Takt" and "Do
 // kursora" open; "Cofnij rozkaz" is open only over an instruction begun.
 TEST_F(EngineRules, ManualControlEndsARunAndGreysTheLongerCommands) {
   Compile("a: SOB a\n");
-  ASSERT_TRUE(engine.Start(TRunCommand::Program).Running);
-  ASSERT_TRUE(engine.Slice(1).Running);
+  ASSERT_TRUE(engine.Start(TRunCommand::Program).Running());
+  ASSERT_TRUE(Slice(engine, 1).Running());
   engine.SetManualControl(true);
   EXPECT_FALSE(engine.Running());
-  EXPECT_FALSE(engine.Slice(1).Running);
-  EXPECT_TRUE(engine.CanStart(TRunCommand::Cycle));
-  EXPECT_TRUE(engine.CanStart(TRunCommand::ToLine));
-  EXPECT_FALSE(engine.CanStart(TRunCommand::Instruction));
-  EXPECT_FALSE(engine.CanStart(TRunCommand::Program));
+  EXPECT_FALSE(Slice(engine, 1).Running());
+  EXPECT_TRUE(engine.Enabled(TCommandId::RunCycle));
+  EXPECT_TRUE(engine.Enabled(TCommandId::RunToCursor));
+  EXPECT_FALSE(engine.Enabled(TCommandId::RunInstruction));
+  EXPECT_FALSE(engine.Enabled(TCommandId::RunProject));
   engine.SetManualControl(false);
-  EXPECT_TRUE(engine.CanStart(TRunCommand::Program));
-  EXPECT_TRUE(engine.CanStart(TRunCommand::Instruction));
+  EXPECT_TRUE(engine.Enabled(TCommandId::RunProject));
+  EXPECT_TRUE(engine.Enabled(TCommandId::RunInstruction));
 
   // A compile starts the history afresh; a value typed in is a step, but
   // no instruction.
   Compile("STP\n");
   ASSERT_TRUE(engine.EnterMemory(4, "7").Ok);
-  EXPECT_TRUE(engine.CanStepBack(false));
-  EXPECT_FALSE(engine.CanStepBack(true));
+  EXPECT_TRUE(engine.Enabled(TCommandId::StepBackCycle));
+  EXPECT_FALSE(engine.Enabled(TCommandId::StepBackInstruction));
   EXPECT_TRUE(engine.StepBack(false));
   EXPECT_EQ(engine.Session().Machine().Memory().Word(4), 0u);
-  EXPECT_FALSE(engine.CanStepBack(false));
+  EXPECT_FALSE(engine.Enabled(TCommandId::StepBackCycle));
 }
 
 // An instruction compiled while a program runs ends the run first.
 TEST_F(EngineRules, CompilingAnInstructionStopsTheRun) {
   Compile("a: SOB a\n");
-  ASSERT_TRUE(engine.Start(TRunCommand::Program).Running);
-  ASSERT_TRUE(engine.Slice(1).Running);
+  ASSERT_TRUE(engine.Start(TRunCommand::Program).Running());
+  ASSERT_TRUE(Slice(engine, 1).Running());
   EXPECT_TRUE(engine.CompileInstruction("ROZKAZ STP;\nczyt wys wei il;\nstop;").Ok);
   EXPECT_FALSE(engine.Running());
-  EXPECT_TRUE(engine.CanStart(TRunCommand::Program));
-  ASSERT_TRUE(engine.Start(TRunCommand::Program).Running);
-  ASSERT_TRUE(engine.Slice(1).Running);
+  EXPECT_TRUE(engine.Enabled(TCommandId::RunProject));
+  ASSERT_TRUE(engine.Start(TRunCommand::Program).Running());
+  ASSERT_TRUE(Slice(engine, 1).Running());
   EXPECT_TRUE(engine.DeleteInstruction(7).Ok);
   EXPECT_FALSE(engine.Running());
 }
@@ -154,7 +159,7 @@ TEST_F(EngineRules, OptionsTellWhichStopConditionsTheyLeftUnchecked) {
 // run does: the checks at the end of the instruction are made.
 TEST_F(EngineRules, ACycleThroughTheStopSignalEndsTheProgram) {
   Compile("STP\n");
-  TRunState state;
+  TRunStep state;
   for (int cycle = 0; cycle < 8 && state.Box == TBoxKind::None; ++cycle)
     state = engine.Start(TRunCommand::Cycle);
   EXPECT_EQ(state.Box, TBoxKind::Information);
@@ -166,11 +171,11 @@ TEST_F(EngineRules, ACycleThroughTheStopSignalEndsTheProgram) {
 // pause nor a wait for a key.
 TEST_F(EngineRules, ASliceCutByItsTimeIsNeitherAPauseNorAWait) {
   Compile("a: SOB a\n");
-  ASSERT_TRUE(engine.Start(TRunCommand::Program).Running);
-  const TRunState state = engine.Slice(1);
-  EXPECT_TRUE(state.Running);
-  EXPECT_FALSE(state.Pause);
-  EXPECT_FALSE(state.Waiting);
+  ASSERT_TRUE(engine.Start(TRunCommand::Program).Running());
+  const TRunStep state = Slice(engine, 1);
+  EXPECT_TRUE(state.Running());
+  EXPECT_FALSE((state.Next == TRunNext::Pause));
+  EXPECT_FALSE((state.Next == TRunNext::Input));
   EXPECT_EQ(state.Box, TBoxKind::None);
 }
 
@@ -179,10 +184,10 @@ TEST_F(EngineRules, ASliceCutByItsTimeIsNeitherAPauseNorAWait) {
 TEST_F(EngineRules, UnderManualControlARunToTheCursorNeverBegins) {
   Compile("POB x\nDOD x\nSTP\nx: RST 3\n");
   engine.SetManualControl(true);
-  const TRunState state = engine.Start(TRunCommand::ToLine, 3);
-  EXPECT_FALSE(state.Running);
+  const TRunStep state = engine.Start(TRunCommand::ToLine, 3);
+  EXPECT_FALSE(state.Running());
   EXPECT_FALSE(engine.Running());
-  EXPECT_TRUE(engine.CanStart(TRunCommand::Cycle));
+  EXPECT_TRUE(engine.Enabled(TCommandId::RunCycle));
 }
 
 // Any row of the stop conditions' dialog can be removed, the first too;
@@ -257,19 +262,19 @@ TEST_F(EngineRules, AFileNamedLikeAFolderStillOpens) {
 }
 
 }  // namespace
-}  // namespace dorum::web
+}  // namespace dorum
 
-namespace dorum::web {
+namespace dorum {
 namespace {
 
 // The word an error is about is marked whole, whatever follows it.
 TEST(EngineMarks, TheWordAtFaultIsMarkedExactly) {
-  const TOutcome signal = TEngine::CheckInstruction("ROZKAZ A;\nczyt wys zly;");
+  const TOutcome signal = TApplication::CheckInstruction("ROZKAZ A;\nczyt wys zly;");
   ASSERT_FALSE(signal.Ok);
   EXPECT_EQ(signal.Mark.Line, 2);
   EXPECT_EQ(signal.Mark.Begin, 9);
   EXPECT_EQ(signal.Mark.End, 12);
-  TEngine engine;
+  TApplication engine;
   const TOutcome mnemonic = engine.CheckProgram("POB x\nXYZ;\nx: RST 1\n");
   ASSERT_FALSE(mnemonic.Ok);
   EXPECT_EQ(mnemonic.Mark.Line, 2);
@@ -278,4 +283,4 @@ TEST(EngineMarks, TheWordAtFaultIsMarkedExactly) {
 }
 
 }  // namespace
-}  // namespace dorum::web
+}  // namespace dorum

@@ -1,0 +1,141 @@
+#include "app/Commands.h"
+
+#include <array>
+
+namespace dorum {
+
+namespace {
+
+using enum TCommandId;
+using enum TDuringRun;
+using enum TEnabledWhen;
+
+// The run commands and stepping back would nest or undo under a run; the
+// commands that change what a run performs (the program, the list, the
+// machine, where it stops) end it first. The rest act between two cycles.
+constexpr std::array kCommands = {
+    TCommandRow{NewProgram, "ActionNewProgram", "newProgram", "Plik", "Program", "&Program", ""},
+    TCommandRow{NewInstruction, "ActionNewInstruction", "newInstruction", "Plik", "Rozkaz",
+                "R&ozkaz", ""},
+    TCommandRow{FileOpen, "ActionFileOpen", "open", "Plik", "&Otwórz...", "&Otwórz...", "F3"},
+    TCommandRow{FileSave, "ActionFileSave", "save", "Plik", "Zapisz", "&Zapisz", "F2", Acts,
+                Editor},
+    TCommandRow{FileSaveAs, "ActionFileSaveAs", "saveAs", "Plik", "Z&apisz jako...",
+                "Z&apisz jako...", "", Acts, Editor},
+    TCommandRow{Exit, "FileExit1", "", "Plik", "Wyjście", "&Wyjście", "", StopsRun},
+    TCommandRow{ViewWindowList, "ActionViewWindowList", "", "Widok", "Lista okien", "&Lista okien",
+                "F5"},
+    TCommandRow{ViewEditor, "ActionViewEditor", "", "Widok", "Okno edycyjne", "&Okno edycyjne", ""},
+    TCommandRow{Instructions, "ActionInstructions", "", "Widok", "Rozkazy", "L&ista rozkazów",
+                "F10"},
+    TCommandRow{ViewWatches, "ActionViewWatches", "", "Widok", "Obserwowane zmienne",
+                "O&bserwowane zmienne", ""},
+    TCommandRow{ViewCPU, "ActionViewCPU", "", "Widok", "Jednostka centralna",
+                "&Jednostka centralna", "F11"},
+    TCommandRow{ViewConsole, "ActionViewConsole", "", "Widok", "Konsola We/Wy", "Ko&nsola we/wy",
+                "F12"},
+    TCommandRow{ViewTiming, "ActionViewTiming", "", "Widok", "Przebiegi czasowe",
+                "Przebie&gi czasowe", "Ctrl+F12"},
+    // The editor's own key (Ctrl+F9) holds in an editor only.
+    TCommandRow{Compile, "ActionCompile", "compile", "Projekt", "Kompiluj", "&Kompiluj", "",
+                StopsRun, Editor},
+    TCommandRow{SaveList, "ActionSaveList", "saveList", "Projekt", "Zapisz listę rozkazów",
+                "&Zapisz listę rozkazów", ""},
+    TCommandRow{LoadList, "ActionLoadList", "loadList", "Projekt", "Ładuj listę rozkazów",
+                "Ładuj listę rozkazów", "Ctrl+F3", StopsRun},
+    TCommandRow{ProjectOptions, "ActionProjectOptions", "options", "Projekt", "Opcje ...",
+                "&Opcje ...", "Ctrl+Shift+F11", StopsRun},
+    TCommandRow{RunProject, "ActionRunProject", "program", "Wykonaj", "Program", "&Program", "F9",
+                Refused, Automatic},
+    TCommandRow{RunInstruction, "ActionRunInstruction", "instruction", "Wykonaj", "Rozkaz",
+                "&Rozkaz", "F8", Refused, Automatic},
+    TCommandRow{RunCycle, "ActionRunCycle", "cycle", "Wykonaj", "Takt", "&Takt", "F7", Refused},
+    TCommandRow{RunToCursor, "ActionRunToCursor", "toLine", "Wykonaj", "Do kursora", "&Do kursora",
+                "F4", Refused},
+    TCommandRow{Reset, "ActionReset", "reset", "Wykonaj", "Reset", "R&eset", "Ctrl+F2", StopsRun},
+    TCommandRow{Abort, "ActionAbort", "stop", "Wykonaj", "Przerwij", "Pr&zerwij", ""},
+    TCommandRow{StepBackCycle, "ActionStepBackCycle", "stepBack", "Wykonaj", "Cofnij takt",
+                "&Cofnij takt", "Shift+F7", Refused, UndoableStep},
+    TCommandRow{StepBackInstruction, "ActionStepBackInstruction", "stepBackInstruction", "Wykonaj",
+                "Cofnij rozkaz", "Cofn&ij rozkaz", "Shift+F8", Refused, UndoableInstruction},
+    // Where a run ends is what the dialog changes.
+    TCommandRow{StopConditions, "ActionStopConditions", "stopConditions", "Wykonaj",
+                "Warunki zatrzymania", "&Warunki zatrzymania...", "", StopsRun},
+    TCommandRow{HelpContents, "HelpContents1", "", "Pomoc", "Zawartość", "&Zawartość", ""},
+    TCommandRow{HelpSearch, "HelpTopicSearch1", "", "Pomoc", "Szukaj tematu", "&Szukaj tematu", ""},
+    TCommandRow{HelpTopic, "ActionHelpTopic", "", "Pomoc", "Pomoc do słowa", "Pomoc do słowa",
+                "F1"},
+    TCommandRow{EditUndo, "ActionEditUndo", "", "Edycja", "&Undo", "&Undo", "Ctrl+Z"},
+    TCommandRow{EditCut, "ActionEditCut", "", "Edycja", "Cu&t", "Cu&t", "Ctrl+X"},
+    TCommandRow{EditCopy, "ActionEditCopy", "", "Edycja", "&Copy", "&Copy", "Ctrl+C"},
+    TCommandRow{EditPaste, "ActionEditPaste", "", "Edycja", "&Paste", "&Paste", "Ctrl+V"},
+    TCommandRow{EditDelete, "ActionEditDelete", "", "Edycja", "&Delete", "&Delete", "Del"},
+    TCommandRow{EditSelectAll, "ActionEditSelectAll", "", "Edycja", "Select &All", "Select &All",
+                "Ctrl+A"},
+    TCommandRow{SearchFind, "ActionSearchFind", "find", "Szukaj", "Znajdź...", "Znajdź...",
+                "Ctrl+F"},
+    TCommandRow{SearchFindNext, "ActionSearchFindNext", "findNext", "Szukaj", "Znajdź następny",
+                "Znajdź następny", "Ctrl+L"},
+    TCommandRow{SearchReplace, "ActionSearchReplace", "replace", "Szukaj", "Zamień", "Zamień",
+                "Ctrl+H"},
+    TCommandRow{ViewRestoreLayout, "ActionViewRestoreLayout", "", "Widok", "Przywróć układ okien",
+                "&Przywróć układ okien", ""},
+    TCommandRow{DeleteInstruction, "", "deleteInstruction", "", "Usuń rozkaz", "Usuń rozkaz", "",
+                StopsRun},
+    TCommandRow{ManualControl, "", "manualControl", "", "Sterowanie ręczne", "Sterowanie ręczne",
+                "", StopsRun},
+    TCommandRow{CloseBoundEditor, "", "", "", "", "", "", StopsRun},
+    TCommandRow{Quit, "", "", "", "", "", "", StopsRun},
+    TCommandRow{ClearMemory, "", "clearMemory", "", "Wyczyść pamięć", "Wyczyść pamięć", "",
+                StopsRun},
+    // Going back or forward over recorded cycles is stepping back or "Takt".
+    TCommandRow{GoToCycle, "", "goToCycle", "", "", "", "", Refused},
+    // An example brings its own machine.
+    TCommandRow{OpenExample, "", "openExample", "Plik", "Przykłady", "Przykłady", "", StopsRun},
+};
+
+// The table is in the order of the ids: a row is found by its id alone.
+constexpr bool InIdOrder() {
+  for (std::size_t k = 0; k < kCommands.size(); ++k)
+    if (static_cast<std::size_t>(kCommands[k].Id) != k) return false;
+  return true;
+}
+static_assert(InIdOrder());
+static_assert(kCommands.size() == static_cast<std::size_t>(OpenExample) + 1);
+
+}  // namespace
+
+std::span<const TCommandRow> Commands() noexcept {
+  return kCommands;
+}
+
+const TCommandRow& CommandRow(TCommandId id) noexcept {
+  return kCommands[static_cast<std::size_t>(id)];
+}
+
+const TCommandRow* CommandNamed(std::string_view pageName) noexcept {
+  if (pageName.empty()) return nullptr;
+  for (const TCommandRow& row : kCommands)
+    if (row.PageName == pageName) return &row;
+  return nullptr;
+}
+
+bool CommandEnabled(TCommandId id, const TCommandState& state) noexcept {
+  const TCommandRow& row = CommandRow(id);
+  if (state.Running && row.DuringRun == TDuringRun::Refused) return false;
+  switch (row.When) {
+    case TEnabledWhen::Always:
+      return true;
+    case TEnabledWhen::Automatic:
+      return !state.ManualControl;
+    case TEnabledWhen::UndoableStep:
+      return state.UndoableStep;
+    case TEnabledWhen::UndoableInstruction:
+      return state.UndoableInstruction;
+    case TEnabledWhen::Editor:
+      return state.Editor;
+  }
+  return true;
+}
+
+}  // namespace dorum

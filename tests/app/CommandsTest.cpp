@@ -1,0 +1,256 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <set>
+#include <string>
+
+#include "TempDir.h"
+#include "app/Application.h"
+#include "app/Commands.h"
+
+namespace dorum {
+namespace {
+
+using test::FileBytes;
+using test::TTempDir;
+
+std::string Example(const std::string& name) {
+  return FileBytes(std::string(DORUM_EXAMPLES_DIR) + '/' + name);
+}
+
+TEST(CommandTable, NamesAndKeysAreEachGivenOnce) {
+  std::set<std::string_view> names;
+  std::set<std::string_view> pageNames;
+  std::set<std::string_view> keys;
+  for (const TCommandRow& row : Commands()) {
+    EXPECT_EQ(&CommandRow(row.Id), &row);
+    if (!row.Name.empty()) EXPECT_TRUE(names.insert(row.Name).second) << row.Name;
+    if (!row.PageName.empty()) {
+      EXPECT_TRUE(pageNames.insert(row.PageName).second) << row.PageName;
+      EXPECT_EQ(CommandNamed(row.PageName), &row);
+    }
+    if (!row.Key.empty()) EXPECT_TRUE(keys.insert(row.Key).second) << row.Key;
+  }
+  EXPECT_EQ(CommandNamed(""), nullptr);
+  EXPECT_EQ(CommandNamed("nothing"), nullptr);
+}
+
+TEST(CommandTable, TheRunCommandsRowsAsBothEditionsShowThem) {
+  const TCommandRow& cycle = CommandRow(TCommandId::RunCycle);
+  EXPECT_EQ(cycle.MenuText, "&Takt");
+  EXPECT_EQ(cycle.Key, "F7");
+  EXPECT_EQ(cycle.Menu, "Wykonaj");
+  EXPECT_EQ(cycle.PageName, "cycle");
+  EXPECT_EQ(CommandRow(TCommandId::RunProject).Key, "F9");
+  EXPECT_EQ(CommandRow(TCommandId::RunInstruction).Key, "F8");
+  EXPECT_EQ(CommandRow(TCommandId::RunToCursor).Key, "F4");
+  EXPECT_EQ(CommandRow(TCommandId::Reset).Key, "Ctrl+F2");
+  EXPECT_EQ(CommandRow(TCommandId::StepBackCycle).Key, "Shift+F7");
+  EXPECT_EQ(CommandRow(TCommandId::StepBackInstruction).Key, "Shift+F8");
+  EXPECT_EQ(CommandRow(TCommandId::StopConditions).MenuText, "&Warunki zatrzymania...");
+}
+
+TEST(CommandTable, ARunGreysTheRunCommandsAndSteppingBackOnly) {
+  TCommandState running{.Running = true, .UndoableStep = true, .UndoableInstruction = true};
+  for (const TCommandId id :
+       {TCommandId::RunCycle, TCommandId::RunInstruction, TCommandId::RunProject,
+        TCommandId::RunToCursor, TCommandId::StepBackCycle, TCommandId::StepBackInstruction,
+        TCommandId::GoToCycle})
+    EXPECT_FALSE(CommandEnabled(id, running)) << CommandRow(id).Caption;
+  for (const TCommandId id :
+       {TCommandId::Reset, TCommandId::Abort, TCommandId::Compile, TCommandId::StopConditions,
+        TCommandId::ProjectOptions, TCommandId::LoadList, TCommandId::FileOpen})
+    EXPECT_TRUE(CommandEnabled(id, running)) << CommandRow(id).Caption;
+}
+
+TEST(CommandTable, ManualControlHistoryAndEditorsGreyTheirCommands) {
+  const TCommandState manual{.ManualControl = true};
+  EXPECT_FALSE(CommandEnabled(TCommandId::RunProject, manual));
+  EXPECT_FALSE(CommandEnabled(TCommandId::RunInstruction, manual));
+  EXPECT_TRUE(CommandEnabled(TCommandId::RunCycle, manual));
+  EXPECT_TRUE(CommandEnabled(TCommandId::RunToCursor, manual));
+  EXPECT_FALSE(CommandEnabled(TCommandId::StepBackCycle, {}));
+  EXPECT_TRUE(CommandEnabled(TCommandId::StepBackCycle, {.UndoableStep = true}));
+  EXPECT_FALSE(CommandEnabled(TCommandId::StepBackInstruction, {.UndoableStep = true}));
+  EXPECT_TRUE(CommandEnabled(TCommandId::StepBackInstruction, {.UndoableInstruction = true}));
+  EXPECT_FALSE(CommandEnabled(TCommandId::FileSave, {.Editor = false}));
+  EXPECT_FALSE(CommandEnabled(TCommandId::Compile, {.Editor = false}));
+  EXPECT_TRUE(CommandEnabled(TCommandId::FileOpen, {.Editor = false}));
+}
+
+TEST(FileKinds, OnlyAProgramsExtensionOpensAProgramEditor) {
+  EXPECT_EQ(FileKindOf("suma.prg"), TFileKind::Program);
+  EXPECT_EQ(FileKindOf("SUMA.PRG"), TFileKind::Program);
+  EXPECT_EQ(FileKindOf("/dom/anna/lab.1/suma.Prg"), TFileKind::Program);
+  EXPECT_EQ(FileKindOf(".prg"), TFileKind::Program);
+  // A list is opened as a text: only "Ładuj listę rozkazów" replaces the machine.
+  EXPECT_EQ(FileKindOf("pelt.lst"), TFileKind::Instruction);
+  EXPECT_EQ(FileKindOf("dod.rzk"), TFileKind::Instruction);
+  EXPECT_EQ(FileKindOf("notatki.txt"), TFileKind::Instruction);
+  EXPECT_EQ(FileKindOf("prg"), TFileKind::Instruction);
+  EXPECT_EQ(FileKindOf("suma.prg.bak"), TFileKind::Instruction);
+  EXPECT_EQ(FileKindOf("lab.prg/suma"), TFileKind::Instruction);
+  EXPECT_EQ(FileKindOf("lab.prg\\suma"), TFileKind::Instruction);
+}
+
+struct ApplicationRun : testing::Test {
+  TTempDir folder;
+  TApplication app{folder.Path()};
+
+  void Compile(const std::string& text) {
+    const TOutcome outcome = app.CompileProgram(text);
+    ASSERT_TRUE(outcome.Ok) << outcome.Message;
+  }
+  // A program that never ends, started and past its first slice.
+  void StartEndlessRun() {
+    Compile("petla: SOB petla\n");
+    ASSERT_TRUE(app.Start(TRunCommand::Program).Running());
+    ASSERT_TRUE(app.Slice(TSliceBudget{.Cycles = 10}).Running());
+  }
+};
+
+TEST_F(ApplicationRun, CommandsThatChangeWhatARunDoesStopItFirstAndRunCommandsAreRefused) {
+  StartEndlessRun();
+  EXPECT_FALSE(app.Admit(TCommandId::RunCycle));
+  EXPECT_FALSE(app.Admit(TCommandId::StepBackCycle));
+  EXPECT_TRUE(app.Running());
+  EXPECT_TRUE(app.Admit(TCommandId::Abort));  // acts between two cycles
+  EXPECT_TRUE(app.Running());
+  TRunStep ended;
+  EXPECT_TRUE(app.Admit(TCommandId::Reset, ended));
+  EXPECT_FALSE(app.Running());
+  EXPECT_FALSE(ended.Running());
+  EXPECT_EQ(ended.End, TSliceEnd::Stopped);
+  EXPECT_EQ(ended.Box, TBoxKind::None);
+  // A run that was stopped leaves no stop request for the next "Takt".
+  EXPECT_EQ(app.Start(TRunCommand::Cycle).Box, TBoxKind::None);
+}
+
+TEST_F(ApplicationRun, OpeningTheStopConditionsDialogStopsTheRun) {
+  StartEndlessRun();
+  const TRunStep ended = app.EditStopConditions();
+  EXPECT_FALSE(app.Running());
+  EXPECT_EQ(ended.End, TSliceEnd::Stopped);
+  EXPECT_TRUE(app.Enabled(TCommandId::RunCycle));
+}
+
+TEST_F(ApplicationRun, ARunStartedWhileAnotherGoesOnIsRefusedAndTheFirstGoesOn) {
+  StartEndlessRun();
+  const std::uint64_t cycles = app.Session().Control().CyclesPerformed();
+  const TRunStep refused = app.Start(TRunCommand::Cycle);
+  EXPECT_TRUE(refused.Running());
+  EXPECT_EQ(refused.Box, TBoxKind::None);
+  EXPECT_EQ(app.Session().Control().CyclesPerformed(), cycles);
+  EXPECT_TRUE(app.Running());
+}
+
+TEST_F(ApplicationRun, ManualControlStopsTheRunAndGreysRozkazAndProgram) {
+  StartEndlessRun();
+  const TRunStep ended = app.SetManualControl(true);
+  EXPECT_EQ(ended.End, TSliceEnd::Stopped);
+  EXPECT_FALSE(app.Running());
+  EXPECT_FALSE(app.Enabled(TCommandId::RunProject));
+  EXPECT_FALSE(app.Start(TRunCommand::Program).Running());
+  EXPECT_EQ(app.SetManualControl(true).End, TSliceEnd::Idle);  // no change, nothing stopped
+  (void)app.SetManualControl(false);
+  EXPECT_TRUE(app.Enabled(TCommandId::RunProject));
+}
+
+TEST_F(ApplicationRun, TheHighestLevelPausesForTheTempoAndAStopCutsThePauseShort) {
+  Compile("petla: SOB petla\n");
+  app.SetTrackingLevel(2);
+  EXPECT_EQ(app.Tempo(), kDefaultTempo);
+  EXPECT_TRUE(app.SetTempo(250));
+  EXPECT_FALSE(app.SetTempo(250));
+  ASSERT_TRUE(app.Start(TRunCommand::Program).Running());
+  TRunStep step = app.Slice();
+  EXPECT_EQ(step.Next, TRunNext::Pause);
+  EXPECT_EQ(step.DelayMs, 250);
+  EXPECT_TRUE(app.RequestStop());
+  step = app.Slice();
+  // The stop ends the run at its next check, without the tempo's pause.
+  while (step.Next == TRunNext::Pause) {
+    EXPECT_EQ(step.DelayMs, 0);
+    step = app.Slice();
+  }
+  EXPECT_FALSE(step.Running());
+  EXPECT_FALSE(app.RequestStop());  // nothing left to stop
+  EXPECT_TRUE(app.SetTempo(-5));
+  EXPECT_EQ(app.Tempo(), 0);
+  EXPECT_TRUE(app.SetTempo(kMaxTempo + 1));
+  EXPECT_EQ(app.Tempo(), kMaxTempo);
+}
+
+TEST_F(ApplicationRun, ARunWaitingForInputGoesOnOnceTheStudentTypes) {
+  ASSERT_TRUE(app.LoadList("ombra.lst", Example("ombra/ombra.lst")).Ok);
+  Compile(app.OpenText("echo.prg", Example("ombra/echo.prg")).Text);
+  app.SetTrackingLevel(0);
+  TRunStep step = app.Start(TRunCommand::Program);
+  for (int k = 0; k < 100 && step.Next == TRunNext::Slice; ++k) step = app.Slice();
+  ASSERT_EQ(step.Next, TRunNext::Input);
+  EXPECT_TRUE(app.Waiting());
+  EXPECT_TRUE(app.TypeInput("x."));
+  for (int k = 0; k < 100 && step.Running(); ++k) step = app.Slice();
+  EXPECT_EQ(step.Box, TBoxKind::Information);
+  EXPECT_FALSE(app.TypeInput("y"));  // no run to go on
+}
+
+TEST(SliceBudgets, TheViewsTurnMoreOftenWhenTheyFollowInstructions) {
+  EXPECT_EQ(SliceBudget(0).Time, std::chrono::milliseconds(20));
+  EXPECT_EQ(SliceBudget(1).Time, std::chrono::milliseconds(8));
+  EXPECT_EQ(SliceBudget(2).Time, std::chrono::milliseconds(8));
+}
+
+struct ExampleMachines : testing::Test {
+  TTempDir folder;
+  TApplication app{folder.Path()};
+};
+
+TEST_F(ExampleMachines, AnExampleAsksOnlyWhenTheStudentChangedTheList) {
+  EXPECT_EQ(app.ExampleQuestion("suma.prg", "pelt.lst"), "");
+  ASSERT_TRUE(app.LoadList("pelt.lst", Example("pelt/pelt.lst")).Ok);
+  EXPECT_FALSE(app.ListChanged());
+  (void)app.CompileInstruction("ROZKAZ NIC;\nczyt wys wei il;\n");
+  EXPECT_TRUE(app.ListChanged());
+  EXPECT_EQ(app.ExampleQuestion("suma.prg", "pelt.lst"),
+            "Przykład suma.prg korzysta z listy rozkazów pelt.lst. Lista rozkazów została "
+            "zmieniona. Załadować pelt.lst w jej miejsce?");
+  EXPECT_EQ(app.ExampleQuestion("suma.prg", ""),
+            "Przykład suma.prg korzysta z domyślnej listy rozkazów. Lista rozkazów została "
+            "zmieniona. Przywrócić domyślną listę rozkazów w jej miejsce?");
+  // A list loaded over the changes is the file's again.
+  ASSERT_TRUE(app.LoadList("pelt.lst", Example("pelt/pelt.lst")).Ok);
+  EXPECT_EQ(app.ExampleQuestion("suma.prg", "pelt.lst"), "");
+}
+
+TEST_F(ExampleMachines, DeletingAnInstructionOrWritingTheOptionsChangesTheList) {
+  ASSERT_TRUE(app.DeleteInstruction(0).Ok);
+  EXPECT_TRUE(app.ListChanged());
+  app.SetListChanged(false);
+  // A failed delete changes nothing.
+  EXPECT_FALSE(app.DeleteInstruction(99).Ok);
+  EXPECT_FALSE(app.ListChanged());
+  // Options refused for a bad number write nothing.
+  const TMachineOptions options = app.Session().Options();
+  EXPECT_FALSE(app.Configure(options, {"x", "0", "0", "0"}, {"0", "0", "0", "0"}).Ok);
+  EXPECT_FALSE(app.ListChanged());
+  EXPECT_TRUE(app.Configure(options, {"0", "0", "0", "0"}, {"0", "0", "0", "0"}).Ok);
+  EXPECT_TRUE(app.ListChanged());
+}
+
+TEST_F(ExampleMachines, AnExampleWithoutAListRunsOnTheDefaultMachine) {
+  ASSERT_TRUE(app.LoadList("ombra.lst", Example("ombra/ombra.lst")).Ok);
+  ASSERT_NE(app.Session().Options().Components, TSession().Options().Components);
+  (void)app.CompileInstruction("ROZKAZ NIC;\nczyt wys wei il;\n");
+  ASSERT_TRUE(app.RestoreDefaultMachine().Ok);
+  const TSession fresh;
+  EXPECT_EQ(app.Session().Options().Components, fresh.Options().Components);
+  EXPECT_EQ(app.Session().Machine().AddressBits(), fresh.Machine().AddressBits());
+  EXPECT_EQ(app.Session().Control().Instructions().Count(), fresh.Control().Instructions().Count());
+  EXPECT_FALSE(app.ListChanged());
+  // The example's program compiles and runs there.
+  ASSERT_TRUE(app.CompileProgram(app.OpenText("suma.prg", Example("dorum/suma.prg")).Text).Ok);
+}
+
+}  // namespace
+}  // namespace dorum
