@@ -329,20 +329,18 @@ void TFormMachine::KeepControlsWhole() {
 void TFormMachine::EnterRegisterValue(TRegisterId id) {
   const TRegister& reg = machine_.Register(id);
   if (!reg.Available()) return;
+  const TValueQuestion question = core_.App().RegisterQuestion(id);
   const std::optional<QString> text =
-      core_.Dialogs().AskText(this, QStringLiteral("Rejestr ") + Q(reg.Caption()),
-                              QStringLiteral("Aktualna wartość"), QString::number(reg.Value()));
+      core_.Dialogs().AskText(this, Q(question.Title), Q(question.Label), Q(question.Value));
   if (!text) return;
   core_.Errors().Run(this, [&] { machine_.EnterRegisterValue(id, U8(*text)); });
 }
 
 void TFormMachine::EnterMemoryValue(int address) {
   if (address < 0) return;
-  const TMemory& memory = machine_.Memory();
-  const int cell = memory.IndexOf(address);
+  const TValueQuestion question = core_.App().MemoryQuestion(address);
   const std::optional<QString> text =
-      core_.Dialogs().AskText(this, Q(memory.Caption()), QStringLiteral("Wartość[%1]").arg(address),
-                              QString::number(memory.Word(cell)));
+      core_.Dialogs().AskText(this, Q(question.Title), Q(question.Label), Q(question.Value));
   if (!text) return;
   core_.Errors().Run(this, [&] { machine_.EnterMemoryValue(address, U8(*text)); });
 }

@@ -185,14 +185,9 @@ class TPageEngine {
   }
   // What the value box offers: the box's title and label and the value now.
   val RegisterValue(int id) const {
-    const TRegister& reg = engine_.Session().Machine().Register(static_cast<TRegisterId>(id));
-    return Ask("Rejestr " + reg.Caption(), "Aktualna wartość", std::to_string(reg.Value()));
+    return Ask(engine_.RegisterQuestion(static_cast<TRegisterId>(id)));
   }
-  val MemoryValue(int address) const {
-    const TMemory& memory = engine_.Session().Machine().Memory();
-    return Ask(memory.Caption(), "Wartość[" + std::to_string(address) + "]",
-               std::to_string(memory.Word(memory.IndexOf(address))));
-  }
+  val MemoryValue(int address) const { return Ask(engine_.MemoryQuestion(address)); }
   void ToggleSignal(int signal) { engine_.ToggleSignal(signal); }
   // A register's "Pokaż jako" choices and the one it shows now.
   val RegisterModes(int id) const {
@@ -398,7 +393,7 @@ class TPageEngine {
   }
   void SetManualControl(bool manual) { (void)engine_.SetManualControl(manual); }
   val RestoreDefaultMachine() { return ToJs(engine_.RestoreDefaultMachine()); }
-  static std::string FileKind(const std::string& name) {
+  [[nodiscard]] std::string FileKind(const std::string& name) const {
     return FileKindOf(name) == TFileKind::Program ? "program" : "instruction";
   }
   [[nodiscard]] bool ListChanged() const { return engine_.ListChanged(); }
@@ -487,11 +482,11 @@ class TPageEngine {
   }
 
  private:
-  static val Ask(const std::string& title, const std::string& label, const std::string& value) {
+  static val Ask(const TValueQuestion& question) {
     val ask = val::object();
-    ask.set("title", title);
-    ask.set("label", label);
-    ask.set("value", value);
+    ask.set("title", question.Title);
+    ask.set("label", question.Label);
+    ask.set("value", question.Value);
     return ask;
   }
 

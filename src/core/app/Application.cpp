@@ -471,6 +471,17 @@ TOutcome TApplication::Configure(TMachineOptions options,
 
 // ---- between cycles ----
 
+TValueQuestion TApplication::RegisterQuestion(TRegisterId id) const {
+  const TRegister& reg = session_.Machine().Register(id);
+  return {"Rejestr " + reg.Caption(), "Aktualna wartość", std::to_string(reg.Value())};
+}
+
+TValueQuestion TApplication::MemoryQuestion(int address) const {
+  const TMemory& memory = session_.Machine().Memory();
+  return {memory.Caption(), "Wartość[" + std::to_string(address) + "]",
+          std::to_string(memory.Word(memory.IndexOf(address)))};
+}
+
 TOutcome TApplication::EnterRegister(TRegisterId id, const std::string& text) {
   return Trying([&] { session_.Machine().EnterRegisterValue(id, text); });
 }

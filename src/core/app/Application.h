@@ -92,6 +92,14 @@ struct TRunStep {
   [[nodiscard]] bool Running() const noexcept { return Next != TRunNext::Ended; }
 };
 
+// The one-line box that asks for a value: its title, its label and the value
+// it starts with.
+struct TValueQuestion {
+  std::string Title;
+  std::string Label;
+  std::string Value;
+};
+
 // A text file opened: its lines joined by "\n", and how it was stored, so
 // that it is saved back the same way.
 struct TOpenedText {
@@ -280,6 +288,10 @@ class TApplication {
 
   // ---- between cycles ----
 
+  // What the box asks before a register's or a memory word's value is
+  // entered ("Rejestr AK", "Aktualna wartość").
+  [[nodiscard]] TValueQuestion RegisterQuestion(TRegisterId id) const;
+  [[nodiscard]] TValueQuestion MemoryQuestion(int address) const;
   TOutcome EnterRegister(TRegisterId id, const std::string& text);
   TOutcome EnterMemory(int address, const std::string& text);
   void ToggleSignal(int signal) { session_.Control().ToggleSignal(signal); }

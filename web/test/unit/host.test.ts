@@ -210,3 +210,34 @@ test('a run reset during the tempo\'s pause leaves nothing behind to hold up the
   assert.equal((await runEnd()).box, 'information');
   assert.equal(lastView().output, 'OK.');
 });
+
+test('what a file\'s name opens, and which machine an example brings, are the engine\'s answers', async () => {
+  const { ask, notices } = await newHost();
+  assert.equal(ask({ kind: 'fileKind', name: 'suma.prg' }), 'program');
+  assert.equal(ask({ kind: 'fileKind', name: 'SUMA.PRG' }), 'program');
+  assert.equal(ask({ kind: 'fileKind', name: 'pelt.lst' }), 'instruction');
+  assert.equal(ask({ kind: 'fileKind', name: 'dod.rzk' }), 'instruction');
+  // A list the student changed is asked about; one loaded from a file is not.
+  assert.equal(ask({ kind: 'exampleQuestion', example: 'suma.prg', list: '' }), '');
+  ask({ kind: 'loadList', name: 'ombra.lst', bytes: bytesOf('ombra/ombra.lst') });
+  assert.equal(ask({ kind: 'listChanged' }), false);
+  ask({ kind: 'setListChanged', changed: true });
+  assert.equal(ask({ kind: 'listChanged' }), true);
+  assert.match(ask({ kind: 'exampleQuestion', example: 'suma.prg', list: '' }) as string, /^Przykład suma\.prg korzysta z domyślnej listy rozkazów\./);
+  // The default machine comes back, and the list with it.
+  const before = notices.length;
+  assert.equal((ask({ kind: 'restoreDefaultMachine' }) as { ok: boolean }).ok, true);
+  assert.equal(ask({ kind: 'listChanged' }), false);
+  const list = notices.slice(before).find((n) => n.kind === 'instructions');
+  assert.deepEqual(list?.kind === 'instructions' ? list.list.map((i) => i.name) : [], ['stp', 'dod', 'ode', 'pob', 'ład', 'sob', 'som', 'soz']);
+});
+
+test('a request the engine fails on is answered with its own id, so that its caller hears of it', async () => {
+  const { host, notices } = await askingHost();
+  // A text where the engine takes a number: the binding itself refuses it.
+  host.handle(41, { kind: 'enterRegister', id: 0, text: 5 } as unknown as Request);
+  const failed = notices.filter((n) => n.kind === 'failed');
+  assert.equal(failed.length, 1);
+  assert.equal((failed[0] as { id?: number }).id, 41);
+  assert.equal(notices.some((n) => n.kind === 'answer' && n.id === 41), false);
+});
