@@ -626,6 +626,56 @@ class ShellTest : public QObject {
     QCOMPARE(app.User.Informations.size(), 6);
   }
 
+  // An example's machine replaces a list the student changed only after a
+  // question: "Nie" opens the example on the list there is, "Anuluj" opens
+  // nothing, "Tak" brings the example's machine; a list from a file asks
+  // nothing.
+  void anExamplesMachineReplacesAChangedListOnlyWhenTheStudentAgrees() {
+    TDesktop app;
+    const std::vector<TExampleSet> sets = ExampleSets(ExamplesFolder());
+    const auto named = [&](const char* machine) {
+      return *std::find_if(sets.begin(), sets.end(),
+                           [&](const TExampleSet& set) { return set.Machine == machine; });
+    };
+    const TExampleSet pelt = named("Pelt");
+    const TExampleSet dorum = named("Dorum");
+    QVERIFY(app.Main->OpenExample(pelt.ListFile, pelt.Programs.front()) != nullptr);
+    QVERIFY(app.User.Questions.isEmpty());
+    app.Core.Session().CompileInstruction({"ROZKAZ NIC;", "czyt wys wei il;"});
+    const int instructions = app.Core.Control().Instructions().Count();
+
+    app.User.Answers.push_back(QMessageBox::Cancel);
+    QCOMPARE(app.Main->OpenExample(dorum.ListFile, dorum.Programs.front()), nullptr);
+    QCOMPARE(app.User.Questions.size(), 1);
+    QVERIFY(app.User.Questions.back().contains(QStringLiteral("korzysta z domyślnej listy")));
+    app.User.Answers.push_back(QMessageBox::No);
+    QVERIFY(app.Main->OpenExample(dorum.ListFile, dorum.Programs.front()) != nullptr);
+    QCOMPARE(app.Core.Control().Instructions().Count(), instructions);  // the list stays
+    QCOMPARE(Q(PresetName(app.Core.Machine().GetComponents())), pelt.Machine);
+
+    app.User.Answers.push_back(QMessageBox::Yes);
+    QVERIFY(app.Main->OpenExample(dorum.ListFile, dorum.Programs.front()) != nullptr);
+    QCOMPARE(app.User.Questions.size(), 3);
+    QCOMPARE(Q(PresetName(app.Core.Machine().GetComponents())), dorum.Machine);
+    QVERIFY(!app.Core.Session().ListChanged());
+    // The default machine restored counts as unchanged: the next asks nothing.
+    QVERIFY(app.Main->OpenExample(pelt.ListFile, pelt.Programs.front()) != nullptr);
+    QCOMPARE(app.User.Questions.size(), 3);
+  }
+
+  // "Otwórz" of a list opens its text in an instruction editor: only
+  // "Ładuj listę rozkazów" replaces the machine.
+  void openingAListShowsItsTextAndKeepsTheMachine() {
+    TDesktop app;
+    const int instructions = app.Core.Control().Instructions().Count();
+    TFormCommandEditor* editor =
+        app.Main->OpenFile(ExamplesFolder() + QStringLiteral("/pelt/pelt.lst"));
+    QVERIFY(editor != nullptr);
+    QVERIFY(qobject_cast<TFormProgramEditor*>(editor) == nullptr);
+    QVERIFY(editor->Memo()->text().contains(QStringLiteral("[")));
+    QCOMPARE(app.Core.Control().Instructions().Count(), instructions);
+  }
+
   // A package puts the program in /usr/bin and the examples in
   // /usr/share/maszyna-dorum; the same layout under a temporary root.
   void anInstalledProgramFindsTheExamplesInTheSharedDataFolder() {
