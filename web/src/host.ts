@@ -1,58 +1,78 @@
 // The engine's side of the protocol: performs the page's requests on the
 // engine and advances runs in slices. The worker wires it to its messages;
 // tests drive it directly under node.
-import type { InstructionEntry, LayoutItem, Notice, Request, RunState, View } from './protocol';
+import type {
+  Answers,
+  ChosenOptions,
+  ColourPiece,
+  EncodedText,
+  InstructionEntry,
+  LayoutItem,
+  MachineOptions,
+  Notice,
+  OpenedText,
+  Outcome,
+  RegisterModes,
+  Request,
+  RunState,
+  StopConditionRow,
+  Timing,
+  ValueQuestion,
+  View,
+} from './protocol';
 import { runCommandCode } from './protocol';
 
-// The engine as web/engine/Bindings.cpp offers it.
+// The engine as web/engine/Bindings.cpp offers it: its answers are the
+// protocol's own types, so the table of handlers below is checked against
+// what the page is promised.
 export interface Engine {
-  openText(name: string, bytes: Uint8Array): unknown;
-  loadList(name: string, bytes: Uint8Array): unknown;
+  openText(name: string, bytes: Uint8Array): OpenedText;
+  loadList(name: string, bytes: Uint8Array): Outcome;
   saveList(): Uint8Array;
-  compileProgram(text: string, breakpoints: number[]): unknown;
+  compileProgram(text: string, breakpoints: number[]): Outcome;
   setBreakpoints(lines: number[]): void;
-  compileInstruction(text: string): unknown;
-  checkProgram(text: string): unknown;
-  colour(program: boolean, text: string): unknown;
+  compileInstruction(text: string): Outcome;
+  checkProgram(text: string): Outcome;
+  colour(program: boolean, text: string): ColourPiece[][];
   start(command: number, line: number): RunState;
   slice(): RunState;
   requestStop(): boolean;
   setTempo(milliseconds: number): boolean;
-  restoreDefaultMachine(): unknown;
+  restoreDefaultMachine(): Outcome;
   fileKind(name: string): 'program' | 'instruction';
   listChanged(): boolean;
   setListChanged(changed: boolean): void;
   exampleQuestion(example: string, list: string): string;
   running(): boolean;
-  reset(): unknown;
+  reset(): Outcome;
   stepBack(whole: boolean): boolean;
-  enterRegister(id: number, text: string): unknown;
-  enterMemory(address: number, text: string): unknown;
+  enterRegister(id: number, text: string): Outcome;
+  enterMemory(address: number, text: string): Outcome;
   toggleSignal(id: number): void;
-  registerModes(id: number): unknown;
-  setDisplayMode(id: number, mode: number): unknown;
-  zeroRegister(id: number): unknown;
+  registerModes(id: number): RegisterModes;
+  setDisplayMode(id: number, mode: number): Outcome;
+  zeroRegister(id: number): Outcome;
   clearMemory(): void;
-  editStopConditions(): unknown;
-  addStopCondition(text: string): unknown;
-  removeStopCondition(index: number): unknown;
-  clearStopConditions(): unknown;
-  setStopConditionChecked(index: number, checked: boolean): unknown;
+  editStopConditions(): Answers['editStopConditions'];
+  addStopCondition(text: string): Answers['addStopCondition'];
+  removeStopCondition(index: number): StopConditionRow[];
+  clearStopConditions(): StopConditionRow[];
+  setStopConditionChecked(index: number, checked: boolean): StopConditionRow[];
   commitStopConditions(): void;
-  stopOnChange(watch: number): unknown;
-  timing(count: number, registers: number[]): unknown;
+  stopOnChange(watch: number): Outcome;
+  timing(count: number, registers: number[]): Timing;
   timingVcd(count: number): Uint8Array;
   goToCycle(number: number): RunState;
-  deleteInstruction(code: number): unknown;
-  options(): unknown;
-  configure(options: object): unknown;
+  deleteInstruction(code: number): Outcome;
+  options(): MachineOptions;
+  configure(options: ChosenOptions): Outcome;
   toggleBreakpointAtLine(code: number, line: number): boolean;
   instructions(): InstructionEntry[];
-  registerValue(id: number): unknown;
-  memoryValue(address: number): unknown;
+  registerValue(id: number): ValueQuestion;
+  memoryValue(address: number): ValueQuestion;
   setManualControl(manual: boolean): void;
   setTrackingLevel(level: number): void;
-  raiseInterrupt(line: number): unknown;
+  raiseInterrupt(line: number): Outcome;
   typeInput(text: string): boolean;
   view(firstRow: number, rows: number): View;
   delete(): void;
@@ -62,14 +82,24 @@ export interface EngineModule {
   Engine: {
     new (): Engine;
     layout(): LayoutItem[];
-    encodeText(text: string, encoding: number, lineEnd: number): unknown;
+    encodeText(text: string, encoding: number, lineEnd: number): EncodedText;
     saveQuestion(text: string, encoding: number, name: string): string;
     speed(cycles: number): number;
     question(which: string, name: string): string;
     searchMessage(which: string): string;
-    checkInstruction(text: string): unknown;
+    checkInstruction(text: string): Outcome;
   };
 }
+
+// Performs what answers nothing.
+const nothing = (action: () => void): null => {
+  action();
+  return null;
+};
+
+// One handler for each request, answering in the shape the protocol gives
+// for it: TypeScript checks that none is missing and each answers as promised.
+type Handlers = { [K in Request['kind']]: (request: Extract<Request, { kind: K }>) => Answers[K] };
 
 // Views sent during a run: about one per frame.
 const viewInterval = 30;
@@ -189,132 +219,84 @@ export class EngineHost {
   }
 
   private perform(request: Request): unknown {
-    const engine = this.engine;
-    switch (request.kind) {
-      case 'openText':
-        return engine.openText(request.name, request.bytes);
-      case 'encodeText':
-        return this.module.Engine.encodeText(request.text, request.encoding, request.lineEnd);
-      case 'saveQuestion':
-        return this.module.Engine.saveQuestion(request.text, request.encoding, request.name);
-      case 'loadList':
-        return engine.loadList(request.name, request.bytes);
-      case 'saveList':
-        return engine.saveList();
-      case 'compileProgram':
-        return engine.compileProgram(request.text, request.breakpoints);
-      case 'setBreakpoints':
-        engine.setBreakpoints(request.lines);
-        return null;
-      case 'compileInstruction':
-        return engine.compileInstruction(request.text);
-      case 'checkProgram':
-        return engine.checkProgram(request.text);
-      case 'colour':
-        return engine.colour(request.program, request.text);
-      case 'checkInstruction':
-        return this.module.Engine.checkInstruction(request.text);
-      case 'start': {
-        const state = engine.start(runCommandCode[request.command], request.line);
-        // The run goes on after the answer, slice by slice.
-        queueMicrotask(() => this.followRun(state));
-        return state;
-      }
-      case 'stop':
-        if (engine.requestStop()) this.resumeRun();
-        return null;
-      case 'reset':
-        return engine.reset();
-      case 'stepBack':
-        return engine.stepBack(request.whole);
-      case 'enterRegister':
-        return engine.enterRegister(request.id, request.text);
-      case 'enterMemory':
-        return engine.enterMemory(request.address, request.text);
-      case 'registerValue':
-        return engine.registerValue(request.id);
-      case 'memoryValue':
-        return engine.memoryValue(request.address);
-      case 'deleteInstruction':
-        return engine.deleteInstruction(request.code);
-      case 'options':
-        return engine.options();
-      case 'configure':
-        return engine.configure(request.options);
-      case 'toggleBreakpoint':
-        return engine.toggleBreakpointAtLine(request.code, request.line);
-      case 'toggleSignal':
-        engine.toggleSignal(request.id);
-        return null;
-      case 'registerModes':
-        return engine.registerModes(request.id);
-      case 'setDisplayMode':
-        return engine.setDisplayMode(request.id, request.mode);
-      case 'zeroRegister':
-        return engine.zeroRegister(request.id);
-      case 'clearMemory':
-        engine.clearMemory();
-        return null;
-      case 'editStopConditions':
-        return engine.editStopConditions();
-      case 'addStopCondition':
-        return engine.addStopCondition(request.text);
-      case 'removeStopCondition':
-        return engine.removeStopCondition(request.index);
-      case 'clearStopConditions':
-        return engine.clearStopConditions();
-      case 'setStopConditionChecked':
-        return engine.setStopConditionChecked(request.index, request.checked);
-      case 'commitStopConditions':
-        engine.commitStopConditions();
-        return null;
-      case 'stopOnChange':
-        return engine.stopOnChange(request.watch);
-      case 'timing':
-        return engine.timing(request.count, request.registers);
-      case 'timingVcd':
-        return engine.timingVcd(request.count);
-      case 'goToCycle': {
-        // A later cycle is run forward to, as "Takt" runs, and may end so.
-        const state = engine.goToCycle(request.number);
-        if (state.box !== 'none') queueMicrotask(() => this.post({ kind: 'runEnded', state }));
-        return state;
-      }
-      case 'setManualControl':
-        engine.setManualControl(request.manual);
-        return null;
-      case 'setTrackingLevel':
-        engine.setTrackingLevel(request.level);
-        return null;
-      case 'setTempo':
-        engine.setTempo(request.milliseconds);
-        return null;
-      case 'restoreDefaultMachine':
-        return engine.restoreDefaultMachine();
-      case 'fileKind':
-        return engine.fileKind(request.name);
-      case 'listChanged':
-        return engine.listChanged();
-      case 'setListChanged':
-        engine.setListChanged(request.changed);
-        return null;
-      case 'exampleQuestion':
-        return engine.exampleQuestion(request.example, request.list);
-      case 'raiseInterrupt':
-        return engine.raiseInterrupt(request.line);
-      case 'typeInput':
-        if (engine.typeInput(request.text)) this.resumeRun();
-        return null;
-      case 'memoryWindow':
-        this.memoryFirst = request.first;
-        this.memoryRows = request.rows;
-        return null;
-      case 'speed':
-        return this.module.Engine.speed(request.cycles);
-      case 'question':
-        return this.module.Engine.question(request.which, request.name);
-      case 'searchMessage':
-        return this.module.Engine.searchMessage(request.which);
-    }
+    return (this.handlers[request.kind] as (request: Request) => unknown)(request);
   }
+
+  private readonly handlers: Handlers = {
+    openText: (r) => this.engine.openText(r.name, r.bytes),
+    encodeText: (r) => this.module.Engine.encodeText(r.text, r.encoding, r.lineEnd),
+    saveQuestion: (r) => this.module.Engine.saveQuestion(r.text, r.encoding, r.name),
+    loadList: (r) => this.engine.loadList(r.name, r.bytes),
+    saveList: () => this.engine.saveList(),
+    compileProgram: (r) => this.engine.compileProgram(r.text, r.breakpoints),
+    setBreakpoints: (r) => nothing(() => this.engine.setBreakpoints(r.lines)),
+    compileInstruction: (r) => this.engine.compileInstruction(r.text),
+    checkProgram: (r) => this.engine.checkProgram(r.text),
+    colour: (r) => this.engine.colour(r.program, r.text),
+    checkInstruction: (r) => this.module.Engine.checkInstruction(r.text),
+    start: (r) => {
+      const state = this.engine.start(runCommandCode[r.command], r.line);
+      // The run goes on after the answer, slice by slice.
+      queueMicrotask(() => this.followRun(state));
+      return state;
+    },
+    stop: () => {
+      if (this.engine.requestStop()) this.resumeRun();
+      return null;
+    },
+    reset: () => this.engine.reset(),
+    stepBack: (r) => this.engine.stepBack(r.whole),
+    enterRegister: (r) => this.engine.enterRegister(r.id, r.text),
+    enterMemory: (r) => this.engine.enterMemory(r.address, r.text),
+    registerValue: (r) => this.engine.registerValue(r.id),
+    memoryValue: (r) => this.engine.memoryValue(r.address),
+    deleteInstruction: (r) => this.engine.deleteInstruction(r.code),
+    options: () => this.engine.options(),
+    configure: (r) => this.engine.configure(r.options),
+    toggleBreakpoint: (r) => this.engine.toggleBreakpointAtLine(r.code, r.line),
+    toggleSignal: (r) => nothing(() => this.engine.toggleSignal(r.id)),
+    registerModes: (r) => this.engine.registerModes(r.id),
+    setDisplayMode: (r) => this.engine.setDisplayMode(r.id, r.mode),
+    zeroRegister: (r) => this.engine.zeroRegister(r.id),
+    clearMemory: () => nothing(() => this.engine.clearMemory()),
+    editStopConditions: () => this.engine.editStopConditions(),
+    addStopCondition: (r) => this.engine.addStopCondition(r.text),
+    removeStopCondition: (r) => this.engine.removeStopCondition(r.index),
+    clearStopConditions: () => this.engine.clearStopConditions(),
+    setStopConditionChecked: (r) => this.engine.setStopConditionChecked(r.index, r.checked),
+    commitStopConditions: () => nothing(() => this.engine.commitStopConditions()),
+    stopOnChange: (r) => this.engine.stopOnChange(r.watch),
+    timing: (r) => this.engine.timing(r.count, r.registers),
+    timingVcd: (r) => this.engine.timingVcd(r.count),
+    goToCycle: (r) => {
+      // A later cycle is run forward to, as "Takt" runs, and may end so.
+      const state = this.engine.goToCycle(r.number);
+      if (state.box !== 'none') queueMicrotask(() => this.post({ kind: 'runEnded', state }));
+      return state;
+    },
+    setManualControl: (r) => nothing(() => this.engine.setManualControl(r.manual)),
+    setTrackingLevel: (r) => nothing(() => this.engine.setTrackingLevel(r.level)),
+    setTempo: (r) => {
+      this.engine.setTempo(r.milliseconds);
+      return null;
+    },
+    restoreDefaultMachine: () => this.engine.restoreDefaultMachine(),
+    fileKind: (r) => this.engine.fileKind(r.name),
+    listChanged: () => this.engine.listChanged(),
+    setListChanged: (r) => nothing(() => this.engine.setListChanged(r.changed)),
+    exampleQuestion: (r) => this.engine.exampleQuestion(r.example, r.list),
+    raiseInterrupt: (r) => this.engine.raiseInterrupt(r.line),
+    typeInput: (r) => {
+      if (this.engine.typeInput(r.text)) this.resumeRun();
+      return null;
+    },
+    memoryWindow: (r) => {
+      this.memoryFirst = r.first;
+      this.memoryRows = r.rows;
+      return null;
+    },
+    speed: (r) => this.module.Engine.speed(r.cycles),
+    question: (r) => this.module.Engine.question(r.which, r.name),
+    searchMessage: (r) => this.module.Engine.searchMessage(r.which),
+  };
 }
