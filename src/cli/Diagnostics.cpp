@@ -21,16 +21,15 @@ QString Quoted(const QString& word) {
   return QStringLiteral("„%1”").arg(word);
 }
 
-// Whether the message already shows the word as a word of its own (the
-// reader lower-cases words, the messages keep them as read); "z" is not
-// named by "Oczekiwany rozkaz".
+// Whether the message already shows the word as a word of its own; "z" is
+// not named by "Oczekiwany rozkaz". The reader lower-cases words and the
+// messages quote them so, letter for letter: a student's "oczekiwany" is
+// not named by the message's own "Oczekiwany".
 bool Names(const QString& message, const QString& word) {
   const QString wanted = word.trimmed();
   if (wanted.isEmpty()) return false;
   const QStringList parts = message.split(u' ', Qt::SkipEmptyParts);
-  return std::any_of(parts.begin(), parts.end(), [&](const QString& part) {
-    return part.compare(wanted, Qt::CaseInsensitive) == 0;
-  });
+  return parts.contains(wanted);
 }
 
 // The word at fault, its place and what the message does not say of it.

@@ -72,6 +72,18 @@ TEST(Colouring, BraceCommentsRunAcrossLines) {
   EXPECT_EQ(Pieces("", braces, InstructionWordKind), "");
 }
 
+// A brace ends the word before it, as the reader ends it there: no blank is
+// needed on either side of a brace comment.
+TEST(Colouring, ABraceCommentNeedsNoBlankAroundIt) {
+  bool braces = false;
+  EXPECT_EQ(Pieces("wyl{komentarz}wel;", braces, InstructionWordKind),
+            Kinds({{"wyl", K::Signal},
+                   {"{komentarz}", K::Comment},
+                   {"wel", K::Signal},
+                   {";", K::Semicolon}}));
+  EXPECT_FALSE(braces);
+}
+
 TEST(Colouring, ProgramWordsAndQuotedCharacters) {
   const std::vector<std::string> mnemonics = {"pob", "ład", "stp"};
   const auto kind = [&](std::string_view word) { return ProgramWordKind(word, mnemonics); };

@@ -107,7 +107,8 @@ TEST_F(FileErrors, AFileTooLargeIsRefusedBeforeItFillsTheMemory) {
 
 TEST_F(FileErrors, AReadOnlyFileOrFolderKeepsWhatItHolds) {
   if (!PermissionsStopUs())
-    GTEST_SKIP() << "run as the superuser, whom no permission stops; /sys is tried instead";
+    GTEST_SKIP() << "run as the superuser, whom no permission stops; "
+                    "tools/test-unprivileged.sh runs it as an ordinary user";
   const std::string file = Path("stary.prg");
   WriteTextFile(file, lines_);
   std::error_code error;

@@ -140,6 +140,17 @@ TEST(Strings, CaseIsFoldedForAsciiLettersOnly) {
   EXPECT_FALSE(EqualsIgnoringAsciiCase("ż", "Ż"));
 }
 
+// Every letter from A to Z, the ends of the range included: a register is
+// found by its caption in either case, RZ as much as AK.
+TEST(Strings, EachAsciiLetterEqualsItsOtherCase) {
+  for (char upper = 'A'; upper <= 'Z'; ++upper) {
+    const std::string big(1, upper);
+    const std::string small(1, static_cast<char>(upper - 'A' + 'a'));
+    EXPECT_TRUE(EqualsIgnoringAsciiCase(big, small)) << big;
+    EXPECT_TRUE(EqualsIgnoringAsciiCase(small, big)) << big;
+  }
+}
+
 TEST(Strings, SplitKeepsEveryEmptyPartAndJoinPutsThemBack) {
   const std::vector<std::pair<std::string_view, std::vector<std::string>>> cases = {
       {"", {""}},

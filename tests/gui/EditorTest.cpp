@@ -579,6 +579,35 @@ class EditorTest : public QObject {
     QCOMPARE(editor.Memo()->BookmarkLine(3), -1);
   }
 
+  // Each of the ten digits keeps its own bookmark, set with Shift whether the
+  // layout reports the digit or the symbol over it, and found with the digit.
+  void everyDigitSetsAndFindsItsOwnBookmark() {
+    TFormProgramEditor editor(*core_);
+    QStringList lines;
+    for (int line = 0; line < 12; ++line) lines.append(QString::number(line));
+    editor.Memo()->SetLines(lines);
+    const Qt::Key symbols[] = {Qt::Key_ParenRight,  Qt::Key_Exclam,    Qt::Key_At,
+                               Qt::Key_NumberSign,  Qt::Key_Dollar,    Qt::Key_Percent,
+                               Qt::Key_AsciiCircum, Qt::Key_Ampersand, Qt::Key_Asterisk,
+                               Qt::Key_ParenLeft};
+    const auto shift = Qt::ControlModifier | Qt::ShiftModifier;
+    for (int digit = 0; digit < 10; ++digit) {
+      // Digit d on line d + 1, by its symbol; then taken off and set again
+      // by the digit key itself.
+      editor.Memo()->setCursorPosition(digit + 1, 0);
+      QTest::keyClick(editor.Memo(), symbols[digit], shift);
+      QCOMPARE(editor.Memo()->BookmarkLine(digit), digit + 2);
+      QTest::keyClick(editor.Memo(), Qt::Key(Qt::Key_0 + digit), shift);
+      QCOMPARE(editor.Memo()->BookmarkLine(digit), -1);
+      QTest::keyClick(editor.Memo(), Qt::Key(Qt::Key_0 + digit), shift);
+    }
+    for (int digit = 9; digit >= 0; --digit) {
+      editor.Memo()->setCursorPosition(0, 0);
+      QTest::keyClick(editor.Memo(), Qt::Key(Qt::Key_0 + digit), Qt::ControlModifier);
+      QCOMPARE(editor.CaretLine(), digit + 2);
+    }
+  }
+
   void theStatusBarFollowsTheCaretAndTheModes() {
     TFormCommandEditor editor(*core_);
     editor.show();

@@ -16,6 +16,7 @@ import { buildMenuBar, isContextMenuKey, showContextMenu, type MenuItem, type Op
 import { InstructionList } from './instructions';
 import { attachSeparator, loadSizes, saveSizes } from './layout';
 import { showOptions } from './options';
+import { arrowedTab } from './tabs';
 
 const $ = <T extends HTMLElement>(selector: string) => document.querySelector<T>(selector)!;
 
@@ -85,10 +86,10 @@ function showLowerTab(tab: HTMLElement): void {
 }
 for (const tab of document.querySelectorAll<HTMLElement>('#lower-tabs [role=tab]')) tab.addEventListener('click', () => showLowerTab(tab));
 $('#lower-tabs').addEventListener('keydown', (event) => {
-  if (event.key !== 'ArrowLeft' && event.key !== 'ArrowRight') return;
   const tabs = [...document.querySelectorAll<HTMLElement>('#lower-tabs [role=tab]')];
-  const step = event.key === 'ArrowRight' ? 1 : tabs.length - 1;
-  const next = tabs[(tabs.indexOf(document.activeElement as HTMLElement) + step) % tabs.length]!;
+  const index = arrowedTab(event.key, tabs.indexOf(document.activeElement as HTMLElement), tabs.length);
+  if (index === null) return;
+  const next = tabs[index]!;
   showLowerTab(next);
   next.focus();
 });
