@@ -24,12 +24,16 @@ TEST(CommandTable, NamesAndKeysAreEachGivenOnce) {
   std::set<std::string_view> keys;
   for (const TCommandRow& row : Commands()) {
     EXPECT_EQ(&CommandRow(row.Id), &row);
-    if (!row.Name.empty()) EXPECT_TRUE(names.insert(row.Name).second) << row.Name;
+    if (!row.Name.empty()) {
+      EXPECT_TRUE(names.insert(row.Name).second) << row.Name;
+    }
     if (!row.PageName.empty()) {
       EXPECT_TRUE(pageNames.insert(row.PageName).second) << row.PageName;
       EXPECT_EQ(CommandNamed(row.PageName), &row);
     }
-    if (!row.Key.empty()) EXPECT_TRUE(keys.insert(row.Key).second) << row.Key;
+    if (!row.Key.empty()) {
+      EXPECT_TRUE(keys.insert(row.Key).second) << row.Key;
+    }
   }
   EXPECT_EQ(CommandNamed(""), nullptr);
   EXPECT_EQ(CommandNamed("nothing"), nullptr);

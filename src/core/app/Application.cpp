@@ -55,6 +55,15 @@ TOutcome Trying(TAction&& action, const TLines& lines = {}) {
   return {};
 }
 
+// A run that goes on: what the edition's clock does next.
+TRunStep Going(TRunNext next, TSliceEnd end, int delayMs = 0) {
+  TRunStep step;
+  step.Next = next;
+  step.End = end;
+  step.DelayMs = delayMs;
+  return step;
+}
+
 }  // namespace
 
 TFileKind FileKindOf(std::string_view name) noexcept {
@@ -158,7 +167,7 @@ TRunStep TApplication::StartWith(const std::function<void()>& start) {
   // Under manual control there is nothing to run.
   running_ = session_.Control().Running();
   waiting_ = false;
-  return {.Next = running_ ? TRunNext::Slice : TRunNext::Ended};
+  return Going(running_ ? TRunNext::Slice : TRunNext::Ended, TSliceEnd::Idle);
 }
 
 TRunStep TApplication::RunWhole(const std::function<TSliceEnd()>& piece) {
@@ -197,16 +206,14 @@ TRunStep TApplication::Advance(TPiece&& piece) {
   if (!running_) return {};
   switch (end) {
     case TSliceEnd::Budget:
-      return {.Next = TRunNext::Slice, .End = end};
+      return Going(TRunNext::Slice, end);
     case TSliceEnd::Tempo:
       // Each cycle is shown, then the run pauses for the tempo; a stop asked
       // for meanwhile ends it without the pause.
-      return {.Next = TRunNext::Pause,
-              .DelayMs = session_.Control().StopRequested() ? 0 : tempo_,
-              .End = end};
+      return Going(TRunNext::Pause, end, session_.Control().StopRequested() ? 0 : tempo_);
     case TSliceEnd::Waiting:
       waiting_ = true;
-      return {.Next = TRunNext::Input, .End = end};
+      return Going(TRunNext::Input, end);
     case TSliceEnd::Idle:
     case TSliceEnd::Finished:
     case TSliceEnd::Stopped:
@@ -533,7 +540,7 @@ std::vector<TStopConditionRow> TApplication::StopConditionRows() const {
       rows.push_back({Texts::InactiveStopCondition(condition.Text, condition.Problem), false, false,
                       condition.Problem});
     else
-      rows.push_back({condition.Text, condition.Active(), true});
+      rows.push_back({condition.Text, condition.Active(), true, {}});
   }
   return rows;
 }
