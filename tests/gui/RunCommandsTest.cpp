@@ -460,6 +460,25 @@ class RunCommandsTest : public QObject {
     QTRY_VERIFY(!app.Core.RunInProgress());
   }
 
+  // A value entered between two cycles wakes only a run waiting for input;
+  // a run pausing for the tempo keeps its pause.
+  void aValueEnteredDuringTheTempoPauseKeepsThePause() {
+    TRunningApplication app;
+    app.Core.SetAnimationDelay(TAppCore::kMaxAnimationDelay);
+    app.Core.Control().SetTrackingLevel(2);
+    app.Main->UpdateActions();
+    app.Main->Action(QStringLiteral("ActionRunProject"))->trigger();
+    QTRY_COMPARE(app.Core.Control().CyclesPerformed(), 1u);  // then a pause of 2 s
+    const std::uint64_t slices = app.Core.SlicesPerformed();
+    app.Core.Machine().EnterRegisterValue(TRegisterId::AK, "5");
+    QTest::qWait(300);
+    QVERIFY(app.Core.RunInProgress());
+    QCOMPARE(app.Core.SlicesPerformed(), slices);
+    QCOMPARE(app.Core.Control().CyclesPerformed(), 1u);
+    app.Main->Action(QStringLiteral("ActionAbort"))->trigger();
+    QTRY_VERIFY(!app.Core.RunInProgress());
+  }
+
   void theHighestLevelShowsEveryCycleAndEndsTheInstruction() {
     TRunningApplication app;
     app.Core.SetAnimationDelay(0);
