@@ -251,6 +251,18 @@ TEST_F(EngineRules, AListIsSavedOverTheFileItCameFrom) {
   EXPECT_EQ(engine.SaveList(), lineFeedsOnly);
 }
 
+// The default machine comes from no file: saving its list afterwards writes
+// a list file of its own, not over the list it replaced.
+TEST_F(EngineRules, TheDefaultMachinesListIsNotSavedOverTheOneItReplaced) {
+  const std::string bytes = test::FileBytes(std::string(DORUM_EXAMPLES_DIR) + "/pelt/pelt.lst");
+  ASSERT_TRUE(engine.LoadList("moja.lst", bytes).Ok);
+  ASSERT_TRUE(engine.RestoreDefaultMachine().Ok);
+  const std::string saved = engine.SaveList();
+  EXPECT_NE(saved, bytes);
+  EXPECT_EQ(test::FileBytes(folder.FilePath("moja.lst")), bytes);
+  EXPECT_EQ(test::FileBytes(folder.FilePath("rozkazy.lst")), saved);
+}
+
 // The page names files only by their names: one called like a folder still
 // opens, inside the engine's folder.
 TEST_F(EngineRules, AFileNamedLikeAFolderStillOpens) {

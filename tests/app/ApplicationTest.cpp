@@ -341,6 +341,19 @@ TEST_F(EngineTest, TheTimingDiagramShowsTheHistorysCyclesAndIsWrittenAsVcd) {
   EXPECT_EQ(vcd.find("\n#6\n"), std::string::npos);
 }
 
+// Going forward performs the cycles again, at most as many as the diagram
+// shows; a click further on asks for more than it could show.
+TEST_F(EngineTest, GoingForwardReachesAsFarAsTheTimingDiagramShows) {
+  Compile("a: SOB a\n");
+  const auto cycle = [&] { return engine.Session().Control().CyclesSinceReset(); };
+  EXPECT_FALSE(engine.GoToCycle(kTimingDepth + 1).Running());
+  EXPECT_EQ(cycle(), 0U);
+  const TRunStep forward = engine.GoToCycle(kTimingDepth);
+  EXPECT_FALSE(forward.Running());
+  EXPECT_EQ(forward.Box, TBoxKind::None);
+  EXPECT_EQ(cycle(), kTimingDepth);
+}
+
 TEST_F(EngineTest, AWatchStopsARunWhenItsWordChanges) {
   Compile("a: DOD jeden\nŁAD wynik\nSOB a\njeden: RST 1\nwynik: RST 0\n");
   const TWatchList& watches = engine.Session().Watches();

@@ -142,7 +142,7 @@ TEST_F(ApplicationRun, ARunStartedWhileAnotherGoesOnIsRefusedAndTheFirstGoesOn) 
   StartEndlessRun();
   const std::uint64_t cycles = app.Session().Control().CyclesPerformed();
   const TRunStep refused = app.Start(TRunCommand::Cycle);
-  EXPECT_TRUE(refused.Running());
+  EXPECT_EQ(refused.Next, TRunNext::Slice);  // the run goes on as before
   EXPECT_EQ(refused.Box, TBoxKind::None);
   EXPECT_EQ(app.Session().Control().CyclesPerformed(), cycles);
   EXPECT_TRUE(app.Running());
@@ -185,6 +185,28 @@ TEST_F(ApplicationRun, TheHighestLevelPausesForTheTempoAndAStopCutsThePauseShort
   EXPECT_EQ(app.Tempo(), kMaxTempo);
 }
 
+// The views follow each cycle; a stop asked for while they do so (the
+// desktop takes clicks there) must not wait out the tempo first.
+TEST_F(ApplicationRun, AStopAskedForWhileTheViewsFollowACycleSkipsTheTempo) {
+  struct TStopping final : IControlHost {
+    TApplication& App;
+    explicit TStopping(TApplication& app) : App(app) {}
+    void RefreshWatches() override { (void)App.RequestStop(); }
+  } stopping{app};
+  Compile("petla: SOB petla\n");
+  app.SetTrackingLevel(2);
+  ASSERT_TRUE(app.SetTempo(250));
+  ASSERT_TRUE(app.Start(TRunCommand::Program).Running());
+  app.Session().Control().SetHost(&stopping);
+  const TRunStep step = app.Slice();
+  app.Session().Control().SetHost(nullptr);
+  ASSERT_EQ(step.Next, TRunNext::Pause);
+  EXPECT_EQ(step.DelayMs, 0);
+  TRunStep next = app.Slice();
+  for (int k = 0; k < 10 && next.Running(); ++k) next = app.Slice();
+  EXPECT_FALSE(next.Running());
+}
+
 TEST_F(ApplicationRun, ARunWaitingForInputGoesOnOnceTheStudentTypes) {
   ASSERT_TRUE(app.LoadList("ombra.lst", Example("ombra/ombra.lst")).Ok);
   Compile(app.OpenText("echo.prg", Example("ombra/echo.prg")).Text);
@@ -193,7 +215,14 @@ TEST_F(ApplicationRun, ARunWaitingForInputGoesOnOnceTheStudentTypes) {
   for (int k = 0; k < 100 && step.Next == TRunNext::Slice; ++k) step = app.Slice();
   ASSERT_EQ(step.Next, TRunNext::Input);
   EXPECT_TRUE(app.Waiting());
+  // A command refused meanwhile leaves the run waiting, not slicing.
+  EXPECT_EQ(app.Start(TRunCommand::Cycle).Next, TRunNext::Input);
   EXPECT_TRUE(app.TypeInput("x."));
+  // Once it reads, the run no longer waits, though it goes on.
+  step = app.Slice(TSliceBudget{.Cycles = 1});
+  ASSERT_EQ(step.Next, TRunNext::Slice);
+  EXPECT_FALSE(app.Waiting());
+  EXPECT_EQ(app.Start(TRunCommand::Cycle).Next, TRunNext::Slice);
   for (int k = 0; k < 100 && step.Running(); ++k) step = app.Slice();
   EXPECT_EQ(step.Box, TBoxKind::Information);
   EXPECT_FALSE(app.TypeInput("y"));  // no run to go on

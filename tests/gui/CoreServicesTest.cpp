@@ -115,6 +115,26 @@ class CoreServicesTest : public QObject {
     const auto changes = refreshes.last().at(0).value<TMachineChanges>();
     QVERIFY(changes.Signals != 0);
   }
+
+  // Going to the cycle the machine is at performs nothing: no run begins
+  // and ends, so the run commands do not flicker.
+  void goingToTheCurrentCycleIsNoRun() {
+    TAppCore core;
+    test::TDialogScript user;
+    user.Install(core.Dialogs());
+    for (int k = 0; k < 3; ++k)
+      QVERIFY(core.Run(nullptr, [&] { return core.Control().ExecuteCycle(); }));
+    const std::uint64_t cycles = core.Control().CyclesPerformed();
+    QVERIFY(cycles > 0);
+    QSignalSpy states(&core, &TAppCore::RunStateChanged);
+    QVERIFY(core.GoToCycle(nullptr, cycles - core.History().Origin()));
+    QCOMPARE(states.count(), 0);
+    QCOMPARE(core.Control().CyclesPerformed(), cycles);
+    // One cycle back is stepping back, not a run either.
+    QVERIFY(core.GoToCycle(nullptr, cycles - 1 - core.History().Origin()));
+    QCOMPARE(states.count(), 0);
+    QCOMPARE(core.Control().CyclesPerformed(), cycles - 1);
+  }
 };
 
 QTEST_MAIN(CoreServicesTest)

@@ -428,6 +428,57 @@ class RunCommandsTest : public QObject {
     QCOMPARE(app.Core.Control().CyclesPerformed(), 1u);
   }
 
+  // The cycle is on the screen for the whole pause, not from the run's
+  // next periodic refresh: the slice that performed it shows it.
+  void eachCycleIsShownBeforeTheTempoPause() {
+    TRunningApplication app;
+    app.Core.SetAnimationDelay(TAppCore::kMaxAnimationDelay);
+    app.Core.Control().SetTrackingLevel(2);
+    struct TSliceWatch final : QObject {
+      const TAppCore& Core;
+      std::uint64_t SlicesBefore = 0;
+      explicit TSliceWatch(const TAppCore& core) : Core(core) {}
+      bool eventFilter(QObject* /*watched*/, QEvent* event) override {
+        if (event->type() == QEvent::Timer) SlicesBefore = Core.SlicesPerformed();
+        return false;
+      }
+    } watch(app.Core);
+    qApp->installEventFilter(&watch);
+    bool shownBySlice = false;
+    QObject::connect(&app.Core.Refresh(), &TViewRefresh::Refresh, &app.Core, [&] {
+      if (app.Core.SlicesPerformed() != watch.SlicesBefore &&
+          app.Core.Control().CyclesPerformed() == 1)
+        shownBySlice = true;
+    });
+    app.Main->UpdateActions();
+    app.Main->Action(QStringLiteral("ActionRunProject"))->trigger();
+    QTRY_COMPARE(app.Core.Control().CyclesPerformed(), 1u);  // then a pause of 2 s
+    qApp->removeEventFilter(&watch);
+    QVERIFY(app.Core.RunInProgress());
+    QVERIFY(shownBySlice);
+    app.Main->Action(QStringLiteral("ActionAbort"))->trigger();
+    QTRY_VERIFY(!app.Core.RunInProgress());
+  }
+
+  // A value entered between two cycles wakes only a run waiting for input;
+  // a run pausing for the tempo keeps its pause.
+  void aValueEnteredDuringTheTempoPauseKeepsThePause() {
+    TRunningApplication app;
+    app.Core.SetAnimationDelay(TAppCore::kMaxAnimationDelay);
+    app.Core.Control().SetTrackingLevel(2);
+    app.Main->UpdateActions();
+    app.Main->Action(QStringLiteral("ActionRunProject"))->trigger();
+    QTRY_COMPARE(app.Core.Control().CyclesPerformed(), 1u);  // then a pause of 2 s
+    const std::uint64_t slices = app.Core.SlicesPerformed();
+    app.Core.Machine().EnterRegisterValue(TRegisterId::AK, "5");
+    QTest::qWait(300);
+    QVERIFY(app.Core.RunInProgress());
+    QCOMPARE(app.Core.SlicesPerformed(), slices);
+    QCOMPARE(app.Core.Control().CyclesPerformed(), 1u);
+    app.Main->Action(QStringLiteral("ActionAbort"))->trigger();
+    QTRY_VERIFY(!app.Core.RunInProgress());
+  }
+
   void theHighestLevelShowsEveryCycleAndEndsTheInstruction() {
     TRunningApplication app;
     app.Core.SetAnimationDelay(0);
