@@ -1,10 +1,11 @@
-// The web engine's answers to the page where the page trusts them whole:
+// The application's answers where both editions trust them whole:
 // which breakpoints a run stops at, what a stop request left behind, which
 // commands are open, what the stop conditions' dialog says and what a
 // change of the options tells.
 
 #include <gtest/gtest.h>
 
+#include "AppTestSupport.h"
 #include "TempDir.h"
 #include "app/Application.h"
 #include "machine/MachineConfig.h"
@@ -12,18 +13,10 @@
 namespace dorum {
 namespace {
 
+using test::Example;
+using test::Finish;
+using test::Slice;
 using test::TTempDir;
-
-// A slice of `ms` milliseconds, as a clock of the page's might ask.
-TRunStep Slice(TApplication& engine, int ms) {
-  return engine.Slice(TSliceBudget{.Time = std::chrono::milliseconds(ms)});
-}
-
-TRunStep Finish(TApplication& engine, TRunStep state) {
-  for (int slice = 0; state.Running() && !(state.Next == TRunNext::Input) && slice < 10000; ++slice)
-    state = Slice(engine, 1);
-  return state;
-}
 
 struct EngineRules : testing::Test {
   TTempDir folder;

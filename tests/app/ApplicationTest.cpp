@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "AppTestSupport.h"
 #include "TempDir.h"
 #include "diagram/DiagramItems.h"
 #include "machine/MachineConfig.h"
@@ -9,24 +10,10 @@
 namespace dorum {
 namespace {
 
-using test::FileBytes;
+using test::Example;
+using test::Finish;
+using test::Slice;
 using test::TTempDir;
-
-std::string Example(const std::string& name) {
-  return FileBytes(std::string(DORUM_EXAMPLES_DIR) + '/' + name);
-}
-
-// Slices of a millisecond until the run ends, as the page's worker asks.
-// A slice of `ms` milliseconds, as a clock of the page's might ask.
-TRunStep Slice(TApplication& engine, int ms) {
-  return engine.Slice(TSliceBudget{.Time = std::chrono::milliseconds(ms)});
-}
-
-TRunStep Finish(TApplication& engine, TRunStep state) {
-  for (int slice = 0; state.Running() && !(state.Next == TRunNext::Input) && slice < 10000; ++slice)
-    state = Slice(engine, 1);
-  return state;
-}
 
 struct EngineTest : testing::Test {
   TTempDir folder;

@@ -4,6 +4,7 @@
 #include <set>
 #include <string>
 
+#include "AppTestSupport.h"
 #include "TempDir.h"
 #include "app/Application.h"
 #include "app/Commands.h"
@@ -11,12 +12,10 @@
 namespace dorum {
 namespace {
 
-using test::FileBytes;
+using test::Example;
+using test::Finish;
+using test::Slice;
 using test::TTempDir;
-
-std::string Example(const std::string& name) {
-  return FileBytes(std::string(DORUM_EXAMPLES_DIR) + '/' + name);
-}
 
 TEST(CommandTable, NamesAndKeysAreEachGivenOnce) {
   std::set<std::string_view> names;
