@@ -36,6 +36,8 @@ TEST(CommentFilter, ReadsWords) {
       {{"ŁAD ĄĆĘŁŃÓŚŹŻ"}, {"ład", "ąćęłńóśźż"}},
       {{"x", ""}, {"x", ""}},
       {{"", "// only", "{ comments }", "  "}, {""}},
+      // Two slashes that end the line open an empty comment.
+      {{"wys; //", "czyt//", "//"}, {"wys", ";", "czyt", ""}},
       {{}, {}},
       {{"a\tb\rc"}, {"a", "b"}},  // a line break ends the line
       {{"(a),b:+1"}, {"(a),b:+1"}},
