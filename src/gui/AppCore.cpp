@@ -11,12 +11,6 @@ TAppCore::TAppCore(QObject* parent) : QObject(parent) {
   connect(&refresh_, &TViewRefresh::UserChanged, this, &TAppCore::UserActed);
 }
 
-TAppCore::~TAppCore() = default;
-
-bool TAppCore::Allows(TCommand command) const noexcept {
-  return !app_.Running() || CommandRow(command).DuringRun != TDuringRun::Refused;
-}
-
 bool TAppCore::Perform(TCommand command, const std::function<void()>& action) {
   TRunStep ended;
   if (!app_.Admit(command, ended)) return false;
@@ -36,9 +30,8 @@ bool TAppCore::Start(QWidget* parent, TRunCommand command, int line) {
 }
 
 bool TAppCore::GoToCycle(QWidget* parent, std::uint64_t number) {
-  if (!Allows(TCommand::GoToCycle)) return false;
-  // Forward is a run, as "Takt" is; back is stepping back.
-  const bool forward = number > Control().CyclesPerformed() - History().Origin();
+  if (!app_.Allows(TCommand::GoToCycle)) return false;
+  const bool forward = app_.GoesForward(number);
   if (forward) BeginRun(parent);
   Follow(app_.GoToCycle(number));
   if (!forward) {
@@ -127,13 +120,6 @@ void TAppCore::UserActed() {
 
 bool TAppCore::StepBack(bool wholeInstruction) {
   if (!app_.StepBack(wholeInstruction)) return false;
-  refresh_.Flush();
-  Q_EMIT ControlChanged();
-  return true;
-}
-
-bool TAppCore::StepBackSteps(std::uint64_t steps) {
-  if (!app_.StepBackSteps(steps)) return false;
   refresh_.Flush();
   Q_EMIT ControlChanged();
   return true;

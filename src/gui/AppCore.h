@@ -24,12 +24,7 @@ class TAppCore final : public QObject {
   Q_OBJECT
 
  public:
-  // The pause between cycles at the highest tracking level, in ms.
-  static constexpr int kDefaultAnimationDelay = kDefaultTempo;
-  static constexpr int kMaxAnimationDelay = kMaxTempo;
-
   explicit TAppCore(QObject* parent = nullptr);
-  ~TAppCore() override;
 
   [[nodiscard]] dorum::TApplication& App() noexcept { return app_; }
   [[nodiscard]] const dorum::TApplication& App() const noexcept { return app_; }
@@ -44,8 +39,6 @@ class TAppCore final : public QObject {
   // Every cycle and user action of the runs, for stepping back.
   [[nodiscard]] TRunHistory& History() noexcept { return *Session().History(); }
 
-  // Whether the command may be given now, as far as a run is concerned.
-  [[nodiscard]] bool Allows(TCommand command) const noexcept;
   // Whether the command may be given now, as its action is greyed.
   [[nodiscard]] bool Enabled(TCommand command, bool editor) const noexcept {
     return app_.Enabled(command, editor);
@@ -58,27 +51,16 @@ class TAppCore final : public QObject {
 
   // "Cofnij takt" and "Cofnij rozkaz"; false when there was nothing to undo.
   bool StepBack(bool wholeInstruction);
-  // That many "Cofnij takt" at once; false when nothing was undone.
-  bool StepBackSteps(std::uint64_t steps);
 
-  // A run command: "Takt" is done at once, the others go on slice by slice
-  // from the event loop until they end. Refused (false) while another run is
-  // in progress. How it ended is shown once it has ended.
+  // The runs: a run command, a click on a cycle of the timing diagram, a
+  // run of one piece done at once, a run set up by `start`. Each is refused
+  // (false) while another is in progress; the event loop advances it slice
+  // by slice, and how it ended is shown once it has ended.
   bool Start(QWidget* parent, TRunCommand command, int line = 0);
-  // A click on a cycle of the timing diagram: back to an earlier one, or
-  // forward to a later one as "Takt" goes; false when refused.
   bool GoToCycle(QWidget* parent, std::uint64_t number);
-  // A run of one piece done at once (a run to its end without pauses):
-  // `command` performs it and returns how it ended, and it ends as a slice
-  // of a sliced run ends. Refused (false) while a run is in progress.
   bool Run(QWidget* parent, const std::function<TSliceEnd()>& command);
-  // Starts a run set up in the control unit by `start`; the event loop
-  // advances it slice by slice until it ends. Refused (false) while another
-  // is in progress.
   bool StartRun(QWidget* parent, const std::function<void()>& start);
   [[nodiscard]] bool RunInProgress() const noexcept { return app_.Running(); }
-  // The run pauses until the user types a character (or acts otherwise).
-  [[nodiscard]] bool RunWaitsForInput() const noexcept { return app_.Waiting(); }
   // "Przerwij": the run ends at the next cycle boundary; without a run it
   // does nothing.
   void RequestStop();
@@ -89,20 +71,12 @@ class TAppCore final : public QObject {
   // "Sterowanie ręczne": a run in progress stops first.
   void SetManualControl(bool manual);
 
-  [[nodiscard]] int AnimationDelay() const noexcept { return app_.Tempo(); }
   void SetAnimationDelay(int ms);
-
-  // The instruction and the source line of its cycle that the control unit
-  // performed last, for the instruction list window.
-  [[nodiscard]] int ShownInstruction() const noexcept { return Control().ShownInstruction(); }
-  [[nodiscard]] int ShownCycleLine() const noexcept { return Control().ShownCycleLine(); }
 
   // Whoever changes the instruction list (a compiled instruction, a loaded
   // list, a deleted instruction) says so here; the list window, the
   // editors' colouring and completion follow.
   void NotifyInstructionsChanged() { Q_EMIT InstructionsChanged(); }
-  // Whoever binds a program or changes what runs may do says so here.
-  void NotifyControlChanged() { Q_EMIT ControlChanged(); }
 
   // The slices performed since start-up, for tests and measurements.
   [[nodiscard]] std::uint64_t SlicesPerformed() const noexcept { return slices_; }

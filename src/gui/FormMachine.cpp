@@ -26,17 +26,6 @@ namespace dorum::gui {
 
 namespace {
 
-// The pauses between cycles a traced run can take, in ms.
-constexpr std::array<std::pair<int, const char16_t*>, 7> kTempos = {{
-    {0, u"bez opóźnienia"},
-    {50, u"0,05 s na takt"},
-    {100, u"0,1 s na takt"},
-    {250, u"0,25 s na takt"},
-    {500, u"0,5 s na takt"},
-    {1000, u"1 s na takt"},
-    {2000, u"2 s na takt"},
-}};
-
 // Between the drawing and the memory's scroll bar, in pixels.
 constexpr int kScrollBarGap = 2;
 
@@ -206,7 +195,7 @@ void TFormMachine::BuildTempo(QBoxLayout& column) {
   tempo_->setAccessibleName(QStringLiteral("Tempo przy wysokim poziomie śledzenia"));
   tempo_->setToolTip(QStringLiteral("Przerwa między taktami przy wysokim poziomie śledzenia"));
   tempoLabel->setBuddy(tempo_);
-  for (const auto& [ms, caption] : kTempos) tempo_->addItem(QString::fromUtf16(caption), ms);
+  for (const TTempoChoice& tempo : kTempos) tempo_->addItem(Q(tempo.Text), tempo.Milliseconds);
   tempoLayout->addWidget(tempoLabel);
   tempoLayout->addWidget(tempo_);
   connect(tempo_, &QComboBox::currentIndexChanged, this, [this](int index) {
@@ -245,7 +234,7 @@ void TFormMachine::SyncControls() {
     interruptPanel_->setVisible(machine_.InterruptButtonsVisible());
     KeepControlsWhole();
   }
-  const int delay = core_.AnimationDelay();
+  const int delay = core_.App().Tempo();
   int best = 0;
   for (int k = 0; k < tempo_->count(); ++k) {
     if (std::abs(tempo_->itemData(k).toInt() - delay) <

@@ -12,7 +12,10 @@
 #include <QScreen>
 #include <QToolBar>
 #include <QWindow>
+#include <algorithm>
 #include <cstdint>
+#include <string_view>
+#include <vector>
 
 #include "CoreText.h"
 #include "DockedWindow.h"
@@ -436,7 +439,7 @@ QAction* TFormMain::AddAction(TActionId id) {
   const TCommandRow& row = CommandRow(id);
   auto* action = new QAction(Q(row.MenuText), this);
   action->setObjectName(Q(row.Name));
-  action->setProperty("category", Q(row.Menu));
+  action->setProperty("category", Q(row.Menu.substr(0, row.Menu.find('/'))));
   action->setProperty("caption", Q(row.Caption));
   if (!row.Key.empty()) {
     action->setShortcut(QKeySequence(Q(row.Key), QKeySequence::PortableText));
@@ -451,9 +454,7 @@ QAction* TFormMain::AddAction(TActionId id) {
 
 void TFormMain::BuildActions() {
   // Every command of the menus as the application's table describes it.
-  for (const TCommandRow& row : Commands().first(kActionCount)) {
-    if (row.Id != TActionId::ViewRestoreLayout) AddAction(row.Id);
-  }
+  for (const TCommandRow& row : Commands().first(kActionCount)) AddAction(row.Id);
   const std::pair<TActionId, std::function<void()>> handlers[] = {
       {TActionId::NewProgram, [this] { NewProgram(); }},
       {TActionId::NewInstruction, [this] { NewInstruction(); }},
@@ -517,44 +518,37 @@ void TFormMain::BuildActions() {
 }
 
 void TFormMain::BuildMenus() {
-  QMenuBar* bar = menuBar();
-  const auto add = [this](QMenu* menu, TActionId id) { menu->addAction(Action(id)); };
-  QMenu* file = bar->addMenu(QStringLiteral("&Plik"));
-  QMenu* fresh = file->addMenu(QStringLiteral("&Nowy"));
-  add(fresh, TActionId::NewProgram);
-  add(fresh, TActionId::NewInstruction);
-  add(file, TActionId::FileOpen);
-  add(file, TActionId::FileSave);
-  add(file, TActionId::FileSaveAs);
-  BuildExamplesMenu(file);
-  file->addSeparator();
-  add(file, TActionId::Exit);
-  QMenu* view = bar->addMenu(QStringLiteral("&Widok"));
-  for (const TActionId id :
-       {TActionId::ViewWindowList, TActionId::ViewEditor, TActionId::Instructions,
-        TActionId::ViewWatches, TActionId::ViewCPU, TActionId::ViewConsole, TActionId::ViewTiming})
-    add(view, id);
-  QMenu* project = bar->addMenu(QStringLiteral("P&rojekt"));
-  add(project, TActionId::SaveList);
-  add(project, TActionId::LoadList);
-  project->addSeparator();
-  add(project, TActionId::ProjectOptions);
-  QMenu* run = bar->addMenu(QStringLiteral("W&ykonaj"));
-  for (const TActionId id : {TActionId::RunProject, TActionId::RunInstruction, TActionId::RunCycle,
-                             TActionId::RunToCursor, TActionId::Reset, TActionId::Abort})
-    add(run, id);
-  run->addSeparator();
-  add(run, TActionId::StepBackCycle);
-  add(run, TActionId::StepBackInstruction);
-  run->addSeparator();
-  add(run, TActionId::StopConditions);
-  QMenu* help = bar->addMenu(QStringLiteral("Po&moc"));
-  add(help, TActionId::HelpContents);
-  add(help, TActionId::HelpSearch);
-  for (QMenu* menu : {file, view, project, run, help}) {
-    connect(menu, &QMenu::aboutToShow, this, &TFormMain::UpdateActions);
+  // The menu bar as the application's table lays it out, less the menus
+  // only the page has; the examples and the recent files are the
+  // desktop's own.
+  std::vector<std::pair<std::string_view, QMenu*>> menus;
+  const auto menuOf = [&menus](std::string_view name) {
+    const auto found = std::ranges::find(menus, name, &std::pair<std::string_view, QMenu*>::first);
+    return found == menus.end() ? nullptr : found->second;
+  };
+  for (const TMenuRow& row : MenuBar()) menus.emplace_back(row.Menu, new QMenu(Q(row.Text), this));
+  for (const TCommandRow& row : Commands().first(kActionCount)) {
+    if (row.Place == TMenuPlace::None || row.Place == TMenuPlace::PageOnly) continue;
+    QMenu* menu = menuOf(row.Menu);
+    const std::size_t slash = row.Menu.find('/');
+    // A submenu stands where its first entry would.
+    if (QMenu* parent =
+            slash == std::string_view::npos ? nullptr : menuOf(row.Menu.substr(0, slash));
+        parent != nullptr && menu->isEmpty())
+      parent->addMenu(menu);
+    if (row.Place == TMenuPlace::AfterSeparator) menu->addSeparator();
+    menu->addAction(Action(row.Id));
   }
-  BuildLayoutCommands(file, view);
+  for (const auto& [name, menu] : menus) {
+    if (menu->isEmpty()) {
+      delete menu;
+    } else if (name.find('/') == std::string_view::npos) {
+      menuBar()->addMenu(menu);
+      connect(menu, &QMenu::aboutToShow, this, &TFormMain::UpdateActions);
+    }
+  }
+  BuildExamplesMenu(menuOf("Plik"));
+  BuildLayoutCommands(menuOf("Plik"));
 }
 
 void TFormMain::BuildToolBar() {
@@ -566,23 +560,22 @@ void TFormMain::BuildToolBar() {
   const struct {
     std::optional<TActionId> Action;  // none: a separator
     const char* Icon;
-    const char* Name;
     const char* Key;  // the key to name when the action holds none itself
   } buttons[] = {
-      {TActionId::NewProgram, "nowy-program", "Nowy program", nullptr},
-      {TActionId::FileOpen, "otworz", "Otwórz", nullptr},
-      {TActionId::FileSave, "zapisz", "Zapisz", nullptr},
-      {TActionId::Compile, "kompiluj", "Kompiluj", "Ctrl+F9"},
-      {std::nullopt, nullptr, nullptr, nullptr},
-      {TActionId::RunCycle, "takt", "Takt", nullptr},
-      {TActionId::RunInstruction, "rozkaz", "Rozkaz", nullptr},
-      {TActionId::RunProject, "program", "Wykonaj program", nullptr},
-      {TActionId::RunToCursor, "do-kursora", "Do kursora", nullptr},
-      {TActionId::Abort, "przerwij", "Przerwij", nullptr},
-      {TActionId::Reset, "reset", "Reset", nullptr},
-      {std::nullopt, nullptr, nullptr, nullptr},
-      {TActionId::StepBackCycle, "cofnij-takt", "Cofnij takt", nullptr},
-      {TActionId::StepBackInstruction, "cofnij-rozkaz", "Cofnij rozkaz", nullptr},
+      {TActionId::NewProgram, "nowy-program", nullptr},
+      {TActionId::FileOpen, "otworz", nullptr},
+      {TActionId::FileSave, "zapisz", nullptr},
+      {TActionId::Compile, "kompiluj", "Ctrl+F9"},
+      {std::nullopt, nullptr, nullptr},
+      {TActionId::RunCycle, "takt", nullptr},
+      {TActionId::RunInstruction, "rozkaz", nullptr},
+      {TActionId::RunProject, "program", nullptr},
+      {TActionId::RunToCursor, "do-kursora", nullptr},
+      {TActionId::Abort, "przerwij", nullptr},
+      {TActionId::Reset, "reset", nullptr},
+      {std::nullopt, nullptr, nullptr},
+      {TActionId::StepBackCycle, "cofnij-takt", nullptr},
+      {TActionId::StepBackInstruction, "cofnij-rozkaz", nullptr},
   };
   QToolBar* tools = addToolBar(QStringLiteral("Narzędzia"));
   tools->setObjectName(QStringLiteral("ToolBar"));
@@ -596,7 +589,7 @@ void TFormMain::BuildToolBar() {
     }
     QAction* action = Action(*b.Action);
     action->setIcon(QIcon(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(b.Icon))));
-    const QString name = QString::fromUtf8(b.Name);
+    const QString name = Q(ButtonText(CommandRow(*b.Action)));
     const QString key = b.Key != nullptr ? QString::fromLatin1(b.Key)
                                          : action->shortcut().toString(QKeySequence::NativeText);
     action->setToolTip(key.isEmpty() ? name : QStringLiteral("%1 (%2)").arg(name, key));
@@ -608,8 +601,10 @@ void TFormMain::BuildToolBar() {
 void TFormMain::BuildExamplesMenu(QMenu* file) {
   const std::vector<TExampleSet> sets = ExampleSets(examplesFolder_);
   if (sets.empty()) return;
-  file->addSeparator();
-  QMenu* examples = file->addMenu(QStringLiteral("Przykłady"));
+  // Between saving and "Wyjście", each set of examples by its machine.
+  auto* examples = new QMenu(QStringLiteral("Przykłady"), file);
+  file->insertMenu(Action(TActionId::Exit), examples);
+  file->insertSeparator(Action(TActionId::Exit));
   examples->setObjectName(QStringLiteral("MenuExamples"));
   for (const TExampleSet& set : sets) {
     QMenu* machine = examples->addMenu(set.Machine);
@@ -823,15 +818,13 @@ void TFormMain::showEvent(QShowEvent* event) {
 
 // ---- layout, remembered settings and recent files ----
 
-void TFormMain::BuildLayoutCommands(QMenu* file, QMenu* view) {
+void TFormMain::BuildLayoutCommands(QMenu* file) {
   recentMenu_ = new QMenu(QStringLiteral("Ostatnio otwierane"), file);
   recentMenu_->setObjectName(QStringLiteral("MenuRecentFiles"));
   file->insertMenu(Action(TActionId::FileSave), recentMenu_);
   ShowRecentFiles();
-  QAction* restore = AddAction(TActionId::ViewRestoreLayout);
-  connect(restore, &QAction::triggered, this, &TFormMain::RestoreWindowLayout);
-  view->addSeparator();
-  view->addAction(restore);
+  connect(Action(TActionId::ViewRestoreLayout), &QAction::triggered, this,
+          &TFormMain::RestoreWindowLayout);
 }
 
 void TFormMain::ShowRecentFiles() {
@@ -915,7 +908,7 @@ void TFormMain::RestoreSettings() {
 void TFormMain::StoreSettings() {
   if (settings_ == nullptr) return;
   settings_->SetLayout(CaptureLayout(*this, *container_));
-  settings_->SetPace({core_.Control().TrackingLevel(), core_.AnimationDelay()});
+  settings_->SetPace({core_.Control().TrackingLevel(), core_.App().Tempo()});
   settings_->SetRecentFiles(recent_.Files());
   settings_->Sync();
 }

@@ -122,7 +122,7 @@ class TFormMain final : public QMainWindow {
   void BuildMenus();
   void BuildToolBar();
   void BuildExamplesMenu(QMenu* file);
-  void BuildLayoutCommands(QMenu* file, QMenu* view);
+  void BuildLayoutCommands(QMenu* file);
   void ShowRecentFiles();
   void NoteRecent(const QString& file);
   void RestoreSettings();

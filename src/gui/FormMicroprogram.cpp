@@ -203,8 +203,8 @@ void TFormMicroprogram::ShowCycleLine(int line) {
 
 void TFormMicroprogram::FollowControl() {
   // The instruction performed last and the line of its cycle.
-  const int code = core_.ShownInstruction();
-  const int line = core_.ShownCycleLine();
+  const int code = core_.Control().ShownInstruction();
+  const int line = core_.Control().ShownCycleLine();
   if (code != markedInstruction_ || shownIndex_ != commands_->currentRow()) ShowInstruction(code);
   if (line != markedLine_) ShowCycleLine(line);
 }

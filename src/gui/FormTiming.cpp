@@ -151,7 +151,7 @@ void TFormTiming::Reload() {
 
 bool TFormTiming::GoToCycle(std::size_t index) {
   const std::vector<TRecordedCycle>& cycles = diagram_->Cycles();
-  if (index >= cycles.size() || !core_.Allows(TCommand::GoToCycle)) return false;
+  if (index >= cycles.size() || !core_.App().Allows(TCommand::GoToCycle)) return false;
   const std::uint64_t target = cycles[index].Number;
   const std::uint64_t now = cycles[diagram_->Current()].Number;
   if (target == now) return true;

@@ -148,6 +148,17 @@ TEST_F(EngineRules, OptionsTellWhichStopConditionsTheyLeftUnchecked) {
   EXPECT_EQ(engine.Configure(options, {"0", "0", "0", "0"}, {"1", "2", "3", "4"}).Notice, "");
 }
 
+// A width out of range is brought in, as a spin box brings it: the
+// machine never gets a width it cannot have.
+TEST_F(EngineRules, OptionsBringAWidthOutOfRangeIn) {
+  TMachineOptions options = engine.Session().Options();
+  options.AddressBits = kMaxAddressBits + 7;
+  options.CodeBits = -3;
+  ASSERT_TRUE(engine.Configure(options, {"0", "0", "0", "0"}, {"1", "2", "3", "4"}).Ok);
+  EXPECT_EQ(engine.Session().Machine().AddressBits(), kMaxAddressBits);
+  EXPECT_EQ(engine.Session().Machine().CodeBits(), kMinCodeBits);
+}
+
 // "Takt" through the last cycle of STP ends the program with its box, as a
 // run does: the checks at the end of the instruction are made.
 TEST_F(EngineRules, ACycleThroughTheStopSignalEndsTheProgram) {

@@ -304,9 +304,13 @@ TEST_F(EngineTest, TheTimingDiagramShowsTheHistorysCyclesAndIsWrittenAsVcd) {
   const auto cycle = [&] { return engine.Session().Control().CyclesSinceReset(); };
   EXPECT_FALSE(engine.GoToCycle(4).Running());
   EXPECT_EQ(cycle(), 4U);
+  EXPECT_FALSE(engine.GoesForward(2));
+  EXPECT_FALSE(engine.GoesForward(4));
   (void)engine.GoToCycle(2);
   EXPECT_EQ(cycle(), 2U);
   EXPECT_EQ(engine.Timing(50).Cycles.size(), 2U);
+  // Cycle 3 was stepped back over: going there is a run, as "Takt" is.
+  EXPECT_TRUE(engine.GoesForward(3));
   (void)engine.GoToCycle(0);
   EXPECT_EQ(cycle(), 2U);
   const TRunStep forward = engine.GoToCycle(3);

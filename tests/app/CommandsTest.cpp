@@ -8,6 +8,7 @@
 #include "TempDir.h"
 #include "app/Application.h"
 #include "app/Commands.h"
+#include "app/WireNames.h"
 
 namespace dorum {
 namespace {
@@ -79,6 +80,70 @@ TEST(CommandTable, ManualControlHistoryAndEditorsGreyTheirCommands) {
   EXPECT_FALSE(CommandEnabled(TCommandId::FileSave, {.Editor = false}));
   EXPECT_FALSE(CommandEnabled(TCommandId::Compile, {.Editor = false}));
   EXPECT_TRUE(CommandEnabled(TCommandId::FileOpen, {.Editor = false}));
+}
+
+TEST(CommandTable, EveryMenuEntryStandsInAMenuOfTheBarAndNoMenuIsEmpty) {
+  std::set<std::string_view> menus;
+  std::set<std::string_view> filled;
+  for (const TMenuRow& menu : MenuBar()) {
+    EXPECT_TRUE(menus.insert(menu.Menu).second) << menu.Menu;
+    EXPECT_NE(menu.Text.find('&'), std::string_view::npos) << menu.Menu;
+    // A submenu's menu comes before it.
+    const std::size_t slash = menu.Menu.find('/');
+    if (slash != std::string_view::npos) {
+      EXPECT_TRUE(menus.contains(menu.Menu.substr(0, slash)));
+    }
+  }
+  for (const TCommandRow& row : Commands()) {
+    if (row.Place == TMenuPlace::None) continue;
+    EXPECT_TRUE(menus.contains(row.Menu)) << row.Name;
+    EXPECT_FALSE(row.MenuText.empty()) << row.Name;
+    filled.insert(row.Menu);
+  }
+  EXPECT_EQ(filled, menus);
+  // The page's menus hold only what the page can do.
+  for (const TCommandRow& row : Commands()) {
+    if (row.Place == TMenuPlace::PageOnly) {
+      EXPECT_FALSE(row.PageName.empty()) << row.Name;
+    }
+  }
+}
+
+TEST(CommandTable, AToolButtonSaysWhichProgramItMeans) {
+  EXPECT_EQ(ButtonText(CommandRow(TCommandId::NewProgram)), "Nowy program");
+  EXPECT_EQ(ButtonText(CommandRow(TCommandId::RunProject)), "Wykonaj program");
+  EXPECT_EQ(ButtonText(CommandRow(TCommandId::RunCycle)), "Takt");
+}
+
+// Every value of an enumeration that crosses to the page has a name of its
+// own, and the name leads back to it.
+template <class E>
+void ExpectEveryValueNamedOnce(std::size_t count) {
+  ASSERT_EQ(TWireNames<E>::Table.size(), count);
+  std::set<std::string_view> names;
+  for (std::size_t k = 0; k < count; ++k) {
+    const auto value = static_cast<E>(k);
+    const std::string_view name = WireName(value);
+    EXPECT_FALSE(name.empty()) << k;
+    EXPECT_TRUE(names.insert(name).second) << name;
+    EXPECT_EQ(WireValue<E>(name), value) << name;
+  }
+  EXPECT_FALSE(WireValue<E>("").has_value());
+  EXPECT_FALSE(WireValue<E>("Cycle").has_value());
+}
+
+TEST(WireNames, EveryValueCrossesUnderANameOfItsOwn) {
+  ExpectEveryValueNamedOnce<TRunCommand>(4);
+  ExpectEveryValueNamedOnce<TTextEncoding>(5);
+  ExpectEveryValueNamedOnce<TLineEnd>(3);
+  ExpectEveryValueNamedOnce<TDisplayMode>(5);
+  ExpectEveryValueNamedOnce<TWordKind>(12);
+  ExpectEveryValueNamedOnce<TBoxKind>(3);
+  ExpectEveryValueNamedOnce<TItemKind>(6);
+  ExpectEveryValueNamedOnce<TLaneKind>(3);
+  ExpectEveryValueNamedOnce<TFileKind>(2);
+  EXPECT_EQ(WireName(TRunCommand::ToLine), "toLine");
+  EXPECT_EQ(WireValue<TTextEncoding>("utf8bom"), TTextEncoding::Utf8WithBom);
 }
 
 TEST(FileKinds, OnlyAProgramsExtensionOpensAProgramEditor) {

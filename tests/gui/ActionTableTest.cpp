@@ -322,13 +322,13 @@ class ActionTableTest : public QObject {
     for (const auto& c : commands) {
       const int number = static_cast<int>(c.Command);
       QVERIFY2(CommandRow(c.Command).DuringRun == c.Rule, qPrintable(QString::number(number)));
-      QVERIFY2(app.Core.Allows(c.Command), qPrintable(QString::number(number)));
+      QVERIFY2(app.Core.App().Allows(c.Command), qPrintable(QString::number(number)));
     }
     app.Main->UpdateActions();
     app.Action("ActionRunProject")->trigger();
     QVERIFY(app.Core.RunInProgress());
     for (const auto& c : commands) {
-      QVERIFY2(app.Core.Allows(c.Command) == (c.Rule == TDuringRun::StopsRun),
+      QVERIFY2(app.Core.App().Allows(c.Command) == (c.Rule == TDuringRun::StopsRun),
                qPrintable(QString::number(static_cast<int>(c.Command))));
     }
     app.Action("ActionAbort")->trigger();

@@ -447,7 +447,7 @@ class LayoutTest : public QObject {
     TDesktop app(ExamplesFolder(), settings);
     QCOMPARE(app.Core.Control().TrackingLevel(), 2);
     QVERIFY(app.Main->MachineWindow().TrackingButton(2)->isChecked());
-    QCOMPARE(app.Core.AnimationDelay(), 500);
+    QCOMPARE(app.Core.App().Tempo(), 500);
     QCOMPARE(app.Main->MachineWindow().TempoBox()->currentData().toInt(), 500);
     QCOMPARE(app.Core.Machine().AddressBits(), kMinAddressBits);
   }

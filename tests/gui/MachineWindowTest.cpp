@@ -387,7 +387,7 @@ class MachineWindowTest : public QObject {
     for (int k = 6; k >= 0; --k) {
       QCOMPARE(box->itemText(k), QString::fromUtf8(tempos[k].Caption));
       box->setCurrentIndex(k);
-      QCOMPARE(w.Core.AnimationDelay(), tempos[k].Ms);
+      QCOMPARE(w.Core.App().Tempo(), tempos[k].Ms);
     }
     // A delay between two items shows the nearer one, the smaller on a tie.
     const std::pair<int, int> nearest[] = {{1, 0},    {24, 0},  {25, 0},   {26, 1},   {75, 1},

@@ -202,7 +202,7 @@ class TMonkey {
     if (QString p = EditorProblem(); !p.isEmpty()) return p;
     // A run changes the machine between two refreshes of the views; the
     // window is compared when it stands still.
-    if (core_.RunInProgress() && !core_.RunWaitsForInput()) return {};
+    if (core_.RunInProgress() && !core_.App().Waiting()) return {};
     if (!main_->MachineWindow().isVisible()) return {};
     ++comparisons_;
     return test::StaleParts(main_->MachineWindow());

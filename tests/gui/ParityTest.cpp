@@ -63,9 +63,9 @@ class ParityTest : public QObject {
       if (!row.PageName.empty() && app_.Core.Enabled(row.Id, true)) enabled.append(Q(row.PageName));
     transcript_.append(QStringLiteral("enabled: ") + enabled.join(u' '));
     transcript_.append(QStringLiteral("running: ") +
-                       (!app_.Core.RunInProgress()     ? QStringLiteral("no")
-                        : app_.Core.RunWaitsForInput() ? QStringLiteral("waiting")
-                                                       : QStringLiteral("yes")));
+                       (!app_.Core.RunInProgress()  ? QStringLiteral("no")
+                        : app_.Core.App().Waiting() ? QStringLiteral("waiting")
+                                                    : QStringLiteral("yes")));
     for (; questionsSeen_ < app_.User.Questions.size(); ++questionsSeen_)
       transcript_.append(QStringLiteral("question: ") + app_.User.Questions[questionsSeen_]);
     for (; informationsSeen_ < app_.User.Informations.size(); ++informationsSeen_)
@@ -99,7 +99,7 @@ class ParityTest : public QObject {
     Trigger("ActionRunCycle");
     Note(QStringLiteral("F7"));
     Trigger("ActionRunProject");
-    QVERIFY(QTest::qWaitFor([&] { return app_.Core.RunWaitsForInput(); }, 20000));
+    QVERIFY(QTest::qWaitFor([&] { return app_.Core.App().Waiting(); }, 20000));
     Note(QStringLiteral("F9"));
     AcceptNextDialog<TFormStopConditions>([](TFormStopConditions& d) { d.accept(); });
     Trigger("ActionStopConditions");

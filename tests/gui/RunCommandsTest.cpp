@@ -335,7 +335,7 @@ class RunCommandsTest : public QObject {
   void stepsBackAndRunsAreRefusedWhileARunGoesOn() {
     TRunningApplication app;
     QVERIFY(app.StartRun());
-    QVERIFY(!app.Core.Allows(TCommand::StepBackCycle));
+    QVERIFY(!app.Core.App().Allows(TCommand::StepBackCycle));
     QVERIFY(!app.Core.StepBack(false));
     QVERIFY(!app.Core.Run(nullptr, [&] { return app.Core.Control().ExecuteCycle(); }));
     QVERIFY(!app.Core.StartRun(nullptr, [&] { app.Core.Control().StartInstruction(); }));
@@ -343,7 +343,7 @@ class RunCommandsTest : public QObject {
     QVERIFY(app.Core.RunInProgress());
     app.Main->Action(QStringLiteral("ActionAbort"))->trigger();
     QVERIFY(test::WaitForRunEnd(app.Core));
-    QVERIFY(app.Core.Allows(TCommand::StepBackCycle));
+    QVERIFY(app.Core.App().Allows(TCommand::StepBackCycle));
     QVERIFY(app.Main->Action(QStringLiteral("ActionStepBackCycle"))->isEnabled());
   }
 
@@ -360,7 +360,7 @@ class RunCommandsTest : public QObject {
     core.Control().SetTrackingLevel(0);
     main.UpdateActions();
     main.Action(QStringLiteral("ActionRunProject"))->trigger();
-    QTRY_VERIFY(core.RunWaitsForInput());
+    QTRY_VERIFY(core.App().Waiting());
     // Waiting costs nothing: no slice runs until the user types.
     const std::uint64_t slices = core.SlicesPerformed();
     QTest::qWait(50);
@@ -369,7 +369,7 @@ class RunCommandsTest : public QObject {
     QVERIFY(input != nullptr);
     QTest::keyClicks(input, QStringLiteral("ok"));
     QTRY_COMPARE(Q(core.Machine().Console().OutputText()), QStringLiteral("OK"));
-    QTRY_VERIFY(core.RunWaitsForInput());
+    QTRY_VERIFY(core.App().Waiting());
     QTest::keyClicks(input, QStringLiteral("."));
     QVERIFY(test::WaitForRunEnd(core));
     QVERIFY(user.Errors.isEmpty());
@@ -416,14 +416,14 @@ class RunCommandsTest : public QObject {
 
   void abortingDuringTheTempoPauseEndsTheRunAtOnce() {
     TRunningApplication app;
-    app.Core.SetAnimationDelay(TAppCore::kMaxAnimationDelay);
+    app.Core.SetAnimationDelay(kMaxTempo);
     app.Core.Control().SetTrackingLevel(2);
     app.Main->UpdateActions();
     app.Main->Action(QStringLiteral("ActionRunProject"))->trigger();
     QTRY_COMPARE(app.Core.Control().CyclesPerformed(), 1u);  // then a pause of 2 s
     const std::uint64_t slices = app.Core.SlicesPerformed();
     app.Main->Action(QStringLiteral("ActionAbort"))->trigger();
-    QTRY_VERIFY_WITH_TIMEOUT(!app.Core.RunInProgress(), TAppCore::kMaxAnimationDelay / 2);
+    QTRY_VERIFY_WITH_TIMEOUT(!app.Core.RunInProgress(), kMaxTempo / 2);
     QCOMPARE(app.Core.SlicesPerformed(), slices + 1);
     QCOMPARE(app.Core.Control().CyclesPerformed(), 1u);
   }
@@ -432,7 +432,7 @@ class RunCommandsTest : public QObject {
   // next periodic refresh: the slice that performed it shows it.
   void eachCycleIsShownBeforeTheTempoPause() {
     TRunningApplication app;
-    app.Core.SetAnimationDelay(TAppCore::kMaxAnimationDelay);
+    app.Core.SetAnimationDelay(kMaxTempo);
     app.Core.Control().SetTrackingLevel(2);
     struct TSliceWatch final : QObject {
       const TAppCore& Core;
@@ -464,7 +464,7 @@ class RunCommandsTest : public QObject {
   // a run pausing for the tempo keeps its pause.
   void aValueEnteredDuringTheTempoPauseKeepsThePause() {
     TRunningApplication app;
-    app.Core.SetAnimationDelay(TAppCore::kMaxAnimationDelay);
+    app.Core.SetAnimationDelay(kMaxTempo);
     app.Core.Control().SetTrackingLevel(2);
     app.Main->UpdateActions();
     app.Main->Action(QStringLiteral("ActionRunProject"))->trigger();

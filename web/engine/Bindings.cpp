@@ -11,6 +11,7 @@
 
 #include "Yardstick.h"
 #include "app/Application.h"
+#include "app/WireNames.h"
 #include "common/Strings.h"
 #include "common/Texts.h"
 #include "diagram/DiagramItems.h"
@@ -24,6 +25,38 @@ using dorum::TApplication;
 
 namespace {
 
+template <class E>
+std::string Name(E value) {
+  return std::string(WireName(value));
+}
+
+// The value a name stands for; a name the engine does not know is the
+// page's mistake, and its request fails.
+template <class E>
+E Named(const std::string& name) {
+  const std::optional<E> value = WireValue<E>(name);
+  if (!value) throw std::invalid_argument("unknown name: " + name);
+  return *value;
+}
+
+// A JavaScript object of these fields.
+val Object(std::initializer_list<std::pair<const char*, val>> fields) {
+  val object = val::object();
+  for (const auto& [key, value] : fields) object.set(key, value);
+  return object;
+}
+
+val Text(std::string_view text) {
+  return val(std::string(text));
+}
+
+template <class Range, class Convert>
+val Array(const Range& range, Convert convert) {
+  val array = val::array();
+  for (const auto& item : range) array.call<void>("push", convert(item));
+  return array;
+}
+
 val Bytes(const std::string& bytes) {
   return val::global("Uint8Array")
       .new_(emscripten::typed_memory_view(bytes.size(),
@@ -31,63 +64,34 @@ val Bytes(const std::string& bytes) {
 }
 
 val ToJs(const TOutcome& outcome) {
-  val result = val::object();
-  result.set("ok", outcome.Ok);
-  result.set("message", outcome.Message);
-  result.set("boxText", Texts::BoxText(outcome.Message));
-  result.set("line", outcome.Line);
-  result.set("column", outcome.Column);
+  val result = Object({{"ok", val(outcome.Ok)},
+                       {"message", val(outcome.Message)},
+                       {"boxText", val(Texts::BoxText(outcome.Message))},
+                       {"line", val(outcome.Line)},
+                       {"column", val(outcome.Column)}});
   if (!outcome.Notice.empty()) result.set("notice", Texts::BoxText(outcome.Notice));
   if (!outcome.Information.empty()) result.set("information", outcome.Information);
-  if (outcome.Line > 0) {
-    val mark = val::object();
-    mark.set("line", outcome.Mark.Line);
-    mark.set("begin", outcome.Mark.Begin);
-    mark.set("end", outcome.Mark.End);
-    result.set("mark", mark);
-  }
+  if (outcome.Line > 0)
+    result.set("mark", Object({{"line", val(outcome.Mark.Line)},
+                               {"begin", val(outcome.Mark.Begin)},
+                               {"end", val(outcome.Mark.End)}}));
   return result;
-}
-
-const char* BoxName(TBoxKind box) {
-  switch (box) {
-    case TBoxKind::Information:
-      return "information";
-    case TBoxKind::Error:
-      return "error";
-    case TBoxKind::None:
-      break;
-  }
-  return "none";
 }
 
 val ToJs(const TRunStep& step) {
-  val result = val::object();
-  result.set("running", step.Running());
-  result.set("waiting", step.Next == TRunNext::Input);
-  result.set("pause", step.Next == TRunNext::Pause);
-  result.set("delay", step.DelayMs);
-  result.set("box", std::string(BoxName(step.Box)));
-  result.set("message", step.Message);
-  return result;
+  return Object({{"running", val(step.Running())},
+                 {"waiting", val(step.Next == TRunNext::Input)},
+                 {"pause", val(step.Next == TRunNext::Pause)},
+                 {"delay", val(step.DelayMs)},
+                 {"box", val(Name(step.Box))},
+                 {"message", val(step.Message)}});
 }
 
-const char* KindName(TItemKind kind) {
-  switch (kind) {
-    case TItemKind::Register:
-      return "register";
-    case TItemKind::Bus:
-      return "bus";
-    case TItemKind::Memory:
-      return "memory";
-    case TItemKind::Alu:
-      return "alu";
-    case TItemKind::Signal:
-      return "signal";
-    case TItemKind::Wire:
-      return "wire";
-  }
-  return "";
+// Every name of an enumeration, for the page's check of its own list.
+template <class E>
+val Names() {
+  return Array(TWireNames<E>::Table,
+               [](const auto& entry) { return val(std::string(entry.second)); });
 }
 
 // The engine behind the page: a thin class converting its values.
@@ -97,14 +101,15 @@ class TPageEngine {
     const TOpenedText opened = engine_.OpenText(name, bytes);
     val result = ToJs(opened.Outcome);
     result.set("text", opened.Text);
-    result.set("encoding", static_cast<int>(opened.Encoding));
-    result.set("lineEnd", static_cast<int>(opened.LineEnd));
+    result.set("encoding", Name(opened.Encoding));
+    result.set("lineEnd", Name(opened.LineEnd));
     return result;
   }
-  static val EncodeText(const std::string& text, int encoding, int lineEnd) {
+  static val EncodeText(const std::string& text, const std::string& encoding,
+                        const std::string& lineEnd) {
     TOutcome outcome;
-    const std::string bytes = TApplication::EncodeText(text, static_cast<TTextEncoding>(encoding),
-                                                       static_cast<TLineEnd>(lineEnd), outcome);
+    const std::string bytes = TApplication::EncodeText(text, Named<TTextEncoding>(encoding),
+                                                       Named<TLineEnd>(lineEnd), outcome);
     val result = ToJs(outcome);
     result.set("bytes", Bytes(bytes));
     return result;
@@ -128,8 +133,9 @@ class TPageEngine {
                                                             : Texts::NotFound;
     return Texts::BoxText(std::string(text));
   }
-  static std::string SaveQuestion(const std::string& text, int encoding, const std::string& name) {
-    return TApplication::SaveQuestion(text, static_cast<TTextEncoding>(encoding), name);
+  static std::string SaveQuestion(const std::string& text, const std::string& encoding,
+                                  const std::string& name) {
+    return TApplication::SaveQuestion(text, Named<TTextEncoding>(encoding), name);
   }
   val LoadList(const std::string& name, const std::string& bytes) {
     return ToJs(engine_.LoadList(name, bytes));
@@ -156,7 +162,7 @@ class TPageEngine {
         val piece = val::array();
         piece.call<void>("push", static_cast<int>(CharCount(line.substr(0, span.Begin))));
         piece.call<void>("push", static_cast<int>(CharCount(line.substr(span.Begin, span.Length))));
-        piece.call<void>("push", static_cast<int>(span.Kind));
+        piece.call<void>("push", Name(span.Kind));
         pieces.call<void>("push", piece);
       }
       lines.call<void>("push", pieces);
@@ -168,8 +174,8 @@ class TPageEngine {
     return ToJs(TApplication::CheckInstruction(text));
   }
   val CompileInstruction(const std::string& text) { return ToJs(engine_.CompileInstruction(text)); }
-  val Start(int command, int line) {
-    return ToJs(engine_.Start(static_cast<TRunCommand>(command), line));
+  val Start(const std::string& command, int line) {
+    return ToJs(engine_.Start(Named<TRunCommand>(command), line));
   }
   val Slice() { return ToJs(engine_.Slice()); }
   bool RequestStop() { return engine_.RequestStop(); }
@@ -192,123 +198,90 @@ class TPageEngine {
   // A register's "Pokaż jako" choices and the one it shows now.
   val RegisterModes(int id) const {
     const auto reg = static_cast<TRegisterId>(id);
-    val choices = val::array();
-    for (const TDisplayModeChoice& choice : DisplayModeChoices(reg)) {
-      val c = val::object();
-      c.set("caption", std::string(choice.Caption));
-      c.set("mode", static_cast<int>(choice.Mode));
-      choices.call<void>("push", c);
-    }
     val result = val::object();
-    result.set("choices", choices);
-    result.set("current",
-               static_cast<int>(engine_.Session().Machine().Register(reg).DisplayMode()));
+    result.set(
+        "choices", Array(DisplayModeChoices(reg), [](const TDisplayModeChoice& choice) {
+          return Object({{"caption", Text(choice.Caption)}, {"mode", val(Name(choice.Mode))}});
+        }));
+    result.set("current", Name(engine_.Session().Machine().Register(reg).DisplayMode()));
     return result;
   }
-  val SetDisplayMode(int id, int mode) {
-    return ToJs(
-        engine_.SetDisplayMode(static_cast<TRegisterId>(id), static_cast<TDisplayMode>(mode)));
+  val SetDisplayMode(int id, const std::string& mode) {
+    return ToJs(engine_.SetDisplayMode(static_cast<TRegisterId>(id), Named<TDisplayMode>(mode)));
   }
   val ZeroRegister(int id) { return ToJs(engine_.ZeroRegister(static_cast<TRegisterId>(id))); }
   void ClearMemory() { engine_.ClearMemory(); }
   // The stop conditions' dialog: the rows of its copy after each change.
   val StopConditions() const {
-    val rows = val::array();
-    for (const TStopConditionRow& row : engine_.StopConditionRows()) {
-      val r = val::object();
-      r.set("text", row.Text);
-      r.set("checked", row.Checked);
-      r.set("checkable", row.Checkable);
-      rows.call<void>("push", r);
-    }
-    return rows;
+    return Array(engine_.StopConditionRows(), [](const TStopConditionRow& row) {
+      return Object({{"text", val(row.Text)},
+                     {"checked", val(row.Checked)},
+                     {"checkable", val(row.Checkable)}});
+    });
   }
   val EditStopConditions() {
     (void)engine_.EditStopConditions();
-    val result = val::object();
-    result.set("rows", StopConditions());
-    result.set("note", std::string(Texts::StopConditionNote));
-    return result;
+    return Object({{"rows", StopConditions()}, {"note", Text(Texts::StopConditionNote)}});
   }
   val AddStopCondition(const std::string& text) {
     const TStopConditionAdded added = engine_.AddStopCondition(text);
-    val result = val::object();
-    result.set("ok", added.Ok);
-    result.set("message", added.Message);
-    result.set("index", added.Index);
-    result.set("rows", StopConditions());
-    return result;
+    return Object({{"ok", val(added.Ok)},
+                   {"message", val(added.Message)},
+                   {"index", val(added.Index)},
+                   {"rows", StopConditions()}});
   }
-  val RemoveStopCondition(int index) {
-    engine_.RemoveStopCondition(index);
-    return StopConditions();
-  }
-  val ClearStopConditions() {
-    engine_.ClearStopConditions();
-    return StopConditions();
-  }
+  val RemoveStopCondition(int index) { return Drafted(&TApplication::RemoveStopCondition, index); }
+  val ClearStopConditions() { return Drafted(&TApplication::ClearStopConditions); }
   val SetStopConditionChecked(int index, bool checked) {
-    engine_.SetStopConditionChecked(index, checked);
-    return StopConditions();
+    return Drafted(&TApplication::SetStopConditionChecked, index, checked);
   }
   void CommitStopConditions() { engine_.CommitStopConditions(); }
   val StopOnChange(int watch) { return ToJs(engine_.StopOnChange(watch)); }
-  // "Przebiegi czasowe": the lanes, and for each cycle its number, the
-  // instruction a fetch brought in, and each lane's value (null where a bus
-  // was not driven) with its text.
-  val Timing(int count, const val& registers) {
+  // "Przebiegi czasowe" as far back as the application looks: the lanes,
+  // and for each cycle its number, the instruction a fetch brought in, and
+  // each lane's value (null where a bus was not driven) with its text.
+  val Timing(const val& registers) {
     std::vector<TRegisterId> chosen;
     for (const int id : emscripten::vecFromJSArray<int>(registers))
       chosen.push_back(static_cast<TRegisterId>(id));
-    const TApplication::TTiming timing =
-        engine_.Timing(static_cast<std::size_t>(std::max(count, 0)), chosen);
-    static constexpr std::array<const char*, 3> kKinds = {"signal", "bus", "register"};
-    val lanes = val::array();
-    for (const TTimingLane& lane : timing.Lanes) {
-      val l = val::object();
-      l.set("name", lane.Name);
-      l.set("kind", std::string(kKinds.at(static_cast<std::size_t>(lane.Kind))));
-      lanes.call<void>("push", l);
-    }
-    val cycles = val::array();
-    for (const TRecordedCycle& cycle : timing.Cycles) {
-      val c = val::object();
-      c.set("number", static_cast<double>(cycle.Number));
-      c.set("instruction", cycle.BeginsInstruction ? cycle.Instruction : std::string());
+    const TApplication::TTiming timing = engine_.Timing(kTimingDepth, chosen);
+    const TMachine& machine = engine_.Session().Machine();
+    const auto cycle = [&](const TRecordedCycle& c) {
       val values = val::array();
       val texts = val::array();
       for (const TTimingLane& lane : timing.Lanes) {
-        const std::optional<std::uint32_t> value = LaneValue(lane, cycle.Sample);
+        const std::optional<std::uint32_t> value = LaneValue(lane, c.Sample);
         values.call<void>("push", value ? val(*value) : val::null());
         texts.call<void>("push", value && lane.Kind != TLaneKind::Signal
-                                     ? LaneValueText(engine_.Session().Machine(), lane, *value)
+                                     ? LaneValueText(machine, lane, *value)
                                      : std::string());
       }
-      c.set("values", values);
-      c.set("texts", texts);
-      cycles.call<void>("push", c);
-    }
-    val result = val::object();
-    result.set("lanes", lanes);
-    result.set("cycles", cycles);
-    result.set("empty", std::string(Texts::NoCyclesRecorded));
-    result.set("nothingToSave", Texts::BoxText(std::string(Texts::NothingToSave)));
-    return result;
+      return Object({{"number", val(static_cast<double>(c.Number))},
+                     {"instruction", val(c.BeginsInstruction ? c.Instruction : std::string())},
+                     {"values", values},
+                     {"texts", texts}});
+    };
+    return Object(
+        {{"lanes",
+          Array(timing.Lanes,
+                [](const TTimingLane& lane) {
+                  return Object({{"name", val(lane.Name)}, {"kind", val(Name(lane.Kind))}});
+                })},
+         {"cycles", Array(timing.Cycles, cycle)},
+         {"empty", Text(Texts::NoCyclesRecorded)},
+         {"nothingToSave", val(Texts::BoxText(std::string(Texts::NothingToSave)))}});
   }
   val GoToCycle(double number) {
     return ToJs(number >= 1 ? engine_.GoToCycle(static_cast<std::uint64_t>(number)) : TRunStep{});
   }
-  val TimingVcd(int count) {
-    return Bytes(engine_.TimingVcd(static_cast<std::size_t>(std::max(count, 0))));
-  }
+  val TimingVcd() { return Bytes(engine_.TimingVcd(kTimingDepth)); }
   // The options dialog: what it offers and what the machine has now.
   val Options() const {
     const TMachineOptions now = engine_.Session().Options();
     const auto components = [](const TComponentSet& set) {
-      val ticked = val::array();
-      for (const TComponentOption& option : ComponentOptions())
-        ticked.call<void>("push", set.test(static_cast<std::size_t>(option.Number)));
-      return ticked;
+      return Array(ComponentOptions(), [&set](const TComponentOption& option) {
+        return val(set.test(static_cast<std::size_t>(option.Number)));
+      });
     };
     val result = val::object();
     result.set("addressBits", now.AddressBits);
@@ -318,38 +291,26 @@ class TPageEngine {
     result.set("minCodeBits", kMinCodeBits);
     result.set("maxCodeBits", kMaxCodeBits);
     result.set("components", components(now.Components));
-    val labels = val::array();
-    for (const TComponentOption& option : ComponentOptions())
-      labels.call<void>("push", std::string(option.Label));
-    result.set("componentLabels", labels);
-    val presets = val::array();
-    for (const TPreset& preset : Presets()) {
-      val p = val::object();
-      p.set("name", std::string(preset.Name));
-      p.set("components", components(preset.Components));
-      presets.call<void>("push", p);
-    }
-    result.set("presets", presets);
-    val vectors = val::array();
-    for (const TInterruptVector& vector : now.Vectors) {
-      val v = val::object();
-      v.set("label", vector.LabelName);
-      v.set("address", std::to_string(vector.Address));
-      vectors.call<void>("push", v);
-    }
-    result.set("vectors", vectors);
-    val devices = val::array();
-    for (const int number : {now.Ports.InputPort, now.Ports.OutputPort, now.Ports.InputInterrupt,
-                             now.Ports.OutputInterrupt})
-      devices.call<void>("push", std::to_string(number));
-    result.set("devices", devices);
+    result.set("componentLabels", Array(ComponentOptions(), [](const TComponentOption& option) {
+                 return Text(option.Label);
+               }));
+    result.set("presets", Array(Presets(), [&](const TPreset& preset) {
+                 return Object(
+                     {{"name", Text(preset.Name)}, {"components", components(preset.Components)}});
+               }));
+    result.set("vectors", Array(now.Vectors, [](const TInterruptVector& vector) {
+                 return Object({{"label", val(vector.LabelName)},
+                                {"address", val(std::to_string(vector.Address))}});
+               }));
+    result.set("devices", Array(std::array{now.Ports.InputPort, now.Ports.OutputPort,
+                                           now.Ports.InputInterrupt, now.Ports.OutputInterrupt},
+                                [](int number) { return val(std::to_string(number)); }));
     return result;
   }
   val Configure(const val& chosen) {
     TMachineOptions options;
     options.AddressBits = chosen["addressBits"].as<int>();
     options.CodeBits = chosen["codeBits"].as<int>();
-    options.Components.set(0);
     const std::vector<bool> ticked = emscripten::vecFromJSArray<bool>(chosen["components"]);
     for (std::size_t k = 0; k < ticked.size() && k < ComponentOptions().size(); ++k)
       options.Components.set(static_cast<std::size_t>(ComponentOptions()[k].Number), ticked[k]);
@@ -370,22 +331,19 @@ class TPageEngine {
   // The instruction list in code order: each name, its source, and the
   // lines where its cycles begin, with their breakpoints.
   val Instructions() const {
-    val list = val::array();
     const TInstructionList& instructions = engine_.Session().Control().Instructions();
+    val list = val::array();
     for (int code = 0; code < instructions.Count(); ++code) {
       const TInstruction& instruction = instructions.At(code);
-      val lines = val::array();
-      for (const std::string& line : instruction.Source()) lines.call<void>("push", line);
-      val cycles = val::array();
       val breakpoints = val::array();
-      for (const TMicroCode& cycle : instruction.Cycles()) {
-        cycles.call<void>("push", cycle.SourceLine);
+      for (const TMicroCode& cycle : instruction.Cycles())
         if (cycle.Breakpoint) breakpoints.call<void>("push", cycle.SourceLine);
-      }
       val v = val::object();
       v.set("name", instruction.Name());
-      v.set("lines", lines);
-      v.set("cycleLines", cycles);
+      v.set("lines",
+            Array(instruction.Source(), [](const std::string& line) { return val(line); }));
+      v.set("cycleLines", Array(instruction.Cycles(),
+                                [](const TMicroCode& cycle) { return val(cycle.SourceLine); }));
       v.set("breakpointLines", breakpoints);
       list.call<void>("push", v);
     }
@@ -394,7 +352,7 @@ class TPageEngine {
   void SetManualControl(bool manual) { (void)engine_.SetManualControl(manual); }
   val RestoreDefaultMachine() { return ToJs(engine_.RestoreDefaultMachine()); }
   [[nodiscard]] std::string FileKind(const std::string& name) const {
-    return FileKindOf(name) == TFileKind::Program ? "program" : "instruction";
+    return Name(FileKindOf(name));
   }
   [[nodiscard]] bool ListChanged() const { return engine_.ListChanged(); }
   void SetListChanged(bool changed) { engine_.SetListChanged(changed); }
@@ -408,24 +366,62 @@ class TPageEngine {
 
   // The diagram's items, where they stand and how they are drawn.
   static val Layout() {
-    val items = val::array();
-    for (const TDiagramItem& item : DiagramItems()) {
+    return Array(DiagramItems(), [](const TDiagramItem& item) {
       val v = val::object();
-      v.set("kind", std::string(KindName(item.Kind)));
+      v.set("kind", Name(item.Kind));
       v.set("id", item.Id);
       v.set("x", item.Box.X);
       v.set("y", item.Box.Y);
       v.set("width", item.Box.Width);
       v.set("height", item.Box.Height);
       v.set("right", item.Direction == TSignalDirection::sdRight);
-      v.set("arrow", item.Arrow == TWireArrow::waStart  ? std::string("start")
-                     : item.Arrow == TWireArrow::waStop ? std::string("stop")
-                                                        : std::string("none"));
+      v.set("arrow", std::string(item.Arrow == TWireArrow::waStart  ? "start"
+                                 : item.Arrow == TWireArrow::waStop ? "stop"
+                                                                    : "none"));
       v.set("horizontal", item.Horizontal);
       v.set("name", std::string(item.Name));
-      items.call<void>("push", v);
+      return v;
+    });
+  }
+
+  // The page's commands as the application's table gives them, the menu
+  // bar's menus, and the tempos a traced run can take.
+  static val Commands() {
+    val rows = val::array();
+    for (const TCommandRow& row : dorum::Commands()) {
+      if (row.PageName.empty()) continue;
+      rows.call<void>("push", Object({{"name", Text(row.PageName)},
+                                      {"menu", Text(row.Place == TMenuPlace::None ? "" : row.Menu)},
+                                      {"separator", val(row.Place == TMenuPlace::AfterSeparator)},
+                                      {"menuText", Text(row.MenuText)},
+                                      {"button", Text(ButtonText(row))},
+                                      {"key", Text(row.Key)}}));
     }
-    return items;
+    const auto menu = [](const TMenuRow& m) {
+      return Object({{"menu", Text(m.Menu)}, {"text", Text(m.Text)}});
+    };
+    const auto tempo = [](const TTempoChoice& t) {
+      return Object({{"milliseconds", val(t.Milliseconds)}, {"text", Text(t.Text)}});
+    };
+    return Object({{"commands", rows},
+                   {"menus", Array(MenuBar(), menu)},
+                   {"tempos", Array(kTempos, tempo)},
+                   {"defaultTempo", val(kDefaultTempo)}});
+  }
+
+  // The names each enumeration crosses under.
+  static val EnumNames() {
+    val names = val::object();
+    names.set("runCommand", Names<TRunCommand>());
+    names.set("encoding", Names<TTextEncoding>());
+    names.set("lineEnd", Names<TLineEnd>());
+    names.set("displayMode", Names<TDisplayMode>());
+    names.set("wordKind", Names<TWordKind>());
+    names.set("boxKind", Names<TBoxKind>());
+    names.set("itemKind", Names<TItemKind>());
+    names.set("laneKind", Names<TLaneKind>());
+    names.set("fileKind", Names<TFileKind>());
+    return names;
   }
 
   // What the page shows now: every item of the diagram in the layout's
@@ -433,15 +429,13 @@ class TPageEngine {
   val View(int firstRow, int rows) const {
     const TSession& session = engine_.Session();
     const TMachine& machine = session.Machine();
-    val items = val::array();
-    for (const TDiagramItem& item : DiagramItems()) {
-      val v = val::object();
-      v.set("shown", ItemShown(machine, item));
-      v.set("active", ItemActive(machine, item));
-      v.set("text", ItemText(machine, item));
+    val items = Array(DiagramItems(), [&machine](const TDiagramItem& item) {
+      val v = Object({{"shown", val(ItemShown(machine, item))},
+                      {"active", val(ItemActive(machine, item))},
+                      {"text", val(ItemText(machine, item))}});
       if (item.Kind == TItemKind::Signal) v.set("impulse", machine.Signal(item.Id).Impulse());
-      items.call<void>("push", v);
-    }
+      return v;
+    });
     val memory = val::array();
     const int size = machine.Memory().Size();
     for (int address = std::max(firstRow, 0); address < std::min(firstRow + rows, size); ++address)
@@ -462,19 +456,16 @@ class TPageEngine {
     // Each command the page has, greyed as the desktop greys it.
     val enabled = val::object();
     const TCommandState state = engine_.CommandState();
-    for (const TCommandRow& row : Commands())
+    for (const TCommandRow& row : dorum::Commands())
       if (!row.PageName.empty())
         enabled.set(std::string(row.PageName), CommandEnabled(row.Id, state));
     view.set("enabled", enabled);
     // The watches: the labels of the program assembled last with their words.
+    const TWatchList& watchList = session.Watches();
     val watches = val::array();
-    const TWatchList& watchList = engine_.Session().Watches();
-    for (int k = 0; k < watchList.Count(); ++k) {
-      val watch = val::object();
-      watch.set("name", watchList.NameText(k));
-      watch.set("content", watchList.ContentText(k, machine));
-      watches.call<void>("push", watch);
-    }
+    for (int k = 0; k < watchList.Count(); ++k)
+      watches.call<void>("push", Object({{"name", val(watchList.NameText(k))},
+                                         {"content", val(watchList.ContentText(k, machine))}}));
     view.set("watches", watches);
     view.set("output", machine.Console().OutputText());
     view.set("input", machine.Console().InputText());
@@ -482,6 +473,12 @@ class TPageEngine {
   }
 
  private:
+  // A change of the stop conditions' draft, answered with its rows.
+  template <class... A>
+  val Drafted(void (TApplication::*change)(A...), A... arguments) {
+    (engine_.*change)(arguments...);
+    return StopConditions();
+  }
   static val Ask(const TValueQuestion& question) {
     val ask = val::object();
     ask.set("title", question.Title);
@@ -553,6 +550,8 @@ EMSCRIPTEN_BINDINGS(dorum_engine) {
       .function("raiseInterrupt", &TPageEngine::RaiseInterrupt)
       .function("typeInput", &TPageEngine::TypeInput)
       .class_function("layout", &TPageEngine::Layout)
+      .class_function("commands", &TPageEngine::Commands)
+      .class_function("enumNames", &TPageEngine::EnumNames)
       .function("view", &TPageEngine::View);
 }
 

@@ -3,7 +3,7 @@
 import { EditorState, RangeSet, StateEffect, StateField, type Extension } from '@codemirror/state';
 import { Decoration, type DecorationSet, EditorView, GutterMarker, gutter, keymap, lineNumbers, highlightActiveLine } from '@codemirror/view';
 import { defaultKeymap, history, historyKeymap, insertTab, temporarilySetTabFocusMode } from '@codemirror/commands';
-import type { ColourPiece, MarkRange } from './protocol';
+import { wireNames, type ColourPiece, type MarkRange } from './protocol';
 
 const setError = StateEffect.define<MarkRange | null>();
 const setCurrentLine = StateEffect.define<number>();
@@ -124,8 +124,9 @@ function breakpoints(changed: () => void): Extension {
 
 // The words' colours, as the engine's reader gives them for the text it was
 // given; an edit since keeps the old colours, moved with the text.
-const wordClasses = ['', 'comment', 'keyword', 'signal', 'condition', 'label', 'number', 'character', 'directive', 'mnemonic', 'label-definition', 'semicolon'];
-const wordMarks = wordClasses.map((name) => Decoration.mark({ class: `cm-w-${name}` }));
+const wordMarks = new Map(
+  wireNames.wordKind.map((kind) => [kind, Decoration.mark({ class: `cm-w-${kind.replace(/[A-Z]/g, (c) => `-${c.toLowerCase()}`)}` })]),
+);
 const setColours = StateEffect.define<{ text: string; lines: ColourPiece[][] }>();
 
 const colourField = StateField.define<DecorationSet>({
@@ -141,7 +142,7 @@ const colourField = StateField.define<DecorationSet>({
         for (const [begin, length, kind] of effect.value.lines[n]!) {
           const from = line.from + unitOffset(line.text, begin);
           const to = line.from + unitOffset(line.text, begin + length);
-          const mark = wordMarks[kind];
+          const mark = kind === 'text' ? undefined : wordMarks.get(kind);
           if (mark && to > from) ranges.push(mark.range(from, to));
         }
       }

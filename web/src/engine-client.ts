@@ -1,5 +1,5 @@
 // The page's side of the worker: typed requests, each answered once.
-import type { Answers, Envelope, InstructionEntry, LayoutItem, Notice, Request, RunState, View } from './protocol';
+import type { Answers, Envelope, InstructionEntry, LayoutItem, Notice, PageCommands, Request, RunState, View } from './protocol';
 
 export interface EngineEvents {
   view(view: View): void;
@@ -12,17 +12,18 @@ export class EngineClient {
   private readonly worker: Worker;
   private nextId = 1;
   private readonly waiting = new Map<number, { resolve: (answer: unknown) => void; reject: (error: Error) => void }>();
-  readonly ready: Promise<LayoutItem[]>;
+  // The diagram's layout and the command table, once the engine stands.
+  readonly ready: Promise<{ layout: LayoutItem[]; commands: PageCommands }>;
 
   constructor(url: string, private readonly events: EngineEvents) {
     this.worker = new Worker(url);
-    let resolveReady: (layout: LayoutItem[]) => void = () => {};
+    let resolveReady: (ready: { layout: LayoutItem[]; commands: PageCommands }) => void = () => {};
     this.ready = new Promise((resolve) => (resolveReady = resolve));
     this.worker.onmessage = (event: MessageEvent<Notice>) => {
       const notice = event.data;
       switch (notice.kind) {
         case 'ready':
-          resolveReady(notice.layout);
+          resolveReady({ layout: notice.layout, commands: notice.commands });
           return;
         case 'answer':
           this.waiting.get(notice.id)?.resolve(notice.answer);

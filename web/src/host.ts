@@ -5,14 +5,20 @@ import type {
   Answers,
   ChosenOptions,
   ColourPiece,
+  DisplayMode,
   EncodedText,
+  Encoding,
+  FileKind,
   InstructionEntry,
   LayoutItem,
+  LineEnd,
   MachineOptions,
   Notice,
   OpenedText,
   Outcome,
+  PageCommands,
   RegisterModes,
+  RunCommand,
   Request,
   RunState,
   StopConditionRow,
@@ -20,7 +26,6 @@ import type {
   ValueQuestion,
   View,
 } from './protocol';
-import { runCommandCode } from './protocol';
 
 // The engine as web/engine/Bindings.cpp offers it: its answers are the
 // protocol's own types, so the table of handlers below is checked against
@@ -34,12 +39,12 @@ export interface Engine {
   compileInstruction(text: string): Outcome;
   checkProgram(text: string): Outcome;
   colour(program: boolean, text: string): ColourPiece[][];
-  start(command: number, line: number): RunState;
+  start(command: RunCommand, line: number): RunState;
   slice(): RunState;
   requestStop(): boolean;
   setTempo(milliseconds: number): boolean;
   restoreDefaultMachine(): Outcome;
-  fileKind(name: string): 'program' | 'instruction';
+  fileKind(name: string): FileKind;
   listChanged(): boolean;
   setListChanged(changed: boolean): void;
   exampleQuestion(example: string, list: string): string;
@@ -50,7 +55,7 @@ export interface Engine {
   enterMemory(address: number, text: string): Outcome;
   toggleSignal(id: number): void;
   registerModes(id: number): RegisterModes;
-  setDisplayMode(id: number, mode: number): Outcome;
+  setDisplayMode(id: number, mode: DisplayMode): Outcome;
   zeroRegister(id: number): Outcome;
   clearMemory(): void;
   editStopConditions(): Answers['editStopConditions'];
@@ -60,8 +65,8 @@ export interface Engine {
   setStopConditionChecked(index: number, checked: boolean): StopConditionRow[];
   commitStopConditions(): void;
   stopOnChange(watch: number): Outcome;
-  timing(count: number, registers: number[]): Timing;
-  timingVcd(count: number): Uint8Array;
+  timing(registers: number[]): Timing;
+  timingVcd(): Uint8Array;
   goToCycle(number: number): RunState;
   deleteInstruction(code: number): Outcome;
   options(): MachineOptions;
@@ -82,8 +87,10 @@ export interface EngineModule {
   Engine: {
     new (): Engine;
     layout(): LayoutItem[];
-    encodeText(text: string, encoding: number, lineEnd: number): EncodedText;
-    saveQuestion(text: string, encoding: number, name: string): string;
+    encodeText(text: string, encoding: Encoding, lineEnd: LineEnd): EncodedText;
+    saveQuestion(text: string, encoding: Encoding, name: string): string;
+    commands(): PageCommands;
+    enumNames(): Record<string, string[]>;
     speed(cycles: number): number;
     question(which: string, name: string): string;
     searchMessage(which: string): string;
@@ -124,7 +131,7 @@ export class EngineHost {
     private readonly yieldThen: (next: () => void) => void,
   ) {
     this.engine = new module.Engine();
-    post({ kind: 'ready', layout: module.Engine.layout() });
+    post({ kind: 'ready', layout: module.Engine.layout(), commands: module.Engine.commands() });
     this.sendInstructions();
     this.sendView();
   }
@@ -235,7 +242,7 @@ export class EngineHost {
     colour: (r) => this.engine.colour(r.program, r.text),
     checkInstruction: (r) => this.module.Engine.checkInstruction(r.text),
     start: (r) => {
-      const state = this.engine.start(runCommandCode[r.command], r.line);
+      const state = this.engine.start(r.command, r.line);
       // The run goes on after the answer, slice by slice.
       queueMicrotask(() => this.followRun(state));
       return state;
@@ -266,8 +273,8 @@ export class EngineHost {
     setStopConditionChecked: (r) => this.engine.setStopConditionChecked(r.index, r.checked),
     commitStopConditions: () => nothing(() => this.engine.commitStopConditions()),
     stopOnChange: (r) => this.engine.stopOnChange(r.watch),
-    timing: (r) => this.engine.timing(r.count, r.registers),
-    timingVcd: (r) => this.engine.timingVcd(r.count),
+    timing: (r) => this.engine.timing(r.registers),
+    timingVcd: () => this.engine.timingVcd(),
     goToCycle: (r) => {
       // A later cycle is run forward to, as "Takt" runs, and may end so.
       const state = this.engine.goToCycle(r.number);

@@ -1,17 +1,61 @@
-// The messages between the page and the engine's worker. The engine's side
-// of every call is web/engine/Bindings.cpp; keep the two in step.
+// The messages between the page and the engine's worker, said once: the
+// engine's calls (web/engine/Bindings.cpp) are typed by the `Engine`
+// interface of host.ts in these types, and the unit test contract.test.ts
+// checks the engine built against both: every call, every name below.
 
-// The run commands, named as on the desktop: "Takt", "Rozkaz", "Program",
-// "Do kursora".
-export type RunCommand = 'cycle' | 'instruction' | 'program' | 'toLine';
+// The names the engine's enumerations cross under, as its table of names
+// gives them (contract.test.ts compares the two).
+export const wireNames = {
+  runCommand: ['cycle', 'instruction', 'program', 'toLine'],
+  encoding: ['cp1250', 'utf8', 'utf8bom', 'utf16le', 'utf16be'],
+  lineEnd: ['crlf', 'lf', 'cr'],
+  displayMode: ['binary', 'unsigned', 'signed', 'hexadecimal', 'instruction'],
+  wordKind: ['text', 'comment', 'keyword', 'signal', 'condition', 'label', 'number', 'character', 'directive', 'mnemonic', 'labelDefinition', 'semicolon'],
+  boxKind: ['none', 'information', 'error'],
+  itemKind: ['register', 'bus', 'memory', 'alu', 'signal', 'wire'],
+  laneKind: ['signal', 'bus', 'register'],
+  fileKind: ['program', 'instruction'],
+} as const;
 
-// The engine's numbers for them (TRunCommand).
-export const runCommandCode: Record<RunCommand, number> = {
-  cycle: 0,
-  instruction: 1,
-  program: 2,
-  toLine: 3,
-};
+type Named<K extends keyof typeof wireNames> = (typeof wireNames)[K][number];
+// The run commands: "Takt", "Rozkaz", "Program", "Do kursora".
+export type RunCommand = Named<'runCommand'>;
+export type Encoding = Named<'encoding'>;
+export type LineEnd = Named<'lineEnd'>;
+export type DisplayMode = Named<'displayMode'>;
+export type WordKind = Named<'wordKind'>;
+export type BoxKind = Named<'boxKind'>;
+export type ItemKind = Named<'itemKind'>;
+export type FileKind = Named<'fileKind'>;
+
+// The page's commands, by the names the engine's command table gives them.
+export const commandNames = [
+  'newProgram', 'newInstruction', 'open', 'save', 'saveAs', 'compile', 'saveList', 'loadList', 'options',
+  'program', 'instruction', 'cycle', 'toLine', 'reset', 'stop', 'stepBack', 'stepBackInstruction',
+  'stopConditions', 'helpContents', 'find', 'findNext', 'replace', 'deleteInstruction', 'manualControl',
+  'clearMemory', 'goToCycle', 'openExample',
+] as const;
+export type CommandName = (typeof commandNames)[number];
+
+// A command as the table describes it: its menu ('' for none, "Plik/Nowy"
+// for a submenu), its menu entry with "&" before the mnemonic, what its
+// tool button shows, and its key.
+export interface CommandRow {
+  name: CommandName;
+  menu: string;
+  separator: boolean; // a line before its menu entry
+  menuText: string;
+  button: string;
+  key: string;
+}
+
+// The command table, the menu bar's menus in order, and the tempos.
+export interface PageCommands {
+  commands: CommandRow[];
+  menus: { menu: string; text: string }[];
+  tempos: { milliseconds: number; text: string }[];
+  defaultTempo: number;
+}
 
 // What a call that may fail answers: the message in the box's words, with
 // the line and column (from 1) of the word a compile stopped at.
@@ -34,18 +78,16 @@ export interface MarkRange {
 }
 
 // A text file opened through the engine: its lines joined by "\n", and the
-// encoding and line ends it is saved back with (the engine's numbers).
+// encoding and line ends it is saved back with.
 export interface OpenedText extends Outcome {
   text: string;
-  encoding: number;
-  lineEnd: number;
+  encoding: Encoding;
+  lineEnd: LineEnd;
 }
 
 export interface EncodedText extends Outcome {
   bytes: Uint8Array;
 }
-
-export type BoxKind = 'none' | 'information' | 'error';
 
 // Where a run stands: going on, waiting for console input, or ended with the
 // box to show.
@@ -57,8 +99,6 @@ export interface RunState {
   box: BoxKind;
   message: string;
 }
-
-export type ItemKind = 'register' | 'bus' | 'memory' | 'alu' | 'signal' | 'wire';
 
 // One item of the machine diagram in design units (816 × 477).
 export interface LayoutItem {
@@ -82,14 +122,8 @@ export interface ItemView {
   impulse?: boolean;
 }
 
-export interface Enabled {
-  cycle: boolean;
-  instruction: boolean;
-  program: boolean;
-  toLine: boolean;
-  stepBack: boolean;
-  stepBackInstruction: boolean;
-}
+// Whether each command may be given now.
+export type Enabled = Record<CommandName, boolean>;
 
 // Everything the page draws, in the layout's order.
 export interface View {
@@ -113,8 +147,8 @@ export interface View {
 // The page's requests. Each is answered once, with the same id.
 export type Request =
   | { kind: 'openText'; name: string; bytes: Uint8Array }
-  | { kind: 'encodeText'; text: string; encoding: number; lineEnd: number }
-  | { kind: 'saveQuestion'; text: string; encoding: number; name: string }
+  | { kind: 'encodeText'; text: string; encoding: Encoding; lineEnd: LineEnd }
+  | { kind: 'saveQuestion'; text: string; encoding: Encoding; name: string }
   | { kind: 'loadList'; name: string; bytes: Uint8Array }
   | { kind: 'saveList' }
   | { kind: 'compileProgram'; text: string; breakpoints: number[] }
@@ -131,7 +165,7 @@ export type Request =
   | { kind: 'enterMemory'; address: number; text: string }
   | { kind: 'toggleSignal'; id: number }
   | { kind: 'registerModes'; id: number }
-  | { kind: 'setDisplayMode'; id: number; mode: number }
+  | { kind: 'setDisplayMode'; id: number; mode: DisplayMode }
   | { kind: 'zeroRegister'; id: number }
   | { kind: 'clearMemory' }
   | { kind: 'editStopConditions' }
@@ -141,8 +175,8 @@ export type Request =
   | { kind: 'setStopConditionChecked'; index: number; checked: boolean }
   | { kind: 'commitStopConditions' }
   | { kind: 'stopOnChange'; watch: number }
-  | { kind: 'timing'; count: number; registers: number[] }
-  | { kind: 'timingVcd'; count: number }
+  | { kind: 'timing'; registers: number[] }
+  | { kind: 'timingVcd' }
   | { kind: 'goToCycle'; number: number }
   | { kind: 'deleteInstruction'; code: number }
   | { kind: 'options' }
@@ -209,7 +243,7 @@ export interface Answers {
   setTrackingLevel: null;
   setTempo: null;
   restoreDefaultMachine: Outcome;
-  fileKind: 'program' | 'instruction'; // the editor "Otwórz" opens the file in
+  fileKind: FileKind; // the editor "Otwórz" opens the file in
   listChanged: boolean; // whether the student changed the list since it was loaded
   setListChanged: null;
   exampleQuestion: string; // empty: nothing to ask
@@ -221,11 +255,10 @@ export interface Answers {
   searchMessage: string;
 }
 
-// A register's "Pokaż jako" choices (the engine's TDisplayMode numbers) and
-// the one it shows now.
+// A register's "Pokaż jako" choices and the one it shows now.
 export interface RegisterModes {
-  choices: { caption: string; mode: number }[];
-  current: number;
+  choices: { caption: string; mode: DisplayMode }[];
+  current: DisplayMode;
 }
 
 // A stop condition as its dialog lists it: one whose names no longer
@@ -241,7 +274,7 @@ export interface StopConditionRow {
 // value (null where a bus was not driven) and its text for buses and
 // registers; the instruction a fetch brought in, else ''.
 export interface Timing {
-  lanes: { name: string; kind: 'signal' | 'bus' | 'register' }[];
+  lanes: { name: string; kind: Named<'laneKind'> }[];
   cycles: { number: number; instruction: string; values: (number | null)[]; texts: string[] }[];
   empty: string; // what the panel says while there are no cycles
   nothingToSave: string; // the box for a picture or dump asked for then
@@ -281,10 +314,8 @@ export interface ChosenOptions {
 }
 
 // A coloured piece of a line: its first character (from 0), its length in
-// characters and its kind (the engine's TWordKind: 1 comment, 2 keyword,
-// 3 signal, 4 condition, 5 label, 6 number, 7 character, 8 directive,
-// 9 mnemonic, 10 label definition, 11 semicolon).
-export type ColourPiece = [number, number, number];
+// characters and its kind.
+export type ColourPiece = [number, number, WordKind];
 
 // An instruction of the list, in code order.
 export interface InstructionEntry {
@@ -304,7 +335,7 @@ export interface Envelope {
 // changed, the end of a run, the start-up's layout, or a failure (of the
 // request with that id, whose promise it rejects).
 export type Notice =
-  | { kind: 'ready'; layout: LayoutItem[] }
+  | { kind: 'ready'; layout: LayoutItem[]; commands: PageCommands }
   | { kind: 'answer'; id: number; answer: unknown }
   | { kind: 'view'; view: View }
   | { kind: 'instructions'; list: InstructionEntry[] }

@@ -1,15 +1,16 @@
 // The work in progress, kept in the browser's storage after every change,
 // so that a reload or a closed tab loses nothing: every open document with
 // its text and how its file was stored.
+import { wireNames, type Encoding, type FileKind, type LineEnd } from './protocol';
 
-export type DocumentKind = 'program' | 'instruction';
+export type DocumentKind = FileKind;
 
 export interface DocumentWork {
   kind: DocumentKind;
   name: string;
   text: string;
-  encoding: number; // the engine's numbers: 0 is code page 1250
-  lineEnd: number; // 0 is CR LF
+  encoding: Encoding;
+  lineEnd: LineEnd;
   breakpoints?: number[]; // a program's, lines from 1
   modified?: boolean; // changed since it was opened or saved
 }
@@ -21,13 +22,20 @@ export interface Work {
 
 // What a new document starts as.
 export function newDocument(kind: DocumentKind, name?: string): DocumentWork {
-  return { kind, name: name ?? (kind === 'program' ? 'program.prg' : 'rozkaz.rzk'), text: '', encoding: 0, lineEnd: 0 };
+  return { kind, name: name ?? (kind === 'program' ? 'program.prg' : 'rozkaz.rzk'), text: '', encoding: 'cp1250', lineEnd: 'crlf' };
 }
 
 // A new page: one empty program.
 export const newWork = (): Work => ({ documents: [newDocument('program')], current: 0 });
 
 const key = 'dorum.work';
+
+// A name as stored; work kept before names were stored has the engine's
+// numbers, the names' places; anything else is the first name.
+function storedName<N extends string>(names: readonly N[], stored: unknown): N {
+  if (typeof stored === 'number' && Number.isInteger(stored) && names[stored] !== undefined) return names[stored]!;
+  return names.includes(stored as N) ? (stored as N) : names[0]!;
+}
 
 function documentOf(value: unknown): DocumentWork | null {
   if (typeof value !== 'object' || value === null) return null;
@@ -37,8 +45,8 @@ function documentOf(value: unknown): DocumentWork | null {
     kind: d.kind === 'instruction' ? 'instruction' : 'program',
     name: d.name,
     text: d.text,
-    encoding: typeof d.encoding === 'number' ? d.encoding : 0,
-    lineEnd: typeof d.lineEnd === 'number' ? d.lineEnd : 0,
+    encoding: storedName(wireNames.encoding, d.encoding),
+    lineEnd: storedName(wireNames.lineEnd, d.lineEnd),
     ...(d.modified === true ? { modified: true } : {}),
     ...(Array.isArray(d.breakpoints) ? { breakpoints: d.breakpoints.filter((line): line is number => Number.isInteger(line) && line >= 1) } : {}),
   };

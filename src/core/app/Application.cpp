@@ -452,6 +452,11 @@ bool TApplication::ToggleBreakpointAtLine(int code, int line) {
 
 // ---- the options dialog ----
 
+bool TApplication::GoesForward(std::uint64_t cycle) const {
+  const TSession& session = session_;
+  return cycle > session.Control().CyclesPerformed() - session.History()->Origin();
+}
+
 TOutcome TApplication::Configure(TMachineOptions options,
                                  const std::array<std::string, 4>& vectorAddresses,
                                  const std::array<std::string, 4>& deviceNumbers) {
@@ -471,6 +476,9 @@ TOutcome TApplication::Configure(TMachineOptions options,
     }
   }
   options.Ports = TIOPorts{devices[0], devices[1], devices[2], devices[3]};
+  // Widths out of range are brought in, as a spin box brings them.
+  options.AddressBits = std::clamp(options.AddressBits, kMinAddressBits, kMaxAddressBits);
+  options.CodeBits = std::clamp(options.CodeBits, kMinCodeBits, kMaxCodeBits);
   options.Components.set(0);
   (void)Admit(TCommandId::ProjectOptions);
   return Renaming([&] { session_.Configure(options); });

@@ -25,6 +25,20 @@ namespace dorum {
 // The pause between cycles at the highest tracking level ("Tempo"), in ms.
 inline constexpr int kDefaultTempo = 100;
 inline constexpr int kMaxTempo = 2000;
+// The tempos offered, as the tracking panel lists them.
+struct TTempoChoice {
+  int Milliseconds;
+  std::string_view Text;
+};
+inline constexpr std::array<TTempoChoice, 7> kTempos = {{
+    {0, "bez opóźnienia"},
+    {50, "0,05 s na takt"},
+    {100, "0,1 s na takt"},
+    {250, "0,25 s na takt"},
+    {500, "0,5 s na takt"},
+    {1000, "1 s na takt"},
+    {kMaxTempo, "2 s na takt"},
+}};
 // The tracking level a new application starts at: a run shows each
 // instruction.
 inline constexpr int kStartTrackingLevel = 1;
@@ -140,6 +154,13 @@ class TApplication {
   [[nodiscard]] bool Enabled(TCommandId command, bool editor = true) const noexcept {
     return CommandEnabled(command, CommandState(editor));
   }
+  // Whether a run in progress lets the command be given now.
+  [[nodiscard]] bool Allows(TCommandId command) const noexcept {
+    return !running_ || CommandRow(command).DuringRun != TDuringRun::Refused;
+  }
+  // Whether going to that cycle of the timing diagram runs forward (as
+  // "Takt" runs) rather than stepping back.
+  [[nodiscard]] bool GoesForward(std::uint64_t cycle) const;
   // Before a command acts: false when it is refused now. A run it stops
   // ends first; `ended` then tells how (an error of its last cycle).
   [[nodiscard]] bool Admit(TCommandId command, TRunStep& ended);

@@ -9,60 +9,71 @@ namespace {
 using enum TCommandId;
 using enum TDuringRun;
 using enum TEnabledWhen;
+using enum TMenuPlace;
 
 // The run commands and stepping back would nest or undo under a run; the
 // commands that change what a run performs (the program, the list, the
 // machine, where it stops) end it first. The rest act between two cycles.
 constexpr std::array kCommands = {
-    TCommandRow{NewProgram, "ActionNewProgram", "newProgram", "Plik", "Program", "&Program", ""},
-    TCommandRow{NewInstruction, "ActionNewInstruction", "newInstruction", "Plik", "Rozkaz",
-                "R&ozkaz", ""},
-    TCommandRow{FileOpen, "ActionFileOpen", "open", "Plik", "&Otwórz...", "&Otwórz...", "F3"},
-    TCommandRow{FileSave, "ActionFileSave", "save", "Plik", "Zapisz", "&Zapisz", "F2", Acts,
-                Editor},
+    TCommandRow{NewProgram, "ActionNewProgram", "newProgram", "Plik/Nowy", "Program", "&Program",
+                "", Acts, Always, Item, "Nowy program"},
+    TCommandRow{NewInstruction, "ActionNewInstruction", "newInstruction", "Plik/Nowy", "Rozkaz",
+                "R&ozkaz", "", Acts, Always, Item, "Nowy rozkaz"},
+    TCommandRow{FileOpen, "ActionFileOpen", "open", "Plik", "&Otwórz...", "&Otwórz...", "F3", Acts,
+                Always, Item, "Otwórz"},
+    TCommandRow{FileSave, "ActionFileSave", "save", "Plik", "Zapisz", "&Zapisz", "F2", Acts, Editor,
+                Item},
     TCommandRow{FileSaveAs, "ActionFileSaveAs", "saveAs", "Plik", "Z&apisz jako...",
-                "Z&apisz jako...", "", Acts, Editor},
-    TCommandRow{Exit, "FileExit1", "", "Plik", "Wyjście", "&Wyjście", "", StopsRun},
+                "Z&apisz jako...", "", Acts, Editor, Item, "Zapisz jako"},
+    TCommandRow{Exit, "FileExit1", "", "Plik", "Wyjście", "&Wyjście", "", StopsRun, Always,
+                AfterSeparator},
     TCommandRow{ViewWindowList, "ActionViewWindowList", "", "Widok", "Lista okien", "&Lista okien",
-                "F5"},
-    TCommandRow{ViewEditor, "ActionViewEditor", "", "Widok", "Okno edycyjne", "&Okno edycyjne", ""},
+                "F5", Acts, Always, Item},
+    TCommandRow{ViewEditor, "ActionViewEditor", "", "Widok", "Okno edycyjne", "&Okno edycyjne", "",
+                Acts, Always, Item},
     TCommandRow{Instructions, "ActionInstructions", "", "Widok", "Rozkazy", "L&ista rozkazów",
-                "F10"},
+                "F10", Acts, Always, Item},
     TCommandRow{ViewWatches, "ActionViewWatches", "", "Widok", "Obserwowane zmienne",
-                "O&bserwowane zmienne", ""},
+                "O&bserwowane zmienne", "", Acts, Always, Item},
     TCommandRow{ViewCPU, "ActionViewCPU", "", "Widok", "Jednostka centralna",
-                "&Jednostka centralna", "F11"},
+                "&Jednostka centralna", "F11", Acts, Always, Item},
     TCommandRow{ViewConsole, "ActionViewConsole", "", "Widok", "Konsola We/Wy", "Ko&nsola we/wy",
-                "F12"},
+                "F12", Acts, Always, Item},
     TCommandRow{ViewTiming, "ActionViewTiming", "", "Widok", "Przebiegi czasowe",
-                "Przebie&gi czasowe", "Ctrl+F12"},
+                "Przebie&gi czasowe", "Ctrl+F12", Acts, Always, Item},
     // The editor's own key (Ctrl+F9) holds in an editor only.
     TCommandRow{Compile, "ActionCompile", "compile", "Projekt", "Kompiluj", "&Kompiluj", "",
                 StopsRun, Editor},
     TCommandRow{SaveList, "ActionSaveList", "saveList", "Projekt", "Zapisz listę rozkazów",
-                "&Zapisz listę rozkazów", ""},
+                "&Zapisz listę rozkazów", "", Acts, Always, Item},
     TCommandRow{LoadList, "ActionLoadList", "loadList", "Projekt", "Ładuj listę rozkazów",
-                "Ładuj listę rozkazów", "Ctrl+F3", StopsRun},
+                "Ładuj listę rozkazów", "Ctrl+F3", StopsRun, Always, Item},
     TCommandRow{ProjectOptions, "ActionProjectOptions", "options", "Projekt", "Opcje ...",
-                "&Opcje ...", "Ctrl+Shift+F11", StopsRun},
+                "&Opcje ...", "Ctrl+Shift+F11", StopsRun, Always, AfterSeparator},
     TCommandRow{RunProject, "ActionRunProject", "program", "Wykonaj", "Program", "&Program", "F9",
-                Refused, Automatic},
+                Refused, Automatic, Item, "Wykonaj program"},
     TCommandRow{RunInstruction, "ActionRunInstruction", "instruction", "Wykonaj", "Rozkaz",
-                "&Rozkaz", "F8", Refused, Automatic},
-    TCommandRow{RunCycle, "ActionRunCycle", "cycle", "Wykonaj", "Takt", "&Takt", "F7", Refused},
+                "&Rozkaz", "F8", Refused, Automatic, Item},
+    TCommandRow{RunCycle, "ActionRunCycle", "cycle", "Wykonaj", "Takt", "&Takt", "F7", Refused,
+                Always, Item},
     TCommandRow{RunToCursor, "ActionRunToCursor", "toLine", "Wykonaj", "Do kursora", "&Do kursora",
-                "F4", Refused},
-    TCommandRow{Reset, "ActionReset", "reset", "Wykonaj", "Reset", "R&eset", "Ctrl+F2", StopsRun},
-    TCommandRow{Abort, "ActionAbort", "stop", "Wykonaj", "Przerwij", "Pr&zerwij", ""},
+                "F4", Refused, Always, Item},
+    TCommandRow{Reset, "ActionReset", "reset", "Wykonaj", "Reset", "R&eset", "Ctrl+F2", StopsRun,
+                Always, Item},
+    TCommandRow{Abort, "ActionAbort", "stop", "Wykonaj", "Przerwij", "Pr&zerwij", "", Acts, Always,
+                Item},
     TCommandRow{StepBackCycle, "ActionStepBackCycle", "stepBack", "Wykonaj", "Cofnij takt",
-                "&Cofnij takt", "Shift+F7", Refused, UndoableStep},
+                "&Cofnij takt", "Shift+F7", Refused, UndoableStep, AfterSeparator},
     TCommandRow{StepBackInstruction, "ActionStepBackInstruction", "stepBackInstruction", "Wykonaj",
-                "Cofnij rozkaz", "Cofn&ij rozkaz", "Shift+F8", Refused, UndoableInstruction},
+                "Cofnij rozkaz", "Cofn&ij rozkaz", "Shift+F8", Refused, UndoableInstruction, Item},
     // Where a run ends is what the dialog changes.
     TCommandRow{StopConditions, "ActionStopConditions", "stopConditions", "Wykonaj",
-                "Warunki zatrzymania", "&Warunki zatrzymania...", "", StopsRun},
-    TCommandRow{HelpContents, "HelpContents1", "", "Pomoc", "Zawartość", "&Zawartość", ""},
-    TCommandRow{HelpSearch, "HelpTopicSearch1", "", "Pomoc", "Szukaj tematu", "&Szukaj tematu", ""},
+                "Warunki zatrzymania", "&Warunki zatrzymania...", "", StopsRun, Always,
+                AfterSeparator},
+    TCommandRow{HelpContents, "HelpContents1", "helpContents", "Pomoc", "Zawartość", "&Zawartość",
+                "", Acts, Always, Item},
+    TCommandRow{HelpSearch, "HelpTopicSearch1", "", "Pomoc", "Szukaj tematu", "&Szukaj tematu", "",
+                Acts, Always, Item},
     TCommandRow{HelpTopic, "ActionHelpTopic", "", "Pomoc", "Pomoc do słowa", "Pomoc do słowa",
                 "F1"},
     TCommandRow{EditUndo, "ActionEditUndo", "", "Edycja", "&Undo", "&Undo", "Ctrl+Z"},
@@ -73,13 +84,13 @@ constexpr std::array kCommands = {
     TCommandRow{EditSelectAll, "ActionEditSelectAll", "", "Edycja", "Select &All", "Select &All",
                 "Ctrl+A"},
     TCommandRow{SearchFind, "ActionSearchFind", "find", "Szukaj", "Znajdź...", "Znajdź...",
-                "Ctrl+F"},
+                "Ctrl+F", Acts, Always, PageOnly},
     TCommandRow{SearchFindNext, "ActionSearchFindNext", "findNext", "Szukaj", "Znajdź następny",
-                "Znajdź następny", "Ctrl+L"},
+                "Znajdź następny", "Ctrl+L", Acts, Always, PageOnly},
     TCommandRow{SearchReplace, "ActionSearchReplace", "replace", "Szukaj", "Zamień", "Zamień",
-                "Ctrl+H"},
+                "Ctrl+H", Acts, Always, PageOnly},
     TCommandRow{ViewRestoreLayout, "ActionViewRestoreLayout", "", "Widok", "Przywróć układ okien",
-                "&Przywróć układ okien", ""},
+                "&Przywróć układ okien", "", Acts, Always, AfterSeparator},
     TCommandRow{DeleteInstruction, "", "deleteInstruction", "", "Usuń rozkaz", "Usuń rozkaz", "",
                 StopsRun},
     TCommandRow{ManualControl, "", "manualControl", "", "Sterowanie ręczne", "Sterowanie ręczne",
@@ -92,6 +103,12 @@ constexpr std::array kCommands = {
     TCommandRow{GoToCycle, "", "goToCycle", "", "", "", "", Refused},
     // An example brings its own machine.
     TCommandRow{OpenExample, "", "openExample", "Plik", "Przykłady", "Przykłady", "", StopsRun},
+};
+
+constexpr std::array kMenuBar = {
+    TMenuRow{"Plik", "&Plik"},     TMenuRow{"Plik/Nowy", "&Nowy"},  TMenuRow{"Widok", "&Widok"},
+    TMenuRow{"Szukaj", "&Szukaj"}, TMenuRow{"Projekt", "P&rojekt"}, TMenuRow{"Wykonaj", "W&ykonaj"},
+    TMenuRow{"Pomoc", "Po&moc"},
 };
 
 // The table is in the order of the ids: a row is found by its id alone.
@@ -136,6 +153,14 @@ bool CommandEnabled(TCommandId id, const TCommandState& state) noexcept {
       return state.Editor;
   }
   return true;
+}
+
+std::span<const TMenuRow> MenuBar() noexcept {
+  return kMenuBar;
+}
+
+std::string_view ButtonText(const TCommandRow& row) noexcept {
+  return row.ButtonText.empty() ? row.Caption : row.ButtonText;
 }
 
 }  // namespace dorum

@@ -77,6 +77,11 @@ enum class TEnabledWhen : std::uint8_t {
   Editor,  // a document is open
 };
 
+// Where a command stands in its menu of the menu bar: not there, an entry,
+// an entry after a separator, or an entry of the page's menus only (the
+// desktop gives those from its editors' own menus).
+enum class TMenuPlace : std::uint8_t { None, Item, AfterSeparator, PageOnly };
+
 // One command: how both editions name it, where it stands, its key and its
 // rules. `Key` is written as Qt's portable text and the page's key names
 // alike ("F7", "Ctrl+F2", "Shift+F8").
@@ -84,12 +89,23 @@ struct TCommandRow {
   TCommandId Id;
   std::string_view Name;      // the desktop's object name
   std::string_view PageName;  // the page's name, empty where the page has none
-  std::string_view Menu;      // the menu or group it belongs to
+  std::string_view Menu;      // the menu it belongs to, "Plik/Nowy" for a submenu
   std::string_view Caption;   // its name for tool tips and screen readers
   std::string_view MenuText;  // with "&" before its mnemonic
   std::string_view Key;
   TDuringRun DuringRun = TDuringRun::Acts;
   TEnabledWhen When = TEnabledWhen::Always;
+  TMenuPlace Place = TMenuPlace::None;
+  // What a tool button shows, where the caption alone would be ambiguous
+  // ("Program" is a new one and a run as well).
+  std::string_view ButtonText = {};
+};
+
+// A menu of the menu bar, in the bar's order; "Plik/Nowy" is the submenu
+// "Nowy" of "Plik", standing where its first entry stands.
+struct TMenuRow {
+  std::string_view Menu;
+  std::string_view Text;  // with "&" before its mnemonic
 };
 
 // What decides whether commands may be given now.
@@ -106,5 +122,8 @@ struct TCommandState {
 // The command the page names so, or null.
 [[nodiscard]] const TCommandRow* CommandNamed(std::string_view pageName) noexcept;
 [[nodiscard]] bool CommandEnabled(TCommandId id, const TCommandState& state) noexcept;
+[[nodiscard]] std::span<const TMenuRow> MenuBar() noexcept;
+// What a tool button shows for the command.
+[[nodiscard]] std::string_view ButtonText(const TCommandRow& row) noexcept;
 
 }  // namespace dorum

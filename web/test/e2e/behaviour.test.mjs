@@ -98,7 +98,7 @@ test('the run commands answer to their keys and are greyed as the run allows, in
   await page.keyboard.press('F8'); // POB's three cycles
   await shownCycle(page, 3);
   assert.equal(await ak.getAttribute('aria-label'), 'AK : 3');
-  await page.waitForFunction(() => document.querySelector('#command-back-instruction')?.disabled === false);
+  await page.waitForFunction(() => document.querySelector('#command-step-back-instruction')?.disabled === false);
   assert.equal(await button('Cofnij takt').isEnabled(), true);
   await page.keyboard.press('Shift+F8');
   await shownCycle(page, 0);
@@ -123,7 +123,7 @@ test('the run commands answer to their keys and are greyed as the run allows, in
   await compiled(page, 'a: SOB a\n');
   await page.keyboard.press('F9');
   await page.waitForFunction(() => document.body.classList.contains('running'));
-  for (const name of ['Takt', 'Rozkaz', 'Program', 'Do kursora', 'Cofnij takt', 'Cofnij rozkaz'])
+  for (const name of ['Takt', 'Rozkaz', 'Wykonaj program', 'Do kursora', 'Cofnij takt', 'Cofnij rozkaz'])
     assert.equal(await button(name).isDisabled(), true, name);
   assert.equal(await button('Przerwij').isEnabled(), true);
   await page.getByRole('menuitem', { name: 'Wykonaj' }).click();

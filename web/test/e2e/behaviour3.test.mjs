@@ -42,7 +42,7 @@ test('every menu holds its commands with their keys, and the bar and its menus a
   const expected = {
     Plik: ['Nowy', 'Otwórz... F3 F3', 'Zapisz F2 F2', 'Zapisz jako...'],
     Szukaj: ['Znajdź... Control+F Ctrl+F', 'Znajdź następny Control+L Ctrl+L', 'Zamień Control+H Ctrl+H'],
-    Projekt: ['Zapisz listę rozkazów', 'Ładuj listę rozkazów Control+F3 Ctrl+F3', 'Opcje ... Control+Shift+F11 Ctrl+Shift+F11'],
+    Projekt: ['Zapisz listę rozkazów', 'Ładuj listę rozkazów Control+F3 Ctrl+F3', '---', 'Opcje ... Control+Shift+F11 Ctrl+Shift+F11'],
     Wykonaj: [
       'Program F9 F9', 'Rozkaz F8 F8', 'Takt F7 F7', 'Do kursora F4 F4', 'Reset Control+F2 Ctrl+F2', 'Przerwij', '---',
       'Cofnij takt Shift+F7 Shift+F7', 'Cofnij rozkaz Shift+F8 Shift+F8', '---', 'Warunki zatrzymania...',
@@ -68,7 +68,7 @@ test('every menu holds its commands with their keys, and the bar and its menus a
     'Opcje ...': ['Control+Shift+F11', 'Opcje ... (Ctrl+Shift+F11)'],
     Takt: ['F7', 'Takt (F7)'],
     Rozkaz: ['F8', 'Rozkaz (F8)'],
-    Program: ['F9', 'Program (F9)'],
+    'Wykonaj program': ['F9', 'Wykonaj program (F9)'],
     'Do kursora': ['F4', 'Do kursora (F4)'],
     Reset: ['Control+F2', 'Reset (Ctrl+F2)'],
     'Cofnij takt': ['Shift+F7', 'Cofnij takt (Shift+F7)'],

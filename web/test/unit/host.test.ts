@@ -2,7 +2,7 @@
 // may send is answered as protocol.ts says, and runs go on in slices.
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
-import type { Request, RunState, View } from '../../src/protocol';
+import type { RegisterModes, Request, RunState, View } from '../../src/protocol';
 import { askingHost, bytesOf } from './engine-host';
 
 async function newHost() {
@@ -66,16 +66,16 @@ test('every request is answered in the shape the protocol gives', async () => {
   };
   const opened = outcome(ask({ kind: 'openText', name: 'suma.prg', bytes: bytesOf('dorum/suma.prg') }));
   assert.equal(opened['ok'], true);
-  assert.equal(opened['encoding'], 0);
-  assert.equal(opened['lineEnd'], 0);
+  assert.equal(opened['encoding'], 'cp1250');
+  assert.equal(opened['lineEnd'], 'crlf');
   assert.match(opened['text'] as string, /ŁAD z/);
-  const encoded = outcome(ask({ kind: 'encodeText', text: 'ŁAD z', encoding: 0, lineEnd: 1 }));
+  const encoded = outcome(ask({ kind: 'encodeText', text: 'ŁAD z', encoding: 'cp1250', lineEnd: 'lf' }));
   assert.deepEqual([...(encoded['bytes'] as Uint8Array)], [0xa3, 0x41, 0x44, 0x20, 0x7a, 0x0a]);
   assert.equal(
-    ask({ kind: 'saveQuestion', text: '// ∑', encoding: 0, name: 'a.prg' }),
+    ask({ kind: 'saveQuestion', text: '// ∑', encoding: 'cp1250', name: 'a.prg' }),
     "Znaku '∑' (U+2211) w pliku a.prg nie można zapisać w stronie kodowej 1250. Zapisać plik w kodowaniu UTF-8?",
   );
-  assert.equal(ask({ kind: 'saveQuestion', text: '// ∑', encoding: 1, name: 'a.prg' }), '');
+  assert.equal(ask({ kind: 'saveQuestion', text: '// ∑', encoding: 'utf8', name: 'a.prg' }), '');
   assert.equal(outcome(ask({ kind: 'loadList', name: 'pelt.lst', bytes: bytesOf('pelt/pelt.lst') }))['ok'], true);
   assert.deepEqual(ask({ kind: 'saveList' }), bytesOf('pelt/pelt.lst'));
   assert.equal(outcome(ask({ kind: 'compileInstruction', text: 'ROZKAZ NIC;\nczyt wys wei il;' }))['ok'], true);
@@ -85,7 +85,7 @@ test('every request is answered in the shape the protocol gives', async () => {
   assert.deepEqual(outcome(ask({ kind: 'checkProgram', text: 'POB 1\nXYZ 2' }))['mark'], { line: 2, begin: 0, end: 3 });
   assert.equal(outcome(ask({ kind: 'checkInstruction', text: 'ROZKAZ X;\nczyt wys wei il;' }))['ok'], true);
   // Pieces counted in characters: "Ł" is one, though two bytes.
-  assert.deepEqual(ask({ kind: 'colour', program: true, text: 'ŁAD x // c\n;' }), [[[0, 3, 9], [6, 4, 1]], [[0, 1, 11]]]);
+  assert.deepEqual(ask({ kind: 'colour', program: true, text: 'ŁAD x // c\n;' }), [[[0, 3, 'mnemonic'], [6, 4, 'comment']], [[0, 1, 'semicolon']]]);
   assert.equal(outcome(ask({ kind: 'compileProgram', text: 'STP', breakpoints: [1] }))['ok'], true);
   assert.equal(ask({ kind: 'setBreakpoints', lines: [] }), null);
   assert.equal(ask({ kind: 'setTrackingLevel', level: 1 }), null);
@@ -98,11 +98,11 @@ test('every request is answered in the shape the protocol gives', async () => {
   assert.equal(outcome(ask({ kind: 'enterRegister', id: 0, text: '7' }))['ok'], true);
   assert.deepEqual(ask({ kind: 'registerValue', id: 0 }), { title: 'Rejestr AK', label: 'Aktualna wartość', value: '7' });
   // AK's menu: its choices without "Rozkaz", the one it shows, zeroing.
-  const modes = ask({ kind: 'registerModes', id: 0 }) as { choices: { caption: string; mode: number }[]; current: number };
+  const modes = ask({ kind: 'registerModes', id: 0 }) as RegisterModes;
   assert.deepEqual(modes.choices.map((c) => c.caption), ['Dziesiętnie bez znaku', 'Dziesiętnie ze znakiem', 'Binarnie', 'Szestnastkowo']);
-  assert.equal(modes.current, 1);
-  assert.equal(outcome(ask({ kind: 'setDisplayMode', id: 0, mode: 3 }))['ok'], true);
-  assert.equal((ask({ kind: 'registerModes', id: 0 }) as { current: number }).current, 3);
+  assert.equal(modes.current, 'unsigned');
+  assert.equal(outcome(ask({ kind: 'setDisplayMode', id: 0, mode: 'hexadecimal' }))['ok'], true);
+  assert.equal((ask({ kind: 'registerModes', id: 0 }) as RegisterModes).current, 'hexadecimal');
   assert.equal(outcome(ask({ kind: 'zeroRegister', id: 0 }))['ok'], true);
   assert.equal((ask({ kind: 'registerValue', id: 0 }) as { value: string }).value, '0');
   assert.equal(outcome(ask({ kind: 'enterRegister', id: 0, text: '7' }))['ok'], true);

@@ -15,9 +15,9 @@ test('a program\'s breakpoints and a changed document\'s mark survive a reload; 
   const store = memoryStore();
   const work: Work = {
     documents: [
-      { kind: 'program', name: 'a.prg', text: 'POB x\nSTP', encoding: 1, lineEnd: 1, breakpoints: [1, 2], modified: true },
-      { kind: 'program', name: 'b.prg', text: 'STP', encoding: 0, lineEnd: 0, breakpoints: [] },
-      { kind: 'instruction', name: 'c.rzk', text: 'ROZKAZ C;', encoding: 0, lineEnd: 2 },
+      { kind: 'program', name: 'a.prg', text: 'POB x\nSTP', encoding: 'utf8', lineEnd: 'lf', breakpoints: [1, 2], modified: true },
+      { kind: 'program', name: 'b.prg', text: 'STP', encoding: 'cp1250', lineEnd: 'crlf', breakpoints: [] },
+      { kind: 'instruction', name: 'c.rzk', text: 'ROZKAZ C;', encoding: 'cp1250', lineEnd: 'cr' },
     ],
     current: 2,
   };
@@ -34,8 +34,8 @@ test('a program\'s breakpoints and a changed document\'s mark survive a reload; 
   const read = new Storage(memoryStore({ 'dorum.work': JSON.stringify(saved) })).load();
   assert.deepEqual(read, {
     documents: [
-      { kind: 'program', name: 'a.prg', text: 'STP', encoding: 0, lineEnd: 0, breakpoints: [2, 4] },
-      { kind: 'program', name: 'b.prg', text: 'STP', encoding: 0, lineEnd: 0 },
+      { kind: 'program', name: 'a.prg', text: 'STP', encoding: 'cp1250', lineEnd: 'crlf', breakpoints: [2, 4] },
+      { kind: 'program', name: 'b.prg', text: 'STP', encoding: 'cp1250', lineEnd: 'crlf' },
     ],
     current: 0,
   });

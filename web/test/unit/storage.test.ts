@@ -18,14 +18,14 @@ test('every open document is kept with its name, kind, encoding and line ends', 
   assert.deepEqual(storage.load(), newWork());
   const work: Work = {
     documents: [
-      { kind: 'program', name: 'suma.prg', text: 'STP', encoding: 1, lineEnd: 2 },
-      { kind: 'instruction', name: 'dod.rzk', text: 'ROZKAZ DOD;', encoding: 0, lineEnd: 0 },
+      { kind: 'program', name: 'suma.prg', text: 'STP', encoding: 'utf8', lineEnd: 'cr' },
+      { kind: 'instruction', name: 'dod.rzk', text: 'ROZKAZ DOD;', encoding: 'cp1250', lineEnd: 'crlf' },
     ],
     current: 1,
   };
   storage.save(work);
   assert.deepEqual(new Storage(store).load(), work);
-  assert.deepEqual(newDocument('instruction'), { kind: 'instruction', name: 'rozkaz.rzk', text: '', encoding: 0, lineEnd: 0 });
+  assert.deepEqual(newDocument('instruction'), { kind: 'instruction', name: 'rozkaz.rzk', text: '', encoding: 'cp1250', lineEnd: 'crlf' });
 });
 
 test('storage that is damaged, foreign or full loses nothing of the page', () => {
@@ -35,7 +35,14 @@ test('storage that is damaged, foreign or full loses nothing of the page', () =>
   // What can be read is kept: a document without its encoding, a foreign
   // kind, a current tab out of range.
   const partial = new Storage(memoryStore({ 'dorum.work': '{"documents":[{"name":"a.prg","text":"STP","kind":"x"},7],"current":9}' }));
-  assert.deepEqual(partial.load(), { documents: [{ kind: 'program', name: 'a.prg', text: 'STP', encoding: 0, lineEnd: 0 }], current: 0 });
+  assert.deepEqual(partial.load(), { documents: [{ kind: 'program', name: 'a.prg', text: 'STP', encoding: 'cp1250', lineEnd: 'crlf' }], current: 0 });
+  // Work kept before encodings were stored by name keeps its encoding; a
+  // name the page does not know is read as a new file's.
+  const older = new Storage(memoryStore({ 'dorum.work': '{"documents":[{"name":"a.prg","text":"STP","encoding":3,"lineEnd":1},{"name":"b.prg","text":"","encoding":"koi8","lineEnd":9}]}' }));
+  assert.deepEqual(
+    older.load().documents.map((d) => [d.encoding, d.lineEnd]),
+    [['utf16le', 'lf'], ['cp1250', 'crlf']],
+  );
   const full = new Storage({
     getItem: () => null,
     setItem: () => {

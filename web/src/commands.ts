@@ -1,0 +1,116 @@
+// The page's commands as the engine's command table gives them: the tool
+// bars' buttons, the menu bar and the keys, each greyed as the table says.
+import { boxOpen } from './dialogs';
+import { buildMenuBar, type MenuItem } from './menu';
+import type { Page } from './page';
+import type { CommandName, CommandRow, Enabled, PageCommands } from './protocol';
+
+// What each command does on the page; those the page gives elsewhere (the
+// instruction list's "Usuń rozkaz", the timing diagram's clicks...) have
+// none here.
+export type CommandActions = Partial<Record<CommandName, () => void>>;
+
+// The editor's own key, as on the desktop, where the table gives the
+// command none.
+const editorKeys: Partial<Record<CommandName, string>> = { compile: 'Ctrl+F9' };
+
+const withoutMnemonic = (text: string) => text.replace('&', '');
+// A command's button: "command-step-back" for "stepBack".
+const buttonId = (name: CommandName) => `command-${name.replace(/[A-Z]/g, (c) => `-${c.toLowerCase()}`)}`;
+
+export class Commands {
+  private readonly rows: CommandRow[];
+
+  constructor(
+    private readonly page: Page,
+    private readonly table: PageCommands,
+    private readonly actions: CommandActions,
+  ) {
+    this.rows = table.commands.filter((row) => actions[row.name]);
+  }
+
+  // A tool bar of the commands named, in that order.
+  buildButtons(bar: HTMLElement, names: CommandName[]): void {
+    for (const name of names) {
+      const row = this.row(name);
+      const button = document.createElement('button');
+      button.id = buttonId(name);
+      button.textContent = row.button;
+      const key = this.keyOf(row);
+      if (key) {
+        button.title = `${row.button} (${key})`;
+        button.setAttribute('aria-keyshortcuts', key.replace('Ctrl', 'Control'));
+      }
+      button.addEventListener('click', () => this.perform(row));
+      bar.append(button);
+    }
+  }
+
+  // The menu bar in the table's order: a submenu where its first entry
+  // stands, a menu without an entry the page has left out.
+  buildMenus(bar: HTMLElement): void {
+    const menus = this.table.menus.map(({ menu, text }) => ({ menu, label: withoutMnemonic(text), items: [] as MenuItem[] }));
+    for (const row of this.rows) {
+      const menu = menus.find((m) => m.menu === row.menu);
+      if (!menu) continue;
+      const parent = menus.find((m) => row.menu.startsWith(`${m.menu}/`));
+      if (parent && menu.items.length === 0) parent.items.push({ label: menu.label, items: menu.items });
+      const item: MenuItem = { label: withoutMnemonic(row.menuText), act: () => this.perform(row), enabled: () => this.enabled(row.name), separator: row.separator };
+      if (row.key) item.key = row.key;
+      menu.items.push(item);
+    }
+    buildMenuBar(
+      bar,
+      menus.filter((m) => !m.menu.includes('/') && m.items.length > 0),
+    );
+  }
+
+  // The table's keys, caught before the editors see them.
+  attachKeys(): void {
+    document.addEventListener(
+      'keydown',
+      (event) => {
+        if (boxOpen()) return;
+        const name = keyName(event);
+        const row = this.rows.find((r) => this.keyOf(r) === name);
+        if (!row) return;
+        event.preventDefault();
+        this.perform(row);
+      },
+      true,
+    );
+  }
+
+  // The buttons greyed as the view says.
+  show(enabled: Enabled, running: boolean): void {
+    for (const row of this.rows) {
+      const button = document.getElementById(buttonId(row.name)) as HTMLButtonElement | null;
+      if (button) button.disabled = !enabled[row.name];
+    }
+    document.body.classList.toggle('running', running);
+  }
+
+  private enabled(name: CommandName): boolean {
+    return this.page.view?.enabled[name] ?? true;
+  }
+
+  private perform(row: CommandRow): void {
+    if (this.enabled(row.name)) this.actions[row.name]?.();
+  }
+
+  private row(name: CommandName): CommandRow {
+    const row = this.rows.find((r) => r.name === name);
+    if (!row) throw new Error(`no command ${name}`);
+    return row;
+  }
+
+  private keyOf(row: CommandRow): string {
+    return row.key || (editorKeys[row.name] ?? '');
+  }
+}
+
+function keyName(event: KeyboardEvent): string {
+  // A letter is named by its capital, whatever Caps Lock says.
+  const key = event.key.length === 1 ? event.key.toUpperCase() : event.key;
+  return (event.ctrlKey ? 'Ctrl+' : '') + (event.shiftKey ? 'Shift+' : '') + key;
+}

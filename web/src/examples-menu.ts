@@ -1,0 +1,84 @@
+// "Przykłady": each example opens as a copy, on its machine.
+import { askYesNoCancel } from './dialogs';
+import { type Example, examplesByMachine } from './examples';
+import type { Files } from './files-and-lists';
+import { $, showOutcome, type Page } from './page';
+
+async function fetchBytes(path: string): Promise<Uint8Array> {
+  const response = await fetch(path);
+  return new Uint8Array(await response.arrayBuffer());
+}
+
+// With the instruction list of its folder, or the default machine for a
+// folder without one. Only the student's own changes to the list in use
+// are worth a question.
+async function openExample(page: Page, files: Files, example: Example): Promise<void> {
+  closeExamples();
+  const name = example.list?.split('/').pop() ?? '';
+  const question = await page.engine.call({ kind: 'exampleQuestion', example: example.file, list: name });
+  const answer = question ? await askYesNoCancel(question) : 'yes';
+  if (answer === 'cancel') return;
+  if (answer === 'yes' && !(await useExampleMachine(page, files, example, name))) return;
+  await files.openBytes({ name: example.file, bytes: await fetchBytes(`examples/${example.path}`) });
+}
+
+async function useExampleMachine(page: Page, files: Files, example: Example, name: string): Promise<boolean> {
+  if (example.list) return files.loadList({ name, bytes: await fetchBytes(`examples/${example.list}`) });
+  const outcome = await page.engine.call({ kind: 'restoreDefaultMachine' });
+  if (outcome.ok) page.listName = 'rozkazy.lst';
+  return showOutcome(outcome);
+}
+
+function closeExamples(): void {
+  $('#examples-menu').hidden = true;
+  $('#examples').setAttribute('aria-expanded', 'false');
+}
+
+function exampleItem(machine: string, example: Example, open: () => void): HTMLLIElement {
+  const item = document.createElement('li');
+  item.setAttribute('role', 'menuitem');
+  item.tabIndex = -1;
+  item.textContent = example.file;
+  item.setAttribute('aria-label', `${machine}: ${example.file}`);
+  item.addEventListener('click', open);
+  item.addEventListener('keydown', (event) => {
+    if (event.key === 'Enter' || event.key === ' ') {
+      event.preventDefault();
+      open();
+    }
+  });
+  return item;
+}
+
+export function buildExamples(page: Page, files: Files, examples: Example[]): void {
+  const menu = $('#examples-menu');
+  menu.replaceChildren();
+  for (const [machine, items] of examplesByMachine(examples)) {
+    const group = document.createElement('li');
+    group.setAttribute('role', 'presentation');
+    group.className = 'group';
+    group.textContent = machine;
+    menu.append(group, ...items.map((example) => exampleItem(machine, example, () => void openExample(page, files, example))));
+  }
+}
+
+export function attachExamples(): void {
+  $('#examples').addEventListener('click', () => {
+    const menu = $('#examples-menu');
+    menu.hidden = !menu.hidden;
+    $('#examples').setAttribute('aria-expanded', String(!menu.hidden));
+    if (!menu.hidden) menu.querySelector<HTMLElement>('[role=menuitem]')?.focus();
+  });
+  $('#examples-menu').addEventListener('keydown', (event) => {
+    const items = [...$('#examples-menu').querySelectorAll<HTMLElement>('[role=menuitem]')];
+    const at = items.indexOf(document.activeElement as HTMLElement);
+    if (event.key === 'ArrowDown' || event.key === 'ArrowUp') {
+      event.preventDefault();
+      const next = (at + (event.key === 'ArrowDown' ? 1 : items.length - 1)) % items.length;
+      items[next]?.focus();
+    } else if (event.key === 'Escape') {
+      closeExamples();
+      $('#examples').focus();
+    }
+  });
+}
