@@ -33,6 +33,27 @@ function button(caption: string, act: () => void): HTMLButtonElement {
   return b;
 }
 
+// "Kierunek": the fieldset and its "W górę" radio button.
+function directionField(backwards: boolean): [HTMLFieldSetElement, HTMLInputElement] {
+  const direction = document.createElement('fieldset');
+  const legend = document.createElement('legend');
+  legend.textContent = 'Kierunek';
+  direction.append(legend);
+  const radio = (caption: string, checked: boolean) => {
+    const input = document.createElement('input');
+    input.type = 'radio';
+    input.name = 'find-direction';
+    input.checked = checked;
+    const label = document.createElement('label');
+    label.append(input, caption);
+    direction.append(label);
+    return input;
+  };
+  const up = radio('W górę', backwards);
+  radio('W dół', !backwards);
+  return [direction, up];
+}
+
 export class FindPanel {
   private panel: HTMLElement | null = null;
   private last: LastSearch | null = null;
@@ -63,22 +84,7 @@ export class FindPanel {
     const [wordLabel, wholeWord] = checkbox('Tylko całe wyrazy');
     matchCase.checked = this.last?.options.matchCase ?? false;
     wholeWord.checked = this.last?.options.wholeWord ?? false;
-    const direction = document.createElement('fieldset');
-    const legend = document.createElement('legend');
-    legend.textContent = 'Kierunek';
-    const radio = (caption: string, checked: boolean) => {
-      const input = document.createElement('input');
-      input.type = 'radio';
-      input.name = 'find-direction';
-      input.checked = checked;
-      const label = document.createElement('label');
-      label.append(input, caption);
-      direction.append(label);
-      return input;
-    };
-    direction.append(legend);
-    const up = radio('W górę', this.last?.options.backwards ?? false);
-    radio('W dół', !(this.last?.options.backwards ?? false));
+    const [direction, up] = directionField(this.last?.options.backwards ?? false);
 
     const options = (): SearchOptions => ({ matchCase: matchCase.checked, wholeWord: wholeWord.checked, backwards: !replacing && up.checked });
     const findButton = button('Znajdź następny', () => void this.find(text.value, options()));
@@ -99,19 +105,22 @@ export class FindPanel {
     }
     buttons.append(button('Anuluj', () => this.close(true)));
     panel.append(heading, fields, buttons);
-    panel.addEventListener('keydown', (event) => {
-      if (event.key === 'Escape') {
-        event.preventDefault();
-        this.close(true);
-      } else if (event.key === 'Enter' && event.target instanceof HTMLInputElement && event.target.type !== 'checkbox') {
-        event.preventDefault();
-        findButton.click();
-      }
-    });
+    panel.addEventListener('keydown', (event) => this.keyDown(event, findButton));
     this.host.append(panel);
     this.panel = panel;
     text.select();
     text.focus();
+  }
+
+  // Escape closes the box; Enter in a text field finds the next.
+  private keyDown(event: KeyboardEvent, findButton: HTMLButtonElement): void {
+    if (event.key === 'Escape') {
+      event.preventDefault();
+      this.close(true);
+    } else if (event.key === 'Enter' && event.target instanceof HTMLInputElement && event.target.type !== 'checkbox') {
+      event.preventDefault();
+      findButton.click();
+    }
   }
 
   get isOpen(): boolean {

@@ -15,89 +15,108 @@ export interface StopConditionsEngine {
 }
 
 
+// The dialog's form: the list of conditions, the field a new one is typed
+// in, and what the last addition said.
+class ConditionsForm {
+  private readonly list = element('ul', { class: 'conditions', 'aria-label': 'Warunki zatrzymania' });
+  readonly edit = element('input', { 'aria-label': 'Nowy warunek', placeholder: 'np. changed(wynik), AK<0, signal(weak)', autocomplete: 'off' }) as HTMLInputElement;
+  private readonly add = element('button', { type: 'button' }, 'Dodaj');
+  private readonly remove = element('button', { type: 'button' }, 'Usuń');
+  private readonly clear = element('button', { type: 'button' }, 'Usuń wszystkie');
+  private readonly message = element('p', { class: 'message', role: 'status' });
+  private current = -1;
+  private count = 0;
+
+  constructor(
+    private readonly engine: StopConditionsEngine,
+    form: HTMLFormElement,
+    note: string,
+  ) {
+    const row = element('div', { class: 'edit-row' });
+    row.append(this.edit, this.add, this.remove, this.clear);
+    form.append(this.list, row, this.message, element('p', { class: 'note' }, note));
+    this.edit.addEventListener('input', () => this.typing());
+    this.add.addEventListener('click', () => void this.addTyped());
+    this.remove.addEventListener('click', async () => {
+      if (this.current < 0 || this.current >= this.count) return;
+      this.show(await engine.remove(this.current), this.current);
+    });
+    this.clear.addEventListener('click', async () => this.show(await engine.clear(), -1));
+  }
+
+  show(rows: StopConditionRow[], selected: number): void {
+    this.count = rows.length;
+    this.current = Math.min(selected, rows.length - 1);
+    this.list.replaceChildren(...rows.map((condition, index) => this.item(condition, index)));
+    this.remove.disabled = this.current < 0;
+    this.clear.disabled = rows.length === 0;
+  }
+
+  private item(condition: StopConditionRow, index: number): HTMLLIElement {
+    const item = element('li') as HTMLLIElement;
+    if (index === this.current) item.setAttribute('aria-current', 'true');
+    const box = element('input', { type: 'checkbox' }) as HTMLInputElement;
+    box.checked = condition.checked;
+    box.disabled = !condition.checkable;
+    const label = element('label');
+    label.append(box, condition.text);
+    item.append(label);
+    // The row a student touched last is the one "Usuń" takes.
+    const choose = () => {
+      this.current = index;
+      for (const other of this.list.children) other.removeAttribute('aria-current');
+      item.setAttribute('aria-current', 'true');
+      this.remove.disabled = false;
+    };
+    item.addEventListener('click', choose);
+    box.addEventListener('focus', choose);
+    box.addEventListener('change', async () => this.show(await this.engine.check(index, box.checked), index));
+    return item;
+  }
+
+  private say(text: string, fault: boolean): void {
+    this.message.textContent = text;
+    this.message.classList.toggle('fault', fault);
+  }
+
+  // Enter adds what is typed; with nothing typed it is "OK".
+  typing(): void {
+    this.add.disabled = this.edit.value.trim() === '';
+  }
+
+  async addTyped(): Promise<boolean> {
+    const added = await this.engine.add(this.edit.value);
+    if (!added.ok) {
+      // The text stays for mending.
+      this.say(added.message, true);
+      this.edit.focus();
+      return false;
+    }
+    this.say(added.message, false);
+    this.edit.value = '';
+    this.typing();
+    this.show(added.rows, added.index);
+    return true;
+  }
+}
+
 export async function editStopConditions(engine: StopConditionsEngine): Promise<void> {
   const { rows: first, note } = await engine.edit();
   await showModalForm('Warunki zatrzymania', 'stop-conditions', (form) => {
-    const list = element('ul', { class: 'conditions', 'aria-label': 'Warunki zatrzymania' });
-    const edit = element('input', { 'aria-label': 'Nowy warunek', placeholder: 'np. changed(wynik), AK<0, signal(weak)', autocomplete: 'off' }) as HTMLInputElement;
-    const add = element('button', { type: 'button' }, 'Dodaj');
-    const remove = element('button', { type: 'button' }, 'Usuń');
-    const clear = element('button', { type: 'button' }, 'Usuń wszystkie');
-    const row = element('div', { class: 'edit-row' });
-    row.append(edit, add, remove, clear);
-    const message = element('p', { class: 'message', role: 'status' });
-    form.append(list, row, message, element('p', { class: 'note' }, note));
-
-    let current = -1;
-    let count = 0;
-    const show = (rows: StopConditionRow[], selected: number) => {
-      count = rows.length;
-      current = Math.min(selected, rows.length - 1);
-      list.replaceChildren(...rows.map((condition, index) => conditionItem(condition, index)));
-      remove.disabled = current < 0;
-      clear.disabled = rows.length === 0;
-    };
-    const conditionItem = (condition: StopConditionRow, index: number) => {
-      const item = element('li');
-      if (index === current) item.setAttribute('aria-current', 'true');
-      const box = element('input', { type: 'checkbox' }) as HTMLInputElement;
-      box.checked = condition.checked;
-      box.disabled = !condition.checkable;
-      const label = element('label');
-      label.append(box, condition.text);
-      item.append(label);
-      // The row a student touched last is the one "Usuń" takes.
-      const choose = () => {
-        current = index;
-        for (const other of list.children) other.removeAttribute('aria-current');
-        item.setAttribute('aria-current', 'true');
-        remove.disabled = false;
-      };
-      item.addEventListener('click', choose);
-      box.addEventListener('focus', choose);
-      box.addEventListener('change', async () => show(await engine.check(index, box.checked), index));
-      return item;
-    };
-    const say = (text: string, fault: boolean) => {
-      message.textContent = text;
-      message.classList.toggle('fault', fault);
-    };
-    // Enter adds what is typed; with nothing typed it is "OK".
-    const typing = () => (add.disabled = edit.value.trim() === '');
-    const addTyped = async (): Promise<boolean> => {
-      const added = await engine.add(edit.value);
-      if (!added.ok) {
-        // The text stays for mending.
-        say(added.message, true);
-        edit.focus();
-        return false;
-      }
-      say(added.message, false);
-      edit.value = '';
-      typing();
-      show(added.rows, added.index);
-      return true;
-    };
-    edit.addEventListener('input', typing);
-    add.addEventListener('click', () => void addTyped());
-    remove.addEventListener('click', async () => {
-      if (current < 0 || current >= count) return;
-      show(await engine.remove(current), current);
-    });
-    clear.addEventListener('click', async () => show(await engine.clear(), -1));
-    show(first, first.length > 0 ? 0 : -1);
-    typing();
-
+    const conditions = new ConditionsForm(engine, form, note);
+    const { edit } = conditions;
+    conditions.show(first, first.length > 0 ? 0 : -1);
+    conditions.typing();
     const key = (event: KeyboardEvent) => {
       if (event.key === 'Enter' && event.target === edit && edit.value.trim() !== '') {
         event.preventDefault();
-        void addTyped();
+        void conditions.addTyped();
       }
     };
     // A condition typed but not added yet is added on "OK"; a malformed one
     // keeps the dialog open.
     const submit = async () => {
-      if (edit.value.trim() !== '' && !(await addTyped())) return false;
+      if (edit.value.trim() !== '' && !(await conditions.addTyped())) return false;
       await engine.commit();
       return true;
     };
