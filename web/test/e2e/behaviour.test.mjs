@@ -87,67 +87,6 @@ test('the diagram lights what a cycle drove, hides what the machine lacks, and a
   assert.deepEqual(page.errors, []);
 });
 
-test('the run commands answer to their keys and are greyed as the run allows, in the buttons and the menu', async () => {
-  const page = await openPage(site);
-  const button = (name) => page.getByRole('button', { name, exact: true });
-  assert.equal(await button('Cofnij takt').isDisabled(), true);
-  assert.equal(await button('Cofnij rozkaz').isDisabled(), true);
-  await compiled(page, 'POB x\nDOD x\nSTP\nx: RST 3\n');
-  const ak = register(page, 'AK');
-
-  await page.keyboard.press('F8'); // POB's three cycles
-  await shownCycle(page, 3);
-  assert.equal(await ak.getAttribute('aria-label'), 'AK : 3');
-  await page.waitForFunction(() => document.querySelector('#command-back-instruction')?.disabled === false);
-  assert.equal(await button('Cofnij takt').isEnabled(), true);
-  await page.keyboard.press('Shift+F8');
-  await shownCycle(page, 0);
-  assert.equal(await ak.getAttribute('aria-label'), 'AK : 0');
-  await page.keyboard.press('F7');
-  await shownCycle(page, 1);
-  await page.keyboard.press('Shift+F7');
-  await shownCycle(page, 0);
-
-  // "Do kursora" runs to the line the caret stands on.
-  await page.locator('[role=tabpanel]:not([hidden]) .cm-line').nth(2).click();
-  await page.keyboard.press('F4');
-  await shownCycle(page, 6);
-  assert.equal(await ak.getAttribute('aria-label'), 'AK : 6');
-  assert.equal(await page.locator('.cm-next-line').textContent(), 'STP');
-  assert.equal(await page.locator('.box').count(), 0);
-  await page.keyboard.press('Control+F2');
-  await shownCycle(page, 0);
-  assert.equal(await ak.getAttribute('aria-label'), 'AK : 0');
-
-  // During a run only "Przerwij" (and "Reset") is open.
-  await compiled(page, 'a: SOB a\n');
-  await page.keyboard.press('F9');
-  await page.waitForFunction(() => document.body.classList.contains('running'));
-  for (const name of ['Takt', 'Rozkaz', 'Program', 'Do kursora', 'Cofnij takt', 'Cofnij rozkaz'])
-    assert.equal(await button(name).isDisabled(), true, name);
-  assert.equal(await button('Przerwij').isEnabled(), true);
-  await page.getByRole('menuitem', { name: 'Wykonaj' }).click();
-  const run = page.getByRole('menu', { name: 'Wykonaj' });
-  assert.equal(await run.getByRole('menuitem', { name: 'Program', exact: true }).getAttribute('aria-disabled'), 'true');
-  assert.equal(await run.getByRole('menuitem', { name: 'Takt', exact: true }).getAttribute('aria-disabled'), 'true');
-  assert.equal(await run.getByRole('menuitem', { name: 'Przerwij', exact: true }).getAttribute('aria-disabled'), null);
-  // A greyed item does nothing, not even close its menu.
-  await run.getByRole('menuitem', { name: 'Takt', exact: true }).click({ force: true });
-  assert.equal(await run.isVisible(), true);
-  await run.getByRole('menuitem', { name: 'Przerwij', exact: true }).click();
-  await page.waitForFunction(() => !document.body.classList.contains('running'));
-  assert.equal(await button('Takt').isEnabled(), true);
-  assert.equal(await button('Cofnij takt').isEnabled(), true);
-
-  // Under manual control "Takt" and "Do kursora" stay open.
-  await page.getByRole('checkbox', { name: 'Sterowanie ręczne' }).check();
-  await page.waitForFunction(() => document.querySelector('#command-program')?.disabled === true);
-  assert.equal(await button('Rozkaz').isDisabled(), true);
-  assert.equal(await button('Takt').isEnabled(), true);
-  assert.equal(await button('Do kursora').isEnabled(), true);
-  assert.deepEqual(page.errors, []);
-});
-
 test('the instruction list follows the cycle performed and a cycle breakpoint stops the run there', async () => {
   const page = await openPage(site);
   await compiled(page, 'POB x\nSTP\nx: RST 3\n');

@@ -16,49 +16,6 @@ after(async () => {
 
 const menu = (page, name) => page.getByRole('menu', { name });
 
-test('the run commands are menu items too, greyed as the buttons are and worked by keyboard', async () => {
-  const page = await openPage(site);
-  await openExample(page, 'Dorum: suma.prg');
-  await page.keyboard.press('Control+F9');
-  await closeBox(page);
-
-  await page.getByRole('menubar').getByRole('menuitem', { name: 'Wykonaj' }).click();
-  const run = menu(page, 'Wykonaj');
-  assert.deepEqual(await run.getByRole('menuitem').evaluateAll((items) => items.map((i) => i.firstElementChild.textContent)), [
-    'Program', 'Rozkaz', 'Takt', 'Do kursora', 'Reset', 'Przerwij', 'Cofnij takt', 'Cofnij rozkaz', 'Warunki zatrzymania...',
-  ]);
-  // Nothing to step back over yet.
-  assert.equal(await run.getByRole('menuitem', { name: 'Cofnij takt' }).getAttribute('aria-disabled'), 'true');
-  await run.getByRole('menuitem', { name: 'Takt', exact: true }).click();
-  await shownCycle(page, 1);
-  assert.equal(await run.count(), 0);
-
-  // From the keyboard: to "Wykonaj" along the bar, down into its menu, to "Takt".
-  await page.getByRole('menubar').getByRole('menuitem', { name: 'Plik' }).focus();
-  assert.deepEqual(await page.getByRole('menubar').getByRole('menuitem').allTextContents(), ['Plik', 'Szukaj', 'Projekt', 'Wykonaj', 'Pomoc']);
-  for (let step = 0; step < 3; ++step) await page.keyboard.press('ArrowRight');
-  await page.keyboard.press('ArrowDown');
-  await page.keyboard.press('ArrowDown');
-  await page.keyboard.press('ArrowDown');
-  assert.equal(await page.evaluate(() => document.activeElement?.firstElementChild?.textContent), 'Takt');
-  await page.keyboard.press('Enter');
-  await shownCycle(page, 2);
-  assert.equal(await page.getByRole('menubar').getByRole('menuitem', { name: 'Wykonaj' }).evaluate((e) => e === document.activeElement), true);
-
-  // Under manual control "Program" and "Rozkaz" are greyed, and do nothing.
-  await page.getByRole('checkbox', { name: 'Sterowanie ręczne' }).check();
-  await page.waitForFunction(() => document.querySelector('#command-program')?.disabled === true);
-  await page.getByRole('menubar').getByRole('menuitem', { name: 'Wykonaj' }).click();
-  assert.equal(await run.getByRole('menuitem', { name: 'Program', exact: true }).getAttribute('aria-disabled'), 'true');
-  assert.equal(await run.getByRole('menuitem', { name: 'Rozkaz', exact: true }).getAttribute('aria-disabled'), 'true');
-  await run.getByRole('menuitem', { name: 'Program', exact: true }).click({ force: true });
-  assert.equal(await run.count(), 1, 'a greyed item leaves its menu open');
-  await page.keyboard.press('Escape');
-  assert.equal(await run.count(), 0);
-  assert.equal(await page.locator('svg.diagram').getAttribute('data-cycles'), '2');
-  assert.deepEqual(page.errors, []);
-});
-
 test('a register shows its value as chosen in its menu and is zeroed there; the memory is cleared', async () => {
   const page = await openPage(site);
   const ak = register(page, 'AK');

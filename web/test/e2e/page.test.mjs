@@ -70,35 +70,6 @@ test('a compile error is an alert and its word is marked in the editor', async (
   if (screenshots) await page.screenshot({ path: `${screenshots}/web-error.png` });
 });
 
-test('an endless loop keeps the page answering and stops at "Przerwij"', async () => {
-  const page = await openPage(site);
-  await typeProgram(page, 'a: SOB a\n');
-  await page.keyboard.press('Control+F9');
-  await closeBox(page);
-  await page.keyboard.press('F9');
-  const takt = page.getByRole('button', { name: 'Takt', exact: true });
-  await page.waitForFunction(() => document.body.classList.contains('running'));
-  assert.equal(await takt.isDisabled(), true);
-  // The page answers during the run: the editor takes keys.
-  await page.locator('.cm-content').first().press('End');
-  await page.getByRole('button', { name: 'Przerwij' }).click();
-  await page.waitForFunction(() => !document.body.classList.contains('running'));
-  assert.equal(await takt.isEnabled(), true);
-  assert.equal(await page.locator('.box').count(), 0);
-});
-
-test('the console example echoes typed input in capitals', async () => {
-  const page = await openPage(site);
-  await openExample(page, 'Ombra: echo.prg');
-  await page.getByRole('button', { name: 'Kompiluj' }).click();
-  await closeBox(page);
-  await page.keyboard.press('F9');
-  // Each key goes to the program at once, no Enter needed.
-  await page.getByLabel('Wejście').pressSequentially('ala.');
-  assert.deepEqual(await closeBox(page), { role: 'dialog', text: 'Program został zakończony.' });
-  assert.equal(await page.locator('#console-output').textContent(), 'ALA.');
-});
-
 test('a reload keeps the work in progress', async () => {
   const context = await newContext(site);
   const page = await openPage(site, context);
@@ -234,33 +205,6 @@ test('the instruction list takes a cycle breakpoint, deletes an instruction and 
   await page.keyboard.press('Control+F9');
   assert.deepEqual(await closeBox(page), { role: 'dialog', text: 'Rozkaz skompilowany pomyślnie' });
   await page.waitForFunction(() => [...document.querySelectorAll('#instruction-names li')].at(-1)?.textContent === 'nic');
-});
-
-test('at the highest tracking level a run shows every cycle at its tempo; manual control switches signals', async () => {
-  const page = await openPage(site);
-  await typeProgram(page, 'a: SOB a\n');
-  await page.keyboard.press('Control+F9');
-  await closeBox(page);
-  await page.getByRole('radio', { name: 'wysoki (takt)' }).check();
-  await page.getByRole('combobox', { name: 'Tempo przy wysokim poziomie śledzenia' }).selectOption('250');
-  await page.keyboard.press('F9');
-  await shownCycle(page, 1);
-  await shownCycle(page, 2);
-  const started = Date.now();
-  await page.getByRole('button', { name: 'Przerwij' }).click();
-  // The pause ends at once, not after the tempo.
-  await page.waitForFunction(() => !document.body.classList.contains('running'));
-  assert.ok(Date.now() - started < 1000);
-
-  await page.getByRole('checkbox', { name: 'Sterowanie ręczne' }).check();
-  await page.waitForFunction(() => document.querySelector('#command-program')?.disabled === true);
-  assert.equal(await page.getByRole('button', { name: 'Rozkaz', exact: true }).isDisabled(), true);
-  const czyt = page.getByRole('checkbox', { name: 'czyt' });
-  assert.equal(await czyt.getAttribute('aria-checked'), 'false');
-  // A click on the signal's line, away from its name, switches it too.
-  const box = await page.locator('g.signal[data-name=SignalCzyt] .hit').boundingBox();
-  await page.mouse.click(box.x + 3, box.y + box.height / 2);
-  await page.waitForFunction(() => document.querySelector('g.signal[data-name=SignalCzyt]')?.getAttribute('aria-checked') === 'true');
 });
 
 test('a breakpoint set in the gutter or with Ctrl+F8 stops the program before its line', async () => {

@@ -23,31 +23,6 @@ async function compiled(page, text) {
   assert.deepEqual(await closeBox(page), { role: 'dialog', text: 'Program został skompilowany' });
 }
 
-test('F4 runs to the caret\'s line; "Cofnij rozkaz" is greyed until an instruction is begun', async () => {
-  const page = await openPage(site);
-  await compiled(page, 'POB x\nDOD x\nSTP\nx: RST 3\n');
-  assert.equal(await isDisabled(page, 'Cofnij takt'), true);
-  // A value entered by hand can be stepped back, but it is no instruction.
-  await page.getByRole('button', { name: 'AK : 0' }).click();
-  const value = page.getByRole('dialog');
-  await value.getByLabel('Aktualna wartość').fill('9');
-  await value.getByRole('button', { name: 'OK' }).click();
-  await page.getByRole('button', { name: 'AK : 9' }).waitFor();
-  assert.equal(await isDisabled(page, 'Cofnij takt'), false);
-  assert.equal(await isDisabled(page, 'Cofnij rozkaz'), true);
-  await page.keyboard.press('F7');
-  await shownCycle(page, 1);
-  await page.waitForFunction(() => document.querySelector('#command-back-instruction')?.disabled === false);
-
-  // Onward to the line of STP: both instructions before it are done.
-  await shownEditor(page).locator('.cm-line').nth(2).click();
-  await page.keyboard.press('F4');
-  await page.waitForFunction(() => document.querySelector('.cm-next-line')?.textContent === 'STP');
-  await page.waitForFunction(() => !document.body.classList.contains('running'));
-  assert.equal(await register(page, 'AK').getAttribute('aria-label'), 'AK : 6');
-  assert.deepEqual(page.errors, []);
-});
-
 test('an edit takes the error\'s mark and message away at once', async () => {
   const page = await openPage(site);
   await typeProgram(page, 'STPX\n');
