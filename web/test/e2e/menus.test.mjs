@@ -142,62 +142,6 @@ test('the memory scrolls by its scroll bar, with the mouse and the keyboard', as
   assert.deepEqual(page.errors, []);
 });
 
-test('find and replace in the editor, with the desktop\'s messages', async () => {
-  const page = await openPage(site);
-  await page.getByRole('button', { name: 'Nowy program' }).click();
-  const editor = page.locator('[role=tabpanel]:not([hidden]) .cm-content');
-  await editor.pressSequentially('POB x\nDOD x\nSTP\nx: RST 1\n');
-  await page.keyboard.press('Control+Home');
-  // The editor's selection, as its state holds it.
-  const selected = () =>
-    page.evaluate(() => {
-      const { state } = document.querySelector('[role=tabpanel]:not([hidden]) .cm-content').cmTile.root.view;
-      return `${state.selection.main.from}-${state.sliceDoc(state.selection.main.from, state.selection.main.to)}`;
-    });
-
-  await page.keyboard.press('Control+F');
-  const find = page.getByRole('dialog', { name: 'Znajdź' });
-  await find.getByRole('textbox', { name: 'Znajdź' }).fill('X');
-  await page.keyboard.press('Enter');
-  assert.equal(await selected(), '4-x');
-  // Ctrl+L goes on to the next one.
-  await page.keyboard.press('Control+L');
-  assert.equal(await selected(), '10-x');
-  await page.keyboard.press('Control+L');
-  assert.equal(await selected(), '16-x');
-  await find.getByRole('button', { name: 'Znajdź następny' }).click();
-  assert.deepEqual(await closeBox(page), { role: 'alertdialog', text: 'Nie znaleziono szukanego tekstu.' });
-  // Backwards, from the last "x".
-  await find.getByRole('radio', { name: 'W górę' }).check();
-  await find.getByRole('button', { name: 'Znajdź następny' }).click();
-  assert.equal(await selected(), '10-x');
-  await find.getByRole('textbox', { name: 'Znajdź' }).fill('');
-  await find.getByRole('button', { name: 'Znajdź następny' }).click();
-  assert.deepEqual(await closeBox(page), { role: 'alertdialog', text: 'Nie można szukać pustego tekstu.' });
-  await find.getByRole('textbox', { name: 'Znajdź' }).press('Escape');
-  assert.equal(await find.count(), 0);
-  assert.equal(await editor.evaluate((e) => e.contains(document.activeElement)), true);
-
-  await page.keyboard.press('Control+Home');
-  await page.keyboard.press('Control+H');
-  const box = page.getByRole('dialog', { name: 'Zamień' });
-  await box.getByRole('textbox', { name: 'Znajdź' }).fill('x');
-  await box.getByRole('textbox', { name: 'Zamień na' }).fill('liczba');
-  await box.getByRole('checkbox', { name: 'Tylko całe wyrazy' }).check();
-  await box.getByRole('button', { name: 'Zamień', exact: true }).click();
-  await box.getByRole('button', { name: 'Zamień wszystko' }).click();
-  const text = await page.evaluate(() => [...document.querySelectorAll('[role=tabpanel]:not([hidden]) .cm-line')].map((l) => l.textContent).join('\n'));
-  assert.equal(text, 'POB liczba\nDOD liczba\nSTP\nliczba: RST 1\n');
-  await box.getByRole('button', { name: 'Zamień wszystko' }).click();
-  assert.deepEqual(await closeBox(page), { role: 'alertdialog', text: 'Nie znaleziono szukanego tekstu.' });
-  await box.getByRole('textbox', { name: 'Znajdź' }).fill('');
-  await box.getByRole('button', { name: 'Zamień', exact: true }).click();
-  assert.deepEqual(await closeBox(page), { role: 'alertdialog', text: 'Nie można zamieniać pustego tekstu.' });
-  await box.getByRole('button', { name: 'Anuluj' }).click();
-  assert.equal(await box.count(), 0);
-  assert.deepEqual(page.errors, []);
-});
-
 test('stop conditions end a run where one holds; names that no longer resolve are told', async () => {
   const page = await openPage(site);
   await page.getByRole('button', { name: 'Nowy program' }).click();

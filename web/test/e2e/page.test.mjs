@@ -269,24 +269,3 @@ test('the options change the machine, and a bad number changes nothing', async (
   assert.equal(await dialog.getByLabel('Liczba bitów adresowych').inputValue(), '6');
   await dialog.getByRole('button', { name: 'Anuluj' }).click();
 });
-
-test('a changed tab asks before it closes, and Tab types a tab', async () => {
-  const page = await openPage(site);
-  await typeProgram(page, 'et:');
-  await page.keyboard.press('Tab');
-  await page.keyboard.type('STP');
-  assert.deepEqual(await page.locator('[role=tabpanel]:not([hidden]) .cm-line').allTextContents(), ['et:\tSTP']);
-  // Escape, then Tab, leaves the editor: the keyboard is never trapped.
-  await page.keyboard.press('Escape');
-  await page.keyboard.press('Tab');
-  assert.notEqual(await page.evaluate(() => document.activeElement?.classList.contains('cm-content')), true);
-  await page.getByRole('button', { name: 'Zamknij' }).click();
-  const question = page.getByRole('dialog');
-  assert.equal(await question.locator('.message').textContent(), 'Plik program.prg został zmodyfikowany. Zapisać ?');
-  await question.getByRole('button', { name: 'Anuluj' }).click();
-  assert.deepEqual(await page.locator('[role=tabpanel]:not([hidden]) .cm-line').allTextContents(), ['et:\tSTP']);
-  await page.getByRole('button', { name: 'Zamknij' }).click();
-  await page.getByRole('dialog').getByRole('button', { name: 'Nie' }).click();
-  // The last tab closed: a new, empty program takes its place.
-  await page.waitForFunction(() => document.querySelector('[role=tabpanel]:not([hidden]) .cm-content')?.textContent === '');
-});

@@ -23,20 +23,6 @@ async function compiled(page, text) {
   assert.deepEqual(await closeBox(page), { role: 'dialog', text: 'Program został skompilowany' });
 }
 
-test('an edit takes the error\'s mark and message away at once', async () => {
-  const page = await openPage(site);
-  await typeProgram(page, 'STPX\n');
-  await page.locator('.cm-error-word').waitFor();
-  assert.equal(await page.locator('.cm-error-word').textContent(), 'STPX');
-  await shownEditor(page).locator('.cm-line').first().click();
-  await page.keyboard.press('End');
-  await page.keyboard.press('Backspace');
-  // Now right: nothing marks it again.
-  await page.waitForFunction(() => document.querySelector('.cm-error-word') === null, null, { timeout: 3000 });
-  assert.equal(await page.locator('.editor-panel .status').textContent(), '');
-  assert.deepEqual(page.errors, []);
-});
-
 test('after the wheel, Enter on a memory row enters the word of that row', async () => {
   const page = await openPage(site);
   const rows = page.locator('g.memory text.row');

@@ -59,51 +59,6 @@ test('the arrows move along the lower panel\'s tabs, right to the next and left 
   assert.equal(await page.evaluate(() => document.activeElement?.textContent), 'Przebiegi czasowe');
 });
 
-test('the find box opened again ticks what the last search ticked, each box on its own', async () => {
-  const page = await openPage(site);
-  await typeProgram(page, 'POB x\nSTP\nx: RST 1\n');
-  const find = page.getByRole('dialog', { name: 'Znajdź' });
-  const ticks = async () => [
-    await find.getByRole('checkbox', { name: 'Uwzględniaj wielkość liter' }).isChecked(),
-    await find.getByRole('checkbox', { name: 'Tylko całe wyrazy' }).isChecked(),
-  ];
-  for (const [matchCase, wholeWord] of [
-    [false, true],
-    [true, false],
-  ]) {
-    await page.keyboard.press('Control+Home');
-    await page.keyboard.press('Control+F');
-    await find.getByRole('checkbox', { name: 'Uwzględniaj wielkość liter' }).setChecked(matchCase);
-    await find.getByRole('checkbox', { name: 'Tylko całe wyrazy' }).setChecked(wholeWord);
-    await find.getByRole('textbox', { name: 'Znajdź' }).fill('x');
-    await find.getByRole('button', { name: 'Znajdź następny' }).click();
-    await find.getByRole('textbox', { name: 'Znajdź' }).press('Escape');
-    await page.keyboard.press('Control+F');
-    assert.deepEqual(await ticks(), [matchCase, wholeWord]);
-    await find.getByRole('textbox', { name: 'Znajdź' }).press('Escape');
-  }
-});
-
-test('a text being typed is checked only after the pause that follows its last key', async () => {
-  const page = await openPage(site);
-  // The page's clock, not the machine's, from before the first key: the
-  // pauses are exact however busy the machine is (the engine's worker keeps
-  // its own time), and no check is left waiting on the real clock.
-  await page.clock.install();
-  await typeProgram(page, 'STPX');
-  await page.clock.runFor(600);
-  await page.locator('.cm-error-word').waitFor();
-  for (let key = 0; key < 8; ++key) {
-    await page.keyboard.press(key % 2 === 0 ? 'Space' : 'Backspace');
-    await page.clock.runFor(150);
-  }
-  // 1050 ms since the first key, 150 since the last: nothing checked yet.
-  await page.waitForTimeout(300);
-  assert.equal(await page.locator('.cm-error-word').count(), 0);
-  await page.clock.runFor(400);
-  await page.locator('.cm-error-word').waitFor();
-});
-
 test('choosing another instruction leaves none of its lines chosen', async () => {
   const page = await openPage(site);
   await page.getByRole('tab', { name: 'Lista rozkazów' }).click();
