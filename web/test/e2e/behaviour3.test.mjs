@@ -486,63 +486,6 @@ test('the timing diagram names its cycles, keeps the chosen registers in the mac
   assert.deepEqual(page.errors, []);
 });
 
-test('lists keep the name they were read or saved under, whatever opened them, across a reload', async () => {
-  const page = await openPage(site);
-  const saveList = async (name) => {
-    const download = page.waitForEvent('download');
-    await top(page, 'Projekt').click();
-    await menu(page, 'Projekt').getByRole('menuitem', { name: 'Zapisz listę rozkazów' }).click();
-    const box = page.getByRole('dialog', { name: 'Zapisz jako' });
-    await box.waitFor();
-    const offered = await box.getByRole('textbox', { name: 'Nazwa pliku' }).inputValue();
-    if (name) await box.getByRole('textbox').fill(name);
-    await box.getByRole('button', { name: 'OK' }).click();
-    const saved = await download;
-    const chunks = [];
-    for await (const chunk of await saved.createReadStream()) chunks.push(chunk);
-    return { offered, name: saved.suggestedFilename(), bytes: Buffer.concat(chunks) };
-  };
-  const first = await saveList('moja');
-  assert.equal(first.offered, 'rozkazy.lst');
-  assert.equal(first.name, 'moja.lst');
-  assert.equal((await saveList()).offered, 'moja.lst');
-  const tabs = page.getByRole('tablist', { name: 'Otwarte pliki' }).getByRole('tab');
-  const opened = await tabs.count();
-  // Ctrl+F3 reads any file as a list.
-  const chooser = new Promise((resolve) => page.choosers.push(resolve));
-  await page.keyboard.press('Control+F3');
-  await (await chooser).setFiles({ name: 'inna.txt', mimeType: 'text/plain', buffer: first.bytes });
-  assert.equal(await eventually(async () => (await saveList()).offered, 'inna.txt'), 'inna.txt');
-  // "Otwórz" of a list opens its text as an instruction's, as on the desktop:
-  // the machine and its list's name stay.
-  await uploadFile(page, 'KOPIA.LST', first.bytes);
-  await page.getByRole('tab', { name: 'KOPIA.LST', selected: true }).waitFor();
-  assert.equal(await tabs.count(), opened + 1);
-  assert.equal((await saveList()).offered, 'inna.txt');
-  // A list loaded is as the file has it; one the student changed stays
-  // changed across a reload, so an example asks before replacing it.
-  await page.getByRole('tab', { name: 'Lista rozkazów' }).click();
-  await page.getByRole('listbox', { name: 'Rozkazy' }).getByRole('option', { name: 'soz' }).click();
-  await page.getByRole('button', { name: 'Usuń rozkaz' }).click();
-  await page.locator('.box').getByRole('button', { name: 'Tak' }).click();
-  await page.getByRole('listbox', { name: 'Rozkazy' }).getByRole('option', { name: 'soz' }).waitFor({ state: 'detached' });
-  await page.waitForFunction(() => JSON.parse(localStorage.getItem('dorum.machine') ?? '{}').changed === true);
-  await page.reload();
-  await page.waitForSelector('body.ready');
-  await page.getByRole('button', { name: 'Przykłady' }).click();
-  await page.getByRole('menuitem', { name: 'Pelt: podprogram.prg' }).click();
-  const question = page.locator('.box');
-  await question.waitFor();
-  assert.match(await question.locator('.message').textContent(), /Lista rozkazów została zmieniona/);
-  await question.getByRole('button', { name: 'Anuluj' }).click();
-  assert.equal((await saveList()).offered, 'inna.txt');
-  await uploadFile(page, 'NIC.RZK', 'ROZKAZ NIC;\nczyt wys wei il;\n');
-  await page.getByRole('tab', { name: 'NIC.RZK', selected: true }).waitFor();
-  await page.keyboard.press('Control+F9');
-  assert.deepEqual(await closeBox(page), { role: 'dialog', text: 'Rozkaz skompilowany pomyślnie' });
-  assert.deepEqual(page.errors, []);
-});
-
 test('the machine\'s controls: the widths brought into range, the interrupt buttons of a machine that has them, the tracking level', async () => {
   const page = await openPage(site);
   const options = page.getByRole('dialog', { name: 'Opcje projektu' });

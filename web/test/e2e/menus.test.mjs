@@ -69,42 +69,6 @@ test('a register shows its value as chosen in its menu and is zeroed there; the 
   assert.deepEqual(page.errors, []);
 });
 
-test('"Zapisz jako" asks the name of the download; an example asks before replacing a changed list', async () => {
-  const page = await openPage(site);
-  await page.getByRole('button', { name: 'Nowy program' }).click();
-  await page.locator('[role=tabpanel]:not([hidden]) .cm-content').pressSequentially('STP\n');
-  const download = page.waitForEvent('download');
-  await page.getByRole('button', { name: 'Zapisz jako' }).click();
-  const box = page.getByRole('dialog', { name: 'Zapisz jako' });
-  await box.locator('input').fill('moj program');
-  await box.getByRole('button', { name: 'OK' }).click();
-  assert.equal((await download).suggestedFilename(), 'moj program.prg');
-  await page.getByRole('tab', { name: 'moj program.prg', selected: true }).waitFor();
-
-  // A list changed by the student: an example with a list of its own asks.
-  await page.getByRole('button', { name: 'Nowy rozkaz' }).click();
-  await page.locator('[role=tabpanel]:not([hidden]) .cm-content').pressSequentially('ROZKAZ NIC;\nczyt wys wei il;\n');
-  await page.keyboard.press('Control+F9');
-  await closeBox(page);
-  const tabs = page.getByRole('tablist', { name: 'Otwarte pliki' }).getByRole('tab');
-  const before = await tabs.count();
-  await page.getByRole('button', { name: 'Przykłady' }).click();
-  await page.getByRole('menuitem', { name: 'Pelt: podprogram.prg' }).click();
-  const question = page.getByRole('dialog');
-  assert.match(await question.locator('.message').textContent(), /pelt\.lst/);
-  await question.getByRole('button', { name: 'Anuluj' }).click();
-  assert.equal(await tabs.count(), before);
-  // "Nie": the program opens over the student's list, which keeps NIC.
-  await page.getByRole('button', { name: 'Przykłady' }).click();
-  await page.getByRole('menuitem', { name: 'Pelt: podprogram.prg' }).click();
-  await page.getByRole('dialog').getByRole('button', { name: 'Nie' }).click();
-  await page.getByRole('tab', { name: 'podprogram.prg', selected: true }).waitFor();
-  await page.getByRole('tab', { name: 'Lista rozkazów' }).click();
-  const names = page.getByRole('listbox', { name: 'Rozkazy' }).getByRole('option');
-  assert.ok((await names.allTextContents()).includes('nic'));
-  assert.deepEqual(page.errors, []);
-});
-
 test('the memory scrolls by its scroll bar, with the mouse and the keyboard', async () => {
   const page = await openPage(site);
   const rows = page.locator('svg.diagram text.row');

@@ -70,29 +70,6 @@ test('a compile error is an alert and its word is marked in the editor', async (
   if (screenshots) await page.screenshot({ path: `${screenshots}/web-error.png` });
 });
 
-test('a reload keeps the work in progress', async () => {
-  const context = await newContext(site);
-  const page = await openPage(site, context);
-  await typeProgram(page, '// moja praca\nSTP\n');
-  await page.getByRole('button', { name: 'Nowy rozkaz' }).click();
-  await typeProgram(page, 'ROZKAZ NIC;');
-  // The machine's list and configuration too.
-  await page.getByRole('tab', { name: 'Lista rozkazów' }).click();
-  await page.getByRole('listbox', { name: 'Rozkazy' }).getByRole('option').filter({ hasText: 'soz' }).click();
-  await page.getByRole('button', { name: 'Usuń rozkaz' }).click();
-  await page.getByRole('dialog').getByRole('button', { name: 'Tak' }).click();
-  await page.waitForFunction(() => document.querySelectorAll('#instruction-names li').length === 7);
-  await page.reload();
-  await page.waitForSelector('body.ready');
-  await page.waitForFunction(() => document.querySelectorAll('#instruction-names li').length === 7);
-  const files = page.getByRole('tablist', { name: 'Otwarte pliki' }).getByRole('tab');
-  assert.deepEqual(await files.allTextContents(), ['program.prg', 'rozkaz.rzk']);
-  await shownDocument(page, 'rozkaz.rzk');
-  await page.getByRole('tab', { name: 'program.prg' }).click();
-  assert.deepEqual(await page.locator('[role=tabpanel]:not([hidden]) .cm-line').allTextContents(), ['// moja praca', 'STP', '']);
-  await context.close();
-});
-
 test('nothing is asked of any host but the page\'s own, and no serious accessibility fault', async () => {
   // The test's own script goes past the page's policy; the page's do not.
   const context = await newContext(site, { bypassCSP: true });
@@ -110,37 +87,6 @@ test('nothing is asked of any host but the page\'s own, and no serious accessibi
   });
   assert.deepEqual(violations, []);
   await context.close();
-});
-
-test('files are read and saved back byte for byte in their encodings; a NUL file is refused', async () => {
-  const page = await openPage(site);
-  const samples = [
-    ['suma.prg', readFileSync(new URL('../../../examples/dorum/suma.prg', import.meta.url))],
-    ['utf8.prg', Buffer.concat([Buffer.from([0xef, 0xbb, 0xbf]), Buffer.from('// żółw\nSTP\n')])],
-    ['lf.rzk', Buffer.from('ROZKAZ NIC;\nczyt wys wei il;\n')],
-  ];
-  for (const [name, bytes] of samples) {
-    await uploadFile(page, name, bytes);
-    await shownDocument(page, name);
-    const saved = await downloadSaved(page);
-    assert.equal(saved.name, name);
-    assert.deepEqual(saved.bytes, bytes, name);
-  }
-  // A character code page 1250 lacks: saved in UTF-8 after the question.
-  await uploadFile(page, 'znak.prg', Buffer.from('STP\r\n'));
-  await shownDocument(page, 'znak.prg');
-  await page.locator('[role=tabpanel]:not([hidden]) .cm-content').press('Control+End');
-  await page.keyboard.type('// ∑');
-  const saved = await downloadSaved(page, 'F2', 'Tak');
-  assert.deepEqual(saved.bytes, Buffer.from('STP\r\n// ∑\r\n'));
-
-  const files = page.getByRole('tablist', { name: 'Otwarte pliki' }).getByRole('tab');
-  const tabs = await files.count();
-  await uploadFile(page, 'zly.prg', Buffer.from('STP\0\r\n', 'latin1'));
-  const box = await closeBox(page);
-  assert.equal(box.role, 'alertdialog');
-  assert.match(box.text, /zly\.prg/);
-  assert.equal(await files.count(), tabs);
 });
 
 test('once loaded, the page goes on working without a network', async () => {
