@@ -87,53 +87,6 @@ test('the diagram lights what a cycle drove, hides what the machine lacks, and a
   assert.deepEqual(page.errors, []);
 });
 
-test('the instruction list follows the cycle performed and a cycle breakpoint stops the run there', async () => {
-  const page = await openPage(site);
-  await compiled(page, 'POB x\nSTP\nx: RST 3\n');
-  await page.getByRole('tab', { name: 'Lista rozkazów' }).click();
-  const current = () => page.locator('#instruction-names li.current').textContent();
-  const currentLine = () => page.locator('#instruction-source li.current').textContent();
-  await page.keyboard.press('F7');
-  await shownCycle(page, 1);
-  await page.keyboard.press('F7');
-  await shownCycle(page, 2);
-  // POB's second cycle, on its own line of the source.
-  await page.waitForFunction(() => document.querySelector('#instruction-names li.current')?.textContent === 'pob');
-  assert.equal(await current(), 'pob');
-  assert.match(await currentLine(), /^wyad wea;?/);
-  await page.keyboard.press('F7');
-  await shownCycle(page, 3);
-  assert.match(await currentLine(), /czyt wys weja przep weak/);
-  // The cycle performed is also the line chosen, ready for a breakpoint.
-  const chosen = page.locator('#instruction-source li[aria-selected=true]');
-  assert.equal(await chosen.textContent(), await currentLine());
-  assert.equal(await page.getByRole('button', { name: 'Punkt zatrzymania' }).isEnabled(), true);
-
-  // A breakpoint on that cycle of POB: "Program" from the start stops before it.
-  await page.getByRole('listbox', { name: 'Treść rozkazu' }).getByRole('option').filter({ hasText: 'czyt wys weja' }).click();
-  await page.getByRole('button', { name: 'Punkt zatrzymania' }).click();
-  await page.locator('#instruction-source li.breakpoint').waitFor();
-  assert.equal(await page.locator('#instruction-source li.breakpoint').count(), 1);
-  await page.keyboard.press('Control+F2');
-  await shownCycle(page, 0);
-  await page.keyboard.press('F9');
-  assert.deepEqual(await closeBox(page), { role: 'alertdialog', text: 'Napotkano punkt zatrzymania trakcie wykonywania rozkazu pob.' });
-  await shownCycle(page, 2);
-  assert.equal(await register(page, 'AK').getAttribute('aria-label'), 'AK : 0');
-  // Set again, it goes: the program runs to its end.
-  await page.getByRole('listbox', { name: 'Treść rozkazu' }).getByRole('option').filter({ hasText: 'czyt wys weja' }).click();
-  await page.getByRole('button', { name: 'Punkt zatrzymania' }).click();
-  await page.waitForFunction(() => document.querySelectorAll('#instruction-source li.breakpoint').length === 0);
-  await page.keyboard.press('Control+F2');
-  await shownCycle(page, 0);
-  await page.keyboard.press('F9');
-  assert.deepEqual(await closeBox(page), { role: 'dialog', text: 'Program został zakończony.' });
-  // A line where no cycle begins takes no breakpoint.
-  await page.getByRole('listbox', { name: 'Treść rozkazu' }).getByRole('option').first().click();
-  assert.equal(await page.getByRole('button', { name: 'Punkt zatrzymania' }).isDisabled(), true);
-  assert.deepEqual(page.errors, []);
-});
-
 test('a bad device number gives its own field the keyboard; an edit clears the compile error', async () => {
   const page = await openPage(site);
   await page.getByRole('button', { name: 'Opcje ...' }).click();

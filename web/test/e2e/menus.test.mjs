@@ -106,83 +106,6 @@ test('the memory scrolls by its scroll bar, with the mouse and the keyboard', as
   assert.deepEqual(page.errors, []);
 });
 
-test('stop conditions end a run where one holds; names that no longer resolve are told', async () => {
-  const page = await openPage(site);
-  await page.getByRole('button', { name: 'Nowy program' }).click();
-  await page.locator('[role=tabpanel]:not([hidden]) .cm-content').pressSequentially('a: DOD jeden\nSOB a\njeden: RST 1\n');
-  await page.keyboard.press('Control+F9');
-  await closeBox(page);
-
-  const openDialog = async () => {
-    await page.getByRole('menubar').getByRole('menuitem', { name: 'Wykonaj' }).click();
-    await menu(page, 'Wykonaj').getByRole('menuitem', { name: 'Warunki zatrzymania...' }).click();
-    return page.getByRole('dialog', { name: 'Warunki zatrzymania' });
-  };
-  let dialog = await openDialog();
-  const field = dialog.getByRole('textbox', { name: 'Nowy warunek' });
-  await field.fill('AK=');
-  await field.press('Enter');
-  await dialog.locator('.message.fault').waitFor();
-  assert.equal(await field.inputValue(), 'AK=', 'a malformed text stays for mending');
-  await field.fill('AK=3');
-  await field.press('Enter');
-  await eventually(() => field.inputValue(), '');
-  await field.fill('changed(jeden)');
-  await dialog.getByRole('button', { name: 'Dodaj' }).click();
-  await eventually(() => field.inputValue(), '');
-  // Typed again: not added twice, and the student is told.
-  await field.fill('ak = 3');
-  await field.press('Enter');
-  const listed = 'Warunek AK=3 jest już na liście; zaznaczono go.';
-  assert.equal(await eventually(() => dialog.locator('.message').textContent(), listed), listed);
-  const rows = dialog.getByRole('listitem');
-  assert.deepEqual(await rows.allTextContents(), ['AK=3', 'changed(jeden)']);
-  // "Anuluj" writes nothing.
-  await dialog.getByRole('button', { name: 'Anuluj' }).click();
-  dialog = await openDialog();
-  await dialog.waitFor();
-  assert.equal(await rows.count(), 0);
-  await field.fill('AK=3');
-  await dialog.getByRole('button', { name: 'OK' }).click();
-  await dialog.waitFor({ state: 'detached' });
-
-  await page.keyboard.press('F9');
-  const stopped = await closeBox(page);
-  assert.match(stopped.text, /^Warunek zatrzymania: AK=3/);
-  assert.equal(await register(page, 'AK').getAttribute('aria-label'), 'AK : 3');
-
-  // A condition on a label the program loses: the compile tells it, and the
-  // dialog shows it unchecked, with why.
-  dialog = await openDialog();
-  await field.fill('changed(jeden)');
-  await dialog.getByRole('button', { name: 'OK' }).click();
-  await dialog.waitFor({ state: 'detached' });
-  await typeProgram(page, 'a: SOB a\nSTP\n');
-  await page.keyboard.press('Control+F9');
-  // Two boxes, one after the other: the compile's, then the news.
-  await page.locator('.box .message', { hasText: 'Program został skompilowany' }).waitFor();
-  await page.locator('.box').getByRole('button', { name: 'OK' }).click();
-  const lost = page.locator('.box', { hasText: 'Te warunki zatrzymania' });
-  await lost.waitFor();
-  assert.equal(await lost.getAttribute('role'), 'dialog');
-  assert.match(await lost.locator('.message').textContent(), /^Te warunki zatrzymania stały się nieczynne[^\n]*\nchanged\(jeden\) — /);
-  await lost.getByRole('button', { name: 'OK' }).click();
-  dialog = await openDialog();
-  await rows.nth(1).waitFor();
-  assert.match(await rows.nth(1).textContent(), /^changed\(jeden\) — nieczynny: /);
-  assert.equal(await rows.nth(1).getByRole('checkbox').isDisabled(), true);
-  // Unchecked and removed.
-  await rows.nth(0).getByRole('checkbox').uncheck();
-  await rows.nth(1).click();
-  await dialog.getByRole('button', { name: 'Usuń', exact: true }).click();
-  assert.deepEqual(await eventually(() => rows.allTextContents(), ['AK=3']), ['AK=3']);
-  assert.equal(await rows.nth(0).getByRole('checkbox').isChecked(), false);
-  await dialog.getByRole('button', { name: 'Usuń wszystkie' }).click();
-  assert.equal(await eventually(() => rows.count(), 0), 0);
-  await dialog.getByRole('button', { name: 'Anuluj' }).click();
-  assert.deepEqual(page.errors, []);
-});
-
 test('the timing diagram follows the cycles, shows a chosen register and is saved as VCD', async () => {
   const page = await openPage(site);
   await openExample(page, 'Dorum: suma.prg');
@@ -284,30 +207,6 @@ test('menus answer the keys a menu answers: arrows round, Home, End, letters, le
   await page.keyboard.press('ArrowDown');
   await page.keyboard.press('Enter');
   await page.getByRole('tab', { name: 'rozkaz.rzk', selected: true }).waitFor();
-  assert.deepEqual(page.errors, []);
-});
-
-test('a watch stops a run when its word changes', async () => {
-  const page = await openPage(site);
-  await openExample(page, 'Dorum: suma.prg');
-  await page.keyboard.press('Control+F9');
-  await closeBox(page);
-  await page.getByRole('tab', { name: 'Zmienne' }).click();
-  const watches = page.getByRole('listbox', { name: 'Zmienne programu' });
-  const z = watches.getByRole('option').filter({ hasText: /^z / });
-  await z.click({ button: 'right' });
-  assert.equal(await z.getAttribute('aria-selected'), 'true');
-  await menu(page, 'Zmienne').getByRole('menuitem', { name: 'Zatrzymaj przy zmianie' }).click();
-  await page.keyboard.press('F9');
-  const box = await closeBox(page);
-  assert.match(box.text, /^Warunek zatrzymania: changed\(z\)/);
-  // By keyboard: the arrows choose a watch, Shift+F10 opens its menu.
-  await watches.focus();
-  await page.keyboard.press('ArrowUp');
-  await page.keyboard.press('Shift+F10');
-  await menu(page, 'Zmienne').waitFor();
-  await page.keyboard.press('Escape');
-  assert.equal(await watches.getByRole('option', { selected: true }).count(), 1);
   assert.deepEqual(page.errors, []);
 });
 

@@ -116,65 +116,6 @@ test('once loaded, the page goes on working without a network', async () => {
   }
 });
 
-test('the instruction list takes a cycle breakpoint, deletes an instruction and follows a new one', async () => {
-  const page = await openPage(site);
-  await page.getByRole('tab', { name: 'Lista rozkazów' }).click();
-  const names = page.getByRole('listbox', { name: 'Rozkazy' }).getByRole('option');
-  assert.deepEqual(await names.allTextContents(), ['stp', 'dod', 'ode', 'pob', 'ład', 'sob', 'som', 'soz']);
-  await names.filter({ hasText: 'sob' }).click();
-  const source = page.getByRole('listbox', { name: 'Treść rozkazu' }).getByRole('option');
-  await source.filter({ hasText: 'wyad wea wel;' }).click();
-  await page.getByRole('button', { name: 'Punkt zatrzymania' }).click();
-  await page.locator('#instruction-source li.breakpoint').waitFor();
-
-  await typeProgram(page, 'a: SOB a\n');
-  await page.keyboard.press('Control+F9');
-  await closeBox(page);
-  await page.keyboard.press('F9');
-  assert.deepEqual(await closeBox(page), { role: 'alertdialog', text: 'Napotkano punkt zatrzymania trakcie wykonywania rozkazu sob.' });
-  // The list shows the instruction and the cycle where the run stopped.
-  assert.equal(await page.locator('#instruction-names li.current').textContent(), 'sob');
-
-  await names.filter({ hasText: 'soz' }).click();
-  await page.getByRole('button', { name: 'Usuń rozkaz' }).click();
-  // Only a clear yes deletes.
-  const question = page.getByRole('dialog');
-  assert.equal(await question.locator('.message').textContent(), 'Rzeczywiście chcesz usunąć rozkaz soz z listy rozkazów ?');
-  await question.getByRole('button', { name: 'Nie' }).click();
-  assert.equal(await names.count(), 8);
-  await page.getByRole('button', { name: 'Usuń rozkaz' }).click();
-  await page.getByRole('dialog').getByRole('button', { name: 'Tak' }).click();
-  await page.waitForFunction(() => document.querySelectorAll('#instruction-names li').length === 7);
-
-  await page.getByRole('button', { name: 'Nowy rozkaz' }).click();
-  await typeProgram(page, 'ROZKAZ NIC;\nczyt wys wei il;');
-  await page.keyboard.press('Control+F9');
-  assert.deepEqual(await closeBox(page), { role: 'dialog', text: 'Rozkaz skompilowany pomyślnie' });
-  await page.waitForFunction(() => [...document.querySelectorAll('#instruction-names li')].at(-1)?.textContent === 'nic');
-});
-
-test('a breakpoint set in the gutter or with Ctrl+F8 stops the program before its line', async () => {
-  const page = await openPage(site);
-  await typeProgram(page, 'POB x\nDOD x\nSTP\nx: RST 3\n');
-  // In the gutter before the compile, with the keys after it.
-  const gutter = await page.locator('[role=tabpanel]:not([hidden]) .cm-breakpoint-gutter').boundingBox();
-  const line = await page.locator('[role=tabpanel]:not([hidden]) .cm-line').nth(1).boundingBox();
-  await page.mouse.click(gutter.x + gutter.width / 2, line.y + line.height / 2);
-  await page.keyboard.press('Control+F9');
-  await closeBox(page);
-  await page.keyboard.press('F9');
-  assert.equal((await closeBox(page)).role, 'alertdialog');
-  assert.equal(await page.locator('.cm-next-line').textContent(), 'DOD x');
-  await page.locator('.cm-line').nth(2).click();
-  await page.keyboard.press('Control+F8');
-  await page.locator('.cm-line').nth(1).click();
-  await page.keyboard.press('Control+F8'); // off
-  await page.keyboard.press('F9');
-  assert.equal((await closeBox(page)).role, 'alertdialog');
-  assert.equal(await page.locator('.cm-next-line').textContent(), 'STP');
-  assert.equal(await page.locator('.cm-breakpoint-line').count(), 1);
-});
-
 test('the panels are resized with the keyboard and keep their sizes across a reload', async () => {
   const context = await newContext(site);
   const page = await openPage(site, context);

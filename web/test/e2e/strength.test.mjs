@@ -45,20 +45,6 @@ test('after the wheel, Enter on a memory row enters the word of that row', async
   await page.waitForFunction(() => document.querySelector('g.memory text.row')?.getAttribute('aria-label')?.startsWith('0  0  '));
 });
 
-test('"Punkt zatrzymania" is greyed on a line where no cycle begins', async () => {
-  const page = await openPage(site);
-  await page.getByRole('tab', { name: 'Lista rozkazów' }).click();
-  await page.getByRole('listbox', { name: 'Rozkazy' }).getByRole('option').filter({ hasText: 'sob' }).click();
-  const source = page.locator('#instruction-source');
-  assert.equal(await isDisabled(page, 'Punkt zatrzymania'), true);
-  await source.locator('li:not(.cycle)').first().click();
-  assert.equal(await isDisabled(page, 'Punkt zatrzymania'), true);
-  await source.locator('li.cycle').first().click();
-  assert.equal(await isDisabled(page, 'Punkt zatrzymania'), false);
-  await source.locator('li:not(.cycle)').first().click();
-  assert.equal(await isDisabled(page, 'Punkt zatrzymania'), true);
-});
-
 test('a bad device number hands the keyboard to its own field', async () => {
   const page = await openPage(site);
   const dialog = page.getByRole('dialog', { name: 'Opcje projektu' });
