@@ -359,68 +359,6 @@ const selection = (page) =>
   });
 const inEditor = (page) => page.evaluate(() => document.querySelector('[role=tabpanel]:not([hidden]) .cm-content').contains(document.activeElement));
 
-test('the timing diagram names its cycles, keeps the chosen registers in the machine\'s order and catches up when shown', async () => {
-  const page = await openPage(site);
-  await openExample(page, 'Dorum: suma.prg');
-  await compiled(page);
-  await page.getByRole('tab', { name: 'Przebiegi czasowe' }).click();
-  await page.locator('#timing-empty', { hasText: /^Nie zapisano jeszcze żadnego taktu\./ }).waitFor();
-  for (let cycle = 1; cycle <= 3; ++cycle) {
-    await page.keyboard.press('F7');
-    await shownCycle(page, cycle);
-  }
-  const numbers = () => page.locator('svg.timing text.number').allTextContents();
-  assert.deepEqual(await eventually(numbers, ['1', '2', '3']), ['1', '2', '3']);
-  assert.equal(await page.locator('#timing-empty').isVisible(), false);
-  assert.match(await page.locator('svg.timing').getAttribute('aria-label'), /^Przebiegi czasowe: takty 1–3, (\S+, )*czyt\b/);
-  // A signal's lane is high in the cycles it was on: czyt in the fetch of POB.
-  const czyt = page.locator('svg.timing g.lane[data-name=czyt] rect.on');
-  const firstCell = await page.locator('svg.timing text.number').first().boundingBox();
-  const on = await czyt.first().boundingBox();
-  assert.ok(on.x < firstCell.x && on.x + on.width > firstCell.x + firstCell.width, 'czyt is on in cycle 1');
-
-  // Two registers chosen the other way round: their lanes in the machine's order.
-  const choose = async (name) => {
-    await page.getByRole('button', { name: 'Pokaż rejestr' }).click();
-    await menu(page, 'Pokaż rejestr').locator('[role=menuitemcheckbox]', { hasText: new RegExp(`^${name}$`) }).click();
-  };
-  await page.getByRole('button', { name: 'Pokaż rejestr' }).click();
-  const offered = await menu(page, 'Pokaż rejestr').getByRole('menuitemcheckbox').allTextContents();
-  await page.keyboard.press('Escape');
-  const [earlier, later] = [offered.indexOf('A'), offered.indexOf('AK')].sort((a, b) => a - b).map((k) => offered[k]);
-  await choose(later);
-  await choose(earlier);
-  const registerLanes = () => page.locator('svg.timing g.lane.register').evaluateAll((all) => all.map((g) => g.dataset.name));
-  assert.deepEqual(await eventually(registerLanes, [earlier, later]), [earlier, later]);
-  await page.getByRole('button', { name: 'Pokaż rejestr' }).click();
-  const ticked = await menu(page, 'Pokaż rejestr').getByRole('menuitemcheckbox').evaluateAll((all) =>
-    all.filter((i) => i.getAttribute('aria-checked') === 'true').map((i) => i.textContent),
-  );
-  assert.deepEqual(ticked, [earlier, later]);
-  await page.keyboard.press('Escape');
-  await choose(earlier);
-  assert.deepEqual(await eventually(registerLanes, [later]), [later]);
-
-  // Out of sight it waits; shown again, it has the cycles done meanwhile.
-  await page.getByRole('tab', { name: 'Konsola' }).click();
-  await page.keyboard.press('F7');
-  await shownCycle(page, 4);
-  await page.getByRole('tab', { name: 'Przebiegi czasowe' }).click();
-  assert.deepEqual(await eventually(numbers, ['1', '2', '3', '4']), ['1', '2', '3', '4']);
-  // A click on the names' column goes nowhere; on a cycle, back to it.
-  const svg = await page.locator('svg.timing').boundingBox();
-  await page.mouse.click(svg.x + 10, svg.y + 50);
-  await page.keyboard.press('F7');
-  await shownCycle(page, 5);
-  assert.deepEqual(await eventually(numbers, ['1', '2', '3', '4', '5']), ['1', '2', '3', '4', '5']);
-  const three = await page.locator('svg.timing text.number').nth(2).boundingBox();
-  await page.mouse.click(three.x + three.width / 2, three.y + 40);
-  await shownCycle(page, 3);
-  assert.deepEqual(await eventually(numbers, ['1', '2', '3']), ['1', '2', '3']);
-  assert.equal(await page.locator('svg.timing text.number.now').textContent(), '3');
-  assert.deepEqual(page.errors, []);
-});
-
 test('the machine\'s controls: the widths brought into range, the interrupt buttons of a machine that has them, the tracking level', async () => {
   const page = await openPage(site);
   const options = page.getByRole('dialog', { name: 'Opcje projektu' });

@@ -106,60 +106,6 @@ test('the memory scrolls by its scroll bar, with the mouse and the keyboard', as
   assert.deepEqual(page.errors, []);
 });
 
-test('the timing diagram follows the cycles, shows a chosen register and is saved as VCD', async () => {
-  const page = await openPage(site);
-  await openExample(page, 'Dorum: suma.prg');
-  await page.getByRole('tab', { name: 'Przebiegi czasowe' }).click();
-  await page.locator('#timing-empty', { hasText: /^Nie zapisano jeszcze żadnego taktu\./ }).waitFor();
-  await page.keyboard.press('Control+F9');
-  await closeBox(page);
-  for (let cycle = 1; cycle <= 4; ++cycle) {
-    await page.keyboard.press('F7');
-    await shownCycle(page, cycle);
-  }
-  const numbers = () => page.locator('svg.timing text.number').allTextContents();
-  assert.deepEqual(await eventually(numbers, ['1', '2', '3', '4']), ['1', '2', '3', '4']);
-  assert.equal(await page.locator('svg.timing text.number.now').textContent(), '4');
-  // The instructions begun, where their fetch is.
-  assert.deepEqual(await page.locator('svg.timing text.instruction').allTextContents(), ['pob', 'dod']);
-  const lanes = await page.locator('svg.timing g.lane').evaluateAll((all) => all.map((g) => g.dataset.name));
-  assert.ok(['czyt', 'wys', 'wei', 'il'].every((signal) => lanes.includes(signal)), lanes.join());
-  assert.ok(lanes.includes('mag A') && lanes.includes('mag S'));
-  assert.ok(!lanes.includes('pisz'), 'a signal never on has no lane');
-
-  // AK's lane, with its values as the diagram writes them.
-  await page.getByRole('button', { name: 'Pokaż rejestr' }).click();
-  await page.getByRole('menuitemcheckbox', { name: 'AK' }).click();
-  const ak = page.locator('svg.timing g.lane[data-name=AK]');
-  await ak.waitFor();
-  assert.deepEqual(await ak.locator('text:not(.name)').allTextContents(), ['0', '5']);
-
-  // Stepping back: the diagram ends at the cycle now current.
-  await page.keyboard.press('Shift+F7');
-  assert.deepEqual(await eventually(numbers, ['1', '2', '3']), ['1', '2', '3']);
-  // A click on cycle 2 goes back to its end.
-  const two = await page.locator('svg.timing text.number').nth(1).boundingBox();
-  await page.mouse.click(two.x + two.width / 2, two.y + 60);
-  assert.deepEqual(await eventually(numbers, ['1', '2']), ['1', '2']);
-  await shownCycle(page, 2);
-  await page.keyboard.press('F7');
-  assert.deepEqual(await eventually(numbers, ['1', '2', '3']), ['1', '2', '3']);
-
-  const download = page.waitForEvent('download');
-  await page.getByRole('button', { name: 'Zapisz jako VCD...' }).click();
-  await page.locator('.box input').press('Enter');
-  const saved = await download;
-  assert.equal(saved.suggestedFilename(), 'przebiegi.vcd');
-  const chunks = [];
-  for await (const chunk of await saved.createReadStream()) chunks.push(chunk);
-  const vcd = Buffer.concat(chunks).toString();
-  assert.match(vcd, /\$var wire 1 \S+ czyt \$end/);
-  assert.match(vcd, /^#3$/m);
-  assert.match(vcd, /^#4$/m); // the last cycle closed
-  assert.doesNotMatch(vcd, /^#5$/m);
-  assert.deepEqual(page.errors, []);
-});
-
 test('menus answer the keys a menu answers: arrows round, Home, End, letters, left and right', async () => {
   const page = await openPage(site);
   const focused = () => page.evaluate(() => (document.activeElement?.matches('li') ? document.activeElement.firstElementChild : document.activeElement)?.textContent);
