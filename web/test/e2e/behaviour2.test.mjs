@@ -151,57 +151,6 @@ test('the options box: presets tick their sets, the keyboard stays inside, Escap
   assert.deepEqual(page.errors, []);
 });
 
-test('the value box: its text chosen to be typed over, Enter enters it, Escape and "Anuluj" change nothing, the keyboard comes back', async () => {
-  const page = await openPage(site);
-  const row = page.locator('g.memory text.row').first();
-  await row.waitFor();
-  const value = page.getByRole('dialog', { name: 'PaO' });
-  const field = value.getByLabel('Wartość[0]');
-  const word = () => row.getAttribute('aria-label');
-  await row.focus();
-  await page.keyboard.press('Enter');
-  await field.waitFor();
-  assert.equal(await page.evaluate(() => document.activeElement?.closest('label')?.textContent), 'Wartość[0]');
-  // The old value is chosen: the first key replaces it.
-  await page.waitForFunction(() => document.activeElement?.selectionEnd === 1 && document.activeElement?.selectionStart === 0);
-  await page.keyboard.type('12');
-  await page.keyboard.press('Enter');
-  await value.waitFor({ state: 'detached' });
-  assert.match(await eventually(async () => (await word()).slice(0, 6), '0  12 '), /^0 {2}12 /);
-  assert.equal(await page.evaluate(() => document.activeElement?.getAttribute('aria-label')?.slice(0, 5)), '0  12');
-  // The keyboard stays in the box both ways round.
-  await page.keyboard.press('Enter');
-  await field.waitFor();
-  await page.keyboard.press('Shift+Tab');
-  assert.equal(await page.evaluate(() => document.activeElement?.textContent), 'Anuluj');
-  await page.keyboard.press('Tab');
-  assert.equal(await page.evaluate(() => document.activeElement?.tagName), 'INPUT');
-  await page.keyboard.type('5');
-  await page.keyboard.press('Escape');
-  await value.waitFor({ state: 'detached' });
-  await page.keyboard.press('Enter');
-  await field.fill('6');
-  await value.getByRole('button', { name: 'Anuluj' }).click();
-  await value.waitFor({ state: 'detached' });
-  assert.match(await word(), /^0 {2}12 /);
-  assert.equal(await page.evaluate(() => document.activeElement?.getAttribute('aria-label')?.slice(0, 5)), '0  12');
-
-  // A message box: the information is a plain dialog, its "OK" has the
-  // keyboard, and Enter closes it.
-  await typeProgram(page, 'STP');
-  await page.keyboard.press('Control+F9');
-  const box = page.locator('.box');
-  await box.waitFor();
-  assert.equal(await box.getAttribute('role'), 'dialog');
-  assert.equal(await box.locator('.message').textContent(), 'Program został skompilowany');
-  assert.equal(await box.getAttribute('aria-describedby'), await box.locator('.message').getAttribute('id'));
-  assert.equal(await page.evaluate(() => document.activeElement?.textContent), 'OK');
-  await page.keyboard.press('Enter');
-  await box.waitFor({ state: 'detached' });
-  assert.equal(await page.evaluate(() => document.activeElement?.classList.contains('cm-content')), true);
-  assert.deepEqual(page.errors, []);
-});
-
 test('a picture of the diagram is drawn on white at twice its size, with no style that needs the page', async () => {
   const page = await openPage(site);
   const saveAs = async (label) => {

@@ -106,56 +106,6 @@ test('the memory scrolls by its scroll bar, with the mouse and the keyboard', as
   assert.deepEqual(page.errors, []);
 });
 
-test('menus answer the keys a menu answers: arrows round, Home, End, letters, left and right', async () => {
-  const page = await openPage(site);
-  const focused = () => page.evaluate(() => (document.activeElement?.matches('li') ? document.activeElement.firstElementChild : document.activeElement)?.textContent);
-  const bar = page.getByRole('menubar');
-  await bar.getByRole('menuitem', { name: 'Plik' }).focus();
-  await page.keyboard.press('ArrowDown');
-  assert.equal(await focused(), 'Nowy');
-  // Up from the first goes round to the last; Home and End.
-  await page.keyboard.press('ArrowUp');
-  assert.equal(await focused(), 'Zapisz jako...');
-  await page.keyboard.press('Home');
-  assert.equal(await focused(), 'Nowy');
-  await page.keyboard.press('End');
-  assert.equal(await focused(), 'Zapisz jako...');
-  // A letter goes to the next item it begins, round the menu.
-  await page.keyboard.press('z');
-  assert.equal(await focused(), 'Zapisz');
-  await page.keyboard.press('o');
-  assert.equal(await focused(), 'Otwórz...');
-  // Right opens a submenu; left closes it, back on its item.
-  await page.keyboard.press('Home');
-  await page.keyboard.press('ArrowRight');
-  assert.equal(await focused(), 'Program');
-  assert.equal(await menu(page, 'Nowy').count(), 1);
-  await page.keyboard.press('ArrowLeft');
-  assert.equal(await menu(page, 'Nowy').count(), 0);
-  assert.equal(await focused(), 'Nowy');
-  // Right on an item without a submenu opens the next menu of the bar, left the one before.
-  await page.keyboard.press('ArrowDown');
-  await page.keyboard.press('ArrowRight');
-  assert.equal(await menu(page, 'Szukaj').count(), 1);
-  assert.equal(await menu(page, 'Plik').count(), 0);
-  await page.keyboard.press('ArrowLeft');
-  assert.equal(await menu(page, 'Plik').count(), 1);
-  await page.keyboard.press('ArrowLeft');
-  assert.equal(await menu(page, 'Pomoc').count(), 1, 'left from the first goes round to the last');
-  // Escape closes, and the keyboard is back on the bar.
-  await page.keyboard.press('Escape');
-  assert.equal(await page.getByRole('menu').count(), 0);
-  assert.equal(await focused(), 'Pomoc');
-  // "Nowy" ▸ "Rozkaz" by keys opens an instruction editor.
-  await bar.getByRole('menuitem', { name: 'Plik' }).focus();
-  await page.keyboard.press('ArrowDown');
-  await page.keyboard.press('ArrowRight');
-  await page.keyboard.press('ArrowDown');
-  await page.keyboard.press('Enter');
-  await page.getByRole('tab', { name: 'rozkaz.rzk', selected: true }).waitFor();
-  assert.deepEqual(page.errors, []);
-});
-
 test('the diagrams are saved as pictures; without cycles there is nothing to save', async () => {
   const page = await openPage(site);
   const saveAs = async (click, name) => {
