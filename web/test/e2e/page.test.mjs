@@ -16,60 +16,6 @@ after(async () => {
   await site?.close();
 });
 
-test('an example compiles, runs cycle by cycle on the diagram, steps back and ends', async () => {
-  const page = await openPage(site);
-  await openExample(page, 'Dorum: suma.prg');
-  // Coloured by the engine's reader, as the desktop colours it.
-  await page.locator('.cm-w-mnemonic').first().waitFor();
-  assert.deepEqual(await page.locator('.cm-w-mnemonic').allTextContents(), ['POB', 'DOD', 'ŁAD', 'STP']);
-  assert.deepEqual(await page.locator('.cm-w-label-definition').allTextContents(), ['start:', 'x:', 'y:', 'z:']);
-  assert.deepEqual(await page.locator('.cm-w-directive').allTextContents(), ['RST', 'RST', 'RPA']);
-  assert.equal(await page.locator('.cm-w-comment').count(), 4);
-  await page.getByRole('button', { name: 'Kompiluj' }).click();
-  assert.deepEqual(await closeBox(page), { role: 'dialog', text: 'Program został skompilowany' });
-
-  const ak = register(page, 'AK');
-  for (let cycle = 1; cycle <= 10 && (await ak.getAttribute('aria-label')) !== 'AK : 5'; ++cycle) {
-    await page.keyboard.press('F7');
-    await shownCycle(page, cycle);
-  }
-  assert.equal(await ak.getAttribute('aria-label'), 'AK : 5');
-  assert.equal(await ak.locator('text').textContent(), 'AK : 5');
-  assert.ok(await page.getByRole('button', { name: 'AK : 5' }).isVisible());
-  if (screenshots) await page.screenshot({ path: `${screenshots}/web-diagram.png` });
-
-  await page.keyboard.press('Shift+F7');
-  await page.waitForFunction(() => document.querySelector('g.register[data-name=RegisterAK]')?.getAttribute('aria-label') === 'AK : 0');
-  assert.equal(await page.getByRole('button', { name: 'Cofnij rozkaz' }).isEnabled(), true);
-
-  await page.keyboard.press('F9');
-  assert.deepEqual(await closeBox(page), { role: 'dialog', text: 'Program został zakończony.' });
-  assert.equal(await ak.getAttribute('aria-label'), 'AK : 12');
-  // The watches show the program's labels with their words.
-  await page.getByRole('tab', { name: 'Zmienne' }).click();
-  const watches = await page.getByRole('listbox', { name: 'Zmienne programu' }).getByRole('option').allTextContents();
-  assert.equal(watches.length, 4);
-  assert.match(watches.find((w) => w.startsWith('z ')), /^z \[ 6 \]\s+12\b/);
-  assert.deepEqual(page.errors, []);
-});
-
-test('a compile error is an alert and its word is marked in the editor', async () => {
-  const page = await openPage(site);
-  await typeProgram(page, 'POB x\nXYZ 1\nx: RST 2\n');
-  // Checked as typed: marked without a box, the caret left where it was.
-  await page.locator('.cm-error-word').waitFor();
-  assert.equal(await page.locator('.cm-error-word').textContent(), 'XYZ');
-  assert.match(await page.locator('.editor-panel .status').textContent(), /^2:\d+ /);
-  assert.equal(await page.locator('.box').count(), 0);
-  await page.keyboard.press('Control+F9');
-  const box = await closeBox(page);
-  assert.equal(box.role, 'alertdialog');
-  assert.match(box.text, /^2:\d+ /);
-  assert.equal(await page.locator('.cm-error-word').textContent(), 'XYZ');
-  assert.match(await page.locator('.editor-panel .status').textContent(), /^2:\d+ /);
-  if (screenshots) await page.screenshot({ path: `${screenshots}/web-error.png` });
-});
-
 test('nothing is asked of any host but the page\'s own, and no serious accessibility fault', async () => {
   // The test's own script goes past the page's policy; the page's do not.
   const context = await newContext(site, { bypassCSP: true });
@@ -114,20 +60,4 @@ test('once loaded, the page goes on working without a network', async () => {
   } finally {
     await own.close();
   }
-});
-
-test('the panels are resized with the keyboard and keep their sizes across a reload', async () => {
-  const context = await newContext(site);
-  const page = await openPage(site, context);
-  const editor = page.locator('.editor-panel');
-  const before = (await editor.boundingBox()).width;
-  const separator = page.getByRole('separator', { name: 'Szerokość edytora' });
-  await separator.focus();
-  for (let i = 0; i < 5; ++i) await page.keyboard.press('ArrowRight');
-  const wider = (await editor.boundingBox()).width;
-  assert.ok(wider > before + 50, `${wider} > ${before}`);
-  await page.reload();
-  await page.waitForSelector('body.ready');
-  assert.ok(Math.abs((await editor.boundingBox()).width - wider) < 2);
-  await context.close();
 });
