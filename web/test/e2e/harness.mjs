@@ -1,6 +1,9 @@
 // Serves build/web on a free port of 127.0.0.1 and drives Debian's
-// chromium headless, recording every request the page makes.
+// chromium headless, recording every request the page makes. Each test
+// file starts one site with one browser (node's runner gives each file a
+// process of its own) and its tests share one page (freshPage).
 import { chromium } from 'playwright-core';
+import assert from 'node:assert/strict';
 import { spawn } from 'node:child_process';
 import { createServer } from 'node:net';
 import { fileURLToPath } from 'node:url';
@@ -76,6 +79,30 @@ export async function openPage(site, context) {
   return page;
 }
 
+// The page all the tests of a file share, each beginning on it as on a new
+// one: the first gets it as opened, each later one after the page was left,
+// the storage of its origin (all the page keeps of the student's work: the
+// documents, the machine, the panels' sizes) cleared, and the page loaded
+// again, with the records of the test before forgotten. A page left first
+// writes nothing after the storage is cleared. Quicker than a context of
+// its own, which a test that changes the context (its clock, its scripts,
+// its options) still opens.
+export async function freshPage(site) {
+  const page = site.shared;
+  if (!page || page.isClosed()) return (site.shared = await openPage(site));
+  await page.goto('about:blank');
+  for (const other of page.context().pages()) if (other !== page) await other.close();
+  const session = await page.context().newCDPSession(page);
+  await session.send('Storage.clearDataForOrigin', { origin: new URL(site.url).origin, storageTypes: 'local_storage' });
+  await session.detach();
+  page.requests.length = 0;
+  page.errors.length = 0;
+  page.choosers.length = 0;
+  await page.goto(site.url);
+  await page.waitForSelector('body.ready');
+  return page;
+}
+
 // A context of its own. The browser's file pickers are native dialogs no
 // test can answer, so the page's tests take its other way: an upload and a
 // download.
@@ -112,9 +139,7 @@ export async function downloadSaved(page, key = 'F2', answer) {
   await page.keyboard.press(key);
   if (answer) await page.locator('.box').getByRole('button', { name: answer }).click();
   const saved = await download;
-  const chunks = [];
-  for await (const chunk of await saved.createReadStream()) chunks.push(chunk);
-  return { name: saved.suggestedFilename(), bytes: Buffer.concat(chunks) };
+  return { name: saved.suggestedFilename(), bytes: await bytesOf(saved) };
 }
 
 // The message box: its role, its text, closed with "OK".
@@ -130,12 +155,42 @@ export async function closeBox(page) {
 
 export const register = (page, name) => page.locator(`g.register[data-name=Register${name}]`);
 
+export const menu = (page, name) => page.getByRole('menu', { name });
+
+// The menu bar's menu of that name, opened by a click.
+export async function openMenu(page, name) {
+  await page.getByRole('menubar').getByRole('menuitem', { name }).click();
+  return menu(page, name);
+}
+
+// The editor shown, and its lines.
+export const shownEditor = (page) => page.locator('.editor[role=tabpanel]:not([hidden])');
+export const shownLines = (page) => shownEditor(page).locator('.cm-line');
+
+// Compiles the program shown (typed first when `text` is given), which
+// must compile.
+export async function compiled(page, text) {
+  if (text !== undefined) await typeProgram(page, text);
+  await page.keyboard.press('Control+F9');
+  assert.deepEqual(await closeBox(page), { role: 'dialog', text: 'Program został skompilowany' });
+}
+
+// A download's bytes.
+export async function bytesOf(download) {
+  const chunks = [];
+  for await (const chunk of await download.createReadStream()) chunks.push(chunk);
+  return Buffer.concat(chunks);
+}
+
+// Replaces the shown editor's text, entered in one piece as a paste would
+// (a key at a time takes the best part of a second for a short program);
+// the tests of typing itself press their keys.
 export async function typeProgram(page, text) {
   const editor = page.locator('[role=tabpanel]:not([hidden]) .cm-content');
   await editor.click();
   await page.keyboard.press('Control+A');
   await page.keyboard.press('Delete');
-  await editor.pressSequentially(text);
+  await page.keyboard.insertText(text);
 }
 
 // Waits until the diagram shows the machine after that many cycles.

@@ -1,0 +1,449 @@
+// The menus and the keys: what each menu holds and how the bar and its
+// menus answer keys and mouse, the context menus, the keys of the lists
+// and the lower panel's tabs, and the value and message boxes' keys.
+import { after, before, test } from 'node:test';
+import assert from 'node:assert/strict';
+import { closeBox, compiled, eventually, freshPage, menu, register, startSite, typeProgram } from './harness.mjs';
+
+let site;
+
+before(async () => {
+  site = await startSite();
+});
+after(async () => {
+  await site?.close();
+});
+
+const bar = (page) => page.getByRole('menubar');
+const top = (page, name) => bar(page).getByRole('menuitem', { name });
+// The focused menu item's label (or the focused element's text).
+const focused = (page) =>
+  page.evaluate(() => (document.activeElement?.matches('li') ? document.activeElement.firstElementChild : document.activeElement)?.textContent);
+// A menu as the student reads it: each label with its key, a line as "---".
+const entriesOf = (list) =>
+  list.locator(':scope > li').evaluateAll((items) =>
+    items.map((li) => {
+      if (li.getAttribute('role') === 'separator') return '---';
+      const key = li.getAttribute('aria-keyshortcuts');
+      const shown = li.querySelector('.key')?.textContent;
+      return [li.firstElementChild.textContent, key, shown].filter(Boolean).join(' ');
+    }),
+  );
+
+test('every menu holds its commands with their keys, the toolbar tells the same keys, and the mouse opens, moves between and chooses', async () => {
+  const page = await freshPage(site);
+  const expected = {
+    Plik: ['Nowy', 'Otwórz... F3 F3', 'Zapisz F2 F2', 'Zapisz jako...'],
+    Szukaj: ['Znajdź... Control+F Ctrl+F', 'Znajdź następny Control+L Ctrl+L', 'Zamień Control+H Ctrl+H'],
+    Projekt: ['Zapisz listę rozkazów', 'Ładuj listę rozkazów Control+F3 Ctrl+F3', '---', 'Opcje ... Control+Shift+F11 Ctrl+Shift+F11'],
+    Wykonaj: [
+      'Program F9 F9', 'Rozkaz F8 F8', 'Takt F7 F7', 'Do kursora F4 F4', 'Reset Control+F2 Ctrl+F2', 'Przerwij', '---',
+      'Cofnij takt Shift+F7 Shift+F7', 'Cofnij rozkaz Shift+F8 Shift+F8', '---', 'Warunki zatrzymania...',
+    ],
+    Pomoc: ['Zawartość'],
+  };
+  for (const [name, entries] of Object.entries(expected)) {
+    await top(page, name).click();
+    assert.equal(await top(page, name).getAttribute('aria-expanded'), 'true', name);
+    assert.deepEqual(await entriesOf(menu(page, name)), entries, name);
+    // A click on the open menu's own item closes it.
+    await top(page, name).click();
+    assert.equal(await menu(page, name).count(), 0, name);
+    assert.equal(await top(page, name).getAttribute('aria-expanded'), 'false', name);
+  }
+  // The toolbar's buttons tell the same keys.
+  const keys = await page.locator('header.toolbar button[aria-keyshortcuts]').evaluateAll((all) =>
+    Object.fromEntries(all.map((b) => [b.textContent, [b.getAttribute('aria-keyshortcuts'), b.title]])),
+  );
+  assert.deepEqual(keys, {
+    Otwórz: ['F3', 'Otwórz (F3)'],
+    Zapisz: ['F2', 'Zapisz (F2)'],
+    'Opcje ...': ['Control+Shift+F11', 'Opcje ... (Ctrl+Shift+F11)'],
+    Takt: ['F7', 'Takt (F7)'],
+    Rozkaz: ['F8', 'Rozkaz (F8)'],
+    'Wykonaj program': ['F9', 'Wykonaj program (F9)'],
+    'Do kursora': ['F4', 'Do kursora (F4)'],
+    Reset: ['Control+F2', 'Reset (Ctrl+F2)'],
+    'Cofnij takt': ['Shift+F7', 'Cofnij takt (Shift+F7)'],
+    'Cofnij rozkaz': ['Shift+F8', 'Cofnij rozkaz (Shift+F8)'],
+  });
+
+  // The mouse: a click opens a menu without choosing an item; moving to the
+  // next item of the bar opens its menu; resting on "Nowy" opens its
+  // submenu, and moving on closes it.
+  await top(page, 'Plik').click();
+  assert.equal(await focused(page), 'Plik');
+  await top(page, 'Szukaj').hover();
+  assert.equal(await menu(page, 'Szukaj').count(), 1);
+  assert.equal(await menu(page, 'Plik').count(), 0);
+  await top(page, 'Plik').hover();
+  await menu(page, 'Plik').getByRole('menuitem', { name: 'Nowy' }).hover();
+  await menu(page, 'Nowy').waitFor();
+  await menu(page, 'Plik').getByRole('menuitem', { name: 'Zapisz', exact: true }).hover();
+  assert.equal(await eventually(() => menu(page, 'Nowy').count(), 0), 0);
+  assert.equal(await focused(page), 'Zapisz');
+  // A click elsewhere closes the menus.
+  await page.locator('#console-output').click();
+  assert.equal(await page.getByRole('menu').count(), 0);
+
+  // The items do what they say.
+  const tabs = page.getByRole('tablist', { name: 'Otwarte pliki' }).getByRole('tab');
+  const before = await tabs.count();
+  await top(page, 'Plik').click();
+  await menu(page, 'Plik').getByRole('menuitem', { name: 'Nowy' }).click();
+  await menu(page, 'Nowy').getByRole('menuitem', { name: 'Program' }).click();
+  assert.equal(await eventually(() => tabs.count(), before + 1), before + 1);
+  await top(page, 'Szukaj').click();
+  await menu(page, 'Szukaj').getByRole('menuitem', { name: 'Zamień' }).click();
+  await page.getByRole('dialog', { name: 'Zamień' }).waitFor();
+  await page.keyboard.press('Escape');
+  await top(page, 'Szukaj').click();
+  await menu(page, 'Szukaj').getByRole('menuitem', { name: 'Znajdź...' }).click();
+  await page.getByRole('dialog', { name: 'Znajdź' }).waitFor();
+  await page.keyboard.press('Escape');
+  await top(page, 'Projekt').click();
+  await menu(page, 'Projekt').getByRole('menuitem', { name: 'Opcje ...' }).click();
+  await page.locator('form.box').waitFor();
+  await page.locator('form.box').getByRole('button', { name: 'Anuluj' }).click();
+  await top(page, 'Pomoc').click();
+  const help = page.waitForEvent('popup');
+  await menu(page, 'Pomoc').getByRole('menuitem', { name: 'Zawartość' }).click();
+  assert.match((await help).url(), /\/help\/index\.html$/);
+  assert.deepEqual(page.errors, []);
+});
+
+test('the menu bar and its menus answer the keys a menu answers: along the bar, round a menu, letters, submenus, Escape and Tab', async () => {
+  const page = await freshPage(site);
+  // Along the bar: one item at a time is reached by Tab, and the arrows go round.
+  const tabbable = () => bar(page).getByRole('menuitem').evaluateAll((all) => all.filter((t) => t.tabIndex === 0).map((t) => t.textContent));
+  assert.deepEqual(await tabbable(), ['Plik']);
+  await top(page, 'Plik').focus();
+  await page.keyboard.press('ArrowLeft');
+  assert.equal(await focused(page), 'Pomoc');
+  assert.deepEqual(await tabbable(), ['Pomoc']);
+  await page.keyboard.press('ArrowRight');
+  await page.keyboard.press('ArrowRight');
+  assert.equal(await focused(page), 'Szukaj');
+  assert.deepEqual(await tabbable(), ['Szukaj']);
+  assert.equal(await page.getByRole('menu').count(), 0, 'the arrows along the bar open nothing');
+
+  // Enter on the bar opens its menu at the first item; down from the last goes round to the first.
+  await top(page, 'Plik').focus();
+  await page.keyboard.press('Enter');
+  assert.equal(await focused(page), 'Nowy');
+  await page.keyboard.press('End');
+  await page.keyboard.press('ArrowDown');
+  assert.equal(await focused(page), 'Nowy');
+  // Up from the first goes round to the last; Home and End.
+  await page.keyboard.press('ArrowUp');
+  assert.equal(await focused(page), 'Zapisz jako...');
+  await page.keyboard.press('Home');
+  assert.equal(await focused(page), 'Nowy');
+  await page.keyboard.press('End');
+  assert.equal(await focused(page), 'Zapisz jako...');
+  // A letter goes to the next item it begins, round the menu; the same
+  // letter again goes on to the next.
+  await page.keyboard.press('z');
+  assert.equal(await focused(page), 'Zapisz');
+  await page.keyboard.press('z');
+  assert.equal(await focused(page), 'Zapisz jako...');
+  await page.keyboard.press('z');
+  assert.equal(await focused(page), 'Zapisz');
+  await page.keyboard.press('o');
+  assert.equal(await focused(page), 'Otwórz...');
+  // A submenu: Space opens it, Escape closes it alone, back on its item.
+  await page.keyboard.press('Home');
+  await page.keyboard.press(' ');
+  assert.equal(await focused(page), 'Program');
+  assert.equal(await page.getByRole('menuitem', { name: 'Nowy' }).getAttribute('aria-expanded'), 'true');
+  await page.keyboard.press('Escape');
+  assert.equal(await menu(page, 'Nowy').count(), 0);
+  assert.equal(await menu(page, 'Plik').count(), 1);
+  assert.equal(await focused(page), 'Nowy');
+  assert.equal(await page.getByRole('menuitem', { name: 'Nowy' }).getAttribute('aria-expanded'), 'false');
+  // Right opens a submenu too; left closes it, back on its item.
+  await page.keyboard.press('ArrowRight');
+  assert.equal(await focused(page), 'Program');
+  assert.equal(await menu(page, 'Nowy').count(), 1);
+  await page.keyboard.press('ArrowLeft');
+  assert.equal(await menu(page, 'Nowy').count(), 0);
+  assert.equal(await focused(page), 'Nowy');
+  // Right on an item without a submenu opens the next menu of the bar, left the one before.
+  await page.keyboard.press('ArrowDown');
+  await page.keyboard.press('ArrowRight');
+  assert.equal(await menu(page, 'Szukaj').count(), 1);
+  assert.equal(await menu(page, 'Plik').count(), 0);
+  await page.keyboard.press('ArrowLeft');
+  assert.equal(await menu(page, 'Plik').count(), 1);
+  await page.keyboard.press('ArrowLeft');
+  assert.equal(await menu(page, 'Pomoc').count(), 1, 'left from the first goes round to the last');
+  // Escape closes, and the keyboard is back on the bar.
+  await page.keyboard.press('Escape');
+  assert.equal(await page.getByRole('menu').count(), 0);
+  assert.equal(await focused(page), 'Pomoc');
+  // Down on the bar opens its menu at the first item too; Tab leaves the
+  // menus closed.
+  await top(page, 'Plik').focus();
+  await page.keyboard.press('ArrowDown');
+  assert.equal(await focused(page), 'Nowy');
+  await page.keyboard.press('Tab');
+  assert.equal(await page.getByRole('menu').count(), 0);
+  assert.equal(await top(page, 'Plik').getAttribute('aria-expanded'), 'false');
+
+  // "Nowy" ▸ "Rozkaz" by keys opens an instruction editor.
+  await top(page, 'Plik').focus();
+  await page.keyboard.press('ArrowDown');
+  await page.keyboard.press('ArrowRight');
+  await page.keyboard.press('ArrowDown');
+  await page.keyboard.press('Enter');
+  await page.getByRole('tab', { name: 'rozkaz.rzk', selected: true }).waitFor();
+  assert.deepEqual(page.errors, []);
+});
+
+test('context menus open by the menu key too, stay inside the window and give the keyboard back', async () => {
+  const page = await freshPage(site);
+  const ak = register(page, 'AK');
+  await ak.focus();
+  await page.keyboard.press('ContextMenu');
+  await menu(page, 'Rejestr').waitFor();
+  assert.equal(await focused(page), 'Wpisz wartość');
+  await page.keyboard.press('Escape');
+  assert.equal(await menu(page, 'Rejestr').count(), 0);
+  assert.equal(await ak.evaluate((e) => e === document.activeElement), true);
+  // "Wpisz wartość" asks for the register's value.
+  await page.keyboard.press('Shift+F10');
+  await page.keyboard.press('Enter');
+  const box = page.locator('.box');
+  await box.waitFor();
+  assert.equal(await box.locator('h2').textContent(), 'Rejestr AK');
+  await box.locator('input').fill('7');
+  await box.getByRole('button', { name: 'OK' }).click();
+  await page.getByRole('button', { name: 'AK : 7' }).waitFor();
+  // Space, as Enter, on a register asks for its value.
+  await ak.focus();
+  await page.keyboard.press(' ');
+  await box.waitFor();
+  assert.equal(await box.locator('input').inputValue(), '7');
+  await box.getByRole('button', { name: 'Anuluj' }).click();
+  await box.waitFor({ state: 'detached' });
+
+  // A memory row's menu is the diagram's; Escape gives the row the keyboard back.
+  const row = page.locator('svg.diagram text.row').nth(2);
+  await row.focus();
+  await page.keyboard.press('Shift+F10');
+  await menu(page, 'Schemat').waitFor();
+  assert.equal(await focused(page), 'Zapisz schemat jako PNG...');
+  await page.keyboard.press('Escape');
+  assert.equal(await row.evaluate((e) => e === document.activeElement), true);
+  // Space on a row enters its word.
+  await page.keyboard.press(' ');
+  await box.waitFor();
+  assert.equal(await box.locator('label').textContent(), 'Wartość[2]');
+  await box.getByRole('button', { name: 'Anuluj' }).click();
+  await box.waitFor({ state: 'detached' });
+
+  // Opened in the window's corner, the menu is moved inside it.
+  const { width, height } = page.viewportSize();
+  await page.locator('svg.diagram').evaluate((svg, [x, y]) => {
+    svg.dispatchEvent(new MouseEvent('contextmenu', { clientX: x, clientY: y, bubbles: true, cancelable: true }));
+  }, [width - 2, height - 2]);
+  const placed = await menu(page, 'Schemat').boundingBox();
+  assert.ok(placed.x + placed.width <= width && placed.y + placed.height <= height, JSON.stringify(placed));
+  assert.ok(placed.x > 0 && placed.y > 0);
+  await page.keyboard.press('Escape');
+  // Opened by a click, at the pointer.
+  await page.locator('svg.diagram').click({ button: 'right', position: { x: 30, y: 40 } });
+  const diagramBox = await page.locator('svg.diagram').boundingBox();
+  const atPointer = await menu(page, 'Schemat').boundingBox();
+  assert.ok(Math.abs(atPointer.x - diagramBox.x - 30) <= 1 && Math.abs(atPointer.y - diagramBox.y - 40) <= 1, JSON.stringify(atPointer));
+  await page.keyboard.press('Escape');
+  assert.equal(await page.getByRole('menu').count(), 0);
+  assert.deepEqual(page.errors, []);
+});
+
+test('the lists answer their keys: the examples, the lower panel\'s tabs, the watches, the instructions and their lines', async () => {
+  const page = await freshPage(site);
+  // The examples' menu: the arrows go round, Escape closes it on its button.
+  const examples = page.getByRole('button', { name: 'Przykłady' });
+  await examples.click();
+  assert.equal(await examples.getAttribute('aria-expanded'), 'true');
+  const items = menu(page, 'Przykłady').getByRole('menuitem');
+  const names = await items.evaluateAll((all) => all.map((i) => i.getAttribute('aria-label')));
+  assert.equal(await page.evaluate(() => document.activeElement?.getAttribute('aria-label')), names[0]);
+  await page.keyboard.press('ArrowUp');
+  assert.equal(await page.evaluate(() => document.activeElement?.getAttribute('aria-label')), names.at(-1));
+  await page.keyboard.press('ArrowDown');
+  await page.keyboard.press('ArrowDown');
+  assert.equal(await page.evaluate(() => document.activeElement?.getAttribute('aria-label')), names[1]);
+  await page.keyboard.press('Escape');
+  assert.equal(await menu(page, 'Przykłady').isVisible(), false);
+  assert.equal(await examples.getAttribute('aria-expanded'), 'false');
+  assert.equal(await examples.evaluate((e) => e === document.activeElement), true);
+  // Space opens the example focused.
+  await examples.click();
+  await page.getByRole('menuitem', { name: 'Dorum: suma.prg' }).focus();
+  await page.keyboard.press(' ');
+  await page.getByRole('tab', { name: 'suma.prg', selected: true }).waitFor();
+  await compiled(page);
+
+  // The lower panel's tabs: only the one shown is reached by Tab, and only its panel is in sight.
+  const lower = page.getByRole('tablist', { name: 'Okna' }).getByRole('tab');
+  const lowerState = () =>
+    lower.evaluateAll((all) => all.map((t) => `${t.textContent}:${t.tabIndex}:${document.getElementById(t.getAttribute('aria-controls')).hidden}`));
+  // The arrows go along them, right to the next and left to the one
+  // before, and round.
+  const selected = () => lower.evaluateAll((all) => all.filter((t) => t.getAttribute('aria-selected') === 'true').map((t) => t.textContent));
+  await page.getByRole('tab', { name: 'Konsola' }).focus();
+  await page.keyboard.press('ArrowRight');
+  assert.deepEqual(await selected(), ['Lista rozkazów']);
+  await page.keyboard.press('ArrowRight');
+  assert.deepEqual(await selected(), ['Zmienne']);
+  await page.keyboard.press('ArrowLeft');
+  assert.deepEqual(await selected(), ['Lista rozkazów']);
+  await page.keyboard.press('ArrowLeft');
+  await page.keyboard.press('ArrowLeft');
+  assert.deepEqual(await selected(), ['Przebiegi czasowe']);
+  assert.equal(await page.evaluate(() => document.activeElement?.textContent), 'Przebiegi czasowe');
+  await page.getByRole('tab', { name: 'Zmienne' }).click();
+  assert.deepEqual(await lowerState(), ['Konsola:-1:true', 'Lista rozkazów:-1:true', 'Zmienne:0:false', 'Przebiegi czasowe:-1:true']);
+
+  // The watches: none chosen at first; the arrows go down and up and stop at the ends.
+  await page.getByRole('tab', { name: 'Zmienne' }).click();
+  const watches = page.getByRole('listbox', { name: 'Zmienne programu' });
+  const rows = await watches.getByRole('option').allTextContents();
+  assert.ok(rows.length >= 3, rows.join());
+  const chosen = () => watches.getByRole('option', { selected: true }).allTextContents();
+  assert.deepEqual(await chosen(), []);
+  // The menu key with none chosen chooses the first, and offers its menu.
+  await watches.focus();
+  await page.keyboard.press('Shift+F10');
+  await menu(page, 'Zmienne').waitFor();
+  assert.deepEqual(await chosen(), [rows[0]]);
+  await page.keyboard.press('Escape');
+  await page.getByRole('tab', { name: 'Konsola' }).click();
+  await page.getByRole('tab', { name: 'Zmienne' }).click();
+  await watches.evaluate((list) => [...list.children].forEach((item) => item.setAttribute('aria-selected', 'false')));
+  await watches.focus();
+  await page.keyboard.press('ArrowDown');
+  assert.deepEqual(await chosen(), [rows[0]]);
+  await page.keyboard.press('ArrowDown');
+  assert.deepEqual(await chosen(), [rows[1]]);
+  assert.equal(await watches.getAttribute('aria-activedescendant'), 'watch-1');
+  await page.keyboard.press('ArrowUp');
+  await page.keyboard.press('ArrowUp');
+  assert.deepEqual(await chosen(), [rows[0]]);
+  for (let k = 0; k < rows.length + 1; ++k) await page.keyboard.press('ArrowDown');
+  assert.deepEqual(await chosen(), [rows.at(-1)]);
+  // A run that changes a word keeps the watch chosen.
+  const before = await watches.getByRole('option').allTextContents();
+  await page.keyboard.press('F9');
+  assert.deepEqual(await closeBox(page), { role: 'dialog', text: 'Program został zakończony.' });
+  const changed = async () => JSON.stringify(await watches.getByRole('option').allTextContents()) !== JSON.stringify(before);
+  assert.equal(await eventually(changed, true), true, 'the run changed a watched word');
+  assert.deepEqual((await chosen()).length, 1);
+  assert.equal((await chosen())[0].split('  ')[0], rows.at(-1).split('  ')[0]);
+
+  // The instructions: the arrows choose one and show its lines, stopping at the ends.
+  await page.getByRole('tab', { name: 'Lista rozkazów' }).click();
+  const list = page.getByRole('listbox', { name: 'Rozkazy' });
+  const source = page.getByRole('listbox', { name: 'Treść rozkazu' });
+  const chosenName = () => list.getByRole('option', { selected: true }).allTextContents();
+  const all = await list.getByRole('option').allTextContents();
+  await list.getByRole('option').first().click();
+  await list.focus();
+  await page.keyboard.press('ArrowUp');
+  assert.deepEqual(await chosenName(), [all[0]]);
+  await page.keyboard.press('ArrowDown');
+  assert.deepEqual(await chosenName(), [all[1]]);
+  assert.match((await source.getByRole('option').allTextContents()).join('\n'), new RegExp(`^ROZKAZ ${all[1]}\\b`, 'im'));
+  for (let k = 0; k < all.length; ++k) await page.keyboard.press('ArrowDown');
+  assert.deepEqual(await chosenName(), [all.at(-1)]);
+  // Delete asks first; "Nie" keeps it.
+  await page.keyboard.press('Delete');
+  const question = page.locator('.box');
+  await question.waitFor();
+  assert.match(await question.locator('.message').textContent(), new RegExp(all.at(-1)));
+  await question.getByRole('button', { name: 'Nie' }).click();
+  await question.waitFor({ state: 'detached' });
+  assert.equal(await list.getByRole('option').count(), all.length);
+  // "Tak": it goes, and the one before it is chosen.
+  await page.getByRole('button', { name: 'Usuń rozkaz' }).click();
+  await question.getByRole('button', { name: 'Tak' }).click();
+  assert.equal(await eventually(() => list.getByRole('option').count(), all.length - 1), all.length - 1);
+  assert.deepEqual(await chosenName(), [all.at(-2)]);
+  assert.ok((await source.getByRole('option').count()) > 0);
+
+  // Its lines: the arrows from none to the first, down and up, not past the first.
+  await list.getByRole('option').filter({ hasText: /^pob$/ }).click();
+  const lines = await source.getByRole('option').allTextContents();
+  const chosenLine = () => source.getByRole('option', { selected: true }).allTextContents();
+  await source.focus();
+  await page.keyboard.press('ArrowDown');
+  assert.deepEqual(await chosenLine(), [lines[0]]);
+  await page.keyboard.press('ArrowDown');
+  assert.deepEqual(await chosenLine(), [lines[1]]);
+  await page.keyboard.press('ArrowUp');
+  await page.keyboard.press('ArrowUp');
+  assert.deepEqual(await chosenLine(), [lines[0]]);
+  for (let k = 0; k < lines.length + 1; ++k) await page.keyboard.press('ArrowDown');
+  assert.deepEqual(await chosenLine(), [lines.at(-1)]);
+  assert.deepEqual(page.errors, []);
+});
+
+// The shown editor's selection: where it starts and what it holds.
+const selection = (page) =>
+  page.evaluate(() => {
+    const { state } = document.querySelector('[role=tabpanel]:not([hidden]) .cm-content').cmTile.root.view;
+    return `${state.selection.main.from}-${state.sliceDoc(state.selection.main.from, state.selection.main.to)}`;
+  });
+
+test('the value box: its text chosen to be typed over, Enter enters it, Escape and "Anuluj" change nothing, the keyboard comes back', async () => {
+  const page = await freshPage(site);
+  const row = page.locator('g.memory text.row').first();
+  await row.waitFor();
+  const value = page.getByRole('dialog', { name: 'PaO' });
+  const field = value.getByLabel('Wartość[0]');
+  const word = () => row.getAttribute('aria-label');
+  await row.focus();
+  await page.keyboard.press('Enter');
+  await field.waitFor();
+  assert.equal(await page.evaluate(() => document.activeElement?.closest('label')?.textContent), 'Wartość[0]');
+  // The old value is chosen: the first key replaces it.
+  await page.waitForFunction(() => document.activeElement?.selectionEnd === 1 && document.activeElement?.selectionStart === 0);
+  await page.keyboard.type('12');
+  await page.keyboard.press('Enter');
+  await value.waitFor({ state: 'detached' });
+  assert.match(await eventually(async () => (await word()).slice(0, 6), '0  12 '), /^0 {2}12 /);
+  assert.equal(await page.evaluate(() => document.activeElement?.getAttribute('aria-label')?.slice(0, 5)), '0  12');
+  // The keyboard stays in the box both ways round.
+  await page.keyboard.press('Enter');
+  await field.waitFor();
+  await page.keyboard.press('Shift+Tab');
+  assert.equal(await page.evaluate(() => document.activeElement?.textContent), 'Anuluj');
+  await page.keyboard.press('Tab');
+  assert.equal(await page.evaluate(() => document.activeElement?.tagName), 'INPUT');
+  await page.keyboard.type('5');
+  await page.keyboard.press('Escape');
+  await value.waitFor({ state: 'detached' });
+  await page.keyboard.press('Enter');
+  await field.fill('6');
+  await value.getByRole('button', { name: 'Anuluj' }).click();
+  await value.waitFor({ state: 'detached' });
+  assert.match(await word(), /^0 {2}12 /);
+  assert.equal(await page.evaluate(() => document.activeElement?.getAttribute('aria-label')?.slice(0, 5)), '0  12');
+
+  // A message box: the information is a plain dialog, its "OK" has the
+  // keyboard, and Enter closes it.
+  await typeProgram(page, 'STP');
+  await page.keyboard.press('Control+F9');
+  const box = page.locator('.box');
+  await box.waitFor();
+  assert.equal(await box.getAttribute('role'), 'dialog');
+  assert.equal(await box.locator('.message').textContent(), 'Program został skompilowany');
+  assert.equal(await box.getAttribute('aria-describedby'), await box.locator('.message').getAttribute('id'));
+  assert.equal(await page.evaluate(() => document.activeElement?.textContent), 'OK');
+  await page.keyboard.press('Enter');
+  await box.waitFor({ state: 'detached' });
+  assert.equal(await page.evaluate(() => document.activeElement?.classList.contains('cm-content')), true);
+  assert.deepEqual(page.errors, []);
+});
