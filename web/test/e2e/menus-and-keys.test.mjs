@@ -418,6 +418,8 @@ test('the value box: its text chosen to be typed over, Enter enters it, Escape a
   // The keyboard stays in the box both ways round.
   await page.keyboard.press('Enter');
   await field.waitFor();
+  // The box gives its field the keyboard once it stands.
+  await page.waitForFunction(() => document.activeElement?.closest('label')?.textContent === 'Wartość[0]');
   await page.keyboard.press('Shift+Tab');
   assert.equal(await page.evaluate(() => document.activeElement?.textContent), 'Anuluj');
   await page.keyboard.press('Tab');
