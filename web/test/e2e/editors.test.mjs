@@ -1,19 +1,12 @@
 // The editors as a student writes in them: their tabs, the check as the
 // text is typed and the compile's error marks, the next line and the
 // breakpoints in the gutter, find and replace.
-import { after, before, test } from 'node:test';
+import { test } from 'node:test';
 import assert from 'node:assert/strict';
 import { readFileSync } from 'node:fs';
-import { closeBox, compiled, eventually, freshPage, newContext, openPage, shownEditor, shownLines, startSite, typeProgram } from './harness.mjs';
+import { closeBox, compiled, eventually, freshPage, newContext, openPage, shownEditor, shownLines, siteOfFile, typeProgram } from './harness.mjs';
 
-let site;
-
-before(async () => {
-  site = await startSite();
-});
-after(async () => {
-  await site?.close();
-});
+const site = siteOfFile();
 
 // The editor tabs: name, chosen, in the Tab order.
 const tabsOf = (page) =>

@@ -3,21 +3,14 @@
 // browser's own file pickers, the work and the list kept across a reload,
 // the names lists are saved under, deleting and adding instructions, and
 // when an example asks before its list replaces the student's.
-import { after, before, test } from 'node:test';
+import { test } from 'node:test';
 import assert from 'node:assert/strict';
 import { readFileSync } from 'node:fs';
 import {
-  bytesOf, closeBox, downloadSaved, eventually, freshPage, openMenu, openPage, shownDocument, shownEditor, shownLines, startSite, typeProgram, uploadFile,
+  bytesOf, closeBox, downloadSaved, eventually, freshPage, openMenu, openPage, shownDocument, shownEditor, shownLines, siteOfFile, typeProgram, uploadFile,
 } from './harness.mjs';
 
-let site;
-
-before(async () => {
-  site = await startSite();
-});
-after(async () => {
-  await site?.close();
-});
+const site = siteOfFile();
 
 const fileTabs = (page) => page.getByRole('tablist', { name: 'Otwarte pliki' }).getByRole('tab');
 const machineKept = (page) => page.evaluate(() => JSON.parse(localStorage.getItem('dorum.machine') ?? '{}'));

@@ -3,6 +3,7 @@
 // file starts one site with one browser (node's runner gives each file a
 // process of its own) and its tests share one page (freshPage).
 import { chromium } from 'playwright-core';
+import { after, before } from 'node:test';
 import assert from 'node:assert/strict';
 import { spawn } from 'node:child_process';
 import { createServer } from 'node:net';
@@ -34,6 +35,15 @@ async function waitForServer(url) {
     await new Promise((r) => setTimeout(r, 100));
   }
   throw new Error(`no server at ${url}`);
+}
+
+// The site and browser a test file shares: started before its first test,
+// closed after its last.
+export function siteOfFile() {
+  const site = {};
+  before(async () => Object.assign(site, await startSite()));
+  after(async () => site.close?.());
+  return site;
 }
 
 export async function startSite() {

@@ -2,20 +2,13 @@
 // mouse, the sizes kept across a reload, the accessibility check of the
 // page and its menus and boxes, and the screenshots (taken when
 // WEB_SCREENSHOTS names a folder for them).
-import { after, before, test } from 'node:test';
+import { test } from 'node:test';
 import assert from 'node:assert/strict';
 import { readFileSync } from 'node:fs';
-import { closeBox, compiled, freshPage, menu, newContext, openExample, openMenu, openPage, register, shownCycle, startSite, typeProgram } from './harness.mjs';
+import { closeBox, compiled, freshPage, menu, newContext, openExample, openMenu, openPage, register, shownCycle, siteOfFile, typeProgram } from './harness.mjs';
 
 const screenshots = process.env.WEB_SCREENSHOTS;
-let site;
-
-before(async () => {
-  site = await startSite();
-});
-after(async () => {
-  await site?.close();
-});
+const site = siteOfFile();
 
 test('the separators move their panels the way their arrows point, no further than their bounds, and keep their sizes across a reload', async () => {
   const page = await freshPage(site);

@@ -1,18 +1,11 @@
 // The machine as the student sees and sets it up: the diagram's lights,
 // its registers and their menu, the memory's rows and scroll bar, the
 // diagram's pictures, and the options that shape the machine.
-import { after, before, test } from 'node:test';
+import { test } from 'node:test';
 import assert from 'node:assert/strict';
-import { bytesOf, compiled, eventually, freshPage, menu, register, shownCycle, startSite } from './harness.mjs';
+import { bytesOf, compiled, eventually, freshPage, menu, register, shownCycle, siteOfFile } from './harness.mjs';
 
-let site;
-
-before(async () => {
-  site = await startSite();
-});
-after(async () => {
-  await site?.close();
-});
+const site = siteOfFile();
 
 const item = (page, kind, name) => page.locator(`svg.diagram g.${kind}[data-name=${name}]`);
 const lit = async (page, kind, name) => (await item(page, kind, name).getAttribute('class')).split(' ').includes('active');

@@ -1,18 +1,11 @@
 // The menus and the keys: what each menu holds and how the bar and its
 // menus answer keys and mouse, the context menus, the keys of the lists
 // and the lower panel's tabs, and the value and message boxes' keys.
-import { after, before, test } from 'node:test';
+import { test } from 'node:test';
 import assert from 'node:assert/strict';
-import { closeBox, compiled, eventually, freshPage, menu, register, startSite, typeProgram } from './harness.mjs';
+import { closeBox, compiled, eventually, freshPage, menu, register, siteOfFile, typeProgram } from './harness.mjs';
 
-let site;
-
-before(async () => {
-  site = await startSite();
-});
-after(async () => {
-  await site?.close();
-});
+const site = siteOfFile();
 
 const bar = (page) => page.getByRole('menubar');
 const top = (page, name) => bar(page).getByRole('menuitem', { name });

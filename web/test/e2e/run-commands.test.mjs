@@ -2,20 +2,13 @@
 // end, the commands' keys, buttons and menu items, their greying, a key
 // held back by a box, the tracking level and its tempo, manual control,
 // and the console a running program reads.
-import { after, before, test } from 'node:test';
+import { test } from 'node:test';
 import assert from 'node:assert/strict';
 import {
-  closeBox, compiled, freshPage, openExample, openMenu, register, shownCycle, shownEditor, shownLines, startSite, typeProgram,
+  closeBox, compiled, freshPage, openExample, openMenu, register, shownCycle, shownEditor, shownLines, siteOfFile, typeProgram,
 } from './harness.mjs';
 
-let site;
-
-before(async () => {
-  site = await startSite();
-});
-after(async () => {
-  await site?.close();
-});
+const site = siteOfFile();
 
 const running = (page) => page.waitForFunction(() => document.body.classList.contains('running'));
 const stopped = (page) => page.waitForFunction(() => !document.body.classList.contains('running'));

@@ -1,18 +1,11 @@
 // What stops a run: the stop conditions dialog and the conditions it
 // writes, a watched word that changes, breakpoints on a program's lines and
 // on an instruction's cycles, and the greying of "Punkt zatrzymania".
-import { after, before, test } from 'node:test';
+import { test } from 'node:test';
 import assert from 'node:assert/strict';
-import { closeBox, compiled, eventually, freshPage, menu, openExample, openMenu, register, shownCycle, shownEditor, shownLines, startSite, typeProgram } from './harness.mjs';
+import { closeBox, compiled, eventually, freshPage, menu, openExample, openMenu, register, shownCycle, shownEditor, shownLines, siteOfFile, typeProgram } from './harness.mjs';
 
-let site;
-
-before(async () => {
-  site = await startSite();
-});
-after(async () => {
-  await site?.close();
-});
+const site = siteOfFile();
 
 async function openConditions(page) {
   await (await openMenu(page, 'Wykonaj')).getByRole('menuitem', { name: 'Warunki zatrzymania...' }).click();

@@ -1,18 +1,11 @@
 // The timing diagram: its cycles, lanes and instructions as a program is
 // stepped, the registers chosen for it, a click back to a cycle, and what
 // it is saved as.
-import { after, before, test } from 'node:test';
+import { test } from 'node:test';
 import assert from 'node:assert/strict';
-import { bytesOf, closeBox, compiled, eventually, freshPage, menu, openExample, shownCycle, startSite } from './harness.mjs';
+import { bytesOf, closeBox, compiled, eventually, freshPage, menu, openExample, shownCycle, siteOfFile } from './harness.mjs';
 
-let site;
-
-before(async () => {
-  site = await startSite();
-});
-after(async () => {
-  await site?.close();
-});
+const site = siteOfFile();
 
 const numbers = (page) => page.locator('svg.timing text.number').allTextContents();
 const cycles = (n) => Array.from({ length: n }, (_, k) => String(k + 1));
