@@ -151,6 +151,8 @@ TEST(FileKinds, OnlyAProgramsExtensionOpensAProgramEditor) {
   EXPECT_EQ(FileKindOf("SUMA.PRG"), TFileKind::Program);
   EXPECT_EQ(FileKindOf("/dom/anna/lab.1/suma.Prg"), TFileKind::Program);
   EXPECT_EQ(FileKindOf(".prg"), TFileKind::Program);
+  // Only the last dot begins the extension.
+  EXPECT_EQ(FileKindOf("suma.v2.prg"), TFileKind::Program);
   // A list is opened as a text: only "Ładuj listę rozkazów" replaces the machine.
   EXPECT_EQ(FileKindOf("pelt.lst"), TFileKind::Instruction);
   EXPECT_EQ(FileKindOf("dod.rzk"), TFileKind::Instruction);

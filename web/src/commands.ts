@@ -1,7 +1,8 @@
 // The page's commands as the engine's command table gives them: the tool
 // bars' buttons, the menu bar and the keys, each greyed as the table says.
+import { menuBarOf } from './command-menus';
 import { boxOpen } from './dialogs';
-import { buildMenuBar, type MenuItem } from './menu';
+import { buildMenuBar } from './menu';
 import type { Page } from './page';
 import type { CommandName, CommandRow, Enabled, PageCommands } from './protocol';
 
@@ -14,7 +15,6 @@ export type CommandActions = Partial<Record<CommandName, () => void>>;
 // command none.
 const editorKeys: Partial<Record<CommandName, string>> = { compile: 'Ctrl+F9' };
 
-const withoutMnemonic = (text: string) => text.replace('&', '');
 // A command's button: "command-step-back" for "stepBack".
 const buttonId = (name: CommandName) => `command-${name.replace(/[A-Z]/g, (c) => `-${c.toLowerCase()}`)}`;
 
@@ -46,22 +46,11 @@ export class Commands {
     }
   }
 
-  // The menu bar in the table's order: a submenu where its first entry
-  // stands, a menu without an entry the page has left out.
+  // The menu bar in the table's order.
   buildMenus(bar: HTMLElement): void {
-    const menus = this.table.menus.map(({ menu, text }) => ({ menu, label: withoutMnemonic(text), items: [] as MenuItem[] }));
-    for (const row of this.rows) {
-      const menu = menus.find((m) => m.menu === row.menu);
-      if (!menu) continue;
-      const parent = menus.find((m) => row.menu.startsWith(`${m.menu}/`));
-      if (parent && menu.items.length === 0) parent.items.push({ label: menu.label, items: menu.items });
-      const item: MenuItem = { label: withoutMnemonic(row.menuText), act: () => this.perform(row), enabled: () => this.enabled(row.name), separator: row.separator };
-      if (row.key) item.key = row.key;
-      menu.items.push(item);
-    }
     buildMenuBar(
       bar,
-      menus.filter((m) => !m.menu.includes('/') && m.items.length > 0),
+      menuBarOf(this.table.menus, this.rows, (row) => ({ act: () => this.perform(row), enabled: () => this.enabled(row.name) })),
     );
   }
 

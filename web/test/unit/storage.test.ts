@@ -37,11 +37,12 @@ test('storage that is damaged, foreign or full loses nothing of the page', () =>
   const partial = new Storage(memoryStore({ 'dorum.work': '{"documents":[{"name":"a.prg","text":"STP","kind":"x"},7],"current":9}' }));
   assert.deepEqual(partial.load(), { documents: [{ kind: 'program', name: 'a.prg', text: 'STP', encoding: 'cp1250', lineEnd: 'crlf' }], current: 0 });
   // Work kept before encodings were stored by name keeps its encoding; a
-  // name the page does not know is read as a new file's.
-  const older = new Storage(memoryStore({ 'dorum.work': '{"documents":[{"name":"a.prg","text":"STP","encoding":3,"lineEnd":1},{"name":"b.prg","text":"","encoding":"koi8","lineEnd":9}]}' }));
+  // name the page does not know, or a number no name has, is read as a new
+  // file's.
+  const older = new Storage(memoryStore({ 'dorum.work': '{"documents":[{"name":"a.prg","text":"STP","encoding":3,"lineEnd":1},{"name":"b.prg","text":"","encoding":"koi8","lineEnd":9},{"name":"c.prg","text":"","encoding":-1,"lineEnd":-1}]}' }));
   assert.deepEqual(
     older.load().documents.map((d) => [d.encoding, d.lineEnd]),
-    [['utf16le', 'lf'], ['cp1250', 'crlf']],
+    [['utf16le', 'lf'], ['cp1250', 'crlf'], ['cp1250', 'crlf']],
   );
   const full = new Storage({
     getItem: () => null,
