@@ -26,7 +26,7 @@ if [ "${1:-}" = "--speed" ]; then
 fi
 if [ "${1:-}" = "--test" ]; then
   npm test --silent
-  exec node --test test/e2e/
+  exec node --test --test-timeout=600000 test/e2e/
 fi
 echo "Maszyna Dorum: http://127.0.0.1:$port/"
 cd "$root/build/web"
