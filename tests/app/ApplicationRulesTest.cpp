@@ -255,6 +255,17 @@ TEST_F(EngineRules, AListIsSavedOverTheFileItCameFrom) {
   EXPECT_EQ(engine.SaveList(), lineFeedsOnly);
 }
 
+// A file refused before anything was read from it leaves the list saved
+// over the file it did come from.
+TEST_F(EngineRules, AListFileThatIsNoTextLeavesTheListSavedWhereItWas) {
+  const std::string bytes = test::FileBytes(std::string(DORUM_EXAMPLES_DIR) + "/pelt/pelt.lst");
+  ASSERT_TRUE(engine.LoadList("moja.lst", bytes).Ok);
+  const std::string noText("[Rozkazy]\0\r\n", 12);
+  EXPECT_FALSE(engine.LoadList("zla.lst", noText).Ok);
+  EXPECT_EQ(engine.SaveList(), bytes);
+  EXPECT_EQ(test::FileBytes(folder.FilePath("zla.lst")), noText);
+}
+
 // The default machine comes from no file: saving its list afterwards writes
 // a list file of its own, not over the list it replaced.
 TEST_F(EngineRules, TheDefaultMachinesListIsNotSavedOverTheOneItReplaced) {

@@ -6,6 +6,7 @@
 #include <sstream>
 #include <utility>
 
+#include "common/ProfileFile.h"
 #include "common/Strings.h"
 #include "common/Texts.h"
 #include "control/CommentFilter.h"
@@ -354,6 +355,9 @@ TOutcome TApplication::LoadList(const std::string& name, std::string_view bytes)
 TOutcome TApplication::LoadListFile(const std::string& path) {
   (void)Admit(TCommandId::LoadList);
   return Renaming([&] {
+    // A file that is no text changes nothing: the list is saved, as before,
+    // where it was; one the loader stopped in is the file's as far as it went.
+    (void)TProfileFile::Load(path);
     listPath_ = path;
     session_.LoadList(path);
   });

@@ -243,6 +243,14 @@ test('the work and the list, with its name and its changes, survive a reload; a 
   await page.keyboard.press('Control+F3');
   await (await chooser).setFiles({ name: 'inna.txt', mimeType: 'text/plain', buffer: first.bytes });
   assert.equal(await eventually(async () => (await saveList()).offered, 'inna.txt'), 'inna.txt');
+  // A file the engine refuses as a list leaves the list and its name.
+  const refused = new Promise((resolve) => page.choosers.push(resolve));
+  await page.keyboard.press('Control+F3');
+  await (await refused).setFiles({ name: 'zla.lst', mimeType: 'text/plain', buffer: Buffer.from('[Rozkazy]\0\r\n', 'latin1') });
+  assert.equal((await closeBox(page)).role, 'alertdialog');
+  const kept = await saveList();
+  assert.equal(kept.offered, 'inna.txt');
+  assert.deepEqual(kept.bytes, first.bytes);
   // "Otwórz" of a list opens its text as an instruction's, as on the desktop:
   // the machine and its list's name stay.
   await uploadFile(page, 'KOPIA.LST', first.bytes);
