@@ -18,14 +18,24 @@ seeds() {  # target -> seed files
   esac
 }
 
-for target in instruction assembler listfile runoptions; do
-  corpus="build/fuzz/corpus/$target"
+# One target on each of the machine's two cores at a time.
+fuzz() {
+  local target=$1
+  local corpus="build/fuzz/corpus/$target"
   mkdir -p "$corpus"
   for seed in $(seeds "$target"); do cp "$seed" "$corpus/seed-${seed//\//_}"; done
-  echo "== fuzz_$target for $seconds s"
   "build/fuzz/fuzz/fuzz_$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
     -print_final_stats=1 -artifact_prefix="build/fuzz/crash-$target-" "$corpus" \
     >"build/fuzz/$target.log" 2>&1 || true
+}
+
+targets=(instruction assembler listfile runoptions)
+for ((k = 0; k < ${#targets[@]}; k += 2)); do
+  for target in "${targets[@]:k:2}"; do fuzz "$target" & done
+  wait
+done
+for target in "${targets[@]}"; do
+  echo "== fuzz_$target for $seconds s"
   grep -E "^stat::|ERROR|SUMMARY|Done [0-9]+ runs" "build/fuzz/$target.log" || true
   if ls build/fuzz/crash-"$target"-* >/dev/null 2>&1; then
     echo "fuzz_$target found a failure:" build/fuzz/crash-"$target"-*
