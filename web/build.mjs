@@ -3,7 +3,8 @@
 import { build } from 'esbuild';
 import { createHash } from 'node:crypto';
 import { cpSync, mkdirSync, readdirSync, readFileSync, writeFileSync, existsSync } from 'node:fs';
-import { dirname, join, resolve } from 'node:path';
+import { createRequire } from 'node:module';
+import { basename, dirname, join, resolve } from 'node:path';
 import { fileURLToPath } from 'node:url';
 
 const here = dirname(fileURLToPath(import.meta.url));
@@ -11,27 +12,22 @@ const root = resolve(here, '..');
 const out = resolve(process.env.WEB_OUT ?? join(root, 'build/web'));
 const engine = resolve(process.env.ENGINE_JS ?? join(root, 'build/wasm/web/engine/engine.js'));
 
-// The examples' folders and the machines they belong to, as the desktop's
-// "Przykłady" menu names them.
-const folders = [
-  ['dorum', 'Dorum'],
-  ['dorum-plus', 'Dorum+'],
-  ['pelt', 'Pelt'],
-  ['ombra', 'Ombra'],
-];
-
-function copyExamples() {
+// The examples, as the engine sets them out from the files of each folder,
+// each program with its machine's list; the page's index lists them.
+function copyExamples(module) {
   const examples = [];
-  for (const [folder, machine] of folders) {
+  mkdirSync(join(out, 'examples'), { recursive: true });
+  const filesOf = (folder) => {
     const source = join(root, 'examples', folder);
-    if (!existsSync(source)) continue;
-    const files = readdirSync(source).sort();
-    const list = files.find((f) => f.endsWith('.lst'));
-    for (const file of files.filter((f) => f.endsWith('.prg')))
-      examples.push({ machine, file, path: `${folder}/${file}`, ...(list ? { list: `${folder}/${list}` } : {}) });
-    mkdirSync(join(out, 'examples', folder), { recursive: true });
-    for (const file of files.filter((f) => f.endsWith('.prg') || f.endsWith('.lst')))
-      cpSync(join(source, file), join(out, 'examples', folder, file));
+    if (!existsSync(source)) return [];
+    return readdirSync(source, { withFileTypes: true }).filter((f) => f.isFile()).map((f) => f.name);
+  };
+  for (const { machine, list, programs } of module.Engine.exampleSets(filesOf)) {
+    for (const path of [list, ...programs].filter(Boolean)) {
+      mkdirSync(dirname(join(out, 'examples', path)), { recursive: true });
+      cpSync(join(root, 'examples', path), join(out, 'examples', path));
+    }
+    for (const path of programs) examples.push({ machine, file: basename(path), path, ...(list ? { list } : {}) });
   }
   writeFileSync(join(out, 'examples/examples.json'), JSON.stringify(examples, null, 1));
 }
@@ -98,7 +94,7 @@ cpSync(join(here, 'bench.html'), join(out, 'bench.html'));
 cpSync(join(here, 'style.css'), join(out, 'style.css'));
 cpSync(join(root, 'data/maszyna-dorum.svg'), join(out, 'favicon.svg'));
 cpSync(engine, join(out, 'engine.js'));
-copyExamples();
+copyExamples(await createRequire(import.meta.url)(engine)());
 copyHelp();
 await buildServiceWorker();
 console.log(`The page is in ${out}`);

@@ -3,24 +3,11 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <array>
+#include <string>
+
+#include "app/Examples.h"
 
 namespace dorum::gui {
-
-namespace {
-
-struct TFolder {
-  const char* Name;
-  const char16_t* Machine;
-};
-constexpr std::array<TFolder, 4> kFolders = {{
-    {"dorum", u"Dorum"},
-    {"dorum-plus", u"Dorum+"},
-    {"pelt", u"Pelt"},
-    {"ombra", u"Ombra"},
-}};
-
-}  // namespace
 
 QString ExamplesFolderBeside(const QString& programFolder) {
   const QDir program(programFolder);
@@ -60,16 +47,20 @@ std::vector<TExampleSet> ExampleSets(const QString& folder) {
   std::vector<TExampleSet> sets;
   if (folder.isEmpty()) return sets;
   const QDir root(folder);
-  for (const TFolder& f : kFolders) {
-    const QDir dir(root.filePath(QString::fromLatin1(f.Name)));
-    if (!dir.exists()) continue;
-    TExampleSet set;
-    set.Machine = QString::fromUtf16(f.Machine);
-    const QStringList lists = dir.entryList({QStringLiteral("*.lst")}, QDir::Files, QDir::Name);
-    if (!lists.isEmpty()) set.ListFile = dir.filePath(lists.front());
-    for (const QString& program : dir.entryList({QStringLiteral("*.prg")}, QDir::Files, QDir::Name))
-      set.Programs.append(dir.filePath(program));
-    if (!set.Programs.isEmpty()) sets.push_back(set);
+  const auto filesOf = [&root](std::string_view name) {
+    std::vector<std::string> files;
+    const QDir dir(
+        root.filePath(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()))));
+    for (const QString& file : dir.entryList(QDir::Files)) files.push_back(file.toStdString());
+    return files;
+  };
+  const auto path = [&root](const std::string& file) {
+    return file.empty() ? QString() : root.filePath(QString::fromStdString(file));
+  };
+  for (const dorum::TExampleSet& found : dorum::ExampleSets(filesOf)) {
+    TExampleSet set{QString::fromStdString(found.Machine), path(found.ListFile), {}};
+    for (const std::string& program : found.Programs) set.Programs.append(path(program));
+    sets.push_back(set);
   }
   return sets;
 }

@@ -129,13 +129,15 @@ void TFormCommandEditor::CreateActions() {
     memo_->AddOwnCommand(action);
     return action;
   };
-  ActionFind = add(QStringLiteral("Znajdź"), QKeySequence(Qt::CTRL | Qt::Key_F), "ActionFind",
+  // The same keys as the commands of the table these stand for.
+  const auto key = [](TCommandId id) { return QKeySequence(Q(ShownKey(CommandRow(id)))); };
+  ActionFind = add(QStringLiteral("Znajdź"), key(TCommandId::SearchFind), "ActionFind",
                    &TFormCommandEditor::ShowFindDialog);
-  ActionReplace = add(QStringLiteral("Zamień"), QKeySequence(Qt::CTRL | Qt::Key_H), "ActionReplace",
+  ActionReplace = add(QStringLiteral("Zamień"), key(TCommandId::SearchReplace), "ActionReplace",
                       &TFormCommandEditor::ShowReplaceDialog);
-  ActionCompile = add(QStringLiteral("Kompiluj"), QKeySequence(Qt::CTRL | Qt::Key_F9),
-                      "ActionCompile", &TFormCommandEditor::Compile);
-  ActionSave = add(QStringLiteral("Zapisz"), QKeySequence(Qt::Key_F2), "ActionSave",
+  ActionCompile = add(QStringLiteral("Kompiluj"), key(TCommandId::Compile), "ActionCompile",
+                      &TFormCommandEditor::Compile);
+  ActionSave = add(QStringLiteral("Zapisz"), key(TCommandId::FileSave), "ActionSave",
                    [this] { (void)Save(false); });
 }
 

@@ -560,22 +560,21 @@ void TFormMain::BuildToolBar() {
   const struct {
     std::optional<TActionId> Action;  // none: a separator
     const char* Icon;
-    const char* Key;  // the key to name when the action holds none itself
   } buttons[] = {
-      {TActionId::NewProgram, "nowy-program", nullptr},
-      {TActionId::FileOpen, "otworz", nullptr},
-      {TActionId::FileSave, "zapisz", nullptr},
-      {TActionId::Compile, "kompiluj", "Ctrl+F9"},
-      {std::nullopt, nullptr, nullptr},
-      {TActionId::RunCycle, "takt", nullptr},
-      {TActionId::RunInstruction, "rozkaz", nullptr},
-      {TActionId::RunProject, "program", nullptr},
-      {TActionId::RunToCursor, "do-kursora", nullptr},
-      {TActionId::Abort, "przerwij", nullptr},
-      {TActionId::Reset, "reset", nullptr},
-      {std::nullopt, nullptr, nullptr},
-      {TActionId::StepBackCycle, "cofnij-takt", nullptr},
-      {TActionId::StepBackInstruction, "cofnij-rozkaz", nullptr},
+      {TActionId::NewProgram, "nowy-program"},
+      {TActionId::FileOpen, "otworz"},
+      {TActionId::FileSave, "zapisz"},
+      {TActionId::Compile, "kompiluj"},
+      {std::nullopt, nullptr},
+      {TActionId::RunCycle, "takt"},
+      {TActionId::RunInstruction, "rozkaz"},
+      {TActionId::RunProject, "program"},
+      {TActionId::RunToCursor, "do-kursora"},
+      {TActionId::Abort, "przerwij"},
+      {TActionId::Reset, "reset"},
+      {std::nullopt, nullptr},
+      {TActionId::StepBackCycle, "cofnij-takt"},
+      {TActionId::StepBackInstruction, "cofnij-rozkaz"},
   };
   QToolBar* tools = addToolBar(QStringLiteral("Narzędzia"));
   tools->setObjectName(QStringLiteral("ToolBar"));
@@ -589,9 +588,9 @@ void TFormMain::BuildToolBar() {
     }
     QAction* action = Action(*b.Action);
     action->setIcon(QIcon(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(b.Icon))));
-    const QString name = Q(ButtonText(CommandRow(*b.Action)));
-    const QString key = b.Key != nullptr ? QString::fromLatin1(b.Key)
-                                         : action->shortcut().toString(QKeySequence::NativeText);
+    const TCommandRow& row = CommandRow(*b.Action);
+    const QString name = Q(ButtonText(row));
+    const QString key = Q(ShownKey(row));
     action->setToolTip(key.isEmpty() ? name : QStringLiteral("%1 (%2)").arg(name, key));
     tools->addAction(action);
     tools->widgetForAction(action)->setAccessibleName(name);

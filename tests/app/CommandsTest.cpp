@@ -31,8 +31,12 @@ TEST(CommandTable, NamesAndKeysAreEachGivenOnce) {
       EXPECT_TRUE(pageNames.insert(row.PageName).second) << row.PageName;
       EXPECT_EQ(CommandNamed(row.PageName), &row);
     }
-    if (!row.Key.empty()) {
-      EXPECT_TRUE(keys.insert(row.Key).second) << row.Key;
+    // An editor's key gives its command in an editor only, yet no other
+    // command may take it elsewhere.
+    for (const std::string_view key : {row.Key, row.EditorKey}) {
+      if (!key.empty()) {
+        EXPECT_TRUE(keys.insert(key).second) << key;
+      }
     }
   }
   EXPECT_EQ(CommandNamed(""), nullptr);
@@ -48,6 +52,10 @@ TEST(CommandTable, TheRunCommandsRowsAsBothEditionsShowThem) {
   EXPECT_EQ(CommandRow(TCommandId::RunProject).Key, "F9");
   EXPECT_EQ(CommandRow(TCommandId::RunInstruction).Key, "F8");
   EXPECT_EQ(CommandRow(TCommandId::RunToCursor).Key, "F4");
+  // "Kompiluj" has its key in the editors alone; tool tips name it all the same.
+  EXPECT_EQ(ShownKey(CommandRow(TCommandId::Compile)), "Ctrl+F9");
+  EXPECT_EQ(CommandRow(TCommandId::Compile).Key, "");
+  EXPECT_EQ(ShownKey(cycle), "F7");
   EXPECT_EQ(CommandRow(TCommandId::Reset).Key, "Ctrl+F2");
   EXPECT_EQ(CommandRow(TCommandId::StepBackCycle).Key, "Shift+F7");
   EXPECT_EQ(CommandRow(TCommandId::StepBackInstruction).Key, "Shift+F8");

@@ -11,6 +11,7 @@
 
 #include "Yardstick.h"
 #include "app/Application.h"
+#include "app/Examples.h"
 #include "app/WireNames.h"
 #include "common/Strings.h"
 #include "common/Texts.h"
@@ -395,7 +396,7 @@ class TPageEngine {
                                       {"separator", val(row.Place == TMenuPlace::AfterSeparator)},
                                       {"menuText", Text(row.MenuText)},
                                       {"button", Text(ButtonText(row))},
-                                      {"key", Text(row.Key)}}));
+                                      {"key", Text(ShownKey(row))}}));
     }
     const auto menu = [](const TMenuRow& m) {
       return Object({{"menu", Text(m.Menu)}, {"text", Text(m.Text)}});
@@ -407,6 +408,20 @@ class TPageEngine {
                    {"menus", Array(MenuBar(), menu)},
                    {"tempos", Array(kTempos, tempo)},
                    {"defaultTempo", val(kDefaultTempo)}});
+  }
+
+  // The sets of bundled examples, from the names of the files of each
+  // folder, which the caller lists.
+  static val ExampleSets(val filesOf) {
+    const auto listing = [&filesOf](std::string_view folder) {
+      return emscripten::vecFromJSArray<std::string>(filesOf(Text(folder)));
+    };
+    const auto set = [](const dorum::TExampleSet& s) {
+      return Object({{"machine", Text(s.Machine)},
+                     {"list", Text(s.ListFile)},
+                     {"programs", Array(s.Programs, Text)}});
+    };
+    return Array(dorum::ExampleSets(listing), set);
   }
 
   // The names each enumeration crosses under.
@@ -552,6 +567,7 @@ EMSCRIPTEN_BINDINGS(dorum_engine) {
       .class_function("layout", &TPageEngine::Layout)
       .class_function("commands", &TPageEngine::Commands)
       .class_function("enumNames", &TPageEngine::EnumNames)
+      .class_function("exampleSets", &TPageEngine::ExampleSets)
       .function("view", &TPageEngine::View);
 }
 

@@ -11,10 +11,6 @@ import type { CommandName, CommandRow, Enabled, PageCommands } from './protocol'
 // none here.
 export type CommandActions = Partial<Record<CommandName, () => void>>;
 
-// The editor's own key, as on the desktop, where the table gives the
-// command none.
-const editorKeys: Partial<Record<CommandName, string>> = { compile: 'Ctrl+F9' };
-
 // A command's button: "command-step-back" for "stepBack".
 const buttonId = (name: CommandName) => `command-${name.replace(/[A-Z]/g, (c) => `-${c.toLowerCase()}`)}`;
 
@@ -36,7 +32,7 @@ export class Commands {
       const button = document.createElement('button');
       button.id = buttonId(name);
       button.textContent = row.button;
-      const key = this.keyOf(row);
+      const key = row.key;
       if (key) {
         button.title = `${row.button} (${key})`;
         button.setAttribute('aria-keyshortcuts', key.replace('Ctrl', 'Control'));
@@ -61,7 +57,7 @@ export class Commands {
       (event) => {
         if (boxOpen()) return;
         const name = keyName(event);
-        const row = this.rows.find((r) => this.keyOf(r) === name);
+        const row = this.rows.find((r) => r.key === name);
         if (!row) return;
         event.preventDefault();
         this.perform(row);
@@ -91,10 +87,6 @@ export class Commands {
     const row = this.rows.find((r) => r.name === name);
     if (!row) throw new Error(`no command ${name}`);
     return row;
-  }
-
-  private keyOf(row: CommandRow): string {
-    return row.key || (editorKeys[row.name] ?? '');
   }
 }
 

@@ -8,6 +8,7 @@ import type {
   DisplayMode,
   EncodedText,
   Encoding,
+  ExampleSet,
   FileKind,
   InstructionEntry,
   LayoutItem,
@@ -91,6 +92,7 @@ export interface EngineModule {
     saveQuestion(text: string, encoding: Encoding, name: string): string;
     commands(): PageCommands;
     enumNames(): Record<string, string[]>;
+    exampleSets(filesOf: (folder: string) => string[]): ExampleSet[];
     speed(cycles: number): number;
     question(which: string, name: string): string;
     searchMessage(which: string): string;

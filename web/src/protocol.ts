@@ -57,6 +57,14 @@ export interface PageCommands {
   defaultTempo: number;
 }
 
+// The bundled examples of one machine: its list ('' for the default
+// machine) and its programs, named "folder/file".
+export interface ExampleSet {
+  machine: string;
+  list: string;
+  programs: string[];
+}
+
 // What a call that may fail answers: the message in the box's words, with
 // the line and column (from 1) of the word a compile stopped at.
 export interface Outcome {

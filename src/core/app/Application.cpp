@@ -6,6 +6,7 @@
 #include <sstream>
 #include <utility>
 
+#include "app/Examples.h"
 #include "common/ProfileFile.h"
 #include "common/Strings.h"
 #include "common/Texts.h"
@@ -67,14 +68,8 @@ TRunStep Going(TRunNext next, TSliceEnd end, int delayMs = 0) {
 
 }  // namespace
 
-TFileKind FileKindOf(std::string_view name) noexcept {
-  const std::string_view file = name.substr(name.find_last_of("/\\") + 1);
-  const std::size_t dot = file.find_last_of('.');
-  if (dot == std::string_view::npos) return TFileKind::Instruction;
-  std::string extension(file.substr(dot + 1));
-  for (char& c : extension)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return extension == "prg" ? TFileKind::Program : TFileKind::Instruction;
+TFileKind FileKindOf(std::string_view name) {
+  return ExtensionOf(name) == "prg" ? TFileKind::Program : TFileKind::Instruction;
 }
 
 TSliceBudget SliceBudget(int trackingLevel) noexcept {

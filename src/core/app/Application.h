@@ -128,7 +128,7 @@ struct TOpenedText {
 // list's included: a list replaces the machine only through "Ładuj listę
 // rozkazów", which asks for it by name.
 enum class TFileKind : std::uint8_t { Program, Instruction };
-[[nodiscard]] TFileKind FileKindOf(std::string_view name) noexcept;
+[[nodiscard]] TFileKind FileKindOf(std::string_view name);
 
 // How much one slice of a run may do at each tracking level: long enough
 // that the turns of the event loop cost nothing, short enough that the

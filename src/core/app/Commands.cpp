@@ -41,9 +41,8 @@ constexpr std::array kCommands = {
                 "F12", Acts, Always, Item},
     TCommandRow{ViewTiming, "ActionViewTiming", "", "Widok", "Przebiegi czasowe",
                 "Przebie&gi czasowe", "Ctrl+F12", Acts, Always, Item},
-    // The editor's own key (Ctrl+F9) holds in an editor only.
     TCommandRow{Compile, "ActionCompile", "compile", "Projekt", "Kompiluj", "&Kompiluj", "",
-                StopsRun, Editor},
+                StopsRun, Editor, None, "", "Ctrl+F9"},
     TCommandRow{SaveList, "ActionSaveList", "saveList", "Projekt", "Zapisz listę rozkazów",
                 "&Zapisz listę rozkazów", "", Acts, Always, Item},
     TCommandRow{LoadList, "ActionLoadList", "loadList", "Projekt", "Ładuj listę rozkazów",
@@ -161,6 +160,10 @@ std::span<const TMenuRow> MenuBar() noexcept {
 
 std::string_view ButtonText(const TCommandRow& row) noexcept {
   return row.ButtonText.empty() ? row.Caption : row.ButtonText;
+}
+
+std::string_view ShownKey(const TCommandRow& row) noexcept {
+  return row.Key.empty() ? row.EditorKey : row.Key;
 }
 
 }  // namespace dorum

@@ -99,6 +99,8 @@ struct TCommandRow {
   // What a tool button shows, where the caption alone would be ambiguous
   // ("Program" is a new one and a run as well).
   std::string_view ButtonText = {};
+  // The key that gives it in an editor only, where it has none of its own.
+  std::string_view EditorKey = {};
 };
 
 // A menu of the menu bar, in the bar's order; "Plik/Nowy" is the submenu
@@ -125,5 +127,7 @@ struct TCommandState {
 [[nodiscard]] std::span<const TMenuRow> MenuBar() noexcept;
 // What a tool button shows for the command.
 [[nodiscard]] std::string_view ButtonText(const TCommandRow& row) noexcept;
+// The key a tool tip names for the command: its own, else its editor's.
+[[nodiscard]] std::string_view ShownKey(const TCommandRow& row) noexcept;
 
 }  // namespace dorum

@@ -38,3 +38,12 @@ test('every enumeration crosses under the names the protocol gives, and the page
   for (const command of table.commands) if (command.menu) assert.ok(menus.has(command.menu), command.name);
   assert.ok(table.tempos.some((t) => t.milliseconds === table.defaultTempo));
 });
+
+test('the examples\' catalogue comes from the engine, each set in plain values', async () => {
+  const module = await createEngine();
+  const listing: Record<string, string[]> = { pelt: ['podprogram.prg', 'pelt.lst'], dorum: ['suma.prg'] };
+  assert.deepEqual(module.Engine.exampleSets((folder) => listing[folder] ?? []), [
+    { machine: 'Dorum', list: '', programs: ['dorum/suma.prg'] },
+    { machine: 'Pelt', list: 'pelt/pelt.lst', programs: ['pelt/podprogram.prg'] },
+  ]);
+});
