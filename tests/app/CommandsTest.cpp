@@ -259,6 +259,17 @@ TEST_F(ApplicationRun, TheHighestLevelPausesForTheTempoAndAStopCutsThePauseShort
   EXPECT_EQ(app.Tempo(), kMaxTempo);
 }
 
+// The desktop brings the machine window's controls up to date only for a
+// tempo that changed: one out of range that comes in to the tempo already
+// set is no change.
+TEST_F(ApplicationRun, ATempoBroughtInToTheOneSetIsNoChange) {
+  ASSERT_TRUE(app.SetTempo(kMaxTempo));
+  EXPECT_FALSE(app.SetTempo(kMaxTempo + 500));
+  ASSERT_TRUE(app.SetTempo(0));
+  EXPECT_FALSE(app.SetTempo(-1));
+  EXPECT_EQ(app.Tempo(), 0);
+}
+
 // The views follow each cycle; a stop asked for while they do so (the
 // desktop takes clicks there) must not wait out the tempo first.
 TEST_F(ApplicationRun, AStopAskedForWhileTheViewsFollowACycleSkipsTheTempo) {
