@@ -91,8 +91,7 @@ val ToJs(const TRunStep& step) {
 // Every name of an enumeration, for the page's check of its own list.
 template <class E>
 val Names() {
-  return Array(TWireNames<E>::Table,
-               [](const auto& entry) { return val(std::string(entry.second)); });
+  return Array(TWireNames<E>::Table, [](const auto& entry) { return Text(entry.second); });
 }
 
 // The engine behind the page: a thin class converting its values.
@@ -284,29 +283,28 @@ class TPageEngine {
         return val(set.test(static_cast<std::size_t>(option.Number)));
       });
     };
-    val result = val::object();
-    result.set("addressBits", now.AddressBits);
-    result.set("codeBits", now.CodeBits);
-    result.set("minAddressBits", kMinAddressBits);
-    result.set("maxAddressBits", kMaxAddressBits);
-    result.set("minCodeBits", kMinCodeBits);
-    result.set("maxCodeBits", kMaxCodeBits);
-    result.set("components", components(now.Components));
-    result.set("componentLabels", Array(ComponentOptions(), [](const TComponentOption& option) {
-                 return Text(option.Label);
-               }));
-    result.set("presets", Array(Presets(), [&](const TPreset& preset) {
-                 return Object(
-                     {{"name", Text(preset.Name)}, {"components", components(preset.Components)}});
-               }));
-    result.set("vectors", Array(now.Vectors, [](const TInterruptVector& vector) {
-                 return Object({{"label", val(vector.LabelName)},
-                                {"address", val(std::to_string(vector.Address))}});
-               }));
-    result.set("devices", Array(std::array{now.Ports.InputPort, now.Ports.OutputPort,
-                                           now.Ports.InputInterrupt, now.Ports.OutputInterrupt},
-                                [](int number) { return val(std::to_string(number)); }));
-    return result;
+    const auto label = [](const TComponentOption& option) { return Text(option.Label); };
+    const auto preset = [&components](const TPreset& p) {
+      return Object({{"name", Text(p.Name)}, {"components", components(p.Components)}});
+    };
+    const auto vector = [](const TInterruptVector& v) {
+      return Object({{"label", val(v.LabelName)}, {"address", val(std::to_string(v.Address))}});
+    };
+    const auto number = [](int n) { return val(std::to_string(n)); };
+    const TIOPorts& ports = now.Ports;
+    return Object({{"addressBits", val(now.AddressBits)},
+                   {"codeBits", val(now.CodeBits)},
+                   {"minAddressBits", val(kMinAddressBits)},
+                   {"maxAddressBits", val(kMaxAddressBits)},
+                   {"minCodeBits", val(kMinCodeBits)},
+                   {"maxCodeBits", val(kMaxCodeBits)},
+                   {"components", components(now.Components)},
+                   {"componentLabels", Array(ComponentOptions(), label)},
+                   {"presets", Array(Presets(), preset)},
+                   {"vectors", Array(now.Vectors, vector)},
+                   {"devices", Array(std::array{ports.InputPort, ports.OutputPort,
+                                                ports.InputInterrupt, ports.OutputInterrupt},
+                                     number)}});
   }
   val Configure(const val& chosen) {
     TMachineOptions options;
@@ -333,20 +331,17 @@ class TPageEngine {
   // lines where its cycles begin, with their breakpoints.
   val Instructions() const {
     const TInstructionList& instructions = engine_.Session().Control().Instructions();
+    const auto line = [](const TMicroCode& cycle) { return val(cycle.SourceLine); };
     val list = val::array();
     for (int code = 0; code < instructions.Count(); ++code) {
       const TInstruction& instruction = instructions.At(code);
       val breakpoints = val::array();
       for (const TMicroCode& cycle : instruction.Cycles())
         if (cycle.Breakpoint) breakpoints.call<void>("push", cycle.SourceLine);
-      val v = val::object();
-      v.set("name", instruction.Name());
-      v.set("lines",
-            Array(instruction.Source(), [](const std::string& line) { return val(line); }));
-      v.set("cycleLines", Array(instruction.Cycles(),
-                                [](const TMicroCode& cycle) { return val(cycle.SourceLine); }));
-      v.set("breakpointLines", breakpoints);
-      list.call<void>("push", v);
+      list.call<void>("push", Object({{"name", val(instruction.Name())},
+                                      {"lines", Array(instruction.Source(), Text)},
+                                      {"cycleLines", Array(instruction.Cycles(), line)},
+                                      {"breakpointLines", breakpoints}}));
     }
     return list;
   }
@@ -368,20 +363,19 @@ class TPageEngine {
   // The diagram's items, where they stand and how they are drawn.
   static val Layout() {
     return Array(DiagramItems(), [](const TDiagramItem& item) {
-      val v = val::object();
-      v.set("kind", Name(item.Kind));
-      v.set("id", item.Id);
-      v.set("x", item.Box.X);
-      v.set("y", item.Box.Y);
-      v.set("width", item.Box.Width);
-      v.set("height", item.Box.Height);
-      v.set("right", item.Direction == TSignalDirection::sdRight);
-      v.set("arrow", std::string(item.Arrow == TWireArrow::waStart  ? "start"
-                                 : item.Arrow == TWireArrow::waStop ? "stop"
-                                                                    : "none"));
-      v.set("horizontal", item.Horizontal);
-      v.set("name", std::string(item.Name));
-      return v;
+      const char* arrow = item.Arrow == TWireArrow::waStart  ? "start"
+                          : item.Arrow == TWireArrow::waStop ? "stop"
+                                                             : "none";
+      return Object({{"kind", val(Name(item.Kind))},
+                     {"id", val(item.Id)},
+                     {"x", val(item.Box.X)},
+                     {"y", val(item.Box.Y)},
+                     {"width", val(item.Box.Width)},
+                     {"height", val(item.Box.Height)},
+                     {"right", val(item.Direction == TSignalDirection::sdRight)},
+                     {"arrow", Text(arrow)},
+                     {"horizontal", val(item.Horizontal)},
+                     {"name", Text(item.Name)}});
     });
   }
 
@@ -426,17 +420,15 @@ class TPageEngine {
 
   // The names each enumeration crosses under.
   static val EnumNames() {
-    val names = val::object();
-    names.set("runCommand", Names<TRunCommand>());
-    names.set("encoding", Names<TTextEncoding>());
-    names.set("lineEnd", Names<TLineEnd>());
-    names.set("displayMode", Names<TDisplayMode>());
-    names.set("wordKind", Names<TWordKind>());
-    names.set("boxKind", Names<TBoxKind>());
-    names.set("itemKind", Names<TItemKind>());
-    names.set("laneKind", Names<TLaneKind>());
-    names.set("fileKind", Names<TFileKind>());
-    return names;
+    return Object({{"runCommand", Names<TRunCommand>()},
+                   {"encoding", Names<TTextEncoding>()},
+                   {"lineEnd", Names<TLineEnd>()},
+                   {"displayMode", Names<TDisplayMode>()},
+                   {"wordKind", Names<TWordKind>()},
+                   {"boxKind", Names<TBoxKind>()},
+                   {"itemKind", Names<TItemKind>()},
+                   {"laneKind", Names<TLaneKind>()},
+                   {"fileKind", Names<TFileKind>()}});
   }
 
   // What the page shows now: every item of the diagram in the layout's
@@ -456,18 +448,19 @@ class TPageEngine {
     for (int address = std::max(firstRow, 0); address < std::min(firstRow + rows, size); ++address)
       memory.call<void>("push", MemoryRowText(machine, address));
     const TController& control = session.Control();
-    val view = val::object();
-    view.set("items", items);
-    view.set("memory", memory);
-    view.set("memorySize", size);
-    view.set("running", engine_.Running());
-    view.set("currentLine", engine_.CurrentLine());
-    view.set("shownInstruction", control.ShownInstruction());
-    view.set("shownCycleLine", control.ShownCycleLine());
-    view.set("cycles", static_cast<double>(control.CyclesSinceReset()));
-    view.set("manualControl", control.ManualControl());
-    view.set("trackingLevel", control.TrackingLevel());
-    view.set("interruptButtons", machine.InterruptButtonsVisible());
+    val view = Object({{"items", items},
+                       {"memory", memory},
+                       {"memorySize", val(size)},
+                       {"running", val(engine_.Running())},
+                       {"currentLine", val(engine_.CurrentLine())},
+                       {"shownInstruction", val(control.ShownInstruction())},
+                       {"shownCycleLine", val(control.ShownCycleLine())},
+                       {"cycles", val(static_cast<double>(control.CyclesSinceReset()))},
+                       {"manualControl", val(control.ManualControl())},
+                       {"trackingLevel", val(control.TrackingLevel())},
+                       {"interruptButtons", val(machine.InterruptButtonsVisible())},
+                       {"output", val(machine.Console().OutputText())},
+                       {"input", val(machine.Console().InputText())}});
     // Each command the page has, greyed as the desktop greys it.
     val enabled = val::object();
     const TCommandState state = engine_.CommandState();
@@ -482,8 +475,6 @@ class TPageEngine {
       watches.call<void>("push", Object({{"name", val(watchList.NameText(k))},
                                          {"content", val(watchList.ContentText(k, machine))}}));
     view.set("watches", watches);
-    view.set("output", machine.Console().OutputText());
-    view.set("input", machine.Console().InputText());
     return view;
   }
 
@@ -495,11 +486,9 @@ class TPageEngine {
     return StopConditions();
   }
   static val Ask(const TValueQuestion& question) {
-    val ask = val::object();
-    ask.set("title", question.Title);
-    ask.set("label", question.Label);
-    ask.set("value", question.Value);
-    return ask;
+    return Object({{"title", val(question.Title)},
+                   {"label", val(question.Label)},
+                   {"value", val(question.Value)}});
   }
 
   TApplication engine_;
