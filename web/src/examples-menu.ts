@@ -19,7 +19,7 @@ async function openExample(page: Page, files: Files, example: Example): Promise<
   const answer = question ? await askYesNoCancel(question) : 'yes';
   if (answer === 'cancel') return;
   if (answer === 'yes' && !(await useExampleMachine(page, files, example, name))) return;
-  await files.openBytes({ name: example.file, bytes: await fetchBytes(`examples/${example.path}`) });
+  await files.openBytes({ name: example.file, bytes: await fetchBytes(`examples/${example.path}`) }, false);
 }
 
 async function useExampleMachine(page: Page, files: Files, example: Example, name: string): Promise<boolean> {

@@ -38,13 +38,15 @@ export class Files {
 
   // Opens a file's bytes in the editor its name calls for (a list, too,
   // opens as a text: only "Ładuj listę rozkazów" replaces the machine); a
-  // file the engine refuses opens nothing.
-  async openBytes(file: PickedFile): Promise<boolean> {
+  // file the engine refuses opens nothing. An example opens as a copy,
+  // not `named`: its first save asks where.
+  async openBytes(file: PickedFile, named = true): Promise<boolean> {
     const { engine, documents } = this.page;
     const kind = await engine.call({ kind: 'fileKind', name: file.name });
     const opened = await engine.call({ kind: 'openText', name: file.name, bytes: file.bytes });
     if (!(await showOutcome(opened))) return false;
-    documents.open({ kind, name: file.name, text: opened.text, encoding: opened.encoding, lineEnd: opened.lineEnd }, file.handle);
+    const { text, encoding, lineEnd } = opened;
+    documents.open({ kind, name: file.name, text, encoding, lineEnd, ...(named ? { named } : {}) }, file.handle);
     return true;
   }
 
@@ -86,10 +88,11 @@ export class Files {
     const encoded = await engine.call({ kind: 'encodeText', text: work.text, encoding, lineEnd: work.lineEnd });
     if (!(await showOutcome(encoded))) return false;
     try {
-      const saved = await saveFile(work.name, encoded.bytes, document.handle, ask, chooseName);
+      const saved = await saveFile(work.name, encoded.bytes, document.handle, ask || !work.named, chooseName);
       if (!saved) return false;
       work.encoding = encoding;
       work.modified = false;
+      work.named = true;
       document.handle = saved.handle;
       document.rename(saved.name);
       documents.save();

@@ -13,6 +13,9 @@ export interface DocumentWork {
   lineEnd: LineEnd;
   breakpoints?: number[]; // a program's, lines from 1
   modified?: boolean; // changed since it was opened or saved
+  // Its name is one the student gave: opened from a file or saved under it.
+  // A new document or an example's copy asks for a name when first saved.
+  named?: boolean;
 }
 
 export interface Work {
@@ -48,6 +51,7 @@ function documentOf(value: unknown): DocumentWork | null {
     encoding: storedName(wireNames.encoding, d.encoding),
     lineEnd: storedName(wireNames.lineEnd, d.lineEnd),
     ...(d.modified === true ? { modified: true } : {}),
+    ...(d.named === true ? { named: true } : {}),
     ...(Array.isArray(d.breakpoints) ? { breakpoints: d.breakpoints.filter((line): line is number => Number.isInteger(line) && line >= 1) } : {}),
   };
 }

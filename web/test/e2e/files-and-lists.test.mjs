@@ -97,6 +97,25 @@ test('files are read and saved back byte for byte in their encodings and line en
   assert.equal((await download).suggestedFilename(), 'moj program.prg');
   await page.getByRole('tab', { name: 'moj program.prg', selected: true }).waitFor();
 
+  // A new document's first F2 asks for a name too: Escape saves nothing,
+  // and once named, F2 saves under that name without asking.
+  await page.getByRole('button', { name: 'Nowy program' }).click();
+  await shownEditor(page).locator('.cm-content').pressSequentially('STP\n');
+  await page.keyboard.press('F2');
+  assert.equal(await name.locator('input').inputValue(), 'program.prg');
+  await page.keyboard.press('Escape');
+  await name.waitFor({ state: 'detached' });
+  const named = page.waitForEvent('download');
+  await page.keyboard.press('F2');
+  await name.locator('input').fill('drugi');
+  await name.getByRole('button', { name: 'OK' }).click();
+  assert.equal((await named).suggestedFilename(), 'drugi.prg');
+  await page.reload();
+  await page.waitForSelector('body.ready');
+  await shownDocument(page, 'drugi.prg');
+  assert.equal((await downloadSaved(page)).name, 'drugi.prg');
+  assert.equal(await page.locator('.box').count(), 0);
+
   const tabs = await fileTabs(page).count();
   await uploadFile(page, 'zly.prg', Buffer.from('STP\0\r\n', 'latin1'));
   const box = await closeBox(page);
@@ -318,6 +337,12 @@ test('an example asks before its list replaces one the student changed, by an in
   await page.getByRole('menuitem', { name: 'Pelt: podprogram.prg' }).click();
   await page.getByRole('dialog').getByRole('button', { name: 'Nie' }).click();
   await page.getByRole('tab', { name: 'podprogram.prg', selected: true }).waitFor();
+  // The example is a copy: its first save asks where, as a new program's does.
+  await shownEditor(page).locator('.cm-content').press('F2');
+  const saveAs = page.getByRole('dialog', { name: 'Zapisz jako' });
+  assert.equal(await saveAs.locator('input').inputValue(), 'podprogram.prg');
+  await page.keyboard.press('Escape');
+  await saveAs.waitFor({ state: 'detached' });
   await page.getByRole('tab', { name: 'Lista rozkazów' }).click();
   assert.ok((await page.getByRole('listbox', { name: 'Rozkazy' }).getByRole('option').allTextContents()).includes('nic'));
 

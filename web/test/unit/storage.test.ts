@@ -12,13 +12,13 @@ function memoryStore(initial: Record<string, string> = {}) {
   };
 }
 
-test('every open document is kept with its name, kind, encoding and line ends', () => {
+test('every open document is kept with its name, kind, encoding, line ends and whether the student named it', () => {
   const store = memoryStore();
   const storage = new Storage(store);
   assert.deepEqual(storage.load(), newWork());
   const work: Work = {
     documents: [
-      { kind: 'program', name: 'suma.prg', text: 'STP', encoding: 'utf8', lineEnd: 'cr' },
+      { kind: 'program', name: 'suma.prg', text: 'STP', encoding: 'utf8', lineEnd: 'cr', named: true, modified: true },
       { kind: 'instruction', name: 'dod.rzk', text: 'ROZKAZ DOD;', encoding: 'cp1250', lineEnd: 'crlf' },
     ],
     current: 1,
