@@ -55,12 +55,13 @@ export class Commands {
     document.addEventListener(
       'keydown',
       (event) => {
-        if (boxOpen()) return;
         const name = keyName(event);
         const row = this.rows.find((r) => r.key === name);
         if (!row) return;
+        // Never the browser's meaning of the key (F5 would reload the page
+        // and lose the machine), not even while a box is open.
         event.preventDefault();
-        this.perform(row);
+        if (!boxOpen()) this.perform(row);
       },
       true,
     );

@@ -7,9 +7,8 @@ import { Documents } from './documents';
 import { Storage } from './storage';
 import { editStopConditions } from './stopconditions';
 import { InstructionList } from './instructions';
-import { attachSeparator, loadSizes, saveSizes } from './layout';
 import { showOptions } from './options';
-import { arrowedTab } from './tabs';
+import { Panels } from './panels';
 import { $, Page, showOutcome } from './page';
 import { Commands, type CommandActions } from './commands';
 import { attachEditors, compile } from './editing';
@@ -45,6 +44,8 @@ const files = new Files(page);
 const listChanged = () => void files.keepMachine();
 const findPanel = attachEditors(page, (ask) => files.save(ask));
 const timing = new TimingView(page);
+// The timing diagram is drawn when its tab comes forward.
+const panels = new Panels(documents, (tab) => tab.id === 'tab-timing' && timing.redraw());
 let commands: Commands | null = null;
 
 const instructionList = new InstructionList(
@@ -121,53 +122,20 @@ const actions: CommandActions = {
   stepBackInstruction: () => void engine.call({ kind: 'stepBack', whole: true }),
   stopConditions: editStops,
   helpContents: () => void window.open('help/index.html', '_blank', 'noopener'),
+  // The help's contents, as the desktop's F1 gives them for a word it has no topic for.
+  helpTopic: () => void window.open('help/index.html', '_blank', 'noopener'),
   find: () => findPanel.open(false),
   findNext: () => void findPanel.findAgain(),
   replace: () => findPanel.open(true),
 };
 
-// The lower panel's tabs: the console, the instruction list, the timing.
-function showLowerTab(tab: HTMLElement): void {
-  for (const other of document.querySelectorAll<HTMLElement>('#lower-tabs [role=tab]')) {
-    const selected = other === tab;
-    other.setAttribute('aria-selected', String(selected));
-    other.tabIndex = selected ? 0 : -1;
-    document.getElementById(other.getAttribute('aria-controls')!)!.hidden = !selected;
-  }
-  if (tab.id === 'tab-timing') timing.redraw();
-}
-
-function attachLowerTabs(): void {
-  for (const tab of document.querySelectorAll<HTMLElement>('#lower-tabs [role=tab]')) tab.addEventListener('click', () => showLowerTab(tab));
-  $('#lower-tabs').addEventListener('keydown', (event) => {
-    const tabs = [...document.querySelectorAll<HTMLElement>('#lower-tabs [role=tab]')];
-    const index = arrowedTab(event.key, tabs.indexOf(document.activeElement as HTMLElement), tabs.length);
-    if (index === null) return;
-    const next = tabs[index]!;
-    showLowerTab(next);
-    next.focus();
-  });
-}
-
-function attachPanelSizes(): void {
-  const sizes = loadSizes(window.localStorage);
-  const applySizes = () => {
-    document.body.style.setProperty('--editor-width', `${sizes.editorWidth}%`);
-    document.body.style.setProperty('--lower-height', `${sizes.lowerHeight}%`);
-    saveSizes(window.localStorage, sizes);
-  };
-  attachSeparator($('#split-editor'), $('main'), 'editorWidth', sizes, applySizes);
-  attachSeparator($('#split-lower'), $('.right-column'), 'lowerHeight', sizes, applySizes);
-}
-
 async function startUp(): Promise<void> {
-  attachLowerTabs();
-  attachPanelSizes();
   attachConsole(page);
   attachWatches(page);
   attachExamples();
   $('#compile').addEventListener('click', actions.compile!);
   const { layout, commands: table } = await engine.ready;
+  Object.assign(actions, panels.actions(table.commands));
   commands = new Commands(page, table, actions);
   commands.buildButtons($('#file-commands'), ['newProgram', 'newInstruction', 'open', 'save', 'saveAs']);
   commands.buildButtons($('#project-commands'), ['options', 'saveList']);
@@ -187,6 +155,15 @@ async function startUp(): Promise<void> {
 }
 
 void startUp();
+
+// Leaving the page (a reload, a closed tab) asks first while a document
+// holds changes not saved to a file: the browser keeps the texts, but the
+// file on disk and the machine's state are the student's to keep.
+window.addEventListener('beforeunload', (event) => {
+  if (!documents.all.some((d) => d.work.modified)) return;
+  event.preventDefault();
+  event.returnValue = '';
+});
 
 // Once loaded, the page works offline: its service worker keeps every file.
 if ('serviceWorker' in navigator) void navigator.serviceWorker.register('sw.js').catch(() => {});

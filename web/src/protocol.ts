@@ -33,7 +33,8 @@ export const commandNames = [
   'newProgram', 'newInstruction', 'open', 'save', 'saveAs', 'compile', 'saveList', 'loadList', 'options',
   'program', 'instruction', 'cycle', 'toLine', 'reset', 'stop', 'stepBack', 'stepBackInstruction',
   'stopConditions', 'helpContents', 'find', 'findNext', 'replace', 'deleteInstruction', 'manualControl',
-  'clearMemory', 'goToCycle', 'openExample',
+  'clearMemory', 'goToCycle', 'openExample', 'windowList', 'viewEditor', 'viewInstructions', 'viewWatches',
+  'viewCpu', 'viewConsole', 'viewTiming', 'restoreLayout', 'helpTopic',
 ] as const;
 export type CommandName = (typeof commandNames)[number];
 

@@ -80,6 +80,10 @@ export async function openPage(site, context) {
   page.errors = [];
   page.on('request', (request) => page.requests.push(request.url()));
   page.on('pageerror', (error) => page.errors.push(error.message));
+  // Leaving a page with unsaved changes asks first; the tests leave. A test
+  // of the question itself takes this listener off for a while.
+  page.leaveAnyway = (dialog) => void (dialog.type() === 'beforeunload' ? dialog.accept() : dialog.dismiss());
+  page.on('dialog', page.leaveAnyway);
   // Listening from the start: the browser hands file choosers to the test
   // only once it is told to, which takes a moment.
   page.choosers = [];

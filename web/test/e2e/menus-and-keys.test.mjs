@@ -3,7 +3,7 @@
 // and the lower panel's tabs, and the value and message boxes' keys.
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
-import { closeBox, compiled, eventually, freshPage, menu, register, siteOfFile, typeProgram } from './harness.mjs';
+import { closeBox, compiled, eventually, freshPage, menu, register, shownCycle, siteOfFile, typeProgram } from './harness.mjs';
 
 const site = siteOfFile();
 
@@ -32,6 +32,10 @@ test('every menu holds its commands with their keys, the toolbar tells the same 
     Wykonaj: [
       'Program F9 F9', 'Rozkaz F8 F8', 'Takt F7 F7', 'Do kursora F4 F4', 'Reset Control+F2 Ctrl+F2', 'Przerwij', '---',
       'Cofnij takt Shift+F7 Shift+F7', 'Cofnij rozkaz Shift+F8 Shift+F8', '---', 'Warunki zatrzymania...',
+    ],
+    Widok: [
+      'Lista okien F5 F5', 'Okno edycyjne', 'Lista rozkazów F10 F10', 'Obserwowane zmienne', 'Jednostka centralna F11 F11',
+      'Konsola we/wy F12 F12', 'Przebiegi czasowe Control+F12 Ctrl+F12', '---', 'Przywróć układ okien',
     ],
     Pomoc: ['Zawartość'],
   };
@@ -105,6 +109,66 @@ test('every menu holds its commands with their keys, the toolbar tells the same 
   assert.deepEqual(page.errors, []);
 });
 
+test('the desktop\'s window keys bring each panel forward, F5 lists the windows, and no key reloads the page', async () => {
+  const page = await freshPage(site);
+  const active = () => page.evaluate(() => document.activeElement?.id || document.activeElement?.getAttribute('aria-label'));
+  const shownTab = () => page.locator('#lower-tabs [aria-selected=true]').textContent();
+  await page.keyboard.press('F10');
+  assert.equal(await shownTab(), 'Lista rozkazów');
+  assert.equal(await active(), 'instruction-names');
+  await page.keyboard.press('Control+F12');
+  assert.equal(await shownTab(), 'Przebiegi czasowe');
+  await page.keyboard.press('F12');
+  assert.equal(await shownTab(), 'Konsola');
+  assert.equal(await active(), 'console-input');
+  await page.keyboard.press('F11');
+  assert.ok(await page.evaluate(() => document.getElementById('diagram').contains(document.activeElement)));
+
+  // F5 is the window list, not a reload: the machine's state stays.
+  const cycles = () => page.evaluate(() => document.querySelector('svg.diagram')?.dataset.cycles);
+  await typeProgram(page, 'POB x\nSTP\nx: RST 5\n');
+  await page.keyboard.press('F7');
+  await shownCycle(page, 1);
+  await page.keyboard.press('F5');
+  const list = menu(page, 'Lista okien');
+  assert.deepEqual(await entriesOf(list), ['program.prg', '---', 'Jednostka centralna', 'Konsola we/wy', 'Lista rozkazów', 'Obserwowane zmienne', 'Przebiegi czasowe']);
+  await list.getByRole('menuitem', { name: 'Obserwowane zmienne' }).click();
+  assert.equal(await shownTab(), 'Zmienne');
+  assert.equal(await cycles(), '1');
+  // Within a box as well.
+  await page.getByRole('button', { name: 'Zapisz jako' }).click();
+  const box = page.getByRole('dialog', { name: 'Zapisz jako' });
+  await box.waitFor();
+  await page.keyboard.press('F5');
+  await page.keyboard.press('Escape');
+  await box.waitFor({ state: 'detached' });
+  assert.equal(await page.getByRole('menu').count(), 0);
+  assert.equal(await cycles(), '1');
+
+  // "Przywróć układ okien" puts the separators back where they began.
+  await page.locator('#split-editor').focus();
+  await page.keyboard.press('ArrowRight');
+  assert.equal(await page.locator('#split-editor').getAttribute('aria-valuenow'), '35');
+  await top(page, 'Widok').click();
+  await menu(page, 'Widok').getByRole('menuitem', { name: 'Przywróć układ okien' }).click();
+  assert.equal(await page.locator('#split-editor').getAttribute('aria-valuenow'), '33');
+
+  // F1 opens the help.
+  const help = page.waitForEvent('popup');
+  await page.keyboard.press('F1');
+  assert.match((await help).url(), /\/help\/index\.html$/);
+  await (await help).close();
+
+  // Leaving with changes not saved to a file asks first; staying keeps all.
+  page.off('dialog', page.leaveAnyway);
+  const asked = new Promise((resolve) => page.once('dialog', (dialog) => void dialog.dismiss().then(() => resolve(dialog.type()))));
+  await page.reload({ timeout: 3000 }).catch(() => {});
+  assert.equal(await asked, 'beforeunload');
+  page.on('dialog', page.leaveAnyway);
+  assert.equal(await cycles(), '1');
+  assert.deepEqual(page.errors, []);
+});
+
 test('the menu bar and its menus answer the keys a menu answers: along the bar, round a menu, letters, submenus, Escape and Tab', async () => {
   const page = await freshPage(site);
   // Along the bar: one item at a time is reached by Tab, and the arrows go round.
@@ -116,8 +180,8 @@ test('the menu bar and its menus answer the keys a menu answers: along the bar, 
   assert.deepEqual(await tabbable(), ['Pomoc']);
   await page.keyboard.press('ArrowRight');
   await page.keyboard.press('ArrowRight');
-  assert.equal(await focused(page), 'Szukaj');
-  assert.deepEqual(await tabbable(), ['Szukaj']);
+  assert.equal(await focused(page), 'Widok');
+  assert.deepEqual(await tabbable(), ['Widok']);
   assert.equal(await page.getByRole('menu').count(), 0, 'the arrows along the bar open nothing');
 
   // Enter on the bar opens its menu at the first item; down from the last goes round to the first.
@@ -164,7 +228,7 @@ test('the menu bar and its menus answer the keys a menu answers: along the bar, 
   // Right on an item without a submenu opens the next menu of the bar, left the one before.
   await page.keyboard.press('ArrowDown');
   await page.keyboard.press('ArrowRight');
-  assert.equal(await menu(page, 'Szukaj').count(), 1);
+  assert.equal(await menu(page, 'Widok').count(), 1);
   assert.equal(await menu(page, 'Plik').count(), 0);
   await page.keyboard.press('ArrowLeft');
   assert.equal(await menu(page, 'Plik').count(), 1);

@@ -106,8 +106,8 @@ test('the run commands answer to their keys and menu items, and run the program 
   // From the keyboard: to "Wykonaj" along the bar, down into its menu, to "Takt".
   const bar = page.getByRole('menubar');
   await bar.getByRole('menuitem', { name: 'Plik' }).focus();
-  assert.deepEqual(await bar.getByRole('menuitem').allTextContents(), ['Plik', 'Szukaj', 'Projekt', 'Wykonaj', 'Pomoc']);
-  for (let step = 0; step < 3; ++step) await page.keyboard.press('ArrowRight');
+  assert.deepEqual(await bar.getByRole('menuitem').allTextContents(), ['Plik', 'Widok', 'Szukaj', 'Projekt', 'Wykonaj', 'Pomoc']);
+  for (let step = 0; step < 4; ++step) await page.keyboard.press('ArrowRight');
   for (let step = 0; step < 3; ++step) await page.keyboard.press('ArrowDown');
   assert.equal(await page.evaluate(() => document.activeElement?.firstElementChild?.textContent), 'Takt');
   await page.keyboard.press('Enter');

@@ -18,6 +18,7 @@ test('each command with a place in the menus stands once, in its menu, after its
     bar.map((menu) => [menu.label, entries(menu.items)]),
     [
       ['Plik', ['Nowy/', '  Program', '  Rozkaz', 'Otwórz...', 'Zapisz', 'Zapisz jako...']],
+      ['Widok', ['Lista okien', 'Okno edycyjne', 'Lista rozkazów', 'Obserwowane zmienne', 'Jednostka centralna', 'Konsola we/wy', 'Przebiegi czasowe', '-', 'Przywróć układ okien']],
       ['Szukaj', ['Znajdź...', 'Znajdź następny', 'Zamień']],
       ['Projekt', ['Zapisz listę rozkazów', 'Ładuj listę rozkazów', '-', 'Opcje ...']],
       ['Wykonaj', ['Program', 'Rozkaz', 'Takt', 'Do kursora', 'Reset', 'Przerwij', '-', 'Cofnij takt', 'Cofnij rozkaz', '-', 'Warunki zatrzymania...']],
