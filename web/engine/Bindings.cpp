@@ -121,8 +121,11 @@ class TPageEngine {
     return YardstickCyclesPerSecond(static_cast<std::uint64_t>(cycles));
   }
   // The desktop's questions, in its words: "delete" an instruction, close
-  // a "modified" file.
+  // a "modified" file; and what the page says of its storage: "storageFull",
+  // or a file "tooLarge" to keep there.
   static std::string Question(const std::string& which, const std::string& name) {
+    if (which == "storageFull") return std::string(Texts::StorageFull);
+    if (which == "tooLarge") return Texts::TooLargeToStore(name);
     return which == "delete" ? Texts::DeleteInstructionQuestion(name)
                              : Texts::SaveModifiedQuestion(name);
   }

@@ -64,6 +64,9 @@ export class Document {
 // The pause after the last key before a text is checked, in ms.
 export const checkDelay = 500;
 
+// What keeping the work in the browser ran into.
+export type StorageTrouble = { full: true } | { tooLarge: string };
+
 export class Documents {
   private readonly list: Document[] = [];
   private shown = -1;
@@ -74,12 +77,18 @@ export class Documents {
   colourer: (document: Document) => void = () => {};
   // A program's breakpoints changed (or moved with its lines).
   breakpointsChanged: (document: Document) => void = () => {};
+  private storageFull = false;
+  private readonly toldTooLarge = new WeakSet<DocumentWork>();
 
   constructor(
     private readonly tabs: HTMLElement,
     private readonly panels: HTMLElement,
     private readonly statusLine: HTMLElement,
     private readonly storage: Storage,
+    // The work could not all be kept in the browser: the storage is full,
+    // or a document is too large for it. Each is told once: the full
+    // storage again only after it kept the work once more.
+    private readonly storageTrouble: (trouble: StorageTrouble) => void,
   ) {
     const work = storage.load();
     for (const document of work.documents) this.add(document, false);
@@ -143,7 +152,14 @@ export class Documents {
   }
 
   save(): void {
-    this.storage.save({ documents: this.list.map((d) => d.work), current: this.shown });
+    const { kept, left } = this.storage.save({ documents: this.list.map((d) => d.work), current: this.shown });
+    for (const work of left) {
+      if (this.toldTooLarge.has(work)) continue;
+      this.toldTooLarge.add(work);
+      this.storageTrouble({ tooLarge: work.name });
+    }
+    if (!kept && !this.storageFull) this.storageTrouble({ full: true });
+    this.storageFull = !kept;
   }
 
   private add(work: DocumentWork, focus: boolean): Document {

@@ -3,7 +3,7 @@
 // one wires them to the engine's notices and starts the page.
 import { EngineClient } from './engine-client';
 import { askYesNo, showMessage } from './dialogs';
-import { Documents } from './documents';
+import { Documents, type StorageTrouble } from './documents';
 import { Storage } from './storage';
 import { editStopConditions } from './stopconditions';
 import { InstructionList } from './instructions';
@@ -36,7 +36,18 @@ const engine = new EngineClient('worker.js', {
   runEnded: (state) => void reportEnd(state),
   failed: (message) => void showMessage('error', message),
 });
-const documents = new Documents($('#editor-tabs'), $('#editor-panels'), $('.editor-panel .status'), new Storage(window.localStorage));
+// Work the browser cannot keep is said at once: the student saves it to files.
+async function tellStorageTrouble(trouble: StorageTrouble): Promise<void> {
+  const which = 'full' in trouble ? 'storageFull' : 'tooLarge';
+  await showMessage('error', await engine.call({ kind: 'question', which, name: 'tooLarge' in trouble ? trouble.tooLarge : '' }));
+}
+const documents = new Documents(
+  $('#editor-tabs'),
+  $('#editor-panels'),
+  $('.editor-panel .status'),
+  new Storage(window.localStorage),
+  (trouble) => void tellStorageTrouble(trouble),
+);
 const page = new Page(engine, documents);
 const files = new Files(page);
 // The list changed: the engine keeps whether the student changed it since

@@ -33,6 +33,10 @@ export const newWork = (): Work => ({ documents: [newDocument('program')], curre
 
 const key = 'dorum.work';
 
+// The longest text a document may have to be kept in the browser's storage,
+// which holds about 5 MB for the whole page: a larger one stays in the page.
+export const storedTextLimit = 1_000_000;
+
 // A name as stored; work kept before names were stored has the engine's
 // numbers, the names' places; anything else is the first name.
 function storedName<N extends string>(names: readonly N[], stored: unknown): N {
@@ -73,11 +77,20 @@ export class Storage {
     return newWork();
   }
 
-  save(work: Work): void {
+  // Keeps the work but for documents too large for the browser's storage,
+  // which stay in the page alone. Whether it was kept, and the documents
+  // left out.
+  save(work: Work): { kept: boolean; left: DocumentWork[] } {
+    const stored = work.documents.filter((d) => d.text.length <= storedTextLimit);
+    const left = work.documents.filter((d) => d.text.length > storedTextLimit);
+    const current = Math.max(stored.indexOf(work.documents[work.current]!), 0);
     try {
-      this.store.setItem(key, JSON.stringify(work));
+      this.store.setItem(key, JSON.stringify({ documents: stored, current }));
+      return { kept: true, left };
     } catch {
-      // A full or forbidden storage: the page goes on, the editors hold the text.
+      // A full or forbidden storage: the page goes on, the editors hold the
+      // text, and the student is told to save to files.
+      return { kept: false, left };
     }
   }
 }

@@ -206,6 +206,12 @@ std::string DeleteInstructionQuestion(std::string_view name) {
 std::string SaveModifiedQuestion(std::string_view file) {
   return Fill("Plik %1 został zmodyfikowany. Zapisać ?", {file});
 }
+std::string TooLargeToStore(std::string_view file) {
+  return Fill(
+      "Plik %1 jest za duży, by przeglądarka go przechowała: jest tylko na tej stronie. "
+      "Zapisz go na dysku (Plik ▸ Zapisz), zanim ją przeładujesz lub zamkniesz.",
+      {file});
+}
 std::string ExampleListQuestion(std::string_view example, std::string_view list) {
   if (list.empty())
     return Fill(

@@ -96,6 +96,12 @@ std::string CharacterNotInCodePage(char32_t c);
 // editor with unsaved changes is closed.
 std::string DeleteInstructionQuestion(std::string_view name);
 std::string SaveModifiedQuestion(std::string_view file);
+// The web edition keeps the work in the browser's storage: said when the
+// storage is full, and for a file too large to keep there.
+inline constexpr std::string_view StorageFull =
+    "Przeglądarka nie ma już miejsca, by przechować pracę. Zapisz otwarte pliki na dysku "
+    "(Plik ▸ Zapisz): zmiany, których nie zapiszesz, przepadną przy przeładowaniu strony.";
+std::string TooLargeToStore(std::string_view file);
 // The information boxes of a successful compile.
 inline constexpr std::string_view ProgramCompiled = "Program został skompilowany";
 inline constexpr std::string_view InstructionCompiled = "Rozkaz skompilowany pomyślnie";

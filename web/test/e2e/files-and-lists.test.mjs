@@ -125,6 +125,50 @@ test('files are read and saved back byte for byte in their encodings and line en
   assert.deepEqual(page.errors, []);
 });
 
+test('work the browser cannot keep is said at once: a file too large for its storage, and a storage full', async () => {
+  const page = await freshPage(site);
+  const stored = () => page.evaluate(() => JSON.parse(localStorage.getItem('dorum.work') ?? '{}').documents?.map((d) => d.name));
+  // A file over a million characters opens, and stays in the page alone.
+  await uploadFile(page, 'duzy.prg', Buffer.from(`STP\r\n${'// komentarz\r\n'.repeat(80000)}`));
+  const tooLarge = await closeBox(page);
+  assert.equal(tooLarge.role, 'alertdialog');
+  assert.match(tooLarge.text, /duzy\.prg jest za duży/);
+  await shownDocument(page, 'duzy.prg');
+  // The other documents are still kept, changes and all; the large one is
+  // not said again.
+  await page.getByRole('tab', { name: 'program.prg' }).click();
+  await typeProgram(page, 'STP\n');
+  assert.deepEqual(await eventually(stored, ['program.prg']), ['program.prg']);
+  assert.equal(await page.locator('.box').count(), 0);
+
+  // A storage the page cannot write to any more, filled to the brim by
+  // something else: said once, not at each key.
+  await page.evaluate(() => {
+    let k = 0;
+    for (const size of [1 << 20, 1 << 16, 1 << 12, 1 << 8]) {
+      const block = 'x'.repeat(size);
+      for (;;) {
+        try {
+          localStorage.setItem(`zapychacz-${++k}`, block);
+        } catch {
+          break;
+        }
+      }
+    }
+  });
+  await shownEditor(page).locator('.cm-content').press('Control+End');
+  await page.keyboard.insertText(`// ${'z'.repeat(1000)}`);
+  const full = await closeBox(page);
+  assert.match(full.text, /nie ma już miejsca/);
+  await page.keyboard.type('abc');
+  await new Promise((resolve) => setTimeout(resolve, 300));
+  assert.equal(await page.locator('.box').count(), 0);
+  await page.evaluate(() => {
+    for (const key of Object.keys(localStorage)) if (key.startsWith('zapychacz-')) localStorage.removeItem(key);
+  });
+  assert.deepEqual(page.errors, []);
+});
+
 test('a character code page 1250 lacks: only "Tak" saves, in UTF-8, which the next save and a reload keep', async () => {
   const page = await freshPage(site);
   const storedEncodings = () => page.evaluate(() => JSON.parse(localStorage.getItem('dorum.work') ?? '{}').documents.map((d) => d.encoding));

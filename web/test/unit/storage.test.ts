@@ -1,6 +1,6 @@
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
-import { Storage, loadMachine, newDocument, newWork, saveMachine, type Work } from '../../src/storage';
+import { Storage, loadMachine, newDocument, newWork, saveMachine, storedTextLimit, type Work } from '../../src/storage';
 import { examplesByMachine } from '../../src/examples';
 
 function memoryStore(initial: Record<string, string> = {}) {
@@ -74,4 +74,17 @@ test('the machine is kept as its list file, byte for byte', () => {
   assert.equal(loadMachine(store)?.changed, true);
   for (const stored of ['{', '{"name": 1, "bytes": ""}', '{"name": "a", "bytes": "%%%"}'])
     assert.equal(loadMachine(memoryStore({ 'dorum.machine': stored })), null, stored);
+});
+
+test('a document too large for the browser stays in the page alone, and a full storage says it kept nothing', () => {
+  const store = memoryStore();
+  const large = { ...newDocument('program', 'duzy.prg'), text: 'x'.repeat(storedTextLimit + 1) };
+  const small = { ...newDocument('instruction'), text: 'ROZKAZ NIC;' };
+  const work: Work = { documents: [large, small], current: 1 };
+  assert.deepEqual(new Storage(store).save(work), { kept: true, left: [large] });
+  // The tab shown is still the one shown, counted among those kept.
+  assert.deepEqual(new Storage(store).load(), { documents: [small], current: 0 });
+  const full = new Storage({ getItem: store.getItem, setItem: () => { throw new DOMException('full', 'QuotaExceededError'); } });
+  assert.deepEqual(full.save({ documents: [small], current: 0 }), { kept: false, left: [] });
+  assert.deepEqual(new Storage(store).load(), { documents: [small], current: 0 }, 'what was kept before stays');
 });
