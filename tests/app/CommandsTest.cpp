@@ -292,6 +292,37 @@ TEST_F(ApplicationRun, AStopAskedForWhileTheViewsFollowACycleSkipsTheTempo) {
   EXPECT_FALSE(next.Running());
 }
 
+// The page's field may be a step behind the machine: what the program read
+// meanwhile is never given twice, and what waits in the field stays the
+// student's to mend.
+TEST_F(ApplicationRun, TypedAheadInputStaysEditableAndNothingIsReadTwice) {
+  TIOConsole& console = app.Session().Machine().Console();
+  const auto input = [&] { return console.InputText(); };
+  EXPECT_FALSE(app.SetConsoleInput("", "abx"));
+  EXPECT_EQ(input(), "abx");
+  app.SetConsoleInput("abx", "ab");  // Backspace
+  EXPECT_EQ(input(), "ab");
+  // The program reads "a"; the field, still showing "ab", gets "c".
+  EXPECT_EQ(console.TakeInputChar(), 'a');
+  app.SetConsoleInput("ab", "abc");
+  EXPECT_EQ(input(), "bc");
+  // Both read, then Backspace in the field: nothing is left to give.
+  (void)console.TakeInputChar();
+  (void)console.TakeInputChar();
+  app.SetConsoleInput("bc", "b");
+  EXPECT_EQ(input(), "");
+  // "ą" read, then mended to "ć" in the field, which shares its first byte:
+  // the edit among the characters read gives the whole field, whole.
+  app.SetConsoleInput("", "ąb");
+  (void)console.TakeInputChar();
+  app.SetConsoleInput("ąb", "ćb");
+  EXPECT_EQ(input(), "ćb");
+  // A field the machine no longer matches (a reset emptied it, say) is taken as typed.
+  console.SetInputText("zzz");
+  app.SetConsoleInput("ab", "abd");
+  EXPECT_EQ(input(), "abd");
+}
+
 TEST_F(ApplicationRun, ARunWaitingForInputGoesOnOnceTheStudentTypes) {
   ASSERT_TRUE(app.LoadList("ombra.lst", Example("ombra/ombra.lst")).Ok);
   Compile(app.OpenText("echo.prg", Example("ombra/echo.prg")).Text);
@@ -302,7 +333,7 @@ TEST_F(ApplicationRun, ARunWaitingForInputGoesOnOnceTheStudentTypes) {
   EXPECT_TRUE(app.Waiting());
   // A command refused meanwhile leaves the run waiting, not slicing.
   EXPECT_EQ(app.Start(TRunCommand::Cycle).Next, TRunNext::Input);
-  EXPECT_TRUE(app.TypeInput("x."));
+  EXPECT_TRUE(app.SetConsoleInput("", "x."));
   // Once it reads, the run no longer waits, though it goes on.
   step = app.Slice(TSliceBudget{.Cycles = 1});
   ASSERT_EQ(step.Next, TRunNext::Slice);
@@ -310,7 +341,7 @@ TEST_F(ApplicationRun, ARunWaitingForInputGoesOnOnceTheStudentTypes) {
   EXPECT_EQ(app.Start(TRunCommand::Cycle).Next, TRunNext::Slice);
   for (int k = 0; k < 100 && step.Running(); ++k) step = app.Slice();
   EXPECT_EQ(step.Box, TBoxKind::Information);
-  EXPECT_FALSE(app.TypeInput("y"));  // no run to go on
+  EXPECT_FALSE(app.SetConsoleInput("", "y"));  // no run to go on
 }
 
 TEST(SliceBudgets, TheViewsTurnMoreOftenWhenTheyFollowInstructions) {

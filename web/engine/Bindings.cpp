@@ -361,7 +361,9 @@ class TPageEngine {
   }
   void SetTrackingLevel(int level) { engine_.SetTrackingLevel(level); }
   val RaiseInterrupt(int line) { return ToJs(engine_.RaiseInterrupt(line)); }
-  bool TypeInput(const std::string& text) { return engine_.TypeInput(text); }
+  bool SetInput(const std::string& before, const std::string& after) {
+    return engine_.SetConsoleInput(before, after);
+  }
 
   // The diagram's items, where they stand and how they are drawn.
   static val Layout() {
@@ -555,7 +557,7 @@ EMSCRIPTEN_BINDINGS(dorum_engine) {
       .function("setManualControl", &TPageEngine::SetManualControl)
       .function("setTrackingLevel", &TPageEngine::SetTrackingLevel)
       .function("raiseInterrupt", &TPageEngine::RaiseInterrupt)
-      .function("typeInput", &TPageEngine::TypeInput)
+      .function("setInput", &TPageEngine::SetInput)
       .class_function("layout", &TPageEngine::Layout)
       .class_function("commands", &TPageEngine::Commands)
       .class_function("enumNames", &TPageEngine::EnumNames)

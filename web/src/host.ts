@@ -79,7 +79,7 @@ export interface Engine {
   setManualControl(manual: boolean): void;
   setTrackingLevel(level: number): void;
   raiseInterrupt(line: number): Outcome;
-  typeInput(text: string): boolean;
+  setInput(before: string, after: string): boolean;
   view(firstRow: number, rows: number): View;
   delete(): void;
 }
@@ -295,8 +295,8 @@ export class EngineHost {
     setListChanged: (r) => nothing(() => this.engine.setListChanged(r.changed)),
     exampleQuestion: (r) => this.engine.exampleQuestion(r.example, r.list),
     raiseInterrupt: (r) => this.engine.raiseInterrupt(r.line),
-    typeInput: (r) => {
-      if (this.engine.typeInput(r.text)) this.resumeRun();
+    setInput: (r) => {
+      if (this.engine.setInput(r.before, r.text)) this.resumeRun();
       return null;
     },
     memoryWindow: (r) => {

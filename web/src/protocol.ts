@@ -202,7 +202,7 @@ export type Request =
   | { kind: 'setListChanged'; changed: boolean }
   | { kind: 'exampleQuestion'; example: string; list: string }
   | { kind: 'raiseInterrupt'; line: number }
-  | { kind: 'typeInput'; text: string }
+  | { kind: 'setInput'; before: string; text: string }
   | { kind: 'memoryWindow'; first: number; rows: number }
   | { kind: 'speed'; cycles: number }
   | { kind: 'question'; which: 'delete' | 'modified' | 'storageFull' | 'tooLarge'; name: string }
@@ -257,7 +257,7 @@ export interface Answers {
   setListChanged: null;
   exampleQuestion: string; // empty: nothing to ask
   raiseInterrupt: Outcome;
-  typeInput: null;
+  setInput: null;
   memoryWindow: null;
   speed: number; // cycles per second of the yardstick loop, 0 if it failed
   question: string;

@@ -521,8 +521,19 @@ TOutcome TApplication::RaiseInterrupt(int line) {
   return Trying([&] { session_.Machine().RaiseInterrupt(line); });
 }
 
-bool TApplication::TypeInput(const std::string& text) {
-  session_.Machine().TypeInput(text);
+bool TApplication::SetConsoleInput(const std::string& before, const std::string& after) {
+  const std::string& now = session_.Machine().Console().InputText();
+  // What the program read since: the front of `before` that `now` lacks.
+  std::size_t read = 0;
+  if (before.size() >= now.size() && before.ends_with(now)) read = before.size() - now.size();
+  // Of those, what `after` still begins with; an edit among them gives them
+  // up. Cut at a character's start: two letters may share a first byte.
+  std::size_t gone = 0;
+  while (gone < read && gone < after.size() && after[gone] == before[gone]) ++gone;
+  while (gone > 0 && gone < after.size() &&
+         (static_cast<unsigned char>(after[gone]) & 0xC0) == 0x80)
+    --gone;
+  session_.Machine().SetConsoleInput(after.substr(gone));
   return Waiting();
 }
 

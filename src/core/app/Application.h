@@ -321,8 +321,12 @@ class TApplication {
   // "Wyczyść pamięć": a run stops first.
   void ClearMemory();
   TOutcome RaiseInterrupt(int line);
-  // Typed into the console; true when a run that waited for it goes on.
-  bool TypeInput(const std::string& text);
+  // The console's input field, edited from `before` (what it showed) to
+  // `after`: characters typed ahead stay there, editable, until the program
+  // reads them from the front. Those it read since the field showed `before`
+  // are gone from `after` too, so that a field a step behind the machine
+  // gives nothing twice. True when a run that waited for input goes on.
+  bool SetConsoleInput(const std::string& before, const std::string& after);
 
  private:
   // Ends a run in progress at its cycle boundary, for a command that needs

@@ -274,15 +274,32 @@ test('under manual control a click on a signal\'s line, away from its name, swit
   assert.deepEqual(page.errors, []);
 });
 
-test('the console example echoes typed input in capitals', async () => {
+test('the console example echoes typed input in capitals; what is typed ahead stays in the field, mendable, until read', async () => {
   const page = await freshPage(site);
   await openExample(page, 'Ombra: echo.prg');
   await page.getByRole('button', { name: 'Kompiluj' }).click();
   await closeBox(page);
+  const input = page.getByLabel('Wejście');
+  const output = page.locator('#console-output');
   await page.keyboard.press('F9');
   // Each key goes to the program at once, no Enter needed.
-  await page.getByLabel('Wejście').pressSequentially('ala.');
+  await input.pressSequentially('ala.');
   assert.deepEqual(await closeBox(page), { role: 'dialog', text: 'Program został zakończony.' });
-  assert.equal(await page.locator('#console-output').textContent(), 'ALA.');
+  assert.equal(await output.textContent(), 'ALA.');
+  assert.equal(await input.inputValue(), '');
+
+  // Typed before the run, the characters wait in the field and a slip can
+  // be mended there; the run reads them from the front.
+  await page.keyboard.press('Control+F2');
+  await input.pressSequentially('abx');
+  await input.press('Backspace');
+  await input.pressSequentially('c.');
+  assert.equal(await input.inputValue(), 'abc.');
+  await new Promise((resolve) => setTimeout(resolve, 200));
+  assert.equal(await input.inputValue(), 'abc.', 'the field kept what was typed');
+  await page.keyboard.press('F9');
+  assert.deepEqual(await closeBox(page), { role: 'dialog', text: 'Program został zakończony.' });
+  assert.equal(await output.textContent(), 'ALA.ABC.');
+  assert.equal(await input.inputValue(), '');
   assert.deepEqual(page.errors, []);
 });

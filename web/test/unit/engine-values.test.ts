@@ -71,7 +71,7 @@ test('a view holds the memory rows asked for, what a cycle drove, the console an
   assert.match(after.watches[0]!.name, /^x\b.*3/);
   assert.match(after.watches[1]!.name, /^y\b.*4/);
 
-  ask({ kind: 'typeInput', text: 'ab' });
+  ask({ kind: 'setInput', before: '', text: 'ab' });
   assert.deepEqual([view().input, view().output], ['ab', '']);
   assert.equal(view().interruptButtons, false);
 });

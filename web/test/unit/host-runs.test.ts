@@ -145,7 +145,7 @@ test('the instruction list is sent again after a request that may change it, and
 
 test('a run waiting for a key waits quietly, goes on with it, and ends at "Przerwij"; with no run these start nothing', async () => {
   const { ask, notices, lastView, ended, runEnd } = await newHost();
-  ask({ kind: 'typeInput', text: 'x' });
+  ask({ kind: 'setInput', before: '', text: 'x' });
   ask({ kind: 'stop' });
   await turns(20);
   assert.deepEqual(ended(), []);
@@ -168,7 +168,7 @@ test('a run waiting for a key waits quietly, goes on with it, and ends at "Przer
   await quiet();
   assert.equal(lastView().running, true);
   assert.deepEqual(ended(), []);
-  ask({ kind: 'typeInput', text: 'a' });
+  ask({ kind: 'setInput', before: '', text: 'a' });
   await quiet();
   assert.equal(lastView().output, 'XA');
   assert.equal(lastView().running, true);

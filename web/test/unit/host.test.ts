@@ -147,7 +147,7 @@ test('every request is answered in the shape the protocol gives', async () => {
   for (const request of [
     { kind: 'toggleSignal', id: 0 },
     { kind: 'setManualControl', manual: false },
-    { kind: 'typeInput', text: 'x' },
+    { kind: 'setInput', before: '', text: 'x' },
     { kind: 'memoryWindow', first: 0, rows: 4 },
     { kind: 'stop' },
   ] as Request[])
@@ -183,7 +183,7 @@ test('an endless loop ends at "Przerwij" without a box, and a run waits for type
   ask({ kind: 'start', command: 'program', line: 0 });
   await new Promise((r) => setTimeout(r, 50));
   assert.equal(lastView().running, true); // waiting for a character
-  ask({ kind: 'typeInput', text: 'Ok.' });
+  ask({ kind: 'setInput', before: '', text: 'Ok.' });
   assert.equal((await runEnd()).box, 'information');
   assert.equal(lastView().output, 'OK.');
 });
@@ -206,7 +206,7 @@ test('a run reset during the tempo\'s pause leaves nothing behind to hold up the
   ask({ kind: 'start', command: 'program', line: 0 });
   await new Promise((r) => setTimeout(r, 50));
   assert.equal(lastView().running, true);
-  ask({ kind: 'typeInput', text: 'Ok.' });
+  ask({ kind: 'setInput', before: '', text: 'Ok.' });
   assert.equal((await runEnd()).box, 'information');
   assert.equal(lastView().output, 'OK.');
 });
