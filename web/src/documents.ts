@@ -65,7 +65,7 @@ export class Document {
 export const checkDelay = 500;
 
 // What keeping the work in the browser ran into.
-export type StorageTrouble = { full: true } | { tooLarge: string };
+export type StorageTrouble = { full: true } | { tooLarge: string } | { changedElsewhere: string };
 
 export class Documents {
   private readonly list: Document[] = [];
@@ -123,6 +123,7 @@ export class Documents {
   async closeCurrent(confirm: (document: Document) => Promise<boolean>): Promise<void> {
     if (this.current.work.modified && !(await confirm(this.current))) return;
     const [closed] = this.list.splice(this.shown, 1);
+    if (closed) this.storage.forget(closed.work);
     closed?.tab.remove();
     closed?.panel.remove();
     if (this.list.length === 0) this.add(newDocument('program'), false);
@@ -152,7 +153,13 @@ export class Documents {
   }
 
   save(): void {
-    const { kept, left } = this.storage.save({ documents: this.list.map((d) => d.work), current: this.shown });
+    const { kept, left, changedElsewhere } = this.storage.save({ documents: this.list.map((d) => d.work), current: this.shown });
+    // The other tab's version opens beside this tab's own, which stays shown.
+    for (const work of changedElsewhere) {
+      this.add(work, false);
+      this.show(this.shown);
+      this.storageTrouble({ changedElsewhere: work.name });
+    }
     for (const work of left) {
       if (this.toldTooLarge.has(work)) continue;
       this.toldTooLarge.add(work);

@@ -38,8 +38,9 @@ const engine = new EngineClient('worker.js', {
 });
 // Work the browser cannot keep is said at once: the student saves it to files.
 async function tellStorageTrouble(trouble: StorageTrouble): Promise<void> {
-  const which = 'full' in trouble ? 'storageFull' : 'tooLarge';
-  await showMessage('error', await engine.call({ kind: 'question', which, name: 'tooLarge' in trouble ? trouble.tooLarge : '' }));
+  const [which, name] =
+    'full' in trouble ? (['storageFull', ''] as const) : 'tooLarge' in trouble ? (['tooLarge', trouble.tooLarge] as const) : (['changedElsewhere', trouble.changedElsewhere] as const);
+  await showMessage('error', await engine.call({ kind: 'question', which, name }));
 }
 const documents = new Documents(
   $('#editor-tabs'),

@@ -16,6 +16,10 @@ export interface DocumentWork {
   // Its name is one the student gave: opened from a file or saved under it.
   // A new document or an example's copy asks for a name when first saved.
   named?: boolean;
+  // Which document it is across the page's tabs, and how many times it was
+  // written: a tab that writes over a revision it did not see forks it.
+  id?: string;
+  revision?: number;
 }
 
 export interface Work {
@@ -56,43 +60,114 @@ function documentOf(value: unknown): DocumentWork | null {
     lineEnd: storedName(wireNames.lineEnd, d.lineEnd),
     ...(d.modified === true ? { modified: true } : {}),
     ...(d.named === true ? { named: true } : {}),
+    ...(typeof d.id === 'string' && d.id !== '' ? { id: d.id } : {}),
+    ...(Number.isInteger(d.revision) ? { revision: d.revision } : {}),
     ...(Array.isArray(d.breakpoints) ? { breakpoints: d.breakpoints.filter((line): line is number => Number.isInteger(line) && line >= 1) } : {}),
   };
 }
 
+// What one write of the work came to: whether it was kept, the documents
+// too large to keep, and those another tab of the page changed while this
+// one changed them too: their version as it was kept, beside this tab's,
+// which now stands as a document of its own.
+export interface Saved {
+  kept: boolean;
+  left: DocumentWork[];
+  changedElsewhere: DocumentWork[];
+}
+
+const newId = () => `${Date.now().toString(36)}-${Math.random().toString(36).slice(2, 10)}`;
+
+// The work of every tab of the page in one place. Each tab writes the
+// documents it changed and keeps those of other tabs it did not close, so
+// two tabs never write over each other's work.
 export class Storage {
+  // The revision of each document this tab last read or wrote, and what it wrote.
+  private readonly seen = new Map<string, number>();
+  private readonly written = new Map<string, string>();
+  private readonly closed = new Set<string>();
+
   constructor(private readonly store: Pick<globalThis.Storage, 'getItem' | 'setItem'>) {}
 
   load(): Work {
-    try {
-      const saved = JSON.parse(this.store.getItem(key) ?? 'null') as Partial<Work> | null;
-      const documents = Array.isArray(saved?.documents) ? saved!.documents.map(documentOf).filter((d): d is DocumentWork => d !== null) : [];
-      if (documents.length > 0) {
-        const current = typeof saved!.current === 'number' ? saved!.current : 0;
-        return { documents, current: Math.min(Math.max(current, 0), documents.length - 1) };
-      }
-    } catch {
-      // Storage that cannot be read starts afresh, as a new page would.
-    }
-    return newWork();
+    const saved = this.read();
+    if (saved.documents.length === 0) return newWork();
+    for (const d of saved.documents) this.remember(d);
+    return { documents: saved.documents, current: Math.min(Math.max(saved.current, 0), saved.documents.length - 1) };
+  }
+
+  // A document closed in this tab is not kept for it any more.
+  forget(work: DocumentWork): void {
+    if (work.id) this.closed.add(work.id);
   }
 
   // Keeps the work but for documents too large for the browser's storage,
-  // which stay in the page alone. Whether it was kept, and the documents
-  // left out.
-  save(work: Work): { kept: boolean; left: DocumentWork[] } {
-    const stored = work.documents.filter((d) => d.text.length <= storedTextLimit);
+  // which stay in the page alone.
+  save(work: Work): Saved {
+    const stored = this.read().documents;
+    const changedElsewhere: DocumentWork[] = [];
+    const kept: DocumentWork[] = [];
+    const written: [DocumentWork, number | undefined][] = []; // each with its revision before
+    for (const mine of work.documents.filter((d) => d.text.length <= storedTextLimit)) {
+      const theirs = stored.find((d) => mine.id !== undefined && d.id === mine.id);
+      if (mine.id !== undefined && this.written.get(mine.id) === contentOf(mine)) {
+        kept.push(theirs ?? mine);
+        continue;
+      }
+      if (theirs && this.seen.has(theirs.id!) && theirs.revision !== this.seen.get(theirs.id!)) {
+        // Both tabs changed it: theirs stays as kept, and this tab's becomes a new document.
+        changedElsewhere.push(theirs);
+        this.remember(theirs);
+        kept.push(theirs);
+        delete mine.id;
+      }
+      mine.id ??= newId();
+      written.push([mine, mine.revision]);
+      mine.revision = (this.seen.get(mine.id) ?? 0) + 1;
+      kept.push(mine);
+    }
+    const ids = new Set(kept.map((d) => d.id));
+    const others = stored.filter((d) => d.id !== undefined && !ids.has(d.id) && !this.closed.has(d.id));
+    const shown = work.documents[work.current];
+    const current = Math.max(kept.findIndex((d) => d === shown || (d.id !== undefined && d.id === shown?.id)), 0);
     const left = work.documents.filter((d) => d.text.length > storedTextLimit);
-    const current = Math.max(stored.indexOf(work.documents[work.current]!), 0);
     try {
-      this.store.setItem(key, JSON.stringify({ documents: stored, current }));
-      return { kept: true, left };
+      this.store.setItem(key, JSON.stringify({ documents: [...kept, ...others], current }));
+      for (const [d] of written) this.remember(d);
+      return { kept: true, left, changedElsewhere };
     } catch {
       // A full or forbidden storage: the page goes on, the editors hold the
-      // text, and the student is told to save to files.
-      return { kept: false, left };
+      // text, and the student is told to save to files. Nothing was written.
+      for (const [d, before] of written) {
+        if (before === undefined) delete d.revision;
+        else d.revision = before;
+      }
+      return { kept: false, left, changedElsewhere };
     }
   }
+
+  private read(): Work {
+    try {
+      const saved = JSON.parse(this.store.getItem(key) ?? 'null') as Partial<Work> | null;
+      const documents = Array.isArray(saved?.documents) ? saved!.documents.map(documentOf).filter((d): d is DocumentWork => d !== null) : [];
+      return { documents, current: typeof saved?.current === 'number' ? saved.current : 0 };
+    } catch {
+      // Storage that cannot be read starts afresh, as a new page would.
+      return { documents: [], current: 0 };
+    }
+  }
+
+  private remember(work: DocumentWork): void {
+    if (work.id === undefined) return;
+    this.seen.set(work.id, work.revision ?? 0);
+    this.written.set(work.id, contentOf(work));
+  }
+}
+
+// What a tab writes of a document, apart from its revision.
+function contentOf(work: DocumentWork): string {
+  const { revision: _, ...content } = work;
+  return JSON.stringify(content);
 }
 
 // The machine's instruction list and configuration, as the list file the

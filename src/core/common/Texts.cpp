@@ -212,6 +212,12 @@ std::string TooLargeToStore(std::string_view file) {
       "Zapisz go na dysku (Plik ▸ Zapisz), zanim ją przeładujesz lub zamkniesz.",
       {file});
 }
+std::string ChangedInAnotherTab(std::string_view file) {
+  return Fill(
+      "Plik %1 zmieniono także w innej karcie przeglądarki. Obie wersje są zachowane: "
+      "tamta otwiera się obok tej, którą edytujesz.",
+      {file});
+}
 std::string ExampleListQuestion(std::string_view example, std::string_view list) {
   if (list.empty())
     return Fill(

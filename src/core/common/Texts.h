@@ -102,6 +102,8 @@ inline constexpr std::string_view StorageFull =
     "Przeglądarka nie ma już miejsca, by przechować pracę. Zapisz otwarte pliki na dysku "
     "(Plik ▸ Zapisz): zmiany, których nie zapiszesz, przepadną przy przeładowaniu strony.";
 std::string TooLargeToStore(std::string_view file);
+// Two tabs of the web edition changed the same file: both versions are kept.
+std::string ChangedInAnotherTab(std::string_view file);
 // The information boxes of a successful compile.
 inline constexpr std::string_view ProgramCompiled = "Program został skompilowany";
 inline constexpr std::string_view InstructionCompiled = "Rozkaz skompilowany pomyślnie";

@@ -169,6 +169,44 @@ test('work the browser cannot keep is said at once: a file too large for its sto
   assert.deepEqual(page.errors, []);
 });
 
+test('two tabs of the page never write over each other\'s work; a program changed in both is kept twice, and the later writer told', async () => {
+  const first = await freshPage(site);
+  const second = await openPage(site, first.context());
+  const tabNames = (page) => fileTabs(page).allTextContents();
+  const lines = (page) => shownLines(page).allTextContents();
+  await typeProgram(first, 'STP\n');
+  await second.getByRole('button', { name: 'Nowy program' }).click();
+  await shownEditor(second).locator('.cm-content').pressSequentially('POB x\n');
+  await typeProgram(first, 'STP\nSTP\n');
+  await second.reload();
+  await second.waitForSelector('body.ready');
+  assert.deepEqual(await tabNames(second), ['program.prg', 'program.prg']);
+  await second.getByRole('tab', { name: 'program.prg' }).nth(1).click();
+  assert.deepEqual(await lines(second), ['POB x', '']);
+
+  // Both change the first program: the later writer is told, and its own
+  // version stays before it with the other's opened beside it.
+  await second.getByRole('tab', { name: 'program.prg' }).nth(0).click();
+  await typeProgram(second, 'DRUGA\n');
+  await typeProgram(first, 'PIERWSZA\n');
+  const told = await closeBox(first);
+  assert.match(told.text, /program\.prg zmieniono także w innej karcie/);
+  assert.deepEqual(await lines(first), ['PIERWSZA', '']);
+  assert.equal(await fileTabs(first).count(), 2);
+  await fileTabs(first).nth(1).click();
+  assert.deepEqual(await lines(first), ['DRUGA', '']);
+  await first.reload();
+  await first.waitForSelector('body.ready');
+  const kept = [];
+  for (let k = 0; k < (await fileTabs(first).count()); ++k) {
+    await fileTabs(first).nth(k).click();
+    kept.push((await lines(first))[0]);
+  }
+  assert.deepEqual(kept.sort(), ['DRUGA', 'PIERWSZA', 'POB x']);
+  assert.deepEqual([...first.errors, ...second.errors], []);
+  await second.close();
+});
+
 test('a character code page 1250 lacks: only "Tak" saves, in UTF-8, which the next save and a reload keep', async () => {
   const page = await freshPage(site);
   const storedEncodings = () => page.evaluate(() => JSON.parse(localStorage.getItem('dorum.work') ?? '{}').documents.map((d) => d.encoding));

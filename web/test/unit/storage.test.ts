@@ -81,10 +81,68 @@ test('a document too large for the browser stays in the page alone, and a full s
   const large = { ...newDocument('program', 'duzy.prg'), text: 'x'.repeat(storedTextLimit + 1) };
   const small = { ...newDocument('instruction'), text: 'ROZKAZ NIC;' };
   const work: Work = { documents: [large, small], current: 1 };
-  assert.deepEqual(new Storage(store).save(work), { kept: true, left: [large] });
+  assert.deepEqual(new Storage(store).save(work), { kept: true, left: [large], changedElsewhere: [] });
   // The tab shown is still the one shown, counted among those kept.
   assert.deepEqual(new Storage(store).load(), { documents: [small], current: 0 });
   const full = new Storage({ getItem: store.getItem, setItem: () => { throw new DOMException('full', 'QuotaExceededError'); } });
-  assert.deepEqual(full.save({ documents: [small], current: 0 }), { kept: false, left: [] });
+  assert.deepEqual(full.save({ documents: [small], current: 0 }), { kept: false, left: [], changedElsewhere: [] });
   assert.deepEqual(new Storage(store).load(), { documents: [small], current: 0 }, 'what was kept before stays');
+});
+
+test('two tabs of the page never write over each other\'s work: a document changed in both is kept twice', () => {
+  const store = memoryStore();
+  const first = new Storage(store);
+  const a = first.load();
+  a.documents[0]!.text = 'STP';
+  first.save(a);
+  // A second tab opens the same work, adds a program and types in it.
+  const second = new Storage(store);
+  const b = second.load();
+  b.documents.push({ ...newDocument('program', 'drugi.prg'), text: 'POB x' });
+  second.save(b);
+  // The first tab types again: the second's program is still kept.
+  a.documents[0]!.text = 'STP\nSTP';
+  assert.deepEqual(first.save(a).changedElsewhere, []);
+  const texts = () => new Storage(store).load().documents.map((d) => d.text);
+  assert.deepEqual(texts(), ['STP\nSTP', 'POB x']);
+
+  // The second tab changes the program the first changed since it looked:
+  // the later writer is told, and both texts stay.
+  b.documents[0]!.text = 'B';
+  const saved = second.save(b);
+  assert.deepEqual(saved.changedElsewhere.map((d) => d.text), ['STP\nSTP']);
+  assert.deepEqual(texts().sort(), ['B', 'POB x', 'STP\nSTP']);
+  // From then on they are two documents, and neither tab is told again.
+  a.documents[0]!.text = 'A';
+  assert.deepEqual(first.save(a).changedElsewhere, []);
+  b.documents[0]!.text = 'B2';
+  assert.deepEqual(second.save(b).changedElsewhere, []);
+  assert.deepEqual(texts().sort(), ['A', 'B2', 'POB x']);
+
+  // A document closed in a tab is not brought back by that tab.
+  first.forget(b.documents[1]!);
+  first.save(a);
+  assert.deepEqual(texts().sort(), ['A', 'B2']);
+});
+
+test('a write the storage refused is no change of another tab\'s: the next one writes without a question', () => {
+  const items = new Map<string, string>();
+  let refuse = false;
+  const store = {
+    getItem: (key: string) => items.get(key) ?? null,
+    setItem: (key: string, value: string) => {
+      if (refuse) throw new DOMException('full', 'QuotaExceededError');
+      items.set(key, value);
+    },
+  };
+  const storage = new Storage(store);
+  const work = storage.load();
+  work.documents[0]!.text = 'STP';
+  storage.save(work);
+  refuse = true;
+  work.documents[0]!.text = 'STP\nSTP';
+  assert.equal(storage.save(work).kept, false);
+  refuse = false;
+  assert.deepEqual(storage.save(work), { kept: true, left: [], changedElsewhere: [] });
+  assert.deepEqual(new Storage(store).load().documents.map((d) => d.text), ['STP\nSTP']);
 });
