@@ -37,7 +37,10 @@ function copyHelp() {
   const source = join(root, 'src/gui/help');
   mkdirSync(join(out, 'help'), { recursive: true });
   for (const file of readdirSync(source).filter((f) => f.endsWith('.html'))) {
-    const text = readFileSync(join(source, file), 'utf8').replaceAll('qrc:/help/', '');
+    // The page's icon, so that the browser asks the server's root for none.
+    const text = readFileSync(join(source, file), 'utf8')
+      .replaceAll('qrc:/help/', '')
+      .replace('<head>', '<head>\n<link rel="icon" href="../favicon.svg">');
     writeFileSync(join(out, 'help', file), text);
   }
 }

@@ -4,9 +4,17 @@ import { EngineClient } from './engine-client';
 
 const cycles = Number(new URLSearchParams(location.search).get('cycles') ?? 50_000_000);
 const result = document.querySelector<HTMLElement>('#result')!;
-const engine = new EngineClient('worker.js', { view() {}, instructions() {}, runEnded() {}, failed(message) {
-  result.textContent = message;
-} });
+const engine = new EngineClient('worker.js', {
+  view() {},
+  instructions() {},
+  runEnded() {},
+  failed(message) {
+    result.textContent = message;
+  },
+  unavailable() {
+    result.textContent = 'silnik nie wystartował';
+  },
+});
 
 void engine.ready.then(async () => {
   result.textContent = `${cycles} taktów…`;

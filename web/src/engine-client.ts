@@ -6,6 +6,9 @@ export interface EngineEvents {
   instructions(list: InstructionEntry[]): void;
   runEnded(state: RunState): void;
   failed(message: string): void;
+  // The engine could not start: the page was opened as a file, or the
+  // server does not give the engine (or forbids running it).
+  unavailable(): void;
 }
 
 export class EngineClient {
@@ -16,9 +19,17 @@ export class EngineClient {
   readonly ready: Promise<{ layout: LayoutItem[]; commands: PageCommands }>;
 
   constructor(url: string, private readonly events: EngineEvents) {
-    this.worker = new Worker(url);
     let resolveReady: (ready: { layout: LayoutItem[]; commands: PageCommands }) => void = () => {};
     this.ready = new Promise((resolve) => (resolveReady = resolve));
+    try {
+      this.worker = new Worker(url);
+    } catch {
+      // A page opened as a file may not start a worker at all.
+      this.worker = { postMessage: () => {} } as unknown as Worker;
+      queueMicrotask(() => events.unavailable());
+      return;
+    }
+    this.worker.onerror = () => events.unavailable();
     this.worker.onmessage = (event: MessageEvent<Notice>) => {
       const notice = event.data;
       switch (notice.kind) {

@@ -21,6 +21,13 @@ import { TimingView } from './timing-view';
 import { attachConsole, showConsole } from './console';
 import type { View } from './protocol';
 
+// Said when the engine cannot start; the engine's own texts are out of reach then.
+const engineUnavailable =
+  'Silnik symulatora nie wystartował, więc strona nie może działać. Otwórz ją z serwera WWW ' +
+  '(adres http:// lub https://), a nie jako plik z dysku; serwer musi podawać pliki engine.js ' +
+  "i worker.js, a jego Content-Security-Policy musi zezwalać na WebAssembly ('wasm-unsafe-eval') " +
+  'i na skrypty oraz wątki z tego samego adresu.';
+
 // The page is ready once the worker's first view has arrived: before it,
 // the diagram would stand without values.
 let firstView: () => void = () => {};
@@ -35,6 +42,7 @@ const engine = new EngineClient('worker.js', {
   },
   runEnded: (state) => void reportEnd(state),
   failed: (message) => void showMessage('error', message),
+  unavailable: () => void showMessage('error', engineUnavailable),
 });
 // Work the browser cannot keep is said at once: the student saves it to files.
 async function tellStorageTrouble(trouble: StorageTrouble): Promise<void> {

@@ -25,8 +25,16 @@ self.onmessage = (event: MessageEvent<Envelope>) => {
   else pending.push(event.data);
 };
 
+// An engine that cannot be fetched or compiled is an error of the worker,
+// which the page tells the student about.
 importScripts('engine.js');
-void createEngine().then((module) => {
-  host = new EngineHost(module, post, yieldThen);
-  for (const { id, request } of pending.splice(0)) host.handle(id, request);
-});
+createEngine().then(
+  (module) => {
+    host = new EngineHost(module, post, yieldThen);
+    for (const { id, request } of pending.splice(0)) host.handle(id, request);
+  },
+  (error: unknown) =>
+    setTimeout(() => {
+      throw error;
+    }),
+);

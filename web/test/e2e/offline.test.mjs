@@ -2,7 +2,9 @@
 // loaded its service worker keeps it working without a network.
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
-import { closeBox, newContext, openExample, openPage, startSite } from './harness.mjs';
+import { join } from 'node:path';
+import { pathToFileURL } from 'node:url';
+import { closeBox, newContext, openExample, openPage, startSite, webRoot } from './harness.mjs';
 
 test('the page asks nothing of any host but its own, and once loaded goes on working without a network', async () => {
   // A site of its own, whose server this test stops.
@@ -29,6 +31,36 @@ test('the page asks nothing of any host but its own, and once loaded goes on wor
     await page.getByRole('button', { name: 'Przykłady' }).click();
     await page.getByRole('menuitem', { name: 'Dorum: suma.prg' }).waitFor();
     assert.deepEqual(page.errors, []);
+  } finally {
+    await site.close();
+  }
+});
+
+test('a page that cannot start its engine says why and what to do: opened as a file, or its engine not served', async () => {
+  const site = await startSite();
+  try {
+    const told = async (page) => {
+      const box = page.locator('.box');
+      await box.waitFor({ timeout: 15000 });
+      return box.locator('.message').textContent();
+    };
+    const asFile = await (await newContext(site)).newPage();
+    await asFile.goto(pathToFileURL(join(webRoot, 'index.html')).href);
+    assert.match(await told(asFile), /Silnik symulatora nie wystartował.*nie jako plik z dysku/);
+
+    const context = await newContext(site);
+    await context.route('**/engine.js', (route) => route.abort());
+    const withoutEngine = await context.newPage();
+    await withoutEngine.goto(site.url);
+    assert.match(await told(withoutEngine), /serwer musi podawać pliki engine\.js/);
+
+    // The help names its icon in the page's folder, so that the browser
+    // asks the server's root for none.
+    const help = await (await newContext(site)).newPage();
+    await help.goto(`${site.url}help/index.html`);
+    const icon = await help.locator('link[rel=icon]').evaluate((link) => link.href);
+    assert.equal(icon, `${site.url}favicon.svg`);
+    assert.equal((await help.request.get(icon)).status(), 200);
   } finally {
     await site.close();
   }
