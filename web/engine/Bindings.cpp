@@ -215,6 +215,7 @@ class TPageEngine {
   }
   val ZeroRegister(int id) { return ToJs(engine_.ZeroRegister(static_cast<TRegisterId>(id))); }
   void ClearMemory() { engine_.ClearMemory(); }
+  void ClearConsole() { engine_.ClearConsoleOutput(); }
   // The stop conditions' dialog: the rows of its copy after each change.
   val StopConditions() const {
     return Array(engine_.StopConditionRows(), [](const TStopConditionRow& row) {
@@ -538,6 +539,7 @@ EMSCRIPTEN_BINDINGS(dorum_engine) {
       .function("setDisplayMode", &TPageEngine::SetDisplayMode)
       .function("zeroRegister", &TPageEngine::ZeroRegister)
       .function("clearMemory", &TPageEngine::ClearMemory)
+      .function("clearConsole", &TPageEngine::ClearConsole)
       .function("editStopConditions", &TPageEngine::EditStopConditions)
       .function("addStopCondition", &TPageEngine::AddStopCondition)
       .function("removeStopCondition", &TPageEngine::RemoveStopCondition)

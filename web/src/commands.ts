@@ -2,7 +2,7 @@
 // bars' buttons, the menu bar and the keys, each greyed as the table says.
 import { menuBarOf } from './command-menus';
 import { boxOpen } from './dialogs';
-import { buildMenuBar } from './menu';
+import { buildMenuBar, closeMenus } from './menu';
 import type { Page } from './page';
 import type { CommandName, CommandRow, Enabled, PageCommands } from './protocol';
 
@@ -61,7 +61,10 @@ export class Commands {
         // Never the browser's meaning of the key (F5 would reload the page
         // and lose the machine), not even while a box is open.
         event.preventDefault();
-        if (!boxOpen()) this.perform(row);
+        if (boxOpen()) return;
+        // A menu left open would stand over what the command shows.
+        closeMenus();
+        this.perform(row);
       },
       true,
     );

@@ -1,6 +1,7 @@
 // The console: the program's output, and the input field the program reads
 // from, as on the desktop: what is typed ahead stays in the field, and can
 // be mended, until the program reads it.
+import { isContextMenuKey, showContextMenu } from './menu';
 import { $, type Page } from './page';
 import type { View } from './protocol';
 
@@ -37,4 +38,17 @@ export function attachConsole(page: Page): void {
     void page.engine.call({ kind: 'setInput', before, text: input.value }).finally(() => --inputsOnTheWay);
   });
   $<HTMLFormElement>('#console-form').addEventListener('submit', (event) => event.preventDefault());
+  // The output's menu has the desktop's one item.
+  const output = $('#console-output');
+  const menu = (at?: { x: number; y: number }) =>
+    showContextMenu([{ label: 'Clear', act: () => void page.engine.call({ kind: 'clearConsole' }) }], 'Wyjście', output, at);
+  output.addEventListener('contextmenu', (event) => {
+    event.preventDefault();
+    menu({ x: event.clientX, y: event.clientY });
+  });
+  output.addEventListener('keydown', (event) => {
+    if (!isContextMenuKey(event)) return;
+    event.preventDefault();
+    menu();
+  });
 }

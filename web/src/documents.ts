@@ -94,6 +94,16 @@ export class Documents {
     for (const document of work.documents) this.add(document, false);
     this.show(work.current);
     tabs.addEventListener('keydown', (event) => this.moveBetweenTabs(event));
+    // The wheel moves along tabs too many to be seen at once.
+    tabs.addEventListener(
+      'wheel',
+      (event) => {
+        if (event.deltaY === 0 || tabs.scrollWidth <= tabs.clientWidth) return;
+        event.preventDefault();
+        tabs.scrollLeft += event.deltaY;
+      },
+      { passive: false },
+    );
   }
 
   get current(): Document {

@@ -59,6 +59,7 @@ export interface Engine {
   setDisplayMode(id: number, mode: DisplayMode): Outcome;
   zeroRegister(id: number): Outcome;
   clearMemory(): void;
+  clearConsole(): void;
   editStopConditions(): Answers['editStopConditions'];
   addStopCondition(text: string): Answers['addStopCondition'];
   removeStopCondition(index: number): StopConditionRow[];
@@ -268,6 +269,7 @@ export class EngineHost {
     setDisplayMode: (r) => this.engine.setDisplayMode(r.id, r.mode),
     zeroRegister: (r) => this.engine.zeroRegister(r.id),
     clearMemory: () => nothing(() => this.engine.clearMemory()),
+    clearConsole: () => nothing(() => this.engine.clearConsole()),
     editStopConditions: () => this.engine.editStopConditions(),
     addStopCondition: (r) => this.engine.addStopCondition(r.text),
     removeStopCondition: (r) => this.engine.removeStopCondition(r.index),

@@ -177,6 +177,7 @@ export type Request =
   | { kind: 'setDisplayMode'; id: number; mode: DisplayMode }
   | { kind: 'zeroRegister'; id: number }
   | { kind: 'clearMemory' }
+  | { kind: 'clearConsole' }
   | { kind: 'editStopConditions' }
   | { kind: 'addStopCondition'; text: string }
   | { kind: 'removeStopCondition'; index: number }
@@ -232,6 +233,7 @@ export interface Answers {
   setDisplayMode: Outcome;
   zeroRegister: Outcome;
   clearMemory: null;
+  clearConsole: null;
   editStopConditions: { rows: StopConditionRow[]; note: string };
   addStopCondition: { ok: boolean; message: string; index: number; rows: StopConditionRow[] };
   removeStopCondition: StopConditionRow[];

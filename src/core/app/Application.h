@@ -321,6 +321,8 @@ class TApplication {
   // "Wyczyść pamięć": a run stops first.
   void ClearMemory();
   TOutcome RaiseInterrupt(int line);
+  // The console's "Clear": its output emptied, a step back can bring it back.
+  void ClearConsoleOutput() { session_.Machine().ClearConsoleOutput(); }
   // The console's input field, edited from `before` (what it showed) to
   // `after`: characters typed ahead stay there, editable, until the program
   // reads them from the front. Those it read since the field showed `before`

@@ -153,6 +153,20 @@ test('the desktop\'s window keys bring each panel forward, F5 lists the windows,
   await menu(page, 'Widok').getByRole('menuitem', { name: 'Przywróć układ okien' }).click();
   assert.equal(await page.locator('#split-editor').getAttribute('aria-valuenow'), '33');
 
+  // A key command closes a menu left open, which would stand over what it shows.
+  await top(page, 'Wykonaj').click();
+  await menu(page, 'Wykonaj').waitFor();
+  await page.keyboard.press('F12');
+  assert.equal(await page.getByRole('menu').count(), 0);
+
+  // Too many files for the tab row: the wheel moves along it.
+  for (let k = 0; k < 8; ++k) await page.getByRole('button', { name: 'Nowy rozkaz' }).click();
+  const row = page.locator('#editor-tabs');
+  await row.evaluate((tabs) => (tabs.scrollLeft = 0));
+  await row.hover();
+  await page.mouse.wheel(0, 200);
+  assert.ok((await row.evaluate((tabs) => tabs.scrollLeft)) > 0);
+
   // F1 opens the help.
   const help = page.waitForEvent('popup');
   await page.keyboard.press('F1');

@@ -301,5 +301,9 @@ test('the console example echoes typed input in capitals; what is typed ahead st
   assert.deepEqual(await closeBox(page), { role: 'dialog', text: 'Program został zakończony.' });
   assert.equal(await output.textContent(), 'ALA.ABC.');
   assert.equal(await input.inputValue(), '');
+  // The output's menu, as the desktop's, has "Clear".
+  await output.click({ button: 'right' });
+  await page.getByRole('menu', { name: 'Wyjście' }).getByRole('menuitem', { name: 'Clear' }).click();
+  await page.waitForFunction(() => document.getElementById('console-output')?.textContent === '');
   assert.deepEqual(page.errors, []);
 });
