@@ -6,6 +6,7 @@ import { savePicture } from './files-and-lists';
 import { showContextMenu, type MenuItem, type Opener } from './menu';
 import { showOutcome, type Page } from './page';
 import type { LayoutItem, Outcome, ValueQuestion } from './protocol';
+import { loadSettings, saveSettings } from './storage';
 
 async function enterValue(question: ValueQuestion, enter: (text: string) => Promise<Outcome>): Promise<void> {
   const text = await askValue(question.title, question.label, question.value);
@@ -24,7 +25,10 @@ async function registerMenu(page: Page, id: number, opener: Opener, at?: { x: nu
       items: modes.choices.map((choice) => ({
         label: choice.caption,
         checked: () => choice.mode === modes.current,
-        act: () => void engine.call({ kind: 'setDisplayMode', id, mode: choice.mode }).then(showOutcome),
+        act: () => {
+          saveSettings(window.localStorage, { displayModes: { [id]: choice.mode } });
+          void engine.call({ kind: 'setDisplayMode', id, mode: choice.mode }).then(showOutcome);
+        },
       })),
     },
     { label: 'Zeruj', act: () => void engine.call({ kind: 'zeroRegister', id }).then(showOutcome) },
@@ -54,6 +58,13 @@ function diagramMenu(page: Page, opener: Opener, at?: { x: number; y: number }):
 
 // The diagram, drawn in its place; the memory rows it shows follow its
 // scrolling.
+// The registers' formats the student chose before the page was loaded again.
+export async function restoreDisplayModes(page: Page, layout: LayoutItem[]): Promise<void> {
+  for (const [id, mode] of Object.entries(loadSettings(window.localStorage).displayModes ?? {})) {
+    if (layout.some((item) => item.kind === 'register' && item.id === Number(id))) await page.engine.call({ kind: 'setDisplayMode', id: Number(id), mode });
+  }
+}
+
 export function createDiagram(page: Page, layout: LayoutItem[], host: HTMLElement): MachineDiagram {
   const { engine } = page;
   const diagram = new MachineDiagram(layout, {

@@ -15,7 +15,7 @@ import { attachEditors, compile } from './editing';
 import { Files } from './files-and-lists';
 import { attachExamples, buildExamples } from './examples-menu';
 import { attachMachineControls, reportEnd, reset, showMachineControls, start } from './run-commands';
-import { createDiagram } from './machine-view';
+import { createDiagram, restoreDisplayModes } from './machine-view';
 import { attachWatches, showWatches } from './watches';
 import { TimingView } from './timing-view';
 import { attachConsole, showConsole } from './console';
@@ -164,6 +164,7 @@ async function startUp(): Promise<void> {
   commands.attachKeys();
   attachMachineControls(page, table);
   await files.restoreMachine();
+  await restoreDisplayModes(page, layout);
   page.diagram = createDiagram(page, layout, $('#diagram'));
   await viewArrived;
   page.diagram.update(page.view!);

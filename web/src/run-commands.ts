@@ -3,6 +3,7 @@
 import { showMessage } from './dialogs';
 import { $, showOutcome, type Page } from './page';
 import type { PageCommands, RunCommand, RunState, View } from './protocol';
+import { loadSettings, saveSettings } from './storage';
 
 // "Takt", "Rozkaz", "Program", "Do kursora": the last runs to the caret's
 // line of the program that runs.
@@ -29,13 +30,27 @@ export function showMachineControls(fresh: View): void {
 
 export function attachMachineControls(page: Page, table: PageCommands): void {
   const { engine } = page;
+  const store = window.localStorage;
+  const saved = loadSettings(store);
+  const setTrackingLevel = (level: number) => void engine.call({ kind: 'setTrackingLevel', level });
   for (const radio of document.querySelectorAll<HTMLInputElement>('#tracking input'))
-    radio.addEventListener('change', () => void engine.call({ kind: 'setTrackingLevel', level: Number(radio.value) }));
+    radio.addEventListener('change', () => {
+      setTrackingLevel(Number(radio.value));
+      saveSettings(store, { trackingLevel: Number(radio.value) });
+    });
+  if (saved.trackingLevel !== undefined) setTrackingLevel(saved.trackingLevel);
   const tempo = $<HTMLSelectElement>('#tempo');
   tempo.replaceChildren(
     ...table.tempos.map(({ milliseconds, text }) => new Option(text, String(milliseconds), false, milliseconds === table.defaultTempo)),
   );
-  tempo.addEventListener('change', () => void engine.call({ kind: 'setTempo', milliseconds: Number(tempo.value) }));
+  tempo.addEventListener('change', () => {
+    void engine.call({ kind: 'setTempo', milliseconds: Number(tempo.value) });
+    saveSettings(store, { tempo: Number(tempo.value) });
+  });
+  if (table.tempos.some((t) => t.milliseconds === saved.tempo)) {
+    tempo.value = String(saved.tempo);
+    void engine.call({ kind: 'setTempo', milliseconds: saved.tempo! });
+  }
   $<HTMLInputElement>('#manual-control').addEventListener('change', (event) =>
     void engine.call({ kind: 'setManualControl', manual: (event.target as HTMLInputElement).checked }),
   );

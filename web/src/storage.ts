@@ -1,7 +1,7 @@
 // The work in progress, kept in the browser's storage after every change,
 // so that a reload or a closed tab loses nothing: every open document with
 // its text and how its file was stored.
-import { wireNames, type Encoding, type FileKind, type LineEnd } from './protocol';
+import { wireNames, type DisplayMode, type Encoding, type FileKind, type LineEnd } from './protocol';
 
 export type DocumentKind = FileKind;
 
@@ -198,5 +198,42 @@ export function loadMachine(store: Pick<globalThis.Storage, 'getItem'>): Machine
     return { name: saved.name, bytes: Uint8Array.from(binary, (c) => c.charCodeAt(0)), changed: saved.changed === true };
   } catch {
     return null;
+  }
+}
+
+// The machine's controls the page keeps across reloads, as the desktop keeps
+// its settings: the tracking level, the tempo, and the registers' formats
+// (by register number).
+export interface Settings {
+  trackingLevel?: number;
+  tempo?: number;
+  displayModes?: Record<string, DisplayMode>;
+}
+
+const settingsKey = 'dorum.settings';
+
+export function loadSettings(store: Pick<globalThis.Storage, 'getItem'>): Settings {
+  try {
+    const saved = JSON.parse(store.getItem(settingsKey) ?? 'null') as Settings | null;
+    const settings: Settings = {};
+    if (Number.isInteger(saved?.trackingLevel) && saved!.trackingLevel! >= 0 && saved!.trackingLevel! <= 2) settings.trackingLevel = saved!.trackingLevel!;
+    if (Number.isInteger(saved?.tempo) && saved!.tempo! >= 0) settings.tempo = saved!.tempo!;
+    if (typeof saved?.displayModes === 'object' && saved.displayModes !== null) {
+      const modes = Object.entries(saved.displayModes).filter(([id, mode]) => /^\d+$/.test(id) && wireNames.displayMode.includes(mode));
+      if (modes.length > 0) settings.displayModes = Object.fromEntries(modes);
+    }
+    return settings;
+  } catch {
+    return {};
+  }
+}
+
+export function saveSettings(store: Pick<globalThis.Storage, 'getItem' | 'setItem'>, change: Settings): void {
+  const settings = loadSettings(store);
+  if (change.displayModes) change = { ...change, displayModes: { ...settings.displayModes, ...change.displayModes } };
+  try {
+    store.setItem(settingsKey, JSON.stringify({ ...settings, ...change }));
+  } catch {
+    // The settings are a comfort; the page goes on without keeping them.
   }
 }

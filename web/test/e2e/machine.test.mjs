@@ -109,6 +109,16 @@ test('a register shows its value as chosen in its menu and is zeroed there; the 
   await page.waitForFunction(() => document.querySelector('g.register[data-name=RegisterAK]')?.getAttribute('aria-label') === 'AK : %00000000');
   assert.equal(await ak.evaluate((e) => e === document.activeElement), true);
 
+  // The format, the tracking level and the tempo are the student's across a reload.
+  await page.getByLabel('wysoki (takt)').check();
+  await page.locator('#tempo').selectOption({ index: 0 });
+  const tempo = await page.locator('#tempo').inputValue();
+  await page.reload();
+  await page.waitForSelector('body.ready');
+  await page.waitForFunction(() => document.querySelector('g.register[data-name=RegisterAK]')?.getAttribute('aria-label') === 'AK : %00000000');
+  assert.equal(await page.getByLabel('wysoki (takt)').isChecked(), true);
+  assert.equal(await page.locator('#tempo').inputValue(), tempo);
+
   // I offers "Rozkaz", and shows it.
   await register(page, 'I').click({ button: 'right' });
   await registerMenu.getByRole('menuitem', { name: 'Pokaż jako' }).click();

@@ -3,7 +3,7 @@
 // they make sense.
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
-import { Storage, loadMachine, type Work } from '../../src/storage';
+import { Storage, loadMachine, loadSettings, saveSettings, type Work } from '../../src/storage';
 import { loadSizes, saveSizes } from '../../src/layout';
 
 function memoryStore(initial: Record<string, string> = {}) {
@@ -52,4 +52,15 @@ test('a kept machine needs both its name and its bytes; kept sizes are each read
   store.items.set('dorum.layout', '{"editorWidth": 14.5, "lowerHeight": 70.5}');
   assert.deepEqual(loadSizes(store), { editorWidth: 15, lowerHeight: 70 });
   assert.doesNotThrow(() => saveSizes({ setItem: () => { throw new Error('full'); } }, { editorWidth: 40, lowerHeight: 40 }));
+});
+
+test('the machine\'s controls are kept as far as they make sense, each change beside the others', () => {
+  const store = memoryStore();
+  saveSettings(store, { trackingLevel: 2 });
+  saveSettings(store, { tempo: 500, displayModes: { 1: 'hexadecimal' } });
+  saveSettings(store, { displayModes: { 3: 'binary' } });
+  assert.deepEqual(loadSettings(store), { trackingLevel: 2, tempo: 500, displayModes: { 1: 'hexadecimal', 3: 'binary' } });
+  const nonsense = memoryStore({ 'dorum.settings': '{"trackingLevel": 7, "tempo": -1, "displayModes": {"x": "hex", "2": "koi8", "4": "signed"}}' });
+  assert.deepEqual(loadSettings(nonsense), { displayModes: { 4: 'signed' } });
+  assert.deepEqual(loadSettings(memoryStore({ 'dorum.settings': '{' })), {});
 });
