@@ -76,8 +76,12 @@ export class Panels {
       const row = rows.find((r) => r.name === name);
       if (row) items.push({ label: row.menuText.replace('&', ''), act: panels[name]!, separator: name === 'viewCpu' });
     }
+    // Below "Widok", where the student looks for the windows; the keyboard
+    // goes back to where it was.
     const opener = document.activeElement instanceof HTMLElement && document.activeElement !== document.body ? document.activeElement : $('#menubar');
-    showContextMenu(items, 'Lista okien', opener);
+    const view = [...$('#menubar').children].find((top) => top.textContent === 'Widok') ?? $('#menubar');
+    const box = view.getBoundingClientRect();
+    showContextMenu(items, 'Lista okien', opener, { x: box.left, y: box.bottom });
   }
 
   private applySizes(): void {
