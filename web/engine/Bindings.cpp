@@ -122,9 +122,11 @@ class TPageEngine {
   }
   // The desktop's questions, in its words: "delete" an instruction, close
   // a "modified" file; and what the page says of its storage: "storageFull",
-  // a file "tooLarge" to keep there, or one "changedElsewhere" as well.
+  // a file "tooLarge" to keep there, or one "changedElsewhere" as well;
+  // and that it will not work offline ("noOffline").
   static std::string Question(const std::string& which, const std::string& name) {
     if (which == "storageFull") return std::string(Texts::StorageFull);
+    if (which == "noOffline") return std::string(Texts::NoOfflineWithoutHttps);
     if (which == "tooLarge") return Texts::TooLargeToStore(name);
     if (which == "changedElsewhere") return Texts::ChangedInAnotherTab(name);
     return which == "delete" ? Texts::DeleteInstructionQuestion(name)

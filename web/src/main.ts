@@ -187,4 +187,19 @@ window.addEventListener('beforeunload', (event) => {
 });
 
 // Once loaded, the page works offline: its service worker keeps every file.
-if ('serviceWorker' in navigator) void navigator.serviceWorker.register('sw.js').catch(() => {});
+// Browsers allow that only to a secure page (https://, or this computer);
+// otherwise the student is told once, quietly, in the status line.
+if ('serviceWorker' in navigator && window.isSecureContext) void navigator.serviceWorker.register('sw.js').catch(() => {});
+else void noteNoOffline();
+
+async function noteNoOffline(): Promise<void> {
+  const noted = 'dorum.offlineNoted';
+  if (window.localStorage.getItem(noted) !== null) return;
+  await viewArrived;
+  $('.editor-panel .status').textContent = await engine.call({ kind: 'question', which: 'noOffline', name: '' });
+  try {
+    window.localStorage.setItem(noted, '1');
+  } catch {
+    // Said again next time, then.
+  }
+}

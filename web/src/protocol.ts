@@ -206,7 +206,7 @@ export type Request =
   | { kind: 'setInput'; before: string; text: string }
   | { kind: 'memoryWindow'; first: number; rows: number }
   | { kind: 'speed'; cycles: number }
-  | { kind: 'question'; which: 'delete' | 'modified' | 'storageFull' | 'tooLarge' | 'changedElsewhere'; name: string }
+  | { kind: 'question'; which: 'delete' | 'modified' | 'storageFull' | 'tooLarge' | 'changedElsewhere' | 'noOffline'; name: string }
   | { kind: 'searchMessage'; which: 'emptyFind' | 'emptyReplace' | 'notFound' };
 
 // What each request answers.

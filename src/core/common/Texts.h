@@ -102,6 +102,10 @@ inline constexpr std::string_view StorageFull =
     "Przeglądarka nie ma już miejsca, by przechować pracę. Zapisz otwarte pliki na dysku "
     "(Plik ▸ Zapisz): zmiany, których nie zapiszesz, przepadną przy przeładowaniu strony.";
 std::string TooLargeToStore(std::string_view file);
+// Served over plain http from another computer, the page cannot keep itself for offline use.
+inline constexpr std::string_view NoOfflineWithoutHttps =
+    "Bez sieci ta strona nie zadziała: serwer podaje ją przez http, a przeglądarka przechowuje "
+    "strony do pracy bez sieci tylko z adresów https.";
 // Two tabs of the web edition changed the same file: both versions are kept.
 std::string ChangedInAnotherTab(std::string_view file);
 // The information boxes of a successful compile.

@@ -65,3 +65,23 @@ test('a page that cannot start its engine says why and what to do: opened as a f
     await site.close();
   }
 });
+
+test('a page served insecurely, which the browser will not keep for offline use, says so once, quietly', async () => {
+  const site = await startSite();
+  try {
+    const context = await newContext(site);
+    await context.addInitScript(() => Object.defineProperty(window, 'isSecureContext', { value: false }));
+    const page = await openPage(site, context);
+    const status = page.locator('.editor-panel .status');
+    await page.waitForFunction(() => document.querySelector('.editor-panel .status')?.textContent !== '');
+    assert.match(await status.textContent(), /Bez sieci ta strona nie zadziała/);
+    assert.equal(await page.locator('.box').count(), 0);
+    assert.equal(await page.evaluate(() => navigator.serviceWorker.controller), null);
+    await page.reload();
+    await page.waitForSelector('body.ready');
+    await new Promise((resolve) => setTimeout(resolve, 300));
+    assert.equal(await status.textContent(), '');
+  } finally {
+    await site.close();
+  }
+});
