@@ -123,10 +123,12 @@ class TPageEngine {
   // The desktop's questions, in its words: "delete" an instruction, close
   // a "modified" file; and what the page says of its storage: "storageFull",
   // a file "tooLarge" to keep there, or one "changedElsewhere" as well;
-  // and that it will not work offline ("noOffline").
+  // that it will not work offline ("noOffline"), and a call that failed
+  // inside the engine ("engineFault").
   static std::string Question(const std::string& which, const std::string& name) {
     if (which == "storageFull") return std::string(Texts::StorageFull);
     if (which == "noOffline") return std::string(Texts::NoOfflineWithoutHttps);
+    if (which == "engineFault") return std::string(Texts::EngineFault);
     if (which == "tooLarge") return Texts::TooLargeToStore(name);
     if (which == "changedElsewhere") return Texts::ChangedInAnotherTab(name);
     return which == "delete" ? Texts::DeleteInstructionQuestion(name)

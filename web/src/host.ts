@@ -139,6 +139,13 @@ export class EngineHost {
     this.sendView();
   }
 
+  // What a failed call tells the student: the engine's own words, never
+  // "[object WebAssembly.Exception]"; a script's error keeps its message.
+  private failure(error: unknown): string {
+    const fault = this.module.Engine.question('engineFault', '');
+    return error instanceof Error ? `${fault} (${error.message})` : fault;
+  }
+
   private sendInstructions(): void {
     this.post({ kind: 'instructions', list: this.engine.instructions() });
   }
@@ -149,7 +156,7 @@ export class EngineHost {
     try {
       answer = this.perform(request);
     } catch (error) {
-      this.post({ kind: 'failed', id, message: String(error) });
+      this.post({ kind: 'failed', id, message: this.failure(error) });
       return;
     }
     // A command that stops the run ends it here: no slice comes after it.
@@ -180,7 +187,7 @@ export class EngineHost {
       state = this.engine.slice();
     } catch (error) {
       this.running = false;
-      this.post({ kind: 'failed', message: String(error) });
+      this.post({ kind: 'failed', message: this.failure(error) });
       return;
     }
     this.followRun(state);

@@ -102,6 +102,10 @@ inline constexpr std::string_view StorageFull =
     "Przeglądarka nie ma już miejsca, by przechować pracę. Zapisz otwarte pliki na dysku "
     "(Plik ▸ Zapisz): zmiany, których nie zapiszesz, przepadną przy przeładowaniu strony.";
 std::string TooLargeToStore(std::string_view file);
+// A call of the web edition's engine that failed where no message says why.
+inline constexpr std::string_view EngineFault =
+    "Polecenie nie zostało wykonane: wystąpił błąd wewnętrzny symulatora. Zapisz pracę do "
+    "plików i przeładuj stronę.";
 // Served over plain http from another computer, the page cannot keep itself for offline use.
 inline constexpr std::string_view NoOfflineWithoutHttps =
     "Bez sieci ta strona nie zadziała: serwer podaje ją przez http, a przeglądarka przechowuje "

@@ -240,4 +240,11 @@ test('a request the engine fails on is answered with its own id, so that its cal
   assert.equal(failed.length, 1);
   assert.equal((failed[0] as { id?: number }).id, 41);
   assert.equal(notices.some((n) => n.kind === 'answer' && n.id === 41), false);
+  // Told in the engine's words, a fault inside the engine as well.
+  assert.match((failed[0] as { message: string }).message, /^Polecenie nie zostało wykonane: wystąpił błąd wewnętrzny symulatora\..* \(.+\)$/);
+  host.handle(42, { kind: 'start', command: 'nonsense', line: 0 } as unknown as Request);
+  const inside = notices.filter((n) => n.kind === 'failed')[1] as { id?: number; message: string };
+  assert.equal(inside.id, 42);
+  assert.match(inside.message, /^Polecenie nie zostało wykonane/);
+  assert.doesNotMatch(inside.message, /object/);
 });
