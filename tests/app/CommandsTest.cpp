@@ -317,6 +317,18 @@ TEST_F(ApplicationRun, TypedAheadInputStaysEditableAndNothingIsReadTwice) {
   (void)console.TakeInputChar();
   app.SetConsoleInput("ąb", "ćb");
   EXPECT_EQ(input(), "ćb");
+  // Typed in front of, or among, characters read meanwhile: what was
+  // typed stays, what was read goes.
+  app.SetConsoleInput("", "abc");
+  (void)console.TakeInputChar();
+  (void)console.TakeInputChar();
+  app.SetConsoleInput("abc", "Xabc");
+  EXPECT_EQ(input(), "Xc");
+  app.SetConsoleInput("", "abc");
+  (void)console.TakeInputChar();
+  (void)console.TakeInputChar();
+  app.SetConsoleInput("abc", "aXbc");
+  EXPECT_EQ(input(), "Xc");
   // A field the machine no longer matches (a reset emptied it, say) is taken as typed.
   console.SetInputText("zzz");
   app.SetConsoleInput("ab", "abd");

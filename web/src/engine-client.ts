@@ -14,6 +14,7 @@ export interface EngineEvents {
 export class EngineClient {
   private readonly worker: Worker;
   private nextId = 1;
+  private unavailableTold = false;
   private readonly waiting = new Map<number, { resolve: (answer: unknown) => void; reject: (error: Error) => void }>();
   // The diagram's layout and the command table, once the engine stands.
   readonly ready: Promise<{ layout: LayoutItem[]; commands: PageCommands }>;
@@ -29,7 +30,17 @@ export class EngineClient {
       queueMicrotask(() => events.unavailable());
       return;
     }
-    this.worker.onerror = () => events.unavailable();
+    // Before the engine stood, an error of the worker means it never will;
+    // after, it is one more failure of a call.
+    let started = false;
+    void this.ready.then(() => (started = true));
+    this.worker.onerror = (event) => {
+      if (started) events.failed(event.message);
+      else if (!this.unavailableTold) {
+        this.unavailableTold = true;
+        events.unavailable();
+      }
+    };
     this.worker.onmessage = (event: MessageEvent<Notice>) => {
       const notice = event.data;
       switch (notice.kind) {

@@ -85,13 +85,15 @@ export class Files {
       if (!(await askQuestion(question))) return false;
       encoding = 'utf8';
     }
-    const encoded = await engine.call({ kind: 'encodeText', text: work.text, encoding, lineEnd: work.lineEnd });
+    const text = work.text;
+    const encoded = await engine.call({ kind: 'encodeText', text, encoding, lineEnd: work.lineEnd });
     if (!(await showOutcome(encoded))) return false;
     try {
       const saved = await saveFile(work.name, encoded.bytes, document.handle, ask || !work.named, chooseName);
       if (!saved) return false;
       work.encoding = encoding;
-      work.modified = false;
+      // What was typed while the file was written is not in it.
+      work.modified = work.text !== text;
       work.named = true;
       document.handle = saved.handle;
       document.rename(saved.name);

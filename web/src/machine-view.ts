@@ -25,9 +25,10 @@ async function registerMenu(page: Page, id: number, opener: Opener, at?: { x: nu
       items: modes.choices.map((choice) => ({
         label: choice.caption,
         checked: () => choice.mode === modes.current,
-        act: () => {
-          saveSettings(window.localStorage, { displayModes: { [id]: choice.mode } });
-          void engine.call({ kind: 'setDisplayMode', id, mode: choice.mode }).then(showOutcome);
+        act: async () => {
+          const outcome = await engine.call({ kind: 'setDisplayMode', id, mode: choice.mode });
+          if (outcome.ok) saveSettings(window.localStorage, { displayModes: { [id]: choice.mode } });
+          await showOutcome(outcome);
         },
       })),
     },

@@ -126,8 +126,11 @@ export class Storage {
       mine.revision = (this.seen.get(mine.id) ?? 0) + 1;
       kept.push(mine);
     }
-    const ids = new Set(kept.map((d) => d.id));
-    const others = stored.filter((d) => d.id !== undefined && !ids.has(d.id) && !this.closed.has(d.id));
+    // A document too large to keep leaves no older copy behind; one closed
+    // here goes unless another tab changed it since this one looked.
+    const ids = new Set([...kept, ...work.documents.filter((d) => d.text.length > storedTextLimit)].map((d) => d.id));
+    const closedUnchanged = (d: DocumentWork) => this.closed.has(d.id!) && d.revision === this.seen.get(d.id!);
+    const others = stored.filter((d) => d.id !== undefined && !ids.has(d.id) && !closedUnchanged(d));
     const shown = work.documents[work.current];
     const current = Math.max(kept.findIndex((d) => d === shown || (d.id !== undefined && d.id === shown?.id)), 0);
     const left = work.documents.filter((d) => d.text.length > storedTextLimit);

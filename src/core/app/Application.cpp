@@ -521,19 +521,42 @@ TOutcome TApplication::RaiseInterrupt(int line) {
   return Trying([&] { session_.Machine().RaiseInterrupt(line); });
 }
 
+namespace {
+
+bool StartsCharacter(const std::string& text, std::size_t at) {
+  return at >= text.size() || (static_cast<unsigned char>(text[at]) & 0xC0) != 0x80;
+}
+
+// What of `after` is still to be read, when the student edited `before` into
+// it while the program read its first `read` bytes: the edit is what differs
+// between a common front and a common back, and what was read of those two
+// goes, whatever the student typed among them stays.
+std::string UnreadPart(const std::string& before, const std::string& after, std::size_t read) {
+  const std::size_t shorter = std::min(before.size(), after.size());
+  std::size_t front = 0;
+  while (front < shorter && before[front] == after[front]) ++front;
+  while (front > 0 && !StartsCharacter(after, front)) --front;
+  std::size_t back = 0;
+  while (back < shorter - front &&
+         before[before.size() - 1 - back] == after[after.size() - 1 - back])
+    ++back;
+  while (back > 0 && !StartsCharacter(after, after.size() - back)) --back;
+  const std::size_t backInBefore = before.size() - back;
+  const std::size_t readOfFront = std::min(front, read);
+  const std::size_t readOfBack = read > backInBefore ? read - backInBefore : 0;
+  const std::size_t backInAfter = after.size() - back;
+  return after.substr(readOfFront, backInAfter - readOfFront) +
+         after.substr(backInAfter + readOfBack);
+}
+
+}  // namespace
+
 bool TApplication::SetConsoleInput(const std::string& before, const std::string& after) {
   const std::string& now = session_.Machine().Console().InputText();
   // What the program read since: the front of `before` that `now` lacks.
   std::size_t read = 0;
   if (before.size() >= now.size() && before.ends_with(now)) read = before.size() - now.size();
-  // Of those, what `after` still begins with; an edit among them gives them
-  // up. Cut at a character's start: two letters may share a first byte.
-  std::size_t gone = 0;
-  while (gone < read && gone < after.size() && after[gone] == before[gone]) ++gone;
-  while (gone > 0 && gone < after.size() &&
-         (static_cast<unsigned char>(after[gone]) & 0xC0) == 0x80)
-    --gone;
-  session_.Machine().SetConsoleInput(after.substr(gone));
+  session_.Machine().SetConsoleInput(UnreadPart(before, after, read));
   return Waiting();
 }
 

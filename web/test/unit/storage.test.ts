@@ -87,6 +87,12 @@ test('a document too large for the browser stays in the page alone, and a full s
   const full = new Storage({ getItem: store.getItem, setItem: () => { throw new DOMException('full', 'QuotaExceededError'); } });
   assert.deepEqual(full.save({ documents: [small], current: 0 }), { kept: false, left: [], changedElsewhere: [] });
   assert.deepEqual(new Storage(store).load(), { documents: [small], current: 0 }, 'what was kept before stays');
+  // A document that grew too large leaves no older copy to come back stale.
+  const growing = new Storage(store);
+  const work2 = growing.load();
+  work2.documents[0]!.text = 'y'.repeat(storedTextLimit + 1);
+  growing.save(work2);
+  assert.deepEqual(new Storage(store).load(), newWork());
 });
 
 test('two tabs of the page never write over each other\'s work: a document changed in both is kept twice', () => {
@@ -119,9 +125,22 @@ test('two tabs of the page never write over each other\'s work: a document chang
   assert.deepEqual(second.save(b).changedElsewhere, []);
   assert.deepEqual(texts().sort(), ['A', 'B2', 'POB x']);
 
-  // A document closed in a tab is not brought back by that tab.
-  first.forget(b.documents[1]!);
-  first.save(a);
+  // A document closed in a tab is not brought back by that tab, unless
+  // another tab changed it since this one looked.
+  const third = new Storage(store);
+  const c = third.load();
+  const closing = c.documents.find((d) => d.text === 'POB x')!;
+  c.documents = c.documents.filter((d) => d !== closing);
+  b.documents[1]!.text = 'POB y';
+  second.save(b);
+  third.forget(closing);
+  third.save(c);
+  assert.deepEqual(texts().sort(), ['A', 'B2', 'POB y']);
+  const d = third.load();
+  const unchanged = d.documents.find((doc) => doc.text === 'POB y')!;
+  d.documents = d.documents.filter((doc) => doc !== unchanged);
+  third.forget(unchanged);
+  third.save(d);
   assert.deepEqual(texts().sort(), ['A', 'B2']);
 });
 
