@@ -7,6 +7,7 @@
 #include <QScrollBar>
 #include <QTextCursor>
 #include <QVBoxLayout>
+#include <utility>
 
 #include "AppCore.h"
 #include "CoreText.h"
@@ -40,7 +41,8 @@ TFormIOConsole::TFormIOConsole(TAppCore& core, QWidget* parent) : QWidget(parent
   layout->addWidget(outputGroup, 1);
 
   connect(input_, &QLineEdit::textEdited, this, [this](const QString& text) {
-    core_.Errors().Run(this, [&] { core_.Machine().SetConsoleInput(U8(text)); });
+    const QString before = std::exchange(shownInput_, text);
+    core_.Errors().Run(this, [&] { (void)core_.App().SetConsoleInput(U8(before), U8(text)); });
     // The machine may have taken a character straight away.
     ShowInput();
   });
@@ -58,7 +60,7 @@ TFormIOConsole::TFormIOConsole(TAppCore& core, QWidget* parent) : QWidget(parent
 TFormIOConsole::~TFormIOConsole() = default;
 
 void TFormIOConsole::ClearOutput() {
-  core_.Errors().Run(this, [this] { core_.Machine().ClearConsoleOutput(); });
+  core_.Errors().Run(this, [this] { core_.App().ClearConsoleOutput(); });
   OnRefresh();
 }
 
@@ -97,6 +99,7 @@ void TFormIOConsole::OnRefresh() {
 void TFormIOConsole::ShowInput() {
   inputStale_ = false;
   const QString text = Q(core_.Machine().Console().InputText());
+  shownInput_ = text;
   if (input_->text() == text) return;
   const int fromEnd = static_cast<int>(input_->text().size()) - input_->cursorPosition();
   input_->setText(text);

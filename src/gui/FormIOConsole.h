@@ -49,6 +49,9 @@ class TFormIOConsole final : public QWidget, private IConsoleObserver {
   QString pending_;  // written since the last refresh
   bool outputStale_ = false;
   bool inputStale_ = false;
+  // What the field showed after its last refresh or edit: the program may
+  // have read from the machine's input since.
+  QString shownInput_;
   bool afterReturn_ = false;  // the last character shown was a CR
   TSubscribers<IConsoleObserver>::TSubscription subscription_;
 };

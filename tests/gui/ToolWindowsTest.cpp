@@ -133,6 +133,20 @@ class ToolWindowsTest : public QObject {
     QCOMPARE(input->cursorPosition(), 0);  // not before the start
   }
 
+  // The program may read before the views' clock shows it: what the
+  // student types then is added to what is left, not to what was read.
+  void typingWhileTheFieldIsBehindGivesNothingTwice() {
+    TConsoleRig rig;
+    QLineEdit* input = rig.console.InputField();
+    QTest::keyClicks(input, QStringLiteral("ab"));
+    rig.Start(1);  // reads "a"; the field still shows it
+    QCOMPARE(input->text(), QStringLiteral("ab"));
+    QTest::keyClicks(input, QStringLiteral("c"));
+    QCOMPARE(Q(rig.m.Console().InputText()), QStringLiteral("bc"));
+    rig.c.Core.Refresh().Flush();
+    QCOMPARE(input->text(), QStringLiteral("bc"));
+  }
+
   // A letter beyond ASCII is more than one byte of the core's text: the
   // field still counts characters from its end, and the output shows the
   // letters the program wrote, not their bytes.
