@@ -7,7 +7,7 @@
 # runner.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-tools/install-deps.sh
+tools/install-deps.sh --programs
 cmake --preset app >/dev/null
 cmake --build --preset app
 
