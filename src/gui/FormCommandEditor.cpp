@@ -72,7 +72,7 @@ TFormCommandEditor::TFormCommandEditor(TAppCore& core, QWidget* parent)
            QStringLiteral("Tekst rozkazu"), true},
           new TInstructionLexer, parent) {
   setObjectName(QStringLiteral("FormCommandEditor"));
-  memo_->SetCompletionWords(TInstructionLexer::Vocabulary(core.Machine()));
+  memo_->SetCompletionWords(Q(core.App().CompletionWords(false)));
 }
 
 TFormCommandEditor::TFormCommandEditor(TAppCore& core, const TDocumentKind& kind,

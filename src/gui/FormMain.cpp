@@ -553,42 +553,23 @@ void TFormMain::BuildMenus() {
 
 void TFormMain::BuildToolBar() {
   InitIconResources();
-  // The most used commands of the menus, the very same actions: a button is
-  // greyed exactly when its menu entry is. Each is named by what it does,
+  // The tool bar's buttons are the very same actions as the menus': a button
+  // is greyed exactly when its menu entry is. Each is named by what it does,
   // for its tool tip and screen readers alike: the menus' "Program" would
   // name both the new program and the run.
-  const struct {
-    std::optional<TActionId> Action;  // none: a separator
-    const char* Icon;
-  } buttons[] = {
-      {TActionId::NewProgram, "nowy-program"},
-      {TActionId::FileOpen, "otworz"},
-      {TActionId::FileSave, "zapisz"},
-      {TActionId::Compile, "kompiluj"},
-      {std::nullopt, nullptr},
-      {TActionId::RunCycle, "takt"},
-      {TActionId::RunInstruction, "rozkaz"},
-      {TActionId::RunProject, "program"},
-      {TActionId::RunToCursor, "do-kursora"},
-      {TActionId::Abort, "przerwij"},
-      {TActionId::Reset, "reset"},
-      {std::nullopt, nullptr},
-      {TActionId::StepBackCycle, "cofnij-takt"},
-      {TActionId::StepBackInstruction, "cofnij-rozkaz"},
-  };
   QToolBar* tools = addToolBar(QStringLiteral("Narzędzia"));
   tools->setObjectName(QStringLiteral("ToolBar"));
   tools->setAllowedAreas(Qt::TopToolBarArea);
   tools->setFloatable(false);
   tools->setIconSize(QSize(24, 24));
-  for (const auto& b : buttons) {
-    if (!b.Action) {
+  for (const TToolButton& b : ToolBar()) {
+    if (!b.Command) {
       tools->addSeparator();
       continue;
     }
-    QAction* action = Action(*b.Action);
-    action->setIcon(QIcon(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(b.Icon))));
-    const TCommandRow& row = CommandRow(*b.Action);
+    QAction* action = Action(*b.Command);
+    action->setIcon(QIcon(QStringLiteral(":/icons/%1.svg").arg(Q(b.Icon))));
+    const TCommandRow& row = CommandRow(*b.Command);
     const QString name = Q(ButtonText(row));
     const QString key = Q(ShownKey(row));
     action->setToolTip(key.isEmpty() ? name : QStringLiteral("%1 (%2)").arg(name, key));

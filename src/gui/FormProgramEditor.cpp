@@ -194,7 +194,7 @@ void TFormProgramEditor::UpdateAllLineMarks() {
 void TFormProgramEditor::UpdateMnemonics() {
   lexer_->SetMnemonics(
       AcceptedMnemonics(Core().Control().Instructions(), Core().Machine().CodeBits()));
-  Memo()->SetCompletionWords(lexer_->Vocabulary());
+  Memo()->SetCompletionWords(Q(Core().App().CompletionWords(true)));
   Memo()->recolor();
 }
 

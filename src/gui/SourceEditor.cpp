@@ -435,8 +435,6 @@ int TSourceEditor::BookmarkLine(int digit) const {
 }
 
 void TSourceEditor::SetCompletionWords(QStringList words) {
-  words.sort(Qt::CaseInsensitive);
-  words.removeDuplicates();
   completionWords_ = std::move(words);
 }
 

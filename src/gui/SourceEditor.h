@@ -113,7 +113,8 @@ class TSourceEditor final : public QsciScintilla {
   // The 1-based line holding the bookmark, or -1.
   [[nodiscard]] int BookmarkLine(int digit) const;
 
-  // The words offered for completion (signal names, mnemonics, keywords).
+  // The words offered for completion (signal names, mnemonics, keywords),
+  // in the order the list shows them.
   void SetCompletionWords(QStringList words);
   // Shows the words that begin like the word before the caret; typed words
   // get the list from their second character, Ctrl+Space at once.

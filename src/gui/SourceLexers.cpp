@@ -23,12 +23,6 @@ int StyleOf(TWordKind kind) {
   return static_cast<int>(kind);
 }
 
-QStringList Words(const std::vector<std::string>& words) {
-  QStringList list;
-  for (const std::string& word : words) list << Q(word);
-  return list;
-}
-
 }  // namespace
 
 TSourceLexer::TSourceLexer(QObject* parent) : QsciLexerCustom(parent) {}
@@ -175,30 +169,12 @@ int TInstructionLexer::WordStyle(const QString& word) const {
   return StyleOf(InstructionWordKind(U8(word)));
 }
 
-QStringList TInstructionLexer::Vocabulary(const TMachine& machine) {
-  QStringList words = Words(InstructionKeywords());
-  for (int n = 0; n < kSignalCount; ++n) {
-    const std::string caption = machine.Signal(n).Caption();
-    if (TMachine::FindSignalExact(caption) != n) continue;
-    if (n == static_cast<int>(TSignalId::as)) {
-      words << QStringLiteral("as") << QStringLiteral("sa");
-    } else {
-      words << Q(caption);
-    }
-  }
-  return words;
-}
-
 int TProgramLexer::WordStyle(const QString& word) const {
   return StyleOf(ProgramWordKind(U8(word), mnemonics_));
 }
 
 void TProgramLexer::SetMnemonics(std::vector<std::string> mnemonics) {
   mnemonics_ = std::move(mnemonics);
-}
-
-QStringList TProgramLexer::Vocabulary() const {
-  return Words(ProgramDirectives()) + Words(mnemonics_);
 }
 
 }  // namespace dorum::gui

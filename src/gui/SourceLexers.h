@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "SourceEditor.h"
-#include "machine/Machine.h"
 
 namespace dorum::gui {
 
@@ -76,8 +75,6 @@ class TInstructionLexer final : public TSourceLexer {
   using TSourceLexer::TSourceLexer;
   [[nodiscard]] const char* language() const override { return "Rozkaz"; }
   [[nodiscard]] int WordStyle(const QString& word) const override;
-  // What completion offers: the keywords and every signal name.
-  [[nodiscard]] static QStringList Vocabulary(const TMachine& machine);
 };
 
 // The assembly language: the directives, the mnemonics of the instruction
@@ -91,8 +88,6 @@ class TProgramLexer final : public TSourceLexer {
   [[nodiscard]] int WordStyle(const QString& word) const override;
   // The mnemonics the assembler accepts now (lower case).
   void SetMnemonics(std::vector<std::string> mnemonics);
-  // What completion offers: the directives and the mnemonics.
-  [[nodiscard]] QStringList Vocabulary() const;
 
  private:
   std::vector<std::string> mnemonics_;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "AppTestSupport.h"
 #include "TempDir.h"
 #include "diagram/DiagramItems.h"
@@ -129,6 +131,51 @@ TEST_F(EngineTest, ATextIsColouredLineByLineWithTheMnemonicsOfTheList) {
   EXPECT_EQ(engine.Session().Control().Instructions().Count(), 9);
   EXPECT_EQ(engine.Colour(true, "NIC")[0][0].Kind, TWordKind::Text);
   EXPECT_EQ(engine.Colour(false, "czyt")[0][0].Kind, TWordKind::Signal);
+}
+
+// Whether the words are in order regardless of case, each once.
+bool SortedOnceEach(const std::vector<std::string>& words) {
+  for (std::size_t n = 1; n < words.size(); ++n)
+    if (LowerCase(words[n - 1]) >= LowerCase(words[n])) return false;
+  return true;
+}
+
+bool Has(const std::vector<std::string>& words, const std::string& word) {
+  return std::ranges::find(words, word) != words.end();
+}
+
+TEST_F(EngineTest, TheEditorsCompleteTheWordsOfTheirLanguageSortedOnceEach) {
+  const std::vector<std::string> instruction = engine.CompletionWords(false);
+  EXPECT_TRUE(SortedOnceEach(instruction));
+  for (const char* word : {"rozkaz", "jeżeli", "koniec", "czyt", "wyak", "as", "sa"})
+    EXPECT_TRUE(Has(instruction, word)) << word;
+  EXPECT_FALSE(Has(instruction, "as (sa)"));
+  EXPECT_FALSE(Has(instruction, "pob"));
+
+  const std::vector<std::string> program = engine.CompletionWords(true);
+  EXPECT_TRUE(SortedOnceEach(program));
+  for (const char* word : {"rpa", "rst", "kon", "pob", "stp"})
+    EXPECT_TRUE(Has(program, word)) << word;
+  EXPECT_FALSE(Has(program, "rozkaz"));
+  EXPECT_FALSE(Has(program, "czyt"));
+}
+
+TEST_F(EngineTest, AProgramCompletesTheMnemonicsOfTheListAsItChanges) {
+  const int last = engine.Session().Control().Instructions().Count() - 1;
+  const std::string dropped = engine.Session().Control().Instructions().At(last).Name();
+  ASSERT_TRUE(engine.DeleteInstruction(last).Ok);
+  EXPECT_FALSE(Has(engine.CompletionWords(true), LowerCase(dropped)));
+  ASSERT_TRUE(engine.CompileInstruction("ROZKAZ Nowy;\nczyt wys wei il;").Ok);
+  EXPECT_TRUE(Has(engine.CompletionWords(true), "nowy"));
+  // An instruction named as a directive is offered once.
+  ASSERT_TRUE(engine.DeleteInstruction(last).Ok);
+  ASSERT_TRUE(engine.CompileInstruction("ROZKAZ RPA;\nczyt wys wei il;").Ok);
+  const std::vector<std::string> words = engine.CompletionWords(true);
+  EXPECT_EQ(std::ranges::count(words, "rpa"), 1);
+  EXPECT_TRUE(SortedOnceEach(words));
+  // Beyond the codes an instruction stays in the list but is no mnemonic.
+  EXPECT_FALSE(engine.CompileInstruction("ROZKAZ NADMIAR;\nczyt wys wei il;").Ok);
+  EXPECT_FALSE(Has(engine.CompletionWords(true), "nadmiar"));
 }
 
 TEST_F(EngineTest, ACycleIsDoneAtOnceAndSteppedBack) {
@@ -298,6 +345,7 @@ TEST_F(EngineTest, TheTimingDiagramShowsTheHistorysCyclesAndIsWrittenAsVcd) {
   EXPECT_EQ(LaneValueText(engine.Session().Machine(), timing.Lanes.back(), 9), "9");
   // Only the last cycles, when fewer are asked for.
   EXPECT_EQ(engine.Timing(2).Cycles.front().Number, 3U);
+  ASSERT_EQ(engine.Timing(50).Cycles.size(), 4U);
   // A click on the current cycle, or on cycle 0, changes nothing; on cycle
   // 2 it steps back to its end; on a later one it runs forward to it as
   // "Takt" would, and the cycles come back.
@@ -308,7 +356,12 @@ TEST_F(EngineTest, TheTimingDiagramShowsTheHistorysCyclesAndIsWrittenAsVcd) {
   EXPECT_FALSE(engine.GoesForward(4));
   (void)engine.GoToCycle(2);
   EXPECT_EQ(cycle(), 2U);
-  EXPECT_EQ(engine.Timing(50).Cycles.size(), 2U);
+  // The cycles stepped back over stay after the current one.
+  const TApplication::TTiming back = engine.Timing(50, ak);
+  ASSERT_EQ(back.Cycles.size(), 4U);
+  EXPECT_EQ(back.Current, 1U);
+  EXPECT_EQ(back.Cycles[3].Number, 4U);
+  EXPECT_EQ(LaneValue(back.Lanes.back(), back.Cycles[3].Sample), 9U);
   // Cycle 3 was stepped back over: going there is a run, as "Takt" is.
   EXPECT_TRUE(engine.GoesForward(3));
   (void)engine.GoToCycle(0);
@@ -317,10 +370,20 @@ TEST_F(EngineTest, TheTimingDiagramShowsTheHistorysCyclesAndIsWrittenAsVcd) {
   EXPECT_FALSE(forward.Running());
   EXPECT_EQ(forward.Box, TBoxKind::None);
   EXPECT_EQ(cycle(), 3U);
-  ASSERT_EQ(engine.Timing(50).Cycles.size(), 3U);
-  const TCycleSample again = engine.Timing(50).Cycles[2].Sample;
+  const TApplication::TTiming ahead = engine.Timing(50);
+  ASSERT_EQ(ahead.Cycles.size(), 4U);
+  EXPECT_EQ(ahead.Current, 2U);
+  const TCycleSample again = ahead.Cycles[2].Sample;
   EXPECT_EQ(again.Signals, timing.Cycles[2].Sample.Signals);
   EXPECT_EQ(again.Registers, timing.Cycles[2].Sample.Registers);
+  // A cycle that comes out otherwise than before ends what was kept.
+  (void)engine.GoToCycle(2);
+  // Another address: cycle 3 reads another word into AK.
+  ASSERT_TRUE(engine.EnterRegister(TRegisterId::A, "1").Ok);
+  ASSERT_EQ(engine.Start(TRunCommand::Cycle).Box, TBoxKind::None);
+  const TApplication::TTiming other = engine.Timing(50);
+  EXPECT_EQ(other.Cycles.size(), 3U);
+  EXPECT_EQ(other.Current, 2U);
   (void)engine.GoToCycle(2);
 
   ASSERT_EQ(engine.Start(TRunCommand::Cycle).Box, TBoxKind::None);
@@ -364,6 +427,28 @@ TEST_F(EngineTest, AWatchStopsARunWhenItsWordChanges) {
   const TRunStep ended = Finish(engine, engine.Start(TRunCommand::Program));
   EXPECT_EQ(ended.Message.rfind("Warunek zatrzymania: changed(wynik)", 0), 0U) << ended.Message;
   EXPECT_EQ(Word(watches.At(wynik).Address), 1);
+}
+
+// The page keeps the conditions across a reload and puts them back before
+// any program is compiled: one naming a label waits for it.
+TEST_F(EngineTest, StopConditionsPutBackWaitForTheirLabelsAndKeepTheirChoice) {
+  engine.RestoreStopConditions(
+      {{"changed(wynik)", true}, {"AK<0", false}, {"AK<", true}, {"ak < 0", true}});
+  const TStopConditions& conditions = engine.Session().StopConditions();
+  ASSERT_EQ(conditions.Count(), 2);  // the malformed one and the repeated one are left out
+  EXPECT_TRUE(conditions.At(0).Enabled);
+  EXPECT_FALSE(conditions.At(0).Problem.empty());
+  EXPECT_FALSE(conditions.At(1).Enabled);
+  const std::vector<TApplication::TKeptStopCondition> kept = engine.KeptStopConditions();
+  ASSERT_EQ(kept.size(), 2U);
+  EXPECT_EQ(kept[0].Text, "changed(wynik)");
+  EXPECT_TRUE(kept[0].Enabled);
+  EXPECT_EQ(kept[1].Text, "AK<0");
+  EXPECT_FALSE(kept[1].Enabled);
+  Compile("a: DOD jeden\nŁAD wynik\nSOB a\njeden: RST 1\nwynik: RST 0\n");
+  EXPECT_TRUE(engine.Session().StopConditions().At(0).Active());
+  const TRunStep ended = Finish(engine, engine.Start(TRunCommand::Program));
+  EXPECT_EQ(ended.Message.rfind("Warunek zatrzymania: changed(wynik)", 0), 0U) << ended.Message;
 }
 
 TEST_F(EngineTest, StepsBackOnlyAsFarAsTheCommandIsOffered) {

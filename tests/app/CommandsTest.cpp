@@ -123,6 +123,30 @@ TEST(CommandTable, AToolButtonSaysWhichProgramItMeans) {
   EXPECT_EQ(ButtonText(CommandRow(TCommandId::RunCycle)), "Takt");
 }
 
+// The tool bar gives commands both editions have, each once, in groups with
+// one gap between two of them.
+TEST(CommandTable, TheToolBarGroupsCommandsOfBothEditions) {
+  std::set<TCommandId> given;
+  std::set<std::string_view> icons;
+  bool afterGap = true;
+  for (const TToolButton& button : ToolBar()) {
+    if (!button.Command) {
+      EXPECT_FALSE(afterGap) << "a gap opens the bar or follows another";
+      afterGap = true;
+      continue;
+    }
+    afterGap = false;
+    const TCommandRow& row = CommandRow(*button.Command);
+    EXPECT_TRUE(given.insert(row.Id).second) << row.Name;
+    EXPECT_TRUE(icons.insert(button.Icon).second) << button.Icon;
+    EXPECT_NE(row.Place, TMenuPlace::PageOnly) << row.Name;
+    EXPECT_FALSE(row.PageName.empty()) << row.Name;
+  }
+  EXPECT_FALSE(afterGap) << "a gap closes the bar";
+  EXPECT_TRUE(given.contains(TCommandId::RunCycle));
+  EXPECT_TRUE(given.contains(TCommandId::StepBackInstruction));
+}
+
 // Every value of an enumeration that crosses to the page has a name of its
 // own, and the name leads back to it.
 template <class E>

@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <iterator>
 #include <sstream>
 #include <utility>
+#include <vector>
 
 #include "app/Examples.h"
 #include "common/ProfileFile.h"
@@ -16,6 +18,36 @@
 namespace dorum {
 
 namespace {
+
+bool SameSample(const TCycleSample& a, const TCycleSample& b) noexcept {
+  return a.Signals == b.Signals && a.Registers == b.Registers && a.Buses == b.Buses &&
+         a.DrivenBuses == b.DrivenBuses;
+}
+
+// The cycles shown before that come after the last one recorded now, as
+// long as every cycle both have came out the same: a run since then, or a
+// new history, may have gone another way. No more than `count` of them:
+// going forward reaches no further.
+std::vector<TRecordedCycle> CyclesAhead(const std::vector<TRecordedCycle>& shown,
+                                        const std::vector<TRecordedCycle>& recorded,
+                                        std::size_t count) {
+  if (shown.empty() || recorded.empty()) return {};
+  const std::uint64_t now = recorded.back().Number;
+  if (shown.front().Number > now) return {};
+  std::vector<TRecordedCycle> ahead;
+  auto fresh = recorded.begin();
+  for (const TRecordedCycle& cycle : shown) {
+    if (cycle.Number > now) {
+      if (cycle.Number - now <= count) ahead.push_back(cycle);
+      continue;
+    }
+    while (fresh != recorded.end() && fresh->Number < cycle.Number) ++fresh;
+    if (fresh != recorded.end() && fresh->Number == cycle.Number &&
+        !SameSample(fresh->Sample, cycle.Sample))
+      return {};
+  }
+  return ahead;
+}
 
 // The page's text has "\n" between lines, as a browser's text area gives it.
 TLines LinesOf(const std::string& text) {
@@ -425,6 +457,40 @@ std::vector<std::vector<TWordSpan>> TApplication::Colour(bool program,
   return lines;
 }
 
+std::vector<std::string> TApplication::CompletionWords(bool program) const {
+  const TMachine& machine = session_.Machine();
+  std::vector<std::string> words;
+  if (program) {
+    words = ProgramDirectives();
+    const std::vector<std::string> mnemonics =
+        AcceptedMnemonics(session_.Control().Instructions(), machine.CodeBits());
+    words.insert(words.end(), mnemonics.begin(), mnemonics.end());
+  } else {
+    words = InstructionKeywords();
+    for (int n = 0; n < kSignalCount; ++n) {
+      const std::string caption = machine.Signal(n).Caption();
+      // A caption shared by several signals names only the first of them.
+      if (TMachine::FindSignalExact(caption) != n) continue;
+      if (n == static_cast<int>(TSignalId::as)) {
+        // Its caption "as (sa)" is no word: a text names it either way.
+        words.emplace_back("as");
+        words.emplace_back("sa");
+      } else {
+        words.push_back(caption);
+      }
+    }
+  }
+  const auto byKey = [](const std::string& a, const std::string& b) {
+    const std::string la = LowerCase(a);
+    const std::string lb = LowerCase(b);
+    return la != lb ? la < lb : a < b;
+  };
+  // The page's engine is built with a library that lacks std::ranges' sort.
+  std::sort(words.begin(), words.end(), byKey);
+  words.erase(std::unique(words.begin(), words.end()), words.end());
+  return words;
+}
+
 TOutcome TApplication::CompileInstruction(const std::string& text) {
   return CompileInstruction(LinesOf(text));
 }
@@ -619,11 +685,31 @@ void TApplication::CommitStopConditions() {
   session_.StopConditions() = stopDraft_;
 }
 
+std::vector<TApplication::TKeptStopCondition> TApplication::KeptStopConditions() const {
+  const TStopConditions& conditions = session_.StopConditions();
+  std::vector<TKeptStopCondition> kept;
+  for (int i = 0; i < conditions.Count(); ++i)
+    kept.push_back({conditions.At(i).Text, conditions.At(i).Enabled});
+  return kept;
+}
+
+void TApplication::RestoreStopConditions(const std::vector<TKeptStopCondition>& kept) {
+  TStopConditions& conditions = session_.StopConditions();
+  for (const TKeptStopCondition& condition : kept)
+    (void)conditions.Restore(condition.Text, condition.Enabled, session_.Machine(),
+                             &session_.Watches());
+}
+
 TApplication::TTiming TApplication::Timing(std::size_t count,
                                            const std::vector<TRegisterId>& registers) {
   TTiming timing;
   if (TRunHistory* history = session_.History(); history != nullptr)
     timing.Cycles = history->LookBack(count, &timing.Before);
+  timing.Current = timing.Cycles.empty() ? 0 : timing.Cycles.size() - 1;
+  std::vector<TRecordedCycle> ahead = CyclesAhead(timingShown_, timing.Cycles, count);
+  timing.Cycles.insert(timing.Cycles.end(), std::make_move_iterator(ahead.begin()),
+                       std::make_move_iterator(ahead.end()));
+  timingShown_ = timing.Cycles;
   timing.Lanes = TimingLanes(session_.Machine(), timing.Cycles, registers);
   return timing;
 }

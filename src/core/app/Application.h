@@ -249,6 +249,10 @@ class TApplication {
   // mnemonics the assembler accepts now.
   [[nodiscard]] std::vector<std::vector<TWordSpan>> Colour(bool program,
                                                            const std::string& text) const;
+  // The words the editors complete: an instruction's keywords and the
+  // machine's signal names, or a program's directives and the mnemonics the
+  // assembler accepts now; sorted regardless of case, each once.
+  [[nodiscard]] std::vector<std::string> CompletionWords(bool program) const;
 
   // "Usuń rozkaz": a run stops first.
   TOutcome DeleteInstruction(int code);
@@ -286,16 +290,29 @@ class TApplication {
   void CommitStopConditions();
   // "Zatrzymaj przy zmianie" on a watch (its place in "Zmienne").
   TOutcome StopOnChange(int watch);
+  // The conditions in force as kept across a reload of the page, and put
+  // back: each as written with the student's choice; one whose names do
+  // not resolve yet waits for the program that has them.
+  struct TKeptStopCondition {
+    std::string Text;
+    bool Enabled = true;
+  };
+  [[nodiscard]] std::vector<TKeptStopCondition> KeptStopConditions() const;
+  void RestoreStopConditions(const std::vector<TKeptStopCondition>& kept);
 
   // ---- the timing diagram ----
 
   // The last `count` cycles of the history (what stepping back keeps),
   // oldest first, with the lanes that show them and the state before the
-  // first; no cycles without a history.
+  // first; no cycles without a history. After stepping back the cycles
+  // stepped back over follow the current one (`Current`, an index into
+  // Cycles), as long as every cycle shown before and recorded now came out
+  // the same: going forward performs them again.
   struct TTiming {
     std::vector<TTimingLane> Lanes;
     std::vector<TRecordedCycle> Cycles;
     TCycleSample Before;
+    std::size_t Current = 0;
   };
   [[nodiscard]] TTiming Timing(std::size_t count, const std::vector<TRegisterId>& registers = {});
   // A click on a cycle of the timing diagram: an earlier one steps back to
@@ -354,6 +371,9 @@ class TApplication {
   std::string folder_;
   std::string listPath_;       // the list file loaded last
   TStopConditions stopDraft_;  // the stop conditions' dialog's copy
+  // The timing diagram's cycles last given, those after the current one
+  // too: what stepping back keeps in sight.
+  std::vector<TRecordedCycle> timingShown_;
   bool running_ = false;
   bool waiting_ = false;
   int tempo_ = kDefaultTempo;

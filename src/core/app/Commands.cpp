@@ -71,8 +71,8 @@ constexpr std::array kCommands = {
                 AfterSeparator},
     TCommandRow{HelpContents, "HelpContents1", "helpContents", "Pomoc", "Zawartość", "&Zawartość",
                 "", Acts, Always, Item},
-    TCommandRow{HelpSearch, "HelpTopicSearch1", "", "Pomoc", "Szukaj tematu", "&Szukaj tematu", "",
-                Acts, Always, Item},
+    TCommandRow{HelpSearch, "HelpTopicSearch1", "helpSearch", "Pomoc", "Szukaj tematu",
+                "&Szukaj tematu", "", Acts, Always, Item},
     TCommandRow{HelpTopic, "ActionHelpTopic", "helpTopic", "Pomoc", "Pomoc do słowa",
                 "Pomoc do słowa", "F1"},
     TCommandRow{EditUndo, "ActionEditUndo", "", "Edycja", "&Undo", "&Undo", "Ctrl+Z"},
@@ -108,6 +108,23 @@ constexpr std::array kMenuBar = {
     TMenuRow{"Plik", "&Plik"},     TMenuRow{"Plik/Nowy", "&Nowy"},  TMenuRow{"Widok", "&Widok"},
     TMenuRow{"Szukaj", "&Szukaj"}, TMenuRow{"Projekt", "P&rojekt"}, TMenuRow{"Wykonaj", "W&ykonaj"},
     TMenuRow{"Pomoc", "Po&moc"},
+};
+
+constexpr std::array kToolBar = {
+    TToolButton{NewProgram, "nowy-program"},
+    TToolButton{FileOpen, "otworz"},
+    TToolButton{FileSave, "zapisz"},
+    TToolButton{Compile, "kompiluj"},
+    TToolButton{std::nullopt, {}},
+    TToolButton{RunCycle, "takt"},
+    TToolButton{RunInstruction, "rozkaz"},
+    TToolButton{RunProject, "program"},
+    TToolButton{RunToCursor, "do-kursora"},
+    TToolButton{Abort, "przerwij"},
+    TToolButton{Reset, "reset"},
+    TToolButton{std::nullopt, {}},
+    TToolButton{StepBackCycle, "cofnij-takt"},
+    TToolButton{StepBackInstruction, "cofnij-rozkaz"},
 };
 
 // The table is in the order of the ids: a row is found by its id alone.
@@ -156,6 +173,10 @@ bool CommandEnabled(TCommandId id, const TCommandState& state) noexcept {
 
 std::span<const TMenuRow> MenuBar() noexcept {
   return kMenuBar;
+}
+
+std::span<const TToolButton> ToolBar() noexcept {
+  return kToolBar;
 }
 
 std::string_view ButtonText(const TCommandRow& row) noexcept {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string_view>
 
@@ -110,6 +111,14 @@ struct TMenuRow {
   std::string_view Text;  // with "&" before its mnemonic
 };
 
+// A button of the tool bar: its command and its icon's name (the file
+// "<icon>.svg" of the icons both editions ship); a button without a command
+// is the gap between two groups.
+struct TToolButton {
+  std::optional<TCommandId> Command;
+  std::string_view Icon;
+};
+
 // What decides whether commands may be given now.
 struct TCommandState {
   bool Running = false;
@@ -125,6 +134,9 @@ struct TCommandState {
 [[nodiscard]] const TCommandRow* CommandNamed(std::string_view pageName) noexcept;
 [[nodiscard]] bool CommandEnabled(TCommandId id, const TCommandState& state) noexcept;
 [[nodiscard]] std::span<const TMenuRow> MenuBar() noexcept;
+// The tool bar's buttons in order, grouped: the most used commands of the
+// menus.
+[[nodiscard]] std::span<const TToolButton> ToolBar() noexcept;
 // What a tool button shows for the command.
 [[nodiscard]] std::string_view ButtonText(const TCommandRow& row) noexcept;
 // The key a tool tip names for the command: its own, else its editor's.

@@ -212,6 +212,29 @@ void TStopConditions::Add(const std::string& text, const TMachine& machine,
   Rebuild();
 }
 
+bool TStopConditions::Restore(const std::string& text, bool enabled, const TMachine& machine,
+                              const ILabelAddresses* labels) {
+  // IndexOf knows no malformed text: the parse tells those apart.
+  try {
+    (void)ParseStopCondition(text);
+  } catch (const EDorumError&) {
+    return false;
+  }
+  if (IndexOf(text) >= 0) return false;
+  TStopCondition condition;
+  condition.Text = Trimmed(text);
+  condition.Enabled = enabled;
+  try {
+    condition.Test = Compile(condition.Text, machine, labels);
+    condition.Test.Last = Read(condition.Test, machine);
+  } catch (const EDorumError& e) {
+    condition.Problem = e.Message();
+  }
+  list_.push_back(std::move(condition));
+  Rebuild();
+  return true;
+}
+
 int TStopConditions::AddOrEnable(const std::string& text, const TMachine& machine,
                                  const ILabelAddresses* labels) {
   if (const int present = IndexOf(text); present >= 0) {

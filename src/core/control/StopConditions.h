@@ -91,6 +91,12 @@ class TStopConditions {
   // As Add, but a condition the list holds already (IndexOf) is enabled
   // instead of added twice; its place either way.
   int AddOrEnable(const std::string& text, const TMachine& machine, const ILabelAddresses* labels);
+  // A condition kept from before (the page keeps them across a reload):
+  // added as Add does, but one whose names do not resolve now stays with
+  // its problem, as after Recompile, until they do. A malformed text, or
+  // one the list holds already, is left out; whether it was added.
+  bool Restore(const std::string& text, bool enabled, const TMachine& machine,
+               const ILabelAddresses* labels);
   void Remove(int index);
   void Clear();
   // Compiles every condition again, after the program was assembled anew
