@@ -32,17 +32,77 @@ function copyExamples(module) {
   writeFileSync(join(out, 'examples/examples.json'), JSON.stringify(examples, null, 1));
 }
 
-// The desktop's help pages, their links made relative.
+// The desktop's help pages (the chapters and the entries under hasla/),
+// their links made relative to each page's folder, with the index the
+// page's help panel searches and looks words up in.
 function copyHelp() {
   const source = join(root, 'src/gui/help');
-  mkdirSync(join(out, 'help'), { recursive: true });
-  for (const file of readdirSync(source).filter((f) => f.endsWith('.html'))) {
-    // The page's icon, so that the browser asks the server's root for none.
-    const text = readFileSync(join(source, file), 'utf8')
-      .replaceAll('qrc:/help/', '')
-      .replace('<head>', '<head>\n<link rel="icon" href="../favicon.svg">');
-    writeFileSync(join(out, 'help', file), text);
+  const files = helpFiles(source);
+  const pages = files.map((file) => ({ file, html: readFileSync(join(source, file), 'utf8') }));
+  const entryOf = new Map();
+  for (const page of pages) for (const word of helpKeywords(page.html)) if (!entryOf.has(word)) entryOf.set(word, page.file);
+  for (const { file, html } of pages) {
+    mkdirSync(dirname(join(out, 'help', file)), { recursive: true });
+    writeFileSync(join(out, 'help', file), relativeHelpLinks(html, file, entryOf));
   }
+  writeFileSync(join(out, 'help/tematy.json'), JSON.stringify(helpIndex(pages)));
+}
+
+// Sorted, as the desktop sorts them: file names order a chapter's entries.
+function helpFiles(folder, prefix = '') {
+  const files = [];
+  for (const entry of readdirSync(folder, { withFileTypes: true })) {
+    if (entry.isDirectory()) files.push(...helpFiles(join(folder, entry.name), `${prefix}${entry.name}/`));
+    else if (entry.name.endsWith('.html')) files.push(prefix + entry.name);
+  }
+  return files.sort();
+}
+
+// The desktop's links name its resources ("qrc:/help/jezyk.html") and its
+// entries ("temat:rst"); here both become files beside the page, an entry
+// keeping its word for the panel, which also shows the current list's
+// instruction of that name. The page's icon is named in the page's folder,
+// so that the browser asks the server's root for none.
+function relativeHelpLinks(html, file, entryOf) {
+  const up = '../'.repeat(file.split('/').length - 1);
+  return html
+    .replaceAll('qrc:/help/', up)
+    .replace(/href="temat:([^"]*)"/g, (_, word) => `href="${up}${entryOf.get(helpLower(word)) ?? 'index.html'}" data-temat="${word}"`)
+    .replace('<head>', `<head>\n<link rel="icon" href="${up}../favicon.svg">`);
+}
+
+const helpCapture = (html, pattern) => pattern.exec(html)?.[1].trim() ?? '';
+const helpLower = (text) => text.toLocaleLowerCase('pl');
+const helpKeywords = (html) =>
+  helpCapture(html, /<meta\s+name="keywords"\s+content="([^"]*)"/).split(',').map((w) => helpLower(w.trim())).filter(Boolean);
+
+// The text a reader sees: no tags, the entities read.
+function helpPlainText(html) {
+  const named = { amp: '&', lt: '<', gt: '>', quot: '"', apos: "'", nbsp: ' ' };
+  return html
+    .replace(/<[^>]*>/g, ' ')
+    .replace(/&(#x[0-9a-f]+|#[0-9]+|[a-z]+);/gi, (all, name) =>
+      name[0] === '#' ? String.fromCodePoint(Number(name[1] === 'x' || name[1] === 'X' ? `0${name.slice(1)}` : name.slice(1))) : named[name] ?? all,
+    )
+    .replace(/\s+/g, ' ')
+    .trim();
+}
+
+// The chapters in the order the contents page lists them; each page with
+// its title, its words (an entry's), its chapter (an entry's) and its text
+// in lower case, for the search.
+function helpIndex(pages) {
+  const contents = pages.find((p) => p.file === 'index.html');
+  const linked = [...(contents?.html ?? '').matchAll(/href="qrc:\/help\/([^"]+)"/g)].map((m) => m[1]);
+  const chapters = ['index.html', ...linked.filter((f, i) => f !== 'index.html' && linked.indexOf(f) === i)];
+  return {
+    chapters,
+    pages: pages.map(({ file, html }) => {
+      const title = helpPlainText(helpCapture(html, /<title>([\s\S]*?)<\/title>/));
+      const body = helpCapture(html, /<body[^>]*>([\s\S]*)<\/body>/);
+      return { file, title, keywords: helpKeywords(html), chapter: helpCapture(html, /<meta\s+name="dorum-rozdzial"\s+content="([^"]*)"/), text: helpLower(helpPlainText(body)) };
+    }),
+  };
 }
 
 const common = { bundle: true, minify: true, sourcemap: false, target: 'es2022', logLevel: 'warning' };
@@ -96,6 +156,10 @@ cpSync(join(here, 'index.html'), join(out, 'index.html'));
 cpSync(join(here, 'bench.html'), join(out, 'bench.html'));
 cpSync(join(here, 'style.css'), join(out, 'style.css'));
 cpSync(join(root, 'data/maszyna-dorum.svg'), join(out, 'favicon.svg'));
+// The tool bar's icons, the desktop's own.
+mkdirSync(join(out, 'icons'), { recursive: true });
+for (const icon of readdirSync(join(root, 'src/gui/icons')).filter((f) => f.endsWith('.svg')))
+  cpSync(join(root, 'src/gui/icons', icon), join(out, 'icons', icon));
 cpSync(engine, join(out, 'engine.js'));
 copyExamples(await createRequire(import.meta.url)(engine)());
 copyHelp();

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <optional>
 
 #include "Yardstick.h"
@@ -86,6 +87,12 @@ val ToJs(const TRunStep& step) {
                  {"delay", val(step.DelayMs)},
                  {"box", val(Name(step.Box))},
                  {"message", val(step.Message)}});
+}
+
+// A count since the last run began; none when the machine was built anew
+// since, its controller counting from zero again.
+[[nodiscard]] std::uint64_t SinceRun(std::uint64_t now, std::uint64_t atStart) noexcept {
+  return now >= atStart ? now - atStart : 0;
 }
 
 // Every name of an enumeration, for the page's check of its own list.
@@ -178,12 +185,24 @@ class TPageEngine {
     }
     return lines;
   }
+  val CompletionWords(bool program) const { return Array(engine_.CompletionWords(program), Text); }
   static val CheckInstruction(const std::string& text) {
     return ToJs(TApplication::CheckInstruction(text));
   }
   val CompileInstruction(const std::string& text) { return ToJs(engine_.CompileInstruction(text)); }
+  // A run that performed something, or goes on, is the one the status line
+  // counts from, as the desktop's machine window counts from its start.
   val Start(const std::string& command, int line) {
-    return ToJs(engine_.Start(Named<TRunCommand>(command), line));
+    const TController& control = engine_.Session().Control();
+    const std::uint64_t cycles = control.CyclesPerformed();
+    const std::uint64_t instructions = control.InstructionsPerformed();
+    const TRunStep step = engine_.Start(Named<TRunCommand>(command), line);
+    const TController& after = engine_.Session().Control();
+    if (step.Running() || after.CyclesPerformed() != cycles) {
+      runCycles_ = cycles;
+      runInstructions_ = instructions;
+    }
+    return ToJs(step);
   }
   val Slice() { return ToJs(engine_.Slice()); }
   bool RequestStop() { return engine_.RequestStop(); }
@@ -246,9 +265,26 @@ class TPageEngine {
   }
   void CommitStopConditions() { engine_.CommitStopConditions(); }
   val StopOnChange(int watch) { return ToJs(engine_.StopOnChange(watch)); }
+  // The conditions in force as the page keeps them across a reload.
+  val KeptStopConditions() const {
+    return Array(engine_.KeptStopConditions(), [](const TApplication::TKeptStopCondition& c) {
+      return Object({{"text", val(c.Text)}, {"enabled", val(c.Enabled)}});
+    });
+  }
+  // What the page kept, checked by the page; a text it cannot read is left out.
+  void RestoreStopConditions(const val& kept) {
+    std::vector<TApplication::TKeptStopCondition> conditions;
+    const auto length = kept["length"].as<unsigned>();
+    for (unsigned i = 0; i < length; ++i) {
+      const val condition = kept[i];
+      conditions.push_back({condition["text"].as<std::string>(), condition["enabled"].as<bool>()});
+    }
+    engine_.RestoreStopConditions(conditions);
+  }
   // "Przebiegi czasowe" as far back as the application looks: the lanes,
   // and for each cycle its number, the instruction a fetch brought in, and
-  // each lane's value (null where a bus was not driven) with its text.
+  // each lane's value (null where a bus was not driven) with its text; the
+  // index of the current cycle, those after it stepped back over.
   val Timing(const val& registers) {
     std::vector<TRegisterId> chosen;
     for (const int id : emscripten::vecFromJSArray<int>(registers))
@@ -277,6 +313,7 @@ class TPageEngine {
                   return Object({{"name", val(lane.Name)}, {"kind", val(Name(lane.Kind))}});
                 })},
          {"cycles", Array(timing.Cycles, cycle)},
+         {"current", val(static_cast<double>(timing.Current))},
          {"empty", Text(Texts::NoCyclesRecorded)},
          {"nothingToSave", val(Texts::BoxText(std::string(Texts::NothingToSave)))}});
   }
@@ -409,8 +446,14 @@ class TPageEngine {
     const auto tempo = [](const TTempoChoice& t) {
       return Object({{"milliseconds", val(t.Milliseconds)}, {"text", Text(t.Text)}});
     };
+    // A button without a name is the gap between two groups.
+    const auto button = [](const TToolButton& b) {
+      return Object({{"name", Text(b.Command ? CommandRow(*b.Command).PageName : "")},
+                     {"icon", Text(b.Icon)}});
+    };
     return Object({{"commands", rows},
                    {"menus", Array(MenuBar(), menu)},
+                   {"toolBar", Array(ToolBar(), button)},
                    {"tempos", Array(kTempos, tempo)},
                    {"defaultTempo", val(kDefaultTempo)}});
   }
@@ -459,6 +502,9 @@ class TPageEngine {
     for (int address = std::max(firstRow, 0); address < std::min(firstRow + rows, size); ++address)
       memory.call<void>("push", MemoryRowText(machine, address));
     const TController& control = session.Control();
+    const auto runCycles = static_cast<double>(SinceRun(control.CyclesPerformed(), runCycles_));
+    const auto runInstructions =
+        static_cast<double>(SinceRun(control.InstructionsPerformed(), runInstructions_));
     val view = Object({{"items", items},
                        {"memory", memory},
                        {"memorySize", val(size)},
@@ -467,6 +513,8 @@ class TPageEngine {
                        {"shownInstruction", val(control.ShownInstruction())},
                        {"shownCycleLine", val(control.ShownCycleLine())},
                        {"cycles", val(static_cast<double>(control.CyclesSinceReset()))},
+                       {"runCycles", val(runCycles)},
+                       {"runInstructions", val(runInstructions)},
                        {"manualControl", val(control.ManualControl())},
                        {"trackingLevel", val(control.TrackingLevel())},
                        {"interruptButtons", val(machine.InterruptButtonsVisible())},
@@ -503,6 +551,9 @@ class TPageEngine {
   }
 
   TApplication engine_;
+  // Where the last run began, in the controller's counts since construction.
+  std::uint64_t runCycles_ = 0;
+  std::uint64_t runInstructions_ = 0;
 };
 
 }  // namespace
@@ -523,6 +574,7 @@ EMSCRIPTEN_BINDINGS(dorum_engine) {
       .function("compileInstruction", &TPageEngine::CompileInstruction)
       .function("checkProgram", &TPageEngine::CheckProgram)
       .function("colour", &TPageEngine::Colour)
+      .function("completionWords", &TPageEngine::CompletionWords)
       .class_function("checkInstruction", &TPageEngine::CheckInstruction)
       .function("start", &TPageEngine::Start)
       .function("slice", &TPageEngine::Slice)
@@ -551,6 +603,8 @@ EMSCRIPTEN_BINDINGS(dorum_engine) {
       .function("setStopConditionChecked", &TPageEngine::SetStopConditionChecked)
       .function("commitStopConditions", &TPageEngine::CommitStopConditions)
       .function("stopOnChange", &TPageEngine::StopOnChange)
+      .function("keptStopConditions", &TPageEngine::KeptStopConditions)
+      .function("restoreStopConditions", &TPageEngine::RestoreStopConditions)
       .function("timing", &TPageEngine::Timing)
       .function("timingVcd", &TPageEngine::TimingVcd)
       .function("goToCycle", &TPageEngine::GoToCycle)

@@ -2,7 +2,7 @@
 // bars' buttons, the menu bar and the keys, each greyed as the table says.
 import { menuBarOf } from './command-menus';
 import { boxOpen } from './dialogs';
-import { buildMenuBar, closeMenus } from './menu';
+import { buildMenuBar, closeMenus, showContextMenu, type MenuItem } from './menu';
 import type { Page } from './page';
 import type { CommandName, CommandRow, Enabled, PageCommands } from './protocol';
 
@@ -25,21 +25,56 @@ export class Commands {
     this.rows = table.commands.filter((row) => actions[row.name]);
   }
 
-  // A tool bar of the commands named, in that order.
-  buildButtons(bar: HTMLElement, names: CommandName[]): void {
-    for (const name of names) {
-      const row = this.row(name);
-      const button = document.createElement('button');
-      button.id = buttonId(name);
-      button.textContent = row.button;
-      const key = row.key;
-      if (key) {
-        button.title = `${row.button} (${key})`;
-        button.setAttribute('aria-keyshortcuts', key.replace('Ctrl', 'Control'));
+  // The tool bar as the table gives it: a button of icons in groups, each
+  // named by its caption for tool tips and screen readers. What does not fit
+  // the row goes into the "»" menu at its end rather than a ragged second
+  // row.
+  buildToolBar(bar: HTMLElement): void {
+    let group = document.createElement('div');
+    group.className = 'tool-group';
+    bar.append(group);
+    for (const { name, icon } of this.table.toolBar) {
+      if (!name) {
+        group = document.createElement('div');
+        group.className = 'tool-group';
+        bar.append(group);
+        continue;
       }
-      button.addEventListener('click', () => this.perform(row));
-      bar.append(button);
+      if (!this.actions[name]) continue;
+      group.append(this.toolButton(this.row(name), icon));
     }
+    const more = document.createElement('button');
+    more.className = 'tool-more';
+    more.textContent = '»';
+    more.title = more.ariaLabel = 'Więcej poleceń';
+    more.setAttribute('aria-haspopup', 'menu');
+    more.addEventListener('click', () => showContextMenu(this.hiddenTools(bar), more.ariaLabel!, more));
+    bar.append(more);
+    new ResizeObserver(() => fitToolBar(bar, more)).observe(bar);
+  }
+
+  private toolButton(row: CommandRow, icon: string): HTMLButtonElement {
+    const button = document.createElement('button');
+    button.id = buttonId(row.name);
+    button.className = 'tool';
+    button.ariaLabel = row.button;
+    button.title = row.key ? `${row.button} (${row.key})` : row.button;
+    if (row.key) button.setAttribute('aria-keyshortcuts', row.key.replace('Ctrl', 'Control'));
+    const image = document.createElement('img');
+    image.src = `icons/${icon}.svg`;
+    image.alt = '';
+    image.width = image.height = 24;
+    button.append(image);
+    button.addEventListener('click', () => this.perform(row));
+    return button;
+  }
+
+  // The tool buttons out of sight, as entries of the "»" menu.
+  private hiddenTools(bar: HTMLElement): MenuItem[] {
+    return [...bar.querySelectorAll<HTMLButtonElement>('button.tool.overflowed')].map((button) => {
+      const row = this.rows.find((r) => buttonId(r.name) === button.id)!;
+      return { label: row.button, key: row.key, act: () => this.perform(row), enabled: () => this.enabled(row.name) };
+    });
   }
 
   // The menu bar in the table's order.
@@ -47,12 +82,13 @@ export class Commands {
     buildMenuBar(
       bar,
       menuBarOf(this.table.menus, this.rows, (row) => ({ act: () => this.perform(row), enabled: () => this.enabled(row.name) })),
+      boxOpen,
     );
   }
 
   // The table's keys, caught before the editors see them.
   attachKeys(): void {
-    document.addEventListener(
+    window.addEventListener(
       'keydown',
       (event) => {
         const name = keyName(event);
@@ -68,6 +104,13 @@ export class Commands {
       },
       true,
     );
+    // The function keys are the simulator's, whatever else is held: the
+    // browser's meanings (Ctrl+F5 reloads, F3 and F7 search or browse)
+    // would lose the machine or take the keyboard away. Taken last, once
+    // the editors and lists had their own (Ctrl+F8, Shift+F10).
+    window.addEventListener('keydown', (event) => {
+      if (isFunctionKey(event.key)) event.preventDefault();
+    });
   }
 
   // The buttons greyed as the view says.
@@ -94,8 +137,25 @@ export class Commands {
   }
 }
 
+const isFunctionKey = (key: string) => /^F([1-9]|1[0-2])$/.test(key);
+
+// The key as the table names it: "Ctrl+Shift+F11"; with Alt held it is
+// none of the table's keys.
 function keyName(event: KeyboardEvent): string {
   // A letter is named by its capital, whatever Caps Lock says.
   const key = event.key.length === 1 ? event.key.toUpperCase() : event.key;
-  return (event.ctrlKey ? 'Ctrl+' : '') + (event.shiftKey ? 'Shift+' : '') + key;
+  return (event.ctrlKey ? 'Ctrl+' : '') + (event.altKey ? 'Alt+' : '') + (event.shiftKey ? 'Shift+' : '') + key;
+}
+
+// Hides the buttons from the first that would reach past the bar's end (the
+// "»" button shown only then), so the row never wraps.
+function fitToolBar(bar: HTMLElement, more: HTMLElement): void {
+  const buttons = [...bar.querySelectorAll<HTMLElement>('button.tool')];
+  for (const button of buttons) button.classList.remove('overflowed');
+  more.hidden = true;
+  const end = () => bar.getBoundingClientRect().right;
+  if (buttons.every((b) => b.getBoundingClientRect().right <= end())) return;
+  more.hidden = false;
+  const limit = end() - more.getBoundingClientRect().width - 4;
+  for (const button of buttons) if (button.getBoundingClientRect().right > limit) button.classList.add('overflowed');
 }

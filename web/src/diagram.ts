@@ -53,6 +53,7 @@ export class MachineDiagram {
       class: 'diagram',
     });
     for (const item of layout) this.drawn.push(this.draw(item));
+    this.attachRoving();
     this.svg.addEventListener('contextmenu', (event) => {
       event.preventDefault();
       this.actions.diagramMenu(this.svg, { x: event.clientX, y: event.clientY });
@@ -79,6 +80,7 @@ export class MachineDiagram {
       const drawn = this.drawn[index];
       if (drawn) this.show(drawn, state);
     });
+    queueMicrotask(() => this.keepTabStop());
     if (this.memorySize !== view.memorySize) {
       this.memorySize = view.memorySize;
       // A smaller memory: the view comes back within it.
@@ -321,9 +323,78 @@ export class MachineDiagram {
     group.append(element('polyline', { points: `${x - 4},${tip + back} ${x},${tip} ${x + 4},${tip + back}`, fill: 'none' }));
   }
 
+  // The diagram is one stop of Tab: the item last reached (the first at
+  // the start) takes it, and the arrows go along the registers, then the
+  // signals, then the memory rows; Home and End to either end.
+  private attachRoving(): void {
+    this.svg.addEventListener('focusin', (event) => {
+      if (this.reachable().includes(event.target as SVGElement)) this.makeTabStop(event.target as SVGElement);
+    });
+    this.svg.addEventListener('keydown', (event) => {
+      const items = this.reachable();
+      const at = items.indexOf(event.target as SVGElement);
+      if (at < 0) return;
+      const next = this.rovedTo(event.key, at, items);
+      if (next === null) return;
+      event.preventDefault();
+      this.makeTabStop(next);
+      next.focus();
+    });
+    this.keepTabStop();
+  }
+
+  // The items the keyboard reaches, in its order: those shown only.
+  private reachable(): SVGElement[] {
+    const ofKind = (kind: LayoutItem['kind']) => this.drawn.filter((d) => d.item.kind === kind && d.group.style.display !== 'none').map((d) => d.group);
+    const rows = this.memoryRows.filter((row) => row.style.display !== 'none' && row.getAttribute('aria-label'));
+    return [...ofKind('register'), ...ofKind('signal'), ...rows];
+  }
+
+  // Where a key moves from the item at `at`; past the memory's first or
+  // last row shown, the memory scrolls and the keyboard stays on its row.
+  private rovedTo(key: string, at: number, items: SVGElement[]): SVGElement | null {
+    const current = items[at]!;
+    const row = this.memoryRows.indexOf(current as SVGTextElement);
+    const forward = key === 'ArrowDown' || key === 'ArrowRight';
+    const backward = key === 'ArrowUp' || key === 'ArrowLeft';
+    if (row >= 0 && forward && at === items.length - 1 && this.memoryFirst + row + 1 < this.memorySize) {
+      this.scrollBy(1);
+      return current;
+    }
+    if (row === 0 && backward && this.memoryFirst > 0) {
+      this.scrollBy(-1);
+      return current;
+    }
+    if (row >= 0 && (key === 'PageDown' || key === 'PageUp')) {
+      this.scrollBy((key === 'PageDown' ? 1 : -1) * Math.max(1, this.visibleRows - 1));
+      return current;
+    }
+    if (forward) return items[(at + 1) % items.length]!;
+    if (backward) return items[(at + items.length - 1) % items.length]!;
+    if (key === 'Home') return items[0]!;
+    if (key === 'End') return items[items.length - 1]!;
+    return null;
+  }
+
+  private makeTabStop(target: SVGElement): void {
+    for (const item of this.svg.querySelectorAll('[data-roving]')) item.setAttribute('tabindex', item === target ? '0' : '-1');
+  }
+
+  // An item hidden (a register the machine lacks, a row past the memory's
+  // end) hands the stop to the first item shown.
+  private keepTabStop(): void {
+    const items = this.reachable();
+    const stop = items.find((item) => item.getAttribute('tabindex') === '0');
+    if (stop || items.length === 0) return;
+    const focused = document.activeElement;
+    this.makeTabStop(items[0]!);
+    if (focused instanceof SVGElement && this.svg.contains(focused) && focused.hasAttribute('data-roving')) items[0]!.focus();
+  }
+
   private clickable(target: SVGElement, role: string, act: () => void, byClick = true): void {
     target.setAttribute('role', role);
-    target.setAttribute('tabindex', '0');
+    target.setAttribute('data-roving', '');
+    target.setAttribute('tabindex', '-1');
     if (byClick) target.addEventListener('click', act);
     target.addEventListener('keydown', (event) => {
       const key = (event as KeyboardEvent).key;

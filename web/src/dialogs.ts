@@ -152,14 +152,17 @@ export function showModalForm(title: string, className: string, build: (form: HT
   const before = document.activeElement as HTMLElement | null;
   const backdrop = element('div', { class: 'backdrop' });
   const titleId = `form-title-${Date.now()}`;
-  const form = element('form', { class: `box ${className}`, novalidate: '', role: 'dialog', 'aria-modal': 'true', 'aria-labelledby': titleId });
+  // A form may not be a dialog itself: the dialog holds it.
+  const box = element('div', { class: `box ${className}`, role: 'dialog', 'aria-modal': 'true', 'aria-labelledby': titleId });
+  const form = element('form', { class: 'box-form', novalidate: '' });
+  box.append(form);
   form.append(element('h2', { id: titleId }, title));
   const actions = build(form);
   const buttons = element('div', { class: 'buttons' });
   const cancel = element('button', { type: 'button' }, 'Anuluj');
   buttons.append(element('button', { type: 'submit' }, 'OK'), cancel);
   form.append(buttons);
-  backdrop.append(form);
+  backdrop.append(box);
   return new Promise((resolve) => {
     const close = () => {
       backdrop.remove();

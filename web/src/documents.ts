@@ -1,6 +1,9 @@
 // The editor panel: a tab for each open program or instruction, the one
 // shown edited in a CodeMirror editor. Every change is kept in storage.
+import { StateEffect } from '@codemirror/state';
+import { EditorView } from '@codemirror/view';
 import { SourceEditor } from './editor';
+import { arrowedTab } from './tabs';
 import { type DocumentKind, type DocumentWork, newDocument, Storage } from './storage';
 import type { MarkRange } from './protocol';
 
@@ -75,8 +78,12 @@ export class Documents {
   checker: (document: Document) => void = () => {};
   // Colours a document's text (as it is typed, and when it opens).
   colourer: (document: Document) => void = () => {};
+  // Gives a document's editor the words it completes (when it opens).
+  completer: (document: Document) => void = () => {};
   // A program's breakpoints changed (or moved with its lines).
   breakpointsChanged: (document: Document) => void = () => {};
+  // The shown document, its caret or whether it is changed may differ.
+  statusChanged: () => void = () => {};
   private storageFull = false;
   private readonly toldTooLarge = new WeakSet<DocumentWork>();
 
@@ -94,6 +101,7 @@ export class Documents {
     for (const document of work.documents) this.add(document, false);
     this.show(work.current);
     tabs.addEventListener('keydown', (event) => this.moveBetweenTabs(event));
+    attachScrollArrows(tabs);
     // The wheel moves along tabs too many to be seen at once.
     tabs.addEventListener(
       'wheel',
@@ -152,6 +160,7 @@ export class Documents {
       if (selected) document.tab.scrollIntoView({ block: 'nearest', inline: 'nearest' });
     });
     this.save();
+    this.statusChanged();
   }
 
   private scheduleCheck(): void {
@@ -177,6 +186,7 @@ export class Documents {
     }
     if (!kept && !this.storageFull) this.storageTrouble({ full: true });
     this.storageFull = !kept;
+    this.statusChanged();
   }
 
   private add(work: DocumentWork, focus: boolean): Document {
@@ -199,17 +209,55 @@ export class Documents {
       if (doc.kind === 'program') this.breakpointsChanged(doc);
     });
     tab.addEventListener('click', () => this.show(this.list.indexOf(doc)));
+    doc.editor.view.dispatch({
+      effects: StateEffect.appendConfig.of(
+        EditorView.updateListener.of((update) => {
+          if ((update.selectionSet || update.docChanged) && doc === this.current) this.statusChanged();
+        }),
+      ),
+    });
     this.list.push(doc);
     queueMicrotask(() => this.colourer(doc));
+    queueMicrotask(() => this.completer(doc));
     if (focus) queueMicrotask(() => doc.editor.view.focus());
     return doc;
   }
 
   private moveBetweenTabs(event: KeyboardEvent): void {
-    if (event.key !== 'ArrowLeft' && event.key !== 'ArrowRight') return;
+    const index = arrowedTab(event.key, this.shown, this.list.length);
+    if (index === null) return;
     event.preventDefault();
-    const step = event.key === 'ArrowRight' ? 1 : this.list.length - 1;
-    this.show((this.shown + step) % this.list.length);
+    this.show(index);
     this.current.tab.focus();
   }
+}
+
+// "‹" and "›" beside a row of tabs too long for its panel, as a mouse's way
+// along it (the keyboard goes by the arrows, the wheel scrolls too); each
+// greyed at its end of the row, both hidden while every tab is in sight.
+function attachScrollArrows(tabs: HTMLElement): void {
+  const arrow = (text: string, label: string, direction: number) => {
+    const button = document.createElement('button');
+    button.className = 'tab-scroll';
+    button.textContent = text;
+    button.title = label;
+    button.setAttribute('aria-label', label);
+    button.tabIndex = -1;
+    button.addEventListener('click', () => tabs.scrollBy({ left: direction * tabs.clientWidth * 0.75 }));
+    return button;
+  };
+  const back = arrow('‹', 'Przewiń karty w lewo', -1);
+  const forth = arrow('›', 'Przewiń karty w prawo', 1);
+  tabs.before(back);
+  tabs.after(forth);
+  const refresh = () => {
+    const overflows = tabs.scrollWidth > tabs.clientWidth + 1;
+    back.hidden = forth.hidden = !overflows;
+    back.disabled = tabs.scrollLeft <= 0;
+    forth.disabled = tabs.scrollLeft + tabs.clientWidth >= tabs.scrollWidth - 1;
+  };
+  tabs.addEventListener('scroll', refresh, { passive: true });
+  new ResizeObserver(refresh).observe(tabs);
+  new MutationObserver(refresh).observe(tabs, { childList: true, subtree: true, characterData: true });
+  refresh();
 }

@@ -19,6 +19,11 @@ export function attachEditors(page: Page, save: (ask: boolean) => Promise<boolea
     const lines = await engine.call({ kind: 'colour', program: document.kind === 'program', text });
     document.editor.colour(text, lines);
   };
+  // The words completed: asked when a document opens and, as the mnemonics
+  // and the signals are the machine's, whenever the list changes.
+  documents.completer = async (document) => {
+    document.editor.completionWords = await engine.call({ kind: 'completionWords', program: document.kind === 'program' });
+  };
   // As the student types: the first error marked, the caret left alone.
   documents.checker = async (document) => {
     const text = document.editor.text;

@@ -1,6 +1,7 @@
 // A source editor: CodeMirror with line numbers, the error mark at the word
 // a compile stopped at, and the program's line that runs next.
-import { EditorState, RangeSet, StateEffect, StateField, type Extension } from '@codemirror/state';
+import { acceptCompletion, autocompletion, closeCompletion, completionKeymap, completionStatus, type CompletionContext, type CompletionResult } from '@codemirror/autocomplete';
+import { EditorState, Prec, RangeSet, StateEffect, StateField, type Extension } from '@codemirror/state';
 import { Decoration, type DecorationSet, EditorView, GutterMarker, gutter, keymap, lineNumbers, highlightActiveLine } from '@codemirror/view';
 import { defaultKeymap, history, historyKeymap, insertTab, temporarilySetTabFocusMode } from '@codemirror/commands';
 import { wireNames, type ColourPiece, type MarkRange } from './protocol';
@@ -153,9 +154,44 @@ const colourField = StateField.define<DecorationSet>({
   provide: (field) => EditorView.decorations.from(field),
 });
 
+// The words offered as the student types, as the desktop's editors offer
+// them: from the second character of a word (Ctrl+Space from the first), the
+// words that begin so regardless of case; none for a word typed in full.
+export function completionsOf(words: readonly string[], typed: string, requested: boolean): string[] {
+  if (!requested && typed.length < 2) return [];
+  const prefix = typed.toLowerCase();
+  const matches = words.filter((word) => word.toLowerCase().startsWith(prefix));
+  const complete = matches.length === 1 && matches[0]!.toLowerCase() === prefix;
+  return !requested && complete ? [] : matches;
+}
+
+function wordCompletion(words: () => readonly string[]): Extension {
+  const source = (context: CompletionContext): CompletionResult | null => {
+    const typed = context.matchBefore(/[\p{L}\p{N}_]+/u);
+    const matches = completionsOf(words(), typed?.text ?? '', context.explicit);
+    if (matches.length === 0) return null;
+    return { from: typed?.from ?? context.pos, options: matches.map((label) => ({ label })), filter: false };
+  };
+  // Escape is the list's only while the list is seen: a query still under
+  // way must not take it from the editor (Escape, then Tab, leaves it).
+  const close = (view: EditorView) => {
+    const shown = completionStatus(view.state) === 'active';
+    closeCompletion(view);
+    return shown;
+  };
+  const keys = completionKeymap.map((binding) => (binding.key === 'Escape' ? { key: 'Escape', run: close } : binding));
+  return [
+    // Enter and Tab take the word, as in the desktop's editors, at once.
+    Prec.highest(keymap.of([...keys, { key: 'Tab', run: acceptCompletion }])),
+    autocompletion({ override: [source], activateOnTyping: true, defaultKeymap: false, icons: false, interactionDelay: 0 }),
+  ];
+}
+
 export class SourceEditor {
   readonly view: EditorView;
   private shownLine = 0;
+  // What completion offers, sorted as the list shows it.
+  completionWords: readonly string[] = [];
 
   // `onBreakpoints` gives the editor a breakpoint gutter (a program's).
   constructor(parent: HTMLElement, label: string, text: string, onChange: (text: string) => void, onBreakpoints?: () => void) {
@@ -179,6 +215,7 @@ export class SourceEditor {
           errorField,
           currentLineField,
           colourField,
+          wordCompletion(() => this.completionWords),
           EditorView.contentAttributes.of({ 'aria-label': label, 'aria-description': 'Tab wstawia tabulator; Esc, potem Tab, przechodzi dalej', tabindex: '0' }),
           EditorView.updateListener.of((update) => {
             if (update.docChanged) onChange(update.state.doc.toString());

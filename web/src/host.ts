@@ -11,6 +11,7 @@ import type {
   ExampleSet,
   FileKind,
   InstructionEntry,
+  KeptStops,
   LayoutItem,
   LineEnd,
   MachineOptions,
@@ -40,6 +41,7 @@ export interface Engine {
   compileInstruction(text: string): Outcome;
   checkProgram(text: string): Outcome;
   colour(program: boolean, text: string): ColourPiece[][];
+  completionWords(program: boolean): string[];
   start(command: RunCommand, line: number): RunState;
   slice(): RunState;
   requestStop(): boolean;
@@ -67,6 +69,8 @@ export interface Engine {
   setStopConditionChecked(index: number, checked: boolean): StopConditionRow[];
   commitStopConditions(): void;
   stopOnChange(watch: number): Outcome;
+  keptStopConditions(): KeptStops['conditions'];
+  restoreStopConditions(kept: KeptStops['conditions']): void;
   timing(registers: number[]): Timing;
   timingVcd(): Uint8Array;
   goToCycle(number: number): RunState;
@@ -86,6 +90,8 @@ export interface Engine {
 }
 
 export interface EngineModule {
+  // The engine's memory: its length is all it ever took.
+  HEAPU8: Uint8Array;
   Engine: {
     new (): Engine;
     layout(): LayoutItem[];
@@ -116,7 +122,7 @@ const viewInterval = 30;
 
 // The requests after which the instruction list may differ (a failed
 // compile may still have added an instruction).
-const changesInstructions = new Set<Request['kind']>(['compileInstruction', 'loadList', 'deleteInstruction', 'toggleBreakpoint', 'configure', 'restoreDefaultMachine']);
+const changesInstructions = new Set<Request['kind']>(['compileInstruction', 'loadList', 'deleteInstruction', 'toggleBreakpoint', 'configure', 'restoreDefaultMachine', 'restoreStops']);
 
 export class EngineHost {
   private readonly engine: Engine;
@@ -144,6 +150,26 @@ export class EngineHost {
   private failure(error: unknown): string {
     const fault = this.module.Engine.question('engineFault', '');
     return error instanceof Error ? `${fault} (${error.message})` : fault;
+  }
+
+  private keptStops(): KeptStops {
+    const cycleBreakpoints = this.engine.instructions().flatMap(({ name, breakpointLines }) => breakpointLines.map((line) => ({ instruction: name, line })));
+    return { conditions: this.engine.keptStopConditions(), cycleBreakpoints };
+  }
+
+  // Puts back what the page kept: the conditions, and each cycle breakpoint
+  // where the list still has its instruction with a cycle at that line.
+  private restoreStops(stops: KeptStops): void {
+    this.engine.restoreStopConditions(stops.conditions);
+    const list = this.engine.instructions();
+    const done = new Set<string>();
+    for (const { instruction, line } of stops.cycleBreakpoints) {
+      const code = list.findIndex((entry) => entry.name === instruction);
+      const entry = list[code];
+      if (!entry || !entry.cycleLines.includes(line) || entry.breakpointLines.includes(line) || done.has(`${code}:${line}`)) continue;
+      done.add(`${code}:${line}`);
+      this.engine.toggleBreakpointAtLine(code, line);
+    }
   }
 
   private sendInstructions(): void {
@@ -250,6 +276,7 @@ export class EngineHost {
     compileInstruction: (r) => this.engine.compileInstruction(r.text),
     checkProgram: (r) => this.engine.checkProgram(r.text),
     colour: (r) => this.engine.colour(r.program, r.text),
+    completionWords: (r) => this.engine.completionWords(r.program),
     checkInstruction: (r) => this.module.Engine.checkInstruction(r.text),
     start: (r) => {
       const state = this.engine.start(r.command, r.line);
@@ -284,6 +311,8 @@ export class EngineHost {
     setStopConditionChecked: (r) => this.engine.setStopConditionChecked(r.index, r.checked),
     commitStopConditions: () => nothing(() => this.engine.commitStopConditions()),
     stopOnChange: (r) => this.engine.stopOnChange(r.watch),
+    keptStops: () => this.keptStops(),
+    restoreStops: (r) => nothing(() => this.restoreStops(r.stops)),
     timing: (r) => this.engine.timing(r.registers),
     timingVcd: () => this.engine.timingVcd(),
     goToCycle: (r) => {
@@ -313,6 +342,7 @@ export class EngineHost {
       this.memoryRows = r.rows;
       return null;
     },
+    engineMemory: () => this.module.HEAPU8.length,
     speed: (r) => this.module.Engine.speed(r.cycles),
     question: (r) => this.module.Engine.question(r.which, r.name),
     searchMessage: (r) => this.module.Engine.searchMessage(r.which),

@@ -9,6 +9,12 @@ export interface InstructionActions {
   toggleBreakpoint(code: number, line: number): void;
 }
 
+// An option of either list: chosen by the student, performed now.
+function mark(option: Element, selected: boolean, current: boolean): void {
+  if (option.getAttribute('aria-selected') !== String(selected)) option.setAttribute('aria-selected', String(selected));
+  option.classList.toggle('current', current);
+}
+
 export class InstructionList {
   private list: InstructionEntry[] = [];
   private selected = 0;
@@ -37,15 +43,29 @@ export class InstructionList {
   // During a run the instruction performed and the line of its cycle.
   follow(view: View): void {
     if (view.shownInstruction === this.shown.code && view.shownCycleLine === this.shown.line) return;
+    const drawn = this.selected;
     this.shown = { code: view.shownInstruction, line: view.shownCycleLine };
     if (this.shown.code >= 0 && this.shown.code < this.list.length) {
       this.selected = this.shown.code;
       this.selectedLine = this.shown.line;
     }
-    this.render();
+    // A run moves the marks with every view it sends: the options drawn stay,
+    // since new ones each time would leave the page its garbage to collect
+    // many times a second.
+    if (this.names.children.length !== this.list.length) return this.render();
+    [...this.names.children].forEach((option, code) => mark(option, code === this.selected, code === this.shown.code));
+    if (this.selected !== drawn) return this.renderSource();
+    const atShown = this.selected === this.shown.code;
+    [...this.source.children].forEach((option, line) => mark(option, line === this.selectedLine, atShown && line === this.shown.line));
+    this.breakpointButton.disabled = !this.list[this.selected]?.cycleLines.includes(this.selectedLine);
   }
 
   private render(): void {
+    this.renderNames();
+    this.renderSource();
+  }
+
+  private renderNames(): void {
     this.names.replaceChildren(
       ...this.list.map((entry, code) => {
         const option = this.option(entry.name, code === this.selected, code === this.shown.code);
@@ -53,6 +73,9 @@ export class InstructionList {
         return option;
       }),
     );
+  }
+
+  private renderSource(): void {
     const entry = this.list[this.selected];
     this.source.replaceChildren(
       ...(entry?.lines ?? []).map((text, line) => {
@@ -74,9 +97,8 @@ export class InstructionList {
   private option(text: string, selected: boolean, current: boolean): HTMLElement {
     const option = document.createElement('li');
     option.setAttribute('role', 'option');
-    option.setAttribute('aria-selected', String(selected));
     option.textContent = text;
-    option.classList.toggle('current', current);
+    mark(option, selected, current);
     return option;
   }
 

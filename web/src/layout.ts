@@ -72,3 +72,72 @@ export function attachSeparator(
   });
   show();
 }
+
+// Where the four tool panels stand: each in one of the two right-hand
+// areas, in the order of its area's tabs, and shown or hidden. The machine
+// always heads the upper area; a panel hidden keeps its place, to come back
+// there when a "Widok" command shows it again.
+export const panelNames = ['console', 'instructions', 'watches', 'timing'] as const;
+export type PanelName = (typeof panelNames)[number];
+export type AreaName = 'upper' | 'lower';
+
+export interface PanelPlacement {
+  upper: PanelName[];
+  lower: PanelName[];
+  hidden: PanelName[];
+}
+
+export const defaultPlacement = (): PanelPlacement => ({ upper: [], lower: [...panelNames], hidden: [] });
+
+// Raised whenever the kept value's shape changes: an older one is then
+// ignored rather than misread.
+const placementVersion = 1;
+const placementKey = 'dorum.panels';
+
+const isPanelList = (value: unknown): value is PanelName[] =>
+  Array.isArray(value) && value.every((name) => (panelNames as readonly unknown[]).includes(name)) && new Set(value).size === value.length;
+
+// The placement a kept value describes, or null unless it places every
+// panel exactly once.
+export function readPlacement(value: unknown): PanelPlacement | null {
+  if (typeof value !== 'object' || value === null) return null;
+  const { version, upper, lower, hidden } = value as Record<string, unknown>;
+  if (version !== placementVersion || !isPanelList(upper) || !isPanelList(lower) || !isPanelList(hidden)) return null;
+  const placed = [...upper, ...lower];
+  if (placed.length !== panelNames.length || new Set(placed).size !== placed.length) return null;
+  return { upper: [...upper], lower: [...lower], hidden: [...hidden] };
+}
+
+export function loadPlacement(store: Pick<Storage, 'getItem'>): PanelPlacement {
+  try {
+    return readPlacement(JSON.parse(store.getItem(placementKey) ?? 'null')) ?? defaultPlacement();
+  } catch {
+    return defaultPlacement();
+  }
+}
+
+export function savePlacement(store: Pick<Storage, 'setItem'>, placement: PanelPlacement): void {
+  try {
+    store.setItem(placementKey, JSON.stringify({ version: placementVersion, ...placement }));
+  } catch {
+    // As the sizes: a comfort the page goes on without.
+  }
+}
+
+export const areaOf = (placement: PanelPlacement, panel: PanelName): AreaName => (placement.upper.includes(panel) ? 'upper' : 'lower');
+
+// The panel moved to the end of `area`'s tabs, and shown.
+export function movePanel(placement: PanelPlacement, panel: PanelName, area: AreaName): PanelPlacement {
+  const without = (names: PanelName[]) => names.filter((name) => name !== panel);
+  const moved = { upper: without(placement.upper), lower: without(placement.lower), hidden: without(placement.hidden) };
+  moved[area].push(panel);
+  return moved;
+}
+
+export function setPanelHidden(placement: PanelPlacement, panel: PanelName, hidden: boolean): PanelPlacement {
+  const others = placement.hidden.filter((name) => name !== panel);
+  return { ...placement, hidden: hidden ? [...others, panel] : others };
+}
+
+// The panels of an area in sight.
+export const shownIn = (placement: PanelPlacement, area: AreaName): PanelName[] => placement[area].filter((name) => !placement.hidden.includes(name));

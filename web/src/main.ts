@@ -5,9 +5,11 @@ import { EngineClient } from './engine-client';
 import { askYesNo, showMessage } from './dialogs';
 import { Documents, type StorageTrouble } from './documents';
 import { Storage } from './storage';
+import { StopsKeeper } from './kept-stops';
 import { editStopConditions } from './stopconditions';
 import { InstructionList } from './instructions';
 import { showOptions } from './options';
+import { applyTheme } from './theme';
 import { Panels } from './panels';
 import { $, Page, showOutcome } from './page';
 import { Commands, type CommandActions } from './commands';
@@ -19,7 +21,9 @@ import { createDiagram, restoreDisplayModes } from './machine-view';
 import { attachWatches, showWatches } from './watches';
 import { TimingView } from './timing-view';
 import { attachConsole, showConsole } from './console';
+import { attachHelpLink, caretWord, HelpPanel } from './help';
 import type { View } from './protocol';
+import { StatusBar } from './status-bar';
 
 // Said when the engine cannot start; the engine's own texts are out of reach then.
 const engineUnavailable =
@@ -37,8 +41,12 @@ const engine = new EngineClient('worker.js', {
   view: (fresh) => showView(fresh),
   instructions(list) {
     instructionList.setList(list);
+    help.setInstructions(list);
     void files.keepMachine();
+    // The cycle breakpoints are the list's: kept with every change of it.
+    void stops.keep();
     for (const document of documents.all) if (document.kind === 'program') documents.colourer(document);
+    for (const document of documents.all) documents.completer(document);
   },
   runEnded: (state) => void reportEnd(state),
   failed: (message) => void showMessage('error', message),
@@ -58,7 +66,10 @@ const documents = new Documents(
   (trouble) => void tellStorageTrouble(trouble),
 );
 const page = new Page(engine, documents);
+const statusBar = new StatusBar(documents);
 const files = new Files(page);
+const stops = new StopsKeeper(engine);
+page.keepStops = () => void stops.keep();
 // The list changed: the engine keeps whether the student changed it since
 // it was loaded; the page keeps the machine.
 const listChanged = () => void files.keepMachine();
@@ -67,6 +78,7 @@ const timing = new TimingView(page);
 // The timing diagram is drawn when its tab comes forward.
 const panels = new Panels(documents, (tab) => tab.id === 'tab-timing' && timing.redraw());
 let commands: Commands | null = null;
+const help = new HelpPanel(() => engine.call({ kind: 'options' }));
 
 const instructionList = new InstructionList(
   $('#instruction-names'),
@@ -96,6 +108,15 @@ function showView(fresh: View): void {
   showMachineControls(fresh);
   showWatches(page, fresh);
   timing.follow(fresh);
+  statusBar.showView(fresh);
+}
+
+// F1: the topic of the word at the caret of the editor being typed in, as
+// on the desktop; for a word with none, or anywhere else, the contents.
+async function helpAtCaret(): Promise<void> {
+  const editor = documents.all.find((d) => d.editor.view.hasFocus)?.editor.view;
+  const word = editor ? caretWord(editor) : '';
+  if (!word || !(await help.showWord(word))) await help.showContents();
 }
 
 // "Opcje ...": written only when every field holds.
@@ -118,7 +139,10 @@ function editStops(): void {
     remove: (index) => engine.call({ kind: 'removeStopCondition', index }),
     clear: () => engine.call({ kind: 'clearStopConditions' }),
     check: (index, checked) => engine.call({ kind: 'setStopConditionChecked', index, checked }),
-    commit: async () => void (await engine.call({ kind: 'commitStopConditions' })),
+    commit: async () => {
+      await engine.call({ kind: 'commitStopConditions' });
+      await stops.keep();
+    },
   });
 }
 
@@ -141,29 +165,29 @@ const actions: CommandActions = {
   stepBack: () => void engine.call({ kind: 'stepBack', whole: false }),
   stepBackInstruction: () => void engine.call({ kind: 'stepBack', whole: true }),
   stopConditions: editStops,
-  helpContents: () => void window.open('help/index.html', '_blank', 'noopener'),
-  // The help's contents, as the desktop's F1 gives them for a word it has no topic for.
-  helpTopic: () => void window.open('help/index.html', '_blank', 'noopener'),
+  helpContents: () => void help.showContents(),
+  helpSearch: () => void help.showSearch(),
+  helpTopic: () => void helpAtCaret(),
   find: () => findPanel.open(false),
   findNext: () => void findPanel.findAgain(),
   replace: () => findPanel.open(true),
 };
 
 async function startUp(): Promise<void> {
+  applyTheme();
   attachConsole(page);
   attachWatches(page);
   attachExamples();
-  $('#compile').addEventListener('click', actions.compile!);
+  attachHelpLink($<HTMLAnchorElement>('.toolbar .help'), help);
   const { layout, commands: table } = await engine.ready;
   Object.assign(actions, panels.actions(table.commands));
   commands = new Commands(page, table, actions);
-  commands.buildButtons($('#file-commands'), ['newProgram', 'newInstruction', 'open', 'save', 'saveAs']);
-  commands.buildButtons($('#project-commands'), ['options', 'saveList']);
-  commands.buildButtons($('#run-commands'), ['cycle', 'instruction', 'program', 'toLine', 'stop', 'reset', 'stepBack', 'stepBackInstruction']);
+  commands.buildToolBar($('#tool-bar'));
   commands.buildMenus($('#menubar'));
   commands.attachKeys();
   attachMachineControls(page, table);
   await files.restoreMachine();
+  await stops.restore();
   await restoreDisplayModes(page, layout);
   page.diagram = createDiagram(page, layout, $('#diagram'));
   await viewArrived;

@@ -1,10 +1,12 @@
 // Menus as the desktop has them: the menu bar and the context menus, each a
 // `menu` of `menuitem`s a screen reader announces, worked by mouse or by
 // keyboard (arrows, Enter, Escape; Shift+F10 or the menu key opens a
-// context menu on the focused item).
+// context menu on the focused item; Alt alone or Alt with a menu's
+// underlined letter enters the menu bar, as on the desktop).
 
 export interface MenuItem {
   label: string;
+  mnemonic?: number; // where in the label its underlined letter stands
   key?: string; // the key shown beside the label
   act?: () => void;
   enabled?: () => boolean;
@@ -62,7 +64,7 @@ function buildEntry(menu: OpenMenu, item: MenuItem): HTMLLIElement {
   if (radio) entry.setAttribute('aria-checked', String(item.checked!()));
   entry.tabIndex = -1;
   const label = document.createElement('span');
-  label.textContent = item.label;
+  showLabel(label, item);
   entry.append(label);
   if (item.key) {
     const key = document.createElement('span');
@@ -87,6 +89,7 @@ function buildEntry(menu: OpenMenu, item: MenuItem): HTMLLIElement {
       return;
     }
     closeMenus(true);
+    leaveBar();
     item.act?.();
   };
   entry.addEventListener('click', (event) => {
@@ -111,10 +114,35 @@ function buildEntry(menu: OpenMenu, item: MenuItem): HTMLLIElement {
   return entry;
 }
 
+// A caption with its mnemonic underlined; a screen reader reads the caption
+// whole, the underline being a span within it.
+function showLabel(target: HTMLElement, { label, mnemonic }: Pick<MenuItem, 'label' | 'mnemonic'>): void {
+  if (mnemonic === undefined || mnemonic >= label.length) {
+    target.textContent = label;
+    return;
+  }
+  const letter = document.createElement('span');
+  letter.className = 'mnemonic';
+  letter.textContent = label.charAt(mnemonic);
+  target.replaceChildren(label.slice(0, mnemonic), letter, label.slice(mnemonic + 1));
+}
+
+const mnemonicOf = ({ label, mnemonic }: Pick<MenuItem, 'label' | 'mnemonic'>) =>
+  mnemonic === undefined ? undefined : label.charAt(mnemonic).toLocaleLowerCase('pl');
+
+// The letter a key event gives, Alt or not: Alt may change the character
+// typed, never the key pressed.
+function letterOf(event: KeyboardEvent): string {
+  const latin = /^Key([A-Z])$/.exec(event.code);
+  return latin ? latin[1]!.toLowerCase() : event.key.toLocaleLowerCase('pl');
+}
+
 function placeMenu(list: HTMLElement, x: number, y: number): void {
   list.style.left = `${x}px`;
   list.style.top = `${y}px`;
-  document.body.append(list);
+  // Inside the page's main landmark, where a screen reader's list of
+  // landmarks finds it; fixed in place, it stands where it is put all the same.
+  (document.querySelector('main') ?? document.body).append(list);
   // Kept inside the window.
   const box = list.getBoundingClientRect();
   if (box.right > window.innerWidth) list.style.left = `${Math.max(0, window.innerWidth - box.width)}px`;
@@ -192,14 +220,22 @@ function onMenuKey(menu: OpenMenu, event: KeyboardEvent): void {
       closeMenus(false);
       return;
   }
-  // A letter goes to the next item it begins.
+  // A letter goes to the next item with that mnemonic, or else to the next
+  // item it begins.
   if (event.key.length === 1 && !event.ctrlKey && !event.altKey) {
     handled();
     const letter = event.key.toLocaleLowerCase('pl');
-    const next = [...all.slice(at + 1), ...all.slice(0, at + 1)].find((e) => e.textContent?.toLocaleLowerCase('pl').startsWith(letter));
+    const round = [...all.slice(at + 1), ...all.slice(0, at + 1)];
+    const itemOf = (entry: HTMLElement) => menu.items[indexAmongEntries(menu, entry)];
+    const next =
+      round.find((e) => { const item = itemOf(e); return item !== undefined && mnemonicOf(item) === letter; }) ??
+      round.find((e) => e.textContent?.toLocaleLowerCase('pl').startsWith(letter));
     next?.focus();
   }
 }
+
+// Entries are the menu's items in order, the separators aside.
+const indexAmongEntries = (menu: OpenMenu, entry: HTMLElement) => entries(menu).indexOf(entry);
 
 // A context menu at the pointer, or below the focused element when the
 // keyboard opened it.
@@ -213,8 +249,67 @@ export function showContextMenu(items: MenuItem[], label: string, opener: Opener
 // Whether a key event asks for a context menu.
 export const isContextMenuKey = (event: KeyboardEvent) => event.key === 'ContextMenu' || (event.shiftKey && event.key === 'F10');
 
+// Where the keyboard was before Alt took it to the menu bar: it goes back
+// there once a command is chosen, or on Escape from the bar.
+let beforeBar: HTMLElement | null = null;
+
+function leaveBar(): void {
+  const back = beforeBar;
+  beforeBar = null;
+  if (back?.isConnected) back.focus();
+}
+
+const inMenus = (target: Element | null) => target !== null && (target.closest('[role=menubar]') !== null || open.some((menu) => menu.list.contains(target)));
+
+// Alt alone takes the keyboard to the bar's first menu and back; Alt with
+// a menu's underlined letter opens that menu. Neither while `blocked` (a
+// box is up and holds the keyboard).
+function attachBarKeys(tops: HTMLElement[], menus: { label: string; mnemonic?: number }[], openAt: (index: number, focusFirst: boolean) => void, blocked: () => boolean): void {
+  let altAlone = false;
+  const enter = () => {
+    if (!inMenus(document.activeElement)) beforeBar = document.activeElement instanceof HTMLElement ? document.activeElement : null;
+  };
+  window.addEventListener(
+    'keydown',
+    (event) => {
+      altAlone = event.key === 'Alt' && !event.ctrlKey && !event.shiftKey && !event.metaKey;
+      if (event.key === 'Alt' || !event.altKey || event.ctrlKey || event.metaKey || blocked()) return;
+      const letter = letterOf(event);
+      const index = menus.findIndex((menu) => mnemonicOf(menu) === letter);
+      if (index < 0) return;
+      event.preventDefault();
+      event.stopPropagation();
+      enter();
+      openAt(index, true);
+    },
+    true,
+  );
+  window.addEventListener(
+    'keyup',
+    (event) => {
+      if (event.key !== 'Alt' || !altAlone) return;
+      altAlone = false;
+      if (blocked()) return;
+      event.preventDefault();
+      if (inMenus(document.activeElement)) {
+        closeMenus();
+        leaveBar();
+        return;
+      }
+      enter();
+      for (const top of tops) top.tabIndex = top === tops[0] ? 0 : -1;
+      tops[0]?.focus();
+    },
+    true,
+  );
+  window.addEventListener('pointerdown', () => {
+    altAlone = false;
+    beforeBar = null;
+  }, true);
+}
+
 // The menu bar: each top item opens its menu below it.
-export function buildMenuBar(bar: HTMLElement, menus: { label: string; items: MenuItem[] }[]): void {
+export function buildMenuBar(bar: HTMLElement, menus: { label: string; mnemonic?: number; items: MenuItem[] }[], blocked: () => boolean = () => false): void {
   bar.setAttribute('role', 'menubar');
   const tops: HTMLElement[] = [];
   const openAt = (index: number, focusFirst: boolean) => {
@@ -228,12 +323,12 @@ export function buildMenuBar(bar: HTMLElement, menus: { label: string; items: Me
     menu.sideways = (step) => openAt(tops.indexOf(top) + step, true);
     if (focusFirst) focusEntry(menu, 0);
   };
-  menus.forEach(({ label }, index) => {
+  menus.forEach((_, index) => {
     const top = document.createElement('button');
     top.setAttribute('role', 'menuitem');
     top.setAttribute('aria-haspopup', 'menu');
     top.setAttribute('aria-expanded', 'false');
-    top.textContent = label;
+    showLabel(top, menus[index]!);
     top.tabIndex = index === 0 ? 0 : -1;
     top.addEventListener('click', (event) => {
       event.stopPropagation();
@@ -253,16 +348,20 @@ export function buildMenuBar(bar: HTMLElement, menus: { label: string; items: Me
       } else if (event.key === 'ArrowDown') {
         event.preventDefault();
         openAt(index, true);
+      } else if (event.key === 'Escape' && beforeBar) {
+        event.preventDefault();
+        leaveBar();
       }
     });
     tops.push(top);
     bar.append(top);
   });
+  attachBarKeys(tops, menus, openAt, blocked);
 }
 
 // A click elsewhere closes the open menus.
 document.addEventListener('pointerdown', (event) => {
   if (open.length === 0) return;
-  if (open.some((menu) => menu.list.contains(event.target as Node) || menu.opener === event.target)) return;
+  if (open.some((menu) => menu.list.contains(event.target as Node) || menu.opener?.contains(event.target as Node))) return;
   closeMenus();
 });

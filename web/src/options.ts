@@ -4,6 +4,8 @@
 // focus and the box says why.
 import type { ChosenOptions, MachineOptions } from './protocol';
 import { element, showModalForm } from './dialogs';
+import type { Theme } from './storage';
+import { chooseTheme, currentTheme, themes } from './theme';
 
 
 // A field with its caption: a box or a radio before it, the others after.
@@ -92,6 +94,21 @@ function deviceSection(options: MachineOptions): { section: HTMLFieldSetElement;
   return { section, fields };
 }
 
+// The page's colours, kept apart from the project: chosen when the box is
+// confirmed.
+function themeSection(): { section: HTMLFieldSetElement; chosen: () => Theme } {
+  const section = element('fieldset', { class: 'theme' });
+  section.append(element('legend', {}, 'Wygląd strony'));
+  const now = currentTheme();
+  const radios = themes.map(({ theme, caption }) => {
+    const radio = element('input', { type: 'radio', name: 'theme', value: theme }) as HTMLInputElement;
+    radio.checked = theme === now;
+    section.append(labelled(caption, radio));
+    return radio;
+  });
+  return { section, chosen: () => (radios.find((r) => r.checked)?.value ?? now) as Theme };
+}
+
 // Opens the dialog; `apply` writes the choice and answers with the field at
 // fault (0 for none) after showing any error.
 export function showOptions(options: MachineOptions, apply: (chosen: ChosenOptions) => Promise<number>): Promise<void> {
@@ -100,7 +117,8 @@ export function showOptions(options: MachineOptions, apply: (chosen: ChosenOptio
     const components = componentSection(options);
     const vectors = vectorSection(options);
     const devices = deviceSection(options);
-    form.append(word.section, components.section, vectors.section, devices.section);
+    const theme = themeSection();
+    form.append(word.section, components.section, vectors.section, devices.section, theme.section);
     const submit = async () => {
       const field = await apply({
         addressBits: Number(word.address.value),
@@ -110,7 +128,10 @@ export function showOptions(options: MachineOptions, apply: (chosen: ChosenOptio
         vectorAddresses: vectors.addresses.map((f) => f.value),
         devices: devices.fields.map((f) => f.value),
       });
-      if (field === 0) return true;
+      if (field === 0) {
+        chooseTheme(theme.chosen());
+        return true;
+      }
       const wrong = field <= 4 ? vectors.addresses[field - 1] : devices.fields[field - 5];
       wrong?.focus();
       wrong?.select();

@@ -19,6 +19,8 @@ export class Page {
   // the machine kept anew.
   machineRestored = false;
   diagram: MachineDiagram | null = null;
+  // After a stop condition is added outside its dialog: the page keeps it.
+  keepStops: () => void = () => {};
 
   constructor(
     readonly engine: EngineClient,

@@ -2,15 +2,17 @@
 // that carries its own styles, or a PNG drawn from it at twice the size.
 
 // The page's style rules for this picture, with the colours' variables
-// written out, so that the file looks the same anywhere.
+// written out, so that the file looks the same anywhere: the light ones,
+// whatever the page shows, as a picture is drawn on white.
 function stylesFor(svgClass: string): string {
-  const root = getComputedStyle(document.documentElement);
+  const computed = getComputedStyle(document.documentElement);
+  const colour = (name: string) => computed.getPropertyValue(name).trim().replace(/^light-dark\(\s*([^,]+),[^)]*\)$/, '$1');
   const rules: string[] = [];
   for (const sheet of document.styleSheets) {
     for (const rule of sheet.cssRules) {
       if (!(rule instanceof CSSStyleRule) || !rule.selectorText.includes(`svg.${svgClass}`)) continue;
       if (/:focus|:hover|\.scrollbar/.test(rule.selectorText)) continue;
-      rules.push(rule.cssText.replace(/var\((--[a-z-]+)\)/g, (_, name: string) => root.getPropertyValue(name).trim()));
+      rules.push(rule.cssText.replace(/var\((--[a-z0-9-]+)\)/g, (_, name: string) => colour(name)));
     }
   }
   return rules.join('\n');

@@ -34,7 +34,7 @@ export const commandNames = [
   'program', 'instruction', 'cycle', 'toLine', 'reset', 'stop', 'stepBack', 'stepBackInstruction',
   'stopConditions', 'helpContents', 'find', 'findNext', 'replace', 'deleteInstruction', 'manualControl',
   'clearMemory', 'goToCycle', 'openExample', 'windowList', 'viewEditor', 'viewInstructions', 'viewWatches',
-  'viewCpu', 'viewConsole', 'viewTiming', 'restoreLayout', 'helpTopic',
+  'viewCpu', 'viewConsole', 'viewTiming', 'restoreLayout', 'helpTopic', 'helpSearch',
 ] as const;
 export type CommandName = (typeof commandNames)[number];
 
@@ -54,6 +54,9 @@ export interface CommandRow {
 export interface PageCommands {
   commands: CommandRow[];
   menus: { menu: string; text: string }[];
+  // The tool bar's buttons in order; one without a name is the gap between
+  // two groups. The icon is the file "icons/<icon>.svg".
+  toolBar: { name: CommandName | ''; icon: string }[];
   tempos: { milliseconds: number; text: string }[];
   defaultTempo: number;
 }
@@ -144,6 +147,8 @@ export interface View {
   shownInstruction: number; // the code of the instruction performed last, -1 for none
   shownCycleLine: number; // the line (from 0) of its source where that cycle begins
   cycles: number;
+  runCycles: number; // the cycles and instructions of the last run, or of the one going on
+  runInstructions: number;
   manualControl: boolean;
   trackingLevel: number; // 0 program, 1 instruction, 2 cycle
   interruptButtons: boolean;
@@ -166,6 +171,7 @@ export type Request =
   | { kind: 'checkProgram'; text: string }
   | { kind: 'checkInstruction'; text: string }
   | { kind: 'colour'; program: boolean; text: string }
+  | { kind: 'completionWords'; program: boolean }
   | { kind: 'start'; command: RunCommand; line: number }
   | { kind: 'stop' }
   | { kind: 'reset' }
@@ -185,6 +191,8 @@ export type Request =
   | { kind: 'setStopConditionChecked'; index: number; checked: boolean }
   | { kind: 'commitStopConditions' }
   | { kind: 'stopOnChange'; watch: number }
+  | { kind: 'keptStops' }
+  | { kind: 'restoreStops'; stops: KeptStops }
   | { kind: 'timing'; registers: number[] }
   | { kind: 'timingVcd' }
   | { kind: 'goToCycle'; number: number }
@@ -205,6 +213,7 @@ export type Request =
   | { kind: 'raiseInterrupt'; line: number }
   | { kind: 'setInput'; before: string; text: string }
   | { kind: 'memoryWindow'; first: number; rows: number }
+  | { kind: 'engineMemory' }
   | { kind: 'speed'; cycles: number }
   | { kind: 'question'; which: 'delete' | 'modified' | 'storageFull' | 'tooLarge' | 'changedElsewhere' | 'noOffline'; name: string }
   | { kind: 'searchMessage'; which: 'emptyFind' | 'emptyReplace' | 'notFound' };
@@ -222,6 +231,7 @@ export interface Answers {
   checkProgram: Outcome;
   checkInstruction: Outcome;
   colour: ColourPiece[][]; // for each line
+  completionWords: string[]; // sorted regardless of case, each once
   start: RunState;
   stop: null;
   reset: Outcome;
@@ -241,6 +251,8 @@ export interface Answers {
   setStopConditionChecked: StopConditionRow[];
   commitStopConditions: null;
   stopOnChange: Outcome;
+  keptStops: KeptStops;
+  restoreStops: null;
   timing: Timing;
   timingVcd: Uint8Array;
   goToCycle: RunState; // a later cycle is run forward to and may end so
@@ -261,6 +273,7 @@ export interface Answers {
   raiseInterrupt: Outcome;
   setInput: null;
   memoryWindow: null;
+  engineMemory: number; // bytes the engine's memory spans; it grows and never shrinks
   speed: number; // cycles per second of the yardstick loop, 0 if it failed
   question: string;
   searchMessage: string;
@@ -270,6 +283,14 @@ export interface Answers {
 export interface RegisterModes {
   choices: { caption: string; mode: DisplayMode }[];
   current: DisplayMode;
+}
+
+// What stops a run, as the page keeps it across a reload: the conditions
+// in force as written, with the student's choice, and the cycle
+// breakpoints by instruction name and line.
+export interface KeptStops {
+  conditions: { text: string; enabled: boolean }[];
+  cycleBreakpoints: { instruction: string; line: number }[];
 }
 
 // A stop condition as its dialog lists it: one whose names no longer
@@ -287,6 +308,7 @@ export interface StopConditionRow {
 export interface Timing {
   lanes: { name: string; kind: Named<'laneKind'> }[];
   cycles: { number: number; instruction: string; values: (number | null)[]; texts: string[] }[];
+  current: number; // the current cycle's index; those after it were stepped back over
   empty: string; // what the panel says while there are no cycles
   nothingToSave: string; // the box for a picture or dump asked for then
 }

@@ -1,7 +1,7 @@
 // The work in progress, kept in the browser's storage after every change,
 // so that a reload or a closed tab loses nothing: every open document with
 // its text and how its file was stored.
-import { wireNames, type DisplayMode, type Encoding, type FileKind, type LineEnd } from './protocol';
+import { wireNames, type DisplayMode, type Encoding, type KeptStops, type FileKind, type LineEnd } from './protocol';
 
 export type DocumentKind = FileKind;
 
@@ -207,7 +207,10 @@ export function loadMachine(store: Pick<globalThis.Storage, 'getItem'>): Machine
 // The machine's controls the page keeps across reloads, as the desktop keeps
 // its settings: the tracking level, the tempo, and the registers' formats
 // (by register number).
+export type Theme = 'system' | 'light' | 'dark';
+
 export interface Settings {
+  theme?: Theme;
   trackingLevel?: number;
   tempo?: number;
   displayModes?: Record<string, DisplayMode>;
@@ -221,6 +224,7 @@ export function loadSettings(store: Pick<globalThis.Storage, 'getItem'>): Settin
     const settings: Settings = {};
     if (Number.isInteger(saved?.trackingLevel) && saved!.trackingLevel! >= 0 && saved!.trackingLevel! <= 2) settings.trackingLevel = saved!.trackingLevel!;
     if (Number.isInteger(saved?.tempo) && saved!.tempo! >= 0) settings.tempo = saved!.tempo!;
+    if (saved?.theme === 'system' || saved?.theme === 'light' || saved?.theme === 'dark') settings.theme = saved.theme;
     if (typeof saved?.displayModes === 'object' && saved.displayModes !== null) {
       const modes = Object.entries(saved.displayModes).filter(([id, mode]) => /^\d+$/.test(id) && wireNames.displayMode.includes(mode));
       if (modes.length > 0) settings.displayModes = Object.fromEntries(modes);
@@ -238,5 +242,36 @@ export function saveSettings(store: Pick<globalThis.Storage, 'getItem' | 'setIte
     store.setItem(settingsKey, JSON.stringify({ ...settings, ...change }));
   } catch {
     // The settings are a comfort; the page goes on without keeping them.
+  }
+}
+
+// The stop conditions and the cycle breakpoints survive a reload, as the
+// rest of the student's work does. The stored value carries its version: a
+// value of another version, or malformed, is ignored.
+const stopsKey = 'dorum.stops';
+const stopsVersion = 1;
+
+export function loadStops(store: Pick<globalThis.Storage, 'getItem'>): KeptStops {
+  const stops: KeptStops = { conditions: [], cycleBreakpoints: [] };
+  try {
+    const saved = JSON.parse(store.getItem(stopsKey) ?? 'null') as { version?: unknown; conditions?: unknown; cycleBreakpoints?: unknown } | null;
+    if (saved?.version !== stopsVersion || !Array.isArray(saved.conditions) || !Array.isArray(saved.cycleBreakpoints)) return stops;
+    for (const c of saved.conditions as { text?: unknown; enabled?: unknown }[]) {
+      if (typeof c?.text === 'string' && typeof c.enabled === 'boolean') stops.conditions.push({ text: c.text, enabled: c.enabled });
+    }
+    for (const b of saved.cycleBreakpoints as { instruction?: unknown; line?: unknown }[]) {
+      if (typeof b?.instruction === 'string' && Number.isInteger(b.line) && (b.line as number) >= 0) stops.cycleBreakpoints.push({ instruction: b.instruction, line: b.line as number });
+    }
+  } catch {
+    // Nothing readable kept: nothing to put back.
+  }
+  return stops;
+}
+
+export function saveStops(store: Pick<globalThis.Storage, 'setItem'>, stops: KeptStops): void {
+  try {
+    store.setItem(stopsKey, JSON.stringify({ version: stopsVersion, ...stops }));
+  } catch {
+    // A full or forbidden storage: the stops last until the page is left.
   }
 }

@@ -19,9 +19,17 @@ export class TimingView {
     // A click on an earlier cycle steps back to the end of it, on a later
     // one runs forward to it.
     this.panel.svg.addEventListener('click', (event) => {
-      const number = this.panel.cycleAt(event.clientX);
-      if (number !== null) void page.engine.call({ kind: 'goToCycle', number });
+      const index = this.panel.indexAt(event.clientX);
+      if (index === null) return;
+      this.panel.pick(index);
+      this.goToPicked();
     });
+    const diagram = $('#timing');
+    diagram.addEventListener('keydown', (event) => this.key(event));
+    diagram.addEventListener('wheel', (event) => this.wheel(event), { passive: false });
+    diagram.addEventListener('focus', () => this.panel.announce());
+    $('#timing-zoom-in').addEventListener('click', () => this.panel.zoom(1));
+    $('#timing-zoom-out').addEventListener('click', () => this.panel.zoom(-1));
     $('#timing-registers').addEventListener('click', (event) => this.chooseRegisters(event.currentTarget as HTMLElement));
     for (const png of [true, false]) $(png ? '#timing-png' : '#timing-svg').addEventListener('click', () => void this.savePicture(png));
     $('#timing-vcd').addEventListener('click', () => void this.saveVcd());
@@ -39,6 +47,41 @@ export class TimingView {
       this.timer = null;
       if (this.page.view) this.follow(this.page.view);
     }, 250);
+  }
+
+  private goToPicked(): void {
+    const number = this.panel.pickedNumber;
+    if (number !== null) void this.page.engine.call({ kind: 'goToCycle', number });
+  }
+
+  // The diagram's keys, as the desktop's: the picked cycle moves with the
+  // arrows, Home and End; Enter goes to it as a click does; + and - zoom.
+  private key(event: KeyboardEvent): void {
+    if (event.altKey || event.metaKey) return;
+    const control = event.ctrlKey;
+    const picked = this.panel.picked;
+    const acts: Record<string, () => void> = {
+      ArrowLeft: () => this.panel.pick(picked - 1),
+      ArrowRight: () => this.panel.pick(picked + 1),
+      Home: () => this.panel.pick(0),
+      End: () => this.panel.pick(Number.MAX_SAFE_INTEGER),
+      Enter: () => this.goToPicked(),
+      '+': () => this.panel.zoom(1),
+      '=': () => this.panel.zoom(1),
+      '-': () => this.panel.zoom(-1),
+    };
+    const act = control ? (event.key === '0' ? () => this.panel.resetZoom() : undefined) : acts[event.key];
+    if (!act) return;
+    event.preventDefault();
+    event.stopPropagation();
+    act();
+  }
+
+  // Ctrl with the wheel zooms the diagram, not the page.
+  private wheel(event: WheelEvent): void {
+    if (!event.ctrlKey || event.deltaY === 0) return;
+    event.preventDefault();
+    this.panel.zoom(event.deltaY < 0 ? 1 : -1);
   }
 
   redraw(): void {
@@ -68,9 +111,9 @@ export class TimingView {
   }
 
   private async savePicture(png: boolean): Promise<void> {
-    const { svg } = this.panel;
     if (!this.panel.hasCycles) return showMessage('error', this.panel.nothingToSave);
-    await savePicture(svg, Number(svg.getAttribute('width')), Number(svg.getAttribute('height')), 'przebiegi', png);
+    const { svg, width, height } = this.panel.picture();
+    await savePicture(svg, width, height, 'przebiegi', png);
   }
 
   private async saveVcd(): Promise<void> {

@@ -15,7 +15,11 @@ function selectWatch(index: number): void {
 function watchMenu(page: Page, opener: Opener, at?: { x: number; y: number }): void {
   const watch = selectedWatch();
   if (watch < 0) return;
-  const stop = () => void page.engine.call({ kind: 'stopOnChange', watch }).then(showOutcome);
+  const stop = () =>
+    void page.engine.call({ kind: 'stopOnChange', watch }).then((outcome) => {
+      if (outcome.ok) page.keepStops();
+      return showOutcome(outcome);
+    });
   showContextMenu([{ label: 'Zatrzymaj przy zmianie', act: stop }], 'Zmienne', opener, at);
 }
 
@@ -39,6 +43,12 @@ export function showWatches(page: Page, fresh: View): void {
   const rows = fresh.watches.map((w) => `${w.name}  ${w.content}`);
   const shown = [...list.children].map((li) => li.textContent);
   if (rows.length === shown.length && rows.every((row, k) => row === shown[k])) return;
+  // A running program changes its words with every view: the rows stay, and
+  // only their texts change.
+  if (rows.length === shown.length) {
+    rows.forEach((row, k) => row !== shown[k] && (list.children[k]!.textContent = row));
+    return;
+  }
   const selected = Math.min(selectedWatch(), rows.length - 1);
   list.replaceChildren(...rows.map((row, index) => watchItem(page, row, index, index === selected)));
   if (selected >= 0) list.setAttribute('aria-activedescendant', `watch-${selected}`);

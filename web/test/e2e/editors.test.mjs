@@ -4,7 +4,7 @@
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
 import { readFileSync } from 'node:fs';
-import { closeBox, compiled, eventually, freshPage, newContext, openPage, shownEditor, shownLines, siteOfFile, typeProgram } from './harness.mjs';
+import { closeBox, compiled, eventually, freshPage, newContext, openPage, shownEditor, shownLines, siteOfFile, typeProgram, menuCommand } from './harness.mjs';
 
 const site = siteOfFile();
 
@@ -15,7 +15,6 @@ const tabsOf = (page) =>
     .getByRole('tab')
     .evaluateAll((tabs) => tabs.map((t) => `${t.textContent}${t.getAttribute('aria-selected') === 'true' ? '*' : ''}${t.tabIndex}`));
 const shownText = (page) => shownLines(page).allTextContents();
-const command = (page, id) => page.locator(`#command-${id}`).click();
 const focusedLabel = (page) => page.evaluate(() => document.activeElement?.getAttribute('aria-label') ?? document.activeElement?.textContent);
 const inEditor = (page) => page.evaluate(() => document.querySelector('[role=tabpanel]:not([hidden]) .cm-content').contains(document.activeElement));
 // The shown editor's selection: where it starts and what it holds.
@@ -27,12 +26,12 @@ const selection = (page) =>
 
 test('tabs open focused, go round with the arrows, close to their right-hand neighbour, ask only when changed, and a reload keeps them', async () => {
   const page = await freshPage(site);
-  await command(page, 'new-instruction');
+  await menuCommand(page, 'Plik', 'Nowy', 'Rozkaz');
   // The new tab is shown and has the keyboard: typing goes into it.
   await page.keyboard.type('ROZKAZ A;');
   assert.deepEqual(await shownText(page), ['ROZKAZ A;']);
   assert.equal(await focusedLabel(page), 'Rozkaz');
-  await command(page, 'new-program');
+  await page.getByRole('button', { name: 'Nowy program' }).click();
   await page.keyboard.type('STP');
   assert.equal(await focusedLabel(page), 'Program');
   assert.deepEqual(await tabsOf(page), ['program.prg-1', 'rozkaz.rzk-1', 'program.prg*0']);
@@ -156,7 +155,7 @@ test('a text is checked as typed, the caret left alone; a compile error is an al
 
   // A character beyond the 16-bit range is one character to the engine but
   // two to the editor: the colours and the mark after it still fit.
-  await command(page, 'new-instruction');
+  await menuCommand(page, 'Plik', 'Nowy', 'Rozkaz');
   await page.keyboard.type('{😀} ROZKAZ A;');
   const shown = shownEditor(page);
   await shown.locator('.cm-error-word').first().waitFor();
@@ -225,7 +224,7 @@ test('the next line is marked down to the program\'s last line; breakpoints togg
   assert.deepEqual(await shownText(page), ['// nowa', 'POB x', 'SOB a', 'x: RST 5', 'a: STP']);
   assert.deepEqual(await page.locator('.cm-breakpoint-line').allTextContents(), ['SOB a']);
   // An instruction's editor has no breakpoints.
-  await command(page, 'new-instruction');
+  await menuCommand(page, 'Plik', 'Nowy', 'Rozkaz');
   await page.keyboard.type('ROZKAZ A;');
   await page.keyboard.press('Control+F8');
   assert.equal(await shownEditor(page).locator('.cm-breakpoint-gutter').count(), 0);
@@ -382,4 +381,162 @@ test('a text being typed is checked only after the pause that follows its last k
   await page.clock.runFor(400);
   await page.locator('.cm-error-word').waitFor();
   await context.close();
+});
+
+test('many tabs: Home and End go to the row\'s ends, the tab chosen is scrolled into sight, and "‹" "›" scroll a row too long', async () => {
+  const page = await freshPage(site);
+  const row = page.locator('#editor-tabs');
+  const back = page.getByRole('button', { name: 'Przewiń karty w lewo' });
+  const forth = page.getByRole('button', { name: 'Przewiń karty w prawo' });
+  // A row that fits shows no arrows.
+  assert.equal(await back.isVisible(), false);
+  assert.equal(await forth.isVisible(), false);
+  for (let k = 0; k < 9; ++k) {
+    await page.getByRole('menubar').getByRole('menuitem', { name: 'Plik' }).click();
+    await page.getByRole('menu', { name: 'Plik' }).getByRole('menuitem', { name: 'Nowy' }).click();
+    await page.getByRole('menu', { name: 'Nowy' }).getByRole('menuitem', { name: 'Program' }).click();
+  }
+  assert.ok(await row.evaluate((tabs) => tabs.scrollWidth > tabs.clientWidth), 'the row is too long for its panel');
+  await forth.waitFor();
+  const inSight = () =>
+    row.evaluate((tabs) => {
+      const tab = tabs.querySelector('[aria-selected=true]').getBoundingClientRect();
+      const box = tabs.getBoundingClientRect();
+      return tab.left >= box.left - 1 && tab.right <= box.right + 1;
+    });
+  const chosen = () => row.getByRole('tab', { selected: true }).evaluate((tab) => [...tab.parentElement.children].indexOf(tab));
+  // Home from the last tab: the first is chosen, has the keyboard and is seen.
+  await row.getByRole('tab', { selected: true }).focus();
+  await page.keyboard.press('Home');
+  assert.equal(await chosen(), 0);
+  assert.equal(await page.evaluate(() => document.activeElement?.getAttribute('aria-selected')), 'true');
+  assert.ok(await inSight());
+  assert.equal(await back.isDisabled(), true, 'nothing to the left of the first tab');
+  await page.keyboard.press('End');
+  assert.equal(await chosen(), 9);
+  assert.ok(await inSight());
+  assert.equal(await forth.isDisabled(), true, 'nothing to the right of the last tab');
+  // The arrows scroll without choosing.
+  const scrolled = await row.evaluate((tabs) => tabs.scrollLeft);
+  assert.ok(scrolled > 0);
+  await back.click();
+  assert.ok(await eventually(() => row.evaluate((tabs, before) => tabs.scrollLeft < before, scrolled), true), 'back towards the row\'s start');
+  assert.equal(await chosen(), 9);
+  assert.equal(await forth.isDisabled(), false);
+  const after = await row.evaluate((tabs) => tabs.scrollLeft);
+  await forth.click();
+  assert.ok(await eventually(() => row.evaluate((tabs, before) => tabs.scrollLeft > before, after), true), 'on towards its end');
+  assert.deepEqual(page.errors, []);
+});
+
+test('the status line tells the caret\'s line and column and whether the text changed, of the editor shown', async () => {
+  const page = await freshPage(site);
+  const caret = page.locator('#caret-position');
+  const modified = page.locator('#modified-status');
+  assert.equal(await caret.textContent(), '1:1');
+  assert.equal(await modified.textContent(), '');
+  await page.locator('[role=tabpanel]:not([hidden]) .cm-content').click();
+  await page.keyboard.type('POB x\nDOD y');
+  assert.equal(await caret.textContent(), '2:6');
+  assert.equal(await modified.textContent(), 'Zmodyfikowane');
+  await page.keyboard.press('ArrowUp');
+  await page.keyboard.press('Home');
+  assert.equal(await caret.textContent(), '1:1');
+  await page.keyboard.press('End');
+  assert.equal(await caret.textContent(), '1:6');
+  // Another tab: its own caret and its own changes.
+  await page.getByRole('menubar').getByRole('menuitem', { name: 'Plik' }).click();
+  await page.getByRole('menu', { name: 'Plik' }).getByRole('menuitem', { name: 'Nowy' }).click();
+  await page.getByRole('menu', { name: 'Nowy' }).getByRole('menuitem', { name: 'Rozkaz' }).click();
+  await page.getByRole('tab', { name: 'rozkaz.rzk', selected: true }).waitFor();
+  assert.equal(await modified.textContent(), '');
+  assert.equal(await caret.textContent(), '1:1');
+  await page.getByRole('tab', { name: 'program.prg' }).click();
+  assert.equal(await caret.textContent(), '1:6');
+  assert.equal(await modified.textContent(), 'Zmodyfikowane');
+  assert.deepEqual(page.errors, []);
+});
+
+test('the editors complete words as the desktop does: from two letters, Ctrl+Space from one, Enter and Tab take one, none for a word typed in full, and the list follows the instruction list', async () => {
+  const page = await freshPage(site);
+  const list = page.locator('.cm-tooltip-autocomplete');
+  const offered = () => list.locator('li').allTextContents();
+  const listed = async (words) => assert.deepEqual(await eventually(offered, words), words);
+  // What comes after a key: the list shows a moment later, if at all.
+  const noList = async () => {
+    await page.waitForTimeout(300);
+    assert.equal(await list.count(), 0);
+  };
+  await typeProgram(page, '');
+
+  // One letter is not enough; two list the words that begin so, in any case.
+  await page.keyboard.type('S');
+  await noList();
+  await page.keyboard.type('o');
+  await listed(['sob', 'som', 'soz']);
+  // The list is drawn in the page's colours.
+  const [back, ink] = await page.evaluate(() => {
+    const probe = document.createElement('div');
+    probe.style.background = 'var(--box)';
+    probe.style.color = 'var(--ink)';
+    document.body.append(probe);
+    const style = getComputedStyle(probe);
+    const colours = [style.backgroundColor, style.color];
+    probe.remove();
+    return colours;
+  });
+  assert.equal(await list.evaluate((e) => getComputedStyle(e).backgroundColor), back);
+  assert.equal(await list.evaluate((e) => getComputedStyle(e).color), ink);
+  await page.keyboard.press('Enter');
+  await list.waitFor({ state: 'detached' });
+  assert.deepEqual(await shownText(page), ['sob']);
+
+  // A word typed in full needs no list; Ctrl+Space lists after one letter,
+  // Escape closes the list and leaves the text.
+  await page.keyboard.type(' x\nst');
+  await listed(['stp']);
+  await page.keyboard.type('p');
+  await list.waitFor({ state: 'detached' });
+  await page.keyboard.type('\nr');
+  await noList();
+  await page.keyboard.press('Control+Space');
+  await listed(['rpa', 'rst']);
+  await page.keyboard.press('Escape');
+  await list.waitFor({ state: 'detached' });
+  assert.deepEqual(await shownText(page), ['sob x', 'stp', 'r']);
+  // The page's keys act while the list is open: Ctrl+F9 compiles.
+  await page.keyboard.type('p');
+  await listed(['rpa']);
+  await page.keyboard.press('Control+F9');
+  assert.equal((await closeBox(page)).role, 'alertdialog');
+
+  // A deleted instruction is offered no more, a newly compiled one is.
+  await page.getByRole('tab', { name: 'Lista rozkazów' }).click();
+  await page.getByRole('listbox', { name: 'Rozkazy' }).getByRole('option').filter({ hasText: 'soz' }).click();
+  await page.getByRole('button', { name: 'Usuń rozkaz' }).click();
+  await page.getByRole('dialog').getByRole('button', { name: 'Tak' }).click();
+  await menuCommand(page, 'Plik', 'Nowy', 'Rozkaz');
+  await page.keyboard.insertText('ROZKAZ NOWY;\n');
+  // An instruction's editor offers the signals; Tab takes one too.
+  await page.keyboard.type('wya');
+  await listed(['wyad', 'wyak', 'wyap']);
+  await page.keyboard.press('Escape');
+  for (let n = 0; n < 3; ++n) await page.keyboard.press('Backspace');
+  await page.keyboard.type('cz');
+  await listed(['czyt']);
+  await page.keyboard.press('Tab');
+  await list.waitFor({ state: 'detached' });
+  assert.deepEqual(await shownText(page), ['ROZKAZ NOWY;', 'czyt']);
+  await page.keyboard.insertText(' wys wei il;');
+  await page.keyboard.press('Control+F9');
+  assert.deepEqual(await closeBox(page), { role: 'dialog', text: 'Rozkaz skompilowany pomyślnie' });
+  await page.getByRole('tab', { name: 'program.prg' }).click();
+  await typeProgram(page, '');
+  await page.keyboard.type('so');
+  await listed(['sob', 'som']);
+  await page.keyboard.press('Escape');
+  await page.keyboard.type(' no');
+  await listed(['nowy']);
+  await page.keyboard.press('Enter');
+  assert.deepEqual(await shownText(page), ['so nowy']);
 });

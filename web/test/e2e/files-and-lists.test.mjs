@@ -7,8 +7,7 @@ import { test } from 'node:test';
 import assert from 'node:assert/strict';
 import { readFileSync } from 'node:fs';
 import {
-  bytesOf, closeBox, downloadSaved, eventually, freshPage, openMenu, openPage, shownDocument, shownEditor, shownLines, siteOfFile, typeProgram, uploadFile,
-} from './harness.mjs';
+  bytesOf, closeBox, downloadSaved, eventually, freshPage, openMenu, openPage, shownDocument, shownEditor, shownLines, siteOfFile, typeProgram, uploadFile, menuCommand } from './harness.mjs';
 
 const site = siteOfFile();
 
@@ -70,7 +69,7 @@ test('files are read and saved back byte for byte in their encodings and line en
   await page.waitForSelector('body.ready');
   await shownDocument(page, 'utf8.prg');
   // "Zapisz jako" cancelled: nothing saved, the name and the change kept.
-  await page.getByRole('button', { name: 'Zapisz jako' }).click();
+  await menuCommand(page, 'Plik', 'Zapisz jako');
   const name = page.getByRole('dialog', { name: 'Zapisz jako' });
   assert.equal(await name.locator('input').inputValue(), 'utf8.prg');
   await page.keyboard.press('Escape');
@@ -91,7 +90,7 @@ test('files are read and saved back byte for byte in their encodings and line en
   await page.getByRole('button', { name: 'Nowy program' }).click();
   await shownEditor(page).locator('.cm-content').pressSequentially('STP\n');
   const download = page.waitForEvent('download');
-  await page.getByRole('button', { name: 'Zapisz jako' }).click();
+  await menuCommand(page, 'Plik', 'Zapisz jako');
   await name.locator('input').fill('moj program');
   await name.getByRole('button', { name: 'OK' }).click();
   assert.equal((await download).suggestedFilename(), 'moj program.prg');
@@ -297,7 +296,7 @@ test('with the browser\'s own file pickers, a file is saved back where it came f
   assert.equal((await files()).asked.length, 2);
   // "Zapisz jako": where the student chooses; the tab takes that name.
   await answer({ name: 'b.prg' });
-  await page.getByRole('button', { name: 'Zapisz jako' }).click();
+  await menuCommand(page, 'Plik', 'Zapisz jako');
   await page.getByRole('tab', { name: 'b.prg', selected: true }).waitFor();
   assert.deepEqual((await files()).asked[2], ['save', 'a.prg']);
   assert.equal((await files()).written['b.prg'], 'STP\r\n// x\r\n');
@@ -401,7 +400,7 @@ test('the work and the list, with its name and its changes, survive a reload; a 
 test('an example asks before its list replaces one the student changed, by an instruction or by the options, and not once a list was loaded over the changes', async () => {
   const page = await freshPage(site);
   // The student changes the list: a new instruction.
-  await page.getByRole('button', { name: 'Nowy rozkaz' }).click();
+  await menuCommand(page, 'Plik', 'Nowy', 'Rozkaz');
   await shownEditor(page).locator('.cm-content').pressSequentially('ROZKAZ NIC;\nczyt wys wei il;\n');
   await page.keyboard.press('Control+F9');
   await closeBox(page);
@@ -455,7 +454,7 @@ test('an example asks before its list replaces one the student changed, by an in
 // and an example's list asks before it replaces it.
 test('a list fuller than its codes stays the student\'s across a reload', async () => {
   const page = await freshPage(site);
-  await page.locator('#command-new-instruction').click();
+  await menuCommand(page, 'Plik', 'Nowy', 'Rozkaz');
   await page.keyboard.type('ROZKAZ NOWY;\nczyt wys wei il;');
   await page.keyboard.press('Control+F9');
   const full = await closeBox(page);

@@ -177,6 +177,17 @@ export async function openMenu(page, name) {
   return menu(page, name);
 }
 
+// A command given from the menu bar: its menu opened by a click, then each
+// entry of the path ("Plik", "Nowy", "Rozkaz": a submenu's entry after it).
+export async function menuCommand(page, top, ...entries) {
+  let open = await openMenu(page, top);
+  for (const [k, entry] of entries.entries()) {
+    await open.getByRole('menuitem', { name: entry }).click();
+    open = menu(page, entry);
+    if (k < entries.length - 1) await open.waitFor();
+  }
+}
+
 // The editor shown, and its lines.
 export const shownEditor = (page) => page.locator('.editor[role=tabpanel]:not([hidden])');
 export const shownLines = (page) => shownEditor(page).locator('.cm-line');

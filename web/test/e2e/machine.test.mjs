@@ -216,8 +216,10 @@ test('the memory scrolls by its scroll bar and the wheel, a row entered is the o
   assert.deepEqual(page.errors, []);
 });
 
-test('a picture of the diagram is drawn on white at twice its size, with a style that needs nothing of the page', async () => {
+test('a picture of the diagram is drawn on white at twice its size, in the light colours, with a style that needs nothing of the page', async () => {
   const page = await freshPage(site);
+  // Even from a dark page.
+  await page.emulateMedia({ colorScheme: 'dark' });
   const saveAs = async (label, name) => {
     const download = page.waitForEvent('download');
     await page.locator('svg.diagram').click({ button: 'right', position: { x: 20, y: 20 } });
@@ -233,7 +235,7 @@ test('a picture of the diagram is drawn on white at twice its size, with a style
   assert.ok(size, svg.slice(0, 200));
   const style = /<style>([^<]*)<\/style>/.exec(svg)?.[1] ?? '';
   assert.ok(style.length > 100);
-  assert.doesNotMatch(style, /var\(|:focus|:hover/);
+  assert.doesNotMatch(style, /var\(|light-dark|:focus|:hover/);
   assert.match(style, /svg\.diagram \.bus\.active rect \{ fill: #d40000; \}/);
   assert.ok(svg.includes('AK : 0'));
   assert.ok(!svg.includes('scrollbar') && !svg.includes('tabindex'));
@@ -253,14 +255,15 @@ test('a picture of the diagram is drawn on white at twice its size, with a style
     return [...context.getImageData(1, 1, 1, 1).data];
   }, png.toString('base64'));
   assert.deepEqual(corner, [255, 255, 255, 255]);
+  await page.emulateMedia({ colorScheme: null });
   assert.deepEqual(page.errors, []);
 });
 
 test('the options box: presets tick their sets, the keyboard stays inside, Escape changes nothing and gives the keyboard back, Enter is "OK"', async () => {
   const page = await freshPage(site);
-  const opener = page.getByRole('button', { name: 'Opcje ...' });
-  await opener.focus();
-  await page.keyboard.press('Enter');
+  // Opened by its key from the editor, which gets the keyboard back.
+  await page.locator('.editor:not([hidden]) .cm-content').focus();
+  await page.keyboard.press('Control+Shift+F11');
   const dialog = page.getByRole('dialog', { name: 'Opcje projektu' });
   await dialog.waitFor();
   assert.equal(await page.evaluate(() => document.activeElement?.closest('label')?.textContent), 'Liczba bitów adresowych');
@@ -294,9 +297,9 @@ test('the options box: presets tick their sets, the keyboard stays inside, Escap
   // Escape: nothing written, the keyboard back on the button that opened it.
   await page.keyboard.press('Escape');
   await dialog.waitFor({ state: 'detached' });
-  assert.equal(await page.evaluate(() => document.activeElement?.textContent), 'Opcje ...');
+  assert.ok(await page.evaluate(() => document.activeElement?.closest('.cm-editor') !== null));
   assert.equal(await register(page, 'X').isVisible(), false);
-  await opener.click();
+  await page.keyboard.press('Control+Shift+F11');
   await dialog.waitFor();
   assert.deepEqual(await chosen(), atFirst);
   assert.deepEqual(await ticks(), dorum);
@@ -311,7 +314,7 @@ test('the options box: presets tick their sets, the keyboard stays inside, Escap
   await dialog.getByLabel('Etykieta przerwania 1').press('Enter');
   await dialog.waitFor({ state: 'detached' });
   await page.getByRole('button', { name: 'X : 0' }).waitFor();
-  await opener.click();
+  await page.keyboard.press('Control+Shift+F11');
   await dialog.waitFor();
   assert.deepEqual(
     [await code.inputValue(), await dialog.getByLabel('Liczba bitów adresowych').inputValue(), await dialog.getByLabel('Etykieta przerwania 1').inputValue()],
@@ -327,7 +330,7 @@ test('a bad number in the options changes nothing and hands the keyboard to its 
   for (const [k, field] of fields.entries()) {
     // A word, or a number with a letter after it.
     const bad = k % 2 === 0 ? 'zle' : '1z';
-    await page.getByRole('button', { name: 'Opcje ...' }).click();
+    await page.keyboard.press('Control+Shift+F11');
     // With another preset chosen too: the machine stays as it was.
     await dialog.getByRole('radio', { name: 'Pelt' }).check();
     await dialog.getByRole('textbox', { name: field }).fill(bad);
@@ -350,7 +353,7 @@ test('a bad number in the options changes nothing and hands the keyboard to its 
 test('the options change the machine: the values written are kept, the widths brought into range, the interrupt buttons shown for a machine that has them', async () => {
   const page = await freshPage(site);
   const options = page.getByRole('dialog', { name: 'Opcje projektu' });
-  await page.getByRole('button', { name: 'Opcje ...' }).click();
+  await page.keyboard.press('Control+Shift+F11');
   await options.getByRole('radio', { name: 'Pelt' }).check();
   await options.getByLabel('Liczba bitów adresowych').fill('6');
   await options.getByLabel('Przerwanie wejścia').fill('3');
@@ -359,7 +362,7 @@ test('the options change the machine: the values written are kept, the widths br
   await options.getByRole('button', { name: 'OK' }).click();
   await options.waitFor({ state: 'detached' });
   await page.getByRole('button', { name: 'X : 0' }).waitFor();
-  await page.getByRole('button', { name: 'Opcje ...' }).click();
+  await page.keyboard.press('Control+Shift+F11');
   assert.equal(await options.getByLabel('Port wyjścia').inputValue(), '7');
   assert.equal(await options.getByLabel('Przerwanie wejścia').inputValue(), '3');
   assert.equal(await options.getByLabel('Etykieta przerwania 3').inputValue(), 'obsluga');
@@ -410,5 +413,74 @@ test('the options change the machine: the values written are kept, the widths br
   await options.getByRole('radio', { name: 'Dorum', exact: true }).check();
   await options.getByRole('button', { name: 'OK' }).click();
   await interrupts.waitFor({ state: 'hidden' });
+  assert.deepEqual(page.errors, []);
+});
+
+test('the diagram is one stop of Tab between the editor and the lower tabs; the arrows, Home and End go along it, and Enter still acts', async () => {
+  const page = await freshPage(site);
+  const focusedId = () => page.evaluate(() => document.activeElement?.id);
+  // From the editor to the lower tabs: the diagram's items take one Tab,
+  // its memory's scroll bar another.
+  await page.locator('[role=tabpanel]:not([hidden]) .cm-content').click();
+  await page.keyboard.press('Escape'); // the editor lets Tab go after Escape
+  let presses = 0;
+  while ((await focusedId()) !== 'tab-console' && presses < 40) {
+    await page.keyboard.press('Tab');
+    ++presses;
+  }
+  assert.equal(await focusedId(), 'tab-console');
+  assert.ok(presses <= 15, `${presses} Tabs from the editor to the lower tabs`);
+  const stops = await page.locator('svg.diagram [tabindex="0"]').evaluateAll((all) => all.map((e) => e.getAttribute('role')));
+  assert.deepEqual(stops.sort(), ['button', 'scrollbar']);
+
+  // Along the registers, then the signals, then the memory rows; round.
+  await page.locator('svg.diagram [data-roving][tabindex="0"]').focus();
+  const role = () => page.evaluate(() => document.activeElement?.getAttribute('role'));
+  assert.equal(await role(), 'button');
+  const roles = [];
+  for (let k = 0; k < 200 && !roles.includes('listitem'); ++k) {
+    await page.keyboard.press('ArrowDown');
+    roles.push(await role());
+  }
+  const firstSignal = roles.indexOf('checkbox');
+  assert.ok(firstSignal > 0 && roles.indexOf('listitem') > firstSignal, roles.join());
+  assert.deepEqual(roles.slice(0, firstSignal), roles.slice(0, firstSignal).map(() => 'button'));
+  // Only the item reached is Tab's stop.
+  assert.equal(await page.locator('svg.diagram [data-roving][tabindex="0"]').count(), 1);
+  assert.equal(await page.evaluate(() => document.activeElement?.getAttribute('tabindex')), '0');
+  await page.keyboard.press('ArrowUp');
+  assert.equal(await role(), 'checkbox');
+  await page.keyboard.press('End');
+  assert.equal(await role(), 'listitem');
+  const lastRow = await focusedLabel(page);
+  // Down from the last row shown scrolls the memory, the keyboard staying on that row.
+  await page.keyboard.press('ArrowDown');
+  assert.equal(await role(), 'listitem');
+  await page.waitForFunction((shown) => document.activeElement?.getAttribute('aria-label') !== shown, lastRow);
+  await page.keyboard.press('Home');
+  assert.equal(await role(), 'button');
+  await page.keyboard.press('ArrowLeft');
+  assert.equal(await role(), 'listitem', 'left from the first goes round to the last');
+
+  // Enter enters the row's word, as a click does.
+  const row = await focusedLabel(page);
+  await page.keyboard.press('Enter');
+  const asked = await answerValue(page, '7');
+  assert.match(asked.title, /./);
+  assert.match(await eventually(() => focusedLabel(page), ''), new RegExp(`^${row.split('  ')[0]}  7`));
+  // A register's name is kept for the screen reader, and Enter edits it.
+  await page.keyboard.press('Home');
+  assert.match(await focusedLabel(page), /./);
+  await page.keyboard.press('Enter');
+  await answerValue(page, null);
+
+  // Under manual control Space switches the signal reached.
+  await page.getByRole('checkbox', { name: 'Sterowanie ręczne' }).check();
+  await page.locator('svg.diagram [data-roving][tabindex="0"]').focus();
+  while ((await role()) !== 'checkbox') await page.keyboard.press('ArrowDown');
+  const signal = page.locator('svg.diagram g.signal:focus');
+  const before = await signal.getAttribute('aria-checked');
+  await page.keyboard.press(' ');
+  assert.notEqual(await eventually(() => signal.getAttribute('aria-checked'), before === 'true' ? 'false' : 'true'), before);
   assert.deepEqual(page.errors, []);
 });

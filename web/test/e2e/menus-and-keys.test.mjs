@@ -3,7 +3,7 @@
 // and the lower panel's tabs, and the value and message boxes' keys.
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
-import { closeBox, compiled, eventually, freshPage, menu, register, shownCycle, siteOfFile, typeProgram } from './harness.mjs';
+import { closeBox, compiled, eventually, freshPage, menu, register, shownCycle, siteOfFile, typeProgram, menuCommand } from './harness.mjs';
 
 const site = siteOfFile();
 
@@ -37,7 +37,7 @@ test('every menu holds its commands with their keys, the toolbar tells the same 
       'Lista okien F5 F5', 'Okno edycyjne', 'Lista rozkazów F10 F10', 'Obserwowane zmienne', 'Jednostka centralna F11 F11',
       'Konsola we/wy F12 F12', 'Przebiegi czasowe Control+F12 Ctrl+F12', '---', 'Przywróć układ okien',
     ],
-    Pomoc: ['Zawartość'],
+    Pomoc: ['Zawartość', 'Szukaj tematu'],
   };
   for (const [name, entries] of Object.entries(expected)) {
     await top(page, name).click();
@@ -48,22 +48,18 @@ test('every menu holds its commands with their keys, the toolbar tells the same 
     assert.equal(await menu(page, name).count(), 0, name);
     assert.equal(await top(page, name).getAttribute('aria-expanded'), 'false', name);
   }
-  // The toolbar's buttons tell the same keys.
-  const keys = await page.locator('header.toolbar button[aria-keyshortcuts]').evaluateAll((all) =>
-    Object.fromEntries(all.map((b) => [b.textContent, [b.getAttribute('aria-keyshortcuts'), b.title]])),
+  // The tool bar's buttons are icons named by their captions, grouped as the
+  // desktop groups them, and tell the same keys.
+  const groups = await page.locator('#tool-bar .tool-group').evaluateAll((all) =>
+    all.map((group) => [...group.querySelectorAll('button')].map((b) => [b.getAttribute('aria-label'), b.getAttribute('aria-keyshortcuts'), b.title, b.textContent])),
   );
-  assert.deepEqual(keys, {
-    Otwórz: ['F3', 'Otwórz (F3)'],
-    Zapisz: ['F2', 'Zapisz (F2)'],
-    'Opcje ...': ['Control+Shift+F11', 'Opcje ... (Ctrl+Shift+F11)'],
-    Takt: ['F7', 'Takt (F7)'],
-    Rozkaz: ['F8', 'Rozkaz (F8)'],
-    'Wykonaj program': ['F9', 'Wykonaj program (F9)'],
-    'Do kursora': ['F4', 'Do kursora (F4)'],
-    Reset: ['Control+F2', 'Reset (Ctrl+F2)'],
-    'Cofnij takt': ['Shift+F7', 'Cofnij takt (Shift+F7)'],
-    'Cofnij rozkaz': ['Shift+F8', 'Cofnij rozkaz (Shift+F8)'],
-  });
+  const tool = (name, key) => [name, key ? key.replace('Ctrl', 'Control') : null, key ? `${name} (${key})` : name, ''];
+  assert.deepEqual(groups, [
+    [tool('Nowy program', ''), tool('Otwórz', 'F3'), tool('Zapisz', 'F2'), tool('Kompiluj', 'Ctrl+F9')],
+    [tool('Takt', 'F7'), tool('Rozkaz', 'F8'), tool('Wykonaj program', 'F9'), tool('Do kursora', 'F4'), tool('Przerwij', ''), tool('Reset', 'Ctrl+F2')],
+    [tool('Cofnij takt', 'Shift+F7'), tool('Cofnij rozkaz', 'Shift+F8')],
+  ]);
+  assert.ok(await page.locator('#tool-bar img[src="icons/takt.svg"]').evaluate((img) => img.complete && img.naturalWidth > 0));
 
   // The mouse: a click opens a menu without choosing an item; moving to the
   // next item of the bar opens its menu; resting on "Nowy" opens its
@@ -100,12 +96,12 @@ test('every menu holds its commands with their keys, the toolbar tells the same 
   await page.keyboard.press('Escape');
   await top(page, 'Projekt').click();
   await menu(page, 'Projekt').getByRole('menuitem', { name: 'Opcje ...' }).click();
-  await page.locator('form.box').waitFor();
-  await page.locator('form.box').getByRole('button', { name: 'Anuluj' }).click();
+  await page.locator('.box').waitFor();
+  await page.locator('.box').getByRole('button', { name: 'Anuluj' }).click();
   await top(page, 'Pomoc').click();
-  const help = page.waitForEvent('popup');
   await menu(page, 'Pomoc').getByRole('menuitem', { name: 'Zawartość' }).click();
-  assert.match((await help).url(), /\/help\/index\.html$/);
+  await page.getByRole('dialog', { name: 'Pomoc' }).locator('h1', { hasText: 'Maszyna Dorum' }).waitFor();
+  await page.keyboard.press('Escape');
   assert.deepEqual(page.errors, []);
 });
 
@@ -131,12 +127,12 @@ test('the desktop\'s window keys bring each panel forward, F5 lists the windows,
   await shownCycle(page, 1);
   await page.keyboard.press('F5');
   const list = menu(page, 'Lista okien');
-  assert.deepEqual(await entriesOf(list), ['program.prg', '---', 'Jednostka centralna', 'Konsola we/wy', 'Lista rozkazów', 'Obserwowane zmienne', 'Przebiegi czasowe']);
+  assert.deepEqual(await entriesOf(list), ['program.prg', '---', 'Jednostka centralna', '---', 'Konsola we/wy', 'Lista rozkazów', 'Obserwowane zmienne', 'Przebiegi czasowe']);
   await list.getByRole('menuitem', { name: 'Obserwowane zmienne' }).click();
   assert.equal(await shownTab(), 'Zmienne');
   assert.equal(await cycles(), '1');
   // Within a box as well.
-  await page.getByRole('button', { name: 'Zapisz jako' }).click();
+  await menuCommand(page, 'Plik', 'Zapisz jako');
   const box = page.getByRole('dialog', { name: 'Zapisz jako' });
   await box.waitFor();
   await page.keyboard.press('F5');
@@ -160,7 +156,7 @@ test('the desktop\'s window keys bring each panel forward, F5 lists the windows,
   assert.equal(await page.getByRole('menu').count(), 0);
 
   // Too many files for the tab row: the wheel moves along it.
-  for (let k = 0; k < 8; ++k) await page.getByRole('button', { name: 'Nowy rozkaz' }).click();
+  for (let k = 0; k < 8; ++k) await menuCommand(page, 'Plik', 'Nowy', 'Rozkaz');
   const row = page.locator('#editor-tabs');
   await row.evaluate((tabs) => (tabs.scrollLeft = 0));
   await row.hover();
@@ -168,10 +164,9 @@ test('the desktop\'s window keys bring each panel forward, F5 lists the windows,
   assert.ok((await row.evaluate((tabs) => tabs.scrollLeft)) > 0);
 
   // F1 opens the help.
-  const help = page.waitForEvent('popup');
   await page.keyboard.press('F1');
-  assert.match((await help).url(), /\/help\/index\.html$/);
-  await (await help).close();
+  await page.getByRole('dialog', { name: 'Pomoc' }).locator('h1', { hasText: 'Maszyna Dorum' }).waitFor();
+  await page.keyboard.press('Escape');
 
   // Leaving with changes not saved to a file asks first; staying keeps all.
   page.off('dialog', page.leaveAnyway);
@@ -212,14 +207,14 @@ test('the menu bar and its menus answer the keys a menu answers: along the bar, 
   assert.equal(await focused(page), 'Nowy');
   await page.keyboard.press('End');
   assert.equal(await focused(page), 'Zapisz jako...');
-  // A letter goes to the next item it begins, round the menu; the same
-  // letter again goes on to the next.
+  // A letter goes to the item whose underlined letter it is ("&Zapisz",
+  // "Z&apisz jako...").
   await page.keyboard.press('z');
   assert.equal(await focused(page), 'Zapisz');
   await page.keyboard.press('z');
+  assert.equal(await focused(page), 'Zapisz');
+  await page.keyboard.press('a');
   assert.equal(await focused(page), 'Zapisz jako...');
-  await page.keyboard.press('z');
-  assert.equal(await focused(page), 'Zapisz');
   await page.keyboard.press('o');
   assert.equal(await focused(page), 'Otwórz...');
   // A submenu: Space opens it, Escape closes it alone, back on its item.
@@ -268,6 +263,99 @@ test('the menu bar and its menus answer the keys a menu answers: along the bar, 
   await page.keyboard.press('ArrowDown');
   await page.keyboard.press('Enter');
   await page.getByRole('tab', { name: 'rozkaz.rzk', selected: true }).waitFor();
+  assert.deepEqual(page.errors, []);
+});
+
+test('Alt enters the menu bar and Alt with an underlined letter opens its menu; letters choose within it; Escape gives the keyboard back', async () => {
+  const page = await freshPage(site);
+  const underlined = (locator) => locator.locator('.mnemonic').evaluateAll((all) => all.map((e) => e.textContent));
+  const inEditor = () => page.evaluate(() => document.activeElement?.classList.contains('cm-content'));
+  // The bar's captions underline the letters the desktop gives them.
+  assert.deepEqual(await underlined(bar(page)), ['P', 'W', 'S', 'r', 'y', 'm']);
+  assert.deepEqual(await bar(page).getByRole('menuitem').allTextContents(), ['Plik', 'Widok', 'Szukaj', 'Projekt', 'Wykonaj', 'Pomoc']);
+
+  // Alt alone: to the bar's first menu, closed; Escape, or Alt again, back.
+  await page.locator('[role=tabpanel]:not([hidden]) .cm-content').click();
+  await page.keyboard.press('Alt');
+  assert.equal(await focused(page), 'Plik');
+  assert.equal(await page.getByRole('menu').count(), 0);
+  await page.keyboard.press('Escape');
+  assert.ok(await inEditor());
+  await page.keyboard.press('Alt');
+  assert.equal(await focused(page), 'Plik');
+  await page.keyboard.press('Alt');
+  assert.ok(await inEditor());
+
+  // Alt+Y opens "W&ykonaj" at its first entry; its letters go to their entries.
+  await page.keyboard.press('Alt+y');
+  const run = menu(page, 'Wykonaj');
+  await run.waitFor();
+  assert.equal(await focused(page), 'Program');
+  assert.equal(await run.getByRole('menuitem', { name: 'Reset' }).locator('.mnemonic').textContent(), 'e');
+  for (const [letter, entry] of [['e', 'Reset'], ['r', 'Rozkaz'], ['i', 'Cofnij rozkaz'], ['c', 'Cofnij takt']]) {
+    await page.keyboard.press(letter);
+    assert.equal(await focused(page), entry, letter);
+  }
+  // Escape closes the menu onto its caption, a second leaves the bar.
+  await page.keyboard.press('Escape');
+  assert.equal(await page.getByRole('menu').count(), 0);
+  assert.equal(await focused(page), 'Wykonaj');
+  await page.keyboard.press('Escape');
+  assert.ok(await inEditor());
+  // Entries without a letter of their own go by their first letter.
+  await page.keyboard.press('Alt+s');
+  await menu(page, 'Szukaj').waitFor();
+  await page.keyboard.press('z');
+  assert.equal(await focused(page), 'Znajdź następny');
+  await page.keyboard.press('z');
+  assert.equal(await focused(page), 'Zamień');
+  await page.keyboard.press('Escape');
+  await page.keyboard.press('Escape');
+
+  // A command chosen so does what its key does: "L&ista rozkazów".
+  await page.keyboard.press('Alt+w');
+  await page.keyboard.press('i');
+  assert.equal(await focused(page), 'Lista rozkazów');
+  await page.keyboard.press('Enter');
+  assert.equal(await page.locator('#lower-tabs [aria-selected=true]').textContent(), 'Lista rozkazów');
+  assert.equal(await page.evaluate(() => document.activeElement?.id), 'instruction-names');
+  // Not while a box holds the keyboard.
+  await menuCommand(page, 'Plik', 'Zapisz jako');
+  const box = page.getByRole('dialog', { name: 'Zapisz jako' });
+  await box.waitFor();
+  await page.keyboard.press('Alt+p');
+  assert.equal(await page.getByRole('menu').count(), 0);
+  await page.keyboard.press('Escape');
+  await box.waitFor({ state: 'detached' });
+  assert.deepEqual(page.errors, []);
+});
+
+test('the desktop\'s Ctrl, Shift and Alt forms of the function keys are the page\'s, and none reloads it', async () => {
+  const page = await freshPage(site);
+  await page.evaluate(() => {
+    window.notReloaded = true;
+    window.browserGot = [];
+    window.addEventListener('keydown', (event) => /^F\d+$/.test(event.key) && !event.defaultPrevented && window.browserGot.push(event.key));
+  });
+  // The forms the table binds, and those of F5 the browser would reload by.
+  await page.keyboard.press('Control+F12');
+  assert.equal(await page.locator('#lower-tabs [aria-selected=true]').textContent(), 'Przebiegi czasowe');
+  await typeProgram(page, 'POB x\nSTP\nx: RST 5\n');
+  await compiled(page);
+  await page.keyboard.press('F7');
+  await shownCycle(page, 1);
+  await page.keyboard.press('Shift+F7');
+  await shownCycle(page, 0);
+  await page.keyboard.press('F7');
+  await shownCycle(page, 1);
+  await page.keyboard.press('Control+F2');
+  await shownCycle(page, 0);
+  for (const key of ['Control+F5', 'Shift+F5', 'Control+Shift+F5', 'Alt+F5', 'Shift+F8', 'Control+F1', 'Alt+F7', 'Shift+F3', 'Control+F7'])
+    await page.keyboard.press(key);
+  assert.deepEqual(await page.evaluate(() => window.browserGot), []);
+  assert.equal(await page.evaluate(() => window.notReloaded), true);
+  // With Alt held a key is none of the table's: Alt+F7 took no cycle.
+  assert.equal(await page.locator('svg.diagram').getAttribute('data-cycles'), '0');
   assert.deepEqual(page.errors, []);
 });
 

@@ -307,3 +307,39 @@ test('the console example echoes typed input in capitals; what is typed ahead st
   await page.waitForFunction(() => document.getElementById('console-output')?.textContent === '');
   assert.deepEqual(page.errors, []);
 });
+
+test('the status line tells the run going on and the last one: its cycles and instructions, and the cycles since reset', async () => {
+  const page = await freshPage(site);
+  const status = page.locator('#run-status');
+  const counts = async () => {
+    const text = await status.textContent();
+    const found = /^Zatrzymana\. Ostatnie wykonanie: takty (\d+), rozkazy (\d+); od resetu: takty (\d+)$/.exec(text);
+    assert.ok(found, text);
+    return found.slice(1).map(Number);
+  };
+  assert.deepEqual(await counts(), [0, 0, 0]);
+  await compiled(page, 'POB x\nDOD x\nSTP\nx: RST 5\n');
+  await page.keyboard.press('F7');
+  await shownCycle(page, 1);
+  assert.deepEqual(await counts(), [1, 0, 1]);
+  // "Rozkaz" ends the instruction begun: the cycles it took now, one instruction.
+  await page.keyboard.press('F8');
+  await page.waitForFunction(() => /rozkazy 1;/.test(document.querySelector('#run-status').textContent));
+  const [cycles, instructions, sinceReset] = await counts();
+  assert.equal(instructions, 1);
+  assert.ok(cycles >= 1);
+  assert.equal(sinceReset, 1 + cycles);
+  // A run going on says so, counting; ended, the last run's counts stay.
+  await compiled(page, 'a: SOB a\n');
+  await page.keyboard.press('F9');
+  await page.waitForFunction(() => /^Wykonywanie… takty: \d+, rozkazy: \d+$/.test(document.querySelector('#run-status').textContent));
+  await openMenu(page, 'Wykonaj').then((list) => list.getByRole('menuitem', { name: 'Przerwij' }).click());
+  await stopped(page);
+  const [ran, ranInstructions, total] = await counts();
+  assert.ok(ran > 0 && ranInstructions > 0 && ran >= ranInstructions, `${ran} ${ranInstructions}`);
+  assert.ok(total >= ran);
+  // Under manual control it says that too.
+  await page.getByRole('checkbox', { name: 'Sterowanie ręczne' }).check();
+  await page.waitForFunction(() => document.querySelector('#run-status').textContent.endsWith(' · sterowanie ręczne'));
+  assert.deepEqual(page.errors, []);
+});

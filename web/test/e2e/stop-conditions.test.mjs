@@ -303,3 +303,59 @@ test('"Punkt zatrzymania" is greyed while no line where a cycle begins is chosen
   assert.equal(await source.locator('li:not(.breakpoint)[aria-description]').count(), 0);
   assert.deepEqual(page.errors, []);
 });
+
+test('the stop conditions and the cycle breakpoints survive a reload; a condition on a label waits for its program, and a malformed kept value is ignored', async () => {
+  const page = await freshPage(site);
+  await compiled(page, 'a: DOD jeden\nŁAD wynik\nSOB a\njeden: RST 1\nwynik: RST 0\n');
+  let dialog = await openConditions(page);
+  const field = dialog.getByRole('textbox', { name: 'Nowy warunek' });
+  const rows = dialog.getByRole('listitem');
+  await field.fill('changed(wynik)');
+  await field.press('Enter');
+  await field.fill('AK=7');
+  await field.press('Enter');
+  await eventually(() => rows.count(), 2);
+  await rows.nth(1).getByRole('checkbox').uncheck();
+  await dialog.getByRole('button', { name: 'OK' }).click();
+  await dialog.waitFor({ state: 'detached' });
+  await page.getByRole('tab', { name: 'Lista rozkazów' }).click();
+  const names = page.getByRole('listbox', { name: 'Rozkazy' }).getByRole('option');
+  const lines = page.getByRole('listbox', { name: 'Treść rozkazu' }).getByRole('option');
+  await names.filter({ hasText: 'sob' }).click();
+  await lines.filter({ hasText: 'wyad wea wel;' }).click();
+  await page.getByRole('button', { name: 'Punkt zatrzymania' }).click();
+  await page.locator('#instruction-source li.breakpoint').waitFor();
+
+  const reload = async () => {
+    await page.reload();
+    await page.waitForSelector('body.ready');
+  };
+  await reload();
+  dialog = await openConditions(page);
+  await rows.nth(1).waitFor();
+  // The reloaded page has compiled no program yet: the label waits for one.
+  assert.match(await rows.nth(0).textContent(), /^changed\(wynik\) — nieczynny: /);
+  assert.equal(await rows.nth(1).textContent(), 'AK=7');
+  assert.equal(await rows.nth(1).getByRole('checkbox').isChecked(), false);
+  await dialog.getByRole('button', { name: 'Anuluj' }).click();
+  await page.getByRole('tab', { name: 'Lista rozkazów' }).click();
+  await names.filter({ hasText: 'sob' }).click();
+  assert.deepEqual(await page.locator('#instruction-source li.breakpoint').allTextContents(), ['wyad wea wel;']);
+  // Compiled again, the program has its label: the condition holds first,
+  // then the breakpoint stops the run.
+  await compiled(page);
+  await page.keyboard.press('F9');
+  assert.match((await closeBox(page)).text, /^Warunek zatrzymania: changed\(wynik\)/);
+  await page.keyboard.press('F9');
+  assert.deepEqual(await closeBox(page), { role: 'alertdialog', text: 'Napotkano punkt zatrzymania trakcie wykonywania rozkazu sob.' });
+
+  // What cannot be read, or was kept by another version, is no condition.
+  for (const kept of ['{', JSON.stringify({ version: 2, conditions: [{ text: 'AK=1', enabled: true }], cycleBreakpoints: [] }), JSON.stringify({ version: 1, conditions: 'AK=1', cycleBreakpoints: [] })]) {
+    await page.evaluate((value) => localStorage.setItem('dorum.stops', value), kept);
+    await reload();
+    dialog = await openConditions(page);
+    assert.equal(await rows.count(), 0, kept);
+    await dialog.getByRole('button', { name: 'Anuluj' }).click();
+  }
+  assert.deepEqual(page.errors, []);
+});

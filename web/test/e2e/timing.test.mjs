@@ -3,7 +3,7 @@
 // it is saved as.
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
-import { bytesOf, closeBox, compiled, eventually, freshPage, menu, openExample, shownCycle, siteOfFile } from './harness.mjs';
+import { bytesOf, closeBox, compiled, eventually, freshPage, menu, openExample, register, shownCycle, siteOfFile } from './harness.mjs';
 
 const site = siteOfFile();
 
@@ -76,21 +76,44 @@ test('the timing diagram follows the cycles, shows the registers chosen in the m
   await page.keyboard.press('F7');
   await shownCycle(page, 6);
   assert.deepEqual(await eventually(() => numbers(page), cycles(6)), cycles(6));
-  const three = await page.locator('svg.timing text.number').nth(2).boundingBox();
-  await page.mouse.click(three.x + three.width / 2, three.y + 40);
+  const now = () => page.locator('svg.timing text.number.now').textContent();
+  const fadedNumbers = () => page.locator('svg.timing text.number.later').allTextContents();
+  const clickCycle = async (n) => {
+    const at = await page.locator('svg.timing text.number', { hasText: new RegExp(`^${n}$`) }).boundingBox();
+    await page.mouse.click(at.x + at.width / 2, at.y + 40);
+  };
+  await clickCycle(3);
   await shownCycle(page, 3);
-  assert.deepEqual(await eventually(() => numbers(page), cycles(3)), cycles(3));
-  assert.equal(await page.locator('svg.timing text.number.now').textContent(), '3');
-  // Stepping back: the diagram ends at the cycle now current; stepping on
-  // from a cycle clicked writes the history anew.
+  // The cycles stepped back over stay, faded, after the current one.
+  assert.deepEqual(await eventually(fadedNumbers, ['4', '5', '6']), ['4', '5', '6']);
+  assert.deepEqual(await numbers(page), cycles(6));
+  assert.equal(await now(), '3');
+  assert.match(await page.locator('svg.timing').getAttribute('aria-label'), /; bieżący takt 3; takty 4–6 po bieżącym są wyblakłe$/);
   await page.keyboard.press('Shift+F7');
-  assert.deepEqual(await eventually(() => numbers(page), cycles(2)), cycles(2));
-  const one = await page.locator('svg.timing text.number').nth(0).boundingBox();
-  await page.mouse.click(one.x + one.width / 2, one.y + 60);
-  assert.deepEqual(await eventually(() => numbers(page), cycles(1)), cycles(1));
+  assert.deepEqual(await eventually(fadedNumbers, ['3', '4', '5', '6']), ['3', '4', '5', '6']);
+  await clickCycle(1);
   await shownCycle(page, 1);
+  assert.equal(await eventually(now, '1'), '1');
+  // Stepping on performs cycle 2 as before: what comes after it stays.
   await page.keyboard.press('F7');
-  assert.deepEqual(await eventually(() => numbers(page), cycles(2)), cycles(2));
+  await shownCycle(page, 2);
+  assert.deepEqual(await eventually(fadedNumbers, ['3', '4', '5', '6']), ['3', '4', '5', '6']);
+  // A click on a faded cycle runs forward to it.
+  await clickCycle(5);
+  await shownCycle(page, 5);
+  assert.equal(await eventually(now, '5'), '5');
+  assert.deepEqual(await eventually(fadedNumbers, ['6']), ['6']);
+  assert.deepEqual(await numbers(page), cycles(6));
+  // A cycle that comes out otherwise (another value in AK) ends them.
+  await clickCycle(1);
+  await shownCycle(page, 1);
+  await register(page, 'AK').click();
+  await page.locator('.box input').fill('7');
+  await page.locator('.box input').press('Enter');
+  await page.keyboard.press('F7');
+  await shownCycle(page, 2);
+  assert.deepEqual(await eventually(fadedNumbers, []), []);
+  assert.deepEqual(await numbers(page), cycles(2));
   assert.deepEqual(page.errors, []);
 });
 
@@ -126,5 +149,100 @@ test('the timing diagram is saved as VCD and as a picture; without cycles there 
   const svg = await saveAs('Zapisz jako SVG...', 'przebiegi.svg');
   assert.match(svg, /class="timing"/);
   assert.match(svg, />czyt</);
+  assert.deepEqual(page.errors, []);
+});
+
+test('the timing diagram holds the last two thousand cycles, scrolled rather than crammed, and zooms about the picked cycle', async () => {
+  const page = await freshPage(site);
+  await page.getByRole('tab', { name: 'Przebiegi czasowe' }).click();
+  await compiled(page, 'a: POB n\nODE jeden\nŁAD n\nSOZ k\nSOB a\nk: STP\nn: RST 200\njeden: RST 1\n');
+  await page.keyboard.press('F9');
+  assert.deepEqual(await closeBox(page), { role: 'dialog', text: 'Program został zakończony.' });
+  const total = Number(await page.locator('svg.diagram').getAttribute('data-cycles'));
+  assert.ok(total > 2000, String(total));
+  const range = async () => (await page.locator('svg.timing').getAttribute('aria-label'))?.match(/takty (\d+)–(\d+)/)?.slice(1).map(Number);
+  assert.deepEqual(await eventually(range, [total - 1999, total]), [total - 1999, total]);
+  const diagram = page.locator('#timing');
+  const view = await diagram.boundingBox();
+  const inView = async (n) => {
+    const box = await page.locator('svg.timing text.number', { hasText: new RegExp(`^${n}$`) }).boundingBox();
+    return box !== null && box.x >= view.x && box.x + box.width <= view.x + view.width;
+  };
+  // The newest cycle in sight, the oldest a scroll away; the numbers apart.
+  assert.ok(await inView(total));
+  assert.ok(await diagram.evaluate((e) => e.scrollWidth > 20 * e.clientWidth));
+  const cellWidth = async () => {
+    const [a, b] = await page.locator('svg.timing text.number').evaluateAll((all) => all.slice(0, 2).map((t) => t.getBBox().x + t.getBBox().width / 2));
+    return b - a;
+  };
+  const normal = await cellWidth();
+  assert.ok(normal >= 30, String(normal));
+  await diagram.focus();
+  await page.keyboard.press('Home');
+  assert.ok(await inView(total - 1999));
+  assert.match(await page.locator('[aria-live]', { hasText: /^Takt / }).textContent(), new RegExp(`^Takt ${total - 1999}(, rozkaz \\S+)?; Enter cofnie do jego końca\\.`));
+  // Zooming in and out keeps the picked cycle in sight.
+  for (let k = 0; k < 4; ++k) await page.getByRole('button', { name: 'Pomniejsz' }).click();
+  assert.ok((await cellWidth()) < normal / 2);
+  await diagram.focus();
+  await page.keyboard.press('End');
+  for (let k = 0; k < 3; ++k) await page.getByRole('button', { name: 'Powiększ' }).click();
+  assert.ok(await inView(total));
+  const zoomed = await cellWidth();
+  // Ctrl with the wheel over the diagram zooms it, not the page.
+  await page.mouse.move(view.x + view.width / 2, view.y + view.height / 2);
+  await page.keyboard.down('Control');
+  await page.mouse.wheel(0, -120);
+  await page.keyboard.up('Control');
+  assert.ok((await eventually(cellWidth, Math.round(zoomed * 1.25))) > zoomed);
+  assert.ok(await inView(total));
+  assert.equal(await page.evaluate(() => window.visualViewport?.scale ?? 1), 1);
+  assert.deepEqual(page.errors, []);
+});
+
+test('the keyboard picks a cycle of the timing diagram, says which it is, and Enter goes to it as a click does', async () => {
+  const page = await freshPage(site);
+  await openExample(page, 'Dorum: suma.prg');
+  await page.getByRole('tab', { name: 'Przebiegi czasowe' }).click();
+  await compiled(page);
+  for (let cycle = 1; cycle <= 4; ++cycle) {
+    await page.keyboard.press('F7');
+    await shownCycle(page, cycle);
+  }
+  await eventually(() => numbers(page), cycles(4));
+  const said = () => page.locator('#timing-panel [aria-live]').textContent();
+  const picked = async () => {
+    const mark = await page.locator('svg.timing rect.picked').boundingBox();
+    const all = await page.locator('svg.timing text.number').evaluateAll((texts) => texts.map((t) => [t.textContent, t.getBoundingClientRect().x]));
+    return all.find(([, x]) => x > mark.x && x < mark.x + mark.width)?.[0];
+  };
+  // The diagram is one stop of Tab; its mark stands on the current cycle.
+  await page.getByRole('button', { name: 'Pomniejsz' }).focus();
+  await page.keyboard.press('Tab');
+  assert.equal(await page.evaluate(() => document.activeElement?.id), 'timing');
+  assert.equal(await picked(), '4');
+  assert.match(await said(), /^Takt 4, rozkaz dod, bieżący\. Aktywne sygnały: (\S+, )*czyt\b/);
+  await page.keyboard.press('ArrowLeft');
+  await page.keyboard.press('ArrowLeft');
+  assert.equal(await picked(), '2');
+  assert.match(await said(), /^Takt 2, rozkaz pob; Enter cofnie do jego końca\. /);
+  await page.keyboard.press('Enter');
+  await shownCycle(page, 2);
+  assert.equal(await eventually(() => page.locator('svg.timing text.number.now').textContent(), '2'), '2');
+  // Forward over the cycles stepped back over.
+  await page.keyboard.press('End');
+  assert.equal(await picked(), '4');
+  assert.match(await said(), /^Takt 4, rozkaz dod, cofnięty; Enter wykona takty aż do niego\. /);
+  await page.keyboard.press('Home');
+  await page.keyboard.press('ArrowRight');
+  await page.keyboard.press('ArrowRight');
+  assert.equal(await picked(), '3');
+  await page.keyboard.press('Enter');
+  await shownCycle(page, 3);
+  assert.equal(await eventually(() => page.locator('svg.timing text.number.now').textContent(), '3'), '3');
+  // At either end the pick stays.
+  await page.keyboard.press('End');
+  await page.keyboard.press('ArrowRight');
+  assert.equal(await picked(), '4');
   assert.deepEqual(page.errors, []);
 });

@@ -86,6 +86,9 @@ test('every request is answered in the shape the protocol gives', async () => {
   assert.equal(outcome(ask({ kind: 'checkInstruction', text: 'ROZKAZ X;\nczyt wys wei il;' }))['ok'], true);
   // Pieces counted in characters: "Ł" is one, though two bytes.
   assert.deepEqual(ask({ kind: 'colour', program: true, text: 'ŁAD x // c\n;' }), [[[0, 3, 'mnemonic'], [6, 4, 'comment']], [[0, 1, 'semicolon']]]);
+  // The words completed, Polish letters whole.
+  assert.ok((ask({ kind: 'completionWords', program: true }) as string[]).includes('ład'));
+  assert.ok((ask({ kind: 'completionWords', program: false }) as string[]).includes('jeżeli'));
   assert.equal(outcome(ask({ kind: 'compileProgram', text: 'STP', breakpoints: [1] }))['ok'], true);
   assert.equal(ask({ kind: 'setBreakpoints', lines: [] }), null);
   assert.equal(ask({ kind: 'setTrackingLevel', level: 1 }), null);

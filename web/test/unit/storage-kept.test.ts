@@ -3,7 +3,7 @@
 // they make sense.
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
-import { Storage, loadMachine, loadSettings, saveSettings, type Work } from '../../src/storage';
+import { Storage, loadMachine, loadSettings, loadStops, saveSettings, saveStops, type Work } from '../../src/storage';
 import { loadSizes, saveSizes } from '../../src/layout';
 
 function memoryStore(initial: Record<string, string> = {}) {
@@ -63,4 +63,22 @@ test('the machine\'s controls are kept as far as they make sense, each change be
   const nonsense = memoryStore({ 'dorum.settings': '{"trackingLevel": 7, "tempo": -1, "displayModes": {"x": "hex", "2": "koi8", "4": "signed"}}' });
   assert.deepEqual(loadSettings(nonsense), { displayModes: { 4: 'signed' } });
   assert.deepEqual(loadSettings(memoryStore({ 'dorum.settings': '{' })), {});
+});
+
+test('the stop conditions and cycle breakpoints are kept under their version; a stored value of another version or malformed is ignored, a part malformed left out', () => {
+  const store = memoryStore();
+  const stops = { conditions: [{ text: 'changed(wynik)', enabled: true }, { text: 'AK=7', enabled: false }], cycleBreakpoints: [{ instruction: 'sob', line: 3 }] };
+  saveStops(store, stops);
+  assert.deepEqual(loadStops(store), stops);
+  const none = { conditions: [], cycleBreakpoints: [] };
+  const stored = (value: unknown) => loadStops(memoryStore({ 'dorum.stops': typeof value === 'string' ? value : JSON.stringify(value) }));
+  assert.deepEqual(stored('{'), none);
+  assert.deepEqual(stored({ ...stops, version: 2 }), none);
+  assert.deepEqual(stored({ ...stops }), none);
+  assert.deepEqual(stored({ version: 1, conditions: 'AK=1', cycleBreakpoints: [] }), none);
+  assert.deepEqual(
+    stored({ version: 1, conditions: [{ text: 5, enabled: true }, null, { text: 'AK=1', enabled: true }], cycleBreakpoints: [{ instruction: 'sob', line: -1 }, { instruction: 'pob', line: 1.5 }, { instruction: 'dod', line: 2 }] }),
+    { conditions: [{ text: 'AK=1', enabled: true }], cycleBreakpoints: [{ instruction: 'dod', line: 2 }] },
+  );
+  assert.doesNotThrow(() => saveStops({ setItem: () => { throw new Error('full'); } }, stops));
 });

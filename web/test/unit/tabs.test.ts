@@ -30,6 +30,13 @@ test('going one way, every tab is visited once before the first comes back', () 
   }
 });
 
+test('Home and End go to the first and the last tab from anywhere', () => {
+  for (let current = 0; current < 4; ++current) {
+    assert.equal(arrowedTab('Home', current, 4), 0, `Home from ${current}`);
+    assert.equal(arrowedTab('End', current, 4), 3, `End from ${current}`);
+  }
+});
+
 test('other keys leave the tabs alone', () => {
-  for (const key of ['ArrowUp', 'ArrowDown', 'Home', 'End', 'Enter', 'a']) assert.equal(arrowedTab(key, 1, 4), null, key);
+  for (const key of ['ArrowUp', 'ArrowDown', 'Enter', 'a']) assert.equal(arrowedTab(key, 1, 4), null, key);
 });
