@@ -141,7 +141,7 @@ bool SortedOnceEach(const std::vector<std::string>& words) {
 }
 
 bool Has(const std::vector<std::string>& words, const std::string& word) {
-  return std::ranges::find(words, word) != words.end();
+  return std::find(words.begin(), words.end(), word) != words.end();
 }
 
 TEST_F(EngineTest, TheEditorsCompleteTheWordsOfTheirLanguageSortedOnceEach) {
@@ -171,7 +171,7 @@ TEST_F(EngineTest, AProgramCompletesTheMnemonicsOfTheListAsItChanges) {
   ASSERT_TRUE(engine.DeleteInstruction(last).Ok);
   ASSERT_TRUE(engine.CompileInstruction("ROZKAZ RPA;\nczyt wys wei il;").Ok);
   const std::vector<std::string> words = engine.CompletionWords(true);
-  EXPECT_EQ(std::ranges::count(words, "rpa"), 1);
+  EXPECT_EQ(std::count(words.begin(), words.end(), "rpa"), 1);
   EXPECT_TRUE(SortedOnceEach(words));
   // Beyond the codes an instruction stays in the list but is no mnemonic.
   EXPECT_FALSE(engine.CompileInstruction("ROZKAZ NADMIAR;\nczyt wys wei il;").Ok);
@@ -557,7 +557,7 @@ TEST_F(EngineTest, AtTheHighestTrackingLevelEveryCycleIsAPause) {
   int pauses = 0;
   while (state.Running() && pauses < 20) {
     state = Slice(engine, 50);
-    if ((state.Next == TRunNext::Pause)) ++pauses;
+    if (state.Next == TRunNext::Pause) ++pauses;
     EXPECT_EQ(static_cast<int>(engine.Session().Control().CyclesSinceReset()),
               state.Running() ? pauses : pauses + 1)
         << "one cycle a slice";
