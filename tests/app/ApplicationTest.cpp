@@ -408,6 +408,20 @@ TEST_F(EngineTest, GoingForwardReachesAsFarAsTheTimingDiagramShows) {
   EXPECT_EQ(cycle(), kTimingDepth);
 }
 
+// A diagram of `count` cycles keeps as many stepped back over after the
+// current one, the furthest included.
+TEST_F(EngineTest, TheTimingDiagramKeepsAsManyCyclesAheadAsItShows) {
+  Compile("POB x\nSTP\nx: RST 9\n");
+  for (int cycle = 0; cycle < 4; ++cycle)
+    ASSERT_EQ(engine.Start(TRunCommand::Cycle).Box, TBoxKind::None);
+  ASSERT_EQ(engine.Timing(4).Cycles.size(), 4U);
+  (void)engine.GoToCycle(2);
+  const TApplication::TTiming back = engine.Timing(2);
+  ASSERT_EQ(back.Cycles.size(), 4U);
+  EXPECT_EQ(back.Current, 1U);
+  EXPECT_EQ(back.Cycles.back().Number, 4U);
+}
+
 TEST_F(EngineTest, AWatchStopsARunWhenItsWordChanges) {
   Compile("a: DOD jeden\nŁAD wynik\nSOB a\njeden: RST 1\nwynik: RST 0\n");
   const TWatchList& watches = engine.Session().Watches();

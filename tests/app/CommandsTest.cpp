@@ -1,8 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
+#include <cctype>
 #include <chrono>
 #include <set>
 #include <string>
+#include <string_view>
+#include <utility>
 
 #include "AppTestSupport.h"
 #include "TempDir.h"
@@ -145,6 +150,47 @@ TEST(CommandTable, TheToolBarGroupsCommandsOfBothEditions) {
   EXPECT_FALSE(afterGap) << "a gap closes the bar";
   EXPECT_TRUE(given.contains(TCommandId::RunCycle));
   EXPECT_TRUE(given.contains(TCommandId::StepBackInstruction));
+}
+
+// A caption as an icon's file is named: lower case, Polish letters without
+// their marks, a hyphen for a space.
+std::string FileNameOf(std::string_view caption) {
+  static constexpr std::array<std::pair<std::string_view, char>, 9> kPolish = {{
+      {"ą", 'a'},
+      {"ć", 'c'},
+      {"ę", 'e'},
+      {"ł", 'l'},
+      {"ń", 'n'},
+      {"ó", 'o'},
+      {"ś", 's'},
+      {"ź", 'z'},
+      {"ż", 'z'},
+  }};
+  std::string name;
+  for (std::size_t at = 0; at < caption.size();) {
+    const auto* letter = std::find_if(kPolish.begin(), kPolish.end(), [&](const auto& pair) {
+      return caption.substr(at).starts_with(pair.first);
+    });
+    if (letter != kPolish.end()) {
+      name += letter->second;
+      at += letter->first.size();
+      continue;
+    }
+    const char c = caption[at++];
+    name += c == ' ' ? '-' : static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  }
+  return name;
+}
+
+// Each tool button's icon is named for its caption, or for the caption's
+// last words ("program" for "Wykonaj program"): two buttons never trade them.
+TEST(CommandTable, AToolButtonsIconIsNamedForItsCaption) {
+  for (const TToolButton& button : ToolBar()) {
+    if (!button.Command) continue;
+    const std::string caption = FileNameOf(ButtonText(CommandRow(*button.Command)));
+    const std::string icon(button.Icon);
+    EXPECT_TRUE(caption == icon || caption.ends_with("-" + icon)) << caption << " " << icon;
+  }
 }
 
 // Every value of an enumeration that crosses to the page has a name of its

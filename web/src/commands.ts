@@ -151,11 +151,15 @@ function keyName(event: KeyboardEvent): string {
 // "»" button shown only then), so the row never wraps.
 function fitToolBar(bar: HTMLElement, more: HTMLElement): void {
   const buttons = [...bar.querySelectorAll<HTMLElement>('button.tool')];
-  for (const button of buttons) button.classList.remove('overflowed');
+  const groups = [...bar.querySelectorAll<HTMLElement>('.tool-group')];
+  for (const element of [...buttons, ...groups]) element.classList.remove('overflowed');
   more.hidden = true;
   const end = () => bar.getBoundingClientRect().right;
   if (buttons.every((b) => b.getBoundingClientRect().right <= end())) return;
   more.hidden = false;
   const limit = end() - more.getBoundingClientRect().width - 4;
   for (const button of buttons) if (button.getBoundingClientRect().right > limit) button.classList.add('overflowed');
+  // A group all of whose buttons went would still hold its gap and its
+  // separating line, and push "»" past the bar's end.
+  for (const group of groups) if ([...group.children].every((b) => b.classList.contains('overflowed'))) group.classList.add('overflowed');
 }

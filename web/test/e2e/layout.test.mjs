@@ -217,6 +217,20 @@ test('a narrow screen shows one area at a time, keeps the tool bar to one row wi
   assert.equal(await areas.getByRole('tab', { name: 'Okna' }).getAttribute('aria-selected'), 'true');
   assert.equal(await page.evaluate(() => document.activeElement?.id), 'console-input');
   assert.equal(await page.locator('svg.diagram').isVisible(), false);
+  // At any width what stays in sight ends before "»", and "»" within the bar.
+  for (let width = 390; width <= 900; width += 9) {
+    await page.setViewportSize({ width, height: 844 });
+    const bar = await page.locator('#tool-bar').evaluate(
+      (tools) => new Promise((answer) => requestAnimationFrame(() => requestAnimationFrame(() => {
+        const more = tools.querySelector('.tool-more');
+        const rights = [...tools.querySelectorAll('button.tool')].filter((b) => b.checkVisibility()).map((b) => b.getBoundingClientRect().right);
+        answer({ end: tools.getBoundingClientRect().right, more: more.hidden ? null : more.getBoundingClientRect(), rights });
+      }))),
+    );
+    if (!bar.more) continue;
+    assert.ok(bar.more.right <= bar.end, `"»" within the bar ${width} px wide: ${JSON.stringify(bar)}`);
+    for (const right of bar.rights) assert.ok(right <= bar.more.left, `a button under "»" ${width} px wide`);
+  }
   assert.deepEqual(page.errors, []);
   await context.close();
 });
@@ -423,6 +437,20 @@ test('the colours follow the system unless the options fix them, and the choice 
   await page.waitForSelector('body.ready');
   assert.equal(await background(), light, 'kept across a reload');
   await page.emulateMedia({ colorScheme: 'light' });
+  // Options refused for a bad number change the colours no more than the
+  // rest; nor does "Anuluj".
+  await page.keyboard.press('Control+Shift+F11');
+  const options = page.getByRole('dialog', { name: 'Opcje projektu' });
+  await options.getByRole('radio', { name: 'Ciemny' }).check();
+  await options.getByRole('textbox', { name: 'Port wejścia' }).fill('zle');
+  await options.getByRole('button', { name: 'OK' }).click();
+  const refusal = page.getByRole('alertdialog');
+  await refusal.getByRole('button', { name: 'OK' }).click();
+  await refusal.waitFor({ state: 'detached' });
+  assert.equal(await background(), light, 'refused options keep the colours');
+  await options.getByRole('button', { name: 'Anuluj' }).click();
+  await options.waitFor({ state: 'detached' });
+  assert.equal(await background(), light, 'cancelled options keep the colours');
   await choose('Ciemny');
   assert.equal(await background(), dark);
   await choose('Jak w systemie');

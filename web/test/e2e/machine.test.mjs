@@ -461,6 +461,16 @@ test('the diagram is one stop of Tab between the editor and the lower tabs; the 
   assert.equal(await role(), 'button');
   await page.keyboard.press('ArrowLeft');
   assert.equal(await role(), 'listitem', 'left from the first goes round to the last');
+  // At the memory's last word nothing is left to scroll to: down goes round
+  // to the first register.
+  const scrollBar = page.locator('svg.diagram [role=scrollbar]');
+  for (let k = 0; k < 100 && (await scrollBar.getAttribute('aria-valuenow')) !== (await scrollBar.getAttribute('aria-valuemax')); ++k)
+    await page.keyboard.press('PageDown');
+  assert.equal(await scrollBar.getAttribute('aria-valuenow'), await scrollBar.getAttribute('aria-valuemax'));
+  await page.keyboard.press('ArrowDown');
+  assert.equal(await role(), 'button', 'down from the memory\'s last word goes round to the first');
+  await page.keyboard.press('ArrowLeft');
+  assert.equal(await role(), 'listitem');
 
   // Enter enters the row's word, as a click does.
   const row = await focusedLabel(page);

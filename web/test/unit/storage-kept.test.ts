@@ -67,8 +67,9 @@ test('the machine\'s controls are kept as far as they make sense, each change be
 
 test('the stop conditions and cycle breakpoints are kept under their version; a stored value of another version or malformed is ignored, a part malformed left out', () => {
   const store = memoryStore();
-  const stops = { conditions: [{ text: 'changed(wynik)', enabled: true }, { text: 'AK=7', enabled: false }], cycleBreakpoints: [{ instruction: 'sob', line: 3 }] };
+  const stops = { conditions: [{ text: 'changed(wynik)', enabled: true }, { text: 'AK=7', enabled: false }], cycleBreakpoints: [{ instruction: 'sob', line: 3 }, { instruction: 'stp', line: 0 }] };
   saveStops(store, stops);
+  // An instruction written on one line has its cycles on the first, line 0.
   assert.deepEqual(loadStops(store), stops);
   const none = { conditions: [], cycleBreakpoints: [] };
   const stored = (value: unknown) => loadStops(memoryStore({ 'dorum.stops': typeof value === 'string' ? value : JSON.stringify(value) }));

@@ -95,6 +95,13 @@ test('a document too large for the browser stays in the page alone, and a full s
   assert.deepEqual(new Storage(store).load(), newWork());
 });
 
+test('a document of exactly the largest size kept is kept, not left in the page alone', () => {
+  const store = memoryStore();
+  const largest = { ...newDocument('program', 'pelny.prg'), text: 'x'.repeat(storedTextLimit) };
+  assert.deepEqual(new Storage(store).save({ documents: [largest], current: 0 }), { kept: true, left: [], changedElsewhere: [] });
+  assert.equal(new Storage(store).load().documents[0]?.text.length, storedTextLimit);
+});
+
 test('two tabs of the page never write over each other\'s work: a document changed in both is kept twice', () => {
   const store = memoryStore();
   const first = new Storage(store);
