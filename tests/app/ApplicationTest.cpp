@@ -465,6 +465,18 @@ TEST_F(EngineTest, StopConditionsPutBackWaitForTheirLabelsAndKeepTheirChoice) {
   EXPECT_EQ(ended.Message.rfind("Warunek zatrzymania: changed(wynik)", 0), 0U) << ended.Message;
 }
 
+// A change is counted from the value the place holds when the condition is
+// put back, not from zero.
+TEST_F(EngineTest, AStopOnChangePutBackWatchesFromTheValueThePlaceHoldsThen) {
+  Compile("SOB koniec\nkoniec: STP\n");
+  ASSERT_TRUE(engine.EnterRegister(TRegisterId::AK, "7").Ok);
+  engine.RestoreStopConditions({{"changed(AK)", true}});
+  ASSERT_TRUE(engine.Session().StopConditions().At(0).Active());
+  const TRunStep ended = Finish(engine, engine.Start(TRunCommand::Program));
+  EXPECT_EQ(ended.Message.find("Warunek zatrzymania"), std::string::npos) << ended.Message;
+  EXPECT_EQ(engine.Session().Machine().Register(TRegisterId::AK).Value(), 7);
+}
+
 TEST_F(EngineTest, StepsBackOnlyAsFarAsTheCommandIsOffered) {
   Compile("STP\n");
   ASSERT_TRUE(engine.EnterRegister(TRegisterId::AK, "7").Ok);

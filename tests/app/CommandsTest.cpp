@@ -4,7 +4,9 @@
 #include <array>
 #include <cctype>
 #include <chrono>
+#include <iterator>
 #include <set>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -148,6 +150,13 @@ TEST(CommandTable, TheToolBarGroupsCommandsOfBothEditions) {
     EXPECT_FALSE(row.PageName.empty()) << row.Name;
   }
   EXPECT_FALSE(afterGap) << "a gap closes the bar";
+  // The steps back stand apart from the commands that run forward.
+  const std::span<const TToolButton> bar = ToolBar();
+  const auto stepBack = std::find_if(bar.begin(), bar.end(), [](const TToolButton& b) {
+    return b.Command == TCommandId::StepBackCycle;
+  });
+  ASSERT_NE(stepBack, bar.begin());
+  EXPECT_FALSE(std::prev(stepBack)->Command) << "a gap stands before the steps back";
   EXPECT_TRUE(given.contains(TCommandId::RunCycle));
   EXPECT_TRUE(given.contains(TCommandId::StepBackInstruction));
 }

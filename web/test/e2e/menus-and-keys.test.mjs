@@ -364,6 +364,17 @@ test('the desktop\'s Ctrl, Shift and Alt forms of the function keys are the page
   assert.deepEqual(page.errors, []);
 });
 
+test('a letter key of the table is the page\'s wherever the keyboard stands, typed small as a key gives it', async () => {
+  const page = await freshPage(site);
+  await page.locator('#console-output').focus();
+  await page.keyboard.press('Control+h');
+  const replace = page.getByRole('dialog', { name: 'Zamień' });
+  await replace.waitFor();
+  await page.keyboard.press('Escape');
+  await replace.waitFor({ state: 'detached' });
+  assert.deepEqual(page.errors, []);
+});
+
 test('context menus open by the menu key too, stay inside the window and give the keyboard back', async () => {
   const page = await freshPage(site);
   const ak = register(page, 'AK');

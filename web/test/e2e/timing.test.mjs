@@ -197,6 +197,13 @@ test('the timing diagram holds the last two thousand cycles, scrolled rather tha
   assert.ok((await eventually(cellWidth, Math.round(zoomed * 1.25))) > zoomed);
   assert.ok(await inView(total));
   assert.equal(await page.evaluate(() => window.visualViewport?.scale ?? 1), 1);
+  // Zooming in stops at a widest cycle.
+  for (let k = 0; k < 20; ++k) await page.getByRole('button', { name: 'Powiększ' }).click();
+  const widest = await cellWidth();
+  assert.ok(widest <= 320, String(widest));
+  await page.getByRole('button', { name: 'Powiększ' }).click();
+  assert.equal(await cellWidth(), widest);
+  assert.ok(await inView(total));
   assert.deepEqual(page.errors, []);
 });
 

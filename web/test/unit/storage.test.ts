@@ -28,6 +28,17 @@ test('every open document is kept with its name, kind, encoding, line ends and w
   assert.deepEqual(newDocument('instruction'), { kind: 'instruction', name: 'rozkaz.rzk', text: '', encoding: 'cp1250', lineEnd: 'crlf' });
 });
 
+test('the document shown is kept as the one shown, even when only another document changed', () => {
+  const store = memoryStore();
+  const first: Work = { documents: [newDocument('program', 'a.prg'), newDocument('program', 'b.prg')], current: 1 };
+  new Storage(store).save(first);
+  const storage = new Storage(store);
+  const work = storage.load();
+  work.documents[0]!.text = 'STP';
+  storage.save(work);
+  assert.equal(new Storage(store).load().current, 1);
+});
+
 test('storage that is damaged, foreign or full loses nothing of the page', () => {
   for (const stored of ['{', 'null', '42', '{"documents": 5}', '{"documents": [{"text": 5, "name": "a"}]}', '{"documents": []}']) {
     assert.deepEqual(new Storage(memoryStore({ 'dorum.work': stored })).load(), newWork(), stored);
