@@ -83,6 +83,13 @@ test('a link between topics is followed inside the panel, back and forward go ov
   assert.ok(await forward.isDisabled());
   assert.equal(page.url(), url);
   assert.equal(page.context().pages().length, 1);
+  // Ctrl with a click is the browser's: the topic opens in a tab of its own,
+  // the panel stays where it was.
+  const opened = page.context().waitForEvent('page');
+  await shownPage(page).getByRole('link', { name: 'stp', exact: true }).first().click({ modifiers: ['Control'] });
+  const tab = await opened;
+  assert.equal(await heading(page).textContent(), 'Lista rozkazów');
+  await tab.close();
   assert.deepEqual(page.errors, []);
 });
 

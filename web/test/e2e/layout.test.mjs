@@ -436,6 +436,13 @@ test('the colours follow the system unless the options fix them, and the choice 
   await page.reload();
   await page.waitForSelector('body.ready');
   assert.equal(await background(), light, 'kept across a reload');
+  // The options open on the colours in force: OK with nothing changed keeps them.
+  await page.keyboard.press('Control+Shift+F11');
+  const reopened = page.getByRole('dialog', { name: 'Opcje projektu' });
+  assert.equal(await reopened.getByRole('radio', { name: 'Jasny' }).isChecked(), true);
+  await reopened.getByRole('button', { name: 'OK' }).click();
+  await reopened.waitFor({ state: 'detached' });
+  assert.equal(await background(), light, 'OK with nothing changed keeps the colours');
   await page.emulateMedia({ colorScheme: 'light' });
   // Options refused for a bad number change the colours no more than the
   // rest; nor does "Anuluj".
