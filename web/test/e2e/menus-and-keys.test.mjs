@@ -517,6 +517,12 @@ test('the lists answer their keys: the examples, the lower panel\'s tabs, the wa
   assert.equal(await eventually(changed, true), true, 'the run changed a watched word');
   assert.deepEqual((await chosen()).length, 1);
   assert.equal((await chosen())[0].split('  ')[0], rows.at(-1).split('  ')[0]);
+  // A program with fewer labels keeps one chosen: the last there is.
+  await compiled(page, 'x: RST 1\n');
+  await page.getByRole('tab', { name: 'Zmienne' }).click();
+  await eventually(async () => (await watches.getByRole('option').count()) === 1, true);
+  assert.deepEqual(await chosen(), await watches.getByRole('option').allTextContents());
+  assert.equal(await watches.getAttribute('aria-activedescendant'), 'watch-0');
 
   // The instructions: the arrows choose one and show its lines, stopping at the ends.
   await page.getByRole('tab', { name: 'Lista rozkazów' }).click();

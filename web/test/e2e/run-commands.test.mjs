@@ -301,6 +301,22 @@ test('the console example echoes typed input in capitals; what is typed ahead st
   assert.deepEqual(await closeBox(page), { role: 'dialog', text: 'Program został zakończony.' });
   assert.equal(await output.textContent(), 'ALA.ABC.');
   assert.equal(await input.inputValue(), '');
+  // A character read from the front leaves the caret where it stood among
+  // the rest.
+  await page.keyboard.press('Control+F2');
+  await input.pressSequentially('abcd');
+  await input.press('Home');
+  await input.press('ArrowRight');
+  await input.press('ArrowRight');
+  // An instruction at a time, each seen through, up to the one that reads.
+  const read = () => page.waitForFunction(() => document.getElementById('console-input').value !== 'abcd', null, { timeout: 1000 });
+  for (let k = 0; k < 20; ++k) {
+    await page.keyboard.press('F8');
+    if (await read().then(() => true, () => false)) break;
+  }
+  assert.equal(await input.inputValue(), 'bcd');
+  assert.deepEqual(await input.evaluate((field) => [field.selectionStart, field.selectionEnd]), [1, 1]);
+  await page.keyboard.press('Control+F2');
   // The output's menu, as the desktop's, has "Clear".
   await output.click({ button: 'right' });
   await page.getByRole('menu', { name: 'Wyjście' }).getByRole('menuitem', { name: 'Clear' }).click();
