@@ -397,7 +397,7 @@ test('the work and the list, with its name and its changes, survive a reload; a 
   assert.deepEqual(page.errors, []);
 });
 
-test('an example asks before its list replaces one the student changed, by an instruction or by the options, and not once a list was loaded over the changes', async () => {
+test('an example asks before its list replaces one the student changed, by an instruction or by the options, and not once a list was loaded over the changes, a reload after too', async () => {
   const page = await freshPage(site);
   // The student changes the list: a new instruction.
   await menuCommand(page, 'Plik', 'Nowy', 'Rozkaz');
@@ -436,6 +436,10 @@ test('an example asks before its list replaces one the student changed, by an in
   await page.waitForFunction(() => JSON.parse(localStorage.getItem('dorum.machine') ?? '{}').name === 'pelt.lst');
   assert.equal((await machineKept(page)).changed, false);
   assert.equal(await exampleAsked(page, 'Pelt: podprogram.prg'), false, 'the example asked about the list');
+  // It stays unchanged across a reload.
+  await page.reload();
+  await page.waitForSelector('body.ready');
+  assert.equal(await exampleAsked(page, 'Pelt: podprogram.prg'), false, 'the example asked about the list kept unchanged');
 
   // New widths are a change of the list's project: an example asks. The
   // example's list took its place: the next example with it asks nothing.

@@ -98,6 +98,13 @@ test('the stop conditions dialog greys what cannot be done, tells faults apart, 
   await dialog.getByRole('button', { name: 'Anuluj' }).click();
   dialog = await openConditions(page);
   assert.equal(await rows.count(), 0);
+  // A single condition is chosen too when the dialog opens: "Usuń" takes it.
+  await field.fill('AK=6');
+  await dialog.getByRole('button', { name: 'OK' }).click();
+  await dialog.waitFor({ state: 'detached' });
+  dialog = await openConditions(page);
+  assert.deepEqual(await current(), [true], 'the only row is chosen when the dialog opens');
+  assert.deepEqual(await greyed(), [true, false, false]);
   await dialog.getByRole('button', { name: 'Anuluj' }).click();
   assert.deepEqual(page.errors, []);
 });
