@@ -467,6 +467,12 @@ test('the diagram is one stop of Tab between the editor and the lower tabs; the 
   for (let k = 0; k < 100 && (await scrollBar.getAttribute('aria-valuenow')) !== (await scrollBar.getAttribute('aria-valuemax')); ++k)
     await page.keyboard.press('PageDown');
   assert.equal(await scrollBar.getAttribute('aria-valuenow'), await scrollBar.getAttribute('aria-valuemax'));
+  // The rows show the words scrolled to once the engine's view has come.
+  await page.waitForFunction(() => {
+    const bar = document.querySelector('svg.diagram [role=scrollbar]');
+    const first = [...document.querySelectorAll('svg.diagram [role=listitem]')].find((row) => row.style.display !== 'none' && row.getAttribute('aria-label'));
+    return first?.getAttribute('aria-label').startsWith(`${bar.getAttribute('aria-valuenow')}  `);
+  });
   await page.keyboard.press('ArrowDown');
   assert.equal(await role(), 'button', 'down from the memory\'s last word goes round to the first');
   await page.keyboard.press('ArrowLeft');
