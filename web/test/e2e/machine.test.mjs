@@ -111,8 +111,10 @@ test('a register shows its value as chosen in its menu and is zeroed there; the 
 
   // The format, the tracking level and the tempo are the student's across a reload.
   await page.getByLabel('wysoki (takt)').check();
-  await page.locator('#tempo').selectOption({ index: 0 });
+  // Neither the first nor the default: the tempo kept is the one chosen, not its place in the list.
+  await page.locator('#tempo').selectOption({ label: '0,25 s na takt' });
   const tempo = await page.locator('#tempo').inputValue();
+  assert.equal(tempo, '250');
   await page.reload();
   await page.waitForSelector('body.ready');
   await page.waitForFunction(() => document.querySelector('g.register[data-name=RegisterAK]')?.getAttribute('aria-label') === 'AK : %00000000');

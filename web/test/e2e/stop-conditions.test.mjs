@@ -277,6 +277,35 @@ test('the instruction list follows the cycle performed, and a breakpoint on a cy
   assert.deepEqual(page.errors, []);
 });
 
+test('an instruction word the list no longer has, met at a fetch, marks no line of the instruction last shown', async () => {
+  const page = await freshPage(site);
+  await page.getByRole('tab', { name: 'Lista rozkazów' }).click();
+  // soz (code 7) goes; the program runs on into a word of that code.
+  await page.getByRole('listbox', { name: 'Rozkazy' }).getByRole('option').filter({ hasText: 'soz' }).click();
+  await page.getByRole('button', { name: 'Usuń rozkaz' }).click();
+  await page.getByRole('dialog').getByRole('button', { name: 'Tak' }).click();
+  await page.waitForFunction(() => document.querySelectorAll('#instruction-names li').length === 7);
+  await compiled(page, 'POB x\nx: RST 224\n');
+  for (let cycle = 1; cycle <= 4; ++cycle) {
+    await page.keyboard.press('F7');
+    await shownCycle(page, cycle);
+  }
+  const currentLines = page.locator('#instruction-source li.current');
+  assert.equal(await page.locator('#instruction-names li.current').textContent(), 'pob');
+  assert.equal(await currentLines.count(), 1);
+  await page.keyboard.press('F7');
+  assert.deepEqual(await closeBox(page), { role: 'alertdialog', text: 'Nieznany kod rozkazu (7)' });
+  // A cycle by hand now shows the word's own code, which the list lacks:
+  // pob stays chosen, but none of its lines is the one performed.
+  await page.getByRole('checkbox', { name: 'Sterowanie ręczne' }).check();
+  await page.keyboard.press('F7');
+  assert.equal((await closeBox(page)).role, 'alertdialog');
+  await page.waitForFunction(() => !document.querySelector('#instruction-names li.current'));
+  assert.equal(await page.locator('#instruction-names li[aria-selected=true]').textContent(), 'pob');
+  assert.equal(await currentLines.count(), 0);
+  assert.deepEqual(page.errors, []);
+});
+
 test('"Punkt zatrzymania" is greyed while no line where a cycle begins is chosen, and Ctrl+F8 sets a breakpoint only on such a line', async () => {
   const page = await freshPage(site);
   await page.getByRole('tab', { name: 'Lista rozkazów' }).click();

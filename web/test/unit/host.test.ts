@@ -251,3 +251,29 @@ test('a request the engine fails on is answered with its own id, so that its cal
   assert.match(inside.message, /^Polecenie nie zostało wykonane/);
   assert.doesNotMatch(inside.message, /object/);
 });
+
+test('kept stops come back whatever the list holds already: a breakpoint set stays set, one kept twice is set once, and what the list lacks is passed over', async () => {
+  const { notices, ask } = await newHost();
+  const sob = () => {
+    const lists = notices.filter((n) => n.kind === 'instructions');
+    const last = lists.at(-1);
+    return last?.kind === 'instructions' ? last.list.find((i) => i.name === 'sob')! : undefined;
+  };
+  const stops = {
+    conditions: [{ text: 'AK = 3', enabled: true }],
+    cycleBreakpoints: [
+      { instruction: 'sob', line: 4 },
+      { instruction: 'sob', line: 4 },
+      { instruction: 'sob', line: 1 }, // no cycle begins there
+      { instruction: 'xyz', line: 3 },
+    ],
+  };
+  ask({ kind: 'restoreStops', stops });
+  assert.deepEqual(sob()?.breakpointLines, [4]);
+  // Restored again (a second tab's copy, a page put back twice): still set.
+  ask({ kind: 'restoreStops', stops });
+  assert.deepEqual(sob()?.breakpointLines, [4]);
+  const kept = ask({ kind: 'keptStops' }) as typeof stops;
+  assert.deepEqual(kept.cycleBreakpoints, [{ instruction: 'sob', line: 4 }]);
+  assert.deepEqual(kept.conditions, [{ text: 'AK = 3', enabled: true }]);
+});
