@@ -18,15 +18,6 @@
 
 namespace dorum::gui {
 
-namespace {
-
-bool SameSample(const TCycleSample& a, const TCycleSample& b) {
-  return a.Signals == b.Signals && a.Registers == b.Registers && a.Buses == b.Buses &&
-         a.DrivenBuses == b.DrivenBuses;
-}
-
-}  // namespace
-
 TFormTiming::TFormTiming(TAppCore& core, QWidget* parent) : QWidget(parent), core_(core) {
   setObjectName(QStringLiteral("FormTiming"));
   setWindowTitle(QStringLiteral("Przebiegi czasowe"));
@@ -120,32 +111,11 @@ void TFormTiming::Reload() {
     lookCost_ = cost.nsecsElapsed();
     sinceLook_.start();
   });
-  std::vector<TRecordedCycle> cycles = core_.History().LookBack(kCycles, &before_);
-  const std::vector<TRecordedCycle>& shown = diagram_->Cycles();
-  if (cycles.empty()) {
-    kept_.clear();
-  } else if (!shown.empty()) {
-    // Stepping back keeps the cycles after the new current one, as long as
-    // every cycle both have came out the same (a run since then, or a new
-    // history, may have gone another way).
-    const std::uint64_t now = cycles.back().Number;
-    std::vector<TRecordedCycle> after;
-    bool same = shown.front().Number <= now;
-    auto fresh = cycles.begin();
-    for (const TRecordedCycle& cycle : shown) {
-      if (cycle.Number > now) {
-        after.push_back(cycle);
-        continue;
-      }
-      while (fresh != cycles.end() && fresh->Number < cycle.Number) ++fresh;
-      if (fresh != cycles.end() && fresh->Number == cycle.Number)
-        same = same && SameSample(fresh->Sample, cycle.Sample);
-    }
-    kept_ = same ? std::move(after) : std::vector<TRecordedCycle>{};
-  }
-  const std::size_t current = cycles.empty() ? 0 : cycles.size() - 1;
-  cycles.insert(cycles.end(), kept_.begin(), kept_.end());
-  diagram_->SetCycles(std::move(cycles), current);
+  // The application keeps the cycles stepped back over, as the page's view
+  // has them.
+  TApplication::TTiming timing = core_.App().Timing(kCycles);
+  before_ = timing.Before;
+  diagram_->SetCycles(std::move(timing.Cycles), timing.Current);
   UpdateExportActions();
 }
 

@@ -65,8 +65,6 @@ class TFormTiming final : public QWidget {
   TAppCore& core_;
   TTimingDiagram* diagram_;
   QToolBar* tools_;
-  // The cycles after the current one, kept after stepping back.
-  std::vector<TRecordedCycle> kept_;
   // The state before the first cycle shown, where a dump starts.
   TCycleSample before_;
   std::vector<QAction*> exports_;  // the tool bar's
