@@ -75,7 +75,7 @@ const char* const kDescription =
     "  i AK=255 znaczą to samo przy 8 bitach. Wartość może być też słowem\n"
     "  rozkazu (\"POB 4\", \"DOD y\"): kod rozkazu nad polem adresowym, a w nim\n"
     "  argument (liczba albo etykieta). Każde niespełnione sprawdzenie\n"
-    "  wypisuje na standardowe wyjście błędów: expected NAZWA=WARTOŚĆ, got\n"
+    "  wypisuje na standardowe wyjście błędów: oczekiwano NAZWA=WARTOŚĆ, jest\n"
     "  RZECZYWISTA.\n"
     "\n"
     "Warunki zatrzymania --stop-when WARUNEK (opcję można powtarzać) sprawdza\n"
@@ -129,7 +129,7 @@ const char* const kDescription =
     "  --must-execute NAZWA[,...] wymaga, by każdy z tych rozkazów wykonał się\n"
     "  choć raz; inaczej to niespełnione sprawdzenie (kod 5).\n"
     "  --hide-expected wypisuje niespełnione sprawdzenie bez oczekiwanej wartości:\n"
-    "  NAZWA: wrong value RZECZYWISTA.\n"
+    "  NAZWA: zła wartość RZECZYWISTA.\n"
     "  Z --json dochodzą executed (nazwa rozkazu: ile razy został pobrany)\n"
     "  i must_execute (name, executed, held).";
 
@@ -169,7 +169,7 @@ struct TCheckResult {
   // negative one, a word with its top bit set is shown signed as well,
   // "924 (-100)" for 10 bits.
   [[nodiscard]] QString Shown() const {
-    if (!Actual) return QStringLiteral("nothing: the program has no label %1").arg(Check->Name);
+    if (!Actual) return Q(Texts::NoLabelValue(U8(Check->Name)));
     QString plain = QString::number(*Actual);
     if (Check->Expected >= 0 || Bits >= 32 || ((*Actual >> (Bits - 1)) & 1u) == 0) return plain;
     const auto value = static_cast<std::int64_t>(*Actual) - (std::int64_t{1} << Bits);
@@ -760,8 +760,8 @@ TRunStatus TRun::RunProgram(std::uint64_t limit,
     }
     if (timeLimit && std::chrono::steady_clock::now() - start >= *timeLimit) {
       timedOut_ = true;
-      message_ = QStringLiteral("Przekroczono czas %1 s, przerwano")
-                     .arg(static_cast<double>(timeLimit->count()) / 1000.0);
+      message_ = Q(Texts::TimeLimitExceeded(
+          U8(QString::number(static_cast<double>(timeLimit->count()) / 1000.0))));
       return TRunStatus::Limit;
     }
     if (next < presses_.size() && control_.CyclesPerformed() >= presses_[next].Cycle) {
@@ -818,15 +818,13 @@ void TRun::PrintChecks() const {
   for (const TCheckResult& r : results_) {
     if (r.Held) continue;
     // A student's log must not give the answer away.
-    if (hideExpected_)
-      err_ << r.Check->Name.toStdString() << ": wrong value ";
-    else
-      err_ << "expected " << r.Check->Name.toStdString() << '='
-           << ExpectedText(*r.Check).toStdString() << ", got ";
-    err_ << r.Shown().toStdString() << '\n';
+    err_ << (hideExpected_
+                 ? Texts::CheckWrongValue(U8(r.Check->Name), U8(r.Shown()))
+                 : Texts::CheckFailed(U8(r.Check->Name), U8(ExpectedText(*r.Check)), U8(r.Shown())))
+         << '\n';
   }
   for (const TMustExecute& must : mustExecute_) {
-    if (!must.Held()) err_ << must.Name.toStdString() << ": not executed\n";
+    if (!must.Held()) err_ << Texts::NotExecuted(U8(must.Name)) << '\n';
   }
 }
 
@@ -907,7 +905,7 @@ std::optional<int> TRun::ApplySettings() {
       TDiagnostic d;
       d.Stage = TStage::Assembly;
       d.File = programPath_;
-      d.Message = QStringLiteral("Nie znaleziono etykiety %1").arg(setting.Name);
+      d.Message = Q(Texts::LabelNotFound(U8(setting.Name)));
       return Fail(d, d.Message);
     }
   }

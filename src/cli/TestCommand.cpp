@@ -16,14 +16,18 @@
 #include <QThread>
 #include <QTimer>
 #include <algorithm>
+#include <cmath>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "CoreText.h"
+#include "PublicSuite.h"
 #include "RunCommand.h"
 #include "TestReport.h"
 #include "TestSuite.h"
 #include "common/Error.h"
+#include "common/Texts.h"
 #include "control/ListFile.h"
 #include "session/Session.h"
 
@@ -64,6 +68,8 @@ const char* const kDescription =
     "    \"status\": \"input\"              jak ma się skończyć wykonanie: stopped\n"
     "                                     (domyślnie), limit, input albo error\n"
     "    \"points\": 2                     punkty za przypadek (domyślnie 1; --csv)\n"
+    "    \"hide_expected\": true           bez oczekiwanych wartości (zamiast ustawienia zestawu)\n"
+    "    \"public\": true                  przypadek dla studentów (--public -o FOLDER)\n"
     "W folderze zgłoszeń liczą się foldery i pliki .prg; ukryte, __MACOSX\n"
     "i inne pliki są pomijane (podane na końcu podsumowania).\n"
     "\n"
@@ -108,11 +114,11 @@ QStringList FailedChecks(const QJsonObject& report, bool hideExpected, TCaseResu
     result.Checks.push_back(failed);
     // The run's own words for the value, signed where that helps.
     const QString got = check.value(QStringLiteral("shown")).toString();
-    failures.append(
+    failures.append(Q(
         hideExpected
-            ? QStringLiteral("%1: wrong value %2").arg(name, got)
-            : QStringLiteral("expected %1=%2, got %3")
-                  .arg(name, check.value(QStringLiteral("expected_text")).toString(), got));
+            ? Texts::CheckWrongValue(U8(name), U8(got))
+            : Texts::CheckFailed(
+                  U8(name), U8(check.value(QStringLiteral("expected_text")).toString()), U8(got))));
   }
   return failures;
 }
@@ -120,18 +126,20 @@ QStringList FailedChecks(const QJsonObject& report, bool hideExpected, TCaseResu
 // The console output against what the case asks of it.
 void CheckOutput(const TTestCase& test, const QString& output, bool hideExpected,
                  QStringList& failures) {
-  const auto quoted = [](const QString& text) { return u'"' + text + u'"'; };
   if (test.Output && output != *test.Output) {
-    failures.append(hideExpected ? QStringLiteral("output: wrong, got %1").arg(quoted(output))
-                                 : QStringLiteral("output: expected %1, got %2")
-                                       .arg(quoted(*test.Output), quoted(output)));
+    failures.append(Q(hideExpected ? Texts::OutputWrong(U8(output))
+                                   : Texts::OutputDiffers(U8(*test.Output), U8(output))));
   }
   if (test.OutputContains && !output.contains(*test.OutputContains)) {
-    failures.append(
-        hideExpected
-            ? QStringLiteral("output: a required piece is missing")
-            : QStringLiteral("output: does not contain %1").arg(quoted(*test.OutputContains)));
+    failures.append(Q(hideExpected ? Texts::OutputLacksHidden()
+                                   : Texts::OutputLacks(U8(*test.OutputContains))));
   }
+}
+
+// The end of a long output: what was printed last tells where a program stands.
+QString Tail(const QString& output) {
+  constexpr qsizetype kShown = 60;
+  return output.size() <= kShown ? output : u'…' + output.right(kShown);
 }
 
 // What one child's report says of its case.
@@ -159,16 +167,18 @@ TCaseResult Interpret(const QJsonObject& report, const TTestCase& test, bool hid
     if (status != u"stopped") {
       result.Outcome = kEnded.value(status, TOutcome::Error);
       result.Message = message;
+      // Where a program waits, what it printed tells how far it got.
+      if (result.Outcome == TOutcome::Input)
+        result.Message += QStringLiteral("; ") + Q(Texts::PrintedSoFar(U8(Tail(result.Output))));
       return result;
     }
-    failures.append(QStringLiteral("status: expected %1, got stopped").arg(test.Status));
+    failures.append(Q(Texts::EndDiffers(U8(test.Status))));
   }
   failures += FailedChecks(report, hideExpected, result);
   for (const QJsonValue value : report.value(QStringLiteral("must_execute")).toArray()) {
     const QJsonObject must = value.toObject();
     if (!must.value(QStringLiteral("held")).toBool())
-      failures.append(must.value(QStringLiteral("name")).toString() +
-                      QStringLiteral(": not executed"));
+      failures.append(Q(Texts::NotExecuted(U8(must.value(QStringLiteral("name")).toString()))));
   }
   CheckOutput(test, result.Output, hideExpected, failures);
   // Only labels the program lacks: the student named them otherwise.
@@ -189,6 +199,66 @@ QString FirstLines(const QByteArray& text) {
   return lines.join(QStringLiteral(" / "));
 }
 
+// What the command line asks of a grading.
+struct TGradeOptions {
+  QString Suite;
+  QStringList Submissions;
+  QStringList Cases;  // --case: only these; none: every case
+  int Jobs = std::max(1, QThread::idealThreadCount());
+  QString Junit;
+  QString Json;
+  QString Csv;
+  TCsvFormat CsvFormat = TCsvFormat::Csv;
+  bool Vpl = false;                // --format vpl: what Moodle's VPL reads
+  std::optional<double> GradeMax;  // VPL's VPL_GRADEMAX, when set
+  QString PublicFolder;            // --public -o FOLDER: write the students' suite there
+};
+
+// The choices of an option with a fixed set of values.
+template <typename T>
+struct TChoice {
+  const char* Name;
+  T Value;
+};
+
+constexpr TChoice<TCsvFormat> kCsvFormats[] = {{"csv", TCsvFormat::Csv},
+                                               {"excel", TCsvFormat::Excel}};
+constexpr TChoice<bool> kFormats[] = {{"summary", false}, {"vpl", true}};
+
+// The value chosen, or a complaint naming the choices.
+template <typename T, std::size_t N>
+std::optional<QString> Choose(const char* option, const TChoice<T> (&choices)[N],
+                              const QString& value, T& chosen) {
+  QStringList names;
+  for (const TChoice<T>& choice : choices) {
+    names.append(QString::fromLatin1(choice.Name));
+    if (value == QLatin1String(choice.Name)) {
+      chosen = choice.Value;
+      return std::nullopt;
+    }
+  }
+  return Q(Texts::BadChoice(option, U8(names.join(QStringLiteral(" albo "))), U8(value)));
+}
+
+// VPL's VPL_GRADEMAX: the grade the task is worth, when VPL runs the grading.
+std::optional<QString> ReadGradeMax(std::optional<double>& gradeMax) {
+  const QString text = qEnvironmentVariable("VPL_GRADEMAX").trimmed();
+  if (text.isEmpty()) return std::nullopt;
+  bool ok = false;
+  const double value = text.toDouble(&ok);
+  if (!ok || !std::isfinite(value) || value <= 0) return Q(Texts::BadGradeMax(U8(text)));
+  gradeMax = value;
+  return std::nullopt;
+}
+
+// The help with the usage line as the user types the command.
+QString HelpText(const QCommandLineParser& parser) {
+  QString text = parser.helpText();
+  text.replace(0, text.indexOf(u'\n'),
+               QStringLiteral("Usage: dorum-cli test [options] SUITE [SUBMISSION...]"));
+  return text;
+}
+
 class TGrader {
  public:
   TGrader(std::ostream& out, std::ostream& err) : out_(out), err_(err) {}
@@ -199,11 +269,19 @@ class TGrader {
     err_ << "dorum-cli test: " << message.toStdString() << '\n';
     return 2;
   }
+  [[nodiscard]] std::optional<int> ReadOptions(const QStringList& arguments,
+                                               TGradeOptions& options);
+  [[nodiscard]] QStringList SelectCases(const QStringList& names);
+  [[nodiscard]] bool WriteReports(const TGradeReport& report, const TGradeOptions& options);
   void CheckList() const;
   // Each case's values as its runs would read them, against the teacher's
   // configuration: a mistake there would fail every student alike.
   [[nodiscard]] QStringList CaseMistakes() const;
   [[nodiscard]] QStringList KnownInstructions() const;
+  [[nodiscard]] bool HasConsole() const;
+  // The teacher's files (the suite, its list and input files, the
+  // reference), never a student's, whatever folder they sit in.
+  [[nodiscard]] QStringList TeacherFiles(const QDir& submission) const;
   void CollectSubmissions(const QStringList& paths);
   [[nodiscard]] QStringList ChildArguments(const TSubmission& submission,
                                            const TTestCase& test) const;
@@ -211,8 +289,14 @@ class TGrader {
   // Runs the reference through every case first; why it fails, if it does.
   // Its cycles set the limits written as "reference*N".
   [[nodiscard]] QString CheckReference(int jobs);
+  // The students' suite, its limits those the reference set.
+  int WritePublic(const QString& folder);
   void Start(std::size_t job, QObject& owner, const std::function<void()>& done);
   TCaseResult Finish(QProcess& process, bool timedOut, const TTestCase& test) const;
+  // The grading machine's folders are nobody's business: a file is named as
+  // the submission's folder, or else the suite's, sees it.
+  [[nodiscard]] TCaseResult WithRelativePaths(TCaseResult result,
+                                              const TSubmission& submission) const;
 
   std::ostream& out_;
   std::ostream& err_;
@@ -223,6 +307,91 @@ class TGrader {
 };
 
 int TGrader::Execute(const QStringList& arguments) {
+  TGradeOptions options;
+  if (const std::optional<int> status = ReadOptions(arguments, options)) return *status;
+  try {
+    suite_ = LoadTestSuite(options.Suite);
+    if (const QStringList unknown = SelectCases(options.Cases); !unknown.isEmpty()) {
+      for (const QString& mistake : unknown) Usage(mistake);
+      return 2;
+    }
+    CheckList();
+    if (options.PublicFolder.isEmpty()) CollectSubmissions(options.Submissions);
+  } catch (const EDorumError& e) {
+    return Usage(options.Suite + QStringLiteral(": ") + Q(e.Message()));
+  }
+  if (const QStringList mistakes = CaseMistakes(); !mistakes.isEmpty()) {
+    for (const QString& mistake : mistakes) Usage(mistake);
+    return 2;
+  }
+  try {
+    if (const QString failed = CheckReference(options.Jobs); !failed.isEmpty())
+      return Usage(options.Suite + QStringLiteral(": ") + failed);
+  } catch (const EDorumError& e) {
+    return Usage(options.Suite + QStringLiteral(": ") + Q(Texts::ReferenceError(e.Message())));
+  }
+  if (!options.PublicFolder.isEmpty()) return WritePublic(options.PublicFolder);
+  QElapsedTimer clock;
+  clock.start();
+  RunAll(options.Jobs);
+  const double seconds = static_cast<double>(clock.elapsed()) / 1000.0;
+  // From here on every text may carry what a student wrote.
+  NameSubmissions(submissions_);
+  for (TCaseResult& result : results_) {
+    result.Message = Readable(result.Message);
+    result.Output = Readable(result.Output, true);
+    for (auto it = result.Place.begin(); it != result.Place.end(); ++it) {
+      if (it.value().isString()) it.value() = Readable(it.value().toString());
+    }
+  }
+  const TGradeReport report{suite_, submissions_, results_, seconds};
+  if (options.Vpl) {
+    report.PrintVpl(out_, options.GradeMax);
+  } else {
+    report.PrintSummary(out_);
+    if (!skipped_.isEmpty())
+      out_ << "\nPominięte (to nie zgłoszenia): "
+           << Readable(skipped_.join(QStringLiteral(", "))).toStdString() << '\n';
+  }
+  if (!WriteReports(report, options)) return 2;
+  return report.AllPassed() ? 0 : 5;
+}
+
+// Each report on its own: one the system refuses leaves the others.
+bool TGrader::WriteReports(const TGradeReport& report, const TGradeOptions& options) {
+  bool written = true;
+  const auto write = [&](const QString& path, const std::function<void()>& writeReport) {
+    if (path.isEmpty()) return;
+    try {
+      writeReport();
+    } catch (const EDorumError& e) {
+      Usage(Q(e.Message()));
+      written = false;
+    }
+  };
+  write(options.Junit, [&] { report.WriteJunit(options.Junit); });
+  write(options.Json, [&] { report.WriteJson(options.Json); });
+  write(options.Csv, [&] { report.WriteCsv(options.Csv, options.CsvFormat); });
+  return written;
+}
+
+// Keeps only the cases named, in the suite's order; a name the suite does
+// not have is the teacher's mistake.
+QStringList TGrader::SelectCases(const QStringList& names) {
+  if (names.isEmpty()) return {};
+  QStringList known;
+  for (const TTestCase& test : suite_.Cases) known.append(test.Name);
+  QStringList mistakes;
+  for (const QString& name : names) {
+    if (!known.contains(name))
+      mistakes.append(Q(Texts::UnknownCase(U8(name), U8(known.join(QStringLiteral(", "))))));
+  }
+  std::erase_if(suite_.Cases,
+                [&names](const TTestCase& test) { return !names.contains(test.Name); });
+  return mistakes;
+}
+
+std::optional<int> TGrader::ReadOptions(const QStringList& arguments, TGradeOptions& options) {
   QCommandLineParser parser;
   parser.setApplicationDescription(QString::fromUtf8(kDescription));
   parser.addPositionalArgument(QStringLiteral("SUITE"), QStringLiteral("plik zestawu (.json)"));
@@ -241,79 +410,74 @@ int TGrader::Execute(const QStringList& arguments) {
       QStringLiteral("Najwięcej N procesów naraz (domyślnie liczba rdzeni)."), QStringLiteral("N"));
   const QCommandLineOption csv(
       QStringLiteral("csv"),
-      QStringLiteral("Dziennik ocen CSV do PLIKU (punkty przypadków, suma, maksimum)."),
+      QStringLiteral("Dziennik ocen CSV do PLIKU: zgłoszenie, osoba i id (z nazw folderów "
+                     "Moodle i repozytoriów GitHub Classroom), punkty przypadków, suma, "
+                     "maksimum."),
       QStringLiteral("PLIK"));
-  parser.addOptions({help, junit, json, csv, jobs});
+  const QCommandLineOption csvFormat(
+      QStringLiteral("csv-format"),
+      QStringLiteral("csv (przecinki, kropka dziesiętna; domyślnie) albo excel (średniki, "
+                     "znacznik BOM, przecinek dziesiętny)."),
+      QStringLiteral("FORMAT"));
+  const QCommandLineOption only(
+      QStringLiteral("case"),
+      QStringLiteral("Tylko przypadek NAZWA (można powtórzyć); kod 0, gdy wszystkie wybrane "
+                     "zaliczone."),
+      QStringLiteral("NAZWA"));
+  const QCommandLineOption format(
+      QStringLiteral("format"),
+      QStringLiteral("summary (tabela; domyślnie) albo vpl (komentarze i ocena dla VPL w "
+                     "Moodle, skalowana do VPL_GRADEMAX; bez zgłoszeń ocenia bieżący folder)."),
+      QStringLiteral("FORMAT"));
+  const QCommandLineOption publicSuite(
+      QStringLiteral("public"),
+      QStringLiteral("Zapisuje do folderu -o zestaw dla studentów: przypadki \"public\", limity "
+                     "taktów jako liczby, bez wzorca i bez zgłoszeń."));
+  const QCommandLineOption output(QStringLiteral("o"),
+                                  QStringLiteral("Folder zestawu dla studentów (--public)."),
+                                  QStringLiteral("FOLDER"));
+  parser.addOptions({help, junit, json, csv, csvFormat, jobs, only, format, publicSuite, output});
   if (!parser.parse(QStringList{QStringLiteral("dorum-cli test")} + arguments))
     return Usage(parser.errorText());
   if (parser.isSet(help)) {
-    out_ << parser.helpText()
-                .replace(QStringLiteral("<executable_name>"), QStringLiteral("dorum-cli test"))
-                .toStdString();
+    out_ << HelpText(parser).toStdString();
     return 0;
   }
   QStringList positional = parser.positionalArguments();
   if (positional.isEmpty()) return Usage(QStringLiteral("podaj plik zestawu (--help opisuje)"));
-  int jobCount = std::max(1, QThread::idealThreadCount());
   if (parser.isSet(jobs)) {
     bool ok = false;
-    jobCount = parser.value(jobs).toInt(&ok);
-    if (!ok || jobCount < 1)
+    options.Jobs = parser.value(jobs).toInt(&ok);
+    if (!ok || options.Jobs < 1)
       return Usage(
           QStringLiteral("--jobs wymaga dodatniej liczby, nie \"%1\"").arg(parser.value(jobs)));
   }
-  const QString suitePath = positional.takeFirst();
-  try {
-    suite_ = LoadTestSuite(suitePath);
-    CheckList();
-    CollectSubmissions(positional);
-  } catch (const EDorumError& e) {
-    return Usage(suitePath + QStringLiteral(": ") + Q(e.Message()));
+  if (parser.isSet(csvFormat)) {
+    if (const auto wrong =
+            Choose("--csv-format", kCsvFormats, parser.value(csvFormat), options.CsvFormat))
+      return Usage(*wrong);
   }
-  if (const QStringList mistakes = CaseMistakes(); !mistakes.isEmpty()) {
-    for (const QString& mistake : mistakes) Usage(mistake);
-    return 2;
+  if (parser.isSet(format)) {
+    if (const auto wrong = Choose("--format", kFormats, parser.value(format), options.Vpl))
+      return Usage(*wrong);
   }
-  try {
-    if (const QString failed = CheckReference(jobCount); !failed.isEmpty())
-      return Usage(suitePath + QStringLiteral(": ") + failed);
-  } catch (const EDorumError& e) {
-    return Usage(suitePath + QStringLiteral(": reference: ") + Q(e.Message()));
+  if (options.Vpl) {
+    if (const auto wrong = ReadGradeMax(options.GradeMax)) return Usage(*wrong);
   }
-  QElapsedTimer clock;
-  clock.start();
-  RunAll(jobCount);
-  const double seconds = static_cast<double>(clock.elapsed()) / 1000.0;
-  // From here on every text may carry what a student wrote.
-  for (TSubmission& submission : submissions_) submission.Name = Readable(submission.Name);
-  for (TCaseResult& result : results_) {
-    result.Message = Readable(result.Message);
-    result.Output = Readable(result.Output, true);
-    for (auto it = result.Place.begin(); it != result.Place.end(); ++it) {
-      if (it.value().isString()) it.value() = Readable(it.value().toString());
-    }
+  options.Suite = positional.takeFirst();
+  options.Submissions = positional;
+  // VPL runs the evaluation in the student's own folder.
+  if (options.Vpl && options.Submissions.isEmpty()) options.Submissions.append(QDir::currentPath());
+  options.Cases = parser.values(only);
+  if (parser.isSet(publicSuite)) {
+    options.PublicFolder = parser.value(output);
+    if (options.PublicFolder.isEmpty()) return Usage(Q(Texts::PublicNeedsFolder()));
+    if (!options.Submissions.isEmpty()) return Usage(Q(Texts::PublicGradesNoSubmissions()));
   }
-  const TGradeReport report{suite_, submissions_, results_, seconds};
-  report.PrintSummary(out_);
-  if (!skipped_.isEmpty())
-    out_ << "\nPominięte (to nie zgłoszenia): "
-         << Readable(skipped_.join(QStringLiteral(", "))).toStdString() << '\n';
-  // Each report on its own: one the system refuses leaves the others.
-  bool written = true;
-  const auto write = [&](const QCommandLineOption& option, auto writeReport) {
-    if (!parser.isSet(option)) return;
-    try {
-      (report.*writeReport)(parser.value(option));
-    } catch (const EDorumError& e) {
-      Usage(Q(e.Message()));
-      written = false;
-    }
-  };
-  write(junit, &TGradeReport::WriteJunit);
-  write(json, &TGradeReport::WriteJson);
-  write(csv, &TGradeReport::WriteCsv);
-  if (!written) return 2;
-  return report.AllPassed() ? 0 : 5;
+  options.Junit = parser.value(junit);
+  options.Json = parser.value(json);
+  options.Csv = parser.value(csv);
+  return std::nullopt;
 }
 
 // The teacher's list is loaded once here: broken, it would fail every
@@ -327,6 +491,14 @@ void TGrader::CheckList() const {
     const QString name = QFileInfo(suite_.Path).absoluteDir().relativeFilePath(suite_.List);
     throw EDorumError(U8(QStringLiteral("lista rozkazów %1: %2").arg(name, Q(e.Message()))));
   }
+}
+
+bool TGrader::HasConsole() const {
+  // The option "wejście/wyjście" of the machine's components.
+  constexpr std::size_t kInputOutputOption = 9;
+  TSession session;
+  if (!suite_.List.isEmpty()) session.LoadList(U8(suite_.List));
+  return session.Machine().GetComponents().test(kInputOutputOption);
 }
 
 QStringList TGrader::KnownInstructions() const {
@@ -345,13 +517,24 @@ QStringList TGrader::CaseMistakes() const {
   QStringList base{QStringLiteral("zgloszenie.prg")};
   if (!suite_.List.isEmpty()) base << RunFlag("list") << suite_.List;
   const QStringList known = KnownInstructions();
+  const bool console = HasConsole();
   const QString suite = QFileInfo(suite_.Path).fileName();
-  QStringList mistakes;
+  QStringList mistakes = suite_.Mistakes;
   for (const TTestCase& test : suite_.Cases) {
     const auto mistake = [&](const char* key, const QString& what) {
-      mistakes.append(
-          QStringLiteral("%1:case %2:%3: %4").arg(suite, test.Name, QLatin1String(key), what));
+      mistakes.append(CaseMistake(suite, test.Name, QLatin1String(key), what));
     };
+    // Without the device the run would wait for input that never comes, or
+    // compare an output nothing can print.
+    if (!console) {
+      const std::pair<const char*, bool> uses[] = {
+          {test.InputFile.isEmpty() ? "input" : "input_file", !test.Input.isEmpty()},
+          {"output", test.Output.has_value()},
+          {"output_contains", test.OutputContains.has_value()}};
+      for (const auto& [key, used] : uses) {
+        if (used) mistake(key, Q(Texts::SuiteConsoleWithoutDevice()));
+      }
+    }
     const auto check = [&](const char* key, const QStringList& options) {
       if (options.isEmpty()) return;
       if (const QString said = CheckRunOptions(base + options); !said.isEmpty()) mistake(key, said);
@@ -380,20 +563,54 @@ QStringList TGrader::CaseMistakes() const {
   return mistakes;
 }
 
-// Files a student may have meant: the name in other letter case, with an
-// extension added ("sortuj.prg.txt"), or, for a submission that is a
-// folder, in a folder below (a program file shares its folder with the rest
+// Whether two names differ by at most one letter left out, added or
+// changed, letter case aside.
+bool OneSlipApart(const QString& a, const QString& b) {
+  const QString x = a.toLower();
+  const QString y = b.toLower();
+  if (std::abs(x.size() - y.size()) > 1) return false;
+  qsizetype i = 0;
+  while (i < x.size() && i < y.size() && x[i] == y[i]) ++i;
+  const auto rest = [](const QString& text, qsizetype from) { return text.mid(from); };
+  return rest(x, i + 1) == rest(y, i + 1) || rest(x, i) == rest(y, i + 1) ||
+         rest(x, i + 1) == rest(y, i);
+}
+
+// The name in other letter case, with an extension added ("sortuj.prg.txt"),
+// the same name with another extension ("sortuj.txt") or with one slip of
+// the keyboard ("sotruj.prg" is two, "sortj.prg" one).
+bool IsNearName(const QString& name, const QString& wanted) {
+  if (name.compare(wanted, Qt::CaseInsensitive) == 0) return true;
+  if (name.startsWith(wanted + u'.', Qt::CaseInsensitive)) return true;
+  const QFileInfo found(name);
+  const QFileInfo meant(wanted);
+  if (found.completeBaseName().compare(meant.completeBaseName(), Qt::CaseInsensitive) == 0)
+    return true;
+  // A short name is a slip away from too many others to hint at them.
+  constexpr qsizetype kShortest = 4;
+  return meant.completeBaseName().size() >= kShortest &&
+         found.suffix().compare(meant.suffix(), Qt::CaseInsensitive) == 0 &&
+         OneSlipApart(found.completeBaseName(), meant.completeBaseName());
+}
+
+// Files a student may have meant (IsNearName) beside the one wanted or, for
+// a submission that is a folder, in a folder below (a program file shares its folder with the rest
 // of the class); at most three, named as the submission's folder sees them.
-QStringList NearMisses(const QDir& base, const QString& wanted, bool below) {
+QStringList NearMisses(const QDir& base, const QString& wanted, bool below,
+                       const QStringList& excluded) {
   QStringList found;
+  const auto teachers = [&excluded](const QString& path) {
+    return std::any_of(excluded.begin(), excluded.end(), [&path](const QString& file) {
+      return path == file || path.startsWith(file + u'/');
+    });
+  };
   QDirIterator it(base.absolutePath(), QDir::Files | QDir::Hidden,
                   below ? QDirIterator::Subdirectories : QDirIterator::NoIteratorFlags);
   while (it.hasNext() && found.size() < 3) {
     const QFileInfo entry(it.next());
     const QString name = entry.fileName();
-    const bool sameName = name.compare(wanted, Qt::CaseInsensitive) == 0;
-    const bool extended = name.startsWith(wanted + u'.', Qt::CaseInsensitive);
-    if (sameName || extended) found.append(base.relativeFilePath(entry.filePath()));
+    if (IsNearName(name, wanted) && !teachers(QDir::cleanPath(entry.absoluteFilePath())))
+      found.append(base.relativeFilePath(entry.filePath()));
   }
   found.sort();
   return found;
@@ -404,6 +621,23 @@ QStringList NearMisses(const QDir& base, const QString& wanted, bool below) {
 bool IsSubmission(const QFileInfo& entry) {
   if (entry.fileName().startsWith(u'.') || entry.fileName() == u"__MACOSX") return false;
   return entry.isDir() || entry.suffix().compare(QStringLiteral("prg"), Qt::CaseInsensitive) == 0;
+}
+
+QStringList TGrader::TeacherFiles(const QDir& submission) const {
+  QStringList files{suite_.Path};
+  if (!suite_.List.isEmpty()) files.append(suite_.List);
+  if (!suite_.Reference.isEmpty()) files.append(suite_.Reference);
+  const QDir folder = QFileInfo(suite_.Path).absoluteDir();
+  for (const TTestCase& test : suite_.Cases) {
+    if (!test.InputFile.isEmpty()) files.append(folder.absoluteFilePath(test.InputFile));
+  }
+  // The suite's folder within the submission's is the teacher's whole: a
+  // student's folder holding the suite handed out, say.
+  const QString suiteFolder = QDir::cleanPath(folder.absolutePath());
+  if (suiteFolder.startsWith(QDir::cleanPath(submission.absolutePath()) + u'/'))
+    files.append(suiteFolder);
+  for (QString& file : files) file = QDir::cleanPath(file);
+  return files;
 }
 
 void TGrader::CollectSubmissions(const QStringList& paths) {
@@ -418,7 +652,7 @@ void TGrader::CollectSubmissions(const QStringList& paths) {
           U8(QStringLiteral("submissions: nie ma folderu %1").arg(suite_.Submissions)));
     for (const QFileInfo& entry : folder.entryInfoList(
              QDir::Dirs | QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name)) {
-      if (IsSubmission(entry))
+      if (IsSubmission(entry) && QDir::cleanPath(entry.absoluteFilePath()) != suite_.Reference)
         all.append(entry.filePath());
       else
         skipped_.append(entry.fileName() + (entry.isDir() ? QStringLiteral("/") : QString()));
@@ -435,7 +669,9 @@ void TGrader::CollectSubmissions(const QStringList& paths) {
           U8(QStringLiteral("zgłoszenie %1: nie ma takiego pliku ani folderu").arg(path)));
     TSubmission submission;
     const bool folder = info.isDir();
-    submission.Name = folder ? QDir(path).dirName() : info.completeBaseName();
+    submission.Path = QDir::cleanPath(info.absoluteFilePath());
+    // The folder's own name, also for "." (a repository graded in place).
+    submission.Name = folder ? QFileInfo(submission.Path).fileName() : info.completeBaseName();
     const QDir base = folder ? QDir(info.absoluteFilePath()) : info.absoluteDir();
     submission.Program = folder ? base.absoluteFilePath(suite_.Program) : info.absoluteFilePath();
     QStringList needed{submission.Program};
@@ -446,10 +682,11 @@ void TGrader::CollectSubmissions(const QStringList& paths) {
     for (const QString& file : needed) {
       if (QFileInfo(file).isFile() || !submission.Missing.isEmpty()) continue;
       const QString wanted = QDir(base).relativeFilePath(file);
-      submission.Missing = QStringLiteral("Brak pliku %1").arg(wanted);
-      if (const QStringList near = NearMisses(base, QFileInfo(file).fileName(), folder);
-          !near.isEmpty())
-        submission.Missing += QStringLiteral(" (jest: %1)").arg(near.join(QStringLiteral(", ")));
+      const QStringList near =
+          NearMisses(base, QFileInfo(file).fileName(), folder, TeacherFiles(base));
+      submission.Missing = Q(
+          near.isEmpty() ? Texts::MissingFile(U8(wanted))
+                         : Texts::MissingFileNear(U8(wanted), U8(near.join(QStringLiteral(", ")))));
     }
     submissions_.push_back(submission);
   }
@@ -466,11 +703,25 @@ QStringList TGrader::ChildArguments(const TSubmission& submission, const TTestCa
   if (!test.Expect.isEmpty()) args << RunFlag("expect") << test.Expect.join(u',');
   if (test.MaxCycles) args << RunFlag("max-cycles") << QString::number(*test.MaxCycles);
   if (!test.MustExecute.isEmpty()) args << RunFlag("must-execute") << test.MustExecute.join(u',');
-  if (suite_.HideExpected) args << RunFlag("hide-expected");
+  if (test.HideExpected) args << RunFlag("hide-expected");
   // The run stops itself at the timeout and says where it stood; the
   // clock here only ends a process that could not.
   args << RunFlag("time-limit") << QString::number(suite_.TimeoutSeconds);
   return args;
+}
+
+int TGrader::WritePublic(const QString& folder) {
+  try {
+    const QString written = WritePublicSuite(suite_, folder);
+    out_ << Texts::PublicSuiteWritten(
+                U8(written),
+                static_cast<int>(std::count_if(suite_.Cases.begin(), suite_.Cases.end(),
+                                               [](const TTestCase& test) { return test.Public; })))
+         << '\n';
+    return 0;
+  } catch (const EDorumError& e) {
+    return Usage(Q(e.Message()));
+  }
 }
 
 QString TGrader::CheckReference(int jobs) {
@@ -485,7 +736,7 @@ QString TGrader::CheckReference(int jobs) {
     const TCaseResult& result = results_[c];
     TTestCase& test = suite_.Cases[c];
     if (result.Outcome != TOutcome::Passed)
-      return QStringLiteral("the reference fails case %1: %2").arg(test.Name, result.Message);
+      return Q(Texts::ReferenceFails(U8(test.Name), U8(result.Message)));
     if (test.ReferenceFactor)
       test.MaxCycles = std::max<std::uint64_t>(1, static_cast<std::uint64_t>(result.Cycles)) *
                        *test.ReferenceFactor;
@@ -536,10 +787,12 @@ void TGrader::Start(std::size_t job, QObject& owner, const std::function<void()>
     process->deleteLater();
     done();
   };
-  QObject::connect(process, &QProcess::finished, process,
-                   [this, process, timedOut, record, job, caseCount](int, QProcess::ExitStatus) {
-                     record(Finish(*process, *timedOut, suite_.Cases[job % caseCount]));
-                   });
+  QObject::connect(
+      process, &QProcess::finished, process,
+      [this, process, timedOut, record, job, caseCount](int, QProcess::ExitStatus) {
+        record(WithRelativePaths(Finish(*process, *timedOut, suite_.Cases[job % caseCount]),
+                                 submissions_[job / caseCount]));
+      });
   QObject::connect(process, &QProcess::errorOccurred, process,
                    [process, record](QProcess::ProcessError error) {
                      if (error != QProcess::FailedToStart) return;
@@ -557,22 +810,31 @@ void TGrader::Start(std::size_t job, QObject& owner, const std::function<void()>
                  ChildArguments(submissions_[job / caseCount], suite_.Cases[job % caseCount]));
 }
 
+TCaseResult TGrader::WithRelativePaths(TCaseResult result, const TSubmission& submission) const {
+  const QFileInfo path(submission.Path);
+  // The submission's folder first: it may lie within the suite's.
+  for (const QString& folder : {path.isDir() ? path.absoluteFilePath() : path.absolutePath(),
+                                QFileInfo(suite_.Path).absolutePath()}) {
+    result.Message.replace(QDir::cleanPath(folder) + u'/', QString());
+  }
+  return result;
+}
+
 TCaseResult TGrader::Finish(QProcess& process, bool timedOut, const TTestCase& test) const {
   if (timedOut)
     return Ended(TOutcome::Timeout,
-                 QStringLiteral("Przekroczono czas %1 s, przerwano").arg(suite_.TimeoutSeconds));
+                 Q(Texts::TimeLimitExceeded(U8(QString::number(suite_.TimeoutSeconds)))));
   if (process.exitStatus() == QProcess::CrashExit)
-    return Ended(TOutcome::Crash, QStringLiteral("Proces zakończył się awarią"));
+    return Ended(TOutcome::Crash, Q(Texts::RunCrashed()));
   const QByteArray output = process.readAllStandardOutput();
   QJsonParseError error{};
   const QJsonDocument report = QJsonDocument::fromJson(output, &error);
   if (error.error != QJsonParseError::NoError || !report.isObject()) {
     const QString said = FirstLines(process.readAllStandardError());
-    return Ended(
-        TOutcome::Error,
-        said.isEmpty() ? QStringLiteral("Brak wyniku (kod %1)").arg(process.exitCode()) : said);
+    return Ended(TOutcome::Error,
+                 said.isEmpty() ? Q(Texts::RunGaveNoReport(process.exitCode())) : said);
   }
-  return Interpret(report.object(), test, suite_.HideExpected);
+  return Interpret(report.object(), test, test.HideExpected);
 }
 
 }  // namespace

@@ -2,9 +2,11 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QXmlStreamWriter>
 #include <algorithm>
 
@@ -73,9 +75,9 @@ QString Escape(char16_t c) {
                    : QStringLiteral("\\u%1").arg(static_cast<uint>(c), 4, 16, QLatin1Char('0'));
 }
 
-}  // namespace
-
-QString Readable(const QString& text, bool lines) {
+// The text with what cannot be shown escaped; with `cutWords`, a word
+// longer than 40 characters cut.
+QString Shown(const QString& text, bool lines, bool cutWords) {
   constexpr qsizetype kLongestWord = 40;
   constexpr qsizetype kLongestText = 4096;
   QString shown;
@@ -99,7 +101,7 @@ QString Readable(const QString& text, bool lines) {
       cut = false;
     } else if (cut) {
       continue;
-    } else if (++word > kLongestWord) {
+    } else if (++word > kLongestWord && cutWords) {
       shown += QStringLiteral("…");
       cut = true;
       continue;
@@ -111,6 +113,85 @@ QString Readable(const QString& text, bool lines) {
     }
   }
   return shown;
+}
+
+// "Anna Nowak_123_assignsubmission_file_": the person's full name and
+// Moodle's id of the submission.
+bool SplitMoodle(TSubmission& submission, const QString& name) {
+  static const QRegularExpression kMoodle(QStringLiteral("^(.+)_(\\d+)_assignsubmission_.*$"),
+                                          QRegularExpression::DotMatchesEverythingOption);
+  const QRegularExpressionMatch match = kMoodle.match(name);
+  if (!match.hasMatch()) return false;
+  submission.Person = ReadableName(match.captured(1));
+  submission.Id = match.captured(2);
+  return true;
+}
+
+// GitHub Classroom names each student's repository "ASSIGNMENT-LOGIN": the
+// assignment is what every name shares up to its last '-'.
+QString ClassroomPrefix(const QStringList& names) {
+  if (names.size() < 2) return {};
+  QString shared = names.front();
+  for (const QString& name : names) {
+    qsizetype same = 0;
+    while (same < shared.size() && same < name.size() && shared[same] == name[same]) ++same;
+    shared.truncate(same);
+  }
+  return shared.left(shared.lastIndexOf(u'-') + 1);
+}
+
+// The folder the paths share, with its separator.
+QString CommonFolder(const QStringList& paths) {
+  QString shared = paths.front();
+  for (const QString& path : paths) {
+    while (!path.startsWith(shared)) shared.chop(1);
+  }
+  return shared.left(shared.lastIndexOf(u'/') + 1);
+}
+
+// Names shared by more than one submission become their paths from the
+// folder they share; a path given twice is numbered.
+void MakeDistinct(std::vector<TSubmission>& submissions) {
+  QHash<QString, QStringList> paths;  // name -> the paths that bear it
+  for (const TSubmission& s : submissions) paths[s.Name].append(s.Path);
+  for (TSubmission& s : submissions) {
+    const QStringList& alike = paths.value(s.Name);
+    if (alike.size() > 1) s.Name = ReadableName(s.Path.mid(CommonFolder(alike).size()));
+  }
+  QHash<QString, int> seen;
+  for (TSubmission& s : submissions) {
+    if (const int times = ++seen[s.Name]; times > 1) s.Name += QStringLiteral(" (%1)").arg(times);
+  }
+}
+
+}  // namespace
+
+QString Readable(const QString& text, bool lines) {
+  return Shown(text, lines, true);
+}
+
+QString ReadableName(const QString& text) {
+  return Shown(text, false, false);
+}
+
+void NameSubmissions(std::vector<TSubmission>& submissions) {
+  QStringList names;
+  for (const TSubmission& s : submissions) names.append(s.Name);
+  const QString assignment = ClassroomPrefix(names);
+  for (TSubmission& s : submissions) {
+    const QString name = s.Name;
+    s.Name = ReadableName(name);
+    if (SplitMoodle(s, name) || assignment.isEmpty() || name.size() == assignment.size()) continue;
+    // The login is the student's only name there, and what the roster
+    // matches.
+    s.Person = ReadableName(name.mid(assignment.size()));
+    s.Id = s.Person;
+  }
+  MakeDistinct(submissions);
+}
+
+QString PointsText(double points) {
+  return QString::number(points, 'g', 12);
 }
 
 std::size_t TGradeReport::Passed(std::size_t from, std::size_t count) const {
@@ -134,27 +215,50 @@ std::size_t TGradeReport::PassedOfCase(std::size_t test) const {
   return passed;
 }
 
-void TGradeReport::PrintSummary(std::ostream& out) const {
+double TGradeReport::PointsOf(std::size_t submission) const {
+  double points = 0;
+  for (std::size_t c = 0; c < suite_.Cases.size(); ++c) points += At(submission, c).Points;
+  return points;
+}
+
+double TGradeReport::MaxPoints() const {
+  double most = 0;
+  for (const TTestCase& test : suite_.Cases) most += test.Points;
+  return most;
+}
+
+// One table: the header, a row per submission, the totals.
+std::vector<QStringList> TGradeReport::SummaryRows() const {
   const std::size_t cases = suite_.Cases.size();
-  // One table: the header, a row per submission, the totals.
   std::vector<QStringList> rows;
   QStringList header{QStringLiteral("zgłoszenie")};
   for (const TTestCase& test : suite_.Cases) header.append(test.Name);
-  header.append(QStringLiteral("zaliczone"));
+  header << QStringLiteral("zaliczone") << QStringLiteral("punkty");
   rows.push_back(header);
   for (std::size_t s = 0; s < submissions_.size(); ++s) {
     QStringList row{submissions_[s].Name};
     for (std::size_t c = 0; c < cases; ++c)
       row.append(QString::fromUtf8(TextOf(At(s, c).Outcome).Cell));
-    row.append(Fraction(Passed(s * cases, cases), cases));
+    row << Fraction(Passed(s * cases, cases), cases)
+        << PointsText(PointsOf(s)) + u'/' + PointsText(MaxPoints());
     rows.push_back(row);
   }
   QStringList totals{QStringLiteral("razem")};
   for (std::size_t c = 0; c < cases; ++c)
     totals.append(Fraction(PassedOfCase(c), submissions_.size()));
-  totals.append(Fraction(Passed(0, results_.size()), results_.size()));
+  double points = 0;
+  for (std::size_t s = 0; s < submissions_.size(); ++s) points += PointsOf(s);
+  totals << Fraction(Passed(0, results_.size()), results_.size())
+         << PointsText(points) + u'/' +
+                PointsText(MaxPoints() * static_cast<double>(submissions_.size()));
   rows.push_back(totals);
-  std::vector<qsizetype> widths(header.size(), 0);
+  return rows;
+}
+
+void TGradeReport::PrintSummary(std::ostream& out) const {
+  const std::size_t cases = suite_.Cases.size();
+  const std::vector<QStringList> rows = SummaryRows();
+  std::vector<qsizetype> widths(rows.front().size(), 0);
   for (const QStringList& row : rows) {
     for (qsizetype i = 0; i < row.size(); ++i)
       widths[static_cast<std::size_t>(i)] =
@@ -194,6 +298,30 @@ void TGradeReport::PrintSummary(std::ostream& out) const {
     separator = ", ";
   }
   out << '\n';
+}
+
+void TGradeReport::PrintVpl(std::ostream& out, std::optional<double> gradeMax) const {
+  // Every line starts with VPL's own mark, and what a student wrote never
+  // holds a line end here: no output can pass for a grade.
+  for (std::size_t s = 0; s < submissions_.size(); ++s) {
+    for (std::size_t c = 0; c < suite_.Cases.size(); ++c) {
+      const TCaseResult& r = At(s, c);
+      out << "Comment :=>>-" << suite_.Cases[c].Name.toStdString() << " (" << TextOf(r.Outcome).Cell
+          << ')';
+      if (r.Outcome != TOutcome::Passed) out << ": " << r.Message.toStdString();
+      out << '\n';
+    }
+  }
+  double points = 0;
+  for (std::size_t s = 0; s < submissions_.size(); ++s) points += PointsOf(s);
+  const double most = MaxPoints() * static_cast<double>(submissions_.size());
+  double grade = points;
+  if (gradeMax) grade = most > 0 ? points / most * *gradeMax : 0;
+  // At most two decimals, with a dot, as VPL reads a number.
+  QString shown = QString::number(grade, 'f', 2);
+  while (shown.endsWith(u'0')) shown.chop(1);
+  if (shown.endsWith(u'.')) shown.chop(1);
+  out << "Grade :=>> " << shown.toStdString() << '\n';
 }
 
 namespace {
@@ -262,9 +390,11 @@ void TGradeReport::WriteJunit(const QString& path) const {
 
 namespace {
 
-QJsonObject CaseJson(const TCaseResult& r, const QString& name) {
+QJsonObject CaseJson(const TCaseResult& r, const TTestCase& test) {
   const TOutcomeText& text = TextOf(r.Outcome);
-  QJsonObject result{{QStringLiteral("name"), name},
+  QJsonObject result{{QStringLiteral("name"), test.Name},
+                     {QStringLiteral("points"), r.Points},
+                     {QStringLiteral("max_points"), test.Points},
                      {QStringLiteral("outcome"), QString::fromUtf8(text.Type)},
                      {QStringLiteral("passed"), r.Outcome == TOutcome::Passed},
                      {QStringLiteral("teacher"), text.Teacher},
@@ -294,14 +424,20 @@ void TGradeReport::WriteJson(const QString& path) const {
   QJsonArray submissions;
   for (std::size_t s = 0; s < submissions_.size(); ++s) {
     QJsonArray results;
-    for (std::size_t c = 0; c < cases; ++c)
-      results.append(CaseJson(At(s, c), suite_.Cases[c].Name));
-    submissions.append(
-        QJsonObject{{QStringLiteral("name"), submissions_[s].Name},
-                    {QStringLiteral("program"), base.relativeFilePath(submissions_[s].Program)},
-                    {QStringLiteral("passed"), static_cast<qint64>(Passed(s * cases, cases))},
-                    {QStringLiteral("total"), static_cast<qint64>(cases)},
-                    {QStringLiteral("cases"), results}});
+    for (std::size_t c = 0; c < cases; ++c) results.append(CaseJson(At(s, c), suite_.Cases[c]));
+    const TSubmission& submission = submissions_[s];
+    QJsonObject entry{{QStringLiteral("name"), submission.Name},
+                      {QStringLiteral("program"), base.relativeFilePath(submission.Program)},
+                      {QStringLiteral("passed"), static_cast<qint64>(Passed(s * cases, cases))},
+                      {QStringLiteral("total"), static_cast<qint64>(cases)},
+                      {QStringLiteral("points"), PointsOf(s)},
+                      {QStringLiteral("max_points"), MaxPoints()},
+                      {QStringLiteral("cases"), results}};
+    if (!submission.Person.isEmpty()) {
+      entry[QStringLiteral("person")] = submission.Person;
+      entry[QStringLiteral("id")] = submission.Id;
+    }
+    submissions.append(entry);
   }
   const QJsonObject report{
       {QStringLiteral("suite"), QFileInfo(suite_.Path).fileName()},
@@ -316,40 +452,63 @@ namespace {
 
 // A field as RFC 4180 writes it: quoted when it holds a separator, a quote
 // or a line end.
-QString CsvField(const QString& text) {
-  if (!text.contains(u',') && !text.contains(u'"') && !text.contains(u'\n') &&
+QString CsvField(const QString& text, QChar separator) {
+  if (!text.contains(separator) && !text.contains(u'"') && !text.contains(u'\n') &&
       !text.contains(u'\r'))
     return text;
   return u'"' + QString(text).replace(u'"', QStringLiteral("\"\"")) + u'"';
 }
 
-QString CsvRow(const QStringList& fields) {
+// One table of the dialects' differences.
+struct TCsvDialect {
+  QChar Separator;
+  QChar DecimalPoint;
+  bool ByteOrderMark;  // how a spreadsheet knows the file is UTF-8
+};
+
+TCsvDialect DialectOf(TCsvFormat format) {
+  return format == TCsvFormat::Excel ? TCsvDialect{u';', u',', true}
+                                     : TCsvDialect{u',', u'.', false};
+}
+
+// A spreadsheet runs a cell that starts like a formula; a student's name
+// must stay a name.
+QString TextCell(const QString& text, TCsvFormat format) {
+  static const QString kFormulaStart = QStringLiteral("=+-@");
+  if (format == TCsvFormat::Excel && !text.isEmpty() && kFormulaStart.contains(text.front()))
+    return u'\'' + text;
+  return text;
+}
+
+QString CsvRow(const QStringList& fields, const TCsvDialect& dialect) {
   QStringList quoted;
-  for (const QString& field : fields) quoted.append(CsvField(field));
-  return quoted.join(u',') + QStringLiteral("\r\n");
+  for (const QString& field : fields) quoted.append(CsvField(field, dialect.Separator));
+  return quoted.join(dialect.Separator) + QStringLiteral("\r\n");
 }
 
 }  // namespace
 
-void TGradeReport::WriteCsv(const QString& path) const {
-  const std::size_t cases = suite_.Cases.size();
-  QStringList header{QStringLiteral("zgłoszenie")};
-  double most = 0;
-  for (const TTestCase& test : suite_.Cases) {
-    header.append(test.Name);
-    most += test.Points;
-  }
+void TGradeReport::WriteCsv(const QString& path, TCsvFormat format) const {
+  const TCsvDialect dialect = DialectOf(format);
+  const auto number = [&dialect](double points) {
+    return PointsText(points).replace(u'.', dialect.DecimalPoint);
+  };
+  // Who a row is, where the names say it, for a course site to match.
+  const bool people = std::any_of(submissions_.begin(), submissions_.end(),
+                                  [](const TSubmission& s) { return !s.Person.isEmpty(); });
+  QStringList header{QStringLiteral("zgloszenie")};
+  if (people) header << QStringLiteral("osoba") << QStringLiteral("id");
+  for (const TTestCase& test : suite_.Cases) header.append(TextCell(test.Name, format));
   header << QStringLiteral("suma") << QStringLiteral("maksimum");
-  QString text = CsvRow(header);
+  QString text =
+      (dialect.ByteOrderMark ? QStringLiteral("\uFEFF") : QString()) + CsvRow(header, dialect);
   for (std::size_t s = 0; s < submissions_.size(); ++s) {
-    QStringList row{submissions_[s].Name};
-    double total = 0;
-    for (std::size_t c = 0; c < cases; ++c) {
-      row.append(QString::number(At(s, c).Points));
-      total += At(s, c).Points;
-    }
-    row << QString::number(total) << QString::number(most);
-    text += CsvRow(row);
+    const TSubmission& submission = submissions_[s];
+    QStringList row{TextCell(submission.Name, format)};
+    if (people) row << TextCell(submission.Person, format) << TextCell(submission.Id, format);
+    for (std::size_t c = 0; c < suite_.Cases.size(); ++c) row.append(number(At(s, c).Points));
+    row << number(PointsOf(s)) << number(MaxPoints());
+    text += CsvRow(row, dialect);
   }
   WriteFileBytes(U8(path), U8(text));
 }

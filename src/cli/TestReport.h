@@ -22,7 +22,12 @@ struct TFailedCheck {
 };
 
 struct TSubmission {
-  QString Name;
+  QString Name;  // whole, and distinct among the class's once NameSubmissions has run
+  QString Path;  // the folder or program file, absolute
+  // Who it is, where the name says it: a Moodle download folder or a GitHub
+  // Classroom repository; empty otherwise.
+  QString Person;
+  QString Id;
   QString Program;
   QStringList Instructions;
   QString Missing;  // what the submission lacks, if anything
@@ -46,6 +51,23 @@ struct TCaseResult {
 // With `lines`, line ends stay (a program's output), and the text is cut
 // after 4096 characters.
 [[nodiscard]] QString Readable(const QString& text, bool lines = false);
+// A name as the reports show it: escaped as Readable does, but never cut,
+// since a course site matches its rows by it.
+[[nodiscard]] QString ReadableName(const QString& text);
+
+// Names the class's submissions for the reports: each escaped and whole,
+// two alike told apart by their paths from the folder they share (a
+// folder "x" beside a file "x.prg"), and the person and id taken from a
+// Moodle download folder ("Anna Nowak_123_assignsubmission_file_") or a
+// GitHub Classroom repository ("zadanie-1-anowak").
+void NameSubmissions(std::vector<TSubmission>& submissions);
+
+// The gradebook's dialect: RFC 4180, or what a spreadsheet set to Polish
+// opens as it is (semicolons, a byte order mark, decimal commas).
+enum class TCsvFormat { Csv, Excel };
+
+// A number of points as the reports write it: "4.5", "7".
+[[nodiscard]] QString PointsText(double points);
 
 // The results of a suite: the summary table for people, JUnit XML and JSON
 // for tools. Results go submission by submission, case by case.
@@ -56,13 +78,16 @@ class TGradeReport {
       : suite_(suite), submissions_(submissions), results_(results), seconds_(seconds) {}
 
   void PrintSummary(std::ostream& out) const;
+  // What Moodle's VPL reads from an evaluation: a comment per case, then
+  // the grade, scaled to `gradeMax` when VPL gives one.
+  void PrintVpl(std::ostream& out, std::optional<double> gradeMax) const;
   // Each raises the plain error, with the system's reason, for a file it
   // cannot write.
   void WriteJunit(const QString& path) const;
   void WriteJson(const QString& path) const;
   // The gradebook: a row per submission with the points of each case, the
   // total and the most there were, as a spreadsheet or a course site reads.
-  void WriteCsv(const QString& path) const;
+  void WriteCsv(const QString& path, TCsvFormat format = TCsvFormat::Csv) const;
   [[nodiscard]] bool AllPassed() const { return Passed(0, results_.size()) == results_.size(); }
 
  private:
@@ -71,6 +96,9 @@ class TGradeReport {
   }
   [[nodiscard]] std::size_t Passed(std::size_t from, std::size_t count) const;
   [[nodiscard]] std::size_t PassedOfCase(std::size_t test) const;
+  [[nodiscard]] std::vector<QStringList> SummaryRows() const;
+  [[nodiscard]] double PointsOf(std::size_t submission) const;
+  [[nodiscard]] double MaxPoints() const;  // of one submission
   // Of `count` results from `from`: those JUnit calls errors (the run did
   // not end on its own, or the suite was at fault).
   [[nodiscard]] std::size_t Errors(std::size_t from, std::size_t count) const;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QJsonObject>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -13,6 +14,7 @@ struct TTestCase {
   QString Name;
   QStringList Set;     // "NAME=VALUE" items, stored before the run
   QString Input;       // for the input device
+  QString InputFile;   // where Input came from, as the suite names it; empty: typed in
   QStringList Irq;     // "LINE@CYCLES" presses
   QStringList Expect;  // "NAME=VALUE" checks after the run
   std::optional<std::uint64_t> MaxCycles;
@@ -23,6 +25,8 @@ struct TTestCase {
   std::optional<QString> OutputContains;       // a piece of the console output
   QString Status = QStringLiteral("stopped");  // how the run must end, as run --json says it
   double Points = 1;
+  bool HideExpected = false;  // the case's own "hide_expected", else the suite's
+  bool Public = false;        // given to students in the suite --public writes
 };
 
 // A suite file: which list, which program file in each submission, which
@@ -39,10 +43,20 @@ struct TTestSuite {
   double TimeoutSeconds = 10;
   bool HideExpected = false;
   std::vector<TTestCase> Cases;
+  // What is wrong with the suite, a line each, all of them, so the teacher
+  // mends them in one go; the suite must not be graded while any is left.
+  QStringList Mistakes;
 };
+
+// A mistake of one case as it is told: "SUITE:case NAME:KEY: what".
+[[nodiscard]] QString CaseMistake(const QString& suiteFile, const QString& caseName,
+                                  const QString& key, const QString& what);
 
 // Reads and checks a suite; EDorumError says what is wrong with it.
 [[nodiscard]] TTestSuite LoadTestSuite(const QString& path);
+// The suite file's JSON object, read as a teacher may have saved it (UTF-8
+// with or without a byte order mark, or code page 1250).
+[[nodiscard]] QJsonObject ReadSuiteObject(const QString& path);
 // The keys a suite's top level and each case may hold.
 [[nodiscard]] const QStringList& SuiteKeys();
 [[nodiscard]] const QStringList& CaseKeys();

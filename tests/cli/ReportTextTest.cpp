@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <utility>
+#include <vector>
+
 #include "TestReport.h"
 
 using namespace dorum::cli;
@@ -31,4 +34,61 @@ TEST(ReportText, OutputKeepsTheRestOfALineAfterALongWord) {
       kLongWord + QStringLiteral(" wynik 42\n") + kLongWord + QStringLiteral("/dalej\nkoniec");
   EXPECT_EQ(Readable(output, true), kShortened + QStringLiteral(" wynik 42\n") + kShortened +
                                         QStringLiteral("/dalej\nkoniec"));
+}
+
+namespace {
+
+std::vector<TSubmission> Named(const std::vector<std::pair<QString, QString>>& namesAndPaths) {
+  std::vector<TSubmission> submissions;
+  for (const auto& [name, path] : namesAndPaths) {
+    TSubmission submission;
+    submission.Name = name;
+    submission.Path = path;
+    submissions.push_back(submission);
+  }
+  NameSubmissions(submissions);
+  return submissions;
+}
+
+}  // namespace
+
+// A course site matches its rows by the name: it is escaped, never cut.
+TEST(SubmissionNames, KeptWholeAndEscaped) {
+  const std::vector<TSubmission> named =
+      Named({{kLongWord + u'\x1b', QStringLiteral("/k/a")}, {QStringLiteral("b"), "/k/b"}});
+  EXPECT_EQ(named[0].Name, kLongWord + QStringLiteral("\\x1b"));
+  EXPECT_EQ(named[0].Person, QString());
+}
+
+// Two alike become their paths from the folder they share, wherever they
+// stand; one path given twice is numbered, so no two rows ever merge.
+TEST(SubmissionNames, AlikeToldApartByPath) {
+  const std::vector<TSubmission> named = Named({{QStringLiteral("x"), QStringLiteral("/k/a/x")},
+                                                {QStringLiteral("x"), QStringLiteral("/k/b/x")},
+                                                {QStringLiteral("x"), QStringLiteral("/k/x.prg")},
+                                                {QStringLiteral("x"), QStringLiteral("/k/a/x")},
+                                                {QStringLiteral("y"), QStringLiteral("/k/y")}});
+  QStringList names;
+  for (const TSubmission& s : named) names.append(s.Name);
+  EXPECT_EQ(names,
+            QStringList({QStringLiteral("a/x"), QStringLiteral("b/x"), QStringLiteral("x.prg"),
+                         QStringLiteral("a/x (2)"), QStringLiteral("y")}));
+}
+
+// The person and the id: Moodle's from the folder's own name, Classroom's
+// login after what every repository shares up to a '-'; one repository
+// alone shares nothing to tell the assignment by.
+TEST(SubmissionNames, PersonFromMoodleAndClassroomNames) {
+  const std::vector<TSubmission> moodle =
+      Named({{QStringLiteral("Anna Maria Nowak_4127_assignsubmission_file_"), "/k/1"},
+             {QStringLiteral("Jan_Kos_88_assignsubmission_onlinetext_"), "/k/2"}});
+  EXPECT_EQ(moodle[0].Person, QStringLiteral("Anna Maria Nowak"));
+  EXPECT_EQ(moodle[0].Id, QStringLiteral("4127"));
+  EXPECT_EQ(moodle[1].Person, QStringLiteral("Jan_Kos"));
+  EXPECT_EQ(moodle[1].Id, QStringLiteral("88"));
+  const std::vector<TSubmission> classroom =
+      Named({{QStringLiteral("lab-1-ala-k"), "/k/1"}, {QStringLiteral("lab-1-adam"), "/k/2"}});
+  EXPECT_EQ(classroom[0].Person, QStringLiteral("ala-k"));
+  EXPECT_EQ(classroom[1].Id, QStringLiteral("adam"));
+  EXPECT_EQ(Named({{QStringLiteral("lab-1-ala"), "/k/1"}})[0].Person, QString());
 }

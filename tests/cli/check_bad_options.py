@@ -5,6 +5,7 @@ the command's own (0 to 6, usage errors 2) and never with a signal, and with
 --json a bad option still prints its JSON object."""
 import json
 import os
+import shutil
 import subprocess
 import sys
 import tempfile
@@ -78,7 +79,9 @@ with tempfile.TemporaryDirectory() as work:
             for value in values:
                 suite = {"program": "p.prg", "cases": [dict(good_case, **{key: value})]}
                 if lst:
-                    suite["list"] = os.path.join(examples, lst)
+                    # A suite's paths stay inside its folder.
+                    shutil.copy(os.path.join(examples, lst), os.path.join(work, "lista.lst"))
+                    suite["list"] = "lista.lst"
                 path = os.path.join(work, "s.json")
                 with open(path, "w", encoding="utf-8") as f:
                     json.dump(suite, f)

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <iterator>
 #include <random>
 #include <set>
@@ -25,7 +26,8 @@ namespace {
 // The signal sets of every cycle of the example instruction lists: the
 // cycles real microprograms run, most of them clean.
 // Every instruction list of the examples' folders, in the order of their
-// names, so that the same seed draws the same scenarios everywhere.
+// names, so that the same seed draws the same scenarios everywhere. A list
+// copied beside a task that uses it counts once.
 TLines ExampleLists() {
   namespace fs = std::filesystem;
   std::vector<fs::path> folders;
@@ -34,13 +36,18 @@ TLines ExampleLists() {
   }
   std::sort(folders.begin(), folders.end());
   TLines lists;
+  std::set<std::string> texts;
   for (const fs::path& folder : folders) {
     TLines names;
     for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
       if (entry.path().extension() == ".lst") names.push_back(entry.path().string());
     }
     std::sort(names.begin(), names.end());
-    lists.insert(lists.end(), names.begin(), names.end());
+    for (const std::string& name : names) {
+      std::ifstream file(name, std::ios::binary);
+      std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+      if (texts.insert(std::move(text)).second) lists.push_back(name);
+    }
   }
   return lists;
 }

@@ -3,7 +3,8 @@
 every report: the summary's mark, the JSON outcome and teacher flag, the
 JUnit element (a failure for a wrong result, an error for a run that did
 not end on its own) and its counts, and the gradebook's points, sum and
-maximum must all say the same thing about each case."""
+maximum, and the points in the summary and the JSON report must all say the
+same thing about each case."""
 import csv
 import json
 import os
@@ -52,7 +53,7 @@ def check_reports(result, reports, expected):
             if line.split() and line.split()[0] in expected}
     data = json.load(open(reports["json"], encoding="utf-8"))
     root = ET.parse(reports["xml"]).getroot()
-    book = {row["zgłoszenie"]: row for row in csv.DictReader(open(reports["csv"], encoding="utf-8"))}
+    book = {row["zgloszenie"]: row for row in csv.DictReader(open(reports["csv"], encoding="utf-8"))}
     totals = {"tests": 0, "failures": 0, "errors": 0}
     whole = 0
     for submission in data["submissions"]:
@@ -86,12 +87,18 @@ def check_reports(result, reports, expected):
             points += wanted_points
             if book[name][case["name"]] != str(wanted_points):
                 failures.append(f"{where}: gradebook {book[name][case['name']]}")
+            if (case["points"], case["max_points"]) != (wanted_points, POINTS[case["name"]]):
+                failures.append(f"{where}: JSON points {case['points']} of {case['max_points']}")
         passed = sum(o == "passed" for o in cases.values())
         whole += passed == len(cases)
         if (submission["passed"], submission["total"]) != (passed, len(cases)):
             failures.append(f"{name}: JSON passed {submission['passed']}/{submission['total']}")
-        if rows[name][-1] != f"{passed}/{len(cases)}":
-            failures.append(f"{name}: summary {rows[name][-1]}")
+        most = sum(POINTS[c] for c in cases)
+        if rows[name][-2:] != [f"{passed}/{len(cases)}", f"{points}/{most}"]:
+            failures.append(f"{name}: summary {rows[name][-2:]}")
+        if (submission["points"], submission["max_points"]) != (points, most):
+            failures.append(f"{name}: JSON points {submission['points']} of "
+                            f"{submission['max_points']}")
         if (book[name]["suma"], book[name]["maksimum"]) != (str(points), str(sum(POINTS[c] for c in cases))):
             failures.append(f"{name}: gradebook sum {book[name]['suma']} of {book[name]['maksimum']}")
         for key, value in counts.items():

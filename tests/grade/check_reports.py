@@ -88,7 +88,7 @@ for submission in data["submissions"]:
                   f"bledna_skladnia/{case['name']}: place {place}")
 passed = {name for (name, _), message in cases.items() if message is None}
 check(passed == {"dobry"}, f"passing submissions {passed}")
-check(cases[("zly", "inne")] == "expected wynik=50, got 30", "the wrong result and its value")
+check(cases[("zly", "inne")] == "oczekiwano wynik=50, jest 30", "the wrong result and its value")
 check("Nieoczekiwana nazwa sygnału: dood" in cases[("bledny_rozkaz", "inne")],
       "the student's instruction error")
 check(cases[("brak_rozkazu", "inne")] == "Brak pliku ddw.rzk", "the missing file")

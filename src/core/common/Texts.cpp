@@ -297,6 +297,94 @@ std::string ValueTooWide(std::int64_t value, int bits) {
 std::string NoSuchSignal(std::string_view name) {
   return Fill("nie ma sygnału %1", {name});
 }
+std::string CheckFailed(std::string_view name, std::string_view expected, std::string_view actual) {
+  return Fill("oczekiwano %1=%2, jest %3", {name, expected, actual});
+}
+std::string CheckWrongValue(std::string_view name, std::string_view actual) {
+  return Fill("%1: zła wartość %2", {name, actual});
+}
+std::string NoLabelValue(std::string_view label) {
+  return Fill("brak wartości: program nie ma etykiety %1", {label});
+}
+std::string NotExecuted(std::string_view instruction) {
+  return Fill("%1: nie wykonano", {instruction});
+}
+std::string OutputDiffers(std::string_view expected, std::string_view actual) {
+  return Fill("wyjście: oczekiwano „%1”, jest „%2”", {expected, actual});
+}
+std::string OutputWrong(std::string_view actual) {
+  return Fill("wyjście: inne niż oczekiwane, jest „%1”", {actual});
+}
+std::string OutputLacks(std::string_view piece) {
+  return Fill("wyjście: brak fragmentu „%1”", {piece});
+}
+std::string OutputLacksHidden() {
+  return "wyjście: brak wymaganego fragmentu";
+}
+std::string EndDiffers(std::string_view expectedStatus) {
+  struct TEnd {
+    std::string_view Status;
+    const char* Text;
+  };
+  static constexpr std::array<TEnd, 3> kEnds = {{
+      {"limit", "wykona limit taktów"},
+      {"input", "będzie czekał na znak z wejścia"},
+      {"error", "zakończy się błędem"},
+  }};
+  std::string expected(expectedStatus);
+  for (const TEnd& end : kEnds) {
+    if (end.Status == expectedStatus) expected = end.Text;
+  }
+  return Fill("oczekiwano, że program %1, a zakończył się rozkazem stopu", {expected});
+}
+std::string PrintedSoFar(std::string_view output) {
+  if (output.empty()) return "program nic dotąd nie wypisał";
+  return Fill("program wypisał dotąd „%1”", {output});
+}
+std::string ReferenceFails(std::string_view testCase, std::string_view why) {
+  return Fill("wzorzec nie zalicza przypadku %1: %2", {testCase, why});
+}
+std::string ReferenceError(std::string_view why) {
+  return Fill("wzorzec: %1", {why});
+}
+std::string MissingFile(std::string_view file) {
+  return Fill("Brak pliku %1", {file});
+}
+std::string MissingFileNear(std::string_view file, std::string_view nearNames) {
+  return Fill("Brak pliku %1 (jest: %2)", {file, nearNames});
+}
+std::string TimeLimitExceeded(std::string_view seconds) {
+  return Fill("Przekroczono czas %1 s, przerwano", {seconds});
+}
+std::string RunCrashed() {
+  return "Proces zakończył się awarią";
+}
+std::string RunGaveNoReport(int exitCode) {
+  return Fill("Brak wyniku (kod %1)", {ToText(exitCode)});
+}
+std::string JsonSyntaxError(int line, int column, int problem) {
+  static constexpr std::array<const char*, 15> kProblems = {{
+      "",
+      "brak nawiasu } zamykającego obiekt",
+      "brak dwukropka po nazwie klucza",
+      "brak nawiasu ] zamykającego listę",
+      "brak przecinka między wartościami",
+      "niedozwolona wartość (tekst bierze się w cudzysłów, a true, false i null piszą się "
+      "małymi literami)",
+      "plik urywa się w liczbie",
+      "niedozwolona liczba",
+      "niedozwolony znak po \\ w tekście",
+      "niedozwolony znak w tekście",
+      "niedomknięty tekst (brak cudzysłowu na końcu)",
+      "oczekiwano obiektu {...}",
+      "za głębokie zagnieżdżenie",
+      "plik jest za duży",
+      "nadmiarowy tekst po końcu obiektu",
+  }};
+  const bool known = problem > 0 && problem < static_cast<int>(kProblems.size());
+  return Fill("błąd składni JSON w wierszu %1, kolumnie %2: %3",
+              {ToText(line), ToText(column), known ? kProblems[problem] : "błąd składni"});
+}
 std::string FileErrorCause(std::error_code cause) {
   struct TCauseText {
     std::errc Cause;
@@ -329,6 +417,46 @@ std::string OperatingSystemError() {
 }
 std::string FileTooLarge(int mebibytes) {
   return Fill("plik jest za duży (ponad %1 MiB)", {ToText(mebibytes)});
+}
+
+// Grading's options and the reports for course sites (dorum-cli test).
+std::string UnknownCase(std::string_view name, std::string_view known) {
+  return Fill("--case: w zestawie nie ma przypadku %1 (są: %2)", {name, known});
+}
+std::string BadChoice(std::string_view option, std::string_view choices, std::string_view value) {
+  return Fill("%1: %2, nie \"%3\"", {option, choices, value});
+}
+std::string BadGradeMax(std::string_view value) {
+  return Fill("VPL_GRADEMAX: \"%1\" to nie liczba dodatnia", {value});
+}
+
+// Grading: the suite's own checks and the students' public suite.
+std::string SuiteConsoleWithoutDevice() {
+  return "maszyna tej listy nie ma wejścia/wyjścia (opcja „wejście/wyjście”), nie ma więc konsoli";
+}
+std::string SuitePathOutsideFolder(std::string_view path) {
+  return Fill(
+      "ścieżka %1 wychodzi poza folder zestawu (ścieżki w zestawie są względne i zostają "
+      "w jego folderze)",
+      {path});
+}
+std::string SuiteExpectedTrueOrFalse() {
+  return "oczekiwano true albo false";
+}
+std::string SuiteNoPublicCases() {
+  return "żaden przypadek nie ma \"public\": true";
+}
+std::string SuiteWouldOverwriteItself() {
+  return "folder zestawu dla studentów musi być inny niż folder zestawu";
+}
+std::string PublicSuiteWritten(std::string_view path, int cases) {
+  return Fill("Zapisano zestaw dla studentów %1: przypadków %2", {path, ToText(cases)});
+}
+std::string PublicNeedsFolder() {
+  return "--public wymaga folderu: -o FOLDER";
+}
+std::string PublicGradesNoSubmissions() {
+  return "--public zapisuje zestaw, nie ocenia zgłoszeń: pomiń je";
 }
 
 }  // namespace dorum::Texts

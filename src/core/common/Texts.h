@@ -87,6 +87,36 @@ std::string InputExhausted();
 // A watch whose address lies outside the memory.
 std::string OutsideMemory();
 
+// Grading: what "dorum-cli run" and "dorum-cli test" tell a student or a
+// teacher of a check that did not hold, a case and a submission.
+std::string CheckFailed(std::string_view name, std::string_view expected,
+                        std::string_view actual);  // "oczekiwano %1=%2, jest %3"
+// The same without the expected value, which a student's log must not show.
+std::string CheckWrongValue(std::string_view name, std::string_view actual);
+// The actual value of a check of a label the program lacks.
+std::string NoLabelValue(std::string_view label);
+std::string NotExecuted(std::string_view instruction);
+std::string OutputDiffers(std::string_view expected, std::string_view actual);
+std::string OutputWrong(std::string_view actual);
+std::string OutputLacks(std::string_view piece);
+std::string OutputLacksHidden();
+// A case that was to end otherwise (status "limit", "input" or "error",
+// as "run --json" names it) and stopped.
+std::string EndDiffers(std::string_view expectedStatus);
+// A run that waits for input, with what the program had printed by then.
+std::string PrintedSoFar(std::string_view output);
+std::string ReferenceFails(std::string_view testCase, std::string_view why);
+std::string ReferenceError(std::string_view why);
+std::string MissingFile(std::string_view file);
+// A missing file and the files beside it the student may have meant.
+std::string MissingFileNear(std::string_view file, std::string_view nearNames);
+std::string TimeLimitExceeded(std::string_view seconds);
+std::string RunCrashed();
+std::string RunGaveNoReport(int exitCode);
+// A suite that is no JSON: where, and why. `problem` is the value of Qt's
+// QJsonParseError::ParseError, whose order the table follows.
+std::string JsonSyntaxError(int line, int column, int problem);
+
 // Configuration and files.
 std::string AddressBitsOutOfRange(int bits);
 std::string CodeBitsOutOfRange(int bits);
@@ -161,5 +191,20 @@ std::string FileTooLarge(int mebibytes);
 std::string NulInText(int line);
 std::string BytesNotInEncoding(std::string_view encoding, int line);
 std::string CannotWriteFile(std::string_view path, std::string_view reason);
+
+// Grading's options and the reports for course sites (dorum-cli test).
+std::string UnknownCase(std::string_view name, std::string_view known);
+std::string BadChoice(std::string_view option, std::string_view choices, std::string_view value);
+std::string BadGradeMax(std::string_view value);
+
+// Grading: the suite's own checks and the students' public suite.
+std::string SuiteConsoleWithoutDevice();
+std::string SuitePathOutsideFolder(std::string_view path);
+std::string SuiteExpectedTrueOrFalse();
+std::string SuiteNoPublicCases();
+std::string SuiteWouldOverwriteItself();
+std::string PublicSuiteWritten(std::string_view path, int cases);
+std::string PublicNeedsFolder();
+std::string PublicGradesNoSubmissions();
 
 }  // namespace dorum::Texts
