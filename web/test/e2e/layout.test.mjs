@@ -306,6 +306,11 @@ test('a hidden panel is listed by the window list and comes back where it stood 
   assert.equal(await lowerTabs(page).evaluateAll((all) => all.filter((t) => t.getAttribute('aria-selected') === 'true').length), 1);
   const focused = await page.evaluate(() => document.activeElement?.textContent);
   assert.deepEqual(await selectedOf(lowerTabs(page)), [focused], 'the keyboard on the tab shown instead');
+  // The arrows pass the hidden panel's tab by: from the last tab shown round to the first.
+  await page.getByRole('tab', { name: 'Zmienne', exact: true }).click();
+  await page.keyboard.press('ArrowRight');
+  assert.deepEqual(await selectedOf(lowerTabs(page)), ['Konsola']);
+  assert.equal(await page.evaluate(() => document.activeElement?.textContent), 'Konsola');
   assert.deepEqual(await windowList(page), ['program.prg', '---', 'Jednostka centralna', '---', 'Konsola we/wy', 'Lista rozkazów', 'Obserwowane zmienne', 'Przebiegi czasowe (ukryte)']);
   await page.keyboard.press('Escape');
 

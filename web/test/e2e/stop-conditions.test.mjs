@@ -161,6 +161,12 @@ test('a watch stops a run when its word changes', async () => {
   await compiled(page);
   await page.getByRole('tab', { name: 'Zmienne' }).click();
   const watches = page.getByRole('listbox', { name: 'Zmienne programu' });
+  // From the keyboard with no watch chosen yet, the menu is the first watch's.
+  await watches.focus();
+  await page.keyboard.press('Shift+F10');
+  await menu(page, 'Zmienne').waitFor({ timeout: 5000 });
+  assert.equal(await watches.getByRole('option').first().getAttribute('aria-selected'), 'true');
+  await page.keyboard.press('Escape');
   const z = watches.getByRole('option').filter({ hasText: /^z / });
   await z.click({ button: 'right' });
   assert.equal(await z.getAttribute('aria-selected'), 'true');

@@ -251,5 +251,11 @@ test('the keyboard picks a cycle of the timing diagram, says which it is, and En
   await page.keyboard.press('End');
   await page.keyboard.press('ArrowRight');
   assert.equal(await picked(), '4');
+  // A step moves the pick to the cycle now current, as it moves a caret.
+  await page.keyboard.press('Home');
+  assert.equal(await picked(), '1');
+  await page.keyboard.press('F7');
+  await shownCycle(page, 4);
+  assert.equal(await eventually(() => picked(), '4'), '4');
   assert.deepEqual(page.errors, []);
 });

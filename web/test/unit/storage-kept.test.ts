@@ -60,6 +60,9 @@ test('the machine\'s controls are kept as far as they make sense, each change be
   saveSettings(store, { tempo: 500, displayModes: { 1: 'hexadecimal' } });
   saveSettings(store, { displayModes: { 3: 'binary' } });
   assert.deepEqual(loadSettings(store), { trackingLevel: 2, tempo: 500, displayModes: { 1: 'hexadecimal', 3: 'binary' } });
+  // A register's format chosen again replaces the one kept, the others staying.
+  saveSettings(store, { displayModes: { 1: 'signed' } });
+  assert.deepEqual(loadSettings(store).displayModes, { 1: 'signed', 3: 'binary' });
   const nonsense = memoryStore({ 'dorum.settings': '{"trackingLevel": 7, "tempo": -1, "displayModes": {"x": "hex", "2": "koi8", "4": "signed"}}' });
   assert.deepEqual(loadSettings(nonsense), { displayModes: { 4: 'signed' } });
   assert.deepEqual(loadSettings(memoryStore({ 'dorum.settings': '{' })), {});
