@@ -7,7 +7,7 @@
 # fuzzing and the package need as well.
 set -euo pipefail
 
-programs=(g++ cmake ninja-build qt6-base-dev qt6-svg-dev libqscintilla2-qt6-dev qt6-translations-l10n
+programs=(g++ cmake ninja-build nlohmann-json3-dev qt6-base-dev qt6-svg-dev libqscintilla2-qt6-dev qt6-translations-l10n
   fonts-dejavu-core)
 everything_else=(libgtest-dev googletest libbenchmark-dev clang clang-format libclang-rt-dev
   emscripten nodejs chromium

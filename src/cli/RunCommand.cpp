@@ -17,10 +17,10 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QRegularExpression>
 #include <algorithm>
 #include <optional>
 
+#include "app/GradingChecks.h"
 #include "common/Error.h"
 #include "common/Text.h"
 #include "common/Texts.h"
@@ -133,49 +133,7 @@ const char* const kDescription =
     "  Z --json dochodzą executed (nazwa rozkazu: ile razy został pobrany)\n"
     "  i must_execute (name, executed, held).";
 
-struct TCheck {
-  QString Name;
-  std::int32_t Expected = 0;
-  // Where the actual value comes from; a label is looked up after assembly
-  // and becomes a memory word, or stays missing.
-  enum class TKind { Register, Memory, Label, Missing } Kind = TKind::Register;
-  TRegisterId Register = TRegisterId::AK;
-  int Address = 0;
-  // A value written as an instruction word ("ZAM 40"), made into a number
-  // once the program and the student's instructions are compiled.
-  QString Word;
-};
-
-// An interrupt button pressed once the run has performed so many cycles.
-struct TInterruptPress {
-  int Line = 0;
-  std::uint64_t Cycle = 0;
-};
-
-// The expectation as the teacher wrote it: an instruction word with its
-// number, "DDW y (261)", or the number.
-QString ExpectedText(const TCheck& check) {
-  return check.Word.isEmpty() ? QString::number(check.Expected)
-                              : QStringLiteral("%1 (%2)").arg(check.Word).arg(check.Expected);
-}
-
-struct TCheckResult {
-  const TCheck* Check;
-  std::optional<std::uint32_t> Actual;  // none when the label is missing
-  bool Held;
-  int Bits = 32;  // the width it was compared in
-
-  // The value as a person compares it with the expectation: against a
-  // negative one, a word with its top bit set is shown signed as well,
-  // "924 (-100)" for 10 bits.
-  [[nodiscard]] QString Shown() const {
-    if (!Actual) return Q(Texts::NoLabelValue(U8(Check->Name)));
-    QString plain = QString::number(*Actual);
-    if (Check->Expected >= 0 || Bits >= 32 || ((*Actual >> (Bits - 1)) & 1u) == 0) return plain;
-    const auto value = static_cast<std::int64_t>(*Actual) - (std::int64_t{1} << Bits);
-    return QStringLiteral("%1 (%2)").arg(plain).arg(value);
-  }
-};
+using TCheck = TGradingCheck;
 
 // Writes each character the program outputs as soon as it is written.
 class TOutputEcho final : public IConsoleObserver {
@@ -214,148 +172,6 @@ std::optional<std::uint64_t> ParseCycles(const QString& text) {
   const qulonglong value = text.toULongLong(&ok);
   if (!ok || value == 0) return std::nullopt;
   return value;
-}
-
-[[nodiscard]] const TRegister& VisibleRegister(const TMachine& machine, int r,
-                                               const QString& name) {
-  const TRegister& reg = machine.Register(static_cast<TRegisterId>(r));
-  // A check of a register the machine does not show would compare a value
-  // the program can never change.
-  if (!reg.Visible())
-    throw EDorumError(U8(QStringLiteral("Sprawdzenie %1: tej maszyny nie ma rejestru %2")
-                             .arg(name, Q(reg.Caption()))));
-  return reg;
-}
-
-// A value wider than the place it is compared with could never be told
-// apart from its lower bits: negative down to the sign bit, positive up to
-// the whole width. A label is a memory word.
-void RequireFit(const TCheck& check, const TMachine& machine) {
-  const int bits = check.Kind == TCheck::TKind::Register ? machine.Register(check.Register).Bits()
-                                                         : machine.WordBits();
-  const std::int64_t value = check.Expected;
-  if (bits >= 32 ||
-      (value < (std::int64_t{1} << bits) && value >= -(std::int64_t{1} << (bits - 1))))
-    return;
-  throw EDorumError(U8(QStringLiteral("Wartość %1 w %2 nie mieści się w %3 bitach")
-                           .arg(value)
-                           .arg(check.Name)
-                           .arg(bits)));
-}
-
-// Parses "NAME=VALUE,..." against the machine; label names wait for the
-// program's labels (ResolveLabels).
-std::vector<TCheck> ParseChecks(const QString& text, const TMachine& machine) {
-  std::vector<TCheck> checks;
-  for (const QString& item : text.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
-    const qsizetype equals = item.indexOf(u'=');
-    if (equals <= 0)
-      throw EDorumError(
-          U8(QStringLiteral("Sprawdzenie \"%1\" nie ma postaci NAZWA=WARTOŚĆ").arg(item)));
-    TCheck check;
-    check.Name = item.left(equals).trimmed();
-    const QString value = item.mid(equals + 1).trimmed();
-    if (std::int32_t number = 0; TryStrToInt(U8(value), number))
-      check.Expected = number;
-    else if (!InstructionOfWord(value).isEmpty())
-      check.Word = value;
-    else
-      check.Expected = StrToInt(U8(value));  // raises the usual message
-    const QString lower = check.Name.toLower();
-    if (lower.startsWith(u"mem[") && lower.endsWith(u']')) {
-      check.Kind = TCheck::TKind::Memory;
-      check.Address = StrToInt(U8(check.Name.mid(4, check.Name.size() - 5)));
-      if (check.Address < 0 || check.Address >= machine.Memory().Size())
-        throw EDorumError(U8(QStringLiteral("Adres %1 w sprawdzeniu %2 leży poza pamięcią")
-                                 .arg(check.Address)
-                                 .arg(check.Name)));
-    } else {
-      // A register is written exactly as its caption ("A", "AK"); any
-      // other name is a label of the program ("a", "wynik"), so that a
-      // label the student forgot is never taken for a register silently.
-      const int r = TMachine::FindRegister(U8(check.Name));
-      if (r >= 0 && machine.Register(static_cast<TRegisterId>(r)).Caption() == U8(check.Name)) {
-        (void)VisibleRegister(machine, r, check.Name);
-        check.Register = static_cast<TRegisterId>(r);
-      } else {
-        // A name no program can define as a label is the teacher's slip.
-        std::int32_t number = 0;
-        if (check.Name.contains(QRegularExpression(QStringLiteral("[\\s:;]"))) ||
-            TryStrToInt(U8(check.Name), number))
-          throw EDorumError(
-              U8(QStringLiteral("Sprawdzenie %1: to nie jest nazwa rejestru ani etykiety")
-                     .arg(check.Name)));
-        check.Kind = TCheck::TKind::Label;
-      }
-    }
-    if (check.Word.isEmpty()) RequireFit(check, machine);
-    checks.push_back(check);
-  }
-  return checks;
-}
-
-// Values written as instruction words, as the assembler would write them:
-// the instruction's code above the address field, the argument (a number
-// or a label) in it.
-void ResolveWords(std::vector<TCheck>& checks, const TMachine& machine,
-                  const TInstructionList& instructions, const TWatchList& labels) {
-  for (TCheck& check : checks) {
-    if (check.Word.isEmpty()) continue;
-    const QStringList parts = check.Word.split(QRegularExpression(QStringLiteral("\\s+")));
-    const int code = instructions.IndexOf(U8(parts.front().toLower()));
-    if (code < 0)
-      throw EDorumError(U8(QStringLiteral("Wartość %1 w %2: nie ma rozkazu %3")
-                               .arg(check.Word, check.Name, parts.front())));
-    std::int32_t argument = 0;
-    if (parts.size() > 1 && !TryStrToInt(U8(parts[1]), argument)) {
-      int found = -1;
-      for (int i = 0; i < labels.Count() && found < 0; ++i) {
-        if (CompareNamesIgnoringCase(labels.At(i).Name, U8(parts[1])) == 0) found = i;
-      }
-      if (found < 0)
-        throw EDorumError(U8(QStringLiteral("Wartość %1 w %2: nie ma etykiety %3")
-                                 .arg(check.Word, check.Name, parts[1])));
-      argument = labels.At(found).Address;
-    }
-    const auto address = static_cast<std::uint32_t>(argument) & WidthMask(machine.AddressBits());
-    check.Expected = static_cast<std::int32_t>(
-        (static_cast<std::uint32_t>(code) << machine.AddressBits()) | address);
-  }
-}
-
-// A name that is neither a label nor a register names a label the program
-// lacks: the check fails, the student's program is at fault.
-void ResolveLabels(std::vector<TCheck>& checks, const TMachine& machine, const TWatchList& labels) {
-  for (TCheck& check : checks) {
-    if (check.Kind != TCheck::TKind::Label) continue;
-    int found = -1;
-    for (int i = 0; i < labels.Count() && found < 0; ++i) {
-      if (CompareNamesIgnoringCase(labels.At(i).Name, U8(check.Name)) == 0) found = i;
-    }
-    if (found >= 0 && labels.At(found).Address >= 0 &&
-        labels.At(found).Address < machine.Memory().Size()) {
-      check.Kind = TCheck::TKind::Memory;
-      check.Address = labels.At(found).Address;
-    } else {
-      check.Kind = TCheck::TKind::Missing;
-    }
-  }
-}
-
-TCheckResult Evaluate(const TCheck& check, const TMachine& machine) {
-  if (check.Kind == TCheck::TKind::Missing || check.Kind == TCheck::TKind::Label)
-    return {&check, std::nullopt, false};
-  if (check.Kind == TCheck::TKind::Memory) {
-    const std::uint32_t actual = machine.Memory().Word(check.Address);
-    const std::uint32_t mask = WidthMask(machine.WordBits());
-    return {&check, actual, (static_cast<std::uint32_t>(check.Expected) & mask) == actual,
-            machine.WordBits()};
-  }
-  const TRegister& reg = machine.Register(check.Register);
-  const std::uint32_t mask = WidthMask(reg.Bits());
-  const std::uint32_t actual = reg.Content() & mask;
-  return {&check, actual, (static_cast<std::uint32_t>(check.Expected) & mask) == actual,
-          reg.Bits()};
 }
 
 class TRun {
@@ -456,21 +272,12 @@ class TRun {
 };
 
 bool TRun::ReadInterruptPresses(const QStringList& values) {
-  for (const QString& value : values) {
-    const QStringList parts = value.split(u'@');
-    bool lineOk = false;
-    bool cycleOk = false;
-    const int line = parts.size() == 2 ? parts[0].toInt(&lineOk) : 0;
-    const qulonglong cycle = parts.size() == 2 ? parts[1].toULongLong(&cycleOk) : 0;
-    if (!lineOk || !cycleOk || line < 1 || line > 4) {
-      message_ =
-          QStringLiteral("--irq wymaga postaci LINIA@TAKTY z linią 1-4, nie \"%1\"").arg(value);
-      return false;
-    }
-    presses_.push_back({line, cycle});
+  try {
+    presses_ = ParseInterruptPresses(U8(values));
+  } catch (const EDorumError& e) {
+    message_ = Q(e.Message());
+    return false;
   }
-  std::stable_sort(presses_.begin(), presses_.end(),
-                   [](const auto& a, const auto& b) { return a.Cycle < b.Cycle; });
   return true;
 }
 
@@ -626,16 +433,15 @@ std::optional<int> TRun::LoadAndAssemble(const TOptions& options, const QStringL
 
 std::optional<int> TRun::ReadConfiguredOptions(const TOptions& options) {
   try {
-    checks_ = ParseChecks(options.Checks, machine_);
-    settings_ = ParseChecks(options.Settings, machine_);
+    checks_ = ParseChecks(U8(options.Checks), machine_);
+    settings_ = ParseChecks(U8(options.Settings), machine_);
   } catch (const EDorumError& e) {
     return Usage(Q(e.Message()));
   }
   // A button the machine does not have is the teacher's mistake, told
   // before the run rather than at the press.
   if (!presses_.empty() && !machine_.Register(TRegisterId::RZ).Visible())
-    return Usage(QStringLiteral("--irq wymaga maszyny z przerwaniami: %1")
-                     .arg(Q(Texts::RegisterNotAvailable("RZ"))));
+    return Usage(Q(Texts::IrqWithoutInterrupts()));
   return std::nullopt;
 }
 
@@ -794,12 +600,12 @@ void TRun::PrintJson(TRunStatus status) {
     QJsonArray expectations;
     for (const TCheckResult& r : results_) {
       expectations.append(QJsonObject{
-          {QStringLiteral("name"), r.Check->Name},
+          {QStringLiteral("name"), Q(r.Check->Name)},
           {QStringLiteral("expected"), r.Check->Expected},
           {QStringLiteral("actual"),
            r.Actual ? QJsonValue(static_cast<qint64>(*r.Actual)) : QJsonValue(QJsonValue::Null)},
-          {QStringLiteral("shown"), r.Shown()},
-          {QStringLiteral("expected_text"), ExpectedText(*r.Check)},
+          {QStringLiteral("shown"), Q(r.Shown())},
+          {QStringLiteral("expected_text"), Q(ExpectedText(*r.Check))},
           {QStringLiteral("held"), r.Held}});
     }
     result[QStringLiteral("expectations")] = expectations;
@@ -818,13 +624,12 @@ void TRun::PrintChecks() const {
   for (const TCheckResult& r : results_) {
     if (r.Held) continue;
     // A student's log must not give the answer away.
-    err_ << (hideExpected_
-                 ? Texts::CheckWrongValue(U8(r.Check->Name), U8(r.Shown()))
-                 : Texts::CheckFailed(U8(r.Check->Name), U8(ExpectedText(*r.Check)), U8(r.Shown())))
+    err_ << (hideExpected_ ? Texts::CheckWrongValue(r.Check->Name, r.Shown())
+                           : Texts::CheckFailed(r.Check->Name, ExpectedText(*r.Check), r.Shown()))
          << '\n';
   }
   for (const TMustExecute& must : mustExecute_) {
-    if (!must.Held()) err_ << Texts::NotExecuted(U8(must.Name)) << '\n';
+    if (!must.Held()) err_ << Texts::NotExecuted(must.Name) << '\n';
   }
 }
 
@@ -895,26 +700,18 @@ void TRun::PlaceInInstructionFile(TDiagnostic& d) const {
 // Data for a label the program lacks cannot be given: the program is at
 // fault, as with a check of such a label.
 std::optional<int> TRun::ApplySettings() {
-  for (const TCheck& setting : settings_) {
-    const QString text = QString::number(setting.Expected);
-    if (setting.Kind == TCheck::TKind::Memory) {
-      machine_.EnterMemoryValue(setting.Address, U8(text));
-    } else if (setting.Kind == TCheck::TKind::Register) {
-      machine_.EnterRegisterValue(setting.Register, U8(text));
-    } else {
-      TDiagnostic d;
-      d.Stage = TStage::Assembly;
-      d.File = programPath_;
-      d.Message = Q(Texts::LabelNotFound(U8(setting.Name)));
-      return Fail(d, d.Message);
-    }
-  }
-  return std::nullopt;
+  const std::optional<std::string> missing = dorum::ApplySettings(settings_, machine_);
+  if (!missing) return std::nullopt;
+  TDiagnostic d;
+  d.Stage = TStage::Assembly;
+  d.File = programPath_;
+  d.Message = Q(Texts::LabelNotFound(*missing));
+  return Fail(d, d.Message);
 }
 
 void TRun::StartCounting(const TOptions& options) {
   hideExpected_ = options.HideExpected;
-  for (const QString& name : options.MustExecute) mustExecute_.push_back({name, 0});
+  for (const QString& name : options.MustExecute) mustExecute_.push_back({U8(name), 0});
   counter_ = std::make_unique<TExecutionCount>(control_);
 }
 
@@ -927,11 +724,11 @@ bool TRun::GradingHeld() {
 
 void TRun::ReportGrading(QJsonObject& result) const {
   if (counter_ == nullptr) return;
-  result[QStringLiteral("executed")] = counter_->ToJson();
+  result[QStringLiteral("executed")] = ExecutedJson(*counter_);
   if (mustExecute_.empty()) return;
   QJsonArray musts;
   for (const TMustExecute& must : mustExecute_) {
-    musts.append(QJsonObject{{QStringLiteral("name"), must.Name},
+    musts.append(QJsonObject{{QStringLiteral("name"), Q(must.Name)},
                              {QStringLiteral("executed"), static_cast<qint64>(must.Executed)},
                              {QStringLiteral("held"), must.Held()}});
   }
@@ -941,10 +738,7 @@ void TRun::ReportGrading(QJsonObject& result) const {
 }  // namespace
 
 QString InstructionOfWord(const QString& value) {
-  static const QRegularExpression kWord(QStringLiteral("^([^\\W\\d_]\\w*)(\\s+\\S+)?$"),
-                                        QRegularExpression::UseUnicodePropertiesOption);
-  const QRegularExpressionMatch match = kWord.match(value.trimmed());
-  return match.hasMatch() ? match.captured(1) : QString();
+  return Q(dorum::InstructionOfWord(U8(value)));
 }
 
 QString CheckRunOptions(const QStringList& arguments) {

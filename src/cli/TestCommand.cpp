@@ -2,30 +2,29 @@
 #include "RunOptions.h"
 
 #include <QCommandLineParser>
-#include <QCoreApplication>
 #include <QDir>
 #include <QDirIterator>
 #include <QElapsedTimer>
-#include <QEventLoop>
 #include <QFileInfo>
 #include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QThread>
-#include <QTimer>
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <functional>
 #include <memory>
 #include <optional>
 
+#include "CaseRunner.h"
 #include "CoreText.h"
 #include "PublicSuite.h"
 #include "RunCommand.h"
 #include "TestReport.h"
 #include "TestSuite.h"
+#include "app/GradingVerdict.h"
 #include "common/Error.h"
 #include "common/Texts.h"
 #include "control/ListFile.h"
@@ -100,49 +99,57 @@ QJsonObject PlaceOf(const QJsonObject& report) {
   return place;
 }
 
-// The checks that did not hold, and the failures as a person reads them.
-QStringList FailedChecks(const QJsonObject& report, bool hideExpected, TCaseResult& result) {
-  QStringList failures;
+// The checks as the child's report gives them.
+std::vector<TCheckReport> ReportedChecks(const QJsonObject& report) {
+  std::vector<TCheckReport> checks;
   for (const QJsonValue value : report.value(QStringLiteral("expectations")).toArray()) {
     const QJsonObject check = value.toObject();
-    if (check.value(QStringLiteral("held")).toBool()) continue;
-    const QString name = check.value(QStringLiteral("name")).toString();
+    TCheckReport reported;
+    reported.Name = U8(check.value(QStringLiteral("name")).toString());
+    reported.Expected = check.value(QStringLiteral("expected")).toInteger();
     // No value at all is a missing label, said as the run says it, not 0.
     const QJsonValue actual = check.value(QStringLiteral("actual"));
-    TFailedCheck failed{name, check.value(QStringLiteral("expected")).toInteger(), std::nullopt};
-    if (actual.isDouble()) failed.Actual = actual.toInteger();
-    result.Checks.push_back(failed);
-    // The run's own words for the value, signed where that helps.
-    const QString got = check.value(QStringLiteral("shown")).toString();
-    failures.append(Q(
-        hideExpected
-            ? Texts::CheckWrongValue(U8(name), U8(got))
-            : Texts::CheckFailed(
-                  U8(name), U8(check.value(QStringLiteral("expected_text")).toString()), U8(got))));
+    if (actual.isDouble()) reported.Actual = actual.toInteger();
+    reported.Shown = U8(check.value(QStringLiteral("shown")).toString());
+    reported.ExpectedText = U8(check.value(QStringLiteral("expected_text")).toString());
+    reported.Held = check.value(QStringLiteral("held")).toBool();
+    checks.push_back(std::move(reported));
   }
-  return failures;
+  return checks;
 }
 
-// The console output against what the case asks of it.
-void CheckOutput(const TTestCase& test, const QString& output, bool hideExpected,
-                 QStringList& failures) {
-  if (test.Output && output != *test.Output) {
-    failures.append(Q(hideExpected ? Texts::OutputWrong(U8(output))
-                                   : Texts::OutputDiffers(U8(*test.Output), U8(output))));
+std::vector<TMustExecute> ReportedMustExecute(const QJsonObject& report) {
+  std::vector<TMustExecute> musts;
+  for (const QJsonValue value : report.value(QStringLiteral("must_execute")).toArray()) {
+    const QJsonObject must = value.toObject();
+    const bool held = must.value(QStringLiteral("held")).toBool();
+    const qint64 executed = must.value(QStringLiteral("executed")).toInteger();
+    musts.push_back({U8(must.value(QStringLiteral("name")).toString()),
+                     held ? static_cast<std::uint64_t>(std::max<qint64>(1, executed)) : 0});
   }
-  if (test.OutputContains && !output.contains(*test.OutputContains)) {
-    failures.append(Q(hideExpected ? Texts::OutputLacksHidden()
-                                   : Texts::OutputLacks(U8(*test.OutputContains))));
-  }
+  return musts;
 }
 
-// The end of a long output: what was printed last tells where a program stands.
-QString Tail(const QString& output) {
-  constexpr qsizetype kShown = 60;
-  return output.size() <= kShown ? output : u'…' + output.right(kShown);
+TOutcome OutcomeOf(TCaseOutcome outcome) {
+  switch (outcome) {
+    case TCaseOutcome::Passed:
+      return TOutcome::Passed;
+    case TCaseOutcome::Wrong:
+      return TOutcome::Wrong;
+    case TCaseOutcome::MissingLabel:
+      return TOutcome::NoLabel;
+    case TCaseOutcome::Limit:
+      return TOutcome::Limit;
+    case TCaseOutcome::Input:
+      return TOutcome::Input;
+    case TCaseOutcome::Error:
+      break;
+  }
+  return TOutcome::Error;
 }
 
-// What one child's report says of its case.
+// What one child's report says of its case: the core's verdict on what the
+// run left, or an end only the command line knows.
 TCaseResult Interpret(const QJsonObject& report, const TTestCase& test, bool hideExpected) {
   TCaseResult result;
   result.Cycles = report.value(QStringLiteral("cycles")).toInteger(-1);
@@ -157,39 +164,26 @@ TCaseResult Interpret(const QJsonObject& report, const TTestCase& test, bool hid
     message = report.value(QStringLiteral("message")).toString();
   else if (!file.isEmpty() && message.startsWith(file))
     message.replace(0, file.size(), QFileInfo(file).fileName());
-  static const QHash<QString, TOutcome> kEnded{{QStringLiteral("limit"), TOutcome::Limit},
-                                               {QStringLiteral("input"), TOutcome::Input},
-                                               {QStringLiteral("timeout"), TOutcome::Timeout},
-                                               {QStringLiteral("usage"), TOutcome::Suite}};
-  QStringList failures;
-  if (status != test.Status) {
-    // A run that was to end otherwise and stopped is a wrong answer.
-    if (status != u"stopped") {
-      result.Outcome = kEnded.value(status, TOutcome::Error);
-      result.Message = message;
-      // Where a program waits, what it printed tells how far it got.
-      if (result.Outcome == TOutcome::Input)
-        result.Message += QStringLiteral("; ") + Q(Texts::PrintedSoFar(U8(Tail(result.Output))));
-      return result;
-    }
-    failures.append(Q(Texts::EndDiffers(U8(test.Status))));
+  const std::optional<TCaseEnd> end = CaseEndNamed(U8(status));
+  if (!end) {
+    result.Outcome = status == u"timeout" ? TOutcome::Timeout
+                     : status == u"usage" ? TOutcome::Suite
+                                          : TOutcome::Error;
+    result.Message = message;
+    return result;
   }
-  failures += FailedChecks(report, hideExpected, result);
-  for (const QJsonValue value : report.value(QStringLiteral("must_execute")).toArray()) {
-    const QJsonObject must = value.toObject();
-    if (!must.value(QStringLiteral("held")).toBool())
-      failures.append(Q(Texts::NotExecuted(U8(must.value(QStringLiteral("name")).toString()))));
-  }
-  CheckOutput(test, result.Output, hideExpected, failures);
-  // Only labels the program lacks: the student named them otherwise.
-  const bool onlyLabels = failures.size() == static_cast<qsizetype>(result.Checks.size()) &&
-                          std::all_of(result.Checks.begin(), result.Checks.end(),
-                                      [](const TFailedCheck& c) { return !c.Actual; });
-  result.Outcome = failures.isEmpty() ? TOutcome::Passed
-                   : onlyLabels       ? TOutcome::NoLabel
-                                      : TOutcome::Wrong;
-  result.Message = failures.join(QStringLiteral("; "));
-  if (result.Outcome == TOutcome::Passed) result.Points = test.Points;
+  TRunReport run;
+  run.End = *end;
+  run.Message = U8(message);
+  run.Output = U8(result.Output);
+  run.Checks = ReportedChecks(report);
+  run.MustExecute = ReportedMustExecute(report);
+  const TCaseVerdict verdict = JudgeCase(run, CoreCase(test), hideExpected);
+  result.Outcome = OutcomeOf(verdict.Outcome);
+  result.Message = Q(verdict.Message);
+  result.Points = verdict.Points;
+  for (const TCheckReport& check : verdict.FailedChecks)
+    result.Checks.push_back({Q(check.Name), check.Expected, check.Actual});
   return result;
 }
 
@@ -291,8 +285,7 @@ class TGrader {
   [[nodiscard]] QString CheckReference(int jobs);
   // The students' suite, its limits those the reference set.
   int WritePublic(const QString& folder);
-  void Start(std::size_t job, QObject& owner, const std::function<void()>& done);
-  TCaseResult Finish(QProcess& process, bool timedOut, const TTestCase& test) const;
+  [[nodiscard]] TCaseResult Finish(const TCaseRunEnd& end, const TTestCase& test) const;
   // The grading machine's folders are nobody's business: a file is named as
   // the submission's folder, or else the suite's, sees it.
   [[nodiscard]] TCaseResult WithRelativePaths(TCaseResult result,
@@ -550,14 +543,11 @@ QStringList TGrader::CaseMistakes() const {
       const QString instruction = InstructionOfWord(item.section(u'=', 1));
       if (!instruction.isEmpty() && !known.contains(instruction, Qt::CaseInsensitive))
         mistake(test.Set.contains(item) ? "set" : "expect",
-                QStringLiteral("%1: nie ma rozkazu %2 na liście ani wśród plików rozkazów zestawu")
-                    .arg(item, instruction));
+                Q(Texts::SuiteWordUnknownInstruction(U8(item), U8(instruction))));
     }
     for (const QString& name : test.MustExecute) {
       if (!known.contains(name, Qt::CaseInsensitive))
-        mistake("must_execute",
-                QStringLiteral("nie ma rozkazu %1 na liście ani wśród plików rozkazów zestawu")
-                    .arg(name));
+        mistake("must_execute", Q(Texts::SuiteUnknownInstruction(U8(name))));
     }
   }
   return mistakes;
@@ -640,16 +630,26 @@ QStringList TGrader::TeacherFiles(const QDir& submission) const {
   return files;
 }
 
+// The class's folder named where its submissions were meant: no program of
+// its own, but subfolders that hold one each. Graded as one student, every
+// case would be "brak" and the teacher none the wiser.
+int ProgramsBelow(const QDir& folder, const QString& program) {
+  int found = 0;
+  for (const QFileInfo& entry : folder.entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+    if (QFileInfo(QDir(entry.absoluteFilePath()).absoluteFilePath(program)).isFile()) ++found;
+  }
+  return found;
+}
+
 void TGrader::CollectSubmissions(const QStringList& paths) {
   QStringList all = paths;
+  // As the teacher wrote it in the suite, never the grading machine's path.
+  const QString written =
+      QDir(QFileInfo(suite_.Path).absolutePath()).relativeFilePath(suite_.Submissions);
   if (all.isEmpty()) {
-    if (suite_.Submissions.isEmpty())
-      throw EDorumError(
-          U8(QStringLiteral("podaj zgłoszenia albo folder \"submissions\" w zestawie")));
+    if (suite_.Submissions.isEmpty()) throw EDorumError(Texts::NoSubmissionsNamed());
     const QDir folder(suite_.Submissions);
-    if (!folder.exists())
-      throw EDorumError(
-          U8(QStringLiteral("submissions: nie ma folderu %1").arg(suite_.Submissions)));
+    if (!folder.exists()) throw EDorumError(Texts::NoSubmissionsFolder(U8(written)));
     for (const QFileInfo& entry : folder.entryInfoList(
              QDir::Dirs | QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name)) {
       if (IsSubmission(entry) && QDir::cleanPath(entry.absoluteFilePath()) != suite_.Reference)
@@ -657,18 +657,18 @@ void TGrader::CollectSubmissions(const QStringList& paths) {
       else
         skipped_.append(entry.fileName() + (entry.isDir() ? QStringLiteral("/") : QString()));
     }
-    if (all.isEmpty())
-      throw EDorumError(
-          U8(QStringLiteral("submissions: folder %1 jest pusty").arg(suite_.Submissions)));
+    if (all.isEmpty()) throw EDorumError(Texts::SubmissionsFolderEmpty(U8(written)));
   }
   for (const QString& path : all) {
     const QFileInfo info(path);
     // A path the teacher typed that leads nowhere is no student's fault.
-    if (!info.exists())
-      throw EDorumError(
-          U8(QStringLiteral("zgłoszenie %1: nie ma takiego pliku ani folderu").arg(path)));
+    if (!info.exists()) throw EDorumError(Texts::NoSuchSubmission(U8(path)));
     TSubmission submission;
     const bool folder = info.isDir();
+    if (folder && !QFileInfo(QDir(path).absoluteFilePath(suite_.Program)).isFile()) {
+      if (const int below = ProgramsBelow(QDir(path), suite_.Program); below >= 2)
+        throw EDorumError(Texts::ClassFolderAsSubmission(U8(path), below, U8(suite_.Program)));
+    }
     submission.Path = QDir::cleanPath(info.absoluteFilePath());
     // The folder's own name, also for "." (a repository graded in place).
     submission.Name = folder ? QFileInfo(submission.Path).fileName() : info.completeBaseName();
@@ -757,57 +757,27 @@ void TGrader::RunAll(int jobs) {
         results_[s * caseCount + c] = Ended(TOutcome::Missing, submissions_[s].Missing);
     }
   }
-  QEventLoop loop;
-  QObject owner;  // of the children's process objects, finished or not
-  std::size_t next = 0;
-  int running = 0;
-  std::function<void()> startMore = [&] {
-    while (running < jobs && next < pending.size()) {
-      ++running;
-      Start(pending[next++], owner, [&] {
-        --running;
-        startMore();
-      });
-    }
-    if (running == 0) loop.quit();
+  // The run stops itself at the timeout and says where it stood; the clock
+  // here only ends a case that could not.
+  constexpr std::chrono::milliseconds kGrace{5000};
+  TCaseRunPlan plan;
+  plan.Count = pending.size();
+  plan.Jobs = jobs;
+  plan.Timeout =
+      std::chrono::milliseconds(static_cast<std::int64_t>(suite_.TimeoutSeconds * 1000)) + kGrace;
+  plan.Arguments = [&](std::size_t i) {
+    const std::size_t job = pending[i];
+    // "run" itself, and what follows it, is what the runner starts.
+    return ChildArguments(submissions_[job / caseCount], suite_.Cases[job % caseCount]).mid(1);
   };
-  startMore();
-  if (running > 0) loop.exec();
-}
-
-// Starts one child; `done` runs once it has been dealt with, however it ended.
-void TGrader::Start(std::size_t job, QObject& owner, const std::function<void()>& done) {
-  const std::size_t caseCount = suite_.Cases.size();
-  auto* process = new QProcess(&owner);
-  auto clock = std::make_shared<QElapsedTimer>();
-  auto timedOut = std::make_shared<bool>(false);
-  const auto record = [this, job, process, clock, done](TCaseResult result) {
-    result.Seconds = static_cast<double>(clock->elapsed()) / 1000.0;
+  plan.Done = [&](std::size_t i, const TCaseRunEnd& end) {
+    const std::size_t job = pending[i];
+    TCaseResult result = WithRelativePaths(Finish(end, suite_.Cases[job % caseCount]),
+                                           submissions_[job / caseCount]);
+    result.Seconds = end.Seconds;
     results_[job] = std::move(result);
-    process->deleteLater();
-    done();
   };
-  QObject::connect(
-      process, &QProcess::finished, process,
-      [this, process, timedOut, record, job, caseCount](int, QProcess::ExitStatus) {
-        record(WithRelativePaths(Finish(*process, *timedOut, suite_.Cases[job % caseCount]),
-                                 submissions_[job / caseCount]));
-      });
-  QObject::connect(process, &QProcess::errorOccurred, process,
-                   [process, record](QProcess::ProcessError error) {
-                     if (error != QProcess::FailedToStart) return;
-                     record(Ended(TOutcome::Crash, process->errorString()));
-                   });
-  constexpr int kGraceMilliseconds = 5000;
-  const auto timeout = static_cast<int>(suite_.TimeoutSeconds * 1000) + kGraceMilliseconds;
-  QTimer::singleShot(timeout, process, [process, timedOut] {
-    *timedOut = true;
-    process->kill();
-  });
-  process->setStandardInputFile(QProcess::nullDevice());
-  clock->start();
-  process->start(QCoreApplication::applicationFilePath(),
-                 ChildArguments(submissions_[job / caseCount], suite_.Cases[job % caseCount]));
+  RunCases(plan, ChosenCaseRunner());
 }
 
 TCaseResult TGrader::WithRelativePaths(TCaseResult result, const TSubmission& submission) const {
@@ -820,21 +790,27 @@ TCaseResult TGrader::WithRelativePaths(TCaseResult result, const TSubmission& su
   return result;
 }
 
-TCaseResult TGrader::Finish(QProcess& process, bool timedOut, const TTestCase& test) const {
-  if (timedOut)
+TCaseResult TGrader::Finish(const TCaseRunEnd& end, const TTestCase& test) const {
+  if (!end.StartError.isEmpty()) return Ended(TOutcome::Crash, end.StartError);
+  if (end.TimedOut)
     return Ended(TOutcome::Timeout,
                  Q(Texts::TimeLimitExceeded(U8(QString::number(suite_.TimeoutSeconds)))));
-  if (process.exitStatus() == QProcess::CrashExit)
-    return Ended(TOutcome::Crash, Q(Texts::RunCrashed()));
-  const QByteArray output = process.readAllStandardOutput();
+  if (end.Crashed) return Ended(TOutcome::Crash, Q(Texts::RunCrashed()));
   QJsonParseError error{};
-  const QJsonDocument report = QJsonDocument::fromJson(output, &error);
+  const QJsonDocument report = QJsonDocument::fromJson(end.Out, &error);
   if (error.error != QJsonParseError::NoError || !report.isObject()) {
-    const QString said = FirstLines(process.readAllStandardError());
-    return Ended(TOutcome::Error,
-                 said.isEmpty() ? Q(Texts::RunGaveNoReport(process.exitCode())) : said);
+    const QString said = FirstLines(end.Err);
+    return Ended(TOutcome::Error, said.isEmpty() ? Q(Texts::RunGaveNoReport(end.ExitCode)) : said);
   }
-  return Interpret(report.object(), test, test.HideExpected);
+  TCaseResult result = Interpret(report.object(), test, test.HideExpected);
+  // Judged on the whole; kept in part, or a class of endless printers
+  // would fill the grading's memory with what they printed.
+  constexpr qsizetype kKeptOutput = 64 * 1024;
+  if (result.Output.size() > kKeptOutput) {
+    result.Output.truncate(kKeptOutput);
+    result.Output += u'…';
+  }
+  return result;
 }
 
 }  // namespace

@@ -7,6 +7,8 @@
 #include <optional>
 #include <vector>
 
+#include "app/GradingSuite.h"
+
 namespace dorum::cli {
 
 // One set of test data and what must come of it.
@@ -51,6 +53,9 @@ struct TTestSuite {
 // A mistake of one case as it is told: "SUITE:case NAME:KEY: what".
 [[nodiscard]] QString CaseMistake(const QString& suiteFile, const QString& caseName,
                                   const QString& key, const QString& what);
+
+// The case as the core's verdict reads it.
+[[nodiscard]] TGradingCase CoreCase(const TTestCase& test);
 
 // Reads and checks a suite; EDorumError says what is wrong with it.
 [[nodiscard]] TTestSuite LoadTestSuite(const QString& path);

@@ -83,6 +83,31 @@ check(run.returncode == 2, f"with JUnit refused: exit status {run.returncode}, e
 check(os.path.exists(report), "with JUnit refused, the JSON report was not written")
 check(b"klasa.xml" in run.stderr, f"the refusal is not told: {run.stderr[:300]!r}")
 
+# A program that prints without end is judged on all it printed and kept in
+# part: a class of them must not fill the grading's memory and reports.
+printer = os.path.join(work, "drukarz")
+os.makedirs(os.path.join(printer, "zgloszenia", "pisze"))
+shutil.copy(os.path.join(grade, "ombra.lst"), printer)
+with open(os.path.join(printer, "zgloszenia", "pisze", "program.prg"), "w") as f:
+    f.write("a: POB z\nWYP 2\nPOB s\nWYP 2\nSOB a\nz: RST 65\ns: RST 32\n")
+with open(os.path.join(printer, "drukarz.json"), "w") as f:
+    json.dump({"list": "ombra.lst", "program": "program.prg", "submissions": "zgloszenia",
+               "cases": [{"name": "bez_konca", "max_cycles": 2000000, "output_contains": "B"},
+                         {"name": "same_a", "max_cycles": 2000000, "status": "limit",
+                          "output_contains": "A A A"}]}, f)
+printed = os.path.join(printer, "raport.json")
+run = subprocess.run([cli, "test", os.path.join(printer, "drukarz.json"), "--json", printed],
+                     capture_output=True)
+check(run.returncode == 5, f"endless printer: exit status {run.returncode}, expected 5")
+if os.path.exists(printed):
+    cases = json.load(open(printed, encoding="utf-8"))["submissions"][0]["cases"]
+    check([c["outcome"] for c in cases] == ["limit", "passed"],
+          f"endless printer: outcomes {[c['outcome'] for c in cases]}")
+    check(all(4000 < len(c["output"]) <= 4097 and c["output"].endswith("…") for c in cases),
+          f"endless printer: outputs of {[len(c['output']) for c in cases]} characters")
+else:
+    check(False, "endless printer: no report")
+
 for failure in failures:
     print(failure)
 sys.exit(1 if failures else 0)

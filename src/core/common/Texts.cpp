@@ -459,4 +459,149 @@ std::string PublicGradesNoSubmissions() {
   return "--public zapisuje zestaw, nie ocenia zgłoszeń: pomiń je";
 }
 
+std::string CheckNotAssignment(std::string_view item) {
+  return Fill("Sprawdzenie \"%1\" nie ma postaci NAZWA=WARTOŚĆ", {item});
+}
+std::string CheckRegisterAbsent(std::string_view name, std::string_view caption) {
+  return Fill("Sprawdzenie %1: tej maszyny nie ma rejestru %2", {name, caption});
+}
+std::string CheckAddressOutsideMemory(int address, std::string_view name) {
+  return Fill("Adres %1 w sprawdzeniu %2 leży poza pamięcią", {ToText(address), name});
+}
+std::string CheckNotAName(std::string_view name) {
+  return Fill("Sprawdzenie %1: to nie jest nazwa rejestru ani etykiety", {name});
+}
+std::string CheckValueTooWide(std::int64_t value, std::string_view name, int bits) {
+  return Fill("Wartość %1 w %2 nie mieści się w %3 bitach", {ToText(value), name, ToText(bits)});
+}
+std::string CheckWordNoInstruction(std::string_view word, std::string_view name,
+                                   std::string_view instruction) {
+  return Fill("Wartość %1 w %2: nie ma rozkazu %3", {word, name, instruction});
+}
+std::string CheckWordNoLabel(std::string_view word, std::string_view name, std::string_view label) {
+  return Fill("Wartość %1 w %2: nie ma etykiety %3", {word, name, label});
+}
+std::string IrqMalformed(std::string_view value) {
+  return Fill("--irq wymaga postaci LINIA@TAKTY z linią 1-4, nie \"%1\"", {value});
+}
+std::string IrqWithoutInterrupts() {
+  return "--irq wymaga maszyny z przerwaniami: " + RegisterNotAvailable("RZ");
+}
+std::string ListWithoutInstructions() {
+  return "brak rozkazów: plik nie zawiera żadnego rozkazu";
+}
+
+std::string SuiteUnknownKey(std::string_view where, std::string_view key, std::string_view known) {
+  return Fill("%1: nieznany klucz \"%2\" (znane: %3)", {where, key, known});
+}
+std::string SuiteNotWholeNumber(std::string_view where) {
+  return Fill("%1: wartość musi być liczbą całkowitą", {where});
+}
+std::string SuiteExpectedNumberOrText(std::string_view where) {
+  return Fill("%1: oczekiwano liczby albo tekstu", {where});
+}
+std::string SuiteNotAssignment(std::string_view where, std::string_view item) {
+  return Fill("%1: \"%2\" nie ma postaci NAZWA=WARTOŚĆ", {where, item});
+}
+std::string SuiteExpectedAssignments(std::string_view where) {
+  return Fill("%1: oczekiwano obiektu {\"NAZWA\": WARTOŚĆ}", {where});
+}
+std::string SuiteBadName(std::string_view where, std::string_view name) {
+  return Fill("%1: zła nazwa \"%2\"", {where, name});
+}
+std::string SuiteExpectedTexts(std::string_view where) {
+  return Fill("%1: oczekiwano listy tekstów", {where});
+}
+std::string SuiteExpectedNonEmptyTexts(std::string_view where) {
+  return Fill("%1: oczekiwano niepustych tekstów", {where});
+}
+std::string SuiteExpectedPositive(std::string_view where) {
+  return Fill("%1: oczekiwano dodatniej liczby całkowitej", {where});
+}
+std::string SuiteExpectedLimit(std::string_view where) {
+  return Fill("%1: oczekiwano dodatniej liczby całkowitej albo \"reference*N\"", {where});
+}
+std::string SuiteExpectedText(std::string_view where) {
+  return Fill("%1: oczekiwano tekstu", {where});
+}
+std::string SuiteExpectedNonEmptyText(std::string_view where) {
+  return Fill("%1: oczekiwano niepustego tekstu", {where});
+}
+std::string SuiteExpectedObject(std::string_view where) {
+  return Fill("%1: oczekiwano obiektu", {where});
+}
+std::string SuiteInputTwice(std::string_view where) {
+  return Fill("%1: input i input_file wykluczają się", {where});
+}
+std::string SuiteUnknownStatus(std::string_view where, std::string_view status,
+                               std::string_view known) {
+  return Fill("%1: \"%2\" (znane: %3)", {where, status, known});
+}
+std::string SuiteChecksNothing(std::string_view where) {
+  return Fill(
+      "%1: przypadek niczego nie sprawdza (expect, must_execute, output, output_contains, status)",
+      {where});
+}
+std::string SuiteBadPoints(std::string_view where) {
+  return Fill("%1: oczekiwano nieujemnej liczby", {where});
+}
+std::string SuiteNotJsonObject() {
+  return "oczekiwano obiektu JSON";
+}
+std::string SuiteListMissing(std::string_view path) {
+  return Fill("list: nie ma pliku %1", {path});
+}
+std::string SuiteNoProgram() {
+  return "program: podaj nazwę pliku programu w folderze zgłoszenia";
+}
+std::string SuiteBadTimeout(int maxSeconds) {
+  return Fill("timeout: oczekiwano liczby sekund większej od 0, najwyżej %1", {ToText(maxSeconds)});
+}
+std::string SuiteNameRepeated(std::string_view name) {
+  return Fill("nazwa \"%1\" powtarza się", {name});
+}
+std::string SuiteFactorNeedsReference() {
+  return "\"reference*N\" wymaga klucza \"reference\"";
+}
+std::string SuiteNoCases() {
+  return "cases: podaj listę przypadków testowych";
+}
+std::string SuiteUnknownInstruction(std::string_view name) {
+  return Fill("nie ma rozkazu %1 na liście ani wśród plików rozkazów zestawu", {name});
+}
+std::string SuiteWordUnknownInstruction(std::string_view item, std::string_view instruction) {
+  return Fill("%1: %2", {item, SuiteUnknownInstruction(instruction)});
+}
+std::string WordAtFault(std::string_view word) {
+  return Fill("słowo „%1”", {word});
+}
+std::string ArgumentMissingAtEnd(std::string_view word) {
+  return Fill("brak argumentu po słowie „%1” na końcu programu", {word});
+}
+std::string RunPlace(std::string_view instruction, int step, int programLine, std::uint64_t cycle) {
+  std::string place = instruction.empty() ? std::string() : Fill("rozkaz %1, ", {instruction});
+  place += Fill("takt %1 rozkazu, ", {ToText(step)});
+  if (programLine > 0) place += Fill("wiersz %1 programu, ", {ToText(programLine)});
+  return place + Fill("takt zegara nr %1", {ToText(cycle)});
+}
+
+std::string NoSubmissionsNamed() {
+  return "podaj zgłoszenia albo folder \"submissions\" w zestawie";
+}
+std::string NoSubmissionsFolder(std::string_view folder) {
+  return Fill("submissions: nie ma folderu %1", {folder});
+}
+std::string SubmissionsFolderEmpty(std::string_view folder) {
+  return Fill("submissions: folder %1 jest pusty", {folder});
+}
+std::string NoSuchSubmission(std::string_view path) {
+  return Fill("zgłoszenie %1: nie ma takiego pliku ani folderu", {path});
+}
+std::string ClassFolderAsSubmission(std::string_view path, int programs, std::string_view program) {
+  return Fill(
+      "zgłoszenie %1: to folder zgłoszeń (%2 podfolderów z plikiem %3), nie jedno zgłoszenie; "
+      "podaj zgłoszenia, np. %1/*, albo folder w kluczu \"submissions\" zestawu",
+      {path, ToText(programs), program});
+}
+
 }  // namespace dorum::Texts

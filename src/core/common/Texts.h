@@ -207,4 +207,63 @@ std::string PublicSuiteWritten(std::string_view path, int cases);
 std::string PublicNeedsFolder();
 std::string PublicGradesNoSubmissions();
 
+// Grading: the checks of a run (--set, --expect, --irq), against the
+// machine; each is the teacher's mistake.
+std::string CheckNotAssignment(std::string_view item);
+std::string CheckRegisterAbsent(std::string_view name, std::string_view caption);
+std::string CheckAddressOutsideMemory(int address, std::string_view name);
+std::string CheckNotAName(std::string_view name);
+std::string CheckValueTooWide(std::int64_t value, std::string_view name, int bits);
+std::string CheckWordNoInstruction(std::string_view word, std::string_view name,
+                                   std::string_view instruction);
+std::string CheckWordNoLabel(std::string_view word, std::string_view name, std::string_view label);
+std::string IrqMalformed(std::string_view value);
+std::string IrqWithoutInterrupts();
+std::string ListWithoutInstructions();
+
+// Grading: reading a suite. `where` names the value at fault as the JSON
+// has it ("cases[2].expect"); each text follows it.
+std::string SuiteUnknownKey(std::string_view where, std::string_view key, std::string_view known);
+std::string SuiteNotWholeNumber(std::string_view where);
+std::string SuiteExpectedNumberOrText(std::string_view where);
+std::string SuiteNotAssignment(std::string_view where, std::string_view item);
+std::string SuiteExpectedAssignments(std::string_view where);
+std::string SuiteBadName(std::string_view where, std::string_view name);
+std::string SuiteExpectedTexts(std::string_view where);
+std::string SuiteExpectedNonEmptyTexts(std::string_view where);
+std::string SuiteExpectedPositive(std::string_view where);
+std::string SuiteExpectedLimit(std::string_view where);
+std::string SuiteExpectedText(std::string_view where);
+std::string SuiteExpectedNonEmptyText(std::string_view where);
+std::string SuiteExpectedObject(std::string_view where);
+std::string SuiteInputTwice(std::string_view where);
+std::string SuiteUnknownStatus(std::string_view where, std::string_view status,
+                               std::string_view known);
+std::string SuiteChecksNothing(std::string_view where);
+std::string SuiteBadPoints(std::string_view where);
+std::string SuiteNotJsonObject();
+std::string SuiteListMissing(std::string_view path);
+std::string SuiteNoProgram();
+std::string SuiteBadTimeout(int maxSeconds);
+std::string SuiteNameRepeated(std::string_view name);
+std::string SuiteFactorNeedsReference();
+std::string SuiteNoCases();
+// An instruction a case names that neither the list nor the suite's
+// instruction files bring.
+std::string SuiteUnknownInstruction(std::string_view name);
+std::string SuiteWordUnknownInstruction(std::string_view item, std::string_view instruction);
+// The notes of an error's place, as a grading reports it: the word at
+// fault, and where a run stood.
+std::string WordAtFault(std::string_view word);
+std::string ArgumentMissingAtEnd(std::string_view word);
+std::string RunPlace(std::string_view instruction, int step, int programLine, std::uint64_t cycle);
+
+// Which submissions to grade: the teacher's mistakes in naming them.
+std::string NoSubmissionsNamed();  // "podaj zgłoszenia albo folder \"submissions\" w zestawie"
+std::string NoSubmissionsFolder(std::string_view folder);
+std::string SubmissionsFolderEmpty(std::string_view folder);
+std::string NoSuchSubmission(std::string_view path);
+// A class's folder named as a single submission.
+std::string ClassFolderAsSubmission(std::string_view path, int programs, std::string_view program);
+
 }  // namespace dorum::Texts

@@ -1,0 +1,277 @@
+#include "app/Grading.h"
+
+#include <algorithm>
+#include <map>
+
+#include "common/Error.h"
+#include "common/ProfileFile.h"
+#include "common/Strings.h"
+#include "common/Texts.h"
+#include "control/CommentFilter.h"
+#include "control/ControlUnit.h"
+#include "control/ListFile.h"
+#include "program/ProgramDocument.h"
+#include "session/Session.h"
+
+namespace dorum {
+
+namespace {
+
+// A text as lines, "\r\n" or "\n" between them.
+TLines LinesOf(const std::string& text) {
+  TLines lines = Split(text, '\n');
+  for (std::string& line : lines) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+  }
+  return lines;
+}
+
+std::string Joined(const std::vector<std::string>& items) {
+  return Join(items, ",");
+}
+
+// An error as the command line tells it: "FILE:LINE:COLUMN: message (note)".
+struct TPlacedError {
+  std::string File;
+  int Line = 0;
+  int Column = 0;
+  std::string Message;
+  std::string Note;
+
+  [[nodiscard]] std::string Text() const {
+    std::string text = File;
+    if (Line > 0) {
+      text += ':' + ToText(Line);
+      if (Column > 0) text += ':' + ToText(Column);
+    }
+    if (!text.empty()) text += ": ";
+    text += Message;
+    return Note.empty() ? text : text + " (" + Note + ")";
+  }
+};
+
+// The compiler's "LINE:COLUMN " in front of a message, which the place
+// says better.
+std::string WithoutPosition(const std::string& message) {
+  std::size_t i = 0;
+  const auto digits = [&] {
+    const std::size_t start = i;
+    while (i < message.size() && message[i] >= '0' && message[i] <= '9') ++i;
+    return i > start;
+  };
+  if (!digits() || i >= message.size() || message[i++] != ':' || !digits() || i >= message.size() ||
+      message[i] != ' ')
+    return std::string(Trimmed(message));
+  return std::string(Trimmed(std::string_view(message).substr(i)));
+}
+
+// Whether the message already shows the word as a word of its own.
+bool Names(const std::string& message, const std::string& word) {
+  const std::string_view wanted = Trimmed(word);
+  if (wanted.empty()) return false;
+  for (const std::string& part : Split(message, ' ')) {
+    if (part == wanted) return true;
+  }
+  return false;
+}
+
+// A compile or assembly error at the word it stopped at.
+TPlacedError CompileError(const EDorumError& error, const std::string& file) {
+  TPlacedError placed{file, 0, 0, WithoutPosition(error.Message()), {}};
+  const auto* positioned = dynamic_cast<const EControlException*>(&error);
+  if (positioned == nullptr) return placed;
+  const TWordPlace& word = positioned->WordPlace();
+  if (!word.Word.empty()) {
+    placed.Line = word.Line;
+    placed.Column = word.Column;
+  }
+  if (word.AtEnd) {
+    // Nothing follows: there is no word at fault, only the one before it.
+    if (!word.Word.empty()) placed.Note = Texts::ArgumentMissingAtEnd(word.Word);
+  } else if (!Names(placed.Message, word.Word)) {
+    placed.Note = Texts::WordAtFault(word.Word);
+  }
+  return placed;
+}
+
+class TCaseRunner final {
+ public:
+  TCaseRunner(const TGradingTask& task, const TGradingCase& test) : task_(task), test_(test) {}
+  TGradingRun Run();
+
+ private:
+  // Each is false when the student's files already decided the verdict.
+  void LoadList();
+  bool Prepare();
+  bool CompileAndAssemble();
+  TCaseEnd Execute(std::uint64_t limit);
+  // Where a run that did not stop on its own stood.
+  // An error in a student's microprogram is placed in its file.
+  [[nodiscard]] TPlacedError RunError(const std::string& message, bool inInstructionFile) const;
+  TGradingRun Ended(TCaseEnd end, std::string message);
+
+  const TGradingTask& task_;
+  const TGradingCase& test_;
+  TSession session_;
+  TMachine& machine_ = session_.Machine();
+  TController& control_ = session_.Control();
+  TProgramDocument document_;
+  std::vector<TGradingCheck> checks_;
+  std::vector<TGradingCheck> settings_;
+  std::vector<TInterruptPress> presses_;
+  std::string failure_;  // the student's fault that ended the case before its run
+  std::map<std::string, std::string> instructionFiles_;  // instruction name -> its file
+};
+
+void TCaseRunner::LoadList() {
+  if (!task_.List) return;
+  ReadInstructionList(TProfileFile(LinesOf(*task_.List)), machine_, control_);
+  if (control_.Instructions().Count() == 0) throw EDorumError(Texts::ListWithoutInstructions());
+}
+
+// The teacher's part first: a list or a check at fault is no student's.
+bool TCaseRunner::Prepare() {
+  LoadList();
+  checks_ = ParseChecks(Joined(test_.Expect), machine_);
+  settings_ = ParseChecks(Joined(test_.Set), machine_);
+  presses_ = ParseInterruptPresses(test_.Irq);
+  if (!presses_.empty() && !machine_.Register(TRegisterId::RZ).Visible())
+    throw EDorumError(Texts::IrqWithoutInterrupts());
+  return CompileAndAssemble();
+}
+
+bool TCaseRunner::CompileAndAssemble() {
+  for (const TGradingFile& file : task_.Instructions) {
+    const TLines lines = LinesOf(file.Text);
+    try {
+      session_.CompileInstruction(lines);
+    } catch (const EDorumError& e) {
+      failure_ = CompileError(e, file.Name).Text();
+      return false;
+    }
+    const TInstructionList& list = control_.Instructions();
+    for (int i = 0; i < list.Count(); ++i) {
+      if (list.At(i).Source() == lines) instructionFiles_[list.At(i).Name()] = file.Name;
+    }
+  }
+  try {
+    document_.SetTexts(LinesOf(task_.Program));
+    session_.AssembleProgram(document_);
+  } catch (const EDorumError& e) {
+    failure_ = CompileError(e, task_.ProgramName).Text();
+    return false;
+  }
+  const TWatchList& labels = session_.Watches();
+  ResolveLabels(checks_, machine_, labels);
+  ResolveLabels(settings_, machine_, labels);
+  ResolveWords(checks_, machine_, control_.Instructions(), labels);
+  ResolveWords(settings_, machine_, control_.Instructions(), labels);
+  // Data for a label the program lacks cannot be given: the program is at
+  // fault, as with a check of such a label.
+  if (const auto missing = ApplySettings(settings_, machine_)) {
+    failure_ = task_.ProgramName + ": " + Texts::LabelNotFound(*missing);
+    return false;
+  }
+  return true;
+}
+
+// Runs in stretches that end where an interrupt button is pressed; the
+// session's own run loop does the cycles.
+TCaseEnd TCaseRunner::Execute(std::uint64_t limit) {
+  std::size_t next = 0;
+  while (true) {
+    const std::uint64_t performed = control_.CyclesPerformed();
+    const std::uint64_t until =
+        next < presses_.size() ? std::min(presses_[next].Cycle, limit) : limit;
+    control_.LimitCycles(until > performed ? until - performed : 0);
+    TSliceEnd end = TSliceEnd::Stopped;
+    try {
+      end = control_.ExecuteProgram(-1);
+    } catch (const EDorumError& e) {
+      failure_ = e.Message();  // a cycle the machine refused
+      return TCaseEnd::Error;
+    }
+    failure_ = control_.EndMessage();
+    if (end == TSliceEnd::ProgramEnded) return TCaseEnd::Stopped;
+    if (end == TSliceEnd::InputExhausted) return TCaseEnd::Input;
+    if (end != TSliceEnd::CycleLimit) return TCaseEnd::Error;
+    if (control_.CyclesPerformed() >= limit) {
+      failure_ = Texts::CycleLimitReached(limit);
+      return TCaseEnd::Limit;
+    }
+    if (next < presses_.size() && control_.CyclesPerformed() >= presses_[next].Cycle) {
+      machine_.RaiseInterrupt(presses_[next].Line);
+      ++next;
+    }
+  }
+}
+
+TPlacedError TCaseRunner::RunError(const std::string& message, bool inInstructionFile) const {
+  TPlacedError placed{task_.ProgramName, 0, 0, message, {}};
+  const bool refused = control_.RefusedCycle() == control_.CyclesPerformed() + 1;
+  const std::uint64_t cycle = refused ? control_.RefusedCycle() : control_.CyclesPerformed();
+  const std::int32_t address = control_.InstructionAddress();
+  const int programLine = std::max(0, document_.LineOfAddress(address));
+  placed.Line = programLine;
+  // A fetch is cycle 0 of the instruction it fetches, which I may not hold
+  // yet when the fetch fails.
+  const int step = control_.CurrentCycle();
+  const int code =
+      step == 0 ? static_cast<int>(machine_.Memory().Word(machine_.Memory().IndexOf(address)) >>
+                                   machine_.AddressBits())
+                : control_.CurrentCode();
+  const TInstruction* instruction = control_.Instructions().Find(code);
+  const std::string name = instruction != nullptr ? instruction->Name() : std::string();
+  placed.Note = Texts::RunPlace(name, step, programLine, cycle);
+  // A cycle the machine refused in a student's microprogram: its file and
+  // line come first, the program's line stays in the note.
+  const auto file = instructionFiles_.find(name);
+  if (inInstructionFile && file != instructionFiles_.end() && step >= 0 &&
+      step < instruction->CycleCount()) {
+    placed.File = file->second;
+    placed.Line = instruction->Cycle(step).SourceLine + 1;
+  }
+  return placed;
+}
+
+TGradingRun TCaseRunner::Ended(TCaseEnd end, std::string message) {
+  TGradingRun run;
+  run.Report.End = end;
+  run.Report.Message = std::move(message);
+  run.Report.Output = machine_.Console().OutputText();
+  run.Cycles = control_.CyclesPerformed();
+  run.Instructions = control_.InstructionsPerformed();
+  return run;
+}
+
+TGradingRun TCaseRunner::Run() {
+  if (!Prepare()) {
+    TGradingRun run = Ended(TCaseEnd::Error, failure_);
+    run.Verdict = JudgeCase(run.Report, test_, test_.HideExpected);
+    return run;
+  }
+  TExecutionCount counter(control_);
+  machine_.TypeInput(test_.Input);
+  control_.SetTrackingLevel(0);
+  control_.SetStopWhenInputRunsOut(true);
+  const TCaseEnd end = Execute(test_.MaxCycles.value_or(kDefaultGradingCycles));
+  TGradingRun run =
+      Ended(end, end == TCaseEnd::Stopped ? std::string()
+                                          : RunError(failure_, end == TCaseEnd::Error).Text());
+  // A refused cycle is counted, as its trace has a line for it.
+  if (end == TCaseEnd::Error && control_.RefusedCycle() == run.Cycles + 1) ++run.Cycles;
+  for (const TGradingCheck& check : checks_)
+    run.Report.Checks.push_back(ReportOf(Evaluate(check, machine_)));
+  for (const std::string& name : test_.MustExecute)
+    run.Report.MustExecute.push_back({name, counter.Count(name)});
+  run.Verdict = JudgeCase(run.Report, test_, test_.HideExpected);
+  return run;
+}
+
+}  // namespace
+
+TGradingRun RunGradingCase(const TGradingTask& task, const TGradingCase& test) {
+  return TCaseRunner(task, test).Run();
+}
+
+}  // namespace dorum

@@ -1,0 +1,307 @@
+// Grading in the core: a suite read from its text, the checks of a run, and
+// a case run whole in memory as the page runs it, with the verdicts
+// "dorum-cli test" gives.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/Grading.h"
+#include "common/Error.h"
+#include "common/Text.h"
+#include "program/Watches.h"
+#include "session/Session.h"
+
+namespace dorum {
+namespace {
+
+std::string Mistakes(const TGradingSuite& suite) {
+  return Join(suite.Mistakes, "\n");
+}
+
+TGradingSuite Read(const std::string& json) {
+  return ReadGradingSuite(json, "z.json");
+}
+
+// --- the suite ---
+
+TEST(GradingSuiteReading, ReadsEveryKeyOfACase) {
+  const TGradingSuite suite = Read(R"({"program": "p.prg", "list": "k.lst",
+    "instructions": ["ddw.rzk"], "max_cycles": 500, "timeout": 3, "cases": [
+      {"name": " a ", "set": {"x": 5, "mem[4]": "$FF"}, "input": "ab", "irq": ["2@100"],
+       "expect": "wynik=12, AK=-1", "must_execute": "DDW", "output": "A", "output_contains": "",
+       "status": "input", "points": 2.5, "max_cycles": 9}]})");
+  ASSERT_EQ(Mistakes(suite), "");
+  EXPECT_EQ(suite.List, "k.lst");
+  EXPECT_EQ(suite.TimeoutSeconds, 3);
+  ASSERT_EQ(suite.Cases.size(), 1U);
+  const TGradingCase& test = suite.Cases[0];
+  EXPECT_EQ(test.Name, "a");
+  EXPECT_EQ(test.Set, (std::vector<std::string>{"mem[4]=$FF", "x=5"}));
+  EXPECT_EQ(test.Expect, (std::vector<std::string>{"wynik=12", "AK=-1"}));
+  EXPECT_EQ(test.Irq, std::vector<std::string>{"2@100"});
+  EXPECT_EQ(test.Status, TCaseEnd::Input);
+  EXPECT_EQ(test.Points, 2.5);
+  EXPECT_EQ(test.MaxCycles, 9U);
+  EXPECT_EQ(test.Output, "A");
+}
+
+TEST(GradingSuiteReading, ReportsEveryMistakeAtOnce) {
+  const TGradingSuite suite = Read(R"({"program": "p.prg", "timeout": 0, "cases": [
+      {"name": "a", "expekt": {"x": 1}},
+      {"name": "b", "expect": "x", "status": "done", "points": -1},
+      {"name": "c", "expect": {"x": 1.5}, "max_cycles": -3},
+      {"name": "a", "output": 7},
+      {"name": "d", "expect": {"x": 1}, "public": "yes"}]})");
+  EXPECT_EQ(Mistakes(suite),
+            "z.json: timeout: oczekiwano liczby sekund większej od 0, najwyżej 86400\n"
+            "z.json:case a: nieznany klucz \"expekt\" (znane: name, set, input, input_file, irq, "
+            "expect, max_cycles, must_execute, output, output_contains, status, points, "
+            "hide_expected, public)\n"
+            "z.json:case b:expect: \"x\" nie ma postaci NAZWA=WARTOŚĆ\n"
+            "z.json:case b:status: \"done\" (znane: stopped, limit, input, error)\n"
+            "z.json:case b:points: oczekiwano nieujemnej liczby\n"
+            "z.json:case c:expect: x: wartość musi być liczbą całkowitą\n"
+            "z.json:case c:max_cycles: oczekiwano dodatniej liczby całkowitej\n"
+            "z.json:case a:output: oczekiwano tekstu\n"
+            "z.json:case a: nazwa \"a\" powtarza się\n"
+            "z.json:case d:public: oczekiwano true albo false");
+}
+
+TEST(GradingSuiteReading, ACaseThatChecksNothingIsRefused) {
+  EXPECT_EQ(Mistakes(Read(R"({"program": "p.prg", "cases": [{"set": "x=1"}]})")),
+            "z.json:case przypadek1: przypadek niczego nie sprawdza (expect, must_execute, "
+            "output, output_contains, status)");
+}
+
+TEST(GradingSuiteReading, ReferenceFactorNeedsAReference) {
+  const std::string cases = R"("max_cycles": "reference * 3", "cases": [{"expect": "x=1"},
+      {"expect": "x=1", "max_cycles": 40}]})";
+  const TGradingSuite with = Read(R"({"program": "p.prg", "reference": "w", )" + cases);
+  ASSERT_EQ(Mistakes(with), "");
+  EXPECT_EQ(with.Cases[0].ReferenceFactor, 3U);
+  EXPECT_FALSE(with.Cases[0].MaxCycles);
+  EXPECT_EQ(with.Cases[1].MaxCycles, 40U);
+  EXPECT_FALSE(with.Cases[1].ReferenceFactor);
+  EXPECT_EQ(Mistakes(Read(R"({"program": "p.prg", )" + cases)),
+            "z.json:case przypadek1:max_cycles: \"reference*N\" wymaga klucza \"reference\"");
+  EXPECT_EQ(Mistakes(Read(R"({"program": "p.prg", "max_cycles": "reference*0",
+                              "cases": [{"expect": "x=1"}]})")),
+            "z.json: max_cycles: oczekiwano dodatniej liczby całkowitej albo \"reference*N\"");
+}
+
+TEST(GradingSuiteReading, CasesTakeTheSuitesHideExpectedUnlessTheyHaveTheirOwn) {
+  const TGradingSuite suite = Read(R"({"program": "p.prg", "hide_expected": true, "cases": [
+      {"expect": "x=1"}, {"expect": "x=1", "hide_expected": false, "public": true}]})");
+  ASSERT_EQ(Mistakes(suite), "");
+  EXPECT_TRUE(suite.Cases[0].HideExpected);
+  EXPECT_FALSE(suite.Cases[0].Public);
+  EXPECT_FALSE(suite.Cases[1].HideExpected);
+  EXPECT_TRUE(suite.Cases[1].Public);
+}
+
+TEST(GradingSuiteReading, PathsStayInsideTheSuitesFolder) {
+  EXPECT_EQ(PathInsideFolder("dane/./a//b.txt"), "dane/a/b.txt");
+  EXPECT_EQ(PathInsideFolder("dane/../b.txt"), "b.txt");
+  for (const char* outside : {"../b.txt", "a/../../b.txt", "/etc/passwd", "C:/x.txt", ".."})
+    EXPECT_THROW((void)PathInsideFolder(outside), EDorumError) << outside;
+  const TGradingSuite suite =
+      Read(R"({"program": "p.prg", "cases": [{"input_file": "../x.txt", "output": ""}]})");
+  EXPECT_EQ(Mistakes(suite),
+            "z.json:case przypadek1:input_file: ścieżka ../x.txt wychodzi poza folder zestawu "
+            "(ścieżki w zestawie są względne i zostają w jego folderze)");
+  try {
+    (void)Read(R"({"program": "p.prg", "list": "../k.lst", "cases": [{"expect": "x=1"}]})");
+    FAIL() << "a list out of the folder was read";
+  } catch (const EDorumError& e) {
+    EXPECT_EQ(e.Message().rfind("list: ścieżka ../k.lst wychodzi", 0), 0U) << e.Message();
+  }
+}
+
+TEST(GradingSuiteReading, InputFilesAreReadThroughTheCaller) {
+  TSuiteFiles files;
+  files.ReadInput = [](const std::string& path) -> std::string {
+    if (path == "brak.txt") throw EDorumError("nie ma pliku");
+    return "<" + path + ">";
+  };
+  const TGradingSuite suite = ReadGradingSuite(
+      R"({"program": "p.prg", "cases": [{"input_file": "./d/we.txt", "output": ""},
+          {"input_file": "brak.txt", "output": ""}, {"input": "a", "input_file": "b"}]})",
+      "z.json", files);
+  EXPECT_EQ(suite.Cases[0].Input, "<d/we.txt>");
+  EXPECT_EQ(suite.Cases[0].InputFile, "d/we.txt");
+  EXPECT_EQ(Mistakes(suite),
+            "z.json:case przypadek2:input_file: nie ma pliku\n"
+            "z.json:case przypadek3: input i input_file wykluczają się");
+}
+
+TEST(GradingSuiteReading, TextThatIsNoSuiteRaises) {
+  EXPECT_THROW((void)Read(R"({"program": "p.prg", "cases": [}")"), EDorumError);
+  EXPECT_THROW((void)Read("[1]"), EDorumError);
+  EXPECT_THROW((void)Read(R"({"program": "p.prg", "cases": []})"), EDorumError);
+  EXPECT_THROW((void)Read(R"({"programs": "p.prg", "cases": [{"expect": "x=1"}]})"), EDorumError);
+}
+
+// --- the checks ---
+
+std::string Refusal(std::string_view text, const TMachine& machine) {
+  try {
+    (void)ParseChecks(text, machine);
+  } catch (const EDorumError& e) {
+    return e.Message();
+  }
+  return {};
+}
+
+TEST(GradingChecks, RefusesWhatTheMachineCannotCompare) {
+  TSession session;
+  const TMachine& machine = session.Machine();
+  EXPECT_EQ(Refusal("AK=300", machine), "Wartość 300 w AK nie mieści się w 8 bitach");
+  EXPECT_EQ(Refusal("wynik=-129", machine), "Wartość -129 w wynik nie mieści się w 8 bitach");
+  EXPECT_EQ(Refusal("AK=255,AK=-128", machine), "");
+  EXPECT_EQ(Refusal("mem[999]=1", machine), "Adres 999 w sprawdzeniu mem[999] leży poza pamięcią");
+  EXPECT_EQ(Refusal("a b=1", machine), "Sprawdzenie a b: to nie jest nazwa rejestru ani etykiety");
+  EXPECT_EQ(Refusal("x", machine), "Sprawdzenie \"x\" nie ma postaci NAZWA=WARTOŚĆ");
+  EXPECT_EQ(Refusal("RZ=1", machine), "Sprawdzenie RZ: tej maszyny nie ma rejestru RZ");
+}
+
+TEST(GradingChecks, ALabelTheProgramLacksFailsWithoutAValue) {
+  TSession session;
+  std::vector<TGradingCheck> checks = ParseChecks("wynik=3", session.Machine());
+  ResolveLabels(checks, session.Machine(), session.Watches());
+  const TCheckResult result = Evaluate(checks[0], session.Machine());
+  EXPECT_FALSE(result.Held);
+  EXPECT_FALSE(result.Actual);
+  EXPECT_EQ(result.Shown(), "brak wartości: program nie ma etykiety wynik");
+}
+
+TEST(GradingChecks, InstructionWordsTakeTheCodeAndTheLabelsAddress) {
+  TSession session;
+  TProgramDocument document;
+  document.SetTexts({"POB x", "STP", "x: RST 3"});
+  session.AssembleProgram(document);
+  EXPECT_EQ(InstructionOfWord(" ŁAD  wynik "), "ŁAD");
+  EXPECT_EQ(InstructionOfWord("12"), "");
+  EXPECT_EQ(InstructionOfWord("POB 1 2"), "");
+  std::vector<TGradingCheck> checks = ParseChecks("mem[0]=POB x,mem[1]=stp", session.Machine());
+  ResolveWords(checks, session.Machine(), session.Control().Instructions(), session.Watches());
+  const int pob = session.Control().Instructions().IndexOf("pob");
+  const int bits = session.Machine().AddressBits();
+  EXPECT_EQ(checks[0].Expected, (pob << bits) | 2);
+  EXPECT_EQ(ExpectedText(checks[0]), "POB x (" + std::to_string((pob << bits) | 2) + ")");
+  for (const TGradingCheck& check : checks)
+    EXPECT_TRUE(Evaluate(check, session.Machine()).Held) << check.Name;
+  std::vector<TGradingCheck> unknown = ParseChecks("mem[0]=POB y", session.Machine());
+  EXPECT_THROW(
+      ResolveWords(unknown, session.Machine(), session.Control().Instructions(), session.Watches()),
+      EDorumError);
+}
+
+// --- a case run in memory, against the command line's verdicts ---
+
+std::string GradeFile(const std::string& name) {
+  return Join(ReadTextFile(std::string(DORUM_GRADE_DIR) + '/' + name), "\n");
+}
+
+TGradingTask Submission(const std::string& folder) {
+  TGradingTask task;
+  task.List = GradeFile("kurs.lst");
+  task.Instructions.push_back({"ddw.rzk", GradeFile("zgloszenia/" + folder + "/ddw.rzk")});
+  task.Program = GradeFile("zgloszenia/" + folder + "/program.prg");
+  return task;
+}
+
+TGradingTask OmbraProgram(const std::string& name) {
+  TGradingTask task;
+  task.List = GradeFile("ombra.lst");
+  task.Program = GradeFile("../../examples/ombra/" + name);
+  task.ProgramName = name;
+  return task;
+}
+
+using TVerdicts = std::vector<std::pair<std::string, std::string>>;
+
+// The outcome and message of each case of the suite.
+TVerdicts Verdicts(const std::string& suiteFile, const TGradingTask& task) {
+  const TGradingSuite suite = ReadGradingSuite(GradeFile(suiteFile), suiteFile);
+  TVerdicts verdicts;
+  for (const TGradingCase& test : suite.Cases) {
+    const TGradingRun run = RunGradingCase(task, test);
+    verdicts.emplace_back(CaseOutcomeName(run.Verdict.Outcome), run.Verdict.Message);
+  }
+  return verdicts;
+}
+
+// What tests/grade/class.out, missing_label.out, input_cases.out and
+// irq_cases.out say of the same submissions.
+TEST(GradingCaseRun, GivesTheCommandLinesVerdicts) {
+  EXPECT_EQ(Verdicts("zestaw.json", Submission("dobry")),
+            (TVerdicts{{"passed", ""}, {"passed", ""}, {"passed", ""}}));
+  EXPECT_EQ(Verdicts("zestaw.json", Submission("zly")),
+            (TVerdicts{{"wrong", "oczekiwano wynik=11, jest 7; DDW: nie wykonano"},
+                       {"wrong", "oczekiwano wynik=50, jest 30"},
+                       {"wrong", "oczekiwano wynik=-1, jest 510 (-2)"}}));
+  EXPECT_EQ(Verdicts("zestaw.json", Submission("bez_etykiety"))[0],
+            (std::pair<std::string, std::string>{
+                "missing_label",
+                "oczekiwano wynik=11, jest brak wartości: program nie ma etykiety wynik"}));
+  EXPECT_EQ(
+      Verdicts("zestaw.json", Submission("bledna_skladnia"))[0],
+      (std::pair<std::string, std::string>{"error", "program.prg:2:5: Nie znaleziono etykiety y"}));
+  EXPECT_EQ(Verdicts("zestaw.json", Submission("bledny_rozkaz"))[0],
+            (std::pair<std::string, std::string>{
+                "error", "ddw.rzk:4:15: Nieoczekiwana nazwa sygnału: dood"}));
+  EXPECT_EQ(Verdicts("zestaw.json", Submission("petla"))[2],
+            (std::pair<std::string, std::string>{
+                "limit",
+                "program.prg:3: Przekroczono limit 100 taktów zegara; program przerwano (rozkaz "
+                "ddw, takt 1 rozkazu, wiersz 3 programu, takt zegara nr 100)"}));
+  EXPECT_EQ(Verdicts("echo.json", OmbraProgram("echo.prg")),
+            (TVerdicts{{"passed", ""},
+                       {"input",
+                        "echo.prg:6: Program czeka na znak z wejścia, a dane wejściowe się "
+                        "skończyły (rozkaz wpr, takt 2 rozkazu, wiersz 6 programu, takt zegara "
+                        "nr 86); program wypisał dotąd „AB”"}}));
+  EXPECT_EQ(Verdicts("przerwanie.json", OmbraProgram("przerwanie.prg")),
+            (TVerdicts{{"passed", ""}, {"wrong", "oczekiwano obsluzone=2, jest 0"}}));
+}
+
+TEST(GradingCaseRun, ReportsCyclesOutputAndTheCountsOfMustExecute) {
+  const TGradingSuite suite = ReadGradingSuite(GradeFile("zestaw.json"), "zestaw.json");
+  const TGradingRun run = RunGradingCase(Submission("dobry"), suite.Cases[0]);
+  EXPECT_EQ(run.Report.Checks.size(), 1U);
+  EXPECT_GT(run.Cycles, 0U);
+  ASSERT_EQ(run.Report.MustExecute.size(), 1U);
+  EXPECT_EQ(run.Report.MustExecute[0].Executed, 1U);
+  EXPECT_EQ(run.Verdict.Points, 1);
+}
+
+TEST(GradingCaseRun, HiddenExpectationsAndWaitingForInput) {
+  TGradingCase test;
+  test.Expect = {"AK=5"};
+  test.HideExpected = true;
+  TGradingTask task;
+  task.Program = "POB x\nSTP\nx: RST 7";
+  TGradingRun run = RunGradingCase(task, test);
+  EXPECT_EQ(CaseOutcomeName(run.Verdict.Outcome), "wrong");
+  EXPECT_EQ(run.Verdict.Message, "AK: zła wartość 7");
+  test.Status = TCaseEnd::Error;
+  run = RunGradingCase(task, test);
+  EXPECT_EQ(run.Verdict.Message,
+            "oczekiwano, że program zakończy się błędem, a zakończył się rozkazem stopu; AK: zła "
+            "wartość 7");
+}
+
+TEST(GradingVerdict, AnInputRunSaysWhatWasPrintedLast) {
+  TRunReport run;
+  run.End = TCaseEnd::Input;
+  run.Message = "czeka";
+  run.Output = std::string(70, 'a') + "ż";
+  TGradingCase test;
+  const TCaseVerdict verdict = JudgeCase(run, test, false);
+  EXPECT_EQ(verdict.Outcome, TCaseOutcome::Input);
+  EXPECT_EQ(OutputTail(run.Output), "…" + std::string(59, 'a') + "ż");
+  EXPECT_NE(verdict.Message.find(std::string(59, 'a') + "ż"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace dorum
