@@ -231,8 +231,6 @@ class TRun {
   int Report(TRunStatus status);
   static void ReadGradingOptions(const QCommandLineParser& parser, TOptions& options);
   std::optional<int> CompileInstructionFiles(const QStringList& paths);
-  // A refused cycle of an instruction compiled from a file is placed there.
-  void PlaceInInstructionFile(TDiagnostic& d) const;
   std::optional<int> ApplySettings();
   void StartCounting(const TOptions& options);
   [[nodiscard]] bool GradingHeld();
@@ -261,7 +259,7 @@ class TRun {
   TOutputFile vcdFile_;
   std::vector<TCheck> checks_;
   std::vector<TCheck> settings_;
-  std::map<QString, QString> instructionFiles_;  // instruction name -> its file
+  std::map<std::string, std::string> instructionFiles_;  // instruction name -> its file
   std::vector<TCheckResult> results_;
   std::vector<TInterruptPress> presses_;
   bool hideExpected_ = false;
@@ -392,8 +390,8 @@ std::optional<int> TRun::Prepare(const TOptions& options, QStringList& programTe
     // The program is the student's: a missing or broken one is theirs.
     TDiagnostic d;
     d.Stage = TStage::Assembly;
-    d.File = programPath_;
-    d.Message = Q(e.Message());
+    d.File = U8(programPath_);
+    d.Message = e.Message();
     programError_.emplace(d, Q(e.Message()));
   }
   return std::nullopt;
@@ -405,7 +403,7 @@ std::optional<int> TRun::LoadAndAssemble(const TOptions& options, const QStringL
     try {
       LoadListToRun(options.ListPath, session_);
     } catch (const EDorumError& e) {
-      listError.emplace(ListDiagnostic(e, options.ListPath), Q(e.Message()));
+      listError.emplace(ListDiagnostic(e, U8(options.ListPath)), Q(e.Message()));
     }
   }
   // The configuration is in force even when a stored instruction failed.
@@ -417,7 +415,9 @@ std::optional<int> TRun::LoadAndAssemble(const TOptions& options, const QStringL
     document_.SetTexts(U8(programText));
     session_.AssembleProgram(document_);
   } catch (const EDorumError& e) {
-    return Fail(AssemblyDiagnostic(e, programPath_), Q(e.Message()));
+    TDiagnostic placed = AssemblyDiagnostic(e, U8(programPath_));
+    ExplainUnexpectedArgument(placed, document_.Texts(), control_.Instructions());
+    return Fail(placed, Q(e.Message()));
   }
   try {
     ResolveLabels(checks_, machine_, watches_);
@@ -496,8 +496,9 @@ int TRun::Execute(const QStringList& arguments) {
     return Usage(unwritten);
   // A run that did not end on its own says where the program stood.
   if (ended == TRunStatus::Error || ended == TRunStatus::Limit || ended == TRunStatus::Input) {
-    diagnostic_ = RunDiagnostic(message_, control_, document_, programPath_);
-    if (ended == TRunStatus::Error) PlaceInInstructionFile(diagnostic_);
+    diagnostic_ = RunDiagnostic(U8(message_), control_, document_, U8(programPath_));
+    if (ended == TRunStatus::Error)
+      PlaceInInstructionFile(diagnostic_, control_.Instructions(), instructionFiles_);
   }
   return Report(ended);
 }
@@ -674,25 +675,13 @@ std::optional<int> TRun::CompileInstructionFiles(const QStringList& paths) {
       session_.CompileInstruction(lines);
       const TInstructionList& list = control_.Instructions();
       for (int i = 0; i < list.Count(); ++i) {
-        if (list.At(i).Source() == lines) instructionFiles_[Q(list.At(i).Name())] = path;
+        if (list.At(i).Source() == lines) instructionFiles_[list.At(i).Name()] = U8(path);
       }
     } catch (const EDorumError& e) {
-      return Fail(AssemblyDiagnostic(e, path), Q(e.Message()));
+      return Fail(AssemblyDiagnostic(e, U8(path)), Q(e.Message()));
     }
   }
   return std::nullopt;
-}
-
-void TRun::PlaceInInstructionFile(TDiagnostic& d) const {
-  const auto file = instructionFiles_.find(d.Instruction);
-  if (file == instructionFiles_.end() || d.Step < 0) return;
-  const TInstruction* instruction =
-      control_.Instructions().Find(control_.Instructions().IndexOf(U8(d.Instruction)));
-  if (instruction == nullptr || d.Step >= instruction->CycleCount()) return;
-  // The fault is in the student's microprogram: its file and line come
-  // first, the program's line stays in the note.
-  d.File = file->second;
-  d.Line = instruction->Cycle(d.Step).SourceLine + 1;
 }
 
 // Test data goes in after the assembly, which resets the machine, and
@@ -704,9 +693,9 @@ std::optional<int> TRun::ApplySettings() {
   if (!missing) return std::nullopt;
   TDiagnostic d;
   d.Stage = TStage::Assembly;
-  d.File = programPath_;
-  d.Message = Q(Texts::LabelNotFound(*missing));
-  return Fail(d, d.Message);
+  d.File = U8(programPath_);
+  d.Message = Texts::LabelNotFound(*missing);
+  return Fail(d, Q(d.Message));
 }
 
 void TRun::StartCounting(const TOptions& options) {

@@ -291,6 +291,29 @@ TEST(GradingCaseRun, HiddenExpectationsAndWaitingForInput) {
             "wartość 7");
 }
 
+// A word after an instruction that takes none: the assembler expects the
+// next instruction, and the student learns which of theirs said so.
+TEST(GradingCaseRun, AnArgumentGivenToAnInstructionWithoutArgumentsNamesIt) {
+  TGradingTask task = Submission("dobry");
+  std::string ddw = task.Instructions[0].Text;
+  ddw.replace(ddw.find("ROZKAZ DDW;"), 11, "ROZKAZ DDW;\nArgumenty 0;");
+  task.Instructions[0].Text = ddw;
+  TGradingCase test;
+  test.Expect = {"wynik=11"};
+  TGradingRun run = RunGradingCase(task, test);
+  EXPECT_EQ(CaseOutcomeName(run.Verdict.Outcome), "error");
+  EXPECT_NE(run.Verdict.Message.find("Oczekiwany rozkaz (rozkaz ddw ma „Argumenty 0”, a po nim "
+                                     "stoi „y”)"),
+            std::string::npos)
+      << run.Verdict.Message;
+  // A word that is no instruction after one that takes an argument is only
+  // the word at fault.
+  task = Submission("dobry");
+  task.Program = "start: POB x xyz y\nSTP\nx: RST 1\ny: RST 2\nwynik: RPA\n";
+  run = RunGradingCase(task, test);
+  EXPECT_EQ(run.Verdict.Message, "program.prg:1:14: Oczekiwany rozkaz (słowo „xyz”)");
+}
+
 TEST(GradingVerdict, AnInputRunSaysWhatWasPrintedLast) {
   TRunReport run;
   run.End = TCaseEnd::Input;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <map>
 
+#include "app/Diagnostic.h"
 #include "common/Error.h"
 #include "common/ProfileFile.h"
 #include "common/Strings.h"
@@ -30,70 +31,6 @@ std::string Joined(const std::vector<std::string>& items) {
   return Join(items, ",");
 }
 
-// An error as the command line tells it: "FILE:LINE:COLUMN: message (note)".
-struct TPlacedError {
-  std::string File;
-  int Line = 0;
-  int Column = 0;
-  std::string Message;
-  std::string Note;
-
-  [[nodiscard]] std::string Text() const {
-    std::string text = File;
-    if (Line > 0) {
-      text += ':' + ToText(Line);
-      if (Column > 0) text += ':' + ToText(Column);
-    }
-    if (!text.empty()) text += ": ";
-    text += Message;
-    return Note.empty() ? text : text + " (" + Note + ")";
-  }
-};
-
-// The compiler's "LINE:COLUMN " in front of a message, which the place
-// says better.
-std::string WithoutPosition(const std::string& message) {
-  std::size_t i = 0;
-  const auto digits = [&] {
-    const std::size_t start = i;
-    while (i < message.size() && message[i] >= '0' && message[i] <= '9') ++i;
-    return i > start;
-  };
-  if (!digits() || i >= message.size() || message[i++] != ':' || !digits() || i >= message.size() ||
-      message[i] != ' ')
-    return std::string(Trimmed(message));
-  return std::string(Trimmed(std::string_view(message).substr(i)));
-}
-
-// Whether the message already shows the word as a word of its own.
-bool Names(const std::string& message, const std::string& word) {
-  const std::string_view wanted = Trimmed(word);
-  if (wanted.empty()) return false;
-  for (const std::string& part : Split(message, ' ')) {
-    if (part == wanted) return true;
-  }
-  return false;
-}
-
-// A compile or assembly error at the word it stopped at.
-TPlacedError CompileError(const EDorumError& error, const std::string& file) {
-  TPlacedError placed{file, 0, 0, WithoutPosition(error.Message()), {}};
-  const auto* positioned = dynamic_cast<const EControlException*>(&error);
-  if (positioned == nullptr) return placed;
-  const TWordPlace& word = positioned->WordPlace();
-  if (!word.Word.empty()) {
-    placed.Line = word.Line;
-    placed.Column = word.Column;
-  }
-  if (word.AtEnd) {
-    // Nothing follows: there is no word at fault, only the one before it.
-    if (!word.Word.empty()) placed.Note = Texts::ArgumentMissingAtEnd(word.Word);
-  } else if (!Names(placed.Message, word.Word)) {
-    placed.Note = Texts::WordAtFault(word.Word);
-  }
-  return placed;
-}
-
 class TCaseRunner final {
  public:
   TCaseRunner(const TGradingTask& task, const TGradingCase& test) : task_(task), test_(test) {}
@@ -107,7 +44,7 @@ class TCaseRunner final {
   TCaseEnd Execute(std::uint64_t limit);
   // Where a run that did not stop on its own stood.
   // An error in a student's microprogram is placed in its file.
-  [[nodiscard]] TPlacedError RunError(const std::string& message, bool inInstructionFile) const;
+  [[nodiscard]] TDiagnostic RunError(const std::string& message, bool inInstructionFile) const;
   TGradingRun Ended(TCaseEnd end, std::string message);
 
   const TGradingTask& task_;
@@ -146,7 +83,7 @@ bool TCaseRunner::CompileAndAssemble() {
     try {
       session_.CompileInstruction(lines);
     } catch (const EDorumError& e) {
-      failure_ = CompileError(e, file.Name).Text();
+      failure_ = AssemblyDiagnostic(e, file.Name).Text();
       return false;
     }
     const TInstructionList& list = control_.Instructions();
@@ -158,7 +95,9 @@ bool TCaseRunner::CompileAndAssemble() {
     document_.SetTexts(LinesOf(task_.Program));
     session_.AssembleProgram(document_);
   } catch (const EDorumError& e) {
-    failure_ = CompileError(e, task_.ProgramName).Text();
+    TDiagnostic placed = AssemblyDiagnostic(e, task_.ProgramName);
+    ExplainUnexpectedArgument(placed, document_.Texts(), control_.Instructions());
+    failure_ = placed.Text();
     return false;
   }
   const TWatchList& labels = session_.Watches();
@@ -206,31 +145,9 @@ TCaseEnd TCaseRunner::Execute(std::uint64_t limit) {
   }
 }
 
-TPlacedError TCaseRunner::RunError(const std::string& message, bool inInstructionFile) const {
-  TPlacedError placed{task_.ProgramName, 0, 0, message, {}};
-  const bool refused = control_.RefusedCycle() == control_.CyclesPerformed() + 1;
-  const std::uint64_t cycle = refused ? control_.RefusedCycle() : control_.CyclesPerformed();
-  const std::int32_t address = control_.InstructionAddress();
-  const int programLine = std::max(0, document_.LineOfAddress(address));
-  placed.Line = programLine;
-  // A fetch is cycle 0 of the instruction it fetches, which I may not hold
-  // yet when the fetch fails.
-  const int step = control_.CurrentCycle();
-  const int code =
-      step == 0 ? static_cast<int>(machine_.Memory().Word(machine_.Memory().IndexOf(address)) >>
-                                   machine_.AddressBits())
-                : control_.CurrentCode();
-  const TInstruction* instruction = control_.Instructions().Find(code);
-  const std::string name = instruction != nullptr ? instruction->Name() : std::string();
-  placed.Note = Texts::RunPlace(name, step, programLine, cycle);
-  // A cycle the machine refused in a student's microprogram: its file and
-  // line come first, the program's line stays in the note.
-  const auto file = instructionFiles_.find(name);
-  if (inInstructionFile && file != instructionFiles_.end() && step >= 0 &&
-      step < instruction->CycleCount()) {
-    placed.File = file->second;
-    placed.Line = instruction->Cycle(step).SourceLine + 1;
-  }
+TDiagnostic TCaseRunner::RunError(const std::string& message, bool inInstructionFile) const {
+  TDiagnostic placed = RunDiagnostic(message, control_, document_, task_.ProgramName);
+  if (inInstructionFile) PlaceInInstructionFile(placed, control_.Instructions(), instructionFiles_);
   return placed;
 }
 

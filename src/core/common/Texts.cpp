@@ -604,4 +604,16 @@ std::string ClassFolderAsSubmission(std::string_view path, int programs, std::st
       {path, ToText(programs), program});
 }
 
+std::string ListSectionPlace(std::string_view section, int textLine) {
+  std::string place = Fill("rozkaz %1 w sekcji [%1]", {section});
+  return textLine > 0 ? place + Fill(", wiersz %1 jego tekstu", {ToText(textLine)}) : place;
+}
+std::string InstructionTextEndsAfter(std::string_view word) {
+  return Fill("tekst rozkazu kończy się po słowie „%1”", {word});
+}
+
+std::string InstructionTakesNoArgument(std::string_view instruction, std::string_view word) {
+  return Fill("rozkaz %1 ma „Argumenty 0”, a po nim stoi „%2”", {instruction, word});
+}
+
 }  // namespace dorum::Texts

@@ -266,4 +266,13 @@ std::string NoSuchSubmission(std::string_view path);
 // A class's folder named as a single submission.
 std::string ClassFolderAsSubmission(std::string_view path, int programs, std::string_view program);
 
+// The notes of a list file's error: the instruction's section and the line
+// of its text, and the last word of a text that ended too soon.
+std::string ListSectionPlace(std::string_view section, int textLine);
+std::string InstructionTextEndsAfter(std::string_view word);
+
+// A word after an instruction without arguments, where the next instruction
+// was expected.
+std::string InstructionTakesNoArgument(std::string_view instruction, std::string_view word);
+
 }  // namespace dorum::Texts
