@@ -450,6 +450,14 @@ test('an example asks before its list replaces one the student changed, by an in
   await options.waitFor({ state: 'detached' });
   assert.equal(await exampleAsked(page, 'Pelt: podprogram.prg'), true);
   assert.equal(await exampleAsked(page, 'Pelt: podprogram.prg'), false);
+  // An example without a list of its own brings back the default machine,
+  // and with it the default list's name.
+  await exampleAsked(page, 'Dorum: suma.prg');
+  await (await openMenu(page, 'Projekt')).getByRole('menuitem', { name: 'Zapisz listę rozkazów' }).click();
+  const listSaved = page.getByRole('dialog', { name: 'Zapisz jako' });
+  assert.equal(await listSaved.getByRole('textbox', { name: 'Nazwa pliku' }).inputValue(), 'rozkazy.lst');
+  await page.keyboard.press('Escape');
+  await listSaved.waitFor({ state: 'detached' });
   assert.deepEqual(page.errors, []);
 });
 

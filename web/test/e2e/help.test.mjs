@@ -4,7 +4,7 @@
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
 import { readFileSync } from 'node:fs';
-import { closeBox, freshPage, newContext, openMenu, openPage, siteOfFile, typeProgram, uploadFile } from './harness.mjs';
+import { closeBox, eventually, freshPage, newContext, openMenu, openPage, siteOfFile, typeProgram, uploadFile } from './harness.mjs';
 
 const site = siteOfFile();
 
@@ -75,6 +75,9 @@ test('a link between topics is followed inside the panel, back and forward go ov
   await page.keyboard.press('Alt+ArrowRight');
   await headingBecomes(page, 'KONIEC');
   assert.ok(await forward.isDisabled());
+  // With no page ahead, the key leaves the newest where it is.
+  await page.keyboard.press('Alt+ArrowRight');
+  assert.match(await headingBecomes(page, 'KONIEC'), /^KONIEC/);
   await page.keyboard.press('Alt+ArrowLeft');
   await headingBecomes(page, 'Język opisu rozkazów');
   // A new page after going back drops the pages ahead.
@@ -117,6 +120,9 @@ test('the topic search finds the words and the pages holding every word typed; p
   await field.fill('rezerwuje xyzzyq');
   await results.getByText('Nic nie znaleziono.').waitFor();
   assert.equal(await results.getByRole('link').count(), 0);
+  // An empty field lists nothing, not even that nothing was found.
+  await field.fill('');
+  assert.equal(await eventually(() => results.locator('li').count(), 0), 0);
   // Enter opens the first one found.
   await field.fill('przebieg');
   await results.getByRole('link').first().waitFor();
@@ -124,6 +130,12 @@ test('the topic search finds the words and the pages holding every word typed; p
   await field.press('Enter');
   await shownPage(page).locator('h1').first().waitFor();
   await page.waitForFunction((title) => document.querySelector('.help-contents [aria-current=page]')?.textContent === title, first);
+  // Alt with an arrow goes over the pages visited, not over the side's tabs.
+  const searchTab = panel(page).getByRole('tab', { name: 'Szukaj tematu' });
+  await searchTab.focus();
+  await page.keyboard.press('Alt+ArrowLeft');
+  await headingBecomes(page, 'RPA');
+  assert.equal(await searchTab.getAttribute('aria-selected'), 'true');
   assert.deepEqual(page.errors, []);
 });
 

@@ -212,6 +212,8 @@ test('a narrow screen shows one area at a time, keeps the tool bar to one row wi
   await page.locator('svg.diagram text').first().waitFor();
   const fontSize = await page.locator('svg.diagram').evaluate((svg) => svg.getScreenCTM().a * 11);
   assert.ok(fontSize >= 9.99, `the diagram's text is ${fontSize} px`);
+  // Too large for the screen at that size, it scrolls rather than spilling over.
+  assert.ok(await page.locator('#diagram').evaluate((holder) => getComputedStyle(holder).overflowX === 'auto' && holder.scrollWidth > holder.clientWidth));
   // A window key brings its area forward with its panel.
   await page.keyboard.press('F12');
   assert.equal(await areas.getByRole('tab', { name: 'Okna' }).getAttribute('aria-selected'), 'true');

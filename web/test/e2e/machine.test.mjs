@@ -328,7 +328,7 @@ test('the options box: presets tick their sets, the keyboard stays inside, Escap
 test('a bad number in the options changes nothing and hands the keyboard to its own field, its text chosen', async () => {
   const page = await freshPage(site);
   const dialog = page.getByRole('dialog', { name: 'Opcje projektu' });
-  const fields = ['Port wejścia', 'Port wyjścia', 'Przerwanie wejścia', 'Przerwanie wyjścia', 'Adres procedury przerwania 2', 'Adres procedury przerwania 3'];
+  const fields = ['Port wejścia', 'Port wyjścia', 'Przerwanie wejścia', 'Przerwanie wyjścia', 'Adres procedury przerwania 1', 'Adres procedury przerwania 4', 'Adres procedury przerwania 2', 'Adres procedury przerwania 3'];
   for (const [k, field] of fields.entries()) {
     // A word, or a number with a letter after it.
     const bad = k % 2 === 0 ? 'zle' : '1z';
@@ -452,13 +452,17 @@ test('the diagram is one stop of Tab between the editor and the lower tabs; the 
   assert.equal(await page.evaluate(() => document.activeElement?.getAttribute('tabindex')), '0');
   await page.keyboard.press('ArrowUp');
   assert.equal(await role(), 'checkbox');
+  const onLastRow = () =>
+    page.evaluate(() => [...document.querySelectorAll('svg.diagram [role=listitem]')].filter((row) => row.style.display !== 'none' && row.getAttribute('aria-label')).at(-1) === document.activeElement);
   await page.keyboard.press('End');
   assert.equal(await role(), 'listitem');
+  assert.equal(await onLastRow(), true, 'End goes to the last row shown');
   const lastRow = await focusedLabel(page);
   // Down from the last row shown scrolls the memory, the keyboard staying on that row.
   await page.keyboard.press('ArrowDown');
   assert.equal(await role(), 'listitem');
   await page.waitForFunction((shown) => document.activeElement?.getAttribute('aria-label') !== shown, lastRow);
+  assert.equal(await onLastRow(), true);
   await page.keyboard.press('Home');
   assert.equal(await role(), 'button');
   await page.keyboard.press('ArrowLeft');

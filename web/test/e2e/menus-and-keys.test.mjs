@@ -290,6 +290,9 @@ test('Alt enters the menu bar and Alt with an underlined letter opens its menu; 
   await page.keyboard.press('Control+Alt+s');
   assert.equal(await page.getByRole('menu').count(), 0);
   assert.ok(await inEditor());
+  // Alt with Shift (a keyboard layout's switch) is not Alt alone.
+  await page.keyboard.press('Shift+Alt');
+  assert.ok(await inEditor());
 
   // Alt+Y opens "W&ykonaj" at its first entry; its letters go to their entries.
   await page.keyboard.press('Alt+y');
@@ -301,6 +304,9 @@ test('Alt enters the menu bar and Alt with an underlined letter opens its menu; 
     await page.keyboard.press(letter);
     assert.equal(await focused(page), entry, letter);
   }
+  // With Alt held, a letter no menu of the bar underlines chooses nothing.
+  await page.keyboard.press('Alt+e');
+  assert.equal(await focused(page), 'Cofnij takt');
   // Escape closes the menu onto its caption, a second leaves the bar.
   await page.keyboard.press('Escape');
   assert.equal(await page.getByRole('menu').count(), 0);

@@ -237,7 +237,10 @@ test('the tracking level: the highest shows every cycle at its tempo, the lowest
   const page = await freshPage(site);
   await compiled(page, 'a: SOB a\n');
   await page.getByRole('radio', { name: 'wysoki (takt)' }).check();
-  await page.getByRole('combobox', { name: 'Tempo przy wysokim poziomie śledzenia' }).selectOption('250');
+  const tempo = page.getByRole('combobox', { name: 'Tempo przy wysokim poziomie śledzenia' });
+  // A page never set starts at the desktop's tempo, 100 ms.
+  assert.equal(await tempo.inputValue(), '100');
+  await tempo.selectOption('250');
   await page.keyboard.press('F9');
   await shownCycle(page, 1);
   await shownCycle(page, 2);
@@ -298,6 +301,11 @@ test('the console example echoes typed input in capitals; what is typed ahead st
   assert.equal(await input.inputValue(), 'abc.');
   await new Promise((resolve) => setTimeout(resolve, 200));
   assert.equal(await input.inputValue(), 'abc.', 'the field kept what was typed');
+  // Enter sends no form away: the page stays, the field as it was.
+  await page.evaluate(() => (window.notReloaded = true));
+  await input.press('Enter');
+  assert.equal(await page.evaluate(() => window.notReloaded), true);
+  assert.equal(await input.inputValue(), 'abc.');
   await page.keyboard.press('F9');
   assert.deepEqual(await closeBox(page), { role: 'dialog', text: 'Program został zakończony.' });
   assert.equal(await output.textContent(), 'ALA.ABC.');

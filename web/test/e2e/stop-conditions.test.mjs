@@ -56,8 +56,14 @@ test('the stop conditions dialog greys what cannot be done, tells faults apart, 
   await button('Usuń').click();
   assert.deepEqual(await eventually(() => rows.allTextContents(), ['AK=2']), ['AK=2']);
   assert.deepEqual(await current(), [true]);
-  // Unchecked, it stays unchecked; a condition typed but not added is added by "OK".
+  // Unchecked, it stays unchecked; a condition typed but not added is added
+  // by "OK", which a malformed one keeps from closing the dialog.
   await rows.nth(0).getByRole('checkbox').uncheck();
+  await field.fill('AK=');
+  await dialog.getByRole('button', { name: 'OK' }).click();
+  await dialog.locator('.message.fault').waitFor();
+  assert.equal(await dialog.isVisible(), true);
+  assert.equal(await field.inputValue(), 'AK=');
   await field.fill('AK=5');
   await dialog.getByRole('button', { name: 'OK' }).click();
   await dialog.waitFor({ state: 'detached' });
@@ -233,6 +239,15 @@ test('the instruction list follows the cycle performed, and a breakpoint on a cy
   const currentLine = () => page.locator('#instruction-source li.current').textContent();
   const lines = page.getByRole('listbox', { name: 'Treść rozkazu' }).getByRole('option');
   const toggle = page.getByRole('button', { name: 'Punkt zatrzymania' });
+  const chosenNames = () => page.getByRole('listbox', { name: 'Rozkazy' }).getByRole('option', { selected: true }).allTextContents();
+  await page.keyboard.press('F7');
+  await shownCycle(page, 1);
+  // Back before the first cycle none is performed: the instruction chosen stays.
+  const chosenThen = await chosenNames();
+  assert.equal(chosenThen.length, 1);
+  await page.keyboard.press('Shift+F7');
+  await shownCycle(page, 0);
+  assert.deepEqual(await chosenNames(), chosenThen);
   await page.keyboard.press('F7');
   await shownCycle(page, 1);
   await page.keyboard.press('F7');

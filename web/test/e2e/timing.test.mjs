@@ -251,6 +251,9 @@ test('the keyboard picks a cycle of the timing diagram, says which it is, and En
   await page.keyboard.press('End');
   await page.keyboard.press('ArrowRight');
   assert.equal(await picked(), '4');
+  // An arrow with Alt held is not the diagram's: the pick stays.
+  await page.keyboard.press('Alt+ArrowLeft');
+  assert.equal(await picked(), '4');
   // A step moves the pick to the cycle now current, as it moves a caret.
   await page.keyboard.press('Home');
   assert.equal(await picked(), '1');

@@ -1,6 +1,6 @@
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
-import { contentsOf, findTopic, searchHelp, shownBy, wordAt, type HelpIndex, type HelpPage } from '../../src/help-topics';
+import { contentsOf, findTopic, searchHelp, shownBy, topicEmpty, wordAt, type HelpIndex, type HelpPage } from '../../src/help-topics';
 
 const page = (file: string, title: string, text: string, keywords: string[] = [], chapter = ''): HelpPage => ({ file, title, keywords, chapter, text });
 
@@ -46,6 +46,8 @@ test('a word names its entries and the current list\'s instruction of that name,
   const unknown = findTopic(index, instructions, 'xyzzy');
   assert.equal(unknown.code, -1);
   assert.deepEqual(unknown.entries, []);
+  // A topic is there while either an entry or an instruction names it.
+  assert.deepEqual([dod, findTopic(index, instructions, 'pob'), findTopic(index, instructions, 'czyt'), unknown].map(topicEmpty), [false, false, false, true]);
   // A prefix is no word.
   assert.deepEqual(findTopic(index, instructions, 'czy').entries, []);
 });
@@ -57,6 +59,9 @@ test('the words that reach one entry alone show the same place; a word that is a
   assert.equal(shownBy(index, instructions, { word: 'as (sa)' }), as);
   assert.equal(shownBy(index, instructions, { word: 'dod' }), 'temat:dod');
   assert.equal(shownBy(index, instructions, { file: 'jezyk.html' }), 'jezyk.html');
+  // Nor does a word two entries explain: it shows them both.
+  const twice: HelpIndex = { chapters: [], pages: [page('a.html', 'Sygnał we', 'we', ['we']), page('b.html', 'Urządzenie we', 'we', ['we'])] };
+  assert.equal(shownBy(twice, [], { word: 'we' }), 'temat:we');
 });
 
 test('the search lists the words beginning so first, then the pages holding every word, most mentions first', () => {
@@ -74,6 +79,9 @@ test('the search lists the words beginning so first, then the pages holding ever
   assert.deepEqual(captions('  '), []);
   // Case does not matter.
   assert.deepEqual(captions('SYGNAŁY'), ['Sygnały sterujące']);
+  // A mention is counted where the last one ended: "aaaa" holds "aa" twice.
+  const repeated: HelpIndex = { chapters: [], pages: [page('a.html', 'Cztery', 'aaaa'), page('b.html', 'Trzy', 'aa, aa, aa')] };
+  assert.deepEqual(searchHelp(repeated, [], 'aa').map((f) => f.caption), ['Trzy', 'Cztery']);
 });
 
 test('the contents list the chapters in reading order, each with its own entries, skipping a chapter with no page', () => {

@@ -50,6 +50,10 @@ test('the tempo paces a cycle-by-cycle run, no longer than 2 s; "Przerwij" in th
     mock.timers.tick(1999);
     await turns(5);
     assert.equal(lastView().cycles, first, 'the next cycle waits for the tempo');
+    // Typing in the console meanwhile does not hurry it.
+    ask({ kind: 'setInput', before: '', text: 'a' });
+    await turns(5);
+    assert.equal(lastView().cycles, first, 'typing does not hurry the tempo');
     mock.timers.tick(1);
     await turns(5);
     assert.equal(lastView().cycles, first + 1, 'a tempo above 2 s is held to 2 s');
@@ -197,4 +201,21 @@ test('a long run is shown as it goes, about once a frame, not after every slice'
   } finally {
     ask({ kind: 'stop' });
   }
+});
+
+test('a cycle gone back to ends nothing; one gone forward to runs as "Takt" runs, and a program ending there ends with its box', async () => {
+  const { ask, lastView, ended, runEnd } = await newHost();
+  assert.equal((ask({ kind: 'compileProgram', text: 'POB x\nSTP\nx: RST 5', breakpoints: [] }) as { ok: boolean }).ok, true);
+  ask({ kind: 'start', command: 'program', line: 0 });
+  const end = await runEnd();
+  assert.notEqual(end.box, 'none');
+  const total = lastView().cycles;
+  const back = ask({ kind: 'goToCycle', number: 1 }) as RunState;
+  await turns(2);
+  assert.equal(back.box, 'none');
+  assert.equal(ended().length, 1, 'going back ends no run');
+  const forth = ask({ kind: 'goToCycle', number: total }) as RunState;
+  await turns(2);
+  assert.equal(forth.box, end.box);
+  assert.deepEqual(ended().slice(1), [forth]);
 });

@@ -39,3 +39,18 @@ test('replacing starts at the selection, one place or every one after it', () =>
   // Shorter replacements move the caret back by what the earlier ones took.
   assert.equal(replace('abc abc abc', 'abc', 'z', plain, at(0), true)!.caret, 5);
 });
+
+test('matches never overlap, and a word at either end of the text is whole', () => {
+  assert.deepEqual(replace('aaaa', 'aa', 'b', plain, at(0), true)!.changes.map((c) => [c.from, c.to]), [[0, 2], [2, 4]]);
+  assert.deepEqual(findNext('aaa', 'aa', plain, at(0, 2)), null);
+  const whole = { ...plain, wholeWord: true };
+  assert.deepEqual(findNext('pob', 'pob', whole, at(0)), at(0, 3));
+  assert.deepEqual(findNext('x pob', 'pob', whole, at(0)), at(2, 5));
+  // Backwards, a match ending where the selection begins is the one before it.
+  assert.deepEqual(findNext('pobpob', 'pob', { ...plain, backwards: true }, at(3, 6)), at(0, 3));
+});
+
+test('a letter whose small form is longer leaves the places found where they stand in the text', () => {
+  // "İ" lowers to two units: the places are sought in the text itself.
+  assert.deepEqual(findNext('İx ab', 'ab', plain, at(0)), at(3, 5));
+});

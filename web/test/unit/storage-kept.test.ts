@@ -66,6 +66,17 @@ test('the machine\'s controls are kept as far as they make sense, each change be
   const nonsense = memoryStore({ 'dorum.settings': '{"trackingLevel": 7, "tempo": -1, "displayModes": {"x": "hex", "2": "koi8", "4": "signed"}}' });
   assert.deepEqual(loadSettings(nonsense), { displayModes: { 4: 'signed' } });
   assert.deepEqual(loadSettings(memoryStore({ 'dorum.settings': '{' })), {});
+  // The lowest level and tempo are settings like any other; the colours are
+  // kept by the names the options give them.
+  const lowest = memoryStore();
+  saveSettings(lowest, { trackingLevel: 0, tempo: 0, theme: 'dark' });
+  assert.deepEqual(loadSettings(lowest), { trackingLevel: 0, tempo: 0, theme: 'dark' });
+  for (const theme of ['system', 'light'] as const) {
+    saveSettings(lowest, { theme });
+    assert.equal(loadSettings(lowest).theme, theme);
+  }
+  assert.equal(loadSettings(memoryStore({ 'dorum.settings': '{"theme": "Ciemny", "trackingLevel": -1}' })).theme, undefined);
+  assert.equal(loadSettings(memoryStore({ 'dorum.settings': '{"trackingLevel": -1}' })).trackingLevel, undefined);
 });
 
 test('the stop conditions and cycle breakpoints are kept under their version; a stored value of another version or malformed is ignored, a part malformed left out', () => {

@@ -47,6 +47,15 @@ test('storage that is damaged, foreign or full loses nothing of the page', () =>
   // kind, a current tab out of range.
   const partial = new Storage(memoryStore({ 'dorum.work': '{"documents":[{"name":"a.prg","text":"STP","kind":"x"},7],"current":9}' }));
   assert.deepEqual(partial.load(), { documents: [{ kind: 'program', name: 'a.prg', text: 'STP', encoding: 'cp1250', lineEnd: 'crlf' }], current: 0 });
+  // An empty id names no document: it is read as none, to be given a new one.
+  const unnamed = new Storage(memoryStore({ 'dorum.work': '{"documents":[{"name":"a.prg","text":"","id":"","revision":1.5},{"name":"b.prg","text":"","id":"b","revision":2}],"current":7}' }));
+  assert.deepEqual(unnamed.load(), {
+    documents: [
+      { kind: 'program', name: 'a.prg', text: '', encoding: 'cp1250', lineEnd: 'crlf' },
+      { kind: 'program', name: 'b.prg', text: '', encoding: 'cp1250', lineEnd: 'crlf', id: 'b', revision: 2 },
+    ],
+    current: 1,
+  });
   // Work kept before encodings were stored by name keeps its encoding; a
   // name the page does not know, or a number no name has, is read as a new
   // file's.
