@@ -577,6 +577,14 @@ TEST_F(ListKeepingTest, TheInstructionsToKeepAreThoseTheTasksListLacks) {
   EXPECT_NE(Listed(engine, "ilo"), nullptr);
 }
 
+TEST_F(ListKeepingTest, ATaskAsksBeforeItsListReplacesAChangedOne) {
+  EXPECT_EQ(engine.TaskQuestion("Lab 3", "pelt.lst"),
+            "Zadanie „Lab 3” korzysta z listy rozkazów pelt.lst. Lista rozkazów została zmieniona. "
+            "Załadować pelt.lst w jej miejsce?");
+  ASSERT_TRUE(engine.LoadListKeeping("pelt.lst", pelt, false).Ok);
+  EXPECT_EQ(engine.TaskQuestion("Lab 3", "pelt.lst"), "");
+}
+
 TEST_F(ListKeepingTest, WithoutKeepingTheTasksListReplacesTheWholeList) {
   ASSERT_TRUE(engine.LoadListKeeping("pelt.lst", pelt, false).Ok);
   EXPECT_EQ(Listed(engine, "ilo"), nullptr);

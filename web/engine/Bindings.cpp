@@ -413,6 +413,9 @@ class TPageEngine {
                                             const std::string& list) const {
     return engine_.ExampleQuestion(example, list);
   }
+  [[nodiscard]] std::string TaskQuestion(const std::string& task, const std::string& list) const {
+    return engine_.TaskQuestion(task, list);
+  }
   val LoadListKeeping(const std::string& name, const std::string& bytes, bool keepOwn) {
     return ToJs(engine_.LoadListKeeping(name, bytes, keepOwn));
   }
@@ -629,6 +632,7 @@ EMSCRIPTEN_BINDINGS(dorum_engine) {
       .function("setListChanged", &TPageEngine::SetListChanged)
       .function("exampleQuestion", &TPageEngine::ExampleQuestion)
       .function("loadListKeeping", &TPageEngine::LoadListKeeping)
+      .function("taskQuestion", &TPageEngine::TaskQuestion)
       .function("checkTask", &TPageEngine::CheckTask)
       .function("instructionsLacking", &TPageEngine::InstructionsLacking)
       .function("running", &TPageEngine::Running)

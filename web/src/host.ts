@@ -52,6 +52,7 @@ export interface Engine {
   listChanged(): boolean;
   setListChanged(changed: boolean): void;
   exampleQuestion(example: string, list: string): string;
+  taskQuestion(task: string, list: string): string;
   loadListKeeping(name: string, bytes: Uint8Array, keepOwn: boolean): Outcome;
   instructionsLacking(name: string, bytes: Uint8Array): string[];
   checkTask(suite: string, suiteFile: string, listName: string, list: Uint8Array, inputs: Record<string, string>, files: Record<string, string>, cycleCap: number): TaskCheckResult;
@@ -337,6 +338,7 @@ export class EngineHost {
     setListChanged: (r) => nothing(() => this.engine.setListChanged(r.changed)),
     exampleQuestion: (r) => this.engine.exampleQuestion(r.example, r.list),
     instructionsLacking: (r) => this.engine.instructionsLacking(r.name, r.bytes),
+    taskQuestion: (r) => this.engine.taskQuestion(r.task, r.list),
     loadListKeeping: (r) => this.engine.loadListKeeping(r.name, r.bytes, r.keepOwn),
     checkTask: ({ task: t }) => this.engine.checkTask(t.suite, t.suiteFile, t.listName, t.list, t.inputs, t.files, t.cycleCap),
     raiseInterrupt: (r) => this.engine.raiseInterrupt(r.line),

@@ -210,6 +210,7 @@ export type Request =
   | { kind: 'listChanged' }
   | { kind: 'setListChanged'; changed: boolean }
   | { kind: 'exampleQuestion'; example: string; list: string }
+  | { kind: 'taskQuestion'; task: string; list: string }
   | { kind: 'loadListKeeping'; name: string; bytes: Uint8Array; keepOwn: boolean }
   | { kind: 'checkTask'; task: TaskCheck }
   | { kind: 'instructionsLacking'; name: string; bytes: Uint8Array }
@@ -273,6 +274,7 @@ export interface Answers {
   listChanged: boolean; // whether the student changed the list since it was loaded
   setListChanged: null;
   exampleQuestion: string; // empty: nothing to ask
+  taskQuestion: string; // empty: nothing to ask
   loadListKeeping: Outcome;
   checkTask: TaskCheckResult;
   instructionsLacking: string[]; // the current list's instructions that list lacks

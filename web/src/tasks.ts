@@ -159,7 +159,7 @@ export class Tasks {
   private async useMachine(task: CourseTask, list: Uint8Array): Promise<boolean> {
     const { engine } = this.page;
     const name = fileName(task.list);
-    const question = await engine.call({ kind: 'exampleQuestion', example: task.title, list: name });
+    const question = await engine.call({ kind: 'taskQuestion', task: task.title, list: name });
     const answer = question ? await askYesNoCancel(question) : 'yes';
     if (answer === 'cancel') return false;
     if (answer === 'no') return true;
@@ -239,7 +239,8 @@ export class Tasks {
     try {
       this.showResult(await this.runCheck(task));
     } catch (error) {
-      this.summary.textContent = error instanceof CourseFileError ? error.message : String(error);
+      this.summary.textContent = '';
+      await showMessage('error', error instanceof CourseFileError ? error.message : String(error));
     } finally {
       this.checkButton.disabled = false;
       this.checkButton.textContent = say.check;

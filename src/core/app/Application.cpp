@@ -445,6 +445,10 @@ std::string TApplication::ExampleQuestion(std::string_view example, std::string_
   return ListChanged() ? Texts::ExampleListQuestion(example, list) : std::string();
 }
 
+std::string TApplication::TaskQuestion(std::string_view task, std::string_view list) const {
+  return ListChanged() ? Texts::TaskListQuestion(task, list) : std::string();
+}
+
 TOutcome TApplication::CompileProgram(const std::string& text,
                                       const std::vector<int>& breakpoints) {
   (void)Admit(TCommandId::Compile);

@@ -241,6 +241,8 @@ class TApplication {
   // changed, or empty when nothing would be lost. `list` is the name of the
   // example's own list, empty for the default machine.
   [[nodiscard]] std::string ExampleQuestion(std::string_view example, std::string_view list) const;
+  // The same before a course's task loads its list.
+  [[nodiscard]] std::string TaskQuestion(std::string_view task, std::string_view list) const;
 
   // Assembles the program into memory with breakpoints at those lines (from
   // 1); a run stops first.

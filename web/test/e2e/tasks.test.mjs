@@ -82,7 +82,7 @@ test('a task opened by its address: its description, files and machine; checked 
   // the student's files stay as typed.
   await page.goto('about:blank');
   const asked = await openTask(page, 'lab3/iloczyn', ['Tak', 'Tak']);
-  assert.match(asked[0], /Lista rozkazów została zmieniona/);
+  assert.match(asked[0], /^Zadanie „Laboratorium 3, zadanie 1: rozkaz ILO \(mnożenie\)” korzysta z listy rozkazów pelt\.lst\. Lista rozkazów została zmieniona/);
   assert.match(asked[1], /Zachować własne rozkazy \(ILO\)\?/);
   assert.ok((await instructionNames(page)).some((name) => /ilo/i.test(name)), 'ILO is still in the list');
   assert.match(await panel(page).locator('.task-facts').textContent(), /iloczyn\.prg \(twój, zostaje bez zmian\).*ilo\.rzk \(twój, zostaje bez zmian\)/);
