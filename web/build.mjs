@@ -32,6 +32,35 @@ function copyExamples(module) {
   writeFileSync(join(out, 'examples/examples.json'), JSON.stringify(examples, null, 1));
 }
 
+// The course a teacher publishes beside the page (kurs/kurs.json): the
+// catalogue and every file it names, with each public suite's list and input
+// files. Without a kurs/ folder there is no course, and no "Zadania" menu.
+function copyCourse() {
+  const source = join(root, 'kurs');
+  const catalogue = join(source, 'kurs.json');
+  if (!existsSync(catalogue)) return;
+  const inside = (path) => typeof path === 'string' && path !== '' && !path.startsWith('/') && !path.split('/').includes('..');
+  const wanted = new Set(['kurs.json']);
+  for (const task of JSON.parse(readFileSync(catalogue, 'utf8')).tasks ?? []) {
+    for (const path of [task.description, task.list, task.suite, ...(task.files ?? [])]) if (inside(path)) wanted.add(path);
+    if (!inside(task.suite) || !existsSync(join(source, task.suite))) continue;
+    const folder = dirname(task.suite);
+    const suite = JSON.parse(readFileSync(join(source, task.suite), 'utf8'));
+    const named = [suite.list, ...(suite.cases ?? []).map((c) => c.input_file)].filter(inside);
+    for (const path of named) wanted.add(join(folder, path));
+  }
+  for (const path of wanted) {
+    // A file the catalogue names but the teacher left out: the page says so
+    // when a student reaches for it.
+    if (!existsSync(join(source, path))) {
+      console.warn(`kurs/${path}: no such file, named by the course`);
+      continue;
+    }
+    mkdirSync(dirname(join(out, 'kurs', path)), { recursive: true });
+    cpSync(join(source, path), join(out, 'kurs', path));
+  }
+}
+
 // The desktop's help pages (the chapters and the entries under hasla/),
 // their links made relative to each page's folder, with the index the
 // page's help panel searches and looks words up in.
@@ -126,7 +155,9 @@ function pageFiles(folder = out, prefix = '') {
   for (const entry of readdirSync(folder, { withFileTypes: true }).sort((a, b) => a.name.localeCompare(b.name))) {
     const path = prefix + entry.name;
     if (entry.isDirectory()) files.push(...pageFiles(join(folder, entry.name), `${path}/`));
-    else if (path !== 'sw.js') files.push(path);
+    // The course is the teacher's, changed beside the page without a build:
+    // the service worker fetches it fresh each time instead.
+    else if (path !== 'sw.js' && !path.startsWith('kurs/')) files.push(path);
   }
   return files;
 }
@@ -163,5 +194,6 @@ for (const icon of readdirSync(join(root, 'src/gui/icons')).filter((f) => f.ends
 cpSync(engine, join(out, 'engine.js'));
 copyExamples(await createRequire(import.meta.url)(engine)());
 copyHelp();
+copyCourse();
 await buildServiceWorker();
 console.log(`The page is in ${out}`);

@@ -130,24 +130,6 @@ std::vector<TMustExecute> ReportedMustExecute(const QJsonObject& report) {
   return musts;
 }
 
-TOutcome OutcomeOf(TCaseOutcome outcome) {
-  switch (outcome) {
-    case TCaseOutcome::Passed:
-      return TOutcome::Passed;
-    case TCaseOutcome::Wrong:
-      return TOutcome::Wrong;
-    case TCaseOutcome::MissingLabel:
-      return TOutcome::NoLabel;
-    case TCaseOutcome::Limit:
-      return TOutcome::Limit;
-    case TCaseOutcome::Input:
-      return TOutcome::Input;
-    case TCaseOutcome::Error:
-      break;
-  }
-  return TOutcome::Error;
-}
-
 // What one child's report says of its case: the core's verdict on what the
 // run left, or an end only the command line knows.
 TCaseResult Interpret(const QJsonObject& report, const TTestCase& test, bool hideExpected) {
@@ -179,7 +161,7 @@ TCaseResult Interpret(const QJsonObject& report, const TTestCase& test, bool hid
   run.Checks = ReportedChecks(report);
   run.MustExecute = ReportedMustExecute(report);
   const TCaseVerdict verdict = JudgeCase(run, CoreCase(test), hideExpected);
-  result.Outcome = OutcomeOf(verdict.Outcome);
+  result.Outcome = verdict.Outcome;
   result.Message = Q(verdict.Message);
   result.Points = verdict.Points;
   for (const TCheckReport& check : verdict.FailedChecks)

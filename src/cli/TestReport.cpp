@@ -17,35 +17,14 @@ namespace dorum::cli {
 
 namespace {
 
-struct TOutcomeText {
-  TOutcome Outcome;
-  const char* Cell;  // in the summary table
-  const char* Type;  // of a JUnit failure or error and in the JSON report
-  const char* Meaning;
-  // JUnit's error rather than failure: the run did not end on its own, or
-  // the teacher's suite was at fault, not the student's answer.
-  bool JunitError;
-  bool Teacher;  // the teacher's mistake, not the student's
-};
-
-constexpr TOutcomeText kOutcomes[] = {
-    {TOutcome::Passed, "ok", "passed", "zaliczony", false, false},
-    {TOutcome::Wrong, "źle", "wrong", "niespełnione sprawdzenie", false, false},
-    {TOutcome::NoLabel, "etykieta", "missing_label", "w programie brak sprawdzanej etykiety", false,
-     false},
-    {TOutcome::Error, "błąd", "error", "błąd listy, rozkazu, asemblacji lub wykonania", false,
-     false},
-    {TOutcome::Limit, "limit", "limit", "wykonano limit taktów", false, false},
-    {TOutcome::Input, "wejście", "input", "zabrakło danych wejściowych", false, false},
-    {TOutcome::Timeout, "czas", "timeout", "przekroczony czas", true, false},
-    {TOutcome::Crash, "awaria", "crash", "awaria procesu", true, false},
-    {TOutcome::Missing, "brak", "missing", "brak pliku", false, false},
-    {TOutcome::Suite, "zestaw", "suite", "błąd zestawu (nauczyciela)", true, true},
-};
+using TOutcomeText = TOutcomeMark;
 
 const TOutcomeText& TextOf(TOutcome outcome) {
-  return *std::find_if(std::begin(kOutcomes), std::end(kOutcomes),
-                       [outcome](const TOutcomeText& t) { return t.Outcome == outcome; });
+  return MarkOf(outcome);
+}
+
+QString FromView(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 QString Padded(const QString& text, qsizetype width) {
@@ -237,8 +216,7 @@ std::vector<QStringList> TGradeReport::SummaryRows() const {
   rows.push_back(header);
   for (std::size_t s = 0; s < submissions_.size(); ++s) {
     QStringList row{submissions_[s].Name};
-    for (std::size_t c = 0; c < cases; ++c)
-      row.append(QString::fromUtf8(TextOf(At(s, c).Outcome).Cell));
+    for (std::size_t c = 0; c < cases; ++c) row.append(FromView(TextOf(At(s, c).Outcome).Mark));
     row << Fraction(Passed(s * cases, cases), cases)
         << PointsText(PointsOf(s)) + u'/' + PointsText(MaxPoints());
     rows.push_back(row);
@@ -283,18 +261,18 @@ void TGradeReport::PrintSummary(std::ostream& out) const {
       const TCaseResult& r = At(s, c);
       if (r.Outcome == TOutcome::Passed) continue;
       out << "  " << submissions_[s].Name.toStdString() << " / "
-          << suite_.Cases[c].Name.toStdString() << " (" << TextOf(r.Outcome).Cell
+          << suite_.Cases[c].Name.toStdString() << " (" << TextOf(r.Outcome).Mark
           << "): " << r.Message.toStdString() << '\n';
     }
   }
   // The legend names only the marks the table uses.
   out << "\nOznaczenia:";
   const char* separator = " ";
-  for (const TOutcomeText& t : kOutcomes) {
+  for (const TOutcomeText& t : OutcomeMarks()) {
     if (std::none_of(results_.begin(), results_.end(),
                      [&t](const TCaseResult& r) { return r.Outcome == t.Outcome; }))
       continue;
-    out << separator << t.Cell << " - " << t.Meaning;
+    out << separator << t.Mark << " - " << t.Meaning;
     separator = ", ";
   }
   out << '\n';
@@ -306,7 +284,7 @@ void TGradeReport::PrintVpl(std::ostream& out, std::optional<double> gradeMax) c
   for (std::size_t s = 0; s < submissions_.size(); ++s) {
     for (std::size_t c = 0; c < suite_.Cases.size(); ++c) {
       const TCaseResult& r = At(s, c);
-      out << "Comment :=>>-" << suite_.Cases[c].Name.toStdString() << " (" << TextOf(r.Outcome).Cell
+      out << "Comment :=>>-" << suite_.Cases[c].Name.toStdString() << " (" << TextOf(r.Outcome).Mark
           << ')';
       if (r.Outcome != TOutcome::Passed) out << ": " << r.Message.toStdString();
       out << '\n';
@@ -346,7 +324,7 @@ void WriteCase(QXmlStreamWriter& xml, const TCaseResult& r, const QString& name,
     const TOutcomeText& text = TextOf(r.Outcome);
     xml.writeStartElement(text.JunitError ? QStringLiteral("error") : QStringLiteral("failure"));
     xml.writeAttribute(QStringLiteral("message"), r.Message);
-    xml.writeAttribute(QStringLiteral("type"), QString::fromUtf8(text.Type));
+    xml.writeAttribute(QStringLiteral("type"), FromView(text.Type));
     xml.writeCharacters(r.Message);
     xml.writeEndElement();
   }
@@ -395,7 +373,7 @@ QJsonObject CaseJson(const TCaseResult& r, const TTestCase& test) {
   QJsonObject result{{QStringLiteral("name"), test.Name},
                      {QStringLiteral("points"), r.Points},
                      {QStringLiteral("max_points"), test.Points},
-                     {QStringLiteral("outcome"), QString::fromUtf8(text.Type)},
+                     {QStringLiteral("outcome"), FromView(text.Type)},
                      {QStringLiteral("passed"), r.Outcome == TOutcome::Passed},
                      {QStringLiteral("teacher"), text.Teacher},
                      {QStringLiteral("message"), r.Message},

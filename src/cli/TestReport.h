@@ -8,11 +8,12 @@
 #include <vector>
 
 #include "TestSuite.h"
+#include "app/GradingVerdict.h"
 
 namespace dorum::cli {
 
-// How one case of one submission ended.
-enum class TOutcome { Passed, Wrong, NoLabel, Error, Limit, Input, Timeout, Crash, Missing, Suite };
+// How one case of one submission ended, as the core names and marks it.
+using TOutcome = TCaseOutcome;
 
 // A check that did not hold, for the JSON report.
 struct TFailedCheck {

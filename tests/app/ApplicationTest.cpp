@@ -6,6 +6,8 @@
 
 #include "AppTestSupport.h"
 #include "TempDir.h"
+#include "control/Instruction.h"
+#include "control/InstructionList.h"
 #include "diagram/DiagramItems.h"
 #include "machine/MachineConfig.h"
 
@@ -537,6 +539,74 @@ TEST_F(EngineTest, AListLoadsFromItsBytesAndSavesBackAsTheDesktopWritesIt) {
                                           "linia1=ROZKAZ x;\r\nlinia2=czyt wys;\r\n");
   EXPECT_FALSE(broken.Ok);
   EXPECT_FALSE(broken.Message.empty());
+}
+
+// Whether the current list holds an instruction of that name, and its source.
+[[nodiscard]] const TInstruction* Listed(const TApplication& engine, const std::string& name) {
+  const TInstructionList& list = engine.Session().Control().Instructions();
+  return list.Find(list.IndexOf(name));
+}
+
+struct ListKeepingTest : EngineTest {
+  const std::string pelt = Example("pelt/pelt.lst");
+  std::string ilo;
+
+  void SetUp() override {
+    ASSERT_TRUE(engine.LoadList("pelt.lst", pelt).Ok);
+    ilo = engine.OpenText("ilo.rzk", Example("lab/iloczyn/wzorzec/ilo.rzk")).Text;
+    const TOutcome compiled = engine.CompileInstruction(ilo);
+    ASSERT_TRUE(compiled.Ok) << compiled.Message;
+  }
+};
+
+TEST_F(ListKeepingTest, TheStudentsOwnInstructionSurvivesATasksListAndStillRuns) {
+  const TOutcome loaded = engine.LoadListKeeping("pelt.lst", pelt, true);
+  ASSERT_TRUE(loaded.Ok) << loaded.Message;
+  const TInstruction* kept = Listed(engine, "ilo");
+  ASSERT_NE(kept, nullptr);
+  EXPECT_EQ(engine.Session().Control().Instructions().Count(), 15);  // the list's 14 and ILO
+  // It is the compiled instruction, not a name: a program multiplies by it.
+  Compile("POB a\nILO b\nŁAD w\nSTP\na: RST 6\nb: RST 7\nw: RPA\n");
+  Finish(engine, engine.Start(TRunCommand::Program));
+  EXPECT_EQ(Word(6), 42);
+}
+
+TEST_F(ListKeepingTest, TheInstructionsToKeepAreThoseTheTasksListLacks) {
+  EXPECT_EQ(engine.InstructionsLacking("pelt.lst", pelt), std::vector<std::string>{"ilo"});
+  // Nothing is loaded by asking.
+  EXPECT_NE(Listed(engine, "ilo"), nullptr);
+}
+
+TEST_F(ListKeepingTest, ATaskAsksBeforeItsListReplacesAChangedOne) {
+  EXPECT_EQ(engine.TaskQuestion("Lab 3", "pelt.lst"),
+            "Zadanie „Lab 3” korzysta z listy rozkazów pelt.lst. Lista rozkazów została zmieniona. "
+            "Załadować pelt.lst w jej miejsce?");
+  ASSERT_TRUE(engine.LoadListKeeping("pelt.lst", pelt, false).Ok);
+  EXPECT_EQ(engine.TaskQuestion("Lab 3", "pelt.lst"), "");
+}
+
+TEST_F(ListKeepingTest, WithoutKeepingTheTasksListReplacesTheWholeList) {
+  ASSERT_TRUE(engine.LoadListKeeping("pelt.lst", pelt, false).Ok);
+  EXPECT_EQ(Listed(engine, "ilo"), nullptr);
+  EXPECT_EQ(engine.Session().Control().Instructions().Count(), 14);
+}
+
+TEST_F(ListKeepingTest, AnInstructionTheTasksListHasIsTheLists) {
+  // The student's own DOD, changed: the task's list brings its own back.
+  ASSERT_NE(Listed(engine, "dod"), nullptr);
+  const TLines listed = Listed(engine, "dod")->Source();
+  ASSERT_TRUE(engine.CompileInstruction("ROZKAZ DOD;\nczyt wys wei il;\nwyl wea;").Ok);
+  ASSERT_TRUE(engine.LoadListKeeping("pelt.lst", pelt, true).Ok);
+  const TInstruction* dod = Listed(engine, "dod");
+  ASSERT_NE(dod, nullptr);
+  EXPECT_EQ(dod->Source(), listed);
+  EXPECT_NE(Listed(engine, "ilo"), nullptr);
+}
+
+TEST_F(ListKeepingTest, AListTheLoaderStopsInStillKeepsTheStudentsInstruction) {
+  const TOutcome broken = engine.LoadListKeeping("zly.lst", "[Rozkazy]\r\nLiczba=1\r\n", true);
+  EXPECT_FALSE(broken.Ok);
+  EXPECT_NE(Listed(engine, "ilo"), nullptr);
 }
 
 TEST_F(EngineTest, TextsAreOpenedAndSavedInTheirEncodingsAndRefusedWhole) {

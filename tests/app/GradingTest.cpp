@@ -3,6 +3,7 @@
 // "dorum-cli test" gives.
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 
 #include "app/Grading.h"
@@ -324,6 +325,112 @@ TEST(GradingVerdict, AnInputRunSaysWhatWasPrintedLast) {
   EXPECT_EQ(verdict.Outcome, TCaseOutcome::Input);
   EXPECT_EQ(OutputTail(run.Output), "…" + std::string(59, 'a') + "ż");
   EXPECT_NE(verdict.Message.find(std::string(59, 'a') + "ż"), std::string::npos);
+}
+
+// --- a task's public cases, as the page's "Sprawdź" checks them ---
+
+TTaskCheck IloczynTask(const std::string& program, const std::string& ilo) {
+  TTaskCheck check;
+  check.SuiteJson = GradeFile("../../kurs/lab3/iloczyn/iloczyn.json");
+  check.SuiteFile = "iloczyn.json";
+  check.List = GradeFile("../../kurs/lab3/iloczyn/pelt.lst");
+  check.Files = {{"iloczyn.prg", GradeFile(program)}, {"ilo.rzk", GradeFile(ilo)}};
+  return check;
+}
+
+using TOutcomes = std::vector<std::pair<std::string, TCaseOutcome>>;
+TOutcomes OutcomesOf(const TTaskCheckResult& result) {
+  TOutcomes outcomes;
+  for (const TTaskCaseResult& c : result.Cases) outcomes.emplace_back(c.Name, c.Outcome);
+  return outcomes;
+}
+
+TEST(TaskCheck, TheReferenceSolutionPassesEveryPublicCaseWithItsPoints) {
+  const TTaskCheckResult result =
+      CheckTask(IloczynTask("../../examples/lab/iloczyn/wzorzec/iloczyn.prg",
+                            "../../examples/lab/iloczyn/wzorzec/ilo.rzk"));
+  ASSERT_TRUE(result.Error.empty()) << result.Error;
+  EXPECT_EQ(OutcomesOf(result),
+            (TOutcomes{{"przyklad", TCaseOutcome::Passed}, {"zero", TCaseOutcome::Passed}}));
+  EXPECT_EQ(result.Cases[0].Points, 2);
+  EXPECT_EQ(result.Cases[1].Points, 1);
+  EXPECT_GT(result.Cases[0].Cycles, 0U);
+  EXPECT_FALSE(result.Cases[0].Capped);
+}
+
+TEST(TaskCheck, TheStartingFilesAreWrongAndEarnNothing) {
+  const TTaskCheckResult result = CheckTask(
+      IloczynTask("../../kurs/lab3/iloczyn/iloczyn.prg", "../../kurs/lab3/iloczyn/ilo.rzk"));
+  ASSERT_EQ(result.Cases.size(), 2U);
+  for (const TTaskCaseResult& c : result.Cases) {
+    EXPECT_EQ(c.Outcome, TCaseOutcome::Wrong) << c.Name << ": " << c.Message;
+    EXPECT_EQ(c.Points, 0);
+  }
+  EXPECT_EQ(result.Cases[0].MaxPoints, 2);
+}
+
+TEST(TaskCheck, AFileTheStudentLacksIsMissingInEveryCase) {
+  TTaskCheck check = IloczynTask("../../examples/lab/iloczyn/wzorzec/iloczyn.prg",
+                                 "../../examples/lab/iloczyn/wzorzec/ilo.rzk");
+  check.Files.erase("ilo.rzk");
+  const TTaskCheckResult result = CheckTask(check);
+  ASSERT_EQ(result.Cases.size(), 2U);
+  for (const TTaskCaseResult& c : result.Cases) {
+    EXPECT_EQ(c.Outcome, TCaseOutcome::Missing);
+    EXPECT_EQ(c.Message, "Brak pliku ilo.rzk");
+  }
+}
+
+TEST(TaskCheck, AHungProgramIsCutByTheCapWhenItsLimitIsHigher) {
+  TTaskCheck check = IloczynTask("../../examples/lab/iloczyn/wzorzec/iloczyn.prg",
+                                 "../../examples/lab/iloczyn/wzorzec/ilo.rzk");
+  check.Files["iloczyn.prg"] = "start: SOB start\na: RST 6\nb: RST 7\nwynik: RPA\n";
+  check.CycleCap = 100;  // below the first case's 275, above the second's 65
+  const TTaskCheckResult result = CheckTask(check);
+  ASSERT_EQ(result.Cases.size(), 2U);
+  EXPECT_EQ(result.Cases[0].Outcome, TCaseOutcome::Limit);
+  EXPECT_TRUE(result.Cases[0].Capped);
+  EXPECT_EQ(result.Cases[0].Cycles, 100U);
+  EXPECT_EQ(result.Cases[1].Outcome, TCaseOutcome::Limit);
+  EXPECT_FALSE(result.Cases[1].Capped);
+  EXPECT_EQ(result.Cases[1].Cycles, 65U);
+}
+
+TEST(TaskCheck, ASuiteThatIsNoJsonIsAnErrorAndOneWithMistakesIsTheTeachers) {
+  TTaskCheck check =
+      IloczynTask("../../kurs/lab3/iloczyn/iloczyn.prg", "../../kurs/lab3/iloczyn/ilo.rzk");
+  check.SuiteJson = "nie json";
+  EXPECT_FALSE(CheckTask(check).Error.empty());
+  check.SuiteJson =
+      R"({"program": "iloczyn.prg", "cases": [{"name": "a", "expect": {"x": 1}, "points": -1}]})";
+  const TTaskCheckResult result = CheckTask(check);
+  ASSERT_EQ(result.Cases.size(), 1U);
+  EXPECT_EQ(result.Cases[0].Outcome, TCaseOutcome::Suite);
+  EXPECT_FALSE(result.Cases[0].Message.empty());
+}
+
+// Every outcome has its one row, and each mark tells its outcome apart in
+// a table of results, on the command line and on the page alike.
+TEST(GradingVerdict, EveryOutcomeHasItsOwnMarkAndMeaning) {
+  const auto marks = OutcomeMarks();
+  std::set<std::string_view> seenMarks;
+  std::set<std::string_view> seenTypes;
+  for (int k = 0; k <= static_cast<int>(TCaseOutcome::Suite); ++k) {
+    const auto outcome = static_cast<TCaseOutcome>(k);
+    const TOutcomeMark& mark = MarkOf(outcome);
+    EXPECT_EQ(mark.Outcome, outcome);
+    EXPECT_FALSE(mark.Meaning.empty());
+    EXPECT_TRUE(seenMarks.insert(mark.Mark).second) << mark.Mark;
+    EXPECT_TRUE(seenTypes.insert(mark.Type).second) << mark.Type;
+    EXPECT_EQ(CaseOutcomeName(outcome), mark.Type);
+  }
+  EXPECT_EQ(marks.size(), seenMarks.size());
+  EXPECT_EQ(MarkOf(TCaseOutcome::Passed).Mark, "ok");
+  EXPECT_EQ(MarkOf(TCaseOutcome::Wrong).Mark, "źle");
+  EXPECT_EQ(MarkOf(TCaseOutcome::Missing).Mark, "brak");
+  // Only the suite's mistakes are the teacher's.
+  EXPECT_TRUE(MarkOf(TCaseOutcome::Suite).Teacher);
+  EXPECT_FALSE(MarkOf(TCaseOutcome::Wrong).Teacher);
 }
 
 }  // namespace

@@ -8,11 +8,13 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <map>
 #include <optional>
 
 #include "Yardstick.h"
 #include "app/Application.h"
 #include "app/Examples.h"
+#include "app/Grading.h"
 #include "app/WireNames.h"
 #include "common/Strings.h"
 #include "common/Texts.h"
@@ -57,6 +59,15 @@ val Array(const Range& range, Convert convert) {
   val array = val::array();
   for (const auto& item : range) array.call<void>("push", convert(item));
   return array;
+}
+
+// A JavaScript object of texts by name ({"ilo.rzk": "..."}).
+std::map<std::string, std::string> TextsOf(const val& object) {
+  std::map<std::string, std::string> texts;
+  for (const std::string& key :
+       emscripten::vecFromJSArray<std::string>(val::global("Object").call<val>("keys", object)))
+    texts[key] = object[key].as<std::string>();
+  return texts;
 }
 
 val Bytes(const std::string& bytes) {
@@ -402,6 +413,41 @@ class TPageEngine {
                                             const std::string& list) const {
     return engine_.ExampleQuestion(example, list);
   }
+  [[nodiscard]] std::string TaskQuestion(const std::string& task, const std::string& list) const {
+    return engine_.TaskQuestion(task, list);
+  }
+  val LoadListKeeping(const std::string& name, const std::string& bytes, bool keepOwn) {
+    return ToJs(engine_.LoadListKeeping(name, bytes, keepOwn));
+  }
+  val InstructionsLacking(const std::string& name, const std::string& bytes) {
+    return Array(engine_.InstructionsLacking(name, bytes), Text);
+  }
+  // "Sprawdź": the task's public cases on the student's texts, each with
+  // its mark as the command line's table shows it.
+  val CheckTask(const std::string& suiteJson, const std::string& suiteFile,
+                const std::string& listName, const std::string& listBytes, val inputs, val files,
+                double cycleCap) const {
+    TTaskCheck check{.SuiteJson = suiteJson,
+                     .SuiteFile = suiteFile,
+                     .Inputs = TextsOf(inputs),
+                     .Files = TextsOf(files),
+                     .CycleCap = static_cast<std::uint64_t>(cycleCap)};
+    if (!listBytes.empty()) check.List = engine_.OpenText(listName, listBytes).Text;
+    const TTaskCheckResult result = dorum::CheckTask(check);
+    const auto caseOf = [](const TTaskCaseResult& c) {
+      const TOutcomeMark& mark = MarkOf(c.Outcome);
+      return Object({{"name", val(c.Name)},
+                     {"outcome", Text(mark.Type)},
+                     {"mark", Text(mark.Mark)},
+                     {"meaning", Text(mark.Meaning)},
+                     {"message", val(c.Message)},
+                     {"points", val(c.Points)},
+                     {"maxPoints", val(c.MaxPoints)},
+                     {"cycles", val(static_cast<double>(c.Cycles))},
+                     {"capped", val(c.Capped)}});
+    };
+    return Object({{"error", val(result.Error)}, {"cases", Array(result.Cases, caseOf)}});
+  }
   void SetTrackingLevel(int level) { engine_.SetTrackingLevel(level); }
   val RaiseInterrupt(int line) { return ToJs(engine_.RaiseInterrupt(line)); }
   bool SetInput(const std::string& before, const std::string& after) {
@@ -585,6 +631,10 @@ EMSCRIPTEN_BINDINGS(dorum_engine) {
       .function("listChanged", &TPageEngine::ListChanged)
       .function("setListChanged", &TPageEngine::SetListChanged)
       .function("exampleQuestion", &TPageEngine::ExampleQuestion)
+      .function("loadListKeeping", &TPageEngine::LoadListKeeping)
+      .function("taskQuestion", &TPageEngine::TaskQuestion)
+      .function("checkTask", &TPageEngine::CheckTask)
+      .function("instructionsLacking", &TPageEngine::InstructionsLacking)
       .function("running", &TPageEngine::Running)
       .function("reset", &TPageEngine::Reset)
       .function("stepBack", &TPageEngine::StepBack)

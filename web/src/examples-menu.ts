@@ -30,16 +30,21 @@ async function useExampleMachine(page: Page, files: Files, example: Example, nam
 }
 
 function closeExamples(): void {
-  $('#examples-menu').hidden = true;
-  $('#examples').setAttribute('aria-expanded', 'false');
+  closeMenu($('#examples'), $('#examples-menu'));
 }
 
-function exampleItem(machine: string, example: Example, open: () => void): HTMLLIElement {
+function closeMenu(button: HTMLElement, menu: HTMLElement): void {
+  menu.hidden = true;
+  button.setAttribute('aria-expanded', 'false');
+}
+
+// An item of a button's menu, opened by a click, Enter or Space.
+export function menuItem(text: string, label: string, open: () => void): HTMLLIElement {
   const item = document.createElement('li');
   item.setAttribute('role', 'menuitem');
   item.tabIndex = -1;
-  item.textContent = example.file;
-  item.setAttribute('aria-label', `${machine}: ${example.file}`);
+  item.textContent = text;
+  item.setAttribute('aria-label', label);
   item.addEventListener('click', open);
   item.addEventListener('keydown', (event) => {
     if (event.key === 'Enter' || event.key === ' ') {
@@ -48,6 +53,10 @@ function exampleItem(machine: string, example: Example, open: () => void): HTMLL
     }
   });
   return item;
+}
+
+function exampleItem(machine: string, example: Example, open: () => void): HTMLLIElement {
+  return menuItem(example.file, `${machine}: ${example.file}`, open);
 }
 
 export function buildExamples(page: Page, files: Files, examples: Example[]): void {
@@ -63,22 +72,32 @@ export function buildExamples(page: Page, files: Files, examples: Example[]): vo
 }
 
 export function attachExamples(): void {
-  $('#examples').addEventListener('click', () => {
-    const menu = $('#examples-menu');
+  attachMenuButton($('#examples'), $('#examples-menu'));
+}
+
+// A button opening its menu: the arrows go round the items, Escape closes
+// it on its button; an item chosen closes it.
+export function attachMenuButton(button: HTMLElement, menu: HTMLElement): void {
+  button.addEventListener('click', () => {
     menu.hidden = !menu.hidden;
-    $('#examples').setAttribute('aria-expanded', String(!menu.hidden));
+    button.setAttribute('aria-expanded', String(!menu.hidden));
     if (!menu.hidden) menu.querySelector<HTMLElement>('[role=menuitem]')?.focus();
   });
-  $('#examples-menu').addEventListener('keydown', (event) => {
-    const items = [...$('#examples-menu').querySelectorAll<HTMLElement>('[role=menuitem]')];
+  menu.addEventListener('click', (event) => {
+    if ((event.target as HTMLElement).closest('[role=menuitem]')) closeMenu(button, menu);
+  });
+  menu.addEventListener('keydown', (event) => {
+    const items = [...menu.querySelectorAll<HTMLElement>('[role=menuitem]')];
     const at = items.indexOf(document.activeElement as HTMLElement);
     if (event.key === 'ArrowDown' || event.key === 'ArrowUp') {
       event.preventDefault();
       const next = (at + (event.key === 'ArrowDown' ? 1 : items.length - 1)) % items.length;
       items[next]?.focus();
     } else if (event.key === 'Escape') {
-      closeExamples();
-      $('#examples').focus();
+      closeMenu(button, menu);
+      button.focus();
+    } else if (event.key === 'Enter' || event.key === ' ') {
+      closeMenu(button, menu);
     }
   });
 }

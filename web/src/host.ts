@@ -24,6 +24,7 @@ import type {
   Request,
   RunState,
   StopConditionRow,
+  TaskCheckResult,
   Timing,
   ValueQuestion,
   View,
@@ -51,6 +52,10 @@ export interface Engine {
   listChanged(): boolean;
   setListChanged(changed: boolean): void;
   exampleQuestion(example: string, list: string): string;
+  taskQuestion(task: string, list: string): string;
+  loadListKeeping(name: string, bytes: Uint8Array, keepOwn: boolean): Outcome;
+  instructionsLacking(name: string, bytes: Uint8Array): string[];
+  checkTask(suite: string, suiteFile: string, listName: string, list: Uint8Array, inputs: Record<string, string>, files: Record<string, string>, cycleCap: number): TaskCheckResult;
   running(): boolean;
   reset(): Outcome;
   stepBack(whole: boolean): boolean;
@@ -122,7 +127,7 @@ const viewInterval = 30;
 
 // The requests after which the instruction list may differ (a failed
 // compile may still have added an instruction).
-const changesInstructions = new Set<Request['kind']>(['compileInstruction', 'loadList', 'deleteInstruction', 'toggleBreakpoint', 'configure', 'restoreDefaultMachine', 'restoreStops']);
+const changesInstructions = new Set<Request['kind']>(['compileInstruction', 'loadList', 'deleteInstruction', 'toggleBreakpoint', 'configure', 'restoreDefaultMachine', 'restoreStops', 'loadListKeeping']);
 
 export class EngineHost {
   private readonly engine: Engine;
@@ -332,6 +337,10 @@ export class EngineHost {
     listChanged: () => this.engine.listChanged(),
     setListChanged: (r) => nothing(() => this.engine.setListChanged(r.changed)),
     exampleQuestion: (r) => this.engine.exampleQuestion(r.example, r.list),
+    instructionsLacking: (r) => this.engine.instructionsLacking(r.name, r.bytes),
+    taskQuestion: (r) => this.engine.taskQuestion(r.task, r.list),
+    loadListKeeping: (r) => this.engine.loadListKeeping(r.name, r.bytes, r.keepOwn),
+    checkTask: ({ task: t }) => this.engine.checkTask(t.suite, t.suiteFile, t.listName, t.list, t.inputs, t.files, t.cycleCap),
     raiseInterrupt: (r) => this.engine.raiseInterrupt(r.line),
     setInput: (r) => {
       if (this.engine.setInput(r.before, r.text)) this.resumeRun();

@@ -16,6 +16,7 @@ import { Commands, type CommandActions } from './commands';
 import { attachEditors, compile } from './editing';
 import { Files } from './files-and-lists';
 import { attachExamples, buildExamples } from './examples-menu';
+import { Tasks } from './tasks';
 import { attachMachineControls, reportEnd, reset, showMachineControls, start } from './run-commands';
 import { createDiagram, restoreDisplayModes } from './machine-view';
 import { attachWatches, showWatches } from './watches';
@@ -79,6 +80,7 @@ const timing = new TimingView(page);
 const panels = new Panels(documents, (tab) => tab.id === 'tab-timing' && timing.redraw());
 let commands: Commands | null = null;
 const help = new HelpPanel(() => engine.call({ kind: 'options' }));
+const tasks = new Tasks(page, files);
 
 const instructionList = new InstructionList(
   $('#instruction-names'),
@@ -194,7 +196,10 @@ async function startUp(): Promise<void> {
   page.diagram.update(page.view!);
   commands.show(page.view!.enabled, page.view!.running);
   buildExamples(page, files, await (await fetch('examples/examples.json')).json());
+  tasks.attach();
+  await tasks.load();
   document.body.classList.add('ready');
+  void tasks.openFromAddress();
   // When the diagram first stands drawn, for the page's measures.
   performance.mark('dorum-ready');
 }

@@ -210,6 +210,10 @@ export type Request =
   | { kind: 'listChanged' }
   | { kind: 'setListChanged'; changed: boolean }
   | { kind: 'exampleQuestion'; example: string; list: string }
+  | { kind: 'taskQuestion'; task: string; list: string }
+  | { kind: 'loadListKeeping'; name: string; bytes: Uint8Array; keepOwn: boolean }
+  | { kind: 'checkTask'; task: TaskCheck }
+  | { kind: 'instructionsLacking'; name: string; bytes: Uint8Array }
   | { kind: 'raiseInterrupt'; line: number }
   | { kind: 'setInput'; before: string; text: string }
   | { kind: 'memoryWindow'; first: number; rows: number }
@@ -270,6 +274,10 @@ export interface Answers {
   listChanged: boolean; // whether the student changed the list since it was loaded
   setListChanged: null;
   exampleQuestion: string; // empty: nothing to ask
+  taskQuestion: string; // empty: nothing to ask
+  loadListKeeping: Outcome;
+  checkTask: TaskCheckResult;
+  instructionsLacking: string[]; // the current list's instructions that list lacks
   raiseInterrupt: Outcome;
   setInput: null;
   memoryWindow: null;
@@ -277,6 +285,35 @@ export interface Answers {
   speed: number; // cycles per second of the yardstick loop, 0 if it failed
   question: string;
   searchMessage: string;
+}
+
+// "Sprawdź": a task's public suite, the teacher's list and input files,
+// and the student's current texts by file name.
+export interface TaskCheck {
+  suite: string; // the suite's JSON text
+  suiteFile: string; // "iloczyn.json", as the messages name it
+  listName: string;
+  list: Uint8Array; // empty: the default machine
+  inputs: Record<string, string>; // by the path the suite names
+  files: Record<string, string>;
+  cycleCap: number; // no case runs longer
+}
+
+export interface TaskCaseResult {
+  name: string;
+  outcome: string; // "passed", "wrong"... as the command line's reports name it
+  mark: string; // "ok", "źle"...
+  meaning: string;
+  message: string;
+  points: number; // earned
+  maxPoints: number;
+  cycles: number;
+  capped: boolean; // its limit was cut to the cap
+}
+
+export interface TaskCheckResult {
+  error: string; // a suite that cannot be read; then no cases
+  cases: TaskCaseResult[];
 }
 
 // A register's "Pokaż jako" choices and the one it shows now.

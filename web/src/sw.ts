@@ -6,6 +6,9 @@ declare const PAGE_VERSION: string;
 
 const sw = self as unknown as ServiceWorkerGlobalScope;
 const cacheName = `dorum-${PAGE_VERSION}`;
+// The course's files outlive a version of the page: they are the teacher's.
+const courseCache = 'dorum-kurs';
+const courseFolder = new URL('kurs/', sw.registration.scope).pathname;
 
 sw.addEventListener('install', (event) => {
   event.waitUntil(
@@ -20,15 +23,36 @@ sw.addEventListener('activate', (event) => {
   event.waitUntil(
     caches
       .keys()
-      .then((names) => Promise.all(names.filter((name) => name.startsWith('dorum-') && name !== cacheName).map((name) => caches.delete(name))))
+      .then((names) => Promise.all(names.filter((name) => name.startsWith('dorum-') && name !== cacheName && name !== courseCache).map((name) => caches.delete(name))))
       .then(() => sw.clients.claim()),
   );
 });
 
+// The course from the network, so that a teacher's new task reaches a
+// returning student; the copy fetched last when the network fails. A file
+// never fetched is a network error, which the page tells.
+async function courseFile(request: Request): Promise<Response> {
+  const cache = await caches.open(courseCache);
+  try {
+    const response = await fetch(request, { cache: 'no-store' });
+    if (response.ok) await cache.put(request, response.clone());
+    return response;
+  } catch (error) {
+    const kept = await cache.match(request, { ignoreSearch: true });
+    if (kept) return kept;
+    throw error;
+  }
+}
+
 // The page's own files from the cache, the network only for what it lacks.
 sw.addEventListener('fetch', (event) => {
   const request = event.request;
-  if (request.method !== 'GET' || new URL(request.url).origin !== sw.location.origin) return;
+  const url = new URL(request.url);
+  if (request.method !== 'GET' || url.origin !== sw.location.origin) return;
+  if (url.pathname.startsWith(courseFolder)) {
+    event.respondWith(courseFile(request));
+    return;
+  }
   event.respondWith(
     caches.open(cacheName).then(async (cache) => (await cache.match(request, { ignoreSearch: true })) ?? fetch(request)),
   );

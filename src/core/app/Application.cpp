@@ -379,6 +379,42 @@ TOutcome TApplication::LoadList(const std::string& name, std::string_view bytes)
   return outcome.Ok ? LoadListFile(path) : outcome;
 }
 
+TOutcome TApplication::LoadListKeeping(const std::string& name, std::string_view bytes,
+                                       bool keepOwn) {
+  // Copies: the list they are in is replaced.
+  std::vector<TInstruction> own;
+  const TInstructionList& before = session_.Control().Instructions();
+  for (int code = 0; keepOwn && code < before.Count(); ++code) own.push_back(before.At(code));
+  // A list the loader stopped in still replaced the machine's: what the
+  // student compiled is kept in that one too.
+  TOutcome outcome = LoadList(name, bytes);
+  for (const TInstruction& instruction : own) {
+    if (session_.Control().Instructions().IndexOf(instruction.Name()) >= 0) continue;
+    const TOutcome compiled = CompileInstruction(instruction.Source());
+    if (!compiled.Ok && outcome.Ok) outcome = compiled;
+  }
+  outcome.Information.clear();
+  return outcome;
+}
+
+std::vector<std::string> TApplication::InstructionsLacking(const std::string& name,
+                                                           std::string_view bytes) {
+  TSession other;
+  try {
+    const std::string path = PathOf(name);
+    WriteFileBytes(path, bytes);
+    other.LoadList(path);
+  } catch (const EDorumError&) {
+    return {};
+  }
+  std::vector<std::string> lacking;
+  const TInstructionList& own = session_.Control().Instructions();
+  for (int code = 0; code < own.Count(); ++code)
+    if (other.Control().Instructions().IndexOf(own.At(code).Name()) < 0)
+      lacking.push_back(own.At(code).Name());
+  return lacking;
+}
+
 TOutcome TApplication::LoadListFile(const std::string& path) {
   (void)Admit(TCommandId::LoadList);
   return Renaming([&] {
@@ -407,6 +443,10 @@ TOutcome TApplication::RestoreDefaultMachine() {
 std::string TApplication::ExampleQuestion(std::string_view example, std::string_view list) const {
   // Only the student's own changes to the list are worth a question.
   return ListChanged() ? Texts::ExampleListQuestion(example, list) : std::string();
+}
+
+std::string TApplication::TaskQuestion(std::string_view task, std::string_view list) const {
+  return ListChanged() ? Texts::TaskListQuestion(task, list) : std::string();
 }
 
 TOutcome TApplication::CompileProgram(const std::string& text,

@@ -217,6 +217,16 @@ class TApplication {
 
   // Loads an instruction list from its file's bytes; a run stops first.
   TOutcome LoadList(const std::string& name, std::string_view bytes);
+  // A task's list in place of the machine's: with `keepOwn`, the
+  // instructions the student compiled that the new list lacks (by name) are
+  // compiled into it again from their source, so that loading a task's
+  // list never drops the student's work. The first of them that the new
+  // machine refuses is told, the rest still kept; a run stops first.
+  TOutcome LoadListKeeping(const std::string& name, std::string_view bytes, bool keepOwn);
+  // The names of the instructions LoadListKeeping would keep: those of the
+  // current list that the list in `bytes` lacks (none when it cannot be read).
+  [[nodiscard]] std::vector<std::string> InstructionsLacking(const std::string& name,
+                                                             std::string_view bytes);
   // Loads the list file at `path`; a run stops first.
   TOutcome LoadListFile(const std::string& path);
   // The instruction list as its file holds it.
@@ -231,6 +241,8 @@ class TApplication {
   // changed, or empty when nothing would be lost. `list` is the name of the
   // example's own list, empty for the default machine.
   [[nodiscard]] std::string ExampleQuestion(std::string_view example, std::string_view list) const;
+  // The same before a course's task loads its list.
+  [[nodiscard]] std::string TaskQuestion(std::string_view task, std::string_view list) const;
 
   // Assembles the program into memory with breakpoints at those lines (from
   // 1); a run stops first.

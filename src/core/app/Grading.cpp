@@ -191,4 +191,80 @@ TGradingRun RunGradingCase(const TGradingTask& task, const TGradingCase& test) {
   return TCaseRunner(task, test).Run();
 }
 
+namespace {
+
+// Every case given the same outcome: the suite or the submission cannot be
+// graded at all.
+void EndEveryCase(TTaskCheckResult& result, const TGradingSuite& suite, TCaseOutcome outcome,
+                  const std::string& message) {
+  for (const TGradingCase& test : suite.Cases)
+    result.Cases.push_back({test.Name, outcome, message, 0, test.Points, 0, false});
+}
+
+// The student's file, or the name of the first one missing.
+std::optional<std::string> MissingOf(const TGradingSuite& suite,
+                                     const std::map<std::string, std::string>& files) {
+  std::vector<std::string> wanted{suite.Program};
+  wanted.insert(wanted.end(), suite.Instructions.begin(), suite.Instructions.end());
+  for (const std::string& name : wanted)
+    if (!files.contains(name)) return name;
+  return std::nullopt;
+}
+
+TTaskCaseResult RunCapped(const TGradingTask& task, TGradingCase test, std::uint64_t cap) {
+  TTaskCaseResult result{test.Name, TCaseOutcome::Error, {}, 0, test.Points, 0, false};
+  if (!test.MaxCycles || *test.MaxCycles > cap) {
+    test.MaxCycles = cap;
+    result.Capped = true;
+  }
+  try {
+    const TGradingRun run = RunGradingCase(task, test);
+    result.Outcome = run.Verdict.Outcome;
+    result.Message = run.Verdict.Message;
+    result.Points = run.Verdict.Points;
+    result.Cycles = run.Cycles;
+  } catch (const EDorumError& error) {
+    // What the machine cannot do with the teacher's list or checks.
+    result.Outcome = TCaseOutcome::Suite;
+    result.Message = error.what();
+  }
+  return result;
+}
+
+}  // namespace
+
+TTaskCheckResult CheckTask(const TTaskCheck& check) {
+  TTaskCheckResult result;
+  TSuiteFiles files;
+  files.ReadInput = [&check](const std::string& path) {
+    const auto found = check.Inputs.find(path);
+    if (found == check.Inputs.end()) throw EDorumError(Texts::MissingFile(path));
+    return found->second;
+  };
+  TGradingSuite suite;
+  try {
+    suite = ReadGradingSuite(check.SuiteJson, check.SuiteFile, files);
+  } catch (const EDorumError& error) {
+    result.Error = error.what();
+    return result;
+  }
+  if (!suite.Mistakes.empty()) {
+    EndEveryCase(result, suite, TCaseOutcome::Suite, Join(suite.Mistakes, "; "));
+    return result;
+  }
+  if (const auto missing = MissingOf(suite, check.Files)) {
+    EndEveryCase(result, suite, TCaseOutcome::Missing, Texts::MissingFile(*missing));
+    return result;
+  }
+  TGradingTask task;
+  task.List = check.List;
+  task.Program = check.Files.at(suite.Program);
+  task.ProgramName = suite.Program;
+  for (const std::string& name : suite.Instructions)
+    task.Instructions.push_back({name, check.Files.at(name)});
+  for (const TGradingCase& test : suite.Cases)
+    result.Cases.push_back(RunCapped(task, test, check.CycleCap));
+  return result;
+}
+
 }  // namespace dorum

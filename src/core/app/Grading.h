@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -46,5 +47,39 @@ struct TGradingRun {
 // line refuses such a suite. A limit written as "reference*N" alone must be
 // resolved by the caller first; without one the run gets the default.
 [[nodiscard]] TGradingRun RunGradingCase(const TGradingTask& task, const TGradingCase& test);
+
+// What the page's "Sprawdź" hands over: the public suite, the teacher's
+// list and input files, and the student's current texts by file name.
+struct TTaskCheck {
+  std::string SuiteJson;
+  std::string SuiteFile;                      // as the messages name it ("iloczyn.json")
+  std::optional<std::string> List;            // the list's text; none: the default machine
+  std::map<std::string, std::string> Inputs;  // input files by the suite's path
+  std::map<std::string, std::string> Files;   // the student's texts by name
+  // No case runs longer, whatever its own limit says: a forgotten limit
+  // must not hold the page's engine for minutes.
+  std::uint64_t CycleCap = kDefaultGradingCycles;
+};
+
+struct TTaskCaseResult {
+  std::string Name;
+  TCaseOutcome Outcome = TCaseOutcome::Error;
+  std::string Message;
+  double Points = 0;  // earned
+  double MaxPoints = 0;
+  std::uint64_t Cycles = 0;
+  bool Capped = false;  // its limit was cut to the cap
+};
+
+struct TTaskCheckResult {
+  // A suite that cannot be read at all; then there are no cases.
+  std::string Error;
+  std::vector<TTaskCaseResult> Cases;
+};
+
+// Every case of the suite against the student's texts, as "dorum-cli test"
+// grades one submission: a file the suite names that the student lacks is
+// "brak" ("Brak pliku ilo.rzk"), the suite's own mistakes are "zestaw".
+[[nodiscard]] TTaskCheckResult CheckTask(const TTaskCheck& check);
 
 }  // namespace dorum

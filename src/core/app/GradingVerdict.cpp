@@ -60,22 +60,37 @@ TCheckReport ReportOf(const TCheckResult& result) {
   return report;
 }
 
+namespace {
+
+constexpr TOutcomeMark kOutcomeMarks[] = {
+    {TCaseOutcome::Passed, "ok", "passed", "zaliczony", false, false},
+    {TCaseOutcome::Wrong, "źle", "wrong", "niespełnione sprawdzenie", false, false},
+    {TCaseOutcome::MissingLabel, "etykieta", "missing_label",
+     "w programie brak sprawdzanej etykiety", false, false},
+    {TCaseOutcome::Error, "błąd", "error", "błąd listy, rozkazu, asemblacji lub wykonania", false,
+     false},
+    {TCaseOutcome::Limit, "limit", "limit", "wykonano limit taktów", false, false},
+    {TCaseOutcome::Input, "wejście", "input", "zabrakło danych wejściowych", false, false},
+    {TCaseOutcome::Timeout, "czas", "timeout", "przekroczony czas", true, false},
+    {TCaseOutcome::Crash, "awaria", "crash", "awaria procesu", true, false},
+    {TCaseOutcome::Missing, "brak", "missing", "brak pliku", false, false},
+    {TCaseOutcome::Suite, "zestaw", "suite", "błąd zestawu (nauczyciela)", true, true},
+};
+
+}  // namespace
+
+std::span<const TOutcomeMark> OutcomeMarks() noexcept {
+  return kOutcomeMarks;
+}
+
+const TOutcomeMark& MarkOf(TCaseOutcome outcome) noexcept {
+  for (const TOutcomeMark& mark : kOutcomeMarks)
+    if (mark.Outcome == outcome) return mark;
+  return kOutcomeMarks[static_cast<std::size_t>(TCaseOutcome::Error)];
+}
+
 std::string_view CaseOutcomeName(TCaseOutcome outcome) noexcept {
-  switch (outcome) {
-    case TCaseOutcome::Passed:
-      return "passed";
-    case TCaseOutcome::Wrong:
-      return "wrong";
-    case TCaseOutcome::MissingLabel:
-      return "missing_label";
-    case TCaseOutcome::Error:
-      return "error";
-    case TCaseOutcome::Limit:
-      return "limit";
-    case TCaseOutcome::Input:
-      return "input";
-  }
-  return "error";
+  return MarkOf(outcome).Type;
 }
 
 TCaseVerdict JudgeCase(const TRunReport& run, const TGradingCase& test, bool hideExpected) {

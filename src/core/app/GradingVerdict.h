@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -34,7 +35,38 @@ struct TRunReport {
   std::vector<TMustExecute> MustExecute;
 };
 
-enum class TCaseOutcome : std::uint8_t { Passed, Wrong, MissingLabel, Error, Limit, Input };
+// How a case ended. The first six are what a run itself comes to; the
+// rest are what a grader says of a run that could not come to an end of its
+// own (out of time, a crashed process), of a file the submission lacks, and
+// of a suite at fault.
+enum class TCaseOutcome : std::uint8_t {
+  Passed,
+  Wrong,
+  MissingLabel,
+  Error,
+  Limit,
+  Input,
+  Timeout,
+  Crash,
+  Missing,
+  Suite
+};
+
+// What an outcome is called wherever a grading is shown: the command
+// line's summary and reports and the page's "Sprawdź" share the one table.
+struct TOutcomeMark {
+  TCaseOutcome Outcome;
+  std::string_view Mark;     // in a table of results: "ok", "źle"...
+  std::string_view Type;     // for programs: "passed", "wrong"...
+  std::string_view Meaning;  // the legend's words
+  // A JUnit error rather than a failure: the run did not end on its own, or
+  // the teacher's suite was at fault, not the student's answer.
+  bool JunitError;
+  bool Teacher;  // the teacher's mistake, not the student's
+};
+[[nodiscard]] std::span<const TOutcomeMark> OutcomeMarks() noexcept;
+[[nodiscard]] const TOutcomeMark& MarkOf(TCaseOutcome outcome) noexcept;
+
 // "passed", "wrong", "missing_label"...: the report's value for programs.
 [[nodiscard]] std::string_view CaseOutcomeName(TCaseOutcome outcome) noexcept;
 

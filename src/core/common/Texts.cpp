@@ -229,6 +229,12 @@ std::string ExampleListQuestion(std::string_view example, std::string_view list)
       "Załadować %2 w jej miejsce?",
       {example, list});
 }
+std::string TaskListQuestion(std::string_view task, std::string_view list) {
+  return Fill(
+      "Zadanie „%1” korzysta z listy rozkazów %2. Lista rozkazów została zmieniona. "
+      "Załadować %2 w jej miejsce?",
+      {task, list});
+}
 std::string SaveInUtf8Question(char32_t c, std::string_view path) {
   return Fill(
       "Znaku '%1' (U+%2) w pliku %3 nie można zapisać w stronie kodowej 1250. "

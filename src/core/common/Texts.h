@@ -148,6 +148,7 @@ inline constexpr std::string_view InstructionCompiled = "Rozkaz skompilowany pom
 // Asked before an example's machine replaces a list the student changed:
 // the example's own list, or the default machine when `list` is empty.
 std::string ExampleListQuestion(std::string_view example, std::string_view list);
+std::string TaskListQuestion(std::string_view task, std::string_view list);
 // The stop conditions' dialog: what a condition may say, one typed again,
 // a condition whose names no longer resolve, and those that stopped being
 // checked after a compile, a list loaded or the options changed.

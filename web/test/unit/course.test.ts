@@ -1,0 +1,51 @@
+import { test } from 'node:test';
+import assert from 'node:assert/strict';
+import { readFileSync } from 'node:fs';
+import { join } from 'node:path';
+import { checkSummary, readCourse, taskIdOf } from '../../src/course';
+
+test('the published catalogue reads whole', () => {
+  const { course, problems } = readCourse(readFileSync(join(__dirname, '../../kurs/kurs.json'), 'utf8'));
+  assert.deepEqual(problems, []);
+  assert.equal(course.title, 'Architektura komputerów');
+  assert.deepEqual(course.tasks.map((t) => [t.id, t.machine]), [['lab3/iloczyn', 'Pelt'], ['lab3/odwrotnie', 'Ombra']]);
+  assert.deepEqual(course.tasks[0]!.files, ['lab3/iloczyn/iloczyn.prg', 'lab3/iloczyn/ilo.rzk']);
+});
+
+test('a task with a slip is told and the good ones stay', () => {
+  const task = (id: string, extra = {}) => ({ id, title: 't', machine: 'Pelt', description: 'a/opis.md', files: ['a/p.prg'], list: 'a/p.lst', suite: 'a/s.json', ...extra });
+  const { course, problems } = readCourse(
+    JSON.stringify({ title: 'K', tasks: [task('a'), task('b', { list: '../../etc/passwd' }), task('c', { files: ['https://evil/x.prg'] }), task('a'), { id: 'd' }, task('e', { suite: '/abs.json' })] }),
+  );
+  assert.deepEqual(course.tasks.map((t) => t.id), ['a']);
+  assert.equal(problems.length, 5);
+  assert.match(problems[0]!, /list/);
+  assert.match(problems[1]!, /files/);
+  assert.match(problems[2]!, /powtórzony/);
+});
+
+test('a catalogue that is no JSON says so and lists nothing', () => {
+  const { course, problems } = readCourse('{ "tasks": [');
+  assert.deepEqual(course.tasks, []);
+  assert.match(problems[0]!, /nie jest poprawnym JSON/);
+});
+
+test('the address names a task by "zadanie", anything else names none', () => {
+  assert.equal(taskIdOf('#zadanie=lab3/iloczyn'), 'lab3/iloczyn');
+  assert.equal(taskIdOf('zadanie=lab3%2Filoczyn'), 'lab3/iloczyn');
+  assert.equal(taskIdOf('#inne=1&zadanie=lab3/odwrotnie'), 'lab3/odwrotnie');
+  assert.equal(taskIdOf('#zadanie='), null);
+  assert.equal(taskIdOf(''), null);
+  assert.equal(taskIdOf('#pomoc'), null);
+});
+
+test('the summary counts the cases passed and the points', () => {
+  assert.equal(
+    checkSummary([
+      { outcome: 'passed', points: 2, maxPoints: 2 },
+      { outcome: 'wrong', points: 0, maxPoints: 1 },
+    ]),
+    'Zaliczone 1 z 2, punkty 2/3',
+  );
+  assert.equal(checkSummary([{ outcome: 'passed', points: 0.5, maxPoints: 1.5 }]), 'Zaliczone 1 z 1, punkty 0.5/1.5');
+});
