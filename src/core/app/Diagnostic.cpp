@@ -112,7 +112,8 @@ TDiagnostic ListDiagnostic(const EDorumError& error, const std::string& file) {
   d.Line = place.FileLine;
   d.Column = place.FileColumn;
   if (place.Positioned)
-    TakeWord(d, place.Word, [](const std::string& w) { return Texts::InstructionTextEndsAfter(w); });
+    TakeWord(d, place.Word,
+             [](const std::string& w) { return Texts::InstructionTextEndsAfter(w); });
   const std::string where = Texts::ListSectionPlace(d.Section, place.TextLine);
   d.Note = d.Note.empty() ? where : where + ", " + d.Note;
   return d;
