@@ -91,6 +91,9 @@ export class Commands {
     window.addEventListener(
       'keydown',
       (event) => {
+        // A box stops the keys it gets before the listener below could take
+        // the function keys from the browser: they are taken here instead.
+        if (boxOpen() && isFunctionKey(event.key)) event.preventDefault();
         const name = keyName(event);
         const row = this.rows.find((r) => r.key === name);
         if (!row) return;

@@ -137,6 +137,18 @@ test('a register shows its value as chosen in its menu and is zeroed there; the 
   await page.locator('.box input').fill('37');
   await page.keyboard.press('Enter');
   await page.waitForFunction(() => document.querySelectorAll('svg.diagram text.row')[3]?.getAttribute('aria-label')?.startsWith('3  37'));
+  // Near either edge of its stripe, the row is still the one under the pointer.
+  const stripe = async (index) => {
+    const [row, next] = await Promise.all([index, index + 1].map((k) => page.locator('svg.diagram text.row').nth(k).boundingBox()));
+    return { middle: row.y + row.height / 2, pitch: next.y - row.y };
+  };
+  for (const [index, side, value] of [[4, 1, 44], [5, -1, 55]]) {
+    const { middle, pitch } = await stripe(index);
+    await page.mouse.click(memory.x + memory.width - 30, middle + side * pitch * 0.4);
+    await page.locator('.box input').fill(String(value));
+    await page.keyboard.press('Enter');
+    await page.waitForFunction(([k, v]) => document.querySelectorAll('svg.diagram text.row')[k]?.getAttribute('aria-label')?.startsWith(`${k}  ${v}`), [index, value]);
+  }
   await page.locator('svg.diagram').click({ button: 'right', position: { x: 20, y: 20 } });
   await menu(page, 'Schemat').getByRole('menuitem', { name: 'Wyczyść pamięć' }).click();
   await page.waitForFunction(() => document.querySelectorAll('svg.diagram text.row')[3]?.getAttribute('aria-label')?.startsWith('3  0'));

@@ -341,7 +341,7 @@ test('Alt enters the menu bar and Alt with an underlined letter opens its menu; 
   assert.deepEqual(page.errors, []);
 });
 
-test('the desktop\'s Ctrl, Shift and Alt forms of the function keys are the page\'s, and none reloads it', async () => {
+test('the desktop\'s Ctrl, Shift and Alt forms of the function keys are the page\'s, and none reloads it, a box open or not', async () => {
   const page = await freshPage(site);
   await page.evaluate(() => {
     window.notReloaded = true;
@@ -366,6 +366,21 @@ test('the desktop\'s Ctrl, Shift and Alt forms of the function keys are the page
   assert.deepEqual(await page.evaluate(() => window.browserGot), []);
   assert.equal(await page.evaluate(() => window.notReloaded), true);
   // With Alt held a key is none of the table's: Alt+F7 took no cycle.
+  assert.equal(await page.locator('svg.diagram').getAttribute('data-cycles'), '0');
+  // A box keeps its keys from the page's commands, never from being taken
+  // from the browser: seen last on their way down, none is the browser's.
+  await page.evaluate(() => {
+    window.browserGotInBox = [];
+    window.addEventListener('keydown', (event) => (/^F\d+$/.test(event.key) || event.ctrlKey) && event.key !== 'Control' && !event.defaultPrevented && window.browserGotInBox.push(event.key), true);
+  });
+  await menuCommand(page, 'Plik', 'Zapisz jako');
+  const box = page.getByRole('dialog', { name: 'Zapisz jako' });
+  await box.waitFor();
+  for (const key of ['F5', 'F7', 'Control+F9', 'Control+F5', 'Shift+F5', 'Control+f', 'Control+l']) await page.keyboard.press(key);
+  await page.keyboard.press('Escape');
+  await box.waitFor({ state: 'detached' });
+  assert.deepEqual(await page.evaluate(() => window.browserGotInBox), []);
+  assert.equal(await page.evaluate(() => window.notReloaded), true);
   assert.equal(await page.locator('svg.diagram').getAttribute('data-cycles'), '0');
   assert.deepEqual(page.errors, []);
 });
