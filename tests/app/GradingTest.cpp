@@ -135,6 +135,24 @@ TEST(GradingSuiteReading, InputFilesAreReadThroughTheCaller) {
             "z.json:case przypadek3: input i input_file wykluczają się");
 }
 
+// Where the text stops being JSON, as an editor counts lines and columns:
+// the character at fault, as the command line tells it.
+std::string SyntaxError(const std::string& json) {
+  try {
+    (void)ReadGradingSuite(json, "zestaw.json");
+  } catch (const EDorumError& e) {
+    return e.Message();
+  }
+  return {};
+}
+
+TEST(GradingSuiteReading, ASyntaxErrorIsPlacedAtTheCharacterAtFault) {
+  EXPECT_NE(SyntaxError("{\n  \"cases\": [}").find("wierszu 2, kolumnie 13"), std::string::npos)
+      << SyntaxError("{\n  \"cases\": [}");
+  EXPECT_NE(SyntaxError("{\"cases\": [1 2]}").find("wierszu 1, kolumnie 14"), std::string::npos)
+      << SyntaxError("{\"cases\": [1 2]}");
+}
+
 TEST(GradingSuiteReading, TextThatIsNoSuiteRaises) {
   EXPECT_THROW((void)Read(R"({"program": "p.prg", "cases": [}")"), EDorumError);
   EXPECT_THROW((void)Read("[1]"), EDorumError);
@@ -276,6 +294,20 @@ TEST(GradingCaseRun, ReportsCyclesOutputAndTheCountsOfMustExecute) {
   EXPECT_EQ(run.Verdict.Points, 1);
 }
 
+// As tests/run/json_refused_cycle.out counts it: the refused cycle has a
+// line of the trace, so it is counted.
+TEST(GradingCaseRun, ARefusedCycleIsCounted) {
+  TGradingTask task;
+  task.List = GradeFile("../run/dwa.lst");
+  task.Program = GradeFile("../run/dwa.prg");
+  task.ProgramName = "dwa.prg";
+  TGradingCase test;
+  test.Status = TCaseEnd::Error;
+  const TGradingRun run = RunGradingCase(task, test);
+  EXPECT_EQ(run.Report.End, TCaseEnd::Error);
+  EXPECT_EQ(run.Cycles, 2U);
+}
+
 TEST(GradingCaseRun, HiddenExpectationsAndWaitingForInput) {
   TGradingCase test;
   test.Expect = {"AK=5"};
@@ -325,6 +357,9 @@ TEST(GradingVerdict, AnInputRunSaysWhatWasPrintedLast) {
   EXPECT_EQ(verdict.Outcome, TCaseOutcome::Input);
   EXPECT_EQ(OutputTail(run.Output), "…" + std::string(59, 'a') + "ż");
   EXPECT_NE(verdict.Message.find(std::string(59, 'a') + "ż"), std::string::npos);
+  // Output that fits whole is shown whole, without the mark of a cut.
+  EXPECT_EQ(OutputTail(std::string(60, 'a')), std::string(60, 'a'));
+  EXPECT_EQ(OutputTail(std::string(61, 'a')), "…" + std::string(60, 'a'));
 }
 
 // --- a task's public cases, as the page's "Sprawdź" checks them ---
@@ -431,6 +466,13 @@ TEST(GradingVerdict, EveryOutcomeHasItsOwnMarkAndMeaning) {
   // Only the suite's mistakes are the teacher's.
   EXPECT_TRUE(MarkOf(TCaseOutcome::Suite).Teacher);
   EXPECT_FALSE(MarkOf(TCaseOutcome::Wrong).Teacher);
+  // JUnit tells a program that could not be judged (an error) from a wrong
+  // answer (a failure).
+  for (const TCaseOutcome outcome :
+       {TCaseOutcome::Timeout, TCaseOutcome::Crash, TCaseOutcome::Suite})
+    EXPECT_TRUE(MarkOf(outcome).JunitError) << MarkOf(outcome).Type;
+  for (const TCaseOutcome outcome : {TCaseOutcome::Wrong, TCaseOutcome::Error, TCaseOutcome::Limit})
+    EXPECT_FALSE(MarkOf(outcome).JunitError) << MarkOf(outcome).Type;
 }
 
 }  // namespace

@@ -129,6 +129,10 @@ if summary.count(login) != 2:
 rows, summary, people = gradebook(["x", "x.prg"])
 if sorted(rows) != ["x", "x.prg"] or "osoba" in next(iter(rows.values())):
     failures.append(f"a folder and a file alike: {rows}")
+# A name a spreadsheet would run as a formula stays a name in Excel's file.
+rows, summary, people = gradebook(["=1+1", "+2", "-3", "@a"], "--csv-format", "excel")
+if sorted(rows) != ["'+2", "'-3", "'=1+1", "'@a"]:
+    failures.append(f"names that start like a formula: {sorted(rows)}")
 for failure in failures:
     print(failure)
 sys.exit(1 if failures else 0)

@@ -379,8 +379,8 @@ TJson ParseObject(const std::string& text) {
   try {
     object = TJson::parse(text);
   } catch (const TJson::parse_error& e) {
-    // The position is that of the byte after the one at fault, from 1.
-    const auto [line, column] = LineAndColumn(text, e.byte > 1 ? e.byte - 2 : 0);
+    // The position is that of the last byte read (the one at fault), from 1.
+    const auto [line, column] = LineAndColumn(text, e.byte > 0 ? e.byte - 1 : 0);
     Broken(Texts::JsonSyntaxError(line, column, 0));
   }
   if (!object.is_object()) Broken(Texts::SuiteNotJsonObject());

@@ -15,6 +15,7 @@ test('HTML written in a description shows as text and never becomes markup', () 
 test('links go only to the web, mail or beside the description, in a new tab', () => {
   assert.equal(renderInline('[strona](https://example.org/a?b=1&c=2)'), '<a href="https://example.org/a?b=1&amp;c=2" target="_blank" rel="noopener noreferrer">strona</a>');
   assert.match(renderInline('[plik](pelt.lst)', 'kurs/lab3/iloczyn/'), /href="kurs\/lab3\/iloczyn\/pelt.lst"/);
+  assert.match(renderInline('[napisz](mailto:prowadzacy@example.org)'), /<a href="mailto:prowadzacy@example.org"/);
   for (const bad of ['javascript:alert(1)', 'JavaScript:alert(1)', 'data:text/html,x', '//evil.example/']) {
     const html = renderInline(`[klik](${bad})`);
     assert.doesNotMatch(html, /<a /, bad);
@@ -46,4 +47,10 @@ test('the course description renders its table with a cell of code', () => {
   assert.match(html, /<td><code>przyklad<\/code><\/td><td>dane z programu: a = 6, b = 7<\/td>/);
   assert.match(html, /<pre><code>dorum-cli test iloczyn.json .<\/code><\/pre>/);
   assert.equal((html.match(/<tr>/g) ?? []).length, 3);
+});
+
+test('marks around nothing stay as written: a blank to fill in is no emphasis', () => {
+  assert.equal(renderInline('wynik = ____'), 'wynik = ____');
+  assert.equal(renderInline('a ** b'), 'a ** b');
+  assert.equal(renderInline('**x** i __y__'), '<strong>x</strong> i <strong>y</strong>');
 });
