@@ -91,9 +91,9 @@ shutil.copy(os.path.join(grade, "ombra.lst"), printer)
 with open(os.path.join(printer, "zgloszenia", "pisze", "program.prg"), "w") as f:
     f.write("a: POB z\nWYP 2\nPOB s\nWYP 2\nSOB a\nz: RST 65\ns: RST 32\n")
 with open(os.path.join(printer, "drukarz.json"), "w") as f:
-    json.dump({"list": "ombra.lst", "program": "program.prg", "submissions": "zgloszenia",
-               "cases": [{"name": "bez_konca", "max_cycles": 2000000, "output_contains": "B"},
-                         {"name": "same_a", "max_cycles": 2000000, "status": "limit",
+    json.dump({"list": "ombra.lst", "program": "program.prg", "submissions": "zgloszenia", "timeout": 120,
+               "cases": [{"name": "bez_konca", "max_cycles": 300000, "output_contains": "B"},
+                         {"name": "same_a", "max_cycles": 300000, "status": "limit",
                           "output_contains": "A A A"}]}, f)
 printed = os.path.join(printer, "raport.json")
 run = subprocess.run([cli, "test", os.path.join(printer, "drukarz.json"), "--json", printed],

@@ -67,10 +67,16 @@ def disturb(process):
         time.sleep(0.02)
 
 
+# A sanitizer's build would catch the SIGSEGV sent to a case and end it as
+# an error of its own; the case must die of it, as a crash does.
+SEGV_KILLS = {"ASAN_OPTIONS": ":".join(filter(None, [os.environ.get("ASAN_OPTIONS"),
+                                                     "handle_segv=0"]))}
+
+
 def grade(env, args, report, watch=False):
     process = subprocess.Popen([cli, "test"] + args + ["--json", report],
                                stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True,
-                               env={**os.environ, **env})
+                               env={**os.environ, **env, **SEGV_KILLS})
     watcher = threading.Thread(target=disturb, args=(process,)) if watch else None
     if watcher:
         watcher.start()
