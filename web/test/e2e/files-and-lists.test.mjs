@@ -85,6 +85,10 @@ test('files are read and saved back byte for byte in their encodings and line en
   await page.getByRole('button', { name: 'Zamknij' }).click();
   assert.deepEqual(await eventually(() => fileTabs(page).allTextContents(), ['program.prg', 'suma.prg', 'lf.rzk']), ['program.prg', 'suma.prg', 'lf.rzk']);
   assert.equal(await page.locator('.box').count(), 0);
+  // A tab closed stays closed: the work kept forgets it.
+  await page.reload();
+  await page.waitForSelector('body.ready');
+  assert.deepEqual(await fileTabs(page).allTextContents(), ['program.prg', 'suma.prg', 'lf.rzk']);
 
   // "Zapisz jako" asks the name of the download, and the tab takes it.
   await page.getByRole('button', { name: 'Nowy program' }).click();
