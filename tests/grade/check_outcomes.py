@@ -27,9 +27,10 @@ SUBMISSIONS = {
     "brak": (None, "missing", "missing"),
 }
 MARK = {"passed": "ok", "wrong": "źle", "missing_label": "etykieta", "error": "błąd",
-        "limit": "limit", "input": "wejście", "timeout": "czas", "missing": "brak"}
+        "limit": "limit", "input": "wejście", "timeout": "czas", "missing": "brak",
+        "suite": "zestaw"}
 JUNIT_ERROR = {"timeout", "crash", "suite"}
-POINTS = {"a": 2, "przypadek2": 1, "b": 1}
+POINTS = {"a": 2, "przypadek2": 1, "b": 1, "s": 1}
 
 
 def grade(work, suite, names):
@@ -131,6 +132,11 @@ with tempfile.TemporaryDirectory() as work:
              "cases": [{"name": "b", "expect": "AK=5"}]}
     result, reports = grade(work, suite, ["petla", "dobry"])
     check_reports(result, reports, {"petla": {"b": "timeout"}, "dobry": {"b": "passed"}})
+    # A run that refuses the case's checks (an instruction word with a label
+    # no program defines) leaves a case the suite's: a JUnit error.
+    result, reports = grade(work, {"program": "p.prg", "cases": [
+        {"name": "s", "expect": {"mem[0]": "POB y"}}]}, ["dobry"])
+    check_reports(result, reports, {"dobry": {"s": "suite"}})
     # Every case passed: status 0.
     result, reports = grade(work, dict(suite, timeout=10), ["dobry"])
     check_reports(result, reports, {"dobry": {"b": "passed"}})

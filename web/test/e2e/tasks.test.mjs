@@ -62,6 +62,9 @@ test('a task opened by its address: its description, files and machine; checked 
   const wrong = await checked(page);
   assert.deepEqual(wrong.rows, [['przyklad', 'źle', '0/2'], ['zero', 'źle', '0/1']]);
   assert.equal(wrong.summary, 'Zaliczone 0 z 2, punkty 0/3');
+  // A failed case says why in its row; the mark's meaning is its title.
+  const why = resultRows(page).first().locator('td').last();
+  assert.match(await why.textContent(), /^oczekiwano wynik=42, jest \d+.*ILO: nie wykonano$/);
 
   // The student's ILO, compiled, and the program.
   await page.getByRole('tab', { name: 'ilo.rzk' }).click();

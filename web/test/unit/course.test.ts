@@ -15,13 +15,15 @@ test('the published catalogue reads whole', () => {
 test('a task with a slip is told and the good ones stay', () => {
   const task = (id: string, extra = {}) => ({ id, title: 't', machine: 'Pelt', description: 'a/opis.md', files: ['a/p.prg'], list: 'a/p.lst', suite: 'a/s.json', ...extra });
   const { course, problems } = readCourse(
-    JSON.stringify({ title: 'K', tasks: [task('a'), task('b', { list: '../../etc/passwd' }), task('c', { files: ['https://evil/x.prg'] }), task('a'), { id: 'd' }, task('e', { suite: '/abs.json' })] }),
+    JSON.stringify({ title: 'K', tasks: [task('a'), task('b', { list: '../../etc/passwd' }), task('c', { files: ['https://evil/x.prg'] }), task('a'), { id: 'd' }, task('e', { suite: '/abs.json' }), task('f', { description: 'a\\..\\..\\opis.md' })] }),
   );
   assert.deepEqual(course.tasks.map((t) => t.id), ['a']);
-  assert.equal(problems.length, 5);
+  assert.equal(problems.length, 6);
   assert.match(problems[0]!, /list/);
   assert.match(problems[1]!, /files/);
   assert.match(problems[2]!, /powtórzony/);
+  // A backslash is a folder's separator to some servers.
+  assert.match(problems[5]!, /\(f\).*description/);
 });
 
 test('a catalogue that is no JSON says so and lists nothing', () => {
@@ -48,4 +50,6 @@ test('the summary counts the cases passed and the points', () => {
     'Zaliczone 1 z 2, punkty 2/3',
   );
   assert.equal(checkSummary([{ outcome: 'passed', points: 0.5, maxPoints: 1.5 }]), 'Zaliczone 1 z 1, punkty 0.5/1.5');
+  // Points are never rounded to a few decimals: an eighth stays exact.
+  assert.equal(checkSummary([{ outcome: 'passed', points: 0.125, maxPoints: 0.125 }]), 'Zaliczone 1 z 1, punkty 0.125/0.125');
 });
