@@ -169,12 +169,6 @@ TCaseResult Interpret(const QJsonObject& report, const TTestCase& test, bool hid
   return result;
 }
 
-QString FirstLines(const QByteArray& text) {
-  QStringList lines = QString::fromUtf8(text).trimmed().split(u'\n');
-  while (lines.size() > 3) lines.removeLast();
-  return lines.join(QStringLiteral(" / "));
-}
-
 // What the command line asks of a grading.
 struct TGradeOptions {
   QString Suite;
@@ -781,7 +775,7 @@ TCaseResult TGrader::Finish(const TCaseRunEnd& end, const TTestCase& test) const
   QJsonParseError error{};
   const QJsonDocument report = QJsonDocument::fromJson(end.Out, &error);
   if (error.error != QJsonParseError::NoError || !report.isObject()) {
-    const QString said = FirstLines(end.Err);
+    const QString said = ErrorGist(end.Err);
     return Ended(TOutcome::Error, said.isEmpty() ? Q(Texts::RunGaveNoReport(end.ExitCode)) : said);
   }
   TCaseResult result = Interpret(report.object(), test, test.HideExpected);

@@ -7,6 +7,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
+#include <QStringList>
 #include <QXmlStreamWriter>
 #include <algorithm>
 
@@ -167,6 +168,12 @@ void NameSubmissions(std::vector<TSubmission>& submissions) {
     s.Id = s.Person;
   }
   MakeDistinct(submissions);
+}
+
+QString ErrorGist(const QByteArray& said) {
+  QStringList lines = QString::fromUtf8(said).trimmed().split(u'\n');
+  while (lines.size() > 3) lines.removeLast();
+  return lines.join(QStringLiteral(" / "));
 }
 
 QString PointsText(double points) {

@@ -67,6 +67,10 @@ void NameSubmissions(std::vector<TSubmission>& submissions);
 // opens as it is (semicolons, a byte order mark, decimal commas).
 enum class TCsvFormat { Csv, Excel };
 
+// What a run that gave no report said on its error stream, as one line
+// of the summary: its first three lines, joined by " / ".
+[[nodiscard]] QString ErrorGist(const QByteArray& said);
+
 // A number of points as the reports write it: "4.5", "7".
 [[nodiscard]] QString PointsText(double points);
 

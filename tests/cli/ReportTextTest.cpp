@@ -92,3 +92,12 @@ TEST(SubmissionNames, PersonFromMoodleAndClassroomNames) {
   EXPECT_EQ(classroom[1].Id, QStringLiteral("adam"));
   EXPECT_EQ(Named({{QStringLiteral("lab-1-ala"), "/k/1"}})[0].Person, QString());
 }
+
+// A run that died without its report is summed up by what it said first:
+// enough lines for the error and where it happened, not a whole backtrace.
+TEST(ReportText, ARunsErrorStreamIsSummedUpByItsFirstThreeLines) {
+  EXPECT_EQ(ErrorGist("\nbrak pamięci\nw rozkazie DOD\nw wierszu 3\nstos: 1\nstos: 2\n"),
+            QStringLiteral("brak pamięci / w rozkazie DOD / w wierszu 3"));
+  EXPECT_EQ(ErrorGist("jedna linia"), QStringLiteral("jedna linia"));
+  EXPECT_EQ(ErrorGist("  \n"), QString());
+}

@@ -6,7 +6,7 @@ import { test } from 'node:test';
 import assert from 'node:assert/strict';
 import { readFileSync, writeFileSync } from 'node:fs';
 import { join } from 'node:path';
-import { closeBox, newContext, openPage, shownDocument, siteOfFile, startSite, typeProgram, webRoot } from './harness.mjs';
+import { closeBox, newContext, openPage, shownDocument, siteOfFile, startSite, typeProgram, uploadFile, eventually, webRoot } from './harness.mjs';
 
 const site = siteOfFile();
 const screenshots = process.env.WEB_SCREENSHOTS;
@@ -80,6 +80,18 @@ test('a task opened by its address: its description, files and machine; checked 
     await page.emulateMedia({ colorScheme: 'light' });
     await page.screenshot({ path: `${screenshots}/web-task.png` });
   }
+
+  // A namesake opened from disk: the one in front is checked, whichever
+  // of the two it is.
+  await uploadFile(page, 'iloczyn.prg', 'STP\r\n');
+  const namesakes = page.getByRole('tab', { name: 'iloczyn.prg' });
+  await eventually(() => namesakes.count(), 2);
+  assert.equal((await checked(page)).summary, 'Zaliczone 0 z 2, punkty 0/3');
+  await namesakes.first().click();
+  assert.deepEqual((await checked(page)).rows, [['przyklad', 'ok', '2/2'], ['zero', 'ok', '1/1']]);
+  await namesakes.last().click();
+  await page.getByRole('button', { name: 'Zamknij', exact: true }).click();
+  await eventually(() => namesakes.count(), 1);
 
   // Reopened: the changed list is asked about, the student's ILO kept, and
   // the student's files stay as typed.
