@@ -104,6 +104,13 @@ if said.returncode != 2:
 said = run(["test", "--public", "zestaw.json", "-o", os.path.join(work, "zadne")], grade)
 if said.returncode != 2 or "public" not in said.stderr:
     failures.append(f"--public of a suite without public cases: {said.returncode} {said.stderr}")
+# Submissions beside --public are a teacher's mix-up: they would go
+# ungraded while the command reports success.
+mixed = os.path.join(work, "z_oddaniami")
+shutil.rmtree(mixed, ignore_errors=True)
+said = run(["test", "--public", "jawne.json", "-o", mixed, "zgloszenia/dobry"], grade)
+if said.returncode != 2 or "zgłoszeń" not in said.stderr or os.path.exists(mixed):
+    failures.append(f"--public with a submission: {said.returncode} {said.stderr}")
 
 for failure in failures:
     print(failure)

@@ -4,7 +4,7 @@
 // fetched fresh and kept for offline use; and the screenshot of a task.
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
-import { readFileSync, writeFileSync } from 'node:fs';
+import { readFileSync, rmSync, writeFileSync } from 'node:fs';
 import { join } from 'node:path';
 import { closeBox, newContext, openPage, shownDocument, siteOfFile, startSite, typeProgram, uploadFile, eventually, webRoot } from './harness.mjs';
 
@@ -104,11 +104,37 @@ test('a task opened by its address: its description, files and machine; checked 
   assert.equal(await page.getByRole('tab', { name: /ilo\.rzk/ }).count(), 1);
   assert.deepEqual((await checked(page)).rows, [['przyklad', 'ok', '2/2'], ['zero', 'ok', '1/1']]);
 
+  // Keeping the changed list still opens the task, on the student's list.
+  await page.goto('about:blank');
+  await openTask(page, 'lab3/iloczyn', ['Nie']);
+  assert.ok((await instructionNames(page)).some((name) => /ilo/i.test(name)), 'ILO is still in the list');
+
   // Declining to keep them loads the task's list as it is.
   await page.goto('about:blank');
   await openTask(page, 'lab3/iloczyn', ['Tak', 'Nie']);
   assert.ok(!(await instructionNames(page)).some((name) => /ilo/i.test(name)), 'ILO is gone');
   assert.deepEqual(page.errors, []);
+});
+
+test('a case\'s input file is fetched from its suite\'s folder', async () => {
+  const folder = join(webRoot, 'kurs/lab3/odwrotnie');
+  const suitePath = join(folder, 'odwrotnie.json');
+  const original = readFileSync(suitePath, 'utf8');
+  const suite = JSON.parse(original);
+  delete suite.cases[0].input;
+  suite.cases[0].input_file = 'wiersz.txt';
+  try {
+    writeFileSync(join(folder, 'wiersz.txt'), 'Ala ma kota.');
+    writeFileSync(suitePath, JSON.stringify(suite));
+    const page = await openPage(site);
+    await openTask(page, 'lab3/odwrotnie');
+    assert.deepEqual((await checked(page)).rows.map((row) => row[0]), ['przyklad', 'kropka']);
+    assert.equal(await page.locator('.box').count(), 0);
+    assert.deepEqual(page.errors, []);
+  } finally {
+    writeFileSync(suitePath, original);
+    rmSync(join(folder, 'wiersz.txt'), { force: true });
+  }
 });
 
 test('an unknown task in the address says so in a box', async () => {

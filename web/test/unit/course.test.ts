@@ -15,15 +15,17 @@ test('the published catalogue reads whole', () => {
 test('a task with a slip is told and the good ones stay', () => {
   const task = (id: string, extra = {}) => ({ id, title: 't', machine: 'Pelt', description: 'a/opis.md', files: ['a/p.prg'], list: 'a/p.lst', suite: 'a/s.json', ...extra });
   const { course, problems } = readCourse(
-    JSON.stringify({ title: 'K', tasks: [task('a'), task('b', { list: '../../etc/passwd' }), task('c', { files: ['https://evil/x.prg'] }), task('a'), { id: 'd' }, task('e', { suite: '/abs.json' }), task('f', { description: 'a\\..\\..\\opis.md' })] }),
+    JSON.stringify({ title: 'K', tasks: [task('a'), task('b', { list: '../../etc/passwd' }), task('c', { files: ['https://evil/x.prg'] }), task('a'), { id: 'd' }, task('e', { suite: '/abs.json' }), task('f', { description: 'a\\..\\..\\opis.md' }), task('g', { files: ['DATA:text/plain,STP'] })] }),
   );
   assert.deepEqual(course.tasks.map((t) => t.id), ['a']);
-  assert.equal(problems.length, 6);
+  assert.equal(problems.length, 7);
   assert.match(problems[0]!, /list/);
   assert.match(problems[1]!, /files/);
   assert.match(problems[2]!, /powtórzony/);
   // A backslash is a folder's separator to some servers.
   assert.match(problems[5]!, /\(f\).*description/);
+  // An address's scheme may be written in capitals.
+  assert.match(problems[6]!, /\(g\).*files/);
 });
 
 test('a catalogue that is no JSON says so and lists nothing', () => {
