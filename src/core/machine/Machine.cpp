@@ -681,9 +681,12 @@ void TMachine::ResetMachine() {
 
 // ---- signal actions ----
 
-template <TPlace P, bool C>
+template <TPlace P, bool C, bool Whole>
 std::int32_t TMachine::Fetch() const {
-  if constexpr (P.Kind == TPlaceKind::Register) {
+  if constexpr (P.Kind == TPlaceKind::Register && !C && !Whole) {
+    const TRegister& r = Register(P.RegisterId());
+    return static_cast<std::int32_t>(r.Content() & r.Mask());
+  } else if constexpr (P.Kind == TPlaceKind::Register) {
     return Get<C>(P.RegisterId());
   } else if constexpr (P.Kind == TPlaceKind::Bus) {
     return ReadBus<C>(P.BusId());
@@ -741,6 +744,42 @@ std::int32_t Compute(std::int32_t ak, std::int32_t input) noexcept {
   if constexpr (Op == O::And) return ak & input;
 }
 
+// How wide a place is: as wide as a word, as an address (never wider
+// than a word), or a width of its own.
+enum class TWidthClass : std::uint8_t { Word, Address, Own };
+
+constexpr TWidthClass WidthClass(TPlace place) noexcept {
+  using R = TRegisterId;
+  if (place.Kind == TPlaceKind::Bus) {
+    return place.BusId() == TBusId::S ? TWidthClass::Word : TWidthClass::Address;
+  }
+  if (place.Kind != TPlaceKind::Register) return TWidthClass::Own;
+  switch (place.RegisterId()) {
+    case R::AK:
+    case R::I:
+    case R::S:
+    case R::X:
+    case R::Y:
+      return TWidthClass::Word;
+    case R::L:
+    case R::A:
+    case R::WS:
+    case R::AP:
+      return TWidthClass::Address;
+    default:
+      return TWidthClass::Own;
+  }
+}
+
+// Whether a value read from one place and put in another keeps only bits
+// within the first one's width, whatever the configuration.
+constexpr bool WithinWidth(TPlace from, TPlace to) noexcept {
+  const TWidthClass a = WidthClass(from);
+  const TWidthClass b = WidthClass(to);
+  if (a == TWidthClass::Own || b == TWidthClass::Own) return false;
+  return a == b || b == TWidthClass::Address;
+}
+
 constexpr bool IsArithmetic(TSignalOperation op) noexcept {
   return op >= TSignalOperation::Add && op <= TSignalOperation::And;
 }
@@ -755,12 +794,16 @@ void TMachine::Act() {
   constexpr TPlace r1 = row.Reads[1];
   constexpr TPlace w0 = row.Writes[0];
   constexpr O op = row.Operation;
+  // An address takes the low bits of the register it comes from, a word
+  // written to memory those of S: as narrow as the places they come from.
+  constexpr bool kAddressWhole = WidthClass(r0) == TWidthClass::Own;
   if constexpr (op == O::Copy) {
-    StoreTo<w0, C>(Fetch<r0, C>());
+    StoreTo<w0, C>(Fetch<r0, C, !WithinWidth(r0, w0)>());
   } else if constexpr (op == O::Increment) {
-    StoreTo<w0, C>(Add(Fetch<r0, C>(), 1));
+    // Back into the same register: its own width.
+    StoreTo<w0, C>(Add(Fetch<r0, C, false>(), 1));
   } else if constexpr (op == O::Decrement) {
-    StoreTo<w0, C>(Sub(Fetch<r0, C>(), 1));
+    StoreTo<w0, C>(Sub(Fetch<r0, C, false>(), 1));
   } else if constexpr (IsArithmetic(op) && r1.Kind == TPlaceKind::None) {
     StoreTo<w0, C>(Compute<op>(0, Fetch<r0, C>()));
   } else if constexpr (IsArithmetic(op)) {
@@ -772,11 +815,11 @@ void TMachine::Act() {
     }
     StoreTo<w0, C>(Compute<op>(ak, input));
   } else if constexpr (op == O::ReadMemory) {
-    const std::int32_t address = Fetch<r0, C>();
+    const std::int32_t address = Fetch<r0, C, kAddressWhole>();
     StoreTo<w0, C>(ReadMemory<C>(address));
   } else if constexpr (op == O::WriteMemory) {
-    const std::int32_t address = Fetch<r0, C>();
-    WriteMemory<C>(address, Fetch<r1, C>());
+    const std::int32_t address = Fetch<r0, C, kAddressWhole>();
+    WriteMemory<C>(address, Fetch<r1, C, WidthClass(r1) != TWidthClass::Word>());
   } else if constexpr (op == O::Ready) {
     StoreTo<w0, C>(Fetch<r0, C>());
     control_->SetWaitingForInput(Fetch<r0, C>() == 0);

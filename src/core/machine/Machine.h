@@ -332,7 +332,10 @@ class TMachine {
   void Act();
   // Runs the unchecked steps of a plan up to kStepEnd.
   void RunSteps(const std::uint8_t* step);
-  template <TPlace P, bool Checked>
+  // With Whole false, only the bits within the place's width matter to
+  // what takes the value (it is that narrow or narrower): an unchecked read
+  // of a register then skips the sign a signed display would give them.
+  template <TPlace P, bool Checked, bool Whole = true>
   [[nodiscard]] std::int32_t Fetch() const;
   template <TPlace P, bool Checked>
   void StoreTo(std::int32_t value);
