@@ -250,6 +250,17 @@ class TPlanBuilder {
   bool clean_ = true;
 };
 
+// A clean plan of a common cycle is that cycle's one step.
+void UseCommonCycle(TCyclePlan& plan) {
+  for (std::size_t k = 0; k < kCommonCycles.size(); ++k) {
+    if (kCommonCycles[k] != plan.Signals) continue;
+    plan.Steps[0] = static_cast<std::uint8_t>(kStepCycle + k);
+    plan.Steps[1] = kStepEnd;
+    plan.StepCount = 1;
+    return;
+  }
+}
+
 }  // namespace
 
 TCyclePlan TMachine::MakePlan(std::uint64_t signals) const {
@@ -287,6 +298,7 @@ TCyclePlan TMachine::MakePlan(std::uint64_t signals) const {
   plan.Steps[plan.StepCount] = kStepEnd;
   plan.Clean = b.Clean();
   plan.Marks = b.MarksNow();
+  if (plan.Clean) UseCommonCycle(plan);
   return plan;
 }
 
@@ -322,11 +334,74 @@ inline void TMachine::PlannedFetch() {
     break;
 #define DORUM_STEPS4(n) DORUM_STEP(n) DORUM_STEP((n) + 1) DORUM_STEP((n) + 2) DORUM_STEP((n) + 3)
 #define DORUM_STEPS8(n) DORUM_STEPS4(n) DORUM_STEPS4((n) + 4)
+#define DORUM_CYCLE(k)                             \
+  case kStepCycle + (k):                           \
+    RunCommonCycle<static_cast<std::size_t>(k)>(); \
+    break;
+
+namespace {
+
+// The signals that drive bus A before the link in table order: with one
+// of them in a cycle the link carries A to S, else S to A.
+constexpr std::uint64_t BusADrivers() {
+  std::uint64_t set = 0;
+  for (int n = 0; n < static_cast<int>(TSignalId::as); ++n) {
+    if (SignalRow(n).Writes[0] == Place::Bus(TBusId::A)) set |= std::uint64_t{1} << n;
+  }
+  return set;
+}
+
+// A common cycle runs as one step only if nothing in it can fail on data
+// or needs the control unit.
+constexpr bool CommonCyclesRunUnchecked() {
+  for (const std::uint64_t set : kCommonCycles) {
+    for (int n = 0; n < kSignalCount; ++n) {
+      if (((set >> n) & 1u) == 0) continue;
+      switch (SignalRow(n).Operation) {
+        case TSignalOperation::Divide:
+        case TSignalOperation::Ready:
+        case TSignalOperation::Device:
+        case TSignalOperation::Stop:
+          return false;
+        default:
+          break;
+      }
+    }
+  }
+  return true;
+}
+static_assert(CommonCyclesRunUnchecked());
+
+}  // namespace
+
+template <std::uint64_t Set, int N>
+void TMachine::ActIn() {
+  if constexpr (((Set >> N) & 1u) == 0) {
+    return;
+  } else if constexpr (N == static_cast<int>(TSignalId::as)) {
+    if constexpr ((Set & BusADrivers()) != 0) {
+      LinkFromA<false>();
+    } else {
+      LinkFromS<false>();
+    }
+  } else {
+    Act<N, false>();
+  }
+}
+
+template <std::size_t K>
+void TMachine::RunCommonCycle() {
+  [this]<int... N>(std::integer_sequence<int, N...>) {
+    (ActIn<kCommonCycles[K], N>(), ...);
+  }
+  (std::make_integer_sequence<int, kSignalCount>());
+}
 
 void TMachine::RunSteps(const std::uint8_t* step) {
   // One switch inlines every step into this loop: no call a step, and
   // under WebAssembly a br_table instead of a call_indirect.
   static_assert(kSignalCount == 48, "a case for every signal");
+  static_assert(kCommonCycles.size() == 14, "a case for every common cycle");
   for (;; ++step) {
     switch (*step) {
       DORUM_STEPS8(0)
@@ -344,12 +419,27 @@ void TMachine::RunSteps(const std::uint8_t* step) {
       case kStepFetch:
         PlannedFetch();
         break;
+        DORUM_CYCLE(0)
+        DORUM_CYCLE(1)
+        DORUM_CYCLE(2)
+        DORUM_CYCLE(3)
+        DORUM_CYCLE(4)
+        DORUM_CYCLE(5)
+        DORUM_CYCLE(6)
+        DORUM_CYCLE(7)
+        DORUM_CYCLE(8)
+        DORUM_CYCLE(9)
+        DORUM_CYCLE(10)
+        DORUM_CYCLE(11)
+        DORUM_CYCLE(12)
+        DORUM_CYCLE(13)
       default:
         return;
     }
   }
 }
 
+#undef DORUM_CYCLE
 #undef DORUM_STEPS8
 #undef DORUM_STEPS4
 #undef DORUM_STEP

@@ -332,6 +332,11 @@ class TMachine {
   void Act();
   // Runs the unchecked steps of a plan up to kStepEnd.
   void RunSteps(const std::uint8_t* step);
+  // A common cycle, kCommonCycles[K], as one step.
+  template <std::size_t K>
+  void RunCommonCycle();
+  template <std::uint64_t Set, int N>
+  void ActIn();
   // With Whole false, only the bits within the place's width matter to
   // what takes the value (it is that narrow or narrower): an unchecked read
   // of a register then skips the sign a signed display would give them.
