@@ -31,9 +31,9 @@ void CopyBeside(const QDir& from, const QDir& to, const QString& relative) {
   if (!source.copy(target)) CannotWrite(target, source.errorString());
 }
 
-const TTestCase* CaseNamed(const TTestSuite& suite, const QString& name) {
-  for (const TTestCase& test : suite.Cases) {
-    if (test.Name == name) return &test;
+const TGradingCase* CaseNamed(const TTestSuite& suite, const QString& name) {
+  for (const TGradingCase& test : suite.Cases) {
+    if (Q(test.Name) == name) return &test;
   }
   return nullptr;
 }
@@ -48,16 +48,16 @@ QJsonArray PublicCases(const QJsonArray& written, const TTestSuite& suite, const
     // An unnamed case is named by its place, which changes here.
     QString name = object.value(QStringLiteral("name")).toString().trimmed();
     if (name.isEmpty()) name = QStringLiteral("przypadek%1").arg(i + 1);
-    const TTestCase* test = CaseNamed(suite, name);
+    const TGradingCase* test = CaseNamed(suite, name);
     if (test == nullptr || !test->Public) continue;
     object[QStringLiteral("name")] = name;
     if (test->MaxCycles)
       object[QStringLiteral("max_cycles")] = static_cast<double>(*test->MaxCycles);
     else
       object.remove(QStringLiteral("max_cycles"));
-    if (!test->InputFile.isEmpty()) {
-      CopyBeside(from, to, test->InputFile);
-      object[QStringLiteral("input_file")] = test->InputFile;
+    if (!test->InputFile.empty()) {
+      CopyBeside(from, to, Q(test->InputFile));
+      object[QStringLiteral("input_file")] = Q(test->InputFile);
     }
     cases.append(object);
   }

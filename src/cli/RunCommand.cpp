@@ -223,9 +223,8 @@ class TRun {
   // configuration in force.
   std::optional<int> ReadConfiguredOptions(const TOptions& options);
   TRunStatus RunProgram(std::uint64_t limit, std::optional<std::chrono::milliseconds> timeLimit);
-  // The status of a run that ended without an error; none for its cycle
-  // limit, which may be only a stretch's.
-  std::optional<TRunStatus> StatusOfEnd(TSliceEnd end);
+  // The status of a run the control unit ended.
+  TRunStatus StatusOfEnd(TSliceEnd end);
   // What says that a write of the trace or dump file failed, or nothing.
   [[nodiscard]] QString UnwrittenFile(const TOptions& options);
   int Report(TRunStatus status);
@@ -514,7 +513,7 @@ QString TRun::UnwrittenFile(const TOptions& options) {
   return {};
 }
 
-std::optional<TRunStatus> TRun::StatusOfEnd(TSliceEnd end) {
+TRunStatus TRun::StatusOfEnd(TSliceEnd end) {
   switch (end) {
     case TSliceEnd::ConditionHeld:
       return TRunStatus::Condition;
@@ -522,60 +521,35 @@ std::optional<TRunStatus> TRun::StatusOfEnd(TSliceEnd end) {
       return TRunStatus::Stopped;
     case TSliceEnd::InputExhausted:
       return TRunStatus::Input;
-    case TSliceEnd::CycleLimit:
-      return std::nullopt;
     case TSliceEnd::Breakpoint:
     case TSliceEnd::ProgramBreakpoint:
       return TRunStatus::Error;
-    case TSliceEnd::Idle:
-    case TSliceEnd::Budget:
-    case TSliceEnd::Tempo:
-    case TSliceEnd::Waiting:
-    case TSliceEnd::Finished:
-    case TSliceEnd::Stopped:
-      break;
+    default:
+      // A slice's own end (its budget, a tempo): never the end of a whole run.
+      message_ = Q(Texts::RunInterrupted());
+      return TRunStatus::Error;
   }
-  message_ = QStringLiteral("Przerwano wykonywanie programu");
-  return TRunStatus::Error;
 }
 
 TRunStatus TRun::RunProgram(std::uint64_t limit,
                             std::optional<std::chrono::milliseconds> timeLimit) {
-  // The run goes in stretches that end where an interrupt button is pressed
-  // and, under a time limit, often enough to read the clock.
-  constexpr std::uint64_t kCyclesBetweenClocks = std::uint64_t{1} << 18;
-  const auto start = std::chrono::steady_clock::now();
-  std::size_t next = 0;
-  while (true) {
-    const std::uint64_t performed = control_.CyclesPerformed();
-    std::uint64_t until = next < presses_.size() ? std::min(presses_[next].Cycle, limit) : limit;
-    if (timeLimit) until = std::min(until, performed + kCyclesBetweenClocks);
-    control_.LimitCycles(until > performed ? until - performed : 0);
-    TSliceEnd end = TSliceEnd::Stopped;
-    try {
-      end = control_.ExecuteProgram(-1);
-    } catch (const EDorumError& e) {
-      message_ = Q(e.Message());  // a cycle the machine refused
+  using TKind = TStretchedEnd::TKind;
+  const TStretchedEnd end = RunInStretches(control_, machine_, presses_, limit, timeLimit);
+  message_ = Q(end.Message);
+  switch (end.Kind) {
+    case TKind::Refused:
       return TRunStatus::Error;
-    }
-    message_ = Q(control_.EndMessage());
-    if (const std::optional<TRunStatus> status = StatusOfEnd(end)) return *status;
-    // The limit of this stretch, or of the whole run.
-    if (control_.CyclesPerformed() >= limit) {
-      message_ = Q(Texts::CycleLimitReached(limit));
+    case TKind::CycleLimit:
       return TRunStatus::Limit;
-    }
-    if (timeLimit && std::chrono::steady_clock::now() - start >= *timeLimit) {
+    case TKind::TimeLimit:
       timedOut_ = true;
       message_ = Q(Texts::TimeLimitExceeded(
           U8(QString::number(static_cast<double>(timeLimit->count()) / 1000.0))));
       return TRunStatus::Limit;
-    }
-    if (next < presses_.size() && control_.CyclesPerformed() >= presses_[next].Cycle) {
-      machine_.RaiseInterrupt(presses_[next].Line);
-      ++next;
-    }
+    case TKind::Control:
+      break;
   }
+  return StatusOfEnd(end.Slice);
 }
 
 void TRun::PrintJson(TRunStatus status) {

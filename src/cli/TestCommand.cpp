@@ -132,7 +132,7 @@ std::vector<TMustExecute> ReportedMustExecute(const QJsonObject& report) {
 
 // What one child's report says of its case: the core's verdict on what the
 // run left, or an end only the command line knows.
-TCaseResult Interpret(const QJsonObject& report, const TTestCase& test, bool hideExpected) {
+TCaseResult Interpret(const QJsonObject& report, const TGradingCase& test, bool hideExpected) {
   TCaseResult result;
   result.Cycles = report.value(QStringLiteral("cycles")).toInteger(-1);
   result.Output = report.value(QStringLiteral("output")).toString();
@@ -160,7 +160,7 @@ TCaseResult Interpret(const QJsonObject& report, const TTestCase& test, bool hid
   run.Output = U8(result.Output);
   run.Checks = ReportedChecks(report);
   run.MustExecute = ReportedMustExecute(report);
-  const TCaseVerdict verdict = JudgeCase(run, CoreCase(test), hideExpected);
+  const TCaseVerdict verdict = JudgeCase(run, test, hideExpected);
   result.Outcome = verdict.Outcome;
   result.Message = Q(verdict.Message);
   result.Points = verdict.Points;
@@ -254,14 +254,14 @@ class TGrader {
   [[nodiscard]] QStringList TeacherFiles(const QDir& submission) const;
   void CollectSubmissions(const QStringList& paths);
   [[nodiscard]] QStringList ChildArguments(const TSubmission& submission,
-                                           const TTestCase& test) const;
+                                           const TGradingCase& test) const;
   void RunAll(int jobs);
   // Runs the reference through every case first; why it fails, if it does.
   // Its cycles set the limits written as "reference*N".
   [[nodiscard]] QString CheckReference(int jobs);
   // The students' suite, its limits those the reference set.
   int WritePublic(const QString& folder);
-  [[nodiscard]] TCaseResult Finish(const TCaseRunEnd& end, const TTestCase& test) const;
+  [[nodiscard]] TCaseResult Finish(const TCaseRunEnd& end, const TGradingCase& test) const;
   // The grading machine's folders are nobody's business: a file is named as
   // the submission's folder, or else the suite's, sees it.
   [[nodiscard]] TCaseResult WithRelativePaths(TCaseResult result,
@@ -349,14 +349,14 @@ bool TGrader::WriteReports(const TGradeReport& report, const TGradeOptions& opti
 QStringList TGrader::SelectCases(const QStringList& names) {
   if (names.isEmpty()) return {};
   QStringList known;
-  for (const TTestCase& test : suite_.Cases) known.append(test.Name);
+  for (const TGradingCase& test : suite_.Cases) known.append(Q(test.Name));
   QStringList mistakes;
   for (const QString& name : names) {
     if (!known.contains(name))
       mistakes.append(Q(Texts::UnknownCase(U8(name), U8(known.join(QStringLiteral(", "))))));
   }
   std::erase_if(suite_.Cases,
-                [&names](const TTestCase& test) { return !names.contains(test.Name); });
+                [&names](const TGradingCase& test) { return !names.contains(Q(test.Name)); });
   return mistakes;
 }
 
@@ -489,15 +489,17 @@ QStringList TGrader::CaseMistakes() const {
   const bool console = HasConsole();
   const QString suite = QFileInfo(suite_.Path).fileName();
   QStringList mistakes = suite_.Mistakes;
-  for (const TTestCase& test : suite_.Cases) {
+  for (const TGradingCase& test : suite_.Cases) {
     const auto mistake = [&](const char* key, const QString& what) {
-      mistakes.append(CaseMistake(suite, test.Name, QLatin1String(key), what));
+      mistakes.append(CaseMistake(suite, Q(test.Name), QLatin1String(key), what));
     };
+    const QStringList set = Q(test.Set);
+    const QStringList expect = Q(test.Expect);
     // Without the device the run would wait for input that never comes, or
     // compare an output nothing can print.
     if (!console) {
       const std::pair<const char*, bool> uses[] = {
-          {test.InputFile.isEmpty() ? "input" : "input_file", !test.Input.isEmpty()},
+          {test.InputFile.empty() ? "input" : "input_file", !test.Input.empty()},
           {"output", test.Output.has_value()},
           {"output_contains", test.OutputContains.has_value()}};
       for (const auto& [key, used] : uses) {
@@ -508,22 +510,22 @@ QStringList TGrader::CaseMistakes() const {
       if (options.isEmpty()) return;
       if (const QString said = CheckRunOptions(base + options); !said.isEmpty()) mistake(key, said);
     };
-    if (!test.Set.isEmpty()) check("set", {RunFlag("set"), test.Set.join(u',')});
-    if (!test.Expect.isEmpty()) check("expect", {RunFlag("expect"), test.Expect.join(u',')});
+    if (!set.isEmpty()) check("set", {RunFlag("set"), set.join(u',')});
+    if (!expect.isEmpty()) check("expect", {RunFlag("expect"), expect.join(u',')});
     QStringList presses;
-    for (const QString& press : test.Irq) presses << RunFlag("irq") << press;
+    for (const std::string& press : test.Irq) presses << RunFlag("irq") << Q(press);
     check("irq", presses);
     // A value written as an instruction word must name an instruction the
     // task has.
-    for (const QString& item : test.Set + test.Expect) {
+    for (const QString& item : set + expect) {
       const QString instruction = InstructionOfWord(item.section(u'=', 1));
       if (!instruction.isEmpty() && !known.contains(instruction, Qt::CaseInsensitive))
-        mistake(test.Set.contains(item) ? "set" : "expect",
+        mistake(set.contains(item) ? "set" : "expect",
                 Q(Texts::SuiteWordUnknownInstruction(U8(item), U8(instruction))));
     }
-    for (const QString& name : test.MustExecute) {
-      if (!known.contains(name, Qt::CaseInsensitive))
-        mistake("must_execute", Q(Texts::SuiteUnknownInstruction(U8(name))));
+    for (const std::string& name : test.MustExecute) {
+      if (!known.contains(Q(name), Qt::CaseInsensitive))
+        mistake("must_execute", Q(Texts::SuiteUnknownInstruction(name)));
     }
   }
   return mistakes;
@@ -594,8 +596,8 @@ QStringList TGrader::TeacherFiles(const QDir& submission) const {
   if (!suite_.List.isEmpty()) files.append(suite_.List);
   if (!suite_.Reference.isEmpty()) files.append(suite_.Reference);
   const QDir folder = QFileInfo(suite_.Path).absoluteDir();
-  for (const TTestCase& test : suite_.Cases) {
-    if (!test.InputFile.isEmpty()) files.append(folder.absoluteFilePath(test.InputFile));
+  for (const TGradingCase& test : suite_.Cases) {
+    if (!test.InputFile.empty()) files.append(folder.absoluteFilePath(Q(test.InputFile)));
   }
   // The suite's folder within the submission's is the teacher's whole: a
   // student's folder holding the suite handed out, say.
@@ -668,17 +670,17 @@ void TGrader::CollectSubmissions(const QStringList& paths) {
   }
 }
 
-QStringList TGrader::ChildArguments(const TSubmission& submission, const TTestCase& test) const {
+QStringList TGrader::ChildArguments(const TSubmission& submission, const TGradingCase& test) const {
   QStringList args{QStringLiteral("run"), submission.Program, RunFlag("json")};
   if (!suite_.List.isEmpty()) args << RunFlag("list") << suite_.List;
   for (const QString& instruction : submission.Instructions)
     args << RunFlag("instruction") << instruction;
-  if (!test.Set.isEmpty()) args << RunFlag("set") << test.Set.join(u',');
-  if (!test.Input.isEmpty()) args << RunFlag("input") + u'=' + test.Input;
-  for (const QString& press : test.Irq) args << RunFlag("irq") << press;
-  if (!test.Expect.isEmpty()) args << RunFlag("expect") << test.Expect.join(u',');
+  if (!test.Set.empty()) args << RunFlag("set") << Q(test.Set).join(u',');
+  if (!test.Input.empty()) args << RunFlag("input") + u'=' + Q(test.Input);
+  for (const std::string& press : test.Irq) args << RunFlag("irq") << Q(press);
+  if (!test.Expect.empty()) args << RunFlag("expect") << Q(test.Expect).join(u',');
   if (test.MaxCycles) args << RunFlag("max-cycles") << QString::number(*test.MaxCycles);
-  if (!test.MustExecute.isEmpty()) args << RunFlag("must-execute") << test.MustExecute.join(u',');
+  if (!test.MustExecute.empty()) args << RunFlag("must-execute") << Q(test.MustExecute).join(u',');
   if (test.HideExpected) args << RunFlag("hide-expected");
   // The run stops itself at the timeout and says where it stood; the
   // clock here only ends a process that could not.
@@ -689,10 +691,10 @@ QStringList TGrader::ChildArguments(const TSubmission& submission, const TTestCa
 int TGrader::WritePublic(const QString& folder) {
   try {
     const QString written = WritePublicSuite(suite_, folder);
-    out_ << Texts::PublicSuiteWritten(
-                U8(written),
-                static_cast<int>(std::count_if(suite_.Cases.begin(), suite_.Cases.end(),
-                                               [](const TTestCase& test) { return test.Public; })))
+    out_ << Texts::PublicSuiteWritten(U8(written),
+                                      static_cast<int>(std::count_if(
+                                          suite_.Cases.begin(), suite_.Cases.end(),
+                                          [](const TGradingCase& test) { return test.Public; })))
          << '\n';
     return 0;
   } catch (const EDorumError& e) {
@@ -710,9 +712,9 @@ QString TGrader::CheckReference(int jobs) {
   submissions_ = std::move(students);
   for (std::size_t c = 0; c < suite_.Cases.size(); ++c) {
     const TCaseResult& result = results_[c];
-    TTestCase& test = suite_.Cases[c];
+    TGradingCase& test = suite_.Cases[c];
     if (result.Outcome != TOutcome::Passed)
-      return Q(Texts::ReferenceFails(U8(test.Name), U8(result.Message)));
+      return Q(Texts::ReferenceFails(test.Name, U8(result.Message)));
     if (test.ReferenceFactor)
       test.MaxCycles = std::max<std::uint64_t>(1, static_cast<std::uint64_t>(result.Cycles)) *
                        *test.ReferenceFactor;
@@ -766,7 +768,7 @@ TCaseResult TGrader::WithRelativePaths(TCaseResult result, const TSubmission& su
   return result;
 }
 
-TCaseResult TGrader::Finish(const TCaseRunEnd& end, const TTestCase& test) const {
+TCaseResult TGrader::Finish(const TCaseRunEnd& end, const TGradingCase& test) const {
   if (!end.StartError.isEmpty()) return Ended(TOutcome::Crash, end.StartError);
   if (end.TimedOut)
     return Ended(TOutcome::Timeout,

@@ -209,7 +209,7 @@ double TGradeReport::PointsOf(std::size_t submission) const {
 
 double TGradeReport::MaxPoints() const {
   double most = 0;
-  for (const TTestCase& test : suite_.Cases) most += test.Points;
+  for (const TGradingCase& test : suite_.Cases) most += test.Points;
   return most;
 }
 
@@ -218,7 +218,7 @@ std::vector<QStringList> TGradeReport::SummaryRows() const {
   const std::size_t cases = suite_.Cases.size();
   std::vector<QStringList> rows;
   QStringList header{QStringLiteral("zgłoszenie")};
-  for (const TTestCase& test : suite_.Cases) header.append(test.Name);
+  for (const TGradingCase& test : suite_.Cases) header.append(Q(test.Name));
   header << QStringLiteral("zaliczone") << QStringLiteral("punkty");
   rows.push_back(header);
   for (std::size_t s = 0; s < submissions_.size(); ++s) {
@@ -267,9 +267,8 @@ void TGradeReport::PrintSummary(std::ostream& out) const {
     for (std::size_t c = 0; c < cases; ++c) {
       const TCaseResult& r = At(s, c);
       if (r.Outcome == TOutcome::Passed) continue;
-      out << "  " << submissions_[s].Name.toStdString() << " / "
-          << suite_.Cases[c].Name.toStdString() << " (" << TextOf(r.Outcome).Mark
-          << "): " << r.Message.toStdString() << '\n';
+      out << "  " << submissions_[s].Name.toStdString() << " / " << suite_.Cases[c].Name << " ("
+          << TextOf(r.Outcome).Mark << "): " << r.Message.toStdString() << '\n';
     }
   }
   // The legend names only the marks the table uses.
@@ -291,8 +290,7 @@ void TGradeReport::PrintVpl(std::ostream& out, std::optional<double> gradeMax) c
   for (std::size_t s = 0; s < submissions_.size(); ++s) {
     for (std::size_t c = 0; c < suite_.Cases.size(); ++c) {
       const TCaseResult& r = At(s, c);
-      out << "Comment :=>>-" << suite_.Cases[c].Name.toStdString() << " (" << TextOf(r.Outcome).Mark
-          << ')';
+      out << "Comment :=>>-" << suite_.Cases[c].Name << " (" << TextOf(r.Outcome).Mark << ')';
       if (r.Outcome != TOutcome::Passed) out << ": " << r.Message.toStdString();
       out << '\n';
     }
@@ -365,7 +363,7 @@ void TGradeReport::WriteJunit(const QString& path) const {
     WriteCounts(xml, cases, failed - erred, erred, seconds);
     xml.writeAttribute(QStringLiteral("skipped"), QStringLiteral("0"));
     for (std::size_t c = 0; c < cases; ++c)
-      WriteCase(xml, At(s, c), suite_.Cases[c].Name, suite_.Name + u'.' + submissions_[s].Name);
+      WriteCase(xml, At(s, c), Q(suite_.Cases[c].Name), suite_.Name + u'.' + submissions_[s].Name);
     xml.writeEndElement();
   }
   xml.writeEndElement();
@@ -375,9 +373,9 @@ void TGradeReport::WriteJunit(const QString& path) const {
 
 namespace {
 
-QJsonObject CaseJson(const TCaseResult& r, const TTestCase& test) {
+QJsonObject CaseJson(const TCaseResult& r, const TGradingCase& test) {
   const TOutcomeText& text = TextOf(r.Outcome);
-  QJsonObject result{{QStringLiteral("name"), test.Name},
+  QJsonObject result{{QStringLiteral("name"), Q(test.Name)},
                      {QStringLiteral("points"), r.Points},
                      {QStringLiteral("max_points"), test.Points},
                      {QStringLiteral("outcome"), FromView(text.Type)},
@@ -483,7 +481,7 @@ void TGradeReport::WriteCsv(const QString& path, TCsvFormat format) const {
                                   [](const TSubmission& s) { return !s.Person.isEmpty(); });
   QStringList header{QStringLiteral("zgloszenie")};
   if (people) header << QStringLiteral("osoba") << QStringLiteral("id");
-  for (const TTestCase& test : suite_.Cases) header.append(TextCell(test.Name, format));
+  for (const TGradingCase& test : suite_.Cases) header.append(TextCell(Q(test.Name), format));
   header << QStringLiteral("suma") << QStringLiteral("maksimum");
   QString text =
       (dialect.ByteOrderMark ? QStringLiteral("\uFEFF") : QString()) + CsvRow(header, dialect);

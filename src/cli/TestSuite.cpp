@@ -87,36 +87,6 @@ QString Absolute(const QDir& base, const std::string& path) {
   return path.empty() ? QString() : base.absoluteFilePath(Q(path));
 }
 
-std::optional<QString> OptionalQ(const std::optional<std::string>& text) {
-  if (!text) return std::nullopt;
-  return Q(*text);
-}
-
-std::optional<std::string> OptionalU8(const std::optional<QString>& text) {
-  if (!text) return std::nullopt;
-  return U8(*text);
-}
-
-TTestCase CliCase(const TGradingCase& read) {
-  TTestCase test;
-  test.Name = Q(read.Name);
-  test.Set = Q(read.Set);
-  test.Input = Q(read.Input);
-  test.InputFile = Q(read.InputFile);
-  test.Irq = Q(read.Irq);
-  test.Expect = Q(read.Expect);
-  test.MaxCycles = read.MaxCycles;
-  test.ReferenceFactor = read.ReferenceFactor;
-  test.MustExecute = Q(read.MustExecute);
-  test.Output = OptionalQ(read.Output);
-  test.OutputContains = OptionalQ(read.OutputContains);
-  test.Status = Q(CaseEndName(read.Status));
-  test.Points = read.Points;
-  test.HideExpected = read.HideExpected;
-  test.Public = read.Public;
-  return test;
-}
-
 }  // namespace
 
 QJsonObject ReadSuiteObject(const QString& path) {
@@ -136,26 +106,6 @@ const QStringList& CaseKeys() {
 QString CaseMistake(const QString& suiteFile, const QString& caseName, const QString& key,
                     const QString& what) {
   return Q(dorum::CaseMistake(U8(suiteFile), U8(caseName), U8(key), U8(what)));
-}
-
-TGradingCase CoreCase(const TTestCase& test) {
-  TGradingCase core;
-  core.Name = U8(test.Name);
-  core.Set = U8(test.Set);
-  core.Input = U8(test.Input);
-  core.InputFile = U8(test.InputFile);
-  core.Irq = U8(test.Irq);
-  core.Expect = U8(test.Expect);
-  core.MaxCycles = test.MaxCycles;
-  core.ReferenceFactor = test.ReferenceFactor;
-  core.MustExecute = U8(test.MustExecute);
-  core.Output = OptionalU8(test.Output);
-  core.OutputContains = OptionalU8(test.OutputContains);
-  core.Status = CaseEndNamed(U8(test.Status)).value_or(TCaseEnd::Stopped);
-  core.Points = test.Points;
-  core.HideExpected = test.HideExpected;
-  core.Public = test.Public;
-  return core;
 }
 
 TTestSuite LoadTestSuite(const QString& path) {
@@ -181,7 +131,7 @@ TTestSuite LoadTestSuite(const QString& path) {
   suite.TimeoutSeconds = read.TimeoutSeconds;
   suite.HideExpected = read.HideExpected;
   suite.Mistakes = Q(read.Mistakes);
-  for (const TGradingCase& test : read.Cases) suite.Cases.push_back(CliCase(test));
+  suite.Cases = read.Cases;
   return suite;
 }
 

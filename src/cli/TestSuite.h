@@ -3,33 +3,11 @@
 #include <QJsonObject>
 #include <QString>
 #include <QStringList>
-#include <cstdint>
-#include <optional>
 #include <vector>
 
 #include "app/GradingSuite.h"
 
 namespace dorum::cli {
-
-// One set of test data and what must come of it.
-struct TTestCase {
-  QString Name;
-  QStringList Set;     // "NAME=VALUE" items, stored before the run
-  QString Input;       // for the input device
-  QString InputFile;   // where Input came from, as the suite names it; empty: typed in
-  QStringList Irq;     // "LINE@CYCLES" presses
-  QStringList Expect;  // "NAME=VALUE" checks after the run
-  std::optional<std::uint64_t> MaxCycles;
-  // "reference*N": the limit is N times the cycles the reference took.
-  std::optional<std::uint64_t> ReferenceFactor;
-  QStringList MustExecute;                     // instructions that must run at least once
-  std::optional<QString> Output;               // the console output, exactly
-  std::optional<QString> OutputContains;       // a piece of the console output
-  QString Status = QStringLiteral("stopped");  // how the run must end, as run --json says it
-  double Points = 1;
-  bool HideExpected = false;  // the case's own "hide_expected", else the suite's
-  bool Public = false;        // given to students in the suite --public writes
-};
 
 // A suite file: which list, which program file in each submission, which
 // instruction files each submission must bring, and the cases. Paths are
@@ -44,7 +22,7 @@ struct TTestSuite {
   QString Reference;         // a submission that must pass every case, if any
   double TimeoutSeconds = 10;
   bool HideExpected = false;
-  std::vector<TTestCase> Cases;
+  std::vector<TGradingCase> Cases;
   // What is wrong with the suite, a line each, all of them, so the teacher
   // mends them in one go; the suite must not be graded while any is left.
   QStringList Mistakes;
@@ -53,9 +31,6 @@ struct TTestSuite {
 // A mistake of one case as it is told: "SUITE:case NAME:KEY: what".
 [[nodiscard]] QString CaseMistake(const QString& suiteFile, const QString& caseName,
                                   const QString& key, const QString& what);
-
-// The case as the core's verdict reads it.
-[[nodiscard]] TGradingCase CoreCase(const TTestCase& test);
 
 // Reads and checks a suite; EDorumError says what is wrong with it.
 [[nodiscard]] TTestSuite LoadTestSuite(const QString& path);

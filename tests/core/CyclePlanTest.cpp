@@ -219,6 +219,57 @@ TEST(CyclePlan, PlannedCyclesLeaveWhatCheckedCyclesLeave) {
   EXPECT_GT(accesses, kCases / 10);
 }
 
+// A register shown signed reads with its sign. Onto a wider place the sign
+// shows; onto one as wide or narrower only the register's own bits can, so
+// a plan skips the sign there. Both ways must leave what the checked cycle
+// leaves, on a configuration where every width differs.
+TEST(CyclePlan, ASignedRegisterReadOntoAWiderPlaceCarriesItsSign) {
+  TComponentSet every;
+  for (int option = 0; option <= kOptionCount; ++option)
+    every.set(static_cast<std::size_t>(option));
+  for (const char* names : {"wyls wes", "wyrb wes", "wyg wes", "wyrm wea", "wyl wea", "wys wei",
+                            "wyad wea", "wyak wex", "wyws wea", "wyap wea", "il", "czyt", "pisz"}) {
+    TMachine checked;
+    TMachine planned;
+    for (TMachine* m : {&checked, &planned}) {
+      m->SetAddressBits(6);
+      m->SetCodeBits(4);  // words of 10 bits
+      m->SetComponents(every);
+      for (std::size_t r = 0; r < kRegisterCount; ++r) {
+        const auto id = static_cast<TRegisterId>(r);
+        m->Register(id).Store(-1);
+        if (id != TRegisterId::F) m->Register(id).SetDisplayMode(TDisplayMode::dmSigned);
+      }
+      m->Memory().Store(63, 0x155);
+    }
+    checked.ExecuteSignals(Signals(names));
+    const TCyclePlan plan = planned.MakePlan(Signals(names));
+    ASSERT_TRUE(plan.Clean) << names;
+    planned.SetActiveSignals(Signals(names));
+    planned.ClearCycle();
+    planned.PerformPlanned(plan);
+    for (std::size_t b = 0; b < kBusCount; ++b) {
+      const auto id = static_cast<TBusId>(b);
+      EXPECT_EQ(planned.Bus(id).RawValue(), checked.Bus(id).RawValue()) << names << ", bus " << b;
+    }
+    for (std::size_t r = 0; r < kRegisterCount; ++r) {
+      const auto id = static_cast<TRegisterId>(r);
+      EXPECT_EQ(planned.Register(id).Content(), checked.Register(id).Content())
+          << names << ", " << checked.Register(id).Caption();
+    }
+    EXPECT_EQ(planned.Memory().Raw(63), checked.Memory().Raw(63)) << names;
+  }
+  // L, six bits all ones and shown signed, is -1: on the ten-bit bus S, all ten.
+  TMachine m;
+  m.SetAddressBits(6);
+  m.SetCodeBits(4);
+  m.SetComponents(every);
+  m.Register(TRegisterId::L).Store(63);
+  m.SetDisplayMode(TRegisterId::L, TDisplayMode::dmSigned);
+  m.ExecuteSignals(Signals("wyls"));
+  EXPECT_EQ(m.Bus(TBusId::S).RawValue(), 0x3FFu);
+}
+
 TEST(CyclePlan, AConfigurationChangeMakesPlansStaleAndTheirVerdictFollowsIt) {
   TMachine m;
   const std::uint64_t wex = Signals("wys wex");

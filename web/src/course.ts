@@ -96,4 +96,4 @@ export function checkSummary(cases: readonly { outcome: string; points: number; 
 }
 
 // Points as the command line writes them: "4.5", "7".
-export const pointsText = (points: number) => String(Math.round(points * 1e9) / 1e9);
+export const pointsText = (points: number) => String(Number(points.toPrecision(12)));

@@ -114,35 +114,15 @@ bool TCaseRunner::CompileAndAssemble() {
   return true;
 }
 
-// Runs in stretches that end where an interrupt button is pressed; the
-// session's own run loop does the cycles.
 TCaseEnd TCaseRunner::Execute(std::uint64_t limit) {
-  std::size_t next = 0;
-  while (true) {
-    const std::uint64_t performed = control_.CyclesPerformed();
-    const std::uint64_t until =
-        next < presses_.size() ? std::min(presses_[next].Cycle, limit) : limit;
-    control_.LimitCycles(until > performed ? until - performed : 0);
-    TSliceEnd end = TSliceEnd::Stopped;
-    try {
-      end = control_.ExecuteProgram(-1);
-    } catch (const EDorumError& e) {
-      failure_ = e.Message();  // a cycle the machine refused
-      return TCaseEnd::Error;
-    }
-    failure_ = control_.EndMessage();
-    if (end == TSliceEnd::ProgramEnded) return TCaseEnd::Stopped;
-    if (end == TSliceEnd::InputExhausted) return TCaseEnd::Input;
-    if (end != TSliceEnd::CycleLimit) return TCaseEnd::Error;
-    if (control_.CyclesPerformed() >= limit) {
-      failure_ = Texts::CycleLimitReached(limit);
-      return TCaseEnd::Limit;
-    }
-    if (next < presses_.size() && control_.CyclesPerformed() >= presses_[next].Cycle) {
-      machine_.RaiseInterrupt(presses_[next].Line);
-      ++next;
-    }
-  }
+  using TKind = TStretchedEnd::TKind;
+  const TStretchedEnd end = RunInStretches(control_, machine_, presses_, limit);
+  failure_ = end.Message;
+  if (end.Kind == TKind::CycleLimit) return TCaseEnd::Limit;
+  if (end.Kind != TKind::Control) return TCaseEnd::Error;  // a cycle the machine refused
+  if (end.Slice == TSliceEnd::ProgramEnded) return TCaseEnd::Stopped;
+  if (end.Slice == TSliceEnd::InputExhausted) return TCaseEnd::Input;
+  return TCaseEnd::Error;
 }
 
 TDiagnostic TCaseRunner::RunError(const std::string& message, bool inInstructionFile) const {

@@ -251,6 +251,37 @@ std::vector<TInterruptPress> ParseInterruptPresses(const std::vector<std::string
   return presses;
 }
 
+TStretchedEnd RunInStretches(TController& control, TMachine& machine,
+                             const std::vector<TInterruptPress>& presses, std::uint64_t limit,
+                             std::optional<std::chrono::milliseconds> timeLimit) {
+  using TKind = TStretchedEnd::TKind;
+  constexpr std::uint64_t kCyclesBetweenClocks = std::uint64_t{1} << 18;
+  const auto start = std::chrono::steady_clock::now();
+  std::size_t next = 0;
+  while (true) {
+    const std::uint64_t performed = control.CyclesPerformed();
+    std::uint64_t until = next < presses.size() ? std::min(presses[next].Cycle, limit) : limit;
+    if (timeLimit) until = std::min(until, performed + kCyclesBetweenClocks);
+    control.LimitCycles(until > performed ? until - performed : 0);
+    TSliceEnd end = TSliceEnd::Stopped;
+    try {
+      end = control.ExecuteProgram(-1);
+    } catch (const EDorumError& e) {
+      return {TKind::Refused, end, e.Message()};
+    }
+    if (end != TSliceEnd::CycleLimit) return {TKind::Control, end, control.EndMessage()};
+    // The limit of this stretch, or of the whole run.
+    if (control.CyclesPerformed() >= limit)
+      return {TKind::CycleLimit, end, Texts::CycleLimitReached(limit)};
+    if (timeLimit && std::chrono::steady_clock::now() - start >= *timeLimit)
+      return {TKind::TimeLimit, end, {}};
+    if (next < presses.size() && control.CyclesPerformed() >= presses[next].Cycle) {
+      machine.RaiseInterrupt(presses[next].Line);
+      ++next;
+    }
+  }
+}
+
 TExecutionCount::TExecutionCount(const TController& control) : control_(control) {
   // The control unit counts every fetch (a fetch brings the instruction
   // into I even when the cycle then fails); a run needs only the difference.

@@ -1,11 +1,13 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "control/ControlUnit.h"
 #include "machine/Machine.h"
 
 namespace dorum {
@@ -78,6 +80,26 @@ struct TInterruptPress {
 // "LINE@CYCLES" items, in the order of their cycles; raises a malformed one.
 [[nodiscard]] std::vector<TInterruptPress> ParseInterruptPresses(
     const std::vector<std::string>& values);
+
+// How a run in stretches ended: as the control unit ended it (the program's
+// stop, an input run out, a breakpoint...), at the run's cycle limit, at
+// its time limit, or at a cycle the machine refused. Message is the
+// control unit's, the limit's or the refusal's (none for the time limit,
+// which the caller words).
+struct TStretchedEnd {
+  enum class TKind : std::uint8_t { Control, CycleLimit, TimeLimit, Refused };
+  TKind Kind = TKind::Control;
+  TSliceEnd Slice = TSliceEnd::Stopped;  // with Control
+  std::string Message;
+};
+
+// Runs the program from where it stands in stretches that end where an
+// interrupt button is pressed and, under a time limit, often enough to
+// read the clock; until the control unit ends the run, `limit` cycles are
+// performed in all, the time is up or a cycle is refused.
+[[nodiscard]] TStretchedEnd RunInStretches(
+    TController& control, TMachine& machine, const std::vector<TInterruptPress>& presses,
+    std::uint64_t limit, std::optional<std::chrono::milliseconds> timeLimit = std::nullopt);
 
 // Counts how often each instruction was fetched, so a grader can ask that a
 // student's instruction really ran and did not just sit in the list. It

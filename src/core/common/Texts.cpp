@@ -183,6 +183,10 @@ std::string OutsideMemory() {
 std::string CycleLimitReached(std::uint64_t cycles) {
   return Fill("Przekroczono limit %1 taktów zegara; program przerwano", {ToText(cycles)});
 }
+
+std::string RunInterrupted() {
+  return "Przerwano wykonywanie programu";
+}
 std::string StopConditionHeld(std::string_view condition) {
   return Fill("Warunek zatrzymania: %1", {condition});
 }

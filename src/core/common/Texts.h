@@ -57,6 +57,7 @@ std::string ProgramBreakpoint();               // "Program doszedł do punktu za
 std::string UnknownInstructionCode(int code);  // "Nieznany kod rozkazu (%d)"
 // A run that was given a cycle limit (the command line's guard against endless programs).
 std::string CycleLimitReached(std::uint64_t cycles);
+std::string RunInterrupted();
 // A stop condition held at the end of a cycle of a run.
 std::string StopConditionHeld(std::string_view condition);  // "Warunek zatrzymania: %s"
 

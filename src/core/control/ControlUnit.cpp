@@ -564,8 +564,8 @@ void TController::MakePlannedCode(int code, TPlannedCode& planned) {
   const TInstruction* instruction = instructions_.Find(code);
   if (instruction == nullptr || instruction->Cycles().empty()) return;
   const std::vector<TMicroCode>& cycles = instruction->Cycles();
-  planned.Exists = true;
   planned.FetchStops = cycles[0].Breakpoint;
+  planned.Passable = !planned.FetchStops;
   planned.FetchLine = cycles[0].SourceLine;
   if (cycles[0].Condition != TCondition::None) return;
   std::vector<const TCyclePlan*> plans{&FetchPlan()};
@@ -580,6 +580,7 @@ void TController::MakePlannedCode(int code, TPlannedCode& planned) {
     next = micro.NextCycle;
   }
   planned.Planned = machine_.MakeInstructionPlan(plans, planned.Plan);
+  if (planned.Planned) planned.RunCycles = static_cast<std::uint64_t>(planned.Plan.Cycles);
 }
 
 bool TController::PerformPlannedInstructions(std::uint64_t checkpoint) {
@@ -600,28 +601,29 @@ bool TController::PerformPlannedInstructions(std::uint64_t checkpoint) {
   const TPlannedCode* shown = &PlannedCode(shownCode);
   // The counters stay in locals until the loop ends: the steps run behind
   // a call, across which members would be stored and loaded again for
-  // every instruction. Nothing the loop calls reads them.
+  // every instruction. Nothing the loop calls reads them. Where each
+  // instruction started is kept as L's bits, read as L reads only for the
+  // last one, and for a target to reach.
+  ICycleRecorder* const recorder = recorder_;
   const TRegister& l = machine_.Register(TRegisterId::L);
-  std::int32_t address = l.CurrentValue();
-  std::int32_t started = address;
+  const bool aimed = runTarget_ >= 0;
+  std::uint32_t started = l.Content() & l.Mask();
   std::uint64_t cycles = cyclesPerformed_;
   std::uint64_t performed = 0;
   int lastCode = 0;
   const TPlannedCode* last = nullptr;
   for (;;) {
-    if (!shown->Exists || shown->FetchStops) break;
+    if (!shown->Passable) break;
     const int code = machine_.CodeToFetch();
     const TPlannedCode& next = PlannedCode(code);
-    if (!next.Planned || (next.Plan.AnySignals & watched) != 0 ||
-        cycles + static_cast<std::uint64_t>(next.Plan.Cycles) > checkpoint)
-      break;
+    if (cycles + next.RunCycles > checkpoint || (next.Plan.AnySignals & watched) != 0) break;
     // Asked only once an instruction is sure to follow; its room holds the
     // longest instruction.
-    if (performed == 0 && recorder_ != nullptr)
-      checkpoint = std::min(checkpoint, cycles + recorder_->BeginWholeInstructions());
-    started = address;
+    if (performed == 0 && recorder != nullptr)
+      checkpoint = std::min(checkpoint, cycles + recorder->BeginWholeInstructions());
+    started = l.Content() & l.Mask();
     machine_.PerformInstruction(next.Plan);
-    if (recorder_ != nullptr) {
+    if (recorder != nullptr) {
       batch[kept++] = static_cast<std::uint8_t>(next.Plan.Cycles);
       if (kept == batch.size()) tellRecorder();
     }
@@ -632,13 +634,12 @@ bool TController::PerformPlannedInstructions(std::uint64_t checkpoint) {
     last = shown;
     shownCode = code;
     shown = &next;
-    address = l.CurrentValue();
     // The target is for the checks between instructions to find.
-    if (address == runTarget_) break;
+    if (aimed && l.CurrentValue() == runTarget_) break;
   }
   tellRecorder();
   if (performed == 0) return false;
-  instructionAddress_ = started;
+  instructionAddress_ = l.Reading(started);
   cyclesPerformed_ = cycles;
   instructionsPerformed_ += performed;
   runWhole_ += performed;

@@ -445,9 +445,14 @@ class TController final : public IControlLink {
   // list, the configuration and the breakpoints cannot change during one.
   struct TPlannedCode {
     std::uint64_t Slice = 0;
-    bool Exists = false;         // the code has an instruction
-    bool FetchStops = false;     // a breakpoint on its first line
-    bool Planned = false;        // the plan holds the instruction
+    bool FetchStops = false;  // a breakpoint on its first line
+    bool Planned = false;     // the plan holds the instruction
+    // The cycles a run of whole instructions counts for it: too many for
+    // any run when it has no plan, so one comparison tells both.
+    std::uint64_t RunCycles = std::uint64_t{1} << 62;
+    // The code has an instruction without a breakpoint on its first line:
+    // a run of whole instructions may fetch the next one while it is in I.
+    bool Passable = false;
     std::int32_t FetchLine = 0;  // the line a fetch shows while I holds it
     std::int32_t LastLine = 0;   // the line of its last cycle
     TInstructionPlan Plan;

@@ -58,8 +58,9 @@ class TRegister : public TBaseItem {
   }
   // The value as Value() reads it, without the availability check: a
   // register shown signed reads as a signed number.
-  [[nodiscard]] std::int32_t CurrentValue() const noexcept {
-    const std::uint32_t v = content_ & mask_;
+  [[nodiscard]] std::int32_t CurrentValue() const noexcept { return Reading(content_ & mask_); }
+  // Bits within the width as a read of this register gives them.
+  [[nodiscard]] std::int32_t Reading(std::uint32_t v) const noexcept {
     if (mode_ == TDisplayMode::dmSigned && bits_ > 0 && (v >> (bits_ - 1)) & 1u) {
       return static_cast<std::int32_t>(v | ~mask_);
     }

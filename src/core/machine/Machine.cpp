@@ -250,6 +250,17 @@ class TPlanBuilder {
   bool clean_ = true;
 };
 
+// A clean plan of a common cycle is that cycle's one step.
+void UseCommonCycle(TCyclePlan& plan) {
+  for (std::size_t k = 0; k < kCommonCycles.size(); ++k) {
+    if (kCommonCycles[k] != plan.Signals) continue;
+    plan.Steps[0] = static_cast<std::uint8_t>(kStepCycle + k);
+    plan.Steps[1] = kStepEnd;
+    plan.StepCount = 1;
+    return;
+  }
+}
+
 }  // namespace
 
 TCyclePlan TMachine::MakePlan(std::uint64_t signals) const {
@@ -287,6 +298,7 @@ TCyclePlan TMachine::MakePlan(std::uint64_t signals) const {
   plan.Steps[plan.StepCount] = kStepEnd;
   plan.Clean = b.Clean();
   plan.Marks = b.MarksNow();
+  if (plan.Clean) UseCommonCycle(plan);
   return plan;
 }
 
@@ -322,11 +334,74 @@ inline void TMachine::PlannedFetch() {
     break;
 #define DORUM_STEPS4(n) DORUM_STEP(n) DORUM_STEP((n) + 1) DORUM_STEP((n) + 2) DORUM_STEP((n) + 3)
 #define DORUM_STEPS8(n) DORUM_STEPS4(n) DORUM_STEPS4((n) + 4)
+#define DORUM_CYCLE(k)                             \
+  case kStepCycle + (k):                           \
+    RunCommonCycle<static_cast<std::size_t>(k)>(); \
+    break;
+
+namespace {
+
+// The signals that drive bus A before the link in table order: with one
+// of them in a cycle the link carries A to S, else S to A.
+constexpr std::uint64_t BusADrivers() {
+  std::uint64_t set = 0;
+  for (int n = 0; n < static_cast<int>(TSignalId::as); ++n) {
+    if (SignalRow(n).Writes[0] == Place::Bus(TBusId::A)) set |= std::uint64_t{1} << n;
+  }
+  return set;
+}
+
+// A common cycle runs as one step only if nothing in it can fail on data
+// or needs the control unit.
+constexpr bool CommonCyclesRunUnchecked() {
+  for (const std::uint64_t set : kCommonCycles) {
+    for (int n = 0; n < kSignalCount; ++n) {
+      if (((set >> n) & 1u) == 0) continue;
+      switch (SignalRow(n).Operation) {
+        case TSignalOperation::Divide:
+        case TSignalOperation::Ready:
+        case TSignalOperation::Device:
+        case TSignalOperation::Stop:
+          return false;
+        default:
+          break;
+      }
+    }
+  }
+  return true;
+}
+static_assert(CommonCyclesRunUnchecked());
+
+}  // namespace
+
+template <std::uint64_t Set, int N>
+void TMachine::ActIn() {
+  if constexpr (((Set >> N) & 1u) == 0) {
+    return;
+  } else if constexpr (N == static_cast<int>(TSignalId::as)) {
+    if constexpr ((Set & BusADrivers()) != 0) {
+      LinkFromA<false>();
+    } else {
+      LinkFromS<false>();
+    }
+  } else {
+    Act<N, false>();
+  }
+}
+
+template <std::size_t K>
+void TMachine::RunCommonCycle() {
+  [this]<int... N>(std::integer_sequence<int, N...>) {
+    (ActIn<kCommonCycles[K], N>(), ...);
+  }
+  (std::make_integer_sequence<int, kSignalCount>());
+}
 
 void TMachine::RunSteps(const std::uint8_t* step) {
   // One switch inlines every step into this loop: no call a step, and
   // under WebAssembly a br_table instead of a call_indirect.
   static_assert(kSignalCount == 48, "a case for every signal");
+  static_assert(kCommonCycles.size() == 14, "a case for every common cycle");
   for (;; ++step) {
     switch (*step) {
       DORUM_STEPS8(0)
@@ -344,12 +419,27 @@ void TMachine::RunSteps(const std::uint8_t* step) {
       case kStepFetch:
         PlannedFetch();
         break;
+        DORUM_CYCLE(0)
+        DORUM_CYCLE(1)
+        DORUM_CYCLE(2)
+        DORUM_CYCLE(3)
+        DORUM_CYCLE(4)
+        DORUM_CYCLE(5)
+        DORUM_CYCLE(6)
+        DORUM_CYCLE(7)
+        DORUM_CYCLE(8)
+        DORUM_CYCLE(9)
+        DORUM_CYCLE(10)
+        DORUM_CYCLE(11)
+        DORUM_CYCLE(12)
+        DORUM_CYCLE(13)
       default:
         return;
     }
   }
 }
 
+#undef DORUM_CYCLE
 #undef DORUM_STEPS8
 #undef DORUM_STEPS4
 #undef DORUM_STEP
@@ -681,9 +771,12 @@ void TMachine::ResetMachine() {
 
 // ---- signal actions ----
 
-template <TPlace P, bool C>
+template <TPlace P, bool C, bool Whole>
 std::int32_t TMachine::Fetch() const {
-  if constexpr (P.Kind == TPlaceKind::Register) {
+  if constexpr (P.Kind == TPlaceKind::Register && !C && !Whole) {
+    const TRegister& r = Register(P.RegisterId());
+    return static_cast<std::int32_t>(r.Content() & r.Mask());
+  } else if constexpr (P.Kind == TPlaceKind::Register) {
     return Get<C>(P.RegisterId());
   } else if constexpr (P.Kind == TPlaceKind::Bus) {
     return ReadBus<C>(P.BusId());
@@ -741,6 +834,42 @@ std::int32_t Compute(std::int32_t ak, std::int32_t input) noexcept {
   if constexpr (Op == O::And) return ak & input;
 }
 
+// How wide a place is: as wide as a word, as an address (never wider
+// than a word), or a width of its own.
+enum class TWidthClass : std::uint8_t { Word, Address, Own };
+
+constexpr TWidthClass WidthClass(TPlace place) noexcept {
+  using R = TRegisterId;
+  if (place.Kind == TPlaceKind::Bus) {
+    return place.BusId() == TBusId::S ? TWidthClass::Word : TWidthClass::Address;
+  }
+  if (place.Kind != TPlaceKind::Register) return TWidthClass::Own;
+  switch (place.RegisterId()) {
+    case R::AK:
+    case R::I:
+    case R::S:
+    case R::X:
+    case R::Y:
+      return TWidthClass::Word;
+    case R::L:
+    case R::A:
+    case R::WS:
+    case R::AP:
+      return TWidthClass::Address;
+    default:
+      return TWidthClass::Own;
+  }
+}
+
+// Whether a value read from one place and put in another keeps only bits
+// within the first one's width, whatever the configuration.
+constexpr bool WithinWidth(TPlace from, TPlace to) noexcept {
+  const TWidthClass a = WidthClass(from);
+  const TWidthClass b = WidthClass(to);
+  if (a == TWidthClass::Own || b == TWidthClass::Own) return false;
+  return a == b || b == TWidthClass::Address;
+}
+
 constexpr bool IsArithmetic(TSignalOperation op) noexcept {
   return op >= TSignalOperation::Add && op <= TSignalOperation::And;
 }
@@ -755,12 +884,16 @@ void TMachine::Act() {
   constexpr TPlace r1 = row.Reads[1];
   constexpr TPlace w0 = row.Writes[0];
   constexpr O op = row.Operation;
+  // An address takes the low bits of the register it comes from, a word
+  // written to memory those of S: as narrow as the places they come from.
+  constexpr bool kAddressWhole = WidthClass(r0) == TWidthClass::Own;
   if constexpr (op == O::Copy) {
-    StoreTo<w0, C>(Fetch<r0, C>());
+    StoreTo<w0, C>(Fetch<r0, C, !WithinWidth(r0, w0)>());
   } else if constexpr (op == O::Increment) {
-    StoreTo<w0, C>(Add(Fetch<r0, C>(), 1));
+    // Back into the same register: its own width.
+    StoreTo<w0, C>(Add(Fetch<r0, C, false>(), 1));
   } else if constexpr (op == O::Decrement) {
-    StoreTo<w0, C>(Sub(Fetch<r0, C>(), 1));
+    StoreTo<w0, C>(Sub(Fetch<r0, C, false>(), 1));
   } else if constexpr (IsArithmetic(op) && r1.Kind == TPlaceKind::None) {
     StoreTo<w0, C>(Compute<op>(0, Fetch<r0, C>()));
   } else if constexpr (IsArithmetic(op)) {
@@ -772,11 +905,11 @@ void TMachine::Act() {
     }
     StoreTo<w0, C>(Compute<op>(ak, input));
   } else if constexpr (op == O::ReadMemory) {
-    const std::int32_t address = Fetch<r0, C>();
+    const std::int32_t address = Fetch<r0, C, kAddressWhole>();
     StoreTo<w0, C>(ReadMemory<C>(address));
   } else if constexpr (op == O::WriteMemory) {
-    const std::int32_t address = Fetch<r0, C>();
-    WriteMemory<C>(address, Fetch<r1, C>());
+    const std::int32_t address = Fetch<r0, C, kAddressWhole>();
+    WriteMemory<C>(address, Fetch<r1, C, WidthClass(r1) != TWidthClass::Word>());
   } else if constexpr (op == O::Ready) {
     StoreTo<w0, C>(Fetch<r0, C>());
     control_->SetWaitingForInput(Fetch<r0, C>() == 0);

@@ -182,8 +182,9 @@ class TMachine {
   // Runs a whole instruction from the fetch on, leaving exactly what its
   // cycles performed one by one leave.
   void PerformInstruction(const TInstructionPlan& plan) {
-    ClearCycle();
-    pendingMarks_ |= plan.EarlierMarks;
+    // The cycle before it and its own but the last are past.
+    pendingMarks_ |= s_.Marks | plan.EarlierMarks;
+    reportedMarks_ = 0;
     s_.Marks = plan.LastMarks;
     const std::uint64_t before = s_.ActiveSignals;
     pending_.Signals |= (plan.AnySignals | before) & ~(plan.EverySignal & before);
@@ -192,10 +193,10 @@ class TMachine {
   }
   // The operation code the next fetch brings into I.
   [[nodiscard]] int CodeToFetch() const noexcept {
-    // The memory cuts the address to its size, so A's sign does not matter.
+    // The memory cuts the address to its size, so A's sign does not matter;
+    // S and I, through which the word goes to I, are as wide as a word.
     const auto address = static_cast<std::int32_t>(Register(TRegisterId::A).Content());
-    const std::uint32_t word = static_cast<std::uint32_t>(s_.Memory.Read(address)) &
-                               Register(TRegisterId::S).Mask() & Register(TRegisterId::I).Mask();
+    const auto word = static_cast<std::uint32_t>(s_.Memory.Read(address));
     return static_cast<int>(word >> AddressBits());
   }
 
@@ -332,7 +333,15 @@ class TMachine {
   void Act();
   // Runs the unchecked steps of a plan up to kStepEnd.
   void RunSteps(const std::uint8_t* step);
-  template <TPlace P, bool Checked>
+  // A common cycle, kCommonCycles[K], as one step.
+  template <std::size_t K>
+  void RunCommonCycle();
+  template <std::uint64_t Set, int N>
+  void ActIn();
+  // With Whole false, only the bits within the place's width matter to
+  // what takes the value (it is that narrow or narrower): an unchecked read
+  // of a register then skips the sign a signed display would give them.
+  template <TPlace P, bool Checked, bool Whole = true>
   [[nodiscard]] std::int32_t Fetch() const;
   template <TPlace P, bool Checked>
   void StoreTo(std::int32_t value);

@@ -176,6 +176,36 @@ static_assert(NumbersArePositions());
   return std::uint64_t{1} << static_cast<int>(id);
 }
 
+// The cycles most microprograms are made of, beyond the fetch: each runs
+// as one step when its plan is clean, its signals' actions written out
+// one after another. Any other set runs signal by signal.
+namespace CommonCycles {
+using S = TSignalId;
+template <S... Ids>
+constexpr std::uint64_t Set() noexcept {
+  return ((std::uint64_t{1} << static_cast<int>(Ids)) | ...);
+}
+// clang-format off
+inline constexpr std::array<std::uint64_t, 14> kTable = {
+    Set<S::wyad, S::wea>(),
+    Set<S::czyt, S::wys, S::weja, S::przep, S::weak, S::wyl, S::wea>(),
+    Set<S::czyt, S::wys, S::weja, S::dod, S::weak, S::wyl, S::wea>(),
+    Set<S::czyt, S::wys, S::weja, S::ode, S::weak, S::wyl, S::wea>(),
+    Set<S::pisz, S::wyl, S::wea>(),
+    Set<S::czyt, S::wys, S::as, S::wea>(),
+    Set<S::czyt, S::wys, S::as, S::wel, S::wea>(),
+    Set<S::wyws, S::wea, S::iws>(),
+    Set<S::wyad, S::wea, S::wyak, S::wes>(),
+    Set<S::wyad, S::wea, S::wel>(),
+    Set<S::wyl, S::wea>(),
+    Set<S::wyws, S::wea, S::wyls, S::wes>(),
+    Set<S::wyws, S::wea, S::wyak, S::wes>(),
+    Set<S::pisz, S::wyad, S::wel, S::wea>(),
+};
+// clang-format on
+}  // namespace CommonCycles
+inline constexpr const std::array<std::uint64_t, 14>& kCommonCycles = CommonCycles::kTable;
+
 // What the signal does, as a formula of the places of its row, the way the
 // help page's table of signals writes it: "mag S ← AK", "AK ← AK + 1",
 // "S ← PaO[A]", "wynik JAL = AK + wejście". Empty for a signal whose action

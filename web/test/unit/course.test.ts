@@ -54,4 +54,8 @@ test('the summary counts the cases passed and the points', () => {
   assert.equal(checkSummary([{ outcome: 'passed', points: 0.5, maxPoints: 1.5 }]), 'Zaliczone 1 z 1, punkty 0.5/1.5');
   // Points are never rounded to a few decimals: an eighth stays exact.
   assert.equal(checkSummary([{ outcome: 'passed', points: 0.125, maxPoints: 0.125 }]), 'Zaliczone 1 z 1, punkty 0.125/0.125');
+  // As the command line writes them: twelve significant digits, so a third
+  // reads the same on the page and in the gradebook, and sums of tenths
+  // lose their binary dust.
+  assert.equal(checkSummary([{ outcome: 'passed', points: 1 / 3, maxPoints: 0.1 + 0.2 }]), 'Zaliczone 1 z 1, punkty 0.333333333333/0.3');
 });
