@@ -294,6 +294,26 @@ TEST(GradingCaseRun, ReportsCyclesOutputAndTheCountsOfMustExecute) {
   EXPECT_EQ(run.Verdict.Points, 1);
 }
 
+// A press due after the cycle limit never holds the run past it.
+TEST(GradingCaseRun, ThePressesAndTheCycleLimitEndTheirStretches) {
+  TGradingTask task = OmbraProgram("przerwanie.prg");
+  TGradingCase test;
+  test.Status = TCaseEnd::Limit;
+  test.MaxCycles = 50;
+  test.Irq = {"2@5000"};
+  test.Expect = {"obsluzone=0"};
+  TGradingRun run = RunGradingCase(task, test);
+  EXPECT_EQ(run.Report.End, TCaseEnd::Limit);
+  EXPECT_EQ(run.Cycles, 50U);
+  // Presses are served in the order of their cycles, however written.
+  test.MaxCycles = 2000;
+  test.Status = TCaseEnd::Stopped;
+  test.Irq = {"2@300", "2@300", "2@0"};
+  test.Expect = {"obsluzone=2"};
+  run = RunGradingCase(task, test);
+  EXPECT_EQ(CaseOutcomeName(run.Verdict.Outcome), "passed") << run.Verdict.Message;
+}
+
 // As tests/run/json_refused_cycle.out counts it: the refused cycle has a
 // line of the trace, so it is counted.
 TEST(GradingCaseRun, ARefusedCycleIsCounted) {
@@ -442,6 +462,66 @@ TEST(TaskCheck, ASuiteThatIsNoJsonIsAnErrorAndOneWithMistakesIsTheTeachers) {
   ASSERT_EQ(result.Cases.size(), 1U);
   EXPECT_EQ(result.Cases[0].Outcome, TCaseOutcome::Suite);
   EXPECT_FALSE(result.Cases[0].Message.empty());
+}
+
+// A missing label alone is the student's naming; with any other failure
+// beside it the answer is wrong.
+TEST(GradingVerdict, OnlyMissingLabelsMakeAMissingLabelOutcome) {
+  TRunReport run;
+  run.End = TCaseEnd::Stopped;
+  run.Checks = {{"wynik", 3, std::nullopt, "brak", "3", false}};
+  TGradingCase test;
+  test.Points = 2;
+  EXPECT_EQ(JudgeCase(run, test, false).Outcome, TCaseOutcome::MissingLabel);
+  run.MustExecute = {{"DDW", 0}};
+  TCaseVerdict verdict = JudgeCase(run, test, false);
+  EXPECT_EQ(verdict.Outcome, TCaseOutcome::Wrong);
+  EXPECT_EQ(verdict.Points, 0);
+  run.MustExecute = {{"DDW", 1}};
+  run.Checks.push_back({"AK", 1, 2, "2", "1", false});
+  EXPECT_EQ(JudgeCase(run, test, false).Outcome, TCaseOutcome::Wrong);
+  run.Checks = {{"AK", 1, 1, "1", "1", true}};
+  verdict = JudgeCase(run, test, false);
+  EXPECT_EQ(verdict.Outcome, TCaseOutcome::Passed);
+  EXPECT_EQ(verdict.Points, 2);
+}
+
+// A run that did not stop on its own is judged by how it ended, whatever end
+// the case expected; only a stop where another end was due is a wrong answer.
+TEST(GradingVerdict, ARunThatDidNotStopIsJudgedByItsEnd) {
+  TRunReport run;
+  run.Message = "koniec";
+  TGradingCase test;
+  test.Status = TCaseEnd::Input;
+  for (const auto& [end, outcome] : {std::pair{TCaseEnd::Error, TCaseOutcome::Error},
+                                     std::pair{TCaseEnd::Limit, TCaseOutcome::Limit}}) {
+    run.End = end;
+    const TCaseVerdict verdict = JudgeCase(run, test, false);
+    EXPECT_EQ(verdict.Outcome, outcome);
+    EXPECT_EQ(verdict.Message, "koniec");
+  }
+  run.End = TCaseEnd::Input;
+  test.Status = TCaseEnd::Stopped;
+  EXPECT_EQ(JudgeCase(run, test, false).Message, "koniec; program nic dotąd nie wypisał");
+  run.End = TCaseEnd::Input;
+  test.Status = TCaseEnd::Input;
+  EXPECT_EQ(JudgeCase(run, test, false).Outcome, TCaseOutcome::Passed);
+}
+
+TEST(GradingVerdict, TheOutputIsComparedWholeOrForAPiece) {
+  TRunReport run;
+  run.End = TCaseEnd::Stopped;
+  run.Output = "wynik 12";
+  TGradingCase test;
+  test.Output = "wynik 12";
+  test.OutputContains = "12";
+  EXPECT_EQ(JudgeCase(run, test, false).Outcome, TCaseOutcome::Passed);
+  test.Output = "wynik 13";
+  test.OutputContains = "13";
+  EXPECT_EQ(JudgeCase(run, test, false).Message,
+            "wyjście: oczekiwano „wynik 13”, jest „wynik 12”; wyjście: brak fragmentu „13”");
+  EXPECT_EQ(JudgeCase(run, test, true).Message,
+            "wyjście: inne niż oczekiwane, jest „wynik 12”; wyjście: brak wymaganego fragmentu");
 }
 
 // Every outcome has its one row, and each mark tells its outcome apart in

@@ -2,7 +2,7 @@ import { test } from 'node:test';
 import assert from 'node:assert/strict';
 import { readFileSync } from 'node:fs';
 import { join } from 'node:path';
-import { checkSummary, readCourse, taskIdOf } from '../../src/course';
+import { checkSummary, fileName, folderOf, readCourse, taskAddress, taskIdOf } from '../../src/course';
 
 test('the published catalogue reads whole', () => {
   const { course, problems } = readCourse(readFileSync(join(__dirname, '../../kurs/kurs.json'), 'utf8'));
@@ -21,11 +21,44 @@ test('a task with a slip is told and the good ones stay', () => {
   assert.equal(problems.length, 7);
   assert.match(problems[0]!, /list/);
   assert.match(problems[1]!, /files/);
-  assert.match(problems[2]!, /powtórzony/);
+  assert.match(problems[2]!, /^zadanie 4: powtórzony identyfikator „a”/);
+  assert.match(problems[3]!, /^zadanie 5: brak pola „title”/);
+  assert.match(problems[4]!, /\(e\).*suite/);
   // A backslash is a folder's separator to some servers.
   assert.match(problems[5]!, /\(f\).*description/);
   // An address's scheme may be written in capitals.
   assert.match(problems[6]!, /\(g\).*files/);
+});
+
+test('a path with an empty part, a blank field or a catalogue without tasks is told', () => {
+  const task = (id: string, extra = {}) => ({ id, title: 't', machine: 'Pelt', description: 'a/opis.md', list: 'a/p.lst', suite: 'a/s.json', ...extra });
+  const { course, problems } = readCourse(
+    JSON.stringify({ tasks: [task('a'), task('b', { list: 'a//p.lst' }), task('c', { machine: '  ' }), task('d', { files: 'a/p.prg' }), task('e', { suite: '' }), 'f'] }),
+  );
+  // Starting files may be left out.
+  assert.deepEqual(course.tasks.map((t) => [t.id, t.files]), [['a', []]]);
+  assert.equal(course.title, '');
+  assert.deepEqual(problems, [
+    'zadanie 2 (b): zła ścieżka w polu „list”',
+    'zadanie 3: brak pola „machine”',
+    'zadanie 4 (d): zła ścieżka w polu „files”',
+    'zadanie 5 (e): zła ścieżka w polu „suite”',
+    'zadanie 6: to nie jest obiekt',
+  ]);
+  for (const root of ['[]', 'null', '{"tasks": {}}']) {
+    const read = readCourse(root);
+    assert.deepEqual(read.course.tasks, [], root);
+    assert.deepEqual(read.problems, ['kurs.json: brak listy „tasks”'], root);
+  }
+});
+
+test('a path splits into its folder and the name the editor shows', () => {
+  assert.equal(fileName('lab3/iloczyn/ilo.rzk'), 'ilo.rzk');
+  assert.equal(folderOf('lab3/iloczyn/ilo.rzk'), 'lab3/iloczyn/');
+  assert.equal(fileName('opis.md'), 'opis.md');
+  assert.equal(folderOf('opis.md'), '');
+  assert.equal(taskAddress('lab 3/ą'), '#zadanie=lab%203/%C4%85');
+  assert.equal(taskIdOf(taskAddress('lab 3/ą')), 'lab 3/ą');
 });
 
 test('a catalogue that is no JSON says so and lists nothing', () => {
@@ -39,6 +72,8 @@ test('the address names a task by "zadanie", anything else names none', () => {
   assert.equal(taskIdOf('zadanie=lab3%2Filoczyn'), 'lab3/iloczyn');
   assert.equal(taskIdOf('#inne=1&zadanie=lab3/odwrotnie'), 'lab3/odwrotnie');
   assert.equal(taskIdOf('#zadanie='), null);
+  assert.equal(taskIdOf('#zadanie=%20a%20'), 'a');
+  assert.equal(taskIdOf('#zadanie=%20'), null);
   assert.equal(taskIdOf(''), null);
   assert.equal(taskIdOf('#pomoc'), null);
 });

@@ -52,5 +52,41 @@ test('the course description renders its table with a cell of code', () => {
 test('marks around nothing stay as written: a blank to fill in is no emphasis', () => {
   assert.equal(renderInline('wynik = ____'), 'wynik = ____');
   assert.equal(renderInline('a ** b'), 'a ** b');
+  assert.equal(renderInline('** a** b'), '** a** b');
   assert.equal(renderInline('**x** i __y__'), '<strong>x</strong> i <strong>y</strong>');
+});
+
+test('a backslash keeps a mark as text, and a code span needs its closing quote', () => {
+  assert.equal(renderInline('\\*nie\\* i \\_ani\\_ \\[x\\](y)'), '*nie* i _ani_ [x](y)');
+  assert.equal(renderInline('a \\ b'), 'a \\ b');
+  assert.equal(renderInline('`bez końca'), '`bez końca');
+  assert.equal(renderInline('*a*'), '<em>a</em>');
+});
+
+test('a link to a place on the page stays on it, and a link text keeps its emphasis', () => {
+  assert.match(renderInline('[wyżej](#wstep)', 'kurs/lab3/'), /href="#wstep"/);
+  assert.match(renderInline('[**ważne**](opis.md)', 'kurs/a/'), /href="kurs\/a\/opis.md"[^>]*><strong>ważne<\/strong><\/a>/);
+  assert.match(renderInline('[s](HTTP://example.org)'), /<a href="HTTP:\/\/example.org"/);
+});
+
+test('headings up to six marks, rules, tilde fences and loose lists are rendered', () => {
+  assert.equal(renderMarkdown('### Trzeci ###'), '<h3>Trzeci</h3>');
+  assert.equal(renderMarkdown('###### sz'), '<h6>sz</h6>');
+  assert.equal(renderMarkdown('####### za dużo'), '<p>####### za dużo</p>');
+  assert.equal(renderMarkdown('a\r\n\r\n---\r\nb'), '<p>a</p>\n<hr>\n<p>b</p>');
+  assert.equal(renderMarkdown('* * *\n\n--'), '<hr>\n<p>--</p>');
+  assert.equal(renderMarkdown('~~~\n<x>\n```\n~~~\npo'), '<pre><code>&lt;x&gt;\n```</code></pre>\n<p>po</p>');
+  assert.equal(renderMarkdown('```\nbez końca'), '<pre><code>bez końca</code></pre>');
+  assert.equal(renderMarkdown('+ a\n\n+ b\n\nakapit'), '<ul><li>a</li><li>b</li></ul>\n<p>akapit</p>');
+  assert.equal(renderMarkdown('1) x\n2) y'), '<ol><li>x</li><li>y</li></ol>');
+  assert.equal(renderMarkdown('    a\n\n    b\nc'), '<pre><code>a\n\nb</code></pre>\n<p>c</p>');
+  assert.equal(renderMarkdown('tekst\n# Tytuł'), '<p>tekst</p>\n<h1>Tytuł</h1>');
+});
+
+test('a table row keeps as many cells as its head, an escaped bar inside a cell', () => {
+  assert.equal(
+    renderMarkdown('| a | b |\n|:--|--:|\n| 1 \\| 2 |\n| x | y | z |\npo'),
+    '<table><thead><tr><th>a</th><th>b</th></tr></thead><tbody><tr><td>1 | 2</td><td></td></tr><tr><td>x</td><td>y</td></tr></tbody></table>\n<p>po</p>',
+  );
+  assert.equal(renderMarkdown('a | b\nzwykły'), '<p>a | b zwykły</p>');
 });
