@@ -449,6 +449,9 @@ TEST(TaskCheck, AHungProgramIsCutByTheCapWhenItsLimitIsHigher) {
   EXPECT_EQ(result.Cases[1].Outcome, TCaseOutcome::Limit);
   EXPECT_FALSE(result.Cases[1].Capped);
   EXPECT_EQ(result.Cases[1].Cycles, 65U);
+  // A limit no higher than the cap is the case's own.
+  check.CycleCap = 65;
+  EXPECT_FALSE(CheckTask(check).Cases[1].Capped);
 }
 
 TEST(TaskCheck, ASuiteThatIsNoJsonIsAnErrorAndOneWithMistakesIsTheTeachers) {
@@ -462,6 +465,13 @@ TEST(TaskCheck, ASuiteThatIsNoJsonIsAnErrorAndOneWithMistakesIsTheTeachers) {
   ASSERT_EQ(result.Cases.size(), 1U);
   EXPECT_EQ(result.Cases[0].Outcome, TCaseOutcome::Suite);
   EXPECT_FALSE(result.Cases[0].Message.empty());
+  // A check the machine cannot make is found only against its list: the
+  // teacher's still, not the student's.
+  check.SuiteJson = R"({"program": "iloczyn.prg", "instructions": ["ilo.rzk"],
+                        "cases": [{"name": "a", "expect": {"mem[5000]": 1}}]})";
+  const TTaskCheckResult beyond = CheckTask(check);
+  ASSERT_EQ(beyond.Cases.size(), 1U);
+  EXPECT_EQ(beyond.Cases[0].Outcome, TCaseOutcome::Suite) << beyond.Cases[0].Message;
 }
 
 // A missing label alone is the student's naming; with any other failure
