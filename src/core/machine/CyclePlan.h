@@ -38,6 +38,9 @@ inline constexpr std::uint8_t kStepFetch = kSignalCount + 3;
 // A whole cycle of those most microprograms are made of as one step:
 // kStepCycle + its place in kCommonCycles.
 inline constexpr std::uint8_t kStepCycle = kSignalCount + 4;
+// The fetch and the common cycle after it as one step, in an instruction's
+// plan only: kStepFetchThen + the cycle's place in kCommonCycles.
+inline constexpr std::uint8_t kStepFetchThen = kStepCycle + 16;
 
 // A whole instruction worked out in advance: its fetch and the cycles that
 // follow it up to the next fetch, run as one straight sequence of steps

@@ -337,6 +337,10 @@ inline void TMachine::PlannedFetch() {
 #define DORUM_CYCLE(k)                             \
   case kStepCycle + (k):                           \
     RunCommonCycle<static_cast<std::size_t>(k)>(); \
+    break;                                         \
+  case kStepFetchThen + (k):                       \
+    PlannedFetch();                                \
+    RunCommonCycle<static_cast<std::size_t>(k)>(); \
     break;
 
 namespace {
@@ -493,6 +497,12 @@ bool TMachine::MakeInstructionPlan(const std::vector<const TCyclePlan*>& cycles,
     if (k + 1 < cycles.size()) plan.EarlierMarks |= cycle.Marks;
     plan.AnySignals |= cycle.Signals;
     plan.EverySignal &= cycle.Signals;
+  }
+  // The fetch and a common cycle after it: one step.
+  if (plan.Steps.size() >= 2 && plan.Steps[0] == kStepFetch && plan.Steps[1] >= kStepCycle &&
+      plan.Steps[1] < kStepCycle + kCommonCycles.size()) {
+    plan.Steps[1] = static_cast<std::uint8_t>(kStepFetchThen + (plan.Steps[1] - kStepCycle));
+    plan.Steps.erase(plan.Steps.begin());
   }
   plan.Steps.push_back(kStepEnd);
   plan.Cycles = static_cast<int>(cycles.size());
