@@ -562,6 +562,7 @@ struct ListKeepingTest : EngineTest {
 TEST_F(ListKeepingTest, TheStudentsOwnInstructionSurvivesATasksListAndStillRuns) {
   const TOutcome loaded = engine.LoadListKeeping("pelt.lst", pelt, true);
   ASSERT_TRUE(loaded.Ok) << loaded.Message;
+  EXPECT_EQ(loaded.Information, "");  // not a box for each instruction compiled again
   const TInstruction* kept = Listed(engine, "ilo");
   ASSERT_NE(kept, nullptr);
   EXPECT_EQ(engine.Session().Control().Instructions().Count(), 15);  // the list's 14 and ILO
@@ -601,6 +602,18 @@ TEST_F(ListKeepingTest, AnInstructionTheTasksListHasIsTheLists) {
   ASSERT_NE(dod, nullptr);
   EXPECT_EQ(dod->Source(), listed);
   EXPECT_NE(Listed(engine, "ilo"), nullptr);
+}
+
+// A kept instruction the task's list has no room for is told, not passed
+// over (it stays listed, not to be used until there is room).
+TEST_F(ListKeepingTest, AKeptInstructionTheTasksListHasNoRoomForIsTold) {
+  ASSERT_TRUE(engine.LoadList("ombra.lst", Example("ombra/ombra.lst")).Ok);
+  ASSERT_TRUE(engine.CompileInstruction(ilo).Ok);
+  ASSERT_TRUE(engine.CompileInstruction("ROZKAZ PRZ;\nczyt wys wei il;\nrint;").Ok);
+  const TOutcome loaded = engine.LoadListKeeping("pelt.lst", pelt, true);
+  EXPECT_FALSE(loaded.Ok);
+  EXPECT_EQ(loaded.Message,
+            "Brak miejsca na liście rozkazów (rozkaz został dodany ale jest na razie niedostępny)");
 }
 
 TEST_F(ListKeepingTest, AListTheLoaderStopsInStillKeepsTheStudentsInstruction) {

@@ -6,6 +6,7 @@
 #include <set>
 #include <string>
 
+#include "app/Diagnostic.h"
 #include "app/Grading.h"
 #include "common/Error.h"
 #include "common/Text.h"
@@ -179,6 +180,7 @@ TEST(GradingChecks, RefusesWhatTheMachineCannotCompare) {
   EXPECT_EQ(Refusal("AK=255,AK=-128", machine), "");
   EXPECT_EQ(Refusal("mem[999]=1", machine), "Adres 999 w sprawdzeniu mem[999] leży poza pamięcią");
   EXPECT_EQ(Refusal("a b=1", machine), "Sprawdzenie a b: to nie jest nazwa rejestru ani etykiety");
+  EXPECT_EQ(Refusal("a;b=1", machine), "Sprawdzenie a;b: to nie jest nazwa rejestru ani etykiety");
   EXPECT_EQ(Refusal("x", machine), "Sprawdzenie \"x\" nie ma postaci NAZWA=WARTOŚĆ");
   EXPECT_EQ(Refusal("RZ=1", machine), "Sprawdzenie RZ: tej maszyny nie ma rejestru RZ");
 }
@@ -191,6 +193,16 @@ TEST(GradingChecks, ALabelTheProgramLacksFailsWithoutAValue) {
   EXPECT_FALSE(result.Held);
   EXPECT_FALSE(result.Actual);
   EXPECT_EQ(result.Shown(), "brak wartości: program nie ma etykiety wynik");
+}
+
+// A value is shown as the teacher wrote the expected one: with its
+// negative reading only when a negative value was expected.
+TEST(GradingChecks, AValueIsShownSignedOnlyWhereANegativeOneWasExpected) {
+  TSession session;
+  session.Machine().Register(TRegisterId::AK).Store(250);
+  const std::vector<TGradingCheck> checks = ParseChecks("AK=-1,AK=100", session.Machine());
+  EXPECT_EQ(Evaluate(checks[0], session.Machine()).Shown(), "250 (-6)");
+  EXPECT_EQ(Evaluate(checks[1], session.Machine()).Shown(), "250");
 }
 
 TEST(GradingChecks, InstructionWordsTakeTheCodeAndTheLabelsAddress) {
@@ -312,6 +324,24 @@ TEST(GradingCaseRun, ThePressesAndTheCycleLimitEndTheirStretches) {
   test.Expect = {"obsluzone=2"};
   run = RunGradingCase(task, test);
   EXPECT_EQ(CaseOutcomeName(run.Verdict.Outcome), "passed") << run.Verdict.Message;
+}
+
+// An error's step past the instruction's last cycle (a failed fetch of the
+// next) is placed in the program, never in the instruction's file.
+TEST(GradingCaseRun, AStepPastTheInstructionsCyclesIsNotPlacedInItsFile) {
+  TSession session;
+  const TInstructionList& list = session.Control().Instructions();
+  const TInstruction& dod = list.At(list.IndexOf("dod"));
+  const std::map<std::string, std::string> files{{dod.Name(), "dod.rzk"}};
+  TDiagnostic d;
+  d.Instruction = dod.Name();
+  d.Step = dod.CycleCount();
+  PlaceInInstructionFile(d, list, files);
+  EXPECT_EQ(d.File, "");
+  d.Step = dod.CycleCount() - 1;
+  PlaceInInstructionFile(d, list, files);
+  EXPECT_EQ(d.File, "dod.rzk");
+  EXPECT_EQ(d.Line, dod.Cycle(d.Step).SourceLine + 1);
 }
 
 // As tests/run/json_refused_cycle.out counts it: the refused cycle has a
