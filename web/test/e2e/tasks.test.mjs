@@ -6,7 +6,7 @@ import { test } from 'node:test';
 import assert from 'node:assert/strict';
 import { readFileSync, rmSync, writeFileSync } from 'node:fs';
 import { join } from 'node:path';
-import { closeBox, newContext, openPage, shownDocument, siteOfFile, startSite, typeProgram, uploadFile, eventually, webRoot } from './harness.mjs';
+import { closeBox, newContext, openExample, openPage, shownDocument, siteOfFile, startSite, typeProgram, uploadFile, eventually, webRoot } from './harness.mjs';
 
 const site = siteOfFile();
 const screenshots = process.env.WEB_SCREENSHOTS;
@@ -135,6 +135,29 @@ test('a case\'s input file is fetched from its suite\'s folder', async () => {
     writeFileSync(suitePath, original);
     rmSync(join(folder, 'wiersz.txt'), { force: true });
   }
+});
+
+test('a kept instruction the task\'s list has no room for is told, and the machine has the task\'s list', async () => {
+  const page = await openPage(site);
+  await openExample(page, 'Ombra: echo.prg');
+  for (const [name, text] of [['ilo.rzk', reference('ilo.rzk')], ['prz.rzk', 'ROZKAZ PRZ;\nczyt wys wei il;\nrint;\n']]) {
+    await uploadFile(page, name, text);
+    await shownDocument(page, name);
+    await page.keyboard.press('Control+F9');
+    assert.deepEqual(await closeBox(page), { role: 'dialog', text: 'Rozkaz skompilowany pomyślnie' });
+  }
+  await page.goto(`${site.url}#zadanie=lab3/iloczyn`);
+  await page.waitForSelector('body.ready');
+  for (const answer of ['Tak', 'Tak']) {
+    const box = page.locator('.box');
+    await box.waitFor();
+    const shown = await box.elementHandle();
+    await box.getByRole('button', { name: answer }).click();
+    await page.waitForFunction((element) => !element.isConnected, shown);
+  }
+  const told = await closeBox(page);
+  assert.match(told.text, /Brak miejsca na liście rozkazów/);
+  assert.equal(await page.evaluate(() => JSON.parse(localStorage.getItem('dorum.machine')).name), 'pelt.lst');
 });
 
 test('an unknown task in the address says so in a box', async () => {
