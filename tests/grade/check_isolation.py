@@ -25,11 +25,12 @@ RUNNERS = {"fork": {}, "exec": {"DORUM_GRADE_EXEC": "1"}}
 GOOD = "start: POB x\r\nSTP\r\nx: RST 5\r\n"
 ENDLESS = "start: SOB start\r\n"
 # In the order graded (one at a time): the test sends the first endless
-# case's process SIGSEGV and stops the second's (SIGSTOP); the third ends
-# at its own time limit.
-CLASS = [("dobry", GOOD), ("awaria", ENDLESS), ("zamrozony", ENDLESS), ("petla", ENDLESS),
-         ("dobry2", GOOD)]
-SIGNALS = [signal.SIGSEGV, signal.SIGSTOP]
+# case's process SIGSEGV, aborts the second's (SIGABRT, as a failed
+# assertion does) and stops the third's (SIGSTOP); the fourth ends at its
+# own time limit.
+CLASS = [("dobry", GOOD), ("awaria", ENDLESS), ("przerwany", ENDLESS), ("zamrozony", ENDLESS),
+         ("petla", ENDLESS), ("dobry2", GOOD)]
+SIGNALS = [signal.SIGSEGV, signal.SIGABRT, signal.SIGSTOP]
 TIMEOUT = 1
 GRACE = 5
 
@@ -110,6 +111,7 @@ def check_isolation(work, runner, env):
         os.path.join(work, "raport.json"), watch=True)
     cases = {s["name"]: s["cases"][0] for s in report["submissions"]}
     wanted = {"dobry": ("passed", ""), "awaria": ("crash", "Proces zakończył się awarią"),
+              "przerwany": ("crash", "Proces zakończył się awarią"),
               "zamrozony": ("timeout", f"Przekroczono czas {TIMEOUT} s, przerwano"),
               "dobry2": ("passed", "")}
     for name, (outcome, message) in wanted.items():
