@@ -355,21 +355,27 @@ constexpr std::uint64_t BusADrivers() {
   return set;
 }
 
+// Whether a step may run inside a whole instruction: it cannot fail on data
+// and does not talk to the control unit or the device.
+constexpr bool FusableStep(std::uint8_t step) noexcept {
+  if (step >= kSignalCount) return true;  // a direction of the link
+  switch (SignalRow(step).Operation) {
+    case TSignalOperation::Divide:
+    case TSignalOperation::Ready:
+    case TSignalOperation::Device:
+    case TSignalOperation::Stop:
+      return false;
+    default:
+      return true;
+  }
+}
+
 // A common cycle runs as one step only if nothing in it can fail on data
-// or needs the control unit.
+// or needs the control unit, as in a whole instruction.
 constexpr bool CommonCyclesRunUnchecked() {
   for (const std::uint64_t set : kCommonCycles) {
     for (int n = 0; n < kSignalCount; ++n) {
-      if (((set >> n) & 1u) == 0) continue;
-      switch (SignalRow(n).Operation) {
-        case TSignalOperation::Divide:
-        case TSignalOperation::Ready:
-        case TSignalOperation::Device:
-        case TSignalOperation::Stop:
-          return false;
-        default:
-          break;
-      }
+      if (((set >> n) & 1u) != 0 && !FusableStep(static_cast<std::uint8_t>(n))) return false;
     }
   }
   return true;
@@ -456,25 +462,6 @@ void TMachine::RunPlanSteps(const TCyclePlan& plan) {
     throw EDorumError(Texts::DivisionByZero());
   }
 }
-
-namespace {
-
-// Whether a step may run inside a whole instruction: it cannot fail on data
-// and does not talk to the control unit or the device.
-constexpr bool FusableStep(std::uint8_t step) noexcept {
-  if (step >= kSignalCount) return true;  // a direction of the link
-  switch (SignalRow(step).Operation) {
-    case TSignalOperation::Divide:
-    case TSignalOperation::Ready:
-    case TSignalOperation::Device:
-    case TSignalOperation::Stop:
-      return false;
-    default:
-      return true;
-  }
-}
-
-}  // namespace
 
 bool TMachine::MakeInstructionPlan(const std::vector<const TCyclePlan*>& cycles,
                                    TInstructionPlan& plan) const {
