@@ -85,7 +85,8 @@ class ConditionsForm {
   }
 
   async addTyped(): Promise<boolean> {
-    const added = await this.engine.add(this.edit.value);
+    const typed = this.edit.value;
+    const added = await this.engine.add(typed);
     if (!added.ok) {
       // The text stays for mending.
       this.say(added.message, true);
@@ -93,7 +94,8 @@ class ConditionsForm {
       return false;
     }
     this.say(added.message, false);
-    this.edit.value = '';
+    // What was typed while the engine answered is the next condition.
+    if (this.edit.value === typed) this.edit.value = '';
     this.typing();
     this.show(added.rows, added.index);
     return true;
